@@ -1,0 +1,40 @@
+# Compiler settings shared by every target of the project.
+add_library(velmora_options INTERFACE)
+target_compile_options(velmora_options INTERFACE -Wall -Wextra)
+if(VELMORA_SANITIZE)
+  target_compile_options(velmora_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(velmora_options INTERFACE -fsanitize=address,undefined)
+  # Sanitizer builds also check every bounded-array index.
+  target_compile_definitions(velmora_options INTERFACE VELMORA_CHECK_BOUNDS)
+endif()
+target_compile_definitions(velmora_options INTERFACE $<$<CONFIG:Debug>:VELMORA_CHECK_BOUNDS>)
+
+# velmora_library(name DEPENDS libs...): one static library from the .cpp files of the folder.
+function(velmora_library name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC velmora_options ${ARG_DEPENDS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE velmora_options ${ARG_DEPENDS})
+  endif()
+endfunction()
+
+# velmora_test(name DEPENDS libs...): a GoogleTest program from the .cpp files of the folder.
+function(velmora_test name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} velmora_test_support GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VELMORA_DATA_DIR="${PROJECT_BINARY_DIR}/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

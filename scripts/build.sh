@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds VELmora in build/ (or the folder given as BUILD_DIR).
+# Extra arguments go to CMake, e.g. scripts/build.sh -DVELMORA_SANITIZE=ON
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir="${BUILD_DIR:-build}"
+cmake -S . -B "$build_dir" -G Ninja "$@" >/dev/null
+cmake --build "$build_dir" -j "$(nproc)"

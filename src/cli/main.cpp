@@ -1,0 +1,11 @@
+// velmora-cli: the spectroscopic database and simulator without a window.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return velmora::cli::Run(args, std::cout, std::cerr);
+}

@@ -1,0 +1,47 @@
+// The drawing surface of plots, histograms and printed pages.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace velmora {
+
+/// A colour as red, green and blue components 0..255.
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+/// The classic 16-colour palette: 0 black, 1 blue, 2 green, 3 cyan, 4 red, 5 magenta, 6 yellow,
+/// 7 white, 8 grey, 9 light blue, 10 light green, 11 light cyan, 12 light red, 13 light magenta,
+/// 14 light yellow, 15 bright white. Indices outside 0..15 wrap.
+Rgb PaletteColor(int index);
+
+/// A picture surface with a user coordinate system. Coordinates of every primitive are user
+/// coordinates set by SetScale; y may point up (top > bottom) or down.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    /// User coordinates of the left, top, right and bottom edges of the surface.
+    virtual void SetScale(double left, double top, double right, double bottom) = 0;
+    /// Erases the surface with the background colour.
+    virtual void Clear() = 0;
+    virtual void SetBackColor(Rgb color) = 0;
+    virtual void Line(double x1, double y1, double x2, double y2, Rgb color) = 0;
+    /// A rectangle between two corners, framed or filled.
+    virtual void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) = 0;
+    /// Prints text with its top-left corner at (x, y).
+    virtual void Text(double x, double y, std::string_view text, Rgb color) = 0;
+    /// Width and height of a text in user units (positive).
+    virtual double TextWidth(std::string_view text) const = 0;
+    virtual double TextHeight(std::string_view text) const = 0;
+    /// Width of the surface in device pixels.
+    virtual int WidthPixels() const = 0;
+    /// Height of the surface in device pixels.
+    virtual int HeightPixels() const = 0;
+    /// Font size in points for the following texts.
+    virtual void SetFontSize(double points) = 0;
+};
+
+}  // namespace velmora

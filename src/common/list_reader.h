@@ -1,0 +1,55 @@
+// Free-format list input: the reader behind every data, catalogue and population file.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+/// Reads values one after another from a text, separated by commas, blanks, tabs or line ends.
+/// Strings may be enclosed in double quotes (then they may hold separators); an unquoted string
+/// ends at the next separator. Two commas with nothing between them give an empty field (0 for a
+/// number). Every failure throws FileError naming the source, the line and the problem.
+class ListReader {
+public:
+    /// Reads the whole file; throws FileError when it is missing or unreadable.
+    static ListReader FromFile(const std::filesystem::path& path);
+
+    ListReader(std::string text, std::string sourceName);
+
+    /// True when only separators remain. Does not consume anything.
+    bool AtEnd() const;
+
+    /// Skips the rest of the current line (a title or heading line).
+    void SkipLine();
+
+    std::string ReadString();
+    /// Reads a number and rounds it to the nearest integer (halves to even), as integer targets do.
+    int ReadInt();
+    float ReadFloat();
+    double ReadDouble();
+
+    /// Line (1-based) of the reading position.
+    int Line() const { return line_; }
+    const std::string& Source() const { return source_; }
+
+private:
+    enum class FieldKind { Value, Quoted, Empty };
+    FieldKind NextField(std::string& field);
+    void SkipBlanks();
+    void ConsumeLineEnd();
+    double ParseNumber(const std::string& field) const;
+
+    std::string text_;
+    std::string source_;
+    std::size_t pos_ = 0;
+    int line_ = 1;
+};
+
+/// Parses a whole text as a decimal number (sign, digits, point, exponent with E or D).
+/// Returns false when the text (without surrounding blanks) is not exactly a number.
+bool ParseDecimal(std::string_view text, double& value);
+
+}  // namespace velmora

@@ -1,0 +1,34 @@
+// Number to text and text to number, as the program shows and stores numbers everywhere.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+/// Formats a value with a number pattern: '0' a digit always written, '#' a digit written only
+/// when significant, '.' the decimal point (always written when the pattern has one), "E+0"/"E-0"
+/// scientific notation, '%' percent, a comma between two digit placeholders of the integer part a
+/// thousands separator; every other character (and any comma elsewhere) is written as it stands.
+/// A minus sign goes directly before the digits, so literal prefixes stay in front of it.
+/// Examples: Format(3070, "#####.0##") = "3070.0", Format(0.378, " #0.0###") = " 0.378".
+std::string Format(double value, std::string_view pattern);
+
+/// Default number-to-text form: a leading blank for non-negative numbers (a '-' otherwise),
+/// up to 15 significant digits, scientific form ("1E-05") for very small or large magnitudes.
+std::string Str(double value);
+/// The same for a single-precision value: up to 7 significant digits.
+std::string Str(float value);
+std::string Str(int value);
+
+/// The leading numeric part of a text (blanks before it are skipped), 0 when there is none.
+/// Val("  12.5abc") = 12.5, Val("1E3") = 1000, Val("x") = 0.
+double Val(std::string_view text);
+
+/// True when the whole text, apart from surrounding blanks, is one decimal number.
+bool IsNumeric(std::string_view text);
+
+/// Trims blanks and tabs at both ends.
+std::string Trim(std::string_view text);
+
+}  // namespace velmora

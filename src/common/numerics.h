@@ -1,0 +1,43 @@
+// Numerical helpers shared by several subsystems.
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+#include "common/bounded_array.h"
+
+namespace velmora {
+
+/// Bisection on an ascending array: returns lo such that X(lo) < x <= X(lo+1) within lo..hi
+/// (the returned index is lo also when hi - lo < 2 at the start).
+int FindIndex(const Array1<float>& X, float x, int lo, int hi);
+
+/// Refractive index of standard air (Edlen 1966) at a vacuum wavelength in angstrom; 1 for 0.
+float AirIndex(float vacuumAngstrom);
+
+/// Rounds to the nearest integer, halves to the even integer (as integer conversions do).
+int RoundHalfEven(double x);
+
+/// Normally distributed deviates (mean 0, variance 1) by the polar method, keeping the spare
+/// value of each pair for the next call. Uniform numbers come from a seeded generator so that
+/// the plot and the saved spectrum can draw the same sequence.
+class GaussianDeviate {
+public:
+    explicit GaussianDeviate(std::uint32_t seed = 12345u) : engine_(seed) {}
+    double Next();
+    /// Uniform number in [0, 1).
+    double Uniform() { return uniform_(engine_); }
+    void Reseed(std::uint32_t seed) {
+        engine_.seed(seed);
+        hasSpare_ = false;
+    }
+    bool HasSpare() const { return hasSpare_; }
+
+private:
+    std::mt19937 engine_;
+    std::uniform_real_distribution<double> uniform_{0.0, 1.0};
+    bool hasSpare_ = false;
+    double spare_ = 0.0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,65 @@
+// State of the spectroscopic database: catalogue, constants, the loaded band and system data.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "common/bounded_array.h"
+#include "database/catalogue_state.h"
+
+namespace velmora {
+
+/// Term values of one state of the loaded band: (N 0..MaxN+4, F 1..2, p 1..2), cm-1.
+using TermTable = Array3<float>;
+
+/// The database side of the application state (catalogue, loaded band, per-system results).
+struct DatabaseState {
+    /// Folder of the installed database, ending in a path separator.
+    std::string AppPath;
+    Catalogue cat;
+    int irad = 1;  ///< selected catalogue entry
+
+    // Molecular constants (.SPC), 18 per level; columns 18..20 stay 0.
+    Array3<float> MolConst;       ///< (s 1..2, v 0..max(MaxVUpper, MaxVLower), k 0..20)
+    Array2<int> SpcConvention;    ///< (s 1..2, entry)
+    std::array<float, 18> LevelConst{};  ///< constants of the level whose terms are computed
+
+    // The loaded band.
+    TermTable LowerTerm;          ///< (N 0..MaxN+4, F 1..2, p 1..2)
+    TermTable UpperTerm;
+    Array3<float> LineData;       ///< (q 1..5, b 0..24, N 0..MaxN+3): 1 emission, 2 absorption,
+                                  ///< 3 transition probability, 4 position cm-1 (0 = no line), 5 Hönl-London
+    int RotRows = 0;              ///< last rotational row filled for the loaded band
+    std::array<float, 2> EnergyZero{};  ///< (0) subtracted from lower terms, (1) from upper terms
+    int LoadedVUpper = -1;
+    int LoadedVLower = -1;
+    int LoadedEntry = 0;          ///< 0: no band loaded
+    float EmissionLineScale = 1.0f;
+    float AbsorptionLineScale = 1.0f;
+
+    // Work tables of the intermediate-coupling strengths: u+, u-, C+, C- of both states.
+    Array2<float> MixingTable;    ///< (table 1..8, i 0..MaxN+3)
+
+    // Per upper level data (lifetimes, predissociation, quenching, yields).
+    int UpperComponents = 2;      ///< 2 when the upper state has Λ = 0, else 4
+    Array3<float> LevelYield;     ///< (v' 0..MaxVUpper, k 1..4, N 0..MaxN+3)
+    Array3<float> LevelLifetime;  ///< radiative lifetime, ns
+    Array3<float> LevelEffLifetime;  ///< predissociation rate s-1 on input, then lifetime with it, ns
+    Array3<float> LevelQuenchRate;   ///< us-1 Torr-1
+
+    // Quenching settings.
+    int QuenchingSource = 0;      ///< 0 none, 1 single value, 2 from files
+    float Quenching = 0.0f;       ///< us-1 Torr-1
+    int QuenchingUnits = 0;
+
+    // System data.
+    Array3<float> BandData;       ///< (q 0..5, v' 0..MaxVUpper, v'' 0..MaxVLower)
+    Array3<float> UpperLevelData; ///< (v' 0..MaxVUpper, k 1..24, N 0..MaxN+4)
+    std::array<double, 3> LineUnitFactor{};
+    std::array<double, 3> BandUnitFactor{};
+
+    /// True once a band system has been pre-computed (DataReady of the main window).
+    bool SystemLoaded = false;
+};
+
+}  // namespace velmora

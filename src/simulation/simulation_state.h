@@ -1,0 +1,57 @@
+// Simulation conditions, widths and shifts, the point grid and the simulated spectra.
+#pragma once
+
+#include <string>
+
+#include "common/bounded_array.h"
+#include "common/numerics.h"
+
+namespace velmora {
+
+struct SimulationState {
+    // Kind and range.
+    int Kind = 1;            ///< 1 emission, 2 absorption, 3 LIF excitation, 4 fourth kind
+    int Units = 1;           ///< 1 Å vacuum, 2 Å air, 3 cm-1
+    std::string TxtStart = " 3050";
+    std::string TxtEnd = " 3150";
+    float Xini = 3050.0f, Xend = 3150.0f;
+
+    // Conditions.
+    float Pressure = 0.0f;   ///< Torr
+    int PressureUnits = 0;
+    int Lineshape = 1;       ///< 1 Gaussian, 2 Lorentzian, 3 Voigt
+    float InstrumentalResolution = 1.0f;
+    float LorentzPercent = 0.0f;
+    int PointDensity = 1;
+    int PointsPerWidth = 7;
+    int DopplerBroadening = 0, CollisionalBroadening = 0, PredissociationBroadening = 1;
+    int DopShiftOn = 0, CollShiftOn = 0;
+    float CollisionalBroad1 = 0.0f, CollisionalBroad2 = 1.0f;
+    float CollisionalShiftA = 0.0f, CollisionalShiftB = 1.0f;
+    float DopplerShift = 0.0f;  ///< km/s
+
+    // LIF and yields.
+    int LIFRegime = 0, GateMode = 0, WindowMode = 0, YieldMode = 0;
+    float GateDelay = 0.0f, GateWidth = 10.0f;
+    float WindowStart = 0.0f, WindowEnd = 0.0f;
+
+    // Widths and shifts (axis units).
+    float DopplerWidth = 0, CollWidth = 0, LorentzWidth = 0, GaussWidthSq = 0;
+    float TotalWidth = 1.0f, LorentzFraction = 0;
+    int ProfileKind = 1;
+    float DopShift = 0, CollShift = 0, LineShift = 0;
+
+    // Grid and results.
+    float GridWidth = 1.0f;
+    int MaxPoints = 0;
+    int NPoints = 0;
+    Array2<float> SimBand;   ///< (k 1..NVibSel, i 0..NPoints)
+    Array1<float> SimTotal;  ///< (i 0..NPoints)
+    float YMax = 0.0f;
+    Array1<float> WindowFactor;  ///< (v')
+    std::string SimTitle;
+    float NoiseLevel = 0.0f;
+    GaussianDeviate Noise;
+};
+
+}  // namespace velmora

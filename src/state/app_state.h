@@ -1,0 +1,53 @@
+// The application state: one struct per subsystem, aggregated. No globals: tests build their own.
+#pragma once
+
+#include <string>
+
+#include "common/services.h"
+#include "database/database_state.h"
+#include "display/plot_state.h"
+#include "experiment/experiment_state.h"
+#include "populations/population_state.h"
+#include "simulation/simulation_state.h"
+#include "table/table_state.h"
+
+namespace velmora {
+
+/// Main-window values that belong to no subsystem.
+struct ShellState {
+    int intWindows = 1;
+    int intTabMain = 1;
+    bool DataReady = false;
+    int SpectraFilterIndex = 1;
+    std::string SpectraDirectory;
+};
+
+struct AppState {
+    DatabaseState db;
+    PopulationState pop;
+    SimulationState sim;
+    ExperimentState exp;
+    PlotState plot;
+    TableState table;
+    ShellState shell;
+
+    /// Window-system services; the defaults do nothing. Not owned.
+    Dialogs* dialogs = &DefaultDialogs();
+    Shell* ui = &DefaultShell();
+
+    /// Asks the window system for a redraw of the plot; nothing while no simulation exists.
+    void RequestRedraw() {
+        if (plot.PlotReady) ui->RedrawPlot();
+    }
+
+    static Dialogs& DefaultDialogs() {
+        static NullDialogs none;
+        return none;
+    }
+    static Shell& DefaultShell() {
+        static Shell none;
+        return none;
+    }
+};
+
+}  // namespace velmora

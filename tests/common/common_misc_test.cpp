@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/bounded_array.h"
+#include "common/errors.h"
+#include "common/numerics.h"
+#include "common/text_writer.h"
+#include "support/temp_dir.h"
+
+namespace velmora {
+
+TEST(BoundedArray, ExplicitLowerBounds) {
+    Array3<float> a;
+    a.Resize(1, 5, 0, 24, 0, 10);
+    EXPECT_EQ(a.Lo(0), 1);
+    EXPECT_EQ(a.Hi(1), 24);
+    a(5, 24, 10) = 3.0f;
+    a(1, 0, 0) = 1.0f;
+    EXPECT_EQ(a(5, 24, 10), 3.0f);
+    EXPECT_EQ(a(1, 0, 0), 1.0f);
+    EXPECT_EQ(a.Size(), 5u * 25u * 11u);
+    EXPECT_FALSE(a.Contains(0, 0, 0));
+    EXPECT_TRUE(a.Contains(1, 0, 0));
+    Array1<float> g;
+    g.Resize(0, 3000);
+    g(3000) = 7.0f;
+    g.ResizePreserve(3500);
+    EXPECT_EQ(g(3000), 7.0f);
+    EXPECT_EQ(g(3500), 0.0f);
+}
+
+TEST(AirIndex, EdlenAt3000Angstrom) {
+    // sigma = 3.333 per micrometre; n - 1 = 2.91e-4 for standard air.
+    const float n = AirIndex(3000.0f);
+    EXPECT_NEAR(n, 1.000291f, 1e-6f);
+    EXPECT_EQ(AirIndex(0.0f), 1.0f);
+    // Visible: n - 1 near 2.78e-4 at 6000 Å (standard tables).
+    EXPECT_NEAR(AirIndex(6000.0f) - 1.0f, 2.77e-4f, 0.02e-4f);
+}
+
+TEST(FindIndex, BracketsTheValue) {
+    Array1<float> x;
+    x.Resize(0, 9);
+    for (int i = 0; i <= 9; ++i) x(i) = static_cast<float>(i * 10);
+    EXPECT_EQ(FindIndex(x, 35.0f, 0, 9), 3);
+    EXPECT_EQ(FindIndex(x, 30.0f, 0, 9), 2);  // x <= X(mid) moves hi down
+    EXPECT_EQ(FindIndex(x, 0.0f, 0, 9), 0);
+    EXPECT_EQ(FindIndex(x, 95.0f, 1, 9), 8);
+    EXPECT_EQ(FindIndex(x, 50.0f, 4, 5), 4);
+}
+
+TEST(GaussianDeviate, MeanZeroUnitVarianceAndSpareValue) {
+    GaussianDeviate g(7);
+    EXPECT_FALSE(g.HasSpare());
+    g.Next();
+    EXPECT_TRUE(g.HasSpare());
+    g.Next();
+    EXPECT_FALSE(g.HasSpare());
+    double sum = 0, sum2 = 0;
+    const int n = 200000;
+    for (int i = 0; i < n; ++i) {
+        const double d = g.Next();
+        sum += d;
+        sum2 += d * d;
+    }
+    EXPECT_NEAR(sum / n, 0.0, 0.01);
+    EXPECT_NEAR(sum2 / n, 1.0, 0.01);
+}
+
+TEST(AtomicTextWriter, CrLfAndReplaceOnlyWhenComplete) {
+    testing::TempDir dir;
+    const auto target = dir.Write("table.csv", "old contents");
+    {
+        AtomicTextWriter w(target);
+        w.WriteLine("RADICAL: OH");
+        w.Write("1");
+        // Not committed: the old file stays and no temporary file is left behind.
+    }
+    EXPECT_EQ(testing::ReadFile(target), "old contents");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator{}),
+              1);
+    {
+        AtomicTextWriter w(target);
+        w.WriteLine("RADICAL: OH");
+        w.WriteLine("2");
+        w.Commit();
+    }
+    EXPECT_EQ(testing::ReadFile(target), "RADICAL: OH\r\n2\r\n");
+}
+
+TEST(AtomicTextWriter, UnwritablePlaceIsAnError) {
+    testing::TempDir dir;
+    EXPECT_THROW(AtomicTextWriter(dir / "missing-folder" / "x.mod"), FileError);
+    EXPECT_THROW(AtomicTextWriter(dir.path()), FileError);
+}
+
+TEST(AtomicTextWriter, FullDiskLeavesTheOldFile) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    // Writing into /dev/full's folder is not possible; emulate with a write error path instead:
+    testing::TempDir dir;
+    const auto target = dir.Write("spectrum.dat", "good");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    bool threw = false;
+    try {
+        AtomicTextWriter w(target);
+        w.WriteLine("x");
+        w.Commit();
+    } catch (const FileError&) {
+        threw = true;
+    }
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    if (!threw) GTEST_SKIP() << "running with rights that ignore folder permissions";
+    EXPECT_EQ(testing::ReadFile(target), "good");
+}
+
+}  // namespace velmora

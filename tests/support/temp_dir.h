@@ -1,0 +1,30 @@
+// A temporary folder for tests that write files; removed with its contents at the end.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace velmora::testing {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    /// Path of a file in the folder.
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    /// Writes a file (as bytes, no line-end conversion) and returns its path.
+    std::filesystem::path Write(std::string_view name, std::string_view content) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+/// Reads a whole file as bytes.
+std::string ReadFile(const std::filesystem::path& path);
+
+}  // namespace velmora::testing
