@@ -99,6 +99,7 @@ ListReader::FieldKind ListReader::NextField(std::string& field) {
     if (pos_ >= text_.size() || text_[pos_] == '\x1a')
         throw FileError::At(source_, line_, "too few values (end of file reached)");
 
+    fieldLine_ = line_;
     FieldKind kind = FieldKind::Value;
     if (text_[pos_] == ',') {
         kind = FieldKind::Empty;
@@ -132,9 +133,9 @@ std::string ListReader::ReadString() {
 double ListReader::ParseNumber(const std::string& field) const {
     double v = 0.0;
     if (!ParseDecimal(field, v))
-        throw FileError::At(source_, line_, "the field \"" + field.substr(0, 40) + "\" is not a number");
+        throw FileError::At(source_, fieldLine_, "the field \"" + field.substr(0, 40) + "\" is not a number");
     if (!std::isfinite(v))
-        throw FileError::At(source_, line_, "the field \"" + field.substr(0, 40) + "\" is out of range");
+        throw FileError::At(source_, fieldLine_, "the field \"" + field.substr(0, 40) + "\" is out of range");
     return v;
 }
 
@@ -147,7 +148,7 @@ double ListReader::ReadDouble() {
 float ListReader::ReadFloat() {
     const double v = ReadDouble();
     if (std::fabs(v) > std::numeric_limits<float>::max())
-        throw FileError::At(source_, line_, "value out of range for a single-precision number");
+        throw FileError::At(source_, fieldLine_, "value out of range for a single-precision number");
     return static_cast<float>(v);
 }
 
@@ -155,7 +156,7 @@ int ListReader::ReadInt() {
     const double v = ReadDouble();
     const double r = std::nearbyint(v);  // default rounding mode: halves to even
     if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
-        throw FileError::At(source_, line_, "value out of range for an integer");
+        throw FileError::At(source_, fieldLine_, "value out of range for an integer");
     return static_cast<int>(r);
 }
 

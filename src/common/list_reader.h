@@ -46,6 +46,7 @@ private:
     std::string source_;
     std::size_t pos_ = 0;
     int line_ = 1;
+    int fieldLine_ = 1;  ///< line on which the last field started
 };
 
 /// Parses a whole text as a decimal number (sign, digits, point, exponent with E or D).
