@@ -1,13 +1,48 @@
-// The commands of velmora-cli.
+// The commands of velmora-cli and the small framework they share.
 #pragma once
 
+#include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace velmora::cli {
 
+/// Options of one command line: "--name value" pairs and bare "--flag"s.
+class Args {
+public:
+    /// Parses args after the command name; `flags` lists the options that take no value.
+    /// Throws std::invalid_argument for a stray word or a missing value.
+    Args(const std::vector<std::string>& args, const std::vector<std::string>& flags);
+
+    bool Has(const std::string& name) const { return values_.count(name) != 0; }
+    /// The value of an option, or the fallback when absent.
+    std::string Get(const std::string& name, const std::string& fallback = "") const;
+    /// Numeric value; throws std::invalid_argument naming the option when it is not a number.
+    double Number(const std::string& name, double fallback) const;
+    int Integer(const std::string& name, int fallback) const;
+    /// Every option name given, for checking against the known ones.
+    std::vector<std::string> Names() const;
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
+/// One command: name, one-line usage and the function that runs it (returns the exit code).
+struct Command {
+    std::string name;
+    std::string usage;
+    int (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+};
+
+/// Adds a command to the program; used by the registration objects of the command files.
+bool RegisterCommand(const Command& command);
+
 /// Runs one command line (without the program name); returns the process exit code.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/// Folder of the database: --data DIR, else the data/ folder beside the executable.
+std::string DataFolder(const Args& args);
 
 }  // namespace velmora::cli
