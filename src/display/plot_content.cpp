@@ -369,11 +369,12 @@ void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
     }
 }
 
-/// Extent and direction of the last printed rotational label.
-struct LabelSpan {
-    bool valid = false;
-    double left = 0, right = 0;
-    int dir = 1;
+/// Rectangle of a printed rotational label.
+struct LabelBox {
+    double left, right, bottom, top;
+    bool Overlaps(const LabelBox& o) const {
+        return left < o.right && o.left < right && bottom < o.top && o.bottom < top;
+    }
 };
 
 void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
@@ -394,7 +395,10 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
     const Rgb fore = Palette(p.ForeColorIndex), nameColor = Palette(9);
     const int hund = s.table.intHund != 0 ? 1 : 0;
-    LabelSpan last;  // carries over from branch to branch
+    const double textHeight = ctx.plot.TextHeight("1");
+    // Labels of every branch printed so far: a label that would overlap one is left out (the
+    // branch sets 1..12 and 13..24 share their rows, and neighbouring rows come close).
+    std::vector<LabelBox> printed;
     for (int b = 1; b <= branches; ++b) {
         if (p.BranchSelection != 0 && p.BranchSelection != b) continue;
         const int r = b > 12 ? b - 12 : b;
@@ -430,12 +434,15 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
                         text = Format(J, "0.0");
                     }
                     if (withName) text = cat.BranchName(hund, r) + "(" + text + ")";
+                    // Below the back for teeth pointing down, above it for teeth pointing up.
+                    const double top = (dir == 1 ? Y : Y + 3.0) / zy;
                     const double left = xc + ctx.columnWidth;
-                    const double right = left + ctx.plot.TextWidth(text);
-                    const bool overlaps = last.valid && left < last.right && right > last.left;
-                    if (!overlaps || dir != last.dir) {
-                        ctx.plot.Text(left, (dir == 1 ? Y : Y + 3.0) / zy, text, withName ? nameColor : fore);
-                        last = {true, left, right, dir};
+                    const LabelBox box{left, left + ctx.plot.TextWidth(text), top - textHeight, top};
+                    const bool free = std::none_of(printed.begin(), printed.end(),
+                                                   [&](const LabelBox& o) { return box.Overlaps(o); });
+                    if (free) {
+                        ctx.plot.Text(left, top, text, withName ? nameColor : fore);
+                        printed.push_back(box);
                         named = true;
                     }
                 }
