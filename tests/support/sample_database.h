@@ -141,6 +141,23 @@ public:
         const auto& e = entries_.at(static_cast<std::size_t>(i - 1));
         Write(e.code + "/" + e.code + e.upper + "V" + std::to_string(vUp) + ".DAT", text);
     }
+    /// Both constants files (format 1, convention 1) and, for every band (v', v''), a per-band
+    /// file whose rows from the lower Λ to the entry's last row all hold probability(v', v'').
+    template <typename Probability>
+    void System(int i, const std::vector<LevelConstants>& upper, const std::vector<LevelConstants>& lower,
+                Probability probability) {
+        const auto& e = entries_.at(static_cast<std::size_t>(i - 1));
+        Constants(i, 1, SpcFormat1(1, upper));
+        Constants(i, 2, SpcFormat1(1, lower));
+        for (int vUp = 0; vUp <= e.nmaxVibUp; ++vUp)
+            for (int vLow = 0; vLow <= e.nmaxVibLow; ++vLow) {
+                const double p = probability(vUp, vLow);
+                std::vector<std::vector<double>> rows;
+                for (int N = e.lambdaLow; N <= e.rotRows.at(static_cast<std::size_t>(vUp)); ++N)
+                    rows.push_back({p, p, p, p, p});
+                BandProbabilities(i, vUp, vLow, RecordsText(rows));
+            }
+    }
     std::filesystem::path Write(const std::string& relative, const std::string& text) {
         return dir_.Write(relative, text);
     }
