@@ -22,4 +22,6 @@ bool UsesLowerComponentException(int entry) {
     }
 }
 
+bool LowerStateIsSigmaMinus(int) { return false; }
+
 }  // namespace velmora::database
