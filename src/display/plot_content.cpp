@@ -7,7 +7,9 @@
 
 #include "common/number_format.h"
 #include "common/numerics.h"
+#include "database/band_loader.h"
 #include "display/decimate.h"
+#include "experiment/comparison.h"
 #include "display/plot_draw.h"
 #include "table/table_model.h"
 
@@ -31,8 +33,9 @@ double ToDisplayUnit(double wavenumber, int units) {
 
 bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
 
-/// Last experimental point index usable with every array involved.
+/// Last experimental point index usable with every array involved (-1: no point).
 int LastExpIndex(const ExperimentState& e, bool withResidual) {
+    if (!HasExperimentalPoints(e)) return -1;
     int n = std::min({e.ExpPoints, e.ExpX.Hi(), e.ExpY.Hi()});
     if (withResidual) n = std::min(n, e.Residual.Hi());
     return n;
@@ -40,7 +43,7 @@ int LastExpIndex(const ExperimentState& e, bool withResidual) {
 
 /// Statistics of the comparison with the experimental spectrum (fills Residual).
 void CompareStatistics(AppState& s) {
-    if (s.exp.ExpCount <= 0) return;
+    if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s);
 }
 
 }  // namespace
@@ -378,7 +381,12 @@ struct LabelBox {
 };
 
 void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
-    if (!LoadAssignmentBand(s)) return;
+    // A band that cannot be loaded has no marks; the redraw goes on without them.
+    try {
+        if (!LoadAssignmentBand(s)) return;
+    } catch (const std::exception&) {
+        return;
+    }
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const PlotState& p = s.plot;
@@ -388,6 +396,7 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
     const int vu = p.AssignVUpper, vl = p.AssignVLower;
 
     // Rows start at the lower state's Λ, one lower for a case (a) lower state (A/B above 4).
+    if (!db.MolConst.Contains(2, vl, 6) || !cat.NMaxRot.Contains(irad, vu) || db.LineData.Empty()) return;
     const double B = db.MolConst(2, vl, 1), A = db.MolConst(2, vl, 6);
     const int nFirst = std::max(0, lamL - (B != 0.0 && A / B > 4.0 ? 1 : 0));
     const int nLast = std::min(cat.NMaxRot(irad, vu), db.LineData.Hi(2));
@@ -496,7 +505,13 @@ void CmbAssignment_Click(AppState& s, int index) {
     s.plot.AssignBandControlsEnabled = s.plot.AssignmentMode == 1;
     if (s.plot.ShowAssignment == 1) {
         s.RequestRedraw();
-        if (s.plot.AssignmentMode == 1) LoadAssignmentBand(s);
+        if (s.plot.AssignmentMode == 1) {
+            try {
+                LoadAssignmentBand(s);
+            } catch (const std::exception& e) {
+                s.dialogs->ShowMessage(e.what());
+            }
+        }
     }
 }
 
@@ -532,7 +547,8 @@ bool LoadAssignmentBand(AppState& s) {
     if (!cat.NMaxVib.Contains(irad, 2) || vu < 0 || vl < 0 || vu > cat.NMaxVib(irad, 1) ||
         vl > cat.NMaxVib(irad, 2))
         return false;
-    return db.LoadedVUpper == vu && db.LoadedVLower == vl && db.LoadedEntry == irad;
+    if (!database::IsBandLoaded(db, vu, vl, irad)) database::LoadBand(db, vu, vl, irad);
+    return true;
 }
 
 }  // namespace velmora::display

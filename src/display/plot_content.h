@@ -23,7 +23,8 @@ void CmbLegend_Click(AppState& s, int index);
 void ChkShowSpectra_Click(AppState& s, int value);
 
 /// Loads the band (AssignVUpper, AssignVLower) of the selected system unless it is loaded.
-/// Returns false when there is no such band (no system loaded, levels out of range).
+/// Returns false when there is no such band (no system loaded, levels out of range); throws
+/// FileError when its data file cannot be read (the band loaded before stays loaded).
 bool LoadAssignmentBand(AppState& s);
 
 }  // namespace velmora::display

@@ -136,11 +136,7 @@ PopupMenuMarks mnuSimul_Open(const AppState& s) {
     for (int i = 0; i < 3; ++i) m.displayMode[i] = s.plot.DisplayMode == i;
     m.light = s.plot.intColor == 0;
     m.dark = !m.light;
-    // The comparison needs a current experimental file.
-    const auto& e = s.exp;
-    m.comparisonEnabled = e.ExpCount > 0 && e.ExpCurrent >= 0 &&
-                          e.ExpCurrent < static_cast<int>(e.ExpFiles.size()) &&
-                          !e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)].Path.empty();
+    m.comparisonEnabled = !s.exp.CurrentFilePath.empty();
     m.residuals = s.plot.HideResiduals == 0;
     return m;
 }

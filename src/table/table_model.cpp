@@ -7,6 +7,7 @@
 #include "common/number_format.h"
 #include "common/numerics.h"
 #include "common/text_writer.h"
+#include "database/band_loader.h"
 
 namespace velmora::table {
 
@@ -21,10 +22,11 @@ bool ShiftedInCaseA(const TableState& t, int branch, int N) {
 }
 
 /// Makes sure the band of a rotational table is the loaded one.
-bool EnsureBandLoaded(AppState& s) {
-    const DatabaseState& db = s.db;
-    return db.LoadedVUpper == s.table.DbVUpper && db.LoadedVLower == s.table.DbVLower &&
-           db.LoadedEntry == db.irad;
+void EnsureBandLoaded(AppState& s) {
+    DatabaseState& db = s.db;
+    const TableState& t = s.table;
+    if (!database::IsBandLoaded(db, t.DbVUpper, t.DbVLower, db.irad))
+        database::LoadBand(db, t.DbVUpper, t.DbVLower, db.irad);
 }
 
 /// A number format without commas, so that a saved value never adds a column.
@@ -222,13 +224,23 @@ void WriteTableGrid(const DatabaseState& db, TableState& t) {
     }
 }
 
-void RefreshDatabaseTable(AppState& s) {
-    if (!s.shell.DataReady || !s.db.SystemLoaded) return;
+bool BuildDatabaseTable(AppState& s) {
+    if (!s.shell.DataReady || !s.db.SystemLoaded) return false;
     TableState& t = s.table;
-    if (IsRotationalLayout(t) && !EnsureBandLoaded(s)) return;
+    if (IsRotationalLayout(t)) EnsureBandLoaded(s);
     ComputeTableGeometry(s.db, t);
     FillTableData(s.db, t);
     WriteTableGrid(s.db, t);
+    return true;
+}
+
+void RefreshDatabaseTable(AppState& s) {
+    try {
+        BuildDatabaseTable(s);
+    } catch (const std::exception& e) {
+        // The band's file could not be read: the table shown before stays.
+        s.dialogs->ShowMessage(e.what());
+    }
 }
 
 void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path) {

@@ -18,8 +18,11 @@ bool BranchHasJAboveN(int branch);
 inline constexpr double kOscillatorStrengthFactor = 2.4966093e-26;
 
 /// Lays out and fills the table for the current selection: loads the band of a rotational table
-/// when needed, computes TableData, the grid cells and the caption. Nothing while no band system
-/// is loaded.
+/// when needed, computes TableData, the grid cells and the caption. Returns false (and does
+/// nothing) while no band system is loaded; throws FileError or std::invalid_argument when the
+/// band cannot be loaded, leaving the table as it was.
+bool BuildDatabaseTable(AppState& s);
+/// The same for the control events: a band that cannot be loaded is reported in a message box.
 void RefreshDatabaseTable(AppState& s);
 
 /// Geometry only (TableCols, RowFirst, RowLast, RowStep, SatOffset) for the loaded band.

@@ -83,6 +83,7 @@ inline void MakeExperiment(AppState& s, double xini, double xend, int points, co
     e.ExpCount = 1;
     e.ExpCurrent = 0;
     e.ExpFiles.assign(1, ExpFile{"oh.dat", "/data/oh.dat", 0.0f, 0.0f, 1.0f});
+    e.CurrentFilePath = "/data/oh.dat";
     e.ShowSpectra = 1;
 }
 
