@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "experiment/comparison.h"
+#include "simulation/driver.h"
 #include "state/app_state.h"
 
 namespace velmora::experiment {
@@ -209,6 +210,7 @@ void ChkExpLimits_Click(AppState& app, int value) {
         if (exp.ExpXRaw(exp.ExpPoints) != 0.0f) app.sim.TxtEnd = Str(exp.ExpXRaw(exp.ExpPoints));
     }
     exp.RangeBoxesEnabled = false;
+    simulation::CalculateSimulation(app);
 }
 
 }  // namespace velmora::experiment

@@ -185,6 +185,9 @@ TEST(FileLimits, TakeTheRangeFromTheSpectrumAndLockTheBoxes) {
     EXPECT_EQ(f.app.exp.ExpLimits, 1);
     EXPECT_EQ(f.app.sim.TxtStart, " 3064.5");
     EXPECT_EQ(f.app.sim.TxtEnd, " 3080.25");
+    // The simulation ran again over that range.
+    EXPECT_FLOAT_EQ(f.app.sim.Xini, 3064.5f);
+    EXPECT_FLOAT_EQ(f.app.sim.Xend, 3080.25f);
 }
 
 }  // namespace velmora::experiment
