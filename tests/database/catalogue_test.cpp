@@ -79,19 +79,6 @@ TEST(Catalogue, ReadsEntriesAndDerivesTheirValues) {
     EXPECT_EQ(cat.UnitName(3), "cm-1");
 }
 
-TEST(Catalogue, SizesTheBandLevelAndLineArraysFromTheHeader) {
-    DatabaseState db;
-    DimensionCatalogueArrays(db, 2, 4, 6, 30);
-    EXPECT_EQ(db.MolConst.Hi(1), 6);  // both states share the wider v range
-    EXPECT_EQ(db.LowerTerm.Hi(0), 34);
-    EXPECT_EQ(db.LineData.Hi(1), 24);
-    EXPECT_EQ(db.LineData.Hi(2), 33);
-    EXPECT_EQ(db.UpperLevelData.Hi(0), 4);
-    EXPECT_EQ(db.UpperLevelData.Hi(2), 34);
-    EXPECT_EQ(db.BandData.Hi(2), 6);
-    EXPECT_EQ(db.cat.NMaxRot.Hi(1), 14);  // v up to MaxVUpper + 10
-}
-
 TEST(Catalogue, PressureFactorsConvertToTorr) {
     Catalogue cat;
     FillFixedTables(cat);
