@@ -96,12 +96,20 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text = {}) {
     return l;
 }
 
-QWidget* ScrollRow(QWidget* tab, std::initializer_list<QWidget*> groups) {
+/// The groups of a tab in rows of `perRow`, in a scroll area for small screens.
+QWidget* ScrollRow(QWidget* tab, std::initializer_list<QWidget*> groups, int perRow = 5) {
     auto* inner = new QWidget;
-    auto* row = new QHBoxLayout(inner);
-    row->setContentsMargins(4, 4, 4, 4);
-    for (QWidget* g : groups) row->addWidget(g, 0, Qt::AlignTop);
-    row->addStretch(1);
+    auto* grid = new QGridLayout(inner);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    int i = 0;
+    for (QWidget* g : groups) {
+        grid->addWidget(g, i / perRow, i % perRow, Qt::AlignTop | Qt::AlignLeft);
+        ++i;
+    }
+    grid->setColumnStretch(perRow, 1);
+    grid->setRowStretch((i + perRow - 1) / perRow, 1);
     auto* scroll = new QScrollArea(tab);
     scroll->setWidget(inner);
     scroll->setWidgetResizable(true);
@@ -261,7 +269,7 @@ void BuildSimulationTab(QWidget* tab) {
     a.Combo("CmbLowerBand", QObject::tr("v''"));
     a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
 
-    ScrollRow(tab, {range, conditions, instrumental, broadening, shift, lif, experimental, display, assignment});
+    ScrollRow(tab, {range, conditions, instrumental, broadening, shift, lif, experimental, display, assignment}, 5);
 }
 
 }  // namespace

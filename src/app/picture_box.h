@@ -10,6 +10,8 @@
 
 namespace velmora::app {
 
+class QtCanvas;
+
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +19,10 @@ public:
 
     /// Draws into the buffer (sized to the widget) and shows it.
     void Render(const std::function<void(Canvas&)>& draw);
+    /// Shows a picture drawn elsewhere, with the user coordinates it was drawn in.
+    void SetPicture(const QImage& image, const QtCanvas& drawnWith);
+    /// A blank buffer of the widget's size for drawing.
+    QImage NewBuffer() const;
     /// The picture as shown (for the clipboard).
     const QImage& Image() const { return image_; }
     /// User coordinates of a widget position, by the scale of the last drawing.

@@ -10,11 +10,17 @@ namespace {
 QString ToQString(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 }  // namespace
 
-QtCanvas::QtCanvas(QPainter& painter, QRectF area) : painter_(painter), area_(area) {
+QString QStr(std::string_view s) { return ToQString(s); }
+
+QtCanvas::QtCanvas(QPainter& painter, QRectF area, QPagedPaintDevice* pages)
+    : painter_(painter), area_(area), pages_(pages) {
     font_ = painter_.font();
     font_.setFamily(QStringLiteral("Arial"));
+    font_.setStyleHint(QFont::SansSerif);
     font_.setPointSizeF(8.0);
     painter_.setFont(font_);
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
 }
 
 void QtCanvas::SetScale(double left, double top, double right, double bottom) {
@@ -79,6 +85,27 @@ int QtCanvas::HeightPixels() const { return static_cast<int>(std::lround(area_.h
 void QtCanvas::SetFontSize(double points) {
     font_.setPointSizeF(points);
     painter_.setFont(font_);
+}
+
+}  // namespace velmora::app
+
+namespace velmora::app {
+
+void QtCanvas::SetFontName(std::string_view family) {
+    const QString name = QStr(family);
+    font_.setFamily(name);
+    // Tables are laid out in fixed-pitch columns: a missing Courier must fall back to a
+    // monospaced face, not to the default proportional one.
+    const bool fixed = name.startsWith(QLatin1String("Courier"), Qt::CaseInsensitive);
+    font_.setStyleHint(fixed ? QFont::Monospace : QFont::SansSerif);
+    font_.setFixedPitch(fixed);
+    if (fixed) font_.setFamilies({name, QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
+                                  QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
+    painter_.setFont(font_);
+}
+
+void QtCanvas::NewPage() {
+    if (pages_) pages_->newPage();
 }
 
 }  // namespace velmora::app

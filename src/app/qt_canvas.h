@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPagedPaintDevice>
 #include <QPainter>
 
 #include "common/canvas.h"
@@ -12,8 +13,9 @@ namespace velmora::app {
 /// active for the canvas' lifetime; the device's full rectangle is the drawing surface.
 class QtCanvas final : public Canvas {
 public:
-    /// `area` is the part of the device that the user coordinates span (device pixels).
-    QtCanvas(QPainter& painter, QRectF area);
+    /// `area` is the part of the device that the user coordinates span (device pixels); `pages`
+    /// is the printed document whose pages NewPage ends (none for screen and image surfaces).
+    QtCanvas(QPainter& painter, QRectF area, QPagedPaintDevice* pages = nullptr);
 
     void SetScale(double left, double top, double right, double bottom) override;
     void Clear() override;
@@ -26,6 +28,14 @@ public:
     int WidthPixels() const override;
     int HeightPixels() const override;
     void SetFontSize(double points) override;
+    void SetFontName(std::string_view family) override;
+    void NewPage() override;
+
+    /// The user coordinates last set (left, top, right, bottom).
+    double Left() const { return left_; }
+    double Top() const { return top_; }
+    double Right() const { return right_; }
+    double Bottom() const { return bottom_; }
 
     /// Device point of a user coordinate.
     QPointF ToDevice(double x, double y) const;
@@ -35,10 +45,14 @@ public:
 private:
     QPainter& painter_;
     QRectF area_;
+    QPagedPaintDevice* pages_ = nullptr;
     double left_ = 0, top_ = 0, right_ = 1, bottom_ = 1;
     QColor back_ = Qt::white;
     QFont font_;
 };
+
+/// A UTF-8 text of the core as a QString.
+QString QStr(std::string_view s);
 
 /// The Qt colour of a core colour.
 inline QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }

@@ -1,10 +1,12 @@
 #include "session/main_window.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "database/quenching.h"
 #include "display/plot_content.h"
 #include "display/plot_draw.h"
 #include "display/plot_frame.h"
@@ -12,6 +14,7 @@
 #include "populations/populations_window.h"
 #include "session/band_system.h"
 #include "simulation/condition_inputs.h"
+#include "simulation/units.h"
 #include "table/table_model.h"
 
 namespace velmora::session {
@@ -148,6 +151,51 @@ std::vector<std::string> LevelItems(const AppState& app, int s) {
 void CmbKind_Click(AppState& app, int kind) {
     simulation::CmbKind_Click(app, kind);
     if (app.db.SystemLoaded) populations::PreparePopulationsWindow(app);
+}
+
+void CmbQuenching_Click(AppState& app, int index) {
+    try {
+        database::SetQuenchingSource(app.db, index, app.sim.Pressure, *app.ui);
+    } catch (const std::exception& e) {
+        app.dialogs->ShowMessage(e.what());
+        return;
+    }
+    table::RefreshDatabaseTable(app);
+}
+
+std::string TxtQuenching_Change(AppState& app, std::string_view text) {
+    try {
+        app.sim.TxtQuenching = database::SetQuenchingValue(app.db, text, app.sim.Pressure, *app.ui);
+    } catch (const std::exception& e) {
+        app.dialogs->ShowMessage(e.what());
+        return Str(app.db.Quenching);
+    }
+    table::RefreshDatabaseTable(app);
+    return app.sim.TxtQuenching;
+}
+
+std::string TxtPressure_Change(AppState& app, std::string_view text) {
+    std::string shown = simulation::TxtPressure_Change(app, text);
+    table::RefreshDatabaseTable(app);
+    return shown;
+}
+
+bool IsIncompleteNumber(std::string_view text) {
+    const std::string t = Trim(text);
+    if (t.empty() || IsNumeric(t)) return false;
+    std::size_t i = 0;
+    if (t[i] == '+' || t[i] == '-') ++i;
+    bool digits = false;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, digits = true;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, digits = true;
+    }
+    if (i == t.size()) return true;  // "-", ".", "-." and the like
+    if (!digits || (t[i] != 'e' && t[i] != 'E' && t[i] != 'd' && t[i] != 'D')) return false;
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    return i == t.size();  // an exponent without its digits
 }
 
 int QuantityIndex(const AppState& app) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "state/app_state.h"
@@ -14,7 +15,8 @@ namespace velmora::session {
 /// Which child windows a screen view shows and how they are tiled.
 struct ScreenView {
     bool database = false, plot = false, populations = false;
-    bool horizontal = false;  ///< tiled side by side instead of one above the other
+    /// Tiled horizontally (one window above the other); otherwise tiled vertically (side by side).
+    bool stacked = false;
 };
 
 /// Items of CmbWindowView ("Screen view"), index = intWindows.
@@ -68,6 +70,21 @@ std::vector<std::string> LevelItems(const AppState& app, int s);
 /// CmbKind: the kind of spectrum, then the populations window prepared again for the populated
 /// state.
 void CmbKind_Click(AppState& app, int kind);
+
+/// CmbQuenching: the quenching data source; the system is pre-computed again and the database
+/// table refreshed. A data file that cannot be read is reported; the source stays as it was.
+void CmbQuenching_Click(AppState& app, int index);
+/// TxtQuenching: the single quenching rate constant (us-1 Torr-1); as CmbQuenching when it
+/// changes. Returns the text the box must show.
+std::string TxtQuenching_Change(AppState& app, std::string_view text);
+/// TxtPressure: the pressure in the selected unit; the database table follows (the yields
+/// depend on it). Returns the text the box must show.
+std::string TxtPressure_Change(AppState& app, std::string_view text);
+
+/// True for the text of a number still being typed: a sign, a decimal point or an exponent
+/// without its digits ("-", ".", "-.", "1e", "2E-"). Numeric boxes judge such a text only when
+/// it is complete, so that a negative number or an exponent can be typed.
+bool IsIncompleteNumber(std::string_view text);
 
 /// Index of the selected quantity in CmbQuantity (-1 when the list does not hold it).
 int QuantityIndex(const AppState& app);
