@@ -2,7 +2,6 @@
 
 #include "experiment/corrections.h"
 #include "experiment_fixtures.h"
-#include "support/scripted_dialogs.h"
 
 namespace velmora::experiment {
 
@@ -11,20 +10,7 @@ using testing::SetGrid;
 using testing::SetLevels;
 using testing::SetSpectrum;
 
-namespace {
-
-struct Fixture {
-    AppState app;
-    testing::ScriptedDialogs dialogs;
-    testing::CountingShell shell;
-    Fixture() {
-        app.dialogs = &dialogs;
-        app.ui = &shell;
-        app.plot.PlotReady = true;
-    }
-};
-
-}  // namespace
+using Fixture = testing::AppFixture;
 
 TEST(CorrectionBoxes, BaselineAndWavelengthRefuseOutOfRangeAndStoreInTheRecord) {
     Fixture f;
@@ -185,6 +171,9 @@ TEST(FileLimits, TakeTheRangeFromTheSpectrumAndLockTheBoxes) {
     EXPECT_EQ(f.app.exp.ExpLimits, 1);
     EXPECT_EQ(f.app.sim.TxtStart, " 3064.5");
     EXPECT_EQ(f.app.sim.TxtEnd, " 3080.25");
+    // The simulation ran again over that range.
+    EXPECT_FLOAT_EQ(f.app.sim.Xini, 3064.5f);
+    EXPECT_FLOAT_EQ(f.app.sim.Xend, 3080.25f);
 }
 
 }  // namespace velmora::experiment
