@@ -1,4 +1,5 @@
 // velmora-cli simulate: one simulation from the conditions the program stores, written as .mod.
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
@@ -39,7 +40,7 @@ int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::o
 
 const bool registered = RegisterCommand(
     {"simulate",
-     "simulate --entry N --out FILE.mod [--independent] [options]  simulates a spectrum and writes it\n" +
+     "simulate --entry N --out FILE.mod [--independent] [options]  simulates a spectrum and writes it" +
          SimulationOptionsHelp(),
      &RunSimulate});
 

@@ -7,7 +7,6 @@
 
 #include "cli/database_options.h"
 #include "common/number_format.h"
-#include "database/quenching.h"
 #include "populations/population_model.h"
 #include "session/band_system.h"
 #include "session/startup.h"
@@ -111,7 +110,7 @@ const std::vector<std::string>& SimulationOptionNames() {
 
 std::string SimulationOptionsHelp() {
     std::string text;
-    for (const OptionHelp& o : kOptions) text += "      --" + std::string(o.name) + " " + o.help + "\n";
+    for (const OptionHelp& o : kOptions) text += "\n      --" + std::string(o.name) + " " + o.help;
     return text;
 }
 
@@ -163,13 +162,8 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     if (args.Has("yield"))
         CmbFluorescenceYield_Click(app, Choice(args, "yield", {"included", "excluded", "no-predissociation", "no-quenching"}, 0));
     if (args.Has("quenching-source"))
-        database::SetQuenchingSource(app.db, Choice(args, "quenching-source", {"none", "single", "files"}, 0), sim.Pressure,
-                                     *app.ui);
-    Box(app, args, "quenching",
-        [](AppState& a, const std::string& text) {
-            return database::SetQuenchingValue(a.db, text, a.sim.Pressure, *a.ui);
-        },
-        "0 or more");
+        CmbQuenching_Click(app, Choice(args, "quenching-source", {"none", "single", "files"}, 0));
+    Box(app, args, "quenching", TxtQuenching_Change, "0 or more");
     Box(app, args, "min-population",
         [](AppState& a, const std::string& text) {
             const double v = Val(text);
