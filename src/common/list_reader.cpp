@@ -15,6 +15,15 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
+/// A field as it may stand in a message: at most 40 characters, control bytes (a binary file's
+/// NULs among them) shown as '?', so that the message stays readable text.
+std::string Printable(const std::string& field) {
+    std::string out = field.substr(0, 40);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f') c = '?';
+    return out;
+}
+
 }  // namespace
 
 bool ParseDecimal(std::string_view text, double& value) {
@@ -133,9 +142,9 @@ std::string ListReader::ReadString() {
 double ListReader::ParseNumber(const std::string& field) const {
     double v = 0.0;
     if (!ParseDecimal(field, v))
-        throw FileError::At(source_, fieldLine_, "the field \"" + field.substr(0, 40) + "\" is not a number");
+        throw FileError::At(source_, fieldLine_, "the field \"" + Printable(field) + "\" is not a number");
     if (!std::isfinite(v))
-        throw FileError::At(source_, fieldLine_, "the field \"" + field.substr(0, 40) + "\" is out of range");
+        throw FileError::At(source_, fieldLine_, "the field \"" + Printable(field) + "\" is out of range");
     return v;
 }
 

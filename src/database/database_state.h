@@ -22,6 +22,7 @@ struct DatabaseState {
     // Molecular constants (.SPC), 18 per level; columns 18..20 stay 0.
     Array3<float> MolConst;       ///< (s 1..2, v 0..max(MaxVUpper, MaxVLower), k 0..20)
     Array2<int> SpcConvention;    ///< (s 1..2, entry)
+    int ConstantsEntry = 0;       ///< entry whose constants MolConst holds (0: none)
     std::array<float, 18> LevelConst{};  ///< constants of the level whose terms are computed
 
     // The loaded band.

@@ -42,6 +42,15 @@ struct PopulationState {
     int SelParity = 0;
     int StructMode = 3;
     int intTabPop = 0;
+
+    // Temperatures of the populations window and the texts of their boxes; the main window's
+    // temperature is copied here while the system is thermalised.
+    float TVib = 300.0f;
+    float TRotAll = 300.0f;
+    std::string TxtTVibrational = " 300";
+    std::string TxtTRotational = " 300";
+    /// Text of the spin-orbit combination box ("0.0000"), rewritten when a level is shown.
+    std::string TxtSpinCombination = "0.5000";
 };
 
 }  // namespace velmora

@@ -35,6 +35,32 @@ struct SimulationState {
     float GateDelay = 0.0f, GateWidth = 10.0f;
     float WindowStart = 0.0f, WindowEnd = 0.0f;
 
+    // Texts of the numeric boxes that the program itself rewrites (range boxes above).
+    std::string TxtResolution = " 1";
+    std::string TxtPressure = " 0";
+    std::string TxtQuenching = " 0";
+    std::string TxtStartWindow = " 0";
+    std::string TxtEndWindow = " 0";
+
+    // Captions computed by the program; the shell copies them into the controls.
+    std::string ChkDopplerCaption;            ///< "Doppler broadening = ..."
+    std::string LblCollisionCaption;          ///< " = ..." (collisional width)
+    std::string FrmBroadeningCaption;         ///< "Total resolution (instrumental + broadening) = ..."
+    std::string LblDopplerShiftCaption;       ///< "km/s = ..."
+    std::string LblCollisionalShiftCaption;   ///< " = ..." (collisional shift)
+    std::string FrameShiftCaption;            ///< "Wavelength/Frequency shift = ..."
+    std::string FrmRangeCaption;              ///< "Range in " + unit
+    std::string FrameInstrumentalCaption;     ///< "Instrumental  " + unit
+    std::string LblCollisionalShiftTerm;      ///< pressure formula beside the shift coefficient
+    std::string LblBroadening;                ///< pressure formula beside the broadening coefficient
+
+    // Which controls are offered (enabled) in the current state.
+    bool TxtLorentzianEnabled = false;   ///< Voigt only
+    bool GateTimesEnabled = false;       ///< TxtDelay and TxtGate: time-resolved gate
+    bool WindowLimitsEnabled = false;    ///< TxtStartWindow and TxtEndWindow: "Window"
+    bool LIFControlsEnabled = false;     ///< FrameLIFconditions, CmbLIFregime, CmbGate, CmbSpectralWindow
+    bool YieldControlsEnabled = true;    ///< CmbFluorescenceYield and the quenching controls
+
     // Widths and shifts (axis units).
     float DopplerWidth = 0, CollWidth = 0, LorentzWidth = 0, GaussWidthSq = 0;
     float TotalWidth = 1.0f, LorentzFraction = 0;
@@ -42,7 +68,7 @@ struct SimulationState {
     float DopShift = 0, CollShift = 0, LineShift = 0;
 
     // Grid and results.
-    float GridWidth = 1.0f;
+    float GridWidth = 1.0f;  ///< grid step = GridWidth / PointsPerWidth
     int MaxPoints = 0;
     int NPoints = 0;
     Array2<float> SimBand;   ///< (k 1..NVibSel, i 0..NPoints)
@@ -52,6 +78,11 @@ struct SimulationState {
     std::string SimTitle;
     float NoiseLevel = 0.0f;
     GaussianDeviate Noise;
+
+    // Working values of the last synthesis: the band being processed and the gate of its line.
+    int VPop = 0, VOther = 0;
+    float GateFactor = 1.0f;
+    int LinesDrawn = 0;  ///< lines added onto the grid by the last synthesis
 };
 
 }  // namespace velmora

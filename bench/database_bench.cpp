@@ -1,0 +1,109 @@
+// Speed of the database engine: the pre-computation of a band system of 10 x 10 bands with 60
+// rotational rows each, and the loading of one band. The system (an OH-like 2Σ+ - 2Π system)
+// is written into a temporary folder first.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "database/band_loader.h"
+#include "database/catalogue.h"
+#include "database/system_precompute.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace velmora;
+
+constexpr int kLevels = 10;  // v' and v'' = 0..9
+constexpr int kRows = 60;
+
+/// The synthetic database in a temporary folder, removed at the end of the program.
+class SyntheticSystem {
+public:
+    SyntheticSystem() : folder_(fs::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()))) {
+        fs::create_directories(folder_ / "BM" / "AX");
+        std::string catalogue = "Benchmark system\r\n1, 9, 9, 70\r\nheadings\r\n";
+        catalogue += "\"BM\", \"A\", \"X\", 0, 1\r\n688, 9, 9, 1, 1\r\n0, 32400, 17.0, 1, 0\r\n";
+        for (int v = 0; v < kLevels; ++v) catalogue += std::to_string(kRows) + (v + 1 < kLevels ? ", " : "\r\n");
+        for (int k = 0; k < 5; ++k) catalogue += "\"a\" \"b\" \"c\" \"d\" \"e\" \"f\"\r\n";
+        for (int k = 0; k < 6; ++k) catalogue += "\"#0.00\" \"x\"\r\n";
+        for (int k = 0; k < 3; ++k) catalogue += "\"1\" \"2\" \"3\" \"4\" \"5\" \"6\" \"7\" \"8\" \"9\" \"10\" \"11\" \"12\"\r\n";
+        Write("VELMORA.SYS", catalogue);
+
+        // Vibrational levels from Dunham-like expansions: upper 2Σ+ and lower 2Π (A < 0).
+        std::string upper = "1, 1\r\n", lower = "1, 1\r\n";
+        for (int v = 0; v < kLevels; ++v) {
+            const double x = v + 0.5;
+            upper += Level(3178.8 * x - 92.9 * x * x, 17.39 - 0.808 * x, 0.00204, 0.0, 0.226);
+            lower += Level(3737.8 * x - 84.9 * x * x, 18.91 - 0.724 * x, 0.00194, -139.2, -0.119);
+        }
+        Write("BM/BMA.SPC", upper);
+        Write("BM/BMX.SPC", lower);
+
+        for (int vUp = 0; vUp < kLevels; ++vUp)
+            for (int vLow = 0; vLow < kLevels; ++vLow) {
+                std::string records;
+                const double p = 1.0 / (1.0 + (vUp - vLow) * (vUp - vLow));
+                for (int N = 1; N <= kRows; ++N)
+                    for (int k = 0; k < 5; ++k) records += std::to_string(p) + (k < 4 ? ", " : "\r\n");
+                Write("BM/AX/BMAX" + std::to_string(vUp) + std::to_string(vLow) + ".INT", records);
+            }
+    }
+    ~SyntheticSystem() {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+    std::string Folder() const { return folder_.string(); }
+
+private:
+    static std::string Level(double T, double B, double D, double A, double gamma) {
+        std::string s = std::to_string(T) + ", " + std::to_string(B) + ", " + std::to_string(D) + ", 0, 0, 0, " +
+                        std::to_string(A) + ", 0, 0, " + std::to_string(gamma);
+        // pΛ and qΛ of the 2Π state; zeros elsewhere.
+        s += A != 0.0 ? ", 0, 0, 0.235, 0, 0, -0.0387, 0, 0\r\n" : ", 0, 0, 0, 0, 0, 0, 0, 0\r\n";
+        return s;
+    }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(folder_ / name, std::ios::binary) << text;
+    }
+    fs::path folder_;
+};
+
+DatabaseState& LoadedState() {
+    static SyntheticSystem system;
+    static DatabaseState db = [] {
+        DatabaseState d;
+        database::SetAppPath(d, system.Folder());
+        database::LoadCatalogue(d);
+        d.irad = 1;
+        return d;
+    }();
+    return db;
+}
+
+void BM_SystemPrecompute(benchmark::State& state) {
+    DatabaseState& db = LoadedState();
+    Shell quiet;
+    for (auto _ : state) {
+        database::SystemPrecompute(db, 0.0f, quiet);
+        benchmark::DoNotOptimize(db.UpperLevelData.Data());
+    }
+    state.SetLabel("10 x 10 bands, 60 rows");
+}
+BENCHMARK(BM_SystemPrecompute)->Unit(benchmark::kMillisecond);
+
+void BM_LoadBand(benchmark::State& state) {
+    DatabaseState& db = LoadedState();
+    Shell quiet;
+    database::SystemPrecompute(db, 0.0f, quiet);
+    for (auto _ : state) {
+        database::LoadBand(db, 3, 4, 1);
+        benchmark::DoNotOptimize(db.LineData.Data());
+    }
+}
+BENCHMARK(BM_LoadBand)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,33 @@
+#include "cli/database_options.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "common/number_format.h"
+#include "database/catalogue.h"
+
+namespace velmora::cli {
+
+void RejectUnknownOptions(const Args& args, std::initializer_list<const char*> known) {
+    for (const std::string& name : args.Names())
+        if (std::none_of(known.begin(), known.end(), [&](const char* k) { return name == k; }))
+            throw std::invalid_argument("unknown option --" + name);
+}
+
+void OpenDatabase(const Args& args, DatabaseState& db) {
+    database::SetAppPath(db, DataFolder(args));
+    database::LoadCatalogue(db);
+}
+
+int EntryOption(const Args& args, const DatabaseState& db) {
+    if (!args.Has("entry")) throw std::invalid_argument("option --entry N is required");
+    const int entry = args.Integer("entry", 0);
+    if (entry < 1 || entry > db.cat.CatalogueCount)
+        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
+                                    std::to_string(db.cat.CatalogueCount) + ")");
+    return entry;
+}
+
+std::string CsvNumber(float value) { return Trim(Str(value)); }
+
+}  // namespace velmora::cli

@@ -1,0 +1,24 @@
+// Options and output helpers shared by the database commands of velmora-cli.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+#include "cli/commands.h"
+#include "database/database_state.h"
+
+namespace velmora::cli {
+
+/// Throws std::invalid_argument naming the first option that is not one of `known`.
+void RejectUnknownOptions(const Args& args, std::initializer_list<const char*> known);
+
+/// Reads the catalogue of the database folder of --data (default: data/ beside the program).
+void OpenDatabase(const Args& args, DatabaseState& db);
+
+/// The catalogue entry of --entry, which must be given and lie in the catalogue.
+int EntryOption(const Args& args, const DatabaseState& db);
+
+/// A stored single-precision value as CSV text: up to 7 significant digits, no leading blank.
+std::string CsvNumber(float value);
+
+}  // namespace velmora::cli

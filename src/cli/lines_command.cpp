@@ -1,0 +1,65 @@
+// velmora-cli lines: every line of one band, after the pre-computation of its band system.
+#include <ostream>
+#include <stdexcept>
+
+#include "cli/database_options.h"
+#include "common/number_format.h"
+#include "database/band_loader.h"
+#include "database/line_positions.h"
+#include "database/system_precompute.h"
+
+namespace velmora::cli {
+
+namespace {
+
+/// "VUP,VLOW" as two whole numbers.
+std::pair<int, int> BandOption(const Args& args) {
+    if (!args.Has("band")) throw std::invalid_argument("option --band VUP,VLOW is required");
+    const std::string text = args.Get("band");
+    const auto comma = text.find(',');
+    const std::string up = comma == std::string::npos ? "" : text.substr(0, comma);
+    const std::string low = comma == std::string::npos ? "" : text.substr(comma + 1);
+    if (!IsNumeric(up) || !IsNumeric(low) || Val(up) != static_cast<int>(Val(up)) ||
+        Val(low) != static_cast<int>(Val(low)))
+        throw std::invalid_argument("option --band: \"" + text + "\" is not two whole numbers VUP,VLOW");
+    return {static_cast<int>(Val(up)), static_cast<int>(Val(low))};
+}
+
+int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
+    const Args args(words, {});
+    RejectUnknownOptions(args, {"data", "entry", "band"});
+    DatabaseState db;
+    OpenDatabase(args, db);
+    const int entry = EntryOption(args, db);
+    const auto [vUp, vLow] = BandOption(args);
+
+    db.irad = entry;
+    Shell quiet;
+    database::SystemPrecompute(db, 0.0f, quiet);
+    database::LoadBand(db, vUp, vLow, entry);
+
+    const auto& L = db.LineData;
+    out << "v_up,v_low,branch,name_b,name_a,N_low,J_low,position_cm-1,hl_factor,transition_probability,"
+           "emission_coefficient,absorption_coefficient\n";
+    for (int b = 1; b <= 24; ++b) {
+        const int inSet = b > 12 ? b - 12 : b;
+        for (int N = 0; N <= L.Hi(2); ++N) {
+            if (L(4, b, N) == 0.0f) continue;
+            const double J = database::BranchShapeOf(b).lowerF == 1 ? N + 0.5 : N - 0.5;
+            out << vUp << ',' << vLow << ',' << b << ',' << db.cat.BranchName(0, inSet) << ','
+                << db.cat.BranchName(1, inSet) << ',' << N << ',' << Trim(Str(J)) << ',' << CsvNumber(L(4, b, N))
+                << ',' << CsvNumber(L(5, b, N)) << ',' << CsvNumber(L(3, b, N)) << ',' << CsvNumber(L(1, b, N))
+                << ',' << CsvNumber(L(2, b, N)) << '\n';
+        }
+    }
+    return 0;
+}
+
+const bool registered = RegisterCommand(
+    {"lines",
+     "lines --entry N --band VUP,VLOW [--data DIR]  lists the lines of one band as CSV (positions in cm-1)",
+     &RunLines});
+
+}  // namespace
+
+}  // namespace velmora::cli

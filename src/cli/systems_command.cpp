@@ -1,0 +1,30 @@
+// velmora-cli systems: the band systems of the catalogue, one CSV line each.
+#include <ostream>
+
+#include "cli/database_options.h"
+#include "common/number_format.h"
+
+namespace velmora::cli {
+
+namespace {
+
+int RunSystems(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
+    const Args args(words, {});
+    RejectUnknownOptions(args, {"data"});
+    DatabaseState db;
+    OpenDatabase(args, db);
+    const Catalogue& cat = db.cat;
+    out << "entry,molecule,system,lambda_up,lambda_low,nmaxvib_up,nmaxvib_low,mass\n";
+    for (int i = 1; i <= cat.CatalogueCount; ++i)
+        out << i << ',' << cat.MoleculeName(i) << ',' << Trim(cat.SystemLabel(i)) << ',' << cat.StateLambda(1, i)
+            << ',' << cat.StateLambda(2, i) << ',' << cat.NMaxVib(i, 1) << ',' << cat.NMaxVib(i, 2) << ','
+            << CsvNumber(cat.MolecularMass(i)) << '\n';
+    return 0;
+}
+
+const bool registered = RegisterCommand(
+    {"systems", "systems [--data DIR]  lists the band systems of the catalogue as CSV", &RunSystems});
+
+}  // namespace
+
+}  // namespace velmora::cli

@@ -1,0 +1,317 @@
+#include "database/band_loader.h"
+
+#include <array>
+#include <stdexcept>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/list_reader.h"
+#include "database/line_positions.h"
+#include "database/line_strengths.h"
+#include "database/terms.h"
+
+namespace velmora::database {
+
+namespace {
+
+constexpr int kConstantsPerLevel = 18;
+constexpr int kPolynomialTerms = 10;
+
+/// Constants of one electronic state as read from its file: (v, k) with k = 0..20.
+struct StateConstants {
+    Array2<float> values;
+    int convention = 0;
+};
+
+/// A/B of a level in single precision, as the ratios are compared exactly (A/B = 4, A/B = 10).
+float SpinOrbitRatio(float a, float b) {
+    return static_cast<float>(static_cast<double>(a) / static_cast<double>(b));
+}
+
+/// Converts 2Π constants of the second convention (an effective Hamiltonian with the Λ-doubling
+/// folded into B, T, A and γ differently) to the first, for v = 0..vMax. The correction h is the
+/// same for every level: it is always formed from the v = 0 constants as read.
+void ConvertPiConstants(Array2<float>& M, int vMax, const std::string& file) {
+    const double h = static_cast<double>(M(0, 6)) * M(0, 12) / (8.0 * M(0, 1));
+    for (int v = 0; v <= vMax; ++v) {
+        const double T = M(v, 0), B = M(v, 1), D = M(v, 2), A = M(v, 6), AD = M(v, 7);
+        const double gamma = M(v, 9), p = M(v, 12), q = M(v, 15);
+        const double d = (A - h) - 2.0 * B - q;
+        if (d == 0.0)
+            throw FileError::In(file, "the 2Pi constants of v = " + std::to_string(v) +
+                                          " cannot be converted (A - h - 2B - q is 0)");
+        M(v, 0) = static_cast<float>(h / 2.0 + (T - B) + (A - h) * p / (4.0 * d));
+        if (AD > 0.0) M(v, 7) = static_cast<float>(AD + (q / 2.0 + B) * p / d);
+        M(v, 6) = static_cast<float>((A - h) * (1.0 - p / (2.0 * d)));
+        M(v, 9) = static_cast<float>(gamma - p / 2.0);
+        M(v, 1) = static_cast<float>(B + 2.0 * D + q / 2.0);
+        M(v, 4) = -M(v, 4);
+        M(v, 10) = -M(v, 10);
+    }
+}
+
+/// Reads the .SPC file of state s of an entry. Levels 0..NMaxVib(entry, s) must be present.
+StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
+    const Catalogue& cat = db.cat;
+    const int vStore = db.MolConst.Hi(1);
+    const int vNeeded = cat.NMaxVib(entry, s);
+    StateConstants out;
+    out.values.Resize(0, vStore, 0, 20);
+
+    ListReader in = ListReader::FromFile(ConstantsFileName(db, entry, s));
+    if (in.AtEnd()) throw FileError::In(in.Source(), "the file is empty");
+    const int format = in.ReadInt();
+    out.convention = in.ReadInt();
+
+    int levels = 0;  // levels whose constants are known
+    if (format == 1) {
+        // One record of 18 constants per vibrational level, until the end of the file.
+        for (int v = 0; !in.AtEnd(); ++v) {
+            std::array<float, kConstantsPerLevel> record{};
+            for (float& value : record) value = in.ReadFloat();
+            if (v > vStore) continue;
+            for (int k = 0; k < kConstantsPerLevel; ++k) out.values(v, k) = record[static_cast<std::size_t>(k)];
+            levels = v + 1;
+        }
+    } else if (format == 2) {
+        // A polynomial in (v + 1/2) of ten coefficients for every constant.
+        const float origin = in.ReadFloat();
+        double c[kConstantsPerLevel][kPolynomialTerms];
+        for (auto& column : c)
+            for (double& coefficient : column) coefficient = in.ReadFloat();
+        for (int v = 0; v <= vNeeded; ++v) {
+            const double x = v + 0.5;
+            for (int k = 0; k < kConstantsPerLevel; ++k) {
+                double sum = 0.0, power = 1.0;
+                for (int m = 0; m < kPolynomialTerms; ++m, power *= x) sum += c[k][m] * power;
+                out.values(v, k) = static_cast<float>(sum);
+            }
+        }
+        levels = vNeeded + 1;
+        // The upper state's vibrational terms are put on the given v = 0 term value.
+        if (s == 1) {
+            const double t0 = out.values(0, 0);
+            out.values(0, 0) = origin;
+            for (int v = 1; v <= vNeeded; ++v)
+                out.values(v, 0) = static_cast<float>(origin + (out.values(v, 0) - t0));
+        }
+    } else {
+        throw FileError::In(in.Source(), "format code " + std::to_string(format) + " (1 or 2 expected)");
+    }
+
+    if (levels < vNeeded + 1)
+        throw FileError::In(in.Source(), "holds constants for " + std::to_string(levels) +
+                                             " vibrational levels; the catalogue needs v = 0.." +
+                                             std::to_string(vNeeded));
+    for (int v = 0; v <= vNeeded; ++v)
+        if (out.values(v, 1) == 0.0f)
+            throw FileError::In(in.Source(), "the rotational constant B of v = " + std::to_string(v) + " is 0");
+
+    if (cat.StateLambda(s, entry) == 1 && out.convention == 2) ConvertPiConstants(out.values, vNeeded, in.Source());
+    return out;
+}
+
+/// Transition probabilities of one band by lower row, in the five branch groups
+/// G7 (branch 7), G1 (1, 2, 9), G3 (3, 4, 8, 11), G5 (5, 6, 10) and G12 (12).
+struct BandProbabilities {
+    int firstRow = 0;
+    std::vector<std::array<float, 5>> rows;  ///< rows firstRow, firstRow + 1, ...
+};
+
+BandProbabilities ReadBandProbabilities(const DatabaseState& db, int vUp, int vLow, int entry) {
+    const Catalogue& cat = db.cat;
+    const int lastRow = cat.NMaxRot(entry, vUp);
+    ListReader in = ListReader::FromFile(ProbabilityFileName(db, entry, vUp, vLow));
+    if (in.AtEnd()) throw FileError::In(in.Source(), "holds no transition probabilities");
+
+    BandProbabilities out;
+    if (cat.IntFormat(entry, 1) == 1) {
+        // One record per lower row from N = Λ'': (G7, G1, G3, G5, G12) or (G1, G3, G5).
+        out.firstRow = cat.StateLambda(2, entry);
+        const bool fiveValues = cat.IntFormat(entry, 2) == 1;
+        for (int row = out.firstRow - 1; row < lastRow && !in.AtEnd();) {
+            ++row;
+            std::array<float, 5> g{};
+            if (fiveValues) {
+                for (float& value : g) value = in.ReadFloat();
+            } else {
+                const float b = in.ReadFloat(), c = in.ReadFloat(), d = in.ReadFloat();
+                g = {b, b, c, d, d};
+            }
+            out.rows.push_back(g);
+        }
+    } else {
+        // Records (v', v'', value); the band's value, or the last one read when none matches,
+        // holds for every branch and row.
+        float value = 0.0f;
+        while (!in.AtEnd()) {
+            const int up = in.ReadInt(), low = in.ReadInt();
+            value = in.ReadFloat();
+            if (up == vUp && low == vLow) break;
+        }
+        out.firstRow = 0;
+        out.rows.assign(static_cast<std::size_t>(lastRow + 1), {value, value, value, value, value});
+    }
+    return out;
+}
+
+void StoreProbabilities(DatabaseState& db, const BandProbabilities& p) {
+    static constexpr int kGroupOfBranch[13] = {0, 1, 1, 2, 2, 3, 3, 0, 2, 1, 3, 2, 4};
+    for (std::size_t r = 0; r < p.rows.size(); ++r) {
+        const int N = p.firstRow + static_cast<int>(r);
+        for (int b = 1; b <= 12; ++b) db.LineData(3, b, N) = p.rows[r][static_cast<std::size_t>(kGroupOfBranch[b])];
+    }
+    db.RotRows = p.firstRow + static_cast<int>(p.rows.size()) - 1;
+}
+
+/// Empirical corrections (cm-1) of the NO upper state v' = 0, rows 0..6: F1 p = 1, F1 p = 2, F2.
+constexpr float kNoCorrection[7][3] = {{3.0f, 1.6f, 0.0f},    {5.74f, 5.74f, 11.04f}, {8.64f, 8.64f, 5.45f},
+                                       {8.28f, 8.28f, 1.67f}, {4.31f, 4.31f, 0.5f},   {1.2f, 1.2f, 0.09f},
+                                       {0.3f, 0.3f, 0.0f}};
+
+/// Case (a) re-indexing of a 2Π state: F1 rows move one down, F2 rows one up, so that row N
+/// holds F1 with J = N + 1/2 and F2 with J = N - 1/2.
+void ReindexCaseA(TermTable& t, int rotRows) {
+    for (int p = 1; p <= 2; ++p)
+        for (int N = 1; N <= rotRows + 2; ++N) t(N - 1, 1, p) = t(N, 1, p);
+    for (int p = 1; p <= 2; ++p)
+        for (int N = rotRows + 2; N >= 0; --N) t(N + 1, 2, p) = t(N, 2, p);
+}
+
+void CheckBand(const DatabaseState& db, int vUp, int vLow, int entry) {
+    const Catalogue& cat = db.cat;
+    if (entry < 1 || entry > cat.CatalogueCount)
+        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
+                                    std::to_string(cat.CatalogueCount) + ")");
+    if (vUp < 0 || vUp > cat.NMaxVib(entry, 1) || vLow < 0 || vLow > cat.NMaxVib(entry, 2))
+        throw std::invalid_argument("band (" + std::to_string(vUp) + ", " + std::to_string(vLow) +
+                                    ") is outside entry " + std::to_string(entry) + " (v' 0.." +
+                                    std::to_string(cat.NMaxVib(entry, 1)) + ", v'' 0.." +
+                                    std::to_string(cat.NMaxVib(entry, 2)) + ")");
+}
+
+}  // namespace
+
+std::string ConstantsFileName(const DatabaseState& db, int entry, int s) {
+    const std::string& m = db.cat.MoleculeCode(entry);
+    return db.AppPath + m + "/" + m + db.cat.StateLabel(s, entry) + ".SPC";
+}
+
+std::string ProbabilityFileName(const DatabaseState& db, int entry, int vUp, int vLow) {
+    const std::string& m = db.cat.MoleculeCode(entry);
+    const std::string ul = db.cat.StateLabel(1, entry) + db.cat.StateLabel(2, entry);
+    std::string name = db.AppPath + m + "/" + ul + "/" + m + ul;
+    if (db.cat.IntFormat(entry, 1) == 1) name += std::to_string(vUp) + std::to_string(vLow);
+    return name + ".INT";
+}
+
+void ReadStateConstants(DatabaseState& db, int entry) {
+    if (entry < 1 || entry > db.cat.CatalogueCount)
+        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue");
+    const StateConstants upper = ReadConstantsFile(db, entry, 1);
+    const StateConstants lower = ReadConstantsFile(db, entry, 2);
+    db.MolConst.Fill(0.0f);
+    for (int v = 0; v <= db.MolConst.Hi(1); ++v)
+        for (int k = 0; k <= 20; ++k) {
+            db.MolConst(1, v, k) = upper.values(v, k);
+            db.MolConst(2, v, k) = lower.values(v, k);
+        }
+    db.SpcConvention(1, entry) = upper.convention;
+    db.SpcConvention(2, entry) = lower.convention;
+    db.ConstantsEntry = entry;
+}
+
+void SelectLevel(DatabaseState& db, int s, int v) {
+    for (int k = 0; k < kConstantsPerLevel; ++k) db.LevelConst[static_cast<std::size_t>(k)] = db.MolConst(s, v, k);
+}
+
+bool IsBandLoaded(const DatabaseState& db, int vUp, int vLow, int entry) {
+    return db.LoadedVUpper == vUp && db.LoadedVLower == vLow && db.LoadedEntry == entry;
+}
+
+void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
+    CheckBand(db, vUp, vLow, entry);
+    if (db.ConstantsEntry != entry) ReadStateConstants(db, entry);
+    // Every file is read before anything of the loaded band changes.
+    const BandProbabilities probabilities = ReadBandProbabilities(db, vUp, vLow, entry);
+
+    const Catalogue& cat = db.cat;
+    const int lamUp = cat.StateLambda(1, entry);
+    const int lamLow = cat.StateLambda(2, entry);
+    const bool isSiH = cat.MoleculeCode(entry) == "SiH";
+
+    // 1-2. The band and its transition probabilities.
+    db.LoadedVUpper = vUp;
+    db.LoadedVLower = vLow;
+    db.LoadedEntry = entry;
+    // No line of the band loaded before may survive in rows this band does not write.
+    db.LineData.Fill(0.0f);
+    StoreProbabilities(db, probabilities);
+    const int rows = db.RotRows;
+
+    // 3. Intermediate-coupling strengths of an upper state with Λ >= 1.
+    if (lamUp != 0) PiUpperStrengths(db, rows, entry, vUp, vLow);
+
+    // 4-5. Lower terms; the spin-orbit ratios of the lower level and of the upper level, both
+    // divided by the lower state's B.
+    SelectLevel(db, 2, vLow);
+    ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry));
+    const float yLow = SpinOrbitRatio(db.MolConst(2, vLow, 6), db.MolConst(2, vLow, 1));
+    const float yUp = SpinOrbitRatio(db.MolConst(1, vUp, 6), db.MolConst(2, vLow, 1));
+
+    // 6. Lower energy zero: the lowest level of the (0, 0) band's lower state.
+    if (vUp == 0 && vLow == 0)
+        db.EnergyZero[0] = yLow > 0.0f && yLow < 4.0f ? db.LowerTerm(lamLow, 2, 1) : db.LowerTerm(lamLow, 1, 1);
+
+    // 7-8. Upper terms; the upper zero makes the lowest upper level of v' = 0 sit at its
+    // vibrational term value.
+    SelectLevel(db, 1, vUp);
+    ComputeTerms(db, lamUp, rows, db.UpperTerm, db.SpcConvention(1, entry));
+    if (vUp == 0 && vLow == 0) db.EnergyZero[1] = db.UpperTerm(lamUp, 1, 1) - db.MolConst(1, 0, 0);
+
+    // 9. SiH keeps absolute energies.
+    if (isSiH) db.EnergyZero = {0.0f, 0.0f};
+
+    // 10. Common zero; the upper state is raised by its electronic term energy.
+    const float origin = cat.UpperTermOrigin(entry);
+    for (int N = 0; N <= rows + 2; ++N)
+        for (int F = 1; F <= 2; ++F)
+            for (int p = 1; p <= 2; ++p) {
+                db.LowerTerm(N, F, p) -= db.EnergyZero[0];
+                db.UpperTerm(N, F, p) = db.UpperTerm(N, F, p) - db.EnergyZero[1] + origin;
+                if (!isSiH && db.LowerTerm(N, F, p) < -1.0f) db.LowerTerm(N, F, p) = 0.0f;  // no such level
+            }
+
+    // 11-12. Case (a) re-indexing of a 2Π lower or upper state (both tested on the lower ratio).
+    if (lamLow == 1 && yLow >= 4.0f) {
+        ReindexCaseA(db.LowerTerm, rows);
+        if (!isSiH)
+            for (int p = 1; p <= 2; ++p) db.LowerTerm(1, 2, p) = 0.0f;
+    }
+    if (lamUp == 1 && yLow >= 4.0f) {
+        ReindexCaseA(db.UpperTerm, rows);
+        for (int p = 1; p <= 2; ++p) db.UpperTerm(0, 2, p) = 0.0f;
+    }
+
+    // 13. Empirical corrections of the lowest rows of NO, v' = 0.
+    if (cat.MoleculeCode(entry) == "NO" && vUp == 0 && yUp == 10.0f) {
+        for (int N = 0; N <= 6 && N <= db.UpperTerm.Hi(0); ++N) {
+            db.UpperTerm(N, 1, 1) += kNoCorrection[N][0];
+            db.UpperTerm(N, 1, 2) += kNoCorrection[N][1];
+            db.UpperTerm(N, 2, 1) += kNoCorrection[N][2];
+            db.UpperTerm(N, 2, 2) += kNoCorrection[N][2];
+        }
+    }
+
+    // 14. Lines. All positions are computed before any strength, so that a line removed by a
+    // low-row correction of a later row also gets no emission or absorption coefficient.
+    const int firstRow = lamLow == 1 && yLow > 4.0f ? lamLow - 1 : lamLow;
+    const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
+    CopyCaseAFirstRowProbabilities(db, entry, vUp, vLow);
+    for (int N = firstRow; N <= rows + 1; ++N)
+        for (int set = 1; set <= sets; ++set) ComputeLinePositions(db, entry, N, set);
+    for (int N = firstRow; N <= rows + 1; ++N)
+        for (int set = 1; set <= sets; ++set) ComputeLineStrengths(db, entry, N, set);
+}
+
+}  // namespace velmora::database

@@ -1,0 +1,29 @@
+// Line positions of the rotational branches of the loaded band.
+#pragma once
+
+#include "database/database_state.h"
+
+namespace velmora::database {
+
+/// Shape of a branch: upper rotational row minus lower row, and the spin components
+/// (1 = F1, 2 = F2) of the upper and the lower level.
+struct BranchShape {
+    int deltaN;
+    int upperF;
+    int lowerF;
+};
+
+/// The shape of branch b (1..24; branch b + 12 repeats branch b).
+BranchShape BranchShapeOf(int b);
+
+/// True when branch b (1..12 of a set) has a line at lower row N in a band whose upper state
+/// has the given Λ (the first rows of some branches hold no level).
+bool BranchRowExists(int b, int N, int lambdaUpper);
+
+/// Fills LineData(4, b + 12 (set − 1), N), b = 1..12, with the line positions (cm-1, upper term
+/// minus lower term; 0 = no line) of lower row N, from UpperTerm and LowerTerm of the loaded band
+/// (db.LoadedVUpper, db.LoadedVLower). Applies the low-row corrections and removes every position
+/// of row N below 2000 cm-1.
+void ComputeLinePositions(DatabaseState& db, int entry, int N, int set);
+
+}  // namespace velmora::database

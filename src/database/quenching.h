@@ -1,0 +1,25 @@
+// The database part of the quenching inputs: storing the value or the source and recomputing
+// the lifetimes and yields of the selected band system.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/services.h"
+#include "database/database_state.h"
+
+namespace velmora::database {
+
+/// Quenching rate text field: a number of 0 or more (in the unit QuenchingUnits) becomes
+/// Quenching and, when a band system is loaded, the system is pre-computed again and its band
+/// (0, 0) loaded. Returns the text the field must show: the text itself when accepted, else
+/// the value in force. Throws like SystemPrecompute; then nothing has changed.
+std::string SetQuenchingValue(DatabaseState& db, std::string_view text, float pressureTorr, Shell& shell);
+
+/// Quenching source list (0 none, 1 single value, 2 from the level files): stores the source
+/// and, when a band system is loaded, pre-computes the system again and loads its band (0, 0).
+/// Throws std::invalid_argument for another index and like SystemPrecompute; then nothing
+/// has changed.
+void SetQuenchingSource(DatabaseState& db, int index, float pressureTorr, Shell& shell);
+
+}  // namespace velmora::database

@@ -1,0 +1,21 @@
+// Rotational term values of a doublet electronic state (2Σ, 2Π, 2Δ) from its molecular constants.
+#pragma once
+
+#include <string_view>
+
+#include "database/database_state.h"
+
+namespace velmora::database {
+
+/// Fills target(N, F, p) with the term values (cm-1) of the level whose constants are in
+/// db.LevelConst, for a state with the given Λ (0, 1, 2) and constant convention (Σ: 0, 1;
+/// Π: 0..3; Δ: one form). Rows 0..rows + 3 are cleared first; Λ or a convention outside these
+/// leave them at zero. The molecule code that selects the case (a) labelling of "NO" and "CF"
+/// is that of the loaded entry (db.LoadedEntry, else db.irad).
+void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention);
+
+/// The same with the molecule code given explicitly.
+void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention,
+                  std::string_view molecule);
+
+}  // namespace velmora::database

@@ -1,0 +1,82 @@
+#include "experiment/comparison.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/number_format.h"
+#include "state/app_state.h"
+
+namespace velmora::experiment {
+
+float GridX(const SimulationState& sim, int i) {
+    return static_cast<float>(static_cast<double>(sim.Xini) +
+                              static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth);
+}
+
+bool BuildSimX(ExperimentState& exp, const SimulationState& sim) {
+    const int n = sim.NPoints;
+    if (n < 1 || sim.PointsPerWidth == 0 || sim.SimTotal.Empty() || sim.SimTotal.Lo() > 0 ||
+        sim.SimTotal.Hi() < n)
+        return false;
+    if (exp.SimX.Lo() != 0 || exp.SimX.Hi() != n) exp.SimX.Resize(0, n);
+    for (int i = 0; i <= n; ++i) exp.SimX(i) = GridX(sim, i);
+    return true;
+}
+
+void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, float zoomY) {
+    if (!(zoomY > 0.0f)) zoomY = 1.0f;
+    const bool grid = BuildSimX(exp, sim);
+    const int last = std::min(exp.ExpPoints - 1, exp.ExpX.Hi() - 1);
+    if (exp.SimAtExp.Hi() < exp.ExpX.Hi()) exp.SimAtExp.Resize(0, exp.ExpX.Hi());
+    if (exp.Residual.Hi() < exp.ExpX.Hi()) exp.Residual.Resize(0, exp.ExpX.Hi());
+
+    // Sums in double precision: in single precision n·Σes − Σe·Σs cancels catastrophically
+    // for spectra of many points.
+    double se = 0, ss = 0, see = 0, sss = 0, ses = 0, sdd = 0;
+    int n = 0;
+    auto total = [&sim](int m) { return static_cast<double>(sim.SimTotal(m)); };
+    // The last experimental point does not enter the statistics.
+    for (int i = 0; i <= last; ++i) {
+        exp.SimAtExp(i) = 0.0f;
+        exp.Residual(i) = 0.0f;
+        const float x = exp.ExpX(i);
+        if (!grid || !(x >= sim.Xini && x <= sim.Xend)) continue;
+        double s = 0.0;
+        if (!InterpolateOnGrid(exp.SimX, sim.NPoints, x, total, s)) continue;
+        const double e = exp.ExpY(i);
+        exp.Residual(i) = static_cast<float>((e - s) / zoomY);
+        exp.SimAtExp(i) = static_cast<float>(s);
+        ++n;
+        se += e;
+        ss += s;
+        see += e * e;
+        sss += s * s;
+        ses += e * s;
+        sdd += (s - e) * (s - e);
+    }
+    // The residual strip joins point ExpPoints - 1 to ExpPoints: the last point, never
+    // compared, sits on the zero line rather than keeping a value of an earlier spectrum.
+    if (last + 1 >= 0 && last + 1 <= exp.Residual.Hi()) {
+        exp.Residual(last + 1) = 0.0f;
+        exp.SimAtExp(last + 1) = 0.0f;
+    }
+
+    double r = 0.0, chi = 0.0;
+    if (n > 0) {
+        if (sss != 0.0 && ss != 0.0) {
+            const double den = (n * see - se * se) * (n * sss - ss * ss);
+            // A constant experiment or simulation has no defined correlation: shown as 0.
+            if (den > 0.0) r = (n * ses - se * ss) / std::sqrt(den);
+        }
+        chi = sdd / 100.0;
+    }
+    exp.ComparedPoints = n;
+    exp.Correlation = static_cast<float>(r);
+    exp.ChiSquare = static_cast<float>(chi);
+    exp.LblCorrelation = "Peak correlation: " + Format(exp.Correlation, "0.000000");
+    exp.LblDeviation = "Chi-square       : " + Format(exp.ChiSquare, "#######0.000#");
+}
+
+void CompareWithSimulation(AppState& app) { CompareWithSimulation(app.exp, app.sim, app.plot.ZoomY); }
+
+}  // namespace velmora::experiment

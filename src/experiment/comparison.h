@@ -1,0 +1,46 @@
+// Comparison of the experimental spectrum with the simulation: the simulation at the
+// experimental points, residuals, peak correlation and chi-square.
+#pragma once
+
+#include "common/bounded_array.h"
+#include "common/numerics.h"
+#include "experiment/experiment_state.h"
+#include "simulation/simulation_state.h"
+
+namespace velmora {
+struct AppState;
+}
+
+namespace velmora::experiment {
+
+/// x of simulation grid point i: Xini + GridWidth × i / PointsPerWidth, held in single precision.
+float GridX(const SimulationState& sim, int i);
+
+/// Rebuilds SimX(0..NPoints) over the simulation grid. Returns false when there is no grid to
+/// compare with (no simulation yet, or fewer than two grid points).
+bool BuildSimX(ExperimentState& exp, const SimulationState& sim);
+
+/// Linear interpolation at x of values f(m) given on the grid SimX(0..nPoints): between the
+/// grid points j and j + 1 that enclose x. Returns false when x lies outside the grid (no
+/// simulated value exists there).
+template <typename Values>
+bool InterpolateOnGrid(const Array1<float>& SimX, int nPoints, float x, const Values& f, double& s) {
+    if (nPoints < 1 || !(x >= SimX(0)) || !(x <= SimX(nPoints))) return false;
+    const int j = FindIndex(SimX, x, 0, nPoints);
+    const double fj = f(j), fj1 = f(j + 1);
+    const double step = static_cast<double>(SimX(j + 1)) - SimX(j);
+    // Grid points closer than single precision resolves coincide; take the right-hand value.
+    s = step != 0.0 ? fj1 - (fj1 - fj) * (static_cast<double>(SimX(j + 1)) - x) / step : fj1;
+    return true;
+}
+
+/// Fills SimAtExp and Residual for the experimental points 0..ExpPoints - 1 that lie in the
+/// simulation range Xini..Xend (and on the grid), computes the peak correlation (Pearson r of
+/// experiment and simulation at those points) and the chi-square Σ(s - e)² / 100, and writes
+/// LblCorrelation and LblDeviation. Residuals are divided by the vertical zoom.
+void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, float zoomY);
+
+/// The same on the application state (called by the plot redraw when ExpCount > 0).
+void CompareWithSimulation(AppState& app);
+
+}  // namespace velmora::experiment

@@ -1,0 +1,216 @@
+#include "experiment/corrections.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "common/number_format.h"
+#include "experiment/comparison.h"
+#include "simulation/driver.h"
+#include "state/app_state.h"
+
+namespace velmora::experiment {
+
+namespace {
+
+/// A value as a text box shows it after the program rewrote it ("0", "1.5", "-20").
+std::string BoxText(float value) { return Trim(Str(value)); }
+
+/// Last index valid in every corrected array.
+int LastPoint(const ExperimentState& exp) {
+    return std::min({exp.ExpPoints, exp.ExpXRaw.Hi(), exp.ExpYRaw.Hi(), exp.ExpX.Hi(), exp.ExpY.Hi()});
+}
+
+ExpFile* CurrentRecord(ExperimentState& exp) {
+    if (exp.ExpCount <= 0 || exp.ExpCurrent < 0 || exp.ExpCurrent >= static_cast<int>(exp.ExpFiles.size()))
+        return nullptr;
+    return &exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)];
+}
+
+/// ExpY from the raw y and the baseline and factor in force (undoes unsaved subtractions).
+void RecomputeY(ExperimentState& exp) {
+    const int last = LastPoint(exp);
+    for (int i = 0; i <= last; ++i)
+        exp.ExpY(i) = static_cast<float>((static_cast<double>(exp.ExpYRaw(i)) - exp.Baseline) * exp.Multiply);
+}
+
+}  // namespace
+
+void ApplyCorrections(ExperimentState& exp) {
+    const int last = LastPoint(exp);
+    for (int i = 0; i <= last; ++i) {
+        exp.ExpX(i) = static_cast<float>(static_cast<double>(exp.ExpXRaw(i)) - exp.WavelengthCorrection);
+        exp.ExpY(i) = static_cast<float>((static_cast<double>(exp.ExpYRaw(i)) - exp.Baseline) * exp.Multiply);
+    }
+}
+
+std::string TxtBaseline_Change(AppState& app, std::string_view text) {
+    ExperimentState& exp = app.exp;
+    std::string shown(text);
+    if (IsNumeric(text)) {
+        const double v = Val(text);
+        if (std::fabs(v) <= 99.0) {
+            exp.Baseline = static_cast<float>(v);
+            if (exp.ExpCount > 0) ApplyCorrections(exp);
+        } else {
+            shown = BoxText(exp.Baseline);
+        }
+    }
+    if (ExpFile* rec = CurrentRecord(exp)) rec->Baseline = exp.Baseline;
+    exp.TxtBaseline = shown;
+    app.RequestRedraw();
+    return shown;
+}
+
+std::string TxtWavelength_Change(AppState& app, std::string_view text) {
+    ExperimentState& exp = app.exp;
+    std::string shown(text);
+    if (IsNumeric(text)) {
+        const double v = Val(text);
+        if (std::fabs(v) <= 200.0) {
+            exp.WavelengthCorrection = static_cast<float>(v);
+            if (exp.ExpCount > 0) ApplyCorrections(exp);
+        } else {
+            shown = BoxText(exp.WavelengthCorrection);
+        }
+    }
+    if (ExpFile* rec = CurrentRecord(exp)) rec->Wavelength = exp.WavelengthCorrection;
+    exp.TxtWavelength = shown;
+    app.RequestRedraw();
+    return shown;
+}
+
+std::string TxtMultiply_Change(AppState& app, std::string_view text) {
+    ExperimentState& exp = app.exp;
+    if (IsNumeric(text)) {
+        const double v = Val(text);
+        exp.Multiply = v > 0.0 ? static_cast<float>(v) : 1.0f;
+        if (!(exp.Multiply > 0.0f)) exp.Multiply = 1.0f;  // a positive value below float range
+        if (exp.ExpCount > 0) {
+            if (ExpFile* rec = CurrentRecord(exp)) rec->Multiply = exp.Multiply;
+            ApplyCorrections(exp);
+        }
+    }
+    exp.TxtMultiply = std::string(text);
+    app.RequestRedraw();
+    return exp.TxtMultiply;
+}
+
+std::string TxtNoise_Change(AppState& app, std::string_view text) {
+    if (text.empty()) {
+        app.exp.TxtNoise.clear();
+        return {};
+    }
+    std::string shown(text);
+    double v = 0.0;
+    if (IsNumeric(text)) v = Val(text);
+    if (!IsNumeric(text) || v < 0.0 || v >= 100.0) {
+        shown = "0";
+        v = 0.0;
+    }
+    app.sim.NoiseLevel = static_cast<float>(v);
+    app.exp.TxtNoise = shown;
+    app.RequestRedraw();
+    return shown;
+}
+
+void ChkResiduals_Click(AppState& app, int value) {
+    app.plot.HideResiduals = value != 0 ? 0 : 1;
+    app.RequestRedraw();
+}
+
+void CmbResiduals_Click(AppState& app, std::string_view text) {
+    static constexpr std::string_view scales[] = {"1%", "2%", "5%", "10%", "20%", "50%"};
+    int scale = 0;
+    for (std::string_view s : scales)
+        if (text == s) scale = static_cast<int>(Val(s));
+    app.exp.ResidualScale = scale;
+    app.exp.CmbResiduals = std::string(text);
+    app.RequestRedraw();
+}
+
+void CmdSmooth_Click(AppState& app) {
+    ExperimentState& exp = app.exp;
+    if (exp.ExpCount <= 0) return;
+    const int last = LastPoint(exp);
+    if (last >= 2) {
+        // Binomial 1-2-1 filter on the unsmoothed neighbours; the end points stay.
+        double previous = exp.ExpYRaw(0);
+        for (int i = 1; i <= last - 1; ++i) {
+            const double here = exp.ExpYRaw(i);
+            exp.ExpYRaw(i) = static_cast<float>(0.25 * previous + 0.5 * here + 0.25 * exp.ExpYRaw(i + 1));
+            previous = here;
+        }
+    }
+    RecomputeY(exp);
+    app.RequestRedraw();
+}
+
+void CmdSubtraction_Click(AppState& app) {
+    ExperimentState& exp = app.exp;
+    const SimulationState& sim = app.sim;
+    const PopulationState& pop = app.pop;
+    if (exp.ExpCount <= 0) return;
+    Dialogs& dialogs = *app.dialogs;
+
+    Answer general = Answer::No;
+    if (pop.NVibSel > 1) {
+        general = dialogs.AskYesNoCancel("Subtract simulation contribution from all vibrational levels?",
+                                         kSubtractionTitle);
+        if (general == Answer::Cancel) return;
+    }
+    const bool grid = BuildSimX(exp, sim);
+    const int last = LastPoint(exp);
+
+    for (int k = 1; k <= pop.NVibSel; ++k) {
+        const int v = pop.VibList.Contains(k) ? static_cast<int>(std::lround(pop.VibList(k))) : -1;
+        Answer answer = Answer::Yes;
+        if (general != Answer::Yes)
+            answer = dialogs.AskYesNoCancel(
+                "Subtract simulation contribution from vibrational level v = " + std::to_string(v),
+                kSubtractionTitle);
+        if (answer == Answer::Cancel) {
+            // Undo every subtraction of this command.
+            RecomputeY(exp);
+            app.RequestRedraw();
+            return;
+        }
+        if (answer != Answer::Yes) continue;
+        // The level's weight is its entry of PopVib (not the renormalised selection).
+        if (!grid || !pop.PopVib.Contains(v) || !sim.SimBand.Contains(k, 0) || !sim.SimBand.Contains(k, sim.NPoints))
+            continue;
+        const double weight = pop.PopVib(v);
+        auto contribution = [&](int m) { return weight * sim.SimBand(k, m); };
+        for (int i = 0; i <= last; ++i) {
+            const float x = exp.ExpX(i);
+            if (!(x >= sim.Xini && x <= sim.Xend)) continue;
+            double s = 0.0;
+            if (InterpolateOnGrid(exp.SimX, sim.NPoints, x, contribution, s))
+                exp.ExpY(i) = static_cast<float>(exp.ExpY(i) - s);
+        }
+        app.RequestRedraw();
+    }
+    // The subtracted spectrum becomes the raw spectrum under the corrections in force.
+    const double factor = exp.Multiply > 0.0f ? exp.Multiply : 1.0;
+    for (int i = 0; i <= last; ++i)
+        exp.ExpYRaw(i) = static_cast<float>(static_cast<double>(exp.ExpY(i)) / factor + exp.Baseline);
+    app.RequestRedraw();
+}
+
+void ChkExpLimits_Click(AppState& app, int value) {
+    ExperimentState& exp = app.exp;
+    exp.ExpLimits = value != 0 ? 1 : 0;
+    if (exp.ExpLimits == 0) {
+        exp.RangeBoxesEnabled = true;
+        return;
+    }
+    // Only a spectrum that is loaded gives limits (the arrays keep a cleared one).
+    if (HasExperimentalPoints(exp)) {
+        if (exp.ExpXRaw(0) != 0.0f) app.sim.TxtStart = Str(exp.ExpXRaw(0));
+        if (exp.ExpXRaw(exp.ExpPoints) != 0.0f) app.sim.TxtEnd = Str(exp.ExpXRaw(exp.ExpPoints));
+    }
+    exp.RangeBoxesEnabled = false;
+    simulation::CalculateSimulation(app);
+}
+
+}  // namespace velmora::experiment

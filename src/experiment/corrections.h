@@ -1,0 +1,51 @@
+// Corrections of the experimental spectrum (baseline, multiplication, wavelength shift,
+// smoothing), subtraction of the simulation, the residual display and the file limits.
+// Control events take the application state and return the text the control must show.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "experiment/experiment_state.h"
+
+namespace velmora {
+struct AppState;
+}
+
+namespace velmora::experiment {
+
+/// Title of the subtraction questions.
+inline constexpr std::string_view kSubtractionTitle = " Model substraction dialog";
+
+/// ExpX = ExpXRaw − WavelengthCorrection and ExpY = (ExpYRaw − Baseline) × Multiply, for
+/// every point 0..ExpPoints.
+void ApplyCorrections(ExperimentState& exp);
+
+/// "Baseline correction (%)": a number of magnitude up to 99 becomes Baseline; a number beyond
+/// is refused (the box shows the value in force again); other text is ignored.
+std::string TxtBaseline_Change(AppState& app, std::string_view text);
+/// "Wavelength correction": a number of magnitude up to 200 becomes WavelengthCorrection.
+std::string TxtWavelength_Change(AppState& app, std::string_view text);
+/// "Multiply by": any number; zero or negative factors act as 1.
+std::string TxtMultiply_Change(AppState& app, std::string_view text);
+/// Noise amplitude of the simulated trace: 0 <= value < 100; anything else non-empty becomes "0".
+std::string TxtNoise_Change(AppState& app, std::string_view text);
+
+/// "Show residuals" check box (value 0 or 1).
+void ChkResiduals_Click(AppState& app, int value);
+/// Residual scale: "Auto" (0) or "1%" … "50%"; any other text counts as "Auto".
+void CmbResiduals_Click(AppState& app, std::string_view text);
+
+/// "Smooth spectra": one pass of the 0.25/0.5/0.25 filter over ExpYRaw (end points kept).
+void CmdSmooth_Click(AppState& app);
+
+/// "Subtract simulation": asks which vibrational levels to subtract (Yes/No/Cancel) and
+/// subtracts their population-weighted simulation from the spectrum; Cancel restores the
+/// spectrum as it was before the command. The result becomes the new raw spectrum.
+void CmdSubtraction_Click(AppState& app);
+
+/// "Use file limits in simulation" (value 0 or 1): takes the simulation range from the first
+/// and last x of the spectrum, locks the range boxes and recalculates the simulation.
+void ChkExpLimits_Click(AppState& app, int value);
+
+}  // namespace velmora::experiment

@@ -1,0 +1,319 @@
+#include "experiment/spectrum_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "common/text_writer.h"
+
+namespace velmora::experiment {
+
+namespace {
+
+constexpr int kInitialUpperBound = 3000;
+constexpr int kGrowthStep = 500;
+constexpr std::size_t kChunkSize = 1 << 20;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// Trims blanks and tabs at both ends without copying.
+std::string_view TrimView(std::string_view s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
+    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
+    return s.substr(a, b - a);
+}
+
+/// Converts the exactly delimited decimal number s (sign, digits, point, exponent) to double.
+double ConvertSpan(std::string_view s) {
+    char buf[64];
+    const char* first = s.data();
+    const char* last = s.data() + s.size();
+    std::string big;
+    // from_chars takes no '+' and no Fortran 'D' exponent: adjust a copy when needed.
+    const bool plus = !s.empty() && s[0] == '+';
+    const bool fortran = s.find_first_of("dD") != std::string_view::npos;
+    if (plus || fortran) {
+        std::string_view body = plus ? s.substr(1) : s;
+        char* dst = buf;
+        if (body.size() >= sizeof buf) {
+            big.assign(body);
+            first = big.data();
+            last = big.data() + big.size();
+            dst = big.data();
+        } else {
+            std::memcpy(buf, body.data(), body.size());
+            first = buf;
+            last = buf + body.size();
+        }
+        for (char* p = dst; p != last; ++p)
+            if (*p == 'd' || *p == 'D') *p = 'e';
+    }
+    double v = 0.0;
+    const auto r = std::from_chars(first, last, v);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Overflow gives an infinity (caught by the caller), underflow 0, as strtod does.
+        const std::string copy(first, last);
+        return std::strtod(copy.c_str(), nullptr);
+    }
+    return r.ec == std::errc() ? v : 0.0;
+}
+
+}  // namespace
+
+void InitExperimentArrays(ExperimentState& exp) {
+    exp.ExpXRaw.Resize(0, kInitialUpperBound);
+    exp.ExpYRaw.Resize(0, kInitialUpperBound);
+    exp.ExpX.Resize(0, kInitialUpperBound);
+    exp.ExpY.Resize(0, kInitialUpperBound);
+    exp.Residual.Resize(0, kInitialUpperBound);
+    exp.SimAtExp.Resize(0, kInitialUpperBound);
+    exp.ExpPoints = 0;
+}
+
+void GrowExperimentArrays(ExperimentState& exp, int hi) {
+    if (exp.ExpXRaw.Hi() < hi) exp.ExpXRaw.ResizePreserve(hi);
+    if (exp.ExpYRaw.Hi() < hi) exp.ExpYRaw.ResizePreserve(hi);
+    if (exp.ExpX.Hi() < hi) exp.ExpX.ResizePreserve(hi);
+    if (exp.ExpY.Hi() < hi) exp.ExpY.ResizePreserve(hi);
+    if (exp.Residual.Hi() < hi) exp.Residual.Resize(0, hi);
+    if (exp.SimAtExp.Hi() < hi) exp.SimAtExp.Resize(0, hi);
+}
+
+double LeadingNumber(std::string_view t) {
+    std::size_t i = 0;
+    const std::size_t n = t.size();
+    while (i < n && (t[i] == ' ' || t[i] == '\t' || t[i] == '\n' || t[i] == '\r')) ++i;
+    if (i < n && t[i] == '"') {
+        ++i;
+        while (i < n && (t[i] == ' ' || t[i] == '\t')) ++i;
+    }
+    const std::size_t start = i;
+    if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
+    int digits = 0;
+    while (i < n && IsDigit(t[i])) ++i, ++digits;
+    if (i < n && t[i] == '.') {
+        ++i;
+        while (i < n && IsDigit(t[i])) ++i, ++digits;
+    }
+    if (digits == 0) return 0.0;
+    std::size_t end = i;
+    if (i < n && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
+        std::size_t k = i + 1;
+        if (k < n && (t[k] == '+' || t[k] == '-')) ++k;
+        const std::size_t expDigits = k;
+        while (k < n && IsDigit(t[k])) ++k;
+        if (k > expDigits) end = k;
+    }
+    return ConvertSpan(t.substr(start, end - start));
+}
+
+void TwoColumnReader::EndLine() {
+    ProcessLine(pending_);
+    pending_.clear();
+    ++line_;
+}
+
+void TwoColumnReader::Feed(std::string_view chunk) {
+    if (atStart_) {
+        // A UTF-8 byte-order mark, as spreadsheet programs write it, is dropped; the chunks
+        // may split it.
+        static constexpr std::string_view bom = "\xEF\xBB\xBF";
+        while (!chunk.empty() && head_.size() < bom.size() && chunk[0] == bom[head_.size()]) {
+            head_ += chunk[0];
+            chunk.remove_prefix(1);
+        }
+        if (head_.size() == bom.size()) {
+            head_.clear();
+            atStart_ = false;
+        } else if (chunk.empty()) {
+            return;  // still undecided
+        } else {
+            atStart_ = false;
+            const std::string head = std::move(head_);
+            head_.clear();
+            FeedText(head);
+        }
+    }
+    FeedText(chunk);
+}
+
+void TwoColumnReader::FeedText(std::string_view chunk) {
+    if (chunk.empty()) return;
+    if (std::memchr(chunk.data(), '\0', chunk.size()) != nullptr) {
+        // Locate the line for the message.
+        const std::size_t z = std::string_view(chunk.data(), chunk.size()).find('\0');
+        long long line = line_;
+        for (std::size_t k = 0; k < z; ++k)
+            if (chunk[k] == '\n' || (chunk[k] == '\r' && (k + 1 >= chunk.size() || chunk[k + 1] != '\n')))
+                ++line;
+        throw SpectrumReadError{line, "binary data (the file is not a text file)"};
+    }
+    std::size_t pos = 0;
+    const std::size_t n = chunk.size();
+    if (lastWasCR_ && n > 0 && chunk[0] == '\n') pos = 1;  // the LF of a CR-LF split by chunks
+    lastWasCR_ = false;
+    while (pos < n) {
+        // Find the next line end (CR or LF).
+        std::size_t e = pos;
+        while (e < n && chunk[e] != '\n' && chunk[e] != '\r') ++e;
+        if (e == n) {
+            if (pending_.size() + (n - pos) > kMaxSpectrumLine)
+                throw SpectrumReadError{line_, "a line longer than " + std::to_string(kMaxSpectrumLine) +
+                                                   " characters (the file is not a two-column text file)"};
+            pending_.append(chunk.data() + pos, n - pos);
+            return;
+        }
+        if (pending_.empty()) {
+            if (e - pos > kMaxSpectrumLine)
+                throw SpectrumReadError{line_, "a line longer than " + std::to_string(kMaxSpectrumLine) +
+                                                   " characters (the file is not a two-column text file)"};
+            ProcessLine(chunk.substr(pos, e - pos));
+            ++line_;
+        } else {
+            if (pending_.size() + (e - pos) > kMaxSpectrumLine)
+                throw SpectrumReadError{line_, "a line longer than " + std::to_string(kMaxSpectrumLine) +
+                                                   " characters (the file is not a two-column text file)"};
+            pending_.append(chunk.data() + pos, e - pos);
+            EndLine();
+        }
+        if (chunk[e] == '\r') {
+            if (e + 1 < n && chunk[e + 1] == '\n')
+                ++e;
+            else if (e + 1 == n)
+                lastWasCR_ = true;
+        }
+        pos = e + 1;
+    }
+}
+
+void TwoColumnReader::Finish() {
+    if (atStart_ && !head_.empty()) {
+        atStart_ = false;
+        const std::string head = std::move(head_);
+        head_.clear();
+        FeedText(head);
+    }
+    if (!pending_.empty()) EndLine();
+}
+
+void TwoColumnReader::ProcessLine(std::string_view line) {
+    if (line.empty()) return;
+    // A line wrapped in double quotes: drop the first and the last character.
+    if (line.front() == '"') line = line.size() >= 2 ? line.substr(1, line.size() - 2) : std::string_view();
+    line = TrimView(line);
+    // The separator: tab before comma before blank.
+    char sep = 0;
+    if (line.find('\t') != std::string_view::npos)
+        sep = '\t';
+    else if (line.find(',') != std::string_view::npos)
+        sep = ',';
+    else if (line.find(' ') != std::string_view::npos)
+        sep = ' ';
+    if (sep == 0) return;  // one field only: no point (x would be 0)
+    const std::size_t p = line.find(sep);
+    double x = LeadingNumber(line.substr(0, p));
+    std::string_view rest = TrimView(line.substr(p + 1));
+    const std::size_t q = rest.find(sep);
+    const double y = LeadingNumber(q == std::string_view::npos ? rest : rest.substr(0, q));
+
+    constexpr double fmax = std::numeric_limits<float>::max();
+    if (!(std::fabs(x) <= fmax) || !(std::fabs(y) <= fmax))
+        throw SpectrumReadError{line_, "a value too large for a single-precision number"};
+    // Wavelengths below 1000 are taken as nm and turned into Å.
+    if (x < 1000.0) x *= 10.0;
+    if (!(static_cast<float>(x) > 1000.0f)) return;  // not a point: the next line takes its place
+
+    if (count_ >= kMaxSpectrumPoints)
+        throw SpectrumReadError{line_, "more than " + std::to_string(kMaxSpectrumPoints) + " points"};
+    exp_.ExpXRaw(count_) = static_cast<float>(x);
+    exp_.ExpYRaw(count_) = static_cast<float>(y);
+    if (y > maxY_) maxY_ = y;
+    ++count_;
+    // The arrays grow by 500 entries each time the count reaches their upper bound.
+    if (count_ >= exp_.ExpYRaw.Hi()) {
+        const int hi = count_ + kGrowthStep;
+        exp_.ExpXRaw.ResizePreserve(hi);
+        exp_.ExpYRaw.ResizePreserve(hi);
+    }
+}
+
+bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs) {
+    if (exp.ExpXRaw.Empty() || exp.ExpYRaw.Empty()) InitExperimentArrays(exp);
+    // The raw arrays grow while reading; the others follow once at the end.
+    exp.ExpYRaw.ResizePreserve(std::max(exp.ExpYRaw.Hi(), exp.ExpXRaw.Hi()));
+    exp.ExpXRaw.ResizePreserve(exp.ExpYRaw.Hi());
+    exp.ReadProblem.clear();
+
+    TwoColumnReader reader(exp);
+    auto fail = [&](const std::string& problem) {
+        exp.ReadProblem = problem;
+        const int last = reader.Count() - 1;
+        GrowExperimentArrays(exp, exp.ExpXRaw.Hi());
+        exp.ExpPoints = last;
+        dialogs.ShowMessage(kReadFailureMessage);
+        return false;
+    };
+
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return fail(path + ": file not found");
+    if (std::filesystem::is_directory(path, ec)) return fail(path + ": is a folder, not a file");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) return fail(path + ": cannot be opened for reading (" + std::strerror(errno) + ")");
+
+    try {
+        std::vector<char> buffer(kChunkSize);
+        for (;;) {
+            const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+            if (got > 0) reader.Feed(std::string_view(buffer.data(), got));
+            if (got < buffer.size()) {
+                if (std::ferror(file.get())) return fail(path + ": read error after line " + std::to_string(reader.Line()));
+                break;
+            }
+        }
+        reader.Finish();
+    } catch (const SpectrumReadError& e) {
+        return fail(e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem : path + ": " + e.problem);
+    } catch (const std::bad_alloc&) {
+        return fail(path + ": not enough memory for the spectrum");
+    }
+    file.reset();
+
+    const int last = reader.Count() - 1;
+    GrowExperimentArrays(exp, exp.ExpXRaw.Hi());
+    exp.ExpPoints = last;
+    const double m = reader.MaxY();
+    for (int i = 0; i <= last; ++i) {
+        if (m != 0.0) exp.ExpYRaw(i) = static_cast<float>(static_cast<double>(exp.ExpYRaw(i)) * 100.0 / m);
+        exp.ExpX(i) = exp.ExpXRaw(i);
+        exp.ExpY(i) = exp.ExpYRaw(i);
+    }
+    if (last < 0) {
+        exp.ReadProblem = path + ": no point with a wavelength above 1000 Å (100 nm) was found";
+        dialogs.ShowMessage(kReadFailureMessage);
+    }
+    return last > 1;
+}
+
+void WriteModifiedSpectrum(const ExperimentState& exp, const std::string& path) {
+    AtomicTextWriter out(path);
+    std::string line;
+    for (int i = 0; i <= exp.ExpPoints && i <= exp.ExpX.Hi() && i <= exp.ExpY.Hi(); ++i) {
+        line = Format(exp.ExpX(i), "#####.####  ");
+        line += Format(exp.ExpY(i), " ,  ####.0000");
+        out.WriteLine(line);
+    }
+    out.Commit();
+}
+
+}  // namespace velmora::experiment

@@ -1,0 +1,102 @@
+// Experimental spectrum files: the two-column reader and the writer of the corrected spectrum.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/services.h"
+#include "experiment/experiment_state.h"
+
+namespace velmora::experiment {
+
+/// The message shown whenever a spectrum file cannot be read.
+inline constexpr std::string_view kReadFailureMessage =
+    "Problem reading the file.  Make sure the file format is just two columns separated by "
+    "blanks, tabs or commas";
+
+/// File dialogs of the spectrum files: titles, "|"-separated filters, default extensions.
+inline constexpr std::string_view kLoadSpectraTitle = "Load spectra";
+inline constexpr std::string_view kLoadSpectraFilter =
+    "Experimental spectra (*.dat;*.csv;*.spc;*.txt)|*.dat;*.csv;*.spc;*.txt|Simulation spectra "
+    "(*.mod)|*.mod|All files (*.*)|*.*|";
+inline constexpr std::string_view kSaveSpectraTitle = "Save Experimental Spectra";
+inline constexpr std::string_view kSaveSpectraFilter =
+    "Experimental spectra (*.dat)|*.dat|Comma delimited (*.csv)|*.csv|Experimental spectra "
+    "(*.spc)|*.spc|";
+inline constexpr std::string_view kSpectraDefaultExtension = "dat";
+
+/// Points a spectrum may hold; a larger file is refused (it could not be drawn or compared
+/// usefully, and 5 arrays of this size already take 200 MB).
+inline constexpr int kMaxSpectrumPoints = 10'000'000;
+/// Longest line accepted in a spectrum file (a two-column line is a few dozen characters).
+inline constexpr std::size_t kMaxSpectrumLine = 1 << 20;
+
+/// Sizes the five spectrum arrays 0..3000 (called once at start-up).
+void InitExperimentArrays(ExperimentState& exp);
+
+/// Grows the spectrum arrays so that index `hi` exists: ExpXRaw, ExpYRaw, ExpX and ExpY keep
+/// their contents, Residual and SimAtExp are dimensioned afresh. Never shrinks.
+void GrowExperimentArrays(ExperimentState& exp, int hi);
+
+/// The leading number of a text, as Val reads it (blanks skipped, sign, digits, point, exponent
+/// with E or D; the rest ignored; 0 when there is none), without allocating. A double quote
+/// directly before the number is skipped too (spreadsheets quote their fields).
+double LeadingNumber(std::string_view text);
+
+/// A problem met while reading a spectrum: where, and what.
+struct SpectrumReadError {
+    long long line = 0;  ///< 1-based line of the file, 0 when not tied to a line
+    std::string problem;
+};
+
+/// Reads two-column text handed over in chunks of any size into ExpXRaw/ExpYRaw, applying the
+/// line rules: a line wrapped in double quotes loses them; the separator is a tab if the line
+/// holds one, else a comma, else a blank; x below 1000 is taken as nm and multiplied by 10;
+/// only points with x above 1000 are kept (others are overwritten by the next line); further
+/// columns are ignored. Line ends may be LF, CR-LF or CR. Throws SpectrumReadError for binary
+/// data, an over-long line, a value beyond single precision or too many points.
+class TwoColumnReader {
+public:
+    explicit TwoColumnReader(ExperimentState& exp) : exp_(exp) {}
+
+    void Feed(std::string_view chunk);
+    /// Reads a last line that has no line end.
+    void Finish();
+
+    /// Points kept so far (the next index to fill).
+    int Count() const { return count_; }
+    /// Largest y of the points kept (0 when all are negative or none is kept).
+    double MaxY() const { return maxY_; }
+    long long Line() const { return line_; }
+
+private:
+    void FeedText(std::string_view chunk);
+    void ProcessLine(std::string_view line);
+    void EndLine();
+
+    ExperimentState& exp_;
+    std::string pending_;  ///< start of a line continued in the next chunk
+    int count_ = 0;
+    double maxY_ = 0.0;
+    long long line_ = 1;
+    bool lastWasCR_ = false;
+    bool atStart_ = true;  ///< a UTF-8 byte-order mark is dropped here
+    std::string head_;     ///< the part of a byte-order mark seen so far
+};
+
+/// Reads a two-column spectrum file into ExpXRaw, ExpYRaw and ExpPoints (the last index used)
+/// and copies it to ExpX, ExpY (the caller applies the corrections). The y values are scaled
+/// so that the largest is 100. Returns true when more than two points were read. On any failure
+/// (missing or unreadable file, binary data, a value out of range, too many points) the message
+/// box kReadFailureMessage is shown, ReadProblem says what happened, the points read so far
+/// stay in the raw arrays unscaled, and the result is false. A file that gives no point at all
+/// is reported the same way.
+bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs);
+
+/// Writes the corrected spectrum ExpX, ExpY (0..ExpPoints), one point per line, x and y
+/// separated by blanks and a comma; the target is replaced only when the file is complete.
+/// Throws FileError naming the file.
+void WriteModifiedSpectrum(const ExperimentState& exp, const std::string& path);
+
+}  // namespace velmora::experiment

@@ -1,0 +1,109 @@
+#include "experiment/spectrum_list.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "experiment/corrections.h"
+#include "experiment/spectrum_files.h"
+#include "state/app_state.h"
+
+namespace velmora::experiment {
+
+namespace {
+
+std::string BoxText(float value) { return Trim(Str(value)); }
+
+}  // namespace
+
+void LoadSpectrum(AppState& app, const std::string& path) {
+    if (path.empty()) return;
+    ExperimentState& exp = app.exp;
+    const std::filesystem::path p(path);
+    ExpFile record;
+    record.Title = p.filename().string();
+    record.Path = path;
+    record.Baseline = static_cast<float>(Val(exp.TxtBaseline));
+    record.Wavelength = static_cast<float>(Val(exp.TxtWavelength));
+    record.Multiply = static_cast<float>(Val(exp.TxtMultiply));
+    exp.ExpFiles.resize(static_cast<std::size_t>(std::max(exp.ExpCount, 0)));
+    exp.ExpFiles.push_back(record);
+    exp.ExpCount = static_cast<int>(exp.ExpFiles.size());
+    exp.ExpCurrent = exp.ExpCount - 1;
+    exp.UpDExpFileMax = exp.ExpCurrent;
+    if (p.has_parent_path()) app.shell.SpectraDirectory = p.parent_path().string();
+    CmbExpFile_Click(app, exp.ExpCurrent);
+}
+
+void CmbExpFile_Click(AppState& app, int index) {
+    ExperimentState& exp = app.exp;
+    if (exp.ExpCount <= 0 || index < 0 || index >= exp.ExpCount ||
+        index >= static_cast<int>(exp.ExpFiles.size()))
+        return;
+    exp.ExpCurrent = index;
+    const ExpFile record = exp.ExpFiles[static_cast<std::size_t>(index)];
+    exp.CurrentFilePath = record.Path;
+    // The result is not looked at: whatever was read is corrected and drawn.
+    ReadTwoColumn(exp, record.Path, *app.dialogs);
+
+    // The text boxes take the file's corrections; their handlers store them, without redraws.
+    const bool ready = app.plot.PlotReady;
+    app.plot.PlotReady = false;
+    TxtBaseline_Change(app, BoxText(record.Baseline));
+    TxtWavelength_Change(app, BoxText(record.Wavelength));
+    TxtMultiply_Change(app, BoxText(record.Multiply));
+    app.plot.PlotReady = ready;
+
+    ApplyCorrections(exp);
+    app.RequestRedraw();
+}
+
+void UpDExpFile_Change(AppState& app, int value) {
+    if (app.exp.ExpCount > 1) CmbExpFile_Click(app, std::clamp(value, 0, app.exp.ExpCount - 1));
+}
+
+bool SaveModifiedSpectra(AppState& app, const std::string& path) {
+    if (path.empty() || app.exp.ExpCount <= 0) return false;
+    try {
+        WriteModifiedSpectrum(app.exp, path);
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    return true;
+}
+
+void CmdClearAll_Click(AppState& app) {
+    ExperimentState& exp = app.exp;
+    if (exp.ExpCount <= 0) return;
+    exp.ExpFiles.clear();
+    exp.ExpCount = 0;
+    exp.ExpCurrent = 0;
+    exp.UpDExpFileMax = 0;
+    exp.CurrentFilePath.clear();
+    const bool ready = app.plot.PlotReady;
+    app.plot.PlotReady = false;
+    TxtBaseline_Change(app, "0");
+    TxtMultiply_Change(app, "1");
+    TxtWavelength_Change(app, "0");
+    app.plot.PlotReady = ready;
+    app.RequestRedraw();
+}
+
+void CmdClear_Click(AppState& app) {
+    ExperimentState& exp = app.exp;
+    if (exp.ExpCount < 2) {
+        CmdClearAll_Click(app);
+        return;
+    }
+    if (exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size()))
+        exp.ExpFiles.erase(exp.ExpFiles.begin() + exp.ExpCurrent);
+    exp.ExpCount = static_cast<int>(exp.ExpFiles.size());
+    exp.ExpCurrent = std::clamp(exp.ExpCurrent, 0, exp.ExpCount - 1);
+    CmbExpFile_Click(app, exp.ExpCurrent);
+    exp.UpDExpFileMax = exp.ExpCount - 1;
+    app.RequestRedraw();
+}
+
+}  // namespace velmora::experiment

@@ -1,0 +1,331 @@
+#include "populations/population_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "common/number_format.h"
+
+namespace velmora::populations {
+
+namespace {
+
+/// Element of an integer catalogue table, 0 when the table does not hold it.
+int CatInt(const Array2<int>& a, int i, int j) { return a.Contains(i, j) ? a(i, j) : 0; }
+int CatInt(const Array1<int>& a, int i) { return a.Contains(i) ? a(i) : 0; }
+
+/// Molecular constant k of level v of state s, 0 when not held.
+double Const(const DatabaseState& db, int s, int v, int k) {
+    return db.MolConst.Contains(s, v, k) ? static_cast<double>(db.MolConst(s, v, k)) : 0.0;
+}
+
+int StateLambdaOf(const DatabaseState& db, int s) { return CatInt(db.cat.StateLambda, s, db.irad); }
+
+/// Sizes the arrays when they cannot hold level vmax or the rows of the catalogue.
+void EnsureArrays(PopulationState& pop, const DatabaseState& db, int vmax) {
+    const int rowsHi = db.cat.MaxN + 3;
+    if (pop.PopVib.Empty() || pop.PopVib.Hi() < vmax || pop.PopRot.Empty() || pop.PopRot.Hi(0) < vmax ||
+        pop.PopRot.Hi(2) < rowsHi) {
+        Catalogue bounds;
+        bounds.MaxVUpper = std::max(db.cat.MaxVUpper, vmax);
+        bounds.MaxVLower = std::max(db.cat.MaxVLower, vmax);
+        bounds.MaxN = db.cat.MaxN;
+        DimensionPopulationArrays(pop, bounds);
+    }
+}
+
+}  // namespace
+
+const char* ParityEF(int F, int p) {
+    if (F == 1) return p == 0 ? "e" : "f";
+    return p == 0 ? "f" : "e";
+}
+
+const char* ParitySign(int /*F*/, int p) { return p == 0 ? "+" : "-"; }
+
+void DimensionPopulationArrays(PopulationState& pop, const Catalogue& cat) {
+    const int vHi = std::max(cat.MaxVUpper, cat.MaxVLower);
+    const int nHi = cat.MaxN + 3;
+    pop.PopVib.Resize(0, vHi);
+    pop.PopRot.Resize(0, vHi, 1, 4, 0, nHi);
+    pop.TRot.Resize(0, vHi);
+    pop.PopVibSel.Resize(0, vHi);
+    pop.VibList.Resize(1, 0);
+    pop.NVibSel = 0;
+    pop.EditTable.Resize(1, 4, 0, nHi);
+}
+
+void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {
+    pop.PopState = kind == 1 ? 1 : 2;
+    pop.PopLambda = StateLambdaOf(db, pop.PopState);
+}
+
+int PopMaxVib(const PopulationState& pop, const DatabaseState& db) {
+    return std::max(0, CatInt(db.cat.NMaxVib, db.irad, pop.PopState));
+}
+
+int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
+    int n = CatInt(db.cat.NMaxRot, db.irad, pop.PopState == 1 ? v : 0);
+    // Row n + 1 must exist too (F2 rows one above the formula's N).
+    if (!pop.PopRot.Empty()) n = std::min(n, pop.PopRot.Hi(2) - 1);
+    return std::max(0, n);
+}
+
+void VibThermal(PopulationState& pop, const DatabaseState& db, float T) {
+    int vmax = PopMaxVib(pop, db);
+    EnsureArrays(pop, db, vmax);
+    pop.PopVib.Fill(0.0f);
+    if (T <= 3.0f) {
+        pop.PopVib(0) = 1.0f;
+        return;
+    }
+    const double kT = kBoltzmannCm * T;
+    const double g0 = Const(db, pop.PopState, 0, 0);
+    double sum = 0.0;
+    for (int v = 0; v <= vmax; ++v) {
+        const double value = std::exp(-(Const(db, pop.PopState, v, 0) - g0) / kT);
+        pop.PopVib(v) = static_cast<float>(value);
+        if (v > 0 && value < 1e-9) {
+            vmax = v;  // this level ends the series and is not counted
+            break;
+        }
+        sum += value;
+    }
+    for (int v = 0; v <= vmax; ++v) pop.PopVib(v) = static_cast<float>(pop.PopVib(v) / sum);
+}
+
+void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int p) {
+    EnsureArrays(pop, db, v);
+    if (pop.TRot(v) < 1.0f) pop.TRot(v) = 1.0f;
+    const double kT = kBoltzmannCm * pop.TRot(v);
+    const int s = pop.PopState;
+    const double B = Const(db, s, v, 1), D = Const(db, s, v, 2), A = Const(db, s, v, 6);
+    const int lambda = StateLambdaOf(db, s);
+    const float Y = B != 0.0 ? static_cast<float>(A / B) : 0.0f;
+    const int nmax = PopMaxRot(pop, db, v);
+    const double Q = B / kT / (lambda > 0 ? 4.0 : 1.0);
+    const int c = F + p;
+
+    // Rows 0..nmax+1: a state with A/B > 3 stores its F2 levels one row above the formula's N.
+    for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = 0.0f;
+
+    const bool nuclearSpin = CatInt(db.cat.NuclearSpinFlag, db.irad) == 1;
+    for (int N = lambda; N <= nmax; ++N) {
+        const double n = N;
+        const double centrifugal = D * n * n * (n + 1) * (n + 1);
+        if (lambda == 0 || lambda == 2) {
+            // One term per N for both spin components (Σ, and Δ treated alike).
+            const double E = B * n * (n + 1) - centrifugal;
+            const double x = E / kT;
+            const double w = x > 100.0 ? 0.0 : Q * std::exp(-x);
+            const double J = F == 1 ? n + 0.5 : n - 0.5;
+            if (J > 0.0) pop.PopRot(v, c, N) = static_cast<float>((2.0 * J + 1.0) * w);
+            if (nuclearSpin) {
+                double value = pop.PopRot(v, c, N) * 1.5;
+                if (N % 2 == 0) value *= 0.5;
+                pop.PopRot(v, c, N) = static_cast<float>(value);
+            }
+            continue;
+        }
+        // Spin-orbit coupled doublet (Hill-Van Vleck): E1 is the upper sign of the root.
+        const double sgn = Y <= 3.0f ? -1.0 : 1.0;
+        const double yy = static_cast<double>(Y) * (static_cast<double>(Y) - 4.0);
+        const double r1 = std::sqrt(std::max(0.0, 4.0 * (n + 1) * (n + 1) + yy));
+        const double r2 = std::sqrt(std::max(0.0, 4.0 * n * n + yy));
+        const double E1 = B * ((n + 1) * (n + 1) - 1.0 + sgn / 2.0 * r1) + std::fabs(A) / 2.0 - centrifugal;
+        const double E2 = B * (n * n - 1.0 - sgn / 2.0 * r2) + std::fabs(A) / 2.0 - centrifugal;
+        double E, J;
+        int row;
+        if (Y <= 3.0f) {
+            E = F == 1 ? E1 : E2;
+            J = F == 1 ? n + 0.5 : n - 0.5;
+            row = N;
+        } else {
+            E = F == 1 ? E2 : E1;
+            J = F == 1 ? n - 0.5 : n + 0.5;
+            row = F == 1 ? N - 1 : N + 1;
+        }
+        const double x = E / kT;
+        const double value = (x > 100.0 || J < 0.0) ? 0.0 : (2.0 * J + 1.0) * Q * std::exp(-x);
+        pop.PopRot(v, c, row) = static_cast<float>(value);
+    }
+}
+
+void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
+    EnsureArrays(pop, db, v);
+    const int lambda = StateLambdaOf(db, pop.PopState);
+    const int nmax = PopMaxRot(pop, db, v);
+    if (lambda > nmax) {
+        pop.PopRot(v, 1, 1) = 1.0f;
+        return;
+    }
+    // Every row a distribution of this level can occupy, 0..nmax+1, so that the rows shifted by
+    // one for large spin-orbit coupling are normalised with the others.
+    const int lastComp = lambda != 0 ? 4 : 2;
+    double sum = 0.0;
+    for (int c = 1; c <= lastComp; ++c)
+        for (int N = 0; N <= nmax + 1; ++N) sum += pop.PopRot(v, c, N);
+    if (sum == 0.0) {
+        pop.PopRot(v, 1, 1) = 1.0f;
+        sum = 1.0;
+    }
+    for (int c = 1; c <= lastComp; ++c)
+        for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = static_cast<float>(pop.PopRot(v, c, N) / sum);
+}
+
+void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, float T) {
+    EnsureArrays(pop, db, v);
+    pop.TRot(v) = T;
+    RotThermal(pop, db, v, 1, 0);
+    if (pop.PopLambda > 0) RotThermal(pop, db, v, 1, 2);
+    RotThermal(pop, db, v, 2, 0);
+    if (pop.PopLambda > 0) RotThermal(pop, db, v, 2, 2);
+    RotNormalize(pop, db, v);
+}
+
+void NormalizeSelected(PopulationState& pop) {
+    double sum = 0.0;
+    for (int i = 1; i <= pop.NVibSel; ++i) sum += pop.PopVibSel(static_cast<int>(std::lround(pop.VibList(i))));
+    if (sum == 0.0) return;
+    for (int i = 1; i <= pop.NVibSel; ++i) {
+        const int v = static_cast<int>(std::lround(pop.VibList(i)));
+        pop.PopVibSel(v) = static_cast<float>(pop.PopVibSel(v) / sum);
+    }
+}
+
+void PreparePopulations(PopulationState& pop, const DatabaseState& db) {
+    const int vmax = PopMaxVib(pop, db);
+    EnsureArrays(pop, db, vmax);
+    if (pop.ThermalFlag == 1 && pop.Temperature >= 0.0f) VibThermal(pop, db, pop.Temperature);
+    std::vector<int> selected;
+    for (int v = 0; v <= vmax; ++v) {
+        if (!(pop.PopVib(v) > pop.MinimumPopulation)) continue;
+        selected.push_back(v);
+        pop.PopVibSel(v) = pop.PopVib(v);
+        if (pop.ThermalFlag == 1) RebuildLevelThermal(pop, db, v, pop.Temperature);
+    }
+    pop.NVibSel = static_cast<int>(selected.size());
+    pop.VibList.Resize(1, pop.NVibSel);
+    for (int i = 1; i <= pop.NVibSel; ++i) pop.VibList(i) = static_cast<float>(selected[static_cast<std::size_t>(i - 1)]);
+    NormalizeSelected(pop);
+}
+
+void ResetThermal(PopulationState& pop, const DatabaseState& db) {
+    const int vmax = PopMaxVib(pop, db);
+    EnsureArrays(pop, db, vmax);
+    if (pop.ThermalFlag == 1 && pop.Temperature >= 0.0f) VibThermal(pop, db, pop.Temperature);
+    if (pop.Temperature > 0.0f)
+        for (int v = 0; v <= vmax; ++v) RebuildLevelThermal(pop, db, v, pop.Temperature);
+}
+
+void PopToEdit(PopulationState& pop, const DatabaseState& db, int v) {
+    EnsureArrays(pop, db, v);
+    pop.EditTable.Resize(1, 4, 0, db.cat.MaxN + 3);
+    const double B0 = Const(db, pop.PopState, 0, 1);
+    pop.YParam = B0 != 0.0 ? static_cast<float>(Const(db, pop.PopState, 0, 6) / B0) : 0.0f;
+    pop.NRotDisp = std::min(PopMaxRot(pop, db, v), pop.EditTable.Hi(1));
+    const bool lambdaDoubled = pop.PopLambda > 0;
+    for (int F = 1; F <= 2; ++F) {
+        pop.RowMax[static_cast<std::size_t>(F)] = 0.0f;
+        pop.S[static_cast<std::size_t>(F)] = 0.0f;
+        for (int r = 0; r <= pop.NRotDisp; ++r) {
+            // F1 row r holds N = r; F2 row r holds N = r + 1 (both J = r + 1/2).
+            const int N = F == 1 ? r : r + 1;
+            pop.EditTable(F, r) = pop.PopRot(v, F, N);
+            if (lambdaDoubled) pop.EditTable(F + 2, r) = pop.PopRot(v, F + 2, N);
+            const float rowSum = pop.EditTable(F, r) + pop.EditTable(F + 2, r);
+            pop.RowMax[static_cast<std::size_t>(F)] = std::max(pop.RowMax[static_cast<std::size_t>(F)], rowSum);
+            pop.S[static_cast<std::size_t>(F)] += rowSum;
+        }
+    }
+    pop.Total = pop.S[1] + pop.S[2];
+    if (pop.Total != 0.0f) pop.Ratio = pop.S[1] / pop.Total;
+    pop.SpinFactor = pop.Ratio;
+    if (pop.TRot.Contains(v) && pop.TRot(v) > 0.0f) pop.TxtSpinCombination = Format(pop.SpinFactor, "0.0000");
+    if (pop.Total != 0.0f) {
+        for (int c = 1; c <= 4; ++c)
+            for (int r = 0; r <= pop.EditTable.Hi(1); ++r) pop.EditTable(c, r) /= pop.Total;
+        pop.RowMax[1] /= pop.Total;
+        pop.RowMax[2] /= pop.Total;
+    } else {
+        pop.RowMax[1] = pop.RowMax[2] = 1.0f;
+    }
+    // Histogram scale: the largest sum of all components of one N, from the normalised cells.
+    float histMax = 0.0f;
+    for (int r = 0; r <= pop.NRotDisp; ++r) {
+        const auto& E = pop.EditTable;
+        const float bar = r == 0 ? E(1, 0) + E(3, 0) : E(2, r - 1) + E(1, r) + E(3, r) + E(4, r - 1);
+        histMax = std::max(histMax, bar);
+    }
+    pop.HistMax = pop.Total != 0.0f ? histMax : 1.0f;
+}
+
+void EditToPop(PopulationState& pop, const DatabaseState& db, int v) {
+    EnsureArrays(pop, db, v);
+    if (pop.SpinFactor < 0.0f || pop.SpinFactor > 1.0f) pop.SpinFactor = 0.5f;
+    auto& E = pop.EditTable;
+    const int rows = std::min(pop.NRotDisp, E.Hi(1));
+    pop.S[1] = pop.S[2] = 0.0f;
+    for (int F = 1; F <= 2; ++F)
+        for (int r = 0; r <= rows; ++r) pop.S[static_cast<std::size_t>(F)] += E(F, r) + E(F + 2, r);
+    pop.Total = pop.S[1] + pop.S[2];
+    if (pop.Total != 0.0f) pop.Ratio = pop.S[1] / pop.Total;
+    for (int F = 1; F <= 2; ++F) {
+        pop.RowMax[static_cast<std::size_t>(F)] = 0.0f;
+        for (int r = 0; r <= rows; ++r) {
+            if (pop.Total != 0.0f) {
+                E(F, r) /= pop.Total;
+                E(F + 2, r) /= pop.Total;
+            }
+            pop.RowMax[static_cast<std::size_t>(F)] =
+                std::max(pop.RowMax[static_cast<std::size_t>(F)], E(F, r) + E(F + 2, r));
+        }
+    }
+    if (pop.StructMode < 0 || pop.StructMode > 3) return;
+    if (pop.StructMode != 3) {
+        // One component or parity edited: the F1 share is what the table now holds.
+        pop.SpinFactor = pop.Ratio;
+        pop.TxtSpinCombination = Format(pop.SpinFactor, "0.0000");
+    }
+    const double f1 = pop.Ratio != 0.0f ? static_cast<double>(pop.SpinFactor) / pop.Ratio : 0.0;
+    const double f2 = pop.Ratio < 1.0f ? (1.0 - pop.SpinFactor) / (1.0 - pop.Ratio) : 0.0;
+    for (int r = 0; r <= rows; ++r) {
+        if (pop.S[1] == 0.0f) {
+            pop.PopRot(v, 1, r) = pop.PopRot(v, 3, r) = 0.0f;
+        } else {
+            pop.PopRot(v, 1, r) = static_cast<float>(f1 * E(1, r));
+            pop.PopRot(v, 3, r) = static_cast<float>(f1 * E(3, r));
+        }
+        if (pop.S[2] != 0.0f && pop.Ratio < 1.0f) {
+            pop.PopRot(v, 2, r + 1) = static_cast<float>(f2 * E(2, r));
+            pop.PopRot(v, 4, r + 1) = static_cast<float>(f2 * E(4, r));
+        } else {
+            pop.PopRot(v, 2, r + 1) = pop.PopRot(v, 4, r + 1) = 0.0f;
+        }
+    }
+    if (pop.StructMode == 3) PopToEdit(pop, db, v);
+}
+
+void ResetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {
+    SetPopulatedState(pop, db, kind);
+    Catalogue bounds;
+    bounds.MaxVUpper = db.cat.MaxVUpper;
+    bounds.MaxVLower = db.cat.MaxVLower;
+    bounds.MaxN = db.cat.MaxN;
+    DimensionPopulationArrays(pop, bounds);
+    pop.SelV = 0;
+    ResetThermal(pop, db);
+    PopToEdit(pop, db, 0);
+}
+
+void FollowMainTemperature(PopulationState& pop, const DatabaseState& db) {
+    pop.TVib = pop.TRotAll = pop.Temperature;
+    pop.TxtTVibrational = pop.TxtTRotational = Str(pop.Temperature);
+    const int vmax = PopMaxVib(pop, db);
+    EnsureArrays(pop, db, vmax);
+    for (int v = 0; v <= vmax; ++v) RebuildLevelThermal(pop, db, v, pop.TRotAll);
+    VibThermal(pop, db, pop.TVib);
+    PopToEdit(pop, db, std::clamp(pop.SelV, 0, vmax));
+}
+
+}  // namespace velmora::populations

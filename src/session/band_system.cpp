@@ -1,0 +1,24 @@
+#include "session/band_system.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "database/band_loader.h"
+#include "database/system_precompute.h"
+
+namespace velmora::session {
+
+void SelectBandSystem(AppState& app, int entry) {
+    if (entry < 1 || entry > app.db.cat.CatalogueCount)
+        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
+                                    std::to_string(app.db.cat.CatalogueCount) + ")");
+    // The new system is computed on a copy and replaces the old one only when complete.
+    DatabaseState work = app.db;
+    work.irad = entry;
+    database::SystemPrecompute(work, app.sim.Pressure, *app.ui);
+    database::LoadBand(work, 0, 0, entry);
+    app.db = std::move(work);
+    app.shell.DataReady = true;
+}
+
+}  // namespace velmora::session

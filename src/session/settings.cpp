@@ -1,0 +1,131 @@
+#include "session/settings.h"
+
+#include <cmath>
+#include <type_traits>
+
+#include "common/number_format.h"
+#include "common/numerics.h"
+
+namespace velmora::session {
+
+namespace {
+
+/// Indices a list setting may take; any value when lo > hi.
+struct Range {
+    int lo = 1, hi = 0;
+};
+constexpr Range kAny{};
+
+/// Integers stored as 16-bit numbers.
+constexpr bool kShort = true;
+
+/// Calls visit(section, key, default, variable, range, is16bit) for every setting, in the order
+/// of reading. Works on a const state (for writing) and a mutable one (for reading).
+template <typename App, typename Visit>
+void ForEachSetting(App& app, Visit&& visit) {
+    visit("Main", "irad", "1", app.db.irad, kAny, false);
+    visit("Main", "icoef", "1", app.table.icoef, Range{1, 6}, false);
+    visit("Main", "itran", "1", app.table.itran, Range{1, 2}, false);
+    visit("Main", "intHund", "1", app.table.intHund, Range{0, 1}, false);
+    visit("Main", "intWindows", "1", app.shell.intWindows, Range{0, 4}, false);
+    visit("Main", "intTabMain", "1", app.shell.intTabMain, kAny, false);
+    visit("Main", "intTabPop", "0", app.pop.intTabPop, kAny, false);
+    visit("Main", "intColor", "0", app.plot.intColor, Range{0, 1}, kShort);
+    visit("Simulation", "Kind", "1", app.sim.Kind, Range{1, 4}, false);
+    visit("Simulation", "Lineshape", "1", app.sim.Lineshape, Range{1, 3}, false);
+    visit("Simulation", "Instrumental resolution", "1", app.sim.InstrumentalResolution, kAny, false);
+    visit("Simulation", "Xini", "3050", app.sim.Xini, kAny, false);
+    visit("Simulation", "Xend", "3150", app.sim.Xend, kAny, false);
+    visit("Simulation", "Units", "1", app.sim.Units, Range{1, 3}, false);
+    visit("Simulation", "Pressure", "0", app.sim.Pressure, kAny, false);
+    visit("Simulation", "Pressure_units", "0", app.sim.PressureUnits, Range{0, 5}, false);
+    visit("Simulation", "Quenching", "0", app.db.Quenching, kAny, false);
+    visit("Simulation", "QuenchingUnits", "0", app.db.QuenchingUnits, Range{0, 1}, false);
+    visit("Simulation", "QuenchingSource", "0", app.db.QuenchingSource, Range{0, 2}, false);
+    visit("Simulation", "PointDensity", "1", app.sim.PointDensity, Range{0, 3}, false);
+    visit("Simulation", "Temperature", "300", app.pop.Temperature, kAny, false);
+    visit("Simulation", "MinimumPopulation", "0.00001", app.pop.MinimumPopulation, kAny, false);
+    visit("Simulation", "DopplerBroadening", "0", app.sim.DopplerBroadening, kAny, kShort);
+    visit("Simulation", "CollisionalBroadening", "0", app.sim.CollisionalBroadening, kAny, kShort);
+    visit("Simulation", "PredissociationBroadening", "1", app.sim.PredissociationBroadening, kAny, kShort);
+    visit("Simulation", "Collisional Shift A", "0", app.sim.CollisionalShiftA, kAny, false);
+    visit("Simulation", "Collisional Shift B", "1", app.sim.CollisionalShiftB, kAny, false);
+    visit("Simulation", "Collisional Broad 1", "0", app.sim.CollisionalBroad1, kAny, false);
+    visit("Simulation", "Collisional Broad 2", "1", app.sim.CollisionalBroad2, kAny, false);
+    visit("Simulation", "Doppler shift", "0", app.sim.DopplerShift, kAny, false);
+    visit("Files", "Spectra directory", "", app.shell.SpectraDirectory, kAny, false);
+}
+
+/// The order in which the settings are written (section, key).
+constexpr const char* kWriteOrder[][2] = {
+    {"Main", "irad"}, {"Main", "icoef"}, {"Main", "itran"}, {"Main", "intHund"},
+    {"Main", "intWindows"}, {"Main", "intTabMain"}, {"Main", "intTabPop"}, {"Main", "intColor"},
+    {"Simulation", "Kind"}, {"Simulation", "Lineshape"}, {"Simulation", "Instrumental resolution"},
+    {"Simulation", "Xini"}, {"Simulation", "Xend"}, {"Simulation", "Units"}, {"Simulation", "Pressure"},
+    {"Simulation", "Pressure_units"}, {"Simulation", "Temperature"}, {"Simulation", "MinimumPopulation"},
+    {"Simulation", "DopplerBroadening"}, {"Simulation", "CollisionalBroadening"},
+    {"Simulation", "PredissociationBroadening"}, {"Simulation", "Quenching"}, {"Simulation", "QuenchingUnits"},
+    {"Simulation", "QuenchingSource"}, {"Simulation", "PointDensity"}, {"Simulation", "Collisional Shift A"},
+    {"Simulation", "Collisional Shift B"}, {"Simulation", "Collisional Broad 1"},
+    {"Simulation", "Collisional Broad 2"}, {"Simulation", "Doppler shift"}, {"Files", "Spectra directory"},
+};
+
+/// A whole number of the stored text, rounded (halves to even) and kept within the type.
+int ToInteger(double value, bool sixteenBit) {
+    const double lo = sixteenBit ? -32768.0 : -2147483648.0;
+    const double hi = sixteenBit ? 32767.0 : 2147483647.0;
+    if (!(value >= lo)) value = lo;
+    if (!(value <= hi)) value = hi;
+    return RoundHalfEven(value);
+}
+
+}  // namespace
+
+std::optional<std::string> MemoryStore::Get(const std::string& section, const std::string& key) const {
+    auto it = values_.find({section, key});
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+}
+
+void MemoryStore::Set(const std::string& section, const std::string& key, const std::string& value) {
+    values_[{section, key}] = value;
+    writes.push_back({section, key, value});
+}
+
+void LoadSettings(AppState& app, const KeyValueStore& store) {
+    ForEachSetting(app, [&](const char* section, const char* key, const char* fallback, auto& variable,
+                            Range range, bool sixteenBit) {
+        std::string text = store.Get(section, key).value_or("");
+        using T = std::decay_t<decltype(variable)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+            variable = text;
+        } else {
+            if (Trim(text).empty()) text = fallback;
+            const double value = Val(text);
+            if constexpr (std::is_same_v<T, int>) {
+                variable = ToInteger(value, sixteenBit);
+                // An index outside its list (a store edited by hand) would select nothing.
+                if (range.lo <= range.hi && (variable < range.lo || variable > range.hi))
+                    variable = ToInteger(Val(fallback), sixteenBit);
+            } else {
+                const float single = static_cast<float>(value);
+                variable = std::isfinite(single) ? single : static_cast<float>(Val(fallback));
+            }
+        }
+    });
+}
+
+void SaveSettings(const AppState& app, KeyValueStore& store) {
+    std::map<std::pair<std::string, std::string>, std::string> texts;
+    ForEachSetting(app, [&](const char* section, const char* key, const char*, const auto& variable, Range,
+                            bool) {
+        using T = std::decay_t<decltype(variable)>;
+        if constexpr (std::is_same_v<T, std::string>)
+            texts[{section, key}] = variable;
+        else
+            texts[{section, key}] = Str(variable);
+    });
+    for (const auto& [section, key] : kWriteOrder) store.Set(section, key, texts.at({section, key}));
+}
+
+}  // namespace velmora::session

@@ -1,0 +1,26 @@
+#include "session/startup.h"
+
+#include "database/catalogue.h"
+#include "experiment/spectrum_files.h"
+
+namespace velmora::session {
+
+void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder) {
+    database::SetAppPath(app.db, dataFolder);
+    LoadSettings(app, store);
+
+    app.db.cat.SpeedOfLight = 2.9979E10;
+    app.pop.PopState = app.sim.Kind == 1 ? 1 : 2;  // emission populates the upper state
+    app.sim.GateWidth = 10.0f;
+    app.table.DbUnitsAbs = 1;
+    app.table.DbUnitsPos = 3;
+    app.exp.ExpCount = 0;
+    app.exp.ExpCurrent = 0;
+    app.exp.ShowSpectra = 1;
+
+    experiment::InitExperimentArrays(app.exp);
+    database::LoadCatalogue(app.db);  // also fills the fixed name, pressure and quenching tables
+    if (app.db.irad < 1 || app.db.irad > app.db.cat.CatalogueCount) app.db.irad = 1;
+}
+
+}  // namespace velmora::session

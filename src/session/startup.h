@@ -1,0 +1,17 @@
+// Start-up without the window: settings, fixed start values and the catalogue.
+#pragma once
+
+#include <string>
+
+#include "session/settings.h"
+#include "state/app_state.h"
+
+namespace velmora::session {
+
+/// Sets the database folder, restores the settings, sets the fixed start values (gate width,
+/// database-table units, no experimental spectra) and reads the catalogue with its fixed tables.
+/// A stored entry number outside the catalogue becomes 1. Throws FileError when the catalogue
+/// cannot be read.
+void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder);
+
+}  // namespace velmora::session

@@ -1,0 +1,204 @@
+#include "simulation/condition_inputs.h"
+
+#include "common/number_format.h"
+#include "populations/population_model.h"
+#include "simulation/lineshapes.h"
+#include "simulation/units.h"
+
+namespace velmora::simulation {
+
+namespace {
+
+void WidthsAndShifts(AppState& app) {
+    ComputeWidths(app);
+    ComputeShifts(app);
+}
+
+/// Which controls the kind of spectrum offers: LIF conditions for LIF excitation, yields and
+/// quenching for the kinds whose signal is fluorescence (emission and LIF).
+void OfferKindControls(SimulationState& sim) {
+    sim.LIFControlsEnabled = sim.Kind == 3;
+    sim.YieldControlsEnabled = sim.Kind == 1 || sim.Kind == 3;
+}
+
+constexpr double kNoUpperLimit = 3.4e38;
+
+}  // namespace
+
+int NumericBox_KeyPress(int keyAscii) { return keyAscii == 13 ? 0 : keyAscii; }
+
+std::string EditNumber(std::string_view text, float& stored, double lo, double hi, bool* accepted) {
+    if (accepted) *accepted = false;
+    if (Trim(text).empty()) return std::string(text);
+    if (!IsNumeric(text)) return Str(stored);
+    const double v = Val(text);
+    if (v < lo || v > hi) return Str(stored);
+    stored = static_cast<float>(v);
+    if (accepted) *accepted = true;
+    return std::string(text);
+}
+
+void ChkDoppler_Click(AppState& app, int value) {
+    app.sim.DopplerBroadening = value;
+    ComputeWidths(app);
+}
+
+void ChkCollisional_Click(AppState& app, int value) {
+    app.sim.CollisionalBroadening = value;
+    ComputeWidths(app);
+}
+
+void ChkPredissociation_Click(AppState& app, int value) { app.sim.PredissociationBroadening = value; }
+
+void ChkDopplerShift_Click(AppState& app, int value) {
+    app.sim.DopShiftOn = value;
+    ComputeShifts(app);
+}
+
+void ChkCollisionalShift_Click(AppState& app, int value) {
+    app.sim.CollShiftOn = value;
+    ComputeShifts(app);
+}
+
+void ChkThermal_Click(AppState& app, int value) { app.pop.ThermalFlag = value; }
+
+void CmbKind_Click(AppState& app, int kind) {
+    app.sim.Kind = kind;
+    OfferKindControls(app.sim);
+    // The populated state changes with the kind; its populations start thermal again.
+    if (app.db.SystemLoaded)
+        populations::ResetPopulatedState(app.pop, app.db, kind);
+    else
+        populations::SetPopulatedState(app.pop, app.db, kind);
+    app.ui->RedrawHistograms();
+}
+
+void CmbLineshape_Click(AppState& app, int lineshape) {
+    app.sim.Lineshape = lineshape;
+    app.sim.TxtLorentzianEnabled = lineshape == 3;
+    ComputeWidths(app);
+}
+
+void CmbPointDensity_Click(AppState& app, int index) {
+    app.sim.PointDensity = index;
+    app.sim.PointsPerWidth = PointsPerWidthFor(index);
+}
+
+void CmbLIFregime_Click(AppState& app, int index) { app.sim.LIFRegime = index; }
+
+void CmbFluorescenceYield_Click(AppState& app, int index) { app.sim.YieldMode = index; }
+
+void CmbGate_Click(AppState& app, int index) {
+    app.sim.GateMode = index;
+    app.sim.GateTimesEnabled = index == 1;
+}
+
+void CmbSpectralWindow_Click(AppState& app, int index) {
+    app.sim.WindowMode = index;
+    app.sim.WindowLimitsEnabled = index == 1;
+}
+
+std::string TxtTemperature_Change(AppState& app, std::string_view text) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, app.pop.Temperature, 0.0, kNoUpperLimit, &accepted);
+    if (!accepted) return shown;
+    WidthsAndShifts(app);
+    if (app.pop.ThermalFlag == 1 && app.db.SystemLoaded) {
+        populations::FollowMainTemperature(app.pop, app.db);
+        app.ui->RedrawHistograms();
+    }
+    return shown;
+}
+
+std::string TxtResolution_Change(AppState& app, std::string_view text) {
+    SimulationState& sim = app.sim;
+    if (Trim(text).empty()) return std::string(text);
+    // A resolution of 0 would give lines of no width: 0 stores 1.0 and the text stays as typed.
+    if (IsNumeric(text) && Val(text) == 0.0) {
+        sim.InstrumentalResolution = 1.0f;
+        sim.TxtResolution = std::string(text);
+    } else if (IsNumeric(text) && Val(text) > 0.0) {
+        sim.InstrumentalResolution = static_cast<float>(Val(text));
+        sim.TxtResolution = std::string(text);
+    } else {
+        sim.TxtResolution = Str(sim.InstrumentalResolution);
+    }
+    ComputeWidths(app);
+    return sim.TxtResolution;
+}
+
+std::string TxtLorentzian_Change(AppState& app, std::string_view text) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, app.sim.LorentzPercent, 0.0, 100.0, &accepted);
+    if (accepted) ComputeWidths(app);
+    return shown;
+}
+
+std::string TxtCollB1_Change(AppState& app, std::string_view text) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, app.sim.CollisionalBroad1, 0.0, kNoUpperLimit, &accepted);
+    if (accepted) ComputeWidths(app);
+    return shown;
+}
+
+std::string TxtCollB2_Change(AppState& app, std::string_view text) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, app.sim.CollisionalBroad2, 0.0, kNoUpperLimit, &accepted);
+    if (accepted) ComputeWidths(app);
+    return shown;
+}
+
+std::string TxTShiftA_Change(AppState& app, std::string_view text) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, app.sim.CollisionalShiftA, 0.0, kNoUpperLimit, &accepted);
+    if (accepted) ComputeShifts(app);
+    return shown;
+}
+
+std::string TxtShiftB_Change(AppState& app, std::string_view text) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, app.sim.CollisionalShiftB, 0.0, kNoUpperLimit, &accepted);
+    if (accepted) ComputeShifts(app);
+    return shown;
+}
+
+std::string TxtDopplerShift_Change(AppState& app, std::string_view text) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, app.sim.DopplerShift, -300000.0, 300000.0, &accepted);
+    if (accepted) ComputeShifts(app);
+    return shown;
+}
+
+std::string TxtDelay_Change(AppState& app, std::string_view text) {
+    return EditNumber(text, app.sim.GateDelay, 0.0, kNoUpperLimit);
+}
+
+std::string TxtGate_Change(AppState& app, std::string_view text) {
+    return EditNumber(text, app.sim.GateWidth, 0.0, kNoUpperLimit);
+}
+
+std::string TxtStartWindow_Change(AppState& app, std::string_view text) {
+    app.sim.TxtStartWindow = EditNumber(text, app.sim.WindowStart, 0.0, 20000.0);
+    return app.sim.TxtStartWindow;
+}
+
+std::string TxtEndWindow_Change(AppState& app, std::string_view text) {
+    app.sim.TxtEndWindow = EditNumber(text, app.sim.WindowEnd, 0.0, 20000.0);
+    return app.sim.TxtEndWindow;
+}
+
+void RefreshConditionCaptions(AppState& app) {
+    SimulationState& sim = app.sim;
+    const std::string unitName = UnitNameOf(app.db.cat, sim.Units);
+    sim.FrmRangeCaption = "Range in " + unitName;
+    sim.FrameInstrumentalCaption = "Instrumental  " + unitName;
+    sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(app.db.cat, sim.PressureUnits);
+    sim.TxtLorentzianEnabled = sim.Lineshape == 3;
+    sim.GateTimesEnabled = sim.GateMode == 1;
+    sim.WindowLimitsEnabled = sim.WindowMode == 1;
+    sim.PointsPerWidth = PointsPerWidthFor(sim.PointDensity);
+    OfferKindControls(sim);
+    WidthsAndShifts(app);
+}
+
+}  // namespace velmora::simulation

@@ -1,0 +1,21 @@
+// Writing the simulated spectrum as a .mod text file: the total, or the total with the
+// population-weighted contribution of every vibrational level in its own column.
+#pragma once
+
+#include <filesystem>
+
+#include "state/app_state.h"
+
+namespace velmora::simulation {
+
+/// Writes one line per grid point: x (axis units) and the total on the 0..100 scale, with noise
+/// of amplitude NoiseLevel added when it is at least 0.00001. CR-LF line ends; the file is
+/// replaced only when complete. Throws FileError naming the file when there is nothing to save
+/// or it cannot be written.
+void WriteSimulationTotal(AppState& app, const std::filesystem::path& path);
+
+/// As the total, with the weighted spectrum of every selected level (in increasing v) before the
+/// total when more than one level is selected.
+void WriteSimulationIndependent(AppState& app, const std::filesystem::path& path);
+
+}  // namespace velmora::simulation

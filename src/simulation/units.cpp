@@ -1,0 +1,112 @@
+#include "simulation/units.h"
+
+#include "common/number_format.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/intensities.h"
+#include "simulation/lineshapes.h"
+
+namespace velmora::simulation {
+
+double WavenumberToAxis(double nu, int units) {
+    if (units == 3) return nu;
+    const double vacuum = 1E8 / nu;
+    return units == 2 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
+}
+
+double PressureFactor(const Catalogue& cat, int pressureUnits) {
+    if (cat.PressureToTorr.Contains(pressureUnits) && cat.PressureToTorr(pressureUnits) > 0.0)
+        return cat.PressureToTorr(pressureUnits);
+    static const double factors[] = {1.0, 760.0, 760.0 / 1013.25, 760.0, 1.0 / 133.32, 1000.0 / 133.32};
+    return pressureUnits >= 0 && pressureUnits <= 5 ? factors[pressureUnits] : 1.0;
+}
+
+std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits) {
+    if (cat.CollisionalFormula.Contains(pressureUnits) && !cat.CollisionalFormula(pressureUnits).empty())
+        return cat.CollisionalFormula(pressureUnits);
+    static const char* const texts[] = {"*(P/760)*(300/T)^",     "*P*(300/T)^",          "*(P/1013.25)*(300/T)^",
+                                        "*(P)*(300/T)^",         "*(P/101323)*(300/T)^", "*(P/101.32)*(300/T)^"};
+    return pressureUnits >= 0 && pressureUnits <= 5 ? texts[pressureUnits] : "";
+}
+
+namespace {
+
+/// Air wavelength of a vacuum wavelength, and back (n evaluated at the given wavelength).
+double ToAir(double vacuum) { return vacuum / AirIndex(static_cast<float>(vacuum)); }
+double ToVacuum(double air) { return air * AirIndex(static_cast<float>(air)); }
+
+}  // namespace
+
+void CmbUnits_Click(AppState& app, int units) {
+    SimulationState& sim = app.sim;
+    const float oldStart = static_cast<float>(Val(sim.TxtStart));
+    const float oldEnd = static_cast<float>(Val(sim.TxtEnd));
+    const int oldUnits = sim.Units;
+    sim.Units = units;
+    const std::string unitName = UnitNameOf(app.db.cat, units);
+    sim.FrmRangeCaption = "Range in " + unitName;
+    sim.FrameInstrumentalCaption = "Instrumental  " + unitName;
+
+    auto text = [](double v) { return Str(static_cast<float>(v)); };
+    const double s = oldStart, e = oldEnd;
+    if (oldUnits == 1 && units == 2) {
+        sim.TxtStart = text(ToAir(s));
+        sim.TxtEnd = text(ToAir(e));
+    } else if (oldUnits == 2 && units == 1) {
+        sim.TxtStart = text(ToVacuum(s));
+        sim.TxtEnd = text(ToVacuum(e));
+    } else if ((oldUnits == 1 && units == 3) || (oldUnits == 3 && units == 1)) {
+        // Wavelength and wavenumber run in opposite directions: start and end exchange places.
+        if (e != 0.0) sim.TxtStart = text(1E8 / e);
+        if (s != 0.0) sim.TxtEnd = text(1E8 / s);
+    } else if (oldUnits == 2 && units == 3) {
+        if (e != 0.0) sim.TxtStart = text(1E8 / ToVacuum(e));
+        if (s != 0.0) sim.TxtEnd = text(1E8 / ToVacuum(s));
+    } else if (oldUnits == 3 && units == 2) {
+        if (e != 0.0) sim.TxtStart = text(ToAir(1E8 / e));
+        if (s != 0.0) sim.TxtEnd = text(ToAir(1E8 / s));
+    }
+
+    // A resolution in Å becomes one in cm-1 (and back) in proportion to the range centres.
+    if (oldUnits != units && (oldUnits == 3 || units == 3) && oldStart + oldEnd != 0.0f) {
+        const double newStart = static_cast<float>(Val(sim.TxtStart));
+        const double newEnd = static_cast<float>(Val(sim.TxtEnd));
+        const double res = sim.InstrumentalResolution / ((s + e) / 2.0) * (newStart + newEnd) / 2.0;
+        if (res > 0.0) {
+            std::string shown = Format(res, "##0.0#####");
+            if (Val(shown) <= 0.0) shown = Str(static_cast<float>(res));  // too fine for the pattern
+            sim.TxtResolution = TxtResolution_Change(app, shown);
+        }
+    }
+    ComputeWidths(app);
+    ComputeShifts(app);
+}
+
+void CmbPressure_Click(AppState& app, int pressureUnits) {
+    SimulationState& sim = app.sim;
+    DatabaseState& db = app.db;
+    sim.PressureUnits = pressureUnits;
+    sim.TxtPressure = TxtPressure_Change(app, Str(static_cast<float>(sim.Pressure / PressureFactor(db.cat, pressureUnits))));
+    const double qFactor = db.cat.QuenchingUnitFactor.Contains(db.QuenchingUnits) && db.cat.QuenchingUnitFactor(db.QuenchingUnits) != 0.0
+                               ? db.cat.QuenchingUnitFactor(db.QuenchingUnits)
+                               : 1.0;
+    sim.TxtQuenching = Str(static_cast<float>(db.Quenching / qFactor));
+    sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(db.cat, pressureUnits);
+}
+
+std::string TxtPressure_Change(AppState& app, std::string_view text) {
+    SimulationState& sim = app.sim;
+    if (Trim(text).empty()) return std::string(text);
+    const double factor = PressureFactor(app.db.cat, sim.PressureUnits);
+    if (!IsNumeric(text) || Val(text) < 0.0) {
+        sim.TxtPressure = Str(static_cast<float>(sim.Pressure / factor));
+        return sim.TxtPressure;
+    }
+    sim.Pressure = static_cast<float>(Val(text) * factor);
+    sim.TxtPressure = std::string(text);
+    ComputeWidths(app);
+    ComputeShifts(app);
+    if (app.db.SystemLoaded) ComputeYields(app);
+    return sim.TxtPressure;
+}
+
+}  // namespace velmora::simulation

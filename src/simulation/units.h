@@ -1,0 +1,36 @@
+// Spectral axis units (Å vacuum, Å air, cm-1) and pressure units: converting the range and
+// resolution texts when the axis unit changes, and the pressure box in any of six units
+// (the pressure itself is always held in Torr).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "state/app_state.h"
+
+namespace velmora::simulation {
+
+/// Axis position of a wavenumber (cm-1): vacuum Å (units 1), air Å (2) or cm-1 (3).
+double WavenumberToAxis(double nu, int units);
+
+/// Factor from pressure unit index (0 Torr, 1 atm, 2 mbar, 3 bar, 4 Pa, 5 kPa) to Torr.
+double PressureFactor(const Catalogue& cat, int pressureUnits);
+
+/// Pressure formula shown after the collisional coefficients for a pressure unit.
+std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits);
+
+/// The axis unit combo box: converts TxtStart, TxtEnd (and, when cm-1 is involved,
+/// TxtResolution) to the new unit, sets the range and instrumental captions, and recomputes
+/// widths and shifts.
+void CmbUnits_Click(AppState& app, int units);
+
+/// The pressure unit combo box: shows the stored pressure in the new unit, refreshes the
+/// quenching texts and the two formula labels.
+void CmbPressure_Click(AppState& app, int pressureUnits);
+
+/// The pressure box: a non-negative number is stored in Torr and widths, shifts and (with a band
+/// system loaded) the fluorescence yields follow; anything else shows the stored pressure again.
+/// Returns the text the box must show. The caller refreshes the database table.
+std::string TxtPressure_Change(AppState& app, std::string_view text);
+
+}  // namespace velmora::simulation

@@ -1,0 +1,142 @@
+// velmora-cli systems, lines and lifetimes on a small hand-made database.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "common/number_format.h"
+#include "support/sample_database.h"
+
+namespace velmora::cli {
+namespace {
+
+using testing::Level;
+using testing::SampleDatabase;
+using testing::SampleEntry;
+
+/// Entry 1: a Σ-Σ system "AB" with v' = 0..1, v'' = 0..1; entry 2: the code N2P (shown N2+),
+/// Σ upper and Π lower, without data files.
+struct CliDatabase {
+    SampleDatabase data;
+    CliDatabase() {
+        SampleEntry a;
+        a.code = "AB", a.nmaxVibUp = 1, a.nmaxVibLow = 1, a.rotRows = {6, 5}, a.mass = 13.5;
+        a.origin = 30000.0, a.referenceLifetime = 250.0;
+        SampleEntry b;
+        b.code = "N2P", b.upper = "B", b.lambdaLow = 1, b.nmaxVibUp = 3, b.nmaxVibLow = 2, b.mass = 28.0134;
+        b.rotRows = {10, 10, 10, 10};
+        data.Catalogue({a, b}, 3, 2, 20);
+        data.System(1, {Level(0, 1.8), Level(2000, 1.75)}, {Level(0, 2.0), Level(2200, 1.95)},
+                    [](int vUp, int vLow) { return vUp == vLow ? 0.8 : 0.2; });
+    }
+};
+
+struct Result {
+    int code;
+    std::string out, err;
+    std::vector<std::string> lines;
+};
+
+Result RunCli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    Result r;
+    r.code = Run(args, out, err);
+    r.out = out.str(), r.err = err.str();
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) r.lines.push_back(line);
+    return r;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> f;
+    std::istringstream in(line);
+    for (std::string x; std::getline(in, x, ',');) f.push_back(x);
+    return f;
+}
+
+TEST(CliSystems, ListsEveryEntry) {
+    CliDatabase db;
+    const Result r = RunCli({"systems", "--data", db.data.Folder()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_EQ(r.lines[0], "entry,molecule,system,lambda_up,lambda_low,nmaxvib_up,nmaxvib_low,mass");
+    EXPECT_EQ(r.lines[1], "1,AB,(A-X),0,0,1,1,13.5");
+    EXPECT_EQ(r.lines[2], "2,N2+,(B-X),0,1,3,2,28.0134");
+}
+
+TEST(CliLines, ListsEveryLineOfTheBand) {
+    CliDatabase db;
+    const Result r = RunCli({"lines", "--entry", "1", "--band", "0,0", "--data", db.data.Folder()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_GT(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0],
+              "v_up,v_low,branch,name_b,name_a,N_low,J_low,position_cm-1,hl_factor,transition_probability,"
+              "emission_coefficient,absorption_coefficient");
+    bool sawR1 = false, sawP1 = false;
+    for (std::size_t i = 1; i < r.lines.size(); ++i) {
+        const auto f = Fields(r.lines[i]);
+        ASSERT_EQ(f.size(), 12u) << r.lines[i];
+        EXPECT_EQ(f[0] + "," + f[1], "0,0");
+        const int b = std::stoi(f[2]), N = std::stoi(f[5]);
+        ASSERT_TRUE(b >= 1 && b <= 12) << r.lines[i];  // a Σ-Σ system has one branch set
+        EXPECT_EQ(f[3], testing::kSampleBranchNamesN[static_cast<std::size_t>(b - 1)]);
+        EXPECT_EQ(f[4], testing::kSampleBranchNamesJ[static_cast<std::size_t>(b - 1)]);
+        // The lower level is F1 (J = N + 1/2) for P1, Q1, R1, R21, Q21, S21, else F2.
+        const bool f1 = b == 1 || b == 3 || b == 5 || b == 10 || b == 11 || b == 12;
+        EXPECT_DOUBLE_EQ(Val(f[6]), f1 ? N + 0.5 : N - 0.5) << r.lines[i];
+        EXPECT_NE(Val(f[7]), 0.0);
+        // Probabilities of rows 0..6 from the file; row 7 has a position but no probability.
+        EXPECT_FLOAT_EQ(static_cast<float>(Val(f[9])), N <= 6 ? 0.8f : 0.0f) << r.lines[i];
+        // Origin 30000 cm-1, B' = 1.8, B'' = 2.0 cm-1: R1(0) = 30000 + 2 B', P1(1) = 30000 - 2 B''.
+        if (b == 5 && N == 0) {
+            sawR1 = true;
+            EXPECT_NEAR(Val(f[7]), 30003.6, 1e-3);
+        }
+        if (b == 1 && N == 1) {
+            sawP1 = true;
+            EXPECT_NEAR(Val(f[7]), 29996.0, 1e-3);
+        }
+    }
+    EXPECT_TRUE(sawR1 && sawP1);
+}
+
+TEST(CliLifetimes, ListsTheUpperLevels) {
+    CliDatabase db;
+    const Result r = RunCli({"lifetimes", "--entry", "1", "--data", db.data.Folder()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.lines[0], "v_up,component,N_up,radiative_ns,predissociation_ns,yield");
+    // v' 0..1, components F1 and F2, rows 0..6 and 0..5.
+    EXPECT_EQ(r.lines.size(), 1u + 2 * 7 + 2 * 6);
+    // The lowest level has the catalogue's reference lifetime.
+    EXPECT_EQ(r.lines[1], "0,1,0,250,0,0");
+}
+
+TEST(CliDatabaseCommands, BadRequestsAreExplained) {
+    CliDatabase db;
+    const std::string folder = db.data.Folder();
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"lines", "--band", "0,0", "--data", folder}, "option --entry N is required"},
+        {{"lines", "--entry", "1", "--data", folder}, "option --band VUP,VLOW is required"},
+        {{"lines", "--entry", "1", "--band", "0", "--data", folder}, "\"0\" is not two whole numbers"},
+        {{"lines", "--entry", "1", "--band", "0,5", "--data", folder}, "band (0, 5) is outside entry 1"},
+        {{"lines", "--entry", "3", "--band", "0,0", "--data", folder}, "entry 3 is not in the catalogue (1..2)"},
+        {{"lifetimes", "--entry", "2", "--data", folder}, "N2PB.SPC: file not found"},
+        {{"systems", "--data", folder + "/none"}, "none/VELMORA.SYS: file not found"},
+        {{"systems", "--dta", folder}, "unknown option --dta"},
+    };
+    for (const auto& c : cases) {
+        const Result r = RunCli(c.args);
+        EXPECT_EQ(r.code, 1) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.message;
+    }
+}
+
+}  // namespace
+}  // namespace velmora::cli

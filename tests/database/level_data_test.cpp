@@ -1,0 +1,181 @@
+// Upper-level files: effective lifetimes with predissociation and fluorescence quantum yields
+// (Stern-Volmer quenching), checked against hand computations.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/errors.h"
+#include "database/catalogue.h"
+#include "database/level_data.h"
+#include "support/sample_database.h"
+
+namespace velmora::database {
+namespace {
+
+using testing::SampleDatabase;
+using testing::SampleEntry;
+
+/// A database with a Σ upper state (entry 1, two components) and a Π upper state (entry 2,
+/// four components), both with level files, and one entry without them (entry 3).
+struct LevelFixture {
+    SampleDatabase data;
+    DatabaseState db;
+
+    LevelFixture() {
+        SampleEntry sigma;
+        sigma.code = "OH", sigma.levelFiles = 1, sigma.nmaxVibUp = 1, sigma.rotRows = {8, 8};
+        SampleEntry pi = sigma;
+        pi.code = "CO", pi.lambdaUp = 1;
+        SampleEntry none = sigma;
+        none.code = "CF", none.levelFiles = 0;
+        data.Catalogue({sigma, pi, none}, 1, 1, 8);
+        SetAppPath(db, data.Folder());
+        LoadCatalogue(db);
+    }
+
+    /// Prepares upper level v of an entry as the pre-computation does before the file step,
+    /// with a computed radiative lifetime of `tau` ns for every component and row.
+    void Prepare(int entry, int v, float tau) {
+        db.irad = entry;
+        InitialiseLevelData(db, v);
+        for (int k = 1; k <= 4; ++k)
+            for (int N = 0; N <= db.cat.MaxN + 2; ++N) db.UpperLevelData(v, k, N) = tau;
+    }
+    float EffLifetime(int v, int k, int N) const { return db.UpperLevelData(v, db.UpperComponents + k, N); }
+    float Yield(int v, int k, int N) const { return db.UpperLevelData(v, 2 * db.UpperComponents + k, N); }
+};
+
+TEST(LevelData, PredissociationShortensTheLifetimeAndTheYield) {
+    LevelFixture f;
+    // N, then (lifetime ns, predissociation s-1, quenching us-1 Torr-1) for F1 and F2.
+    f.data.LevelFile(1, 0,
+                     "N  tau1 kp1 kq1  tau2 kp2 kq2\r\n"
+                     "0, 0, 0, 0,  700, 0, 0\r\n"          // lifetime from the band sums; no predissociation
+                     "1, 700, 1e9, 0,  700, 2000, 0\r\n"  // 1 ns-1 predissociation; 2000 s-1 counts as none
+                     "2, 0, 1e7, 0,  0, 0, 0\r\n");
+    f.Prepare(1, 0, 650.0f);
+    ReadLevelData(f.db, 0, 0.0f);
+    EXPECT_EQ(f.db.UpperComponents, 2);
+
+    // Row 0: lifetime 0 in the file takes the computed 650 ns; no predissociation, no quenching.
+    EXPECT_FLOAT_EQ(f.db.LevelLifetime(0, 1, 0), 650.0f);
+    EXPECT_FLOAT_EQ(f.EffLifetime(0, 1, 0), 650.0f);
+    EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 1.0f);
+    EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 0), 700.0f);
+    // Row 1, F1: 1/tau = 1/700 + 1 ns-1, yield = tau_eff / tau_rad = 1 / (1 + 700).
+    EXPECT_NEAR(f.EffLifetime(0, 1, 1), 700.0 / 701.0, 1e-6);
+    EXPECT_NEAR(f.Yield(0, 1, 1), 1.0 / 701.0, 1e-8);
+    EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 1), 700.0f);
+    // Row 2, F1: 1e7 s-1 = 0.01 ns-1 with the computed 650 ns: yield 1 / (1 + 6.5).
+    EXPECT_NEAR(f.Yield(0, 1, 2), 1.0 / 7.5, 1e-7);
+    EXPECT_NEAR(f.EffLifetime(0, 1, 2), 650.0 / 7.5, 1e-4);
+    // Rows the file does not list keep yield 0.
+    EXPECT_FLOAT_EQ(f.db.LevelYield(0, 1, 3), 0.0f);
+}
+
+TEST(LevelData, QuenchingFollowsSternVolmer) {
+    LevelFixture f;
+    f.data.LevelFile(1, 0, "heading\r\n0, 100, 0, 20,  100, 1e8, 5\r\n");
+    f.db.Quenching = 10.0f;  // us-1 Torr-1
+
+    // Source 1, one rate constant for all levels: Y = 1 / (1 + kq P tau) = 1 / (1 + 0.01 x 2 x 100).
+    f.db.QuenchingSource = 1;
+    f.Prepare(1, 0, 100.0f);
+    ReadLevelData(f.db, 0, 2.0f);
+    EXPECT_NEAR(f.Yield(0, 1, 0), 1.0 / 3.0, 1e-7);
+    // F2 is also predissociated (0.1 ns-1): Y = 1 / (1 + (kp + kq P) tau) = 1 / (1 + 0.12 x 100).
+    EXPECT_NEAR(f.Yield(0, 2, 0), 1.0 / 13.0, 1e-7);
+
+    // The same source at zero pressure gives the yields without collisions.
+    f.Prepare(1, 0, 100.0f);
+    ReadLevelData(f.db, 0, 0.0f);
+    EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 1.0f);
+    EXPECT_NEAR(f.Yield(0, 2, 0), 1.0 / 11.0, 1e-7);
+
+    // Source 2: each level's own rate constant (20 and 5 us-1 Torr-1) at 2 Torr.
+    f.db.QuenchingSource = 2;
+    f.Prepare(1, 0, 100.0f);
+    ReadLevelData(f.db, 0, 2.0f);
+    EXPECT_NEAR(f.Yield(0, 1, 0), 1.0 / (1.0 + 0.04 * 100.0), 1e-7);
+    EXPECT_NEAR(f.Yield(0, 2, 0), 1.0 / (1.0 + 0.11 * 100.0), 1e-7);
+
+    // Source 0 ignores both.
+    f.db.QuenchingSource = 0;
+    f.Prepare(1, 0, 100.0f);
+    ReadLevelData(f.db, 0, 2.0f);
+    EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 1.0f);
+}
+
+TEST(LevelData, ALevelWithoutComputedLifetimeHasNoYield) {
+    LevelFixture f;
+    f.data.LevelFile(1, 0, "h\r\n0, 100, 0, 0,  0, 5e7, 0\r\n");
+    f.Prepare(1, 0, 0.0f);  // no radiative lifetime from the band sums
+    ReadLevelData(f.db, 0, 0.0f);
+    EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 0.0f);  // whatever the file says
+    // No lifetime at all: the predissociation rate is not shown as a lifetime.
+    EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 0), 0.0f);
+    EXPECT_FLOAT_EQ(f.Yield(0, 2, 0), 0.0f);
+}
+
+TEST(LevelData, PiUpperStatesHaveFourComponentsAndReadingStopsAtMaxN) {
+    LevelFixture f;
+    std::string text = "h\r\n";
+    for (int N = 1; N <= 8; ++N) {
+        text += std::to_string(N);
+        for (int k = 1; k <= 4; ++k) text += ", " + std::to_string(100 * k) + ", 0, 0";
+        text += "\r\n";
+    }
+    text += "this line lies beyond row MaxN and is never read\r\n";
+    f.data.LevelFile(2, 1, text);
+    f.Prepare(2, 1, 50.0f);
+    ReadLevelData(f.db, 1, 0.0f);
+    EXPECT_EQ(f.db.UpperComponents, 4);
+    for (int k = 1; k <= 4; ++k) EXPECT_FLOAT_EQ(f.EffLifetime(1, k, 8), 100.0f * k) << k;
+}
+
+TEST(LevelData, EntriesWithoutLevelFilesKeepYieldOne) {
+    LevelFixture f;
+    f.Prepare(3, 0, 80.0f);
+    ReadLevelData(f.db, 0, 5.0f);  // reads nothing
+    EXPECT_FLOAT_EQ(f.db.LevelYield(0, 2, 4), 1.0f);
+    EXPECT_FLOAT_EQ(f.db.LevelLifetime(0, 1, 0), 1.0f);
+    EXPECT_FLOAT_EQ(f.db.UpperLevelData(0, 5, 4), 0.0f);
+}
+
+TEST(LevelData, BadFilesAreReported) {
+    struct Case {
+        std::string name, content, message;
+    };
+    const std::vector<Case> cases = {
+        {"empty", "", "holds no level records"},
+        {"heading only", "N tau kp kq\r\n", "holds no level records"},
+        {"truncated record", "h\r\n0, 100, 0, 0, 100\r\n", "too few values"},
+        {"not a number", "h\r\n0, 100, fast, 0, 100, 0, 0\r\n", "\"fast\" is not a number"},
+        {"row out of range", "h\r\n-1, 100, 0, 0, 100, 0, 0\r\n", "row N = -1 is outside 0..10"},
+        {"row far above MaxN", "h\r\n4000, 100, 0, 0, 100, 0, 0\r\n", "row N = 4000"},
+    };
+    for (const auto& c : cases) {
+        LevelFixture f;
+        f.data.LevelFile(1, 0, c.content);
+        f.Prepare(1, 0, 100.0f);
+        try {
+            ReadLevelData(f.db, 0, 0.0f);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const FileError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find("OHAV0.DAT"), std::string::npos) << c.name << ": " << message;
+            EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
+        }
+    }
+    LevelFixture f;
+    f.Prepare(1, 1, 100.0f);
+    try {
+        ReadLevelData(f.db, 1, 0.0f);
+        ADD_FAILURE() << "no error for a missing file";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("OHAV1.DAT: file not found"), std::string::npos) << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace velmora::database

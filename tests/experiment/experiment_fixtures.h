@@ -1,0 +1,56 @@
+// Small spectra and simulation grids written by hand for the experiment tests.
+#pragma once
+
+#include <initializer_list>
+#include <vector>
+
+#include "experiment/spectrum_files.h"
+#include "state/app_state.h"
+
+namespace velmora::testing {
+
+/// A simulation grid x_i = xini + step·i (one point per width) carrying the given total.
+inline void SetGrid(SimulationState& sim, float xini, float step, std::initializer_list<float> total) {
+    const int n = static_cast<int>(total.size()) - 1;
+    sim.Xini = xini;
+    sim.GridWidth = step;
+    sim.PointsPerWidth = 1;
+    sim.NPoints = n;
+    sim.Xend = xini + step * static_cast<float>(n);
+    sim.SimTotal.Resize(0, n);
+    int i = 0;
+    for (float v : total) sim.SimTotal(i++) = v;
+}
+
+/// Per-level contributions SimBand(k, i) for levels k = 1..levels.size().
+inline void SetBands(SimulationState& sim, const std::vector<std::vector<float>>& levels) {
+    sim.SimBand.Resize(1, static_cast<int>(levels.size()), 0, sim.NPoints);
+    for (std::size_t k = 0; k < levels.size(); ++k)
+        for (std::size_t i = 0; i < levels[k].size(); ++i)
+            sim.SimBand(static_cast<int>(k + 1), static_cast<int>(i)) = levels[k][i];
+}
+
+/// A loaded spectrum (ExpCount 1) with raw = corrected values as given.
+inline void SetSpectrum(ExperimentState& exp, std::initializer_list<float> x, std::initializer_list<float> y) {
+    experiment::InitExperimentArrays(exp);
+    int i = 0;
+    for (float v : x) exp.ExpXRaw(i) = exp.ExpX(i) = v, ++i;
+    exp.ExpPoints = i - 1;
+    i = 0;
+    for (float v : y) exp.ExpYRaw(i) = exp.ExpY(i) = v, ++i;
+    exp.ExpCount = 1;
+    exp.ExpFiles = {ExpFile{"hand.dat", "hand.dat", 0, 0, 1}};
+}
+
+/// Selected vibrational levels with their populations PopVib(v).
+inline void SetLevels(PopulationState& pop, std::initializer_list<int> levels, std::initializer_list<float> popVib) {
+    pop.PopVib.Resize(0, static_cast<int>(popVib.size()) - 1);
+    int v = 0;
+    for (float p : popVib) pop.PopVib(v++) = p;
+    pop.NVibSel = static_cast<int>(levels.size());
+    pop.VibList.Resize(1, pop.NVibSel);
+    int k = 1;
+    for (int l : levels) pop.VibList(k++) = static_cast<float>(l);
+}
+
+}  // namespace velmora::testing

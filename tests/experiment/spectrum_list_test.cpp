@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include "experiment/spectrum_files.h"
+#include "experiment/corrections.h"
+#include "experiment/spectrum_list.h"
+#include "state/app_state.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace velmora::experiment {
+
+namespace {
+
+struct Fixture {
+    AppState app;
+    testing::ScriptedDialogs dialogs;
+    testing::CountingShell shell;
+    testing::TempDir dir;
+    Fixture() {
+        app.dialogs = &dialogs;
+        app.ui = &shell;
+        app.plot.PlotReady = true;
+        InitExperimentArrays(app.exp);
+    }
+    std::string File(const std::string& name, float x0) {
+        std::string text;
+        for (int i = 0; i < 5; ++i) text += std::to_string(x0 + i) + " " + std::to_string(10 * (i + 1)) + "\n";
+        return dir.Write(name, text).string();
+    }
+};
+
+}  // namespace
+
+TEST(SpectrumList, LoadingAppendsWithTheBoxCorrectionsAndShowsTheFile) {
+    Fixture f;
+    f.app.exp.TxtBaseline = "5";
+    f.app.exp.TxtMultiply = "2";
+    LoadSpectrum(f.app, f.File("a.dat", 3000));
+    ASSERT_EQ(f.app.exp.ExpCount, 1);
+    EXPECT_EQ(f.app.exp.ExpFiles[0].Title, "a.dat");
+    EXPECT_EQ(f.app.exp.ExpCurrent, 0);
+    EXPECT_EQ(f.app.exp.UpDExpFileMax, 0);
+    EXPECT_EQ(f.app.exp.CurrentFilePath, f.app.exp.ExpFiles[0].Path);
+    EXPECT_EQ(f.app.shell.SpectraDirectory, f.dir.path().string());
+    // Corrections applied: y = (100 − 5) × 2 at the largest point.
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(4), 190.0f);
+    EXPECT_EQ(f.app.exp.TxtMultiply, "2");
+    EXPECT_EQ(f.shell.redraws, 1);  // one redraw for the whole selection
+
+    LoadSpectrum(f.app, "");  // cancelled dialog
+    EXPECT_EQ(f.app.exp.ExpCount, 1);
+}
+
+TEST(SpectrumList, SelectingAFileRestoresItsCorrections) {
+    Fixture f;
+    LoadSpectrum(f.app, f.File("a.dat", 3000));
+    TxtBaseline_Change(f.app, "7");
+    LoadSpectrum(f.app, f.File("b.dat", 3100));
+    TxtWavelength_Change(f.app, "1.5");
+    EXPECT_FLOAT_EQ(f.app.exp.ExpFiles[1].Baseline, 7.0f);  // the boxes' values at loading
+
+    UpDExpFile_Change(f.app, 0);
+    EXPECT_EQ(f.app.exp.ExpCurrent, 0);
+    EXPECT_EQ(f.app.exp.TxtBaseline, "7");
+    EXPECT_EQ(f.app.exp.TxtWavelength, "0");
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 3000.0f);
+    CmbExpFile_Click(f.app, 1);
+    EXPECT_EQ(f.app.exp.TxtWavelength, "1.5");
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 3098.5f);
+    CmbExpFile_Click(f.app, 5);  // no such entry
+    EXPECT_EQ(f.app.exp.ExpCurrent, 1);
+}
+
+TEST(SpectrumList, ABrokenFileIsListedReportedAndDrawnAsRead) {
+    Fixture f;
+    LoadSpectrum(f.app, f.dir.Write("bad.dat", "3000 10\n3001 20\n3002 1e99\n").string());
+    EXPECT_EQ(f.app.exp.ExpCount, 1);
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_EQ(f.dialogs.messages[0], kReadFailureMessage);
+    EXPECT_EQ(f.app.exp.ExpPoints, 1);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(1), 20.0f);  // unscaled, corrected
+    EXPECT_EQ(f.shell.redraws, 1);
+}
+
+TEST(SpectrumList, ClearAndClearAll) {
+    Fixture f;
+    LoadSpectrum(f.app, f.File("a.dat", 3000));
+    LoadSpectrum(f.app, f.File("b.dat", 3100));
+    LoadSpectrum(f.app, f.File("c.dat", 3200));
+    CmbExpFile_Click(f.app, 1);
+    CmdClear_Click(f.app);  // removes b, shows c in its place
+    ASSERT_EQ(f.app.exp.ExpCount, 2);
+    EXPECT_EQ(f.app.exp.ExpFiles[1].Title, "c.dat");
+    EXPECT_EQ(f.app.exp.ExpCurrent, 1);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 3200.0f);
+    EXPECT_EQ(f.app.exp.UpDExpFileMax, 1);
+    CmdClear_Click(f.app);  // removes c (the last), shows a
+    EXPECT_EQ(f.app.exp.ExpCurrent, 0);
+    EXPECT_EQ(f.app.exp.ExpFiles[0].Title, "a.dat");
+
+    TxtBaseline_Change(f.app, "3");
+    TxtMultiply_Change(f.app, "4");
+    CmdClear_Click(f.app);  // one file left: as Clear all
+    EXPECT_EQ(f.app.exp.ExpCount, 0);
+    EXPECT_TRUE(f.app.exp.ExpFiles.empty());
+    EXPECT_TRUE(f.app.exp.CurrentFilePath.empty());
+    EXPECT_EQ(f.app.exp.TxtBaseline, "0");
+    EXPECT_EQ(f.app.exp.TxtMultiply, "1");
+    EXPECT_FLOAT_EQ(f.app.exp.Multiply, 1.0f);
+    const int redraws = f.shell.redraws;
+    CmdClearAll_Click(f.app);  // nothing loaded: nothing happens
+    EXPECT_EQ(f.shell.redraws, redraws);
+}
+
+TEST(SpectrumList, SaveModifiedSpectraWritesTheCorrectedValues) {
+    Fixture f;
+    LoadSpectrum(f.app, f.File("a.dat", 3000));
+    TxtMultiply_Change(f.app, "0.5");
+    const auto out = f.dir / "mod.dat";
+    EXPECT_TRUE(SaveModifiedSpectra(f.app, out.string()));
+    const std::string text = testing::ReadFile(out);
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "3000.   ,  10.0000");  // 20 × 0.5
+
+    // A failed write names the file and leaves the existing one untouched.
+    EXPECT_FALSE(SaveModifiedSpectra(f.app, (f.dir / "missing" / "x.dat").string()));
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("x.dat"), std::string::npos);
+    EXPECT_FALSE(SaveModifiedSpectra(f.app, ""));
+}
+
+}  // namespace velmora::experiment

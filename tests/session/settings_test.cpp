@@ -1,0 +1,151 @@
+// Settings between runs: defaults of a first run, the text conversions, the write order.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "session/settings.h"
+
+namespace velmora::session {
+namespace {
+
+TEST(Settings, FirstRunTakesEveryDefault) {
+    AppState app;
+    app.db.irad = 7, app.table.icoef = 4, app.sim.Kind = 3, app.sim.Xini = 1.0f, app.pop.Temperature = 2000.0f;
+    app.shell.SpectraDirectory = "/old";
+    const MemoryStore empty;
+    LoadSettings(app, empty);
+
+    EXPECT_EQ(app.db.irad, 1);
+    EXPECT_EQ(app.table.icoef, 1);
+    EXPECT_EQ(app.table.itran, 1);
+    EXPECT_EQ(app.table.intHund, 1);
+    EXPECT_EQ(app.shell.intWindows, 1);
+    EXPECT_EQ(app.shell.intTabMain, 1);
+    EXPECT_EQ(app.pop.intTabPop, 0);
+    EXPECT_EQ(app.plot.intColor, 0);
+    EXPECT_EQ(app.sim.Kind, 1);
+    EXPECT_EQ(app.sim.Lineshape, 1);
+    EXPECT_EQ(app.sim.InstrumentalResolution, 1.0f);
+    EXPECT_EQ(app.sim.Xini, 3050.0f);
+    EXPECT_EQ(app.sim.Xend, 3150.0f);
+    EXPECT_EQ(app.sim.Units, 1);
+    EXPECT_EQ(app.sim.Pressure, 0.0f);
+    EXPECT_EQ(app.sim.PressureUnits, 0);
+    EXPECT_EQ(app.db.Quenching, 0.0f);
+    EXPECT_EQ(app.db.QuenchingUnits, 0);
+    EXPECT_EQ(app.db.QuenchingSource, 0);
+    EXPECT_EQ(app.sim.PointDensity, 1);
+    EXPECT_EQ(app.pop.Temperature, 300.0f);
+    EXPECT_EQ(app.pop.MinimumPopulation, 0.00001f);
+    EXPECT_EQ(app.sim.DopplerBroadening, 0);
+    EXPECT_EQ(app.sim.CollisionalBroadening, 0);
+    EXPECT_EQ(app.sim.PredissociationBroadening, 1);
+    EXPECT_EQ(app.sim.CollisionalShiftA, 0.0f);
+    EXPECT_EQ(app.sim.CollisionalShiftB, 1.0f);
+    EXPECT_EQ(app.sim.CollisionalBroad1, 0.0f);
+    EXPECT_EQ(app.sim.CollisionalBroad2, 1.0f);
+    EXPECT_EQ(app.sim.DopplerShift, 0.0f);
+    EXPECT_EQ(app.shell.SpectraDirectory, "");
+}
+
+TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
+    AppState app;
+    app.db.irad = 3;
+    app.sim.Xini = 3071.25f;
+    app.sim.Pressure = -0.5f;
+    app.pop.MinimumPopulation = 0.00001f;
+    app.shell.SpectraDirectory = "C:/spectra with blanks";
+    MemoryStore store;
+    SaveSettings(app, store);
+
+    const std::vector<std::string> order = {
+        "Main/irad", "Main/icoef", "Main/itran", "Main/intHund", "Main/intWindows", "Main/intTabMain",
+        "Main/intTabPop", "Main/intColor", "Simulation/Kind", "Simulation/Lineshape",
+        "Simulation/Instrumental resolution", "Simulation/Xini", "Simulation/Xend", "Simulation/Units",
+        "Simulation/Pressure", "Simulation/Pressure_units", "Simulation/Temperature",
+        "Simulation/MinimumPopulation", "Simulation/DopplerBroadening", "Simulation/CollisionalBroadening",
+        "Simulation/PredissociationBroadening", "Simulation/Quenching", "Simulation/QuenchingUnits",
+        "Simulation/QuenchingSource", "Simulation/PointDensity", "Simulation/Collisional Shift A",
+        "Simulation/Collisional Shift B", "Simulation/Collisional Broad 1", "Simulation/Collisional Broad 2",
+        "Simulation/Doppler shift", "Files/Spectra directory"};
+    ASSERT_EQ(store.writes.size(), order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(store.writes[i].section + "/" + store.writes[i].key, order[i]) << i;
+
+    // Numbers with the leading blank of non-negative numbers; the folder as it stands.
+    EXPECT_EQ(store.Get("Main", "irad"), " 3");
+    EXPECT_EQ(store.Get("Simulation", "Xini"), " 3071.25");
+    EXPECT_EQ(store.Get("Simulation", "Pressure"), "-0.5");
+    EXPECT_EQ(store.Get("Simulation", "MinimumPopulation"), " 1E-05");
+    EXPECT_EQ(store.Get("Files", "Spectra directory"), "C:/spectra with blanks");
+}
+
+TEST(Settings, RoundTripRestoresEveryValue) {
+    AppState app;
+    app.db.irad = 5, app.table.icoef = 6, app.table.itran = 2, app.table.intHund = 0;
+    app.shell.intWindows = 4, app.shell.intTabMain = 3, app.pop.intTabPop = 2, app.plot.intColor = 1;
+    app.sim.Kind = 3, app.sim.Lineshape = 3, app.sim.InstrumentalResolution = 0.125f;
+    app.sim.Xini = 2800.5f, app.sim.Xend = 3300.75f, app.sim.Units = 3, app.sim.Pressure = 760.0f;
+    app.sim.PressureUnits = 5, app.db.Quenching = 0.3456789f, app.db.QuenchingUnits = 1, app.db.QuenchingSource = 2;
+    app.sim.PointDensity = 3, app.pop.Temperature = 1234.5f, app.pop.MinimumPopulation = 3.5e-7f;
+    app.sim.DopplerBroadening = 1, app.sim.CollisionalBroadening = 1, app.sim.PredissociationBroadening = 0;
+    app.sim.CollisionalShiftA = -0.0123f, app.sim.CollisionalShiftB = 0.75f, app.sim.CollisionalBroad1 = 0.1f;
+    app.sim.CollisionalBroad2 = 0.5f, app.sim.DopplerShift = -12.5f, app.shell.SpectraDirectory = "";
+    MemoryStore store;
+    SaveSettings(app, store);
+
+    AppState back;
+    LoadSettings(back, store);
+    MemoryStore again;
+    SaveSettings(back, again);
+    ASSERT_EQ(again.writes.size(), store.writes.size());
+    for (std::size_t i = 0; i < store.writes.size(); ++i)
+        EXPECT_EQ(again.writes[i].value, store.writes[i].value) << store.writes[i].key;
+    EXPECT_EQ(back.sim.Xend, 3300.75f);
+    EXPECT_EQ(back.db.Quenching, 0.3456789f);
+    EXPECT_EQ(back.pop.MinimumPopulation, 3.5e-7f);
+    EXPECT_EQ(back.shell.SpectraDirectory, "");  // an empty folder stays empty
+}
+
+TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
+    MemoryStore store;
+    store.Set("Main", "irad", " 2");               // the leading blank of the stored form
+    store.Set("Main", "intTabMain", "2.5");         // whole numbers round halves to even
+    store.Set("Main", "intTabPop", "3.5");
+    store.Set("Simulation", "Temperature", "abc");  // no number: 0
+    store.Set("Simulation", "Xini", "  3100.5 nm"); // the leading numeric part
+    store.Set("Simulation", "Xend", "");            // empty: the default
+    store.Set("Simulation", "Pressure", "1e40");    // beyond a single: the default
+    AppState app;
+    LoadSettings(app, store);
+    EXPECT_EQ(app.db.irad, 2);
+    EXPECT_EQ(app.shell.intTabMain, 2);
+    EXPECT_EQ(app.pop.intTabPop, 4);
+    EXPECT_EQ(app.pop.Temperature, 0.0f);
+    EXPECT_EQ(app.sim.Xini, 3100.5f);
+    EXPECT_EQ(app.sim.Xend, 3150.0f);
+    EXPECT_EQ(app.sim.Pressure, 0.0f);
+}
+
+TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
+    MemoryStore store;
+    store.Set("Main", "icoef", " 9");
+    store.Set("Main", "intColor", "-1");
+    store.Set("Simulation", "Kind", "x");  // 0 is no kind
+    store.Set("Simulation", "Pressure_units", " 6");
+    store.Set("Simulation", "QuenchingUnits", " 1");
+    store.Set("Simulation", "QuenchingSource", " 3");
+    store.Set("Simulation", "PointDensity", " 3");
+    AppState app;
+    LoadSettings(app, store);
+    EXPECT_EQ(app.table.icoef, 1);
+    EXPECT_EQ(app.plot.intColor, 0);
+    EXPECT_EQ(app.sim.Kind, 1);
+    EXPECT_EQ(app.sim.PressureUnits, 0);
+    EXPECT_EQ(app.db.QuenchingUnits, 1);
+    EXPECT_EQ(app.db.QuenchingSource, 0);
+    EXPECT_EQ(app.sim.PointDensity, 3);
+}
+
+}  // namespace
+}  // namespace velmora::session

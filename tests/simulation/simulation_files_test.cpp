@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/driver.h"
+#include "simulation/simulation_files.h"
+#include "support/temp_dir.h"
+#include "synthetic_system.h"
+
+namespace velmora::simulation {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) break;
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+/// The numbers of one written line (blanks and commas separate them).
+std::vector<double> Numbers(const std::string& line) {
+    std::string s = line;
+    for (char& c : s)
+        if (c == ',') c = ' ';
+    std::istringstream in(s);
+    std::vector<double> out;
+    double v;
+    while (in >> v) out.push_back(v);
+    return out;
+}
+
+struct Simulated {
+    AppState app;
+    testing::SyntheticSystem sys{app};
+    Simulated() {
+        app.sim.Units = 1;
+        app.sim.TxtStart = " 3090";
+        app.sim.TxtEnd = " 3110";
+        app.sim.InstrumentalResolution = 1.0f;
+        sys.SetPopulations({0.75f, 0.25f}, 0.01f);
+        sys.AddLine({0, 0, 1, 3, 1e8 / 3098.0});
+        sys.AddLine({1, 0, 1, 3, 1e8 / 3103.0});
+        CalculateSimulation(app, sys.Loader());
+    }
+};
+
+TEST(SimulationFiles, TotalIsTwoColumnsOnTheGridWithCrLf) {
+    Simulated s;
+    testing::TempDir dir;
+    WriteSimulationTotal(s.app, dir / "total.mod");
+    const std::string text = testing::ReadFile(dir / "total.mod");
+    const auto lines = Lines(text);
+    ASSERT_EQ(static_cast<int>(lines.size()), s.app.sim.NPoints + 1);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_EQ(lines[0], "3090.    ,  .0000");
+    for (int i : {0, 35, 70, 140}) {
+        const auto v = Numbers(lines[static_cast<std::size_t>(i)]);
+        ASSERT_EQ(v.size(), 2u);
+        EXPECT_NEAR(v[0], 3090.0 + i / 7.0, 1e-3);
+        EXPECT_NEAR(v[1], s.app.sim.SimTotal(i), 1e-4);
+    }
+}
+
+TEST(SimulationFiles, IndependentLevelsAddUpToTheTotal) {
+    Simulated s;
+    ASSERT_EQ(s.app.pop.NVibSel, 2);
+    testing::TempDir dir;
+    WriteSimulationIndependent(s.app, dir / "levels.mod");
+    const auto lines = Lines(testing::ReadFile(dir / "levels.mod"));
+    ASSERT_EQ(static_cast<int>(lines.size()), s.app.sim.NPoints + 1);
+    double maxTotal = 0;
+    for (const std::string& line : lines) {
+        const auto v = Numbers(line);
+        ASSERT_EQ(v.size(), 4u) << line;
+        EXPECT_NEAR(v[1] + v[2], v[3], 2e-4);
+        maxTotal = std::max(maxTotal, v[3]);
+    }
+    EXPECT_NEAR(maxTotal, 100.0, 1e-4);
+}
+
+TEST(SimulationFiles, NoiseIsAddedOnlyFromItsThreshold) {
+    Simulated s;
+    testing::TempDir dir;
+    s.app.sim.NoiseLevel = 0.000009f;
+    WriteSimulationTotal(s.app, dir / "quiet.mod");
+    const auto quiet = Lines(testing::ReadFile(dir / "quiet.mod"));
+    EXPECT_EQ(quiet[0], "3090.    ,  .0000");
+    EXPECT_FALSE(s.app.sim.Noise.HasSpare());  // no deviate was drawn
+
+    s.app.sim.NoiseLevel = 10.0f;
+    WriteSimulationTotal(s.app, dir / "noisy.mod");
+    const auto noisy = Lines(testing::ReadFile(dir / "noisy.mod"));
+    double sum = 0, sum2 = 0;
+    for (std::size_t i = 0; i < noisy.size(); ++i) {
+        const double d = Numbers(noisy[i])[1] - s.app.sim.SimTotal(static_cast<int>(i));
+        sum += d;
+        sum2 += d * d;
+    }
+    const double n = static_cast<double>(noisy.size());
+    EXPECT_NEAR(sum / n, 0.0, 0.6);                  // mean 0
+    EXPECT_NEAR(std::sqrt(sum2 / n), 5.0, 0.6);      // 0.5 x NoiseLevel x unit deviate
+}
+
+TEST(SimulationFiles, NothingToSaveBeforeASimulation) {
+    AppState app;
+    testing::TempDir dir;
+    EXPECT_THROW(WriteSimulationTotal(app, dir / "none.mod"), FileError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.mod"));
+}
+
+}  // namespace
+}  // namespace velmora::simulation

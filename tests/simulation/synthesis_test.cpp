@@ -1,0 +1,372 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/number_format.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/driver.h"
+#include "simulation/intensities.h"
+#include "simulation/lineshapes.h"
+#include "support/scripted_dialogs.h"
+#include "synthetic_system.h"
+
+namespace velmora::simulation {
+namespace {
+
+using testing::SyntheticLine;
+using testing::SyntheticSystem;
+
+/// Largest value of the total between two axis positions.
+float PeakBetween(const SimulationState& sim, double a, double b) {
+    float m = 0;
+    for (int i = 0; i <= sim.NPoints; ++i) {
+        const double x = sim.Xini + static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth;
+        if (x >= a && x <= b) m = std::max(m, sim.SimTotal(i));
+    }
+    return m;
+}
+
+/// A state in cm-1 over 32000..32400 with a 1 cm-1 Gaussian instrument.
+struct Bench {
+    AppState app;
+    SyntheticSystem sys{app};
+    explicit Bench(int kind = 1) {
+        CmbKind_Click(app, kind);
+        app.sim.Units = 3;
+        app.sim.TxtStart = " 32000";
+        app.sim.TxtEnd = " 32400";
+        app.sim.Lineshape = 1;
+        app.sim.InstrumentalResolution = 1.0f;
+        app.sim.DopplerBroadening = 0;
+        app.sim.PredissociationBroadening = 0;
+        sys.SetPopulations({1.0f}, 0.01f);
+    }
+    void Run() { CalculateSimulation(app, sys.Loader()); }
+};
+
+TEST(GateFactor, ExponentialDecayCollectedBetweenDelayAndDelayPlusWidth) {
+    // Fraction of a decay of lifetime 40 ns collected between 15 and 65 ns, by numerical integration.
+    const double tau = 40, delay = 15, width = 50;
+    double integral = 0;
+    const int n = 200000;
+    for (int i = 0; i < n; ++i) {
+        const double t = delay + (i + 0.5) * width / n;
+        integral += std::exp(-t / tau) / tau * width / n;
+    }
+    EXPECT_NEAR(GateFactor(tau, 1, delay, width), integral, 1e-9);
+    EXPECT_DOUBLE_EQ(GateFactor(tau, 0, delay, width), 1.0);
+    // Delay 0 and a gate far longer than the lifetime collect everything; beyond ten lifetimes nothing.
+    EXPECT_DOUBLE_EQ(GateFactor(tau, 1, 0.0, 1e6), 1.0);
+    EXPECT_DOUBLE_EQ(GateFactor(tau, 1, 401.0, 10.0), 0.0);
+    EXPECT_DOUBLE_EQ(GateFactor(1e-8, 0, 0.0, 10.0), 0.0);
+}
+
+TEST(Yields, SternVolmerQuenchingAndTheYieldModes) {
+    AppState app;
+    SyntheticSystem sys(app);
+    DatabaseState& db = app.db;
+    db.cat.LevelFileFlag(1) = 1;
+    db.LevelLifetime.Fill(0.0f);
+    db.LevelLifetime(0, 1, 2) = 700.0f;     // radiative lifetime, ns
+    db.LevelEffLifetime(0, 1, 2) = 350.0f;  // predissociation halves it
+    db.LevelQuenchRate(0, 1, 2) = 0.2f;
+    app.sim.Pressure = 10.0f;
+    db.Quenching = 0.5f;  // µs-1 Torr-1
+
+    db.QuenchingSource = 0;
+    ComputeYields(app);
+    EXPECT_NEAR(db.LevelYield(0, 1, 2), 0.5, 1e-6);  // tau_eff / tau_r
+    EXPECT_EQ(db.LevelYield(0, 1, 3), 0.0f);         // no radiative lifetime: no fluorescence
+    EXPECT_EQ(db.UpperLevelData(0, 1 + 4, 2), db.LevelYield(0, 1, 2));
+
+    // Single rate constant: k P = 0.5E6 s-1 Torr-1 x 10 Torr = 5E6 s-1 against 1/350 ns = 2.857E6 s-1.
+    db.QuenchingSource = 1;
+    ComputeYields(app);
+    EXPECT_NEAR(db.LevelYield(0, 1, 2), (1.0 / (5e6 + 1 / 350e-9)) / 700e-9, 1e-6);
+    app.sim.YieldMode = 2;  // without predissociation
+    ComputeYields(app);
+    EXPECT_NEAR(db.LevelYield(0, 1, 2), 1.0 / (1.0 + 5e6 * 700e-9), 1e-6);
+    app.sim.YieldMode = 3;  // without quenching
+    ComputeYields(app);
+    EXPECT_NEAR(db.LevelYield(0, 1, 2), 0.5, 1e-6);
+    app.sim.YieldMode = 1;  // excluded
+    ComputeYields(app);
+    EXPECT_EQ(db.LevelYield(0, 1, 2), 1.0f);
+    EXPECT_EQ(db.LevelYield(0, 1, 3), 0.0f);
+
+    // Per-level rate constants: 0.2 x 10 Torr.
+    app.sim.YieldMode = 0;
+    db.QuenchingSource = 2;
+    ComputeYields(app);
+    EXPECT_NEAR(db.LevelYield(0, 1, 2), (1.0 / (2e6 + 1 / 350e-9)) / 700e-9, 1e-6);
+
+    // Without level files the yields are left alone.
+    db.cat.LevelFileFlag(1) = 0;
+    db.LevelYield(0, 1, 2) = 0.123f;
+    ComputeYields(app);
+    EXPECT_EQ(db.LevelYield(0, 1, 2), 0.123f);
+}
+
+TEST(WindowFactors, WholeBandsCountedByTheirOriginWithA20AngstromMargin) {
+    AppState app;
+    SyntheticSystem sys(app);
+    DatabaseState& db = app.db;
+    // v' = 0 emits into v'' = 0 at 3080 Å (weight 3) and v'' = 1 at 3460 Å (weight 1).
+    db.BandData(4, 0, 0) = static_cast<float>(1e8 / 3080.0);
+    db.BandData(1, 0, 0) = 3.0f;
+    db.BandData(4, 0, 1) = static_cast<float>(1e8 / 3460.0);
+    db.BandData(1, 0, 1) = 1.0f;
+    app.sim.WindowMode = 1;
+    app.sim.WindowStart = 3000;
+    app.sim.WindowEnd = 3100;
+    ComputeWindowFactors(app);
+    EXPECT_FLOAT_EQ(app.sim.WindowFactor(0), 0.75f);
+
+    // Reversed limits are exchanged through the boxes; 3440 Å is within the margin of 3460 Å.
+    app.sim.WindowStart = 3440;
+    app.sim.WindowEnd = 3300;
+    ComputeWindowFactors(app);
+    EXPECT_EQ(app.sim.TxtStartWindow, " 3300");
+    EXPECT_EQ(app.sim.TxtEndWindow, " 3440");
+    EXPECT_FLOAT_EQ(app.sim.WindowFactor(0), 0.25f);
+
+    // A window holding no band origin gives 0; "Full" gives 1.
+    app.sim.WindowStart = 5000;
+    app.sim.WindowEnd = 6000;
+    ComputeWindowFactors(app);
+    EXPECT_EQ(app.sim.WindowFactor(0), 0.0f);
+    app.sim.WindowMode = 0;
+    ComputeWindowFactors(app);
+    EXPECT_EQ(app.sim.WindowFactor(0), 1.0f);
+}
+
+TEST(BranchTable, ComponentsAndTheLowerPiException) {
+    AppState app;
+    SyntheticSystem sys(app);
+    BranchTable t = BuildBranchTable(1, app.db);
+    EXPECT_EQ(t.deltaN[1], -1);   // P1
+    EXPECT_EQ(t.deltaN[12], 2);   // S21
+    EXPECT_EQ(t.deltaN[19], -2);  // O12 of the second set
+    EXPECT_EQ(t.upper[7], 1);
+    EXPECT_EQ(t.lower[7], 2);
+    EXPECT_EQ(t.upper[13], 3);    // the other parity components
+    EXPECT_EQ(t.lower[22], 3);
+    // Entry 1 with a populated lower Π state takes the lower components of its exception.
+    app.db.cat.StateLambda(2, 1) = 1;
+    t = BuildBranchTable(2, app.db);
+    const int expected[13] = {0, 1, 2, 3, 4, 1, 2, 4, 4, 2, 1, 3, 3};
+    for (int b = 1; b <= 12; ++b) EXPECT_EQ(t.lower[b], expected[b]) << "branch " << b;
+    EXPECT_EQ(t.lower[13], 3);
+    EXPECT_EQ(BuildBranchTable(1, app.db).lower[3], 1);  // emission: not applied
+}
+
+TEST(Synthesis, EmissionLineLandsOnItsPositionAndTheTotalPeaksAt100) {
+    Bench t(1);
+    t.sys.AddLine({0, 0, 1, 3, 32200.0, 2.0f, 1.0f});
+    t.Run();
+    const SimulationState& sim = t.app.sim;
+    ASSERT_TRUE(t.app.plot.PlotReady);
+    EXPECT_EQ(sim.LinesDrawn, 1);
+    EXPECT_EQ(sim.NPoints, 2800);  // 400 cm-1 x 7 points per 1 cm-1
+    int peak = 0;
+    for (int i = 0; i <= sim.NPoints; ++i)
+        if (sim.SimTotal(i) > sim.SimTotal(peak)) peak = i;
+    EXPECT_FLOAT_EQ(sim.SimTotal(peak), 100.0f);
+    EXPECT_NEAR(sim.Xini + peak * sim.GridWidth / sim.PointsPerWidth, 32200.0, 0.5 / 7);
+    EXPECT_EQ(sim.SimTotal(0), 0.0f);
+    EXPECT_EQ(sim.SimTotal(sim.NPoints), 0.0f);
+    // Unscaled peak: yield 1 x N' population 0.01 x strength 2 x Gaussian peak 0.93944 / 1 cm-1.
+    EXPECT_NEAR(sim.YMax, 0.01 * 2.0 * 0.93944, 2e-3 * sim.YMax);
+}
+
+TEST(Synthesis, LinesAtTheRangeLimitsAreNotDrawn) {
+    Bench t(1);
+    t.sys.AddLine({0, 0, 1, 3, 32000.0});
+    t.sys.AddLine({0, 0, 3, 3, 32400.0});
+    t.Run();
+    EXPECT_EQ(t.app.sim.LinesDrawn, 0);
+    EXPECT_EQ(t.app.sim.YMax, 0.0f);
+}
+
+TEST(Synthesis, BandsWhoseOriginIsFarOutsideTheRangeAreNotLoaded) {
+    Bench t(1);
+    t.app.sim.Units = 1;
+    t.app.sim.TxtStart = " 3050";
+    t.app.sim.TxtEnd = " 3150";
+    t.sys.SetPopulations({0.4f, 0.3f, 0.3f}, 0.01f);
+    t.sys.AddLine({0, 0, 1, 3, 1e8 / 3100.0});
+    t.sys.SetOrigin(1, 0, 1e8 / (3150.0 + 351.0));  // 351 Å beyond the end: skipped
+    t.sys.SetOrigin(2, 0, 1e8 / (3150.0 + 349.0));  // within 350 Å: loaded
+    t.sys.SetOrigin(0, 1, 1e8 / (3050.0 - 349.0));
+    t.Run();
+    const auto& loaded = t.sys.loaded;
+    auto wasLoaded = [&](int vu, int vl) { return std::count(loaded.begin(), loaded.end(), std::make_pair(vu, vl)) > 0; };
+    EXPECT_TRUE(wasLoaded(0, 0));
+    EXPECT_FALSE(wasLoaded(1, 0));
+    EXPECT_TRUE(wasLoaded(2, 0));
+    EXPECT_TRUE(wasLoaded(0, 1));
+    EXPECT_FALSE(wasLoaded(1, 1));  // no origin at all
+}
+
+TEST(Synthesis, LIFRegimesScaleWithTheLineStrength) {
+    // Two lines of equal lower population and width, strengths 1 and 5.
+    auto peaks = [](int regime) {
+        Bench t(3);
+        t.sys.AddLine({0, 0, 1, 3, 32100.0, 1.0f, 1.0f});
+        t.sys.AddLine({0, 0, 3, 5, 32300.0, 1.0f, 5.0f});
+        CmbLIFregime_Click(t.app, regime);
+        t.Run();
+        return std::make_pair(PeakBetween(t.app.sim, 32090, 32110), PeakBetween(t.app.sim, 32290, 32310));
+    };
+    const auto linear = peaks(0);
+    EXPECT_NEAR(linear.second / linear.first, 5.0, 1e-4);
+    const auto partial = peaks(1);
+    EXPECT_NEAR(partial.second / partial.first, std::sqrt(5.0), 1e-4);
+    const auto saturated = peaks(2);
+    EXPECT_FLOAT_EQ(saturated.first, 100.0f);
+    EXPECT_NEAR(saturated.second / saturated.first, 1.0, 1e-5);
+}
+
+TEST(Synthesis, AbsorptionWeighsByWavenumberAndTheFourthKindByStrengthToTheFourth) {
+    Bench a(2);
+    a.sys.AddLine({0, 0, 1, 3, 32050.0, 1.0f, 1.0f});
+    a.sys.AddLine({0, 0, 3, 5, 32350.0, 1.0f, 1.0f});
+    a.Run();
+    EXPECT_NEAR(PeakBetween(a.app.sim, 32340, 32360) / PeakBetween(a.app.sim, 32040, 32060), 32350.0 / 32050.0, 1e-5);
+
+    Bench c(4);
+    c.sys.AddLine({0, 0, 1, 3, 32050.0, 1.0f, 1.0f});
+    c.sys.AddLine({0, 0, 3, 5, 32350.0, 1.0f, 2.0f});
+    c.Run();
+    EXPECT_NEAR(PeakBetween(c.app.sim, 32340, 32360) / PeakBetween(c.app.sim, 32040, 32060), 16.0, 1e-3);
+}
+
+TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
+    Bench t(3);
+    t.sys.AddLine({0, 0, 1, 3, 32100.0, 1.0f, 1.0f});
+    t.sys.AddLine({1, 0, 1, 3, 32300.0, 1.0f, 1.0f});
+    t.app.db.LevelLifetime(0, 1, 2) = 10.0f;  // v' = 0, N' = 2: 10 ns
+    t.app.db.LevelLifetime(1, 1, 2) = 40.0f;  // v' = 1: 40 ns
+    CmbGate_Click(t.app, 1);
+    t.app.sim.GateDelay = 20;
+    t.app.sim.GateWidth = 100;
+    t.Run();
+    const double ratio = PeakBetween(t.app.sim, 32290, 32310) / PeakBetween(t.app.sim, 32090, 32110);
+    EXPECT_NEAR(ratio, GateFactor(40, 1, 20, 100) / GateFactor(10, 1, 20, 100), 1e-4);
+
+    // The same lines in emission ignore gate and window.
+    Bench e(1);
+    e.sys.AddLine({0, 0, 1, 3, 32100.0});
+    e.sys.AddLine({0, 1, 1, 3, 32300.0});
+    CmbGate_Click(e.app, 1);
+    e.app.sim.GateDelay = 1000;
+    e.app.sim.WindowMode = 1;
+    e.Run();
+    EXPECT_NEAR(PeakBetween(e.app.sim, 32290, 32310) / PeakBetween(e.app.sim, 32090, 32110), 1.0, 1e-5);
+}
+
+TEST(Driver, ReversedRangeIsExchangedAndTheZoomReapplied) {
+    Bench t(1);
+    t.sys.AddLine({0, 0, 1, 3, 32200.0});
+    t.app.sim.TxtStart = " 32400";
+    t.app.sim.TxtEnd = " 32000";
+    t.app.plot.TxtZoomX = "2";
+    testing::CountingShell shell;
+    t.app.ui = &shell;
+    t.Run();
+    EXPECT_EQ(t.app.sim.TxtStart, " 32000");
+    EXPECT_EQ(t.app.sim.TxtEnd, " 32400");
+    EXPECT_FLOAT_EQ(t.app.sim.Xini, 32000.0f);
+    EXPECT_FLOAT_EQ(t.app.plot.ViewLeft, 32100.0f);
+    EXPECT_FLOAT_EQ(t.app.plot.ViewRight, 32300.0f);
+    EXPECT_EQ(shell.redraws, 1);  // once, after the spectrum is complete
+    EXPECT_FALSE(shell.busy);
+    EXPECT_EQ(t.app.sim.SimTitle, "Simulation   XY (A-X)  Emission");
+    // Progress once per band (one populated level, three other levels), never beyond 100 %.
+    ASSERT_EQ(shell.progress.size(), 3u);
+    EXPECT_DOUBLE_EQ(shell.progress.front(), 0.0);
+    EXPECT_LT(shell.progress.back(), 100.0);
+}
+
+TEST(Driver, RangeBelow1000IsQuestionedButSimulated) {
+    Bench t(1);
+    t.sys.AddLine({0, 0, 1, 3, 700.0});
+    t.app.sim.TxtStart = " 500";
+    t.app.sim.TxtEnd = " 900";
+    testing::ScriptedDialogs dialogs;
+    t.app.dialogs = &dialogs;
+    t.Run();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Please, Check the simulation range");
+    EXPECT_TRUE(t.app.plot.PlotReady);
+    EXPECT_EQ(t.app.sim.LinesDrawn, 1);
+}
+
+TEST(Driver, TooManyPointsCoarsensTheGridToTheBudget) {
+    Bench t(1);
+    t.app.sim.Units = 1;
+    t.app.sim.TxtStart = " 1000";
+    t.app.sim.TxtEnd = " 10000";
+    t.app.sim.InstrumentalResolution = 0.001f;
+    CmbPointDensity_Click(t.app, 3);  // 21 points per width
+    t.sys.SetPopulations({0.5f, 0.5f}, 0.01f);
+    t.sys.AddLine({0, 0, 1, 3, 1e8 / 9999.9});  // near the end of the range
+    t.sys.AddLine({1, 0, 1, 3, 1e8 / 9999.9});
+    testing::ScriptedDialogs dialogs;
+    t.app.dialogs = &dialogs;
+    t.Run();
+    // n = 9000 x 21 / 0.001 = 1.89E8 > 500000: width 9000 x 21 / 500000 = 0.378.
+    EXPECT_EQ(t.app.sim.MaxPoints, 500000);
+    EXPECT_EQ(t.app.sim.NPoints, 500000);
+    EXPECT_FLOAT_EQ(t.app.sim.GridWidth, 0.378f);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION  0.378Å (Vacuum)");
+    EXPECT_EQ(t.app.sim.TxtResolution, " 0.378");
+    EXPECT_FLOAT_EQ(t.app.sim.InstrumentalResolution, 0.378f);
+    // The grid spans the whole range, so the line near its end is drawn.
+    const double last = t.app.sim.Xini + static_cast<double>(t.app.sim.GridWidth) * t.app.sim.NPoints / 21;
+    EXPECT_NEAR(last, 10000.0, 1e-2);
+    EXPECT_EQ(t.app.sim.LinesDrawn, 2);  // once per populated level
+}
+
+TEST(Driver, WithinTheBudgetNothingIsSaid) {
+    Bench t(1);
+    t.app.sim.Units = 1;
+    t.app.sim.TxtStart = " 3050";
+    t.app.sim.TxtEnd = " 3150";
+    t.app.sim.InstrumentalResolution = 0.1f;
+    testing::ScriptedDialogs dialogs;
+    t.app.dialogs = &dialogs;
+    t.Run();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(t.app.sim.NPoints, 7000);
+}
+
+TEST(Driver, NoLevelAboveTheMinimumStopsBeforeTheBudget) {
+    Bench t(1);
+    t.sys.AddLine({0, 0, 1, 3, 32200.0});
+    t.sys.SetPopulations({0.0f, 0.0f, 0.0f}, 0.01f);
+    testing::ScriptedDialogs dialogs;
+    t.app.dialogs = &dialogs;
+    t.Run();
+    EXPECT_EQ(t.app.pop.NVibSel, 0);
+    EXPECT_FALSE(t.app.plot.PlotReady);
+    EXPECT_FALSE(HasSimulation(t.app));
+    EXPECT_EQ(t.sys.loads, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST(Driver, TheDatabaseViewGetsItsBandBack) {
+    Bench t(1);
+    t.sys.AddLine({1, 0, 1, 3, 32200.0});
+    t.sys.SetPopulations({0.0f, 1.0f}, 0.01f);
+    t.app.table.DbVUpper = 2;
+    t.app.table.DbVLower = 1;
+    t.Run();
+    EXPECT_EQ(t.app.db.LoadedVUpper, 2);
+    EXPECT_EQ(t.app.db.LoadedVLower, 1);
+}
+
+}  // namespace
+}  // namespace velmora::simulation
