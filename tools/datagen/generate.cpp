@@ -11,6 +11,8 @@
 
 namespace velmora::datagen {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr const char* kEol = "\r\n";
@@ -158,7 +160,11 @@ std::string ReadmeTable(const std::vector<SystemData>& systems) {
         ++i;
         int np = 0, nc = 0, nf = 0;
         for (const auto& row : s.provenance)
-            for (char p : row) (p == 'p' ? np : p == 'c' ? nc : p == 'f' ? nf : np) += (p == '0' ? 0 : 1);
+            for (char p : row) {
+                np += p == 'p';
+                nc += p == 'c';
+                nf += p == 'f';
+            }
         std::string bands;
         if (np) bands += std::to_string(np) + " published band A";
         if (nf) bands += (bands.empty() ? "" : ", ") + std::to_string(nf) + " published FCF";
@@ -255,8 +261,9 @@ std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& 
 }
 
 void GenerateDatabase(const std::filesystem::path& source, const std::filesystem::path& output, std::ostream* log) {
-    namespace fs = std::filesystem;
-    const std::string sourceName = source.filename().string().empty() ? source.string() : source.filename().string();
+    // Messages name the files as "<folder name>/<folder>/<file>" (data-src/OH_AX/levels_X.csv).
+    const fs::path named = source.filename().empty() ? source.parent_path() : source;
+    const std::string sourceName = named.filename().empty() ? source.string() : named.filename().string();
     const auto systems = BuildCatalogue(source, sourceName);
     std::string readme;
     {

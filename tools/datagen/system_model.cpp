@@ -209,17 +209,19 @@ double EngineRowEnergy(const StateData& state, const std::string& code, int row,
     const int eps = p == 1 ? -1 : 1;
     const int lambda = state.spec.lambda;
     if (lambda == 0) return SigmaTerm(c, row, F);
+    // Rows of the term table: a 2Pi state with A/B <= 4 (and not NO or CF) and a 2Delta state
+    // hold J = N + 1/2 in F1 row N and J = N - 1/2 in F2 row N; a 2Pi state in case (a)
+    // labelling holds J = N - 1/2 in F1 and J = N + 1/2 in F2. At the lowest J of the state
+    // (J = Lambda - 1/2) the block has one real level, the Omega = Lambda - 1/2 element h22; the
+    // other element stands in the F1 row of the first labelling.
+    bool caseA = false;
     if (lambda == 1) {
         const float Y = static_cast<float>(c[kA]) / static_cast<float>(c[kB]);
-        // Rows of the term table: with A/B <= 4 (and not NO or CF) F1 row N is J = N + 1/2 and
-        // F2 row N is J = N - 1/2; otherwise F1 row N holds J = N - 1/2 and F2 row N J = N + 1/2.
-        const bool first = Y <= 4.0f && code != "NO" && code != "CF";
-        const double J = (first == (F == 1)) ? row + 0.5 : row - 0.5;
-        const Block2 b = PiBlock(c, J, eps);
-        return F == 1 ? b.Lower() : b.Upper();
+        caseA = !(Y <= 4.0f) || code == "NO" || code == "CF";
     }
-    const double J = F == 1 ? row + 0.5 : row - 0.5;
-    const Block2 b = DeltaBlock(c, J, eps);
+    const double J = (caseA == (F == 1)) ? row - 0.5 : row + 0.5;
+    const Block2 b = lambda == 1 ? PiBlock(c, J, eps) : DeltaBlock(c, J, eps);
+    if (std::fabs(J - (lambda - 0.5)) < 1e-9) return caseA || F == 2 ? b.h22 : b.h11;
     return F == 1 ? b.Lower() : b.Upper();
 }
 
