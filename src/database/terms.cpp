@@ -38,7 +38,10 @@ namespace velmora::database {
 // each (J, parity) block is F1 at row J − 1/2 and the upper is F2 at row J + 1/2; otherwise
 // (case (a) labelling) the lower is stored as F1 at row J + 1/2 and the upper as F2 at row
 // J − 1/2, which the band loader re-indexes. At the lowest J of a Π (J = 1/2) or Δ (J = 3/2)
-// state only the Ω = Λ − 1/2 row exists: that level is H22 itself, whatever the ratio A/B.
+// state only the Ω = Λ − 1/2 row exists and that level is H22 itself, whatever the ratio A/B:
+// the slot that carries it (F2 at row J + 1/2 in case (b) labelling, F1 at row J + 1/2 in case
+// (a) labelling) gets H22; the F1 slot of case (b) labelling keeps the lower diagonal element,
+// which is that same level once A/B > 2 (the level continues the lower ladder there).
 
 namespace {
 
@@ -164,10 +167,12 @@ void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int co
                 AddLambdaDoubling(m, c, z, s, j, sigma);
             auto [lower, upper] = Eigenvalues(m);
             if (N == 0) {
-                // J = 1/2: only the Ω = 1/2 row is a level; H11 belongs to no level.
-                lower = m.h11;
-                upper = m.h22;
-                if (caseA) lower = m.h22;
+                // J = 1/2: only the Ω = 1/2 row is a level (H11 belongs to none). The slot of the
+                // labelling that holds it gets H22 itself.
+                if (caseA)
+                    lower = m.h22;
+                else
+                    upper = m.h22;
             }
             if (!caseA) {
                 Store(target, N, 1, p, lower);
@@ -195,11 +200,7 @@ void DeltaTerms(const std::array<float, 18>& c, int rows, TermTable& target) {
             const double sigma = p == 1 ? -1.0 : 1.0;
             Block m{h11, h22 + sigma * (4 * qL + pL) / 2 * j * (w - 1), h12 - sigma * root * qL / 2 * j * (w - 1)};
             auto [lower, upper] = Eigenvalues(m);
-            if (N == 1) {
-                // J = 3/2: only the Ω = 3/2 row is a level.
-                lower = m.h11;
-                upper = m.h22;
-            }
+            if (N == 1) upper = m.h22;  // J = 3/2: only the Ω = 3/2 row is a level
             Store(target, N, 1, p, lower);
             Store(target, N + 1, 2, p, upper);
         }

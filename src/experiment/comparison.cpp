@@ -23,6 +23,12 @@ bool BuildSimX(ExperimentState& exp, const SimulationState& sim) {
     return true;
 }
 
+bool SimulationAt(const ExperimentState& exp, const SimulationState& sim, float x, double& s) {
+    if (!(x >= sim.Xini && x <= sim.Xend)) return false;
+    auto total = [&sim](int m) { return static_cast<double>(sim.SimTotal(m)); };
+    return InterpolateOnGrid(exp.SimX, sim.NPoints, x, total, s);
+}
+
 void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, float zoomY) {
     if (!(zoomY > 0.0f)) zoomY = 1.0f;
     const bool grid = BuildSimX(exp, sim);
@@ -34,15 +40,12 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
     // for spectra of many points.
     double se = 0, ss = 0, see = 0, sss = 0, ses = 0, sdd = 0;
     int n = 0;
-    auto total = [&sim](int m) { return static_cast<double>(sim.SimTotal(m)); };
     // The last experimental point does not enter the statistics.
     for (int i = 0; i <= last; ++i) {
         exp.SimAtExp(i) = 0.0f;
         exp.Residual(i) = 0.0f;
-        const float x = exp.ExpX(i);
-        if (!grid || !(x >= sim.Xini && x <= sim.Xend)) continue;
         double s = 0.0;
-        if (!InterpolateOnGrid(exp.SimX, sim.NPoints, x, total, s)) continue;
+        if (!grid || !SimulationAt(exp, sim, exp.ExpX(i), s)) continue;
         const double e = exp.ExpY(i);
         exp.Residual(i) = static_cast<float>((e - s) / zoomY);
         exp.SimAtExp(i) = static_cast<float>(s);

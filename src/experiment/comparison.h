@@ -34,6 +34,10 @@ bool InterpolateOnGrid(const Array1<float>& SimX, int nPoints, float x, const Va
     return true;
 }
 
+/// The total simulation at an experimental x, for an x inside the range Xini..Xend and on the
+/// grid SimX (built by BuildSimX); false when the point is not compared.
+bool SimulationAt(const ExperimentState& exp, const SimulationState& sim, float x, double& s);
+
 /// Fills SimAtExp and Residual for the experimental points 0..ExpPoints - 1 that lie in the
 /// simulation range Xini..Xend (and on the grid), computes the peak correlation (Pearson r of
 /// experiment and simulation at those points) and the chi-square Σ(s - e)² / 100, and writes

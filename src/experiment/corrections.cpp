@@ -44,40 +44,39 @@ void ApplyCorrections(ExperimentState& exp) {
     }
 }
 
-std::string TxtBaseline_Change(AppState& app, std::string_view text) {
+namespace {
+
+/// A correction box with a magnitude limit: a number within it is taken and applied, a number
+/// beyond it is refused (the box shows the value in force), other text is ignored. The value
+/// in force goes into the current file's record either way; then the plot is redrawn.
+std::string LimitedCorrection_Change(AppState& app, std::string_view text, double limit, float& value,
+                                     float ExpFile::*recordField, std::string& boxText) {
     ExperimentState& exp = app.exp;
     std::string shown(text);
     if (IsNumeric(text)) {
         const double v = Val(text);
-        if (std::fabs(v) <= 99.0) {
-            exp.Baseline = static_cast<float>(v);
+        if (std::fabs(v) <= limit) {
+            value = static_cast<float>(v);
             if (exp.ExpCount > 0) ApplyCorrections(exp);
         } else {
-            shown = BoxText(exp.Baseline);
+            shown = BoxText(value);
         }
     }
-    if (ExpFile* rec = CurrentRecord(exp)) rec->Baseline = exp.Baseline;
-    exp.TxtBaseline = shown;
+    if (ExpFile* rec = CurrentRecord(exp)) rec->*recordField = value;
+    boxText = shown;
     app.RequestRedraw();
     return shown;
 }
 
+}  // namespace
+
+std::string TxtBaseline_Change(AppState& app, std::string_view text) {
+    return LimitedCorrection_Change(app, text, 99.0, app.exp.Baseline, &ExpFile::Baseline, app.exp.TxtBaseline);
+}
+
 std::string TxtWavelength_Change(AppState& app, std::string_view text) {
-    ExperimentState& exp = app.exp;
-    std::string shown(text);
-    if (IsNumeric(text)) {
-        const double v = Val(text);
-        if (std::fabs(v) <= 200.0) {
-            exp.WavelengthCorrection = static_cast<float>(v);
-            if (exp.ExpCount > 0) ApplyCorrections(exp);
-        } else {
-            shown = BoxText(exp.WavelengthCorrection);
-        }
-    }
-    if (ExpFile* rec = CurrentRecord(exp)) rec->Wavelength = exp.WavelengthCorrection;
-    exp.TxtWavelength = shown;
-    app.RequestRedraw();
-    return shown;
+    return LimitedCorrection_Change(app, text, 200.0, app.exp.WavelengthCorrection, &ExpFile::Wavelength,
+                                    app.exp.TxtWavelength);
 }
 
 std::string TxtMultiply_Change(AppState& app, std::string_view text) {

@@ -37,6 +37,18 @@ ListReader OpenPopulationFile(const std::string& path) {
     return ListReader::FromFile(path);
 }
 
+/// Runs a writer; a failure is shown in a message naming the file. True when written.
+template <typename Writer>
+bool WriteReporting(Dialogs& dialogs, const Writer& write) {
+    try {
+        write();
+    } catch (const FileError& e) {
+        dialogs.ShowMessage(e.what());
+        return false;
+    }
+    return true;
+}
+
 bool LevelHeld(const PopulationState& pop, int v) {
     return !pop.PopRot.Empty() && pop.PopRot.Contains(v, 1, 0) && pop.PopVib.Contains(v);
 }
@@ -128,13 +140,7 @@ bool SaveRotationalDistribution(AppState& app, const std::string& path) {
     // Cancel writes nothing (the save dialog may have agreed to replace a file).
     if (!answer) return false;
     const int v = LevelFromAnswer(*answer, PopMaxVib(pop, app.db), pop.SelV);
-    try {
-        WriteRotationalDistribution(pop, app.db, v, path);
-    } catch (const FileError& e) {
-        app.dialogs->ShowMessage(e.what());
-        return false;
-    }
-    return true;
+    return WriteReporting(*app.dialogs, [&] { WriteRotationalDistribution(pop, app.db, v, path); });
 }
 
 bool LoadRotationalDistribution(AppState& app, const std::string& path) {
@@ -166,13 +172,7 @@ bool LoadRotationalDistribution(AppState& app, const std::string& path) {
 
 bool SaveVibrationalDistribution(AppState& app, const std::string& path) {
     if (path.empty()) return false;
-    try {
-        WriteVibrationalDistribution(app.pop, app.db, path);
-    } catch (const FileError& e) {
-        app.dialogs->ShowMessage(e.what());
-        return false;
-    }
-    return true;
+    return WriteReporting(*app.dialogs, [&] { WriteVibrationalDistribution(app.pop, app.db, path); });
 }
 
 bool LoadVibrationalDistribution(AppState& app, const std::string& path) {

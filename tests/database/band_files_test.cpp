@@ -9,11 +9,18 @@
 #include "common/errors.h"
 #include "database/band_loader.h"
 #include "database/catalogue.h"
+#include <gmock/gmock.h>
+
+#include "support/file_error.h"
+#include "database/open_sample.h"
 #include "support/sample_database.h"
 
 namespace velmora::database {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using velmora::testing::FileErrorMessage;
 using testing::Level;
 using testing::LevelConstants;
 using testing::RecordsText;
@@ -26,13 +33,6 @@ SampleEntry SigmaSigma() {
     SampleEntry e;
     e.nmaxVibUp = 1, e.nmaxVibLow = 1, e.rotRows = {6, 5};
     return e;
-}
-
-DatabaseState Open(const SampleDatabase& data) {
-    DatabaseState db;
-    SetAppPath(db, data.Folder());
-    LoadCatalogue(db);
-    return db;
 }
 
 /// Five-value records (a, b, c, d, e) = 10 N + (1..5) for rows N = first.. first + count - 1.
@@ -61,7 +61,7 @@ TEST(ConstantsFiles, Format1StoresOneRecordPerLevel) {
     // Three records: the third exceeds the arrays (v up to 1) and is ignored.
     data.Constants(1, 1, SpcFormat1(3, {full, Level(2000, 1.68), Level(4000, 1.6)}));
     data.Constants(1, 2, SpcFormat1(0, {Level(0, 1.9), Level(2100, 1.88)}));
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
     ReadStateConstants(db, 1);
 
     for (int k = 0; k < 18; ++k) EXPECT_FLOAT_EQ(db.MolConst(1, 0, k), 0.5f + k) << k;
@@ -87,7 +87,7 @@ TEST(ConstantsFiles, Format2EvaluatesPolynomialsInVPlusOneHalf) {
     c[2] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1e-6};  // the tenth coefficient counts too
     data.Constants(1, 1, testing::SpcFormat2(1, 32000.0, c));
     data.Constants(1, 2, testing::SpcFormat2(1, 555.0, c));
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
     ReadStateConstants(db, 1);
 
     // Lower state: the polynomials as they stand (the origin is not used).
@@ -115,7 +115,7 @@ TEST(ConstantsFiles, PiConstantsOfTheSecondConventionAreConverted) {
     v1[9] = 0.09, v1[12] = 0.18, v1[15] = -0.028;
     data.Constants(1, 1, SpcFormat1(2, {Level(0, 1.7), Level(2000, 1.68)}));  // Σ: not converted
     data.Constants(1, 2, SpcFormat1(2, {v0, v1}));
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
     ReadStateConstants(db, 1);
 
     // By hand: h = A0 pΛ0 / (8 B0) = -140 x 0.2 / 80 = -0.35 for both levels.
@@ -146,7 +146,7 @@ TEST(ConstantsFiles, BadFilesAreReportedAndLeaveTheConstantsInUse) {
     SampleDatabase data;
     data.Catalogue({SigmaSigma()}, 1, 1, 10);
     WriteSigmaConstants(data);
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
     ReadStateConstants(db, 1);
     const auto before = db.MolConst;
     const std::string good = SpcFormat1(1, {Level(0, 1.9), Level(2100, 1.88)});
@@ -172,25 +172,15 @@ TEST(ConstantsFiles, BadFilesAreReportedAndLeaveTheConstantsInUse) {
         const auto path = bad.Write("XY/XYX.SPC", c.content);
         DatabaseState target = db;
         SetAppPath(target, bad.Folder());
-        try {
-            ReadStateConstants(target, 1);
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const FileError& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find(path.string()), std::string::npos) << c.name << ": " << message;
-            EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
-        }
+        EXPECT_THAT(FileErrorMessage([&] { ReadStateConstants(target, 1); }),
+                    AllOf(HasSubstr(path.string()), HasSubstr(c.message)))
+            << c.name;
         EXPECT_EQ(target.MolConst.Size(), before.Size());
         EXPECT_TRUE(std::equal(before.begin(), before.end(), target.MolConst.begin())) << c.name;
     }
 
     std::filesystem::remove(data.Dir() / "XY/XYA.SPC");
-    try {
-        ReadStateConstants(db, 1);
-        ADD_FAILURE() << "no error for a missing file";
-    } catch (const FileError& e) {
-        EXPECT_NE(std::string(e.what()).find("XYA.SPC: file not found"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(FileErrorMessage([&] { ReadStateConstants(db, 1); }), HasSubstr("XYA.SPC: file not found"));
 }
 
 // --- transition probabilities ------------------------------------------------------------
@@ -213,7 +203,7 @@ TEST(ProbabilityFiles, PerBandFilesOfFiveAndThreeValuesFillTheBranchGroups) {
     // v' = 1 has rows up to 5, but this file stops at row 3.
     data.BandProbabilities(1, 1, 0, NumberedRecords(0, 4));
     data.BandProbabilities(2, 0, 0, NumberedRecords(0, 7, 3));
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
 
     LoadBand(db, 0, 0, 1);
     EXPECT_EQ(db.RotRows, 6);
@@ -240,7 +230,7 @@ TEST(ProbabilityFiles, PerBandFilesOfAPiLowerStateStartAtRowOne) {
     data.Constants(1, 1, SpcFormat1(1, {Level(32000, 17.0), Level(35000, 16.5)}));
     data.Constants(1, 2, SpcFormat1(1, {Level(0, 18.5, -139.0), Level(3570, 17.8, -139.0)}));  // A/B < 0
     data.BandProbabilities(1, 0, 0, NumberedRecords(1, 6));
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
     LoadBand(db, 0, 0, 1);
     EXPECT_EQ(db.RotRows, 6);
     ExpectGroups(db, 1, 11, 12, 13, 14, 15);
@@ -254,7 +244,7 @@ TEST(ProbabilityFiles, PerSystemFileGivesOneValueToTheWholeBand) {
     data.Catalogue({e}, 1, 1, 10);
     WriteSigmaConstants(data);
     data.SystemProbabilities(1, "0, 0, 0.75\r\n0, 1, 0.25\r\n1, 0, 0.5\r\n");
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
 
     LoadBand(db, 0, 1, 1);
     EXPECT_EQ(db.RotRows, 6);
@@ -277,7 +267,7 @@ TEST(ProbabilityFiles, VibrationalNumbersAreJoinedInFileNames) {
     data.Constants(1, 1, SpcFormat1(1, up));
     data.Constants(1, 2, SpcFormat1(1, low));
     data.Write("XY/AX/XYAX123.INT", NumberedRecords(0, 5));
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
 
     EXPECT_EQ(ProbabilityFileName(db, 1, 12, 3), data.Folder() + "/XY/AX/XYAX123.INT");
     LoadBand(db, 12, 3, 1);
@@ -289,7 +279,7 @@ TEST(ProbabilityFiles, BadFilesAreReportedAndLeaveTheBandLoaded) {
     data.Catalogue({SigmaSigma()}, 1, 1, 10);
     WriteSigmaConstants(data);
     data.BandProbabilities(1, 0, 0, NumberedRecords(0, 7));
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
     LoadBand(db, 0, 0, 1);
     const auto lines = db.LineData;
     const auto upper = db.UpperTerm;
@@ -305,14 +295,9 @@ TEST(ProbabilityFiles, BadFilesAreReportedAndLeaveTheBandLoaded) {
     };
     for (const auto& c : cases) {
         const auto path = data.Write("XY/AX/XYAX10.INT", c.content);
-        try {
-            LoadBand(db, 1, 0, 1);
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const FileError& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find(path.string()), std::string::npos) << c.name << ": " << message;
-            EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
-        }
+        EXPECT_THAT(FileErrorMessage([&] { LoadBand(db, 1, 0, 1); }),
+                    AllOf(HasSubstr(path.string()), HasSubstr(c.message)))
+            << c.name;
         EXPECT_TRUE(IsBandLoaded(db, 0, 0, 1)) << c.name;
         EXPECT_TRUE(std::equal(lines.begin(), lines.end(), db.LineData.begin())) << c.name;
         EXPECT_TRUE(std::equal(upper.begin(), upper.end(), db.UpperTerm.begin())) << c.name;

@@ -6,6 +6,7 @@
 
 #include "database/band_loader.h"
 #include "database/catalogue.h"
+#include "database/open_sample.h"
 #include "support/sample_database.h"
 
 namespace velmora::database {
@@ -15,13 +16,6 @@ using testing::Level;
 using testing::LevelConstants;
 using testing::SampleDatabase;
 using testing::SampleEntry;
-
-DatabaseState Open(const SampleDatabase& data) {
-    DatabaseState db;
-    SetAppPath(db, data.Folder());
-    LoadCatalogue(db);
-    return db;
-}
 
 LevelConstants SigmaLevel(double T, double B, double gamma) {
     LevelConstants c = Level(T, B);
@@ -52,7 +46,7 @@ TEST(BandLoader, SigmaSystemsSitOnTheLowestLevelsOfTheFirstBand) {
     const std::vector up = {SigmaLevel(1500.0, 1.8, 0.02), SigmaLevel(3450.0, 1.75, 0.018)};
     const std::vector low = {SigmaLevel(1000.0, 2.0, -0.03), SigmaLevel(3050.0, 1.95, -0.028)};
     data.System(1, up, low, [](int, int) { return 1.0; });
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
 
     LoadBand(db, 0, 0, 1);
     // The lower zero is F1(N = 0) of v'' = 0; the upper state keeps T' and is raised by the origin.
@@ -81,7 +75,7 @@ DatabaseState PiLowerBand(SampleDatabase& data, const std::string& code, LevelCo
     e.code = code, e.lambdaLow = 1, e.rotRows = {20}, e.origin = 30000.0;
     data.Catalogue({e}, 0, 0, 24);
     data.System(1, {Level(0.0, 1.0)}, {lower}, [](int, int) { return 1.0; });
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
     LoadBand(db, 0, 0, 1);
     return db;
 }
@@ -139,7 +133,7 @@ TEST(BandLoader, SiHKeepsAbsoluteEnergies) {
     SampleDatabase data;
     data.Catalogue({e, other}, 0, 0, 10);
     for (int i = 1; i <= 2; ++i) data.System(i, {Level(20.0, 7.0)}, {Level(-50.0, 7.5)}, [](int, int) { return 1.0; });
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
 
     LoadBand(db, 0, 0, 1);
     EXPECT_EQ(db.EnergyZero[0], 0.0f);
@@ -165,7 +159,7 @@ TEST(BandLoader, NOUpperTermsGetTheEmpiricalCorrectionsOnlyAtARatioOfExactlyTen)
     const LevelConstants low = Level(0.0, 1.5);
     data.System(1, {Level(0.0, 2.0, 15.0), Level(0.0, 2.0, 15.0)}, {low}, [](int, int) { return 1.0; });
     data.System(2, {Level(0.0, 2.0, 15.01), Level(0.0, 2.0, 15.01)}, {low}, [](int, int) { return 1.0; });
-    DatabaseState db = Open(data);
+    DatabaseState db = OpenSample(data);
 
     const float expected[7][3] = {{3.0f, 1.6f, 0.0f},    {5.74f, 5.74f, 11.04f}, {8.64f, 8.64f, 5.45f},
                                   {8.28f, 8.28f, 1.67f}, {4.31f, 4.31f, 0.5f},   {1.2f, 1.2f, 0.09f},

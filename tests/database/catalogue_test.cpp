@@ -5,11 +5,18 @@
 
 #include "common/errors.h"
 #include "database/catalogue.h"
+#include <gmock/gmock.h>
+
+#include "support/file_error.h"
+#include "database/open_sample.h"
 #include "support/sample_database.h"
 
 namespace velmora::database {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using velmora::testing::FileErrorMessage;
 using testing::SampleDatabase;
 using testing::SampleEntry;
 
@@ -28,17 +35,10 @@ std::vector<SampleEntry> ThreeEntries() {
     return {oh, n2p, pipi};
 }
 
-DatabaseState LoadSample(SampleDatabase& data) {
-    DatabaseState db;
-    SetAppPath(db, data.Folder());
-    LoadCatalogue(db);
-    return db;
-}
-
 TEST(Catalogue, ReadsEntriesAndDerivesTheirValues) {
     SampleDatabase data;
     data.Catalogue(ThreeEntries(), 4, 3, 50);
-    const DatabaseState db = LoadSample(data);
+    const DatabaseState db = OpenSample(data);
     const Catalogue& cat = db.cat;
 
     EXPECT_EQ(cat.CatalogueCount, 3);
@@ -79,19 +79,6 @@ TEST(Catalogue, ReadsEntriesAndDerivesTheirValues) {
     EXPECT_EQ(cat.UnitName(3), "cm-1");
 }
 
-TEST(Catalogue, SizesTheBandLevelAndLineArraysFromTheHeader) {
-    DatabaseState db;
-    DimensionCatalogueArrays(db, 2, 4, 6, 30);
-    EXPECT_EQ(db.MolConst.Hi(1), 6);  // both states share the wider v range
-    EXPECT_EQ(db.LowerTerm.Hi(0), 34);
-    EXPECT_EQ(db.LineData.Hi(1), 24);
-    EXPECT_EQ(db.LineData.Hi(2), 33);
-    EXPECT_EQ(db.UpperLevelData.Hi(0), 4);
-    EXPECT_EQ(db.UpperLevelData.Hi(2), 34);
-    EXPECT_EQ(db.BandData.Hi(2), 6);
-    EXPECT_EQ(db.cat.NMaxRot.Hi(1), 14);  // v up to MaxVUpper + 10
-}
-
 TEST(Catalogue, PressureFactorsConvertToTorr) {
     Catalogue cat;
     FillFixedTables(cat);
@@ -105,7 +92,7 @@ TEST(Catalogue, PressureFactorsConvertToTorr) {
 TEST(Catalogue, BadFilesAreReportedAndLeaveTheCatalogueInUse) {
     SampleDatabase good;
     good.Catalogue(ThreeEntries(), 4, 3, 50);
-    DatabaseState db = LoadSample(good);
+    DatabaseState db = OpenSample(good);
     const std::string text = testing::ReadFile(good.Dir() / "VELMORA.SYS");
 
     struct Case {
@@ -128,14 +115,9 @@ TEST(Catalogue, BadFilesAreReportedAndLeaveTheCatalogueInUse) {
         bad.Write("VELMORA.SYS", c.content);
         DatabaseState target = db;
         SetAppPath(target, bad.Folder());
-        try {
-            LoadCatalogue(target);
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const FileError& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find("VELMORA.SYS"), std::string::npos) << c.name << ": " << message;
-            EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
-        }
+        EXPECT_THAT(FileErrorMessage([&] { LoadCatalogue(target); }),
+                    AllOf(HasSubstr("VELMORA.SYS"), HasSubstr(c.message)))
+            << c.name;
         // The catalogue loaded before is untouched.
         EXPECT_EQ(target.cat.CatalogueCount, 3) << c.name;
         EXPECT_EQ(target.cat.MoleculeName(2), "N2+") << c.name;
@@ -154,12 +136,7 @@ TEST(Catalogue, RejectsEntriesTheProgramCannotHold) {
     data.Catalogue({quartet}, 2, 2, 20);
     DatabaseState db;
     SetAppPath(db, data.Folder());
-    try {
-        LoadCatalogue(db);
-        FAIL() << "no error";
-    } catch (const FileError& e) {
-        EXPECT_NE(std::string(e.what()).find("entry 1: Lambda of state 1 is 3"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(FileErrorMessage([&] { LoadCatalogue(db); }), HasSubstr("entry 1: Lambda of state 1 is 3"));
 }
 
 }  // namespace

@@ -7,11 +7,17 @@
 #include "common/errors.h"
 #include "database/catalogue.h"
 #include "database/level_data.h"
+#include <gmock/gmock.h>
+
+#include "support/file_error.h"
 #include "support/sample_database.h"
 
 namespace velmora::database {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using velmora::testing::FileErrorMessage;
 using testing::SampleDatabase;
 using testing::SampleEntry;
 
@@ -158,23 +164,13 @@ TEST(LevelData, BadFilesAreReported) {
         LevelFixture f;
         f.data.LevelFile(1, 0, c.content);
         f.Prepare(1, 0, 100.0f);
-        try {
-            ReadLevelData(f.db, 0, 0.0f);
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const FileError& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find("OHAV0.DAT"), std::string::npos) << c.name << ": " << message;
-            EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
-        }
+        EXPECT_THAT(FileErrorMessage([&] { ReadLevelData(f.db, 0, 0.0f); }),
+                    AllOf(HasSubstr("OHAV0.DAT"), HasSubstr(c.message)))
+            << c.name;
     }
     LevelFixture f;
     f.Prepare(1, 1, 100.0f);
-    try {
-        ReadLevelData(f.db, 1, 0.0f);
-        ADD_FAILURE() << "no error for a missing file";
-    } catch (const FileError& e) {
-        EXPECT_NE(std::string(e.what()).find("OHAV1.DAT: file not found"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(FileErrorMessage([&] { ReadLevelData(f.db, 1, 0.0f); }), HasSubstr("OHAV1.DAT: file not found"));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include "experiment/corrections.h"
 #include "experiment_fixtures.h"
-#include "support/scripted_dialogs.h"
 
 namespace velmora::experiment {
 
@@ -11,20 +10,7 @@ using testing::SetGrid;
 using testing::SetLevels;
 using testing::SetSpectrum;
 
-namespace {
-
-struct Fixture {
-    AppState app;
-    testing::ScriptedDialogs dialogs;
-    testing::CountingShell shell;
-    Fixture() {
-        app.dialogs = &dialogs;
-        app.ui = &shell;
-        app.plot.PlotReady = true;
-    }
-};
-
-}  // namespace
+using Fixture = testing::AppFixture;
 
 TEST(CorrectionBoxes, BaselineAndWavelengthRefuseOutOfRangeAndStoreInTheRecord) {
     Fixture f;

@@ -6,8 +6,22 @@
 
 #include "experiment/spectrum_files.h"
 #include "state/app_state.h"
+#include "support/scripted_dialogs.h"
 
 namespace velmora::testing {
+
+/// An application state with scripted dialogs, a counting shell and a simulation in place.
+struct AppFixture {
+    AppState app;
+    ScriptedDialogs dialogs;
+    CountingShell shell;
+    AppFixture() {
+        app.dialogs = &dialogs;
+        app.ui = &shell;
+        app.plot.PlotReady = true;
+        experiment::InitExperimentArrays(app.exp);
+    }
+};
 
 /// A simulation grid x_i = xini + step·i (one point per width) carrying the given total.
 inline void SetGrid(SimulationState& sim, float xini, float step, std::initializer_list<float> total) {

@@ -4,24 +4,15 @@
 #include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
 #include "state/app_state.h"
-#include "support/scripted_dialogs.h"
+#include "experiment_fixtures.h"
 #include "support/temp_dir.h"
 
 namespace velmora::experiment {
 
 namespace {
 
-struct Fixture {
-    AppState app;
-    testing::ScriptedDialogs dialogs;
-    testing::CountingShell shell;
+struct Fixture : testing::AppFixture {
     testing::TempDir dir;
-    Fixture() {
-        app.dialogs = &dialogs;
-        app.ui = &shell;
-        app.plot.PlotReady = true;
-        InitExperimentArrays(app.exp);
-    }
     std::string File(const std::string& name, float x0) {
         std::string text;
         for (int i = 0; i < 5; ++i) text += std::to_string(x0 + i) + " " + std::to_string(10 * (i + 1)) + "\n";

@@ -1,42 +1,17 @@
 // Fuzz target: the readers of rotational (.rot) and vibrational (.vib) population files, and the
 // normalisation and edit-table copy that follow a load. The first byte chooses Λ of the
 // populated state and the level loaded into; the rest is the file.
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "common/errors.h"
 #include "common/list_reader.h"
 #include "populations/population_files.h"
 #include "populations/population_model.h"
-
-namespace {
+#include "populations/one_entry_catalogue.h"
 
 using namespace velmora;
-
-/// One catalogue entry: populated upper state with Λ = lambda, levels 0..3, rows 0..9 (MaxN 12).
-void Prepare(DatabaseState& db, PopulationState& pop, int lambda) {
-    Catalogue& cat = db.cat;
-    cat.CatalogueCount = 1;
-    cat.MaxVUpper = 3;
-    cat.MaxVLower = 3;
-    cat.MaxN = 12;
-    db.irad = 1;
-    cat.StateLambda.Resize(1, 2, 0, 1);
-    cat.StateLambda(1, 1) = lambda;
-    cat.NMaxVib.Resize(0, 1, 0, 2);
-    cat.NMaxVib(1, 1) = 3;
-    cat.NMaxVib(1, 2) = 3;
-    cat.NMaxRot.Resize(0, 1, 0, 13);
-    for (int v = 0; v <= 13; ++v) cat.NMaxRot(1, v) = 9;
-    pop.PopState = 1;
-    pop.PopLambda = lambda;
-    populations::DimensionPopulationArrays(pop, cat);
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
@@ -46,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     DatabaseState db;
     PopulationState pop;
-    Prepare(db, pop, lambda);
+    // Populated upper state with Λ = lambda, levels 0..3, rows 0..9 (MaxN 12).
+    testing::PrepareOneEntry(db, pop, lambda, 3, 9, 12);
     try {
         ListReader in(text, "fuzz.rot");
         populations::ReadRotationalDistribution(pop, db, v, in);

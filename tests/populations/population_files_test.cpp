@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/list_reader.h"
+#include "one_entry_catalogue.h"
 #include "populations/population_files.h"
 #include "populations/population_model.h"
 #include "state/app_state.h"
@@ -24,22 +25,7 @@ struct Fixture {
     explicit Fixture(int lambda) {
         app.dialogs = &dialogs;
         app.ui = &shell;
-        Catalogue& cat = app.db.cat;
-        cat.CatalogueCount = 1;
-        cat.MaxVUpper = 2;
-        cat.MaxVLower = 2;
-        cat.MaxN = 6;
-        app.db.irad = 1;
-        cat.StateLambda.Resize(1, 2, 0, 1);
-        cat.StateLambda(1, 1) = lambda;
-        cat.NMaxVib.Resize(0, 1, 0, 2);
-        cat.NMaxVib(1, 1) = 2;
-        cat.NMaxVib(1, 2) = 2;
-        cat.NMaxRot.Resize(0, 1, 0, 12);
-        for (int v = 0; v <= 12; ++v) cat.NMaxRot(1, v) = 3;
-        app.pop.PopState = 1;
-        app.pop.PopLambda = lambda;
-        DimensionPopulationArrays(app.pop, cat);
+        testing::PrepareOneEntry(app.db, app.pop, lambda, 2, 3, 6);
         for (int v = 0; v <= 2; ++v) app.pop.TRot(v) = 300.0f;
     }
     PopulationState& pop() { return app.pop; }

@@ -11,41 +11,19 @@ namespace {
 TEST(Settings, FirstRunTakesEveryDefault) {
     AppState app;
     app.db.irad = 7, app.table.icoef = 4, app.sim.Kind = 3, app.sim.Xini = 1.0f, app.pop.Temperature = 2000.0f;
-    app.shell.SpectraDirectory = "/old";
-    const MemoryStore empty;
-    LoadSettings(app, empty);
-
-    EXPECT_EQ(app.db.irad, 1);
-    EXPECT_EQ(app.table.icoef, 1);
-    EXPECT_EQ(app.table.itran, 1);
-    EXPECT_EQ(app.table.intHund, 1);
-    EXPECT_EQ(app.shell.intWindows, 1);
-    EXPECT_EQ(app.shell.intTabMain, 1);
-    EXPECT_EQ(app.pop.intTabPop, 0);
-    EXPECT_EQ(app.plot.intColor, 0);
-    EXPECT_EQ(app.sim.Kind, 1);
-    EXPECT_EQ(app.sim.Lineshape, 1);
-    EXPECT_EQ(app.sim.InstrumentalResolution, 1.0f);
-    EXPECT_EQ(app.sim.Xini, 3050.0f);
-    EXPECT_EQ(app.sim.Xend, 3150.0f);
-    EXPECT_EQ(app.sim.Units, 1);
-    EXPECT_EQ(app.sim.Pressure, 0.0f);
-    EXPECT_EQ(app.sim.PressureUnits, 0);
-    EXPECT_EQ(app.db.Quenching, 0.0f);
-    EXPECT_EQ(app.db.QuenchingUnits, 0);
-    EXPECT_EQ(app.db.QuenchingSource, 0);
-    EXPECT_EQ(app.sim.PointDensity, 1);
-    EXPECT_EQ(app.pop.Temperature, 300.0f);
-    EXPECT_EQ(app.pop.MinimumPopulation, 0.00001f);
-    EXPECT_EQ(app.sim.DopplerBroadening, 0);
-    EXPECT_EQ(app.sim.CollisionalBroadening, 0);
-    EXPECT_EQ(app.sim.PredissociationBroadening, 1);
-    EXPECT_EQ(app.sim.CollisionalShiftA, 0.0f);
-    EXPECT_EQ(app.sim.CollisionalShiftB, 1.0f);
-    EXPECT_EQ(app.sim.CollisionalBroad1, 0.0f);
-    EXPECT_EQ(app.sim.CollisionalBroad2, 1.0f);
-    EXPECT_EQ(app.sim.DopplerShift, 0.0f);
-    EXPECT_EQ(app.shell.SpectraDirectory, "");
+    app.sim.PredissociationBroadening = 0, app.pop.MinimumPopulation = 0.5f, app.shell.SpectraDirectory = "/old";
+    LoadSettings(app, MemoryStore{});
+    MemoryStore written;
+    SaveSettings(app, written);
+    // In the write order: Main, then Simulation (Kind .. Doppler shift), then the folder.
+    const std::vector<std::string> defaults = {
+        " 1", " 1", " 1", " 1", " 1", " 1", " 0", " 0",                       // Main
+        " 1", " 1", " 1", " 3050", " 3150", " 1", " 0", " 0", " 300", " 1E-05",  // Kind .. MinimumPopulation
+        " 0", " 0", " 1", " 0", " 0", " 0", " 1", " 0", " 1", " 0", " 1", " 0",  // flags .. Doppler shift
+        ""};
+    ASSERT_EQ(written.writes.size(), defaults.size());
+    for (std::size_t i = 0; i < defaults.size(); ++i)
+        EXPECT_EQ(written.writes[i].value, defaults[i]) << written.writes[i].key;
 }
 
 TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {

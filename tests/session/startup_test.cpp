@@ -6,12 +6,18 @@
 #include "common/errors.h"
 #include "session/band_system.h"
 #include "session/startup.h"
+#include <gmock/gmock.h>
+
+#include "support/file_error.h"
 #include "support/sample_database.h"
 #include "support/scripted_dialogs.h"
 
 namespace velmora::session {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using velmora::testing::FileErrorMessage;
 using testing::Level;
 using testing::SampleDatabase;
 using testing::SampleEntry;
@@ -71,13 +77,7 @@ TEST(StartUp, AMissingCatalogueIsReported) {
     TwoSystems sys;
     MemoryStore store;
     AppState app;
-    try {
-        StartUp(app, store, (sys.data.Dir() / "elsewhere").string());
-        FAIL() << "no error";
-    } catch (const FileError& e) {
-        EXPECT_NE(std::string(e.what()).find("elsewhere/VELMORA.SYS: file not found"), std::string::npos)
-            << e.what();
-    }
+    EXPECT_THAT(FileErrorMessage([&] { StartUp(app, store, (sys.data.Dir() / "elsewhere").string()); }), HasSubstr("elsewhere/VELMORA.SYS: file not found"));
 }
 
 TEST(SelectBandSystem, ComputesTheSystemAndLoadsItsFirstBand) {
@@ -105,12 +105,7 @@ TEST(SelectBandSystem, AFailureKeepsTheSystemSelectedBefore) {
     const auto bandData = app.db.BandData;
     const auto lifetimes = app.db.UpperLevelData;
 
-    try {
-        SelectBandSystem(app, 2);
-        FAIL() << "no error";
-    } catch (const FileError& e) {
-        EXPECT_NE(std::string(e.what()).find("CDAX11.INT: file not found"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(FileErrorMessage([&] { SelectBandSystem(app, 2); }), HasSubstr("CDAX11.INT: file not found"));
     EXPECT_EQ(app.db.irad, 1);
     EXPECT_TRUE(app.db.LoadedEntry == 1 && app.db.LoadedVUpper == 0 && app.db.LoadedVLower == 0);
     EXPECT_TRUE(std::equal(bandData.begin(), bandData.end(), app.db.BandData.begin()));
