@@ -42,6 +42,11 @@ public:
     virtual int HeightPixels() const = 0;
     /// Font size in points for the following texts.
     virtual void SetFontSize(double points) = 0;
+    /// Font family for the following texts ("Arial", "Courier"); a surface without that family
+    /// uses its nearest one. Surfaces with a single font may ignore it.
+    virtual void SetFontName(std::string_view /*family*/) {}
+    /// Ends the current page of a printed document and starts a new one; nothing elsewhere.
+    virtual void NewPage() {}
 };
 
 }  // namespace velmora

@@ -1,15 +1,18 @@
 // State of the spectrum plot: view window, zoom, display and comparison modes, colours.
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
 struct PlotState {
     bool PlotReady = false;
-    float YMax = 100.0f;
+    float YMax = 100.0f;  ///< full scale of every trace; 100 at every redraw
     float ZoomX = 1.0f, ZoomY = 1.0f;
-    int SldX = 50;
+    int SldX = 50;                 ///< "X axis center" slider 0..100; 50 centres the range
+    int UpDZoomX = 2, UpDZoomY = 2;  ///< up-down controls: zoom = value / 2
     float ViewLeft = 0.0f, ViewRight = 0.0f;
     float UnitsPerPixel = 0.0f;
     int HideResiduals = 1;
@@ -17,10 +20,33 @@ struct PlotState {
     int DisplayMode = 0;     ///< 0 total, 1 contours, 2 areas
     int intColor = 0;        ///< 0 light, 1 dark
     int BackColorIndex = 15, ForeColorIndex = 0;
-    int LegendPosition = 0;
+    int LegendPosition = 0;  ///< 0 right, 1 centre, 2 left
     int ShowAssignment = 0, AssignmentMode = 0, BranchSelection = 0;
     int AssignVUpper = 0, AssignVLower = 0;
     std::string TxtZoomX = "1", TxtZoomY = "1";
+
+    /// Vertical factor of the simulated trace: 1 overlapped, 0.48 separated.
+    float TraceScale = 1.0f;
+    /// Last sample of the noise generator drawn onto the noisy trace.
+    float NoiseSample = 0.0f;
+    /// Palette index of selected vibrational level k (rows 0..15) for the light (0) and dark (1)
+    /// schemes.
+    std::array<std::array<int, 2>, 16> BandColor = {{{15, 0}, {12, 2}, {10, 4}, {9, 9},
+                                                     {13, 5}, {4, 6}, {8, 3}, {2, 7},
+                                                     {5, 10}, {3, 12}, {11, 11}, {6, 13},
+                                                     {14, 14}, {1, 1}, {7, 8}, {0, 15}}};
+
+    /// Vertical extent of the plot at the last redraw (user units), for the pointer read-out.
+    float PlotTop = 105.0f, PlotBottom = -5.0f;
+    /// Caption of the axis strip, as last drawn.
+    std::string AxisCaption;
+    /// Pointer read-out label.
+    std::string LblCoordinates;
+    bool LblCoordinatesVisible = false;
+    /// CmbUpperBand, CmbLowerBand and CmbRotationalBranches are enabled (rotational assignment).
+    bool AssignBandControlsEnabled = false;
+    /// Items of CmbRotationalBranches: "All" and the 12 branch names of the nomenclature.
+    std::vector<std::string> RotationalBranchItems;
 };
 
 }  // namespace velmora

@@ -1,0 +1,124 @@
+// Redraw cost of the spectrum plot: a synthetic OH A-X emission spectrum at 3000 K and a
+// simulation at the full point budget of one million points.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+#include "display/plot_frame.h"
+#include "state/app_state.h"
+
+namespace {
+
+using namespace velmora;
+
+/// A surface that only counts what it is asked to draw.
+class CountingCanvas final : public Canvas {
+public:
+    CountingCanvas(int w, int h) : w_(w), h_(h) {}
+    long primitives = 0;
+    void SetScale(double l, double t, double r, double b) override { l_ = l, t_ = t, r_ = r, b_ = b; }
+    void Clear() override { primitives = 0; }
+    void SetBackColor(Rgb) override {}
+    void Line(double, double, double, double, Rgb) override { ++primitives; }
+    void Box(double, double, double, double, Rgb, bool) override { ++primitives; }
+    void Text(double, double, std::string_view, Rgb) override { ++primitives; }
+    double TextWidth(std::string_view s) const override { return 7.0 * s.size() * std::fabs(r_ - l_) / w_; }
+    double TextHeight(std::string_view) const override { return 13.0 * std::fabs(t_ - b_) / h_; }
+    int WidthPixels() const override { return w_; }
+    int HeightPixels() const override { return h_; }
+    void SetFontSize(double) override {}
+
+private:
+    int w_, h_;
+    double l_ = 0, t_ = 0, r_ = 1, b_ = 1;
+};
+
+/// Fills the simulation grid with Gaussian lines: `lines` per level at random positions with
+/// Boltzmann-weighted strengths at `temperature` (rotational constant of OH A, 17 cm-1).
+void Synthesise(AppState& s, double xini, double xend, int points, int levels, int lines, double fwhm,
+                double temperature) {
+    SimulationState& sim = s.sim;
+    sim.Units = 1;
+    sim.Xini = static_cast<float>(xini);
+    sim.Xend = static_cast<float>(xend);
+    sim.PointsPerWidth = 7;
+    sim.GridWidth = static_cast<float>((xend - xini) * 7.0 / points);
+    sim.NPoints = points;
+    sim.SimBand.Resize(1, levels, 0, points);
+    sim.SimTotal.Resize(0, points);
+    s.pop.NVibSel = levels;
+    s.pop.VibList.Resize(1, levels);
+    s.pop.PopVibSel.Resize(0, levels);
+    const double step = (xend - xini) / points;
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> where(xini, xend);
+    std::uniform_int_distribution<int> level(0, 30);
+    for (int k = 1; k <= levels; ++k) {
+        s.pop.VibList(k) = static_cast<float>(k - 1);
+        s.pop.PopVibSel(k - 1) = static_cast<float>(std::exp(-3180.0 * (k - 1) / (0.69503 * temperature)));
+        for (int j = 0; j < lines; ++j) {
+            const double c = where(rng);
+            const int N = level(rng);
+            const double strength = (2 * N + 1) * std::exp(-17.0 * N * (N + 1) / (0.69503 * temperature));
+            const int i0 = std::max(0, static_cast<int>((c - 3 * fwhm - xini) / step));
+            const int i1 = std::min(points, static_cast<int>((c + 3 * fwhm - xini) / step) + 1);
+            for (int i = i0; i <= i1; ++i) {
+                const double d = (xini + i * step - c) / fwhm;
+                sim.SimBand(k, i) += static_cast<float>(strength * std::exp(-d * d / 0.360674));
+            }
+        }
+    }
+    double top = 0;
+    for (int i = 0; i <= points; ++i) {
+        double t = 0;
+        for (int k = 1; k <= levels; ++k) t += s.pop.PopVibSel(k - 1) * sim.SimBand(k, i);
+        sim.SimTotal(i) = static_cast<float>(t);
+        top = std::max(top, t);
+    }
+    for (int i = 0; i <= points; ++i) {
+        sim.SimTotal(i) = static_cast<float>(sim.SimTotal(i) * 100.0 / top);
+        for (int k = 1; k <= levels; ++k) sim.SimBand(k, i) = static_cast<float>(sim.SimBand(k, i) * 100.0 / top);
+    }
+    s.plot.PlotReady = true;
+    RecomputeViewWindow(s.plot, sim.Xini, sim.Xend);
+}
+
+void RunRedraw(benchmark::State& state, AppState& s) {
+    CountingCanvas plot(1200, 700), axis(1223, 33);
+    for (auto _ : state) {
+        display::RedrawPlot(s, plot, axis);
+        benchmark::DoNotOptimize(plot.primitives);
+    }
+    state.counters["primitives"] = static_cast<double>(plot.primitives);
+}
+
+/// OH A-X (0,0) and (1,1) emission at 3000 K, 3000..3300 Å at 0.05 Å resolution.
+void BM_RedrawOH3000K(benchmark::State& state) {
+    AppState s;
+    Synthesise(s, 3000, 3300, 42000, 2, 1500, 0.05, 3000);
+    s.plot.DisplayMode = static_cast<int>(state.range(0));
+    RunRedraw(state, s);
+}
+BENCHMARK(BM_RedrawOH3000K)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+/// One million points (the full budget of one level) at full zoom.
+void BM_RedrawMillionPoints(benchmark::State& state) {
+    AppState s;
+    Synthesise(s, 2800, 3400, 1000000, 1, 6000, 0.004, 3000);
+    s.plot.DisplayMode = static_cast<int>(state.range(0));
+    RunRedraw(state, s);
+}
+BENCHMARK(BM_RedrawMillionPoints)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+/// The same zoomed in 50 times: only the visible part of the grid is visited.
+void BM_RedrawMillionPointsZoomed(benchmark::State& state) {
+    AppState s;
+    Synthesise(s, 2800, 3400, 1000000, 1, 6000, 0.004, 3000);
+    s.plot.ZoomX = 50.0f;
+    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
+    RunRedraw(state, s);
+}
+BENCHMARK(BM_RedrawMillionPointsZoomed)->Unit(benchmark::kMillisecond);
+
+}  // namespace

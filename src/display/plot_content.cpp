@@ -1,0 +1,554 @@
+#include "display/plot_content.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <vector>
+
+#include "common/number_format.h"
+#include "common/numerics.h"
+#include "database/band_loader.h"
+#include "display/decimate.h"
+#include "experiment/comparison.h"
+#include "display/plot_draw.h"
+#include "table/table_model.h"
+
+namespace velmora::display {
+
+namespace {
+
+/// x of simulation grid point i.
+inline double GridX(const SimulationState& sim, int i) {
+    return static_cast<double>(sim.Xini) +
+           static_cast<double>(i) * static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
+}
+
+/// A wavenumber (cm-1) on the display axis: Å in vacuum, Å in air or cm-1.
+double ToDisplayUnit(double wavenumber, int units) {
+    if (units == 3) return wavenumber;
+    const double vacuum = 1e8 / wavenumber;
+    if (units == 2) return vacuum / AirIndex(static_cast<float>(vacuum));
+    return vacuum;
+}
+
+bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
+
+/// Last experimental point index usable with every array involved (-1: no point).
+int LastExpIndex(const ExperimentState& e, bool withResidual) {
+    if (!HasExperimentalPoints(e)) return -1;
+    int n = std::min({e.ExpPoints, e.ExpX.Hi(), e.ExpY.Hi()});
+    if (withResidual) n = std::min(n, e.Residual.Hi());
+    return n;
+}
+
+/// Statistics of the comparison with the experimental spectrum (fills Residual).
+void CompareStatistics(AppState& s) {
+    if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s);
+}
+
+}  // namespace
+
+void ApplyColorScheme(PlotState& p) {
+    p.BackColorIndex = p.intColor == 1 ? 0 : 15;
+    p.ForeColorIndex = p.intColor == 1 ? 15 : 0;
+}
+
+int LevelColor(const PlotState& p, int k) {
+    if (k < 0 || k >= 15) return 14;
+    return p.BandColor[static_cast<std::size_t>(k)][p.intColor == 1 ? 1 : 0];
+}
+
+double ResidualHeadroom(const AppState& s) {
+    return s.exp.ExpCount >= 1 && s.plot.HideResiduals == 0 ? 20.0 : 0.0;
+}
+
+std::string AxisCaption(int units) {
+    if (units == 3) return "Frequency (cm-1)";
+    return std::string("Wavelength (\xC3\x85)") + (units == 2 ? " (Air)" : " (Vacuum)");
+}
+
+// ---- Ticks ----------------------------------------------------------------------------------
+
+namespace {
+
+void AxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool ticks, bool labels) {
+    const PlotState& p = s.plot;
+    const double zy = p.ZoomY, ymax = p.YMax;
+    bottom /= zy;
+    top /= zy;
+    const double minor = 0.015 * ymax / zy, major = 0.025 * ymax / zy;
+    const double L = p.ViewLeft, R = p.ViewRight;
+    const double width = std::fabs(R - L);
+    if (!(width > 0.0) || !std::isfinite(width)) return;
+
+    // Step: one tenth of the power of ten below the window width, kept to five decimals.
+    double step = std::pow(10.0, std::floor(std::log10(width)) - 1.0);
+    step = std::floor(step * 100000.0 * (1.0 + 1e-12)) / 100000.0;
+    if (!(step > 0.0)) return;  // windows below 1E-4 units get no ticks
+    // Major ticks every five steps counted from the power of ten below the left edge.
+    const double ref = L > 0.0 ? std::pow(10.0, std::floor(std::log10(L))) : 0.0;
+
+    const Rgb fore = Palette(p.ForeColorIndex);
+    double limit = ctx.labelLimitStart;
+    const long long k0 = static_cast<long long>(std::floor(L / step));
+    const long long k1 = static_cast<long long>(std::ceil(R / step));
+    for (long long k = k0; k <= k1; ++k) {
+        const double x = static_cast<double>(k) * step;
+        if (x <= L || x >= R) continue;
+        if (ticks) {
+            ctx.plot.Line(x, bottom, x, bottom + minor, fore);
+            ctx.plot.Line(x, top, x, top - minor, fore);
+        }
+        const double q = (x - ref) / (5.0 * step);
+        if (!(q < 32000.0 && std::fabs(q - std::nearbyint(q)) < 0.00001)) continue;
+        if (ticks) {
+            ctx.plot.Line(x, bottom, x, bottom + major, fore);
+            ctx.plot.Line(x, top, x, top - major, fore);
+        }
+        if (!labels) continue;
+        const std::string label = Format(x, "#####.0##");
+        const double w = ctx.labels.TextWidth(label);
+        const double left = x - w / 2.0;
+        if (left > limit) {
+            ctx.labels.Text(left, ctx.labelTop, label, fore);
+            limit = left + 1.5 * w;
+        }
+    }
+}
+
+}  // namespace
+
+void DrawXAxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool withLabels) {
+    AxisTicks(s, ctx, bottom, top, true, withLabels);
+}
+
+void DrawXAxisLabels(const AppState& s, PlotContext& ctx) {
+    AxisTicks(s, ctx, -0.05 * s.plot.YMax, 1.05 * s.plot.YMax, false, true);
+}
+
+// ---- Traces ---------------------------------------------------------------------------------
+
+void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
+    PlotState& p = s.plot;
+    SimulationState& sim = s.sim;
+    // On screen the trace follows the scheme; a printed page keeps black on white.
+    if (!ctx.printing) ApplyColorScheme(p);
+    const double zy = p.ZoomY, ymax = p.YMax;
+    const double L = p.ViewLeft, R = p.ViewRight;
+    double o = 0.0;
+    if (separated) {
+        o = 0.54 * ymax / zy;
+        ctx.plot.Box(L, 0.5 * ymax / zy, R, 1.05 * ymax / zy, Palette(p.BackColorIndex), true);
+        ctx.plot.Line(L, 0.5 * ymax / zy, R, 0.5 * ymax / zy, Palette(p.ForeColorIndex));
+        p.TraceScale = 0.48f;
+    } else {
+        p.TraceScale = 1.0f;
+    }
+    const int n = sim.NPoints;
+    const int nsel = s.pop.NVibSel;
+    if (n < 1 || sim.PointsPerWidth <= 0 || !(sim.GridWidth > 0.0f) || sim.SimTotal.Empty() ||
+        sim.SimTotal.Hi() < n)
+        return;
+    const double ts = p.TraceScale;
+    const double dx = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
+
+    // Only intervals near the view can touch it.
+    const double a = std::floor((L - sim.Xini) / dx) - 1.0, b = std::ceil((R - sim.Xini) / dx) + 1.0;
+    const int iFirst = static_cast<int>(std::clamp(a, 0.0, static_cast<double>(n - 1)));
+    const int iLast = static_cast<int>(std::clamp(b, 0.0, static_cast<double>(n - 1)));
+
+    const int mode = p.DisplayMode;
+    const double threshold = 0.002 / zy;
+    const bool bandsOk = nsel >= 1 && !sim.SimBand.Empty() && sim.SimBand.Hi(0) >= nsel &&
+                         sim.SimBand.Hi(1) >= n;
+
+    if (mode == 0) {
+        if (nsel < 1) return;
+        PolylineDecimator trace(ctx.plot, Palette(color), L, ctx.columnWidth);
+        const bool noisy = sim.NoiseLevel >= 0.00001f;
+        bool first = true;
+        double prevY = 0.0;
+        for (int i = iFirst; i <= iLast; ++i) {
+            const double x0 = GridX(sim, i), x1 = GridX(sim, i + 1);
+            if (!((L < x0 && x0 < R) || (L < x1 && x1 < R))) continue;
+            const double y0 = ts * sim.SimTotal(i) + o, y1 = ts * sim.SimTotal(i + 1) + o;
+            if (!noisy) {
+                trace.Segment(x0, y0, x1, y1);
+                continue;
+            }
+            if (first) prevY = y0;
+            first = false;
+            p.NoiseSample = static_cast<float>(sim.Noise.Next());
+            const double yn = 0.5 * sim.NoiseLevel * p.NoiseSample + y1;
+            trace.Segment(x0, prevY, x1, yn);
+            prevY = yn;
+        }
+        return;
+    }
+    if (!bandsOk) return;
+
+    std::vector<double> weight(static_cast<std::size_t>(nsel) + 1, 0.0);
+    std::deque<PolylineDecimator> contours;
+    std::deque<VerticalStrokeMerger> areas;
+    for (int k = 1; k <= nsel; ++k) {
+        const int v = RoundHalfEven(s.pop.VibList(k));
+        weight[static_cast<std::size_t>(k)] = s.pop.PopVibSel.Contains(v) ? s.pop.PopVibSel(v) : 0.0;
+        const Rgb c = Palette(LevelColor(p, k));
+        if (mode == 1)
+            contours.emplace_back(ctx.plot, c, L, ctx.columnWidth);
+        else
+            areas.emplace_back(ctx.plot, c, L, ctx.columnWidth, ctx.rowHeight);
+    }
+    const double upp = p.UnitsPerPixel;
+    const double lastColumn = upp > 0 ? std::ceil((R - L) / upp) + 1.0 : 0.0;
+    for (int i = iFirst; i <= iLast; ++i) {
+        const double x0 = GridX(sim, i), x1 = GridX(sim, i + 1);
+        if (!((L < x0 && x0 < R) || (L < x1 && x1 < R))) continue;
+        double s0 = 0.0, s1 = 0.0;  // stack bottoms at x0 and x1
+        for (int k = 1; k <= nsel; ++k) {
+            const double w = weight[static_cast<std::size_t>(k)];
+            const double va = w * sim.SimBand(k, i), vb = w * sim.SimBand(k, i + 1);
+            if (va > threshold || vb > threshold) {
+                if (mode == 1) {
+                    contours[static_cast<std::size_t>(k - 1)].Segment(x0, ts * va + o, x1, ts * vb + o);
+                } else {
+                    VerticalStrokeMerger& fill = areas[static_cast<std::size_t>(k - 1)];
+                    // A stroke at x whose stack bottom and height are interpolated in the interval.
+                    auto strokeAt = [&](double x) {
+                        const double t = (x - x0) / (x1 - x0);
+                        const double bottom = s0 + (s1 - s0) * t;
+                        const double top = bottom + va + (vb - va) * t;
+                        fill.Stroke(x, ts * bottom + o, ts * top + o);
+                    };
+                    fill.Stroke(x0, ts * s0 + o, ts * (s0 + va) + o);
+                    if (ctx.printing) {
+                        strokeAt(x0 + (x1 - x0) / 3.0);
+                        strokeAt(x0 + 2.0 * (x1 - x0) / 3.0);
+                    } else if (upp > 0) {
+                        double p0 = std::nearbyint((x0 - L) / upp), p1 = std::nearbyint((x1 - L) / upp);
+                        if (p0 > p1) std::swap(p0, p1);
+                        if (p1 - p0 >= 2) {
+                            // Columns outside the view are invisible: fill only those inside.
+                            const long long c0 = static_cast<long long>(std::max(p0, -1.0));
+                            const long long c1 = static_cast<long long>(std::min(p1, lastColumn));
+                            for (long long col = c0; col <= c1; ++col) strokeAt(L + static_cast<double>(col) * upp);
+                        }
+                    }
+                    fill.Stroke(x1, ts * s1 + o, ts * (s1 + vb) + o);
+                }
+            }
+            s0 += va;
+            s1 += vb;
+        }
+    }
+}
+
+void DrawExperimental(AppState& s, PlotContext& ctx, double factor, int color) {
+    if (!ExperimentShown(s)) return;
+    const ExperimentState& e = s.exp;
+    const double L = s.plot.ViewLeft, R = s.plot.ViewRight;
+    PolylineDecimator trace(ctx.plot, Palette(color), L, ctx.columnWidth);
+    const int last = LastExpIndex(e, false);
+    for (int i = 0; i < last; ++i) {
+        const double x0 = e.ExpX(i), x1 = e.ExpX(i + 1);
+        if ((x0 < L && x1 < L) || (x0 > R && x1 > R)) continue;  // wholly outside the view
+        trace.Segment(x0, factor * e.ExpY(i), x1, factor * e.ExpY(i + 1));
+    }
+}
+
+void DrawResidualStrip(AppState& s, PlotContext& ctx) {
+    ExperimentState& e = s.exp;
+    const PlotState& p = s.plot;
+    if (e.ExpCount <= 0 || p.HideResiduals != 0) return;
+    const double zy = p.ZoomY, base = 1.05 * p.YMax;
+    const double L = p.ViewLeft, R = p.ViewRight;
+    const int last = LastExpIndex(e, true);
+
+    double lo = 0.0, hi = 0.0;
+    if (e.ResidualScale > 0.0001) {
+        hi = e.ResidualScale / zy;
+        lo = -hi;
+    } else {
+        // "Auto": from the residuals, always containing zero.
+        for (int i = 0; i < last; ++i) {
+            lo = std::min(lo, static_cast<double>(e.Residual(i)));
+            hi = std::max(hi, static_cast<double>(e.Residual(i)));
+        }
+    }
+    if (!(hi - lo > 0.0)) {
+        // All residuals zero: a symmetric strip with the zero line in its middle.
+        hi = 1.0 / zy;
+        lo = -hi;
+    }
+    ctx.plot.Box(L, base / zy, R, (base + 20.0) / zy, Rgb{200, 200, 200}, true);
+    const double y0 = ((-lo / (hi - lo)) * 20.0 + base) / zy;
+    const Rgb black = Palette(0);
+    ctx.plot.Line(L, y0, R, y0, black);
+    for (int i = 0; i <= last; ++i)
+        e.Residual(i) = static_cast<float>(std::clamp(static_cast<double>(e.Residual(i)), lo, hi));
+    PolylineDecimator trace(ctx.plot, black, L, ctx.columnWidth);
+    const double k = 20.0 / (hi - lo) / zy;
+    for (int i = 0; i < last; ++i) {
+        const double x0 = e.ExpX(i), x1 = e.ExpX(i + 1);
+        if ((x0 < L && x1 < L) || (x0 > R && x1 > R)) continue;
+        trace.Segment(x0, k * e.Residual(i) + y0, x1, k * e.Residual(i + 1) + y0);
+    }
+    trace.Flush();
+    DrawXAxisTicks(s, ctx, base, base + 20.0, false);
+    ctx.plot.Box(L, base / zy, R, (base + 20.0) / zy, Palette(p.ForeColorIndex), false);
+}
+
+void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
+    const PlotState& p = s.plot;
+    Canvas& c = ctx.plot;
+    const double zy = p.ZoomY;
+    const double h = std::fabs(c.TextHeight("1")), cw = c.TextWidth("A");
+    const double top = 100.0 / zy - 0.2 * h;
+    const double x0 = p.ViewLeft + (p.ViewRight - p.ViewLeft) * (0.89 - 0.44 * p.LegendPosition);
+    const double x1 = x0 + (ctx.printing ? 6.5 : 6.7) * cw;
+    const double tx = x0 + 1.5 * cw;
+    const bool exp = ExperimentShown(s);
+    const Rgb back = Palette(p.BackColorIndex), fore = Palette(p.ForeColorIndex);
+    if (p.DisplayMode == 0) {
+        if (!exp) return;
+        c.Box(x0, top, x1, 100.0 / zy - 3.9 * h, back, true);
+        c.Box(x0, top, x1, 100.0 / zy - 3.9 * h, fore, false);
+        c.Text(tx, top - h, "Exp.", Palette(expColor));
+        c.Text(tx, top - 2.0 * h, "Sim.", Palette(simColor));
+        return;
+    }
+    const int nsel = s.pop.NVibSel;
+    const int rows = nsel + (exp ? 1 : 0);
+    c.Box(x0, top, x1, 100.0 / zy - (rows + 1.9) * h, back, true);
+    c.Box(x0, top, x1, 100.0 / zy - (rows + 1.9) * h, fore, false);
+    for (int k = 1; k <= nsel; ++k) {
+        const double v = RoundHalfEven(s.pop.VibList(k));
+        c.Text(tx, top - k * h, Format(v, s.pop.PopState == 1 ? "v' = #0" : "v'' = #0"),
+               Palette(LevelColor(p, k)));
+    }
+    if (exp) c.Text(tx, top - (nsel + 1) * h, "Exp.", Palette(expColor));
+}
+
+// ---- Assignment combs -----------------------------------------------------------------------
+
+namespace {
+
+void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
+    const DatabaseState& db = s.db;
+    const Catalogue& cat = db.cat;
+    const PlotState& p = s.plot;
+    const int irad = db.irad;
+    if (db.BandData.Empty() || !cat.NMaxVib.Contains(irad, 2)) return;
+    const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
+    const Rgb fore = Palette(p.ForeColorIndex);
+    const bool upperFixed = s.pop.PopState == 1;
+    const int jMax = cat.NMaxVib(irad, upperFixed ? 2 : 1);
+    for (int k = 1; k <= s.pop.NVibSel; ++k) {
+        const double Y = 105.0 - 6.0 * k;
+        const int fixed = RoundHalfEven(s.pop.VibList(k));
+        const Rgb labelColor = p.DisplayMode == 2 ? fore : Palette(LevelColor(p, k));
+        bool havePrev = false;
+        double prev = 0.0;
+        for (int j = 0; j <= jMax; ++j) {
+            const int vu = upperFixed ? fixed : j, vl = upperFixed ? j : fixed;
+            const double origin = db.BandData.Contains(4, vu, vl) ? db.BandData(4, vu, vl) : 0.0;
+            // A band without origin does not exist: no tooth, the comb runs on.
+            if (!(origin > 0.0)) continue;
+            const double x = ToDisplayUnit(origin, s.sim.Units);
+            const bool inside = x >= L && x <= R;
+            const bool prevInside = havePrev && prev >= L && prev <= R;
+            if (inside || prevInside) {
+                const double xc = std::clamp(x, L, R);
+                if (havePrev) ctx.plot.Line(std::clamp(prev, L, R), Y / zy, xc, Y / zy, fore);
+                if (inside) {
+                    ctx.plot.Line(xc, (102.0 - 6.0 * k) / zy, xc, (105.0 - 6.0 * k) / zy, fore);
+                    ctx.plot.Text(xc + ctx.columnWidth, Y / zy,
+                                  "(" + Format(vu, "0") + "," + Format(vl, "0") + ")", labelColor);
+                }
+            }
+            prev = x;
+            havePrev = true;
+        }
+    }
+}
+
+/// Rectangle of a printed rotational label.
+struct LabelBox {
+    double left, right, bottom, top;
+    bool Overlaps(const LabelBox& o) const {
+        return left < o.right && o.left < right && bottom < o.top && o.bottom < top;
+    }
+};
+
+void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
+    // A band that cannot be loaded has no marks; the redraw goes on without them.
+    try {
+        if (!LoadAssignmentBand(s)) return;
+    } catch (const std::exception&) {
+        return;
+    }
+    const DatabaseState& db = s.db;
+    const Catalogue& cat = db.cat;
+    const PlotState& p = s.plot;
+    const int irad = db.irad;
+    const int lamU = cat.StateLambda(1, irad), lamL = cat.StateLambda(2, irad);
+    const int branches = lamU != 0 && lamL != 0 ? 24 : 12;
+    const int vu = p.AssignVUpper, vl = p.AssignVLower;
+
+    // Rows start at the lower state's Λ, one lower for a case (a) lower state (A/B above 4).
+    if (!db.MolConst.Contains(2, vl, 6) || !cat.NMaxRot.Contains(irad, vu) || db.LineData.Empty()) return;
+    const double B = db.MolConst(2, vl, 1), A = db.MolConst(2, vl, 6);
+    const int nFirst = std::max(0, lamL - (B != 0.0 && A / B > 4.0 ? 1 : 0));
+    const int nLast = std::min(cat.NMaxRot(irad, vu), db.LineData.Hi(2));
+
+    const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
+    const Rgb fore = Palette(p.ForeColorIndex), nameColor = Palette(9);
+    const int hund = s.table.intHund != 0 ? 1 : 0;
+    const double textHeight = ctx.plot.TextHeight("1");
+    // Labels of every branch printed so far: a label that would overlap one is left out (the
+    // branch sets 1..12 and 13..24 share their rows, and neighbouring rows come close).
+    std::vector<LabelBox> printed;
+    for (int b = 1; b <= branches; ++b) {
+        if (p.BranchSelection != 0 && p.BranchSelection != b) continue;
+        const int r = b > 12 ? b - 12 : b;
+        const double Y = 6.0 * (17 - r);
+        bool havePrev = false, named = false;
+        double prev = 0.0;
+        int firstSign = 0, dir = 1;
+        for (int N = nFirst; N <= nLast; ++N) {
+            const double nu = db.LineData(4, b, N);
+            if (!(nu > 0.0)) continue;  // no line
+            const double x = ToDisplayUnit(nu, s.sim.Units) + s.sim.LineShift;
+            if (havePrev) {
+                // The comb turns back at a band head: later teeth point the other way.
+                const int sign = x > prev ? 1 : (x < prev ? -1 : 0);
+                if (sign != 0) {
+                    if (firstSign == 0) firstSign = sign;
+                    dir = sign == firstSign ? 1 : -1;
+                }
+            }
+            const bool inside = x >= L && x <= R;
+            const bool prevInside = havePrev && prev >= L && prev <= R;
+            if (inside || prevInside) {
+                const double xc = std::clamp(x, L, R);
+                if (havePrev) ctx.plot.Line(std::clamp(prev, L, R), Y / zy, xc, Y / zy, fore);
+                if (inside) {
+                    ctx.plot.Line(xc, Y / zy, xc, (Y - 3.0 * dir) / zy, fore);
+                    const bool withName = !named && b <= 12;
+                    std::string text;
+                    if (hund == 0) {
+                        text = Format(N, "0");
+                    } else {
+                        const double J = table::BranchHasJAboveN(b) ? N + 0.5 : N - 0.5;
+                        text = Format(J, "0.0");
+                    }
+                    if (withName) text = cat.BranchName(hund, r) + "(" + text + ")";
+                    // Below the back for teeth pointing down, above it for teeth pointing up.
+                    const double top = (dir == 1 ? Y : Y + 3.0) / zy;
+                    const double left = xc + ctx.columnWidth;
+                    const LabelBox box{left, left + ctx.plot.TextWidth(text), top - textHeight, top};
+                    const bool free = std::none_of(printed.begin(), printed.end(),
+                                                   [&](const LabelBox& o) { return box.Overlaps(o); });
+                    if (free) {
+                        ctx.plot.Text(left, top, text, withName ? nameColor : fore);
+                        printed.push_back(box);
+                        named = true;
+                    }
+                }
+            }
+            prev = x;
+            havePrev = true;
+        }
+    }
+}
+
+}  // namespace
+
+void DrawAssignments(AppState& s, PlotContext& ctx) {
+    if (s.plot.AssignmentMode == 1)
+        DrawRotationalCombs(s, ctx);
+    else
+        DrawVibrationalCombs(s, ctx);
+}
+
+void DrawPlotContent(AppState& s, PlotContext& ctx) {
+    const PlotState& p = s.plot;
+    const double ymax = p.YMax;
+    if (p.ComparisonMode == 0) {
+        DrawSimulation(s, ctx, 5, false);
+        DrawExperimental(s, ctx, 1.0, 3);
+        if (p.ShowAssignment != 0) DrawAssignments(s, ctx);
+        CompareStatistics(s);
+        DrawResidualStrip(s, ctx);
+        DrawLegend(s, ctx, 5, 3);
+        return;
+    }
+    DrawExperimental(s, ctx, 0.48, 3);
+    DrawSimulation(s, ctx, 2, true);
+    if (p.ShowAssignment != 0) DrawAssignments(s, ctx);
+    CompareStatistics(s);
+    DrawResidualStrip(s, ctx);
+    DrawLegend(s, ctx, 2, 3);
+    DrawXAxisTicks(s, ctx, -0.05 * ymax, 0.5 * ymax, false);
+    DrawXAxisTicks(s, ctx, 0.5 * ymax, 1.05 * ymax, false);
+}
+
+// ---- Control events -------------------------------------------------------------------------
+
+void ChkShowAssignment_Click(AppState& s, int value) {
+    s.plot.ShowAssignment = value != 0 ? 1 : 0;
+    s.RequestRedraw();
+}
+
+void CmbAssignment_Click(AppState& s, int index) {
+    s.plot.AssignmentMode = index == 1 ? 1 : 0;
+    s.plot.AssignBandControlsEnabled = s.plot.AssignmentMode == 1;
+    if (s.plot.ShowAssignment == 1) {
+        s.RequestRedraw();
+        if (s.plot.AssignmentMode == 1) {
+            try {
+                LoadAssignmentBand(s);
+            } catch (const std::exception& e) {
+                s.dialogs->ShowMessage(e.what());
+            }
+        }
+    }
+}
+
+void CmbRotationalBranches_Click(AppState& s, int index) {
+    s.plot.BranchSelection = std::clamp(index, 0, 24);
+    s.RequestRedraw();
+}
+
+void CmbUpperBand_Change(AppState& s, std::string_view text) {
+    s.plot.AssignVUpper = static_cast<int>(Val(text));
+    s.RequestRedraw();
+}
+
+void CmbLowerBand_Change(AppState& s, std::string_view text) {
+    s.plot.AssignVLower = static_cast<int>(Val(text));
+    s.RequestRedraw();
+}
+
+void CmbLegend_Click(AppState& s, int index) {
+    s.plot.LegendPosition = std::clamp(index, 0, 2);
+    s.RequestRedraw();
+}
+
+void ChkShowSpectra_Click(AppState& s, int value) {
+    s.exp.ShowSpectra = value != 0 ? 1 : 0;
+    if (s.exp.ExpCount > 0) s.RequestRedraw();
+}
+
+bool LoadAssignmentBand(AppState& s) {
+    DatabaseState& db = s.db;
+    const Catalogue& cat = db.cat;
+    const int irad = db.irad, vu = s.plot.AssignVUpper, vl = s.plot.AssignVLower;
+    if (!cat.NMaxVib.Contains(irad, 2) || vu < 0 || vl < 0 || vu > cat.NMaxVib(irad, 1) ||
+        vl > cat.NMaxVib(irad, 2))
+        return false;
+    if (!database::IsBandLoaded(db, vu, vl, irad)) database::LoadBand(db, vu, vl, irad);
+    return true;
+}
+
+}  // namespace velmora::display

@@ -1,0 +1,67 @@
+// The pieces of the spectrum picture, drawn onto any surface: the screen plot, a printed page or
+// the clipboard picture. RedrawPlot, the print layouts and the clipboard copy share them.
+#pragma once
+
+#include <string>
+
+#include "common/canvas.h"
+#include "state/app_state.h"
+
+namespace velmora::display {
+
+/// Where and how one picture of the spectrum is drawn.
+struct PlotContext {
+    Canvas& plot;            ///< frame, ticks and content, in the plot's user coordinates
+    Canvas& labels;          ///< surface of the tick labels (the axis strip, or `plot` itself)
+    double labelTop = 0.1;   ///< y of the top of the tick labels on `labels`
+    /// A tick label is printed only when its left edge lies beyond this (and beyond the
+    /// previous label's spacing limit).
+    double labelLimitStart = 0.0;
+    /// Width of one device column in x units: traces are merged per column, areas filled per
+    /// column, and labels sit one column to the right of their tooth.
+    double columnWidth = 0.0;
+    /// Height of one device row in y units (merging tolerance of vertical strokes).
+    double rowHeight = 0.0;
+    bool printing = false;   ///< printed page: areas with four strokes per interval, narrower legend
+};
+
+/// Palette colour of a palette index.
+inline Rgb Palette(int index) { return PaletteColor(index); }
+
+/// Sets the plot's background and foreground indices from the colour scheme intColor
+/// (light: 15 on 0, dark: 0 on 15).
+void ApplyColorScheme(PlotState& plot);
+
+/// Palette index of selected vibrational level k (1..NVibSel) in the current scheme.
+int LevelColor(const PlotState& plot, int k);
+
+/// Headroom above the plot for the residual strip: 20 with an experimental spectrum loaded and
+/// residuals shown, else 0.
+double ResidualHeadroom(const AppState& s);
+
+/// Text of the axis caption for a spectral unit (1 Å vacuum, 2 Å air, 3 cm-1).
+std::string AxisCaption(int units);
+
+/// X-axis ticks between two heights given on the unzoomed 0..YMax scale, minor ticks every step
+/// and major ticks every five steps counted from the power of ten below the view; labels of the
+/// major ticks when `withLabels`, skipping a label that would come closer than half a label width
+/// to the previous one. Ticks exactly at the view edges are not drawn.
+void DrawXAxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool withLabels);
+/// Only the labels of the major ticks, with the same spacing rule (the clipboard picture).
+void DrawXAxisLabels(const AppState& s, PlotContext& ctx);
+
+/// Everything inside the frame, in the order of the comparison mode.
+void DrawPlotContent(AppState& s, PlotContext& ctx);
+
+/// The simulated spectrum as total, contours or areas; `separated` puts it in the upper half.
+void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated);
+/// The current experimental spectrum, scaled by `factor`.
+void DrawExperimental(AppState& s, PlotContext& ctx, double factor, int color);
+/// The residual strip above the plot (only with an experimental spectrum and residuals shown).
+void DrawResidualStrip(AppState& s, PlotContext& ctx);
+/// The legend box.
+void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor);
+/// Vibrational or rotational assignment combs.
+void DrawAssignments(AppState& s, PlotContext& ctx);
+
+}  // namespace velmora::display

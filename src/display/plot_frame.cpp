@@ -1,0 +1,180 @@
+#include "display/plot_frame.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/number_format.h"
+#include "display/plot_draw.h"
+
+namespace velmora::display {
+
+void frmSimulation_Load(AppState& s) {
+    s.plot.ZoomY = 1.0f;
+    s.plot.HideResiduals = 1;
+    s.exp.Multiply = 1.0f;
+    s.pop.SpinFactor = 0.5f;
+    s.sim.GateMode = 0;
+}
+
+PlotWindowLayout frmSimulation_Resize(AppState& s, int W, int H) {
+    PlotWindowLayout l;
+    l.plotWidth = std::max(0, W - 400);
+    l.plotHeight = std::max(0, H - 600);
+    l.axisTop = l.plotTop + l.plotHeight;
+    l.axisWidth = std::max(0, W - 50);
+    s.RequestRedraw();
+    return l;
+}
+
+void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis) {
+    PlotState& p = s.plot;
+    if (!p.PlotReady) return;
+    p.YMax = 100.0f;
+    const double ymax = p.YMax, zy = p.ZoomY;
+    const double extra = ResidualHeadroom(s);
+
+    plot.SetBackColor(Palette(p.BackColorIndex));
+    plot.Clear();
+    const int wpx = plot.WidthPixels();
+    const double L = p.ViewLeft, R = p.ViewRight;
+    p.PlotTop = static_cast<float>((1.05 * ymax + extra) / zy);
+    p.PlotBottom = static_cast<float>(-0.05 * ymax / zy);
+    plot.SetScale(L, p.PlotTop, R, p.PlotBottom);
+
+    // The axis strip is wider than the plot; its x coordinates coincide with the plot's.
+    const double span = std::fabs(R - L);
+    const double f = wpx > 0 ? (static_cast<double>(axis.WidthPixels()) / wpx - 1.0) / 2.0 : 0.0;
+    axis.SetScale(L - span * f, 0.0, R + span * f, 1.0);
+    p.UnitsPerPixel = wpx > 0 ? static_cast<float>(span / wpx) : 0.0f;
+
+    axis.SetBackColor(Palette(p.BackColorIndex));
+    axis.Clear();
+    p.AxisCaption = AxisCaption(s.sim.Units);
+    const double centre = L + (R - L) / 2.0;
+    axis.Text(centre - axis.TextWidth(p.AxisCaption) / 2.0, 0.5, p.AxisCaption, Palette(p.ForeColorIndex));
+
+    const int hpx = plot.HeightPixels();
+    PlotContext ctx{plot, axis};
+    ctx.labelTop = 0.1;
+    ctx.labelLimitStart = 0.0;
+    ctx.columnWidth = p.UnitsPerPixel;
+    ctx.rowHeight = hpx > 0 ? (p.PlotTop - p.PlotBottom) / hpx : 0.0;
+    DrawXAxisTicks(s, ctx, -0.05 * ymax, 1.05 * ymax, true);
+    DrawPlotContent(s, ctx);
+}
+
+// ---- Zoom and shift -------------------------------------------------------------------------
+
+std::string TxtZoomX_Change(AppState& s, std::string_view text) {
+    s.plot.TxtZoomX = std::string(text);
+    if (!IsNumeric(text)) return s.plot.TxtZoomX;
+    const double z = Val(text);
+    // A factor below 0.1 is not applied, nor kept for a later shift (it would empty the view).
+    if (z >= 0.1) {
+        s.plot.ZoomX = static_cast<float>(z);
+        RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
+        s.RequestRedraw();
+    }
+    return s.plot.TxtZoomX;
+}
+
+std::string UpDZoomX_Change(AppState& s, int value) {
+    s.plot.UpDZoomX = value;
+    const float z = static_cast<float>(value) / 2.0f;
+    if (z >= 0.1f) s.plot.ZoomX = z;
+    std::string text = TxtZoomX_Change(s, Trim(Str(s.plot.ZoomX)));
+    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
+    return text;
+}
+
+void SldX_Change(AppState& s, int value) {
+    s.plot.SldX = std::clamp(value, 0, 100);
+    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
+    s.RequestRedraw();
+}
+
+std::string TxtZoomY_Change(AppState& s, std::string_view text) {
+    s.plot.TxtZoomY = std::string(text);
+    if (!IsNumeric(text)) return s.plot.TxtZoomY;
+    s.plot.ZoomY = static_cast<float>(Val(text));
+    if (s.plot.ZoomY < 0.1f) s.plot.ZoomY = 1.0f;
+    s.RequestRedraw();
+    return s.plot.TxtZoomY;
+}
+
+std::string UpDZoomY_Change(AppState& s, int value) {
+    s.plot.UpDZoomY = value;
+    s.plot.ZoomY = static_cast<float>(value) / 2.0f;
+    if (s.plot.ZoomY < 0.1f) s.plot.ZoomY = 1.0f;
+    return TxtZoomY_Change(s, Trim(Str(s.plot.ZoomY)));
+}
+
+void CmdResetZoom_Click(AppState& s) {
+    // The intermediate control changes must not redraw: hold PlotReady while setting them.
+    const bool ready = s.plot.PlotReady;
+    s.plot.PlotReady = false;
+    SldX_Change(s, 50);
+    UpDZoomY_Change(s, 2);
+    UpDZoomX_Change(s, 2);
+    s.plot.PlotReady = ready;
+    s.RequestRedraw();
+}
+
+// ---- Colour scheme and popup menu -----------------------------------------------------------
+
+void CmbColorScheme_Click(AppState& s, int index) {
+    s.plot.intColor = index == 1 ? 1 : 0;
+    ApplyColorScheme(s.plot);
+    if (s.plot.PlotReady) {
+        s.RequestRedraw();
+        s.ui->RedrawHistograms();
+    }
+}
+
+PopupMenuMarks mnuSimul_Open(const AppState& s) {
+    PopupMenuMarks m;
+    for (int i = 0; i < 3; ++i) m.displayMode[i] = s.plot.DisplayMode == i;
+    m.light = s.plot.intColor == 0;
+    m.dark = !m.light;
+    m.comparisonEnabled = !s.exp.CurrentFilePath.empty();
+    m.residuals = s.plot.HideResiduals == 0;
+    return m;
+}
+
+void mnuSimulDisplayMode_Click(AppState& s, int index) {
+    s.plot.DisplayMode = std::clamp(index, 0, 2);
+    s.RequestRedraw();
+}
+
+void mnuSimulComparisonMode_Click(AppState& s, int index) {
+    s.plot.ComparisonMode = std::clamp(index, 0, 1);
+    s.RequestRedraw();
+}
+
+int mnuColorScheme_Click(AppState& s, int index) {
+    CmbColorScheme_Click(s, index);
+    return s.plot.intColor;
+}
+
+void mnuSimulComparisonResiduals_Click(AppState& s) {
+    s.plot.HideResiduals = s.plot.HideResiduals == 0 ? 1 : 0;
+    s.RequestRedraw();
+}
+
+void CmbView_Click(AppState& s, int index) { mnuSimulDisplayMode_Click(s, index); }
+void CmbComparison_Click(AppState& s, int index) { mnuSimulComparisonMode_Click(s, index); }
+
+// ---- Pointer read-out -----------------------------------------------------------------------
+
+std::string PointerReadout(double x, double y) {
+    return "x= " + Format(x, "#####0.000") + ", y= " + Format(y, " ##0.000");
+}
+
+void PicSimulation_MouseMove(AppState& s, double x, double y) {
+    s.plot.LblCoordinates = PointerReadout(x, y);
+    s.plot.LblCoordinatesVisible = true;
+}
+
+void PicSimulation_MouseLeave(AppState& s) { s.plot.LblCoordinatesVisible = false; }
+
+}  // namespace velmora::display

@@ -1,0 +1,75 @@
+// The spectrum plot window: layout, the redraw entry point, zoom and shift, the popup menu, the
+// colour scheme and the pointer read-out. Every control event is one function of the state.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/canvas.h"
+#include "state/app_state.h"
+
+namespace velmora::display {
+
+/// Sizes of the plot window's controls in twips for a window of inner size W x H twips.
+struct PlotWindowLayout {
+    int plotLeft = 200, plotTop = 100;  ///< fixed at design
+    int plotWidth = 0, plotHeight = 0;  ///< W - 400, H - 600
+    int axisLeft = 25, axisTop = 0;     ///< axis strip directly below the plot
+    int axisWidth = 0, axisHeight = 500;  ///< W - 50: 350 twips wider than the plot
+};
+
+/// Window load: zoom Y 1, residuals hidden, and the defaults of the experimental multiplication
+/// factor (1), the spin-orbit combination factor (0.5) and the gated-detection selector (0).
+void frmSimulation_Load(AppState& s);
+
+/// Window resize: the control sizes; asks for a redraw when a simulation exists.
+PlotWindowLayout frmSimulation_Resize(AppState& s, int innerWidthTwips, int innerHeightTwips);
+
+/// Draws the whole plot: frame, axis strip with ticks, labels and caption, then the content.
+/// Nothing happens while PlotReady is false.
+void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis);
+
+// Zoom and shift. Text handlers return the text the control must show.
+std::string TxtZoomX_Change(AppState& s, std::string_view text);
+/// Sets ZoomX = value / 2; returns the new text of TxtZoomX (whose handler has run).
+std::string UpDZoomX_Change(AppState& s, int value);
+void SldX_Change(AppState& s, int value);
+std::string TxtZoomY_Change(AppState& s, std::string_view text);
+/// Sets ZoomY = value / 2; returns the new text of TxtZoomY (whose handler has run).
+std::string UpDZoomY_Change(AppState& s, int value);
+/// "Reset Zoom": slider 50, both zooms 1, and exactly one redraw request.
+void CmdResetZoom_Click(AppState& s);
+/// True for the Enter key (code 13), which the zoom text boxes discard.
+inline bool ZoomKeyDiscarded(int keyCode) { return keyCode == 13; }
+
+// Colour scheme (CmbColorScheme: 0 "Light", 1 "Dark").
+void CmbColorScheme_Click(AppState& s, int index);
+
+// Popup menu mnuSimul.
+struct PopupMenuMarks {
+    bool displayMode[3] = {false, false, false};  ///< "Total", "Contours", "Areas"
+    bool light = false, dark = false;
+    bool comparisonEnabled = false;
+    bool residuals = false;  ///< the residual strip is shown
+};
+/// Check marks and enabled state when the popup opens.
+PopupMenuMarks mnuSimul_Open(const AppState& s);
+void mnuSimulDisplayMode_Click(AppState& s, int index);
+void mnuSimulComparisonMode_Click(AppState& s, int index);
+/// Light (0) or Dark (1): runs the colour-scheme handler; returns the index CmbColorScheme must
+/// show (set it without running its handler again).
+int mnuColorScheme_Click(AppState& s, int index);
+void mnuSimulComparisonResiduals_Click(AppState& s);
+
+// Main-window combo boxes of the display.
+void CmbView_Click(AppState& s, int index);
+void CmbComparison_Click(AppState& s, int index);
+
+// Pointer read-out, in the plot's user coordinates.
+/// "x= " + x + ", y= " + y as shown in LblCoordinates.
+std::string PointerReadout(double x, double y);
+void PicSimulation_MouseMove(AppState& s, double x, double y);
+/// The pointer left the plot area: the read-out is hidden.
+void PicSimulation_MouseLeave(AppState& s);
+
+}  // namespace velmora::display

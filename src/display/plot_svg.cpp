@@ -1,0 +1,52 @@
+#include "display/plot_svg.h"
+
+#include <stdexcept>
+
+#include "common/errors.h"
+#include "display/plot_draw.h"
+#include "display/plot_frame.h"
+#include "display/svg_canvas.h"
+
+namespace velmora::display {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+/// The plot window as a document: the plot area and the axis strip at their window positions.
+void DrawPlotDocument(AppState& s, SvgDocument& doc, int widthPixels, int heightPixels) {
+    if (!s.plot.PlotReady) throw std::runtime_error("there is no simulation to draw");
+    // The window layout is given in twips.
+    PlotWindowLayout l;
+    l.plotWidth = static_cast<int>(widthPixels * kTwipsPerPixel) - 400;
+    l.plotHeight = static_cast<int>(heightPixels * kTwipsPerPixel) - 600;
+    l.axisTop = l.plotTop + l.plotHeight;
+    l.axisWidth = static_cast<int>(widthPixels * kTwipsPerPixel) - 50;
+    if (l.plotWidth <= 0 || l.plotHeight <= 0) throw std::runtime_error("the picture is too small");
+    auto px = [](int twips) { return twips / kTwipsPerPixel; };
+    SvgCanvas& plot = doc.AddRegion(px(l.plotLeft), px(l.plotTop), px(l.plotWidth), px(l.plotHeight));
+    SvgCanvas& axis = doc.AddRegion(px(l.axisLeft), px(l.axisTop), px(l.axisWidth), px(l.axisHeight));
+    RedrawPlot(s, plot, axis);
+}
+
+}  // namespace
+
+std::string PlotSvg(AppState& s, int widthPixels, int heightPixels) {
+    SvgDocument doc(widthPixels, heightPixels, PaletteColor(s.plot.BackColorIndex));
+    doc.SetTitle(s.sim.SimTitle);
+    DrawPlotDocument(s, doc, widthPixels, heightPixels);
+    return doc.Markup();
+}
+
+void WritePlotSvg(AppState& s, const std::filesystem::path& path, int widthPixels, int heightPixels) {
+    SvgDocument doc(widthPixels, heightPixels, PaletteColor(s.plot.BackColorIndex));
+    doc.SetTitle(s.sim.SimTitle);
+    try {
+        DrawPlotDocument(s, doc, widthPixels, heightPixels);
+    } catch (const std::runtime_error& e) {
+        throw FileError::In(path.string(), e.what());
+    }
+    doc.Save(path);
+}
+
+}  // namespace velmora::display

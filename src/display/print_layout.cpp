@@ -1,0 +1,198 @@
+#include "display/print_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/number_format.h"
+#include "display/plot_draw.h"
+#include "table/table_model.h"
+
+namespace velmora::display {
+
+namespace {
+
+constexpr double kPageLeft = 1000.0, kPageTop = 800.0;  // twips
+constexpr int kColumn = 12;                            // characters per value column
+
+std::string RightAlign(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string LeftAlign(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+/// Prints the header "VELMORA  (date)     " followed by `rest` at the top of the page.
+double PrintHeader(Canvas& page, const PageSetup& setup, const std::string& rest) {
+    page.SetScale(0.0, 0.0, setup.widthTwips, setup.heightTwips);
+    page.SetFontName("Arial");
+    page.SetFontSize(10);
+    page.Text(kPageLeft, kPageTop, "VELMORA  (" + setup.date + ")     " + rest, Palette(0));
+    return kPageTop + page.TextHeight("VELMORA");
+}
+
+std::string PrintedValue(const AppState& s, double value) {
+    if (!(value > 0.0)) return "  --------- ";
+    return RightAlign(Format(value, s.db.cat.QuantityFormat(s.table.icoef, 0)), kColumn);
+}
+
+}  // namespace
+
+std::string SpectrumPageTitle(const AppState& s) {
+    const Catalogue& cat = s.db.cat;
+    const int irad = s.db.irad;
+    std::string title = "Simulation   ";
+    if (cat.MoleculeName.Contains(irad)) title = "Simulation   " + cat.MoleculeName(irad) + cat.SystemLabel(irad);
+    if (cat.KindName.Contains(s.sim.Kind)) title += "  " + cat.KindName(s.sim.Kind);
+    const ExperimentState& e = s.exp;
+    if (e.ExpCount >= 1 && e.ShowSpectra == 1 && e.ExpCurrent >= 0 &&
+        e.ExpCurrent < static_cast<int>(e.ExpFiles.size()))
+        title += "          Exp. spectra: " + e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)].Title;
+    return title;
+}
+
+void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
+    PlotState& p = s.plot;
+    if (!p.PlotReady) return;
+    const double ruleY = PrintHeader(page, setup, SpectrumPageTitle(s));
+    page.Line(kPageLeft, ruleY, kPageLeft + setup.widthTwips - 2500.0, ruleY, Palette(0));
+
+    // Black on white for the page, with the level colours meant for a white background.
+    const int scheme = p.intColor;
+    p.intColor = 0;
+    ApplyColorScheme(p);
+
+    p.YMax = 100.0f;
+    const double ymax = p.YMax, zy = p.ZoomY, extra = ResidualHeadroom(s);
+    const double w = setup.widthTwips, h = setup.heightTwips;
+    const double aspect = w > 0 && h > 0 ? std::max(w / h, h / w) : 1.0;
+    const double L = p.ViewLeft, R = p.ViewRight, span = R - L;
+    const double top = (105.0 + extra) / zy * aspect, bottom = -35.0 / zy * aspect;
+    page.SetScale(L - 0.2 * span, top, R + 0.2 * span, bottom);
+    const Rgb black = Palette(0);
+    page.Box(L, (1.05 * ymax + extra) / zy, R, -0.05 * ymax / zy, black, false);
+
+    const std::string caption = AxisCaption(s.sim.Units);
+    page.Text(L + span / 2.0 - page.TextWidth(caption) / 2.0, -0.08 * ymax / zy * aspect, caption, black);
+
+    PlotContext ctx{page, page};
+    ctx.labelTop = -0.04 * ymax / zy * aspect;
+    ctx.labelLimitStart = 0.0;
+    ctx.printing = true;
+    const int wpx = page.WidthPixels(), hpx = page.HeightPixels();
+    ctx.columnWidth = wpx > 0 ? 1.4 * span / wpx : 0.0;
+    ctx.rowHeight = hpx > 0 ? (top - bottom) / hpx : 0.0;
+    DrawXAxisTicks(s, ctx, -0.05 * ymax, 1.05 * ymax, true);
+    DrawPlotContent(s, ctx);
+
+    p.intColor = scheme;
+    ApplyColorScheme(p);
+}
+
+std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
+    const Catalogue& cat = s.db.cat;
+    const TableState& t = s.table;
+    const int irad = s.db.irad;
+    std::vector<PrintLine> lines;
+    auto add = [&](std::string text, bool fixed = false) { lines.push_back({std::move(text), fixed, false}); };
+    add("");
+    add("RADICAL : " + cat.MoleculeName(irad));
+    add("SYSTEM : " + cat.SystemLabel(irad));
+    add("QUANTITY: " + cat.QuantityName(0, t.icoef));
+    add("UNITS   : " + table::DisplayedUnit(s.db, t));
+    add("");
+    if (t.TableData.Empty()) return lines;
+
+    if (!table::IsRotationalLayout(t)) {
+        const std::string lead = "  " + cat.StateLabel(2, irad) + " v''   ";
+        std::string header = lead;
+        for (int j = 0; j < t.TableCols; ++j)
+            header += RightAlign(cat.StateLabel(1, irad) + " v'=" + Format(j, "##0"), kColumn);
+        add(header, true);
+        for (int row = t.RowFirst; row <= t.RowLast; ++row) {
+            std::string line = LeftAlign(Format(row - 1, "##0  "), lead.size());
+            for (int c = 1; c <= t.TableCols; ++c) line += PrintedValue(s, t.TableData(row, c));
+            add(line, true);
+        }
+        return lines;
+    }
+
+    const bool caseA = t.intHund != 0;
+    if (t.icoef == 6)
+        add("Vibrational Level:    " + Format(t.DbVUpper, " #0 "), true);
+    else
+        add("BAND:    " + Format(t.DbVUpper, " #0 -") + Format(t.DbVLower, " #0 "), true);
+    const std::string lead = caseA ? "   J     " : "   N    ";
+    const int labelColumn = s.db.cat.StateLambda(1, irad) != 0 ? 1 : 0;
+    for (int section = 0; section < 2; ++section) {
+        const int first = 1 + 6 * section, last = std::min(6 + 6 * section, t.TableCols);
+        if (first > last) break;
+        add("");
+        add(section == 0 ? "MAIN BRANCHES" : "SATELLITE BRANCHES", true);
+        std::string header = lead;
+        for (int c = first; c <= last; ++c)
+            header += RightAlign(t.icoef == 6 ? cat.TableLabel(labelColumn, c) : cat.BranchName(caseA ? 1 : 0, c), kColumn);
+        add(header, true);
+        for (int row = t.RowFirst; row <= t.RowLast; ++row) {
+            const int N = table::RowLevel(t, row);
+            std::string label;
+            if (!caseA)
+                label = Format(N, "##0  ");
+            else
+                label = N - 0.5 > 0 ? Format(N - 0.5, "#0.#  ") : std::string(6, ' ');
+            std::string line = LeftAlign(RightAlign(label, 6), lead.size());
+            for (int c = first; c <= last; ++c) line += PrintedValue(s, t.TableData(row, c));
+            add(line, true);
+        }
+    }
+    return lines;
+}
+
+void DrawDatabaseTablePages(const AppState& s, Canvas& page, const PageSetup& setup) {
+    double y = PrintHeader(page, setup, "Database ");
+    page.Line(kPageLeft, y, kPageLeft + setup.widthTwips - 2500.0, y, Palette(0));
+    const double bottomMargin = setup.heightTwips - kPageTop;
+    for (const PrintLine& line : DatabaseTablePrintLines(s)) {
+        page.SetFontName(line.fixedPitch ? "Courier" : "Arial");
+        const double lh = page.TextHeight("X");
+        if (y + lh > bottomMargin) {
+            page.NewPage();
+            page.SetScale(0.0, 0.0, setup.widthTwips, setup.heightTwips);
+            y = kPageTop;
+        }
+        if (!line.text.empty()) page.Text(kPageLeft, y, line.text, Palette(0));
+        y += lh;
+    }
+}
+
+void DrawClipboardPicture(AppState& s, Canvas& pic) {
+    PlotState& p = s.plot;
+    if (!p.PlotReady) return;
+    p.YMax = 100.0f;
+    const double ymax = p.YMax, zy = p.ZoomY, extra = ResidualHeadroom(s);
+    const double L = p.ViewLeft, R = p.ViewRight, span = R - L;
+    const double T = (1.05 * ymax + extra) / zy, B = -0.05 * ymax / zy, H = T - B;
+    // The picture spans x -0.05..1 and y 1..-0.1 of a unit square that holds the plot; drawn
+    // here directly in the plot's own coordinates.
+    pic.SetBackColor(Palette(p.BackColorIndex));
+    pic.Clear();
+    pic.SetScale(L - 0.05 * span, T, R, B - 0.1 * H);
+    const Rgb fore = Palette(p.ForeColorIndex);
+
+    PlotContext ctx{pic, pic};
+    const int wpx = pic.WidthPixels(), hpx = pic.HeightPixels();
+    ctx.columnWidth = wpx > 0 ? 1.05 * span / wpx : 0.0;
+    ctx.rowHeight = hpx > 0 ? 1.1 * H / hpx : 0.0;
+    DrawXAxisTicks(s, ctx, -0.05 * ymax, 1.05 * ymax, false);
+    DrawPlotContent(s, ctx);
+    pic.Box(L, T, L + 0.995 * span, B + 0.005 * H, fore, false);
+
+    pic.SetFontSize(14);
+    ctx.labelTop = B - 0.01 * H;
+    ctx.labelLimitStart = L;  // the picture's x = 0
+    DrawXAxisLabels(s, ctx);
+    const std::string caption = AxisCaption(s.sim.Units);
+    pic.Text(L + span / 2.0 - pic.TextWidth(caption) / 2.0, B - 0.05 * H, caption, fore);
+}
+
+}  // namespace velmora::display

@@ -1,0 +1,392 @@
+#include "table/table_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "common/numerics.h"
+#include "common/text_writer.h"
+#include "database/band_loader.h"
+
+namespace velmora::table {
+
+namespace {
+
+/// Upper (s = 1) or lower (s = 2) Λ of the selected system.
+int Lambda(const DatabaseState& db, int s) { return db.cat.StateLambda(s, db.irad); }
+
+/// Rows of a rotational table hold one J per row in case (a): these branches show level N - 1.
+bool ShiftedInCaseA(const TableState& t, int branch, int N) {
+    return t.intHund == 1 && N >= 1 && BranchHasJAboveN(branch);
+}
+
+/// Makes sure the band of a rotational table is the loaded one.
+void EnsureBandLoaded(AppState& s) {
+    DatabaseState& db = s.db;
+    const TableState& t = s.table;
+    if (!database::IsBandLoaded(db, t.DbVUpper, t.DbVLower, db.irad))
+        database::LoadBand(db, t.DbVUpper, t.DbVLower, db.irad);
+}
+
+/// A number format without commas, so that a saved value never adds a column.
+std::string CsvValue(double value, const std::string& format) {
+    std::string pattern;
+    for (char c : format)
+        if (c != ',') pattern += c;
+    std::string text = Format(value, pattern);
+    text.erase(std::remove(text.begin(), text.end(), ','), text.end());
+    return ", " + text + " ";
+}
+
+const std::string& NumberFormat(const DatabaseState& db, const TableState& t) {
+    return db.cat.QuantityFormat(t.icoef, 0);
+}
+
+}  // namespace
+
+bool BranchHasJAboveN(int branch) {
+    switch (branch) {
+        case 1: case 3: case 5: case 10: case 11: case 12:
+        case 13: case 15: case 17: case 22: case 23: case 24:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsRotationalLayout(const TableState& t) { return t.itran == 2 || t.icoef == 6; }
+
+void ComputeTableGeometry(const DatabaseState& db, TableState& t) {
+    const Catalogue& cat = db.cat;
+    const int irad = db.irad;
+    t.RowStep = 1;
+    t.SatOffset = 0;
+    if (t.icoef == 6) {
+        // Upper-level data of v' = DbVUpper: lifetimes, lifetimes with predissociation, yields.
+        const int lamU = Lambda(db, 1);
+        t.TableCols = lamU != 0 ? 12 : 6;
+        t.RowFirst = lamU;
+        t.RowLast = std::max(lamU, db.RotRows);
+        return;
+    }
+    if (t.itran == 1) {
+        t.TableCols = cat.NMaxVib(irad, 1) + 1;
+        t.RowFirst = 1;
+        t.RowLast = cat.NMaxVib(irad, 2) + 1;
+        return;
+    }
+    const int lamU = Lambda(db, 1), lamL = Lambda(db, 2);
+    t.TableCols = 12;
+    if (lamU == 0 || lamL == 0) {
+        t.RowFirst = lamL;
+        t.RowLast = db.RotRows;
+    } else {
+        // Two rows per level: branches 1..12, then the second set 13..24.
+        t.RowStep = 2;
+        t.RowFirst = 2 * lamL;
+        t.RowLast = 2 * db.RotRows + 1;
+        t.SatOffset = t.icoef == 3 || t.icoef == 5 ? 0 : 12;
+    }
+}
+
+void FillTableData(const DatabaseState& db, TableState& t) {
+    const Catalogue& cat = db.cat;
+    const int irad = db.irad;
+    t.TableData.Resize(0, std::max(t.RowLast, cat.MaxN), 0, 24);
+    const int q = t.icoef;
+    const double c = cat.SpeedOfLight;
+
+    // Unit conversions common to band and line values; `position` in cm-1.
+    auto convert = [&](double value, double position) {
+        if (q == 1) value *= cat.EmissionScale(irad);
+        if (q == 2 && t.DbUnitsAbs > 1) {
+            value *= c / 100.0;  // to m3 J-1 s-2
+            if (t.DbUnitsAbs == 3) value *= position * kOscillatorStrengthFactor;
+        }
+        if (q == 4 && t.DbUnitsPos != 3 && value != 0.0) {
+            value = 1e8 / value;  // Å in vacuum
+            if (t.DbUnitsPos == 2) value /= AirIndex(static_cast<float>(value));
+        }
+        return value;
+    };
+
+    if (q == 6) {
+        const int v = t.DbVUpper;
+        for (int row = t.RowFirst; row <= t.RowLast; ++row) {
+            for (int col = 1; col <= t.TableCols; ++col) {
+                int N = row;
+                // Case (a): F1 columns (odd) show level N - 1 so that each row holds one J.
+                if (t.intHund == 1 && col % 2 == 1) N = row - 1;
+                const bool ok = N >= 0 && db.UpperLevelData.Contains(v, col, N);
+                t.TableData(row, col) = ok ? db.UpperLevelData(v, col, N) : 0.0f;
+            }
+        }
+        return;
+    }
+    if (t.itran == 1) {
+        for (int row = t.RowFirst; row <= t.RowLast; ++row) {
+            const int vl = row - 1;
+            for (int col = 1; col <= t.TableCols; ++col) {
+                const int vu = col - 1;
+                if (!db.BandData.Contains(q, vu, vl)) continue;
+                double value = db.BandData(q, vu, vl);
+                if (q <= 3) value *= db.BandUnitFactor[static_cast<std::size_t>(q - 1)];
+                t.TableData(row, col) = static_cast<float>(convert(value, db.BandData(4, vu, vl)));
+            }
+        }
+        return;
+    }
+    for (int row = t.RowFirst; row <= t.RowLast; ++row) {
+        const int N = RowLevel(t, row);
+        const bool second = t.RowStep == 2 && row % 2 == 1;
+        for (int col = 1; col <= 12; ++col) {
+            const int branch = second ? col + t.SatOffset : col;
+            const int level = ShiftedInCaseA(t, col, N) ? N - 1 : N;
+            if (!db.LineData.Contains(q, branch, level)) continue;
+            double value = db.LineData(q, branch, level);
+            if (q <= 3) value *= db.LineUnitFactor[static_cast<std::size_t>(q - 1)];
+            t.TableData(row, col) = static_cast<float>(convert(value, db.LineData(4, branch, level)));
+        }
+    }
+}
+
+std::string DisplayedUnit(const DatabaseState& db, const TableState& t) {
+    if (t.icoef == 2 && t.DbUnitsAbs == 2) return "m3J-1s-2";
+    if (t.icoef == 2 && t.DbUnitsAbs == 3) return "oscillator strength";
+    if (t.icoef == 4 && t.DbUnitsPos == 2) return "Angstrom (Air)";
+    if (t.icoef == 4 && t.DbUnitsPos == 3) return "cm-1";
+    return db.cat.QuantityUnit(t.icoef);
+}
+
+std::string ValueCell(const DatabaseState& db, const TableState& t, double value) {
+    if (!(value > 0.0)) return "  ------ ";
+    return Format(value, NumberFormat(db, t));
+}
+
+void WriteTableGrid(const DatabaseState& db, TableState& t) {
+    const Catalogue& cat = db.cat;
+    const int irad = db.irad;
+    const bool rotational = IsRotationalLayout(t);
+    const int hund = t.intHund != 0 ? 1 : 0;
+
+    // Caption.
+    const std::string name = cat.QuantityName(0, t.icoef);
+    if (t.icoef == 6) {
+        t.Caption = "Database   " + cat.MoleculeName(irad) + " (" + cat.StateLabel(1, irad) + ") " +
+                    " v'=" + Str(t.DbVUpper) + "  " + name;
+    } else {
+        t.Caption = "Database   " + cat.MoleculeName(irad) + cat.SystemLabel(irad);
+        if (rotational) t.Caption += " (" + Str(t.DbVUpper) + "," + Str(t.DbVLower) + ")";
+        t.Caption += "  " + name;
+    }
+
+    TableGrid& g = t.Grid;
+    g.Rows = 1 + std::max(0, t.RowLast - t.RowFirst + 1);
+    g.Cols = t.TableCols + 1;
+    g.FixedRows = 1;
+    g.FontSize = 10;
+    g.ColWidths.assign(static_cast<std::size_t>(g.Cols), 1300);
+    g.ColWidths[0] = 800;
+    g.Cells.assign(static_cast<std::size_t>(g.Rows), std::vector<std::string>(static_cast<std::size_t>(g.Cols)));
+    g.Bold.assign(static_cast<std::size_t>(g.Rows), std::vector<bool>(static_cast<std::size_t>(g.Cols), false));
+    for (auto& row : g.Bold) row[0] = true;
+
+    // Header row.
+    auto& head = g.Cells[0];
+    if (!rotational) {
+        head[0] = cat.StateLabel(2, irad) + " v''";
+        for (int j = 0; j < t.TableCols; ++j)
+            head[static_cast<std::size_t>(j + 1)] = cat.StateLabel(1, irad) + " v'=" + Str(j);
+    } else if (t.icoef == 6) {
+        head[0] = hund ? "J' " : "N' ";
+        const int column = Lambda(db, 1) != 0 ? 1 : 0;
+        for (int c = 1; c <= t.TableCols; ++c) head[static_cast<std::size_t>(c)] = cat.TableLabel(column, c);
+    } else {
+        head[0] = hund ? "J''" : "N''";
+        for (int c = 1; c <= t.TableCols; ++c) head[static_cast<std::size_t>(c)] = cat.BranchName(hund, c);
+    }
+
+    // Row labels and values.
+    for (int row = t.RowFirst; row <= t.RowLast; ++row) {
+        auto& cells = g.Cells[static_cast<std::size_t>(row - t.RowFirst + 1)];
+        if (!rotational) {
+            cells[0] = Format(row - 1, " #0 ");
+        } else {
+            const int N = RowLevel(t, row);
+            if (hund)
+                cells[0] = N - 0.5 < 0 ? "----" : Format(N - 0.5, "##.#");
+            else
+                cells[0] = Format(N, " #0 ");
+        }
+        for (int c = 1; c <= t.TableCols; ++c)
+            cells[static_cast<std::size_t>(c)] = ValueCell(db, t, t.TableData(row, c));
+    }
+}
+
+bool BuildDatabaseTable(AppState& s) {
+    if (!s.shell.DataReady || !s.db.SystemLoaded) return false;
+    TableState& t = s.table;
+    if (IsRotationalLayout(t)) EnsureBandLoaded(s);
+    ComputeTableGeometry(s.db, t);
+    FillTableData(s.db, t);
+    WriteTableGrid(s.db, t);
+    return true;
+}
+
+void RefreshDatabaseTable(AppState& s) {
+    try {
+        BuildDatabaseTable(s);
+    } catch (const std::exception& e) {
+        // The band's file could not be read: the table shown before stays.
+        s.dialogs->ShowMessage(e.what());
+    }
+}
+
+void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path) {
+    const DatabaseState& db = s.db;
+    const Catalogue& cat = db.cat;
+    const TableState& t = s.table;
+    const int irad = db.irad;
+    if (t.TableData.Empty()) throw FileError::In(path.string(), "there is no table to save");
+    const std::string& format = NumberFormat(db, t);
+
+    AtomicTextWriter out(path);
+    out.WriteLine("RADICAL: " + cat.MoleculeName(irad));
+    out.WriteLine("QUANTITY:" + cat.QuantityTitle(t.icoef));
+    out.WriteLine("UNITS   :" + DisplayedUnit(db, t));
+    if (!IsRotationalLayout(t)) {
+        out.WriteLine("BAND " + cat.SystemLabel(irad));
+        std::string header = cat.StateLabel(2, irad) + " v'' ";
+        for (int j = 0; j < t.TableCols; ++j)
+            header += " ," + cat.StateLabel(1, irad) + " v'= " + std::to_string(j) + " ";
+        out.WriteLine(header);
+        for (int row = 0; row < t.RowLast; ++row) {
+            std::string line = Format(row, "#0  ");
+            for (int c = 1; c <= t.TableCols; ++c) line += CsvValue(t.TableData(row + 1, c), format);
+            out.WriteLine(line);
+        }
+    } else {
+        out.WriteLine("BAND " + cat.SystemLabel(irad) + Format(t.DbVUpper, "#0 -") + Format(t.DbVLower, " #0 "));
+        for (int row = t.RowFirst; row <= t.RowLast; ++row) {
+            const int N = RowLevel(t, row);
+            std::string line;
+            if (t.intHund == 0)
+                line = Format(N, "#0  ");
+            else
+                line = N - 0.5 > 0 ? Format(N - 0.5, "#0.# ") : "    ";
+            for (int c = 1; c <= t.TableCols; ++c) line += CsvValue(t.TableData(row, c), format);
+            out.WriteLine(line);
+        }
+    }
+    out.Commit();
+}
+
+// ---- Control events -------------------------------------------------------------------------
+
+void FillDatabaseUnits(AppState& s) {
+    TableState& t = s.table;
+    const Catalogue& cat = s.db.cat;
+    t.DatabaseUnitsItems.clear();
+    if (cat.QuantityUnit.Contains(t.icoef)) t.DatabaseUnitsItems.push_back(cat.QuantityUnit(t.icoef));
+    t.DatabaseUnitsIndex = 0;
+    if (t.icoef == 2) {
+        t.DatabaseUnitsItems.push_back("m3J-1s-2");
+        t.DatabaseUnitsItems.push_back("oscillator strength");
+        t.DatabaseUnitsIndex = t.DbUnitsAbs - 1;
+    } else if (t.icoef == 4) {
+        t.DatabaseUnitsItems.push_back("Angstrom (Air)");
+        t.DatabaseUnitsItems.push_back("cm-1");
+        t.DatabaseUnitsIndex = t.DbUnitsPos - 1;
+    }
+}
+
+void FillQuantityItems(AppState& s) {
+    TableState& t = s.table;
+    const Catalogue& cat = s.db.cat;
+    t.QuantityItems.clear();
+    for (int k = 1; k <= 6; ++k)
+        if (cat.QuantityName.Contains(t.Information, k) && !cat.QuantityName(t.Information, k).empty())
+            t.QuantityItems.push_back(cat.QuantityName(t.Information, k));
+}
+
+void FillRotationalBranches(AppState& s) {
+    const Catalogue& cat = s.db.cat;
+    const int hund = s.table.intHund != 0 ? 1 : 0;
+    auto& items = s.plot.RotationalBranchItems;
+    items.assign(1, "All");
+    for (int b = 1; b <= 12; ++b)
+        items.push_back(cat.BranchName.Contains(hund, b) ? cat.BranchName(hund, b) : std::string());
+    s.plot.BranchSelection = 0;
+}
+
+void CmbResolution_Click(AppState& s, int index) {
+    s.table.itran = index == 1 ? 2 : 1;
+    s.table.BandCombosEnabled = s.table.itran == 2;
+    RefreshDatabaseTable(s);
+}
+
+void CmbUpper_Click(AppState& s, int index) {
+    s.table.DbVUpper = std::max(0, index);
+    RefreshDatabaseTable(s);
+}
+
+void CmbLower_Click(AppState& s, int index) {
+    s.table.DbVLower = std::max(0, index);
+    RefreshDatabaseTable(s);
+}
+
+void CmbQuantity_Click(AppState& s, int index) {
+    TableState& t = s.table;
+    if (index < 0 || index >= static_cast<int>(t.QuantityItems.size())) {
+        if (t.Information != 0 || index < 0 || index > 5) return;
+        t.icoef = index + 1;
+    } else {
+        // The item names the quantity; classes other than "Transition" offer only some of them.
+        const std::string& name = t.QuantityItems[static_cast<std::size_t>(index)];
+        int found = 0;
+        for (int k = 1; k <= 6 && !found; ++k)
+            if (s.db.cat.QuantityName(0, k) == name) found = k;
+        if (!found) return;  // a quantity the table cannot show
+        t.icoef = found;
+    }
+    FillDatabaseUnits(s);
+    RefreshDatabaseTable(s);
+}
+
+void CmbNomenclature_Click(AppState& s, int index) {
+    s.table.intHund = index == 1 ? 1 : 0;
+    FillRotationalBranches(s);
+    RefreshDatabaseTable(s);
+}
+
+void CmbDatabaseUnits_Click(AppState& s, int index) {
+    TableState& t = s.table;
+    if (t.icoef == 2) t.DbUnitsAbs = std::clamp(index + 1, 1, 3);
+    if (t.icoef == 4) t.DbUnitsPos = std::clamp(index + 1, 1, 3);
+    if (t.icoef == 2 || t.icoef == 4) t.DatabaseUnitsIndex = index;
+    RefreshDatabaseTable(s);
+}
+
+void CmbInformation_Click(AppState& s, int index) {
+    s.table.Information = std::clamp(index, 0, 2);
+    FillQuantityItems(s);
+}
+
+void mnuDatabaseTransition_Click(AppState& s, int item) {
+    s.table.itran = 1;
+    s.table.icoef = std::clamp(item, 1, 4);
+    s.table.BandCombosEnabled = false;
+    FillDatabaseUnits(s);
+    RefreshDatabaseTable(s);
+}
+
+void mnuDatabaseTransition2_Click(AppState& s, int item) {
+    s.table.itran = 2;
+    s.table.icoef = std::clamp(item, 1, 5);
+    s.table.BandCombosEnabled = true;
+    FillDatabaseUnits(s);
+    RefreshDatabaseTable(s);
+}
+
+}  // namespace velmora::table

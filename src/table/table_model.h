@@ -1,0 +1,68 @@
+// The database table: geometry per kind, quantity and nomenclature, values in the chosen units,
+// the grid cells, the caption, the CSV export and the control events of the table window.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "state/app_state.h"
+
+namespace velmora::table {
+
+/// Branches whose lower level has J = N + 1/2 in both branch sets (1..24): their case (a)
+/// labels and rows are shifted by one level.
+bool BranchHasJAboveN(int branch);
+
+/// Oscillator strength per unit of absorption coefficient (m3 J-1 s-2) and wavenumber (cm-1):
+/// f = 4 eps0 m_e h c / e^2 x nu x B, with c in cm/s.
+inline constexpr double kOscillatorStrengthFactor = 2.4966093e-26;
+
+/// Lays out and fills the table for the current selection: loads the band of a rotational table
+/// when needed, computes TableData, the grid cells and the caption. Returns false (and does
+/// nothing) while no band system is loaded; throws FileError or std::invalid_argument when the
+/// band cannot be loaded, leaving the table as it was.
+bool BuildDatabaseTable(AppState& s);
+/// The same for the control events: a band that cannot be loaded is reported in a message box.
+void RefreshDatabaseTable(AppState& s);
+
+/// Geometry only (TableCols, RowFirst, RowLast, RowStep, SatOffset) for the loaded band.
+void ComputeTableGeometry(const DatabaseState& db, TableState& t);
+/// TableData for the geometry, in the units chosen for absorption and positions.
+void FillTableData(const DatabaseState& db, TableState& t);
+/// Caption, header row, row labels and value cells from TableData.
+void WriteTableGrid(const DatabaseState& db, TableState& t);
+
+/// Rotational level N of a table row.
+inline int RowLevel(const TableState& t, int row) { return row / (t.RowStep > 0 ? t.RowStep : 1); }
+/// True for the tables by rotational level (rotational kind, and the upper-level quantity).
+bool IsRotationalLayout(const TableState& t);
+/// The unit the table shows its values in (the catalogue unit, or the one chosen).
+std::string DisplayedUnit(const DatabaseState& db, const TableState& t);
+/// Text of a value cell: dashes for values <= 0.
+std::string ValueCell(const DatabaseState& db, const TableState& t, double value);
+
+/// Writes the table as "Save database table" does (CR-LF, comma-separated, one comma per value
+/// column). Throws FileError naming the file when it cannot be written.
+void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path);
+
+// Control events of the table window.
+void CmbResolution_Click(AppState& s, int index);   ///< 0 "Vibrational", 1 "Rotational"
+void CmbUpper_Click(AppState& s, int index);        ///< v' of the rotational table
+void CmbLower_Click(AppState& s, int index);        ///< v'' of the rotational table
+void CmbQuantity_Click(AppState& s, int index);     ///< an item of QuantityItems
+void CmbNomenclature_Click(AppState& s, int index); ///< 0 case b (N), 1 case a (J)
+void CmbDatabaseUnits_Click(AppState& s, int index);
+void CmbInformation_Click(AppState& s, int index);  ///< 0 transition, 1 upper, 2 ground state
+/// Menu "Vibrationals" item 1..4 and "Rotationals" item 1..5: kind and quantity, then refresh.
+void mnuDatabaseTransition_Click(AppState& s, int item);
+void mnuDatabaseTransition2_Click(AppState& s, int item);
+
+/// Items of CmbDatabaseUnits for the current quantity, and the selected one.
+void FillDatabaseUnits(AppState& s);
+/// Items of CmbQuantity for the information class.
+void FillQuantityItems(AppState& s);
+/// Items of the plot's branch list ("All" and the 12 branch names of the nomenclature); selects
+/// "All".
+void FillRotationalBranches(AppState& s);
+
+}  // namespace velmora::table

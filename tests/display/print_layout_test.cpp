@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "display/plot_fixture.h"
+#include "display/plot_frame.h"
+#include "display/print_layout.h"
+#include "table/catalogue_fixture.h"
+#include "table/table_model.h"
+
+namespace velmora::display {
+namespace {
+
+using namespace velmora::testing;
+
+AppState Simulated() {
+    AppState s;
+    MakeCatalogue(s, 0, 1);
+    s.sim.Units = 3;
+    s.sim.Kind = 1;
+    MakeSimulation(s, 3000, 3100, 10, {1.0}, [](int, double) { return 1.0; });
+    return s;
+}
+
+TEST(SpectrumPage, BlackOnWhiteWhateverTheSchemeAndTheSchemeComesBack) {
+    AppState s = Simulated();
+    s.plot.intColor = 1;
+    s.plot.BackColorIndex = 0;
+    s.plot.ForeColorIndex = 15;
+    MakeExperiment(s, 3000, 3100, 20, [](double) { return 30.0; });
+    RecordingCanvas page(800, 1130);
+    PageSetup setup;
+    setup.date = "02/01/2025";
+    DrawSpectrumPage(s, page, setup);
+    ASSERT_FALSE(page.items.empty());
+    EXPECT_EQ(page.items[0].text,
+              "VELMORA  (02/01/2025)     Simulation   OH (A-X)  Emission          Exp. spectra: oh.dat");
+    EXPECT_EQ(page.items[0].fontName, "Arial");
+    EXPECT_EQ(page.items[0].fontSize, 10);
+    for (const auto& p : page.items)  // white only as the fill of the legend box
+        if (p.kind != Primitive::FilledBox) {
+            EXPECT_NE(p.color, PaletteColor(15)) << p.kind << " " << p.text;
+        }
+    const auto frames = page.Of(Primitive::Box);
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0].color, PaletteColor(0));
+    EXPECT_DOUBLE_EQ(frames[0].x1, 3000.0);
+    EXPECT_DOUBLE_EQ(frames[0].y1, 105.0);
+    EXPECT_EQ(s.plot.intColor, 1);
+    EXPECT_EQ(s.plot.BackColorIndex, 0);
+    EXPECT_EQ(s.plot.ForeColorIndex, 15);
+    // Page coordinates: 20 % of the view on each side, y stretched by the page's aspect.
+    const double a = setup.heightTwips / setup.widthTwips;
+    EXPECT_DOUBLE_EQ(page.left, 2980.0);
+    EXPECT_DOUBLE_EQ(page.right, 3120.0);
+    EXPECT_NEAR(page.top, 105.0 * a, 1e-9);
+    EXPECT_NEAR(page.bottom, -35.0 * a, 1e-9);
+    // Tick labels and caption on the page, below the frame.
+    const auto texts = page.Of(Primitive::Text);
+    const auto label = std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "3050.0"; });
+    ASSERT_NE(label, texts.end());
+    EXPECT_NEAR(label->y1, -4.0 * a, 1e-9);
+    const auto caption = std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "Frequency (cm-1)"; });
+    ASSERT_NE(caption, texts.end());
+    EXPECT_NEAR(caption->y1, -8.0 * a, 1e-9);
+}
+
+TEST(SpectrumPage, AreasWithFourStrokesPerIntervalAndANarrowerLegend) {
+    AppState s = Simulated();
+    s.plot.DisplayMode = 2;
+    RecordingCanvas page(800, 1130);
+    DrawSpectrumPage(s, page, PageSetup{});
+    std::vector<double> xs;
+    for (const auto& p : page.Of(Primitive::Line))
+        if (p.color == PaletteColor(12) && p.x1 == p.x2) xs.push_back(p.x1);  // level 1, light scheme
+    // Interval ends (shared by neighbours) and the thirds of each of the 10 intervals.
+    EXPECT_EQ(xs.size(), 31u);
+    EXPECT_NE(std::find_if(xs.begin(), xs.end(), [](double x) { return std::fabs(x - 3003.3333333) < 1e-5; }), xs.end());
+    const auto boxes = page.Of(Primitive::Box);
+    ASSERT_GE(boxes.size(), 2u);
+    const Primitive& legend = boxes.back();
+    EXPECT_NEAR(legend.x2 - legend.x1, 6.5 * page.TextWidth("A"), 1e-9);
+}
+
+TEST(SpectrumPage, NothingWithoutASimulation) {
+    AppState s = Simulated();
+    s.plot.PlotReady = false;
+    RecordingCanvas page;
+    DrawSpectrumPage(s, page, PageSetup{});
+    EXPECT_TRUE(page.items.empty());
+}
+
+TEST(TablePages, SigmaSigmaRotationalTablePrintsTwoSectionsOfSixBranches) {
+    AppState s;
+    MakeCatalogue(s, 0, 0);
+    MarkBandLoaded(s, 0, 1, 4);
+    for (int N = 0; N <= 4; ++N) s.db.LineData(5, 3, N) = 0.5f * N;
+    s.table.itran = 2;
+    s.table.icoef = 5;
+    s.table.intHund = 0;
+    s.table.DbVLower = 1;
+    table::RefreshDatabaseTable(s);
+    const auto lines = DatabaseTablePrintLines(s);
+    std::vector<std::string> texts;
+    for (const auto& l : lines) texts.push_back(l.text);
+    auto at = [&](const std::string& t) { return std::find(texts.begin(), texts.end(), t) - texts.begin(); };
+    EXPECT_LT(at("RADICAL : OH"), static_cast<long>(texts.size()));
+    EXPECT_LT(at("SYSTEM :  (A-X)"), static_cast<long>(texts.size()));
+    EXPECT_LT(at("QUANTITY: Honl London factors"), static_cast<long>(texts.size()));
+    EXPECT_LT(at("UNITS   : dimensionless"), static_cast<long>(texts.size()));
+    EXPECT_LT(at("BAND:     0 - 1 "), static_cast<long>(texts.size()));
+    const long main = at("MAIN BRANCHES"), sat = at("SATELLITE BRANCHES");
+    ASSERT_LT(main, sat);
+    ASSERT_LT(sat, static_cast<long>(texts.size()));
+    EXPECT_EQ(texts[static_cast<std::size_t>(main + 1)],
+              "   N              P1          P2          Q1          Q2          R1          R2");
+    EXPECT_EQ(texts[static_cast<std::size_t>(sat + 1)],
+              "   N             O12         Q12         P12         R21         Q21         S21");
+    // Rows N = 0..4 in each section; values right-aligned in 12 characters, dashes for 0.
+    const std::string dash = "  --------- ";
+    EXPECT_EQ(texts[static_cast<std::size_t>(main + 2)].substr(0, 8), "   0    ");
+    EXPECT_EQ(texts[static_cast<std::size_t>(main + 4)], "   2    " + dash + dash + "      1.0000" + dash + dash + dash);
+    EXPECT_EQ(sat - main, 1 + 1 + 5 + 1);
+    EXPECT_TRUE(lines[static_cast<std::size_t>(main)].fixedPitch);
+}
+
+TEST(TablePages, CourierBodyAndPagination) {
+    AppState s;
+    MakeCatalogue(s, 0, 1, 60);
+    MarkBandLoaded(s, 0, 0, 60);
+    s.table.itran = 2;
+    s.table.icoef = 1;
+    s.table.intHund = 1;
+    table::RefreshDatabaseTable(s);
+    RecordingCanvas page(800, 1130);
+    PageSetup setup;
+    setup.heightTwips = 8000;  // a short page: the table runs on
+    DrawDatabaseTablePages(s, page, setup);
+    EXPECT_FALSE(page.Of(Primitive::Page).empty());
+    bool courier = false;
+    for (const auto& t : page.Of(Primitive::Text)) {
+        if (t.text.find("MAIN BRANCHES") != std::string::npos) courier = t.fontName == "Courier";
+        EXPECT_LE(t.y1, setup.heightTwips - 800.0);
+    }
+    EXPECT_TRUE(courier);
+    EXPECT_EQ(page.Of(Primitive::Text)[0].text.substr(0, 9), "VELMORA  ");
+    // Case (a) labels: the first row (N = 1) is J = 0.5.
+    const auto lines = DatabaseTablePrintLines(s);
+    const auto header = std::find_if(lines.begin(), lines.end(), [](const PrintLine& l) { return l.text.rfind("   J ", 0) == 0; });
+    ASSERT_NE(header, lines.end());
+    EXPECT_EQ((header + 1)->text.substr(0, 9), " 0.5     ");
+}
+
+TEST(ClipboardPicture, ZoomedPlotWithLabelsFrameAndCaption) {
+    AppState s = Simulated();
+    s.plot.ZoomX = 4.0f;
+    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);  // 3037.5 .. 3062.5
+    RecordingCanvas pic(840, 440);
+    DrawClipboardPicture(s, pic);
+    const double L = 3037.5, span = 25.0, T = 105.0, B = -5.0, H = 110.0;
+    EXPECT_DOUBLE_EQ(pic.left, L - 0.05 * span);
+    EXPECT_DOUBLE_EQ(pic.right, L + span);
+    EXPECT_DOUBLE_EQ(pic.top, T);
+    EXPECT_NEAR(pic.bottom, B - 0.1 * H, 1e-9);
+    std::vector<std::string> labels;
+    for (const auto& t : pic.Of(Primitive::Text))
+        if (IsNumeric(t.text)) {
+            labels.push_back(t.text);
+            EXPECT_EQ(t.fontSize, 14);
+            EXPECT_NEAR(t.y1, B - 0.01 * H, 1e-9);
+        }
+    EXPECT_EQ(labels, (std::vector<std::string>{"3040.0", "3045.0", "3050.0", "3055.0", "3060.0"}));
+    const auto frame = pic.Of(Primitive::Box);
+    ASSERT_FALSE(frame.empty());
+    EXPECT_NEAR(frame.back().x2, L + 0.995 * span, 1e-9);
+    EXPECT_NEAR(frame.back().y2, B + 0.005 * H, 1e-9);
+    EXPECT_EQ(pic.Texts().back(), "Frequency (cm-1)");
+}
+
+}  // namespace
+}  // namespace velmora::display
