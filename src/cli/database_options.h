@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "cli/commands.h"
 #include "database/database_state.h"
@@ -17,6 +18,9 @@ void OpenDatabase(const Args& args, DatabaseState& db);
 
 /// The catalogue entry of --entry, which must be given and lie in the catalogue.
 int EntryOption(const Args& args, const DatabaseState& db);
+
+/// The band of --band "VUP,VLOW" as two whole numbers; the option must be given.
+std::pair<int, int> BandOption(const Args& args);
 
 /// A stored single-precision value as CSV text: up to 7 significant digits, no leading blank.
 std::string CsvNumber(float value);

@@ -12,19 +12,6 @@ namespace velmora::cli {
 
 namespace {
 
-/// "VUP,VLOW" as two whole numbers.
-std::pair<int, int> BandOption(const Args& args) {
-    if (!args.Has("band")) throw std::invalid_argument("option --band VUP,VLOW is required");
-    const std::string text = args.Get("band");
-    const auto comma = text.find(',');
-    const std::string up = comma == std::string::npos ? "" : text.substr(0, comma);
-    const std::string low = comma == std::string::npos ? "" : text.substr(comma + 1);
-    if (!IsNumeric(up) || !IsNumeric(low) || Val(up) != static_cast<int>(Val(up)) ||
-        Val(low) != static_cast<int>(Val(low)))
-        throw std::invalid_argument("option --band: \"" + text + "\" is not two whole numbers VUP,VLOW");
-    return {static_cast<int>(Val(up)), static_cast<int>(Val(low))};
-}
-
 int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
     const Args args(words, {});
     RejectUnknownOptions(args, {"data", "entry", "band"});

@@ -154,6 +154,8 @@ void FillTableData(const DatabaseState& db, TableState& t) {
 std::string DisplayedUnit(const DatabaseState& db, const TableState& t) {
     if (t.icoef == 2 && t.DbUnitsAbs == 2) return "m3J-1s-2";
     if (t.icoef == 2 && t.DbUnitsAbs == 3) return "oscillator strength";
+    // Positions are converted to these units whatever the catalogue calls its first unit.
+    if (t.icoef == 4 && t.DbUnitsPos == 1) return "Angstrom (Vacuum)";
     if (t.icoef == 4 && t.DbUnitsPos == 2) return "Angstrom (Air)";
     if (t.icoef == 4 && t.DbUnitsPos == 3) return "cm-1";
     return db.cat.QuantityUnit(t.icoef);

@@ -5,56 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_fixture.h"
 #include "cli/commands.h"
 #include "common/number_format.h"
-#include "support/sample_database.h"
 
 namespace velmora::cli {
 namespace {
-
-using testing::Level;
-using testing::SampleDatabase;
-using testing::SampleEntry;
-
-/// Entry 1: a Σ-Σ system "AB" with v' = 0..1, v'' = 0..1; entry 2: the code N2P (shown N2+),
-/// Σ upper and Π lower, without data files.
-struct CliDatabase {
-    SampleDatabase data;
-    CliDatabase() {
-        SampleEntry a;
-        a.code = "AB", a.nmaxVibUp = 1, a.nmaxVibLow = 1, a.rotRows = {6, 5}, a.mass = 13.5;
-        a.origin = 30000.0, a.referenceLifetime = 250.0;
-        SampleEntry b;
-        b.code = "N2P", b.upper = "B", b.lambdaLow = 1, b.nmaxVibUp = 3, b.nmaxVibLow = 2, b.mass = 28.0134;
-        b.rotRows = {10, 10, 10, 10};
-        data.Catalogue({a, b}, 3, 2, 20);
-        data.System(1, {Level(0, 1.8), Level(2000, 1.75)}, {Level(0, 2.0), Level(2200, 1.95)},
-                    [](int vUp, int vLow) { return vUp == vLow ? 0.8 : 0.2; });
-    }
-};
-
-struct Result {
-    int code;
-    std::string out, err;
-    std::vector<std::string> lines;
-};
-
-Result RunCli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    Result r;
-    r.code = Run(args, out, err);
-    r.out = out.str(), r.err = err.str();
-    std::istringstream in(r.out);
-    for (std::string line; std::getline(in, line);) r.lines.push_back(line);
-    return r;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> f;
-    std::istringstream in(line);
-    for (std::string x; std::getline(in, x, ',');) f.push_back(x);
-    return f;
-}
 
 TEST(CliSystems, ListsEveryEntry) {
     CliDatabase db;
@@ -76,7 +32,7 @@ TEST(CliLines, ListsEveryLineOfTheBand) {
               "emission_coefficient,absorption_coefficient");
     bool sawR1 = false, sawP1 = false;
     for (std::size_t i = 1; i < r.lines.size(); ++i) {
-        const auto f = Fields(r.lines[i]);
+        const auto f = testing::CommaFields(r.lines[i]);
         ASSERT_EQ(f.size(), 12u) << r.lines[i];
         EXPECT_EQ(f[0] + "," + f[1], "0,0");
         const int b = std::stoi(f[2]), N = std::stoi(f[5]);

@@ -1,202 +1,117 @@
-// Line positions: every branch is upper minus lower term of a pair of levels that the e/f
-// selection rule allows, in hand-made bands whose term values identify each level.
+// Line positions: upper minus lower term of a pair of levels that the e/f rule allows, for every
+// branch of hand-made bands whose term values identify each level; and the OH (0,0) band.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 
 #include "database/line_positions.h"
 #include "database/terms.h"
+#include "oh_constants.h"
 #include "reference_physics.h"
 
 namespace velmora::database {
 namespace {
 
-using testing::MakeState;
-
-// The branches by their names: letter = ΔN = N' − N'', then upper and lower F when they differ.
-struct Named {
-    const char* name;
-    int deltaN, upperF, lowerF;
-};
-const Named kBranch[13] = {{"", 0, 0, 0},      {"P1", -1, 1, 1}, {"P2", -1, 2, 2},  {"Q1", 0, 1, 1},
-                           {"Q2", 0, 2, 2},    {"R1", 1, 1, 1},  {"R2", 1, 2, 2},   {"O12", -2, 1, 2},
-                           {"Q12", 0, 1, 2},   {"P12", -1, 1, 2}, {"R21", 1, 2, 1}, {"Q21", 0, 2, 1},
-                           {"S21", 2, 2, 1}};
+using testing::kBranch;
+using testing::TwoJ;
 
 constexpr int kRows = 20;
 
-// Terms that tell every (row, F, block) apart through the difference upper − lower.
+// Terms whose difference tells every (row, F, block) pair apart; rows without a level
+// (F1: N < Λ; F2: N < max(Λ, 1)) stay 0 as ComputeTerms leaves them; a Σ level fills both blocks.
 double Upper(int N, int F, int p) { return 30000 + 20.0 * N * (N + 1) + 3.7 * F + 0.37 * p; }
 double Lower(int N, int F, int p) { return 10.0 * N * (N + 1) + 0.51 * F + 0.053 * p; }
 
-DatabaseState HandMadeBand(int lambdaUp, int lambdaLow, int entry = 1, double yLow = 0.0) {
-    DatabaseState db = MakeState(lambdaUp, lambdaLow, "XY", entry);
-    db.MolConst(2, 0, 1) = 10.0f;
-    db.MolConst(2, 0, 6) = static_cast<float>(yLow * 10.0);
-    db.MolConst(1, 0, 1) = 20.0f;
+DatabaseState HandMadeBand(int lamUp, int lamLow, int entry) {
+    DatabaseState db = testing::MakeState(lamUp, lamLow, "XY", entry);
+    db.MolConst(2, 0, 1) = db.MolConst(1, 0, 1) = 10.0f;  // A = 0: case (b) labelling
     for (int N = 0; N <= kRows + 4; ++N)
         for (int F = 1; F <= 2; ++F)
             for (int p = 1; p <= 2; ++p) {
-                // A Σ state has one level per (N, F): both blocks carry it.
-                db.UpperTerm(N, F, p) = static_cast<float>(Upper(N, F, lambdaUp == 0 ? 1 : p));
-                db.LowerTerm(N, F, p) = static_cast<float>(Lower(N, F, lambdaLow == 0 ? 1 : p));
-                // Rows that hold no level (F1: N < Λ; F2: N < max(Λ, 1)) stay 0, as ComputeTerms
-                // leaves them.
-                const int firstUp = F == 1 ? lambdaUp : std::max(lambdaUp, 1);
-                const int firstLow = F == 1 ? lambdaLow : std::max(lambdaLow, 1);
-                if (N < firstUp) db.UpperTerm(N, F, p) = 0.0f;
-                if (N < firstLow) db.LowerTerm(N, F, p) = 0.0f;
+                const bool up = N >= (F == 1 ? lamUp : std::max(lamUp, 1));
+                const bool low = N >= (F == 1 ? lamLow : std::max(lamLow, 1));
+                db.UpperTerm(N, F, p) = up ? float(Upper(N, F, lamUp == 0 ? 1 : p)) : 0.0f;
+                db.LowerTerm(N, F, p) = low ? float(Lower(N, F, lamLow == 0 ? 1 : p)) : 0.0f;
             }
     return db;
 }
 
-// e/f label of a level: a Π or Δ block p = 1 is e; a Σ⁺ level is e for F1, f for F2 (Σ⁻ reverse).
-bool IsE(int lambda, bool sigmaMinus, int F, int p) { return lambda == 0 ? ((F == 1) != sigmaMinus) : p == 1; }
+// e: block 1 of a Π or Δ state; F1 of a Σ⁺ state (F2 of a Σ⁻ state).
+bool IsE(int lambda, bool sigmaMinus, int F, int p) { return lambda == 0 ? (F == 1) != sigmaMinus : p == 1; }
 
-// ΔJ = ±1 joins equal e/f labels, ΔJ = 0 opposite ones.
-bool Allowed(int twoJUp, int twoJLow, bool eUp, bool eLow) { return twoJUp == twoJLow ? eUp != eLow : eUp == eLow; }
-
-int TwoJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
-
-struct Pair {
-    int pu = 0, pl = 0;
+struct Band {
+    int lamUp, lamLow, entry;
+    bool upperMinus;  // entry 4 of the table pairs a Σ⁻ upper state with a Π lower state
 };
 
-// Checks every line of rows first..kRows of one set: the position is upper minus lower term of
-// the branch's levels, for an allowed e/f pair. Returns the lower block matched per (b, N).
-std::vector<std::vector<int>> ExpectAllowedPairs(DatabaseState& db, int entry, int set, int first,
-                                                 bool upperSigmaMinus, bool lowerSigmaMinus) {
-    const int lamUp = db.cat.StateLambda(1, entry), lamLow = db.cat.StateLambda(2, entry);
-    for (int N = 0; N <= kRows; ++N) ComputeLinePositions(db, entry, N, set);
-    std::vector<std::vector<int>> lowerBlock(13, std::vector<int>(kRows + 1, 0));
-    for (int b = 1; b <= 12; ++b) {
-        const Named& br = kBranch[b];
-        if (lamUp == 0 && lamLow == 0 && (br.deltaN == 0 || std::abs(br.deltaN) == 2)) continue;
-        for (int N = first; N <= kRows; ++N) {
-            const int Nu = N + br.deltaN;
-            if (Nu < lamUp || (br.upperF == 2 && Nu < 1) || (br.lowerF == 2 && N < 1)) continue;
-            const double pos = db.LineData(4, b + 12 * (set - 1), N);
-            int matches = 0;
-            for (int pu = 1; pu <= 2; ++pu)
-                for (int pl = 1; pl <= 2; ++pl) {
-                    const double expect = Upper(Nu, br.upperF, lamUp == 0 ? 1 : pu) - Lower(N, br.lowerF, lamLow == 0 ? 1 : pl);
-                    if (std::fabs(pos - expect) > 8e-3) continue;  // float storage; blocks differ by ≥ 0.053
-                    ++matches;
-                    const bool eUp = IsE(lamUp, upperSigmaMinus, br.upperF, pu);
-                    const bool eLow = IsE(lamLow, lowerSigmaMinus, br.lowerF, pl);
-                    EXPECT_TRUE(Allowed(TwoJ(Nu, br.upperF), TwoJ(N, br.lowerF), eUp, eLow))
-                        << br.name << "(N=" << N << ") set " << set << ": upper block " << pu << ", lower block " << pl;
-                    lowerBlock[size_t(b)][size_t(N)] = pl;
+TEST(LinePositions, EveryBranchJoinsLevelsThatTheEfRuleAllows) {
+    for (const Band& band : {Band{0, 1, 1, false}, Band{0, 1, 4, true}, Band{1, 1, 1, false}, Band{1, 0, 1, false},
+                             Band{2, 1, 1, false}, Band{0, 0, 1, false}}) {
+        DatabaseState db = HandMadeBand(band.lamUp, band.lamLow, band.entry);
+        const int sets = band.lamUp >= 1 && band.lamLow >= 1 ? 2 : 1;
+        int lowerBlock[3][13][kRows + 1] = {};
+        for (int set = 1; set <= sets; ++set) {
+            for (int N = 0; N <= kRows; ++N) ComputeLinePositions(db, band.entry, N, set);
+            for (int b = 1; b <= 12; ++b) {
+                const auto& br = kBranch[b];
+                const bool sigmaSigma = band.lamUp == 0 && band.lamLow == 0;
+                for (int N = std::max(band.lamLow, 4 * (band.lamUp == 2)); N <= kRows; ++N) {
+                    const double pos = db.LineData(4, b + 12 * (set - 1), N);
+                    const int Nu = N + br.deltaN;
+                    const bool exists = Nu >= (br.upperF == 1 ? band.lamUp : std::max(band.lamUp, 1)) &&
+                                        N >= (br.lowerF == 1 ? band.lamLow : std::max(band.lamLow, 1));
+                    if (!exists || (sigmaSigma && std::abs(br.deltaN) != 1)) {  // ΔN = ±1 only in Σ–Σ
+                        EXPECT_EQ(pos, 0.0f) << br.name << "(" << N << ")";
+                        continue;
+                    }
+                    int matches = 0;
+                    for (int pu = 1; pu <= 2; ++pu)
+                        for (int pl = 1; pl <= 2; ++pl) {
+                            const double diff = Upper(Nu, br.upperF, band.lamUp == 0 ? 1 : pu) -
+                                                Lower(N, br.lowerF, band.lamLow == 0 ? 1 : pl);
+                            if (std::fabs(pos - diff) > 8e-3) continue;  // float storage; blocks differ ≥ 0.053
+                            ++matches;
+                            const bool eUp = IsE(band.lamUp, band.upperMinus, br.upperF, pu);
+                            const bool eLow = IsE(band.lamLow, false, br.lowerF, pl);
+                            const bool dJ0 = TwoJ(Nu, br.upperF) == TwoJ(N, br.lowerF);
+                            EXPECT_EQ(eUp, dJ0 ? !eLow : eLow)  // ΔJ = ±1: e–e, f–f; ΔJ = 0: e–f
+                                << br.name << "(" << N << ") Λ'=" << band.lamUp << " Λ''=" << band.lamLow << " set "
+                                << set << ": upper block " << pu << ", lower block " << pl;
+                            lowerBlock[set][b][N] = pl;
+                        }
+                    EXPECT_GE(matches, 1) << br.name << "(" << N << ") at " << pos << " is no difference of levels";
                 }
-            EXPECT_GE(matches, 1) << br.name << "(N=" << N << ") set " << set << " position " << pos
-                                  << " is no difference of its levels";
+            }
         }
-    }
-    return lowerBlock;
-}
-
-TEST(LinePositions, SigmaUpperPiLowerPairsAllowedLevels) {
-    // Entry 1 of the table pairs a Σ⁺ upper state, entry 4 a Σ⁻ upper state, with a Π lower state.
-    for (auto [entry, minus] : {std::pair{1, false}, std::pair{4, true}}) {
-        DatabaseState db = HandMadeBand(0, 1, entry);
-        ExpectAllowedPairs(db, entry, 1, 1, minus, false);
+        // With two sets, each lower Λ-doublet level has its line in one set.
+        for (int b = 1; b <= 12 && sets == 2; ++b)
+            for (int N = 4; N <= kRows; ++N) EXPECT_EQ(lowerBlock[1][b][N] + lowerBlock[2][b][N], 3) << b << " " << N;
     }
 }
 
-TEST(LinePositions, PiPiSetsPairAllowedLevelsAndShareTheLowerLevels) {
-    DatabaseState db = HandMadeBand(1, 1);
-    const auto set1 = ExpectAllowedPairs(db, 1, 1, 1, false, false);
-    const auto set2 = ExpectAllowedPairs(db, 1, 2, 1, false, false);
-    // Each lower Λ-doublet level has its line in exactly one of the two sets.
-    for (int b = 1; b <= 12; ++b)
-        for (int N = 3; N <= kRows; ++N) EXPECT_EQ(set1[size_t(b)][size_t(N)] + set2[size_t(b)][size_t(N)], 3) << b;
-}
-
-TEST(LinePositions, PiUpperSigmaLowerChoosesTheUpperComponentByTheRule) {
-    DatabaseState db = HandMadeBand(1, 0);
-    ExpectAllowedPairs(db, 1, 1, 0, false, false);
-}
-
-TEST(LinePositions, DeltaUpperPiLowerPairsAllowedLevels) {
-    DatabaseState db = HandMadeBand(2, 1);
-    ExpectAllowedPairs(db, 1, 1, 4, false, false);
-    ExpectAllowedPairs(db, 1, 2, 4, false, false);
-}
-
-TEST(LinePositions, SigmaSigmaHasOnlyTheSixBranchesWithDeltaNOfOne) {
-    DatabaseState db = HandMadeBand(0, 0);
-    ExpectAllowedPairs(db, 1, 1, 0, false, false);
-    for (int N = 0; N <= kRows; ++N)
-        for (int b : {3, 4, 7, 8, 11, 12}) EXPECT_EQ(db.LineData(4, b, N), 0.0f) << kBranch[b].name;
-    EXPECT_GT(db.LineData(4, 5, 0), 2000.0f);  // R1(0) exists
-    EXPECT_EQ(db.LineData(4, 1, 0), 0.0f);     // P1(0) has no upper level
-    EXPECT_EQ(db.LineData(4, 2, 1), 0.0f) << "P2(1) would need the F2 level N' = 0, which a Σ state lacks";
-}
-
-TEST(LinePositions, LinesBelow2000AreNoLines) {
-    DatabaseState db = HandMadeBand(0, 0);
-    for (int N = 0; N <= kRows + 4; ++N)
-        for (int F = 1; F <= 2; ++F)
-            for (int p = 1; p <= 2; ++p) db.UpperTerm(N, F, p) = static_cast<float>(1500.0 + 10.0 * N * (N + 1));
-    for (int N = 0; N <= kRows; ++N) {
-        ComputeLinePositions(db, 1, N, 1);
-        for (int b = 1; b <= 24; ++b) EXPECT_EQ(db.LineData(4, b, N), 0.0f);
-    }
-}
-
-TEST(LinePositions, LowestRowsOfALowerPiStateHoldNoLevel) {
-    // Case (b) labelling (A/B ≤ 4): the lower F1 row 0 is no level; its lines go.
-    DatabaseState b = HandMadeBand(0, 1, 1, 0.0);
-    for (int N = 0; N <= 3; ++N) ComputeLinePositions(b, 1, N, 1);
-    for (int br : {3, 5, 10, 11, 12}) EXPECT_EQ(b.LineData(4, br, 0), 0.0f) << kBranch[br].name;
-    EXPECT_GT(b.LineData(4, 5, 1), 0.0f);
-    // Case (a) labelling (A/B > 4, after re-indexing): the J = 1/2 level is F1 row 0 and F2 row 1
-    // is none; the lines of F2 row 1 go and those of F1 row 0 stay.
-    DatabaseState a = HandMadeBand(0, 1, 1, 10.0);
-    for (int p = 1; p <= 2; ++p) {
-        a.LowerTerm(0, 1, p) = static_cast<float>(Lower(0, 1, p));
-        a.LowerTerm(1, 2, p) = 0.0f;
-    }
-    for (int N = 0; N <= 3; ++N) ComputeLinePositions(a, 1, N, 1);
-    for (int br : {2, 4, 6, 7, 8, 9}) EXPECT_EQ(a.LineData(4, br, 1), 0.0f) << kBranch[br].name;
-    for (int br : {3, 5, 10, 12}) EXPECT_GT(a.LineData(4, br, 0), 0.0f) << kBranch[br].name;
-}
-
-TEST(LinePositions, PiSigmaBandFromComputedTermsHasNoSpuriousLines) {
-    // A 2Π upper state (CO+ A-like, inverted) and a 2Σ⁺ lower state computed by ComputeTerms:
-    // every line is the difference of two levels; none sits at the bare upper term value.
-    DatabaseState db = MakeState(1, 0, "XY");
-    db.LevelConst = {};
-    db.LevelConst[0] = 0;
-    db.LevelConst[1] = 1.97f;
-    db.LevelConst[9] = 0.0091f;
-    ComputeTerms(db, 0, kRows, db.LowerTerm, 1);
-    db.LevelConst = {};
-    db.LevelConst[0] = 20400;
-    db.LevelConst[1] = 1.58f;
-    db.LevelConst[6] = -122.0f;
-    db.LevelConst[12] = 0.05f;
-    db.LevelConst[15] = 0.01f;
-    ComputeTerms(db, 1, kRows, db.UpperTerm, 0);
-    db.MolConst(2, 0, 1) = 1.97f;
-    db.MolConst(1, 0, 1) = 1.58f;
-    db.MolConst(1, 0, 6) = -122.0f;
-    for (int N = 0; N <= kRows; ++N) {
-        ComputeLinePositions(db, 1, N, 1);
-        for (int b = 1; b <= 12; ++b) {
-            const Named& br = kBranch[b];
-            const double pos = db.LineData(4, b, N);
-            if (pos == 0) continue;
-            // The Σ lower level in closed form: B N(N + 1) + γ N/2 (F1), − γ (N + 1)/2 (F2).
-            const double x = double(N) * (N + 1);
-            const double lower = br.lowerF == 1 ? 1.97 * x + 0.0091 * N / 2 : 1.97 * x - 0.0091 * (N + 1) / 2;
-            bool found = false;
-            for (int p = 1; p <= 2; ++p)
-                found = found || std::fabs(pos - (db.UpperTerm(N + br.deltaN, br.upperF, p) - lower)) < 3e-3;
-            EXPECT_TRUE(found) << br.name << "(" << N << ") at " << pos;
-        }
+TEST(LinePositions, OHZeroZeroBandGivesThePublishedLines) {
+    // Term values from the published constants, A 2Σ⁺ (Σ convention 1) – X 2Π_i (convention 0);
+    // lines of the OH A–X data set (differences of the MoLLIST term values), vacuum cm-1.
+    DatabaseState db = testing::MakeState(0, 1, "OH");
+    db.MolConst(2, 0, 1) = float(kOHX[0][1]);
+    db.MolConst(2, 0, 6) = float(kOHX[0][6]);
+    for (size_t k = 0; k < 18; ++k) db.LevelConst[k] = float(Convention0(kOHX[0])[k]);
+    ComputeTerms(db, 1, 30, db.LowerTerm, 0);
+    for (size_t k = 0; k < 18; ++k) db.LevelConst[k] = float(kOHA[0][k]);
+    ComputeTerms(db, 0, 30, db.UpperTerm, 1);
+    for (int N = 0; N <= 4; ++N) ComputeLinePositions(db, 1, N, 1);
+    struct Line {
+        int b;
+        double Jlow, nu;
+    };
+    for (const Line& l : {Line{1, 1.5, 32440.578920}, Line{9, 0.5, 32314.128672}, Line{7, 1.5, 32253.086087},
+                          Line{4, 0.5, 32347.982610}, Line{8, 0.5, 32348.321610}, Line{2, 1.5, 32286.521796},
+                          Line{9, 1.5, 32286.860796}, Line{4, 1.5, 32354.463887}, Line{8, 1.5, 32355.028427},
+                          Line{6, 0.5, 32415.506472}, Line{10, 1.5, 32541.956720}, Line{5, 1.5, 32542.521260},
+                          Line{1, 2.5, 32390.890611}}) {
+        const int N = int(l.Jlow + (kBranch[l.b].lowerF == 1 ? -0.5 : 0.5));
+        EXPECT_NEAR(db.LineData(4, l.b, N), l.nu, 5e-3) << kBranch[l.b].name << "(" << l.Jlow << ")";
     }
 }
 

@@ -1,87 +1,64 @@
-// Independent references for the term and line-strength tests: small dense matrices diagonalised
-// numerically, the N² effective Hamiltonian of a 2Π state written as operator algebra, Wigner 3j
-// symbols, and exact intermediate-coupling line strengths of doublet–doublet transitions.
+// Independent references for the term and line-strength tests: the N² Hamiltonian of a 2Π state
+// written as operator algebra and diagonalised numerically, Wigner 3j symbols, and exact
+// intermediate-coupling line strengths of doublet–doublet transitions.
 #pragma once
 
 #include <array>
 #include <string>
-#include <vector>
 
 #include "database/database_state.h"
 
 namespace velmora::testing {
 
-/// A dense real symmetric matrix.
-struct Matrix {
-    int n = 0;
-    std::vector<double> a;
-    explicit Matrix(int size = 0) : n(size), a(size_t(size) * size, 0.0) {}
-    double& operator()(int i, int j) { return a[size_t(i) * n + j]; }
-    double operator()(int i, int j) const { return a[size_t(i) * n + j]; }
-};
-
-Matrix operator+(const Matrix& x, const Matrix& y);
-Matrix operator*(const Matrix& x, const Matrix& y);
-Matrix operator*(double s, const Matrix& x);
-/// {X, Y} = XY + YX.
-Matrix AntiCommutator(const Matrix& x, const Matrix& y);
-
-/// Eigenvalues (ascending) and eigenvectors (columns) by cyclic Jacobi rotations.
-struct EigenSystem {
-    std::vector<double> values;
-    Matrix vectors;
-};
-EigenSystem Diagonalise(Matrix m);
-
-/// Constants of the N² Hamiltonian of a 2Π state (cm-1), named as in the published form.
+/// Constants of the N² Hamiltonian of a 2Π state (cm-1), in the published form.
 struct PiConstants {
     double T = 0, B = 0, D = 0, H = 0, L = 0, A = 0, AD = 0, gamma = 0, gammaD = 0, gammaH = 0;
     double p = 0, pD = 0, pH = 0, q = 0, qD = 0, qH = 0;
 };
 
-/// H = T + A LzSz + (A_D/2){N², LzSz} + B N² − D N⁴ + H N⁶ + L N⁸ + γ N·S + (γ_D/2){N², N·S} + (γ_H/2){N⁴, N·S}
-///   + p P + (p_D/2){N², P} + (p_H/2){N⁴, P} + q Q + (q_D/2){N², Q} + (q_H/2){N⁴, Q}
-/// in the case (a) parity basis (|Ω = 3/2>, |Ω = 1/2>) at J ≥ 3/2, ε = −1 for e, +1 for f.
-/// Returns {lower, upper} eigenvalue.
+/// {lower, upper} eigenvalue at J ≥ 3/2 (ε = −1 for e, +1 for f) of
+/// H = T + A LzSz + (A_D/2){N², LzSz} + B N² − D N⁴ + H N⁶ + L N⁸ + γ N·S + (γ_D/2){N², N·S}
+///   + (γ_H/2){N⁴, N·S} + p P + (p_D/2){N², P} + (p_H/2){N⁴, P} + q Q + (q_D/2){N², Q} + (q_H/2){N⁴, Q}
+/// in the case (a) parity basis (|Ω = 3/2>, |Ω = 1/2>); at J = 1/2 {0, the Ω = 1/2 level}.
 std::array<double, 2> PiN2Levels(const PiConstants& c, double J, int epsilon);
-/// The single level at J = 1/2 (the Ω = 1/2 row).
-double PiN2LowestLevel(const PiConstants& c, int epsilon);
 
 /// Wigner 3j symbol (j1 j2 j3; m1 m2 m3), every argument given as twice its value.
 double Wigner3j(int tj1, int tj2, int tj3, int tm1, int tm2, int tm3);
 
-/// One doublet state in the Hund's case (a) basis with H = A Lz Sz + B (J − L − S)² (no
-/// Λ-doubling): the Hill–Van Vleck Hamiltonian. sigmaMinus marks a 2Σ⁻ state.
+/// One doublet state with H = A Lz Sz + B (J − L − S)² in Hund's case (a) (Hill–Van Vleck).
 struct DoubletState {
     int lambda = 0;
     double A = 0, B = 1;
     bool sigmaMinus = false;
 };
 
-/// A level of definite total parity: F (1 lower, 2 upper eigenvalue of the parity block) and
-/// its e/f label (e: parity (−1)^(J − 1/2)).
-struct Level {
-    double energy = 0;
-    int F = 0;
-    bool e = true;
-    std::vector<double> vec;  ///< in the signed basis of the state at this J
-};
+/// Energies {F1, F2} (lower, upper) of a Λ ≥ 1 state at J (given doubled) ≥ Λ + 1/2.
+std::array<double, 2> HvvLevels(const DoubletState& s, int twoJ);
 
-/// All levels of a state at J (J given as twice its value).
-std::vector<Level> LevelsAt(const DoubletState& s, int twoJ);
-
-/// Line strength |<upper|μ|lower>|² (summed over M, unit electronic moment) between the level
-/// (F, e/f) at J' of the upper state and the level at J'' of the lower state; 0 when absent.
+/// Line strength |<upper|μ|lower>|² summed over M (unit electronic moment) between the level
+/// (F, e/f) at J' of the upper state and the level at J'' of the lower state. F of a Λ ≥ 1
+/// state: 1 the lower, 2 the upper level of a parity block (2 for its single level at J = Λ − 1/2);
+/// a Σ⁺ level of F1 is e. e: total parity (−1)^(J − 1/2).
 double LineStrength(const DoubletState& up, int twoJUp, int FUp, bool eUp, const DoubletState& low, int twoJLow,
                     int FLow, bool eLow);
 
-/// A DatabaseState whose catalogue holds entries 1..entry, all of them the given system, with
-/// every array of the loaded band sized for rows 0..maxN + 4 and vibrational levels 0..maxV;
-/// band (0, 0) of that entry counts as loaded.
-DatabaseState MakeState(int lambdaUp, int lambdaLow, const std::string& molecule, int entry = 1, int maxN = 40,
-                        int maxV = 2);
+/// The twelve branches of a set by their names: letter = ΔN = N' − N'' (O P Q R S), then the
+/// upper and lower F when they differ.
+struct NamedBranch {
+    const char* name;
+    int deltaN, upperF, lowerF;
+};
+inline constexpr NamedBranch kBranch[13] = {
+    {"", 0, 0, 0},     {"P1", -1, 1, 1},  {"P2", -1, 2, 2},  {"Q1", 0, 1, 1},  {"Q2", 0, 2, 2},
+    {"R1", 1, 1, 1},   {"R2", 1, 2, 2},   {"O12", -2, 1, 2}, {"Q12", 0, 1, 2}, {"P12", -1, 1, 2},
+    {"R21", 1, 2, 1},  {"Q21", 0, 2, 1},  {"S21", 2, 2, 1}};
 
-/// Fills the 18 constants of MolConst(s, v, 0..17).
-void SetConstants(DatabaseState& db, int s, int v, const std::array<double, 18>& c);
+/// Twice J of row N of component F (F1: J = N + 1/2, F2: J = N − 1/2).
+inline int TwoJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
+
+/// A DatabaseState whose catalogue holds entries 1..entry, all of them the given system, with
+/// the band arrays sized for rows 0..maxN + 4 and levels v = 0..2; band (0, 0) of that entry
+/// counts as loaded.
+DatabaseState MakeState(int lambdaUp, int lambdaLow, const std::string& molecule, int entry = 1, int maxN = 40);
 
 }  // namespace velmora::testing

@@ -35,4 +35,22 @@ std::string ReadFile(const std::filesystem::path& path) {
     return ss.str();
 }
 
+std::vector<std::string> CrLfLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        out.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return out;
+}
+
+std::vector<std::string> CommaFields(const std::string& line) {
+    std::vector<std::string> f;
+    std::istringstream in(line);
+    for (std::string x; std::getline(in, x, ',');) f.push_back(x);
+    return f;
+}
+
 }  // namespace velmora::testing

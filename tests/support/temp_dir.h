@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::testing {
 
@@ -26,5 +27,11 @@ private:
 
 /// Reads a whole file as bytes.
 std::string ReadFile(const std::filesystem::path& path);
+
+/// The lines of a text whose lines end in CR-LF (a last line without its end counts too).
+std::vector<std::string> CrLfLines(const std::string& text);
+
+/// The comma-separated fields of one line.
+std::vector<std::string> CommaFields(const std::string& line);
 
 }  // namespace velmora::testing

@@ -37,17 +37,6 @@ AppState RotationalTable(int lamU, int lamL, int icoef, int hund, int rotRows = 
     return s;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find("\r\n", start);
-        out.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 2;
-    }
-    return out;
-}
-
 TEST(DatabaseTable, SigmaSigmaHasOneRowPerLevelAndTwelveBranches) {
     AppState s = RotationalTable(0, 0, 5, 0);
     const TableGrid& g = s.table.Grid;
@@ -221,7 +210,7 @@ TEST(DatabaseTableExport, RotationalFileHasNoColumnHeaderAndOneCommaPerColumn) {
     velmora::testing::TempDir dir;
     SaveDatabaseTable(s, dir / "table.csv");
     const std::string text = velmora::testing::ReadFile(dir / "table.csv");
-    const auto lines = Lines(text);
+    const auto lines = velmora::testing::CrLfLines(text);
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[0], "RADICAL: OH");
     EXPECT_EQ(lines[1], "QUANTITY:LINE POSITIONS");
@@ -241,7 +230,7 @@ TEST(DatabaseTableExport, UnitsLineNamesTheUnitOfTheValues) {
     RefreshDatabaseTable(s);
     velmora::testing::TempDir dir;
     SaveDatabaseTable(s, dir / "a.csv");
-    const auto lines = Lines(velmora::testing::ReadFile(dir / "a.csv"));
+    const auto lines = velmora::testing::CrLfLines(velmora::testing::ReadFile(dir / "a.csv"));
     EXPECT_EQ(lines[2], "UNITS   :Angstrom (Vacuum)");
     EXPECT_EQ(lines[4].substr(0, 4), "0.5 ");  // case (a): J = N - 1/2 for N = 1
 }
@@ -255,7 +244,7 @@ TEST(DatabaseTableExport, VibrationalFileHasAColumnHeaderLine) {
     RefreshDatabaseTable(s);
     velmora::testing::TempDir dir;
     SaveDatabaseTable(s, dir / "v.csv");
-    const auto lines = Lines(velmora::testing::ReadFile(dir / "v.csv"));
+    const auto lines = velmora::testing::CrLfLines(velmora::testing::ReadFile(dir / "v.csv"));
     ASSERT_EQ(lines.size(), 5u + 3u);
     EXPECT_EQ(lines[3], "BAND  (A-X)");
     EXPECT_EQ(lines[4], "X v''  ,A v'= 0  ,A v'= 1 ");

@@ -1,0 +1,63 @@
+// velmora-cli table: one database table of a band system, saved as "Save database table" does.
+#include <ostream>
+#include <stdexcept>
+#include <tuple>
+
+#include "cli/database_options.h"
+#include "common/number_format.h"
+#include "session/band_system.h"
+#include "state/app_state.h"
+#include "table/table_model.h"
+
+namespace velmora::cli {
+
+namespace {
+
+int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
+    const Args args(words, {});
+    RejectUnknownOptions(args, {"data", "entry", "kind", "quantity", "band", "nomenclature", "units", "out"});
+    if (!args.Has("out")) throw std::invalid_argument("option --out FILE.csv is required");
+    const std::string kind = args.Get("kind", "vibrational");
+    if (kind != "vibrational" && kind != "rotational")
+        throw std::invalid_argument("option --kind: \"" + kind + "\" is neither vibrational nor rotational");
+    const int quantity = args.Integer("quantity", 1);
+    if (quantity < 1 || quantity > 6) throw std::invalid_argument("option --quantity must be 1..6");
+    const std::string nomenclature = args.Get("nomenclature", "a");
+    if (nomenclature != "a" && nomenclature != "b")
+        throw std::invalid_argument("option --nomenclature: \"" + nomenclature + "\" is neither a (J) nor b (N)");
+    // Absorption: 1 catalogue unit, 2 m3 J-1 s-2, 3 oscillator strength; positions: 1 Å vacuum,
+    // 2 Å air, 3 cm-1. Other quantities have their catalogue unit only.
+    const bool hasUnits = quantity == 2 || quantity == 4;
+    const int units = args.Integer("units", quantity == 4 ? 3 : 1);
+    if (units < 1 || units > (hasUnits ? 3 : 1))
+        throw std::invalid_argument(hasUnits ? "option --units must be 1..3 for this quantity"
+                                             : "option --units: this quantity has only its catalogue unit (1)");
+
+    AppState app;
+    OpenDatabase(args, app.db);
+    const int entry = EntryOption(args, app.db);
+    session::SelectBandSystem(app, entry);
+
+    TableState& t = app.table;
+    t.itran = kind == "vibrational" ? 1 : 2;
+    t.icoef = quantity;
+    t.intHund = nomenclature == "a" ? 1 : 0;
+    std::tie(t.DbVUpper, t.DbVLower) = args.Has("band") ? BandOption(args) : std::pair<int, int>{0, 0};
+    if (quantity == 2) t.DbUnitsAbs = units;
+    if (quantity == 4) t.DbUnitsPos = units;
+    table::BuildDatabaseTable(app);
+    table::SaveDatabaseTable(app, args.Get("out"));
+    out << "Database table written to " << args.Get("out") << " (" << t.Grid.Rows - 1 << " rows, "
+        << t.TableCols << " value columns)\n";
+    return 0;
+}
+
+const bool registered = RegisterCommand(
+    {"table",
+     "table --entry N --kind vibrational|rotational --quantity 1..6 [--band VUP,VLOW] [--nomenclature a|b] "
+     "[--units K] --out FILE.csv [--data DIR]  saves a database table as the program does",
+     &RunTable});
+
+}  // namespace
+
+}  // namespace velmora::cli
