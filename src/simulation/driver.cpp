@@ -1,9 +1,9 @@
 #include "simulation/driver.h"
 
 #include <cmath>
+#include <exception>
 #include <utility>
 
-#include "common/errors.h"
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "simulation/condition_inputs.h"
@@ -121,7 +121,8 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
 
         Synthesise(app, load);
         BuildTotal(sim, pop);
-    } catch (const FileError& e) {
+    } catch (const std::exception& e) {
+        // A data file that cannot be read (named in the message) or a band outside the system.
         ClearResults(sim);
         app.dialogs->ShowMessage(e.what());
         return;
@@ -139,7 +140,7 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
     if (app.db.SystemLoaded) {
         try {
             load(app.db, app.table.DbVUpper, app.table.DbVLower, irad);
-        } catch (const FileError& e) {
+        } catch (const std::exception& e) {
             app.dialogs->ShowMessage(e.what());
         }
     }
