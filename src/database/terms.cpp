@@ -28,11 +28,17 @@ namespace velmora::database {
 //       γ N·S, centrifugal terms as anticommutators ((γ_D/2){N², N·S}, (p_D/2){N², P}, ...).
 //       It subtracts L N⁸: constants of the standard Hamiltonian (+L N⁸) enter with L negated.
 //       Its A_H term (A_H z² and −A_H (z + 2)²) is its own definition.
+//       Λ-doubling p P + q Q with P = σ diag(0, j/2), Q = σ [[0, −j s/2], [−j s/2, j]], j = J + 1/2:
+//       the f level of J = 1/2 lies (p + 2q) above the e level.
 //   Π conventions 1 and 3: the same in powers of R² = N² − 1 (B R², −D R⁴, +H R⁶, +L R⁸), with
-//       spin-rotation and Λ-doubling as functions of J(J + 1) (G, P, Q below), the 2Π conversion
-//       term h = pA/(8B) in H22 and their own A_H term. Convention 3 takes the Λ-doubling terms of
-//       conventions 0 and 2; convention 1 has its own.
-//   Δ: one form (H11 the Ω = 5/2 row, H22 the Ω = 3/2 row).
+//       spin-rotation G(J) (N·S − Lz Sz) and Λ-doubling as functions of J(J + 1) (G, P, Q below),
+//       the 2Π conversion term h = pA/(8B) in H22 and their own A_H term. Without Λ-doubling it
+//       equals convention 0 with T' = T − B − D − H + L, B' = B + 2D + 3H − 4L, D' = D + 3H − 6L,
+//       H' = H − 4L, column L' = −L and A' = A − γ. Convention 3 takes the Λ-doubling terms of
+//       conventions 0 and 2; convention 1 has its own, P(J) (P − N·S/2) + Q(J) (Q + N²/2).
+//   Δ: one form (H11 the Ω = 5/2 row, H22 the Ω = 3/2 row, N² form).
+//   A Σ state fills parity block 1 and copies it into block 2: its level has one parity, and a
+//   branch may address either block.
 //
 // Level assignment of a Π state: with Y = A/B ≤ 4 (and not "NO" or "CF") the lower eigenvalue of
 // each (J, parity) block is F1 at row J − 1/2 and the upper is F2 at row J + 1/2; otherwise

@@ -5,6 +5,7 @@
 
 #include "database/band_loader.h"
 #include "database/system_precompute.h"
+#include "populations/population_model.h"
 
 namespace velmora::session {
 
@@ -18,6 +19,9 @@ void SelectBandSystem(AppState& app, int entry) {
     database::SystemPrecompute(work, app.sim.Pressure, *app.ui);
     database::LoadBand(work, 0, 0, entry);
     app.db = std::move(work);
+    // The populated state and its thermal populations belong to the new system.
+    populations::ResetPopulatedState(app.pop, app.db, app.sim.Kind);
+    app.ui->RedrawHistograms();
     app.shell.DataReady = true;
 }
 

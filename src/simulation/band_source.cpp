@@ -1,10 +1,12 @@
-#include "common/errors.h"
+#include "database/band_loader.h"
 #include "simulation/intensities.h"
 
 namespace velmora::simulation {
 
 BandLoader DatabaseBandLoader() {
-    return [](DatabaseState&, int, int, int) { throw FileError("the band loader of the database is not available"); };
+    return [](DatabaseState& db, int vUp, int vLow, int entry) {
+        if (!database::IsBandLoaded(db, vUp, vLow, entry)) database::LoadBand(db, vUp, vLow, entry);
+    };
 }
 
 }  // namespace velmora::simulation

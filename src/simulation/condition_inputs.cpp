@@ -1,7 +1,9 @@
 #include "simulation/condition_inputs.h"
 
 #include "common/number_format.h"
+#include "database/quenching.h"
 #include "populations/population_model.h"
+#include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
 
@@ -185,6 +187,18 @@ std::string TxtStartWindow_Change(AppState& app, std::string_view text) {
 std::string TxtEndWindow_Change(AppState& app, std::string_view text) {
     app.sim.TxtEndWindow = EditNumber(text, app.sim.WindowEnd, 0.0, 20000.0);
     return app.sim.TxtEndWindow;
+}
+
+std::string TxtQuenching_Change(AppState& app, std::string_view text) {
+    if (Trim(text).empty()) return std::string(text);
+    app.sim.TxtQuenching = database::SetQuenchingValue(app.db, text, app.sim.Pressure, *app.ui);
+    if (app.db.SystemLoaded) ComputeYields(app);
+    return app.sim.TxtQuenching;
+}
+
+void CmbQuenching_Click(AppState& app, int index) {
+    database::SetQuenchingSource(app.db, index, app.sim.Pressure, *app.ui);
+    if (app.db.SystemLoaded) ComputeYields(app);
 }
 
 void RefreshConditionCaptions(AppState& app) {

@@ -55,6 +55,13 @@ std::string TxtGate_Change(AppState& app, std::string_view text);
 std::string TxtStartWindow_Change(AppState& app, std::string_view text);
 std::string TxtEndWindow_Change(AppState& app, std::string_view text);
 
+// Quenching (the database recomputes the level data of the loaded system; the yields of the
+// simulation follow). The caller refreshes the database table.
+/// Quenching rate constant box (us-1 Torr-1, 0 or more). Returns the text to show.
+std::string TxtQuenching_Change(AppState& app, std::string_view text);
+/// Quenching source: 0 "No quenching", 1 "Single value for all levels", 2 "From files".
+void CmbQuenching_Click(AppState& app, int index);
+
 /// Recomputes widths, shifts, captions and enabled controls from the stored conditions (after
 /// the settings have been restored, before the first event).
 void RefreshConditionCaptions(AppState& app);

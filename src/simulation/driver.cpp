@@ -1,9 +1,9 @@
 #include "simulation/driver.h"
 
 #include <cmath>
+#include <exception>
 #include <utility>
 
-#include "common/errors.h"
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "simulation/condition_inputs.h"
@@ -32,6 +32,7 @@ void ClearResults(SimulationState& sim) {
     sim.SimTotal.Resize(0, -1);
     sim.YMax = 0.0f;
     sim.LinesDrawn = 0;
+    sim.ProfilePoints = 0;
 }
 
 /// With "use file limits" on, the range follows the first and last x of the current spectrum.
@@ -121,7 +122,8 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
 
         Synthesise(app, load);
         BuildTotal(sim, pop);
-    } catch (const FileError& e) {
+    } catch (const std::exception& e) {
+        // A data file that cannot be read (named in the message) or a band outside the system.
         ClearResults(sim);
         app.dialogs->ShowMessage(e.what());
         return;
@@ -139,7 +141,7 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
     if (app.db.SystemLoaded) {
         try {
             load(app.db, app.table.DbVUpper, app.table.DbVLower, irad);
-        } catch (const FileError& e) {
+        } catch (const std::exception& e) {
             app.dialogs->ShowMessage(e.what());
         }
     }

@@ -1,0 +1,226 @@
+#include "cli/simulate_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <stdexcept>
+
+#include "cli/database_options.h"
+#include "common/number_format.h"
+#include "populations/population_model.h"
+#include "session/band_system.h"
+#include "session/startup.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/driver.h"
+#include "simulation/units.h"
+
+namespace velmora::cli {
+
+namespace {
+
+struct OptionHelp {
+    const char* name;
+    const char* help;
+};
+
+// Every stored condition; names follow the window's captions.
+const OptionHelp kOptions[] = {
+    {"entry", "N  catalogue entry (band system), required"},
+    {"data", "DIR  database folder (default: data/ beside the program)"},
+    {"kind", "emission|absorption|lif|cubic or 1..4 (default emission)"},
+    {"units", "vacuum|air|cm-1 or 1..3: axis unit of the range and widths (default vacuum Å)"},
+    {"start", "X  range start in the axis unit (default 3050 Å)"},
+    {"end", "X  range end (default 3150 Å)"},
+    {"temperature", "K  temperature (default 300)"},
+    {"thermal", "on|off  populations follow the temperature (default on)"},
+    {"pressure", "P  pressure in the pressure unit (default 0)"},
+    {"pressure-units", "torr|atm|mbar|bar|pa|kpa or 0..5 (default torr)"},
+    {"lineshape", "gaussian|lorentzian|voigt or 1..3: instrument function (default gaussian)"},
+    {"resolution", "W  instrumental FWHM in the axis unit (default 1)"},
+    {"lorentzian", "PERCENT  Lorentzian share of a Voigt instrument function (default 0)"},
+    {"density", "low|standard|high|very-high or 0..3: points per width 5, 7, 14, 21 (default standard)"},
+    {"doppler", "on|off  Doppler broadening (default off)"},
+    {"collisional", "on|off  collisional broadening (default off)"},
+    {"predissociation", "on|off  predissociation broadening (default on)"},
+    {"coll-b1", "B1  collisional broadening, cm-1/atm at 300 K (default 0)"},
+    {"coll-b2", "B2  temperature exponent of the broadening (default 1)"},
+    {"collisional-shift", "on|off  collisional shift (default off)"},
+    {"shift-a", "A  collisional shift, cm-1/atm at 300 K, to the red (default 0)"},
+    {"shift-b", "B  temperature exponent of the shift (default 1)"},
+    {"doppler-shift", "on|off  Doppler shift (default off)"},
+    {"doppler-velocity", "KM_S  velocity towards the observer, km/s (default 0)"},
+    {"lif-regime", "linear|partial|saturated or 0..2 (default linear)"},
+    {"gate", "total|resolved or 0..1: detection gate (default total integration)"},
+    {"delay", "NS  gate delay (default 0)"},
+    {"gate-width", "NS  gate width (default 10)"},
+    {"window", "full|window or 0..1: spectral detection window (default full)"},
+    {"window-start", "Å  detection window start (default 0)"},
+    {"window-end", "Å  detection window end (default 0)"},
+    {"yield", "included|excluded|no-predissociation|no-quenching or 0..3 (default included)"},
+    {"quenching-source", "none|single|files or 0..2 (default none)"},
+    {"quenching", "K  quenching rate constant, us-1 Torr-1 (default 0)"},
+    {"min-population", "P  minimum vibrational population simulated, 0..0.1 (default 0.00001)"},
+    {"noise", "LEVEL  noise added to the written total, 0..100 (default 0)"},
+};
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+/// A choice given by name or by its number; `first` is the number of the first name.
+int Choice(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first) {
+    const std::string value = Lower(Trim(args.Get(name)));
+    int number = first;
+    for (const char* n : names) {
+        if (value == n) return number;
+        ++number;
+    }
+    const int last = first + static_cast<int>(names.size()) - 1;
+    if (IsNumeric(value) && Val(value) == static_cast<int>(Val(value)) && Val(value) >= first && Val(value) <= last)
+        return static_cast<int>(Val(value));
+    std::string list;
+    for (const char* n : names) list += (list.empty() ? "" : ", ") + std::string(n);
+    throw std::invalid_argument("option --" + name + ": \"" + args.Get(name) + "\" is not one of " + list +
+                                " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
+}
+
+int Switch(const Args& args, const std::string& name) { return Choice(args, name, {"off", "on"}, 0); }
+
+/// Passes an option's text to a numeric box event; a refused value is an error.
+template <typename Event>
+void Box(AppState& app, const Args& args, const std::string& name, Event event, const std::string& accepted) {
+    if (!args.Has(name)) return;
+    const std::string text = Trim(args.Get(name));
+    if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
+    if (event(app, text) != text)
+        throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + accepted + ")");
+}
+
+}  // namespace
+
+const std::vector<std::string>& SimulationOptionNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> v;
+        for (const OptionHelp& o : kOptions) v.emplace_back(o.name);
+        return v;
+    }();
+    return names;
+}
+
+std::string SimulationOptionsHelp() {
+    std::string text;
+    for (const OptionHelp& o : kOptions) text += "\n      --" + std::string(o.name) + " " + o.help;
+    return text;
+}
+
+void ApplySimulationOptions(AppState& app, const Args& args) {
+    using namespace simulation;
+    SimulationState& sim = app.sim;
+
+    if (args.Has("kind")) CmbKind_Click(app, Choice(args, "kind", {"emission", "absorption", "lif", "cubic"}, 1));
+    if (args.Has("thermal")) ChkThermal_Click(app, Switch(args, "thermal"));
+    // The unit first: the default range and resolution are converted to it, then replaced by
+    // whatever the options give in that unit.
+    if (args.Has("units")) {
+        const int units = Choice(args, "units", {"vacuum", "air", "cm-1"}, 1);
+        if (units != sim.Units) CmbUnits_Click(app, units);
+    }
+    for (const char* name : {"start", "end"}) {
+        if (!args.Has(name)) continue;
+        const std::string text = Trim(args.Get(name));
+        if (!IsNumeric(text)) throw std::invalid_argument(std::string("option --") + name + ": \"" + text + "\" is not a number");
+        (std::string(name) == "start" ? sim.TxtStart : sim.TxtEnd) = " " + text;
+    }
+    Box(app, args, "temperature", TxtTemperature_Change, "0 K or more");
+    if (args.Has("pressure-units"))
+        CmbPressure_Click(app, Choice(args, "pressure-units", {"torr", "atm", "mbar", "bar", "pa", "kpa"}, 0));
+    Box(app, args, "pressure", TxtPressure_Change, "0 or more");
+    if (args.Has("lineshape")) CmbLineshape_Click(app, Choice(args, "lineshape", {"gaussian", "lorentzian", "voigt"}, 1));
+    if (args.Has("resolution") && args.Number("resolution", 1.0) <= 0.0)
+        throw std::invalid_argument("option --resolution: the instrumental width must be above 0");
+    Box(app, args, "resolution", TxtResolution_Change, "above 0");
+    Box(app, args, "lorentzian", TxtLorentzian_Change, "0 to 100 %");
+    if (args.Has("density")) CmbPointDensity_Click(app, Choice(args, "density", {"low", "standard", "high", "very-high"}, 0));
+    if (args.Has("doppler")) ChkDoppler_Click(app, Switch(args, "doppler"));
+    if (args.Has("collisional")) ChkCollisional_Click(app, Switch(args, "collisional"));
+    if (args.Has("predissociation")) ChkPredissociation_Click(app, Switch(args, "predissociation"));
+    Box(app, args, "coll-b1", TxtCollB1_Change, "0 or more");
+    Box(app, args, "coll-b2", TxtCollB2_Change, "0 or more");
+    if (args.Has("collisional-shift")) ChkCollisionalShift_Click(app, Switch(args, "collisional-shift"));
+    Box(app, args, "shift-a", TxTShiftA_Change, "0 or more");
+    Box(app, args, "shift-b", TxtShiftB_Change, "0 or more");
+    if (args.Has("doppler-shift")) ChkDopplerShift_Click(app, Switch(args, "doppler-shift"));
+    Box(app, args, "doppler-velocity", TxtDopplerShift_Change, "-300000 to 300000 km/s");
+    if (args.Has("lif-regime")) CmbLIFregime_Click(app, Choice(args, "lif-regime", {"linear", "partial", "saturated"}, 0));
+    if (args.Has("gate")) CmbGate_Click(app, Choice(args, "gate", {"total", "resolved"}, 0));
+    Box(app, args, "delay", TxtDelay_Change, "0 ns or more");
+    Box(app, args, "gate-width", TxtGate_Change, "0 ns or more");
+    if (args.Has("window")) CmbSpectralWindow_Click(app, Choice(args, "window", {"full", "window"}, 0));
+    Box(app, args, "window-start", TxtStartWindow_Change, "0 to 20000 Å");
+    Box(app, args, "window-end", TxtEndWindow_Change, "0 to 20000 Å");
+    if (args.Has("yield"))
+        CmbFluorescenceYield_Click(app, Choice(args, "yield", {"included", "excluded", "no-predissociation", "no-quenching"}, 0));
+    if (args.Has("quenching-source"))
+        CmbQuenching_Click(app, Choice(args, "quenching-source", {"none", "single", "files"}, 0));
+    Box(app, args, "quenching", TxtQuenching_Change, "0 or more");
+    Box(app, args, "min-population",
+        [](AppState& a, const std::string& text) {
+            const double v = Val(text);
+            if (v < 0.0 || v > 0.1) return std::string();
+            a.pop.MinimumPopulation = static_cast<float>(v);
+            return text;
+        },
+        "0 to 0.1");
+    Box(app, args, "noise",
+        [](AppState& a, const std::string& text) {
+            const double v = Val(text);
+            if (v < 0.0 || v >= 100.0) return std::string();
+            a.sim.NoiseLevel = static_cast<float>(v);
+            return text;
+        },
+        "0 to below 100");
+}
+
+void StreamDialogs::ShowMessage(std::string_view text) {
+    std::string line(text);
+    for (std::size_t p; (p = line.find("\r\n")) != std::string::npos;) line.replace(p, 2, "\n");
+    out_ << line << "\n";
+}
+
+Answer StreamDialogs::AskYesNoCancel(std::string_view text, std::string_view) {
+    ShowMessage(text);
+    return Answer::Cancel;
+}
+
+std::optional<std::string> StreamDialogs::InputBox(std::string_view prompt, std::string_view, std::string_view) {
+    ShowMessage(prompt);
+    return std::nullopt;
+}
+
+SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
+    session::MemoryStore firstRun;
+    session::StartUp(app, firstRun, DataFolder(args));
+    app.sim.TxtStart = Str(app.sim.Xini);
+    app.sim.TxtEnd = Str(app.sim.Xend);
+    app.sim.TxtResolution = Str(app.sim.InstrumentalResolution);
+    const int entry = EntryOption(args, app.db);
+    app.db.irad = entry;
+    populations::SetPopulatedState(app.pop, app.db, app.sim.Kind);
+    ApplySimulationOptions(app, args);
+    session::SelectBandSystem(app, entry);
+    simulation::RefreshConditionCaptions(app);
+
+    const auto t0 = std::chrono::steady_clock::now();
+    simulation::CalculateSimulation(app);
+    const auto t1 = std::chrono::steady_clock::now();
+
+    SimulationRun run;
+    run.ok = simulation::HasSimulation(app);
+    run.points = run.ok ? app.sim.NPoints + 1 : 0;
+    run.linesDrawn = app.sim.LinesDrawn;
+    run.milliseconds = std::chrono::duration<double, std::milli>(t1 - t0).count();
+    return run;
+}
+
+}  // namespace velmora::cli

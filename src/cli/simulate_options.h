@@ -1,0 +1,51 @@
+// The simulation conditions as velmora-cli options, shared by every command that simulates
+// (simulate, and the commands that draw or compare a simulation).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "state/app_state.h"
+
+namespace velmora::cli {
+
+/// Names (without "--") of the options that set simulation conditions, with "entry" and "data".
+const std::vector<std::string>& SimulationOptionNames();
+
+/// One-line descriptions of the simulation options, for a command's usage text.
+std::string SimulationOptionsHelp();
+
+/// Applies the condition options to the state through the same control events the window uses,
+/// so that values are validated alike. Call before the band system is selected. Throws
+/// std::invalid_argument naming an option whose value is not accepted.
+void ApplySimulationOptions(AppState& app, const Args& args);
+
+/// A Dialogs that writes every message to a stream (the messages the driver raises).
+class StreamDialogs final : public Dialogs {
+public:
+    explicit StreamDialogs(std::ostream& out) : out_(out) {}
+    void ShowMessage(std::string_view text) override;
+    Answer AskYesNoCancel(std::string_view text, std::string_view title) override;
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                        std::string_view defaultText) override;
+
+private:
+    std::ostream& out_;
+};
+
+/// Outcome of a simulation run from the command line.
+struct SimulationRun {
+    bool ok = false;       ///< a spectrum was computed
+    int points = 0;        ///< grid points (NPoints + 1)
+    int linesDrawn = 0;
+    double milliseconds = 0;
+};
+
+/// Starts the core on the database folder of --data with the first-run settings, applies the
+/// options, selects the band system of --entry and runs "Calculate simulation". The app's
+/// dialogs must already point where messages should go.
+SimulationRun SimulateFromOptions(AppState& app, const Args& args);
+
+}  // namespace velmora::cli

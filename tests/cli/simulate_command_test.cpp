@@ -1,0 +1,194 @@
+// velmora-cli simulate on a small hand-made Σ-Σ band system.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/simulate_options.h"
+#include "common/number_format.h"
+#include "support/sample_database.h"
+
+namespace velmora::cli {
+namespace {
+
+using testing::Level;
+using testing::SampleDatabase;
+using testing::SampleEntry;
+
+/// Entry 1: "AB" A-X, Σ-Σ, v' = 0..1, v'' = 0..1, band (0, 0) near 30000 cm-1 (3333 Å).
+struct SimDatabase {
+    SampleDatabase data;
+    SimDatabase() {
+        SampleEntry a;
+        a.code = "AB", a.nmaxVibUp = 1, a.nmaxVibLow = 1, a.rotRows = {25, 25}, a.mass = 13.5;
+        a.origin = 30000.0, a.referenceLifetime = 250.0;
+        data.Catalogue({a}, 1, 1, 30);
+        data.System(1, {Level(0, 1.8), Level(2000, 1.75)}, {Level(0, 2.0), Level(2200, 1.95)},
+                    [](int vUp, int vLow) { return vUp == vLow ? 0.8 : 0.2; });
+    }
+    std::vector<std::string> Args(std::vector<std::string> extra) const {
+        std::vector<std::string> args = {"simulate", "--entry", "1", "--data", data.Folder()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    }
+};
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result RunCli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    Result r;
+    r.code = Run(args, out, err);
+    r.out = out.str(), r.err = err.str();
+    return r;
+}
+
+std::vector<std::string> FileLines(const std::filesystem::path& p) {
+    std::istringstream in(testing::ReadFile(p));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST(CliSimulate, WritesTheSpectrumAndOneSummaryLine) {
+    SimDatabase db;
+    const auto out = db.data.Dir() / "ab.mod";
+    const Result r = RunCli(db.Args({"--out", out.string(), "--start", "3300", "--end", "3380", "--resolution", "0.5",
+                                     "--temperature", "1000"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(r.out, m, std::regex(R"((\d+) points, (\d+) lines drawn, [0-9.]+ ms\n)"))) << r.out;
+    EXPECT_EQ(std::stoi(m[1]), 80 * 7 / 0.5 + 1);
+    EXPECT_GT(std::stoi(m[2]), 20);
+    const auto lines = FileLines(out);
+    ASSERT_EQ(lines.size(), 1121u);
+    EXPECT_EQ(lines.front().back(), '\r');  // CR-LF line ends
+    EXPECT_EQ(Val(lines.front()), 3300.0);
+    double peak = 0;
+    for (const std::string& line : lines) peak = std::max(peak, Val(line.substr(line.find(',') + 1)));
+    EXPECT_NEAR(peak, 100.0, 1e-4);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+}
+
+TEST(CliSimulate, IndependentLevelsAndDriverMessagesOnStandardError) {
+    SimDatabase db;
+    const auto out = db.data.Dir() / "levels.mod";
+    const Result r = RunCli(db.Args({"--out", out.string(), "--independent", "--units", "cm-1", "--start", "900",
+                                     "--end", "31000", "--temperature", "5000", "--resolution", "0.0001"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    // Start below 1000, and far too many points for two levels: both messages, then the spectrum.
+    EXPECT_NE(r.err.find("Please, Check the simulation range\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("TOO MANY POINTS TO SIMULATE\nMAXIMUM RESOLUTION  0.4214cm-1\n"), std::string::npos) << r.err;
+    const auto lines = FileLines(out);
+    ASSERT_EQ(lines.size(), 500001u);
+    std::string last = lines[250000];
+    for (char& c : last)
+        if (c == ',') c = ' ';
+    std::istringstream fields(last);
+    int count = 0;
+    for (double v; fields >> v;) ++count;
+    EXPECT_EQ(count, 4);  // x, level 0, level 1, total
+}
+
+TEST(CliSimulate, RefusedValuesNameTheOption) {
+    SimDatabase db;
+    const auto out = (db.data.Dir() / "x.mod").string();
+    Result r = RunCli(db.Args({"--out", out, "--temperature", "-5"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--temperature"), std::string::npos) << r.err;
+    r = RunCli(db.Args({"--out", out, "--lineshape", "triangle"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("gaussian, lorentzian, voigt"), std::string::npos) << r.err;
+    r = RunCli(db.Args({"--out", out, "--colour", "red"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--colour"), std::string::npos) << r.err;
+    r = RunCli({"simulate", "--entry", "1", "--data", db.data.Folder()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--out"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(CliSimulate, OptionsReachTheStateThroughTheControlEvents) {
+    SimDatabase db;
+    AppState app;
+    const Args args({"--kind", "lif", "--units", "air", "--pressure-units", "atm", "--pressure", "1", "--lineshape",
+                     "voigt", "--lorentzian", "30", "--density", "very-high", "--doppler", "on", "--lif-regime",
+                     "saturated", "--gate", "resolved", "--delay", "5", "--window", "window", "--window-start", "3000",
+                     "--window-end", "3400", "--yield", "no-quenching", "--quenching-source", "single", "--quenching",
+                     "2.5", "--min-population", "0.001", "--doppler-velocity", "-12"},
+                    {});
+    ApplySimulationOptions(app, args);
+    EXPECT_EQ(app.sim.Kind, 3);
+    EXPECT_EQ(app.pop.PopState, 2);
+    EXPECT_EQ(app.sim.Units, 2);
+    EXPECT_FLOAT_EQ(app.sim.Pressure, 760.0f);
+    EXPECT_EQ(app.sim.Lineshape, 3);
+    EXPECT_FLOAT_EQ(app.sim.LorentzPercent, 30.0f);
+    EXPECT_EQ(app.sim.PointsPerWidth, 21);
+    EXPECT_EQ(app.sim.DopplerBroadening, 1);
+    EXPECT_EQ(app.sim.LIFRegime, 2);
+    EXPECT_EQ(app.sim.GateMode, 1);
+    EXPECT_FLOAT_EQ(app.sim.GateDelay, 5.0f);
+    EXPECT_EQ(app.sim.WindowMode, 1);
+    EXPECT_FLOAT_EQ(app.sim.WindowEnd, 3400.0f);
+    EXPECT_EQ(app.sim.YieldMode, 3);
+    EXPECT_EQ(app.db.QuenchingSource, 1);
+    EXPECT_FLOAT_EQ(app.db.Quenching, 2.5f);
+    EXPECT_FLOAT_EQ(app.pop.MinimumPopulation, 0.001f);
+    EXPECT_FLOAT_EQ(app.sim.DopplerShift, -12.0f);
+}
+
+}  // namespace
+}  // namespace velmora::cli
+
+namespace velmora::cli {
+namespace {
+
+/// The first catalogue line of `velmora-cli systems` naming a molecule and system.
+std::string ShippedEntry(const std::string& molecule, const std::string& system) {
+    std::ostringstream out, err;
+    if (Run({"systems", "--data", VELMORA_DATA_DIR}, out, err) != 0) return "";
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);)
+        if (line.find("," + molecule + "," + system + ",") != std::string::npos) return line.substr(0, line.find(','));
+    return "";
+}
+
+/// x and y of every point of a written spectrum.
+std::pair<std::vector<double>, std::vector<double>> Points(const std::filesystem::path& file) {
+    std::vector<double> x, y;
+    for (const std::string& line : FileLines(file)) {
+        x.push_back(Val(line));
+        y.push_back(Val(line.substr(line.find(',') + 1)));
+    }
+    return {x, y};
+}
+
+TEST(CliSimulateShipped, OHAbsorptionLinesSitOnTheReferencePositions) {
+    const std::string entry = ShippedEntry("OH", "(A-X)");
+    ASSERT_FALSE(entry.empty()) << "OH A-X not in the shipped catalogue";
+    testing::TempDir dir;
+    const Result r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", entry, "--out",
+                             (dir / "oh.mod").string(), "--kind", "absorption", "--units", "cm-1", "--start",
+                             "32300", "--end", "32600", "--resolution", "0.02"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto [x, y] = Points(dir / "oh.mod");
+    // Lines of the (0,0) band from empirical term values (0.0002 cm-1): P1(1.5), Q1(1.5), Q21(1.5),
+    // R1(1.5), Q2(1.5). Each must show as a local maximum of the 0.02 cm-1 spectrum within 0.05 cm-1.
+    for (const double nu : {32440.57892, 32474.55833, 32474.21933, 32542.52126, 32354.46392}) {
+        bool found = false;
+        for (std::size_t i = 1; i + 1 < x.size(); ++i)
+            if (std::fabs(x[i] - nu) < 0.05 && y[i] > y[i - 1] && y[i] >= y[i + 1] && y[i] > 1.0) found = true;
+        EXPECT_TRUE(found) << "no line at " << nu << " cm-1";
+    }
+}
+
+}  // namespace
+}  // namespace velmora::cli

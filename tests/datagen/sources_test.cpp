@@ -1,0 +1,133 @@
+// Malformed or incomplete sources stop the builder with the file, line and field; a failed build
+// leaves the previous database untouched; regeneration reproduces the committed files.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "common/errors.h"
+#include "csv_table.h"
+#include "datagen_support.h"
+#include "generate.h"
+#include "support/temp_dir.h"
+
+namespace velmora::datagen {
+namespace {
+
+namespace fs = std::filesystem;
+using velmora::testing::ReadFile;
+using velmora::testing::TempDir;
+
+std::string MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(CsvTable, NamesFileLineAndFieldOfABadNumber) {
+    const auto t = CsvTable::Parse("v,T_v,B\n0,0,1.5\n1,2000,1.4x\n", "X/levels_X.csv");
+    const auto& row = t.Rows()[1];
+    EXPECT_EQ(MessageOf([&] { t.Number(row, t.Column("B")); }),
+              "X/levels_X.csv, line 3: field \"B\": \"1.4x\" is not a number");
+    EXPECT_EQ(t.NumberOr(t.Rows()[0], t.Column("T_v"), 7.0), 0.0);
+}
+
+TEST(CsvTable, QuotedFieldsKeepTheirCommasAndCountedFieldsMustMatchTheHeader) {
+    const auto t = CsvTable::Parse("a,b,source\r\n1,2,\"x, y \"\"z\"\"\"\r\n", "t.csv");
+    EXPECT_EQ(t.Text(t.Rows()[0], 2), "x, y \"z\"");
+    EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,2,3\n", "t.csv"); }), "t.csv, line 2: has 3 fields, the header has 2");
+    EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,\"2\n", "t.csv"); }), "t.csv, line 2: a quoted field is not closed");
+    EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,2\n", "t.csv").Column("c"); }),
+              "t.csv, line 1: the header has no column \"c\"");
+}
+
+TEST(BuildConfig, UnknownOrMissingSettingsAreReportedWithTheirLine) {
+    const std::string head = "[entry]\nfolder = OH_AX\ncode = OH\n";
+    EXPECT_EQ(MessageOf([&] { ParseBuildConfig(head + "colour = red\n", "catalogue.cfg"); }),
+              "catalogue.cfg, line 4: \"colour\": unknown setting");
+    EXPECT_EQ(MessageOf([&] { ParseBuildConfig(head + "upper = A Sigma+ levels levels_A.csv 0-x\n", "catalogue.cfg"); }),
+              "catalogue.cfg, line 4: \"upper\": \"x\" is not a number");
+    EXPECT_EQ(MessageOf([&] {
+                  ParseBuildConfig(head + "upper = A Sigma+ levels levels_A.csv 0-4\nlower = X Pi levels levels_X.csv 0-13\n",
+                                   "catalogue.cfg");
+              }),
+              "catalogue.cfg, line 1: the entry has no \"mass\" setting");
+}
+
+/// A private copy of data-src that a test may damage.
+struct SourceCopy {
+    TempDir dir;
+    fs::path src = dir / "data-src";
+    SourceCopy() { fs::copy(testing::SourceDir(), src, fs::copy_options::recursive); }
+    void Replace(const std::string& file, const std::string& from, const std::string& to) const {
+        std::string text = ReadFile(src / file);
+        const auto at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+        std::ofstream(src / file, std::ios::binary) << text;
+    }
+};
+
+TEST(GenerateDatabase, AMalformedTableStopsTheBuildAndKeepsTheOldDatabase) {
+    SourceCopy copy;
+    copy.Replace("OH_AX/levels_A.csv", "16.12952079", "16.1295x");
+    const fs::path out = copy.dir / "data";
+    fs::create_directories(out);
+    std::ofstream(out / "OLD") << "previous database";
+    const std::string msg = MessageOf([&] { GenerateDatabase(copy.src, out); });
+    EXPECT_EQ(msg, "data-src/OH_AX/levels_A.csv, line 3: field \"B\": \"16.1295x\" is not a number");
+    EXPECT_EQ(ReadFile(out / "OLD"), "previous database");
+    for (const auto& e : fs::directory_iterator(copy.dir.path())) EXPECT_EQ(e.path().string().find(".new"), std::string::npos);
+}
+
+TEST(GenerateDatabase, AnEmptyRequiredConstantIsReportedWithItsField) {
+    SourceCopy copy;
+    copy.Replace("NO_AX/levels_A.csv", "2,48791.98,1.948625", "2,48791.98,");
+    EXPECT_EQ(MessageOf([&] { BuildCatalogue(copy.src, "data-src"); }),
+              "data-src/NO_AX/levels_A.csv, line 4: field \"B\": a value is required here but the field is empty");
+}
+
+TEST(GenerateDatabase, MissingLevelsAndUnknownTransitionKindsAreReported) {
+    SourceCopy copy;
+    // CN B v = 5 has no term value in the folder: asking for v = 0-9 stops there.
+    copy.Replace("catalogue.cfg", "upper = B Sigma+ levels levels_B.csv 0-4", "upper = B Sigma+ levels levels_B.csv 0-9");
+    EXPECT_EQ(MessageOf([&] { BuildCatalogue(copy.src, "data-src"); }),
+              "data-src/CN_BX/levels_B.csv, line 7: field \"T_v\": a value is required here but the field is empty");
+    SourceCopy longer;
+    longer.Replace("catalogue.cfg", "lower = X Sigma+ levels levels_X.csv 0-10", "lower = X Sigma+ levels levels_X.csv 0-12");
+    EXPECT_EQ(MessageOf([&] { BuildCatalogue(longer.src, "data-src"); }),
+              "data-src/CN_BX/levels_X.csv: has no row for v = 11 (the catalogue uses v = 0-12)");
+    SourceCopy other;
+    other.Replace("SH_AX/transitions.csv", "predissociation,0,", "predisociation,0,");
+    EXPECT_EQ(MessageOf([&] { BuildCatalogue(other.src, "data-src"); }),
+              "data-src/SH_AX/transitions.csv, line 18: field \"kind\": unknown kind \"predisociation\"");
+}
+
+TEST(GenerateDatabase, ASharedStateMustComeFromTheSameConstants) {
+    // NO A-X and NO B-X both write NO/NOX.SPC.
+    SourceCopy copy;
+    copy.Replace("NO_BX/levels_X.csv", "1.696111075", "1.696111076");
+    EXPECT_EQ(MessageOf([&] { DatabaseFiles(BuildCatalogue(copy.src, "data-src"), kReadmeMarker); }),
+              "NO/NOX.SPC would be written by NO_AX and by NO_BX with different contents (a shared state must use "
+              "the same constants)");
+}
+
+TEST(GenerateDatabase, RegeneratingFromTheSourcesGivesTheCommittedFiles) {
+    TempDir dir;
+    GenerateDatabase(testing::SourceDir(), dir / "data");
+    std::vector<std::string> generated, committed;
+    for (const auto& e : fs::recursive_directory_iterator(dir / "data"))
+        if (e.is_regular_file()) generated.push_back(fs::relative(e.path(), dir / "data").generic_string());
+    for (const auto& e : fs::recursive_directory_iterator(testing::CommittedData()))
+        if (e.is_regular_file()) committed.push_back(fs::relative(e.path(), testing::CommittedData()).generic_string());
+    std::sort(generated.begin(), generated.end());
+    std::sort(committed.begin(), committed.end());
+    ASSERT_EQ(generated, committed);
+    for (const auto& f : generated)
+        EXPECT_TRUE(ReadFile(dir / "data" / f) == ReadFile(testing::CommittedData() / f)) << f << " differs: run datagen";
+}
+
+}  // namespace
+}  // namespace velmora::datagen

@@ -1,0 +1,72 @@
+// The catalogue description data-src/catalogue.cfg: which band systems the database holds, in
+// which order, and the choices made for each (sources, v ranges, rotational limits, transition
+// data, lifetimes, level data). Everything numerical comes from the folder tables; this file only
+// selects and, where a folder lacks a value, supplies a documented estimate.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velmora::datagen {
+
+/// Where the constants of one electronic state come from.
+struct StateSpec {
+    std::string label;     ///< state letter used in file names ("A", "X")
+    std::string symmetry;  ///< "Sigma+", "Sigma-", "Pi", "Delta"
+    int lambda = 0;
+    int sigmaSign = 0;     ///< +1 for Sigma+, -1 for Sigma-, 0 otherwise
+    bool equilibrium = false;  ///< false: per-level table; true: equilibrium.csv row
+    std::string file;          ///< levels table, path relative to data-src
+    std::string eqState;       ///< equilibrium row: value of the "state" column
+    std::string eqSource;      ///< ... and the beginning of its "source" column ("" = any)
+    int vmax = 0;
+    bool hasOrigin = false;
+    double origin = 0.0;  ///< T of v = 0 of an equilibrium upper state (cm-1)
+    /// Polynomials in (v + 1/2) that replace or add a constant of an equilibrium state:
+    /// (constant index, coefficients c0, c1, ...).
+    std::vector<std::pair<int, std::vector<double>>> sets;
+    /// Required constants whose empty cells the folder README declares to mean zero.
+    std::vector<int> emptyIsZero;
+    int line = 0;
+};
+
+/// A predissociation rate applied to a range of upper levels.
+struct PredissociationSpec {
+    int v = 0;
+    int nFrom = 0, nTo = 0;
+    std::vector<int> components;  ///< 1 = F1, 2 = F2
+    double rateFrom = 0.0, rateTo = 0.0;  ///< s-1, linear in N from nFrom to nTo
+    int line = 0;
+};
+
+/// One catalogue entry.
+struct EntrySpec {
+    int line = 0;           ///< line of its [entry] header
+    std::string folder;     ///< folder under data-src ("OH_AX")
+    std::string code;       ///< molecule code of the file names ("OH", "N2P")
+    std::string title;      ///< short description for the README
+    StateSpec upper, lower;
+    double mass = 0.0;      ///< molecular mass, u
+    double reducedMass = 0.0;  ///< reduced mass of the nuclei, u (vibrational functions)
+    std::vector<int> nmaxrot;  ///< last rotational row for v' = 0.. (last value repeats)
+    int nuclearSpin = 0;
+    std::string bands = "A_band";        ///< "A_band", "FCF" or "none"
+    std::string missingBands = "zero";   ///< "computed" or "zero"
+    std::string tdm = "own";             ///< "own" or the folder of an earlier entry to borrow from
+    std::string layout = "system";       ///< "rotating" (per-band files) or "system"
+    std::string referenceLifetime = "bands";  ///< "measured" or "bands"
+    bool levelLifetimes = false;         ///< measured lifetimes go into the level files
+    std::vector<PredissociationSpec> predissociation;
+    bool approximate = false;
+    std::vector<std::string> notes;
+};
+
+/// Reads the description; `name` is the file name used in messages. Throws FileError naming the
+/// line and the key of any problem.
+std::vector<EntrySpec> ReadBuildConfig(const std::filesystem::path& path, const std::string& name);
+/// The same from text.
+std::vector<EntrySpec> ParseBuildConfig(const std::string& text, const std::string& name);
+
+}  // namespace velmora::datagen
