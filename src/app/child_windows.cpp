@@ -147,11 +147,17 @@ SimulationWindow::SimulationWindow(QWidget* parent) : QWidget(parent) {
 }
 
 void SimulationWindow::LayOut(AppState& app) {
+    // Sizes in twips from the core; the axis strip is 350 twips wider than the plot.
     const display::PlotWindowLayout l = display::frmSimulation_Resize(app, Twips(width()), Twips(height()));
     plot_->setGeometry(Px(l.plotLeft), Px(l.plotTop), std::max(1, Px(l.plotWidth)), std::max(1, Px(l.plotHeight)));
     const int axisTop = plot_->geometry().bottom() + 1;
     axis_->setGeometry(Px(l.axisLeft), axisTop, std::max(1, Px(l.axisWidth)), std::max(1, Px(l.axisHeight)));
+    PlaceReadout();
+}
+
+void SimulationWindow::PlaceReadout() {
     coordinates_->move(plot_->geometry().right() - coordinates_->width() - 4, plot_->geometry().top() + 4);
+    coordinates_->raise();
 }
 
 void SimulationWindow::Redraw(AppState& app) {

@@ -39,8 +39,11 @@ public:
     explicit SimulationWindow(QWidget* parent = nullptr);
     /// Lays out the controls for the window size and draws the plot (when a simulation exists).
     void Redraw(AppState& app);
-    /// Lays out the plot and axis strip as the core sizes them for this window.
+    /// Lays out the plot and axis strip as the core sizes them for this window (the core asks
+    /// for a redraw meanwhile, which the caller performs once the sizes are set).
     void LayOut(AppState& app);
+    /// Puts the pointer read-out in the plot's upper right corner.
+    void PlaceReadout();
     PictureBox* plot() const { return plot_; }
     PictureBox* axis() const { return axis_; }
     QLabel* coordinates() const { return coordinates_; }

@@ -217,28 +217,31 @@ void BuildSimulationTab(QWidget* tab) {
     e.Text("TxtWavelength", QObject::tr("Wavelength correction"));
     e.Text("TxtMultiply", QObject::tr("Multiply by"));
     e.Text("TxtNoise", QObject::tr("Noise"));
-    auto* smooth = new QPushButton(QObject::tr("Smooth spectra"), experimental);
+
+    auto* comparison = Group(tab, "FrameComparison", QObject::tr("Comparison"));
+    Form e2(comparison);
+    auto* smooth = new QPushButton(QObject::tr("Smooth spectra"), comparison);
     smooth->setObjectName("CmdSmooth");
-    auto* subtract = new QPushButton(QObject::tr("Subtract simulation"), experimental);
+    auto* subtract = new QPushButton(QObject::tr("Subtract simulation"), comparison);
     subtract->setObjectName("CmdSubtraction");
-    e.Row({smooth, subtract});
-    auto* clear = new QPushButton(QObject::tr("Clear"), experimental);
+    e2.Row({smooth, subtract});
+    auto* clear = new QPushButton(QObject::tr("Clear"), comparison);
     clear->setObjectName("CmdClear");
-    auto* clearAll = new QPushButton(QObject::tr("Clear all"), experimental);
+    auto* clearAll = new QPushButton(QObject::tr("Clear all"), comparison);
     clearAll->setObjectName("CmdClearAll");
-    e.Row({clear, clearAll});
-    e.Check("ChkExpLimits", QObject::tr("Use file limits in simulation"));
-    e.Check("ChkShowSpectra", QObject::tr("Show spectra"));
-    auto* chkRes = new QCheckBox(QObject::tr("Show residuals"), experimental);
+    e2.Row({clear, clearAll});
+    e2.Check("ChkExpLimits", QObject::tr("Use file limits in simulation"));
+    e2.Check("ChkShowSpectra", QObject::tr("Show spectra"));
+    auto* chkRes = new QCheckBox(QObject::tr("Show residuals"), comparison);
     chkRes->setObjectName("ChkResiduals");
-    auto* cmbRes = new QComboBox(experimental);
+    auto* cmbRes = new QComboBox(comparison);
     cmbRes->setObjectName("CmbResiduals");
     cmbRes->addItems({"Auto", "1%", "2%", "5%", "10%", "20%", "50%"});
-    e.Row({chkRes, cmbRes});
-    e.Label("LblCorrelation");
-    e.Label("LblDeviation");
+    e2.Row({chkRes, cmbRes});
+    e2.Label("LblCorrelation");
+    e2.Label("LblDeviation");
 
-    auto* display = Group(tab, "FrameDisplay", QObject::tr("Display"));
+    auto* display = Group(tab, "FrameZoom", QObject::tr("Zoom"));
     Form d(display);
     auto* zx = Edit(display, "TxtZoomX", 50);
     auto* updZx = new QSpinBox(display);
@@ -256,10 +259,13 @@ void BuildSimulationTab(QWidget* tab) {
     sld->setInvertedAppearance(true);  // 0 centres the view on the range end, 100 on its start
     d.Row({Label(display, "LblSldX", QObject::tr("X axis center")), sld});
     d.Button("CmdResetZoom", QObject::tr("Reset Zoom"));
-    d.Combo("CmbView", QObject::tr("Display mode"), {"Total", "Contours", "Areas"});
-    d.Combo("CmbComparison", QObject::tr("Comparison"), {"Overlapped", "Separated"});
-    d.Combo("CmbLegend", QObject::tr("Legend"), {"Right", "Center", "Left"});
-    d.Combo("CmbColorScheme", QObject::tr("Color scheme"), {"Light", "Dark"});
+
+    auto* look = Group(tab, "FrameDisplay", QObject::tr("Display"));
+    Form d2(look);
+    d2.Combo("CmbView", QObject::tr("Display mode"), {"Total", "Contours", "Areas"});
+    d2.Combo("CmbComparison", QObject::tr("Comparison"), {"Overlapped", "Separated"});
+    d2.Combo("CmbLegend", QObject::tr("Legend"), {"Right", "Center", "Left"});
+    d2.Combo("CmbColorScheme", QObject::tr("Color scheme"), {"Light", "Dark"});
 
     auto* assignment = Group(tab, "FrameAssignment", QObject::tr("Assignment"));
     Form a(assignment);
@@ -269,7 +275,7 @@ void BuildSimulationTab(QWidget* tab) {
     a.Combo("CmbLowerBand", QObject::tr("v''"));
     a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
 
-    ScrollRow(tab, {range, conditions, instrumental, broadening, shift, lif, experimental, display, assignment}, 5);
+    ScrollRow(tab, {range, conditions, instrumental, broadening, shift, lif, experimental, comparison, display, look, assignment}, 6);
 }
 
 }  // namespace

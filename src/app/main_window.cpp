@@ -89,6 +89,42 @@ public:
     }
 };
 
+/// The message boxes and questions of the core: while a long command holds user input back, the
+/// hold is lifted for the box, so that it can be answered.
+class MDIVelmora::ModalDialogs final : public Dialogs {
+public:
+    ModalDialogs(MDIVelmora& w, Dialogs& inner) : w_(w), inner_(inner) {}
+
+    template <typename F>
+    auto Lifted(F ask) -> decltype(ask()) {
+        const bool busy = w_.busy_ > 0;
+        if (busy) {
+            qApp->removeEventFilter(w_.blocker_.get());
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        }
+        auto answer = ask();
+        if (busy) {
+            QApplication::restoreOverrideCursor();
+            qApp->installEventFilter(w_.blocker_.get());
+        }
+        return answer;
+    }
+    void ShowMessage(std::string_view text) override {
+        Lifted([&] { inner_.ShowMessage(text); return 0; });
+    }
+    Answer AskYesNoCancel(std::string_view text, std::string_view title) override {
+        return Lifted([&] { return inner_.AskYesNoCancel(text, title); });
+    }
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                        std::string_view defaultText) override {
+        return Lifted([&] { return inner_.InputBox(prompt, title, defaultText); });
+    }
+
+private:
+    MDIVelmora& w_;
+    Dialogs& inner_;
+};
+
 namespace {
 
 std::string S(const QString& q) { return q.toStdString(); }
@@ -140,7 +176,8 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     }
     store_ = options_.settingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
                                              : std::make_unique<QtSettingsStore>(options_.settingsFile);
-    app_.dialogs = options_.dialogs;
+    modal_ = std::make_unique<ModalDialogs>(*this, *options_.dialogs);
+    app_.dialogs = modal_.get();
     app_.ui = shell_.get();
 
     auto* central = new QWidget(this);
@@ -693,8 +730,7 @@ void MDIVelmora::WirePlotWindow() {
         label->setText(QStr(app_.plot.LblCoordinates));
         label->adjustSize();
         label->setVisible(app_.plot.LblCoordinatesVisible);
-        simulation_->LayOut(app_);
-        label->raise();
+        simulation_->PlaceReadout();
     });
     connect(plot, &PictureBox::MouseLeft, this, [this] {
         display::PicSimulation_MouseLeave(app_);
@@ -703,8 +739,11 @@ void MDIVelmora::WirePlotWindow() {
     connect(plot, &PictureBox::MousePressed, this, [this](double, double, Qt::MouseButton button, Qt::KeyboardModifiers) {
         if (button == Qt::RightButton) ShowPlotPopup(QCursor::pos());
     });
+    // The core sizes the plot and axis strip and asks for the redraw.
     connect(simulation_, &SimulationWindow::Resized, this, [this] {
+        layingOut_ = true;
         simulation_->LayOut(app_);
+        layingOut_ = false;
         RedrawPlot();
     });
 }
@@ -917,8 +956,8 @@ void MDIVelmora::RunSimulation() {
 }
 
 void MDIVelmora::RedrawPlot() {
-    simulation_->LayOut(app_);
-    simulation_->Redraw(app_);
+    // During the plot window's layout the redraw waits until the new sizes are set.
+    if (!layingOut_) simulation_->Redraw(app_);
 }
 
 void MDIVelmora::RedrawHistograms() { populations_->RedrawHistograms(app_); populations_->ShowState(app_); }

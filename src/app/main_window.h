@@ -85,6 +85,7 @@ protected:
 private:
     class MainShell;
     class InputBlocker;
+    class ModalDialogs;
 
     void BuildToolbars();
     void BuildMenus();
@@ -114,9 +115,11 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     std::unique_ptr<session::FileChooser> ownFiles_;
     std::unique_ptr<MainShell> shell_;
+    std::unique_ptr<ModalDialogs> modal_;
     std::unique_ptr<InputBlocker> blocker_;
     int busy_ = 0;
     bool started_ = false;
+    bool layingOut_ = false;
 
     QTabWidget* tabs_ = nullptr;  ///< SSTabMain
     QMdiArea* mdi_ = nullptr;
