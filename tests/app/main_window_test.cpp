@@ -34,9 +34,10 @@ QApplication& Application() {
     static char name[] = "app_tests";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
+    // Made once and kept to the end of the process: Qt's own clean-up at exit must find it alive.
+    static QApplication* app = new QApplication(argc, argv);
     QApplication::setApplicationVersion("1.0.0");
-    return app;
+    return *app;
 }
 
 /// A main window on the shipped database with scripted dialogs, its settings in a temporary file.
