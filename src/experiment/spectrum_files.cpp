@@ -125,6 +125,8 @@ void TwoColumnReader::EndLine() {
 }
 
 void TwoColumnReader::Feed(std::string_view chunk) {
+    if (atStart_ && head_.empty() && !chunk.empty())
+        utf16_ = chunk[0] == '\xFF' || chunk[0] == '\xFE';  // a UTF-16 byte-order mark begins so
     if (atStart_) {
         // A UTF-8 byte-order mark, as spreadsheet programs write it, is dropped; the chunks
         // may split it.
@@ -157,7 +159,8 @@ void TwoColumnReader::FeedText(std::string_view chunk) {
         for (std::size_t k = 0; k < z; ++k)
             if (chunk[k] == '\n' || (chunk[k] == '\r' && (k + 1 >= chunk.size() || chunk[k + 1] != '\n')))
                 ++line;
-        throw SpectrumReadError{line, "binary data (the file is not a text file)"};
+        throw SpectrumReadError{line, utf16_ ? "text in UTF-16 (save the file as plain text, ANSI or UTF-8)"
+                                             : "binary data (the file is not a text file)"};
     }
     std::size_t pos = 0;
     const std::size_t n = chunk.size();

@@ -83,6 +83,7 @@ private:
     bool lastWasCR_ = false;
     bool atStart_ = true;  ///< a UTF-8 byte-order mark is dropped here
     std::string head_;     ///< the part of a byte-order mark seen so far
+    bool utf16_ = false;   ///< the text starts like UTF-16 (named in the error)
 };
 
 /// Reads a two-column spectrum file into ExpXRaw, ExpYRaw and ExpPoints (the last index used)

@@ -195,6 +195,14 @@ TEST(ReadTwoColumn, RealWorldShapes) {
         EXPECT_NE(l.exp.ReadProblem.find("binary"), std::string::npos);
     }
     {
+        Loaded l;  // Notepad's "Unicode": UTF-16 with its byte-order mark
+        std::string utf16 = "\xFF\xFE";
+        for (char c : std::string("3064.0 120\r\n3064.5 480\r\n")) utf16 += c, utf16 += '\0';
+        Load(l, dir.Write("unicode.txt", utf16));
+        EXPECT_FALSE(l.ok);
+        EXPECT_NE(l.exp.ReadProblem.find("unicode.txt, line 1: text in UTF-16"), std::string::npos);
+    }
+    {
         Loaded l;  // missing file and a folder
         Load(l, dir / "nothing.dat");
         EXPECT_FALSE(l.ok);

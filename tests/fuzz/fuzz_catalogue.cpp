@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "common/errors.h"
@@ -13,21 +15,26 @@
 
 namespace {
 
-/// A private folder for the catalogue file, made once per process.
-const std::string& Folder() {
-    static const std::string folder = [] {
-        char name[] = "/tmp/velmora-fuzz-catalogue-XXXXXX";
-        const char* made = mkdtemp(name);
-        if (!made) std::abort();
-        return std::string(made);
+/// A private folder for the catalogue file, made once per process and removed at its end.
+char folder[] = "/tmp/velmora-fuzz-catalogue-XXXXXX";
+
+const char* Folder() {
+    static const bool made = [] {
+        if (!mkdtemp(folder)) std::abort();
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        });
+        return true;
     }();
+    (void)made;
     return folder;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = Folder() + "/VELMORA.SYS";
+    const std::string path = std::string(Folder()) + "/VELMORA.SYS";
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) std::abort();
     if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();

@@ -1,0 +1,98 @@
+// velmora-cli compare: simulates, loads an experimental spectrum, corrects it and prints the peak
+// correlation and the chi-square of the two, as the plot's comparison labels show them.
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <stdexcept>
+
+#include "cli/simulate_options.h"
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "common/text_writer.h"
+#include "experiment/comparison.h"
+#include "experiment/corrections.h"
+#include "experiment/spectrum_list.h"
+
+namespace velmora::cli {
+
+namespace {
+
+/// A correction option checked against the range its text box accepts, then given to the box.
+void ApplyLimitedCorrection(AppState& app, const Args& args, const std::string& name, double limit,
+                            std::string (*change)(AppState&, std::string_view)) {
+    if (!args.Has(name)) return;
+    const double v = args.Number(name, 0.0);
+    if (std::fabs(v) > limit)
+        throw std::invalid_argument("option --" + name + ": " + args.Get(name) + " is outside -" +
+                                    Format(limit, "0") + ".." + Format(limit, "0"));
+    change(app, args.Get(name));
+}
+
+/// One line per compared point: x, corrected experiment, simulation there and residual.
+void WriteResiduals(const AppState& app, const std::string& path) {
+    const ExperimentState& exp = app.exp;
+    AtomicTextWriter out(path);
+    out.WriteLine("x,experiment,simulation,residual");
+    for (int i = 0; i <= exp.ExpPoints - 1; ++i) {
+        double s = 0.0;
+        if (!experiment::SimulationAt(exp, app.sim, exp.ExpX(i), s)) continue;
+        out.WriteLine(Format(exp.ExpX(i), "0.0###") + "," + Format(exp.ExpY(i), "0.0###") + "," +
+                      Format(exp.SimAtExp(i), "0.0###") + "," + Format(exp.Residual(i), "0.0###"));
+    }
+    out.Commit();
+}
+
+int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    const Args args(words, {"limits"});
+    std::vector<std::string> known = {"spectrum", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"};
+    const auto& simulation = SimulationOptionNames();
+    known.insert(known.end(), simulation.begin(), simulation.end());
+    for (const std::string& name : args.Names())
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            throw std::invalid_argument("unknown option --" + name + " (velmora-cli help lists the options)");
+    if (!args.Has("spectrum")) throw std::invalid_argument("option --spectrum FILE is required");
+    const int smooth = args.Integer("smooth", 0);
+    if (smooth < 0 || smooth > 1000) throw std::invalid_argument("option --smooth takes 0..1000 passes");
+    if (args.Has("multiply") && !(args.Number("multiply", 1.0) > 0.0))
+        throw std::invalid_argument("option --multiply needs a positive factor");
+
+    AppState app;
+    StreamDialogs dialogs(err);
+    app.dialogs = &dialogs;
+    if (!SimulateFromOptions(app, args).ok) return 1;
+
+    // The spectrum, with the corrections of the options as the text boxes would take them.
+    experiment::LoadSpectrum(app, args.Get("spectrum"));
+    if (!app.exp.ReadProblem.empty()) {
+        err << app.exp.ReadProblem << "\n";
+        return 1;
+    }
+    ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
+    ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);
+    if (args.Has("multiply")) experiment::TxtMultiply_Change(app, args.Get("multiply"));
+    for (int k = 0; k < smooth; ++k) experiment::CmdSmooth_Click(app);
+    if (args.Has("limits")) {
+        experiment::ChkExpLimits_Click(app, 1);
+        if (app.sim.SimTotal.Empty()) return 1;
+    }
+
+    experiment::CompareWithSimulation(app);
+    out << app.exp.LblCorrelation << "\n" << app.exp.LblDeviation << "\n";
+    out << app.exp.ComparedPoints << " of " << app.exp.ExpPoints + 1 << " experimental points compared between "
+        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << "\n";
+    if (args.Has("residuals")) WriteResiduals(app, args.Get("residuals"));
+    return 0;
+}
+
+const bool registered = RegisterCommand(
+    {"compare",
+     "compare --entry N --spectrum FILE [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
+     "        [--residuals FILE.csv] [simulation options]  simulates, loads and corrects an experimental\n"
+     "        spectrum and prints the peak correlation and chi-square (--limits: simulate over the\n"
+     "        spectrum's range; --residuals: x, experiment, simulation and residual per compared point)\n" +
+         SimulationOptionsHelp(),
+     &RunCompare});
+
+}  // namespace
+
+}  // namespace velmora::cli

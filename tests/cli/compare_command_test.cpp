@@ -1,0 +1,98 @@
+// velmora-cli compare on a small hand-made database, against spectra written by the simulator.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_fixture.h"
+#include "common/number_format.h"
+
+namespace velmora::cli {
+namespace {
+
+/// The simulation conditions of every comparison: entry 1 of the sample database (a Σ-Σ system
+/// near 30000 cm-1, 3333 Å) at 1500 K, 0.5 Å instrumental width.
+std::vector<std::string> Simulation(const CliDatabase& db) {
+    return {"--entry", "1", "--data", db.data.Folder(), "--start", "3300", "--end", "3360", "--resolution", "0.5",
+            "--temperature", "1500"};
+}
+
+std::vector<std::string> With(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+/// The number after the colon of a statistics line.
+double Number(const std::string& line) { return Val(line.substr(line.find(':') + 1)); }
+
+TEST(CliCompare, ASimulationComparedWithItsOwnFileCorrelatesFully) {
+    CliDatabase db;
+    const std::string mod = (db.data.Dir() / "sim.mod").string();
+    ASSERT_EQ(RunCli(With({"simulate", "--out", mod}, Simulation(db))).code, 0);
+
+    const Result r = RunCli(With({"compare", "--spectrum", mod}, Simulation(db)));
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_EQ(r.lines[0].rfind("Peak correlation: ", 0), 0u);
+    EXPECT_EQ(r.lines[1].rfind("Chi-square       : ", 0), 0u);
+    // The file holds the grid rounded to 0.001 Å and the total to 4 decimals.
+    EXPECT_GT(Number(r.lines[0]), 0.9999);
+    EXPECT_LT(Number(r.lines[1]), 0.01);
+
+    // Pearson's r does not change under a positive linear map of the experiment; chi-square does:
+    // with y' = 2 (y − 10) it is Σ(s − 2s + 20)² / 100 over the compared points.
+    const Result scaled = RunCli(With({"compare", "--spectrum", mod, "--baseline", "10", "--multiply", "2"}, Simulation(db)));
+    ASSERT_EQ(scaled.code, 0) << scaled.err;
+    EXPECT_NEAR(Number(scaled.lines[0]), Number(r.lines[0]), 2e-6);
+    EXPECT_GT(Number(scaled.lines[1]), 100 * Number(r.lines[1]));
+}
+
+TEST(CliCompare, ResidualsFileAndFileLimits) {
+    CliDatabase db;
+    // A spectrum over part of the range: a flat 50 between 3320 and 3330 Å.
+    std::string text;
+    for (int i = 0; i <= 100; ++i) text += Format(3320.0 + 0.1 * i, "0.0") + ", 50\r\n";
+    const std::string spectrum = db.data.Write("flat.csv", text).string();
+    const std::string residuals = (db.data.Dir() / "res.csv").string();
+
+    const Result r = RunCli(With({"compare", "--spectrum", spectrum, "--residuals", residuals, "--limits"}, Simulation(db)));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.lines[2], "100 of 101 experimental points compared between 3320 and 3330");
+    std::istringstream in(testing::ReadFile(residuals));
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "x,experiment,simulation,residual\r");
+    int rows = 0;
+    while (std::getline(in, line)) {
+        std::istringstream f(line);
+        double x, e, s, d;
+        char c;
+        ASSERT_TRUE(f >> x >> c >> e >> c >> s >> c >> d) << line;
+        EXPECT_NEAR(e, 100.0, 1e-9);  // flat spectra are scaled to 100
+        EXPECT_NEAR(d, e - s, 2e-4);
+        ++rows;
+    }
+    EXPECT_EQ(rows, 100);
+}
+
+TEST(CliCompare, BadInputIsRefusedWithAReason) {
+    CliDatabase db;
+    Result r = RunCli(With({"compare"}, Simulation(db)));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--spectrum FILE is required"), std::string::npos);
+
+    const std::string spectrum = db.data.Write("s.dat", "3300 1\n3310 2\n3320 3\n").string();
+    r = RunCli(With({"compare", "--spectrum", spectrum, "--baseline", "150"}, Simulation(db)));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--baseline: 150 is outside -99..99"), std::string::npos);
+
+    const std::string empty = db.data.Write("empty.dat", "").string();
+    r = RunCli(With({"compare", "--spectrum", empty}, Simulation(db)));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Problem reading the file."), std::string::npos);
+    EXPECT_NE(r.err.find("empty.dat"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::cli
