@@ -32,6 +32,7 @@ void ClearResults(SimulationState& sim) {
     sim.SimTotal.Resize(0, -1);
     sim.YMax = 0.0f;
     sim.LinesDrawn = 0;
+    sim.ProfilePoints = 0;
 }
 
 /// With "use file limits" on, the range follows the first and last x of the current spectrum.

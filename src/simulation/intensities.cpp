@@ -147,6 +147,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
 
     sim.SimBand.Fill(0.0f);
     sim.LinesDrawn = 0;
+    sim.ProfilePoints = 0;
     const BranchTable branches = BuildBranchTable(pop.PopState, db);
     const int otherState = pop.PopState == 1 ? 2 : 1;
     const int nOther = CatInt(cat.NMaxVib, irad, otherState);
@@ -228,6 +229,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
                     else
                         AccumulateProfile(grid, shape, x0, weight, out);
                     ++sim.LinesDrawn;
+                    sim.ProfilePoints += shape.last - shape.first + 1;
                 }
             }
         }

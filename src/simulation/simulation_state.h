@@ -83,6 +83,7 @@ struct SimulationState {
     int VPop = 0, VOther = 0;
     float GateFactor = 1.0f;
     int LinesDrawn = 0;  ///< lines added onto the grid by the last synthesis
+    long long ProfilePoints = 0;  ///< grid points those lines covered together
 };
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // velmora-cli simulate on a small hand-made Σ-Σ band system.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -142,6 +143,51 @@ TEST(CliSimulate, OptionsReachTheStateThroughTheControlEvents) {
     EXPECT_FLOAT_EQ(app.db.Quenching, 2.5f);
     EXPECT_FLOAT_EQ(app.pop.MinimumPopulation, 0.001f);
     EXPECT_FLOAT_EQ(app.sim.DopplerShift, -12.0f);
+}
+
+}  // namespace
+}  // namespace velmora::cli
+
+namespace velmora::cli {
+namespace {
+
+/// The first catalogue line of `velmora-cli systems` naming a molecule and system.
+std::string ShippedEntry(const std::string& molecule, const std::string& system) {
+    std::ostringstream out, err;
+    if (Run({"systems", "--data", VELMORA_DATA_DIR}, out, err) != 0) return "";
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);)
+        if (line.find("," + molecule + "," + system + ",") != std::string::npos) return line.substr(0, line.find(','));
+    return "";
+}
+
+/// x and y of every point of a written spectrum.
+std::pair<std::vector<double>, std::vector<double>> Points(const std::filesystem::path& file) {
+    std::vector<double> x, y;
+    for (const std::string& line : FileLines(file)) {
+        x.push_back(Val(line));
+        y.push_back(Val(line.substr(line.find(',') + 1)));
+    }
+    return {x, y};
+}
+
+TEST(CliSimulateShipped, OHAbsorptionLinesSitOnTheReferencePositions) {
+    const std::string entry = ShippedEntry("OH", "(A-X)");
+    ASSERT_FALSE(entry.empty()) << "OH A-X not in the shipped catalogue";
+    testing::TempDir dir;
+    const Result r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", entry, "--out",
+                             (dir / "oh.mod").string(), "--kind", "absorption", "--units", "cm-1", "--start",
+                             "32300", "--end", "32600", "--resolution", "0.02"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto [x, y] = Points(dir / "oh.mod");
+    // Lines of the (0,0) band from empirical term values (0.0002 cm-1): P1(1.5), Q1(1.5), Q21(1.5),
+    // R1(1.5), Q2(1.5). Each must show as a local maximum of the 0.02 cm-1 spectrum within 0.05 cm-1.
+    for (const double nu : {32440.57892, 32474.55833, 32474.21933, 32542.52126, 32354.46392}) {
+        bool found = false;
+        for (std::size_t i = 1; i + 1 < x.size(); ++i)
+            if (std::fabs(x[i] - nu) < 0.05 && y[i] > y[i - 1] && y[i] >= y[i + 1] && y[i] > 1.0) found = true;
+        EXPECT_TRUE(found) << "no line at " << nu << " cm-1";
+    }
 }
 
 }  // namespace

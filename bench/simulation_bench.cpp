@@ -1,0 +1,126 @@
+// Speed of "Calculate simulation" on the shipped database, against its floor: the bare
+// accumulation of the same number of profile points, with the same profile formula, into an array.
+//
+//   OH A-X emission, thermal 3000 K, every populated v', 2800-3400 Å, Voigt (1 Å, half
+//   Lorentzian), standard and very high point density;
+//   NO A-X LIF excitation, 300 K, 2200-2300 Å, the same instrument.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/number_format.h"
+#include "session/band_system.h"
+#include "session/settings.h"
+#include "session/startup.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/driver.h"
+#include "simulation/lineshapes.h"
+
+namespace {
+
+using namespace velmora;
+
+/// Catalogue entry of a molecule and system label, e.g. ("OH", "(A-X)").
+int FindEntry(const AppState& app, const std::string& molecule, const std::string& system) {
+    const Catalogue& cat = app.db.cat;
+    for (int i = 1; i <= cat.CatalogueCount; ++i)
+        if (cat.MoleculeName(i) == molecule && Trim(cat.SystemLabel(i)) == system) return i;
+    throw std::runtime_error(molecule + " " + system + " is not in the shipped catalogue");
+}
+
+/// The program after start-up with first-run settings, the band system selected and the
+/// conditions of a benchmark set through the control events.
+std::unique_ptr<AppState> Prepare(const std::string& molecule, int kind, float temperature, const char* start,
+                                  const char* end, int density) {
+    auto app = std::make_unique<AppState>();
+    session::MemoryStore firstRun;
+    session::StartUp(*app, firstRun, VELMORA_DATA_DIR);
+    const int entry = FindEntry(*app, molecule, "(A-X)");
+    app->sim.TxtStart = start;
+    app->sim.TxtEnd = end;
+    simulation::CmbKind_Click(*app, kind);
+    session::SelectBandSystem(*app, entry);
+    simulation::TxtTemperature_Change(*app, Str(temperature));
+    simulation::CmbLineshape_Click(*app, 3);
+    simulation::TxtLorentzian_Change(*app, "50");
+    simulation::TxtResolution_Change(*app, "1");
+    simulation::CmbPointDensity_Click(*app, density);
+    simulation::RefreshConditionCaptions(*app);
+    return app;
+}
+
+void Report(benchmark::State& state, const AppState& app) {
+    state.counters["lines_drawn"] = app.sim.LinesDrawn;
+    state.counters["grid_points"] = app.sim.NPoints + 1;
+    state.counters["profile_points"] = static_cast<double>(app.sim.ProfilePoints);
+    state.counters["levels"] = app.pop.NVibSel;
+}
+
+void RunSimulation(benchmark::State& state, AppState& app) {
+    for (auto _ : state) {
+        simulation::CalculateSimulation(app);
+        benchmark::DoNotOptimize(app.sim.SimTotal.Data());
+    }
+    if (!simulation::HasSimulation(app)) state.SkipWithError("no spectrum was computed");
+    Report(state, app);
+}
+
+/// The floor of a simulation: as many lines as it drew, spread evenly over its grid, each
+/// accumulated with the profile of the run (same width, Lorentzian share, cut-off), until the
+/// same number of profile points has been added.
+void RunFloor(benchmark::State& state, AppState& app) {
+    simulation::CalculateSimulation(app);
+    const SimulationState& sim = app.sim;
+    const simulation::ProfileGrid grid = simulation::MakeProfileGrid(sim, app.db.cat);
+    const int lines = std::max(sim.LinesDrawn, 1);
+    std::vector<double> centres(static_cast<std::size_t>(lines));
+    for (int l = 0; l < lines; ++l) centres[static_cast<std::size_t>(l)] = sim.Xini + (sim.Xend - sim.Xini) * (l + 0.5) / lines;
+    std::vector<float> out(static_cast<std::size_t>(sim.NPoints) + 1, 0.0f);
+    long long points = 0;
+    for (auto _ : state) {
+        points = 0;
+        std::fill(out.begin(), out.end(), 0.0f);
+        for (int l = 0; points < sim.ProfilePoints; l = (l + 1) % lines) {
+            const double x0 = centres[static_cast<std::size_t>(l)];
+            const simulation::LineShape shape = simulation::MakeLineShape(grid, x0, 0.0);
+            simulation::AccumulateProfile(grid, shape, x0, 1.0, out.data());
+            points += shape.last - shape.first + 1;
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    Report(state, app);
+    state.counters["profile_points"] = static_cast<double>(points);
+}
+
+AppState& OH(int density) {
+    static std::unique_ptr<AppState> standard, veryHigh;
+    auto& app = density == 1 ? standard : veryHigh;
+    if (!app) app = Prepare("OH", 1, 3000.0f, " 2800", " 3400", density);
+    return *app;
+}
+
+AppState& NOLif() {
+    static std::unique_ptr<AppState> app;
+    if (!app) app = Prepare("NO", 3, 300.0f, " 2200", " 2300", 1);
+    return *app;
+}
+
+void BM_OH_Emission3000K(benchmark::State& state) { RunSimulation(state, OH(1)); }
+void BM_OH_Emission3000K_Floor(benchmark::State& state) { RunFloor(state, OH(1)); }
+void BM_OH_Emission3000K_VeryHigh(benchmark::State& state) { RunSimulation(state, OH(3)); }
+void BM_OH_Emission3000K_VeryHigh_Floor(benchmark::State& state) { RunFloor(state, OH(3)); }
+void BM_NO_LIF300K(benchmark::State& state) { RunSimulation(state, NOLif()); }
+void BM_NO_LIF300K_Floor(benchmark::State& state) { RunFloor(state, NOLif()); }
+
+BENCHMARK(BM_OH_Emission3000K)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OH_Emission3000K_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OH_Emission3000K_VeryHigh)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OH_Emission3000K_VeryHigh_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NO_LIF300K)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NO_LIF300K_Floor)->Unit(benchmark::kMillisecond);
+
+}  // namespace
