@@ -24,7 +24,7 @@ Args::Args(const std::vector<std::string>& args, const std::vector<std::string>&
             throw std::invalid_argument("unexpected argument \"" + a + "\"");
         const std::string name = a.substr(2);
         if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
-            values_[name] = "1";
+            values_.insert_or_assign(name, std::string(1, '1'));
             continue;
         }
         if (i + 1 >= args.size()) throw std::invalid_argument("option --" + name + " needs a value");

@@ -1,3 +1,4 @@
+#include <charconv>
 #include "cli/database_options.h"
 
 #include <algorithm>
@@ -40,6 +41,12 @@ std::pair<int, int> BandOption(const Args& args) {
     return {static_cast<int>(Val(up)), static_cast<int>(Val(low))};
 }
 
-std::string CsvNumber(float value) { return Trim(Str(value)); }
+std::string CsvNumber(float value) {
+    // The shortest text that reads back as the same single-precision number: every digit the
+    // database holds (32440.578), none it does not.
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+}
 
 }  // namespace velmora::cli

@@ -6,30 +6,58 @@
 #include "cli/database_options.h"
 #include "cli/simulate_options.h"
 #include "common/number_format.h"
+#include "display/plot_frame.h"
+#include "display/plot_svg.h"
+#include "experiment/spectrum_list.h"
 #include "simulation/simulation_files.h"
 
 namespace velmora::cli {
 
 namespace {
 
+/// Draws the plot of the simulation (with the spectrum of --spectrum) into the file of --svg.
+/// Returns false when the spectrum cannot be read (its message has been written).
+bool WritePlot(AppState& app, const Args& args) {
+    if (args.Has("view")) {
+        const std::string view = args.Get("view");
+        const int mode = view == "total" ? 0 : view == "contours" ? 1 : view == "areas" ? 2 : -1;
+        if (mode < 0) throw std::invalid_argument("option --view: \"" + view + "\" is not total, contours or areas");
+        display::CmbView_Click(app, mode);
+    }
+    if (args.Has("spectrum")) {
+        experiment::LoadSpectrum(app, args.Get("spectrum"));
+        if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty()) return false;
+        if (args.Has("residuals")) app.plot.HideResiduals = 0;
+    }
+    display::WritePlotSvg(app, args.Get("svg"));
+    return true;
+}
+
 int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(words, {"independent"});
-    std::vector<const char*> known = {"out", "independent"};
+    const Args args(words, {"independent", "residuals"});
+    std::vector<const char*> known = {"out", "independent", "svg", "spectrum", "view", "residuals"};
     for (const std::string& name : SimulationOptionNames()) known.push_back(name.c_str());
     for (const std::string& name : args.Names())
         if (std::find_if(known.begin(), known.end(), [&](const char* k) { return name == k; }) == known.end())
             throw std::invalid_argument("unknown option --" + name + " (velmora-cli help lists the options)");
-    if (!args.Has("out")) throw std::invalid_argument("option --out FILE.mod is required");
+    if (!args.Has("out") && !args.Has("svg"))
+        throw std::invalid_argument("option --out FILE.mod (or --svg FILE.svg) is required");
+    for (const char* plotOption : {"spectrum", "view", "residuals"})
+        if (args.Has(plotOption) && !args.Has("svg"))
+            throw std::invalid_argument(std::string("option --") + plotOption + " goes with --svg FILE.svg");
 
     AppState app;
     StreamDialogs dialogs(err);
     app.dialogs = &dialogs;
     const SimulationRun run = SimulateFromOptions(app, args);
     if (!run.ok) return 1;
-    if (args.Has("independent"))
-        simulation::WriteSimulationIndependent(app, args.Get("out"));
-    else
-        simulation::WriteSimulationTotal(app, args.Get("out"));
+    if (args.Has("out")) {
+        if (args.Has("independent"))
+            simulation::WriteSimulationIndependent(app, args.Get("out"));
+        else
+            simulation::WriteSimulationTotal(app, args.Get("out"));
+    }
+    if (args.Has("svg") && !WritePlot(app, args)) return 1;
 
     char summary[160];
     std::snprintf(summary, sizeof summary, "%d points, %d lines drawn, %.1f ms\n", run.points, run.linesDrawn,
@@ -40,7 +68,9 @@ int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::o
 
 const bool registered = RegisterCommand(
     {"simulate",
-     "simulate --entry N --out FILE.mod [--independent] [options]  simulates a spectrum and writes it" +
+     "simulate --entry N --out FILE.mod [--independent] [--svg FILE.svg [--spectrum FILE] [--view "
+     "total|contours|areas] [--residuals]] [options]  simulates a spectrum and writes it (--svg: its plot, with "
+     "an experimental spectrum)" +
          SimulationOptionsHelp(),
      &RunSimulate});
 

@@ -23,6 +23,14 @@ void CheckHeaderValue(const ListReader& in, const char* name, int value, int lo,
                                 " is outside " + std::to_string(lo) + ".." + std::to_string(hi));
 }
 
+/// The molecule as users write it: ions are coded with a trailing "P" in folder and file names
+/// (N2P, COP) and shown with their charge (N2+, CO+).
+std::string DisplayName(const std::string& code) {
+    if (code == "N2P") return "N2+";
+    if (code == "COP") return "CO+";
+    return code;
+}
+
 [[noreturn]] void EntryError(const ListReader& in, int entry, const std::string& problem) {
     throw FileError::At(in.Source(), in.Line(), "entry " + std::to_string(entry) + ": " + problem);
 }
@@ -65,7 +73,7 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
         if (store) cat.NMaxRot(i, v) = std::min(rows, cat.MaxN);
     }
 
-    cat.MoleculeName(i) = cat.MoleculeCode(i) == "N2P" ? "N2+" : cat.MoleculeCode(i);
+    cat.MoleculeName(i) = DisplayName(cat.MoleculeCode(i));
     cat.NMaxVib(i, 1) = std::min(cat.NMaxVib(i, 1), cat.MaxVUpper);
     cat.NMaxVib(i, 2) = std::min(cat.NMaxVib(i, 2), cat.MaxVLower);
 }

@@ -121,8 +121,12 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
             const double J = F == 1 ? n + 0.5 : n - 0.5;
             if (J > 0.0) pop.PopRot(v, c, N) = static_cast<float>((2.0 * J + 1.0) * w);
             if (nuclearSpin) {
-                double value = pop.PopRot(v, c, N) * 1.5;
-                if (N % 2 == 0) value *= 0.5;
+                // Nuclear-spin statistics of a homonuclear molecule: levels of one N parity carry
+                // twice the weight of the other (odd N × 1.5, even N × 0.75 in the upper state).
+                // A dipole transition keeps the nuclear-spin symmetry while N changes by one, so
+                // the lower state favours the other parity (N2+: odd N in B 2Σu+, even N in X 2Σg+).
+                const bool favoured = (N % 2 == 1) == (pop.PopState == 1);
+                const double value = pop.PopRot(v, c, N) * (favoured ? 1.5 : 0.75);
                 pop.PopRot(v, c, N) = static_cast<float>(value);
             }
             continue;

@@ -40,6 +40,19 @@ std::string EditNumber(std::string_view text, float& stored, double lo, double h
     return std::string(text);
 }
 
+namespace {
+
+/// A numeric box whose accepted value changes widths or shifts.
+std::string EditAndRecompute(AppState& app, std::string_view text, float& stored, double lo, double hi,
+                             void (*recompute)(AppState&)) {
+    bool accepted = false;
+    std::string shown = EditNumber(text, stored, lo, hi, &accepted);
+    if (accepted) recompute(app);
+    return shown;
+}
+
+}  // namespace
+
 void ChkDoppler_Click(AppState& app, int value) {
     app.sim.DopplerBroadening = value;
     ComputeWidths(app);
@@ -130,45 +143,27 @@ std::string TxtResolution_Change(AppState& app, std::string_view text) {
 }
 
 std::string TxtLorentzian_Change(AppState& app, std::string_view text) {
-    bool accepted = false;
-    std::string shown = EditNumber(text, app.sim.LorentzPercent, 0.0, 100.0, &accepted);
-    if (accepted) ComputeWidths(app);
-    return shown;
+    return EditAndRecompute(app, text, app.sim.LorentzPercent, 0.0, 100.0, ComputeWidths);
 }
 
 std::string TxtCollB1_Change(AppState& app, std::string_view text) {
-    bool accepted = false;
-    std::string shown = EditNumber(text, app.sim.CollisionalBroad1, 0.0, kNoUpperLimit, &accepted);
-    if (accepted) ComputeWidths(app);
-    return shown;
+    return EditAndRecompute(app, text, app.sim.CollisionalBroad1, 0.0, kNoUpperLimit, ComputeWidths);
 }
 
 std::string TxtCollB2_Change(AppState& app, std::string_view text) {
-    bool accepted = false;
-    std::string shown = EditNumber(text, app.sim.CollisionalBroad2, 0.0, kNoUpperLimit, &accepted);
-    if (accepted) ComputeWidths(app);
-    return shown;
+    return EditAndRecompute(app, text, app.sim.CollisionalBroad2, 0.0, kNoUpperLimit, ComputeWidths);
 }
 
 std::string TxTShiftA_Change(AppState& app, std::string_view text) {
-    bool accepted = false;
-    std::string shown = EditNumber(text, app.sim.CollisionalShiftA, 0.0, kNoUpperLimit, &accepted);
-    if (accepted) ComputeShifts(app);
-    return shown;
+    return EditAndRecompute(app, text, app.sim.CollisionalShiftA, 0.0, kNoUpperLimit, ComputeShifts);
 }
 
 std::string TxtShiftB_Change(AppState& app, std::string_view text) {
-    bool accepted = false;
-    std::string shown = EditNumber(text, app.sim.CollisionalShiftB, 0.0, kNoUpperLimit, &accepted);
-    if (accepted) ComputeShifts(app);
-    return shown;
+    return EditAndRecompute(app, text, app.sim.CollisionalShiftB, 0.0, kNoUpperLimit, ComputeShifts);
 }
 
 std::string TxtDopplerShift_Change(AppState& app, std::string_view text) {
-    bool accepted = false;
-    std::string shown = EditNumber(text, app.sim.DopplerShift, -300000.0, 300000.0, &accepted);
-    if (accepted) ComputeShifts(app);
-    return shown;
+    return EditAndRecompute(app, text, app.sim.DopplerShift, -300000.0, 300000.0, ComputeShifts);
 }
 
 std::string TxtDelay_Change(AppState& app, std::string_view text) {

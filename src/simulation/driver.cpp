@@ -38,7 +38,7 @@ void ClearResults(SimulationState& sim) {
 /// With "use file limits" on, the range follows the first and last x of the current spectrum.
 void ApplyExperimentalLimits(AppState& app) {
     const ExperimentState& exp = app.exp;
-    if (exp.ExpLimits != 1 || exp.ExpCount < 1) return;
+    if (exp.ExpLimits != 1 || exp.ExpCount < 1 || !HasExperimentalPoints(exp)) return;
     if (exp.ExpX.Contains(0) && exp.ExpX(0) != 0.0f) app.sim.TxtStart = Str(exp.ExpX(0));
     if (exp.ExpX.Contains(exp.ExpPoints) && exp.ExpX(exp.ExpPoints) != 0.0f) app.sim.TxtEnd = Str(exp.ExpX(exp.ExpPoints));
 }

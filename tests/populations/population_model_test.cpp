@@ -118,6 +118,24 @@ TEST(RotThermal, NuclearSpinWeightsAlternate) {
     EXPECT_NEAR(weighted.PopRot(0, 1, 4) / plain.PopRot(0, 1, 4), 0.75, 1e-6);
 }
 
+TEST(RotThermal, NuclearSpinWeightsFavourTheOtherParityInTheLowerState) {
+    // A homonuclear Σ–Σ system (N2+ B–X): odd N favoured in the upper state, even N in the lower.
+    DatabaseState db = MakeSystem(0.0f, 1.92f);
+    db.cat.StateLambda(2, 1) = 0;
+    PopulationState plain, weighted;
+    SetPopulatedState(plain, db, 2);
+    SetPopulatedState(weighted, db, 2);
+    for (PopulationState* p : {&plain, &weighted}) {
+        DimensionPopulationArrays(*p, db.cat);
+        p->TRot(0) = 300.0f;
+    }
+    RotThermal(plain, db, 0, 1, 0);
+    db.cat.NuclearSpinFlag(1) = 1;
+    RotThermal(weighted, db, 0, 1, 0);
+    EXPECT_NEAR(weighted.PopRot(0, 1, 4) / plain.PopRot(0, 1, 4), 1.5, 1e-6);
+    EXPECT_NEAR(weighted.PopRot(0, 1, 3) / plain.PopRot(0, 1, 3), 0.75, 1e-6);
+}
+
 TEST(RotThermal, PiStateFollowsHillVanVleckTermsInBothCouplingCases) {
     // OH X (A/B = -7.5, inverted, rows = N) and NO X-like (A/B = 72.6, rows shifted by one).
     for (const float A : {-139.05f, 123.14f}) {

@@ -200,17 +200,5 @@ TEST(Shifts, DopplerAndCollisionalShiftDirections) {
     EXPECT_EQ(app.sim.LineShift, 0.0f);
 }
 
-TEST(Widths, PointDensityTable) {
-    AppState app;
-    CmbPointDensity_Click(app, 3);
-    EXPECT_EQ(app.sim.PointsPerWidth, 21);
-    CmbPointDensity_Click(app, 1);
-    EXPECT_EQ(app.sim.PointsPerWidth, 7);
-    CmbPointDensity_Click(app, 0);
-    EXPECT_EQ(app.sim.PointsPerWidth, 5);
-    CmbPointDensity_Click(app, 2);
-    EXPECT_EQ(app.sim.PointsPerWidth, 14);
-}
-
 }  // namespace
 }  // namespace velmora::simulation

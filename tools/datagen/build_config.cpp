@@ -192,7 +192,7 @@ private:
     }
 
     PredissociationSpec Predissociation(const std::string& key, const std::string& value) const {
-        // v=<v'> N=<from>-<to> F=<1,2> rate=<s-1>[..<s-1>]
+        // v=<v'> N=<from>-<to> F=<1,2> rate=<s-1>[..<s-1>] [from_v=<v'>]
         PredissociationSpec p;
         p.line = line_;
         bool haveV = false, haveN = false, haveF = false, haveRate = false;
@@ -220,6 +220,8 @@ private:
                 p.rateFrom = Number(key, v.substr(0, dots));
                 p.rateTo = dots == std::string::npos ? p.rateFrom : Number(key, v.substr(dots + 2));
                 haveRate = true;
+            } else if (k == "from_v") {
+                p.fromV = Integer(key, v);
             } else {
                 Fail(key, "unknown item \"" + k + "\"");
             }

@@ -38,6 +38,7 @@ struct PredissociationSpec {
     int nFrom = 0, nTo = 0;
     std::vector<int> components;  ///< 1 = F1, 2 = F2
     double rateFrom = 0.0, rateTo = 0.0;  ///< s-1, linear in N from nFrom to nTo
+    int fromV = -1;  ///< >= 0: the rate is that of level fromV, used as an estimate for v
     int line = 0;
 };
 

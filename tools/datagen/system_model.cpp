@@ -408,11 +408,12 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
             throw std::runtime_error("catalogue entry " + spec.folder + ": predissociation for v' = " + std::to_string(p.v) +
                                      " beyond the upper levels");
         bool found = false;
-        for (auto [it, end] = s.published.predissociation.equal_range(p.v); it != end; ++it)
+        const int listedV = p.fromV >= 0 ? p.fromV : p.v;
+        for (auto [it, end] = s.published.predissociation.equal_range(listedV); it != end; ++it)
             if (std::fabs(it->second - p.rateFrom) <= 1e-6 * it->second || std::fabs(it->second - p.rateTo) <= 1e-6 * it->second)
                 found = true;
         if (!found)
-            throw FileError::In(trName, "has no predissociation rate " + Num(p.rateFrom) + " for v' = " + std::to_string(p.v) +
+            throw FileError::In(trName, "has no predissociation rate " + Num(p.rateFrom) + " for v' = " + std::to_string(listedV) +
                                             " (named in the catalogue)");
     }
 
