@@ -369,4 +369,11 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(a, b - a));
 }
 
+std::size_t Utf8Length(std::string_view text) {
+    std::size_t n = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
 }  // namespace velmora

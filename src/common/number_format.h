@@ -1,6 +1,7 @@
 // Number to text and text to number, as the program shows and stores numbers everywhere.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,5 +31,8 @@ bool IsNumeric(std::string_view text);
 
 /// Trims blanks and tabs at both ends.
 std::string Trim(std::string_view text);
+
+/// Number of characters of a UTF-8 text (a multi-byte sequence counts as one).
+std::size_t Utf8Length(std::string_view text);
 
 }  // namespace velmora

@@ -333,6 +333,34 @@ void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
 
 namespace {
 
+/// The back of an assignment comb at height y: joins consecutive positions, clamped into the view,
+/// wherever a position or its predecessor lies inside the view.
+class CombBack {
+public:
+    CombBack(Canvas& canvas, double left, double right, double y, Rgb color)
+        : canvas_(canvas), left_(left), right_(right), y_(y), color_(color) {}
+
+    /// Takes the next position; true when it lies inside the view, where its tooth goes.
+    bool Next(double x) {
+        const bool inside = Inside(x);
+        if (havePrev_ && (inside || Inside(prev_)))
+            canvas_.Line(std::clamp(prev_, left_, right_), y_, std::clamp(x, left_, right_), y_, color_);
+        prev_ = x;
+        havePrev_ = true;
+        return inside;
+    }
+    bool HasPrevious() const { return havePrev_; }
+    double Previous() const { return prev_; }
+
+private:
+    bool Inside(double x) const { return x >= left_ && x <= right_; }
+    Canvas& canvas_;
+    double left_, right_, y_;
+    Rgb color_;
+    bool havePrev_ = false;
+    double prev_ = 0.0;
+};
+
 void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
@@ -347,27 +375,17 @@ void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
         const double Y = 105.0 - 6.0 * k;
         const int fixed = RoundHalfEven(s.pop.VibList(k));
         const Rgb labelColor = p.DisplayMode == 2 ? fore : Palette(LevelColor(p, k));
-        bool havePrev = false;
-        double prev = 0.0;
+        CombBack back(ctx.plot, L, R, Y / zy, fore);
         for (int j = 0; j <= jMax; ++j) {
             const int vu = upperFixed ? fixed : j, vl = upperFixed ? j : fixed;
             const double origin = db.BandData.Contains(4, vu, vl) ? db.BandData(4, vu, vl) : 0.0;
             // A band without origin does not exist: no tooth, the comb runs on.
             if (!(origin > 0.0)) continue;
             const double x = ToDisplayUnit(origin, s.sim.Units);
-            const bool inside = x >= L && x <= R;
-            const bool prevInside = havePrev && prev >= L && prev <= R;
-            if (inside || prevInside) {
-                const double xc = std::clamp(x, L, R);
-                if (havePrev) ctx.plot.Line(std::clamp(prev, L, R), Y / zy, xc, Y / zy, fore);
-                if (inside) {
-                    ctx.plot.Line(xc, (102.0 - 6.0 * k) / zy, xc, (105.0 - 6.0 * k) / zy, fore);
-                    ctx.plot.Text(xc + ctx.columnWidth, Y / zy,
-                                  "(" + Format(vu, "0") + "," + Format(vl, "0") + ")", labelColor);
-                }
-            }
-            prev = x;
-            havePrev = true;
+            if (!back.Next(x)) continue;
+            ctx.plot.Line(x, (102.0 - 6.0 * k) / zy, x, (105.0 - 6.0 * k) / zy, fore);
+            ctx.plot.Text(x + ctx.columnWidth, Y / zy, "(" + Format(vu, "0") + "," + Format(vl, "0") + ")",
+                          labelColor);
         }
     }
 }
@@ -412,52 +430,43 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
         if (p.BranchSelection != 0 && p.BranchSelection != b) continue;
         const int r = b > 12 ? b - 12 : b;
         const double Y = 6.0 * (17 - r);
-        bool havePrev = false, named = false;
-        double prev = 0.0;
+        CombBack back(ctx.plot, L, R, Y / zy, fore);
+        bool named = false;
         int firstSign = 0, dir = 1;
         for (int N = nFirst; N <= nLast; ++N) {
             const double nu = db.LineData(4, b, N);
             if (!(nu > 0.0)) continue;  // no line
             const double x = ToDisplayUnit(nu, s.sim.Units) + s.sim.LineShift;
-            if (havePrev) {
+            if (back.HasPrevious()) {
                 // The comb turns back at a band head: later teeth point the other way.
-                const int sign = x > prev ? 1 : (x < prev ? -1 : 0);
+                const int sign = x > back.Previous() ? 1 : (x < back.Previous() ? -1 : 0);
                 if (sign != 0) {
                     if (firstSign == 0) firstSign = sign;
                     dir = sign == firstSign ? 1 : -1;
                 }
             }
-            const bool inside = x >= L && x <= R;
-            const bool prevInside = havePrev && prev >= L && prev <= R;
-            if (inside || prevInside) {
-                const double xc = std::clamp(x, L, R);
-                if (havePrev) ctx.plot.Line(std::clamp(prev, L, R), Y / zy, xc, Y / zy, fore);
-                if (inside) {
-                    ctx.plot.Line(xc, Y / zy, xc, (Y - 3.0 * dir) / zy, fore);
-                    const bool withName = !named && b <= 12;
-                    std::string text;
-                    if (hund == 0) {
-                        text = Format(N, "0");
-                    } else {
-                        const double J = table::BranchHasJAboveN(b) ? N + 0.5 : N - 0.5;
-                        text = Format(J, "0.0");
-                    }
-                    if (withName) text = cat.BranchName(hund, r) + "(" + text + ")";
-                    // Below the back for teeth pointing down, above it for teeth pointing up.
-                    const double top = (dir == 1 ? Y : Y + 3.0) / zy;
-                    const double left = xc + ctx.columnWidth;
-                    const LabelBox box{left, left + ctx.plot.TextWidth(text), top - textHeight, top};
-                    const bool free = std::none_of(printed.begin(), printed.end(),
-                                                   [&](const LabelBox& o) { return box.Overlaps(o); });
-                    if (free) {
-                        ctx.plot.Text(left, top, text, withName ? nameColor : fore);
-                        printed.push_back(box);
-                        named = true;
-                    }
-                }
+            if (!back.Next(x)) continue;
+            ctx.plot.Line(x, Y / zy, x, (Y - 3.0 * dir) / zy, fore);
+            const bool withName = !named && b <= 12;
+            std::string text;
+            if (hund == 0) {
+                text = Format(N, "0");
+            } else {
+                const double J = table::BranchHasJAboveN(b) ? N + 0.5 : N - 0.5;
+                text = Format(J, "0.0");
             }
-            prev = x;
-            havePrev = true;
+            if (withName) text = cat.BranchName(hund, r) + "(" + text + ")";
+            // Below the back for teeth pointing down, above it for teeth pointing up.
+            const double top = (dir == 1 ? Y : Y + 3.0) / zy;
+            const double left = x + ctx.columnWidth;
+            const LabelBox box{left, left + ctx.plot.TextWidth(text), top - textHeight, top};
+            const bool free = std::none_of(printed.begin(), printed.end(),
+                                           [&](const LabelBox& o) { return box.Overlaps(o); });
+            if (free) {
+                ctx.plot.Text(left, top, text, withName ? nameColor : fore);
+                printed.push_back(box);
+                named = true;
+            }
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/number_format.h"
 #include "common/text_writer.h"
 
 namespace velmora::display {
@@ -40,14 +41,6 @@ std::string Escape(std::string_view text) {
         }
     }
     return out;
-}
-
-/// Characters of a UTF-8 text.
-std::size_t Chars(std::string_view s) {
-    std::size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
 }
 
 }  // namespace
@@ -93,7 +86,7 @@ void SvgCanvas::Text(double x, double y, std::string_view text, Rgb color) {
 
 double SvgCanvas::TextWidth(std::string_view text) const {
     const double perChar = (monospace_ ? 0.6 : 0.55) * FontPixels();
-    return w_ > 0 ? perChar * static_cast<double>(Chars(text)) * std::fabs(right_ - left_) / w_ : 0.0;
+    return w_ > 0 ? perChar * static_cast<double>(Utf8Length(text)) * std::fabs(right_ - left_) / w_ : 0.0;
 }
 
 double SvgCanvas::TextHeight(std::string_view) const {

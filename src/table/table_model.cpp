@@ -375,20 +375,21 @@ void CmbInformation_Click(AppState& s, int index) {
     FillQuantityItems(s);
 }
 
-void mnuDatabaseTransition_Click(AppState& s, int item) {
-    s.table.itran = 1;
-    s.table.icoef = std::clamp(item, 1, 4);
-    s.table.BandCombosEnabled = false;
+namespace {
+
+/// A table chosen from the "Database" menu: its kind and quantity, then the refreshed table.
+void ChooseTable(AppState& s, int itran, int icoef) {
+    s.table.itran = itran;
+    s.table.icoef = icoef;
+    s.table.BandCombosEnabled = itran == 2;
     FillDatabaseUnits(s);
     RefreshDatabaseTable(s);
 }
 
-void mnuDatabaseTransition2_Click(AppState& s, int item) {
-    s.table.itran = 2;
-    s.table.icoef = std::clamp(item, 1, 5);
-    s.table.BandCombosEnabled = true;
-    FillDatabaseUnits(s);
-    RefreshDatabaseTable(s);
-}
+}  // namespace
+
+void mnuDatabaseTransition_Click(AppState& s, int item) { ChooseTable(s, 1, std::clamp(item, 1, 4)); }
+
+void mnuDatabaseTransition2_Click(AppState& s, int item) { ChooseTable(s, 2, std::clamp(item, 1, 5)); }
 
 }  // namespace velmora::table

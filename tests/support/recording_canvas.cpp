@@ -2,20 +2,12 @@
 
 #include <cmath>
 
+#include "common/number_format.h"
+
 namespace velmora::testing {
 
-namespace {
-/// Number of characters, counting a UTF-8 sequence as one.
-std::size_t Chars(std::string_view s) {
-    std::size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-}  // namespace
-
 double RecordingCanvas::TextWidth(std::string_view text) const {
-    return std::fabs(right - left) / width_ * charWidthPixels * static_cast<double>(Chars(text));
+    return std::fabs(right - left) / width_ * charWidthPixels * static_cast<double>(Utf8Length(text));
 }
 
 double RecordingCanvas::TextHeight(std::string_view) const {
