@@ -1,8 +1,10 @@
 #include "common/number_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 #include "common/list_reader.h"
@@ -20,9 +22,11 @@ struct Token {
 /// 15-significant-digit decimal form (so 2.675 rounds to 2.68 as a user expects).
 void DecimalDigits(double value, int decimals, std::string& intDigits, std::string& fracDigits) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
+    *res.ptr = '\0';
     // buf = d.dddddddddddddde[+-]xx
     std::string mant;
+    mant.reserve(24);
     mant += buf[0];
     const char* p = buf + 2;
     while (*p && *p != 'e') mant += *p++;
@@ -106,33 +110,50 @@ void SplitPattern(std::string_view pat, std::size_t& dot, std::size_t& expo) {
     }
 }
 
-std::string FormatPositional(double value, std::string_view pat) {
-    std::size_t dot, expo;
-    SplitPattern(pat, dot, expo);
-    const std::size_t intEnd = dot != std::string_view::npos ? dot : (expo != std::string_view::npos ? expo : pat.size());
-    const std::size_t fracBegin = dot != std::string_view::npos ? dot + 1 : intEnd;
-    const std::size_t fracEnd = expo != std::string_view::npos ? expo : pat.size();
+/// A pattern split into its integer and fraction parts, parsed once and kept.
+struct ParsedPattern {
+    std::size_t dot = std::string_view::npos;
+    std::size_t expo = std::string_view::npos;
+    std::vector<Token> intTok, fracTok;
+    bool grouping = false;  ///< a comma between digit placeholders of the integer part
+    int percent = 0;        ///< number of '%' signs: each multiplies by 100
+};
 
-    std::vector<Token> intTok = Tokenize(pat, 0, intEnd);
-    std::vector<Token> fracTok = dot != std::string_view::npos ? Tokenize(pat, fracBegin, fracEnd) : std::vector<Token>{};
-
-    for (const Token& t : intTok)
-        if (t.kind == Token::Literal && t.c == '%') value *= 100.0;
-    for (const Token& t : fracTok)
-        if (t.kind == Token::Literal && t.c == '%') value *= 100.0;
-
+const ParsedPattern& Parse(std::string_view pat) {
+    thread_local std::unordered_map<std::string, ParsedPattern> cache;
+    auto it = cache.find(std::string(pat));
+    if (it != cache.end()) return it->second;
+    if (cache.size() > 512) cache.clear();  // patterns are few; bound the memory anyway
+    ParsedPattern p;
+    SplitPattern(pat, p.dot, p.expo);
+    const std::size_t intEnd =
+        p.dot != std::string_view::npos ? p.dot : (p.expo != std::string_view::npos ? p.expo : pat.size());
+    const std::size_t fracEnd = p.expo != std::string_view::npos ? p.expo : pat.size();
+    p.intTok = Tokenize(pat, 0, intEnd);
+    if (p.dot != std::string_view::npos) p.fracTok = Tokenize(pat, p.dot + 1, fracEnd);
+    for (const Token& t : p.intTok) p.percent += t.kind == Token::Literal && t.c == '%';
+    for (const Token& t : p.fracTok) p.percent += t.kind == Token::Literal && t.c == '%';
     // Thousands separator: a comma with digit placeholders on both sides in the integer part.
-    bool grouping = false;
-    for (std::size_t i = 0; i < intTok.size(); ++i) {
-        if (intTok[i].kind != Token::Literal || intTok[i].c != ',') continue;
+    for (std::size_t i = 0; i < p.intTok.size(); ++i) {
+        if (p.intTok[i].kind != Token::Literal || p.intTok[i].c != ',') continue;
         bool before = false, after = false;
-        for (std::size_t k = 0; k < i; ++k) before |= IsPlaceholder(intTok[k]);
-        for (std::size_t k = i + 1; k < intTok.size(); ++k) after |= IsPlaceholder(intTok[k]);
+        for (std::size_t k = 0; k < i; ++k) before |= IsPlaceholder(p.intTok[k]);
+        for (std::size_t k = i + 1; k < p.intTok.size(); ++k) after |= IsPlaceholder(p.intTok[k]);
         if (before && after) {
-            intTok[i].kind = Token::Group;
-            grouping = true;
+            p.intTok[i].kind = Token::Group;
+            p.grouping = true;
         }
     }
+    return cache.emplace(std::string(pat), std::move(p)).first->second;
+}
+
+std::string FormatPositional(double value, std::string_view pat) {
+    const ParsedPattern& parsed = Parse(pat);
+    const std::size_t dot = parsed.dot, expo = parsed.expo;
+    const std::vector<Token>& intTok = parsed.intTok;
+    const std::vector<Token>& fracTok = parsed.fracTok;
+    const bool grouping = parsed.grouping;
+    for (int k = 0; k < parsed.percent; ++k) value *= 100.0;
 
     // Scientific notation: mantissa with as many integer digits as the integer placeholders.
     int exponent = 0;
