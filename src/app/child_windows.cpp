@@ -186,6 +186,7 @@ PopulationsWindow::PopulationsWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle("Populations");
 
     auto* controls = new QWidget(this);
+    controls->setMaximumWidth(300);
     auto* form = new QFormLayout(controls);
     form->setContentsMargins(4, 4, 4, 4);
     form->setVerticalSpacing(3);
@@ -208,7 +209,7 @@ PopulationsWindow::PopulationsWindow(QWidget* parent) : QWidget(parent) {
     form->addRow("Temperature", txtTRotational);
     form->addRow("Set temperature to", txtSetTemperature);
     form->addRow("Spin-orbit combination factor", txtSpinCombination);
-    form->addRow("Minimum vibrational population\nin simulation", txtMinPopVib);
+    form->addRow("Minimum population\nin simulation", txtMinPopVib);
     form->addRow(cmdInitialize);
 
     tabs = new QTabWidget(this);
@@ -317,9 +318,9 @@ void PopulationsWindow::ShowState(const AppState& app) {
     const auto& cells = w.Grid.Cells;
     gridPop->setRowCount(static_cast<int>(cells.size()));
     gridPop->setColumnCount(3);
-    gridPop->setColumnWidth(0, 90);
-    gridPop->setColumnWidth(1, 130);
-    gridPop->setColumnWidth(2, 130);
+    gridPop->setColumnWidth(0, 80);
+    gridPop->setColumnWidth(1, 120);
+    gridPop->setColumnWidth(2, 125);
     QFont bold = gridPop->font();
     bold.setBold(true);
     for (int r = 0; r < static_cast<int>(cells.size()); ++r) {

@@ -20,6 +20,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
@@ -144,6 +147,63 @@ QIcon LayoutIcon(const std::vector<QRectF>& boxes) {
     return QIcon(pm);
 }
 
+/// Small drawn icons of the file, print, clipboard and help buttons, alike on every desktop.
+enum class Glyph { Open, Save, Print, Clipboard, Help };
+QIcon GlyphIcon(Glyph g) {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(30, 60, 110), paper(235, 240, 248), accent(200, 220, 245);
+    p.setPen(QPen(ink, 1.4));
+    switch (g) {
+    case Glyph::Open:
+        p.setBrush(QColor(240, 200, 110));
+        p.drawPolygon(QPolygonF({{2, 7}, {9, 7}, {11, 9}, {21, 9}, {21, 20}, {2, 20}}));
+        p.setBrush(QColor(250, 222, 150));
+        p.drawPolygon(QPolygonF({{4, 12}, {23, 12}, {20, 20}, {2, 20}}));
+        break;
+    case Glyph::Save:
+        p.setBrush(accent);
+        p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
+        p.setBrush(paper);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(ink);
+        p.drawRect(QRectF(7, 14, 10, 7));
+        break;
+    case Glyph::Print:
+        p.setBrush(paper);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(accent);
+        p.drawRoundedRect(QRectF(2.5, 9, 19, 8), 2, 2);
+        p.setBrush(paper);
+        p.drawRect(QRectF(7, 14, 10, 7));
+        p.drawLine(QPointF(9, 17), QPointF(15, 17));
+        break;
+    case Glyph::Clipboard:
+        p.setBrush(QColor(205, 170, 125));
+        p.drawRoundedRect(QRectF(4, 4, 16, 18), 2, 2);
+        p.setBrush(paper);
+        p.drawRect(QRectF(6.5, 7, 11, 13));
+        p.setBrush(ink);
+        p.drawRoundedRect(QRectF(8.5, 2, 7, 4), 1, 1);
+        p.setPen(QPen(QColor(128, 0, 128), 1.3));
+        p.drawPolyline(QPolygonF({{7.5, 18}, {10, 17}, {11.5, 10}, {13, 17}, {16.5, 18}}));
+        break;
+    case Glyph::Help: {
+        p.setBrush(accent);
+        p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
+        QFont f = p.font();
+        f.setBold(true);
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
+    }
+    return QIcon(pm);
+}
+
 /// An icon with a short text (zoom keys).
 QIcon TextIcon(const QString& text) {
     QPixmap pm(24, 24);
@@ -202,7 +262,16 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     WireInputs();
     WirePlotWindow();
     WirePopulationsWindow();
-    resize(1360, 940);
+    // The tab strip is as tall as its tallest page, so that no input control is hidden.
+    int pageHeight = 0;
+    for (QScrollArea* page : tabs_->findChildren<QScrollArea*>())
+        if (page->widget()) pageHeight = std::max(pageHeight, page->widget()->sizeHint().height());
+    tabs_->setFixedHeight(pageHeight + tabs_->tabBar()->sizeHint().height() + 10);
+
+    QSize size(1500, 1000);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    resize(size.expandedTo(QSize(1500, 1000).boundedTo(QSize(1024, 700))));
 }
 
 MDIVelmora::~MDIVelmora() {
@@ -436,15 +505,15 @@ void MDIVelmora::BuildMenus() {
         }
         return menu;
     };
-    dropDown("mnuOpen", "Load files", style()->standardIcon(QStyle::SP_DialogOpenButton), "mnuOpenSpectra",
+    dropDown("mnuOpen", "Load files", GlyphIcon(Glyph::Open), "mnuOpenSpectra",
              {"mnuOpenSpectra", "mnuOpenPopulation", "mnuOpenVibrationalPopulation"});
-    QMenu* saveMenu = dropDown("mnuSave", "Save", style()->standardIcon(QStyle::SP_DialogSaveButton), "mnuSaveSimulationTotal",
+    QMenu* saveMenu = dropDown("mnuSave", "Save", GlyphIcon(Glyph::Save), "mnuSaveSimulationTotal",
                                {"mnuSaveSimulationTotal", "mnuSaveSimulationIndependent", "mnuSaveSpectra",
                                 "mnuSavePopulation", "mnuSaveVibrationalPopulation", "mnuSaveTable"});
-    dropDown("mnuPrint", "Print", TextIcon("\u2399"), "mnuPrintSpectra", {"mnuPrintSpectra", "mnuPrintDatabase"});
-    dropDown("mnuClipboard", "Send images to clipboard", style()->standardIcon(QStyle::SP_FileLinkIcon),
+    dropDown("mnuPrint", "Print", GlyphIcon(Glyph::Print), "mnuPrintSpectra", {"mnuPrintSpectra", "mnuPrintDatabase"});
+    dropDown("mnuClipboard", "Send images to clipboard", GlyphIcon(Glyph::Clipboard),
              "mnuClipboardSpectra", {"mnuClipboardSpectra", "mnuClipboardRot", "mnuClipboardVib"});
-    QMenu* helpMenu = dropDown("mnuHelpButton", "Help", style()->standardIcon(QStyle::SP_DialogHelpButton), "mnuHelp",
+    QMenu* helpMenu = dropDown("mnuHelpButton", "Help", GlyphIcon(Glyph::Help), "mnuHelp",
                                {"mnuHelp", "mnuHelpEmail", "mnuAbout", "mnuVELmoraWebsite"});
     Q_UNUSED(helpMenu);
     if (auto* b = toolbar2_->findChild<QToolButton*>("mnuHelpButton")) b->setObjectName("mnuHelp");
