@@ -111,6 +111,20 @@ TEST_F(Desktop, StartUpRunsOneSimulationAndThePlotHasContent) {
     EXPECT_EQ(w->findChild<QProgressBar*>("BarMain")->value(), 0);
 }
 
+TEST_F(Desktop, AMissingDatabaseIsReportedNamingTheFile) {
+    ProgramOptions o;
+    o.dataFolder = QString::fromStdString(dir.path().string());  // an empty folder
+    o.settingsFile = QString::fromStdString((dir / "settings.ini").string());
+    o.dialogs = &dialogs;
+    MDIVelmora w(o);
+    EXPECT_FALSE(w.StartUp());
+    EXPECT_FALSE(w.Load());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("VELMORA.SYS"), std::string::npos) << dialogs.messages[0];
+    w.close();  // nothing was read: nothing is written
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));
+}
+
 TEST_F(Desktop, ChangingTheBandSystemRefreshesTableAndPopulations) {
     auto w = Open();
     auto* transition = Find<QComboBox>(*w, "CmbTransition");
