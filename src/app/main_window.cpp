@@ -571,28 +571,27 @@ void MDIVelmora::BuildMenus() {
 
     QMenu* db = bar->addMenu("Database");
     db->setObjectName("mnuDatabase");
-    QMenu* vib = db->addMenu("Vibrationals");
-    vib->setObjectName("mnuDatabaseTranRot");
-    const QStringList vibItems = {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"};
-    for (int i = 0; i < vibItems.size(); ++i) {
-        QAction* a = vib->addAction(vibItems[i]);
-        a->setObjectName(QStringLiteral("mnuDatabaseTransition%1").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, i] {
-            Event([&] { table::mnuDatabaseTransition_Click(app_, i + 1); }, true);
-            ShowDatabaseWindow();
-        });
-    }
-    QMenu* rot = db->addMenu("Rotationals");
-    const QStringList rotItems = {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions",
-                                  "Honl-London factors"};
-    for (int i = 0; i < rotItems.size(); ++i) {
-        QAction* a = rot->addAction(rotItems[i]);
-        a->setObjectName(QStringLiteral("mnuDatabaseTransition2_%1").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, i] {
-            Event([&] { table::mnuDatabaseTransition2_Click(app_, i + 1); }, true);
-            ShowDatabaseWindow();
-        });
-    }
+    // "Vibrationals" and "Rotationals": the kind of table and its quantity, then the table shown.
+    auto tableMenu = [this, db](const char* title, const QString& key, const QStringList& items,
+                                void (*choose)(AppState&, int)) {
+        QMenu* menu = db->addMenu(title);
+        for (int i = 0; i < items.size(); ++i) {
+            QAction* a = menu->addAction(items[i]);
+            a->setObjectName(key + QString::number(i + 1));
+            connect(a, &QAction::triggered, this, [this, i, choose] {
+                Event([&] { choose(app_, i + 1); }, true);
+                ShowDatabaseWindow();
+            });
+        }
+        return menu;
+    };
+    tableMenu("Vibrationals", "mnuDatabaseTransition",
+              {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"},
+              &table::mnuDatabaseTransition_Click)
+        ->setObjectName("mnuDatabaseTranRot");
+    tableMenu("Rotationals", "mnuDatabaseTransition2_",
+              {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions", "Honl-London factors"},
+              &table::mnuDatabaseTransition2_Click);
     QMenu* upper = db->addMenu("Upper State");
     for (const char* item : {"Lifetimes", "Predissociation"}) {
         QAction* a = upper->addAction(item);
@@ -646,21 +645,7 @@ void MDIVelmora::Event(const std::function<void()>& run, bool longWork) {
 void MDIVelmora::WireInputs() {
     // Numeric text boxes: every change goes to the core, which answers with the text to show.
     auto text = [this](const char* name, std::function<std::string(std::string_view)> handler, bool longWork = false) {
-        auto* e = findChild<QLineEdit*>(name);
-        if (!e) return;
-        e->installEventFilter(this);
-        connect(e, &QLineEdit::textEdited, this, [this, e, handler, longWork](const QString& typed) {
-            const std::string t = S(typed);
-            // A number still being typed ("-", "1e") is not judged yet.
-            if (session::IsIncompleteNumber(t)) return;
-            Event([&] {
-                const std::string shown = handler(t);
-                if (Trim(shown) != Trim(t)) {
-                    const QSignalBlocker b(e);
-                    e->setText(QStr(Trim(shown)));
-                }
-            }, longWork);
-        });
+        if (auto* e = findChild<QLineEdit*>(name)) WireText(e, std::move(handler), longWork);
     };
     AppState& a = app_;
     text("TxtStart", [&a](std::string_view t) { return a.sim.TxtStart = std::string(t); });
@@ -791,6 +776,22 @@ void MDIVelmora::WireInputs() {
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
 }
 
+void MDIVelmora::WireText(QLineEdit* e, std::function<std::string(std::string_view)> handler, bool longWork) {
+    e->installEventFilter(this);  // Enter is swallowed
+    connect(e, &QLineEdit::textEdited, this, [this, e, handler = std::move(handler), longWork](const QString& typed) {
+        const std::string t = S(typed);
+        // A number still being typed ("-", "1e") is not judged yet.
+        if (session::IsIncompleteNumber(t)) return;
+        Event([&] {
+            const std::string shown = handler(t);
+            if (Trim(shown) != Trim(t)) {
+                const QSignalBlocker b(e);
+                e->setText(QStr(Trim(shown)));
+            }
+        }, longWork);
+    });
+}
+
 void MDIVelmora::WirePlotWindow() {
     PictureBox* plot = simulation_->plot();
     connect(plot, &PictureBox::MouseMoved, this, [this](double x, double y, Qt::MouseButtons, Qt::KeyboardModifiers) {
@@ -867,18 +868,7 @@ void MDIVelmora::WirePopulationsWindow() {
     PopulationsWindow* p = populations_;
     AppState& a = app_;
     auto text = [this](QLineEdit* e, std::function<std::string(std::string_view)> handler) {
-        e->installEventFilter(this);
-        connect(e, &QLineEdit::textEdited, this, [this, e, handler](const QString& typed) {
-            const std::string t = S(typed);
-            if (session::IsIncompleteNumber(t)) return;
-            Event([&] {
-                const std::string shown = handler(t);
-                if (Trim(shown) != Trim(t)) {
-                    const QSignalBlocker b(e);
-                    e->setText(QStr(Trim(shown)));
-                }
-            });
-        });
+        WireText(e, std::move(handler), false);
     };
     text(p->txtTRotational, [&a](std::string_view t) { return populations::TxtTRotational_Change(a, t); });
     text(p->txtTVibrational, [&a](std::string_view t) { return populations::TxtTVibrational_Change(a, t); });
