@@ -96,6 +96,10 @@ void DatabaseWindow::ShowTable(const AppState& app) {
     const TableState& t = app.table;
     const TableGrid& g = t.Grid;
     setWindowTitle(t.Caption.empty() ? QStringLiteral("Database") : QStr(t.Caption));
+    // Refreshes follow every event; a table that did not change is not copied again.
+    if (any_ && g.Cells == shown_.Cells && g.Bold == shown_.Bold && g.ColWidths == shown_.ColWidths) return;
+    shown_ = g;
+    any_ = true;
     const QSignalBlocker block(grid_);
     grid_->setUpdatesEnabled(false);
     QFont font = grid_->font();
@@ -314,6 +318,8 @@ void PopulationsWindow::ShowState(const AppState& app) {
     // The table of levels; cells of levels not above the minimum population in red.
     // Not while a cell is being edited (its editor has the focus).
     if (QWidget* f = QApplication::focusWidget(); f && f != gridPop && gridPop->isAncestorOf(f)) return;
+    if (w.Grid.Cells == shown_.Cells && w.Grid.Red == shown_.Red && gridPop->rowCount() > 0) return;
+    shown_ = w.Grid;
     const QSignalBlocker block(gridPop);
     const auto& cells = w.Grid.Cells;
     gridPop->setRowCount(static_cast<int>(cells.size()));

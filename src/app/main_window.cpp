@@ -895,6 +895,7 @@ void MDIVelmora::WirePopulationsWindow() {
     connect(p->gridPop, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         const int v = item->row() - 1, column = item->column();
         const std::string t = S(item->text());
+        populations_->ForgetTable();
         Event([&] { populations::CommitGridEdit(app_, v, column, t); });
     });
     auto mouse = [this](PictureBox* pic, bool rotational) {
