@@ -248,6 +248,7 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     BuildInputTabs(tabs_);
     tabs_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     tabs_->installEventFilter(this);
+    tabs_->tabBar()->installEventFilter(this);  // Enter typed on the tab strip is swallowed
     mdi_ = new QMdiArea(central);
     mdi_->setObjectName("MDIArea");
     mdi_->setBackground(QColor(120, 130, 145));
