@@ -263,11 +263,19 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     WireInputs();
     WirePlotWindow();
     WirePopulationsWindow();
-    // The tab strip is as tall as its tallest page, so that no input control is hidden.
-    int pageHeight = 0;
-    for (QScrollArea* page : tabs_->findChildren<QScrollArea*>())
-        if (page->widget()) pageHeight = std::max(pageHeight, page->widget()->sizeHint().height());
-    tabs_->setFixedHeight(pageHeight + tabs_->tabBar()->sizeHint().height() + 10);
+    // Lists grow with their items (band systems, quantities, units are filled later).
+    for (QComboBox* c : tabs_->findChildren<QComboBox*>()) c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // The tab strip is as tall as the page shown, so that no input control is hidden and the
+    // child windows get the rest.
+    auto fitTabs = [this] {
+        int pageHeight = 0;
+        if (QWidget* page = tabs_->currentWidget())
+            for (QScrollArea* area : page->findChildren<QScrollArea*>())
+                if (area->widget()) pageHeight = std::max(pageHeight, area->widget()->sizeHint().height());
+        tabs_->setFixedHeight(pageHeight + tabs_->tabBar()->sizeHint().height() + 10);
+    };
+    fitTabs();
+    connect(tabs_, &QTabWidget::currentChanged, this, fitTabs);
 
     QSize size(1500, 1000);
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -329,10 +337,7 @@ bool MDIVelmora::Load() {
     setWindowTitle(QStr(app_.shell.Caption));
     LoadValueBoxes();
     RefreshControls();
-    {
-        const QSignalBlocker b(tabs_);
-        tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, 1));
-    }
+    tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, 1));  // its handler fits the strip
     ArrangeWindows();
     QCoreApplication::processEvents();
     if (loaded) RunSimulation();
