@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target velmora-cli
-if grep -q '^velmora:' <(cmake --build build --target help) && cmake --build build -j "$(nproc)" --target velmora; then
+if cmake --build build -j "$(nproc)" --target velmora 2>/dev/null; then
   exec build/velmora "$@"
 fi
 echo "The desktop program could not be built (is Qt 6 installed?); the database commands work:" >&2
