@@ -129,8 +129,11 @@ TEST_F(Desktop, ChangingTheBandSystemRefreshesTableAndPopulations) {
     auto w = Open();
     auto* transition = Find<QComboBox>(*w, "CmbTransition");
     ASSERT_EQ(transition->itemText(2), "NO (A-X)");
+    // The pre-computation reports its progress band by band on the progress bar.
+    QSignalSpy progress(Find<QProgressBar>(*w, "BarMain"), &QProgressBar::valueChanged);
     transition->setCurrentIndex(2);
     emit transition->activated(2);
+    EXPECT_GT(progress.count(), 10);
     EXPECT_EQ(w->State().db.irad, 3);
     EXPECT_TRUE(w->databaseWindow()->windowTitle().contains("NO"));
     EXPECT_EQ(w->populationsWindow()->windowTitle(), "NO (A) population distributions");
@@ -185,6 +188,10 @@ TEST_F(Desktop, ScreenViewsShowAndHideTheRightWindows) {
     EXPECT_LT(table->geometry().bottom(), plot->geometry().top() + 2);  // one above the other
     w->command("Vertical")->trigger();
     EXPECT_LT(table->geometry().right(), plot->geometry().left() + 2);
+    // "Population distributions" shows the populations window beside the plot.
+    Find<QPushButton>(*w, "CmdPopulations")->click();
+    EXPECT_TRUE(pops->isVisible());
+    EXPECT_EQ(view->currentIndex(), 4);
 }
 
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
