@@ -462,7 +462,6 @@ void MDIVelmora::BuildToolbars() {
 }
 
 void MDIVelmora::BuildMenus() {
-    auto& app = app_;
     auto files = [this] { return options_.files; };
     // Every command once; menu bar and toolbar menus share them.
     AddCommand("mnuOpenSpectra", "Spectra", [this, files] { Event([&] { session::mnuOpenSpectra_Click(app_, *files()); }); });
@@ -519,9 +518,8 @@ void MDIVelmora::BuildMenus() {
     dropDown("mnuPrint", "Print", GlyphIcon(Glyph::Print), "mnuPrintSpectra", {"mnuPrintSpectra", "mnuPrintDatabase"});
     dropDown("mnuClipboard", "Send images to clipboard", GlyphIcon(Glyph::Clipboard),
              "mnuClipboardSpectra", {"mnuClipboardSpectra", "mnuClipboardRot", "mnuClipboardVib"});
-    QMenu* helpMenu = dropDown("mnuHelpButton", "Help", GlyphIcon(Glyph::Help), "mnuHelp",
+    dropDown("mnuHelpButton", "Help", GlyphIcon(Glyph::Help), "mnuHelp",
                                {"mnuHelp", "mnuHelpEmail", "mnuAbout", "mnuVELmoraWebsite"});
-    Q_UNUSED(helpMenu);
     if (auto* b = toolbar2_->findChild<QToolButton*>("mnuHelpButton")) b->setObjectName("mnuHelp");
     toolbar2_->addSeparator();
     auto key = [this](const char* k, const QString& tip, const QIcon& icon, void (*run)(AppState&)) {
@@ -631,7 +629,6 @@ void MDIVelmora::BuildMenus() {
 
     QMenu* help = bar->addMenu("Help");
     for (const char* k : {"mnuHelp", "mnuHelpEmail", "mnuVELmoraWebsite", "mnuAbout"}) help->addAction(commands_.value(k));
-    Q_UNUSED(app);
 }
 
 // ----------------------------------------------------------------------------- events
@@ -951,8 +948,6 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mdi_->viewport() && event->type() == QEvent::Resize) ArrangeWindows();
     return QMainWindow::eventFilter(watched, event);
 }
-
-void MDIVelmora::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
 
 // ----------------------------------------------------------------------------- commands
 
