@@ -1128,17 +1128,22 @@ void MDIVelmora::CopyHistogramToClipboard(bool rotational) {
 void MDIVelmora::RefreshControls() {
     const AppState& a = app_;
     const SimulationState& sim = a.sim;
-    auto edit = [this](const char* name) { return findChild<QLineEdit*>(name); };
-    auto combo = [this](const char* name) { return findChild<QComboBox*>(name); };
-    auto check = [this](const char* name) { return findChild<QCheckBox*>(name); };
-    auto enable = [this](const char* name, bool on) {
-        if (auto* w = findChild<QWidget*>(name)) w->setEnabled(on);
+    // The tab strip's controls by name, looked up once (refreshes follow every mouse move).
+    if (named_.isEmpty())
+        for (QWidget* w : tabs_->findChildren<QWidget*>())
+            if (!w->objectName().isEmpty()) named_.insert(w->objectName(), w);
+    auto find = [this](const char* name) { return named_.value(QString::fromLatin1(name)); };
+    auto edit = [&find](const char* name) { return qobject_cast<QLineEdit*>(find(name)); };
+    auto combo = [&find](const char* name) { return qobject_cast<QComboBox*>(find(name)); };
+    auto check = [&find](const char* name) { return qobject_cast<QCheckBox*>(find(name)); };
+    auto enable = [&find](const char* name, bool on) {
+        if (QWidget* w = find(name)) w->setEnabled(on);
     };
-    auto title = [this](const char* name, const std::string& text) {
-        if (auto* g = findChild<QGroupBox*>(name); g && !text.empty()) g->setTitle(QStr(text));
+    auto title = [&find](const char* name, const std::string& text) {
+        if (auto* g = qobject_cast<QGroupBox*>(find(name)); g && !text.empty()) g->setTitle(QStr(text));
     };
-    auto label = [this](const char* name, const std::string& text) {
-        if (auto* l = findChild<QLabel*>(name)) l->setText(QStr(text));
+    auto label = [&find](const char* name, const std::string& text) {
+        if (auto* l = qobject_cast<QLabel*>(find(name))) l->setText(QStr(text));
     };
 
     // Band system and database tab.
@@ -1211,7 +1216,7 @@ void MDIVelmora::RefreshControls() {
     for (const ExpFile& f : e.ExpFiles)
         if (static_cast<int>(files.size()) < e.ExpCount) files.push_back(f.Title);
     SetComboItems(combo("CmbExpFile"), files, e.ExpCount > 0 ? e.ExpCurrent : -1);
-    if (auto* s = findChild<QSpinBox*>("UpDExpFile")) {
+    if (auto* s = qobject_cast<QSpinBox*>(find("UpDExpFile"))) {
         const QSignalBlocker b(s);
         s->setRange(0, std::max(0, e.UpDExpFileMax));
         s->setValue(std::max(0, e.ExpCurrent));
@@ -1232,11 +1237,11 @@ void MDIVelmora::RefreshControls() {
     SetEditText(edit("TxtZoomX"), p.TxtZoomX);
     SetEditText(edit("TxtZoomY"), p.TxtZoomY);
     for (const auto& [name, value] : {std::pair{"UpDZoomX", p.UpDZoomX}, std::pair{"UpDZoomY", p.UpDZoomY}}) {
-        auto* s = findChild<QSpinBox*>(name);
+        auto* s = qobject_cast<QSpinBox*>(find(name));
         const QSignalBlocker b(s);
         s->setValue(value);
     }
-    if (auto* s = findChild<QSlider*>("SldX")) {
+    if (auto* s = qobject_cast<QSlider*>(find("SldX"))) {
         const QSignalBlocker b(s);
         s->setValue(p.SldX);
     }

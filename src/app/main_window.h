@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QHash>
 #include <QMap>
 #include <functional>
 #include <memory>
@@ -134,7 +135,7 @@ private:
     SimulationWindow* simulation_ = nullptr;
     PopulationsWindow* populations_ = nullptr;
     QMap<QString, QAction*> commands_;
-    QMap<QString, QLineEdit*> valueBoxes_;
+    QHash<QString, QWidget*> named_;  ///< controls of the tab strip by object name
 };
 
 }  // namespace velmora::app
