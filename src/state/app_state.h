@@ -8,6 +8,7 @@
 #include "display/plot_state.h"
 #include "experiment/experiment_state.h"
 #include "populations/population_state.h"
+#include "populations/populations_window_state.h"
 #include "simulation/simulation_state.h"
 #include "table/table_state.h"
 
@@ -20,11 +21,14 @@ struct ShellState {
     bool DataReady = false;
     int SpectraFilterIndex = 1;
     std::string SpectraDirectory;
+    /// Caption of the main window ("VELMORA 1.0.0").
+    std::string Caption = "VELMORA";
 };
 
 struct AppState {
     DatabaseState db;
     PopulationState pop;
+    PopulationsWindowState popwin;
     SimulationState sim;
     ExperimentState exp;
     PlotState plot;

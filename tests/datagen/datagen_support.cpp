@@ -4,7 +4,7 @@ namespace velmora::datagen::testing {
 
 StateData LoadFolderState(const std::string& folder, const std::string& file, const std::string& symmetry, int vmax,
                           std::vector<int> emptyIsZero) {
-    StateSpec s;
+    StateDefinition s;
     s.label = "S";
     s.symmetry = symmetry;
     s.lambda = symmetry == "Pi" ? 1 : symmetry == "Delta" ? 2 : 0;

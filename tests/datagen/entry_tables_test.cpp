@@ -11,7 +11,7 @@ namespace {
 TEST(EntryTables, FollowTheEfSelectionRuleForEveryCatalogueEntry) {
     const auto entries = ReadBuildConfig(testing::SourceDir() / kCatalogueFile, kCatalogueFile);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const EntrySpec& e = entries[i];
+        const EntryDefinition& e = entries[i];
         const int entry = static_cast<int>(i) + 1;
         const auto lp = database::LowerParityIndices(entry);
         if (e.upper.lambda == 0 && e.lower.lambda == 0) {

@@ -18,7 +18,7 @@ TEST(Hamiltonian, ReproducesTheTermValuesQuotedInTheReadmes) {
     for (const auto& st : CheckedStates()) {
         const StateData s = LoadFolderState(st.folder, st.file, st.symmetry, st.vmax, st.emptyIsZero);
         for (const auto& cv : st.values) {
-            const double e = LevelEnergy(s.levels[static_cast<std::size_t>(cv.v)], s.spec.lambda, cv.J, cv.F,
+            const double e = LevelEnergy(s.levels[static_cast<std::size_t>(cv.v)], s.def.lambda, cv.J, cv.F,
                                          cv.parity == 'e' ? -1 : 1);
             EXPECT_NEAR(e, cv.energy, 1.1e-4) << st.name << " v=" << cv.v << " J=" << cv.J << " " << cv.parity
                                               << " F" << cv.F;
@@ -68,7 +68,7 @@ TEST(ConstantConventions, TheProgramsTermFormulasGiveTheReadmeValuesFromTheWritt
     // own term routine, give the levels of the READMEs' N^2 Hamiltonians.
     for (const auto& st : CheckedStates()) {
         const StateData s = LoadFolderState(st.folder, st.file, st.symmetry, st.vmax, st.emptyIsZero);
-        const int lambda = s.spec.lambda;
+        const int lambda = s.def.lambda;
         for (const auto& cv : st.values) {
             const LevelConstants cols = SpcColumns(s.levels[static_cast<std::size_t>(cv.v)], lambda);
             DatabaseState db;

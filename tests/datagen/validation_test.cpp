@@ -24,7 +24,7 @@ namespace velmora::datagen {
 namespace {
 
 /// The catalogue entries in order, from the description the database was built from.
-const std::vector<EntrySpec>& Entries() {
+const std::vector<EntryDefinition>& Entries() {
     static const auto e = ReadBuildConfig(testing::SourceDir() / kCatalogueFile, kCatalogueFile);
     return e;
 }
@@ -113,7 +113,7 @@ TEST(Validation, EveryReferenceLineIsReproduced) {
     const std::set<std::string> deltaJNamed = {"CH_AX", "COP_AX", "SIH_AX"};
     std::printf("%-8s %6s %10s %10s  %s\n", "system", "lines", "rms", "worst", "worst line");
     for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const EntrySpec& e = Entries()[i];
+        const EntryDefinition& e = Entries()[i];
         const int entry = static_cast<int>(i) + 1;
         const std::string name = "data-src/" + e.folder + "/lines_reference.csv";
         const CsvTable t = CsvTable::Read(testing::SourceDir() / e.folder / "lines_reference.csv", name);
@@ -165,7 +165,7 @@ TEST(Validation, RadiativeLifetimesAgreeWithTheFolders) {
         {"COP_BX", "DERIVED"},   {"COP_AX", "DERIVED"},   {"SIH_AX", "SIGHTLY"},          {"SH_AX", "GYT2019"}};
     std::printf("%-8s %3s %10s %10s %8s\n", "system", "v'", "program", "folder", "error");
     for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const EntrySpec& e = Entries()[i];
+        const EntryDefinition& e = Entries()[i];
         const auto src = sources.find(e.folder);
         if (src == sources.end()) continue;
         const int entry = static_cast<int>(i) + 1;
@@ -245,8 +245,8 @@ std::vector<std::vector<double>> BuilderFcf(const StateData& up, const StateData
     return q;
 }
 
-StateSpec EquilibriumSpec(const std::string& label, const std::string& state, const std::string& source, int vmax) {
-    StateSpec s;
+StateDefinition EquilibriumDefinition(const std::string& label, const std::string& state, const std::string& source, int vmax) {
+    StateDefinition s;
     s.label = label;
     s.symmetry = "Sigma+";
     s.equilibrium = true;
@@ -261,8 +261,8 @@ StateSpec EquilibriumSpec(const std::string& label, const std::string& state, co
 TEST(Validation, FranckCondonFactorsAgreeWithPublishedOnesFromTheSameConstants) {
     // CN B-X: the TRAPRB table of the folder was computed from the Huber-Herzberg constants; the
     // builder's RKR + Numerov factors from the same constants must agree within 5 %.
-    const StateData up = LoadState(EquilibriumSpec("B", "B", "HH1979", 9), testing::SourceDir(), "CN_BX", "data-src");
-    const StateData low = LoadState(EquilibriumSpec("X", "X", "HH1979", 10), testing::SourceDir(), "CN_BX", "data-src");
+    const StateData up = LoadState(EquilibriumDefinition("B", "B", "HH1979", 9), testing::SourceDir(), "CN_BX", "data-src");
+    const StateData low = LoadState(EquilibriumDefinition("X", "X", "HH1979", 10), testing::SourceDir(), "CN_BX", "data-src");
     const auto q = BuilderFcf(up, low, 6.46219);
     const CsvTable t = CsvTable::Read(testing::SourceDir() / "CN_BX/transitions.csv", "CN_BX/transitions.csv");
     int n = 0;
@@ -285,9 +285,9 @@ TEST(Validation, ComputedCHBandsAgreeWithTheFoldersConstantMomentValues) {
     // CH A-X: the folder's FCFs and band A values were computed with a constant moment from its
     // constants; the builder's values for the bands carrying at least 0.1 % of their v' row agree
     // within 5 %.
-    const auto& specs = Entries();
-    const auto it = std::find_if(specs.begin(), specs.end(), [](const EntrySpec& e) { return e.folder == "CH_AX"; });
-    ASSERT_NE(it, specs.end());
+    const auto& definitions = Entries();
+    const auto it = std::find_if(definitions.begin(), definitions.end(), [](const EntryDefinition& e) { return e.folder == "CH_AX"; });
+    ASSERT_NE(it, definitions.end());
     const SystemData s = BuildSystem(*it, testing::SourceDir(), "data-src", {});
     double worstFcf = 0.0, worstA = 0.0;
     int n = 0;

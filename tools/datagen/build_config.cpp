@@ -67,11 +67,11 @@ public:
         Fail(key, "expected one of " + list + ", found \"" + text + "\"");
     }
 
-    StateSpec State(const std::string& key, const std::string& value, const std::string& folder) const {
+    StateDefinition State(const std::string& key, const std::string& value, const std::string& folder) const {
         // <label> <symmetry> levels <file> <v range>  |  <label> <symmetry> equilibrium <state>[@<source>] <v range>
         const auto w = Words(value);
         if (w.size() != 5) Fail(key, "expected: <label> <Sigma+|Sigma-|Pi|Delta> <levels|equilibrium> <file or row> <v range>");
-        StateSpec s;
+        StateDefinition s;
         s.line = line_;
         s.label = w[0];
         s.symmetry = OneOf(key, w[1], {"Sigma+", "Sigma-", "Pi", "Delta"});
@@ -92,11 +92,11 @@ public:
         return s;
     }
 
-    std::vector<EntrySpec> Parse(const std::string& text) {
-        std::vector<EntrySpec> entries;
+    std::vector<EntryDefinition> Parse(const std::string& text) {
+        std::vector<EntryDefinition> entries;
         std::istringstream in(text);
         std::string raw;
-        EntrySpec* e = nullptr;
+        EntryDefinition* e = nullptr;
         std::vector<std::pair<std::string, int>> pendingSets;
         while (std::getline(in, raw)) {
             ++line_;
@@ -124,7 +124,7 @@ public:
     }
 
 private:
-    void Apply(EntrySpec& e, const std::string& key, const std::string& value) {
+    void Apply(EntryDefinition& e, const std::string& key, const std::string& value) {
         if (key == "folder") {
             e.folder = value;
         } else if (key == "code") {
@@ -139,7 +139,7 @@ private:
             e.upper.hasOrigin = true;
             e.upper.origin = Number(key, value);
         } else if (key == "upper_set" || key == "lower_set") {
-            StateSpec& s = key == "upper_set" ? e.upper : e.lower;
+            StateDefinition& s = key == "upper_set" ? e.upper : e.lower;
             if (s.label.empty()) Fail(key, "the state must be described first");
             if (!s.equilibrium) Fail(key, "only a state built from equilibrium constants takes set values");
             const auto w = Words(value);
@@ -150,7 +150,7 @@ private:
             for (std::size_t i = 1; i < w.size(); ++i) c.push_back(Number(key, w[i]));
             s.sets.emplace_back(k, c);
         } else if (key == "upper_empty_is_zero" || key == "lower_empty_is_zero") {
-            StateSpec& s = key[0] == 'u' ? e.upper : e.lower;
+            StateDefinition& s = key[0] == 'u' ? e.upper : e.lower;
             if (s.label.empty()) Fail(key, "the state must be described first");
             for (const auto& w : Words(value)) {
                 const int k = ConstIndexOf(w);
@@ -191,9 +191,9 @@ private:
         }
     }
 
-    PredissociationSpec Predissociation(const std::string& key, const std::string& value) const {
+    PredissociationRule Predissociation(const std::string& key, const std::string& value) const {
         // v=<v'> N=<from>-<to> F=<1,2> rate=<s-1>[..<s-1>] [from_v=<v'>]
-        PredissociationSpec p;
+        PredissociationRule p;
         p.line = line_;
         bool haveV = false, haveN = false, haveF = false, haveRate = false;
         for (const auto& w : Words(value)) {
@@ -230,7 +230,7 @@ private:
         return p;
     }
 
-    void Finish(const EntrySpec& e) const {
+    void Finish(const EntryDefinition& e) const {
         const auto need = [&](bool ok, const char* what) {
             if (!ok) throw FileError::At(name_, e.line, std::string("the entry has no \"") + what + "\" setting");
         };
@@ -253,12 +253,12 @@ private:
 
 }  // namespace
 
-std::vector<EntrySpec> ParseBuildConfig(const std::string& text, const std::string& name) {
+std::vector<EntryDefinition> ParseBuildConfig(const std::string& text, const std::string& name) {
     ConfigParser p(name);
     return p.Parse(text);
 }
 
-std::vector<EntrySpec> ReadBuildConfig(const std::filesystem::path& path, const std::string& name) {
+std::vector<EntryDefinition> ReadBuildConfig(const std::filesystem::path& path, const std::string& name) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FileError::In(name, "file not found or not readable");
     std::ostringstream ss;

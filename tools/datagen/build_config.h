@@ -12,7 +12,7 @@
 namespace velmora::datagen {
 
 /// Where the constants of one electronic state come from.
-struct StateSpec {
+struct StateDefinition {
     std::string label;     ///< state letter used in file names ("A", "X")
     std::string symmetry;  ///< "Sigma+", "Sigma-", "Pi", "Delta"
     int lambda = 0;
@@ -33,7 +33,7 @@ struct StateSpec {
 };
 
 /// A predissociation rate applied to a range of upper levels.
-struct PredissociationSpec {
+struct PredissociationRule {
     int v = 0;
     int nFrom = 0, nTo = 0;
     std::vector<int> components;  ///< 1 = F1, 2 = F2
@@ -43,12 +43,12 @@ struct PredissociationSpec {
 };
 
 /// One catalogue entry.
-struct EntrySpec {
+struct EntryDefinition {
     int line = 0;           ///< line of its [entry] header
     std::string folder;     ///< folder under data-src ("OH_AX")
     std::string code;       ///< molecule code of the file names ("OH", "N2P")
     std::string title;      ///< short description for the README
-    StateSpec upper, lower;
+    StateDefinition upper, lower;
     double mass = 0.0;      ///< molecular mass, u
     double reducedMass = 0.0;  ///< reduced mass of the nuclei, u (vibrational functions)
     std::vector<int> nmaxrot;  ///< last rotational row for v' = 0.. (last value repeats)
@@ -59,15 +59,15 @@ struct EntrySpec {
     std::string layout = "system";       ///< "rotating" (per-band files) or "system"
     std::string referenceLifetime = "bands";  ///< "measured" or "bands"
     bool levelLifetimes = false;         ///< measured lifetimes go into the level files
-    std::vector<PredissociationSpec> predissociation;
+    std::vector<PredissociationRule> predissociation;
     bool approximate = false;
     std::vector<std::string> notes;
 };
 
 /// Reads the description; `name` is the file name used in messages. Throws FileError naming the
 /// line and the key of any problem.
-std::vector<EntrySpec> ReadBuildConfig(const std::filesystem::path& path, const std::string& name);
+std::vector<EntryDefinition> ReadBuildConfig(const std::filesystem::path& path, const std::string& name);
 /// The same from text.
-std::vector<EntrySpec> ParseBuildConfig(const std::string& text, const std::string& name);
+std::vector<EntryDefinition> ParseBuildConfig(const std::string& text, const std::string& name);
 
 }  // namespace velmora::datagen

@@ -27,7 +27,7 @@ std::string Fmt(double v, const char* format = "%.10g") {
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
 std::string SpcFile(const SystemData& sys, const StateData& st, bool upper) {
-    const int lambda = st.spec.lambda;
+    const int lambda = st.def.lambda;
     std::ostringstream out;
     if (!st.polynomial) {
         out << 1 << ' ' << SpcConventionFor(lambda) << kEol;
@@ -38,11 +38,11 @@ std::string SpcFile(const SystemData& sys, const StateData& st, bool upper) {
         }
     } else {
         out << 2 << ' ' << SpcConventionFor(lambda) << kEol;
-        out << Fmt(upper ? st.spec.origin : 0.0) << kEol;
+        out << Fmt(upper ? st.def.origin : 0.0) << kEol;
         for (int k = 0; k < kConstCount; ++k) {
             std::vector<double> c = st.poly[static_cast<std::size_t>(k)];
             if (c.size() > 10)
-                throw std::runtime_error("catalogue entry " + sys.spec.folder + ": more than ten polynomial coefficients");
+                throw std::runtime_error("catalogue entry " + sys.def.folder + ": more than ten polynomial coefficients");
             c.resize(10, 0.0);
             LevelConstants unit{};
             unit[static_cast<std::size_t>(k)] = 1.0;
@@ -65,14 +65,14 @@ std::string BandIntFile(const SystemData& sys, int vu, int vl) {
 
 std::string SystemIntFile(const SystemData& sys) {
     std::ostringstream out;
-    for (int a = 0; a <= sys.spec.upper.vmax; ++a)
-        for (int b = 0; b <= sys.spec.lower.vmax; ++b)
+    for (int a = 0; a <= sys.def.upper.vmax; ++a)
+        for (int b = 0; b <= sys.def.lower.vmax; ++b)
             out << a << ' ' << b << ' ' << Fmt(sys.strength[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)], "%.6e") << kEol;
     return out.str();
 }
 
 std::string LevelFile(const SystemData& sys, int v, int maxN) {
-    const int C = sys.spec.upper.lambda == 0 ? 2 : 4;
+    const int C = sys.def.upper.lambda == 0 ? 2 : 4;
     std::ostringstream out;
     out << "N, then per component (" << (C == 2 ? "F1, F2" : "F1 e, F2 f, F1 f, F2 e")
         << "): radiative lifetime ns (0 = computed), predissociation rate s-1, quenching rate constant us-1 Torr-1"
@@ -85,7 +85,7 @@ std::string LevelFile(const SystemData& sys, int v, int maxN) {
         for (int k = 1; k <= C; ++k) {
             const int F = (k == 1 || k == 3) ? 1 : 2;
             double rate = 0.0;
-            for (const auto& p : sys.spec.predissociation) {
+            for (const auto& p : sys.def.predissociation) {
                 if (p.v != v || N < p.nFrom || N > p.nTo) continue;
                 if (std::find(p.components.begin(), p.components.end(), F) == p.components.end()) continue;
                 const double t = p.nTo > p.nFrom ? static_cast<double>(N - p.nFrom) / (p.nTo - p.nFrom) : 0.0;
@@ -106,7 +106,7 @@ std::string CatalogueFile(const std::vector<SystemData>& systems, int maxVU, int
            "upper origin cm-1, mass u, emission scale, nuclear spin, last rotational row of v' = 0..vmax'"
         << kEol;
     for (const auto& s : systems) {
-        const auto& e = s.spec;
+        const auto& e = s.def;
         out << Quote(e.code) << ", " << Quote(e.upper.label) << ", " << Quote(e.lower.label) << ", " << e.upper.lambda
             << ", " << e.lower.lambda << ", " << Fmt(s.referenceLifetime) << ", " << e.upper.vmax << ", "
             << e.lower.vmax << ", " << (e.layout == "rotating" ? 1 : 2) << ", " << 1 << ", " << 1 << ", "
@@ -146,7 +146,7 @@ std::string CatalogueFile(const std::vector<SystemData>& systems, int maxVU, int
 }
 
 std::string StateSummary(const StateData& s) {
-    std::string t = s.spec.label + " " + s.spec.symmetry + " v 0-" + std::to_string(s.spec.vmax);
+    std::string t = s.def.label + " " + s.def.symmetry + " v 0-" + std::to_string(s.def.vmax);
     t += s.polynomial ? " (equilibrium constants, polynomials)" : " (per-level constants)";
     return t;
 }
@@ -169,21 +169,21 @@ std::string ReadmeTable(const std::vector<SystemData>& systems) {
         if (np) bands += std::to_string(np) + " published band A";
         if (nf) bands += (bands.empty() ? "" : ", ") + std::to_string(nf) + " published FCF";
         if (nc) bands += (bands.empty() ? "" : ", ") + std::to_string(nc) + " computed (RKR, constant moment)";
-        bands += s.spec.layout == "rotating" ? "; per-band files, rows from rotating potentials" : "; one file per system";
+        bands += s.def.layout == "rotating" ? "; per-band files, rows from rotating potentials" : "; one file per system";
         std::string rows;
         for (std::size_t v = 0; v < s.nmaxrot.size(); ++v) rows += (v ? " " : "") + std::to_string(s.nmaxrot[v]);
-        out << "| " << i << " | " << s.spec.title << " | " << s.spec.code << "/" << s.spec.upper.label << s.spec.lower.label
+        out << "| " << i << " | " << s.def.title << " | " << s.def.code << "/" << s.def.upper.label << s.def.lower.label
             << " | " << StateSummary(s.upper) << " | " << StateSummary(s.lower) << " | " << bands << " | "
             << Fmt(s.referenceLifetime, "%.1f") << " (" << s.referenceNote << ") | " << rows << " | "
-            << (s.spec.approximate ? "approximate" : "usable") << " |\n";
+            << (s.def.approximate ? "approximate" : "usable") << " |\n";
     }
     out << "\nNotes by entry:\n\n";
     i = 0;
     for (const auto& s : systems) {
         ++i;
-        out << "- " << i << ". " << s.spec.title << ": constant transition moment " << s.re2Note << " (|Re|^2 = "
+        out << "- " << i << ". " << s.def.title << ": constant transition moment " << s.re2Note << " (|Re|^2 = "
             << Fmt(s.re2, "%.4g") << " debye^2); upper term origin " << Fmt(s.upperTermOrigin, "%.3f") << " cm-1.";
-        for (const auto& n : s.spec.notes) out << " " << n;
+        for (const auto& n : s.def.notes) out << " " << n;
         out << "\n";
     }
     return out.str();
@@ -211,15 +211,15 @@ LevelConstants SpcColumns(const LevelConstants& c, int lambda) {
 int SpcConventionFor(int lambda) { return lambda == 0 ? 1 : 0; }
 
 std::vector<SystemData> BuildCatalogue(const std::filesystem::path& source, const std::string& sourceName) {
-    const auto specs = ReadBuildConfig(source / kCatalogueFile, sourceName + "/" + kCatalogueFile);
+    const auto definitions = ReadBuildConfig(source / kCatalogueFile, sourceName + "/" + kCatalogueFile);
     std::vector<SystemData> systems;
-    for (const auto& spec : specs) {
+    for (const auto& def : definitions) {
         try {
-            systems.push_back(BuildSystem(spec, source, sourceName, systems));
+            systems.push_back(BuildSystem(def, source, sourceName, systems));
         } catch (const FileError&) {
             throw;
         } catch (const std::exception& e) {
-            throw FileError::At(sourceName + "/" + kCatalogueFile, spec.line, "entry " + spec.folder + ": " + e.what());
+            throw FileError::At(sourceName + "/" + kCatalogueFile, def.line, "entry " + def.folder + ": " + e.what());
         }
     }
     return systems;
@@ -228,13 +228,13 @@ std::vector<SystemData> BuildCatalogue(const std::filesystem::path& source, cons
 std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& systems, const std::string& readmeTemplate) {
     int maxVU = 0, maxVL = 0, maxN = 0;
     for (const auto& s : systems) {
-        maxVU = std::max(maxVU, s.spec.upper.vmax);
-        maxVL = std::max({maxVL, s.spec.lower.vmax, s.spec.upper.vmax});
+        maxVU = std::max(maxVU, s.def.upper.vmax);
+        maxVL = std::max({maxVL, s.def.lower.vmax, s.def.upper.vmax});
         for (int n : s.nmaxrot) maxN = std::max(maxN, n);
     }
     std::map<std::string, std::string> files, writer;
     for (const auto& s : systems) {
-        const auto& e = s.spec;
+        const auto& e = s.def;
         const std::string dir = e.code + "/";
         Put(files, writer, dir + e.code + e.upper.label + ".SPC", SpcFile(s, s.upper, true), e.folder);
         Put(files, writer, dir + e.code + e.lower.label + ".SPC", SpcFile(s, s.lower, false), e.folder);
@@ -276,7 +276,7 @@ void GenerateDatabase(const std::filesystem::path& source, const std::filesystem
     const auto files = DatabaseFiles(systems, readme);
     if (log)
         for (const auto& s : systems)
-            *log << s.spec.folder << ": tau0 " << Fmt(s.referenceLifetime, "%.2f") << " ns, upper origin "
+            *log << s.def.folder << ": tau0 " << Fmt(s.referenceLifetime, "%.2f") << " ns, upper origin "
                  << Fmt(s.upperTermOrigin, "%.4f") << " cm-1\n";
 
     // Write everything beside the target, then swap the folders.

@@ -61,11 +61,11 @@ void FitVibration(StateData& s) {
     s.B = FitPolynomial(h, B, std::min(n - 1, 3));
 }
 
-StateData LoadLevels(const StateSpec& spec, const std::filesystem::path& source, const std::string& sourceName) {
+StateData LoadLevels(const StateDefinition& def, const std::filesystem::path& source, const std::string& sourceName) {
     StateData s;
-    s.spec = spec;
-    const std::string name = sourceName + "/" + spec.file;
-    const CsvTable t = CsvTable::Read(source / spec.file, name);
+    s.def = def;
+    const std::string name = sourceName + "/" + def.file;
+    const CsvTable t = CsvTable::Read(source / def.file, name);
     const int cv = t.Column("v");
     int col[kConstCount];
     for (int k = 0; k < kConstCount; ++k) col[k] = k == kM ? -1 : t.Column(ConstName(k));
@@ -76,24 +76,24 @@ StateData LoadLevels(const StateSpec& spec, const std::filesystem::path& source,
         if (byV.count(v)) t.Fail(row, cv, "v = " + std::to_string(v) + " appears twice");
         byV[v] = &row;
     }
-    for (int v = 0; v <= spec.vmax; ++v) {
+    for (int v = 0; v <= def.vmax; ++v) {
         const auto it = byV.find(v);
         if (it == byV.end())
             throw FileError::In(name, "has no row for v = " + std::to_string(v) + " (the catalogue uses v = 0-" +
-                                          std::to_string(spec.vmax) + ")");
+                                          std::to_string(def.vmax) + ")");
         const CsvRow& row = *it->second;
         LevelConstants c{};
         for (int k = 0; k < kConstCount; ++k) {
             if (col[k] < 0) continue;
-            const bool required = (k == kT || k == kB || (k == kA && spec.lambda > 0)) &&
-                                  std::find(spec.emptyIsZero.begin(), spec.emptyIsZero.end(), k) == spec.emptyIsZero.end();
+            const bool required = (k == kT || k == kB || (k == kA && def.lambda > 0)) &&
+                                  std::find(def.emptyIsZero.begin(), def.emptyIsZero.end(), k) == def.emptyIsZero.end();
             if (required) {
                 c[k] = t.Number(row, col[k]);
             } else {
                 c[k] = t.NumberOr(row, col[k], 0.0);
             }
-            if (c[k] != 0.0 && !Allowed(spec.lambda, k))
-                t.Fail(row, col[k], std::string("is not a constant of the ") + StateKindText(spec.lambda) +
+            if (c[k] != 0.0 && !Allowed(def.lambda, k))
+                t.Fail(row, col[k], std::string("is not a constant of the ") + StateKindText(def.lambda) +
                                         " Hamiltonian of these tables");
         }
         if (!(c[kB] > 0.0)) t.Fail(row, col[kB], "the rotational constant must be positive");
@@ -104,24 +104,24 @@ StateData LoadLevels(const StateSpec& spec, const std::filesystem::path& source,
     return s;
 }
 
-StateData LoadEquilibrium(const StateSpec& spec, const std::filesystem::path& source, const std::string& folder,
+StateData LoadEquilibrium(const StateDefinition& def, const std::filesystem::path& source, const std::string& folder,
                           const std::string& sourceName) {
     StateData s;
-    s.spec = spec;
+    s.def = def;
     s.polynomial = true;
     const std::string name = sourceName + "/" + folder + "/equilibrium.csv";
     const CsvTable t = CsvTable::Read(source / folder / "equilibrium.csv", name);
     const int cState = t.Column("state"), cSource = t.Column("source");
     const CsvRow* found = nullptr;
     for (const auto& row : t.Rows()) {
-        if (t.Text(row, cState) != spec.eqState) continue;
-        if (!spec.eqSource.empty() && t.Text(row, cSource).rfind(spec.eqSource, 0) != 0) continue;
-        if (found) t.Fail(row, cState, "more than one row matches \"" + spec.eqState + "\"; name its source");
+        if (t.Text(row, cState) != def.eqState) continue;
+        if (!def.eqSource.empty() && t.Text(row, cSource).rfind(def.eqSource, 0) != 0) continue;
+        if (found) t.Fail(row, cState, "more than one row matches \"" + def.eqState + "\"; name its source");
         found = &row;
     }
     if (!found)
-        throw FileError::In(name, "has no row for state \"" + spec.eqState + "\"" +
-                                      (spec.eqSource.empty() ? "" : " with source \"" + spec.eqSource + "...\""));
+        throw FileError::In(name, "has no row for state \"" + def.eqState + "\"" +
+                                      (def.eqSource.empty() ? "" : " with source \"" + def.eqSource + "...\""));
     const CsvRow& row = *found;
     const auto opt = [&](const char* column) { return t.NumberOr(row, t.Column(column), 0.0); };
     const double we = t.Number(row, t.Column("we")), wexe = opt("wexe"), weye = opt("weye");
@@ -129,25 +129,25 @@ StateData LoadEquilibrium(const StateSpec& spec, const std::filesystem::path& so
     s.poly[kB] = {t.Number(row, t.Column("Be")), -opt("alpha_e"), opt("gamma_e")};
     s.poly[kD] = {opt("De"), opt("beta_e")};
     const double Ae = opt("A_e"), alphaA = opt("alpha_A");
-    if (spec.lambda == 0 && (Ae != 0.0 || alphaA != 0.0))
+    if (def.lambda == 0 && (Ae != 0.0 || alphaA != 0.0))
         t.Fail(row, t.Column("A_e"), "a 2Sigma state has no spin-orbit constant");
-    if (spec.lambda > 0) s.poly[kA] = {Ae, -alphaA};
-    for (const auto& [k, c] : spec.sets) {
-        if (!Allowed(spec.lambda, k))
+    if (def.lambda > 0) s.poly[kA] = {Ae, -alphaA};
+    for (const auto& [k, c] : def.sets) {
+        if (!Allowed(def.lambda, k))
             throw FileError::In(name, std::string("the catalogue sets ") + ConstName(k) + ", which is not a constant of a " +
-                                          StateKindText(spec.lambda) + " state");
+                                          StateKindText(def.lambda) + " state");
         s.poly[static_cast<std::size_t>(k)] = c;
     }
-    if (spec.lambda > 0 && (s.poly[kA].empty() || s.poly[kA][0] == 0.0))
+    if (def.lambda > 0 && (s.poly[kA].empty() || s.poly[kA][0] == 0.0))
         throw FileError::At(name, row.line, "field \"A_e\": a 2Pi or 2Delta state needs its spin-orbit constant (empty here and not set by the catalogue)");
-    for (int v = 0; v <= spec.vmax; ++v) {
+    for (int v = 0; v <= def.vmax; ++v) {
         LevelConstants c{};
         const double h = v + 0.5;
         for (int k = 0; k < kConstCount; ++k) {
             Polynomial p{s.poly[static_cast<std::size_t>(k)]};
             c[static_cast<std::size_t>(k)] = p(h);
         }
-        if (spec.hasOrigin) c[kT] += spec.origin;
+        if (def.hasOrigin) c[kT] += def.origin;
         if (!(c[kB] > 0.0)) throw FileError::At(name, row.line, "the rotational constant is not positive at v = " + std::to_string(v));
         s.levels.push_back(c);
     }
@@ -198,16 +198,16 @@ PublishedTransitions ReadTransitions(const std::filesystem::path& path, const st
 
 }  // namespace
 
-StateData LoadState(const StateSpec& spec, const std::filesystem::path& source, const std::string& folder,
+StateData LoadState(const StateDefinition& def, const std::filesystem::path& source, const std::string& folder,
                     const std::string& sourceName) {
-    return spec.equilibrium ? LoadEquilibrium(spec, source, folder, sourceName) : LoadLevels(spec, source, sourceName);
+    return def.equilibrium ? LoadEquilibrium(def, source, folder, sourceName) : LoadLevels(def, source, sourceName);
 }
 
 double EngineRowEnergy(const StateData& state, const std::string& code, int row, int F, int p) {
     LevelConstants c = state.levels.at(0);
     for (double& x : c) x = static_cast<double>(static_cast<float>(x));  // the program holds 32-bit constants
     const int eps = p == 1 ? -1 : 1;
-    const int lambda = state.spec.lambda;
+    const int lambda = state.def.lambda;
     if (lambda == 0) return SigmaTerm(c, row, F);
     // Rows of the term table: a 2Pi state with A/B <= 4 (and not NO or CF) and a 2Delta state
     // hold J = N + 1/2 in F1 row N and J = N - 1/2 in F2 row N; a 2Pi state in case (a)
@@ -231,14 +231,14 @@ WavefunctionSet::WavefunctionSet(const StateData& upper, const StateData& lower,
     pots_.reserve(2);
     for (int s = 0; s < 2; ++s) {
         const StateData& st = *state_[s];
-        const std::string name = st.spec.label + " (" + st.spec.symmetry + ")";
+        const std::string name = st.def.label + " (" + st.def.symmetry + ")";
         const auto G = [&st](double h) { return st.G(h); };
         const auto B = [&st](double h) { return st.B(h); };
         std::string error;
         bool built = false;
         for (double extra : {1.0, 0.5, 0.0}) {
             try {
-                pots_.emplace_back(G, B, mu, st.spec.vmax + extra, name);
+                pots_.emplace_back(G, B, mu, st.def.vmax + extra, name);
                 built = true;
                 break;
             } catch (const std::runtime_error& e) {
@@ -273,7 +273,7 @@ const Eigenstate& WavefunctionSet::Solve(int s, int v, double K, long key) {
 }
 
 const Eigenstate& WavefunctionSet::Get(int s, int v, int N) {
-    const int lambda = state_[s - 1]->spec.lambda;
+    const int lambda = state_[s - 1]->def.lambda;
     const double K = static_cast<double>(N) * (N + 1) - lambda * lambda;
     return Solve(s, v, K, static_cast<long>(s) * 1000000L + v * 1000L + N);
 }
@@ -289,24 +289,24 @@ double SystemData::EinsteinA(int vUp, int vLow) const {
 
 double SystemData::Lifetime(int vUp) const {
     double sum = 0.0;
-    for (int vl = 0; vl <= lower.spec.vmax; ++vl) sum += EinsteinA(vUp, vl);
+    for (int vl = 0; vl <= lower.def.vmax; ++vl) sum += EinsteinA(vUp, vl);
     return sum > 0.0 ? 1e9 / sum : 0.0;
 }
 
-SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& source, const std::string& sourceName,
+SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& source, const std::string& sourceName,
                        const std::vector<SystemData>& earlier) {
     SystemData s;
-    s.spec = spec;
-    s.upper = LoadState(spec.upper, source, spec.folder, sourceName);
-    s.lower = LoadState(spec.lower, source, spec.folder, sourceName);
-    const std::string trName = sourceName + "/" + spec.folder + "/transitions.csv";
-    s.published = ReadTransitions(source / spec.folder / "transitions.csv", trName);
-    const int L1 = spec.upper.lambda, L2 = spec.lower.lambda;
+    s.def = def;
+    s.upper = LoadState(def.upper, source, def.folder, sourceName);
+    s.lower = LoadState(def.lower, source, def.folder, sourceName);
+    const std::string trName = sourceName + "/" + def.folder + "/transitions.csv";
+    s.published = ReadTransitions(source / def.folder / "transitions.csv", trName);
+    const int L1 = def.upper.lambda, L2 = def.lower.lambda;
     s.degeneracy = (2 - (L1 + L2 == 0 ? 1 : 0)) / (2 - (L1 == 0 ? 1 : 0));
-    const int nu = spec.upper.vmax + 1, nl = spec.lower.vmax + 1;
+    const int nu = def.upper.vmax + 1, nl = def.lower.vmax + 1;
 
     for (int v = 0; v < nu; ++v)
-        s.nmaxrot.push_back(spec.nmaxrot[std::min(static_cast<std::size_t>(v), spec.nmaxrot.size() - 1)]);
+        s.nmaxrot.push_back(def.nmaxrot[std::min(static_cast<std::size_t>(v), def.nmaxrot.size() - 1)]);
 
     // Band origins on the common energy scale of the folder.
     s.origin.assign(static_cast<std::size_t>(nu), std::vector<double>(static_cast<std::size_t>(nl)));
@@ -316,7 +316,7 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
                 s.upper.levels[static_cast<std::size_t>(a)][kT] - s.lower.levels[static_cast<std::size_t>(b)][kT];
 
     // Rotationless Franck-Condon factors from the RKR potentials of the constants.
-    WavefunctionSet wf(s.upper, s.lower, spec.reducedMass);
+    WavefunctionSet wf(s.upper, s.lower, def.reducedMass);
     s.fcf.assign(static_cast<std::size_t>(nu), std::vector<double>(static_cast<std::size_t>(nl)));
     for (int a = 0; a < nu; ++a)
         for (int b = 0; b < nl; ++b) {
@@ -333,7 +333,7 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
         for (int b = 0; b < nl; ++b) {
             const double nuBand = s.origin[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
             const double fcfCalc = s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
-            if (spec.bands == "A_band") {
+            if (def.bands == "A_band") {
                 const auto it = s.published.aBand.find({a, b});
                 if (it == s.published.aBand.end()) continue;
                 if (!(nuBand > 0.0))
@@ -345,7 +345,7 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
                 sumSF += S * fcfCalc;
                 sumFF += fcfCalc * fcfCalc;
                 ++nPublished;
-            } else if (spec.bands == "FCF") {
+            } else if (def.bands == "FCF") {
                 const auto it = s.published.fcf.find({a, b});
                 if (it == s.published.fcf.end()) continue;
                 s.strength[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] = it->second;  // scaled below
@@ -353,12 +353,12 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
                 ++nPublished;
             }
         }
-    if (spec.bands != "none" && nPublished == 0)
-        throw FileError::In(trName, "has no " + spec.bands + " row inside the v ranges of the catalogue");
+    if (def.bands != "none" && nPublished == 0)
+        throw FileError::In(trName, "has no " + def.bands + " row inside the v ranges of the catalogue");
 
     // The constant transition moment of computed bands.
-    if (spec.tdm == "own") {
-        if (spec.bands == "A_band") {
+    if (def.tdm == "own") {
+        if (def.bands == "A_band") {
             s.re2 = sumSF / sumFF;
             s.re2Note = "fitted to the " + std::to_string(nPublished) + " published band coefficients";
         } else {
@@ -366,26 +366,26 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
             s.re2Note = "unit moment (relative band strengths only)";
         }
     } else {
-        const auto it = std::find_if(earlier.begin(), earlier.end(), [&](const SystemData& e) { return e.spec.folder == spec.tdm; });
+        const auto it = std::find_if(earlier.begin(), earlier.end(), [&](const SystemData& e) { return e.def.folder == def.tdm; });
         if (it == earlier.end())
-            throw std::runtime_error("catalogue entry " + spec.folder + ": the moment is borrowed from \"" + spec.tdm +
+            throw std::runtime_error("catalogue entry " + def.folder + ": the moment is borrowed from \"" + def.tdm +
                                      "\", which is not an earlier entry");
         s.re2 = it->re2;
-        s.re2Note = "borrowed from " + spec.tdm + " (same electronic moment assumed)";
+        s.re2Note = "borrowed from " + def.tdm + " (same electronic moment assumed)";
     }
     for (int a = 0; a < nu; ++a)
         for (int b = 0; b < nl; ++b) {
             auto& S = s.strength[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
             char& p = s.provenance[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
             if (p == 'f') S *= s.re2;
-            if (p == '0' && (spec.bands == "none" || spec.missingBands == "computed")) {
+            if (p == '0' && (def.bands == "none" || def.missingBands == "computed")) {
                 S = s.re2 * s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
                 p = 'c';
             }
         }
 
     // Reference lifetime of v' = 0.
-    if (spec.referenceLifetime == "measured") {
+    if (def.referenceLifetime == "measured") {
         const auto range = s.published.lifetime.equal_range(0);
         const auto count = std::distance(range.first, range.second);
         if (count != 1)
@@ -397,15 +397,15 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
         s.referenceLifetime = s.Lifetime(0);
         s.referenceNote = "1 / sum of the band coefficients of v' = 0";
     }
-    if (spec.levelLifetimes)
+    if (def.levelLifetimes)
         for (const auto& [v, tau] : s.published.lifetime) {
-            if (v > spec.upper.vmax) continue;
+            if (v > def.upper.vmax) continue;
             if (s.levelLifetime.count(v)) throw FileError::In(trName, "more than one lifetime for v' = " + std::to_string(v));
             s.levelLifetime[v] = tau;
         }
-    for (const auto& p : spec.predissociation) {
-        if (p.v > spec.upper.vmax)
-            throw std::runtime_error("catalogue entry " + spec.folder + ": predissociation for v' = " + std::to_string(p.v) +
+    for (const auto& p : def.predissociation) {
+        if (p.v > def.upper.vmax)
+            throw std::runtime_error("catalogue entry " + def.folder + ": predissociation for v' = " + std::to_string(p.v) +
                                      " beyond the upper levels");
         bool found = false;
         const int listedV = p.fromV >= 0 ? p.fromV : p.v;
@@ -419,16 +419,16 @@ SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& sourc
 
     // Energy zeros: the band loader subtracts the lowest lower level and places the reference level
     // of the upper state at T(v'=0) + UpperTermOrigin.
-    if (spec.code != "SiH") {
-        const float Y2 = spec.lower.lambda == 1 ? static_cast<float>(s.lower.levels[0][kA]) / static_cast<float>(s.lower.levels[0][kB]) : 0.0f;
-        const double ez0 = (Y2 > 0.0f && Y2 < 4.0f) ? EngineRowEnergy(s.lower, spec.code, L2, 2, 1)
-                                                    : EngineRowEnergy(s.lower, spec.code, L2, 1, 1);
-        const double ref = EngineRowEnergy(s.upper, spec.code, L1, 1, 1);
+    if (def.code != "SiH") {
+        const float Y2 = def.lower.lambda == 1 ? static_cast<float>(s.lower.levels[0][kA]) / static_cast<float>(s.lower.levels[0][kB]) : 0.0f;
+        const double ez0 = (Y2 > 0.0f && Y2 < 4.0f) ? EngineRowEnergy(s.lower, def.code, L2, 2, 1)
+                                                    : EngineRowEnergy(s.lower, def.code, L2, 1, 1);
+        const double ref = EngineRowEnergy(s.upper, def.code, L1, 1, 1);
         s.upperTermOrigin = ref - static_cast<float>(s.upper.levels[0][kT]) - ez0;
     }
 
     // Per-band rotational records from the rotating potentials.
-    if (spec.layout == "rotating") {
+    if (def.layout == "rotating") {
         s.rows.assign(static_cast<std::size_t>(nu), std::vector<std::vector<std::array<double, 5>>>(static_cast<std::size_t>(nl)));
         for (int a = 0; a < nu; ++a)
             for (int b = 0; b < nl; ++b) {

@@ -20,7 +20,7 @@ inline constexpr double kEinsteinFactor = 3.1361891e-7;
 
 /// The constants of one electronic state, v = 0..vmax.
 struct StateData {
-    StateSpec spec;
+    StateDefinition def;
     std::vector<LevelConstants> levels;  ///< physical constants per v (T on the common scale)
     bool polynomial = false;             ///< written as polynomials in v + 1/2 (format 2)
     std::array<std::vector<double>, kConstCount> poly;  ///< coefficients of a polynomial state
@@ -39,7 +39,7 @@ struct PublishedTransitions {
 
 /// A complete band system ready to be written.
 struct SystemData {
-    EntrySpec spec;
+    EntryDefinition def;
     StateData upper, lower;
     PublishedTransitions published;
     int degeneracy = 1;  ///< g of kEinsteinFactor
@@ -63,11 +63,11 @@ struct SystemData {
 };
 
 /// Loads the constants of a state (per-level table or equilibrium row) and checks them.
-StateData LoadState(const StateSpec& spec, const std::filesystem::path& source, const std::string& folder,
+StateData LoadState(const StateDefinition& def, const std::filesystem::path& source, const std::string& folder,
                     const std::string& sourceName);
 
 /// Builds a system; `earlier` holds the systems built before it (for a borrowed moment).
-SystemData BuildSystem(const EntrySpec& spec, const std::filesystem::path& source,
+SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& source,
                        const std::string& sourceName, const std::vector<SystemData>& earlier);
 
 /// The value the program's term routine stores at (row, F, parity block p) of v = 0 of a state,

@@ -1,0 +1,85 @@
+#include "app/about_box.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QProcess>
+
+namespace velmora::app {
+
+QString VersionText() { return QStringLiteral("Version %1").arg(QApplication::applicationVersion()); }
+
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmAbout");
+    setWindowTitle(QStringLiteral("About ") + QApplication::applicationName());
+    auto* layout = new QVBoxLayout(this);
+    auto* title = new QLabel(QStringLiteral("<h2>%1</h2>").arg(QApplication::applicationName()), this);
+    title->setObjectName("lblTitle");
+    auto* version = new QLabel(VersionText(), this);
+    version->setObjectName("lblVersion");
+    auto* description = new QLabel(
+        tr("Spectroscopic database and spectral simulator for diatomic radicals:\n"
+           "line positions, line strengths, lifetimes and yields; emission, absorption\n"
+           "and laser-induced-fluorescence excitation spectra."),
+        this);
+    auto* citation = new QLabel(
+        tr("When you publish results obtained with VELmora, please cite the program with its\n"
+           "version and the sources of the molecular data listed in data/README."),
+        this);
+    citation->setObjectName("lblCitation");
+    auto* support = new QLabel(tr("Technical support: support@velmora.org"), this);
+    support->setObjectName("lblSupport");
+    layout->addWidget(title);
+    layout->addWidget(version);
+    layout->addWidget(description);
+    layout->addWidget(citation);
+    layout->addWidget(support);
+
+    auto* buttons = new QHBoxLayout;
+    auto* website = new QPushButton(tr("Visit the VELMORA website"), this);
+    website->setObjectName("CmdHelp2");
+    auto* sysInfo = new QPushButton(tr("&System Info..."), this);
+    sysInfo->setObjectName("cmdSysInfo");
+    auto* ok = new QPushButton(tr("OK"), this);
+    ok->setObjectName("cmdOK");
+    ok->setDefault(true);
+    buttons->addWidget(website);
+    buttons->addStretch(1);
+    buttons->addWidget(sysInfo);
+    buttons->addWidget(ok);
+    layout->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(website, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite))); });
+    connect(sysInfo, &QPushButton::clicked, this, [this] {
+        // A system-information tool of the desktop, when one is installed.
+        for (const char* tool : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {
+            const QString path = QStandardPaths::findExecutable(QString::fromLatin1(tool));
+            if (!path.isEmpty() && QProcess::startDetached(path, {})) return;
+        }
+        QMessageBox::information(this, windowTitle(), tr("System Information Is Unavailable At This Time"));
+    });
+}
+
+SplashWindow::SplashWindow() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    setObjectName("frmSplash");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(40, 30, 40, 30);
+    auto* product = new QLabel(QStringLiteral("<h1>%1</h1>").arg(QApplication::applicationName()), this);
+    product->setObjectName("lblProductName");
+    auto* version = new QLabel(VersionText(), this);
+    version->setObjectName("lblVersion");
+    auto* what = new QLabel(tr("Spectroscopy of diatomic radicals"), this);
+    layout->addWidget(product, 0, Qt::AlignCenter);
+    layout->addWidget(what, 0, Qt::AlignCenter);
+    layout->addWidget(version, 0, Qt::AlignCenter);
+    setStyleSheet(QStringLiteral("QWidget#frmSplash { background: #0b2545; } QLabel { color: white; }"));
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,295 @@
+#include "app/input_tabs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleValidator>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace velmora::app {
+
+namespace {
+
+/// A small grid-based form: rows of "caption: control" with helpers that name every control.
+class Form {
+public:
+    explicit Form(QGroupBox* box) : box_(box), grid_(new QGridLayout(box)) {
+        grid_->setContentsMargins(6, 4, 6, 4);
+        grid_->setHorizontalSpacing(6);
+        grid_->setVerticalSpacing(2);
+    }
+    QComboBox* Combo(const char* name, const QString& caption, const QStringList& items = {}, int span = 1) {
+        auto* c = new QComboBox(box_);
+        c->setObjectName(QString::fromLatin1(name));
+        c->addItems(items);
+        Place(caption, c, span);
+        return c;
+    }
+    QLineEdit* Text(const char* name, const QString& caption, int width = 70) {
+        auto* t = new QLineEdit(box_);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setFixedWidth(width);
+        Place(caption, t);
+        return t;
+    }
+    QCheckBox* Check(const char* name, const QString& caption) {
+        auto* c = new QCheckBox(caption, box_);
+        c->setObjectName(QString::fromLatin1(name));
+        grid_->addWidget(c, row_++, 0, 1, 3);
+        return c;
+    }
+    QPushButton* Button(const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, box_);
+        b->setObjectName(QString::fromLatin1(name));
+        grid_->addWidget(b, row_++, 0, 1, 3);
+        return b;
+    }
+    QLabel* Label(const char* name, const QString& text = {}) {
+        auto* l = new QLabel(text, box_);
+        l->setObjectName(QString::fromLatin1(name));
+        grid_->addWidget(l, row_++, 0, 1, 3);
+        return l;
+    }
+    /// Places several widgets on one row.
+    void Row(std::initializer_list<QWidget*> widgets) {
+        int col = 0;
+        for (QWidget* w : widgets) grid_->addWidget(w, row_, col++);
+        ++row_;
+    }
+    QGroupBox* box() const { return box_; }
+
+private:
+    void Place(const QString& caption, QWidget* w, int span = 1) {
+        if (!caption.isEmpty()) grid_->addWidget(new QLabel(caption, box_), row_, 0);
+        grid_->addWidget(w, row_, caption.isEmpty() ? 0 : 1, 1, span);
+        ++row_;
+    }
+    QGroupBox* box_;
+    QGridLayout* grid_;
+    int row_ = 0;
+};
+
+QGroupBox* Group(QWidget* parent, const char* name, const QString& title) {
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName(QString::fromLatin1(name));
+    return g;
+}
+
+QLineEdit* Edit(QWidget* parent, const char* name, int width = 60) {
+    auto* t = new QLineEdit(parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setFixedWidth(width);
+    return t;
+}
+
+QLabel* Label(QWidget* parent, const char* name, const QString& text = {}) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+/// The groups of a tab in rows of `perRow`, in a scroll area for small screens.
+QWidget* ScrollRow(QWidget* tab, std::initializer_list<QWidget*> groups, int perRow = 5) {
+    auto* inner = new QWidget;
+    auto* grid = new QGridLayout(inner);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    int i = 0;
+    for (QWidget* g : groups) {
+        grid->addWidget(g, i / perRow, i % perRow, Qt::AlignTop | Qt::AlignLeft);
+        ++i;
+    }
+    grid->setColumnStretch(perRow, 1);
+    grid->setRowStretch((i + perRow - 1) / perRow, 1);
+    auto* scroll = new QScrollArea(tab);
+    scroll->setWidget(inner);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    return inner;
+}
+
+void BuildDatabaseTab(QWidget* tab) {
+    auto* quantity = Group(tab, "FrameQuantity", QObject::tr("Database quantity"));
+    Form q(quantity);
+    q.Combo("CmbInformation", QObject::tr("Information"), {"Transition", "Upper state", "Ground state"});
+    q.Combo("CmbQuantity", QObject::tr("Quantity"));
+    q.Combo("CmbDatabaseUnits", QObject::tr("Units"));
+
+    auto* band = Group(tab, "FrameBand", QObject::tr("Bands"));
+    Form b(band);
+    b.Combo("CmbResolution", QObject::tr("Resolution"), {"Vibrational", "Rotational"});
+    b.Combo("CmbUpper", QObject::tr("Upper level v'"));
+    b.Combo("CmbLower", QObject::tr("Lower level v''"));
+    b.Combo("CmbNomenclature", QObject::tr("Nomenclature"), {"Hund's case b (N)", "Hund's case a (J)"});
+
+    auto* quench = Group(tab, "FrameQuenching", QObject::tr("Quenching"));
+    Form qu(quench);
+    qu.Combo("CmbQuenching", QObject::tr("Source"),
+             {"No quenching", "Single value for all levels", "From files (rotational resolution)"});
+    qu.Text("TxtQuenching", QObject::tr("Rate constant"));
+    qu.Combo("CmbQuenchingUnits", QObject::tr("Units"), {"us-1Torr-1"});
+
+    auto* view = Group(tab, "FrameView", QObject::tr("Windows"));
+    Form v(view);
+    v.Combo("CmbWindowView", QObject::tr("Screen view"),
+            {"Database", "Simulation", "Vertical split", "Horizontal split", "Histogram/Spectra"});
+    v.Button("CmdPopulations", QObject::tr("Population distributions"));
+
+    ScrollRow(tab, {quantity, band, quench, view});
+}
+
+void BuildSimulationTab(QWidget* tab) {
+    // Range, kind and thermodynamic conditions.
+    auto* range = Group(tab, "FrmRange", QObject::tr("Range in"));
+    Form r(range);
+    r.Text("TxtStart", QObject::tr("Start"), 80);
+    r.Text("TxtEnd", QObject::tr("End"), 80);
+    r.Combo("CmbUnits", QObject::tr("Units"));
+    r.Combo("CmbKind", QObject::tr("Kind"));
+
+    auto* conditions = Group(tab, "FrameConditions", QObject::tr("Conditions"));
+    Form c(conditions);
+    c.Text("TxtTemperature", QObject::tr("Temperature (K)"));
+    c.Check("ChkThermal", QObject::tr("Thermalized system"));
+    c.Text("TxtPressure", QObject::tr("Pressure"));
+    c.Combo("CmbPressure", QObject::tr("Pressure units"), {"Torr", "atm", "mbar", "bar", "Pa", "kPa"});
+
+    auto* instrumental = Group(tab, "FrameInstrumental", QObject::tr("Instrumental"));
+    Form i(instrumental);
+    i.Combo("CmbLineshape", QObject::tr("Lineshape"));
+    i.Text("TxtResolution", QObject::tr("Resolution"));
+    i.Text("TxtLorentzian", QObject::tr("Lorentzian (%)"));
+    i.Combo("CmbPointDensity", QObject::tr("Point density"), {"Low", "Standard", "High", "Very high"});
+
+    // Broadening: the collisional row reads "coefficient *(P/760)*(300/T)^ exponent = width".
+    auto* broadening = Group(tab, "FrmBroadening", QObject::tr("Total resolution"));
+    Form b(broadening);
+    b.Check("ChkDoppler", QObject::tr("Doppler broadening"));
+    auto* chkColl = new QCheckBox(QObject::tr("Collisional"), broadening);
+    chkColl->setObjectName("ChkCollisional");
+    b.Row({chkColl, Edit(broadening, "TxtCollB1"), Label(broadening, "LblBroadening"), Edit(broadening, "TxtCollB2", 40),
+           Label(broadening, "LblCollision")});
+    b.Check("ChkPredissociation", QObject::tr("Predissociation broadening"));
+
+    auto* shift = Group(tab, "FrameShift", QObject::tr("Wavelength/Frequency shift"));
+    Form s(shift);
+    auto* chkDopShift = new QCheckBox(QObject::tr("Doppler"), shift);
+    chkDopShift->setObjectName("ChkDopplerShift");
+    s.Row({chkDopShift, Edit(shift, "TxtDopplerShift"), Label(shift, "LblDopplerShift")});
+    auto* chkCollShift = new QCheckBox(QObject::tr("Collisional"), shift);
+    chkCollShift->setObjectName("ChkCollisionalShift");
+    s.Row({chkCollShift, Edit(shift, "TxTShiftA"), Label(shift, "LblCollisionalShiftTerm"), Edit(shift, "TxtShiftB", 40),
+           Label(shift, "LblCollisionalShift")});
+
+    auto* lif = Group(tab, "FrameLIFconditions", QObject::tr("LIF conditions"));
+    Form l(lif);
+    l.Combo("CmbLIFregime", QObject::tr("Regime"), {"Linear", "Partially saturated", "Saturated"});
+    l.Combo("CmbGate", QObject::tr("Detection"), {"Total integration", "Time resolved"});
+    l.Row({Label(lif, "LblDelay", QObject::tr("Delay (ns)")), Edit(lif, "TxtDelay"),
+           Label(lif, "LblGate", QObject::tr("Gate (ns)")), Edit(lif, "TxtGate")});
+    l.Combo("CmbSpectralWindow", QObject::tr("Spectral window"), {"Full", "Window"});
+    l.Row({Label(lif, "LblWindow", QObject::tr("From/to (Å)")), Edit(lif, "TxtStartWindow"), Edit(lif, "TxtEndWindow")});
+    l.Combo("CmbFluorescenceYield", QObject::tr("Fluorescence yield"),
+            {"Included in simulation", "Excluded", "Exclude predissociation", "Exclude quenching"});
+
+    auto* experimental = Group(tab, "FrameExperimental", QObject::tr("Experimental data"));
+    Form e(experimental);
+    auto* files = new QComboBox(experimental);
+    files->setObjectName("CmbExpFile");
+    files->setMinimumWidth(160);
+    auto* updFile = new QSpinBox(experimental);
+    updFile->setObjectName("UpDExpFile");
+    updFile->setRange(0, 0);
+    e.Row({files, updFile});
+    e.Text("TxtBaseline", QObject::tr("Baseline correction (%)"));
+    e.Text("TxtWavelength", QObject::tr("Wavelength correction"));
+    e.Text("TxtMultiply", QObject::tr("Multiply by"));
+    e.Text("TxtNoise", QObject::tr("Noise"));
+
+    auto* comparison = Group(tab, "FrameComparison", QObject::tr("Comparison"));
+    Form e2(comparison);
+    auto* smooth = new QPushButton(QObject::tr("Smooth spectra"), comparison);
+    smooth->setObjectName("CmdSmooth");
+    auto* subtract = new QPushButton(QObject::tr("Subtract simulation"), comparison);
+    subtract->setObjectName("CmdSubtraction");
+    e2.Row({smooth, subtract});
+    auto* clear = new QPushButton(QObject::tr("Clear"), comparison);
+    clear->setObjectName("CmdClear");
+    auto* clearAll = new QPushButton(QObject::tr("Clear all"), comparison);
+    clearAll->setObjectName("CmdClearAll");
+    e2.Row({clear, clearAll});
+    e2.Check("ChkExpLimits", QObject::tr("Use file limits in simulation"));
+    e2.Check("ChkShowSpectra", QObject::tr("Show spectra"));
+    auto* chkRes = new QCheckBox(QObject::tr("Show residuals"), comparison);
+    chkRes->setObjectName("ChkResiduals");
+    auto* cmbRes = new QComboBox(comparison);
+    cmbRes->setObjectName("CmbResiduals");
+    cmbRes->addItems({"Auto", "1%", "2%", "5%", "10%", "20%", "50%"});
+    e2.Row({chkRes, cmbRes});
+    e2.Label("LblCorrelation");
+    e2.Label("LblDeviation");
+
+    auto* display = Group(tab, "FrameZoom", QObject::tr("Zoom"));
+    Form d(display);
+    auto* zx = Edit(display, "TxtZoomX", 50);
+    auto* updZx = new QSpinBox(display);
+    updZx->setObjectName("UpDZoomX");
+    updZx->setRange(1, 100);
+    d.Row({Label(display, "LblZoomX", QObject::tr("Zoom X")), zx, updZx});
+    auto* zy = Edit(display, "TxtZoomY", 50);
+    auto* updZy = new QSpinBox(display);
+    updZy->setObjectName("UpDZoomY");
+    updZy->setRange(1, 100);
+    d.Row({Label(display, "LblZoomY", QObject::tr("Zoom Y")), zy, updZy});
+    auto* sld = new QSlider(Qt::Horizontal, display);
+    sld->setObjectName("SldX");
+    sld->setRange(0, 100);
+    sld->setInvertedAppearance(true);  // 0 centres the view on the range end, 100 on its start
+    d.Row({Label(display, "LblSldX", QObject::tr("X axis center")), sld});
+    d.Button("CmdResetZoom", QObject::tr("Reset Zoom"));
+
+    auto* look = Group(tab, "FrameDisplay", QObject::tr("Display"));
+    Form d2(look);
+    d2.Combo("CmbView", QObject::tr("Display mode"), {"Total", "Contours", "Areas"});
+    d2.Combo("CmbComparison", QObject::tr("Comparison"), {"Overlapped", "Separated"});
+    d2.Combo("CmbLegend", QObject::tr("Legend"), {"Right", "Center", "Left"});
+    d2.Combo("CmbColorScheme", QObject::tr("Color scheme"), {"Light", "Dark"});
+
+    auto* assignment = Group(tab, "FrameAssignment", QObject::tr("Assignment"));
+    Form a(assignment);
+    a.Check("ChkShowAssignment", QObject::tr("Show assignment"));
+    a.Combo("CmbAssignment", QObject::tr("Kind"), {"Vibrational", "Rotational"});
+    a.Combo("CmbUpperBand", QObject::tr("v'"));
+    a.Combo("CmbLowerBand", QObject::tr("v''"));
+    a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
+
+    ScrollRow(tab, {range, conditions, instrumental, broadening, shift, lif, experimental, comparison, display, look, assignment}, 6);
+}
+
+}  // namespace
+
+void BuildInputTabs(QTabWidget* tabs) {
+    tabs->setObjectName("SSTabMain");
+    auto* database = new QWidget;
+    database->setObjectName("TabDatabase");
+    BuildDatabaseTab(database);
+    auto* simulation = new QWidget;
+    simulation->setObjectName("TabSimulation");
+    BuildSimulationTab(simulation);
+    tabs->addTab(database, QObject::tr("Database"));
+    tabs->addTab(simulation, QObject::tr("Simulation"));
+}
+
+}  // namespace velmora::app

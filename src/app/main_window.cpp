@@ -1,0 +1,1216 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/about_box.h"
+#include "app/input_tabs.h"
+#include "app/qt_canvas.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_file_chooser.h"
+#include "app/qt_settings_store.h"
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "display/plot_content.h"
+#include "display/plot_frame.h"
+#include "display/print_layout.h"
+#include "experiment/corrections.h"
+#include "experiment/spectrum_list.h"
+#include "populations/populations_window.h"
+#include "session/main_window.h"
+#include "session/settings.h"
+#include "session/startup.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/driver.h"
+#include "simulation/units.h"
+#include "table/table_model.h"
+
+namespace velmora::app {
+
+/// The window-system hooks the core calls during long work and state changes.
+class MDIVelmora::MainShell final : public Shell {
+public:
+    explicit MainShell(MDIVelmora& w) : w_(w) {}
+    void ShowProgress(double percent) override {
+        if (w_.bar_) w_.bar_->setValue(static_cast<int>(std::clamp(percent, 0.0, 100.0)));
+        // Once per band: repaint and keep the window alive; user input is held back meanwhile.
+        QCoreApplication::processEvents();
+    }
+    void SetBusy(bool busy) override { w_.SetBusy(busy); }
+    void RedrawPlot() override { w_.RedrawPlot(); }
+    void RedrawHistograms() override { w_.RedrawHistograms(); }
+
+private:
+    MDIVelmora& w_;
+};
+
+/// Swallows user input (clicks, keys, wheel) while a long command runs, so that no second
+/// command starts inside the first one; repaints and resizes go on.
+class MDIVelmora::InputBlocker final : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride: return true;
+        default: return false;
+        }
+    }
+};
+
+/// The message boxes and questions of the core: while a long command holds user input back, the
+/// hold is lifted for the box, so that it can be answered.
+class MDIVelmora::ModalDialogs final : public Dialogs {
+public:
+    ModalDialogs(MDIVelmora& w, Dialogs& inner) : w_(w), inner_(inner) {}
+
+    template <typename F>
+    auto Lifted(F ask) -> decltype(ask()) {
+        const bool busy = w_.busy_ > 0;
+        if (busy) {
+            qApp->removeEventFilter(w_.blocker_.get());
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        }
+        auto answer = ask();
+        if (busy) {
+            QApplication::restoreOverrideCursor();
+            qApp->installEventFilter(w_.blocker_.get());
+        }
+        return answer;
+    }
+    void ShowMessage(std::string_view text) override {
+        Lifted([&] { inner_.ShowMessage(text); return 0; });
+    }
+    Answer AskYesNoCancel(std::string_view text, std::string_view title) override {
+        return Lifted([&] { return inner_.AskYesNoCancel(text, title); });
+    }
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                        std::string_view defaultText) override {
+        return Lifted([&] { return inner_.InputBox(prompt, title, defaultText); });
+    }
+
+private:
+    MDIVelmora& w_;
+    Dialogs& inner_;
+};
+
+namespace {
+
+std::string S(const QString& q) { return q.toStdString(); }
+
+/// An icon drawn from a few rectangles: the child-window layouts of the screen-view buttons.
+QIcon LayoutIcon(const std::vector<QRectF>& boxes) {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const QRectF& r : boxes) {
+        p.setPen(QPen(QColor(30, 60, 110), 1.4));
+        p.setBrush(QColor(200, 220, 245));
+        p.drawRect(r);
+        p.fillRect(QRectF(r.left() + 0.7, r.top() + 0.7, r.width() - 1.4, 3), QColor(30, 60, 110));
+    }
+    return QIcon(pm);
+}
+
+/// An icon with a short text (zoom keys).
+QIcon TextIcon(const QString& text) {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(text.size() > 2 ? 9 : 12);
+    p.setFont(f);
+    p.setPen(QColor(30, 60, 110));
+    p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, text);
+    return QIcon(pm);
+}
+
+}  // namespace
+
+MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)), shell_(std::make_unique<MainShell>(*this)),
+      blocker_(std::make_unique<InputBlocker>()) {
+    setObjectName("MDIVelmora");
+    setWindowTitle("VELMORA");
+    if (!options_.dialogs) {
+        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        options_.dialogs = ownDialogs_.get();
+    }
+    if (!options_.files) {
+        ownFiles_ = std::make_unique<QtFileChooser>(this);
+        options_.files = ownFiles_.get();
+    }
+    store_ = options_.settingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
+                                             : std::make_unique<QtSettingsStore>(options_.settingsFile);
+    modal_ = std::make_unique<ModalDialogs>(*this, *options_.dialogs);
+    app_.dialogs = modal_.get();
+    app_.ui = shell_.get();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    tabs_ = new QTabWidget(central);
+    BuildInputTabs(tabs_);
+    tabs_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    tabs_->installEventFilter(this);
+    mdi_ = new QMdiArea(central);
+    mdi_->setObjectName("MDIArea");
+    mdi_->setBackground(QColor(120, 130, 145));
+    mdi_->viewport()->installEventFilter(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(mdi_, 1);
+    setCentralWidget(central);
+
+    BuildChildWindows();
+    BuildToolbars();
+    BuildMenus();
+    WireInputs();
+    WirePlotWindow();
+    WirePopulationsWindow();
+    resize(1360, 940);
+}
+
+MDIVelmora::~MDIVelmora() {
+    // The core may not call back into a window being destroyed.
+    app_.ui = &AppState::DefaultShell();
+    app_.dialogs = &AppState::DefaultDialogs();
+}
+
+QMdiSubWindow* MDIVelmora::subWindowOf(QWidget* child) const {
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (w->widget() == child) return w;
+    return nullptr;
+}
+
+void MDIVelmora::SetBusy(bool busy) {
+    if (busy) {
+        if (busy_++ == 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            qApp->installEventFilter(blocker_.get());
+        }
+    } else if (busy_ > 0 && --busy_ == 0) {
+        qApp->removeEventFilter(blocker_.get());
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+// ----------------------------------------------------------------------------- start-up
+
+bool MDIVelmora::StartUp() {
+    QString folder = options_.dataFolder;
+    if (!folder.isEmpty() && !folder.endsWith('/')) folder += '/';
+    try {
+        session::StartUp(app_, *store_, S(folder));
+    } catch (const FileError& e) {
+        app_.dialogs->ShowMessage(std::string("The database cannot be read:\r\n") + e.what());
+        return false;
+    } catch (const std::exception& e) {
+        app_.dialogs->ShowMessage(std::string("The database cannot be read: ") + e.what());
+        return false;
+    }
+    started_ = true;
+    FillFixedLists();
+    return true;
+}
+
+bool MDIVelmora::Load() {
+    if (!started_) return false;
+    bool loaded = false;
+    {
+        SetBusy(true);
+        loaded = session::MDIVelmora_Load(app_, S(QApplication::applicationVersion()));
+        SetBusy(false);
+    }
+    setWindowTitle(QStr(app_.shell.Caption));
+    LoadValueBoxes();
+    RefreshControls();
+    {
+        const QSignalBlocker b(tabs_);
+        tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, 1));
+    }
+    ArrangeWindows();
+    QCoreApplication::processEvents();
+    if (loaded) RunSimulation();
+    return loaded;
+}
+
+void MDIVelmora::FillFixedLists() {
+    const Catalogue& cat = app_.db.cat;
+    auto fill = [&](const char* name, const Array1<std::string>& names, int lo, int hi) {
+        auto* c = findChild<QComboBox*>(name);
+        const QSignalBlocker b(c);
+        c->clear();
+        for (int i = lo; i <= hi; ++i) c->addItem(names.Contains(i) ? QStr(names(i)) : QString(), i);
+    };
+    fill("CmbKind", cat.KindName, 1, 4);
+    fill("CmbUnits", cat.UnitName, 1, 3);
+    fill("CmbLineshape", cat.LineshapeName, 1, 3);
+    SetComboItems(transition_, session::TransitionItems(app_), app_.db.irad - 1);
+}
+
+void MDIVelmora::LoadValueBoxes() {
+    // Boxes whose value the core keeps as a number: shown once from the restored settings,
+    // afterwards only as their handlers answer.
+    const SimulationState& sim = app_.sim;
+    const std::pair<const char*, float> values[] = {
+        {"TxtTemperature", app_.pop.Temperature}, {"TxtLorentzian", sim.LorentzPercent},
+        {"TxtCollB1", sim.CollisionalBroad1},     {"TxtCollB2", sim.CollisionalBroad2},
+        {"TxTShiftA", sim.CollisionalShiftA},     {"TxtShiftB", sim.CollisionalShiftB},
+        {"TxtDopplerShift", sim.DopplerShift},    {"TxtDelay", sim.GateDelay},
+        {"TxtGate", sim.GateWidth},
+    };
+    for (const auto& [name, value] : values)
+        if (auto* e = findChild<QLineEdit*>(name)) SetEditText(e, Str(value));
+}
+
+// ----------------------------------------------------------------------------- building
+
+QAction* MDIVelmora::AddCommand(const QString& key, const QString& caption, const std::function<void()>& run) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(key);
+    connect(a, &QAction::triggered, this, [this, run] {
+        if (!IsBusy()) run();
+    });
+    commands_.insert(key, a);
+    return a;
+}
+
+void MDIVelmora::BuildChildWindows() {
+    database_ = new DatabaseWindow;
+    simulation_ = new SimulationWindow;
+    populations_ = new PopulationsWindow;
+    for (QWidget* w : {static_cast<QWidget*>(database_), static_cast<QWidget*>(simulation_),
+                       static_cast<QWidget*>(populations_)}) {
+        QMdiSubWindow* sub = mdi_->addSubWindow(w);
+        // Closing a child window only hides it; the screen views show it again.
+        sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub->hide();
+    }
+}
+
+void MDIVelmora::BuildToolbars() {
+    toolbar1_ = addToolBar("Toolbar1");
+    toolbar1_->setObjectName("Toolbar1");
+    toolbar1_->setMovable(false);
+    toolbar1_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolbar1_->setIconSize(QSize(22, 22));
+    auto view = [this](const char* key, const QString& caption, const QString& tip, int index, const QIcon& icon) {
+        QAction* a = AddCommand(key, caption, [this, index] { SelectScreenView(index); });
+        a->setToolTip(tip);
+        a->setIcon(icon);
+        toolbar1_->addAction(a);
+        if (auto* b = qobject_cast<QToolButton*>(toolbar1_->widgetForAction(a))) {
+            b->setObjectName(key);
+            if (caption.isEmpty()) b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        }
+    };
+    view("Database", "Database", "Database", 0, LayoutIcon({{3, 3, 18, 18}}));
+    view("Spectra", "Spectra", "Spectra", 1, style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    view("Vertical", "", "Vertical split", 2, LayoutIcon({{2, 3, 9.5, 18}, {12.5, 3, 9.5, 18}}));
+    view("Horizontal", "", "Horizontal split", 3, LayoutIcon({{3, 2, 18, 9.5}, {3, 12.5, 18, 9.5}}));
+    view("Distribution", "", "Spectra and population distribution", 4,
+         LayoutIcon({{2, 3, 12, 18}, {15, 3, 7, 18}}));
+    QAction* toggle = AddCommand("mnuToggle", "", [this] { ToggleMainMenu(); });
+    toggle->setToolTip("Show/Hide main menu");
+    toggle->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
+    toolbar1_->addAction(toggle);
+    if (auto* b = qobject_cast<QToolButton*>(toolbar1_->widgetForAction(toggle))) {
+        b->setObjectName("mnuToggle");
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    toolbar1_->addSeparator();
+    transition_ = new QComboBox(toolbar1_);
+    transition_->setObjectName("CmbTransition");
+    transition_->setToolTip("Electronic band selection");
+    transition_->setMinimumContentsLength(14);
+    transition_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QAction* selector = toolbar1_->addWidget(transition_);
+    selector->setObjectName("Selector");
+    toolbar1_->addSeparator();
+    QAction* simulate = AddCommand("Simulation", "Simulation", [this] { RunSimulation(); });
+    simulate->setToolTip("Calculate simulation");
+    simulate->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    simulate->setShortcut(QKeySequence(Qt::Key_F5));
+    toolbar1_->addAction(simulate);
+    if (auto* b = qobject_cast<QToolButton*>(toolbar1_->widgetForAction(simulate))) b->setObjectName("Simulation");
+    bar_ = new QProgressBar(toolbar1_);
+    bar_->setObjectName("BarMain");
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setMaximumWidth(220);
+    bar_->setTextVisible(false);
+    auto* spacer = new QWidget(toolbar1_);
+    spacer->setFixedWidth(12);
+    toolbar1_->addWidget(spacer);
+    toolbar1_->addWidget(bar_);
+
+    addToolBarBreak();
+    toolbar2_ = addToolBar("Toolbar2");
+    toolbar2_->setObjectName("Toolbar2");
+    toolbar2_->setMovable(false);
+    toolbar2_->setIconSize(QSize(22, 22));
+}
+
+void MDIVelmora::BuildMenus() {
+    auto& app = app_;
+    auto files = [this] { return options_.files; };
+    // Every command once; menu bar and toolbar menus share them.
+    AddCommand("mnuOpenSpectra", "Spectra", [this, files] { Event([&] { session::mnuOpenSpectra_Click(app_, *files()); }); });
+    AddCommand("mnuOpenPopulation", "Rotational distribution",
+               [this, files] { Event([&] { session::mnuOpenPopulation_Click(app_, *files()); }); });
+    AddCommand("mnuOpenVibrationalPopulation", "Vibrational distribution",
+               [this, files] { Event([&] { session::mnuOpenVibrationalPopulation_Click(app_, *files()); }); });
+    AddCommand("mnuSaveSimulationTotal", "Simulated spectrum",
+               [this, files] { Event([&] { session::mnuSaveSimulationTotal_Click(app_, *files()); }); });
+    AddCommand("mnuSaveSimulationIndependent", "Simulated spectrum with independent vibrational levels",
+               [this, files] { Event([&] { session::mnuSaveSimulationIndependent_Click(app_, *files()); }); });
+    AddCommand("mnuSaveSpectra", "Modified experimental spectrum",
+               [this, files] { Event([&] { session::mnuSaveSpectra_Click(app_, *files()); }); });
+    AddCommand("mnuSavePopulation", "Rotational distribution",
+               [this, files] { Event([&] { session::mnuSavePopulation_Click(app_, *files()); }); });
+    AddCommand("mnuSaveVibrationalPopulation", "Vibrational distribution",
+               [this, files] { Event([&] { session::mnuSaveVibrationalPopulation_Click(app_, *files()); }); });
+    AddCommand("mnuSaveTable", "Database table", [this, files] { Event([&] { session::mnuSaveTable_Click(app_, *files()); }); });
+    AddCommand("mnuPrintSpectra", "Spectra", [this] { PrintSpectra(); });
+    AddCommand("mnuPrintDatabase", "Database table", [this] { PrintDatabaseTable(); });
+    AddCommand("mnuClipboardSpectra", "Spectra", [this] { CopySpectrumToClipboard(); });
+    AddCommand("mnuClipboardRot", "Rotational distribution", [this] { CopyHistogramToClipboard(true); });
+    AddCommand("mnuClipboardVib", "Vibrational distribution", [this] { CopyHistogramToClipboard(false); });
+    AddCommand("mnuHelp", "Help in pdf format", [this] { OpenManual(); })->setShortcut(QKeySequence::HelpContents);
+    AddCommand("mnuHelpEmail", "Email tech support", [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
+    AddCommand("mnuAbout", "About VELMORA", [this] {
+        AboutBox about(this);
+        about.exec();
+    });
+    AddCommand("mnuVELmoraWebsite", "VELMORA website", [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite))); });
+
+    // Toolbar2: drop-down buttons whose own click runs the first command.
+    auto dropDown = [this](const char* key, const QString& tip, const QIcon& icon, const QString& primary,
+                           const QStringList& entries) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(key) + "Menu");
+        for (const QString& e : entries) menu->addAction(commands_.value(e));
+        QAction* button = AddCommand(key, tip, [this, primary] { commands_.value(primary)->trigger(); });
+        button->setToolTip(tip);
+        button->setIcon(icon);
+        button->setMenu(menu);
+        toolbar2_->addAction(button);
+        if (auto* b = qobject_cast<QToolButton*>(toolbar2_->widgetForAction(button))) {
+            b->setObjectName(key);
+            b->setPopupMode(QToolButton::MenuButtonPopup);
+        }
+        return menu;
+    };
+    dropDown("mnuOpen", "Load files", style()->standardIcon(QStyle::SP_DialogOpenButton), "mnuOpenSpectra",
+             {"mnuOpenSpectra", "mnuOpenPopulation", "mnuOpenVibrationalPopulation"});
+    QMenu* saveMenu = dropDown("mnuSave", "Save", style()->standardIcon(QStyle::SP_DialogSaveButton), "mnuSaveSimulationTotal",
+                               {"mnuSaveSimulationTotal", "mnuSaveSimulationIndependent", "mnuSaveSpectra",
+                                "mnuSavePopulation", "mnuSaveVibrationalPopulation", "mnuSaveTable"});
+    dropDown("mnuPrint", "Print", TextIcon("\u2399"), "mnuPrintSpectra", {"mnuPrintSpectra", "mnuPrintDatabase"});
+    dropDown("mnuClipboard", "Send images to clipboard", style()->standardIcon(QStyle::SP_FileLinkIcon),
+             "mnuClipboardSpectra", {"mnuClipboardSpectra", "mnuClipboardRot", "mnuClipboardVib"});
+    QMenu* helpMenu = dropDown("mnuHelpButton", "Help", style()->standardIcon(QStyle::SP_DialogHelpButton), "mnuHelp",
+                               {"mnuHelp", "mnuHelpEmail", "mnuAbout", "mnuVELmoraWebsite"});
+    Q_UNUSED(helpMenu);
+    if (auto* b = toolbar2_->findChild<QToolButton*>("mnuHelpButton")) b->setObjectName("mnuHelp");
+    toolbar2_->addSeparator();
+    auto key = [this](const char* k, const QString& tip, const QIcon& icon, void (*run)(AppState&)) {
+        QAction* a = AddCommand(k, "", [this, run] { Event([&] { run(app_); }); });
+        a->setToolTip(tip);
+        a->setIcon(icon);
+        toolbar2_->addAction(a);
+        if (auto* b = qobject_cast<QToolButton*>(toolbar2_->widgetForAction(a))) b->setObjectName(k);
+    };
+    key("mnuZoomXup", "Enlarge X axis", TextIcon("X+"), &session::mnuZoomXup_Click);
+    key("mnuZoomXdown", "Reduce X axis", TextIcon("X\u2212"), &session::mnuZoomXdown_Click);
+    key("mnuZoomUp", "Enlarge", TextIcon("Y+"), &session::mnuZoomUp_Click);
+    key("mnuZoomDown", "Reduce", TextIcon("Y\u2212"), &session::mnuZoomDown_Click);
+    key("mnuShiftLeft", "Shift to left", style()->standardIcon(QStyle::SP_ArrowLeft), &session::mnuShiftLeft_Click);
+    key("mnuShiftRight", "Shift to right", style()->standardIcon(QStyle::SP_ArrowRight), &session::mnuShiftRight_Click);
+    key("mnuReset", "Reset zoom and shift", style()->standardIcon(QStyle::SP_BrowserReload), &session::mnuReset_Click);
+
+    // The menu bar.
+    QMenuBar* bar = menuBar();
+    QMenu* open = bar->addMenu("Open File");
+    open->setObjectName("mnuOpen");
+    auto* loadSpectra = open->addAction("Load spectra");
+    connect(loadSpectra, &QAction::triggered, commands_.value("mnuOpenSpectra"), &QAction::trigger);
+    QMenu* loadPop = open->addMenu("Load population");
+    loadPop->addAction(commands_.value("mnuOpenPopulation"));
+    loadPop->addAction(commands_.value("mnuOpenVibrationalPopulation"));
+    QMenu* save = bar->addMenu("Save File");
+    save->setObjectName("mnuSave");
+    QMenu* saveSim = save->addMenu("Save simulation");
+    auto* total = saveSim->addAction("Total simulation");
+    connect(total, &QAction::triggered, commands_.value("mnuSaveSimulationTotal"), &QAction::trigger);
+    auto* independent = saveSim->addAction("Independent vibrational levels");
+    connect(independent, &QAction::triggered, commands_.value("mnuSaveSimulationIndependent"), &QAction::trigger);
+    QMenu* savePop = save->addMenu("Save population");
+    savePop->addAction(commands_.value("mnuSavePopulation"));
+    savePop->addAction(commands_.value("mnuSaveVibrationalPopulation"));
+    auto* saveSpectra = save->addAction("Save modified spectra");
+    connect(saveSpectra, &QAction::triggered, commands_.value("mnuSaveSpectra"), &QAction::trigger);
+    auto* saveTable = save->addAction("Save database table");
+    connect(saveTable, &QAction::triggered, commands_.value("mnuSaveTable"), &QAction::trigger);
+    for (QMenu* m : {saveMenu, save})
+        connect(m, &QMenu::aboutToShow, this, [this, saveSpectra] {
+            const bool enabled = session::SaveSpectraEnabled(app_);
+            commands_.value("mnuSaveSpectra")->setEnabled(enabled);
+            saveSpectra->setEnabled(enabled);
+        });
+    QMenu* print = bar->addMenu("Print");
+    print->setObjectName("mnuPrint");
+    auto* printSpectra = print->addAction("Print Spectra");
+    connect(printSpectra, &QAction::triggered, commands_.value("mnuPrintSpectra"), &QAction::trigger);
+    auto* printTable = print->addAction("Print Database table");
+    connect(printTable, &QAction::triggered, commands_.value("mnuPrintDatabase"), &QAction::trigger);
+
+    QMenu* db = bar->addMenu("Database");
+    db->setObjectName("mnuDatabase");
+    QMenu* vib = db->addMenu("Vibrationals");
+    vib->setObjectName("mnuDatabaseTranRot");
+    const QStringList vibItems = {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"};
+    for (int i = 0; i < vibItems.size(); ++i) {
+        QAction* a = vib->addAction(vibItems[i]);
+        a->setObjectName(QStringLiteral("mnuDatabaseTransition%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, i] {
+            Event([&] { table::mnuDatabaseTransition_Click(app_, i + 1); }, true);
+            ShowDatabaseWindow();
+        });
+    }
+    QMenu* rot = db->addMenu("Rotationals");
+    const QStringList rotItems = {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions",
+                                  "Honl-London factors"};
+    for (int i = 0; i < rotItems.size(); ++i) {
+        QAction* a = rot->addAction(rotItems[i]);
+        a->setObjectName(QStringLiteral("mnuDatabaseTransition2_%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, i] {
+            Event([&] { table::mnuDatabaseTransition2_Click(app_, i + 1); }, true);
+            ShowDatabaseWindow();
+        });
+    }
+    QMenu* upper = db->addMenu("Upper State");
+    for (const char* item : {"Lifetimes", "Predissociation"}) {
+        QAction* a = upper->addAction(item);
+        connect(a, &QAction::triggered, this, [this] {
+            // Lifetimes, predissociation lifetimes and yields share one table by level.
+            Event([&] {
+                app_.table.itran = 2;
+                app_.table.icoef = 6;
+                app_.table.BandCombosEnabled = true;
+                table::FillDatabaseUnits(app_);
+                table::RefreshDatabaseTable(app_);
+            }, true);
+            ShowDatabaseWindow();
+        });
+    }
+    QAction* ground = db->addAction("Ground State");
+    connect(ground, &QAction::triggered, this, [this] {
+        Event([&] {
+            table::CmbInformation_Click(app_, 2);
+        });
+        tabs_->setCurrentIndex(0);
+        findChild<QComboBox*>("CmbInformation")->setFocus();
+    });
+    db->addSeparator();
+    QAction* units = db->addAction("Units");
+    connect(units, &QAction::triggered, this, [this] {
+        tabs_->setCurrentIndex(0);
+        findChild<QComboBox*>("CmbDatabaseUnits")->setFocus();
+        findChild<QComboBox*>("CmbDatabaseUnits")->showPopup();
+    });
+
+    QMenu* help = bar->addMenu("Help");
+    for (const char* k : {"mnuHelp", "mnuHelpEmail", "mnuVELmoraWebsite", "mnuAbout"}) help->addAction(commands_.value(k));
+    Q_UNUSED(app);
+}
+
+// ----------------------------------------------------------------------------- events
+
+void MDIVelmora::Event(const std::function<void()>& run, bool longWork) {
+    if (longWork) SetBusy(true);
+    try {
+        run();
+    } catch (const std::exception& e) {
+        // A fault of the core must not take the window down; it is reported instead.
+        app_.dialogs->ShowMessage(e.what());
+    }
+    if (longWork) SetBusy(false);
+    RefreshControls();
+}
+
+void MDIVelmora::WireInputs() {
+    // Numeric text boxes: every change goes to the core, which answers with the text to show.
+    auto text = [this](const char* name, std::function<std::string(std::string_view)> handler, bool longWork = false) {
+        auto* e = findChild<QLineEdit*>(name);
+        if (!e) return;
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::textEdited, this, [this, e, handler, longWork](const QString& typed) {
+            const std::string t = S(typed);
+            // A number still being typed ("-", "1e") is not judged yet.
+            if (session::IsIncompleteNumber(t)) return;
+            Event([&] {
+                const std::string shown = handler(t);
+                if (Trim(shown) != Trim(t)) {
+                    const QSignalBlocker b(e);
+                    e->setText(QStr(Trim(shown)));
+                }
+            }, longWork);
+        });
+    };
+    AppState& a = app_;
+    text("TxtStart", [&a](std::string_view t) { return a.sim.TxtStart = std::string(t); });
+    text("TxtEnd", [&a](std::string_view t) { return a.sim.TxtEnd = std::string(t); });
+    text("TxtTemperature", [&a](std::string_view t) { return simulation::TxtTemperature_Change(a, t); });
+    text("TxtResolution", [&a](std::string_view t) { return simulation::TxtResolution_Change(a, t); });
+    text("TxtLorentzian", [&a](std::string_view t) { return simulation::TxtLorentzian_Change(a, t); });
+    text("TxtCollB1", [&a](std::string_view t) { return simulation::TxtCollB1_Change(a, t); });
+    text("TxtCollB2", [&a](std::string_view t) { return simulation::TxtCollB2_Change(a, t); });
+    text("TxTShiftA", [&a](std::string_view t) { return simulation::TxTShiftA_Change(a, t); });
+    text("TxtShiftB", [&a](std::string_view t) { return simulation::TxtShiftB_Change(a, t); });
+    text("TxtDopplerShift", [&a](std::string_view t) { return simulation::TxtDopplerShift_Change(a, t); });
+    text("TxtDelay", [&a](std::string_view t) { return simulation::TxtDelay_Change(a, t); });
+    text("TxtGate", [&a](std::string_view t) { return simulation::TxtGate_Change(a, t); });
+    text("TxtStartWindow", [&a](std::string_view t) { return simulation::TxtStartWindow_Change(a, t); });
+    text("TxtEndWindow", [&a](std::string_view t) { return simulation::TxtEndWindow_Change(a, t); });
+    text("TxtPressure", [&a](std::string_view t) { return session::TxtPressure_Change(a, t); }, true);
+    text("TxtQuenching", [&a](std::string_view t) { return session::TxtQuenching_Change(a, t); }, true);
+    text("TxtBaseline", [&a](std::string_view t) { return experiment::TxtBaseline_Change(a, t); });
+    text("TxtWavelength", [&a](std::string_view t) { return experiment::TxtWavelength_Change(a, t); });
+    text("TxtMultiply", [&a](std::string_view t) { return experiment::TxtMultiply_Change(a, t); });
+    text("TxtNoise", [&a](std::string_view t) { return experiment::TxtNoise_Change(a, t); });
+    text("TxtZoomX", [&a](std::string_view t) { return display::TxtZoomX_Change(a, t); });
+    text("TxtZoomY", [&a](std::string_view t) { return display::TxtZoomY_Change(a, t); });
+
+    // Combo boxes: the user's choice (not the program's own selection) runs the handler.
+    auto combo = [this](const char* name, std::function<void(int)> handler, bool longWork = false) {
+        auto* c = findChild<QComboBox*>(name);
+        if (!c) return;
+        connect(c, &QComboBox::activated, this, [this, handler, longWork](int index) {
+            Event([&] { handler(index); }, longWork);
+        });
+    };
+    combo("CmbKind", [&a](int i) { session::CmbKind_Click(a, i + 1); });
+    combo("CmbUnits", [&a](int i) { simulation::CmbUnits_Click(a, i + 1); });
+    combo("CmbPressure", [&a](int i) { simulation::CmbPressure_Click(a, i); });
+    combo("CmbLineshape", [&a](int i) { simulation::CmbLineshape_Click(a, i + 1); });
+    combo("CmbPointDensity", [&a](int i) { simulation::CmbPointDensity_Click(a, i); });
+    combo("CmbLIFregime", [&a](int i) { simulation::CmbLIFregime_Click(a, i); });
+    combo("CmbGate", [&a](int i) { simulation::CmbGate_Click(a, i); });
+    combo("CmbSpectralWindow", [&a](int i) { simulation::CmbSpectralWindow_Click(a, i); });
+    combo("CmbFluorescenceYield", [&a](int i) { simulation::CmbFluorescenceYield_Click(a, i); });
+    combo("CmbQuenching", [&a](int i) { session::CmbQuenching_Click(a, i); }, true);
+    combo("CmbQuenchingUnits", [](int) {});
+    combo("CmbExpFile", [&a](int i) { experiment::CmbExpFile_Click(a, i); });
+    combo("CmbResiduals", [this, &a](int i) {
+        experiment::CmbResiduals_Click(a, S(findChild<QComboBox*>("CmbResiduals")->itemText(i)));
+    });
+    combo("CmbView", [&a](int i) { display::CmbView_Click(a, i); });
+    combo("CmbComparison", [&a](int i) { display::CmbComparison_Click(a, i); });
+    combo("CmbLegend", [&a](int i) { display::CmbLegend_Click(a, i); });
+    combo("CmbColorScheme", [&a](int i) { display::CmbColorScheme_Click(a, i); });
+    combo("CmbAssignment", [&a](int i) { display::CmbAssignment_Click(a, i); }, true);
+    combo("CmbRotationalBranches", [&a](int i) { display::CmbRotationalBranches_Click(a, i); });
+    combo("CmbUpperBand", [this, &a](int i) {
+        display::CmbUpperBand_Change(a, S(findChild<QComboBox*>("CmbUpperBand")->itemText(i)));
+    });
+    combo("CmbLowerBand", [this, &a](int i) {
+        display::CmbLowerBand_Change(a, S(findChild<QComboBox*>("CmbLowerBand")->itemText(i)));
+    });
+    combo("CmbWindowView", [this](int i) { SelectScreenView(i); });
+
+    // The database controls refresh the table and then show its window.
+    auto tableCombo = [this](const char* name, std::function<void(int)> handler) {
+        auto* c = findChild<QComboBox*>(name);
+        connect(c, &QComboBox::activated, this, [this, handler](int index) {
+            Event([&] { handler(index); }, true);
+            if (app_.shell.DataReady) ShowDatabaseWindow();
+        });
+    };
+    tableCombo("CmbInformation", [&a](int i) { table::CmbInformation_Click(a, i); });
+    tableCombo("CmbQuantity", [&a](int i) { table::CmbQuantity_Click(a, i); });
+    tableCombo("CmbDatabaseUnits", [&a](int i) { table::CmbDatabaseUnits_Click(a, i); });
+    tableCombo("CmbResolution", [&a](int i) { table::CmbResolution_Click(a, i); });
+    tableCombo("CmbUpper", [&a](int i) { table::CmbUpper_Click(a, i); });
+    tableCombo("CmbLower", [&a](int i) { table::CmbLower_Click(a, i); });
+    tableCombo("CmbNomenclature", [&a](int i) { table::CmbNomenclature_Click(a, i); });
+
+    connect(transition_, &QComboBox::activated, this, [this](int i) { SelectBandSystem(i + 1); });
+
+    // Check boxes.
+    auto check = [this](const char* name, std::function<void(int)> handler, bool longWork = false) {
+        auto* c = findChild<QCheckBox*>(name);
+        if (!c) return;
+        connect(c, &QCheckBox::clicked, this, [this, handler, longWork](bool on) {
+            Event([&] { handler(on ? 1 : 0); }, longWork);
+        });
+    };
+    check("ChkDoppler", [&a](int v) { simulation::ChkDoppler_Click(a, v); });
+    check("ChkCollisional", [&a](int v) { simulation::ChkCollisional_Click(a, v); });
+    check("ChkPredissociation", [&a](int v) { simulation::ChkPredissociation_Click(a, v); });
+    check("ChkDopplerShift", [&a](int v) { simulation::ChkDopplerShift_Click(a, v); });
+    check("ChkCollisionalShift", [&a](int v) { simulation::ChkCollisionalShift_Click(a, v); });
+    check("ChkThermal", [&a](int v) { simulation::ChkThermal_Click(a, v); });
+    check("ChkExpLimits", [&a](int v) { experiment::ChkExpLimits_Click(a, v); }, true);
+    check("ChkShowSpectra", [&a](int v) { display::ChkShowSpectra_Click(a, v); });
+    check("ChkResiduals", [&a](int v) { experiment::ChkResiduals_Click(a, v); });
+    check("ChkShowAssignment", [&a](int v) { display::ChkShowAssignment_Click(a, v); }, true);
+
+    // Buttons, spinners and the slider.
+    auto button = [this](const char* name, std::function<void()> handler, bool longWork = false) {
+        auto* b = findChild<QPushButton*>(name);
+        if (!b) return;
+        connect(b, &QPushButton::clicked, this, [this, handler, longWork] { Event(handler, longWork); });
+    };
+    button("CmdSmooth", [&a] { experiment::CmdSmooth_Click(a); });
+    button("CmdSubtraction", [&a] { experiment::CmdSubtraction_Click(a); });
+    button("CmdClear", [&a] { experiment::CmdClear_Click(a); });
+    button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
+    button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
+    connect(findChild<QPushButton*>("CmdPopulations"), &QPushButton::clicked, this, [this] {
+        if (session::CmdPopulations_Click(app_)) ArrangeWindows();
+        RefreshControls();
+    });
+    auto spin = [this](const char* name, std::function<void(int)> handler) {
+        auto* s = findChild<QSpinBox*>(name);
+        connect(s, &QSpinBox::valueChanged, this, [this, handler](int v) { Event([&] { handler(v); }); });
+    };
+    spin("UpDZoomX", [&a](int v) { display::UpDZoomX_Change(a, v); });
+    spin("UpDZoomY", [&a](int v) { display::UpDZoomY_Change(a, v); });
+    spin("UpDExpFile", [&a](int v) { experiment::UpDExpFile_Change(a, v); });
+    findChild<QSpinBox*>("UpDZoomX")->setRange(session::kZoomUpDownMin, session::kZoomUpDownMax);
+    findChild<QSpinBox*>("UpDZoomY")->setRange(session::kZoomUpDownMin, session::kZoomUpDownMax);
+    auto* slider = findChild<QSlider*>("SldX");
+    slider->setRange(session::kSliderMin, session::kSliderMax);
+    connect(slider, &QSlider::valueChanged, this, [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
+
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
+}
+
+void MDIVelmora::WirePlotWindow() {
+    PictureBox* plot = simulation_->plot();
+    connect(plot, &PictureBox::MouseMoved, this, [this](double x, double y, Qt::MouseButtons, Qt::KeyboardModifiers) {
+        display::PicSimulation_MouseMove(app_, x, y);
+        QLabel* label = simulation_->coordinates();
+        label->setText(QStr(app_.plot.LblCoordinates));
+        label->adjustSize();
+        label->setVisible(app_.plot.LblCoordinatesVisible);
+        simulation_->PlaceReadout();
+    });
+    connect(plot, &PictureBox::MouseLeft, this, [this] {
+        display::PicSimulation_MouseLeave(app_);
+        simulation_->coordinates()->setVisible(app_.plot.LblCoordinatesVisible);
+    });
+    connect(plot, &PictureBox::MousePressed, this, [this](double, double, Qt::MouseButton button, Qt::KeyboardModifiers) {
+        if (button == Qt::RightButton) ShowPlotPopup(QCursor::pos());
+    });
+    // The core sizes the plot and axis strip and asks for the redraw.
+    connect(simulation_, &SimulationWindow::Resized, this, [this] {
+        layingOut_ = true;
+        simulation_->LayOut(app_);
+        layingOut_ = false;
+        RedrawPlot();
+    });
+}
+
+void MDIVelmora::ShowPlotPopup(const QPoint& globalPos) {
+    const display::PopupMenuMarks marks = display::mnuSimul_Open(app_);
+    QMenu menu(this);
+    menu.setObjectName("mnuSimul");
+    QMenu* mode = menu.addMenu("Display Mode");
+    mode->setObjectName("mnuSimulMode");
+    const char* modes[] = {"Total", "Contours", "Areas"};
+    for (int i = 0; i < 3; ++i) {
+        QAction* a = mode->addAction(modes[i]);
+        a->setCheckable(true);
+        a->setChecked(marks.displayMode[i]);
+        connect(a, &QAction::triggered, this, [this, i] { Event([&] { display::mnuSimulDisplayMode_Click(app_, i); }); });
+    }
+    QMenu* comparison = menu.addMenu("Comparison");
+    comparison->setObjectName("mnuSimulComparison");
+    comparison->setEnabled(marks.comparisonEnabled);
+    const char* comparisons[] = {"Overlapped", "Separated"};
+    for (int i = 0; i < 2; ++i) {
+        QAction* a = comparison->addAction(comparisons[i]);
+        a->setCheckable(true);
+        a->setChecked(app_.plot.ComparisonMode == i);
+        connect(a, &QAction::triggered, this,
+                [this, i] { Event([&] { display::mnuSimulComparisonMode_Click(app_, i); }); });
+    }
+    QMenu* scheme = menu.addMenu("Color scheme");
+    scheme->setObjectName("mnuColorScheme");
+    QAction* light = scheme->addAction("Light");
+    light->setObjectName("mnuColorSchemeLight");
+    light->setCheckable(true);
+    light->setChecked(marks.light);
+    QAction* dark = scheme->addAction("Dark");
+    dark->setObjectName("mnuColorSchemeDark");
+    dark->setCheckable(true);
+    dark->setChecked(marks.dark);
+    connect(light, &QAction::triggered, this, [this] { Event([&] { display::mnuColorScheme_Click(app_, 0); }); });
+    connect(dark, &QAction::triggered, this, [this] { Event([&] { display::mnuColorScheme_Click(app_, 1); }); });
+    menu.addSeparator();
+    QAction* residuals = menu.addAction("Residuals");
+    residuals->setObjectName("mnuSimulComparisonResiduals");
+    residuals->setCheckable(true);
+    residuals->setChecked(marks.residuals);
+    connect(residuals, &QAction::triggered, this,
+            [this] { Event([&] { display::mnuSimulComparisonResiduals_Click(app_); }); });
+    menu.exec(globalPos);
+}
+
+void MDIVelmora::WirePopulationsWindow() {
+    PopulationsWindow* p = populations_;
+    AppState& a = app_;
+    auto text = [this](QLineEdit* e, std::function<std::string(std::string_view)> handler) {
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::textEdited, this, [this, e, handler](const QString& typed) {
+            const std::string t = S(typed);
+            if (session::IsIncompleteNumber(t)) return;
+            Event([&] {
+                const std::string shown = handler(t);
+                if (Trim(shown) != Trim(t)) {
+                    const QSignalBlocker b(e);
+                    e->setText(QStr(Trim(shown)));
+                }
+            });
+        });
+    };
+    text(p->txtTRotational, [&a](std::string_view t) { return populations::TxtTRotational_Change(a, t); });
+    text(p->txtTVibrational, [&a](std::string_view t) { return populations::TxtTVibrational_Change(a, t); });
+    text(p->txtSetTemperature, [&a](std::string_view t) { return populations::TxtSetTemperature_Change(a, t); });
+    text(p->txtSpinCombination, [&a](std::string_view t) { return populations::TxtSpinCombination_Change(a, t); });
+    text(p->txtMinPopVib, [&a](std::string_view t) { return populations::TxtMinPopVib_Change(a, t); });
+    auto combo = [this](QComboBox* c, std::function<void(int)> handler) {
+        connect(c, &QComboBox::activated, this, [this, handler](int i) { Event([&] { handler(i); }); });
+    };
+    combo(p->cmbVibLevel, [&a](int i) { populations::CmbVibLevel_Click(a, i); });
+    combo(p->cmbStructure, [&a](int i) { populations::CmbStructure_Click(a, i); });
+    combo(p->cmbRotational, [&a](int i) { populations::CmbRotational_Click(a, i); });
+    combo(p->cmbVibrational, [&a](int i) { populations::CmbVibrational_Click(a, i); });
+    connect(p->cmdInitialize, &QPushButton::clicked, this, [this] { Event([&] { populations::CmdInitialize_Click(app_); }); });
+    connect(p->sldRotLimit, &QSlider::valueChanged, this,
+            [this](int v) { Event([&] { populations::SldRotLimit_Change(app_, v); }); });
+    connect(p->sldRotYMax, &QSlider::valueChanged, this,
+            [this](int v) { Event([&] { populations::SldRotYMax_Change(app_, v); }); });
+    connect(p->tabs, &QTabWidget::currentChanged, this, [this, p](int i) {
+        populations::SSTab1_Click(app_, i);
+        if (i == populations::kVibrationalTab) p->picVibrational->setFocus();
+        if (i == populations::kRotationalTab) p->picRotational->setFocus();
+    });
+    connect(p->gridPop, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        const int v = item->row() - 1, column = item->column();
+        const std::string t = S(item->text());
+        Event([&] { populations::CommitGridEdit(app_, v, column, t); });
+    });
+    auto mouse = [this](PictureBox* pic, bool rotational) {
+        connect(pic, &PictureBox::MouseMoved, this, [this, rotational](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
+            const bool left = b & Qt::LeftButton;
+            if (rotational)
+                populations::PicRotational_Mouse(app_, x, y, left);
+            else
+                populations::PicVibrational_Mouse(app_, x, y, left);
+            RefreshControls();
+        });
+        connect(pic, &PictureBox::MousePressed, this, [this, rotational](double x, double y, Qt::MouseButton b, Qt::KeyboardModifiers) {
+            if (b != Qt::LeftButton) return;
+            if (rotational)
+                populations::PicRotational_Mouse(app_, x, y, true);
+            else
+                populations::PicVibrational_Mouse(app_, x, y, true);
+            RefreshControls();
+        });
+        connect(pic, &PictureBox::Resized, this, [this] { RedrawHistograms(); });
+        pic->installEventFilter(this);
+    };
+    mouse(p->picVibrational, false);
+    mouse(p->picRotational, true);
+}
+
+bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        // Enter is swallowed by the numeric boxes, the tab strip and the populations window.
+        if (enter && simulation::NumericBox_KeyPress(13) == 0) return true;
+        if (watched == populations_->picVibrational || watched == populations_->picRotational) {
+            const bool fine = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+            populations::HistogramKey k;
+            switch (key->key()) {
+            case Qt::Key_Left: k = populations::HistogramKey::Left; break;
+            case Qt::Key_Right: k = populations::HistogramKey::Right; break;
+            case Qt::Key_Up: k = populations::HistogramKey::Up; break;
+            case Qt::Key_Down: k = populations::HistogramKey::Down; break;
+            default: return false;
+            }
+            Event([&] { populations::Histogram_KeyDown(app_, k, fine); });
+            return true;
+        }
+    }
+    if (watched == mdi_->viewport() && event->type() == QEvent::Resize) ArrangeWindows();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MDIVelmora::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
+
+// ----------------------------------------------------------------------------- commands
+
+void MDIVelmora::SelectScreenView(int index) {
+    if (session::CmbWindowView_Click(app_, index)) ArrangeWindows();
+    RefreshControls();
+}
+
+void MDIVelmora::ArrangeWindows() {
+    if (!app_.shell.DataReady) return;
+    const session::ScreenView view = session::ScreenViewLayout(app_.shell.intWindows);
+    std::vector<QMdiSubWindow*> shown;
+    const std::pair<QWidget*, bool> windows[] = {
+        {database_, view.database}, {simulation_, view.plot}, {populations_, view.populations}};
+    for (const auto& [w, show] : windows) {
+        QMdiSubWindow* sub = subWindowOf(w);
+        if (!sub) continue;
+        if (show) {
+            sub->showNormal();
+            shown.push_back(sub);
+        } else {
+            sub->hide();
+        }
+    }
+    if (shown.empty()) return;
+    const QSize area = mdi_->viewport()->size();
+    const int n = static_cast<int>(shown.size());
+    for (int i = 0; i < n; ++i) {
+        QRect r;
+        if (view.stacked) {
+            const int h = area.height() / n;
+            r = QRect(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
+        } else {
+            // Side by side; the populations window beside the plot takes the smaller share.
+            const bool withPopulations = view.populations && n == 2;
+            const int w0 = withPopulations ? area.width() * 11 / 20 : area.width() / n;
+            const int x = i == 0 ? 0 : w0 + (i - 1) * ((area.width() - w0) / std::max(1, n - 1));
+            const int w = i == 0 ? w0 : (i == n - 1 ? area.width() - x : (area.width() - w0) / (n - 1));
+            r = QRect(x, 0, w, area.height());
+        }
+        shown[static_cast<std::size_t>(i)]->setGeometry(r);
+    }
+}
+
+void MDIVelmora::ShowDatabaseWindow() {
+    if (!app_.shell.DataReady) return;
+    // The table was asked for: a view without it changes to the vertical split.
+    if (!session::ScreenViewLayout(app_.shell.intWindows).database) {
+        session::CmbWindowView_Click(app_, 2);
+        ArrangeWindows();
+        RefreshControls();
+    }
+}
+
+void MDIVelmora::SelectBandSystem(int entry) {
+    bool loaded = false;
+    Event([&] { loaded = session::CmbTransition_Click(app_, entry); }, true);
+    if (loaded) ArrangeWindows();
+    RedrawHistograms();
+}
+
+void MDIVelmora::RunSimulation() {
+    if (!app_.shell.DataReady) return;
+    Event([&] { simulation::CalculateSimulation(app_); }, true);
+    bar_->setValue(0);
+    if (!app_.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(app_.sim.SimTitle));
+}
+
+void MDIVelmora::RedrawPlot() {
+    // During the plot window's layout the redraw waits until the new sizes are set.
+    if (!layingOut_) simulation_->Redraw(app_);
+}
+
+void MDIVelmora::RedrawHistograms() { populations_->RedrawHistograms(app_); populations_->ShowState(app_); }
+
+void MDIVelmora::ToggleMainMenu() {
+    // Collapses the bars to the first toolbar and the plot area grows; the next press restores.
+    const bool collapse = toolbar2_->isVisible();
+    toolbar2_->setVisible(!collapse);
+    tabs_->setVisible(!collapse);
+    menuBar()->setVisible(!collapse);
+    QCoreApplication::processEvents();
+    ArrangeWindows();
+}
+
+void MDIVelmora::OpenManual() {
+    const QDir dir(QCoreApplication::applicationDirPath());
+    QString manual = dir.filePath("Velmora manual.pdf");
+    if (!QFileInfo::exists(manual)) manual = dir.filePath("Velmora manual.md");
+    QDesktopServices::openUrl(QUrl::fromLocalFile(manual));  // errors of the desktop are ignored
+}
+
+bool MDIVelmora::Print(const QString& title, const std::function<void(QPrinter&)>& draw) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("VELMORA ") + title);
+    if (options_.printSetup) {
+        if (!options_.printSetup(printer, title)) return false;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Print ") + title);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        if (dialog.exec() != QDialog::Accepted) return false;  // cancel ends silently
+    }
+    QCoreApplication::processEvents();
+    SetBusy(true);
+    draw(printer);
+    SetBusy(false);
+    return true;
+}
+
+namespace {
+
+/// The whole sheet as the page the core lays out in twips.
+display::PageSetup PageOf(QPrinter& printer) {
+    printer.setFullPage(true);
+    display::PageSetup setup;
+    const QRectF paper = printer.paperRect(QPrinter::Inch);
+    setup.widthTwips = paper.width() * 1440.0;
+    setup.heightTwips = paper.height() * 1440.0;
+    setup.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    setup.date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+    return setup;
+}
+
+}  // namespace
+
+void MDIVelmora::PrintSpectra() {
+    if (!app_.plot.PlotReady) return;
+    Print("Spectra", [this](QPrinter& printer) {
+        const display::PageSetup setup = PageOf(printer);
+        QPainter painter;
+        if (!painter.begin(&printer)) return;  // printer errors are not reported
+        QtCanvas canvas(painter, QRectF(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size()), &printer);
+        display::DrawSpectrumPage(app_, canvas, setup);
+        painter.end();
+    });
+    RedrawPlot();
+}
+
+void MDIVelmora::PrintDatabaseTable() {
+    if (!app_.shell.DataReady) return;
+    Print("Database table", [this](QPrinter& printer) {
+        const display::PageSetup setup = PageOf(printer);
+        QPainter painter;
+        if (!painter.begin(&printer)) return;
+        QtCanvas canvas(painter, QRectF(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size()), &printer);
+        display::DrawDatabaseTablePages(app_, canvas, setup);
+        painter.end();
+    });
+}
+
+void MDIVelmora::CopySpectrumToClipboard() {
+    if (!app_.plot.PlotReady) return;
+    const QSize plot = simulation_->plot()->size();
+    QImage picture(static_cast<int>(plot.width() * 1.05), static_cast<int>(plot.height() * 1.1), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        QtCanvas canvas(painter, QRectF(0, 0, picture.width(), picture.height()));
+        display::DrawClipboardPicture(app_, canvas);
+    }
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(picture);
+    RedrawPlot();
+}
+
+void MDIVelmora::CopyHistogramToClipboard(bool rotational) {
+    const QImage& image = rotational ? populations_->picRotational->Image() : populations_->picVibrational->Image();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    if (!image.isNull()) clipboard->setImage(image);
+}
+
+// ----------------------------------------------------------------------------- state → widgets
+
+void MDIVelmora::RefreshControls() {
+    const AppState& a = app_;
+    const SimulationState& sim = a.sim;
+    auto edit = [this](const char* name) { return findChild<QLineEdit*>(name); };
+    auto combo = [this](const char* name) { return findChild<QComboBox*>(name); };
+    auto check = [this](const char* name) { return findChild<QCheckBox*>(name); };
+    auto enable = [this](const char* name, bool on) {
+        if (auto* w = findChild<QWidget*>(name)) w->setEnabled(on);
+    };
+    auto title = [this](const char* name, const std::string& text) {
+        if (auto* g = findChild<QGroupBox*>(name); g && !text.empty()) g->setTitle(QStr(text));
+    };
+    auto label = [this](const char* name, const std::string& text) {
+        if (auto* l = findChild<QLabel*>(name)) l->setText(QStr(text));
+    };
+
+    // Band system and database tab.
+    SetComboIndex(transition_, a.db.irad - 1);
+    SetComboIndex(combo("CmbInformation"), a.table.Information);
+    SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, session::QuantityIndex(a));
+    SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
+    SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
+    SetComboItems(combo("CmbUpper"), session::LevelItems(a, 1), a.table.DbVUpper);
+    SetComboItems(combo("CmbLower"), session::LevelItems(a, 2), a.table.DbVLower);
+    enable("CmbUpper", a.table.itran == 2 || a.table.icoef == 6);
+    enable("CmbLower", a.table.itran == 2 && a.table.icoef != 6);
+    SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
+    SetComboIndex(combo("CmbQuenching"), a.db.QuenchingSource);
+    SetComboIndex(combo("CmbQuenchingUnits"), 0);
+    SetEditText(edit("TxtQuenching"), sim.TxtQuenching);
+    for (const char* n : {"CmbQuenching", "CmbQuenchingUnits", "TxtQuenching", "CmbFluorescenceYield"})
+        enable(n, sim.YieldControlsEnabled);
+    enable("TxtQuenching", sim.YieldControlsEnabled && a.db.QuenchingSource == 1);
+    SetComboIndex(combo("CmbWindowView"), a.shell.intWindows);
+
+    // Range, kind and conditions.
+    SetEditText(edit("TxtStart"), sim.TxtStart);
+    SetEditText(edit("TxtEnd"), sim.TxtEnd);
+    enable("TxtStart", a.exp.RangeBoxesEnabled);
+    enable("TxtEnd", a.exp.RangeBoxesEnabled);
+    SetComboIndex(combo("CmbUnits"), sim.Units - 1);
+    SetComboIndex(combo("CmbKind"), sim.Kind - 1);
+    SetChecked(check("ChkThermal"), a.pop.ThermalFlag == 1);
+    SetEditText(edit("TxtPressure"), sim.TxtPressure);
+    SetComboIndex(combo("CmbPressure"), sim.PressureUnits);
+    SetComboIndex(combo("CmbLineshape"), sim.Lineshape - 1);
+    SetEditText(edit("TxtResolution"), sim.TxtResolution);
+    enable("TxtLorentzian", sim.TxtLorentzianEnabled);
+    SetComboIndex(combo("CmbPointDensity"), sim.PointDensity);
+    SetChecked(check("ChkDoppler"), sim.DopplerBroadening != 0);
+    if (!sim.ChkDopplerCaption.empty()) check("ChkDoppler")->setText(QStr(sim.ChkDopplerCaption));
+    SetChecked(check("ChkCollisional"), sim.CollisionalBroadening != 0);
+    SetChecked(check("ChkPredissociation"), sim.PredissociationBroadening != 0);
+    label("LblBroadening", sim.LblBroadening);
+    label("LblCollision", sim.LblCollisionCaption);
+    SetChecked(check("ChkDopplerShift"), sim.DopShiftOn != 0);
+    SetChecked(check("ChkCollisionalShift"), sim.CollShiftOn != 0);
+    label("LblDopplerShift", sim.LblDopplerShiftCaption);
+    label("LblCollisionalShiftTerm", sim.LblCollisionalShiftTerm);
+    label("LblCollisionalShift", sim.LblCollisionalShiftCaption);
+    title("FrmBroadening", sim.FrmBroadeningCaption);
+    title("FrameShift", sim.FrameShiftCaption);
+    title("FrmRange", sim.FrmRangeCaption);
+    title("FrameInstrumental", sim.FrameInstrumentalCaption);
+
+    // LIF conditions.
+    enable("FrameLIFconditions", sim.LIFControlsEnabled || sim.YieldControlsEnabled);
+    for (const char* n : {"CmbLIFregime", "CmbGate", "CmbSpectralWindow", "LblDelay", "LblGate", "LblWindow"})
+        enable(n, sim.LIFControlsEnabled);
+    SetComboIndex(combo("CmbLIFregime"), sim.LIFRegime);
+    SetComboIndex(combo("CmbGate"), sim.GateMode);
+    SetComboIndex(combo("CmbSpectralWindow"), sim.WindowMode);
+    SetComboIndex(combo("CmbFluorescenceYield"), sim.YieldMode);
+    enable("TxtDelay", sim.LIFControlsEnabled && sim.GateTimesEnabled);
+    enable("TxtGate", sim.LIFControlsEnabled && sim.GateTimesEnabled);
+    SetEditText(edit("TxtStartWindow"), sim.TxtStartWindow);
+    SetEditText(edit("TxtEndWindow"), sim.TxtEndWindow);
+    enable("TxtStartWindow", sim.LIFControlsEnabled && sim.WindowLimitsEnabled);
+    enable("TxtEndWindow", sim.LIFControlsEnabled && sim.WindowLimitsEnabled);
+
+    // Experimental spectra.
+    const ExperimentState& e = a.exp;
+    std::vector<std::string> files;
+    for (const ExpFile& f : e.ExpFiles)
+        if (static_cast<int>(files.size()) < e.ExpCount) files.push_back(f.Title);
+    SetComboItems(combo("CmbExpFile"), files, e.ExpCount > 0 ? e.ExpCurrent : -1);
+    if (auto* s = findChild<QSpinBox*>("UpDExpFile")) {
+        const QSignalBlocker b(s);
+        s->setRange(0, std::max(0, e.UpDExpFileMax));
+        s->setValue(std::max(0, e.ExpCurrent));
+    }
+    SetEditText(edit("TxtBaseline"), e.TxtBaseline);
+    SetEditText(edit("TxtWavelength"), e.TxtWavelength);
+    SetEditText(edit("TxtMultiply"), e.TxtMultiply);
+    SetEditText(edit("TxtNoise"), e.TxtNoise);
+    SetChecked(check("ChkExpLimits"), e.ExpLimits == 1);
+    SetChecked(check("ChkShowSpectra"), e.ShowSpectra == 1);
+    SetChecked(check("ChkResiduals"), a.plot.HideResiduals == 0);
+    if (auto* c = combo("CmbResiduals")) SetComboIndex(c, std::max(0, static_cast<int>(c->findText(QStr(e.CmbResiduals)))));
+    label("LblCorrelation", e.LblCorrelation);
+    label("LblDeviation", e.LblDeviation);
+
+    // Display and assignment.
+    const PlotState& p = a.plot;
+    SetEditText(edit("TxtZoomX"), p.TxtZoomX);
+    SetEditText(edit("TxtZoomY"), p.TxtZoomY);
+    for (const auto& [name, value] : {std::pair{"UpDZoomX", p.UpDZoomX}, std::pair{"UpDZoomY", p.UpDZoomY}}) {
+        auto* s = findChild<QSpinBox*>(name);
+        const QSignalBlocker b(s);
+        s->setValue(value);
+    }
+    if (auto* s = findChild<QSlider*>("SldX")) {
+        const QSignalBlocker b(s);
+        s->setValue(p.SldX);
+    }
+    SetComboIndex(combo("CmbView"), p.DisplayMode);
+    SetComboIndex(combo("CmbComparison"), p.ComparisonMode);
+    SetComboIndex(combo("CmbLegend"), p.LegendPosition);
+    SetComboIndex(combo("CmbColorScheme"), p.intColor);
+    SetChecked(check("ChkShowAssignment"), p.ShowAssignment == 1);
+    SetComboIndex(combo("CmbAssignment"), p.AssignmentMode);
+    SetComboItems(combo("CmbUpperBand"), session::LevelItems(a, 1), p.AssignVUpper);
+    SetComboItems(combo("CmbLowerBand"), session::LevelItems(a, 2), p.AssignVLower);
+    SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
+    for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"}) enable(n, p.AssignBandControlsEnabled);
+
+    // Child windows.
+    database_->ShowTable(a);
+    populations_->ShowState(a);
+    if (!a.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(a.sim.SimTitle));
+    for (QWidget* w : {static_cast<QWidget*>(database_), static_cast<QWidget*>(populations_),
+                       static_cast<QWidget*>(simulation_)})
+        if (QMdiSubWindow* sub = subWindowOf(w)) sub->setWindowTitle(w->windowTitle());
+}
+
+// ----------------------------------------------------------------------------- closing
+
+void MDIVelmora::closeEvent(QCloseEvent* event) {
+    if (IsBusy()) {
+        event->ignore();  // a calculation is running; it ends first
+        return;
+    }
+    if (started_) {
+        session::SaveSettings(app_, *store_);
+        store_->Sync();
+    }
+    event->accept();
+}
+
+}  // namespace velmora::app

@@ -1,0 +1,137 @@
+// MDIVelmora: the main frame with the tab strip of input controls, the two toolbars, the menu
+// bar and the three child windows in a multiple-document area. It forwards every control event
+// to the core and copies the state back into the widgets afterwards.
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+#include <functional>
+#include <memory>
+
+#include "app/child_windows.h"
+#include "session/file_commands.h"
+#include "state/app_state.h"
+
+class QAction;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QPrinter;
+class QProgressBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+
+namespace velmora::app {
+
+class QtSettingsStore;
+
+/// Where the program finds its database and settings, and the services tests replace.
+struct ProgramOptions {
+    /// Folder of the installed database (VELMORA.SYS and one folder per molecule).
+    QString dataFolder;
+    /// Settings in this INI file; empty for the per-user settings store of the platform.
+    QString settingsFile;
+    /// Message boxes and questions; null for Qt's modal boxes.
+    Dialogs* dialogs = nullptr;
+    /// File dialogs; null for Qt's file dialogs.
+    session::FileChooser* files = nullptr;
+    /// Printer set-up: configures the printer and returns false when cancelled; null for the
+    /// platform's print dialog.
+    std::function<bool(QPrinter&, const QString& title)> printSetup;
+};
+
+class MDIVelmora final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MDIVelmora(ProgramOptions options, QWidget* parent = nullptr);
+    ~MDIVelmora() override;
+
+    /// Restores the settings and reads the catalogue. A missing or unreadable catalogue is shown
+    /// in a message box naming the file; returns false then.
+    bool StartUp();
+    /// The main window's load: controls from the settings, the band system selected, the
+    /// windows arranged, pending events run and the first simulation computed. Returns false
+    /// when the band system could not be loaded (the message has been shown).
+    bool Load();
+
+    AppState& State() { return app_; }
+    DatabaseWindow* databaseWindow() const { return database_; }
+    SimulationWindow* simulationWindow() const { return simulation_; }
+    PopulationsWindow* populationsWindow() const { return populations_; }
+    /// The frame of a child window in the multiple-document area.
+    QMdiSubWindow* subWindowOf(QWidget* child) const;
+    /// The command of a menu or toolbar key ("mnuSaveTable", "Simulation", "mnuZoomUp" ...).
+    QAction* command(const QString& key) const { return commands_.value(key); }
+
+    /// Copies the state into every control (without running their handlers).
+    void RefreshControls();
+    /// Shows, hides and tiles the child windows for the current screen view.
+    void ArrangeWindows();
+    void RedrawPlot();
+    void RedrawHistograms();
+    /// Prints the spectrum page or the database table pages (silently nothing when cancelled).
+    void PrintSpectra();
+    void PrintDatabaseTable();
+    /// True while a long command runs (user input is held back meanwhile).
+    bool IsBusy() const { return busy_ > 0; }
+    void SetBusy(bool busy);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    class MainShell;
+    class InputBlocker;
+    class ModalDialogs;
+
+    void BuildToolbars();
+    void BuildMenus();
+    void BuildChildWindows();
+    void WireInputs();
+    void WirePlotWindow();
+    void WirePopulationsWindow();
+    void FillFixedLists();
+    void LoadValueBoxes();
+    QAction* AddCommand(const QString& key, const QString& caption, const std::function<void()>& run);
+    /// Runs a control event, then refreshes the controls; long ones show the hourglass.
+    void Event(const std::function<void()>& run, bool longWork = false);
+    void SelectScreenView(int index);
+    void SelectBandSystem(int entry);
+    void RunSimulation();
+    void ShowDatabaseWindow();
+    void CopySpectrumToClipboard();
+    void CopyHistogramToClipboard(bool rotational);
+    void OpenManual();
+    void ToggleMainMenu();
+    void ShowPlotPopup(const QPoint& globalPos);
+    bool Print(const QString& title, const std::function<void(QPrinter&)>& draw);
+
+    ProgramOptions options_;
+    AppState app_;
+    std::unique_ptr<QtSettingsStore> store_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    std::unique_ptr<session::FileChooser> ownFiles_;
+    std::unique_ptr<MainShell> shell_;
+    std::unique_ptr<ModalDialogs> modal_;
+    std::unique_ptr<InputBlocker> blocker_;
+    int busy_ = 0;
+    bool started_ = false;
+    bool layingOut_ = false;
+
+    QTabWidget* tabs_ = nullptr;  ///< SSTabMain
+    QMdiArea* mdi_ = nullptr;
+    QToolBar* toolbar1_ = nullptr;
+    QToolBar* toolbar2_ = nullptr;
+    QProgressBar* bar_ = nullptr;  ///< BarMain
+    QComboBox* transition_ = nullptr;  ///< CmbTransition
+    DatabaseWindow* database_ = nullptr;
+    SimulationWindow* simulation_ = nullptr;
+    PopulationsWindow* populations_ = nullptr;
+    QMap<QString, QAction*> commands_;
+    QMap<QString, QLineEdit*> valueBoxes_;
+};
+
+}  // namespace velmora::app

@@ -1,0 +1,23 @@
+// The file dialogs of the desktop program: QFileDialog driven by the core's dialog description.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "session/file_commands.h"
+
+namespace velmora::app {
+
+/// Shows a modal QFileDialog with the title, filters, starting folder, proposed name and default
+/// extension of the command; open dialogs accept only existing files, save dialogs ask before
+/// replacing one. Returns "" when cancelled.
+class QtFileChooser final : public session::FileChooser {
+public:
+    explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
+    std::string Choose(session::FileDialogSpec& spec) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace velmora::app

@@ -1,0 +1,676 @@
+#include "populations/populations_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "common/number_format.h"
+#include "populations/population_model.h"
+
+namespace velmora::populations {
+
+namespace {
+
+/// Structure modes: 0 one component, 1 both parities of one spin component, 2 the second parity
+/// stacked on the first, 3 every component of one N.
+struct StructureEntry {
+    const char* name;
+    int mode, F, parity;  ///< parity -1: unchanged
+};
+constexpr StructureEntry kStructures[] = {
+    {"N", 3, 1, -1},       {"J (F1) N+0.5", 1, 1, -1}, {"J (F2) N-0.5", 1, 2, -1}, {"J (F1) e", 0, 1, 0},
+    {"J (F1) f", 2, 1, 2}, {"J (F2) f", 0, 2, 0},      {"J (F2) e", 2, 2, 2},
+};
+
+template <typename A, typename... I>
+std::string TextAt(const A& a, I... i) {
+    return a.Contains(i...) ? a(i...) : std::string();
+}
+
+const std::string& MoleculeOf(const AppState& app, std::string& keep) {
+    keep = TextAt(app.db.cat.MoleculeName, app.db.irad);
+    return keep;
+}
+
+std::string PopulatedStateLabel(const AppState& app) {
+    return TextAt(app.db.cat.StateLabel, app.pop.PopState, app.db.irad);
+}
+
+int MaxVib(const AppState& app) { return PopMaxVib(app.pop, app.db); }
+
+/// True when the population arrays can be read for every level of the populated state.
+bool PopulationsReady(const AppState& app) {
+    const PopulationState& pop = app.pop;
+    return app.db.SystemLoaded && !pop.PopVib.Empty() && pop.PopVib.Hi() >= MaxVib(app) && !pop.EditTable.Empty();
+}
+
+float Cell(const PopulationState& pop, int c, int r) {
+    return pop.EditTable.Contains(c, r) ? pop.EditTable(c, r) : 0.0f;
+}
+
+void SetCell(PopulationState& pop, int c, int r, float value) {
+    if (pop.EditTable.Contains(c, r)) pop.EditTable(c, r) = value;
+}
+
+/// The cells that make up the bar at x of the rotational histogram, as (component, row).
+std::vector<std::pair<int, int>> BarCells(const PopulationState& pop, int x) {
+    std::vector<std::pair<int, int>> cells;
+    const int F = pop.SelF;
+    switch (pop.StructMode) {
+    case 0: cells.push_back({F, x}); break;
+    case 1:
+    case 2:
+        cells.push_back({F, x});
+        if (pop.PopLambda > 0) cells.push_back({F + 2, x});
+        break;
+    default:  // every component of N = x: F1 at row N, F2 at row N - 1
+        cells.push_back({1, x});
+        if (pop.PopLambda > 0) cells.push_back({3, x});
+        if (x > 0) {
+            cells.push_back({2, x - 1});
+            if (pop.PopLambda > 0) cells.push_back({4, x - 1});
+        }
+    }
+    return cells;
+}
+
+double BarValue(const PopulationState& pop, int x) {
+    double sum = 0.0;
+    for (auto [c, r] : BarCells(pop, x)) sum += Cell(pop, c, r);
+    return sum;
+}
+
+/// Factor from an edit-table value to a bar height in percent.
+float ComputeRotScale(const PopulationState& pop) {
+    if (pop.StructMode == 3) return pop.HistMax > 0.0f ? 100.0f / pop.HistMax : 100.0f;
+    const float m = pop.RowMax[static_cast<std::size_t>(std::clamp(pop.SelF, 1, 2))];
+    return m > 0.0f ? 100.0f / m : 100.0f;
+}
+
+/// Last row on the rotational axis: SldRotLimit percent of the rows of the level.
+int AxisLastRow(const AppState& app) {
+    const int limit = std::clamp(app.popwin.SldRotLimit, 1, 100);
+    return std::max(1, static_cast<int>(std::lround(app.pop.NRotDisp * limit / 100.0)));
+}
+
+/// First and last bar of the rotational histogram (rows, or N in the combined view).
+std::pair<int, int> RotationalBars(const AppState& app) {
+    const PopulationState& pop = app.pop;
+    const int lambda = pop.PopLambda;
+    int startF1 = lambda, startF2 = std::max(lambda - 1, 0);
+    if (pop.YParam > 4.0f) std::swap(startF1, startF2);
+    const bool f2 = pop.StructMode != 3 && pop.SelF == 2;
+    const int first = std::max(0, f2 ? startF2 : startF1);
+    const int last = std::min(f2 ? pop.NRotDisp - 1 : pop.NRotDisp, AxisLastRow(app));
+    return {first, std::max(first, last)};
+}
+
+void RequestRedraw(AppState& app) { app.ui->RedrawHistograms(); }
+
+/// Normalises PopVib(0..NMaxVib) to a sum of 1 and sets the vibrational full scale.
+void NormalizeVibrational(AppState& app) {
+    PopulationState& pop = app.pop;
+    const int vmax = std::min(MaxVib(app), pop.PopVib.Hi());
+    double sum = 0.0;
+    for (int v = 0; v <= vmax; ++v) sum += pop.PopVib(v);
+    float top = 0.0f;
+    for (int v = 0; v <= vmax; ++v) {
+        if (sum > 0.0) pop.PopVib(v) = static_cast<float>(pop.PopVib(v) / sum);
+        top = std::max(top, pop.PopVib(v));
+    }
+    app.popwin.VibScale = top > 0.0f ? top : 1.0f;
+}
+
+void UpdateVibrationalStatus(AppState& app) {
+    PopulationsWindowState& w = app.popwin;
+    std::string molecule;
+    MoleculeOf(app, molecule);
+    const int v = static_cast<int>(w.VibCursor);
+    const float value = app.pop.PopVib.Contains(v) ? app.pop.PopVib(v) : 0.0f;
+    w.LblVib1 = molecule + " (" + PopulatedStateLabel(app) + ") " + "v = " + Format(w.VibCursor, "#0   ");
+    w.LblVib2 = "   Population =" + Format(value, " ##0.00000");
+}
+
+void UpdateRotationalStatus(AppState& app) {
+    PopulationsWindowState& w = app.popwin;
+    const PopulationState& pop = app.pop;
+    std::string molecule;
+    MoleculeOf(app, molecule);
+    const int x = static_cast<int>(w.RotCursor);
+    std::string where;
+    if (pop.StructMode == 3)
+        where = "N =" + Format(x, " #0 ");
+    else
+        where = "F" + std::to_string(pop.SelF) + " " + Format(x + 0.5, "(#0.# ) ");
+    w.LblRot1 = molecule + " (" + PopulatedStateLabel(app) + ") " + "v = " + Format(pop.SelV, "#0   ") + where;
+    const double value = pop.StructMode == 0 || pop.StructMode == 2 ? Cell(pop, pop.SelF + pop.SelParity, x)
+                                                                    : BarValue(pop, x);
+    w.LblRot2 = "   Population =" + Format(value, " ##0.0000000");
+    if (pop.StructMode == 0 || pop.StructMode == 2)
+        w.LblRot2 += std::string(" Parity:") + ParitySign(pop.SelF, pop.SelParity);
+}
+
+/// A level whose rotational distribution was edited is no longer thermal.
+void MarkLevelNonThermal(AppState& app) {
+    PopulationState& pop = app.pop;
+    if (pop.TRot.Contains(pop.SelV) && pop.TRot(pop.SelV) >= 0.0f) {
+        pop.TRot(pop.SelV) = -1.0f;
+        RefreshPopulationTable(app);
+    }
+}
+
+/// Thermal components of level v at TRot(v): F1 and F2, both parities when Λ > 0.
+void ThermalComponents(AppState& app, int v) {
+    PopulationState& pop = app.pop;
+    for (int F = 1; F <= 2; ++F) {
+        if (pop.PopLambda > 0) RotThermal(pop, app.db, v, F, 2);
+        RotThermal(pop, app.db, v, F, 0);
+    }
+}
+
+/// A temperature text: true with its value for a number of 0 or more.
+bool ParseTemperature(std::string_view text, double& value) {
+    if (!IsNumeric(text)) return false;
+    value = Val(text);
+    return value >= 0.0;
+}
+
+}  // namespace
+
+int ComponentColor(int entry) {
+    switch (entry) {
+    case 1:
+    case 2: return 6;
+    case 5:
+    case 6: return 2;
+    case 9:
+    case 10: return 3;
+    default: return 0;
+    }
+}
+
+HistogramScale VibrationalScale(const AppState& app) {
+    return {-0.5, 115.0, MaxVib(app) + 0.5, -11.5};
+}
+
+HistogramScale RotationalScale(const AppState& app) {
+    const double top = 1.15 * std::clamp(app.popwin.SldRotYMax, 1, 100);
+    return {-0.5, top, AxisLastRow(app) + 0.5, -0.1 * top};
+}
+
+void PreparePopulationsWindow(AppState& app) {
+    PopulationState& pop = app.pop;
+    PopulationsWindowState& w = app.popwin;
+    std::string molecule;
+    w.Caption = MoleculeOf(app, molecule) + " (" + PopulatedStateLabel(app) + ") " + "population distributions";
+    const int vmax = MaxVib(app);
+    w.VibLevelItems.clear();
+    for (int v = 0; v <= vmax; ++v) w.VibLevelItems.push_back(std::to_string(v));
+    w.EditedVibBar = w.EditedRotBar = -1;
+    w.VibCursor = w.RotCursor = 0.0f;
+    w.TxtMinPopVib = Trim(Str(pop.MinimumPopulation));
+
+    pop.SelV = 0;
+    if (app.db.SystemLoaded) {
+        ResetThermal(pop, app.db);
+        // Without "Thermalized system" the thermal reset leaves the vibrational levels empty,
+        // which would leave nothing to simulate: they start thermal at the main temperature.
+        double sum = 0.0;
+        for (int v = 0; v <= std::min(vmax, pop.PopVib.Hi()); ++v) sum += pop.PopVib(v);
+        if (sum <= 0.0) VibThermal(pop, app.db, pop.Temperature);
+        PopToEdit(pop, app.db, 0);
+    }
+    pop.TVib = pop.TRotAll = pop.Temperature;
+    pop.TxtTVibrational = pop.TxtTRotational = Str(pop.Temperature);
+    w.RotationalMode = w.VibrationalMode = 0;
+    w.TxtTRotationalEnabled = w.TxtTVibrationalEnabled = true;
+
+    w.StructureItems.clear();
+    const int entries = pop.PopLambda > 0 ? 7 : 3;
+    for (int i = 0; i < entries; ++i) w.StructureItems.push_back(kStructures[i].name);
+    if (app.db.SystemLoaded) {
+        CmbStructure_Click(app, pop.PopLambda > 0 ? 1 : 0);
+        NormalizeVibrational(app);
+        RefreshPopulationTable(app);
+    } else {
+        w.StructureIndex = pop.PopLambda > 0 ? 1 : 0;
+    }
+    UpdateVibrationalStatus(app);
+    UpdateRotationalStatus(app);
+    RequestRedraw(app);
+}
+
+void RefreshPopulationTable(AppState& app) {
+    const PopulationState& pop = app.pop;
+    PopulationGrid& g = app.popwin.Grid;
+    g.Cells.assign(1, {"", " Vib. populations", "Rotational T. (K)"});
+    g.Red.assign(1, false);
+    if (!PopulationsReady(app)) return;
+    // The lower state's levels are v''.
+    const std::string head = PopulatedStateLabel(app) + (pop.PopState == 1 ? " v'=" : " v''=");
+    for (int v = 0; v <= MaxVib(app); ++v) {
+        const float T = pop.TRot.Contains(v) ? pop.TRot(v) : 0.0f;
+        g.Cells.push_back({head + Str(v), Format(pop.PopVib(v), "0.000000"), T > 0.0f ? Format(T, "####0.0") : "Non-thermal"});
+        g.Red.push_back(!(pop.PopVib(v) > pop.MinimumPopulation));
+    }
+}
+
+void DrawVibrationalHistogram(AppState& app, Canvas& c) {
+    const HistogramScale s = VibrationalScale(app);
+    c.SetBackColor(PaletteColor(app.plot.BackColorIndex));
+    c.SetScale(s.left, s.top, s.right, s.bottom);
+    c.Clear();
+    if (!PopulationsReady(app)) return;
+    NormalizeVibrational(app);
+    const PopulationState& pop = app.pop;
+    const Rgb fore = PaletteColor(app.plot.ForeColorIndex);
+    const int vmax = MaxVib(app);
+    for (int v = 0; v <= vmax; ++v) {
+        const double h = pop.PopVib(v) / app.popwin.VibScale * 100.0;
+        if (h > 0.0) {
+            c.Box(v - 0.5, 0.0, v + 0.5, h, PaletteColor(1), true);
+            c.Box(v - 0.5, 0.0, v + 0.5, h, PaletteColor(v == app.popwin.EditedVibBar ? 4 : 15), false);
+        }
+    }
+    c.Line(s.left, 0.0, s.right, 0.0, fore);
+    c.SetFontSize(8);
+    const int step = std::max(1, static_cast<int>(std::ceil(1.5 * c.TextWidth("00"))));
+    for (int v = 0; v <= vmax; v += step) {
+        const std::string label = std::to_string(v);
+        c.Text(v - c.TextWidth(label) / 2, -0.01 * s.top, label, fore);
+    }
+    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 1.0, pop.PopState == 1 ? "v'" : "v''", fore);
+    UpdateVibrationalStatus(app);
+    RefreshPopulationTable(app);
+}
+
+void DrawRotationalHistogram(AppState& app, Canvas& c) {
+    const HistogramScale s = RotationalScale(app);
+    c.SetBackColor(PaletteColor(app.plot.BackColorIndex));
+    c.SetScale(s.left, s.top, s.right, s.bottom);
+    c.Clear();
+    if (!PopulationsReady(app)) return;
+    PopulationState& pop = app.pop;
+    PopulationsWindowState& w = app.popwin;
+    w.RotScale = ComputeRotScale(pop);
+    const Rgb fore = PaletteColor(app.plot.ForeColorIndex);
+    const auto [first, last] = RotationalBars(app);
+    const int F = pop.SelF;
+    for (int x = first; x <= last; ++x) {
+        // Layers from the bottom: (cell, colour).
+        std::vector<std::pair<std::pair<int, int>, int>> layers;
+        if (pop.StructMode == 0) {
+            layers.push_back({{F, x}, ComponentColor(F)});
+        } else if (pop.StructMode == 1 || pop.StructMode == 2) {
+            layers.push_back({{F, x}, ComponentColor(F)});
+            if (pop.PopLambda > 0) layers.push_back({{F + 2, x}, ComponentColor(F + 8)});
+        } else {
+            layers.push_back({{1, x}, ComponentColor(1)});
+            if (pop.PopLambda > 0) layers.push_back({{3, x}, ComponentColor(9)});
+            if (x > 0) {
+                layers.push_back({{2, x - 1}, ComponentColor(2 + 4)});
+                if (pop.PopLambda > 0) layers.push_back({{4, x - 1}, 9});
+            }
+        }
+        double bottom = 0.0;
+        for (const auto& [cell, color] : layers) {
+            const double h = Cell(pop, cell.first, cell.second) * w.RotScale;
+            if (h > 0.0) {
+                c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(color), true);
+                c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(15), false);
+                bottom += h;
+            }
+        }
+        if (x == w.EditedRotBar && bottom > 0.0) c.Box(x - 0.5, 0.0, x + 0.5, bottom, PaletteColor(4), false);
+    }
+    c.Line(s.left, 0.0, s.right, 0.0, fore);
+    c.SetFontSize(8);
+    const bool byN = pop.StructMode == 3;
+    const std::string widest = byN ? "000" : "00.5";
+    const int step = std::max(1, static_cast<int>(std::ceil(1.5 * c.TextWidth(widest))));
+    for (int x = first - first % step; x <= AxisLastRow(app); x += step) {
+        if (x < first) continue;
+        const std::string label = byN ? std::to_string(x) : Format(x + 0.5, "#0.0");
+        c.Text(x - c.TextWidth(label) / 2, -0.01 * s.top, label, fore);
+    }
+    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 0.01 * s.top, byN ? "N" : "J", fore);
+    UpdateRotationalStatus(app);
+}
+
+void PicVibrational_Mouse(AppState& app, double x, double y, bool leftButton) {
+    if (!PopulationsReady(app)) return;
+    PopulationsWindowState& w = app.popwin;
+    const int v = std::clamp(static_cast<int>(std::lround(x)), 0, MaxVib(app));
+    w.VibCursor = static_cast<float>(v);
+    if (leftButton) {
+        if (w.VibrationalMode != 1) CmbVibrational_Click(app, 1);
+        app.pop.PopVib(v) = static_cast<float>(std::max(0.0, y / 100.0 * w.VibScale));
+        w.EditedVibBar = v;
+        NormalizeVibrational(app);
+        RefreshPopulationTable(app);
+        RequestRedraw(app);
+    }
+    UpdateVibrationalStatus(app);
+}
+
+void PicRotational_Mouse(AppState& app, double x, double y, bool leftButton) {
+    if (!PopulationsReady(app)) return;
+    PopulationState& pop = app.pop;
+    PopulationsWindowState& w = app.popwin;
+    const int r = std::clamp(static_cast<int>(std::lround(x)), 0, pop.NRotDisp);
+    w.RotCursor = static_cast<float>(r);
+    if (leftButton) {
+        if (w.RotationalMode != 1) CmbRotational_Click(app, 1);
+        MarkLevelNonThermal(app);
+        w.RotScale = ComputeRotScale(pop);
+        const double h = y / w.RotScale;
+        const int F = pop.SelF;
+        auto clampZero = [&](int c, int row) {
+            if (Cell(pop, c, row) < 0.0f) SetCell(pop, c, row, 0.0f);
+        };
+        switch (pop.StructMode) {
+        case 0:
+            SetCell(pop, F, r, static_cast<float>(h));
+            clampZero(F, r);
+            break;
+        case 2:
+            SetCell(pop, F + 2, r, static_cast<float>(h - Cell(pop, F, r)));
+            clampZero(F + 2, r);
+            break;
+        case 1:
+            if (pop.PopLambda != 0) {
+                SetCell(pop, F, r, static_cast<float>(h / 2));
+                SetCell(pop, F + 2, r, static_cast<float>(h / 2));
+                clampZero(F + 2, r);
+            } else {
+                SetCell(pop, F, r, static_cast<float>(h));
+            }
+            clampZero(F, r);
+            break;
+        default: {
+            // The components of N keep their shares of the bar; an empty bar is shared equally.
+            const auto cells = BarCells(pop, r);
+            const double old = BarValue(pop, r);
+            for (auto [c, row] : cells) {
+                const double value = Cell(pop, c, row);
+                SetCell(pop, c, row,
+                        static_cast<float>(old > 0.0 ? value + (h - old) * value / old : h / cells.size()));
+                clampZero(c, row);
+            }
+        }
+        }
+        EditToPop(pop, app.db, pop.SelV);
+        w.RotScale = ComputeRotScale(pop);
+        w.EditedRotBar = r;
+        RequestRedraw(app);
+    }
+    UpdateRotationalStatus(app);
+}
+
+void Histogram_KeyDown(AppState& app, HistogramKey key, bool fine) {
+    if (!PopulationsReady(app)) return;
+    PopulationsWindowState& w = app.popwin;
+    const double step = fine ? 0.1 : 1.0;
+    if (app.pop.intTabPop == kVibrationalTab) {
+        const int vmax = MaxVib(app);
+        int v = static_cast<int>(w.VibCursor);
+        if (key == HistogramKey::Left || key == HistogramKey::Right) {
+            v += key == HistogramKey::Left ? -1 : 1;
+            if (v < 0) v = vmax;
+            if (v > vmax) v = 0;
+            PicVibrational_Mouse(app, v, 0.0, false);
+        } else {
+            NormalizeVibrational(app);
+            const double h = app.pop.PopVib(std::clamp(v, 0, vmax)) / w.VibScale * 100.0;
+            PicVibrational_Mouse(app, v, h + (key == HistogramKey::Up ? step : -step), true);
+        }
+    } else if (app.pop.intTabPop == kRotationalTab) {
+        const auto [first, last] = RotationalBars(app);
+        int r = static_cast<int>(w.RotCursor);
+        if (key == HistogramKey::Left || key == HistogramKey::Right) {
+            r += key == HistogramKey::Left ? -1 : 1;
+            if (r < first) r = last;
+            if (r > last) r = first;
+            PicRotational_Mouse(app, r, 0.0, false);
+        } else {
+            r = std::clamp(r, first, last);
+            w.RotScale = ComputeRotScale(app.pop);
+            const PopulationState& pop = app.pop;
+            const double value = pop.StructMode == 0 ? Cell(pop, pop.SelF, r) : BarValue(pop, r);
+            PicRotational_Mouse(app, r, value * w.RotScale + (key == HistogramKey::Up ? step : -step), true);
+        }
+    }
+}
+
+int frmPopulations_KeyPress(int keyAscii) { return keyAscii == 13 ? 0 : keyAscii; }
+
+void SSTab1_Click(AppState& app, int tab) { app.pop.intTabPop = std::clamp(tab, 0, 2); }
+
+void CmbVibLevel_Click(AppState& app, int index) {
+    if (!PopulationsReady(app)) return;
+    PopulationState& pop = app.pop;
+    pop.SelV = std::clamp(index, 0, MaxVib(app));
+    PopToEdit(pop, app.db, pop.SelV);
+    app.popwin.EditedRotBar = -1;
+    UpdateRotationalStatus(app);
+    RequestRedraw(app);
+}
+
+void CmbStructure_Click(AppState& app, int index) {
+    PopulationState& pop = app.pop;
+    PopulationsWindowState& w = app.popwin;
+    const int count = static_cast<int>(w.StructureItems.size());
+    if (index < 0 || index >= count) return;
+    const StructureEntry& e = kStructures[index];
+    w.StructureIndex = index;
+    pop.StructMode = e.mode;
+    pop.SelF = e.F;
+    if (e.parity >= 0) pop.SelParity = e.parity;
+    w.TxtSpinCombinationEnabled = index == 0;
+    w.EditedRotBar = -1;
+    if (!PopulationsReady(app)) return;
+    EditToPop(pop, app.db, pop.SelV);
+    w.RotScale = ComputeRotScale(pop);
+    UpdateRotationalStatus(app);
+    RequestRedraw(app);
+}
+
+void CmbRotational_Click(AppState& app, int index) {
+    PopulationsWindowState& w = app.popwin;
+    w.RotationalMode = index == 0 ? 0 : 1;
+    w.TxtTRotationalEnabled = index == 0;
+    if (index == 0) {
+        app.pop.TxtTRotational = TxtTRotational_Change(app, app.pop.TxtTRotational);
+    } else if (app.pop.ThermalFlag == 1) {
+        app.pop.ThermalFlag = 0;
+    }
+}
+
+void CmbVibrational_Click(AppState& app, int index) {
+    PopulationsWindowState& w = app.popwin;
+    w.VibrationalMode = index == 0 ? 0 : 1;
+    w.TxtTVibrationalEnabled = index == 0;
+    if (index == 0) {
+        app.pop.TxtTVibrational = TxtTVibrational_Change(app, app.pop.TxtTVibrational);
+    } else if (app.pop.ThermalFlag == 1) {
+        app.pop.ThermalFlag = 0;
+    }
+}
+
+void CmdInitialize_Click(AppState& app) {
+    if (!PopulationsReady(app)) return;
+    PopulationState& pop = app.pop;
+    const int F = pop.SelF;
+    const int rows = pop.NRotDisp;
+    if (pop.StructMode == 3) {
+        for (int c = 1; c <= 4; ++c)
+            for (int r = 0; r <= rows; ++r) SetCell(pop, c, r, 0.0f);
+    } else {
+        pop.RowMax[static_cast<std::size_t>(F)] = 0.0f;
+        for (int r = 0; r <= rows; ++r) {
+            SetCell(pop, F + pop.SelParity, r, 0.0f);
+            if (pop.StructMode == 1) SetCell(pop, F + 2, r, 0.0f);
+        }
+        // What is left of the spin component is rescaled: the parities keep their shares
+        // (half and half in mode 1) and the tallest row becomes 100.
+        double s1 = 0.0, s2 = 0.0;
+        for (int r = 0; r <= rows; ++r) s1 += Cell(pop, F, r), s2 += Cell(pop, F + 2, r);
+        if (s1 != 0.0 || s2 != 0.0) {
+            const double f = pop.StructMode == 1 ? 0.5 : s1 / (s1 + s2);
+            for (int r = 0; r <= rows; ++r) {
+                if (s1 != 0.0) SetCell(pop, F, r, static_cast<float>(Cell(pop, F, r) * f * 200.0 / s1));
+                if (s2 != 0.0) SetCell(pop, F + 2, r, static_cast<float>(Cell(pop, F + 2, r) * (1.0 - f) * 200.0 / s2));
+            }
+            double m = 0.0;
+            for (int r = 0; r <= rows; ++r) m = std::max(m, static_cast<double>(Cell(pop, F, r) + Cell(pop, F + 2, r)));
+            if (m > 0.0)
+                for (int r = 0; r <= rows; ++r) {
+                    SetCell(pop, F, r, static_cast<float>(Cell(pop, F, r) * 100.0 / m));
+                    SetCell(pop, F + 2, r, static_cast<float>(Cell(pop, F + 2, r) * 100.0 / m));
+                }
+            // The bars are drawn on the new scale: the tallest row is full scale.
+            pop.RowMax[static_cast<std::size_t>(F)] = m > 0.0 ? 100.0f : 0.0f;
+        }
+    }
+    if (pop.StructMode == 3) pop.HistMax = 0.0f;
+    if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
+    if (pop.TRot.Contains(pop.SelV)) pop.TRot(pop.SelV) = -1.0f;
+    app.popwin.RotScale = ComputeRotScale(pop);
+    RequestRedraw(app);
+    RefreshPopulationTable(app);
+}
+
+void SldRotLimit_Change(AppState& app, int percent) {
+    app.popwin.SldRotLimit = std::clamp(percent, 1, 100);
+    RequestRedraw(app);
+}
+
+void SldRotYMax_Change(AppState& app, int percent) {
+    app.popwin.SldRotYMax = std::clamp(percent, 1, 100);
+    RequestRedraw(app);
+}
+
+std::string TxtTRotational_Change(AppState& app, std::string_view text) {
+    PopulationState& pop = app.pop;
+    if (Trim(text).empty()) return std::string(text);
+    double value = 0.0;
+    if (!ParseTemperature(text, value)) return pop.TxtTRotational = Str(pop.TRotAll);
+    pop.TRotAll = static_cast<float>(value);
+    pop.TxtTRotational = std::string(text);
+    app.popwin.RotationalMode = 0;
+    app.popwin.TxtTRotationalEnabled = true;
+    if (app.pop.ThermalFlag == 1 && pop.TRotAll != pop.Temperature) pop.ThermalFlag = 0;
+    if (!PopulationsReady(app)) return pop.TxtTRotational;
+    for (int v = 0; v <= MaxVib(app); ++v) RebuildLevelThermal(pop, app.db, v, pop.TRotAll);
+    PopToEdit(pop, app.db, pop.SelV);
+    RequestRedraw(app);
+    RefreshPopulationTable(app);
+    return pop.TxtTRotational;
+}
+
+std::string TxtTVibrational_Change(AppState& app, std::string_view text) {
+    PopulationState& pop = app.pop;
+    if (Trim(text).empty()) return std::string(text);
+    double value = 0.0;
+    if (!ParseTemperature(text, value)) return pop.TxtTVibrational = Str(pop.TVib);
+    pop.TVib = static_cast<float>(value);
+    pop.TxtTVibrational = std::string(text);
+    app.popwin.VibrationalMode = 0;
+    app.popwin.TxtTVibrationalEnabled = true;
+    if (pop.ThermalFlag == 1 && pop.TVib != pop.Temperature) pop.ThermalFlag = 0;
+    if (!PopulationsReady(app)) return pop.TxtTVibrational;
+    VibThermal(pop, app.db, pop.TVib);
+    NormalizeVibrational(app);
+    RefreshPopulationTable(app);
+    RequestRedraw(app);
+    return pop.TxtTVibrational;
+}
+
+std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
+    PopulationState& pop = app.pop;
+    PopulationsWindowState& w = app.popwin;
+    if (Trim(text).empty()) return std::string(text);
+    double value = 0.0;
+    if (!ParseTemperature(text, value)) return w.TxtSetTemperature = "300";
+    w.TxtSetTemperature = std::string(text);
+    if (!PopulationsReady(app)) return w.TxtSetTemperature;
+    const int v = pop.SelV;
+    pop.TRot(v) = static_cast<float>(value);
+    switch (pop.StructMode) {
+    case 0: RotThermal(pop, app.db, v, pop.SelF, 0); break;
+    case 2: RotThermal(pop, app.db, v, pop.SelF, 2); break;
+    case 1:
+        if (pop.PopLambda > 0) RotThermal(pop, app.db, v, pop.SelF, 2);
+        RotThermal(pop, app.db, v, pop.SelF, 0);
+        break;
+    default: ThermalComponents(app, v);
+    }
+    RotNormalize(pop, app.db, v);
+    // Only part of the level follows the temperature unless every component was set.
+    if (pop.StructMode != 3) pop.TRot(v) = -1.0f;
+    PopToEdit(pop, app.db, v);
+    if (w.RotationalMode != 1) CmbRotational_Click(app, 1);
+    RequestRedraw(app);
+    RefreshPopulationTable(app);
+    return w.TxtSetTemperature;
+}
+
+std::string TxtSpinCombination_Change(AppState& app, std::string_view text) {
+    PopulationState& pop = app.pop;
+    if (Trim(text).empty()) return std::string(text);
+    if (!IsNumeric(text) || Val(text) < 0.0 || Val(text) > 1.0)
+        return pop.TxtSpinCombination = Format(pop.SpinFactor, "0.0000");
+    double factor = Val(text);
+    // A factor of exactly 0 or 1 would empty one spin component entirely.
+    if (factor == 0.0) factor = 0.00001;
+    if (factor == 1.0) factor = 0.99999;
+    pop.SpinFactor = static_cast<float>(factor);
+    pop.TxtSpinCombination = std::string(text);
+    if (std::fabs(factor - pop.Ratio) > 0.0001 && PopulationsReady(app)) {
+        if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
+        MarkLevelNonThermal(app);
+        EditToPop(pop, app.db, pop.SelV);
+        PopToEdit(pop, app.db, pop.SelV);
+        pop.TxtSpinCombination = std::string(text);
+        RequestRedraw(app);
+    }
+    return pop.TxtSpinCombination;
+}
+
+std::string TxtMinPopVib_Change(AppState& app, std::string_view text) {
+    PopulationState& pop = app.pop;
+    PopulationsWindowState& w = app.popwin;
+    if (Trim(text).empty()) return std::string(text);
+    if (!IsNumeric(text)) return w.TxtMinPopVib = Trim(Str(pop.MinimumPopulation));
+    const double value = Val(text);
+    // The box keeps the minimum within 0..0.1; a value beyond is replaced by 0.1, which applies.
+    if (value < 0.0 || value > 0.1) return TxtMinPopVib_Change(app, "0.1");
+    pop.MinimumPopulation = static_cast<float>(value);
+    w.TxtMinPopVib = std::string(text);
+    RefreshPopulationTable(app);
+    return w.TxtMinPopVib;
+}
+
+void CommitGridEdit(AppState& app, int v, int column, std::string_view text) {
+    if (!PopulationsReady(app) || !IsNumeric(text) || v < 0 || v > MaxVib(app)) return;
+    PopulationState& pop = app.pop;
+    const double value = Val(text);
+    if (column == 1 && value >= 0.0) {
+        pop.PopVib(v) = static_cast<float>(value);
+        if (app.popwin.VibrationalMode != 1) CmbVibrational_Click(app, 1);
+        RequestRedraw(app);
+    } else if (column == 2 && value > 0.0) {
+        pop.TRot(v) = static_cast<float>(value);
+        ThermalComponents(app, v);
+        RotNormalize(pop, app.db, v);  // like every other thermal rebuild
+        if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
+        if (v == pop.SelV) {
+            PopToEdit(pop, app.db, v);
+            RequestRedraw(app);
+        }
+    }
+    RefreshPopulationTable(app);
+}
+
+}  // namespace velmora::populations

@@ -1,0 +1,164 @@
+#include "session/file_commands.h"
+
+#include <filesystem>
+#include <functional>
+
+#include "common/errors.h"
+#include "experiment/spectrum_files.h"
+#include "experiment/spectrum_list.h"
+#include "populations/population_files.h"
+#include "populations/populations_window.h"
+#include "simulation/simulation_files.h"
+#include "table/table_model.h"
+
+namespace velmora::session {
+
+namespace {
+
+/// Runs a write and reports a failure in a message box naming the file.
+bool WriteReporting(AppState& app, const std::function<void()>& write) {
+    try {
+        write();
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    return true;
+}
+
+/// Shows the dialog of `kind`; the chosen path (with the default extension for a save), or "".
+std::string Choose(AppState& app, FileChooser& chooser, FileKind kind, FileDialogSpec* out = nullptr) {
+    FileDialogSpec spec = FileDialogFor(app, kind);
+    std::string path = chooser.Choose(spec);
+    if (!path.empty() && spec.save) path = WithDefaultExtension(path, spec.defaultExtension);
+    if (out) *out = spec;
+    return path;
+}
+
+}  // namespace
+
+FileDialogSpec FileDialogFor(const AppState& app, FileKind kind) {
+    FileDialogSpec s;
+    s.kind = kind;
+    switch (kind) {
+    case FileKind::OpenSpectra:
+        s.title = experiment::kLoadSpectraTitle;
+        s.filter = experiment::kLoadSpectraFilter;
+        s.filterIndex = app.shell.SpectraFilterIndex;
+        s.defaultExtension = experiment::kSpectraDefaultExtension;
+        s.initialDirectory = app.shell.SpectraDirectory;
+        break;
+    case FileKind::OpenRotational:
+        s.title = populations::kLoadRotationalTitle;
+        s.filter = populations::kLoadRotationalFilter;
+        break;
+    case FileKind::OpenVibrational:
+        s.title = populations::kLoadVibrationalTitle;
+        s.filter = populations::kLoadVibrationalFilter;
+        break;
+    case FileKind::SaveSpectra:
+        s.save = true;
+        s.title = experiment::kSaveSpectraTitle;
+        s.filter = experiment::kSaveSpectraFilter;
+        s.defaultExtension = experiment::kSpectraDefaultExtension;
+        s.proposedName = app.exp.CurrentFilePath;
+        break;
+    case FileKind::SaveRotational:
+        s.save = true;
+        s.title = populations::kSaveRotationalTitle;
+        s.filter = populations::kSaveRotationalFilter;
+        s.defaultExtension = "rot";
+        break;
+    case FileKind::SaveVibrational:
+        s.save = true;
+        s.title = populations::kSaveVibrationalTitle;
+        s.filter = populations::kSaveVibrationalFilter;
+        s.defaultExtension = "vib";
+        break;
+    case FileKind::SaveSimulation:
+        s.save = true;
+        s.title = "Save Simulation file";
+        s.filter = "Simulation (*.mod)|*.mod";
+        s.defaultExtension = "mod";
+        break;
+    case FileKind::SaveTable:
+        s.save = true;
+        s.title = "Save Database table to file";
+        s.filter = "Database table (*.csv)|*.csv";
+        s.defaultExtension = "csv";
+        break;
+    }
+    return s;
+}
+
+std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
+    if (path.empty() || extension.empty()) return path;
+    if (std::filesystem::path(path).has_extension()) return path;
+    return path + "." + extension;
+}
+
+bool mnuOpenSpectra_Click(AppState& app, FileChooser& chooser) {
+    FileDialogSpec spec;
+    const std::string path = Choose(app, chooser, FileKind::OpenSpectra, &spec);
+    if (path.empty()) return false;
+    // The next "Load spectra" opens with the filter chosen this time.
+    if (spec.filterIndex >= 1) app.shell.SpectraFilterIndex = spec.filterIndex;
+    experiment::LoadSpectrum(app, path);
+    return true;
+}
+
+bool mnuOpenPopulation_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::OpenRotational);
+    if (!populations::LoadRotationalDistribution(app, path)) return false;
+    app.popwin.RotationalMode = 1;
+    app.popwin.TxtTRotationalEnabled = false;
+    populations::RefreshPopulationTable(app);
+    app.ui->RedrawHistograms();
+    return true;
+}
+
+bool mnuOpenVibrationalPopulation_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::OpenVibrational);
+    if (!populations::LoadVibrationalDistribution(app, path)) return false;
+    app.popwin.VibrationalMode = 1;
+    app.popwin.TxtTVibrationalEnabled = false;
+    populations::RefreshPopulationTable(app);
+    app.ui->RedrawHistograms();
+    return true;
+}
+
+bool mnuSaveSimulationTotal_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::SaveSimulation);
+    if (path.empty()) return false;
+    return WriteReporting(app, [&] { simulation::WriteSimulationTotal(app, path); });
+}
+
+bool mnuSaveSimulationIndependent_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::SaveSimulation);
+    if (path.empty()) return false;
+    return WriteReporting(app, [&] { simulation::WriteSimulationIndependent(app, path); });
+}
+
+bool mnuSaveSpectra_Click(AppState& app, FileChooser& chooser) {
+    if (app.exp.ExpCount <= 0) return false;  // nothing loaded (the menu entry is disabled)
+    const std::string path = Choose(app, chooser, FileKind::SaveSpectra);
+    return experiment::SaveModifiedSpectra(app, path);
+}
+
+bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::SaveRotational);
+    return populations::SaveRotationalDistribution(app, path);
+}
+
+bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::SaveVibrational);
+    return populations::SaveVibrationalDistribution(app, path);
+}
+
+bool mnuSaveTable_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::SaveTable);
+    if (path.empty()) return false;
+    return WriteReporting(app, [&] { table::SaveDatabaseTable(app, path); });
+}
+
+}  // namespace velmora::session

@@ -1,0 +1,211 @@
+#include "session/main_window.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "database/quenching.h"
+#include "display/plot_content.h"
+#include "display/plot_draw.h"
+#include "display/plot_frame.h"
+#include "populations/population_model.h"
+#include "populations/populations_window.h"
+#include "session/band_system.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/units.h"
+#include "table/table_model.h"
+
+namespace velmora::session {
+
+namespace {
+
+int MaxVibOf(const AppState& app, int s) {
+    const Array2<int>& n = app.db.cat.NMaxVib;
+    return n.Contains(app.db.irad, s) ? std::max(0, n(app.db.irad, s)) : 0;
+}
+
+}  // namespace
+
+ScreenView ScreenViewLayout(int intWindows) {
+    switch (intWindows) {
+    case 0: return {true, false, false, false};
+    case 2: return {true, true, false, false};
+    case 3: return {true, true, false, true};
+    case 4: return {false, true, true, false};
+    default: return {false, true, false, false};
+    }
+}
+
+bool CmbWindowView_Click(AppState& app, int index) {
+    if (index < 0 || index >= static_cast<int>(kScreenViewItems.size())) return false;
+    app.shell.intWindows = index;
+    return app.shell.DataReady;
+}
+
+bool CmdPopulations_Click(AppState& app) { return CmbWindowView_Click(app, 4); }
+
+void mnuZoomUp_Click(AppState& app) {
+    if (app.plot.UpDZoomY < kZoomUpDownMax) display::UpDZoomY_Change(app, app.plot.UpDZoomY + 1);
+}
+
+void mnuZoomDown_Click(AppState& app) {
+    if (app.plot.UpDZoomY > kZoomUpDownMin) display::UpDZoomY_Change(app, app.plot.UpDZoomY - 1);
+}
+
+void mnuZoomXup_Click(AppState& app) {
+    if (app.plot.UpDZoomX < kZoomUpDownMax) display::UpDZoomX_Change(app, app.plot.UpDZoomX + 1);
+}
+
+void mnuZoomXdown_Click(AppState& app) {
+    if (app.plot.UpDZoomX > kZoomUpDownMin) display::UpDZoomX_Change(app, app.plot.UpDZoomX - 1);
+}
+
+void mnuShiftLeft_Click(AppState& app) {
+    if (app.plot.SldX > kSliderMin) display::SldX_Change(app, std::max(kSliderMin, app.plot.SldX - 2));
+}
+
+void mnuShiftRight_Click(AppState& app) {
+    if (app.plot.SldX < kSliderMax) display::SldX_Change(app, std::min(kSliderMax, app.plot.SldX + 2));
+}
+
+void mnuReset_Click(AppState& app) { display::CmdResetZoom_Click(app); }
+
+bool MDIVelmora_Load(AppState& app, const std::string& version) {
+    app.plot.PlotReady = false;
+    app.shell.DataReady = false;
+    app.shell.Caption = "VELMORA " + version;
+
+    // Controls that show stored values or captions derived from them.
+    app.sim.TxtStart = Str(app.sim.Xini);
+    app.sim.TxtEnd = Str(app.sim.Xend);
+    app.sim.TxtResolution = Str(app.sim.InstrumentalResolution);
+    simulation::RefreshConditionCaptions(app);
+    display::ApplyColorScheme(app.plot);
+    table::FillQuantityItems(app);
+    table::FillDatabaseUnits(app);
+    table::FillRotationalBranches(app);
+
+    // Zoom 1 in both directions, the view centred on the range.
+    app.plot.SldX = 50;
+    app.plot.UpDZoomX = app.plot.UpDZoomY = 2;
+    app.plot.ZoomX = 1.0f;
+    app.plot.TxtZoomX = app.plot.TxtZoomY = "1";
+    display::frmSimulation_Load(app);
+    RecomputeViewWindow(app.plot, app.sim.Xini, app.sim.Xend);
+    app.popwin.TxtMinPopVib = Trim(Str(app.pop.MinimumPopulation));
+
+    const bool loaded = CmbTransition_Click(app, app.db.irad);
+    display::CmbAssignment_Click(app, 0);
+    return loaded;
+}
+
+bool CmbTransition_Click(AppState& app, int entry) {
+    try {
+        SelectBandSystem(app, entry);
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    } catch (const std::invalid_argument& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    populations::ResetPopulatedState(app.pop, app.db, app.sim.Kind);
+    populations::PreparePopulationsWindow(app);
+
+    // The bands shown in the table and marked on the plot must exist in the new system.
+    TableState& t = app.table;
+    t.DbVUpper = std::clamp(t.DbVUpper, 0, MaxVibOf(app, 1));
+    t.DbVLower = std::clamp(t.DbVLower, 0, MaxVibOf(app, 2));
+    app.plot.AssignVUpper = std::clamp(app.plot.AssignVUpper, 0, MaxVibOf(app, 1));
+    app.plot.AssignVLower = std::clamp(app.plot.AssignVLower, 0, MaxVibOf(app, 2));
+    table::FillQuantityItems(app);
+    table::FillDatabaseUnits(app);
+    table::FillRotationalBranches(app);
+    t.BandCombosEnabled = t.itran == 2;
+    table::RefreshDatabaseTable(app);
+    // Doppler widths depend on the molecular mass.
+    simulation::RefreshConditionCaptions(app);
+    return true;
+}
+
+std::vector<std::string> TransitionItems(const AppState& app) {
+    std::vector<std::string> items;
+    const Catalogue& cat = app.db.cat;
+    for (int i = 1; i <= cat.CatalogueCount; ++i) {
+        const std::string name = cat.MoleculeName.Contains(i) ? cat.MoleculeName(i) : std::string();
+        const std::string system = cat.SystemLabel.Contains(i) ? cat.SystemLabel(i) : std::string();
+        items.push_back(name + system);
+    }
+    return items;
+}
+
+std::vector<std::string> LevelItems(const AppState& app, int s) {
+    std::vector<std::string> items;
+    if (app.db.cat.CatalogueCount < 1) return items;
+    for (int v = 0; v <= MaxVibOf(app, s); ++v) items.push_back(std::to_string(v));
+    return items;
+}
+
+void CmbKind_Click(AppState& app, int kind) {
+    simulation::CmbKind_Click(app, kind);
+    if (app.db.SystemLoaded) populations::PreparePopulationsWindow(app);
+}
+
+void CmbQuenching_Click(AppState& app, int index) {
+    try {
+        database::SetQuenchingSource(app.db, index, app.sim.Pressure, *app.ui);
+    } catch (const std::exception& e) {
+        app.dialogs->ShowMessage(e.what());
+        return;
+    }
+    table::RefreshDatabaseTable(app);
+}
+
+std::string TxtQuenching_Change(AppState& app, std::string_view text) {
+    try {
+        app.sim.TxtQuenching = database::SetQuenchingValue(app.db, text, app.sim.Pressure, *app.ui);
+    } catch (const std::exception& e) {
+        app.dialogs->ShowMessage(e.what());
+        return Str(app.db.Quenching);
+    }
+    table::RefreshDatabaseTable(app);
+    return app.sim.TxtQuenching;
+}
+
+std::string TxtPressure_Change(AppState& app, std::string_view text) {
+    std::string shown = simulation::TxtPressure_Change(app, text);
+    table::RefreshDatabaseTable(app);
+    return shown;
+}
+
+bool IsIncompleteNumber(std::string_view text) {
+    const std::string t = Trim(text);
+    if (t.empty() || IsNumeric(t)) return false;
+    std::size_t i = 0;
+    if (t[i] == '+' || t[i] == '-') ++i;
+    bool digits = false;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, digits = true;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, digits = true;
+    }
+    if (i == t.size()) return true;  // "-", ".", "-." and the like
+    if (!digits || (t[i] != 'e' && t[i] != 'E' && t[i] != 'd' && t[i] != 'D')) return false;
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    return i == t.size();  // an exponent without its digits
+}
+
+int QuantityIndex(const AppState& app) {
+    const TableState& t = app.table;
+    const Catalogue& cat = app.db.cat;
+    if (!cat.QuantityName.Contains(0, t.icoef)) return -1;
+    const auto it = std::find(t.QuantityItems.begin(), t.QuantityItems.end(), cat.QuantityName(0, t.icoef));
+    return it == t.QuantityItems.end() ? -1 : static_cast<int>(it - t.QuantityItems.begin());
+}
+
+bool SaveSpectraEnabled(const AppState& app) { return app.exp.ExpCount > 0; }
+
+}  // namespace velmora::session

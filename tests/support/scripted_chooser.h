@@ -1,0 +1,27 @@
+// A FileChooser fake: answers file dialogs from a queue and records what they showed.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "session/file_commands.h"
+
+namespace velmora::testing {
+
+class ScriptedChooser final : public session::FileChooser {
+public:
+    std::deque<std::string> paths;  ///< answers; a cancelled dialog when empty
+    int filterToChoose = 0;         ///< when > 0, the filter the user picks
+    std::vector<session::FileDialogSpec> shown;
+    std::string Choose(session::FileDialogSpec& spec) override {
+        shown.push_back(spec);
+        if (filterToChoose > 0) spec.filterIndex = filterToChoose;
+        if (paths.empty()) return {};
+        std::string p = paths.front();
+        paths.pop_front();
+        return p;
+    }
+};
+
+}  // namespace velmora::testing
