@@ -194,7 +194,7 @@ TEST(Validation, TheLowestLevelsOfPiAndDeltaUpperStatesRadiateLikeTheirNeighbour
     // case (a) labelled 2Π state (NO B) holds no level.
     int systems = 0;
     for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const EntrySpec& e = Entries()[i];
+        const EntryDefinition& e = Entries()[i];
         const int entry = static_cast<int>(i) + 1, lam = e.upper.lambda;
         if (lam < 1) continue;
         ++systems;
