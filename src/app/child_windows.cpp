@@ -96,6 +96,10 @@ void DatabaseWindow::ShowTable(const AppState& app) {
     const TableState& t = app.table;
     const TableGrid& g = t.Grid;
     setWindowTitle(t.Caption.empty() ? QStringLiteral("Database") : QStr(t.Caption));
+    // Refreshes follow every event; a table that did not change is not copied again.
+    if (any_ && g.Cells == shown_.Cells && g.Bold == shown_.Bold && g.ColWidths == shown_.ColWidths) return;
+    shown_ = g;
+    any_ = true;
     const QSignalBlocker block(grid_);
     grid_->setUpdatesEnabled(false);
     QFont font = grid_->font();
@@ -186,6 +190,7 @@ PopulationsWindow::PopulationsWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle("Populations");
 
     auto* controls = new QWidget(this);
+    controls->setMaximumWidth(300);
     auto* form = new QFormLayout(controls);
     form->setContentsMargins(4, 4, 4, 4);
     form->setVerticalSpacing(3);
@@ -208,7 +213,7 @@ PopulationsWindow::PopulationsWindow(QWidget* parent) : QWidget(parent) {
     form->addRow("Temperature", txtTRotational);
     form->addRow("Set temperature to", txtSetTemperature);
     form->addRow("Spin-orbit combination factor", txtSpinCombination);
-    form->addRow("Minimum vibrational population\nin simulation", txtMinPopVib);
+    form->addRow("Minimum population\nin simulation", txtMinPopVib);
     form->addRow(cmdInitialize);
 
     tabs = new QTabWidget(this);
@@ -313,13 +318,15 @@ void PopulationsWindow::ShowState(const AppState& app) {
     // The table of levels; cells of levels not above the minimum population in red.
     // Not while a cell is being edited (its editor has the focus).
     if (QWidget* f = QApplication::focusWidget(); f && f != gridPop && gridPop->isAncestorOf(f)) return;
+    if (w.Grid.Cells == shown_.Cells && w.Grid.Red == shown_.Red && gridPop->rowCount() > 0) return;
+    shown_ = w.Grid;
     const QSignalBlocker block(gridPop);
     const auto& cells = w.Grid.Cells;
     gridPop->setRowCount(static_cast<int>(cells.size()));
     gridPop->setColumnCount(3);
-    gridPop->setColumnWidth(0, 90);
-    gridPop->setColumnWidth(1, 130);
-    gridPop->setColumnWidth(2, 130);
+    gridPop->setColumnWidth(0, 80);
+    gridPop->setColumnWidth(1, 120);
+    gridPop->setColumnWidth(2, 125);
     QFont bold = gridPop->font();
     bold.setBold(true);
     for (int r = 0; r < static_cast<int>(cells.size()); ++r) {

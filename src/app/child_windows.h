@@ -29,6 +29,8 @@ public:
 
 private:
     QTableWidget* grid_;
+    TableGrid shown_;  ///< the grid as last copied (unchanged grids are not copied again)
+    bool any_ = false;
 };
 
 /// frmSimulation: the plot PicSimulation, the axis strip PicAxis below it and the pointer
@@ -69,6 +71,9 @@ public:
     void RedrawHistograms(AppState& app);
     /// Copies the window state (lists, selections, texts, status lines, table) into the widgets.
     void ShowState(const AppState& app);
+    /// The next ShowState copies the table even when the state's table did not change (after
+    /// an edit in the table that the program refused).
+    void ForgetTable() { shown_ = {}; }
 
     QTabWidget* tabs = nullptr;        ///< SSTab1
     QTableWidget* gridPop = nullptr;   ///< GridPop
@@ -87,6 +92,9 @@ public:
     QSlider* sldRotLimit = nullptr;
     QSlider* sldRotYMax = nullptr;
     QLabel *lblVib1 = nullptr, *lblVib2 = nullptr, *lblRot1 = nullptr, *lblRot2 = nullptr;
+
+private:
+    PopulationGrid shown_;  ///< the table as last copied
 };
 
 /// Sets a line edit's text unless it already shows it (ignoring surrounding blanks), so that

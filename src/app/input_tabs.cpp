@@ -96,20 +96,27 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text = {}) {
     return l;
 }
 
-/// The groups of a tab in rows of `perRow`, in a scroll area for small screens.
-QWidget* ScrollRow(QWidget* tab, std::initializer_list<QWidget*> groups, int perRow = 5) {
+/// The groups of a tab in rows; each row is a list of columns and each column a list of groups
+/// stacked one above the other. The whole sits in a scroll area for small screens.
+QWidget* ScrollRow(QWidget* tab, std::initializer_list<std::initializer_list<std::initializer_list<QWidget*>>> rows) {
     auto* inner = new QWidget;
-    auto* grid = new QGridLayout(inner);
-    grid->setContentsMargins(4, 2, 4, 2);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(4);
-    int i = 0;
-    for (QWidget* g : groups) {
-        grid->addWidget(g, i / perRow, i % perRow, Qt::AlignTop | Qt::AlignLeft);
-        ++i;
+    auto* lines = new QVBoxLayout(inner);
+    lines->setContentsMargins(4, 2, 4, 2);
+    lines->setSpacing(4);
+    for (const auto& columns : rows) {
+        auto* line = new QHBoxLayout;
+        line->setSpacing(6);
+        for (const auto& stack : columns) {
+            auto* column = new QVBoxLayout;
+            column->setSpacing(4);
+            for (QWidget* g : stack) column->addWidget(g);
+            column->addStretch(1);
+            line->addLayout(column);
+        }
+        line->addStretch(1);
+        lines->addLayout(line);
     }
-    grid->setColumnStretch(perRow, 1);
-    grid->setRowStretch((i + perRow - 1) / perRow, 1);
+    lines->addStretch(1);
     auto* scroll = new QScrollArea(tab);
     scroll->setWidget(inner);
     scroll->setWidgetResizable(true);
@@ -147,7 +154,7 @@ void BuildDatabaseTab(QWidget* tab) {
             {"Database", "Simulation", "Vertical split", "Horizontal split", "Histogram/Spectra"});
     v.Button("CmdPopulations", QObject::tr("Population distributions"));
 
-    ScrollRow(tab, {quantity, band, quench, view});
+    ScrollRow(tab, {{{quantity}, {band}, {quench}, {view}}});
 }
 
 void BuildSimulationTab(QWidget* tab) {
@@ -275,7 +282,8 @@ void BuildSimulationTab(QWidget* tab) {
     a.Combo("CmbLowerBand", QObject::tr("v''"));
     a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
 
-    ScrollRow(tab, {range, conditions, instrumental, broadening, shift, lif, experimental, comparison, display, look, assignment}, 6);
+    ScrollRow(tab, {{{range}, {conditions}, {instrumental}, {broadening}, {shift}},
+                    {{lif}, {experimental}, {comparison}, {display, look}, {assignment}}});
 }
 
 }  // namespace

@@ -20,6 +20,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
@@ -144,6 +147,63 @@ QIcon LayoutIcon(const std::vector<QRectF>& boxes) {
     return QIcon(pm);
 }
 
+/// Small drawn icons of the file, print, clipboard and help buttons, alike on every desktop.
+enum class Glyph { Open, Save, Print, Clipboard, Help };
+QIcon GlyphIcon(Glyph g) {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(30, 60, 110), paper(235, 240, 248), accent(200, 220, 245);
+    p.setPen(QPen(ink, 1.4));
+    switch (g) {
+    case Glyph::Open:
+        p.setBrush(QColor(240, 200, 110));
+        p.drawPolygon(QPolygonF({{2, 7}, {9, 7}, {11, 9}, {21, 9}, {21, 20}, {2, 20}}));
+        p.setBrush(QColor(250, 222, 150));
+        p.drawPolygon(QPolygonF({{4, 12}, {23, 12}, {20, 20}, {2, 20}}));
+        break;
+    case Glyph::Save:
+        p.setBrush(accent);
+        p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
+        p.setBrush(paper);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(ink);
+        p.drawRect(QRectF(7, 14, 10, 7));
+        break;
+    case Glyph::Print:
+        p.setBrush(paper);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(accent);
+        p.drawRoundedRect(QRectF(2.5, 9, 19, 8), 2, 2);
+        p.setBrush(paper);
+        p.drawRect(QRectF(7, 14, 10, 7));
+        p.drawLine(QPointF(9, 17), QPointF(15, 17));
+        break;
+    case Glyph::Clipboard:
+        p.setBrush(QColor(205, 170, 125));
+        p.drawRoundedRect(QRectF(4, 4, 16, 18), 2, 2);
+        p.setBrush(paper);
+        p.drawRect(QRectF(6.5, 7, 11, 13));
+        p.setBrush(ink);
+        p.drawRoundedRect(QRectF(8.5, 2, 7, 4), 1, 1);
+        p.setPen(QPen(QColor(128, 0, 128), 1.3));
+        p.drawPolyline(QPolygonF({{7.5, 18}, {10, 17}, {11.5, 10}, {13, 17}, {16.5, 18}}));
+        break;
+    case Glyph::Help: {
+        p.setBrush(accent);
+        p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
+        QFont f = p.font();
+        f.setBold(true);
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
+    }
+    return QIcon(pm);
+}
+
 /// An icon with a short text (zoom keys).
 QIcon TextIcon(const QString& text) {
     QPixmap pm(24, 24);
@@ -188,6 +248,7 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     BuildInputTabs(tabs_);
     tabs_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     tabs_->installEventFilter(this);
+    tabs_->tabBar()->installEventFilter(this);  // Enter typed on the tab strip is swallowed
     mdi_ = new QMdiArea(central);
     mdi_->setObjectName("MDIArea");
     mdi_->setBackground(QColor(120, 130, 145));
@@ -202,7 +263,24 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     WireInputs();
     WirePlotWindow();
     WirePopulationsWindow();
-    resize(1360, 940);
+    // Lists grow with their items (band systems, quantities, units are filled later).
+    for (QComboBox* c : tabs_->findChildren<QComboBox*>()) c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // The tab strip is as tall as the page shown, so that no input control is hidden and the
+    // child windows get the rest.
+    auto fitTabs = [this] {
+        int pageHeight = 0;
+        if (QWidget* page = tabs_->currentWidget())
+            for (QScrollArea* area : page->findChildren<QScrollArea*>())
+                if (area->widget()) pageHeight = std::max(pageHeight, area->widget()->sizeHint().height());
+        tabs_->setFixedHeight(pageHeight + tabs_->tabBar()->sizeHint().height() + 10);
+    };
+    fitTabs();
+    connect(tabs_, &QTabWidget::currentChanged, this, fitTabs);
+
+    QSize size(1500, 1000);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    resize(size.expandedTo(QSize(1500, 1000).boundedTo(QSize(1024, 700))));
 }
 
 MDIVelmora::~MDIVelmora() {
@@ -259,10 +337,7 @@ bool MDIVelmora::Load() {
     setWindowTitle(QStr(app_.shell.Caption));
     LoadValueBoxes();
     RefreshControls();
-    {
-        const QSignalBlocker b(tabs_);
-        tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, 1));
-    }
+    tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, 1));  // its handler fits the strip
     ArrangeWindows();
     QCoreApplication::processEvents();
     if (loaded) RunSimulation();
@@ -387,7 +462,6 @@ void MDIVelmora::BuildToolbars() {
 }
 
 void MDIVelmora::BuildMenus() {
-    auto& app = app_;
     auto files = [this] { return options_.files; };
     // Every command once; menu bar and toolbar menus share them.
     AddCommand("mnuOpenSpectra", "Spectra", [this, files] { Event([&] { session::mnuOpenSpectra_Click(app_, *files()); }); });
@@ -436,17 +510,16 @@ void MDIVelmora::BuildMenus() {
         }
         return menu;
     };
-    dropDown("mnuOpen", "Load files", style()->standardIcon(QStyle::SP_DialogOpenButton), "mnuOpenSpectra",
+    dropDown("mnuOpen", "Load files", GlyphIcon(Glyph::Open), "mnuOpenSpectra",
              {"mnuOpenSpectra", "mnuOpenPopulation", "mnuOpenVibrationalPopulation"});
-    QMenu* saveMenu = dropDown("mnuSave", "Save", style()->standardIcon(QStyle::SP_DialogSaveButton), "mnuSaveSimulationTotal",
+    QMenu* saveMenu = dropDown("mnuSave", "Save", GlyphIcon(Glyph::Save), "mnuSaveSimulationTotal",
                                {"mnuSaveSimulationTotal", "mnuSaveSimulationIndependent", "mnuSaveSpectra",
                                 "mnuSavePopulation", "mnuSaveVibrationalPopulation", "mnuSaveTable"});
-    dropDown("mnuPrint", "Print", TextIcon("\u2399"), "mnuPrintSpectra", {"mnuPrintSpectra", "mnuPrintDatabase"});
-    dropDown("mnuClipboard", "Send images to clipboard", style()->standardIcon(QStyle::SP_FileLinkIcon),
+    dropDown("mnuPrint", "Print", GlyphIcon(Glyph::Print), "mnuPrintSpectra", {"mnuPrintSpectra", "mnuPrintDatabase"});
+    dropDown("mnuClipboard", "Send images to clipboard", GlyphIcon(Glyph::Clipboard),
              "mnuClipboardSpectra", {"mnuClipboardSpectra", "mnuClipboardRot", "mnuClipboardVib"});
-    QMenu* helpMenu = dropDown("mnuHelpButton", "Help", style()->standardIcon(QStyle::SP_DialogHelpButton), "mnuHelp",
+    dropDown("mnuHelpButton", "Help", GlyphIcon(Glyph::Help), "mnuHelp",
                                {"mnuHelp", "mnuHelpEmail", "mnuAbout", "mnuVELmoraWebsite"});
-    Q_UNUSED(helpMenu);
     if (auto* b = toolbar2_->findChild<QToolButton*>("mnuHelpButton")) b->setObjectName("mnuHelp");
     toolbar2_->addSeparator();
     auto key = [this](const char* k, const QString& tip, const QIcon& icon, void (*run)(AppState&)) {
@@ -502,28 +575,27 @@ void MDIVelmora::BuildMenus() {
 
     QMenu* db = bar->addMenu("Database");
     db->setObjectName("mnuDatabase");
-    QMenu* vib = db->addMenu("Vibrationals");
-    vib->setObjectName("mnuDatabaseTranRot");
-    const QStringList vibItems = {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"};
-    for (int i = 0; i < vibItems.size(); ++i) {
-        QAction* a = vib->addAction(vibItems[i]);
-        a->setObjectName(QStringLiteral("mnuDatabaseTransition%1").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, i] {
-            Event([&] { table::mnuDatabaseTransition_Click(app_, i + 1); }, true);
-            ShowDatabaseWindow();
-        });
-    }
-    QMenu* rot = db->addMenu("Rotationals");
-    const QStringList rotItems = {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions",
-                                  "Honl-London factors"};
-    for (int i = 0; i < rotItems.size(); ++i) {
-        QAction* a = rot->addAction(rotItems[i]);
-        a->setObjectName(QStringLiteral("mnuDatabaseTransition2_%1").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, i] {
-            Event([&] { table::mnuDatabaseTransition2_Click(app_, i + 1); }, true);
-            ShowDatabaseWindow();
-        });
-    }
+    // "Vibrationals" and "Rotationals": the kind of table and its quantity, then the table shown.
+    auto tableMenu = [this, db](const char* title, const QString& key, const QStringList& items,
+                                void (*choose)(AppState&, int)) {
+        QMenu* menu = db->addMenu(title);
+        for (int i = 0; i < items.size(); ++i) {
+            QAction* a = menu->addAction(items[i]);
+            a->setObjectName(key + QString::number(i + 1));
+            connect(a, &QAction::triggered, this, [this, i, choose] {
+                Event([&] { choose(app_, i + 1); }, true);
+                ShowDatabaseWindow();
+            });
+        }
+        return menu;
+    };
+    tableMenu("Vibrationals", "mnuDatabaseTransition",
+              {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"},
+              &table::mnuDatabaseTransition_Click)
+        ->setObjectName("mnuDatabaseTranRot");
+    tableMenu("Rotationals", "mnuDatabaseTransition2_",
+              {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions", "Honl-London factors"},
+              &table::mnuDatabaseTransition2_Click);
     QMenu* upper = db->addMenu("Upper State");
     for (const char* item : {"Lifetimes", "Predissociation"}) {
         QAction* a = upper->addAction(item);
@@ -557,7 +629,6 @@ void MDIVelmora::BuildMenus() {
 
     QMenu* help = bar->addMenu("Help");
     for (const char* k : {"mnuHelp", "mnuHelpEmail", "mnuVELmoraWebsite", "mnuAbout"}) help->addAction(commands_.value(k));
-    Q_UNUSED(app);
 }
 
 // ----------------------------------------------------------------------------- events
@@ -577,21 +648,7 @@ void MDIVelmora::Event(const std::function<void()>& run, bool longWork) {
 void MDIVelmora::WireInputs() {
     // Numeric text boxes: every change goes to the core, which answers with the text to show.
     auto text = [this](const char* name, std::function<std::string(std::string_view)> handler, bool longWork = false) {
-        auto* e = findChild<QLineEdit*>(name);
-        if (!e) return;
-        e->installEventFilter(this);
-        connect(e, &QLineEdit::textEdited, this, [this, e, handler, longWork](const QString& typed) {
-            const std::string t = S(typed);
-            // A number still being typed ("-", "1e") is not judged yet.
-            if (session::IsIncompleteNumber(t)) return;
-            Event([&] {
-                const std::string shown = handler(t);
-                if (Trim(shown) != Trim(t)) {
-                    const QSignalBlocker b(e);
-                    e->setText(QStr(Trim(shown)));
-                }
-            }, longWork);
-        });
+        if (auto* e = findChild<QLineEdit*>(name)) WireText(e, std::move(handler), longWork);
     };
     AppState& a = app_;
     text("TxtStart", [&a](std::string_view t) { return a.sim.TxtStart = std::string(t); });
@@ -722,6 +779,22 @@ void MDIVelmora::WireInputs() {
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
 }
 
+void MDIVelmora::WireText(QLineEdit* e, std::function<std::string(std::string_view)> handler, bool longWork) {
+    e->installEventFilter(this);  // Enter is swallowed
+    connect(e, &QLineEdit::textEdited, this, [this, e, handler = std::move(handler), longWork](const QString& typed) {
+        const std::string t = S(typed);
+        // A number still being typed ("-", "1e") is not judged yet.
+        if (session::IsIncompleteNumber(t)) return;
+        Event([&] {
+            const std::string shown = handler(t);
+            if (Trim(shown) != Trim(t)) {
+                const QSignalBlocker b(e);
+                e->setText(QStr(Trim(shown)));
+            }
+        }, longWork);
+    });
+}
+
 void MDIVelmora::WirePlotWindow() {
     PictureBox* plot = simulation_->plot();
     connect(plot, &PictureBox::MouseMoved, this, [this](double x, double y, Qt::MouseButtons, Qt::KeyboardModifiers) {
@@ -798,18 +871,7 @@ void MDIVelmora::WirePopulationsWindow() {
     PopulationsWindow* p = populations_;
     AppState& a = app_;
     auto text = [this](QLineEdit* e, std::function<std::string(std::string_view)> handler) {
-        e->installEventFilter(this);
-        connect(e, &QLineEdit::textEdited, this, [this, e, handler](const QString& typed) {
-            const std::string t = S(typed);
-            if (session::IsIncompleteNumber(t)) return;
-            Event([&] {
-                const std::string shown = handler(t);
-                if (Trim(shown) != Trim(t)) {
-                    const QSignalBlocker b(e);
-                    e->setText(QStr(Trim(shown)));
-                }
-            });
-        });
+        WireText(e, std::move(handler), false);
     };
     text(p->txtTRotational, [&a](std::string_view t) { return populations::TxtTRotational_Change(a, t); });
     text(p->txtTVibrational, [&a](std::string_view t) { return populations::TxtTVibrational_Change(a, t); });
@@ -836,6 +898,7 @@ void MDIVelmora::WirePopulationsWindow() {
     connect(p->gridPop, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         const int v = item->row() - 1, column = item->column();
         const std::string t = S(item->text());
+        populations_->ForgetTable();
         Event([&] { populations::CommitGridEdit(app_, v, column, t); });
     });
     auto mouse = [this](PictureBox* pic, bool rotational) {
@@ -885,8 +948,6 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mdi_->viewport() && event->type() == QEvent::Resize) ArrangeWindows();
     return QMainWindow::eventFilter(watched, event);
 }
-
-void MDIVelmora::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
 
 // ----------------------------------------------------------------------------- commands
 

@@ -7,6 +7,8 @@
 #include <QMap>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "app/child_windows.h"
 #include "session/file_commands.h"
@@ -80,7 +82,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     class MainShell;
@@ -91,6 +92,8 @@ private:
     void BuildMenus();
     void BuildChildWindows();
     void WireInputs();
+    /// A numeric text box: each change runs `handler`, whose answer the box then shows.
+    void WireText(QLineEdit* edit, std::function<std::string(std::string_view)> handler, bool longWork);
     void WirePlotWindow();
     void WirePopulationsWindow();
     void FillFixedLists();

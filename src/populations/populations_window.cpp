@@ -551,17 +551,36 @@ void SldRotYMax_Change(AppState& app, int percent) {
     RequestRedraw(app);
 }
 
+namespace {
+
+/// One of the window's two temperature boxes (rotational or vibrational): a number of 0 or more
+/// becomes the temperature, the selector shows "Thermal" and the box is offered; a temperature
+/// other than the main one ends the thermalised system. Returns false (with the box answering
+/// the temperature in force) for other text.
+bool AcceptTemperature(AppState& app, std::string_view text, float& temperature, std::string& box, int& mode,
+                       bool& enabled) {
+    double value = 0.0;
+    if (!ParseTemperature(text, value)) {
+        box = Str(temperature);
+        return false;
+    }
+    temperature = static_cast<float>(value);
+    box = std::string(text);
+    mode = 0;
+    enabled = true;
+    if (app.pop.ThermalFlag == 1 && temperature != app.pop.Temperature) app.pop.ThermalFlag = 0;
+    return true;
+}
+
+}  // namespace
+
 std::string TxtTRotational_Change(AppState& app, std::string_view text) {
     PopulationState& pop = app.pop;
     if (Trim(text).empty()) return std::string(text);
-    double value = 0.0;
-    if (!ParseTemperature(text, value)) return pop.TxtTRotational = Str(pop.TRotAll);
-    pop.TRotAll = static_cast<float>(value);
-    pop.TxtTRotational = std::string(text);
-    app.popwin.RotationalMode = 0;
-    app.popwin.TxtTRotationalEnabled = true;
-    if (app.pop.ThermalFlag == 1 && pop.TRotAll != pop.Temperature) pop.ThermalFlag = 0;
-    if (!PopulationsReady(app)) return pop.TxtTRotational;
+    if (!AcceptTemperature(app, text, pop.TRotAll, pop.TxtTRotational, app.popwin.RotationalMode,
+                           app.popwin.TxtTRotationalEnabled) ||
+        !PopulationsReady(app))
+        return pop.TxtTRotational;
     for (int v = 0; v <= MaxVib(app); ++v) RebuildLevelThermal(pop, app.db, v, pop.TRotAll);
     PopToEdit(pop, app.db, pop.SelV);
     RequestRedraw(app);
@@ -572,14 +591,10 @@ std::string TxtTRotational_Change(AppState& app, std::string_view text) {
 std::string TxtTVibrational_Change(AppState& app, std::string_view text) {
     PopulationState& pop = app.pop;
     if (Trim(text).empty()) return std::string(text);
-    double value = 0.0;
-    if (!ParseTemperature(text, value)) return pop.TxtTVibrational = Str(pop.TVib);
-    pop.TVib = static_cast<float>(value);
-    pop.TxtTVibrational = std::string(text);
-    app.popwin.VibrationalMode = 0;
-    app.popwin.TxtTVibrationalEnabled = true;
-    if (pop.ThermalFlag == 1 && pop.TVib != pop.Temperature) pop.ThermalFlag = 0;
-    if (!PopulationsReady(app)) return pop.TxtTVibrational;
+    if (!AcceptTemperature(app, text, pop.TVib, pop.TxtTVibrational, app.popwin.VibrationalMode,
+                           app.popwin.TxtTVibrationalEnabled) ||
+        !PopulationsReady(app))
+        return pop.TxtTVibrational;
     VibThermal(pop, app.db, pop.TVib);
     NormalizeVibrational(app);
     RefreshPopulationTable(app);

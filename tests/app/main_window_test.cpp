@@ -111,12 +111,29 @@ TEST_F(Desktop, StartUpRunsOneSimulationAndThePlotHasContent) {
     EXPECT_EQ(w->findChild<QProgressBar*>("BarMain")->value(), 0);
 }
 
+TEST_F(Desktop, AMissingDatabaseIsReportedNamingTheFile) {
+    ProgramOptions o;
+    o.dataFolder = QString::fromStdString(dir.path().string());  // an empty folder
+    o.settingsFile = QString::fromStdString((dir / "settings.ini").string());
+    o.dialogs = &dialogs;
+    MDIVelmora w(o);
+    EXPECT_FALSE(w.StartUp());
+    EXPECT_FALSE(w.Load());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("VELMORA.SYS"), std::string::npos) << dialogs.messages[0];
+    w.close();  // nothing was read: nothing is written
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));
+}
+
 TEST_F(Desktop, ChangingTheBandSystemRefreshesTableAndPopulations) {
     auto w = Open();
     auto* transition = Find<QComboBox>(*w, "CmbTransition");
     ASSERT_EQ(transition->itemText(2), "NO (A-X)");
+    // The pre-computation reports its progress band by band on the progress bar.
+    QSignalSpy progress(Find<QProgressBar>(*w, "BarMain"), &QProgressBar::valueChanged);
     transition->setCurrentIndex(2);
     emit transition->activated(2);
+    EXPECT_GT(progress.count(), 10);
     EXPECT_EQ(w->State().db.irad, 3);
     EXPECT_TRUE(w->databaseWindow()->windowTitle().contains("NO"));
     EXPECT_EQ(w->populationsWindow()->windowTitle(), "NO (A) population distributions");
@@ -171,6 +188,10 @@ TEST_F(Desktop, ScreenViewsShowAndHideTheRightWindows) {
     EXPECT_LT(table->geometry().bottom(), plot->geometry().top() + 2);  // one above the other
     w->command("Vertical")->trigger();
     EXPECT_LT(table->geometry().right(), plot->geometry().left() + 2);
+    // "Population distributions" shows the populations window beside the plot.
+    Find<QPushButton>(*w, "CmdPopulations")->click();
+    EXPECT_TRUE(pops->isVisible());
+    EXPECT_EQ(view->currentIndex(), 4);
 }
 
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
