@@ -4,7 +4,10 @@
 #include <cmath>
 #include <vector>
 
+#include "database/entry_tables.h"
+#include "database/exact_strengths.h"
 #include "database/line_positions.h"
+#include "database/terms.h"
 
 namespace velmora::database {
 
@@ -104,6 +107,53 @@ void Coefficients(DatabaseState& db, int N, int set, int lamUp) {
     }
 }
 
+// How the term tables of state s (level v) of the loaded band label their levels: the single
+// level at the lowest J of a 2Π state is F1 in the case (a) labelling of the term step (the band
+// loader then re-indexes it to row 0); a case (a) lower 2Π state (A''/B'' > 4) has it at F1 row
+// 0 too, where the first row of its lines is computed; a 2Δ upper state keeps the lines of F1 at
+// row 1 when A'/B'' > 4, those of F2 at row 2 otherwise.
+TermLabelling LabellingOf(const DatabaseState& db, int entry, int s, int vUp, int vLow) {
+    const int v = s == 1 ? vUp : vLow;
+    TermLabelling t;
+    t.state.lambda = db.cat.StateLambda(s, entry);
+    t.state.A = MolConstOr0(db, s, v, 6);
+    t.state.B = MolConstOr0(db, s, v, 1);
+    t.state.sigmaMinus = s == 2 && t.state.lambda == 0 && LowerStateIsSigmaMinus(entry);
+    if (t.state.lambda == 1 && s == 1)
+        t.singleLevelInF1 = PiCaseALabelling(Ratio(db, 1, vUp), db.cat.MoleculeCode(entry));
+    else if (t.state.lambda == 1)
+        t.singleLevelInF1 = Ratio(db, 2, vLow) > 4.0f;
+    else if (t.state.lambda == 2 && s == 1 && MolConstOr0(db, 2, vLow, 1) != 0)
+        t.singleLevelInF1 = static_cast<float>(t.state.A / MolConstOr0(db, 2, vLow, 1)) > 4.0f;
+    return t;
+}
+
+// Lower row from which the closed-form tables of PiUpperStrengths hold for branch b, for
+// Λ' = Λ'' and for Λ' − Λ'' = ±1.
+constexpr int kFirstTableRowEqual[13] = {0, 2, 3, 1, 2, 1, 2, 3, 2, 2, 1, 2, 1};
+constexpr int kFirstTableRowAdjacent[13] = {0, 0, 4, 0, 3, 0, 2, 2, 2, 2, 2, 3, 0};
+
+// True when the level at row N of component F has J ≥ Λ + 1/2 (a full 2×2 block, or any Σ level).
+bool RegularLevel(int lambda, int N, int F) { return 2 * N + (F == 1 ? 1 : -1) >= 2 * lambda + 1; }
+
+// The closed forms of the tables hold between levels of full 2×2 blocks and from their first
+// rows on; below these rows and for every line of the single lowest-J level of a 2Π or 2Δ
+// state (or a row that holds no level) the factors are the exact intermediate-coupling
+// strengths, which are 0 where a level of the pair does not exist.
+void ExactLowestRows(DatabaseState& db, int rows, int entry, int vUp, int vLow) {
+    const TermLabelling up = LabellingOf(db, entry, 1, vUp, vLow);
+    const TermLabelling low = LabellingOf(db, entry, 2, vUp, vLow);
+    const int* first = up.state.lambda == low.state.lambda ? kFirstTableRowEqual : kFirstTableRowAdjacent;
+    for (int N = 0; N <= rows; ++N)
+        for (int b = 1; b <= 12; ++b) {
+            const BranchShape sh = BranchShapeOf(b);
+            if (N >= first[b] && RegularLevel(up.state.lambda, N + sh.deltaN, sh.upperF) &&
+                RegularLevel(low.state.lambda, N, sh.lowerF))
+                continue;
+            SetFactor(db, b, N, ExactHonlLondon(up, low, b, N));
+        }
+}
+
 }  // namespace
 
 void ComputeLineStrengths(DatabaseState& db, int entry, int N, int set) {
@@ -183,7 +233,6 @@ void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow)
         return numerator / denominator * bracket * bracket;
     };
     auto set = [&](int b, int N, double value) { SetFactor(db, b, N, value); };
-    auto hl = [&](int b, int N) { return Factor(db, b, N); };
 
     if (lamUp == lamLow) {
         const double L = lamLow;
@@ -214,26 +263,11 @@ void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow)
                                upM[N + 1] * loP[N] - 4 * (n - L + 1) * (n + L)));
                 set(7, N, term((n - L - 1) * (n + L), 4 * (n - 0.5) * cUpM[N - 1] * cLoP[N],
                                upM[N - 1] * loP[N] - 4 * (n - L) * (n + L - 1)));
-            } else {
-                set(7, N, 0.0);
             }
             if (N >= 3)
                 set(2, N, term((n - L - 1) * (n + L), 4 * (n - 0.5) * cUpP[N - 1] * cLoP[N],
                                upP[N - 1] * loP[N] + 4 * (n - L) * (n + L - 1)));
         }
-        // Lowest rows: pure-case values, and the sum rule (2J'' + 1 = 4 at J'' = 3/2) for the
-        // P branches of the first rows; a factor is never negative.
-        if (yUp > 4) {
-            set(3, 0, 0.53);
-            set(5, 0, 1.45);
-            set(12, 0, 0.01);
-        } else {
-            set(3, 0, 0.12);
-            set(5, 0, 0.65);
-            set(12, 0, 0.75);
-        }
-        set(1, 1, std::max(0.0, 4 - (hl(3, 1) + hl(5, 1) + hl(12, 1) + hl(10, 1))));
-        set(7, 2, std::max(0.0, 4 - (hl(4, 2) + hl(6, 2) + hl(8, 2) + hl(9, 2))));
     } else if (lamUp - lamLow == 1 || lamUp - lamLow == -1) {
         const double L = lamLow;
         for (int N = std::max(0, lamLow - 1); N <= rows; ++N) {
@@ -257,8 +291,6 @@ void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow)
                                 loM[N + 1] * upP[N + 1] - 4 * (n - L + 1) * (n + L + 1)));
                 set(7, N, term((n - L - 2) * (n - L - 1), 8 * (n - 0.5) * cUpM[N - 1] * cLoP[N],
                                upM[N - 1] * loP[N] - 4 * (n - L) * (n + L)));
-            } else {
-                set(7, N, 0.0);
             }
             if (N >= 3) {
                 set(4, N, term((n - L - 1) * (n + L + 1) * n, 4 * (n - 0.5) * (n + 0.5) * cUpP[N] * cLoP[N],
@@ -270,20 +302,10 @@ void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow)
                 set(2, N, term((n - L - 2) * (n - L - 1), 8 * (n - 0.5) * cUpP[N - 1] * cLoP[N],
                                upP[N - 1] * loP[N] + 4 * (n - L) * (n + L)));
         }
-        // Hand-set values of the first rows (sum rules over the lines of the lowest levels);
-        // a factor is never negative.
-        set(6, 1, hl(5, 1) / 1.5);
-        set(10, 1, std::max(0.0, 2.75 - hl(6, 1)));
-        set(11, 2, 0.18);
-        set(4, 2, std::max(0.0, 4.1 - (hl(11, 2) + hl(6, 2) + hl(10, 2) + hl(12, 2))));
-        set(2, 3, std::max(0.0, 6.01 - (hl(6, 3) + hl(4, 3) + hl(11, 3) + hl(10, 3) + hl(12, 3))));
-        if (db.cat.MoleculeCode(entry) == "SiH") {
-            set(1, 2, 0.1);
-            set(12, 0, 1.89);
-            set(10, 1, 1.74);
-            set(11, 2, 0.33);
-        }
+    } else {
+        return;  // |ΔΛ| > 1: no allowed line
     }
+    ExactLowestRows(db, rows, entry, vUp, vLow);
 }
 
 void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vUp, int vLow) {

@@ -15,7 +15,10 @@ void ComputeLineStrengths(DatabaseState& db, int entry, int N, int set);
 /// Hönl-London factors LineData(5, 1..12, N) of a band whose upper state has Λ ≥ 1, in
 /// intermediate coupling between Hund's cases (a) and (b) of both doublet states, for lower
 /// rows up to rows, from the spin-orbit ratios A/B of the upper level vUp and lower level vLow.
-/// Fills db.MixingTable with the mixing coefficients u±, C± of both states.
+/// Closed-form tables give the factors between levels of full 2×2 blocks; the first rows and
+/// the lines of the single lowest-J level of each state take exact strengths (exact_strengths.h),
+/// 0 for a row that holds no level. Fills db.MixingTable with the mixing coefficients u±, C± of
+/// both states.
 void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow);
 
 /// For a lower 2Π state in case (a) labelling (A''/B'' > 4), gives the lines of the lowest lower

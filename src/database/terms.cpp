@@ -156,8 +156,7 @@ void AddConvention1Doubling(Block& m, const std::array<float, 18>& c, double J, 
 
 void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int convention, std::string_view molecule) {
     if (convention < 0 || convention > 3) return;
-    const float Y = c[6] / c[1];
-    const bool caseA = !(Y <= 4.0f) || molecule == "NO" || molecule == "CF";
+    const bool caseA = PiCaseALabelling(c[6] / c[1], molecule);
     for (int N = 0; N <= rows + 2; ++N) {
         const double J = N + 0.5;
         const double z = (J - 0.5) * (J + 1.5);
@@ -221,6 +220,10 @@ std::string_view LoadedMolecule(const DatabaseState& db) {
 }
 
 }  // namespace
+
+bool PiCaseALabelling(float ratio, std::string_view molecule) {
+    return !(ratio <= 4.0f) || molecule == "NO" || molecule == "CF";
+}
 
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention) {
     ComputeTerms(db, lambda, rows, target, convention, LoadedMolecule(db));

@@ -14,6 +14,11 @@ namespace velmora::database {
 /// is that of the loaded entry (db.LoadedEntry, else db.irad).
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention);
 
+/// True when the term tables of a 2Π level with spin-orbit ratio A/B = ratio use the case (a)
+/// labelling (the lower level of each block stored as F1 one row higher): A/B above 4, and
+/// always for "NO" and "CF".
+bool PiCaseALabelling(float ratio, std::string_view molecule);
+
 /// The same with the molecule code given explicitly.
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention,
                   std::string_view molecule);

@@ -2,10 +2,11 @@
 // Wigner 3j symbols) and the sum rules; the emission and absorption coefficients by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
-#include <tuple>
 
+#include "database/exact_strengths.h"
 #include "database/line_strengths.h"
 #include "database/terms.h"
 #include "reference_physics.h"
@@ -13,9 +14,7 @@
 namespace velmora::database {
 namespace {
 
-using testing::DoubletState;
 using testing::kBranch;
-using testing::LineStrength;
 using testing::TwoJ;
 
 constexpr int kRows = 30;
@@ -29,32 +28,38 @@ DatabaseState Band(int lamUp, int lamLow, double yUp, double yLow, const std::st
     return db;
 }
 
-// The exact strength of branch b at lower row N between the levels the e/f rule pairs (a Σ level's
-// label follows from its F, F1 being e in Σ⁺; a Π or Δ lower level is taken e).
-double Exact(int lamUp, int lamLow, double yUp, double yLow, int b, int N) {
-    const auto& br = kBranch[b];
-    const int tju = TwoJ(N + br.deltaN, br.upperF), tjl = TwoJ(N, br.lowerF);
-    if (tju < 1 || tjl < 1) return 0;
-    const bool eKnown = lamUp == 0 ? br.upperF == 1 : (lamLow == 0 ? br.lowerF == 1 : true);
-    const bool eOther = tju == tjl ? !eKnown : eKnown;
-    const bool eUp = lamUp == 0 ? eKnown : eOther, eLow = lamUp == 0 ? eOther : eKnown;
-    return LineStrength({lamUp, yUp, 1.0}, tju, br.upperF, eUp, {lamLow, yLow, 1.0}, tjl, br.lowerF, eLow);
+// The labelling of the term tables: a 2Π or 2Δ state with A/B above 4 (and 2Π NO) keeps its
+// single lowest-J level in F1.
+TermLabelling Labelling(int lambda, double Y, bool no = false) { return {{lambda, Y, 1.0}, lambda >= 1 && (Y > 4 || no)}; }
+
+// True when row N of component F holds a level of the state.
+bool HoldsLevel(const TermLabelling& t, int N, int F) {
+    const int twoJ = TwoJ(N, F), lowest = 2 * t.state.lambda - 1;
+    return twoJ >= std::max(1, lowest + 2) || (twoJ == lowest && (F == 1) == t.singleLevelInF1);
 }
 
-// Each factor at rows first..kRows is k × the exact strength, and the six lines of each lower level
-// sum to 2J'' + 1.
-void ExpectExact(const DatabaseState& db, int lamUp, int lamLow, double yUp, double yLow, double k, int first) {
+// Every factor at rows first..kRows is the exact strength, and the lines of each level sum to
+// 2J + 1: from a lower level over the branches of its row, from an upper level over the rows
+// N' − 2..N' + 2 that reach it, when these are checked (0 for a row that holds no level).
+void ExpectExact(const DatabaseState& db, const TermLabelling& up, const TermLabelling& low, int first) {
+    const std::string band = "Λ'=" + std::to_string(up.state.lambda) + " Λ''=" + std::to_string(low.state.lambda) +
+                             " Y'=" + std::to_string(up.state.A) + " Y''=" + std::to_string(low.state.A);
     for (int N = first; N <= kRows; ++N) {
-        double sum[3] = {};
+        double lower[3] = {}, upper[3] = {};
         for (int b = 1; b <= 12; ++b) {
-            EXPECT_NEAR(db.LineData(5, b, N), k * Exact(lamUp, lamLow, yUp, yLow, b, N), 2e-4 * (N + 1))
-                << "Λ'=" << lamUp << " Λ''=" << lamLow << " Y'=" << yUp << " Y''=" << yLow << " " << kBranch[b].name
-                << "(" << N << ")";
-            sum[kBranch[b].lowerF] += db.LineData(5, b, N);
+            const auto& br = kBranch[b];
+            EXPECT_NEAR(db.LineData(5, b, N), ExactHonlLondon(up, low, b, N), 2e-4 * (N + 1))
+                << band << " " << br.name << "(" << N << ")";
+            EXPECT_GE(db.LineData(5, b, N), 0.0f) << band << " " << br.name << "(" << N << ")";
+            lower[br.lowerF] += db.LineData(5, b, N);
+            if (N - br.deltaN >= 0 && N - br.deltaN <= kRows) upper[br.upperF] += db.LineData(5, b, N - br.deltaN);
         }
-        EXPECT_NEAR(sum[1], 2 * N + 2, 2e-3) << "sum rule, lower F1 row " << N;
-        if (N > 0) {
-            EXPECT_NEAR(sum[2], 2 * N, 2e-3) << "sum rule, lower F2 row " << N;
+        for (int F = 1; F <= 2; ++F) {
+            const double twoJPlus1 = TwoJ(N, F) + 1;
+            EXPECT_NEAR(lower[F], HoldsLevel(low, N, F) ? twoJPlus1 : 0, 2e-3) << band << " lower F" << F << " row " << N;
+            if (std::max(0, N - 2) >= first && N <= kRows - 2) {
+                EXPECT_NEAR(upper[F], HoldsLevel(up, N, F) ? twoJPlus1 : 0, 2e-3) << band << " upper F" << F << " row " << N;
+            }
         }
     }
 }
@@ -62,21 +67,22 @@ void ExpectExact(const DatabaseState& db, int lamUp, int lamLow, double yUp, dou
 TEST(HonlLondon, SigmaSigmaAndSigmaPiAreExactAndObeyTheSumRule) {
     DatabaseState ss = Band(0, 0, 0, 0);
     for (int N = 0; N <= kRows; ++N) ComputeLineStrengths(ss, 1, N, 1);
-    ExpectExact(ss, 0, 0, 0, 0, 1.0, 0);
+    ExpectExact(ss, Labelling(0, 0), Labelling(0, 0), 0);
     // Σ–Π from inverted case (a) through case (b) to regular case (a) of the lower 2Π state.
     for (double Y : {-60.0, -7.5, -1.0, 0.5, 1.5, 2.5, 3.5, 5.0, 20.0, 72.0}) {
         DatabaseState db = Band(0, 1, 0, Y);
         for (int N = 1; N <= kRows; ++N) ComputeLineStrengths(db, 1, N, 1);
-        ExpectExact(db, 0, 1, 0, Y, 0.5, 2);
+        ExpectExact(db, Labelling(0, 0), Labelling(1, Y), 2);
         // J'' = 1/2 (F2 row 1, or F1 row 0 for Y ≥ 3): the pure Ω = 1/2 level sends its 2J'' + 1 = 2
         // as 1/3 to each J' = 3/2 and 2/3 to each J' = 1/2.
         const DoubletState up{0, 0, 1}, low{1, Y, 1};
+        const DoubletLevel half[2] = {{1, 2, true}, {1, 2, false}};  // J'' = 1/2, e and f
         const int row = Y >= 3 ? 0 : 1;
         const int to[4] = {Y >= 3 ? 5 : 8, Y >= 3 ? 3 : 9, Y >= 3 ? 10 : 4, Y >= 3 ? 12 : 6};
-        EXPECT_NEAR(db.LineData(5, to[0], row), 0.5 * LineStrength(up, 3, 1, true, low, 1, 2, true), 1e-5) << Y;
-        EXPECT_NEAR(db.LineData(5, to[1], row), 0.5 * LineStrength(up, 1, 1, true, low, 1, 2, false), 1e-5) << Y;
-        EXPECT_NEAR(db.LineData(5, to[2], row), 0.5 * LineStrength(up, 1, 2, false, low, 1, 2, true), 1e-5) << Y;
-        EXPECT_NEAR(db.LineData(5, to[3], row), 0.5 * LineStrength(up, 3, 2, false, low, 1, 2, false), 1e-5) << Y;
+        EXPECT_NEAR(db.LineData(5, to[0], row), 0.5 * LineStrength(up, {3, 1, true}, low, half[0]), 1e-5) << Y;
+        EXPECT_NEAR(db.LineData(5, to[1], row), 0.5 * LineStrength(up, {1, 1, true}, low, half[1]), 1e-5) << Y;
+        EXPECT_NEAR(db.LineData(5, to[2], row), 0.5 * LineStrength(up, {1, 2, false}, low, half[0]), 1e-5) << Y;
+        EXPECT_NEAR(db.LineData(5, to[3], row), 0.5 * LineStrength(up, {3, 2, false}, low, half[1]), 1e-5) << Y;
     }
 }
 
@@ -102,36 +108,43 @@ TEST(HonlLondon, OHRatioFromTheComputedSplitting) {
         }
 }
 
-TEST(HonlLondon, UpperPiAndDeltaTablesAreExactIntermediateCoupling) {
-    // Π–Π (with Q12, branch 8), Π–Σ and Δ–Π, from case (a) to case (b) in both states; rows
-    // above the hand-set first rows.
+TEST(HonlLondon, UpperPiAndDeltaFactorsAreExactIntermediateCouplingFromTheFirstRow) {
+    // Π–Π (with Q12, branch 8), Π–Σ and Δ–Π, from case (a) to case (b) in both states, among them
+    // CO+ A–X (2Π_i over 2Σ+), NO B–X (case (a) labelling of both 2Π states), CH A–X and SiH A–X
+    // (2Δ over a case (b) and a case (a) 2Π state).
     struct Case {
         int lamUp, lamLow;
-        double yUp, yLow, k;
-        int first;
+        double yUp, yLow;
+        const char* molecule;
     };
-    for (const Case& c : {Case{1, 1, 2.5, -7.5, 1, 3}, Case{1, 1, 64.5, 72.4, 1, 3}, Case{1, 1, -7.5, 0.5, 1, 3},
-                          Case{1, 1, 0.5, 3.5, 1, 3}, Case{1, 1, -20, -20, 1, 3}, Case{1, 0, -74, 0, 0.5, 4},
-                          Case{1, 0, 0.5, 0, 0.5, 4}, Case{1, 0, 10, 0, 0.5, 4}, Case{2, 1, 2, 5, 1, 4},
-                          Case{2, 1, 0.49, 19.2, 1, 4}, Case{2, 1, -0.08, 2, 1, 4}}) {
-        DatabaseState db = Band(c.lamUp, c.lamLow, c.yUp, c.yLow);
+    for (const Case& c : {Case{1, 1, 2.5, -7.5, "XY"}, Case{1, 1, 64.5, 72.4, "XY"}, Case{1, 1, -7.5, 0.5, "XY"},
+                          Case{1, 1, 0.5, 3.5, "XY"}, Case{1, 1, -20, -20, "XY"}, Case{1, 1, 28.6, 73.1, "NO"},
+                          Case{1, 0, -74, 0, "COP"}, Case{1, 0, 0.5, 0, "XY"}, Case{1, 0, 3, 0, "XY"},
+                          Case{2, 1, 2, 5, "XY"}, Case{2, 1, 0.49, 19.2, "SiH"}, Case{2, 1, -0.08, 1.93, "CH"}}) {
+        DatabaseState db = Band(c.lamUp, c.lamLow, c.yUp, c.yLow, c.molecule);
         PiUpperStrengths(db, kRows, 1, 0, 0);
-        ExpectExact(db, c.lamUp, c.lamLow, c.yUp, c.yLow, c.k, c.first);
+        ExpectExact(db, Labelling(c.lamUp, c.yUp, c.molecule == std::string("NO")), Labelling(c.lamLow, c.yLow), 0);
     }
 }
 
-TEST(HonlLondon, HandSetFirstRowsAreNeverNegative) {
-    // CO+ A–X (2Π_i upper, A/B ≈ −74) and SiH A–X (2Δ–2Π, A''/B'' ≈ 19): the P2 rule of row 3,
-    // 6.01 minus the other lines of the level, comes out below 0.
-    for (auto [lamUp, lamLow, yUp, yLow, molecule] :
-         {std::tuple{1, 0, -74.0, 0.0, "COP"}, std::tuple{2, 1, 0.49, 19.2, "SiH"}}) {
-        DatabaseState db = Band(lamUp, lamLow, yUp, yLow, molecule);
+TEST(HonlLondon, LowestLevelsHaveThePureCouplingValues) {
+    // J = 1/2 of a 2Π state is pure Ω = 1/2 at any A/B. Π–Σ: it sends 2J' + 1 = 2 as 2/3 to each
+    // J'' = 1/2 and 1/3 to each J'' = 3/2 (R21(0), Q2(1), Q21(1), P2(2)).
+    for (double Y : {-74.0, 0.5, 3.0}) {
+        DatabaseState db = Band(1, 0, Y, 0);
         PiUpperStrengths(db, kRows, 1, 0, 0);
-        auto h = [&](int b, int N) { return double(db.LineData(5, b, N)); };
-        EXPECT_LT(6.01 - (h(6, 3) + h(4, 3) + h(11, 3) + h(10, 3) + h(12, 3)), 0.0) << molecule;
-        for (int N = 0; N <= kRows; ++N)
-            for (int b = 1; b <= 12; ++b) EXPECT_GE(h(b, N), 0.0) << molecule << " " << kBranch[b].name << N;
+        EXPECT_NEAR(db.LineData(5, 10, 0), 2.0 / 3, 1e-6) << Y;
+        EXPECT_NEAR(db.LineData(5, 4, 1), 2.0 / 3, 1e-6) << Y;
+        EXPECT_NEAR(db.LineData(5, 11, 1), 1.0 / 3, 1e-6) << Y;
+        EXPECT_NEAR(db.LineData(5, 2, 2), 1.0 / 3, 1e-6) << Y;
     }
+    // Π–Π between the J = 1/2 levels of two case (a) states (NO B–X): the Q line has the case (a)
+    // value (2J + 1) Ω² / (J (J + 1)) = 2/3; the two J' = 3/2 levels share the R strength
+    // (J + 1 + Ω)(J + 1 − Ω) / (J + 1) = 4/3.
+    DatabaseState no = Band(1, 1, 28.6, 73.1, "NO");
+    PiUpperStrengths(no, kRows, 1, 0, 0);
+    EXPECT_NEAR(no.LineData(5, 3, 0), 2.0 / 3, 1e-6);
+    EXPECT_NEAR(no.LineData(5, 5, 0) + no.LineData(5, 12, 0), 4.0 / 3, 1e-5);
 }
 
 TEST(LineCoefficients, FromProbabilityFactorAndPositionSharedBySecondSet) {

@@ -1,6 +1,6 @@
 // Independent references for the term and line-strength tests: the N² Hamiltonian of a 2Π state
-// written as operator algebra and diagonalised numerically, Wigner 3j symbols, and exact
-// intermediate-coupling line strengths of doublet–doublet transitions.
+// written as operator algebra and diagonalised numerically, the branch names, and a small
+// database state for the band computations.
 #pragma once
 
 #include <array>
@@ -21,26 +21,6 @@ struct PiConstants {
 ///   + (γ_H/2){N⁴, N·S} + p P + (p_D/2){N², P} + (p_H/2){N⁴, P} + q Q + (q_D/2){N², Q} + (q_H/2){N⁴, Q}
 /// in the case (a) parity basis (|Ω = 3/2>, |Ω = 1/2>); at J = 1/2 {0, the Ω = 1/2 level}.
 std::array<double, 2> PiN2Levels(const PiConstants& c, double J, int epsilon);
-
-/// Wigner 3j symbol (j1 j2 j3; m1 m2 m3), every argument given as twice its value.
-double Wigner3j(int tj1, int tj2, int tj3, int tm1, int tm2, int tm3);
-
-/// One doublet state with H = A Lz Sz + B (J − L − S)² in Hund's case (a) (Hill–Van Vleck).
-struct DoubletState {
-    int lambda = 0;
-    double A = 0, B = 1;
-    bool sigmaMinus = false;
-};
-
-/// Energies {F1, F2} (lower, upper) of a Λ ≥ 1 state at J (given doubled) ≥ Λ + 1/2.
-std::array<double, 2> HvvLevels(const DoubletState& s, int twoJ);
-
-/// Line strength |<upper|μ|lower>|² summed over M (unit electronic moment) between the level
-/// (F, e/f) at J' of the upper state and the level at J'' of the lower state. F of a Λ ≥ 1
-/// state: 1 the lower, 2 the upper level of a parity block (2 for its single level at J = Λ − 1/2);
-/// a Σ⁺ level of F1 is e. e: total parity (−1)^(J − 1/2).
-double LineStrength(const DoubletState& up, int twoJUp, int FUp, bool eUp, const DoubletState& low, int twoJLow,
-                    int FLow, bool eLow);
 
 /// The twelve branches of a set by their names: letter = ΔN = N' − N'' (O P Q R S), then the
 /// upper and lower F when they differ.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "database/exact_strengths.h"
 #include "database/terms.h"
 #include "oh_constants.h"
 #include "reference_physics.h"
@@ -179,7 +180,7 @@ TEST(Terms, DeltaIsHillVanVleckWithTheJThreeHalvesLevelInItsSlot) {
         c[1] = B, c[6] = Y * B;
         const TermTable t = Terms(c, 2, 0);
         for (int N = 2; N <= kRows; ++N) {  // N² form: 4B above the Λ = 2 case (a) matrix
-            const auto E = testing::HvvLevels({2, Y * B, B}, 2 * N + 1);
+            const auto E = HillVanVleckBlock({2, Y * B, B}, 2 * N + 1).energy;
             EXPECT_NEAR(t(N, 1, 1), E[0] + 4 * B, 2e-3) << "Y=" << Y << " N=" << N;
             EXPECT_NEAR(t(N + 1, 2, 2), E[1] + 4 * B, 2e-3) << "Y=" << Y << " N=" << N;
         }

@@ -16,6 +16,7 @@
 #include "database/entry_tables.h"
 #include "database/line_positions.h"
 #include "database/system_precompute.h"
+#include "database/terms.h"
 #include "datagen_support.h"
 #include "generate.h"
 
@@ -184,6 +185,52 @@ TEST(Validation, RadiativeLifetimesAgreeWithTheFolders) {
         }
         EXPECT_GT(compared, 0) << e.folder;
     }
+}
+
+TEST(Validation, TheLowestLevelsOfPiAndDeltaUpperStatesRadiateLikeTheirNeighbours) {
+    // The lines of the lowest levels of an upper 2Π or 2Δ state sum to 2J' + 1 like all others,
+    // so the radiative lifetimes vary slowly with J and between the spin components; the lowest
+    // level (v' = 0, N' = Λ') has the reference lifetime by construction. Only the F2 row 1 of a
+    // case (a) labelled 2Π state (NO B) holds no level.
+    int systems = 0;
+    for (std::size_t i = 0; i < Entries().size(); ++i) {
+        const EntryDefinition& e = Entries()[i];
+        const int entry = static_cast<int>(i) + 1, lam = e.upper.lambda;
+        if (lam < 1) continue;
+        ++systems;
+        DatabaseState db = Precomputed(entry);
+        const double reference = db.cat.ReferenceLifetime(entry);
+        EXPECT_NEAR(db.UpperLevelData(0, 1, lam), reference, 1e-5 * reference) << e.folder;
+        const bool caseA = lam == 1 && database::PiCaseALabelling(db.MolConst(1, 0, 6) / db.MolConst(1, 0, 1), e.code);
+        for (int v = 0; v <= std::min(2, e.upper.vmax); ++v)
+            for (int n = lam; n <= 8; ++n)
+                for (int k = 1; k <= 2; ++k) {
+                    const std::string where = e.folder + " v'=" + std::to_string(v) + " F" + std::to_string(k) + " N'=" + std::to_string(n);
+                    const double tau = db.UpperLevelData(v, k, n);
+                    if (caseA && k == 2 && n == 1) {
+                        EXPECT_EQ(tau, 0.0) << where;
+                        continue;
+                    }
+                    ASSERT_GT(tau, 0.0) << where;
+                    EXPECT_NEAR(db.UpperLevelData(v, k, n + 1) / tau, 1.0, 0.02) << where << " and N'+1";
+                    if (k == 2) {
+                        EXPECT_NEAR(db.UpperLevelData(v, 1, n) / tau, 1.0, 0.05) << where << " and F1";
+                    }
+                }
+        if (e.folder != "COP_AX") continue;
+        // CO+ A 2Π_i: J' = 1/2 is F2 row 1; it radiates to J'' = 1/2 and 3/2 of both components
+        // of X 2Σ+ and fluoresces.
+        database::LoadBand(db, 0, 0, entry);
+        int lines = 0;
+        for (int b = 1; b <= 12; ++b)
+            for (int N = 0; N <= 3; ++N) {
+                const database::BranchShape sh = database::BranchShapeOf(b);
+                if (sh.upperF == 2 && N + sh.deltaN == 1 && db.LineData(1, b, N) > 0) ++lines;
+            }
+        EXPECT_EQ(lines, 4);
+        EXPECT_GT(db.UpperLevelData(0, 2 * db.UpperComponents + 2, 1), 0.0f) << "fluorescence yield of J' = 1/2";
+    }
+    EXPECT_EQ(systems, 4);
 }
 
 /// Franck-Condon factors of the builder for two states, rotationless.
