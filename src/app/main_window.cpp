@@ -822,8 +822,14 @@ void MDIVelmora::WirePlotWindow() {
 }
 
 void MDIVelmora::ShowPlotPopup(const QPoint& globalPos) {
+    std::unique_ptr<QMenu> menu(BuildPlotPopup());
+    menu->exec(globalPos);
+}
+
+QMenu* MDIVelmora::BuildPlotPopup() {
     const display::PopupMenuMarks marks = display::mnuSimul_Open(app_);
-    QMenu menu(this);
+    auto* popup = new QMenu(this);
+    QMenu& menu = *popup;
     menu.setObjectName("mnuSimul");
     QMenu* mode = menu.addMenu("Display Mode");
     mode->setObjectName("mnuSimulMode");
@@ -864,7 +870,7 @@ void MDIVelmora::ShowPlotPopup(const QPoint& globalPos) {
     residuals->setChecked(marks.residuals);
     connect(residuals, &QAction::triggered, this,
             [this] { Event([&] { display::mnuSimulComparisonResiduals_Click(app_); }); });
-    menu.exec(globalPos);
+    return popup;
 }
 
 void MDIVelmora::WirePopulationsWindow() {

@@ -19,6 +19,7 @@ class QAction;
 class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 class QPrinter;
 class QProgressBar;
 class QTabWidget;
@@ -76,6 +77,9 @@ public:
     /// Prints the spectrum page or the database table pages (silently nothing when cancelled).
     void PrintSpectra();
     void PrintDatabaseTable();
+    /// The plot's right-click menu mnuSimul with its check marks as they are now (the caller
+    /// shows and deletes it).
+    QMenu* BuildPlotPopup();
     /// True while a long command runs (user input is held back meanwhile).
     bool IsBusy() const { return busy_ > 0; }
     void SetBusy(bool busy);

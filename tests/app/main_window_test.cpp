@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -208,6 +210,45 @@ TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
     EXPECT_EQ(w->State().plot.SldX, 50);
     EXPECT_FLOAT_EQ(w->State().plot.ViewLeft, w->State().sim.Xini);
     EXPECT_FLOAT_EQ(w->State().plot.ViewRight, w->State().sim.Xend);
+}
+
+TEST_F(Desktop, PlotPopupMenuCarriesItsCheckMarksAndActs) {
+    auto w = Open();
+    auto item = [](QMenu* menu, const QString& text) -> QAction* {
+        for (QAction* a : menu->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    };
+    std::unique_ptr<QMenu> popup(w->BuildPlotPopup());
+    QMenu* mode = popup->findChild<QMenu*>("mnuSimulMode");
+    ASSERT_NE(mode, nullptr);
+    EXPECT_TRUE(item(mode, "Total")->isChecked());
+    EXPECT_FALSE(item(mode, "Areas")->isChecked());
+    EXPECT_FALSE(popup->findChild<QMenu*>("mnuSimulComparison")->isEnabled());  // no spectrum loaded
+    EXPECT_TRUE(popup->findChild<QAction*>("mnuColorSchemeLight")->isChecked());
+    item(mode, "Areas")->trigger();
+    popup->findChild<QAction*>("mnuColorSchemeDark")->trigger();
+    EXPECT_EQ(w->State().plot.DisplayMode, 2);
+    EXPECT_EQ(w->State().plot.intColor, 1);
+    // The combo box of the scheme follows; the display-mode box does not (the popup acts on the
+    // plot only).
+    EXPECT_EQ(Find<QComboBox>(*w, "CmbColorScheme")->currentIndex(), 1);
+    // The dark plot is drawn on black.
+    EXPECT_EQ(QColor(w->simulationWindow()->plot()->Image().pixel(2, 2)), QColor(Qt::black));
+    std::unique_ptr<QMenu> again(w->BuildPlotPopup());
+    EXPECT_TRUE(again->findChild<QAction*>("mnuColorSchemeDark")->isChecked());
+}
+
+TEST_F(Desktop, TheSpectrumPictureGoesToTheClipboard) {
+    auto w = Open();
+    QGuiApplication::clipboard()->clear();
+    w->command("mnuClipboard")->trigger();  // the button's own click: "Spectra"
+    const QImage picture = QGuiApplication::clipboard()->image();
+    ASSERT_FALSE(picture.isNull());
+    const QSize plot = w->simulationWindow()->plot()->size();
+    EXPECT_EQ(picture.width(), static_cast<int>(plot.width() * 1.05));
+    EXPECT_EQ(picture.height(), static_cast<int>(plot.height() * 1.1));
+    EXPECT_GT(InkedPixels(picture, qRgb(255, 255, 255)), plot.width());
 }
 
 TEST_F(Desktop, RotationalAndVibrationalDistributionsRoundTrip) {
