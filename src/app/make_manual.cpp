@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
     pdf.setCreator(QStringLiteral("VELMORA"));
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(20, 18, 20, 18), QPageLayout::Millimeter);
+    // Lay the text out over the printable width of the page (in points, as the document measures).
+    pdf.setResolution(300);
+    document.setPageSize(pdf.pageLayout().paintRectPoints().size());
     document.print(&pdf);
     return 0;
 }
