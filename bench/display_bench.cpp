@@ -7,8 +7,8 @@
 #include <random>
 
 #include "display/plot_frame.h"
-#include "session/band_system.h"
-#include "session/startup.h"
+#include "program/band_system.h"
+#include "program/startup.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "state/app_state.h"
@@ -130,9 +130,9 @@ BENCHMARK(BM_RedrawMillionPointsZoomed)->Unit(benchmark::kMillisecond);
 /// database; `resolution` in Å (a very fine one is coarsened to the point budget).
 bool SimulateOH(AppState& s, const char* resolution) {
     try {
-        session::MemoryStore store;
-        session::StartUp(s, store, VELMORA_DATA_DIR);
-        session::SelectBandSystem(s, 1);
+        program::MemoryStore store;
+        program::StartUp(s, store, VELMORA_DATA_DIR);
+        program::SelectBandSystem(s, 1);
     } catch (const std::exception&) {
         return false;
     }

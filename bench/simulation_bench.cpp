@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "common/number_format.h"
-#include "session/band_system.h"
-#include "session/settings.h"
-#include "session/startup.h"
+#include "program/band_system.h"
+#include "program/settings.h"
+#include "program/startup.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/lineshapes.h"
@@ -37,13 +37,13 @@ int FindEntry(const AppState& app, const std::string& molecule, const std::strin
 std::unique_ptr<AppState> Prepare(const std::string& molecule, int kind, float temperature, const char* start,
                                   const char* end, int density) {
     auto app = std::make_unique<AppState>();
-    session::MemoryStore firstRun;
-    session::StartUp(*app, firstRun, VELMORA_DATA_DIR);
+    program::MemoryStore firstRun;
+    program::StartUp(*app, firstRun, VELMORA_DATA_DIR);
     const int entry = FindEntry(*app, molecule, "(A-X)");
     app->sim.TxtStart = start;
     app->sim.TxtEnd = end;
     simulation::CmbKind_Click(*app, kind);
-    session::SelectBandSystem(*app, entry);
+    program::SelectBandSystem(*app, entry);
     simulation::TxtTemperature_Change(*app, Str(temperature));
     simulation::CmbLineshape_Click(*app, 3);
     simulation::TxtLorentzian_Change(*app, "50");

@@ -15,8 +15,8 @@
 
 #include "display/plot_frame.h"
 #include "display/svg_canvas.h"
-#include "session/main_window.h"
-#include "session/startup.h"
+#include "program/main_window.h"
+#include "program/startup.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 
@@ -33,9 +33,9 @@ void DrawPlot(AppState& app) {
 
 std::unique_ptr<AppState> StartToDrawnPlot() {
     auto app = std::make_unique<AppState>();
-    session::MemoryStore firstRun;
-    session::StartUp(*app, firstRun, std::string(VELMORA_DATA_DIR) + "/");
-    if (!session::MDIVelmora_Load(*app, "1.0.0")) throw std::runtime_error("OH A-X could not be loaded");
+    program::MemoryStore firstRun;
+    program::StartUp(*app, firstRun, std::string(VELMORA_DATA_DIR) + "/");
+    if (!program::MDIVelmora_Load(*app, "1.0.0")) throw std::runtime_error("OH A-X could not be loaded");
     simulation::CalculateSimulation(*app);
     DrawPlot(*app);
     return app;

@@ -45,9 +45,9 @@
 #include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
 #include "populations/populations_window.h"
-#include "session/main_window.h"
-#include "session/settings.h"
-#include "session/startup.h"
+#include "program/main_window.h"
+#include "program/settings.h"
+#include "program/startup.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/units.h"
@@ -313,7 +313,7 @@ bool MDIVelmora::StartUp() {
     QString folder = options_.dataFolder;
     if (!folder.isEmpty() && !folder.endsWith('/')) folder += '/';
     try {
-        session::StartUp(app_, *store_, S(folder));
+        program::StartUp(app_, *store_, S(folder));
     } catch (const FileError& e) {
         app_.dialogs->ShowMessage(std::string("The database cannot be read:\r\n") + e.what());
         return false;
@@ -331,7 +331,7 @@ bool MDIVelmora::Load() {
     bool loaded = false;
     {
         SetBusy(true);
-        loaded = session::MDIVelmora_Load(app_, S(QApplication::applicationVersion()));
+        loaded = program::MDIVelmora_Load(app_, S(QApplication::applicationVersion()));
         SetBusy(false);
     }
     setWindowTitle(QStr(app_.shell.Caption));
@@ -355,7 +355,7 @@ void MDIVelmora::FillFixedLists() {
     fill("CmbKind", cat.KindName, 1, 4);
     fill("CmbUnits", cat.UnitName, 1, 3);
     fill("CmbLineshape", cat.LineshapeName, 1, 3);
-    SetComboItems(transition_, session::TransitionItems(app_), app_.db.irad - 1);
+    SetComboItems(transition_, program::TransitionItems(app_), app_.db.irad - 1);
 }
 
 void MDIVelmora::LoadValueBoxes() {
@@ -464,22 +464,22 @@ void MDIVelmora::BuildToolbars() {
 void MDIVelmora::BuildMenus() {
     auto files = [this] { return options_.files; };
     // Every command once; menu bar and toolbar menus share them.
-    AddCommand("mnuOpenSpectra", "Spectra", [this, files] { Event([&] { session::mnuOpenSpectra_Click(app_, *files()); }); });
+    AddCommand("mnuOpenSpectra", "Spectra", [this, files] { Event([&] { program::mnuOpenSpectra_Click(app_, *files()); }); });
     AddCommand("mnuOpenPopulation", "Rotational distribution",
-               [this, files] { Event([&] { session::mnuOpenPopulation_Click(app_, *files()); }); });
+               [this, files] { Event([&] { program::mnuOpenPopulation_Click(app_, *files()); }); });
     AddCommand("mnuOpenVibrationalPopulation", "Vibrational distribution",
-               [this, files] { Event([&] { session::mnuOpenVibrationalPopulation_Click(app_, *files()); }); });
+               [this, files] { Event([&] { program::mnuOpenVibrationalPopulation_Click(app_, *files()); }); });
     AddCommand("mnuSaveSimulationTotal", "Simulated spectrum",
-               [this, files] { Event([&] { session::mnuSaveSimulationTotal_Click(app_, *files()); }); });
+               [this, files] { Event([&] { program::mnuSaveSimulationTotal_Click(app_, *files()); }); });
     AddCommand("mnuSaveSimulationIndependent", "Simulated spectrum with independent vibrational levels",
-               [this, files] { Event([&] { session::mnuSaveSimulationIndependent_Click(app_, *files()); }); });
+               [this, files] { Event([&] { program::mnuSaveSimulationIndependent_Click(app_, *files()); }); });
     AddCommand("mnuSaveSpectra", "Modified experimental spectrum",
-               [this, files] { Event([&] { session::mnuSaveSpectra_Click(app_, *files()); }); });
+               [this, files] { Event([&] { program::mnuSaveSpectra_Click(app_, *files()); }); });
     AddCommand("mnuSavePopulation", "Rotational distribution",
-               [this, files] { Event([&] { session::mnuSavePopulation_Click(app_, *files()); }); });
+               [this, files] { Event([&] { program::mnuSavePopulation_Click(app_, *files()); }); });
     AddCommand("mnuSaveVibrationalPopulation", "Vibrational distribution",
-               [this, files] { Event([&] { session::mnuSaveVibrationalPopulation_Click(app_, *files()); }); });
-    AddCommand("mnuSaveTable", "Database table", [this, files] { Event([&] { session::mnuSaveTable_Click(app_, *files()); }); });
+               [this, files] { Event([&] { program::mnuSaveVibrationalPopulation_Click(app_, *files()); }); });
+    AddCommand("mnuSaveTable", "Database table", [this, files] { Event([&] { program::mnuSaveTable_Click(app_, *files()); }); });
     AddCommand("mnuPrintSpectra", "Spectra", [this] { PrintSpectra(); });
     AddCommand("mnuPrintDatabase", "Database table", [this] { PrintDatabaseTable(); });
     AddCommand("mnuClipboardSpectra", "Spectra", [this] { CopySpectrumToClipboard(); });
@@ -529,13 +529,13 @@ void MDIVelmora::BuildMenus() {
         toolbar2_->addAction(a);
         if (auto* b = qobject_cast<QToolButton*>(toolbar2_->widgetForAction(a))) b->setObjectName(k);
     };
-    key("mnuZoomXup", "Enlarge X axis", TextIcon("X+"), &session::mnuZoomXup_Click);
-    key("mnuZoomXdown", "Reduce X axis", TextIcon("X\u2212"), &session::mnuZoomXdown_Click);
-    key("mnuZoomUp", "Enlarge", TextIcon("Y+"), &session::mnuZoomUp_Click);
-    key("mnuZoomDown", "Reduce", TextIcon("Y\u2212"), &session::mnuZoomDown_Click);
-    key("mnuShiftLeft", "Shift to left", style()->standardIcon(QStyle::SP_ArrowLeft), &session::mnuShiftLeft_Click);
-    key("mnuShiftRight", "Shift to right", style()->standardIcon(QStyle::SP_ArrowRight), &session::mnuShiftRight_Click);
-    key("mnuReset", "Reset zoom and shift", style()->standardIcon(QStyle::SP_BrowserReload), &session::mnuReset_Click);
+    key("mnuZoomXup", "Enlarge X axis", TextIcon("X+"), &program::mnuZoomXup_Click);
+    key("mnuZoomXdown", "Reduce X axis", TextIcon("X\u2212"), &program::mnuZoomXdown_Click);
+    key("mnuZoomUp", "Enlarge", TextIcon("Y+"), &program::mnuZoomUp_Click);
+    key("mnuZoomDown", "Reduce", TextIcon("Y\u2212"), &program::mnuZoomDown_Click);
+    key("mnuShiftLeft", "Shift to left", style()->standardIcon(QStyle::SP_ArrowLeft), &program::mnuShiftLeft_Click);
+    key("mnuShiftRight", "Shift to right", style()->standardIcon(QStyle::SP_ArrowRight), &program::mnuShiftRight_Click);
+    key("mnuReset", "Reset zoom and shift", style()->standardIcon(QStyle::SP_BrowserReload), &program::mnuReset_Click);
 
     // The menu bar.
     QMenuBar* bar = menuBar();
@@ -562,7 +562,7 @@ void MDIVelmora::BuildMenus() {
     connect(saveTable, &QAction::triggered, commands_.value("mnuSaveTable"), &QAction::trigger);
     for (QMenu* m : {saveMenu, save})
         connect(m, &QMenu::aboutToShow, this, [this, saveSpectra] {
-            const bool enabled = session::SaveSpectraEnabled(app_);
+            const bool enabled = program::SaveSpectraEnabled(app_);
             commands_.value("mnuSaveSpectra")->setEnabled(enabled);
             saveSpectra->setEnabled(enabled);
         });
@@ -665,8 +665,8 @@ void MDIVelmora::WireInputs() {
     text("TxtGate", [&a](std::string_view t) { return simulation::TxtGate_Change(a, t); });
     text("TxtStartWindow", [&a](std::string_view t) { return simulation::TxtStartWindow_Change(a, t); });
     text("TxtEndWindow", [&a](std::string_view t) { return simulation::TxtEndWindow_Change(a, t); });
-    text("TxtPressure", [&a](std::string_view t) { return session::TxtPressure_Change(a, t); }, true);
-    text("TxtQuenching", [&a](std::string_view t) { return session::TxtQuenching_Change(a, t); }, true);
+    text("TxtPressure", [&a](std::string_view t) { return program::TxtPressure_Change(a, t); }, true);
+    text("TxtQuenching", [&a](std::string_view t) { return program::TxtQuenching_Change(a, t); }, true);
     text("TxtBaseline", [&a](std::string_view t) { return experiment::TxtBaseline_Change(a, t); });
     text("TxtWavelength", [&a](std::string_view t) { return experiment::TxtWavelength_Change(a, t); });
     text("TxtMultiply", [&a](std::string_view t) { return experiment::TxtMultiply_Change(a, t); });
@@ -682,7 +682,7 @@ void MDIVelmora::WireInputs() {
             Event([&] { handler(index); }, longWork);
         });
     };
-    combo("CmbKind", [&a](int i) { session::CmbKind_Click(a, i + 1); });
+    combo("CmbKind", [&a](int i) { program::CmbKind_Click(a, i + 1); });
     combo("CmbUnits", [&a](int i) { simulation::CmbUnits_Click(a, i + 1); });
     combo("CmbPressure", [&a](int i) { simulation::CmbPressure_Click(a, i); });
     combo("CmbLineshape", [&a](int i) { simulation::CmbLineshape_Click(a, i + 1); });
@@ -691,7 +691,7 @@ void MDIVelmora::WireInputs() {
     combo("CmbGate", [&a](int i) { simulation::CmbGate_Click(a, i); });
     combo("CmbSpectralWindow", [&a](int i) { simulation::CmbSpectralWindow_Click(a, i); });
     combo("CmbFluorescenceYield", [&a](int i) { simulation::CmbFluorescenceYield_Click(a, i); });
-    combo("CmbQuenching", [&a](int i) { session::CmbQuenching_Click(a, i); }, true);
+    combo("CmbQuenching", [&a](int i) { program::CmbQuenching_Click(a, i); }, true);
     combo("CmbQuenchingUnits", [](int) {});
     combo("CmbExpFile", [&a](int i) { experiment::CmbExpFile_Click(a, i); });
     combo("CmbResiduals", [this, &a](int i) {
@@ -760,7 +760,7 @@ void MDIVelmora::WireInputs() {
     button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
     button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
     connect(findChild<QPushButton*>("CmdPopulations"), &QPushButton::clicked, this, [this] {
-        if (session::CmdPopulations_Click(app_)) ArrangeWindows();
+        if (program::CmdPopulations_Click(app_)) ArrangeWindows();
         RefreshControls();
     });
     auto spin = [this](const char* name, std::function<void(int)> handler) {
@@ -770,10 +770,10 @@ void MDIVelmora::WireInputs() {
     spin("UpDZoomX", [&a](int v) { display::UpDZoomX_Change(a, v); });
     spin("UpDZoomY", [&a](int v) { display::UpDZoomY_Change(a, v); });
     spin("UpDExpFile", [&a](int v) { experiment::UpDExpFile_Change(a, v); });
-    findChild<QSpinBox*>("UpDZoomX")->setRange(session::kZoomUpDownMin, session::kZoomUpDownMax);
-    findChild<QSpinBox*>("UpDZoomY")->setRange(session::kZoomUpDownMin, session::kZoomUpDownMax);
+    findChild<QSpinBox*>("UpDZoomX")->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
+    findChild<QSpinBox*>("UpDZoomY")->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
     auto* slider = findChild<QSlider*>("SldX");
-    slider->setRange(session::kSliderMin, session::kSliderMax);
+    slider->setRange(program::kSliderMin, program::kSliderMax);
     connect(slider, &QSlider::valueChanged, this, [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
@@ -784,7 +784,7 @@ void MDIVelmora::WireText(QLineEdit* e, std::function<std::string(std::string_vi
     connect(e, &QLineEdit::textEdited, this, [this, e, handler = std::move(handler), longWork](const QString& typed) {
         const std::string t = S(typed);
         // A number still being typed ("-", "1e") is not judged yet.
-        if (session::IsIncompleteNumber(t)) return;
+        if (program::IsIncompleteNumber(t)) return;
         Event([&] {
             const std::string shown = handler(t);
             if (Trim(shown) != Trim(t)) {
@@ -958,13 +958,13 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
 // ----------------------------------------------------------------------------- commands
 
 void MDIVelmora::SelectScreenView(int index) {
-    if (session::CmbWindowView_Click(app_, index)) ArrangeWindows();
+    if (program::CmbWindowView_Click(app_, index)) ArrangeWindows();
     RefreshControls();
 }
 
 void MDIVelmora::ArrangeWindows() {
     if (!app_.shell.DataReady) return;
-    const session::ScreenView view = session::ScreenViewLayout(app_.shell.intWindows);
+    const program::ScreenView view = program::ScreenViewLayout(app_.shell.intWindows);
     std::vector<QMdiSubWindow*> shown;
     const std::pair<QWidget*, bool> windows[] = {
         {database_, view.database}, {simulation_, view.plot}, {populations_, view.populations}};
@@ -1001,8 +1001,8 @@ void MDIVelmora::ArrangeWindows() {
 void MDIVelmora::ShowDatabaseWindow() {
     if (!app_.shell.DataReady) return;
     // The table was asked for: a view without it changes to the vertical split.
-    if (!session::ScreenViewLayout(app_.shell.intWindows).database) {
-        session::CmbWindowView_Click(app_, 2);
+    if (!program::ScreenViewLayout(app_.shell.intWindows).database) {
+        program::CmbWindowView_Click(app_, 2);
         ArrangeWindows();
         RefreshControls();
     }
@@ -1010,7 +1010,7 @@ void MDIVelmora::ShowDatabaseWindow() {
 
 void MDIVelmora::SelectBandSystem(int entry) {
     bool loaded = false;
-    Event([&] { loaded = session::CmbTransition_Click(app_, entry); }, true);
+    Event([&] { loaded = program::CmbTransition_Click(app_, entry); }, true);
     if (loaded) ArrangeWindows();
     RedrawHistograms();
 }
@@ -1155,11 +1155,11 @@ void MDIVelmora::RefreshControls() {
     // Band system and database tab.
     SetComboIndex(transition_, a.db.irad - 1);
     SetComboIndex(combo("CmbInformation"), a.table.Information);
-    SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, session::QuantityIndex(a));
+    SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, program::QuantityIndex(a));
     SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
     SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
-    SetComboItems(combo("CmbUpper"), session::LevelItems(a, 1), a.table.DbVUpper);
-    SetComboItems(combo("CmbLower"), session::LevelItems(a, 2), a.table.DbVLower);
+    SetComboItems(combo("CmbUpper"), program::LevelItems(a, 1), a.table.DbVUpper);
+    SetComboItems(combo("CmbLower"), program::LevelItems(a, 2), a.table.DbVLower);
     enable("CmbUpper", a.table.itran == 2 || a.table.icoef == 6);
     enable("CmbLower", a.table.itran == 2 && a.table.icoef != 6);
     SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
@@ -1257,8 +1257,8 @@ void MDIVelmora::RefreshControls() {
     SetComboIndex(combo("CmbColorScheme"), p.intColor);
     SetChecked(check("ChkShowAssignment"), p.ShowAssignment == 1);
     SetComboIndex(combo("CmbAssignment"), p.AssignmentMode);
-    SetComboItems(combo("CmbUpperBand"), session::LevelItems(a, 1), p.AssignVUpper);
-    SetComboItems(combo("CmbLowerBand"), session::LevelItems(a, 2), p.AssignVLower);
+    SetComboItems(combo("CmbUpperBand"), program::LevelItems(a, 1), p.AssignVUpper);
+    SetComboItems(combo("CmbLowerBand"), program::LevelItems(a, 2), p.AssignVLower);
     SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
     for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"}) enable(n, p.AssignBandControlsEnabled);
 
@@ -1279,7 +1279,7 @@ void MDIVelmora::closeEvent(QCloseEvent* event) {
         return;
     }
     if (started_) {
-        session::SaveSettings(app_, *store_);
+        program::SaveSettings(app_, *store_);
         store_->Sync();
     }
     event->accept();

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "app/child_windows.h"
-#include "session/file_commands.h"
+#include "program/file_commands.h"
 #include "state/app_state.h"
 
 class QAction;
@@ -39,7 +39,7 @@ struct ProgramOptions {
     /// Message boxes and questions; null for Qt's modal boxes.
     Dialogs* dialogs = nullptr;
     /// File dialogs; null for Qt's file dialogs.
-    session::FileChooser* files = nullptr;
+    program::FileChooser* files = nullptr;
     /// Printer set-up: configures the printer and returns false when cancelled; null for the
     /// platform's print dialog.
     std::function<bool(QPrinter&, const QString& title)> printSetup;
@@ -121,7 +121,7 @@ private:
     AppState app_;
     std::unique_ptr<QtSettingsStore> store_;
     std::unique_ptr<Dialogs> ownDialogs_;
-    std::unique_ptr<session::FileChooser> ownFiles_;
+    std::unique_ptr<program::FileChooser> ownFiles_;
     std::unique_ptr<MainShell> shell_;
     std::unique_ptr<ModalDialogs> modal_;
     std::unique_ptr<InputBlocker> blocker_;

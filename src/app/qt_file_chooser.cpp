@@ -8,7 +8,7 @@
 
 namespace velmora::app {
 
-std::string QtFileChooser::Choose(session::FileDialogSpec& spec) {
+std::string QtFileChooser::Choose(program::FileDialogSpec& spec) {
     QFileDialog dialog(parent_, QStr(spec.title));
     const QStringList filters = QtNameFilters(QStr(spec.filter));
     dialog.setNameFilters(filters);

@@ -4,17 +4,17 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "session/file_commands.h"
+#include "program/file_commands.h"
 
 namespace velmora::app {
 
 /// Shows a modal QFileDialog with the title, filters, starting folder, proposed name and default
 /// extension of the command; open dialogs accept only existing files, save dialogs ask before
 /// replacing one. Returns "" when cancelled.
-class QtFileChooser final : public session::FileChooser {
+class QtFileChooser final : public program::FileChooser {
 public:
     explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
-    std::string Choose(session::FileDialogSpec& spec) override;
+    std::string Choose(program::FileDialogSpec& spec) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -4,12 +4,12 @@
 #include <QSettings>
 #include <memory>
 
-#include "session/settings.h"
+#include "program/settings.h"
 
 namespace velmora::app {
 
 /// The settings store of the desktop program: sections are QSettings groups, values strings.
-class QtSettingsStore final : public session::KeyValueStore {
+class QtSettingsStore final : public program::KeyValueStore {
 public:
     /// The per-user store of the platform (organisation and application "Velmora").
     QtSettingsStore();

@@ -8,8 +8,8 @@
 #include "cli/database_options.h"
 #include "common/number_format.h"
 #include "populations/population_model.h"
-#include "session/band_system.h"
-#include "session/startup.h"
+#include "program/band_system.h"
+#include "program/startup.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/units.h"
@@ -199,8 +199,8 @@ std::optional<std::string> StreamDialogs::InputBox(std::string_view prompt, std:
 }
 
 SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
-    session::MemoryStore firstRun;
-    session::StartUp(app, firstRun, DataFolder(args));
+    program::MemoryStore firstRun;
+    program::StartUp(app, firstRun, DataFolder(args));
     app.sim.TxtStart = Str(app.sim.Xini);
     app.sim.TxtEnd = Str(app.sim.Xend);
     app.sim.TxtResolution = Str(app.sim.InstrumentalResolution);
@@ -208,7 +208,7 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
     app.db.irad = entry;
     populations::SetPopulatedState(app.pop, app.db, app.sim.Kind);
     ApplySimulationOptions(app, args);
-    session::SelectBandSystem(app, entry);
+    program::SelectBandSystem(app, entry);
     simulation::RefreshConditionCaptions(app);
 
     const auto t0 = std::chrono::steady_clock::now();

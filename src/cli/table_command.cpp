@@ -5,7 +5,7 @@
 
 #include "cli/database_options.h"
 #include "common/number_format.h"
-#include "session/band_system.h"
+#include "program/band_system.h"
 #include "state/app_state.h"
 #include "table/table_model.h"
 
@@ -36,7 +36,7 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
     AppState app;
     OpenDatabase(args, app.db);
     const int entry = EntryOption(args, app.db);
-    session::SelectBandSystem(app, entry);
+    program::SelectBandSystem(app, entry);
 
     TableState& t = app.table;
     t.itran = kind == "vibrational" ? 1 : 2;

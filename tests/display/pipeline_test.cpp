@@ -8,8 +8,8 @@
 #include "database/band_loader.h"
 #include "display/plot_fixture.h"
 #include "display/plot_frame.h"
-#include "session/band_system.h"
-#include "session/startup.h"
+#include "program/band_system.h"
+#include "program/startup.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "support/sample_database.h"
@@ -31,9 +31,9 @@ TEST(PlotOfASimulation, AssignmentTeethStandOnTheSimulatedLines) {
     AppState app;
     ScriptedDialogs dialogs;
     app.dialogs = &dialogs;
-    session::MemoryStore store;
-    session::StartUp(app, store, data.Folder());
-    session::SelectBandSystem(app, 1);
+    program::MemoryStore store;
+    program::StartUp(app, store, data.Folder());
+    program::SelectBandSystem(app, 1);
     app.sim.Units = 3;
     app.sim.Kind = 1;
     app.pop.PopState = 1;

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "session/file_commands.h"
+#include "program/file_commands.h"
 
 namespace velmora::testing {
 
-class ScriptedChooser final : public session::FileChooser {
+class ScriptedChooser final : public program::FileChooser {
 public:
     std::deque<std::string> paths;  ///< answers; a cancelled dialog when empty
     int filterToChoose = 0;         ///< when > 0, the filter the user picks
-    std::vector<session::FileDialogSpec> shown;
-    std::string Choose(session::FileDialogSpec& spec) override {
+    std::vector<program::FileDialogSpec> shown;
+    std::string Choose(program::FileDialogSpec& spec) override {
         shown.push_back(spec);
         if (filterToChoose > 0) spec.filterIndex = filterToChoose;
         if (paths.empty()) return {};

@@ -1,4 +1,4 @@
-#include "session/main_window.h"
+#include "program/main_window.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,12 +12,12 @@
 #include "display/plot_frame.h"
 #include "populations/population_model.h"
 #include "populations/populations_window.h"
-#include "session/band_system.h"
+#include "program/band_system.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/units.h"
 #include "table/table_model.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 namespace {
 
@@ -208,4 +208,4 @@ int QuantityIndex(const AppState& app) {
 
 bool SaveSpectraEnabled(const AppState& app) { return app.exp.ExpCount > 0; }
 
-}  // namespace velmora::session
+}  // namespace velmora::program

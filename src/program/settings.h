@@ -10,7 +10,7 @@
 
 #include "state/app_state.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 /// Per-user settings addressed by section ("Main", "Simulation", "Files") and key; text values.
 class KeyValueStore {
@@ -44,4 +44,4 @@ void LoadSettings(AppState& app, const KeyValueStore& store);
 /// Writes every setting from the state, numbers in their default text form (" 1").
 void SaveSettings(const AppState& app, KeyValueStore& store);
 
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "session/settings.h"
+#include "program/settings.h"
 
-namespace velmora::session {
+namespace velmora::program {
 namespace {
 
 TEST(Settings, FirstRunTakesEveryDefault) {
@@ -126,4 +126,4 @@ TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
 }
 
 }  // namespace
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "session/settings.h"
+#include "program/settings.h"
 #include "state/app_state.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 /// Sets the database folder, restores the settings, sets the fixed start values (gate width,
 /// database-table units, no experimental spectra) and reads the catalogue with its fixed tables.
@@ -14,4 +14,4 @@ namespace velmora::session {
 /// cannot be read.
 void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder);
 
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -3,7 +3,7 @@
 
 #include "state/app_state.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 /// Selects catalogue entry `entry`: pre-computes the system (band data, lifetimes, yields) and
 /// loads its band (0, 0), then marks the data ready. Throws std::invalid_argument for an entry
@@ -11,4 +11,4 @@ namespace velmora::session {
 /// before stays selected and loaded.
 void SelectBandSystem(AppState& app, int entry);
 
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -4,15 +4,15 @@
 #include <stdexcept>
 
 #include "common/errors.h"
-#include "session/band_system.h"
-#include "session/startup.h"
+#include "program/band_system.h"
+#include "program/startup.h"
 #include <gmock/gmock.h>
 
 #include "support/file_error.h"
 #include "support/sample_database.h"
 #include "support/scripted_dialogs.h"
 
-namespace velmora::session {
+namespace velmora::program {
 namespace {
 
 using ::testing::AllOf;
@@ -118,4 +118,4 @@ TEST(SelectBandSystem, AFailureKeepsTheSystemSelectedBefore) {
 }
 
 }  // namespace
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -10,7 +10,7 @@
 
 #include "state/app_state.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 /// Which child windows a screen view shows and how they are tiled.
 struct ScreenView {
@@ -92,4 +92,4 @@ int QuantityIndex(const AppState& app);
 /// The "Save" drop-down offers "Modified experimental spectrum" only with a spectrum loaded.
 bool SaveSpectraEnabled(const AppState& app);
 
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -8,7 +8,7 @@
 
 #include "state/app_state.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 enum class FileKind {
     OpenSpectra,      ///< "Load spectra"
@@ -60,4 +60,4 @@ bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser);            //
 bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveTable_Click(AppState& app, FileChooser& chooser);
 
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -1,9 +1,9 @@
-#include "session/startup.h"
+#include "program/startup.h"
 
 #include "database/catalogue.h"
 #include "experiment/spectrum_files.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder) {
     database::SetAppPath(app.db, dataFolder);
@@ -23,4 +23,4 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     if (app.db.irad < 1 || app.db.irad > app.db.cat.CatalogueCount) app.db.irad = 1;
 }
 
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -1,4 +1,4 @@
-#include "session/file_commands.h"
+#include "program/file_commands.h"
 
 #include <filesystem>
 #include <functional>
@@ -11,7 +11,7 @@
 #include "simulation/simulation_files.h"
 #include "table/table_model.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 namespace {
 
@@ -161,4 +161,4 @@ bool mnuSaveTable_Click(AppState& app, FileChooser& chooser) {
     return WriteReporting(app, [&] { table::SaveDatabaseTable(app, path); });
 }
 
-}  // namespace velmora::session
+}  // namespace velmora::program

@@ -6,16 +6,16 @@
 
 #include "common/number_format.h"
 #include "display/plot_draw.h"
-#include "session/file_commands.h"
-#include "session/main_window.h"
-#include "session/startup.h"
+#include "program/file_commands.h"
+#include "program/main_window.h"
+#include "program/startup.h"
 #include "simulation/driver.h"
 #include "support/sample_database.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
-namespace velmora::session {
+namespace velmora::program {
 namespace {
 
 using velmora::testing::CountingShell;
@@ -232,4 +232,4 @@ TEST(FileCommands, TableAndSimulationAreSavedWithTheirExtensions) {
 }
 
 }  // namespace
-}  // namespace velmora::session
+}  // namespace velmora::program

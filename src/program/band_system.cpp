@@ -1,4 +1,4 @@
-#include "session/band_system.h"
+#include "program/band_system.h"
 
 #include <stdexcept>
 #include <string>
@@ -7,7 +7,7 @@
 #include "database/system_precompute.h"
 #include "populations/population_model.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 void SelectBandSystem(AppState& app, int entry) {
     if (entry < 1 || entry > app.db.cat.CatalogueCount)
@@ -25,4 +25,4 @@ void SelectBandSystem(AppState& app, int entry) {
     app.shell.DataReady = true;
 }
 
-}  // namespace velmora::session
+}  // namespace velmora::program

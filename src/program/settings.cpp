@@ -1,4 +1,4 @@
-#include "session/settings.h"
+#include "program/settings.h"
 
 #include <cmath>
 #include <type_traits>
@@ -6,7 +6,7 @@
 #include "common/number_format.h"
 #include "common/numerics.h"
 
-namespace velmora::session {
+namespace velmora::program {
 
 namespace {
 
@@ -128,4 +128,4 @@ void SaveSettings(const AppState& app, KeyValueStore& store) {
     for (const auto& [section, key] : kWriteOrder) store.Set(section, key, texts.at({section, key}));
 }
 
-}  // namespace velmora::session
+}  // namespace velmora::program
