@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMdiArea>
+#include <QSplitter>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -246,15 +247,23 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     layout->setSpacing(2);
     tabs_ = new QTabWidget(central);
     BuildInputTabs(tabs_);
-    tabs_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    tabs_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    tabs_->setMinimumHeight(tabs_->tabBar()->sizeHint().height() + 60);
     tabs_->installEventFilter(this);
     tabs_->tabBar()->installEventFilter(this);  // Enter typed on the tab strip is swallowed
     mdi_ = new QMdiArea(central);
     mdi_->setObjectName("MDIArea");
     mdi_->setBackground(QColor(120, 130, 145));
     mdi_->viewport()->installEventFilter(this);
-    layout->addWidget(tabs_);
-    layout->addWidget(mdi_, 1);
+    // The tab strip and the child windows share the height; the user may drag the divider to
+    // give the plot more room (the pages scroll when the strip is smaller than its page).
+    splitter_ = new QSplitter(Qt::Vertical, central);
+    splitter_->setObjectName("SplitterMain");
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(tabs_);
+    splitter_->addWidget(mdi_);
+    splitter_->setStretchFactor(1, 1);
+    layout->addWidget(splitter_, 1);
     setCentralWidget(central);
 
     BuildChildWindows();
@@ -272,7 +281,9 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
         if (QWidget* page = tabs_->currentWidget())
             for (QScrollArea* area : page->findChildren<QScrollArea*>())
                 if (area->widget()) pageHeight = std::max(pageHeight, area->widget()->sizeHint().height());
-        tabs_->setFixedHeight(pageHeight + tabs_->tabBar()->sizeHint().height() + 10);
+        const int wanted = pageHeight + tabs_->tabBar()->sizeHint().height() + 10;
+        const int total = std::max(splitter_->height(), wanted + 300);
+        splitter_->setSizes({wanted, total - wanted});
     };
     fitTabs();
     connect(tabs_, &QTabWidget::currentChanged, this, fitTabs);

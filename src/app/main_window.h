@@ -18,6 +18,7 @@
 class QAction;
 class QLineEdit;
 class QMdiArea;
+class QSplitter;
 class QMdiSubWindow;
 class QMenu;
 class QPrinter;
@@ -131,6 +132,7 @@ private:
 
     QTabWidget* tabs_ = nullptr;  ///< SSTabMain
     QMdiArea* mdi_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QToolBar* toolbar1_ = nullptr;
     QToolBar* toolbar2_ = nullptr;
     QProgressBar* bar_ = nullptr;  ///< BarMain
