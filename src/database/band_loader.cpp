@@ -162,6 +162,12 @@ void StoreProbabilities(DatabaseState& db, const BandProbabilities& p) {
         for (int b = 1; b <= 12; ++b) db.LineData(3, b, N) = p.rows[r][static_cast<std::size_t>(kGroupOfBranch[b])];
     }
     db.RotRows = p.firstRow + static_cast<int>(p.rows.size()) - 1;
+    // The P lines of the top upper level (N' = RotRows) end on lower row RotRows + 1, which no
+    // record covers; they take the probabilities of the last row (they vary slowly with N), so
+    // that level radiates through all its branches like the others.
+    const int top = db.RotRows;
+    if (top >= p.firstRow && db.LineData.Contains(3, 12, top + 1))
+        for (int b = 1; b <= 12; ++b) db.LineData(3, b, top + 1) = db.LineData(3, b, top);
 }
 
 /// Empirical corrections (cm-1) of the NO upper state v' = 0, rows 0..6: F1 p = 1, F1 p = 2, F2.
@@ -249,8 +255,9 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     StoreProbabilities(db, probabilities);
     const int rows = db.RotRows;
 
-    // 3. Intermediate-coupling strengths of an upper state with Λ >= 1.
-    if (lamUp != 0) PiUpperStrengths(db, rows, entry, vUp, vLow);
+    // 3. Intermediate-coupling strengths of an upper state with Λ >= 1, up to the lower row
+    // that the P lines of the top upper level reach.
+    if (lamUp != 0) PiUpperStrengths(db, rows + 1, entry, vUp, vLow);
 
     // 4-5. Lower terms; the spin-orbit ratios of the lower level and of the upper level, both
     // divided by the lower state's B.

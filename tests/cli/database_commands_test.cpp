@@ -43,8 +43,9 @@ TEST(CliLines, ListsEveryLineOfTheBand) {
         const bool f1 = b == 1 || b == 3 || b == 5 || b == 10 || b == 11 || b == 12;
         EXPECT_DOUBLE_EQ(Val(f[6]), f1 ? N + 0.5 : N - 0.5) << r.lines[i];
         EXPECT_NE(Val(f[7]), 0.0);
-        // Probabilities of rows 0..6 from the file; row 7 has a position but no probability.
-        EXPECT_FLOAT_EQ(static_cast<float>(Val(f[9])), N <= 6 ? 0.8f : 0.0f) << r.lines[i];
+        // Probabilities of rows 0..6 from the file; row 7 (reached by the P lines of the top
+        // upper level) repeats row 6.
+        EXPECT_FLOAT_EQ(static_cast<float>(Val(f[9])), 0.8f) << r.lines[i];
         // Origin 30000 cm-1, B' = 1.8, B'' = 2.0 cm-1: R1(0) = 30000 + 2 B', P1(1) = 30000 - 2 B''.
         if (b == 5 && N == 0) {
             sawR1 = true;

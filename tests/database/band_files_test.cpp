@@ -211,10 +211,14 @@ TEST(ProbabilityFiles, PerBandFilesOfFiveAndThreeValuesFillTheBranchGroups) {
     ExpectGroups(db, 6, 61, 62, 63, 64, 65);
     EXPECT_TRUE(IsBandLoaded(db, 0, 0, 1));
 
+    // The P lines of the top upper level end one row further: that row repeats the last record.
+    ExpectGroups(db, 7, 61, 62, 63, 64, 65);
+
     LoadBand(db, 1, 0, 1);
     EXPECT_EQ(db.RotRows, 3);  // a shorter file gives fewer rows
     ExpectGroups(db, 3, 31, 32, 33, 34, 35);
-    ExpectGroups(db, 4, 0, 0, 0, 0, 0);  // nothing of the band before survives
+    ExpectGroups(db, 4, 31, 32, 33, 34, 35);
+    ExpectGroups(db, 5, 0, 0, 0, 0, 0);  // nothing of the band before survives
 
     // Three values (b, c, d): branch 7 takes b, branch 12 takes d.
     LoadBand(db, 0, 0, 2);

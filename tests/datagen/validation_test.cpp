@@ -233,6 +233,21 @@ TEST(Validation, TheLowestLevelsOfPiAndDeltaUpperStatesRadiateLikeTheirNeighbour
     EXPECT_EQ(systems, 4);
 }
 
+TEST(Validation, TheTopRotationalLevelRadiatesLikeTheOneBelow) {
+    // The highest upper row of each level decays through its P lines too (onto the lower row one
+    // above the last record of the band files), so its lifetime continues the smooth trend.
+    for (std::size_t i = 0; i < Entries().size(); ++i) {
+        const int entry = static_cast<int>(i) + 1;
+        DatabaseState db = Precomputed(entry);
+        const int top = db.cat.NMaxRot(entry, 0);
+        for (int k = 1; k <= 2; ++k) {
+            const double below = db.UpperLevelData(0, k, top - 1), last = db.UpperLevelData(0, k, top);
+            if (below <= 0.0 || last <= 0.0) continue;  // predissociated or absent levels
+            EXPECT_NEAR(last / below, 1.0, 0.05) << Entries()[i].folder << " F" << k << " N'=" << top;
+        }
+    }
+}
+
 /// Franck-Condon factors of the builder for two states, rotationless.
 std::vector<std::vector<double>> BuilderFcf(const StateData& up, const StateData& low, double mu) {
     WavefunctionSet wf(up, low, mu);
