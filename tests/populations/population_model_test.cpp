@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "populations/population_model.h"
 
@@ -102,38 +103,32 @@ TEST(RotThermal, SigmaStateBoltzmannRatioAndSpinComponents) {
     EXPECT_NEAR(LevelSum(pop, 0), 1.0, 1e-5);
 }
 
-TEST(RotThermal, NuclearSpinWeightsAlternate) {
-    DatabaseState db = MakeSystem(-139.05f, 18.535f);
-    PopulationState plain, weighted;
-    SetPopulatedState(plain, db, 1);
-    SetPopulatedState(weighted, db, 1);
-    for (PopulationState* p : {&plain, &weighted}) {
-        DimensionPopulationArrays(*p, db.cat);
-        p->TRot(0) = 300.0f;
-    }
-    RotThermal(plain, db, 0, 1, 0);
-    db.cat.NuclearSpinFlag(1) = 1;
-    RotThermal(weighted, db, 0, 1, 0);
-    EXPECT_NEAR(weighted.PopRot(0, 1, 3) / plain.PopRot(0, 1, 3), 1.5, 1e-6);
-    EXPECT_NEAR(weighted.PopRot(0, 1, 4) / plain.PopRot(0, 1, 4), 0.75, 1e-6);
-}
-
-TEST(RotThermal, NuclearSpinWeightsFavourTheOtherParityInTheLowerState) {
-    // A homonuclear Σ–Σ system (N2+ B–X): odd N favoured in the upper state, even N in the lower.
+/// Ratio of the F1 populations of rows 3 and 4 with and without nuclear-spin weights, for a
+/// homonuclear Σ–Σ system (N2+ B–X like) with the given state populated.
+std::pair<double, double> NuclearSpinFactors(int popState) {
     DatabaseState db = MakeSystem(0.0f, 1.92f);
     db.cat.StateLambda(2, 1) = 0;
     PopulationState plain, weighted;
-    SetPopulatedState(plain, db, 2);
-    SetPopulatedState(weighted, db, 2);
     for (PopulationState* p : {&plain, &weighted}) {
+        SetPopulatedState(*p, db, popState);
         DimensionPopulationArrays(*p, db.cat);
         p->TRot(0) = 300.0f;
     }
     RotThermal(plain, db, 0, 1, 0);
     db.cat.NuclearSpinFlag(1) = 1;
     RotThermal(weighted, db, 0, 1, 0);
-    EXPECT_NEAR(weighted.PopRot(0, 1, 4) / plain.PopRot(0, 1, 4), 1.5, 1e-6);
-    EXPECT_NEAR(weighted.PopRot(0, 1, 3) / plain.PopRot(0, 1, 3), 0.75, 1e-6);
+    return {weighted.PopRot(0, 1, 3) / plain.PopRot(0, 1, 3), weighted.PopRot(0, 1, 4) / plain.PopRot(0, 1, 4)};
+}
+
+TEST(RotThermal, NuclearSpinWeightsAlternateAndFavourTheOtherParityInTheLowerState) {
+    // Odd N carry twice the weight of even N in the upper state (N2+ B 2Σu+), even N in the
+    // lower state (X 2Σg+): a dipole transition changes N by one and keeps the spin symmetry.
+    const auto [upperOdd, upperEven] = NuclearSpinFactors(1);
+    EXPECT_NEAR(upperOdd, 1.5, 1e-6);
+    EXPECT_NEAR(upperEven, 0.75, 1e-6);
+    const auto [lowerOdd, lowerEven] = NuclearSpinFactors(2);
+    EXPECT_NEAR(lowerOdd, 0.75, 1e-6);
+    EXPECT_NEAR(lowerEven, 1.5, 1e-6);
 }
 
 TEST(RotThermal, PiStateFollowsHillVanVleckTermsInBothCouplingCases) {
