@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -12,6 +14,8 @@
 namespace velmora {
 
 namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct Token {
     enum Kind { Digit0, DigitHash, Literal, Group } kind;
@@ -315,6 +319,41 @@ std::string StrDigits(double value, int significant) {
     return (value < 0 ? "-" : " ") + body;
 }
 
+/// Converts the exactly delimited decimal number s (sign, digits, point, exponent) to double.
+double ConvertSpan(std::string_view s) {
+    char buf[64];
+    const char* first = s.data();
+    const char* last = s.data() + s.size();
+    std::string big;
+    // from_chars takes no '+' and no Fortran 'D' exponent: adjust a copy when needed.
+    const bool plus = !s.empty() && s[0] == '+';
+    const bool fortran = s.find_first_of("dD") != std::string_view::npos;
+    if (plus || fortran) {
+        std::string_view body = plus ? s.substr(1) : s;
+        char* dst = buf;
+        if (body.size() >= sizeof buf) {
+            big.assign(body);
+            first = big.data();
+            last = big.data() + big.size();
+            dst = big.data();
+        } else {
+            std::memcpy(buf, body.data(), body.size());
+            first = buf;
+            last = buf + body.size();
+        }
+        for (char* p = dst; p != last; ++p)
+            if (*p == 'd' || *p == 'D') *p = 'e';
+    }
+    double v = 0.0;
+    const auto r = std::from_chars(first, last, v);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Overflow gives an infinity (caught by the caller), underflow 0, as strtod does.
+        const std::string copy(first, last);
+        return std::strtod(copy.c_str(), nullptr);
+    }
+    return r.ec == std::errc() ? v : 0.0;
+}
+
 }  // namespace
 
 std::string Format(double value, std::string_view pattern) {
@@ -331,30 +370,27 @@ std::string Str(float value) { return StrDigits(static_cast<double>(value), 7); 
 std::string Str(int value) { return value < 0 ? std::to_string(value) : " " + std::to_string(value); }
 
 double Val(std::string_view text) {
+    const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+    while (i < n && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
     std::size_t j = i;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    std::size_t digitsStart = j;
+    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
     int digits = 0;
-    while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j, ++digits;
-    if (j < text.size() && text[j] == '.') {
+    while (j < n && IsDigit(text[j])) ++j, ++digits;
+    if (j < n && text[j] == '.') {
         ++j;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j, ++digits;
+        while (j < n && IsDigit(text[j])) ++j, ++digits;
     }
     if (digits == 0) return 0.0;
     std::size_t end = j;
-    if (j < text.size() && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
+    if (j < n && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
         std::size_t k = j + 1;
-        if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
-        std::size_t kd = k;
-        while (k < text.size() && text[k] >= '0' && text[k] <= '9') ++k;
-        if (k > kd) end = k;
+        if (k < n && (text[k] == '+' || text[k] == '-')) ++k;
+        const std::size_t expDigits = k;
+        while (k < n && IsDigit(text[k])) ++k;
+        if (k > expDigits) end = k;
     }
-    (void)digitsStart;
-    double v = 0.0;
-    ParseDecimal(text.substr(i, end - i), v);
-    return v;
+    return ConvertSpan(text.substr(i, end - i));
 }
 
 bool IsNumeric(std::string_view text) {

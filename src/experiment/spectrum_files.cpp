@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,49 +23,12 @@ constexpr int kInitialUpperBound = 3000;
 constexpr int kGrowthStep = 500;
 constexpr std::size_t kChunkSize = 1 << 20;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 /// Trims blanks and tabs at both ends without copying.
 std::string_view TrimView(std::string_view s) {
     std::size_t a = 0, b = s.size();
     while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
     while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
     return s.substr(a, b - a);
-}
-
-/// Converts the exactly delimited decimal number s (sign, digits, point, exponent) to double.
-double ConvertSpan(std::string_view s) {
-    char buf[64];
-    const char* first = s.data();
-    const char* last = s.data() + s.size();
-    std::string big;
-    // from_chars takes no '+' and no Fortran 'D' exponent: adjust a copy when needed.
-    const bool plus = !s.empty() && s[0] == '+';
-    const bool fortran = s.find_first_of("dD") != std::string_view::npos;
-    if (plus || fortran) {
-        std::string_view body = plus ? s.substr(1) : s;
-        char* dst = buf;
-        if (body.size() >= sizeof buf) {
-            big.assign(body);
-            first = big.data();
-            last = big.data() + big.size();
-            dst = big.data();
-        } else {
-            std::memcpy(buf, body.data(), body.size());
-            first = buf;
-            last = buf + body.size();
-        }
-        for (char* p = dst; p != last; ++p)
-            if (*p == 'd' || *p == 'D') *p = 'e';
-    }
-    double v = 0.0;
-    const auto r = std::from_chars(first, last, v);
-    if (r.ec == std::errc::result_out_of_range) {
-        // Overflow gives an infinity (caught by the caller), underflow 0, as strtod does.
-        const std::string copy(first, last);
-        return std::strtod(copy.c_str(), nullptr);
-    }
-    return r.ec == std::errc() ? v : 0.0;
 }
 
 }  // namespace
@@ -92,30 +54,9 @@ void GrowExperimentArrays(ExperimentState& exp, int hi) {
 
 double LeadingNumber(std::string_view t) {
     std::size_t i = 0;
-    const std::size_t n = t.size();
-    while (i < n && (t[i] == ' ' || t[i] == '\t' || t[i] == '\n' || t[i] == '\r')) ++i;
-    if (i < n && t[i] == '"') {
-        ++i;
-        while (i < n && (t[i] == ' ' || t[i] == '\t')) ++i;
-    }
-    const std::size_t start = i;
-    if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
-    int digits = 0;
-    while (i < n && IsDigit(t[i])) ++i, ++digits;
-    if (i < n && t[i] == '.') {
-        ++i;
-        while (i < n && IsDigit(t[i])) ++i, ++digits;
-    }
-    if (digits == 0) return 0.0;
-    std::size_t end = i;
-    if (i < n && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
-        std::size_t k = i + 1;
-        if (k < n && (t[k] == '+' || t[k] == '-')) ++k;
-        const std::size_t expDigits = k;
-        while (k < n && IsDigit(t[k])) ++k;
-        if (k > expDigits) end = k;
-    }
-    return ConvertSpan(t.substr(start, end - start));
+    while (i < t.size() && (t[i] == ' ' || t[i] == '\t' || t[i] == '\n' || t[i] == '\r')) ++i;
+    if (i < t.size() && t[i] == '"') ++i;
+    return Val(t.substr(i));
 }
 
 void TwoColumnReader::EndLine() {
