@@ -9,8 +9,9 @@
 #include "common/numerics.h"
 #include "database/band_loader.h"
 #include "display/decimate.h"
-#include "experiment/comparison.h"
 #include "display/plot_draw.h"
+#include "experiment/comparison.h"
+#include "simulation/units.h"
 #include "table/table_model.h"
 
 namespace velmora::display {
@@ -24,12 +25,7 @@ inline double GridX(const SimulationState& sim, int i) {
 }
 
 /// A wavenumber (cm-1) on the display axis: Å in vacuum, Å in air or cm-1.
-double ToDisplayUnit(double wavenumber, int units) {
-    if (units == 3) return wavenumber;
-    const double vacuum = 1e8 / wavenumber;
-    if (units == 2) return vacuum / AirIndex(static_cast<float>(vacuum));
-    return vacuum;
-}
+double ToDisplayUnit(double wavenumber, int units) { return simulation::WavenumberToAxis(wavenumber, units); }
 
 bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
 

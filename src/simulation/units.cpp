@@ -2,6 +2,7 @@
 
 #include "common/number_format.h"
 #include "simulation/condition_inputs.h"
+#include "database/catalogue.h"
 #include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
 
@@ -13,19 +14,29 @@ double WavenumberToAxis(double nu, int units) {
     return units == 2 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
 }
 
+namespace {
+
+/// The program's fixed tables, for a state whose catalogue has not been read (they are the same
+/// for every catalogue).
+const Catalogue& FixedTables() {
+    static const Catalogue fixed = [] {
+        Catalogue c;
+        database::FillFixedTables(c);
+        return c;
+    }();
+    return fixed;
+}
+
+}  // namespace
+
 double PressureFactor(const Catalogue& cat, int pressureUnits) {
-    if (cat.PressureToTorr.Contains(pressureUnits) && cat.PressureToTorr(pressureUnits) > 0.0)
-        return cat.PressureToTorr(pressureUnits);
-    static const double factors[] = {1.0, 760.0, 760.0 / 1013.25, 760.0, 1.0 / 133.32, 1000.0 / 133.32};
-    return pressureUnits >= 0 && pressureUnits <= 5 ? factors[pressureUnits] : 1.0;
+    const Catalogue& tables = cat.PressureToTorr.Contains(pressureUnits) ? cat : FixedTables();
+    return tables.PressureToTorr.Contains(pressureUnits) ? tables.PressureToTorr(pressureUnits) : 1.0;
 }
 
 std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits) {
-    if (cat.CollisionalFormula.Contains(pressureUnits) && !cat.CollisionalFormula(pressureUnits).empty())
-        return cat.CollisionalFormula(pressureUnits);
-    static const char* const texts[] = {"*(P/760)*(300/T)^",     "*P*(300/T)^",          "*(P/1013.25)*(300/T)^",
-                                        "*(P)*(300/T)^",         "*(P/101323)*(300/T)^", "*(P/101.32)*(300/T)^"};
-    return pressureUnits >= 0 && pressureUnits <= 5 ? texts[pressureUnits] : "";
+    const Catalogue& tables = cat.CollisionalFormula.Contains(pressureUnits) ? cat : FixedTables();
+    return tables.CollisionalFormula.Contains(pressureUnits) ? tables.CollisionalFormula(pressureUnits) : "";
 }
 
 namespace {
