@@ -22,6 +22,12 @@ float AirIndex(float vacuumAngstrom) {
     return static_cast<float>(1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2)));
 }
 
+double WavenumberToAxis(double nu, int units) {
+    if (units == 3) return nu;
+    const double vacuum = 1E8 / nu;
+    return units == 2 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
+}
+
 int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }
 
 double GaussianDeviate::Next() {

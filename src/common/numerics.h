@@ -15,6 +15,10 @@ int FindIndex(const Array1<float>& X, float x, int lo, int hi);
 /// Refractive index of standard air (Edlen 1966) at a vacuum wavelength in angstrom; 1 for 0.
 float AirIndex(float vacuumAngstrom);
 
+/// A wavenumber (cm-1) in an axis unit: 1 Å in vacuum, 2 Å in air (vacuum wavelength divided by
+/// n_air of itself), 3 cm-1 (unchanged).
+double WavenumberToAxis(double nu, int units);
+
 /// Rounds to the nearest integer, halves to the even integer (as integer conversions do).
 int RoundHalfEven(double x);
 

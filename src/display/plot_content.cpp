@@ -11,7 +11,6 @@
 #include "display/decimate.h"
 #include "display/plot_draw.h"
 #include "experiment/comparison.h"
-#include "simulation/units.h"
 #include "table/table_model.h"
 
 namespace velmora::display {
@@ -25,7 +24,7 @@ inline double GridX(const SimulationState& sim, int i) {
 }
 
 /// A wavenumber (cm-1) on the display axis: Å in vacuum, Å in air or cm-1.
-double ToDisplayUnit(double wavenumber, int units) { return simulation::WavenumberToAxis(wavenumber, units); }
+double ToDisplayUnit(double wavenumber, int units) { return WavenumberToAxis(wavenumber, units); }
 
 bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
 

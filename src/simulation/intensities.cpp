@@ -130,8 +130,8 @@ void ComputeWindowFactors(AppState& app) {
             const double origin = At(db.BandData, 4, vu, vl);
             total += emission;
             if (origin == 0.0) continue;  // no band: nothing falls in the window
-            double L = 1E8 / origin;
-            if (sim.Units == 2) L /= AirIndex(static_cast<float>(L));
+            // The window limits are always wavelengths (Å), in air when the axis is.
+            const double L = WavenumberToAxis(origin, sim.Units == 2 ? 2 : 1);
             if (lo <= L && L <= hi) inside += emission;
         }
         if (total != 0.0) sim.WindowFactor(vu) = static_cast<float>(inside / total);

@@ -8,12 +8,6 @@
 
 namespace velmora::simulation {
 
-double WavenumberToAxis(double nu, int units) {
-    if (units == 3) return nu;
-    const double vacuum = 1E8 / nu;
-    return units == 2 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
-}
-
 namespace {
 
 /// The program's fixed tables, for a state whose catalogue has not been read (they are the same

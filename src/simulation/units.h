@@ -6,12 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/numerics.h"
 #include "state/app_state.h"
 
 namespace velmora::simulation {
-
-/// Axis position of a wavenumber (cm-1): vacuum Å (units 1), air Å (2) or cm-1 (3).
-double WavenumberToAxis(double nu, int units);
 
 /// Factor from pressure unit index (0 Torr, 1 atm, 2 mbar, 3 bar, 4 Pa, 5 kPa) to Torr.
 double PressureFactor(const Catalogue& cat, int pressureUnits);

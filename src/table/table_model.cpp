@@ -104,10 +104,7 @@ void FillTableData(const DatabaseState& db, TableState& t) {
             value *= c / 100.0;  // to m3 J-1 s-2
             if (t.DbUnitsAbs == 3) value *= position * kOscillatorStrengthFactor;
         }
-        if (q == 4 && t.DbUnitsPos != 3 && value != 0.0) {
-            value = 1e8 / value;  // Å in vacuum
-            if (t.DbUnitsPos == 2) value /= AirIndex(static_cast<float>(value));
-        }
+        if (q == 4 && value != 0.0) value = WavenumberToAxis(value, t.DbUnitsPos);
         return value;
     };
 
