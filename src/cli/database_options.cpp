@@ -23,9 +23,7 @@ void OpenDatabase(const Args& args, DatabaseState& db) {
 int EntryOption(const Args& args, const DatabaseState& db) {
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N is required");
     const int entry = args.Integer("entry", 0);
-    if (entry < 1 || entry > db.cat.CatalogueCount)
-        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
-                                    std::to_string(db.cat.CatalogueCount) + ")");
+    database::CheckEntry(db.cat, entry);
     return entry;
 }
 

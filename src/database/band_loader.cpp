@@ -6,6 +6,7 @@
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "database/catalogue.h"
 #include "database/line_positions.h"
 #include "database/line_strengths.h"
 #include "database/terms.h"
@@ -186,9 +187,7 @@ void ReindexCaseA(TermTable& t, int rotRows) {
 
 void CheckBand(const DatabaseState& db, int vUp, int vLow, int entry) {
     const Catalogue& cat = db.cat;
-    if (entry < 1 || entry > cat.CatalogueCount)
-        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
-                                    std::to_string(cat.CatalogueCount) + ")");
+    CheckEntry(cat, entry);
     if (vUp < 0 || vUp > cat.NMaxVib(entry, 1) || vLow < 0 || vLow > cat.NMaxVib(entry, 2))
         throw std::invalid_argument("band (" + std::to_string(vUp) + ", " + std::to_string(vLow) +
                                     ") is outside entry " + std::to_string(entry) + " (v' 0.." +

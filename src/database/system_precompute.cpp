@@ -1,9 +1,7 @@
 #include "database/system_precompute.h"
 
-#include <stdexcept>
-#include <string>
-
 #include "database/band_loader.h"
+#include "database/catalogue.h"
 #include "database/level_data.h"
 
 namespace velmora::database {
@@ -72,9 +70,7 @@ void RadiativeLifetimes(DatabaseState& db, int vUp, int lamUp, double reference,
 void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     const Catalogue& cat = db.cat;
     const int entry = db.irad;
-    if (entry < 1 || entry > cat.CatalogueCount)
-        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
-                                    std::to_string(cat.CatalogueCount) + ")");
+    CheckEntry(cat, entry);
 
     db.EmissionLineScale = db.AbsorptionLineScale = 1.0f;
     ReadStateConstants(db, entry);
