@@ -24,11 +24,6 @@ struct StateConstants {
     int convention = 0;
 };
 
-/// A/B of a level in single precision, as the ratios are compared exactly (A/B = 4, A/B = 10).
-float SpinOrbitRatio(float a, float b) {
-    return static_cast<float>(static_cast<double>(a) / static_cast<double>(b));
-}
-
 /// Converts 2Π constants of the second convention (an effective Hamiltonian with the Λ-doubling
 /// folded into B, T, A and γ differently) to the first, for v = 0..vMax. The correction h is the
 /// same for every level: it is always formed from the v = 0 constants as read.
@@ -262,8 +257,8 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     // divided by the lower state's B.
     SelectLevel(db, 2, vLow);
     ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry));
-    const float yLow = SpinOrbitRatio(db.MolConst(2, vLow, 6), db.MolConst(2, vLow, 1));
-    const float yUp = SpinOrbitRatio(db.MolConst(1, vUp, 6), db.MolConst(2, vLow, 1));
+    const float yLow = SpinOrbitRatio(db, 2, vLow);
+    const float yUp = SpinOrbitRatio(db, 1, vUp, 2, vLow);
 
     // 6. Lower energy zero: the lowest level of the (0, 0) band's lower state.
     if (vUp == 0 && vLow == 0)
