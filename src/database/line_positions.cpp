@@ -21,9 +21,6 @@ constexpr BranchShape kShapes[13] = {
 constexpr bool kLowerUsesL1[13] = {false, true, false, false, true, true, false,
                                    true, true, false, true, false, false};
 
-// Twice J of a level at row N of component F (F1: J = N + 1/2, F2: J = N − 1/2).
-int TwiceJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
-
 }  // namespace
 
 BranchShape BranchShapeOf(int b) {

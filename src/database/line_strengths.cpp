@@ -89,8 +89,8 @@ void Coefficients(DatabaseState& db, int N, int set, int lamUp) {
         double emission = 0, absorption = 0;
         if (BranchRowExists(b, N, lamUp)) {
             const BranchShape sh = BranchShapeOf(b);
-            const double twoJLow = 2 * N + (sh.lowerF == 1 ? 1 : -1);
-            const double twoJUp = 2 * (N + sh.deltaN) + (sh.upperF == 1 ? 1 : -1);
+            const double twoJLow = TwiceJ(N, sh.lowerF);
+            const double twoJUp = TwiceJ(N + sh.deltaN, sh.upperF);
             const double strength = double(line(3, b + o, N)) * line(5, b + o, N);
             const double nu = line(4, b + o, N);
             if (twoJLow + 1 > 0) absorption = db.AbsorptionLineScale * strength / (twoJLow + 1);
@@ -128,7 +128,7 @@ constexpr int kFirstTableRowEqual[13] = {0, 2, 3, 1, 2, 1, 2, 3, 2, 2, 1, 2, 1};
 constexpr int kFirstTableRowAdjacent[13] = {0, 0, 4, 0, 3, 0, 2, 2, 2, 2, 2, 3, 0};
 
 // True when the level at row N of component F has J ≥ Λ + 1/2 (a full 2×2 block, or any Σ level).
-bool RegularLevel(int lambda, int N, int F) { return 2 * N + (F == 1 ? 1 : -1) >= 2 * lambda + 1; }
+bool RegularLevel(int lambda, int N, int F) { return TwiceJ(N, F) >= 2 * lambda + 1; }
 
 // The closed forms of the tables hold between levels of full 2×2 blocks and from their first
 // rows on; below these rows and for every line of the single lowest-J level of a 2Π or 2Δ
