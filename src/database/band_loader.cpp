@@ -308,7 +308,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     // low-row correction of a later row also gets no emission or absorption coefficient.
     const int firstRow = lamLow == 1 && yLow > 4.0f ? lamLow - 1 : lamLow;
     const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
-    CopyCaseAFirstRowProbabilities(db, entry, vUp, vLow);
+    CopyCaseAFirstRowProbabilities(db, entry, vLow);
     for (int N = firstRow; N <= rows + 1; ++N)
         for (int set = 1; set <= sets; ++set) ComputeLinePositions(db, entry, N, set);
     for (int N = firstRow; N <= rows + 1; ++N)

@@ -302,8 +302,7 @@ void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow)
     ExactLowestRows(db, rows, entry, vUp, vLow);
 }
 
-void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vUp, int vLow) {
-    (void)vUp;
+void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vLow) {
     const int lamUp = db.cat.StateLambda(1, entry);
     const int lamLow = db.cat.StateLambda(2, entry);
     if (lamLow != 1 || !(SpinOrbitRatio(db, 2, vLow) > 4.0f)) return;
