@@ -1,19 +1,12 @@
-#include <charconv>
 #include "cli/database_options.h"
 
-#include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 #include "common/number_format.h"
 #include "database/catalogue.h"
 
 namespace velmora::cli {
-
-void RejectUnknownOptions(const Args& args, std::initializer_list<const char*> known) {
-    for (const std::string& name : args.Names())
-        if (std::none_of(known.begin(), known.end(), [&](const char* k) { return name == k; }))
-            throw std::invalid_argument("unknown option --" + name);
-}
 
 void OpenDatabase(const Args& args, DatabaseState& db) {
     database::SetAppPath(db, DataFolder(args));
