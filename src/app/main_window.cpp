@@ -612,13 +612,7 @@ void MDIVelmora::BuildMenus() {
         QAction* a = upper->addAction(item);
         connect(a, &QAction::triggered, this, [this] {
             // Lifetimes, predissociation lifetimes and yields share one table by level.
-            Event([&] {
-                app_.table.itran = 2;
-                app_.table.icoef = 6;
-                app_.table.BandCombosEnabled = true;
-                table::FillDatabaseUnits(app_);
-                table::RefreshDatabaseTable(app_);
-            }, true);
+            Event([&] { table::mnuDatabaseUpperState_Click(app_); }, true);
             ShowDatabaseWindow();
         });
     }

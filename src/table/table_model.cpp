@@ -389,4 +389,6 @@ void mnuDatabaseTransition_Click(AppState& s, int item) { ChooseTable(s, 1, std:
 
 void mnuDatabaseTransition2_Click(AppState& s, int item) { ChooseTable(s, 2, std::clamp(item, 1, 5)); }
 
+void mnuDatabaseUpperState_Click(AppState& s) { ChooseTable(s, 2, 6); }
+
 }  // namespace velmora::table

@@ -56,6 +56,8 @@ void CmbInformation_Click(AppState& s, int index);  ///< 0 transition, 1 upper, 
 /// Menu "Vibrationals" item 1..4 and "Rotationals" item 1..5: kind and quantity, then refresh.
 void mnuDatabaseTransition_Click(AppState& s, int item);
 void mnuDatabaseTransition2_Click(AppState& s, int item);
+/// Menu "Upper State" ("Lifetimes", "Predissociation"): the table by upper level, then refresh.
+void mnuDatabaseUpperState_Click(AppState& s);
 
 /// Items of CmbDatabaseUnits for the current quantity, and the selected one.
 void FillDatabaseUnits(AppState& s);

@@ -290,6 +290,12 @@ TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
     CmbResolution_Click(s, 1);
     EXPECT_EQ(s.table.itran, 2);
     EXPECT_TRUE(s.table.BandCombosEnabled);
+
+    // "Upper State": the table by upper level.
+    mnuDatabaseUpperState_Click(s);
+    EXPECT_EQ(s.table.itran, 2);
+    EXPECT_EQ(s.table.icoef, 6);
+    EXPECT_EQ(s.table.Grid.Cells[0][0], "J' ");
 }
 
 }  // namespace
