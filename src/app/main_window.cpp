@@ -1165,8 +1165,8 @@ void MDIVelmora::RefreshControls() {
     SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
     SetComboItems(combo("CmbUpper"), program::LevelItems(a, 1), a.table.DbVUpper);
     SetComboItems(combo("CmbLower"), program::LevelItems(a, 2), a.table.DbVLower);
-    enable("CmbUpper", a.table.itran == 2 || a.table.icoef == 6);
-    enable("CmbLower", a.table.itran == 2 && a.table.icoef != 6);
+    enable("CmbUpper", table::CmbUpperEnabled(a.table));
+    enable("CmbLower", table::CmbLowerEnabled(a.table));
     SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
     SetComboIndex(combo("CmbQuenching"), a.db.QuenchingSource);
     SetComboIndex(combo("CmbQuenchingUnits"), 0);

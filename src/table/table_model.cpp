@@ -321,7 +321,6 @@ void FillRotationalBranches(AppState& s) {
 
 void CmbResolution_Click(AppState& s, int index) {
     s.table.itran = index == 1 ? 2 : 1;
-    s.table.BandCombosEnabled = s.table.itran == 2;
     RefreshDatabaseTable(s);
 }
 
@@ -378,7 +377,6 @@ namespace {
 void ChooseTable(AppState& s, int itran, int icoef) {
     s.table.itran = itran;
     s.table.icoef = icoef;
-    s.table.BandCombosEnabled = itran == 2;
     FillDatabaseUnits(s);
     RefreshDatabaseTable(s);
 }
