@@ -25,27 +25,27 @@ constexpr double kTwipsPerPixel = 15.0;
 int Px(int twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); }
 int Twips(int px) { return static_cast<int>(px * kTwipsPerPixel); }
 
-QLineEdit* NamedEdit(QWidget* parent, const char* name, int width = 70) {
+}  // namespace
+
+QLineEdit* NamedEdit(QWidget* parent, const char* name, int width) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setFixedWidth(width);
     return e;
 }
 
-QComboBox* NamedCombo(QWidget* parent, const char* name, const QStringList& items = {}) {
+QComboBox* NamedCombo(QWidget* parent, const char* name, const QStringList& items) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     c->addItems(items);
     return c;
 }
 
-QLabel* NamedLabel(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
+QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
     return l;
 }
-
-}  // namespace
 
 void SetEditText(QLineEdit* edit, const std::string& text) {
     const QString q = QStr(Trim(text));
