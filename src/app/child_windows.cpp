@@ -169,11 +169,12 @@ void SimulationWindow::Redraw(AppState& app) {
     QPainter plotPainter(&plotImage), axisPainter(&axisImage);
     QtCanvas plotCanvas(plotPainter, QRectF(0, 0, plotImage.width(), plotImage.height()));
     QtCanvas axisCanvas(axisPainter, QRectF(0, 0, axisImage.width(), axisImage.height()));
-    // Before the first simulation the plot area shows the scheme's background.
-    plotCanvas.SetBackColor(PaletteColor(app.plot.BackColorIndex));
-    plotCanvas.Clear();
-    axisCanvas.SetBackColor(PaletteColor(15));
-    axisCanvas.Clear();
+    // Before the first simulation the plot area shows the scheme's background and the axis strip
+    // stays white as the buffer comes; afterwards the redraw clears both surfaces itself.
+    if (!app.plot.PlotReady) {
+        plotCanvas.SetBackColor(PaletteColor(app.plot.BackColorIndex));
+        plotCanvas.Clear();
+    }
     display::RedrawPlot(app, plotCanvas, axisCanvas);
     plotPainter.end();
     axisPainter.end();
