@@ -912,28 +912,23 @@ void MDIVelmora::WirePopulationsWindow() {
         populations_->ForgetTable();
         Event([&] { populations::CommitGridEdit(app_, v, column, t); });
     });
-    auto mouse = [this](PictureBox* pic, bool rotational) {
-        connect(pic, &PictureBox::MouseMoved, this, [this, rotational](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
-            const bool left = b & Qt::LeftButton;
-            if (rotational)
-                populations::PicRotational_Mouse(app_, x, y, left);
-            else
-                populations::PicVibrational_Mouse(app_, x, y, left);
-            RefreshControls();
-        });
-        connect(pic, &PictureBox::MousePressed, this, [this, rotational](double x, double y, Qt::MouseButton b, Qt::KeyboardModifiers) {
-            if (b != Qt::LeftButton) return;
-            if (rotational)
-                populations::PicRotational_Mouse(app_, x, y, true);
-            else
-                populations::PicVibrational_Mouse(app_, x, y, true);
-            RefreshControls();
-        });
+    auto mouse = [this](PictureBox* pic, void (*handler)(AppState&, double, double, bool)) {
+        connect(pic, &PictureBox::MouseMoved, this,
+                [this, handler](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
+                    handler(app_, x, y, b & Qt::LeftButton);
+                    RefreshControls();
+                });
+        connect(pic, &PictureBox::MousePressed, this,
+                [this, handler](double x, double y, Qt::MouseButton b, Qt::KeyboardModifiers) {
+                    if (b != Qt::LeftButton) return;
+                    handler(app_, x, y, true);
+                    RefreshControls();
+                });
         connect(pic, &PictureBox::Resized, this, [this] { RedrawHistograms(); });
         pic->installEventFilter(this);
     };
-    mouse(p->picVibrational, false);
-    mouse(p->picRotational, true);
+    mouse(p->picVibrational, &populations::PicVibrational_Mouse);
+    mouse(p->picRotational, &populations::PicRotational_Mouse);
 }
 
 bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
