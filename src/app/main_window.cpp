@@ -1152,14 +1152,18 @@ void MDIVelmora::RefreshControls() {
         if (auto* l = qobject_cast<QLabel*>(find(name))) l->setText(QStr(text));
     };
 
+    // The vibrational levels of the system, offered by the table's and the assignment's lists.
+    const std::vector<std::string> upperLevels = program::LevelItems(a, 1);
+    const std::vector<std::string> lowerLevels = program::LevelItems(a, 2);
+
     // Band system and database tab.
     SetComboIndex(transition_, a.db.irad - 1);
     SetComboIndex(combo("CmbInformation"), a.table.Information);
     SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, program::QuantityIndex(a));
     SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
     SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
-    SetComboItems(combo("CmbUpper"), program::LevelItems(a, 1), a.table.DbVUpper);
-    SetComboItems(combo("CmbLower"), program::LevelItems(a, 2), a.table.DbVLower);
+    SetComboItems(combo("CmbUpper"), upperLevels, a.table.DbVUpper);
+    SetComboItems(combo("CmbLower"), lowerLevels, a.table.DbVLower);
     enable("CmbUpper", table::CmbUpperEnabled(a.table));
     enable("CmbLower", table::CmbLowerEnabled(a.table));
     SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
@@ -1257,8 +1261,8 @@ void MDIVelmora::RefreshControls() {
     SetComboIndex(combo("CmbColorScheme"), p.intColor);
     SetChecked(check("ChkShowAssignment"), p.ShowAssignment == 1);
     SetComboIndex(combo("CmbAssignment"), p.AssignmentMode);
-    SetComboItems(combo("CmbUpperBand"), program::LevelItems(a, 1), p.AssignVUpper);
-    SetComboItems(combo("CmbLowerBand"), program::LevelItems(a, 2), p.AssignVLower);
+    SetComboItems(combo("CmbUpperBand"), upperLevels, p.AssignVUpper);
+    SetComboItems(combo("CmbLowerBand"), lowerLevels, p.AssignVLower);
     SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
     for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"}) enable(n, p.AssignBandControlsEnabled);
 
