@@ -175,13 +175,17 @@ void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
         for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = static_cast<float>(pop.PopRot(v, c, N) / sum);
 }
 
+void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v) {
+    for (int F = 1; F <= 2; ++F) {
+        RotThermal(pop, db, v, F, 0);
+        if (pop.PopLambda > 0) RotThermal(pop, db, v, F, 2);
+    }
+}
+
 void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, float T) {
     EnsureArrays(pop, db, v);
     pop.TRot(v) = T;
-    RotThermal(pop, db, v, 1, 0);
-    if (pop.PopLambda > 0) RotThermal(pop, db, v, 1, 2);
-    RotThermal(pop, db, v, 2, 0);
-    if (pop.PopLambda > 0) RotThermal(pop, db, v, 2, 2);
+    RotThermalLevel(pop, db, v);
     RotNormalize(pop, db, v);
 }
 

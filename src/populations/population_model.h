@@ -41,6 +41,10 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T);
 /// Thermal rotational populations of component F + p of level v at TRot(v) (raised to 1 K).
 void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int p);
 
+/// Thermal rotational populations of every component of level v at TRot(v): F1 and F2, both
+/// parities when Λ > 0. Not normalised.
+void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v);
+
 /// Normalises level v so that all its components together sum to 1; an empty level falls back
 /// to the single level N = 1 of component 1.
 void RotNormalize(PopulationState& pop, const DatabaseState& db, int v);

@@ -160,15 +160,6 @@ void MarkLevelNonThermal(AppState& app) {
     }
 }
 
-/// Thermal components of level v at TRot(v): F1 and F2, both parities when Λ > 0.
-void ThermalComponents(AppState& app, int v) {
-    PopulationState& pop = app.pop;
-    for (int F = 1; F <= 2; ++F) {
-        if (pop.PopLambda > 0) RotThermal(pop, app.db, v, F, 2);
-        RotThermal(pop, app.db, v, F, 0);
-    }
-}
-
 /// A temperature text: true with its value for a number of 0 or more.
 bool ParseTemperature(std::string_view text, double& value) {
     if (!IsNumeric(text)) return false;
@@ -619,7 +610,7 @@ std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
         if (pop.PopLambda > 0) RotThermal(pop, app.db, v, pop.SelF, 2);
         RotThermal(pop, app.db, v, pop.SelF, 0);
         break;
-    default: ThermalComponents(app, v);
+    default: RotThermalLevel(pop, app.db, v);
     }
     RotNormalize(pop, app.db, v);
     // Only part of the level follows the temperature unless every component was set.
@@ -676,9 +667,7 @@ void CommitGridEdit(AppState& app, int v, int column, std::string_view text) {
         if (app.popwin.VibrationalMode != 1) CmbVibrational_Click(app, 1);
         RequestRedraw(app);
     } else if (column == 2 && value > 0.0) {
-        pop.TRot(v) = static_cast<float>(value);
-        ThermalComponents(app, v);
-        RotNormalize(pop, app.db, v);  // like every other thermal rebuild
+        RebuildLevelThermal(pop, app.db, v, static_cast<float>(value));
         if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
         if (v == pop.SelV) {
             PopToEdit(pop, app.db, v);
