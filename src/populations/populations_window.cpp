@@ -75,6 +75,16 @@ std::vector<std::pair<int, int>> BarCells(const PopulationState& pop, int x) {
     return cells;
 }
 
+/// Palette index of component c in a bar of the rotational histogram: F1 yellow and its f
+/// parity cyan; F2 as F1 when one spin component is shown, green with its e parity in palette
+/// colour 9 in the view of every component of one N.
+int LayerColor(const PopulationState& pop, int c) {
+    const bool everyComponent = pop.StructMode < 0 || pop.StructMode > 2;
+    if (everyComponent && c == 2) return ComponentColor(6);
+    if (everyComponent && c == 4) return 9;
+    return ComponentColor(c <= 2 ? c : c + 6);
+}
+
 double BarValue(const PopulationState& pop, int x) {
     double sum = 0.0;
     for (auto [c, r] : BarCells(pop, x)) sum += Cell(pop, c, r);
@@ -287,28 +297,13 @@ void DrawRotationalHistogram(AppState& app, Canvas& c) {
     w.RotScale = ComputeRotScale(pop);
     const Rgb fore = PaletteColor(app.plot.ForeColorIndex);
     const auto [first, last] = RotationalBars(app);
-    const int F = pop.SelF;
     for (int x = first; x <= last; ++x) {
-        // Layers from the bottom: (cell, colour).
-        std::vector<std::pair<std::pair<int, int>, int>> layers;
-        if (pop.StructMode == 0) {
-            layers.push_back({{F, x}, ComponentColor(F)});
-        } else if (pop.StructMode == 1 || pop.StructMode == 2) {
-            layers.push_back({{F, x}, ComponentColor(F)});
-            if (pop.PopLambda > 0) layers.push_back({{F + 2, x}, ComponentColor(F + 8)});
-        } else {
-            layers.push_back({{1, x}, ComponentColor(1)});
-            if (pop.PopLambda > 0) layers.push_back({{3, x}, ComponentColor(9)});
-            if (x > 0) {
-                layers.push_back({{2, x - 1}, ComponentColor(2 + 4)});
-                if (pop.PopLambda > 0) layers.push_back({{4, x - 1}, 9});
-            }
-        }
+        // The cells of the bar stacked from the bottom.
         double bottom = 0.0;
-        for (const auto& [cell, color] : layers) {
-            const double h = Cell(pop, cell.first, cell.second) * w.RotScale;
+        for (auto [comp, row] : BarCells(pop, x)) {
+            const double h = Cell(pop, comp, row) * w.RotScale;
             if (h > 0.0) {
-                c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(color), true);
+                c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(LayerColor(pop, comp)), true);
                 c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(15), false);
                 bottom += h;
             }
