@@ -28,13 +28,13 @@ std::string TextAt(const A& a, I... i) {
     return a.Contains(i...) ? a(i...) : std::string();
 }
 
-const std::string& MoleculeOf(const AppState& app, std::string& keep) {
-    keep = TextAt(app.db.cat.MoleculeName, app.db.irad);
-    return keep;
-}
-
 std::string PopulatedStateLabel(const AppState& app) {
     return TextAt(app.db.cat.StateLabel, app.pop.PopState, app.db.irad);
+}
+
+/// "<molecule> (<populated state>) ": the start of the caption and of the status lines.
+std::string StateHeading(const AppState& app) {
+    return TextAt(app.db.cat.MoleculeName, app.db.irad) + " (" + PopulatedStateLabel(app) + ") ";
 }
 
 int MaxVib(const AppState& app) { return PopMaxVib(app.pop, app.db); }
@@ -134,26 +134,22 @@ void NormalizeVibrational(AppState& app) {
 
 void UpdateVibrationalStatus(AppState& app) {
     PopulationsWindowState& w = app.popwin;
-    std::string molecule;
-    MoleculeOf(app, molecule);
     const int v = static_cast<int>(w.VibCursor);
     const float value = app.pop.PopVib.Contains(v) ? app.pop.PopVib(v) : 0.0f;
-    w.LblVib1 = molecule + " (" + PopulatedStateLabel(app) + ") " + "v = " + Format(w.VibCursor, "#0   ");
+    w.LblVib1 = StateHeading(app) + "v = " + Format(w.VibCursor, "#0   ");
     w.LblVib2 = "   Population =" + Format(value, " ##0.00000");
 }
 
 void UpdateRotationalStatus(AppState& app) {
     PopulationsWindowState& w = app.popwin;
     const PopulationState& pop = app.pop;
-    std::string molecule;
-    MoleculeOf(app, molecule);
     const int x = static_cast<int>(w.RotCursor);
     std::string where;
     if (pop.StructMode == 3)
         where = "N =" + Format(x, " #0 ");
     else
         where = "F" + std::to_string(pop.SelF) + " " + Format(x + 0.5, "(#0.# ) ");
-    w.LblRot1 = molecule + " (" + PopulatedStateLabel(app) + ") " + "v = " + Format(pop.SelV, "#0   ") + where;
+    w.LblRot1 = StateHeading(app) + "v = " + Format(pop.SelV, "#0   ") + where;
     const double value = pop.StructMode == 0 || pop.StructMode == 2 ? Cell(pop, pop.SelF + pop.SelParity, x)
                                                                     : BarValue(pop, x);
     w.LblRot2 = "   Population =" + Format(value, " ##0.0000000");
@@ -203,8 +199,7 @@ HistogramScale RotationalScale(const AppState& app) {
 void PreparePopulationsWindow(AppState& app) {
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
-    std::string molecule;
-    w.Caption = MoleculeOf(app, molecule) + " (" + PopulatedStateLabel(app) + ") " + "population distributions";
+    w.Caption = StateHeading(app) + "population distributions";
     const int vmax = MaxVib(app);
     w.VibLevelItems.clear();
     for (int v = 0; v <= vmax; ++v) w.VibLevelItems.push_back(std::to_string(v));
