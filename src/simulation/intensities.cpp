@@ -24,14 +24,12 @@ int CatInt(const Array2<int>& a, int i, int j) { return a.Contains(i, j) ? a(i, 
 /// must lie within 350 Å of the range; in cm-1 units the range is taken in Å for this test, since
 /// the rotational structure of a band spreads over a width fixed in wavelength far more than 350 cm-1.
 bool BandMayContribute(double originCm, const SimulationState& sim) {
-    if (sim.Units != 3) {
-        const double origin = originCm != 0.0 ? 1E8 / originCm : 0.0;
+    const double origin = originCm != 0.0 ? 1E8 / originCm : 0.0;  // Å
+    if (sim.Units != 3)
         return static_cast<float>(origin + 350.0) >= sim.Xini && static_cast<float>(origin - 350.0) <= sim.Xend;
-    }
     const double inf = std::numeric_limits<double>::infinity();
     const double lo = sim.Xend > 0.0f ? 1E8 / sim.Xend : 0.0;
     const double hi = sim.Xini > 0.0f ? 1E8 / sim.Xini : inf;
-    const double origin = originCm != 0.0 ? 1E8 / originCm : 0.0;
     return origin + 350.0 >= lo && origin - 350.0 <= hi;
 }
 
