@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "experiment/comparison.h"
+#include "populations/population_model.h"
 #include "simulation/driver.h"
 #include "state/app_state.h"
 
@@ -162,7 +163,7 @@ void CmdSubtraction_Click(AppState& app) {
     const int last = LastPoint(exp);
 
     for (int k = 1; k <= pop.NVibSel; ++k) {
-        const int v = pop.VibList.Contains(k) ? static_cast<int>(std::lround(pop.VibList(k))) : -1;
+        const int v = pop.VibList.Contains(k) ? populations::SelectedLevel(pop, k) : -1;
         Answer answer = Answer::Yes;
         if (general != Answer::Yes)
             answer = dialogs.AskYesNoCancel(

@@ -191,10 +191,10 @@ void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, f
 
 void NormalizeSelected(PopulationState& pop) {
     double sum = 0.0;
-    for (int i = 1; i <= pop.NVibSel; ++i) sum += pop.PopVibSel(static_cast<int>(std::lround(pop.VibList(i))));
+    for (int i = 1; i <= pop.NVibSel; ++i) sum += pop.PopVibSel(SelectedLevel(pop, i));
     if (sum == 0.0) return;
     for (int i = 1; i <= pop.NVibSel; ++i) {
-        const int v = static_cast<int>(std::lround(pop.VibList(i)));
+        const int v = SelectedLevel(pop, i);
         pop.PopVibSel(v) = static_cast<float>(pop.PopVibSel(v) / sum);
     }
 }

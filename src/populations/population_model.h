@@ -6,6 +6,7 @@
 // k_B = 0.69503 cm-1/K.
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "database/database_state.h"
@@ -58,6 +59,9 @@ void PreparePopulations(PopulationState& pop, const DatabaseState& db);
 
 /// Rebuilds every level thermally at Temperature (the vibrational part only when thermalised).
 void ResetThermal(PopulationState& pop, const DatabaseState& db);
+
+/// Vibrational level of selected entry k (1..NVibSel); VibList holds the levels as numbers.
+inline int SelectedLevel(const PopulationState& pop, int k) { return static_cast<int>(std::lround(pop.VibList(k))); }
 
 /// Divides PopVibSel by its sum over the selected levels.
 void NormalizeSelected(PopulationState& pop);

@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "database/entry_tables.h"
+#include "populations/population_model.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
 
@@ -162,7 +163,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
         for (int j = 0; j <= nOther; ++j) {
             app.ui->ShowProgress(100.0 * ((k - 1) * (nOther + 1) + j) / (pop.NVibSel * (nOther + 1)));
             sim.VOther = j;
-            sim.VPop = static_cast<int>(std::lround(pop.VibList(k)));
+            sim.VPop = populations::SelectedLevel(pop, k);
             const int vUp = sim.Kind == 1 ? sim.VPop : sim.VOther;
             const int vLow = sim.Kind == 1 ? sim.VOther : sim.VPop;
             if (!BandMayContribute(At(db.BandData, 4, vUp, vLow), sim)) continue;
@@ -238,7 +239,7 @@ void BuildTotal(SimulationState& sim, const PopulationState& pop) {
     const int n = sim.NPoints;
     sim.SimTotal.Fill(0.0f);
     for (int k = 1; k <= pop.NVibSel; ++k) {
-        const double w = At(pop.PopVibSel, static_cast<int>(std::lround(pop.VibList(k))));
+        const double w = At(pop.PopVibSel, populations::SelectedLevel(pop, k));
         const float* band = &sim.SimBand(k, 0);
         for (int i = 0; i <= n; ++i) sim.SimTotal(i) = static_cast<float>(sim.SimTotal(i) + w * band[i]);
     }
