@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "experiment/comparison.h"
+#include "populations/population_model.h"
 #include "simulation/driver.h"
 #include "state/app_state.h"
 
@@ -27,11 +28,15 @@ ExpFile* CurrentRecord(ExperimentState& exp) {
     return &exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)];
 }
 
+/// y of point i: the raw y under the baseline and factor in force.
+float CorrectedY(const ExperimentState& exp, int i) {
+    return static_cast<float>((static_cast<double>(exp.ExpYRaw(i)) - exp.Baseline) * exp.Multiply);
+}
+
 /// ExpY from the raw y and the baseline and factor in force (undoes unsaved subtractions).
 void RecomputeY(ExperimentState& exp) {
     const int last = LastPoint(exp);
-    for (int i = 0; i <= last; ++i)
-        exp.ExpY(i) = static_cast<float>((static_cast<double>(exp.ExpYRaw(i)) - exp.Baseline) * exp.Multiply);
+    for (int i = 0; i <= last; ++i) exp.ExpY(i) = CorrectedY(exp, i);
 }
 
 }  // namespace
@@ -40,7 +45,7 @@ void ApplyCorrections(ExperimentState& exp) {
     const int last = LastPoint(exp);
     for (int i = 0; i <= last; ++i) {
         exp.ExpX(i) = static_cast<float>(static_cast<double>(exp.ExpXRaw(i)) - exp.WavelengthCorrection);
-        exp.ExpY(i) = static_cast<float>((static_cast<double>(exp.ExpYRaw(i)) - exp.Baseline) * exp.Multiply);
+        exp.ExpY(i) = CorrectedY(exp, i);
     }
 }
 
@@ -162,7 +167,7 @@ void CmdSubtraction_Click(AppState& app) {
     const int last = LastPoint(exp);
 
     for (int k = 1; k <= pop.NVibSel; ++k) {
-        const int v = pop.VibList.Contains(k) ? static_cast<int>(std::lround(pop.VibList(k))) : -1;
+        const int v = pop.VibList.Contains(k) ? populations::SelectedLevel(pop, k) : -1;
         Answer answer = Answer::Yes;
         if (general != Answer::Yes)
             answer = dialogs.AskYesNoCancel(

@@ -111,23 +111,18 @@ void TwoColumnReader::FeedText(std::string_view chunk) {
         // Find the next line end (CR or LF).
         std::size_t e = pos;
         while (e < n && chunk[e] != '\n' && chunk[e] != '\r') ++e;
+        // The line so far: the part held from earlier chunks and this chunk's part.
+        if (pending_.size() + (e - pos) > kMaxSpectrumLine)
+            throw SpectrumReadError{line_, "a line longer than " + std::to_string(kMaxSpectrumLine) +
+                                               " characters (the file is not a two-column text file)"};
         if (e == n) {
-            if (pending_.size() + (n - pos) > kMaxSpectrumLine)
-                throw SpectrumReadError{line_, "a line longer than " + std::to_string(kMaxSpectrumLine) +
-                                                   " characters (the file is not a two-column text file)"};
             pending_.append(chunk.data() + pos, n - pos);
             return;
         }
         if (pending_.empty()) {
-            if (e - pos > kMaxSpectrumLine)
-                throw SpectrumReadError{line_, "a line longer than " + std::to_string(kMaxSpectrumLine) +
-                                                   " characters (the file is not a two-column text file)"};
             ProcessLine(chunk.substr(pos, e - pos));
             ++line_;
         } else {
-            if (pending_.size() + (e - pos) > kMaxSpectrumLine)
-                throw SpectrumReadError{line_, "a line longer than " + std::to_string(kMaxSpectrumLine) +
-                                                   " characters (the file is not a two-column text file)"};
             pending_.append(chunk.data() + pos, e - pos);
             EndLine();
         }

@@ -15,6 +15,17 @@ namespace {
 
 std::string BoxText(float value) { return Trim(Str(value)); }
 
+/// Writes corrections into their text boxes; the boxes' handlers store them. The plot is not
+/// redrawn meanwhile.
+void ShowCorrections(AppState& app, float baseline, float wavelength, float multiply) {
+    const bool ready = app.plot.PlotReady;
+    app.plot.PlotReady = false;
+    TxtBaseline_Change(app, BoxText(baseline));
+    TxtWavelength_Change(app, BoxText(wavelength));
+    TxtMultiply_Change(app, BoxText(multiply));
+    app.plot.PlotReady = ready;
+}
+
 }  // namespace
 
 void LoadSpectrum(AppState& app, const std::string& path) {
@@ -47,13 +58,7 @@ void CmbExpFile_Click(AppState& app, int index) {
     // The result is not looked at: whatever was read is corrected and drawn.
     ReadTwoColumn(exp, record.Path, *app.dialogs);
 
-    // The text boxes take the file's corrections; their handlers store them, without redraws.
-    const bool ready = app.plot.PlotReady;
-    app.plot.PlotReady = false;
-    TxtBaseline_Change(app, BoxText(record.Baseline));
-    TxtWavelength_Change(app, BoxText(record.Wavelength));
-    TxtMultiply_Change(app, BoxText(record.Multiply));
-    app.plot.PlotReady = ready;
+    ShowCorrections(app, record.Baseline, record.Wavelength, record.Multiply);
 
     ApplyCorrections(exp);
     app.RequestRedraw();
@@ -82,12 +87,7 @@ void CmdClearAll_Click(AppState& app) {
     exp.ExpCurrent = 0;
     exp.UpDExpFileMax = 0;
     exp.CurrentFilePath.clear();
-    const bool ready = app.plot.PlotReady;
-    app.plot.PlotReady = false;
-    TxtBaseline_Change(app, "0");
-    TxtMultiply_Change(app, "1");
-    TxtWavelength_Change(app, "0");
-    app.plot.PlotReady = ready;
+    ShowCorrections(app, 0.0f, 0.0f, 1.0f);
     app.RequestRedraw();
 }
 

@@ -21,17 +21,23 @@ double Const(const DatabaseState& db, int s, int v, int k) {
 
 int StateLambdaOf(const DatabaseState& db, int s) { return CatInt(db.cat.StateLambda, s, db.irad); }
 
+/// Sizes every population array for levels 0..vHi and rows 0..nHi; contents become 0.
+void SizeArrays(PopulationState& pop, int vHi, int nHi) {
+    pop.PopVib.Resize(0, vHi);
+    pop.PopRot.Resize(0, vHi, 1, 4, 0, nHi);
+    pop.TRot.Resize(0, vHi);
+    pop.PopVibSel.Resize(0, vHi);
+    pop.VibList.Resize(1, 0);
+    pop.NVibSel = 0;
+    pop.EditTable.Resize(1, 4, 0, nHi);
+}
+
 /// Sizes the arrays when they cannot hold level vmax or the rows of the catalogue.
 void EnsureArrays(PopulationState& pop, const DatabaseState& db, int vmax) {
     const int rowsHi = db.cat.MaxN + 3;
     if (pop.PopVib.Empty() || pop.PopVib.Hi() < vmax || pop.PopRot.Empty() || pop.PopRot.Hi(0) < vmax ||
-        pop.PopRot.Hi(2) < rowsHi) {
-        Catalogue bounds;
-        bounds.MaxVUpper = std::max(db.cat.MaxVUpper, vmax);
-        bounds.MaxVLower = std::max(db.cat.MaxVLower, vmax);
-        bounds.MaxN = db.cat.MaxN;
-        DimensionPopulationArrays(pop, bounds);
-    }
+        pop.PopRot.Hi(2) < rowsHi)
+        SizeArrays(pop, std::max({db.cat.MaxVUpper, db.cat.MaxVLower, vmax}), rowsHi);
 }
 
 }  // namespace
@@ -44,15 +50,7 @@ const char* ParityEF(int F, int p) {
 const char* ParitySign(int /*F*/, int p) { return p == 0 ? "+" : "-"; }
 
 void DimensionPopulationArrays(PopulationState& pop, const Catalogue& cat) {
-    const int vHi = std::max(cat.MaxVUpper, cat.MaxVLower);
-    const int nHi = cat.MaxN + 3;
-    pop.PopVib.Resize(0, vHi);
-    pop.PopRot.Resize(0, vHi, 1, 4, 0, nHi);
-    pop.TRot.Resize(0, vHi);
-    pop.PopVibSel.Resize(0, vHi);
-    pop.VibList.Resize(1, 0);
-    pop.NVibSel = 0;
-    pop.EditTable.Resize(1, 4, 0, nHi);
+    SizeArrays(pop, std::max(cat.MaxVUpper, cat.MaxVLower), cat.MaxN + 3);
 }
 
 void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {
@@ -177,22 +175,26 @@ void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
         for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = static_cast<float>(pop.PopRot(v, c, N) / sum);
 }
 
+void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v) {
+    for (int F = 1; F <= 2; ++F) {
+        RotThermal(pop, db, v, F, 0);
+        if (pop.PopLambda > 0) RotThermal(pop, db, v, F, 2);
+    }
+}
+
 void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, float T) {
     EnsureArrays(pop, db, v);
     pop.TRot(v) = T;
-    RotThermal(pop, db, v, 1, 0);
-    if (pop.PopLambda > 0) RotThermal(pop, db, v, 1, 2);
-    RotThermal(pop, db, v, 2, 0);
-    if (pop.PopLambda > 0) RotThermal(pop, db, v, 2, 2);
+    RotThermalLevel(pop, db, v);
     RotNormalize(pop, db, v);
 }
 
 void NormalizeSelected(PopulationState& pop) {
     double sum = 0.0;
-    for (int i = 1; i <= pop.NVibSel; ++i) sum += pop.PopVibSel(static_cast<int>(std::lround(pop.VibList(i))));
+    for (int i = 1; i <= pop.NVibSel; ++i) sum += pop.PopVibSel(SelectedLevel(pop, i));
     if (sum == 0.0) return;
     for (int i = 1; i <= pop.NVibSel; ++i) {
-        const int v = static_cast<int>(std::lround(pop.VibList(i)));
+        const int v = SelectedLevel(pop, i);
         pop.PopVibSel(v) = static_cast<float>(pop.PopVibSel(v) / sum);
     }
 }
@@ -312,11 +314,7 @@ void EditToPop(PopulationState& pop, const DatabaseState& db, int v) {
 
 void ResetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {
     SetPopulatedState(pop, db, kind);
-    Catalogue bounds;
-    bounds.MaxVUpper = db.cat.MaxVUpper;
-    bounds.MaxVLower = db.cat.MaxVLower;
-    bounds.MaxN = db.cat.MaxN;
-    DimensionPopulationArrays(pop, bounds);
+    DimensionPopulationArrays(pop, db.cat);
     pop.SelV = 0;
     ResetThermal(pop, db);
     PopToEdit(pop, db, 0);

@@ -6,6 +6,7 @@
 // k_B = 0.69503 cm-1/K.
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "database/database_state.h"
@@ -41,6 +42,10 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T);
 /// Thermal rotational populations of component F + p of level v at TRot(v) (raised to 1 K).
 void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int p);
 
+/// Thermal rotational populations of every component of level v at TRot(v): F1 and F2, both
+/// parities when Λ > 0. Not normalised.
+void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v);
+
 /// Normalises level v so that all its components together sum to 1; an empty level falls back
 /// to the single level N = 1 of component 1.
 void RotNormalize(PopulationState& pop, const DatabaseState& db, int v);
@@ -54,6 +59,9 @@ void PreparePopulations(PopulationState& pop, const DatabaseState& db);
 
 /// Rebuilds every level thermally at Temperature (the vibrational part only when thermalised).
 void ResetThermal(PopulationState& pop, const DatabaseState& db);
+
+/// Vibrational level of selected entry k (1..NVibSel); VibList holds the levels as numbers.
+inline int SelectedLevel(const PopulationState& pop, int k) { return static_cast<int>(std::lround(pop.VibList(k))); }
 
 /// Divides PopVibSel by its sum over the selected levels.
 void NormalizeSelected(PopulationState& pop);

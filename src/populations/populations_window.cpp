@@ -28,13 +28,13 @@ std::string TextAt(const A& a, I... i) {
     return a.Contains(i...) ? a(i...) : std::string();
 }
 
-const std::string& MoleculeOf(const AppState& app, std::string& keep) {
-    keep = TextAt(app.db.cat.MoleculeName, app.db.irad);
-    return keep;
-}
-
 std::string PopulatedStateLabel(const AppState& app) {
     return TextAt(app.db.cat.StateLabel, app.pop.PopState, app.db.irad);
+}
+
+/// "<molecule> (<populated state>) ": the start of the caption and of the status lines.
+std::string StateHeading(const AppState& app) {
+    return TextAt(app.db.cat.MoleculeName, app.db.irad) + " (" + PopulatedStateLabel(app) + ") ";
 }
 
 int MaxVib(const AppState& app) { return PopMaxVib(app.pop, app.db); }
@@ -73,6 +73,16 @@ std::vector<std::pair<int, int>> BarCells(const PopulationState& pop, int x) {
         }
     }
     return cells;
+}
+
+/// Palette index of component c in a bar of the rotational histogram: F1 yellow and its f
+/// parity cyan; F2 as F1 when one spin component is shown, green with its e parity in palette
+/// colour 9 in the view of every component of one N.
+int LayerColor(const PopulationState& pop, int c) {
+    const bool everyComponent = pop.StructMode < 0 || pop.StructMode > 2;
+    if (everyComponent && c == 2) return ComponentColor(6);
+    if (everyComponent && c == 4) return 9;
+    return ComponentColor(c <= 2 ? c : c + 6);
 }
 
 double BarValue(const PopulationState& pop, int x) {
@@ -124,26 +134,22 @@ void NormalizeVibrational(AppState& app) {
 
 void UpdateVibrationalStatus(AppState& app) {
     PopulationsWindowState& w = app.popwin;
-    std::string molecule;
-    MoleculeOf(app, molecule);
     const int v = static_cast<int>(w.VibCursor);
     const float value = app.pop.PopVib.Contains(v) ? app.pop.PopVib(v) : 0.0f;
-    w.LblVib1 = molecule + " (" + PopulatedStateLabel(app) + ") " + "v = " + Format(w.VibCursor, "#0   ");
+    w.LblVib1 = StateHeading(app) + "v = " + Format(w.VibCursor, "#0   ");
     w.LblVib2 = "   Population =" + Format(value, " ##0.00000");
 }
 
 void UpdateRotationalStatus(AppState& app) {
     PopulationsWindowState& w = app.popwin;
     const PopulationState& pop = app.pop;
-    std::string molecule;
-    MoleculeOf(app, molecule);
     const int x = static_cast<int>(w.RotCursor);
     std::string where;
     if (pop.StructMode == 3)
         where = "N =" + Format(x, " #0 ");
     else
         where = "F" + std::to_string(pop.SelF) + " " + Format(x + 0.5, "(#0.# ) ");
-    w.LblRot1 = molecule + " (" + PopulatedStateLabel(app) + ") " + "v = " + Format(pop.SelV, "#0   ") + where;
+    w.LblRot1 = StateHeading(app) + "v = " + Format(pop.SelV, "#0   ") + where;
     const double value = pop.StructMode == 0 || pop.StructMode == 2 ? Cell(pop, pop.SelF + pop.SelParity, x)
                                                                     : BarValue(pop, x);
     w.LblRot2 = "   Population =" + Format(value, " ##0.0000000");
@@ -157,15 +163,6 @@ void MarkLevelNonThermal(AppState& app) {
     if (pop.TRot.Contains(pop.SelV) && pop.TRot(pop.SelV) >= 0.0f) {
         pop.TRot(pop.SelV) = -1.0f;
         RefreshPopulationTable(app);
-    }
-}
-
-/// Thermal components of level v at TRot(v): F1 and F2, both parities when Λ > 0.
-void ThermalComponents(AppState& app, int v) {
-    PopulationState& pop = app.pop;
-    for (int F = 1; F <= 2; ++F) {
-        if (pop.PopLambda > 0) RotThermal(pop, app.db, v, F, 2);
-        RotThermal(pop, app.db, v, F, 0);
     }
 }
 
@@ -202,8 +199,7 @@ HistogramScale RotationalScale(const AppState& app) {
 void PreparePopulationsWindow(AppState& app) {
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
-    std::string molecule;
-    w.Caption = MoleculeOf(app, molecule) + " (" + PopulatedStateLabel(app) + ") " + "population distributions";
+    w.Caption = StateHeading(app) + "population distributions";
     const int vmax = MaxVib(app);
     w.VibLevelItems.clear();
     for (int v = 0; v <= vmax; ++v) w.VibLevelItems.push_back(std::to_string(v));
@@ -296,28 +292,13 @@ void DrawRotationalHistogram(AppState& app, Canvas& c) {
     w.RotScale = ComputeRotScale(pop);
     const Rgb fore = PaletteColor(app.plot.ForeColorIndex);
     const auto [first, last] = RotationalBars(app);
-    const int F = pop.SelF;
     for (int x = first; x <= last; ++x) {
-        // Layers from the bottom: (cell, colour).
-        std::vector<std::pair<std::pair<int, int>, int>> layers;
-        if (pop.StructMode == 0) {
-            layers.push_back({{F, x}, ComponentColor(F)});
-        } else if (pop.StructMode == 1 || pop.StructMode == 2) {
-            layers.push_back({{F, x}, ComponentColor(F)});
-            if (pop.PopLambda > 0) layers.push_back({{F + 2, x}, ComponentColor(F + 8)});
-        } else {
-            layers.push_back({{1, x}, ComponentColor(1)});
-            if (pop.PopLambda > 0) layers.push_back({{3, x}, ComponentColor(9)});
-            if (x > 0) {
-                layers.push_back({{2, x - 1}, ComponentColor(2 + 4)});
-                if (pop.PopLambda > 0) layers.push_back({{4, x - 1}, 9});
-            }
-        }
+        // The cells of the bar stacked from the bottom.
         double bottom = 0.0;
-        for (const auto& [cell, color] : layers) {
-            const double h = Cell(pop, cell.first, cell.second) * w.RotScale;
+        for (auto [comp, row] : BarCells(pop, x)) {
+            const double h = Cell(pop, comp, row) * w.RotScale;
             if (h > 0.0) {
-                c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(color), true);
+                c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(LayerColor(pop, comp)), true);
                 c.Box(x - 0.5, bottom, x + 0.5, bottom + h, PaletteColor(15), false);
                 bottom += h;
             }
@@ -619,7 +600,7 @@ std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
         if (pop.PopLambda > 0) RotThermal(pop, app.db, v, pop.SelF, 2);
         RotThermal(pop, app.db, v, pop.SelF, 0);
         break;
-    default: ThermalComponents(app, v);
+    default: RotThermalLevel(pop, app.db, v);
     }
     RotNormalize(pop, app.db, v);
     // Only part of the level follows the temperature unless every component was set.
@@ -676,9 +657,7 @@ void CommitGridEdit(AppState& app, int v, int column, std::string_view text) {
         if (app.popwin.VibrationalMode != 1) CmbVibrational_Click(app, 1);
         RequestRedraw(app);
     } else if (column == 2 && value > 0.0) {
-        pop.TRot(v) = static_cast<float>(value);
-        ThermalComponents(app, v);
-        RotNormalize(pop, app.db, v);  // like every other thermal rebuild
+        RebuildLevelThermal(pop, app.db, v, static_cast<float>(value));
         if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
         if (v == pop.SelV) {
             PopToEdit(pop, app.db, v);

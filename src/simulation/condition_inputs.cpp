@@ -198,9 +198,7 @@ void CmbQuenching_Click(AppState& app, int index) {
 
 void RefreshConditionCaptions(AppState& app) {
     SimulationState& sim = app.sim;
-    const std::string unitName = UnitNameOf(app.db.cat, sim.Units);
-    sim.FrmRangeCaption = "Range in " + unitName;
-    sim.FrameInstrumentalCaption = "Instrumental  " + unitName;
+    SetUnitCaptions(sim, app.db.cat);
     sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(app.db.cat, sim.PressureUnits);
     sim.TxtLorentzianEnabled = sim.Lineshape == 3;
     sim.GateTimesEnabled = sim.GateMode == 1;

@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "database/entry_tables.h"
+#include "populations/population_model.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
 
@@ -24,14 +25,12 @@ int CatInt(const Array2<int>& a, int i, int j) { return a.Contains(i, j) ? a(i, 
 /// must lie within 350 Å of the range; in cm-1 units the range is taken in Å for this test, since
 /// the rotational structure of a band spreads over a width fixed in wavelength far more than 350 cm-1.
 bool BandMayContribute(double originCm, const SimulationState& sim) {
-    if (sim.Units != 3) {
-        const double origin = originCm != 0.0 ? 1E8 / originCm : 0.0;
+    const double origin = originCm != 0.0 ? 1E8 / originCm : 0.0;  // Å
+    if (sim.Units != 3)
         return static_cast<float>(origin + 350.0) >= sim.Xini && static_cast<float>(origin - 350.0) <= sim.Xend;
-    }
     const double inf = std::numeric_limits<double>::infinity();
     const double lo = sim.Xend > 0.0f ? 1E8 / sim.Xend : 0.0;
     const double hi = sim.Xini > 0.0f ? 1E8 / sim.Xini : inf;
-    const double origin = originCm != 0.0 ? 1E8 / originCm : 0.0;
     return origin + 350.0 >= lo && origin - 350.0 <= hi;
 }
 
@@ -164,7 +163,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
         for (int j = 0; j <= nOther; ++j) {
             app.ui->ShowProgress(100.0 * ((k - 1) * (nOther + 1) + j) / (pop.NVibSel * (nOther + 1)));
             sim.VOther = j;
-            sim.VPop = static_cast<int>(std::lround(pop.VibList(k)));
+            sim.VPop = populations::SelectedLevel(pop, k);
             const int vUp = sim.Kind == 1 ? sim.VPop : sim.VOther;
             const int vLow = sim.Kind == 1 ? sim.VOther : sim.VPop;
             if (!BandMayContribute(At(db.BandData, 4, vUp, vLow), sim)) continue;
@@ -240,7 +239,7 @@ void BuildTotal(SimulationState& sim, const PopulationState& pop) {
     const int n = sim.NPoints;
     sim.SimTotal.Fill(0.0f);
     for (int k = 1; k <= pop.NVibSel; ++k) {
-        const double w = At(pop.PopVibSel, static_cast<int>(std::lround(pop.VibList(k))));
+        const double w = At(pop.PopVibSel, populations::SelectedLevel(pop, k));
         const float* band = &sim.SimBand(k, 0);
         for (int i = 0; i <= n; ++i) sim.SimTotal(i) = static_cast<float>(sim.SimTotal(i) + w * band[i]);
     }

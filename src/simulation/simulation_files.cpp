@@ -1,11 +1,11 @@
 #include "simulation/simulation_files.h"
 
-#include <cmath>
 #include <string>
 
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "common/text_writer.h"
+#include "populations/population_model.h"
 #include "simulation/driver.h"
 
 namespace velmora::simulation {
@@ -26,7 +26,7 @@ void WriteSimulation(AppState& app, const std::filesystem::path& path, bool leve
         line = Format(x, "#####.###   ");
         if (columns) {
             for (int k = 1; k <= pop.NVibSel; ++k) {
-                const int v = static_cast<int>(std::lround(pop.VibList(k)));
+                const int v = populations::SelectedLevel(pop, k);
                 line += Format(static_cast<double>(pop.PopVibSel(v)) * sim.SimBand(k, i), ", ###.0000 ");
             }
         }

@@ -41,15 +41,19 @@ double ToVacuum(double air) { return air * AirIndex(static_cast<float>(air)); }
 
 }  // namespace
 
+void SetUnitCaptions(SimulationState& sim, const Catalogue& cat) {
+    const std::string unitName = UnitNameOf(cat, sim.Units);
+    sim.FrmRangeCaption = "Range in " + unitName;
+    sim.FrameInstrumentalCaption = "Instrumental  " + unitName;
+}
+
 void CmbUnits_Click(AppState& app, int units) {
     SimulationState& sim = app.sim;
     const float oldStart = static_cast<float>(Val(sim.TxtStart));
     const float oldEnd = static_cast<float>(Val(sim.TxtEnd));
     const int oldUnits = sim.Units;
     sim.Units = units;
-    const std::string unitName = UnitNameOf(app.db.cat, units);
-    sim.FrmRangeCaption = "Range in " + unitName;
-    sim.FrameInstrumentalCaption = "Instrumental  " + unitName;
+    SetUnitCaptions(sim, app.db.cat);
 
     auto text = [](double v) { return Str(static_cast<float>(v)); };
     const double s = oldStart, e = oldEnd;

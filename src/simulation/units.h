@@ -17,6 +17,9 @@ double PressureFactor(const Catalogue& cat, int pressureUnits);
 /// Pressure formula shown after the collisional coefficients for a pressure unit.
 std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits);
 
+/// The captions that name the axis unit sim.Units: "Range in …" and "Instrumental  …".
+void SetUnitCaptions(SimulationState& sim, const Catalogue& cat);
+
 /// The axis unit combo box: converts TxtStart, TxtEnd (and, when cm-1 is involved,
 /// TxtResolution) to the new unit, sets the range and instrumental captions, and recomputes
 /// widths and shifts.

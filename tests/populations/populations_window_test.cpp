@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "common/number_format.h"
 #include "populations/one_entry_catalogue.h"
@@ -249,6 +250,24 @@ TEST(PopulationsWindow, HistogramsAreDrawnOnTheCanvas) {
     for (const auto& b : r.Of(Primitive::FilledBox)) rotTop = std::max(rotTop, std::max(b.y1, b.y2));
     EXPECT_NEAR(rotTop, 100.0, 1e-3);  // the tallest bar of the level is full scale
     EXPECT_FALSE(w.win().LblRot1.empty());
+}
+
+TEST(PopulationsWindow, RotationalBarsStackTheirComponentsInTheirColours) {
+    Window w(1);  // a Π state: four components, all populated at 300 K
+    auto coloursOfBar = [&](int x) {
+        RecordingCanvas r;
+        DrawRotationalHistogram(w.app, r);
+        std::vector<Rgb> colours;
+        for (const auto& b : r.Of(Primitive::FilledBox))
+            if (std::fabs(b.x1 - (x - 0.5)) < 1e-9) colours.push_back(b.color);
+        return colours;
+    };
+    // "N": F1 e and F1 f of N = 3, then F2 f and F2 e of N = 3 (row 2), from the bottom.
+    CmbStructure_Click(w.app, 0);
+    EXPECT_EQ(coloursOfBar(3), (std::vector<Rgb>{PaletteColor(6), PaletteColor(3), PaletteColor(2), PaletteColor(9)}));
+    // "J (F2) N-0.5": F2 f below F2 e.
+    CmbStructure_Click(w.app, 2);
+    EXPECT_EQ(coloursOfBar(3), (std::vector<Rgb>{PaletteColor(6), PaletteColor(3)}));
 }
 
 }  // namespace
