@@ -8,9 +8,6 @@ namespace velmora::simulation {
 
 namespace {
 
-/// 1 / (4 ln 2): exp(-(d/f)^2 / this) is a Gaussian of FWHM f.
-constexpr double kGaussExponent = 0.360674;
-
 /// A frequency width (cm-1) in axis units at the range centre nuC; nanometre units scale by 0.1.
 double WidthToAxis(double widthCm, double nuC, int units) {
     if (units == 3) return widthCm;
