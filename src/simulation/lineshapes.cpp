@@ -56,7 +56,7 @@ void ComputeWidths(AppState& app) {
     double gaussSq = 0.0, lorentz = 0.0;
 
     // Doppler FWHM = nu sqrt(8 kT ln 2 / (m c^2)) = 7.16E-7 nu sqrt(T / M[amu]), at the range centre.
-    const double mass = cat.MolecularMass.Contains(app.db.irad) ? cat.MolecularMass(app.db.irad) : 0.0;
+    const double mass = cat.MolecularMass.ValueAt(app.db.irad);
     if (convertible) {
         const double doppler = (mass > 0.0 && T >= 0.0) ? nuC * 7.16E-7 * std::sqrt(T / mass) : 0.0;
         sim.DopplerWidth = static_cast<float>(WidthToAxis(doppler, nuC, sim.Units));
