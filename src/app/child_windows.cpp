@@ -25,27 +25,27 @@ constexpr double kTwipsPerPixel = 15.0;
 int Px(int twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); }
 int Twips(int px) { return static_cast<int>(px * kTwipsPerPixel); }
 
-QLineEdit* NamedEdit(QWidget* parent, const char* name, int width = 70) {
+}  // namespace
+
+QLineEdit* NamedEdit(QWidget* parent, const char* name, int width) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setFixedWidth(width);
     return e;
 }
 
-QComboBox* NamedCombo(QWidget* parent, const char* name, const QStringList& items = {}) {
+QComboBox* NamedCombo(QWidget* parent, const char* name, const QStringList& items) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     c->addItems(items);
     return c;
 }
 
-QLabel* NamedLabel(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
+QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
     return l;
 }
-
-}  // namespace
 
 void SetEditText(QLineEdit* edit, const std::string& text) {
     const QString q = QStr(Trim(text));
@@ -169,11 +169,12 @@ void SimulationWindow::Redraw(AppState& app) {
     QPainter plotPainter(&plotImage), axisPainter(&axisImage);
     QtCanvas plotCanvas(plotPainter, QRectF(0, 0, plotImage.width(), plotImage.height()));
     QtCanvas axisCanvas(axisPainter, QRectF(0, 0, axisImage.width(), axisImage.height()));
-    // Before the first simulation the plot area shows the scheme's background.
-    plotCanvas.SetBackColor(PaletteColor(app.plot.BackColorIndex));
-    plotCanvas.Clear();
-    axisCanvas.SetBackColor(PaletteColor(15));
-    axisCanvas.Clear();
+    // Before the first simulation the plot area shows the scheme's background and the axis strip
+    // stays white as the buffer comes; afterwards the redraw clears both surfaces itself.
+    if (!app.plot.PlotReady) {
+        plotCanvas.SetBackColor(PaletteColor(app.plot.BackColorIndex));
+        plotCanvas.Clear();
+    }
     display::RedrawPlot(app, plotCanvas, axisCanvas);
     plotPainter.end();
     axisPainter.end();

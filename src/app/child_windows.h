@@ -97,6 +97,12 @@ private:
     PopulationGrid shown_;  ///< the table as last copied
 };
 
+/// A line edit with the object name of its control, `width` pixels wide.
+QLineEdit* NamedEdit(QWidget* parent, const char* name, int width = 70);
+/// A combo box with the object name of its control and its fixed items.
+QComboBox* NamedCombo(QWidget* parent, const char* name, const QStringList& items = {});
+/// A label with the object name of its control.
+QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text = {});
 /// Sets a line edit's text unless it already shows it (ignoring surrounding blanks), so that
 /// typing is not disturbed; the program's leading blanks are not shown.
 void SetEditText(QLineEdit* edit, const std::string& text);

@@ -14,6 +14,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/child_windows.h"
+
 namespace velmora::app {
 
 namespace {
@@ -27,16 +29,12 @@ public:
         grid_->setVerticalSpacing(2);
     }
     QComboBox* Combo(const char* name, const QString& caption, const QStringList& items = {}, int span = 1) {
-        auto* c = new QComboBox(box_);
-        c->setObjectName(QString::fromLatin1(name));
-        c->addItems(items);
+        auto* c = NamedCombo(box_, name, items);
         Place(caption, c, span);
         return c;
     }
     QLineEdit* Text(const char* name, const QString& caption, int width = 70) {
-        auto* t = new QLineEdit(box_);
-        t->setObjectName(QString::fromLatin1(name));
-        t->setFixedWidth(width);
+        auto* t = NamedEdit(box_, name, width);
         Place(caption, t);
         return t;
     }
@@ -53,8 +51,7 @@ public:
         return b;
     }
     QLabel* Label(const char* name, const QString& text = {}) {
-        auto* l = new QLabel(text, box_);
-        l->setObjectName(QString::fromLatin1(name));
+        auto* l = NamedLabel(box_, name, text);
         grid_->addWidget(l, row_++, 0, 1, 3);
         return l;
     }
@@ -81,19 +78,6 @@ QGroupBox* Group(QWidget* parent, const char* name, const QString& title) {
     auto* g = new QGroupBox(title, parent);
     g->setObjectName(QString::fromLatin1(name));
     return g;
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name, int width = 60) {
-    auto* t = new QLineEdit(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setFixedWidth(width);
-    return t;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const QString& text = {}) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
 }
 
 /// The groups of a tab in rows; each row is a list of columns and each column a list of groups
@@ -186,28 +170,29 @@ void BuildSimulationTab(QWidget* tab) {
     b.Check("ChkDoppler", QObject::tr("Doppler broadening"));
     auto* chkColl = new QCheckBox(QObject::tr("Collisional"), broadening);
     chkColl->setObjectName("ChkCollisional");
-    b.Row({chkColl, Edit(broadening, "TxtCollB1"), Label(broadening, "LblBroadening"), Edit(broadening, "TxtCollB2", 40),
-           Label(broadening, "LblCollision")});
+    b.Row({chkColl, NamedEdit(broadening, "TxtCollB1", 60), NamedLabel(broadening, "LblBroadening"),
+           NamedEdit(broadening, "TxtCollB2", 40), NamedLabel(broadening, "LblCollision")});
     b.Check("ChkPredissociation", QObject::tr("Predissociation broadening"));
 
     auto* shift = Group(tab, "FrameShift", QObject::tr("Wavelength/Frequency shift"));
     Form s(shift);
     auto* chkDopShift = new QCheckBox(QObject::tr("Doppler"), shift);
     chkDopShift->setObjectName("ChkDopplerShift");
-    s.Row({chkDopShift, Edit(shift, "TxtDopplerShift"), Label(shift, "LblDopplerShift")});
+    s.Row({chkDopShift, NamedEdit(shift, "TxtDopplerShift", 60), NamedLabel(shift, "LblDopplerShift")});
     auto* chkCollShift = new QCheckBox(QObject::tr("Collisional"), shift);
     chkCollShift->setObjectName("ChkCollisionalShift");
-    s.Row({chkCollShift, Edit(shift, "TxTShiftA"), Label(shift, "LblCollisionalShiftTerm"), Edit(shift, "TxtShiftB", 40),
-           Label(shift, "LblCollisionalShift")});
+    s.Row({chkCollShift, NamedEdit(shift, "TxTShiftA", 60), NamedLabel(shift, "LblCollisionalShiftTerm"),
+           NamedEdit(shift, "TxtShiftB", 40), NamedLabel(shift, "LblCollisionalShift")});
 
     auto* lif = Group(tab, "FrameLIFconditions", QObject::tr("LIF conditions"));
     Form l(lif);
     l.Combo("CmbLIFregime", QObject::tr("Regime"), {"Linear", "Partially saturated", "Saturated"});
     l.Combo("CmbGate", QObject::tr("Detection"), {"Total integration", "Time resolved"});
-    l.Row({Label(lif, "LblDelay", QObject::tr("Delay (ns)")), Edit(lif, "TxtDelay"),
-           Label(lif, "LblGate", QObject::tr("Gate (ns)")), Edit(lif, "TxtGate")});
+    l.Row({NamedLabel(lif, "LblDelay", QObject::tr("Delay (ns)")), NamedEdit(lif, "TxtDelay", 60),
+           NamedLabel(lif, "LblGate", QObject::tr("Gate (ns)")), NamedEdit(lif, "TxtGate", 60)});
     l.Combo("CmbSpectralWindow", QObject::tr("Spectral window"), {"Full", "Window"});
-    l.Row({Label(lif, "LblWindow", QObject::tr("From/to (Å)")), Edit(lif, "TxtStartWindow"), Edit(lif, "TxtEndWindow")});
+    l.Row({NamedLabel(lif, "LblWindow", QObject::tr("From/to (Å)")), NamedEdit(lif, "TxtStartWindow", 60),
+           NamedEdit(lif, "TxtEndWindow", 60)});
     l.Combo("CmbFluorescenceYield", QObject::tr("Fluorescence yield"),
             {"Included in simulation", "Excluded", "Exclude predissociation", "Exclude quenching"});
 
@@ -250,21 +235,21 @@ void BuildSimulationTab(QWidget* tab) {
 
     auto* display = Group(tab, "FrameZoom", QObject::tr("Zoom"));
     Form d(display);
-    auto* zx = Edit(display, "TxtZoomX", 50);
+    auto* zx = NamedEdit(display, "TxtZoomX", 50);
     auto* updZx = new QSpinBox(display);
     updZx->setObjectName("UpDZoomX");
     updZx->setRange(1, 100);
-    d.Row({Label(display, "LblZoomX", QObject::tr("Zoom X")), zx, updZx});
-    auto* zy = Edit(display, "TxtZoomY", 50);
+    d.Row({NamedLabel(display, "LblZoomX", QObject::tr("Zoom X")), zx, updZx});
+    auto* zy = NamedEdit(display, "TxtZoomY", 50);
     auto* updZy = new QSpinBox(display);
     updZy->setObjectName("UpDZoomY");
     updZy->setRange(1, 100);
-    d.Row({Label(display, "LblZoomY", QObject::tr("Zoom Y")), zy, updZy});
+    d.Row({NamedLabel(display, "LblZoomY", QObject::tr("Zoom Y")), zy, updZy});
     auto* sld = new QSlider(Qt::Horizontal, display);
     sld->setObjectName("SldX");
     sld->setRange(0, 100);
     sld->setInvertedAppearance(true);  // 0 centres the view on the range end, 100 on its start
-    d.Row({Label(display, "LblSldX", QObject::tr("X axis center")), sld});
+    d.Row({NamedLabel(display, "LblSldX", QObject::tr("X axis center")), sld});
     d.Button("CmdResetZoom", QObject::tr("Reset Zoom"));
 
     auto* look = Group(tab, "FrameDisplay", QObject::tr("Display"));

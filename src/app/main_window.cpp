@@ -612,13 +612,7 @@ void MDIVelmora::BuildMenus() {
         QAction* a = upper->addAction(item);
         connect(a, &QAction::triggered, this, [this] {
             // Lifetimes, predissociation lifetimes and yields share one table by level.
-            Event([&] {
-                app_.table.itran = 2;
-                app_.table.icoef = 6;
-                app_.table.BandCombosEnabled = true;
-                table::FillDatabaseUnits(app_);
-                table::RefreshDatabaseTable(app_);
-            }, true);
+            Event([&] { table::mnuDatabaseUpperState_Click(app_); }, true);
             ShowDatabaseWindow();
         });
     }
@@ -918,28 +912,23 @@ void MDIVelmora::WirePopulationsWindow() {
         populations_->ForgetTable();
         Event([&] { populations::CommitGridEdit(app_, v, column, t); });
     });
-    auto mouse = [this](PictureBox* pic, bool rotational) {
-        connect(pic, &PictureBox::MouseMoved, this, [this, rotational](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
-            const bool left = b & Qt::LeftButton;
-            if (rotational)
-                populations::PicRotational_Mouse(app_, x, y, left);
-            else
-                populations::PicVibrational_Mouse(app_, x, y, left);
-            RefreshControls();
-        });
-        connect(pic, &PictureBox::MousePressed, this, [this, rotational](double x, double y, Qt::MouseButton b, Qt::KeyboardModifiers) {
-            if (b != Qt::LeftButton) return;
-            if (rotational)
-                populations::PicRotational_Mouse(app_, x, y, true);
-            else
-                populations::PicVibrational_Mouse(app_, x, y, true);
-            RefreshControls();
-        });
+    auto mouse = [this](PictureBox* pic, void (*handler)(AppState&, double, double, bool)) {
+        connect(pic, &PictureBox::MouseMoved, this,
+                [this, handler](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
+                    handler(app_, x, y, b & Qt::LeftButton);
+                    RefreshControls();
+                });
+        connect(pic, &PictureBox::MousePressed, this,
+                [this, handler](double x, double y, Qt::MouseButton b, Qt::KeyboardModifiers) {
+                    if (b != Qt::LeftButton) return;
+                    handler(app_, x, y, true);
+                    RefreshControls();
+                });
         connect(pic, &PictureBox::Resized, this, [this] { RedrawHistograms(); });
         pic->installEventFilter(this);
     };
-    mouse(p->picVibrational, false);
-    mouse(p->picRotational, true);
+    mouse(p->picVibrational, &populations::PicVibrational_Mouse);
+    mouse(p->picRotational, &populations::PicRotational_Mouse);
 }
 
 bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
@@ -1163,16 +1152,20 @@ void MDIVelmora::RefreshControls() {
         if (auto* l = qobject_cast<QLabel*>(find(name))) l->setText(QStr(text));
     };
 
+    // The vibrational levels of the system, offered by the table's and the assignment's lists.
+    const std::vector<std::string> upperLevels = program::LevelItems(a, 1);
+    const std::vector<std::string> lowerLevels = program::LevelItems(a, 2);
+
     // Band system and database tab.
     SetComboIndex(transition_, a.db.irad - 1);
     SetComboIndex(combo("CmbInformation"), a.table.Information);
     SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, program::QuantityIndex(a));
     SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
     SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
-    SetComboItems(combo("CmbUpper"), program::LevelItems(a, 1), a.table.DbVUpper);
-    SetComboItems(combo("CmbLower"), program::LevelItems(a, 2), a.table.DbVLower);
-    enable("CmbUpper", a.table.itran == 2 || a.table.icoef == 6);
-    enable("CmbLower", a.table.itran == 2 && a.table.icoef != 6);
+    SetComboItems(combo("CmbUpper"), upperLevels, a.table.DbVUpper);
+    SetComboItems(combo("CmbLower"), lowerLevels, a.table.DbVLower);
+    enable("CmbUpper", table::CmbUpperEnabled(a.table));
+    enable("CmbLower", table::CmbLowerEnabled(a.table));
     SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
     SetComboIndex(combo("CmbQuenching"), a.db.QuenchingSource);
     SetComboIndex(combo("CmbQuenchingUnits"), 0);
@@ -1268,8 +1261,8 @@ void MDIVelmora::RefreshControls() {
     SetComboIndex(combo("CmbColorScheme"), p.intColor);
     SetChecked(check("ChkShowAssignment"), p.ShowAssignment == 1);
     SetComboIndex(combo("CmbAssignment"), p.AssignmentMode);
-    SetComboItems(combo("CmbUpperBand"), program::LevelItems(a, 1), p.AssignVUpper);
-    SetComboItems(combo("CmbLowerBand"), program::LevelItems(a, 2), p.AssignVLower);
+    SetComboItems(combo("CmbUpperBand"), upperLevels, p.AssignVUpper);
+    SetComboItems(combo("CmbLowerBand"), lowerLevels, p.AssignVLower);
     SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
     for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"}) enable(n, p.AssignBandControlsEnabled);
 

@@ -6,11 +6,7 @@
 
 namespace velmora::app {
 
-namespace {
-QString ToQString(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
-}  // namespace
-
-QString QStr(std::string_view s) { return ToQString(s); }
+QString QStr(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 QtCanvas::QtCanvas(QPainter& painter, QRectF area, QPagedPaintDevice* pages)
     : painter_(painter), area_(area), pages_(pages) {
@@ -65,12 +61,12 @@ void QtCanvas::Text(double x, double y, std::string_view text, Rgb color) {
     painter_.setFont(font_);
     const QFontMetricsF fm(font_, painter_.device());
     const QPointF p = ToDevice(x, y);
-    painter_.drawText(QPointF(p.x(), p.y() + fm.ascent()), ToQString(text));
+    painter_.drawText(QPointF(p.x(), p.y() + fm.ascent()), QStr(text));
 }
 
 double QtCanvas::TextWidth(std::string_view text) const {
     const QFontMetricsF fm(font_, painter_.device());
-    const double px = fm.horizontalAdvance(ToQString(text));
+    const double px = fm.horizontalAdvance(QStr(text));
     return area_.width() > 0 ? px * std::fabs(right_ - left_) / area_.width() : 0.0;
 }
 
@@ -86,10 +82,6 @@ void QtCanvas::SetFontSize(double points) {
     font_.setPointSizeF(points);
     painter_.setFont(font_);
 }
-
-}  // namespace velmora::app
-
-namespace velmora::app {
 
 void QtCanvas::SetFontName(std::string_view family) {
     const QString name = QStr(family);

@@ -4,18 +4,16 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "app/qt_canvas.h"
+
 namespace velmora::app {
 
-namespace {
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
-}  // namespace
-
 void QtDialogs::ShowMessage(std::string_view text) {
-    QMessageBox::information(parent_, QApplication::applicationName(), Q(text), QMessageBox::Ok);
+    QMessageBox::information(parent_, QApplication::applicationName(), QStr(text), QMessageBox::Ok);
 }
 
 Answer QtDialogs::AskYesNoCancel(std::string_view text, std::string_view title) {
-    const auto b = QMessageBox::question(parent_, Q(title), Q(text),
+    const auto b = QMessageBox::question(parent_, QStr(title), QStr(text),
                                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                                          QMessageBox::Yes);
     if (b == QMessageBox::Yes) return Answer::Yes;
@@ -26,7 +24,7 @@ Answer QtDialogs::AskYesNoCancel(std::string_view text, std::string_view title) 
 std::optional<std::string> QtDialogs::InputBox(std::string_view prompt, std::string_view title,
                                                std::string_view defaultText) {
     bool ok = false;
-    const QString s = QInputDialog::getText(parent_, Q(title), Q(prompt), QLineEdit::Normal, Q(defaultText), &ok);
+    const QString s = QInputDialog::getText(parent_, QStr(title), QStr(prompt), QLineEdit::Normal, QStr(defaultText), &ok);
     if (!ok) return std::nullopt;
     return s.toStdString();
 }

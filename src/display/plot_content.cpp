@@ -23,9 +23,6 @@ inline double GridX(const SimulationState& sim, int i) {
            static_cast<double>(i) * static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
 }
 
-/// A wavenumber (cm-1) on the display axis: Å in vacuum, Å in air or cm-1.
-double ToDisplayUnit(double wavenumber, int units) { return WavenumberToAxis(wavenumber, units); }
-
 bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
 
 /// Last experimental point index usable with every array involved (-1: no point).
@@ -376,7 +373,7 @@ void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
             const double origin = db.BandData.Contains(4, vu, vl) ? db.BandData(4, vu, vl) : 0.0;
             // A band without origin does not exist: no tooth, the comb runs on.
             if (!(origin > 0.0)) continue;
-            const double x = ToDisplayUnit(origin, s.sim.Units);
+            const double x = WavenumberToAxis(origin, s.sim.Units);
             if (!back.Next(x)) continue;
             ctx.plot.Line(x, (102.0 - 6.0 * k) / zy, x, (105.0 - 6.0 * k) / zy, fore);
             ctx.plot.Text(x + ctx.columnWidth, Y / zy, "(" + Format(vu, "0") + "," + Format(vl, "0") + ")",
@@ -431,7 +428,7 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
         for (int N = nFirst; N <= nLast; ++N) {
             const double nu = db.LineData(4, b, N);
             if (!(nu > 0.0)) continue;  // no line
-            const double x = ToDisplayUnit(nu, s.sim.Units) + s.sim.LineShift;
+            const double x = WavenumberToAxis(nu, s.sim.Units) + s.sim.LineShift;
             if (back.HasPrevious()) {
                 // The comb turns back at a band head: later teeth point the other way.
                 const int sign = x > back.Previous() ? 1 : (x < back.Previous() ? -1 : 0);

@@ -16,12 +16,17 @@ void frmSimulation_Load(AppState& s) {
     s.sim.GateMode = 0;
 }
 
-PlotWindowLayout frmSimulation_Resize(AppState& s, int W, int H) {
+PlotWindowLayout LayOutPlotWindow(int W, int H) {
     PlotWindowLayout l;
     l.plotWidth = std::max(0, W - 400);
     l.plotHeight = std::max(0, H - 600);
     l.axisTop = l.plotTop + l.plotHeight;
     l.axisWidth = std::max(0, W - 50);
+    return l;
+}
+
+PlotWindowLayout frmSimulation_Resize(AppState& s, int W, int H) {
+    const PlotWindowLayout l = LayOutPlotWindow(W, H);
     s.RequestRedraw();
     return l;
 }

@@ -22,6 +22,9 @@ struct PlotWindowLayout {
 /// factor (1), the spin-orbit combination factor (0.5) and the gated-detection selector (0).
 void frmSimulation_Load(AppState& s);
 
+/// The control sizes for a window of inner size W x H twips.
+PlotWindowLayout LayOutPlotWindow(int innerWidthTwips, int innerHeightTwips);
+
 /// Window resize: the control sizes; asks for a redraw when a simulation exists.
 PlotWindowLayout frmSimulation_Resize(AppState& s, int innerWidthTwips, int innerHeightTwips);
 

@@ -17,11 +17,8 @@ constexpr double kTwipsPerPixel = 15.0;
 void DrawPlotDocument(AppState& s, SvgDocument& doc, int widthPixels, int heightPixels) {
     if (!s.plot.PlotReady) throw std::runtime_error("there is no simulation to draw");
     // The window layout is given in twips.
-    PlotWindowLayout l;
-    l.plotWidth = static_cast<int>(widthPixels * kTwipsPerPixel) - 400;
-    l.plotHeight = static_cast<int>(heightPixels * kTwipsPerPixel) - 600;
-    l.axisTop = l.plotTop + l.plotHeight;
-    l.axisWidth = static_cast<int>(widthPixels * kTwipsPerPixel) - 50;
+    const PlotWindowLayout l = LayOutPlotWindow(static_cast<int>(widthPixels * kTwipsPerPixel),
+                                                static_cast<int>(heightPixels * kTwipsPerPixel));
     if (l.plotWidth <= 0 || l.plotHeight <= 0) throw std::runtime_error("the picture is too small");
     auto px = [](int twips) { return twips / kTwipsPerPixel; };
     SvgCanvas& plot = doc.AddRegion(px(l.plotLeft), px(l.plotTop), px(l.plotWidth), px(l.plotHeight));

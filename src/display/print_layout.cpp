@@ -22,13 +22,16 @@ std::string LeftAlign(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
 }
 
-/// Prints the header "VELMORA  (date)     " followed by `rest` at the top of the page.
+/// Prints the header "VELMORA  (date)     " followed by `rest` at the top of the page and a
+/// rule under it; returns the y of the rule.
 double PrintHeader(Canvas& page, const PageSetup& setup, const std::string& rest) {
     page.SetScale(0.0, 0.0, setup.widthTwips, setup.heightTwips);
     page.SetFontName("Arial");
     page.SetFontSize(10);
     page.Text(kPageLeft, kPageTop, "VELMORA  (" + setup.date + ")     " + rest, Palette(0));
-    return kPageTop + page.TextHeight("VELMORA");
+    const double ruleY = kPageTop + page.TextHeight("VELMORA");
+    page.Line(kPageLeft, ruleY, kPageLeft + setup.widthTwips - 2500.0, ruleY, Palette(0));
+    return ruleY;
 }
 
 std::string PrintedValue(const AppState& s, double value) {
@@ -54,8 +57,7 @@ std::string SpectrumPageTitle(const AppState& s) {
 void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
-    const double ruleY = PrintHeader(page, setup, SpectrumPageTitle(s));
-    page.Line(kPageLeft, ruleY, kPageLeft + setup.widthTwips - 2500.0, ruleY, Palette(0));
+    PrintHeader(page, setup, SpectrumPageTitle(s));
 
     // Black on white for the page, with the level colours meant for a white background.
     const int scheme = p.intColor;
@@ -150,7 +152,6 @@ std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
 
 void DrawDatabaseTablePages(const AppState& s, Canvas& page, const PageSetup& setup) {
     double y = PrintHeader(page, setup, "Database ");
-    page.Line(kPageLeft, y, kPageLeft + setup.widthTwips - 2500.0, y, Palette(0));
     const double bottomMargin = setup.heightTwips - kPageTop;
     for (const PrintLine& line : DatabaseTablePrintLines(s)) {
         page.SetFontName(line.fixedPitch ? "Courier" : "Arial");

@@ -123,7 +123,6 @@ bool CmbTransition_Click(AppState& app, int entry) {
     table::FillQuantityItems(app);
     table::FillDatabaseUnits(app);
     table::FillRotationalBranches(app);
-    t.BandCombosEnabled = t.itran == 2;
     table::RefreshDatabaseTable(app);
     // Doppler widths depend on the molecular mass.
     simulation::RefreshConditionCaptions(app);

@@ -321,7 +321,6 @@ void FillRotationalBranches(AppState& s) {
 
 void CmbResolution_Click(AppState& s, int index) {
     s.table.itran = index == 1 ? 2 : 1;
-    s.table.BandCombosEnabled = s.table.itran == 2;
     RefreshDatabaseTable(s);
 }
 
@@ -378,7 +377,6 @@ namespace {
 void ChooseTable(AppState& s, int itran, int icoef) {
     s.table.itran = itran;
     s.table.icoef = icoef;
-    s.table.BandCombosEnabled = itran == 2;
     FillDatabaseUnits(s);
     RefreshDatabaseTable(s);
 }
@@ -388,5 +386,7 @@ void ChooseTable(AppState& s, int itran, int icoef) {
 void mnuDatabaseTransition_Click(AppState& s, int item) { ChooseTable(s, 1, std::clamp(item, 1, 4)); }
 
 void mnuDatabaseTransition2_Click(AppState& s, int item) { ChooseTable(s, 2, std::clamp(item, 1, 5)); }
+
+void mnuDatabaseUpperState_Click(AppState& s) { ChooseTable(s, 2, 6); }
 
 }  // namespace velmora::table

@@ -36,6 +36,10 @@ void WriteTableGrid(const DatabaseState& db, TableState& t);
 inline int RowLevel(const TableState& t, int row) { return row / (t.RowStep > 0 ? t.RowStep : 1); }
 /// True for the tables by rotational level (rotational kind, and the upper-level quantity).
 bool IsRotationalLayout(const TableState& t);
+/// CmbUpper (v') is enabled for the tables by rotational level, CmbLower (v'') only for the
+/// rotational tables of a band.
+inline bool CmbUpperEnabled(const TableState& t) { return IsRotationalLayout(t); }
+inline bool CmbLowerEnabled(const TableState& t) { return t.itran == 2 && t.icoef != 6; }
 /// The unit the table shows its values in (the catalogue unit, or the one chosen).
 std::string DisplayedUnit(const DatabaseState& db, const TableState& t);
 /// Text of a value cell: dashes for values <= 0.
@@ -56,6 +60,8 @@ void CmbInformation_Click(AppState& s, int index);  ///< 0 transition, 1 upper, 
 /// Menu "Vibrationals" item 1..4 and "Rotationals" item 1..5: kind and quantity, then refresh.
 void mnuDatabaseTransition_Click(AppState& s, int item);
 void mnuDatabaseTransition2_Click(AppState& s, int item);
+/// Menu "Upper State" ("Lifetimes", "Predissociation"): the table by upper level, then refresh.
+void mnuDatabaseUpperState_Click(AppState& s);
 
 /// Items of CmbDatabaseUnits for the current quantity, and the selected one.
 void FillDatabaseUnits(AppState& s);

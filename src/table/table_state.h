@@ -37,7 +37,6 @@ struct TableState {
     std::vector<std::string> QuantityItems;       ///< items of CmbQuantity
     std::vector<std::string> DatabaseUnitsItems;  ///< items of CmbDatabaseUnits
     int DatabaseUnitsIndex = 0;                   ///< selected item of CmbDatabaseUnits
-    bool BandCombosEnabled = false;               ///< CmbUpper and CmbLower (rotational tables)
 };
 
 }  // namespace velmora

@@ -286,10 +286,20 @@ TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
     mnuDatabaseTransition_Click(s, 4);
     EXPECT_EQ(s.table.itran, 1);
     EXPECT_EQ(s.table.icoef, 4);
-    EXPECT_FALSE(s.table.BandCombosEnabled);
+    EXPECT_FALSE(CmbUpperEnabled(s.table));
+    EXPECT_FALSE(CmbLowerEnabled(s.table));
     CmbResolution_Click(s, 1);
     EXPECT_EQ(s.table.itran, 2);
-    EXPECT_TRUE(s.table.BandCombosEnabled);
+    EXPECT_TRUE(CmbUpperEnabled(s.table));
+    EXPECT_TRUE(CmbLowerEnabled(s.table));
+
+    // "Upper State": the table by upper level, chosen by v' alone.
+    mnuDatabaseUpperState_Click(s);
+    EXPECT_EQ(s.table.itran, 2);
+    EXPECT_EQ(s.table.icoef, 6);
+    EXPECT_TRUE(CmbUpperEnabled(s.table));
+    EXPECT_FALSE(CmbLowerEnabled(s.table));
+    EXPECT_EQ(s.table.Grid.Cells[0][0], "J' ");
 }
 
 }  // namespace
