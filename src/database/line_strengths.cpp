@@ -13,16 +13,8 @@ namespace velmora::database {
 
 namespace {
 
-double MolConstOr0(const DatabaseState& db, int s, int v, int k) {
-    return db.MolConst.Contains(s, v, k) ? db.MolConst(s, v, k) : 0.0;
-}
-
 void SetFactor(DatabaseState& db, int b, int N, double value) {
     if (db.LineData.Contains(5, b, N)) db.LineData(5, b, N) = static_cast<float>(value);
-}
-
-double Factor(const DatabaseState& db, int b, int N) {
-    return db.LineData.Contains(5, b, N) ? db.LineData(5, b, N) : 0.0;
 }
 
 // Hönl-London factors of a 2Σ–2Σ band at lower row N (branches 1..12; 0 where forbidden).
@@ -44,7 +36,7 @@ void SigmaSigma(int N, double hl[13]) {
 // B sqrt(4X² + Y(Y − 4)) (corrected for D), which follows the effective coupling of the level.
 double SigmaPiRatio(const DatabaseState& db, int entry, int N) {
     const int vLow = db.LoadedVLower;
-    const double B = MolConstOr0(db, 2, vLow, 1), D = MolConstOr0(db, 2, vLow, 2);
+    const double B = db.MolConst.ValueAt(2, vLow, 1), D = db.MolConst.ValueAt(2, vLow, 2);
     const double fallback = SpinOrbitRatio(db, 2, vLow);
     if (db.cat.MoleculeCode(entry) != "OH" || B == 0) return fallback;
     const int X = N == 1 ? 2 : N;
@@ -110,14 +102,14 @@ TermLabelling LabellingOf(const DatabaseState& db, int entry, int s, int vUp, in
     const int v = s == 1 ? vUp : vLow;
     TermLabelling t;
     t.state.lambda = db.cat.StateLambda(s, entry);
-    t.state.A = MolConstOr0(db, s, v, 6);
-    t.state.B = MolConstOr0(db, s, v, 1);
+    t.state.A = db.MolConst.ValueAt(s, v, 6);
+    t.state.B = db.MolConst.ValueAt(s, v, 1);
     t.state.sigmaMinus = s == 2 && t.state.lambda == 0 && LowerStateIsSigmaMinus(entry);
     if (t.state.lambda == 1 && s == 1)
         t.singleLevelInF1 = PiCaseALabelling(SpinOrbitRatio(db, 1, vUp), db.cat.MoleculeCode(entry));
     else if (t.state.lambda == 1)
         t.singleLevelInF1 = SpinOrbitRatio(db, 2, vLow) > 4.0f;
-    else if (t.state.lambda == 2 && s == 1 && MolConstOr0(db, 2, vLow, 1) != 0)
+    else if (t.state.lambda == 2 && s == 1 && db.MolConst.ValueAt(2, vLow, 1) != 0)
         t.singleLevelInF1 = SpinOrbitRatio(db, 1, vUp, 2, vLow) > 4.0f;
     return t;
 }
@@ -174,13 +166,13 @@ void ComputeLineStrengths(DatabaseState& db, int entry, int N, int set) {
                 hl[6] = hl[8] = 8.0 / 3;
                 hl[4] = hl[9] = 16.0 / 3;
             }
-            for (int b = 1; b <= 12; ++b) SetFactor(db, b + o, 0, Factor(db, b + o, 0) / 8);
+            for (int b = 1; b <= 12; ++b) SetFactor(db, b + o, 0, db.LineData.ValueAt(5, b + o, 0) / 8.0);
             rowZeroChanged = true;
         }
         for (int b = 1; b <= 12; ++b) hl[b] /= 8;
     } else if (lamUp >= 1) {
         // Factors stored by PiUpperStrengths (first set; the second set repeats them).
-        for (int b = 1; b <= 12; ++b) hl[b] = Factor(db, b, N);
+        for (int b = 1; b <= 12; ++b) hl[b] = db.LineData.ValueAt(5, b, N);
     }
 
     for (int b = 1; b <= 12; ++b) {

@@ -21,8 +21,7 @@ namespace velmora::program {
 namespace {
 
 int MaxVibOf(const AppState& app, int s) {
-    const Array2<int>& n = app.db.cat.NMaxVib;
-    return n.Contains(app.db.irad, s) ? std::max(0, n(app.db.irad, s)) : 0;
+    return std::max(0, app.db.cat.NMaxVib.ValueAt(app.db.irad, s));
 }
 
 }  // namespace
@@ -132,9 +131,7 @@ std::vector<std::string> TransitionItems(const AppState& app) {
     std::vector<std::string> items;
     const Catalogue& cat = app.db.cat;
     for (int i = 1; i <= cat.CatalogueCount; ++i) {
-        const std::string name = cat.MoleculeName.Contains(i) ? cat.MoleculeName(i) : std::string();
-        const std::string system = cat.SystemLabel.Contains(i) ? cat.SystemLabel(i) : std::string();
-        items.push_back(name + system);
+        items.push_back(cat.MoleculeName.ValueAt(i) + cat.SystemLabel.ValueAt(i));
     }
     return items;
 }
