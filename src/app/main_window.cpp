@@ -775,11 +775,8 @@ void MDIVelmora::WireInputs() {
     spin("UpDZoomX", [&a](int v) { display::UpDZoomX_Change(a, v); });
     spin("UpDZoomY", [&a](int v) { display::UpDZoomY_Change(a, v); });
     spin("UpDExpFile", [&a](int v) { experiment::UpDExpFile_Change(a, v); });
-    findChild<QSpinBox*>("UpDZoomX")->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
-    findChild<QSpinBox*>("UpDZoomY")->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
-    auto* slider = findChild<QSlider*>("SldX");
-    slider->setRange(program::kSliderMin, program::kSliderMax);
-    connect(slider, &QSlider::valueChanged, this, [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
+    connect(findChild<QSlider*>("SldX"), &QSlider::valueChanged, this,
+            [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
 }
