@@ -300,19 +300,18 @@ void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
     const double x1 = x0 + (ctx.printing ? 6.5 : 6.7) * cw;
     const double tx = x0 + 1.5 * cw;
     const bool exp = ExperimentShown(s);
-    const Rgb back = Palette(p.BackColorIndex), fore = Palette(p.ForeColorIndex);
+    // The total trace needs a legend only beside an experimental one.
+    if (p.DisplayMode == 0 && !exp) return;
+    const int nsel = s.pop.NVibSel;
+    const int rows = p.DisplayMode == 0 ? 2 : nsel + (exp ? 1 : 0);
+    const double bottom = 100.0 / zy - (rows + 1.9) * h;
+    c.Box(x0, top, x1, bottom, Palette(p.BackColorIndex), true);
+    c.Box(x0, top, x1, bottom, Palette(p.ForeColorIndex), false);
     if (p.DisplayMode == 0) {
-        if (!exp) return;
-        c.Box(x0, top, x1, 100.0 / zy - 3.9 * h, back, true);
-        c.Box(x0, top, x1, 100.0 / zy - 3.9 * h, fore, false);
         c.Text(tx, top - h, "Exp.", Palette(expColor));
         c.Text(tx, top - 2.0 * h, "Sim.", Palette(simColor));
         return;
     }
-    const int nsel = s.pop.NVibSel;
-    const int rows = nsel + (exp ? 1 : 0);
-    c.Box(x0, top, x1, 100.0 / zy - (rows + 1.9) * h, back, true);
-    c.Box(x0, top, x1, 100.0 / zy - (rows + 1.9) * h, fore, false);
     for (int k = 1; k <= nsel; ++k) {
         const double v = RoundHalfEven(s.pop.VibList(k));
         c.Text(tx, top - k * h, Format(v, s.pop.PopState == 1 ? "v' = #0" : "v'' = #0"),
