@@ -23,7 +23,8 @@ inline double GridX(const SimulationState& sim, int i) {
            static_cast<double>(i) * static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
 }
 
-bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
+/// The residual strip is drawn: an experimental spectrum is loaded and residuals are shown.
+bool ResidualsShown(const AppState& s) { return s.exp.ExpCount > 0 && s.plot.HideResiduals == 0; }
 
 /// Last experimental point index usable with every array involved (-1: no point).
 int LastExpIndex(const ExperimentState& e, bool withResidual) {
@@ -50,9 +51,9 @@ int LevelColor(const PlotState& p, int k) {
     return p.BandColor[static_cast<std::size_t>(k)][p.intColor == 1 ? 1 : 0];
 }
 
-double ResidualHeadroom(const AppState& s) {
-    return s.exp.ExpCount >= 1 && s.plot.HideResiduals == 0 ? 20.0 : 0.0;
-}
+bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
+
+double ResidualHeadroom(const AppState& s) { return ResidualsShown(s) ? 20.0 : 0.0; }
 
 std::string AxisCaption(int units) {
     if (units == 3) return "Frequency (cm-1)";
@@ -249,9 +250,9 @@ void DrawExperimental(AppState& s, PlotContext& ctx, double factor, int color) {
 }
 
 void DrawResidualStrip(AppState& s, PlotContext& ctx) {
+    if (!ResidualsShown(s)) return;
     ExperimentState& e = s.exp;
     const PlotState& p = s.plot;
-    if (e.ExpCount <= 0 || p.HideResiduals != 0) return;
     const double zy = p.ZoomY, base = 1.05 * p.YMax;
     const double L = p.ViewLeft, R = p.ViewRight;
     const int last = LastExpIndex(e, true);
