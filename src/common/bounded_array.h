@@ -47,6 +47,13 @@ public:
         return true;
     }
 
+    /// The element at the indices, or T{} (0, an empty text) when they lie outside the bounds:
+    /// a table that does not hold an entry reads as empty.
+    template <typename... Idx>
+    T ValueAt(Idx... idx) const {
+        return Contains(idx...) ? (*this)(idx...) : T{};
+    }
+
     template <typename... Idx>
     T& operator()(Idx... idx) {
         static_assert(sizeof...(Idx) == R, "one index per dimension");

@@ -10,16 +10,12 @@ namespace velmora::populations {
 
 namespace {
 
-/// Element of an integer catalogue table, 0 when the table does not hold it.
-int CatInt(const Array2<int>& a, int i, int j) { return a.Contains(i, j) ? a(i, j) : 0; }
-int CatInt(const Array1<int>& a, int i) { return a.Contains(i) ? a(i) : 0; }
-
 /// Molecular constant k of level v of state s, 0 when not held.
 double Const(const DatabaseState& db, int s, int v, int k) {
-    return db.MolConst.Contains(s, v, k) ? static_cast<double>(db.MolConst(s, v, k)) : 0.0;
+    return db.MolConst.ValueAt(s, v, k);
 }
 
-int StateLambdaOf(const DatabaseState& db, int s) { return CatInt(db.cat.StateLambda, s, db.irad); }
+int StateLambdaOf(const DatabaseState& db, int s) { return db.cat.StateLambda.ValueAt(s, db.irad); }
 
 /// Sizes every population array for levels 0..vHi and rows 0..nHi; contents become 0.
 void SizeArrays(PopulationState& pop, int vHi, int nHi) {
@@ -59,11 +55,11 @@ void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) 
 }
 
 int PopMaxVib(const PopulationState& pop, const DatabaseState& db) {
-    return std::max(0, CatInt(db.cat.NMaxVib, db.irad, pop.PopState));
+    return std::max(0, db.cat.NMaxVib.ValueAt(db.irad, pop.PopState));
 }
 
 int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
-    int n = CatInt(db.cat.NMaxRot, db.irad, pop.PopState == 1 ? v : 0);
+    int n = db.cat.NMaxRot.ValueAt(db.irad, pop.PopState == 1 ? v : 0);
     // Row n + 1 must exist too (F2 rows one above the formula's N).
     if (!pop.PopRot.Empty()) n = std::min(n, pop.PopRot.Hi(2) - 1);
     return std::max(0, n);
@@ -107,7 +103,7 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
     // Rows 0..nmax+1: a state with A/B > 3 stores its F2 levels one row above the formula's N.
     for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = 0.0f;
 
-    const bool nuclearSpin = CatInt(db.cat.NuclearSpinFlag, db.irad) == 1;
+    const bool nuclearSpin = db.cat.NuclearSpinFlag.ValueAt(db.irad) == 1;
     for (int N = lambda; N <= nmax; ++N) {
         const double n = N;
         const double centrifugal = D * n * n * (n + 1) * (n + 1);

@@ -23,18 +23,13 @@ constexpr StructureEntry kStructures[] = {
     {"J (F1) f", 2, 1, 2}, {"J (F2) f", 0, 2, 0},      {"J (F2) e", 2, 2, 2},
 };
 
-template <typename A, typename... I>
-std::string TextAt(const A& a, I... i) {
-    return a.Contains(i...) ? a(i...) : std::string();
-}
-
 std::string PopulatedStateLabel(const AppState& app) {
-    return TextAt(app.db.cat.StateLabel, app.pop.PopState, app.db.irad);
+    return app.db.cat.StateLabel.ValueAt(app.pop.PopState, app.db.irad);
 }
 
 /// "<molecule> (<populated state>) ": the start of the caption and of the status lines.
 std::string StateHeading(const AppState& app) {
-    return TextAt(app.db.cat.MoleculeName, app.db.irad) + " (" + PopulatedStateLabel(app) + ") ";
+    return app.db.cat.MoleculeName.ValueAt(app.db.irad) + " (" + PopulatedStateLabel(app) + ") ";
 }
 
 int MaxVib(const AppState& app) { return PopMaxVib(app.pop, app.db); }
@@ -46,7 +41,7 @@ bool PopulationsReady(const AppState& app) {
 }
 
 float Cell(const PopulationState& pop, int c, int r) {
-    return pop.EditTable.Contains(c, r) ? pop.EditTable(c, r) : 0.0f;
+    return pop.EditTable.ValueAt(c, r);
 }
 
 void SetCell(PopulationState& pop, int c, int r, float value) {
@@ -135,7 +130,7 @@ void NormalizeVibrational(AppState& app) {
 void UpdateVibrationalStatus(AppState& app) {
     PopulationsWindowState& w = app.popwin;
     const int v = static_cast<int>(w.VibCursor);
-    const float value = app.pop.PopVib.Contains(v) ? app.pop.PopVib(v) : 0.0f;
+    const float value = app.pop.PopVib.ValueAt(v);
     w.LblVib1 = StateHeading(app) + "v = " + Format(w.VibCursor, "#0   ");
     w.LblVib2 = "   Population =" + Format(value, " ##0.00000");
 }
@@ -246,7 +241,7 @@ void RefreshPopulationTable(AppState& app) {
     // The lower state's levels are v''.
     const std::string head = PopulatedStateLabel(app) + (pop.PopState == 1 ? " v'=" : " v''=");
     for (int v = 0; v <= MaxVib(app); ++v) {
-        const float T = pop.TRot.Contains(v) ? pop.TRot(v) : 0.0f;
+        const float T = pop.TRot.ValueAt(v);
         g.Cells.push_back({head + Str(v), Format(pop.PopVib(v), "0.000000"), T > 0.0f ? Format(T, "####0.0") : "Non-thermal"});
         g.Red.push_back(!(pop.PopVib(v) > pop.MinimumPopulation));
     }

@@ -64,11 +64,6 @@ void FixRange(AppState& app) {
     }
 }
 
-template <typename A, typename... I>
-std::string TextAt(const A& a, I... i) {
-    return a.Contains(i...) ? a(i...) : std::string();
-}
-
 }  // namespace
 
 bool HasSimulation(const AppState& app) { return !app.sim.SimTotal.Empty(); }
@@ -134,8 +129,8 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
 
     const Catalogue& cat = app.db.cat;
     const int irad = app.db.irad;
-    sim.SimTitle = "Simulation   " + TextAt(cat.MoleculeName, irad) + TextAt(cat.SystemLabel, irad) + "  " +
-                   TextAt(cat.KindName, sim.Kind);
+    sim.SimTitle = "Simulation   " + cat.MoleculeName.ValueAt(irad) + cat.SystemLabel.ValueAt(irad) + "  " +
+                   cat.KindName.ValueAt(sim.Kind);
 
     // The synthesis loaded other bands: give the database view its band back.
     if (app.db.SystemLoaded) {

@@ -14,13 +14,6 @@ namespace velmora::simulation {
 
 namespace {
 
-template <typename A, typename... I>
-float At(const A& a, I... i) {
-    return a.Contains(i...) ? a(i...) : 0.0f;
-}
-
-int CatInt(const Array2<int>& a, int i, int j) { return a.Contains(i, j) ? a(i, j) : 0; }
-
 /// True when a band whose origin lies at originCm may have lines inside the range. The origin
 /// must lie within 350 Å of the range; in cm-1 units the range is taken in Å for this test, since
 /// the rotational structure of a band spreads over a width fixed in wavelength far more than 350 cm-1.
@@ -53,7 +46,7 @@ BranchTable BuildBranchTable(int popState, const DatabaseState& db) {
         t.lower[b + 12] = otherParity(kLower[b]);
     }
     const int irad = db.irad;
-    if (popState == 2 && CatInt(db.cat.StateLambda, 2, irad) == 1 && database::UsesLowerComponentException(irad))
+    if (popState == 2 && db.cat.StateLambda.ValueAt(2, irad) == 1 && database::UsesLowerComponentException(irad))
         for (int b = 1; b <= 12; ++b) t.lower[b] = kLowerPi[b];
     return t;
 }
@@ -73,14 +66,14 @@ void ComputeYields(AppState& app) {
     if (!cat.LevelFileFlag.Contains(irad) || cat.LevelFileFlag(irad) == 0) return;
     const SimulationState& sim = app.sim;
     const int C = db.UpperComponents;
-    const int vmax = CatInt(cat.NMaxVib, irad, 1);
-    const int lambda = CatInt(cat.StateLambda, 1, irad);
+    const int vmax = cat.NMaxVib.ValueAt(irad, 1);
+    const int lambda = cat.StateLambda.ValueAt(1, irad);
     for (int v = 0; v <= vmax; ++v) {
-        const int nmax = CatInt(cat.NMaxRot, irad, v);
+        const int nmax = cat.NMaxRot.ValueAt(irad, v);
         for (int c = 1; c <= C; ++c) {
             for (int N = lambda; N <= nmax; ++N) {
                 if (!db.LevelYield.Contains(v, c, N)) continue;
-                const double tauR = At(db.LevelLifetime, v, c, N);
+                const double tauR = db.LevelLifetime.ValueAt(v, c, N);
                 double yield = 0.0;
                 if (tauR != 0.0) {
                     // Quenching rate in ns-1 (rate constants per µs and Torr).
@@ -89,10 +82,10 @@ void ComputeYields(AppState& app) {
                         if (db.QuenchingSource == 1)
                             Q = db.Quenching * 0.001 * sim.Pressure;
                         else if (db.QuenchingSource == 2)
-                            Q = At(db.LevelQuenchRate, v, c, N) * sim.Pressure * 0.001;
+                            Q = db.LevelQuenchRate.ValueAt(v, c, N) * sim.Pressure * 0.001;
                     }
                     // Decay without collisions: radiative only, or with predissociation.
-                    const double tauEff = At(db.LevelEffLifetime, v, c, N);
+                    const double tauEff = db.LevelEffLifetime.ValueAt(v, c, N);
                     const double G = (sim.YieldMode == 2 || tauEff <= 0.0) ? 1.0 / tauR : 1.0 / tauEff;
                     yield = sim.YieldMode == 1 ? 1.0 : 1.0 / ((Q + G) * tauR);
                 }
@@ -115,8 +108,8 @@ void ComputeWindowFactors(AppState& app) {
         sim.TxtEndWindow = Str(oldStart);
     }
     const int irad = db.irad;
-    const int vUpMax = CatInt(db.cat.NMaxVib, irad, 1);
-    const int vLowMax = CatInt(db.cat.NMaxVib, irad, 2);
+    const int vUpMax = db.cat.NMaxVib.ValueAt(irad, 1);
+    const int vLowMax = db.cat.NMaxVib.ValueAt(irad, 2);
     if (sim.WindowFactor.Empty() || sim.WindowFactor.Hi() < vUpMax) sim.WindowFactor.Resize(0, std::max(vUpMax, db.cat.MaxVUpper));
     const float lo = static_cast<float>(sim.WindowStart - 20.0);
     const float hi = static_cast<float>(sim.WindowEnd + 20.0);
@@ -125,8 +118,8 @@ void ComputeWindowFactors(AppState& app) {
         if (sim.WindowMode != 1) continue;
         double total = 0.0, inside = 0.0;
         for (int vl = 0; vl <= vLowMax; ++vl) {
-            const double emission = At(db.BandData, 1, vu, vl);
-            const double origin = At(db.BandData, 4, vu, vl);
+            const double emission = db.BandData.ValueAt(1, vu, vl);
+            const double origin = db.BandData.ValueAt(4, vu, vl);
             total += emission;
             if (origin == 0.0) continue;  // no band: nothing falls in the window
             // The window limits are always wavelengths (Å), in air when the axis is.
@@ -149,7 +142,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
     sim.ProfilePoints = 0;
     const BranchTable branches = BuildBranchTable(pop.PopState, db);
     const int otherState = pop.PopState == 1 ? 2 : 1;
-    const int nOther = CatInt(cat.NMaxVib, irad, otherState);
+    const int nOther = cat.NMaxVib.ValueAt(irad, otherState);
     const float lambdaFactor = cat.LambdaFactor.Contains(irad) ? cat.LambdaFactor(irad) : 1.0f;
     const int nBranches = std::clamp(static_cast<int>(std::lround(12.0f * lambdaFactor)), 0, 24);
     const ProfileGrid grid = MakeProfileGrid(sim, cat);
@@ -166,7 +159,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
             sim.VPop = populations::SelectedLevel(pop, k);
             const int vUp = sim.Kind == 1 ? sim.VPop : sim.VOther;
             const int vLow = sim.Kind == 1 ? sim.VOther : sim.VPop;
-            if (!BandMayContribute(At(db.BandData, 4, vUp, vLow), sim)) continue;
+            if (!BandMayContribute(db.BandData.ValueAt(4, vUp, vLow), sim)) continue;
             load(db, vUp, vLow, irad);
 
             const double window = (sim.Kind == 3 && sim.WindowFactor.Contains(vUp)) ? sim.WindowFactor(vUp) : 1.0;
@@ -182,27 +175,27 @@ void Synthesise(AppState& app, const BandLoader& load) {
                     const int cu = branches.upper[b], cl = branches.lower[b];
 
                     const double S = db.LineData(strengthColumn, b, N);
-                    const double phi = At(db.LevelYield, vUp, cu, nUp);
+                    const double phi = db.LevelYield.ValueAt(vUp, cu, nUp);
                     double weight = 0.0;
                     bool squareRoot = false;
                     switch (sim.Kind) {
                         case 1:
-                            weight = phi * At(pop.PopRot, sim.VPop, cu, nUp) * S;
+                            weight = phi * pop.PopRot.ValueAt(sim.VPop, cu, nUp) * S;
                             break;
                         case 2:
-                            weight = S * At(pop.PopRot, sim.VPop, cl, N) * nu;
+                            weight = S * pop.PopRot.ValueAt(sim.VPop, cl, N) * nu;
                             break;
                         case 3: {
-                            const double Nl = At(pop.PopRot, sim.VPop, cl, N);
+                            const double Nl = pop.PopRot.ValueAt(sim.VPop, cl, N);
                             if (sim.LIFRegime == 2) {
                                 // Saturated: the signal no longer depends on the line strength.
                                 weight = S != 0.0 ? Nl * window : 0.0;
                                 break;
                             }
                             // Effective lifetime of the upper level for the gate.
-                            double tauR = At(db.LevelLifetime, vUp, cu, nUp);
-                            if (!fileLifetimes && At(db.UpperLevelData, vUp, cu, nUp) > 0.0f)
-                                tauR = At(db.UpperLevelData, vUp, cu, nUp);
+                            double tauR = db.LevelLifetime.ValueAt(vUp, cu, nUp);
+                            if (!fileLifetimes && db.UpperLevelData.ValueAt(vUp, cu, nUp) > 0.0f)
+                                tauR = db.UpperLevelData.ValueAt(vUp, cu, nUp);
                             sim.GateFactor = static_cast<float>(GateFactor(phi * tauR, sim.GateMode, sim.GateDelay, sim.GateWidth));
                             weight = phi * Nl * sim.GateFactor * window;
                             if (sim.LIFRegime == 1)
@@ -212,7 +205,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
                             break;
                         }
                         case 4: {
-                            const double Nl = At(pop.PopRot, sim.VPop, cl, N);
+                            const double Nl = pop.PopRot.ValueAt(sim.VPop, cl, N);
                             weight = S * S * S * S * Nl * Nl;
                             break;
                         }
@@ -221,7 +214,7 @@ void Synthesise(AppState& app, const BandLoader& load) {
                     }
                     if (weight == 0.0 || (squareRoot && S <= 0.0)) continue;
 
-                    const LineShape shape = MakeLineShape(grid, x0, At(db.LevelEffLifetime, vUp, cu, nUp));
+                    const LineShape shape = MakeLineShape(grid, x0, db.LevelEffLifetime.ValueAt(vUp, cu, nUp));
                     if (shape.last < shape.first) continue;
                     if (squareRoot)
                         AccumulateSqrtProfile(grid, shape, x0, S, weight, out);
@@ -239,7 +232,7 @@ void BuildTotal(SimulationState& sim, const PopulationState& pop) {
     const int n = sim.NPoints;
     sim.SimTotal.Fill(0.0f);
     for (int k = 1; k <= pop.NVibSel; ++k) {
-        const double w = At(pop.PopVibSel, populations::SelectedLevel(pop, k));
+        const double w = pop.PopVibSel.ValueAt(populations::SelectedLevel(pop, k));
         const float* band = &sim.SimBand(k, 0);
         for (int i = 0; i <= n; ++i) sim.SimTotal(i) = static_cast<float>(sim.SimTotal(i) + w * band[i]);
     }

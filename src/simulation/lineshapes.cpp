@@ -8,9 +8,6 @@ namespace velmora::simulation {
 
 namespace {
 
-/// 1 / (4 ln 2): exp(-(d/f)^2 / this) is a Gaussian of FWHM f.
-constexpr double kGaussExponent = 0.360674;
-
 /// A frequency width (cm-1) in axis units at the range centre nuC; nanometre units scale by 0.1.
 double WidthToAxis(double widthCm, double nuC, int units) {
     if (units == 3) return widthCm;
@@ -59,7 +56,7 @@ void ComputeWidths(AppState& app) {
     double gaussSq = 0.0, lorentz = 0.0;
 
     // Doppler FWHM = nu sqrt(8 kT ln 2 / (m c^2)) = 7.16E-7 nu sqrt(T / M[amu]), at the range centre.
-    const double mass = cat.MolecularMass.Contains(app.db.irad) ? cat.MolecularMass(app.db.irad) : 0.0;
+    const double mass = cat.MolecularMass.ValueAt(app.db.irad);
     if (convertible) {
         const double doppler = (mass > 0.0 && T >= 0.0) ? nuC * 7.16E-7 * std::sqrt(T / mass) : 0.0;
         sim.DopplerWidth = static_cast<float>(WidthToAxis(doppler, nuC, sim.Units));

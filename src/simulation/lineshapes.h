@@ -68,10 +68,13 @@ struct LineShape {
 /// predissociation; used only when predissociation broadening is on).
 LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs);
 
+/// 1 / (4 ln 2): exp(-(d/f)^2 / this) is a Gaussian of FWHM f.
+inline constexpr double kGaussExponent = 0.360674;
+
 /// Area-normalised profile value at a distance d (axis units) from the line centre.
 inline double ProfileValue(const LineShape& s, double d) {
     const double u = d / s.f;
-    const double gauss = s.gN * std::exp(-(u * u) / 0.360674);
+    const double gauss = s.gN * std::exp(-(u * u) / kGaussExponent);
     const double lorentz = s.lN / (1.0 + 4.0 * u * u);
     if (s.kind == 1) return gauss;
     if (s.kind == 2) return lorentz;

@@ -30,7 +30,7 @@ double PressureFactor(const Catalogue& cat, int pressureUnits) {
 
 std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits) {
     const Catalogue& tables = cat.CollisionalFormula.Contains(pressureUnits) ? cat : FixedTables();
-    return tables.CollisionalFormula.Contains(pressureUnits) ? tables.CollisionalFormula(pressureUnits) : "";
+    return tables.CollisionalFormula.ValueAt(pressureUnits);
 }
 
 namespace {

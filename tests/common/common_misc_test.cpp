@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "common/bounded_array.h"
 #include "common/errors.h"
@@ -22,6 +23,15 @@ TEST(BoundedArray, ExplicitLowerBounds) {
     EXPECT_EQ(a.Size(), 5u * 25u * 11u);
     EXPECT_FALSE(a.Contains(0, 0, 0));
     EXPECT_TRUE(a.Contains(1, 0, 0));
+    // ValueAt reads an element, and a place outside the bounds as empty.
+    EXPECT_EQ(a.ValueAt(5, 24, 10), 3.0f);
+    EXPECT_EQ(a.ValueAt(6, 24, 10), 0.0f);
+    EXPECT_EQ(a.ValueAt(1, -1, 0), 0.0f);
+    Array1<std::string> names;
+    names.Resize(1, 2);
+    names(2) = "OH";
+    EXPECT_EQ(names.ValueAt(2), "OH");
+    EXPECT_EQ(names.ValueAt(3), "");
     Array1<float> g;
     g.Resize(0, 3000);
     g(3000) = 7.0f;
