@@ -58,6 +58,12 @@ std::vector<std::string> Args::Names() const {
     return out;
 }
 
+void RejectUnknownOptions(const Args& args, const std::vector<std::string>& known, const std::string& hint) {
+    for (const std::string& name : args.Names())
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            throw std::invalid_argument("unknown option --" + name + hint);
+}
+
 bool RegisterCommand(const Command& command) {
     Registry().push_back(command);
     return true;

@@ -29,6 +29,10 @@ private:
     std::map<std::string, std::string> values_;
 };
 
+/// Throws std::invalid_argument naming the first option given that is not one of `known`; the
+/// message ends with `hint`.
+void RejectUnknownOptions(const Args& args, const std::vector<std::string>& known, const std::string& hint = "");
+
 /// One command: name, one-line usage and the function that runs it (returns the exit code).
 struct Command {
     std::string name;

@@ -1,6 +1,5 @@
 // velmora-cli compare: simulates, loads an experimental spectrum, corrects it and prints the peak
 // correlation and the chi-square of the two, as the plot's comparison labels show them.
-#include <algorithm>
 #include <cmath>
 #include <ostream>
 #include <stdexcept>
@@ -44,12 +43,9 @@ void WriteResiduals(const AppState& app, const std::string& path) {
 
 int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {"limits"});
-    std::vector<std::string> known = {"spectrum", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"};
-    const auto& simulation = SimulationOptionNames();
-    known.insert(known.end(), simulation.begin(), simulation.end());
-    for (const std::string& name : args.Names())
-        if (std::find(known.begin(), known.end(), name) == known.end())
-            throw std::invalid_argument("unknown option --" + name + " (velmora-cli help lists the options)");
+    std::vector<std::string> known = SimulationOptionNames();
+    known.insert(known.end(), {"spectrum", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"});
+    RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     if (!args.Has("spectrum")) throw std::invalid_argument("option --spectrum FILE is required");
     const int smooth = args.Integer("smooth", 0);
     if (smooth < 0 || smooth > 1000) throw std::invalid_argument("option --smooth takes 0..1000 passes");

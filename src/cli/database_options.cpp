@@ -1,19 +1,12 @@
-#include <charconv>
 #include "cli/database_options.h"
 
-#include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 #include "common/number_format.h"
 #include "database/catalogue.h"
 
 namespace velmora::cli {
-
-void RejectUnknownOptions(const Args& args, std::initializer_list<const char*> known) {
-    for (const std::string& name : args.Names())
-        if (std::none_of(known.begin(), known.end(), [&](const char* k) { return name == k; }))
-            throw std::invalid_argument("unknown option --" + name);
-}
 
 void OpenDatabase(const Args& args, DatabaseState& db) {
     database::SetAppPath(db, DataFolder(args));
@@ -23,9 +16,7 @@ void OpenDatabase(const Args& args, DatabaseState& db) {
 int EntryOption(const Args& args, const DatabaseState& db) {
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N is required");
     const int entry = args.Integer("entry", 0);
-    if (entry < 1 || entry > db.cat.CatalogueCount)
-        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
-                                    std::to_string(db.cat.CatalogueCount) + ")");
+    database::CheckEntry(db.cat, entry);
     return entry;
 }
 

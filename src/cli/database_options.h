@@ -1,7 +1,6 @@
 // Options and output helpers shared by the database commands of velmora-cli.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -9,9 +8,6 @@
 #include "database/database_state.h"
 
 namespace velmora::cli {
-
-/// Throws std::invalid_argument naming the first option that is not one of `known`.
-void RejectUnknownOptions(const Args& args, std::initializer_list<const char*> known);
 
 /// Reads the catalogue of the database folder of --data (default: data/ beside the program).
 void OpenDatabase(const Args& args, DatabaseState& db);

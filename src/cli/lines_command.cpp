@@ -32,7 +32,7 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
         const int inSet = b > 12 ? b - 12 : b;
         for (int N = 0; N <= L.Hi(2); ++N) {
             if (L(4, b, N) == 0.0f) continue;
-            const double J = database::BranchShapeOf(b).lowerF == 1 ? N + 0.5 : N - 0.5;
+            const double J = database::TwiceJ(N, database::BranchShapeOf(b).lowerF) / 2.0;
             out << vUp << ',' << vLow << ',' << b << ',' << db.cat.BranchName(0, inSet) << ','
                 << db.cat.BranchName(1, inSet) << ',' << N << ',' << Trim(Str(J)) << ',' << CsvNumber(L(4, b, N))
                 << ',' << CsvNumber(L(5, b, N)) << ',' << CsvNumber(L(3, b, N)) << ',' << CsvNumber(L(1, b, N))

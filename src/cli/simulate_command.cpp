@@ -1,9 +1,7 @@
 // velmora-cli simulate: one simulation from the conditions the program stores, written as .mod.
-#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
-#include "cli/database_options.h"
 #include "cli/simulate_options.h"
 #include "common/number_format.h"
 #include "display/plot_frame.h"
@@ -35,11 +33,9 @@ bool WritePlot(AppState& app, const Args& args) {
 
 int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {"independent", "residuals"});
-    std::vector<const char*> known = {"out", "independent", "svg", "spectrum", "view", "residuals"};
-    for (const std::string& name : SimulationOptionNames()) known.push_back(name.c_str());
-    for (const std::string& name : args.Names())
-        if (std::find_if(known.begin(), known.end(), [&](const char* k) { return name == k; }) == known.end())
-            throw std::invalid_argument("unknown option --" + name + " (velmora-cli help lists the options)");
+    std::vector<std::string> known = SimulationOptionNames();
+    known.insert(known.end(), {"out", "independent", "svg", "spectrum", "view", "residuals"});
+    RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     if (!args.Has("out") && !args.Has("svg"))
         throw std::invalid_argument("option --out FILE.mod (or --svg FILE.svg) is required");
     for (const char* plotOption : {"spectrum", "view", "residuals"})

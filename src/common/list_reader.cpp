@@ -1,12 +1,12 @@
 #include "common/list_reader.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <sstream>
 
 #include "common/errors.h"
+#include "common/number_format.h"
 
 namespace velmora {
 
@@ -25,36 +25,6 @@ std::string Printable(const std::string& field) {
 }
 
 }  // namespace
-
-bool ParseDecimal(std::string_view text, double& value) {
-    std::size_t i = 0, n = text.size();
-    while (i < n && (IsBlank(text[i]) || IsLineEnd(text[i]))) ++i;
-    while (n > i && (IsBlank(text[n - 1]) || IsLineEnd(text[n - 1]))) --n;
-    if (i >= n) return false;
-    std::string s;
-    s.reserve(n - i);
-    std::size_t j = i;
-    if (text[j] == '+' || text[j] == '-') s += text[j++];
-    int digits = 0;
-    while (j < n && text[j] >= '0' && text[j] <= '9') s += text[j++], ++digits;
-    if (j < n && text[j] == '.') {
-        s += text[j++];
-        while (j < n && text[j] >= '0' && text[j] <= '9') s += text[j++], ++digits;
-    }
-    if (digits == 0) return false;
-    if (j < n && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
-        s += 'e';
-        ++j;
-        if (j < n && (text[j] == '+' || text[j] == '-')) s += text[j++];
-        int expDigits = 0;
-        while (j < n && text[j] >= '0' && text[j] <= '9') s += text[j++], ++expDigits;
-        if (expDigits == 0) return false;
-    }
-    if (j != n) return false;
-    char* end = nullptr;
-    value = std::strtod(s.c_str(), &end);
-    return end == s.c_str() + s.size();
-}
 
 ListReader ListReader::FromFile(const std::filesystem::path& path) {
     std::error_code ec;

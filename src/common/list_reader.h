@@ -49,8 +49,4 @@ private:
     int fieldLine_ = 1;  ///< line on which the last field started
 };
 
-/// Parses a whole text as a decimal number (sign, digits, point, exponent with E or D).
-/// Returns false when the text (without surrounding blanks) is not exactly a number.
-bool ParseDecimal(std::string_view text, double& value);
-
 }  // namespace velmora

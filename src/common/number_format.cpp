@@ -9,13 +9,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/list_reader.h"
-
 namespace velmora {
 
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+/// Blanks, tabs and line ends: what may stand around a number.
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 struct Token {
     enum Kind { Digit0, DigitHash, Literal, Group } kind;
@@ -319,6 +319,30 @@ std::string StrDigits(double value, int significant) {
     return (value < 0 ? "-" : " ") + body;
 }
 
+/// Length of the decimal number at the start of text: sign, digits and point, then an exponent
+/// (E or D, sign, digits) when digits follow its letter. 0 when there is no digit before it.
+std::size_t NumberLength(std::string_view text) {
+    const std::size_t n = text.size();
+    std::size_t j = 0;
+    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+    int digits = 0;
+    while (j < n && IsDigit(text[j])) ++j, ++digits;
+    if (j < n && text[j] == '.') {
+        ++j;
+        while (j < n && IsDigit(text[j])) ++j, ++digits;
+    }
+    if (digits == 0) return 0;
+    std::size_t end = j;
+    if (j < n && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
+        std::size_t k = j + 1;
+        if (k < n && (text[k] == '+' || text[k] == '-')) ++k;
+        const std::size_t expDigits = k;
+        while (k < n && IsDigit(text[k])) ++k;
+        if (k > expDigits) end = k;
+    }
+    return end;
+}
+
 /// Converts the exactly delimited decimal number s (sign, digits, point, exponent) to double.
 double ConvertSpan(std::string_view s) {
     char buf[64];
@@ -370,27 +394,18 @@ std::string Str(float value) { return StrDigits(static_cast<double>(value), 7); 
 std::string Str(int value) { return value < 0 ? std::to_string(value) : " " + std::to_string(value); }
 
 double Val(std::string_view text) {
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
-    std::size_t j = i;
-    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
-    int digits = 0;
-    while (j < n && IsDigit(text[j])) ++j, ++digits;
-    if (j < n && text[j] == '.') {
-        ++j;
-        while (j < n && IsDigit(text[j])) ++j, ++digits;
-    }
-    if (digits == 0) return 0.0;
-    std::size_t end = j;
-    if (j < n && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
-        std::size_t k = j + 1;
-        if (k < n && (text[k] == '+' || text[k] == '-')) ++k;
-        const std::size_t expDigits = k;
-        while (k < n && IsDigit(text[k])) ++k;
-        if (k > expDigits) end = k;
-    }
-    return ConvertSpan(text.substr(i, end - i));
+    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+    const std::size_t length = NumberLength(text);
+    return length == 0 ? 0.0 : ConvertSpan(text.substr(0, length));
+}
+
+bool ParseDecimal(std::string_view text, double& value) {
+    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    const std::size_t length = NumberLength(text);
+    if (length == 0 || length != text.size()) return false;
+    value = ConvertSpan(text);
+    return true;
 }
 
 bool IsNumeric(std::string_view text) {

@@ -26,6 +26,10 @@ std::string Str(int value);
 /// Val("  12.5abc") = 12.5, Val("1E3") = 1000, Val("x") = 0.
 double Val(std::string_view text);
 
+/// Parses a whole text as a decimal number (sign, digits, point, exponent with E or D).
+/// Returns false when the text (without surrounding blanks and line ends) is not exactly a number.
+bool ParseDecimal(std::string_view text, double& value);
+
 /// True when the whole text, apart from surrounding blanks, is one decimal number.
 bool IsNumeric(std::string_view text);
 

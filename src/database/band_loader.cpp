@@ -6,6 +6,7 @@
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "database/catalogue.h"
 #include "database/line_positions.h"
 #include "database/line_strengths.h"
 #include "database/terms.h"
@@ -22,11 +23,6 @@ struct StateConstants {
     Array2<float> values;
     int convention = 0;
 };
-
-/// A/B of a level in single precision, as the ratios are compared exactly (A/B = 4, A/B = 10).
-float SpinOrbitRatio(float a, float b) {
-    return static_cast<float>(static_cast<double>(a) / static_cast<double>(b));
-}
 
 /// Converts 2Π constants of the second convention (an effective Hamiltonian with the Λ-doubling
 /// folded into B, T, A and γ differently) to the first, for v = 0..vMax. The correction h is the
@@ -186,9 +182,7 @@ void ReindexCaseA(TermTable& t, int rotRows) {
 
 void CheckBand(const DatabaseState& db, int vUp, int vLow, int entry) {
     const Catalogue& cat = db.cat;
-    if (entry < 1 || entry > cat.CatalogueCount)
-        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
-                                    std::to_string(cat.CatalogueCount) + ")");
+    CheckEntry(cat, entry);
     if (vUp < 0 || vUp > cat.NMaxVib(entry, 1) || vLow < 0 || vLow > cat.NMaxVib(entry, 2))
         throw std::invalid_argument("band (" + std::to_string(vUp) + ", " + std::to_string(vLow) +
                                     ") is outside entry " + std::to_string(entry) + " (v' 0.." +
@@ -263,8 +257,8 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     // divided by the lower state's B.
     SelectLevel(db, 2, vLow);
     ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry));
-    const float yLow = SpinOrbitRatio(db.MolConst(2, vLow, 6), db.MolConst(2, vLow, 1));
-    const float yUp = SpinOrbitRatio(db.MolConst(1, vUp, 6), db.MolConst(2, vLow, 1));
+    const float yLow = SpinOrbitRatio(db, 2, vLow);
+    const float yUp = SpinOrbitRatio(db, 1, vUp, 2, vLow);
 
     // 6. Lower energy zero: the lowest level of the (0, 0) band's lower state.
     if (vUp == 0 && vLow == 0)
@@ -314,7 +308,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     // low-row correction of a later row also gets no emission or absorption coefficient.
     const int firstRow = lamLow == 1 && yLow > 4.0f ? lamLow - 1 : lamLow;
     const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
-    CopyCaseAFirstRowProbabilities(db, entry, vUp, vLow);
+    CopyCaseAFirstRowProbabilities(db, entry, vLow);
     for (int N = firstRow; N <= rows + 1; ++N)
         for (int set = 1; set <= sets; ++set) ComputeLinePositions(db, entry, N, set);
     for (int N = firstRow; N <= rows + 1; ++N)

@@ -1,6 +1,7 @@
 #include "database/catalogue.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "common/errors.h"
@@ -222,6 +223,12 @@ void DimensionCatalogueArrays(DatabaseState& db, int count, int maxVUpper, int m
     db.SystemLoaded = false;
 
     FillFixedTables(cat);
+}
+
+void CheckEntry(const Catalogue& cat, int entry) {
+    if (entry < 1 || entry > cat.CatalogueCount)
+        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
+                                    std::to_string(cat.CatalogueCount) + ")");
 }
 
 void LoadCatalogue(DatabaseState& db) {

@@ -14,6 +14,10 @@ void SetAppPath(DatabaseState& db, const std::string& folder);
 /// Throws FileError naming the file and the problem; on failure db is left as it was.
 void LoadCatalogue(DatabaseState& db);
 
+/// Throws std::invalid_argument naming the entry and the catalogue's range when `entry` is not
+/// one of its entries.
+void CheckEntry(const Catalogue& cat, int entry);
+
 /// Sizes every per-entry array of the catalogue and every band, level and line array of the
 /// database for `count` entries, vibrational levels up to maxVUpper/maxVLower and rotational rows
 /// up to maxN, and fills the fixed tables. Forgets any loaded band or system.

@@ -135,7 +135,7 @@ namespace {
 
 // The level of a term table at row N of component F (0 when the table holds none there).
 bool LevelAt(const TermLabelling& t, int N, int F, DoubletLevel& level) {
-    level.twoJ = 2 * N + (F == 1 ? 1 : -1);
+    level.twoJ = TwiceJ(N, F);
     level.F = F;
     const int lowest = 2 * t.state.lambda - 1;  // twice the lowest J of a Λ ≥ 1 state
     if (level.twoJ < 1 || level.twoJ < lowest) return false;

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "database/entry_tables.h"
+#include "database/terms.h"
 
 namespace velmora::database {
 
@@ -19,15 +20,6 @@ constexpr BranchShape kShapes[13] = {
 // Lower parity index of each branch: true for l1, false for l2.
 constexpr bool kLowerUsesL1[13] = {false, true, false, false, true, true, false,
                                    true, true, false, true, false, false};
-
-// Twice J of a level at row N of component F (F1: J = N + 1/2, F2: J = N − 1/2).
-int TwiceJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
-
-float Ratio(const DatabaseState& db, int s, int v, int sB, int vB) {
-    const auto& m = db.MolConst;
-    if (m.Empty() || !m.Contains(s, v, 6) || !m.Contains(sB, vB, 1)) return 0.0f;
-    return m(s, v, 6) / m(sB, vB, 1);
-}
 
 }  // namespace
 
@@ -50,8 +42,8 @@ void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     const Catalogue& cat = db.cat;
     const int lamUp = cat.StateLambda(1, entry);
     const int lamLow = cat.StateLambda(2, entry);
-    const float yLow = Ratio(db, 2, db.LoadedVLower, 2, db.LoadedVLower);
-    const float yUp = Ratio(db, 1, db.LoadedVUpper, 2, db.LoadedVLower);
+    const float yLow = SpinOrbitRatio(db, 2, db.LoadedVLower);
+    const float yUp = SpinOrbitRatio(db, 1, db.LoadedVUpper, 2, db.LoadedVLower);
     auto& line = db.LineData;
     const int o = 12 * (set - 1);
 

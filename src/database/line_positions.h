@@ -16,6 +16,9 @@ struct BranchShape {
 /// The shape of branch b (1..24; branch b + 12 repeats branch b).
 BranchShape BranchShapeOf(int b);
 
+/// Twice J of the level at row N of component F (F1: J = N + 1/2, F2: J = N − 1/2).
+inline int TwiceJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
+
 /// True when branch b (1..12 of a set) has a line at lower row N in a band whose upper state
 /// has the given Λ (the first rows of some branches hold no level).
 bool BranchRowExists(int b, int N, int lambdaUpper);

@@ -13,12 +13,6 @@ namespace velmora::database {
 
 namespace {
 
-float Ratio(const DatabaseState& db, int s, int v) {
-    const auto& m = db.MolConst;
-    if (m.Empty() || !m.Contains(s, v, 6)) return 0.0f;
-    return m(s, v, 6) / m(s, v, 1);
-}
-
 double MolConstOr0(const DatabaseState& db, int s, int v, int k) {
     return db.MolConst.Contains(s, v, k) ? db.MolConst(s, v, k) : 0.0;
 }
@@ -51,7 +45,7 @@ void SigmaSigma(int N, double hl[13]) {
 double SigmaPiRatio(const DatabaseState& db, int entry, int N) {
     const int vLow = db.LoadedVLower;
     const double B = MolConstOr0(db, 2, vLow, 1), D = MolConstOr0(db, 2, vLow, 2);
-    const double fallback = Ratio(db, 2, vLow);
+    const double fallback = SpinOrbitRatio(db, 2, vLow);
     if (db.cat.MoleculeCode(entry) != "OH" || B == 0) return fallback;
     const int X = N == 1 ? 2 : N;
     const auto& L = db.LowerTerm;
@@ -95,8 +89,8 @@ void Coefficients(DatabaseState& db, int N, int set, int lamUp) {
         double emission = 0, absorption = 0;
         if (BranchRowExists(b, N, lamUp)) {
             const BranchShape sh = BranchShapeOf(b);
-            const double twoJLow = 2 * N + (sh.lowerF == 1 ? 1 : -1);
-            const double twoJUp = 2 * (N + sh.deltaN) + (sh.upperF == 1 ? 1 : -1);
+            const double twoJLow = TwiceJ(N, sh.lowerF);
+            const double twoJUp = TwiceJ(N + sh.deltaN, sh.upperF);
             const double strength = double(line(3, b + o, N)) * line(5, b + o, N);
             const double nu = line(4, b + o, N);
             if (twoJLow + 1 > 0) absorption = db.AbsorptionLineScale * strength / (twoJLow + 1);
@@ -120,11 +114,11 @@ TermLabelling LabellingOf(const DatabaseState& db, int entry, int s, int vUp, in
     t.state.B = MolConstOr0(db, s, v, 1);
     t.state.sigmaMinus = s == 2 && t.state.lambda == 0 && LowerStateIsSigmaMinus(entry);
     if (t.state.lambda == 1 && s == 1)
-        t.singleLevelInF1 = PiCaseALabelling(Ratio(db, 1, vUp), db.cat.MoleculeCode(entry));
+        t.singleLevelInF1 = PiCaseALabelling(SpinOrbitRatio(db, 1, vUp), db.cat.MoleculeCode(entry));
     else if (t.state.lambda == 1)
-        t.singleLevelInF1 = Ratio(db, 2, vLow) > 4.0f;
+        t.singleLevelInF1 = SpinOrbitRatio(db, 2, vLow) > 4.0f;
     else if (t.state.lambda == 2 && s == 1 && MolConstOr0(db, 2, vLow, 1) != 0)
-        t.singleLevelInF1 = static_cast<float>(t.state.A / MolConstOr0(db, 2, vLow, 1)) > 4.0f;
+        t.singleLevelInF1 = SpinOrbitRatio(db, 1, vUp, 2, vLow) > 4.0f;
     return t;
 }
 
@@ -134,7 +128,7 @@ constexpr int kFirstTableRowEqual[13] = {0, 2, 3, 1, 2, 1, 2, 3, 2, 2, 1, 2, 1};
 constexpr int kFirstTableRowAdjacent[13] = {0, 0, 4, 0, 3, 0, 2, 2, 2, 2, 2, 3, 0};
 
 // True when the level at row N of component F has J ≥ Λ + 1/2 (a full 2×2 block, or any Σ level).
-bool RegularLevel(int lambda, int N, int F) { return 2 * N + (F == 1 ? 1 : -1) >= 2 * lambda + 1; }
+bool RegularLevel(int lambda, int N, int F) { return TwiceJ(N, F) >= 2 * lambda + 1; }
 
 // The closed forms of the tables hold between levels of full 2×2 blocks and from their first
 // rows on; below these rows and for every line of the single lowest-J level of a 2Π or 2Δ
@@ -202,8 +196,8 @@ void ComputeLineStrengths(DatabaseState& db, int entry, int N, int set) {
 void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow) {
     const int lamUp = db.cat.StateLambda(1, entry);
     const int lamLow = db.cat.StateLambda(2, entry);
-    const double yUp = Ratio(db, 1, vUp);
-    const double yLow = Ratio(db, 2, vLow);
+    const double yUp = SpinOrbitRatio(db, 1, vUp);
+    const double yLow = SpinOrbitRatio(db, 2, vLow);
     rows = std::max(0, std::min(rows, db.LineData.Hi(2)));
     const int top = rows + 2;
 
@@ -308,11 +302,10 @@ void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow)
     ExactLowestRows(db, rows, entry, vUp, vLow);
 }
 
-void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vUp, int vLow) {
-    (void)vUp;
+void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vLow) {
     const int lamUp = db.cat.StateLambda(1, entry);
     const int lamLow = db.cat.StateLambda(2, entry);
-    if (lamLow != 1 || !(Ratio(db, 2, vLow) > 4.0f)) return;
+    if (lamLow != 1 || !(SpinOrbitRatio(db, 2, vLow) > 4.0f)) return;
     auto& line = db.LineData;
     auto copy = [&](int b, int to, int from) {
         if (line.Contains(3, b, to) && line.Contains(3, b, from)) line(3, b, to) = line(3, b, from);

@@ -24,6 +24,6 @@ void PiUpperStrengths(DatabaseState& db, int rows, int entry, int vUp, int vLow)
 /// For a lower 2Π state in case (a) labelling (A''/B'' > 4), gives the lines of the lowest lower
 /// rows the transition probabilities of the next row (quantity 3). Called by the band loader
 /// after the probabilities are read and before the lines are computed.
-void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vUp, int vLow);
+void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vLow);
 
 }  // namespace velmora::database

@@ -1,10 +1,9 @@
 #include "database/system_precompute.h"
 
-#include <stdexcept>
-#include <string>
-
 #include "database/band_loader.h"
+#include "database/catalogue.h"
 #include "database/level_data.h"
+#include "database/terms.h"
 
 namespace velmora::database {
 
@@ -72,9 +71,7 @@ void RadiativeLifetimes(DatabaseState& db, int vUp, int lamUp, double reference,
 void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     const Catalogue& cat = db.cat;
     const int entry = db.irad;
-    if (entry < 1 || entry > cat.CatalogueCount)
-        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
-                                    std::to_string(cat.CatalogueCount) + ")");
+    CheckEntry(cat, entry);
 
     db.EmissionLineScale = db.AbsorptionLineScale = 1.0f;
     ReadStateConstants(db, entry);
@@ -90,8 +87,7 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     const int vUpMax = cat.NMaxVib(entry, 1);
     const int vLowMax = cat.NMaxVib(entry, 2);
     const double reference = cat.ReferenceLifetime(entry);
-    const double lowRatio = static_cast<double>(db.MolConst(2, 0, 6)) / db.MolConst(2, 0, 1);
-    const int o = lamLow == 1 && static_cast<float>(lowRatio) > 4.0f ? 1 : 0;
+    const int o = lamLow == 1 && SpinOrbitRatio(db, 2, 0) > 4.0f ? 1 : 0;
     const int o2 = o == 1 && lamUp != 1 ? 1 : 0;
     const double bands = (vUpMax + 1.0) * (vLowMax + 1.0);
 

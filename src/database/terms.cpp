@@ -221,6 +221,12 @@ std::string_view LoadedMolecule(const DatabaseState& db) {
 
 }  // namespace
 
+float SpinOrbitRatio(const DatabaseState& db, int s, int v, int sB, int vB) {
+    const auto& m = db.MolConst;
+    if (m.Empty() || !m.Contains(s, v, 6) || !m.Contains(sB, vB, 1)) return 0.0f;
+    return m(s, v, 6) / m(sB, vB, 1);
+}
+
 bool PiCaseALabelling(float ratio, std::string_view molecule) {
     return !(ratio <= 4.0f) || molecule == "NO" || molecule == "CF";
 }

@@ -14,6 +14,13 @@ namespace velmora::database {
 /// is that of the loaded entry (db.LoadedEntry, else db.irad).
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention);
 
+/// Spin-orbit ratio A/B of level v of state s (1 upper, 2 lower), with B taken from level vB of
+/// state sB: A/B'' of an upper level is the ratio the band rules test. Single precision, as the
+/// rules compare it exactly (A/B = 4, A/B = 10); 0 when MolConst does not hold the levels.
+float SpinOrbitRatio(const DatabaseState& db, int s, int v, int sB, int vB);
+/// A/B of level v of state s.
+inline float SpinOrbitRatio(const DatabaseState& db, int s, int v) { return SpinOrbitRatio(db, s, v, s, v); }
+
 /// True when the term tables of a 2Π level with spin-orbit ratio A/B = ratio use the case (a)
 /// labelling (the lower level of each block stored as F1 one row higher): A/B above 4, and
 /// always for "NO" and "CF".

@@ -1,8 +1,5 @@
 #include "program/band_system.h"
 
-#include <stdexcept>
-#include <string>
-
 #include "database/band_loader.h"
 #include "database/system_precompute.h"
 #include "populations/population_model.h"
@@ -10,9 +7,7 @@
 namespace velmora::program {
 
 void SelectBandSystem(AppState& app, int entry) {
-    if (entry < 1 || entry > app.db.cat.CatalogueCount)
-        throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
-                                    std::to_string(app.db.cat.CatalogueCount) + ")");
+    // An entry outside the catalogue is refused by SystemPrecompute before anything changes.
     // The new system is computed on a copy and replaces the old one only when complete.
     DatabaseState work = app.db;
     work.irad = entry;

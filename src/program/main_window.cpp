@@ -10,7 +10,6 @@
 #include "display/plot_content.h"
 #include "display/plot_draw.h"
 #include "display/plot_frame.h"
-#include "populations/population_model.h"
 #include "populations/populations_window.h"
 #include "program/band_system.h"
 #include "simulation/condition_inputs.h"
@@ -111,7 +110,7 @@ bool CmbTransition_Click(AppState& app, int entry) {
         app.dialogs->ShowMessage(e.what());
         return false;
     }
-    populations::ResetPopulatedState(app.pop, app.db, app.sim.Kind);
+    // SelectBandSystem has reset the populated state for the new system.
     populations::PreparePopulationsWindow(app);
 
     // The bands shown in the table and marked on the plot must exist in the new system.

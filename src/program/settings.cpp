@@ -20,7 +20,8 @@ constexpr Range kAny{};
 constexpr bool kShort = true;
 
 /// Calls visit(section, key, default, variable, range, is16bit) for every setting, in the order
-/// of reading. Works on a const state (for writing) and a mutable one (for reading).
+/// in which the settings are written. Works on a const state (for writing) and a mutable one
+/// (for reading).
 template <typename App, typename Visit>
 void ForEachSetting(App& app, Visit&& visit) {
     visit("Main", "irad", "1", app.db.irad, kAny, false);
@@ -39,15 +40,15 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Simulation", "Units", "1", app.sim.Units, Range{1, 3}, false);
     visit("Simulation", "Pressure", "0", app.sim.Pressure, kAny, false);
     visit("Simulation", "Pressure_units", "0", app.sim.PressureUnits, Range{0, 5}, false);
-    visit("Simulation", "Quenching", "0", app.db.Quenching, kAny, false);
-    visit("Simulation", "QuenchingUnits", "0", app.db.QuenchingUnits, Range{0, 1}, false);
-    visit("Simulation", "QuenchingSource", "0", app.db.QuenchingSource, Range{0, 2}, false);
-    visit("Simulation", "PointDensity", "1", app.sim.PointDensity, Range{0, 3}, false);
     visit("Simulation", "Temperature", "300", app.pop.Temperature, kAny, false);
     visit("Simulation", "MinimumPopulation", "0.00001", app.pop.MinimumPopulation, kAny, false);
     visit("Simulation", "DopplerBroadening", "0", app.sim.DopplerBroadening, kAny, kShort);
     visit("Simulation", "CollisionalBroadening", "0", app.sim.CollisionalBroadening, kAny, kShort);
     visit("Simulation", "PredissociationBroadening", "1", app.sim.PredissociationBroadening, kAny, kShort);
+    visit("Simulation", "Quenching", "0", app.db.Quenching, kAny, false);
+    visit("Simulation", "QuenchingUnits", "0", app.db.QuenchingUnits, Range{0, 1}, false);
+    visit("Simulation", "QuenchingSource", "0", app.db.QuenchingSource, Range{0, 2}, false);
+    visit("Simulation", "PointDensity", "1", app.sim.PointDensity, Range{0, 3}, false);
     visit("Simulation", "Collisional Shift A", "0", app.sim.CollisionalShiftA, kAny, false);
     visit("Simulation", "Collisional Shift B", "1", app.sim.CollisionalShiftB, kAny, false);
     visit("Simulation", "Collisional Broad 1", "0", app.sim.CollisionalBroad1, kAny, false);
@@ -55,20 +56,6 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Simulation", "Doppler shift", "0", app.sim.DopplerShift, kAny, false);
     visit("Files", "Spectra directory", "", app.shell.SpectraDirectory, kAny, false);
 }
-
-/// The order in which the settings are written (section, key).
-constexpr const char* kWriteOrder[][2] = {
-    {"Main", "irad"}, {"Main", "icoef"}, {"Main", "itran"}, {"Main", "intHund"},
-    {"Main", "intWindows"}, {"Main", "intTabMain"}, {"Main", "intTabPop"}, {"Main", "intColor"},
-    {"Simulation", "Kind"}, {"Simulation", "Lineshape"}, {"Simulation", "Instrumental resolution"},
-    {"Simulation", "Xini"}, {"Simulation", "Xend"}, {"Simulation", "Units"}, {"Simulation", "Pressure"},
-    {"Simulation", "Pressure_units"}, {"Simulation", "Temperature"}, {"Simulation", "MinimumPopulation"},
-    {"Simulation", "DopplerBroadening"}, {"Simulation", "CollisionalBroadening"},
-    {"Simulation", "PredissociationBroadening"}, {"Simulation", "Quenching"}, {"Simulation", "QuenchingUnits"},
-    {"Simulation", "QuenchingSource"}, {"Simulation", "PointDensity"}, {"Simulation", "Collisional Shift A"},
-    {"Simulation", "Collisional Shift B"}, {"Simulation", "Collisional Broad 1"},
-    {"Simulation", "Collisional Broad 2"}, {"Simulation", "Doppler shift"}, {"Files", "Spectra directory"},
-};
 
 /// A whole number of the stored text, rounded (halves to even) and kept within the type.
 int ToInteger(double value, bool sixteenBit) {
@@ -116,16 +103,14 @@ void LoadSettings(AppState& app, const KeyValueStore& store) {
 }
 
 void SaveSettings(const AppState& app, KeyValueStore& store) {
-    std::map<std::pair<std::string, std::string>, std::string> texts;
     ForEachSetting(app, [&](const char* section, const char* key, const char*, const auto& variable, Range,
                             bool) {
         using T = std::decay_t<decltype(variable)>;
         if constexpr (std::is_same_v<T, std::string>)
-            texts[{section, key}] = variable;
+            store.Set(section, key, variable);
         else
-            texts[{section, key}] = Str(variable);
+            store.Set(section, key, Str(variable));
     });
-    for (const auto& [section, key] : kWriteOrder) store.Set(section, key, texts.at({section, key}));
 }
 
 }  // namespace velmora::program

@@ -9,7 +9,6 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     database::SetAppPath(app.db, dataFolder);
     LoadSettings(app, store);
 
-    app.db.cat.SpeedOfLight = 2.9979E10;
     app.pop.PopState = app.sim.Kind == 1 ? 1 : 2;  // emission populates the upper state
     app.sim.GateWidth = 10.0f;
     app.table.DbUnitsAbs = 1;
@@ -19,7 +18,7 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     app.exp.ShowSpectra = 1;
 
     experiment::InitExperimentArrays(app.exp);
-    database::LoadCatalogue(app.db);  // also fills the fixed name, pressure and quenching tables
+    database::LoadCatalogue(app.db);  // also fills the fixed tables (names, pressure and quenching factors, c)
     if (app.db.irad < 1 || app.db.irad > app.db.cat.CatalogueCount) app.db.irad = 1;
 }
 

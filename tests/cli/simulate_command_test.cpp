@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/cli_fixture.h"
 #include "cli/simulate_options.h"
 #include "common/number_format.h"
-#include "support/sample_database.h"
 
 namespace velmora::cli {
 namespace {
@@ -36,19 +35,6 @@ struct SimDatabase {
         return args;
     }
 };
-
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result RunCli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Result r;
-    r.code = Run(args, out, err);
-    r.out = out.str(), r.err = err.str();
-    return r;
-}
 
 std::vector<std::string> FileLines(const std::filesystem::path& p) {
     std::istringstream in(testing::ReadFile(p));

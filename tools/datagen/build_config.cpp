@@ -1,12 +1,11 @@
 #include "build_config.h"
 
 #include <cmath>
-#include <fstream>
 #include <sstream>
 
 #include "common/errors.h"
-#include "common/list_reader.h"
 #include "common/number_format.h"
+#include "csv_table.h"
 #include "hamiltonian.h"
 
 namespace velmora::datagen {
@@ -259,11 +258,7 @@ std::vector<EntryDefinition> ParseBuildConfig(const std::string& text, const std
 }
 
 std::vector<EntryDefinition> ReadBuildConfig(const std::filesystem::path& path, const std::string& name) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError::In(name, "file not found or not readable");
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ParseBuildConfig(ss.str(), name);
+    return ParseBuildConfig(ReadSourceFile(path, name), name);
 }
 
 }  // namespace velmora::datagen

@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "common/errors.h"
-#include "common/list_reader.h"
 #include "common/number_format.h"
 
 namespace velmora::datagen {
@@ -40,12 +39,16 @@ bool SplitCsvLine(std::string_view line, std::vector<std::string>& fields) {
     return !quoted;
 }
 
-CsvTable CsvTable::Read(const std::filesystem::path& path, const std::string& name) {
+std::string ReadSourceFile(const std::filesystem::path& path, const std::string& name) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FileError::In(name, "file not found or not readable");
     std::ostringstream ss;
     ss << in.rdbuf();
-    return Parse(ss.str(), name);
+    return ss.str();
+}
+
+CsvTable CsvTable::Read(const std::filesystem::path& path, const std::string& name) {
+    return Parse(ReadSourceFile(path, name), name);
 }
 
 CsvTable CsvTable::Parse(std::string_view text, const std::string& name) {

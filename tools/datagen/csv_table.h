@@ -49,6 +49,10 @@ private:
     std::vector<CsvRow> rows_;
 };
 
+/// The whole content of a file of data-src (as bytes); throws FileError naming it by `name`
+/// when it cannot be read.
+std::string ReadSourceFile(const std::filesystem::path& path, const std::string& name);
+
 /// Splits one line of comma-separated text into fields (double quotes protect commas; a doubled
 /// quote inside quotes is one quote). Returns false when a quote is not closed.
 bool SplitCsvLine(std::string_view line, std::vector<std::string>& fields);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "common/errors.h"
+#include "csv_table.h"
 
 namespace velmora::datagen {
 
@@ -265,14 +266,7 @@ void GenerateDatabase(const std::filesystem::path& source, const std::filesystem
     const fs::path named = source.filename().empty() ? source.parent_path() : source;
     const std::string sourceName = named.filename().empty() ? source.string() : named.filename().string();
     const auto systems = BuildCatalogue(source, sourceName);
-    std::string readme;
-    {
-        std::ifstream in(source / kReadmeTemplate, std::ios::binary);
-        if (!in) throw FileError::In(sourceName + "/" + kReadmeTemplate, "file not found or not readable");
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        readme = ss.str();
-    }
+    const std::string readme = ReadSourceFile(source / kReadmeTemplate, sourceName + "/" + kReadmeTemplate);
     const auto files = DatabaseFiles(systems, readme);
     if (log)
         for (const auto& s : systems)

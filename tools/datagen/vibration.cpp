@@ -129,7 +129,7 @@ RkrPotential::RkrPotential(const std::function<double(double)>& G, const std::fu
         const double t = static_cast<double>(k) / K;
         const double h = hTop * t * t;  // dense near the minimum
         const double Gh = G(h);
-        if (!(Gh > 0.0) || G.operator()(h) <= G(h * (1.0 - 1e-6)))
+        if (!(Gh > 0.0) || Gh <= G(h * (1.0 - 1e-6)))
             throw std::runtime_error("the vibrational energies of state " + stateName +
                                      " do not increase up to v = " + std::to_string(vTop) +
                                      " (RKR potential impossible)");
