@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/child_windows.h"
+#include "program/main_window.h"
 
 namespace velmora::app {
 
@@ -134,8 +135,9 @@ void BuildDatabaseTab(QWidget* tab) {
 
     auto* view = Group(tab, "FrameView", QObject::tr("Windows"));
     Form v(view);
-    v.Combo("CmbWindowView", QObject::tr("Screen view"),
-            {"Database", "Simulation", "Vertical split", "Horizontal split", "Histogram/Spectra"});
+    QStringList views;
+    for (const char* item : program::kScreenViewItems) views << QString::fromLatin1(item);
+    v.Combo("CmbWindowView", QObject::tr("Screen view"), views);
     v.Button("CmdPopulations", QObject::tr("Population distributions"));
 
     ScrollRow(tab, {{{quantity}, {band}, {quench}, {view}}});
@@ -238,16 +240,16 @@ void BuildSimulationTab(QWidget* tab) {
     auto* zx = NamedEdit(display, "TxtZoomX", 50);
     auto* updZx = new QSpinBox(display);
     updZx->setObjectName("UpDZoomX");
-    updZx->setRange(1, 100);
+    updZx->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
     d.Row({NamedLabel(display, "LblZoomX", QObject::tr("Zoom X")), zx, updZx});
     auto* zy = NamedEdit(display, "TxtZoomY", 50);
     auto* updZy = new QSpinBox(display);
     updZy->setObjectName("UpDZoomY");
-    updZy->setRange(1, 100);
+    updZy->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
     d.Row({NamedLabel(display, "LblZoomY", QObject::tr("Zoom Y")), zy, updZy});
     auto* sld = new QSlider(Qt::Horizontal, display);
     sld->setObjectName("SldX");
-    sld->setRange(0, 100);
+    sld->setRange(program::kSliderMin, program::kSliderMax);
     sld->setInvertedAppearance(true);  // 0 centres the view on the range end, 100 on its start
     d.Row({NamedLabel(display, "LblSldX", QObject::tr("X axis center")), sld});
     d.Button("CmdResetZoom", QObject::tr("Reset Zoom"));

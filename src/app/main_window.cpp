@@ -775,11 +775,8 @@ void MDIVelmora::WireInputs() {
     spin("UpDZoomX", [&a](int v) { display::UpDZoomX_Change(a, v); });
     spin("UpDZoomY", [&a](int v) { display::UpDZoomY_Change(a, v); });
     spin("UpDExpFile", [&a](int v) { experiment::UpDExpFile_Change(a, v); });
-    findChild<QSpinBox*>("UpDZoomX")->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
-    findChild<QSpinBox*>("UpDZoomY")->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
-    auto* slider = findChild<QSlider*>("SldX");
-    slider->setRange(program::kSliderMin, program::kSliderMax);
-    connect(slider, &QSlider::valueChanged, this, [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
+    connect(findChild<QSlider*>("SldX"), &QSlider::valueChanged, this,
+            [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
 }
@@ -1046,25 +1043,6 @@ void MDIVelmora::OpenManual() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(manual));  // errors of the desktop are ignored
 }
 
-bool MDIVelmora::Print(const QString& title, const std::function<void(QPrinter&)>& draw) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("VELMORA ") + title);
-    if (options_.printSetup) {
-        if (!options_.printSetup(printer, title)) return false;
-    } else {
-        QPrintDialog dialog(&printer, this);
-        dialog.setWindowTitle(QStringLiteral("Print ") + title);
-        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-        if (dialog.exec() != QDialog::Accepted) return false;  // cancel ends silently
-    }
-    QCoreApplication::processEvents();
-    SetBusy(true);
-    draw(printer);
-    SetBusy(false);
-    return true;
-}
-
 namespace {
 
 /// The whole sheet as the page the core lays out in twips.
@@ -1081,28 +1059,45 @@ display::PageSetup PageOf(QPrinter& printer) {
 
 }  // namespace
 
+bool MDIVelmora::Print(const QString& title,
+                       const std::function<void(Canvas&, const display::PageSetup&)>& draw) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("VELMORA ") + title);
+    if (options_.printSetup) {
+        if (!options_.printSetup(printer, title)) return false;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Print ") + title);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        if (dialog.exec() != QDialog::Accepted) return false;  // cancel ends silently
+    }
+    QCoreApplication::processEvents();
+    SetBusy(true);
+    const display::PageSetup setup = PageOf(printer);
+    QPainter painter;
+    if (painter.begin(&printer)) {  // printer errors are not reported
+        QtCanvas canvas(painter, QRectF(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size()),
+                        &printer);
+        draw(canvas, setup);
+        painter.end();
+    }
+    SetBusy(false);
+    return true;
+}
+
 void MDIVelmora::PrintSpectra() {
     if (!app_.plot.PlotReady) return;
-    Print("Spectra", [this](QPrinter& printer) {
-        const display::PageSetup setup = PageOf(printer);
-        QPainter painter;
-        if (!painter.begin(&printer)) return;  // printer errors are not reported
-        QtCanvas canvas(painter, QRectF(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size()), &printer);
-        display::DrawSpectrumPage(app_, canvas, setup);
-        painter.end();
+    Print("Spectra", [this](Canvas& page, const display::PageSetup& setup) {
+        display::DrawSpectrumPage(app_, page, setup);
     });
     RedrawPlot();
 }
 
 void MDIVelmora::PrintDatabaseTable() {
     if (!app_.shell.DataReady) return;
-    Print("Database table", [this](QPrinter& printer) {
-        const display::PageSetup setup = PageOf(printer);
-        QPainter painter;
-        if (!painter.begin(&printer)) return;
-        QtCanvas canvas(painter, QRectF(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size()), &printer);
-        display::DrawDatabaseTablePages(app_, canvas, setup);
-        painter.end();
+    Print("Database table", [this](Canvas& page, const display::PageSetup& setup) {
+        display::DrawDatabaseTablePages(app_, page, setup);
     });
 }
 

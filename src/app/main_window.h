@@ -27,6 +27,10 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 
+namespace velmora::display {
+struct PageSetup;
+}
+
 namespace velmora::app {
 
 class QtSettingsStore;
@@ -116,7 +120,8 @@ private:
     void OpenManual();
     void ToggleMainMenu();
     void ShowPlotPopup(const QPoint& globalPos);
-    bool Print(const QString& title, const std::function<void(QPrinter&)>& draw);
+    /// Asks for the printer, then draws the pages onto it (false when cancelled).
+    bool Print(const QString& title, const std::function<void(Canvas&, const display::PageSetup&)>& draw);
 
     ProgramOptions options_;
     AppState app_;

@@ -23,7 +23,8 @@ inline double GridX(const SimulationState& sim, int i) {
            static_cast<double>(i) * static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
 }
 
-bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
+/// The residual strip is drawn: an experimental spectrum is loaded and residuals are shown.
+bool ResidualsShown(const AppState& s) { return s.exp.ExpCount > 0 && s.plot.HideResiduals == 0; }
 
 /// Last experimental point index usable with every array involved (-1: no point).
 int LastExpIndex(const ExperimentState& e, bool withResidual) {
@@ -50,9 +51,9 @@ int LevelColor(const PlotState& p, int k) {
     return p.BandColor[static_cast<std::size_t>(k)][p.intColor == 1 ? 1 : 0];
 }
 
-double ResidualHeadroom(const AppState& s) {
-    return s.exp.ExpCount >= 1 && s.plot.HideResiduals == 0 ? 20.0 : 0.0;
-}
+bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
+
+double ResidualHeadroom(const AppState& s) { return ResidualsShown(s) ? 20.0 : 0.0; }
 
 std::string AxisCaption(int units) {
     if (units == 3) return "Frequency (cm-1)";
@@ -249,9 +250,9 @@ void DrawExperimental(AppState& s, PlotContext& ctx, double factor, int color) {
 }
 
 void DrawResidualStrip(AppState& s, PlotContext& ctx) {
+    if (!ResidualsShown(s)) return;
     ExperimentState& e = s.exp;
     const PlotState& p = s.plot;
-    if (e.ExpCount <= 0 || p.HideResiduals != 0) return;
     const double zy = p.ZoomY, base = 1.05 * p.YMax;
     const double L = p.ViewLeft, R = p.ViewRight;
     const int last = LastExpIndex(e, true);
@@ -300,19 +301,18 @@ void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
     const double x1 = x0 + (ctx.printing ? 6.5 : 6.7) * cw;
     const double tx = x0 + 1.5 * cw;
     const bool exp = ExperimentShown(s);
-    const Rgb back = Palette(p.BackColorIndex), fore = Palette(p.ForeColorIndex);
+    // The total trace needs a legend only beside an experimental one.
+    if (p.DisplayMode == 0 && !exp) return;
+    const int nsel = s.pop.NVibSel;
+    const int rows = p.DisplayMode == 0 ? 2 : nsel + (exp ? 1 : 0);
+    const double bottom = 100.0 / zy - (rows + 1.9) * h;
+    c.Box(x0, top, x1, bottom, Palette(p.BackColorIndex), true);
+    c.Box(x0, top, x1, bottom, Palette(p.ForeColorIndex), false);
     if (p.DisplayMode == 0) {
-        if (!exp) return;
-        c.Box(x0, top, x1, 100.0 / zy - 3.9 * h, back, true);
-        c.Box(x0, top, x1, 100.0 / zy - 3.9 * h, fore, false);
         c.Text(tx, top - h, "Exp.", Palette(expColor));
         c.Text(tx, top - 2.0 * h, "Sim.", Palette(simColor));
         return;
     }
-    const int nsel = s.pop.NVibSel;
-    const int rows = nsel + (exp ? 1 : 0);
-    c.Box(x0, top, x1, 100.0 / zy - (rows + 1.9) * h, back, true);
-    c.Box(x0, top, x1, 100.0 / zy - (rows + 1.9) * h, fore, false);
     for (int k = 1; k <= nsel; ++k) {
         const double v = RoundHalfEven(s.pop.VibList(k));
         c.Text(tx, top - k * h, Format(v, s.pop.PopState == 1 ? "v' = #0" : "v'' = #0"),

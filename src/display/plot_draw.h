@@ -35,6 +35,9 @@ void ApplyColorScheme(PlotState& plot);
 /// Palette index of selected vibrational level k (1..NVibSel) in the current scheme.
 int LevelColor(const PlotState& plot, int k);
 
+/// The experimental trace is drawn: a spectrum is loaded and spectra are shown.
+bool ExperimentShown(const AppState& s);
+
 /// Headroom above the plot for the residual strip: 20 with an experimental spectrum loaded and
 /// residuals shown, else 0.
 double ResidualHeadroom(const AppState& s);

@@ -48,8 +48,7 @@ std::string SpectrumPageTitle(const AppState& s) {
     if (cat.MoleculeName.Contains(irad)) title = "Simulation   " + cat.MoleculeName(irad) + cat.SystemLabel(irad);
     if (cat.KindName.Contains(s.sim.Kind)) title += "  " + cat.KindName(s.sim.Kind);
     const ExperimentState& e = s.exp;
-    if (e.ExpCount >= 1 && e.ShowSpectra == 1 && e.ExpCurrent >= 0 &&
-        e.ExpCurrent < static_cast<int>(e.ExpFiles.size()))
+    if (ExperimentShown(s) && e.ExpCurrent >= 0 && e.ExpCurrent < static_cast<int>(e.ExpFiles.size()))
         title += "          Exp. spectra: " + e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)].Title;
     return title;
 }
