@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <stdexcept>
 
 #include "common/number_format.h"
@@ -47,7 +48,8 @@ double Args::Number(const std::string& name, double fallback) const {
 
 int Args::Integer(const std::string& name, int fallback) const {
     const double v = Number(name, fallback);
-    if (v != static_cast<int>(v))
+    if (!(v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()) ||
+        v != static_cast<int>(v))
         throw std::invalid_argument("option --" + name + " needs a whole number");
     return static_cast<int>(v);
 }

@@ -371,9 +371,26 @@ double ConvertSpan(std::string_view s) {
     double v = 0.0;
     const auto r = std::from_chars(first, last, v);
     if (r.ec == std::errc::result_out_of_range) {
-        // Overflow gives an infinity (caught by the caller), underflow 0, as strtod does.
-        const std::string copy(first, last);
-        return std::strtod(copy.c_str(), nullptr);
+        // Overflow gives an infinity (caught by the caller), underflow 0, whatever the user's
+        // number locale: the decimal exponent of the leading significant digit decides.
+        const bool negative = first != last && *first == '-';
+        long exponent = 0;
+        bool seenPoint = false, significant = false;
+        for (const char* p = first; p != last; ++p) {
+            const char ch = *p;
+            if (ch == '.') {
+                seenPoint = true;
+            } else if (ch >= '0' && ch <= '9') {
+                if (!significant && ch != '0') significant = true;
+                if (significant && !seenPoint) ++exponent;  // digits before the point
+                if (!significant && seenPoint) --exponent;  // zeros after the point
+            } else if (ch == 'e' || ch == 'E') {
+                exponent += std::strtol(std::string(p + 1, last).c_str(), nullptr, 10);
+                break;
+            }
+        }
+        const double magnitude = exponent > 0 ? HUGE_VAL : 0.0;
+        return negative ? -magnitude : magnitude;
     }
     return r.ec == std::errc() ? v : 0.0;
 }

@@ -95,6 +95,9 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     r = RunCli(db.Args({"--out", out, "--colour", "red"}));
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("--colour"), std::string::npos) << r.err;
+    r = RunCli({"simulate", "--entry", "1e20", "--out", out, "--data", db.data.Folder()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--entry needs a whole number"), std::string::npos) << r.err;
     r = RunCli({"simulate", "--entry", "1", "--data", db.data.Folder()});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("--out"), std::string::npos) << r.err;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "common/number_format.h"
 
 namespace velmora {
@@ -62,6 +64,14 @@ TEST(Val, TakesTheLeadingNumericPart) {
     EXPECT_DOUBLE_EQ(Val("1e"), 1.0);
     EXPECT_DOUBLE_EQ(Val("x12"), 0.0);
     EXPECT_DOUBLE_EQ(Val(""), 0.0);
+}
+
+TEST(Val, NumbersBeyondDoubleRangeOverflowToInfinityAndUnderflowToZero) {
+    EXPECT_EQ(Val("1.5e400"), HUGE_VAL);
+    EXPECT_EQ(Val("-0.02D+311"), -HUGE_VAL);
+    EXPECT_EQ(Val("1e-400"), 0.0);
+    EXPECT_EQ(Val("123.4e-420"), 0.0);
+    EXPECT_FALSE(IsNumeric("1.5e400"));
 }
 
 TEST(IsNumeric, WholeTextMustBeANumber) {
