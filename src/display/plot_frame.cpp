@@ -72,14 +72,7 @@ void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis) {
 
 std::string TxtZoomX_Change(AppState& s, std::string_view text) {
     s.plot.TxtZoomX = std::string(text);
-    if (!IsNumeric(text)) return s.plot.TxtZoomX;
-    const double z = Val(text);
-    // A factor below 0.1 is not applied, nor kept for a later shift (it would empty the view).
-    if (z >= 0.1) {
-        s.plot.ZoomX = static_cast<float>(z);
-        RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
-        s.RequestRedraw();
-    }
+    if (ApplyZoomXText(s.plot, text, s.sim.Xini, s.sim.Xend)) s.RequestRedraw();
     return s.plot.TxtZoomX;
 }
 

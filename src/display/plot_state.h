@@ -3,7 +3,10 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "common/number_format.h"
 
 namespace velmora {
 
@@ -60,6 +63,18 @@ inline void RecomputeViewWindow(PlotState& p, float Xini, float Xend) {
     const float w = Xend - Xini;
     p.ViewLeft = Xini + c * w - 0.5f * w / p.ZoomX;
     p.ViewRight = Xini + c * w + 0.5f * w / p.ZoomX;
+}
+
+/// Applies the text of the horizontal zoom box: a number of 0.1 or more becomes ZoomX and the
+/// view window follows; anything else leaves both as they are. True when applied.
+inline bool ApplyZoomXText(PlotState& p, std::string_view text, float Xini, float Xend) {
+    if (!IsNumeric(text)) return false;
+    const double z = Val(text);
+    // A factor below 0.1 is not applied, nor kept for a later shift (it would empty the view).
+    if (!(z >= 0.1)) return false;
+    p.ZoomX = static_cast<float>(z);
+    RecomputeViewWindow(p, Xini, Xend);
+    return true;
 }
 
 }  // namespace velmora

@@ -53,15 +53,8 @@ void FixRange(AppState& app) {
         sim.TxtStart = Str(sim.Xini);
         sim.TxtEnd = Str(sim.Xend);
     }
-    PlotState& plot = app.plot;
-    if (IsNumeric(plot.TxtZoomX)) {
-        const float zoom = static_cast<float>(Val(plot.TxtZoomX));
-        if (zoom >= 0.1f) {
-            plot.ZoomX = zoom;
-            RecomputeViewWindow(plot, sim.Xini, sim.Xend);
-            app.RequestRedraw();
-        }
-    }
+    // The zoom box is applied again: the view window follows the new range.
+    if (ApplyZoomXText(app.plot, app.plot.TxtZoomX, sim.Xini, sim.Xend)) app.RequestRedraw();
 }
 
 }  // namespace
