@@ -4,5 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="${BUILD_DIR:-build}"
-cmake -S . -B "$build_dir" -G Ninja "$@" >/dev/null
+launcher=()
+# A compiler cache, where installed, makes rebuilds of unchanged files free.
+if command -v ccache >/dev/null 2>&1; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
