@@ -28,6 +28,7 @@ public:
     void Line(double, double, double, double, Rgb) override { ++primitives; }
     void Box(double, double, double, double, Rgb, bool) override { ++primitives; }
     void Text(double, double, std::string_view, Rgb) override { ++primitives; }
+    void TextUp(double, double, std::string_view, Rgb) override { ++primitives; }
     double TextWidth(std::string_view s) const override { return 7.0 * s.size() * std::fabs(r_ - l_) / w_; }
     double TextHeight(std::string_view) const override { return 13.0 * std::fabs(t_ - b_) / h_; }
     int WidthPixels() const override { return w_; }
@@ -90,9 +91,9 @@ void Synthesise(AppState& s, double xini, double xend, int points, int levels, i
 }
 
 void RunRedraw(benchmark::State& state, AppState& s) {
-    CountingCanvas plot(1200, 700), axis(1223, 33);
+    CountingCanvas plot(1200, 700), axis(1223, 33), yAxis(67, 700);
     for (auto _ : state) {
-        display::RedrawPlot(s, plot, axis);
+        display::RedrawPlot(s, plot, axis, yAxis);
         benchmark::DoNotOptimize(plot.primitives);
     }
     state.counters["primitives"] = static_cast<double>(plot.primitives);

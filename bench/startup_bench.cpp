@@ -24,10 +24,10 @@ namespace {
 
 using namespace velmora;
 
-/// Draws the plot and axis strip of the plot window.
+/// Draws the plot and the axis strips of the plot window.
 void DrawPlot(AppState& app) {
-    display::SvgCanvas plot(0, 0, 1100, 500), axis(0, 500, 1125, 33);
-    display::RedrawPlot(app, plot, axis);
+    display::SvgCanvas plot(67, 0, 1100, 500), axis(55, 500, 1125, 33), yAxis(0, 0, 67, 500);
+    display::RedrawPlot(app, plot, axis, yAxis);
     benchmark::DoNotOptimize(plot.Markup("plot").size());
 }
 

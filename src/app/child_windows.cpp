@@ -142,6 +142,9 @@ SimulationWindow::SimulationWindow(QWidget* parent) : QWidget(parent) {
     axis_ = new PictureBox(this);
     axis_->setObjectName("PicAxis");
     axis_->setFocusPolicy(Qt::NoFocus);
+    yAxis_ = new PictureBox(this);
+    yAxis_->setObjectName("PicYAxis");
+    yAxis_->setFocusPolicy(Qt::NoFocus);
     coordinates_ = new QLabel(this);
     coordinates_->setObjectName("LblCoordinates");
     coordinates_->setAutoFillBackground(true);
@@ -156,6 +159,8 @@ void SimulationWindow::LayOut(AppState& app) {
     plot_->setGeometry(Px(l.plotLeft), Px(l.plotTop), std::max(1, Px(l.plotWidth)), std::max(1, Px(l.plotHeight)));
     const int axisTop = plot_->geometry().bottom() + 1;
     axis_->setGeometry(Px(l.axisLeft), axisTop, std::max(1, Px(l.axisWidth)), std::max(1, Px(l.axisHeight)));
+    yAxis_->setGeometry(Px(l.yAxisLeft), plot_->geometry().top(), std::max(1, plot_->geometry().left()),
+                        plot_->height());
     PlaceReadout();
 }
 
@@ -165,21 +170,24 @@ void SimulationWindow::PlaceReadout() {
 }
 
 void SimulationWindow::Redraw(AppState& app) {
-    QImage plotImage = plot_->NewBuffer(), axisImage = axis_->NewBuffer();
-    QPainter plotPainter(&plotImage), axisPainter(&axisImage);
+    QImage plotImage = plot_->NewBuffer(), axisImage = axis_->NewBuffer(), yAxisImage = yAxis_->NewBuffer();
+    QPainter plotPainter(&plotImage), axisPainter(&axisImage), yAxisPainter(&yAxisImage);
     QtCanvas plotCanvas(plotPainter, QRectF(0, 0, plotImage.width(), plotImage.height()));
     QtCanvas axisCanvas(axisPainter, QRectF(0, 0, axisImage.width(), axisImage.height()));
-    // Before the first simulation the plot area shows the scheme's background and the axis strip
-    // stays white as the buffer comes; afterwards the redraw clears both surfaces itself.
+    QtCanvas yAxisCanvas(yAxisPainter, QRectF(0, 0, yAxisImage.width(), yAxisImage.height()));
+    // Before the first simulation the plot area shows the scheme's background and the axis strips
+    // stay white as the buffers come; afterwards the redraw clears every surface itself.
     if (!app.plot.PlotReady) {
         plotCanvas.SetBackColor(PaletteColor(app.plot.BackColorIndex));
         plotCanvas.Clear();
     }
-    display::RedrawPlot(app, plotCanvas, axisCanvas);
+    display::RedrawPlot(app, plotCanvas, axisCanvas, yAxisCanvas);
     plotPainter.end();
     axisPainter.end();
+    yAxisPainter.end();
     plot_->SetPicture(plotImage, plotCanvas);
     axis_->SetPicture(axisImage, axisCanvas);
+    yAxis_->SetPicture(yAxisImage, yAxisCanvas);
 }
 
 void SimulationWindow::resizeEvent(QResizeEvent*) { emit Resized(); }

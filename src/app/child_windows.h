@@ -33,8 +33,8 @@ private:
     bool any_ = false;
 };
 
-/// frmSimulation: the plot PicSimulation, the axis strip PicAxis below it and the pointer
-/// read-out LblCoordinates.
+/// frmSimulation: the plot PicSimulation, the wavelength-axis strip PicAxis below it, the
+/// intensity-axis strip PicYAxis on its left and the pointer read-out LblCoordinates.
 class SimulationWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -48,6 +48,7 @@ public:
     void PlaceReadout();
     PictureBox* plot() const { return plot_; }
     PictureBox* axis() const { return axis_; }
+    PictureBox* yAxis() const { return yAxis_; }
     QLabel* coordinates() const { return coordinates_; }
 
 signals:
@@ -59,6 +60,7 @@ protected:
 private:
     PictureBox* plot_;
     PictureBox* axis_;
+    PictureBox* yAxis_;
     QLabel* coordinates_;
 };
 

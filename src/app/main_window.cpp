@@ -1103,8 +1103,9 @@ void MDIVelmora::PrintDatabaseTable() {
 
 void MDIVelmora::CopySpectrumToClipboard() {
     if (!app_.plot.PlotReady) return;
-    const QSize plot = simulation_->plot()->size();
-    QImage picture(static_cast<int>(plot.width() * 1.05), static_cast<int>(plot.height() * 1.1), QImage::Format_RGB32);
+    // The picture is as large as the plot window; the core fits plot, scales and captions in it.
+    const QSize size = simulation_->size().expandedTo(QSize(200, 120));
+    QImage picture(size, QImage::Format_RGB32);
     picture.fill(Qt::white);
     {
         QPainter painter(&picture);

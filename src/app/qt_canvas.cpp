@@ -64,6 +64,17 @@ void QtCanvas::Text(double x, double y, std::string_view text, Rgb color) {
     painter_.drawText(QPointF(p.x(), p.y() + fm.ascent()), QStr(text));
 }
 
+void QtCanvas::TextUp(double x, double y, std::string_view text, Rgb color) {
+    painter_.setPen(ToQColor(color));
+    painter_.setFont(font_);
+    const QFontMetricsF fm(font_, painter_.device());
+    painter_.save();
+    painter_.translate(ToDevice(x, y));
+    painter_.rotate(-90.0);
+    painter_.drawText(QPointF(0.0, fm.ascent()), QStr(text));
+    painter_.restore();
+}
+
 double QtCanvas::TextWidth(std::string_view text) const {
     const QFontMetricsF fm(font_, painter_.device());
     const double px = fm.horizontalAdvance(QStr(text));

@@ -23,6 +23,7 @@ public:
     void Line(double x1, double y1, double x2, double y2, Rgb color) override;
     void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) override;
     void Text(double x, double y, std::string_view text, Rgb color) override;
+    void TextUp(double x, double y, std::string_view text, Rgb color) override;
     double TextWidth(std::string_view text) const override;
     double TextHeight(std::string_view text) const override;
     int WidthPixels() const override;

@@ -33,6 +33,9 @@ public:
     virtual void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) = 0;
     /// Prints text with its top-left corner at (x, y).
     virtual void Text(double x, double y, std::string_view text, Rgb color) = 0;
+    /// Prints text turned a quarter turn anticlockwise, reading upwards: it starts at height y
+    /// and its top faces left, at x (the caption of a vertical axis).
+    virtual void TextUp(double x, double y, std::string_view text, Rgb color) = 0;
     /// Width and height of a text in user units (positive).
     virtual double TextWidth(std::string_view text) const = 0;
     virtual double TextHeight(std::string_view text) const = 0;

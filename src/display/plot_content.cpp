@@ -8,6 +8,7 @@
 #include "common/number_format.h"
 #include "common/numerics.h"
 #include "database/band_loader.h"
+#include "display/axis_scale.h"
 #include "display/decimate.h"
 #include "display/plot_draw.h"
 #include "experiment/comparison.h"
@@ -64,6 +65,17 @@ std::string AxisCaption(int units) {
 
 namespace {
 
+/// Most labels on the wavelength axis and on each intensity scale.
+constexpr int kMaxXLabels = 12, kMaxYLabels = 6;
+
+/// Major and minor steps of the wavelength axis for the view, from the width of its labels.
+AxisScale XAxisScale(const AppState& s, const PlotContext& ctx) {
+    const double L = s.plot.ViewLeft, R = s.plot.ViewRight;
+    const double widest = std::max(std::fabs(L), std::fabs(R));
+    return ChooseAxisScale(L, R, [&](double step) { return ctx.labels.TextWidth(XTickLabel(widest, step)); },
+                           kMaxXLabels);
+}
+
 void AxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool ticks, bool labels) {
     const PlotState& p = s.plot;
     const double zy = p.ZoomY, ymax = p.YMax;
@@ -71,35 +83,25 @@ void AxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, b
     top /= zy;
     const double minor = 0.015 * ymax / zy, major = 0.025 * ymax / zy;
     const double L = p.ViewLeft, R = p.ViewRight;
-    const double width = std::fabs(R - L);
-    if (!(width > 0.0) || !std::isfinite(width)) return;
-
-    // Step: one tenth of the power of ten below the window width, kept to five decimals.
-    double step = std::pow(10.0, std::floor(std::log10(width)) - 1.0);
-    step = std::floor(step * 100000.0 * (1.0 + 1e-12)) / 100000.0;
-    if (!(step > 0.0)) return;  // windows below 1E-4 units get no ticks
-    // Major ticks every five steps counted from the power of ten below the left edge.
-    const double ref = L > 0.0 ? std::pow(10.0, std::floor(std::log10(L))) : 0.0;
+    // A window narrower than single precision resolves gets no ticks.
+    if (!(std::fabs(R - L) >= 1e-4) || !std::isfinite(R - L)) return;
+    const AxisScale scale = XAxisScale(s, ctx);
 
     const Rgb fore = Palette(p.ForeColorIndex);
-    double limit = ctx.labelLimitStart;
-    const long long k0 = static_cast<long long>(std::floor(L / step));
-    const long long k1 = static_cast<long long>(std::ceil(R / step));
-    for (long long k = k0; k <= k1; ++k) {
-        const double x = static_cast<double>(k) * step;
-        if (x <= L || x >= R) continue;
-        if (ticks) {
+    if (ticks) {
+        for (const double x : TicksBetween(L, R, scale.minor)) {
             ctx.plot.Line(x, bottom, x, bottom + minor, fore);
             ctx.plot.Line(x, top, x, top - minor, fore);
         }
-        const double q = (x - ref) / (5.0 * step);
-        if (!(q < 32000.0 && std::fabs(q - std::nearbyint(q)) < 0.00001)) continue;
+    }
+    double limit = ctx.labelLimitStart;
+    for (const double x : TicksBetween(L, R, scale.major)) {
         if (ticks) {
             ctx.plot.Line(x, bottom, x, bottom + major, fore);
             ctx.plot.Line(x, top, x, top - major, fore);
         }
         if (!labels) continue;
-        const std::string label = Format(x, "#####.0##");
+        const std::string label = XTickLabel(x, scale.major);
         const double w = ctx.labels.TextWidth(label);
         const double left = x - w / 2.0;
         if (left > limit) {
@@ -107,6 +109,47 @@ void AxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, b
             limit = left + 1.5 * w;
         }
     }
+}
+
+/// A label of the intensity axis, right-aligned against ctx.yLabelRight with its top at `top`.
+void YLabel(PlotContext& ctx, double top, const std::string& text, Rgb color) {
+    ctx.yLabels->Text(ctx.yLabelRight - ctx.yLabels->TextWidth(text), top, text, color);
+}
+
+/// One intensity scale: value v drawn at height base + factor * v, shown between heights low and
+/// high. Returns the width of its widest label on ctx.yLabels (0 without labels).
+double YScale(const AppState& s, PlotContext& ctx, double base, double factor, double low, double high) {
+    const PlotState& p = s.plot;
+    const double zy = p.ZoomY;
+    const double vLow = (low - base) / factor, vHigh = (high - base) / factor;
+    const double labelHeight = ctx.yLabels ? ctx.yLabels->TextHeight("0") / factor : 0.0;
+    const AxisScale scale = ChooseAxisScale(vLow, vHigh, [&](double) { return labelHeight; }, kMaxYLabels);
+    if (scale.major == 0.0) return 0.0;
+    const Rgb fore = Palette(p.ForeColorIndex);
+    // Tick lengths as long on the page as those of the wavelength axis.
+    const double aspect = ctx.rowHeight > 0.0 ? ctx.columnWidth / ctx.rowHeight : 0.0;
+    const double minor = 0.015 * p.YMax / zy * aspect, major = 0.025 * p.YMax / zy * aspect;
+    const double L = p.ViewLeft, R = p.ViewRight;
+    if (aspect > 0.0) {
+        for (const double v : TicksBetween(vLow, vHigh, scale.minor)) {
+            const double y = base + factor * v;
+            ctx.plot.Line(L, y, L + minor, y, fore);
+            ctx.plot.Line(R, y, R - minor, y, fore);
+        }
+    }
+    double widest = 0.0;
+    for (const double v : TicksBetween(vLow, vHigh, scale.major)) {
+        const double y = base + factor * v;
+        if (aspect > 0.0) {
+            ctx.plot.Line(L, y, L + major, y, fore);
+            ctx.plot.Line(R, y, R - major, y, fore);
+        }
+        if (!ctx.yLabels) continue;
+        const std::string label = YTickLabel(v, scale.major);
+        YLabel(ctx, y + ctx.yLabels->TextHeight(label) / 2.0, label, fore);
+        widest = std::max(widest, ctx.yLabels->TextWidth(label));
+    }
+    return widest;
 }
 
 }  // namespace
@@ -117,6 +160,34 @@ void DrawXAxisTicks(const AppState& s, PlotContext& ctx, double bottom, double t
 
 void DrawXAxisLabels(const AppState& s, PlotContext& ctx) {
     AxisTicks(s, ctx, -0.05 * s.plot.YMax, 1.05 * s.plot.YMax, false, true);
+}
+
+void DrawYAxis(const AppState& s, PlotContext& ctx) {
+    const PlotState& p = s.plot;
+    const double zy = p.ZoomY, ymax = p.YMax;
+    const double bottom = -0.05 * ymax / zy, top = 1.05 * ymax / zy;
+    double widest = 0.0;
+    if (p.ComparisonMode == 1) {
+        // Both halves carry their traces at 0.48 of the scale; the simulation sits on 0.54.
+        const double middle = 0.5 * ymax / zy;
+        widest = YScale(s, ctx, 0.0, 0.48, bottom, middle);
+        widest = std::max(widest, YScale(s, ctx, 0.54 * ymax / zy, 0.48, middle, top));
+    } else {
+        widest = YScale(s, ctx, 0.0, 1.0, bottom, top);
+    }
+    if (!ctx.yLabels || !(ctx.yLabelsAspect > 0.0)) return;
+    // The caption reads upwards, left of the labels, centred on the intensity range; a plot too
+    // low for it gets the short form.
+    Canvas& c = *ctx.yLabels;
+    const double gap = 0.5 * c.TextWidth("0");
+    for (const char* caption : {kIntensityCaption, "Intensity"}) {
+        const double thickness = c.TextHeight(caption) * ctx.yLabelsAspect;
+        const double length = c.TextWidth(caption) / ctx.yLabelsAspect;
+        if (length > top - bottom) continue;
+        c.TextUp(ctx.yLabelRight - widest - gap - thickness, (bottom + top) / 2.0 - length / 2.0, caption,
+                 Palette(p.ForeColorIndex));
+        return;
+    }
 }
 
 // ---- Traces ---------------------------------------------------------------------------------
@@ -289,6 +360,16 @@ void DrawResidualStrip(AppState& s, PlotContext& ctx) {
     trace.Flush();
     DrawXAxisTicks(s, ctx, base, base + 20.0, false);
     ctx.plot.Box(L, base / zy, R, (base + 20.0) / zy, Palette(p.ForeColorIndex), false);
+
+    // Its scale in percent of full scale (the residuals are held divided by the zoom): the top
+    // label hangs from the strip's top, the bottom one stands on its bottom, zero where it fits.
+    if (!ctx.yLabels) return;
+    const Rgb fore = Palette(p.ForeColorIndex);
+    const double h = ctx.yLabels->TextHeight("0"), step = (hi - lo) * zy / 4.0;
+    const double yTop = (base + 20.0) / zy, yBottom = base / zy;
+    YLabel(ctx, yTop, YTickLabel(hi * zy, step), fore);
+    YLabel(ctx, yBottom + h, YTickLabel(lo * zy, step), fore);
+    if (y0 - h / 2.0 > yBottom + h && y0 + h / 2.0 < yTop - h) YLabel(ctx, y0 + h / 2.0, "0", fore);
 }
 
 void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
@@ -482,6 +563,7 @@ void DrawPlotContent(AppState& s, PlotContext& ctx) {
         CompareStatistics(s);
         DrawResidualStrip(s, ctx);
         DrawLegend(s, ctx, 5, 3);
+        DrawYAxis(s, ctx);
         return;
     }
     DrawExperimental(s, ctx, 0.48, 3);
@@ -492,6 +574,7 @@ void DrawPlotContent(AppState& s, PlotContext& ctx) {
     DrawLegend(s, ctx, 2, 3);
     DrawXAxisTicks(s, ctx, -0.05 * ymax, 0.5 * ymax, false);
     DrawXAxisTicks(s, ctx, 0.5 * ymax, 1.05 * ymax, false);
+    DrawYAxis(s, ctx);
 }
 
 // ---- Control events -------------------------------------------------------------------------

@@ -23,6 +23,13 @@ struct PlotContext {
     /// Height of one device row in y units (merging tolerance of vertical strokes).
     double rowHeight = 0.0;
     bool printing = false;   ///< printed page: areas with four strokes per interval, narrower legend
+    /// Surface of the intensity labels and caption (the y-axis strip, or `plot` itself); none
+    /// draws the intensity ticks without labels.
+    Canvas* yLabels = nullptr;
+    /// x on `yLabels` where the intensity labels end (they are right-aligned against it).
+    double yLabelRight = 0.0;
+    /// x units per y unit on `yLabels` (to turn the caption upright and size it).
+    double yLabelsAspect = 1.0;
 };
 
 /// Palette colour of a palette index.
@@ -45,13 +52,19 @@ double ResidualHeadroom(const AppState& s);
 /// Text of the axis caption for a spectral unit (1 Å vacuum, 2 Å air, 3 cm-1).
 std::string AxisCaption(int units);
 
-/// X-axis ticks between two heights given on the unzoomed 0..YMax scale, minor ticks every step
-/// and major ticks every five steps counted from the power of ten below the view; labels of the
+/// Caption of the intensity axis: every trace is on a scale of 100 at full scale.
+inline constexpr const char* kIntensityCaption = "Intensity (arb. units)";
+
+/// X-axis ticks between two heights given on the unzoomed 0..YMax scale: labelled major ticks at
+/// the finest 1-2-5 step whose labels fit (at most 12), minor ticks dividing it; labels of the
 /// major ticks when `withLabels`, skipping a label that would come closer than half a label width
 /// to the previous one. Ticks exactly at the view edges are not drawn.
 void DrawXAxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool withLabels);
 /// Only the labels of the major ticks, with the same spacing rule (the clipboard picture).
 void DrawXAxisLabels(const AppState& s, PlotContext& ctx);
+/// The intensity scale: ticks inside both sides of the frame (one scale per half when the
+/// comparison is separated), their labels and the caption on ctx.yLabels.
+void DrawYAxis(const AppState& s, PlotContext& ctx);
 
 /// Everything inside the frame, in the order of the comparison mode.
 void DrawPlotContent(AppState& s, PlotContext& ctx);

@@ -18,10 +18,14 @@ void frmSimulation_Load(AppState& s) {
 
 PlotWindowLayout LayOutPlotWindow(int W, int H) {
     PlotWindowLayout l;
-    l.plotWidth = std::max(0, W - 400);
+    l.plotWidth = std::max(0, W - l.plotLeft - 200);
     l.plotHeight = std::max(0, H - 600);
     l.axisTop = l.plotTop + l.plotHeight;
-    l.axisWidth = std::max(0, W - 50);
+    l.axisLeft = l.plotLeft - 175;
+    l.axisWidth = l.plotWidth + 350;
+    l.yAxisTop = l.plotTop;
+    l.yAxisWidth = l.plotLeft;
+    l.yAxisHeight = l.plotHeight;
     return l;
 }
 
@@ -31,7 +35,7 @@ PlotWindowLayout frmSimulation_Resize(AppState& s, int W, int H) {
     return l;
 }
 
-void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis) {
+void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
     p.YMax = 100.0f;
@@ -64,6 +68,15 @@ void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis) {
     ctx.labelLimitStart = 0.0;
     ctx.columnWidth = p.UnitsPerPixel;
     ctx.rowHeight = hpx > 0 ? (p.PlotTop - p.PlotBottom) / hpx : 0.0;
+
+    // The intensity strip spans x 0..1 and shares the plot's heights.
+    yAxis.SetBackColor(Palette(p.BackColorIndex));
+    yAxis.Clear();
+    yAxis.SetScale(0.0, p.PlotTop, 1.0, p.PlotBottom);
+    const int ywpx = yAxis.WidthPixels(), yhpx = yAxis.HeightPixels();
+    ctx.yLabels = &yAxis;
+    ctx.yLabelRight = 1.0 - 0.5 * yAxis.TextWidth("0");
+    ctx.yLabelsAspect = ywpx > 0 && yhpx > 0 ? (1.0 / ywpx) / ((p.PlotTop - p.PlotBottom) / yhpx) : 0.0;
     DrawXAxisTicks(s, ctx, -0.05 * ymax, 1.05 * ymax, true);
     DrawPlotContent(s, ctx);
 }

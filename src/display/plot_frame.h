@@ -10,12 +10,15 @@
 
 namespace velmora::display {
 
-/// Sizes of the plot window's controls in twips for a window of inner size W x H twips.
+/// Sizes of the plot window's controls in twips for a window of inner size W x H twips: the plot,
+/// the intensity-axis strip on its left and the wavelength-axis strip below it.
 struct PlotWindowLayout {
-    int plotLeft = 200, plotTop = 100;  ///< fixed at design
-    int plotWidth = 0, plotHeight = 0;  ///< W - 400, H - 600
-    int axisLeft = 25, axisTop = 0;     ///< axis strip directly below the plot
-    int axisWidth = 0, axisHeight = 500;  ///< W - 50: 350 twips wider than the plot
+    int plotLeft = 1000, plotTop = 100;  ///< fixed: room for the intensity labels and caption
+    int plotWidth = 0, plotHeight = 0;   ///< W - 1200, H - 600
+    int axisLeft = 825, axisTop = 0;     ///< axis strip directly below the plot
+    int axisWidth = 0, axisHeight = 500; ///< 350 twips wider than the plot
+    int yAxisLeft = 0, yAxisTop = 100;   ///< intensity strip beside the plot, as high as it
+    int yAxisWidth = 1000, yAxisHeight = 0;
 };
 
 /// Window load: zoom Y 1, residuals hidden, and the defaults of the experimental multiplication
@@ -28,9 +31,10 @@ PlotWindowLayout LayOutPlotWindow(int innerWidthTwips, int innerHeightTwips);
 /// Window resize: the control sizes; asks for a redraw when a simulation exists.
 PlotWindowLayout frmSimulation_Resize(AppState& s, int innerWidthTwips, int innerHeightTwips);
 
-/// Draws the whole plot: frame, axis strip with ticks, labels and caption, then the content.
-/// Nothing happens while PlotReady is false.
-void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis);
+/// Draws the whole plot: the content with its ticks, the wavelength labels and caption on the
+/// axis strip, the intensity labels and caption on the intensity strip. Nothing happens while
+/// PlotReady is false.
+void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis, Canvas& yAxis);
 
 // Zoom and shift. Text handlers return the text the control must show.
 std::string TxtZoomX_Change(AppState& s, std::string_view text);

@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kTwipsPerPixel = 15.0;
 
-/// The plot window as a document: the plot area and the axis strip at their window positions.
+/// The plot window as a document: the plot area and both axis strips at their window positions.
 void DrawPlotDocument(AppState& s, SvgDocument& doc, int widthPixels, int heightPixels) {
     if (!s.plot.PlotReady) throw std::runtime_error("there is no simulation to draw");
     // The window layout is given in twips.
@@ -23,7 +23,8 @@ void DrawPlotDocument(AppState& s, SvgDocument& doc, int widthPixels, int height
     auto px = [](int twips) { return twips / kTwipsPerPixel; };
     SvgCanvas& plot = doc.AddRegion(px(l.plotLeft), px(l.plotTop), px(l.plotWidth), px(l.plotHeight));
     SvgCanvas& axis = doc.AddRegion(px(l.axisLeft), px(l.axisTop), px(l.axisWidth), px(l.axisHeight));
-    RedrawPlot(s, plot, axis);
+    SvgCanvas& yAxis = doc.AddRegion(px(l.yAxisLeft), px(l.yAxisTop), px(l.yAxisWidth), px(l.yAxisHeight));
+    RedrawPlot(s, plot, axis, yAxis);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include "common/number_format.h"
 #include "display/plot_draw.h"
+#include "experiment/comparison.h"
+#include "simulation/lineshapes.h"
 #include "table/table_model.h"
 
 namespace velmora::display {
@@ -53,10 +55,72 @@ std::string SpectrumPageTitle(const AppState& s) {
     return title;
 }
 
+namespace {
+
+std::string Number(float value) { return Trim(Str(value)); }
+
+/// "Temperature 3000 K (thermalized system)", or the temperatures of the edited populations.
+std::string TemperatureLine(const AppState& s) {
+    const PopulationState& pop = s.pop;
+    if (pop.ThermalFlag == 1) return "Temperature " + Number(pop.Temperature) + " K (thermalized system)";
+    std::string line = "Populations not thermalized: vibrational ";
+    line += s.popwin.VibrationalMode == 0 ? Number(pop.TVib) + " K" : std::string("as edited");
+    line += "; rotational";
+    const std::string prime = pop.PopState == 1 ? "'" : "''";
+    for (int k = 1; k <= pop.NVibSel && pop.VibList.Contains(k); ++k) {
+        const int v = static_cast<int>(pop.VibList(k));
+        const bool thermal = pop.TRot.Contains(v) && pop.TRot(v) >= 0.0f;
+        line += (k > 1 ? ", v" : " v") + prime + "=" + std::to_string(v) + " " +
+                (thermal ? Number(pop.TRot(v)) + " K" : std::string("as edited"));
+    }
+    return line;
+}
+
+}  // namespace
+
+std::vector<std::string> SpectrumPageConditions(const AppState& s) {
+    const Catalogue& cat = s.db.cat;
+    const SimulationState& sim = s.sim;
+    const std::string unit = simulation::UnitNameOf(cat, sim.Units);
+    std::vector<std::string> lines;
+    lines.push_back("Range " + Number(sim.Xini) + " to " + Number(sim.Xend) + " " + unit + "    " + TemperatureLine(s));
+
+    std::string instrument = "Lineshape " + cat.LineshapeName.ValueAt(sim.Lineshape);
+    if (sim.Lineshape == 3) instrument += " (" + Number(sim.LorentzPercent) + " % Lorentzian)";
+    instrument += ", instrumental resolution " + Number(sim.InstrumentalResolution) + " " + unit + " (FWHM)";
+    std::vector<std::string> broadening;
+    if (sim.DopplerBroadening != 0) broadening.push_back("Doppler");
+    if (sim.CollisionalBroadening != 0) broadening.push_back("collisional");
+    if (sim.PredissociationBroadening != 0) broadening.push_back("predissociation");
+    if (!broadening.empty()) {
+        instrument += ", with ";
+        for (std::size_t i = 0; i < broadening.size(); ++i)
+            instrument += (i == 0 ? "" : i + 1 == broadening.size() ? " and " : ", ") + broadening[i];
+        instrument += " broadening: total " + Format(sim.TotalWidth, "##0.0###");
+    }
+    instrument += "    Pressure " + Number(sim.Pressure) + " Torr";
+    lines.push_back(instrument);
+
+    const ExperimentState& e = s.exp;
+    if (ExperimentShown(s) && e.ExpCurrent >= 0 && e.ExpCurrent < static_cast<int>(e.ExpFiles.size())) {
+        lines.push_back("Experimental spectrum " + e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)].Title +
+                        ": baseline correction " + Number(e.Baseline) + " %, wavelength correction " +
+                        Number(e.WavelengthCorrection) + ", multiplied by " + Number(e.Multiply) + "    " +
+                        Trim(e.LblCorrelation) + "    " + Trim(e.LblDeviation));
+    }
+    return lines;
+}
+
 void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
-    PrintHeader(page, setup, SpectrumPageTitle(s));
+    double y = PrintHeader(page, setup, SpectrumPageTitle(s));
+    // The comparison statistics of the lines below are those of the plot as drawn now.
+    if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s);
+    for (const std::string& line : SpectrumPageConditions(s)) {
+        y += page.TextHeight(line);
+        page.Text(kPageLeft, y, line, Palette(0));
+    }
 
     // Black on white for the page, with the level colours meant for a white background.
     const int scheme = p.intColor;
@@ -83,6 +147,9 @@ void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
     const int wpx = page.WidthPixels(), hpx = page.HeightPixels();
     ctx.columnWidth = wpx > 0 ? 1.4 * span / wpx : 0.0;
     ctx.rowHeight = hpx > 0 ? (top - bottom) / hpx : 0.0;
+    ctx.yLabels = &page;
+    ctx.yLabelRight = L - 0.01 * span;
+    ctx.yLabelsAspect = ctx.rowHeight > 0.0 ? ctx.columnWidth / ctx.rowHeight : 0.0;
     DrawXAxisTicks(s, ctx, -0.05 * ymax, 1.05 * ymax, true);
     DrawPlotContent(s, ctx);
 
@@ -168,31 +235,45 @@ void DrawDatabaseTablePages(const AppState& s, Canvas& page, const PageSetup& se
 void DrawClipboardPicture(AppState& s, Canvas& pic) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
+    const int W = pic.WidthPixels(), H = pic.HeightPixels();
+    if (W <= 0 || H <= 0) return;
+    pic.SetBackColor(Palette(p.BackColorIndex));
+    pic.Clear();
+    pic.SetFontSize(kClipboardFontSize);
+
+    // Margins in pixels from the text they hold: intensity caption and labels on the left, the
+    // wavelength labels and caption below, half a label on the right, half a line on top.
+    pic.SetScale(0.0, 0.0, W, H);
+    const double line = pic.TextHeight("0"), gap = 0.5 * pic.TextWidth("0");
+    const double left = std::min(0.4 * W, gap + line + 2.0 * gap + pic.TextWidth("100.0") + gap);
+    const double right = std::min(0.2 * W, 0.5 * pic.TextWidth("00000.00") + gap);
+    const double top = std::min(0.2 * H, 0.5 * line + gap);
+    const double bottom = std::min(0.4 * H, 2.0 * line + 3.0 * gap);
+
     p.YMax = 100.0f;
     const double ymax = p.YMax, zy = p.ZoomY, extra = ResidualHeadroom(s);
     const double L = p.ViewLeft, R = p.ViewRight, span = R - L;
-    const double T = (1.05 * ymax + extra) / zy, B = -0.05 * ymax / zy, H = T - B;
-    // The picture spans x -0.05..1 and y 1..-0.1 of a unit square that holds the plot; drawn
-    // here directly in the plot's own coordinates.
-    pic.SetBackColor(Palette(p.BackColorIndex));
-    pic.Clear();
-    pic.SetScale(L - 0.05 * span, T, R, B - 0.1 * H);
+    const double T = (1.05 * ymax + extra) / zy, B = -0.05 * ymax / zy;
+    // The plot fills the picture inside the margins; the picture's scale follows from it.
+    const double ux = span / (W - left - right), uy = (T - B) / (H - top - bottom);
+    pic.SetScale(L - left * ux, T + top * uy, L + (W - left) * ux, T - (H - top) * uy);
     const Rgb fore = Palette(p.ForeColorIndex);
 
     PlotContext ctx{pic, pic};
-    const int wpx = pic.WidthPixels(), hpx = pic.HeightPixels();
-    ctx.columnWidth = wpx > 0 ? 1.05 * span / wpx : 0.0;
-    ctx.rowHeight = hpx > 0 ? 1.1 * H / hpx : 0.0;
+    ctx.columnWidth = ux;
+    ctx.rowHeight = uy;
+    ctx.yLabels = &pic;
+    ctx.yLabelRight = L - gap * ux;
+    ctx.yLabelsAspect = ux / uy;
     DrawXAxisTicks(s, ctx, -0.05 * ymax, 1.05 * ymax, false);
     DrawPlotContent(s, ctx);
-    pic.Box(L, T, L + 0.995 * span, B + 0.005 * H, fore, false);
+    pic.Box(L, T, R, B, fore, false);
 
-    pic.SetFontSize(14);
-    ctx.labelTop = B - 0.01 * H;
-    ctx.labelLimitStart = L;  // the picture's x = 0
+    ctx.labelTop = B - gap * uy;
+    ctx.labelLimitStart = L - left * ux;
     DrawXAxisLabels(s, ctx);
     const std::string caption = AxisCaption(s.sim.Units);
-    pic.Text(L + span / 2.0 - pic.TextWidth(caption) / 2.0, B - 0.05 * H, caption, fore);
+    pic.Text(L + span / 2.0 - pic.TextWidth(caption) / 2.0, B - (line + 2.0 * gap) * uy, caption, fore);
 }
 
 }  // namespace velmora::display

@@ -28,9 +28,14 @@ struct PrintLine {
 /// "Simulation  <molecule><system>  <kind>", with the experimental file when one is shown.
 std::string SpectrumPageTitle(const AppState& s);
 
-/// The spectrum page: header line and rule, then the plot with its frame, caption, ticks and
-/// content, black on white whatever the scheme (restored afterwards). Nothing without a
-/// simulation.
+/// What was simulated, as the spectrum page prints it under its title: range and unit,
+/// temperatures, lineshape, resolution and broadening, and the experimental file shown with its
+/// corrections and comparison.
+std::vector<std::string> SpectrumPageConditions(const AppState& s);
+
+/// The spectrum page: header line and rule, the conditions, then the plot with its frame,
+/// captions, ticks, intensity scale and content, black on white whatever the scheme (restored
+/// afterwards). Nothing without a simulation.
 void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup);
 
 /// Lines of the database-table printout after the header line.
@@ -38,9 +43,12 @@ std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s);
 /// The database-table pages; long tables run on to further pages.
 void DrawDatabaseTablePages(const AppState& s, Canvas& page, const PageSetup& setup);
 
-/// The clipboard picture of the plot: the plot in a unit square with a frame, the tick labels
-/// (font size 14) and the caption below it. The shell sizes the picture 1.05 x the width and
-/// 1.1 x the height of the plot area.
+/// Font size of the clipboard picture's labels and captions.
+inline constexpr double kClipboardFontSize = 14;
+
+/// The clipboard picture of the plot, filling the picture whatever its size: the plot with its
+/// frame and intensity scale, the wavelength labels and caption below it, each margin as wide as
+/// the text it holds.
 void DrawClipboardPicture(AppState& s, Canvas& picture);
 
 }  // namespace velmora::display

@@ -75,13 +75,23 @@ void SvgCanvas::Box(double x1, double y1, double x2, double y2, Rgb color, bool 
         elements_.push_back(geometry + " fill=\"none\" stroke=\"" + Hex(color) + "\"/>");
 }
 
+std::string SvgCanvas::TextElement(double px, double py, std::string_view text, Rgb color,
+                                   const std::string& attributes) const {
+    return "<text x=\"" + Num(px) + "\" y=\"" + Num(py) + "\"" + attributes + " font-size=\"" + Num(FontPixels()) +
+           "\" font-family=\"" + (monospace_ ? "Courier New, monospace" : "Arial, Helvetica, sans-serif") +
+           "\" fill=\"" + Hex(color) + "\">" + Escape(text) + "</text>";
+}
+
 void SvgCanvas::Text(double x, double y, std::string_view text, Rgb color) {
     // (x, y) is the top-left corner; SVG places text on its baseline, about 0.9 em lower.
-    const double px = FontPixels();
-    elements_.push_back("<text x=\"" + Num(Px(x)) + "\" y=\"" + Num(Py(y) + 0.9 * px) + "\" font-size=\"" +
-                        Num(px) + "\" font-family=\"" +
-                        (monospace_ ? "Courier New, monospace" : "Arial, Helvetica, sans-serif") +
-                        "\" fill=\"" + Hex(color) + "\">" + Escape(text) + "</text>");
+    elements_.push_back(TextElement(Px(x), Py(y) + 0.9 * FontPixels(), text, color, ""));
+}
+
+void SvgCanvas::TextUp(double x, double y, std::string_view text, Rgb color) {
+    // Turned about its starting point; the baseline then lies 0.9 em to the right of x.
+    const double px = Px(x) + 0.9 * FontPixels(), py = Py(y);
+    elements_.push_back(TextElement(px, py, text, color,
+                                    " transform=\"rotate(-90 " + Num(px) + " " + Num(py) + ")\""));
 }
 
 double SvgCanvas::TextWidth(std::string_view text) const {

@@ -24,6 +24,7 @@ public:
     void Line(double x1, double y1, double x2, double y2, Rgb color) override;
     void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) override;
     void Text(double x, double y, std::string_view text, Rgb color) override;
+    void TextUp(double x, double y, std::string_view text, Rgb color) override;
     double TextWidth(std::string_view text) const override;
     double TextHeight(std::string_view text) const override;
     int WidthPixels() const override;
@@ -40,6 +41,9 @@ private:
     double Px(double x) const;
     double Py(double y) const;
     double FontPixels() const { return fontPoints_ * 96.0 / 72.0; }
+    /// A text element at pixel (px, py) of its baseline, with extra attributes.
+    std::string TextElement(double px, double py, std::string_view text, Rgb color,
+                            const std::string& attributes) const;
 
     double x_, y_, w_, h_;
     double left_ = 0, top_ = 0, right_ = 1, bottom_ = 1;

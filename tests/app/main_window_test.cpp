@@ -239,16 +239,34 @@ TEST_F(Desktop, PlotPopupMenuCarriesItsCheckMarksAndActs) {
     EXPECT_TRUE(again->findChild<QAction*>("mnuColorSchemeDark")->isChecked());
 }
 
-TEST_F(Desktop, TheSpectrumPictureGoesToTheClipboard) {
+TEST_F(Desktop, TheSpectrumPictureGoesToTheClipboardUncut) {
     auto w = Open();
     QGuiApplication::clipboard()->clear();
     w->command("mnuClipboard")->trigger();  // the button's own click: "Spectra"
-    const QImage picture = QGuiApplication::clipboard()->image();
+    const QImage picture = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(picture.isNull());
-    const QSize plot = w->simulationWindow()->plot()->size();
-    EXPECT_EQ(picture.width(), static_cast<int>(plot.width() * 1.05));
-    EXPECT_EQ(picture.height(), static_cast<int>(plot.height() * 1.1));
-    EXPECT_GT(InkedPixels(picture, qRgb(255, 255, 255)), plot.width());
+    EXPECT_EQ(picture.size(), w->simulationWindow()->size());
+    const int W = picture.width(), H = picture.height();
+    auto dark = [&](int x, int y) { return qGray(picture.pixel(x, y)) < 128; };
+    // The frame's right edge is a full dark column with white beyond it; the caption is below the
+    // labels, above the bottom edge.
+    int frameColumn = -1;
+    for (int x = W - 1; x > W * 3 / 4 && frameColumn < 0; --x) {
+        int n = 0;
+        for (int y = 0; y < H; ++y) n += dark(x, y);
+        if (n > H / 2) frameColumn = x;
+    }
+    ASSERT_GT(frameColumn, 0);
+    EXPECT_LT(frameColumn, W - 3);
+    int captionRows = 0, bottomInk = 0;
+    for (int y = H * 9 / 10; y < H; ++y) {
+        int n = 0;
+        for (int x = 0; x < W; ++x) n += dark(x, y);
+        captionRows += n > 0;
+        if (y >= H - 2) bottomInk += n;
+    }
+    EXPECT_GT(captionRows, 5);
+    EXPECT_EQ(bottomInk, 0);
 }
 
 TEST_F(Desktop, RotationalAndVibrationalDistributionsRoundTrip) {

@@ -50,7 +50,7 @@ TEST(PlotOfASimulation, AssignmentTeethStandOnTheSimulatedLines) {
     app.plot.AssignmentMode = 1;
     app.table.intHund = 0;
     ScreenCanvases c;
-    RedrawPlot(app, c.plot, c.axis);
+    RedrawPlot(app, c.plot, c.axis, c.yAxis);
 
     // The total trace reaches the full scale of 100 and no more.
     double top = 0.0;

@@ -137,7 +137,7 @@ TEST(Layouts, SeparatedWithoutExperimentKeepsTheLowerHalfEmpty) {
     MakeSimulation(s, 3050, 3150, 100, {1.0}, [&](int k, double x) { return Lines(k, x, 3050, 3150); });
     s.plot.ComparisonMode = 1;
     ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
     const auto fills = c.plot.Of(Primitive::FilledBox);
     ASSERT_FALSE(fills.empty());
     EXPECT_DOUBLE_EQ(fills[0].y1, 50.0);
@@ -164,7 +164,7 @@ TEST(Layouts, OverlappedDrawsSimulationThenExperiment) {
     MakeSimulation(s, 3050, 3150, 100, {1.0}, [&](int k, double x) { return Lines(k, x, 3050, 3150); });
     MakeExperiment(s, 3050, 3150, 60, [](double x) { return 40.0 + 0.1 * (x - 3050); });
     ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
     std::size_t lastSim = 0, firstExp = c.plot.items.size();
     for (std::size_t i = 0; i < c.plot.items.size(); ++i) {
         if (c.plot.items[i].kind != Primitive::Line) continue;

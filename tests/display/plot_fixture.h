@@ -103,10 +103,11 @@ inline std::vector<std::string> NumberTexts(const RecordingCanvas& c) {
     return out;
 }
 
-/// A plot context over two recording canvases with the screen's conventions.
+/// The plot window's three surfaces as recording canvases with the screen's conventions.
 struct ScreenCanvases {
     RecordingCanvas plot{800, 400};
     RecordingCanvas axis{823, 33};
+    RecordingCanvas yAxis{67, 400};
 };
 
 }  // namespace velmora::testing

@@ -19,77 +19,127 @@ AppState Flat(double xini, double xend, int units) {
     return s;
 }
 
-TEST(AxisTicks, HundredWavenumberWindow) {
-    AppState s = Flat(3020, 3120, 3);
+TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels) {
+    struct Case {
+        double xini, xend;
+        int units;
+    };
+    const Case cases[] = {{3100, 3100.5, 1}, {3099, 3101, 2}, {3050, 3150, 1}, {2400, 3600, 1},
+                          {3000, 8000, 2},   {1000, 11000, 1}, {32000, 32100, 3}, {25000, 45000, 3}};
+    for (const Case& k : cases) {
+        AppState s = Flat(k.xini, k.xend, k.units);
+        ScreenCanvases c;
+        RedrawPlot(s, c.plot, c.axis, c.yAxis);
+        const auto labels = NumberTexts(c.axis);
+        SCOPED_TRACE(Format(k.xini, "0.0") + ".." + Format(k.xend, "0.0"));
+        ASSERT_GE(labels.size(), 4u);
+        EXPECT_LE(labels.size(), 12u);
+        // Evenly spaced by 1, 2 or 5 times a power of ten, each on a major tick inside the view.
+        const double step = Val(labels[1]) - Val(labels[0]);
+        const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+        EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 || std::fabs(mantissa - 5) < 1e-6)
+            << step;
+        const auto majors = TickXs(c.plot, -5.0, 2.5);
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_NEAR(Val(labels[i]) - Val(labels[0]), static_cast<double>(i) * step, 1e-6 * step);
+            EXPECT_TRUE(std::any_of(majors.begin(), majors.end(),
+                                    [&](double x) { return std::fabs(x - Val(labels[i])) < 1e-6 * step; }));
+            EXPECT_GT(Val(labels[i]), k.xini);
+            EXPECT_LT(Val(labels[i]), k.xend);
+        }
+    }
+}
+
+TEST(AxisTicks, LabelsOfTheDefaultWindowsAndTheirMinorTicks) {
+    // 100 Å on 800 px: a 6-character label is 42 px, 10 Å are 80 px (more than 1.6 labels).
+    AppState s = Flat(3050, 3150, 1);
     ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
-    // Minor ticks every 10 cm-1 at both edges of the frame, major ones at multiples of 50.
-    const std::vector<double> minor = {3030, 3040, 3050, 3060, 3070, 3080, 3090, 3100, 3110};
-    EXPECT_EQ(TickXs(c.plot, -5.0, 1.5), minor);
-    EXPECT_EQ(TickXs(c.plot, 105.0, -1.5), minor);
-    EXPECT_EQ(TickXs(c.plot, -5.0, 2.5), (std::vector<double>{3050, 3100}));
-    EXPECT_EQ(TickXs(c.plot, 105.0, -2.5), (std::vector<double>{3050, 3100}));
-    EXPECT_EQ(NumberTexts(c.axis), (std::vector<std::string>{"3050.0", "3100.0"}));
-    // Labels are centred on their tick, their top at 0.1 of the strip.
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
+    EXPECT_EQ(NumberTexts(c.axis), (std::vector<std::string>{"3060.0", "3070.0", "3080.0", "3090.0", "3100.0",
+                                                             "3110.0", "3120.0", "3130.0", "3140.0"}));
+    EXPECT_EQ(TickXs(c.plot, -5.0, 1.5).size(), 49u);  // every 2 Å inside the window, at both edges
+    EXPECT_EQ(TickXs(c.plot, 105.0, -1.5).size(), 49u);
     for (const auto& t : c.axis.Of(Primitive::Text)) {
-        if (t.text != "3050.0") continue;
-        EXPECT_NEAR(t.x1 + c.axis.TextWidth(t.text) / 2.0, 3050.0, 1e-9);
+        if (t.text != "3100.0") continue;
+        EXPECT_NEAR(t.x1 + c.axis.TextWidth(t.text) / 2.0, 3100.0, 1e-9);  // centred on its tick
         EXPECT_DOUBLE_EQ(t.y1, 0.1);
     }
-    EXPECT_EQ(c.axis.Texts().front(), "Frequency (cm-1)");
-}
-
-TEST(AxisTicks, ThreeAngstromWindow) {
-    AppState s = Flat(3050, 3053, 1);
-    ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
-    EXPECT_EQ(TickXs(c.plot, -5.0, 1.5).size(), 29u);  // every 0.1 Å inside the window
-    EXPECT_EQ(NumberTexts(c.axis),
-              (std::vector<std::string>{"3050.5", "3051.0", "3051.5", "3052.0", "3052.5"}));
     EXPECT_EQ(c.axis.Texts().front(), "Wavelength (\xC3\x85) (Vacuum)");
-    s.sim.Units = 2;
-    RedrawPlot(s, c.plot, c.axis);
-    EXPECT_EQ(s.plot.AxisCaption, "Wavelength (\xC3\x85) (Air)");
+
+    // 3 Å: 0.2 Å would be 53 px for a 42-px label; 0.5 Å steps, minor ticks every 0.1 Å.
+    s = Flat(3050, 3053, 3);
+    ScreenCanvases narrow;
+    RedrawPlot(s, narrow.plot, narrow.axis, narrow.yAxis);
+    EXPECT_EQ(NumberTexts(narrow.axis),
+              (std::vector<std::string>{"3050.5", "3051.0", "3051.5", "3052.0", "3052.5"}));
+    EXPECT_EQ(TickXs(narrow.plot, -5.0, 1.5).size(), 29u);
+    EXPECT_EQ(s.plot.AxisCaption, "Frequency (cm-1)");
 }
 
-TEST(AxisTicks, TicksAtTheEdgesAreNotDrawn) {
-    AppState s = Flat(3050, 3150, 3);
-    ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
-    const auto xs = TickXs(c.plot, -5.0, 1.5);
-    EXPECT_EQ(xs.front(), 3060.0);
-    EXPECT_EQ(xs.back(), 3140.0);
-    EXPECT_EQ(NumberTexts(c.axis), (std::vector<std::string>{"3100.0"}));
-}
-
-TEST(AxisTicks, LabelsTooCloseAreSkipped) {
+TEST(AxisTicks, LabelsTooCloseAreSkippedAndTinyWindowsGetNoTicks) {
     AppState s = Flat(3050, 3053, 1);
-    // A narrow plot: labels 0.5 Å apart are closer than half a label width.
-    RecordingCanvas plot(120, 300), axis(143, 33);
-    RedrawPlot(s, plot, axis);
+    // A narrow plot: even the coarsest steps leave labels closer than half a label width.
+    RecordingCanvas plot(40, 300), axis(63, 33), yAxis(67, 300);
+    RedrawPlot(s, plot, axis, yAxis);
     std::vector<double> lefts;
     for (const auto& t : axis.Of(Primitive::Text))
         if (IsNumeric(t.text)) lefts.push_back(t.x1);
-    ASSERT_GE(lefts.size(), 2u);
-    EXPECT_LT(lefts.size(), 5u);
+    ASSERT_FALSE(lefts.empty());
     const double w = axis.TextWidth("3051.0");
     for (std::size_t i = 1; i < lefts.size(); ++i) EXPECT_GT(lefts[i], lefts[i - 1] + 1.5 * w);
-    // Every major tick is still drawn.
-    EXPECT_EQ(TickXs(plot, -5.0, 2.5).size(), 5u);
+
+    s = Flat(3050, 3050.00001, 1);
+    ScreenCanvases c;
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
+    EXPECT_TRUE(TickXs(c.plot, -5.0, 1.5).empty());
 }
 
-TEST(AxisTicks, TinyWindowDrawsNoTicksAndDoesNotHang) {
-    AppState s = Flat(3050, 3050.00001, 1);
+TEST(IntensityAxis, ScaleLabelsCaptionAndResidualStrip) {
+    AppState s = Flat(3050, 3150, 1);
     ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
-    EXPECT_TRUE(TickXs(c.plot, -5.0, 1.5).empty());
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
+    // 110 units on 400 px: steps of 10 would give 11 labels, 20 gives six.
+    EXPECT_EQ(NumberTexts(c.yAxis), (std::vector<std::string>{"0", "20", "40", "60", "80", "100"}));
+    for (const auto& t : c.yAxis.Of(Primitive::Text)) {
+        EXPECT_LT(t.x1 + c.yAxis.TextWidth(t.text), 1.0);  // right-aligned inside the strip
+        EXPECT_GT(t.x1, 0.0);
+    }
+    // Ticks inside both sides of the frame at the labelled heights (a minor and a major one).
+    int left = 0, right = 0;
+    for (const auto& l : c.plot.Of(Primitive::Line)) {
+        if (l.y1 != l.y2 || std::fabs(l.y1 - 60.0) > 1e-9) continue;
+        left += l.x1 == 3050.0 && l.x2 > 3050.0;
+        right += l.x1 == 3150.0 && l.x2 < 3150.0;
+    }
+    EXPECT_EQ(left, 2);
+    EXPECT_EQ(right, 2);
+    const auto captions = c.yAxis.Of(Primitive::TextUp);
+    ASSERT_EQ(captions.size(), 1u);
+    EXPECT_EQ(captions[0].text, "Intensity (arb. units)");
+    EXPECT_GT(captions[0].x1, 0.0);
+    EXPECT_LT(captions[0].y1, 50.0);  // it reads upwards from below the middle
+
+    s.plot.ZoomY = 2.0f;
+    ScreenCanvases zoomed;
+    RedrawPlot(s, zoomed.plot, zoomed.axis, zoomed.yAxis);
+    EXPECT_EQ(NumberTexts(zoomed.yAxis), (std::vector<std::string>{"0", "10", "20", "30", "40", "50"}));
+
+    // The residual strip carries its range in percent of full scale: here -8..+4 at zoom 2.
+    MakeExperiment(s, 3050, 3150, 100, [](double x) { return x < 3100 ? 92.0 : 104.0; });
+    s.plot.HideResiduals = 0;
+    s.exp.ResidualScale = 0;
+    ScreenCanvases strip;
+    RedrawPlot(s, strip.plot, strip.axis, strip.yAxis);
+    const auto texts = NumberTexts(strip.yAxis);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "4"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "-8"), texts.end());
 }
 
 TEST(PlotFrame, NothingIsDrawnWithoutASimulation) {
     AppState s = Flat(3050, 3150, 3);
     s.plot.PlotReady = false;
     ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
     EXPECT_TRUE(c.plot.items.empty());
     EXPECT_TRUE(c.axis.items.empty());
 }
@@ -98,7 +148,7 @@ TEST(PlotFrame, UserCoordinatesAndResidualHeadroom) {
     AppState s = Flat(3050, 3150, 3);
     s.plot.ZoomY = 2.0f;
     ScreenCanvases c;
-    RedrawPlot(s, c.plot, c.axis);
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
     EXPECT_DOUBLE_EQ(c.plot.left, 3050.0);
     EXPECT_DOUBLE_EQ(c.plot.right, 3150.0);
     EXPECT_NEAR(c.plot.top, 52.5, 1e-5);
@@ -112,7 +162,7 @@ TEST(PlotFrame, UserCoordinatesAndResidualHeadroom) {
     MakeExperiment(s, 3050, 3150, 100, [](double) { return 50.0; });
     s.plot.ZoomY = 1.0f;
     s.plot.HideResiduals = 0;
-    RedrawPlot(s, c.plot, c.axis);
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
     EXPECT_NEAR(c.plot.top, 125.0, 1e-5);
 }
 
@@ -198,12 +248,18 @@ TEST(PlotWindow, LayoutAndLoadDefaults) {
     EXPECT_EQ(s.plot.HideResiduals, 1);
     EXPECT_FLOAT_EQ(s.exp.Multiply, 1.0f);
     EXPECT_FLOAT_EQ(s.pop.SpinFactor, 0.5f);
+    // The plot between the intensity strip (1000 twips) and a 200-twip margin, the axis strip
+    // below it 175 twips wider on each side.
     const PlotWindowLayout l = frmSimulation_Resize(s, 9000, 6000);
-    EXPECT_EQ(l.plotWidth, 8600);
+    EXPECT_EQ(l.plotWidth, 7800);
     EXPECT_EQ(l.plotHeight, 5400);
     EXPECT_EQ(l.axisTop, l.plotTop + 5400);
+    EXPECT_EQ(l.axisLeft, l.plotLeft - 175);
     EXPECT_EQ(l.axisWidth - l.plotWidth, 350);
     EXPECT_EQ(l.axisHeight, 500);
+    EXPECT_EQ(l.yAxisLeft + l.yAxisWidth, l.plotLeft);
+    EXPECT_EQ(l.yAxisTop, l.plotTop);
+    EXPECT_EQ(l.yAxisHeight, l.plotHeight);
 }
 
 TEST(PlotWindow, ColourSchemePopupAndReadout) {

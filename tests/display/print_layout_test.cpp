@@ -56,14 +56,58 @@ TEST(SpectrumPage, BlackOnWhiteWhateverTheSchemeAndTheSchemeComesBack) {
     EXPECT_DOUBLE_EQ(page.right, 3120.0);
     EXPECT_NEAR(page.top, 105.0 * a, 1e-9);
     EXPECT_NEAR(page.bottom, -35.0 * a, 1e-9);
-    // Tick labels and caption on the page, below the frame.
+    // Tick labels and caption on the page, below the frame; the intensity scale in the left
+    // margin.
     const auto texts = page.Of(Primitive::Text);
-    const auto label = std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "3050.0"; });
-    ASSERT_NE(label, texts.end());
-    EXPECT_NEAR(label->y1, -4.0 * a, 1e-9);
+    int xLabels = 0, yLabels = 0;
+    for (const auto& t : texts) {
+        if (!IsNumeric(t.text)) continue;
+        if (std::fabs(t.y1 + 4.0 * a) < 1e-9) ++xLabels;
+        if (t.x1 + page.TextWidth(t.text) < 3000.0 && t.x1 > 2980.0) ++yLabels;
+    }
+    EXPECT_GE(xLabels, 4);
+    EXPECT_GE(yLabels, 4);
     const auto caption = std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "Frequency (cm-1)"; });
     ASSERT_NE(caption, texts.end());
     EXPECT_NEAR(caption->y1, -8.0 * a, 1e-9);
+    const auto upright = page.Of(Primitive::TextUp);
+    ASSERT_EQ(upright.size(), 1u);
+    EXPECT_EQ(upright[0].text, kIntensityCaption);
+    EXPECT_GT(upright[0].x1, 2980.0);
+    EXPECT_LT(upright[0].x1, 3000.0);
+}
+
+TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
+    AppState s = Simulated();
+    s.db.cat.LineshapeName.Resize(1, 3);
+    s.db.cat.LineshapeName(3) = "Voigt";
+    s.sim.Lineshape = 3;
+    s.sim.LorentzPercent = 30.0f;
+    s.sim.InstrumentalResolution = 0.5f;
+    s.sim.DopplerBroadening = 1;
+    s.sim.PredissociationBroadening = 1;
+    s.sim.TotalWidth = 0.62f;
+    s.pop.Temperature = 2500.0f;
+    auto lines = SpectrumPageConditions(s);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Range 3000 to 3100 cm-1    Temperature 2500 K (thermalized system)");
+    EXPECT_EQ(lines[1], "Lineshape Voigt (30 % Lorentzian), instrumental resolution 0.5 cm-1 (FWHM), with Doppler and "
+                        "predissociation broadening: total 0.62    Pressure 0 Torr");
+
+    // Edited populations give the temperatures of each level; the file shown its corrections.
+    s.pop.ThermalFlag = 0;
+    s.pop.TVib = 1800.0f;
+    s.pop.TRot.Resize(0, 1);
+    s.pop.TRot(0) = -1.0f;
+    MakeExperiment(s, 3000, 3100, 20, [](double) { return 30.0; });
+    s.exp.Baseline = 2.0f;
+    s.exp.WavelengthCorrection = -0.25f;
+    s.exp.LblCorrelation = "Peak correlation: 0.912345";
+    lines = SpectrumPageConditions(s);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Range 3000 to 3100 cm-1    Populations not thermalized: vibrational 1800 K; rotational v'=0 as edited");
+    EXPECT_EQ(lines[2].substr(0, 103), "Experimental spectrum oh.dat: baseline correction 2 %, wavelength correction -0.25, multiplied by 1    ");
+    EXPECT_NE(lines[2].find("Peak correlation: 0.912345"), std::string::npos);
 }
 
 TEST(SpectrumPage, AreasWithFourStrokesPerIntervalAndANarrowerLegend) {
@@ -152,30 +196,34 @@ TEST(TablePages, CourierBodyAndPagination) {
     EXPECT_EQ((header + 1)->text.substr(0, 9), " 0.5     ");
 }
 
-TEST(ClipboardPicture, ZoomedPlotWithLabelsFrameAndCaption) {
+TEST(ClipboardPicture, EverythingLiesInsideThePictureWhateverItsSize) {
     AppState s = Simulated();
     s.plot.ZoomX = 4.0f;
     RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);  // 3037.5 .. 3062.5
-    RecordingCanvas pic(840, 440);
-    DrawClipboardPicture(s, pic);
-    const double L = 3037.5, span = 25.0, T = 105.0, B = -5.0, H = 110.0;
-    EXPECT_DOUBLE_EQ(pic.left, L - 0.05 * span);
-    EXPECT_DOUBLE_EQ(pic.right, L + span);
-    EXPECT_DOUBLE_EQ(pic.top, T);
-    EXPECT_NEAR(pic.bottom, B - 0.1 * H, 1e-9);
-    std::vector<std::string> labels;
-    for (const auto& t : pic.Of(Primitive::Text))
-        if (IsNumeric(t.text)) {
-            labels.push_back(t.text);
-            EXPECT_EQ(t.fontSize, 14);
-            EXPECT_NEAR(t.y1, B - 0.01 * H, 1e-9);
+    for (const auto& [w, h] : {std::pair{840, 440}, std::pair{400, 200}}) {
+        RecordingCanvas pic(w, h);
+        DrawClipboardPicture(s, pic);
+        const double left = pic.left, right = pic.right, top = pic.top, bottom = pic.bottom;
+        auto inside = [&](double x, double y) { return x >= left && x <= right && y <= top && y >= bottom; };
+        // The frame is the plot's, wholly inside the picture.
+        const auto frame = pic.Of(Primitive::Box);
+        ASSERT_FALSE(frame.empty());
+        EXPECT_DOUBLE_EQ(frame.back().x1, 3037.5);
+        EXPECT_DOUBLE_EQ(frame.back().x2, 3062.5);
+        EXPECT_TRUE(inside(frame.back().x1, frame.back().y1) && inside(frame.back().x2, frame.back().y2));
+        EXPECT_LT(frame.back().x2, right);
+        int xLabels = 0;
+        for (const auto& t : pic.Of(Primitive::Text)) {
+            EXPECT_EQ(t.fontSize, kClipboardFontSize);
+            EXPECT_TRUE(inside(t.x1, t.y1) && inside(t.x1 + pic.TextWidth(t.text), t.y1 - pic.TextHeight(t.text)))
+                << t.text << " in a " << w << " x " << h << " picture";
+            xLabels += IsNumeric(t.text) && t.y1 < -5.0;
         }
-    EXPECT_EQ(labels, (std::vector<std::string>{"3040.0", "3045.0", "3050.0", "3055.0", "3060.0"}));
-    const auto frame = pic.Of(Primitive::Box);
-    ASSERT_FALSE(frame.empty());
-    EXPECT_NEAR(frame.back().x2, L + 0.995 * span, 1e-9);
-    EXPECT_NEAR(frame.back().y2, B + 0.005 * H, 1e-9);
-    EXPECT_EQ(pic.Texts().back(), "Frequency (cm-1)");
+        EXPECT_GE(xLabels, w > 500 ? 4 : 2);
+        EXPECT_EQ(pic.Texts().back(), "Frequency (cm-1)");
+        ASSERT_EQ(pic.Of(Primitive::TextUp).size(), 1u);
+        EXPECT_GT(pic.Of(Primitive::TextUp)[0].x1, left);
+    }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace velmora::testing {
 
 struct Primitive {
-    enum Kind { Clear, Line, Box, FilledBox, Text, Page } kind;
+    enum Kind { Clear, Line, Box, FilledBox, Text, TextUp, Page } kind;
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     Rgb color;
     std::string text;
@@ -45,6 +45,9 @@ public:
     }
     void Text(double x, double y, std::string_view text, Rgb c) override {
         Add(Primitive::Text, x, y, x, y, c, std::string(text));
+    }
+    void TextUp(double x, double y, std::string_view text, Rgb c) override {
+        Add(Primitive::TextUp, x, y, x, y, c, std::string(text));
     }
     double TextWidth(std::string_view text) const override;
     double TextHeight(std::string_view text) const override;
