@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/child_windows.h"
@@ -237,16 +238,13 @@ void BuildSimulationTab(QWidget* tab) {
 
     auto* display = Group(tab, "FrameZoom", QObject::tr("Zoom"));
     Form d(display);
-    auto* zx = NamedEdit(display, "TxtZoomX", 50);
-    auto* updZx = new QSpinBox(display);
-    updZx->setObjectName("UpDZoomX");
-    updZx->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
-    d.Row({NamedLabel(display, "LblZoomX", QObject::tr("Zoom X")), zx, updZx});
-    auto* zy = NamedEdit(display, "TxtZoomY", 50);
-    auto* updZy = new QSpinBox(display);
-    updZy->setObjectName("UpDZoomY");
-    updZy->setRange(program::kZoomUpDownMin, program::kZoomUpDownMax);
-    d.Row({NamedLabel(display, "LblZoomY", QObject::tr("Zoom Y")), zy, updZy});
+    for (const auto& [axis, caption] : {std::pair{"X", QObject::tr("Zoom X")}, std::pair{"Y", QObject::tr("Zoom Y")}}) {
+        const QString name = QStringLiteral("Zoom") + QLatin1String(axis);
+        auto* box = NamedEdit(display, ("Txt" + name).toLatin1().constData(), 60);
+        auto* arrows = new UpDownButtons(display);
+        arrows->setObjectName(QStringLiteral("UpD") + name);
+        d.Row({NamedLabel(display, ("Lbl" + name).toLatin1().constData(), caption), box, arrows});
+    }
     auto* sld = new QSlider(Qt::Horizontal, display);
     sld->setObjectName("SldX");
     sld->setRange(program::kSliderMin, program::kSliderMax);
@@ -274,6 +272,26 @@ void BuildSimulationTab(QWidget* tab) {
 }
 
 }  // namespace
+
+UpDownButtons::UpDownButtons(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto make = [this, layout](Qt::ArrowType arrow, int step) {
+        auto* b = new QToolButton(this);
+        b->setArrowType(arrow);
+        b->setAutoRepeat(true);
+        b->setFixedSize(18, 11);
+        b->setFocusPolicy(Qt::NoFocus);
+        connect(b, &QToolButton::clicked, this, [this, step] {
+            if (onStep) onStep(step);
+        });
+        layout->addWidget(b);
+        return b;
+    };
+    up_ = make(Qt::UpArrow, +1);
+    down_ = make(Qt::DownArrow, -1);
+}
 
 void BuildInputTabs(QTabWidget* tabs) {
     tabs->setObjectName("SSTabMain");

@@ -42,6 +42,7 @@
 #include "common/number_format.h"
 #include "display/plot_content.h"
 #include "display/plot_frame.h"
+#include "display/plot_zoom.h"
 #include "display/print_layout.h"
 #include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
@@ -772,8 +773,14 @@ void MDIVelmora::WireInputs() {
         auto* s = findChild<QSpinBox*>(name);
         connect(s, &QSpinBox::valueChanged, this, [this, handler](int v) { Event([&] { handler(v); }); });
     };
-    spin("UpDZoomX", [&a](int v) { display::UpDZoomX_Change(a, v); });
-    spin("UpDZoomY", [&a](int v) { display::UpDZoomY_Change(a, v); });
+    // The zoom arrows step as the toolbar keys do, within the same limits.
+    auto arrows = [this](const char* name, void (*up)(AppState&), void (*down)(AppState&)) {
+        findChild<UpDownButtons*>(name)->onStep = [this, up, down](int step) {
+            Event([&] { (step > 0 ? up : down)(app_); });
+        };
+    };
+    arrows("UpDZoomX", &program::mnuZoomXup_Click, &program::mnuZoomXdown_Click);
+    arrows("UpDZoomY", &program::mnuZoomUp_Click, &program::mnuZoomDown_Click);
     spin("UpDExpFile", [&a](int v) { experiment::UpDExpFile_Change(a, v); });
     connect(findChild<QSlider*>("SldX"), &QSlider::valueChanged, this,
             [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
@@ -814,6 +821,16 @@ void MDIVelmora::WirePlotWindow() {
     connect(plot, &PictureBox::MousePressed, this, [this](double, double, Qt::MouseButton button, Qt::KeyboardModifiers) {
         if (button == Qt::RightButton) ShowPlotPopup(QCursor::pos());
     });
+    // Zoom by wheel, dragged rectangle and double click; keys while the plot has the focus.
+    plot->EnableRubberBand();
+    plot->installEventFilter(this);
+    connect(plot, &PictureBox::Wheel, this,
+            [this](double x, double, double notches) { Event([&] { display::PicSimulation_Wheel(app_, x, notches); }); });
+    connect(plot, &PictureBox::RectangleChosen, this, [this](double x0, double y0, double x1, double y1) {
+        Event([&] { display::PicSimulation_ZoomTo(app_, x0, y0, x1, y1); });
+    });
+    connect(plot, &PictureBox::DoubleClicked, this,
+            [this](double, double) { Event([&] { display::PicSimulation_DblClick(app_); }); });
     // The core sizes the plot and axis strip and asks for the redraw.
     connect(simulation_, &SimulationWindow::Resized, this, [this] {
         layingOut_ = true;
@@ -934,6 +951,19 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         // Enter is swallowed by the numeric boxes, the tab strip and the populations window.
         if (enter && simulation::NumericBox_KeyPress(13) == 0) return true;
+        if (watched == simulation_->plot()) {
+            static const std::pair<int, display::PlotKey> keys[] = {
+                {Qt::Key_Plus, display::PlotKey::ZoomIn},   {Qt::Key_Equal, display::PlotKey::ZoomIn},
+                {Qt::Key_Minus, display::PlotKey::ZoomOut}, {Qt::Key_Left, display::PlotKey::Left},
+                {Qt::Key_Right, display::PlotKey::Right},   {Qt::Key_Up, display::PlotKey::ZoomInY},
+                {Qt::Key_Down, display::PlotKey::ZoomOutY}};
+            for (const auto& [code, plotKey] : keys)
+                if (key->key() == code) {
+                    Event([&] { display::PicSimulation_KeyDown(app_, plotKey); });
+                    return true;
+                }
+            return false;
+        }
         if (watched == populations_->picVibrational || watched == populations_->picRotational) {
             const bool fine = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
             populations::HistogramKey k;
@@ -1242,11 +1272,6 @@ void MDIVelmora::RefreshControls() {
     const PlotState& p = a.plot;
     SetEditText(edit("TxtZoomX"), p.TxtZoomX);
     SetEditText(edit("TxtZoomY"), p.TxtZoomY);
-    for (const auto& [name, value] : {std::pair{"UpDZoomX", p.UpDZoomX}, std::pair{"UpDZoomY", p.UpDZoomY}}) {
-        auto* s = qobject_cast<QSpinBox*>(find(name));
-        const QSignalBlocker b(s);
-        s->setValue(value);
-    }
     if (auto* s = qobject_cast<QSlider*>(find("SldX"))) {
         const QSignalBlocker b(s);
         s->setValue(p.SldX);

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <cstdlib>
 
 #include "app/qt_canvas.h"
 
@@ -54,14 +56,53 @@ void PictureBox::paintEvent(QPaintEvent*) {
 
 void PictureBox::resizeEvent(QResizeEvent*) { emit Resized(); }
 
+namespace {
+
+/// Narrowest drag, in pixels, that counts as a rectangle rather than a click.
+constexpr int kMinimumDrag = 4;
+
+}  // namespace
+
 void PictureBox::mouseMoveEvent(QMouseEvent* e) {
+    if (rubberBand_ && rubberBand_->isVisible())
+        rubberBand_->setGeometry(QRect(dragStart_, e->position().toPoint()).normalized());
     const QPointF u = ToUser(e->position());
     emit MouseMoved(u.x(), u.y(), e->buttons(), e->modifiers());
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {
+    if (rubberBandEnabled_ && e->button() == Qt::LeftButton) {
+        if (!rubberBand_) rubberBand_ = new QRubberBand(QRubberBand::Rectangle, this);
+        dragStart_ = e->position().toPoint();
+        rubberBand_->setGeometry(QRect(dragStart_, QSize()));
+        rubberBand_->show();
+    }
     const QPointF u = ToUser(e->position());
     emit MousePressed(u.x(), u.y(), e->button(), e->modifiers());
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* e) {
+    if (!rubberBand_ || !rubberBand_->isVisible() || e->button() != Qt::LeftButton) return;
+    rubberBand_->hide();
+    const QPoint end = e->position().toPoint();
+    if (std::abs(end.x() - dragStart_.x()) < kMinimumDrag) return;
+    const QPointF a = ToUser(dragStart_), b = ToUser(end);
+    emit RectangleChosen(a.x(), a.y(), b.x(), b.y());
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (rubberBand_) rubberBand_->hide();
+    const QPointF u = ToUser(e->position());
+    emit DoubleClicked(u.x(), u.y());
+}
+
+void PictureBox::wheelEvent(QWheelEvent* e) {
+    // One notch of a common wheel is 120 eighths of a degree; touchpads send fractions of it.
+    const double notches = e->angleDelta().y() / 120.0;
+    if (notches == 0.0) return;
+    const QPointF u = ToUser(e->position());
+    emit Wheel(u.x(), u.y(), notches);
+    e->accept();
 }
 
 void PictureBox::leaveEvent(QEvent*) { emit MouseLeft(); }

@@ -1,8 +1,9 @@
 // A picture area: the core draws into its buffer through a Canvas; the widget shows the buffer
-// and reports mouse and key events in the user coordinates of the last drawing.
+// and reports mouse events in the user coordinates of the last drawing.
 #pragma once
 
 #include <QImage>
+#include <QRubberBand>
 #include <QWidget>
 #include <functional>
 
@@ -27,23 +28,36 @@ public:
     const QImage& Image() const { return image_; }
     /// User coordinates of a widget position, by the scale of the last drawing.
     QPointF ToUser(QPointF widgetPos) const;
+    /// Dragging with the left button draws a rectangle that is reported when released.
+    void EnableRubberBand() { rubberBandEnabled_ = true; }
 
 signals:
     void MouseMoved(double x, double y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
     void MousePressed(double x, double y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void MouseLeft();
     void Resized();
+    /// The wheel turned by `notches` (positive away from the user) over (x, y).
+    void Wheel(double x, double y, double notches);
+    void DoubleClicked(double x, double y);
+    /// A rectangle dragged at least a few pixels wide, corners in user coordinates.
+    void RectangleChosen(double x0, double y0, double x1, double y1);
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
     void leaveEvent(QEvent*) override;
 
 private:
     QImage image_;
     double left_ = 0, top_ = 0, right_ = 1, bottom_ = 1;
+    bool rubberBandEnabled_ = false;
+    QRubberBand* rubberBand_ = nullptr;
+    QPoint dragStart_;
 };
 
 }  // namespace velmora::app

@@ -98,8 +98,8 @@ std::string UpDZoomX_Change(AppState& s, int value) {
     return text;
 }
 
-void SldX_Change(AppState& s, int value) {
-    s.plot.SldX = std::clamp(value, 0, 100);
+void SldX_Change(AppState& s, double value) {
+    s.plot.SldX = static_cast<float>(std::clamp(value, 0.0, 100.0));
     RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
     s.RequestRedraw();
 }

@@ -40,7 +40,8 @@ void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis, Canvas& yAxis);
 std::string TxtZoomX_Change(AppState& s, std::string_view text);
 /// Sets ZoomX = value / 2; returns the new text of TxtZoomX (whose handler has run).
 std::string UpDZoomX_Change(AppState& s, int value);
-void SldX_Change(AppState& s, int value);
+/// The "X axis center" slider (0..100; the view may also sit between its steps).
+void SldX_Change(AppState& s, double value);
 std::string TxtZoomY_Change(AppState& s, std::string_view text);
 /// Sets ZoomY = value / 2; returns the new text of TxtZoomY (whose handler has run).
 std::string UpDZoomY_Change(AppState& s, int value);

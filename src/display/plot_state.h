@@ -1,7 +1,9 @@
 // State of the spectrum plot: view window, zoom, display and comparison modes, colours.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +16,7 @@ struct PlotState {
     bool PlotReady = false;
     float YMax = 100.0f;  ///< full scale of every trace; 100 at every redraw
     float ZoomX = 1.0f, ZoomY = 1.0f;
-    int SldX = 50;                 ///< "X axis center" slider 0..100; 50 centres the range
+    float SldX = 50.0f;            ///< "X axis center" slider 0..100; 50 centres the range
     int UpDZoomX = 2, UpDZoomY = 2;  ///< up-down controls: zoom = value / 2
     float ViewLeft = 0.0f, ViewRight = 0.0f;
     float UnitsPerPixel = 0.0f;
@@ -59,7 +61,7 @@ namespace velmora {
 /// The displayed x window from the simulation range, the horizontal zoom and the shift slider:
 /// slider 50 centres the window on the range, 0 on its end and 100 on its start.
 inline void RecomputeViewWindow(PlotState& p, float Xini, float Xend) {
-    const float c = 1.0f - static_cast<float>(p.SldX) / 100.0f;
+    const float c = 1.0f - p.SldX / 100.0f;
     const float w = Xend - Xini;
     p.ViewLeft = Xini + c * w - 0.5f * w / p.ZoomX;
     p.ViewRight = Xini + c * w + 0.5f * w / p.ZoomX;
@@ -73,6 +75,8 @@ inline bool ApplyZoomXText(PlotState& p, std::string_view text, float Xini, floa
     // A factor below 0.1 is not applied, nor kept for a later shift (it would empty the view).
     if (!(z >= 0.1)) return false;
     p.ZoomX = static_cast<float>(z);
+    // The up-down control follows (it steps by half a unit of zoom).
+    p.UpDZoomX = std::clamp(static_cast<int>(std::lround(2.0 * z)), 1, 100);
     RecomputeViewWindow(p, Xini, Xend);
     return true;
 }

@@ -61,11 +61,11 @@ void mnuZoomXdown_Click(AppState& app) {
 }
 
 void mnuShiftLeft_Click(AppState& app) {
-    if (app.plot.SldX > kSliderMin) display::SldX_Change(app, std::max(kSliderMin, app.plot.SldX - 2));
+    if (app.plot.SldX > kSliderMin) display::SldX_Change(app, std::max<double>(kSliderMin, app.plot.SldX - 2.0));
 }
 
 void mnuShiftRight_Click(AppState& app) {
-    if (app.plot.SldX < kSliderMax) display::SldX_Change(app, std::min(kSliderMax, app.plot.SldX + 2));
+    if (app.plot.SldX < kSliderMax) display::SldX_Change(app, std::min<double>(kSliderMax, app.plot.SldX + 2.0));
 }
 
 void mnuReset_Click(AppState& app) { display::CmdResetZoom_Click(app); }

@@ -14,10 +14,13 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "app/input_tabs.h"
 #include "app/main_window.h"
 #include "app/qt_canvas.h"
 #include "support/scripted_chooser.h"
@@ -199,7 +202,7 @@ TEST_F(Desktop, ScreenViewsShowAndHideTheRightWindows) {
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
     auto w = Open();
     for (int i = 0; i < 150; ++i) w->command("mnuZoomUp")->trigger();
-    EXPECT_EQ(Find<QSpinBox>(*w, "UpDZoomY")->value(), 100);
+    EXPECT_EQ(w->State().plot.UpDZoomY, 100);
     EXPECT_EQ(Find<QLineEdit>(*w, "TxtZoomY")->text(), "50");
     for (int i = 0; i < 150; ++i) w->command("mnuZoomXdown")->trigger();
     EXPECT_EQ(w->State().plot.UpDZoomX, 1);
@@ -210,6 +213,52 @@ TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
     EXPECT_EQ(w->State().plot.SldX, 50);
     EXPECT_FLOAT_EQ(w->State().plot.ViewLeft, w->State().sim.Xini);
     EXPECT_FLOAT_EQ(w->State().plot.ViewRight, w->State().sim.Xend);
+}
+
+TEST_F(Desktop, PlotZoomsByWheelRectangleDoubleClickAndKeys) {
+    auto w = Open();
+    const AppState& app = w->State();
+    PictureBox* plot = w->simulationWindow()->plot();
+    auto* zoomX = Find<QLineEdit>(*w, "TxtZoomX");
+    // The arrows beside the zoom box step it by 0.5, and the box is the only number shown.
+    Find<UpDownButtons>(*w, "UpDZoomX")->up()->click();
+    EXPECT_EQ(zoomX->text(), "1.5");
+    EXPECT_TRUE(w->findChild<UpDownButtons*>("UpDZoomX")->findChildren<QLineEdit*>().isEmpty());
+    w->command("mnuZoomXdown")->trigger();
+    EXPECT_EQ(zoomX->text(), "1");
+
+    // One wheel notch at 80 % of the width: the wavelength under the pointer stays under it.
+    const QPointF at(plot->width() * 0.8, plot->height() * 0.5);
+    const double before = plot->ToUser(at).x();
+    QWheelEvent wheel(at, plot->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &wheel);
+    EXPECT_FLOAT_EQ(app.plot.ZoomX, 1.25f);
+    EXPECT_NEAR(plot->ToUser(at).x(), before, 1e-3 * (app.plot.ViewRight - app.plot.ViewLeft));
+    EXPECT_EQ(zoomX->text(), "1.25");
+
+    // A rectangle dragged from 100 to 300 px becomes the view.
+    const double x0 = plot->ToUser(QPointF(100, 40)).x(), x1 = plot->ToUser(QPointF(300, 40)).x();
+    QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(100, 40));
+    QTest::mouseMove(plot, QPoint(300, 120));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(300, 120));
+    EXPECT_NEAR(app.plot.ViewLeft, x0, 1e-3);
+    EXPECT_NEAR(app.plot.ViewRight, x1, 1e-3);
+    EXPECT_GT(app.plot.ZoomY, 1.0f);  // the rectangle's top, below full scale, is full scale now
+
+    // A double click shows everything again; keys act on the focused plot.
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, QPoint(200, 80));
+    EXPECT_FLOAT_EQ(app.plot.ViewLeft, app.sim.Xini);
+    EXPECT_FLOAT_EQ(app.plot.ViewRight, app.sim.Xend);
+    EXPECT_FLOAT_EQ(app.plot.ZoomY, 1.0f);
+    plot->setFocus();
+    QTest::keyClick(plot, Qt::Key_Plus);
+    EXPECT_FLOAT_EQ(app.plot.ZoomX, 1.25f);
+    const float left = app.plot.ViewLeft;
+    QTest::keyClick(plot, Qt::Key_Left);
+    EXPECT_LT(app.plot.ViewLeft, left);
+    QTest::keyClick(plot, Qt::Key_Up);
+    EXPECT_FLOAT_EQ(app.plot.ZoomY, 1.25f);
 }
 
 TEST_F(Desktop, PlotPopupMenuCarriesItsCheckMarksAndActs) {
