@@ -69,6 +69,7 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     for (int k = 0; k < smooth; ++k) experiment::CmdSmooth_Click(app);
     if (args.Has("limits")) {
         experiment::ChkExpLimits_Click(app, 1);
+        RequireLinesInRange(app);
         if (app.sim.SimTotal.Empty()) return 1;
     }
 

@@ -10,6 +10,7 @@
 #include "populations/population_model.h"
 #include "program/band_system.h"
 #include "program/startup.h"
+#include "program/system_range.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/units.h"
@@ -198,6 +199,10 @@ std::optional<std::string> StreamDialogs::InputBox(std::string_view prompt, std:
     return std::nullopt;
 }
 
+void RequireLinesInRange(const AppState& app) {
+    if (!program::RangeHoldsLines(app)) throw std::invalid_argument(program::NoLineMessage(app));
+}
+
 SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
     program::MemoryStore firstRun;
     program::StartUp(app, firstRun, DataFolder(args));
@@ -210,6 +215,8 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
     ApplySimulationOptions(app, args);
     program::SelectBandSystem(app, entry);
     simulation::RefreshConditionCaptions(app);
+    // A range taken from the spectrum (compare --limits) is checked once it is known.
+    if (!args.Has("limits")) RequireLinesInRange(app);
 
     const auto t0 = std::chrono::steady_clock::now();
     simulation::CalculateSimulation(app);

@@ -43,8 +43,13 @@ struct SimulationRun {
     double milliseconds = 0;
 };
 
+/// Throws std::invalid_argument "no line of ENTRY in the range ..." when the range boxes hold no
+/// line of the selected band system.
+void RequireLinesInRange(const AppState& app);
+
 /// Starts the core on the database folder of --data with the first-run settings, applies the
-/// options, selects the band system of --entry and runs "Calculate simulation". The app's
+/// options, selects the band system of --entry and runs "Calculate simulation" (after checking
+/// that the range holds a line, unless --limits takes it from the spectrum later). The app's
 /// dialogs must already point where messages should go.
 SimulationRun SimulateFromOptions(AppState& app, const Args& args);
 

@@ -28,6 +28,13 @@ double WavenumberToAxis(double nu, int units) {
     return units == 2 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
 }
 
+double AxisToWavenumber(double x, int units) {
+    if (units == 3) return x;
+    if (x == 0.0) return 0.0;
+    const double vacuum = units == 2 ? x * AirIndex(static_cast<float>(x)) : x;
+    return 1E8 / vacuum;
+}
+
 int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }
 
 double GaussianDeviate::Next() {

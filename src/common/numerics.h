@@ -18,6 +18,9 @@ float AirIndex(float vacuumAngstrom);
 /// A wavenumber (cm-1) in an axis unit: 1 Å in vacuum, 2 Å in air (vacuum wavelength divided by
 /// n_air of itself), 3 cm-1 (unchanged).
 double WavenumberToAxis(double nu, int units);
+/// The inverse: the wavenumber (cm-1) of an axis value (an air wavelength is made vacuum with
+/// n_air of itself). 0 for a wavelength of 0.
+double AxisToWavenumber(double x, int units);
 
 /// Rounds to the nearest integer, halves to the even integer (as integer conversions do).
 int RoundHalfEven(double x);

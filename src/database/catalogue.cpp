@@ -217,6 +217,7 @@ void DimensionCatalogueArrays(DatabaseState& db, int count, int maxVUpper, int m
     db.LevelEffLifetime.Resize(0, maxVUpper, 1, 4, 0, maxN + 3);
     db.LevelQuenchRate.Resize(0, maxVUpper, 1, 4, 0, maxN + 3);
     db.BandData.Resize(0, 5, 0, maxVUpper, 0, maxVLower);
+    db.BandSpan.Resize(1, 3, 0, maxVUpper, 0, maxVLower);
     db.UpperLevelData.Resize(0, maxVUpper, 1, 24, 0, maxN + 4);
     db.LineUnitFactor = {};
     db.BandUnitFactor = {};

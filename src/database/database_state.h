@@ -55,6 +55,9 @@ struct DatabaseState {
 
     // System data.
     Array3<float> BandData;       ///< (q 0..5, v' 0..MaxVUpper, v'' 0..MaxVLower)
+    /// (k 1..3, v', v''): lowest (1) and highest (2) line position of the band and its origin (3),
+    /// from the first R1 and P1 lines that reach the same upper level, cm-1; 0 without lines.
+    Array3<float> BandSpan;
     Array3<float> UpperLevelData; ///< (v' 0..MaxVUpper, k 1..24, N 0..MaxN+4)
     std::array<double, 3> LineUnitFactor{};
     std::array<double, 3> BandUnitFactor{};

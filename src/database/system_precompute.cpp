@@ -1,5 +1,7 @@
 #include "database/system_precompute.h"
 
+#include <algorithm>
+
 #include "database/band_loader.h"
 #include "database/catalogue.h"
 #include "database/level_data.h"
@@ -19,6 +21,31 @@ void StoreBandData(DatabaseState& db, int vUp, int vLow, int lamUp) {
     db.BandData(1, vUp, vLow) = static_cast<float>(position * position * position * probability);
     db.BandData(2, vUp, vLow) = static_cast<float>(probability);
     db.BandData(5, vUp, vLow) = L(5, 1, lamUp + 1);
+}
+
+/// Lowest and highest line position of the loaded band (v', v''), and its origin: R1 at lower
+/// row N and P1 at row N + 1 reach the same upper level, and their mean is the origin plus
+/// (B' - B'')(J'' + 1)^2, a few cm-1 at the first rows.
+void StoreBandSpan(DatabaseState& db, int vUp, int vLow) {
+    const auto& L = db.LineData;
+    float low = 0.0f, high = 0.0f;
+    for (int b = L.Lo(1); b <= L.Hi(1); ++b)
+        for (int N = L.Lo(2); N <= L.Hi(2); ++N) {
+            const float nu = L(4, b, N);
+            if (!(nu > 0.0f)) continue;
+            low = low == 0.0f ? nu : std::min(low, nu);
+            high = std::max(high, nu);
+        }
+    db.BandSpan(1, vUp, vLow) = low;
+    db.BandSpan(2, vUp, vLow) = high;
+    db.BandSpan(3, vUp, vLow) = 0.0f;
+    for (int N = L.Lo(2); N < L.Hi(2); ++N) {
+        const float r1 = L(4, 5, N), p1 = L(4, 1, N + 1);
+        if (r1 > 0.0f && p1 > 0.0f) {
+            db.BandSpan(3, vUp, vLow) = (r1 + p1) / 2.0f;
+            break;
+        }
+    }
 }
 
 /// Adds the emission coefficients of the loaded band to the upper levels they leave: row N' of
@@ -78,6 +105,7 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     db.LineData.Fill(0.0f);
     // Nothing of the system selected before may survive in the levels this one does not have.
     db.BandData.Fill(0.0f);
+    db.BandSpan.Fill(0.0f);
     db.UpperLevelData.Fill(0.0f);
     db.LineUnitFactor = {};
     db.BandUnitFactor = {};
@@ -99,6 +127,7 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
             shell.ShowProgress((vUp * (vLowMax + 1) + vLow + 1) * 100.0 / bands);
             LoadBand(db, vUp, vLow, entry);
             StoreBandData(db, vUp, vLow, lamUp);
+            StoreBandSpan(db, vUp, vLow);
             AddEmissionSums(db, vUp, lamUp, lamLow, o, o2);
             if (vUp == 0) bandSum += db.BandData(1, 0, vLow);
         }

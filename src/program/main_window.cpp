@@ -12,6 +12,7 @@
 #include "display/plot_frame.h"
 #include "populations/populations_window.h"
 #include "program/band_system.h"
+#include "program/system_range.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/units.h"
 #include "table/table_model.h"
@@ -122,7 +123,9 @@ bool CmbTransition_Click(AppState& app, int entry) {
     table::FillDatabaseUnits(app);
     table::FillRotationalBranches(app);
     table::RefreshDatabaseTable(app);
-    // Doppler widths depend on the molecular mass.
+    // A range without a line of the new system moves to its strongest band; the widths and
+    // captions (Doppler widths depend on the molecular mass) then follow the range in force.
+    FollowSystemRange(app);
     simulation::RefreshConditionCaptions(app);
     return true;
 }

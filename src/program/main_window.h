@@ -56,7 +56,8 @@ void mnuReset_Click(AppState& app);      ///< "Reset zoom and shift"
 bool MDIVelmora_Load(AppState& app, const std::string& version);
 
 /// CmbTransition: selects a band system, resets the populations of the populated state,
-/// prepares the populations window, fills the band lists and refreshes the database table.
+/// prepares the populations window, fills the band lists and refreshes the database table; a
+/// range that holds none of the system's lines moves to its strongest band (with a message).
 /// A data file that cannot be read is reported in a message naming it; the system selected
 /// before then stays. Returns true when the new system is loaded.
 bool CmbTransition_Click(AppState& app, int entry);

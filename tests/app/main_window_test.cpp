@@ -148,6 +148,24 @@ TEST_F(Desktop, ChangingTheBandSystemRefreshesTableAndPopulations) {
     EXPECT_EQ(w->databaseWindow()->grid()->item(0, 1)->text().trimmed(), "A v'= 0");
 }
 
+TEST_F(Desktop, ARangeWithoutLinesOfTheNewSystemMovesToItsStrongestBand) {
+    auto w = Open();
+    auto* transition = Find<QComboBox>(*w, "CmbTransition");
+    ASSERT_EQ(transition->itemText(5), "CH (A-X)");
+    transition->setCurrentIndex(5);
+    emit transition->activated(5);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("holds no line of CH (A-X)"), std::string::npos) << dialogs.messages[0];
+    // The boxes show the new range around the (0,0) band near 4314 Å, and it simulates lines.
+    const double start = Find<QLineEdit>(*w, "TxtStart")->text().toDouble();
+    const double end = Find<QLineEdit>(*w, "TxtEnd")->text().toDouble();
+    EXPECT_LT(start, 4313.7);
+    EXPECT_GT(end, 4313.7);
+    w->command("Simulation")->trigger();
+    EXPECT_GT(w->State().sim.LinesDrawn, 100);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
 TEST_F(Desktop, NumericBoxRefusesBadTextAndSwallowsEnter) {
     auto w = Open();
     auto* t = Find<QLineEdit>(*w, "TxtTemperature");

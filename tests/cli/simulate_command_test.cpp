@@ -63,6 +63,19 @@ TEST(CliSimulate, WritesTheSpectrumAndOneSummaryLine) {
     EXPECT_TRUE(r.err.empty()) << r.err;
 }
 
+TEST(CliSimulate, ARangeWithoutALineOfTheSystemIsAnError) {
+    SimDatabase db;
+    const auto out = db.data.Dir() / "none.mod";
+    const Result r = RunCli(db.Args({"--out", out.string(), "--start", "5000", "--end", "5100"}));
+    EXPECT_EQ(r.code, 1);
+    // The band (0,0) starts at 30000 cm-1: 3333 Å.
+    EXPECT_EQ(r.err.rfind("velmora-cli simulate: no line of AB (A-X) in the range 5000 to 5100 \xC3\x85 (Vacuum); "
+                          "its strongest band, (0,0), lies near 33", 0),
+              0u)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 TEST(CliSimulate, IndependentLevelsAndDriverMessagesOnStandardError) {
     SimDatabase db;
     const auto out = db.data.Dir() / "levels.mod";

@@ -9,6 +9,7 @@
 #include "program/file_commands.h"
 #include "program/main_window.h"
 #include "program/startup.h"
+#include "program/system_range.h"
 #include "simulation/driver.h"
 #include "support/sample_database.h"
 #include "support/scripted_chooser.h"
@@ -142,6 +143,40 @@ TEST(MainWindowLoad, ChangingTheBandSystemRefreshesTableAndPopulations) {
     EXPECT_LE(p.app.table.DbVUpper, 2);
 }
 
+TEST(BandSystemRange, ARangeWithoutLinesMovesToTheStrongestBandWithAMessage) {
+    Program p;
+    AppState& app = p.app;
+    ASSERT_TRUE(MDIVelmora_Load(app, "1.0.0"));
+    EXPECT_TRUE(p.dialogs.messages.empty());  // OH A-X has lines at 3050..3150 Å
+    EXPECT_EQ(Val(app.sim.TxtStart), 3050.0);
+
+    // CH A-X: its (0,0) band, with the Q head near 4312.5 Å in air (4313.7 Å in vacuum), carries
+    // the range.
+    ASSERT_TRUE(CmbTransition_Click(app, 6));
+    ASSERT_EQ(p.dialogs.messages.size(), 1u);
+    EXPECT_EQ(p.dialogs.messages[0].rfind("The range 3050 to 3150 \xC3\x85 (Vacuum) holds no line of CH (A-X).", 0), 0u)
+        << p.dialogs.messages[0];
+    EXPECT_EQ(StrongestBand(app), (std::pair<int, int>{0, 0}));
+    const double start = Val(app.sim.TxtStart), end = Val(app.sim.TxtEnd);
+    EXPECT_DOUBLE_EQ(end - start, 100.0);
+    EXPECT_NEAR((start + end) / 2.0, 4313.7, 10.0);
+    EXPECT_TRUE(RangeHoldsLines(app));
+
+    // In cm-1, a range below every line of OH A-X moves to the first lines of (0,0), P1(1.5) at
+    // 32440.58 and Q1(1.5) at 32474.56 cm-1; a range taken from an experimental file stays.
+    app.sim.Units = 3;
+    app.sim.TxtStart = " 1000", app.sim.TxtEnd = " 1100";
+    app.exp.ExpLimits = 1;
+    ASSERT_TRUE(CmbTransition_Click(app, 1));
+    EXPECT_EQ(Val(app.sim.TxtStart), 1000.0);
+    app.exp.ExpLimits = 0;
+    ASSERT_TRUE(CmbTransition_Click(app, 1));
+    EXPECT_LT(Val(app.sim.TxtStart), 32440.58);
+    EXPECT_GT(Val(app.sim.TxtEnd), 32474.56);
+    EXPECT_DOUBLE_EQ(Val(app.sim.TxtEnd) - Val(app.sim.TxtStart), 100.0);
+    EXPECT_EQ(p.dialogs.messages.size(), 2u);
+}
+
 TEST(MainWindowLoad, AnUnreadableSystemIsReportedAndTheOldOneStays) {
     testing::SampleDatabase data;
     testing::SampleEntry a;
@@ -159,6 +194,7 @@ TEST(MainWindowLoad, AnUnreadableSystemIsReportedAndTheOldOneStays) {
     MemoryStore store;
     StartUp(app, store, data.Folder());
     ASSERT_TRUE(MDIVelmora_Load(app, "1.0.0"));
+    dialogs.messages.clear();  // the sample system's lines are not in the default range
     EXPECT_FALSE(CmbTransition_Click(app, 2));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("CDAX00.INT"), std::string::npos);
