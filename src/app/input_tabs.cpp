@@ -208,9 +208,13 @@ void BuildSimulationTab(QWidget* tab) {
     updFile->setObjectName("UpDExpFile");
     updFile->setRange(0, 0);
     e.Row({files, updFile});
-    e.Text("TxtBaseline", QObject::tr("Baseline correction (%)"));
-    e.Text("TxtWavelength", QObject::tr("Wavelength correction"));
-    e.Text("TxtMultiply", QObject::tr("Multiply by"));
+    e.Text("TxtBaseline", QObject::tr("Baseline correction (%)"))
+        ->setToolTip(QObject::tr("Subtracted from every intensity, in percent of the spectrum's largest value"));
+    e.Text("TxtWavelength", QObject::tr("Wavelength correction"))
+        ->setToolTip(QObject::tr("Subtracted from every x of the spectrum, in the axis unit: a positive value moves "
+                                 "the spectrum to the left (shorter wavelengths, smaller wavenumbers)"));
+    e.Text("TxtMultiply", QObject::tr("Multiply by"))
+        ->setToolTip(QObject::tr("Factor on every intensity after the baseline correction"));
     e.Text("TxtNoise", QObject::tr("Noise"));
 
     auto* comparison = Group(tab, "FrameComparison", QObject::tr("Comparison"));

@@ -32,12 +32,10 @@ void LoadSpectrum(AppState& app, const std::string& path) {
     if (path.empty()) return;
     ExperimentState& exp = app.exp;
     const std::filesystem::path p(path);
+    // A new file starts without corrections: those of the file shown before belong to it.
     ExpFile record;
     record.Title = p.filename().string();
     record.Path = path;
-    record.Baseline = static_cast<float>(Val(exp.TxtBaseline));
-    record.Wavelength = static_cast<float>(Val(exp.TxtWavelength));
-    record.Multiply = static_cast<float>(Val(exp.TxtMultiply));
     exp.ExpFiles.resize(static_cast<std::size_t>(std::max(exp.ExpCount, 0)));
     exp.ExpFiles.push_back(record);
     exp.ExpCount = static_cast<int>(exp.ExpFiles.size());

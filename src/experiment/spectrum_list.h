@@ -10,8 +10,8 @@ struct AppState;
 
 namespace velmora::experiment {
 
-/// "Load spectra" on OK: appends the file to the list with the corrections of the text boxes
-/// and shows it. An empty path (dialog cancelled) does nothing.
+/// "Load spectra" on OK: appends the file to the list without corrections (baseline 0,
+/// wavelength 0, factor 1) and shows it. An empty path (dialog cancelled) does nothing.
 void LoadSpectrum(AppState& app, const std::string& path);
 
 /// Selecting entry `index` of CmbExpFile: reads that file again, shows its corrections in the

@@ -336,6 +336,33 @@ TEST_F(Desktop, TheSpectrumPictureGoesToTheClipboardUncut) {
     EXPECT_EQ(bottomInk, 0);
 }
 
+TEST_F(Desktop, EveryLoadedSpectrumStartsWithoutCorrections) {
+    auto w = Open();
+    const AppState& app = w->State();
+    std::string text;
+    for (int i = 0; i <= 100; ++i) text += std::to_string(3050 + i) + " " + std::to_string(10 + i % 7) + "\n";
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) std::ofstream(dir / name) << text;
+    files.paths = {(dir / "a.txt").string()};
+    w->command("mnuOpenSpectra")->trigger();
+    Type(Find<QLineEdit>(*w, "TxtBaseline"), "3");
+    Type(Find<QLineEdit>(*w, "TxtWavelength"), "0.5");
+    Type(Find<QLineEdit>(*w, "TxtMultiply"), "2");
+    for (const char* name : {"b.txt", "c.txt"}) {
+        files.paths = {(dir / name).string()};
+        w->command("mnuOpenSpectra")->trigger();
+        EXPECT_EQ(Find<QLineEdit>(*w, "TxtBaseline")->text(), "0") << name;
+        EXPECT_EQ(Find<QLineEdit>(*w, "TxtWavelength")->text(), "0");
+        EXPECT_EQ(Find<QLineEdit>(*w, "TxtMultiply")->text(), "1");
+        EXPECT_FLOAT_EQ(app.exp.ExpX(0), 3050.0f);
+    }
+    // The first file keeps its own.
+    auto* list = Find<QComboBox>(*w, "CmbExpFile");
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    EXPECT_EQ(Find<QLineEdit>(*w, "TxtBaseline")->text(), "3");
+    EXPECT_FLOAT_EQ(app.exp.ExpX(0), 3049.5f);
+}
+
 TEST_F(Desktop, RotationalAndVibrationalDistributionsRoundTrip) {
     auto w = Open();
     AppState& app = w->State();

@@ -22,7 +22,7 @@ struct Fixture : testing::AppFixture {
 
 }  // namespace
 
-TEST(SpectrumList, LoadingAppendsWithTheBoxCorrectionsAndShowsTheFile) {
+TEST(SpectrumList, ANewFileStartsWithoutCorrectionsAndIsShown) {
     Fixture f;
     f.app.exp.TxtBaseline = "5";
     f.app.exp.TxtMultiply = "2";
@@ -33,22 +33,24 @@ TEST(SpectrumList, LoadingAppendsWithTheBoxCorrectionsAndShowsTheFile) {
     EXPECT_EQ(f.app.exp.UpDExpFileMax, 0);
     EXPECT_EQ(f.app.exp.CurrentFilePath, f.app.exp.ExpFiles[0].Path);
     EXPECT_EQ(f.app.shell.SpectraDirectory, f.dir.path().string());
-    // Corrections applied: y = (100 − 5) × 2 at the largest point.
-    EXPECT_FLOAT_EQ(f.app.exp.ExpY(4), 190.0f);
-    EXPECT_EQ(f.app.exp.TxtMultiply, "2");
+    // The boxes show no correction, and the largest point stays at 100.
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(4), 100.0f);
+    EXPECT_EQ(f.app.exp.TxtBaseline, "0");
+    EXPECT_EQ(f.app.exp.TxtMultiply, "1");
     EXPECT_EQ(f.shell.redraws, 1);  // one redraw for the whole selection
 
     LoadSpectrum(f.app, "");  // cancelled dialog
     EXPECT_EQ(f.app.exp.ExpCount, 1);
 }
 
-TEST(SpectrumList, SelectingAFileRestoresItsCorrections) {
+TEST(SpectrumList, EachFileKeepsItsOwnCorrections) {
     Fixture f;
     LoadSpectrum(f.app, f.File("a.dat", 3000));
     TxtBaseline_Change(f.app, "7");
     LoadSpectrum(f.app, f.File("b.dat", 3100));
+    EXPECT_EQ(f.app.exp.TxtBaseline, "0");  // not the 7 of the file shown before
     TxtWavelength_Change(f.app, "1.5");
-    EXPECT_FLOAT_EQ(f.app.exp.ExpFiles[1].Baseline, 7.0f);  // the boxes' values at loading
+    EXPECT_FLOAT_EQ(f.app.exp.ExpFiles[1].Baseline, 0.0f);
 
     UpDExpFile_Change(f.app, 0);
     EXPECT_EQ(f.app.exp.ExpCurrent, 0);
@@ -57,6 +59,7 @@ TEST(SpectrumList, SelectingAFileRestoresItsCorrections) {
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 3000.0f);
     CmbExpFile_Click(f.app, 1);
     EXPECT_EQ(f.app.exp.TxtWavelength, "1.5");
+    EXPECT_EQ(f.app.exp.TxtBaseline, "0");
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 3098.5f);
     CmbExpFile_Click(f.app, 5);  // no such entry
     EXPECT_EQ(f.app.exp.ExpCurrent, 1);
