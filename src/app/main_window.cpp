@@ -786,6 +786,10 @@ void MDIVelmora::WireInputs() {
             [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
+    // Clicking the Database tab asks for the table: a screen view without it changes.
+    connect(tabs_->tabBar(), &QTabBar::tabBarClicked, this, [this](int i) {
+        if (i == 0) ShowDatabaseWindow();
+    });
 }
 
 void MDIVelmora::WireText(QLineEdit* e, std::function<std::string(std::string_view)> handler, bool longWork) {

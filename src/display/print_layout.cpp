@@ -166,7 +166,7 @@ std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
     add("");
     add("RADICAL : " + cat.MoleculeName(irad));
     add("SYSTEM : " + cat.SystemLabel(irad));
-    add("QUANTITY: " + cat.QuantityName(0, t.icoef));
+    add("QUANTITY: " + (t.UntabulatedQuantity.empty() ? cat.QuantityName(0, t.icoef) : t.UntabulatedQuantity));
     add("UNITS   : " + table::DisplayedUnit(s.db, t));
     add("");
     if (t.TableData.Empty()) return lines;

@@ -199,7 +199,10 @@ bool IsIncompleteNumber(std::string_view text) {
 int QuantityIndex(const AppState& app) {
     const TableState& t = app.table;
     const Catalogue& cat = app.db.cat;
-    if (!cat.QuantityName.Contains(0, t.icoef)) return -1;
+    if (!t.UntabulatedQuantity.empty() || !cat.QuantityName.Contains(0, t.icoef)) {
+        const auto it = std::find(t.QuantityItems.begin(), t.QuantityItems.end(), t.UntabulatedQuantity);
+        return it == t.QuantityItems.end() ? -1 : static_cast<int>(it - t.QuantityItems.begin());
+    }
     const auto it = std::find(t.QuantityItems.begin(), t.QuantityItems.end(), cat.QuantityName(0, t.icoef));
     return it == t.QuantityItems.end() ? -1 : static_cast<int>(it - t.QuantityItems.begin());
 }

@@ -43,6 +43,21 @@ const std::string& NumberFormat(const DatabaseState& db, const TableState& t) {
     return db.cat.QuantityFormat(t.icoef, 0);
 }
 
+/// A quantity of the lists that the table cannot show: no values (nothing to save or print),
+/// and a grid that says so.
+void ShowUntabulated(AppState& s, const std::string& name) {
+    TableState& t = s.table;
+    t.UntabulatedQuantity = name;
+    t.TableData = {};
+    t.Caption = "Database   " + s.db.cat.MoleculeName.ValueAt(s.db.irad) + "  " + name;
+    t.Grid = TableGrid{};
+    t.Grid.Rows = 2;
+    t.Grid.Cols = 1;
+    t.Grid.ColWidths = {4000};
+    t.Grid.Cells = {{name}, {"Not available as a table"}};
+    t.Grid.Bold = {{true}, {false}};
+}
+
 }  // namespace
 
 bool BranchHasJAboveN(int branch) {
@@ -226,6 +241,10 @@ void WriteTableGrid(const DatabaseState& db, TableState& t) {
 bool BuildDatabaseTable(AppState& s) {
     if (!s.shell.DataReady || !s.db.SystemLoaded) return false;
     TableState& t = s.table;
+    if (!t.UntabulatedQuantity.empty()) {
+        ShowUntabulated(s, t.UntabulatedQuantity);
+        return true;
+    }
     if (IsRotationalLayout(t)) EnsureBandLoaded(s);
     ComputeTableGeometry(s.db, t);
     FillTableData(s.db, t);
@@ -345,9 +364,13 @@ void CmbQuantity_Click(AppState& s, int index) {
         int found = 0;
         for (int k = 1; k <= 6 && !found; ++k)
             if (s.db.cat.QuantityName(0, k) == name) found = k;
-        if (!found) return;  // a quantity the table cannot show
+        if (!found) {
+            ShowUntabulated(s, name);
+            return;
+        }
         t.icoef = found;
     }
+    t.UntabulatedQuantity.clear();
     FillDatabaseUnits(s);
     RefreshDatabaseTable(s);
 }
@@ -367,14 +390,20 @@ void CmbDatabaseUnits_Click(AppState& s, int index) {
 }
 
 void CmbInformation_Click(AppState& s, int index) {
-    s.table.Information = std::clamp(index, 0, 2);
+    TableState& t = s.table;
+    const int information = std::clamp(index, 0, 2);
+    const bool changed = information != t.Information;
+    t.Information = information;
     FillQuantityItems(s);
+    // A new class shows its first quantity at once.
+    if (changed && !t.QuantityItems.empty()) CmbQuantity_Click(s, 0);
 }
 
 namespace {
 
 /// A table chosen from the "Database" menu: its kind and quantity, then the refreshed table.
 void ChooseTable(AppState& s, int itran, int icoef) {
+    s.table.UntabulatedQuantity.clear();
     s.table.itran = itran;
     s.table.icoef = icoef;
     FillDatabaseUnits(s);

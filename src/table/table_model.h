@@ -56,7 +56,9 @@ void CmbLower_Click(AppState& s, int index);        ///< v'' of the rotational t
 void CmbQuantity_Click(AppState& s, int index);     ///< an item of QuantityItems
 void CmbNomenclature_Click(AppState& s, int index); ///< 0 case b (N), 1 case a (J)
 void CmbDatabaseUnits_Click(AppState& s, int index);
-void CmbInformation_Click(AppState& s, int index);  ///< 0 transition, 1 upper, 2 ground state
+/// 0 transition, 1 upper, 2 ground state: a changed class offers its quantities and shows the
+/// first of them (a quantity without a table shows a grid that says so).
+void CmbInformation_Click(AppState& s, int index);
 /// Menu "Vibrationals" item 1..4 and "Rotationals" item 1..5: kind and quantity, then refresh.
 void mnuDatabaseTransition_Click(AppState& s, int item);
 void mnuDatabaseTransition2_Click(AppState& s, int item);

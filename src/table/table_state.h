@@ -32,6 +32,9 @@ struct TableState {
     int RowFirst = 0, RowLast = 0, RowStep = 1, SatOffset = 0;
 
     int Information = 0;  ///< CmbInformation: 0 "Transition", 1 "Upper state", 2 "Ground state"
+    /// The item of CmbQuantity chosen when it is a quantity the table cannot show ("Energy
+    /// terms", "Quenching"); empty while the table shows icoef.
+    std::string UntabulatedQuantity;
     std::string Caption;  ///< window caption of the table
     TableGrid Grid;
     std::vector<std::string> QuantityItems;       ///< items of CmbQuantity

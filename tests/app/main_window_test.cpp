@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -215,6 +216,29 @@ TEST_F(Desktop, ScreenViewsShowAndHideTheRightWindows) {
     Find<QPushButton>(*w, "CmdPopulations")->click();
     EXPECT_TRUE(pops->isVisible());
     EXPECT_EQ(view->currentIndex(), 4);
+}
+
+TEST_F(Desktop, TheDatabaseTabShowsItsTableAndANewInformationItsFirstQuantity) {
+    auto w = Open();  // screen view "Simulation": no table
+    QMdiSubWindow* table = w->subWindowOf(w->databaseWindow());
+    ASSERT_FALSE(table->isVisible());
+    QTabBar* bar = Find<QTabWidget>(*w, "SSTabMain")->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_TRUE(w->subWindowOf(w->simulationWindow())->isVisible());
+    EXPECT_GT(w->databaseWindow()->grid()->rowCount(), 5);
+
+    auto* information = Find<QComboBox>(*w, "CmbInformation");
+    auto* quantity = Find<QComboBox>(*w, "CmbQuantity");
+    information->setCurrentIndex(1);
+    emit information->activated(1);
+    EXPECT_EQ(quantity->currentText(), "Lifetimes, predissociation");
+    EXPECT_TRUE(w->databaseWindow()->windowTitle().contains("Lifetimes"));
+    EXPECT_EQ(w->databaseWindow()->grid()->item(0, 1)->text().trimmed(), "Tau rad F1");
+    information->setCurrentIndex(2);
+    emit information->activated(2);
+    EXPECT_EQ(quantity->currentText(), "Energy terms");
+    EXPECT_EQ(w->databaseWindow()->grid()->item(1, 0)->text(), "Not available as a table");
 }
 
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {

@@ -275,12 +275,22 @@ TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
     EXPECT_EQ(s.plot.RotationalBranchItems[1], "P11");
     EXPECT_EQ(s.table.Grid.Cells[0][0], "J''");
 
-    // The upper-state class offers the level quantity; quantities without a table are ignored.
+    // The upper-state class offers the level quantity and shows it at once; a quantity without a
+    // table empties the grid, which says so, and leaves nothing to save.
     CmbInformation_Click(s, 1);
     EXPECT_EQ(s.table.QuantityItems.size(), 3u);
+    EXPECT_EQ(s.table.icoef, 6);
+    EXPECT_NE(s.table.Caption.find("Lifetimes"), std::string::npos);
+    CmbQuantity_Click(s, 2);  // "Energy terms"
+    EXPECT_EQ(s.table.UntabulatedQuantity, "Energy terms");
+    EXPECT_EQ(s.table.Grid.Cells, (std::vector<std::vector<std::string>>{{"Energy terms"}, {"Not available as a table"}}));
+    EXPECT_TRUE(s.table.TableData.Empty());
+    CmbUpper_Click(s, 0);  // the grid keeps saying so
+    EXPECT_EQ(s.table.Grid.Rows, 2);
     CmbQuantity_Click(s, 0);
     EXPECT_EQ(s.table.icoef, 6);
-    CmbQuantity_Click(s, 1);
+    EXPECT_TRUE(s.table.UntabulatedQuantity.empty());
+    CmbInformation_Click(s, 1);  // the same class again keeps its quantity
     EXPECT_EQ(s.table.icoef, 6);
 
     mnuDatabaseTransition_Click(s, 4);
