@@ -14,8 +14,8 @@ namespace velmora::cli {
 namespace {
 
 int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
-    const Args args(words, {});
-    RejectUnknownOptions(args, {"data", "entry", "kind", "quantity", "band", "nomenclature", "units", "out"});
+    const Args args(words, {"classic"});
+    RejectUnknownOptions(args, {"data", "entry", "kind", "quantity", "band", "nomenclature", "units", "out", "classic"});
     if (!args.Has("out")) throw std::invalid_argument("option --out FILE.csv is required");
     const std::string kind = args.Get("kind", "vibrational");
     if (kind != "vibrational" && kind != "rotational")
@@ -46,7 +46,8 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
     if (quantity == 2) t.DbUnitsAbs = units;
     if (quantity == 4) t.DbUnitsPos = units;
     table::BuildDatabaseTable(app);
-    table::SaveDatabaseTable(app, args.Get("out"));
+    table::SaveDatabaseTable(app, args.Get("out"),
+                             args.Has("classic") ? table::CsvLayout::Classic : table::CsvLayout::Labelled);
     out << "Database table written to " << args.Get("out") << " (" << t.Grid.Rows - 1 << " rows, "
         << t.TableCols << " value columns)\n";
     return 0;
@@ -55,7 +56,8 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
 const bool registered = RegisterCommand(
     {"table",
      "table --entry N --kind vibrational|rotational --quantity 1..6 [--band VUP,VLOW] [--nomenclature a|b] "
-     "[--units K] --out FILE.csv [--data DIR]  saves a database table as the program does",
+     "[--units K] [--classic] --out FILE.csv [--data DIR]  saves a database table as the program does (--classic: "
+     "the earlier layout, without column names in rotational tables and with zeros for missing values)",
      &RunTable});
 
 }  // namespace

@@ -28,6 +28,25 @@ BranchShape BranchShapeOf(int b) {
     return b >= 1 && b <= 12 ? kShapes[b] : kShapes[0];
 }
 
+BranchParity BranchParityOf(const Catalogue& cat, int entry, int b) {
+    const int set = b > 12 ? 2 : 1;
+    const int inSet = b > 12 ? b - 12 : b;
+    const BranchShape sh = BranchShapeOf(b);
+    const int lamUp = cat.StateLambda.ValueAt(1, entry), lamLow = cat.StateLambda.ValueAt(2, entry);
+    int block;  // 1 e, 2 f
+    if (lamLow == 0) {
+        block = (sh.lowerF == 1) != LowerStateIsSigmaMinus(entry) ? 1 : 2;
+    } else {
+        const LowerParity lp = LowerParityIndices(entry);
+        const int l1 = lamUp >= 1 ? set : lp.l1, l2 = lamUp >= 1 ? 3 - set : lp.l2;
+        block = kLowerUsesL1[inSet] ? l1 : l2;
+    }
+    // ΔJ does not depend on the row: ΔN plus the half-integers of the two components.
+    const bool deltaJZero = TwiceJ(sh.deltaN, sh.upperF) == TwiceJ(0, sh.lowerF);
+    const char lower = block == 1 ? 'e' : 'f';
+    return {deltaJZero ? (lower == 'e' ? 'f' : 'e') : lower, lower};
+}
+
 bool BranchRowExists(int b, int N, int lambdaUpper) {
     if (b > 12) b -= 12;
     switch (b) {

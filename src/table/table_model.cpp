@@ -29,14 +29,41 @@ void EnsureBandLoaded(AppState& s) {
         database::LoadBand(db, t.DbVUpper, t.DbVLower, db.irad);
 }
 
-/// A number format without commas, so that a saved value never adds a column.
-std::string CsvValue(double value, const std::string& format) {
+/// A number format without commas, so that a saved value never adds a column. A value that does
+/// not exist (<= 0, dashes on the screen) is an empty cell in the labelled layout.
+std::string CsvValue(double value, const std::string& format, CsvLayout layout) {
+    if (layout == CsvLayout::Labelled && !(value > 0.0)) return ",";
     std::string pattern;
     for (char c : format)
         if (c != ',') pattern += c;
     std::string text = Format(value, pattern);
     text.erase(std::remove(text.begin(), text.end(), ','), text.end());
     return ", " + text + " ";
+}
+
+/// The upper-level table: lifetimes (radiative, with predissociation) in its first two thirds of
+/// columns, fluorescence yields in the last third.
+bool IsYieldColumn(const TableState& t, int column) { return t.icoef == 6 && 3 * column > 2 * t.TableCols; }
+
+/// Unit line of a saved table.
+std::string CsvUnits(const DatabaseState& db, const TableState& t, CsvLayout layout) {
+    if (layout == CsvLayout::Labelled && t.icoef == 6) return "lifetimes in ns, yields as fractions";
+    return DisplayedUnit(db, t);
+}
+
+/// Column-header line of a rotational table: the row label, then each branch (or level value,
+/// with its unit).
+std::string RotationalCsvHeader(const DatabaseState& db, const TableState& t) {
+    const Catalogue& cat = db.cat;
+    const int hund = t.intHund != 0 ? 1 : 0;
+    std::string header = t.icoef == 6 ? (hund ? "J' " : "N' ") : (hund ? "J''" : "N''");
+    const int labelColumn = Lambda(db, 1) != 0 ? 1 : 0;
+    for (int c = 1; c <= t.TableCols; ++c) {
+        std::string name = t.icoef == 6 ? cat.TableLabel.ValueAt(labelColumn, c) : cat.BranchName.ValueAt(hund, c);
+        if (t.icoef == 6) name += IsYieldColumn(t, c) ? " (fraction)" : " (ns)";
+        header += " ," + name + " ";
+    }
+    return header;
 }
 
 const std::string& NumberFormat(const DatabaseState& db, const TableState& t) {
@@ -59,6 +86,14 @@ void ShowUntabulated(AppState& s, const std::string& name) {
 }
 
 }  // namespace
+
+double LineEinsteinA(const DatabaseState& db, double emission) {
+    return emission * db.LineUnitFactor[0] * db.cat.EmissionScale.ValueAt(db.irad);
+}
+
+double LineOscillatorStrength(const DatabaseState& db, double absorption, double nu) {
+    return absorption * db.LineUnitFactor[1] * db.cat.SpeedOfLight / 100.0 * nu * kOscillatorStrengthFactor;
+}
 
 bool BranchHasJAboveN(int branch) {
     switch (branch) {
@@ -261,7 +296,7 @@ void RefreshDatabaseTable(AppState& s) {
     }
 }
 
-void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path) {
+void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path, CsvLayout layout) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const TableState& t = s.table;
@@ -272,7 +307,7 @@ void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path) {
     AtomicTextWriter out(path);
     out.WriteLine("RADICAL: " + cat.MoleculeName(irad));
     out.WriteLine("QUANTITY:" + cat.QuantityTitle(t.icoef));
-    out.WriteLine("UNITS   :" + DisplayedUnit(db, t));
+    out.WriteLine("UNITS   :" + CsvUnits(db, t, layout));
     if (!IsRotationalLayout(t)) {
         out.WriteLine("BAND " + cat.SystemLabel(irad));
         std::string header = cat.StateLabel(2, irad) + " v'' ";
@@ -281,11 +316,12 @@ void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path) {
         out.WriteLine(header);
         for (int row = 0; row < t.RowLast; ++row) {
             std::string line = Format(row, "#0  ");
-            for (int c = 1; c <= t.TableCols; ++c) line += CsvValue(t.TableData(row + 1, c), format);
+            for (int c = 1; c <= t.TableCols; ++c) line += CsvValue(t.TableData(row + 1, c), format, layout);
             out.WriteLine(line);
         }
     } else {
         out.WriteLine("BAND " + cat.SystemLabel(irad) + Format(t.DbVUpper, "#0 -") + Format(t.DbVLower, " #0 "));
+        if (layout == CsvLayout::Labelled) out.WriteLine(RotationalCsvHeader(db, t));
         for (int row = t.RowFirst; row <= t.RowLast; ++row) {
             const int N = RowLevel(t, row);
             std::string line;
@@ -293,7 +329,7 @@ void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path) {
                 line = Format(N, "#0  ");
             else
                 line = N - 0.5 > 0 ? Format(N - 0.5, "#0.# ") : "    ";
-            for (int c = 1; c <= t.TableCols; ++c) line += CsvValue(t.TableData(row, c), format);
+            for (int c = 1; c <= t.TableCols; ++c) line += CsvValue(t.TableData(row, c), format, layout);
             out.WriteLine(line);
         }
     }

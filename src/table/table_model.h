@@ -17,6 +17,12 @@ bool BranchHasJAboveN(int branch);
 /// f = 4 eps0 m_e h c / e^2 x nu x B, with c in cm/s.
 inline constexpr double kOscillatorStrengthFactor = 2.4966093e-26;
 
+/// A line's emission coefficient (LineData q = 1) as the tables show it: its Einstein A, s-1.
+double LineEinsteinA(const DatabaseState& db, double emission);
+/// A line's absorption coefficient (q = 2) at its position nu (cm-1) as the tables show it in
+/// "oscillator strength": its absorption oscillator strength.
+double LineOscillatorStrength(const DatabaseState& db, double absorption, double nu);
+
 /// Lays out and fills the table for the current selection: loads the band of a rotational table
 /// when needed, computes TableData, the grid cells and the caption. Returns false (and does
 /// nothing) while no band system is loaded; throws FileError or std::invalid_argument when the
@@ -45,9 +51,19 @@ std::string DisplayedUnit(const DatabaseState& db, const TableState& t);
 /// Text of a value cell: dashes for values <= 0.
 std::string ValueCell(const DatabaseState& db, const TableState& t, double value);
 
+/// How a saved table is laid out.
+enum class CsvLayout {
+    /// Every table with a line naming its columns (the upper-level values with their units), and
+    /// values that do not exist as empty cells: what a spreadsheet reads directly.
+    Labelled,
+    /// The earlier layout that scripts may read: no column names in rotational tables, values
+    /// that do not exist written as zeros, one unit line for every column.
+    Classic,
+};
+
 /// Writes the table as "Save database table" does (CR-LF, comma-separated, one comma per value
 /// column). Throws FileError naming the file when it cannot be written.
-void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path);
+void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path, CsvLayout layout = CsvLayout::Labelled);
 
 // Control events of the table window.
 void CmbResolution_Click(AppState& s, int index);   ///< 0 "Vibrational", 1 "Rotational"

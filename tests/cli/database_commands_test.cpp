@@ -8,6 +8,7 @@
 #include "cli/cli_fixture.h"
 #include "cli/commands.h"
 #include "common/number_format.h"
+#include "database/line_positions.h"
 
 namespace velmora::cli {
 namespace {
@@ -29,11 +30,11 @@ TEST(CliLines, ListsEveryLineOfTheBand) {
     ASSERT_GT(r.lines.size(), 1u);
     EXPECT_EQ(r.lines[0],
               "v_up,v_low,branch,name_b,name_a,N_low,J_low,position_cm-1,hl_factor,transition_probability,"
-              "emission_coefficient,absorption_coefficient");
+              "emission_coefficient,absorption_coefficient,parity_up,parity_low");
     bool sawR1 = false, sawP1 = false;
     for (std::size_t i = 1; i < r.lines.size(); ++i) {
         const auto f = testing::CommaFields(r.lines[i]);
-        ASSERT_EQ(f.size(), 12u) << r.lines[i];
+        ASSERT_EQ(f.size(), 14u) << r.lines[i];
         EXPECT_EQ(f[0] + "," + f[1], "0,0");
         const int b = std::stoi(f[2]), N = std::stoi(f[5]);
         ASSERT_TRUE(b >= 1 && b <= 12) << r.lines[i];  // a Σ-Σ system has one branch set
@@ -42,6 +43,10 @@ TEST(CliLines, ListsEveryLineOfTheBand) {
         // The lower level is F1 (J = N + 1/2) for P1, Q1, R1, R21, Q21, S21, else F2.
         const bool f1 = b == 1 || b == 3 || b == 5 || b == 10 || b == 11 || b == 12;
         EXPECT_DOUBLE_EQ(Val(f[6]), f1 ? N + 0.5 : N - 0.5) << r.lines[i];
+        // Both states are 2Σ+: F1 levels are e, F2 levels f (upper F1 for P1, R1, P12; b 1, 5, 9).
+        const bool upperF1 = b == 1 || b == 3 || b == 5 || b == 7 || b == 8 || b == 9;
+        EXPECT_EQ(f[12], upperF1 ? "e" : "f") << r.lines[i];
+        EXPECT_EQ(f[13], f1 ? "e" : "f") << r.lines[i];
         EXPECT_NE(Val(f[7]), 0.0);
         // Probabilities of rows 0..6 from the file; row 7 (reached by the P lines of the top
         // upper level) repeats row 6.
@@ -57,6 +62,46 @@ TEST(CliLines, ListsEveryLineOfTheBand) {
         }
     }
     EXPECT_TRUE(sawR1 && sawP1);
+}
+
+TEST(CliLines, AbsoluteEinsteinAAndOscillatorStrengths) {
+    CliDatabase db;
+    // The lowest upper level (v' = 0, N' = 0, F1) lives the catalogue's 250 ns: its lines, P1 and
+    // P12 from N'' = 1 in the bands (0,0) and (0,1), sum to A = 1 / 250 ns = 4e6 s-1.
+    double sum = 0.0;
+    for (const char* band : {"0,0", "0,1"}) {
+        const Result r = RunCli({"lines", "--entry", "1", "--band", band, "--absolute", "--data", db.data.Folder()});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.lines[0].substr(r.lines[0].size() - 34), "einstein_A_s-1,oscillator_strength");
+        for (std::size_t i = 1; i < r.lines.size(); ++i) {
+            const auto f = testing::CommaFields(r.lines[i]);
+            ASSERT_EQ(f.size(), 16u) << r.lines[i];
+            const int b = std::stoi(f[2]), N = std::stoi(f[5]);
+            const double A = Val(f[14]), osc = Val(f[15]), nu = Val(f[7]), Jlow = Val(f[6]);
+            if ((b == 1 || b == 9) && N == 1) sum += A;
+            // f = 1.4992 (2J' + 1) / (2J'' + 1) A / nu^2 (nu in cm-1), to the half percent the
+            // rounded constants of the unit conversion allow.
+            const database::BranchShape shape = database::BranchShapeOf(b);
+            const double Jup = database::TwiceJ(N + shape.deltaN, shape.upperF) / 2.0;
+            EXPECT_NEAR(osc, 1.4992 * (2 * Jup + 1) / (2 * Jlow + 1) * A / (nu * nu), 0.006 * osc) << r.lines[i];
+        }
+    }
+    EXPECT_NEAR(sum, 4.0e6, 4.0e6 * 1e-5);
+}
+
+TEST(CliLines, ParitiesOfOHAXFollowTheUpperSigmaPlusState) {
+    // OH A2Σ+: every F1 level is e and every F2 level f, whichever X2Π level a branch starts from;
+    // P and R lines join levels of equal label, Q lines opposite ones.
+    const Result r = RunCli({"lines", "--entry", "1", "--band", "0,0", "--data", VELMORA_DATA_DIR});
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (std::size_t i = 1; i < r.lines.size(); ++i) {
+        const auto f = testing::CommaFields(r.lines[i]);
+        const int b = std::stoi(f[2]);
+        const database::BranchShape shape = database::BranchShapeOf(b);
+        EXPECT_EQ(f[12], shape.upperF == 1 ? "e" : "f") << r.lines[i];
+        const bool q = database::TwiceJ(shape.deltaN, shape.upperF) == database::TwiceJ(0, shape.lowerF);
+        EXPECT_EQ(f[12] == f[13], !q) << r.lines[i];
+    }
 }
 
 TEST(CliLifetimes, ListsTheUpperLevels) {

@@ -23,23 +23,57 @@ int ExitCode(const std::vector<std::string>& args, std::string* err = nullptr) {
 TEST(CliTable, RotationalLinePositionsOfASigmaSigmaBand) {
     CliDatabase db;
     const std::string file = (db.data.Dir() / "positions.csv").string();
-    ASSERT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--kind", "rotational", "--quantity", "4",
-                      "--band", "0,0", "--nomenclature", "b", "--units", "3", "--out", file}),
-              0);
-    const auto lines = velmora::testing::CrLfLines(testing::ReadFile(file));
-    ASSERT_EQ(lines.size(), 4u + 7u);  // header lines, then N = 0..6
+    const std::vector<std::string> args = {"table", "--data", db.data.Folder(), "--entry", "1", "--kind", "rotational",
+                                           "--quantity", "4", "--band", "0,0", "--nomenclature", "b", "--units", "3",
+                                           "--out", file};
+    ASSERT_EQ(ExitCode(args), 0);
+    auto lines = velmora::testing::CrLfLines(testing::ReadFile(file));
+    ASSERT_EQ(lines.size(), 5u + 7u);  // header lines, the column names, then N = 0..6
     EXPECT_EQ(lines[0], "RADICAL: AB");
     EXPECT_EQ(lines[1], "QUANTITY:Line positions");
     EXPECT_EQ(lines[2], "UNITS   :cm-1");
     EXPECT_EQ(lines[3], "BAND  (A-X)0 - 0 ");
+    const auto names = velmora::testing::CommaFields(lines[4]);
+    ASSERT_EQ(names.size(), 13u);
+    EXPECT_EQ(Trim(names[0]), "N''");
+    EXPECT_EQ(Trim(names[1]), "P1");
+    EXPECT_EQ(Trim(names[5]), "R1");
     // Row N = 3: R1 = 30000 + 1.8 (N+1)(N+2) - 2.0 N(N+1) = 30012.0 cm-1 and
     // P1 = 30000 + 1.8 (N-1)N - 2.0 N(N+1) = 29986.8 cm-1 (hand computation from the constants).
-    const auto f = velmora::testing::CommaFields(lines[7]);
-    ASSERT_EQ(f.size(), 13u);
+    EXPECT_EQ(std::count(lines[8].begin(), lines[8].end(), ','), 12);  // the last cell may be empty
+    auto f = velmora::testing::CommaFields(lines[8]);
+    ASSERT_GE(f.size(), 6u);
     EXPECT_EQ(Trim(f[0]), "3");
     EXPECT_NEAR(Val(f[5]), 30012.0, 0.005);  // single precision near 30000
     EXPECT_NEAR(Val(f[1]), 29986.8, 0.005);
-    EXPECT_NEAR(Val(f[3]), 0.0, 1e-9);  // no Q branch in a Σ-Σ band
+    EXPECT_EQ(f[3], "");  // no Q branch in a Σ-Σ band: an empty cell
+
+    // The earlier layout, for scripts that read it: no column names, zeros for missing lines.
+    std::vector<std::string> classic = args;
+    classic.push_back("--classic");
+    ASSERT_EQ(ExitCode(classic), 0);
+    lines = velmora::testing::CrLfLines(testing::ReadFile(file));
+    ASSERT_EQ(lines.size(), 4u + 7u);
+    f = velmora::testing::CommaFields(lines[7]);
+    EXPECT_EQ(Trim(f[0]), "3");
+    EXPECT_EQ(Trim(f[3]), "0.000");
+}
+
+TEST(CliTable, UpperLevelColumnsCarryTheirUnits) {
+    CliDatabase db;
+    const std::string file = (db.data.Dir() / "levels.csv").string();
+    ASSERT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--kind", "rotational", "--quantity", "6",
+                      "--band", "0,0", "--out", file}),
+              0);
+    const auto lines = velmora::testing::CrLfLines(testing::ReadFile(file));
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "UNITS   :lifetimes in ns, yields as fractions");
+    const auto names = velmora::testing::CommaFields(lines[4]);
+    ASSERT_EQ(names.size(), 7u);  // Σ upper state: F1 and F2 of three quantities
+    for (int c = 1; c <= 6; ++c) {
+        const std::string unit = c <= 4 ? " (ns)" : " (fraction)";
+        EXPECT_EQ(Trim(names[c]).substr(Trim(names[c]).size() - unit.size()), unit) << names[c];
+    }
 }
 
 TEST(CliTable, VibrationalBandPositionsInAngstrom) {

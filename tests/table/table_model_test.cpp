@@ -203,25 +203,30 @@ TEST(DatabaseTable, NoRefreshWithoutABandSystem) {
     EXPECT_EQ(s.table.Grid.Rows, 0);
 }
 
-TEST(DatabaseTableExport, RotationalFileHasNoColumnHeaderAndOneCommaPerColumn) {
+TEST(DatabaseTableExport, RotationalFileNamesItsColumnsWithOneCommaPerColumn) {
     AppState s = RotationalTable(0, 1, 4, 0, 6);
     s.db.cat.QuantityFormat(4, 0) = "#,##0.000";  // a thousands separator must not add columns
     RefreshDatabaseTable(s);
     velmora::testing::TempDir dir;
-    SaveDatabaseTable(s, dir / "table.csv");
-    const std::string text = velmora::testing::ReadFile(dir / "table.csv");
-    const auto lines = velmora::testing::CrLfLines(text);
-    ASSERT_GE(lines.size(), 6u);
-    EXPECT_EQ(lines[0], "RADICAL: OH");
-    EXPECT_EQ(lines[1], "QUANTITY:LINE POSITIONS");
-    EXPECT_EQ(lines[2], "UNITS   :cm-1");
-    EXPECT_EQ(lines[3], "BAND  (A-X)0 - 1 ");
-    EXPECT_EQ(lines[4].substr(0, 3), "1  ");  // first row: N = Λ'' = 1
-    EXPECT_NE(lines[4].find(", 30101.000 "), std::string::npos);
-    EXPECT_EQ(lines.size(), 4u + 6u);  // rows N = 1..6
-    for (std::size_t i = 4; i < lines.size(); ++i)
-        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 12) << lines[i];
-    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    // Labelled: a line of column names; classic: none. Rows N = 1..6 follow either way.
+    for (const auto& [layout, first] : {std::pair{CsvLayout::Labelled, 5u}, std::pair{CsvLayout::Classic, 4u}}) {
+        SaveDatabaseTable(s, dir / "table.csv", layout);
+        const std::string text = velmora::testing::ReadFile(dir / "table.csv");
+        const auto lines = velmora::testing::CrLfLines(text);
+        ASSERT_EQ(lines.size(), first + 6u);
+        EXPECT_EQ(lines[0], "RADICAL: OH");
+        EXPECT_EQ(lines[1], "QUANTITY:LINE POSITIONS");
+        EXPECT_EQ(lines[2], "UNITS   :cm-1");
+        EXPECT_EQ(lines[3], "BAND  (A-X)0 - 1 ");
+        EXPECT_EQ(lines[first].substr(0, 3), "1  ");  // first row: N = Λ'' = 1
+        EXPECT_NE(lines[first].find(", 30101.000 "), std::string::npos);
+        for (std::size_t i = 4; i < lines.size(); ++i)
+            EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 12) << lines[i];
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+        if (layout == CsvLayout::Labelled) {
+            EXPECT_EQ(lines[4].substr(0, 17), "N'' ,P1  ,P2  ,Q1");
+        }
+    }
 }
 
 TEST(DatabaseTableExport, UnitsLineNamesTheUnitOfTheValues) {
@@ -232,10 +237,11 @@ TEST(DatabaseTableExport, UnitsLineNamesTheUnitOfTheValues) {
     SaveDatabaseTable(s, dir / "a.csv");
     const auto lines = velmora::testing::CrLfLines(velmora::testing::ReadFile(dir / "a.csv"));
     EXPECT_EQ(lines[2], "UNITS   :Angstrom (Vacuum)");
-    EXPECT_EQ(lines[4].substr(0, 4), "0.5 ");  // case (a): J = N - 1/2 for N = 1
+    EXPECT_EQ(lines[4].substr(0, 3), "J''");
+    EXPECT_EQ(lines[5].substr(0, 4), "0.5 ");  // case (a): J = N - 1/2 for N = 1
 }
 
-TEST(DatabaseTableExport, VibrationalFileHasAColumnHeaderLine) {
+TEST(DatabaseTableExport, BandsThatDoNotExistAreEmptyCells) {
     AppState s;
     MakeCatalogue(s, 0, 1, 20, 1, 2);
     s.db.BandData(3, 1, 2) = 0.125f;
@@ -244,12 +250,15 @@ TEST(DatabaseTableExport, VibrationalFileHasAColumnHeaderLine) {
     RefreshDatabaseTable(s);
     velmora::testing::TempDir dir;
     SaveDatabaseTable(s, dir / "v.csv");
-    const auto lines = velmora::testing::CrLfLines(velmora::testing::ReadFile(dir / "v.csv"));
+    auto lines = velmora::testing::CrLfLines(velmora::testing::ReadFile(dir / "v.csv"));
     ASSERT_EQ(lines.size(), 5u + 3u);
     EXPECT_EQ(lines[3], "BAND  (A-X)");
     EXPECT_EQ(lines[4], "X v''  ,A v'= 0  ,A v'= 1 ");
+    EXPECT_EQ(lines[5], "0  ,,");
+    EXPECT_EQ(lines[7], "2  ,, 0.1250 ");
+    SaveDatabaseTable(s, dir / "v.csv", CsvLayout::Classic);
+    lines = velmora::testing::CrLfLines(velmora::testing::ReadFile(dir / "v.csv"));
     EXPECT_EQ(lines[5], "0  , 0.0000 , 0.0000 ");
-    EXPECT_EQ(lines[7], "2  , 0.0000 , 0.1250 ");
 }
 
 TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
