@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QUrl>
@@ -14,6 +16,37 @@
 namespace velmora::app {
 
 QString VersionText() { return QStringLiteral("Version %1").arg(QApplication::applicationVersion()); }
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 64.0, size / 64.0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(11, 37, 69));
+        p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+        // A band head: lines crowding towards the left, falling off to the right.
+        QPainterPath trace(QPointF(8, 50));
+        const double lines[][2] = {{14, 22}, {18, 14}, {23, 20}, {29, 28}, {36, 34}, {44, 40}, {53, 45}};
+        for (const auto& [x, top] : lines) {
+            trace.lineTo(x - 1.8, 50);
+            trace.lineTo(x, top);
+            trace.lineTo(x + 1.8, 50);
+        }
+        trace.lineTo(57, 50);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(255, 214, 90), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(trace);
+        p.setPen(QPen(QColor(120, 200, 255), 2.0));
+        p.drawLine(QPointF(8, 54), QPointF(57, 54));
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");

@@ -1,13 +1,17 @@
-// The about box and the splash window.
+// The about box, the splash window and the program's icon.
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QWidget>
 
 namespace velmora::app {
 
 /// "Version 1.0.0" from the project version.
 QString VersionText();
+
+/// The program's icon: a band of emission lines over its baseline, drawn at the usual sizes.
+QIcon ProgramIcon();
 
 /// frmAbout: program title, version, how to cite, support address, OK and "System Info...".
 class AboutBox final : public QDialog {

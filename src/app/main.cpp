@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QScreen>
-#include <QThread>
 #include <cstdio>
 
 #include "app/about_box.h"
@@ -39,24 +38,22 @@ int main(int argc, char** argv) {
                                             : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("data"));
     options.settingsFile = parser.value(settings);
 
-    // The splash window stays for three seconds while the window system settles.
+    // The splash window shows while the main window is built; then the main window shows, reads
+    // the catalogue, computes the first band system with its progress bar and draws the plot (a
+    // message about the database is not hidden behind the splash).
+    QApplication::setWindowIcon(velmora::app::ProgramIcon());
     velmora::app::SplashWindow splash;
     splash.adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         splash.move(screen->availableGeometry().center() - splash.rect().center());
     splash.show();
-    QElapsedTimer pause;
-    pause.start();
-    while (pause.elapsed() < 3000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(20);
-    }
+    QApplication::processEvents();
 
     QElapsedTimer clock;
     clock.start();
     velmora::app::MDIVelmora window(options);
-    if (!window.StartUp()) return 1;
     splash.close();
+    if (!window.StartUp()) return 1;
     window.show();
     const bool loaded = window.Load();
     const qint64 startMs = clock.elapsed();

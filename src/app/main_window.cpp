@@ -228,6 +228,8 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
       blocker_(std::make_unique<InputBlocker>()) {
     setObjectName("MDIVelmora");
     setWindowTitle("VELMORA");
+    // The program's own icon on every window, the child windows and dialogs included.
+    QApplication::setWindowIcon(ProgramIcon());
     if (!options_.dialogs) {
         ownDialogs_ = std::make_unique<QtDialogs>(this);
         options_.dialogs = ownDialogs_.get();
@@ -498,6 +500,9 @@ void MDIVelmora::BuildMenus() {
     AddCommand("mnuClipboardRot", "Rotational distribution", [this] { CopyHistogramToClipboard(true); });
     AddCommand("mnuClipboardVib", "Vibrational distribution", [this] { CopyHistogramToClipboard(false); });
     AddCommand("mnuHelp", "Help in pdf format", [this] { OpenManual(); })->setShortcut(QKeySequence::HelpContents);
+    QAction* quit = AddCommand("mnuQuit", "Quit", [this] { close(); });
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addAction(quit);  // Ctrl+Q also while the menu bar is hidden
     AddCommand("mnuHelpEmail", "Email tech support", [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
     AddCommand("mnuAbout", "About VELMORA", [this] {
         AboutBox about(this);
@@ -558,6 +563,8 @@ void MDIVelmora::BuildMenus() {
     QMenu* loadPop = open->addMenu("Load population");
     loadPop->addAction(commands_.value("mnuOpenPopulation"));
     loadPop->addAction(commands_.value("mnuOpenVibrationalPopulation"));
+    open->addSeparator();
+    open->addAction(quit);
     QMenu* save = bar->addMenu("Save File");
     save->setObjectName("mnuSave");
     QMenu* saveSim = save->addMenu("Save simulation");
@@ -1071,10 +1078,17 @@ void MDIVelmora::ToggleMainMenu() {
 }
 
 void MDIVelmora::OpenManual() {
-    const QDir dir(QCoreApplication::applicationDirPath());
-    QString manual = dir.filePath("Velmora manual.pdf");
-    if (!QFileInfo::exists(manual)) manual = dir.filePath("Velmora manual.md");
-    QDesktopServices::openUrl(QUrl::fromLocalFile(manual));  // errors of the desktop are ignored
+    const QString manual = QDir(QCoreApplication::applicationDirPath()).filePath("Velmora manual.pdf");
+    if (!QFileInfo::exists(manual)) {
+        app_.dialogs->ShowMessage("The manual " + S(QDir::toNativeSeparators(manual)) +
+                                  " is missing.\r\nIts text is docs/manual.md in the program's source folder.");
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(manual);
+    const bool opened = options_.openUrl ? options_.openUrl(url) : QDesktopServices::openUrl(url);
+    if (!opened)
+        app_.dialogs->ShowMessage("No program to show PDF files could be started.\r\nThe manual is the file " +
+                                  S(QDir::toNativeSeparators(manual)));
 }
 
 namespace {

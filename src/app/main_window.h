@@ -48,6 +48,9 @@ struct ProgramOptions {
     /// Printer set-up: configures the printer and returns false when cancelled; null for the
     /// platform's print dialog.
     std::function<bool(QPrinter&, const QString& title)> printSetup;
+    /// Opens a document or address with the desktop's program for it (false when none could be
+    /// started); null for the desktop services.
+    std::function<bool(const QUrl&)> openUrl;
 };
 
 class MDIVelmora final : public QMainWindow {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "cli/simulate_options.h"
+#include "cli/spectrum_options.h"
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "common/text_writer.h"
@@ -15,17 +16,6 @@
 namespace velmora::cli {
 
 namespace {
-
-/// A correction option checked against the range its text box accepts, then given to the box.
-void ApplyLimitedCorrection(AppState& app, const Args& args, const std::string& name, double limit,
-                            std::string (*change)(AppState&, std::string_view)) {
-    if (!args.Has(name)) return;
-    const double v = args.Number(name, 0.0);
-    if (std::fabs(v) > limit)
-        throw std::invalid_argument("option --" + name + ": " + args.Get(name) + " is outside -" +
-                                    Format(limit, "0") + ".." + Format(limit, "0"));
-    change(app, args.Get(name));
-}
 
 /// One line per compared point: x, corrected experiment, simulation there and residual.
 void WriteResiduals(const AppState& app, const std::string& path) {
@@ -44,13 +34,11 @@ void WriteResiduals(const AppState& app, const std::string& path) {
 int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {"limits"});
     std::vector<std::string> known = SimulationOptionNames();
-    known.insert(known.end(), {"spectrum", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"});
+    known.insert(known.end(), SpectrumOptionNames().begin(), SpectrumOptionNames().end());
+    known.insert(known.end(), {"limits", "residuals"});
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     if (!args.Has("spectrum")) throw std::invalid_argument("option --spectrum FILE is required");
-    const int smooth = args.Integer("smooth", 0);
-    if (smooth < 0 || smooth > 1000) throw std::invalid_argument("option --smooth takes 0..1000 passes");
-    if (args.Has("multiply") && !(args.Number("multiply", 1.0) > 0.0))
-        throw std::invalid_argument("option --multiply needs a positive factor");
+    CheckSpectrumOptions(args);
 
     AppState app;
     StreamDialogs dialogs(err);
@@ -58,15 +46,7 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     if (!SimulateFromOptions(app, args).ok) return 1;
 
     // The spectrum, with the corrections of the options as the text boxes would take them.
-    experiment::LoadSpectrum(app, args.Get("spectrum"));
-    if (!app.exp.ReadProblem.empty()) {
-        err << app.exp.ReadProblem << "\n";
-        return 1;
-    }
-    ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
-    ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);
-    if (args.Has("multiply")) experiment::TxtMultiply_Change(app, args.Get("multiply"));
-    for (int k = 0; k < smooth; ++k) experiment::CmdSmooth_Click(app);
+    if (!LoadCorrectedSpectrum(app, args, err)) return 1;
     if (args.Has("limits")) {
         experiment::ChkExpLimits_Click(app, 1);
         RequireLinesInRange(app);
@@ -74,9 +54,7 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     }
 
     experiment::CompareWithSimulation(app);
-    out << app.exp.LblCorrelation << "\n" << app.exp.LblDeviation << "\n";
-    out << app.exp.ComparedPoints << " of " << app.exp.ExpPoints + 1 << " experimental points compared between "
-        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << "\n";
+    PrintComparison(app, out);
     if (args.Has("residuals")) WriteResiduals(app, args.Get("residuals"));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/simulate_options.h"
+#include "cli/spectrum_options.h"
 #include "common/number_format.h"
 #include "display/plot_frame.h"
 #include "display/plot_svg.h"
@@ -13,9 +14,9 @@ namespace velmora::cli {
 
 namespace {
 
-/// Draws the plot of the simulation (with the spectrum of --spectrum) into the file of --svg.
-/// Returns false when the spectrum cannot be read (its message has been written).
-bool WritePlot(AppState& app, const Args& args) {
+/// Draws the plot of the simulation (with the corrected spectrum of --spectrum) into the file of
+/// --svg. Returns false when the spectrum cannot be read (its message has been written to err).
+bool WritePlot(AppState& app, const Args& args, std::ostream& err) {
     if (args.Has("view")) {
         const std::string view = args.Get("view");
         const int mode = view == "total" ? 0 : view == "contours" ? 1 : view == "areas" ? 2 : -1;
@@ -23,8 +24,7 @@ bool WritePlot(AppState& app, const Args& args) {
         display::CmbView_Click(app, mode);
     }
     if (args.Has("spectrum")) {
-        experiment::LoadSpectrum(app, args.Get("spectrum"));
-        if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty()) return false;
+        if (!LoadCorrectedSpectrum(app, args, err)) return false;
         if (args.Has("residuals")) app.plot.HideResiduals = 0;
     }
     display::WritePlotSvg(app, args.Get("svg"));
@@ -34,13 +34,15 @@ bool WritePlot(AppState& app, const Args& args) {
 int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {"independent", "residuals"});
     std::vector<std::string> known = SimulationOptionNames();
-    known.insert(known.end(), {"out", "independent", "svg", "spectrum", "view", "residuals"});
+    known.insert(known.end(), SpectrumOptionNames().begin(), SpectrumOptionNames().end());
+    known.insert(known.end(), {"out", "independent", "svg", "view", "residuals"});
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     if (!args.Has("out") && !args.Has("svg"))
         throw std::invalid_argument("option --out FILE.mod (or --svg FILE.svg) is required");
     for (const char* plotOption : {"spectrum", "view", "residuals"})
         if (args.Has(plotOption) && !args.Has("svg"))
             throw std::invalid_argument(std::string("option --") + plotOption + " goes with --svg FILE.svg");
+    CheckSpectrumOptions(args);
 
     AppState app;
     StreamDialogs dialogs(err);
@@ -53,20 +55,23 @@ int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::o
         else
             simulation::WriteSimulationTotal(app, args.Get("out"));
     }
-    if (args.Has("svg") && !WritePlot(app, args)) return 1;
+    if (args.Has("svg") && !WritePlot(app, args, err)) return 1;
 
     char summary[160];
     std::snprintf(summary, sizeof summary, "%d points, %d lines drawn, %.1f ms\n", run.points, run.linesDrawn,
                   run.milliseconds);
     out << summary;
+    // The comparison the plot shows, computed while it was drawn.
+    if (args.Has("spectrum")) PrintComparison(app, out);
     return 0;
 }
 
 const bool registered = RegisterCommand(
     {"simulate",
-     "simulate --entry N --out FILE.mod [--independent] [--svg FILE.svg [--spectrum FILE] [--view "
-     "total|contours|areas] [--residuals]] [options]  simulates a spectrum and writes it (--svg: its plot, with "
-     "an experimental spectrum)" +
+     "simulate --entry N --out FILE.mod [--independent] [--svg FILE.svg [--spectrum FILE [--baseline B] "
+     "[--wavelength W] [--multiply M] [--smooth N]] [--view total|contours|areas] [--residuals]] [options]\n"
+     "        simulates a spectrum and writes it (--svg: its plot, with a corrected experimental spectrum, whose\n"
+     "        peak correlation and chi-square are printed as compare prints them)" +
          SimulationOptionsHelp(),
      &RunSimulate});
 

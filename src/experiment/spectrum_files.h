@@ -18,8 +18,8 @@ inline constexpr std::string_view kReadFailureMessage =
 /// File dialogs of the spectrum files: titles, "|"-separated filters, default extensions.
 inline constexpr std::string_view kLoadSpectraTitle = "Load spectra";
 inline constexpr std::string_view kLoadSpectraFilter =
-    "Experimental spectra (*.dat;*.csv;*.spc;*.txt)|*.dat;*.csv;*.spc;*.txt|Simulation spectra "
-    "(*.mod)|*.mod|All files (*.*)|*.*|";
+    "Experimental spectra (*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod)|*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod|Simulation "
+    "spectra (*.mod)|*.mod|All files (*.*)|*.*|";
 inline constexpr std::string_view kSaveSpectraTitle = "Save Experimental Spectra";
 inline constexpr std::string_view kSaveSpectraFilter =
     "Experimental spectra (*.dat)|*.dat|Comma delimited (*.csv)|*.csv|Experimental spectra "

@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -57,6 +59,7 @@ protected:
         o.settingsFile = QString::fromStdString((dir / "settings.ini").string());
         o.dialogs = &dialogs;
         o.files = &files;
+        o.openUrl = [](const QUrl&) { return false; };  // no desktop program in the tests
         o.printSetup = [this](QPrinter& printer, const QString&) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(QString::fromStdString((dir / "page.pdf").string()));
@@ -470,6 +473,47 @@ TEST_F(Desktop, PrintingToAPdfFileProducesAPageWithThePlot) {
     EXPECT_GT(bytes.size(), 20000u);                        // with the traced spectrum on it
     // The screen keeps its colour scheme.
     EXPECT_EQ(w->State().plot.BackColorIndex, 15);
+}
+
+TEST_F(Desktop, LittleThingsQuitManualIconAndTheLevelToSave) {
+    auto w = Open();
+    // The program's icon on the main window and on its child windows.
+    const qint64 icon = QApplication::windowIcon().cacheKey();
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_EQ(w->windowIcon().cacheKey(), icon);
+    EXPECT_EQ(w->subWindowOf(w->simulationWindow())->windowIcon().cacheKey(), icon);
+
+    // "Vibrational level to save" offers the level the populations window shows.
+    auto* level = w->populationsWindow()->cmbVibLevel;
+    level->setCurrentIndex(1);
+    emit level->activated(1);
+    files.paths = {(dir / "v1.rot").string()};
+    w->command("mnuSavePopulation")->trigger();
+    ASSERT_FALSE(dialogs.defaults.empty());
+    EXPECT_EQ(dialogs.defaults.back(), "1");
+
+    // Help: a manual that cannot be shown is named in a message.
+    const QString manual = QDir(QCoreApplication::applicationDirPath()).filePath("Velmora manual.pdf");
+    QFile::remove(manual);
+    w->command("mnuHelp")->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("Velmora manual.pdf"), std::string::npos) << dialogs.messages[0];
+    {
+        QFile pdf(manual);
+        ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    }
+    w->command("mnuHelp")->trigger();
+    QFile::remove(manual);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[1].find("No program to show PDF files"), std::string::npos);
+    EXPECT_NE(dialogs.messages[1].find(QDir::toNativeSeparators(manual).toStdString()), std::string::npos);
+
+    // Ctrl+Q closes the window as a user would, writing the settings.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(std::filesystem::exists(dir / "settings.ini"));
 }
 
 TEST_F(Desktop, SettingsWrittenAtCloseAreReadAtTheNextStart) {

@@ -55,6 +55,35 @@ TEST(CliSimulateSvg, PlotOfTheSimulationWithAnExperimentalSpectrum) {
     EXPECT_NEAR(*std::max_element(sim.begin(), sim.end()), yPixel(0.0), 0.02);
 }
 
+TEST(CliSimulateSvg, CorrectionsAndTheComparisonAsCompareGivesThem) {
+    CliDatabase db;
+    std::ostringstream spectrum;
+    for (int i = 0; i <= 400; ++i) {
+        const double x = 3300.0 + 0.2 * i;
+        spectrum << x << "  " << 5.0 + 50.0 * std::exp(-std::pow((x - 3335.0) / 5.0, 2)) << "\r\n";
+    }
+    const auto exp = db.data.Write("spectrum.dat", spectrum.str());
+    const std::vector<std::string> common = {"--entry", "1", "--data", db.data.Folder(), "--start", "3300", "--end",
+                                             "3380", "--resolution", "0.5", "--temperature", "1000", "--spectrum",
+                                             exp.string(), "--baseline", "9", "--wavelength", "0.4", "--smooth", "2"};
+    std::vector<std::string> simulate = {"simulate", "--svg", (db.data.Dir() / "c.svg").string()};
+    simulate.insert(simulate.end(), common.begin(), common.end());
+    std::vector<std::string> compare = {"compare"};
+    compare.insert(compare.end(), common.begin(), common.end());
+    const Result plotted = RunCli(simulate), compared = RunCli(compare);
+    ASSERT_EQ(plotted.code, 0) << plotted.err;
+    ASSERT_EQ(compared.code, 0) << compared.err;
+    ASSERT_EQ(plotted.lines.size(), 4u);  // the summary, then the comparison
+    EXPECT_EQ(plotted.lines[1].rfind("Peak correlation: ", 0), 0u);
+    EXPECT_EQ(std::vector<std::string>(plotted.lines.begin() + 1, plotted.lines.end()), compared.lines);
+
+    // Corrections without a spectrum are refused.
+    const Result r = RunCli({"simulate", "--entry", "1", "--data", db.data.Folder(), "--svg",
+                             (db.data.Dir() / "d.svg").string(), "--baseline", "3"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--baseline goes with --spectrum"), std::string::npos) << r.err;
+}
+
 TEST(CliSimulateSvg, PlotOptionsNeedTheSvgFileAndAnUnreadableSpectrumFails) {
     CliDatabase db;
     Result r = RunCli({"simulate", "--entry", "1", "--data", db.data.Folder(), "--out",

@@ -209,7 +209,9 @@ TEST(FileCommands, DialogsCarryTheirTitlesFiltersAndExtensions) {
     EXPECT_FALSE(open.save);
     EXPECT_EQ(open.title, "Load spectra");
     EXPECT_EQ(open.initialDirectory, "/data/spectra");
-    EXPECT_EQ(open.filter.substr(0, 46), "Experimental spectra (*.dat;*.csv;*.spc;*.txt)");
+    // The first filter offers every spectrum the reader takes, tab-separated and simulated ones too.
+    EXPECT_EQ(open.filter.substr(0, 95),
+              "Experimental spectra (*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod)|*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod|");
     const FileDialogSpec table = FileDialogFor(app, FileKind::SaveTable);
     EXPECT_TRUE(table.save);
     EXPECT_EQ(table.title, "Save Database table to file");

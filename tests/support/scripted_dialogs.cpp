@@ -14,8 +14,9 @@ Answer ScriptedDialogs::AskYesNoCancel(std::string_view text, std::string_view t
 }
 
 std::optional<std::string> ScriptedDialogs::InputBox(std::string_view prompt, std::string_view title,
-                                                     std::string_view) {
+                                                     std::string_view defaultText) {
     prompts.emplace_back(prompt);
+    defaults.emplace_back(defaultText);
     titles.emplace_back(title);
     if (inputs.empty()) return std::nullopt;
     auto a = inputs.front();
