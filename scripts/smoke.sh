@@ -1,14 +1,32 @@
 #!/usr/bin/env bash
 # Starts the real desktop program under a virtual X server (Xvfb), lets it run its start-up
 # simulation and one more at 3000 K, and closes it as a user would. Prints the times taken.
+# A second run on a 1280x800 screen saves a screenshot (docs/ shows one) and checks that the plot
+# gets at least half the window's height there.
 # Uses the build in build/ (or BUILD_DIR); its settings go to a temporary file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="${BUILD_DIR:-build}"
 settings="$(mktemp --suffix=.ini)"
-trap 'rm -f "$settings"' EXIT
+small="$(mktemp --suffix=.ini)"
+# SMOKE_SCREENSHOT=file.png keeps the screenshot; otherwise it is a temporary file.
+screenshot="${SMOKE_SCREENSHOT:-}"
+keep="$screenshot"
+[ -n "$screenshot" ] || screenshot="$(mktemp --suffix=.png)"
+trap 'rm -f "$settings" "$small"; [ -n "$keep" ] || rm -f "$screenshot"' EXIT
 xvfb-run -a -s "-screen 0 1600x1000x24" timeout 120 \
   "$build_dir/velmora" --smoke-test --settings "$settings"
 # The settings written at close name the band system that was shown.
 grep -q "^irad=" "$settings" || { echo "smoke test: no settings written at close"; exit 1; }
 echo "smoke test: settings written at close"
+
+out="$(xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 \
+  "$build_dir/velmora" --smoke-test --settings "$small" --screenshot "$screenshot")"
+echo "$out"
+[ -s "$screenshot" ] || { echo "smoke test: no screenshot at 1280x800"; exit 1; }
+read -r plot_height window_height < <(echo "$out" | sed -n 's/^plot area: [0-9]* x \([0-9]*\) px in a [0-9]* x \([0-9]*\) window$/\1 \2/p')
+if [ -z "${plot_height:-}" ] || [ $((2 * plot_height)) -lt "$window_height" ]; then
+  echo "smoke test: at 1280x800 the plot is ${plot_height:-?} px high in a ${window_height:-?} px window (less than half)"
+  exit 1
+fi
+echo "smoke test: at 1280x800 the plot is $plot_height px high in a $window_height px window"

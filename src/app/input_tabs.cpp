@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/child_windows.h"
+#include "app/flow_layout.h"
 #include "program/main_window.h"
 
 namespace velmora::app {
@@ -82,28 +83,24 @@ QGroupBox* Group(QWidget* parent, const char* name, const QString& title) {
     return g;
 }
 
-/// The groups of a tab in rows; each row is a list of columns and each column a list of groups
-/// stacked one above the other. The whole sits in a scroll area for small screens.
-QWidget* ScrollRow(QWidget* tab, std::initializer_list<std::initializer_list<std::initializer_list<QWidget*>>> rows) {
+/// The groups of a tab in columns, each a list of groups stacked one above the other. The
+/// columns run left to right and wrap onto further rows in a narrow window; the whole sits in a
+/// scroll area, so that a low window scrolls the tab rather than squeezing the plot.
+QWidget* FlowColumns(QWidget* tab, std::initializer_list<std::initializer_list<QWidget*>> columns) {
     auto* inner = new QWidget;
-    auto* lines = new QVBoxLayout(inner);
-    lines->setContentsMargins(4, 2, 4, 2);
-    lines->setSpacing(4);
-    for (const auto& columns : rows) {
-        auto* line = new QHBoxLayout;
-        line->setSpacing(6);
-        for (const auto& stack : columns) {
-            auto* column = new QVBoxLayout;
-            column->setSpacing(4);
-            for (QWidget* g : stack) column->addWidget(g);
-            column->addStretch(1);
-            line->addLayout(column);
-        }
-        line->addStretch(1);
-        lines->addLayout(line);
+    auto* flow = new FlowLayout(inner, 6);
+    flow->setContentsMargins(4, 2, 4, 2);
+    for (const auto& stack : columns) {
+        auto* column = new QWidget(inner);
+        auto* groups = new QVBoxLayout(column);
+        groups->setContentsMargins(0, 0, 0, 0);
+        groups->setSpacing(4);
+        for (QWidget* g : stack) groups->addWidget(g);
+        groups->addStretch(1);
+        flow->addWidget(column);
     }
-    lines->addStretch(1);
     auto* scroll = new QScrollArea(tab);
+    scroll->setObjectName(tab->objectName() + QStringLiteral("Scroll"));
     scroll->setWidget(inner);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -141,7 +138,7 @@ void BuildDatabaseTab(QWidget* tab) {
     v.Combo("CmbWindowView", QObject::tr("Screen view"), views);
     v.Button("CmdPopulations", QObject::tr("Population distributions"));
 
-    ScrollRow(tab, {{{quantity}, {band}, {quench}, {view}}});
+    FlowColumns(tab, {{quantity}, {band}, {quench}, {view}});
 }
 
 void BuildSimulationTab(QWidget* tab) {
@@ -271,8 +268,8 @@ void BuildSimulationTab(QWidget* tab) {
     a.Combo("CmbLowerBand", QObject::tr("v''"));
     a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
 
-    ScrollRow(tab, {{{range}, {conditions}, {instrumental}, {broadening}, {shift}},
-                    {{lif}, {experimental}, {comparison}, {display, look}, {assignment}}});
+    FlowColumns(tab, {{range}, {conditions}, {instrumental}, {broadening}, {shift}, {lif}, {experimental},
+                      {comparison}, {display, look}, {assignment}});
 }
 
 }  // namespace

@@ -20,9 +20,10 @@ int main(int argc, char** argv) {
     // The program has no options for its users. The hidden ones below serve development and the
     // smoke test of continuous integration: --smoke-test starts the program as usual, runs one
     // more simulation at 3000 K, prints the times taken and closes the window as a user would
-    // (writing the settings), with exit code 0 only when a plot was drawn. --settings keeps such
-    // a run away from the user's own settings; --data points to another database folder;
-    // --screenshot saves a picture of the main window after start-up.
+    // (writing the settings), with exit code 0 only when a plot was drawn; it also prints the size
+    // of the plot area. --settings keeps such a run away from the user's own settings; --data
+    // points to another database folder; --screenshot saves a picture of the main window after
+    // start-up.
     QCommandLineParser parser;
     const QCommandLineOption smoke("smoke-test"), data("data", "", "folder"), settings("settings", "", "file"),
         screenshot("screenshot", "", "file");
@@ -66,6 +67,10 @@ int main(int argc, char** argv) {
 
     bool plotted = loaded && window.State().plot.PlotReady;
     std::printf("start-up to drawn plot: %lld ms\n", static_cast<long long>(startMs));
+    QApplication::processEvents();
+    const QWidget* plotArea = window.simulationWindow()->plot();
+    std::printf("plot area: %d x %d px in a %d x %d window\n", plotArea->width(), plotArea->height(), window.width(),
+                window.height());
     velmora::AppState& app = window.State();
     window.findChild<QLineEdit*>(QStringLiteral("TxtTemperature"))->setText(QStringLiteral("3000"));
     velmora::simulation::TxtTemperature_Change(app, "3000");

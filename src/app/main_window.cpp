@@ -28,6 +28,7 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -277,19 +278,9 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     WirePopulationsWindow();
     // Lists grow with their items (band systems, quantities, units are filled later).
     for (QComboBox* c : tabs_->findChildren<QComboBox*>()) c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    // The tab strip is as tall as the page shown, so that no input control is hidden and the
-    // child windows get the rest.
-    auto fitTabs = [this] {
-        int pageHeight = 0;
-        if (QWidget* page = tabs_->currentWidget())
-            for (QScrollArea* area : page->findChildren<QScrollArea*>())
-                if (area->widget()) pageHeight = std::max(pageHeight, area->widget()->sizeHint().height());
-        const int wanted = pageHeight + tabs_->tabBar()->sizeHint().height() + 10;
-        const int total = std::max(splitter_->height(), wanted + 300);
-        splitter_->setSizes({wanted, total - wanted});
-    };
-    fitTabs();
-    connect(tabs_, &QTabWidget::currentChanged, this, fitTabs);
+    // The tab strip is as tall as the page shown, up to what leaves the plot half the window.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { FitTabs(); });
+    splitter_->installEventFilter(this);
 
     QSize size(1500, 1000);
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -990,6 +981,8 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (watched == mdi_->viewport() && event->type() == QEvent::Resize) ArrangeWindows();
+    // After the splitter has taken its new size.
+    if (watched == splitter_ && event->type() == QEvent::Resize) QTimer::singleShot(0, this, [this] { FitTabs(); });
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -1069,12 +1062,33 @@ void MDIVelmora::RedrawHistograms() { populations_->RedrawHistograms(app_); popu
 
 void MDIVelmora::ToggleMainMenu() {
     // Collapses the bars to the first toolbar and the plot area grows; the next press restores.
+    // The menu bar stays: every command remains reachable.
     const bool collapse = toolbar2_->isVisible();
     toolbar2_->setVisible(!collapse);
     tabs_->setVisible(!collapse);
-    menuBar()->setVisible(!collapse);
     QCoreApplication::processEvents();
+    FitTabs();
     ArrangeWindows();
+}
+
+void MDIVelmora::FitTabs() {
+    if (!tabs_->isVisible()) return;
+    int pageHeight = 0;
+    if (QWidget* page = tabs_->currentWidget())
+        for (QScrollArea* area : page->findChildren<QScrollArea*>()) {
+            QWidget* inner = area->widget();
+            if (!inner) continue;
+            const int width = std::max(area->viewport()->width(), tabs_->width() - 8);
+            pageHeight = std::max(pageHeight, inner->hasHeightForWidth() ? inner->heightForWidth(width)
+                                                                          : inner->sizeHint().height());
+        }
+    const int wanted = pageHeight + tabs_->tabBar()->sizeHint().height() + 10;
+    // The child windows keep 60 % of the main window's height, so that the plot gets half of it;
+    // the page scrolls when it is taller than the rest.
+    const int total = splitter_->height();
+    const int windows = static_cast<int>(kChildWindowsShare * height());
+    const int tabsHeight = std::max(tabs_->minimumHeight(), std::min(wanted, total - windows - splitter_->handleWidth()));
+    splitter_->setSizes({tabsHeight, std::max(0, total - tabsHeight)});
 }
 
 void MDIVelmora::OpenManual() {

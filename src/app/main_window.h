@@ -56,6 +56,9 @@ struct ProgramOptions {
 class MDIVelmora final : public QMainWindow {
     Q_OBJECT
 public:
+    /// Part of the main window's height that the child windows keep below the tab strip.
+    static constexpr double kChildWindowsShare = 0.6;
+
     explicit MDIVelmora(ProgramOptions options, QWidget* parent = nullptr);
     ~MDIVelmora() override;
 
@@ -122,6 +125,9 @@ private:
     void CopyHistogramToClipboard(bool rotational);
     void OpenManual();
     void ToggleMainMenu();
+    /// Sizes the tab strip to its page, up to what leaves the child windows kChildWindowsShare of
+    /// the window's height.
+    void FitTabs();
     void ShowPlotPopup(const QPoint& globalPos);
     /// Asks for the printer, then draws the pages onto it (false when cancelled).
     bool Print(const QString& title, const std::function<void(Canvas&, const display::PageSetup&)>& draw);

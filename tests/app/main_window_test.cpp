@@ -15,7 +15,11 @@
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
+#include <QToolBar>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -242,6 +246,25 @@ TEST_F(Desktop, TheDatabaseTabShowsItsTableAndANewInformationItsFirstQuantity) {
     emit information->activated(2);
     EXPECT_EQ(quantity->currentText(), "Energy terms");
     EXPECT_EQ(w->databaseWindow()->grid()->item(1, 0)->text(), "Not available as a table");
+}
+
+TEST_F(Desktop, ASmallWindowLeavesThePlotHalfItsHeightAndTheArrowKeepsTheMenus) {
+    auto w = Open();
+    w->resize(1216, 760);  // a 1280 x 800 screen
+    QTest::qWait(50);
+    QWidget* area = Find<QWidget>(*w, "MDIArea");
+    EXPECT_GE(area->height(), static_cast<int>(0.6 * w->height()) - 2);
+    EXPECT_GE(2 * w->simulationWindow()->plot()->height(), w->height() - 40);
+    // The page scrolls instead (its groups wrap into the width: no horizontal scroll bar).
+    auto* scroll = Find<QScrollArea>(*w, "TabSimulationScroll");
+    EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+
+    w->command("mnuToggle")->trigger();
+    EXPECT_FALSE(Find<QTabWidget>(*w, "SSTabMain")->isVisible());
+    EXPECT_FALSE(Find<QToolBar>(*w, "Toolbar2")->isVisible());
+    EXPECT_TRUE(w->menuBar()->isVisible());
+    w->command("mnuToggle")->trigger();
+    EXPECT_TRUE(Find<QTabWidget>(*w, "SSTabMain")->isVisible());
 }
 
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
