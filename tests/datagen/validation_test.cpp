@@ -1,14 +1,16 @@
 // Validation of the shipped database through the program itself: line positions against every
-// reference line of data-src, radiative lifetimes against the folders' lifetimes, and the
-// builder's Franck-Condon factors against published ones.
+// reference line of data-src, the sum rules of the exact line strengths in every band,
+// radiative lifetimes against independent measurements and their consistency with the
+// effective lifetimes and yields, and the builder's Franck-Condon factors against published ones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
-#include <set>
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "csv_table.h"
 #include "database/band_loader.h"
@@ -106,17 +108,30 @@ struct Residuals {
     double Rms() const { return n ? std::sqrt(sumSq / n) : 0.0; }
 };
 
-TEST(Validation, EveryReferenceLineIsReproduced) {
-    // Tolerances: lines calculated from the folder's own constants are reproduced to the 32-bit
-    // storage limit (0.01 cm-1); the measured CH lines to the worst residual of the fit that
-    // produced the constants (0.047 cm-1); the comet-atlas lines of CO+ to its resolution (0.4 cm-1).
+/// The accuracy a group of reference lines is reproduced to, from what its folder states.
+double LineTolerance(const std::string& group) {
+    // Lines calculated from the folder's own constants: the 32-bit storage of terms near
+    // 30 000-50 000 cm-1 (a few 0.001 cm-1). OH line-list positions: the constants reproduce the
+    // line list to 0.008 cm-1 inside their fitted ranges (README: "about 0.01 cm-1").
+    // NO empirical lines (MARVEL upper levels): the folder's constants reproduce them to 0.0115,
+    // plus the storage. CH measured lines: the worst residual of the fit that produced the
+    // constants (0.047). CO+ comet atlas: its resolution (0.4).
+    if (group == "NO_AX empirical") return 0.016;
+    if (group == "CH_AX measured") return 0.05;
+    if (group == "COP_AX comet") return 0.4;
+    return 0.01;
+}
+
+TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
     const std::set<std::string> deltaJNamed = {"CH_AX", "COP_AX", "SIH_AX"};
-    std::printf("%-8s %6s %10s %10s  %s\n", "system", "lines", "rms", "worst", "worst line");
+    std::printf("%-16s %6s %9s %9s %7s  %s\n", "lines", "count", "rms", "worst", "limit", "worst line");
+    int compared = 0, listed = 0;
     for (std::size_t i = 0; i < Entries().size(); ++i) {
         const EntryDefinition& e = Entries()[i];
         const int entry = static_cast<int>(i) + 1;
         const std::string name = "data-src/" + e.folder + "/lines_reference.csv";
         const CsvTable t = CsvTable::Read(testing::SourceDir() / e.folder / "lines_reference.csv", name);
+        listed += static_cast<int>(t.Rows().size());
         if (t.Rows().empty()) continue;
         DatabaseState db = Precomputed(entry);
         const int cUp = t.Column("band_v_up"), cLow = t.Column("band_v_low"), cBranch = t.Column("branch"),
@@ -126,8 +141,8 @@ TEST(Validation, EveryReferenceLineIsReproduced) {
         std::map<std::string, Residuals> groups;
         for (const auto& row : t.Rows()) {
             const int vu = t.Integer(row, cUp), vl = t.Integer(row, cLow);
-            const std::string branch = t.Text(row, cBranch), parity = t.Text(row, cPar);
-            const double J = t.Number(row, cJ), measured = t.Number(row, cPos);
+            const std::string branch = t.Text(row, cBranch), parity = t.Text(row, cPar), source = t.Text(row, cSrc);
+            const double J = t.Number(row, cJ), reference = t.Number(row, cPos);
             const std::string where = e.folder + " (" + std::to_string(vu) + "," + std::to_string(vl) + ") " + branch +
                                       "(" + t.Text(row, cJ) + ") " + parity;
             const ResolvedLine r = Resolve(branch, J, deltaJNamed.count(e.folder) > 0);
@@ -147,44 +162,143 @@ TEST(Validation, EveryReferenceLineIsReproduced) {
             }
             database::LoadBand(db, vu, vl, entry);
             const double computed = db.LineData(4, r.branch + 12 * (set - 1), r.lowerRow);
-            const bool comet = t.Text(row, cSrc).find("Cochran") != std::string::npos;
-            const double tol = comet ? 0.4 : e.folder == "CH_AX" ? 0.05 : 0.01;
-            EXPECT_NEAR(computed, measured, tol) << where;
-            groups[comet ? e.folder + " comet" : e.folder].Add(computed - measured, where);
-        }
-        for (const auto& [g, res] : groups)
-            std::printf("%-12s %6d %10.5f %10.5f  %s\n", g.c_str(), res.n, res.Rms(), res.worst, res.worstLine.c_str());
-    }
-}
-
-TEST(Validation, RadiativeLifetimesAgreeWithTheFolders) {
-    // The folder rows compared (measured, or derived from the same line list as the band data);
-    // total lifetimes that include predissociation are not radiative and are left out.
-    const std::map<std::string, std::string> sources = {
-        {"NO_AX", "Settersten"}, {"CH_AX", "BECKER1980"}, {"CN_BX", "EXOMOL-TRIHYBRID"}, {"N2P_BX", "DERIVED"},
-        {"COP_BX", "DERIVED"},   {"COP_AX", "DERIVED"},   {"SIH_AX", "SIGHTLY"},          {"SH_AX", "GYT2019"}};
-    std::printf("%-8s %3s %10s %10s %8s\n", "system", "v'", "program", "folder", "error");
-    for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const EntryDefinition& e = Entries()[i];
-        const auto src = sources.find(e.folder);
-        if (src == sources.end()) continue;
-        const int entry = static_cast<int>(i) + 1;
-        const DatabaseState db = Precomputed(entry);
-        const CsvTable t = CsvTable::Read(testing::SourceDir() / e.folder / "transitions.csv", e.folder);
-        int compared = 0;
-        for (const auto& row : t.Rows()) {
-            if (t.Text(row, t.Column("kind")) != "lifetime") continue;
-            if (t.Text(row, t.Column("source")).rfind(src->second, 0) != 0) continue;
-            const int v = t.Integer(row, t.Column("v_up"));
-            if (v > 2 || v > e.upper.vmax) continue;
-            const double folder = t.Number(row, t.Column("value"));
-            const double program = db.UpperLevelData(v, 1, e.upper.lambda);
-            std::printf("%-8s %3d %10.2f %10.2f %7.1f%%\n", e.folder.c_str(), v, program, folder, 100 * (program / folder - 1));
-            EXPECT_NEAR(program, folder, 0.10 * folder) << e.folder << " v'=" << v;
+            const std::string kind = source.find("Cochran") != std::string::npos             ? "comet"
+                                     : e.folder == "OH_AX"                                ? "line list"
+                                     : e.folder == "NO_AX" && source.rfind("empirical", 0) == 0 ? "empirical"
+                                     : e.folder == "CH_AX"                                ? "measured"
+                                                                                          : "calculated";
+            const std::string group = e.folder + " " + kind;
+            EXPECT_NEAR(computed, reference, LineTolerance(group)) << where;
+            groups[group].Add(computed - reference, where);
             ++compared;
         }
-        EXPECT_GT(compared, 0) << e.folder;
+        for (const auto& [g, res] : groups)
+            std::printf("%-16s %6d %9.4f %9.4f %7.3f  %s\n", g.c_str(), res.n, res.Rms(), res.worst, LineTolerance(g),
+                        res.worstLine.c_str());
     }
+    EXPECT_EQ(compared, listed);  // every reference line of every folder
+    EXPECT_GT(compared, 1900);
+}
+
+TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
+    // Exact strengths: per upper level the Hönl-London factors add up to 2J' + 1, per lower level
+    // to (2J'' + 1) g'/g'' (g = 2 - delta(0, Lambda)), over every line of both branch sets.
+    int levels = 0;
+    for (std::size_t i = 0; i < Entries().size(); ++i) {
+        const EntryDefinition& e = Entries()[i];
+        const int entry = static_cast<int>(i) + 1, lamUp = e.upper.lambda, lamLow = e.lower.lambda;
+        const double ratio = (lamUp == 0 ? 1.0 : 2.0) / (lamLow == 0 ? 1.0 : 2.0);
+        DatabaseState db = Precomputed(entry);
+        for (int vu = 0; vu <= e.upper.vmax; ++vu)
+            for (int vl = 0; vl <= e.lower.vmax; ++vl) {
+                database::LoadBand(db, vu, vl, entry);
+                std::map<std::array<int, 3>, double> upper, lower;  // (row, F, block) -> sum
+                for (int b = 1; b <= (lamUp >= 1 && lamLow >= 1 ? 24 : 12); ++b)
+                    for (int N = 0; N <= db.RotRows + 2; ++N) {
+                        const double hl = db.LineData(5, b, N);
+                        if (hl == 0.0) continue;
+                        const auto lv = database::BranchLevels(db, entry, b, N);
+                        upper[{lv.upRow, lv.upF, lamUp == 0 ? 1 : lv.upBlock}] += hl;
+                        lower[{N, lv.lowF, lamLow == 0 ? 1 : lv.lowBlock}] += hl;
+                    }
+                const std::string band = e.folder + " (" + std::to_string(vu) + "," + std::to_string(vl) + ")";
+                for (const auto& [key, sum] : upper)
+                    if (key[0] <= db.RotRows) {
+                        const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
+                        EXPECT_NEAR(sum, twoJ + 1, 2e-5 * (twoJ + 1)) << band << " upper row " << key[0] << " F" << key[1];
+                        ++levels;
+                    }
+                for (const auto& [key, sum] : lower)
+                    if (key[0] <= db.RotRows - 2) {  // every upper partner inside the band's rows
+                        const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
+                        EXPECT_NEAR(sum, (twoJ + 1) * ratio, 2e-5 * (twoJ + 1)) << band << " lower row " << key[0] << " F" << key[1];
+                        ++levels;
+                    }
+            }
+    }
+    std::printf("sum rules checked on %d levels of %zu systems\n", levels, Entries().size());
+    EXPECT_GT(levels, 100000);
+}
+
+/// An independent lifetime of the folders: measured, from another source than the band data.
+struct LifetimeCheck {
+    const char* folder;
+    int v;
+    const char* source;   ///< beginning of the source column of the lifetime row
+    double uncertainty;   ///< ns, as the folder states it; the claim is agreement within 2 sigma
+    bool claimed;         ///< false: listed for information (a disagreement the folder notes)
+};
+
+TEST(Validation, RadiativeLifetimesAgreeWithIndependentMeasurements) {
+    // Lifetimes that are the folder's own band data (CN, N2+, CO+, SiH and SH model lifetimes) or
+    // the reference lifetime of v' = 0 (NO, CH) agree by construction and are not compared. NO
+    // v' = 1, 2 are anchored to their measured lifetimes in the program; compared here are the
+    // band-sum lifetimes before that anchor (the XABC v' dependence on the measured v' = 0 scale),
+    // whose own spread against the measurements the folder states as 2 % (3-5 %, all too long).
+    const LifetimeCheck checks[] = {
+        {"OH_AX", 0, "measured", 13.0, true},  {"OH_AX", 1, "measured", 16.0, false},
+        {"NO_AX", 1, "Settersten", 0.025 * 186.2, true}, {"NO_AX", 2, "Settersten", 0.025 * 179.4, true},
+        {"SIH_AX", 0, "WIKI-SIH", 0.0, false}};
+    std::printf("%-7s %3s %9s %9s %8s %s\n", "system", "v'", "program", "measured", "error", "claimed");
+    int claimed = 0;
+    for (const LifetimeCheck& c : checks) {
+        const auto e = std::find_if(Entries().begin(), Entries().end(), [&](const EntryDefinition& d) { return d.folder == c.folder; });
+        ASSERT_NE(e, Entries().end()) << c.folder;
+        const int entry = static_cast<int>(e - Entries().begin()) + 1;
+        DatabaseState db;
+        database::SetAppPath(db, testing::BuiltData().string());
+        database::LoadCatalogue(db);
+        db.irad = entry;
+        db.cat.LevelFileFlag(entry) = 0;  // the lifetimes of the band sums alone
+        Shell quiet;
+        database::SystemPrecompute(db, 0.0f, quiet);
+        const CsvTable t = CsvTable::Read(testing::SourceDir() / c.folder / "transitions.csv", c.folder);
+        double measured = 0.0;
+        for (const auto& row : t.Rows())
+            if (t.Text(row, t.Column("kind")) == "lifetime" && t.Integer(row, t.Column("v_up")) == c.v &&
+                t.Text(row, t.Column("source")).rfind(c.source, 0) == 0)
+                measured = t.Number(row, t.Column("value"));
+        ASSERT_GT(measured, 0.0) << c.folder << " v'=" << c.v;
+        const double program = db.UpperLevelData(c.v, 1, e->upper.lambda);
+        std::printf("%-7s %3d %9.1f %9.1f %7.1f%% %s\n", c.folder, c.v, program, measured, 100 * (program / measured - 1),
+                    c.claimed ? "yes" : "no");
+        if (!c.claimed) continue;
+        EXPECT_NEAR(program, measured, 2 * c.uncertainty) << c.folder << " v'=" << c.v;
+        ++claimed;
+    }
+    EXPECT_EQ(claimed, 3);
+}
+
+TEST(Validation, LifetimesAndYieldsAreConsistentInEverySystem) {
+    // τ_eff = 1 / (1/τ_rad + k_pred) never exceeds τ_rad, the yield without collisions is
+    // τ_eff / τ_rad, a level without radiative lifetime has an empty row, and a measured
+    // lifetime of a non-predissociating level anchors its vibrational level (NO A v' = 0-2).
+    int levels = 0;
+    for (std::size_t i = 0; i < Entries().size(); ++i) {
+        const EntryDefinition& e = Entries()[i];
+        const DatabaseState db = Precomputed(static_cast<int>(i) + 1);
+        const int C = db.UpperComponents;
+        for (int v = 0; v <= e.upper.vmax; ++v)
+            for (int k = 1; k <= C; ++k)
+                for (int N = 0; N <= db.cat.NMaxRot(static_cast<int>(i) + 1, v); ++N) {
+                    const float rad = db.UpperLevelData(v, k, N), eff = db.UpperLevelData(v, C + k, N),
+                                yield = db.UpperLevelData(v, 2 * C + k, N);
+                    const std::string where = e.folder + " v'=" + std::to_string(v) + " k=" + std::to_string(k) +
+                                              " N'=" + std::to_string(N);
+                    if (rad == 0.0f) {
+                        EXPECT_EQ(eff, 0.0f) << where;
+                        EXPECT_EQ(yield, 0.0f) << where;
+                        continue;
+                    }
+                    EXPECT_LE(eff, rad) << where;
+                    EXPECT_NEAR(yield, eff / rad, 1e-6) << where;
+                    ++levels;
+                }
+    }
+    EXPECT_GT(levels, 5000);
+    const auto no = std::find_if(Entries().begin(), Entries().end(), [](const EntryDefinition& d) { return d.folder == "NO_AX"; });
+    const DatabaseState db = Precomputed(static_cast<int>(no - Entries().begin()) + 1);
+    for (auto [v, tau] : {std::pair{0, 192.6}, {1, 186.2}, {2, 179.4}}) EXPECT_NEAR(db.UpperLevelData(v, 1, 0), tau, 1e-3 * tau) << v;
 }
 
 TEST(Validation, TheLowestLevelsOfPiAndDeltaUpperStatesRadiateLikeTheirNeighbours) {
@@ -234,8 +348,9 @@ TEST(Validation, TheLowestLevelsOfPiAndDeltaUpperStatesRadiateLikeTheirNeighbour
 }
 
 TEST(Validation, TheTopRotationalLevelRadiatesLikeTheOneBelow) {
-    // The highest upper row of each level decays through its P lines too (onto the lower row one
-    // above the last record of the band files), so its lifetime continues the smooth trend.
+    // The highest upper row of each level decays through its P and O lines too (onto the lower
+    // rows above the last record of the band files), so its lifetime continues the smooth trend.
+    int compared = 0;
     for (std::size_t i = 0; i < Entries().size(); ++i) {
         const int entry = static_cast<int>(i) + 1;
         DatabaseState db = Precomputed(entry);
@@ -244,8 +359,10 @@ TEST(Validation, TheTopRotationalLevelRadiatesLikeTheOneBelow) {
             const double below = db.UpperLevelData(0, k, top - 1), last = db.UpperLevelData(0, k, top);
             if (below <= 0.0 || last <= 0.0) continue;  // predissociated or absent levels
             EXPECT_NEAR(last / below, 1.0, 0.05) << Entries()[i].folder << " F" << k << " N'=" << top;
+            ++compared;
         }
     }
+    EXPECT_GE(compared, 2 * static_cast<int>(Entries().size()) - 2);
 }
 
 /// Franck-Condon factors of the builder for two states, rotationless.
@@ -320,6 +437,7 @@ TEST(Validation, ComputedCHBandsAgreeWithTheFoldersConstantMomentValues) {
     }
     std::printf("CH A-X: %d bands with FCF >= 1e-3, worst deviation FCF %.2f %%, band A %.2f %%\n", n, 100 * worstFcf,
                 100 * worstA);
+    EXPECT_GE(n, 10);
 }
 
 }  // namespace
