@@ -182,7 +182,9 @@ TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
 
 TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
     // Exact strengths: per upper level the Hönl-London factors add up to 2J' + 1, per lower level
-    // to (2J'' + 1) g'/g'' (g = 2 - delta(0, Lambda)), over every line of both branch sets.
+    // to (2J'' + 1) g'/g'' (g = 2 - delta(0, Lambda)), over every line of both branch sets. So every
+    // level radiates through all its lines: the single lowest-J levels of 2Pi and 2Delta states
+    // and the top row of each band (its P and O lines end above the band files' last row) too.
     int levels = 0;
     for (std::size_t i = 0; i < Entries().size(); ++i) {
         const EntryDefinition& e = Entries()[i];
@@ -202,12 +204,15 @@ TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
                         lower[{N, lv.lowF, lamLow == 0 ? 1 : lv.lowBlock}] += hl;
                     }
                 const std::string band = e.folder + " (" + std::to_string(vu) + "," + std::to_string(vl) + ")";
+                int full = 0;  // levels of full 2x2 blocks (rows above Lambda'): each must have lines
                 for (const auto& [key, sum] : upper)
                     if (key[0] <= db.RotRows) {
                         const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
                         EXPECT_NEAR(sum, twoJ + 1, 2e-5 * (twoJ + 1)) << band << " upper row " << key[0] << " F" << key[1];
                         ++levels;
+                        full += key[0] > lamUp;
                     }
+                EXPECT_EQ(full, (db.RotRows - lamUp) * 2 * (lamUp == 0 ? 1 : 2)) << band;
                 for (const auto& [key, sum] : lower)
                     if (key[0] <= db.RotRows - 2) {  // every upper partner inside the band's rows
                         const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
@@ -220,36 +225,34 @@ TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
     EXPECT_GT(levels, 100000);
 }
 
-/// An independent lifetime of the folders: measured, from another source than the band data.
-struct LifetimeCheck {
-    const char* folder;
-    int v;
-    const char* source;   ///< beginning of the source column of the lifetime row
-    double uncertainty;   ///< ns, as the folder states it; the claim is agreement within 2 sigma
-    bool claimed;         ///< false: listed for information (a disagreement the folder notes)
-};
+/// The entry number of a folder.
+int EntryOf(const std::string& folder) {
+    const auto e = std::find_if(Entries().begin(), Entries().end(), [&](const EntryDefinition& d) { return d.folder == folder; });
+    return static_cast<int>(e - Entries().begin()) + 1;
+}
 
 TEST(Validation, RadiativeLifetimesAgreeWithIndependentMeasurements) {
-    // Lifetimes that are the folder's own band data (CN, N2+, CO+, SiH and SH model lifetimes) or
-    // the reference lifetime of v' = 0 (NO, CH) agree by construction and are not compared. NO
-    // v' = 1, 2 are anchored to their measured lifetimes in the program; compared here are the
-    // band-sum lifetimes before that anchor (the XABC v' dependence on the measured v' = 0 scale),
-    // whose own spread against the measurements the folder states as 2 % (3-5 %, all too long).
-    const LifetimeCheck checks[] = {
-        {"OH_AX", 0, "measured", 13.0, true},  {"OH_AX", 1, "measured", 16.0, false},
-        {"NO_AX", 1, "Settersten", 0.025 * 186.2, true}, {"NO_AX", 2, "Settersten", 0.025 * 179.4, true},
-        {"SIH_AX", 0, "WIKI-SIH", 0.0, false}};
-    std::printf("%-7s %3s %9s %9s %8s %s\n", "system", "v'", "program", "measured", "error", "claimed");
+    // Only lifetimes that are not the program's own band data are compared (the reference lifetimes
+    // of v' = 0, the NO A v' = 1, 2 anchors and the line-list lifetimes of CN, N2+, CO+, SiH, SH
+    // agree by construction). Program: the band sums alone, without the anchors of the level files.
+    // Claim: within twice the stated uncertainty; for NO the folder states the spread of the XABC v'
+    // dependence against these measurements, 2.5 %. OH v' = 1 (the same study, 637 +- 16 ns,
+    // against 728 ns of the line list, which the folder notes) and SiH (530 ns from a secondary
+    // source) are printed only.
+    const struct {
+        const char* folder;
+        int v;
+        const char* source;
+        double sigma;  ///< ns; 0: not claimed
+    } checks[] = {{"OH_AX", 0, "measured", 13.0}, {"NO_AX", 1, "Settersten", 0.025 * 186.2},
+                  {"NO_AX", 2, "Settersten", 0.025 * 179.4}, {"OH_AX", 1, "measured", 0.0}, {"SIH_AX", 0, "WIKI-SIH", 0.0}};
     int claimed = 0;
-    for (const LifetimeCheck& c : checks) {
-        const auto e = std::find_if(Entries().begin(), Entries().end(), [&](const EntryDefinition& d) { return d.folder == c.folder; });
-        ASSERT_NE(e, Entries().end()) << c.folder;
-        const int entry = static_cast<int>(e - Entries().begin()) + 1;
+    for (const auto& c : checks) {
         DatabaseState db;
         database::SetAppPath(db, testing::BuiltData().string());
         database::LoadCatalogue(db);
-        db.irad = entry;
-        db.cat.LevelFileFlag(entry) = 0;  // the lifetimes of the band sums alone
+        db.irad = EntryOf(c.folder);
+        db.cat.LevelFileFlag(db.irad) = 0;
         Shell quiet;
         database::SystemPrecompute(db, 0.0f, quiet);
         const CsvTable t = CsvTable::Read(testing::SourceDir() / c.folder / "transitions.csv", c.folder);
@@ -258,111 +261,36 @@ TEST(Validation, RadiativeLifetimesAgreeWithIndependentMeasurements) {
             if (t.Text(row, t.Column("kind")) == "lifetime" && t.Integer(row, t.Column("v_up")) == c.v &&
                 t.Text(row, t.Column("source")).rfind(c.source, 0) == 0)
                 measured = t.Number(row, t.Column("value"));
-        ASSERT_GT(measured, 0.0) << c.folder << " v'=" << c.v;
-        const double program = db.UpperLevelData(c.v, 1, e->upper.lambda);
-        std::printf("%-7s %3d %9.1f %9.1f %7.1f%% %s\n", c.folder, c.v, program, measured, 100 * (program / measured - 1),
-                    c.claimed ? "yes" : "no");
-        if (!c.claimed) continue;
-        EXPECT_NEAR(program, measured, 2 * c.uncertainty) << c.folder << " v'=" << c.v;
+        const double program = db.UpperLevelData(c.v, 1, db.cat.StateLambda(1, db.irad));
+        std::printf("%-7s v'=%d %7.1f ns, measured %7.1f ns (%+.1f %%)\n", c.folder, c.v, program, measured,
+                    100 * (program / measured - 1));
+        if (c.sigma == 0.0) continue;
+        EXPECT_NEAR(program, measured, 2 * c.sigma) << c.folder << " v'=" << c.v;
         ++claimed;
     }
     EXPECT_EQ(claimed, 3);
 }
 
 TEST(Validation, LifetimesAndYieldsAreConsistentInEverySystem) {
-    // τ_eff = 1 / (1/τ_rad + k_pred) never exceeds τ_rad, the yield without collisions is
-    // τ_eff / τ_rad, a level without radiative lifetime has an empty row, and a measured
-    // lifetime of a non-predissociating level anchors its vibrational level (NO A v' = 0-2).
+    // τ_eff ≤ τ_rad, the yield without collisions τ_eff / τ_rad, empty rows for levels without a
+    // radiative lifetime; the measured NO A v' = 0-2 lifetimes anchor their levels.
     int levels = 0;
-    for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const EntryDefinition& e = Entries()[i];
-        const DatabaseState db = Precomputed(static_cast<int>(i) + 1);
+    for (int entry = 1; entry <= static_cast<int>(Entries().size()); ++entry) {
+        const DatabaseState db = Precomputed(entry);
         const int C = db.UpperComponents;
-        for (int v = 0; v <= e.upper.vmax; ++v)
+        for (int v = 0; v <= db.cat.NMaxVib(entry, 1); ++v)
             for (int k = 1; k <= C; ++k)
-                for (int N = 0; N <= db.cat.NMaxRot(static_cast<int>(i) + 1, v); ++N) {
-                    const float rad = db.UpperLevelData(v, k, N), eff = db.UpperLevelData(v, C + k, N),
-                                yield = db.UpperLevelData(v, 2 * C + k, N);
-                    const std::string where = e.folder + " v'=" + std::to_string(v) + " k=" + std::to_string(k) +
-                                              " N'=" + std::to_string(N);
-                    if (rad == 0.0f) {
-                        EXPECT_EQ(eff, 0.0f) << where;
-                        EXPECT_EQ(yield, 0.0f) << where;
-                        continue;
-                    }
-                    EXPECT_LE(eff, rad) << where;
-                    EXPECT_NEAR(yield, eff / rad, 1e-6) << where;
-                    ++levels;
+                for (int N = 0; N <= db.cat.NMaxRot(entry, v); ++N) {
+                    const float rad = db.UpperLevelData(v, k, N), eff = db.UpperLevelData(v, C + k, N);
+                    const float yield = db.UpperLevelData(v, 2 * C + k, N);
+                    EXPECT_TRUE(rad > 0.0f ? eff <= rad && std::fabs(yield - eff / rad) < 1e-6 : eff == 0.0f && yield == 0.0f)
+                        << Entries()[static_cast<std::size_t>(entry - 1)].folder << " v'=" << v << " k=" << k << " N'=" << N;
+                    levels += rad > 0.0f;
                 }
+        if (Entries()[static_cast<std::size_t>(entry - 1)].folder != "NO_AX") continue;
+        for (auto [v, tau] : {std::pair{0, 192.6}, {1, 186.2}, {2, 179.4}}) EXPECT_NEAR(db.UpperLevelData(v, 1, 0), tau, 1e-3 * tau);
     }
     EXPECT_GT(levels, 5000);
-    const auto no = std::find_if(Entries().begin(), Entries().end(), [](const EntryDefinition& d) { return d.folder == "NO_AX"; });
-    const DatabaseState db = Precomputed(static_cast<int>(no - Entries().begin()) + 1);
-    for (auto [v, tau] : {std::pair{0, 192.6}, {1, 186.2}, {2, 179.4}}) EXPECT_NEAR(db.UpperLevelData(v, 1, 0), tau, 1e-3 * tau) << v;
-}
-
-TEST(Validation, TheLowestLevelsOfPiAndDeltaUpperStatesRadiateLikeTheirNeighbours) {
-    // The lines of the lowest levels of an upper 2Π or 2Δ state sum to 2J' + 1 like all others,
-    // so the radiative lifetimes vary slowly with J and between the spin components; the lowest
-    // level (v' = 0, N' = Λ') has the reference lifetime by construction. Only the F2 row 1 of a
-    // case (a) labelled 2Π state (NO B) holds no level.
-    int systems = 0;
-    for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const EntryDefinition& e = Entries()[i];
-        const int entry = static_cast<int>(i) + 1, lam = e.upper.lambda;
-        if (lam < 1) continue;
-        ++systems;
-        DatabaseState db = Precomputed(entry);
-        const double reference = db.cat.ReferenceLifetime(entry);
-        EXPECT_NEAR(db.UpperLevelData(0, 1, lam), reference, 1e-5 * reference) << e.folder;
-        const bool caseA = lam == 1 && database::PiCaseALabelling(db.MolConst(1, 0, 6) / db.MolConst(1, 0, 1), e.code);
-        for (int v = 0; v <= std::min(2, e.upper.vmax); ++v)
-            for (int n = lam; n <= 8; ++n)
-                for (int k = 1; k <= 2; ++k) {
-                    const std::string where = e.folder + " v'=" + std::to_string(v) + " F" + std::to_string(k) + " N'=" + std::to_string(n);
-                    const double tau = db.UpperLevelData(v, k, n);
-                    if (caseA && k == 2 && n == 1) {
-                        EXPECT_EQ(tau, 0.0) << where;
-                        continue;
-                    }
-                    ASSERT_GT(tau, 0.0) << where;
-                    EXPECT_NEAR(db.UpperLevelData(v, k, n + 1) / tau, 1.0, 0.02) << where << " and N'+1";
-                    if (k == 2) {
-                        EXPECT_NEAR(db.UpperLevelData(v, 1, n) / tau, 1.0, 0.05) << where << " and F1";
-                    }
-                }
-        if (e.folder != "COP_AX") continue;
-        // CO+ A 2Π_i: J' = 1/2 is F2 row 1; it radiates to J'' = 1/2 and 3/2 of both components
-        // of X 2Σ+ and fluoresces.
-        database::LoadBand(db, 0, 0, entry);
-        int lines = 0;
-        for (int b = 1; b <= 12; ++b)
-            for (int N = 0; N <= 3; ++N) {
-                const database::BranchShape sh = database::BranchShapeOf(b);
-                if (sh.upperF == 2 && N + sh.deltaN == 1 && db.LineData(1, b, N) > 0) ++lines;
-            }
-        EXPECT_EQ(lines, 4);
-        EXPECT_GT(db.UpperLevelData(0, 2 * db.UpperComponents + 2, 1), 0.0f) << "fluorescence yield of J' = 1/2";
-    }
-    EXPECT_EQ(systems, 4);
-}
-
-TEST(Validation, TheTopRotationalLevelRadiatesLikeTheOneBelow) {
-    // The highest upper row of each level decays through its P and O lines too (onto the lower
-    // rows above the last record of the band files), so its lifetime continues the smooth trend.
-    int compared = 0;
-    for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const int entry = static_cast<int>(i) + 1;
-        DatabaseState db = Precomputed(entry);
-        const int top = db.cat.NMaxRot(entry, 0);
-        for (int k = 1; k <= 2; ++k) {
-            const double below = db.UpperLevelData(0, k, top - 1), last = db.UpperLevelData(0, k, top);
-            if (below <= 0.0 || last <= 0.0) continue;  // predissociated or absent levels
-            EXPECT_NEAR(last / below, 1.0, 0.05) << Entries()[i].folder << " F" << k << " N'=" << top;
-            ++compared;
-        }
-    }
-    EXPECT_GE(compared, 2 * static_cast<int>(Entries().size()) - 2);
 }
 
 /// Franck-Condon factors of the builder for two states, rotationless.
