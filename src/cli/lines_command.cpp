@@ -34,7 +34,7 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
     out << '\n';
     for (int b = 1; b <= 24; ++b) {
         const int inSet = b > 12 ? b - 12 : b;
-        const database::BranchParity parity = database::BranchParityOf(db.cat, entry, b);
+        const database::BranchParity parity = database::BranchParityOf(db, entry, b);
         for (int N = 0; N <= L.Hi(2); ++N) {
             if (L(4, b, N) == 0.0f) continue;
             const double J = database::TwiceJ(N, database::BranchShapeOf(b).lowerF) / 2.0;

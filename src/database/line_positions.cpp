@@ -28,25 +28,6 @@ BranchShape BranchShapeOf(int b) {
     return b >= 1 && b <= 12 ? kShapes[b] : kShapes[0];
 }
 
-BranchParity BranchParityOf(const Catalogue& cat, int entry, int b) {
-    const int set = b > 12 ? 2 : 1;
-    const int inSet = b > 12 ? b - 12 : b;
-    const BranchShape sh = BranchShapeOf(b);
-    const int lamUp = cat.StateLambda.ValueAt(1, entry), lamLow = cat.StateLambda.ValueAt(2, entry);
-    int block;  // 1 e, 2 f
-    if (lamLow == 0) {
-        block = (sh.lowerF == 1) != LowerStateIsSigmaMinus(entry) ? 1 : 2;
-    } else {
-        const LowerParity lp = LowerParityIndices(entry);
-        const int l1 = lamUp >= 1 ? set : lp.l1, l2 = lamUp >= 1 ? 3 - set : lp.l2;
-        block = kLowerUsesL1[inSet] ? l1 : l2;
-    }
-    // ΔJ does not depend on the row: ΔN plus the half-integers of the two components.
-    const bool deltaJZero = TwiceJ(sh.deltaN, sh.upperF) == TwiceJ(0, sh.lowerF);
-    const char lower = block == 1 ? 'e' : 'f';
-    return {deltaJZero ? (lower == 'e' ? 'f' : 'e') : lower, lower};
-}
-
 bool BranchRowExists(int b, int N, int lambdaUpper) {
     if (b > 12) b -= 12;
     switch (b) {
@@ -55,6 +36,45 @@ bool BranchRowExists(int b, int N, int lambdaUpper) {
         case 1: case 4: case 6: case 8: case 9: return N > 0;
         default: return N >= 0;
     }
+}
+
+LineLevels BranchLevels(const DatabaseState& db, int entry, int b, int N) {
+    const int lamUp = db.cat.StateLambda(1, entry);
+    const int lamLow = db.cat.StateLambda(2, entry);
+    const int set = b > 12 ? 2 : 1;
+    if (b > 12) b -= 12;
+    const BranchShape sh = kShapes[b];
+    const LowerParity lp = LowerParityIndices(entry);
+    int l1 = lp.l1, l2 = lp.l2, u1 = 1, u2 = 1;
+    if (lamUp >= 1) {
+        l1 = u1 = set;
+        l2 = u2 = 3 - set;
+    }
+    LineLevels lv;
+    lv.upRow = N + sh.deltaN;
+    lv.upF = sh.upperF;
+    lv.upBlock = sh.upperF == 1 ? u1 : u2;
+    lv.lowRow = N;
+    lv.lowF = sh.lowerF;
+    lv.lowBlock = kLowerUsesL1[b] ? l1 : l2;
+    if (lamUp >= 1 && lamLow == 0) {
+        // A Σ lower level has one parity: Σ⁺ F1 is e, F2 is f; Σ⁻ the reverse.
+        const int lowerLabel = (sh.lowerF == 1) != LowerStateIsSigmaMinus(entry) ? 1 : 2;
+        const bool deltaJZero = TwiceJ(lv.upRow, sh.upperF) == TwiceJ(N, sh.lowerF);
+        lv.upBlock = deltaJZero ? 3 - lowerLabel : lowerLabel;
+    }
+    return lv;
+}
+
+BranchParity BranchParityOf(const DatabaseState& db, int entry, int b) {
+    // The labels do not depend on the row: any row with both levels will do.
+    const LineLevels lv = BranchLevels(db, entry, b, 2);
+    const int lamUp = db.cat.StateLambda(1, entry), lamLow = db.cat.StateLambda(2, entry);
+    auto label = [](bool e) { return e ? 'e' : 'f'; };
+    const char lower = lamLow == 0 ? label((lv.lowF == 1) != LowerStateIsSigmaMinus(entry)) : label(lv.lowBlock == 1);
+    if (lamUp != 0) return {label(lv.upBlock == 1), lower};
+    const bool deltaJZero = TwiceJ(lv.upRow, lv.upF) == TwiceJ(lv.lowRow, lv.lowF);
+    return {deltaJZero ? label(lower == 'f') : lower, lower};
 }
 
 void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
@@ -66,37 +86,14 @@ void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     auto& line = db.LineData;
     const int o = 12 * (set - 1);
 
-    // Parity blocks: for a Σ upper state the lower blocks come from the entry table; otherwise
-    // each set takes one Λ-doublet component of both states.
-    const LowerParity lp = LowerParityIndices(entry);
-    int l1 = lp.l1, l2 = lp.l2, u1 = 1, u2 = 1;
-    if (lamUp >= 1) {
-        l1 = set;
-        l2 = 3 - set;
-        u1 = set;
-        u2 = 3 - set;
-    }
-    // A Σ lower level has one parity: its e/f label fixes the upper Λ-doublet component
-    // (ΔJ = ±1 keeps the label, ΔJ = 0 changes it). Σ⁺: F1 is e, F2 is f; Σ⁻ the reverse.
-    const bool upperFromLowerSigma = lamUp >= 1 && lamLow == 0;
-    const bool sigmaMinus = upperFromLowerSigma && LowerStateIsSigmaMinus(entry);
-
     for (int b = 1; b <= 12; ++b) {
         if (!line.Contains(4, b + o, N)) continue;
-        const BranchShape sh = kShapes[b];
-        const int upRow = N + sh.deltaN;
-        if (!BranchRowExists(b, N, lamUp) || upRow < 0 || upRow > db.UpperTerm.Hi(0) || N > db.LowerTerm.Hi(0)) {
+        const LineLevels lv = BranchLevels(db, entry, b + o, N);
+        if (!BranchRowExists(b, N, lamUp) || lv.upRow < 0 || lv.upRow > db.UpperTerm.Hi(0) || N > db.LowerTerm.Hi(0)) {
             line(4, b + o, N) = 0.0f;
             continue;
         }
-        int ub = sh.upperF == 1 ? u1 : u2;
-        const int lb = kLowerUsesL1[b] ? l1 : l2;
-        if (upperFromLowerSigma) {
-            const int lowerLabel = (sh.lowerF == 1) != sigmaMinus ? 1 : 2;
-            const bool deltaJZero = TwiceJ(upRow, sh.upperF) == TwiceJ(N, sh.lowerF);
-            ub = deltaJZero ? 3 - lowerLabel : lowerLabel;
-        }
-        line(4, b + o, N) = db.UpperTerm(upRow, sh.upperF, ub) - db.LowerTerm(N, sh.lowerF, lb);
+        line(4, b + o, N) = db.UpperTerm(lv.upRow, lv.upF, lv.upBlock) - db.LowerTerm(N, lv.lowF, lv.lowBlock);
     }
 
     // Levels that the term tables hold but that do not exist at the lowest rows.

@@ -22,10 +22,10 @@ struct BranchParity {
     char lower;
 };
 
-/// The parities of branch b (1..24) of an entry: the lower level's from the parity block its
-/// positions are computed in (a Σ level: F1 e and F2 f, the reverse for Σ⁻), the upper level's by
-/// the dipole selection rule (ΔJ = ±1 keeps the label, ΔJ = 0 changes it).
-BranchParity BranchParityOf(const Catalogue& cat, int entry, int b);
+/// The parities of branch b (1..24) of an entry, from the parity blocks its positions are
+/// computed in; a Σ level has F1 e and F2 f (the reverse for Σ⁻), and the upper level of a Σ upper
+/// state follows the dipole selection rule (ΔJ = ±1 keeps the label, ΔJ = 0 changes it).
+BranchParity BranchParityOf(const DatabaseState& db, int entry, int b);
 
 /// Twice J of the level at row N of component F (F1: J = N + 1/2, F2: J = N − 1/2).
 inline int TwiceJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
@@ -33,6 +33,19 @@ inline int TwiceJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
 /// True when branch b (1..12 of a set) has a line at lower row N in a band whose upper state
 /// has the given Λ (the first rows of some branches hold no level).
 bool BranchRowExists(int b, int N, int lambdaUpper);
+
+/// The two levels a line joins, as the term tables of the loaded band hold them: row, spin
+/// component (1 F1, 2 F2) and parity block (1 e, 2 f) of the upper and the lower level.
+struct LineLevels {
+    int upRow = 0, upF = 1, upBlock = 1;
+    int lowRow = 0, lowF = 1, lowBlock = 1;
+};
+
+/// The levels of branch b (1..24) at lower row N of a band of the entry. For a Σ upper state
+/// the lower parity blocks come from the entry table; otherwise each set takes one Λ-doublet
+/// component of both states, and over a Σ lower state the e/f label of the lower level fixes
+/// the upper block (ΔJ = ±1 keeps the label, ΔJ = 0 changes it).
+LineLevels BranchLevels(const DatabaseState& db, int entry, int b, int N);
 
 /// Fills LineData(4, b + 12 (set − 1), N), b = 1..12, with the line positions (cm-1, upper term
 /// minus lower term; 0 = no line) of lower row N, from UpperTerm and LowerTerm of the loaded band
