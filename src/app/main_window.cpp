@@ -358,7 +358,7 @@ void MDIVelmora::FillFixedLists() {
         for (int i = lo; i <= hi; ++i) c->addItem(names.Contains(i) ? QStr(names(i)) : QString(), i);
     };
     fill("CmbKind", cat.KindName, 1, 4);
-    fill("CmbUnits", cat.UnitName, 1, 3);
+    fill("CmbUnits", cat.UnitName, 1, 5);
     fill("CmbLineshape", cat.LineshapeName, 1, 3);
     SetComboItems(transition_, program::TransitionItems(app_), app_.db.irad - 1);
 }

@@ -29,7 +29,7 @@ const OptionHelp kOptions[] = {
     {"entry", "N  catalogue entry (band system), required"},
     {"data", "DIR  database folder (default: data/ beside the program)"},
     {"kind", "emission|absorption|lif|cubic or 1..4 (default emission)"},
-    {"units", "vacuum|air|cm-1 or 1..3: axis unit of the range and widths (default vacuum Å)"},
+    {"units", "vacuum|air|cm-1|nm-vacuum|nm-air or 1..5: axis unit of the range and widths (default vacuum Å)"},
     {"start", "X  range start in the axis unit (default 3050 Å)"},
     {"end", "X  range end (default 3150 Å)"},
     {"temperature", "K  temperature (default 300)"},
@@ -124,7 +124,7 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     // The unit first: the default range and resolution are converted to it, then replaced by
     // whatever the options give in that unit.
     if (args.Has("units")) {
-        const int units = Choice(args, "units", {"vacuum", "air", "cm-1"}, 1);
+        const int units = Choice(args, "units", {"vacuum", "air", "cm-1", "nm-vacuum", "nm-air"}, 1);
         if (units != sim.Units) CmbUnits_Click(app, units);
     }
     for (const char* name : {"start", "end"}) {

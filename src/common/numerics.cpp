@@ -24,15 +24,23 @@ float AirIndex(float vacuumAngstrom) {
 
 double WavenumberToAxis(double nu, int units) {
     if (units == 3) return nu;
-    const double vacuum = 1E8 / nu;
-    return units == 2 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
+    const double vacuum = 1E8 / nu;  // Å
+    const double wavelength = IsAirUnit(units) ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
+    return units >= 4 ? wavelength / 10.0 : wavelength;
 }
 
 double AxisToWavenumber(double x, int units) {
     if (units == 3) return x;
     if (x == 0.0) return 0.0;
-    const double vacuum = units == 2 ? x * AirIndex(static_cast<float>(x)) : x;
-    return 1E8 / vacuum;
+    double angstrom = units >= 4 ? 10.0 * x : x;
+    if (IsAirUnit(units)) angstrom *= AirIndex(static_cast<float>(angstrom));
+    return 1E8 / angstrom;
+}
+
+double ConvertAxisValue(double x, int fromUnits, int toUnits) {
+    if (fromUnits == toUnits) return x;
+    if (x == 0.0 && fromUnits != 3 && toUnits != 3) return 0.0;
+    return WavenumberToAxis(AxisToWavenumber(x, fromUnits), toUnits);
 }
 
 int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }

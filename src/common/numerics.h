@@ -16,11 +16,15 @@ int FindIndex(const Array1<float>& X, float x, int lo, int hi);
 float AirIndex(float vacuumAngstrom);
 
 /// A wavenumber (cm-1) in an axis unit: 1 Å in vacuum, 2 Å in air (vacuum wavelength divided by
-/// n_air of itself), 3 cm-1 (unchanged).
+/// n_air of itself), 3 cm-1 (unchanged), 4 nm in vacuum, 5 nm in air.
 double WavenumberToAxis(double nu, int units);
 /// The inverse: the wavenumber (cm-1) of an axis value (an air wavelength is made vacuum with
 /// n_air of itself). 0 for a wavelength of 0.
 double AxisToWavenumber(double x, int units);
+/// An axis value in another axis unit (a wavelength of 0 stays 0).
+double ConvertAxisValue(double x, int fromUnits, int toUnits);
+/// True for the air wavelength units (2 Å, 5 nm).
+inline bool IsAirUnit(int units) { return units == 2 || units == 5; }
 
 /// Rounds to the nearest integer, halves to the even integer (as integer conversions do).
 int RoundHalfEven(double x);

@@ -58,7 +58,7 @@ double ResidualHeadroom(const AppState& s) { return ResidualsShown(s) ? 20.0 : 0
 
 std::string AxisCaption(int units) {
     if (units == 3) return "Frequency (cm-1)";
-    return std::string("Wavelength (\xC3\x85)") + (units == 2 ? " (Air)" : " (Vacuum)");
+    return std::string(units >= 4 ? "Wavelength (nm)" : "Wavelength (\xC3\x85)") + (IsAirUnit(units) ? " (Air)" : " (Vacuum)");
 }
 
 // ---- Ticks ----------------------------------------------------------------------------------

@@ -49,7 +49,7 @@ bool ExperimentShown(const AppState& s);
 /// residuals shown, else 0.
 double ResidualHeadroom(const AppState& s);
 
-/// Text of the axis caption for a spectral unit (1 Å vacuum, 2 Å air, 3 cm-1).
+/// Text of the axis caption for a spectral unit (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air).
 std::string AxisCaption(int units);
 
 /// Caption of the intensity axis: every trace is on a scale of 100 at full scale.

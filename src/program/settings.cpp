@@ -37,7 +37,7 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Simulation", "Instrumental resolution", "1", app.sim.InstrumentalResolution, kAny, false);
     visit("Simulation", "Xini", "3050", app.sim.Xini, kAny, false);
     visit("Simulation", "Xend", "3150", app.sim.Xend, kAny, false);
-    visit("Simulation", "Units", "1", app.sim.Units, Range{1, 3}, false);
+    visit("Simulation", "Units", "1", app.sim.Units, Range{1, 5}, false);
     visit("Simulation", "Pressure", "0", app.sim.Pressure, kAny, false);
     visit("Simulation", "Pressure_units", "0", app.sim.PressureUnits, Range{0, 5}, false);
     visit("Simulation", "Temperature", "300", app.pop.Temperature, kAny, false);

@@ -87,7 +87,9 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
             return;
         }
         sim.MaxPoints = kPointBudget / pop.NVibSel;
-        if (sim.Xini < 1000.0f) app.dialogs->ShowMessage("Please, Check the simulation range");
+        // A start below 1000 Å (100 nm, or 1000 cm-1) is a range the air index cannot serve.
+        if ((sim.Units >= 4 ? 10.0f * sim.Xini : sim.Xini) < 1000.0f)
+            app.dialogs->ShowMessage("Please, Check the simulation range");
 
         // Grid step GridWidth / PointsPerWidth; the number of points is bounded by the budget.
         const double span = std::fabs(static_cast<double>(sim.Xend) - sim.Xini);

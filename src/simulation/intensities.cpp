@@ -19,8 +19,11 @@ namespace {
 /// the rotational structure of a band spreads over a width fixed in wavelength far more than 350 cm-1.
 bool BandMayContribute(double originCm, const SimulationState& sim) {
     const double origin = originCm != 0.0 ? 1E8 / originCm : 0.0;  // Å
-    if (sim.Units != 3)
-        return static_cast<float>(origin + 350.0) >= sim.Xini && static_cast<float>(origin - 350.0) <= sim.Xend;
+    if (sim.Units != 3) {
+        const float toAngstrom = sim.Units >= 4 ? 10.0f : 1.0f;
+        return static_cast<float>(origin + 350.0) >= toAngstrom * sim.Xini &&
+               static_cast<float>(origin - 350.0) <= toAngstrom * sim.Xend;
+    }
     const double inf = std::numeric_limits<double>::infinity();
     const double lo = sim.Xend > 0.0f ? 1E8 / sim.Xend : 0.0;
     const double hi = sim.Xini > 0.0f ? 1E8 / sim.Xini : inf;
@@ -123,7 +126,7 @@ void ComputeWindowFactors(AppState& app) {
             total += emission;
             if (origin == 0.0) continue;  // no band: nothing falls in the window
             // The window limits are always wavelengths (Å), in air when the axis is.
-            const double L = WavenumberToAxis(origin, sim.Units == 2 ? 2 : 1);
+            const double L = WavenumberToAxis(origin, IsAirUnit(sim.Units) ? 2 : 1);
             if (lo <= L && L <= hi) inside += emission;
         }
         if (total != 0.0) sim.WindowFactor(vu) = static_cast<float>(inside / total);

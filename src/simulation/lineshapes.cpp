@@ -155,11 +155,12 @@ LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs) {
     s.f = grid.totalWidth;
     s.eta = grid.lorentzFraction;
     if (grid.predissociation) {
-        // Lifetime (natural + predissociation) width: 1 / (2 pi c tau) cm-1, or in Å at x0.
+        // Lifetime (natural + predissociation) width: 1 / (2 pi c tau) cm-1, or in Å (nm) at x0.
         double gamma = 0.0;
         if (tauNs > 0.0) {
             gamma = 1.0 / (tauNs * 1E-9 * 6.2832 * grid.speedOfLight);
             if (grid.units < 3) gamma *= 1E-8 * x0 * x0;
+            if (grid.units >= 4) gamma *= 1E-7 * x0 * x0;
         }
         const double fL = grid.lorentzWidth + gamma;
         s.f = VoigtWidth(fL, grid.gaussWidthSq);

@@ -11,7 +11,7 @@ namespace velmora {
 struct SimulationState {
     // Kind and range.
     int Kind = 1;            ///< 1 emission, 2 absorption, 3 LIF excitation, 4 fourth kind
-    int Units = 1;           ///< 1 Å vacuum, 2 Å air, 3 cm-1
+    int Units = 1;           ///< 1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air
     std::string TxtStart = " 3050";
     std::string TxtEnd = " 3150";
     float Xini = 3050.0f, Xend = 3150.0f;

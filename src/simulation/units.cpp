@@ -33,14 +33,6 @@ std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits) {
     return tables.CollisionalFormula.ValueAt(pressureUnits);
 }
 
-namespace {
-
-/// Air wavelength of a vacuum wavelength, and back (n evaluated at the given wavelength).
-double ToAir(double vacuum) { return vacuum / AirIndex(static_cast<float>(vacuum)); }
-double ToVacuum(double air) { return air * AirIndex(static_cast<float>(air)); }
-
-}  // namespace
-
 void SetUnitCaptions(SimulationState& sim, const Catalogue& cat) {
     const std::string unitName = UnitNameOf(cat, sim.Units);
     sim.FrmRangeCaption = "Range in " + unitName;
@@ -57,26 +49,19 @@ void CmbUnits_Click(AppState& app, int units) {
 
     auto text = [](double v) { return Str(static_cast<float>(v)); };
     const double s = oldStart, e = oldEnd;
-    if (oldUnits == 1 && units == 2) {
-        sim.TxtStart = text(ToAir(s));
-        sim.TxtEnd = text(ToAir(e));
-    } else if (oldUnits == 2 && units == 1) {
-        sim.TxtStart = text(ToVacuum(s));
-        sim.TxtEnd = text(ToVacuum(e));
-    } else if ((oldUnits == 1 && units == 3) || (oldUnits == 3 && units == 1)) {
-        // Wavelength and wavenumber run in opposite directions: start and end exchange places.
-        if (e != 0.0) sim.TxtStart = text(1E8 / e);
-        if (s != 0.0) sim.TxtEnd = text(1E8 / s);
-    } else if (oldUnits == 2 && units == 3) {
-        if (e != 0.0) sim.TxtStart = text(1E8 / ToVacuum(e));
-        if (s != 0.0) sim.TxtEnd = text(1E8 / ToVacuum(s));
-    } else if (oldUnits == 3 && units == 2) {
-        if (e != 0.0) sim.TxtStart = text(ToAir(1E8 / e));
-        if (s != 0.0) sim.TxtEnd = text(ToAir(1E8 / s));
+    // Wavelength and wavenumber run in opposite directions: start and end exchange places then,
+    // and a limit of 0 has no reciprocal (its text stays as it was).
+    const bool reciprocal = (oldUnits == 3) != (units == 3);
+    if (oldUnits != units) {
+        const double fromStart = reciprocal ? e : s, fromEnd = reciprocal ? s : e;
+        if (!(reciprocal && fromStart == 0.0)) sim.TxtStart = text(ConvertAxisValue(fromStart, oldUnits, units));
+        if (!(reciprocal && fromEnd == 0.0)) sim.TxtEnd = text(ConvertAxisValue(fromEnd, oldUnits, units));
     }
 
-    // A resolution in Å becomes one in cm-1 (and back) in proportion to the range centres.
-    if (oldUnits != units && (oldUnits == 3 || units == 3) && oldStart + oldEnd != 0.0f) {
+    // A resolution in Å becomes one in nm or cm-1 (and back) in proportion to the range centres;
+    // between vacuum and air wavelengths it stays.
+    auto family = [](int u) { return u == 3 ? 0 : (u >= 4 ? 2 : 1); };
+    if (family(oldUnits) != family(units) && oldStart + oldEnd != 0.0f) {
         const double newStart = static_cast<float>(Val(sim.TxtStart));
         const double newEnd = static_cast<float>(Val(sim.TxtEnd));
         const double res = sim.InstrumentalResolution / ((s + e) / 2.0) * (newStart + newEnd) / 2.0;

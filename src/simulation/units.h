@@ -1,4 +1,4 @@
-// Spectral axis units (Å vacuum, Å air, cm-1) and pressure units: converting the range and
+// Spectral axis units (Å or nm in vacuum or air, cm-1) and pressure units: converting the range and
 // resolution texts when the axis unit changes, and the pressure box in any of six units
 // (the pressure itself is always held in Torr).
 #pragma once
@@ -20,9 +20,9 @@ std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits);
 /// The captions that name the axis unit sim.Units: "Range in …" and "Instrumental  …".
 void SetUnitCaptions(SimulationState& sim, const Catalogue& cat);
 
-/// The axis unit combo box: converts TxtStart, TxtEnd (and, when cm-1 is involved,
-/// TxtResolution) to the new unit, sets the range and instrumental captions, and recomputes
-/// widths and shifts.
+/// The axis unit combo box (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air): converts
+/// TxtStart, TxtEnd (and, when the unit changes between Å, nm and cm-1, TxtResolution) to the new
+/// unit, sets the range and instrumental captions, and recomputes widths and shifts.
 void CmbUnits_Click(AppState& app, int units);
 
 /// The pressure unit combo box: shows the stored pressure in the new unit, refreshes the

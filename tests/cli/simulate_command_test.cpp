@@ -176,5 +176,29 @@ TEST(CliSimulateShipped, OHAbsorptionLinesSitOnTheReferencePositions) {
     }
 }
 
+TEST(CliSimulateShipped, NanometreAxesGiveTheSpectrumOfTheAngstromAxes) {
+    const std::string entry = ShippedEntry("OH", "(A-X)");
+    testing::TempDir dir;
+    auto run = [&](const std::string& file, std::vector<std::string> range) {
+        std::vector<std::string> args = {"simulate", "--data", VELMORA_DATA_DIR, "--entry", entry, "--out",
+                                         (dir / file).string(), "--temperature", "2000", "--density", "high"};
+        args.insert(args.end(), range.begin(), range.end());
+        const Result r = RunCli(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_TRUE(r.err.empty()) << r.err;  // no range warning for 305 nm
+        return Points(dir / file);
+    };
+    for (const auto& [angstrom, nanometre] : {std::pair<std::string, std::string>{"vacuum", "nm-vacuum"},
+                                              std::pair<std::string, std::string>{"air", "nm-air"}}) {
+        const auto [xa, ya] = run("a.mod", {"--units", angstrom, "--start", "3060", "--end", "3120", "--resolution", "0.5"});
+        const auto [xn, yn] = run("n.mod", {"--units", nanometre, "--start", "306", "--end", "312", "--resolution", "0.05"});
+        ASSERT_EQ(xa.size(), xn.size());
+        for (std::size_t i = 0; i < xa.size(); i += 7) {
+            EXPECT_NEAR(xn[i], xa[i] / 10.0, 2e-4);
+            EXPECT_NEAR(yn[i], ya[i], 0.05) << nanometre << " at " << xn[i];
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmora::cli

@@ -56,6 +56,31 @@ TEST(Units, AirWavelengthsFollowTheRefractiveIndex) {
     EXPECT_NEAR(Num(app.sim.TxtEnd), 6000.0, 3e-3);
 }
 
+TEST(Units, NanometresInVacuumAndAir) {
+    AppState app;
+    app.sim.TxtStart = " 3050";
+    app.sim.TxtEnd = " 3150";
+    app.sim.InstrumentalResolution = 1.0f;
+    CmbUnits_Click(app, 4);  // a tenth of the Å values, the resolution with them
+    EXPECT_NEAR(Num(app.sim.TxtStart), 305.0, 1e-4);
+    EXPECT_NEAR(Num(app.sim.TxtEnd), 315.0, 1e-4);
+    EXPECT_NEAR(app.sim.InstrumentalResolution, 0.1, 1e-6);
+    EXPECT_EQ(app.sim.FrmRangeCaption, "Range in nm (Vacuum)");
+    // n(3050 Å) - 1 = 2.9121E-4 (Edlén, as above): the air wavelength is 0.0888 nm shorter.
+    CmbUnits_Click(app, 5);
+    EXPECT_NEAR(Num(app.sim.TxtStart), 305.0 / 1.00029121, 2e-4);
+    EXPECT_NEAR(app.sim.InstrumentalResolution, 0.1, 1e-6);
+    CmbUnits_Click(app, 3);  // 1E8 / 3150 Å and 1E8 / 3050 Å
+    EXPECT_NEAR(Num(app.sim.TxtStart), 31746.03, 0.02);
+    EXPECT_NEAR(Num(app.sim.TxtEnd), 32786.89, 0.02);
+    // In proportion to the centres: 0.1 nm x 32266.46 cm-1 / 309.910 nm (the air centre).
+    EXPECT_NEAR(app.sim.InstrumentalResolution, 0.1 * 32266.46 / 309.910, 1e-3);
+    CmbUnits_Click(app, 2);
+    CmbUnits_Click(app, 1);
+    EXPECT_NEAR(Num(app.sim.TxtStart), 3050.0, 3e-3);
+    EXPECT_NEAR(app.sim.InstrumentalResolution, 1.0, 1e-4);
+}
+
 TEST(Units, AZeroLimitIsLeftUnconverted) {
     AppState app;
     app.sim.TxtStart = " 0";
