@@ -687,7 +687,7 @@ void MDIVelmora::WireInputs() {
         });
     };
     combo("CmbKind", [&a](int i) { program::CmbKind_Click(a, i + 1); });
-    combo("CmbUnits", [&a](int i) { simulation::CmbUnits_Click(a, i + 1); });
+    combo("CmbUnits", [&a](int i) { program::CmbUnits_Click(a, i + 1); });
     combo("CmbPressure", [&a](int i) { simulation::CmbPressure_Click(a, i); });
     combo("CmbLineshape", [&a](int i) { simulation::CmbLineshape_Click(a, i + 1); });
     combo("CmbPointDensity", [&a](int i) { simulation::CmbPointDensity_Click(a, i); });

@@ -1,7 +1,10 @@
 #include "app/qt_file_chooser.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 
 #include "app/file_filters.h"
 #include "app/qt_canvas.h"
@@ -31,8 +34,24 @@ std::string QtFileChooser::Choose(program::FileDialogSpec& spec) {
         if (proposed.dir().exists()) dialog.setDirectory(proposed.dir());
         dialog.selectFile(proposed.fileName());
     }
+    // A choice beside the file name (the x unit of a spectrum) needs Qt's own dialog, whose grid
+    // takes one more row.
+    QComboBox* choice = nullptr;
+    if (!spec.choiceItems.empty()) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            choice = new QComboBox(&dialog);
+            choice->setObjectName("CmbChoice");
+            for (const std::string& item : spec.choiceItems) choice->addItem(QStr(item));
+            choice->setCurrentIndex(std::clamp(spec.choiceIndex, 0, choice->count() - 1));
+            const int row = grid->rowCount();
+            grid->addWidget(new QLabel(QStr(spec.choiceLabel), &dialog), row, 0);
+            grid->addWidget(choice, row, 1);
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     spec.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (choice) spec.choiceIndex = choice->currentIndex();
     return dialog.selectedFiles().first().toStdString();
 }
 

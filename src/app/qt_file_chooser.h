@@ -9,8 +9,9 @@
 namespace velmora::app {
 
 /// Shows a modal QFileDialog with the title, filters, starting folder, proposed name and default
-/// extension of the command; open dialogs accept only existing files, save dialogs ask before
-/// replacing one. Returns "" when cancelled.
+/// extension of the command, and its choice (a combo box "CmbChoice" below the file name); open
+/// dialogs accept only existing files, save dialogs ask before replacing one. Returns "" when
+/// cancelled.
 class QtFileChooser final : public program::FileChooser {
 public:
     explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
@@ -58,6 +59,24 @@ std::vector<std::string> Args::Names() const {
     std::vector<std::string> out;
     for (const auto& kv : values_) out.push_back(kv.first);
     return out;
+}
+
+int ChoiceOption(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first) {
+    std::string value = Trim(args.Get(name));
+    std::transform(value.begin(), value.end(), value.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    int number = first;
+    for (const char* n : names) {
+        if (value == n) return number;
+        ++number;
+    }
+    const int last = first + static_cast<int>(names.size()) - 1;
+    if (IsNumeric(value) && Val(value) == static_cast<int>(Val(value)) && Val(value) >= first && Val(value) <= last)
+        return static_cast<int>(Val(value));
+    std::string list;
+    for (const char* n : names) list += (list.empty() ? "" : ", ") + std::string(n);
+    throw std::invalid_argument("option --" + name + ": \"" + args.Get(name) + "\" is not one of " + list +
+                                " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
 }
 
 void RejectUnknownOptions(const Args& args, const std::vector<std::string>& known, const std::string& hint) {

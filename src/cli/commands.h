@@ -1,6 +1,7 @@
 // The commands of velmora-cli and the small framework they share.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -28,6 +29,10 @@ public:
 private:
     std::map<std::string, std::string> values_;
 };
+
+/// A choice option given by name (any case) or by its number; `first` is the number of the first
+/// name. Throws std::invalid_argument listing the names when it is neither.
+int ChoiceOption(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first);
 
 /// Throws std::invalid_argument naming the first option given that is not one of `known`; the
 /// message ends with `hint`.

@@ -61,10 +61,12 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
 
 const bool registered = RegisterCommand(
     {"compare",
-     "compare --entry N --spectrum FILE [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
-     "        [--residuals FILE.csv] [simulation options]  simulates, loads and corrects an experimental\n"
-     "        spectrum and prints the peak correlation and chi-square (--limits: simulate over the\n"
-     "        spectrum's range; --residuals: x, experiment, simulation and residual per compared point)\n" +
+     "compare --entry N --spectrum FILE [--spectrum-units auto|vacuum|air|cm-1|nm-vacuum|nm-air] [--baseline B]\n"
+     "        [--wavelength W] [--multiply M] [--smooth N] [--limits] [--residuals FILE.csv] [simulation options]\n"
+     "        simulates, loads and corrects an experimental spectrum and prints the peak correlation and\n"
+     "        chi-square (--spectrum-units: the unit of its x column, default auto: below 1000 nm, else the\n"
+     "        axis unit; --limits: simulate over the spectrum's range; --residuals: x, experiment,\n"
+     "        simulation and residual per compared point)\n" +
          SimulationOptionsHelp(),
      &RunCompare});
 

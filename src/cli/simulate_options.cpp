@@ -64,29 +64,7 @@ const OptionHelp kOptions[] = {
     {"noise", "LEVEL  noise added to the written total, 0..100 (default 0)"},
 };
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
-/// A choice given by name or by its number; `first` is the number of the first name.
-int Choice(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first) {
-    const std::string value = Lower(Trim(args.Get(name)));
-    int number = first;
-    for (const char* n : names) {
-        if (value == n) return number;
-        ++number;
-    }
-    const int last = first + static_cast<int>(names.size()) - 1;
-    if (IsNumeric(value) && Val(value) == static_cast<int>(Val(value)) && Val(value) >= first && Val(value) <= last)
-        return static_cast<int>(Val(value));
-    std::string list;
-    for (const char* n : names) list += (list.empty() ? "" : ", ") + std::string(n);
-    throw std::invalid_argument("option --" + name + ": \"" + args.Get(name) + "\" is not one of " + list +
-                                " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
-}
-
-int Switch(const Args& args, const std::string& name) { return Choice(args, name, {"off", "on"}, 0); }
+int Switch(const Args& args, const std::string& name) { return ChoiceOption(args, name, {"off", "on"}, 0); }
 
 /// Passes an option's text to a numeric box event; a refused value is an error.
 template <typename Event>
@@ -119,12 +97,12 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     using namespace simulation;
     SimulationState& sim = app.sim;
 
-    if (args.Has("kind")) CmbKind_Click(app, Choice(args, "kind", {"emission", "absorption", "lif", "cubic"}, 1));
+    if (args.Has("kind")) CmbKind_Click(app, ChoiceOption(args, "kind", {"emission", "absorption", "lif", "cubic"}, 1));
     if (args.Has("thermal")) ChkThermal_Click(app, Switch(args, "thermal"));
     // The unit first: the default range and resolution are converted to it, then replaced by
     // whatever the options give in that unit.
     if (args.Has("units")) {
-        const int units = Choice(args, "units", {"vacuum", "air", "cm-1", "nm-vacuum", "nm-air"}, 1);
+        const int units = ChoiceOption(args, "units", {"vacuum", "air", "cm-1", "nm-vacuum", "nm-air"}, 1);
         if (units != sim.Units) CmbUnits_Click(app, units);
     }
     for (const char* name : {"start", "end"}) {
@@ -135,14 +113,14 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     }
     Box(app, args, "temperature", TxtTemperature_Change, "0 K or more");
     if (args.Has("pressure-units"))
-        CmbPressure_Click(app, Choice(args, "pressure-units", {"torr", "atm", "mbar", "bar", "pa", "kpa"}, 0));
+        CmbPressure_Click(app, ChoiceOption(args, "pressure-units", {"torr", "atm", "mbar", "bar", "pa", "kpa"}, 0));
     Box(app, args, "pressure", TxtPressure_Change, "0 or more");
-    if (args.Has("lineshape")) CmbLineshape_Click(app, Choice(args, "lineshape", {"gaussian", "lorentzian", "voigt"}, 1));
+    if (args.Has("lineshape")) CmbLineshape_Click(app, ChoiceOption(args, "lineshape", {"gaussian", "lorentzian", "voigt"}, 1));
     if (args.Has("resolution") && args.Number("resolution", 1.0) <= 0.0)
         throw std::invalid_argument("option --resolution: the instrumental width must be above 0");
     Box(app, args, "resolution", TxtResolution_Change, "above 0");
     Box(app, args, "lorentzian", TxtLorentzian_Change, "0 to 100 %");
-    if (args.Has("density")) CmbPointDensity_Click(app, Choice(args, "density", {"low", "standard", "high", "very-high"}, 0));
+    if (args.Has("density")) CmbPointDensity_Click(app, ChoiceOption(args, "density", {"low", "standard", "high", "very-high"}, 0));
     if (args.Has("doppler")) ChkDoppler_Click(app, Switch(args, "doppler"));
     if (args.Has("collisional")) ChkCollisional_Click(app, Switch(args, "collisional"));
     if (args.Has("predissociation")) ChkPredissociation_Click(app, Switch(args, "predissociation"));
@@ -153,17 +131,17 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     Box(app, args, "shift-b", TxtShiftB_Change, "0 or more");
     if (args.Has("doppler-shift")) ChkDopplerShift_Click(app, Switch(args, "doppler-shift"));
     Box(app, args, "doppler-velocity", TxtDopplerShift_Change, "-300000 to 300000 km/s");
-    if (args.Has("lif-regime")) CmbLIFregime_Click(app, Choice(args, "lif-regime", {"linear", "partial", "saturated"}, 0));
-    if (args.Has("gate")) CmbGate_Click(app, Choice(args, "gate", {"total", "resolved"}, 0));
+    if (args.Has("lif-regime")) CmbLIFregime_Click(app, ChoiceOption(args, "lif-regime", {"linear", "partial", "saturated"}, 0));
+    if (args.Has("gate")) CmbGate_Click(app, ChoiceOption(args, "gate", {"total", "resolved"}, 0));
     Box(app, args, "delay", TxtDelay_Change, "0 ns or more");
     Box(app, args, "gate-width", TxtGate_Change, "0 ns or more");
-    if (args.Has("window")) CmbSpectralWindow_Click(app, Choice(args, "window", {"full", "window"}, 0));
+    if (args.Has("window")) CmbSpectralWindow_Click(app, ChoiceOption(args, "window", {"full", "window"}, 0));
     Box(app, args, "window-start", TxtStartWindow_Change, "0 to 20000 Å");
     Box(app, args, "window-end", TxtEndWindow_Change, "0 to 20000 Å");
     if (args.Has("yield"))
-        CmbFluorescenceYield_Click(app, Choice(args, "yield", {"included", "excluded", "no-predissociation", "no-quenching"}, 0));
+        CmbFluorescenceYield_Click(app, ChoiceOption(args, "yield", {"included", "excluded", "no-predissociation", "no-quenching"}, 0));
     if (args.Has("quenching-source"))
-        CmbQuenching_Click(app, Choice(args, "quenching-source", {"none", "single", "files"}, 0));
+        CmbQuenching_Click(app, ChoiceOption(args, "quenching-source", {"none", "single", "files"}, 0));
     Box(app, args, "quenching", TxtQuenching_Change, "0 or more");
     Box(app, args, "min-population",
         [](AppState& a, const std::string& text) {

@@ -1,5 +1,6 @@
 #include "cli/spectrum_options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -22,10 +23,16 @@ void ApplyLimitedCorrection(AppState& app, const Args& args, const std::string& 
     change(app, args.Get(name));
 }
 
+/// The x unit of the spectrum file: 0 automatic, else an axis unit code.
+int SpectrumUnits(const Args& args) {
+    return ChoiceOption(args, "spectrum-units", {"auto", "vacuum", "air", "cm-1", "nm-vacuum", "nm-air"}, 0);
+}
+
 }  // namespace
 
 const std::vector<std::string>& SpectrumOptionNames() {
-    static const std::vector<std::string> names = {"spectrum", "baseline", "wavelength", "multiply", "smooth"};
+    static const std::vector<std::string> names = {"spectrum", "spectrum-units", "baseline", "wavelength", "multiply",
+                                                   "smooth"};
     return names;
 }
 
@@ -34,13 +41,14 @@ void CheckSpectrumOptions(const Args& args) {
     if (smooth < 0 || smooth > 1000) throw std::invalid_argument("option --smooth takes 0..1000 passes");
     if (args.Has("multiply") && !(args.Number("multiply", 1.0) > 0.0))
         throw std::invalid_argument("option --multiply needs a positive factor");
-    for (const char* name : {"baseline", "wavelength", "multiply", "smooth"})
+    if (args.Has("spectrum-units")) SpectrumUnits(args);
+    for (const char* name : {"spectrum-units", "baseline", "wavelength", "multiply", "smooth"})
         if (args.Has(name) && !args.Has("spectrum"))
             throw std::invalid_argument(std::string("option --") + name + " goes with --spectrum FILE");
 }
 
 bool LoadCorrectedSpectrum(AppState& app, const Args& args, std::ostream& err) {
-    experiment::LoadSpectrum(app, args.Get("spectrum"));
+    experiment::LoadSpectrum(app, args.Get("spectrum"), args.Has("spectrum-units") ? SpectrumUnits(args) : 0);
     if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty()) {
         if (!app.exp.ReadProblem.empty()) err << app.exp.ReadProblem << "\n";
         return false;
@@ -53,9 +61,16 @@ bool LoadCorrectedSpectrum(AppState& app, const Args& args, std::ostream& err) {
 }
 
 void PrintComparison(const AppState& app, std::ostream& out) {
-    out << app.exp.LblCorrelation << "\n" << app.exp.LblDeviation << "\n";
-    out << app.exp.ComparedPoints << " of " << app.exp.ExpPoints + 1 << " experimental points compared between "
+    const ExperimentState& exp = app.exp;
+    out << exp.LblCorrelation << "\n" << exp.LblDeviation << "\n";
+    out << exp.ComparedPoints << " of " << exp.ExpPoints + 1 << " experimental points compared between "
         << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << "\n";
+    if (exp.ComparedPoints > 0 || !HasExperimentalPoints(exp)) return;
+    // No point in the range: most often the x column is in another unit than assumed.
+    float low = exp.ExpX(0), high = exp.ExpX(0);
+    for (int i = 0; i <= exp.ExpPoints; ++i) low = std::min(low, exp.ExpX(i)), high = std::max(high, exp.ExpX(i));
+    out << "the spectrum lies at " << Trim(Str(low)) << " to " << Trim(Str(high))
+        << ": give the unit of its x column with --spectrum-units\n";
 }
 
 }  // namespace velmora::cli

@@ -12,7 +12,8 @@
 
 namespace velmora::cli {
 
-/// Names (without "--") of the spectrum options: spectrum, baseline, wavelength, multiply, smooth.
+/// Names (without "--") of the spectrum options: spectrum, spectrum-units (the unit of its x
+/// column: auto, vacuum, air, cm-1, nm-vacuum, nm-air), baseline, wavelength, multiply, smooth.
 const std::vector<std::string>& SpectrumOptionNames();
 
 /// Checks the values of the correction options before anything is computed; throws
@@ -23,7 +24,8 @@ void CheckSpectrumOptions(const Args& args);
 /// (the problem written to `err`) when the file cannot be read.
 bool LoadCorrectedSpectrum(AppState& app, const Args& args, std::ostream& err);
 
-/// The peak correlation and chi-square lines and how many points entered them.
+/// The peak correlation and chi-square lines and how many points entered them; when none did,
+/// where the spectrum lies and how to give the unit of its x column.
 void PrintComparison(const AppState& app, std::ostream& out);
 
 }  // namespace velmora::cli

@@ -15,11 +15,12 @@ struct ExpFile {
     float Baseline = 0.0f;    ///< baseline correction (%) in force for this file
     float Wavelength = 0.0f;  ///< wavelength correction in force for this file
     float Multiply = 1.0f;    ///< multiplication factor in force for this file
+    int XUnit = 0;            ///< unit of the file's x column: 0 automatic, else an axis unit code
 };
 
 struct ExperimentState {
     /// Current spectrum, indices 0..ExpPoints (arrays sized 0..3000 at start-up, grown by 500).
-    /// x in Å (values below 1000 in a file are taken as nm), y scaled to a maximum of 100.
+    /// x in the axis unit (converted from the file's x unit), y scaled to a maximum of 100.
     Array1<float> ExpXRaw, ExpYRaw, ExpX, ExpY, Residual;
     /// Last index of the current spectrum; -1 when the file gave no point at all.
     int ExpPoints = 0;

@@ -7,6 +7,7 @@
 #include "common/number_format.h"
 #include "experiment/corrections.h"
 #include "experiment/spectrum_files.h"
+#include "experiment/spectrum_units.h"
 #include "state/app_state.h"
 
 namespace velmora::experiment {
@@ -28,7 +29,7 @@ void ShowCorrections(AppState& app, float baseline, float wavelength, float mult
 
 }  // namespace
 
-void LoadSpectrum(AppState& app, const std::string& path) {
+void LoadSpectrum(AppState& app, const std::string& path, int xUnit) {
     if (path.empty()) return;
     ExperimentState& exp = app.exp;
     const std::filesystem::path p(path);
@@ -36,6 +37,7 @@ void LoadSpectrum(AppState& app, const std::string& path) {
     ExpFile record;
     record.Title = p.filename().string();
     record.Path = path;
+    record.XUnit = xUnit;
     exp.ExpFiles.resize(static_cast<std::size_t>(std::max(exp.ExpCount, 0)));
     exp.ExpFiles.push_back(record);
     exp.ExpCount = static_cast<int>(exp.ExpFiles.size());
@@ -55,6 +57,7 @@ void CmbExpFile_Click(AppState& app, int index) {
     exp.CurrentFilePath = record.Path;
     // The result is not looked at: whatever was read is corrected and drawn.
     ReadTwoColumn(exp, record.Path, *app.dialogs);
+    ConvertSpectrumX(exp, record.XUnit, app.sim.Units);
 
     ShowCorrections(app, record.Baseline, record.Wavelength, record.Multiply);
 

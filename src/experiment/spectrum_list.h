@@ -11,11 +11,12 @@ struct AppState;
 namespace velmora::experiment {
 
 /// "Load spectra" on OK: appends the file to the list without corrections (baseline 0,
-/// wavelength 0, factor 1) and shows it. An empty path (dialog cancelled) does nothing.
-void LoadSpectrum(AppState& app, const std::string& path);
+/// wavelength 0, factor 1), with the unit of its x column (0 automatic, else an axis unit code),
+/// and shows it. An empty path (dialog cancelled) does nothing.
+void LoadSpectrum(AppState& app, const std::string& path, int xUnit = 0);
 
-/// Selecting entry `index` of CmbExpFile: reads that file again, shows its corrections in the
-/// text boxes, applies them and redraws.
+/// Selecting entry `index` of CmbExpFile: reads that file again, converts its x to the axis unit,
+/// shows its corrections in the text boxes, applies them and redraws.
 void CmbExpFile_Click(AppState& app, int index);
 
 /// The spinner UpDExpFile moved to `value`: selects that entry (when more than one is loaded).

@@ -1,13 +1,18 @@
 #include "program/file_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
 #include "common/errors.h"
+#include "common/number_format.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_list.h"
+#include "experiment/spectrum_units.h"
 #include "populations/population_files.h"
 #include "populations/populations_window.h"
+#include "simulation/driver.h"
+#include "simulation/lineshapes.h"
 #include "simulation/simulation_files.h"
 #include "table/table_model.h"
 
@@ -35,6 +40,26 @@ std::string Choose(AppState& app, FileChooser& chooser, FileKind kind, FileDialo
     return path;
 }
 
+/// A spectrum that misses the simulated range entirely is compared at no point: say so, with
+/// where it lies, so that a wrong x unit is noticed at once.
+void ReportSpectrumOutsideRange(AppState& app) {
+    const ExperimentState& exp = app.exp;
+    if (!simulation::HasSimulation(app) || !HasExperimentalPoints(exp) || !exp.ReadProblem.empty()) return;
+    double low = exp.ExpX(0), high = low;
+    for (int i = 0; i <= exp.ExpPoints; ++i) {
+        low = std::min(low, static_cast<double>(exp.ExpX(i)));
+        high = std::max(high, static_cast<double>(exp.ExpX(i)));
+    }
+    if (high >= app.sim.Xini && low <= app.sim.Xend) return;
+    const std::string unit = simulation::UnitNameOf(app.db.cat, app.sim.Units);
+    auto number = [](double v) { return Trim(Str(static_cast<float>(v))); };
+    app.dialogs->ShowMessage("The spectrum " + exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].Title +
+                             " lies at " + number(low) + " to " + number(high) + " " + unit +
+                             ", outside the simulated range " + number(app.sim.Xini) + " to " +
+                             number(app.sim.Xend) + ".\r\nIf its x column is in another unit, load it again "
+                             "choosing the unit in the file dialog.");
+}
+
 }  // namespace
 
 FileDialogSpec FileDialogFor(const AppState& app, FileKind kind) {
@@ -47,6 +72,9 @@ FileDialogSpec FileDialogFor(const AppState& app, FileKind kind) {
         s.filterIndex = app.shell.SpectraFilterIndex;
         s.defaultExtension = experiment::kSpectraDefaultExtension;
         s.initialDirectory = app.shell.SpectraDirectory;
+        s.choiceLabel = "x column in";
+        s.choiceItems = experiment::SpectrumXUnitItems();
+        s.choiceIndex = app.shell.SpectraXUnit;
         break;
     case FileKind::OpenRotational:
         s.title = populations::kLoadRotationalTitle;
@@ -101,9 +129,12 @@ bool mnuOpenSpectra_Click(AppState& app, FileChooser& chooser) {
     FileDialogSpec spec;
     const std::string path = Choose(app, chooser, FileKind::OpenSpectra, &spec);
     if (path.empty()) return false;
-    // The next "Load spectra" opens with the filter chosen this time.
+    // The next "Load spectra" opens with the filter and the x unit chosen this time.
     if (spec.filterIndex >= 1) app.shell.SpectraFilterIndex = spec.filterIndex;
-    experiment::LoadSpectrum(app, path);
+    const int units = static_cast<int>(experiment::SpectrumXUnitItems().size());
+    if (spec.choiceIndex >= 0 && spec.choiceIndex < units) app.shell.SpectraXUnit = spec.choiceIndex;
+    experiment::LoadSpectrum(app, path, app.shell.SpectraXUnit);
+    ReportSpectrumOutsideRange(app);
     return true;
 }
 

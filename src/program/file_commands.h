@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "state/app_state.h"
 
@@ -32,6 +33,11 @@ struct FileDialogSpec {
     std::string defaultExtension;  ///< added to a typed name without extension ("" = none)
     std::string initialDirectory;
     std::string proposedName;
+    /// A choice the dialog offers beside the file name (the x unit of a spectrum): its caption,
+    /// its items, and the item chosen (the dialog writes it back). No choice when empty.
+    std::string choiceLabel;
+    std::vector<std::string> choiceItems;
+    int choiceIndex = 0;
 };
 
 /// The dialog of a file command.

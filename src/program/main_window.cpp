@@ -10,6 +10,7 @@
 #include "display/plot_content.h"
 #include "display/plot_draw.h"
 #include "display/plot_frame.h"
+#include "experiment/spectrum_units.h"
 #include "populations/populations_window.h"
 #include "program/band_system.h"
 #include "program/system_range.h"
@@ -144,6 +145,14 @@ std::vector<std::string> LevelItems(const AppState& app, int s) {
     if (app.db.cat.CatalogueCount < 1) return items;
     for (int v = 0; v <= MaxVibOf(app, s); ++v) items.push_back(std::to_string(v));
     return items;
+}
+
+void CmbUnits_Click(AppState& app, int units) {
+    const int oldUnits = app.sim.Units;
+    const double centre = (Val(app.sim.TxtStart) + Val(app.sim.TxtEnd)) / 2.0;
+    simulation::CmbUnits_Click(app, units);
+    experiment::ConvertSpectraToAxis(app.exp, oldUnits, app.sim.Units, centre);
+    app.RequestRedraw();
 }
 
 void CmbKind_Click(AppState& app, int kind) {

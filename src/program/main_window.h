@@ -68,6 +68,10 @@ std::vector<std::string> TransitionItems(const AppState& app);
 /// Vibrational levels "0".."NMaxVib" of state s (1 upper, 2 lower) of the selected system.
 std::vector<std::string> LevelItems(const AppState& app, int s);
 
+/// CmbUnits: the axis unit (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air) of the range
+/// and widths, and of the experimental spectra with their wavelength corrections.
+void CmbUnits_Click(AppState& app, int units);
+
 /// CmbKind: the kind of spectrum, then the populations window prepared again for the populated
 /// state.
 void CmbKind_Click(AppState& app, int kind);

@@ -20,6 +20,8 @@ struct ShellState {
     int intTabMain = 1;
     bool DataReady = false;
     int SpectraFilterIndex = 1;
+    /// x unit chosen last in the "Load spectra" dialog (0 automatic, else an axis unit code).
+    int SpectraXUnit = 0;
     std::string SpectraDirectory;
     /// Caption of the main window ("VELMORA 1.0.0").
     std::string Caption = "VELMORA";

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -30,6 +32,8 @@
 #include "app/input_tabs.h"
 #include "app/main_window.h"
 #include "app/qt_canvas.h"
+#include "app/qt_file_chooser.h"
+#include "common/number_format.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -411,6 +415,67 @@ TEST_F(Desktop, EveryLoadedSpectrumStartsWithoutCorrections) {
     emit list->activated(0);
     EXPECT_EQ(Find<QLineEdit>(*w, "TxtBaseline")->text(), "3");
     EXPECT_FLOAT_EQ(app.exp.ExpX(0), 3049.5f);
+}
+
+TEST_F(Desktop, SpectraComeInTheUnitChosenOnLoadingAndFollowTheAxisUnit) {
+    auto w = Open();
+    const AppState& app = w->State();
+    auto* units = Find<QComboBox>(*w, "CmbUnits");
+    ASSERT_EQ(units->count(), 5);
+    EXPECT_EQ(units->itemText(3), "nm (Vacuum)");
+    EXPECT_EQ(units->itemText(4), "nm (Air)");
+
+    // A spectrum in cm-1 (1E8 / 3050..3150 Å), its unit chosen in the dialog.
+    std::string text;
+    for (int i = 0; i <= 100; ++i) text += Format(1E8 / (3050.0 + i), "0.000") + " 10\n";
+    std::ofstream(dir / "wn.txt") << text;
+    files.paths = {(dir / "wn.txt").string()};
+    files.choiceToMake = 3;
+    w->command("mnuOpenSpectra")->trigger();
+    ASSERT_EQ(files.shown.back().choiceItems.size(), 6u);
+    EXPECT_EQ(files.shown.back().choiceItems[3], "cm-1");
+    EXPECT_NEAR(app.exp.ExpX(0), 3050.0, 1e-3);
+    EXPECT_TRUE(dialogs.messages.empty());
+    // The axis in nm: the spectrum follows.
+    units->setCurrentIndex(3);
+    emit units->activated(3);
+    EXPECT_NEAR(Find<QLineEdit>(*w, "TxtStart")->text().toDouble(), 305.0, 1e-3);
+    EXPECT_NEAR(app.exp.ExpX(0), 305.0, 1e-4);
+    units->setCurrentIndex(0);
+    emit units->activated(0);
+
+    // The next dialog offers the unit chosen last; a spectrum outside the range is reported.
+    files.choiceToMake = -1;
+    files.paths = {(dir / "wn.txt").string()};
+    w->command("mnuOpenSpectra")->trigger();
+    EXPECT_EQ(files.shown.back().choiceIndex, 3);
+    files.choiceToMake = 0;  // automatic: the wavenumbers are taken as Å
+    files.paths = {(dir / "wn.txt").string()};
+    w->command("mnuOpenSpectra")->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("outside the simulated range"), std::string::npos) << dialogs.messages[0];
+}
+
+TEST_F(Desktop, TheFileDialogOffersItsChoiceBelowTheFileName) {
+    auto w = Open();
+    std::ofstream(dir / "s.txt") << "3100 1\n3101 2\n3102 1\n";
+    program::FileDialogSpec spec = program::FileDialogFor(w->State(), program::FileKind::OpenSpectra);
+    QtFileChooser chooser(w.get());
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        if (auto* choice = dialog->findChild<QComboBox*>("CmbChoice")) {
+            seen = choice->count() == 6;
+            choice->setCurrentIndex(5);
+        }
+        dialog->selectFile(QString::fromStdString((dir / "s.txt").string()));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const std::string path = chooser.Choose(spec);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(spec.choiceIndex, 5);
+    EXPECT_EQ(std::filesystem::path(path).filename(), "s.txt");
 }
 
 TEST_F(Desktop, RotationalAndVibrationalDistributionsRoundTrip) {

@@ -48,6 +48,41 @@ TEST(CliCompare, ASimulationComparedWithItsOwnFileCorrelatesFully) {
     EXPECT_GT(Number(scaled.lines[1]), 100 * Number(r.lines[1]));
 }
 
+TEST(CliCompare, TheXUnitOfTheFileIsConvertedToTheAxis) {
+    CliDatabase db;
+    // The simulation on its vacuum Å grid, rewritten as a spectrometer would: air nm, and cm-1.
+    const std::string mod = (db.data.Dir() / "sim.mod").string();
+    ASSERT_EQ(RunCli(With({"simulate", "--out", mod}, Simulation(db))).code, 0);
+    std::istringstream in(testing::ReadFile(mod));
+    std::string air, wavenumber;
+    for (std::string line; std::getline(in, line);) {
+        const double x = Val(line), y = Val(line.substr(line.find(',') + 1));
+        // Edlén at 3330 Å: n - 1 = 2.9004E-4 (to 1E-7 over 3300..3360 Å).
+        air += Format(x / 1.00029004 / 10.0, "0.00000") + "\t" + Format(y, "0.0000") + "\r\n";
+        wavenumber += Format(1E8 / x, "0.0000") + " " + Format(y, "0.0000") + "\r\n";
+    }
+    const std::string airFile = db.data.Write("air_nm.txt", air).string();
+    const std::string waveFile = db.data.Write("wavenumber.txt", wavenumber).string();
+
+    // Taken as vacuum, the air file sits 0.97 Å (two resolution widths) too short.
+    const Result automatic = RunCli(With({"compare", "--spectrum", airFile}, Simulation(db)));
+    const Result converted = RunCli(With({"compare", "--spectrum", airFile, "--spectrum-units", "nm-air"}, Simulation(db)));
+    ASSERT_EQ(converted.code, 0) << converted.err;
+    EXPECT_GT(Number(converted.lines[0]), 0.999);
+    EXPECT_LT(Number(automatic.lines[0]), 0.9);
+
+    // Wavenumbers land outside the Å range, and the output says why.
+    const Result lost = RunCli(With({"compare", "--spectrum", waveFile}, Simulation(db)));
+    ASSERT_EQ(lost.code, 0) << lost.err;
+    EXPECT_EQ(lost.lines[2].rfind("0 of ", 0), 0u);
+    ASSERT_EQ(lost.lines.size(), 4u);
+    EXPECT_NE(lost.lines[3].find("--spectrum-units"), std::string::npos);
+    const Result found = RunCli(With({"compare", "--spectrum", waveFile, "--spectrum-units", "cm-1"}, Simulation(db)));
+    EXPECT_GT(Number(found.lines[0]), 0.999);
+    EXPECT_EQ(found.lines.size(), 3u);
+    EXPECT_EQ(RunCli(With({"compare", "--spectrum", waveFile, "--spectrum-units", "inch"}, Simulation(db))).code, 1);
+}
+
 TEST(CliCompare, ResidualsFileAndFileLimits) {
     CliDatabase db;
     // A spectrum over part of the range: a flat 50 between 3320 and 3330 Å.

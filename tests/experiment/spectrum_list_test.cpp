@@ -3,6 +3,7 @@
 #include "experiment/spectrum_files.h"
 #include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
+#include "experiment/spectrum_units.h"
 #include "state/app_state.h"
 #include "experiment_fixtures.h"
 #include "support/temp_dir.h"
@@ -104,6 +105,33 @@ TEST(SpectrumList, ClearAndClearAll) {
     const int redraws = f.shell.redraws;
     CmdClearAll_Click(f.app);  // nothing loaded: nothing happens
     EXPECT_EQ(f.shell.redraws, redraws);
+}
+
+TEST(SpectrumList, TheFileXUnitAndTheAxisUnitMeetInTheAxisUnit) {
+    Fixture f;
+    // 3000 Å in vacuum is 33333.33 cm-1; in air, 3000 Å is 3000 x n(3000 Å) = 3000.8747 Å in
+    // vacuum (Edlén: n - 1 = 2.9155E-4).
+    f.app.sim.Units = 3;
+    LoadSpectrum(f.app, f.File("a.dat", 3000), 2);  // Å in air
+    EXPECT_NEAR(f.app.exp.ExpX(0), 1E8 / 3000.8747, 0.01);
+    f.app.sim.Units = 1;
+    LoadSpectrum(f.app, f.File("b.dat", 33000), 3);  // cm-1
+    EXPECT_NEAR(f.app.exp.ExpX(0), 1E8 / 33000.0, 1e-3);
+    LoadSpectrum(f.app, f.File("c.dat", 300), 0);  // automatic: nm below 1000, taken as the axis's Å
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 3000.0f);
+    f.app.sim.Units = 4;
+    CmbExpFile_Click(f.app, 2);  // the same file on a nm axis
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 300.0f);
+
+    // The axis changes under a loaded spectrum: points and wavelength correction follow. A
+    // correction of 0.1 nm at 302 nm moves the spectrum to shorter wavelengths; in cm-1 that is
+    // a move to larger wavenumbers, a correction of 1E7/302 - 1E7/301.9 = -10.97 cm-1.
+    TxtWavelength_Change(f.app, "0.1");
+    ConvertSpectraToAxis(f.app.exp, 4, 3, 302.0);
+    EXPECT_NEAR(f.app.exp.WavelengthCorrection, 1E7 / 302.0 - 1E7 / 301.9, 1e-3);
+    EXPECT_NEAR(f.app.exp.ExpXRaw(0), 1E7 / 300.0, 0.01);
+    EXPECT_NEAR(f.app.exp.ExpX(0), 1E7 / 300.0 - f.app.exp.WavelengthCorrection, 0.01);
+    EXPECT_FLOAT_EQ(static_cast<float>(Val(f.app.exp.TxtWavelength)), f.app.exp.WavelengthCorrection);
 }
 
 TEST(SpectrumList, SaveModifiedSpectraWritesTheCorrectedValues) {

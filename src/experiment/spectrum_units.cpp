@@ -1,0 +1,46 @@
+#include "experiment/spectrum_units.h"
+
+#include "common/number_format.h"
+#include "common/numerics.h"
+#include "experiment/corrections.h"
+
+namespace velmora::experiment {
+
+const std::vector<std::string>& SpectrumXUnitItems() {
+    static const std::vector<std::string> items = {"Automatic (below 1000: nm)", "\xC3\x85 (Vacuum)", "\xC3\x85 (Air)",
+                                                   "cm-1", "nm (Vacuum)", "nm (Air)"};
+    return items;
+}
+
+void ConvertSpectrumX(ExperimentState& exp, int fileUnit, int axisUnits) {
+    if (!HasExperimentalPoints(exp)) return;
+    // The reader has made nm into Å: the file's values are Å (or cm-1) in the file's medium.
+    int readUnit = fileUnit;
+    if (fileUnit == kAutomaticXUnit) {
+        // Automatic: the axis's own unit, its medium included; nm axes take the values as Å too.
+        readUnit = axisUnits >= 4 ? axisUnits - 3 : axisUnits;
+    } else if (fileUnit >= 4) {
+        readUnit = fileUnit - 3;
+    }
+    if (readUnit == axisUnits) return;
+    for (int i = 0; i <= exp.ExpPoints; ++i)
+        exp.ExpXRaw(i) = static_cast<float>(ConvertAxisValue(exp.ExpXRaw(i), readUnit, axisUnits));
+}
+
+void ConvertSpectraToAxis(ExperimentState& exp, int oldUnits, int newUnits, double centre) {
+    if (oldUnits == newUnits || exp.ExpCount <= 0) return;
+    if (HasExperimentalPoints(exp))
+        for (int i = 0; i <= exp.ExpPoints; ++i)
+            exp.ExpXRaw(i) = static_cast<float>(ConvertAxisValue(exp.ExpXRaw(i), oldUnits, newUnits));
+    // A correction c moves the spectrum from x to x - c: the same move in the new unit.
+    auto shift = [&](double c) {
+        if (c == 0.0 || centre == 0.0) return c;
+        return ConvertAxisValue(centre, oldUnits, newUnits) - ConvertAxisValue(centre - c, oldUnits, newUnits);
+    };
+    for (ExpFile& f : exp.ExpFiles) f.Wavelength = static_cast<float>(shift(f.Wavelength));
+    exp.WavelengthCorrection = static_cast<float>(shift(exp.WavelengthCorrection));
+    exp.TxtWavelength = Trim(Str(exp.WavelengthCorrection));
+    ApplyCorrections(exp);
+}
+
+}  // namespace velmora::experiment

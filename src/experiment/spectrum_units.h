@@ -1,0 +1,30 @@
+// The x unit of an experimental spectrum file and its conversion to the axis unit of the plot.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "experiment/experiment_state.h"
+
+namespace velmora::experiment {
+
+/// x unit of a file: the axis unit codes 1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air, and
+/// 0 automatic: values below 1000 are nm (read as Å), the rest are in the axis unit.
+inline constexpr int kAutomaticXUnit = 0;
+
+/// Captions of the x units, index = code.
+const std::vector<std::string>& SpectrumXUnitItems();
+
+/// Turns the x of the spectrum just read (ExpXRaw 0..ExpPoints, where the reader made values below
+/// 1000 Å from nm) from the file's unit into the axis unit. Wavelengths of a file in air become
+/// vacuum ones for a vacuum axis and the reverse; wavenumbers and wavelengths convert through
+/// 1E8 / x, which reverses the order of the points.
+void ConvertSpectrumX(ExperimentState& exp, int fileUnit, int axisUnits);
+
+/// The axis unit changed from `oldUnits` to `newUnits`: the spectrum shown and every file's
+/// wavelength correction follow (a correction becomes the same shift at the centre `centre` of
+/// the old range, its sign turning between wavelength and wavenumber), and the corrections are
+/// applied again.
+void ConvertSpectraToAxis(ExperimentState& exp, int oldUnits, int newUnits, double centre);
+
+}  // namespace velmora::experiment
