@@ -1,12 +1,12 @@
 #include "cli/spectrum_options.h"
 
-#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #include "common/number_format.h"
 #include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
+#include "experiment/spectrum_units.h"
 
 namespace velmora::cli {
 
@@ -67,9 +67,8 @@ void PrintComparison(const AppState& app, std::ostream& out) {
         << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << "\n";
     if (exp.ComparedPoints > 0 || !HasExperimentalPoints(exp)) return;
     // No point in the range: most often the x column is in another unit than assumed.
-    float low = exp.ExpX(0), high = exp.ExpX(0);
-    for (int i = 0; i <= exp.ExpPoints; ++i) low = std::min(low, exp.ExpX(i)), high = std::max(high, exp.ExpX(i));
-    out << "the spectrum lies at " << Trim(Str(low)) << " to " << Trim(Str(high))
+    const auto [low, high] = experiment::SpectrumExtent(exp);
+    out << "the spectrum lies at " << Trim(Str(static_cast<float>(low))) << " to " << Trim(Str(static_cast<float>(high)))
         << ": give the unit of its x column with --spectrum-units\n";
 }
 

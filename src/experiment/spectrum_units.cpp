@@ -1,5 +1,7 @@
 #include "experiment/spectrum_units.h"
 
+#include <algorithm>
+
 #include "common/number_format.h"
 #include "common/numerics.h"
 #include "experiment/corrections.h"
@@ -10,6 +12,16 @@ const std::vector<std::string>& SpectrumXUnitItems() {
     static const std::vector<std::string> items = {"Automatic (below 1000: nm)", "\xC3\x85 (Vacuum)", "\xC3\x85 (Air)",
                                                    "cm-1", "nm (Vacuum)", "nm (Air)"};
     return items;
+}
+
+std::pair<double, double> SpectrumExtent(const ExperimentState& exp) {
+    if (!HasExperimentalPoints(exp)) return {0.0, 0.0};
+    double low = exp.ExpX(0), high = low;
+    for (int i = 0; i <= exp.ExpPoints; ++i) {
+        low = std::min(low, static_cast<double>(exp.ExpX(i)));
+        high = std::max(high, static_cast<double>(exp.ExpX(i)));
+    }
+    return {low, high};
 }
 
 void ConvertSpectrumX(ExperimentState& exp, int fileUnit, int axisUnits) {

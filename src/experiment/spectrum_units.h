@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "experiment/experiment_state.h"
@@ -14,6 +15,9 @@ inline constexpr int kAutomaticXUnit = 0;
 
 /// Captions of the x units, index = code.
 const std::vector<std::string>& SpectrumXUnitItems();
+
+/// Smallest and largest corrected x of the current spectrum (0, 0 without points).
+std::pair<double, double> SpectrumExtent(const ExperimentState& exp);
 
 /// Turns the x of the spectrum just read (ExpXRaw 0..ExpPoints, where the reader made values below
 /// 1000 Å from nm) from the file's unit into the axis unit. Wavelengths of a file in air become

@@ -1,6 +1,5 @@
 #include "program/file_commands.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -45,11 +44,7 @@ std::string Choose(AppState& app, FileChooser& chooser, FileKind kind, FileDialo
 void ReportSpectrumOutsideRange(AppState& app) {
     const ExperimentState& exp = app.exp;
     if (!simulation::HasSimulation(app) || !HasExperimentalPoints(exp) || !exp.ReadProblem.empty()) return;
-    double low = exp.ExpX(0), high = low;
-    for (int i = 0; i <= exp.ExpPoints; ++i) {
-        low = std::min(low, static_cast<double>(exp.ExpX(i)));
-        high = std::max(high, static_cast<double>(exp.ExpX(i)));
-    }
+    const auto [low, high] = experiment::SpectrumExtent(exp);
     if (high >= app.sim.Xini && low <= app.sim.Xend) return;
     const std::string unit = simulation::UnitNameOf(app.db.cat, app.sim.Units);
     auto number = [](double v) { return Trim(Str(static_cast<float>(v))); };
