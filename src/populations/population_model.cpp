@@ -50,16 +50,16 @@ void DimensionPopulationArrays(PopulationState& pop, const Catalogue& cat) {
 }
 
 void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {
-    pop.PopState = kind == 1 ? 1 : 2;
-    pop.PopLambda = StateLambdaOf(db, pop.PopState);
+    pop.PopState = kind == 1 ? ElectronicState::Upper : ElectronicState::Lower;
+    pop.PopLambda = StateLambdaOf(db, StateIndex(pop.PopState));
 }
 
 int PopMaxVib(const PopulationState& pop, const DatabaseState& db) {
-    return std::max(0, db.cat.NMaxVib.ValueAt(db.irad, pop.PopState));
+    return std::max(0, db.cat.NMaxVib.ValueAt(db.irad, StateIndex(pop.PopState)));
 }
 
 int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
-    int n = db.cat.NMaxRot.ValueAt(db.irad, pop.PopState == 1 ? v : 0);
+    int n = db.cat.NMaxRot.ValueAt(db.irad, pop.PopState == ElectronicState::Upper ? v : 0);
     // Row n + 1 must exist too (F2 rows one above the formula's N).
     if (!pop.PopRot.Empty()) n = std::min(n, pop.PopRot.Hi(2) - 1);
     return std::max(0, n);
@@ -74,10 +74,11 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T) {
         return;
     }
     const double kT = kBoltzmannCm * T;
-    const double g0 = Const(db, pop.PopState, 0, 0);
+    const int s = StateIndex(pop.PopState);
+    const double g0 = Const(db, s, 0, 0);
     double sum = 0.0;
     for (int v = 0; v <= vmax; ++v) {
-        const double value = std::exp(-(Const(db, pop.PopState, v, 0) - g0) / kT);
+        const double value = std::exp(-(Const(db, s, v, 0) - g0) / kT);
         pop.PopVib(v) = static_cast<float>(value);
         if (v > 0 && value < 1e-9) {
             vmax = v;  // this level ends the series and is not counted
@@ -92,7 +93,7 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
     EnsureArrays(pop, db, v);
     if (pop.TRot(v) < 1.0f) pop.TRot(v) = 1.0f;
     const double kT = kBoltzmannCm * pop.TRot(v);
-    const int s = pop.PopState;
+    const int s = StateIndex(pop.PopState);
     const double B = Const(db, s, v, 1), D = Const(db, s, v, 2), A = Const(db, s, v, 6);
     const int lambda = StateLambdaOf(db, s);
     const float Y = B != 0.0 ? static_cast<float>(A / B) : 0.0f;
@@ -119,7 +120,7 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
                 // twice the weight of the other (odd N × 1.5, even N × 0.75 in the upper state).
                 // A dipole transition keeps the nuclear-spin symmetry while N changes by one, so
                 // the lower state favours the other parity (N2+: odd N in B 2Σu+, even N in X 2Σg+).
-                const bool favoured = (N % 2 == 1) == (pop.PopState == 1);
+                const bool favoured = (N % 2 == 1) == (pop.PopState == ElectronicState::Upper);
                 const double value = pop.PopRot(v, c, N) * (favoured ? 1.5 : 0.75);
                 pop.PopRot(v, c, N) = static_cast<float>(value);
             }
@@ -151,7 +152,7 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
 
 void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
     EnsureArrays(pop, db, v);
-    const int lambda = StateLambdaOf(db, pop.PopState);
+    const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     const int nmax = PopMaxRot(pop, db, v);
     if (lambda > nmax) {
         pop.PopRot(v, 1, 1) = 1.0f;
@@ -223,8 +224,9 @@ void ResetThermal(PopulationState& pop, const DatabaseState& db) {
 void PopToEdit(PopulationState& pop, const DatabaseState& db, int v) {
     EnsureArrays(pop, db, v);
     pop.EditTable.Resize(1, 4, 0, db.cat.MaxN + 3);
-    const double B0 = Const(db, pop.PopState, 0, 1);
-    pop.YParam = B0 != 0.0 ? static_cast<float>(Const(db, pop.PopState, 0, 6) / B0) : 0.0f;
+    const int s = StateIndex(pop.PopState);
+    const double B0 = Const(db, s, 0, 1);
+    pop.YParam = B0 != 0.0 ? static_cast<float>(Const(db, s, 0, 6) / B0) : 0.0f;
     pop.NRotDisp = std::min(PopMaxRot(pop, db, v), pop.EditTable.Hi(1));
     const bool lambdaDoubled = pop.PopLambda > 0;
     for (int F = 1; F <= 2; ++F) {
@@ -283,8 +285,7 @@ void EditToPop(PopulationState& pop, const DatabaseState& db, int v) {
                 std::max(pop.RowMax[static_cast<std::size_t>(F)], E(F, r) + E(F + 2, r));
         }
     }
-    if (pop.StructMode < 0 || pop.StructMode > 3) return;
-    if (pop.StructMode != 3) {
+    if (pop.StructMode != StructureMode::AllOfN) {
         // One component or parity edited: the F1 share is what the table now holds.
         pop.SpinFactor = pop.Ratio;
         pop.TxtSpinCombination = Format(pop.SpinFactor, "0.0000");
@@ -305,7 +306,7 @@ void EditToPop(PopulationState& pop, const DatabaseState& db, int v) {
             pop.PopRot(v, 2, r + 1) = pop.PopRot(v, 4, r + 1) = 0.0f;
         }
     }
-    if (pop.StructMode == 3) PopToEdit(pop, db, v);
+    if (pop.StructMode == StructureMode::AllOfN) PopToEdit(pop, db, v);
 }
 
 void ResetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {

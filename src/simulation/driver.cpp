@@ -72,7 +72,7 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
     try {
         populations::PreparePopulations(pop, app.db);
         ComputeYields(app);
-        if (pop.PopState == 2 && sim.Kind == 3) ComputeWindowFactors(app);
+        if (pop.PopState == ElectronicState::Lower && sim.Kind == 3) ComputeWindowFactors(app);
         ApplyExperimentalLimits(app);
         FixRange(app);
         // Widths and shifts at the centre of the range now in force.

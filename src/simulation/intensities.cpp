@@ -29,7 +29,7 @@ bool BandMayContribute(double originCm, const SimulationState& sim) {
 
 }  // namespace
 
-BranchTable BuildBranchTable(int popState, const DatabaseState& db) {
+BranchTable BuildBranchTable(ElectronicState popState, const DatabaseState& db) {
     static constexpr int kDeltaN[13] = {0, -1, -1, 0, 0, 1, 1, -2, 0, -1, 1, 0, 2};
     static constexpr int kUpper[13] = {0, 1, 2, 1, 2, 1, 2, 1, 1, 1, 2, 2, 2};
     static constexpr int kLower[13] = {0, 1, 2, 1, 2, 1, 2, 2, 2, 2, 1, 1, 1};
@@ -46,7 +46,7 @@ BranchTable BuildBranchTable(int popState, const DatabaseState& db) {
         t.lower[b + 12] = otherParity(kLower[b]);
     }
     const int irad = db.irad;
-    if (popState == 2 && db.cat.StateLambda.ValueAt(2, irad) == 1 && database::UsesLowerComponentException(irad))
+    if (popState == ElectronicState::Lower && db.cat.StateLambda.ValueAt(2, irad) == 1 && database::UsesLowerComponentException(irad))
         for (int b = 1; b <= 12; ++b) t.lower[b] = kLowerPi[b];
     return t;
 }
@@ -141,13 +141,13 @@ void Synthesise(AppState& app, const BandLoader& load) {
     sim.LinesDrawn = 0;
     sim.ProfilePoints = 0;
     const BranchTable branches = BuildBranchTable(pop.PopState, db);
-    const int otherState = pop.PopState == 1 ? 2 : 1;
+    const int otherState = pop.PopState == ElectronicState::Upper ? 2 : 1;
     const int nOther = cat.NMaxVib.ValueAt(irad, otherState);
     const float lambdaFactor = cat.LambdaFactor.Contains(irad) ? cat.LambdaFactor(irad) : 1.0f;
     const int nBranches = std::clamp(static_cast<int>(std::lround(12.0f * lambdaFactor)), 0, 24);
     const ProfileGrid grid = MakeProfileGrid(sim, cat);
     const bool fileLifetimes = cat.LevelFileFlag.Contains(irad) && cat.LevelFileFlag(irad) != 0;
-    const int strengthColumn = pop.PopState;  // emission coefficient for emission, else absorption
+    const int strengthColumn = StateIndex(pop.PopState);  // emission coefficient for emission, else absorption
     const double lineShift = sim.LineShift;
     const double xini = sim.Xini, xend = sim.Xend;
 

@@ -25,7 +25,7 @@ struct BranchTable {
 
 /// The branch table for the populated state of the selected entry (with the lower-component
 /// exception of entries whose populated lower state is a Π state).
-BranchTable BuildBranchTable(int popState, const DatabaseState& db);
+BranchTable BuildBranchTable(ElectronicState popState, const DatabaseState& db);
 
 /// Fraction of an exponential decay of lifetime tauNs collected by the detection gate: 1 for
 /// total integration (gateMode 0), exp(-delay/tau) - exp(-(delay + width)/tau) for a time-resolved

@@ -144,7 +144,7 @@ TEST(WindowFactors, WholeBandsCountedByTheirOriginWithA20AngstromMargin) {
 TEST(BranchTable, ComponentsAndTheLowerPiException) {
     AppState app;
     SyntheticSystem sys(app);
-    BranchTable t = BuildBranchTable(1, app.db);
+    BranchTable t = BuildBranchTable(ElectronicState::Upper, app.db);
     EXPECT_EQ(t.deltaN[1], -1);   // P1
     EXPECT_EQ(t.deltaN[12], 2);   // S21
     EXPECT_EQ(t.deltaN[19], -2);  // O12 of the second set
@@ -154,11 +154,11 @@ TEST(BranchTable, ComponentsAndTheLowerPiException) {
     EXPECT_EQ(t.lower[22], 3);
     // Entry 1 with a populated lower Π state takes the lower components of its exception.
     app.db.cat.StateLambda(2, 1) = 1;
-    t = BuildBranchTable(2, app.db);
+    t = BuildBranchTable(ElectronicState::Lower, app.db);
     const int expected[13] = {0, 1, 2, 3, 4, 1, 2, 4, 4, 2, 1, 3, 3};
     for (int b = 1; b <= 12; ++b) EXPECT_EQ(t.lower[b], expected[b]) << "branch " << b;
     EXPECT_EQ(t.lower[13], 3);
-    EXPECT_EQ(BuildBranchTable(1, app.db).lower[3], 1);  // emission: not applied
+    EXPECT_EQ(BuildBranchTable(ElectronicState::Upper, app.db).lower[3], 1);  // emission: not applied
 }
 
 TEST(Synthesis, EmissionLineLandsOnItsPositionAndTheTotalPeaksAt100) {
