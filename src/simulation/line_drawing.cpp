@@ -35,18 +35,21 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
     half_ = shared_.halfWindow * grid_.pointsPerWidth;
     // A window spans offsets round(t - half)..round(t + half) from a line's nearest point, |t| <=
     // 1/2: never beyond floor(half) + 1, always at least the core within floor(half) - 1.
+    // The lines that share the profile have windows within one point of this one (their cut-off
+    // grows with a Lorentzian share that differs by less than kSharedWidthTolerance).
     const int whole = static_cast<int>(std::min(std::floor(half_), 1e6));
-    core_ = std::max(whole - 1, -1);
+    core_ = std::max(whole - 2, -1);
     if (method == ProfileMethod::Convolved && !squareRoot_ && grid_.nPoints >= 2)
-        kernel_ = ProfileKernel::Sample(shared_, grid_.step, whole + 1, kBinnedLineTolerance);
+        kernel_ = ProfileKernel::Sample(shared_, grid_.step, whole + 2, kBinnedLineTolerance);
 }
 
-bool LineDrawer::SharesProfile(const DrawnLine& line) const {
-    if (!grid_.predissociation) return true;
+std::optional<double> LineDrawer::SharedHalfWindow(const DrawnLine& line) const {
+    if (!grid_.predissociation) return half_;
     const double gamma = LifetimeWidth(grid_, line.x, line.lifetime);
-    if (gamma == 0.0) return true;
-    const double f = VoigtWidth(grid_.lorentzWidth + gamma, grid_.gaussWidthSq);
-    return std::fabs(f - shared_.f) <= kSharedWidthTolerance * shared_.f;
+    if (gamma == 0.0) return half_;
+    const LineShape own = MakeLineShape(grid_, line.x, line.lifetime);
+    if (std::fabs(own.f - shared_.f) > kSharedWidthTolerance * shared_.f) return std::nullopt;
+    return own.halfWindow * grid_.pointsPerWidth;
 }
 
 void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats) const {
@@ -88,7 +91,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     std::vector<BinnedLine> binned;
     binned.reserve(lines.size());
     for (const DrawnLine& line : lines) {
-        if (!SharesProfile(line)) {
+        const std::optional<double> half = SharedHalfWindow(line);
+        if (!half) {
             DrawOwn(line, out, stats);
             continue;
         }
@@ -96,8 +100,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         BinnedLine b;
         b.j = RoundIndex(ic);
         const double t = ic - b.j;
-        b.lo = std::max(RoundIndex(ic - half_), 1) - b.j;
-        b.hi = std::min(RoundIndex(ic + half_), last - 1) - b.j;
+        b.lo = std::max({RoundIndex(ic - *half), 1, b.j - reach}) - b.j;
+        b.hi = std::min({RoundIndex(ic + *half), last - 1, b.j + reach}) - b.j;
         if (b.hi < b.lo) continue;
         double power = line.weight;
         for (int k = 0; k < terms; ++k, power *= -t) b.c[k] = power;

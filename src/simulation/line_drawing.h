@@ -31,8 +31,9 @@ enum class ProfileMethod {
 /// Largest error of a binned line, relative to its peak (the remainder of the expansion).
 inline constexpr double kBinnedLineTolerance = 1e-4;
 
-/// Lines whose own width differs from the shared one by at most this fraction share its profile.
-inline constexpr double kSharedWidthTolerance = 1e-5;
+/// Lines whose own width (the shared one with their lifetime width) differs from the shared width
+/// by at most this fraction are drawn with the shared profile: their peaks err by about as much.
+inline constexpr double kSharedWidthTolerance = 2e-4;
 
 /// Counts of what was drawn.
 struct DrawStats {
@@ -54,13 +55,15 @@ public:
 
 private:
     void DrawOwn(const DrawnLine& line, float* out, DrawStats& stats) const;
-    bool SharesProfile(const DrawnLine& line) const;
+    /// Half window (grid steps) of a line drawn with the shared profile: the line's own, whose
+    /// cut-off follows its Lorentzian share; nothing for a line of a width of its own.
+    std::optional<double> SharedHalfWindow(const DrawnLine& line) const;
     void PrepareSpectra();
 
     ProfileGrid grid_;
     bool squareRoot_;
     LineShape shared_;      ///< profile of a line without a width of its own
-    double half_ = 0.0;     ///< half window of the shared profile in grid steps
+    double half_ = 0.0;     ///< half window of a line without lifetime width, grid steps
     int core_ = 0;          ///< offsets -core..core lie inside every shared line's window
     std::optional<ProfileKernel> kernel_;
 
