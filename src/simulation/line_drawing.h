@@ -39,6 +39,7 @@ inline constexpr double kSharedWidthTolerance = 2e-4;
 struct DrawStats {
     int lines = 0;                ///< lines that reached at least one grid point
     long long profilePoints = 0;  ///< grid points those lines covered together
+    int fftLevels = 0;            ///< levels whose binned lines were convolved by FFT
 };
 
 /// Draws lines onto the grid of one simulation. Holds the sampled shared profile (and, once
@@ -70,6 +71,8 @@ private:
     // Convolution by FFT: transform length and the spectra of the kernel's terms (core only).
     int fftLength_ = 0;
     std::vector<FftArray<std::complex<double>>> termSpectra_;
+    FftArray<double> sums_;                       ///< the binned terms, then the convolution
+    FftArray<std::complex<double>> spectrum_, product_;
 };
 
 }  // namespace velmora::simulation
