@@ -7,9 +7,11 @@
 //
 // Every line covers the grid points of its cut-off window (3 FWHM on each side for a Gaussian,
 // up to 20 for a Lorentzian, rounded to grid points from the line's own position). The binned
-// lines keep exactly these windows: the profile terms reach one point beyond the widest window
-// and each line's first and last points are taken from its own position, so the convolved
-// spectrum differs from the line-by-line evaluation only by the remainder of the expansion.
+// lines keep exactly these windows: the profile terms reach beyond the widest window and each
+// line's first and last points are taken from its own position and width, so a binned line
+// differs from its line-by-line evaluation only by the remainder of the expansion (at most
+// kBinnedLineTolerance of its peak) and, for a lifetime width below kSharedWidthTolerance of the
+// shared width, by about that fraction of its peak.
 #pragma once
 
 #include <optional>
