@@ -154,14 +154,24 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         for (int k = 0; k < terms; ++k, power *= -b.t) c[k] = static_cast<std::remove_pointer_t<decltype(c)>>(power);
     };
     if (core_ < 1 || !FftIsCheaper(binned.size(), terms, reach, fftLength_)) {
-        // Directly: each line adds its terms over its window.
-        const AddTermsFunction add = AddTermsFor(terms);
+        // Directly: each line adds its terms over its window, n terms where n of them matter.
         for (const BinnedLine& b : binned) {
             float c[ProfileKernel::kMaxTerms];
             coefficients(b, c);
-            const float* T[ProfileKernel::kMaxTerms];
-            for (int k = 0; k < terms; ++k) T[k] = kernel.Term(k) + reach + b.lo;
-            add(out, b.j + b.lo, b.j + b.hi, T, c);
+            auto add = [&](int n, int from, int to) {
+                from = std::max(from, b.lo), to = std::min(to, b.hi);
+                if (to < from) return;
+                const float* T[ProfileKernel::kMaxTerms];
+                for (int k = 0; k < n; ++k) T[k] = kernel.Term(k) + reach + from;
+                AddTermsFor(n)(out, b.j + from, b.j + to, T, c);
+            };
+            const int centre = kernel.TermReach(terms - 1);
+            add(terms, -centre, centre);
+            for (int n = terms - 1; n >= 1; --n) {
+                const int inner = kernel.TermReach(n), outer = kernel.TermReach(n - 1);
+                add(n, -outer, -inner - 1);
+                add(n, inner + 1, outer);
+            }
         }
         return;
     }

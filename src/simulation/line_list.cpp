@@ -146,7 +146,10 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             if (band.lines.empty() || !BandMayContribute(band.origin, start, end, c.unit)) continue;
             const double w = window[static_cast<std::size_t>(std::min(vUp, m.vUpMax))];
             for (const ModelLine& line : band.lines) {
-                const double x = AxisPosition(line.nu, c.unit) + lineShift;
+                const double x = (c.unit == AxisUnit::AngstromVacuum ? 1E8 / line.nu
+                                  : c.unit == AxisUnit::Wavenumber   ? line.nu
+                                                                     : AxisPosition(line.nu, c.unit)) +
+                                 lineShift;
                 if (!(start < x && x < end)) continue;
                 const int nUp = line.N + branches.deltaN[static_cast<std::size_t>(line.b)];
                 if (nUp < 0) continue;

@@ -1,6 +1,8 @@
 #include "simulation/profile_kernel.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <complex>
 
 namespace velmora::simulation {
@@ -63,12 +65,29 @@ std::optional<ProfileKernel> ProfileKernel::Sample(const LineShape& s, double st
             lorentzFactor *= -sqrtB * step;
         }
     }
+    // Term k adds at most |T_k(m)| / 2^k at an offset m; beyond the last offset where that exceeds
+    // a tenth of the tolerance over the terms it is left out.
+    const double peak = ProfileValue(s, 0.0);
+    const double negligible = 0.1 * tolerance * peak / terms;
+    kernel.termReach_.assign(static_cast<std::size_t>(terms), -1);
+    double scale = 1.0;
+    for (int k = 0; k < terms; ++k, scale /= 2.0) {
+        int& r = kernel.termReach_[static_cast<std::size_t>(k)];
+        for (int m = reach; m >= 0 && r < 0; --m)
+            if (std::fabs(kernel.Term(k)[m + reach]) * scale > negligible ||
+                std::fabs(kernel.Term(k)[-m + reach]) * scale > negligible)
+                r = m;
+    }
+    // Nested: the terms needed at an offset are always 0..k.
+    for (int k = terms - 2; k >= 0; --k)
+        kernel.termReach_[static_cast<std::size_t>(k)] =
+            std::max(kernel.termReach_[static_cast<std::size_t>(k)], kernel.termReach_[static_cast<std::size_t>(k + 1)]);
     return kernel;
 }
 
 double ProfileKernel::At(int m, double t) const {
     double sum = 0.0, power = 1.0;
-    for (int k = 0; k < terms_; ++k) {
+    for (int k = 0; k < terms_ && TermReach(k) >= std::abs(m); ++k) {
         sum += power * Term(k)[m + reach_];
         power *= -t;
     }

@@ -35,6 +35,8 @@ public:
 
     int Reach() const { return reach_; }
     int Terms() const { return terms_; }
+    /// Offsets |m| <= TermReach(k) need the terms 0..k; TermReach does not grow with k.
+    int TermReach(int k) const { return termReach_[static_cast<std::size_t>(k)]; }
     /// T_k(m) for m = -reach..reach at index m + reach.
     const float* Term(int k) const { return &values_[static_cast<std::size_t>(k) * Width()]; }
     /// The value a line adds at offset m from its nearest point when it lies t steps beyond it.
@@ -45,6 +47,7 @@ private:
     int reach_ = 0;
     int terms_ = 0;
     std::vector<float> values_;  ///< [k][m + reach]
+    std::vector<int> termReach_;  ///< [k]
 };
 
 }  // namespace velmora::simulation

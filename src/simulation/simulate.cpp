@@ -33,13 +33,14 @@ std::pair<float, float> OrderedRange(const SimulationConditions& c) {
 void BuildTotal(Spectrum& s, const populations::Populations& pop) {
     const int n = s.grid.last;
     s.total.Resize(0, n);
+    float* total = s.total.Data();
     for (std::size_t k = 0; k < s.levels.size(); ++k) {
         const double w = pop.weights[k];
         const float* band = &s.bands(static_cast<int>(k) + 1, 0);
-        for (int i = 0; i <= n; ++i) s.total(i) = static_cast<float>(s.total(i) + w * band[i]);
+        for (int i = 0; i <= n; ++i) total[i] = static_cast<float>(total[i] + w * band[i]);
     }
     float peak = 0.0f;
-    for (int i = 0; i <= n; ++i) peak = std::max(peak, s.total(i));
+    for (int i = 0; i <= n; ++i) peak = std::max(peak, total[i]);
     s.peak = peak;
     if (peak == 0.0f) return;
     const double scale = 100.0 / peak;
