@@ -100,7 +100,10 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
         }
         const GridPlan plan = PlanGrid(sim.Xini, sim.Xend, sim.GridWidth, sim.PointsPerWidth, pop.NVibSel);
         sim.MaxPoints = plan.maxPoints;
-        if (sim.Xini < 1000.0f) app.dialogs->ShowMessage("Please, Check the simulation range");
+        // Below 1000 Å (100 nm) the refractive index of air has its poles; in cm-1 the same number.
+        const AxisUnit unit = StoredMode<AxisUnit>(sim.Units);
+        if (sim.Xini < 1000.0 * (IsWavelength(unit) ? UnitsPerAngstrom(unit) : 1.0))
+            app.dialogs->ShowMessage("Please, Check the simulation range");
         if (plan.overBudget) {
             // Too fine for the budget: the grid step becomes the finest the budget allows, and the
             // instrumental resolution takes that width.

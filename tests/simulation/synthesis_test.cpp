@@ -305,6 +305,13 @@ TEST(Driver, RangeBelow1000IsQuestionedButSimulated) {
     EXPECT_EQ(dialogs.messages[0], "Please, Check the simulation range");
     EXPECT_TRUE(t.app.plot.PlotReady);
     EXPECT_EQ(t.app.sim.LinesDrawn, 1);
+
+    // In nm the limit is 100 nm: 300 nm is a sound start.
+    t.app.sim.Units = 4;
+    t.app.sim.TxtStart = " 300";
+    t.app.sim.TxtEnd = " 320";
+    t.Run();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST(Driver, TooManyPointsCoarsensTheGridToTheBudget) {
