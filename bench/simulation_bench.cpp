@@ -6,11 +6,13 @@
 //   NO A-X LIF excitation, 300 K, 2200-2300 Å, the same instrument.
 //
 // And the typed simulation alone, after the model is built: one Simulate of OH A-X at 3000 K
-// (2800-3400 Å, standard density, 1 Å Gaussian or half-Lorentzian Voigt instrument), and the
-// building of the band-system models of OH A-X and NO A-X (every band).
+// (2800-3400 Å, standard density, 1 Å Gaussian or half-Lorentzian Voigt instrument), the
+// building of the band-system models of OH A-X and NO A-X (every band), and the writing of a
+// simulated total of 126,001 points.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -25,6 +27,7 @@
 #include "simulation/driver.h"
 #include "simulation/lineshapes.h"
 #include "simulation/simulate.h"
+#include "simulation/simulation_files.h"
 
 namespace {
 
@@ -172,6 +175,23 @@ void RunModelBuild(benchmark::State& state, AppState& app) {
 void BM_BuildModel_OH(benchmark::State& state) { RunModelBuild(state, OH(1)); }
 void BM_BuildModel_NO(benchmark::State& state) { RunModelBuild(state, NOLif()); }
 
+/// Writing a simulated total of 126,001 points (OH A-X, 2800-3400 Å at 0.0333 Å) as .mod.
+void BM_WriteSimulation_126001Points(benchmark::State& state) {
+    static std::unique_ptr<AppState> app;
+    if (!app) {
+        app = Prepare("OH", 1, 3000.0f, " 2800", " 3400", 1);
+        simulation::CmbLineshape_Click(*app, 1);
+        simulation::TxtResolution_Change(*app, "0.03333333");
+        simulation::CalculateSimulation(*app);
+    }
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "velmora_bench.mod";
+    for (auto _ : state) simulation::WriteSimulationTotal(*app, file);
+    std::filesystem::remove(file);
+    state.SetItemsProcessed(state.iterations() * (app->sim.NPoints + 1));
+    state.counters["points"] = app->sim.NPoints + 1;
+}
+
+BENCHMARK(BM_WriteSimulation_126001Points)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian_PerLine)->Unit(benchmark::kMillisecond);
