@@ -66,9 +66,9 @@ std::optional<ProfileKernel> ProfileKernel::Sample(const LineShape& s, double st
         }
     }
     // Term k adds at most |T_k(m)| / 2^k at an offset m; beyond the last offset where that exceeds
-    // a tenth of the tolerance over the terms it is left out.
+    // half the tolerance shared among the terms it is left out.
     const double peak = ProfileValue(s, 0.0);
-    const double negligible = 0.1 * tolerance * peak / terms;
+    const double negligible = 0.5 * tolerance * peak / terms;
     kernel.termReach_.assign(static_cast<std::size_t>(terms), -1);
     double scale = 1.0;
     for (int k = 0; k < terms; ++k, scale /= 2.0) {

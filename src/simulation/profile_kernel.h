@@ -10,7 +10,9 @@
 // (Cramér's bound on Hermite functions), a pseudo-Voigt taking the mean of the two weighted by
 // their peaks. K is chosen as the fewest terms whose bound is below the tolerance asked for, so
 // the lines of one profile can be binned at grid points (K sums of weight × (-t)^k) and
-// convolved once with the K sampled terms.
+// convolved once with the K sampled terms. Far from the centre the higher terms add less than half
+// the tolerance (shared among the terms): each term is kept only out to the offset where it still
+// matters, so the tails of a Lorentzian are drawn with fewer terms than its core.
 #pragma once
 
 #include <optional>
