@@ -154,7 +154,20 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         for (int k = 0; k < terms; ++k, power *= -b.t) c[k] = static_cast<std::remove_pointer_t<decltype(c)>>(power);
     };
     if (core_ < 1 || !FftIsCheaper(binned.size(), terms, reach, fftLength_)) {
-        // Directly: each line adds its terms over its window, n terms where n of them matter.
+        // Directly: each line adds its terms over its window, n terms where n of them matter. The
+        // offsets split into rings of equal term counts, from the centre out; a ring narrower than
+        // a few vectors joins the one inside it (more terms than needed cost less than a call).
+        struct Ring {
+            int terms, inner, outer;  ///< offsets inner < |m| <= outer (the centre: inner = -1)
+        };
+        std::vector<Ring> rings{{terms, -1, kernel.TermReach(terms - 1)}};
+        for (int n = terms - 1; n >= 1; --n) {
+            const int outer = kernel.TermReach(n - 1);
+            if (outer - rings.back().outer < 8)
+                rings.back().outer = outer;
+            else
+                rings.push_back({n, rings.back().outer, outer});
+        }
         for (const BinnedLine& b : binned) {
             float c[ProfileKernel::kMaxTerms];
             coefficients(b, c);
@@ -165,12 +178,10 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
                 for (int k = 0; k < n; ++k) T[k] = kernel.Term(k) + reach + from;
                 AddTermsFor(n)(out, b.j + from, b.j + to, T, c);
             };
-            const int centre = kernel.TermReach(terms - 1);
-            add(terms, -centre, centre);
-            for (int n = terms - 1; n >= 1; --n) {
-                const int inner = kernel.TermReach(n), outer = kernel.TermReach(n - 1);
-                add(n, -outer, -inner - 1);
-                add(n, inner + 1, outer);
+            add(rings.front().terms, -rings.front().outer, rings.front().outer);
+            for (std::size_t r = 1; r < rings.size(); ++r) {
+                add(rings[r].terms, -rings[r].outer, -rings[r].inner - 1);
+                add(rings[r].terms, rings[r].inner + 1, rings[r].outer);
             }
         }
         return;
