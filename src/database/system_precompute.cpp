@@ -134,6 +134,7 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
         ReadLevelData(db, vUp, pressureTorr);
     }
     db.SystemLoaded = true;
+    ++db.SystemStamp;
 }
 
 }  // namespace

@@ -64,9 +64,9 @@ std::string TemperatureLine(const AppState& s) {
     const PopulationState& pop = s.pop;
     if (pop.ThermalFlag == 1) return "Temperature " + Number(pop.Temperature) + " K (thermalized system)";
     std::string line = "Populations not thermalized: vibrational ";
-    line += s.popwin.VibrationalMode == 0 ? Number(pop.TVib) + " K" : std::string("as edited");
+    line += s.popwin.VibrationalMode == DistributionMode::Thermal ? Number(pop.TVib) + " K" : std::string("as edited");
     line += "; rotational";
-    const std::string prime = pop.PopState == 1 ? "'" : "''";
+    const std::string prime = pop.PopState == ElectronicState::Upper ? "'" : "''";
     for (int k = 1; k <= pop.NVibSel && pop.VibList.Contains(k); ++k) {
         const int v = static_cast<int>(pop.VibList(k));
         const bool thermal = pop.TRot.Contains(v) && pop.TRot(v) >= 0.0f;

@@ -63,7 +63,7 @@ std::pair<int, int> StrongestBand(const AppState& app) {
     const Catalogue& cat = db.cat;
     const int irad = db.irad;
     const int q = app.sim.Kind == 1 ? 1 : 2;
-    const bool upperPopulated = app.pop.PopState == 1;
+    const bool upperPopulated = app.pop.PopState == ElectronicState::Upper;
     std::pair<int, int> best{0, 0};
     double strongest = -1.0;
     // Weighted by the populations; without any (none computed yet), by the coefficients alone.

@@ -43,25 +43,28 @@ void CmbUnits_Click(AppState& app, int units) {
     SimulationState& sim = app.sim;
     const float oldStart = static_cast<float>(Val(sim.TxtStart));
     const float oldEnd = static_cast<float>(Val(sim.TxtEnd));
-    const int oldUnits = sim.Units;
+    const AxisUnit from = StoredMode<AxisUnit>(sim.Units), to = StoredMode<AxisUnit>(units);
     sim.Units = units;
     SetUnitCaptions(sim, app.db.cat);
 
     auto text = [](double v) { return Str(static_cast<float>(v)); };
     const double s = oldStart, e = oldEnd;
+    using enum AxisUnit;
     // Wavelength and wavenumber run in opposite directions: start and end exchange places then,
-    // and a limit of 0 has no reciprocal (its text stays as it was).
-    const bool reciprocal = (oldUnits == 3) != (units == 3);
-    if (oldUnits != units) {
+    // and a limit of 0 has no reciprocal (its text stays as it was). Air wavelengths are made
+    // vacuum ones with n_air of themselves, vacuum ones air with n_air of the vacuum wavelength.
+    const bool reciprocal = (from == Wavenumber) != (to == Wavenumber);
+    if (from != to) {
         const double fromStart = reciprocal ? e : s, fromEnd = reciprocal ? s : e;
-        if (!(reciprocal && fromStart == 0.0)) sim.TxtStart = text(ConvertAxisValue(fromStart, oldUnits, units));
-        if (!(reciprocal && fromEnd == 0.0)) sim.TxtEnd = text(ConvertAxisValue(fromEnd, oldUnits, units));
+        auto convert = [&](double x) { return ConvertAxisValue(x, static_cast<int>(from), static_cast<int>(to)); };
+        if (!(reciprocal && fromStart == 0.0)) sim.TxtStart = text(convert(fromStart));
+        if (!(reciprocal && fromEnd == 0.0)) sim.TxtEnd = text(convert(fromEnd));
     }
 
     // A resolution in Å becomes one in nm or cm-1 (and back) in proportion to the range centres;
     // between vacuum and air wavelengths it stays.
-    auto family = [](int u) { return u == 3 ? 0 : (u >= 4 ? 2 : 1); };
-    if (family(oldUnits) != family(units) && oldStart + oldEnd != 0.0f) {
+    auto family = [](AxisUnit u) { return u == Wavenumber ? 0.0 : UnitsPerAngstrom(u); };
+    if (family(from) != family(to) && oldStart + oldEnd != 0.0f) {
         const double newStart = static_cast<float>(Val(sim.TxtStart));
         const double newEnd = static_cast<float>(Val(sim.TxtEnd));
         const double res = sim.InstrumentalResolution / ((s + e) / 2.0) * (newStart + newEnd) / 2.0;
