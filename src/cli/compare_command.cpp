@@ -65,8 +65,8 @@ const bool registered = RegisterCommand(
      "        [--wavelength W] [--multiply M] [--smooth N] [--limits] [--residuals FILE.csv] [simulation options]\n"
      "        simulates, loads and corrects an experimental spectrum and prints the peak correlation and\n"
      "        chi-square (--spectrum-units: the unit of its x column, default auto: below 1000 nm, else the\n"
-     "        axis unit; --limits: simulate over the spectrum's range; --residuals: x, experiment,\n"
-     "        simulation and residual per compared point)\n" +
+     "        axis unit; a named unit is read as written; --limits: simulate over the spectrum's range;\n"
+     "        --residuals: x, experiment, simulation and residual per compared point)\n" +
          SimulationOptionsHelp(),
      &RunCompare});
 

@@ -169,9 +169,13 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
     constexpr double fmax = std::numeric_limits<float>::max();
     if (!(std::fabs(x) <= fmax) || !(std::fabs(y) <= fmax))
         throw SpectrumReadError{line_, "a value too large for a single-precision number"};
-    // Wavelengths below 1000 are taken as nm and turned into Å.
-    if (x < 1000.0) x *= 10.0;
-    if (!(static_cast<float>(x) > 1000.0f)) return;  // not a point: the next line takes its place
+    if (nanometreRule_) {
+        // Wavelengths below 1000 are taken as nm and turned into Å.
+        if (x < 1000.0) x *= 10.0;
+        if (!(static_cast<float>(x) > 1000.0f)) return;  // not a point: the next line takes its place
+    } else if (!(static_cast<float>(x) > 0.0f)) {
+        return;  // no wavelength or wavenumber: a heading or a blank field
+    }
 
     if (count_ >= kMaxSpectrumPoints)
         throw SpectrumReadError{line_, "more than " + std::to_string(kMaxSpectrumPoints) + " points"};
@@ -187,14 +191,14 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
     }
 }
 
-bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs) {
+bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule) {
     if (exp.ExpXRaw.Empty() || exp.ExpYRaw.Empty()) InitExperimentArrays(exp);
     // The raw arrays grow while reading; the others follow once at the end.
     exp.ExpYRaw.ResizePreserve(std::max(exp.ExpYRaw.Hi(), exp.ExpXRaw.Hi()));
     exp.ExpXRaw.ResizePreserve(exp.ExpYRaw.Hi());
     exp.ReadProblem.clear();
 
-    TwoColumnReader reader(exp);
+    TwoColumnReader reader(exp, nanometreRule);
     auto fail = [&](const std::string& problem) {
         exp.ReadProblem = problem;
         const int last = reader.Count() - 1;
@@ -238,7 +242,8 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
         exp.ExpY(i) = exp.ExpYRaw(i);
     }
     if (last < 0) {
-        exp.ReadProblem = path + ": no point with a wavelength above 1000 Å (100 nm) was found";
+        exp.ReadProblem = nanometreRule ? path + ": no point with a wavelength above 1000 Å (100 nm) was found"
+                                        : path + ": no point with an x above 0 was found";
         dialogs.ShowMessage(kReadFailureMessage);
     }
     return last > 1;

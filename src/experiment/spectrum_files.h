@@ -56,9 +56,12 @@ struct SpectrumReadError {
 /// only points with x above 1000 are kept (others are overwritten by the next line); further
 /// columns are ignored. Line ends may be LF, CR-LF or CR. Throws SpectrumReadError for binary
 /// data, an over-long line, a value beyond single precision or too many points.
+/// Without the nm rule (a file whose x unit the user named) x is kept as written and every
+/// point with x above 0 is kept.
 class TwoColumnReader {
 public:
-    explicit TwoColumnReader(ExperimentState& exp) : exp_(exp) {}
+    explicit TwoColumnReader(ExperimentState& exp, bool nanometreRule = true)
+        : exp_(exp), nanometreRule_(nanometreRule) {}
 
     void Feed(std::string_view chunk);
     /// Reads a last line that has no line end.
@@ -76,6 +79,7 @@ private:
     void EndLine();
 
     ExperimentState& exp_;
+    bool nanometreRule_;
     std::string pending_;  ///< start of a line continued in the next chunk
     int count_ = 0;
     double maxY_ = 0.0;
@@ -92,8 +96,8 @@ private:
 /// (missing or unreadable file, binary data, a value out of range, too many points) the message
 /// box kReadFailureMessage is shown, ReadProblem says what happened, the points read so far
 /// stay in the raw arrays unscaled, and the result is false. A file that gives no point at all
-/// is reported the same way.
-bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs);
+/// is reported the same way. `nanometreRule` as for TwoColumnReader.
+bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule = true);
 
 /// Writes the corrected spectrum ExpX, ExpY (0..ExpPoints), one point per line, x and y
 /// separated by blanks and a comma; the target is replaced only when the file is complete.

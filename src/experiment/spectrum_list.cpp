@@ -56,7 +56,7 @@ void CmbExpFile_Click(AppState& app, int index) {
     const ExpFile record = exp.ExpFiles[static_cast<std::size_t>(index)];
     exp.CurrentFilePath = record.Path;
     // The result is not looked at: whatever was read is corrected and drawn.
-    ReadTwoColumn(exp, record.Path, *app.dialogs);
+    ReadTwoColumn(exp, record.Path, *app.dialogs, record.XUnit == kAutomaticXUnit);
     ConvertSpectrumX(exp, record.XUnit, app.sim.Units);
 
     ShowCorrections(app, record.Baseline, record.Wavelength, record.Multiply);

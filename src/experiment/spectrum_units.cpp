@@ -26,14 +26,10 @@ std::pair<double, double> SpectrumExtent(const ExperimentState& exp) {
 
 void ConvertSpectrumX(ExperimentState& exp, int fileUnit, int axisUnits) {
     if (!HasExperimentalPoints(exp)) return;
-    // The reader has made nm into Å: the file's values are Å (or cm-1) in the file's medium.
+    // Automatic: the reader has made values below 1000 (nm) into Å; the rest are in the axis's
+    // own medium, and nm axes take them as Å too. A named unit is read as written.
     int readUnit = fileUnit;
-    if (fileUnit == kAutomaticXUnit) {
-        // Automatic: the axis's own unit, its medium included; nm axes take the values as Å too.
-        readUnit = axisUnits >= 4 ? axisUnits - 3 : axisUnits;
-    } else if (fileUnit >= 4) {
-        readUnit = fileUnit - 3;
-    }
+    if (fileUnit == kAutomaticXUnit) readUnit = axisUnits >= 4 ? axisUnits - 3 : axisUnits;
     if (readUnit == axisUnits) return;
     for (int i = 0; i <= exp.ExpPoints; ++i)
         exp.ExpXRaw(i) = static_cast<float>(ConvertAxisValue(exp.ExpXRaw(i), readUnit, axisUnits));

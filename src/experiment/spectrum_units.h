@@ -19,8 +19,9 @@ const std::vector<std::string>& SpectrumXUnitItems();
 /// Smallest and largest corrected x of the current spectrum (0, 0 without points).
 std::pair<double, double> SpectrumExtent(const ExperimentState& exp);
 
-/// Turns the x of the spectrum just read (ExpXRaw 0..ExpPoints, where the reader made values below
-/// 1000 Å from nm) from the file's unit into the axis unit. Wavelengths of a file in air become
+/// Turns the x of the spectrum just read (ExpXRaw 0..ExpPoints; in automatic mode the reader made
+/// values below 1000 into Å from nm, otherwise they are as written) from the file's unit into the
+/// axis unit. Wavelengths of a file in air become
 /// vacuum ones for a vacuum axis and the reverse; wavenumbers and wavelengths convert through
 /// 1E8 / x, which reverses the order of the points.
 void ConvertSpectrumX(ExperimentState& exp, int fileUnit, int axisUnits);

@@ -57,14 +57,14 @@ TEST(CliCompare, TheXUnitOfTheFileIsConvertedToTheAxis) {
     std::string air, wavenumber;
     for (std::string line; std::getline(in, line);) {
         const double x = Val(line), y = Val(line.substr(line.find(',') + 1));
-        // Edlén at 3330 Å: n - 1 = 2.9004E-4 (to 1E-7 over 3300..3360 Å).
-        air += Format(x / 1.00029004 / 10.0, "0.00000") + "\t" + Format(y, "0.0000") + "\r\n";
+        // Edlén at 3330 Å: n - 1 = 2.8765E-4 (to 3E-7 over 3300..3360 Å).
+        air += Format(x / 1.00028765 / 10.0, "0.00000") + "\t" + Format(y, "0.0000") + "\r\n";
         wavenumber += Format(1E8 / x, "0.0000") + " " + Format(y, "0.0000") + "\r\n";
     }
     const std::string airFile = db.data.Write("air_nm.txt", air).string();
     const std::string waveFile = db.data.Write("wavenumber.txt", wavenumber).string();
 
-    // Taken as vacuum, the air file sits 0.97 Å (two resolution widths) too short.
+    // Taken as vacuum, the air file sits 0.96 Å (two resolution widths) too short.
     const Result automatic = RunCli(With({"compare", "--spectrum", airFile}, Simulation(db)));
     const Result converted = RunCli(With({"compare", "--spectrum", airFile, "--spectrum-units", "nm-air"}, Simulation(db)));
     ASSERT_EQ(converted.code, 0) << converted.err;

@@ -49,6 +49,26 @@ TEST(AirIndex, EdlenAt3000Angstrom) {
     EXPECT_NEAR(AirIndex(6000.0f) - 1.0f, 2.77e-4f, 0.02e-4f);
 }
 
+TEST(AxisUnits, OneLineInEveryUnit) {
+    // A line at 3090.0 Å in vacuum: 1E8 / 3090 = 32362.46 cm-1. Edlén at sigma^2 = (1 / 0.309 um)^2
+    // = 10.47329 um-2: n - 1 = 1E-8 (8342.13 + 2406030 / 119.52671 + 15997 / 28.42671) = 2.90345E-4,
+    // so in standard air it lies at 3090 / 1.000290345 = 3089.1030 Å = 308.91030 nm.
+    const double nu = 1E8 / 3090.0;
+    const struct {
+        int units;
+        double x, tolerance;
+    } cases[] = {{1, 3090.0, 1e-9},   {2, 3089.1030, 2e-4},  {3, 32362.46, 0.01},
+                 {4, 309.0, 1e-10},   {5, 308.91030, 2e-5}};
+    for (const auto& c : cases) {
+        EXPECT_NEAR(WavenumberToAxis(nu, c.units), c.x, c.tolerance) << c.units;
+        EXPECT_NEAR(AxisToWavenumber(c.x, c.units), nu, 2e-3) << c.units;  // n taken at the air wavelength
+        for (const auto& to : cases)
+            EXPECT_NEAR(ConvertAxisValue(c.x, c.units, to.units), to.x, to.tolerance + 2e-3 * to.x / nu)
+                << c.units << " to " << to.units;
+    }
+    EXPECT_EQ(AxisToWavenumber(0.0, 5), 0.0);  // a wavelength of 0 has no wavenumber
+}
+
 TEST(FindIndex, BracketsTheValue) {
     Array1<float> x;
     x.Resize(0, 9);

@@ -119,6 +119,13 @@ TEST(SpectrumList, TheFileXUnitAndTheAxisUnitMeetInTheAxisUnit) {
     EXPECT_NEAR(f.app.exp.ExpX(0), 1E8 / 33000.0, 1e-3);
     LoadSpectrum(f.app, f.File("c.dat", 300), 0);  // automatic: nm below 1000, taken as the axis's Å
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 3000.0f);
+    // A named unit is read as written: 1064 nm is 10640 Å, 500 cm-1 is 2E5 Å, 900 Å stays.
+    const std::pair<float, int> asWritten[] = {{1064.0f, 4}, {500.0f, 3}, {900.0f, 1}};
+    for (const auto& [x0, unit] : asWritten) {
+        LoadSpectrum(f.app, f.File("w.dat", x0), unit);
+        EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), unit == 4 ? 10640.0f : unit == 3 ? 2E5f : 900.0f) << unit;
+        EXPECT_EQ(f.app.exp.ExpPoints, 4) << unit;
+    }
     f.app.sim.Units = 4;
     CmbExpFile_Click(f.app, 2);  // the same file on a nm axis
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 300.0f);
