@@ -25,7 +25,8 @@ TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels)
         int units;
     };
     const Case cases[] = {{3100, 3100.5, 1}, {3099, 3101, 2}, {3050, 3150, 1}, {2400, 3600, 1},
-                          {3000, 8000, 2},   {1000, 11000, 1}, {32000, 32100, 3}, {25000, 45000, 3}};
+                          {3000, 8000, 2},   {1000, 11000, 1}, {32000, 32100, 3}, {25000, 45000, 3},
+                          {305, 315, 4},     {308.9, 309.0, 5}};
     for (const Case& k : cases) {
         AppState s = Flat(k.xini, k.xend, k.units);
         ScreenCanvases c;
