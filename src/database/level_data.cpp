@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "common/number_format.h"
 
 namespace velmora::database {
 
@@ -45,6 +46,16 @@ void CombineLevel(DatabaseState& db, int v, int k, int N, float pressureTorr) {
     db.UpperLevelData(v, 2 * C + k, N) = yield;
 }
 
+/// A lifetime, rate or rate constant of component k: never negative.
+float ReadNonNegative(ListReader& in, const char* what, int k) {
+    const float value = in.ReadFloat();
+    if (value < 0.0f)
+        throw FileError::At(in.Source(), in.FieldLine(),
+                            std::string("the ") + what + " of component " + std::to_string(k) + " is negative (" +
+                                Trim(Str(value)) + ")");
+    return value;
+}
+
 }  // namespace
 
 std::string LevelFileName(const DatabaseState& db, int entry, int vUp) {
@@ -81,12 +92,12 @@ void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
     while (!in.AtEnd() && N < maxN) {
         N = in.ReadInt();
         if (N < 0 || N > lastRow)
-            throw FileError::At(in.Source(), in.Line(), "row N = " + std::to_string(N) + " is outside 0.." +
+            throw FileError::At(in.Source(), in.FieldLine(), "row N = " + std::to_string(N) + " is outside 0.." +
                                                              std::to_string(lastRow));
         for (int k = 1; k <= C; ++k) {
-            db.LevelLifetime(vUp, k, N) = in.ReadFloat();
-            db.LevelEffLifetime(vUp, k, N) = in.ReadFloat();
-            db.LevelQuenchRate(vUp, k, N) = in.ReadFloat();
+            db.LevelLifetime(vUp, k, N) = ReadNonNegative(in, "radiative lifetime", k);
+            db.LevelEffLifetime(vUp, k, N) = ReadNonNegative(in, "predissociation rate", k);
+            db.LevelQuenchRate(vUp, k, N) = ReadNonNegative(in, "quenching rate constant", k);
         }
         for (int k = 1; k <= C; ++k) CombineLevel(db, vUp, k, N, pressureTorr);
     }
