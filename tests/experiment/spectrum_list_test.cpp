@@ -67,10 +67,19 @@ TEST(SpectrumList, ABrokenFileIsListedReportedAndDrawnAsRead) {
     LoadSpectrum(f.app, f.dir.Write("bad.dat", "3000 10\n3001 20\n3002 1e99\n").string());
     EXPECT_EQ(f.app.exp.ExpCount, 1);
     ASSERT_EQ(f.dialogs.messages.size(), 1u);
-    EXPECT_EQ(f.dialogs.messages[0], kReadFailureMessage);
+    // The fixed advice, then the file, line and problem.
+    EXPECT_EQ(f.dialogs.messages[0], std::string(kReadFailureMessage) + "\r\n\r\n" + f.app.exp.ExpFiles[0].Path +
+                                         ", line 3: a value too large for a single-precision number");
     EXPECT_EQ(f.app.exp.ExpPoints, 1);
     EXPECT_FLOAT_EQ(f.app.exp.ExpY(1), 20.0f);  // unscaled, corrected
     EXPECT_EQ(f.shell.redraws, 1);
+
+    // A file read with decimal commas is told once, when it is added.
+    LoadSpectrum(f.app, f.dir.Write("comma.dat", "3000,5\t10\n3001,5\t20\n3002,5\t30\n").string());
+    ASSERT_EQ(f.dialogs.messages.size(), 2u);
+    EXPECT_EQ(f.dialogs.messages[1], f.app.exp.ReadNotice);
+    CmbExpFile_Click(f.app, 1);
+    EXPECT_EQ(f.dialogs.messages.size(), 2u);
 }
 
 TEST(SpectrumList, ClearAndClearAll) {
