@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 #include "common/number_format.h"
@@ -102,14 +103,17 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
             sim.GridWidth = static_cast<float>(span * sim.PointsPerWidth / sim.MaxPoints);
             sim.NPoints = std::min(RoundHalfEven(span * sim.PointsPerWidth / sim.GridWidth), sim.MaxPoints + 1);
             std::string width = Format(sim.GridWidth, " #0.0###");
+            if (Val(width) <= 0.0) width = Str(sim.GridWidth);  // finer than the pattern shows
             app.dialogs->ShowMessage("TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION " + width +
                                      UnitNameOf(app.db.cat, sim.Units));
-            if (Val(width) <= 0.0) width = Str(sim.GridWidth);  // finer than the pattern shows
             sim.TxtResolution = TxtResolution_Change(app, width);
         }
 
         Synthesise(app, load);
         BuildTotal(sim, pop);
+        if (!AllFinite(sim.SimTotal))
+            throw std::runtime_error("the simulation gives values beyond single precision: check the data files "
+                                     "of the band system and the conditions");
     } catch (const std::exception& e) {
         // A data file that cannot be read (named in the message) or a band outside the system.
         ClearResults(sim);
