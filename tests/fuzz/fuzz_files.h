@@ -13,11 +13,14 @@
 
 namespace velmora::fuzz {
 
-/// The folder of this process, made at the first call.
+/// The folder of this process, made at the first call: in memory (/dev/shm) where there is such
+/// a file system, since a disk file system makes every rewrite of a small file wait for the disk.
 inline const std::string& Folder() {
     static const std::string folder = [] {
-        char name[] = "/tmp/velmora-fuzz-XXXXXX";
-        if (!mkdtemp(name)) std::abort();
+        std::error_code ec;
+        std::string name = std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm/velmora-fuzz-XXXXXX"
+                                                                         : "/tmp/velmora-fuzz-XXXXXX";
+        if (!mkdtemp(name.data())) std::abort();
         static std::string made = name;
         std::atexit([] {
             std::error_code ec;
