@@ -111,6 +111,17 @@ bool DecimalMarkDetector::Observe(std::string_view line, long long lineNumber) {
     return seen == mark_;
 }
 
+std::string DecimalMarkDetector::Contradiction(std::string_view line) const {
+    if (!Decided() || DecimalMarkOf(line) == MarkEvidence::Mixed) {
+        const LineFields f = SplitFields(TrimView(line), DecimalMark::Comma);
+        return "the numbers " + QuotedField(f.first) + " and " + QuotedField(f.second) +
+               " mix a decimal point and a decimal comma";
+    }
+    const bool commas = mark_ == DecimalMark::Comma;
+    return std::string(commas ? "a decimal point" : "a decimal comma") + ", but line " + std::to_string(decidedAt_) +
+           " has " + (commas ? "decimal commas" : "decimal points");
+}
+
 FieldValue ReadField(std::string_view field, DecimalMark mark, double& value) {
     const std::string_view f = SkipLead(field);
     if (IsNonFiniteWord(f)) return FieldValue::NonFinite;

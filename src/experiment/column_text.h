@@ -37,6 +37,9 @@ public:
     /// Takes the evidence of one line; returns false for a line that contradicts the mark decided
     /// (or mixes both marks), and leaves the decision unchanged.
     bool Observe(std::string_view line, long long lineNumber);
+    /// What is wrong with a line that Observe refused: both marks in it, or the other mark than
+    /// the line that decided.
+    std::string Contradiction(std::string_view line) const;
     DecimalMark Mark() const { return mark_; }
     bool Decided() const { return decidedAt_ > 0; }
     /// Line on which the mark was decided; 0 while undecided.

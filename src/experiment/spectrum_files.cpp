@@ -168,19 +168,10 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
     // A line wrapped in double quotes: drop the first and the last character.
     if (line.front() == '"') line = line.size() >= 2 ? line.substr(1, line.size() - 2) : std::string_view();
     line = TrimView(line);
-    if (!marks_.Observe(line, line_)) {
-        const LineFields f = SplitFields(line, DecimalMark::Comma);
-        throw SpectrumReadError{
-            line_, marks_.Decided() && DecimalMarkOf(line) != MarkEvidence::Mixed
-                       ? std::string(marks_.Mark() == DecimalMark::Comma ? "a decimal point" : "a decimal comma") +
-                             ", but line " + std::to_string(marks_.DecidedAt()) + " has " +
-                             (marks_.Mark() == DecimalMark::Comma ? "decimal commas" : "decimal points")
-                       : "the numbers " + QuotedField(f.first) + " and " + QuotedField(f.second) +
-                             " mix a decimal point and a decimal comma"};
-    }
+    if (!marks_.Observe(line, line_)) throw SpectrumReadError{line_, marks_.Contradiction(line)};
     const DecimalMark mark = marks_.Mark();
     if (mark == DecimalMark::Comma && commaExample_.empty())
-        commaExample_ = QuotedField(line.substr(0, line.find_first_of("\t; ")));
+        commaExample_ = std::string(line.substr(0, line.find_first_of("\t; ")));
     const LineFields f = SplitFields(line, mark);
     if (!f.separated) return;  // one field only: no point (x would be 0)
 
@@ -272,9 +263,9 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
         dialogs.ShowMessage(std::string(kReadFailureMessage) + "\r\n\r\n" + exp.ReadProblem);
     } else if (reader.Marks().Mark() == DecimalMark::Comma) {
         double example = 0.0;
-        ReadField(reader.CommaExample().substr(1), DecimalMark::Comma, example);
+        ReadField(reader.CommaExample(), DecimalMark::Comma, example);
         exp.ReadNotice = path + ": the numbers have decimal commas (line " +
-                         std::to_string(reader.Marks().DecidedAt()) + ": " + reader.CommaExample() +
+                         std::to_string(reader.Marks().DecidedAt()) + ": " + QuotedField(reader.CommaExample()) +
                          " is read as " + Trim(Str(example)) + ")";
     }
     return last > 1;
