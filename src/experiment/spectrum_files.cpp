@@ -168,7 +168,15 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
     // A line wrapped in double quotes: drop the first and the last character.
     if (line.front() == '"') line = line.size() >= 2 ? line.substr(1, line.size() - 2) : std::string_view();
     line = TrimView(line);
-    if (!marks_.Observe(line, line_)) throw SpectrumReadError{line_, marks_.Contradiction(line)};
+    // Only a line holding the mark not (yet) in use can tell or contradict; most lines are
+    // passed by one search.
+    const bool mayTell = marks_.Mark() == DecimalMark::Comma
+                             ? line.find('.') != std::string_view::npos
+                             : line.find(',') != std::string_view::npos &&
+                                   (!marks_.Decided() || line.find_first_of("\t; ") != std::string_view::npos);
+    const bool undecidedPoint = !marks_.Decided() && line.find('.') != std::string_view::npos;
+    if ((mayTell || undecidedPoint) && !marks_.Observe(line, line_))
+        throw SpectrumReadError{line_, marks_.Contradiction(line)};
     const DecimalMark mark = marks_.Mark();
     if (mark == DecimalMark::Comma && commaExample_.empty())
         commaExample_ = std::string(line.substr(0, line.find_first_of("\t; ")));
