@@ -179,41 +179,38 @@ TEST(AtomicTextWriter, ReplacingKeepsPermissionsLinksAndLongNames) {
     EXPECT_EQ(FilesIn(dir.path()).size(), 3u);
 }
 
-TEST(AtomicTextWriter, AKilledWritersTemporaryFileIsRemovedByTheNext) {
+/// Exit status of `body` run in a child process (which it must end with _exit or a signal).
+template <typename Body>
+int InChild(Body body) {
+    const pid_t child = fork();
+    if (child == 0) body();
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+TEST(AtomicTextWriter, KilledWritersLeaveNoDebrisAndProtectedFilesAreRefused) {
     testing::TempDir dir;
     const auto target = dir.Write("sim.mod", "old");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const int killed = InChild([&] {
         AtomicTextWriter w(target);
         w.Write("half a spectrum");
         raise(SIGKILL);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    });
+    ASSERT_TRUE(WIFSIGNALED(killed));
     ASSERT_EQ(FilesIn(dir.path()).size(), 2u);  // the target and the killed writer's temporary file
-
-    // A live writer's temporary file stays while the next one cleans up.
+    // The next writer removes it; a live writer's temporary file stays.
     AtomicTextWriter live(target);
-    {
-        AtomicTextWriter w(target);
-        w.Write("new");
-        w.Commit();
-    }
+    AtomicTextWriter next(target);
+    next.Write("new");
+    next.Commit();
     EXPECT_EQ(testing::ReadFile(target), "new");
     EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"sim.mod", live.TemporaryPath().filename().string()}));
-}
 
-TEST(AtomicTextWriter, AWriteProtectedFileIsRefused) {
     // Root may write anything: the check runs in a child that has given up root.
-    testing::TempDir dir;
-    const auto target = dir.Write("locked.csv", "kept");
     std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const int refused = InChild([&] {
         if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
         try {
             AtomicTextWriter w(target);
@@ -221,12 +218,9 @@ TEST(AtomicTextWriter, AWriteProtectedFileIsRefused) {
             _exit(std::string(e.what()) == target.string() + ": is write-protected (Permission denied)" ? 0 : 2);
         }
         _exit(1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(testing::ReadFile(target), "kept");
-    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"locked.csv"});
+    });
+    EXPECT_TRUE(WIFEXITED(refused) && WEXITSTATUS(refused) == 0) << refused;
+    EXPECT_EQ(testing::ReadFile(target), "new");
 }
 
 }  // namespace velmora
