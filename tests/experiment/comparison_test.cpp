@@ -137,12 +137,6 @@ TEST(Comparison, TheProbableUnitOfASpectrumOutsideTheRange) {
         SetSpectrum(app.exp, c.x, {1, 2, 3});
         EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim), c.unit) << c.x[0];
     }
-    AppState app;
-    app.sim.Units = 1, app.sim.Xini = 3050, app.sim.Xend = 3150;
-    SetSpectrum(app.exp, {32000, 32100, 32200}, {1, 2, 3});
-    EXPECT_EQ(NothingComparedReason(app.exp, app.sim, "\u00C5 (Vacuum)"),
-              "no experimental point lies in the simulation range 3050..3150 \u00C5 (Vacuum); the spectrum spans "
-              "32000..32200 as read (\u00C5, values below 1000 taken as nm); its x values are probably in cm-1");
 }
 
 }  // namespace velmora::experiment

@@ -75,9 +75,11 @@ TEST(SpectrumList, ABrokenFileIsListedReportedAndDrawnAsRead) {
     EXPECT_EQ(f.shell.redraws, 1);
 
     // A file read with decimal commas is told once, when it is added.
-    LoadSpectrum(f.app, f.dir.Write("comma.dat", "3000,5\t10\n3001,5\t20\n3002,5\t30\n").string());
+    const std::string comma = f.dir.Write("comma.csv", "3000,500;10\n3001,5;20\n3002,5;30\n").string();
+    LoadSpectrum(f.app, comma);
     ASSERT_EQ(f.dialogs.messages.size(), 2u);
-    EXPECT_EQ(f.dialogs.messages[1], f.app.exp.ReadNotice);
+    EXPECT_EQ(f.dialogs.messages[1], comma + ": the numbers have decimal commas (line 1: \"3000,500\" is read as 3000.5)");
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(1), 3001.5f);
     CmbExpFile_Click(f.app, 1);
     EXPECT_EQ(f.dialogs.messages.size(), 2u);
 }
