@@ -1,6 +1,8 @@
 // Speed of the database engine: the pre-computation of a band system of 10 x 10 bands with 60
 // rotational rows each, and the loading of one band. The system (an OH-like 2Σ+ - 2Π system)
-// is written into a temporary folder first.
+// is written into a temporary folder first. Then the selection of shipped band systems (their
+// pre-computation from the installed database): OH A-X, NO A-X, NO B-X (the largest, two
+// Λ-doublet sets of 2Π - 2Π lines), CH A-X and CN B-X.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -105,5 +107,19 @@ void BM_LoadBand(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LoadBand)->Unit(benchmark::kMicrosecond);
+
+void BM_SystemPrecompute_Shipped(benchmark::State& state) {
+    DatabaseState db;
+    database::SetAppPath(db, std::string(VELMORA_DATA_DIR) + "/");
+    database::LoadCatalogue(db);
+    db.irad = static_cast<int>(state.range(0));
+    Shell quiet;
+    for (auto _ : state) {
+        database::SystemPrecompute(db, 0.0f, quiet);
+        benchmark::DoNotOptimize(db.UpperLevelData.Data());
+    }
+    state.SetLabel(db.cat.MoleculeName(db.irad) + db.cat.SystemLabel(db.irad));
+}
+BENCHMARK(BM_SystemPrecompute_Shipped)->Arg(1)->Arg(3)->Arg(4)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond);
 
 }  // namespace

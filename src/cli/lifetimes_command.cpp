@@ -1,5 +1,5 @@
-// velmora-cli lifetimes: radiative lifetimes, lifetimes with predissociation and fluorescence
-// yields of every upper level of a band system.
+// velmora-cli lifetimes: radiative lifetimes, effective lifetimes (with predissociation) and
+// fluorescence yields of every upper level of a band system.
 #include <ostream>
 
 #include "cli/database_options.h"
@@ -22,13 +22,20 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
 
     const Catalogue& cat = db.cat;
     const int C = db.UpperComponents;
-    out << "v_up,component,N_up,radiative_ns,predissociation_ns,yield\n";
+    out << "v_up,component,N_up,radiative_ns,effective_ns,yield\n";
+    // Rows from 0: a case (a) labelled 2Π state keeps its J = 1/2 level below row Λ'. A level that
+    // does not exist (no radiative lifetime) has empty fields.
     for (int v = 0; v <= cat.NMaxVib(entry, 1); ++v)
         for (int k = 1; k <= C; ++k)
-            for (int N = cat.StateLambda(1, entry); N <= cat.NMaxRot(entry, v); ++N)
-                out << v << ',' << k << ',' << N << ',' << CsvNumber(db.UpperLevelData(v, k, N)) << ','
-                    << CsvNumber(db.UpperLevelData(v, C + k, N)) << ','
-                    << CsvNumber(db.UpperLevelData(v, 2 * C + k, N)) << '\n';
+            for (int N = 0; N <= cat.NMaxRot(entry, v); ++N) {
+                out << v << ',' << k << ',' << N;
+                if (db.UpperLevelData(v, k, N) > 0.0f)
+                    out << ',' << CsvNumber(db.UpperLevelData(v, k, N)) << ',' << CsvNumber(db.UpperLevelData(v, C + k, N))
+                        << ',' << CsvNumber(db.UpperLevelData(v, 2 * C + k, N));
+                else
+                    out << ",,,";
+                out << '\n';
+            }
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "database/band_loader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -199,18 +200,14 @@ void StoreProbabilities(DatabaseState& db, const BandProbabilities& p) {
         for (int b = 1; b <= 12; ++b) db.LineData(3, b, N) = p.rows[r][static_cast<std::size_t>(kGroupOfBranch[b])];
     }
     db.RotRows = p.firstRow + static_cast<int>(p.rows.size()) - 1;
-    // The P lines of the top upper level (N' = RotRows) end on lower row RotRows + 1, which no
-    // record covers; they take the probabilities of the last row (they vary slowly with N), so
-    // that level radiates through all its branches like the others.
+    // The P and O lines of the top upper level (N' = RotRows) end on lower rows RotRows + 1 and
+    // + 2, which no record covers; they take the probabilities of the last row (they vary slowly
+    // with N), so that level radiates through all its branches like the others.
     const int top = db.RotRows;
-    if (top >= p.firstRow && db.LineData.Contains(3, 12, top + 1))
-        for (int b = 1; b <= 12; ++b) db.LineData(3, b, top + 1) = db.LineData(3, b, top);
+    for (int extra = 1; extra <= 2; ++extra)
+        if (top >= p.firstRow && db.LineData.Contains(3, 12, top + extra))
+            for (int b = 1; b <= 12; ++b) db.LineData(3, b, top + extra) = db.LineData(3, b, top);
 }
-
-/// Empirical corrections (cm-1) of the NO upper state v' = 0, rows 0..6: F1 p = 1, F1 p = 2, F2.
-constexpr float kNoCorrection[7][3] = {{3.0f, 1.6f, 0.0f},    {5.74f, 5.74f, 11.04f}, {8.64f, 8.64f, 5.45f},
-                                       {8.28f, 8.28f, 1.67f}, {4.31f, 4.31f, 0.5f},   {1.2f, 1.2f, 0.09f},
-                                       {0.3f, 0.3f, 0.0f}};
 
 /// Case (a) re-indexing of a 2Π state: F1 rows move one down, F2 rows one up, so that row N
 /// holds F1 with J = N + 1/2 and F2 with J = N - 1/2.
@@ -225,11 +222,11 @@ void ReindexCaseA(TermTable& t, int rotRows) {
 class LoadedBand {
 public:
     explicit LoadedBand(const DatabaseState& db)
-        : lower_(db.LowerTerm), upper_(db.UpperTerm), lines_(db.LineData), mixing_(db.MixingTable),
-          level_(db.LevelConst), zero_(db.EnergyZero), rows_(db.RotRows), vUp_(db.LoadedVUpper),
-          vLow_(db.LoadedVLower), entry_(db.LoadedEntry) {}
+        : lower_(db.LowerTerm), upper_(db.UpperTerm), lines_(db.LineData), level_(db.LevelConst),
+          zero_(db.EnergyZero), rows_(db.RotRows), vUp_(db.LoadedVUpper), vLow_(db.LoadedVLower),
+          entry_(db.LoadedEntry) {}
     void RestoreTo(DatabaseState& db) const {
-        db.LowerTerm = lower_, db.UpperTerm = upper_, db.LineData = lines_, db.MixingTable = mixing_;
+        db.LowerTerm = lower_, db.UpperTerm = upper_, db.LineData = lines_;
         db.LevelConst = level_, db.EnergyZero = zero_, db.RotRows = rows_;
         db.LoadedVUpper = vUp_, db.LoadedVLower = vLow_, db.LoadedEntry = entry_;
     }
@@ -237,7 +234,6 @@ public:
 private:
     TermTable lower_, upper_;
     Array3<float> lines_;
-    Array2<float> mixing_;
     std::array<float, 18> level_;
     std::array<float, 2> zero_;
     int rows_, vUp_, vLow_, entry_;
@@ -313,31 +309,25 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     StoreProbabilities(db, probabilities);
     const int rows = db.RotRows;
 
-    // 3. Intermediate-coupling strengths of an upper state with Λ >= 1, up to the lower row
-    // that the P lines of the top upper level reach.
-    if (lamUp != 0) PiUpperStrengths(db, rows + 1, entry, vUp, vLow);
-
-    // 4-5. Lower terms; the spin-orbit ratios of the lower level and of the upper level, both
-    // divided by the lower state's B.
+    // 3. Lower terms and the spin-orbit ratio A''/B'' of the lower level.
     SelectLevel(db, 2, vLow);
     ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry));
     const float yLow = SpinOrbitRatio(db, 2, vLow);
-    const float yUp = SpinOrbitRatio(db, 1, vUp, 2, vLow);
 
-    // 6. Lower energy zero: the lowest level of the (0, 0) band's lower state.
+    // 4. Lower energy zero: the lowest level of the (0, 0) band's lower state.
     if (vUp == 0 && vLow == 0)
         db.EnergyZero[0] = yLow > 0.0f && yLow < 4.0f ? db.LowerTerm(lamLow, 2, 1) : db.LowerTerm(lamLow, 1, 1);
 
-    // 7-8. Upper terms; the upper zero makes the lowest upper level of v' = 0 sit at its
+    // 5-6. Upper terms; the upper zero makes the lowest upper level of v' = 0 sit at its
     // vibrational term value.
     SelectLevel(db, 1, vUp);
     ComputeTerms(db, lamUp, rows, db.UpperTerm, db.SpcConvention(1, entry));
     if (vUp == 0 && vLow == 0) db.EnergyZero[1] = db.UpperTerm(lamUp, 1, 1) - db.MolConst(1, 0, 0);
 
-    // 9. SiH keeps absolute energies.
+    // 7. SiH keeps absolute energies.
     if (isSiH) db.EnergyZero = {0.0f, 0.0f};
 
-    // 10. Common zero; the upper state is raised by its electronic term energy.
+    // 8. Common zero; the upper state is raised by its electronic term energy.
     const float origin = cat.UpperTermOrigin(entry);
     for (int N = 0; N <= rows + 2; ++N)
         for (int F = 1; F <= 2; ++F)
@@ -347,7 +337,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
                 if (!isSiH && db.LowerTerm(N, F, p) < -1.0f) db.LowerTerm(N, F, p) = 0.0f;  // no such level
             }
 
-    // 11-12. Case (a) re-indexing of a 2Π lower or upper state (both tested on the lower ratio).
+    // 9-10. Case (a) re-indexing of a 2Π lower or upper state (both tested on the lower ratio).
     if (lamLow == 1 && yLow >= 4.0f) {
         ReindexCaseA(db.LowerTerm, rows);
         if (!isSiH)
@@ -358,25 +348,19 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
         for (int p = 1; p <= 2; ++p) db.UpperTerm(0, 2, p) = 0.0f;
     }
 
-    // 13. Empirical corrections of the lowest rows of NO, v' = 0.
-    if (cat.MoleculeCode(entry) == "NO" && vUp == 0 && yUp == 10.0f) {
-        for (int N = 0; N <= 6 && N <= db.UpperTerm.Hi(0); ++N) {
-            db.UpperTerm(N, 1, 1) += kNoCorrection[N][0];
-            db.UpperTerm(N, 1, 2) += kNoCorrection[N][1];
-            db.UpperTerm(N, 2, 1) += kNoCorrection[N][2];
-            db.UpperTerm(N, 2, 2) += kNoCorrection[N][2];
-        }
-    }
-
-    // 14. Lines. All positions are computed before any strength, so that a line removed by a
-    // low-row correction of a later row also gets no emission or absorption coefficient.
+    // 11. Lines. All positions are computed before any strength, so that a line removed by a
+    // low-row correction of a later row also gets no emission or absorption coefficient. Lower
+    // row rows + 2 keeps only the O lines (ΔN = −2) of the top upper level.
     const int firstRow = lamLow == 1 && yLow > 4.0f ? lamLow - 1 : lamLow;
     const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
+    const int lastRow = std::min(rows + 2, db.LineData.Hi(2));
     CopyCaseAFirstRowProbabilities(db, entry, vLow);
-    for (int N = firstRow; N <= rows + 1; ++N)
+    for (int N = firstRow; N <= lastRow; ++N)
         for (int set = 1; set <= sets; ++set) ComputeLinePositions(db, entry, N, set);
-    for (int N = firstRow; N <= rows + 1; ++N)
-        for (int set = 1; set <= sets; ++set) ComputeLineStrengths(db, entry, N, set);
+    ComputeLineStrengths(db, entry, firstRow, lastRow);
+    for (int b = 1; b <= 24 && lastRow == rows + 2; ++b)
+        if (BranchShapeOf(b).deltaN != -2)
+            for (int q = 1; q <= 5; ++q) db.LineData(q, b, lastRow) = 0.0f;
 
     // Constants or probabilities that are finite but absurd can still overflow single precision
     // on the way: such a band has no usable line, and the band loaded before comes back.

@@ -214,7 +214,6 @@ void DimensionCatalogueArrays(DatabaseState& db, int count, int maxVUpper, int m
     db.LowerTerm.Resize(0, maxN + 4, 1, 2, 1, 2);
     db.UpperTerm.Resize(0, maxN + 4, 1, 2, 1, 2);
     db.LineData.Resize(1, 5, 0, 24, 0, maxN + 3);
-    db.MixingTable.Resize(1, 8, 0, maxN + 3);
     db.RotRows = 0;
     db.EnergyZero = {};
     db.LoadedVUpper = -1;

@@ -38,9 +38,6 @@ struct DatabaseState {
     float EmissionLineScale = 1.0f;
     float AbsorptionLineScale = 1.0f;
 
-    // Work tables of the intermediate-coupling strengths: u+, u-, C+, C- of both states.
-    Array2<float> MixingTable;    ///< (table 1..8, i 0..MaxN+3)
-
     // Per upper level data (lifetimes, predissociation, quenching, yields).
     int UpperComponents = 2;      ///< 2 when the upper state has Λ = 0, else 4
     Array3<float> LevelYield;     ///< (v' 0..MaxVUpper, k 1..4, N 0..MaxN+3)

@@ -57,6 +57,9 @@ bool UsesLowerComponentException(int entry) {
     }
 }
 
+// CH B (entry 7) is the one 2Sigma- upper state, whence its lower parity indices (2, 1).
+bool UpperStateIsSigmaMinus(int entry) { return entry == 7; }
+
 // Every 2Sigma lower state of the catalogue (CN X, N2+ X, CO+ X) is 2Sigma+.
 bool LowerStateIsSigmaMinus(int) { return false; }
 

@@ -20,6 +20,9 @@ LowerParity LowerParityIndices(int entry);
 /// (populated lower Π state).
 bool UsesLowerComponentException(int entry);
 
+/// True when the upper state of the entry is a 2Σ⁻ state (its F1 levels are f, F2 levels e): CH B.
+bool UpperStateIsSigmaMinus(int entry);
+
 /// True when the lower state of the entry is a 2Σ⁻ state (its F1 levels are f, F2 levels e);
 /// the line positions of a band with a Π or Δ upper state pick the upper parity block from it.
 /// No entry of the shipped catalogue has one: every Σ lower state is Σ⁺.

@@ -1,5 +1,8 @@
 #include "database/level_data.h"
 
+#include <array>
+#include <vector>
+
 #include "common/errors.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
@@ -21,30 +24,43 @@ double QuenchingRate(const DatabaseState& db, float rateConstant, float pressure
     }
 }
 
-/// Effective lifetime and yield of one level and component from its file values.
+/// Radiative and effective lifetime and yield of one level and component. UpperLevelData holds
+/// the radiative lifetime from the band sums (0: no such level); LevelLifetime the file's
+/// radiative lifetime (0: the computed one), LevelEffLifetime the predissociation rate.
 void CombineLevel(DatabaseState& db, int v, int k, int N, float pressureTorr) {
     const int C = db.UpperComponents;
-    const float computed = db.UpperLevelData(v, k, N);  // radiative lifetime from the band sums, ns
+    float& radiative = db.UpperLevelData(v, k, N);
     float& lifetime = db.LevelLifetime(v, k, N);
     float& effective = db.LevelEffLifetime(v, k, N);  // holds the predissociation rate (s-1) on entry
     float& yield = db.LevelYield(v, k, N);
 
-    if (lifetime == 0.0f) lifetime = computed;
+    // A level the band sums give no lifetime does not exist: its row stays empty.
+    if (radiative == 0.0f) lifetime = 0.0f;
+    if (lifetime == 0.0f) lifetime = radiative;
+    radiative = lifetime;
+    // Predissociation only shortens the lifetime: 1/τ_eff = 1/τ_rad + k_pred.
     const double rate = effective;
     if (lifetime == 0.0f)
-        effective = 0.0f;  // no lifetime known: the rate alone gives no lifetime
+        effective = 0.0f;
     else if (rate > kNegligiblePredissociation)
         effective = static_cast<float>(1.0 / (1.0 / lifetime + rate * 1e-9));
     else
         effective = lifetime;
 
+    // Yield = A / (A + k_pred + Q) = τ_eff,Q / τ_rad with τ_eff,Q = 1 / (1/τ_eff + Q).
     const double q = QuenchingRate(db, db.LevelQuenchRate(v, k, N), pressureTorr);
-    if (lifetime != 0.0f) yield = static_cast<float>((1.0 / (1.0 / effective + q)) / lifetime);
-    if (computed == 0.0f) yield = 0.0f;
+    yield = lifetime != 0.0f ? static_cast<float>((1.0 / (1.0 / effective + q)) / lifetime) : 0.0f;
 
     db.UpperLevelData(v, C + k, N) = effective;
     db.UpperLevelData(v, 2 * C + k, N) = yield;
 }
+
+/// One record of a level file: row N and, per component, lifetime (ns), predissociation rate
+/// (s-1) and quenching rate constant (us-1 Torr-1).
+struct LevelRecord {
+    int N = 0;
+    std::array<float, 4> lifetime{}, rate{}, quenching{};
+};
 
 /// A lifetime, rate or rate constant of component k: never negative.
 float ReadNonNegative(ListReader& in, const char* what, int k) {
@@ -77,7 +93,17 @@ void InitialiseLevelData(DatabaseState& db, int vUp) {
 void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
     const int entry = db.irad;
     db.UpperComponents = db.cat.StateLambda(1, entry) < 1 ? 2 : 4;
-    if (db.cat.LevelFileFlag(entry) == 0) return;
+    if (db.cat.LevelFileFlag(entry) == 0) {
+        // Without level data every level decays radiatively: effective lifetime τ_rad, yield 1.
+        const int C = db.UpperComponents;
+        for (int k = 1; k <= C; ++k)
+            for (int N = 0; N <= db.cat.MaxN + 2; ++N)
+                if (db.UpperLevelData(vUp, k, N) > 0.0f) {
+                    db.UpperLevelData(vUp, C + k, N) = db.UpperLevelData(vUp, k, N);
+                    db.UpperLevelData(vUp, 2 * C + k, N) = 1.0f;
+                }
+        return;
+    }
 
     const int C = db.UpperComponents;
     const int maxN = db.cat.MaxN;
@@ -86,21 +112,47 @@ void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
     in.SkipLine();  // headings
     if (in.AtEnd()) throw FileError::In(in.Source(), "holds no level records");
 
-    // Records: N, then lifetime (ns), predissociation rate (s-1) and quenching rate constant
-    // (us-1 Torr-1) of each component; the last record read is the one of row MaxN or above.
-    int N = -1;
-    while (!in.AtEnd() && N < maxN) {
+    // The records; the last one read is the one of row MaxN or above.
+    std::vector<LevelRecord> records;
+    for (int N = -1; !in.AtEnd() && N < maxN;) {
         N = in.ReadInt();
         if (N < 0 || N > lastRow)
             throw FileError::At(in.Source(), in.FieldLine(), "row N = " + std::to_string(N) + " is outside 0.." +
                                                              std::to_string(lastRow));
-        for (int k = 1; k <= C; ++k) {
-            db.LevelLifetime(vUp, k, N) = ReadNonNegative(in, "radiative lifetime", k);
-            db.LevelEffLifetime(vUp, k, N) = ReadNonNegative(in, "predissociation rate", k);
-            db.LevelQuenchRate(vUp, k, N) = ReadNonNegative(in, "quenching rate constant", k);
+        LevelRecord r;
+        r.N = N;
+        for (std::size_t k = 0; k < static_cast<std::size_t>(C); ++k) {
+            const int component = static_cast<int>(k) + 1;
+            r.lifetime[k] = ReadNonNegative(in, "radiative lifetime", component);
+            r.rate[k] = ReadNonNegative(in, "predissociation rate", component);
+            r.quenching[k] = ReadNonNegative(in, "quenching rate constant", component);
         }
-        for (int k = 1; k <= C; ++k) CombineLevel(db, vUp, k, N, pressureTorr);
+        records.push_back(r);
     }
+
+    // A lifetime in the file is the measured radiative lifetime of that level. The first one of a
+    // level that exists sets the radiative scale of the whole vibrational level: the lifetimes
+    // computed from the band sums keep their rotational dependence, anchored there.
+    double scale = 1.0;
+    bool anchored = false;
+    for (const LevelRecord& r : records)
+        for (int k = 1; k <= C && !anchored; ++k)
+            if (r.lifetime[static_cast<std::size_t>(k - 1)] != 0.0f && db.UpperLevelData(vUp, k, r.N) != 0.0f) {
+                scale = r.lifetime[static_cast<std::size_t>(k - 1)] / db.UpperLevelData(vUp, k, r.N);
+                anchored = true;
+            }
+    for (int k = 1; k <= C; ++k)
+        for (int N = 0; N <= lastRow; ++N)
+            db.UpperLevelData(vUp, k, N) = static_cast<float>(db.UpperLevelData(vUp, k, N) * scale);
+
+    for (const LevelRecord& r : records)
+        for (int k = 1; k <= C; ++k) {
+            const auto i = static_cast<std::size_t>(k - 1);
+            db.LevelLifetime(vUp, k, r.N) = r.lifetime[i];
+            db.LevelEffLifetime(vUp, k, r.N) = r.rate[i];
+            db.LevelQuenchRate(vUp, k, r.N) = r.quenching[i];
+            CombineLevel(db, vUp, k, r.N, pressureTorr);
+        }
 }
 
 }  // namespace velmora::database

@@ -38,6 +38,34 @@ bool BranchRowExists(int b, int N, int lambdaUpper) {
     }
 }
 
+LineLevels BranchLevels(const DatabaseState& db, int entry, int b, int N) {
+    const int lamUp = db.cat.StateLambda(1, entry);
+    const int lamLow = db.cat.StateLambda(2, entry);
+    const int set = b > 12 ? 2 : 1;
+    if (b > 12) b -= 12;
+    const BranchShape sh = kShapes[b];
+    const LowerParity lp = LowerParityIndices(entry);
+    int l1 = lp.l1, l2 = lp.l2, u1 = 1, u2 = 1;
+    if (lamUp >= 1) {
+        l1 = u1 = set;
+        l2 = u2 = 3 - set;
+    }
+    LineLevels lv;
+    lv.upRow = N + sh.deltaN;
+    lv.upF = sh.upperF;
+    lv.upBlock = sh.upperF == 1 ? u1 : u2;
+    lv.lowRow = N;
+    lv.lowF = sh.lowerF;
+    lv.lowBlock = kLowerUsesL1[b] ? l1 : l2;
+    if (lamUp >= 1 && lamLow == 0) {
+        // A Σ lower level has one parity: Σ⁺ F1 is e, F2 is f; Σ⁻ the reverse.
+        const int lowerLabel = (sh.lowerF == 1) != LowerStateIsSigmaMinus(entry) ? 1 : 2;
+        const bool deltaJZero = TwiceJ(lv.upRow, sh.upperF) == TwiceJ(N, sh.lowerF);
+        lv.upBlock = deltaJZero ? 3 - lowerLabel : lowerLabel;
+    }
+    return lv;
+}
+
 void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     const Catalogue& cat = db.cat;
     const int lamUp = cat.StateLambda(1, entry);
@@ -47,37 +75,14 @@ void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     auto& line = db.LineData;
     const int o = 12 * (set - 1);
 
-    // Parity blocks: for a Σ upper state the lower blocks come from the entry table; otherwise
-    // each set takes one Λ-doublet component of both states.
-    const LowerParity lp = LowerParityIndices(entry);
-    int l1 = lp.l1, l2 = lp.l2, u1 = 1, u2 = 1;
-    if (lamUp >= 1) {
-        l1 = set;
-        l2 = 3 - set;
-        u1 = set;
-        u2 = 3 - set;
-    }
-    // A Σ lower level has one parity: its e/f label fixes the upper Λ-doublet component
-    // (ΔJ = ±1 keeps the label, ΔJ = 0 changes it). Σ⁺: F1 is e, F2 is f; Σ⁻ the reverse.
-    const bool upperFromLowerSigma = lamUp >= 1 && lamLow == 0;
-    const bool sigmaMinus = upperFromLowerSigma && LowerStateIsSigmaMinus(entry);
-
     for (int b = 1; b <= 12; ++b) {
         if (!line.Contains(4, b + o, N)) continue;
-        const BranchShape sh = kShapes[b];
-        const int upRow = N + sh.deltaN;
-        if (!BranchRowExists(b, N, lamUp) || upRow < 0 || upRow > db.UpperTerm.Hi(0) || N > db.LowerTerm.Hi(0)) {
+        const LineLevels lv = BranchLevels(db, entry, b + o, N);
+        if (!BranchRowExists(b, N, lamUp) || lv.upRow < 0 || lv.upRow > db.UpperTerm.Hi(0) || N > db.LowerTerm.Hi(0)) {
             line(4, b + o, N) = 0.0f;
             continue;
         }
-        int ub = sh.upperF == 1 ? u1 : u2;
-        const int lb = kLowerUsesL1[b] ? l1 : l2;
-        if (upperFromLowerSigma) {
-            const int lowerLabel = (sh.lowerF == 1) != sigmaMinus ? 1 : 2;
-            const bool deltaJZero = TwiceJ(upRow, sh.upperF) == TwiceJ(N, sh.lowerF);
-            ub = deltaJZero ? 3 - lowerLabel : lowerLabel;
-        }
-        line(4, b + o, N) = db.UpperTerm(upRow, sh.upperF, ub) - db.LowerTerm(N, sh.lowerF, lb);
+        line(4, b + o, N) = db.UpperTerm(lv.upRow, lv.upF, lv.upBlock) - db.LowerTerm(N, lv.lowF, lv.lowBlock);
     }
 
     // Levels that the term tables hold but that do not exist at the lowest rows.

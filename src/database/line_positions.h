@@ -23,6 +23,19 @@ inline int TwiceJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
 /// has the given Λ (the first rows of some branches hold no level).
 bool BranchRowExists(int b, int N, int lambdaUpper);
 
+/// The two levels a line joins, as the term tables of the loaded band hold them: row, spin
+/// component (1 F1, 2 F2) and parity block (1 e, 2 f) of the upper and the lower level.
+struct LineLevels {
+    int upRow = 0, upF = 1, upBlock = 1;
+    int lowRow = 0, lowF = 1, lowBlock = 1;
+};
+
+/// The levels of branch b (1..24) at lower row N of a band of the entry. For a Σ upper state
+/// the lower parity blocks come from the entry table; otherwise each set takes one Λ-doublet
+/// component of both states, and over a Σ lower state the e/f label of the lower level fixes
+/// the upper block (ΔJ = ±1 keeps the label, ΔJ = 0 changes it).
+LineLevels BranchLevels(const DatabaseState& db, int entry, int b, int N);
+
 /// Fills LineData(4, b + 12 (set − 1), N), b = 1..12, with the line positions (cm-1, upper term
 /// minus lower term; 0 = no line) of lower row N, from UpperTerm and LowerTerm of the loaded band
 /// (db.LoadedVUpper, db.LoadedVLower). Applies the low-row corrections and removes every position

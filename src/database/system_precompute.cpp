@@ -1,5 +1,6 @@
 #include "database/system_precompute.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/errors.h"
@@ -7,7 +8,8 @@
 #include "database/band_loader.h"
 #include "database/catalogue.h"
 #include "database/level_data.h"
-#include "database/terms.h"
+#include "database/line_positions.h"
+#include "database/physical_constants.h"
 
 namespace velmora::database {
 
@@ -25,51 +27,42 @@ void StoreBandData(DatabaseState& db, int vUp, int vLow, int lamUp) {
     db.BandData(5, vUp, vLow) = L(5, 1, lamUp + 1);
 }
 
-/// Adds the emission coefficients of the loaded band to the upper levels they leave: row N' of
-/// F1 (component 1) and of F2 (component 2), first branch set only. A line counts when its lower
-/// row exists (Λ'' <= N''), where a case (a) lower 2Π state also has its row Λ'' - 1 (o, and o2
-/// for the F2 levels unless the upper state is a Π state).
-void AddEmissionSums(DatabaseState& db, int vUp, int lamUp, int lamLow, int o, int o2) {
-    const auto& E = db.LineData;
-    auto ok = [&](int lowerRow, int offset) { return lamLow <= lowerRow + offset; };
-    for (int n = lamUp; n <= db.RotRows; ++n) {
-        double f1 = db.UpperLevelData(vUp, 1, n);
-        if (ok(n + 2, o)) f1 += E(1, 7, n + 2);
-        if (ok(n + 1, o)) f1 += E(1, 1, n + 1) + E(1, 9, n + 1);
-        if (ok(n, o)) f1 += E(1, 3, n) + E(1, 8, n);
-        if (ok(n - 1, o)) f1 += E(1, 5, n - 1);
-        db.UpperLevelData(vUp, 1, n) = static_cast<float>(f1);
-
-        double f2 = db.UpperLevelData(vUp, 2, n);
-        if (ok(n + 1, o2)) f2 += E(1, 2, n + 1);
-        if (ok(n, o2)) f2 += E(1, 4, n) + E(1, 11, n);
-        if (ok(n - 1, o2)) f2 += E(1, 6, n - 1) + E(1, 10, n - 1);
-        if (ok(n - 2, o2)) f2 += E(1, 12, n - 2);
-        db.UpperLevelData(vUp, 2, n) = static_cast<float>(f2);
-    }
+/// Adds the emission coefficients of every line of the loaded band to the upper level it leaves
+/// (rows up to RotRows): component 1 F1 e, 2 F2 f and, for Λ' ≥ 1, 3 F1 f and 4 F2 e. Every line
+/// carries its exact strength, so the lines of one level sum to 2J' + 1 times the band's ν³ and
+/// transition probability, and a level that does not exist collects nothing.
+void AddEmissionSums(DatabaseState& db, int entry, int vUp, int lamUp) {
+    const int branches = db.cat.LambdaFactor(entry) > 1.0f ? 24 : 12;
+    for (int N = 0; N <= std::min(db.RotRows + 2, db.LineData.Hi(2)); ++N)
+        for (int b = 1; b <= branches; ++b) {
+            const float emission = db.LineData(1, b, N);
+            if (emission == 0.0f) continue;
+            const LineLevels lv = BranchLevels(db, entry, b, N);
+            if (lv.upRow < 0 || lv.upRow > db.RotRows) continue;
+            const int component = lamUp == 0 || (lv.upF == 1) == (lv.upBlock == 1) ? lv.upF : lv.upF + 2;
+            db.UpperLevelData(vUp, component, lv.upRow) += emission;
+        }
 }
 
 /// Turns the emission sums of upper level vUp into radiative lifetimes (ns), scaled so that the
-/// lowest level (v' = 0, N' = Λ') has the catalogue's reference lifetime; s0 is that level's sum.
+/// lowest level (v' = 0, N' = Λ', F1) has the catalogue's reference lifetime; s0 is that level's
+/// sum, which also fixes the absolute units of the line coefficients.
 void RadiativeLifetimes(DatabaseState& db, int vUp, int lamUp, double reference, double& s0) {
-    for (int n = lamUp; n <= db.RotRows; ++n) {
-        if (vUp == 0 && n == lamUp) {
-            s0 = db.UpperLevelData(0, 1, lamUp);
-            // Relative line coefficients to s-1 (emission) and to absorption units.
-            db.LineUnitFactor[0] = s0 != 0.0 ? 1.0 / (s0 * reference * 1e-9) : 0.0;
-            db.LineUnitFactor[1] = db.LineUnitFactor[0] * 2.012E17;
-            db.LineUnitFactor[2] = 1.0;
-        }
-        for (int k = 1; k <= 2; ++k) {
+    if (vUp == 0) {
+        s0 = db.UpperLevelData(0, 1, lamUp);
+        // Relative line coefficients to s-1 (emission) and to absorption units; a line's
+        // absorption coefficient is strength / (2J'' + 1), so its degeneracies are included.
+        db.LineUnitFactor[0] = s0 != 0.0 ? 1.0 / (s0 * reference * 1e-9) : 0.0;
+        db.LineUnitFactor[1] = db.LineUnitFactor[0] * kAbsorptionUnitFactor;
+        db.LineUnitFactor[2] = 1.0;
+    }
+    const int components = lamUp == 0 ? 2 : 4;
+    for (int n = 0; n <= db.RotRows; ++n)
+        for (int k = 1; k <= components; ++k) {
             float& value = db.UpperLevelData(vUp, k, n);
             if (value != 0.0f) value = static_cast<float>(s0 * reference / value);
             if (value > 10.0 * reference) value = 0.0f;  // not a radiative level of this system
         }
-        if (lamUp > 0) {
-            db.UpperLevelData(vUp, 3, n) = db.UpperLevelData(vUp, 1, n);
-            db.UpperLevelData(vUp, 4, n) = db.UpperLevelData(vUp, 2, n);
-        }
-    }
 }
 
 void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
@@ -91,8 +84,6 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     const int vUpMax = cat.NMaxVib(entry, 1);
     const int vLowMax = cat.NMaxVib(entry, 2);
     const double reference = cat.ReferenceLifetime(entry);
-    const int o = lamLow == 1 && SpinOrbitRatio(db, 2, 0) > 4.0f ? 1 : 0;
-    const int o2 = o == 1 && lamUp != 1 ? 1 : 0;
     const double bands = (vUpMax + 1.0) * (vLowMax + 1.0);
 
     double s0 = 0.0;
@@ -103,15 +94,16 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
             shell.ShowProgress((vUp * (vLowMax + 1) + vLow + 1) * 100.0 / bands);
             LoadBand(db, vUp, vLow, entry);
             StoreBandData(db, vUp, vLow, lamUp);
-            AddEmissionSums(db, vUp, lamUp, lamLow, o, o2);
+            AddEmissionSums(db, entry, vUp, lamUp);
             if (vUp == 0) bandSum += db.BandData(1, 0, vLow);
         }
         if (vUp == 0) {
-            // Band coefficients to s-1 and to m3 J-1 s-2 (the absorption unit); the Σ-Π
-            // absorption factor is halved for the Λ-doubling of the lower state.
+            // Band coefficients to s-1 and to absorption units: B = A g' / g'' / (8π h c ν̃³)
+            // with the electronic degeneracies g = 2 − δ(0, Λ) (a Λ-doubled state has two
+            // components): halved for Σ–Π, doubled for Π–Σ bands.
             db.BandUnitFactor[0] = bandSum != 0.0 ? 1.0 / (bandSum * reference * 1e-9) : 0.0;
-            db.BandUnitFactor[1] = db.BandUnitFactor[0] * 0.0001 / 1.6650907257599998E-32 / cat.SpeedOfLight;
-            if (lamLow == 1 && lamUp == 0) db.BandUnitFactor[1] /= 2.0;
+            const double degeneracyRatio = (lamUp == 0 ? 1.0 : 2.0) / (lamLow == 0 ? 1.0 : 2.0);
+            db.BandUnitFactor[1] = db.BandUnitFactor[0] * kAbsorptionUnitFactor * degeneracyRatio;
             db.BandUnitFactor[2] = 1.0;
         }
         RadiativeLifetimes(db, vUp, lamUp, reference, s0);

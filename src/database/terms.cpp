@@ -154,22 +154,39 @@ void AddConvention1Doubling(Block& m, const std::array<float, 18>& c, double J, 
     }
 }
 
+// The Δ block at J = N + 1/2 in parity block p (σ = −1 e, +1 f).
+Block DeltaBlock(const std::array<float, 18>& c, double J, int p) {
+    const double T = c[0], B = c[1], D = c[2], H = c[3], A = c[6];
+    const double g = c[9], gD = c[10], pL = c[12], qL = c[15];
+    const double j = J + 0.5;
+    const double w = j * j;
+    const double h11 = T + A + g / 2 + gD + B * (w - 2) - D * w * (w - 3) + H * w * (w * w - 3 * w - 2);
+    const double h22 = T - A - 3 * g / 2 - gD * (2 * w + 1) + B * (w + 2) - D * w * (w + 5) + H * w * (w * w + 9 * w + 2);
+    const double root = w >= 4 ? std::sqrt(w - 4) : 0.0;
+    const double h12 = -root * (B - g / 2 - gD / 2 * (w + 1) - 2 * D * w + H * w * (3 * w + 1));
+    const double sigma = p == 1 ? -1.0 : 1.0;
+    return {h11, h22 + sigma * (4 * qL + pL) / 2 * j * (w - 1), h12 - sigma * root * qL / 2 * j * (w - 1)};
+}
+
+// The Π block at J in parity block p, with its Λ-doubling.
+Block PiParityBlock(const std::array<float, 18>& c, int convention, double J, int p) {
+    const double z = (J - 0.5) * (J + 1.5);
+    const double s = std::sqrt(std::fabs(z));
+    const double j = J + 0.5;
+    Block m = PiBlock(c, convention, J, z, s);
+    if (convention == 1)
+        AddConvention1Doubling(m, c, J, z, s, j, p);
+    else
+        AddLambdaDoubling(m, c, z, s, j, p == 1 ? -1.0 : 1.0);
+    return m;
+}
+
 void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int convention, std::string_view molecule) {
     if (convention < 0 || convention > 3) return;
     const bool caseA = PiCaseALabelling(c[6] / c[1], molecule);
     for (int N = 0; N <= rows + 2; ++N) {
-        const double J = N + 0.5;
-        const double z = (J - 0.5) * (J + 1.5);
-        const double s = std::sqrt(std::fabs(z));
-        const double j = J + 0.5;
-        const Block base = PiBlock(c, convention, J, z, s);
         for (int p = 1; p <= 2; ++p) {
-            const double sigma = p == 1 ? -1.0 : 1.0;
-            Block m = base;
-            if (convention == 1)
-                AddConvention1Doubling(m, c, J, z, s, j, p);
-            else
-                AddLambdaDoubling(m, c, z, s, j, sigma);
+            const Block m = PiParityBlock(c, convention, N + 0.5, p);
             auto [lower, upper] = Eigenvalues(m);
             if (N == 0) {
                 // J = 1/2: only the Ω = 1/2 row is a level (H11 belongs to none). The slot of the
@@ -191,19 +208,9 @@ void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int co
 }
 
 void DeltaTerms(const std::array<float, 18>& c, int rows, TermTable& target) {
-    const double T = c[0], B = c[1], D = c[2], H = c[3], A = c[6];
-    const double g = c[9], gD = c[10], pL = c[12], qL = c[15];
     for (int N = 1; N <= rows + 2; ++N) {
-        const double J = N + 0.5;
-        const double j = J + 0.5;
-        const double w = j * j;
-        const double h11 = T + A + g / 2 + gD + B * (w - 2) - D * w * (w - 3) + H * w * (w * w - 3 * w - 2);
-        const double h22 = T - A - 3 * g / 2 - gD * (2 * w + 1) + B * (w + 2) - D * w * (w + 5) + H * w * (w * w + 9 * w + 2);
-        const double root = w >= 4 ? std::sqrt(w - 4) : 0.0;
-        const double h12 = -root * (B - g / 2 - gD / 2 * (w + 1) - 2 * D * w + H * w * (3 * w + 1));
         for (int p = 1; p <= 2; ++p) {
-            const double sigma = p == 1 ? -1.0 : 1.0;
-            Block m{h11, h22 + sigma * (4 * qL + pL) / 2 * j * (w - 1), h12 - sigma * root * qL / 2 * j * (w - 1)};
+            const Block m = DeltaBlock(c, N + 0.5, p);
             auto [lower, upper] = Eigenvalues(m);
             if (N == 1) upper = m.h22;  // J = 3/2: only the Ω = 3/2 row is a level
             Store(target, N, 1, p, lower);
@@ -225,6 +232,11 @@ float SpinOrbitRatio(const DatabaseState& db, int s, int v, int sB, int vB) {
     const auto& m = db.MolConst;
     if (m.Empty() || !m.Contains(s, v, 6) || !m.Contains(sB, vB, 1)) return 0.0f;
     return m(s, v, 6) / m(sB, vB, 1);
+}
+
+HamiltonianBlock DoubletHamiltonian(const std::array<float, 18>& c, int lambda, int convention, int twoJ, int p) {
+    const Block m = lambda == 2 ? DeltaBlock(c, twoJ / 2.0, p) : PiParityBlock(c, convention, twoJ / 2.0, p);
+    return {m.h11, m.h12, m.h22};
 }
 
 bool PiCaseALabelling(float ratio, std::string_view molecule) {

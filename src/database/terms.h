@@ -26,6 +26,15 @@ inline float SpinOrbitRatio(const DatabaseState& db, int s, int v) { return Spin
 /// always for "NO" and "CF".
 bool PiCaseALabelling(float ratio, std::string_view molecule);
 
+/// The symmetric 2×2 Hamiltonian block of a 2Π or 2Δ level at J = twoJ/2 in parity block p
+/// (1 e, 2 f), over the case (a) basis (|Ω = Λ + 1/2>, |Ω = Λ − 1/2>): the matrix whose
+/// eigenvalues ComputeTerms stores, from the 18 constants c of the level (Π: conventions 0..3;
+/// Δ: its one form, J ≥ 3/2).
+struct HamiltonianBlock {
+    double h11 = 0, h12 = 0, h22 = 0;
+};
+HamiltonianBlock DoubletHamiltonian(const std::array<float, 18>& c, int lambda, int convention, int twoJ, int p);
+
 /// The same with the molecule code given explicitly.
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention,
                   std::string_view molecule);

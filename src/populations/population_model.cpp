@@ -65,7 +65,79 @@ int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
     return std::max(0, n);
 }
 
-void VibThermal(PopulationState& pop, const DatabaseState& db, float T) {
+namespace {
+
+/// One rotational level of component F (either parity) of level v in the thermal model.
+struct ThermalLevel {
+    int row = 0;        ///< row of PopRot that holds it
+    double weight = 0;  ///< (2J + 1) exp(−E/kT), with the nuclear-spin weight; 0: no level
+};
+
+/// The thermal level of formula row N of component F: rotational energy from B, D (and for a
+/// spin-orbit coupled doublet A, Hill–Van Vleck) of the populated state, degeneracy 2J + 1.
+ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db, int v, int F, int N, double kT) {
+    const int s = pop.PopState;
+    const double B = Const(db, s, v, 1), D = Const(db, s, v, 2), A = Const(db, s, v, 6);
+    const int lambda = StateLambdaOf(db, s);
+    const float Y = B != 0.0 ? static_cast<float>(A / B) : 0.0f;
+    const double n = N;
+    const double centrifugal = D * n * n * (n + 1) * (n + 1);
+    ThermalLevel level{N, 0.0};
+    double E = 0.0, J = 0.0;
+    if (lambda == 0 || lambda == 2) {
+        // One term per N for both spin components (Σ, and Δ treated alike).
+        E = B * n * (n + 1) - centrifugal;
+        J = F == 1 ? n + 0.5 : n - 0.5;
+        if (J <= 0.0) return level;
+    } else {
+        // Spin-orbit coupled doublet (Hill-Van Vleck): E1 is the upper sign of the root.
+        const double sgn = Y <= 3.0f ? -1.0 : 1.0;
+        const double yy = static_cast<double>(Y) * (static_cast<double>(Y) - 4.0);
+        const double r1 = std::sqrt(std::max(0.0, 4.0 * (n + 1) * (n + 1) + yy));
+        const double r2 = std::sqrt(std::max(0.0, 4.0 * n * n + yy));
+        const double E1 = B * ((n + 1) * (n + 1) - 1.0 + sgn / 2.0 * r1) + std::fabs(A) / 2.0 - centrifugal;
+        const double E2 = B * (n * n - 1.0 - sgn / 2.0 * r2) + std::fabs(A) / 2.0 - centrifugal;
+        if (Y <= 3.0f) {
+            E = F == 1 ? E1 : E2;
+            J = F == 1 ? n + 0.5 : n - 0.5;
+        } else {
+            // A state with A/B > 3 stores F1 one row below and F2 one row above the formula's N.
+            E = F == 1 ? E2 : E1;
+            J = F == 1 ? n - 0.5 : n + 0.5;
+            level.row = F == 1 ? N - 1 : N + 1;
+        }
+        if (J < 0.0) return level;
+    }
+    const double x = E / kT;
+    if (x > 100.0) return level;
+    level.weight = (2.0 * J + 1.0) * std::exp(-x);
+    if ((lambda == 0 || lambda == 2) && db.cat.NuclearSpinFlag.ValueAt(db.irad) == 1) {
+        // Nuclear-spin statistics of a homonuclear molecule: levels of one N parity carry
+        // twice the weight of the other (odd N × 1.5, even N × 0.75 in the upper state).
+        // A dipole transition keeps the nuclear-spin symmetry while N changes by one, so
+        // the lower state favours the other parity (N2+: odd N in B 2Σu+, even N in X 2Σg+).
+        const bool favoured = (N % 2 == 1) == (pop.PopState == 1);
+        level.weight *= favoured ? 1.5 : 0.75;
+    }
+    return level;
+}
+
+/// Rotational partition function of level v at T over the rotational levels the database holds:
+/// the sum of (2J + 1) exp(−E/kT) over every component (both parities when Λ > 0).
+double RotationalPartitionFunction(const PopulationState& pop, const DatabaseState& db, int v, float T) {
+    const double kT = kBoltzmannCm * std::max(T, 1.0f);
+    const int lambda = StateLambdaOf(db, pop.PopState);
+    double sum = 0.0;
+    for (int F = 1; F <= 2; ++F)
+        for (int N = lambda; N <= PopMaxRot(pop, db, v); ++N) sum += RotationalLevel(pop, db, v, F, N, kT).weight;
+    return lambda > 0 ? 2.0 * sum : sum;
+}
+
+}  // namespace
+
+void VibThermal(PopulationState& pop, const DatabaseState& db, float T) { VibThermal(pop, db, T, T); }
+
+void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float rotationalT) {
     int vmax = PopMaxVib(pop, db);
     EnsureArrays(pop, db, vmax);
     pop.PopVib.Fill(0.0f);
@@ -73,11 +145,15 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T) {
         pop.PopVib(0) = 1.0f;
         return;
     }
+    // Two-temperature model: the fraction of molecules in v is exp(−G_v/kT_vib) Q_rot(v, T_rot),
+    // the Boltzmann distribution over all levels when T_vib = T_rot. Q_rot grows as B_v falls.
     const double kT = kBoltzmannCm * T;
     const double g0 = Const(db, pop.PopState, 0, 0);
+    const double q0 = RotationalPartitionFunction(pop, db, 0, rotationalT);
     double sum = 0.0;
     for (int v = 0; v <= vmax; ++v) {
-        const double value = std::exp(-(Const(db, pop.PopState, v, 0) - g0) / kT);
+        const double q = q0 > 0.0 ? RotationalPartitionFunction(pop, db, v, rotationalT) / q0 : 1.0;
+        const double value = std::exp(-(Const(db, pop.PopState, v, 0) - g0) / kT) * q;
         pop.PopVib(v) = static_cast<float>(value);
         if (v > 0 && value < 1e-9) {
             vmax = v;  // this level ends the series and is not counted
@@ -92,60 +168,17 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
     EnsureArrays(pop, db, v);
     if (pop.TRot(v) < 1.0f) pop.TRot(v) = 1.0f;
     const double kT = kBoltzmannCm * pop.TRot(v);
-    const int s = pop.PopState;
-    const double B = Const(db, s, v, 1), D = Const(db, s, v, 2), A = Const(db, s, v, 6);
-    const int lambda = StateLambdaOf(db, s);
-    const float Y = B != 0.0 ? static_cast<float>(A / B) : 0.0f;
+    const double B = Const(db, pop.PopState, v, 1);
+    const int lambda = StateLambdaOf(db, pop.PopState);
     const int nmax = PopMaxRot(pop, db, v);
     const double Q = B / kT / (lambda > 0 ? 4.0 : 1.0);
     const int c = F + p;
 
     // Rows 0..nmax+1: a state with A/B > 3 stores its F2 levels one row above the formula's N.
     for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = 0.0f;
-
-    const bool nuclearSpin = db.cat.NuclearSpinFlag.ValueAt(db.irad) == 1;
     for (int N = lambda; N <= nmax; ++N) {
-        const double n = N;
-        const double centrifugal = D * n * n * (n + 1) * (n + 1);
-        if (lambda == 0 || lambda == 2) {
-            // One term per N for both spin components (Σ, and Δ treated alike).
-            const double E = B * n * (n + 1) - centrifugal;
-            const double x = E / kT;
-            const double w = x > 100.0 ? 0.0 : Q * std::exp(-x);
-            const double J = F == 1 ? n + 0.5 : n - 0.5;
-            if (J > 0.0) pop.PopRot(v, c, N) = static_cast<float>((2.0 * J + 1.0) * w);
-            if (nuclearSpin) {
-                // Nuclear-spin statistics of a homonuclear molecule: levels of one N parity carry
-                // twice the weight of the other (odd N × 1.5, even N × 0.75 in the upper state).
-                // A dipole transition keeps the nuclear-spin symmetry while N changes by one, so
-                // the lower state favours the other parity (N2+: odd N in B 2Σu+, even N in X 2Σg+).
-                const bool favoured = (N % 2 == 1) == (pop.PopState == 1);
-                const double value = pop.PopRot(v, c, N) * (favoured ? 1.5 : 0.75);
-                pop.PopRot(v, c, N) = static_cast<float>(value);
-            }
-            continue;
-        }
-        // Spin-orbit coupled doublet (Hill-Van Vleck): E1 is the upper sign of the root.
-        const double sgn = Y <= 3.0f ? -1.0 : 1.0;
-        const double yy = static_cast<double>(Y) * (static_cast<double>(Y) - 4.0);
-        const double r1 = std::sqrt(std::max(0.0, 4.0 * (n + 1) * (n + 1) + yy));
-        const double r2 = std::sqrt(std::max(0.0, 4.0 * n * n + yy));
-        const double E1 = B * ((n + 1) * (n + 1) - 1.0 + sgn / 2.0 * r1) + std::fabs(A) / 2.0 - centrifugal;
-        const double E2 = B * (n * n - 1.0 - sgn / 2.0 * r2) + std::fabs(A) / 2.0 - centrifugal;
-        double E, J;
-        int row;
-        if (Y <= 3.0f) {
-            E = F == 1 ? E1 : E2;
-            J = F == 1 ? n + 0.5 : n - 0.5;
-            row = N;
-        } else {
-            E = F == 1 ? E2 : E1;
-            J = F == 1 ? n - 0.5 : n + 0.5;
-            row = F == 1 ? N - 1 : N + 1;
-        }
-        const double x = E / kT;
-        const double value = (x > 100.0 || J < 0.0) ? 0.0 : (2.0 * J + 1.0) * Q * std::exp(-x);
-        pop.PopRot(v, c, row) = static_cast<float>(value);
+        const ThermalLevel level = RotationalLevel(pop, db, v, F, N, kT);
+        if (level.weight > 0.0) pop.PopRot(v, c, level.row) = static_cast<float>(Q * level.weight);
     }
 }
 
@@ -322,7 +355,7 @@ void FollowMainTemperature(PopulationState& pop, const DatabaseState& db) {
     const int vmax = PopMaxVib(pop, db);
     EnsureArrays(pop, db, vmax);
     for (int v = 0; v <= vmax; ++v) RebuildLevelThermal(pop, db, v, pop.TRotAll);
-    VibThermal(pop, db, pop.TVib);
+    VibThermal(pop, db, pop.TVib, pop.TRotAll);
     PopToEdit(pop, db, std::clamp(pop.SelV, 0, vmax));
 }
 

@@ -35,8 +35,13 @@ int PopMaxVib(const PopulationState& pop, const DatabaseState& db);
 /// the level itself, the lower state the count of upper level v = 0 for every level.
 int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v);
 
-/// Thermal vibrational distribution at T (K) into PopVib(0..NMaxVib); T <= 3 K puts everything
-/// in v = 0. The series stops at the first excited level whose Boltzmann factor is below 1e-9.
+/// Thermal vibrational distribution into PopVib(0..NMaxVib), the fraction of molecules in each
+/// level: exp(−G_v/kT) Q_rot(v, rotationalT) normalised over v, with Q_rot the rotational
+/// partition function over the rotational levels the database holds (the Boltzmann
+/// distribution when both temperatures are equal). T <= 3 K puts everything in v = 0. The
+/// series stops at the first excited level whose factor is below 1e-9.
+void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float rotationalT);
+/// The same with the rotational temperature equal to T.
 void VibThermal(PopulationState& pop, const DatabaseState& db, float T);
 
 /// Thermal rotational populations of component F + p of level v at TRot(v) (raised to 1 K).

@@ -558,6 +558,11 @@ std::string TxtTRotational_Change(AppState& app, std::string_view text) {
         !PopulationsReady(app))
         return pop.TxtTRotational;
     for (int v = 0; v <= MaxVib(app); ++v) RebuildLevelThermal(pop, app.db, v, pop.TRotAll);
+    // Thermal vibrational fractions weigh each level by its rotational partition function.
+    if (app.popwin.VibrationalMode == 0) {
+        VibThermal(pop, app.db, pop.TVib, pop.TRotAll);
+        NormalizeVibrational(app);
+    }
     PopToEdit(pop, app.db, pop.SelV);
     RequestRedraw(app);
     RefreshPopulationTable(app);
@@ -571,7 +576,7 @@ std::string TxtTVibrational_Change(AppState& app, std::string_view text) {
                            app.popwin.TxtTVibrationalEnabled) ||
         !PopulationsReady(app))
         return pop.TxtTVibrational;
-    VibThermal(pop, app.db, pop.TVib);
+    VibThermal(pop, app.db, pop.TVib, pop.TRotAll);
     NormalizeVibrational(app);
     RefreshPopulationTable(app);
     RequestRedraw(app);

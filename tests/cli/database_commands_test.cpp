@@ -63,11 +63,13 @@ TEST(CliLifetimes, ListsTheUpperLevels) {
     CliDatabase db;
     const Result r = RunCli({"lifetimes", "--entry", "1", "--data", db.data.Folder()});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.lines[0], "v_up,component,N_up,radiative_ns,predissociation_ns,yield");
+    EXPECT_EQ(r.lines[0], "v_up,component,N_up,radiative_ns,effective_ns,yield");
     // v' 0..1, components F1 and F2, rows 0..6 and 0..5.
     EXPECT_EQ(r.lines.size(), 1u + 2 * 7 + 2 * 6);
-    // The lowest level has the catalogue's reference lifetime.
-    EXPECT_EQ(r.lines[1], "0,1,0,250,0,0");
+    // The lowest level has the catalogue's reference lifetime; without level data it decays
+    // radiatively with yield 1. F2 has no N = 0 level: an empty row.
+    EXPECT_EQ(r.lines[1], "0,1,0,250,250,1");
+    EXPECT_EQ(r.lines[8], "0,2,0,,,");
 }
 
 TEST(CliDatabaseCommands, BadRequestsAreExplained) {

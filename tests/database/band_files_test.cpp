@@ -218,14 +218,17 @@ TEST(ProbabilityFiles, PerBandFilesOfFiveAndThreeValuesFillTheBranchGroups) {
     ExpectGroups(db, 6, 61, 62, 63, 64, 65);
     EXPECT_TRUE(IsBandLoaded(db, 0, 0, 1));
 
-    // The P lines of the top upper level end one row further: that row repeats the last record.
+    // The P and O lines of the top upper level end one and two rows further: those rows repeat
+    // the last record, the second for the O lines (G7) alone.
     ExpectGroups(db, 7, 61, 62, 63, 64, 65);
+    ExpectGroups(db, 8, 61, 0, 0, 0, 0);
 
     LoadBand(db, 1, 0, 1);
     EXPECT_EQ(db.RotRows, 5);
     ExpectGroups(db, 5, 51, 52, 53, 54, 55);
     ExpectGroups(db, 6, 51, 52, 53, 54, 55);
-    ExpectGroups(db, 7, 0, 0, 0, 0, 0);  // nothing of the band before survives
+    ExpectGroups(db, 7, 51, 0, 0, 0, 0);
+    ExpectGroups(db, 8, 0, 0, 0, 0, 0);  // nothing of the band before survives
 
     // Three values (b, c, d): branch 7 takes b, branch 12 takes d.
     LoadBand(db, 0, 0, 2);

@@ -1,5 +1,5 @@
-// The band loader on hand-made systems: energy zeros, case (a) re-indexing, the NO and SiH
-// rules, with term values checked against closed forms (Σ case (b) and Hill-Van Vleck 2Π).
+// The band loader on hand-made systems: energy zeros, case (a) re-indexing, the SiH rule, with
+// term values checked against closed forms (Σ case (b) and Hill-Van Vleck 2Π).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -145,38 +145,6 @@ TEST(BandLoader, SiHKeepsAbsoluteEnergies) {
     LoadBand(db, 0, 0, 2);  // any other molecule: on the lowest level
     EXPECT_NEAR(db.LowerTerm(0, 1, 1), 0.0, 1e-4);
     EXPECT_NEAR(db.LowerTerm(2, 1, 1), 6 * 7.5, 1e-4);
-}
-
-TEST(BandLoader, NOUpperTermsGetTheEmpiricalCorrectionsOnlyAtARatioOfExactlyTen) {
-    // NO with a Σ lower state (B'' = 1.5) and a 2Π upper state whose A'/B'' is exactly 10 for
-    // entry 1 and slightly more for entry 2; v' = 0 and v' = 1 have the same constants.
-    SampleEntry e;
-    e.code = "NO", e.upper = "C", e.lambdaUp = 1, e.nmaxVibUp = 1, e.rotRows = {10, 10};
-    SampleEntry slightlyMore = e;
-    slightlyMore.upper = "D";
-    SampleDatabase data;
-    data.Catalogue({e, slightlyMore}, 1, 0, 12);
-    const LevelConstants low = Level(0.0, 1.5);
-    data.System(1, {Level(0.0, 2.0, 15.0), Level(0.0, 2.0, 15.0)}, {low}, [](int, int) { return 1.0; });
-    data.System(2, {Level(0.0, 2.0, 15.01), Level(0.0, 2.0, 15.01)}, {low}, [](int, int) { return 1.0; });
-    DatabaseState db = OpenSample(data);
-
-    const float expected[7][3] = {{3.0f, 1.6f, 0.0f},    {5.74f, 5.74f, 11.04f}, {8.64f, 8.64f, 5.45f},
-                                  {8.28f, 8.28f, 1.67f}, {4.31f, 4.31f, 0.5f},   {1.2f, 1.2f, 0.09f},
-                                  {0.3f, 0.3f, 0.0f}};
-    for (int entry = 1; entry <= 2; ++entry) {
-        LoadBand(db, 0, 0, entry);
-        const TermTable corrected = db.UpperTerm;
-        LoadBand(db, 1, 0, entry);
-        for (int N = 0; N <= 10; ++N) {
-            const float* want = N <= 6 && entry == 1 ? expected[N] : expected[0];
-            const bool none = N > 6 || entry == 2;
-            EXPECT_NEAR(corrected(N, 1, 1) - db.UpperTerm(N, 1, 1), none ? 0.0f : want[0], 1e-3) << N;
-            EXPECT_NEAR(corrected(N, 1, 2) - db.UpperTerm(N, 1, 2), none ? 0.0f : want[1], 1e-3) << N;
-            EXPECT_NEAR(corrected(N, 2, 1) - db.UpperTerm(N, 2, 1), none ? 0.0f : want[2], 1e-3) << N;
-            EXPECT_NEAR(corrected(N, 2, 2) - db.UpperTerm(N, 2, 2), none ? 0.0f : want[2], 1e-3) << N;
-        }
-    }
 }
 
 }  // namespace

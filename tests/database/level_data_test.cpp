@@ -51,30 +51,42 @@ struct LevelFixture {
     float Yield(int v, int k, int N) const { return db.UpperLevelData(v, 2 * db.UpperComponents + k, N); }
 };
 
-TEST(LevelData, PredissociationShortensTheLifetimeAndTheYield) {
+TEST(LevelData, AFileLifetimeAnchorsTheRadiativeScaleAndPredissociationOnlyShortensIt) {
     LevelFixture f;
     // N, then (lifetime ns, predissociation s-1, quenching us-1 Torr-1) for F1 and F2.
     f.data.LevelFile(1, 0,
                      "N  tau1 kp1 kq1  tau2 kp2 kq2\r\n"
-                     "0, 0, 0, 0,  700, 0, 0\r\n"          // lifetime from the band sums; no predissociation
-                     "1, 700, 1e9, 0,  700, 2000, 0\r\n"  // 1 ns-1 predissociation; 2000 s-1 counts as none
+                     "0, 600, 0, 0,  700, 0, 0\r\n"       // measured lowest level; F2 N = 0 does not exist
+                     "1, 0, 1e9, 0,  700, 2000, 0\r\n"    // 1 ns-1 predissociation; 2000 s-1 counts as none
                      "2, 0, 1e7, 0,  0, 0, 0\r\n");
-    f.Prepare(1, 0, 650.0f);
+    f.Prepare(1, 0, 0.0f);
+    auto computed = [](int N) { return 650.0 - 2.0 * N; };  // from the band sums, N-dependent
+    for (int k = 1; k <= 2; ++k)
+        for (int N = k - 1; N <= f.db.cat.MaxN + 2; ++N) f.db.UpperLevelData(0, k, N) = float(computed(N));
     ReadLevelData(f.db, 0, 0.0f);
     EXPECT_EQ(f.db.UpperComponents, 2);
 
-    // Row 0: lifetime 0 in the file takes the computed 650 ns; no predissociation, no quenching.
-    EXPECT_FLOAT_EQ(f.db.LevelLifetime(0, 1, 0), 650.0f);
-    EXPECT_FLOAT_EQ(f.EffLifetime(0, 1, 0), 650.0f);
+    // The measured 600 ns of N = 0 scales every computed lifetime of v' = 0 by 600 / 650.
+    const double scale = 600.0 / 650.0;
+    auto radiative = [&](int k, int N) { return double(f.db.UpperLevelData(0, k, N)); };
+    EXPECT_FLOAT_EQ(radiative(1, 0), 600.0f);
     EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 1.0f);
-    EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 0), 700.0f);
-    // Row 1, F1: 1/tau = 1/700 + 1 ns-1, yield = tau_eff / tau_rad = 1 / (1 + 700).
-    EXPECT_NEAR(f.EffLifetime(0, 1, 1), 700.0 / 701.0, 1e-6);
-    EXPECT_NEAR(f.Yield(0, 1, 1), 1.0 / 701.0, 1e-8);
+    for (int N : {1, 2, 5}) EXPECT_NEAR(radiative(1, N), computed(N) * scale, 1e-3) << N;
+    // F2 N = 0 has no level: its row stays empty whatever the file says.
+    EXPECT_EQ(radiative(2, 0), 0.0);
+    EXPECT_EQ(f.EffLifetime(0, 2, 0), 0.0f);
+    EXPECT_EQ(f.Yield(0, 2, 0), 0.0f);
+    // F2 N = 1: the file's own radiative lifetime.
+    EXPECT_FLOAT_EQ(radiative(2, 1), 700.0f);
     EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 1), 700.0f);
-    // Row 2, F1: 1e7 s-1 = 0.01 ns-1 with the computed 650 ns: yield 1 / (1 + 6.5).
-    EXPECT_NEAR(f.Yield(0, 1, 2), 1.0 / 7.5, 1e-7);
-    EXPECT_NEAR(f.EffLifetime(0, 1, 2), 650.0 / 7.5, 1e-4);
+    // F1 N = 1: 1/τ_eff = 1/τ_rad + 1 ns-1, yield τ_eff / τ_rad; F1 N = 2: 0.01 ns-1.
+    const double tau1 = computed(1) * scale, tau2 = computed(2) * scale;
+    EXPECT_NEAR(f.EffLifetime(0, 1, 1), tau1 / (1 + tau1), 1e-6);
+    EXPECT_NEAR(f.Yield(0, 1, 1), 1 / (1 + tau1), 1e-8);
+    EXPECT_NEAR(f.EffLifetime(0, 1, 2), tau2 / (1 + 0.01 * tau2), 1e-3);
+    EXPECT_NEAR(f.Yield(0, 1, 2), 1 / (1 + 0.01 * tau2), 1e-7);
+    for (int k = 1; k <= 2; ++k)
+        for (int N = 0; N <= 2; ++N) EXPECT_LE(f.EffLifetime(0, k, N), radiative(k, N)) << k << " " << N;
     // Rows the file does not list keep yield 0.
     EXPECT_FLOAT_EQ(f.db.LevelYield(0, 1, 3), 0.0f);
 }
@@ -112,17 +124,6 @@ TEST(LevelData, QuenchingFollowsSternVolmer) {
     EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 1.0f);
 }
 
-TEST(LevelData, ALevelWithoutComputedLifetimeHasNoYield) {
-    LevelFixture f;
-    f.data.LevelFile(1, 0, "h\r\n0, 100, 0, 0,  0, 5e7, 0\r\n");
-    f.Prepare(1, 0, 0.0f);  // no radiative lifetime from the band sums
-    ReadLevelData(f.db, 0, 0.0f);
-    EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 0.0f);  // whatever the file says
-    // No lifetime at all: the predissociation rate is not shown as a lifetime.
-    EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 0), 0.0f);
-    EXPECT_FLOAT_EQ(f.Yield(0, 2, 0), 0.0f);
-}
-
 TEST(LevelData, PiUpperStatesHaveFourComponentsAndReadingStopsAtMaxN) {
     LevelFixture f;
     std::string text = "h\r\n";
@@ -139,13 +140,15 @@ TEST(LevelData, PiUpperStatesHaveFourComponentsAndReadingStopsAtMaxN) {
     for (int k = 1; k <= 4; ++k) EXPECT_FLOAT_EQ(f.EffLifetime(1, k, 8), 100.0f * k) << k;
 }
 
-TEST(LevelData, EntriesWithoutLevelFilesKeepYieldOne) {
+TEST(LevelData, EntriesWithoutLevelFilesDecayRadiativelyWithYieldOne) {
     LevelFixture f;
     f.Prepare(3, 0, 80.0f);
+    f.db.UpperLevelData(0, 2, 0) = 0.0f;  // no such level
     ReadLevelData(f.db, 0, 5.0f);  // reads nothing
     EXPECT_FLOAT_EQ(f.db.LevelYield(0, 2, 4), 1.0f);
-    EXPECT_FLOAT_EQ(f.db.LevelLifetime(0, 1, 0), 1.0f);
-    EXPECT_FLOAT_EQ(f.db.UpperLevelData(0, 5, 4), 0.0f);
+    EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 4), 80.0f);
+    EXPECT_FLOAT_EQ(f.Yield(0, 2, 4), 1.0f);
+    EXPECT_FLOAT_EQ(f.Yield(0, 2, 0), 0.0f);
 }
 
 TEST(LevelData, BadFilesAreReported) {

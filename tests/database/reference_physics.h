@@ -1,6 +1,6 @@
 // Independent references for the term and line-strength tests: the N² Hamiltonian of a 2Π state
-// written as operator algebra and diagonalised numerically, the branch names, and a small
-// database state for the band computations.
+// written as operator algebra and diagonalised numerically, Racah's formula of the 3j symbols, the
+// branch names, and a small database state for the band computations.
 #pragma once
 
 #include <array>
@@ -21,6 +21,12 @@ struct PiConstants {
 ///   + (γ_H/2){N⁴, N·S} + p P + (p_D/2){N², P} + (p_H/2){N⁴, P} + q Q + (q_D/2){N², Q} + (q_H/2){N⁴, Q}
 /// in the case (a) parity basis (|Ω = 3/2>, |Ω = 1/2>); at J = 1/2 {0, the Ω = 1/2 level}.
 std::array<double, 2> PiN2Levels(const PiConstants& c, double J, int epsilon);
+
+/// Eigenvectors over (|Ω = 3/2>, |Ω = 1/2>) of the same Hamiltonian at J ≥ 3/2: {lower, upper}.
+std::array<std::array<double, 2>, 2> PiN2Vectors(const PiConstants& c, double J, int epsilon);
+
+/// Wigner 3j symbol (j1 j2 j3; m1 m2 m3) by Racah's formula, every argument given doubled.
+double Wigner3j(int tj1, int tj2, int tj3, int tm1, int tm2, int tm3);
 
 /// The twelve branches of a set by their names: letter = ΔN = N' − N'' (O P Q R S), then the
 /// upper and lower F when they differ.

@@ -79,9 +79,10 @@ TEST(SystemPrecompute, LifetimesFollowTheSumRuleAndTheCubeOfTheWavenumber) {
     EXPECT_EQ(L(0, 2, 0), 0.0f);  // F2 has no N' = 0 level: no emission, lifetime 0
     // v' = 2 would live a thousand times longer than the reference: reported as 0.
     EXPECT_EQ(L(2, 1, 5), 0.0f);
-    // No level files: the yields stay 1 and nothing is written beyond the lifetimes.
+    // No level files: the levels decay radiatively, yield 1.
     EXPECT_EQ(f.db.LevelYield(1, 1, 3), 1.0f);
-    EXPECT_EQ(L(0, 3, 3), 0.0f);
+    EXPECT_EQ(L(0, 3, 3), L(0, 1, 3));
+    EXPECT_EQ(L(0, 5, 3), 1.0f);
 
     EXPECT_NEAR(f.db.BandData(4, 1, 1), FlatSystem::Nu(1, 1), 0.05);
     EXPECT_FLOAT_EQ(f.db.BandData(3, 1, 0), 0.3f);
@@ -106,8 +107,18 @@ TEST(SystemPrecompute, UnitFactorsGiveTheReferenceLifetimeBackForTheLowestLevel)
     }
     EXPECT_NEAR(1e9 / rate, kReference, 1e-6 * kReference);
     EXPECT_NEAR(1e9 / bandRate, kReference, 1e-6 * kReference);
-    EXPECT_DOUBLE_EQ(f.db.LineUnitFactor[1], lineFactor * 2.012E17);
+    // Absorption coefficients B / c = A / (8π h c ν̃³) in m2 J-1 s-1 (ν̃ in m-1, CODATA h and c):
+    // 1e-4 / (8π h c) for A in s-1, ν̃ in cm-1 and c in cm s-1.
+    const double h = 6.62607015e-34, c = 2.99792458e10, pi = std::acos(-1.0);
+    const double absorption = 1e-4 / (8 * pi * h * c);
+    EXPECT_NEAR(f.db.LineUnitFactor[1] / lineFactor, absorption, 1e-12 * absorption);
+    EXPECT_NEAR(f.db.BandUnitFactor[1] / bandFactor, absorption, 1e-12 * absorption);
     EXPECT_DOUBLE_EQ(f.db.LineUnitFactor[2], 1.0);
+    // The line and the band view of the same absorption: the lines from one lower level (P1, R1
+    // and RQ21 from F1 N'' = 3) absorb like the band they belong to.
+    LoadBand(f.db, 0, 0, 1);
+    const double lines = (f.db.LineData(2, 1, 3) + f.db.LineData(2, 5, 3) + f.db.LineData(2, 10, 3)) * f.db.LineUnitFactor[1];
+    EXPECT_NEAR(lines, f.db.BandData(2, 0, 0) * f.db.BandUnitFactor[1], 1e-5 * lines);
 }
 
 TEST(SystemPrecompute, AFailureLeavesTheSystemInUse) {

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "database/exact_strengths.h"
 #include "database/terms.h"
 #include "oh_constants.h"
 #include "reference_physics.h"
@@ -179,10 +178,12 @@ TEST(Terms, DeltaIsHillVanVleckWithTheJThreeHalvesLevelInItsSlot) {
         Constants c{};
         c[1] = B, c[6] = Y * B;
         const TermTable t = Terms(c, 2, 0);
-        for (int N = 2; N <= kRows; ++N) {  // N² form: 4B above the Λ = 2 case (a) matrix
-            const auto E = HillVanVleckBlock({2, Y * B, B}, 2 * N + 1).energy;
-            EXPECT_NEAR(t(N, 1, 1), E[0] + 4 * B, 2e-3) << "Y=" << Y << " N=" << N;
-            EXPECT_NEAR(t(N + 1, 2, 2), E[1] + 4 * B, 2e-3) << "Y=" << Y << " N=" << N;
+        for (int N = 2; N <= kRows; ++N) {
+            // E± = B (x² − Λ² ± sqrt(Λ² Y (Y − 4) + 4 x²) / 2), x = J + 1/2, in the N² form 4B
+            // above the Λ = 2 case (a) matrix.
+            const double x = N + 1.0, root = std::sqrt(4 * Y * (Y - 4) + 4 * x * x) / 2;
+            EXPECT_NEAR(t(N, 1, 1), B * (x * x - 4 - root) + 4 * B, 2e-3) << "Y=" << Y << " N=" << N;
+            EXPECT_NEAR(t(N + 1, 2, 2), B * (x * x - 4 + root) + 4 * B, 2e-3) << "Y=" << Y << " N=" << N;
         }
         EXPECT_NEAR(t(2, 2, 1), -Y * B + 6 * B, 1e-3) << "J = 3/2: the Ω = 3/2 row, −A + B (w + 2), w = 4";
         EXPECT_EQ(t(0, 1, 1), 0.0f) << "nothing at N = 0";

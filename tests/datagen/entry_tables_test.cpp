@@ -25,6 +25,7 @@ TEST(EntryTables, FollowTheEfSelectionRuleForEveryCatalogueEntry) {
         const bool exception = e.lower.lambda == 1 && (e.upper.lambda > 0 || e.upper.sigmaSign > 0);
         EXPECT_EQ(database::UsesLowerComponentException(entry), exception) << e.folder;
         EXPECT_EQ(database::LowerStateIsSigmaMinus(entry), e.lower.lambda == 0 && e.lower.sigmaSign < 0) << e.folder;
+        EXPECT_EQ(database::UpperStateIsSigmaMinus(entry), e.upper.lambda == 0 && e.upper.sigmaSign < 0) << e.folder;
     }
 }
 

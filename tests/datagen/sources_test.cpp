@@ -72,7 +72,7 @@ struct SourceCopy {
 
 TEST(GenerateDatabase, AMalformedTableStopsTheBuildAndKeepsTheOldDatabase) {
     SourceCopy copy;
-    copy.Replace("OH_AX/levels_A.csv", "16.12952079", "16.1295x");
+    copy.Replace("OH_AX/levels_A.csv", "16.12952075", "16.1295x");
     const fs::path out = copy.dir / "data";
     fs::create_directories(out);
     std::ofstream(out / "OLD") << "previous database";
@@ -84,17 +84,22 @@ TEST(GenerateDatabase, AMalformedTableStopsTheBuildAndKeepsTheOldDatabase) {
 
 TEST(GenerateDatabase, AnEmptyRequiredConstantIsReportedWithItsField) {
     SourceCopy copy;
-    copy.Replace("NO_AX/levels_A.csv", "2,48791.98,1.948625", "2,48791.98,");
+    copy.Replace("NO_AX/levels_A.csv", "2,48792.0167,1.94847898", "2,48792.0167,");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(copy.src, "data-src"); }),
               "data-src/NO_AX/levels_A.csv, line 4: field \"B\": a value is required here but the field is empty");
 }
 
 TEST(GenerateDatabase, MissingLevelsAndUnknownTransitionKindsAreReported) {
     SourceCopy copy;
-    // CN B v = 5 has no term value in the folder: asking for v = 0-9 stops there.
-    copy.Replace("catalogue.cfg", "upper = B Sigma+ levels levels_B.csv 0-4", "upper = B Sigma+ levels levels_B.csv 0-9");
+    // CN B v = 10 has no term value in the folder: asking for v = 0-10 stops there; only an empty
+    // cell may be interpolated.
+    copy.Replace("catalogue.cfg", "upper = B Sigma+ levels levels_B.csv 0-9", "upper = B Sigma+ levels levels_B.csv 0-10");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(copy.src, "data-src"); }),
-              "data-src/CN_BX/levels_B.csv, line 7: field \"T_v\": a value is required here but the field is empty");
+              "data-src/CN_BX/levels_B.csv, line 12: field \"T_v\": a value is required here but the field is empty");
+    SourceCopy filled;
+    filled.Replace("catalogue.cfg", "upper_interpolate = D 5", "upper_interpolate = D 4");
+    EXPECT_EQ(MessageOf([&] { BuildCatalogue(filled.src, "data-src"); }),
+              "data-src/CN_BX/levels_B.csv, line 6: field \"D\": holds a value; the catalogue interpolates only an empty cell");
     SourceCopy longer;
     longer.Replace("catalogue.cfg", "lower = X Sigma+ levels levels_X.csv 0-10", "lower = X Sigma+ levels levels_X.csv 0-12");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(longer.src, "data-src"); }),

@@ -1,14 +1,16 @@
 // Validation of the shipped database through the program itself: line positions against every
-// reference line of data-src, radiative lifetimes against the folders' lifetimes, and the
-// builder's Franck-Condon factors against published ones.
+// reference line of data-src, the sum rules of the exact line strengths in every band,
+// radiative lifetimes against independent measurements and their consistency with the
+// effective lifetimes and yields, and the builder's Franck-Condon factors against published ones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
-#include <set>
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "csv_table.h"
 #include "database/band_loader.h"
@@ -106,17 +108,30 @@ struct Residuals {
     double Rms() const { return n ? std::sqrt(sumSq / n) : 0.0; }
 };
 
-TEST(Validation, EveryReferenceLineIsReproduced) {
-    // Tolerances: lines calculated from the folder's own constants are reproduced to the 32-bit
-    // storage limit (0.01 cm-1); the measured CH lines to the worst residual of the fit that
-    // produced the constants (0.047 cm-1); the comet-atlas lines of CO+ to its resolution (0.4 cm-1).
+/// The accuracy a group of reference lines is reproduced to, from what its folder states.
+double LineTolerance(const std::string& group) {
+    // Lines calculated from the folder's own constants: the 32-bit storage of terms near
+    // 30 000-50 000 cm-1 (a few 0.001 cm-1). OH line-list positions: the constants reproduce the
+    // line list to 0.008 cm-1 inside their fitted ranges (README: "about 0.01 cm-1").
+    // NO empirical lines (MARVEL upper levels): the folder's constants reproduce them to 0.0115,
+    // plus the storage. CH measured lines: the worst residual of the fit that produced the
+    // constants (0.047). CO+ comet atlas: its resolution (0.4).
+    if (group == "NO_AX empirical") return 0.016;
+    if (group == "CH_AX measured") return 0.05;
+    if (group == "COP_AX comet") return 0.4;
+    return 0.01;
+}
+
+TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
     const std::set<std::string> deltaJNamed = {"CH_AX", "COP_AX", "SIH_AX"};
-    std::printf("%-8s %6s %10s %10s  %s\n", "system", "lines", "rms", "worst", "worst line");
+    std::printf("%-16s %6s %9s %9s %7s  %s\n", "lines", "count", "rms", "worst", "limit", "worst line");
+    int compared = 0, listed = 0;
     for (std::size_t i = 0; i < Entries().size(); ++i) {
         const EntryDefinition& e = Entries()[i];
         const int entry = static_cast<int>(i) + 1;
         const std::string name = "data-src/" + e.folder + "/lines_reference.csv";
         const CsvTable t = CsvTable::Read(testing::SourceDir() / e.folder / "lines_reference.csv", name);
+        listed += static_cast<int>(t.Rows().size());
         if (t.Rows().empty()) continue;
         DatabaseState db = Precomputed(entry);
         const int cUp = t.Column("band_v_up"), cLow = t.Column("band_v_low"), cBranch = t.Column("branch"),
@@ -126,8 +141,8 @@ TEST(Validation, EveryReferenceLineIsReproduced) {
         std::map<std::string, Residuals> groups;
         for (const auto& row : t.Rows()) {
             const int vu = t.Integer(row, cUp), vl = t.Integer(row, cLow);
-            const std::string branch = t.Text(row, cBranch), parity = t.Text(row, cPar);
-            const double J = t.Number(row, cJ), measured = t.Number(row, cPos);
+            const std::string branch = t.Text(row, cBranch), parity = t.Text(row, cPar), source = t.Text(row, cSrc);
+            const double J = t.Number(row, cJ), reference = t.Number(row, cPos);
             const std::string where = e.folder + " (" + std::to_string(vu) + "," + std::to_string(vl) + ") " + branch +
                                       "(" + t.Text(row, cJ) + ") " + parity;
             const ResolvedLine r = Resolve(branch, J, deltaJNamed.count(e.folder) > 0);
@@ -147,105 +162,135 @@ TEST(Validation, EveryReferenceLineIsReproduced) {
             }
             database::LoadBand(db, vu, vl, entry);
             const double computed = db.LineData(4, r.branch + 12 * (set - 1), r.lowerRow);
-            const bool comet = t.Text(row, cSrc).find("Cochran") != std::string::npos;
-            const double tol = comet ? 0.4 : e.folder == "CH_AX" ? 0.05 : 0.01;
-            EXPECT_NEAR(computed, measured, tol) << where;
-            groups[comet ? e.folder + " comet" : e.folder].Add(computed - measured, where);
-        }
-        for (const auto& [g, res] : groups)
-            std::printf("%-12s %6d %10.5f %10.5f  %s\n", g.c_str(), res.n, res.Rms(), res.worst, res.worstLine.c_str());
-    }
-}
-
-TEST(Validation, RadiativeLifetimesAgreeWithTheFolders) {
-    // The folder rows compared (measured, or derived from the same line list as the band data);
-    // total lifetimes that include predissociation are not radiative and are left out.
-    const std::map<std::string, std::string> sources = {
-        {"NO_AX", "Settersten"}, {"CH_AX", "BECKER1980"}, {"CN_BX", "EXOMOL-TRIHYBRID"}, {"N2P_BX", "DERIVED"},
-        {"COP_BX", "DERIVED"},   {"COP_AX", "DERIVED"},   {"SIH_AX", "SIGHTLY"},          {"SH_AX", "GYT2019"}};
-    std::printf("%-8s %3s %10s %10s %8s\n", "system", "v'", "program", "folder", "error");
-    for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const EntryDefinition& e = Entries()[i];
-        const auto src = sources.find(e.folder);
-        if (src == sources.end()) continue;
-        const int entry = static_cast<int>(i) + 1;
-        const DatabaseState db = Precomputed(entry);
-        const CsvTable t = CsvTable::Read(testing::SourceDir() / e.folder / "transitions.csv", e.folder);
-        int compared = 0;
-        for (const auto& row : t.Rows()) {
-            if (t.Text(row, t.Column("kind")) != "lifetime") continue;
-            if (t.Text(row, t.Column("source")).rfind(src->second, 0) != 0) continue;
-            const int v = t.Integer(row, t.Column("v_up"));
-            if (v > 2 || v > e.upper.vmax) continue;
-            const double folder = t.Number(row, t.Column("value"));
-            const double program = db.UpperLevelData(v, 1, e.upper.lambda);
-            std::printf("%-8s %3d %10.2f %10.2f %7.1f%%\n", e.folder.c_str(), v, program, folder, 100 * (program / folder - 1));
-            EXPECT_NEAR(program, folder, 0.10 * folder) << e.folder << " v'=" << v;
+            const std::string kind = source.find("Cochran") != std::string::npos             ? "comet"
+                                     : e.folder == "OH_AX"                                ? "line list"
+                                     : e.folder == "NO_AX" && source.rfind("empirical", 0) == 0 ? "empirical"
+                                     : e.folder == "CH_AX"                                ? "measured"
+                                                                                          : "calculated";
+            const std::string group = e.folder + " " + kind;
+            EXPECT_NEAR(computed, reference, LineTolerance(group)) << where;
+            groups[group].Add(computed - reference, where);
             ++compared;
         }
-        EXPECT_GT(compared, 0) << e.folder;
+        for (const auto& [g, res] : groups)
+            std::printf("%-16s %6d %9.4f %9.4f %7.3f  %s\n", g.c_str(), res.n, res.Rms(), res.worst, LineTolerance(g),
+                        res.worstLine.c_str());
     }
+    EXPECT_EQ(compared, listed);  // every reference line of every folder
+    EXPECT_GT(compared, 1900);
 }
 
-TEST(Validation, TheLowestLevelsOfPiAndDeltaUpperStatesRadiateLikeTheirNeighbours) {
-    // The lines of the lowest levels of an upper 2Π or 2Δ state sum to 2J' + 1 like all others,
-    // so the radiative lifetimes vary slowly with J and between the spin components; the lowest
-    // level (v' = 0, N' = Λ') has the reference lifetime by construction. Only the F2 row 1 of a
-    // case (a) labelled 2Π state (NO B) holds no level.
-    int systems = 0;
+TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
+    // Exact strengths: per upper level the Hönl-London factors add up to 2J' + 1, per lower level
+    // to (2J'' + 1) g'/g'' (g = 2 - delta(0, Lambda)), over every line of both branch sets. So every
+    // level radiates through all its lines: the single lowest-J levels of 2Pi and 2Delta states
+    // and the top row of each band (its P and O lines end above the band files' last row) too.
+    int levels = 0;
     for (std::size_t i = 0; i < Entries().size(); ++i) {
         const EntryDefinition& e = Entries()[i];
-        const int entry = static_cast<int>(i) + 1, lam = e.upper.lambda;
-        if (lam < 1) continue;
-        ++systems;
+        const int entry = static_cast<int>(i) + 1, lamUp = e.upper.lambda, lamLow = e.lower.lambda;
+        const double ratio = (lamUp == 0 ? 1.0 : 2.0) / (lamLow == 0 ? 1.0 : 2.0);
         DatabaseState db = Precomputed(entry);
-        const double reference = db.cat.ReferenceLifetime(entry);
-        EXPECT_NEAR(db.UpperLevelData(0, 1, lam), reference, 1e-5 * reference) << e.folder;
-        const bool caseA = lam == 1 && database::PiCaseALabelling(db.MolConst(1, 0, 6) / db.MolConst(1, 0, 1), e.code);
-        for (int v = 0; v <= std::min(2, e.upper.vmax); ++v)
-            for (int n = lam; n <= 8; ++n)
-                for (int k = 1; k <= 2; ++k) {
-                    const std::string where = e.folder + " v'=" + std::to_string(v) + " F" + std::to_string(k) + " N'=" + std::to_string(n);
-                    const double tau = db.UpperLevelData(v, k, n);
-                    if (caseA && k == 2 && n == 1) {
-                        EXPECT_EQ(tau, 0.0) << where;
-                        continue;
+        for (int vu = 0; vu <= e.upper.vmax; ++vu)
+            for (int vl = 0; vl <= e.lower.vmax; ++vl) {
+                database::LoadBand(db, vu, vl, entry);
+                std::map<std::array<int, 3>, double> upper, lower;  // (row, F, block) -> sum
+                for (int b = 1; b <= (lamUp >= 1 && lamLow >= 1 ? 24 : 12); ++b)
+                    for (int N = 0; N <= db.RotRows + 2; ++N) {
+                        const double hl = db.LineData(5, b, N);
+                        if (hl == 0.0) continue;
+                        const auto lv = database::BranchLevels(db, entry, b, N);
+                        upper[{lv.upRow, lv.upF, lamUp == 0 ? 1 : lv.upBlock}] += hl;
+                        lower[{N, lv.lowF, lamLow == 0 ? 1 : lv.lowBlock}] += hl;
                     }
-                    ASSERT_GT(tau, 0.0) << where;
-                    EXPECT_NEAR(db.UpperLevelData(v, k, n + 1) / tau, 1.0, 0.02) << where << " and N'+1";
-                    if (k == 2) {
-                        EXPECT_NEAR(db.UpperLevelData(v, 1, n) / tau, 1.0, 0.05) << where << " and F1";
+                const std::string band = e.folder + " (" + std::to_string(vu) + "," + std::to_string(vl) + ")";
+                int full = 0;  // levels of full 2x2 blocks (rows above Lambda'): each must have lines
+                for (const auto& [key, sum] : upper)
+                    if (key[0] <= db.RotRows) {
+                        const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
+                        EXPECT_NEAR(sum, twoJ + 1, 2e-5 * (twoJ + 1)) << band << " upper row " << key[0] << " F" << key[1];
+                        ++levels;
+                        full += key[0] > lamUp;
                     }
-                }
-        if (e.folder != "COP_AX") continue;
-        // CO+ A 2Π_i: J' = 1/2 is F2 row 1; it radiates to J'' = 1/2 and 3/2 of both components
-        // of X 2Σ+ and fluoresces.
-        database::LoadBand(db, 0, 0, entry);
-        int lines = 0;
-        for (int b = 1; b <= 12; ++b)
-            for (int N = 0; N <= 3; ++N) {
-                const database::BranchShape sh = database::BranchShapeOf(b);
-                if (sh.upperF == 2 && N + sh.deltaN == 1 && db.LineData(1, b, N) > 0) ++lines;
+                EXPECT_EQ(full, (db.RotRows - lamUp) * 2 * (lamUp == 0 ? 1 : 2)) << band;
+                for (const auto& [key, sum] : lower)
+                    if (key[0] <= db.RotRows - 2) {  // every upper partner inside the band's rows
+                        const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
+                        EXPECT_NEAR(sum, (twoJ + 1) * ratio, 2e-5 * (twoJ + 1)) << band << " lower row " << key[0] << " F" << key[1];
+                        ++levels;
+                    }
             }
-        EXPECT_EQ(lines, 4);
-        EXPECT_GT(db.UpperLevelData(0, 2 * db.UpperComponents + 2, 1), 0.0f) << "fluorescence yield of J' = 1/2";
     }
-    EXPECT_EQ(systems, 4);
+    std::printf("sum rules checked on %d levels of %zu systems\n", levels, Entries().size());
+    EXPECT_GT(levels, 100000);
 }
 
-TEST(Validation, TheTopRotationalLevelRadiatesLikeTheOneBelow) {
-    // The highest upper row of each level decays through its P lines too (onto the lower row one
-    // above the last record of the band files), so its lifetime continues the smooth trend.
-    for (std::size_t i = 0; i < Entries().size(); ++i) {
-        const int entry = static_cast<int>(i) + 1;
-        DatabaseState db = Precomputed(entry);
-        const int top = db.cat.NMaxRot(entry, 0);
-        for (int k = 1; k <= 2; ++k) {
-            const double below = db.UpperLevelData(0, k, top - 1), last = db.UpperLevelData(0, k, top);
-            if (below <= 0.0 || last <= 0.0) continue;  // predissociated or absent levels
-            EXPECT_NEAR(last / below, 1.0, 0.05) << Entries()[i].folder << " F" << k << " N'=" << top;
-        }
+/// The entry number of a folder.
+int EntryOf(const std::string& folder) {
+    const auto e = std::find_if(Entries().begin(), Entries().end(), [&](const EntryDefinition& d) { return d.folder == folder; });
+    return static_cast<int>(e - Entries().begin()) + 1;
+}
+
+TEST(Validation, RadiativeLifetimesAgreeWithIndependentMeasurements) {
+    // Only lifetimes that are not the program's own band data are compared (the reference lifetimes
+    // of v' = 0, the NO A v' = 1, 2 anchors and the line-list lifetimes of CN, N2+, CO+, SiH, SH
+    // agree by construction). Program: the band sums alone, without the anchors of the level files.
+    // Claim: within twice the stated uncertainty; for NO the folder states the spread of the XABC v'
+    // dependence against these measurements, 2.5 %. OH v' = 1 (the same study, 637 +- 16 ns,
+    // against 728 ns of the line list, which the folder notes) and SiH (530 ns from a secondary
+    // source) are printed only.
+    const struct {
+        const char* folder;
+        int v;
+        const char* source;
+        double sigma;  ///< ns; 0: not claimed
+    } checks[] = {{"OH_AX", 0, "measured", 13.0}, {"NO_AX", 1, "Settersten", 0.025 * 186.2},
+                  {"NO_AX", 2, "Settersten", 0.025 * 179.4}, {"OH_AX", 1, "measured", 0.0}, {"SIH_AX", 0, "WIKI-SIH", 0.0}};
+    int claimed = 0;
+    for (const auto& c : checks) {
+        DatabaseState db;
+        database::SetAppPath(db, testing::BuiltData().string());
+        database::LoadCatalogue(db);
+        db.irad = EntryOf(c.folder);
+        db.cat.LevelFileFlag(db.irad) = 0;
+        Shell quiet;
+        database::SystemPrecompute(db, 0.0f, quiet);
+        const CsvTable t = CsvTable::Read(testing::SourceDir() / c.folder / "transitions.csv", c.folder);
+        double measured = 0.0;
+        for (const auto& row : t.Rows())
+            if (t.Text(row, t.Column("kind")) == "lifetime" && t.Integer(row, t.Column("v_up")) == c.v &&
+                t.Text(row, t.Column("source")).rfind(c.source, 0) == 0)
+                measured = t.Number(row, t.Column("value"));
+        const double program = db.UpperLevelData(c.v, 1, db.cat.StateLambda(1, db.irad));
+        std::printf("%-7s v'=%d %7.1f ns, measured %7.1f ns (%+.1f %%)\n", c.folder, c.v, program, measured,
+                    100 * (program / measured - 1));
+        if (c.sigma == 0.0) continue;
+        EXPECT_NEAR(program, measured, 2 * c.sigma) << c.folder << " v'=" << c.v;
+        ++claimed;
     }
+    EXPECT_EQ(claimed, 3);
+}
+
+TEST(Validation, LifetimesAndYieldsAreConsistentInEverySystem) {
+    // τ_eff ≤ τ_rad, the yield without collisions τ_eff / τ_rad, empty rows for levels without a
+    // radiative lifetime; the measured NO A v' = 0-2 lifetimes anchor their levels.
+    int levels = 0;
+    for (int entry = 1; entry <= static_cast<int>(Entries().size()); ++entry) {
+        const DatabaseState db = Precomputed(entry);
+        const int C = db.UpperComponents;
+        for (int v = 0; v <= db.cat.NMaxVib(entry, 1); ++v)
+            for (int k = 1; k <= C; ++k)
+                for (int N = 0; N <= db.cat.NMaxRot(entry, v); ++N) {
+                    const float rad = db.UpperLevelData(v, k, N), eff = db.UpperLevelData(v, C + k, N);
+                    const float yield = db.UpperLevelData(v, 2 * C + k, N);
+                    EXPECT_TRUE(rad > 0.0f ? eff <= rad && std::fabs(yield - eff / rad) < 1e-6 : eff == 0.0f && yield == 0.0f)
+                        << Entries()[static_cast<std::size_t>(entry - 1)].folder << " v'=" << v << " k=" << k << " N'=" << N;
+                    levels += rad > 0.0f;
+                }
+        if (Entries()[static_cast<std::size_t>(entry - 1)].folder != "NO_AX") continue;
+        for (auto [v, tau] : {std::pair{0, 192.6}, {1, 186.2}, {2, 179.4}}) EXPECT_NEAR(db.UpperLevelData(v, 1, 0), tau, 1e-3 * tau);
+    }
+    EXPECT_GT(levels, 5000);
 }
 
 /// Franck-Condon factors of the builder for two states, rotationless.
@@ -320,6 +365,7 @@ TEST(Validation, ComputedCHBandsAgreeWithTheFoldersConstantMomentValues) {
     }
     std::printf("CH A-X: %d bands with FCF >= 1e-3, worst deviation FCF %.2f %%, band A %.2f %%\n", n, 100 * worstFcf,
                 100 * worstA);
+    EXPECT_GE(n, 10);
 }
 
 }  // namespace

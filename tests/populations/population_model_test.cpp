@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "database/band_loader.h"
+#include "database/catalogue.h"
 #include "populations/population_model.h"
 
 namespace velmora::populations {
@@ -56,26 +60,44 @@ double HillVanVleck(double B, double Y, double J, int sign) {
     return B * (x * x - 1.0 + sign * 0.5 * std::sqrt(4.0 * x * x + Y * (Y - 4.0)));
 }
 
-TEST(VibThermal, BoltzmannSeriesAndLowTemperatureLimit) {
-    DatabaseState db = MakeSystem(-139.05f, 18.535f);
+TEST(VibThermal, HotOHFollowsTheBoltzmannDistributionOfItsTermValues) {
+    // The shipped OH A state: the fraction of molecules in v' is exp(−T_v/kT_vib) times the
+    // rotational sum Σ (2J + 1) exp(−E_rot/kT_rot) over every level the database holds, with
+    // E = T_v + E_rot the N² Hamiltonian (T + B x − D x² + H x³ + L x⁴ + M x⁵ + γ(x) N·S,
+    // x = N(N + 1)). The model's rotational energies keep B and D only, which moves the top levels
+    // by a few 10 cm-1: below 0.1 % of a fraction (exp(−G_v/kT) alone puts v' = 3, 4 14 % low).
+    DatabaseState db;
+    database::SetAppPath(db, std::string(VELMORA_DATA_DIR) + "/");
+    database::LoadCatalogue(db);
+    database::ReadStateConstants(db, 1);
     PopulationState pop;
     SetPopulatedState(pop, db, 1);
-
-    VibThermal(pop, db, 3.0f);
-    EXPECT_EQ(pop.PopVib(0), 1.0f);
-    EXPECT_EQ(pop.PopVib(1), 0.0f);
-
-    VibThermal(pop, db, 3000.0f);
-    double sum = 0;
-    for (int v = 0; v <= 3; ++v) sum += pop.PopVib(v);
-    EXPECT_NEAR(sum, 1.0, 1e-6);
-    // Ratio of two levels: exp(-(G1 - G0) / kT) = exp(-3178.9 / 2085.09) = 0.21776.
-    EXPECT_NEAR(pop.PopVib(1) / pop.PopVib(0), std::exp(-3178.9 / (kB * 3000.0)), 1e-6);
-
-    // At 3.01 K the v = 1 factor (about 1e-660) ends the series: v = 0 holds everything.
-    VibThermal(pop, db, 3.01f);
-    EXPECT_FLOAT_EQ(pop.PopVib(0), 1.0f);
-    EXPECT_EQ(pop.PopVib(2), 0.0f);
+    for (auto [Tvib, Trot] : {std::pair{3000.0, 3000.0}, {5000.0, 1200.0}}) {
+        VibThermal(pop, db, float(Tvib), float(Trot));
+        std::vector<double> fraction;
+        double total = 0;
+        for (int v = 0; v <= db.cat.NMaxVib(1, 1); ++v) {
+            const auto c = [&](int k) { return double(db.MolConst(1, v, k)); };
+            double sum = 0;
+            for (int N = 0; N <= db.cat.NMaxRot(1, v); ++N)
+                for (int F = 1; F <= 2; ++F) {
+                    const double x = N * (N + 1.0), NS = F == 1 ? N / 2.0 : -(N + 1) / 2.0;
+                    const double rotation = c(1) * x - c(2) * x * x + c(3) * x * x * x + c(4) * x * x * x * x +
+                                            c(5) * std::pow(x, 5) + NS * (c(9) + c(10) * x + c(11) * x * x);
+                    sum += (F == 1 ? 2 * N + 2 : 2 * N) * std::exp(-rotation / (kB * Trot));  // F2 N = 0: none
+                }
+            fraction.push_back(sum * std::exp(-(c(0) - db.MolConst(1, 0, 0)) / (kB * Tvib)));
+            total += fraction.back();
+        }
+        for (std::size_t v = 0; v < fraction.size(); ++v)
+            EXPECT_NEAR(pop.PopVib(int(v)) / (fraction[v] / total), 1.0, 1e-3) << Tvib << " K, v' = " << v;
+    }
+    // At 3 K everything is in v = 0; at 3.01 K the v = 1 factor (about 1e-660) ends the series.
+    for (float T : {3.0f, 3.01f}) {
+        VibThermal(pop, db, T);
+        EXPECT_FLOAT_EQ(pop.PopVib(0), 1.0f);
+        EXPECT_EQ(pop.PopVib(2), 0.0f);
+    }
 }
 
 TEST(RotThermal, SigmaStateBoltzmannRatioAndSpinComponents) {

@@ -156,6 +156,17 @@ private:
                 if (k < 0) Fail(key, "\"" + w + "\" is not a constant");
                 s.emptyIsZero.push_back(k);
             }
+        } else if (key == "upper_interpolate" || key == "lower_interpolate") {
+            StateDefinition& s = key[0] == 'u' ? e.upper : e.lower;
+            if (s.label.empty()) Fail(key, "the state must be described first");
+            if (s.equilibrium) Fail(key, "only a state built from a levels table takes interpolated values");
+            const auto w = Words(value);
+            if (w.size() != 2) Fail(key, "expected: <constant> <v>");
+            const int k = ConstIndexOf(w[0]);
+            if (k < 0 || k == kT) Fail(key, "\"" + w[0] + "\" is not a constant that can be interpolated");
+            const int v = Integer(key, w[1]);
+            if (v < 1) Fail(key, "v = 0 has no level below it");
+            s.interpolated.emplace_back(k, v);
         } else if (key == "mass") {
             e.mass = Number(key, value);
             if (!(e.mass > 0.5 && e.mass < 500)) Fail(key, "implausible molecular mass");

@@ -29,6 +29,9 @@ struct StateDefinition {
     std::vector<std::pair<int, std::vector<double>>> sets;
     /// Required constants whose empty cells the folder README declares to mean zero.
     std::vector<int> emptyIsZero;
+    /// Empty cells of a levels table filled with the mean of the levels below and above:
+    /// (constant index, v). An estimate where the folder leaves a level's value out.
+    std::vector<std::pair<int, int>> interpolated;
     int line = 0;
 };
 

@@ -78,8 +78,11 @@ std::string LevelFile(const SystemData& sys, int v, int maxN) {
     out << "N, then per component (" << (C == 2 ? "F1, F2" : "F1 e, F2 f, F1 f, F2 e")
         << "): radiative lifetime ns (0 = computed), predissociation rate s-1, quenching rate constant us-1 Torr-1"
         << kEol;
+    // A measured lifetime of the vibrational level belongs to its lowest rotational level (F1,
+    // N' = Lambda'), where it anchors the computed lifetimes of all the others.
     const auto lt = sys.levelLifetime.find(v);
-    const double tau = lt == sys.levelLifetime.end() ? 0.0 : lt->second;
+    const double measured = lt == sys.levelLifetime.end() ? 0.0 : lt->second;
+    const int lowest = sys.def.upper.lambda;
     const int last = std::min(sys.nmaxrot[static_cast<std::size_t>(v)] + 2, maxN);
     for (int N = 0; N <= last; ++N) {
         out << N;
@@ -92,6 +95,7 @@ std::string LevelFile(const SystemData& sys, int v, int maxN) {
                 const double t = p.nTo > p.nFrom ? static_cast<double>(N - p.nFrom) / (p.nTo - p.nFrom) : 0.0;
                 rate = p.rateFrom + t * (p.rateTo - p.rateFrom);
             }
+            const double tau = N == lowest && k == 1 ? measured : 0.0;
             out << ' ' << Fmt(tau) << ' ' << Fmt(rate, "%.6g") << ' ' << 0;
         }
         out << kEol;

@@ -6,7 +6,7 @@ namespace velmora::datagen {
 
 namespace {
 
-const char* const kNames[kConstCount] = {"T_v", "B", "D", "H", "L", "", "A", "A_D", "A_H", "gamma",
+const char* const kNames[kConstCount] = {"T_v", "B", "D", "H", "L", "M", "A", "A_D", "A_H", "gamma",
                                          "gamma_D", "gamma_H", "p", "p_D", "p_H", "q", "q_D", "q_H"};
 
 /// General 2x2 matrix, enough to build the operator products of the Hamiltonians.
@@ -30,7 +30,7 @@ const char* ConstName(int k) { return k >= 0 && k < kConstCount ? kNames[k] : ""
 
 int ConstIndexOf(const std::string& name) {
     for (int k = 0; k < kConstCount; ++k)
-        if (k != kM && name == kNames[k]) return k;
+        if (name == kNames[k]) return k;
     return -1;
 }
 
@@ -47,7 +47,7 @@ double Block2::Upper() const {
 double SigmaTerm(const LevelConstants& c, int N, int F) {
     const double X = static_cast<double>(N) * (N + 1);
     const double ns = F == 1 ? 0.5 * N : -0.5 * (N + 1);
-    return c[kT] + c[kB] * X - c[kD] * X * X + c[kH] * X * X * X + c[kL] * X * X * X * X +
+    return c[kT] + c[kB] * X - c[kD] * X * X + c[kH] * X * X * X + c[kL] * X * X * X * X + c[kM] * std::pow(X, 5) +
            ns * (c[kGamma] + c[kGammaD] * X + c[kGammaH] * X * X);
 }
 

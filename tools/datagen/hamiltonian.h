@@ -12,14 +12,15 @@
 namespace velmora::datagen {
 
 /// The 18 constants of one vibrational level, in the column order of the .SPC files; the values
-/// carry the physical signs of the data READMEs (k = 5, the M term, is not used by any source).
+/// carry the physical signs of the data READMEs (k = 5, the M term x^5 of a 2Sigma state, is an
+/// optional column of the level tables).
 enum ConstIndex {
     kT = 0, kB, kD, kH, kL, kM, kA, kAD, kAH, kGamma, kGammaD, kGammaH,
     kP, kPD, kPH, kQ, kQD, kQH, kConstCount
 };
 using LevelConstants = std::array<double, kConstCount>;
 
-/// Column name of constant k in the levels_*.csv files ("T_v", "B", ...); "" for M.
+/// Column name of constant k in the levels_*.csv files ("T_v", "B", ..., "M").
 const char* ConstName(int k);
 /// Constant index of a levels_*.csv column name, -1 when unknown.
 int ConstIndexOf(const std::string& name);
@@ -31,7 +32,8 @@ struct Block2 {
     double Upper() const;
 };
 
-/// 2Sigma level: N >= 0, F = 1 (J = N + 1/2) or 2 (J = N - 1/2, N >= 1).
+/// 2Sigma level: N >= 0, F = 1 (J = N + 1/2) or 2 (J = N - 1/2, N >= 1), with x = N(N+1):
+/// T + B x - D x^2 + H x^3 + L x^4 + M x^5 + (gamma + gamma_D x + gamma_H x^2) N.S.
 double SigmaTerm(const LevelConstants& c, int N, int F);
 
 /// The 2Pi block of total angular momentum J (>= 1/2) and parity eps (-1 e, +1 f). At J = 1/2

@@ -21,7 +21,8 @@ std::string Num(double v) {
 bool Allowed(int lambda, int k) {
     switch (lambda) {
         case 0:
-            return k == kT || k == kB || k == kD || k == kH || k == kL || k == kGamma || k == kGammaD || k == kGammaH;
+            return k == kT || k == kB || k == kD || k == kH || k == kL || k == kM || k == kGamma || k == kGammaD ||
+                   k == kGammaH;
         case 1:
             return k != kAH && k != kM;
         default:
@@ -68,7 +69,8 @@ StateData LoadLevels(const StateDefinition& def, const std::filesystem::path& so
     const CsvTable t = CsvTable::Read(source / def.file, name);
     const int cv = t.Column("v");
     int col[kConstCount];
-    for (int k = 0; k < kConstCount; ++k) col[k] = k == kM ? -1 : t.Column(ConstName(k));
+    // Every column is required except M (x^5 of a 2Sigma state), which few tables carry.
+    for (int k = 0; k < kConstCount; ++k) col[k] = k == kM && !t.HasColumn(ConstName(k)) ? -1 : t.Column(ConstName(k));
     const int cs = t.HasColumn("source") ? t.Column("source") : -1;
     std::map<int, const CsvRow*> byV;
     for (const auto& row : t.Rows()) {
@@ -99,6 +101,16 @@ StateData LoadLevels(const StateDefinition& def, const std::filesystem::path& so
         if (!(c[kB] > 0.0)) t.Fail(row, col[kB], "the rotational constant must be positive");
         s.levels.push_back(c);
         if (v == 0 && cs >= 0) s.provenance = t.Text(row, cs);
+    }
+    for (const auto& [k, v] : def.interpolated) {
+        const auto at = byV.find(v), below = byV.find(v - 1), above = byV.find(v + 1);
+        if (v > def.vmax || at == byV.end() || below == byV.end() || above == byV.end() || col[k] < 0)
+            throw FileError::In(name, std::string("cannot interpolate ") + ConstName(k) + " of v = " + std::to_string(v) +
+                                          ": the table needs rows v - 1, v and v + 1");
+        if (!t.IsEmpty(*at->second, col[k]))
+            t.Fail(*at->second, col[k], "holds a value; the catalogue interpolates only an empty cell");
+        s.levels[static_cast<std::size_t>(v)][static_cast<std::size_t>(k)] =
+            0.5 * (t.Number(*below->second, col[k]) + t.Number(*above->second, col[k]));
     }
     FitVibration(s);
     return s;
@@ -397,10 +409,23 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
         s.referenceLifetime = s.Lifetime(0);
         s.referenceNote = "1 / sum of the band coefficients of v' = 0";
     }
+    // A measured lifetime (of the lowest rotational level, F1 N' = Lambda') is radiative only when
+    // that level does not predissociate.
+    const auto predissociates = [&](int v) {
+        return std::any_of(def.predissociation.begin(), def.predissociation.end(), [&](const PredissociationRule& p) {
+            return p.v == v && p.nFrom <= L1 && L1 <= p.nTo &&
+                   std::find(p.components.begin(), p.components.end(), 1) != p.components.end();
+        });
+    };
+    if (def.referenceLifetime == "measured" && predissociates(0))
+        throw FileError::In(trName, "the measured v' = 0 lifetime cannot be the radiative reference: the catalogue predissociates v' = 0");
     if (def.levelLifetimes)
         for (const auto& [v, tau] : s.published.lifetime) {
             if (v > def.upper.vmax) continue;
             if (s.levelLifetime.count(v)) throw FileError::In(trName, "more than one lifetime for v' = " + std::to_string(v));
+            if (predissociates(v))
+                throw FileError::In(trName, "the lifetime of v' = " + std::to_string(v) +
+                                                " is not radiative: the catalogue predissociates that level");
             s.levelLifetime[v] = tau;
         }
     for (const auto& p : def.predissociation) {
