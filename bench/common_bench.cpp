@@ -1,6 +1,7 @@
 // Number formatting: every written spectrum and table goes through it, two numbers per line.
 #include <benchmark/benchmark.h>
 
+#include "common/fixed_pattern.h"
 #include "common/number_format.h"
 
 namespace {
@@ -19,6 +20,23 @@ void BM_FormatSpectrumLine(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_FormatSpectrumLine);
+
+/// The same line with the patterns compiled once, as the spectrum writers do.
+void BM_FixedPatternSpectrumLine(benchmark::State& state) {
+    const velmora::FixedPattern x("#####.###   "), y(" ,  ###.0000");
+    double xv = 3050.0, yv = 0.0;
+    std::string line;
+    for (auto _ : state) {
+        line.clear();
+        x.Append(line, xv);
+        y.Append(line, yv);
+        benchmark::DoNotOptimize(line);
+        xv += 0.0142857;
+        yv = yv > 99.0 ? 0.0 : yv + 0.731;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FixedPatternSpectrumLine);
 
 void BM_Str(benchmark::State& state) {
     float v = 31746.03f;

@@ -4,21 +4,30 @@
 //   OH A-X emission, thermal 3000 K, every populated v', 2800-3400 Å, Voigt (1 Å, half
 //   Lorentzian), standard and very high point density;
 //   NO A-X LIF excitation, 300 K, 2200-2300 Å, the same instrument.
+//
+// And the typed simulation alone, after the model is built: one Simulate of OH A-X at 3000 K
+// (2800-3400 Å, standard density, 1 Å Gaussian or half-Lorentzian Voigt instrument), the
+// building of the band-system models of OH A-X and NO A-X (every band), and the writing of a
+// simulated total of 126,001 points.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/number_format.h"
+#include "populations/selected_populations.h"
 #include "program/band_system.h"
 #include "program/settings.h"
 #include "program/startup.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/lineshapes.h"
+#include "simulation/simulate.h"
+#include "simulation/simulation_files.h"
 
 namespace {
 
@@ -116,6 +125,79 @@ void BM_OH_Emission3000K_VeryHigh_Floor(benchmark::State& state) { RunFloor(stat
 void BM_NO_LIF300K(benchmark::State& state) { RunSimulation(state, NOLif()); }
 void BM_NO_LIF300K_Floor(benchmark::State& state) { RunFloor(state, NOLif()); }
 
+/// One typed simulation of the OH benchmark conditions with the given instrument function, on the
+/// model and populations of the program state.
+void RunSimulate(benchmark::State& state, simulation::Lineshape lineshape, simulation::ProfileMethod method) {
+    AppState& app = OH(1);
+    simulation::CalculateSimulation(app);
+    const auto model = simulation::CurrentModel(app);
+    const populations::Populations pop = populations::SelectedPopulations(app.pop);
+    simulation::SimulationConditions c;
+    c.start = 2800, c.end = 3400, c.temperature = 3000, c.resolution = 1;
+    c.lineshape = lineshape;
+    c.lorentzPercent = lineshape == simulation::Lineshape::Voigt ? 50 : 0;
+    simulation::SimulationOptions options;
+    options.profiles = method;
+    simulation::Spectrum s;
+    for (auto _ : state) {
+        s = simulation::Simulate(*model, c, pop, options);
+        benchmark::DoNotOptimize(s.total.Data());
+    }
+    state.counters["lines_drawn"] = s.linesDrawn;
+    state.counters["grid_points"] = s.grid.Points();
+    state.counters["levels"] = static_cast<double>(s.levels.size());
+}
+
+void BM_Simulate_OH_Gaussian(benchmark::State& state) {
+    RunSimulate(state, simulation::Lineshape::Gaussian, simulation::ProfileMethod::Convolved);
+}
+void BM_Simulate_OH_Voigt(benchmark::State& state) {
+    RunSimulate(state, simulation::Lineshape::Voigt, simulation::ProfileMethod::Convolved);
+}
+void BM_Simulate_OH_Gaussian_PerLine(benchmark::State& state) {
+    RunSimulate(state, simulation::Lineshape::Gaussian, simulation::ProfileMethod::PerLine);
+}
+void BM_Simulate_OH_Voigt_PerLine(benchmark::State& state) {
+    RunSimulate(state, simulation::Lineshape::Voigt, simulation::ProfileMethod::PerLine);
+}
+
+/// Building the model of a pre-computed system: every band loaded and its lines kept.
+void RunModelBuild(benchmark::State& state, AppState& app) {
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        const simulation::BandSystemModel m = simulation::BuildBandSystemModel(app.db, simulation::DatabaseBandLoader());
+        lines = m.LineCount();
+        benchmark::DoNotOptimize(lines);
+    }
+    state.counters["lines"] = static_cast<double>(lines);
+    state.counters["bands"] = (app.db.cat.NMaxVib(app.db.irad, 1) + 1.0) * (app.db.cat.NMaxVib(app.db.irad, 2) + 1.0);
+}
+void BM_BuildModel_OH(benchmark::State& state) { RunModelBuild(state, OH(1)); }
+void BM_BuildModel_NO(benchmark::State& state) { RunModelBuild(state, NOLif()); }
+
+/// Writing a simulated total of 126,001 points (OH A-X, 2800-3400 Å at 0.0333 Å) as .mod.
+void BM_WriteSimulation_126001Points(benchmark::State& state) {
+    static std::unique_ptr<AppState> app;
+    if (!app) {
+        app = Prepare("OH", 1, 3000.0f, " 2800", " 3400", 1);
+        simulation::CmbLineshape_Click(*app, 1);
+        simulation::TxtResolution_Change(*app, "0.03333333");
+        simulation::CalculateSimulation(*app);
+    }
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "velmora_bench.mod";
+    for (auto _ : state) simulation::WriteSimulationTotal(*app, file);
+    std::filesystem::remove(file);
+    state.SetItemsProcessed(state.iterations() * (app->sim.NPoints + 1));
+    state.counters["points"] = app->sim.NPoints + 1;
+}
+
+BENCHMARK(BM_WriteSimulation_126001Points)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_Gaussian)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_Voigt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_Gaussian_PerLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_Voigt_PerLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildModel_OH)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildModel_NO)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OH_Emission3000K)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OH_Emission3000K_Floor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OH_Emission3000K_VeryHigh)->Unit(benchmark::kMillisecond);

@@ -8,6 +8,10 @@ if(VELMORA_SANITIZE)
   # Sanitizer builds also check every bounded-array index.
   target_compile_definitions(velmora_options INTERFACE VELMORA_CHECK_BOUNDS)
 endif()
+if(VELMORA_SANITIZE_THREAD)
+  target_compile_options(velmora_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(velmora_options INTERFACE -fsanitize=thread)
+endif()
 target_compile_definitions(velmora_options INTERFACE $<$<CONFIG:Debug>:VELMORA_CHECK_BOUNDS>)
 
 # velmora_library(name DEPENDS libs...): one static library from the .cpp files of the folder.

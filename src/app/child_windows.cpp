@@ -292,8 +292,8 @@ void PopulationsWindow::ShowState(const AppState& app) {
     setWindowTitle(QStr(w.Caption));
     SetComboItems(cmbVibLevel, w.VibLevelItems, pop.SelV);
     SetComboItems(cmbStructure, w.StructureItems, w.StructureIndex);
-    SetComboIndex(cmbRotational, w.RotationalMode);
-    SetComboIndex(cmbVibrational, w.VibrationalMode);
+    SetComboIndex(cmbRotational, static_cast<int>(w.RotationalMode));
+    SetComboIndex(cmbVibrational, static_cast<int>(w.VibrationalMode));
     SetEditText(txtTRotational, pop.TxtTRotational);
     SetEditText(txtTVibrational, pop.TxtTVibrational);
     SetEditText(txtSetTemperature, w.TxtSetTemperature);

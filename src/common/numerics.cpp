@@ -24,8 +24,9 @@ float AirIndex(float vacuumAngstrom) {
 
 double WavenumberToAxis(double nu, int units) {
     if (units == 3) return nu;
-    const double vacuum = 1E8 / nu;
-    return units == 2 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
+    const double vacuum = 1E8 / nu;  // Å
+    const double wavelength = units == 2 || units == 5 ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
+    return units >= 4 ? wavelength / 10.0 : wavelength;
 }
 
 int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }

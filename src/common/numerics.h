@@ -16,7 +16,7 @@ int FindIndex(const Array1<float>& X, float x, int lo, int hi);
 float AirIndex(float vacuumAngstrom);
 
 /// A wavenumber (cm-1) in an axis unit: 1 Å in vacuum, 2 Å in air (vacuum wavelength divided by
-/// n_air of itself), 3 cm-1 (unchanged).
+/// n_air of itself), 3 cm-1 (unchanged), 4 nm in vacuum, 5 nm in air.
 double WavenumberToAxis(double nu, int units);
 
 /// Rounds to the nearest integer, halves to the even integer (as integer conversions do).

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "common/bounded_array.h"
@@ -58,6 +59,9 @@ struct DatabaseState {
 
     /// True once a band system has been pre-computed (DataReady of the main window).
     bool SystemLoaded = false;
+    /// Counts the pre-computations of this state: what was built from the system data (the
+    /// simulation's band-system model) is current while the count has not changed.
+    std::uint64_t SystemStamp = 0;
 };
 
 }  // namespace velmora

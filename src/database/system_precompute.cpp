@@ -115,6 +115,7 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
         throw FileError(db.AppPath + cat.MoleculeCode(entry) + ": the band system" + cat.SystemLabel(entry) +
                         " gives band data or lifetimes beyond single precision; check its data files");
     db.SystemLoaded = true;
+    ++db.SystemStamp;
 }
 
 }  // namespace

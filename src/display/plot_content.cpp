@@ -315,7 +315,7 @@ void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
     }
     for (int k = 1; k <= nsel; ++k) {
         const double v = RoundHalfEven(s.pop.VibList(k));
-        c.Text(tx, top - k * h, Format(v, s.pop.PopState == 1 ? "v' = #0" : "v'' = #0"),
+        c.Text(tx, top - k * h, Format(v, s.pop.PopState == ElectronicState::Upper ? "v' = #0" : "v'' = #0"),
                Palette(LevelColor(p, k)));
     }
     if (exp) c.Text(tx, top - (nsel + 1) * h, "Exp.", Palette(expColor));
@@ -361,7 +361,7 @@ void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
     if (db.BandData.Empty() || !cat.NMaxVib.Contains(irad, 2)) return;
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
     const Rgb fore = Palette(p.ForeColorIndex);
-    const bool upperFixed = s.pop.PopState == 1;
+    const bool upperFixed = s.pop.PopState == ElectronicState::Upper;
     const int jMax = cat.NMaxVib(irad, upperFixed ? 2 : 1);
     for (int k = 1; k <= s.pop.NVibSel; ++k) {
         const double Y = 105.0 - 6.0 * k;

@@ -50,16 +50,16 @@ void DimensionPopulationArrays(PopulationState& pop, const Catalogue& cat) {
 }
 
 void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {
-    pop.PopState = kind == 1 ? 1 : 2;
-    pop.PopLambda = StateLambdaOf(db, pop.PopState);
+    pop.PopState = kind == 1 ? ElectronicState::Upper : ElectronicState::Lower;
+    pop.PopLambda = StateLambdaOf(db, StateIndex(pop.PopState));
 }
 
 int PopMaxVib(const PopulationState& pop, const DatabaseState& db) {
-    return std::max(0, db.cat.NMaxVib.ValueAt(db.irad, pop.PopState));
+    return std::max(0, db.cat.NMaxVib.ValueAt(db.irad, StateIndex(pop.PopState)));
 }
 
 int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
-    int n = db.cat.NMaxRot.ValueAt(db.irad, pop.PopState == 1 ? v : 0);
+    int n = db.cat.NMaxRot.ValueAt(db.irad, pop.PopState == ElectronicState::Upper ? v : 0);
     // Row n + 1 must exist too (F2 rows one above the formula's N).
     if (!pop.PopRot.Empty()) n = std::min(n, pop.PopRot.Hi(2) - 1);
     return std::max(0, n);
@@ -76,7 +76,7 @@ struct ThermalLevel {
 /// The thermal level of formula row N of component F: rotational energy from B, D (and for a
 /// spin-orbit coupled doublet A, Hill–Van Vleck) of the populated state, degeneracy 2J + 1.
 ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db, int v, int F, int N, double kT) {
-    const int s = pop.PopState;
+    const int s = StateIndex(pop.PopState);
     const double B = Const(db, s, v, 1), D = Const(db, s, v, 2), A = Const(db, s, v, 6);
     const int lambda = StateLambdaOf(db, s);
     const float Y = B != 0.0 ? static_cast<float>(A / B) : 0.0f;
@@ -116,7 +116,7 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
         // twice the weight of the other (odd N × 1.5, even N × 0.75 in the upper state).
         // A dipole transition keeps the nuclear-spin symmetry while N changes by one, so
         // the lower state favours the other parity (N2+: odd N in B 2Σu+, even N in X 2Σg+).
-        const bool favoured = (N % 2 == 1) == (pop.PopState == 1);
+        const bool favoured = (N % 2 == 1) == (pop.PopState == ElectronicState::Upper);
         level.weight *= favoured ? 1.5 : 0.75;
     }
     return level;
@@ -126,7 +126,7 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
 /// the sum of (2J + 1) exp(−E/kT) over every component (both parities when Λ > 0).
 double RotationalPartitionFunction(const PopulationState& pop, const DatabaseState& db, int v, float T) {
     const double kT = kBoltzmannCm * std::max(T, 1.0f);
-    const int lambda = StateLambdaOf(db, pop.PopState);
+    const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     double sum = 0.0;
     for (int F = 1; F <= 2; ++F)
         for (int N = lambda; N <= PopMaxRot(pop, db, v); ++N) sum += RotationalLevel(pop, db, v, F, N, kT).weight;
@@ -148,12 +148,12 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float ro
     // Two-temperature model: the fraction of molecules in v is exp(−G_v/kT_vib) Q_rot(v, T_rot),
     // the Boltzmann distribution over all levels when T_vib = T_rot. Q_rot grows as B_v falls.
     const double kT = kBoltzmannCm * T;
-    const double g0 = Const(db, pop.PopState, 0, 0);
+    const double g0 = Const(db, StateIndex(pop.PopState), 0, 0);
     const double q0 = RotationalPartitionFunction(pop, db, 0, rotationalT);
     double sum = 0.0;
     for (int v = 0; v <= vmax; ++v) {
         const double q = q0 > 0.0 ? RotationalPartitionFunction(pop, db, v, rotationalT) / q0 : 1.0;
-        const double value = std::exp(-(Const(db, pop.PopState, v, 0) - g0) / kT) * q;
+        const double value = std::exp(-(Const(db, StateIndex(pop.PopState), v, 0) - g0) / kT) * q;
         pop.PopVib(v) = static_cast<float>(value);
         if (v > 0 && value < 1e-9) {
             vmax = v;  // this level ends the series and is not counted
@@ -168,8 +168,8 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
     EnsureArrays(pop, db, v);
     if (pop.TRot(v) < 1.0f) pop.TRot(v) = 1.0f;
     const double kT = kBoltzmannCm * pop.TRot(v);
-    const double B = Const(db, pop.PopState, v, 1);
-    const int lambda = StateLambdaOf(db, pop.PopState);
+    const double B = Const(db, StateIndex(pop.PopState), v, 1);
+    const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     const int nmax = PopMaxRot(pop, db, v);
     const double Q = B / kT / (lambda > 0 ? 4.0 : 1.0);
     const int c = F + p;
@@ -184,7 +184,7 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
 
 void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
     EnsureArrays(pop, db, v);
-    const int lambda = StateLambdaOf(db, pop.PopState);
+    const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     const int nmax = PopMaxRot(pop, db, v);
     if (lambda > nmax) {
         pop.PopRot(v, 1, 1) = 1.0f;
@@ -256,8 +256,8 @@ void ResetThermal(PopulationState& pop, const DatabaseState& db) {
 void PopToEdit(PopulationState& pop, const DatabaseState& db, int v) {
     EnsureArrays(pop, db, v);
     pop.EditTable.Resize(1, 4, 0, db.cat.MaxN + 3);
-    const double B0 = Const(db, pop.PopState, 0, 1);
-    pop.YParam = B0 != 0.0 ? static_cast<float>(Const(db, pop.PopState, 0, 6) / B0) : 0.0f;
+    const double B0 = Const(db, StateIndex(pop.PopState), 0, 1);
+    pop.YParam = B0 != 0.0 ? static_cast<float>(Const(db, StateIndex(pop.PopState), 0, 6) / B0) : 0.0f;
     pop.NRotDisp = std::min(PopMaxRot(pop, db, v), pop.EditTable.Hi(1));
     const bool lambdaDoubled = pop.PopLambda > 0;
     for (int F = 1; F <= 2; ++F) {
@@ -316,8 +316,7 @@ void EditToPop(PopulationState& pop, const DatabaseState& db, int v) {
                 std::max(pop.RowMax[static_cast<std::size_t>(F)], E(F, r) + E(F + 2, r));
         }
     }
-    if (pop.StructMode < 0 || pop.StructMode > 3) return;
-    if (pop.StructMode != 3) {
+    if (pop.StructMode != StructureMode::AllOfN) {
         // One component or parity edited: the F1 share is what the table now holds.
         pop.SpinFactor = pop.Ratio;
         pop.TxtSpinCombination = Format(pop.SpinFactor, "0.0000");
@@ -338,7 +337,7 @@ void EditToPop(PopulationState& pop, const DatabaseState& db, int v) {
             pop.PopRot(v, 2, r + 1) = pop.PopRot(v, 4, r + 1) = 0.0f;
         }
     }
-    if (pop.StructMode == 3) PopToEdit(pop, db, v);
+    if (pop.StructMode == StructureMode::AllOfN) PopToEdit(pop, db, v);
 }
 
 void ResetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) {

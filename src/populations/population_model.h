@@ -26,7 +26,7 @@ const char* ParitySign(int F, int p);
 /// lower maxima, rows 0..MaxN+3); contents become 0, TRot becomes 0.
 void DimensionPopulationArrays(PopulationState& pop, const Catalogue& cat);
 
-/// Sets PopState (1 upper for emission, 2 lower otherwise) and PopLambda for the selected entry.
+/// Sets PopState (the upper state for emission, the lower state otherwise) and PopLambda for the selected entry.
 void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind);
 
 /// Highest vibrational level of the populated state of the selected entry.

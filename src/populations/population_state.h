@@ -8,9 +8,29 @@
 
 namespace velmora {
 
+/// Electronic state of a band system, valued as the catalogue's state index s.
+enum class ElectronicState { Upper = 1, Lower = 2 };
+
+/// The catalogue's state index of an electronic state (1 upper, 2 lower).
+constexpr int StateIndex(ElectronicState s) { return static_cast<int>(s); }
+
+/// What the rotational edit table of the populations window shows and edits; the values are
+/// the modes the structure list sets.
+enum class StructureMode {
+    FirstParity = 0,    ///< one component: spin component SelF at parity offset 0
+    SpinComponent = 1,  ///< both parities of spin component SelF together
+    SecondParity = 2,   ///< one component: spin component SelF at parity offset 2
+    AllOfN = 3,         ///< every component of one N together
+};
+
+/// True for the modes that show a single component (one spin component at one parity).
+constexpr bool IsOneComponent(StructureMode m) {
+    return m == StructureMode::FirstParity || m == StructureMode::SecondParity;
+}
+
 /// Component index c of population arrays: 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e.
 struct PopulationState {
-    int PopState = 1;   ///< 1 upper (emission), 2 lower (other kinds)
+    ElectronicState PopState = ElectronicState::Upper;  ///< upper for emission, lower for the other kinds
     int PopLambda = 0;  ///< Λ of the populated state
 
     Array1<float> PopVib;     ///< (v 0..NMaxVib)
@@ -40,7 +60,7 @@ struct PopulationState {
     int SelV = 0;
     int SelF = 1;
     int SelParity = 0;
-    int StructMode = 3;
+    StructureMode StructMode = StructureMode::AllOfN;
     int intTabPop = 0;
 
     // Temperatures of the populations window and the texts of their boxes; the main window's

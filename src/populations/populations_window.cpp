@@ -16,15 +16,21 @@ namespace {
 /// stacked on the first, 3 every component of one N.
 struct StructureEntry {
     const char* name;
-    int mode, F, parity;  ///< parity -1: unchanged
+    StructureMode mode;
+    int F, parity;  ///< parity -1: unchanged
 };
 constexpr StructureEntry kStructures[] = {
-    {"N", 3, 1, -1},       {"J (F1) N+0.5", 1, 1, -1}, {"J (F2) N-0.5", 1, 2, -1}, {"J (F1) e", 0, 1, 0},
-    {"J (F1) f", 2, 1, 2}, {"J (F2) f", 0, 2, 0},      {"J (F2) e", 2, 2, 2},
+    {"N", StructureMode::AllOfN, 1, -1},
+    {"J (F1) N+0.5", StructureMode::SpinComponent, 1, -1},
+    {"J (F2) N-0.5", StructureMode::SpinComponent, 2, -1},
+    {"J (F1) e", StructureMode::FirstParity, 1, 0},
+    {"J (F1) f", StructureMode::SecondParity, 1, 2},
+    {"J (F2) f", StructureMode::FirstParity, 2, 0},
+    {"J (F2) e", StructureMode::SecondParity, 2, 2},
 };
 
 std::string PopulatedStateLabel(const AppState& app) {
-    return app.db.cat.StateLabel.ValueAt(app.pop.PopState, app.db.irad);
+    return app.db.cat.StateLabel.ValueAt(StateIndex(app.pop.PopState), app.db.irad);
 }
 
 /// "<molecule> (<populated state>) ": the start of the caption and of the status lines.
@@ -53,9 +59,9 @@ std::vector<std::pair<int, int>> BarCells(const PopulationState& pop, int x) {
     std::vector<std::pair<int, int>> cells;
     const int F = pop.SelF;
     switch (pop.StructMode) {
-    case 0: cells.push_back({F, x}); break;
-    case 1:
-    case 2:
+    case StructureMode::FirstParity: cells.push_back({F, x}); break;
+    case StructureMode::SpinComponent:
+    case StructureMode::SecondParity:
         cells.push_back({F, x});
         if (pop.PopLambda > 0) cells.push_back({F + 2, x});
         break;
@@ -74,7 +80,7 @@ std::vector<std::pair<int, int>> BarCells(const PopulationState& pop, int x) {
 /// parity cyan; F2 as F1 when one spin component is shown, green with its e parity in palette
 /// colour 9 in the view of every component of one N.
 int LayerColor(const PopulationState& pop, int c) {
-    const bool everyComponent = pop.StructMode < 0 || pop.StructMode > 2;
+    const bool everyComponent = pop.StructMode == StructureMode::AllOfN;
     if (everyComponent && c == 2) return ComponentColor(6);
     if (everyComponent && c == 4) return 9;
     return ComponentColor(c <= 2 ? c : c + 6);
@@ -88,7 +94,7 @@ double BarValue(const PopulationState& pop, int x) {
 
 /// Factor from an edit-table value to a bar height in percent.
 float ComputeRotScale(const PopulationState& pop) {
-    if (pop.StructMode == 3) return pop.HistMax > 0.0f ? 100.0f / pop.HistMax : 100.0f;
+    if (pop.StructMode == StructureMode::AllOfN) return pop.HistMax > 0.0f ? 100.0f / pop.HistMax : 100.0f;
     const float m = pop.RowMax[static_cast<std::size_t>(std::clamp(pop.SelF, 1, 2))];
     return m > 0.0f ? 100.0f / m : 100.0f;
 }
@@ -105,7 +111,7 @@ std::pair<int, int> RotationalBars(const AppState& app) {
     const int lambda = pop.PopLambda;
     int startF1 = lambda, startF2 = std::max(lambda - 1, 0);
     if (pop.YParam > 4.0f) std::swap(startF1, startF2);
-    const bool f2 = pop.StructMode != 3 && pop.SelF == 2;
+    const bool f2 = pop.StructMode != StructureMode::AllOfN && pop.SelF == 2;
     const int first = std::max(0, f2 ? startF2 : startF1);
     const int last = std::min(f2 ? pop.NRotDisp - 1 : pop.NRotDisp, AxisLastRow(app));
     return {first, std::max(first, last)};
@@ -140,15 +146,15 @@ void UpdateRotationalStatus(AppState& app) {
     const PopulationState& pop = app.pop;
     const int x = static_cast<int>(w.RotCursor);
     std::string where;
-    if (pop.StructMode == 3)
+    if (pop.StructMode == StructureMode::AllOfN)
         where = "N =" + Format(x, " #0 ");
     else
         where = "F" + std::to_string(pop.SelF) + " " + Format(x + 0.5, "(#0.# ) ");
     w.LblRot1 = StateHeading(app) + "v = " + Format(pop.SelV, "#0   ") + where;
-    const double value = pop.StructMode == 0 || pop.StructMode == 2 ? Cell(pop, pop.SelF + pop.SelParity, x)
+    const double value = IsOneComponent(pop.StructMode) ? Cell(pop, pop.SelF + pop.SelParity, x)
                                                                     : BarValue(pop, x);
     w.LblRot2 = "   Population =" + Format(value, " ##0.0000000");
-    if (pop.StructMode == 0 || pop.StructMode == 2)
+    if (IsOneComponent(pop.StructMode))
         w.LblRot2 += std::string(" Parity:") + ParitySign(pop.SelF, pop.SelParity);
 }
 
@@ -214,7 +220,7 @@ void PreparePopulationsWindow(AppState& app) {
     }
     pop.TVib = pop.TRotAll = pop.Temperature;
     pop.TxtTVibrational = pop.TxtTRotational = Str(pop.Temperature);
-    w.RotationalMode = w.VibrationalMode = 0;
+    w.RotationalMode = w.VibrationalMode = DistributionMode::Thermal;
     w.TxtTRotationalEnabled = w.TxtTVibrationalEnabled = true;
 
     w.StructureItems.clear();
@@ -239,7 +245,7 @@ void RefreshPopulationTable(AppState& app) {
     g.Red.assign(1, false);
     if (!PopulationsReady(app)) return;
     // The lower state's levels are v''.
-    const std::string head = PopulatedStateLabel(app) + (pop.PopState == 1 ? " v'=" : " v''=");
+    const std::string head = PopulatedStateLabel(app) + (pop.PopState == ElectronicState::Upper ? " v'=" : " v''=");
     for (int v = 0; v <= MaxVib(app); ++v) {
         const float T = pop.TRot.ValueAt(v);
         g.Cells.push_back({head + Str(v), Format(pop.PopVib(v), "0.000000"), T > 0.0f ? Format(T, "####0.0") : "Non-thermal"});
@@ -271,7 +277,7 @@ void DrawVibrationalHistogram(AppState& app, Canvas& c) {
         const std::string label = std::to_string(v);
         c.Text(v - c.TextWidth(label) / 2, -0.01 * s.top, label, fore);
     }
-    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 1.0, pop.PopState == 1 ? "v'" : "v''", fore);
+    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 1.0, pop.PopState == ElectronicState::Upper ? "v'" : "v''", fore);
     UpdateVibrationalStatus(app);
     RefreshPopulationTable(app);
 }
@@ -302,7 +308,7 @@ void DrawRotationalHistogram(AppState& app, Canvas& c) {
     }
     c.Line(s.left, 0.0, s.right, 0.0, fore);
     c.SetFontSize(8);
-    const bool byN = pop.StructMode == 3;
+    const bool byN = pop.StructMode == StructureMode::AllOfN;
     const std::string widest = byN ? "000" : "00.5";
     const int step = std::max(1, static_cast<int>(std::ceil(1.5 * c.TextWidth(widest))));
     for (int x = first - first % step; x <= AxisLastRow(app); x += step) {
@@ -320,7 +326,7 @@ void PicVibrational_Mouse(AppState& app, double x, double y, bool leftButton) {
     const int v = std::clamp(static_cast<int>(std::lround(x)), 0, MaxVib(app));
     w.VibCursor = static_cast<float>(v);
     if (leftButton) {
-        if (w.VibrationalMode != 1) CmbVibrational_Click(app, 1);
+        if (w.VibrationalMode != DistributionMode::NonThermal) CmbVibrational_Click(app, 1);
         app.pop.PopVib(v) = static_cast<float>(std::max(0.0, y / 100.0 * w.VibScale));
         w.EditedVibBar = v;
         NormalizeVibrational(app);
@@ -337,7 +343,7 @@ void PicRotational_Mouse(AppState& app, double x, double y, bool leftButton) {
     const int r = std::clamp(static_cast<int>(std::lround(x)), 0, pop.NRotDisp);
     w.RotCursor = static_cast<float>(r);
     if (leftButton) {
-        if (w.RotationalMode != 1) CmbRotational_Click(app, 1);
+        if (w.RotationalMode != DistributionMode::NonThermal) CmbRotational_Click(app, 1);
         MarkLevelNonThermal(app);
         w.RotScale = ComputeRotScale(pop);
         const double h = y / w.RotScale;
@@ -346,15 +352,15 @@ void PicRotational_Mouse(AppState& app, double x, double y, bool leftButton) {
             if (Cell(pop, c, row) < 0.0f) SetCell(pop, c, row, 0.0f);
         };
         switch (pop.StructMode) {
-        case 0:
+        case StructureMode::FirstParity:
             SetCell(pop, F, r, static_cast<float>(h));
             clampZero(F, r);
             break;
-        case 2:
+        case StructureMode::SecondParity:
             SetCell(pop, F + 2, r, static_cast<float>(h - Cell(pop, F, r)));
             clampZero(F + 2, r);
             break;
-        case 1:
+        case StructureMode::SpinComponent:
             if (pop.PopLambda != 0) {
                 SetCell(pop, F, r, static_cast<float>(h / 2));
                 SetCell(pop, F + 2, r, static_cast<float>(h / 2));
@@ -413,7 +419,7 @@ void Histogram_KeyDown(AppState& app, HistogramKey key, bool fine) {
             r = std::clamp(r, first, last);
             w.RotScale = ComputeRotScale(app.pop);
             const PopulationState& pop = app.pop;
-            const double value = pop.StructMode == 0 ? Cell(pop, pop.SelF, r) : BarValue(pop, r);
+            const double value = pop.StructMode == StructureMode::FirstParity ? Cell(pop, pop.SelF, r) : BarValue(pop, r);
             PicRotational_Mouse(app, r, value * w.RotScale + (key == HistogramKey::Up ? step : -step), true);
         }
     }
@@ -454,7 +460,7 @@ void CmbStructure_Click(AppState& app, int index) {
 
 void CmbRotational_Click(AppState& app, int index) {
     PopulationsWindowState& w = app.popwin;
-    w.RotationalMode = index == 0 ? 0 : 1;
+    w.RotationalMode = index == 0 ? DistributionMode::Thermal : DistributionMode::NonThermal;
     w.TxtTRotationalEnabled = index == 0;
     if (index == 0) {
         app.pop.TxtTRotational = TxtTRotational_Change(app, app.pop.TxtTRotational);
@@ -465,7 +471,7 @@ void CmbRotational_Click(AppState& app, int index) {
 
 void CmbVibrational_Click(AppState& app, int index) {
     PopulationsWindowState& w = app.popwin;
-    w.VibrationalMode = index == 0 ? 0 : 1;
+    w.VibrationalMode = index == 0 ? DistributionMode::Thermal : DistributionMode::NonThermal;
     w.TxtTVibrationalEnabled = index == 0;
     if (index == 0) {
         app.pop.TxtTVibrational = TxtTVibrational_Change(app, app.pop.TxtTVibrational);
@@ -479,21 +485,21 @@ void CmdInitialize_Click(AppState& app) {
     PopulationState& pop = app.pop;
     const int F = pop.SelF;
     const int rows = pop.NRotDisp;
-    if (pop.StructMode == 3) {
+    if (pop.StructMode == StructureMode::AllOfN) {
         for (int c = 1; c <= 4; ++c)
             for (int r = 0; r <= rows; ++r) SetCell(pop, c, r, 0.0f);
     } else {
         pop.RowMax[static_cast<std::size_t>(F)] = 0.0f;
         for (int r = 0; r <= rows; ++r) {
             SetCell(pop, F + pop.SelParity, r, 0.0f);
-            if (pop.StructMode == 1) SetCell(pop, F + 2, r, 0.0f);
+            if (pop.StructMode == StructureMode::SpinComponent) SetCell(pop, F + 2, r, 0.0f);
         }
         // What is left of the spin component is rescaled: the parities keep their shares
         // (half and half in mode 1) and the tallest row becomes 100.
         double s1 = 0.0, s2 = 0.0;
         for (int r = 0; r <= rows; ++r) s1 += Cell(pop, F, r), s2 += Cell(pop, F + 2, r);
         if (s1 != 0.0 || s2 != 0.0) {
-            const double f = pop.StructMode == 1 ? 0.5 : s1 / (s1 + s2);
+            const double f = pop.StructMode == StructureMode::SpinComponent ? 0.5 : s1 / (s1 + s2);
             for (int r = 0; r <= rows; ++r) {
                 if (s1 != 0.0) SetCell(pop, F, r, static_cast<float>(Cell(pop, F, r) * f * 200.0 / s1));
                 if (s2 != 0.0) SetCell(pop, F + 2, r, static_cast<float>(Cell(pop, F + 2, r) * (1.0 - f) * 200.0 / s2));
@@ -509,8 +515,8 @@ void CmdInitialize_Click(AppState& app) {
             pop.RowMax[static_cast<std::size_t>(F)] = m > 0.0 ? 100.0f : 0.0f;
         }
     }
-    if (pop.StructMode == 3) pop.HistMax = 0.0f;
-    if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
+    if (pop.StructMode == StructureMode::AllOfN) pop.HistMax = 0.0f;
+    if (app.popwin.RotationalMode != DistributionMode::NonThermal) CmbRotational_Click(app, 1);
     if (pop.TRot.Contains(pop.SelV)) pop.TRot(pop.SelV) = -1.0f;
     app.popwin.RotScale = ComputeRotScale(pop);
     RequestRedraw(app);
@@ -533,7 +539,8 @@ namespace {
 /// becomes the temperature, the selector shows "Thermal" and the box is offered; a temperature
 /// other than the main one ends the thermalised system. Returns false (with the box answering
 /// the temperature in force) for other text.
-bool AcceptTemperature(AppState& app, std::string_view text, float& temperature, std::string& box, int& mode,
+bool AcceptTemperature(AppState& app, std::string_view text, float& temperature, std::string& box,
+                       DistributionMode& mode,
                        bool& enabled) {
     double value = 0.0;
     if (!ParseTemperature(text, value)) {
@@ -542,7 +549,7 @@ bool AcceptTemperature(AppState& app, std::string_view text, float& temperature,
     }
     temperature = static_cast<float>(value);
     box = std::string(text);
-    mode = 0;
+    mode = DistributionMode::Thermal;
     enabled = true;
     if (app.pop.ThermalFlag == 1 && temperature != app.pop.Temperature) app.pop.ThermalFlag = 0;
     return true;
@@ -559,7 +566,7 @@ std::string TxtTRotational_Change(AppState& app, std::string_view text) {
         return pop.TxtTRotational;
     for (int v = 0; v <= MaxVib(app); ++v) RebuildLevelThermal(pop, app.db, v, pop.TRotAll);
     // Thermal vibrational fractions weigh each level by its rotational partition function.
-    if (app.popwin.VibrationalMode == 0) {
+    if (app.popwin.VibrationalMode == DistributionMode::Thermal) {
         VibThermal(pop, app.db, pop.TVib, pop.TRotAll);
         NormalizeVibrational(app);
     }
@@ -594,9 +601,9 @@ std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
     const int v = pop.SelV;
     pop.TRot(v) = static_cast<float>(value);
     switch (pop.StructMode) {
-    case 0: RotThermal(pop, app.db, v, pop.SelF, 0); break;
-    case 2: RotThermal(pop, app.db, v, pop.SelF, 2); break;
-    case 1:
+    case StructureMode::FirstParity: RotThermal(pop, app.db, v, pop.SelF, 0); break;
+    case StructureMode::SecondParity: RotThermal(pop, app.db, v, pop.SelF, 2); break;
+    case StructureMode::SpinComponent:
         if (pop.PopLambda > 0) RotThermal(pop, app.db, v, pop.SelF, 2);
         RotThermal(pop, app.db, v, pop.SelF, 0);
         break;
@@ -604,9 +611,9 @@ std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
     }
     RotNormalize(pop, app.db, v);
     // Only part of the level follows the temperature unless every component was set.
-    if (pop.StructMode != 3) pop.TRot(v) = -1.0f;
+    if (pop.StructMode != StructureMode::AllOfN) pop.TRot(v) = -1.0f;
     PopToEdit(pop, app.db, v);
-    if (w.RotationalMode != 1) CmbRotational_Click(app, 1);
+    if (w.RotationalMode != DistributionMode::NonThermal) CmbRotational_Click(app, 1);
     RequestRedraw(app);
     RefreshPopulationTable(app);
     return w.TxtSetTemperature;
@@ -624,7 +631,7 @@ std::string TxtSpinCombination_Change(AppState& app, std::string_view text) {
     pop.SpinFactor = static_cast<float>(factor);
     pop.TxtSpinCombination = std::string(text);
     if (std::fabs(factor - pop.Ratio) > 0.0001 && PopulationsReady(app)) {
-        if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
+        if (app.popwin.RotationalMode != DistributionMode::NonThermal) CmbRotational_Click(app, 1);
         MarkLevelNonThermal(app);
         EditToPop(pop, app.db, pop.SelV);
         PopToEdit(pop, app.db, pop.SelV);
@@ -654,11 +661,11 @@ void CommitGridEdit(AppState& app, int v, int column, std::string_view text) {
     const double value = Val(text);
     if (column == 1 && value >= 0.0) {
         pop.PopVib(v) = static_cast<float>(value);
-        if (app.popwin.VibrationalMode != 1) CmbVibrational_Click(app, 1);
+        if (app.popwin.VibrationalMode != DistributionMode::NonThermal) CmbVibrational_Click(app, 1);
         RequestRedraw(app);
     } else if (column == 2 && value > 0.0) {
         RebuildLevelThermal(pop, app.db, v, static_cast<float>(value));
-        if (app.popwin.RotationalMode != 1) CmbRotational_Click(app, 1);
+        if (app.popwin.RotationalMode != DistributionMode::NonThermal) CmbRotational_Click(app, 1);
         if (v == pop.SelV) {
             PopToEdit(pop, app.db, v);
             RequestRedraw(app);

@@ -7,6 +7,10 @@
 
 namespace velmora {
 
+/// How a distribution of the populations window is set: by its temperature, or drawn, typed or
+/// loaded (the list index of its combo box).
+enum class DistributionMode { Thermal = 0, NonThermal = 1 };
+
 /// The table of vibrational levels (GridPop): a header row, then one row per level v.
 struct PopulationGrid {
     /// [row][column]: column 0 the level label, 1 the population, 2 the rotational temperature.
@@ -20,8 +24,8 @@ struct PopulationsWindowState {
     std::vector<std::string> VibLevelItems;   ///< CmbVibLevel: "0", "1", ...
     std::vector<std::string> StructureItems;  ///< CmbStructure
     int StructureIndex = 0;
-    int RotationalMode = 0;                   ///< CmbRotational: 0 "Thermal", 1 "Non-thermal"
-    int VibrationalMode = 0;                  ///< CmbVibrational: 0 "Thermal", 1 "Non-thermal"
+    DistributionMode RotationalMode = DistributionMode::Thermal;   ///< CmbRotational
+    DistributionMode VibrationalMode = DistributionMode::Thermal;  ///< CmbVibrational
     bool TxtTRotationalEnabled = true;
     bool TxtTVibrationalEnabled = true;
     bool TxtSpinCombinationEnabled = true;

@@ -110,7 +110,7 @@ bool mnuOpenSpectra_Click(AppState& app, FileChooser& chooser) {
 bool mnuOpenPopulation_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::OpenRotational);
     if (!populations::LoadRotationalDistribution(app, path)) return false;
-    app.popwin.RotationalMode = 1;
+    app.popwin.RotationalMode = DistributionMode::NonThermal;
     app.popwin.TxtTRotationalEnabled = false;
     populations::RefreshPopulationTable(app);
     app.ui->RedrawHistograms();
@@ -120,7 +120,7 @@ bool mnuOpenPopulation_Click(AppState& app, FileChooser& chooser) {
 bool mnuOpenVibrationalPopulation_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::OpenVibrational);
     if (!populations::LoadVibrationalDistribution(app, path)) return false;
-    app.popwin.VibrationalMode = 1;
+    app.popwin.VibrationalMode = DistributionMode::NonThermal;
     app.popwin.TxtTVibrationalEnabled = false;
     populations::RefreshPopulationTable(app);
     app.ui->RedrawHistograms();

@@ -9,7 +9,7 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     database::SetAppPath(app.db, dataFolder);
     LoadSettings(app, store);
 
-    app.pop.PopState = app.sim.Kind == 1 ? 1 : 2;  // emission populates the upper state
+    app.pop.PopState = app.sim.Kind == 1 ? ElectronicState::Upper : ElectronicState::Lower;  // emission populates the upper state
     app.sim.GateWidth = 10.0f;
     app.table.DbUnitsAbs = 1;
     app.table.DbUnitsPos = 3;

@@ -4,6 +4,7 @@
 #include "database/quenching.h"
 #include "populations/population_model.h"
 #include "simulation/condition_limits.h"
+#include "simulation/conditions.h"
 #include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
@@ -20,8 +21,9 @@ void WidthsAndShifts(AppState& app) {
 /// Which controls the kind of spectrum offers: LIF conditions for LIF excitation, yields and
 /// quenching for the kinds whose signal is fluorescence (emission and LIF).
 void OfferKindControls(SimulationState& sim) {
-    sim.LIFControlsEnabled = sim.Kind == 3;
-    sim.YieldControlsEnabled = sim.Kind == 1 || sim.Kind == 3;
+    const SpectrumKind kind = StoredMode<SpectrumKind>(sim.Kind);
+    sim.LIFControlsEnabled = kind == SpectrumKind::LifExcitation;
+    sim.YieldControlsEnabled = kind == SpectrumKind::Emission || kind == SpectrumKind::LifExcitation;
 }
 
 }  // namespace
@@ -89,7 +91,7 @@ void CmbKind_Click(AppState& app, int kind) {
 
 void CmbLineshape_Click(AppState& app, int lineshape) {
     app.sim.Lineshape = lineshape;
-    app.sim.TxtLorentzianEnabled = lineshape == 3;
+    app.sim.TxtLorentzianEnabled = StoredMode<Lineshape>(lineshape) == Lineshape::Voigt;
     ComputeWidths(app);
 }
 
@@ -104,12 +106,12 @@ void CmbFluorescenceYield_Click(AppState& app, int index) { app.sim.YieldMode = 
 
 void CmbGate_Click(AppState& app, int index) {
     app.sim.GateMode = index;
-    app.sim.GateTimesEnabled = index == 1;
+    app.sim.GateTimesEnabled = StoredMode<GateMode>(index) == GateMode::TimeResolved;
 }
 
 void CmbSpectralWindow_Click(AppState& app, int index) {
     app.sim.WindowMode = index;
-    app.sim.WindowLimitsEnabled = index == 1;
+    app.sim.WindowLimitsEnabled = StoredMode<WindowMode>(index) == WindowMode::Window;
 }
 
 std::string TxtTemperature_Change(AppState& app, std::string_view text) {
@@ -204,9 +206,9 @@ void RefreshConditionCaptions(AppState& app) {
     SimulationState& sim = app.sim;
     SetUnitCaptions(sim, app.db.cat);
     sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(app.db.cat, sim.PressureUnits);
-    sim.TxtLorentzianEnabled = sim.Lineshape == 3;
-    sim.GateTimesEnabled = sim.GateMode == 1;
-    sim.WindowLimitsEnabled = sim.WindowMode == 1;
+    sim.TxtLorentzianEnabled = StoredMode<Lineshape>(sim.Lineshape) == Lineshape::Voigt;
+    sim.GateTimesEnabled = StoredMode<GateMode>(sim.GateMode) == GateMode::TimeResolved;
+    sim.WindowLimitsEnabled = StoredMode<WindowMode>(sim.WindowMode) == WindowMode::Window;
     sim.PointsPerWidth = PointsPerWidthFor(sim.PointDensity);
     OfferKindControls(sim);
     WidthsAndShifts(app);

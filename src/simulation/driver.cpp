@@ -2,13 +2,16 @@
 
 #include <cmath>
 #include <exception>
-#include <stdexcept>
 #include <utility>
 
 #include "common/number_format.h"
 #include "populations/population_model.h"
+#include "populations/selected_populations.h"
 #include "simulation/condition_inputs.h"
+#include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
+#include "simulation/screen_conditions.h"
+#include "simulation/simulate.h"
 
 namespace velmora::simulation {
 
@@ -58,13 +61,20 @@ void FixRange(AppState& app) {
     if (ApplyZoomXText(app.plot, app.plot.TxtZoomX, sim.Xini, sim.Xend)) app.RequestRedraw();
 }
 
-}  // namespace
+/// Stores a simulated spectrum as the screen's results.
+void StoreResults(SimulationState& sim, Spectrum&& s) {
+    sim.NPoints = s.grid.last;
+    sim.GridWidth = s.grid.gridWidth;
+    sim.SimBand = std::move(s.bands);
+    sim.SimTotal = std::move(s.total);
+    sim.YMax = s.peak;
+    sim.LinesDrawn = s.linesDrawn;
+    sim.ProfilePoints = s.profilePoints;
+}
 
-bool HasSimulation(const AppState& app) { return !app.sim.SimTotal.Empty(); }
-
-void CalculateSimulation(AppState& app) { CalculateSimulation(app, DatabaseBandLoader()); }
-
-void CalculateSimulation(AppState& app, const BandLoader& load) {
+/// The run itself, on the model `model` gives (built only once the run needs it).
+template <typename ModelSource>
+void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
     SimulationState& sim = app.sim;
     PopulationState& pop = app.pop;
     BusyPointer busy(*app.ui);
@@ -73,7 +83,8 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
     try {
         populations::PreparePopulations(pop, app.db);
         ComputeYields(app);
-        if (pop.PopState == 2 && sim.Kind == 3) ComputeWindowFactors(app);
+        if (pop.PopState == ElectronicState::Lower && StoredMode<SpectrumKind>(sim.Kind) == SpectrumKind::LifExcitation)
+            ComputeWindowFactors(app);
         ApplyExperimentalLimits(app);
         FixRange(app);
         // Widths and shifts at the centre of the range now in force.
@@ -87,33 +98,31 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
                 "No vibrational level is populated above the minimum population: nothing to simulate");
             return;
         }
-        sim.MaxPoints = kPointBudget / pop.NVibSel;
-        if (sim.Xini < 1000.0f) app.dialogs->ShowMessage("Please, Check the simulation range");
-
-        // Grid step GridWidth / PointsPerWidth; the number of points is bounded by the budget.
-        const double span = std::fabs(static_cast<double>(sim.Xend) - sim.Xini);
-        const double n = span * sim.PointsPerWidth / sim.GridWidth;
-        sim.NPoints = n <= sim.MaxPoints ? RoundHalfEven(n) : sim.MaxPoints + 1;
-        sim.SimBand.Resize(1, pop.NVibSel, 0, sim.NPoints);
-        sim.SimTotal.Resize(0, sim.NPoints);
-
-        if (sim.NPoints > sim.MaxPoints) {
+        const GridPlan plan = PlanGrid(sim.Xini, sim.Xend, sim.GridWidth, sim.PointsPerWidth, pop.NVibSel);
+        sim.MaxPoints = plan.maxPoints;
+        // Below 1000 Å (100 nm) the refractive index of air has its poles; in cm-1 the same number.
+        const AxisUnit unit = StoredMode<AxisUnit>(sim.Units);
+        if (sim.Xini < 1000.0 * (IsWavelength(unit) ? UnitsPerAngstrom(unit) : 1.0))
+            app.dialogs->ShowMessage("Please, Check the simulation range");
+        if (plan.overBudget) {
             // Too fine for the budget: the grid step becomes the finest the budget allows, and the
-            // instrumental resolution takes that width.
-            sim.GridWidth = static_cast<float>(span * sim.PointsPerWidth / sim.MaxPoints);
-            sim.NPoints = std::min(RoundHalfEven(span * sim.PointsPerWidth / sim.GridWidth), sim.MaxPoints + 1);
-            std::string width = Format(sim.GridWidth, " #0.0###");
-            if (Val(width) <= 0.0) width = Str(sim.GridWidth);  // finer than the pattern shows
+            // instrumental resolution takes that width. The message states the width set: one finer
+            // than the pattern shows is written in full.
+            std::string width = Format(plan.grid.gridWidth, " #0.0###");
+            if (Val(width) <= 0.0) width = Str(plan.grid.gridWidth);
             app.dialogs->ShowMessage("TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION " + width +
                                      UnitNameOf(app.db.cat, sim.Units));
             sim.TxtResolution = TxtResolution_Change(app, width);
         }
 
-        Synthesise(app, load);
-        BuildTotal(sim, pop);
-        if (!AllFinite(sim.SimTotal))
-            throw std::runtime_error("the simulation gives values beyond single precision: check the data files "
-                                     "of the band system and the conditions");
+        SimulationConditions conditions = ConditionsFromScreen(app);
+        conditions.start = sim.Xini;
+        conditions.end = sim.Xend;
+        SimulationOptions options;
+        options.progress = [&app](double percent) { app.ui->ShowProgress(percent); };
+        const std::shared_ptr<const BandSystemModel> m = model();
+        StoreResults(sim, Simulate(*m, conditions, populations::SelectedPopulations(pop), ScreenBroadening(sim),
+                                   plan.grid, options));
     } catch (const std::exception& e) {
         // A data file that cannot be read (named in the message) or a band outside the system.
         ClearResults(sim);
@@ -129,7 +138,7 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
     sim.SimTitle = "Simulation   " + cat.MoleculeName.ValueAt(irad) + cat.SystemLabel.ValueAt(irad) + "  " +
                    cat.KindName.ValueAt(sim.Kind);
 
-    // The synthesis loaded other bands: give the database view its band back.
+    // The database view shows the band it showed before.
     if (app.db.SystemLoaded) {
         try {
             load(app.db, app.table.DbVUpper, app.table.DbVLower, irad);
@@ -137,6 +146,25 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
             app.dialogs->ShowMessage(e.what());
         }
     }
+}
+
+}  // namespace
+
+bool HasSimulation(const AppState& app) { return !app.sim.SimTotal.Empty(); }
+
+std::shared_ptr<const BandSystemModel> CurrentModel(AppState& app) {
+    const auto& kept = app.sim.Model;
+    if (!kept || kept->entry != app.db.irad || kept->systemStamp != app.db.SystemStamp || kept->dataFolder != app.db.AppPath)
+        app.sim.Model = std::make_shared<const BandSystemModel>(BuildBandSystemModel(app.db, DatabaseBandLoader()));
+    return app.sim.Model;
+}
+
+void CalculateSimulation(AppState& app) {
+    Run(app, [&app] { return CurrentModel(app); }, DatabaseBandLoader());
+}
+
+void CalculateSimulation(AppState& app, const BandLoader& load) {
+    Run(app, [&app, &load] { return std::make_shared<const BandSystemModel>(BuildBandSystemModel(app.db, load)); }, load);
 }
 
 }  // namespace velmora::simulation

@@ -1,11 +1,13 @@
-// Line widths, profiles and shifts: Doppler, collisional, predissociation and instrumental widths
-// combined into one Gaussian, Lorentzian or pseudo-Voigt profile of the Voigt FWHM, and the
-// collisional and Doppler line shifts. All widths are FWHM in axis units (Å or cm-1).
+// Line widths, profiles and shifts on the screen, and the profile of one line on the grid: the
+// Doppler, collisional, predissociation and instrumental widths combined into one Gaussian,
+// Lorentzian or pseudo-Voigt profile of the Voigt FWHM. All widths are FWHM in axis units.
 #pragma once
 
 #include <cmath>
 #include <string>
 
+#include "simulation/broadening.h"
+#include "simulation/spectral_grid.h"
 #include "state/app_state.h"
 
 namespace velmora::simulation {
@@ -19,12 +21,6 @@ std::string UnitNameOf(const Catalogue& cat, int units);
 /// Wavenumber (cm-1) at the centre of the range texts TxtStart..TxtEnd; 0 when a wavelength
 /// range is centred on 0 (no conversion is possible then).
 double RangeCentreWavenumber(const SimulationState& sim);
-
-/// Voigt FWHM from its Lorentzian FWHM and the square of its Gaussian FWHM:
-/// f = fL/2 + sqrt(fL^2/4 + fG^2).
-inline double VoigtWidth(double lorentzWidth, double gaussWidthSq) {
-    return std::sqrt(lorentzWidth * lorentzWidth + 4.0 * gaussWidthSq) / 2.0 + lorentzWidth / 2.0;
-}
 
 /// Recomputes DopplerWidth, CollWidth, LorentzWidth, GaussWidthSq, ProfileKind, TotalWidth and
 /// LorentzFraction from the conditions, and the three width captions.
@@ -44,11 +40,15 @@ struct ProfileGrid {
     double lorentzWidth = 0;  ///< LorentzWidth
     double gaussWidthSq = 0;  ///< GaussWidthSq
     double lorentzFraction = 0;
-    int profileKind = 1;      ///< 1 Gaussian, 2 Lorentzian, 3 Voigt
+    Lineshape profileKind = Lineshape::Gaussian;
     bool predissociation = false;
-    int units = 1;
+    AxisUnit unit = AxisUnit::AngstromVacuum;
     double speedOfLight = 2.9979E10;  ///< cm/s
 };
+
+/// The profile constants of a grid and the widths of the conditions.
+ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit,
+                            double speedOfLight);
 
 /// The grid constants of the current simulation state.
 ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat);
@@ -57,12 +57,16 @@ ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat);
 struct LineShape {
     double f = 1;     ///< FWHM of the line, axis units
     double eta = 0;   ///< Lorentzian fraction of the pseudo-Voigt
-    int kind = 1;     ///< 1 Gaussian, 2 Lorentzian, 3 Voigt
+    Lineshape kind = Lineshape::Gaussian;
     double gN = 0;    ///< Gaussian peak of unit area, 2 sqrt(ln 2 / pi) / f
     double lN = 0;    ///< Lorentzian peak of unit area, 2 / (pi f)
     double halfWindow = 3;  ///< cut-off half window in units of GridWidth
     int first = 1, last = 0;  ///< grid points covered, within 1..NPoints-1 (empty when last < first)
 };
+
+/// Lifetime width (FWHM, axis units) of a line at axis position x0 whose upper level lives tauNs
+/// nanoseconds: 1 / (2 pi c tau) in cm-1; 0 for an unknown lifetime (0 or below).
+double LifetimeWidth(const ProfileGrid& grid, double x0, double tauNs);
 
 /// Shape of a line at axis position x0 whose upper level lives tauNs nanoseconds (including
 /// predissociation; used only when predissociation broadening is on).
@@ -76,8 +80,8 @@ inline double ProfileValue(const LineShape& s, double d) {
     const double u = d / s.f;
     const double gauss = s.gN * std::exp(-(u * u) / kGaussExponent);
     const double lorentz = s.lN / (1.0 + 4.0 * u * u);
-    if (s.kind == 1) return gauss;
-    if (s.kind == 2) return lorentz;
+    if (s.kind == Lineshape::Gaussian) return gauss;
+    if (s.kind == Lineshape::Lorentzian) return lorentz;
     return (1.0 - s.eta) * gauss + s.eta * lorentz;
 }
 

@@ -1,9 +1,10 @@
 #include "simulation/simulation_files.h"
 
+#include <cmath>
 #include <string>
 
 #include "common/errors.h"
-#include "common/number_format.h"
+#include "common/fixed_pattern.h"
 #include "common/text_writer.h"
 #include "populations/population_model.h"
 #include "simulation/driver.h"
@@ -11,6 +12,9 @@
 namespace velmora::simulation {
 
 namespace {
+
+/// Bytes gathered before they are handed to the file.
+constexpr std::size_t kChunk = 1 << 16;
 
 void WriteSimulation(AppState& app, const std::filesystem::path& path, bool levels) {
     SimulationState& sim = app.sim;
@@ -20,25 +24,42 @@ void WriteSimulation(AppState& app, const std::filesystem::path& path, bool leve
     AtomicTextWriter out(path);
     const bool noisy = sim.NoiseLevel >= 0.00001f;
     const bool columns = levels && pop.NVibSel > 1;
-    std::string line;
+    const double step = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
+    const FixedPattern x(XPattern(step) + "   ");
+    const FixedPattern level(", ###.0000 ");
+    const FixedPattern total(levels ? ",  ###.0000" : " ,  ###.0000");
+    std::string text;
+    text.reserve(kChunk + 256);
     for (int i = 0; i <= sim.NPoints; ++i) {
-        const float x = static_cast<float>(sim.Xini + static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth);
-        line = Format(x, "#####.###   ");
+        x.Append(text, sim.Xini + static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth);
         if (columns) {
             for (int k = 1; k <= pop.NVibSel; ++k) {
                 const int v = populations::SelectedLevel(pop, k);
-                line += Format(static_cast<double>(pop.PopVibSel(v)) * sim.SimBand(k, i), ", ###.0000 ");
+                level.Append(text, static_cast<double>(pop.PopVibSel(v)) * sim.SimBand(k, i));
             }
         }
-        double total = sim.SimTotal(i);
-        if (noisy) total += 0.5 * sim.NoiseLevel * sim.Noise.Next();
-        line += Format(total, levels ? ",  ###.0000" : " ,  ###.0000");
-        out.WriteLine(line);
+        double y = sim.SimTotal(i);
+        if (noisy) y += 0.5 * sim.NoiseLevel * sim.Noise.Next();
+        total.Append(text, y);
+        text += "\r\n";
+        if (text.size() >= kChunk) {
+            out.Write(text);
+            text.clear();
+        }
     }
+    out.Write(text);
     out.Commit();
 }
 
 }  // namespace
+
+std::string XPattern(double step) {
+    // Rounding to d decimals errs by at most 0.5E-d: within a tenth of the step when
+    // 10^-d <= step / 5. Never fewer than 3 decimals.
+    int decimals = 3;
+    while (decimals < 9 && std::pow(10.0, -decimals) > step / 5.0) ++decimals;
+    return FixedPattern::OptionalDecimals(decimals);
+}
 
 void WriteSimulationTotal(AppState& app, const std::filesystem::path& path) { WriteSimulation(app, path, false); }
 

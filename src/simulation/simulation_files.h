@@ -3,15 +3,20 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "state/app_state.h"
 
 namespace velmora::simulation {
 
-/// Writes one line per grid point: x (axis units) and the total on the 0..100 scale, with noise
-/// of amplitude NoiseLevel added when it is at least 0.00001. CR-LF line ends; the file is
-/// replaced only when complete. Throws FileError naming the file when there is nothing to save
-/// or it cannot be written.
+/// Pattern of the x column for a grid step: as many decimals as keep every point within a tenth
+/// of a step of its x (so consecutive points stay distinct), at least 3.
+std::string XPattern(double step);
+
+/// Writes one line per grid point: x (axis units, decimals by XPattern) and the total on the
+/// 0..100 scale, with noise of amplitude NoiseLevel added when it is at least 0.00001. CR-LF line
+/// ends; the file is replaced only when complete. Throws FileError naming the file when there is
+/// nothing to save or it cannot be written.
 void WriteSimulationTotal(AppState& app, const std::filesystem::path& path);
 
 /// As the total, with the weighted spectrum of every selected level (in increasing v) before the

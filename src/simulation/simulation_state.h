@@ -1,6 +1,7 @@
 // Simulation conditions, widths and shifts, the point grid and the simulated spectra.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "common/bounded_array.h"
@@ -8,10 +9,16 @@
 
 namespace velmora {
 
+namespace simulation {
+struct BandSystemModel;
+}
+
 struct SimulationState {
     // Kind and range.
-    int Kind = 1;            ///< 1 emission, 2 absorption, 3 LIF excitation, 4 fourth kind
-    int Units = 1;           ///< 1 Å vacuum, 2 Å air, 3 cm-1
+    // Modes hold the integers the controls and the settings store: the values of the enumerations
+    // of simulation/conditions.h (SpectrumKind, AxisUnit, Lineshape ...).
+    int Kind = 1;            ///< 1 emission, 2 absorption, 3 LIF excitation, 4 four-wave mixing
+    int Units = 1;           ///< 1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air
     std::string TxtStart = " 3050";
     std::string TxtEnd = " 3150";
     float Xini = 3050.0f, Xend = 3150.0f;
@@ -79,11 +86,12 @@ struct SimulationState {
     float NoiseLevel = 0.0f;
     GaussianDeviate Noise;
 
-    // Working values of the last synthesis: the band being processed and the gate of its line.
-    int VPop = 0, VOther = 0;
-    float GateFactor = 1.0f;
     int LinesDrawn = 0;  ///< lines added onto the grid by the last synthesis
     long long ProfilePoints = 0;  ///< grid points those lines covered together
+
+    /// The band system as the simulation reads it, built at the first simulation after a
+    /// band-system selection and shared by the simulations that follow.
+    std::shared_ptr<const simulation::BandSystemModel> Model;
 };
 
 }  // namespace velmora

@@ -52,32 +52,33 @@ void CmbUnits_Click(AppState& app, int units) {
     SimulationState& sim = app.sim;
     const float oldStart = static_cast<float>(Val(sim.TxtStart));
     const float oldEnd = static_cast<float>(Val(sim.TxtEnd));
-    const int oldUnits = sim.Units;
+    const AxisUnit from = StoredMode<AxisUnit>(sim.Units), to = StoredMode<AxisUnit>(units);
     sim.Units = units;
     SetUnitCaptions(sim, app.db.cat);
 
     auto text = [](double v) { return Str(static_cast<float>(v)); };
     const double s = oldStart, e = oldEnd;
-    if (oldUnits == 1 && units == 2) {
+    using enum AxisUnit;
+    if (from == AngstromVacuum && to == AngstromAir) {
         sim.TxtStart = text(ToAir(s));
         sim.TxtEnd = text(ToAir(e));
-    } else if (oldUnits == 2 && units == 1) {
+    } else if (from == AngstromAir && to == AngstromVacuum) {
         sim.TxtStart = text(ToVacuum(s));
         sim.TxtEnd = text(ToVacuum(e));
-    } else if ((oldUnits == 1 && units == 3) || (oldUnits == 3 && units == 1)) {
+    } else if ((from == AngstromVacuum && to == Wavenumber) || (from == Wavenumber && to == AngstromVacuum)) {
         // Wavelength and wavenumber run in opposite directions: start and end exchange places.
         if (e != 0.0) sim.TxtStart = text(1E8 / e);
         if (s != 0.0) sim.TxtEnd = text(1E8 / s);
-    } else if (oldUnits == 2 && units == 3) {
+    } else if (from == AngstromAir && to == Wavenumber) {
         if (e != 0.0) sim.TxtStart = text(1E8 / ToVacuum(e));
         if (s != 0.0) sim.TxtEnd = text(1E8 / ToVacuum(s));
-    } else if (oldUnits == 3 && units == 2) {
+    } else if (from == Wavenumber && to == AngstromAir) {
         if (e != 0.0) sim.TxtStart = text(ToAir(1E8 / e));
         if (s != 0.0) sim.TxtEnd = text(ToAir(1E8 / s));
     }
 
     // A resolution in Å becomes one in cm-1 (and back) in proportion to the range centres.
-    if (oldUnits != units && (oldUnits == 3 || units == 3) && oldStart + oldEnd != 0.0f) {
+    if (from != to && (from == Wavenumber || to == Wavenumber) && oldStart + oldEnd != 0.0f) {
         const double newStart = static_cast<float>(Val(sim.TxtStart));
         const double newEnd = static_cast<float>(Val(sim.TxtEnd));
         const double res = sim.InstrumentalResolution / ((s + e) / 2.0) * (newStart + newEnd) / 2.0;

@@ -138,7 +138,7 @@ TEST(CliSimulate, OptionsGoThroughTheControlEvents) {
                      "very-high", "--lif-regime", "saturated", "--quenching-source", "single", "--quenching", "2.5"},
                     {});
     ApplySimulationOptions(app, args);
-    EXPECT_EQ(app.pop.PopState, 2);                    // the kind sets the populated state
+    EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);                    // the kind sets the populated state
     EXPECT_NEAR(Val(app.sim.TxtStart), 31746.03, 0.01);  // the default 3050-3150 Å range converted
     EXPECT_FLOAT_EQ(app.sim.Pressure, 760.0f);         // 1 atm held in Torr
     EXPECT_EQ(app.sim.PointsPerWidth, 21);

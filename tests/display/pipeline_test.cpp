@@ -36,7 +36,7 @@ TEST(PlotOfASimulation, AssignmentTeethStandOnTheSimulatedLines) {
     program::SelectBandSystem(app, 1);
     app.sim.Units = 3;
     app.sim.Kind = 1;
-    app.pop.PopState = 1;
+    app.pop.PopState = ElectronicState::Upper;
     app.sim.TxtStart = "29940";
     app.sim.TxtEnd = "30060";
     simulation::TxtResolution_Change(app, "0.2");

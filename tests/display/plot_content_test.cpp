@@ -37,7 +37,7 @@ TEST(Legend, RowsPerLevelAndExperiment) {
     MakeSimulation(s, 3050, 3150, 100, {0.5, 0.3, 0.2}, [](int, double) { return 1.0; });
     MakeExperiment(s, 3050, 3150, 50, [](double) { return 10.0; });
     s.plot.DisplayMode = 1;
-    s.pop.PopState = 1;
+    s.pop.PopState = ElectronicState::Upper;
     Surface out(s);
     DrawLegend(s, out.ctx, 5, 3);
     const auto texts = out.canvas.Of(Primitive::Text);
@@ -56,7 +56,7 @@ TEST(Legend, RowsPerLevelAndExperiment) {
     EXPECT_NEAR(boxes[0].x2 - boxes[0].x1, 6.7 * out.canvas.TextWidth("A"), 1e-9);
     EXPECT_NEAR(boxes[0].y2, 100.0 - 5.9 * h, 1e-9);
 
-    s.pop.PopState = 2;
+    s.pop.PopState = ElectronicState::Lower;
     s.exp.ShowSpectra = 0;
     s.plot.LegendPosition = 2;
     Surface lower(s);
@@ -299,7 +299,7 @@ TEST(VibrationalCombs, TeethAtTheBandOriginsInTheDisplayUnit) {
     MakeCatalogue(s, 0, 1, 20, 1, 2);
     MakeSimulation(s, 3000, 3300, 300, {1.0}, [](int, double) { return 1.0; });
     s.sim.Units = 1;
-    s.pop.PopState = 1;  // v' = 0 fixed, v'' = 0..2
+    s.pop.PopState = ElectronicState::Upper;  // v' = 0 fixed, v'' = 0..2
     s.db.BandData(4, 0, 0) = 32500.0f;  // 3076.9 Å
     s.db.BandData(4, 0, 1) = 0.0f;      // band without origin
     s.db.BandData(4, 0, 2) = 31000.0f;  // 3225.8 Å

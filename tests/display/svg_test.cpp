@@ -120,7 +120,7 @@ AppState GoldenSimulation() {
     s.plot.HideResiduals = 0;
     s.plot.DisplayMode = 1;
     s.plot.ShowAssignment = 1;
-    s.pop.PopState = 1;
+    s.pop.PopState = ElectronicState::Upper;
     for (int vu = 0; vu <= 2; ++vu)
         for (int vl = 0; vl <= 2; ++vl) s.db.BandData(4, vu, vl) = static_cast<float>(32600.0 - 600.0 * vl + 400.0 * vu);
     return s;

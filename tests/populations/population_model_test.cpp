@@ -234,7 +234,7 @@ TEST(EditTable, SpinFactorRescalesF1AndF2WithoutChangingTheirShapes) {
     const float before = pop.PopRot(0, 1, 3) / pop.PopRot(0, 1, 5);
 
     // Combined view: the user's factor puts 30 % of the level in F1.
-    pop.StructMode = 3;
+    pop.StructMode = StructureMode::AllOfN;
     pop.SpinFactor = 0.3f;
     EditToPop(pop, db, 0);
     double f1 = 0, all = 0;
@@ -247,7 +247,7 @@ TEST(EditTable, SpinFactorRescalesF1AndF2WithoutChangingTheirShapes) {
     EXPECT_NEAR(pop.PopRot(0, 1, 3) / pop.PopRot(0, 1, 5), before, 1e-5);
 
     // Single-component view: the factor follows the table.
-    pop.StructMode = 1;
+    pop.StructMode = StructureMode::SpinComponent;
     pop.SpinFactor = 0.9f;
     EditToPop(pop, db, 0);
     EXPECT_NEAR(pop.SpinFactor, 0.3f, 1e-5f);

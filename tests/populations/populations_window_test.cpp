@@ -61,11 +61,11 @@ TEST(PopulationsWindow, PreparedForTheSystemAndItsPopulatedState) {
     EXPECT_EQ(w.win().Caption, "XY (A) population distributions");
     EXPECT_EQ(w.win().VibLevelItems, (std::vector<std::string>{"0", "1", "2", "3"}));
     EXPECT_EQ(w.win().StructureItems, (std::vector<std::string>{"N", "J (F1) N+0.5", "J (F2) N-0.5"}));
-    EXPECT_EQ(w.pop().StructMode, 3);  // "N" for a Σ state
+    EXPECT_EQ(w.pop().StructMode, StructureMode::AllOfN);  // "N" for a Σ state
     Window pi(1);
     EXPECT_EQ(pi.win().StructureItems.size(), 7u);
     EXPECT_EQ(pi.win().StructureItems[1], "J (F1) N+0.5");
-    EXPECT_EQ(pi.pop().StructMode, 1);  // "J (F1) N+0.5" for Λ > 0
+    EXPECT_EQ(pi.pop().StructMode, StructureMode::SpinComponent);  // "J (F1) N+0.5" for Λ > 0
 
     // Table: header, then one row per level; at 300 K the levels 3000 cm-1 up are empty (red).
     const auto& g = w.win().Grid;
@@ -88,7 +88,7 @@ TEST(PopulationsWindow, RotationalTemperatureRebuildsEveryLevelThermally) {
     }
     // 500 K differs from the main temperature: the system is no longer thermalised.
     EXPECT_EQ(w.pop().ThermalFlag, 0);
-    EXPECT_EQ(w.win().RotationalMode, 0);
+    EXPECT_EQ(w.win().RotationalMode, DistributionMode::Thermal);
     EXPECT_EQ(w.win().Grid.Cells[1][2], "500.0");
     // Refused texts show the temperature in force.
     EXPECT_EQ(TxtTRotational_Change(w.app, "-1"), " 500");
@@ -102,7 +102,7 @@ TEST(PopulationsWindow, TemperatureOfOneLevelMakesItNonThermal) {
     EXPECT_EQ(TxtSetTemperature_Change(w.app, "1000"), "1000");
     EXPECT_FLOAT_EQ(w.pop().TRot(0), -1.0f);
     EXPECT_EQ(w.win().Grid.Cells[1][2], "Non-thermal");
-    EXPECT_EQ(w.win().RotationalMode, 1);
+    EXPECT_EQ(w.win().RotationalMode, DistributionMode::NonThermal);
     EXPECT_EQ(TxtSetTemperature_Change(w.app, "-3"), "300");
     // In the "N" view every component follows and the level keeps its temperature.
     CmbStructure_Click(w.app, 0);
@@ -141,7 +141,7 @@ TEST(PopulationsWindow, MouseOnTheVibrationalHistogramSetsAndRenormalises) {
     for (int v = 0; v <= 3; ++v) sum += w.pop().PopVib(v);
     EXPECT_NEAR(sum, 1.0, 1e-6);
     EXPECT_EQ(w.win().EditedVibBar, 2);
-    EXPECT_EQ(w.win().VibrationalMode, 1);
+    EXPECT_EQ(w.win().VibrationalMode, DistributionMode::NonThermal);
     EXPECT_EQ(w.pop().ThermalFlag, 0);
     EXPECT_GT(w.pop().PopVib(2), w.pop().PopVib(0));
     EXPECT_GT(w.shell.histogramRedraws, 0);
@@ -157,7 +157,7 @@ TEST(PopulationsWindow, MouseOnTheVibrationalHistogramSetsAndRenormalises) {
 
 TEST(PopulationsWindow, MouseOnTheCombinedRotationalViewKeepsComponentShares) {
     Window w;
-    ASSERT_EQ(w.pop().StructMode, 3);
+    ASSERT_EQ(w.pop().StructMode, StructureMode::AllOfN);
     auto bar = [&](int N) {
         const auto& E = w.pop().EditTable;
         return E(1, N) + (N > 0 ? E(2, N - 1) : 0.0f);
@@ -175,7 +175,7 @@ TEST(PopulationsWindow, MouseOnTheCombinedRotationalViewKeepsComponentShares) {
     EXPECT_NEAR(w.pop().Ratio, spin, 1e-4);
     EXPECT_EQ(w.win().EditedRotBar, 6);
     EXPECT_FLOAT_EQ(w.pop().TRot(0), -1.0f);
-    EXPECT_EQ(w.win().RotationalMode, 1);
+    EXPECT_EQ(w.win().RotationalMode, DistributionMode::NonThermal);
 }
 
 TEST(PopulationsWindow, KeysMoveTheCursorWithWrapAndRaiseTheBar) {
@@ -205,7 +205,7 @@ TEST(PopulationsWindow, TableEditsPopulationsAndTemperatures) {
     EXPECT_FLOAT_EQ(w.pop().PopVib(2), 0.0f);
     CommitGridEdit(w.app, 0, 1, "0.25");
     EXPECT_FLOAT_EQ(w.pop().PopVib(0), 0.25f);
-    EXPECT_EQ(w.win().VibrationalMode, 1);
+    EXPECT_EQ(w.win().VibrationalMode, DistributionMode::NonThermal);
     CommitGridEdit(w.app, 1, 2, "0");  // a rotational temperature of 0 is not
     EXPECT_FLOAT_EQ(w.pop().TRot(1), 300.0f);
     CommitGridEdit(w.app, 1, 2, "2000");
@@ -222,7 +222,7 @@ TEST(PopulationsWindow, InitializeEmptiesTheCombinedLevel) {
     for (int r = 0; r <= w.pop().NRotDisp; ++r)
         for (int c = 1; c <= 4; ++c) EXPECT_EQ(w.pop().EditTable(c, r), 0.0f);
     EXPECT_FLOAT_EQ(w.pop().TRot(0), -1.0f);
-    EXPECT_EQ(w.win().RotationalMode, 1);
+    EXPECT_EQ(w.win().RotationalMode, DistributionMode::NonThermal);
 }
 
 TEST(PopulationsWindow, HistogramsAreDrawnOnTheCanvas) {

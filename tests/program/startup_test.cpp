@@ -51,7 +51,7 @@ TEST(StartUp, RestoresSettingsSetsStartValuesAndReadsTheCatalogue) {
     EXPECT_EQ(app.db.AppPath, sys.data.Folder() + "/");
     EXPECT_EQ(app.db.irad, 2);
     EXPECT_EQ(app.sim.Kind, 3);
-    EXPECT_EQ(app.pop.PopState, 2);  // not emission: the lower state is populated
+    EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);  // not emission: the lower state is populated
     EXPECT_EQ(app.sim.GateWidth, 10.0f);
     EXPECT_EQ(app.table.DbUnitsAbs, 1);
     EXPECT_EQ(app.table.DbUnitsPos, 3);

@@ -158,14 +158,14 @@ TEST(Widths, PredissociationWidensOnlyShortLivedLevels) {
     // 700 ns: lifetime width 7.6E-6 cm-1, nothing changes.
     const LineShape longLived = MakeLineShape(grid, 32500, 700);
     EXPECT_NEAR(longLived.f, 0.2, 0.2 * 0.02);
-    EXPECT_EQ(longLived.kind, 1);
+    EXPECT_EQ(longLived.kind, Lineshape::Gaussian);
     EXPECT_NEAR(longLived.halfWindow, 3.0, 1e-3);
 
     // 1 ps: Gamma = 1 / (2 pi c tau) = 5.31 cm-1, far wider than the instrument.
     const LineShape predissociated = MakeLineShape(grid, 32500, 0.001);
     const double gamma = 1.0 / (2 * kPi * 2.9979e10 * 1e-12);
     EXPECT_NEAR(predissociated.f, gamma / 2 + std::sqrt(gamma * gamma / 4 + 0.04), 1e-3);
-    EXPECT_EQ(predissociated.kind, 3);
+    EXPECT_EQ(predissociated.kind, Lineshape::Voigt);
     EXPECT_GT(predissociated.halfWindow, 20.0 * 5.0 / 0.2);
     EXPECT_GT(predissociated.last - predissociated.first, longLived.last - longLived.first);
 }

@@ -6,6 +6,7 @@
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "experiment/spectrum_files.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/simulation_files.h"
@@ -109,6 +110,44 @@ TEST(SimulationFiles, NoiseIsAddedOnlyFromItsThreshold) {
     const double n = static_cast<double>(noisy.size());
     EXPECT_NEAR(sum / n, 0.0, 0.6);                  // mean 0
     EXPECT_NEAR(std::sqrt(sum2 / n), 5.0, 0.6);      // 0.5 x NoiseLevel x unit deviate
+}
+
+TEST(SimulationFiles, XKeepsEveryPointDistinctAndIsReadBackAtFineAndCoarseSteps) {
+    // A LIF excitation scan at 0.003 Å (116,667 points over 50 Å) and a 1 Å survey.
+    for (const char* resolution : {"0.003", "1"}) {
+        AppState app;
+        testing::SyntheticSystem sys(app);
+        app.sim.Units = 1;
+        app.sim.TxtStart = " 3090";
+        app.sim.TxtEnd = resolution[0] == '0' ? " 3140" : " 3110";
+        TxtResolution_Change(app, resolution);
+        sys.SetPopulations({1.0f}, 0.01f);
+        sys.AddLine({0, 0, 1, 3, 1e8 / 3100.0});
+        CalculateSimulation(app, sys.Loader());
+        const SimulationState& sim = app.sim;
+        const double step = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
+
+        testing::TempDir dir;
+        WriteSimulationTotal(app, dir / "scan.mod");
+        const std::string text = testing::ReadFile(dir / "scan.mod");
+        const auto lines = Lines(text);
+        ASSERT_EQ(static_cast<int>(lines.size()), sim.NPoints + 1);
+        for (int i = 0; i <= sim.NPoints; ++i) {
+            const double x = Numbers(lines[static_cast<std::size_t>(i)])[0];
+            ASSERT_NEAR(x, sim.Xini + step * i, step / 10) << "point " << i;
+        }
+        // 3 decimals when they suffice (coarse files keep their form), 5 at 4.3E-4 Å.
+        EXPECT_EQ(lines[1].substr(0, lines[1].find(' ')), resolution[0] == '0' ? "3090.00043" : "3090.143");
+
+        // The program reads the file back as a spectrum, every point distinct.
+        ExperimentState exp;
+        experiment::InitExperimentArrays(exp);
+        experiment::TwoColumnReader reader(exp);
+        reader.Feed(text);
+        reader.Finish();
+        ASSERT_EQ(reader.Count(), sim.NPoints + 1);
+        for (int i = 1; i <= sim.NPoints; ++i) ASSERT_GT(exp.ExpXRaw(i), exp.ExpXRaw(i - 1)) << "point " << i;
+    }
 }
 
 TEST(SimulationFiles, NothingToSaveBeforeASimulation) {

@@ -7,6 +7,7 @@
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/intensities.h"
+#include "simulation/line_list.h"
 #include "simulation/lineshapes.h"
 #include "support/scripted_dialogs.h"
 #include "synthetic_system.h"
@@ -54,12 +55,12 @@ TEST(GateFactor, ExponentialDecayCollectedBetweenDelayAndDelayPlusWidth) {
         const double t = delay + (i + 0.5) * width / n;
         integral += std::exp(-t / tau) / tau * width / n;
     }
-    EXPECT_NEAR(GateFactor(tau, 1, delay, width), integral, 1e-9);
-    EXPECT_DOUBLE_EQ(GateFactor(tau, 0, delay, width), 1.0);
+    EXPECT_NEAR(GateFactor(tau, GateMode::TimeResolved, delay, width), integral, 1e-9);
+    EXPECT_DOUBLE_EQ(GateFactor(tau, GateMode::TotalIntegration, delay, width), 1.0);
     // Delay 0 and a gate far longer than the lifetime collect everything; beyond ten lifetimes nothing.
-    EXPECT_DOUBLE_EQ(GateFactor(tau, 1, 0.0, 1e6), 1.0);
-    EXPECT_DOUBLE_EQ(GateFactor(tau, 1, 401.0, 10.0), 0.0);
-    EXPECT_DOUBLE_EQ(GateFactor(1e-8, 0, 0.0, 10.0), 0.0);
+    EXPECT_DOUBLE_EQ(GateFactor(tau, GateMode::TimeResolved, 0.0, 1e6), 1.0);
+    EXPECT_DOUBLE_EQ(GateFactor(tau, GateMode::TimeResolved, 401.0, 10.0), 0.0);
+    EXPECT_DOUBLE_EQ(GateFactor(1e-8, GateMode::TotalIntegration, 0.0, 10.0), 0.0);
 }
 
 TEST(Yields, SternVolmerQuenchingAndTheYieldModes) {
@@ -144,7 +145,7 @@ TEST(WindowFactors, WholeBandsCountedByTheirOriginWithA20AngstromMargin) {
 TEST(BranchTable, ComponentsAndTheLowerPiException) {
     AppState app;
     SyntheticSystem sys(app);
-    BranchTable t = BuildBranchTable(1, app.db);
+    BranchTable t = BuildBranchTable(ElectronicState::Upper, app.db);
     EXPECT_EQ(t.deltaN[1], -1);   // P1
     EXPECT_EQ(t.deltaN[12], 2);   // S21
     EXPECT_EQ(t.deltaN[19], -2);  // O12 of the second set
@@ -154,11 +155,11 @@ TEST(BranchTable, ComponentsAndTheLowerPiException) {
     EXPECT_EQ(t.lower[22], 3);
     // Entry 1 with a populated lower Π state takes the lower components of its exception.
     app.db.cat.StateLambda(2, 1) = 1;
-    t = BuildBranchTable(2, app.db);
+    t = BuildBranchTable(ElectronicState::Lower, app.db);
     const int expected[13] = {0, 1, 2, 3, 4, 1, 2, 4, 4, 2, 1, 3, 3};
     for (int b = 1; b <= 12; ++b) EXPECT_EQ(t.lower[b], expected[b]) << "branch " << b;
     EXPECT_EQ(t.lower[13], 3);
-    EXPECT_EQ(BuildBranchTable(1, app.db).lower[3], 1);  // emission: not applied
+    EXPECT_EQ(BuildBranchTable(ElectronicState::Upper, app.db).lower[3], 1);  // emission: not applied
 }
 
 TEST(Synthesis, EmissionLineLandsOnItsPositionAndTheTotalPeaksAt100) {
@@ -189,24 +190,27 @@ TEST(Synthesis, LinesAtTheRangeLimitsAreNotDrawn) {
     EXPECT_EQ(t.app.sim.YMax, 0.0f);
 }
 
-TEST(Synthesis, BandsWhoseOriginIsFarOutsideTheRangeAreNotLoaded) {
+TEST(Synthesis, BandsWhoseOriginIsFarOutsideTheRangeContributeNothing) {
     Bench t(1);
     t.app.sim.Units = 1;
     t.app.sim.TxtStart = " 3050";
     t.app.sim.TxtEnd = " 3150";
     t.sys.SetPopulations({0.4f, 0.3f, 0.3f}, 0.01f);
-    t.sys.AddLine({0, 0, 1, 3, 1e8 / 3100.0});
+    // One line in the range for each band; the band origins decide which bands are read.
+    t.sys.AddLine({0, 0, 1, 3, 1e8 / 3070.0});
+    t.sys.AddLine({1, 0, 1, 3, 1e8 / 3090.0});
+    t.sys.AddLine({2, 0, 1, 3, 1e8 / 3110.0});
+    t.sys.AddLine({0, 1, 1, 3, 1e8 / 3130.0});
     t.sys.SetOrigin(1, 0, 1e8 / (3150.0 + 351.0));  // 351 Å beyond the end: skipped
-    t.sys.SetOrigin(2, 0, 1e8 / (3150.0 + 349.0));  // within 350 Å: loaded
+    t.sys.SetOrigin(2, 0, 1e8 / (3150.0 + 349.0));  // within 350 Å: read
     t.sys.SetOrigin(0, 1, 1e8 / (3050.0 - 349.0));
     t.Run();
-    const auto& loaded = t.sys.loaded;
-    auto wasLoaded = [&](int vu, int vl) { return std::count(loaded.begin(), loaded.end(), std::make_pair(vu, vl)) > 0; };
-    EXPECT_TRUE(wasLoaded(0, 0));
-    EXPECT_FALSE(wasLoaded(1, 0));
-    EXPECT_TRUE(wasLoaded(2, 0));
-    EXPECT_TRUE(wasLoaded(0, 1));
-    EXPECT_FALSE(wasLoaded(1, 1));  // no origin at all
+    const SimulationState& sim = t.app.sim;
+    EXPECT_EQ(sim.LinesDrawn, 3);
+    EXPECT_GT(PeakBetween(sim, 3069, 3071), 1.0f);
+    EXPECT_EQ(PeakBetween(sim, 3089, 3091), 0.0f);
+    EXPECT_GT(PeakBetween(sim, 3109, 3111), 1.0f);
+    EXPECT_GT(PeakBetween(sim, 3129, 3131), 1.0f);
 }
 
 TEST(Synthesis, LIFRegimesScaleWithTheLineStrength) {
@@ -253,7 +257,7 @@ TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
     t.app.sim.GateWidth = 100;
     t.Run();
     const double ratio = PeakBetween(t.app.sim, 32290, 32310) / PeakBetween(t.app.sim, 32090, 32110);
-    EXPECT_NEAR(ratio, GateFactor(40, 1, 20, 100) / GateFactor(10, 1, 20, 100), 1e-4);
+    EXPECT_NEAR(ratio, GateFactor(40, GateMode::TimeResolved, 20, 100) / GateFactor(10, GateMode::TimeResolved, 20, 100), 1e-4);
 
     // The same lines in emission ignore gate and window.
     Bench e(1);
@@ -301,6 +305,13 @@ TEST(Driver, RangeBelow1000IsQuestionedButSimulated) {
     EXPECT_EQ(dialogs.messages[0], "Please, Check the simulation range");
     EXPECT_TRUE(t.app.plot.PlotReady);
     EXPECT_EQ(t.app.sim.LinesDrawn, 1);
+
+    // In nm the limit is 100 nm: 300 nm is a sound start.
+    t.app.sim.Units = 4;
+    t.app.sim.TxtStart = " 300";
+    t.app.sim.TxtEnd = " 320";
+    t.Run();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST(Driver, TooManyPointsCoarsensTheGridToTheBudget) {

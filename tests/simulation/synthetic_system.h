@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "populations/population_model.h"
-#include "simulation/intensities.h"
+#include "simulation/band_system_model.h"
 #include "state/app_state.h"
 
 namespace velmora::testing {

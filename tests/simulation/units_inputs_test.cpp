@@ -131,12 +131,12 @@ TEST(ConditionInputs, EnterIsSwallowedAndControlsAreOfferedByChoice) {
     CmbKind_Click(app, 3);
     EXPECT_TRUE(app.sim.LIFControlsEnabled);
     EXPECT_TRUE(app.sim.YieldControlsEnabled);
-    EXPECT_EQ(app.pop.PopState, 2);
+    EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);
     CmbKind_Click(app, 2);
     EXPECT_FALSE(app.sim.LIFControlsEnabled);
     EXPECT_FALSE(app.sim.YieldControlsEnabled);
     CmbKind_Click(app, 1);
-    EXPECT_EQ(app.pop.PopState, 1);
+    EXPECT_EQ(app.pop.PopState, ElectronicState::Upper);
     EXPECT_TRUE(app.sim.YieldControlsEnabled);
 }
 

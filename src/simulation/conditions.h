@@ -1,0 +1,135 @@
+// The conditions of one simulation as a typed value: numbers in double precision, every mode an
+// enumeration whose values are the integers that settings, controls and the command line store.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "populations/population_state.h"
+
+namespace velmora::simulation {
+
+/// Kind of spectrum.
+enum class SpectrumKind {
+    Emission = 1,        ///< from the upper state, emission coefficients
+    Absorption = 2,      ///< from the lower state, absorption coefficients times wavenumber
+    LifExcitation = 3,   ///< laser-induced fluorescence excitation scan from the lower state
+    FourWaveMixing = 4,  ///< cubic in the line strength, quadratic in the lower population
+};
+
+/// Unit of the spectral axis: its range, grid, widths and shifts.
+enum class AxisUnit {
+    AngstromVacuum = 1,
+    AngstromAir = 2,
+    Wavenumber = 3,  ///< cm-1
+    NanometreVacuum = 4,
+    NanometreAir = 5,
+};
+
+/// Instrument function, and the profile kind drawn for a line.
+enum class Lineshape { Gaussian = 1, Lorentzian = 2, Voigt = 3 };
+
+/// Grid points per FWHM of the line profile: 5, 7, 14 or 21.
+enum class PointDensity { Low = 0, Standard = 1, High = 2, VeryHigh = 3 };
+
+/// Unit in which the pressure is shown (it is always held in Torr).
+enum class PressureUnit { Torr = 0, Atmosphere = 1, Millibar = 2, Bar = 3, Pascal = 4, Kilopascal = 5 };
+
+/// Regime of the LIF excitation: signal linear in the line strength, growing with its square
+/// root, or independent of it.
+enum class LifRegime { Linear = 0, PartiallySaturated = 1, Saturated = 2 };
+
+/// Detection gate of the fluorescence.
+enum class GateMode { TotalIntegration = 0, TimeResolved = 1 };
+
+/// Spectral detection window of the fluorescence.
+enum class WindowMode { Full = 0, Window = 1 };
+
+/// What the fluorescence quantum yield of an upper level includes.
+enum class YieldMode { Included = 0, Excluded = 1, ExcludePredissociation = 2, ExcludeQuenching = 3 };
+
+/// Source of the collisional quenching rate constants.
+enum class QuenchingSource { None = 0, SingleValue = 1, FromFiles = 2 };
+
+/// The typed mode of a stored integer. Stored values are range-checked where they enter (the
+/// settings rules, the control events, the command-line options, ConditionsFromScreen).
+template <typename Mode>
+constexpr Mode StoredMode(int value) {
+    return static_cast<Mode>(value);
+}
+
+/// The integer a mode is stored as.
+template <typename Mode>
+constexpr int StoredValue(Mode mode) {
+    return static_cast<int>(mode);
+}
+
+/// True for the axis units in which the axis is a wavelength (Å or nm, vacuum or air).
+constexpr bool IsWavelength(AxisUnit u) { return u != AxisUnit::Wavenumber; }
+/// True for the wavelengths in standard air.
+constexpr bool IsAir(AxisUnit u) { return u == AxisUnit::AngstromAir || u == AxisUnit::NanometreAir; }
+/// Axis units per Å of a wavelength axis: 1 for Å, 0.1 for nm.
+constexpr double UnitsPerAngstrom(AxisUnit u) {
+    return u == AxisUnit::NanometreVacuum || u == AxisUnit::NanometreAir ? 0.1 : 1.0;
+}
+
+/// Points per FWHM of a point density.
+int PointsPerWidth(PointDensity density);
+
+/// The electronic state whose populations a kind of spectrum reads: upper for emission, lower
+/// for the others.
+constexpr ElectronicState PopulatedState(SpectrumKind kind) {
+    return kind == SpectrumKind::Emission ? ElectronicState::Upper : ElectronicState::Lower;
+}
+
+/// Everything a simulation needs besides the band-system model and the populations.
+struct SimulationConditions {
+    SpectrumKind kind = SpectrumKind::Emission;
+    AxisUnit unit = AxisUnit::AngstromVacuum;
+    double start = 3050.0, end = 3150.0;  ///< range in axis units (reversed limits are exchanged)
+
+    double temperature = 300.0;  ///< K, of the Doppler width and the collisional width and shift
+    double pressure = 0.0;       ///< Torr
+    PressureUnit pressureUnit = PressureUnit::Torr;
+
+    // Instrument function and grid.
+    Lineshape lineshape = Lineshape::Gaussian;
+    double resolution = 1.0;      ///< instrumental FWHM, axis units, above 0
+    double lorentzPercent = 0.0;  ///< Lorentzian share of a Voigt instrument function, 0..100
+    PointDensity density = PointDensity::Standard;
+
+    // Broadening and shifts.
+    bool dopplerBroadening = false;
+    bool collisionalBroadening = false;
+    bool predissociationBroadening = true;
+    double collisionalBroad1 = 0.0;  ///< B1: collisional FWHM, cm-1 per atm at 300 K
+    double collisionalBroad2 = 1.0;  ///< B2: its temperature exponent, (300/T)^B2
+    bool collisionalShift = false;
+    double collisionalShiftA = 0.0;  ///< A: shift to the red, cm-1 per atm at 300 K
+    double collisionalShiftB = 1.0;  ///< B: its temperature exponent
+    bool dopplerShift = false;
+    double dopplerVelocity = 0.0;    ///< km/s, towards the observer
+
+    // Fluorescence: LIF regime, gate, detection window, yields and quenching.
+    LifRegime lifRegime = LifRegime::Linear;
+    GateMode gate = GateMode::TotalIntegration;
+    double gateDelay = 0.0;   ///< ns
+    double gateWidth = 10.0;  ///< ns
+    WindowMode window = WindowMode::Full;
+    double windowStart = 0.0, windowEnd = 0.0;  ///< Å, in air when the axis is an air wavelength
+    YieldMode yield = YieldMode::Included;
+    QuenchingSource quenching = QuenchingSource::None;
+    double quenchingRate = 0.0;  ///< single rate constant, µs-1 Torr-1
+};
+
+/// A condition the simulation cannot work with; the message names it and says why.
+class ConditionError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+/// Checks the values a simulation relies on (a finite range, a positive resolution, modes within
+/// their lists ...). Throws ConditionError naming the first one that is not usable.
+void CheckConditions(const SimulationConditions& c);
+
+}  // namespace velmora::simulation

@@ -1,0 +1,85 @@
+#include "simulation/fft.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace velmora::simulation {
+
+namespace {
+
+/// The planner lock and the plans made so far, one pair per length, kept for the whole run.
+struct PlanCache {
+    std::mutex lock;
+    std::map<int, std::unique_ptr<RealFft>> plans;
+};
+
+PlanCache& Plans() {
+    static PlanCache cache;
+    return cache;
+}
+
+template <typename T>
+FftArray<T> Allocate(std::size_t n) {
+    void* p = fftw_malloc(sizeof(T) * (n > 0 ? n : 1));
+    if (!p) throw std::bad_alloc();
+    T* values = static_cast<T*>(p);
+    for (std::size_t i = 0; i < n; ++i) values[i] = T{};
+    return FftArray<T>(values);
+}
+
+}  // namespace
+
+void FftFree::operator()(void* p) const { fftw_free(p); }
+
+FftArray<double> AllocateReal(std::size_t n) { return Allocate<double>(n); }
+FftArray<std::complex<double>> AllocateComplex(std::size_t n) { return Allocate<std::complex<double>>(n); }
+
+int RealFft::FastLength(int n) {
+    for (int m = std::max(n, 1);; ++m) {
+        int r = m;
+        for (int p : {2, 3, 5, 7})
+            while (r % p == 0) r /= p;
+        if (r == 1) return m;
+    }
+}
+
+RealFft::RealFft(int n) : n_(n) {
+    // Planned on arrays from fftw_malloc, so that every such array may be passed later.
+    FftArray<double> real = AllocateReal(static_cast<std::size_t>(n));
+    FftArray<std::complex<double>> spectrum = AllocateComplex(static_cast<std::size_t>(n / 2 + 1));
+    auto* c = reinterpret_cast<fftw_complex*>(spectrum.get());
+    forward_ = fftw_plan_dft_r2c_1d(n, real.get(), c, FFTW_ESTIMATE);
+    backward_ = fftw_plan_dft_c2r_1d(n, c, real.get(), FFTW_ESTIMATE);
+    if (!forward_ || !backward_) throw std::runtime_error("FFTW cannot plan a transform of length " + std::to_string(n));
+}
+
+RealFft::~RealFft() {
+    fftw_destroy_plan(static_cast<fftw_plan>(forward_));
+    fftw_destroy_plan(static_cast<fftw_plan>(backward_));
+}
+
+const RealFft& RealFft::OfLength(int n) {
+    if (n < 2) throw std::invalid_argument("a transform needs at least 2 points");
+    PlanCache& cache = Plans();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    std::unique_ptr<RealFft>& plan = cache.plans[n];
+    if (!plan) plan.reset(new RealFft(n));
+    return *plan;
+}
+
+void RealFft::Forward(const double* in, std::complex<double>* out) const {
+    // An out-of-place real-to-complex transform leaves its input as it was.
+    fftw_execute_dft_r2c(static_cast<fftw_plan>(forward_), const_cast<double*>(in), reinterpret_cast<fftw_complex*>(out));
+}
+
+void RealFft::Backward(std::complex<double>* in, double* out) const {
+    fftw_execute_dft_c2r(static_cast<fftw_plan>(backward_), reinterpret_cast<fftw_complex*>(in), out);
+}
+
+}  // namespace velmora::simulation

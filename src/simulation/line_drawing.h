@@ -1,0 +1,80 @@
+// The lineshape step of a simulation: the lines of one level drawn onto the grid with their
+// profiles. Lines that share the profile of the conditions are binned at their nearest grid
+// point and convolved once with the sampled profile (profile_kernel.h), directly for short
+// profiles and by FFT for long ones; lines widened on their own (a short-lived upper level) and
+// the partially saturated LIF regime, whose signal is not linear in the profile, are drawn line
+// by line.
+//
+// Every line covers the grid points of its cut-off window (3 FWHM on each side for a Gaussian,
+// up to 20 for a Lorentzian, rounded to grid points from the line's own position). The binned
+// lines keep exactly these windows: the profile terms reach beyond the widest window and each
+// line's first and last points are taken from its own position and width, so a binned line
+// differs from its line-by-line evaluation only by the remainder of the expansion (at most
+// kBinnedLineTolerance of its peak) and, for a lifetime width below kSharedWidthTolerance of the
+// shared width, by about that fraction of its peak.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "simulation/fft.h"
+#include "simulation/line_list.h"
+#include "simulation/lineshapes.h"
+#include "simulation/profile_kernel.h"
+
+namespace velmora::simulation {
+
+/// How lines reach the grid.
+enum class ProfileMethod {
+    PerLine,    ///< every line's profile evaluated over its window
+    Convolved,  ///< lines of the shared profile binned and convolved, the others line by line
+};
+
+/// Largest error of a binned line, relative to its peak (the remainder of the expansion).
+inline constexpr double kBinnedLineTolerance = 1e-4;
+
+/// Lines whose own width (the shared one with their lifetime width) differs from the shared width
+/// by at most this fraction are drawn with the shared profile: their peaks err by about as much.
+inline constexpr double kSharedWidthTolerance = 2e-4;
+
+/// Counts of what was drawn.
+struct DrawStats {
+    int lines = 0;                ///< lines that reached at least one grid point
+    long long profilePoints = 0;  ///< grid points those lines covered together
+    int fftLevels = 0;            ///< levels whose binned lines were convolved by FFT
+};
+
+/// Draws lines onto the grid of one simulation. Holds the sampled shared profile (and, once
+/// needed, its spectrum): make one per simulation and draw every level with it.
+class LineDrawer {
+public:
+    LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method);
+
+    /// Adds the lines onto out[1..nPoints-1] (out holds the grid points 0..nPoints).
+    void Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats);
+
+    /// True when binned lines are convolved (the shared profile could be expanded on this grid).
+    bool Convolves() const { return kernel_.has_value(); }
+
+private:
+    void DrawOwn(const DrawnLine& line, float* out, DrawStats& stats) const;
+    /// Half window (grid steps) of a line drawn with the shared profile: the line's own, whose
+    /// cut-off follows its Lorentzian share; nothing for a line of a width of its own.
+    std::optional<double> SharedHalfWindow(const DrawnLine& line) const;
+    void PrepareSpectra();
+
+    ProfileGrid grid_;
+    bool squareRoot_;
+    LineShape shared_;      ///< profile of a line without a width of its own
+    double half_ = 0.0;     ///< half window of a line without lifetime width, grid steps
+    int core_ = 0;          ///< offsets -core..core lie inside every shared line's window
+    std::optional<ProfileKernel> kernel_;
+
+    // Convolution by FFT: transform length and the spectra of the kernel's terms (core only).
+    int fftLength_ = 0;
+    std::vector<FftArray<std::complex<double>>> termSpectra_;
+    FftArray<double> sums_;                       ///< the binned terms, then the convolution
+    FftArray<std::complex<double>> spectrum_, product_;
+};
+
+}  // namespace velmora::simulation

@@ -1,0 +1,74 @@
+// The line list of one simulation: every line of the contributing bands inside the range, at its
+// axis position and with the intensity it adds for the kind of spectrum, the populations and the
+// fluorescence conditions (yield, gate, detection window, LIF regime).
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "common/bounded_array.h"
+#include "populations/selected_populations.h"
+#include "simulation/band_system_model.h"
+#include "simulation/conditions.h"
+
+namespace velmora::simulation {
+
+/// One line to draw.
+struct DrawnLine {
+    double x = 0.0;         ///< axis position, line shift included
+    double weight = 0.0;    ///< area under the line profile (in the partially saturated LIF regime
+                            ///< the factor of sqrt(strength × profile))
+    float strength = 0.0f;  ///< line strength S of the populated state's column
+    float lifetime = 0.0f;  ///< lifetime of the upper level with predissociation, ns
+};
+
+/// The lines of every selected level, in the order of the populations' levels.
+struct LineList {
+    std::vector<std::vector<DrawnLine>> levels;
+    bool squareRoot = false;  ///< partially saturated LIF: a line adds weight × sqrt(S × profile)
+};
+
+/// Receives the progress of a long step in percent.
+using Progress = std::function<void(double percent)>;
+
+/// Axis position of a wavenumber (cm-1).
+double AxisPosition(double nu, AxisUnit unit);
+
+/// Fluorescence quantum yield of an upper level from its radiative lifetime tauR, its lifetime
+/// with predissociation tauEff (ns; 0 when unknown) and its quenching rate constant (µs-1
+/// Torr-1): 1 / ((Q + G) tauR) with the collision rate Q and the decay rate G the yield mode
+/// keeps. 0 without a radiative lifetime.
+double FluorescenceYield(double tauR, double tauEff, double quenchRateConstant, const SimulationConditions& c);
+
+/// Yield of every upper level (v', c, N') of the model; entries without level files keep the
+/// yields of the pre-computation.
+Array3<float> LevelYields(const BandSystemModel& model, const SimulationConditions& c);
+
+/// One band counted by the detection window: its origin (cm-1, 0 for none) and emission weight.
+struct BandWeight {
+    double origin = 0.0;
+    double emission = 0.0;
+};
+
+/// Detected fraction of the emission of an upper level into `bands` through the window of the
+/// conditions: whole bands counted by their origin, with a 20 Å margin; 1 for the full spectrum
+/// or when the bands emit nothing. Reversed window limits are taken in increasing order.
+double WindowFactor(const std::vector<BandWeight>& bands, const SimulationConditions& c);
+
+/// Fraction of an exponential decay of lifetime tauNs collected by the detection gate: 1 for
+/// total integration, exp(-delay/tau) - exp(-(delay + width)/tau) for a time-resolved gate with
+/// each exponential taken as 0 beyond ten lifetimes; 0 for lifetimes up to 1E-7 ns.
+double GateFactor(double tauNs, GateMode gate, double delayNs, double widthNs);
+
+/// True when a band whose origin lies at originCm may have lines in start..end: the origin must
+/// lie within 350 Å of the range (a range in cm-1 or nm is taken in Å for this test, since the
+/// rotational structure of a band spreads over a width fixed in wavelength).
+bool BandMayContribute(double originCm, double start, double end, AxisUnit unit);
+
+/// The lines of every selected level that fall strictly inside start..end after the line shift.
+/// Reports progress once per band (selected level, level of the other state).
+LineList BuildLineList(const BandSystemModel& model, const SimulationConditions& c,
+                       const populations::Populations& populations, double lineShift, double start, double end,
+                       const Progress& progress = {});
+
+}  // namespace velmora::simulation

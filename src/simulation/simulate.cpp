@@ -1,0 +1,101 @@
+#include "simulation/simulate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+
+namespace velmora::simulation {
+
+namespace {
+
+/// Checks what Simulate needs of its arguments.
+void CheckArguments(const SimulationConditions& c, const populations::Populations& pop) {
+    CheckConditions(c);
+    if (pop.state != PopulatedState(c.kind))
+        throw ConditionError(std::string("the populations are those of the ") +
+                             (pop.state == ElectronicState::Upper ? "upper" : "lower") +
+                             " state; this kind of spectrum reads the other one");
+    if (pop.levels.empty())
+        throw ConditionError("No vibrational level is populated above the minimum population: nothing to simulate");
+    if (pop.weights.size() != pop.levels.size())
+        throw ConditionError("the populations give " + std::to_string(pop.weights.size()) + " weights for " +
+                             std::to_string(pop.levels.size()) + " levels");
+}
+
+/// The range in increasing order, in single precision as the program holds it.
+std::pair<float, float> OrderedRange(const SimulationConditions& c) {
+    const float a = static_cast<float>(c.start), b = static_cast<float>(c.end);
+    return {std::min(a, b), std::max(a, b)};
+}
+
+/// Total = sum of the levels weighted by their populations; total and levels scaled so that the
+/// total peaks at 100.
+void BuildTotal(Spectrum& s, const populations::Populations& pop) {
+    const int n = s.grid.last;
+    s.total.Resize(0, n);
+    float* total = s.total.Data();
+    for (std::size_t k = 0; k < s.levels.size(); ++k) {
+        const double w = pop.weights[k];
+        const float* band = &s.bands(static_cast<int>(k) + 1, 0);
+        for (int i = 0; i <= n; ++i) total[i] = static_cast<float>(total[i] + w * band[i]);
+    }
+    float peak = 0.0f;
+    for (int i = 0; i <= n; ++i) peak = std::max(peak, total[i]);
+    s.peak = peak;
+    if (peak == 0.0f) return;
+    const double scale = 100.0 / peak;
+    for (float& v : s.total) v = static_cast<float>(v * scale);
+    for (float& v : s.bands) v = static_cast<float>(v * scale);
+}
+
+/// A total that overflowed single precision (absurd data or conditions) is no spectrum: it is
+/// refused rather than drawn, saved or compared.
+void CheckTotalFinite(const Spectrum& s) {
+    for (const float v : s.total)
+        if (!std::isfinite(v))
+            throw std::range_error("the simulation gives values beyond single precision: check the data files of "
+                                   "the band system and the conditions");
+}
+
+}  // namespace
+
+Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& conditions,
+                  const populations::Populations& populations, const SimulationOptions& options) {
+    CheckArguments(conditions, populations);
+    SimulationConditions c = conditions;
+    std::tie(c.start, c.end) = OrderedRange(conditions);
+    const Broadening widths = ComputeBroadening(c, model.molecularMass);
+    const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), widths.totalWidth,
+                                   PointsPerWidth(c.density), static_cast<int>(populations.Levels()));
+    Spectrum s = Simulate(model, c, populations, widths, plan.grid, options);
+    s.gridCoarsened = plan.overBudget;
+    return s;
+}
+
+Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& conditions,
+                  const populations::Populations& populations, const Broadening& widths, const SpectralGrid& grid,
+                  const SimulationOptions& options) {
+    CheckArguments(conditions, populations);
+    const auto [start, end] = OrderedRange(conditions);
+    const LineList lines = BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
+
+    Spectrum s;
+    s.grid = grid;
+    s.levels = populations.levels;
+    const int levels = static_cast<int>(s.levels.size());
+    s.bands.Resize(1, levels, 0, grid.last);
+    LineDrawer drawer(MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit,
+                                      model.speedOfLight),
+                      lines.squareRoot, options.profiles);
+    DrawStats stats;
+    for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);
+    s.linesDrawn = stats.lines;
+    s.profilePoints = stats.profilePoints;
+    BuildTotal(s, populations);
+    CheckTotalFinite(s);
+    return s;
+}
+
+}  // namespace velmora::simulation

@@ -1,0 +1,294 @@
+// The typed simulation on systems of the shipped database: binned and convolved profiles against
+// the line-by-line evaluation, the screen driver against Simulate, the axis units, and two
+// threads on one model.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <stdexcept>
+#include <thread>
+
+#include "shipped_system.h"
+#include "simulation/screen_conditions.h"
+#include "simulation/units.h"
+
+namespace velmora::simulation {
+namespace {
+
+using testing::ShippedSystem;
+
+/// Largest difference of two spectra on one grid, in the units of their unscaled totals.
+double LargestDifference(const Spectrum& a, const Spectrum& b) {
+    double d = 0.0;
+    for (int i = 0; i <= a.grid.last; ++i)
+        d = std::max(d, std::fabs(a.total(i) * static_cast<double>(a.peak) - b.total(i) * static_cast<double>(b.peak)) / 100.0);
+    return d;
+}
+
+/// Index of the largest point of a spectrum's total.
+int PeakIndex(const Spectrum& s) {
+    return static_cast<int>(std::max_element(s.total.begin(), s.total.end()) - s.total.begin());
+}
+
+TEST(ProfileKernel, TaylorTermsDrawAnOffsetLineWithinTheirRemainderBound) {
+    struct Case {
+        Lineshape kind;
+        double eta, stepPerWidth;
+    };
+    for (const Case& k : {Case{Lineshape::Gaussian, 0.0, 1.0 / 7}, Case{Lineshape::Gaussian, 0.0, 1.0 / 5},
+                          Case{Lineshape::Lorentzian, 1.0, 1.0 / 5}, Case{Lineshape::Voigt, 0.6, 1.0 / 7},
+                          Case{Lineshape::Voigt, 0.2, 1.0 / 21}}) {
+        LineShape s;
+        s.f = 0.8;
+        s.eta = k.eta;
+        s.kind = k.kind;
+        s.gN = 0.93944 / s.f;
+        s.lN = 0.63662 / s.f;
+        const double step = k.stepPerWidth * s.f;
+        const auto kernel = ProfileKernel::Sample(s, step, 60, 1e-4);
+        ASSERT_TRUE(kernel.has_value());
+        const double bound = ProfileKernel::RemainderBound(s, step, kernel->Terms());
+        EXPECT_LE(bound, 1e-4);
+        // Against the closed-form profile at the true distance of every point.
+        const double peak = ProfileValue(s, 0.0);
+        for (double t : {-0.5, -0.23, 0.0, 0.37, 0.5})
+            for (int m = -60; m <= 60; ++m)
+                EXPECT_NEAR(kernel->At(m, t), ProfileValue(s, (m - t) * step), bound * peak + 1e-6 * peak)
+                    << "kind " << StoredValue(k.kind) << " t " << t << " m " << m;
+    }
+    // A step as wide as the line is beyond any expansion: such lines are drawn one by one.
+    LineShape wide;
+    wide.kind = Lineshape::Lorentzian;
+    wide.eta = 1.0, wide.lN = 0.63662;
+    EXPECT_FALSE(ProfileKernel::Sample(wide, 1.0, 5, 1e-4).has_value());
+}
+
+TEST(LineDrawer, BinnedLinesMatchLineByLineDrawingDirectlyAndByFft) {
+    // Lines spread over a grid of 2000 steps and 5 steps beyond both ends: a few are summed
+    // directly, many by FFT; either way every point within 1E-3 of the peak.
+    for (Lineshape lineshape : {Lineshape::Gaussian, Lineshape::Lorentzian, Lineshape::Voigt}) {
+        for (int count : {30, 20000}) {
+            SimulationConditions c;
+            c.lineshape = lineshape, c.lorentzPercent = 50, c.resolution = 0.5;
+            const Broadening widths = ComputeBroadening(c, 17.0);
+            SpectralGrid grid;
+            grid.start = 3000.0, grid.gridWidth = widths.totalWidth, grid.pointsPerWidth = 7, grid.last = 2000;
+            const ProfileGrid profile = MakeProfileGrid(grid, widths, false, AxisUnit::AngstromVacuum, 2.9979e10);
+            std::mt19937 random(7);
+            std::uniform_real_distribution<double> where(grid.X(-5), grid.X(grid.last + 5)), strength(0.1, 1.0);
+            std::vector<DrawnLine> lines(static_cast<std::size_t>(count));
+            for (DrawnLine& line : lines) line.x = where(random), line.weight = strength(random);
+
+            std::vector<float> exact(static_cast<std::size_t>(grid.last) + 1), binned = exact;
+            DrawStats exactStats, binnedStats;
+            LineDrawer(profile, false, ProfileMethod::PerLine).Draw(lines, exact.data(), exactStats);
+            LineDrawer(profile, false, ProfileMethod::Convolved).Draw(lines, binned.data(), binnedStats);
+            EXPECT_EQ(binnedStats.fftLevels, count > 1000 ? 1 : 0);
+            EXPECT_EQ(binnedStats.profilePoints, exactStats.profilePoints);
+            const float peak = *std::max_element(exact.begin(), exact.end());
+            for (std::size_t i = 0; i < exact.size(); ++i)
+                ASSERT_NEAR(binned[i], exact[i], 1e-3 * peak) << "lineshape " << StoredValue(lineshape) << " point " << i;
+        }
+    }
+}
+
+TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfThePeak) {
+    struct Case {
+        const char* molecule;
+        const char* system;
+        SpectrumKind kind;
+        AxisUnit unit;
+        double start, end;
+        Lineshape lineshape;
+        double lorentzPercent, resolution;
+        PointDensity density;
+        float temperature;
+    };
+    const Case cases[] = {
+        {"OH", "(A-X)", SpectrumKind::Emission, AxisUnit::AngstromVacuum, 2800, 3400, Lineshape::Gaussian, 0, 1.0,
+         PointDensity::Standard, 3000},
+        {"OH", "(A-X)", SpectrumKind::Emission, AxisUnit::AngstromVacuum, 2800, 3400, Lineshape::Voigt, 50, 1.0,
+         PointDensity::Standard, 3000},
+        // A range in cm-1, and one that cuts through a dense band (lines at both edges).
+        {"OH", "(A-X)", SpectrumKind::Emission, AxisUnit::Wavenumber, 31500, 33000, Lineshape::Lorentzian, 0, 2.0,
+         PointDensity::Low, 2000},
+        {"OH", "(A-X)", SpectrumKind::Absorption, AxisUnit::AngstromAir, 3085, 3095, Lineshape::Voigt, 30, 0.05,
+         PointDensity::High, 1500},
+        {"NO", "(A-X)", SpectrumKind::LifExcitation, AxisUnit::Wavenumber, 44000, 45000, Lineshape::Voigt, 70, 0.5,
+         PointDensity::Standard, 300},
+        // Many lines per level under a long profile: convolved by FFT.
+        {"NO", "(A-X)", SpectrumKind::Emission, AxisUnit::NanometreVacuum, 220, 280, Lineshape::Voigt, 50, 0.05,
+         PointDensity::Low, 2000},
+        {"N2+", "(B-X)", SpectrumKind::Emission, AxisUnit::AngstromVacuum, 3800, 3920, Lineshape::Lorentzian, 0, 0.2,
+         PointDensity::VeryHigh, 5000},
+        // Strongly predissociated upper levels: lines of their own width, drawn one by one.
+        {"SH", "(A-X)", SpectrumKind::Absorption, AxisUnit::AngstromVacuum, 3200, 3300, Lineshape::Gaussian, 0, 0.1,
+         PointDensity::Standard, 1000},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.molecule) + " " + std::to_string(k.start) + ".." + std::to_string(k.end));
+        ShippedSystem sys(k.molecule, k.system);
+        const populations::Populations pop = sys.Thermal(k.kind, k.temperature);
+        SimulationConditions c;
+        c.kind = k.kind, c.unit = k.unit, c.start = k.start, c.end = k.end, c.temperature = k.temperature;
+        c.lineshape = k.lineshape, c.lorentzPercent = k.lorentzPercent, c.resolution = k.resolution;
+        c.density = k.density;
+        SimulationOptions perLine;
+        perLine.profiles = ProfileMethod::PerLine;
+        const Spectrum exact = Simulate(*sys.model, c, pop, perLine);
+        const Spectrum binned = Simulate(*sys.model, c, pop);
+        ASSERT_GT(exact.linesDrawn, 50);
+        EXPECT_EQ(binned.linesDrawn, exact.linesDrawn);
+        EXPECT_EQ(binned.profilePoints, exact.profilePoints);  // every line keeps its cut-off window
+        const double d = LargestDifference(binned, exact);
+        EXPECT_LE(d, 1e-3 * exact.peak);
+        EXPECT_GT(d, 0.0);  // the lines were binned, not drawn one by one
+    }
+}
+
+TEST(Simulate, GivesTheSpectrumOfTheScreenDriverForEveryKindUnitAndLineshape) {
+    struct Case {
+        SpectrumKind kind;
+        AxisUnit unit;
+        const char* start;
+        const char* end;
+        Lineshape lineshape;
+        const char* resolution;
+    };
+    const Case cases[] = {
+        {SpectrumKind::Emission, AxisUnit::AngstromVacuum, " 3060", " 3120", Lineshape::Gaussian, "0.5"},
+        {SpectrumKind::Absorption, AxisUnit::AngstromAir, " 3060", " 3120", Lineshape::Lorentzian, "0.3"},
+        {SpectrumKind::LifExcitation, AxisUnit::Wavenumber, " 32000", " 32600", Lineshape::Voigt, "2"},
+        {SpectrumKind::FourWaveMixing, AxisUnit::NanometreVacuum, " 306", " 312", Lineshape::Voigt, "0.05"},
+        {SpectrumKind::Emission, AxisUnit::NanometreAir, " 306", " 312", Lineshape::Lorentzian, "0.02"},
+    };
+    ShippedSystem sys("OH", "(A-X)");
+    AppState& app = sys.app;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(StoredValue(k.kind) * 10 + StoredValue(k.unit));
+        // The screen: the conditions through the control events, then "Calculate simulation".
+        CmbKind_Click(app, StoredValue(k.kind));
+        app.sim.Units = StoredValue(k.unit);
+        app.sim.TxtStart = k.start, app.sim.TxtEnd = k.end;
+        CmbLineshape_Click(app, StoredValue(k.lineshape));
+        TxtLorentzian_Change(app, "40");
+        TxtResolution_Change(app, k.resolution);
+        TxtTemperature_Change(app, "2500");
+        TxtPressure_Change(app, "300");
+        ChkDoppler_Click(app, 1);
+        ChkCollisional_Click(app, 1);
+        TxtCollB1_Change(app, "0.1");
+        ChkCollisionalShift_Click(app, 1);
+        TxTShiftA_Change(app, "0.05");
+        CmbGate_Click(app, 1);
+        TxtDelay_Change(app, "5");
+        CmbSpectralWindow_Click(app, 1);
+        TxtStartWindow_Change(app, "3000");
+        TxtEndWindow_Change(app, "3200");
+        RefreshConditionCaptions(app);
+        CalculateSimulation(app);
+        ASSERT_TRUE(HasSimulation(app));
+
+        // The same conditions typed directly.
+        SimulationConditions c;
+        c.kind = k.kind, c.unit = k.unit, c.start = Val(k.start), c.end = Val(k.end);
+        c.lineshape = k.lineshape, c.lorentzPercent = 40, c.resolution = Val(k.resolution);
+        c.temperature = 2500, c.pressure = 300;
+        c.dopplerBroadening = c.collisionalBroadening = c.collisionalShift = true;
+        c.collisionalBroad1 = 0.1, c.collisionalShiftA = 0.05;
+        c.gate = GateMode::TimeResolved, c.gateDelay = 5;
+        c.window = WindowMode::Window, c.windowStart = 3000, c.windowEnd = 3200;
+        const Spectrum s = Simulate(*sys.model, c, populations::SelectedPopulations(app.pop));
+        ASSERT_EQ(s.grid.last, app.sim.NPoints);
+        EXPECT_FLOAT_EQ(s.peak, app.sim.YMax);
+        EXPECT_EQ(s.linesDrawn, app.sim.LinesDrawn);
+        for (int i = 0; i <= s.grid.last; ++i) ASSERT_NEAR(s.total(i), app.sim.SimTotal(i), 1e-4) << i;
+    }
+}
+
+TEST(Simulate, EveryAxisUnitPlacesTheLinesAtTheirWavelengthOrWavenumber) {
+    ShippedSystem sys("OH", "(A-X)");
+    const populations::Populations pop = sys.Thermal(SpectrumKind::Emission, 2000);
+    auto run = [&](AxisUnit unit, double start, double end, double resolution) {
+        SimulationConditions c;
+        c.unit = unit, c.start = start, c.end = end, c.resolution = resolution;
+        return Simulate(*sys.model, c, pop);
+    };
+    const Spectrum angstrom = run(AxisUnit::AngstromVacuum, 3060, 3120, 0.2);
+    const Spectrum nanometre = run(AxisUnit::NanometreVacuum, 306, 312, 0.02);
+    ASSERT_EQ(nanometre.grid.last, angstrom.grid.last);
+    for (int i = 0; i <= angstrom.grid.last; ++i) ASSERT_NEAR(nanometre.total(i), angstrom.total(i), 0.02) << i;
+
+    // The strongest line in air lies lambda (n - 1) below its vacuum wavelength: n - 1 = 2.92E-4
+    // for standard air near 309 nm (Edlén 1966).
+    const double vacuumPeak = angstrom.grid.X(PeakIndex(angstrom));
+    const Spectrum air = run(AxisUnit::AngstromAir, 3060, 3120, 0.2);
+    EXPECT_NEAR(vacuumPeak - air.grid.X(PeakIndex(air)), vacuumPeak * 2.92e-4, air.grid.Step());
+    const Spectrum airNm = run(AxisUnit::NanometreAir, 306, 312, 0.02);
+    EXPECT_NEAR(airNm.grid.X(PeakIndex(airNm)) * 10.0, air.grid.X(PeakIndex(air)), air.grid.Step());
+
+    // In cm-1 the same line lies at 1E8 / lambda(vacuum); the width 0.2 Å is 0.2 / lambda^2 cm-1.
+    const double nu = 1e8 / vacuumPeak;
+    const Spectrum wavenumber = run(AxisUnit::Wavenumber, nu - 300, nu + 300, 0.2e8 / (vacuumPeak * vacuumPeak));
+    EXPECT_NEAR(wavenumber.grid.X(PeakIndex(wavenumber)), nu, 2.0 * wavenumber.grid.Step());
+}
+
+TEST(Simulate, TwoThreadsOnOneModelGiveWhatOneThreadGives) {
+    ShippedSystem sys("OH", "(A-X)");
+    const populations::Populations hot = sys.Thermal(SpectrumKind::Emission, 3000);
+    const populations::Populations cold = sys.Thermal(SpectrumKind::Emission, 500);
+    SimulationConditions gauss, voigt;
+    gauss.start = voigt.start = 2800;
+    gauss.end = voigt.end = 3400;
+    voigt.lineshape = Lineshape::Voigt;
+    voigt.lorentzPercent = 50;
+    voigt.temperature = 500;
+    voigt.dopplerBroadening = true;
+    const Spectrum a = Simulate(*sys.model, gauss, hot);
+    const Spectrum b = Simulate(*sys.model, voigt, cold);
+
+    auto repeat = [&](const SimulationConditions& c, const populations::Populations& pop, const Spectrum& expected,
+                      bool& same) {
+        for (int run = 0; run < 10; ++run) {
+            const Spectrum s = Simulate(*sys.model, c, pop);
+            same = same && std::equal(s.total.begin(), s.total.end(), expected.total.begin(), expected.total.end()) &&
+                   std::equal(s.bands.begin(), s.bands.end(), expected.bands.begin(), expected.bands.end());
+        }
+    };
+    bool sameA = true, sameB = true;
+    std::thread first(repeat, std::cref(gauss), std::cref(hot), std::cref(a), std::ref(sameA));
+    std::thread second(repeat, std::cref(voigt), std::cref(cold), std::cref(b), std::ref(sameB));
+    first.join();
+    second.join();
+    EXPECT_TRUE(sameA);
+    EXPECT_TRUE(sameB);
+}
+
+TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
+    ShippedSystem sys("OH", "(A-X)");
+    EXPECT_EQ(CurrentModel(sys.app), sys.model);
+    EXPECT_GT(sys.model->LineCount(), 1000u);
+    // Weights of 1E300 take the total of the (0,0) band beyond single precision: refused, not
+    // drawn as infinity.
+    populations::Populations huge = sys.Thermal(SpectrumKind::Emission, 1000);
+    for (double& w : huge.weights) w *= 1e300;
+    EXPECT_THROW(Simulate(*sys.model, SimulationConditions{}, huge), std::range_error);
+    program::SelectBandSystem(sys.app, sys.model->entry + 1);
+    const auto other = CurrentModel(sys.app);
+    EXPECT_NE(other, sys.model);
+    EXPECT_EQ(other->entry, sys.model->entry + 1);
+
+    const populations::Populations upper = sys.Thermal(SpectrumKind::Emission, 1000);
+    SimulationConditions c;
+    c.kind = SpectrumKind::Absorption;  // reads the lower state
+    EXPECT_THROW(Simulate(*other, c, upper), ConditionError);
+    c.kind = StoredMode<SpectrumKind>(7);
+    EXPECT_THROW(Simulate(*other, c, upper), ConditionError);
+    c.kind = SpectrumKind::Emission;
+    c.resolution = 0.0;
+    EXPECT_THROW(Simulate(*other, c, upper), ConditionError);
+}
+
+}  // namespace
+}  // namespace velmora::simulation
