@@ -7,8 +7,8 @@
 #                            <build>/fuzz-artifacts/.
 #   scripts/fuzz.sh --long   every target, one after another, to 10^6 executions (FUZZ_RUNS);
 #                            crashes do not stop the run. Ends with a table of executions,
-#                            coverage and crashes per target (also in <build>/fuzz-long.txt) and
-#                            fails when any target crashed.
+#                            coverage, crashes and seconds per target (also in
+#                            <build>/fuzz-long.txt) and fails when any target crashed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 long=0
@@ -22,7 +22,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelW
 cmake --build "$build_dir" -j "$(nproc)" --target velmora_fuzzers
 mkdir -p "$build_dir/fuzz-artifacts"
 report="$build_dir/fuzz-long.txt"
-if [ "$long" = 1 ]; then printf '%-26s %12s %8s %8s %8s\n' target executions cov ft crashes >"$report"; fi
+if [ "$long" = 1 ]; then printf '%-26s %12s %8s %8s %8s %8s\n' target executions cov ft crashes seconds >"$report"; fi
 failed=0
 for fuzzer in "$build_dir"/fuzz/fuzz_*; do
   name="$(basename "$fuzzer")"
@@ -41,6 +41,7 @@ for fuzzer in "$build_dir"/fuzz/fuzz_*; do
   echo "== $name: $runs executions"
   log="$build_dir/fuzz-long-$name.log"
   status=0
+  started="$(date +%s)"
   "$fuzzer" -runs="$runs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" >"$log" 2>&1 || status=$?
   executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
@@ -48,7 +49,8 @@ for fuzzer in "$build_dir"/fuzz/fuzz_*; do
   ft="$(grep -oE ' ft: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || true)"
   crashes=0
   if [ "$status" -ne 0 ]; then crashes=1; failed=1; grep -E 'ERROR|SUMMARY|deadly' "$log" | head -5 || true; fi
-  printf '%-26s %12s %8s %8s %8s\n' "$name" "${executions:-?}" "${cov:-?}" "${ft:-?}" "$crashes" | tee -a "$report"
+  printf '%-26s %12s %8s %8s %8s %8s\n' "$name" "${executions:-?}" "${cov:-?}" "${ft:-?}" "$crashes" \
+    "$(($(date +%s) - started))" | tee -a "$report"
 done
 if [ "$long" = 1 ]; then cat "$report"; fi
 exit "$failed"
