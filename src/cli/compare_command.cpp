@@ -43,10 +43,11 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     AppState app;
     StreamDialogs dialogs(err);
     app.dialogs = &dialogs;
-    if (!SimulateFromOptions(app, args).ok) return 1;
+    const SimulationRun run = SimulateFromOptions(app, args);
+    if (!run.ok) return 1;
 
     // The spectrum, with the corrections of the options as the text boxes would take them.
-    if (!LoadCorrectedSpectrum(app, args, err)) return 1;
+    if (!LoadCorrectedSpectrum(app, args)) return 1;  // the problem has been written
     if (args.Has("limits")) {
         experiment::ChkExpLimits_Click(app, 1);
         RequireLinesInRange(app);
@@ -54,7 +55,7 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     }
 
     experiment::CompareWithSimulation(app);
-    PrintComparison(app, out);
+    if (!PrintComparison(app, "compare", run.notice, out, err)) return 1;
     if (args.Has("residuals")) WriteResiduals(app, args.Get("residuals"));
     return 0;
 }

@@ -15,8 +15,8 @@ namespace velmora::cli {
 namespace {
 
 /// Draws the plot of the simulation (with the corrected spectrum of --spectrum) into the file of
-/// --svg. Returns false when the spectrum cannot be read (its message has been written to err).
-bool WritePlot(AppState& app, const Args& args, std::ostream& err) {
+/// --svg. Returns false when the spectrum cannot be read (the dialogs have written its problem).
+bool WritePlot(AppState& app, const Args& args) {
     if (args.Has("view")) {
         const std::string view = args.Get("view");
         const int mode = view == "total" ? 0 : view == "contours" ? 1 : view == "areas" ? 2 : -1;
@@ -24,7 +24,7 @@ bool WritePlot(AppState& app, const Args& args, std::ostream& err) {
         display::CmbView_Click(app, mode);
     }
     if (args.Has("spectrum")) {
-        if (!LoadCorrectedSpectrum(app, args, err)) return false;
+        if (!LoadCorrectedSpectrum(app, args)) return false;
         if (args.Has("residuals")) app.plot.HideResiduals = 0;
     }
     display::WritePlotSvg(app, args.Get("svg"));
@@ -55,14 +55,14 @@ int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::o
         else
             simulation::WriteSimulationTotal(app, args.Get("out"));
     }
-    if (args.Has("svg") && !WritePlot(app, args, err)) return 1;
+    if (args.Has("svg") && !WritePlot(app, args)) return 1;
 
     char summary[160];
-    std::snprintf(summary, sizeof summary, "%d points, %d lines drawn, %.1f ms\n", run.points, run.linesDrawn,
+    std::snprintf(summary, sizeof summary, "%d points, %d lines drawn, %.1f ms", run.points, run.linesDrawn,
                   run.milliseconds);
-    out << summary;
-    // The comparison the plot shows, computed while it was drawn.
-    if (args.Has("spectrum")) PrintComparison(app, out);
+    out << summary << (run.notice.empty() ? "" : "; " + run.notice) << "\n";
+    // The comparison the plot shows, computed while it was drawn; the files are written either way.
+    if (args.Has("spectrum")) PrintComparison(app, "simulate", "", out, err);
     return 0;
 }
 

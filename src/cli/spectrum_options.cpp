@@ -4,9 +4,11 @@
 #include <stdexcept>
 
 #include "common/number_format.h"
+#include "experiment/comparison.h"
 #include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
 #include "experiment/spectrum_units.h"
+#include "simulation/lineshapes.h"
 
 namespace velmora::cli {
 
@@ -39,20 +41,20 @@ const std::vector<std::string>& SpectrumOptionNames() {
 void CheckSpectrumOptions(const Args& args) {
     const int smooth = args.Integer("smooth", 0);
     if (smooth < 0 || smooth > 1000) throw std::invalid_argument("option --smooth takes 0..1000 passes");
-    if (args.Has("multiply") && !(args.Number("multiply", 1.0) > 0.0))
-        throw std::invalid_argument("option --multiply needs a positive factor");
+    // The box takes a factor of 0 or less as 1: on the command line that is an error.
+    if (args.Has("multiply") &&
+        !(args.Number("multiply", 1.0) > 0.0 && args.Number("multiply", 1.0) <= experiment::kMaxMultiply))
+        throw std::invalid_argument("option --multiply: " + args.Get("multiply") + " is outside 0 (excluded).." +
+                                    Format(experiment::kMaxMultiply, "0"));
     if (args.Has("spectrum-units")) SpectrumUnits(args);
     for (const char* name : {"spectrum-units", "baseline", "wavelength", "multiply", "smooth"})
         if (args.Has(name) && !args.Has("spectrum"))
             throw std::invalid_argument(std::string("option --") + name + " goes with --spectrum FILE");
 }
 
-bool LoadCorrectedSpectrum(AppState& app, const Args& args, std::ostream& err) {
+bool LoadCorrectedSpectrum(AppState& app, const Args& args) {
     experiment::LoadSpectrum(app, args.Get("spectrum"), args.Has("spectrum-units") ? SpectrumUnits(args) : 0);
-    if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty()) {
-        if (!app.exp.ReadProblem.empty()) err << app.exp.ReadProblem << "\n";
-        return false;
-    }
+    if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty()) return false;
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
     ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);
     if (args.Has("multiply")) experiment::TxtMultiply_Change(app, args.Get("multiply"));
@@ -60,16 +62,21 @@ bool LoadCorrectedSpectrum(AppState& app, const Args& args, std::ostream& err) {
     return true;
 }
 
-void PrintComparison(const AppState& app, std::ostream& out) {
+bool PrintComparison(const AppState& app, const std::string& command, const std::string& notice, std::ostream& out,
+                     std::ostream& err) {
     const ExperimentState& exp = app.exp;
+    if (exp.ComparedPoints == 0) {
+        // Most often the x column is in another unit than assumed.
+        err << "velmora-cli " << command << ": "
+            << experiment::NothingComparedReason(exp, app.sim, simulation::UnitNameOf(app.db.cat, app.sim.Units))
+            << "; give the unit of its x column with --spectrum-units\n";
+        return false;
+    }
     out << exp.LblCorrelation << "\n" << exp.LblDeviation << "\n";
     out << exp.ComparedPoints << " of " << exp.ExpPoints + 1 << " experimental points compared between "
-        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << "\n";
-    if (exp.ComparedPoints > 0 || !HasExperimentalPoints(exp)) return;
-    // No point in the range: most often the x column is in another unit than assumed.
-    const auto [low, high] = experiment::SpectrumExtent(exp);
-    out << "the spectrum lies at " << Trim(Str(static_cast<float>(low))) << " to " << Trim(Str(static_cast<float>(high)))
-        << ": give the unit of its x column with --spectrum-units\n";
+        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << (notice.empty() ? "" : "; " + notice)
+        << "\n";
+    return true;
 }
 
 }  // namespace velmora::cli

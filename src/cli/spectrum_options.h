@@ -21,11 +21,14 @@ const std::vector<std::string>& SpectrumOptionNames();
 void CheckSpectrumOptions(const Args& args);
 
 /// Loads the spectrum of --spectrum and applies the corrections of the options. Returns false
-/// (the problem written to `err`) when the file cannot be read.
-bool LoadCorrectedSpectrum(AppState& app, const Args& args, std::ostream& err);
+/// when the file cannot be read (the app's dialogs have shown the problem).
+bool LoadCorrectedSpectrum(AppState& app, const Args& args);
 
-/// The peak correlation and chi-square lines and how many points entered them; when none did,
-/// where the spectrum lies and how to give the unit of its x column.
-void PrintComparison(const AppState& app, std::ostream& out);
+/// The peak correlation and chi-square lines and how many points entered them (the line ending
+/// with `notice` when there is one). When none did, nothing goes to `out`; `err` says, after
+/// "velmora-cli COMMAND: ", where the spectrum lies and how to give the unit of its x column,
+/// and the result is false.
+bool PrintComparison(const AppState& app, const std::string& command, const std::string& notice, std::ostream& out,
+                     std::ostream& err);
 
 }  // namespace velmora::cli

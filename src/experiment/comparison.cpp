@@ -4,9 +4,16 @@
 #include <cmath>
 
 #include "common/number_format.h"
+#include "experiment/spectrum_units.h"
 #include "state/app_state.h"
 
 namespace velmora::experiment {
+
+namespace {
+
+const std::string kNothingCompared = "no point compared";
+
+}  // namespace
 
 float GridX(const SimulationState& sim, int i) {
     return static_cast<float>(static_cast<double>(sim.Xini) +
@@ -76,8 +83,44 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
     exp.ComparedPoints = n;
     exp.Correlation = static_cast<float>(r);
     exp.ChiSquare = static_cast<float>(chi);
-    exp.LblCorrelation = "Peak correlation: " + Format(exp.Correlation, "0.000000");
-    exp.LblDeviation = "Chi-square       : " + Format(exp.ChiSquare, "#######0.000#");
+    // With nothing compared a chi-square of 0 would read as a perfect fit: the labels say so.
+    exp.LblCorrelation = "Peak correlation: " + (n > 0 ? Format(exp.Correlation, "0.000000") : kNothingCompared);
+    exp.LblDeviation = "Chi-square       : " + (n > 0 ? Format(exp.ChiSquare, "#######0.000#") : kNothingCompared);
+}
+
+std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim) {
+    const auto [lo, hi] = SpectrumExtent(exp);
+    if (!(lo > 0.0) || !(sim.Xini > 0.0f) || !(sim.Xend > sim.Xini)) return {};
+    // The x values as the file was read (before their conversion to the axis unit), and both
+    // ranges as vacuum wavelengths in Å (air and vacuum differ too little to matter here).
+    const bool known = exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size());
+    const int read = ReadXUnit(known ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].XUnit : kAutomaticXUnit,
+                               sim.Units);
+    const double a = ConvertAxisValue(lo, sim.Units, read), b = ConvertAxisValue(hi, sim.Units, read);
+    auto angstrom = [](double x, int units) { return ConvertAxisValue(x, units, 1); };
+    const double simA = angstrom(sim.Xini, sim.Units), simB = angstrom(sim.Xend, sim.Units);
+    const double simLo = std::min(simA, simB), simHi = std::max(simA, simB);
+    // Another unit the values may be in: wavenumbers, nm (above 1000 the automatic reading takes
+    // them as Å), or Å.
+    auto family = [](int u) { return u == 3 ? 3 : (u >= 4 ? 4 : 1); };
+    for (const auto& [units, name] : {std::pair<int, const char*>{3, "cm-1"}, {4, "nm"}, {1, "\u00C5"}}) {
+        if (family(units) == family(read)) continue;
+        const double p = angstrom(a, units), q = angstrom(b, units);
+        if (std::min(p, q) <= simHi && std::max(p, q) >= simLo) return name;
+    }
+    return {};
+}
+
+std::string NothingComparedReason(const ExperimentState& exp, const SimulationState& sim, const std::string& unitName) {
+    std::string text = "no experimental point lies in the simulation range " + Trim(Str(sim.Xini)) + ".." +
+                       Trim(Str(sim.Xend)) + " " + unitName;
+    if (!HasExperimentalPoints(exp)) return text;
+    const auto [lo, hi] = SpectrumExtent(exp);
+    text += "; the spectrum spans " + Trim(Str(static_cast<float>(lo))) + ".." + Trim(Str(static_cast<float>(hi))) +
+            " " + unitName;
+    const std::string unit = ProbableSpectrumUnit(exp, sim);
+    if (!unit.empty()) text += "; its x values are probably in " + unit;
+    return text;
 }
 
 void CompareWithSimulation(AppState& app) { CompareWithSimulation(app.exp, app.sim, app.plot.ZoomY); }

@@ -8,6 +8,13 @@
 
 namespace velmora::experiment {
 
+int ReadXUnit(int fileUnit, int axisUnits) {
+    // Automatic: the reader has made values below 1000 (nm) into Å; the rest are in the axis's
+    // own medium, and nm axes take them as Å too. A named unit is read as written.
+    if (fileUnit != kAutomaticXUnit) return fileUnit;
+    return axisUnits >= 4 ? axisUnits - 3 : axisUnits;
+}
+
 const std::vector<std::string>& SpectrumXUnitItems() {
     static const std::vector<std::string> items = {"Automatic (below 1000: nm)", "\xC3\x85 (Vacuum)", "\xC3\x85 (Air)",
                                                    "cm-1", "nm (Vacuum)", "nm (Air)"};
@@ -26,10 +33,7 @@ std::pair<double, double> SpectrumExtent(const ExperimentState& exp) {
 
 void ConvertSpectrumX(ExperimentState& exp, int fileUnit, int axisUnits) {
     if (!HasExperimentalPoints(exp)) return;
-    // Automatic: the reader has made values below 1000 (nm) into Å; the rest are in the axis's
-    // own medium, and nm axes take them as Å too. A named unit is read as written.
-    int readUnit = fileUnit;
-    if (fileUnit == kAutomaticXUnit) readUnit = axisUnits >= 4 ? axisUnits - 3 : axisUnits;
+    const int readUnit = ReadXUnit(fileUnit, axisUnits);
     if (readUnit == axisUnits) return;
     for (int i = 0; i <= exp.ExpPoints; ++i)
         exp.ExpXRaw(i) = static_cast<float>(ConvertAxisValue(exp.ExpXRaw(i), readUnit, axisUnits));

@@ -13,6 +13,10 @@ namespace velmora::experiment {
 /// 0 automatic: values below 1000 are nm (read as Å), the rest are in the axis unit.
 inline constexpr int kAutomaticXUnit = 0;
 
+/// The unit in which the reader leaves the x of a file of unit `fileUnit` (automatic: Å in
+/// the medium of the axis, or cm-1 on a cm-1 axis; a named unit as it is).
+int ReadXUnit(int fileUnit, int axisUnits);
+
 /// Captions of the x units, index = code.
 const std::vector<std::string>& SpectrumXUnitItems();
 
