@@ -156,17 +156,18 @@ void ApplyFitResult(AppState& app, const fit::FitResult& r) {
     const double g = r.Value(r.lifExcitation ? "laser" : "gauss"), l = r.Value("lorentz");
     if (l > 0.0 && g > 0.0) {
         CmbLineshape_Click(app, StoredValue(Lineshape::Voigt));
-        TxtResolution_Change(app, Trim(Str(static_cast<float>(g + l))));
+        app.sim.TxtResolution = TxtResolution_Change(app, Trim(Str(static_cast<float>(g + l))));
         TxtLorentzian_Change(app, Trim(Str(static_cast<float>(100.0 * l / (g + l)))));
     } else if (g > 0.0 || l > 0.0) {
         CmbLineshape_Click(app, StoredValue(l > 0.0 ? Lineshape::Lorentzian : Lineshape::Gaussian));
-        TxtResolution_Change(app, Trim(Str(static_cast<float>(l > 0.0 ? l : g))));
+        app.sim.TxtResolution = TxtResolution_Change(app, Trim(Str(static_cast<float>(l > 0.0 ? l : g))));
     }
     // The shift is the measured axis minus the true one: the wavelength correction grows by it.
     const double shift = r.Value("shift");
     if (shift != 0.0 && app.sim.Units != StoredValue(AxisUnit::Wavenumber)) {
         const double correction = app.exp.WavelengthCorrection + shift;
-        if (std::fabs(correction) <= 200.0) experiment::TxtWavelength_Change(app, Trim(Str(static_cast<float>(correction))));
+        if (std::fabs(correction) <= 200.0)
+            app.exp.TxtWavelength = experiment::TxtWavelength_Change(app, Trim(Str(static_cast<float>(correction))));
     }
     CalculateSimulation(app);
     experiment::ChkResiduals_Click(app, 1);
