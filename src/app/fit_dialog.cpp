@@ -8,14 +8,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/qt_canvas.h"
+#include "display/fit_plot.h"
 #include "fit/fit_errors.h"
+#include "fit/fit_report.h"
 
 namespace velmora::app {
 
@@ -79,6 +84,16 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     auto* close = new QPushButton(tr("Close"), this);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {run_, cancelButton_, apply_, close}) buttons->addWidget(b);
+    // The Boltzmann plot of one upper vibrational level of an emission spectrum.
+    boltzmann_ = new QPushButton(tr("Boltzmann plot of v' ="), this);
+    boltzmann_->setObjectName("CmdFitBoltzmann");
+    level_ = new QSpinBox(this);
+    level_->setObjectName("UpDFitLevel");
+    level_->setRange(0, 30);
+    auto* boltzmannRow = new QHBoxLayout;
+    boltzmannRow->addWidget(boltzmann_);
+    boltzmannRow->addWidget(level_);
+    boltzmannRow->addStretch();
     progress_ = new QProgressBar(this);
     progress_->setObjectName("BarFit");
     progress_->setRange(0, 100);
@@ -99,6 +114,7 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     layout->addWidget(grid_);
     layout->addLayout(form);
     layout->addLayout(buttons);
+    layout->addLayout(boltzmannRow);
     layout->addWidget(progress_);
     layout->addWidget(status_);
     layout->addWidget(results_);
@@ -108,6 +124,7 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     connect(run_, &QPushButton::clicked, this, &FitDialog::Run);
     connect(cancelButton_, &QPushButton::clicked, this, &FitDialog::Cancel);
     connect(apply_, &QPushButton::clicked, this, &FitDialog::Apply);
+    connect(boltzmann_, &QPushButton::clicked, this, &FitDialog::PlotBoltzmann);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 }
 
@@ -136,6 +153,24 @@ void FitDialog::ReadGrid() {
 }
 
 void FitDialog::Run() {
+    Start(tr("Fitting…"), [](const fit::FitRequest& request, Outcome& out) {
+        out.result = fit::FitSpectrum(request);
+        out.status = out.result->undetermined ? tr("Fitted, but the data do not determine every free parameter")
+                                              : tr("Fitted: %1").arg(Q(out.result->stopReason));
+    });
+}
+
+void FitDialog::PlotBoltzmann() {
+    const int v = level_->value();
+    Start(tr("Fitting the populations of v' = %1…").arg(v), [v](const fit::FitRequest& request, Outcome& out) {
+        out.plot = fit::FitBoltzmannPlot(request, v);
+        out.result = out.plot->spectrumFit;
+        out.status = tr("Boltzmann plot of v' = %1: T = %2 K").arg(v).arg(
+            Q(fit::ValueWithUncertainty(out.plot->temperature, out.plot->temperatureSigma, true)));
+    });
+}
+
+void FitDialog::Start(const QString& working, std::function<void(const fit::FitRequest&, Outcome&)> job) {
     if (IsRunning()) return;
     Join();
     ReadGrid();
@@ -156,45 +191,67 @@ void FitDialog::Run() {
             if (self) self->progress_->setValue(static_cast<int>(percent));
         }, Qt::QueuedConnection);
     };
-    run_->setEnabled(false);
-    apply_->setEnabled(false);
+    for (QPushButton* b : {run_, boltzmann_, apply_}) b->setEnabled(false);
     cancelButton_->setEnabled(true);
     progress_->setValue(0);
-    status_->setText(tr("Fitting…"));
+    status_->setText(working);
     // The request holds copies and shared read-only models: the worker touches no program state.
-    worker_ = std::thread([this, request = std::move(request)] {
-        std::optional<fit::FitResult> result;
-        QString status;
+    worker_ = std::thread([this, request = std::move(request), job = std::move(job)] {
+        Outcome out;
         try {
-            result = fit::FitSpectrum(request);
-            status = result->undetermined ? tr("Fitted, but the data do not determine every free parameter")
-                                          : tr("Fitted: %1").arg(Q(result->stopReason));
+            job(request, out);
         } catch (const fit::FitCancelled&) {
-            status = tr("Cancelled");
+            out = Outcome{{}, {}, tr("Cancelled")};
         } catch (const fit::FitConvergenceError& e) {
-            status = tr("Not converged: %1").arg(Q(e.what()));
+            out = Outcome{{}, {}, tr("Not converged: %1").arg(Q(e.what()))};
         } catch (const std::exception& e) {
-            status = tr("Cannot fit: %1").arg(Q(e.what()));
+            out = Outcome{{}, {}, tr("Cannot fit: %1").arg(Q(e.what()))};
         }
-        QMetaObject::invokeMethod(this, [this, result = std::move(result), status]() mutable {
-            Finish(std::move(result), status);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, out = std::move(out)]() mutable { Finish(std::move(out)); },
+                                  Qt::QueuedConnection);
     });
 }
 
-void FitDialog::Finish(std::optional<fit::FitResult> result, const QString& status) {
+void FitDialog::Finish(Outcome out) {
     finished_ = true;
     Join();
-    result_ = std::move(result);
+    result_ = std::move(out.result);
     run_->setEnabled(true);
+    boltzmann_->setEnabled(true);
     cancelButton_->setEnabled(false);
     apply_->setEnabled(result_.has_value());
-    status_->setText(status);
+    status_->setText(out.status);
     if (result_) {
         progress_->setValue(100);
         ShowResult();
     }
+    if (out.plot) {
+        if (!plotView_) plotView_ = new BoltzmannView(this);
+        plotView_->Show(std::move(*out.plot));
+    }
     emit fitEnded();
+}
+
+BoltzmannView::BoltzmannView(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName("frmBoltzmann");
+    setWindowTitle(tr("Boltzmann plot"));
+    resize(640, 460);
+}
+
+void BoltzmannView::Show(fit::BoltzmannPlot plot) {
+    plot_ = std::move(plot);
+    show();
+    raise();
+    update();
+}
+
+void BoltzmannView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (!plot_) return;
+    QtCanvas canvas(painter, QRectF(rect()));
+    canvas.SetScale(0, 0, width(), height());
+    display::DrawChart(canvas, display::BoltzmannChart(*plot_, width(), height()));
 }
 
 void FitDialog::ShowResult() {

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QWidget>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
 
+#include "fit/boltzmann_plot.h"
 #include "fit/fit_spectrum.h"
 #include "program/fit_dialog.h"
 #include "program/settings.h"
@@ -22,9 +24,25 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 
 namespace velmora::app {
+
+/// A window with the Boltzmann plot of a fit: ln(N/g) of the upper rotational levels against
+/// their energy and the straight line of the temperature.
+class BoltzmannView final : public QWidget {
+public:
+    explicit BoltzmannView(QWidget* parent);
+    void Show(fit::BoltzmannPlot plot);
+    const std::optional<fit::BoltzmannPlot>& Plot() const { return plot_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::optional<fit::BoltzmannPlot> plot_;
+};
 
 class FitDialog final : public QDialog {
     Q_OBJECT
@@ -36,6 +54,9 @@ public:
     void Run();
     void Cancel();
     void Apply();
+    /// Fits the populations of the upper rotational levels of the chosen v' one by one and
+    /// shows their Boltzmann plot in its own window.
+    void PlotBoltzmann();
     bool IsRunning() const { return worker_.joinable() && !finished_; }
 
 signals:
@@ -43,9 +64,17 @@ signals:
     void fitEnded();
 
 private:
+    /// What a worker hands back: a fit, a Boltzmann plot (with its fit), or neither, and the status.
+    struct Outcome {
+        std::optional<fit::FitResult> result;
+        std::optional<fit::BoltzmannPlot> plot;
+        QString status;
+    };
+    /// Reads the grid, makes the request and runs `job` on the worker thread.
+    void Start(const QString& working, std::function<void(const fit::FitRequest&, Outcome&)> job);
     void ReadGrid();
     void ShowResult();
-    void Finish(std::optional<fit::FitResult> result, const QString& status);
+    void Finish(Outcome out);
     void Join();
 
     AppState& app_;
@@ -69,6 +98,9 @@ private:
     QPushButton* run_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QPushButton* apply_ = nullptr;
+    QPushButton* boltzmann_ = nullptr;
+    QSpinBox* level_ = nullptr;
+    BoltzmannView* plotView_ = nullptr;
 };
 
 }  // namespace velmora::app

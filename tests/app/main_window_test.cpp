@@ -365,6 +365,18 @@ TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
     EXPECT_NEAR(app.pop.Temperature, truth, 0.02 * truth);
     EXPECT_EQ(app.plot.HideResiduals, 0);
     EXPECT_NEAR(Find<QLineEdit>(*w, "TxtTemperature")->text().trimmed().toDouble(), app.pop.Temperature, 0.01);
+    // The Boltzmann plot of v' = 0 opens in its own window.
+    dialog->findChild<QSpinBox*>("UpDFitLevel")->setValue(0);
+    dialog->findChild<QPushButton*>("CmdFitBoltzmann")->click();
+    ASSERT_TRUE(ended.wait(60000));
+    EXPECT_TRUE(dialog->findChild<QLabel*>("LblFitStatus")->text().startsWith("Boltzmann plot of v' = 0: T = "))
+        << dialog->findChild<QLabel*>("LblFitStatus")->text().toStdString();
+    auto* view = dialog->findChild<BoltzmannView*>("frmBoltzmann");
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    ASSERT_TRUE(view->Plot().has_value());
+    EXPECT_NEAR(view->Plot()->temperature, truth, 3.0 * view->Plot()->temperatureSigma + 0.05 * truth);
+    EXPECT_FALSE(view->grab().isNull());
     dialog->close();
     w->close();
 
