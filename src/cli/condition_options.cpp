@@ -5,6 +5,7 @@
 #include "cli/simulate_options.h"
 #include "common/number_format.h"
 #include "common/numerics.h"
+#include "simulation/condition_limits.h"
 #include "simulation/units.h"
 
 namespace velmora::cli {
@@ -13,17 +14,18 @@ namespace {
 
 using namespace simulation;
 
-/// A numeric option as the window's box stores it (single precision), checked against the range
-/// the box accepts; absent: the fallback.
-double Number(const Args& args, const std::string& name, double fallback, double lo, double hi,
-              const std::string& accepted, bool loOpen = false, bool hiOpen = false) {
+/// "lo..hi" of accepted values, as a message names them.
+std::string LimitsText(const Limits& limits) { return Trim(Str(limits.lo)) + ".." + Trim(Str(limits.hi)); }
+
+/// A numeric option as the window's box stores it (single precision), checked against the
+/// values the box accepts; absent: the fallback.
+double Number(const Args& args, const std::string& name, double fallback, const Limits& limits, const std::string& unit) {
     if (!args.Has(name)) return fallback;
     const std::string text = Trim(args.Get(name));
     if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
-    const double v = Val(text);
-    if ((loOpen ? v <= lo : v < lo) || (hiOpen ? v >= hi : v > hi))
-        throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + accepted + ")");
-    return static_cast<float>(v);
+    if (!limits.Contains(Val(text)))
+        throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + LimitsText(limits) + unit + ")");
+    return static_cast<float>(Val(text));
 }
 
 bool Switch(const Args& args, const std::string& name, bool fallback) {
@@ -41,7 +43,6 @@ double AsShown(double v) { return static_cast<float>(Val(Str(static_cast<float>(
 }  // namespace
 
 SimulationConditions ConditionsFromOptions(const Args& args, const Catalogue& cat) {
-    constexpr double inf = 1e300;
     SimulationConditions c;
     c.kind = Choice(args, "kind", c.kind, {"emission", "absorption", "lif", "cubic"}, 1);
 
@@ -59,42 +60,52 @@ SimulationConditions ConditionsFromOptions(const Args& args, const Catalogue& ca
         if (Val(shown) <= 0.0) shown = Str(static_cast<float>(res));
         c.resolution = static_cast<float>(Val(shown));
     }
-    c.start = Number(args, "start", c.start, -inf, inf, "a number");
-    c.end = Number(args, "end", c.end, -inf, inf, "a number");
+    c.start = Number(args, "start", c.start, kRangeLimits, " Å or cm-1");
+    c.end = Number(args, "end", c.end, kRangeLimits, " Å or cm-1");
+    // The screen exchanges a reversed range; here it is an error.
+    if (!(c.start < c.end))
+        throw std::invalid_argument("the range start " + Trim(Str(c.start)) + " is not below its end " + Trim(Str(c.end)) +
+                                    " (--start, --end)");
 
-    c.temperature = Number(args, "temperature", c.temperature, 0.0, inf, "0 K or more");
+    c.temperature = Number(args, "temperature", c.temperature, kTemperatureLimits, " K");
     c.pressureUnit = Choice(args, "pressure-units", c.pressureUnit, {"torr", "atm", "mbar", "bar", "pa", "kpa"}, 0);
-    c.pressure = static_cast<float>(Number(args, "pressure", 0.0, 0.0, inf, "0 or more") *
-                                    PressureFactor(cat, StoredValue(c.pressureUnit)));
+    const double toTorr = PressureFactor(cat, StoredValue(c.pressureUnit));
+    c.pressure = static_cast<float>(Number(args, "pressure", 0.0, {kPressureTorrLimits.lo / toTorr, kPressureTorrLimits.hi / toTorr},
+                                           " in the pressure unit") * toTorr);
     c.lineshape = Choice(args, "lineshape", c.lineshape, {"gaussian", "lorentzian", "voigt"}, 1);
-    c.resolution = Number(args, "resolution", c.resolution, 0.0, inf, "above 0", true);
-    c.lorentzPercent = Number(args, "lorentzian", c.lorentzPercent, 0.0, 100.0, "0 to 100 %");
+    c.resolution = Number(args, "resolution", c.resolution, kResolutionLimits, " in the axis unit");
+    c.lorentzPercent = Number(args, "lorentzian", c.lorentzPercent, kLorentzianLimits, " %");
     c.density = Choice(args, "density", c.density, {"low", "standard", "high", "very-high"}, 0);
 
     c.dopplerBroadening = Switch(args, "doppler", c.dopplerBroadening);
     c.collisionalBroadening = Switch(args, "collisional", c.collisionalBroadening);
     c.predissociationBroadening = Switch(args, "predissociation", c.predissociationBroadening);
-    c.collisionalBroad1 = Number(args, "coll-b1", c.collisionalBroad1, 0.0, inf, "0 or more");
-    c.collisionalBroad2 = Number(args, "coll-b2", c.collisionalBroad2, 0.0, inf, "0 or more");
+    c.collisionalBroad1 = Number(args, "coll-b1", c.collisionalBroad1, kCollisionalCoefficientLimits, " cm-1/atm");
+    c.collisionalBroad2 = Number(args, "coll-b2", c.collisionalBroad2, kTemperatureExponentLimits, "");
     c.collisionalShift = Switch(args, "collisional-shift", c.collisionalShift);
-    c.collisionalShiftA = Number(args, "shift-a", c.collisionalShiftA, 0.0, inf, "0 or more");
-    c.collisionalShiftB = Number(args, "shift-b", c.collisionalShiftB, 0.0, inf, "0 or more");
+    c.collisionalShiftA = Number(args, "shift-a", c.collisionalShiftA, kCollisionalCoefficientLimits, " cm-1/atm");
+    c.collisionalShiftB = Number(args, "shift-b", c.collisionalShiftB, kTemperatureExponentLimits, "");
     c.dopplerShift = Switch(args, "doppler-shift", c.dopplerShift);
-    c.dopplerVelocity = Number(args, "doppler-velocity", c.dopplerVelocity, -300000.0, 300000.0, "-300000 to 300000 km/s");
+    c.dopplerVelocity = Number(args, "doppler-velocity", c.dopplerVelocity, kVelocityLimits, " km/s");
 
     c.lifRegime = Choice(args, "lif-regime", c.lifRegime, {"linear", "partial", "saturated"}, 0);
     c.gate = Choice(args, "gate", c.gate, {"total", "resolved"}, 0);
-    c.gateDelay = Number(args, "delay", c.gateDelay, 0.0, inf, "0 ns or more");
-    c.gateWidth = Number(args, "gate-width", c.gateWidth, 0.0, inf, "0 ns or more");
+    c.gateDelay = Number(args, "delay", c.gateDelay, kGateLimits, " ns");
+    c.gateWidth = Number(args, "gate-width", c.gateWidth, kGateLimits, " ns");
     c.window = Choice(args, "window", c.window, {"full", "window"}, 0);
-    c.windowStart = Number(args, "window-start", c.windowStart, 0.0, 20000.0, "0 to 20000 Å");
-    c.windowEnd = Number(args, "window-end", c.windowEnd, 0.0, 20000.0, "0 to 20000 Å");
+    c.windowStart = Number(args, "window-start", c.windowStart, kWindowLimits, " Å");
+    c.windowEnd = Number(args, "window-end", c.windowEnd, kWindowLimits, " Å");
+    if ((args.Has("window-start") || args.Has("window-end") || c.window == WindowMode::Window) && !(c.windowStart < c.windowEnd))
+        throw std::invalid_argument("the detection window start " + Trim(Str(c.windowStart)) + " Å is not below its end " +
+                                    Trim(Str(c.windowEnd)) + " Å (--window-start, --window-end)");
     c.yield = Choice(args, "yield", c.yield, {"included", "excluded", "no-predissociation", "no-quenching"}, 0);
     c.quenching = Choice(args, "quenching-source", c.quenching, {"none", "single", "files"}, 0);
-    c.quenchingRate = Number(args, "quenching", c.quenchingRate, 0.0, inf, "0 or more");
+    c.quenchingRate = Number(args, "quenching", c.quenchingRate, {0.0, 1e300}, " us-1 Torr-1");
     // Not conditions of the spectrum, but checked alike.
-    Number(args, "min-population", 0.0, 0.0, 0.1, "0 to 0.1");
-    Number(args, "noise", 0.0, 0.0, 100.0, "0 to below 100", false, true);
+    Number(args, "min-population", 0.0, {0.0, 0.1}, "");
+    if (args.Has("noise") && !(Val(args.Get("noise")) < 100.0))
+        throw std::invalid_argument("option --noise: " + Trim(args.Get("noise")) + " is not accepted (0 to below 100)");
+    Number(args, "noise", 0.0, {0.0, 100.0}, "");
     return c;
 }
 
