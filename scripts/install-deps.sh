@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libfftw3-dev
+  libceres-dev
   qt6-base-dev libgl-dev
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
