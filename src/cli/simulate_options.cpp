@@ -99,6 +99,10 @@ void Box(AppState& app, const Args& args, const std::string& name, Event event, 
 
 }  // namespace
 
+int OptionChoice(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first) {
+    return Choice(args, name, names, first);
+}
+
 const std::vector<std::string>& SimulationOptionNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> v;

@@ -2,6 +2,7 @@
 // (simulate, and the commands that draw or compare a simulation).
 #pragma once
 
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,10 @@ namespace velmora::cli {
 
 /// Names (without "--") of the options that set simulation conditions, with "entry" and "data".
 const std::vector<std::string>& SimulationOptionNames();
+
+/// A choice option given by name or by its number; `first` is the number of the first name.
+/// Throws std::invalid_argument listing the names for any other value.
+int OptionChoice(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first);
 
 /// One-line descriptions of the simulation options, for a command's usage text.
 std::string SimulationOptionsHelp();

@@ -192,6 +192,8 @@ Setup Prepare(const FitRequest& r) {
             for (double s : sigma) points.weight.push_back(1.0 / s);
             break;
         case Weighting::NoiseEstimate:
+            // A first estimate from the points themselves; FitSpectrum refines it from the
+            // residuals at the start values.
             setup.noiseSigma = EstimateNoise(points.y);
             if (!(setup.noiseSigma > 0.0))
                 throw FitInputError(spectrum.source + ": the noise cannot be estimated (the points are smooth to the last "
@@ -454,6 +456,20 @@ FitResult FitSpectrum(const FitRequest& request) {
     const FitOptions& options = request.options;
     Setup setup = Prepare(request);
     FindStart(setup, options);
+    if (request.weighting == Weighting::NoiseEstimate) {
+        // Lines a few points wide curve the spectrum as much as its noise does; the residuals at
+        // the start values have lost most of that curvature, so their scatter is the better
+        // estimate of the noise.
+        std::vector<double> m;
+        setup.model->Evaluate(setup.values, {}, m, nullptr);
+        const FitPoints& pts = setup.model->Points();
+        for (std::size_t i = 0; i < m.size(); ++i) m[i] = pts.y[i] - m[i];
+        const double sigma = EstimateNoise(m);
+        if (sigma > 0.0) {
+            setup.noiseSigma = sigma;
+            setup.model->SetUniformSigma(sigma);
+        }
+    }
 
     // The local fit in scaled parameters, within the bounds.
     const std::size_t nf = setup.free.size();
@@ -511,24 +527,19 @@ FitResult FitSpectrum(const FitRequest& request) {
     result.chiSquare = model.ChiSquare(setup.values);
     result.reducedChiSquare = result.chiSquare / result.degreesOfFreedom;
 
-    // Covariance: Ceres' estimate when the Jacobian has full rank, else the SVD names the
-    // parameters the data leave undetermined and gives the covariance of the others.
+    // Covariance from the Jacobian at the minimum: (JᵀWJ)⁻¹ times the reduced chi-square where
+    // the Jacobian has full rank; the SVD names the parameters the data leave undetermined and
+    // gives the covariance of the others.
     std::vector<std::string> names;
     for (int k : setup.free) names.push_back(setup.table[static_cast<std::size_t>(k)].name);
     Covariance cov;
-    ceres::Covariance::Options covarianceOptions;
-    covarianceOptions.algorithm_type = ceres::SPARSE_QR;
-    covarianceOptions.sparse_linear_algebra_library_type = ceres::EIGEN_SPARSE;
-    ceres::Covariance covariance(covarianceOptions);
-    const std::vector<std::pair<const double*, const double*>> blocks{{z.data(), z.data()}};
-    if (nf > 0 && covariance.Compute(blocks, &problem)) {
-        std::vector<double> Cz(nf * nf);
-        covariance.GetCovarianceBlock(z.data(), z.data(), Cz.data());
-        cov.matrix.resize(nf * nf);
-        for (std::size_t a = 0; a < nf; ++a)
-            for (std::size_t b = 0; b < nf; ++b)
-                cov.matrix[a * nf + b] = result.reducedChiSquare * Cz[a * nf + b] * setup.typical[a] * setup.typical[b];
-    } else if (nf > 0) {
+    if (nf > 0) {
+        std::vector<double> r(static_cast<std::size_t>(n)), Jz(static_cast<std::size_t>(n) * nf);
+        const double* zp = z.data();
+        double* jp = Jz.data();
+        if (!cost.Evaluate(&zp, r.data(), &jp))
+            throw FitConvergenceError("the model cannot be evaluated at the minimum" +
+                                      (cost.Error().empty() ? std::string() : " (" + cost.Error() + ")"));
         cov = CovarianceFromJacobian(cost.Jacobian(), n, static_cast<int>(nf), result.reducedChiSquare, names);
     }
     result.freeParameters = setup.free;

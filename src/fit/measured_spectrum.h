@@ -33,9 +33,9 @@ MeasuredSpectrum ReadMeasuredSpectrum(const std::string& path, bool wavelengthAx
 void CheckMeasuredSpectrum(MeasuredSpectrum& s);
 
 /// Standard deviation of the noise of equally spaced points from their scatter about the
-/// neighbours two points away (DER_SNR, Stoehr et al. 2008): 1.482602 / sqrt(6) times the median
-/// of |2 y(i) − y(i−2) − y(i+2)|, which a line profile wider than a few points barely affects.
-/// 0 for fewer than 5 points.
+/// neighbours two points away (after DER_SNR, Stoehr et al. 2008): the lower quartile of
+/// |2 y(i) − y(i−2) − y(i+2)| divided by √6 Φ⁻¹(5/8), which lines covering up to three
+/// quarters of the points barely affect. 0 for fewer than 5 points.
 double EstimateNoise(const std::vector<double>& y);
 
 }  // namespace velmora::fit

@@ -57,6 +57,8 @@ public:
                   FitPoints points);
 
     const FitPoints& Points() const { return points_; }
+    /// Gives every point the weight 1/σ (a noise estimate made after the start was found).
+    void SetUniformSigma(double sigma) { points_.weight.assign(points_.x.size(), 1.0 / sigma); }
     const ParameterLayout& Layout() const { return layout_; }
     std::vector<SystemTracer>& Tracers() { return tracers_; }
 
