@@ -17,6 +17,8 @@
 #include <mutex>
 #include <string>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "common/errors.h"
@@ -82,82 +84,92 @@ py::array_t<T> ToArray(const std::vector<T>& v) {
     return a;
 }
 
-py::dict Lines(Database& self, int entry, int vUp, int vLow) {
-    std::vector<database::LineRow> rows;
-    {
-        py::gil_scoped_release release;
-        DatabaseState db = *self.Precomputed(entry);
-        rows = database::BandLineRows(db, vUp, vLow);
+/// A dict of columns built from rows: a NumPy array for every numeric field, a list of str for
+/// every text field.
+template <typename Row>
+class ColumnsOf {
+public:
+    explicit ColumnsOf(const std::vector<Row>& rows) : rows_(rows) {}
+
+    template <typename Get>
+    ColumnsOf& Add(const char* name, Get get) {
+        using T = std::decay_t<decltype(get(std::declval<const Row&>()))>;
+        if constexpr (std::is_arithmetic_v<T>) {
+            std::vector<T> column;
+            column.reserve(rows_.size());
+            for (const Row& r : rows_) column.push_back(get(r));
+            columns_[name] = ToArray(column);
+        } else {
+            py::list column;
+            for (const Row& r : rows_) column.append(py::str(get(r)));
+            columns_[name] = column;
+        }
+        return *this;
     }
+    py::dict Dict() const { return columns_; }
+
+private:
+    const std::vector<Row>& rows_;
+    py::dict columns_;
+};
+
+/// The rows `make` takes from a working copy of the pre-computed system of an entry, made with
+/// the GIL released (loading a band changes the copy, never the shared state).
+template <typename Make>
+auto RowsOf(Database& self, int entry, Make make) {
+    py::gil_scoped_release release;
+    DatabaseState db = *self.Precomputed(entry);
+    return make(db);
+}
+
+std::string Letter(char c) { return std::string(1, c); }
+
+py::dict Lines(Database& self, int entry, int vUp, int vLow) {
     using R = database::LineRow;
-    py::dict d;
-    auto num = [&](const char* name, auto get) {
-        using T = decltype(get(std::declval<const R&>()));
-        std::vector<T> column;
-        for (const R& r : rows) column.push_back(get(r));
-        d[name] = ToArray(column);
-    };
-    auto text = [&](const char* name, auto get) {
-        py::list column;
-        for (const R& r : rows) column.append(py::str(get(r)));
-        d[name] = column;
-    };
-    num("v_up", [](const R& r) { return r.vUp; });
-    num("v_low", [](const R& r) { return r.vLow; });
-    num("branch", [](const R& r) { return r.branch; });
-    text("name_b", [](const R& r) { return r.nameB; });
-    text("name_a", [](const R& r) { return r.nameA; });
-    num("N_low", [](const R& r) { return r.NLow; });
-    num("J_low", [](const R& r) { return r.JLow; });
-    num("position_cm-1", [](const R& r) { return r.position; });
-    num("hl_factor", [](const R& r) { return r.honlLondon; });
-    num("transition_probability", [](const R& r) { return r.probability; });
-    num("emission_coefficient", [](const R& r) { return r.emission; });
-    num("absorption_coefficient", [](const R& r) { return r.absorption; });
-    text("parity_up", [](const R& r) { return std::string(1, r.parityUp); });
-    text("parity_low", [](const R& r) { return std::string(1, r.parityLow); });
-    return d;
+    const auto rows = RowsOf(self, entry, [&](DatabaseState& db) { return database::BandLineRows(db, vUp, vLow); });
+    return ColumnsOf<R>(rows)
+        .Add("v_up", [](const R& r) { return r.vUp; })
+        .Add("v_low", [](const R& r) { return r.vLow; })
+        .Add("branch", [](const R& r) { return r.branch; })
+        .Add("name_b", [](const R& r) { return r.nameB; })
+        .Add("name_a", [](const R& r) { return r.nameA; })
+        .Add("N_low", [](const R& r) { return r.NLow; })
+        .Add("J_low", [](const R& r) { return r.JLow; })
+        .Add("position_cm-1", [](const R& r) { return r.position; })
+        .Add("hl_factor", [](const R& r) { return r.honlLondon; })
+        .Add("transition_probability", [](const R& r) { return r.probability; })
+        .Add("emission_coefficient", [](const R& r) { return r.emission; })
+        .Add("absorption_coefficient", [](const R& r) { return r.absorption; })
+        .Add("parity_up", [](const R& r) { return Letter(r.parityUp); })
+        .Add("parity_low", [](const R& r) { return Letter(r.parityLow); })
+        .Dict();
 }
 
 py::dict Lifetimes(Database& self, int entry) {
-    std::vector<database::LifetimeRow> rows;
-    {
-        py::gil_scoped_release release;
-        rows = database::LevelLifetimeRows(*self.Precomputed(entry));
-    }
-    std::vector<int> v, component, N;
-    std::vector<float> radiative, effective, yield;
-    const float nan = std::nanf("");
-    for (const auto& r : rows) {
-        v.push_back(r.vUp), component.push_back(r.component), N.push_back(r.NUp);
-        radiative.push_back(r.exists ? r.radiative : nan);
-        effective.push_back(r.exists ? r.effective : nan);
-        yield.push_back(r.exists ? r.yield : nan);
-    }
-    py::dict d;
-    d["v_up"] = ToArray(v), d["component"] = ToArray(component), d["N_up"] = ToArray(N);
-    d["radiative_ns"] = ToArray(radiative), d["effective_ns"] = ToArray(effective), d["yield"] = ToArray(yield);
-    return d;
+    using R = database::LifetimeRow;
+    const auto rows = RowsOf(self, entry, [](DatabaseState& db) { return database::LevelLifetimeRows(db); });
+    // NaN where the level does not exist (the command line leaves the fields empty).
+    auto value = [](float R::*member) { return [=](const R& r) { return r.exists ? r.*member : std::nanf(""); }; };
+    return ColumnsOf<R>(rows)
+        .Add("v_up", [](const R& r) { return r.vUp; })
+        .Add("component", [](const R& r) { return r.component; })
+        .Add("N_up", [](const R& r) { return r.NUp; })
+        .Add("radiative_ns", value(&R::radiative))
+        .Add("effective_ns", value(&R::effective))
+        .Add("yield", value(&R::yield))
+        .Dict();
 }
 
 py::dict Levels(Database& self, int entry, int state, int v) {
-    std::vector<database::TermRow> rows;
-    {
-        py::gil_scoped_release release;
-        DatabaseState db = *self.Precomputed(entry);
-        rows = database::LevelTermRows(db, state, v);
-    }
-    std::vector<int> N, F;
-    std::vector<double> J;
-    std::vector<float> term;
-    py::list parity;
-    for (const auto& r : rows) {
-        N.push_back(r.N), J.push_back(r.J), F.push_back(r.F), term.push_back(r.term);
-        parity.append(py::str(std::string(1, r.parity)));
-    }
-    py::dict d;
-    d["N"] = ToArray(N), d["J"] = ToArray(J), d["F"] = ToArray(F), d["parity"] = parity, d["term_cm-1"] = ToArray(term);
-    return d;
+    using R = database::TermRow;
+    const auto rows = RowsOf(self, entry, [&](DatabaseState& db) { return database::LevelTermRows(db, state, v); });
+    return ColumnsOf<R>(rows)
+        .Add("N", [](const R& r) { return r.N; })
+        .Add("J", [](const R& r) { return r.J; })
+        .Add("F", [](const R& r) { return r.F; })
+        .Add("parity", [](const R& r) { return Letter(r.parity); })
+        .Add("term_cm-1", [](const R& r) { return r.term; })
+        .Dict();
 }
 
 py::list Systems(const Database& self) {
@@ -267,8 +279,7 @@ const std::vector<ConditionField>& ConditionFields() {
         NumberField("start", &C::start),
         NumberField("end", &C::end),
         NumberField("temperature", &C::temperature),
-        NumberField("pressure", &C::pressure),
-        ModeField("pressure_units", &C::pressureUnit, {0, {"torr", "atm", "mbar", "bar", "pa", "kpa"}}),
+        NumberField("pressure", &C::pressure),  // Torr (the unit of a pressure shown is the screen's)
         ModeField("lineshape", &C::lineshape, {1, {"gaussian", "lorentzian", "voigt"}}),
         NumberField("resolution", &C::resolution),
         NumberField("lorentzian", &C::lorentzPercent),
