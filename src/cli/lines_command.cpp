@@ -24,9 +24,10 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
     Shell quiet;
     database::SystemPrecompute(db, 0.0f, quiet);
 
+    const std::vector<database::LineRow> rows = database::BandLineRows(db, vUp, vLow);
     out << "v_up,v_low,branch,name_b,name_a,N_low,J_low,position_cm-1,hl_factor,transition_probability,"
            "emission_coefficient,absorption_coefficient,parity_up,parity_low\n";
-    for (const database::LineRow& r : database::BandLineRows(db, vUp, vLow))
+    for (const database::LineRow& r : rows)
         out << r.vUp << ',' << r.vLow << ',' << r.branch << ',' << r.nameB << ',' << r.nameA << ',' << r.NLow << ','
             << Trim(Str(r.JLow)) << ',' << CsvNumber(r.position) << ',' << CsvNumber(r.honlLondon) << ','
             << CsvNumber(r.probability) << ',' << CsvNumber(r.emission) << ',' << CsvNumber(r.absorption) << ','
