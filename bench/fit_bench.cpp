@@ -4,7 +4,7 @@
 //   Gaussian width, start 1000 K (truth 2000 K, 0.233 Å);
 //   the same with two systems: CN B-X and N2+ B-X, 3000 points 3850-3920 Å, each with its own
 //   temperature and scale;
-//   a batch of 200 OH spectra files on 2 threads (spectra per second).
+//   a batch of 200 OH spectra files on 1 and 2 threads (spectra per second).
 //
 // The spectra are drawn by the fit's own model at the truth, with Gaussian noise of a fixed seed.
 #include <benchmark/benchmark.h>
@@ -117,8 +117,8 @@ void BM_Fit_CN_N2plus_TwoSystems(benchmark::State& state) {
     Report(state, result);
 }
 
-/// 200 OH spectra files fitted on 2 threads; reports spectra per second.
-void BM_FitBatch_200Files_2Threads(benchmark::State& state) {
+/// 200 OH spectra files fitted on state.range(0) threads; reports spectra per second.
+void BM_FitBatch_200Files(benchmark::State& state) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velmora_fit_bench";
     std::filesystem::create_directories(folder);
     std::vector<std::string> files;
@@ -133,7 +133,7 @@ void BM_FitBatch_200Files_2Threads(benchmark::State& state) {
     const fit::FitRequest r = Request({OH()}, fit::MeasuredSpectrum());
     std::size_t fitted = 0;
     for (auto _ : state) {
-        const std::vector<fit::BatchRow> rows = fit::FitBatch(r, files, 2);
+        const std::vector<fit::BatchRow> rows = fit::FitBatch(r, files, static_cast<int>(state.range(0)));
         fitted = 0;
         for (const fit::BatchRow& row : rows) fitted += row.outcome == fit::BatchOutcome::Fitted;
     }
@@ -147,4 +147,4 @@ void BM_FitBatch_200Files_2Threads(benchmark::State& state) {
 
 BENCHMARK(BM_Fit_OH_3000Points)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Fit_CN_N2plus_TwoSystems)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FitBatch_200Files_2Threads)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_FitBatch_200Files)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -66,7 +66,7 @@ void DrawChart(Canvas& canvas, const Chart& c) {
     auto X = [&](double x) { return pl + (x - x0) / (x1 - x0) * (pr - pl); };
     auto Y = [&](double y) { return pb - (y - y0) / (y1 - y0) * (pb - pt); };
     if (!c.caption.empty()) canvas.Text(pl, c.top + 0.2 * textH, c.caption, black);
-    const std::vector<double> xt = NiceTicks(x0, x1, 6), yt = NiceTicks(y0, y1, 4);
+    const std::vector<double> xt = NiceTicks(x0, x1, 6), yt = NiceTicks(y0, y1, 5);
     for (double t : xt) {
         canvas.Line(X(t), pb, X(t), pb + 4.0, black);
         const std::string label = TickLabel(t, xt.size() > 1 ? xt[1] - xt[0] : 1.0);

@@ -164,8 +164,7 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     return lines_;
 }
 
-void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
-    const Lines& lines = LinesFor(v);
+simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid) const {
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
@@ -174,10 +173,43 @@ void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
     // The widths vary continuously in a fit: the profile stays a pseudo-Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
-    t.grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth, pointsPerWidth_, 1).grid;
-    simulation::LineDrawer drawer(simulation::MakeProfileGrid(t.grid, widths, c.predissociationBroadening, c.unit,
+    grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth, pointsPerWidth_, 1).grid;
+    return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit,
                                                               system_.model->speedOfLight),
-                                  lines.list.squareRoot, simulation::ProfileMethod::Convolved);
+                                  squareRoot, simulation::ProfileMethod::Convolved);
+}
+
+std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
+                                                           const SystemValues& values, simulation::SpectralGrid& grid) {
+    simulation::SimulationConditions c = conditions_;
+    c.temperature = values.rotationalT;
+    const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
+    populations::Populations one;
+    one.state = pop_.PopState;
+    one.levels = {v};
+    one.weights = {1.0};
+    one.rotational = pop_.PopRot;
+    one.rotational.Fill(0.0f);
+    simulation::LineDrawer drawer = Drawer(values, false, grid);
+    const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
+    std::vector<std::vector<float>> spectra;
+    simulation::DrawStats stats;
+    for (const auto& [component, row] : levels) {
+        one.rotational(v, component, row) = 1.0f;
+        simulation::LineList list = simulation::BuildLineList(*system_.model, c, one, lineShift, start_, end_);
+        one.rotational(v, component, row) = 0.0f;
+        std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
+        if (list.levels.empty() || list.levels[0].empty()) continue;
+        if (convention_ == IntensityConvention::Energy)
+            for (simulation::DrawnLine& line : list.levels[0]) line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+        drawer.Draw(list.levels[0], out.data(), stats);
+    }
+    return spectra;
+}
+
+void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
+    const Lines& lines = LinesFor(v);
+    simulation::LineDrawer drawer = Drawer(v, lines.list.squareRoot, t.grid);
     const std::size_t points = static_cast<std::size_t>(t.grid.Points());
     simulation::DrawStats stats;
     auto draw = [&](const std::vector<simulation::DrawnLine>& list, std::vector<float>& out) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "database/database_state.h"
@@ -13,6 +14,7 @@
 #include "populations/selected_populations.h"
 #include "simulation/band_system_model.h"
 #include "simulation/conditions.h"
+#include "simulation/line_drawing.h"
 #include "simulation/line_list.h"
 #include "simulation/spectral_grid.h"
 
@@ -89,6 +91,11 @@ public:
         return t;
     }
 
+    /// The spectra of single rotational levels (component c, row N) of vibrational level v, each
+    /// at unit population, drawn with the instrument widths of `values` on one grid (set here).
+    std::vector<std::vector<float>> LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
+                                                 const SystemValues& values, simulation::SpectralGrid& grid);
+
     /// Spectra drawn so far (each a simulation of the system over the range).
     int Evaluations() const { return evaluations_; }
 
@@ -100,6 +107,8 @@ private:
     };
     const Lines& LinesFor(const SystemValues& v);
     void FillRotational(double rotationalT);
+    /// The line drawer of the instrument widths of v and its grid over the range.
+    simulation::LineDrawer Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid) const;
 
     FitSystem system_;
     simulation::SimulationConditions conditions_;

@@ -125,5 +125,21 @@ TEST(CliFit, ABatchFitsEveryGoodFileAndTwoJobsWriteExactlyWhatOneJobWrites) {
     EXPECT_EQ(RunCli(FitArgs(listed)).code, 0);
 }
 
+TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
+    OHSpectra s;
+    const std::string file = s.Noisy("oh.txt", 5);
+    const std::string csv = (s.dir / "b.csv").string(), svg = (s.dir / "b.svg").string();
+    const Result r = RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--resolution",
+                             "0.2", "--v", "0", "--out", csv, "--svg", svg});
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_GE(r.lines.size(), 2u);
+    EXPECT_EQ(r.lines[1].rfind("T = ", 0), 0u);
+    const double t = Val(r.lines[1].substr(4)), sigma = Val(r.lines[1].substr(r.lines[1].find("±") + 2));
+    EXPECT_NEAR(t, 2000.0, 3.0 * sigma);
+    EXPECT_EQ(testing::CrLfLines(testing::ReadFile(csv)).front().rfind("component,N,J,energy_cm-1,g,", 0), 0u);
+    EXPECT_NE(testing::ReadFile(svg).find("ln(N/g)"), std::string::npos);
+    EXPECT_EQ(RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--kind", "absorption"}).code, 1);
+}
+
 }  // namespace
 }  // namespace velmora::cli
