@@ -66,7 +66,7 @@ def batch_timing(db, oh, n, start, end, resolution):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--spectra", type=int, default=200)
+    parser.add_argument("--spectra", type=int, default=200, help="fits per batch (0: simulate only)")
     parser.add_argument("--repeats", type=int, default=200)
     parser.add_argument("--range", type=float, nargs=2, default=(3060, 3130), help="fitted range, Å")
     parser.add_argument("--resolution", type=float, default=0.5, help="instrumental FWHM of the spectra, Å")
@@ -75,6 +75,8 @@ def main():
     oh = db.entry("OH", "(A-X)")
     wall, cpu = simulate_timing(db, oh, args.repeats)
     print(f"simulate OH 2800-3400 Å 3000 K: median {wall:.3f} ms wall, {cpu:.3f} ms CPU per call")
+    if args.spectra < 1:
+        return
     rates, points = batch_timing(db, oh, args.spectra, *args.range, args.resolution)
     for how, (rate, cpu) in rates.items():
         print(f"batch of {args.spectra} fits ({points} points each), {how}: {rate:.1f} spectra/s "
