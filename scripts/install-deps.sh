@@ -9,6 +9,7 @@ packages=(
   libfftw3-dev
   libceres-dev
   qt6-base-dev libgl-dev
+  pybind11-dev python3-dev python3-numpy python3-distributed python3-pytest
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
 )

@@ -29,11 +29,11 @@ TEST(CliLines, ListsEveryLineOfTheBand) {
     ASSERT_GT(r.lines.size(), 1u);
     EXPECT_EQ(r.lines[0],
               "v_up,v_low,branch,name_b,name_a,N_low,J_low,position_cm-1,hl_factor,transition_probability,"
-              "emission_coefficient,absorption_coefficient");
+              "emission_coefficient,absorption_coefficient,parity_up,parity_low");
     bool sawR1 = false, sawP1 = false;
     for (std::size_t i = 1; i < r.lines.size(); ++i) {
         const auto f = testing::CommaFields(r.lines[i]);
-        ASSERT_EQ(f.size(), 12u) << r.lines[i];
+        ASSERT_EQ(f.size(), 14u) << r.lines[i];
         EXPECT_EQ(f[0] + "," + f[1], "0,0");
         const int b = std::stoi(f[2]), N = std::stoi(f[5]);
         ASSERT_TRUE(b >= 1 && b <= 12) << r.lines[i];  // a Σ-Σ system has one branch set
@@ -42,6 +42,8 @@ TEST(CliLines, ListsEveryLineOfTheBand) {
         // The lower level is F1 (J = N + 1/2) for P1, Q1, R1, R21, Q21, S21, else F2.
         const bool f1 = b == 1 || b == 3 || b == 5 || b == 10 || b == 11 || b == 12;
         EXPECT_DOUBLE_EQ(Val(f[6]), f1 ? N + 0.5 : N - 0.5) << r.lines[i];
+        // Σ⁺ lower levels: F1 e, F2 f.
+        EXPECT_EQ(f[13], f1 ? "e" : "f") << r.lines[i];
         EXPECT_NE(Val(f[7]), 0.0);
         // Probabilities of rows 0..6 from the file; row 7 (reached by the P lines of the top
         // upper level) repeats row 6.
