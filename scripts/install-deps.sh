@@ -7,7 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libfftw3-dev
+  libceres-dev
   qt6-base-dev libgl-dev
+  pybind11-dev python3-dev python3-numpy python3-distributed python3-pytest
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
 )

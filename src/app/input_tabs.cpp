@@ -226,6 +226,10 @@ void BuildSimulationTab(QWidget* tab) {
     auto* clearAll = new QPushButton(QObject::tr("Clear all"), comparison);
     clearAll->setObjectName("CmdClearAll");
     e2.Row({clear, clearAll});
+    auto* fit = new QPushButton(QObject::tr("Fit…"), comparison);
+    fit->setObjectName("CmdFit");
+    fit->setToolTip(QObject::tr("Fit temperatures, scale, baseline, axis and instrument widths to the spectrum"));
+    e2.Row({fit});
     e2.Check("ChkExpLimits", QObject::tr("Use file limits in simulation"));
     e2.Check("ChkShowSpectra", QObject::tr("Show spectra"));
     auto* chkRes = new QCheckBox(QObject::tr("Show residuals"), comparison);

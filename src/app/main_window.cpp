@@ -33,6 +33,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/fit_dialog.h"
 #include "app/about_box.h"
 #include "app/file_paths.h"
 #include "app/input_tabs.h"
@@ -761,6 +762,7 @@ void MDIVelmora::WireInputs() {
     button("CmdSubtraction", [&a] { experiment::CmdSubtraction_Click(a); });
     button("CmdClear", [&a] { experiment::CmdClear_Click(a); });
     button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
+    if (auto* fit = findChild<QPushButton*>("CmdFit")) connect(fit, &QPushButton::clicked, this, [this] { ShowFitDialog(); });
     button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
     connect(findChild<QPushButton*>("CmdPopulations"), &QPushButton::clicked, this, [this] {
         if (program::CmdPopulations_Click(app_)) ArrangeWindows();
@@ -1050,6 +1052,17 @@ void MDIVelmora::RunSimulation() {
     Event([&] { simulation::CalculateSimulation(app_); }, true);
     bar_->setValue(0);
     if (!app_.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(app_.sim.SimTitle));
+}
+
+void MDIVelmora::ShowFitDialog() {
+    if (!fitDialog_)
+        fitDialog_ = new FitDialog(app_, *store_, [this] {
+            LoadValueBoxes();
+            RefreshControls();
+            RedrawPlot();
+        }, this);
+    fitDialog_->show();
+    fitDialog_->raise();
 }
 
 void MDIVelmora::RedrawPlot() {

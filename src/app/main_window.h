@@ -33,6 +33,7 @@ struct PageSetup;
 
 namespace velmora::app {
 
+class FitDialog;
 class QtSettingsStore;
 
 /// Where the program finds its database and settings, and the services tests replace.
@@ -121,6 +122,8 @@ private:
     void SelectScreenView(int index);
     void SelectBandSystem(int entry);
     void RunSimulation();
+    /// Opens the Fit dialog (one, kept while the window lives).
+    void ShowFitDialog();
     void ShowDatabaseWindow();
     void CopySpectrumToClipboard();
     void CopyHistogramToClipboard(bool rotational);
@@ -141,6 +144,7 @@ private:
     std::unique_ptr<MainShell> shell_;
     std::unique_ptr<ModalDialogs> modal_;
     std::unique_ptr<InputBlocker> blocker_;
+    FitDialog* fitDialog_ = nullptr;
     int busy_ = 0;
     bool started_ = false;
     bool layingOut_ = false;

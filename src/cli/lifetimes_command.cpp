@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/database_options.h"
+#include "database/line_rows.h"
 #include "database/system_precompute.h"
 
 namespace velmora::cli {
@@ -20,22 +21,16 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
     Shell quiet;
     database::SystemPrecompute(db, 0.0f, quiet);
 
-    const Catalogue& cat = db.cat;
-    const int C = db.UpperComponents;
     out << "v_up,component,N_up,radiative_ns,effective_ns,yield\n";
-    // Rows from 0: a case (a) labelled 2Π state keeps its J = 1/2 level below row Λ'. A level that
-    // does not exist (no radiative lifetime) has empty fields.
-    for (int v = 0; v <= cat.NMaxVib(entry, 1); ++v)
-        for (int k = 1; k <= C; ++k)
-            for (int N = 0; N <= cat.NMaxRot(entry, v); ++N) {
-                out << v << ',' << k << ',' << N;
-                if (db.UpperLevelData(v, k, N) > 0.0f)
-                    out << ',' << CsvNumber(db.UpperLevelData(v, k, N)) << ',' << CsvNumber(db.UpperLevelData(v, C + k, N))
-                        << ',' << CsvNumber(db.UpperLevelData(v, 2 * C + k, N));
-                else
-                    out << ",,,";
-                out << '\n';
-            }
+    // A level that does not exist (no radiative lifetime) has empty fields.
+    for (const database::LifetimeRow& r : database::LevelLifetimeRows(db)) {
+        out << r.vUp << ',' << r.component << ',' << r.NUp;
+        if (r.exists)
+            out << ',' << CsvNumber(r.radiative) << ',' << CsvNumber(r.effective) << ',' << CsvNumber(r.yield);
+        else
+            out << ",,,";
+        out << '\n';
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // (simulate, and the commands that draw or compare a simulation).
 #pragma once
 
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>

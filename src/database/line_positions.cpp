@@ -66,17 +66,6 @@ LineLevels BranchLevels(const DatabaseState& db, int entry, int b, int N) {
     return lv;
 }
 
-BranchParity BranchParityOf(const DatabaseState& db, int entry, int b) {
-    // The labels do not depend on the row: any row with both levels will do.
-    const LineLevels lv = BranchLevels(db, entry, b, 2);
-    const int lamUp = db.cat.StateLambda(1, entry), lamLow = db.cat.StateLambda(2, entry);
-    auto label = [](bool e) { return e ? 'e' : 'f'; };
-    const char lower = lamLow == 0 ? label((lv.lowF == 1) != LowerStateIsSigmaMinus(entry)) : label(lv.lowBlock == 1);
-    if (lamUp != 0) return {label(lv.upBlock == 1), lower};
-    const bool deltaJZero = TwiceJ(lv.upRow, lv.upF) == TwiceJ(lv.lowRow, lv.lowF);
-    return {deltaJZero ? label(lower == 'f') : lower, lower};
-}
-
 void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     const Catalogue& cat = db.cat;
     const int lamUp = cat.StateLambda(1, entry);

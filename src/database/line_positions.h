@@ -16,17 +16,6 @@ struct BranchShape {
 /// The shape of branch b (1..24; branch b + 12 repeats branch b).
 BranchShape BranchShapeOf(int b);
 
-/// e/f parity labels of the two levels of a branch.
-struct BranchParity {
-    char upper;
-    char lower;
-};
-
-/// The parities of branch b (1..24) of an entry, from the parity blocks its positions are
-/// computed in; a Σ level has F1 e and F2 f (the reverse for Σ⁻), and the upper level of a Σ upper
-/// state follows the dipole selection rule (ΔJ = ±1 keeps the label, ΔJ = 0 changes it).
-BranchParity BranchParityOf(const DatabaseState& db, int entry, int b);
-
 /// Twice J of the level at row N of component F (F1: J = N + 1/2, F2: J = N − 1/2).
 inline int TwiceJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }
 

@@ -71,6 +71,8 @@ namespace {
 struct ThermalLevel {
     int row = 0;        ///< row of PopRot that holds it
     double weight = 0;  ///< (2J + 1) exp(−E/kT), with the nuclear-spin weight; 0: no level
+    double energy = 0;  ///< E, cm-1
+    double J = 0;
 };
 
 /// The thermal level of formula row N of component F: rotational energy from B, D (and for a
@@ -108,6 +110,7 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
         }
         if (J < 0.0) return level;
     }
+    level.energy = E, level.J = J;
     const double x = E / kT;
     if (x > 100.0) return level;
     level.weight = (2.0 * J + 1.0) * std::exp(-x);
@@ -202,6 +205,21 @@ void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
     }
     for (int c = 1; c <= lastComp; ++c)
         for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = static_cast<float>(pop.PopRot(v, c, N) / sum);
+}
+
+std::vector<RotationalTerm> RotationalTerms(const PopulationState& pop, const DatabaseState& db, int v) {
+    std::vector<RotationalTerm> terms;
+    const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
+    // At kT = 1E30 cm-1 the Boltzmann factor is 1 and the weight is the degeneracy.
+    for (int p : {0, 2}) {
+        if (p == 2 && lambda == 0) break;
+        for (int F = 1; F <= 2; ++F)
+            for (int N = lambda; N <= PopMaxRot(pop, db, v); ++N) {
+                const ThermalLevel level = RotationalLevel(pop, db, v, F, N, 1e30);
+                if (level.weight > 0.0) terms.push_back({F + p, level.row, level.J, level.energy, level.weight});
+            }
+    }
+    return terms;
 }
 
 void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v) {

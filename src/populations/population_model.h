@@ -6,6 +6,8 @@
 // k_B = 0.69503 cm-1/K.
 #pragma once
 
+#include <vector>
+
 #include <cmath>
 #include <string>
 
@@ -50,6 +52,20 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
 /// Thermal rotational populations of every component of level v at TRot(v): F1 and F2, both
 /// parities when Λ > 0. Not normalised.
 void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v);
+
+/// One rotational level of the populated state as the thermal model counts it.
+struct RotationalTerm {
+    int component = 1;        ///< c of PopRot: 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e
+    int row = 0;              ///< N row of PopRot
+    double J = 0.0;
+    double energy = 0.0;      ///< rotational energy, cm-1
+    double degeneracy = 0.0;  ///< 2J + 1, times the nuclear-spin weight of a homonuclear molecule
+};
+
+/// Every rotational level of vibrational level v of the populated state with the energy and
+/// degeneracy the thermal populations use, so that thermal populations lie on one straight
+/// line of ln(N/g) against the energy with slope −1/kT.
+std::vector<RotationalTerm> RotationalTerms(const PopulationState& pop, const DatabaseState& db, int v);
 
 /// Normalises level v so that all its components together sum to 1; an empty level falls back
 /// to the single level N = 1 of component 1.

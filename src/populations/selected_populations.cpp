@@ -1,5 +1,9 @@
 #include "populations/selected_populations.h"
 
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
 #include "populations/population_model.h"
 
 namespace velmora::populations {
@@ -12,6 +16,51 @@ Populations SelectedPopulations(const PopulationState& pop) {
         p.levels.push_back(v);
         p.weights.push_back(pop.PopVibSel.ValueAt(v));
     }
+    p.rotational = pop.PopRot;
+    return p;
+}
+
+namespace {
+
+PopulationState PopulatedStateOf(const DatabaseState& db, int kind) {
+    PopulationState pop;
+    DimensionPopulationArrays(pop, db.cat);
+    SetPopulatedState(pop, db, kind);
+    return pop;
+}
+
+}  // namespace
+
+Populations ThermalPopulations(const DatabaseState& db, int kind, float T, float minimumPopulation) {
+    PopulationState pop = PopulatedStateOf(db, kind);
+    pop.ThermalFlag = 1;
+    pop.Temperature = T;
+    pop.MinimumPopulation = minimumPopulation;
+    PreparePopulations(pop, db);
+    return SelectedPopulations(pop);
+}
+
+Populations LevelPopulations(const DatabaseState& db, int kind, const std::map<int, double>& vibrational,
+                             float rotationalT) {
+    PopulationState pop = PopulatedStateOf(db, kind);
+    const int vMax = PopMaxVib(pop, db);
+    Populations p;
+    p.state = pop.PopState;
+    double sum = 0.0;
+    for (const auto& [v, weight] : vibrational) {
+        if (v < 0 || v > vMax)
+            throw std::invalid_argument("population of v = " + std::to_string(v) + ": the populated state has v 0.." +
+                                        std::to_string(vMax));
+        if (!std::isfinite(weight) || weight < 0.0)
+            throw std::invalid_argument("population of v = " + std::to_string(v) + " must be a finite number, 0 or more");
+        if (weight == 0.0) continue;
+        RebuildLevelThermal(pop, db, v, rotationalT);
+        p.levels.push_back(v);
+        p.weights.push_back(weight);
+        sum += weight;
+    }
+    if (sum <= 0.0) throw std::invalid_argument("populations: no vibrational level has a population above 0");
+    for (double& w : p.weights) w /= sum;
     p.rotational = pop.PopRot;
     return p;
 }

@@ -2,9 +2,11 @@
 // the populated state with their relative weights, and the rotational distributions.
 #pragma once
 
+#include <map>
 #include <vector>
 
 #include "common/bounded_array.h"
+#include "database/database_state.h"
 #include "populations/population_state.h"
 
 namespace velmora::populations {
@@ -21,5 +23,18 @@ struct Populations {
 
 /// The selection PreparePopulations made (VibList, PopVibSel) and the rotational populations.
 Populations SelectedPopulations(const PopulationState& pop);
+
+/// The populations the program simulates for a thermalised system: of the state that a kind of
+/// spectrum (as stored, 1..4) populates in the pre-computed system db.irad, Boltzmann
+/// vibrational and rotational distributions at T (K), the levels whose population is above
+/// minimumPopulation selected and renormalised.
+Populations ThermalPopulations(const DatabaseState& db, int kind, float T, float minimumPopulation);
+
+/// Populations of chosen vibrational levels (v -> relative population, renormalised to a sum of
+/// 1), each level's rotational distribution thermal at rotationalT. Throws std::invalid_argument
+/// for a level outside the populated state or a population that is negative, not finite, or
+/// when none is above 0.
+Populations LevelPopulations(const DatabaseState& db, int kind, const std::map<int, double>& vibrational,
+                             float rotationalT);
 
 }  // namespace velmora::populations

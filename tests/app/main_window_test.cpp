@@ -22,6 +22,8 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QToolBar>
+#include <QTableWidget>
+#include <QLabel>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -31,6 +33,7 @@
 
 #include "app/file_paths.h"
 #include "app/input_tabs.h"
+#include "app/fit_dialog.h"
 #include "app/main_window.h"
 #include "app/qt_canvas.h"
 #include "app/qt_file_chooser.h"
@@ -544,6 +547,71 @@ TEST_F(Desktop, SimulationAndTableFilesRoundTrip) {
     ASSERT_GE(fields.size(), 3u);
     EXPECT_EQ(QString::fromStdString(fields[1]).trimmed(), grid->item(1, 1)->text().trimmed());
     EXPECT_EQ(QString::fromStdString(fields[2]).trimmed(), grid->item(1, 2)->text().trimmed());
+}
+
+TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
+    auto w = Open();
+    AppState& app = w->State();
+    const std::string mod = (dir / "oh.mod").string();
+    const float truth = app.pop.Temperature;
+    files.paths = {mod};
+    w->command("mnuSave")->trigger();
+    files.paths = {mod};
+    w->command("mnuOpen")->trigger();
+    ASSERT_EQ(app.exp.ExpCount, 1);
+    Type(Find<QLineEdit>(*w, "TxtTemperature"), "1000");
+
+    Find<QPushButton>(*w, "CmdFit")->click();
+    auto* dialog = w->findChild<FitDialog*>("frmFit");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    auto* grid = dialog->findChild<QTableWidget*>("GrdFitParameters");
+    EXPECT_EQ(grid->verticalHeaderItem(0)->text(), "t");
+    EXPECT_EQ(grid->item(0, 0)->checkState(), Qt::Checked);
+    QSignalSpy ended(dialog, &FitDialog::fitEnded);
+
+    // Cancelled at once: no result, nothing to apply.
+    dialog->findChild<QPushButton*>("CmdFitRun")->click();
+    dialog->findChild<QPushButton*>("CmdFitCancel")->click();
+    ASSERT_TRUE(ended.wait(30000));
+    EXPECT_EQ(dialog->findChild<QLabel*>("LblFitStatus")->text(), "Cancelled");
+    EXPECT_FALSE(dialog->findChild<QPushButton*>("CmdFitApply")->isEnabled());
+
+    // Run: the window keeps processing events while the worker fits.
+    grid->item(0, 1)->setText("600");
+    dialog->findChild<QPushButton*>("CmdFitRun")->click();
+    EXPECT_TRUE(dialog->IsRunning() || ended.count() == 2);
+    ASSERT_TRUE(ended.count() == 2 || ended.wait(30000));
+    EXPECT_TRUE(dialog->findChild<QLabel*>("LblFitStatus")->text().startsWith("Fitted"))
+        << dialog->findChild<QLabel*>("LblFitStatus")->text().toStdString();
+    auto* results = dialog->findChild<QTableWidget*>("GrdFitResults");
+    ASSERT_GT(results->rowCount(), 2);
+    EXPECT_EQ(results->item(0, 0)->text(), "t");
+    EXPECT_TRUE(results->item(0, 1)->text().contains("±"));
+
+    dialog->findChild<QPushButton*>("CmdFitApply")->click();
+    EXPECT_NEAR(app.pop.Temperature, truth, 0.02 * truth);
+    EXPECT_EQ(app.plot.HideResiduals, 0);
+    EXPECT_NEAR(Find<QLineEdit>(*w, "TxtTemperature")->text().trimmed().toDouble(), app.pop.Temperature, 0.01);
+    // The Boltzmann plot of v' = 0 opens in its own window.
+    dialog->findChild<QSpinBox*>("UpDFitLevel")->setValue(0);
+    dialog->findChild<QPushButton*>("CmdFitBoltzmann")->click();
+    ASSERT_TRUE(ended.wait(60000));
+    EXPECT_TRUE(dialog->findChild<QLabel*>("LblFitStatus")->text().startsWith("Boltzmann plot of v' = 0: T = "))
+        << dialog->findChild<QLabel*>("LblFitStatus")->text().toStdString();
+    auto* view = dialog->findChild<BoltzmannView*>("frmBoltzmann");
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    ASSERT_TRUE(view->Plot().has_value());
+    EXPECT_NEAR(view->Plot()->temperature, truth, 3.0 * view->Plot()->temperatureSigma + 0.05 * truth);
+    EXPECT_FALSE(view->grab().isNull());
+    dialog->close();
+    w->close();
+
+    // The grid is kept between runs of the program.
+    auto again = Open();
+    Find<QPushButton>(*again, "CmdFit")->click();
+    EXPECT_EQ(again->findChild<FitDialog*>("frmFit")->findChild<QTableWidget*>("GrdFitParameters")->item(0, 1)->text(), "600");
 }
 
 TEST_F(Desktop, PrintingToAPdfFileProducesAPageWithThePlot) {

@@ -1,0 +1,581 @@
+// The native part of the velmora Python module: the database, the typed simulation conditions,
+// Simulate, FitSpectrum and the spectrum readers over the core, with NumPy arrays in and out.
+// The package (velmora/__init__.py) shapes the results into structured arrays and records.
+//
+// Every heavy call (pre-computation and model build, simulation, fit, file reading) runs with
+// the GIL released. The band-system models are built once per database object and conditions
+// that change them, and shared read-only by every thread afterwards.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "common/services.h"
+#include "database/catalogue.h"
+#include "database/line_rows.h"
+#include "experiment/spectrum_files.h"
+#include "fit/fit_errors.h"
+#include "fit/fit_spectrum.h"
+#include "fit/fit_system.h"
+#include "populations/selected_populations.h"
+#include "simulation/conditions.h"
+#include "simulation/simulate.h"
+
+namespace py = pybind11;
+
+namespace velmora::python {
+
+namespace {
+
+using simulation::SimulationConditions;
+
+// ---- Database -------------------------------------------------------------------------------
+
+/// A database folder with its catalogue, and the band systems pre-computed so far.
+class Database {
+public:
+    explicit Database(const std::string& folder) : folder_(folder) {
+        database::SetAppPath(catalogue_, folder);
+        database::LoadCatalogue(catalogue_);
+    }
+
+    const std::string& Folder() const { return folder_; }
+    const DatabaseState& Catalogue() const { return catalogue_; }
+
+    /// The system of an entry pre-computed for the pressure and quenching of the conditions
+    /// (what the yields depend on), built on first use and shared afterwards.
+    fit::FitSystem System(int entry, const SimulationConditions& c) {
+        database::CheckEntry(catalogue_.cat, entry);
+        const Key key{entry, c.pressure, simulation::StoredValue(c.quenching), c.quenchingRate};
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = systems_.find(key);
+        if (it == systems_.end()) it = systems_.emplace(key, fit::LoadFitSystem(catalogue_, entry, c)).first;
+        return it->second;
+    }
+
+    /// The pre-computation without pressure or quenching, as the database commands make it.
+    std::shared_ptr<const DatabaseState> Precomputed(int entry) { return System(entry, SimulationConditions{}).database; }
+
+private:
+    using Key = std::tuple<int, double, int, double>;
+    std::string folder_;
+    DatabaseState catalogue_;
+    std::mutex mutex_;
+    std::map<Key, fit::FitSystem> systems_;
+};
+
+template <typename T>
+py::array_t<T> ToArray(const std::vector<T>& v) {
+    py::array_t<T> a(static_cast<py::ssize_t>(v.size()));
+    std::copy(v.begin(), v.end(), a.mutable_data());
+    return a;
+}
+
+/// A dict of columns built from rows: a NumPy array for every numeric field, a list of str for
+/// every text field.
+template <typename Row>
+class ColumnsOf {
+public:
+    explicit ColumnsOf(const std::vector<Row>& rows) : rows_(rows) {}
+
+    template <typename Get>
+    ColumnsOf& Add(const char* name, Get get) {
+        using T = std::decay_t<decltype(get(std::declval<const Row&>()))>;
+        if constexpr (std::is_arithmetic_v<T>) {
+            std::vector<T> column;
+            column.reserve(rows_.size());
+            for (const Row& r : rows_) column.push_back(get(r));
+            columns_[name] = ToArray(column);
+        } else {
+            py::list column;
+            for (const Row& r : rows_) column.append(py::str(get(r)));
+            columns_[name] = column;
+        }
+        return *this;
+    }
+    py::dict Dict() const { return columns_; }
+
+private:
+    const std::vector<Row>& rows_;
+    py::dict columns_;
+};
+
+/// The rows `make` takes from a working copy of the pre-computed system of an entry, made with
+/// the GIL released (loading a band changes the copy, never the shared state).
+template <typename Make>
+auto RowsOf(Database& self, int entry, Make make) {
+    py::gil_scoped_release release;
+    DatabaseState db = *self.Precomputed(entry);
+    return make(db);
+}
+
+std::string Letter(char c) { return std::string(1, c); }
+
+py::dict Lines(Database& self, int entry, int vUp, int vLow) {
+    using R = database::LineRow;
+    const auto rows = RowsOf(self, entry, [&](DatabaseState& db) { return database::BandLineRows(db, vUp, vLow); });
+    return ColumnsOf<R>(rows)
+        .Add("v_up", [](const R& r) { return r.vUp; })
+        .Add("v_low", [](const R& r) { return r.vLow; })
+        .Add("branch", [](const R& r) { return r.branch; })
+        .Add("name_b", [](const R& r) { return r.nameB; })
+        .Add("name_a", [](const R& r) { return r.nameA; })
+        .Add("N_low", [](const R& r) { return r.NLow; })
+        .Add("J_low", [](const R& r) { return r.JLow; })
+        .Add("position_cm-1", [](const R& r) { return r.position; })
+        .Add("hl_factor", [](const R& r) { return r.honlLondon; })
+        .Add("transition_probability", [](const R& r) { return r.probability; })
+        .Add("emission_coefficient", [](const R& r) { return r.emission; })
+        .Add("absorption_coefficient", [](const R& r) { return r.absorption; })
+        .Add("parity_up", [](const R& r) { return Letter(r.parityUp); })
+        .Add("parity_low", [](const R& r) { return Letter(r.parityLow); })
+        .Dict();
+}
+
+py::dict Lifetimes(Database& self, int entry) {
+    using R = database::LifetimeRow;
+    const auto rows = RowsOf(self, entry, [](DatabaseState& db) { return database::LevelLifetimeRows(db); });
+    // NaN where the level does not exist (the command line leaves the fields empty).
+    auto value = [](float R::*member) { return [=](const R& r) { return r.exists ? r.*member : std::nanf(""); }; };
+    return ColumnsOf<R>(rows)
+        .Add("v_up", [](const R& r) { return r.vUp; })
+        .Add("component", [](const R& r) { return r.component; })
+        .Add("N_up", [](const R& r) { return r.NUp; })
+        .Add("radiative_ns", value(&R::radiative))
+        .Add("effective_ns", value(&R::effective))
+        .Add("yield", value(&R::yield))
+        .Dict();
+}
+
+py::dict Levels(Database& self, int entry, int state, int v) {
+    using R = database::TermRow;
+    const auto rows = RowsOf(self, entry, [&](DatabaseState& db) { return database::LevelTermRows(db, state, v); });
+    return ColumnsOf<R>(rows)
+        .Add("N", [](const R& r) { return r.N; })
+        .Add("J", [](const R& r) { return r.J; })
+        .Add("F", [](const R& r) { return r.F; })
+        .Add("parity", [](const R& r) { return Letter(r.parity); })
+        .Add("term_cm-1", [](const R& r) { return r.term; })
+        .Dict();
+}
+
+py::list Systems(const Database& self) {
+    const velmora::Catalogue& cat = self.Catalogue().cat;
+    py::list list;
+    for (int i = 1; i <= cat.CatalogueCount; ++i) {
+        py::dict r;
+        r["entry"] = i;
+        r["molecule"] = cat.MoleculeName(i);
+        r["system"] = Trim(cat.SystemLabel(i));
+        r["lambda_up"] = cat.StateLambda(1, i);
+        r["lambda_low"] = cat.StateLambda(2, i);
+        r["nmaxvib_up"] = cat.NMaxVib(i, 1);
+        r["nmaxvib_low"] = cat.NMaxVib(i, 2);
+        r["mass"] = cat.MolecularMass(i);
+        list.append(r);
+    }
+    return list;
+}
+
+// ---- Conditions ------------------------------------------------------------------------------
+
+/// Names of the values of a mode, in the order of their stored integers from `first`.
+struct ModeNames {
+    int first;
+    std::vector<std::string> names;
+};
+
+/// A mode given by name or by its stored integer; an error names the field and the choices.
+int ModeValue(const char* field, const ModeNames& m, const py::handle& value) {
+    if (py::isinstance<py::str>(value)) {
+        const std::string text = py::cast<std::string>(value);
+        for (std::size_t k = 0; k < m.names.size(); ++k)
+            if (text == m.names[k]) return m.first + static_cast<int>(k);
+    } else if (py::isinstance<py::int_>(value) && !py::isinstance<py::bool_>(value)) {
+        const int n = py::cast<int>(value);
+        if (n >= m.first && n < m.first + static_cast<int>(m.names.size())) return n;
+    }
+    std::string list;
+    for (const auto& n : m.names) list += (list.empty() ? "" : ", ") + n;
+    throw std::invalid_argument(std::string("conditions: ") + field + " = " + py::cast<std::string>(py::repr(value)) +
+                                " is not one of " + list + " (or " + std::to_string(m.first) + ".." +
+                                std::to_string(m.first + static_cast<int>(m.names.size()) - 1) + ")");
+}
+
+double NumberValue(const char* field, const py::handle& value) {
+    try {
+        if (py::isinstance<py::str>(value)) throw py::cast_error();
+        return py::cast<double>(value);
+    } catch (const py::cast_error&) {
+        throw std::invalid_argument(std::string("conditions: ") + field + " = " + py::cast<std::string>(py::repr(value)) +
+                                    " is not a number");
+    }
+}
+
+bool SwitchValue(const char* field, const py::handle& value) {
+    if (py::isinstance<py::bool_>(value)) return py::cast<bool>(value);
+    if (py::isinstance<py::str>(value)) {
+        const std::string t = py::cast<std::string>(value);
+        if (t == "on") return true;
+        if (t == "off") return false;
+    }
+    if (py::isinstance<py::int_>(value)) {
+        const int n = py::cast<int>(value);
+        if (n == 0 || n == 1) return n == 1;
+    }
+    throw std::invalid_argument(std::string("conditions: ") + field + " = " + py::cast<std::string>(py::repr(value)) +
+                                " is not True/False (or on/off)");
+}
+
+/// One condition field: its Python name, how it is read from a Python value and shown again.
+struct ConditionField {
+    const char* name;
+    std::function<void(SimulationConditions&, const py::handle&)> set;
+    std::function<py::object(const SimulationConditions&)> get;
+};
+
+template <typename Mode>
+ConditionField ModeField(const char* name, Mode SimulationConditions::*member, ModeNames names) {
+    return {name,
+            [=](SimulationConditions& c, const py::handle& v) {
+                c.*member = simulation::StoredMode<Mode>(ModeValue(name, names, v));
+            },
+            [=](const SimulationConditions& c) {
+                const int k = simulation::StoredValue(c.*member) - names.first;
+                return py::object(py::str(names.names.at(static_cast<std::size_t>(k))));
+            }};
+}
+
+ConditionField NumberField(const char* name, double SimulationConditions::*member) {
+    return {name, [=](SimulationConditions& c, const py::handle& v) { c.*member = NumberValue(name, v); },
+            [=](const SimulationConditions& c) { return py::object(py::float_(c.*member)); }};
+}
+
+ConditionField SwitchField(const char* name, bool SimulationConditions::*member) {
+    return {name, [=](SimulationConditions& c, const py::handle& v) { c.*member = SwitchValue(name, v); },
+            [=](const SimulationConditions& c) { return py::object(py::bool_(c.*member)); }};
+}
+
+/// Every condition, named after the command line's options ('-' written '_').
+const std::vector<ConditionField>& ConditionFields() {
+    using C = SimulationConditions;
+    using namespace simulation;
+    static const std::vector<ConditionField> fields = {
+        ModeField("kind", &C::kind, {1, {"emission", "absorption", "lif", "cubic"}}),
+        ModeField("units", &C::unit, {1, {"vacuum", "air", "cm-1", "nm-vacuum", "nm-air"}}),
+        NumberField("start", &C::start),
+        NumberField("end", &C::end),
+        NumberField("temperature", &C::temperature),
+        NumberField("pressure", &C::pressure),  // Torr (the unit of a pressure shown is the screen's)
+        ModeField("lineshape", &C::lineshape, {1, {"gaussian", "lorentzian", "voigt"}}),
+        NumberField("resolution", &C::resolution),
+        NumberField("lorentzian", &C::lorentzPercent),
+        ModeField("density", &C::density, {0, {"low", "standard", "high", "very-high"}}),
+        SwitchField("doppler", &C::dopplerBroadening),
+        SwitchField("collisional", &C::collisionalBroadening),
+        SwitchField("predissociation", &C::predissociationBroadening),
+        NumberField("coll_b1", &C::collisionalBroad1),
+        NumberField("coll_b2", &C::collisionalBroad2),
+        SwitchField("collisional_shift", &C::collisionalShift),
+        NumberField("shift_a", &C::collisionalShiftA),
+        NumberField("shift_b", &C::collisionalShiftB),
+        SwitchField("doppler_shift", &C::dopplerShift),
+        NumberField("doppler_velocity", &C::dopplerVelocity),
+        ModeField("lif_regime", &C::lifRegime, {0, {"linear", "partial", "saturated"}}),
+        ModeField("gate", &C::gate, {0, {"total", "resolved"}}),
+        NumberField("delay", &C::gateDelay),
+        NumberField("gate_width", &C::gateWidth),
+        ModeField("window", &C::window, {0, {"full", "window"}}),
+        NumberField("window_start", &C::windowStart),
+        NumberField("window_end", &C::windowEnd),
+        ModeField("fluorescence_yield", &C::yield, {0, {"included", "excluded", "no-predissociation", "no-quenching"}}),
+        ModeField("quenching_source", &C::quenching, {0, {"none", "single", "files"}}),
+        NumberField("quenching", &C::quenchingRate),
+    };
+    return fields;
+}
+
+const ConditionField& FindField(const std::string& name) {
+    for (const auto& f : ConditionFields())
+        if (name == f.name) return f;
+    throw std::invalid_argument("conditions: " + name + " is not a condition (see velmora.Conditions.fields())");
+}
+
+// ---- Simulation and fit ----------------------------------------------------------------------
+
+populations::Populations PopulationsOf(const fit::FitSystem& system, const SimulationConditions& c,
+                                       const std::map<int, double>* vibrational, double minPopulation) {
+    const int kind = simulation::StoredValue(c.kind);
+    if (vibrational)
+        return populations::LevelPopulations(*system.database, kind, *vibrational, static_cast<float>(c.temperature));
+    if (!(minPopulation >= 0.0 && minPopulation <= 0.1))
+        throw std::invalid_argument("min_population must lie within 0..0.1");
+    return populations::ThermalPopulations(*system.database, kind, static_cast<float>(c.temperature),
+                                           static_cast<float>(minPopulation));
+}
+
+py::tuple Simulate(Database& db, int entry, const SimulationConditions& c, std::optional<std::map<int, double>> vibrational,
+                   double minPopulation, bool perLevel) {
+    simulation::Spectrum s;
+    populations::Populations pop;
+    {
+        py::gil_scoped_release release;
+        simulation::CheckConditions(c);
+        const fit::FitSystem system = db.System(entry, c);
+        pop = PopulationsOf(system, c, vibrational ? &*vibrational : nullptr, minPopulation);
+        s = simulation::Simulate(*system.model, c, pop);
+    }
+    const int n = s.grid.Points();
+    py::array_t<double> x(n), y(n);
+    for (int i = 0; i < n; ++i) x.mutable_at(i) = s.grid.X(i), y.mutable_at(i) = s.total(i);
+    if (!perLevel) return py::make_tuple(x, y);
+    // Each level weighted by its population, so that the levels add up to the total.
+    py::dict levels;
+    for (std::size_t k = 0; k < s.levels.size(); ++k) {
+        py::array_t<double> level(n);
+        for (int i = 0; i < n; ++i) level.mutable_at(i) = pop.weights[k] * s.bands(static_cast<int>(k) + 1, i);
+        levels[py::int_(s.levels[k])] = level;
+    }
+    return py::make_tuple(x, y, levels);
+}
+
+std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::array::forcecast>& a, const char* name) {
+    if (a.ndim() != 1) throw std::invalid_argument(std::string(name) + " must be a one-dimensional array");
+    return std::vector<double>(a.data(), a.data() + a.size());
+}
+
+fit::FitResult Fit(Database& db, const std::vector<int>& entries, const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+                   const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
+                   const fit::FitSettings& settings, const SimulationConditions& c, const std::string& weighting,
+                   const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
+                   bool limitToRange, const std::string& source, int maxIterations, int scanPoints) {
+    fit::FitRequest r;
+    r.spectrum.source = source;
+    r.spectrum.x = Vector(x, "x");
+    r.spectrum.y = Vector(y, "y");
+    if (!sigma.is_none()) r.spectrum.sigma = Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
+    if (r.spectrum.x.size() != r.spectrum.y.size())
+        throw fit::FitInputError(source + ": x has " + std::to_string(r.spectrum.x.size()) + " points, y " +
+                                 std::to_string(r.spectrum.y.size()));
+    if (weighting == "uniform") r.weighting = fit::Weighting::Uniform;
+    else if (weighting == "sigma") r.weighting = fit::Weighting::FileColumn;
+    else if (weighting == "noise") r.weighting = fit::Weighting::NoiseEstimate;
+    else throw fit::FitInputError("weighting \"" + weighting + "\" is not uniform, sigma or noise");
+    if (r.weighting == fit::Weighting::FileColumn && r.spectrum.sigma.empty())
+        throw fit::FitInputError(source + ": weighting \"sigma\" needs the uncertainties (sigma)");
+    if (convention == "photons") r.convention = fit::IntensityConvention::PhotonCounts;
+    else if (convention == "energy") r.convention = fit::IntensityConvention::Energy;
+    else throw fit::FitInputError("convention \"" + convention + "\" is not photons or energy");
+    if (entries.empty()) throw fit::FitInputError("entries: at least one band system is needed");
+    r.conditions = c;
+    r.limitToRange = limitToRange;
+    r.excluded = excluded;
+    r.settings = settings;
+    r.options.maxIterations = maxIterations;
+    r.options.scanPoints = scanPoints;
+    py::gil_scoped_release release;
+    simulation::CheckConditions(c);
+    for (int entry : entries) r.systems.push_back(db.System(entry, c));
+    return fit::FitSpectrum(r);
+}
+
+py::tuple ReadSpectrum(const std::string& path, const std::string& reader, bool wavelengthAxis) {
+    if (reader == "measured") {
+        fit::MeasuredSpectrum s;
+        {
+            py::gil_scoped_release release;
+            s = fit::ReadMeasuredSpectrum(path, wavelengthAxis);
+        }
+        return py::make_tuple(ToArray(s.x), ToArray(s.y), s.sigma.empty() ? py::object(py::none()) : py::object(ToArray(s.sigma)));
+    }
+    if (reader != "two-column")
+        throw std::invalid_argument("reader \"" + reader + "\" is not measured or two-column");
+    ExperimentState exp;
+    bool ok = false;
+    {
+        py::gil_scoped_release release;
+        experiment::InitExperimentArrays(exp);
+        NullDialogs quiet;
+        ok = experiment::ReadTwoColumn(exp, path, quiet);
+    }
+    if (!ok) throw FileError::In(path, exp.ReadProblem.empty() ? "no points" : exp.ReadProblem);
+    const int n = exp.ExpPoints + 1;
+    py::array_t<double> x(n), y(n);
+    for (int i = 0; i < n; ++i) x.mutable_at(i) = exp.ExpX(i), y.mutable_at(i) = exp.ExpY(i);
+    return py::make_tuple(x, y, py::none());
+}
+
+py::dict ParameterMap(const fit::FitResult& r, const std::vector<double>& values) {
+    py::dict d;
+    for (std::size_t k = 0; k < r.parameters.size(); ++k) d[py::str(r.parameters[k].name)] = values[k];
+    return d;
+}
+
+}  // namespace
+
+}  // namespace velmora::python
+
+using namespace velmora;
+using namespace velmora::python;
+using simulation::SimulationConditions;
+
+PYBIND11_MODULE(_velmora, m) {
+    m.doc() = "Native part of the velmora module: database, simulation and fits of diatomic spectra";
+
+    static py::exception<fit::FitInputError> inputError(m, "InputError", PyExc_ValueError);
+    static py::exception<fit::FitConvergenceError> convergenceError(m, "ConvergenceError", PyExc_RuntimeError);
+    py::register_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p) std::rethrow_exception(p);
+        } catch (const fit::FitConvergenceError& e) {
+            convergenceError(e.what());
+        } catch (const FileError& e) {
+            inputError(e.what());
+        } catch (const std::invalid_argument& e) {
+            inputError(e.what());
+        } catch (const experiment::SpectrumReadError& e) {
+            inputError(("line " + std::to_string(e.line) + ": " + e.problem).c_str());
+        }
+    });
+
+    py::class_<Database>(m, "Database")
+        .def(py::init<const std::string&>(), py::arg("path"))
+        .def_property_readonly("path", &Database::Folder)
+        .def("systems", &Systems)
+        .def("lines", &Lines, py::arg("entry"), py::arg("v_up"), py::arg("v_low"))
+        .def("lifetimes", &Lifetimes, py::arg("entry"))
+        .def("levels", &Levels, py::arg("entry"), py::arg("state"), py::arg("v"));
+
+    py::class_<SimulationConditions>(m, "Conditions")
+        .def(py::init([](const py::kwargs& kwargs) {
+            SimulationConditions c;
+            for (const auto& [key, value] : kwargs) FindField(py::cast<std::string>(key)).set(c, value);
+            return c;
+        }))
+        .def("__getattr__", [](const SimulationConditions& c, const std::string& name) {
+            for (const auto& f : ConditionFields())
+                if (name == f.name) return f.get(c);
+            throw py::attribute_error("Conditions has no field " + name);
+        })
+        .def("__setattr__", [](SimulationConditions& c, const std::string& name, const py::object& value) {
+            FindField(name).set(c, value);
+        })
+        .def("as_dict", [](const SimulationConditions& c) {
+            py::dict d;
+            for (const auto& f : ConditionFields()) d[f.name] = f.get(c);
+            return d;
+        })
+        .def("check", [](const SimulationConditions& c) { simulation::CheckConditions(c); })
+        .def_static("fields", [] {
+            std::vector<std::string> names;
+            for (const auto& f : ConditionFields()) names.emplace_back(f.name);
+            return names;
+        })
+        .def(py::pickle(
+            [](const SimulationConditions& c) {
+                py::dict d;
+                for (const auto& f : ConditionFields()) d[f.name] = f.get(c);
+                return d;
+            },
+            [](const py::dict& d) {
+                SimulationConditions c;
+                for (const auto& [key, value] : d) FindField(py::cast<std::string>(key)).set(c, value);
+                return c;
+            }));
+
+    m.def("_simulate", &Simulate, py::arg("db"), py::arg("entry"), py::arg("conditions"), py::arg("populations"),
+          py::arg("min_population"), py::arg("per_level"));
+
+    py::class_<fit::FitResult>(m, "FitResult")
+        .def_property_readonly("systems", [](const fit::FitResult& r) { return r.systems; })
+        .def_property_readonly("names", [](const fit::FitResult& r) {
+            std::vector<std::string> n;
+            for (const auto& p : r.parameters) n.push_back(p.name);
+            return n;
+        })
+        .def_property_readonly("free", [](const fit::FitResult& r) {
+            std::vector<std::string> n;
+            for (int k : r.freeParameters) n.push_back(r.parameters[static_cast<std::size_t>(k)].name);
+            return n;
+        })
+        .def_property_readonly("values", [](const fit::FitResult& r) {
+            std::vector<double> v;
+            for (const auto& p : r.parameters) v.push_back(p.value);
+            return ParameterMap(r, v);
+        })
+        .def_property_readonly("uncertainties", [](const fit::FitResult& r) { return ParameterMap(r, r.uncertainties); })
+        .def_property_readonly("bounds", [](const fit::FitResult& r) {
+            py::dict d;
+            for (const auto& p : r.parameters) d[py::str(p.name)] = py::make_tuple(p.lower, p.upper);
+            return d;
+        })
+        .def_property_readonly("at_bound", [](const fit::FitResult& r) {
+            py::list l;
+            for (std::size_t k = 0; k < r.parameters.size(); ++k)
+                if (r.atBound[k]) l.append(py::str(r.parameters[k].name));
+            return l;
+        })
+        .def_property_readonly("correlation", [](const fit::FitResult& r) {
+            const auto n = static_cast<py::ssize_t>(r.freeParameters.size());
+            py::array_t<double> a({n, n});
+            std::copy(r.correlation.begin(), r.correlation.end(), a.mutable_data());
+            return a;
+        })
+        .def_readonly("points", &fit::FitResult::points)
+        .def_readonly("degrees_of_freedom", &fit::FitResult::degreesOfFreedom)
+        .def_readonly("chi_square", &fit::FitResult::chiSquare)
+        .def_readonly("reduced_chi_square", &fit::FitResult::reducedChiSquare)
+        .def_readonly("evaluations", &fit::FitResult::evaluations)
+        .def_readonly("iterations", &fit::FitResult::iterations)
+        .def_readonly("stop_reason", &fit::FitResult::stopReason)
+        .def_readonly("warnings", &fit::FitResult::warnings)
+        .def_readonly("undetermined", &fit::FitResult::undetermined)
+        .def_readonly("noise_sigma", &fit::FitResult::noiseSigma)
+        .def_property_readonly("x", [](const fit::FitResult& r) { return ToArray(r.x); })
+        .def_property_readonly("y", [](const fit::FitResult& r) { return ToArray(r.y); })
+        .def_property_readonly("model", [](const fit::FitResult& r) { return ToArray(r.model); })
+        .def_property_readonly("residual", [](const fit::FitResult& r) { return ToArray(r.residual); })
+        .def_property_readonly("fitted", [](const fit::FitResult& r) {
+            std::vector<bool> f(r.fitted.begin(), r.fitted.end());
+            py::array_t<bool> a(static_cast<py::ssize_t>(f.size()));
+            for (std::size_t i = 0; i < f.size(); ++i) a.mutable_at(static_cast<py::ssize_t>(i)) = f[i];
+            return a;
+        })
+        .def_property_readonly("parts", [](const fit::FitResult& r) {
+            py::list l;
+            for (const auto& p : r.parts) l.append(ToArray(p));
+            return l;
+        });
+
+    m.def(
+        "_fit",
+        [](Database& db, const std::vector<int>& entries, const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+           const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
+           const std::vector<std::string>& free, const std::map<std::string, double>& start,
+           const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
+           const std::string& weighting, const std::vector<std::pair<double, double>>& excluded,
+           const std::string& convention, bool limitToRange, const std::string& source, int maxIterations,
+           int scanPoints) {
+            fit::FitSettings settings;
+            settings.free = free;
+            settings.start = start;
+            settings.bounds = bounds;
+            return Fit(db, entries, x, y, sigma, settings, c, weighting, excluded, convention, limitToRange, source,
+                       maxIterations, scanPoints);
+        });
+
+    m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("wavelength_axis"));
+}

@@ -1,0 +1,57 @@
+"""Batches of fits: serial, in threads and on a Dask LocalCluster of two processes give one table
+with the same rows."""
+import numpy as np
+import pytest
+
+import velmora
+from velmora import batch
+from conftest import synthetic
+
+CONDITIONS = velmora.Conditions(start=3060, end=3130, resolution=0.5)
+
+
+@pytest.fixture(scope="module")
+def spectra(db, oh, tmp_path_factory):
+    folder = tmp_path_factory.mktemp("batch")
+    items = []
+    for k, T in enumerate((1200, 1800, 2400)):
+        x, y = synthetic(db, oh, CONDITIONS, T=T, seed=10 + k)
+        if k == 1:
+            items.append((x, y))
+        else:
+            items.append(folder / f"oh{k}.txt")
+            np.savetxt(items[-1], np.column_stack([x, y]))
+    items.append(folder / "missing.txt")
+    return items
+
+
+def run(spectra, oh, **how):
+    return batch.fit_spectra(spectra, oh, conditions=CONDITIONS, start={"t": 1000}, **how)
+
+
+@pytest.fixture(scope="module")
+def serial(spectra, oh):
+    return run(spectra, oh)
+
+
+def test_the_serial_table_has_one_row_per_spectrum(spectra, serial):
+    assert [r["index"] for r in serial] == list(range(len(spectra)))
+    assert [r["status"] for r in serial] == ["fitted"] * 3 + ["bad input"]
+    assert "missing.txt" in serial[3]["message"]
+    for r, T in zip(serial, (1200, 1800, 2400)):
+        assert abs(r["t"] - T) < 3 * r["t_err"]
+
+
+def test_threads_give_the_serial_table(spectra, oh, serial):
+    assert run(spectra, oh, threads=2) == serial
+
+
+def test_a_two_process_local_cluster_gives_the_serial_table(spectra, oh, serial):
+    distributed = pytest.importorskip("distributed")
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, distributed.Client(cluster) as client:
+        rows = run(spectra, oh, client=client)
+        # Each worker process opened the database once, whatever number of tasks it ran.
+        opened = client.run(lambda: len(batch._databases))
+    assert rows == serial
+    assert sorted(opened.values()) in ([0, 1], [1, 1])

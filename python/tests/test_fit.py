@@ -1,0 +1,92 @@
+"""Fits from Python: recovery of a synthetic temperature, the result's parts, errors, threads."""
+import concurrent.futures
+
+import numpy as np
+import pytest
+
+import velmora
+from conftest import synthetic
+
+CONDITIONS = velmora.Conditions(start=3060, end=3130, resolution=0.5)
+
+
+@pytest.fixture(scope="module")
+def measured(db, oh):
+    return synthetic(db, oh, CONDITIONS, T=2000)
+
+
+def fit(db, oh, x, y, **options):
+    return velmora.fit(db, oh, x, y, conditions=CONDITIONS, start={"t": 1000}, **options)
+
+
+def test_fit_recovers_the_temperature_within_its_uncertainty(db, oh, measured):
+    x, y = measured
+    r = fit(db, oh, x, y)
+    assert r.free == ["t", "scale", "baseline"]
+    assert abs(r.values["t"] - 2000) < 2 * r.uncertainties["t"]
+    assert abs(r.values["baseline"] - 5) < 2 * r.uncertainties["baseline"]
+    assert r.reduced_chi_square == pytest.approx(1.0, abs=0.15)  # noise of σ = 1, equal weights
+    assert r.degrees_of_freedom == x.size - 3
+    np.testing.assert_allclose(r.model + r.residual, y, atol=1e-9)
+    np.testing.assert_allclose(np.diag(r.correlation), 1.0)
+    assert r.correlation.shape == (3, 3) and np.allclose(r.correlation, r.correlation.T)
+    assert r.values["gauss"] == 0.5 and r.uncertainties["gauss"] == 0.0  # fixed at the resolution
+
+
+def test_fit_reads_the_spectrum_from_a_file(db, oh, measured, tmp_path):
+    x, y = measured
+    path = tmp_path / "oh.txt"
+    np.savetxt(path, np.column_stack([x, y, np.ones_like(x)]), header="wavelength intensity sigma", comments="# ")
+    spectrum = velmora.read_spectrum(path)
+    np.testing.assert_allclose(spectrum.x, x, rtol=1e-15)
+    np.testing.assert_allclose(spectrum.sigma, 1.0)
+    r = fit(db, oh, spectrum.x, spectrum.y, sigma=spectrum.sigma, source=str(path))  # weighted by sigma
+    assert abs(r.values["t"] - 2000) < 2 * r.uncertainties["t"]
+
+
+def test_the_window_reader_scales_to_a_peak_of_100(tmp_path):
+    path = tmp_path / "nm.txt"
+    path.write_text("306.0 5\n306.5 20\n307.0 10\n")
+    x, y, sigma = velmora.read_spectrum(path, reader="two-column")
+    np.testing.assert_allclose(x, [3060, 3065, 3070], rtol=1e-6)
+    np.testing.assert_allclose(y, [25, 100, 50], rtol=1e-6)
+    assert sigma is None
+
+
+@pytest.mark.parametrize("content,message", [
+    ("3060 1\n3061 abc\n", r"bad\.txt, line 2"),
+    ("", r"bad\.txt: no point"),
+])
+def test_unreadable_files_raise_input_error_naming_file_and_line(tmp_path, content, message):
+    path = tmp_path / "bad.txt"
+    path.write_text(content)
+    with pytest.raises(velmora.InputError, match=message):
+        velmora.read_spectrum(path)
+    with pytest.raises(velmora.InputError, match="bad.txt"):
+        velmora.read_spectrum(path, reader="two-column")
+
+
+@pytest.mark.parametrize("options,message", [
+    ({"free": ["t", "temp"]}, "temp"),
+    ({"bounds": {"t": (3000, 1000)}}, "t: the bounds"),
+    ({"weighting": "sigma"}, "needs the uncertainties"),
+    ({"source": "run 7.txt", "x": [1, 2, 3]}, "run 7.txt: x has 3 points"),
+])
+def test_bad_fit_input_raises_input_error_naming_the_field(db, oh, measured, options, message):
+    x, y = measured
+    x = options.pop("x", x)
+    with pytest.raises(velmora.InputError, match=message):
+        fit(db, oh, x, y, **options)
+
+
+def test_a_fit_that_does_not_converge_raises_convergence_error(db, oh, measured):
+    with pytest.raises(velmora.ConvergenceError, match="no convergence within 1 iteration"):
+        fit(db, oh, *measured, free=["t", "scale", "baseline", "gauss", "shift"], max_iterations=1)
+
+
+def test_two_threads_fitting_at_once_give_the_serial_results(db, oh):
+    spectra = [synthetic(db, oh, CONDITIONS, T=T, seed=seed) for T, seed in ((1500, 2), (2500, 3))]
+    serial = [fit(db, oh, x, y).values for x, y in spectra]
+    with concurrent.futures.ThreadPoolExecutor(2) as pool:
+        parallel = list(pool.map(lambda s: fit(db, oh, *s).values, spectra))
+    assert parallel == serial

@@ -1,0 +1,95 @@
+"""Fitting many spectra at once: serially, in threads, or spread over a Dask cluster.
+
+    from dask.distributed import Client
+    from velmora import Conditions, batch
+    client = Client("tcp://scheduler:8786")
+    rows = batch.fit_spectra(files, entries=1, client=client,
+                             conditions=Conditions(start=3060, end=3200, resolution=0.2),
+                             free=["t", "scale", "baseline"])
+
+Each spectrum is one task; every worker process opens the database once and keeps the band
+systems it has pre-computed for all its later tasks. Every spectrum is fitted exactly as alone,
+so the table does not depend on where or in which order the tasks ran.
+"""
+
+import concurrent.futures
+import os
+import threading
+
+import velmora
+
+# One Database per folder in each process (a Dask worker's tasks share it).
+_databases = {}
+_databases_lock = threading.Lock()
+
+
+def worker_database(path=None):
+    """The Database of a folder, opened once per process and then shared by its tasks."""
+    key = os.path.abspath(path) if path is not None else None
+    with _databases_lock:
+        if key not in _databases:
+            _databases[key] = velmora.Database(key)
+        return _databases[key]
+
+
+def _source(spectrum, index):
+    if isinstance(spectrum, (str, os.PathLike)):
+        return os.fspath(spectrum)
+    return f"spectrum {index}"
+
+
+def fit_one(spectrum, index, entries, data, options):
+    """Fits one spectrum (a file, or ``(x, y)`` / ``(x, y, sigma)``) and returns its row."""
+    source = _source(spectrum, index)
+    row = {"index": index, "source": source, "status": "fitted", "message": ""}
+    try:
+        db = worker_database(data)
+        options = dict(options)
+        if isinstance(spectrum, (str, os.PathLike)):
+            conditions = options.get("conditions") or velmora.Conditions()
+            x, y, sigma = velmora.read_spectrum(source, wavelength=conditions.units != "cm-1")
+        else:
+            x, y, *rest = spectrum
+            sigma = rest[0] if rest else None
+        if sigma is not None and "sigma" not in options:
+            options["sigma"] = sigma
+        result = velmora.fit(db, entries, x, y, source=source, **options)
+    except velmora.InputError as e:
+        row.update(status="bad input", message=str(e))
+        return row
+    except velmora.ConvergenceError as e:
+        row.update(status="not converged", message=str(e))
+        return row
+    row.update(
+        points=result.points,
+        reduced_chi_square=result.reduced_chi_square,
+        iterations=result.iterations,
+        warnings="; ".join(result.warnings),
+    )
+    for name, value in result.values.items():
+        row[name] = value
+        row[name + "_err"] = result.uncertainties[name]
+    return row
+
+
+def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, **options):
+    """Fits every spectrum of a list with the same band systems and options.
+
+    ``spectra`` holds file paths or ``(x, y)`` / ``(x, y, sigma)`` arrays; ``entries`` and the
+    keyword options are those of :func:`velmora.fit`; ``data`` is the database folder (default:
+    the shipped one, or VELMORA_DATA on the workers). With a ``dask.distributed`` ``client``
+    one task per spectrum runs on its cluster; otherwise the fits run here, ``threads`` at a
+    time. Returns one row (a dict) per spectrum, in the order given: index, source, status
+    ("fitted", "bad input", "not converged"), message, and for a fitted spectrum points,
+    reduced_chi_square, iterations, warnings and every parameter with its uncertainty
+    (``t``, ``t_err`` ...). ``pandas.DataFrame(rows)`` makes a data frame of it.
+    """
+    spectra = list(spectra)
+    args = [(s, i, entries, data, options) for i, s in enumerate(spectra)]
+    if client is not None:
+        futures = [client.submit(fit_one, *a, pure=False) for a in args]
+        return client.gather(futures)
+    if threads > 1:
+        with concurrent.futures.ThreadPoolExecutor(threads) as pool:
+            return list(pool.map(lambda a: fit_one(*a), args))
+    return [fit_one(*a) for a in args]

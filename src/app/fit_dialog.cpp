@@ -1,0 +1,279 @@
+#include "app/fit_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/qt_canvas.h"
+#include "display/fit_plot.h"
+#include "fit/fit_errors.h"
+#include "fit/fit_report.h"
+
+namespace velmora::app {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.trimmed().toStdString(); }
+
+}  // namespace
+
+FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function<void()> applied, QWidget* parent)
+    : QDialog(parent), app_(app), store_(store), applied_(std::move(applied)), state_(program::NewFitDialog(app)) {
+    setObjectName("frmFit");
+    setWindowTitle(tr("Fit the spectrum"));
+    program::LoadFitDialog(state_, store_);
+
+    grid_ = new QTableWidget(static_cast<int>(state_.rows.size()), 4, this);
+    grid_->setObjectName("GrdFitParameters");
+    grid_->setHorizontalHeaderLabels({tr("Free"), tr("Value"), tr("Min"), tr("Max")});
+    for (int r = 0; r < grid_->rowCount(); ++r) {
+        const program::FitDialogRow& row = state_.rows[static_cast<std::size_t>(r)];
+        grid_->setVerticalHeaderItem(r, new QTableWidgetItem(Q(row.name)));
+        auto* free = new QTableWidgetItem;
+        free->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+        free->setCheckState(row.free ? Qt::Checked : Qt::Unchecked);
+        grid_->setItem(r, 0, free);
+        grid_->setItem(r, 1, new QTableWidgetItem(Q(row.value)));
+        grid_->setItem(r, 2, new QTableWidgetItem(Q(row.min)));
+        grid_->setItem(r, 3, new QTableWidgetItem(Q(row.max)));
+    }
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    exclusions_ = new QLineEdit(Q(state_.exclusions), this);
+    exclusions_->setObjectName("TxtFitExclude");
+    exclusions_->setPlaceholderText(tr("e.g. 3090:3095, 3130:3131"));
+    systems_ = new QLineEdit(Q(state_.extraSystems), this);
+    systems_->setObjectName("TxtFitSystems");
+    systems_->setPlaceholderText(tr("catalogue entries, e.g. 5, 7"));
+    weights_ = new QComboBox(this);
+    weights_->setObjectName("CmbFitWeights");
+    weights_->addItems({tr("Uniform"), tr("1/σ² from the third column"), tr("1/σ² from a noise estimate")});
+    weights_->setCurrentIndex(state_.weighting);
+    convention_ = new QComboBox(this);
+    convention_->setObjectName("CmbFitConvention");
+    convention_->addItems({tr("Photon counts"), tr("Energy")});
+    convention_->setCurrentIndex(state_.convention);
+    auto* form = new QFormLayout;
+    form->addRow(tr("Excluded ranges"), exclusions_);
+    form->addRow(tr("Extra band systems"), systems_);
+    form->addRow(tr("Weights"), weights_);
+    form->addRow(tr("Intensity"), convention_);
+
+    run_ = new QPushButton(tr("Run"), this);
+    run_->setObjectName("CmdFitRun");
+    cancelButton_ = new QPushButton(tr("Cancel"), this);
+    cancelButton_->setObjectName("CmdFitCancel");
+    cancelButton_->setEnabled(false);
+    apply_ = new QPushButton(tr("Apply"), this);
+    apply_->setObjectName("CmdFitApply");
+    apply_->setEnabled(false);
+    auto* close = new QPushButton(tr("Close"), this);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {run_, cancelButton_, apply_, close}) buttons->addWidget(b);
+    // The Boltzmann plot of one upper vibrational level of an emission spectrum.
+    boltzmann_ = new QPushButton(tr("Boltzmann plot of v' ="), this);
+    boltzmann_->setObjectName("CmdFitBoltzmann");
+    level_ = new QSpinBox(this);
+    level_->setObjectName("UpDFitLevel");
+    level_->setRange(0, 30);
+    auto* boltzmannRow = new QHBoxLayout;
+    boltzmannRow->addWidget(boltzmann_);
+    boltzmannRow->addWidget(level_);
+    boltzmannRow->addStretch();
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("BarFit");
+    progress_->setRange(0, 100);
+    status_ = new QLabel(this);
+    status_->setObjectName("LblFitStatus");
+    status_->setWordWrap(true);
+    results_ = new QTableWidget(0, 3, this);
+    results_->setObjectName("GrdFitResults");
+    results_->setHorizontalHeaderLabels({tr("Parameter"), tr("Value ± uncertainty"), tr("")});
+    results_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    warnings_ = new QPlainTextEdit(this);
+    warnings_->setObjectName("TxtFitWarnings");
+    warnings_->setReadOnly(true);
+    warnings_->setMaximumHeight(90);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    layout->addLayout(boltzmannRow);
+    layout->addWidget(progress_);
+    layout->addWidget(status_);
+    layout->addWidget(results_);
+    layout->addWidget(warnings_);
+    resize(520, 720);
+
+    connect(run_, &QPushButton::clicked, this, &FitDialog::Run);
+    connect(cancelButton_, &QPushButton::clicked, this, &FitDialog::Cancel);
+    connect(apply_, &QPushButton::clicked, this, &FitDialog::Apply);
+    connect(boltzmann_, &QPushButton::clicked, this, &FitDialog::PlotBoltzmann);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+}
+
+FitDialog::~FitDialog() {
+    cancel_ = true;
+    Join();
+}
+
+void FitDialog::Join() {
+    if (worker_.joinable()) worker_.join();
+}
+
+void FitDialog::ReadGrid() {
+    for (int r = 0; r < grid_->rowCount(); ++r) {
+        program::FitDialogRow& row = state_.rows[static_cast<std::size_t>(r)];
+        row.free = grid_->item(r, 0)->checkState() == Qt::Checked;
+        row.value = S(grid_->item(r, 1)->text());
+        row.min = S(grid_->item(r, 2)->text());
+        row.max = S(grid_->item(r, 3)->text());
+    }
+    state_.exclusions = S(exclusions_->text());
+    state_.extraSystems = S(systems_->text());
+    state_.weighting = weights_->currentIndex();
+    state_.convention = convention_->currentIndex();
+    program::SaveFitDialog(state_, store_);
+}
+
+void FitDialog::Run() {
+    Start(tr("Fitting…"), [](const fit::FitRequest& request, Outcome& out) {
+        out.result = fit::FitSpectrum(request);
+        out.status = out.result->undetermined ? tr("Fitted, but the data do not determine every free parameter")
+                                              : tr("Fitted: %1").arg(Q(out.result->stopReason));
+    });
+}
+
+void FitDialog::PlotBoltzmann() {
+    const int v = level_->value();
+    Start(tr("Fitting the populations of v' = %1…").arg(v), [v](const fit::FitRequest& request, Outcome& out) {
+        out.plot = fit::FitBoltzmannPlot(request, v);
+        out.result = out.plot->spectrumFit;
+        out.status = tr("Boltzmann plot of v' = %1: T = %2 K").arg(v).arg(
+            Q(fit::ValueWithUncertainty(out.plot->temperature, out.plot->temperatureSigma, true)));
+    });
+}
+
+void FitDialog::Start(const QString& working, std::function<void(const fit::FitRequest&, Outcome&)> job) {
+    if (IsRunning()) return;
+    Join();
+    ReadGrid();
+    fit::FitRequest request;
+    try {
+        request = program::FitRequestFromDialog(app_, state_);
+    } catch (const std::exception& e) {
+        status_->setText(tr("Cannot fit: %1").arg(Q(e.what())));
+        emit fitEnded();
+        return;
+    }
+    cancel_ = false;
+    finished_ = false;
+    request.options.cancel = &cancel_;
+    QPointer<FitDialog> self(this);
+    request.options.progress = [self](double percent) {
+        QMetaObject::invokeMethod(self, [self, percent] {
+            if (self) self->progress_->setValue(static_cast<int>(percent));
+        }, Qt::QueuedConnection);
+    };
+    for (QPushButton* b : {run_, boltzmann_, apply_}) b->setEnabled(false);
+    cancelButton_->setEnabled(true);
+    progress_->setValue(0);
+    status_->setText(working);
+    // The request holds copies and shared read-only models: the worker touches no program state.
+    worker_ = std::thread([this, request = std::move(request), job = std::move(job)] {
+        Outcome out;
+        try {
+            job(request, out);
+        } catch (const fit::FitCancelled&) {
+            out = Outcome{{}, {}, tr("Cancelled")};
+        } catch (const fit::FitConvergenceError& e) {
+            out = Outcome{{}, {}, tr("Not converged: %1").arg(Q(e.what()))};
+        } catch (const std::exception& e) {
+            out = Outcome{{}, {}, tr("Cannot fit: %1").arg(Q(e.what()))};
+        }
+        QMetaObject::invokeMethod(this, [this, out = std::move(out)]() mutable { Finish(std::move(out)); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+void FitDialog::Finish(Outcome out) {
+    finished_ = true;
+    Join();
+    result_ = std::move(out.result);
+    run_->setEnabled(true);
+    boltzmann_->setEnabled(true);
+    cancelButton_->setEnabled(false);
+    apply_->setEnabled(result_.has_value());
+    status_->setText(out.status);
+    if (result_) {
+        progress_->setValue(100);
+        ShowResult();
+    }
+    if (out.plot) {
+        if (!plotView_) plotView_ = new BoltzmannView(this);
+        plotView_->Show(std::move(*out.plot));
+    }
+    emit fitEnded();
+}
+
+BoltzmannView::BoltzmannView(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName("frmBoltzmann");
+    setWindowTitle(tr("Boltzmann plot"));
+    resize(640, 460);
+}
+
+void BoltzmannView::Show(fit::BoltzmannPlot plot) {
+    plot_ = std::move(plot);
+    show();
+    raise();
+    update();
+}
+
+void BoltzmannView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (!plot_) return;
+    QtCanvas canvas(painter, QRectF(rect()));
+    canvas.SetScale(0, 0, width(), height());
+    display::DrawChart(canvas, display::BoltzmannChart(*plot_, width(), height()));
+}
+
+void FitDialog::ShowResult() {
+    const auto rows = program::FitResultTable(*result_, simulation::StoredMode<simulation::AxisUnit>(app_.sim.Units));
+    results_->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < results_->rowCount(); ++r)
+        for (int c = 0; c < 3; ++c) results_->setItem(r, c, new QTableWidgetItem(Q(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
+    QString text = tr("Reduced chi-square %1 over %2 points; %3 spectra evaluated; intensity as %4.")
+                       .arg(result_->reducedChiSquare, 0, 'f', 3)
+                       .arg(result_->points)
+                       .arg(result_->evaluations)
+                       .arg(Q(fit::ConventionName(result_->convention)));
+    for (const std::string& w : result_->warnings) text += "\n" + tr("Warning: ") + Q(w);
+    warnings_->setPlainText(text);
+}
+
+void FitDialog::Cancel() { cancel_ = true; }
+
+void FitDialog::Apply() {
+    if (!result_ || IsRunning()) return;
+    program::ApplyFitResult(app_, *result_);
+    if (applied_) applied_();
+}
+
+}  // namespace velmora::app

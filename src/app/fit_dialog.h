@@ -1,0 +1,106 @@
+// The Fit dialog: the parameter grid (free, value, min, max), excluded ranges and extra band
+// systems, Run with progress and Cancel (the fit runs on a worker thread, the window stays
+// responsive), the result table with uncertainties and warnings, and Apply. Its rules live in
+// program/fit_dialog.h; this window only shows them.
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "fit/boltzmann_plot.h"
+#include "fit/fit_spectrum.h"
+#include "program/fit_dialog.h"
+#include "program/settings.h"
+#include "state/app_state.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace velmora::app {
+
+/// A window with the Boltzmann plot of a fit: ln(N/g) of the upper rotational levels against
+/// their energy and the straight line of the temperature.
+class BoltzmannView final : public QWidget {
+public:
+    explicit BoltzmannView(QWidget* parent);
+    void Show(fit::BoltzmannPlot plot);
+    const std::optional<fit::BoltzmannPlot>& Plot() const { return plot_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::optional<fit::BoltzmannPlot> plot_;
+};
+
+class FitDialog final : public QDialog {
+    Q_OBJECT
+public:
+    /// `applied` runs after Apply changed the state (the main window refreshes its controls).
+    FitDialog(AppState& app, program::KeyValueStore& store, std::function<void()> applied, QWidget* parent = nullptr);
+    ~FitDialog() override;
+
+    void Run();
+    void Cancel();
+    void Apply();
+    /// Fits the populations of the upper rotational levels of the chosen v' one by one and
+    /// shows their Boltzmann plot in its own window.
+    void PlotBoltzmann();
+    bool IsRunning() const { return worker_.joinable() && !finished_; }
+
+signals:
+    /// The fit ended: with a result, an error or cancelled (the status label says which).
+    void fitEnded();
+
+private:
+    /// What a worker hands back: a fit, a Boltzmann plot (with its fit), or neither, and the status.
+    struct Outcome {
+        std::optional<fit::FitResult> result;
+        std::optional<fit::BoltzmannPlot> plot;
+        QString status;
+    };
+    /// Reads the grid, makes the request and runs `job` on the worker thread.
+    void Start(const QString& working, std::function<void(const fit::FitRequest&, Outcome&)> job);
+    void ReadGrid();
+    void ShowResult();
+    void Finish(Outcome out);
+    void Join();
+
+    AppState& app_;
+    program::KeyValueStore& store_;
+    std::function<void()> applied_;
+    program::FitDialogState state_;
+    std::optional<fit::FitResult> result_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    bool finished_ = true;
+
+    QTableWidget* grid_ = nullptr;
+    QLineEdit* exclusions_ = nullptr;
+    QLineEdit* systems_ = nullptr;
+    QComboBox* weights_ = nullptr;
+    QComboBox* convention_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTableWidget* results_ = nullptr;
+    QPlainTextEdit* warnings_ = nullptr;
+    QPushButton* run_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* apply_ = nullptr;
+    QPushButton* boltzmann_ = nullptr;
+    QSpinBox* level_ = nullptr;
+    BoltzmannView* plotView_ = nullptr;
+};
+
+}  // namespace velmora::app

@@ -1,0 +1,109 @@
+// velmora-cli fit: fits one measured spectrum, or a batch of them in parallel threads, with the
+// simulation of one or more band systems. Exit codes: 0 fitted, 1 bad input, 2 not converged or
+// a parameter the data do not determine.
+#include <mutex>
+#include <ostream>
+#include <stdexcept>
+
+#include "cli/fit_options.h"
+#include "cli/simulate_options.h"
+#include "display/fit_plot.h"
+#include "fit/batch.h"
+#include "fit/fit_errors.h"
+#include "fit/fit_report.h"
+
+namespace velmora::cli {
+
+namespace {
+
+std::string AxisLabel(simulation::AxisUnit u) {
+    switch (u) {
+        case simulation::AxisUnit::AngstromAir: return "wavelength in air (Å)";
+        case simulation::AxisUnit::Wavenumber: return "wavenumber (cm-1)";
+        default: return "wavelength in vacuum (Å)";
+    }
+}
+
+int FitOne(const fit::FitRequest& request, const Args& args, const std::string& file, std::ostream& out, std::ostream& err) {
+    fit::FitRequest r = request;
+    r.spectrum = fit::ReadMeasuredSpectrum(file, simulation::IsWavelength(r.conditions.unit));
+    fit::BatchRow row;
+    row.file = file;
+    try {
+        row.result = fit::FitSpectrum(r);
+    } catch (const fit::FitConvergenceError& e) {
+        err << "velmora-cli fit: " << file << ": not converged: " << e.what() << "\n";
+        row.outcome = fit::BatchOutcome::NotConverged, row.message = e.what();
+        if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), {row});
+        return 2;
+    }
+    const fit::FitResult& result = row.result;
+    std::string systems;
+    for (const std::string& s : result.systems) systems += (systems.empty() ? "" : " + ") + s;
+    out << file << ": " << systems << "\n";
+    for (const std::string& line : fit::ResultLines(result, r.conditions.unit)) out << line << "\n";
+    if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), {row});
+    if (args.Has("residuals")) fit::WriteResidualsCsv(args.Get("residuals"), result);
+    if (args.Has("svg")) display::WriteFitSvg(args.Get("svg"), result, AxisLabel(r.conditions.unit));
+    if (result.undetermined) {
+        err << "velmora-cli fit: " << file << ": the data do not determine every free parameter (see the warnings)\n";
+        return 2;
+    }
+    return 0;
+}
+
+int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<std::string>& files, int jobs,
+            std::ostream& out, std::ostream& err) {
+    std::mutex progress;
+    std::size_t done = 0;
+    const std::vector<fit::BatchRow> rows = fit::FitBatch(request, files, jobs, [&](const fit::BatchRow& row) {
+        const std::lock_guard<std::mutex> lock(progress);
+        err << "[" << ++done << "/" << files.size() << "] " << row.file
+            << (row.outcome == fit::BatchOutcome::Fitted ? " fitted" : " failed") << "\n";
+    });
+    bool badInput = false, unsettled = false;
+    for (const fit::BatchRow& row : rows) {
+        out << row.file << ": ";
+        switch (row.outcome) {
+            case fit::BatchOutcome::Fitted: {
+                const fit::Parameter& first = row.result.parameters.front();
+                out << first.name << " = " << fit::ValueWithUncertainty(first.value, row.result.uncertainties.front(), first.free)
+                    << ", reduced chi-square " << std::to_string(row.result.reducedChiSquare).substr(0, 6)
+                    << (row.result.warnings.empty() ? "" : ", " + std::to_string(row.result.warnings.size()) + " warning(s)")
+                    << "\n";
+                unsettled = unsettled || row.result.undetermined;
+                break;
+            }
+            case fit::BatchOutcome::BadInput: out << "bad input: " << row.message << "\n", badInput = true; break;
+            case fit::BatchOutcome::NotConverged: out << "not converged: " << row.message << "\n", unsettled = true; break;
+        }
+    }
+    if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), rows);
+    return badInput ? 1 : unsettled ? 2 : 0;
+}
+
+int RunFit(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    const Args args(JoinSpectrumWords(words), {});
+    std::vector<std::string> known = SimulationOptionNames();
+    known.insert(known.end(), FitOptionNames().begin(), FitOptionNames().end());
+    RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
+    const std::vector<std::string> files = SpectrumFiles(args);
+    const int jobs = args.Integer("jobs", 1);
+    if (jobs < 1 || jobs > 256) throw std::invalid_argument("option --jobs takes 1..256 threads");
+    if (files.size() > 1 && (args.Has("residuals") || args.Has("svg")))
+        throw std::invalid_argument("options --residuals and --svg go with one spectrum file");
+    const fit::FitRequest request = FitRequestFromOptions(args);
+    return files.size() == 1 ? FitOne(request, args, files.front(), out, err) : FitMany(request, args, files, jobs, out, err);
+}
+
+const bool registered = RegisterCommand(
+    {"fit",
+     "fit --entry N[,M...] --spectrum FILE[,FILE...] [fit options] [simulation options]  fits temperatures,\n"
+     "        populations, scale, baseline, axis and instrument widths to measured spectra and prints each\n"
+     "        value with its standard uncertainty (exit 0 fitted, 1 bad input, 2 not converged or undetermined)" +
+         FitOptionsHelp() + SimulationOptionsHelp(),
+     &RunFit});
+
+}  // namespace
+
+}  // namespace velmora::cli

@@ -1,0 +1,161 @@
+#include "cli/fit_options.h"
+
+#include <glob.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "cli/condition_options.h"
+#include "cli/database_options.h"
+#include "cli/simulate_options.h"
+#include "common/number_format.h"
+#include "database/catalogue.h"
+
+namespace velmora::cli {
+
+namespace {
+
+struct OptionHelp {
+    const char* name;
+    const char* help;
+};
+
+const OptionHelp kFitOptions[] = {
+    {"spectrum", "FILE[,FILE...]  measured spectra (x, y and optionally σ per line); globs allowed, required"},
+    {"free", "NAMES  free parameters (default t,scale,baseline): t, tvib, pop, pop(v=N), scale, baseline, slope,\n"
+             "        shift, stretch, quadratic, gauss, lorentz, laser (LIF); NAME:K for band system K only"},
+    {"set", "NAME=V,...  start values (fixed parameters keep them)"},
+    {"bounds", "NAME=LO:HI,...  bounds of parameters"},
+    {"exclude", "A:B,...  x ranges left out of the fit"},
+    {"weights", "uniform|file|noise  weights: equal, 1/σ² of a third column, or of a noise estimate (default uniform)"},
+    {"convention", "photons|energy  intensity as photon counts (default) or energy per unit of the axis"},
+    {"iterations", "N  Levenberg-Marquardt iteration limit (default 100)"},
+    {"scan", "N  temperatures scanned over their bounds before the local fit (default 12; 0: none)"},
+    {"jobs", "N  files fitted at once in parallel threads (default 1)"},
+    {"out", "FILE.csv  one result row per spectrum file"},
+    {"residuals", "FILE.csv  x, y, model, residual, fitted and each system's part (one file only)"},
+    {"svg", "FILE.svg  the spectrum, the fit and the residual strip (one file only)"},
+};
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char ch : text) {
+        if (ch == separator) {
+            parts.push_back(Trim(part));
+            part.clear();
+        } else {
+            part += ch;
+        }
+    }
+    parts.push_back(Trim(part));
+    parts.erase(std::remove(parts.begin(), parts.end(), std::string()), parts.end());
+    return parts;
+}
+
+double OptionNumber(const std::string& option, const std::string& text) {
+    if (!IsNumeric(text)) throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not a number");
+    return Val(text);
+}
+
+/// "NAME=VALUE" split at its '='.
+std::pair<std::string, std::string> Assignment(const std::string& option, const std::string& item) {
+    const auto eq = item.find('=');
+    if (eq == std::string::npos || eq == 0)
+        throw std::invalid_argument("option --" + option + ": \"" + item + "\" is not NAME=VALUE");
+    return {Trim(item.substr(0, eq)), Trim(item.substr(eq + 1))};
+}
+
+/// "LO:HI" as two numbers.
+std::pair<double, double> Interval(const std::string& option, const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not LO:HI");
+    return {OptionNumber(option, Trim(text.substr(0, colon))), OptionNumber(option, Trim(text.substr(colon + 1)))};
+}
+
+}  // namespace
+
+const std::vector<std::string>& FitOptionNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> v;
+        for (const OptionHelp& o : kFitOptions) v.emplace_back(o.name);
+        return v;
+    }();
+    return names;
+}
+
+std::string FitOptionsHelp() {
+    std::string text;
+    for (const OptionHelp& o : kFitOptions) text += "\n      --" + std::string(o.name) + " " + o.help;
+    return text;
+}
+
+std::vector<std::string> JoinSpectrumWords(const std::vector<std::string>& words) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        out.push_back(words[i]);
+        if (words[i] != "--spectrum" || i + 1 >= words.size()) continue;
+        std::string joined = words[++i];
+        while (i + 1 < words.size() && words[i + 1].rfind("--", 0) != 0) joined += "," + words[++i];
+        out.push_back(joined);
+    }
+    return out;
+}
+
+std::vector<std::string> SpectrumFiles(const Args& args) {
+    if (!args.Has("spectrum")) throw std::invalid_argument("option --spectrum FILE is required");
+    std::vector<std::string> files;
+    for (const std::string& name : Split(args.Get("spectrum"), ',')) {
+        if (name.find_first_of("*?[") == std::string::npos) {
+            files.push_back(name);
+            continue;
+        }
+        glob_t g{};
+        const int rc = glob(name.c_str(), 0, nullptr, &g);
+        if (rc == 0)
+            for (std::size_t k = 0; k < g.gl_pathc; ++k) files.emplace_back(g.gl_pathv[k]);
+        globfree(&g);
+        if (rc != 0) throw std::invalid_argument("option --spectrum: no file matches \"" + name + "\"");
+    }
+    if (files.empty()) throw std::invalid_argument("option --spectrum: no file given");
+    return files;
+}
+
+fit::FitRequest FitRequestFromOptions(const Args& args) {
+    DatabaseState db;
+    OpenDatabase(args, db);
+    fit::FitRequest r;
+    r.conditions = ConditionsFromOptions(args, db.cat);
+    r.limitToRange = args.Has("start") || args.Has("end");
+
+    if (!args.Has("entry")) throw std::invalid_argument("option --entry N[,M...] is required");
+    for (const std::string& e : Split(args.Get("entry"), ',')) {
+        if (!IsNumeric(e) || Val(e) != static_cast<int>(Val(e)))
+            throw std::invalid_argument("option --entry: \"" + e + "\" is not a catalogue entry number");
+        const int entry = static_cast<int>(Val(e));
+        database::CheckEntry(db.cat, entry);
+        r.systems.push_back(fit::LoadFitSystem(db, entry, r.conditions));
+    }
+
+    if (args.Has("free")) r.settings.free = Split(args.Get("free"), ',');
+    for (const std::string& item : Split(args.Get("set"), ',')) {
+        const auto [name, value] = Assignment("set", item);
+        r.settings.start[name] = OptionNumber("set", value);
+    }
+    for (const std::string& item : Split(args.Get("bounds"), ',')) {
+        const auto [name, value] = Assignment("bounds", item);
+        r.settings.bounds[name] = Interval("bounds", value);
+    }
+    for (const std::string& item : Split(args.Get("exclude"), ',')) r.excluded.push_back(Interval("exclude", item));
+    if (args.Has("weights"))
+        r.weighting = static_cast<fit::Weighting>(ChoiceOption(args, "weights", {"uniform", "file", "noise"}, 0));
+    if (args.Has("convention"))
+        r.convention = static_cast<fit::IntensityConvention>(ChoiceOption(args, "convention", {"photons", "energy"}, 0));
+    r.options.maxIterations = args.Integer("iterations", r.options.maxIterations);
+    if (r.options.maxIterations < 1) throw std::invalid_argument("option --iterations: at least 1");
+    r.options.scanPoints = args.Integer("scan", r.options.scanPoints);
+    if (r.options.scanPoints < 0 || r.options.scanPoints > 1000) throw std::invalid_argument("option --scan takes 0..1000");
+    return r;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,38 @@
+// Fitting many spectra files with one request, in parallel threads: every file is fitted exactly
+// as alone (the fits share only the read-only band systems), so the results do not depend on
+// the number of threads, and a file that fails is reported on its own row.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fit/fit_spectrum.h"
+
+namespace velmora::fit {
+
+/// How the fit of one file ended.
+enum class BatchOutcome {
+    Fitted = 0,
+    BadInput = 1,      ///< the file or the request cannot be fitted (FitInputError, FileError)
+    NotConverged = 2,  ///< FitConvergenceError
+};
+
+/// One file of a batch.
+struct BatchRow {
+    std::string file;
+    BatchOutcome outcome = BatchOutcome::Fitted;
+    std::string message;  ///< why it failed
+    FitResult result;     ///< when fitted
+};
+
+/// Fits every file (read as ReadMeasuredSpectrum reads it, on the axis of the request's
+/// conditions) with the request, its spectrum replaced by the file's; `jobs` threads at once (at
+/// least 1). `done` is called after each file, from the thread that fitted it.
+std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
+                               const std::function<void(const BatchRow&)>& done = {});
+
+/// Fits one file of a batch, turning failures into its row.
+BatchRow FitFile(const FitRequest& request, const std::string& file);
+
+}  // namespace velmora::fit

@@ -1,0 +1,194 @@
+#include "fit/boltzmann_plot.h"
+
+#include <Eigen/Dense>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "common/number_format.h"
+#include "common/text_writer.h"
+#include "fit/fit_errors.h"
+#include "fit/spectrum_model.h"
+#include "populations/population_model.h"
+
+namespace velmora::fit {
+
+namespace {
+
+constexpr double kBoltzmann = 0.69503;  // cm-1/K
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+/// Weighted straight line y = a + b x; returns a, b, σ_b (scaled by the reduced chi-square
+/// when it exceeds 1, so that scatter beyond the error bars widens the uncertainty) and χ²/ν.
+struct Line {
+    double a = 0, b = 0, sigmaB = 0, reducedChiSquare = 0;
+};
+
+Line FitLine(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& sigma) {
+    double S = 0, Sx = 0, Sy = 0, Sxx = 0, Sxy = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double w = 1.0 / (sigma[i] * sigma[i]);
+        S += w, Sx += w * x[i], Sy += w * y[i], Sxx += w * x[i] * x[i], Sxy += w * x[i] * y[i];
+    }
+    const double D = S * Sxx - Sx * Sx;
+    Line l;
+    l.b = (S * Sxy - Sx * Sy) / D;
+    l.a = (Sxx * Sy - Sx * Sxy) / D;
+    double chi2 = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) chi2 += std::pow((y[i] - l.a - l.b * x[i]) / sigma[i], 2);
+    l.reducedChiSquare = chi2 / static_cast<double>(x.size() - 2);
+    l.sigmaB = std::sqrt(S / D * std::max(1.0, l.reducedChiSquare));
+    return l;
+}
+
+std::string Csv(double v) {
+    if (std::isnan(v)) return "";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+}  // namespace
+
+BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
+    if (request.systems.size() != 1) throw FitInputError("a Boltzmann plot takes one band system");
+    if (request.conditions.kind != simulation::SpectrumKind::Emission)
+        throw FitInputError("a Boltzmann plot takes an emission spectrum (populations of the upper state)");
+    BoltzmannPlot plot;
+    plot.v = v;
+    plot.spectrumFit = FitSpectrum(request);
+    const FitResult& fit = plot.spectrumFit;
+    plot.system = fit.systems.front();
+
+    // The fitted points, their weights and the axis positions of the fitted calibration.
+    MeasuredSpectrum sorted = request.spectrum;
+    CheckMeasuredSpectrum(sorted);
+    std::vector<double> x, y, w;
+    for (std::size_t i = 0; i < fit.x.size(); ++i)
+        if (fit.fitted[i]) {
+            x.push_back(fit.x[i]);
+            y.push_back(fit.y[i]);
+            w.push_back(request.weighting == Weighting::FileColumn ? 1.0 / sorted.sigma[i]
+                        : request.weighting == Weighting::NoiseEstimate ? 1.0 / fit.noiseSigma
+                                                                        : 1.0);
+        }
+    const double centre = 0.5 * (x.front() + x.back()), half = 0.5 * (x.back() - x.front());
+    const double shift = fit.Value("shift"), stretch = fit.Value("stretch"), quadratic = fit.Value("quadratic");
+    const double gauss = fit.Value(fit.lifExcitation ? "laser" : "gauss"), lorentz = fit.Value("lorentz");
+    std::vector<double> u(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double d = x[i] - centre;
+        u[i] = x[i] - shift - stretch * d - quadratic * d * d;
+    }
+
+    // Spectra at unit population: every rotational level of v', and each other v' (thermal
+    // within itself at the fitted temperature).
+    const FitSystem& system = request.systems.front();
+    const double margin = 3.0 * (gauss + lorentz) + std::fabs(shift) + std::fabs(stretch) * half + 20.0 * lorentz;
+    SystemTracer tracer(system, request.conditions, x.front() - margin, x.back() + margin, x.front(), x.back(),
+                        request.convention, true, std::max(request.options.pointsPerWidth, 7));
+    const std::vector<int>& vibLevels = tracer.Levels();
+    if (std::find(vibLevels.begin(), vibLevels.end(), v) == vibLevels.end())
+        throw FitInputError(plot.system + ": v' = " + std::to_string(v) + " has no line in the spectrum");
+    SystemValues values;
+    values.rotationalT = values.vibrationalT = fit.Value("t");
+    values.gauss = gauss, values.lorentz = lorentz;
+    values.populations.assign(vibLevels.size(), 1.0);
+    const SystemTrace others = tracer.Trace(values);
+
+    PopulationState pop;
+    populations::DimensionPopulationArrays(pop, system.database->cat);
+    populations::SetPopulatedState(pop, *system.database, simulation::StoredValue(request.conditions.kind));
+    const std::vector<populations::RotationalTerm> terms = populations::RotationalTerms(pop, *system.database, v);
+    std::vector<std::pair<int, int>> ids;
+    for (const auto& t : terms) ids.emplace_back(t.component, t.row);
+    simulation::SpectralGrid grid;
+    const std::vector<std::vector<float>> spectra = tracer.LevelSpectra(v, ids, values, grid);
+
+    // Design matrix: the levels with lines on the points, the other v', baseline and slope.
+    const Eigen::Index n = static_cast<Eigen::Index>(x.size());
+    std::vector<Eigen::VectorXd> columns;
+    std::vector<int> levelOf;  // term index of a column, -1 for the others
+    auto add = [&](const std::vector<float>& s, const simulation::SpectralGrid& g, int term) {
+        Eigen::VectorXd c(n);
+        for (Eigen::Index i = 0; i < n; ++i) c(i) = Interpolate(g, s, u[static_cast<std::size_t>(i)]).value;
+        if (c.cwiseAbs().maxCoeff() <= 0.0) return;
+        columns.push_back(std::move(c));
+        levelOf.push_back(term);
+    };
+    for (std::size_t k = 0; k < terms.size(); ++k) add(spectra[k], grid, static_cast<int>(k));
+    for (std::size_t k = 0; k < vibLevels.size(); ++k)
+        if (vibLevels[k] != v) add(others.levels[k], others.grid, -1);
+    columns.push_back(Eigen::VectorXd::Ones(n)), levelOf.push_back(-2);
+    Eigen::VectorXd slope(n);
+    for (Eigen::Index i = 0; i < n; ++i) slope(i) = x[static_cast<std::size_t>(i)] - centre;
+    columns.push_back(slope), levelOf.push_back(-2);
+    const Eigen::Index p = static_cast<Eigen::Index>(columns.size());
+    if (n <= p)
+        throw FitInputError(request.spectrum.source + ": " + std::to_string(n) + " points for " + std::to_string(p) +
+                            " level populations and baseline terms");
+    Eigen::MatrixXd A(n, p);
+    Eigen::VectorXd b(n);
+    for (Eigen::Index i = 0; i < n; ++i) {
+        const double wi = w[static_cast<std::size_t>(i)];
+        for (Eigen::Index j = 0; j < p; ++j) A(i, j) = wi * columns[static_cast<std::size_t>(j)](i);
+        b(i) = wi * y[static_cast<std::size_t>(i)];
+    }
+    // Columns scaled to unit length so that levels of very different strength condition alike.
+    const Eigen::VectorXd norms = A.colwise().norm();
+    const Eigen::MatrixXd As = A * norms.cwiseInverse().asDiagonal();
+    const Eigen::JacobiSVD<Eigen::MatrixXd> svd(As, Eigen::ComputeThinU | Eigen::ComputeThinV);
+    const Eigen::VectorXd s = svd.singularValues();
+    Eigen::VectorXd sInv(s.size());
+    for (Eigen::Index k = 0; k < s.size(); ++k) sInv(k) = s(k) > 1e-10 * s(0) ? 1.0 / s(k) : 0.0;
+    const Eigen::VectorXd coef = svd.matrixV() * sInv.asDiagonal() * svd.matrixU().transpose() * b;
+    const double chi2 = (As * coef - b).squaredNorm();
+    const double scale = chi2 / static_cast<double>(n - p);
+    const Eigen::MatrixXd cov = svd.matrixV() * sInv.cwiseAbs2().asDiagonal() * svd.matrixV().transpose() * scale;
+
+    std::vector<double> E, L, S;
+    for (Eigen::Index j = 0; j < p; ++j) {
+        const int k = levelOf[static_cast<std::size_t>(j)];
+        if (k < 0) continue;
+        const populations::RotationalTerm& t = terms[static_cast<std::size_t>(k)];
+        BoltzmannLevel level{t.component, t.row, t.J, t.energy, t.degeneracy};
+        level.population = coef(j) / norms(j);
+        level.sigma = std::sqrt(cov(j, j)) / norms(j);
+        level.lnPerG = level.population > 0.0 ? std::log(level.population / t.degeneracy) : kNaN;
+        level.lnSigma = level.population > 0.0 ? level.sigma / level.population : kNaN;
+        level.used = level.population > 2.0 * level.sigma && level.sigma > 0.0;
+        if (level.used) E.push_back(level.energy), L.push_back(level.lnPerG), S.push_back(level.lnSigma);
+        plot.levels.push_back(level);
+    }
+    if (E.size() < 3)
+        throw FitInputError(plot.system + ": only " + std::to_string(E.size()) + " rotational levels of v' = " +
+                            std::to_string(v) + " are determined above twice their uncertainty; a straight line needs 3");
+    const Line line = FitLine(E, L, S);
+    plot.intercept = line.a, plot.slope = line.b, plot.slopeSigma = line.sigmaB, plot.reducedChiSquare = line.reducedChiSquare;
+    if (!(line.b < 0.0)) {
+        plot.temperature = plot.temperatureSigma = kNaN;
+        plot.warnings.push_back("ln(N/g) does not fall with the energy: the levels are not thermal at any temperature");
+    } else {
+        plot.temperature = -1.0 / (kBoltzmann * line.b);
+        plot.temperatureSigma = line.sigmaB / (kBoltzmann * line.b * line.b);
+    }
+    if (line.reducedChiSquare > 2.0)
+        plot.warnings.push_back("the levels scatter about the straight line beyond their uncertainties (reduced chi-square " +
+                                Format(line.reducedChiSquare, "0.00") + "): not one rotational temperature");
+    return plot;
+}
+
+void WriteBoltzmannCsv(const std::string& path, const BoltzmannPlot& plot) {
+    AtomicTextWriter out(path);
+    out.WriteLine("component,N,J,energy_cm-1,g,population,population_sigma,ln_N_over_g,ln_sigma,used");
+    for (const BoltzmannLevel& l : plot.levels)
+        out.WriteLine(std::to_string(l.component) + "," + std::to_string(l.row) + "," + Csv(l.J) + "," + Csv(l.energy) + "," +
+                      Csv(l.degeneracy) + "," + Csv(l.population) + "," + Csv(l.sigma) + "," + Csv(l.lnPerG) + "," +
+                      Csv(l.lnSigma) + "," + (l.used ? "1" : "0"));
+    out.WriteLine("# ln(N/g) = " + Csv(plot.intercept) + " + (" + Csv(plot.slope) + " ± " + Csv(plot.slopeSigma) +
+                  ") E; T = " + Csv(plot.temperature) + " ± " + Csv(plot.temperatureSigma) + " K");
+    out.Commit();
+}
+
+}  // namespace velmora::fit

@@ -1,0 +1,53 @@
+// The Boltzmann plot of an emission spectrum: the populations of the upper rotational levels of
+// one v' fitted level by level (no rotational Boltzmann assumption), ln(N/g) against the level
+// energy, and the straight line whose slope −1/kT gives the rotational temperature.
+//
+// The axis, instrument widths and baseline come from a spectrum fit of the same request first;
+// with them fixed the spectrum is linear in the level populations, so those follow from one
+// weighted linear least-squares solution, with the other vibrational levels (thermal within
+// themselves) free in amplitude, and the baseline re-solved.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fit/fit_spectrum.h"
+
+namespace velmora::fit {
+
+/// One upper rotational level of the plot.
+struct BoltzmannLevel {
+    int component = 1;          ///< 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e
+    int row = 0;                ///< N
+    double J = 0.0;
+    double energy = 0.0;        ///< rotational energy, cm-1
+    double degeneracy = 0.0;    ///< g = 2J + 1 (times the nuclear-spin weight)
+    double population = 0.0;    ///< N, relative (unit population draws the level's lines at unit weight)
+    double sigma = 0.0;         ///< its standard uncertainty
+    double lnPerG = 0.0;        ///< ln(N/g); NaN when N is not above 0
+    double lnSigma = 0.0;       ///< σ/N
+    bool used = false;          ///< in the straight-line fit: N above twice its uncertainty
+};
+
+/// The plot and its straight line ln(N/g) = a − E/kT.
+struct BoltzmannPlot {
+    std::string system;
+    int v = 0;
+    std::vector<BoltzmannLevel> levels;
+    double intercept = 0.0, slope = 0.0, slopeSigma = 0.0;  ///< slope in 1/cm-1
+    double temperature = 0.0, temperatureSigma = 0.0;      ///< K
+    double reducedChiSquare = 0.0;                          ///< of the straight line
+    FitResult spectrumFit;                                  ///< the fit that fixed axis and instrument
+    std::vector<std::string> warnings;
+};
+
+/// Fits the Boltzmann plot of upper level v' = v of the request's one band system. Throws
+/// FitInputError for a request that is not one emission band system, a v' without lines in the
+/// spectrum, or fewer than 3 levels determined well enough for a straight line; the errors of
+/// FitSpectrum otherwise.
+BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v);
+
+/// Writes the levels (component, N, J, energy, g, N, σ, ln(N/g), σ, used) and the line as CSV.
+void WriteBoltzmannCsv(const std::string& path, const BoltzmannPlot& plot);
+
+}  // namespace velmora::fit

@@ -1,0 +1,92 @@
+// Fitting a measured spectrum with the simulation: a bounded Levenberg–Marquardt least-squares
+// fit (Ceres Solver) of temperatures or vibrational populations, scales, baseline, axis
+// calibration and instrument widths, after a coarse scan of the temperatures over their bounds
+// so that a start far from the answer does not end in a wrong local minimum. Uncertainties come
+// from the covariance (JᵀWJ)⁻¹ scaled by the reduced chi-square.
+//
+// FitSpectrum is reentrant: fits of different requests may run on different threads at once,
+// sharing the FitSystems.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fit/fit_system.h"
+#include "fit/measured_spectrum.h"
+#include "fit/parameters.h"
+#include "simulation/conditions.h"
+
+namespace velmora::fit {
+
+/// How a fit runs.
+struct FitOptions {
+    int maxIterations = 100;  ///< Levenberg–Marquardt iterations
+    int scanPoints = 12;      ///< temperatures tried per free temperature before the local fit
+    /// Grid points per FWHM of the fitted spectra (at least the conditions' point density).
+    int pointsPerWidth = 14;
+    /// Receives the progress in percent (scan, then iterations); called on the fitting thread.
+    std::function<void(double percent)> progress;
+    /// When set and true, the fit stops with FitCancelled at its next step.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+/// Everything one fit needs.
+struct FitRequest {
+    std::vector<FitSystem> systems;  ///< one or more band systems, each with its own temperatures and scale
+    /// Kind of spectrum, axis unit, broadening and fluorescence conditions. The temperature and
+    /// the instrument function are the default start values of t and gauss/lorentz.
+    simulation::SimulationConditions conditions;
+    bool limitToRange = false;  ///< fit only the points within conditions.start..end
+    MeasuredSpectrum spectrum;
+    Weighting weighting = Weighting::Uniform;
+    std::vector<std::pair<double, double>> excluded;  ///< x ranges left out of the fit (inclusive)
+    IntensityConvention convention = IntensityConvention::PhotonCounts;
+    FitSettings settings;
+    FitOptions options;
+};
+
+/// The outcome of a fit.
+struct FitResult {
+    std::vector<std::string> systems;    ///< labels of the band systems, in order
+    std::vector<Parameter> parameters;   ///< every parameter at its fitted (free) or given (fixed) value
+    std::vector<double> uncertainties;   ///< standard uncertainty per parameter; 0 when fixed, NaN when undetermined
+    std::vector<bool> atBound;           ///< a free parameter ended on one of its bounds
+    std::vector<int> freeParameters;     ///< indices of the free parameters, the order of the correlation matrix
+    std::vector<double> correlation;     ///< free × free, row-major; NaN beside an undetermined parameter
+
+    int points = 0;            ///< points fitted
+    int degreesOfFreedom = 0;  ///< points − free parameters
+    double chiSquare = 0.0;    ///< Σ ((y − model)/σ)²
+    double reducedChiSquare = 0.0;
+    int evaluations = 0;       ///< spectra simulated (scan, iterations and derivatives)
+    int iterations = 0;        ///< Levenberg–Marquardt iterations
+    std::string stopReason;    ///< why the solver stopped
+    std::vector<std::string> warnings;
+    bool undetermined = false;  ///< the data do not determine some free parameter (see warnings)
+
+    IntensityConvention convention = IntensityConvention::PhotonCounts;
+    Weighting weighting = Weighting::Uniform;
+    double noiseSigma = 0.0;   ///< the σ of every point when the weights come from a noise estimate
+    bool lifExcitation = false;
+
+    /// Every measured point (excluded ones too): x, y, the model, y − model, whether it was
+    /// fitted, and each band system's share of the model.
+    std::vector<double> x, y, model, residual;
+    std::vector<char> fitted;
+    std::vector<std::vector<double>> parts;
+
+    /// The parameter of a name as results write it; null when there is none.
+    const Parameter* Find(const std::string& name) const;
+    double Value(const std::string& name) const;
+    double Uncertainty(const std::string& name) const;
+};
+
+/// Fits the spectrum of the request. Throws FitInputError for input it cannot fit (the message
+/// names the file, point or parameter), FitConvergenceError when the solver does not converge,
+/// FitCancelled when cancelled. Never returns the start values as a result.
+FitResult FitSpectrum(const FitRequest& request);
+
+}  // namespace velmora::fit

@@ -1,0 +1,243 @@
+#include "fit/fit_system.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/number_format.h"
+#include "common/numerics.h"
+#include "database/system_precompute.h"
+#include "fit/fit_errors.h"
+#include "populations/population_model.h"
+#include "simulation/broadening.h"
+#include "simulation/line_drawing.h"
+#include "simulation/lineshapes.h"
+
+namespace velmora::fit {
+
+namespace {
+
+using simulation::AxisUnit;
+
+/// Wavenumber (cm-1) of an axis position; air wavelengths take n_air at themselves (an error of
+/// order 1E-7, far below what a line weight needs).
+double AxisWavenumber(double x, AxisUnit unit) {
+    switch (unit) {
+        case AxisUnit::Wavenumber: return x;
+        case AxisUnit::AngstromVacuum: return 1E8 / x;
+        case AxisUnit::NanometreVacuum: return 1E7 / x;
+        case AxisUnit::AngstromAir: return 1E8 / (x * AirIndex(static_cast<float>(x)));
+        case AxisUnit::NanometreAir: return 1E7 / (x * AirIndex(static_cast<float>(10.0 * x)));
+    }
+    return x;
+}
+
+/// The instrument function of the conditions for a Gaussian and a Lorentzian FWHM: a Voigt
+/// whose Lorentzian share is lorentz / (gauss + lorentz), or the pure profile when one is 0.
+void SetInstrument(simulation::SimulationConditions& c, double gauss, double lorentz) {
+    using simulation::Lineshape;
+    if (lorentz <= 0.0) {
+        c.lineshape = Lineshape::Gaussian, c.resolution = gauss, c.lorentzPercent = 0.0;
+    } else if (gauss <= 0.0) {
+        c.lineshape = Lineshape::Lorentzian, c.resolution = lorentz, c.lorentzPercent = 100.0;
+    } else {
+        c.lineshape = Lineshape::Voigt, c.resolution = gauss + lorentz;
+        c.lorentzPercent = 100.0 * lorentz / (gauss + lorentz);
+    }
+}
+
+}  // namespace
+
+const char* ConventionName(IntensityConvention c) {
+    return c == IntensityConvention::Energy ? "energy per unit of the axis (each line times its photon energy)"
+                                            : "photon counts per unit of the axis";
+}
+
+FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulation::SimulationConditions& c) {
+    if (entry < 1 || entry > catalogue.cat.CatalogueCount)
+        throw FitInputError("band system " + std::to_string(entry) + " is not in the catalogue (1.." +
+                            std::to_string(catalogue.cat.CatalogueCount) + ")");
+    auto db = std::make_shared<DatabaseState>(catalogue);
+    db->irad = entry;
+    db->QuenchingSource = simulation::StoredValue(c.quenching);
+    db->Quenching = static_cast<float>(c.quenchingRate);
+    Shell quiet;
+    database::SystemPrecompute(*db, static_cast<float>(c.pressure), quiet);
+    auto model = std::make_shared<const simulation::BandSystemModel>(
+        simulation::BuildBandSystemModel(*db, simulation::DatabaseBandLoader()));
+    return MakeFitSystem(std::move(model), *db);
+}
+
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model, const DatabaseState& db) {
+    FitSystem s;
+    s.model = std::move(model);
+    s.database = std::make_shared<const DatabaseState>(db);
+    s.label = db.cat.MoleculeName.ValueAt(s.model->entry) + " " + Trim(db.cat.SystemLabel.ValueAt(s.model->entry));
+    return s;
+}
+
+double WindowArea(const simulation::SpectralGrid& grid, const std::vector<float>& y, double a, double b) {
+    const int n = static_cast<int>(y.size());
+    if (n < 2 || !(b > a)) return 0.0;
+    const double h = grid.Step();
+    auto value = [&](double x) {  // linear between the points, 0 beyond the grid
+        const double s = (x - grid.start) / h;
+        if (!(s >= 0.0 && s <= n - 1.0)) return 0.0;
+        const int j = std::min(static_cast<int>(s), n - 2);
+        return y[static_cast<std::size_t>(j)] + (s - j) * (y[static_cast<std::size_t>(j) + 1] - y[static_cast<std::size_t>(j)]);
+    };
+    const int first = std::max(0, static_cast<int>(std::ceil((a - grid.start) / h)));
+    const int last = std::min(n - 1, static_cast<int>(std::floor((b - grid.start) / h)));
+    if (first > last) return 0.5 * (value(a) + value(b)) * (b - a);
+    double sum = 0.0;
+    for (int i = first; i < last; ++i) sum += 0.5 * (y[static_cast<std::size_t>(i)] + y[static_cast<std::size_t>(i) + 1]) * h;
+    sum += 0.5 * (value(a) + y[static_cast<std::size_t>(first)]) * (grid.X(first) - a);
+    sum += 0.5 * (y[static_cast<std::size_t>(last)] + value(b)) * (b - grid.X(last));
+    return sum;
+}
+
+SystemTracer::SystemTracer(const FitSystem& system, const simulation::SimulationConditions& conditions, double start,
+                           double end, double windowStart, double windowEnd, IntensityConvention convention,
+                           bool freePopulations, int pointsPerWidth)
+    : system_(system),
+      conditions_(conditions),
+      start_(start),
+      end_(end),
+      windowStart_(windowStart),
+      windowEnd_(windowEnd),
+      convention_(convention),
+      freePopulations_(freePopulations),
+      pointsPerWidth_(pointsPerWidth) {
+    const DatabaseState& db = *system_.database;
+    populations::DimensionPopulationArrays(pop_, db.cat);
+    populations::SetPopulatedState(pop_, db, simulation::StoredValue(conditions_.kind));
+    // The levels with lines in the range: every level at unit populations.
+    populations::Populations all;
+    all.state = pop_.PopState;
+    for (int v = 0; v <= populations::PopMaxVib(pop_, db); ++v) all.levels.push_back(v), all.weights.push_back(1.0);
+    all.rotational = pop_.PopRot;
+    all.rotational.Fill(1.0f);
+    const simulation::LineList list = simulation::BuildLineList(*system_.model, conditions_, all, 0.0, start_, end_);
+    for (std::size_t k = 0; k < all.levels.size(); ++k)
+        if (!list.levels[k].empty()) levels_.push_back(all.levels[k]);
+}
+
+std::vector<double> SystemTracer::BoltzmannPopulations(double vibrationalT, double rotationalT) {
+    populations::VibThermal(pop_, *system_.database, static_cast<float>(vibrationalT), static_cast<float>(rotationalT));
+    std::vector<double> w;
+    for (int v : levels_) w.push_back(pop_.PopVib.ValueAt(v));
+    return w;
+}
+
+const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
+    const bool thermal = v.populations.empty();
+    if (lines_.rotationalT == v.rotationalT && (!thermal || lines_.vibrationalT == v.vibrationalT) &&
+        lines_.populations == v.populations)
+        return lines_;
+    std::vector<double> weights = thermal ? BoltzmannPopulations(v.vibrationalT, v.rotationalT) : std::vector<double>();
+    for (int level : levels_)
+        populations::RebuildLevelThermal(pop_, *system_.database, level, static_cast<float>(v.rotationalT));
+    selected_.state = pop_.PopState;
+    selected_.levels = levels_;
+    selected_.weights.assign(levels_.size(), 1.0);
+    selected_.rotational = pop_.PopRot;
+
+    simulation::SimulationConditions c = conditions_;
+    c.temperature = v.rotationalT;
+    const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
+    lines_.list = simulation::BuildLineList(*system_.model, c, selected_, lineShift, start_, end_);
+    // Energy: each line times its wavenumber, relative to the range centre's.
+    const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
+    for (std::size_t k = 0; k < levels_.size(); ++k)
+        for (simulation::DrawnLine& line : lines_.list.levels[k]) {
+            if (convention_ == IntensityConvention::Energy) line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+            if (thermal) line.weight *= weights[k];
+        }
+    if (thermal) {
+        // One level of every line, weighted: the lines are drawn once.
+        auto& levels = lines_.list.levels;
+        for (std::size_t k = 1; k < levels.size(); ++k) levels[0].insert(levels[0].end(), levels[k].begin(), levels[k].end());
+        levels.resize(std::min<std::size_t>(levels.size(), 1));
+    }
+    lines_.rotationalT = v.rotationalT;
+    lines_.vibrationalT = v.vibrationalT;
+    lines_.populations = v.populations;
+    return lines_;
+}
+
+simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid) const {
+    simulation::SimulationConditions c = conditions_;
+    c.temperature = v.rotationalT;
+    SetInstrument(c, v.gauss, v.lorentz);
+    simulation::CheckConditions(c);
+    simulation::Broadening widths = simulation::ComputeBroadening(c, system_.model->molecularMass);
+    // The widths vary continuously in a fit: the profile stays a pseudo-Voigt while both parts
+    // are present, instead of becoming the pure profile when one part is small.
+    if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
+    grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth, pointsPerWidth_, 1).grid;
+    return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit,
+                                                              system_.model->speedOfLight),
+                                  squareRoot, simulation::ProfileMethod::Convolved);
+}
+
+std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
+                                                           const SystemValues& values, simulation::SpectralGrid& grid) {
+    simulation::SimulationConditions c = conditions_;
+    c.temperature = values.rotationalT;
+    const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
+    populations::Populations one;
+    one.state = pop_.PopState;
+    one.levels = {v};
+    one.weights = {1.0};
+    one.rotational = pop_.PopRot;
+    one.rotational.Fill(0.0f);
+    simulation::LineDrawer drawer = Drawer(values, false, grid);
+    const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
+    std::vector<std::vector<float>> spectra;
+    simulation::DrawStats stats;
+    for (const auto& [component, row] : levels) {
+        one.rotational(v, component, row) = 1.0f;
+        simulation::LineList list = simulation::BuildLineList(*system_.model, c, one, lineShift, start_, end_);
+        one.rotational(v, component, row) = 0.0f;
+        std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
+        if (list.levels.empty() || list.levels[0].empty()) continue;
+        if (convention_ == IntensityConvention::Energy)
+            for (simulation::DrawnLine& line : list.levels[0]) line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+        drawer.Draw(list.levels[0], out.data(), stats);
+    }
+    return spectra;
+}
+
+void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
+    const Lines& lines = LinesFor(v);
+    simulation::LineDrawer drawer = Drawer(v, lines.list.squareRoot, t.grid);
+    const std::size_t points = static_cast<std::size_t>(t.grid.Points());
+    simulation::DrawStats stats;
+    auto draw = [&](const std::vector<simulation::DrawnLine>& list, std::vector<float>& out) {
+        out.assign(points, 0.0f);
+        if (!list.empty()) drawer.Draw(list, out.data(), stats);
+        return WindowArea(t.grid, out, windowStart_, windowEnd_);
+    };
+    ++evaluations_;
+    t.levels.clear();
+    t.levelAreas.clear();
+    t.area = 0.0;
+    if (v.populations.empty()) {
+        if (lines.list.levels.empty())
+            t.total.assign(points, 0.0f);
+        else
+            t.area = draw(lines.list.levels[0], t.total);
+    } else {
+        t.levels.resize(levels_.size());
+        t.total.assign(points, 0.0f);
+        for (std::size_t k = 0; k < levels_.size(); ++k) {
+            t.levelAreas.push_back(draw(lines.list.levels[k], t.levels[k]));
+            t.area += v.populations[k] * t.levelAreas[k];
+        }
+        for (std::size_t k = 0; k < levels_.size(); ++k)
+            for (std::size_t i = 0; i < points; ++i) t.total[i] += static_cast<float>(v.populations[k] * t.levels[k][i]);
+    }
+    if (t.area > 0.0)
+        for (float& y : t.total) y = static_cast<float>(y / t.area);
+}
+
+}  // namespace velmora::fit

@@ -1,0 +1,126 @@
+// One band system of a fit and its spectrum over the fitted range as a function of the fitted
+// values: populations -> line list -> lines drawn with the instrument function, the steps of
+// the simulation (simulate.h) kept apart so that a change of width redraws the same lines and
+// only a change of temperature or population builds the line list again.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "database/database_state.h"
+#include "populations/population_state.h"
+#include "populations/selected_populations.h"
+#include "simulation/band_system_model.h"
+#include "simulation/conditions.h"
+#include "simulation/line_drawing.h"
+#include "simulation/line_list.h"
+#include "simulation/spectral_grid.h"
+
+namespace velmora::fit {
+
+/// How a line adds to a spectrum: as photons per unit of the axis (counting detectors; the
+/// emission coefficients as they are) or as energy per unit of the axis (radiometrically
+/// calibrated spectra: every line also times its photon energy, i.e. its wavenumber).
+enum class IntensityConvention { PhotonCounts = 0, Energy = 1 };
+
+/// Words for a convention, as every result states it.
+const char* ConventionName(IntensityConvention c);
+
+/// A band system ready for fitting: its simulation model and the pre-computed database state
+/// whose molecular constants give the populations. Both are shared read-only, so one FitSystem
+/// serves any number of fits at once.
+struct FitSystem {
+    std::shared_ptr<const simulation::BandSystemModel> model;
+    std::shared_ptr<const DatabaseState> database;
+    std::string label;  ///< molecule and system, "OH (A-X)"
+};
+
+/// Pre-computes catalogue entry `entry` of a database whose catalogue has been read, for the
+/// pressure and quenching of the conditions. Throws FitInputError for an entry outside the
+/// catalogue and FileError for a data file that cannot be read.
+FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulation::SimulationConditions& c);
+
+/// A FitSystem of a system already pre-computed (the program's selected one).
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model, const DatabaseState& db);
+
+/// The values that decide one band system's spectrum.
+struct SystemValues {
+    double rotationalT = 300.0;
+    double vibrationalT = 300.0;
+    std::vector<double> populations;  ///< relative populations of the fitted levels; empty: Boltzmann at vibrationalT
+    double gauss = 1.0, lorentz = 0.0;  ///< instrumental FWHM, axis units
+};
+
+/// One band system's spectrum over the range on its own grid, normalised to unit area (in axis
+/// units) over the fitted window, so that a scale factor is the system's integrated intensity
+/// there.
+struct SystemTrace {
+    simulation::SpectralGrid grid;
+    std::vector<float> total;                ///< Σ_v w_v B_v / A
+    std::vector<std::vector<float>> levels;  ///< B_v of each fitted level at unit population (free populations only)
+    std::vector<double> levelAreas;          ///< a_v, the area of B_v over the window
+    double area = 0.0;                       ///< A = Σ_v w_v a_v; 0 when no line reaches the window
+};
+
+/// The area under y on the grid between a and b (trapezoids, the end pieces cut at a and b), so
+/// that it changes continuously as the grid follows the widths.
+double WindowArea(const simulation::SpectralGrid& grid, const std::vector<float>& y, double a, double b);
+
+/// Draws the spectrum of one band system for one fit (not shared between threads).
+class SystemTracer {
+public:
+    /// Lines strictly inside start..end (axis units of the conditions), drawn with
+    /// `pointsPerWidth` grid points per FWHM and normalised over windowStart..windowEnd.
+    /// `freePopulations` keeps one trace per level.
+    SystemTracer(const FitSystem& system, const simulation::SimulationConditions& conditions, double start, double end,
+                 double windowStart, double windowEnd, IntensityConvention convention, bool freePopulations,
+                 int pointsPerWidth);
+
+    /// The vibrational levels of the populated state that have lines in the range, increasing.
+    const std::vector<int>& Levels() const { return levels_; }
+    /// Relative Boltzmann populations of the levels at a vibrational and a rotational temperature.
+    std::vector<double> BoltzmannPopulations(double vibrationalT, double rotationalT);
+
+    /// The spectrum at the values, into t (whose storage is reused).
+    void Trace(const SystemValues& values, SystemTrace& t);
+    SystemTrace Trace(const SystemValues& values) {
+        SystemTrace t;
+        Trace(values, t);
+        return t;
+    }
+
+    /// The spectra of single rotational levels (component c, row N) of vibrational level v, each
+    /// at unit population, drawn with the instrument widths of `values` on one grid (set here).
+    std::vector<std::vector<float>> LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
+                                                 const SystemValues& values, simulation::SpectralGrid& grid);
+
+    /// Spectra drawn so far (each a simulation of the system over the range).
+    int Evaluations() const { return evaluations_; }
+
+private:
+    struct Lines {
+        double rotationalT = -1.0, vibrationalT = -1.0;
+        std::vector<double> populations;
+        simulation::LineList list;
+    };
+    const Lines& LinesFor(const SystemValues& v);
+    void FillRotational(double rotationalT);
+    /// The line drawer of the instrument widths of v and its grid over the range.
+    simulation::LineDrawer Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid) const;
+
+    FitSystem system_;
+    simulation::SimulationConditions conditions_;
+    double start_, end_, windowStart_, windowEnd_;
+    IntensityConvention convention_;
+    bool freePopulations_;
+    int pointsPerWidth_;
+    std::vector<int> levels_;
+    PopulationState pop_;  ///< work state of the population model
+    populations::Populations selected_;  ///< the fitted levels at unit weight, rotational populations of the last line list
+    Lines lines_;          ///< the line list of the last temperatures and populations
+    int evaluations_ = 0;
+};
+
+}  // namespace velmora::fit

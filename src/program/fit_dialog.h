@@ -1,0 +1,55 @@
+// The rules of the Fit dialog, without a window: its parameter grid (free, value, min, max),
+// the excluded ranges and extra band systems, their settings between runs, the fit request they
+// make from the screen's conditions and the loaded spectrum, the result table, and Apply.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "fit/fit_spectrum.h"
+#include "program/settings.h"
+#include "state/app_state.h"
+
+namespace velmora::program {
+
+/// One row of the parameter grid: texts as typed; an empty value, min or max keeps the default.
+struct FitDialogRow {
+    std::string name;
+    bool free = false;
+    std::string value, min, max;
+};
+
+/// Everything the dialog holds.
+struct FitDialogState {
+    std::vector<FitDialogRow> rows;
+    std::string exclusions;    ///< x ranges "A:B, C:D" left out of the fit
+    std::string extraSystems;  ///< catalogue entries "5, 7" fitted together with the selected system
+    int weighting = 0;         ///< fit::Weighting: uniform, file column, noise estimate
+    int convention = 0;        ///< fit::IntensityConvention: photon counts, energy
+};
+
+/// A new dialog: one row per parameter kind (t, tvib, pop, scale, baseline, slope, shift, stretch,
+/// quadratic, gauss or laser, lorentz), t, scale and baseline free, values empty (the conditions').
+FitDialogState NewFitDialog(const AppState& app);
+
+/// The dialog's settings (section "Fit"): free names, values, bounds, exclusions, systems,
+/// weights and convention. Unknown names in stored settings are dropped.
+void LoadFitDialog(FitDialogState& dialog, const KeyValueStore& store);
+void SaveFitDialog(const FitDialogState& dialog, KeyValueStore& store);
+
+/// The request of the dialog: the selected band system (and the extra entries), the conditions
+/// of the screen and the loaded experimental spectrum as corrected. Throws fit::FitInputError
+/// naming the row or field that is not a number, and when no spectrum is loaded.
+fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& dialog);
+
+/// The result table: per parameter its name, value ± uncertainty with unit, and a flag ("at
+/// bound", "fixed" or empty); then chi-square, evaluations and warnings as lines.
+std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, simulation::AxisUnit unit);
+
+/// Apply: the temperature, the instrument function (Gaussian, Lorentzian or Voigt of the fitted
+/// widths) and, on a wavelength axis, the fitted shift added to the wavelength correction of the
+/// spectrum; then re-simulates and shows the residual strip.
+void ApplyFitResult(AppState& app, const fit::FitResult& r);
+
+}  // namespace velmora::program

@@ -1,0 +1,145 @@
+// velmora-cli fit on the shipped database, against OH A-X spectra written by the simulator with
+// Gaussian noise of fixed seeds: the printed result, the files written, every exit code, and
+// batches (a bad file on its own row; 2 jobs write exactly what 1 job writes).
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli_fixture.h"
+#include "common/number_format.h"
+#include "common/numerics.h"
+#include "support/temp_dir.h"
+
+namespace velmora::cli {
+namespace {
+
+/// OH A-X emission at 2000 K over 3080-3100 Å with a 0.2 Å Gaussian instrument, as written by
+/// velmora-cli simulate, plus noise of σ = 1 (peak 100).
+struct OHSpectra {
+    testing::TempDir dir;
+    std::vector<std::string> clean;  ///< "x y" lines of the noiseless simulation
+
+    OHSpectra() {
+        const std::string mod = (dir / "oh.mod").string();
+        const Result r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", "1", "--start", "3080", "--end", "3100",
+                                 "--temperature", "2000", "--resolution", "0.2", "--out", mod});
+        if (r.code != 0) throw std::runtime_error(r.err);
+        std::ifstream in(mod);
+        for (std::string line; std::getline(in, line);) clean.push_back(line);
+    }
+
+    /// A noisy copy written as name; the seed makes each file different.
+    std::string Noisy(const std::string& name, std::uint32_t seed) const {
+        GaussianDeviate noise(seed);
+        std::string text;
+        for (const std::string& line : clean) {
+            const auto comma = line.find(',');
+            text += Trim(line.substr(0, comma)) + " " + Str(Val(line.substr(comma + 1)) + noise.Next()) + "\n";
+        }
+        return dir.Write(name, text).string();
+    }
+};
+
+std::vector<std::string> FitArgs(std::vector<std::string> more) {
+    std::vector<std::string> a = {"fit", "--data", VELMORA_DATA_DIR, "--entry", "1", "--resolution", "0.15", "--free",
+                                  "t,scale,baseline,shift,gauss", "--set", "t=1000"};
+    a.insert(a.end(), more.begin(), more.end());
+    return a;
+}
+
+TEST(CliFit, PrintsTheParametersWithUncertaintiesAndWritesResultResidualsAndPicture) {
+    OHSpectra s;
+    const std::string file = s.Noisy("oh1.txt", 1);
+    const std::string csv = (s.dir / "r.csv").string(), res = (s.dir / "res.csv").string(), svg = (s.dir / "f.svg").string();
+    const Result r = RunCli(FitArgs({"--spectrum", file, "--out", csv, "--residuals", res, "--svg", svg}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_GE(r.lines.size(), 12u);
+    EXPECT_EQ(r.lines[0], file + ": OH (A-X)");
+    EXPECT_EQ(r.lines[1].rfind("t ", 0), 0u);
+    // "t          1996.3 ± 4.1 K": the truth within 2σ.
+    const double t = Val(r.lines[1].substr(2)), sigma = Val(r.lines[1].substr(r.lines[1].find("±") + 2));
+    EXPECT_NEAR(t, 2000.0, 2.0 * sigma);
+    EXPECT_NE(r.out.find("reduced chi-square"), std::string::npos);
+    EXPECT_NE(r.out.find("intensity: photon counts"), std::string::npos);
+
+    const std::vector<std::string> rows = testing::CrLfLines(testing::ReadFile(csv));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("file,status,message,reduced_chi_square,points,evaluations,convention,t,t_sigma,", 0), 0u);
+    EXPECT_EQ(rows[1].rfind(file + ",fitted,,", 0), 0u);
+    EXPECT_EQ(testing::CrLfLines(testing::ReadFile(res)).size(), s.clean.size() + 1);
+    EXPECT_NE(testing::ReadFile(svg).find("<svg"), std::string::npos);
+}
+
+TEST(CliFit, EveryFailureHasItsMessageAndExitCode) {
+    OHSpectra s;
+    const std::string good = s.Noisy("good.txt", 2);
+    const std::string nan = s.dir.Write("nan.txt", "3080 1\n3081 nan\n3082 2\n").string();
+    const std::string flat = s.dir.Write("flat.txt", "3080 0\n3081 0\n3082 0\n3083 0\n").string();
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--spectrum", (s.dir / "none.txt").string()}, 1, "none.txt"},
+        {{"--spectrum", nan}, 1, "line 2"},
+        {{"--spectrum", flat}, 1, "flat"},
+        {{"--spectrum", good, "--free", "t,colour"}, 1, "\"colour\" is not a fit parameter"},
+        {{"--spectrum", good, "--start", "4000", "--end", "4100"}, 1, "no point is left"},
+        {{"--spectrum", good, "--bounds", "t=300"}, 1, "LO:HI"},
+        {{"--spectrum", good, "--iterations", "1", "--scan", "0"}, 2, "not converged"},
+        {{"--spectrum", good, "--entry", "1,1", "--free", "scale,baseline"}, 2, "do not determine"},
+        {{"--spectrum", s.dir.path().string() + "/*.nothing"}, 1, "no file matches"},
+    };
+    for (const Case& c : cases) {
+        const Result r = RunCli(FitArgs(c.args));
+        EXPECT_EQ(r.code, c.code) << c.message << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+}
+
+TEST(CliFit, ABatchFitsEveryGoodFileAndTwoJobsWriteExactlyWhatOneJobWrites) {
+    OHSpectra s;
+    for (int k = 0; k < 4; ++k) s.Noisy("b" + std::to_string(k) + ".txt", 10 + static_cast<std::uint32_t>(k));
+    s.dir.Write("b2bad.txt", "3080 1\n3081 x\n");
+    const std::string one = (s.dir / "one.csv").string(), two = (s.dir / "two.csv").string();
+    const Result r1 = RunCli(FitArgs({"--spectrum", s.dir.path().string() + "/b*.txt", "--out", one}));
+    const Result r2 = RunCli(FitArgs({"--spectrum", s.dir.path().string() + "/b*.txt", "--out", two, "--jobs", "2"}));
+    EXPECT_EQ(r1.code, 1);
+    EXPECT_EQ(r2.code, 1);
+    const std::vector<std::string> rows = testing::CrLfLines(testing::ReadFile(one));
+    ASSERT_EQ(rows.size(), 6u);
+    int fitted = 0;
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        const std::vector<std::string> f = testing::CommaFields(rows[k]);
+        fitted += f[1] == "fitted";
+        if (f[0].find("b2bad") != std::string::npos) {
+            EXPECT_EQ(f[1], "bad input");
+        }
+    }
+    EXPECT_EQ(fitted, 4);
+    EXPECT_EQ(testing::ReadFile(two), testing::ReadFile(one));
+    // Files given one by one (as a shell expands a glob) are the same batch.
+    std::vector<std::string> listed = {"--spectrum"};
+    for (int k = 0; k < 4; ++k) listed.push_back((s.dir / ("b" + std::to_string(k) + ".txt")).string());
+    EXPECT_EQ(RunCli(FitArgs(listed)).code, 0);
+}
+
+TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
+    OHSpectra s;
+    const std::string file = s.Noisy("oh.txt", 5);
+    const std::string csv = (s.dir / "b.csv").string(), svg = (s.dir / "b.svg").string();
+    const Result r = RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--resolution",
+                             "0.2", "--v", "0", "--out", csv, "--svg", svg});
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_GE(r.lines.size(), 2u);
+    EXPECT_EQ(r.lines[1].rfind("T = ", 0), 0u);
+    const double t = Val(r.lines[1].substr(4)), sigma = Val(r.lines[1].substr(r.lines[1].find("±") + 2));
+    EXPECT_NEAR(t, 2000.0, 3.0 * sigma);
+    EXPECT_EQ(testing::CrLfLines(testing::ReadFile(csv)).front().rfind("component,N,J,energy_cm-1,g,", 0), 0u);
+    EXPECT_NE(testing::ReadFile(svg).find("ln(N/g)"), std::string::npos);
+    EXPECT_EQ(RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--kind", "absorption"}).code, 1);
+}
+
+}  // namespace
+}  // namespace velmora::cli

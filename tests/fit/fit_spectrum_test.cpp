@@ -1,0 +1,249 @@
+// Fits of synthetic spectra made by the program's simulation with known parameters and Gaussian
+// noise of fixed seeds: recovery within 2σ, robust starts, the coverage of the 1σ intervals, two
+// band systems in one fit, and the warnings of undetermined parameters.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "fit/fit_errors.h"
+#include "fit/synthetic_spectra.h"
+
+namespace velmora::fit {
+namespace {
+
+using testing::FitFixture;
+using testing::Truth;
+
+FitFixture& OH() {
+    static FitFixture f("OH", "(A-X)");
+    return f;
+}
+
+/// The OH A-X window of 3000 points between 3060 and 3200 Å.
+constexpr double kX0 = 3060.0, kStep = 140.0 / 2999.0;
+constexpr int kPoints = 3000;
+
+/// The noiseless OH signal at 2000 K over the window (made once).
+const std::vector<double>& OHSignal() {
+    static const std::vector<double> s = Signal(OH(), Truth{}, kX0, kStep, kPoints);
+    return s;
+}
+
+TEST(FitSpectrum, RecoversTemperatureAxisScaleBaselineAndWidthWithin2SigmaFromNearAndFarStarts) {
+    Truth t;
+    t.baseline = 3.0, t.shift = 0.031, t.noise = 1.0;
+    const std::vector<double> signal = Signal(OH(), t, kX0, kStep, kPoints);
+    const double truth[] = {2000.0, testing::Area(signal, kStep), 3.0, 0.031, 5 * kStep};
+    const char* names[] = {"t", "scale", "baseline", "shift", "gauss"};
+    // Starts at half the truth and 3x above it, with a Gaussian width 1.5x off.
+    for (double start : {1000.0, 6000.0}) {
+        GaussianDeviate noise(11);
+        FitRequest r = testing::Request({OH().system}, Measure({signal}, t, kX0, kStep, noise), 0.15, start);
+        r.settings.free = {"t", "scale", "baseline", "shift", "gauss"};
+        const FitResult fit = FitSpectrum(r);
+        for (int k = 0; k < 5; ++k) {
+            EXPECT_NEAR(fit.Value(names[k]), truth[k], 2.0 * fit.Uncertainty(names[k])) << names[k] << " from " << start;
+            EXPECT_GT(fit.Uncertainty(names[k]), 0.0) << names[k];
+        }
+        EXPECT_NEAR(fit.reducedChiSquare, 1.0, 0.1);
+        EXPECT_EQ(fit.degreesOfFreedom, kPoints - 5);
+        EXPECT_GT(fit.evaluations, 0);
+        EXPECT_NE(fit.stopReason.find("converged"), std::string::npos);
+        EXPECT_TRUE(fit.warnings.empty()) << fit.warnings.front();
+        // The residual of every point is y − model.
+        EXPECT_NEAR(fit.residual[100], fit.y[100] - fit.model[100], 1e-12);
+    }
+}
+
+TEST(FitSpectrum, SlopeAndLorentzWidthOfAVoigtInstrumentAreRecovered) {
+    Truth t;
+    t.slope = 0.02, t.noise = 0.5;
+    GaussianDeviate noise(5);
+    // The signal is Gaussian: the fitted Lorentzian width must come out consistent with 0.
+    FitRequest r = testing::Request({OH().system}, Measure({OHSignal()}, t, kX0, kStep, noise), 5 * kStep, 2000.0);
+    r.conditions.lineshape = simulation::Lineshape::Voigt;
+    r.conditions.lorentzPercent = 20.0;
+    r.settings.free = {"t", "scale", "baseline", "slope", "gauss", "lorentz"};
+    r.settings.bounds["lorentz"] = {0.0, 0.5};
+    const FitResult fit = FitSpectrum(r);
+    EXPECT_NEAR(fit.Value("slope"), 0.02, 2.0 * fit.Uncertainty("slope"));
+    EXPECT_LT(fit.Value("lorentz"), 2.0 * fit.Uncertainty("lorentz") + 1e-3);
+    EXPECT_NEAR(fit.Value("t"), 2000.0, 2.0 * fit.Uncertainty("t"));
+}
+
+// The 1σ interval of a correct fit holds the truth in 68 % of repeated measurements; 200
+// repetitions put the binomial 2σ band at 68 ± 6.6 %. A short window keeps it fast.
+TEST(FitSpectrum, OneSigmaIntervalOfTheTemperatureCoversTheTruthIn60To76PercentOf200Repetitions) {
+    constexpr double x0 = 3080.0, step = 0.05;
+    constexpr int n = 400;
+    Truth t;
+    t.noise = 2.0;
+    const std::vector<double> signal = Signal(OH(), t, x0, step, n);
+    GaussianDeviate noise(2024);
+    int covered = 0;
+    constexpr int repetitions = 200;
+    for (int k = 0; k < repetitions; ++k) {
+        FitRequest r = testing::Request({OH().system}, Measure({signal}, t, x0, step, noise), 5 * step, 1500.0);
+        r.settings.free = {"t", "scale", "baseline"};
+        r.options.scanPoints = 0;
+        const FitResult fit = FitSpectrum(r);
+        covered += std::fabs(fit.Value("t") - 2000.0) <= fit.Uncertainty("t");
+    }
+    EXPECT_GE(covered, 120);
+    EXPECT_LE(covered, 152);
+}
+
+TEST(FitSpectrum, TwoSystemsRecoverBothTemperaturesAndTheirRatio) {
+    static FitFixture cn("CN", "(B-X)"), n2("N2+", "(B-X)");
+    constexpr double x0 = 3840.0, step = 0.03;
+    constexpr int n = 3000;
+    Truth a, b;
+    a.temperature = 5000.0f, a.amplitude = 80.0;
+    b.temperature = 3000.0f, b.amplitude = 50.0;
+    const std::vector<double> sa = Signal(cn, a, x0, step, n), sb = Signal(n2, b, x0, step, n);
+    Truth m;
+    m.baseline = 2.0, m.noise = 1.0;
+    GaussianDeviate noise(7);
+    FitRequest r = testing::Request({cn.system, n2.system}, Measure({sa, sb}, m, x0, step, noise), 5 * step, 2000.0);
+    r.conditions.start = x0, r.conditions.end = x0 + n * step;
+    r.settings.free = {"t", "scale", "baseline"};
+    const FitResult fit = FitSpectrum(r);
+    EXPECT_EQ(fit.systems.size(), 2u);
+    EXPECT_NEAR(fit.Value("t:1"), 5000.0, 2.0 * fit.Uncertainty("t:1"));
+    EXPECT_NEAR(fit.Value("t:2"), 3000.0, 2.0 * fit.Uncertainty("t:2"));
+    const double ratio = fit.Value("scale:1") / fit.Value("scale:2");
+    const double ratioSigma = ratio * std::hypot(fit.Uncertainty("scale:1") / fit.Value("scale:1"),
+                                                 fit.Uncertainty("scale:2") / fit.Value("scale:2"));
+    EXPECT_NEAR(ratio, testing::Area(sa, step) / testing::Area(sb, step), 2.0 * ratioSigma);
+}
+
+TEST(FitSpectrum, FreeVibrationalPopulationsFollowTheBoltzmannRatioAndTheEnergyConventionWeighsByWavenumber) {
+    // OH A-X (0,0) near 3090 Å and (1,1) near 3140 Å: v' = 1 relative to v' = 0 at 2000 K.
+    Truth t;
+    t.noise = 0.5;
+    GaussianDeviate noise(3);
+    FitRequest r = testing::Request({OH().system}, Measure({OHSignal()}, t, kX0, kStep, noise), 5 * kStep, 2000.0);
+    r.settings.free = {"t", "scale", "baseline", "pop(v=1)"};
+    const FitResult photons = FitSpectrum(r);
+    ASSERT_NE(photons.Find("pop(v=1)"), nullptr);
+    EXPECT_EQ(photons.convention, IntensityConvention::PhotonCounts);
+    // The truth: vibrational Boltzmann factor exp(−ΔG/kT) with ΔG(1−0) of OH A = 2989 cm-1,
+    // 0.1166 at 2000 K.
+    const double boltzmann = std::exp(-2989.0 / (0.69503 * 2000.0));
+    EXPECT_NEAR(photons.Value("pop(v=1)"), boltzmann, 3.0 * photons.Uncertainty("pop(v=1)") + 0.01);
+
+    // The same spectrum read as energy: every line weighed by its wavenumber. (1,1) lies ~1.6 %
+    // to the red of (0,0), so the energy model needs about that much more v' = 1.
+    r.convention = IntensityConvention::Energy;
+    const FitResult energy = FitSpectrum(r);
+    EXPECT_EQ(energy.convention, IntensityConvention::Energy);
+    EXPECT_NEAR(energy.Value("pop(v=1)") / photons.Value("pop(v=1)"), 3140.0 / 3090.0, 0.01);
+}
+
+TEST(FitSpectrum, UndeterminedAndCorrelatedParametersAndBoundsAreWarnedAbout) {
+    Truth t;
+    t.noise = 1.0;
+    GaussianDeviate noise(9);
+    const MeasuredSpectrum m = Measure({OHSignal()}, t, kX0, kStep, noise);
+    // A temperature bounded below the truth ends on its bound.
+    FitRequest r = testing::Request({OH().system}, m, 5 * kStep, 1000.0);
+    r.settings.bounds["t"] = {300.0, 1500.0};
+    FitResult fit = FitSpectrum(r);
+    bool bound = false;
+    for (const std::string& w : fit.warnings) bound = bound || w.find("t ended at its upper bound 1500") != std::string::npos;
+    EXPECT_TRUE(bound);
+    EXPECT_TRUE(fit.atBound[static_cast<std::size_t>(fit.Find("t") - fit.parameters.data())]);
+
+    // The same band system twice: only the sum of the two scales is determined.
+    FitRequest twice = testing::Request({OH().system, OH().system}, m, 5 * kStep, 2000.0);
+    twice.settings.free = {"scale", "baseline"};
+    fit = FitSpectrum(twice);
+    EXPECT_TRUE(fit.undetermined);
+    bool singular = false, correlated = false;
+    for (const std::string& w : fit.warnings) {
+        singular = singular || (w.find("singular") != std::string::npos && w.find("scale:") != std::string::npos);
+        correlated = correlated || w.find("correlate") != std::string::npos;
+    }
+    EXPECT_TRUE(singular);
+    EXPECT_TRUE(std::isnan(fit.Uncertainty("scale:2")) || std::isnan(fit.Uncertainty("scale:1")) || correlated);
+}
+
+TEST(FitSpectrum, BadInputAndNonConvergenceFailLoudlyWithTheirOwnErrors) {
+    Truth t;
+    t.noise = 1.0;
+    GaussianDeviate noise(1);
+    const MeasuredSpectrum good = Measure({OHSignal()}, t, kX0, kStep, noise);
+    struct Case {
+        const char* what;
+        void (*change)(FitRequest&);
+        const char* message;
+    };
+    const Case inputs[] = {
+        {"NaN point", [](FitRequest& r) { r.spectrum.y[10] = std::numeric_limits<double>::quiet_NaN(); }, "not a finite number"},
+        {"infinite x", [](FitRequest& r) { r.spectrum.x[5] = std::numeric_limits<double>::infinity(); }, "not a finite number"},
+        {"flat", [](FitRequest& r) { std::fill(r.spectrum.y.begin(), r.spectrum.y.end(), 0.0); }, "flat"},
+        {"no overlap", [](FitRequest& r) { for (double& x : r.spectrum.x) x += 30000.0; }, "does not reach the spectrum"},
+        {"all excluded", [](FitRequest& r) { r.excluded = {{3000.0, 3300.0}}; }, "no point is left"},
+        {"too few points",
+         [](FitRequest& r) {
+             r.spectrum.x.resize(3);
+             r.spectrum.y.resize(3);
+         },
+         "more points than free parameters"},
+        {"unknown parameter", [](FitRequest& r) { r.settings.free.push_back("colour"); }, "colour"},
+        {"start outside bounds",
+         [](FitRequest& r) {
+             r.settings.start["t"] = 50.0;
+             r.settings.bounds["t"] = {300.0, 5000.0};
+         },
+         "outside its bounds"},
+        {"empty bounds", [](FitRequest& r) { r.settings.bounds["t"] = {3000.0, 300.0}; }, "hold no range"},
+        {"laser outside LIF", [](FitRequest& r) { r.settings.free.push_back("laser"); }, "laser"},
+        {"no third column", [](FitRequest& r) { r.weighting = Weighting::FileColumn; }, "third column"},
+    };
+    for (const Case& c : inputs) {
+        FitRequest r = testing::Request({OH().system}, good, 5 * kStep, 1500.0);
+        c.change(r);
+        try {
+            FitSpectrum(r);
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const FitInputError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.what << ": " << e.what();
+        }
+    }
+
+    FitRequest r = testing::Request({OH().system}, good, 5 * kStep, 1500.0);
+    r.settings.free = {"t", "scale", "baseline", "shift", "gauss"};
+    r.options.maxIterations = 1;
+    r.options.scanPoints = 0;
+    EXPECT_THROW(FitSpectrum(r), FitConvergenceError);
+
+    std::atomic<bool> cancel{true};
+    r.options.cancel = &cancel;
+    EXPECT_THROW(FitSpectrum(r), FitCancelled);
+}
+
+TEST(FitSpectrum, WeightsFromAThirdColumnAndFromTheNoiseEstimateGiveAReducedChiSquareNearOne) {
+    Truth t;
+    t.noise = 2.0;
+    GaussianDeviate noise(17);
+    MeasuredSpectrum m = Measure({OHSignal()}, t, kX0, kStep, noise);
+    // On pure noise the estimate is unbiased; on the spectrum its lines raise it, which the fit
+    // mends by estimating again from its residuals at the start.
+    Truth quiet;
+    quiet.noise = 2.0;
+    GaussianDeviate more(18);
+    EXPECT_NEAR(EstimateNoise(Measure({std::vector<double>(kPoints, 0.0)}, quiet, kX0, kStep, more).y), 2.0, 0.1);
+    m.sigma.assign(m.x.size(), 2.0);
+    FitRequest r = testing::Request({OH().system}, m, 5 * kStep, 2000.0);
+    for (Weighting w : {Weighting::FileColumn, Weighting::NoiseEstimate}) {
+        r.weighting = w;
+        const FitResult fit = FitSpectrum(r);
+        EXPECT_NEAR(fit.chiSquare / fit.degreesOfFreedom, 1.0, 0.1);
+        EXPECT_EQ(fit.weighting, w);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::fit
