@@ -89,7 +89,7 @@ struct LineIntensity {
     const Array3<float>& yields;
 
     double operator()(const ModelLine& line, double S, double window, int vUp, int cu, int nUp, double popUpper,
-                      double popLower) const {
+                      double popLower, double levelWeight) const {
         const double phi = yields.ValueAt(vUp, cu, nUp);
         switch (c.kind) {
             case SpectrumKind::Emission: return phi * popUpper * S;
@@ -105,7 +105,9 @@ struct LineIntensity {
                 const double w = phi * popLower * gate * window;
                 return c.lifRegime == LifRegime::PartiallySaturated ? w : w * S;
             }
-            case SpectrumKind::FourWaveMixing: return S * S * S * S * popLower * popLower;
+            // Quadratic in the population of the level, (w N'')^2: one factor w is carried here, the
+            // other by the population-weighted total, as for every kind.
+            case SpectrumKind::FourWaveMixing: return S * S * S * S * popLower * popLower * levelWeight;
         }
         return 0.0;
     }
@@ -158,7 +160,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
                 const double S = emission ? line.emission : line.absorption;
                 const double popUpper = emission ? rot.ValueAt(vPop, cu, nUp) : 0.0;
                 const double popLower = emission ? 0.0 : rot.ValueAt(vPop, cl, line.N);
-                const double weight = intensity(line, S, w, vUp, cu, nUp, popUpper, popLower);
+                const double weight = intensity(line, S, w, vUp, cu, nUp, popUpper, popLower, pop.weights[k]);
                 if (weight == 0.0 || (list.squareRoot && S <= 0.0)) continue;
                 out.push_back({x, weight, static_cast<float>(S), m.effectiveLifetime.ValueAt(vUp, cu, nUp)});
             }

@@ -244,6 +244,21 @@ TEST(Synthesis, AbsorptionWeighsByWavenumberAndTheFourthKindByStrengthToTheFourt
     c.sys.AddLine({0, 0, 3, 5, 32350.0, 1.0f, 2.0f});
     c.Run();
     EXPECT_NEAR(PeakBetween(c.app.sim, 32340, 32360) / PeakBetween(c.app.sim, 32040, 32060), 16.0, 1e-3);
+
+    // Quadratic in the population of the vibrational level as well: lower levels v'' = 0 and 1
+    // holding 0.8 and 0.2, one line each of equal strength and rotational population, give bands
+    // in the ratio (0.8 / 0.2)^2 = 16; the level traces weighted by their populations still add
+    // up to the total.
+    Bench v(4);
+    v.sys.SetPopulations({0.8f, 0.2f}, 0.01f);
+    v.sys.AddLine({0, 0, 1, 3, 32050.0, 1.0f, 1.0f});
+    v.sys.AddLine({0, 1, 1, 3, 32350.0, 1.0f, 1.0f});
+    v.Run();
+    const SimulationState& sim = v.app.sim;
+    EXPECT_NEAR(PeakBetween(sim, 32040, 32060) / PeakBetween(sim, 32340, 32360), 16.0, 1e-3);
+    for (int i = 0; i <= sim.NPoints; i += 97)
+        EXPECT_NEAR(v.app.pop.PopVibSel(0) * sim.SimBand(1, i) + v.app.pop.PopVibSel(1) * sim.SimBand(2, i),
+                    sim.SimTotal(i), 1e-4);
 }
 
 TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
