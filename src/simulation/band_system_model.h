@@ -38,6 +38,12 @@ struct ModelLine {
     std::int16_t b = 1;       ///< branch 1..24
 };
 
+/// Degeneracies 2J + 1 of the lower and upper level of a line.
+struct LineDegeneracies {
+    int lower = 0, upper = 0;
+};
+LineDegeneracies DegeneraciesOf(const ModelLine& line);
+
 /// One vibrational band (v', v'') of the system.
 struct ModelBand {
     double origin = 0.0;    ///< band origin, cm-1 (0: the system has no such band)

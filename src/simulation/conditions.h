@@ -36,7 +36,8 @@ enum class PointDensity { Low = 0, Standard = 1, High = 2, VeryHigh = 3 };
 enum class PressureUnit { Torr = 0, Atmosphere = 1, Millibar = 2, Bar = 3, Pascal = 4, Kilopascal = 5 };
 
 /// Regime of the LIF excitation: signal linear in the line strength, growing with its square
-/// root, or independent of it.
+/// root, or saturated (independent of it: the upper level holds g'/(g' + g'') of the lower
+/// population).
 enum class LifRegime { Linear = 0, PartiallySaturated = 1, Saturated = 2 };
 
 /// Detection gate of the fluorescence.

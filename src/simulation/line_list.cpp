@@ -95,8 +95,13 @@ struct LineIntensity {
             case SpectrumKind::Emission: return phi * popUpper * S;
             case SpectrumKind::Absorption: return S * popLower * line.nu;
             case SpectrumKind::LifExcitation: {
-                // Saturated: the signal no longer depends on the line strength.
-                if (c.lifRegime == LifRegime::Saturated) return S != 0.0 ? popLower * window : 0.0;
+                // Saturated: absorption and stimulated emission balance, and the upper level holds
+                // g' / (g' + g'') of the lower population whatever the line strength.
+                if (c.lifRegime == LifRegime::Saturated) {
+                    if (S == 0.0) return 0.0;
+                    const LineDegeneracies g = DegeneraciesOf(line);
+                    return popLower * window * g.upper / (g.upper + g.lower);
+                }
                 // Effective lifetime of the upper level for the gate.
                 double tauR = m.lifetime.ValueAt(vUp, cu, nUp);
                 if (!m.levelFiles && m.computedLifetime.ValueAt(vUp, cu, nUp) > 0.0f)

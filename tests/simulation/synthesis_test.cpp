@@ -227,9 +227,10 @@ TEST(Synthesis, LIFRegimesScaleWithTheLineStrength) {
     EXPECT_NEAR(linear.second / linear.first, 5.0, 1e-4);
     const auto partial = peaks(1);
     EXPECT_NEAR(partial.second / partial.first, std::sqrt(5.0), 1e-4);
+    // Saturated: g'/(g' + g'') of the lower population, whatever the strength. P1(3): J'' = 3.5,
+    // J' = 2.5, 6/14; Q1(5): J'' = J' = 5.5, 12/24.
     const auto saturated = peaks(2);
-    EXPECT_FLOAT_EQ(saturated.first, 100.0f);
-    EXPECT_NEAR(saturated.second / saturated.first, 1.0, 1e-5);
+    EXPECT_NEAR(saturated.second / saturated.first, (12.0 / 24.0) / (6.0 / 14.0), 1e-5);
 }
 
 TEST(Synthesis, AbsorptionWeighsByWavenumberAndTheFourthKindByStrengthToTheFourth) {
