@@ -99,13 +99,15 @@ GasComposition ParseComposition(std::string_view text) {
     return gas;
 }
 
+std::string FractionText(double x) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", x);
+    return buf;
+}
+
 std::string CompositionText(const GasComposition& gas) {
     std::string text;
-    for (const auto& [partner, x] : gas.partners) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.6g", x);
-        text += (text.empty() ? "" : ",") + partner + "=" + buf;
-    }
+    for (const auto& [partner, x] : gas.partners) text += (text.empty() ? "" : ",") + partner + "=" + FractionText(x);
     return text;
 }
 

@@ -25,6 +25,9 @@ inline constexpr double kMoleFractionTolerance = 1e-3;
 /// an empty gas. Throws std::invalid_argument naming the entry at fault.
 GasComposition ParseComposition(std::string_view text);
 
+/// A mole fraction as text, to six significant digits ("0.095").
+std::string FractionText(double x);
+
 /// The composition as ParseComposition reads it ("N2=0.79,O2=0.21").
 std::string CompositionText(const GasComposition& gas);
 

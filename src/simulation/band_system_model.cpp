@@ -79,6 +79,8 @@ BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& 
     m.effectiveLifetime = db.LevelEffLifetime;
     m.quenchRate = db.LevelQuenchRate;
     m.baseYield = db.LevelYield;
+    m.quenching = db.UpperQuenching;
+    m.einsteinAFactor = db.LineUnitFactor[0];
     // Radiative lifetimes from the emission sums: the first four columns of the level data.
     const Array3<float>& u = db.UpperLevelData;
     if (!u.Empty()) {

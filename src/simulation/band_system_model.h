@@ -73,6 +73,8 @@ struct BandSystemModel {
     Array3<float> quenchRate;           ///< quenching rate constant, µs-1 Torr-1
     Array3<float> baseYield;            ///< fluorescence yield of the pre-computation
     Array3<float> computedLifetime;     ///< radiative lifetime from the band emission sums, ns
+    database::StateQuenching quenching; ///< quenching models of the upper state by gas partner
+    double einsteinAFactor = 0.0;       ///< emission coefficient × this = Einstein A, s-1
 
     Array2<ModelBand> bands;  ///< (v', v'')
 

@@ -48,7 +48,9 @@ struct DrawStats {
 /// needed, its spectrum): make one per simulation and draw every level with it.
 class LineDrawer {
 public:
-    LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method);
+    /// squareRoot: the partially saturated LIF regime; rateEquations: lines saturated by the laser
+    /// (DrawnLine::saturation). Both draw every line on its own.
+    LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations = false);
 
     /// Adds the lines onto out[1..nPoints-1] (out holds the grid points 0..nPoints).
     void Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats);

@@ -166,4 +166,17 @@ void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x
     }
 }
 
+void AccumulateSaturatedProfile(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
+                                double weight, float* out) {
+    const double widening = std::sqrt(1.0 + saturation * ProfileValue(s, 0.0));
+    const double half = s.halfWindow * grid.gridWidth * widening;  // axis units
+    const double lo = std::clamp(std::ceil((x0 - half - grid.Xini) / grid.step), 1.0, static_cast<double>(grid.nPoints));
+    const double hi = std::clamp(std::floor((x0 + half - grid.Xini) / grid.step), 0.0, grid.nPoints - 1.0);
+    const int first = std::min(s.first, static_cast<int>(lo)), last = std::max(s.last, static_cast<int>(hi));
+    for (int i = first; i <= last; ++i) {
+        const double sp = saturation * ProfileValue(s, grid.Xini + i * grid.step - x0);
+        out[i] = static_cast<float>(out[i] + weight * sp / (1.0 + sp));
+    }
+}
+
 }  // namespace velmora::simulation

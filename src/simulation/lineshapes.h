@@ -93,4 +93,10 @@ void AccumulateProfile(const ProfileGrid& grid, const LineShape& s, double x0, d
 void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x0, double strength,
                            double weight, float* out);
 
+/// Adds weight × s p(i) / (1 + s p(i)) onto out[i] (s = saturation): a line saturated by the
+/// laser, whose wings keep growing while its centre levels off (power broadening). The window
+/// widens by sqrt(1 + s p(0)), the broadening of a Lorentzian, capped at the grid.
+void AccumulateSaturatedProfile(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
+                                double weight, float* out);
+
 }  // namespace velmora::simulation
