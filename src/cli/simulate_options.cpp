@@ -190,6 +190,9 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
         }
         if (app.db.QuenchingComposition.Empty()) throw std::invalid_argument("option --composition: no gas given");
     }
+    // A gas given without a source is the source.
+    if (args.Has("composition") && !args.Has("quenching-source"))
+        CmbQuenching_Click(app, StoredValue(QuenchingSource::GasComposition));
     if (args.Has("quenching-source"))
         CmbQuenching_Click(app, Choice(args, "quenching-source", {"none", "single", "files", "composition"}, 0));
     Box(app, args, "quenching", TxtQuenching_Change, "0 or more");

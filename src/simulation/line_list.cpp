@@ -200,7 +200,8 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
                 const double weight = intensity(line, S, detected, vUp, cu, nUp, popUpper, popLower, pop.weights[k]);
                 if (weight == 0.0 || (list.squareRoot && S <= 0.0)) continue;
                 out.push_back({x, weight, static_cast<float>(S), m.effectiveLifetime.ValueAt(vUp, cu, nUp),
-                               intensity.saturation});
+                               intensity.saturation, static_cast<std::int16_t>(vUp), static_cast<std::int16_t>(vLow),
+                               line.b, line.N});
             }
         }
     }

@@ -3,6 +3,7 @@
 // fluorescence conditions (yield, gate, detection window, LIF regime).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct DrawnLine {
     /// LIF by rate equations: W (1 + g_l/g_u) / Γ per unit of the line's area-normalised profile
     /// (axis units); the line adds weight × s p / (1 + s p) with s this and p the profile.
     float saturation = 0.0f;
+    std::int16_t vUp = 0, vLow = 0;  ///< the band
+    std::int16_t b = 0, N = 0;       ///< branch 1..24 and lower rotational row
 };
 
 /// The lines of every selected level, in the order of the populations' levels.

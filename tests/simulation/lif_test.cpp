@@ -10,6 +10,7 @@
 #include "database/gas_composition.h"
 #include "simulation/detection_filter.h"
 #include "simulation/rate_equations.h"
+#include "simulation/thermometry.h"
 #include "support/temp_dir.h"
 #include "program/main_window.h"
 #include "shipped_system.h"
@@ -249,6 +250,37 @@ TEST(DetectionFilter, FileInNanometresAndItsFaults) {
             EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(Thermometry, PairSensitivityMatchesFiniteDifferencesOfTheSignals) {
+    ShippedSystem no("NO", "(A-X)");
+    SimulationConditions c;
+    c.kind = SpectrumKind::LifExcitation;
+    c.start = 2259.0;
+    c.end = 2263.0;
+    c.pressure = 760.0;
+    c.quenching = QuenchingSource::GasComposition;  // yields that change with T as well
+    no.app.pop.ThermalFlag = 1;
+    const PopulationsAt at = [&no](double T) { return no.Thermal(SpectrumKind::LifExcitation, static_cast<float>(T)); };
+    const ThermometryScan scan = ScanThermometry(*no.model, c, at, 300.0, 2000.0, 3, 6, 3);
+    ASSERT_EQ(scan.pairs.size(), 3u);
+    EXPECT_GE(scan.pairs[0].score, scan.pairs[2].score);
+    for (const ThermometryPair& pair : scan.pairs)
+        for (std::size_t k = 0; k < scan.temperatures.size(); ++k) {
+            // (ΔR/R)/(ΔT/T) from the signals at T ± 2 K, read by position.
+            const double T = scan.temperatures[k], dT = 2.0;
+            auto ratioAt = [&](double t) {
+                double a = 0.0, b = 0.0;
+                for (const ThermometryLine& line : LineSignalsAt(*no.model, c, at, t)) {
+                    if (line.x == scan.lines[pair.a].x) a = line.signal[0];
+                    if (line.x == scan.lines[pair.b].x) b = line.signal[0];
+                }
+                return a / b;
+            };
+            const double R = ratioAt(T), finite = (ratioAt(T + dT) - ratioAt(T - dT)) / R / (2.0 * dT / T);
+            EXPECT_NEAR(pair.ratio[k], R, 1e-9 * R);
+            EXPECT_NEAR(pair.sensitivity[k], finite, 2e-3 * std::fabs(finite) + 1e-6) << T;
+        }
 }
 
 }  // namespace
