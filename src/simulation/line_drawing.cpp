@@ -87,11 +87,11 @@ std::optional<double> LineDrawer::SharedHalfWindow(const DrawnLine& line) const 
     return K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
 }
 
-void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats) const {
+void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor) const {
     const LineShape shape = MakeLineShape(grid_, line.x, line.lifetime);
     if (shape.last < shape.first) return;
     if (line.saturation > 0.0f)
-        AccumulateSaturatedProfile(grid_, shape, line.x, line.saturation, line.weight, out);
+        AccumulateSaturatedProfile(grid_, shape, line.x, line.saturation, line.weight, floor, out);
     else if (squareRoot_)
         AccumulateSqrtProfile(grid_, shape, line.x, line.strength, line.weight, out);
     else
@@ -120,7 +120,12 @@ void LineDrawer::PrepareSpectra() {
 
 void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats) {
     if (!kernel_) {
-        for (const DrawnLine& line : lines) DrawOwn(line, out, stats);
+        // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
+        double strongest = 0.0;
+        for (const DrawnLine& line : lines)
+            if (line.saturation > 0.0f)
+                strongest = std::max(strongest, SaturatedPeak(MakeLineShape(grid_, line.x, line.lifetime), line.saturation, line.weight));
+        for (const DrawnLine& line : lines) DrawOwn(line, out, stats, kSaturatedWingTolerance * strongest);
         return;
     }
     const ProfileKernel& kernel = *kernel_;

@@ -155,7 +155,8 @@ TEST(RateEquations, SpectraOfWeakLaserMatchTheLinearRegimeAndSaturationBroadensL
     c.pulseEnergy = 1e-9;
     const Spectrum weak = Simulate(*no.model, c, pop);
     ASSERT_EQ(weak.grid.last, linear.grid.last);
-    for (int i = 0; i <= linear.grid.last; ++i) EXPECT_NEAR(weak.total(i), linear.total(i), 2e-3) << i;
+    // Equal to 1e-3 of the peak: the linear windows cut the wings where they reach about that.
+    for (int i = 0; i <= linear.grid.last; ++i) EXPECT_NEAR(weak.total(i), linear.total(i), 0.1) << i;
     // Strongly saturated: the points above half the peak grow in number (power broadening).
     c.pulseEnergy = 100.0;
     const Spectrum strong = Simulate(*no.model, c, pop);
