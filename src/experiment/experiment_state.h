@@ -53,6 +53,9 @@ struct ExperimentState {
     /// What went wrong in the last failed spectrum read ("<file>, line <n>: <problem>"); empty
     /// after a clean read. The message box itself carries the fixed advice text.
     std::string ReadProblem;
+    /// What the user should know about the last spectrum read although it succeeded (the file's
+    /// numbers have decimal commas); empty when there is nothing to tell.
+    std::string ReadNotice;
 };
 
 /// True when a spectrum is loaded and holds at least one point (ExpX(0..ExpPoints) are valid).

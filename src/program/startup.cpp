@@ -22,4 +22,10 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     if (app.db.irad < 1 || app.db.irad > app.db.cat.CatalogueCount) app.db.irad = 1;
 }
 
+std::filesystem::path ProgramFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path(".") : exe.parent_path();
+}
+
 }  // namespace velmora::program
