@@ -221,27 +221,27 @@ void RefreshConditionCaptions(AppState& app) {
 }
 
 std::string TxtLaserGauss_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.LaserGaussWidth, 0.0, kNoUpperLimit, ComputeWidths);
+    return EditAndRecompute(app, text, app.sim.LaserGaussWidth, 0.0, kResolutionLimits.hi, ComputeWidths);
 }
 
 std::string TxtLaserLorentz_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.LaserLorentzWidth, 0.0, kNoUpperLimit, ComputeWidths);
+    return EditAndRecompute(app, text, app.sim.LaserLorentzWidth, 0.0, kResolutionLimits.hi, ComputeWidths);
 }
 
 std::string TxtPulseEnergy_Change(AppState& app, std::string_view text) {
-    return EditNumber(text, app.sim.PulseEnergy, 0.0, kNoUpperLimit);
+    return EditNumber(text, app.sim.PulseEnergy, 0.0, 1e15);
 }
 
 std::string TxtPulseDuration_Change(AppState& app, std::string_view text) {
-    return EditNumber(text, app.sim.PulseDuration, 1e-6, kNoUpperLimit);
+    return EditNumber(text, app.sim.PulseDuration, 1e-6, 1e15);
 }
 
 std::string TxtBeamArea_Change(AppState& app, std::string_view text) {
-    return EditNumber(text, app.sim.BeamArea, 1e-12, kNoUpperLimit);
+    return EditNumber(text, app.sim.BeamArea, 1e-12, 1e15);
 }
 
 std::string TxtSpectralIrradiance_Change(AppState& app, std::string_view text) {
-    return EditNumber(text, app.sim.SpectralIrradiance, 0.0, kNoUpperLimit);
+    return EditNumber(text, app.sim.SpectralIrradiance, 0.0, 1e15);
 }
 
 void SetDetectionFilter(AppState& app, const std::string& path) {
