@@ -19,6 +19,10 @@ float AirIndex(float vacuumAngstrom);
 /// n_air of itself), 3 cm-1 (unchanged), 4 nm in vacuum, 5 nm in air.
 double WavenumberToAxis(double nu, int units);
 
+/// Regularized lower incomplete gamma function P(a, x) = γ(a, x) / Γ(a), for a > 0 and x >= 0:
+/// the series of γ below x = a + 1, the continued fraction of the upper function above it.
+double RegularizedGammaP(double a, double x);
+
 /// Rounds to the nearest integer, halves to the even integer (as integer conversions do).
 int RoundHalfEven(double x);
 
