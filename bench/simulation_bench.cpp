@@ -8,7 +8,8 @@
 // And the typed simulation alone, after the model is built: one Simulate of OH A-X at 3000 K
 // (2800-3400 Å, standard density, 1 Å Gaussian or half-Lorentzian Voigt instrument), the
 // building of the band-system models of OH A-X and NO A-X (every band), and the writing of a
-// simulated total of 126,001 points.
+// simulated total of 126,001 points; NO A-X LIF excitation with a Voigt laser, linear and by the
+// rate equations.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -161,6 +162,34 @@ void BM_Simulate_OH_Voigt_PerLine(benchmark::State& state) {
     RunSimulate(state, simulation::Lineshape::Voigt, simulation::ProfileMethod::PerLine);
 }
 
+/// One typed simulation of NO A-X LIF excitation at 300 K, 2200-2300 Å, Doppler broadening and a
+/// Voigt laser (0.02 Å Gaussian, 0.01 Å Lorentzian FWHM), in the linear regime or by the rate
+/// equations (1 mJ in 10 ns on 0.1 cm2).
+void RunNOLaser(benchmark::State& state, simulation::LifRegime regime) {
+    AppState& app = NOLif();
+    simulation::CalculateSimulation(app);
+    const auto model = simulation::CurrentModel(app);
+    const populations::Populations pop = populations::SelectedPopulations(app.pop);
+    simulation::SimulationConditions c;
+    c.kind = simulation::SpectrumKind::LifExcitation;
+    c.start = 2200, c.end = 2300, c.temperature = 300;
+    c.dopplerBroadening = true;
+    c.laserGaussWidth = 0.02, c.laserLorentzWidth = 0.01;
+    c.lifRegime = regime;
+    simulation::Spectrum s;
+    for (auto _ : state) {
+        s = simulation::Simulate(*model, c, pop);
+        benchmark::DoNotOptimize(s.total.Data());
+    }
+    state.counters["lines_drawn"] = s.linesDrawn;
+    state.counters["grid_points"] = s.grid.Points();
+}
+
+void BM_Simulate_NO_LIF_Laser_Linear(benchmark::State& state) { RunNOLaser(state, simulation::LifRegime::Linear); }
+void BM_Simulate_NO_LIF_Laser_RateEquations(benchmark::State& state) {
+    RunNOLaser(state, simulation::LifRegime::RateEquations);
+}
+
 /// Building the model of a pre-computed system: every band loaded and its lines kept.
 void RunModelBuild(benchmark::State& state, AppState& app) {
     std::size_t lines = 0;
@@ -196,6 +225,8 @@ BENCHMARK(BM_Simulate_OH_Gaussian)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt_PerLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_NO_LIF_Laser_Linear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_NO_LIF_Laser_RateEquations)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildModel_OH)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildModel_NO)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OH_Emission3000K)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDoubleValidator>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -58,6 +60,8 @@ public:
         grid_->addWidget(l, row_++, 0, 1, 3);
         return l;
     }
+    /// Places a widget across the whole row.
+    void Wide(QWidget* w) { grid_->addWidget(w, row_++, 0, 1, 3); }
     /// Places several widgets on one row.
     void Row(std::initializer_list<QWidget*> widgets) {
         int col = 0;
@@ -127,9 +131,19 @@ void BuildDatabaseTab(QWidget* tab) {
     auto* quench = Group(tab, "FrameQuenching", QObject::tr("Quenching"));
     Form qu(quench);
     qu.Combo("CmbQuenching", QObject::tr("Source"),
-             {"No quenching", "Single value for all levels", "From files (rotational resolution)"});
+             {"No quenching", "Single value for all levels", "From files (rotational resolution)", "Gas composition"});
     qu.Text("TxtQuenching", QObject::tr("Rate constant"));
     qu.Combo("CmbQuenchingUnits", QObject::tr("Units"), {"us-1Torr-1"});
+    // The collision partners of the gas composition: formula and mole fraction per row.
+    auto* gas = new QTableWidget(6, 2, quench);
+    gas->setObjectName(QStringLiteral("GrdComposition"));
+    gas->setHorizontalHeaderLabels({QObject::tr("Partner"), QObject::tr("Mole fraction")});
+    gas->verticalHeader()->setVisible(false);
+    gas->horizontalHeader()->setStretchLastSection(true);
+    gas->setMinimumHeight(150);
+    qu.Wide(gas);
+    auto* rate = qu.Label("LblQuenchingCaption");
+    rate->setWordWrap(true);
 
     auto* view = Group(tab, "FrameView", QObject::tr("Windows"));
     Form v(view);
@@ -186,13 +200,31 @@ void BuildSimulationTab(QWidget* tab) {
 
     auto* lif = Group(tab, "FrameLIFconditions", QObject::tr("LIF conditions"));
     Form l(lif);
-    l.Combo("CmbLIFregime", QObject::tr("Regime"), {"Linear", "Partially saturated", "Saturated"});
+    l.Combo("CmbLIFregime", QObject::tr("Regime"), {"Linear", "Partially saturated", "Saturated", "Rate equations"});
+    // The excitation laser: line shape (axis unit) and irradiance, for the rate equations.
+    l.Row({NamedLabel(lif, "LblLaserWidths", QObject::tr("Laser G/L FWHM")), NamedEdit(lif, "TxtLaserGauss", 60),
+           NamedEdit(lif, "TxtLaserLorentz", 60)});
+    l.Row({NamedLabel(lif, "LblPulse", QObject::tr("Pulse mJ / ns")), NamedEdit(lif, "TxtPulseEnergy", 60),
+           NamedEdit(lif, "TxtPulseDuration", 60)});
+    l.Row({NamedLabel(lif, "LblBeam", QObject::tr("Area cm2 / I W cm-2/cm-1")), NamedEdit(lif, "TxtBeamArea", 60),
+           NamedEdit(lif, "TxtSpectralIrradiance", 60)});
     l.Combo("CmbGate", QObject::tr("Detection"), {"Total integration", "Time resolved"});
     l.Row({NamedLabel(lif, "LblDelay", QObject::tr("Delay (ns)")), NamedEdit(lif, "TxtDelay", 60),
            NamedLabel(lif, "LblGate", QObject::tr("Gate (ns)")), NamedEdit(lif, "TxtGate", 60)});
     l.Combo("CmbSpectralWindow", QObject::tr("Spectral window"), {"Full", "Window"});
     l.Row({NamedLabel(lif, "LblWindow", QObject::tr("From/to (Å)")), NamedEdit(lif, "TxtStartWindow", 60),
            NamedEdit(lif, "TxtEndWindow", 60)});
+    l.Row({NamedLabel(lif, "LblDetectionFilter", QObject::tr("Filter")), NamedLabel(lif, "LblDetectionFilterFile"),
+           [lif] {
+               auto* b = new QPushButton(QObject::tr("File..."), lif);
+               b->setObjectName("CmdDetectionFilter");
+               return b;
+           }(),
+           [lif] {
+               auto* b = new QPushButton(QObject::tr("None"), lif);
+               b->setObjectName("CmdNoDetectionFilter");
+               return b;
+           }()});
     l.Combo("CmbFluorescenceYield", QObject::tr("Fluorescence yield"),
             {"Included in simulation", "Excluded", "Exclude predissociation", "Exclude quenching"});
 

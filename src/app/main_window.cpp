@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -14,6 +16,8 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QSplitter>
+#include <QFileDialog>
+#include <QTableWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -657,7 +661,7 @@ void MDIVelmora::WireInputs() {
     AppState& a = app_;
     text("TxtStart", [&a](std::string_view t) { return a.sim.TxtStart = std::string(t); });
     text("TxtEnd", [&a](std::string_view t) { return a.sim.TxtEnd = std::string(t); });
-    text("TxtTemperature", [&a](std::string_view t) { return simulation::TxtTemperature_Change(a, t); });
+    text("TxtTemperature", [&a](std::string_view t) { return program::TxtTemperature_Change(a, t); });
     text("TxtResolution", [&a](std::string_view t) { return simulation::TxtResolution_Change(a, t); });
     text("TxtLorentzian", [&a](std::string_view t) { return simulation::TxtLorentzian_Change(a, t); });
     text("TxtCollB1", [&a](std::string_view t) { return simulation::TxtCollB1_Change(a, t); });
@@ -675,6 +679,12 @@ void MDIVelmora::WireInputs() {
     text("TxtWavelength", [&a](std::string_view t) { return experiment::TxtWavelength_Change(a, t); });
     text("TxtMultiply", [&a](std::string_view t) { return experiment::TxtMultiply_Change(a, t); });
     text("TxtNoise", [&a](std::string_view t) { return experiment::TxtNoise_Change(a, t); });
+    text("TxtLaserGauss", [&a](std::string_view t) { return simulation::TxtLaserGauss_Change(a, t); });
+    text("TxtLaserLorentz", [&a](std::string_view t) { return simulation::TxtLaserLorentz_Change(a, t); });
+    text("TxtPulseEnergy", [&a](std::string_view t) { return simulation::TxtPulseEnergy_Change(a, t); });
+    text("TxtPulseDuration", [&a](std::string_view t) { return simulation::TxtPulseDuration_Change(a, t); });
+    text("TxtBeamArea", [&a](std::string_view t) { return simulation::TxtBeamArea_Change(a, t); });
+    text("TxtSpectralIrradiance", [&a](std::string_view t) { return simulation::TxtSpectralIrradiance_Change(a, t); });
     text("TxtZoomX", [&a](std::string_view t) { return display::TxtZoomX_Change(a, t); });
     text("TxtZoomY", [&a](std::string_view t) { return display::TxtZoomY_Change(a, t); });
 
@@ -697,6 +707,10 @@ void MDIVelmora::WireInputs() {
     combo("CmbFluorescenceYield", [&a](int i) { simulation::CmbFluorescenceYield_Click(a, i); });
     combo("CmbQuenching", [&a](int i) { program::CmbQuenching_Click(a, i); }, true);
     combo("CmbQuenchingUnits", [](int) {});
+    if (auto* gas = findChild<QTableWidget*>("GrdComposition"))
+        connect(gas, &QTableWidget::cellChanged, this, [this, gas, &a](int row, int column) {
+            Event([&] { program::GrdComposition_Change(a, row, column, S(gas->item(row, column)->text())); }, true);
+        });
     combo("CmbExpFile", [&a](int i) { experiment::CmbExpFile_Click(a, i); });
     combo("CmbResiduals", [this, &a](int i) {
         experiment::CmbResiduals_Click(a, S(findChild<QComboBox*>("CmbResiduals")->itemText(i)));
@@ -759,6 +773,12 @@ void MDIVelmora::WireInputs() {
         connect(b, &QPushButton::clicked, this, [this, handler, longWork] { Event(handler, longWork); });
     };
     button("CmdSmooth", [&a] { experiment::CmdSmooth_Click(a); });
+    button("CmdDetectionFilter", [this, &a] {
+        const QString file = QFileDialog::getOpenFileName(this, tr("Detection filter (nm, transmission 0..1)"), {},
+                                                          tr("Transmission files (*.txt *.csv *.dat);;All files (*)"));
+        if (!file.isEmpty()) simulation::SetDetectionFilter(a, S(file));
+    });
+    button("CmdNoDetectionFilter", [&a] { simulation::SetDetectionFilter(a, {}); });
     button("CmdSubtraction", [&a] { experiment::CmdSubtraction_Click(a); });
     button("CmdClear", [&a] { experiment::CmdClear_Click(a); });
     button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
@@ -1243,6 +1263,25 @@ void MDIVelmora::RefreshControls() {
     for (const char* n : {"CmbQuenching", "CmbQuenchingUnits", "TxtQuenching", "CmbFluorescenceYield"})
         enable(n, sim.YieldControlsEnabled);
     enable("TxtQuenching", sim.YieldControlsEnabled && a.db.QuenchingSource == 1);
+    // The gas composition table shows the rows as typed; refreshing it must not echo edits back.
+    if (auto* gas = qobject_cast<QTableWidget*>(find("GrdComposition")); gas && !gas->isAncestorOf(QApplication::focusWidget())) {
+        const QSignalBlocker quiet(gas);
+        for (int r = 0; r < gas->rowCount() && r < static_cast<int>(sim.GrdComposition.size()); ++r)
+            for (int c = 0; c < 2; ++c) {
+                const QString text = QStr(sim.GrdComposition[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                if (!gas->item(r, c)) gas->setItem(r, c, new QTableWidgetItem);
+                if (gas->item(r, c)->text() != text) gas->item(r, c)->setText(text);
+            }
+        gas->setEnabled(sim.YieldControlsEnabled && a.db.QuenchingSource == 3);
+    }
+    label("LblQuenchingCaption", sim.LblQuenchingCaption);
+    label("LblDetectionFilterFile", sim.DetectionFilterFile.empty()
+                                        ? std::string("none (window)")
+                                        : std::filesystem::path(sim.DetectionFilterFile).filename().string());
+    for (const auto& [name, value] : {std::pair{"TxtLaserGauss", sim.LaserGaussWidth}, std::pair{"TxtLaserLorentz", sim.LaserLorentzWidth},
+                                      std::pair{"TxtPulseEnergy", sim.PulseEnergy}, std::pair{"TxtPulseDuration", sim.PulseDuration},
+                                      std::pair{"TxtBeamArea", sim.BeamArea}, std::pair{"TxtSpectralIrradiance", sim.SpectralIrradiance}})
+        if (QLineEdit* e = edit(name); e && !e->hasFocus()) SetEditText(e, Str(value));
     SetComboIndex(combo("CmbWindowView"), a.shell.intWindows);
 
     // Range, kind and conditions.

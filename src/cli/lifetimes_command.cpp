@@ -1,8 +1,11 @@
 // velmora-cli lifetimes: radiative lifetimes, effective lifetimes (with predissociation) and
-// fluorescence yields of every upper level of a band system.
+// fluorescence yields of every upper level of a band system; with a gas composition the yields
+// and the lifetimes under collisions include its quenching at the given temperature and pressure.
 #include <ostream>
 
 #include "cli/database_options.h"
+#include "common/number_format.h"
+#include "database/gas_composition.h"
 #include "database/line_rows.h"
 #include "database/system_precompute.h"
 
@@ -10,16 +13,38 @@ namespace velmora::cli {
 
 namespace {
 
-int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
+int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {});
-    RejectUnknownOptions(args, {"data", "entry"});
+    RejectUnknownOptions(args, {"data", "entry", "composition", "temperature", "pressure"});
     DatabaseState db;
     OpenDatabase(args, db);
     const int entry = EntryOption(args, db);
 
+    // Quenching by a gas: temperature in K, pressure in Torr.
+    const bool gas = args.Has("composition");
+    float pressureTorr = 0.0f;
+    if (gas) {
+        try {
+            db.QuenchingComposition = database::ParseComposition(args.Get("composition"));
+        } catch (const std::invalid_argument& e) {
+            throw std::invalid_argument(std::string("option --composition: ") + e.what());
+        }
+        db.QuenchingSource = 3;
+        db.QuenchingTemperature = static_cast<float>(args.Number("temperature", 300.0));
+        pressureTorr = static_cast<float>(args.Number("pressure", 760.0));
+        if (!(db.QuenchingTemperature > 0.0f)) throw std::invalid_argument("option --temperature: must be above 0 K");
+        if (!(pressureTorr >= 0.0f)) throw std::invalid_argument("option --pressure: must be 0 Torr or more");
+    }
+
     db.irad = entry;
     Shell quiet;
-    database::SystemPrecompute(db, 0.0f, quiet);
+    database::SystemPrecompute(db, pressureTorr, quiet);
+    if (gas) {
+        const auto q = database::QuenchingRate(db.UpperQuenching, db.QuenchingComposition, db.QuenchingTemperature,
+                                               pressureTorr);
+        err << "Quenching rate " << Trim(Format(q.rate, "0.000E+00")) << " s-1\n";
+        for (const std::string& w : q.warnings) err << "Warning: " << w << "\n";
+    }
 
     out << "v_up,component,N_up,radiative_ns,effective_ns,yield\n";
     // A level that does not exist (no radiative lifetime) has empty fields.
@@ -36,7 +61,8 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
 
 const bool registered = RegisterCommand(
     {"lifetimes",
-     "lifetimes --entry N [--data DIR]  lists lifetimes (ns) and fluorescence yields of the upper levels as CSV",
+     "lifetimes --entry N [--data DIR] [--composition GAS --temperature K --pressure TORR]  lists lifetimes (ns)\n"
+     "  and fluorescence yields of the upper levels as CSV; with a gas the yields include its quenching",
      &RunLifetimes});
 
 }  // namespace

@@ -7,12 +7,14 @@
 
 #include "cli/database_options.h"
 #include "common/number_format.h"
+#include "database/gas_composition.h"
 #include "populations/population_model.h"
 #include "program/band_system.h"
 #include "program/startup.h"
 #include "program/system_range.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/condition_limits.h"
+#include "simulation/detection_filter.h"
 #include "simulation/driver.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
@@ -52,7 +54,14 @@ const OptionHelp kOptions[] = {
     {"shift-b", "B  temperature exponent of the shift (default 1)"},
     {"doppler-shift", "on|off  Doppler shift (default off)"},
     {"doppler-velocity", "KM_S  velocity towards the observer, km/s (default 0)"},
-    {"lif-regime", "linear|partial|saturated or 0..2 (default linear)"},
+    {"lif-regime", "linear|partial|saturated|rate-equations or 0..3 (default linear)"},
+    {"laser-gauss", "W  Gaussian FWHM of the excitation laser, axis unit (default 0: the instrument function)"},
+    {"laser-lorentz", "W  Lorentzian FWHM of the excitation laser, axis unit (default 0)"},
+    {"pulse-energy", "MJ  laser pulse energy, mJ (default 1)"},
+    {"pulse-duration", "NS  laser pulse duration, ns (default 10)"},
+    {"beam-area", "CM2  laser beam cross section, cm2 (default 0.1)"},
+    {"spectral-irradiance", "I  laser spectral irradiance at its centre, W cm-2 per cm-1 (default 0: from the pulse)"},
+    {"filter", "FILE  detection filter: lines of wavelength (nm) and transmission (0..1); replaces the window"},
     {"gate", "total|resolved or 0..1: detection gate (default total integration)"},
     {"delay", "NS  gate delay (default 0)"},
     {"gate-width", "NS  gate width (default 10)"},
@@ -60,8 +69,9 @@ const OptionHelp kOptions[] = {
     {"window-start", "Å  detection window start (default 0)"},
     {"window-end", "Å  detection window end (default 0)"},
     {"yield", "included|excluded|no-predissociation|no-quenching or 0..3 (default included)"},
-    {"quenching-source", "none|single|files or 0..2 (default none)"},
+    {"quenching-source", "none|single|files|composition or 0..3 (default none)"},
     {"quenching", "K  quenching rate constant, us-1 Torr-1 (default 0)"},
+    {"composition", "GAS  mole fractions of the quenching gas, e.g. N2=0.71,H2O=0.19,CO2=0.095,O2=0.005 (one may be \"rest\")"},
     {"min-population", "P  minimum vibrational population simulated, 0..0.1 (default 0.00001)"},
     {"noise", "LEVEL  noise added to the written total, 0..100 (default 0)"},
 };
@@ -145,7 +155,18 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     Box(app, args, "shift-b", TxtShiftB_Change, LimitsText(kTemperatureExponentLimits));
     if (args.Has("doppler-shift")) ChkDopplerShift_Click(app, Switch(args, "doppler-shift"));
     Box(app, args, "doppler-velocity", TxtDopplerShift_Change, LimitsText(kVelocityLimits) + " km/s");
-    if (args.Has("lif-regime")) CmbLIFregime_Click(app, ChoiceOption(args, "lif-regime", {"linear", "partial", "saturated"}, 0));
+    if (args.Has("lif-regime"))
+        CmbLIFregime_Click(app, ChoiceOption(args, "lif-regime", {"linear", "partial", "saturated", "rate-equations"}, 0));
+    Box(app, args, "laser-gauss", TxtLaserGauss_Change, "0 or more");
+    Box(app, args, "laser-lorentz", TxtLaserLorentz_Change, "0 or more");
+    Box(app, args, "pulse-energy", TxtPulseEnergy_Change, "0 mJ or more");
+    Box(app, args, "pulse-duration", TxtPulseDuration_Change, "above 0 ns");
+    Box(app, args, "beam-area", TxtBeamArea_Change, "above 0 cm2");
+    Box(app, args, "spectral-irradiance", TxtSpectralIrradiance_Change, "0 or more");
+    if (args.Has("filter")) {
+        app.sim.DetectionFilterFile = args.Get("filter");
+        app.sim.DetectionFilter = ReadDetectionFilter(app.sim.DetectionFilterFile);
+    }
     if (args.Has("gate")) CmbGate_Click(app, ChoiceOption(args, "gate", {"total", "resolved"}, 0));
     Box(app, args, "delay", TxtDelay_Change, LimitsText(kGateLimits) + " ns");
     Box(app, args, "gate-width", TxtGate_Change, LimitsText(kGateLimits) + " ns");
@@ -159,8 +180,19 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
                                     " Å (--window-start, --window-end)");
     if (args.Has("yield"))
         CmbFluorescenceYield_Click(app, ChoiceOption(args, "yield", {"included", "excluded", "no-predissociation", "no-quenching"}, 0));
+    if (args.Has("composition")) {
+        try {
+            app.db.QuenchingComposition = database::ParseComposition(args.Get("composition"));
+        } catch (const std::invalid_argument& e) {
+            throw std::invalid_argument(std::string("option --composition: ") + e.what());
+        }
+        if (app.db.QuenchingComposition.Empty()) throw std::invalid_argument("option --composition: no gas given");
+    }
+    // A gas given without a source is the source.
+    if (args.Has("composition") && !args.Has("quenching-source"))
+        CmbQuenching_Click(app, StoredValue(QuenchingSource::GasComposition));
     if (args.Has("quenching-source"))
-        CmbQuenching_Click(app, ChoiceOption(args, "quenching-source", {"none", "single", "files"}, 0));
+        CmbQuenching_Click(app, ChoiceOption(args, "quenching-source", {"none", "single", "files", "composition"}, 0));
     Box(app, args, "quenching", TxtQuenching_Change, "0 or more");
     Box(app, args, "min-population",
         [](AppState& a, const std::string& text) {

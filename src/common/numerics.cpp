@@ -43,6 +43,38 @@ double ConvertAxisValue(double x, int fromUnits, int toUnits) {
     return WavenumberToAxis(AxisToWavenumber(x, fromUnits), toUnits);
 }
 
+double RegularizedGammaP(double a, double x) {
+    if (!(x > 0.0)) return 0.0;
+    const double logPrefactor = a * std::log(x) - x - std::lgamma(a);  // x^a e^-x / Γ(a)
+    constexpr double kEpsilon = 1e-15;
+    if (x < a + 1.0) {
+        // γ(a, x) = x^a e^-x Σ x^n / (a (a+1) ... (a+n)).
+        double term = 1.0 / a, sum = term;
+        for (int n = 1; n < 1000 && std::fabs(term) > kEpsilon * std::fabs(sum); ++n) {
+            term *= x / (a + n);
+            sum += term;
+        }
+        return std::exp(logPrefactor) * sum;
+    }
+    // Γ(a, x) = x^a e^-x / (x + 1 - a - 1(1-a)/(x + 3 - a - 2(2-a)/(x + 5 - a - ...))), evaluated by
+    // the modified Lentz method.
+    constexpr double kTiny = 1e-300;
+    double b = x + 1.0 - a, c = 1.0 / kTiny, d = 1.0 / b, h = d;
+    for (int n = 1; n < 1000; ++n) {
+        const double an = -n * (n - a);
+        b += 2.0;
+        d = an * d + b;
+        if (std::fabs(d) < kTiny) d = kTiny;
+        c = b + an / c;
+        if (std::fabs(c) < kTiny) c = kTiny;
+        d = 1.0 / d;
+        const double delta = d * c;
+        h *= delta;
+        if (std::fabs(delta - 1.0) < kEpsilon) break;
+    }
+    return 1.0 - std::exp(logPrefactor) * h;
+}
+
 int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }
 
 double GaussianDeviate::Next() {

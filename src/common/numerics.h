@@ -26,6 +26,10 @@ double ConvertAxisValue(double x, int fromUnits, int toUnits);
 /// True for the air wavelength units (2 Å, 5 nm).
 inline bool IsAirUnit(int units) { return units == 2 || units == 5; }
 
+/// Regularized lower incomplete gamma function P(a, x) = γ(a, x) / Γ(a), for a > 0 and x >= 0:
+/// the series of γ below x = a + 1, the continued fraction of the upper function above it.
+double RegularizedGammaP(double a, double x);
+
 /// Rounds to the nearest integer, halves to the even integer (as integer conversions do).
 int RoundHalfEven(double x);
 

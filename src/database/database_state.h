@@ -7,6 +7,7 @@
 
 #include "common/bounded_array.h"
 #include "database/catalogue_state.h"
+#include "database/quenching_models.h"
 
 namespace velmora {
 
@@ -47,9 +48,16 @@ struct DatabaseState {
     Array3<float> LevelQuenchRate;   ///< us-1 Torr-1
 
     // Quenching settings.
-    int QuenchingSource = 0;      ///< 0 none, 1 single value, 2 from files
+    int QuenchingSource = 0;      ///< 0 none, 1 single value, 2 from files, 3 gas composition
     float Quenching = 0.0f;       ///< us-1 Torr-1
     int QuenchingUnits = 0;
+
+    // Quenching by a gas composition (source 3): the collision partners, the gas temperature the
+    // rates are taken at (the simulation temperature; the pressure comes with each computation),
+    // and the published models of the selected system's upper state (QUENCHING.DAT).
+    database::GasComposition QuenchingComposition{{{"N2", 0.79}, {"O2", 0.21}}};
+    float QuenchingTemperature = 300.0f;  ///< K
+    database::StateQuenching UpperQuenching;
 
     // System data.
     Array3<float> BandData;       ///< (q 0..5, v' 0..MaxVUpper, v'' 0..MaxVLower)

@@ -5,6 +5,7 @@
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "database/quenching_models.h"
 #include "common/number_format.h"
 
 namespace velmora::database {
@@ -14,20 +15,10 @@ namespace {
 /// Predissociation rates up to this value (s-1) are taken as no predissociation.
 constexpr float kNegligiblePredissociation = 2000.0f;
 
-/// Collision rate (ns-1) of the selected quenching source for one level.
-double QuenchingRate(const DatabaseState& db, float rateConstant, float pressureTorr) {
-    // Rate constants are per microsecond and Torr; 0.001 turns them into per nanosecond.
-    switch (db.QuenchingSource) {
-        case 1: return static_cast<double>(db.Quenching) * 0.001 * pressureTorr;
-        case 2: return static_cast<double>(pressureTorr) * rateConstant * 0.001;
-        default: return 0.0;
-    }
-}
-
 /// Radiative and effective lifetime and yield of one level and component. UpperLevelData holds
 /// the radiative lifetime from the band sums (0: no such level); LevelLifetime the file's
 /// radiative lifetime (0: the computed one), LevelEffLifetime the predissociation rate.
-void CombineLevel(DatabaseState& db, int v, int k, int N, float pressureTorr) {
+void CombineLevel(DatabaseState& db, int v, int k, int N, float pressureTorr, double compositionRate) {
     const int C = db.UpperComponents;
     float& radiative = db.UpperLevelData(v, k, N);
     float& lifetime = db.LevelLifetime(v, k, N);
@@ -48,7 +39,8 @@ void CombineLevel(DatabaseState& db, int v, int k, int N, float pressureTorr) {
         effective = lifetime;
 
     // Yield = A / (A + k_pred + Q) = τ_eff,Q / τ_rad with τ_eff,Q = 1 / (1/τ_eff + Q).
-    const double q = QuenchingRate(db, db.LevelQuenchRate(v, k, N), pressureTorr);
+    const double q =
+        CollisionRateNs(db.QuenchingSource, db.Quenching, db.LevelQuenchRate(v, k, N), pressureTorr, compositionRate);
     yield = lifetime != 0.0f ? static_cast<float>((1.0 / (1.0 / effective + q)) / lifetime) : 0.0f;
 
     db.UpperLevelData(v, C + k, N) = effective;
@@ -145,13 +137,17 @@ void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
         for (int N = 0; N <= lastRow; ++N)
             db.UpperLevelData(vUp, k, N) = static_cast<float>(db.UpperLevelData(vUp, k, N) * scale);
 
+    const double compositionRate =
+        db.QuenchingSource == 3
+            ? QuenchingRate(db.UpperQuenching, db.QuenchingComposition, db.QuenchingTemperature, pressureTorr).rate
+            : 0.0;
     for (const LevelRecord& r : records)
         for (int k = 1; k <= C; ++k) {
             const auto i = static_cast<std::size_t>(k - 1);
             db.LevelLifetime(vUp, k, r.N) = r.lifetime[i];
             db.LevelEffLifetime(vUp, k, r.N) = r.rate[i];
             db.LevelQuenchRate(vUp, k, r.N) = r.quenching[i];
-            CombineLevel(db, vUp, k, r.N, pressureTorr);
+            CombineLevel(db, vUp, k, r.N, pressureTorr, compositionRate);
         }
 }
 

@@ -34,8 +34,8 @@ std::string SetQuenchingValue(DatabaseState& db, std::string_view text, float pr
 }
 
 void SetQuenchingSource(DatabaseState& db, int index, float pressureTorr, Shell& shell) {
-    if (index < 0 || index > 2)
-        throw std::invalid_argument("quenching source " + std::to_string(index) + " (0, 1 or 2 expected)");
+    if (index < 0 || index > 3)
+        throw std::invalid_argument("quenching source " + std::to_string(index) + " (0, 1, 2 or 3 expected)");
     DatabaseState work = db;
     work.QuenchingSource = index;
     Recompute(work, pressureTorr, shell);

@@ -19,10 +19,10 @@ inline constexpr double kMaxQuenching = 1e3;
 /// the value in force. Throws like SystemPrecompute; then nothing has changed.
 std::string SetQuenchingValue(DatabaseState& db, std::string_view text, float pressureTorr, Shell& shell);
 
-/// Quenching source list (0 none, 1 single value, 2 from the level files): stores the source
-/// and, when a band system is loaded, pre-computes the system again and loads its band (0, 0).
-/// Throws std::invalid_argument for another index and like SystemPrecompute; then nothing
-/// has changed.
+/// Quenching source list (0 none, 1 single value, 2 from the level files, 3 gas composition):
+/// stores the source and, when a band system is loaded, pre-computes the system again and loads
+/// its band (0, 0). Throws std::invalid_argument for another index and like SystemPrecompute;
+/// then nothing has changed.
 void SetQuenchingSource(DatabaseState& db, int index, float pressureTorr, Shell& shell);
 
 }  // namespace velmora::database

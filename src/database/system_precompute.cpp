@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "common/errors.h"
 
@@ -104,6 +105,12 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     db.UpperLevelData.Fill(0.0f);
     db.LineUnitFactor = {};
     db.BandUnitFactor = {};
+
+    // The quenching models of the upper state (none when the database has no model file).
+    const std::string models = db.AppPath + kQuenchingModelsFile;
+    db.UpperQuenching = std::filesystem::exists(models)
+                            ? ReadQuenchingModels(models).For(cat.MoleculeCode(entry), cat.StateLabel(1, entry))
+                            : QuenchingModels{}.For(cat.MoleculeCode(entry), cat.StateLabel(1, entry));
 
     const int lamUp = cat.StateLambda(1, entry);
     const int lamLow = cat.StateLambda(2, entry);

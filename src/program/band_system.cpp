@@ -11,6 +11,7 @@ void SelectBandSystem(AppState& app, int entry) {
     // The new system is computed on a copy and replaces the old one only when complete.
     DatabaseState work = app.db;
     work.irad = entry;
+    work.QuenchingTemperature = app.pop.Temperature;
     database::SystemPrecompute(work, app.sim.Pressure, *app.ui);
     database::LoadBand(work, 0, 0, entry);
     app.db = std::move(work);

@@ -6,6 +6,7 @@
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "database/gas_composition.h"
 #include "database/quenching.h"
 #include "display/plot_content.h"
 #include "display/plot_draw.h"
@@ -15,6 +16,8 @@
 #include "program/band_system.h"
 #include "program/system_range.h"
 #include "simulation/condition_inputs.h"
+#include "simulation/conditions.h"
+#include "simulation/intensities.h"
 #include "simulation/units.h"
 #include "table/table_model.h"
 
@@ -162,11 +165,13 @@ void CmbKind_Click(AppState& app, int kind) {
 
 void CmbQuenching_Click(AppState& app, int index) {
     try {
+        app.db.QuenchingTemperature = app.pop.Temperature;
         database::SetQuenchingSource(app.db, index, app.sim.Pressure, *app.ui);
     } catch (const std::exception& e) {
         app.dialogs->ShowMessage(e.what());
         return;
     }
+    simulation::ComputeYields(app);
     table::RefreshDatabaseTable(app);
 }
 
@@ -185,6 +190,32 @@ std::string TxtPressure_Change(AppState& app, std::string_view text) {
     std::string shown = simulation::TxtPressure_Change(app, text);
     table::RefreshDatabaseTable(app);
     return shown;
+}
+
+std::string TxtTemperature_Change(AppState& app, std::string_view text) {
+    std::string shown = simulation::TxtTemperature_Change(app, text);
+    if (app.db.QuenchingSource == simulation::StoredValue(simulation::QuenchingSource::GasComposition))
+        table::RefreshDatabaseTable(app);
+    return shown;
+}
+
+void GrdComposition_Change(AppState& app, int row, int column, std::string_view text) {
+    auto& rows = app.sim.GrdComposition;
+    if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0 || column > 1) return;
+    rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = Trim(text);
+    std::string gas;
+    for (const auto& [partner, fraction] : rows) {
+        if (partner.empty() && fraction.empty()) continue;
+        gas += (gas.empty() ? "" : ",") + partner + "=" + fraction;
+    }
+    try {
+        app.db.QuenchingComposition = database::ParseComposition(gas);
+    } catch (const std::invalid_argument& e) {
+        app.sim.LblQuenchingCaption = std::string("Composition not in force: ") + e.what();
+        return;
+    }
+    if (app.db.SystemLoaded) simulation::ComputeYields(app);
+    table::RefreshDatabaseTable(app);
 }
 
 bool IsIncompleteNumber(std::string_view text) {

@@ -85,6 +85,14 @@ std::string TxtQuenching_Change(AppState& app, std::string_view text);
 /// TxtPressure: the pressure in the selected unit; the database table follows (the yields
 /// depend on it). Returns the text the box must show.
 std::string TxtPressure_Change(AppState& app, std::string_view text);
+/// TxtTemperature: the temperature; the database table follows when the yields depend on it
+/// (quenching by a gas composition). Returns the text the box must show.
+std::string TxtTemperature_Change(AppState& app, std::string_view text);
+/// GrdComposition: a cell of the gas composition table (column 0 the partner's formula, 1 its
+/// mole fraction or "rest") has been edited. When the rows make a gas (known formulas, fractions
+/// adding up to 1) it becomes the composition in force, the yields and the database table follow;
+/// otherwise the quenching caption says what is wrong and the composition in force stays.
+void GrdComposition_Change(AppState& app, int row, int column, std::string_view text);
 
 /// True for the text of a number still being typed: a sign, a decimal point or an exponent
 /// without its digits ("-", ".", "-.", "1e", "2E-"). Numeric boxes judge such a text only when

@@ -5,6 +5,7 @@
 
 #include "common/number_format.h"
 #include "common/numerics.h"
+#include "database/gas_composition.h"
 #include "database/quenching.h"
 #include "populations/populations_window.h"
 #include "simulation/condition_limits.h"
@@ -58,13 +59,22 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Simulation", "PredissociationBroadening", "1", app.sim.PredissociationBroadening, kSwitch, kShort);
     visit("Simulation", "Quenching", "0", app.db.Quenching, Range{0, database::kMaxQuenching}, false);
     visit("Simulation", "QuenchingUnits", "0", app.db.QuenchingUnits, Range{0, 1}, false);
-    visit("Simulation", "QuenchingSource", "0", app.db.QuenchingSource, Range{0, 2}, false);
+    visit("Simulation", "QuenchingSource", "0", app.db.QuenchingSource, Range{0, 3}, false);
     visit("Simulation", "PointDensity", "1", app.sim.PointDensity, Range{0, 3}, false);
     visit("Simulation", "Collisional Shift A", "0", app.sim.CollisionalShiftA, kCollisionalCoefficientLimits, false);
     visit("Simulation", "Collisional Shift B", "1", app.sim.CollisionalShiftB, kTemperatureExponentLimits, false);
     visit("Simulation", "Collisional Broad 1", "0", app.sim.CollisionalBroad1, kCollisionalCoefficientLimits, false);
     visit("Simulation", "Collisional Broad 2", "1", app.sim.CollisionalBroad2, kTemperatureExponentLimits, false);
     visit("Simulation", "Doppler shift", "0", app.sim.DopplerShift, kVelocityLimits, false);
+    // Quenching by a gas composition.
+    visit("Simulation", "Quenching composition", "N2=0.79,O2=0.21", app.db.QuenchingComposition, kAny, false);
+    // The excitation laser of LIF by rate equations.
+    visit("Simulation", "Laser Gaussian width", "0", app.sim.LaserGaussWidth, kAny, false);
+    visit("Simulation", "Laser Lorentzian width", "0", app.sim.LaserLorentzWidth, kAny, false);
+    visit("Simulation", "Pulse energy", "1", app.sim.PulseEnergy, kAny, false);
+    visit("Simulation", "Pulse duration", "10", app.sim.PulseDuration, kAny, false);
+    visit("Simulation", "Beam area", "0.1", app.sim.BeamArea, kAny, false);
+    visit("Simulation", "Spectral irradiance", "0", app.sim.SpectralIrradiance, kAny, false);
     visit("Files", "Spectra directory", "", app.shell.SpectraDirectory, kAny, false);
 }
 
@@ -97,6 +107,14 @@ void LoadSettings(AppState& app, const KeyValueStore& store) {
         using T = std::decay_t<decltype(variable)>;
         if constexpr (std::is_same_v<T, std::string>) {
             variable = text;
+        } else if constexpr (std::is_same_v<T, database::GasComposition>) {
+            // A composition edited into something unreadable takes the default.
+            if (Trim(text).empty()) text = fallback;
+            try {
+                variable = database::ParseComposition(text);
+            } catch (const std::invalid_argument&) {
+                variable = database::ParseComposition(fallback);
+            }
         } else {
             if (Trim(text).empty()) text = fallback;
             const double value = Val(text);
@@ -128,6 +146,8 @@ void SaveSettings(const AppState& app, KeyValueStore& store) {
         using T = std::decay_t<decltype(variable)>;
         if constexpr (std::is_same_v<T, std::string>)
             store.Set(section, key, variable);
+        else if constexpr (std::is_same_v<T, database::GasComposition>)
+            store.Set(section, key, database::CompositionText(variable));
         else
             store.Set(section, key, Str(variable));
     });

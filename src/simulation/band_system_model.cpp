@@ -5,6 +5,7 @@
 
 #include "database/band_loader.h"
 #include "database/entry_tables.h"
+#include "database/line_positions.h"
 
 namespace velmora::simulation {
 
@@ -35,6 +36,11 @@ BranchTable BuildBranchTable(ElectronicState popState, const DatabaseState& db) 
         database::UsesLowerComponentException(irad))
         for (int b = 1; b <= 12; ++b) t.lower[b] = kLowerPi[b];
     return t;
+}
+
+LineDegeneracies DegeneraciesOf(const ModelLine& line) {
+    const database::BranchShape shape = database::BranchShapeOf(line.b);
+    return {database::TwiceJ(line.N, shape.lowerF) + 1, database::TwiceJ(line.N + shape.deltaN, shape.upperF) + 1};
 }
 
 const ModelBand& BandSystemModel::Band(int vUp, int vLow) const {
@@ -73,6 +79,8 @@ BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& 
     m.effectiveLifetime = db.LevelEffLifetime;
     m.quenchRate = db.LevelQuenchRate;
     m.baseYield = db.LevelYield;
+    m.quenching = db.UpperQuenching;
+    m.einsteinAFactor = db.LineUnitFactor[0];
     // Radiative lifetimes from the emission sums: the first four columns of the level data.
     const Array3<float>& u = db.UpperLevelData;
     if (!u.Empty()) {

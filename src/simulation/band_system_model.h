@@ -38,6 +38,12 @@ struct ModelLine {
     std::int16_t b = 1;       ///< branch 1..24
 };
 
+/// Degeneracies 2J + 1 of the lower and upper level of a line.
+struct LineDegeneracies {
+    int lower = 0, upper = 0;
+};
+LineDegeneracies DegeneraciesOf(const ModelLine& line);
+
 /// One vibrational band (v', v'') of the system.
 struct ModelBand {
     double origin = 0.0;    ///< band origin, cm-1 (0: the system has no such band)
@@ -67,6 +73,8 @@ struct BandSystemModel {
     Array3<float> quenchRate;           ///< quenching rate constant, µs-1 Torr-1
     Array3<float> baseYield;            ///< fluorescence yield of the pre-computation
     Array3<float> computedLifetime;     ///< radiative lifetime from the band emission sums, ns
+    database::StateQuenching quenching; ///< quenching models of the upper state by gas partner
+    double einsteinAFactor = 0.0;       ///< emission coefficient × this = Einstein A, s-1
 
     Array2<ModelBand> bands;  ///< (v', v'')
 

@@ -38,9 +38,16 @@ Broadening ComputeBroadening(const SimulationConditions& c, double molecularMass
     }
     double lorentz = c.collisionalBroadening ? static_cast<double>(b.collisionalWidth) : 0.0;
 
+    // The laser of an excitation scan: the overlap of a Voigt laser with a Voigt line is the Voigt
+    // of the summed Lorentzian widths and the quadrature sum of the Gaussian widths.
+    const bool laser = LaserShapesExcitation(c);
+    if (laser) {
+        lorentz += c.laserLorentzWidth;
+        gaussSq += c.laserGaussWidth * c.laserGaussWidth;
+    }
     // Instrumental function.
     const double res = c.resolution;
-    switch (c.lineshape) {
+    if (!laser) switch (c.lineshape) {
         case Lineshape::Gaussian: gaussSq += res * res; break;
         case Lineshape::Lorentzian: lorentz += res; break;
         case Lineshape::Voigt: {

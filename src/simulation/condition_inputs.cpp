@@ -1,3 +1,4 @@
+#include "simulation/detection_filter.h"
 #include "simulation/condition_inputs.h"
 
 #include "common/number_format.h"
@@ -81,6 +82,8 @@ void ChkThermal_Click(AppState& app, int value) { app.pop.ThermalFlag = value; }
 void CmbKind_Click(AppState& app, int kind) {
     app.sim.Kind = kind;
     OfferKindControls(app.sim);
+    // An excitation scan with a laser of its own widths draws its lines with them.
+    if (app.sim.LaserGaussWidth > 0.0f || app.sim.LaserLorentzWidth > 0.0f) ComputeWidths(app);
     // The populated state changes with the kind; its populations start thermal again.
     if (app.db.SystemLoaded)
         populations::ResetPopulatedState(app.pop, app.db, kind);
@@ -119,6 +122,8 @@ std::string TxtTemperature_Change(AppState& app, std::string_view text) {
     std::string shown = EditNumber(text, app.pop.Temperature, kTemperatureLimits.lo, kTemperatureLimits.hi, &accepted);
     if (!accepted) return shown;
     WidthsAndShifts(app);
+    // Quenching by a gas composition follows the gas temperature.
+    if (app.db.SystemLoaded && app.db.QuenchingSource == StoredValue(QuenchingSource::GasComposition)) ComputeYields(app);
     if (app.pop.ThermalFlag == 1 && app.db.SystemLoaded) {
         populations::FollowMainTemperature(app.pop, app.db);
         app.ui->RedrawHistograms();
@@ -212,6 +217,54 @@ void RefreshConditionCaptions(AppState& app) {
     sim.PointsPerWidth = PointsPerWidthFor(sim.PointDensity);
     OfferKindControls(sim);
     WidthsAndShifts(app);
+    FillCompositionTable(app);
+}
+
+std::string TxtLaserGauss_Change(AppState& app, std::string_view text) {
+    return EditAndRecompute(app, text, app.sim.LaserGaussWidth, 0.0, kResolutionLimits.hi, ComputeWidths);
+}
+
+std::string TxtLaserLorentz_Change(AppState& app, std::string_view text) {
+    return EditAndRecompute(app, text, app.sim.LaserLorentzWidth, 0.0, kResolutionLimits.hi, ComputeWidths);
+}
+
+std::string TxtPulseEnergy_Change(AppState& app, std::string_view text) {
+    return EditNumber(text, app.sim.PulseEnergy, 0.0, 1e15);
+}
+
+std::string TxtPulseDuration_Change(AppState& app, std::string_view text) {
+    return EditNumber(text, app.sim.PulseDuration, 1e-6, 1e15);
+}
+
+std::string TxtBeamArea_Change(AppState& app, std::string_view text) {
+    return EditNumber(text, app.sim.BeamArea, 1e-12, 1e15);
+}
+
+std::string TxtSpectralIrradiance_Change(AppState& app, std::string_view text) {
+    return EditNumber(text, app.sim.SpectralIrradiance, 0.0, 1e15);
+}
+
+void SetDetectionFilter(AppState& app, const std::string& path) {
+    if (path.empty()) {
+        app.sim.DetectionFilterFile.clear();
+        app.sim.DetectionFilter.clear();
+        return;
+    }
+    try {
+        app.sim.DetectionFilter = ReadDetectionFilter(path);
+        app.sim.DetectionFilterFile = path;
+    } catch (const std::exception& e) {
+        app.dialogs->ShowMessage(e.what());
+    }
+}
+
+void FillCompositionTable(AppState& app) {
+    auto& rows = app.sim.GrdComposition;
+    const auto& partners = app.db.QuenchingComposition.partners;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        rows[r] = {};
+        if (r < partners.size()) rows[r] = {partners[r].first, database::FractionText(partners[r].second)};
+    }
 }
 
 }  // namespace velmora::simulation

@@ -66,4 +66,21 @@ void CmbQuenching_Click(AppState& app, int index);
 /// the settings have been restored, before the first event).
 void RefreshConditionCaptions(AppState& app);
 
+// The excitation laser of LIF by rate equations: widths (axis units, 0 or more), pulse energy (mJ,
+// 0 or more), duration (ns) and beam area (cm2) above 0, spectral irradiance (W cm-2 per cm-1, 0
+// or more: 0 takes the irradiance from the pulse). Each returns the text the box must show.
+std::string TxtLaserGauss_Change(AppState& app, std::string_view text);
+std::string TxtLaserLorentz_Change(AppState& app, std::string_view text);
+std::string TxtPulseEnergy_Change(AppState& app, std::string_view text);
+std::string TxtPulseDuration_Change(AppState& app, std::string_view text);
+std::string TxtBeamArea_Change(AppState& app, std::string_view text);
+std::string TxtSpectralIrradiance_Change(AppState& app, std::string_view text);
+
+/// Detection filter: reads the transmission file at path (empty: no filter, the window again).
+/// A file that cannot be read is reported by a message naming it and the filter in force stays.
+void SetDetectionFilter(AppState& app, const std::string& path);
+
+/// Writes the gas composition in force into the rows of the composition table.
+void FillCompositionTable(AppState& app);
+
 }  // namespace velmora::simulation

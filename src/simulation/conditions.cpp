@@ -36,11 +36,11 @@ void CheckConditions(const SimulationConditions& c) {
     CheckMode(c.lineshape, Lineshape::Gaussian, Lineshape::Voigt, "lineshape");
     CheckMode(c.density, PointDensity::Low, PointDensity::VeryHigh, "point density");
     CheckMode(c.pressureUnit, PressureUnit::Torr, PressureUnit::Kilopascal, "pressure unit");
-    CheckMode(c.lifRegime, LifRegime::Linear, LifRegime::Saturated, "LIF regime");
+    CheckMode(c.lifRegime, LifRegime::Linear, LifRegime::RateEquations, "LIF regime");
     CheckMode(c.gate, GateMode::TotalIntegration, GateMode::TimeResolved, "gate");
     CheckMode(c.window, WindowMode::Full, WindowMode::Window, "spectral window");
     CheckMode(c.yield, YieldMode::Included, YieldMode::ExcludeQuenching, "fluorescence yield mode");
-    CheckMode(c.quenching, QuenchingSource::None, QuenchingSource::FromFiles, "quenching source");
+    CheckMode(c.quenching, QuenchingSource::None, QuenchingSource::GasComposition, "quenching source");
     CheckFinite(c.start, "the range start");
     CheckFinite(c.end, "the range end");
     CheckFinite(c.temperature, "the temperature");
@@ -55,6 +55,24 @@ void CheckConditions(const SimulationConditions& c) {
     CheckFinite(c.windowStart, "the window start");
     CheckFinite(c.windowEnd, "the window end");
     CheckFinite(c.quenchingRate, "the quenching rate constant");
+    double fractions = 0.0;
+    for (const auto& [partner, x] : c.composition.partners) {
+        if (!(x >= 0.0 && x <= 1.0)) throw ConditionError("the mole fraction of " + partner + " must lie within 0..1");
+        fractions += x;
+    }
+    if (!c.composition.Empty() && std::fabs(fractions - 1.0) > database::kMoleFractionTolerance)
+        throw ConditionError("the mole fractions of the gas add up to " + std::to_string(fractions) + ", not 1");
+    for (const auto& [value, what] : {std::pair{c.laserGaussWidth, "the laser's Gaussian width"},
+                                      std::pair{c.laserLorentzWidth, "the laser's Lorentzian width"},
+                                      std::pair{c.pulseEnergy, "the pulse energy"},
+                                      std::pair{c.spectralIrradiance, "the spectral irradiance"}})
+        if (!(value >= 0.0) || !std::isfinite(value)) throw ConditionError(std::string(what) + " must be a number of 0 or more");
+    if (!(c.pulseDuration > 0.0) || !std::isfinite(c.pulseDuration))
+        throw ConditionError("the pulse duration must be a number above 0");
+    if (!(c.beamArea > 0.0) || !std::isfinite(c.beamArea)) throw ConditionError("the beam area must be a number above 0");
+    for (const auto& [wavelength, transmission] : c.detectionFilter)
+        if (!std::isfinite(wavelength) || !(transmission >= 0.0 && transmission <= 1.0))
+            throw ConditionError("the detection filter's transmission must lie within 0..1 at every wavelength");
     if (!(c.resolution > 0.0) || !std::isfinite(c.resolution))
         throw ConditionError("the instrumental resolution must be a number above 0");
     if (!(c.lorentzPercent >= 0.0 && c.lorentzPercent <= 100.0))

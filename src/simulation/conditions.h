@@ -4,7 +4,10 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "database/gas_composition.h"
 #include "populations/population_state.h"
 
 namespace velmora::simulation {
@@ -36,8 +39,9 @@ enum class PointDensity { Low = 0, Standard = 1, High = 2, VeryHigh = 3 };
 enum class PressureUnit { Torr = 0, Atmosphere = 1, Millibar = 2, Bar = 3, Pascal = 4, Kilopascal = 5 };
 
 /// Regime of the LIF excitation: signal linear in the line strength, growing with its square
-/// root, or independent of it.
-enum class LifRegime { Linear = 0, PartiallySaturated = 1, Saturated = 2 };
+/// root, or saturated (independent of it: the upper level holds g'/(g' + g'') of the lower
+/// population).
+enum class LifRegime { Linear = 0, PartiallySaturated = 1, Saturated = 2, RateEquations = 3 };
 
 /// Detection gate of the fluorescence.
 enum class GateMode { TotalIntegration = 0, TimeResolved = 1 };
@@ -48,8 +52,9 @@ enum class WindowMode { Full = 0, Window = 1 };
 /// What the fluorescence quantum yield of an upper level includes.
 enum class YieldMode { Included = 0, Excluded = 1, ExcludePredissociation = 2, ExcludeQuenching = 3 };
 
-/// Source of the collisional quenching rate constants.
-enum class QuenchingSource { None = 0, SingleValue = 1, FromFiles = 2 };
+/// Source of the collisional quenching rates: one rate constant, the level files' rate constants,
+/// or the published models of the upper state for a gas composition.
+enum class QuenchingSource { None = 0, SingleValue = 1, FromFiles = 2, GasComposition = 3 };
 
 /// The typed mode of a stored integer. Stored values are range-checked where they enter (the
 /// settings rules, the control events, the command-line options, ConditionsFromScreen).
@@ -120,7 +125,32 @@ struct SimulationConditions {
     YieldMode yield = YieldMode::Included;
     QuenchingSource quenching = QuenchingSource::None;
     double quenchingRate = 0.0;  ///< single rate constant, µs-1 Torr-1
+
+    // Quenching by a gas composition: mole fractions of the collision partners at the temperature
+    // and pressure above.
+    database::GasComposition composition{{{"N2", 0.79}, {"O2", 0.21}}};
+
+    // The excitation laser of LIF: its line shape (a Voigt of the two widths; both 0 leave the
+    // instrument function in its place) and, for the rate equations, its irradiance. The pulse
+    // gives the irradiance E / (τ A); a spectral irradiance above 0 (at the laser's centre)
+    // replaces it.
+    double laserGaussWidth = 0.0;      ///< Gaussian FWHM of the laser, axis units
+    double laserLorentzWidth = 0.0;    ///< Lorentzian FWHM of the laser, axis units
+    double pulseEnergy = 1.0;          ///< mJ
+    double pulseDuration = 10.0;       ///< ns
+    double beamArea = 0.1;             ///< cm2
+    double spectralIrradiance = 0.0;   ///< W cm-2 per cm-1
+
+    // Detection filter: transmission (0..1) by wavelength (Å, in air when the axis is); when
+    // given it replaces the detection window.
+    std::vector<std::pair<double, double>> detectionFilter;
 };
+
+/// True when a LIF excitation spectrum is scanned with a laser of its own line shape: the laser
+/// then takes the place of the instrument function in every line's overlap profile.
+inline bool LaserShapesExcitation(const SimulationConditions& c) {
+    return c.kind == SpectrumKind::LifExcitation && (c.laserGaussWidth > 0.0 || c.laserLorentzWidth > 0.0);
+}
 
 /// A condition the simulation cannot work with; the message names it and says why.
 class ConditionError : public std::invalid_argument {

@@ -12,8 +12,17 @@ void ComputeYields(AppState& app) {
     DatabaseState& db = app.db;
     const Catalogue& cat = db.cat;
     const int irad = db.irad;
-    if (!cat.LevelFileFlag.Contains(irad) || cat.LevelFileFlag(irad) == 0) return;
     const SimulationConditions conditions = ConditionsFromScreen(app);
+    db.QuenchingTemperature = static_cast<float>(conditions.temperature);
+    const database::CompositionQuenching gas = GasQuenching(db.UpperQuenching, conditions);
+    app.sim.LblQuenchingCaption.clear();
+    if (conditions.quenching == QuenchingSource::GasComposition && db.SystemLoaded) {
+        app.sim.LblQuenchingCaption = "Q = " + Trim(Format(gas.rate, "0.000E+00")) + " s-1 at " +
+                                      Trim(Format(conditions.temperature, "#####0")) + " K, " +
+                                      Trim(Str(static_cast<float>(conditions.pressure))) + " Torr";
+        for (const std::string& w : gas.warnings) app.sim.LblQuenchingCaption += "; " + w;
+    }
+    if (!cat.LevelFileFlag.Contains(irad) || cat.LevelFileFlag(irad) == 0) return;
     const int C = db.UpperComponents;
     const int vmax = cat.NMaxVib.ValueAt(irad, 1);
     const int lambda = cat.StateLambda.ValueAt(1, irad);
@@ -24,7 +33,7 @@ void ComputeYields(AppState& app) {
                 if (!db.LevelYield.Contains(v, c, N)) continue;
                 const float yield = static_cast<float>(
                     FluorescenceYield(db.LevelLifetime.ValueAt(v, c, N), db.LevelEffLifetime.ValueAt(v, c, N),
-                                      db.LevelQuenchRate.ValueAt(v, c, N), conditions));
+                                      db.LevelQuenchRate.ValueAt(v, c, N), gas.rate, conditions));
                 db.LevelYield(v, c, N) = yield;
                 if (db.UpperLevelData.Contains(v, c + 2 * C, N)) db.UpperLevelData(v, c + 2 * C, N) = yield;
             }

@@ -8,8 +8,9 @@
 namespace velmora::simulation {
 
 /// Fluorescence quantum yield of every upper level from its radiative and effective lifetimes,
-/// quenching (source, pressure) and the yield mode; stored in LevelYield and UpperLevelData.
-/// Entries without per-level data files keep their yields.
+/// quenching (source, pressure; temperature and composition of the gas) and the yield mode;
+/// stored in LevelYield and UpperLevelData. Entries without per-level data files keep their
+/// yields. Also writes the quenching caption (the rate of the gas and the models' warnings).
 void ComputeYields(AppState& app);
 
 /// Detected fraction of the emission of every upper vibrational level through the spectral

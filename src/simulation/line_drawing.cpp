@@ -59,7 +59,7 @@ bool FftIsCheaper(std::size_t lines, int terms, int reach, int length) {
 
 }  // namespace
 
-LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method)
+LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations)
     : grid_(grid), squareRoot_(squareRoot) {
     shared_ = MakeLineShape(grid_, grid_.Xini, 0.0);
     half_ = shared_.halfWindow * grid_.pointsPerWidth;
@@ -69,7 +69,7 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
     // grows with a Lorentzian share that differs by less than kSharedWidthTolerance).
     const int whole = static_cast<int>(std::min(std::floor(half_), 1e6));
     core_ = std::max(whole - 2, -1);
-    if (method == ProfileMethod::Convolved && !squareRoot_ && grid_.nPoints >= 2)
+    if (method == ProfileMethod::Convolved && !squareRoot_ && !rateEquations && grid_.nPoints >= 2)
         kernel_ = ProfileKernel::Sample(shared_, grid_.step, whole + 2, kBinnedLineTolerance);
     // A circular convolution of this length leaves points 1..nPoints-1 free of wrapped terms.
     fftLength_ = RealFft::FastLength(grid_.nPoints + 2 * std::max(core_, 0) + 1);
@@ -87,10 +87,12 @@ std::optional<double> LineDrawer::SharedHalfWindow(const DrawnLine& line) const 
     return K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
 }
 
-void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats) const {
+void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor) const {
     const LineShape shape = MakeLineShape(grid_, line.x, line.lifetime);
     if (shape.last < shape.first) return;
-    if (squareRoot_)
+    if (line.saturation > 0.0f)
+        AccumulateSaturatedProfile(grid_, shape, line.x, line.saturation, line.weight, floor, out);
+    else if (squareRoot_)
         AccumulateSqrtProfile(grid_, shape, line.x, line.strength, line.weight, out);
     else
         AccumulateProfile(grid_, shape, line.x, line.weight, out);
@@ -118,7 +120,12 @@ void LineDrawer::PrepareSpectra() {
 
 void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats) {
     if (!kernel_) {
-        for (const DrawnLine& line : lines) DrawOwn(line, out, stats);
+        // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
+        double strongest = 0.0;
+        for (const DrawnLine& line : lines)
+            if (line.saturation > 0.0f)
+                strongest = std::max(strongest, SaturatedPeak(MakeLineShape(grid_, line.x, line.lifetime), line.saturation, line.weight));
+        for (const DrawnLine& line : lines) DrawOwn(line, out, stats, kSaturatedWingTolerance * strongest);
         return;
     }
     const ProfileKernel& kernel = *kernel_;

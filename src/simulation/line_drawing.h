@@ -37,6 +37,10 @@ inline constexpr double kBinnedLineTolerance = 1e-4;
 /// by at most this fraction are drawn with the shared profile: their peaks err by about as much.
 inline constexpr double kSharedWidthTolerance = 2e-4;
 
+/// The wings of lines saturated by the laser end where they fall below this fraction of the
+/// strongest line's peak: about where a Lorentzian's 20-FWHM cut-off leaves its own (6E-4).
+inline constexpr double kSaturatedWingTolerance = 5e-4;
+
 /// Counts of what was drawn.
 struct DrawStats {
     int lines = 0;                ///< lines that reached at least one grid point
@@ -48,7 +52,9 @@ struct DrawStats {
 /// needed, its spectrum): make one per simulation and draw every level with it.
 class LineDrawer {
 public:
-    LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method);
+    /// squareRoot: the partially saturated LIF regime; rateEquations: lines saturated by the laser
+    /// (DrawnLine::saturation). Both draw every line on its own.
+    LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations = false);
 
     /// Adds the lines onto out[1..nPoints-1] (out holds the grid points 0..nPoints).
     void Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats);
@@ -57,7 +63,8 @@ public:
     bool Convolves() const { return kernel_.has_value(); }
 
 private:
-    void DrawOwn(const DrawnLine& line, float* out, DrawStats& stats) const;
+    /// floor: the signal where the wings of a line saturated by the laser end.
+    void DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor = 0.0) const;
     /// Half window (grid steps) of a line drawn with the shared profile: the line's own, whose
     /// cut-off follows its Lorentzian share; nothing for a line of a width of its own.
     std::optional<double> SharedHalfWindow(const DrawnLine& line) const;

@@ -3,10 +3,12 @@
 // fluorescence conditions (yield, gate, detection window, LIF regime).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
 #include "common/bounded_array.h"
+#include "database/quenching_models.h"
 #include "populations/selected_populations.h"
 #include "simulation/band_system_model.h"
 #include "simulation/conditions.h"
@@ -20,12 +22,18 @@ struct DrawnLine {
                             ///< the factor of sqrt(strength × profile))
     float strength = 0.0f;  ///< line strength S of the populated state's column
     float lifetime = 0.0f;  ///< lifetime of the upper level with predissociation, ns
+    /// LIF by rate equations: W (1 + g_l/g_u) / Γ per unit of the line's area-normalised profile
+    /// (axis units); the line adds weight × s p / (1 + s p) with s this and p the profile.
+    float saturation = 0.0f;
+    std::int16_t vUp = 0, vLow = 0;  ///< the band
+    std::int16_t b = 0, N = 0;       ///< branch 1..24 and lower rotational row
 };
 
 /// The lines of every selected level, in the order of the populations' levels.
 struct LineList {
     std::vector<std::vector<DrawnLine>> levels;
     bool squareRoot = false;  ///< partially saturated LIF: a line adds weight × sqrt(S × profile)
+    bool rateEquations = false;  ///< LIF by rate equations: a line saturates with its profile
 };
 
 /// Receives the progress of a long step in percent.
@@ -34,11 +42,18 @@ using Progress = std::function<void(double percent)>;
 /// Axis position of a wavenumber (cm-1).
 double AxisPosition(double nu, AxisUnit unit);
 
+/// Quenching rate (s-1) of the upper state by the gas of the conditions at their temperature and
+/// pressure, with the warnings of the models (partners without a model, temperatures outside
+/// their range); 0 without warnings unless the quenching source is the gas composition.
+database::CompositionQuenching GasQuenching(const database::StateQuenching& models, const SimulationConditions& c);
+
 /// Fluorescence quantum yield of an upper level from its radiative lifetime tauR, its lifetime
-/// with predissociation tauEff (ns; 0 when unknown) and its quenching rate constant (µs-1
-/// Torr-1): 1 / ((Q + G) tauR) with the collision rate Q and the decay rate G the yield mode
-/// keeps. 0 without a radiative lifetime.
-double FluorescenceYield(double tauR, double tauEff, double quenchRateConstant, const SimulationConditions& c);
+/// with predissociation tauEff (ns; 0 when unknown), its quenching rate constant (µs-1 Torr-1)
+/// and the quenching rate of the gas composition (s-1): 1 / ((Q + G) tauR) with the collision
+/// rate Q of the conditions' source and the decay rate G the yield mode keeps. 0 without a
+/// radiative lifetime.
+double FluorescenceYield(double tauR, double tauEff, double quenchRateConstant, double compositionRate,
+                         const SimulationConditions& c);
 
 /// Yield of every upper level (v', c, N') of the model; entries without level files keep the
 /// yields of the pre-computation.

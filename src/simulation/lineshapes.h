@@ -93,4 +93,13 @@ void AccumulateProfile(const ProfileGrid& grid, const LineShape& s, double x0, d
 void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x0, double strength,
                            double weight, float* out);
 
+/// Peak signal weight × s p(0) / (1 + s p(0)) of a line saturated by the laser (s = saturation).
+double SaturatedPeak(const LineShape& s, double saturation, double weight);
+
+/// Adds weight × s p(i) / (1 + s p(i)) onto out[i] (s = saturation): a line saturated by the
+/// laser, whose wings keep growing while its centre levels off (power broadening). The line
+/// covers at least its own cut-off window and reaches on until its signal falls below `floor`.
+void AccumulateSaturatedProfile(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
+                                double weight, double floor, float* out);
+
 }  // namespace velmora::simulation

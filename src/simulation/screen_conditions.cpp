@@ -38,6 +38,14 @@ SimulationConditions ConditionsFromScreen(const AppState& app) {
     c.yield = StoredMode<YieldMode>(sim.YieldMode);
     c.quenching = StoredMode<QuenchingSource>(app.db.QuenchingSource);
     c.quenchingRate = app.db.Quenching;
+    c.composition = app.db.QuenchingComposition;
+    c.laserGaussWidth = sim.LaserGaussWidth;
+    c.laserLorentzWidth = sim.LaserLorentzWidth;
+    c.pulseEnergy = sim.PulseEnergy;
+    c.pulseDuration = sim.PulseDuration;
+    c.beamArea = sim.BeamArea;
+    c.spectralIrradiance = sim.SpectralIrradiance;
+    c.detectionFilter = sim.DetectionFilter;
     return c;
 }
 

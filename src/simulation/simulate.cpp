@@ -88,7 +88,7 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     s.bands.Resize(1, levels, 0, grid.last);
     LineDrawer drawer(MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit,
                                       model.speedOfLight),
-                      lines.squareRoot, options.profiles);
+                      lines.squareRoot, options.profiles, lines.rateEquations);
     DrawStats stats;
     for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);
     s.linesDrawn = stats.lines;

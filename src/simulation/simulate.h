@@ -29,7 +29,10 @@ namespace velmora::simulation {
 struct Spectrum {
     SpectralGrid grid;
     std::vector<int> levels;  ///< the selected vibrational levels of the populated state
-    Array2<float> bands;      ///< (k 1..levels, i 0..last): level k, not weighted by its population
+    /// (k 1..levels, i 0..last): level k, not weighted by its population, so that the total is
+    /// the sum of the levels times their populations. A four-wave-mixing signal goes as the square
+    /// of the population: its level traces carry one factor of it.
+    Array2<float> bands;
     Array1<float> total;      ///< (i 0..last): population-weighted sum of the levels
     /// The largest point of the unscaled total. Total and bands are scaled by 100 / peak, so that
     /// the total peaks at 100; total × peak / 100 is the intensity in the units of the line

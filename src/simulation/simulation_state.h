@@ -1,6 +1,7 @@
 // Simulation conditions, widths and shifts, the point grid and the simulated spectra.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,17 @@ struct SimulationState {
     std::string TxtQuenching = " 0";
     std::string TxtStartWindow = " 0";
     std::string TxtEndWindow = " 0";
+    /// The table of the gas composition as typed: (row, 0 partner formula / 1 mole fraction).
+    std::array<std::array<std::string, 2>, 10> GrdComposition;
+
+    // The excitation laser of LIF by rate equations, and the detection filter.
+    float LaserGaussWidth = 0.0f, LaserLorentzWidth = 0.0f;  ///< FWHM, axis units (0, 0: the instrument function)
+    float PulseEnergy = 1.0f;         ///< mJ
+    float PulseDuration = 10.0f;      ///< ns
+    float BeamArea = 0.1f;            ///< cm2
+    float SpectralIrradiance = 0.0f;  ///< W cm-2 per cm-1 at the laser's centre (0: from the pulse)
+    std::string DetectionFilterFile;  ///< transmission file; empty for the detection window
+    std::vector<std::pair<double, double>> DetectionFilter;  ///< its (wavelength Å, transmission)
 
     // Captions computed by the program; the shell copies them into the controls.
     std::string ChkDopplerCaption;            ///< "Doppler broadening = ..."
@@ -60,6 +72,7 @@ struct SimulationState {
     std::string FrameInstrumentalCaption;     ///< "Instrumental  " + unit
     std::string LblCollisionalShiftTerm;      ///< pressure formula beside the shift coefficient
     std::string LblBroadening;                ///< pressure formula beside the broadening coefficient
+    std::string LblQuenchingCaption;          ///< quenching rate of the gas composition and its warnings
 
     // Which controls are offered (enabled) in the current state.
     bool TxtLorentzianEnabled = false;   ///< Voigt only

@@ -68,7 +68,11 @@ void CmbUnits_Click(AppState& app, int units) {
     if (family(from) != family(to) && oldStart + oldEnd != 0.0f) {
         const double newStart = static_cast<float>(Val(sim.TxtStart));
         const double newEnd = static_cast<float>(Val(sim.TxtEnd));
-        const double res = sim.InstrumentalResolution / ((s + e) / 2.0) * (newStart + newEnd) / 2.0;
+        const double ratio = (newStart + newEnd) / (s + e);
+        const double res = sim.InstrumentalResolution * ratio;
+        // The laser's widths follow alike.
+        sim.LaserGaussWidth = static_cast<float>(sim.LaserGaussWidth * ratio);
+        sim.LaserLorentzWidth = static_cast<float>(sim.LaserLorentzWidth * ratio);
         if (res > 0.0) {
             std::string shown = Format(res, "##0.0#####");
             if (Val(shown) <= 0.0) shown = Str(static_cast<float>(res));  // too fine for the pattern

@@ -1,6 +1,9 @@
 // velmora-cli systems, lines and lifetimes on a small hand-made database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -117,6 +120,35 @@ TEST(CliLifetimes, ListsTheUpperLevels) {
     EXPECT_EQ(r.lines[8], "0,2,0,,,");
 }
 
+TEST(CliLifLines, SignalsOfTheLinesThenTheBestPairs) {
+    const Result r = RunCli({"lif-lines", "--data", VELMORA_DATA_DIR, "--entry", "3", "--range", "2259:2263",
+                             "--temperatures", "300:2000", "--steps", "3", "--pairs", "2",
+                             "--composition", "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005", "--pressure", "760"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.lines[0], "position,line,S_300K,S_1150K,S_2000K");
+    const auto blank = std::find(r.lines.begin(), r.lines.end(), "");
+    ASSERT_NE(blank, r.lines.end());
+    EXPECT_EQ(*(blank + 1), "pair,line_a,position_a,line_b,position_b,T,ratio,sensitivity");
+    EXPECT_EQ(r.lines.end() - blank, 2 + 2 * 3);  // two pairs at three temperatures
+}
+
+TEST(CliLifetimes, AGasQuenchesEveryLevel) {
+    const Result r = RunCli({"lifetimes", "--data", VELMORA_DATA_DIR, "--entry", "3", "--composition",
+                             "N2=0.79,O2=0.21", "--temperature", "300", "--pressure", "760"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("Quenching rate 8.267E+08 s-1"), std::string::npos) << r.err;  // air, 1 atm, 300 K
+    // NO A v' = 0, N' = 0 (τ_R ≈ 200 ns): yield 1 / (1 + Q τ) ≈ 0.006.
+    const std::vector<std::string> f = [&] {
+        std::vector<std::string> fields;
+        std::stringstream in(r.lines[1]);
+        for (std::string s; std::getline(in, s, ',');) fields.push_back(s);
+        return fields;
+    }();
+    ASSERT_EQ(f.size(), 6u);
+    const double tauR = Val(f[3]) * 1e-9;
+    EXPECT_NEAR(Val(f[5]), 1.0 / (1.0 + 8.2668e8 * tauR), 2e-3 / (1.0 + 8.2668e8 * tauR));
+}
+
 TEST(CliDatabaseCommands, BadRequestsAreExplained) {
     CliDatabase db;
     const std::string folder = db.data.Folder();
@@ -133,6 +165,10 @@ TEST(CliDatabaseCommands, BadRequestsAreExplained) {
         {{"lifetimes", "--entry", "2", "--data", folder}, "N2PB.SPC: file not found"},
         {{"systems", "--data", folder + "/none"}, "none/VELMORA.SYS: file not found"},
         {{"systems", "--dta", folder}, "unknown option --dta"},
+        {{"lifetimes", "--entry", "1", "--composition", "N2=0.5", "--data", folder}, "option --composition:"},
+        {{"lif-lines", "--entry", "1", "--temperatures", "300:2000", "--data", folder}, "option --range A:B is required"},
+        {{"lif-lines", "--entry", "1", "--range", "1:2", "--temperatures", "300-2000", "--data", folder},
+         "\"300-2000\" is not A:B"},
     };
     for (const auto& c : cases) {
         const Result r = RunCli(c.args);

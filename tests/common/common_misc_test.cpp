@@ -93,6 +93,26 @@ TEST(FindIndex, BracketsTheValue) {
     EXPECT_EQ(FindIndex(x, 50.0f, 4, 5), 4);
 }
 
+TEST(RegularizedGammaP, ClosedFormsAndTheIntegralOfItsDefinition) {
+    // P(1, x) = 1 - exp(-x); P(1/2, x) = erf(sqrt x): both sides of the series/fraction split.
+    for (double x : {0.01, 0.3, 1.0, 1.6, 4.0, 12.0, 40.0}) {
+        EXPECT_NEAR(RegularizedGammaP(1.0, x), 1.0 - std::exp(-x), 1e-13) << x;
+        EXPECT_NEAR(RegularizedGammaP(0.5, x), std::erf(std::sqrt(x)), 1e-13) << x;
+    }
+    // P(5/3, x) by the midpoint rule on t^(2/3) e^(-t) / Γ(5/3), in u = t^(1/3) (smooth integrand).
+    for (double x : {0.2, 2.0, 3.5, 9.0}) {
+        const int n = 200000;
+        const double top = std::cbrt(x);
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i) {
+            const double u = (i + 0.5) * top / n, t = u * u * u;
+            sum += std::pow(t, 2.0 / 3.0) * std::exp(-t) * 3.0 * u * u * top / n;
+        }
+        EXPECT_NEAR(RegularizedGammaP(5.0 / 3.0, x), sum / std::tgamma(5.0 / 3.0), 1e-9) << x;
+    }
+    EXPECT_EQ(RegularizedGammaP(2.0, 0.0), 0.0);
+}
+
 TEST(GaussianDeviate, MeanZeroUnitVarianceAndSpareValue) {
     GaussianDeviate g(7);
     EXPECT_FALSE(g.HasSpare());

@@ -183,7 +183,7 @@ TEST(Quenching, ValueAndSourceRecomputeTheYields) {
     EXPECT_EQ(SetQuenchingValue(f.db, "", torr, f.shell), "30");
     EXPECT_EQ(f.db.Quenching, 30.0f);
     EXPECT_EQ(f.shell.progress.size(), runs);
-    EXPECT_THROW(SetQuenchingSource(f.db, 3, torr, f.shell), std::invalid_argument);
+    EXPECT_THROW(SetQuenchingSource(f.db, 4, torr, f.shell), std::invalid_argument);
     EXPECT_EQ(f.db.QuenchingSource, 2);
 }
 

@@ -8,6 +8,7 @@
 #include "csv_table.h"
 #include "datagen_support.h"
 #include "generate.h"
+#include "quenching.h"
 #include "support/temp_dir.h"
 
 namespace velmora::datagen {
@@ -117,6 +118,24 @@ TEST(GenerateDatabase, ASharedStateMustComeFromTheSameConstants) {
     EXPECT_EQ(MessageOf([&] { DatabaseFiles(BuildCatalogue(copy.src, "data-src"), kReadmeMarker); }),
               "NO/NOX.SPC would be written by NO_AX and by NO_BX with different contents (a shared state must use "
               "the same constants)");
+}
+
+TEST(QuenchingFile, OneRecordPerModelAndTheFaultsOfItsRowsNamed) {
+    const CsvTable validity = CsvTable::Parse("model,T_min_K,T_max_K,basis\nconstant,,,x\nffcm1_arrhenius,290,,y\n", "v.csv");
+    const std::string head = "molecule,state,v,partner,model,param,value,unit,source\n";
+    const std::string file = QuenchingFile(CsvTable::Parse(head + "OH,A2Sigma+,,N2,ffcm1_arrhenius,A,1.08E+11,,s\n"
+                                                                  "OH,A2Sigma+,,N2,ffcm1_arrhenius,n,0.5,,s\n"
+                                                                  "OH,A2Sigma+,0,N2,measured,sigma_T294K,4.3,,s\n"
+                                                                  "OH,A2Sigma+,,N2,ffcm1_arrhenius,Ea,-1238,,s\n",
+                                                           "q.csv"),
+                                           validity);
+    EXPECT_NE(file.find("\"OH\", \"A\", \"N2\", \"arrhenius\", 290, 0, 1.08e+11, 0.5, -1238\r\n"), std::string::npos) << file;
+    auto fault = [&](const std::string& rows) { return MessageOf([&] { QuenchingFile(CsvTable::Parse(head + rows, "q.csv"), validity); }); };
+    EXPECT_EQ(fault("NO,A2Sigma+,,O2,constant,sigma,25.1,,s\nNO,A2Sigma+,,O2,constant,sigma,25.2,,s\n"),
+              "q.csv, line 3: field \"param\": \"sigma\" is given twice for NO + O2");
+    EXPECT_EQ(fault("NO,A2Sigma+,,O2,cubic,sigma,25.1,,s\n"), "q.csv, line 2: field \"model\": \"cubic\" is not a known quenching model");
+    EXPECT_EQ(fault("OH,A2Sigma+,,N2,ffcm1_arrhenius,A,1.08E+11,,s\n"),
+              "q.csv, line 2: field \"param\": OH + N2: parameter \"n\" is missing");
 }
 
 TEST(GenerateDatabase, RegeneratingFromTheSourcesGivesTheCommittedFiles) {

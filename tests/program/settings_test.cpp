@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "database/gas_composition.h"
 #include "program/settings.h"
 
 namespace velmora::program {
@@ -22,6 +23,7 @@ TEST(Settings, FirstRunTakesEveryDefault) {
         " 1", " 1", " 1", " 1", " 1", " 1", " 0", " 0",                       // Main
         " 1", " 1", " 1", " 3050", " 3150", " 1", " 0", " 0", " 300", " 1E-05",  // Kind .. MinimumPopulation
         " 0", " 0", " 1", " 0", " 0", " 0", " 1", " 0", " 1", " 0", " 1", " 0",  // flags .. Doppler shift
+        "N2=0.79,O2=0.21", " 0", " 0", " 1", " 10", " 0.1", " 0",             // gas and laser
         ""};
     ASSERT_EQ(written.writes.size(), defaults.size());
     for (std::size_t i = 0; i < defaults.size(); ++i)
@@ -47,7 +49,9 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
         "Simulation/PredissociationBroadening", "Simulation/Quenching", "Simulation/QuenchingUnits",
         "Simulation/QuenchingSource", "Simulation/PointDensity", "Simulation/Collisional Shift A",
         "Simulation/Collisional Shift B", "Simulation/Collisional Broad 1", "Simulation/Collisional Broad 2",
-        "Simulation/Doppler shift", "Files/Spectra directory"};
+        "Simulation/Doppler shift", "Simulation/Quenching composition", "Simulation/Laser Gaussian width",
+        "Simulation/Laser Lorentzian width", "Simulation/Pulse energy", "Simulation/Pulse duration",
+        "Simulation/Beam area", "Simulation/Spectral irradiance", "Files/Spectra directory"};
     ASSERT_EQ(store.writes.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(store.writes[i].section + "/" + store.writes[i].key, order[i]) << i;
@@ -114,7 +118,7 @@ TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
     store.Set("Simulation", "Kind", "x");  // 0 is no kind
     store.Set("Simulation", "Pressure_units", " 6");
     store.Set("Simulation", "QuenchingUnits", " 1");
-    store.Set("Simulation", "QuenchingSource", " 3");
+    store.Set("Simulation", "QuenchingSource", " 4");
     store.Set("Simulation", "PointDensity", " 3");
     AppState app;
     LoadSettings(app, store);
@@ -125,6 +129,20 @@ TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
     EXPECT_EQ(app.db.QuenchingUnits, 1);
     EXPECT_EQ(app.db.QuenchingSource, 0);
     EXPECT_EQ(app.sim.PointDensity, 3);
+}
+
+TEST(Settings, TheQuenchingGasIsStoredAsItsCompositionAndAnUnreadableOneTakesAir) {
+    AppState app;
+    app.db.QuenchingComposition = database::ParseComposition("N2=0.71,H2O=0.19,CO2=0.095,O2=0.005");
+    MemoryStore store;
+    SaveSettings(app, store);
+    EXPECT_EQ(store.Get("Simulation", "Quenching composition"), "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005");
+    AppState restored;
+    LoadSettings(restored, store);
+    EXPECT_EQ(restored.db.QuenchingComposition, app.db.QuenchingComposition);
+    store.Set("Simulation", "Quenching composition", "N2=0.5");
+    LoadSettings(restored, store);
+    EXPECT_EQ(database::CompositionText(restored.db.QuenchingComposition), "N2=0.79,O2=0.21");
 }
 
 TEST(Settings, ANumberItsControlRefusesTakesTheDefault) {

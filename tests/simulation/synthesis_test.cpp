@@ -227,9 +227,10 @@ TEST(Synthesis, LIFRegimesScaleWithTheLineStrength) {
     EXPECT_NEAR(linear.second / linear.first, 5.0, 1e-4);
     const auto partial = peaks(1);
     EXPECT_NEAR(partial.second / partial.first, std::sqrt(5.0), 1e-4);
+    // Saturated: g'/(g' + g'') of the lower population, whatever the strength. P1(3): J'' = 3.5,
+    // J' = 2.5, 6/14; Q1(5): J'' = J' = 5.5, 12/24.
     const auto saturated = peaks(2);
-    EXPECT_FLOAT_EQ(saturated.first, 100.0f);
-    EXPECT_NEAR(saturated.second / saturated.first, 1.0, 1e-5);
+    EXPECT_NEAR(saturated.second / saturated.first, (12.0 / 24.0) / (6.0 / 14.0), 1e-5);
 }
 
 TEST(Synthesis, AbsorptionWeighsByWavenumberAndTheFourthKindByStrengthToTheFourth) {
@@ -244,6 +245,21 @@ TEST(Synthesis, AbsorptionWeighsByWavenumberAndTheFourthKindByStrengthToTheFourt
     c.sys.AddLine({0, 0, 3, 5, 32350.0, 1.0f, 2.0f});
     c.Run();
     EXPECT_NEAR(PeakBetween(c.app.sim, 32340, 32360) / PeakBetween(c.app.sim, 32040, 32060), 16.0, 1e-3);
+
+    // Quadratic in the population of the vibrational level as well: lower levels v'' = 0 and 1
+    // holding 0.8 and 0.2, one line each of equal strength and rotational population, give bands
+    // in the ratio (0.8 / 0.2)^2 = 16; the level traces weighted by their populations still add
+    // up to the total.
+    Bench v(4);
+    v.sys.SetPopulations({0.8f, 0.2f}, 0.01f);
+    v.sys.AddLine({0, 0, 1, 3, 32050.0, 1.0f, 1.0f});
+    v.sys.AddLine({0, 1, 1, 3, 32350.0, 1.0f, 1.0f});
+    v.Run();
+    const SimulationState& sim = v.app.sim;
+    EXPECT_NEAR(PeakBetween(sim, 32040, 32060) / PeakBetween(sim, 32340, 32360), 16.0, 1e-3);
+    for (int i = 0; i <= sim.NPoints; i += 97)
+        EXPECT_NEAR(v.app.pop.PopVibSel(0) * sim.SimBand(1, i) + v.app.pop.PopVibSel(1) * sim.SimBand(2, i),
+                    sim.SimTotal(i), 1e-4);
 }
 
 TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {

@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "csv_table.h"
+#include "quenching.h"
 
 namespace velmora::datagen {
 
@@ -271,7 +272,8 @@ void GenerateDatabase(const std::filesystem::path& source, const std::filesystem
     const std::string sourceName = named.filename().empty() ? source.string() : named.filename().string();
     const auto systems = BuildCatalogue(source, sourceName);
     const std::string readme = ReadSourceFile(source / kReadmeTemplate, sourceName + "/" + kReadmeTemplate);
-    const auto files = DatabaseFiles(systems, readme);
+    auto files = DatabaseFiles(systems, readme);
+    files[kQuenchingFile] = QuenchingFile(source, sourceName);
     if (log)
         for (const auto& s : systems)
             *log << s.def.folder << ": tau0 " << Fmt(s.referenceLifetime, "%.2f") << " ns, upper origin "

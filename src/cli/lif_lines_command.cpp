@@ -1,0 +1,119 @@
+// velmora-cli lif-lines: the choice of excitation lines for two-line LIF thermometry. For the
+// lines in a range, the signal of each line over a temperature range and, for the best pairs,
+// their ratio and its sensitivity (dR/R)/(dT/T), as CSV.
+#include <cstdio>
+#include <ostream>
+
+#include "cli/database_options.h"
+#include "cli/simulate_options.h"
+#include "common/number_format.h"
+#include "populations/population_model.h"
+#include "program/band_system.h"
+#include "program/startup.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/driver.h"
+#include "simulation/screen_conditions.h"
+#include "simulation/thermometry.h"
+
+namespace velmora::cli {
+
+namespace {
+
+/// "A:B" as two numbers; throws naming the option.
+std::pair<double, double> Span(const Args& args, const std::string& name) {
+    const std::string text = args.Get(name);
+    const std::size_t colon = text.find(':');
+    const std::string a = colon == std::string::npos ? "" : Trim(text.substr(0, colon));
+    const std::string b = colon == std::string::npos ? "" : Trim(text.substr(colon + 1));
+    if (!IsNumeric(a) || !IsNumeric(b)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not A:B");
+    return {Val(a), Val(b)};
+}
+
+std::string Number(double value, int digits = 6) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+    return buf;
+}
+
+/// A line position to 0.0001 of a cm-1 or Å.
+std::string Position(double x) { return Number(x, 10); }
+
+int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    const Args args(words, {});
+    std::vector<std::string> known = SimulationOptionNames();
+    known.insert(known.end(), {"range", "temperatures", "steps", "lines", "pairs"});
+    RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
+    for (const char* required : {"range", "temperatures"})
+        if (!args.Has(required)) throw std::invalid_argument(std::string("option --") + required + " A:B is required");
+    const auto [start, end] = Span(args, "range");
+    const auto [t1, t2] = Span(args, "temperatures");
+    if (!(t1 > 0.0 && t2 > 0.0)) throw std::invalid_argument("option --temperatures: both temperatures must be above 0 K");
+    const int steps = args.Integer("steps", 18);
+    const int candidates = args.Integer("lines", 20), pairs = args.Integer("pairs", 10);
+    if (steps < 2 || candidates < 2 || pairs < 1)
+        throw std::invalid_argument("options --steps and --lines must be 2 or more, --pairs 1 or more");
+
+    AppState app;
+    StreamDialogs dialogs(err);
+    app.dialogs = &dialogs;
+    program::MemoryStore firstRun;
+    program::StartUp(app, firstRun, DataFolder(args));
+    const int entry = EntryOption(args, app.db);
+    app.db.irad = entry;
+    simulation::CmbKind_Click(app, StoredValue(simulation::SpectrumKind::LifExcitation));
+    ApplySimulationOptions(app, args);
+    simulation::CmbKind_Click(app, StoredValue(simulation::SpectrumKind::LifExcitation));
+    app.sim.TxtStart = Str(static_cast<float>(start));
+    app.sim.TxtEnd = Str(static_cast<float>(end));
+    program::SelectBandSystem(app, entry);
+    simulation::RefreshConditionCaptions(app);
+
+    const auto model = simulation::CurrentModel(app);
+    const simulation::PopulationsAt populationsAt = [&app](double T) {
+        simulation::TxtTemperature_Change(app, Str(static_cast<float>(T)));
+        populations::PreparePopulations(app.pop, app.db);
+        return populations::SelectedPopulations(app.pop);
+    };
+    const simulation::ThermometryScan scan =
+        simulation::ScanThermometry(*model, simulation::ConditionsFromScreen(app), populationsAt, t1, t2, steps,
+                                    static_cast<std::size_t>(candidates), static_cast<std::size_t>(pairs));
+
+    const Catalogue& cat = app.db.cat;
+    auto label = [&](const simulation::ThermometryLine& line) {
+        const std::string branch = cat.BranchName.Contains(0, line.b) ? Trim(cat.BranchName(0, line.b)) : "b" + std::to_string(line.b);
+        return "(" + std::to_string(line.vUp) + "-" + std::to_string(line.vLow) + ") " + branch + "(" +
+               std::to_string(line.N) + ")";
+    };
+    // The lines: position, label and the signal at each temperature (relative units).
+    out << "position,line";
+    for (double T : scan.temperatures) out << ",S_" << Number(T) << "K";
+    out << "\n";
+    for (const auto& line : scan.lines) {
+        out << Position(line.x) << ',' << label(line);
+        for (double s : line.signal) out << ',' << Number(s);
+        out << "\n";
+    }
+    // The best pairs, one row per temperature.
+    out << "\npair,line_a,position_a,line_b,position_b,T,ratio,sensitivity\n";
+    for (std::size_t p = 0; p < scan.pairs.size(); ++p) {
+        const auto& pair = scan.pairs[p];
+        const auto& a = scan.lines[pair.a];
+        const auto& b = scan.lines[pair.b];
+        for (std::size_t k = 0; k < scan.temperatures.size(); ++k)
+            out << p + 1 << ',' << label(a) << ',' << Position(a.x) << ',' << label(b) << ',' << Position(b.x) << ','
+                << Number(scan.temperatures[k]) << ',' << Number(pair.ratio[k]) << ',' << Number(pair.sensitivity[k]) << "\n";
+    }
+    if (scan.pairs.empty()) err << "No pair of lines with a signal over the whole temperature range\n";
+    return 0;
+}
+
+const bool registered = RegisterCommand(
+    {"lif-lines",
+     "lif-lines --entry N --range A:B --temperatures T1:T2 [--steps 18] [--lines 20] [--pairs 10] [simulation options]\n"
+     "  LIF excitation lines in the range (axis unit) for two-line thermometry: each line's signal at the\n"
+     "  temperatures, then for the best pairs (among the strongest lines) the ratio and (dR/R)/(dT/T), as CSV",
+     &RunLifLines});
+
+}  // namespace
+
+}  // namespace velmora::cli
