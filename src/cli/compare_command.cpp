@@ -42,7 +42,7 @@ void WriteResiduals(const AppState& app, const std::string& path) {
 }
 
 int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(words, {"limits"});
+    const Args args(words, {"limits", kSimulationFlags[0]});
     std::vector<std::string> known = SimulationOptionNames();
     known.insert(known.end(), {"spectrum", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"});
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");

@@ -19,6 +19,7 @@ enum class FileKind {
     SaveVibrational,  ///< "Save Vibrational distribution file"
     SaveSimulation,   ///< "Save Simulation file"
     SaveTable,        ///< "Save Database table to file"
+    OpenInstrumentFunction,  ///< "Load instrument function"
 };
 
 /// What a file dialog shows. Open dialogs accept only an existing file; save dialogs need an
@@ -59,5 +60,7 @@ bool mnuSaveSpectra_Click(AppState& app, FileChooser& chooser);
 bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser);            ///< rotational
 bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveTable_Click(AppState& app, FileChooser& chooser);
+/// Reads a measured instrument function (offset, response) and selects the measured lineshape.
+bool CmdSlitFile_Click(AppState& app, FileChooser& chooser);
 
 }  // namespace velmora::program

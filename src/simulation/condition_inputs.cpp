@@ -5,6 +5,8 @@
 #include "populations/population_model.h"
 #include "simulation/conditions.h"
 #include "simulation/intensities.h"
+#include "simulation/absorption_inputs.h"
+#include "simulation/instrument_inputs.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
 
@@ -82,6 +84,7 @@ void ChkThermal_Click(AppState& app, int value) { app.pop.ThermalFlag = value; }
 void CmbKind_Click(AppState& app, int kind) {
     app.sim.Kind = kind;
     OfferKindControls(app.sim);
+    OfferAbsorptionControls(app.sim);
     // The populated state changes with the kind; its populations start thermal again.
     if (app.db.SystemLoaded)
         populations::ResetPopulatedState(app.pop, app.db, kind);
@@ -93,6 +96,7 @@ void CmbKind_Click(AppState& app, int kind) {
 void CmbLineshape_Click(AppState& app, int lineshape) {
     app.sim.Lineshape = lineshape;
     app.sim.TxtLorentzianEnabled = StoredMode<Lineshape>(lineshape) == Lineshape::Voigt;
+    OfferInstrumentControls(app.sim);
     ComputeWidths(app);
 }
 
@@ -203,6 +207,8 @@ void RefreshConditionCaptions(AppState& app) {
     SetUnitCaptions(sim, app.db.cat);
     sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(app.db.cat, sim.PressureUnits);
     sim.TxtLorentzianEnabled = StoredMode<Lineshape>(sim.Lineshape) == Lineshape::Voigt;
+    OfferInstrumentControls(sim);
+    OfferAbsorptionControls(sim);
     sim.GateTimesEnabled = StoredMode<GateMode>(sim.GateMode) == GateMode::TimeResolved;
     sim.WindowLimitsEnabled = StoredMode<WindowMode>(sim.WindowMode) == WindowMode::Window;
     sim.PointsPerWidth = PointsPerWidthFor(sim.PointDensity);

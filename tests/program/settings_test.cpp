@@ -20,7 +20,8 @@ TEST(Settings, FirstRunTakesEveryDefault) {
         " 1", " 1", " 1", " 1", " 1", " 1", " 0", " 0",                       // Main
         " 1", " 1", " 1", " 3050", " 3150", " 1", " 0", " 0", " 300", " 1E-05",  // Kind .. MinimumPopulation
         " 0", " 0", " 1", " 0", " 0", " 0", " 1", " 0", " 1", " 0", " 1", " 0",  // flags .. Doppler shift
-        ""};
+        "",                                                                     // the folder
+        " 0", " 0", " 0", " 1", "", " 0", " 0", " 0", " 0"};                   // instrument, absorption
     ASSERT_EQ(written.writes.size(), defaults.size());
     for (std::size_t i = 0; i < defaults.size(); ++i)
         EXPECT_EQ(written.writes[i].value, defaults[i]) << written.writes[i].key;
@@ -45,7 +46,10 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
         "Simulation/PredissociationBroadening", "Simulation/Quenching", "Simulation/QuenchingUnits",
         "Simulation/QuenchingSource", "Simulation/PointDensity", "Simulation/Collisional Shift A",
         "Simulation/Collisional Shift B", "Simulation/Collisional Broad 1", "Simulation/Collisional Broad 2",
-        "Simulation/Doppler shift", "Files/Spectra directory"};
+        "Simulation/Doppler shift", "Files/Spectra directory", "Simulation/Trapezoid top",
+        "Simulation/Resolution slope", "Simulation/Slit units", "Simulation/Slit scale", "Files/Slit file",
+        "Simulation/Absorption units", "Simulation/Column density", "Simulation/Number density",
+        "Simulation/Path length"};
     ASSERT_EQ(store.writes.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(store.writes[i].section + "/" + store.writes[i].key, order[i]) << i;
