@@ -226,6 +226,10 @@ void BuildSimulationTab(QWidget* tab) {
     e.Text("TxtWavelength", QObject::tr("Wavelength correction"));
     e.Text("TxtMultiply", QObject::tr("Multiply by"));
     e.Text("TxtNoise", QObject::tr("Noise"));
+    // Intensity calibration by a spectral response.
+    e.Button("CmdResponse", QObject::tr("Response file..."));
+    e.Button("CmdNoResponse", QObject::tr("No response correction"));
+    e.Label("LblResponse");
 
     auto* comparison = Group(tab, "FrameComparison", QObject::tr("Comparison"));
     Form e2(comparison);

@@ -44,6 +44,7 @@
 #include "display/plot_frame.h"
 #include "display/print_layout.h"
 #include "experiment/corrections.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
 #include "populations/populations_window.h"
 #include "program/main_window.h"
@@ -778,6 +779,8 @@ void MDIVelmora::WireInputs() {
     button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
     button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
     button("CmdSlitFile", [this, &a] { program::CmdSlitFile_Click(a, *options_.files); });
+    button("CmdResponse", [this, &a] { program::CmdResponse_Click(a, *options_.files); });
+    button("CmdNoResponse", [&a] { experiment::LoadResponse(a, ""); });
     connect(findChild<QPushButton*>("CmdPopulations"), &QPushButton::clicked, this, [this] {
         if (program::CmdPopulations_Click(app_)) ArrangeWindows();
         RefreshControls();
@@ -1264,6 +1267,7 @@ void MDIVelmora::RefreshControls() {
     SetChecked(check("ChkResiduals"), a.plot.HideResiduals == 0);
     if (auto* c = combo("CmbResiduals")) SetComboIndex(c, std::max(0, static_cast<int>(c->findText(QStr(e.CmbResiduals)))));
     label("LblCorrelation", e.LblCorrelation);
+    label("LblResponse", e.LblResponseCaption);
     label("LblDeviation", e.LblDeviation);
 
     // Display and assignment.

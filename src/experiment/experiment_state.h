@@ -1,12 +1,17 @@
 // Loaded experimental spectra, their corrections and the comparison with the simulation.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/bounded_array.h"
 
 namespace velmora {
+
+namespace experiment {
+struct SpectralResponse;
+}
 
 /// One file of the list of loaded experimental spectra.
 struct ExpFile {
@@ -53,6 +58,12 @@ struct ExperimentState {
     /// What went wrong in the last failed spectrum read ("<file>, line <n>: <problem>"); empty
     /// after a clean read. The message box itself carries the fixed advice text.
     std::string ReadProblem;
+
+    // Intensity calibration (response_calibration.h): every spectrum read is divided by it.
+    std::string ResponseFile;  ///< empty: no calibration
+    std::shared_ptr<const experiment::SpectralResponse> Response;
+    std::string ResponseProblem;  ///< why the last spectrum read could not be calibrated, or ""
+    std::string LblResponseCaption;  ///< the response file in force
 };
 
 /// True when a spectrum is loaded and holds at least one point (ExpX(0..ExpPoints) are valid).

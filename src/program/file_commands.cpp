@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "common/errors.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_list.h"
 #include "populations/population_files.h"
@@ -95,6 +96,11 @@ FileDialogSpec FileDialogFor(const AppState& app, FileKind kind) {
         s.filter = "Instrument function (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
         s.initialDirectory = app.shell.SpectraDirectory;
         break;
+    case FileKind::OpenResponse:
+        s.title = "Load spectral response";
+        s.filter = "Spectral response (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
+        s.initialDirectory = app.shell.SpectraDirectory;
+        break;
     }
     return s;
 }
@@ -183,6 +189,18 @@ bool CmdSlitFile_Click(AppState& app, FileChooser& chooser) {
     }
     simulation::CmbLineshape_Click(app, StoredValue(simulation::Lineshape::Measured));
     return true;
+}
+
+}  // namespace velmora::program
+
+namespace velmora::program {
+
+bool CmdResponse_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::OpenResponse);
+    if (path.empty()) return false;
+    const std::string problem = experiment::LoadResponse(app, path);
+    if (!problem.empty()) app.dialogs->ShowMessage(problem);
+    return problem.empty();
 }
 
 }  // namespace velmora::program

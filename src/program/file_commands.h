@@ -20,6 +20,7 @@ enum class FileKind {
     SaveSimulation,   ///< "Save Simulation file"
     SaveTable,        ///< "Save Database table to file"
     OpenInstrumentFunction,  ///< "Load instrument function"
+    OpenResponse,            ///< "Load spectral response"
 };
 
 /// What a file dialog shows. Open dialogs accept only an existing file; save dialogs need an
@@ -62,5 +63,7 @@ bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveTable_Click(AppState& app, FileChooser& chooser);
 /// Reads a measured instrument function (offset, response) and selects the measured lineshape.
 bool CmdSlitFile_Click(AppState& app, FileChooser& chooser);
+/// Reads a spectral response (wavelength, relative response) that divides every spectrum read.
+bool CmdResponse_Click(AppState& app, FileChooser& chooser);
 
 }  // namespace velmora::program

@@ -66,6 +66,8 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Simulation", "Column density", "0", app.sim.ColumnDensity, kAny, false);
     visit("Simulation", "Number density", "0", app.sim.NumberDensity, kAny, false);
     visit("Simulation", "Path length", "0", app.sim.PathLength, kAny, false);
+    // Intensity calibration of experimental spectra.
+    visit("Files", "Response file", "", app.exp.ResponseFile, kAny, false);
 }
 
 /// A whole number of the stored text, rounded (halves to even) and kept within the type.

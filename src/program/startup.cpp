@@ -2,6 +2,7 @@
 
 #include "database/catalogue.h"
 #include "common/number_format.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "simulation/instrument_inputs.h"
 
@@ -37,6 +38,7 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     sim.TxtColumnDensity = Str(sim.ColumnDensity);
     sim.TxtNumberDensity = Str(sim.NumberDensity);
     sim.TxtPathLength = Str(sim.PathLength);
+    experiment::LoadResponse(app, app.exp.ResponseFile);  // one that cannot be read any more is dropped
 }
 
 }  // namespace velmora::program

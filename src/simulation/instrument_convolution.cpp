@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "simulation/fft.h"
@@ -12,6 +13,9 @@
 namespace velmora::simulation {
 
 namespace {
+
+/// Grid points an instrument function may reach on each side of a line.
+constexpr int kMaxInstrumentReach = 1000000;
 
 /// Direct sums up to this many kernel points; longer kernels of a constant width go by FFT.
 constexpr int kDirectKernel = 64;
@@ -95,7 +99,11 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
     if (!(smallest > 0.0))
         throw ConditionError("the instrumental width would fall to 0 within the range: the change across it is too large");
     const double largest = std::max(scaleAt(first), scaleAt(last));
-    const int reach = static_cast<int>(std::ceil(std::min(instrument.Extent() * largest / step, 1e7))) + 1;
+    const double points = instrument.Extent() * largest / step;
+    if (!(points <= kMaxInstrumentReach))
+        throw ConditionError("the instrument function reaches over more than " + std::to_string(kMaxInstrumentReach) +
+                             " grid points on each side: its offsets are too wide for this range and resolution");
+    const int reach = static_cast<int>(std::ceil(points)) + 1;
     const int margin = reach + 2;
 
     // The grid widened by the margin on both sides: point i of the range is point i + margin.

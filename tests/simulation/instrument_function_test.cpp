@@ -68,7 +68,7 @@ TEST(SlitFile, ReadsHeaderedColumnsAndNamesTheLineOfAFault) {
         const char* text;
         const char* message;
     };
-    for (const Bad& b : {Bad{"0 1\n1 2\nabc\n", "slit.dat, line 3: expected an offset and a response"},
+    for (const Bad& b : {Bad{"0 1\n1 2\nabc\n", "slit.dat, line 3: expected two numbers"},
                          Bad{"0 1\n1 2\n1 3\n", "slit.dat, line 3: the offset repeats the one before"},
                          Bad{"0 1\n2 2\n1 3\n", "slit.dat, line 3: the offsets do not run in one direction"},
                          Bad{"0 1\n1 nan\n2 0\n", "slit.dat, line 2: the value is not a finite number"},
