@@ -1,26 +1,56 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang in build-fuzz/ (or BUILD_DIR) and runs each one for a
-# bounded time (FUZZ_SECONDS, default 30) on a working copy of its seed corpus, under
-# AddressSanitizer and UndefinedBehaviorSanitizer. A crash stops the script and leaves the input
-# that caused it in <build>/fuzz-artifacts/.
+# Builds the libFuzzer targets with clang in build-fuzz/ (or BUILD_DIR) and runs each one on a
+# working copy of its seed corpus, under AddressSanitizer and UndefinedBehaviorSanitizer.
+#
+#   scripts/fuzz.sh          every target for a bounded time (FUZZ_SECONDS, default 30); a crash
+#                            stops the script and leaves the input that caused it in
+#                            <build>/fuzz-artifacts/.
+#   scripts/fuzz.sh --long   every target, one after another, to 10^6 executions (FUZZ_RUNS);
+#                            crashes do not stop the run. Ends with a table of executions,
+#                            coverage, crashes and seconds per target (also in
+#                            <build>/fuzz-long.txt) and fails when any target crashed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+long=0
+if [ "${1:-}" = "--long" ]; then long=1; elif [ -n "${1:-}" ]; then echo "usage: $0 [--long]" >&2; exit 2; fi
 scripts/install-deps.sh
 seconds="${FUZZ_SECONDS:-30}"
+runs="${FUZZ_RUNS:-1000000}"
 build_dir="${BUILD_DIR:-build-fuzz}"
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELMORA_FUZZ=ON -DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target velmora_fuzzers
 mkdir -p "$build_dir/fuzz-artifacts"
+report="$build_dir/fuzz-long.txt"
+if [ "$long" = 1 ]; then printf '%-26s %12s %8s %8s %8s %8s\n' target executions cov ft crashes seconds >"$report"; fi
+failed=0
 for fuzzer in "$build_dir"/fuzz/fuzz_*; do
   name="$(basename "$fuzzer")"
   seeds="tests/fuzz/corpus/${name#fuzz_}"
   work="$build_dir/fuzz-corpus/${name#fuzz_}"
   mkdir -p "$work"
   if [ -d "$seeds" ]; then cp -n "$seeds"/* "$work"/ 2>/dev/null || true; fi
-  echo "== $name: ${seconds} s"
-  "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" 2>&1 |
-    grep -E '^(stat::|==|SUMMARY|Done|INFO: Seed)|ERROR|deadly|leak' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  if [ "$long" = 0 ]; then
+    echo "== $name: ${seconds} s"
+    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" 2>&1 |
+      grep -E '^(stat::|==|SUMMARY|Done|INFO: Seed)|ERROR|deadly|leak' || true
+    test "${PIPESTATUS[0]}" -eq 0
+    continue
+  fi
+  echo "== $name: $runs executions"
+  log="$build_dir/fuzz-long-$name.log"
+  status=0
+  started="$(date +%s)"
+  "$fuzzer" -runs="$runs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" >"$log" 2>&1 || status=$?
+  executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
+  cov="$(grep -oE ' cov: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || true)"
+  ft="$(grep -oE ' ft: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || true)"
+  crashes=0
+  if [ "$status" -ne 0 ]; then crashes=1; failed=1; grep -E 'ERROR|SUMMARY|deadly' "$log" | head -5 || true; fi
+  printf '%-26s %12s %8s %8s %8s %8s\n' "$name" "${executions:-?}" "${cov:-?}" "${ft:-?}" "$crashes" \
+    "$(($(date +%s) - started))" | tee -a "$report"
 done
+if [ "$long" = 1 ]; then cat "$report"; fi
+exit "$failed"

@@ -7,10 +7,28 @@
 #include <QScreen>
 #include <QThread>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "program/startup.h"
 #include "simulation/condition_inputs.h"
+
+namespace {
+
+/// The value of "--name value" or "--name=value" as the shell passed it.
+std::string RawOptionValue(int argc, char** argv, std::string_view name) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == name && i + 1 < argc) return argv[i + 1];
+        if (a.size() > name.size() && a.substr(0, name.size()) == name && a[name.size()] == '=')
+            return std::string(a.substr(name.size() + 1));
+    }
+    return {};
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -35,8 +53,10 @@ int main(int argc, char** argv) {
     parser.process(application);
 
     velmora::app::ProgramOptions options;
-    options.dataFolder = parser.isSet(data) ? parser.value(data)
-                                            : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("data"));
+    // The folder as the bytes of the command line or of the program's own path: as text it would
+    // lose a name that is not UTF-8.
+    options.dataFolder = parser.isSet(data) ? RawOptionValue(argc, argv, "--data")
+                                            : (velmora::program::ProgramFolder() / "data").string();
     options.settingsFile = parser.value(settings);
 
     // The splash window stays for three seconds while the window system settles.

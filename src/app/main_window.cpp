@@ -33,6 +33,7 @@
 #include <QVBoxLayout>
 
 #include "app/about_box.h"
+#include "app/file_paths.h"
 #include "app/input_tabs.h"
 #include "app/qt_canvas.h"
 #include "app/qt_dialogs.h"
@@ -324,10 +325,8 @@ void MDIVelmora::SetBusy(bool busy) {
 // ----------------------------------------------------------------------------- start-up
 
 bool MDIVelmora::StartUp() {
-    QString folder = options_.dataFolder;
-    if (!folder.isEmpty() && !folder.endsWith('/')) folder += '/';
     try {
-        program::StartUp(app_, *store_, S(folder));
+        program::StartUp(app_, *store_, options_.dataFolder);
     } catch (const FileError& e) {
         app_.dialogs->ShowMessage(std::string("The database cannot be read:\r\n") + e.what());
         return false;
@@ -1312,7 +1311,7 @@ void MDIVelmora::closeEvent(QCloseEvent* event) {
     }
     if (started_) {
         program::SaveSettings(app_, *store_);
-        store_->Sync();
+        if (!store_->Sync()) app_.dialogs->ShowMessage(program::SettingsNotSavedMessage(CorePath(store_->FileName())));
     }
     event->accept();
 }

@@ -37,8 +37,9 @@ class QtSettingsStore;
 
 /// Where the program finds its database and settings, and the services tests replace.
 struct ProgramOptions {
-    /// Folder of the installed database (VELMORA.SYS and one folder per molecule).
-    QString dataFolder;
+    /// Folder of the installed database (VELMORA.SYS and one folder per molecule), as the file
+    /// system names it.
+    std::string dataFolder;
     /// Settings in this INI file; empty for the per-user settings store of the platform.
     QString settingsFile;
     /// Message boxes and questions; null for Qt's modal boxes.

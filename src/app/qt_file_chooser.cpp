@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/file_filters.h"
+#include "app/file_paths.h"
 #include "app/qt_canvas.h"
 
 namespace velmora::app {
@@ -24,16 +25,16 @@ std::string QtFileChooser::Choose(program::FileDialogSpec& spec) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    if (!spec.initialDirectory.empty() && QFileInfo(QStr(spec.initialDirectory)).isDir())
-        dialog.setDirectory(QStr(spec.initialDirectory));
+    if (!spec.initialDirectory.empty() && QFileInfo(ShellPath(spec.initialDirectory)).isDir())
+        dialog.setDirectory(ShellPath(spec.initialDirectory));
     if (!spec.proposedName.empty()) {
-        const QFileInfo proposed(QStr(spec.proposedName));
+        const QFileInfo proposed(ShellPath(spec.proposedName));
         if (proposed.dir().exists()) dialog.setDirectory(proposed.dir());
         dialog.selectFile(proposed.fileName());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     spec.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    return dialog.selectedFiles().first().toStdString();
+    return CorePath(dialog.selectedFiles().first());
 }
 
 }  // namespace velmora::app

@@ -20,6 +20,11 @@ void QtSettingsStore::Set(const std::string& section, const std::string& key, co
                         QString::fromStdString(value));
 }
 
-void QtSettingsStore::Sync() { settings_->sync(); }
+bool QtSettingsStore::Sync() {
+    settings_->sync();
+    return settings_->status() == QSettings::NoError;
+}
+
+QString QtSettingsStore::FileName() const { return settings_->fileName(); }
 
 }  // namespace velmora::app

@@ -18,8 +18,11 @@ public:
 
     std::optional<std::string> Get(const std::string& section, const std::string& key) const override;
     void Set(const std::string& section, const std::string& key, const std::string& value) override;
-    /// Writes pending changes to disk.
-    void Sync();
+    /// Writes pending changes to disk. Returns false when they could not be written (the
+    /// settings file or its folder is not writable, or is not a file).
+    bool Sync();
+    /// The file the settings are written to.
+    QString FileName() const;
 
 private:
     std::unique_ptr<QSettings> settings_;

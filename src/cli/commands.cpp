@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "common/number_format.h"
+#include "program/startup.h"
 
 namespace velmora::cli {
 
@@ -73,10 +74,7 @@ bool RegisterCommand(const Command& command) {
 
 std::string DataFolder(const Args& args) {
     if (args.Has("data")) return args.Get("data");
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) return (exe.parent_path() / "data").string();
-    return "data";
+    return (program::ProgramFolder() / "data").string();
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

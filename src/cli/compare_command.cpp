@@ -50,13 +50,17 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     if (!args.Has("spectrum")) throw std::invalid_argument("option --spectrum FILE is required");
     const int smooth = args.Integer("smooth", 0);
     if (smooth < 0 || smooth > 1000) throw std::invalid_argument("option --smooth takes 0..1000 passes");
-    if (args.Has("multiply") && !(args.Number("multiply", 1.0) > 0.0))
-        throw std::invalid_argument("option --multiply needs a positive factor");
+    // The box takes a factor of 0 or less as 1: on the command line that is an error.
+    if (args.Has("multiply") &&
+        !(args.Number("multiply", 1.0) > 0.0 && args.Number("multiply", 1.0) <= experiment::kMaxMultiply))
+        throw std::invalid_argument("option --multiply: " + args.Get("multiply") + " is outside 0 (excluded).." +
+                                    Format(experiment::kMaxMultiply, "0"));
 
     AppState app;
     StreamDialogs dialogs(err);
     app.dialogs = &dialogs;
-    if (!SimulateFromOptions(app, args).ok) return 1;
+    const SimulationRun run = SimulateFromOptions(app, args);
+    if (!run.ok) return 1;
 
     // The spectrum, divided by the response of --response, with the corrections of the options
     // as the text boxes would take them.
@@ -68,10 +72,8 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
         }
     }
     experiment::LoadSpectrum(app, args.Get("spectrum"));
-    if (!app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty()) {
-        if (!app.exp.ReadProblem.empty()) err << app.exp.ReadProblem << "\n";
-        return 1;  // a response problem has been written by the dialogs
-    }
+    if (!app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty())
+        return 1;  // the message, with the problem, has been written
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
     ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);
     if (args.Has("multiply")) experiment::TxtMultiply_Change(app, args.Get("multiply"));
@@ -82,9 +84,15 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     }
 
     experiment::CompareWithSimulation(app);
+    if (app.exp.ComparedPoints == 0) {
+        err << "velmora-cli compare: "
+            << experiment::NothingComparedReason(app.exp, app.sim, app.db.cat.UnitName.ValueAt(app.sim.Units)) << "\n";
+        return 1;
+    }
     out << app.exp.LblCorrelation << "\n" << app.exp.LblDeviation << "\n";
     out << app.exp.ComparedPoints << " of " << app.exp.ExpPoints + 1 << " experimental points compared between "
-        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << "\n";
+        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend))
+        << (run.notice.empty() ? "" : "; " + run.notice) << "\n";
     if (args.Has("residuals")) WriteResiduals(app, args.Get("residuals"));
     return 0;
 }

@@ -56,9 +56,9 @@ int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::o
     if (args.Has("svg") && !WritePlot(app, args)) return 1;
 
     char summary[160];
-    std::snprintf(summary, sizeof summary, "%d points, %d lines drawn, %.1f ms\n", run.points, run.linesDrawn,
+    std::snprintf(summary, sizeof summary, "%d points, %d lines drawn, %.1f ms", run.points, run.linesDrawn,
                   run.milliseconds);
-    out << summary;
+    out << summary << (run.notice.empty() ? "" : "; " + run.notice) << "\n";
     return 0;
 }
 

@@ -10,8 +10,9 @@
 #include "populations/population_model.h"
 #include "program/band_system.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
 #include "simulation/absorption_inputs.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/condition_limits.h"
 #include "simulation/driver.h"
 #include "simulation/instrument_inputs.h"
 #include "simulation/units.h"
@@ -99,6 +100,9 @@ int Choice(const Args& args, const std::string& name, std::initializer_list<cons
 
 int Switch(const Args& args, const std::string& name) { return Choice(args, name, {"off", "on"}, 0); }
 
+/// "lo..hi" of accepted values, as a message names them.
+std::string LimitsText(const simulation::Limits& limits) { return Trim(Str(limits.lo)) + ".." + Trim(Str(limits.hi)); }
+
 /// Passes an option's text to a numeric box event; a refused value is an error.
 template <typename Event>
 void Box(AppState& app, const Args& args, const std::string& name, Event event, const std::string& accepted) {
@@ -158,37 +162,51 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
         if (!args.Has(name)) continue;
         const std::string text = Trim(args.Get(name));
         if (!IsNumeric(text)) throw std::invalid_argument(std::string("option --") + name + ": \"" + text + "\" is not a number");
+        if (!kRangeLimits.Contains(Val(text)))
+            throw std::invalid_argument(std::string("option --") + name + ": " + text + " is outside " +
+                                        LimitsText(kRangeLimits) + " (Å or cm-1)");
         (std::string(name) == "start" ? sim.TxtStart : sim.TxtEnd) = " " + text;
     }
-    Box(app, args, "temperature", TxtTemperature_Change, "0 K or more");
+    // The screen exchanges a reversed range; here it is an error.
+    if (!(Val(sim.TxtStart) < Val(sim.TxtEnd)))
+        throw std::invalid_argument("the range start " + Trim(sim.TxtStart) + " is not below its end " +
+                                    Trim(sim.TxtEnd) + " (--start, --end)");
+    Box(app, args, "temperature", TxtTemperature_Change, LimitsText(kTemperatureLimits) + " K");
     if (args.Has("pressure-units"))
         CmbPressure_Click(app, Choice(args, "pressure-units", {"torr", "atm", "mbar", "bar", "pa", "kpa"}, 0));
-    Box(app, args, "pressure", TxtPressure_Change, "0 or more");
+    Box(app, args, "pressure", TxtPressure_Change, LimitsText(kPressureTorrLimits) + " Torr");
     if (args.Has("lineshape"))
         CmbLineshape_Click(app, Choice(args, "lineshape", {"gaussian", "lorentzian", "voigt", "triangle", "trapezoid", "file"}, 1));
     ApplyInstrumentOptions(app, args);
-    if (args.Has("resolution") && args.Number("resolution", 1.0) <= 0.0)
-        throw std::invalid_argument("option --resolution: the instrumental width must be above 0");
-    Box(app, args, "resolution", TxtResolution_Change, "above 0");
-    Box(app, args, "lorentzian", TxtLorentzian_Change, "0 to 100 %");
+    // The box takes a resolution of 0 as 1: here it is an error.
+    if (args.Has("resolution") && !kResolutionLimits.Contains(args.Number("resolution", 1.0)))
+        throw std::invalid_argument("option --resolution: " + Trim(args.Get("resolution")) + " is outside " +
+                                    LimitsText(kResolutionLimits) + " in the axis unit");
+    Box(app, args, "resolution", TxtResolution_Change, LimitsText(kResolutionLimits) + " in the axis unit");
+    Box(app, args, "lorentzian", TxtLorentzian_Change, LimitsText(kLorentzianLimits) + " %");
     if (args.Has("density")) CmbPointDensity_Click(app, Choice(args, "density", {"low", "standard", "high", "very-high"}, 0));
     if (args.Has("doppler")) ChkDoppler_Click(app, Switch(args, "doppler"));
     if (args.Has("collisional")) ChkCollisional_Click(app, Switch(args, "collisional"));
     if (args.Has("predissociation")) ChkPredissociation_Click(app, Switch(args, "predissociation"));
-    Box(app, args, "coll-b1", TxtCollB1_Change, "0 or more");
-    Box(app, args, "coll-b2", TxtCollB2_Change, "0 or more");
+    Box(app, args, "coll-b1", TxtCollB1_Change, LimitsText(kCollisionalCoefficientLimits) + " cm-1/atm");
+    Box(app, args, "coll-b2", TxtCollB2_Change, LimitsText(kTemperatureExponentLimits));
     if (args.Has("collisional-shift")) ChkCollisionalShift_Click(app, Switch(args, "collisional-shift"));
-    Box(app, args, "shift-a", TxTShiftA_Change, "0 or more");
-    Box(app, args, "shift-b", TxtShiftB_Change, "0 or more");
+    Box(app, args, "shift-a", TxTShiftA_Change, LimitsText(kCollisionalCoefficientLimits) + " cm-1/atm");
+    Box(app, args, "shift-b", TxtShiftB_Change, LimitsText(kTemperatureExponentLimits));
     if (args.Has("doppler-shift")) ChkDopplerShift_Click(app, Switch(args, "doppler-shift"));
-    Box(app, args, "doppler-velocity", TxtDopplerShift_Change, "-300000 to 300000 km/s");
+    Box(app, args, "doppler-velocity", TxtDopplerShift_Change, LimitsText(kVelocityLimits) + " km/s");
     if (args.Has("lif-regime")) CmbLIFregime_Click(app, Choice(args, "lif-regime", {"linear", "partial", "saturated"}, 0));
     if (args.Has("gate")) CmbGate_Click(app, Choice(args, "gate", {"total", "resolved"}, 0));
-    Box(app, args, "delay", TxtDelay_Change, "0 ns or more");
-    Box(app, args, "gate-width", TxtGate_Change, "0 ns or more");
+    Box(app, args, "delay", TxtDelay_Change, LimitsText(kGateLimits) + " ns");
+    Box(app, args, "gate-width", TxtGate_Change, LimitsText(kGateLimits) + " ns");
     if (args.Has("window")) CmbSpectralWindow_Click(app, Choice(args, "window", {"full", "window"}, 0));
-    Box(app, args, "window-start", TxtStartWindow_Change, "0 to 20000 Å");
-    Box(app, args, "window-end", TxtEndWindow_Change, "0 to 20000 Å");
+    Box(app, args, "window-start", TxtStartWindow_Change, LimitsText(kWindowLimits) + " Å");
+    Box(app, args, "window-end", TxtEndWindow_Change, LimitsText(kWindowLimits) + " Å");
+    const bool window = args.Has("window-start") || args.Has("window-end") || sim.WindowMode == 1;
+    if (window && !(sim.WindowStart < sim.WindowEnd))
+        throw std::invalid_argument("the detection window start " + Trim(Str(sim.WindowStart)) +
+                                    " Å is not below its end " + Trim(Str(sim.WindowEnd)) +
+                                    " Å (--window-start, --window-end)");
     if (args.Has("yield"))
         CmbFluorescenceYield_Click(app, Choice(args, "yield", {"included", "excluded", "no-predissociation", "no-quenching"}, 0));
     if (args.Has("quenching-source"))
@@ -249,12 +267,20 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
     program::SelectBandSystem(app, entry);
     simulation::RefreshConditionCaptions(app);
 
+    const float resolution = app.sim.InstrumentalResolution;
     const auto t0 = std::chrono::steady_clock::now();
     simulation::CalculateSimulation(app);
     const auto t1 = std::chrono::steady_clock::now();
 
     SimulationRun run;
     run.ok = simulation::HasSimulation(app);
+    if (run.ok && app.sim.NPoints < 1)
+        throw std::invalid_argument("the range " + Trim(Str(app.sim.Xini)) + ".." + Trim(Str(app.sim.Xend)) +
+                                    " holds no grid point at a grid width of " + Trim(Str(app.sim.GridWidth)) +
+                                    ": widen the range or narrow the widths");
+    if (run.ok && app.sim.InstrumentalResolution != resolution)
+        run.notice = "resolution " + Trim(Str(app.sim.InstrumentalResolution)) + " " +
+                     app.db.cat.UnitName.ValueAt(app.sim.Units) + ", the finest the point budget allows";
     run.points = run.ok ? app.sim.NPoints + 1 : 0;
     run.linesDrawn = app.sim.LinesDrawn;
     run.milliseconds = std::chrono::duration<double, std::milli>(t1 - t0).count();

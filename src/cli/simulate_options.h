@@ -44,11 +44,15 @@ struct SimulationRun {
     int points = 0;        ///< grid points (NPoints + 1)
     int linesDrawn = 0;
     double milliseconds = 0;
+    /// What the run changed of the conditions asked for (the resolution the point budget
+    /// allowed), for the one-line summary; empty when nothing.
+    std::string notice;
 };
 
 /// Starts the core on the database folder of --data with the first-run settings, applies the
 /// options, selects the band system of --entry and runs "Calculate simulation". The app's
-/// dialogs must already point where messages should go.
+/// dialogs must already point where messages should go. Throws std::invalid_argument when the
+/// range holds no grid point.
 SimulationRun SimulateFromOptions(AppState& app, const Args& args);
 
 }  // namespace velmora::cli

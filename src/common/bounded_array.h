@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -100,6 +101,14 @@ private:
     std::array<int, R> extent_;
     std::vector<T> data_;
 };
+
+/// True when every element is a finite number (no NaN, no infinity).
+template <typename T, int R>
+bool AllFinite(const BoundedArray<T, R>& a) {
+    for (const T& v : a)
+        if (!std::isfinite(v)) return false;
+    return true;
+}
 
 template <typename T>
 using Array1 = BoundedArray<T, 1>;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/errors.h"
+#include "common/file_kind.h"
 #include "common/number_format.h"
 
 namespace velmora {
@@ -14,6 +15,16 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// Digits with an optional sign: what stands before the comma of a decimal-comma number.
+bool IsWholeNumber(const std::string& f) {
+    const std::size_t start = !f.empty() && (f[0] == '-' || f[0] == '+') ? 1 : 0;
+    if (start >= f.size()) return false;
+    for (std::size_t i = start; i < f.size(); ++i)
+        if (!IsDigit(f[i])) return false;
+    return true;
+}
 
 /// A field as it may stand in a message: at most 40 characters, control bytes (a binary file's
 /// NULs among them) shown as '?', so that the message stays readable text.
@@ -27,11 +38,8 @@ std::string Printable(const std::string& field) {
 }  // namespace
 
 ListReader ListReader::FromFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        throw FileError::In(path.string(), "file not found");
-    if (std::filesystem::is_directory(path, ec))
-        throw FileError::In(path.string(), "is a folder, not a file");
+    const std::string problem = UnreadableFileProblem(path);
+    if (!problem.empty()) throw FileError::In(path.string(), problem);
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FileError::In(path.string(), "cannot be opened for reading");
     std::ostringstream ss;
@@ -56,9 +64,16 @@ void ListReader::SkipBlanks() {
 }
 
 void ListReader::ConsumeLineEnd() {
-    if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
-    if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    // LF, CR-LF and CR CR LF (a CR-LF file converted once more) end one line; CRs not followed
+    // by LF are old Macintosh line ends, one line each.
+    std::size_t p = pos_;
+    while (p < text_.size() && text_[p] == '\r') ++p;
+    if (p < text_.size() && text_[p] == '\n')
+        pos_ = p + 1;
+    else
+        ++pos_;
     ++line_;
+    lineStart_ = pos_;
 }
 
 void ListReader::SkipLine() {
@@ -68,6 +83,7 @@ void ListReader::SkipLine() {
 
 ListReader::FieldKind ListReader::NextField(std::string& field) {
     field.clear();
+    decimalComma_.clear();
     // Leading separators: blanks and line ends (blank lines are skipped).
     while (pos_ < text_.size() && (IsBlank(text_[pos_]) || IsLineEnd(text_[pos_]))) {
         if (IsLineEnd(text_[pos_]))
@@ -92,6 +108,14 @@ ListReader::FieldKind ListReader::NextField(std::string& field) {
         while (pos_ < text_.size() && text_[pos_] != ',' && !IsBlank(text_[pos_]) &&
                !IsLineEnd(text_[pos_]))
             field += text_[pos_++];
+        if (pos_ + 1 < text_.size() && text_[pos_] == ',' && IsWholeNumber(field) && IsDigit(text_[pos_ + 1]) &&
+            LineHasBlank()) {
+            // "674,566" in a line whose values are otherwise separated by blanks: a number written
+            // with a decimal comma, not two values.
+            std::size_t end = pos_ + 1;
+            while (end < text_.size() && IsDigit(text_[end])) ++end;
+            decimalComma_ = field + text_.substr(pos_, end - pos_);
+        }
     }
     // Trailing separator: blanks, then at most one comma, then the line end if it follows.
     SkipBlanks();
@@ -109,7 +133,21 @@ std::string ListReader::ReadString() {
     return field;
 }
 
+bool ListReader::LineHasBlank() const {
+    std::size_t a = lineStart_, b = lineStart_;
+    while (b < text_.size() && !IsLineEnd(text_[b])) ++b;
+    while (a < b && IsBlank(text_[a])) ++a;
+    while (b > a && IsBlank(text_[b - 1])) --b;
+    for (std::size_t i = a; i < b; ++i)
+        if (IsBlank(text_[i])) return true;
+    return false;
+}
+
 double ListReader::ParseNumber(const std::string& field) const {
+    if (!decimalComma_.empty())
+        throw FileError::At(source_, fieldLine_,
+                            "the number \"" + Printable(decimalComma_) +
+                                "\" is written with a decimal comma (a decimal point is expected)");
     double v = 0.0;
     if (!ParseDecimal(field, v))
         throw FileError::At(source_, fieldLine_, "the field \"" + Printable(field) + "\" is not a number");

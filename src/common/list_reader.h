@@ -11,7 +11,9 @@ namespace velmora {
 /// Reads values one after another from a text, separated by commas, blanks, tabs or line ends.
 /// Strings may be enclosed in double quotes (then they may hold separators); an unquoted string
 /// ends at the next separator. Two commas with nothing between them give an empty field (0 for a
-/// number). Every failure throws FileError naming the source, the line and the problem.
+/// number). A number joined by a comma to the digits after it ("674,566") in a line whose values
+/// are otherwise separated by blanks is a decimal comma, refused as such. Every failure throws
+/// FileError naming the source, the line and the problem.
 class ListReader {
 public:
     /// Reads the whole file; throws FileError when it is missing or unreadable.
@@ -33,6 +35,8 @@ public:
 
     /// Line (1-based) of the reading position.
     int Line() const { return line_; }
+    /// Line on which the last value read stands.
+    int FieldLine() const { return fieldLine_; }
     const std::string& Source() const { return source_; }
 
 private:
@@ -41,12 +45,16 @@ private:
     void SkipBlanks();
     void ConsumeLineEnd();
     double ParseNumber(const std::string& field) const;
+    /// True when the line being read holds a blank or a tab between two of its values.
+    bool LineHasBlank() const;
 
     std::string text_;
     std::string source_;
     std::size_t pos_ = 0;
     int line_ = 1;
     int fieldLine_ = 1;  ///< line on which the last field started
+    std::size_t lineStart_ = 0;  ///< position where the current line begins
+    std::string decimalComma_;   ///< the last field and its decimal-comma digits, when so joined
 };
 
 }  // namespace velmora

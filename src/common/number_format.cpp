@@ -1,5 +1,6 @@
 #include "common/number_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -373,8 +374,11 @@ double ConvertSpan(std::string_view s) {
     if (r.ec == std::errc::result_out_of_range) {
         // Overflow gives an infinity (caught by the caller), underflow 0, whatever the user's
         // number locale: the decimal exponent of the leading significant digit decides.
+        // Exponents are summed with saturation: a written exponent of twenty or more digits
+        // must neither wrap around nor lose its sign.
+        constexpr long long kExponentCap = 1'000'000'000'000LL;
         const bool negative = first != last && *first == '-';
-        long exponent = 0;
+        long long exponent = 0;
         bool seenPoint = false, significant = false;
         for (const char* p = first; p != last; ++p) {
             const char ch = *p;
@@ -382,10 +386,16 @@ double ConvertSpan(std::string_view s) {
                 seenPoint = true;
             } else if (ch >= '0' && ch <= '9') {
                 if (!significant && ch != '0') significant = true;
-                if (significant && !seenPoint) ++exponent;  // digits before the point
-                if (!significant && seenPoint) --exponent;  // zeros after the point
+                if (significant && !seenPoint) exponent = std::min(exponent + 1, kExponentCap);
+                if (!significant && seenPoint) exponent = std::max(exponent - 1, -kExponentCap);
             } else if (ch == 'e' || ch == 'E') {
-                exponent += std::strtol(std::string(p + 1, last).c_str(), nullptr, 10);
+                const char* q = p + 1;
+                const bool minus = q != last && *q == '-';
+                if (q != last && (*q == '-' || *q == '+')) ++q;
+                long long written = 0;
+                for (; q != last && *q >= '0' && *q <= '9'; ++q)
+                    written = std::min(written * 10 + (*q - '0'), kExponentCap);
+                exponent = std::clamp(exponent + (minus ? -written : written), -kExponentCap, kExponentCap);
                 break;
             }
         }

@@ -1,19 +1,28 @@
 // Writing text files safely: CR-LF line ends, and the target is replaced only when complete.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace velmora {
 
-/// Writes a text file through a temporary file beside the target. Commit() replaces the target
-/// in one step; if Commit() is never reached (an error, an exception) the target is untouched
-/// and the temporary file is removed. Every failure throws FileError naming the target.
+/// Writes a text file through a temporary file beside the target. Commit() flushes the file to
+/// the disk and replaces the target in one step; if Commit() is never reached (an error, an
+/// exception) the target is untouched and the temporary file is removed. A target that is a
+/// symbolic link is written through to the file it names; an existing target keeps its
+/// permissions; a write-protected one is refused. Temporary files left by a writer that was
+/// killed are removed by the next writer of the same target (a live writer's are not: each holds
+/// a lock on its own). Every failure throws FileError naming the target.
 class AtomicTextWriter {
 public:
-    explicit AtomicTextWriter(std::filesystem::path target);
+    /// Writes bytes to a file descriptor, as ::write does: the count written, or -1 with errno.
+    using WriteFunction = std::function<long(int fd, const char* data, std::size_t size)>;
+
+    /// `write` replaces ::write (a test makes it fail after some bytes, as a full disk does).
+    explicit AtomicTextWriter(std::filesystem::path target, WriteFunction write = {});
     ~AtomicTextWriter();
     AtomicTextWriter(const AtomicTextWriter&) = delete;
     AtomicTextWriter& operator=(const AtomicTextWriter&) = delete;
@@ -22,15 +31,22 @@ public:
     void Write(std::string_view text);
     /// Appends text and a CR-LF line end.
     void WriteLine(std::string_view text = {});
-    /// Flushes, closes and moves the finished file over the target.
+    /// Flushes, syncs, closes and moves the finished file over the target.
     void Commit();
 
-private:
-    void Fail(const std::string& problem);
+    /// The temporary file (beside the file finally written).
+    const std::filesystem::path& TemporaryPath() const { return temp_; }
 
-    std::filesystem::path target_;
+private:
+    void Flush();
+    [[noreturn]] void Fail(const std::string& problem, int err);
+
+    std::filesystem::path target_;       ///< as given, for messages
+    std::filesystem::path destination_;  ///< the file replaced: the target, its links followed
     std::filesystem::path temp_;
-    std::FILE* file_ = nullptr;
+    WriteFunction write_;
+    std::string buffer_;
+    int fd_ = -1;
     bool committed_ = false;
 };
 

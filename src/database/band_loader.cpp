@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "common/number_format.h"
 #include "database/catalogue.h"
 #include "database/line_positions.h"
 #include "database/line_strengths.h"
@@ -81,6 +86,10 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
             for (int k = 0; k < kConstantsPerLevel; ++k) {
                 double sum = 0.0, power = 1.0;
                 for (int m = 0; m < kPolynomialTerms; ++m, power *= x) sum += c[k][m] * power;
+                if (!(std::fabs(sum) <= std::numeric_limits<float>::max()))
+                    throw FileError::In(in.Source(), "the polynomial of constant " + std::to_string(k) +
+                                                         " gives a value beyond single precision at v = " +
+                                                         std::to_string(v));
                 out.values(v, k) = static_cast<float>(sum);
             }
         }
@@ -101,8 +110,9 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
                                              " vibrational levels; the catalogue needs v = 0.." +
                                              std::to_string(vNeeded));
     for (int v = 0; v <= vNeeded; ++v)
-        if (out.values(v, 1) == 0.0f)
-            throw FileError::In(in.Source(), "the rotational constant B of v = " + std::to_string(v) + " is 0");
+        if (!(out.values(v, 1) > 0.0f))
+            throw FileError::In(in.Source(), "the rotational constant B of v = " + std::to_string(v) + " is " +
+                                                 Trim(Str(out.values(v, 1))) + " (it must be above 0)");
 
     if (cat.StateLambda(s, entry) == 1 && out.convention == 2) ConvertPiConstants(out.values, vNeeded, in.Source());
     return out;
@@ -115,6 +125,15 @@ struct BandProbabilities {
     std::vector<std::array<float, 5>> rows;  ///< rows firstRow, firstRow + 1, ...
 };
 
+/// One transition probability as read: a number of 0 or more.
+float ReadProbability(ListReader& in) {
+    const float value = in.ReadFloat();
+    if (value < 0.0f)
+        throw FileError::At(in.Source(), in.FieldLine(),
+                            "the transition probability " + Trim(Str(value)) + " is negative");
+    return value;
+}
+
 BandProbabilities ReadBandProbabilities(const DatabaseState& db, int vUp, int vLow, int entry) {
     const Catalogue& cat = db.cat;
     const int lastRow = cat.NMaxRot(entry, vUp);
@@ -123,31 +142,53 @@ BandProbabilities ReadBandProbabilities(const DatabaseState& db, int vUp, int vL
 
     BandProbabilities out;
     if (cat.IntFormat(entry, 1) == 1) {
-        // One record per lower row from N = Λ'': (G7, G1, G3, G5, G12) or (G1, G3, G5).
+        // One record per lower row from N = Λ'': (G7, G1, G3, G5, G12) or (G1, G3, G5). Every
+        // row up to the catalogue's last must be there; records beyond it are not read.
         out.firstRow = cat.StateLambda(2, entry);
         const bool fiveValues = cat.IntFormat(entry, 2) == 1;
-        for (int row = out.firstRow - 1; row < lastRow && !in.AtEnd();) {
-            ++row;
+        for (int row = out.firstRow; row <= lastRow; ++row) {
+            if (in.AtEnd())
+                throw FileError::At(in.Source(), in.FieldLine(),
+                                    "the file ends after " + std::to_string(out.rows.size()) +
+                                        " records; the catalogue needs rows " + std::to_string(out.firstRow) + ".." +
+                                        std::to_string(lastRow) + " (" + std::to_string(lastRow - out.firstRow + 1) +
+                                        " records)");
             std::array<float, 5> g{};
             if (fiveValues) {
-                for (float& value : g) value = in.ReadFloat();
+                for (float& value : g) value = ReadProbability(in);
             } else {
-                const float b = in.ReadFloat(), c = in.ReadFloat(), d = in.ReadFloat();
+                const float b = ReadProbability(in), c = ReadProbability(in), d = ReadProbability(in);
                 g = {b, b, c, d, d};
             }
             out.rows.push_back(g);
         }
     } else {
-        // Records (v', v'', value); the band's value, or the last one read when none matches,
-        // holds for every branch and row.
-        float value = 0.0f;
+        // Records (v', v'', value), one per band of the system; the band's value holds for every
+        // branch and row. A missing, repeated or impossible band is an error.
+        std::map<std::pair<int, int>, int> lineOf;
+        std::optional<float> value;
         while (!in.AtEnd()) {
-            const int up = in.ReadInt(), low = in.ReadInt();
-            value = in.ReadFloat();
-            if (up == vUp && low == vLow) break;
+            const int up = in.ReadInt();
+            const int line = in.FieldLine();
+            const int low = in.ReadInt();
+            const float v = ReadProbability(in);
+            if (up < 0 || up > cat.MaxVUpper || low < 0 || low > cat.MaxVLower)
+                throw FileError::At(in.Source(), line,
+                                    "the band (" + std::to_string(up) + ", " + std::to_string(low) +
+                                        ") is outside the catalogue's v' 0.." + std::to_string(cat.MaxVUpper) +
+                                        ", v'' 0.." + std::to_string(cat.MaxVLower));
+            const auto [it, added] = lineOf.emplace(std::make_pair(up, low), line);
+            if (!added)
+                throw FileError::At(in.Source(), line,
+                                    "a second record for the band (" + std::to_string(up) + ", " + std::to_string(low) +
+                                        ") (the first is on line " + std::to_string(it->second) + ")");
+            if (up == vUp && low == vLow) value = v;
         }
+        if (!value)
+            throw FileError::In(in.Source(), "holds no record for the band (" + std::to_string(vUp) + ", " +
+                                                 std::to_string(vLow) + ")");
         out.firstRow = 0;
-        out.rows.assign(static_cast<std::size_t>(lastRow + 1), {value, value, value, value, value});
+        out.rows.assign(static_cast<std::size_t>(lastRow + 1), {*value, *value, *value, *value, *value});
     }
     return out;
 }
@@ -176,6 +217,27 @@ void ReindexCaseA(TermTable& t, int rotRows) {
     for (int p = 1; p <= 2; ++p)
         for (int N = rotRows + 2; N >= 0; --N) t(N + 1, 2, p) = t(N, 2, p);
 }
+
+/// Everything LoadBand writes, kept to be put back when a band turns out unusable.
+class LoadedBand {
+public:
+    explicit LoadedBand(const DatabaseState& db)
+        : lower_(db.LowerTerm), upper_(db.UpperTerm), lines_(db.LineData), level_(db.LevelConst),
+          zero_(db.EnergyZero), rows_(db.RotRows), vUp_(db.LoadedVUpper), vLow_(db.LoadedVLower),
+          entry_(db.LoadedEntry) {}
+    void RestoreTo(DatabaseState& db) const {
+        db.LowerTerm = lower_, db.UpperTerm = upper_, db.LineData = lines_;
+        db.LevelConst = level_, db.EnergyZero = zero_, db.RotRows = rows_;
+        db.LoadedVUpper = vUp_, db.LoadedVLower = vLow_, db.LoadedEntry = entry_;
+    }
+
+private:
+    TermTable lower_, upper_;
+    Array3<float> lines_;
+    std::array<float, 18> level_;
+    std::array<float, 2> zero_;
+    int rows_, vUp_, vLow_, entry_;
+};
 
 void CheckBand(const DatabaseState& db, int vUp, int vLow, int entry) {
     const Catalogue& cat = db.cat;
@@ -236,6 +298,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     const int lamUp = cat.StateLambda(1, entry);
     const int lamLow = cat.StateLambda(2, entry);
     const bool isSiH = cat.MoleculeCode(entry) == "SiH";
+    const LoadedBand before(db);
 
     // 1-2. The band and its transition probabilities.
     db.LoadedVUpper = vUp;
@@ -298,6 +361,16 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     for (int b = 1; b <= 24 && lastRow == rows + 2; ++b)
         if (BranchShapeOf(b).deltaN != -2)
             for (int q = 1; q <= 5; ++q) db.LineData(q, b, lastRow) = 0.0f;
+
+    // Constants or probabilities that are finite but absurd can still overflow single precision
+    // on the way: such a band has no usable line, and the band loaded before comes back.
+    if (!AllFinite(db.LineData) || !AllFinite(db.UpperTerm) || !AllFinite(db.LowerTerm)) {
+        before.RestoreTo(db);
+        throw FileError(ProbabilityFileName(db, entry, vUp, vLow) + ": the band (" + std::to_string(vUp) + ", " +
+                        std::to_string(vLow) + ") gives term values or line strengths beyond single precision; check "
+                        "its transition probabilities and the constants in " + ConstantsFileName(db, entry, 1) +
+                        " and " + ConstantsFileName(db, entry, 2));
+    }
 }
 
 }  // namespace velmora::database

@@ -1,11 +1,13 @@
 #include "database/catalogue.h"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "common/number_format.h"
 
 namespace velmora::database {
 
@@ -19,7 +21,7 @@ constexpr int kMaxRotational = 2000;
 
 void CheckHeaderValue(const ListReader& in, const char* name, int value, int lo, int hi) {
     if (value < lo || value > hi)
-        throw FileError::At(in.Source(), in.Line(),
+        throw FileError::At(in.Source(), in.FieldLine(),
                             std::string("the header value ") + name + " = " + std::to_string(value) +
                                 " is outside " + std::to_string(lo) + ".." + std::to_string(hi));
 }
@@ -32,8 +34,9 @@ std::string DisplayName(const std::string& code) {
     return code;
 }
 
+/// An error of the value just read for an entry, on the line where that value stands.
 [[noreturn]] void EntryError(const ListReader& in, int entry, const std::string& problem) {
-    throw FileError::At(in.Source(), in.Line(), "entry " + std::to_string(entry) + ": " + problem);
+    throw FileError::At(in.Source(), in.FieldLine(), "entry " + std::to_string(entry) + ": " + problem);
 }
 
 void ReadEntry(ListReader& in, Catalogue& cat, int i) {
@@ -47,6 +50,9 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
                                   std::to_string(cat.StateLambda(s, i)) + " (0, 1 or 2 expected)");
     }
     cat.ReferenceLifetime(i) = in.ReadDouble();
+    if (!(cat.ReferenceLifetime(i) > 0.0 && cat.ReferenceLifetime(i) <= std::numeric_limits<float>::max()))
+        EntryError(in, i, "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) +
+                              " ns is not a positive single-precision number");
     cat.NMaxVib(i, 1) = in.ReadInt();
     cat.NMaxVib(i, 2) = in.ReadInt();
     if (cat.NMaxVib(i, 1) < 0 || cat.NMaxVib(i, 2) < 0)
@@ -62,7 +68,11 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
     cat.LevelFileFlag(i) = in.ReadInt();
     cat.UpperTermOrigin(i) = in.ReadFloat();
     cat.MolecularMass(i) = in.ReadFloat();
+    if (!(cat.MolecularMass(i) > 0.0f))
+        EntryError(in, i, "the molecular mass " + Trim(Str(cat.MolecularMass(i))) + " u is not above 0");
     cat.EmissionScale(i) = in.ReadFloat();
+    if (!(cat.EmissionScale(i) > 0.0f))
+        EntryError(in, i, "the emission scale " + Trim(Str(cat.EmissionScale(i))) + " is not above 0");
     cat.NuclearSpinFlag(i) = in.ReadInt();
 
     // Rotational row counts of the upper levels; stored only when the entry fits the arrays.

@@ -5,6 +5,7 @@
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "common/number_format.h"
 
 namespace velmora::database {
 
@@ -61,6 +62,16 @@ struct LevelRecord {
     std::array<float, 4> lifetime{}, rate{}, quenching{};
 };
 
+/// A lifetime, rate or rate constant of component k: never negative.
+float ReadNonNegative(ListReader& in, const char* what, int k) {
+    const float value = in.ReadFloat();
+    if (value < 0.0f)
+        throw FileError::At(in.Source(), in.FieldLine(),
+                            std::string("the ") + what + " of component " + std::to_string(k) + " is negative (" +
+                                Trim(Str(value)) + ")");
+    return value;
+}
+
 }  // namespace
 
 std::string LevelFileName(const DatabaseState& db, int entry, int vUp) {
@@ -106,14 +117,15 @@ void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
     for (int N = -1; !in.AtEnd() && N < maxN;) {
         N = in.ReadInt();
         if (N < 0 || N > lastRow)
-            throw FileError::At(in.Source(), in.Line(), "row N = " + std::to_string(N) + " is outside 0.." +
+            throw FileError::At(in.Source(), in.FieldLine(), "row N = " + std::to_string(N) + " is outside 0.." +
                                                              std::to_string(lastRow));
         LevelRecord r;
         r.N = N;
         for (std::size_t k = 0; k < static_cast<std::size_t>(C); ++k) {
-            r.lifetime[k] = in.ReadFloat();
-            r.rate[k] = in.ReadFloat();
-            r.quenching[k] = in.ReadFloat();
+            const int component = static_cast<int>(k) + 1;
+            r.lifetime[k] = ReadNonNegative(in, "radiative lifetime", component);
+            r.rate[k] = ReadNonNegative(in, "predissociation rate", component);
+            r.quenching[k] = ReadNonNegative(in, "quenching rate constant", component);
         }
         records.push_back(r);
     }

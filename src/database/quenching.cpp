@@ -23,7 +23,8 @@ std::string SetQuenchingValue(DatabaseState& db, std::string_view text, float pr
     const auto& units = db.cat.QuenchingUnitFactor;
     const double factor = units.Contains(db.QuenchingUnits) ? units(db.QuenchingUnits) : 1.0;
     // A rate constant is never negative; such a text is refused like a non-number.
-    if (!IsNumeric(text) || Val(text) < 0.0) return Trim(Str(static_cast<float>(db.Quenching / factor)));
+    if (!IsNumeric(text) || Val(text) < 0.0 || Val(text) * factor > kMaxQuenching)
+        return Trim(Str(static_cast<float>(db.Quenching / factor)));
     // Changed and recomputed on a copy: a failure leaves value and system as they were.
     DatabaseState work = db;
     work.Quenching = static_cast<float>(Val(text) * factor);

@@ -10,7 +10,10 @@
 
 namespace velmora::database {
 
-/// Quenching rate text field: a number of 0 or more (in the unit QuenchingUnits) becomes
+/// Largest quenching rate constant accepted, us-1 Torr-1 (a hundred times the gas-kinetic rate).
+inline constexpr double kMaxQuenching = 1e3;
+
+/// Quenching rate text field: a number of 0 to kMaxQuenching (in the unit QuenchingUnits) becomes
 /// Quenching and, when a band system is loaded, the system is pre-computed again and its band
 /// (0, 0) loaded. Returns the text the field must show: the text itself when accepted, else
 /// the value in force. Throws like SystemPrecompute; then nothing has changed.

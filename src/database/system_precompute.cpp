@@ -1,6 +1,9 @@
 #include "database/system_precompute.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "common/errors.h"
 
 #include "database/band_loader.h"
 #include "database/catalogue.h"
@@ -106,6 +109,11 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
         RadiativeLifetimes(db, vUp, lamUp, reference, s0);
         ReadLevelData(db, vUp, pressureTorr);
     }
+    auto finite = [](const std::array<double, 3>& f) { return std::isfinite(f[0] + f[1] + f[2]); };
+    if (!AllFinite(db.BandData) || !AllFinite(db.UpperLevelData) || !finite(db.LineUnitFactor) ||
+        !finite(db.BandUnitFactor))
+        throw FileError(db.AppPath + cat.MoleculeCode(entry) + ": the band system" + cat.SystemLabel(entry) +
+                        " gives band data or lifetimes beyond single precision; check its data files");
     db.SystemLoaded = true;
     ++db.SystemStamp;
 }

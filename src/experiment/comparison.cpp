@@ -8,6 +8,12 @@
 
 namespace velmora::experiment {
 
+namespace {
+
+const std::string kNothingCompared = "no point compared";
+
+}  // namespace
+
 float GridX(const SimulationState& sim, int i) {
     return static_cast<float>(static_cast<double>(sim.Xini) +
                               static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth);
@@ -76,8 +82,43 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
     exp.ComparedPoints = n;
     exp.Correlation = static_cast<float>(r);
     exp.ChiSquare = static_cast<float>(chi);
-    exp.LblCorrelation = "Peak correlation: " + Format(exp.Correlation, "0.000000");
-    exp.LblDeviation = "Chi-square       : " + Format(exp.ChiSquare, "#######0.000#");
+    // With nothing compared a chi-square of 0 would read as a perfect fit: the labels say so.
+    exp.LblCorrelation = "Peak correlation: " + (n > 0 ? Format(exp.Correlation, "0.000000") : kNothingCompared);
+    exp.LblDeviation = "Chi-square       : " + (n > 0 ? Format(exp.ChiSquare, "#######0.000#") : kNothingCompared);
+}
+
+std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim) {
+    if (exp.ExpPoints < 0 || exp.ExpPoints > exp.ExpX.Hi() || !(sim.Xini > 0.0f) || !(sim.Xend > sim.Xini)) return {};
+    double lo = exp.ExpX(0), hi = exp.ExpX(0);
+    for (int i = 1; i <= exp.ExpPoints; ++i) {
+        lo = std::min(lo, static_cast<double>(exp.ExpX(i)));
+        hi = std::max(hi, static_cast<double>(exp.ExpX(i)));
+    }
+    if (!(lo > 0.0)) return {};
+    // Both ranges as wavelengths in Å (air and vacuum differ too little to matter here).
+    const bool wavenumbers = sim.Units == 3;
+    const double simLo = wavenumbers ? 1e8 / sim.Xend : sim.Xini;
+    const double simHi = wavenumbers ? 1e8 / sim.Xini : sim.Xend;
+    auto overlaps = [&](double a, double b) { return a <= simHi && b >= simLo; };
+    // The x values as read are Å (below 1000 taken as nm); they may be wavenumbers, nm above
+    // 1000, or Å while the simulation is in cm-1.
+    if (overlaps(1e8 / hi, 1e8 / lo)) return "cm-1";
+    if (overlaps(10.0 * lo, 10.0 * hi)) return "nm";
+    if (wavenumbers && overlaps(lo, hi)) return "\u00C5";
+    return {};
+}
+
+std::string NothingComparedReason(const ExperimentState& exp, const SimulationState& sim, const std::string& unitName) {
+    std::string text = "no experimental point lies in the simulation range " + Trim(Str(sim.Xini)) + ".." +
+                       Trim(Str(sim.Xend)) + " " + unitName;
+    if (exp.ExpPoints < 0 || exp.ExpPoints > exp.ExpX.Hi()) return text;
+    float lo = exp.ExpX(0), hi = exp.ExpX(0);
+    for (int i = 1; i <= exp.ExpPoints; ++i) lo = std::min(lo, exp.ExpX(i)), hi = std::max(hi, exp.ExpX(i));
+    text += "; the spectrum spans " + Trim(Str(lo)) + ".." + Trim(Str(hi)) +
+            " as read (\u00C5, values below 1000 taken as nm)";
+    const std::string unit = ProbableSpectrumUnit(exp, sim);
+    if (!unit.empty()) text += "; its x values are probably in " + unit;
+    return text;
 }
 
 void CompareWithSimulation(AppState& app) { CompareWithSimulation(app.exp, app.sim, app.plot.ZoomY); }

@@ -2,6 +2,8 @@
 // experimental points, residuals, peak correlation and chi-square.
 #pragma once
 
+#include <string>
+
 #include "common/bounded_array.h"
 #include "common/numerics.h"
 #include "experiment/experiment_state.h"
@@ -46,5 +48,14 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
 
 /// The same on the application state (called by the plot redraw when ExpCount > 0).
 void CompareWithSimulation(AppState& app);
+
+/// The unit the x values of a spectrum are probably written in ("cm-1", "nm", or "Å" while the
+/// simulation is in cm-1), judged by which reading would put the spectrum into the simulation
+/// range; empty when none would.
+std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim);
+
+/// Why no experimental point was compared: the simulation range (in the unit named), the
+/// spectrum's x range as read and, when one fits, the unit its values are probably in.
+std::string NothingComparedReason(const ExperimentState& exp, const SimulationState& sim, const std::string& unitName);
 
 }  // namespace velmora::experiment

@@ -86,7 +86,9 @@ std::string TxtWavelength_Change(AppState& app, std::string_view text) {
 
 std::string TxtMultiply_Change(AppState& app, std::string_view text) {
     ExperimentState& exp = app.exp;
-    if (IsNumeric(text)) {
+    // A factor beyond kMaxMultiply is ignored like a non-number: the spectrum would leave the
+    // range where its sums and squares stay finite.
+    if (IsNumeric(text) && Val(text) <= kMaxMultiply) {
         const double v = Val(text);
         exp.Multiply = v > 0.0 ? static_cast<float>(v) : 1.0f;
         if (!(exp.Multiply > 0.0f)) exp.Multiply = 1.0f;  // a positive value below float range

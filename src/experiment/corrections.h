@@ -26,7 +26,10 @@ void ApplyCorrections(ExperimentState& exp);
 std::string TxtBaseline_Change(AppState& app, std::string_view text);
 /// "Wavelength correction": a number of magnitude up to 200 becomes WavelengthCorrection.
 std::string TxtWavelength_Change(AppState& app, std::string_view text);
-/// "Multiply by": any number; zero or negative factors act as 1.
+/// Largest factor "Multiply by" takes.
+inline constexpr double kMaxMultiply = 1e6;
+
+/// "Multiply by": any number up to kMaxMultiply; zero or negative factors act as 1.
 std::string TxtMultiply_Change(AppState& app, std::string_view text);
 /// Noise amplitude of the simulated trace: 0 <= value < 100; anything else non-empty becomes "0".
 std::string TxtNoise_Change(AppState& app, std::string_view text);

@@ -58,6 +58,9 @@ struct ExperimentState {
     /// What went wrong in the last failed spectrum read ("<file>, line <n>: <problem>"); empty
     /// after a clean read. The message box itself carries the fixed advice text.
     std::string ReadProblem;
+    /// What the user should know about the last spectrum read although it succeeded (the file's
+    /// numbers have decimal commas); empty when there is nothing to tell.
+    std::string ReadNotice;
 
     // Intensity calibration (response_calibration.h): every spectrum read is divided by it.
     std::string ResponseFile;  ///< empty: no calibration

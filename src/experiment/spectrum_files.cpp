@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/file_kind.h"
 #include "common/number_format.h"
 #include "common/text_writer.h"
+#include "experiment/column_text.h"
 
 namespace velmora::experiment {
 
@@ -98,15 +100,21 @@ void TwoColumnReader::FeedText(std::string_view chunk) {
         const std::size_t z = std::string_view(chunk.data(), chunk.size()).find('\0');
         long long line = line_;
         for (std::size_t k = 0; k < z; ++k)
-            if (chunk[k] == '\n' || (chunk[k] == '\r' && (k + 1 >= chunk.size() || chunk[k + 1] != '\n')))
+            if (chunk[k] == '\n' || (chunk[k] == '\r' && (k + 1 >= chunk.size() || chunk[k + 1] != '\n') &&
+                                     (k == 0 || chunk[k - 1] != '\r')))
                 ++line;
         throw SpectrumReadError{line, utf16_ ? "text in UTF-16 (save the file as plain text, ANSI or UTF-8)"
                                              : "binary data (the file is not a text file)"};
     }
     std::size_t pos = 0;
     const std::size_t n = chunk.size();
-    if (lastWasCR_ && n > 0 && chunk[0] == '\n') pos = 1;  // the LF of a CR-LF split by chunks
-    lastWasCR_ = false;
+    if (crRun_ > 0) {
+        // The CRs after a line's end continue from the previous chunk.
+        while (pos < n && chunk[pos] == '\r') ++crRun_, ++pos;
+        if (pos == n) return;
+        EndCarriageReturns(chunk[pos] == '\n');
+        if (chunk[pos] == '\n') ++pos;
+    }
     while (pos < n) {
         // Find the next line end (CR or LF).
         std::size_t e = pos;
@@ -126,14 +134,22 @@ void TwoColumnReader::FeedText(std::string_view chunk) {
             pending_.append(chunk.data() + pos, e - pos);
             EndLine();
         }
-        if (chunk[e] == '\r') {
-            if (e + 1 < n && chunk[e + 1] == '\n')
-                ++e;
-            else if (e + 1 == n)
-                lastWasCR_ = true;
-        }
         pos = e + 1;
+        if (chunk[e] == '\r') {
+            crRun_ = 1;
+            while (pos < n && chunk[pos] == '\r') ++crRun_, ++pos;
+            if (pos == n) return;  // decided by the next chunk
+            EndCarriageReturns(chunk[pos] == '\n');
+            if (chunk[pos] == '\n') ++pos;
+        }
     }
+}
+
+void TwoColumnReader::EndCarriageReturns(bool lineFeedFollows) {
+    // CR-LF and CR CR LF (a CR-LF file converted once more) end one line; CRs without LF are old
+    // Macintosh line ends, the first of which ended the line already.
+    if (!lineFeedFollows) line_ += crRun_ - 1;
+    crRun_ = 0;
 }
 
 void TwoColumnReader::Finish() {
@@ -143,6 +159,7 @@ void TwoColumnReader::Finish() {
         head_.clear();
         FeedText(head);
     }
+    if (crRun_ > 0) EndCarriageReturns(false);
     if (!pending_.empty()) EndLine();
 }
 
@@ -151,20 +168,29 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
     // A line wrapped in double quotes: drop the first and the last character.
     if (line.front() == '"') line = line.size() >= 2 ? line.substr(1, line.size() - 2) : std::string_view();
     line = TrimView(line);
-    // The separator: tab before comma before blank.
-    char sep = 0;
-    if (line.find('\t') != std::string_view::npos)
-        sep = '\t';
-    else if (line.find(',') != std::string_view::npos)
-        sep = ',';
-    else if (line.find(' ') != std::string_view::npos)
-        sep = ' ';
-    if (sep == 0) return;  // one field only: no point (x would be 0)
-    const std::size_t p = line.find(sep);
-    double x = LeadingNumber(line.substr(0, p));
-    std::string_view rest = TrimView(line.substr(p + 1));
-    const std::size_t q = rest.find(sep);
-    const double y = LeadingNumber(q == std::string_view::npos ? rest : rest.substr(0, q));
+    // Only a line holding the mark not (yet) in use can tell or contradict; most lines are
+    // passed by one search.
+    const bool mayTell = marks_.Mark() == DecimalMark::Comma
+                             ? line.find('.') != std::string_view::npos
+                             : line.find(',') != std::string_view::npos &&
+                                   (!marks_.Decided() || line.find_first_of("\t; ") != std::string_view::npos);
+    const bool undecidedPoint = !marks_.Decided() && line.find('.') != std::string_view::npos;
+    if ((mayTell || undecidedPoint) && !marks_.Observe(line, line_))
+        throw SpectrumReadError{line_, marks_.Contradiction(line)};
+    const DecimalMark mark = marks_.Mark();
+    if (mark == DecimalMark::Comma && commaExample_.empty())
+        commaExample_ = std::string(line.substr(0, line.find_first_of("\t; ")));
+    const LineFields f = SplitFields(line, mark);
+    if (!f.separated) return;  // one field only: no point (x would be 0)
+
+    double x = 0.0, y = 0.0;
+    const FieldValue xRead = ReadField(f.first, mark, x);
+    if (xRead == FieldValue::NotANumber) return;  // a heading: x would be 0, which is no point
+    if (xRead == FieldValue::NonFinite)
+        throw SpectrumReadError{line_, "the wavelength " + QuotedField(f.first) + " is not a finite number"};
+    const FieldValue yRead = ReadField(f.second, mark, y);
+    if (yRead == FieldValue::NonFinite)
+        throw SpectrumReadError{line_, "the intensity " + QuotedField(f.second) + " is not a finite number"};
 
     constexpr double fmax = std::numeric_limits<float>::max();
     if (!(std::fabs(x) <= fmax) || !(std::fabs(y) <= fmax))
@@ -172,6 +198,10 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
     // Wavelengths below 1000 are taken as nm and turned into Å.
     if (x < 1000.0) x *= 10.0;
     if (!(static_cast<float>(x) > 1000.0f)) return;  // not a point: the next line takes its place
+    if (yRead == FieldValue::NotANumber)
+        throw SpectrumReadError{line_, f.second.empty()
+                                           ? "no intensity after the wavelength"
+                                           : "the intensity " + QuotedField(f.second) + " is not a number"};
 
     if (count_ >= kMaxSpectrumPoints)
         throw SpectrumReadError{line_, "more than " + std::to_string(kMaxSpectrumPoints) + " points"};
@@ -195,18 +225,17 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
     exp.ReadProblem.clear();
 
     TwoColumnReader reader(exp);
+    exp.ReadNotice.clear();
     auto fail = [&](const std::string& problem) {
         exp.ReadProblem = problem;
         const int last = reader.Count() - 1;
         GrowExperimentArrays(exp, exp.ExpXRaw.Hi());
         exp.ExpPoints = last;
-        dialogs.ShowMessage(kReadFailureMessage);
+        dialogs.ShowMessage(std::string(kReadFailureMessage) + "\r\n\r\n" + problem);
         return false;
     };
 
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return fail(path + ": file not found");
-    if (std::filesystem::is_directory(path, ec)) return fail(path + ": is a folder, not a file");
+    if (const std::string problem = UnreadableFileProblem(path); !problem.empty()) return fail(path + ": " + problem);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) return fail(path + ": cannot be opened for reading (" + std::strerror(errno) + ")");
 
@@ -239,7 +268,13 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
     }
     if (last < 0) {
         exp.ReadProblem = path + ": no point with a wavelength above 1000 Å (100 nm) was found";
-        dialogs.ShowMessage(kReadFailureMessage);
+        dialogs.ShowMessage(std::string(kReadFailureMessage) + "\r\n\r\n" + exp.ReadProblem);
+    } else if (reader.Marks().Mark() == DecimalMark::Comma) {
+        double example = 0.0;
+        ReadField(reader.CommaExample(), DecimalMark::Comma, example);
+        exp.ReadNotice = path + ": the numbers have decimal commas (line " +
+                         std::to_string(reader.Marks().DecidedAt()) + ": " + QuotedField(reader.CommaExample()) +
+                         " is read as " + Trim(Str(example)) + ")";
     }
     return last > 1;
 }

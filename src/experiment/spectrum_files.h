@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/services.h"
+#include "experiment/column_text.h"
 #include "experiment/experiment_state.h"
 
 namespace velmora::experiment {
@@ -52,10 +53,14 @@ struct SpectrumReadError {
 
 /// Reads two-column text handed over in chunks of any size into ExpXRaw/ExpYRaw, applying the
 /// line rules: a line wrapped in double quotes loses them; the separator is a tab if the line
-/// holds one, else a comma, else a blank; x below 1000 is taken as nm and multiplied by 10;
-/// only points with x above 1000 are kept (others are overwritten by the next line); further
-/// columns are ignored. Line ends may be LF, CR-LF or CR. Throws SpectrumReadError for binary
-/// data, an over-long line, a value beyond single precision or too many points.
+/// holds one, else a semicolon, else a comma, else a blank; x below 1000 is taken as nm and
+/// multiplied by 10; only points with x above 1000 are kept (others are overwritten by the next
+/// line); further columns are ignored; a line whose first field is no number is a heading. A
+/// file whose numbers have decimal commas (its columns then separated by tabs, semicolons or
+/// blanks) is recognised from its first such line and read as such. Line ends may be LF, CR-LF
+/// or CR. Throws SpectrumReadError for binary data, an over-long line, a value that is not
+/// finite or beyond single precision, a point without a numeric intensity, decimal points and
+/// commas mixed, or too many points.
 class TwoColumnReader {
 public:
     explicit TwoColumnReader(ExperimentState& exp) : exp_(exp) {}
@@ -69,30 +74,38 @@ public:
     /// Largest y of the points kept (0 when all are negative or none is kept).
     double MaxY() const { return maxY_; }
     long long Line() const { return line_; }
+    /// The decimal mark of the file, as far as the lines read so far tell.
+    const DecimalMarkDetector& Marks() const { return marks_; }
+    /// The first field of the line that showed the decimal commas (empty with decimal points).
+    const std::string& CommaExample() const { return commaExample_; }
 
 private:
     void FeedText(std::string_view chunk);
     void ProcessLine(std::string_view line);
     void EndLine();
+    void EndCarriageReturns(bool lineFeedFollows);
 
     ExperimentState& exp_;
     std::string pending_;  ///< start of a line continued in the next chunk
     int count_ = 0;
     double maxY_ = 0.0;
     long long line_ = 1;
-    bool lastWasCR_ = false;
+    long long crRun_ = 0;  ///< CRs at the end of a line while undecided whether an LF follows
     bool atStart_ = true;  ///< a UTF-8 byte-order mark is dropped here
     std::string head_;     ///< the part of a byte-order mark seen so far
     bool utf16_ = false;   ///< the text starts like UTF-16 (named in the error)
+    DecimalMarkDetector marks_;
+    std::string commaExample_;
 };
 
 /// Reads a two-column spectrum file into ExpXRaw, ExpYRaw and ExpPoints (the last index used)
 /// and copies it to ExpX, ExpY (the caller applies the corrections). The y values are scaled
 /// so that the largest is 100. Returns true when more than two points were read. On any failure
-/// (missing or unreadable file, binary data, a value out of range, too many points) the message
-/// box kReadFailureMessage is shown, ReadProblem says what happened, the points read so far
-/// stay in the raw arrays unscaled, and the result is false. A file that gives no point at all
-/// is reported the same way.
+/// (missing file, not a regular file, unreadable, binary data, a value out of range or not a
+/// number, too many points) the message box kReadFailureMessage is shown followed by what
+/// happened (also left in ReadProblem), the points read so far stay in the raw arrays unscaled,
+/// and the result is false. A file that gives no point at all is reported the same way. A file
+/// read with decimal commas leaves a ReadNotice saying so.
 bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs);
 
 /// Writes the corrected spectrum ExpX, ExpY (0..ExpPoints), one point per line, x and y

@@ -46,6 +46,8 @@ void LoadSpectrum(AppState& app, const std::string& path) {
     exp.UpDExpFileMax = exp.ExpCurrent;
     if (p.has_parent_path()) app.shell.SpectraDirectory = p.parent_path().string();
     CmbExpFile_Click(app, exp.ExpCurrent);
+    // Told once, when the file is added; selecting it again reads it the same way silently.
+    if (!exp.ReadNotice.empty()) app.dialogs->ShowMessage(exp.ReadNotice);
 }
 
 void CmbExpFile_Click(AppState& app, int index) {

@@ -648,7 +648,7 @@ std::string TxtMinPopVib_Change(AppState& app, std::string_view text) {
     if (!IsNumeric(text)) return w.TxtMinPopVib = Trim(Str(pop.MinimumPopulation));
     const double value = Val(text);
     // The box keeps the minimum within 0..0.1; a value beyond is replaced by 0.1, which applies.
-    if (value < 0.0 || value > 0.1) return TxtMinPopVib_Change(app, "0.1");
+    if (value < 0.0 || value > kMaxMinimumPopulation) return TxtMinPopVib_Change(app, "0.1");
     pop.MinimumPopulation = static_cast<float>(value);
     w.TxtMinPopVib = std::string(text);
     RefreshPopulationTable(app);

@@ -19,6 +19,9 @@ namespace velmora::populations {
 /// Tabs of the window (SSTab1).
 enum PopulationsTab { kTableTab = 0, kVibrationalTab = 1, kRotationalTab = 2 };
 
+/// Largest minimum vibrational population the box TxtMinPopVib takes.
+inline constexpr double kMaxMinimumPopulation = 0.1;
+
 /// Keys the histograms answer to.
 enum class HistogramKey { Left, Right, Up, Down };
 

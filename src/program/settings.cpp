@@ -5,16 +5,24 @@
 
 #include "common/number_format.h"
 #include "common/numerics.h"
+#include "database/quenching.h"
+#include "populations/populations_window.h"
+#include "simulation/condition_limits.h"
 
 namespace velmora::program {
 
 namespace {
 
-/// Indices a list setting may take; any value when lo > hi.
+/// Values a setting may take, as its control accepts them; any value when lo > hi.
 struct Range {
-    int lo = 1, hi = 0;
+    double lo = 1, hi = 0;
+    constexpr Range() = default;
+    constexpr Range(double l, double h) : lo(l), hi(h) {}
+    constexpr Range(const simulation::Limits& l) : lo(l.lo), hi(l.hi) {}
+    constexpr bool Accepts(double v) const { return lo > hi || (v >= lo && v <= hi); }
 };
 constexpr Range kAny{};
+constexpr Range kSwitch{0, 1};
 
 /// Integers stored as 16-bit numbers.
 constexpr bool kShort = true;
@@ -24,42 +32,44 @@ constexpr bool kShort = true;
 /// (for reading).
 template <typename App, typename Visit>
 void ForEachSetting(App& app, Visit&& visit) {
+    using namespace simulation;
     visit("Main", "irad", "1", app.db.irad, kAny, false);
     visit("Main", "icoef", "1", app.table.icoef, Range{1, 6}, false);
     visit("Main", "itran", "1", app.table.itran, Range{1, 2}, false);
     visit("Main", "intHund", "1", app.table.intHund, Range{0, 1}, false);
     visit("Main", "intWindows", "1", app.shell.intWindows, Range{0, 4}, false);
-    visit("Main", "intTabMain", "1", app.shell.intTabMain, kAny, false);
-    visit("Main", "intTabPop", "0", app.pop.intTabPop, kAny, false);
+    visit("Main", "intTabMain", "1", app.shell.intTabMain, Range{0, 1}, false);
+    visit("Main", "intTabPop", "0", app.pop.intTabPop, Range{0, 2}, false);
     visit("Main", "intColor", "0", app.plot.intColor, Range{0, 1}, kShort);
     visit("Simulation", "Kind", "1", app.sim.Kind, Range{1, 4}, false);
     visit("Simulation", "Lineshape", "1", app.sim.Lineshape, Range{1, 6}, false);
-    visit("Simulation", "Instrumental resolution", "1", app.sim.InstrumentalResolution, kAny, false);
-    visit("Simulation", "Xini", "3050", app.sim.Xini, kAny, false);
-    visit("Simulation", "Xend", "3150", app.sim.Xend, kAny, false);
+    visit("Simulation", "Instrumental resolution", "1", app.sim.InstrumentalResolution, kResolutionLimits, false);
+    visit("Simulation", "Xini", "3050", app.sim.Xini, kRangeLimits, false);
+    visit("Simulation", "Xend", "3150", app.sim.Xend, kRangeLimits, false);
     visit("Simulation", "Units", "1", app.sim.Units, Range{1, 3}, false);
-    visit("Simulation", "Pressure", "0", app.sim.Pressure, kAny, false);
+    visit("Simulation", "Pressure", "0", app.sim.Pressure, kPressureTorrLimits, false);
     visit("Simulation", "Pressure_units", "0", app.sim.PressureUnits, Range{0, 5}, false);
-    visit("Simulation", "Temperature", "300", app.pop.Temperature, kAny, false);
-    visit("Simulation", "MinimumPopulation", "0.00001", app.pop.MinimumPopulation, kAny, false);
-    visit("Simulation", "DopplerBroadening", "0", app.sim.DopplerBroadening, kAny, kShort);
-    visit("Simulation", "CollisionalBroadening", "0", app.sim.CollisionalBroadening, kAny, kShort);
-    visit("Simulation", "PredissociationBroadening", "1", app.sim.PredissociationBroadening, kAny, kShort);
-    visit("Simulation", "Quenching", "0", app.db.Quenching, kAny, false);
+    visit("Simulation", "Temperature", "300", app.pop.Temperature, kTemperatureLimits, false);
+    visit("Simulation", "MinimumPopulation", "0.00001", app.pop.MinimumPopulation,
+          Range{0, populations::kMaxMinimumPopulation}, false);
+    visit("Simulation", "DopplerBroadening", "0", app.sim.DopplerBroadening, kSwitch, kShort);
+    visit("Simulation", "CollisionalBroadening", "0", app.sim.CollisionalBroadening, kSwitch, kShort);
+    visit("Simulation", "PredissociationBroadening", "1", app.sim.PredissociationBroadening, kSwitch, kShort);
+    visit("Simulation", "Quenching", "0", app.db.Quenching, Range{0, database::kMaxQuenching}, false);
     visit("Simulation", "QuenchingUnits", "0", app.db.QuenchingUnits, Range{0, 1}, false);
     visit("Simulation", "QuenchingSource", "0", app.db.QuenchingSource, Range{0, 2}, false);
     visit("Simulation", "PointDensity", "1", app.sim.PointDensity, Range{0, 3}, false);
-    visit("Simulation", "Collisional Shift A", "0", app.sim.CollisionalShiftA, kAny, false);
-    visit("Simulation", "Collisional Shift B", "1", app.sim.CollisionalShiftB, kAny, false);
-    visit("Simulation", "Collisional Broad 1", "0", app.sim.CollisionalBroad1, kAny, false);
-    visit("Simulation", "Collisional Broad 2", "1", app.sim.CollisionalBroad2, kAny, false);
-    visit("Simulation", "Doppler shift", "0", app.sim.DopplerShift, kAny, false);
+    visit("Simulation", "Collisional Shift A", "0", app.sim.CollisionalShiftA, kCollisionalCoefficientLimits, false);
+    visit("Simulation", "Collisional Shift B", "1", app.sim.CollisionalShiftB, kTemperatureExponentLimits, false);
+    visit("Simulation", "Collisional Broad 1", "0", app.sim.CollisionalBroad1, kCollisionalCoefficientLimits, false);
+    visit("Simulation", "Collisional Broad 2", "1", app.sim.CollisionalBroad2, kTemperatureExponentLimits, false);
+    visit("Simulation", "Doppler shift", "0", app.sim.DopplerShift, kVelocityLimits, false);
     visit("Files", "Spectra directory", "", app.shell.SpectraDirectory, kAny, false);
     // Convolved instrument functions (triangle, trapezoid, measured).
-    visit("Simulation", "Trapezoid top", "0", app.sim.TrapezoidTop, kAny, false);
+    visit("Simulation", "Trapezoid top", "0", app.sim.TrapezoidTop, Range{0.0, kResolutionLimits.hi}, false);
     visit("Simulation", "Resolution slope", "0", app.sim.ResolutionSlope, kAny, false);
     visit("Simulation", "Slit units", "0", app.sim.SlitUnits, Range{0, 1}, false);
-    visit("Simulation", "Slit scale", "1", app.sim.SlitScale, kAny, false);
+    visit("Simulation", "Slit scale", "1", app.sim.SlitScale, Range{1e-6, 1e6}, false);
     visit("Files", "Slit file", "", app.sim.SlitFile, kAny, false);
     // Absolute absorption.
     visit("Simulation", "Absorption units", "0", app.sim.AbsorptionUnits, Range{0, 3}, false);
@@ -102,17 +112,23 @@ void LoadSettings(AppState& app, const KeyValueStore& store) {
         } else {
             if (Trim(text).empty()) text = fallback;
             const double value = Val(text);
+            // A value its control would refuse (a store edited by hand, or written by another
+            // version) takes the first-run default: an index outside its list would select
+            // nothing, a number out of range would stop the first simulation.
             if constexpr (std::is_same_v<T, int>) {
                 variable = ToInteger(value, sixteenBit);
-                // An index outside its list (a store edited by hand) would select nothing.
-                if (range.lo <= range.hi && (variable < range.lo || variable > range.hi))
-                    variable = ToInteger(Val(fallback), sixteenBit);
+                if (!range.Accepts(variable)) variable = ToInteger(Val(fallback), sixteenBit);
             } else {
                 const float single = static_cast<float>(value);
-                variable = std::isfinite(single) ? single : static_cast<float>(Val(fallback));
+                variable = std::isfinite(single) && range.Accepts(single) ? single : static_cast<float>(Val(fallback));
             }
         }
     });
+    // The range must run upwards and hold more than one point.
+    if (!(app.sim.Xini < app.sim.Xend)) {
+        app.sim.Xini = 3050.0f;
+        app.sim.Xend = 3150.0f;
+    }
 }
 
 void SaveSettings(const AppState& app, KeyValueStore& store) {
@@ -124,6 +140,12 @@ void SaveSettings(const AppState& app, KeyValueStore& store) {
         else
             store.Set(section, key, Str(variable));
     });
+}
+
+std::string SettingsNotSavedMessage(const std::string& file) {
+    return "Your settings could not be saved: " + file +
+           " cannot be written (check that its folder is writable and that it is a file). The choices of this "
+           "session are lost.";
 }
 
 }  // namespace velmora::program

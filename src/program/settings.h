@@ -44,4 +44,7 @@ void LoadSettings(AppState& app, const KeyValueStore& store);
 /// Writes every setting from the state, numbers in their default text form (" 1").
 void SaveSettings(const AppState& app, KeyValueStore& store);
 
+/// The message shown at close when the settings cannot be written to their file.
+std::string SettingsNotSavedMessage(const std::string& file);
+
 }  // namespace velmora::program

@@ -41,4 +41,10 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     experiment::LoadResponse(app, app.exp.ResponseFile);  // one that cannot be read any more is dropped
 }
 
+std::filesystem::path ProgramFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path(".") : exe.parent_path();
+}
+
 }  // namespace velmora::program

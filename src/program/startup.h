@@ -1,6 +1,7 @@
 // Start-up without the window: settings, fixed start values and the catalogue.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "program/settings.h"
@@ -13,5 +14,9 @@ namespace velmora::program {
 /// A stored entry number outside the catalogue becomes 1. Throws FileError when the catalogue
 /// cannot be read.
 void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder);
+
+/// Folder of the running program (where the shipped database lies beside it), by the bytes the
+/// file system names it with; "." when it cannot be found.
+std::filesystem::path ProgramFolder();
 
 }  // namespace velmora::program

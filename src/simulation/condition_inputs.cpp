@@ -3,6 +3,7 @@
 #include "common/number_format.h"
 #include "database/quenching.h"
 #include "populations/population_model.h"
+#include "simulation/condition_limits.h"
 #include "simulation/conditions.h"
 #include "simulation/intensities.h"
 #include "simulation/absorption_inputs.h"
@@ -26,8 +27,6 @@ void OfferKindControls(SimulationState& sim) {
     sim.LIFControlsEnabled = kind == SpectrumKind::LifExcitation;
     sim.YieldControlsEnabled = kind == SpectrumKind::Emission || kind == SpectrumKind::LifExcitation;
 }
-
-constexpr double kNoUpperLimit = 3.4e38;
 
 }  // namespace
 
@@ -121,7 +120,7 @@ void CmbSpectralWindow_Click(AppState& app, int index) {
 
 std::string TxtTemperature_Change(AppState& app, std::string_view text) {
     bool accepted = false;
-    std::string shown = EditNumber(text, app.pop.Temperature, 0.0, kNoUpperLimit, &accepted);
+    std::string shown = EditNumber(text, app.pop.Temperature, kTemperatureLimits.lo, kTemperatureLimits.hi, &accepted);
     if (!accepted) return shown;
     WidthsAndShifts(app);
     if (app.pop.ThermalFlag == 1 && app.db.SystemLoaded) {
@@ -138,7 +137,7 @@ std::string TxtResolution_Change(AppState& app, std::string_view text) {
     if (IsNumeric(text) && Val(text) == 0.0) {
         sim.InstrumentalResolution = 1.0f;
         sim.TxtResolution = std::string(text);
-    } else if (IsNumeric(text) && Val(text) > 0.0) {
+    } else if (IsNumeric(text) && kResolutionLimits.Contains(Val(text))) {
         sim.InstrumentalResolution = static_cast<float>(Val(text));
         sim.TxtResolution = std::string(text);
     } else {
@@ -149,44 +148,49 @@ std::string TxtResolution_Change(AppState& app, std::string_view text) {
 }
 
 std::string TxtLorentzian_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.LorentzPercent, 0.0, 100.0, ComputeWidths);
+    return EditAndRecompute(app, text, app.sim.LorentzPercent, kLorentzianLimits.lo, kLorentzianLimits.hi,
+                            ComputeWidths);
 }
 
 std::string TxtCollB1_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.CollisionalBroad1, 0.0, kNoUpperLimit, ComputeWidths);
+    return EditAndRecompute(app, text, app.sim.CollisionalBroad1, kCollisionalCoefficientLimits.lo,
+                            kCollisionalCoefficientLimits.hi, ComputeWidths);
 }
 
 std::string TxtCollB2_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.CollisionalBroad2, 0.0, kNoUpperLimit, ComputeWidths);
+    return EditAndRecompute(app, text, app.sim.CollisionalBroad2, kTemperatureExponentLimits.lo,
+                            kTemperatureExponentLimits.hi, ComputeWidths);
 }
 
 std::string TxTShiftA_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.CollisionalShiftA, 0.0, kNoUpperLimit, ComputeShifts);
+    return EditAndRecompute(app, text, app.sim.CollisionalShiftA, kCollisionalCoefficientLimits.lo,
+                            kCollisionalCoefficientLimits.hi, ComputeShifts);
 }
 
 std::string TxtShiftB_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.CollisionalShiftB, 0.0, kNoUpperLimit, ComputeShifts);
+    return EditAndRecompute(app, text, app.sim.CollisionalShiftB, kTemperatureExponentLimits.lo,
+                            kTemperatureExponentLimits.hi, ComputeShifts);
 }
 
 std::string TxtDopplerShift_Change(AppState& app, std::string_view text) {
-    return EditAndRecompute(app, text, app.sim.DopplerShift, -300000.0, 300000.0, ComputeShifts);
+    return EditAndRecompute(app, text, app.sim.DopplerShift, kVelocityLimits.lo, kVelocityLimits.hi, ComputeShifts);
 }
 
 std::string TxtDelay_Change(AppState& app, std::string_view text) {
-    return EditNumber(text, app.sim.GateDelay, 0.0, kNoUpperLimit);
+    return EditNumber(text, app.sim.GateDelay, kGateLimits.lo, kGateLimits.hi);
 }
 
 std::string TxtGate_Change(AppState& app, std::string_view text) {
-    return EditNumber(text, app.sim.GateWidth, 0.0, kNoUpperLimit);
+    return EditNumber(text, app.sim.GateWidth, kGateLimits.lo, kGateLimits.hi);
 }
 
 std::string TxtStartWindow_Change(AppState& app, std::string_view text) {
-    app.sim.TxtStartWindow = EditNumber(text, app.sim.WindowStart, 0.0, 20000.0);
+    app.sim.TxtStartWindow = EditNumber(text, app.sim.WindowStart, kWindowLimits.lo, kWindowLimits.hi);
     return app.sim.TxtStartWindow;
 }
 
 std::string TxtEndWindow_Change(AppState& app, std::string_view text) {
-    app.sim.TxtEndWindow = EditNumber(text, app.sim.WindowEnd, 0.0, 20000.0);
+    app.sim.TxtEndWindow = EditNumber(text, app.sim.WindowEnd, kWindowLimits.lo, kWindowLimits.hi);
     return app.sim.TxtEndWindow;
 }
 

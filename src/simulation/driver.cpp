@@ -109,11 +109,12 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
             app.dialogs->ShowMessage("Please, Check the simulation range");
         if (plan.overBudget) {
             // Too fine for the budget: the grid step becomes the finest the budget allows, and the
-            // instrumental resolution takes that width.
+            // instrumental resolution takes that width. The message states the width set: one finer
+            // than the pattern shows is written in full.
             std::string width = Format(plan.grid.gridWidth, " #0.0###");
+            if (Val(width) <= 0.0) width = Str(plan.grid.gridWidth);
             app.dialogs->ShowMessage("TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION " + width +
                                      UnitNameOf(app.db.cat, sim.Units));
-            if (Val(width) <= 0.0) width = Str(plan.grid.gridWidth);  // finer than the pattern shows
             sim.TxtResolution = TxtResolution_Change(app, width);
         }
 

@@ -1,6 +1,8 @@
 #include "simulation/simulate.h"
 
 #include <algorithm>
+#include <cmath>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 
@@ -50,6 +52,15 @@ void BuildTotal(Spectrum& s, const populations::Populations& pop) {
     for (float& v : s.bands) v = static_cast<float>(v * scale);
 }
 
+/// A total that overflowed single precision (absurd data or conditions) is no spectrum: it is
+/// refused rather than drawn, saved or compared.
+void CheckTotalFinite(const Spectrum& s) {
+    for (const float v : s.total)
+        if (!std::isfinite(v))
+            throw std::range_error("the simulation gives values beyond single precision: check the data files of "
+                                   "the band system and the conditions");
+}
+
 }  // namespace
 
 Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& conditions,
@@ -93,6 +104,7 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;
     BuildTotal(s, populations);
+    CheckTotalFinite(s);
     return s;
 }
 

@@ -9,7 +9,8 @@
 //   total               population-weighted sum scaled to a peak of 100
 //
 // Simulate touches nothing but its arguments and its result: any number of threads may simulate
-// at once on one model. Problems are thrown as ConditionError (or what the model build throws).
+// at once on one model. Problems are thrown as ConditionError (or what the model build throws); a
+// total beyond single precision as std::range_error.
 #pragma once
 
 #include <vector>

@@ -2,6 +2,7 @@
 
 #include "common/number_format.h"
 #include "simulation/condition_inputs.h"
+#include "simulation/condition_limits.h"
 #include "database/catalogue.h"
 #include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
@@ -107,7 +108,7 @@ std::string TxtPressure_Change(AppState& app, std::string_view text) {
     SimulationState& sim = app.sim;
     if (Trim(text).empty()) return std::string(text);
     const double factor = PressureFactor(app.db.cat, sim.PressureUnits);
-    if (!IsNumeric(text) || Val(text) < 0.0) {
+    if (!IsNumeric(text) || !kPressureTorrLimits.Contains(Val(text) * factor)) {
         sim.TxtPressure = Str(static_cast<float>(sim.Pressure / factor));
         return sim.TxtPressure;
     }

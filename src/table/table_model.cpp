@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "common/errors.h"
 #include "common/number_format.h"
@@ -227,8 +228,14 @@ bool BuildDatabaseTable(AppState& s) {
     if (!s.shell.DataReady || !s.db.SystemLoaded) return false;
     TableState& t = s.table;
     if (IsRotationalLayout(t)) EnsureBandLoaded(s);
+    const TableState before = t;
     ComputeTableGeometry(s.db, t);
     FillTableData(s.db, t);
+    // Values beyond single precision in the unit chosen: no table rather than "Infinity".
+    if (!AllFinite(t.TableData)) {
+        t = before;
+        throw std::runtime_error("the table would hold values beyond single precision in this unit");
+    }
     WriteTableGrid(s.db, t);
     return true;
 }

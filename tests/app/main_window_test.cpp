@@ -18,6 +18,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/qt_canvas.h"
 #include "support/scripted_chooser.h"
@@ -49,7 +50,7 @@ protected:
 
     std::unique_ptr<MDIVelmora> Open(bool load = true) {
         ProgramOptions o;
-        o.dataFolder = QString::fromUtf8(VELMORA_DATA_DIR);
+        o.dataFolder = VELMORA_DATA_DIR;
         o.settingsFile = QString::fromStdString((dir / "settings.ini").string());
         o.dialogs = &dialogs;
         o.files = &files;
@@ -115,7 +116,7 @@ TEST_F(Desktop, StartUpRunsOneSimulationAndThePlotHasContent) {
 
 TEST_F(Desktop, AMissingDatabaseIsReportedNamingTheFile) {
     ProgramOptions o;
-    o.dataFolder = QString::fromStdString(dir.path().string());  // an empty folder
+    o.dataFolder = dir.path().string();  // an empty folder
     o.settingsFile = QString::fromStdString((dir / "settings.ini").string());
     o.dialogs = &dialogs;
     MDIVelmora w(o);
@@ -351,6 +352,32 @@ TEST_F(Desktop, SettingsWrittenAtCloseAreReadAtTheNextStart) {
     EXPECT_EQ(Find<QComboBox>(*w, "CmbKind")->currentIndex(), 1);
     EXPECT_EQ(Find<QComboBox>(*w, "CmbWindowView")->currentIndex(), 3);
     EXPECT_EQ(w->State().sim.Kind, 2);
+}
+
+TEST_F(Desktop, SettingsThatCannotBeWrittenAreReportedAtClose) {
+    std::filesystem::create_directory(dir / "settings.ini");  // a folder where the file should be
+    auto w = Open(false);
+    dialogs.messages.clear();
+    w->close();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find((dir / "settings.ini").string() + " cannot be written"), std::string::npos)
+        << dialogs.messages[0];
+}
+
+TEST_F(Desktop, ADatabaseFolderWhoseNameIsNotUtf8Opens) {
+    // "données" in Latin-1: no UTF-8 text names it; the core must get the bytes themselves.
+    const std::filesystem::path folder = dir / "donn\xE9" "es";
+    std::filesystem::create_directory_symlink(VELMORA_DATA_DIR, folder);
+    ProgramOptions o;
+    o.dataFolder = folder.string();
+    o.settingsFile = QString::fromStdString((dir / "settings.ini").string());
+    o.dialogs = &dialogs;
+    o.files = &files;
+    MDIVelmora w(o);
+    EXPECT_TRUE(w.StartUp());
+    EXPECT_TRUE(w.Load());
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+    EXPECT_EQ(CorePath(ShellPath("/spectra/OH flame \u00E9t\u00E9.csv")), "/spectra/OH flame \u00E9t\u00E9.csv");
 }
 
 }  // namespace

@@ -92,6 +92,24 @@ TEST(CliCompare, BadInputIsRefusedWithAReason) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Problem reading the file."), std::string::npos);
     EXPECT_NE(r.err.find("empty.dat"), std::string::npos);
+
+    r = RunCli(With({"compare", "--spectrum", spectrum, "--multiply", "1e38"}, Simulation(db)));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("option --multiply: 1e38 is outside 0 (excluded)..1000000"), std::string::npos) << r.err;
+    r = RunCli(With({"compare", "--spectrum", spectrum, "--multiply", "0"}, Simulation(db)));
+    EXPECT_EQ(r.code, 1);
+}
+
+TEST(CliCompare, NothingComparedIsAnErrorWithTheProbableUnit) {
+    CliDatabase db;
+    // The simulation covers 3300..3360 Å; a spectrum written in wavenumbers lies far beyond.
+    std::string text;
+    for (int i = 0; i <= 20; ++i) text += Format(29800.0 + 10 * i, "0") + "\t" + std::to_string(i % 7) + "\n";
+    const Result r = RunCli(With({"compare", "--spectrum", db.data.Write("wavenumbers.txt", text).string()}, Simulation(db)));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.empty()) << r.out;  // no chi-square of 0 to read as a perfect fit
+    EXPECT_NE(r.err.find("no experimental point lies in the simulation range 3300..3360"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("its x values are probably in cm-1"), std::string::npos) << r.err;
 }
 
 }  // namespace

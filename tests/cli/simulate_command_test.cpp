@@ -48,12 +48,13 @@ TEST(CliSimulate, WritesTheSpectrumAndOneSummaryLine) {
 TEST(CliSimulate, IndependentLevelsAndDriverMessagesOnStandardError) {
     SimDatabase db;
     const auto out = db.data.Dir() / "levels.mod";
-    const Result r = RunCli(db.Args({"--out", out.string(), "--independent", "--units", "cm-1", "--start", "900",
+    const Result r = RunCli(db.Args({"--out", out.string(), "--independent", "--units", "cm-1", "--start", "1000",
                                      "--end", "31000", "--temperature", "5000", "--resolution", "0.0001"}));
     ASSERT_EQ(r.code, 0) << r.err;
-    // Start below 1000, and far too many points for two levels: both messages, then the spectrum.
-    EXPECT_NE(r.err.find("Please, Check the simulation range\n"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("TOO MANY POINTS TO SIMULATE\nMAXIMUM RESOLUTION  0.4214cm-1\n"), std::string::npos) << r.err;
+    // Far too many points for two levels: the message, the spectrum at the finest resolution the
+    // budget allows (30000 cm-1 × 7 points per width / 500000 points), and the summary says so.
+    EXPECT_NE(r.err.find("TOO MANY POINTS TO SIMULATE\nMAXIMUM RESOLUTION  0.42cm-1\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("; resolution 0.42 cm-1, the finest the point budget allows\n"), std::string::npos) << r.out;
     const auto lines = FileLines(out);
     ASSERT_EQ(lines.size(), 500001u);
     std::string last = lines[250000];
@@ -90,6 +91,33 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("--out"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(out));
+
+    // Conditions the screen would refuse or correct, and degenerate ones, are errors here.
+    struct Case {
+        std::vector<std::string> options;
+        std::string reason;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--start", "-100"}, "option --start: -100 is outside 1000..1000000 (\u00C5 or cm-1)"},
+             {{"--start", "1e30", "--end", "2e30"}, "option --start: 1e30 is outside 1000..1000000"},
+             {{"--units", "cm-1", "--start", "900", "--end", "31000"}, "option --start: 900 is outside"},
+             {{"--start", "3200", "--end", "3100"}, "the range start 3200 is not below its end 3100"},
+             {{"--resolution", "1e-30"}, "option --resolution: 1e-30 is outside 1E-05..10000 in the axis unit"},
+             {{"--resolution", "0"}, "option --resolution: 0 is outside"},
+             {{"--pressure", "1e30"}, "option --pressure: 1e30 is not accepted (0..7600000 Torr)"},
+             {{"--pressure-units", "atm", "--pressure", "2e4"}, "option --pressure: 2e4 is not accepted"},
+             {{"--window", "window", "--window-start", "3200", "--window-end", "3100"},
+              "the detection window start 3200 \u00C5 is not below its end 3100 \u00C5"},
+             {{"--start", "3300", "--end", "3300.5", "--resolution", "1000"}, "holds no grid point"},
+             {{"--out", ""}, "no file name"},
+         }) {
+        std::vector<std::string> args = {"--out", out};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        r = RunCli(db.Args(args));
+        EXPECT_EQ(r.code, 1) << c.reason;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.reason;
+    }
 }
 
 TEST(CliSimulate, OptionsGoThroughTheControlEvents) {

@@ -1,15 +1,28 @@
 #include <gtest/gtest.h>
 
+#include <gmock/gmock.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/bounded_array.h"
 #include "common/errors.h"
 #include "common/numerics.h"
 #include "common/text_writer.h"
+#include "support/file_error.h"
 #include "support/temp_dir.h"
 
 namespace velmora {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 
 TEST(BoundedArray, ExplicitLowerBounds) {
     Array3<float> a;
@@ -100,29 +113,114 @@ TEST(AtomicTextWriter, CrLfAndReplaceOnlyWhenComplete) {
     EXPECT_EQ(testing::ReadFile(target), "RADICAL: OH\r\n2\r\n");
 }
 
-TEST(AtomicTextWriter, UnwritablePlaceIsAnError) {
-    testing::TempDir dir;
-    EXPECT_THROW(AtomicTextWriter(dir / "missing-folder" / "x.mod"), FileError);
-    EXPECT_THROW(AtomicTextWriter(dir.path()), FileError);
+/// Files of a folder, by name.
+std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-TEST(AtomicTextWriter, FullDiskLeavesTheOldFile) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    // Writing into /dev/full's folder is not possible; emulate with a write error path instead:
+TEST(AtomicTextWriter, UnwritableOrUnnamedPlaceIsAnError) {
+    testing::TempDir dir;
+    EXPECT_THROW(AtomicTextWriter(dir / "missing-folder" / "x.mod"), FileError);
+    EXPECT_THAT(testing::FileErrorMessage([&] { AtomicTextWriter w(dir.path()); }), HasSubstr("is a folder"));
+    EXPECT_EQ(testing::FileErrorMessage([&] { AtomicTextWriter w(""); }), "no file name");
+}
+
+TEST(AtomicTextWriter, AWriteFailureInTheMiddleLeavesTheOldFile) {
+    // A disk that takes 100 bytes, then reports itself full, as a real full disk does mid-file.
     testing::TempDir dir;
     const auto target = dir.Write("spectrum.dat", "good");
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    bool threw = false;
-    try {
-        AtomicTextWriter w(target);
-        w.WriteLine("x");
+    std::size_t taken = 0;
+    auto fullAfter100 = [&](int fd, const char* data, std::size_t size) -> long {
+        const std::size_t n = std::min(size, 100 - taken);
+        if (n == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        taken += n;
+        return ::write(fd, data, n);
+    };
+    const std::string message = testing::FileErrorMessage([&] {
+        AtomicTextWriter w(target, fullAfter100);
+        for (int i = 0; i < 200; ++i) w.WriteLine("3064.5000 ,    12.5000");
         w.Commit();
-    } catch (const FileError&) {
-        threw = true;
-    }
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
-    if (!threw) GTEST_SKIP() << "running with rights that ignore folder permissions";
+    });
+    EXPECT_THAT(message, AllOf(HasSubstr(target.string()), HasSubstr("not saved"), HasSubstr(std::strerror(ENOSPC))));
+    EXPECT_EQ(taken, 100u);
     EXPECT_EQ(testing::ReadFile(target), "good");
+    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"spectrum.dat"});
+}
+
+TEST(AtomicTextWriter, ReplacingKeepsPermissionsLinksAndLongNames) {
+    namespace fs = std::filesystem;
+    testing::TempDir dir;
+    auto save = [](const fs::path& p, const std::string& text) {
+        AtomicTextWriter w(p);
+        w.Write(text);
+        w.Commit();
+    };
+    const auto target = dir.Write("table.csv", "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    save(target, "new");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // Through a symbolic link: the file it names is replaced, the link stays a link.
+    fs::create_symlink("table.csv", dir / "latest.csv");
+    save(dir / "latest.csv", "through the link");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "latest.csv")));
+    EXPECT_EQ(testing::ReadFile(target), "through the link");
+
+    // A 250-byte name is legal; its temporary file must be one too.
+    const auto longName = dir / (std::string(246, 'x') + ".mod");
+    save(longName, "long");
+    EXPECT_EQ(testing::ReadFile(longName), "long");
+    EXPECT_EQ(FilesIn(dir.path()).size(), 3u);
+}
+
+/// Exit status of `body` run in a child process (which it must end with _exit or a signal).
+template <typename Body>
+int InChild(Body body) {
+    const pid_t child = fork();
+    if (child == 0) body();
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+TEST(AtomicTextWriter, KilledWritersLeaveNoDebrisAndProtectedFilesAreRefused) {
+    testing::TempDir dir;
+    const auto target = dir.Write("sim.mod", "old");
+    const int killed = InChild([&] {
+        AtomicTextWriter w(target);
+        w.Write("half a spectrum");
+        raise(SIGKILL);
+    });
+    ASSERT_TRUE(WIFSIGNALED(killed));
+    ASSERT_EQ(FilesIn(dir.path()).size(), 2u);  // the target and the killed writer's temporary file
+    // The next writer removes it; a live writer's temporary file stays.
+    AtomicTextWriter live(target);
+    AtomicTextWriter next(target);
+    next.Write("new");
+    next.Commit();
+    EXPECT_EQ(testing::ReadFile(target), "new");
+    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"sim.mod", live.TemporaryPath().filename().string()}));
+
+    // Root may write anything: the check runs in a child that has given up root.
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    const int refused = InChild([&] {
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
+        try {
+            AtomicTextWriter w(target);
+        } catch (const FileError& e) {
+            _exit(std::string(e.what()) == target.string() + ": is write-protected (Permission denied)" ? 0 : 2);
+        }
+        _exit(1);
+    });
+    EXPECT_TRUE(WIFEXITED(refused) && WEXITSTATUS(refused) == 0) << refused;
+    EXPECT_EQ(testing::ReadFile(target), "new");
 }
 
 }  // namespace velmora

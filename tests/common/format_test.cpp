@@ -72,6 +72,13 @@ TEST(Val, NumbersBeyondDoubleRangeOverflowToInfinityAndUnderflowToZero) {
     EXPECT_EQ(Val("1e-400"), 0.0);
     EXPECT_EQ(Val("123.4e-420"), 0.0);
     EXPECT_FALSE(IsNumeric("1.5e400"));
+    // Exponents of twenty and more digits (found by fuzzing): no wrap-around of the sum.
+    EXPECT_EQ(Val("12e99999999999999999999"), HUGE_VAL);
+    EXPECT_EQ(Val("-12e+99999999999999999999"), -HUGE_VAL);
+    EXPECT_EQ(Val("0.001e-99999999999999999999"), 0.0);
+    EXPECT_EQ(Val("1e-9223372036854775808"), 0.0);
+    EXPECT_EQ(Val("0.0e99999999999999999999"), 0.0);
+    EXPECT_TRUE(IsNumeric("0.001e-99999999999999999999"));
 }
 
 TEST(IsNumeric, WholeTextMustBeANumber) {

@@ -1,7 +1,10 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "support/file_error.h"
 #include "support/temp_dir.h"
 
 namespace velmora {
@@ -50,15 +53,38 @@ TEST(ListReader, ErrorsNameTheSourceLineAndProblem) {
     EXPECT_THROW(huge.ReadInt(), FileError);
 }
 
-TEST(ListReader, MissingFileIsReportedByName) {
-    testing::TempDir dir;
-    try {
-        ListReader::FromFile(dir / "nothing.SPC");
-        FAIL();
-    } catch (const FileError& e) {
-        EXPECT_NE(std::string(e.what()).find("nothing.SPC: file not found"), std::string::npos);
+TEST(ListReader, MessagesNameTheRealLineAndProblem) {
+    // A CR-LF file converted once more (CR CR LF) has one line per CR CR LF; lone CRs are lines.
+    for (const char* text : {"1 2\r\r\n3 4\r\r\n5 x\r\r\n", "1 2\r3 4\r5 x\r", "1 2\n3 4\r\n5 x\n"}) {
+        ListReader r(text, "cat.sys");
+        for (int k = 0; k < 5; ++k) r.ReadInt();
+        EXPECT_THAT(testing::FileErrorMessage([&] { r.ReadInt(); }), ::testing::HasSubstr("cat.sys, line 3:")) << text;
     }
-    EXPECT_THROW(ListReader::FromFile(dir.path()), FileError);
+    // A decimal comma among blank-separated values is named as such, on its line; commas that
+    // separate values stay separators.
+    ListReader comma("\"OH\", 1\r\n674,566, 4, 13\r\n", "VELMORA.SYS");
+    comma.ReadString();
+    comma.ReadInt();
+    EXPECT_EQ(testing::FileErrorMessage([&] { comma.ReadDouble(); }),
+              "VELMORA.SYS, line 2: the number \"674,566\" is written with a decimal comma (a decimal point is expected)");
+    ListReader spc("1 1\n32420,91439 16,96\n", "OHA.SPC");
+    spc.ReadInt();
+    spc.ReadInt();
+    EXPECT_THAT(testing::FileErrorMessage([&] { spc.ReadFloat(); }), ::testing::HasSubstr("line 2: the number \"32420,91439\""));
+    ListReader list("  1,2,3\n", "list");
+    EXPECT_EQ(list.ReadInt() + list.ReadInt() + list.ReadInt(), 6);
+}
+
+TEST(ListReader, MissingFolderOrPipeIsReportedByName) {
+    testing::TempDir dir;
+    EXPECT_THAT(testing::FileErrorMessage([&] { ListReader::FromFile(dir / "nothing.SPC"); }),
+                ::testing::HasSubstr("nothing.SPC: file not found"));
+    EXPECT_THAT(testing::FileErrorMessage([&] { ListReader::FromFile(dir.path()); }), ::testing::HasSubstr("is a folder"));
+    // Reading a named pipe would wait for a writer forever.
+    const auto fifo = dir / "VELMORA.SYS";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THAT(testing::FileErrorMessage([&] { ListReader::FromFile(fifo); }),
+                ::testing::HasSubstr("VELMORA.SYS: is not a regular file (a named pipe)"));
 }
 
 TEST(ListReader, GarbageNeverReadsPastTheEnd) {

@@ -155,6 +155,9 @@ TEST(ConstantsFiles, BadFilesAreReportedAndLeaveTheConstantsInUse) {
         std::string name, content, message;
     };
     LevelConstants zeroB = Level(2100, 0.0);
+    // T(v) = 3e38 + 3e38 (v + 1/2): beyond single precision from v = 0.
+    std::string hugePolynomial = "2, 1\r\n100\r\n3e38 3e38";
+    for (int k = 0; k < 178; ++k) hugePolynomial += " 0";
     const std::vector<Case> cases = {
         {"empty", "", "is empty"},
         {"header only", "1, 1\r\n", "holds constants for 0 vibrational levels"},
@@ -163,7 +166,12 @@ TEST(ConstantsFiles, BadFilesAreReportedAndLeaveTheConstantsInUse) {
         {"not a number", "1, 1\r\n0, 1.9, abc\r\n", "\"abc\" is not a number"},
         {"unknown format", "7, 1\r\n", "format code 7"},
         {"polynomials cut short", "2, 1\r\n100\r\n1 2 3\r\n", "too few values"},
-        {"a level without B", SpcFormat1(1, {Level(0, 1.9), zeroB}), "rotational constant B of v = 1 is 0"},
+        {"a level without B", SpcFormat1(1, {Level(0, 1.9), zeroB}), "rotational constant B of v = 1 is 0 (it must be above 0)"},
+        {"a negative B", SpcFormat1(1, {Level(0, -1.9), Level(2100, 1.88)}), "B of v = 0 is -1.9"},
+        {"beyond single precision", "1, 1\r\n0 1e39 0\r\n", "line 2: value out of range for a single-precision number"},
+        {"a polynomial beyond single precision", hugePolynomial,
+         "the polynomial of constant 0 gives a value beyond single precision at v = 0"},
+        {"a decimal comma", "1 1\r\n0 1,9 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n", "line 2: the number \"1,9\""},
     };
     for (const auto& c : cases) {
         SampleDatabase bad;
@@ -200,8 +208,7 @@ TEST(ProbabilityFiles, PerBandFilesOfFiveAndThreeValuesFillTheBranchGroups) {
     WriteSigmaConstants(data, 2);
     // v' = 0 has rows up to 6: the file has 9 records, the last two are never read.
     data.BandProbabilities(1, 0, 0, NumberedRecords(0, 7) + "garbage, beyond, the, last, row\r\n");
-    // v' = 1 has rows up to 5, but this file stops at row 3.
-    data.BandProbabilities(1, 1, 0, NumberedRecords(0, 4));
+    data.BandProbabilities(1, 1, 0, NumberedRecords(0, 6));
     data.BandProbabilities(2, 0, 0, NumberedRecords(0, 7, 3));
     DatabaseState db = OpenSample(data);
 
@@ -217,11 +224,11 @@ TEST(ProbabilityFiles, PerBandFilesOfFiveAndThreeValuesFillTheBranchGroups) {
     ExpectGroups(db, 8, 61, 0, 0, 0, 0);
 
     LoadBand(db, 1, 0, 1);
-    EXPECT_EQ(db.RotRows, 3);  // a shorter file gives fewer rows
-    ExpectGroups(db, 3, 31, 32, 33, 34, 35);
-    ExpectGroups(db, 4, 31, 32, 33, 34, 35);
-    ExpectGroups(db, 5, 31, 0, 0, 0, 0);
-    ExpectGroups(db, 6, 0, 0, 0, 0, 0);  // nothing of the band before survives
+    EXPECT_EQ(db.RotRows, 5);
+    ExpectGroups(db, 5, 51, 52, 53, 54, 55);
+    ExpectGroups(db, 6, 51, 52, 53, 54, 55);
+    ExpectGroups(db, 7, 51, 0, 0, 0, 0);
+    ExpectGroups(db, 8, 0, 0, 0, 0, 0);  // nothing of the band before survives
 
     // Three values (b, c, d): branch 7 takes b, branch 12 takes d.
     LoadBand(db, 0, 0, 2);
@@ -244,23 +251,38 @@ TEST(ProbabilityFiles, PerBandFilesOfAPiLowerStateStartAtRowOne) {
     ExpectGroups(db, 6, 61, 62, 63, 64, 65);
 }
 
-TEST(ProbabilityFiles, PerSystemFileGivesOneValueToTheWholeBand) {
+TEST(ProbabilityFiles, PerSystemFileGivesOneValueToEachBandAndNeedsEveryBandOnce) {
     SampleEntry e = SigmaSigma();
     e.layout = 2;
     SampleDatabase data;
     data.Catalogue({e}, 1, 1, 10);
     WriteSigmaConstants(data);
-    data.SystemProbabilities(1, "0, 0, 0.75\r\n0, 1, 0.25\r\n1, 0, 0.5\r\n");
+    data.SystemProbabilities(1, "0, 0, 0.75\r\n0, 1, 0.25\r\n1, 1, 0.125\r\n1, 0, 0.5\r\n");
     DatabaseState db = OpenSample(data);
 
     LoadBand(db, 0, 1, 1);
     EXPECT_EQ(db.RotRows, 6);
     for (int N = 0; N <= 6; ++N) ExpectGroups(db, N, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f);
-
-    // No record for (1, 1): the last record read holds for the band.
     LoadBand(db, 1, 1, 1);
     EXPECT_EQ(db.RotRows, 5);
-    for (int N = 0; N <= 5; ++N) ExpectGroups(db, N, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f);
+    for (int N = 0; N <= 5; ++N) ExpectGroups(db, N, 0.125f, 0.125f, 0.125f, 0.125f, 0.125f);
+
+    // A missing, repeated or impossible band is refused; the band loaded before stays.
+    struct Case {
+        std::string content, message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"0 0 0.75\n0 1 0.25\n1 1 0.5\n", "XYAX.INT: holds no record for the band (1, 0)"},
+             {"0 0 0.75\n1 0 0.1\n0 1 0.25\n1 0 0.2\n",
+              "XYAX.INT, line 4: a second record for the band (1, 0) (the first is on line 2)"},
+             {"0 0 0.75\n99999 0 0.1\n",
+              "XYAX.INT, line 2: the band (99999, 0) is outside the catalogue's v' 0..1, v'' 0..1"},
+             {"0 0 0.75\n1 0 -0.1\n", "XYAX.INT, line 2: the transition probability -0.1 is negative"},
+         }) {
+        data.SystemProbabilities(1, c.content);
+        EXPECT_THAT(FileErrorMessage([&] { LoadBand(db, 1, 0, 1); }), HasSubstr(c.message)) << c.content;
+        EXPECT_TRUE(IsBandLoaded(db, 1, 1, 1));
+    }
 }
 
 TEST(ProbabilityFiles, VibrationalNumbersAreJoinedInFileNames) {
@@ -299,6 +321,13 @@ TEST(ProbabilityFiles, BadFilesAreReportedAndLeaveTheBandLoaded) {
         {"blank lines only", "\r\n  \r\n", "holds no transition probabilities"},
         {"truncated record", "1, 2, 3, 4, 5\r\n1, 2\r\n", "too few values"},
         {"not a number", "1, 2, 3, 4, 5\r\n1, 2, x3, 4, 5\r\n", "\"x3\" is not a number"},
+        // v' = 1 needs rows 0..5: a file cut at a record boundary is refused, not shortened.
+        {"cut at a record", NumberedRecords(0, 4), "line 4: the file ends after 4 records; the catalogue needs rows 0..5 (6 records)"},
+        {"negative", NumberedRecords(0, 2) + "1, 2, -3e-5, 4, 5\r\n" + NumberedRecords(3, 3),
+         "line 3: the transition probability -3E-05 is negative"},
+        {"decimal comma", "1 2 3 4 0,5\r\n", "line 1: the number \"0,5\" is written with a decimal comma"},
+        // Finite but absurd: the emission coefficients leave single precision.
+        {"huge", "1e38 1e38 1e38 1e38 1e38\r\n" + NumberedRecords(1, 5), "beyond single precision"},
     };
     for (const auto& c : cases) {
         const auto path = data.Write("XY/AX/XYAX10.INT", c.content);

@@ -100,12 +100,26 @@ TEST(Catalogue, BadFilesAreReportedAndLeaveTheCatalogueInUse) {
     };
     std::string garbled = text;
     garbled.replace(garbled.find("688"), 3, "6x8");
+    // The same file once more through a CR-LF conversion: CR CR LF line ends.
+    std::string crcrlf;
+    for (char ch : garbled) crcrlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    auto with = [&](const std::string& from, const std::string& to) {
+        std::string t = text;
+        return t.replace(t.find(from), from.size(), to);
+    };
+    const std::size_t mass = text.find("17.0027");
+    const std::string massText = text.substr(mass, text.find(',', mass) - mass);
     const std::vector<Case> cases = {
         {"empty", "", "is empty"},
         {"title only", "Catalogue\r\n", "too few values"},
         {"truncated in the entries", text.substr(0, text.size() / 3), "too few values"},
         {"truncated in the label tables", text.substr(0, text.size() - 20), "too few values"},
-        {"a field that is not a number", garbled, "\"6x8\" is not a number"},
+        {"a field that is not a number", garbled, "line 5: the field \"6x8\" is not a number"},
+        {"CR CR LF line ends", crcrlf, "line 5: the field \"6x8\" is not a number"},
+        {"a decimal comma", with("688,", "688,5,"), "line 5: the number \"688,5\" is written with a decimal comma"},
+        {"no lifetime", with("688,", "-688,"), "line 5: entry 1: the reference lifetime -688 ns is not a positive"},
+        {"a lifetime beyond single precision", with("688,", "1e300,"), "entry 1: the reference lifetime 1E+300 ns"},
+        {"no mass", with(massText, "0"), "line 6: entry 1: the molecular mass 0 u is not above 0"},
         {"a header out of range", "T\r\n1, 4, 3, 999999\r\nh\r\n", "MaxN = 999999"},
         {"a negative entry count", "T\r\n-2, 4, 3, 50\r\nh\r\n", "CatalogueCount"},
         {"binary garbage", std::string("\x01\x02\xff\xfe,,\x7f\r\n\x00\x00", 12), "not a number"},

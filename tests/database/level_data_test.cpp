@@ -162,6 +162,10 @@ TEST(LevelData, BadFilesAreReported) {
         {"not a number", "h\r\n0, 100, fast, 0, 100, 0, 0\r\n", "\"fast\" is not a number"},
         {"row out of range", "h\r\n-1, 100, 0, 0, 100, 0, 0\r\n", "row N = -1 is outside 0..10"},
         {"row far above MaxN", "h\r\n4000, 100, 0, 0, 100, 0, 0\r\n", "row N = 4000"},
+        {"negative lifetime", "h\r\n0, 100, 0, 0, 100, 0, 0\r\n1, 100, 0, 0, -100, 0, 0\r\n",
+         "line 3: the radiative lifetime of component 2 is negative (-100)"},
+        {"negative rate", "h\r\n0, 100, -2e5, 0, 100, 0, 0\r\n", "line 2: the predissociation rate of component 1 is negative"},
+        {"negative quenching", "h\r\n0, 100, 0, 0, 100, 0, -1\r\n", "the quenching rate constant of component 2 is negative"},
     };
     for (const auto& c : cases) {
         LevelFixture f;

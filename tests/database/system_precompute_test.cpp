@@ -1,5 +1,6 @@
 // The system pre-computation: radiative lifetimes from the Hönl-London sum rule and the ν³
 // law, the absolute-unit factors, and the quenching inputs that recompute the yields.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,12 +11,16 @@
 #include "database/catalogue.h"
 #include "database/quenching.h"
 #include "database/system_precompute.h"
+#include "support/file_error.h"
 #include "support/sample_database.h"
 #include "support/scripted_dialogs.h"
 
 namespace velmora::database {
 namespace {
 
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using testing::FileErrorMessage;
 using testing::Level;
 using testing::SampleDatabase;
 using testing::SampleEntry;
@@ -125,6 +130,15 @@ TEST(SystemPrecompute, AFailureLeavesTheSystemInUse) {
     EXPECT_THROW(SystemPrecompute(f.db, 0.0f, f.shell), FileError);
     EXPECT_TRUE(std::equal(lifetimes.begin(), lifetimes.end(), f.db.UpperLevelData.begin()));
     EXPECT_TRUE(IsBandLoaded(f.db, 1, 1, 1));
+
+    // Constants that are finite but absurd (B = 1e30, T = 1e38) give no NaN or infinite
+    // lifetimes: the system is refused, naming the files to check.
+    for (const auto& lowest : {Level(0, 1e30), Level(1e38, 0.001)}) {
+        f.data.Constants(1, 1, testing::SpcFormat1(1, {lowest, Level(2000, 0.001), Level(3900, 0.001)}));
+        const std::string message = FileErrorMessage([&] { SystemPrecompute(f.db, 0.0f, f.shell); });
+        EXPECT_THAT(message, AllOf(HasSubstr("beyond single precision"), HasSubstr("FLA.SPC"))) << lowest[0];
+        EXPECT_TRUE(std::equal(lifetimes.begin(), lifetimes.end(), f.db.UpperLevelData.begin()));
+    }
 }
 
 /// The flat system with level files that add nothing but a quenching rate constant of

@@ -68,8 +68,9 @@ TEST(Comparison, SpectrumOutsideTheRangeOrWithoutSimulation) {
     EXPECT_EQ(app.exp.Correlation, 0.0f);
     EXPECT_EQ(app.exp.ChiSquare, 0.0f);
     EXPECT_EQ(app.exp.Residual(0), 0.0f);
-    EXPECT_EQ(app.exp.LblCorrelation, "Peak correlation: 0.000000");
-    EXPECT_EQ(app.exp.LblDeviation, "Chi-square       : 0.000");
+    // A chi-square of 0 would read as a perfect fit.
+    EXPECT_EQ(app.exp.LblCorrelation, "Peak correlation: no point compared");
+    EXPECT_EQ(app.exp.LblDeviation, "Chi-square       : no point compared");
 
     AppState none;  // no simulation yet, and a file that gave no point
     SetSpectrum(none.exp, {3000, 3001}, {1, 2});
@@ -115,6 +116,27 @@ TEST(Comparison, LongSpectraKeepAnExactCorrelation) {
     CompareWithSimulation(app);
     EXPECT_GT(app.exp.ComparedPoints, n - 10);
     EXPECT_NEAR(app.exp.Correlation, 1.0, 1e-5);
+}
+
+TEST(Comparison, TheProbableUnitOfASpectrumOutsideTheRange) {
+    // The simulation covers 3050..3150 Å (or, in cm-1, 31750..32787, the same wavelengths).
+    struct Case {
+        int units;
+        float xini, xend;
+        std::vector<float> x;  // as read: Å, values below 1000 taken as nm
+        const char* unit;
+    };
+    for (const Case& c : std::vector<Case>{
+             {1, 3050, 3150, {32000, 32100, 32200}, "cm-1"},  // wavenumbers: 3125..3106 Å
+             {1, 12000, 12500, {1205, 1210, 1230}, "nm"},     // nm above 1000 were taken as Å
+             {3, 31750, 32787, {3100, 3110, 3120}, "\u00C5"},  // Å against a cm-1 range
+             {1, 3050, 3150, {5000, 5100, 5200}, ""},         // none fits
+         }) {
+        AppState app;
+        app.sim.Units = c.units, app.sim.Xini = c.xini, app.sim.Xend = c.xend;
+        SetSpectrum(app.exp, c.x, {1, 2, 3});
+        EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim), c.unit) << c.x[0];
+    }
 }
 
 }  // namespace velmora::experiment

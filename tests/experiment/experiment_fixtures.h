@@ -45,7 +45,7 @@ inline void SetBands(SimulationState& sim, const std::vector<std::vector<float>>
 }
 
 /// A loaded spectrum (ExpCount 1) with raw = corrected values as given.
-inline void SetSpectrum(ExperimentState& exp, std::initializer_list<float> x, std::initializer_list<float> y) {
+inline void SetSpectrum(ExperimentState& exp, const std::vector<float>& x, const std::vector<float>& y) {
     experiment::InitExperimentArrays(exp);
     int i = 0;
     for (float v : x) exp.ExpXRaw(i) = exp.ExpX(i) = v, ++i;

@@ -67,10 +67,21 @@ TEST(SpectrumList, ABrokenFileIsListedReportedAndDrawnAsRead) {
     LoadSpectrum(f.app, f.dir.Write("bad.dat", "3000 10\n3001 20\n3002 1e99\n").string());
     EXPECT_EQ(f.app.exp.ExpCount, 1);
     ASSERT_EQ(f.dialogs.messages.size(), 1u);
-    EXPECT_EQ(f.dialogs.messages[0], kReadFailureMessage);
+    // The fixed advice, then the file, line and problem.
+    EXPECT_EQ(f.dialogs.messages[0], std::string(kReadFailureMessage) + "\r\n\r\n" + f.app.exp.ExpFiles[0].Path +
+                                         ", line 3: a value too large for a single-precision number");
     EXPECT_EQ(f.app.exp.ExpPoints, 1);
     EXPECT_FLOAT_EQ(f.app.exp.ExpY(1), 20.0f);  // unscaled, corrected
     EXPECT_EQ(f.shell.redraws, 1);
+
+    // A file read with decimal commas is told once, when it is added.
+    const std::string comma = f.dir.Write("comma.csv", "3000,500;10\n3001,5;20\n3002,5;30\n").string();
+    LoadSpectrum(f.app, comma);
+    ASSERT_EQ(f.dialogs.messages.size(), 2u);
+    EXPECT_EQ(f.dialogs.messages[1], comma + ": the numbers have decimal commas (line 1: \"3000,500\" is read as 3000.5)");
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(1), 3001.5f);
+    CmbExpFile_Click(f.app, 1);
+    EXPECT_EQ(f.dialogs.messages.size(), 2u);
 }
 
 TEST(SpectrumList, ClearAndClearAll) {

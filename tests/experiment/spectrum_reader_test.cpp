@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "common/errors.h"
 #include "common/number_format.h"
@@ -151,7 +153,7 @@ TEST(ReadTwoColumn, SmallFilesAndZeroIntensity) {
         EXPECT_FALSE(l.ok);
         EXPECT_EQ(l.exp.ExpPoints, -1);
         ASSERT_EQ(l.dialogs.messages.size(), 1u);
-        EXPECT_EQ(l.dialogs.messages[0], kReadFailureMessage);
+        EXPECT_EQ(l.dialogs.messages[0], std::string(kReadFailureMessage) + "\r\n\r\n" + l.exp.ReadProblem);
         EXPECT_NE(l.exp.ReadProblem.find("low.dat"), std::string::npos);
     }
 }
@@ -191,7 +193,7 @@ TEST(ReadTwoColumn, RealWorldShapes) {
         Load(l, dir.Write("picture.dat", bin));
         EXPECT_FALSE(l.ok);
         ASSERT_EQ(l.dialogs.messages.size(), 1u);
-        EXPECT_EQ(l.dialogs.messages[0], kReadFailureMessage);
+        EXPECT_EQ(l.dialogs.messages[0].rfind(kReadFailureMessage, 0), 0u);
         EXPECT_NE(l.exp.ReadProblem.find("binary"), std::string::npos);
     }
     {
@@ -211,6 +213,54 @@ TEST(ReadTwoColumn, RealWorldShapes) {
         EXPECT_FALSE(l.ok);
         EXPECT_EQ(l.dialogs.messages.size(), 2u);
     }
+}
+
+TEST(TwoColumnLine, DecimalCommasAreRecognisedAndMixedMarksRefused) {
+    // Comma decimals with tab, semicolon or blank separators (quoted by a spreadsheet, too).
+    const Points expected{{3060.5f, 1.5f}, {3061.0f, 2.25f}};
+    for (const char* text : {"3060,5\t1,5\n3061\t2,25\n", "3060,5;1,5\r\n3061,0;2,25\r\n", "3060,5 1,5\n3061 2,25\n",
+                             "\"3060,5\";\"1,5\"\n\"3061\";\"2,25\"\n", "Wavelength;Intensity\n306,05;1,5\n306,1;2,25\n"})
+        EXPECT_EQ(RawPoints(text, 5), expected) << text;
+    // Decimal points with semicolons; a comma alone still separates the columns.
+    EXPECT_EQ(RawPoints("3060.5;1.5\n3061,2.25\n"), (Points{{3060.5f, 1.5f}, {3061.0f, 2.25f}}));
+
+    struct Case {
+        const char* text;
+        long long line;
+        const char* problem;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"3060.5 1.5\n3061,5 1,5\n", 2, "a decimal comma, but line 1 has decimal points"},
+             {"3060,5;1,5\n3061.5;1.5\n", 2, "a decimal point, but line 1 has decimal commas"},
+             {"3060.5 1,5\n", 1, "the numbers \"3060.5\" and \"1,5\" mix a decimal point and a decimal comma"},
+             {"3060 1\n3061 nan\n", 2, "the intensity \"nan\" is not a finite number"},
+             {"3060 1\n-INF 2\n", 2, "the wavelength \"-INF\" is not a finite number"},
+             {"3060 1.#QNAN\n", 1, "the intensity \"1.#QNAN\" is not a finite number"},
+             {"3060 1\n3061 counts\n", 2, "the intensity \"counts\" is not a number"},
+             {"3060 1\r\r\n3061 2\r\r\n3062,,\r\r\n", 3, "no intensity after the wavelength"},
+         }) {
+        ExperimentState exp;
+        InitExperimentArrays(exp);
+        TwoColumnReader r(exp);
+        try {
+            r.Feed(c.text);
+            r.Finish();
+            ADD_FAILURE() << "no error: " << c.text;
+        } catch (const SpectrumReadError& e) {
+            EXPECT_EQ(e.line, c.line) << c.text;
+            EXPECT_EQ(e.problem, c.problem) << c.text;
+        }
+    }
+}
+
+TEST(ReadTwoColumn, APipeIsRefused) {
+    testing::TempDir dir;
+    const auto fifo = dir / "pipe.dat";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Loaded l;
+    Load(l, fifo);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.exp.ReadProblem, fifo.string() + ": is not a regular file (a named pipe)");
 }
 
 TEST(ReadTwoColumn, FailureKeepsThePointsReadUnscaled) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "program/settings.h"
 
@@ -65,13 +67,13 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
 TEST(Settings, RoundTripRestoresEveryValue) {
     AppState app;
     app.db.irad = 5, app.table.icoef = 6, app.table.itran = 2, app.table.intHund = 0;
-    app.shell.intWindows = 4, app.shell.intTabMain = 3, app.pop.intTabPop = 2, app.plot.intColor = 1;
+    app.shell.intWindows = 4, app.shell.intTabMain = 0, app.pop.intTabPop = 2, app.plot.intColor = 1;
     app.sim.Kind = 3, app.sim.Lineshape = 3, app.sim.InstrumentalResolution = 0.125f;
     app.sim.Xini = 2800.5f, app.sim.Xend = 3300.75f, app.sim.Units = 3, app.sim.Pressure = 760.0f;
     app.sim.PressureUnits = 5, app.db.Quenching = 0.3456789f, app.db.QuenchingUnits = 1, app.db.QuenchingSource = 2;
     app.sim.PointDensity = 3, app.pop.Temperature = 1234.5f, app.pop.MinimumPopulation = 3.5e-7f;
     app.sim.DopplerBroadening = 1, app.sim.CollisionalBroadening = 1, app.sim.PredissociationBroadening = 0;
-    app.sim.CollisionalShiftA = -0.0123f, app.sim.CollisionalShiftB = 0.75f, app.sim.CollisionalBroad1 = 0.1f;
+    app.sim.CollisionalShiftA = 0.0123f, app.sim.CollisionalShiftB = 0.75f, app.sim.CollisionalBroad1 = 0.1f;
     app.sim.CollisionalBroad2 = 0.5f, app.sim.DopplerShift = -12.5f, app.shell.SpectraDirectory = "";
     MemoryStore store;
     SaveSettings(app, store);
@@ -92,8 +94,8 @@ TEST(Settings, RoundTripRestoresEveryValue) {
 TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
     MemoryStore store;
     store.Set("Main", "irad", " 2");               // the leading blank of the stored form
-    store.Set("Main", "intTabMain", "2.5");         // whole numbers round halves to even
-    store.Set("Main", "intTabPop", "3.5");
+    store.Set("Main", "intTabMain", "0.5");         // whole numbers round halves to even
+    store.Set("Main", "intTabPop", "1.5");
     store.Set("Simulation", "Temperature", "abc");  // no number: 0
     store.Set("Simulation", "Xini", "  3100.5 nm"); // the leading numeric part
     store.Set("Simulation", "Xend", "");            // empty: the default
@@ -101,8 +103,8 @@ TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
     AppState app;
     LoadSettings(app, store);
     EXPECT_EQ(app.db.irad, 2);
-    EXPECT_EQ(app.shell.intTabMain, 2);
-    EXPECT_EQ(app.pop.intTabPop, 4);
+    EXPECT_EQ(app.shell.intTabMain, 0);
+    EXPECT_EQ(app.pop.intTabPop, 2);
     EXPECT_EQ(app.pop.Temperature, 0.0f);
     EXPECT_EQ(app.sim.Xini, 3100.5f);
     EXPECT_EQ(app.sim.Xend, 3150.0f);
@@ -127,6 +129,39 @@ TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
     EXPECT_EQ(app.db.QuenchingUnits, 1);
     EXPECT_EQ(app.db.QuenchingSource, 0);
     EXPECT_EQ(app.sim.PointDensity, 3);
+}
+
+TEST(Settings, ANumberItsControlRefusesTakesTheDefault) {
+    // Values of a hand-edited or damaged store; each falls back to its first-run default.
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"Instrumental resolution", "0"},  {"Temperature", "-20"},       {"Pressure", "1e30"},
+        {"MinimumPopulation", "5"},        {"Collisional Shift A", "-1"}, {"Collisional Broad 2", "1e38"},
+        {"Doppler shift", "4e5"},          {"Quenching", "-0.5"},         {"DopplerBroadening", "7"},
+    };
+    MemoryStore store;
+    for (const auto& [key, value] : bad) store.Set("Simulation", key, value);
+    AppState app;
+    LoadSettings(app, store);
+    MemoryStore written, defaults;
+    SaveSettings(app, written);
+    AppState first;
+    LoadSettings(first, MemoryStore{});
+    SaveSettings(first, defaults);
+    ASSERT_EQ(written.writes.size(), defaults.writes.size());
+    for (std::size_t i = 0; i < written.writes.size(); ++i)
+        EXPECT_EQ(written.writes[i].value, defaults.writes[i].value) << written.writes[i].key;
+
+    // A range that runs backwards, is empty or lies beyond any spectrum: the default range.
+    for (const auto& [xini, xend] : std::vector<std::pair<std::string, std::string>>{
+             {"3100", "3100"}, {"3200", "3100"}, {"-3e38", "3e38"}, {"1e-30", "3150"}, {"3050", "1e30"}}) {
+        MemoryStore range;
+        range.Set("Simulation", "Xini", xini);
+        range.Set("Simulation", "Xend", xend);
+        AppState a;
+        LoadSettings(a, range);
+        EXPECT_EQ(a.sim.Xini, 3050.0f) << xini << " " << xend;
+        EXPECT_EQ(a.sim.Xend, 3150.0f) << xini << " " << xend;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <stdexcept>
 #include <thread>
 
 #include "shipped_system.h"
@@ -268,6 +269,11 @@ TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
     ShippedSystem sys("OH", "(A-X)");
     EXPECT_EQ(CurrentModel(sys.app), sys.model);
     EXPECT_GT(sys.model->LineCount(), 1000u);
+    // Weights of 1E300 take the total of the (0,0) band beyond single precision: refused, not
+    // drawn as infinity.
+    populations::Populations huge = sys.Thermal(SpectrumKind::Emission, 1000);
+    for (double& w : huge.weights) w *= 1e300;
+    EXPECT_THROW(Simulate(*sys.model, SimulationConditions{}, huge), std::range_error);
     program::SelectBandSystem(sys.app, sys.model->entry + 1);
     const auto other = CurrentModel(sys.app);
     EXPECT_NE(other, sys.model);

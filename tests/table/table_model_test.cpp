@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/numerics.h"
+#include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "table/catalogue_fixture.h"
 #include "table/table_model.h"
@@ -101,6 +102,19 @@ TEST(DatabaseTable, ValuesOfZeroOrLessShowDashes) {
     EXPECT_EQ(s.table.Grid.Cells[1][2], "  ------ ");
     EXPECT_EQ(s.table.Grid.Cells[2][1], "  ------ ");
     EXPECT_EQ(s.table.Grid.Cells[2][5], "0.2500");
+}
+
+TEST(DatabaseTable, ATableBeyondSinglePrecisionIsRefusedAndTheOldOneStays) {
+    AppState s = RotationalTable(0, 0, 1, 0);  // emission coefficients, each below 2000
+    const std::string cell = s.table.Grid.Cells[4][5];
+    testing::ScriptedDialogs dialogs;
+    s.dialogs = &dialogs;
+    s.db.cat.EmissionScale(1) = 3e38f;  // finite, but not once multiplied
+    RefreshDatabaseTable(s);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "the table would hold values beyond single precision in this unit");
+    EXPECT_EQ(s.table.Grid.Cells[4][5], cell);
+    EXPECT_TRUE(AllFinite(s.table.TableData));
 }
 
 TEST(DatabaseTable, OscillatorStrengthFromTheAbsorptionCoefficient) {
