@@ -10,6 +10,7 @@
 #include "common/text_writer.h"
 #include "experiment/comparison.h"
 #include "experiment/corrections.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
 
 namespace velmora::cli {
@@ -42,9 +43,9 @@ void WriteResiduals(const AppState& app, const std::string& path) {
 }
 
 int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(words, {"limits"});
+    const Args args(words, {"limits", kSimulationFlags[0]});
     std::vector<std::string> known = SimulationOptionNames();
-    known.insert(known.end(), {"spectrum", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"});
+    known.insert(known.end(), {"spectrum", "response", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"});
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     if (!args.Has("spectrum")) throw std::invalid_argument("option --spectrum FILE is required");
     const int smooth = args.Integer("smooth", 0);
@@ -61,9 +62,18 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     const SimulationRun run = SimulateFromOptions(app, args);
     if (!run.ok) return 1;
 
-    // The spectrum, with the corrections of the options as the text boxes would take them.
+    // The spectrum, divided by the response of --response, with the corrections of the options
+    // as the text boxes would take them.
+    if (args.Has("response")) {
+        const std::string problem = experiment::LoadResponse(app, args.Get("response"));
+        if (!problem.empty()) {
+            err << problem << "\n";
+            return 1;
+        }
+    }
     experiment::LoadSpectrum(app, args.Get("spectrum"));
-    if (!app.exp.ReadProblem.empty()) return 1;  // the message, with the problem, has been written
+    if (!app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty())
+        return 1;  // the message, with the problem, has been written
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
     ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);
     if (args.Has("multiply")) experiment::TxtMultiply_Change(app, args.Get("multiply"));
@@ -89,9 +99,10 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
 
 const bool registered = RegisterCommand(
     {"compare",
-     "compare --entry N --spectrum FILE [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
+     "compare --entry N --spectrum FILE [--response FILE] [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
      "        [--residuals FILE.csv] [simulation options]  simulates, loads and corrects an experimental\n"
-     "        spectrum and prints the peak correlation and chi-square (--limits: simulate over the\n"
+     "        spectrum and prints the peak correlation and chi-square (--response: divide it by a spectral\n"
+     "        response, wavelength and relative response; --limits: simulate over the\n"
      "        spectrum's range; --residuals: x, experiment, simulation and residual per compared point)\n" +
          SimulationOptionsHelp(),
      &RunCompare});

@@ -19,6 +19,9 @@ const std::vector<std::string>& SimulationOptionNames();
 /// Throws std::invalid_argument listing the names for any other value.
 int OptionChoice(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first);
 
+/// The simulation options that take no value.
+inline const std::vector<std::string> kSimulationFlags = {"absorbance"};
+
 /// One-line descriptions of the simulation options, for a command's usage text.
 std::string SimulationOptionsHelp();
 

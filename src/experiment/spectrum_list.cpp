@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "experiment/corrections.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "state/app_state.h"
 
@@ -59,6 +60,9 @@ void CmbExpFile_Click(AppState& app, int index) {
     exp.CurrentFilePath = record.Path;
     // The result is not looked at: whatever was read is corrected and drawn.
     ReadTwoColumn(exp, record.Path, *app.dialogs);
+    // The intensity calibration, before the corrections; a spectrum it cannot cover stays as read.
+    const std::string uncalibrated = ApplyResponse(exp);
+    if (!uncalibrated.empty()) app.dialogs->ShowMessage(uncalibrated);
 
     ShowCorrections(app, record.Baseline, record.Wavelength, record.Multiply);
 
