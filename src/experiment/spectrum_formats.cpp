@@ -9,6 +9,7 @@
 
 #include "common/file_kind.h"
 #include "experiment/column_text.h"
+#include "experiment/jcamp_dx.h"
 #include "experiment/spectrum_files.h"
 
 namespace velmora::experiment {
@@ -91,6 +92,7 @@ std::string_view FormatName(SpectrumFormat format) {
     case SpectrumFormat::TwoColumn: return "two columns";
     case SpectrumFormat::HeaderText: return "text with a header block";
     case SpectrumFormat::Csv: return "spreadsheet CSV";
+    case SpectrumFormat::JcampDx: return "JCAMP-DX";
     }
     return "two columns";
 }
@@ -98,8 +100,11 @@ std::string_view FormatName(SpectrumFormat format) {
 SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view extension) {
     const std::string ext = Lower(extension);
     if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
-    if (HasBeginDataLine(head)) return SpectrumFormat::HeaderText;
     const std::string_view first = FirstLine(head);
+    if (first.substr(0, 2) == "##" && (ext == "jdx" || ext == "dx" || head.find("##XYDATA") != std::string_view::npos ||
+                                       head.find("##JCAMP") != std::string_view::npos))
+        return SpectrumFormat::JcampDx;
+    if (HasBeginDataLine(head)) return SpectrumFormat::HeaderText;
     if (IsHeaderRow(first)) return SpectrumFormat::Csv;
     if (IsKeyValueLine(first) && ext != "csv") return SpectrumFormat::HeaderText;
     return SpectrumFormat::TwoColumn;
@@ -165,13 +170,22 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
     try {
         if (text.find('\0') != std::string::npos)
             throw SpectrumReadError{0, "binary data at byte " + std::to_string(text.find('\0')) + " (the file is not a text file)"};
-        TableColumns used;
-        const SpectrumPoints points = ReadColumnTable(text, exp.IntensityColumn, used);
+        SpectrumPoints points;
+        std::string detail;
+        if (format == SpectrumFormat::JcampDx) {
+            JcampInfo info;
+            points = ReadJcampDx(text, info);
+            detail = std::string(info.compressed ? ", compressed" : "") +
+                     (info.xUnits.empty() ? "" : ", x in " + info.xUnits);
+        } else {
+            TableColumns used;
+            points = ReadColumnTable(text, exp.IntensityColumn, used);
+            detail = ", x from column " + std::to_string(used.x) + ", intensity from column " +
+                     std::to_string(used.intensity) + " of " + std::to_string(used.count);
+        }
         const int count = StoreSpectrumPoints(exp, points);
         if (count == 0) return fail(prefix + ": no point with a wavelength above 1000 Å (100 nm) was found");
-        exp.ReadNotice = path + ": read as " + std::string(FormatName(format)) + ", x from column " +
-                         std::to_string(used.x) + ", intensity from column " + std::to_string(used.intensity) + " of " +
-                         std::to_string(used.count);
+        exp.ReadNotice = path + ": read as " + std::string(FormatName(format)) + detail;
         return count > 2;
     } catch (const SpectrumReadError& e) {
         return fail(Where(prefix, e.line) + ": " + e.problem);

@@ -16,6 +16,7 @@ enum class SpectrumFormat {
     TwoColumn,   ///< plain x, y lines (the fallback for anything not recognised)
     HeaderText,  ///< a header block (key: value lines or "Begin Spectral Data"), then columns
     Csv,         ///< a spreadsheet table: a header row naming three or more columns
+    JcampDx,     ///< JCAMP-DX labelled records with an XYDATA table
 };
 
 /// The name a message gives the layout ("JCAMP-DX", ...).

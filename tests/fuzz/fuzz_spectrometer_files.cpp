@@ -1,5 +1,5 @@
 // Fuzz target: the readers of spectrometer file layouts and the recognition of the layout. The
-// first byte chooses the reader (and, for the column table, the intensity column); the rest is
+// first byte chooses the reader (its value modulo 4: 0, 1, 3 the column table, 2 JCAMP-DX; and, for the column table, the intensity column); the rest is
 // the file. A reader may refuse the input with SpectrumReadError, never crash; what it reads
 // must store into the experiment arrays.
 #include <cstddef>
@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "experiment/column_table.h"
+#include "experiment/jcamp_dx.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "state/app_state.h"
@@ -30,7 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     experiment::DetectSpectrumFormat(text, (choice & 1) != 0 ? ".csv" : ".txt");
     try {
-        switch (choice % 2) {
+        switch (choice % 4) {
+        case 2: {
+            experiment::JcampInfo info;
+            Store(experiment::ReadJcampDx(text, info));
+            break;
+        }
         default: {
             experiment::TableColumns used;
             Store(experiment::ReadColumnTable(text, static_cast<int>((choice >> 1) % 5), used));
