@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "common/file_kind.h"
+#include "experiment/andor_ascii.h"
 #include "experiment/column_text.h"
 #include "experiment/jcamp_dx.h"
 #include "experiment/spectrum_files.h"
@@ -93,6 +94,7 @@ std::string_view FormatName(SpectrumFormat format) {
     case SpectrumFormat::HeaderText: return "text with a header block";
     case SpectrumFormat::Csv: return "spreadsheet CSV";
     case SpectrumFormat::JcampDx: return "JCAMP-DX";
+    case SpectrumFormat::AndorAscii: return "Andor ASCII";
     }
     return "two columns";
 }
@@ -104,6 +106,9 @@ SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view exte
     if (first.substr(0, 2) == "##" && (ext == "jdx" || ext == "dx" || head.find("##XYDATA") != std::string_view::npos ||
                                        head.find("##JCAMP") != std::string_view::npos))
         return SpectrumFormat::JcampDx;
+    if (ext == "asc" && !first.empty() && (std::isdigit(static_cast<unsigned char>(first.front())) != 0 ||
+                                           first.front() == '-' || first.front() == '.'))
+        return SpectrumFormat::AndorAscii;
     if (HasBeginDataLine(head)) return SpectrumFormat::HeaderText;
     if (IsHeaderRow(first)) return SpectrumFormat::Csv;
     if (IsKeyValueLine(first) && ext != "csv") return SpectrumFormat::HeaderText;
@@ -177,6 +182,11 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
             points = ReadJcampDx(text, info);
             detail = std::string(info.compressed ? ", compressed" : "") +
                      (info.xUnits.empty() ? "" : ", x in " + info.xUnits);
+        } else if (format == SpectrumFormat::AndorAscii) {
+            AndorFrames frames;
+            points = ReadAndorAscii(text, exp.IntensityColumn, frames);
+            detail = frames.chosen == 0 ? ", sum of " + std::to_string(frames.count) + " frame(s)"
+                                        : ", frame " + std::to_string(frames.chosen) + " of " + std::to_string(frames.count);
         } else {
             TableColumns used;
             points = ReadColumnTable(text, exp.IntensityColumn, used);

@@ -17,6 +17,7 @@ enum class SpectrumFormat {
     HeaderText,  ///< a header block (key: value lines or "Begin Spectral Data"), then columns
     Csv,         ///< a spreadsheet table: a header row naming three or more columns
     JcampDx,     ///< JCAMP-DX labelled records with an XYDATA table
+    AndorAscii,  ///< .asc: x and one or more frame columns
 };
 
 /// The name a message gives the layout ("JCAMP-DX", ...).

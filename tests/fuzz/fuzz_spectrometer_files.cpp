@@ -1,11 +1,12 @@
 // Fuzz target: the readers of spectrometer file layouts and the recognition of the layout. The
-// first byte chooses the reader (its value modulo 4: 0, 1, 3 the column table, 2 JCAMP-DX; and, for the column table, the intensity column); the rest is
+// first byte chooses the reader (its value modulo 4: 0 and 1 the column table, 2 JCAMP-DX, 3 Andor ASCII; and, for the column table, the intensity column); the rest is
 // the file. A reader may refuse the input with SpectrumReadError, never crash; what it reads
 // must store into the experiment arrays.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "experiment/andor_ascii.h"
 #include "experiment/column_table.h"
 #include "experiment/jcamp_dx.h"
 #include "experiment/spectrum_files.h"
@@ -32,6 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     experiment::DetectSpectrumFormat(text, (choice & 1) != 0 ? ".csv" : ".txt");
     try {
         switch (choice % 4) {
+        case 3: {
+            experiment::AndorFrames frames;
+            Store(experiment::ReadAndorAscii(text, static_cast<int>((choice >> 2) % 4), frames));
+            break;
+        }
         case 2: {
             experiment::JcampInfo info;
             Store(experiment::ReadJcampDx(text, info));
