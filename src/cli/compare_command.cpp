@@ -111,7 +111,8 @@ const bool registered = RegisterCommand(
      "compare --entry N --spectrum FILE [--column N] [--response FILE] [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
      "        [--residuals FILE.csv] [simulation options]  simulates, loads and corrects an experimental\n"
      "        spectrum and prints the peak correlation and chi-square (--column: the intensity column of a\n"
-     "        several-column file, default the last; --response: divide it by a spectral\n"
+     "        several-column file, default the last; the frame of an .asc or .spe file, default\n"
+     "        their sum; --response: divide it by a spectral\n"
      "        response, wavelength and relative response; --limits: simulate over the\n"
      "        spectrum's range; --residuals: x, experiment, simulation and residual per compared point)\n" +
          SimulationOptionsHelp(),

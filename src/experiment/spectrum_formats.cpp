@@ -11,6 +11,7 @@
 #include "experiment/andor_ascii.h"
 #include "experiment/column_text.h"
 #include "experiment/jcamp_dx.h"
+#include "experiment/spe3.h"
 #include "experiment/spectrum_files.h"
 
 namespace velmora::experiment {
@@ -95,12 +96,14 @@ std::string_view FormatName(SpectrumFormat format) {
     case SpectrumFormat::Csv: return "spreadsheet CSV";
     case SpectrumFormat::JcampDx: return "JCAMP-DX";
     case SpectrumFormat::AndorAscii: return "Andor ASCII";
+    case SpectrumFormat::Spe3: return "SPE 3.0";
     }
     return "two columns";
 }
 
 SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view extension) {
     const std::string ext = Lower(extension);
+    if (ext == "spe") return SpectrumFormat::Spe3;
     if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
     const std::string_view first = FirstLine(head);
     if (first.substr(0, 2) == "##" && (ext == "jdx" || ext == "dx" || head.find("##XYDATA") != std::string_view::npos ||
@@ -171,13 +174,19 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
     std::ifstream in(path, std::ios::binary);
     if (!in) return fail(path + ": cannot be opened for reading");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
+    if (format != SpectrumFormat::Spe3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
     try {
-        if (text.find('\0') != std::string::npos)
+        if (format != SpectrumFormat::Spe3 && text.find('\0') != std::string::npos)
             throw SpectrumReadError{0, "binary data at byte " + std::to_string(text.find('\0')) + " (the file is not a text file)"};
         SpectrumPoints points;
         std::string detail;
-        if (format == SpectrumFormat::JcampDx) {
+        if (format == SpectrumFormat::Spe3) {
+            SpeInfo info;
+            points = ReadSpe3(text, exp.IntensityColumn, info);
+            detail = (info.chosen == 0 ? ", sum of " + std::to_string(info.frames) + " frame(s)"
+                                       : ", frame " + std::to_string(info.chosen) + " of " + std::to_string(info.frames)) +
+                     " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
+        } else if (format == SpectrumFormat::JcampDx) {
             JcampInfo info;
             points = ReadJcampDx(text, info);
             detail = std::string(info.compressed ? ", compressed" : "") +

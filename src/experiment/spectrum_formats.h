@@ -18,6 +18,7 @@ enum class SpectrumFormat {
     Csv,         ///< a spreadsheet table: a header row naming three or more columns
     JcampDx,     ///< JCAMP-DX labelled records with an XYDATA table
     AndorAscii,  ///< .asc: x and one or more frame columns
+    Spe3,        ///< .spe: SPE 3.0 binary frames with an XML footer
 };
 
 /// The name a message gives the layout ("JCAMP-DX", ...).
