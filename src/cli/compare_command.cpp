@@ -18,6 +18,14 @@ namespace velmora::cli {
 namespace {
 
 /// A correction option checked against the range its text box accepts, then given to the box.
+/// The intensity column of --column (1-based), 0 when the option is absent (the last column).
+int SpectrumColumnOption(const Args& args) {
+    if (!args.Has("column")) return 0;
+    const int column = args.Integer("column", 0);
+    if (column < 1 || column > 1000) throw std::invalid_argument("option --column takes 1..1000");
+    return column;
+}
+
 void ApplyLimitedCorrection(AppState& app, const Args& args, const std::string& name, double limit,
                             std::string (*change)(AppState&, std::string_view)) {
     if (!args.Has(name)) return;
@@ -45,7 +53,7 @@ void WriteResiduals(const AppState& app, const std::string& path) {
 int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {"limits", kSimulationFlags[0]});
     std::vector<std::string> known = SimulationOptionNames();
-    known.insert(known.end(), {"spectrum", "response", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals"});
+    known.insert(known.end(), {"spectrum", "response", "baseline", "wavelength", "multiply", "smooth", "limits", "residuals", "column"});
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     if (!args.Has("spectrum")) throw std::invalid_argument("option --spectrum FILE is required");
     const int smooth = args.Integer("smooth", 0);
@@ -71,6 +79,7 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
             return 1;
         }
     }
+    app.exp.IntensityColumn = SpectrumColumnOption(args);
     experiment::LoadSpectrum(app, args.Get("spectrum"));
     if (!app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty())
         return 1;  // the message, with the problem, has been written
@@ -99,9 +108,11 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
 
 const bool registered = RegisterCommand(
     {"compare",
-     "compare --entry N --spectrum FILE [--response FILE] [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
+     "compare --entry N --spectrum FILE [--column N] [--response FILE] [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
      "        [--residuals FILE.csv] [simulation options]  simulates, loads and corrects an experimental\n"
-     "        spectrum and prints the peak correlation and chi-square (--response: divide it by a spectral\n"
+     "        spectrum and prints the peak correlation and chi-square (--column: the intensity column of a\n"
+     "        several-column file, default the last; the frame of an .asc or .spe file, default\n"
+     "        their sum; --response: divide it by a spectral\n"
      "        response, wavelength and relative response; --limits: simulate over the\n"
      "        spectrum's range; --residuals: x, experiment, simulation and residual per compared point)\n" +
          SimulationOptionsHelp(),

@@ -61,6 +61,8 @@ struct ExperimentState {
     /// What the user should know about the last spectrum read although it succeeded (the file's
     /// numbers have decimal commas); empty when there is nothing to tell.
     std::string ReadNotice;
+    /// Column of a several-column spectrum file that holds the intensity (1-based); 0 the last.
+    int IntensityColumn = 0;
 
     // Intensity calibration (response_calibration.h): every spectrum read is divided by it.
     std::string ResponseFile;  ///< empty: no calibration

@@ -8,6 +8,7 @@
 #include "experiment/corrections.h"
 #include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
+#include "experiment/spectrum_formats.h"
 #include "state/app_state.h"
 
 namespace velmora::experiment {
@@ -59,7 +60,7 @@ void CmbExpFile_Click(AppState& app, int index) {
     const ExpFile record = exp.ExpFiles[static_cast<std::size_t>(index)];
     exp.CurrentFilePath = record.Path;
     // The result is not looked at: whatever was read is corrected and drawn.
-    ReadTwoColumn(exp, record.Path, *app.dialogs);
+    ReadSpectrumFile(exp, record.Path, *app.dialogs);
     // The intensity calibration, before the corrections; a spectrum it cannot cover stays as read.
     const std::string uncalibrated = ApplyResponse(exp);
     if (!uncalibrated.empty()) app.dialogs->ShowMessage(uncalibrated);
