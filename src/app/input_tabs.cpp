@@ -177,6 +177,13 @@ void BuildSimulationTab(QWidget* tab) {
     i.Text("TxtResolution", QObject::tr("Resolution"));
     i.Text("TxtLorentzian", QObject::tr("Lorentzian (%)"));
     i.Combo("CmbPointDensity", QObject::tr("Point density"), {"Low", "Standard", "High", "Very high"});
+    // Convolved instrument functions: trapezoid top, dispersion, measured function.
+    i.Text("TxtTrapezoidTop", QObject::tr("Flat top"));
+    i.Text("TxtResolutionSlope", QObject::tr("Width change per unit"));
+    i.Button("CmdSlitFile", QObject::tr("Instrument function file..."));
+    i.Combo("CmbSlitUnits", QObject::tr("Offsets in"), {"Axis unit", "nm"});
+    i.Text("TxtSlitScale", QObject::tr("Width scale"));
+    i.Row({NamedLabel(instrumental, "LblSlit")});
 
     // Broadening: the collisional row reads "coefficient *(P/760)*(300/T)^ exponent = width".
     auto* broadening = Group(tab, "FrmBroadening", QObject::tr("Total resolution"));
@@ -197,6 +204,14 @@ void BuildSimulationTab(QWidget* tab) {
     chkCollShift->setObjectName("ChkCollisionalShift");
     s.Row({chkCollShift, NamedEdit(shift, "TxTShiftA", 60), NamedLabel(shift, "LblCollisionalShiftTerm"),
            NamedEdit(shift, "TxtShiftB", 40), NamedLabel(shift, "LblCollisionalShift")});
+
+    auto* absolute = Group(tab, "FrameAbsorption", QObject::tr("Absolute absorption"));
+    Form ab(absolute);
+    ab.Combo("CmbAbsorptionUnits", QObject::tr("Absorption units"), {"Relative", "Cross section (cm2)", "Absorbance", "Transmittance"});
+    ab.Text("TxtColumnDensity", QObject::tr("Column density (cm-2)"));
+    ab.Text("TxtNumberDensity", QObject::tr("or number density (cm-3)"));
+    ab.Text("TxtPathLength", QObject::tr("times path length (cm)"));
+    ab.Row({NamedLabel(absolute, "LblAbsolute")});
 
     auto* lif = Group(tab, "FrameLIFconditions", QObject::tr("LIF conditions"));
     Form l(lif);
@@ -245,6 +260,10 @@ void BuildSimulationTab(QWidget* tab) {
     e.Text("TxtMultiply", QObject::tr("Multiply by"))
         ->setToolTip(QObject::tr("Factor on every intensity after the baseline correction"));
     e.Text("TxtNoise", QObject::tr("Noise"));
+    // Intensity calibration by a spectral response.
+    e.Button("CmdResponse", QObject::tr("Response file..."));
+    e.Button("CmdNoResponse", QObject::tr("No response correction"));
+    e.Label("LblResponse");
 
     auto* comparison = Group(tab, "FrameComparison", QObject::tr("Comparison"));
     Form e2(comparison);

@@ -52,13 +52,16 @@
 #include "display/plot_zoom.h"
 #include "display/print_layout.h"
 #include "experiment/corrections.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
 #include "populations/populations_window.h"
 #include "program/main_window.h"
 #include "program/settings.h"
 #include "program/startup.h"
+#include "simulation/absorption_inputs.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
+#include "simulation/instrument_inputs.h"
 #include "simulation/units.h"
 #include "table/table_model.h"
 
@@ -364,6 +367,9 @@ void MDIVelmora::FillFixedLists() {
     fill("CmbKind", cat.KindName, 1, 4);
     fill("CmbUnits", cat.UnitName, 1, 5);
     fill("CmbLineshape", cat.LineshapeName, 1, 3);
+    auto* lineshapes = findChild<QComboBox*>("CmbLineshape");
+    const QSignalBlocker blockLineshapes(lineshapes);
+    for (int i = 0; i < 3; ++i) lineshapes->addItem(QStr(simulation::kConvolvedLineshapeNames[i]), i + 4);
     SetComboItems(transition_, program::TransitionItems(app_), app_.db.irad - 1);
 }
 
@@ -664,6 +670,12 @@ void MDIVelmora::WireInputs() {
     text("TxtTemperature", [&a](std::string_view t) { return program::TxtTemperature_Change(a, t); });
     text("TxtResolution", [&a](std::string_view t) { return simulation::TxtResolution_Change(a, t); });
     text("TxtLorentzian", [&a](std::string_view t) { return simulation::TxtLorentzian_Change(a, t); });
+    text("TxtTrapezoidTop", [&a](std::string_view t) { return simulation::TxtTrapezoidTop_Change(a, t); });
+    text("TxtResolutionSlope", [&a](std::string_view t) { return simulation::TxtResolutionSlope_Change(a, t); });
+    text("TxtSlitScale", [&a](std::string_view t) { return simulation::TxtSlitScale_Change(a, t); });
+    text("TxtColumnDensity", [&a](std::string_view t) { return simulation::TxtColumnDensity_Change(a, t); });
+    text("TxtNumberDensity", [&a](std::string_view t) { return simulation::TxtNumberDensity_Change(a, t); });
+    text("TxtPathLength", [&a](std::string_view t) { return simulation::TxtPathLength_Change(a, t); });
     text("TxtCollB1", [&a](std::string_view t) { return simulation::TxtCollB1_Change(a, t); });
     text("TxtCollB2", [&a](std::string_view t) { return simulation::TxtCollB2_Change(a, t); });
     text("TxTShiftA", [&a](std::string_view t) { return simulation::TxTShiftA_Change(a, t); });
@@ -701,6 +713,8 @@ void MDIVelmora::WireInputs() {
     combo("CmbPressure", [&a](int i) { simulation::CmbPressure_Click(a, i); });
     combo("CmbLineshape", [&a](int i) { simulation::CmbLineshape_Click(a, i + 1); });
     combo("CmbPointDensity", [&a](int i) { simulation::CmbPointDensity_Click(a, i); });
+    combo("CmbSlitUnits", [&a](int i) { simulation::CmbSlitUnits_Click(a, i); });
+    combo("CmbAbsorptionUnits", [&a](int i) { simulation::CmbAbsorptionUnits_Click(a, i); });
     combo("CmbLIFregime", [&a](int i) { simulation::CmbLIFregime_Click(a, i); });
     combo("CmbGate", [&a](int i) { simulation::CmbGate_Click(a, i); });
     combo("CmbSpectralWindow", [&a](int i) { simulation::CmbSpectralWindow_Click(a, i); });
@@ -784,6 +798,9 @@ void MDIVelmora::WireInputs() {
     button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
     if (auto* fit = findChild<QPushButton*>("CmdFit")) connect(fit, &QPushButton::clicked, this, [this] { ShowFitDialog(); });
     button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
+    button("CmdSlitFile", [this, &a] { program::CmdSlitFile_Click(a, *options_.files); });
+    button("CmdResponse", [this, &a] { program::CmdResponse_Click(a, *options_.files); });
+    button("CmdNoResponse", [&a] { experiment::LoadResponse(a, ""); });
     connect(findChild<QPushButton*>("CmdPopulations"), &QPushButton::clicked, this, [this] {
         if (program::CmdPopulations_Click(app_)) ArrangeWindows();
         RefreshControls();
@@ -1297,6 +1314,21 @@ void MDIVelmora::RefreshControls() {
     SetComboIndex(combo("CmbLineshape"), sim.Lineshape - 1);
     SetEditText(edit("TxtResolution"), sim.TxtResolution);
     enable("TxtLorentzian", sim.TxtLorentzianEnabled);
+    SetEditText(edit("TxtTrapezoidTop"), sim.TxtTrapezoidTop);
+    SetEditText(edit("TxtResolutionSlope"), sim.TxtResolutionSlope);
+    SetEditText(edit("TxtSlitScale"), sim.TxtSlitScale);
+    SetComboIndex(combo("CmbSlitUnits"), sim.SlitUnits);
+    label("LblSlit", sim.LblSlitCaption);
+    enable("TxtTrapezoidTop", sim.TrapezoidTopEnabled);
+    enable("TxtResolutionSlope", sim.ResolutionSlopeEnabled);
+    for (const char* n : {"CmbSlitUnits", "TxtSlitScale", "LblSlit"}) enable(n, sim.SlitControlsEnabled);
+    SetComboIndex(combo("CmbAbsorptionUnits"), sim.AbsorptionUnits);
+    SetEditText(edit("TxtColumnDensity"), sim.TxtColumnDensity);
+    SetEditText(edit("TxtNumberDensity"), sim.TxtNumberDensity);
+    SetEditText(edit("TxtPathLength"), sim.TxtPathLength);
+    label("LblAbsolute", sim.LblAbsoluteCaption);
+    for (const char* n : {"CmbAbsorptionUnits", "TxtColumnDensity", "TxtNumberDensity", "TxtPathLength"})
+        enable(n, sim.AbsorptionControlsEnabled);
     SetComboIndex(combo("CmbPointDensity"), sim.PointDensity);
     SetChecked(check("ChkDoppler"), sim.DopplerBroadening != 0);
     if (!sim.ChkDopplerCaption.empty()) check("ChkDoppler")->setText(QStr(sim.ChkDopplerCaption));
@@ -1349,6 +1381,7 @@ void MDIVelmora::RefreshControls() {
     SetChecked(check("ChkResiduals"), a.plot.HideResiduals == 0);
     if (auto* c = combo("CmbResiduals")) SetComboIndex(c, std::max(0, static_cast<int>(c->findText(QStr(e.CmbResiduals)))));
     label("LblCorrelation", e.LblCorrelation);
+    label("LblResponse", e.LblResponseCaption);
     label("LblDeviation", e.LblDeviation);
 
     // Display and assignment.

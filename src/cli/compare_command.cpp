@@ -11,6 +11,7 @@
 #include "common/text_writer.h"
 #include "experiment/comparison.h"
 #include "experiment/corrections.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
 
 namespace velmora::cli {
@@ -32,7 +33,7 @@ void WriteResiduals(const AppState& app, const std::string& path) {
 }
 
 int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(words, {"limits"});
+    const Args args(words, {"limits", kSimulationFlags[0]});
     std::vector<std::string> known = SimulationOptionNames();
     known.insert(known.end(), SpectrumOptionNames().begin(), SpectrumOptionNames().end());
     known.insert(known.end(), {"limits", "residuals"});
@@ -46,7 +47,8 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     const SimulationRun run = SimulateFromOptions(app, args);
     if (!run.ok) return 1;
 
-    // The spectrum, with the corrections of the options as the text boxes would take them.
+    // The spectrum, divided by the response of --response, with the corrections of the options
+    // as the text boxes would take them.
     if (!LoadCorrectedSpectrum(app, args)) return 1;  // the problem has been written
     if (args.Has("limits")) {
         experiment::ChkExpLimits_Click(app, 1);
@@ -62,11 +64,14 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
 
 const bool registered = RegisterCommand(
     {"compare",
-     "compare --entry N --spectrum FILE [--spectrum-units auto|vacuum|air|cm-1|nm-vacuum|nm-air] [--baseline B]\n"
-     "        [--wavelength W] [--multiply M] [--smooth N] [--limits] [--residuals FILE.csv] [simulation options]\n"
-     "        simulates, loads and corrects an experimental spectrum and prints the peak correlation and\n"
-     "        chi-square (--spectrum-units: the unit of its x column, default auto: below 1000 nm, else the\n"
-     "        axis unit; a named unit is read as written; --limits: simulate over the spectrum's range;\n"
+     "compare --entry N --spectrum FILE [--spectrum-units auto|vacuum|air|cm-1|nm-vacuum|nm-air] [--column N]\n"
+     "        [--response FILE] [--baseline B] [--wavelength W] [--multiply M] [--smooth N] [--limits]\n"
+     "        [--residuals FILE.csv] [simulation options]  simulates, loads and corrects an experimental\n"
+     "        spectrum and prints the peak correlation and chi-square (--spectrum-units: the unit of its x\n"
+     "        column, default auto: below 1000 nm, else the axis unit; a named unit is read as written;\n"
+     "        --column: the intensity column of a several-column file, default the last; the frame of an\n"
+     "        .asc or .spe file, default their sum; --response: divide it by a spectral response,\n"
+     "        wavelength and relative response; --limits: simulate over the spectrum's range;\n"
      "        --residuals: x, experiment, simulation and residual per compared point)\n" +
          SimulationOptionsHelp(),
      &RunCompare});

@@ -32,7 +32,7 @@ bool WritePlot(AppState& app, const Args& args) {
 }
 
 int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(words, {"independent", "residuals"});
+    const Args args(words, {"independent", "residuals", kSimulationFlags[0]});
     std::vector<std::string> known = SimulationOptionNames();
     known.insert(known.end(), SpectrumOptionNames().begin(), SpectrumOptionNames().end());
     known.insert(known.end(), {"out", "independent", "svg", "view", "residuals"});

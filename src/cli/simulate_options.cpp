@@ -12,11 +12,13 @@
 #include "program/band_system.h"
 #include "program/startup.h"
 #include "program/system_range.h"
+#include "simulation/absorption_inputs.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/condition_limits.h"
 #include "simulation/detection_filter.h"
 #include "simulation/driver.h"
 #include "simulation/lineshapes.h"
+#include "simulation/instrument_inputs.h"
 #include "simulation/units.h"
 
 namespace velmora::cli {
@@ -40,9 +42,14 @@ const OptionHelp kOptions[] = {
     {"thermal", "on|off  populations follow the temperature (default on)"},
     {"pressure", "P  pressure in the pressure unit (default 0)"},
     {"pressure-units", "torr|atm|mbar|bar|pa|kpa or 0..5 (default torr)"},
-    {"lineshape", "gaussian|lorentzian|voigt or 1..3: instrument function (default gaussian)"},
+    {"lineshape", "gaussian|lorentzian|voigt|triangle|trapezoid|file or 1..6: instrument function (default gaussian)"},
     {"resolution", "W  instrumental FWHM in the axis unit (default 1)"},
     {"lorentzian", "PERCENT  Lorentzian share of a Voigt instrument function (default 0)"},
+    {"top", "W  flat-top width of a trapezoid instrument function, at most its FWHM (default 0)"},
+    {"slit", "FILE  measured instrument function: offset and relative response (with --lineshape file)"},
+    {"slit-units", "axis|nm: unit of the offsets in the --slit file (default axis)"},
+    {"slit-scale", "F  width factor of the measured instrument function (default 1)"},
+    {"resolution-slope", "S  change of the instrumental FWHM per axis unit across the range (default 0)"},
     {"density", "low|standard|high|very-high or 0..3: points per width 5, 7, 14, 21 (default standard)"},
     {"doppler", "on|off  Doppler broadening (default off)"},
     {"collisional", "on|off  collisional broadening (default off)"},
@@ -72,6 +79,11 @@ const OptionHelp kOptions[] = {
     {"quenching-source", "none|single|files|composition or 0..3 (default none)"},
     {"quenching", "K  quenching rate constant, us-1 Torr-1 (default 0)"},
     {"composition", "GAS  mole fractions of the quenching gas, e.g. N2=0.71,H2O=0.19,CO2=0.095,O2=0.005 (one may be \"rest\")"},
+    {"absorption-units", "relative|cross-section|absorbance|transmittance or 0..3: unit of an absorption spectrum"},
+    {"absorbance", "  (flag) the absorbance of an absorption spectrum: --absorption-units absorbance"},
+    {"column-density", "N  column density of the absorbers, cm-2"},
+    {"number-density", "N  number density of the absorbers, cm-3 (with --path-length)"},
+    {"path-length", "L  absorption path length, cm"},
     {"min-population", "P  minimum vibrational population simulated, 0..0.1 (default 0.00001)"},
     {"noise", "LEVEL  noise added to the written total, 0..100 (default 0)"},
 };
@@ -89,6 +101,21 @@ void Box(AppState& app, const Args& args, const std::string& name, Event event, 
     if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
     if (event(app, text) != text)
         throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + accepted + ")");
+}
+
+/// The options of the convolved instrument functions.
+void ApplyInstrumentOptions(AppState& app, const Args& args) {
+    using namespace simulation;
+    Box(app, args, "top", TxtTrapezoidTop_Change, "0 or more");
+    Box(app, args, "resolution-slope", TxtResolutionSlope_Change, "a number");
+    Box(app, args, "slit-scale", TxtSlitScale_Change, "above 0");
+    if (args.Has("slit-units")) CmbSlitUnits_Click(app, ChoiceOption(args, "slit-units", {"axis", "nm"}, 0));
+    if (args.Has("slit")) {
+        const std::string problem = LoadSlitFile(app, args.Get("slit"));
+        if (!problem.empty()) throw std::invalid_argument("option --slit: " + problem);
+    } else if (StoredMode<Lineshape>(app.sim.Lineshape) == Lineshape::Measured) {
+        throw std::invalid_argument("option --lineshape file needs the instrument function as --slit FILE");
+    }
 }
 
 }  // namespace
@@ -113,6 +140,7 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     SimulationState& sim = app.sim;
 
     if (args.Has("kind")) CmbKind_Click(app, ChoiceOption(args, "kind", {"emission", "absorption", "lif", "cubic"}, 1));
+    else if (args.Has("absorbance")) CmbKind_Click(app, StoredValue(SpectrumKind::Absorption));
     if (args.Has("thermal")) ChkThermal_Click(app, Switch(args, "thermal"));
     // The unit first: the default range and resolution are converted to it, then replaced by
     // whatever the options give in that unit.
@@ -137,7 +165,9 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     if (args.Has("pressure-units"))
         CmbPressure_Click(app, ChoiceOption(args, "pressure-units", {"torr", "atm", "mbar", "bar", "pa", "kpa"}, 0));
     Box(app, args, "pressure", TxtPressure_Change, LimitsText(kPressureTorrLimits) + " Torr");
-    if (args.Has("lineshape")) CmbLineshape_Click(app, ChoiceOption(args, "lineshape", {"gaussian", "lorentzian", "voigt"}, 1));
+    if (args.Has("lineshape"))
+        CmbLineshape_Click(app, ChoiceOption(args, "lineshape", {"gaussian", "lorentzian", "voigt", "triangle", "trapezoid", "file"}, 1));
+    ApplyInstrumentOptions(app, args);
     // The box takes a resolution of 0 as 1: here it is an error.
     if (args.Has("resolution") && !kResolutionLimits.Contains(args.Number("resolution", 1.0)))
         throw std::invalid_argument("option --resolution: " + Trim(args.Get("resolution")) + " is outside " +
@@ -194,6 +224,14 @@ void ApplySimulationOptions(AppState& app, const Args& args) {
     if (args.Has("quenching-source"))
         CmbQuenching_Click(app, ChoiceOption(args, "quenching-source", {"none", "single", "files", "composition"}, 0));
     Box(app, args, "quenching", TxtQuenching_Change, "0 or more");
+    if (args.Has("absorption-units"))
+        CmbAbsorptionUnits_Click(app, ChoiceOption(args, "absorption-units", {"relative", "cross-section", "absorbance", "transmittance"}, 0));
+    if (args.Has("absorbance")) CmbAbsorptionUnits_Click(app, StoredValue(AbsorptionUnit::Absorbance));
+    Box(app, args, "column-density", TxtColumnDensity_Change, "0 or more");
+    Box(app, args, "number-density", TxtNumberDensity_Change, "0 or more");
+    Box(app, args, "path-length", TxtPathLength_Change, "0 or more");
+    if (app.sim.AbsorptionUnits != 0 && StoredMode<SpectrumKind>(app.sim.Kind) != SpectrumKind::Absorption)
+        throw std::invalid_argument("absolute absorption units go with --kind absorption");
     Box(app, args, "min-population",
         [](AppState& a, const std::string& text) {
             const double v = Val(text);

@@ -15,6 +15,9 @@ namespace velmora::cli {
 /// Names (without "--") of the options that set simulation conditions, with "entry" and "data".
 const std::vector<std::string>& SimulationOptionNames();
 
+/// The simulation options that take no value.
+inline const std::vector<std::string> kSimulationFlags = {"absorbance"};
+
 /// One-line descriptions of the simulation options, for a command's usage text.
 std::string SimulationOptionsHelp();
 

@@ -6,6 +6,7 @@
 #include "common/number_format.h"
 #include "experiment/comparison.h"
 #include "experiment/corrections.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
 #include "experiment/spectrum_units.h"
 #include "simulation/lineshapes.h"
@@ -33,8 +34,8 @@ int SpectrumUnits(const Args& args) {
 }  // namespace
 
 const std::vector<std::string>& SpectrumOptionNames() {
-    static const std::vector<std::string> names = {"spectrum", "spectrum-units", "baseline", "wavelength", "multiply",
-                                                   "smooth"};
+    static const std::vector<std::string> names = {"spectrum", "spectrum-units", "column", "response", "baseline",
+                                                   "wavelength", "multiply", "smooth"};
     return names;
 }
 
@@ -47,14 +48,24 @@ void CheckSpectrumOptions(const Args& args) {
         throw std::invalid_argument("option --multiply: " + args.Get("multiply") + " is outside 0 (excluded).." +
                                     Format(experiment::kMaxMultiply, "0"));
     if (args.Has("spectrum-units")) SpectrumUnits(args);
-    for (const char* name : {"spectrum-units", "baseline", "wavelength", "multiply", "smooth"})
+    if (args.Has("column") && !(args.Integer("column", 0) >= 1 && args.Integer("column", 0) <= 1000))
+        throw std::invalid_argument("option --column takes 1..1000");
+    for (const char* name : {"spectrum-units", "column", "response", "baseline", "wavelength", "multiply", "smooth"})
         if (args.Has(name) && !args.Has("spectrum"))
             throw std::invalid_argument(std::string("option --") + name + " goes with --spectrum FILE");
 }
 
 bool LoadCorrectedSpectrum(AppState& app, const Args& args) {
+    if (args.Has("response")) {
+        const std::string problem = experiment::LoadResponse(app, args.Get("response"));
+        if (!problem.empty()) {
+            app.dialogs->ShowMessage(problem);
+            return false;
+        }
+    }
+    app.exp.IntensityColumn = args.Integer("column", 0);  // 0: the last column
     experiment::LoadSpectrum(app, args.Get("spectrum"), args.Has("spectrum-units") ? SpectrumUnits(args) : 0);
-    if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty()) return false;
+    if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty()) return false;
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
     ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);
     if (args.Has("multiply")) experiment::TxtMultiply_Change(app, args.Get("multiply"));

@@ -13,7 +13,8 @@
 namespace velmora::cli {
 
 /// Names (without "--") of the spectrum options: spectrum, spectrum-units (the unit of its x
-/// column: auto, vacuum, air, cm-1, nm-vacuum, nm-air), baseline, wavelength, multiply, smooth.
+/// column: auto, vacuum, air, cm-1, nm-vacuum, nm-air), column (the intensity column or frame),
+/// response (a spectral response to divide by), baseline, wavelength, multiply, smooth.
 const std::vector<std::string>& SpectrumOptionNames();
 
 /// Checks the values of the correction options before anything is computed; throws

@@ -1,12 +1,17 @@
 // Loaded experimental spectra, their corrections and the comparison with the simulation.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/bounded_array.h"
 
 namespace velmora {
+
+namespace experiment {
+struct SpectralResponse;
+}
 
 /// One file of the list of loaded experimental spectra.
 struct ExpFile {
@@ -57,6 +62,14 @@ struct ExperimentState {
     /// What the user should know about the last spectrum read although it succeeded (the file's
     /// numbers have decimal commas); empty when there is nothing to tell.
     std::string ReadNotice;
+    /// Column of a several-column spectrum file that holds the intensity (1-based); 0 the last.
+    int IntensityColumn = 0;
+
+    // Intensity calibration (response_calibration.h): every spectrum read is divided by it.
+    std::string ResponseFile;  ///< empty: no calibration
+    std::shared_ptr<const experiment::SpectralResponse> Response;
+    std::string ResponseProblem;  ///< why the last spectrum read could not be calibrated, or ""
+    std::string LblResponseCaption;  ///< the response file in force
 };
 
 /// True when a spectrum is loaded and holds at least one point (ExpX(0..ExpPoints) are valid).

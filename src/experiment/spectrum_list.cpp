@@ -5,9 +5,12 @@
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "common/numerics.h"
 #include "experiment/corrections.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_units.h"
+#include "experiment/spectrum_formats.h"
 #include "state/app_state.h"
 
 namespace velmora::experiment {
@@ -58,8 +61,19 @@ void CmbExpFile_Click(AppState& app, int index) {
     const ExpFile record = exp.ExpFiles[static_cast<std::size_t>(index)];
     exp.CurrentFilePath = record.Path;
     // The result is not looked at: whatever was read is corrected and drawn.
-    ReadTwoColumn(exp, record.Path, *app.dialogs, record.XUnit == kAutomaticXUnit);
-    ConvertSpectrumX(exp, record.XUnit, app.sim.Units);
+    ReadSpectrumFile(exp, record.Path, *app.dialogs, record.XUnit == kAutomaticXUnit);
+    const int read = ReadXUnit(record.XUnit, app.sim.Units);
+    if (exp.Response) {
+        // The intensity calibration, before the corrections, against wavelengths in Å (in the
+        // medium of the file); a spectrum it cannot cover stays as read.
+        const int angstrom = IsAirUnit(read) ? 2 : 1;
+        ConvertSpectrumX(exp, read, angstrom);
+        const std::string uncalibrated = ApplyResponse(exp);
+        if (!uncalibrated.empty()) app.dialogs->ShowMessage(uncalibrated);
+        ConvertSpectrumX(exp, angstrom, app.sim.Units);
+    } else {
+        ConvertSpectrumX(exp, read, app.sim.Units);
+    }
 
     ShowCorrections(app, record.Baseline, record.Wavelength, record.Multiply);
 

@@ -5,6 +5,7 @@
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_list.h"
 #include "experiment/spectrum_units.h"
@@ -12,6 +13,9 @@
 #include "populations/populations_window.h"
 #include "simulation/driver.h"
 #include "simulation/lineshapes.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/conditions.h"
+#include "simulation/instrument_inputs.h"
 #include "simulation/simulation_files.h"
 #include "table/table_model.h"
 
@@ -110,6 +114,16 @@ FileDialogSpec FileDialogFor(const AppState& app, FileKind kind) {
         s.filter = "Database table (*.csv)|*.csv";
         s.defaultExtension = "csv";
         break;
+    case FileKind::OpenInstrumentFunction:
+        s.title = "Load instrument function";
+        s.filter = "Instrument function (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
+        s.initialDirectory = app.shell.SpectraDirectory;
+        break;
+    case FileKind::OpenResponse:
+        s.title = "Load spectral response";
+        s.filter = "Spectral response (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
+        s.initialDirectory = app.shell.SpectraDirectory;
+        break;
     }
     return s;
 }
@@ -185,6 +199,34 @@ bool mnuSaveTable_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::SaveTable);
     if (path.empty()) return false;
     return WriteReporting(app, [&] { table::SaveDatabaseTable(app, path); });
+}
+
+}  // namespace velmora::program
+
+namespace velmora::program {
+
+bool CmdSlitFile_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::OpenInstrumentFunction);
+    if (path.empty()) return false;
+    const std::string problem = simulation::LoadSlitFile(app, path);
+    if (!problem.empty()) {
+        app.dialogs->ShowMessage(problem);
+        return false;
+    }
+    simulation::CmbLineshape_Click(app, StoredValue(simulation::Lineshape::Measured));
+    return true;
+}
+
+}  // namespace velmora::program
+
+namespace velmora::program {
+
+bool CmdResponse_Click(AppState& app, FileChooser& chooser) {
+    const std::string path = Choose(app, chooser, FileKind::OpenResponse);
+    if (path.empty()) return false;
+    const std::string problem = experiment::LoadResponse(app, path);
+    if (!problem.empty()) app.dialogs->ShowMessage(problem);
+    return problem.empty();
 }
 
 }  // namespace velmora::program

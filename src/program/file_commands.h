@@ -20,6 +20,8 @@ enum class FileKind {
     SaveVibrational,  ///< "Save Vibrational distribution file"
     SaveSimulation,   ///< "Save Simulation file"
     SaveTable,        ///< "Save Database table to file"
+    OpenInstrumentFunction,  ///< "Load instrument function"
+    OpenResponse,            ///< "Load spectral response"
 };
 
 /// What a file dialog shows. Open dialogs accept only an existing file; save dialogs need an
@@ -65,5 +67,9 @@ bool mnuSaveSpectra_Click(AppState& app, FileChooser& chooser);
 bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser);            ///< rotational
 bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveTable_Click(AppState& app, FileChooser& chooser);
+/// Reads a measured instrument function (offset, response) and selects the measured lineshape.
+bool CmdSlitFile_Click(AppState& app, FileChooser& chooser);
+/// Reads a spectral response (wavelength, relative response) that divides every spectrum read.
+bool CmdResponse_Click(AppState& app, FileChooser& chooser);
 
 }  // namespace velmora::program

@@ -43,7 +43,7 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Main", "intTabPop", "0", app.pop.intTabPop, Range{0, 2}, false);
     visit("Main", "intColor", "0", app.plot.intColor, Range{0, 1}, kShort);
     visit("Simulation", "Kind", "1", app.sim.Kind, Range{1, 4}, false);
-    visit("Simulation", "Lineshape", "1", app.sim.Lineshape, Range{1, 3}, false);
+    visit("Simulation", "Lineshape", "1", app.sim.Lineshape, Range{1, 6}, false);
     visit("Simulation", "Instrumental resolution", "1", app.sim.InstrumentalResolution, kResolutionLimits, false);
     // Any range that some axis unit accepts; LoadSettings checks it against the unit read.
     visit("Simulation", "Xini", "3050", app.sim.Xini, Range{RangeLimits(4).lo, kRangeLimits.hi}, false);
@@ -76,6 +76,19 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Simulation", "Beam area", "0.1", app.sim.BeamArea, kAny, false);
     visit("Simulation", "Spectral irradiance", "0", app.sim.SpectralIrradiance, kAny, false);
     visit("Files", "Spectra directory", "", app.shell.SpectraDirectory, kAny, false);
+    // Convolved instrument functions (triangle, trapezoid, measured).
+    visit("Simulation", "Trapezoid top", "0", app.sim.TrapezoidTop, Range{0.0, kResolutionLimits.hi}, false);
+    visit("Simulation", "Resolution slope", "0", app.sim.ResolutionSlope, kAny, false);
+    visit("Simulation", "Slit units", "0", app.sim.SlitUnits, Range{0, 1}, false);
+    visit("Simulation", "Slit scale", "1", app.sim.SlitScale, Range{1e-6, 1e6}, false);
+    visit("Files", "Slit file", "", app.sim.SlitFile, kAny, false);
+    // Absolute absorption.
+    visit("Simulation", "Absorption units", "0", app.sim.AbsorptionUnits, Range{0, 3}, false);
+    visit("Simulation", "Column density", "0", app.sim.ColumnDensity, kAny, false);
+    visit("Simulation", "Number density", "0", app.sim.NumberDensity, kAny, false);
+    visit("Simulation", "Path length", "0", app.sim.PathLength, kAny, false);
+    // Intensity calibration of experimental spectra.
+    visit("Files", "Response file", "", app.exp.ResponseFile, kAny, false);
 }
 
 /// A whole number of the stored text, rounded (halves to even) and kept within the type.

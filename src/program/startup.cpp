@@ -1,7 +1,10 @@
 #include "program/startup.h"
 
 #include "database/catalogue.h"
+#include "common/number_format.h"
+#include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
+#include "simulation/instrument_inputs.h"
 
 namespace velmora::program {
 
@@ -20,6 +23,22 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     experiment::InitExperimentArrays(app.exp);
     database::LoadCatalogue(app.db);  // also fills the fixed tables (names, pressure and quenching factors, c)
     if (app.db.irad < 1 || app.db.irad > app.db.cat.CatalogueCount) app.db.irad = 1;
+
+    // The convolved instrument function of the stored settings: its boxes and its file (one
+    // that cannot be read any more is named when a simulation needs it).
+    SimulationState& sim = app.sim;
+    if (!(sim.SlitScale > 0.0f)) sim.SlitScale = 1.0f;
+    if (!(sim.TrapezoidTop >= 0.0f)) sim.TrapezoidTop = 0.0f;
+    sim.TxtTrapezoidTop = Str(sim.TrapezoidTop);
+    sim.TxtResolutionSlope = Str(sim.ResolutionSlope);
+    sim.TxtSlitScale = Str(sim.SlitScale);
+    if (!sim.SlitFile.empty()) simulation::LoadSlitFile(app, sim.SlitFile);
+    for (float* v : {&sim.ColumnDensity, &sim.NumberDensity, &sim.PathLength})
+        if (!(*v >= 0.0f)) *v = 0.0f;
+    sim.TxtColumnDensity = Str(sim.ColumnDensity);
+    sim.TxtNumberDensity = Str(sim.NumberDensity);
+    sim.TxtPathLength = Str(sim.PathLength);
+    experiment::LoadResponse(app, app.exp.ResponseFile);  // one that cannot be read any more is dropped
 }
 
 std::filesystem::path ProgramFolder() {

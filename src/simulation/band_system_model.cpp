@@ -63,6 +63,7 @@ BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& 
     m.systemStamp = db.SystemStamp;
     m.molecularMass = cat.MolecularMass.ValueAt(entry);
     m.speedOfLight = cat.SpeedOfLight;
+    m.lineUnitFactor = db.LineUnitFactor[0];
     m.vUpMax = std::max(0, cat.NMaxVib.ValueAt(entry, 1));
     m.vLowMax = std::max(0, cat.NMaxVib.ValueAt(entry, 2));
     m.upperLambda = cat.StateLambda.ValueAt(1, entry);

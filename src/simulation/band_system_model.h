@@ -58,6 +58,7 @@ struct BandSystemModel {
     std::uint64_t systemStamp = 0;   ///< the pre-computation of the database this model was built from
     double molecularMass = 0.0;      ///< amu
     double speedOfLight = 2.9979E10; ///< cm/s
+    double lineUnitFactor = 0.0;     ///< Einstein A (s-1) per emission coefficient of the lines
     int vUpMax = 0, vLowMax = 0;     ///< highest vibrational level of the upper and lower state
     int upperLambda = 0;             ///< Λ of the upper state: its lowest rotational row
     int upperComponents = 2;         ///< 2 when the upper state has Λ = 0, else 4

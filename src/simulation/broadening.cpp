@@ -1,5 +1,7 @@
 #include "simulation/broadening.h"
 
+#include "simulation/instrument_function.h"
+
 namespace velmora::simulation {
 
 double RangeCentreWavenumber(const SimulationConditions& c) {
@@ -15,6 +17,13 @@ double WidthToAxis(double widthCm, double nuC, AxisUnit unit) {
     if (!IsWavelength(unit)) return widthCm;
     // d(lambda) = d(nu) lambda^2 in Å, times 0.1 for nm.
     return widthCm / nuC * 1E8 / nuC * UnitsPerAngstrom(unit);
+}
+
+Broadening MolecularBroadening(const Broadening& b) {
+    Broadening m = b;
+    m.totalWidth = static_cast<float>(VoigtWidth(b.lorentzWidth, b.gaussWidthSq));
+    m.lorentzFraction = m.totalWidth != 0.0f ? b.lorentzWidth / m.totalWidth : 0.0f;
+    return m;
 }
 
 Broadening ComputeBroadening(const SimulationConditions& c, double molecularMass, const Broadening& previous) {
@@ -56,6 +65,7 @@ Broadening ComputeBroadening(const SimulationConditions& c, double molecularMass
             gaussSq += ((1.0 - share) * res) * ((1.0 - share) * res);
             break;
         }
+        default: break;  // convolved on the grid: the profile stays that of the molecules
     }
     b.gaussWidthSq = static_cast<float>(gaussSq);
     b.lorentzWidth = static_cast<float>(lorentz);
@@ -66,6 +76,11 @@ Broadening ComputeBroadening(const SimulationConditions& c, double molecularMass
     if (static_cast<float>(99.0 * b.gaussWidthSq) < b.lorentzWidth) b.profile = Lineshape::Lorentzian;
     if (static_cast<float>(99.0 * b.lorentzWidth) < b.gaussWidthSq) b.profile = Lineshape::Gaussian;
     b.totalWidth = static_cast<float>(VoigtWidth(b.lorentzWidth, b.gaussWidthSq));
+    if (IsConvolvedInstrument(c.lineshape) && !laser) {
+        // The total resolution, and the grid, count the instrument's FWHM as a Gaussian part.
+        const double w = convertible ? InstrumentWidth(c, nuC) : res;
+        b.totalWidth = static_cast<float>(VoigtWidth(b.lorentzWidth, b.gaussWidthSq + w * w));
+    }
     b.lorentzFraction = b.totalWidth != 0.0f ? b.lorentzWidth / b.totalWidth : 0.0f;
 
     // Doppler shift of a source moving towards the observer: to higher wavenumber, and so to

@@ -16,7 +16,10 @@ inline double VoigtWidth(double lorentzWidth, double gaussWidthSq) {
     return std::sqrt(lorentzWidth * lorentzWidth + 4.0 * gaussWidthSq) / 2.0 + lorentzWidth / 2.0;
 }
 
-/// The profile shared by every line whose upper level is not broadened on its own.
+/// The profile shared by every line whose upper level is not broadened on its own. With a
+/// convolved instrument function (triangle, trapezoid, measured) the Lorentzian and Gaussian
+/// widths are those of the molecules alone and totalWidth adds the instrumental FWHM to them
+/// as if it were Gaussian: the total resolution shown and the width the grid is planned on.
 struct Broadening {
     float dopplerWidth = 0.0f;      ///< Doppler FWHM at the range centre
     float collisionalWidth = 0.0f;  ///< collisional FWHM (also when collisional broadening is off)
@@ -35,6 +38,10 @@ double RangeCentreWavenumber(const SimulationConditions& c);
 
 /// A frequency width (cm-1) in axis units at the wavenumber nuC.
 double WidthToAxis(double widthCm, double nuC, AxisUnit unit);
+
+/// The profile of the molecules alone (Doppler, collisional) of a broadening: its own Voigt
+/// FWHM, Lorentzian fraction and profile kind. The same as `b` for an analytic instrument.
+Broadening MolecularBroadening(const Broadening& b);
 
 /// Widths and shifts for the conditions, with the molecular mass in amu. Where the conditions
 /// leave a value undefined (a temperature of 0 or below for the collisional width, a wavelength

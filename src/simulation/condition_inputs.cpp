@@ -7,6 +7,8 @@
 #include "simulation/condition_limits.h"
 #include "simulation/conditions.h"
 #include "simulation/intensities.h"
+#include "simulation/absorption_inputs.h"
+#include "simulation/instrument_inputs.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
 
@@ -84,6 +86,7 @@ void CmbKind_Click(AppState& app, int kind) {
     OfferKindControls(app.sim);
     // An excitation scan with a laser of its own widths draws its lines with them.
     if (app.sim.LaserGaussWidth > 0.0f || app.sim.LaserLorentzWidth > 0.0f) ComputeWidths(app);
+    OfferAbsorptionControls(app.sim);
     // The populated state changes with the kind; its populations start thermal again.
     if (app.db.SystemLoaded)
         populations::ResetPopulatedState(app.pop, app.db, kind);
@@ -95,6 +98,7 @@ void CmbKind_Click(AppState& app, int kind) {
 void CmbLineshape_Click(AppState& app, int lineshape) {
     app.sim.Lineshape = lineshape;
     app.sim.TxtLorentzianEnabled = StoredMode<Lineshape>(lineshape) == Lineshape::Voigt;
+    OfferInstrumentControls(app.sim);
     ComputeWidths(app);
 }
 
@@ -212,6 +216,8 @@ void RefreshConditionCaptions(AppState& app) {
     SetUnitCaptions(sim, app.db.cat);
     sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(app.db.cat, sim.PressureUnits);
     sim.TxtLorentzianEnabled = StoredMode<Lineshape>(sim.Lineshape) == Lineshape::Voigt;
+    OfferInstrumentControls(sim);
+    OfferAbsorptionControls(sim);
     sim.GateTimesEnabled = StoredMode<GateMode>(sim.GateMode) == GateMode::TimeResolved;
     sim.WindowLimitsEnabled = StoredMode<WindowMode>(sim.WindowMode) == WindowMode::Window;
     sim.PointsPerWidth = PointsPerWidthFor(sim.PointDensity);

@@ -32,7 +32,7 @@ void ChkThermal_Click(AppState& app, int value);
 // Combo boxes (item data or list index as the control stores it).
 /// Kind 1..4: populated state, offered controls, and the thermal reset of the populations.
 void CmbKind_Click(AppState& app, int kind);
-/// Lineshape 1 Gaussian, 2 Lorentzian, 3 Voigt.
+/// Lineshape 1 Gaussian, 2 Lorentzian, 3 Voigt, 4 triangle, 5 trapezoid, 6 measured (file).
 void CmbLineshape_Click(AppState& app, int lineshape);
 /// Point density 0 "Low", 1 "Standard", 2 "High", 3 "Very high".
 void CmbPointDensity_Click(AppState& app, int index);

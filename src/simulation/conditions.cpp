@@ -19,6 +19,24 @@ void CheckFinite(double value, const char* what) {
     if (!std::isfinite(value)) throw ConditionError(std::string(what) + " is not a finite number");
 }
 
+/// The settings of a triangle, trapezoid or measured instrument function.
+void CheckConvolvedInstrument(const SimulationConditions& c) {
+    CheckFinite(c.trapezoidTop, "the flat-top width");
+    CheckFinite(c.resolutionSlope, "the change of the resolution across the range");
+    if (!IsConvolvedInstrument(c.lineshape)) return;
+    if (c.lineshape == Lineshape::Trapezoid && !(c.trapezoidTop >= 0.0 && c.trapezoidTop <= c.resolution))
+        throw ConditionError("the flat top of the trapezoid must lie within 0..the resolution (its FWHM)");
+    if (c.lineshape == Lineshape::Measured && !c.slit)
+        throw ConditionError("no measured instrument function has been read: choose its file");
+    if (!(c.slitScale > 0.0) || !std::isfinite(c.slitScale))
+        throw ConditionError("the width scale of the measured instrument function must be a number above 0");
+    if (c.kind == SpectrumKind::LifExcitation && c.lifRegime == LifRegime::PartiallySaturated)
+        throw ConditionError("the partially saturated LIF regime needs a Gaussian, Lorentzian or Voigt instrument function");
+    if (c.kind == SpectrumKind::LifExcitation && c.lifRegime == LifRegime::RateEquations && !LaserShapesExcitation(c))
+        throw ConditionError("the rate-equation LIF regime needs a laser line shape, or a Gaussian, Lorentzian or Voigt "
+                             "instrument function");
+}
+
 }  // namespace
 
 int PointsPerWidth(PointDensity density) {
@@ -33,7 +51,7 @@ int PointsPerWidth(PointDensity density) {
 void CheckConditions(const SimulationConditions& c) {
     CheckMode(c.kind, SpectrumKind::Emission, SpectrumKind::FourWaveMixing, "kind of spectrum");
     CheckMode(c.unit, AxisUnit::AngstromVacuum, AxisUnit::NanometreAir, "axis unit");
-    CheckMode(c.lineshape, Lineshape::Gaussian, Lineshape::Voigt, "lineshape");
+    CheckMode(c.lineshape, Lineshape::Gaussian, Lineshape::Measured, "lineshape");
     CheckMode(c.density, PointDensity::Low, PointDensity::VeryHigh, "point density");
     CheckMode(c.pressureUnit, PressureUnit::Torr, PressureUnit::Kilopascal, "pressure unit");
     CheckMode(c.lifRegime, LifRegime::Linear, LifRegime::RateEquations, "LIF regime");
@@ -77,6 +95,12 @@ void CheckConditions(const SimulationConditions& c) {
         throw ConditionError("the instrumental resolution must be a number above 0");
     if (!(c.lorentzPercent >= 0.0 && c.lorentzPercent <= 100.0))
         throw ConditionError("the Lorentzian share must lie within 0..100 %");
+    CheckConvolvedInstrument(c);
+    CheckMode(c.absorptionUnit, AbsorptionUnit::Relative, AbsorptionUnit::Transmittance, "absorption unit");
+    for (const auto& [value, what] : {std::pair{c.columnDensity, "the column density"},
+                                      std::pair{c.numberDensity, "the number density"},
+                                      std::pair{c.pathLength, "the path length"}})
+        if (!(value >= 0.0) || !std::isfinite(value)) throw ConditionError(std::string(what) + " must be a number of 0 or more");
 }
 
 }  // namespace velmora::simulation

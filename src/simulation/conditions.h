@@ -2,6 +2,7 @@
 // enumeration whose values are the integers that settings, controls and the command line store.
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -11,6 +12,9 @@
 #include "populations/population_state.h"
 
 namespace velmora::simulation {
+
+/// Unit of an absorption spectrum: relative (peak 100), or absolute from the line strengths.
+enum class AbsorptionUnit { Relative = 0, CrossSection = 1, Absorbance = 2, Transmittance = 3 };
 
 /// Kind of spectrum.
 enum class SpectrumKind {
@@ -29,8 +33,18 @@ enum class AxisUnit {
     NanometreAir = 5,
 };
 
-/// Instrument function, and the profile kind drawn for a line.
-enum class Lineshape { Gaussian = 1, Lorentzian = 2, Voigt = 3 };
+/// Instrument function, and the profile kind drawn for a line (Gaussian, Lorentzian or Voigt
+/// only). Triangle, trapezoid and a measured function are convolved with the line profiles.
+enum class Lineshape { Gaussian = 1, Lorentzian = 2, Voigt = 3, Triangle = 4, Trapezoid = 5, Measured = 6 };
+
+/// True for the instrument functions that are convolved with the Doppler and collisional
+/// profile on the grid rather than folded into one analytic profile.
+constexpr bool IsConvolvedInstrument(Lineshape s) { return s == Lineshape::Triangle || s == Lineshape::Trapezoid || s == Lineshape::Measured; }
+
+/// Unit of the offsets of a measured instrument function file.
+enum class SlitOffsetUnit { Axis = 0, Nanometre = 1 };
+
+struct MeasuredSlit;
 
 /// Grid points per FWHM of the line profile: 5, 7, 14 or 21.
 enum class PointDensity { Low = 0, Standard = 1, High = 2, VeryHigh = 3 };
@@ -103,6 +117,13 @@ struct SimulationConditions {
     double lorentzPercent = 0.0;  ///< Lorentzian share of a Voigt instrument function, 0..100
     PointDensity density = PointDensity::Standard;
 
+    // Convolved instrument functions (triangle, trapezoid, measured). The resolution is the FWHM
+    // of a triangle or trapezoid at the range centre.
+    double trapezoidTop = 0.0;     ///< full width of a trapezoid's flat top, axis units, 0..resolution
+    double resolutionSlope = 0.0;  ///< change of the instrumental FWHM per axis unit (dispersion)
+    std::shared_ptr<const MeasuredSlit> slit;  ///< measured function, read from its file
+    double slitScale = 1.0;        ///< width factor applied to the measured function
+
     // Broadening and shifts.
     bool dopplerBroadening = false;
     bool collisionalBroadening = false;
@@ -144,6 +165,13 @@ struct SimulationConditions {
     // Detection filter: transmission (0..1) by wavelength (Å, in air when the axis is); when
     // given it replaces the detection window.
     std::vector<std::pair<double, double>> detectionFilter;
+
+    // Absolute absorption: unit, and the column of absorbers as a column density or as a number
+    // density times a path length.
+    AbsorptionUnit absorptionUnit = AbsorptionUnit::Relative;
+    double columnDensity = 0.0;  ///< cm-2; when 0, numberDensity × pathLength
+    double numberDensity = 0.0;  ///< cm-3
+    double pathLength = 0.0;     ///< cm
 };
 
 /// True when a LIF excitation spectrum is scanned with a laser of its own line shape: the laser

@@ -7,6 +7,7 @@
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "populations/selected_populations.h"
+#include "simulation/absorption_inputs.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
@@ -37,6 +38,8 @@ void ClearResults(SimulationState& sim) {
     sim.YMax = 0.0f;
     sim.LinesDrawn = 0;
     sim.ProfilePoints = 0;
+    sim.SimAbsolute.clear();
+    sim.LblAbsoluteCaption.clear();
 }
 
 /// With "use file limits" on, the range follows the first and last x of the current spectrum.
@@ -121,8 +124,10 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
         SimulationOptions options;
         options.progress = [&app](double percent) { app.ui->ShowProgress(percent); };
         const std::shared_ptr<const BandSystemModel> m = model();
-        StoreResults(sim, Simulate(*m, conditions, populations::SelectedPopulations(pop), ScreenBroadening(sim),
-                                   plan.grid, options));
+        Spectrum spectrum = Simulate(*m, conditions, populations::SelectedPopulations(pop), ScreenBroadening(sim),
+                                     plan.grid, options);
+        StoreAbsoluteAbsorption(sim, spectrum, *m, conditions);
+        StoreResults(sim, std::move(spectrum));
     } catch (const std::exception& e) {
         // A data file that cannot be read (named in the message) or a band outside the system.
         ClearResults(sim);

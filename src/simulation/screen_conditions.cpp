@@ -18,6 +18,14 @@ SimulationConditions ConditionsFromScreen(const AppState& app) {
     c.resolution = sim.InstrumentalResolution;
     c.lorentzPercent = sim.LorentzPercent;
     c.density = StoredMode<PointDensity>(sim.PointDensity);
+    c.trapezoidTop = sim.TrapezoidTop;
+    c.resolutionSlope = sim.ResolutionSlope;
+    c.slit = sim.Slit;
+    c.slitScale = sim.SlitScale;
+    c.absorptionUnit = StoredMode<AbsorptionUnit>(sim.AbsorptionUnits);
+    c.columnDensity = sim.ColumnDensity;
+    c.numberDensity = sim.NumberDensity;
+    c.pathLength = sim.PathLength;
     c.dopplerBroadening = sim.DopplerBroadening == 1;
     c.collisionalBroadening = sim.CollisionalBroadening == 1;
     c.predissociationBroadening = sim.PredissociationBroadening == 1;

@@ -6,6 +6,8 @@
 #include <string>
 #include <tuple>
 
+#include "simulation/instrument_convolution.h"
+
 namespace velmora::simulation {
 
 namespace {
@@ -79,17 +81,27 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
                   const SimulationOptions& options) {
     CheckArguments(conditions, populations);
     const auto [start, end] = OrderedRange(conditions);
-    const LineList lines = BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
-
     Spectrum s;
     s.grid = grid;
     s.levels = populations.levels;
     const int levels = static_cast<int>(s.levels.size());
     s.bands.Resize(1, levels, 0, grid.last);
+    DrawStats stats;
+    // A laser of its own line shape takes the instrument function's place in an excitation scan.
+    if (IsConvolvedInstrument(conditions.lineshape) && !LaserShapesExcitation(conditions)) {
+        SimulationConditions c = conditions;
+        std::tie(c.start, c.end) = std::pair<double, double>(start, end);
+        DrawThroughInstrument(model, c, populations, widths, grid, options.profiles, options.progress, s.bands, stats);
+        s.linesDrawn = stats.lines;
+        s.profilePoints = stats.profilePoints;
+        BuildTotal(s, populations);
+        CheckTotalFinite(s);
+        return s;
+    }
+    const LineList lines = BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
     LineDrawer drawer(MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit,
                                       model.speedOfLight),
                       lines.squareRoot, options.profiles, lines.rateEquations);
-    DrawStats stats;
     for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;

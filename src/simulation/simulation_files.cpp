@@ -1,6 +1,7 @@
 #include "simulation/simulation_files.h"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "common/errors.h"
@@ -23,6 +24,7 @@ void WriteSimulation(AppState& app, const std::filesystem::path& path, bool leve
         throw FileError::In(path.string(), "there is no simulated spectrum to save; calculate a simulation first");
     AtomicTextWriter out(path);
     const bool noisy = sim.NoiseLevel >= 0.00001f;
+    const bool absolute = sim.SimAbsolute.size() == static_cast<std::size_t>(sim.NPoints) + 1;
     const bool columns = levels && pop.NVibSel > 1;
     const double step = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
     const FixedPattern x(XPattern(step) + "   ");
@@ -38,9 +40,17 @@ void WriteSimulation(AppState& app, const std::filesystem::path& path, bool leve
                 level.Append(text, static_cast<double>(pop.PopVibSel(v)) * sim.SimBand(k, i));
             }
         }
-        double y = sim.SimTotal(i);
-        if (noisy) y += 0.5 * sim.NoiseLevel * sim.Noise.Next();
-        total.Append(text, y);
+        if (absolute) {
+            // An absolute absorption unit: cross sections of 1E-18 cm2 need an exponent.
+            char value[32];
+            std::snprintf(value, sizeof value, "%.6E", sim.SimAbsolute[static_cast<std::size_t>(i)]);
+            text += levels ? ",  " : " ,  ";
+            text += value;
+        } else {
+            double y = sim.SimTotal(i);
+            if (noisy) y += 0.5 * sim.NoiseLevel * sim.Noise.Next();
+            total.Append(text, y);
+        }
         text += "\r\n";
         if (text.size() >= kChunk) {
             out.Write(text);

@@ -14,7 +14,8 @@ namespace velmora::simulation {
 std::string XPattern(double step);
 
 /// Writes one line per grid point: x (axis units, decimals by XPattern) and the total on the
-/// 0..100 scale, with noise of amplitude NoiseLevel added when it is at least 0.00001. CR-LF line
+/// 0..100 scale, with noise of amplitude NoiseLevel added when it is at least 0.00001 (or, after an
+/// absorption simulation in an absolute unit, that value in exponent form, without noise). CR-LF line
 /// ends; the file is replaced only when complete. Throws FileError naming the file when there is
 /// nothing to save or it cannot be written.
 void WriteSimulationTotal(AppState& app, const std::filesystem::path& path);

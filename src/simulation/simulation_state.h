@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/bounded_array.h"
 #include "common/numerics.h"
@@ -12,6 +13,7 @@ namespace velmora {
 
 namespace simulation {
 struct BandSystemModel;
+struct MeasuredSlit;
 }
 
 struct SimulationState {
@@ -27,7 +29,7 @@ struct SimulationState {
     // Conditions.
     float Pressure = 0.0f;   ///< Torr
     int PressureUnits = 0;
-    int Lineshape = 1;       ///< 1 Gaussian, 2 Lorentzian, 3 Voigt
+    int Lineshape = 1;       ///< 1 Gaussian, 2 Lorentzian, 3 Voigt, 4 triangle, 5 trapezoid, 6 measured
     float InstrumentalResolution = 1.0f;
     float LorentzPercent = 0.0f;
     int PointDensity = 1;
@@ -37,6 +39,27 @@ struct SimulationState {
     float CollisionalBroad1 = 0.0f, CollisionalBroad2 = 1.0f;
     float CollisionalShiftA = 0.0f, CollisionalShiftB = 1.0f;
     float DopplerShift = 0.0f;  ///< km/s
+
+    // Convolved instrument functions: triangle, trapezoid and measured (instrument_inputs.h).
+    float TrapezoidTop = 0.0f;     ///< flat-top width of a trapezoid, axis units
+    float ResolutionSlope = 0.0f;  ///< change of the instrumental FWHM per axis unit
+    std::string SlitFile;          ///< file of the measured instrument function
+    int SlitUnits = 0;             ///< its offsets: 0 in axis units, 1 in nm
+    float SlitScale = 1.0f;        ///< width factor of the measured function
+    std::shared_ptr<const simulation::MeasuredSlit> Slit;  ///< as read from SlitFile
+    std::string TxtTrapezoidTop = " 0", TxtResolutionSlope = " 0", TxtSlitScale = " 1";
+    std::string LblSlitCaption;    ///< the measured function's file and FWHM, or why it is missing
+    bool TrapezoidTopEnabled = false;  ///< TxtTrapezoidTop: trapezoid only
+    bool SlitControlsEnabled = false;  ///< CmbSlitUnits, TxtSlitScale: measured function only
+    bool ResolutionSlopeEnabled = false;  ///< TxtResolutionSlope: convolved functions only
+
+    // Absolute absorption (absorption_inputs.h).
+    int AbsorptionUnits = 0;  ///< 0 relative, 1 cross section, 2 absorbance, 3 transmittance
+    float ColumnDensity = 0.0f, NumberDensity = 0.0f, PathLength = 0.0f;  ///< cm-2, cm-3, cm
+    std::string TxtColumnDensity = " 0", TxtNumberDensity = " 0", TxtPathLength = " 0";
+    bool AbsorptionControlsEnabled = false;  ///< the absorption kind only
+    std::vector<double> SimAbsolute;  ///< (i 0..NPoints) the total in the absolute unit, if one is chosen
+    std::string LblAbsoluteCaption;   ///< the peak (or the lowest transmittance) of SimAbsolute
 
     // LIF and yields.
     int LIFRegime = 0, GateMode = 0, WindowMode = 0, YieldMode = 0;

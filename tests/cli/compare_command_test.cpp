@@ -3,6 +3,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli_fixture.h"
@@ -104,6 +105,22 @@ TEST(CliCompare, ResidualsFileAndFileLimits) {
         ++rows;
     }
     EXPECT_EQ(rows, 100);
+}
+
+TEST(CliCompare, SpectrometerExportWithAChosenColumn) {
+    CliDatabase db;
+    std::string text = "Spectrometer: test\nIntegration time: 0.1 s\n";
+    for (int i = 0; i <= 100; ++i) text += Format(3320.0 + 0.1 * i, "0.0") + "\t50\t" + Format(i, "0") + "\n";
+    const std::string spectrum = db.data.Write("export.txt", text).string();
+    for (const auto& [column, code, said] :
+         std::vector<std::tuple<std::string, int, std::string>>{
+             {"2", 0, "read as text with a header block, x from column 1, intensity from column 2 of 3"},
+             {"4", 1, "export.txt (read as text with a header block), line 3: intensity column 4 chosen"},
+             {"0", 1, "option --column takes 1..1000"}}) {
+        const Result r = RunCli(With({"compare", "--spectrum", spectrum, "--column", column, "--limits"}, Simulation(db)));
+        EXPECT_EQ(r.code, code) << r.err;
+        EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+    }
 }
 
 TEST(CliCompare, BadInputIsRefusedWithAReason) {

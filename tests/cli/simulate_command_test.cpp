@@ -18,24 +18,6 @@ using testing::Level;
 using testing::SampleDatabase;
 using testing::SampleEntry;
 
-/// Entry 1: "AB" A-X, Σ-Σ, v' = 0..1, v'' = 0..1, band (0, 0) near 30000 cm-1 (3333 Å).
-struct SimDatabase {
-    SampleDatabase data;
-    SimDatabase() {
-        SampleEntry a;
-        a.code = "AB", a.nmaxVibUp = 1, a.nmaxVibLow = 1, a.rotRows = {25, 25}, a.mass = 13.5;
-        a.origin = 30000.0, a.referenceLifetime = 250.0;
-        data.Catalogue({a}, 1, 1, 30);
-        data.System(1, {Level(0, 1.8), Level(2000, 1.75)}, {Level(0, 2.0), Level(2200, 1.95)},
-                    [](int vUp, int vLow) { return vUp == vLow ? 0.8 : 0.2; });
-    }
-    std::vector<std::string> Args(std::vector<std::string> extra) const {
-        std::vector<std::string> args = {"simulate", "--entry", "1", "--data", data.Folder()};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
-    }
-};
-
 std::vector<std::string> FileLines(const std::filesystem::path& p) {
     std::istringstream in(testing::ReadFile(p));
     std::vector<std::string> lines;
@@ -103,9 +85,15 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     Result r = RunCli(db.Args({"--out", out, "--temperature", "-5"}));
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("--temperature"), std::string::npos) << r.err;
-    r = RunCli(db.Args({"--out", out, "--lineshape", "triangle"}));
+    r = RunCli(db.Args({"--out", out, "--lineshape", "sinc"}));
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("gaussian, lorentzian, voigt"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("gaussian, lorentzian, voigt, triangle, trapezoid, file"), std::string::npos) << r.err;
+    r = RunCli(db.Args({"--out", out, "--lineshape", "file"}));
+    EXPECT_NE(r.err.find("--lineshape file needs the instrument function as --slit FILE"), std::string::npos) << r.err;
+    r = RunCli(db.Args({"--out", out, "--lineshape", "file", "--slit", out + ".missing"}));
+    EXPECT_NE(r.err.find("x.mod.missing: cannot be opened"), std::string::npos) << r.err;
+    r = RunCli(db.Args({"--out", out, "--lineshape", "trapezoid", "--top", "2"}));
+    EXPECT_NE(r.err.find("the flat top of the trapezoid must lie within 0..the resolution"), std::string::npos) << r.err;
     r = RunCli(db.Args({"--out", out, "--colour", "red"}));
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("--colour"), std::string::npos) << r.err;

@@ -137,6 +137,10 @@ TEST(SpectrumList, TheFileXUnitAndTheAxisUnitMeetInTheAxisUnit) {
         EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), unit == 4 ? 10640.0f : unit == 3 ? 2E5f : 900.0f) << unit;
         EXPECT_EQ(f.app.exp.ExpPoints, 4) << unit;
     }
+    // The same for a spectrometer layout (a table whose header names its columns).
+    const std::string table = f.dir.Write("w.csv", "Wavelength,Dark,Counts\n1064,0,5\n1065,0,9\n1066,0,7\n").string();
+    LoadSpectrum(f.app, table, 4);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 10640.0f);
     f.app.sim.Units = 4;
     CmbExpFile_Click(f.app, 2);  // the same file on a nm axis
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 300.0f);

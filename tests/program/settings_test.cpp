@@ -24,7 +24,8 @@ TEST(Settings, FirstRunTakesEveryDefault) {
         " 1", " 1", " 1", " 3050", " 3150", " 1", " 0", " 0", " 300", " 1E-05",  // Kind .. MinimumPopulation
         " 0", " 0", " 1", " 0", " 0", " 0", " 1", " 0", " 1", " 0", " 1", " 0",  // flags .. Doppler shift
         "N2=0.79,O2=0.21", " 0", " 0", " 1", " 10", " 0.1", " 0",             // gas and laser
-        ""};
+        "",                                                                     // the folder
+        " 0", " 0", " 0", " 1", "", " 0", " 0", " 0", " 0", ""};               // instrument, absorption, response
     ASSERT_EQ(written.writes.size(), defaults.size());
     for (std::size_t i = 0; i < defaults.size(); ++i)
         EXPECT_EQ(written.writes[i].value, defaults[i]) << written.writes[i].key;
@@ -51,7 +52,10 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
         "Simulation/Collisional Shift B", "Simulation/Collisional Broad 1", "Simulation/Collisional Broad 2",
         "Simulation/Doppler shift", "Simulation/Quenching composition", "Simulation/Laser Gaussian width",
         "Simulation/Laser Lorentzian width", "Simulation/Pulse energy", "Simulation/Pulse duration",
-        "Simulation/Beam area", "Simulation/Spectral irradiance", "Files/Spectra directory"};
+        "Simulation/Beam area", "Simulation/Spectral irradiance", "Files/Spectra directory",
+        "Simulation/Trapezoid top", "Simulation/Resolution slope", "Simulation/Slit units", "Simulation/Slit scale",
+        "Files/Slit file", "Simulation/Absorption units", "Simulation/Column density", "Simulation/Number density",
+        "Simulation/Path length", "Files/Response file"};
     ASSERT_EQ(store.writes.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(store.writes[i].section + "/" + store.writes[i].key, order[i]) << i;

@@ -288,6 +288,16 @@ TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
     c.kind = SpectrumKind::Emission;
     c.resolution = 0.0;
     EXPECT_THROW(Simulate(*other, c, upper), ConditionError);
+    // The rate equations saturate line by line, so they cannot run through a convolved instrument
+    // function; a laser of its own line shape takes that function's place.
+    c.resolution = 1.0;
+    c.kind = SpectrumKind::LifExcitation;
+    c.lifRegime = LifRegime::RateEquations;
+    c.lineshape = Lineshape::Triangle;
+    const populations::Populations lower = sys.Thermal(SpectrumKind::LifExcitation, 1000);
+    EXPECT_THROW(Simulate(*other, c, lower), ConditionError);
+    c.laserGaussWidth = 0.5;
+    EXPECT_GT(Simulate(*other, c, lower).linesDrawn, 0);
 }
 
 }  // namespace

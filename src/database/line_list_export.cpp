@@ -1,0 +1,129 @@
+#include "database/line_list_export.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+#include "database/band_loader.h"
+#include "database/line_positions.h"
+#include "database/physical_constants.h"
+#include "database/system_precompute.h"
+
+namespace velmora::database {
+
+namespace {
+
+/// Identity of a level: state, v, row, spin component and parity block (0 for a Σ state, whose
+/// two blocks hold one level).
+using LevelKey = std::tuple<int, int, int, int, int>;
+
+/// The nominal case (a) labels of a level: the lower spin-orbit component (F1) has Ω = Λ - 1/2
+/// in a regular state (A > 0) and Ω = Λ + 1/2 in an inverted one; a Σ state has Σ = +1/2 for F1.
+void CaseALabels(ExportedLevel& level, double spinOrbitA) {
+    const bool upperOmega = level.lambda == 0 ? level.F == 1 : (level.F == 1) == (spinOrbitA < 0.0);
+    level.sigma = upperOmega ? 0.5 : -0.5;
+    level.omega = level.lambda + level.sigma;
+}
+
+}  // namespace
+
+double ExportedLineList::PartitionFunction(double T) const {
+    double q = 0.0;
+    for (const ExportedLevel& l : levels) q += l.G() * std::exp(-kSecondRadiationConstant * l.energy / T);
+    return q;
+}
+
+double ExportedLineList::Intensity(const ExportedLine& line, double T) const {
+    const ExportedLevel& up = levels[static_cast<std::size_t>(line.upper - 1)];
+    const ExportedLevel& low = levels[static_cast<std::size_t>(line.lower - 1)];
+    const double c2 = kSecondRadiationConstant;
+    return up.G() * line.A / (8.0 * kPi * kSpeedOfLightCm * line.nu * line.nu) * std::exp(-c2 * low.energy / T) *
+           (1.0 - std::exp(-c2 * line.nu / T)) / PartitionFunction(T);
+}
+
+ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
+    db.irad = entry;
+    SystemPrecompute(db, 0.0f, shell);
+    const Catalogue& cat = db.cat;
+    ExportedLineList list;
+    list.molecule = cat.MoleculeName(entry);
+    list.system = cat.SystemLabel(entry);
+    list.mass = cat.MolecularMass(entry);
+    const int lambda[3] = {0, cat.StateLambda(1, entry), cat.StateLambda(2, entry)};
+    const int branches = cat.LambdaFactor(entry) > 1.0f ? 24 : 12;
+    const double toPerSecond = db.LineUnitFactor[0];
+
+    std::map<LevelKey, ExportedLevel> levels;
+    struct Pending {
+        LevelKey up, low;
+        ExportedLine line;
+    };
+    std::vector<Pending> lines;
+    auto level = [&](int s, int v, int row, int F, int block, const TermTable& terms) {
+        const LevelKey key{s, v, row, F, lambda[s] == 0 ? 0 : block};
+        auto [it, added] = levels.try_emplace(key);
+        if (added) {
+            ExportedLevel& l = it->second;
+            l.state = s;
+            l.v = v;
+            l.N = row;
+            l.F = F;
+            l.J = TwiceJ(row, F) / 2.0;
+            l.lambda = lambda[s];
+            // A Σ state's F1 levels are e, its F2 levels f; a Π or Δ state's blocks are e and f.
+            l.parity = (lambda[s] == 0 ? F : block) == 1 ? 'e' : 'f';
+            l.energy = terms(row, F, block);
+            l.label = cat.StateLabel(s, entry);
+            CaseALabels(l, db.MolConst(s, v, 6));
+        }
+        return key;
+    };
+    for (int vUp = 0; vUp <= cat.NMaxVib(entry, 1); ++vUp)
+        for (int vLow = 0; vLow <= cat.NMaxVib(entry, 2); ++vLow) {
+            LoadBand(db, vUp, vLow, entry);
+            const auto& L = db.LineData;
+            for (int b = 1; b <= branches; ++b)
+                for (int N = 0; N <= std::min(db.RotRows, L.Hi(2)); ++N) {
+                    if (L(4, b, N) <= 0.0f || L(1, b, N) <= 0.0f) continue;
+                    const LineLevels lv = BranchLevels(db, entry, b, N);
+                    if (lv.upRow > cat.NMaxRot(entry, vUp)) continue;  // beyond the levels the catalogue holds
+                    Pending p;
+                    p.up = level(1, vUp, lv.upRow, lv.upF, lv.upBlock, db.UpperTerm);
+                    p.low = level(2, vLow, lv.lowRow, lv.lowF, lv.lowBlock, db.LowerTerm);
+                    p.line.A = L(1, b, N) * toPerSecond;
+                    p.line.nu = L(4, b, N);
+                    p.line.branch = cat.BranchName(0, b > 12 ? b - 12 : b);
+                    lines.push_back(p);
+                }
+        }
+
+    // Energies from the lowest lower-state level; ids in order of energy.
+    double zero = 0.0;
+    bool first = true;
+    for (const auto& [key, l] : levels)
+        if (l.state == 2 && (first || l.energy < zero)) zero = l.energy, first = false;
+    for (auto& [key, l] : levels) {
+        l.energy -= zero;
+        list.levels.push_back(l);
+    }
+    std::stable_sort(list.levels.begin(), list.levels.end(),
+                     [](const ExportedLevel& a, const ExportedLevel& b) { return a.energy < b.energy; });
+    std::map<LevelKey, int> ids;
+    for (std::size_t i = 0; i < list.levels.size(); ++i) {
+        ExportedLevel& l = list.levels[i];
+        l.id = static_cast<int>(i) + 1;
+        ids[LevelKey{l.state, l.v, l.N, l.F, l.lambda == 0 ? 0 : (l.parity == 'e' ? 1 : 2)}] = l.id;
+    }
+    for (Pending& p : lines) {
+        p.line.upper = ids.at(p.up);
+        p.line.lower = ids.at(p.low);
+        list.lines.push_back(p.line);
+    }
+    std::sort(list.lines.begin(), list.lines.end(), [](const ExportedLine& a, const ExportedLine& b) {
+        return std::tie(a.upper, a.lower) < std::tie(b.upper, b.lower);
+    });
+    return list;
+}
+
+}  // namespace velmora::database

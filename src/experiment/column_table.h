@@ -1,0 +1,35 @@
+// Spectra written as a table of several columns below a header block: spectrometer text exports
+// (key: value lines, or a header closed by a "Begin Spectral Data" line) and spreadsheet CSV
+// files with a header row. The x column is found from the numbers; the intensity column is
+// chosen.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace velmora::experiment {
+
+/// Points of a spectrum as a file gives them: x in the file's unit, intensity as written.
+struct SpectrumPoints {
+    std::vector<double> x, y;
+};
+
+/// Which columns a table reader used (1-based, as a user counts them).
+struct TableColumns {
+    int x = 0, intensity = 0, count = 0;
+};
+
+/// True for a line that closes a header block: "Begin Spectral Data", alone or between runs of
+/// '>' and '<'.
+bool IsBeginDataLine(std::string_view line);
+
+/// Reads a table of numbers after its header block. The header is everything up to a
+/// "Begin Spectral Data" line when the text holds one, else the leading lines whose first field
+/// is no number (key: value lines, a header row). Fields are separated as column_text decides
+/// (tab, semicolon, comma or blanks; decimal commas recognised). The x column is the first
+/// column whose values rise or fall strictly; the intensity column is `column` (1-based), or the
+/// last when `column` is 0. Throws SpectrumReadError naming the line for a field that is no
+/// number, a line with too few columns, a value that is not finite, or no monotonic column.
+SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& used);
+
+}  // namespace velmora::experiment

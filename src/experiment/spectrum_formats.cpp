@@ -1,0 +1,218 @@
+#include "experiment/spectrum_formats.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "common/file_kind.h"
+#include "experiment/andor_ascii.h"
+#include "experiment/column_text.h"
+#include "experiment/jcamp_dx.h"
+#include "experiment/spe3.h"
+#include "experiment/spectrum_files.h"
+
+namespace velmora::experiment {
+
+namespace {
+
+/// Largest file read whole into memory (a table of kMaxSpectrumPoints lines of a few columns).
+constexpr std::uintmax_t kMaxTableFile = std::uintmax_t{1} << 30;
+constexpr std::size_t kHeadSize = 1 << 16;
+
+std::string Lower(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!r.empty() && r.front() == '.') r.erase(0, 1);
+    return r;
+}
+
+/// The first non-empty line of a text, trimmed.
+std::string_view FirstLine(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t e = text.find_first_of("\r\n", pos);
+        if (e == std::string_view::npos) e = text.size();
+        std::string_view line = text.substr(pos, e - pos);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        if (!line.empty()) return line;
+        pos = e + 1;
+    }
+    return {};
+}
+
+/// "Key: value" with a key that starts with a letter (a header line of a spectrometer export).
+bool IsKeyValueLine(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    return colon != std::string_view::npos && colon > 0 && colon < 60 &&
+           std::isalpha(static_cast<unsigned char>(line.front())) != 0;
+}
+
+bool HasBeginDataLine(std::string_view head) {
+    const std::size_t at = head.find("Begin Spectral Data");
+    if (at == std::string_view::npos) return false;
+    const std::size_t start = head.find_last_of("\r\n", at);
+    const std::size_t s = start == std::string_view::npos ? 0 : start + 1;
+    std::size_t e = head.find_first_of("\r\n", at);
+    if (e == std::string_view::npos) e = head.size();
+    return IsBeginDataLine(head.substr(s, e - s));
+}
+
+/// A header row of three or more fields none of which starts with a digit.
+bool IsHeaderRow(std::string_view line) {
+    const char sep = line.find('\t') != std::string_view::npos   ? '\t'
+                     : line.find(';') != std::string_view::npos ? ';'
+                     : line.find(',') != std::string_view::npos ? ','
+                                                                : '\0';
+    if (sep == '\0') return false;
+    int fields = 0;
+    std::size_t pos = 0;
+    while (pos <= line.size()) {
+        std::size_t e = line.find(sep, pos);
+        if (e == std::string_view::npos) e = line.size();
+        std::string_view f = line.substr(pos, e - pos);
+        while (!f.empty() && (f.front() == ' ' || f.front() == '"')) f.remove_prefix(1);
+        if (f.empty() || std::isdigit(static_cast<unsigned char>(f.front())) != 0 || f.front() == '-' ||
+            f.front() == '+' || f.front() == '.')
+            return false;
+        ++fields;
+        pos = e + 1;
+    }
+    return fields >= 3;
+}
+
+std::string Where(const std::string& path, long long line) {
+    return line > 0 ? path + ", line " + std::to_string(line) : path;
+}
+
+}  // namespace
+
+std::string_view FormatName(SpectrumFormat format) {
+    switch (format) {
+    case SpectrumFormat::TwoColumn: return "two columns";
+    case SpectrumFormat::HeaderText: return "text with a header block";
+    case SpectrumFormat::Csv: return "spreadsheet CSV";
+    case SpectrumFormat::JcampDx: return "JCAMP-DX";
+    case SpectrumFormat::AndorAscii: return "Andor ASCII";
+    case SpectrumFormat::Spe3: return "SPE 3.0";
+    }
+    return "two columns";
+}
+
+SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view extension) {
+    const std::string ext = Lower(extension);
+    if (ext == "spe") return SpectrumFormat::Spe3;
+    if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
+    const std::string_view first = FirstLine(head);
+    if (first.substr(0, 2) == "##" && (ext == "jdx" || ext == "dx" || head.find("##XYDATA") != std::string_view::npos ||
+                                       head.find("##JCAMP") != std::string_view::npos))
+        return SpectrumFormat::JcampDx;
+    if (ext == "asc" && !first.empty() && (std::isdigit(static_cast<unsigned char>(first.front())) != 0 ||
+                                           first.front() == '-' || first.front() == '.'))
+        return SpectrumFormat::AndorAscii;
+    if (HasBeginDataLine(head)) return SpectrumFormat::HeaderText;
+    if (IsHeaderRow(first)) return SpectrumFormat::Csv;
+    if (IsKeyValueLine(first) && ext != "csv") return SpectrumFormat::HeaderText;
+    return SpectrumFormat::TwoColumn;
+}
+
+int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool nanometreRule) {
+    if (exp.ExpXRaw.Empty() || exp.ExpYRaw.Empty()) InitExperimentArrays(exp);
+    const int n = static_cast<int>(std::min(points.x.size(), points.y.size()));
+    GrowExperimentArrays(exp, std::max(n, 1));
+    int count = 0;
+    double maxY = 0.0;
+    for (int i = 0; i < n; ++i) {
+        double x = points.x[static_cast<std::size_t>(i)];
+        const double y = points.y[static_cast<std::size_t>(i)];
+        if (nanometreRule && x < 1000.0) x *= 10.0;  // nm to Å
+        if (!(static_cast<float>(x) > (nanometreRule ? 1000.0f : 0.0f))) continue;
+        exp.ExpXRaw(count) = static_cast<float>(x);
+        exp.ExpYRaw(count) = static_cast<float>(y);
+        maxY = std::max(maxY, y);
+        ++count;
+    }
+    exp.ExpPoints = count - 1;
+    for (int i = 0; i < count; ++i) {
+        if (maxY != 0.0) exp.ExpYRaw(i) = static_cast<float>(static_cast<double>(exp.ExpYRaw(i)) * 100.0 / maxY);
+        exp.ExpX(i) = exp.ExpXRaw(i);
+        exp.ExpY(i) = exp.ExpYRaw(i);
+    }
+    return count;
+}
+
+bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule) {
+    std::string head;
+    if (UnreadableFileProblem(path).empty()) {
+        std::ifstream in(path, std::ios::binary);
+        head.resize(kHeadSize);
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    }
+    const std::size_t dot = path.find_last_of('.');
+    const std::string_view ext =
+        dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos ? std::string_view()
+                                                                                          : std::string_view(path).substr(dot);
+    const SpectrumFormat format = DetectSpectrumFormat(head, ext);
+    if (format == SpectrumFormat::TwoColumn) return ReadTwoColumn(exp, path, dialogs, nanometreRule);
+
+    exp.ReadProblem.clear();
+    exp.ReadNotice.clear();
+    auto fail = [&](const std::string& problem) {
+        exp.ReadProblem = problem;
+        if (exp.ExpXRaw.Empty()) InitExperimentArrays(exp);
+        exp.ExpPoints = -1;
+        dialogs.ShowMessage(std::string(kReadFailureMessage) + "\r\n\r\n" + problem);
+        return false;
+    };
+    const std::string prefix = path + " (read as " + std::string(FormatName(format)) + ")";
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) > kMaxTableFile)
+        return fail(prefix + ": larger than " + std::to_string(kMaxTableFile >> 20) + " MB");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return fail(path + ": cannot be opened for reading");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (format != SpectrumFormat::Spe3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
+    try {
+        if (format != SpectrumFormat::Spe3 && text.find('\0') != std::string::npos)
+            throw SpectrumReadError{0, "binary data at byte " + std::to_string(text.find('\0')) + " (the file is not a text file)"};
+        SpectrumPoints points;
+        std::string detail;
+        if (format == SpectrumFormat::Spe3) {
+            SpeInfo info;
+            points = ReadSpe3(text, exp.IntensityColumn, info);
+            detail = (info.chosen == 0 ? ", sum of " + std::to_string(info.frames) + " frame(s)"
+                                       : ", frame " + std::to_string(info.chosen) + " of " + std::to_string(info.frames)) +
+                     " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
+        } else if (format == SpectrumFormat::JcampDx) {
+            JcampInfo info;
+            points = ReadJcampDx(text, info);
+            detail = std::string(info.compressed ? ", compressed" : "") +
+                     (info.xUnits.empty() ? "" : ", x in " + info.xUnits);
+        } else if (format == SpectrumFormat::AndorAscii) {
+            AndorFrames frames;
+            points = ReadAndorAscii(text, exp.IntensityColumn, frames);
+            detail = frames.chosen == 0 ? ", sum of " + std::to_string(frames.count) + " frame(s)"
+                                        : ", frame " + std::to_string(frames.chosen) + " of " + std::to_string(frames.count);
+        } else {
+            TableColumns used;
+            points = ReadColumnTable(text, exp.IntensityColumn, used);
+            detail = ", x from column " + std::to_string(used.x) + ", intensity from column " +
+                     std::to_string(used.intensity) + " of " + std::to_string(used.count);
+        }
+        const int count = StoreSpectrumPoints(exp, points, nanometreRule);
+        if (count == 0)
+            return fail(prefix + (nanometreRule ? ": no point with a wavelength above 1000 Å (100 nm) was found"
+                                                : ": no point with an x above 0 was found"));
+        exp.ReadNotice = path + ": read as " + std::string(FormatName(format)) + detail;
+        return count > 2;
+    } catch (const SpectrumReadError& e) {
+        return fail(Where(prefix, e.line) + ": " + e.problem);
+    } catch (const std::bad_alloc&) {
+        return fail(path + ": not enough memory for the spectrum");
+    }
+}
+
+}  // namespace velmora::experiment

@@ -1,0 +1,44 @@
+// Which layout a spectrum file has, recognised from its first bytes (the extension only as a
+// hint), and the one entry point that reads any of them into the experiment arrays.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/services.h"
+#include "experiment/column_table.h"
+#include "experiment/experiment_state.h"
+
+namespace velmora::experiment {
+
+/// The layouts the spectrum loader reads.
+enum class SpectrumFormat {
+    TwoColumn,   ///< plain x, y lines (the fallback for anything not recognised)
+    HeaderText,  ///< a header block (key: value lines or "Begin Spectral Data"), then columns
+    Csv,         ///< a spreadsheet table: a header row naming three or more columns
+    JcampDx,     ///< JCAMP-DX labelled records with an XYDATA table
+    AndorAscii,  ///< .asc: x and one or more frame columns
+    Spe3,        ///< .spe: SPE 3.0 binary frames with an XML footer
+};
+
+/// The name a message gives the layout ("JCAMP-DX", ...).
+std::string_view FormatName(SpectrumFormat format);
+
+/// Recognises the layout from the start of a file (`head`, a few kilobytes suffice) and its
+/// extension (lower or upper case, with or without the dot).
+SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view extension);
+
+/// Puts points into ExpXRaw/ExpYRaw and ExpX/ExpY with the two-column rules: x below 1000 is nm
+/// and becomes Å, only x above 1000 Å is kept, the largest intensity becomes 100. Without the
+/// nm rule (a file whose x unit the user named) x is kept as written, every x above 0. Returns
+/// the number of points kept.
+int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool nanometreRule = true);
+
+/// Reads a spectrum file of any recognised layout (the intensity column from
+/// exp.IntensityColumn, 0 for the last). Plain two-column text goes to ReadTwoColumn with its
+/// rules and messages; another layout leaves "<file>: read as <layout>" in ReadNotice, and a
+/// failure shows kReadFailureMessage with the file, the line or byte offset, and the problem.
+/// `nanometreRule` as for StoreSpectrumPoints.
+bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule = true);
+
+}  // namespace velmora::experiment
