@@ -10,12 +10,6 @@ namespace velmora::experiment {
 
 namespace {
 
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
 /// All fields of a line: tab-separated if it holds a tab, else semicolons, else commas (with a
 /// decimal point only), else runs of blanks.
 std::vector<std::string_view> SplitAll(std::string_view line, DecimalMark mark) {
@@ -28,7 +22,7 @@ std::vector<std::string_view> SplitAll(std::string_view line, DecimalMark mark) 
     while (pos <= line.size()) {
         std::size_t e = line.find(sep, pos);
         if (e == std::string_view::npos) e = line.size();
-        const std::string_view f = Trimmed(line.substr(pos, e - pos));
+        const std::string_view f = TrimLine(line.substr(pos, e - pos));
         if (!(sep == ' ' && f.empty())) fields.push_back(f);
         pos = e + 1;
     }
@@ -50,7 +44,7 @@ void ForEachLine(std::string_view text, F f) {
 }
 
 bool StartsWithNumber(std::string_view line, DecimalMark mark) {
-    const std::vector<std::string_view> f = SplitAll(Trimmed(line), mark);
+    const std::vector<std::string_view> f = SplitAll(TrimLine(line), mark);
     double v = 0.0;
     return !f.empty() && ReadField(f[0], mark, v) == FieldValue::Number;
 }
@@ -58,10 +52,10 @@ bool StartsWithNumber(std::string_view line, DecimalMark mark) {
 }  // namespace
 
 bool IsBeginDataLine(std::string_view line) {
-    line = Trimmed(line);
+    line = TrimLine(line);
     while (!line.empty() && line.front() == '>') line.remove_prefix(1);
     while (!line.empty() && line.back() == '<') line.remove_suffix(1);
-    return Trimmed(line) == "Begin Spectral Data";
+    return TrimLine(line) == "Begin Spectral Data";
 }
 
 SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& used) {
@@ -78,7 +72,7 @@ SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& 
     bool inHeader = true;
     ForEachLine(text, [&](std::string_view raw, long long n) {
         if (marked && n < firstData) return;
-        const std::string_view line = Trimmed(raw);
+        const std::string_view line = TrimLine(raw);
         if (line.empty()) return;
         // Header lines may hold any text; only the lines of numbers decide the decimal mark.
         if (inHeader && !marked && !StartsWithNumber(line, DecimalMark::Point)) return;

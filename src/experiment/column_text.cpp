@@ -12,13 +12,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string_view TrimView(std::string_view s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && IsBlank(s[a])) ++a;
-    while (b > a && IsBlank(s[b - 1])) --b;
-    return s.substr(a, b - a);
-}
-
 /// A comma with a digit directly on both sides: a decimal comma, or a thousands mark.
 bool HasCommaBetweenDigits(std::string_view f) {
     for (std::size_t i = 1; i + 1 < f.size(); ++i)
@@ -154,6 +147,21 @@ std::string QuotedField(std::string_view field) {
     for (char& c : out)
         if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f') c = '?';
     return "\"" + out + "\"";
+}
+
+std::string_view TrimView(std::string_view s) {
+    std::size_t a = 0, b = s.size();
+    while (a < b && IsBlank(s[a])) ++a;
+    while (b > a && IsBlank(s[b - 1])) --b;
+    return s.substr(a, b - a);
+}
+
+std::string_view TrimLine(std::string_view s) {
+    const auto trimmed = [](char c) { return IsBlank(c) || c == '\r'; };
+    std::size_t a = 0, b = s.size();
+    while (a < b && trimmed(s[a])) ++a;
+    while (b > a && trimmed(s[b - 1])) --b;
+    return s.substr(a, b - a);
 }
 
 }  // namespace velmora::experiment

@@ -65,4 +65,11 @@ FieldValue ReadField(std::string_view field, DecimalMark mark, double& value);
 /// A field as it may stand in a message: at most 24 characters, control bytes as '?'.
 std::string QuotedField(std::string_view field);
 
+/// The text without blanks and tabs at both ends (a view, no copy).
+std::string_view TrimView(std::string_view s);
+
+/// A line without blanks, tabs and carriage returns at both ends: a line of a file written with
+/// CR-LF line ends, as the header and table readers take it.
+std::string_view TrimLine(std::string_view s);
+
 }  // namespace velmora::experiment

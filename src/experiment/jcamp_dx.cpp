@@ -6,17 +6,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "experiment/column_text.h"
 #include "experiment/spectrum_files.h"
 
 namespace velmora::experiment {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
 
 /// A label compared as the standard asks: upper case, blanks, '-', '/' and '_' ignored.
 std::string Label(std::string_view s) {
@@ -121,7 +116,7 @@ SpectrumPoints ReadJcampDx(std::string_view text, JcampInfo& info) {
     while (pos <= text.size()) {
         std::size_t e = text.find_first_of("\r\n", pos);
         if (e == std::string_view::npos) e = text.size();
-        const std::string_view line = Trim(text.substr(pos, e - pos));
+        const std::string_view line = TrimLine(text.substr(pos, e - pos));
         const long long lineNo = n;
         if (e < text.size() && text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ++e;
         pos = e + 1;
@@ -131,8 +126,8 @@ SpectrumPoints ReadJcampDx(std::string_view text, JcampInfo& info) {
             const std::size_t eq = line.find('=');
             if (eq == std::string_view::npos) continue;
             const std::string label = Label(line.substr(2, eq - 2));
-            std::string value(Trim(line.substr(eq + 1)));
-            if (const std::size_t c = value.find("$$"); c != std::string::npos) value = std::string(Trim(value.substr(0, c)));
+            std::string value(TrimLine(line.substr(eq + 1)));
+            if (const std::size_t c = value.find("$$"); c != std::string::npos) value = std::string(TrimLine(value.substr(0, c)));
             if (label == "XFACTOR") LabelNumber(value, lineNo, "XFACTOR");  // x comes from FIRSTX, LASTX
             else if (label == "YFACTOR") yFactor = LabelNumber(value, lineNo, "YFACTOR");
             else if (label == "FIRSTX") firstX = LabelNumber(value, lineNo, "FIRSTX"), haveFirst = true;

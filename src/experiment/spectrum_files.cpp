@@ -25,14 +25,6 @@ constexpr int kInitialUpperBound = 3000;
 constexpr int kGrowthStep = 500;
 constexpr std::size_t kChunkSize = 1 << 20;
 
-/// Trims blanks and tabs at both ends without copying.
-std::string_view TrimView(std::string_view s) {
-    std::size_t a = 0, b = s.size();
-    while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
-    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
-    return s.substr(a, b - a);
-}
-
 }  // namespace
 
 void InitExperimentArrays(ExperimentState& exp) {
