@@ -80,6 +80,18 @@ int ChoiceOption(const Args& args, const std::string& name, std::initializer_lis
                                 " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
 }
 
+std::vector<std::string> OptionNames(std::span<const OptionHelp> options) {
+    std::vector<std::string> names;
+    for (const OptionHelp& o : options) names.emplace_back(o.name);
+    return names;
+}
+
+std::string OptionsHelp(std::span<const OptionHelp> options) {
+    std::string text;
+    for (const OptionHelp& o : options) text += "\n      --" + std::string(o.name) + " " + o.help;
+    return text;
+}
+
 void RejectUnknownOptions(const Args& args, const std::vector<std::string>& known, const std::string& hint) {
     for (const std::string& name : args.Names())
         if (std::find(known.begin(), known.end(), name) == known.end())

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,18 @@ private:
 /// A choice option given by name (any case) or by its number; `first` is the number of the first
 /// name. Throws std::invalid_argument listing the names when it is neither.
 int ChoiceOption(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first);
+
+/// An option's name (without "--") and its one-line description for a command's usage text.
+struct OptionHelp {
+    const char* name;
+    const char* help;
+};
+
+/// The names of a table of options.
+std::vector<std::string> OptionNames(std::span<const OptionHelp> options);
+
+/// The usage lines of a table of options, one "--name help" line each.
+std::string OptionsHelp(std::span<const OptionHelp> options);
 
 /// Throws std::invalid_argument naming the first option given that is not one of `known`; the
 /// message ends with `hint`.

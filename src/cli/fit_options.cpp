@@ -15,11 +15,6 @@ namespace velmora::cli {
 
 namespace {
 
-struct OptionHelp {
-    const char* name;
-    const char* help;
-};
-
 const OptionHelp kFitOptions[] = {
     {"spectrum", "FILE[,FILE...]  measured spectra (x, y and optionally σ per line); globs allowed, required"},
     {"free", "NAMES  free parameters (default t,scale,baseline): t, tvib, pop, pop(v=N), scale, baseline, slope,\n"
@@ -76,19 +71,11 @@ std::pair<double, double> Interval(const std::string& option, const std::string&
 }  // namespace
 
 const std::vector<std::string>& FitOptionNames() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> v;
-        for (const OptionHelp& o : kFitOptions) v.emplace_back(o.name);
-        return v;
-    }();
+    static const std::vector<std::string> names = OptionNames(kFitOptions);
     return names;
 }
 
-std::string FitOptionsHelp() {
-    std::string text;
-    for (const OptionHelp& o : kFitOptions) text += "\n      --" + std::string(o.name) + " " + o.help;
-    return text;
-}
+std::string FitOptionsHelp() { return OptionsHelp(kFitOptions); }
 
 std::vector<std::string> JoinSpectrumWords(const std::vector<std::string>& words) {
     std::vector<std::string> out;

@@ -25,11 +25,6 @@ namespace velmora::cli {
 
 namespace {
 
-struct OptionHelp {
-    const char* name;
-    const char* help;
-};
-
 // Every stored condition; names follow the window's captions.
 const OptionHelp kOptions[] = {
     {"entry", "N  catalogue entry (band system), required"},
@@ -121,19 +116,11 @@ void ApplyInstrumentOptions(AppState& app, const Args& args) {
 }  // namespace
 
 const std::vector<std::string>& SimulationOptionNames() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> v;
-        for (const OptionHelp& o : kOptions) v.emplace_back(o.name);
-        return v;
-    }();
+    static const std::vector<std::string> names = OptionNames(kOptions);
     return names;
 }
 
-std::string SimulationOptionsHelp() {
-    std::string text;
-    for (const OptionHelp& o : kOptions) text += "\n      --" + std::string(o.name) + " " + o.help;
-    return text;
-}
+std::string SimulationOptionsHelp() { return OptionsHelp(kOptions); }
 
 void ApplySimulationOptions(AppState& app, const Args& args) {
     using namespace simulation;
