@@ -76,7 +76,7 @@ Broadening ComputeBroadening(const SimulationConditions& c, double molecularMass
     if (static_cast<float>(99.0 * b.gaussWidthSq) < b.lorentzWidth) b.profile = Lineshape::Lorentzian;
     if (static_cast<float>(99.0 * b.lorentzWidth) < b.gaussWidthSq) b.profile = Lineshape::Gaussian;
     b.totalWidth = static_cast<float>(VoigtWidth(b.lorentzWidth, b.gaussWidthSq));
-    if (IsConvolvedInstrument(c.lineshape) && !laser) {
+    if (ConvolvesInstrument(c)) {
         // The total resolution, and the grid, count the instrument's FWHM as a Gaussian part.
         const double w = convertible ? InstrumentWidth(c, nuC) : res;
         b.totalWidth = static_cast<float>(VoigtWidth(b.lorentzWidth, b.gaussWidthSq + w * w));

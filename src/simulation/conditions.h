@@ -180,6 +180,12 @@ inline bool LaserShapesExcitation(const SimulationConditions& c) {
     return c.kind == SpectrumKind::LifExcitation && (c.laserGaussWidth > 0.0 || c.laserLorentzWidth > 0.0);
 }
 
+/// True when the drawn spectrum is convolved on the grid with a triangle, trapezoid or measured
+/// instrument function; a laser of its own line shape takes that function's place.
+inline bool ConvolvesInstrument(const SimulationConditions& c) {
+    return IsConvolvedInstrument(c.lineshape) && !LaserShapesExcitation(c);
+}
+
 /// A condition the simulation cannot work with; the message names it and says why.
 class ConditionError : public std::invalid_argument {
 public:

@@ -87,8 +87,7 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     const int levels = static_cast<int>(s.levels.size());
     s.bands.Resize(1, levels, 0, grid.last);
     DrawStats stats;
-    // A laser of its own line shape takes the instrument function's place in an excitation scan.
-    if (IsConvolvedInstrument(conditions.lineshape) && !LaserShapesExcitation(conditions)) {
+    if (ConvolvesInstrument(conditions)) {
         SimulationConditions c = conditions;
         std::tie(c.start, c.end) = std::pair<double, double>(start, end);
         DrawThroughInstrument(model, c, populations, widths, grid, options.profiles, options.progress, s.bands, stats);
