@@ -213,7 +213,8 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
             // x, y pairs, several to a line, in plain numbers.
             for (const Token& t : tokens)
                 if (t.kind != Kind::Affn)
-                    throw SpectrumReadError{lineNo, "a compressed value in an (XY..XY) table (its numbers are written plainly)"};
+                    throw SpectrumReadError{lineNo, "a compressed value in an (XY..XY) table (its numbers are "
+                                                    "written plainly)"};
             if (tokens.size() % 2 != 0) throw SpectrumReadError{lineNo, "an x value without its y on the same line"};
             for (std::size_t k = 0; k < tokens.size(); k += 2) {
                 x.push_back(tokens[k].value);
@@ -285,7 +286,10 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
                                                    std::to_string(y.size()) + " points"};
         for (double& v : x) v *= xFactor;
     } else {
-        if (!haveLast && haveDelta && nPoints > 0) lastX = firstX + deltaX * static_cast<double>(nPoints - 1), haveLast = true;
+        if (!haveLast && haveDelta && nPoints > 0) {
+            lastX = firstX + deltaX * static_cast<double>(nPoints - 1);
+            haveLast = true;
+        }
         if (!haveFirst || !haveLast || nPoints < 0)
             throw SpectrumReadError{tableLine, "##FIRSTX, ##LASTX and ##NPOINTS are needed to place the points"};
         if (static_cast<long long>(y.size()) != nPoints)

@@ -21,7 +21,8 @@ struct SpeInfo {
 /// each width × height pixels; the rows of a frame are summed into one spectrum, and the frames
 /// are summed too, or frame `frame` (1-based) is taken. x is the footer's <Wavelength> list
 /// (comma-separated, one value per pixel column), left in nm, which the points declare. Throws
-/// SpectrumReadError whose problem names the byte offset when the sizes do not fit the file or the calibration is missing.
+/// SpectrumReadError whose problem names the byte offset when the sizes do not fit the file or the
+/// calibration is missing.
 SpectrumPoints ReadSpe3(std::string_view bytes, int frame, SpeInfo& info);
 
 }  // namespace velmora::experiment

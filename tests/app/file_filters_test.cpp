@@ -8,8 +8,8 @@ namespace velmora::app {
 namespace {
 
 TEST(FileFilters, PairsOfDescriptionAndPatternsBecomeQtNameFilters) {
-    const QStringList spectra = QtNameFilters(
-        QString::fromUtf8(experiment::kLoadSpectraFilter.data(), static_cast<qsizetype>(experiment::kLoadSpectraFilter.size())));
+    const std::string_view filter = experiment::kLoadSpectraFilter;
+    const QStringList spectra = QtNameFilters(QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())));
     ASSERT_EQ(spectra.size(), 7);
     EXPECT_EQ(spectra[0], "Experimental spectra (*.dat *.csv *.spc *.txt *.tsv *.mod *.jdx *.dx *.asc *.spe)");
     EXPECT_EQ(spectra[1], "Simulation spectra (*.mod)");

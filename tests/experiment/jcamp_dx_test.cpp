@@ -128,7 +128,8 @@ TEST(JcampDx, BadTablesNameTheLine) {
         {"##TITLE=x\r\n##END=\r\n", 0, "no ##XYDATA=(X++(Y..Y)) table"},
         // The x that starts a line is not the abscissa of its first value (380.2 at point 3; after
         // a DIF line, point 3 is the check value).
-        {Jdx("3800 10 20\r\n3803 30 40\r\n"), 13, "starts at x = 380.3 (3803 x XFACTOR 0.1) but its first value is point 3, at x = 380.2"},
+        {Jdx("3800 10 20\r\n3803 30 40\r\n"), 13,
+         "starts at x = 380.3 (3803 x XFACTOR 0.1) but its first value is point 3, at x = 380.2"},
         {Jdx("3800 A0J0J0\r\n3803 C0J0\r\n"), 13, "but its first value is point 3, at x = 380.2"},
         {"##TITLE=r\n##FIRSTX=0\n##LASTX=1\n##NPOINTS=4\n##XYDATA=(X++(Y..Y))\n0 1 2\n0.6 3\n0.99 4\n", 7,
          "point 3, at x = 0.6666666667"},
@@ -161,7 +162,8 @@ TEST(JcampDx, RecognisedAndLoadedWithItsName) {
     EXPECT_NE(dialogs.messages.back().find("t.jdx (read as JCAMP-DX), line 12: a repeat count"), std::string::npos)
         << dialogs.messages.back();
     // The caption names the table and the block read.
-    const std::string linked = Linked({kNotes, Block("peaks", "##XUNITS=1/CM\r\n##PEAK TABLE=(XY..XY)\r\n30000,1 30010,2 30020,4\r\n")});
+    const std::string linked =
+        Linked({kNotes, Block("peaks", "##XUNITS=1/CM\r\n##PEAK TABLE=(XY..XY)\r\n30000,1 30010,2 30020,4\r\n")});
     EXPECT_TRUE(ReadSpectrumFile(exp, dir.Write("l.jdx", linked).string(), dialogs));
     EXPECT_NE(exp.ReadNotice.find("l.jdx: read as JCAMP-DX, x, y pairs of ##PEAK TABLE, block 2 of 2, x in 1/CM"),
               std::string::npos)

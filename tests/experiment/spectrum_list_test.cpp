@@ -159,7 +159,8 @@ TEST(SpectrumList, TheFileXUnitAndTheAxisUnitMeetInTheAxisUnit) {
 TEST(SpectrumList, AFileThatDeclaresItsXUnitIsReadInThatUnit) {
     Fixture f;
     // 306, 306.5, 307 nm and 32600, 32650, 32700 cm-1, declared by ##XUNITS.
-    auto jdx = [&](const std::string& name, const std::string& units, const std::string& first, const std::string& last) {
+    auto jdx = [&](const std::string& name, const std::string& units, const std::string& first,
+                   const std::string& last) {
         return f.dir.Write(name, "##TITLE=t\n##JCAMP-DX=4.24\n##XUNITS=" + units + "\n##FIRSTX=" + first +
                                      "\n##LASTX=" + last + "\n##NPOINTS=3\n##XYDATA=(X++(Y..Y))\n" + first +
                                      " 1 2 3\n##END=\n")
