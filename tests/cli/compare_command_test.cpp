@@ -121,14 +121,6 @@ TEST(CliCompare, SpectrometerExportWithAChosenColumn) {
         EXPECT_EQ(r.code, code) << r.err;
         EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
     }
-    // Plain columns of numbers: the chosen column is read, not silently the second.
-    std::string plain;
-    for (int i = 0; i <= 100; ++i) plain += Format(3320.0 + 0.1 * i, "0.0") + " 50 " + Format(i, "0") + "\n";
-    const std::string columns = db.data.Write("columns.dat", plain).string();
-    const Result r = RunCli(With({"compare", "--spectrum", columns, "--column", "3", "--limits"}, Simulation(db)));
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.err.find("read as columns of numbers, x from column 1, intensity from column 3 of 3"), std::string::npos)
-        << r.err;
 }
 
 TEST(CliCompare, BadInputIsRefusedWithAReason) {
