@@ -19,6 +19,8 @@
 
 #include "app/child_windows.h"
 #include "app/flow_layout.h"
+#include "experiment/spectrum_formats.h"
+#include "experiment/spectrum_units.h"
 #include "program/main_window.h"
 
 namespace velmora::app {
@@ -252,6 +254,21 @@ void BuildSimulationTab(QWidget* tab) {
     updFile->setObjectName("UpDExpFile");
     updFile->setRange(0, 0);
     e.Row({files, updFile});
+    // How the file shown is read: the unit of its x and, for files of several columns or frames,
+    // the intensity column; changing either reads the file again.
+    QStringList xUnits;
+    for (const std::string& item : experiment::SpectrumXUnitItems()) xUnits << QString::fromStdString(item);
+    e.Combo("CmbExpXUnit", QObject::tr("x column in"), xUnits)
+        ->setToolTip(QObject::tr("Unit of the file's x values; a file that declares its unit (JCAMP-DX, SPE) is read "
+                                 "in that unit"));
+    auto* column = new QSpinBox(experimental);
+    column->setObjectName("UpDExpColumn");
+    column->setRange(0, experiment::kMaxIntensityColumn);
+    column->setSpecialValueText(QObject::tr("Auto"));
+    column->setKeyboardTracking(false);  // a typed number is read once, when complete
+    column->setToolTip(QObject::tr("Column (counted from 1) or frame holding the intensity; Auto: the last column, "
+                                   "the sum of the frames"));
+    e.Row({NamedLabel(experimental, "LblExpColumn", QObject::tr("Intensity column")), column});
     e.Text("TxtBaseline", QObject::tr("Baseline correction (%)"))
         ->setToolTip(QObject::tr("Subtracted from every intensity, in percent of the spectrum's largest value"));
     e.Text("TxtWavelength", QObject::tr("Wavelength correction"))

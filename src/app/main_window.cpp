@@ -726,6 +726,7 @@ void MDIVelmora::WireInputs() {
             Event([&] { program::GrdComposition_Change(a, row, column, S(gas->item(row, column)->text())); }, true);
         });
     combo("CmbExpFile", [&a](int i) { experiment::CmbExpFile_Click(a, i); });
+    combo("CmbExpXUnit", [&a](int i) { experiment::CmbExpXUnit_Click(a, i); });
     combo("CmbResiduals", [this, &a](int i) {
         experiment::CmbResiduals_Click(a, S(findChild<QComboBox*>("CmbResiduals")->itemText(i)));
     });
@@ -818,6 +819,7 @@ void MDIVelmora::WireInputs() {
     arrows("UpDZoomX", &program::mnuZoomXup_Click, &program::mnuZoomXdown_Click);
     arrows("UpDZoomY", &program::mnuZoomUp_Click, &program::mnuZoomDown_Click);
     spin("UpDExpFile", [&a](int v) { experiment::UpDExpFile_Change(a, v); });
+    spin("UpDExpColumn", [&a](int v) { experiment::UpDExpColumn_Change(a, v); });
     connect(findChild<QSlider*>("SldX"), &QSlider::valueChanged, this,
             [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
 
@@ -1372,6 +1374,16 @@ void MDIVelmora::RefreshControls() {
         s->setRange(0, std::max(0, e.UpDExpFileMax));
         s->setValue(std::max(0, e.ExpCurrent));
     }
+    // How the file shown is read; without a file, the choices the next one takes.
+    const bool shown = e.ExpCount > 0 && e.ExpCurrent >= 0 && e.ExpCurrent < static_cast<int>(e.ExpFiles.size());
+    const ExpFile* current = shown ? &e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)] : nullptr;
+    SetComboIndex(combo("CmbExpXUnit"), current ? current->XUnit : a.shell.SpectraXUnit);
+    if (auto* s = qobject_cast<QSpinBox*>(find("UpDExpColumn"))) {
+        const QSignalBlocker b(s);
+        s->setValue(current ? current->Column : a.shell.SpectraColumn);
+    }
+    enable("CmbExpXUnit", shown);
+    enable("UpDExpColumn", shown);
     SetEditText(edit("TxtBaseline"), e.TxtBaseline);
     SetEditText(edit("TxtWavelength"), e.TxtWavelength);
     SetEditText(edit("TxtMultiply"), e.TxtMultiply);

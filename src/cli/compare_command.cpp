@@ -69,6 +69,7 @@ const bool registered = RegisterCommand(
      "        [--residuals FILE.csv] [simulation options]  simulates, loads and corrects an experimental\n"
      "        spectrum and prints the peak correlation and chi-square (--spectrum-units: the unit of its x\n"
      "        column, default auto: below 1000 nm, else the axis unit; a named unit is read as written;\n"
+     "        a file that declares its x unit, JCAMP-DX or SPE, is read in that unit;\n"
      "        --column: the intensity column of a several-column file, default the last; the frame of an\n"
      "        .asc or .spe file, default their sum; --response: divide it by a spectral response,\n"
      "        wavelength and relative response; --limits: simulate over the spectrum's range;\n"

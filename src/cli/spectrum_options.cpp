@@ -7,6 +7,7 @@
 #include "experiment/comparison.h"
 #include "experiment/corrections.h"
 #include "experiment/response_calibration.h"
+#include "experiment/spectrum_formats.h"
 #include "experiment/spectrum_list.h"
 #include "experiment/spectrum_units.h"
 #include "simulation/lineshapes.h"
@@ -48,8 +49,9 @@ void CheckSpectrumOptions(const Args& args) {
         throw std::invalid_argument("option --multiply: " + args.Get("multiply") + " is outside 0 (excluded).." +
                                     Format(experiment::kMaxMultiply, "0"));
     if (args.Has("spectrum-units")) SpectrumUnits(args);
-    if (args.Has("column") && !(args.Integer("column", 0) >= 1 && args.Integer("column", 0) <= 1000))
-        throw std::invalid_argument("option --column takes 1..1000");
+    if (args.Has("column") &&
+        !(args.Integer("column", 0) >= 1 && args.Integer("column", 0) <= experiment::kMaxIntensityColumn))
+        throw std::invalid_argument("option --column takes 1.." + std::to_string(experiment::kMaxIntensityColumn));
     for (const char* name : {"spectrum-units", "column", "response", "baseline", "wavelength", "multiply", "smooth"})
         if (args.Has(name) && !args.Has("spectrum"))
             throw std::invalid_argument(std::string("option --") + name + " goes with --spectrum FILE");
@@ -63,8 +65,9 @@ bool LoadCorrectedSpectrum(AppState& app, const Args& args) {
             return false;
         }
     }
-    app.exp.IntensityColumn = args.Integer("column", 0);  // 0: the last column
-    experiment::LoadSpectrum(app, args.Get("spectrum"), args.Has("spectrum-units") ? SpectrumUnits(args) : 0);
+    // The intensity column is a property of the loaded spectrum, as in the program (0: automatic).
+    experiment::LoadSpectrum(app, args.Get("spectrum"), args.Has("spectrum-units") ? SpectrumUnits(args) : 0,
+                             args.Integer("column", 0));
     if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty()) return false;
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
     ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);

@@ -9,9 +9,15 @@
 
 namespace velmora::experiment {
 
+/// The x unit a self-describing file states (JCAMP-DX ##XUNITS, the nm calibration of an SPE
+/// file); None for a file that does not say. The medium (air or vacuum) of a wavelength is never
+/// stated.
+enum class DeclaredXUnit { None, Angstrom, Nanometre, Wavenumber };
+
 /// Points of a spectrum as a file gives them: x in the file's unit, intensity as written.
 struct SpectrumPoints {
     std::vector<double> x, y;
+    DeclaredXUnit unit = DeclaredXUnit::None;  ///< the unit of x when the file states it
 };
 
 /// Which columns a table reader used (1-based, as a user counts them).

@@ -21,6 +21,7 @@ struct ExpFile {
     float Wavelength = 0.0f;  ///< wavelength correction in force for this file
     float Multiply = 1.0f;    ///< multiplication factor in force for this file
     int XUnit = 0;            ///< unit of the file's x column: 0 automatic, else an axis unit code
+    int Column = 0;           ///< intensity column of a several-column file (1-based); 0 automatic
 };
 
 struct ExperimentState {
@@ -62,8 +63,9 @@ struct ExperimentState {
     /// What the user should know about the last spectrum read although it succeeded (the file's
     /// numbers have decimal commas); empty when there is nothing to tell.
     std::string ReadNotice;
-    /// Column of a several-column spectrum file that holds the intensity (1-based); 0 the last.
-    int IntensityColumn = 0;
+    /// Axis unit code in which the x of the last file read stood before their conversion to
+    /// the axis unit (the unit the file declares, else the one chosen for it).
+    int ReadUnit = 1;
 
     // Intensity calibration (response_calibration.h): every spectrum read is divided by it.
     std::string ResponseFile;  ///< empty: no calibration

@@ -1,5 +1,6 @@
 #include "experiment/jcamp_dx.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -37,9 +38,27 @@ Kind KindOf(char c, int& digit) {
     return Kind::None;
 }
 
+/// A unit of the last digit of a number as written: 1 for "3802", 0.01 for "380.03", 100 for
+/// "3.8E3".
+double LastDigitUnit(const std::string& text) {
+    int decimals = 0;
+    bool fraction = false;
+    long exponent = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        if (c == '.') fraction = true;
+        else if (c == 'E' || c == 'e') {
+            exponent = std::strtol(text.c_str() + k + 1, nullptr, 10);
+            break;
+        } else if (fraction && std::isdigit(static_cast<unsigned char>(c))) ++decimals;
+    }
+    return std::pow(10.0, static_cast<double>(std::clamp(exponent - decimals, -300L, 300L)));
+}
+
 struct Token {
     Kind kind;
     double value;
+    double ulp;  ///< a unit of the last digit written (0 when unknown): the rounding of the number
 };
 
 /// The numbers of one XYDATA line, in order.
@@ -81,7 +100,7 @@ std::vector<Token> Tokens(std::string_view line, long long n) {
         if (end == text.c_str() || !std::isfinite(v))
             throw SpectrumReadError{n, "\"" + text + "\" at column " + std::to_string(i + 1) + " is not a number"};
         if (digit < 0) v = -v;
-        out.push_back({kind, v});
+        out.push_back({kind, v, LastDigitUnit(text)});
         i = j;
     }
     return out;
@@ -101,37 +120,69 @@ double LabelNumber(const std::string& value, long long n, const char* name) {
     return v;
 }
 
-}  // namespace
-
-SpectrumPoints ReadJcampDx(std::string_view text, JcampInfo& info) {
-    double yFactor = 1.0, firstX = 0.0, lastX = 0.0;
-    long long nPoints = -1;
-    bool haveFirst = false, haveLast = false, inTable = false, tableSeen = false, difPending = false;
-    long long tableLine = 0;
-    std::vector<double> y;
-    double lastY = 0.0;
-
-    long long n = 1;
+/// Calls f(line, number, begin, next) for every line of `text` (LF, CR-LF or CR ends), the line
+/// trimmed, `begin` its offset and `next` the offset of the line after it; numbers count from
+/// `first`.
+template <class F>
+void ForEachLine(std::string_view text, long long first, F f) {
+    long long n = first;
     std::size_t pos = 0;
     while (pos <= text.size()) {
         std::size_t e = text.find_first_of("\r\n", pos);
         if (e == std::string_view::npos) e = text.size();
         const std::string_view line = TrimLine(text.substr(pos, e - pos));
-        const long long lineNo = n;
+        const std::size_t begin = pos;
         if (e < text.size() && text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n') ++e;
         pos = e + 1;
-        ++n;
+        f(line, n++, begin, std::min(pos, text.size()));
+    }
+}
+
+/// The label of a "##LABEL=value" line, compared form; empty for any other line.
+std::string LineLabel(std::string_view line) {
+    if (line.substr(0, 2) != "##") return {};
+    const std::size_t eq = line.find('=');
+    return eq == std::string_view::npos ? std::string() : Label(line.substr(2, eq - 2));
+}
+
+bool IsTableLabel(const std::string& label) {
+    return label == "XYDATA" || label == "XYPOINTS" || label == "PEAKTABLE";
+}
+
+/// Where an XYDATA line starts: its x as written (times XFACTOR later), the rounding of that
+/// number, and the index of the ordinate it belongs to.
+struct LineAbscissa {
+    long long line;
+    double written, ulp;
+    std::size_t index;
+};
+
+/// Reads the one spectrum of a block (the whole file when it has no linked blocks); line numbers
+/// count from `firstLine`.
+SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& info) {
+    double yFactor = 1.0, xFactor = 1.0, firstX = 0.0, lastX = 0.0, deltaX = 0.0;
+    long long nPoints = -1;
+    bool haveFirst = false, haveLast = false, haveDelta = false, inTable = false, difPending = false;
+    bool pairs = false;  // the table is (XY..XY)
+    long long tableLine = 0;
+    std::string tableLabel;
+    std::vector<double> x, y;
+    std::vector<LineAbscissa> starts;
+    double lastY = 0.0;
+
+    ForEachLine(text, firstLine, [&](std::string_view line, long long lineNo, std::size_t, std::size_t) {
         if (line.substr(0, 2) == "##") {
             inTable = false;
             const std::size_t eq = line.find('=');
-            if (eq == std::string_view::npos) continue;
+            if (eq == std::string_view::npos) return;
             const std::string label = Label(line.substr(2, eq - 2));
             std::string value(TrimLine(line.substr(eq + 1)));
             if (const std::size_t c = value.find("$$"); c != std::string::npos) value = std::string(TrimLine(value.substr(0, c)));
-            if (label == "XFACTOR") LabelNumber(value, lineNo, "XFACTOR");  // x comes from FIRSTX, LASTX
+            if (label == "XFACTOR") xFactor = LabelNumber(value, lineNo, "XFACTOR");
             else if (label == "YFACTOR") yFactor = LabelNumber(value, lineNo, "YFACTOR");
             else if (label == "FIRSTX") firstX = LabelNumber(value, lineNo, "FIRSTX"), haveFirst = true;
             else if (label == "LASTX") lastX = LabelNumber(value, lineNo, "LASTX"), haveLast = true;
+            else if (label == "DELTAX") deltaX = LabelNumber(value, lineNo, "DELTAX"), haveDelta = true;
             else if (label == "NPOINTS") {
                 const double v = LabelNumber(value, lineNo, "NPOINTS");
                 if (!(v >= 2 && v <= kMaxSpectrumPoints) || v != std::floor(v))
@@ -139,20 +190,46 @@ SpectrumPoints ReadJcampDx(std::string_view text, JcampInfo& info) {
                                                         std::to_string(kMaxSpectrumPoints) + " points"};
                 nPoints = static_cast<long long>(v);
             } else if (label == "XUNITS") info.xUnits = value;
-            else if (label == "XYDATA") {
-                if (Label(value) != "(X++(Y..Y))")
-                    throw SpectrumReadError{lineNo, "##XYDATA=" + value + " (only the (X++(Y..Y)) table is read)"};
-                if (tableSeen) throw SpectrumReadError{lineNo, "a second XYDATA table (one spectrum per file is read)"};
-                inTable = tableSeen = true;
+            else if (IsTableLabel(label)) {
+                const std::string form = Label(value);
+                const std::string name = label == "PEAKTABLE" ? "PEAK TABLE" : label;
+                if (label == "XYDATA" ? form != "(X++(Y..Y))" : form != "(XY..XY)")
+                    throw SpectrumReadError{lineNo, "##" + name + "=" + value + " (only the " +
+                                                        (label == "XYDATA" ? "(X++(Y..Y))" : "(XY..XY)") +
+                                                        " table is read)"};
+                if (!tableLabel.empty())
+                    throw SpectrumReadError{lineNo, "a second " + name + " table (one spectrum per file is read)"};
+                inTable = true;
+                tableLabel = name;
+                pairs = label != "XYDATA";
                 tableLine = lineNo;
             }
-            continue;
+            return;
         }
-        if (!inTable || line.empty() || line.substr(0, 2) == "$$") continue;
+        if (!inTable || line.empty() || line.substr(0, 2) == "$$") return;
         const std::vector<Token> tokens = Tokens(line, lineNo);
-        if (tokens.empty()) continue;
+        if (tokens.empty()) return;
+        if (pairs) {
+            // x, y pairs, several to a line, in plain numbers.
+            for (const Token& t : tokens)
+                if (t.kind != Kind::Affn)
+                    throw SpectrumReadError{lineNo, "a compressed value in an (XY..XY) table (its numbers are "
+                                                    "written plainly)"};
+            if (tokens.size() % 2 != 0) throw SpectrumReadError{lineNo, "an x value without its y on the same line"};
+            for (std::size_t k = 0; k < tokens.size(); k += 2) {
+                x.push_back(tokens[k].value);
+                y.push_back(tokens[k + 1].value);
+            }
+            if (y.size() > static_cast<std::size_t>(kMaxSpectrumPoints) ||
+                (nPoints > 0 && static_cast<long long>(y.size()) > nPoints))
+                throw SpectrumReadError{lineNo, "more values than ##NPOINTS=" + std::to_string(nPoints)};
+            return;
+        }
         if (tokens[0].kind != Kind::Affn && tokens[0].kind != Kind::Sqz)
             throw SpectrumReadError{lineNo, "the line does not start with an x value"};
+        // The x of a line belongs to its first ordinate; after a DIF line that is the check value,
+        // the last point of the line before.
+        starts.push_back({lineNo, tokens[0].value, tokens[0].ulp, difPending && !y.empty() ? y.size() - 1 : y.size()});
         bool firstY = true, lastWasDif = false;
         double step = 0.0;  // what a DUP repeats: the last difference, or 0 after a plain value
         for (std::size_t k = 1; k < tokens.size(); ++k) {
@@ -198,25 +275,96 @@ SpectrumPoints ReadJcampDx(std::string_view text, JcampInfo& info) {
         for (const Token& t : tokens)
             if (t.kind != Kind::Affn) info.compressed = true;
         difPending = lastWasDif || (tokens.back().kind == Kind::Dup && tokens.size() > 2 && tokens[tokens.size() - 2].kind == Kind::Dif);
+    });
+    if (tableLabel.empty())
+        throw SpectrumReadError{0, "no ##XYDATA=(X++(Y..Y)) table (nor an ##XYPOINTS or ##PEAK TABLE=(XY..XY) table)"};
+    info.table = tableLabel;
+    if (pairs) {
+        if (y.empty()) throw SpectrumReadError{tableLine, "the ##" + tableLabel + " table holds no point"};
+        if (nPoints > 0 && static_cast<long long>(y.size()) != nPoints)
+            throw SpectrumReadError{tableLine, "##NPOINTS=" + std::to_string(nPoints) + " but the table holds " +
+                                                   std::to_string(y.size()) + " points"};
+        for (double& v : x) v *= xFactor;
+    } else {
+        if (!haveLast && haveDelta && nPoints > 0) {
+            lastX = firstX + deltaX * static_cast<double>(nPoints - 1);
+            haveLast = true;
+        }
+        if (!haveFirst || !haveLast || nPoints < 0)
+            throw SpectrumReadError{tableLine, "##FIRSTX, ##LASTX and ##NPOINTS are needed to place the points"};
+        if (static_cast<long long>(y.size()) != nPoints)
+            throw SpectrumReadError{tableLine, "##NPOINTS=" + std::to_string(nPoints) + " but the table holds " +
+                                                   std::to_string(y.size()) + " values"};
+        const double spacing = (lastX - firstX) / static_cast<double>(nPoints - 1);
+        x.resize(y.size());
+        for (std::size_t i = 0; i < y.size(); ++i) x[i] = firstX + spacing * static_cast<double>(i);
+        // The x written at the start of each line must be the abscissa of its first ordinate, to
+        // a hundredth of a step or the rounding of the number as written, whichever is larger.
+        for (const LineAbscissa& s : starts) {
+            const double expected = firstX + spacing * static_cast<double>(s.index);
+            const double found = s.written * xFactor;
+            const double tolerance = std::max(0.01 * std::fabs(spacing), 0.5 * s.ulp * std::fabs(xFactor)) +
+                                     1e-9 * std::max(1.0, std::fabs(expected));
+            if (!(std::fabs(found - expected) <= tolerance))
+                throw SpectrumReadError{s.line, "the line starts at x = " + Number(found) + " (" + Number(s.written) +
+                                                    " x XFACTOR " + Number(xFactor) + ") but its first value is point " +
+                                                    std::to_string(s.index + 1) + ", at x = " + Number(expected)};
+        }
     }
-    if (!tableSeen) throw SpectrumReadError{0, "no ##XYDATA=(X++(Y..Y)) table"};
-    if (!haveFirst || !haveLast || nPoints < 0)
-        throw SpectrumReadError{tableLine, "##FIRSTX, ##LASTX and ##NPOINTS are needed to place the points"};
-    if (static_cast<long long>(y.size()) != nPoints)
-        throw SpectrumReadError{tableLine, "##NPOINTS=" + std::to_string(nPoints) + " but the table holds " +
-                                               std::to_string(y.size()) + " values"};
+    // The unit the file declares; µm become nm.
     const std::string units = Label(info.xUnits);
-    const double toAngstrom = units == "NANOMETERS" ? 10.0 : units == "MICROMETERS" ? 1e4 : 1.0;
+    double scale = 1.0;
     SpectrumPoints p;
+    if (units == "NANOMETERS") p.unit = DeclaredXUnit::Nanometre;
+    else if (units == "MICROMETERS") p.unit = DeclaredXUnit::Nanometre, scale = 1000.0;
+    else if (units == "1CM") p.unit = DeclaredXUnit::Wavenumber;
+    else if (units == "ANGSTROMS" || units == "ANGSTROM") p.unit = DeclaredXUnit::Angstrom;
     p.x.resize(y.size());
     p.y.resize(y.size());
     for (std::size_t i = 0; i < y.size(); ++i) {
-        p.x[i] = (firstX + (lastX - firstX) * static_cast<double>(i) / static_cast<double>(nPoints - 1)) * toAngstrom;
+        p.x[i] = x[i] * scale;
         p.y[i] = y[i] * yFactor;
         if (!std::isfinite(p.x[i]) || !std::isfinite(p.y[i]) || std::fabs(p.y[i]) > 3.4e38 || std::fabs(p.x[i]) > 3.4e38)
             throw SpectrumReadError{tableLine, "a value too large for a single-precision number"};
     }
     return p;
+}
+
+}  // namespace
+
+SpectrumPoints ReadJcampDx(std::string_view text, JcampInfo& info) {
+    // Linked blocks: a block opens with ##TITLE= and closes with ##END=; a link block that
+    // declares ##BLOCKS= holds the others, of which the first with a table is read.
+    struct Block {
+        std::size_t begin = 0, end = 0;
+        long long line = 0;
+        bool hasTable = false;
+    };
+    std::vector<Block> blocks;
+    int depth = 0;
+    bool linked = false;
+    ForEachLine(text, 1, [&](std::string_view line, long long n, std::size_t begin, std::size_t next) {
+        const std::string label = LineLabel(line);
+        if (label == "TITLE") {
+            if (++depth == 2) blocks.push_back({begin, text.size(), n, false});
+        } else if (label == "END") {
+            if (depth == 2) blocks.back().end = next;
+            depth = std::max(depth - 1, 0);
+        } else if (label == "BLOCKS" && depth == 1) {
+            linked = true;
+        } else if (IsTableLabel(label) && depth == 2) {
+            blocks.back().hasTable = true;
+        }
+    });
+    if (!linked || blocks.empty()) return ReadBlock(text, 1, info);
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        if (!blocks[k].hasTable) continue;
+        info.block = static_cast<int>(k) + 1;
+        info.blocks = static_cast<int>(blocks.size());
+        return ReadBlock(text.substr(blocks[k].begin, blocks[k].end - blocks[k].begin), blocks[k].line, info);
+    }
+    throw SpectrumReadError{0, "none of the " + std::to_string(blocks.size()) +
+                                   " blocks holds a spectrum (##XYDATA, ##XYPOINTS or ##PEAK TABLE)"};
 }
 
 }  // namespace velmora::experiment

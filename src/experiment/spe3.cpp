@@ -82,6 +82,7 @@ SpectrumPoints ReadSpe3(std::string_view b, int frame, SpeInfo& info) {
     if (close == std::string_view::npos) Refuse(footer + at, "the <Wavelength> element is not closed");
     const std::string list(xml.substr(open + 1, close - open - 1));
     SpectrumPoints p;
+    p.unit = DeclaredXUnit::Nanometre;  // the calibration is in nm
     const char* s = list.c_str();
     while (*s != '\0' && static_cast<int>(p.x.size()) <= width) {
         while (*s == ' ' || *s == ',' || *s == '\n' || *s == '\r' || *s == '\t') ++s;
@@ -90,7 +91,7 @@ SpectrumPoints ReadSpe3(std::string_view b, int frame, SpeInfo& info) {
         const double v = std::strtod(s, &end);
         if (end == s || !std::isfinite(v))
             Refuse(footer + open + 1 + static_cast<std::uint64_t>(s - list.c_str()), "a wavelength that is not a number");
-        p.x.push_back(v * 10.0);  // nm to Å
+        p.x.push_back(v);
         s = end;
     }
     if (static_cast<int>(p.x.size()) != width)

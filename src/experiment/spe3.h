@@ -20,8 +20,9 @@ struct SpeInfo {
 /// and the number of frames (int32 at byte 1446). The frames follow the header at byte 4100,
 /// each width × height pixels; the rows of a frame are summed into one spectrum, and the frames
 /// are summed too, or frame `frame` (1-based) is taken. x is the footer's <Wavelength> list
-/// (comma-separated, nm, one value per pixel column). Throws SpectrumReadError whose problem
-/// names the byte offset when the sizes do not fit the file or the calibration is missing.
+/// (comma-separated, one value per pixel column), left in nm, which the points declare. Throws
+/// SpectrumReadError whose problem names the byte offset when the sizes do not fit the file or the
+/// calibration is missing.
 SpectrumPoints ReadSpe3(std::string_view bytes, int frame, SpeInfo& info);
 
 }  // namespace velmora::experiment

@@ -18,9 +18,12 @@ inline constexpr std::string_view kReadFailureMessage =
 
 /// File dialogs of the spectrum files: titles, "|"-separated filters, default extensions.
 inline constexpr std::string_view kLoadSpectraTitle = "Load spectra";
+/// The first entry offers every layout the reader recognises; the entries after "All files"
+/// narrow the choice to one spectrometer layout.
 inline constexpr std::string_view kLoadSpectraFilter =
-    "Experimental spectra (*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod)|*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod|Simulation "
-    "spectra (*.mod)|*.mod|All files (*.*)|*.*|";
+    "Experimental spectra (*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod;*.jdx;*.dx;*.asc;*.spe)|"
+    "*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod;*.jdx;*.dx;*.asc;*.spe|Simulation spectra (*.mod)|*.mod|All files (*.*)|*.*|"
+    "JCAMP-DX (*.jdx;*.dx)|*.jdx;*.dx|Andor ASCII (*.asc)|*.asc|SPE 3.0 (*.spe)|*.spe|Spreadsheet CSV (*.csv)|*.csv|";
 inline constexpr std::string_view kSaveSpectraTitle = "Save Experimental Spectra";
 inline constexpr std::string_view kSaveSpectraFilter =
     "Experimental spectra (*.dat)|*.dat|Comma delimited (*.csv)|*.csv|Experimental spectra "

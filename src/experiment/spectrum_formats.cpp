@@ -97,6 +97,7 @@ std::string_view FormatName(SpectrumFormat format) {
     case SpectrumFormat::JcampDx: return "JCAMP-DX";
     case SpectrumFormat::AndorAscii: return "Andor ASCII";
     case SpectrumFormat::Spe3: return "SPE 3.0";
+    case SpectrumFormat::Columns: return "columns of numbers";
     }
     return "two columns";
 }
@@ -143,7 +144,7 @@ int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool
     return count;
 }
 
-bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule) {
+bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, const SpectrumReading& how) {
     std::string head;
     if (UnreadableFileProblem(path).empty()) {
         std::ifstream in(path, std::ios::binary);
@@ -155,8 +156,15 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
     const std::string_view ext =
         dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos ? std::string_view()
                                                                                           : std::string_view(path).substr(dot);
-    const SpectrumFormat format = DetectSpectrumFormat(head, ext);
-    if (format == SpectrumFormat::TwoColumn) return ReadTwoColumn(exp, path, dialogs, nanometreRule);
+    SpectrumFormat format = DetectSpectrumFormat(head, ext);
+    bool nanometreRule = how.xUnit == kAutomaticXUnit;
+    exp.ReadUnit = ReadXUnit(how.xUnit, how.axisUnits);
+    if (format == SpectrumFormat::TwoColumn) {
+        // The second column is what the two-column reader takes anyway; another chosen column
+        // reads the lines as a table of numbers.
+        if (how.column == 0 || how.column == 2) return ReadTwoColumn(exp, path, dialogs, nanometreRule);
+        format = SpectrumFormat::Columns;
+    }
 
     exp.ReadProblem.clear();
     exp.ReadNotice.clear();
@@ -182,25 +190,37 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
         std::string detail;
         if (format == SpectrumFormat::Spe3) {
             SpeInfo info;
-            points = ReadSpe3(text, exp.IntensityColumn, info);
+            points = ReadSpe3(text, how.column, info);
             detail = (info.chosen == 0 ? ", sum of " + std::to_string(info.frames) + " frame(s)"
                                        : ", frame " + std::to_string(info.chosen) + " of " + std::to_string(info.frames)) +
-                     " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
+                     " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels, x in nm";
         } else if (format == SpectrumFormat::JcampDx) {
             JcampInfo info;
             points = ReadJcampDx(text, info);
             detail = std::string(info.compressed ? ", compressed" : "") +
+                     (info.table == "XYDATA" ? "" : ", x, y pairs of ##" + info.table) +
+                     (info.blocks > 0 ? ", block " + std::to_string(info.block) + " of " + std::to_string(info.blocks)
+                                      : "") +
                      (info.xUnits.empty() ? "" : ", x in " + info.xUnits);
         } else if (format == SpectrumFormat::AndorAscii) {
             AndorFrames frames;
-            points = ReadAndorAscii(text, exp.IntensityColumn, frames);
+            points = ReadAndorAscii(text, how.column, frames);
             detail = frames.chosen == 0 ? ", sum of " + std::to_string(frames.count) + " frame(s)"
                                         : ", frame " + std::to_string(frames.chosen) + " of " + std::to_string(frames.count);
         } else {
             TableColumns used;
-            points = ReadColumnTable(text, exp.IntensityColumn, used);
+            points = ReadColumnTable(text, how.column, used);
             detail = ", x from column " + std::to_string(used.x) + ", intensity from column " +
                      std::to_string(used.intensity) + " of " + std::to_string(used.count);
+        }
+        if (points.unit != DeclaredXUnit::None) {
+            // The file says what its x are: they are taken as such, never converted twice.
+            nanometreRule = false;
+            exp.ReadUnit = DeclaredReadUnit(how.xUnit, points.unit, how.axisUnits);
+            if (ContradictsDeclaredUnit(how.xUnit, points.unit) &&
+                how.xUnit < static_cast<int>(SpectrumXUnitItems().size()))
+                detail += " as the file declares (the unit chosen, " +
+                          SpectrumXUnitItems()[static_cast<std::size_t>(how.xUnit)] + ", is not applied)";
         }
         const int count = StoreSpectrumPoints(exp, points, nanometreRule);
         if (count == 0)

@@ -8,6 +8,7 @@
 #include "common/services.h"
 #include "experiment/column_table.h"
 #include "experiment/experiment_state.h"
+#include "experiment/spectrum_units.h"
 
 namespace velmora::experiment {
 
@@ -19,6 +20,19 @@ enum class SpectrumFormat {
     JcampDx,     ///< JCAMP-DX labelled records with an XYDATA table
     AndorAscii,  ///< .asc: x and one or more frame columns
     Spe3,        ///< .spe: SPE 3.0 binary frames with an XML footer
+    Columns,     ///< plain lines of several numbers read for a chosen intensity column
+};
+
+/// Largest intensity column (or frame) that may be chosen.
+inline constexpr int kMaxIntensityColumn = 1000;
+
+/// How a spectrum file is to be read: the unit of its x chosen by the user (kAutomaticXUnit or
+/// an axis unit code), the axis unit, and the intensity column (1-based; 0 the automatic choice:
+/// the last column, the sum of the frames).
+struct SpectrumReading {
+    int xUnit = kAutomaticXUnit;
+    int axisUnits = 1;
+    int column = 0;
 };
 
 /// The name a message gives the layout ("JCAMP-DX", ...).
@@ -34,11 +48,13 @@ SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view exte
 /// the number of points kept.
 int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool nanometreRule = true);
 
-/// Reads a spectrum file of any recognised layout (the intensity column from
-/// exp.IntensityColumn, 0 for the last). Plain two-column text goes to ReadTwoColumn with its
-/// rules and messages; another layout leaves "<file>: read as <layout>" in ReadNotice, and a
-/// failure shows kReadFailureMessage with the file, the line or byte offset, and the problem.
-/// `nanometreRule` as for StoreSpectrumPoints.
-bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule = true);
+/// Reads a spectrum file of any recognised layout with the intensity column of `how`. Plain
+/// two-column text goes to ReadTwoColumn with its rules and messages (a chosen column other than
+/// the second reads it as columns of numbers); another layout leaves "<file>: read as <layout>"
+/// in ReadNotice, and a failure shows kReadFailureMessage with the file, the line or byte offset,
+/// and the problem. x is left in exp.ReadUnit: the unit a self-describing file declares (named in
+/// ReadNotice, together with a chosen unit it overrules), else the unit chosen, with the nm rule
+/// of StoreSpectrumPoints in automatic mode.
+bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, const SpectrumReading& how = {});
 
 }  // namespace velmora::experiment

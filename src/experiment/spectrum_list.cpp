@@ -32,7 +32,7 @@ void ShowCorrections(AppState& app, float baseline, float wavelength, float mult
 
 }  // namespace
 
-void LoadSpectrum(AppState& app, const std::string& path, int xUnit) {
+void LoadSpectrum(AppState& app, const std::string& path, int xUnit, int column) {
     if (path.empty()) return;
     ExperimentState& exp = app.exp;
     const std::filesystem::path p(path);
@@ -41,6 +41,7 @@ void LoadSpectrum(AppState& app, const std::string& path, int xUnit) {
     record.Title = p.filename().string();
     record.Path = path;
     record.XUnit = xUnit;
+    record.Column = column;
     exp.ExpFiles.resize(static_cast<std::size_t>(std::max(exp.ExpCount, 0)));
     exp.ExpFiles.push_back(record);
     exp.ExpCount = static_cast<int>(exp.ExpFiles.size());
@@ -61,8 +62,8 @@ void CmbExpFile_Click(AppState& app, int index) {
     const ExpFile record = exp.ExpFiles[static_cast<std::size_t>(index)];
     exp.CurrentFilePath = record.Path;
     // The result is not looked at: whatever was read is corrected and drawn.
-    ReadSpectrumFile(exp, record.Path, *app.dialogs, record.XUnit == kAutomaticXUnit);
-    const int read = ReadXUnit(record.XUnit, app.sim.Units);
+    ReadSpectrumFile(exp, record.Path, *app.dialogs, SpectrumReading{record.XUnit, app.sim.Units, record.Column});
+    const int read = exp.ReadUnit;
     if (exp.Response) {
         // The intensity calibration, before the corrections, against wavelengths in Å (in the
         // medium of the file); a spectrum it cannot cover stays as read.
@@ -79,6 +80,41 @@ void CmbExpFile_Click(AppState& app, int index) {
 
     ApplyCorrections(exp);
     app.RequestRedraw();
+}
+
+namespace {
+
+/// Changes a reading choice of the file shown and reads it again; when that fails (the message
+/// has been shown) the choice before is restored and the spectrum read as it was.
+template <class Field>
+bool RereadWith(AppState& app, Field ExpFile::*field, Field value) {
+    ExperimentState& exp = app.exp;
+    if (exp.ExpCount <= 0 || exp.ExpCurrent < 0 || exp.ExpCurrent >= static_cast<int>(exp.ExpFiles.size())) return false;
+    ExpFile& record = exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)];
+    const Field before = record.*field;
+    if (before == value) return false;
+    const bool wasRead = exp.ReadProblem.empty();
+    record.*field = value;
+    CmbExpFile_Click(app, exp.ExpCurrent);
+    if (!exp.ReadProblem.empty() && wasRead) {
+        exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].*field = before;
+        CmbExpFile_Click(app, exp.ExpCurrent);
+        return false;
+    }
+    if (!exp.ReadNotice.empty()) app.dialogs->ShowMessage(exp.ReadNotice);
+    return true;
+}
+
+}  // namespace
+
+void CmbExpXUnit_Click(AppState& app, int index) {
+    if (index < 0 || index >= static_cast<int>(SpectrumXUnitItems().size())) return;
+    if (RereadWith(app, &ExpFile::XUnit, index)) app.shell.SpectraXUnit = index;
+}
+
+void UpDExpColumn_Change(AppState& app, int column) {
+    if (column < 0 || column > kMaxIntensityColumn) return;
+    if (RereadWith(app, &ExpFile::Column, column)) app.shell.SpectraColumn = column;
 }
 
 void UpDExpFile_Change(AppState& app, int value) {

@@ -15,6 +15,22 @@ int ReadXUnit(int fileUnit, int axisUnits) {
     return axisUnits >= 4 ? axisUnits - 3 : axisUnits;
 }
 
+int DeclaredReadUnit(int chosen, DeclaredXUnit declared, int axisUnits) {
+    if (declared == DeclaredXUnit::None) return ReadXUnit(chosen, axisUnits);
+    if (declared == DeclaredXUnit::Wavenumber) return 3;
+    const bool chosenWavelength = chosen != kAutomaticXUnit && chosen != 3;
+    const bool air = chosenWavelength ? IsAirUnit(chosen) : IsAirUnit(axisUnits);
+    return (declared == DeclaredXUnit::Nanometre ? 4 : 1) + (air ? 1 : 0);
+}
+
+bool ContradictsDeclaredUnit(int chosen, DeclaredXUnit declared) {
+    if (chosen == kAutomaticXUnit || declared == DeclaredXUnit::None) return false;
+    const DeclaredXUnit named = chosen == 3  ? DeclaredXUnit::Wavenumber
+                                : chosen >= 4 ? DeclaredXUnit::Nanometre
+                                              : DeclaredXUnit::Angstrom;
+    return named != declared;
+}
+
 const std::vector<std::string>& SpectrumXUnitItems() {
     static const std::vector<std::string> items = {"Automatic (below 1000: nm)", "\xC3\x85 (Vacuum)", "\xC3\x85 (Air)",
                                                    "cm-1", "nm (Vacuum)", "nm (Air)"};

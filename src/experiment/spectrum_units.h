@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "experiment/column_table.h"
 #include "experiment/experiment_state.h"
 
 namespace velmora::experiment {
@@ -16,6 +17,15 @@ inline constexpr int kAutomaticXUnit = 0;
 /// The unit in which the reader leaves the x of a file of unit `fileUnit` (automatic: Å in
 /// the medium of the axis, or cm-1 on a cm-1 axis; a named unit as it is).
 int ReadXUnit(int fileUnit, int axisUnits);
+
+/// The axis unit code of the x of a file that declares its unit: that unit, whatever `chosen`
+/// says; a wavelength in the medium of `chosen` when the user named a wavelength unit, else in
+/// the medium of the axis (vacuum on a cm-1 axis). Without a declaration, ReadXUnit.
+int DeclaredReadUnit(int chosen, DeclaredXUnit declared, int axisUnits);
+
+/// True when the user named a unit other than the one the file declares (cm-1 for a file in nm,
+/// Å for one in nm, ...); the medium of a wavelength does not count, files never state it.
+bool ContradictsDeclaredUnit(int chosen, DeclaredXUnit declared);
 
 /// Captions of the x units, index = code.
 const std::vector<std::string>& SpectrumXUnitItems();

@@ -142,7 +142,7 @@ bool mnuOpenSpectra_Click(AppState& app, FileChooser& chooser) {
     if (spec.filterIndex >= 1) app.shell.SpectraFilterIndex = spec.filterIndex;
     const int units = static_cast<int>(experiment::SpectrumXUnitItems().size());
     if (spec.choiceIndex >= 0 && spec.choiceIndex < units) app.shell.SpectraXUnit = spec.choiceIndex;
-    experiment::LoadSpectrum(app, path, app.shell.SpectraXUnit);
+    experiment::LoadSpectrum(app, path, app.shell.SpectraXUnit, app.shell.SpectraColumn);
     ReportSpectrumOutsideRange(app);
     return true;
 }

@@ -7,6 +7,7 @@
 #include "common/numerics.h"
 #include "database/gas_composition.h"
 #include "database/quenching.h"
+#include "experiment/spectrum_formats.h"
 #include "populations/populations_window.h"
 #include "simulation/condition_limits.h"
 
@@ -89,6 +90,8 @@ void ForEachSetting(App& app, Visit&& visit) {
     visit("Simulation", "Path length", "0", app.sim.PathLength, kAny, false);
     // Intensity calibration of experimental spectra.
     visit("Files", "Response file", "", app.exp.ResponseFile, kAny, false);
+    // The intensity column of several-column spectrum files (0: the automatic choice).
+    visit("Files", "Spectra column", "0", app.shell.SpectraColumn, Range{0, experiment::kMaxIntensityColumn}, false);
 }
 
 /// A whole number of the stored text, rounded (halves to even) and kept within the type.

@@ -22,6 +22,8 @@ struct ShellState {
     int SpectraFilterIndex = 1;
     /// x unit chosen last in the "Load spectra" dialog (0 automatic, else an axis unit code).
     int SpectraXUnit = 0;
+    /// Intensity column chosen last for a spectrum (1-based, 0 automatic), taken by the next file.
+    int SpectraColumn = 0;
     std::string SpectraDirectory;
     /// Caption of the main window ("VELMORA 1.0.0").
     std::string Caption = "VELMORA";

@@ -68,7 +68,8 @@ TEST(Spe3, RowsSummedFramesSummedOrChosen) {
         SpeInfo info;
         const SpectrumPoints p = ReadSpe3(c.bytes, c.frame, info);
         EXPECT_EQ(p.y, c.y);
-        EXPECT_EQ(p.x, (std::vector<double>{3800.0, 3805.0, 3810.0}));
+        EXPECT_EQ(p.x, (std::vector<double>{380.0, 380.5, 381.0}));
+        EXPECT_EQ(p.unit, DeclaredXUnit::Nanometre);
         EXPECT_EQ(info.frames, c.frames);
         EXPECT_EQ(info.width, 3);
         EXPECT_EQ(info.height, 2);

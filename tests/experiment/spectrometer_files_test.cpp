@@ -110,8 +110,8 @@ TEST(ReadSpectrumFile, TellsTheFormatAndFallsBackToTwoColumns) {
     for (const Case& c : cases) {
         ExperimentState exp;
         testing::ScriptedDialogs dialogs;
-        exp.IntensityColumn = c.column;
-        const bool ok = ReadSpectrumFile(exp, dir.Write(c.name, c.text).string(), dialogs);
+        const bool ok =
+            ReadSpectrumFile(exp, dir.Write(c.name, c.text).string(), dialogs, SpectrumReading{0, 1, c.column});
         EXPECT_EQ(ok, c.ok) << c.name;
         const std::string said = c.ok ? exp.ReadNotice : (dialogs.messages.empty() ? "" : dialogs.messages.back());
         if (c.message.empty()) {

@@ -156,6 +156,84 @@ TEST(SpectrumList, TheFileXUnitAndTheAxisUnitMeetInTheAxisUnit) {
     EXPECT_FLOAT_EQ(static_cast<float>(Val(f.app.exp.TxtWavelength)), f.app.exp.WavelengthCorrection);
 }
 
+TEST(SpectrumList, AFileThatDeclaresItsXUnitIsReadInThatUnit) {
+    Fixture f;
+    // 306, 306.5, 307 nm and 32600, 32650, 32700 cm-1, declared by ##XUNITS.
+    auto jdx = [&](const std::string& name, const std::string& units, const std::string& first,
+                   const std::string& last) {
+        return f.dir.Write(name, "##TITLE=t\n##JCAMP-DX=4.24\n##XUNITS=" + units + "\n##FIRSTX=" + first +
+                                     "\n##LASTX=" + last + "\n##NPOINTS=3\n##XYDATA=(X++(Y..Y))\n" + first +
+                                     " 1 2 3\n##END=\n")
+            .string();
+    };
+    const std::string nm = jdx("nm.jdx", "NANOMETERS", "306", "307");
+    const std::string wn = jdx("wn.jdx", "1/CM", "32600", "32700");
+    // Air to vacuum at 306 nm by Edlén's dispersion formula (sigma in 1/µm).
+    const double s2 = 1.0 / (0.306 * 0.306);
+    const double nAir = 1.0 + 1e-8 * (8342.54 + 2406147.0 / (130.0 - s2) + 15998.0 / (38.9 - s2));
+    struct Case {
+        std::string path;
+        int axis, chosen;
+        double x0;
+        bool overruled;
+    } cases[] = {
+        {nm, 1, 0, 3060.0, false},            // nm on an Å axis
+        {nm, 3, 0, 1e7 / 306.0, false},       // nm on a cm-1 axis
+        {wn, 1, 0, 1e8 / 32600.0, false},     // cm-1 on an Å axis
+        {wn, 3, 0, 32600.0, false},           // cm-1 on a cm-1 axis
+        {nm, 1, 4, 3060.0, false},            // nm named as well: converted once
+        {nm, 1, 5, 3060.0 * nAir, false},     // nm in air: the medium comes from the choice
+        {nm, 1, 3, 3060.0, true},             // cm-1 named for a file in nm
+        {wn, 3, 4, 32600.0, true},            // nm named for a file in cm-1
+        {wn, 1, 1, 1e8 / 32600.0, true},      // Å named for a file in cm-1
+    };
+    for (const Case& c : cases) {
+        f.app.sim.Units = c.axis;
+        f.dialogs.messages.clear();
+        LoadSpectrum(f.app, c.path, c.chosen);
+        EXPECT_NEAR(f.app.exp.ExpX(0), c.x0, 1e-6 * c.x0) << c.path << " " << c.axis << " " << c.chosen;
+        ASSERT_FALSE(f.dialogs.messages.empty());
+        EXPECT_EQ(f.dialogs.messages.back().find("as the file declares (the unit chosen, ") != std::string::npos,
+                  c.overruled)
+            << f.dialogs.messages.back();
+    }
+}
+
+TEST(SpectrumList, TheIntensityColumnAndTheXUnitBelongToEachFileAndReadItAgain) {
+    Fixture f;
+    const std::string three = f.dir.Write("three.dat", "3000 1 40\n3000.5 2 20\n3001 4 10\n").string();
+    LoadSpectrum(f.app, three);  // automatic: two columns, the second
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(0), 25.0f);
+    UpDExpColumn_Change(f.app, 3);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(0), 100.0f);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(2), 25.0f);
+    EXPECT_EQ(f.app.exp.ExpFiles[0].Column, 3);
+    EXPECT_EQ(f.app.shell.SpectraColumn, 3);  // offered to the next file
+    EXPECT_NE(f.dialogs.messages.back().find("read as columns of numbers, x from column 1, intensity from column 3 of 3"),
+              std::string::npos);
+    // A column the file does not have: the file and its columns are named, the spectrum stays.
+    UpDExpColumn_Change(f.app, 5);
+    EXPECT_NE(f.dialogs.messages.back().find("three.dat (read as columns of numbers), line 1: intensity column 5 "
+                                             "chosen, the file has 3 columns"),
+              std::string::npos)
+        << f.dialogs.messages.back();
+    EXPECT_EQ(f.app.exp.ExpFiles[0].Column, 3);
+    EXPECT_EQ(f.app.exp.ExpPoints, 2);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(0), 100.0f);
+    EXPECT_TRUE(f.app.exp.ReadProblem.empty());
+    EXPECT_EQ(f.app.shell.SpectraColumn, 3);
+
+    // A second file keeps its own column and unit: 1064 nm read in automatic mode is taken as Å.
+    LoadSpectrum(f.app, f.File("ir.dat", 1064));
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 1064.0f);
+    CmbExpXUnit_Click(f.app, 4);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 10640.0f);
+    EXPECT_EQ(f.app.shell.SpectraXUnit, 4);
+    CmbExpFile_Click(f.app, 0);
+    EXPECT_FLOAT_EQ(f.app.exp.ExpY(0), 100.0f);  // column 3 again
+    EXPECT_EQ(f.app.exp.ExpFiles[1].XUnit, 4);
+}
+
 TEST(SpectrumList, SaveModifiedSpectraWritesTheCorrectedValues) {
     Fixture f;
     LoadSpectrum(f.app, f.File("a.dat", 3000));

@@ -21,7 +21,7 @@ using namespace velmora;
 void Store(const experiment::SpectrumPoints& points) {
     ExperimentState exp;
     experiment::InitExperimentArrays(exp);
-    const int n = experiment::StoreSpectrumPoints(exp, points);
+    const int n = experiment::StoreSpectrumPoints(exp, points, points.unit == experiment::DeclaredXUnit::None);
     if (n < 0 || n > static_cast<int>(points.x.size())) __builtin_trap();
 }
 

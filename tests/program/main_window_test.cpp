@@ -209,9 +209,14 @@ TEST(FileCommands, DialogsCarryTheirTitlesFiltersAndExtensions) {
     EXPECT_FALSE(open.save);
     EXPECT_EQ(open.title, "Load spectra");
     EXPECT_EQ(open.initialDirectory, "/data/spectra");
-    // The first filter offers every spectrum the reader takes, tab-separated and simulated ones too.
-    EXPECT_EQ(open.filter.substr(0, 95),
-              "Experimental spectra (*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod)|*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod|");
+    // The first filter offers every spectrum the reader takes, tab-separated, simulated and
+    // spectrometer files too; simulations and all files keep their places; one entry per
+    // spectrometer layout follows.
+    EXPECT_EQ(open.filter,
+              "Experimental spectra (*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod;*.jdx;*.dx;*.asc;*.spe)|"
+              "*.dat;*.csv;*.spc;*.txt;*.tsv;*.mod;*.jdx;*.dx;*.asc;*.spe|Simulation spectra (*.mod)|*.mod|"
+              "All files (*.*)|*.*|JCAMP-DX (*.jdx;*.dx)|*.jdx;*.dx|Andor ASCII (*.asc)|*.asc|"
+              "SPE 3.0 (*.spe)|*.spe|Spreadsheet CSV (*.csv)|*.csv|");
     const FileDialogSpec table = FileDialogFor(app, FileKind::SaveTable);
     EXPECT_TRUE(table.save);
     EXPECT_EQ(table.title, "Save Database table to file");

@@ -25,7 +25,8 @@ TEST(Settings, FirstRunTakesEveryDefault) {
         " 0", " 0", " 1", " 0", " 0", " 0", " 1", " 0", " 1", " 0", " 1", " 0",  // flags .. Doppler shift
         "N2=0.79,O2=0.21", " 0", " 0", " 1", " 10", " 0.1", " 0",             // gas and laser
         "",                                                                     // the folder
-        " 0", " 0", " 0", " 1", "", " 0", " 0", " 0", " 0", ""};               // instrument, absorption, response
+        " 0", " 0", " 0", " 1", "", " 0", " 0", " 0", " 0", "",                // instrument, absorption, response
+        " 0"};                                                                  // intensity column: automatic
     ASSERT_EQ(written.writes.size(), defaults.size());
     for (std::size_t i = 0; i < defaults.size(); ++i)
         EXPECT_EQ(written.writes[i].value, defaults[i]) << written.writes[i].key;
@@ -55,7 +56,7 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
         "Simulation/Beam area", "Simulation/Spectral irradiance", "Files/Spectra directory",
         "Simulation/Trapezoid top", "Simulation/Resolution slope", "Simulation/Slit units", "Simulation/Slit scale",
         "Files/Slit file", "Simulation/Absorption units", "Simulation/Column density", "Simulation/Number density",
-        "Simulation/Path length", "Files/Response file"};
+        "Simulation/Path length", "Files/Response file", "Files/Spectra column"};
     ASSERT_EQ(store.writes.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(store.writes[i].section + "/" + store.writes[i].key, order[i]) << i;
@@ -79,6 +80,7 @@ TEST(Settings, RoundTripRestoresEveryValue) {
     app.sim.DopplerBroadening = 1, app.sim.CollisionalBroadening = 1, app.sim.PredissociationBroadening = 0;
     app.sim.CollisionalShiftA = 0.0123f, app.sim.CollisionalShiftB = 0.75f, app.sim.CollisionalBroad1 = 0.1f;
     app.sim.CollisionalBroad2 = 0.5f, app.sim.DopplerShift = -12.5f, app.shell.SpectraDirectory = "";
+    app.shell.SpectraColumn = 3;
     MemoryStore store;
     SaveSettings(app, store);
 
@@ -93,6 +95,7 @@ TEST(Settings, RoundTripRestoresEveryValue) {
     EXPECT_EQ(back.db.Quenching, 0.3456789f);
     EXPECT_EQ(back.pop.MinimumPopulation, 3.5e-7f);
     EXPECT_EQ(back.shell.SpectraDirectory, "");  // an empty folder stays empty
+    EXPECT_EQ(back.shell.SpectraColumn, 3);
 }
 
 TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
@@ -124,6 +127,7 @@ TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
     store.Set("Simulation", "QuenchingUnits", " 1");
     store.Set("Simulation", "QuenchingSource", " 4");
     store.Set("Simulation", "PointDensity", " 3");
+    store.Set("Files", "Spectra column", " 1001");
     AppState app;
     LoadSettings(app, store);
     EXPECT_EQ(app.table.icoef, 1);
@@ -133,6 +137,7 @@ TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
     EXPECT_EQ(app.db.QuenchingUnits, 1);
     EXPECT_EQ(app.db.QuenchingSource, 0);
     EXPECT_EQ(app.sim.PointDensity, 3);
+    EXPECT_EQ(app.shell.SpectraColumn, 0);
 }
 
 TEST(Settings, TheQuenchingGasIsStoredAsItsCompositionAndAnUnreadableOneTakesAir) {
