@@ -14,7 +14,7 @@ namespace velmora::cli {
 namespace {
 
 int RunBoltzmann(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
-    const Args args(words, {});
+    const Args args(words, kSimulationFlags);
     std::vector<std::string> known = SimulationOptionNames();
     for (const std::string& name : FitOptionNames())
         if (name != "jobs" && name != "residuals") known.push_back(name);

@@ -83,7 +83,7 @@ int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<
 }
 
 int RunFit(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(JoinSpectrumWords(words), {});
+    const Args args(JoinSpectrumWords(words), kSimulationFlags);
     std::vector<std::string> known = SimulationOptionNames();
     known.insert(known.end(), FitOptionNames().begin(), FitOptionNames().end());
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "cli/condition_options.h"
 #include "cli/database_options.h"
 #include "cli/simulate_options.h"
 #include "common/number_format.h"
@@ -39,7 +40,7 @@ std::string Number(double value, int digits = 6) {
 std::string Position(double x) { return Number(x, 10); }
 
 int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(words, {});
+    const Args args(words, kSimulationFlags);
     std::vector<std::string> known = SimulationOptionNames();
     known.insert(known.end(), {"range", "temperatures", "steps", "lines", "pairs"});
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
@@ -60,11 +61,12 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     program::StartUp(app, firstRun, DataFolder(args));
     const int entry = EntryOption(args, app.db);
     app.db.irad = entry;
-    simulation::CmbKind_Click(app, StoredValue(simulation::SpectrumKind::LifExcitation));
-    ApplySimulationOptions(app, args);
-    simulation::CmbKind_Click(app, StoredValue(simulation::SpectrumKind::LifExcitation));
-    app.sim.TxtStart = Str(static_cast<float>(start));
-    app.sim.TxtEnd = Str(static_cast<float>(end));
+    // An excitation scan over --range, whatever --kind, --start and --end say.
+    simulation::SimulationConditions conditions = ConditionsFromOptions(args, app.db.cat);
+    conditions.kind = simulation::SpectrumKind::LifExcitation;
+    conditions.start = static_cast<float>(start);
+    conditions.end = static_cast<float>(end);
+    ShowSimulationOptions(app, args, conditions);
     program::SelectBandSystem(app, entry);
     simulation::RefreshConditionCaptions(app);
 

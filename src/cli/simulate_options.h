@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "simulation/conditions.h"
 #include "state/app_state.h"
 
 namespace velmora::cli {
@@ -21,10 +22,10 @@ inline const std::vector<std::string> kSimulationFlags = {"absorbance"};
 /// One-line descriptions of the simulation options, for a command's usage text.
 std::string SimulationOptionsHelp();
 
-/// Applies the condition options to the state through the same control events the window uses,
-/// so that values are validated alike. Call before the band system is selected. Throws
-/// std::invalid_argument naming an option whose value is not accepted.
-void ApplySimulationOptions(AppState& app, const Args& args);
+/// Sets the window's controls to the conditions the options give (ConditionsFromOptions), with
+/// the file name of --filter and the options of the populations and the written file
+/// (--thermal, --min-population, --noise). Call before the band system is selected.
+void ShowSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions);
 
 /// A Dialogs that writes every message to a stream (the messages the driver raises).
 class StreamDialogs final : public Dialogs {
@@ -54,8 +55,8 @@ struct SimulationRun {
 /// line of the selected band system.
 void RequireLinesInRange(const AppState& app);
 
-/// Starts the core on the database folder of --data with the first-run settings, applies the
-/// options, selects the band system of --entry and runs "Calculate simulation" (after checking
+/// Starts the core on the database folder of --data with the first-run settings, reads the
+/// conditions of the options (ConditionsFromOptions) into the controls, selects the band system of --entry and runs "Calculate simulation" (after checking
 /// that the range holds a line, unless --limits takes it from the spectrum later). The app's
 /// dialogs must already point where messages should go. Throws std::invalid_argument when the
 /// range holds no grid point.

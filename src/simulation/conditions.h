@@ -172,6 +172,9 @@ struct SimulationConditions {
     double columnDensity = 0.0;  ///< cm-2; when 0, numberDensity × pathLength
     double numberDensity = 0.0;  ///< cm-3
     double pathLength = 0.0;     ///< cm
+
+    /// Field by field; a measured instrument function compares by identity.
+    bool operator==(const SimulationConditions&) const = default;
 };
 
 /// True when a LIF excitation spectrum is scanned with a laser of its own line shape: the laser

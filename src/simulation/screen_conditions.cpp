@@ -1,6 +1,10 @@
 #include "simulation/screen_conditions.h"
 
 #include "common/number_format.h"
+#include "populations/population_model.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/instrument_function.h"
+#include "simulation/units.h"
 
 namespace velmora::simulation {
 
@@ -55,6 +59,101 @@ SimulationConditions ConditionsFromScreen(const AppState& app) {
     c.spectralIrradiance = sim.SpectralIrradiance;
     c.detectionFilter = sim.DetectionFilter;
     return c;
+}
+
+namespace {
+
+float Single(double v) { return static_cast<float>(v); }
+
+/// The text a box shows for a stored value: the program's single-precision form, or the double
+/// form (15 digits) when 7 digits would read back as another single-precision number.
+std::string BoxText(float v) {
+    std::string text = Str(v);
+    if (static_cast<float>(Val(text)) != v) text = Str(static_cast<double>(v));
+    return text;
+}
+
+}  // namespace
+
+void ShowConditions(AppState& app, const SimulationConditions& c) {
+    SimulationState& sim = app.sim;
+    DatabaseState& db = app.db;
+    const int kind = StoredValue(c.kind);
+    // The populated state follows the kind; with a system loaded a new one starts thermal.
+    if (!db.SystemLoaded)
+        populations::SetPopulatedState(app.pop, db, kind);
+    else if (sim.Kind != kind)
+        populations::ResetPopulatedState(app.pop, db, kind);
+    sim.Kind = kind;
+    sim.Units = StoredValue(c.unit);
+    sim.TxtStart = BoxText(Single(c.start));
+    sim.TxtEnd = BoxText(Single(c.end));
+    app.pop.Temperature = Single(c.temperature);
+    sim.Pressure = Single(c.pressure);
+    sim.PressureUnits = StoredValue(c.pressureUnit);
+    sim.TxtPressure = BoxText(Single(c.pressure / PressureFactor(db.cat, sim.PressureUnits)));
+
+    sim.Lineshape = StoredValue(c.lineshape);
+    sim.InstrumentalResolution = Single(c.resolution);
+    sim.TxtResolution = BoxText(sim.InstrumentalResolution);
+    sim.LorentzPercent = Single(c.lorentzPercent);
+    sim.PointDensity = StoredValue(c.density);
+    sim.TrapezoidTop = Single(c.trapezoidTop);
+    sim.TxtTrapezoidTop = BoxText(sim.TrapezoidTop);
+    sim.ResolutionSlope = Single(c.resolutionSlope);
+    sim.TxtResolutionSlope = BoxText(sim.ResolutionSlope);
+    sim.Slit = c.slit;
+    if (c.slit) {
+        sim.SlitFile = c.slit->file;
+        sim.SlitUnits = StoredValue(c.slit->unit);
+    }
+    sim.SlitScale = Single(c.slitScale);
+    sim.TxtSlitScale = BoxText(sim.SlitScale);
+
+    sim.DopplerBroadening = c.dopplerBroadening ? 1 : 0;
+    sim.CollisionalBroadening = c.collisionalBroadening ? 1 : 0;
+    sim.PredissociationBroadening = c.predissociationBroadening ? 1 : 0;
+    sim.CollisionalBroad1 = Single(c.collisionalBroad1);
+    sim.CollisionalBroad2 = Single(c.collisionalBroad2);
+    sim.CollShiftOn = c.collisionalShift ? 1 : 0;
+    sim.CollisionalShiftA = Single(c.collisionalShiftA);
+    sim.CollisionalShiftB = Single(c.collisionalShiftB);
+    sim.DopShiftOn = c.dopplerShift ? 1 : 0;
+    sim.DopplerShift = Single(c.dopplerVelocity);
+
+    sim.LIFRegime = StoredValue(c.lifRegime);
+    sim.GateMode = StoredValue(c.gate);
+    sim.GateDelay = Single(c.gateDelay);
+    sim.GateWidth = Single(c.gateWidth);
+    sim.WindowMode = StoredValue(c.window);
+    sim.WindowStart = Single(c.windowStart);
+    sim.WindowEnd = Single(c.windowEnd);
+    sim.TxtStartWindow = BoxText(sim.WindowStart);
+    sim.TxtEndWindow = BoxText(sim.WindowEnd);
+    sim.YieldMode = StoredValue(c.yield);
+    db.QuenchingSource = StoredValue(c.quenching);
+    db.Quenching = Single(c.quenchingRate);
+    const auto& factors = db.cat.QuenchingUnitFactor;
+    const double qFactor = factors.Contains(db.QuenchingUnits) && factors(db.QuenchingUnits) != 0.0 ? factors(db.QuenchingUnits) : 1.0;
+    sim.TxtQuenching = BoxText(Single(db.Quenching / qFactor));
+    db.QuenchingComposition = c.composition;
+
+    sim.LaserGaussWidth = Single(c.laserGaussWidth);
+    sim.LaserLorentzWidth = Single(c.laserLorentzWidth);
+    sim.PulseEnergy = Single(c.pulseEnergy);
+    sim.PulseDuration = Single(c.pulseDuration);
+    sim.BeamArea = Single(c.beamArea);
+    sim.SpectralIrradiance = Single(c.spectralIrradiance);
+    sim.DetectionFilter = c.detectionFilter;
+
+    sim.AbsorptionUnits = StoredValue(c.absorptionUnit);
+    sim.ColumnDensity = Single(c.columnDensity);
+    sim.NumberDensity = Single(c.numberDensity);
+    sim.PathLength = Single(c.pathLength);
+    sim.TxtColumnDensity = BoxText(sim.ColumnDensity);
+    sim.TxtNumberDensity = BoxText(sim.NumberDensity);
+    sim.TxtPathLength = BoxText(sim.PathLength);
+    RefreshConditionCaptions(app);
 }
 
 Broadening ScreenBroadening(const SimulationState& sim) {

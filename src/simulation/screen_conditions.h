@@ -14,6 +14,13 @@ namespace velmora::simulation {
 /// (CheckConditions does that where a simulation starts).
 SimulationConditions ConditionsFromScreen(const AppState& app);
 
+/// The inverse: the controls set to hold the conditions (stored values, the texts of their boxes,
+/// the populated state of the kind, the quenching of the database state), then the captions,
+/// enabled controls, widths and shifts that follow from them. The quenching and the populations
+/// take effect when the band system is selected afterwards (or pre-computed again), as they do
+/// for a first run; the file name of a detection filter is the caller's. ConditionsFromScreen gives the conditions back.
+void ShowConditions(AppState& app, const SimulationConditions& c);
+
 /// The widths and shifts the screen shows, as a Broadening (the values a new computation keeps
 /// where the conditions leave them undefined).
 Broadening ScreenBroadening(const SimulationState& sim);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_fixture.h"
+#include "cli/condition_options.h"
 #include "cli/simulate_options.h"
 #include "common/number_format.h"
 
@@ -134,12 +135,12 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     }
 }
 
-TEST(CliSimulate, OptionsGoThroughTheControlEvents) {
+TEST(CliSimulate, OptionsSetTheWindowsControls) {
     AppState app;
     const Args args({"--kind", "lif", "--units", "cm-1", "--pressure-units", "atm", "--pressure", "1", "--density",
                      "very-high", "--lif-regime", "saturated", "--quenching-source", "single", "--quenching", "2.5"},
                     {});
-    ApplySimulationOptions(app, args);
+    ShowSimulationOptions(app, args, ConditionsFromOptions(args, app.db.cat));
     EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);                    // the kind sets the populated state
     EXPECT_NEAR(Val(app.sim.TxtStart), 31746.03, 0.01);  // the default 3050-3150 Å range converted
     EXPECT_FLOAT_EQ(app.sim.Pressure, 760.0f);         // 1 atm held in Torr
