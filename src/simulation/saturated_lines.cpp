@@ -34,13 +34,15 @@ double LorentzShare(const LineShape& s) {
 }
 
 /// Distance (FWHM) beyond which the Gaussian part of the profile is below 1e-9 of the Lorentzian
-/// part, so the wing formula holds; at most the 6 FWHM of the per-line evaluation.
+/// part, so the wing formula holds; at most the 6 FWHM of the per-line evaluation. The fixed point
+/// of u² = κ ln((1 - η) gN (1 + 4u²) / (1e-9 η lN)), approached from above.
 double GaussianReach(const LineShape& s) {
     const double eta = LorentzShare(s);
     if (eta == 0.0) return std::numeric_limits<double>::infinity();
-    for (double u = 0.0; u < 6.0; u += 0.25)
-        if ((1.0 - eta) * s.gN * std::exp(-u * u / kGaussExponent) <= 1e-9 * eta * s.lN / (1.0 + 4.0 * u * u)) return u;
-    return 6.0;
+    const double ratio = (1.0 - eta) * s.gN / (1e-9 * eta * s.lN);
+    double u = 6.0;
+    for (int k = 0; k < 4 && ratio > 0.0; ++k) u = std::sqrt(kGaussExponent * std::max(std::log(ratio * (1.0 + 4.0 * u * u)), 0.0));
+    return std::min(u, 6.0);
 }
 
 }  // namespace
