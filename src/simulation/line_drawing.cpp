@@ -69,6 +69,7 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
     // grows with a Lorentzian share that differs by less than kSharedWidthTolerance).
     const int whole = static_cast<int>(std::min(std::floor(half_), 1e6));
     core_ = std::max(whole - 2, -1);
+    if (method == ProfileMethod::Convolved && rateEquations) wings_.emplace(grid_.nPoints);
     if (method == ProfileMethod::Convolved && !squareRoot_ && !rateEquations && grid_.nPoints >= 2)
         kernel_ = ProfileKernel::Sample(shared_, grid_.step, whole + 2, kBinnedLineTolerance);
     // A circular convolution of this length leaves points 1..nPoints-1 free of wrapped terms.
@@ -87,10 +88,13 @@ std::optional<double> LineDrawer::SharedHalfWindow(const DrawnLine& line) const 
     return K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
 }
 
-void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor) const {
+void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor) {
     const LineShape shape = MakeLineShape(grid_, line.x, line.lifetime);
     if (shape.last < shape.first) return;
-    if (line.saturation > 0.0f)
+    if (line.saturation > 0.0f && wings_)
+        DrawSaturatedLine(grid_, shape, line.x, line.saturation, line.weight, floor,
+                          floor / kSaturatedWingTolerance, *wings_, out);
+    else if (line.saturation > 0.0f)
         AccumulateSaturatedProfile(grid_, shape, line.x, line.saturation, line.weight, floor, out);
     else if (squareRoot_)
         AccumulateSqrtProfile(grid_, shape, line.x, line.strength, line.weight, out);
@@ -126,6 +130,7 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
             if (line.saturation > 0.0f)
                 strongest = std::max(strongest, SaturatedPeak(MakeLineShape(grid_, line.x, line.lifetime), line.saturation, line.weight));
         for (const DrawnLine& line : lines) DrawOwn(line, out, stats, kSaturatedWingTolerance * strongest);
+        if (wings_) wings_->AddTo(out);
         return;
     }
     const ProfileKernel& kernel = *kernel_;

@@ -21,6 +21,7 @@
 #include "simulation/line_list.h"
 #include "simulation/lineshapes.h"
 #include "simulation/profile_kernel.h"
+#include "simulation/saturated_lines.h"
 
 namespace velmora::simulation {
 
@@ -53,7 +54,8 @@ struct DrawStats {
 class LineDrawer {
 public:
     /// squareRoot: the partially saturated LIF regime; rateEquations: lines saturated by the laser
-    /// (DrawnLine::saturation). Both draw every line on its own.
+    /// (DrawnLine::saturation). Both draw every line on its own; saturated lines take their far
+    /// wings from a coarse mesh (saturated_lines.h) unless every line is evaluated in full (PerLine).
     LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations = false);
 
     /// Adds the lines onto out[1..nPoints-1] (out holds the grid points 0..nPoints).
@@ -64,7 +66,7 @@ public:
 
 private:
     /// floor: the signal where the wings of a line saturated by the laser end.
-    void DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor = 0.0) const;
+    void DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor = 0.0);
     /// Half window (grid steps) of a line drawn with the shared profile: the line's own, whose
     /// cut-off follows its Lorentzian share; nothing for a line of a width of its own.
     std::optional<double> SharedHalfWindow(const DrawnLine& line) const;
@@ -76,6 +78,7 @@ private:
     double half_ = 0.0;     ///< half window of a line without lifetime width, grid steps
     int core_ = 0;          ///< offsets -core..core lie inside every shared line's window
     std::optional<ProfileKernel> kernel_;
+    std::optional<CoarseWings> wings_;  ///< far wings of saturated lines, one level at a time
 
     // Convolution by FFT: transform length and the spectra of the kernel's terms (core only).
     int fftLength_ = 0;

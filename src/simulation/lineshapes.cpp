@@ -171,8 +171,8 @@ double SaturatedPeak(const LineShape& s, double saturation, double weight) {
     return weight * sp / (1.0 + sp);
 }
 
-void AccumulateSaturatedProfile(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
-                                double weight, double floor, float* out) {
+SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
+                              double weight, double floor) {
     // Reach (in FWHM) where the line's signal, about weight × s p in the wings, falls to the
     // floor: Lorentzian wings s η lN / (4 u²), Gaussian core s (1 - η) gN exp(-u² / 0.360674).
     const double eta = s.kind == Lineshape::Lorentzian ? 1.0 : s.kind == Lineshape::Gaussian ? 0.0 : s.eta;
@@ -183,13 +183,17 @@ void AccumulateSaturatedProfile(const ProfileGrid& grid, const LineShape& s, dou
     const double half = std::max(s.halfWindow * grid.gridWidth, reach * s.f);  // axis units
     const double lo = std::clamp(std::ceil((x0 - half - grid.Xini) / grid.step), 1.0, static_cast<double>(grid.nPoints));
     const double hi = std::clamp(std::floor((x0 + half - grid.Xini) / grid.step), 0.0, grid.nPoints - 1.0);
-    const int first = std::min(s.first, static_cast<int>(lo)), last = std::max(s.last, static_cast<int>(hi));
-    const double lorentzWing = saturation * eta * s.lN;
-    for (int i = first; i <= last; ++i) {
+    return {std::min(s.first, static_cast<int>(lo)), std::max(s.last, static_cast<int>(hi)), saturation * eta * s.lN};
+}
+
+void AccumulateSaturatedProfile(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
+                                double weight, double floor, float* out) {
+    const SaturatedSpan span = SaturatedSpanOf(grid, s, x0, saturation, weight, floor);
+    for (int i = span.first; i <= span.last; ++i) {
         const double d = grid.Xini + i * grid.step - x0;
         const double u = d / s.f;
         // Beyond 6 FWHM the Gaussian part is below e^-99: the wing alone, without an exponential.
-        const double sp = std::fabs(u) > 6.0 ? lorentzWing / (1.0 + 4.0 * u * u) : saturation * ProfileValue(s, d);
+        const double sp = std::fabs(u) > 6.0 ? span.lorentzWing / (1.0 + 4.0 * u * u) : saturation * ProfileValue(s, d);
         out[i] = static_cast<float>(out[i] + weight * sp / (1.0 + sp));
     }
 }

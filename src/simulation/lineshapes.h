@@ -96,6 +96,15 @@ void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x
 /// Peak signal weight × s p(0) / (1 + s p(0)) of a line saturated by the laser (s = saturation).
 double SaturatedPeak(const LineShape& s, double saturation, double weight);
 
+/// Grid points a line saturated by the laser covers: at least its own cut-off window, on until its
+/// signal falls below `floor`; and s η lN, its Lorentzian wing s p (1 + 4 u²) at u FWHM out.
+struct SaturatedSpan {
+    int first = 1, last = 0;
+    double lorentzWing = 0.0;
+};
+SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
+                              double weight, double floor);
+
 /// Adds weight × s p(i) / (1 + s p(i)) onto out[i] (s = saturation): a line saturated by the
 /// laser, whose wings keep growing while its centre levels off (power broadening). The line
 /// covers at least its own cut-off window and reaches on until its signal falls below `floor`.

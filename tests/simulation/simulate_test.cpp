@@ -147,6 +147,38 @@ TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfTheP
     }
 }
 
+TEST(Simulate, SaturatedLinesWithCoarseWingsMatchTheirEvaluationLineByLine) {
+    // NO A-X LIF excitation by rate equations, from far below saturation (the linear regime) to
+    // far above it (power-broadened wings reaching far beyond the lines' windows), in Å and in
+    // cm-1 with lines up to the range edges.
+    ShippedSystem no("NO", "(A-X)");
+    const populations::Populations pop = no.Thermal(SpectrumKind::LifExcitation, 300.0f);
+    SimulationConditions c;
+    c.kind = SpectrumKind::LifExcitation, c.lifRegime = LifRegime::RateEquations, c.temperature = 300;
+    c.dopplerBroadening = true;
+    c.laserGaussWidth = 0.02, c.laserLorentzWidth = 0.01;
+    SimulationOptions perLine;
+    perLine.profiles = ProfileMethod::PerLine;
+    struct Range {
+        AxisUnit unit;
+        double start, end, laserGauss, laserLorentz;
+    };
+    for (const Range r : {Range{AxisUnit::AngstromVacuum, 2240, 2270, 0.02, 0.01},
+                          Range{AxisUnit::Wavenumber, 44250, 44450, 0.4, 0.3}}) {
+        c.unit = r.unit, c.start = r.start, c.end = r.end;
+        c.laserGaussWidth = r.laserGauss, c.laserLorentzWidth = r.laserLorentz;
+        for (double energy = 1e-6; energy <= 1e3; energy *= 100.0) {  // mJ; 1 mJ saturates strongly
+            SCOPED_TRACE(std::to_string(r.start) + " " + std::to_string(energy) + " mJ");
+            c.pulseEnergy = energy;
+            const Spectrum exact = Simulate(*no.model, c, pop, perLine);
+            const Spectrum fast = Simulate(*no.model, c, pop);
+            ASSERT_GT(exact.linesDrawn, 50);
+            EXPECT_EQ(fast.linesDrawn, exact.linesDrawn);
+            EXPECT_LE(LargestDifference(fast, exact), 1e-3 * exact.peak);
+        }
+    }
+}
+
 TEST(Simulate, GivesTheSpectrumOfTheScreenDriverForEveryKindUnitAndLineshape) {
     struct Case {
         SpectrumKind kind;
