@@ -102,15 +102,10 @@ double BoltzmannRatio(const AppState& app, int v, double tvib, double trot) {
 /// y_new − K·(y − model), K the factor Apply set ("Multiply by" new over old).
 double OverlayError(AppState& app, const fit::FitResult& r, double K) {
     EXPECT_TRUE(experiment::BuildSimX(app.exp, app.sim));
-    double worst = 0.0;
-    int compared = 0;
-    for (int i = 0; i <= app.exp.ExpPoints; ++i) {
-        double s = 0.0;
-        if (!r.fitted[static_cast<std::size_t>(i)] || !experiment::SimulationAt(app.exp, app.sim, app.exp.ExpX(i), s)) continue;
-        worst = std::max(worst, std::fabs(s - (app.exp.ExpY(i) - K * r.residual[static_cast<std::size_t>(i)])));
-        ++compared;
-    }
-    EXPECT_GT(compared, app.exp.ExpPoints / 2);
+    double worst = 0.0, s = 0.0;
+    for (int i = 0; i <= app.exp.ExpPoints; ++i)
+        if (r.fitted[static_cast<std::size_t>(i)] && experiment::SimulationAt(app.exp, app.sim, app.exp.ExpX(i), s))
+            worst = std::max(worst, std::fabs(s - (app.exp.ExpY(i) - K * r.residual[static_cast<std::size_t>(i)])));
     return worst;
 }
 
@@ -134,47 +129,32 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
     app.sim.TxtStart = "3061", app.sim.TxtEnd = "3159";
     simulation::CmbPointDensity_Click(app, 3);
 
-    struct Case {
-        std::vector<std::string> free;
-        bool thermalBefore;
-    };
-    const Case cases[] = {
-        {{"t", "tvib", "scale", "baseline", "shift", "gauss"}, true},  // a vibrational temperature of its own
-        {{"t", "pop", "scale", "baseline"}, true},                      // free level populations
-        {{"t", "scale", "baseline", "shift", "gauss", "lorentz"}, false},  // one temperature, Voigt instrument
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.free[1]);
+    // A vibrational temperature of its own; free level populations; one temperature with a
+    // Voigt instrument, from populations edited by hand (not thermalised).
+    for (const auto& [free, thermalBefore] : {std::pair{std::vector<std::string>{"t", "tvib", "scale", "baseline", "shift", "gauss"}, 1},
+                                              std::pair{std::vector<std::string>{"t", "pop", "scale", "baseline"}, 1},
+                                              std::pair{std::vector<std::string>{"t", "scale", "baseline", "shift", "gauss", "lorentz"}, 0}}) {
+        SCOPED_TRACE(free[1]);
         FitDialogState d = NewFitDialog(app);
-        for (FitDialogRow& row : d.rows) row.free = std::find(k.free.begin(), k.free.end(), row.name) != k.free.end();
-        simulation::ChkThermal_Click(app, k.thermalBefore ? 1 : 0);
+        for (FitDialogRow& row : d.rows) row.free = std::find(free.begin(), free.end(), row.name) != free.end();
+        simulation::ChkThermal_Click(app, thermalBefore);
         const fit::FitResult r = fit::FitSpectrum(FitRequestFromDialog(app, d));
         const double multiply = app.exp.Multiply, correction = app.exp.WavelengthCorrection;
+        // Everything is held; only populations made thermal again are said.
         const std::vector<std::string> notes = ApplyFitResult(app, r);
-        // Everything is held; only edited populations made thermal again are said.
-        ASSERT_EQ(notes.size(), k.thermalBefore ? 0u : 1u);
-        if (!notes.empty()) {
-            EXPECT_NE(notes[0].find("Thermalized system"), std::string::npos) << notes[0];
-        }
+        EXPECT_EQ(notes.size(), thermalBefore ? 0u : 1u);
 
-        // Populations: rotational thermal at t, vibrational as the fit drew them.
-        const double t = r.Value("t");
+        // Rotational populations thermal at t, vibrational ones as the fit drew them.
+        const double t = r.Value("t"), ratio = app.pop.PopVib(1) / app.pop.PopVib(0);
         EXPECT_NEAR(app.pop.Temperature, t, 1e-4 * t);
         for (int v : {0, 1}) EXPECT_NEAR(app.pop.TRot(v), t, 1e-4 * t);
-        const double ratio = app.pop.PopVib(1) / app.pop.PopVib(0);
-        if (const fit::Parameter* tvib = r.Find("tvib")) {
-            EXPECT_NEAR(ratio, BoltzmannRatio(app, 1, tvib->value, t), 1e-4 * ratio);
-            EXPECT_EQ(app.pop.ThermalFlag, 0);
-        } else if (r.Find("pop(v=1)")) {
-            EXPECT_NEAR(ratio, r.Value("pop(v=1)") / r.Value("pop(v=0)"), 1e-5 * ratio);
-            EXPECT_EQ(app.popwin.VibrationalMode, DistributionMode::NonThermal);
-            EXPECT_EQ(app.pop.ThermalFlag, 0);
-        } else {
-            EXPECT_NEAR(ratio, BoltzmannRatio(app, 1, t, t), 1e-4 * ratio);
-            EXPECT_EQ(app.pop.ThermalFlag, 1);
-            EXPECT_EQ(app.sim.Lineshape, simulation::StoredValue(simulation::Lineshape::Voigt));
-            EXPECT_NEAR(app.sim.InstrumentalResolution, r.Value("gauss") + r.Value("lorentz"), 1e-5);
-        }
+        const bool pops = r.Find("pop(v=1)"), oneTemperature = !pops && !r.Find("tvib");
+        EXPECT_NEAR(ratio, pops ? r.Value("pop(v=1)") / r.Value("pop(v=0)") : BoltzmannRatio(app, 1, oneTemperature ? t : r.Value("tvib"), t),
+                    1e-4 * ratio);
+        EXPECT_EQ(app.pop.ThermalFlag, oneTemperature ? 1 : 0);
+        EXPECT_TRUE(!pops || app.popwin.VibrationalMode == DistributionMode::NonThermal);
+        EXPECT_TRUE(!oneTemperature || app.sim.Lineshape == simulation::StoredValue(simulation::Lineshape::Voigt));
+        EXPECT_NEAR(app.sim.InstrumentalResolution, r.Value("gauss") + r.Value("lorentz"), 1e-5);
         EXPECT_NEAR(app.exp.WavelengthCorrection, correction + r.Value("shift"), 1e-5);
         // The strongest check: the program's new simulation is the fit's model on the spectrum
         // as newly corrected, to half the noise (0.3 of a peak near 100). What remains is the
@@ -191,12 +171,9 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
     fit::FitResult two;
     two.systems = {"OH (A-X)", "CN (B-X)"};
     using K = fit::ParameterKind;
-    for (auto [kind, system, name, value] : {std::tuple{K::RotationalTemperature, 0, "t:1", 1800.0},
-                                             std::tuple{K::RotationalTemperature, 1, "t:2", 4000.0},
-                                             std::tuple{K::Scale, 1, "scale:2", 3.0},
-                                             std::tuple{K::BaselineOffset, 0, "baseline", 500.0},
-                                             std::tuple{K::BaselineSlope, 0, "slope", 0.01},
-                                             std::tuple{K::Stretch, 0, "stretch", 1e-4}})
+    for (auto [kind, system, name, value] : {std::tuple{K::RotationalTemperature, 0, "t:1", 1800.0}, {K::RotationalTemperature, 1, "t:2", 4000.0},
+                                             {K::Scale, 1, "scale:2", 3.0}, {K::BaselineOffset, 0, "baseline", 500.0},
+                                             {K::BaselineSlope, 0, "slope", 0.01}, {K::Stretch, 0, "stretch", 1e-4}})
         two.parameters.push_back({{kind, system, -1}, name, value, 0.0, 0.0, true});
     std::string notes;
     for (const std::string& n : ApplyFitResult(app, two)) notes += n + "\n";
@@ -206,8 +183,7 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
 
     // On a wavenumber axis the spectrum is fitted in cm-1 as the program shows it.
     CmbUnits_Click(app, simulation::StoredValue(simulation::AxisUnit::Wavenumber));
-    const fit::FitRequest inWavenumbers = FitRequestFromDialog(app, NewFitDialog(app));
-    EXPECT_FLOAT_EQ(static_cast<float>(inWavenumbers.spectrum.x.front()), app.exp.ExpX(0));
+    EXPECT_FLOAT_EQ(static_cast<float>(FitRequestFromDialog(app, NewFitDialog(app)).spectrum.x.front()), app.exp.ExpX(0));
     EXPECT_GT(app.exp.ExpX(0), 31000.0f);
 }
 
