@@ -272,8 +272,13 @@ void FitDialog::Cancel() { cancel_ = true; }
 
 void FitDialog::Apply() {
     if (!result_ || IsRunning()) return;
-    program::ApplyFitResult(app_, *result_);
+    const std::vector<std::string> notes = program::ApplyFitResult(app_, *result_);
     if (applied_) applied_();
+    // What the program cannot hold is said, not dropped.
+    ShowResult();
+    QString text = warnings_->toPlainText() + "\n" + tr("Applied to the simulation and the corrections.");
+    for (const std::string& n : notes) text += "\n" + Q(n);
+    warnings_->setPlainText(text);
 }
 
 }  // namespace velmora::app

@@ -100,6 +100,13 @@ struct Settings {
         return q;
     }
 
+    /// True when a free name selects this very level ("pop(v=0)"), not all levels ("pop").
+    bool FreesLevel(const ParameterId& id) const {
+        for (const NamedSetting& f : free)
+            if (f.pattern.level && f.pattern.Matches(id)) return true;
+        return false;
+    }
+
     /// Throws for a name that selected no parameter of the fit.
     void CheckUsed(const std::vector<Parameter>& table) const {
         for (const auto* list : {&free, &start, &bounds})
@@ -271,9 +278,11 @@ Setup Prepare(const FitRequest& r) {
                 const int v = tracer.Levels()[k];
                 L.pops.push_back(add(id(ParameterKind::Population, s, v), w[0] > 0.0 ? w[k] / w[0] : 1.0, 0.0, kInfinity));
                 if (k == 0) {
+                    // "pop" frees every level but the reference, which stays at 1.
                     Parameter& ref = table.back();
-                    if (ref.free)
+                    if (ref.free && settings.FreesLevel(ref.id))
                         throw FitInputError(ref.name + " is the reference level (fixed): the other populations are relative to it");
+                    ref.free = false;
                 }
             }
         }

@@ -3,8 +3,9 @@
 // Per band system k (1, 2, ... in the order the systems are given): rotational temperature "t",
 // vibrational temperature "tvib" (separate from t only when named; otherwise one common
 // temperature), relative populations "pop(v=N)" of the vibrational levels (state-by-state: they
-// replace the vibrational temperature; the lowest fitted level is the reference, fixed at 1), and
-// the intensity "scale". A name without a suffix means every system; ":k" one of them ("t:2").
+// replace the vibrational temperature; the lowest fitted level is the reference, fixed at 1, so
+// that "pop" frees every other level), and the intensity "scale". A name without a suffix means
+// every system; ":k" one of them ("t:2").
 //
 // Shared by all systems: baseline offset "baseline" and slope "slope" (y units per axis unit,
 // about the centre of the fitted range), the axis calibration "shift", linear "stretch" and

@@ -655,6 +655,19 @@ std::string TxtMinPopVib_Change(AppState& app, std::string_view text) {
     return w.TxtMinPopVib;
 }
 
+void SetVibrationalPopulations(AppState& app, const std::map<int, double>& populations) {
+    if (!PopulationsReady(app)) return;
+    PopulationState& pop = app.pop;
+    for (int v = 0; v <= MaxVib(app); ++v) {
+        const auto it = populations.find(v);
+        pop.PopVib(v) = it != populations.end() && it->second > 0.0 ? static_cast<float>(it->second) : 0.0f;
+    }
+    CmbVibrational_Click(app, 1);
+    NormalizeVibrational(app);
+    RefreshPopulationTable(app);
+    RequestRedraw(app);
+}
+
 void CommitGridEdit(AppState& app, int v, int column, std::string_view text) {
     if (!PopulationsReady(app) || !IsNumeric(text) || v < 0 || v > MaxVib(app)) return;
     PopulationState& pop = app.pop;

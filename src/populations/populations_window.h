@@ -8,6 +8,7 @@
 // J = r + 1/2 (components 1 and 3 are F1 at N = r, components 2 and 4 F2 at N = r + 1).
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -79,6 +80,12 @@ std::string TxtTVibrational_Change(AppState& app, std::string_view text);
 std::string TxtSetTemperature_Change(AppState& app, std::string_view text);
 std::string TxtSpinCombination_Change(AppState& app, std::string_view text);
 std::string TxtMinPopVib_Change(AppState& app, std::string_view text);
+
+/// Vibrational populations given level by level (as a fit of a measured spectrum determines
+/// them, relative to one another): PopVib takes them normalised to a sum of 1, every level not
+/// given (or given a population of 0 or less) 0; the vibrational distribution becomes
+/// non-thermal, which ends the thermalised system. Levels outside the populated state are ignored.
+void SetVibrationalPopulations(AppState& app, const std::map<int, double>& populations);
 
 /// Commits the floating edit box of the table: column 1 population (>= 0) or column 2
 /// rotational temperature (> 0) of level v; other text is ignored.

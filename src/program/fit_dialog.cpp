@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "common/number_format.h"
+#include "experiment/comparison.h"
 #include "experiment/corrections.h"
 #include "experiment/experiment_state.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
+#include "populations/populations_window.h"
+#include "program/main_window.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
 #include "simulation/screen_conditions.h"
@@ -109,12 +113,11 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
         const double entry = Number(e, "extra band systems");
         r.systems.push_back(fit::LoadFitSystem(app.db, static_cast<int>(entry), r.conditions));
     }
-    // The spectrum as corrected; on a wavenumber axis its Å become cm-1.
-    const bool wavenumber = r.conditions.unit == simulation::AxisUnit::Wavenumber;
+    // The spectrum as corrected, already on the axis unit of the conditions (spectra are
+    // converted to the axis when they are read and when the unit changes).
     r.spectrum.source = exp.ExpFiles.empty() ? "the spectrum" : exp.ExpFiles.back().Path;
     for (int i = 0; i <= exp.ExpPoints; ++i) {
-        const double x = exp.ExpX(i);
-        r.spectrum.x.push_back(wavenumber && x != 0.0 ? 1E8 / x : x);
+        r.spectrum.x.push_back(exp.ExpX(i));
         r.spectrum.y.push_back(exp.ExpY(i));
     }
     r.settings.free.clear();
@@ -149,28 +152,146 @@ std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, 
     return rows;
 }
 
-void ApplyFitResult(AppState& app, const fit::FitResult& r) {
+namespace {
+
+/// A value as the program writes it into a box.
+std::string BoxValue(double v) { return Trim(Str(static_cast<float>(v))); }
+
+/// A fitted value; 0 for a term the fit did not have.
+double FittedOr0(const fit::FitResult& r, const std::string& name) {
+    const double v = r.Value(name);
+    return std::isfinite(v) ? v : 0.0;
+}
+
+/// The first band system's populations as the fit drew them: every level's rotational
+/// distribution thermal at t, the vibrational distribution Boltzmann at tvib with the rotational
+/// partition functions at t (populations::VibThermal), or the free level populations; with one
+/// common temperature the thermalised system at t.
+void ApplyPopulations(AppState& app, const fit::FitResult& r, const std::string& suffix, std::vector<std::string>& notes) {
+    const double t = r.Value("t" + suffix);
+    if (!(t > 0.0)) return;
+    const fit::Parameter* tvib = r.Find("tvib" + suffix);
+    std::map<int, double> levels;
+    for (const fit::Parameter& q : r.parameters)
+        if (q.id.kind == fit::ParameterKind::Population && q.id.system == 0) levels[q.id.level] = q.value;
+    const bool oneTemperature = !tvib && levels.empty();
+    if (oneTemperature && app.pop.ThermalFlag != 1) {
+        simulation::ChkThermal_Click(app, 1);
+        notes.push_back("\"Thermalized system\" is on again: the fit drew Boltzmann populations at t = " + BoxValue(t) + " K");
+    }
+    program::TxtTemperature_Change(app, BoxValue(t));
+    if (std::fabs(app.pop.Temperature - t) > 1e-4 * t) {
+        notes.push_back("t = " + BoxValue(t) + " K is beyond the temperatures the program takes: not applied");
+        return;
+    }
+    populations::TxtTRotational_Change(app, BoxValue(t));
+    if (!levels.empty())
+        populations::SetVibrationalPopulations(app, levels);
+    else
+        populations::TxtTVibrational_Change(app, BoxValue(tvib ? tvib->value : t));
+}
+
+/// The instrument function of the fitted widths.
+void ApplyInstrument(AppState& app, const fit::FitResult& r) {
     using namespace simulation;
-    const double t = r.Value(r.systems.size() > 1 ? "t:1" : "t");
-    if (t > 0.0) TxtTemperature_Change(app, Trim(Str(static_cast<float>(t))));
-    const double g = r.Value(r.lifExcitation ? "laser" : "gauss"), l = r.Value("lorentz");
+    const double g = FittedOr0(r, r.lifExcitation ? "laser" : "gauss"), l = FittedOr0(r, "lorentz");
     if (l > 0.0 && g > 0.0) {
         CmbLineshape_Click(app, StoredValue(Lineshape::Voigt));
-        app.sim.TxtResolution = TxtResolution_Change(app, Trim(Str(static_cast<float>(g + l))));
-        TxtLorentzian_Change(app, Trim(Str(static_cast<float>(100.0 * l / (g + l)))));
+        app.sim.TxtResolution = TxtResolution_Change(app, BoxValue(g + l));
+        TxtLorentzian_Change(app, BoxValue(100.0 * l / (g + l)));
     } else if (g > 0.0 || l > 0.0) {
         CmbLineshape_Click(app, StoredValue(l > 0.0 ? Lineshape::Lorentzian : Lineshape::Gaussian));
-        app.sim.TxtResolution = TxtResolution_Change(app, Trim(Str(static_cast<float>(l > 0.0 ? l : g))));
+        app.sim.TxtResolution = TxtResolution_Change(app, BoxValue(l > 0.0 ? l : g));
     }
-    // The shift is the measured axis minus the true one: the wavelength correction grows by it.
-    const double shift = r.Value("shift");
-    if (shift != 0.0 && app.sim.Units != StoredValue(AxisUnit::Wavenumber)) {
+}
+
+/// The axis calibration: the shift is the measured axis minus the true one, so the wavelength
+/// correction (axis units, as the spectrum) grows by it. Stretch and quadratic term have no box.
+void ApplyAxis(AppState& app, const fit::FitResult& r, std::vector<std::string>& notes) {
+    const double shift = FittedOr0(r, "shift");
+    const std::string unit = fit::ParameterUnit(fit::ParameterKind::Shift, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units));
+    if (shift != 0.0) {
         const double correction = app.exp.WavelengthCorrection + shift;
         if (std::fabs(correction) <= 200.0)
-            app.exp.TxtWavelength = experiment::TxtWavelength_Change(app, Trim(Str(static_cast<float>(correction))));
+            app.exp.TxtWavelength = experiment::TxtWavelength_Change(app, BoxValue(correction));
+        else
+            notes.push_back("shift = " + BoxValue(shift) + " " + unit + ": the wavelength correction would become " +
+                            BoxValue(correction) + ", beyond ±200; not applied");
     }
-    CalculateSimulation(app);
+    for (const char* term : {"stretch", "quadratic"})
+        if (const double v = FittedOr0(r, term); v != 0.0)
+            notes.push_back(std::string(term) + " = " + BoxValue(v) +
+                            ": the wavelength correction holds a shift only; not applied (the overlay is exact at the "
+                            "centre of the fitted range only)");
+}
+
+/// The corrections that lay the spectrum over the new simulation as the fit laid its model
+/// over the spectrum. The fit's model is y ≈ part(x) + b0 + b1·d with part the first system's
+/// share; the program's simulation (peaked at 100) at the shifted x is K·part for one factor K
+/// (least squares over the fitted points). With (raw − B)·M for the corrected y, B + b0/M as the
+/// baseline and K·M as the factor make the corrected y ≈ K·part + the rest of the fit's residual.
+void ApplyIntensity(AppState& app, const fit::FitResult& r, std::vector<std::string>& notes) {
+    ExperimentState& exp = app.exp;
+    const double shift = FittedOr0(r, "shift");
+    double sp = 0.0, pp = 0.0;
+    if (!r.parts.empty() && experiment::BuildSimX(exp, app.sim))
+        for (std::size_t i = 0; i < r.x.size(); ++i) {
+            double s = 0.0;
+            if (!r.fitted[i] || !experiment::SimulationAt(exp, app.sim, static_cast<float>(r.x[i] - shift), s)) continue;
+            sp += s * r.parts[0][i];
+            pp += r.parts[0][i] * r.parts[0][i];
+        }
+    const double K = pp > 0.0 ? sp / pp : 0.0;
+    const double b0 = FittedOr0(r, "baseline"), oldBaseline = exp.Baseline, oldMultiply = exp.Multiply;
+    if (b0 != 0.0) {
+        const double baseline = oldBaseline + b0 / oldMultiply;
+        if (std::fabs(baseline) <= 99.0)
+            exp.TxtBaseline = experiment::TxtBaseline_Change(app, BoxValue(baseline));
+        else
+            notes.push_back("baseline = " + BoxValue(b0) + ": the baseline correction would become " + BoxValue(baseline) +
+                            " %, beyond ±99; not applied");
+    }
+    if (!(K > 0.0) || !std::isfinite(K))
+        notes.push_back("scale: the simulation does not cover the fitted points; the factor \"Multiply by\" is not applied");
+    else if (K * oldMultiply > experiment::kMaxMultiply)
+        notes.push_back("scale: the factor \"Multiply by\" would become " + BoxValue(K * oldMultiply) + ", beyond " +
+                        BoxValue(experiment::kMaxMultiply) + "; not applied");
+    else
+        exp.TxtMultiply = experiment::TxtMultiply_Change(app, BoxValue(K * oldMultiply));
+    if (const double slope = FittedOr0(r, "slope"); slope != 0.0)
+        notes.push_back("slope = " + BoxValue(slope) + ": the baseline correction is a constant; not applied");
+}
+
+/// The fitted values of the second and further band systems: the program simulates one system.
+void NoteFurtherSystems(const fit::FitResult& r, simulation::AxisUnit unit, std::vector<std::string>& notes) {
+    for (std::size_t s = 1; s < r.systems.size(); ++s) {
+        std::string values;
+        for (const fit::Parameter& q : r.parameters)
+            if (fit::IsPerSystem(q.id.kind) && q.id.system == static_cast<int>(s)) {
+                const std::string u = fit::ParameterUnit(q.id.kind, unit);
+                values += (values.empty() ? "" : ", ") + q.name + " = " + BoxValue(q.value) + (u.empty() ? "" : " " + u);
+            }
+        notes.push_back("Band system " + std::to_string(s + 1) + " (" + r.systems[s] + "): " + values +
+                        "; not applied: the program simulates one band system at a time, so its share stays in the "
+                        "residuals");
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> ApplyFitResult(AppState& app, const fit::FitResult& r) {
+    std::vector<std::string> notes;
+    ApplyPopulations(app, r, r.systems.size() > 1 ? ":1" : "", notes);
+    ApplyInstrument(app, r);
+    ApplyAxis(app, r, notes);
+    simulation::CalculateSimulation(app);
+    if (simulation::HasSimulation(app)) ApplyIntensity(app, r, notes);
+    NoteFurtherSystems(r, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units), notes);
+    if (r.convention == fit::IntensityConvention::Energy)
+        notes.push_back("The fit weighted each line by its photon energy; the program's simulation counts photons, so "
+                        "it differs from the fit's model by the ratio of wavenumbers across the range");
     experiment::ChkResiduals_Click(app, 1);
+    return notes;
 }
 
 }  // namespace velmora::program

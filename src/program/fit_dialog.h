@@ -47,9 +47,20 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& dialog
 /// bound", "fixed" or empty); then chi-square, evaluations and warnings as lines.
 std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, simulation::AxisUnit unit);
 
-/// Apply: the temperature, the instrument function (Gaussian, Lorentzian or Voigt of the fitted
-/// widths) and, on a wavelength axis, the fitted shift added to the wavelength correction of the
-/// spectrum; then re-simulates and shows the residual strip.
-void ApplyFitResult(AppState& app, const fit::FitResult& r);
+/// Apply: sets the conditions, populations and corrections to what the fit determined, then
+/// re-simulates and shows the residual strip.
+/// - First band system: the temperature t; the rotational distributions of every level thermal
+///   at t; the vibrational ones Boltzmann at tvib (when fitted apart from t), the free level
+///   populations pop(v=N) as fitted (non-thermal), or, with one common temperature, the
+///   thermalised system at t.
+/// - Instrument function: Gaussian, Lorentzian or Voigt of the fitted widths.
+/// - Axis: the fitted shift added to the wavelength correction.
+/// - Intensity: the fitted baseline offset into the baseline correction and the factor between
+///   the program's simulation and the fit's model of the first system into "Multiply by", so
+///   that the spectrum lies over the new simulation as it lay over the fit's model.
+/// The loaded spectrum's data stay as they are. Returns one sentence per fitted quantity the
+/// program cannot hold (further band systems, baseline slope, stretch and quadratic axis terms,
+/// values beyond what a box takes), for the dialog to show.
+std::vector<std::string> ApplyFitResult(AppState& app, const fit::FitResult& r);
 
 }  // namespace velmora::program

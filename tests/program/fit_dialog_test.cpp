@@ -6,9 +6,12 @@
 #include <iomanip>
 
 #include "common/numerics.h"
+#include "experiment/comparison.h"
 #include "experiment/spectrum_list.h"
 #include "fit/fit_errors.h"
+#include "populations/populations_window.h"
 #include "program/fit_dialog.h"
+#include "program/main_window.h"
 #include "simulation/shipped_system.h"
 #include "support/temp_dir.h"
 
@@ -77,6 +80,111 @@ TEST(FitDialog, RemembersItsSettingsMakesTheRequestFromTheLoadedSpectrumAndApply
     } catch (const fit::FitInputError& e) {
         EXPECT_NE(std::string(e.what()).find("t value"), std::string::npos) << e.what();
     }
+}
+
+/// Relative population of vibrational level v to level 0 of the populated state at a vibrational
+/// and a rotational temperature, from first principles: exp(−(G_v − G_0)/kT_vib) times the ratio
+/// of the rotational partition functions Σ g exp(−E/kT_rot) over each level's rotational terms.
+double BoltzmannRatio(const AppState& app, int v, double tvib, double trot) {
+    const int s = StateIndex(app.pop.PopState);
+    auto q = [&](int level) {
+        double sum = 0.0;
+        for (const populations::RotationalTerm& term : populations::RotationalTerms(app.pop, app.db, level))
+            sum += term.degeneracy * std::exp(-term.energy / (populations::kBoltzmannCm * trot));
+        return sum;
+    };
+    const double dG = app.db.MolConst(s, v, 0) - app.db.MolConst(s, 0, 0);
+    return std::exp(-dG / (populations::kBoltzmannCm * tvib)) * q(v) / q(0);
+}
+
+/// Largest difference, in % of the simulation's peak, between the program's simulation at the
+/// corrected spectrum's fitted points and the fit's model carried to the corrected spectrum:
+/// y_new − K·(y − model), K the factor Apply set ("Multiply by" new over old).
+double OverlayError(AppState& app, const fit::FitResult& r, double K) {
+    EXPECT_TRUE(experiment::BuildSimX(app.exp, app.sim));
+    double worst = 0.0, s = 0.0;
+    for (int i = 0; i <= app.exp.ExpPoints; ++i)
+        if (r.fitted[static_cast<std::size_t>(i)] && experiment::SimulationAt(app.exp, app.sim, app.exp.ExpX(i), s))
+            worst = std::max(worst, std::fabs(s - (app.exp.ExpY(i) - K * r.residual[static_cast<std::size_t>(i)])));
+    return worst;
+}
+
+TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsModel) {
+    testing::ShippedSystem oh("OH", "(A-X)");
+    AppState& app = oh.app;
+    populations::PreparePopulationsWindow(app);
+    // OH A-X (0,0) and (1,1) at 2000 K, 0.25 Å, on a baseline of 4, the axis read 0.03 Å long.
+    simulation::SimulationConditions c;
+    c.start = 3060.0, c.end = 3160.0, c.temperature = 2000.0, c.resolution = 0.25;
+    const simulation::Spectrum s = simulation::Simulate(*oh.model, c, oh.Thermal(c.kind, 2000.0f));
+    testing::TempDir dir;
+    {
+        std::ofstream out(dir / "oh.txt");
+        GaussianDeviate noise(5);
+        out << std::setprecision(9);
+        for (int i = 0; i <= s.grid.last; i += 2) out << s.grid.X(i) + 0.03 << " " << s.total(i) + 4.0 + 0.3 * noise.Next() << "\n";
+    }
+    experiment::LoadSpectrum(app, (dir / "oh.txt").string());
+    const Array1<float> rawX = app.exp.ExpXRaw, rawY = app.exp.ExpYRaw;
+    app.sim.TxtStart = "3061", app.sim.TxtEnd = "3159";
+    simulation::CmbPointDensity_Click(app, 3);
+
+    // A vibrational temperature of its own; free level populations; one temperature with a
+    // Voigt instrument, from populations edited by hand (not thermalised).
+    for (const auto& [free, thermalBefore] : {std::pair{std::vector<std::string>{"t", "tvib", "scale", "baseline", "shift", "gauss"}, 1},
+                                              std::pair{std::vector<std::string>{"t", "pop", "scale", "baseline"}, 1},
+                                              std::pair{std::vector<std::string>{"t", "scale", "baseline", "shift", "gauss", "lorentz"}, 0}}) {
+        SCOPED_TRACE(free[1]);
+        FitDialogState d = NewFitDialog(app);
+        for (FitDialogRow& row : d.rows) row.free = std::find(free.begin(), free.end(), row.name) != free.end();
+        simulation::ChkThermal_Click(app, thermalBefore);
+        const fit::FitResult r = fit::FitSpectrum(FitRequestFromDialog(app, d));
+        const double multiply = app.exp.Multiply, correction = app.exp.WavelengthCorrection;
+        // Everything is held; only populations made thermal again are said.
+        const std::vector<std::string> notes = ApplyFitResult(app, r);
+        EXPECT_EQ(notes.size(), thermalBefore ? 0u : 1u);
+
+        // Rotational populations thermal at t, vibrational ones as the fit drew them.
+        const double t = r.Value("t"), ratio = app.pop.PopVib(1) / app.pop.PopVib(0);
+        EXPECT_NEAR(app.pop.Temperature, t, 1e-4 * t);
+        for (int v : {0, 1}) EXPECT_NEAR(app.pop.TRot(v), t, 1e-4 * t);
+        const bool pops = r.Find("pop(v=1)"), oneTemperature = !pops && !r.Find("tvib");
+        EXPECT_NEAR(ratio, pops ? r.Value("pop(v=1)") / r.Value("pop(v=0)") : BoltzmannRatio(app, 1, oneTemperature ? t : r.Value("tvib"), t),
+                    1e-4 * ratio);
+        EXPECT_EQ(app.pop.ThermalFlag, oneTemperature ? 1 : 0);
+        EXPECT_TRUE(!pops || app.popwin.VibrationalMode == DistributionMode::NonThermal);
+        EXPECT_TRUE(!oneTemperature || app.sim.Lineshape == simulation::StoredValue(simulation::Lineshape::Voigt));
+        EXPECT_NEAR(app.sim.InstrumentalResolution, r.Value("gauss") + r.Value("lorentz"), 1e-5);
+        EXPECT_NEAR(app.exp.WavelengthCorrection, correction + r.Value("shift"), 1e-5);
+        // The strongest check: the program's new simulation is the fit's model on the spectrum
+        // as newly corrected, to half the noise (0.3 of a peak near 100). What remains is the
+        // single-precision x of the spectrum: 1.2E-4 Å at 3100 Å on line flanks of slope up to
+        // 570 per Å (peak 100, FWHM 0.25 Å) is 0.07.
+        EXPECT_LT(OverlayError(app, r, app.exp.Multiply / multiply), 0.15);
+        EXPECT_EQ(app.plot.HideResiduals, 0);
+    }
+    // Apply changes conditions and corrections, never the loaded spectrum.
+    for (int i = 0; i <= app.exp.ExpPoints; ++i) ASSERT_TRUE(app.exp.ExpXRaw(i) == rawX(i) && app.exp.ExpYRaw(i) == rawY(i));
+
+    // What the program cannot hold is said: a second band system, a baseline slope, an axis
+    // stretch, a baseline beyond the correction's ±99.
+    fit::FitResult two;
+    two.systems = {"OH (A-X)", "CN (B-X)"};
+    using K = fit::ParameterKind;
+    for (auto [kind, system, name, value] : {std::tuple{K::RotationalTemperature, 0, "t:1", 1800.0}, {K::RotationalTemperature, 1, "t:2", 4000.0},
+                                             {K::Scale, 1, "scale:2", 3.0}, {K::BaselineOffset, 0, "baseline", 500.0},
+                                             {K::BaselineSlope, 0, "slope", 0.01}, {K::Stretch, 0, "stretch", 1e-4}})
+        two.parameters.push_back({{kind, system, -1}, name, value, 0.0, 0.0, true});
+    std::string notes;
+    for (const std::string& n : ApplyFitResult(app, two)) notes += n + "\n";
+    EXPECT_NEAR(app.pop.Temperature, 1800.0, 1e-3);
+    for (const char* said : {"t:2 = 4000 K", "scale:2 = 3", "slope", "stretch", "baseline = 500"})
+        EXPECT_NE(notes.find(said), std::string::npos) << said << " in\n" << notes;
+
+    // On a wavenumber axis the spectrum is fitted in cm-1 as the program shows it.
+    CmbUnits_Click(app, simulation::StoredValue(simulation::AxisUnit::Wavenumber));
+    EXPECT_FLOAT_EQ(static_cast<float>(FitRequestFromDialog(app, NewFitDialog(app)).spectrum.x.front()), app.exp.ExpX(0));
+    EXPECT_GT(app.exp.ExpX(0), 31000.0f);
 }
 
 }  // namespace
