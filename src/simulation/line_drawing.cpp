@@ -88,11 +88,10 @@ std::optional<double> LineDrawer::SharedHalfWindow(const DrawnLine& line) const 
     return K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
 }
 
-void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor) {
-    const LineShape shape = MakeLineShape(grid_, line.x, line.lifetime);
+void LineDrawer::DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor) {
     if (shape.last < shape.first) return;
     if (line.saturation > 0.0f && wings_)
-        DrawSaturatedLine(grid_, shape, line.x, line.saturation, line.weight, floor,
+        DrawSaturatedLine(grid_, shape, gaussianReach_.Of(shape), line.x, line.saturation, line.weight, floor,
                           floor / kSaturatedWingTolerance, *wings_, out);
     else if (line.saturation > 0.0f)
         AccumulateSaturatedProfile(grid_, shape, line.x, line.saturation, line.weight, floor, out);
@@ -125,11 +124,14 @@ void LineDrawer::PrepareSpectra() {
 void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats) {
     if (!kernel_) {
         // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
+        shapes_.clear();
         double strongest = 0.0;
-        for (const DrawnLine& line : lines)
-            if (line.saturation > 0.0f)
-                strongest = std::max(strongest, SaturatedPeak(MakeLineShape(grid_, line.x, line.lifetime), line.saturation, line.weight));
-        for (const DrawnLine& line : lines) DrawOwn(line, out, stats, kSaturatedWingTolerance * strongest);
+        for (const DrawnLine& line : lines) {
+            shapes_.push_back(MakeLineShape(grid_, line.x, line.lifetime));
+            if (line.saturation > 0.0f) strongest = std::max(strongest, SaturatedPeak(shapes_.back(), line.saturation, line.weight));
+        }
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            DrawOwn(lines[k], shapes_[k], out, stats, kSaturatedWingTolerance * strongest);
         if (wings_) wings_->AddTo(out);
         return;
     }
@@ -143,7 +145,7 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     for (const DrawnLine& line : lines) {
         const std::optional<double> half = SharedHalfWindow(line);
         if (!half) {
-            DrawOwn(line, out, stats);
+            DrawOwn(line, MakeLineShape(grid_, line.x, line.lifetime), out, stats);
             continue;
         }
         const double ic = (line.x - grid_.Xini) * scale;

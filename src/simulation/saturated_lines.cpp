@@ -33,28 +33,30 @@ double LorentzShare(const LineShape& s) {
     return s.kind == Lineshape::Lorentzian ? 1.0 : s.kind == Lineshape::Gaussian ? 0.0 : s.eta;
 }
 
-/// Distance (FWHM) beyond which the Gaussian part of the profile is below 1e-9 of the Lorentzian
-/// part, so the wing formula holds; at most the 6 FWHM of the per-line evaluation. The fixed point
-/// of u² = κ ln((1 - η) gN (1 + 4u²) / (1e-9 η lN)), approached from above.
-double GaussianReach(const LineShape& s) {
+}  // namespace
+
+double GaussianReach::Of(const LineShape& s) {
     const double eta = LorentzShare(s);
-    if (eta == 0.0) return std::numeric_limits<double>::infinity();
+    if (eta >= eta_ && eta <= 1.001 * eta_) return reach_;
+    eta_ = eta;
+    // The fixed point of u² = κ ln((1 - η) gN (1 + 4u²) / (1e-9 η lN)), approached from above.
+    reach_ = std::numeric_limits<double>::infinity();
+    if (eta == 0.0) return reach_;
     const double ratio = (1.0 - eta) * s.gN / (1e-9 * eta * s.lN);
     double u = 6.0;
     for (int k = 0; k < 4 && ratio > 0.0; ++k) u = std::sqrt(kGaussExponent * std::max(std::log(ratio * (1.0 + 4.0 * u * u)), 0.0));
-    return std::min(u, 6.0);
+    return reach_ = std::min(u, 6.0);
 }
 
-}  // namespace
-
-void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double x0, double saturation, double weight,
-                       double floor, double strongest, CoarseWings& wings, float* out) {
+void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach, double x0,
+                       double saturation, double weight, double floor, double strongest, CoarseWings& wings,
+                       float* out) {
     const SaturatedSpan span = SaturatedSpanOf(grid, s, x0, saturation, weight, floor);
     if (span.last < span.first) return;
     // Positions in grid steps from point 0; the wing A / (B + b m²) at m steps from the centre.
     const double h = grid.step, ic = (x0 - grid.Xini) / h;
     const double A = weight * span.lorentzWing, B = 1.0 + span.lorentzWing, b = 4.0 * h * h / (s.f * s.f);
-    const double core = GaussianReach(s) * s.f / h;  // grid steps
+    const double core = reach * s.f / h;  // grid steps
 
     auto wing = [&](int from, int to) {
 #pragma omp simd
@@ -64,24 +66,32 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double x0, d
         }
     };
     // Near the centre w N / (D + N), N = s (cg e D + cl), D = 1 + b m², e = exp(-a m²): the
-    // profile in full with one division. The exponentials come in blocks, each from one exp by
-    // products (e(m+1) = e(m) r(m), r(m+1) = r(m) exp(-2a)), so rounding cannot build up.
+    // profile in full with one division. The exponentials advance in L chains side by side,
+    // e(m + L) = e(m) R(m), R(m + L) = R(m) exp(-2 L² a), so that the lanes run as vectors; the
+    // first 2 L come from three exponentials by products (e(m+1) = e(m) r(m), r(m+1) = r(m) exp(-2a)).
+    // The chains are short (the core spans a few FWHM): rounding cannot build up.
     const double eta = LorentzShare(s), a = h * h / (s.f * s.f * kGaussExponent);
-    const double cg = saturation * (1.0 - eta) * s.gN, cl = saturation * eta * s.lN, step2 = std::exp(-2.0 * a);
+    const double cg = saturation * (1.0 - eta) * s.gN, cl = saturation * eta * s.lN;
     auto full = [&](int from, int to) {
-        constexpr int kBlock = 32;
-        double e[kBlock];
-        for (int block = from; block <= to; block += kBlock) {
-            const int n = std::min(kBlock, to - block + 1);
-            const double m0 = block - ic;
-            double value = std::exp(-a * m0 * m0), ratio = std::exp(-a * (2.0 * m0 + 1.0));
-            for (int k = 0; k < n; ++k, value *= ratio, ratio *= step2) e[k] = value;
-            float* o = out + block;
+        constexpr int L = 8;
+        double e[2 * L], R[L];
+        const double m0 = from - ic, point = std::exp(-2.0 * a);
+        double value = std::exp(-a * m0 * m0), ratio = std::exp(-a * (2.0 * m0 + 1.0));
+        for (int k = 0; k < 2 * L; ++k, value *= ratio, ratio *= point) e[k] = value;
+        double stride = point;  // exp(-2 L² a) by squaring
+        for (int k = 1; k < L * L; k *= 2) stride *= stride;
+        for (int k = 0; k < L; ++k) R[k] = e[k] > 0.0 ? e[k + L] / e[k] : 0.0;
+        for (int i = from; i <= to; i += L) {
+            const int n = std::min(L, to - i + 1);
+            const double mi = i - ic;
+            float* o = out + i;
 #pragma omp simd
             for (int k = 0; k < n; ++k) {
-                const double m = m0 + k, D = 1.0 + b * m * m, N = cg * e[k] * D + cl;
+                const double m = mi + k, D = 1.0 + b * m * m, N = cg * e[k] * D + cl;
                 o[k] = static_cast<float>(o[k] + weight * N / (D + N));
             }
+#pragma omp simd
+            for (int k = 0; k < L; ++k) e[k] *= R[k], R[k] *= stride;
         }
     };
     // The points from..to evaluated point by point: the profile in full near the centre.
@@ -100,7 +110,7 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double x0, d
     const double H = K;
     const double tolerance = kCoarseWingTolerance * strongest;
     const double start = A > 0.0 && tolerance > 0.0
-                             ? std::max(std::pow(0.75 * H * H * A / (b * tolerance), 0.25), core + H)
+                             ? std::max(std::sqrt(std::sqrt(0.75 * H * H * A / (b * tolerance))), core + H)
                              : std::numeric_limits<double>::infinity();
     auto value = [&](int i) {
         const double m = i - ic;

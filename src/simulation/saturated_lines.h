@@ -48,10 +48,24 @@ private:
     std::vector<double> nodes_;
 };
 
+/// Distance (FWHM) from a line's centre beyond which the Gaussian part of its profile is below
+/// 1e-9 of the Lorentzian part, so the wing formula holds; at most 6 FWHM. It grows as the
+/// Lorentzian share falls: a line whose share lies within 0.1 % above the last one computed takes
+/// that one's reach (a little larger than its own, so still safe) rather than four logarithms.
+class GaussianReach {
+public:
+    double Of(const LineShape& s);
+
+private:
+    double eta_ = -1.0, reach_ = 0.0;
+};
+
 /// Adds the signal of a line saturated by the laser onto out, as AccumulateSaturatedProfile draws
 /// it (the same points, to within kCoarseWingTolerance of `strongest` in the far wings), with the
-/// far wings on `wings`. floor: the signal where the wings end; strongest: the level's strongest peak.
-void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double x0, double saturation, double weight,
-                       double floor, double strongest, CoarseWings& wings, float* out);
+/// far wings on `wings`. reach: GaussianReach of s; floor: the signal where the wings end;
+/// strongest: the level's strongest peak.
+void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach, double x0,
+                       double saturation, double weight, double floor, double strongest, CoarseWings& wings,
+                       float* out);
 
 }  // namespace velmora::simulation
