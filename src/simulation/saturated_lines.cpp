@@ -10,9 +10,14 @@ CoarseWings::CoarseWings(int nPoints)
     : nPoints_(nPoints), nodes_(static_cast<std::size_t>(std::max(nPoints, 0) / kStep + 2), 0.0) {}
 
 void CoarseWings::RemoveLeak(int node, double v, int side, float* out) const {
-    for (int r = 1; r < kStep; ++r) {
-        const int i = node + side * r;
-        if (i >= 1 && i < nPoints_) out[i] = static_cast<float>(out[i] - v * (1.0 - static_cast<double>(r) / kStep));
+    // The points node + side r, r = 1..kStep-1, that lie within 1..nPoints-1.
+    const int first = std::max(1, side > 0 ? 1 - node : node - (nPoints_ - 1));
+    const int last = std::min(kStep - 1, side > 0 ? nPoints_ - 1 - node : node - 1);
+    const double slope = v / kStep;
+#pragma omp simd
+    for (int r = first; r <= last; ++r) {
+        float& o = out[node + side * r];
+        o = static_cast<float>(o - (v - slope * r));
     }
 }
 
@@ -21,7 +26,9 @@ void CoarseWings::AddTo(float* out) {
         const double v = nodes_[static_cast<std::size_t>(n)];
         const double slope = (nodes_[static_cast<std::size_t>(n) + 1] - v) / kStep;
         const int first = std::max(n * kStep, 1), last = std::min(n * kStep + kStep - 1, nPoints_ - 1);
-        for (int i = first; i <= last; ++i) out[i] = static_cast<float>(out[i] + (v + slope * (i - n * kStep)));
+        float* o = out + n * kStep;
+#pragma omp simd
+        for (int r = first - n * kStep; r <= last - n * kStep; ++r) o[r] = static_cast<float>(o[r] + (v + slope * r));
     }
     std::fill(nodes_.begin(), nodes_.end(), 0.0);
 }
