@@ -3,34 +3,118 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace velmora::simulation {
 
-CoarseWings::CoarseWings(int nPoints)
-    : nPoints_(nPoints), nodes_(static_cast<std::size_t>(std::max(nPoints, 0) / kStep + 2), 0.0) {}
+namespace {
 
-void CoarseWings::RemoveLeak(int node, double v, int side, float* out) const {
-    // The points node + side r, r = 1..kStep-1, that lie within 1..nPoints-1.
-    const int first = std::max(1, side > 0 ? 1 - node : node - (nPoints_ - 1));
-    const int last = std::min(kStep - 1, side > 0 ? nPoints_ - 1 - node : node - 1);
-    const double slope = v / kStep;
+/// Weights of the interpolating cubic at r = 0..kStep-1 grid steps past a node, t = r / H: the
+/// node's value counts 1 - t and the next node's t; their second derivatives
+/// -H² t (1 - t) (2 - t) / 6 and -H² t (1 - t) (1 + t) / 6.
+struct CubicWeights {
+    static constexpr int K = CoarseWings::kStep;
+    double near[K], far[K], curveNear[K], curveFar[K];
+    constexpr CubicWeights() : near(), far(), curveNear(), curveFar() {
+        for (int r = 0; r < K; ++r) {
+            const double t = static_cast<double>(r) / K, H2 = static_cast<double>(K) * K;
+            near[r] = 1.0 - t, far[r] = t;
+            curveNear[r] = -H2 * t * (1.0 - t) * (2.0 - t) / 6.0;
+            curveFar[r] = -H2 * t * (1.0 - t) * (1.0 + t) / 6.0;
+        }
+    }
+};
+constexpr CubicWeights kCubic;
+// The coarse mesh is interpolated onto the fine nodes with the same table: t = r / kCoarse.
+static_assert(CoarseWings::kCoarse == CoarseWings::kStep);
+
+}  // namespace
+
+CoarseWings::CoarseWings(int nPoints) : nPoints_(nPoints) {
+    const std::size_t fine = static_cast<std::size_t>(std::max(nPoints, 0) / kStep + 2);
+    const std::size_t coarse = fine / kCoarse + 2;
+    fine_.value.assign(fine, 0.0), fine_.curvature.assign(fine, 0.0);
+    coarse_.value.assign(coarse, 0.0), coarse_.curvature.assign(coarse, 0.0);
+}
+
+void CoarseWings::Nodes::AddWing(int a, int b, int step, const Wing& wing) {
+    double* v = value.data();
+    double* c = curvature.data();
 #pragma omp simd
-    for (int r = first; r <= last; ++r) {
-        float& o = out[node + side * r];
-        o = static_cast<float>(o - (v - slope * r));
+    for (int n = a; n <= b; ++n) {
+        const auto [S, curve] = wing.At(n * step);
+        v[n] += S, c[n] += curve;
     }
 }
 
+void CoarseWings::AddSpan(int a, int b, const Wing& wing, float* out) {
+    fine_.AddWing(a, b, kStep, wing);
+    RemoveLeak(a * kStep, wing.At(a * kStep), -1, out);
+    RemoveLeak(b * kStep, wing.At(b * kStep), +1, out);
+}
+
+void CoarseWings::AddCoarseSpan(int a, int b, const Wing& wing, float* out) {
+    constexpr int H = kStep * kCoarse;
+    coarse_.AddWing(a, b, H, wing);
+    RemoveCoarseLeak(a * H, wing.At(a * H), -1, out);
+    RemoveCoarseLeak(b * H, wing.At(b * H), +1, out);
+}
+
+void CoarseWings::RemoveLeak(int node, std::pair<double, double> wing, int side, float* out) const {
+    // The points node + side r, r = 1..kStep-1, within 1..nPoints-1: the node's share of the
+    // interpolation is the same seen from either side.
+    const auto [v, c] = wing;
+    const int first = std::max(1, side > 0 ? 1 - node : node - (nPoints_ - 1));
+    const int last = std::min(kStep - 1, side > 0 ? nPoints_ - 1 - node : node - 1);
+#pragma omp simd
+    for (int r = first; r <= last; ++r) {
+        float& o = out[node + side * r];
+        o = static_cast<float>(o - (v * kCubic.near[r] + c * kCubic.curveNear[r]));
+    }
+}
+
+void CoarseWings::RemoveCoarseLeak(int node, std::pair<double, double> wing, int side, float* out) {
+    // On the fine nodes kCoarse - 1 either side the coarse cubic has the value and (linear)
+    // second derivative of the node's share; the node itself then leaks as a fine node.
+    const auto [v, c] = wing;
+    constexpr double scale = static_cast<double>(kCoarse) * kCoarse;  // (H_coarse / H_fine)²
+    const int n = node / kStep, size = static_cast<int>(fine_.value.size());
+    for (int r = 1; r < kCoarse; ++r) {
+        const int k = n + side * r;
+        if (k >= 0 && k < size) fine_.Add(k, -(v * kCubic.near[r] + c * scale * kCubic.curveNear[r]), -c * kCubic.near[r]);
+    }
+    RemoveLeak(node, wing, side, out);
+}
+
 void CoarseWings::AddTo(float* out) {
+    // The coarse mesh onto the fine nodes: the cubic's value and second derivative.
+    constexpr double scale = static_cast<double>(kCoarse) * kCoarse;
+    const std::size_t fine = fine_.value.size();
+    for (std::size_t n = 0; n + 1 < coarse_.value.size(); ++n) {
+        const double v0 = coarse_.value[n], v1 = coarse_.value[n + 1];
+        const double c0 = coarse_.curvature[n], c1 = coarse_.curvature[n + 1];
+        if (v0 == 0.0 && v1 == 0.0 && c0 == 0.0 && c1 == 0.0) continue;
+        for (int r = 0; r < kCoarse && n * kCoarse + static_cast<std::size_t>(r) < fine; ++r)
+            fine_.Add(static_cast<int>(n * kCoarse) + r,
+                      v0 * kCubic.near[r] + v1 * kCubic.far[r] + scale * (c0 * kCubic.curveNear[r] + c1 * kCubic.curveFar[r]),
+                      c0 * kCubic.near[r] + c1 * kCubic.far[r]);
+    }
+    // The fine mesh onto the grid.
     for (int n = 0; n * kStep < nPoints_; ++n) {
-        const double v = nodes_[static_cast<std::size_t>(n)];
-        const double slope = (nodes_[static_cast<std::size_t>(n) + 1] - v) / kStep;
-        const int first = std::max(n * kStep, 1), last = std::min(n * kStep + kStep - 1, nPoints_ - 1);
+        const std::size_t k = static_cast<std::size_t>(n);
+        const double v0 = fine_.value[k], v1 = fine_.value[k + 1], c0 = fine_.curvature[k], c1 = fine_.curvature[k + 1];
+        const int first = std::max(n * kStep, 1) - n * kStep;
+        const int last = std::min(n * kStep + kStep - 1, nPoints_ - 1) - n * kStep;
         float* o = out + n * kStep;
 #pragma omp simd
-        for (int r = first - n * kStep; r <= last - n * kStep; ++r) o[r] = static_cast<float>(o[r] + (v + slope * r));
+        for (int r = first; r <= last; ++r)
+            o[r] = static_cast<float>(o[r] + (v0 * kCubic.near[r] + v1 * kCubic.far[r] + c0 * kCubic.curveNear[r] +
+                                              c1 * kCubic.curveFar[r]));
     }
-    std::fill(nodes_.begin(), nodes_.end(), 0.0);
+    for (Nodes* mesh : {&fine_, &coarse_}) {
+        std::fill(mesh->value.begin(), mesh->value.end(), 0.0);
+        std::fill(mesh->curvature.begin(), mesh->curvature.end(), 0.0);
+    }
 }
 
 namespace {
@@ -111,29 +195,47 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach
         wing(c1 + 1, to);
     };
 
-    // Nodes from the distance where interpolation errs by kCoarseWingTolerance of the strongest
-    // peak, and never within the core.
-    constexpr int K = CoarseWings::kStep;
-    const double H = K;
+    // Each mesh from the distance where its interpolation errs by kCoarseWingTolerance of the
+    // strongest peak, (5/384) H⁴ 120 A / (b d⁶), and never within the core.
+    constexpr int K = CoarseWings::kStep, KC = CoarseWings::kStep * CoarseWings::kCoarse;
     const double tolerance = kCoarseWingTolerance * strongest;
-    const double start = A > 0.0 && tolerance > 0.0
-                             ? std::max(std::sqrt(std::sqrt(0.75 * H * H * A / (b * tolerance))), core + H)
-                             : std::numeric_limits<double>::infinity();
-    auto value = [&](int i) {
-        const double m = i - ic;
-        return A / (B + b * m * m);
+    auto startOf = [&](double H) {
+        return A > 0.0 && tolerance > 0.0 ? std::max(std::cbrt(std::sqrt(1.5625 * H * H * H * H * A / (b * tolerance))), core + H)
+                                          : std::numeric_limits<double>::infinity();
     };
+    const double start = startOf(K), farStart = std::max(startOf(KC), start + KC);
+    const CoarseWings::Wing value{A, B, b, ic};
+    // The nodes of a mesh (step grid points) within from..to, the points before them exact; each
+    // span ends at its nodes, so the few points between spans are evaluated exactly too.
     int next = span.first;
-    auto nodes = [&](double from, double to) {  // the nodes within from..to (grid steps)
+    auto nodes = [&](int step, double from, double to) {
         if (!(from <= to)) return;
-        const int a = static_cast<int>(std::ceil(from / K)), z = static_cast<int>(std::floor(to / K));
+        const int a = static_cast<int>(std::ceil(from / step)), z = static_cast<int>(std::floor(to / step));
         if (z < a) return;
-        exact(next, a * K - 1);
-        wings.AddSpan(a, z, value, out);
-        next = z * K + 1;
+        exact(next, a * step - 1);
+        if (step == K)
+            wings.AddSpan(a, z, value, out);
+        else
+            wings.AddCoarseSpan(a, z, value, out);
+        next = z * step + 1;
     };
-    nodes(span.first, ic - start);
-    nodes(std::max(ic + start, static_cast<double>(next)), span.last);
+    // Left: the fine mesh out to the coarse one, the coarse mesh, the fine mesh in to the core.
+    const int leftFirst = static_cast<int>(std::ceil(span.first / static_cast<double>(KC)));
+    if (std::floor((ic - farStart) / KC) >= leftFirst) {
+        nodes(K, span.first, leftFirst * KC - K);
+        nodes(KC, leftFirst * KC, ic - farStart);
+    }
+    nodes(K, next, ic - start);
+    // Right: the same outwards.
+    const double rightFrom = std::max(ic + start, static_cast<double>(next));
+    const int rightFirst = static_cast<int>(std::ceil(std::max(ic + farStart, rightFrom) / KC));
+    if (std::floor(span.last / static_cast<double>(KC)) >= rightFirst) {
+        nodes(K, rightFrom, rightFirst * KC - K);
+        nodes(KC, rightFirst * KC, span.last);
+        nodes(K, next, span.last);
+    } else {
+        nodes(K, rightFrom, span.last);
+    }
     exact(next, span.last);
 }
 
