@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <type_traits>
 #include <utility>
 
@@ -76,16 +77,30 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
     fftLength_ = RealFft::FastLength(grid_.nPoints + 2 * std::max(core_, 0) + 1);
 }
 
-std::optional<double> LineDrawer::SharedHalfWindow(const DrawnLine& line) const {
-    if (!grid_.predissociation) return half_;
-    const double gamma = LifetimeWidth(grid_, line.x, line.lifetime);
-    if (gamma == 0.0) return half_;
-    // The line's own width and cut-off, as MakeLineShape forms them for a line not widened by 2 %.
-    const double fL = grid_.lorentzWidth + gamma;
-    const double f = VoigtWidth(fL, grid_.gaussWidthSq);
-    if (std::fabs(f - shared_.f) > kSharedWidthTolerance * shared_.f) return std::nullopt;
-    const double K = 17.0 * (fL / f) + 3.0;
-    return K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
+void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
+    const std::size_t n = lines.size();
+    halves_.assign(n, half_);
+    if (!grid_.predissociation) return;
+    // The lifetime width as LifetimeWidth forms it, and the line's own width and cut-off as
+    // MakeLineShape forms them for a line not widened by 2 %.
+    const double c = grid_.speedOfLight, perAngstrom = UnitsPerAngstrom(grid_.unit);
+    const bool wavelength = IsWavelength(grid_.unit);
+    const double tolerance = kSharedWidthTolerance * shared_.f;
+    const DrawnLine* line = lines.data();
+    double* halves = halves_.data();
+#pragma omp simd
+    for (std::size_t k = 0; k < n; ++k) {
+        const double tau = line[k].lifetime, x0 = line[k].x;
+        const bool known = tau > 0.0;
+        double gamma = 1.0 / ((known ? tau : 1.0) * 1E-9 * 6.2832 * c);
+        if (wavelength) gamma = gamma * 1E-8 * x0 * x0 / perAngstrom;
+        const double fL = grid_.lorentzWidth + gamma;
+        const double f = VoigtWidth(fL, grid_.gaussWidthSq);
+        const double K = 17.0 * (fL / f) + 3.0;
+        const double own = std::fabs(f - shared_.f) > tolerance ? std::numeric_limits<double>::quiet_NaN()
+                                                                : K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
+        if (known && gamma != 0.0) halves[k] = own;
+    }
 }
 
 void LineDrawer::DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor) {
@@ -125,6 +140,7 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     if (!kernel_) {
         // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
         shapes_.clear();
+        shapes_.reserve(lines.size());
         double strongest = 0.0;
         for (const DrawnLine& line : lines) {
             shapes_.push_back(MakeLineShape(grid_, line.x, line.lifetime));
@@ -142,9 +158,11 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     // Bin the lines of the shared profile; draw the others on their own.
     std::vector<BinnedLine> binned;
     binned.reserve(lines.size());
-    for (const DrawnLine& line : lines) {
-        const std::optional<double> half = SharedHalfWindow(line);
-        if (!half) {
+    SharedHalfWindows(lines);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const DrawnLine& line = lines[k];
+        const double* half = &halves_[k];
+        if (std::isnan(*half)) {
             DrawOwn(line, MakeLineShape(grid_, line.x, line.lifetime), out, stats);
             continue;
         }

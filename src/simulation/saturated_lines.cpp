@@ -149,11 +149,14 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach
     const double A = weight * span.lorentzWing, B = 1.0 + span.lorentzWing, b = 4.0 * h * h / (s.f * s.f);
     const double core = reach * s.f / h;  // grid steps
 
+    // The wing in single precision, as the grid stores it (a relative error of 1e-7): four
+    // points a vector. m is formed in double, so the distance keeps its digits far from point 0.
+    const float Af = static_cast<float>(A), Bf = static_cast<float>(B), bf = static_cast<float>(b);
     auto wing = [&](int from, int to) {
 #pragma omp simd
         for (int i = from; i <= to; ++i) {
-            const double m = i - ic;
-            out[i] = static_cast<float>(out[i] + A / (B + b * m * m));
+            const float m = static_cast<float>(i - ic);
+            out[i] += Af / (Bf + bf * m * m);
         }
     };
     // Near the centre w N / (D + N), N = s (cg e D + cl), D = 1 + b m², e = exp(-a m²): the
