@@ -79,8 +79,8 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
 
 void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
     const std::size_t n = lines.size();
-    halves_.assign(n, half_);
-    if (!grid_.predissociation) return;
+    if (!grid_.predissociation) return halves_.assign(n, half_);
+    halves_.resize(n);
     // The lifetime width as LifetimeWidth forms it, and the line's own width and cut-off as
     // MakeLineShape forms them for a line not widened by 2 %.
     const double c = grid_.speedOfLight, perAngstrom = UnitsPerAngstrom(grid_.unit);
@@ -88,18 +88,20 @@ void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
     const double tolerance = kSharedWidthTolerance * shared_.f;
     const DrawnLine* line = lines.data();
     double* halves = halves_.data();
+    const double shared = half_, nan = std::numeric_limits<double>::quiet_NaN();
+    const double lorentz = grid_.lorentzWidth, gaussSq = grid_.gaussWidthSq, sharedWidth = shared_.f;
+    const double total = grid_.totalWidth, gridWidth = grid_.gridWidth, perWidth = grid_.pointsPerWidth;
 #pragma omp simd
     for (std::size_t k = 0; k < n; ++k) {
         const double tau = line[k].lifetime, x0 = line[k].x;
-        const bool known = tau > 0.0;
-        double gamma = 1.0 / ((known ? tau : 1.0) * 1E-9 * 6.2832 * c);
-        if (wavelength) gamma = gamma * 1E-8 * x0 * x0 / perAngstrom;
-        const double fL = grid_.lorentzWidth + gamma;
-        const double f = VoigtWidth(fL, grid_.gaussWidthSq);
+        const double perCm = 1.0 / ((tau > 0.0 ? tau : 1.0) * 1E-9 * 6.2832 * c);
+        const double perAxis = perCm * 1E-8 * x0 * x0 / perAngstrom;
+        const double gamma = wavelength ? perAxis : perCm;
+        const double fL = lorentz + gamma;
+        const double f = VoigtWidth(fL, gaussSq);
         const double K = 17.0 * (fL / f) + 3.0;
-        const double own = std::fabs(f - shared_.f) > tolerance ? std::numeric_limits<double>::quiet_NaN()
-                                                                : K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
-        if (known && gamma != 0.0) halves[k] = own;
+        const double own = std::fabs(f - sharedWidth) > tolerance ? nan : K * total / gridWidth * perWidth;
+        halves[k] = (tau > 0.0) & (gamma != 0.0) ? own : shared;
     }
 }
 

@@ -162,19 +162,21 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach
     // Near the centre w N / (D + N), N = s (cg e D + cl), D = 1 + b m², e = exp(-a m²): the
     // profile in full with one division. The exponentials advance in L chains side by side,
     // e(m + L) = e(m) R(m), R(m + L) = R(m) exp(-2 L² a), so that the lanes run as vectors; the
-    // first 2 L come from three exponentials by products (e(m+1) = e(m) r(m), r(m+1) = r(m) exp(-2a)).
-    // The chains are short (the core spans a few FWHM): rounding cannot build up.
+    // first L of each come from one exponential by products (e(m+1) = e(m) r(m), r(m+1) =
+    // r(m) exp(-2a)). The chains are short (the core spans a few FWHM): rounding cannot build up.
     const double eta = LorentzShare(s), a = h * h / (s.f * s.f * kGaussExponent);
     const double cg = saturation * (1.0 - eta) * s.gN, cl = saturation * eta * s.lN;
     auto full = [&](int from, int to) {
         constexpr int L = 8;
-        double e[2 * L], R[L];
+        double e[L], R[L];
         const double m0 = from - ic, point = std::exp(-2.0 * a);
-        double value = std::exp(-a * m0 * m0), ratio = std::exp(-a * (2.0 * m0 + 1.0));
-        for (int k = 0; k < 2 * L; ++k, value *= ratio, ratio *= point) e[k] = value;
-        double stride = point;  // exp(-2 L² a) by squaring
+        double lane = point, stride = point;  // exp(-2 L a) and exp(-2 L² a) by squaring
+        for (int k = 1; k < L; k *= 2) lane *= lane;
         for (int k = 1; k < L * L; k *= 2) stride *= stride;
-        for (int k = 0; k < L; ++k) R[k] = e[k] > 0.0 ? e[k + L] / e[k] : 0.0;
+        // e(m0 + k) and R(m0 + k) = exp(-a L (2 (m0 + k) + L)), two chains of products.
+        double value = std::exp(-a * m0 * m0), ratio = std::exp(-a * (2.0 * m0 + 1.0));
+        double step = std::exp(-a * L * (2.0 * m0 + L));
+        for (int k = 0; k < L; ++k, value *= ratio, ratio *= point, step *= lane) e[k] = value, R[k] = step;
         for (int i = from; i <= to; i += L) {
             const int n = std::min(L, to - i + 1);
             const double mi = i - ic;
