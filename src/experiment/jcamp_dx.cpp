@@ -23,6 +23,13 @@ std::string Label(std::string_view s) {
     return r;
 }
 
+/// A repeat count as a message names it; the count of a damaged file may not fit an integer.
+std::string CountText(double count) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f", count);
+    return text;
+}
+
 /// How a character of an XYDATA line starts a number: its digit and kind.
 enum class Kind { None, Affn, Sqz, Dif, Dup };
 Kind KindOf(char c, int& digit) {
@@ -239,8 +246,7 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
                 const double count = t.value;
                 if (count < 2 || static_cast<double>(y.size()) + count > static_cast<double>(kMaxSpectrumPoints) ||
                     (nPoints > 0 && static_cast<double>(y.size()) + count - 1 > static_cast<double>(nPoints)))
-                    throw SpectrumReadError{lineNo, "a repeat count of " + std::to_string(static_cast<long long>(count)) +
-                                                        " that exceeds the points declared"};
+                    throw SpectrumReadError{lineNo, "a repeat count of " + CountText(count) + " that exceeds the points declared"};
                 for (long long r = 1; r < static_cast<long long>(count); ++r) {
                     lastY += step;
                     y.push_back(lastY);

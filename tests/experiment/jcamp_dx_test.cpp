@@ -119,6 +119,7 @@ TEST(JcampDx, BadTablesNameTheLine) {
     } cases[] = {
         {Jdx("3800 A0J0J0\r\n3802 D0J0\r\n"), 13, "check value 40 differs from the last value of the line before, 30"},
         {Jdx("3800 A0s9\r\n"), 12, "repeat count of 99 that exceeds the points declared"},
+        {Jdx("3800 A0S000000000000000000000\r\n"), 12, "repeat count of 1000000000000000000000 that exceeds"},
         {Jdx("3800 10 20 30\r\n"), 11, "##NPOINTS=4 but the table holds 3 values"},
         {Jdx("3800 10 20 30 40 50\r\n"), 12, "more values than ##NPOINTS=4"},
         {Jdx("3800 10 # 30\r\n"), 12, "\"#\" at column 9 is no JCAMP-DX number"},
