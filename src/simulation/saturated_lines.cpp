@@ -233,8 +233,10 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach
     nodes(K, next, ic - start);
     // Right: the same outwards.
     const double rightFrom = std::max(ic + start, static_cast<double>(next));
-    const int rightFirst = static_cast<int>(std::ceil(std::max(ic + farStart, rightFrom) / KC));
-    if (std::floor(span.last / static_cast<double>(KC)) >= rightFirst) {
+    // (In double until it is known to lie within the span: without a wing the start is infinite.)
+    const double rightNode = std::ceil(std::max(ic + farStart, rightFrom) / KC);
+    if (std::floor(span.last / static_cast<double>(KC)) >= rightNode) {
+        const int rightFirst = static_cast<int>(rightNode);
         nodes(K, rightFrom, rightFirst * KC - K);
         nodes(KC, rightFirst * KC, span.last);
         nodes(K, next, span.last);
