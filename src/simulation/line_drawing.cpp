@@ -91,7 +91,6 @@ void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
     const double shared = half_, nan = std::numeric_limits<double>::quiet_NaN();
     const double lorentz = grid_.lorentzWidth, gaussSq = grid_.gaussWidthSq, sharedWidth = shared_.f;
     const double total = grid_.totalWidth, gridWidth = grid_.gridWidth, perWidth = grid_.pointsPerWidth;
-#pragma omp simd
     for (std::size_t k = 0; k < n; ++k) {
         const double tau = line[k].lifetime, x0 = line[k].x;
         const double perCm = 1.0 / ((tau > 0.0 ? tau : 1.0) * 1E-9 * 6.2832 * c);
@@ -163,8 +162,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     SharedHalfWindows(lines);
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const DrawnLine& line = lines[k];
-        const double* half = &halves_[k];
-        if (std::isnan(*half)) {
+        const double half = halves_[k];
+        if (std::isnan(half)) {
             DrawOwn(line, MakeLineShape(grid_, line.x, line.lifetime), out, stats);
             continue;
         }
@@ -173,8 +172,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         b.j = RoundIndex(ic);
         b.t = ic - b.j;
         b.weight = line.weight;
-        b.lo = std::max({RoundIndex(ic - *half), 1, b.j - reach}) - b.j;
-        b.hi = std::min({RoundIndex(ic + *half), last - 1, b.j + reach}) - b.j;
+        b.lo = std::max({RoundIndex(ic - half), 1, b.j - reach}) - b.j;
+        b.hi = std::min({RoundIndex(ic + half), last - 1, b.j + reach}) - b.j;
         if (b.hi < b.lo) continue;
         ++stats.lines;
         stats.profilePoints += b.hi - b.lo + 1;

@@ -69,7 +69,7 @@ private:
     void DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor = 0.0);
     /// Half windows (grid steps) of lines drawn with the shared profile into halves_: each line's
     /// own, whose cut-off follows its Lorentzian share; NaN for a line of a width of its own.
-    /// The lines side by side, so that their divisions and square roots run as vectors.
+    /// One pass over a level's lines, the grid's constants held outside the loop.
     void SharedHalfWindows(const std::vector<DrawnLine>& lines);
     void PrepareSpectra();
 
