@@ -204,11 +204,11 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach
     // strongest peak, (5/384) H⁴ 120 A / (b d⁶), and never within the core.
     constexpr int K = CoarseWings::kStep, KC = CoarseWings::kStep * CoarseWings::kCoarse;
     const double tolerance = kCoarseWingTolerance * strongest;
-    auto startOf = [&](double H) {
-        return A > 0.0 && tolerance > 0.0 ? std::max(std::cbrt(std::sqrt(1.5625 * H * H * H * H * A / (b * tolerance))), core + H)
-                                          : std::numeric_limits<double>::infinity();
-    };
-    const double start = startOf(K), farStart = std::max(startOf(KC), start + KC);
+    // The distance grows as H^(2/3): one root serves both meshes.
+    const double root = A > 0.0 && tolerance > 0.0 ? std::cbrt(std::sqrt(1.5625 * A / (b * tolerance)))
+                                                   : std::numeric_limits<double>::infinity();
+    const double start = std::max(root * std::cbrt(static_cast<double>(K) * K), core + K);
+    const double farStart = std::max(root * std::cbrt(static_cast<double>(KC) * KC), start + KC);
     const CoarseWings::Wing value{A, B, b, ic};
     // The nodes of a mesh (step grid points) within from..to, the points before them exact; each
     // span ends at its nodes, so the few points between spans are evaluated exactly too.
