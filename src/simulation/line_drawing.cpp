@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <type_traits>
 #include <utility>
 
@@ -76,23 +77,37 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
     fftLength_ = RealFft::FastLength(grid_.nPoints + 2 * std::max(core_, 0) + 1);
 }
 
-std::optional<double> LineDrawer::SharedHalfWindow(const DrawnLine& line) const {
-    if (!grid_.predissociation) return half_;
-    const double gamma = LifetimeWidth(grid_, line.x, line.lifetime);
-    if (gamma == 0.0) return half_;
-    // The line's own width and cut-off, as MakeLineShape forms them for a line not widened by 2 %.
-    const double fL = grid_.lorentzWidth + gamma;
-    const double f = VoigtWidth(fL, grid_.gaussWidthSq);
-    if (std::fabs(f - shared_.f) > kSharedWidthTolerance * shared_.f) return std::nullopt;
-    const double K = 17.0 * (fL / f) + 3.0;
-    return K * grid_.totalWidth / grid_.gridWidth * grid_.pointsPerWidth;
+void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
+    const std::size_t n = lines.size();
+    if (!grid_.predissociation) return halves_.assign(n, half_);
+    halves_.resize(n);
+    // The lifetime width as LifetimeWidth forms it, and the line's own width and cut-off as
+    // MakeLineShape forms them for a line not widened by 2 %.
+    const double c = grid_.speedOfLight, perAngstrom = UnitsPerAngstrom(grid_.unit);
+    const bool wavelength = IsWavelength(grid_.unit);
+    const double tolerance = kSharedWidthTolerance * shared_.f;
+    const DrawnLine* line = lines.data();
+    double* halves = halves_.data();
+    const double shared = half_, nan = std::numeric_limits<double>::quiet_NaN();
+    const double lorentz = grid_.lorentzWidth, gaussSq = grid_.gaussWidthSq, sharedWidth = shared_.f;
+    const double total = grid_.totalWidth, gridWidth = grid_.gridWidth, perWidth = grid_.pointsPerWidth;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double tau = line[k].lifetime, x0 = line[k].x;
+        const double perCm = 1.0 / ((tau > 0.0 ? tau : 1.0) * 1E-9 * 6.2832 * c);
+        const double perAxis = perCm * 1E-8 * x0 * x0 / perAngstrom;
+        const double gamma = wavelength ? perAxis : perCm;
+        const double fL = lorentz + gamma;
+        const double f = VoigtWidth(fL, gaussSq);
+        const double K = 17.0 * (fL / f) + 3.0;
+        const double own = std::fabs(f - sharedWidth) > tolerance ? nan : K * total / gridWidth * perWidth;
+        halves[k] = (tau > 0.0) & (gamma != 0.0) ? own : shared;
+    }
 }
 
-void LineDrawer::DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor) {
-    const LineShape shape = MakeLineShape(grid_, line.x, line.lifetime);
+void LineDrawer::DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor) {
     if (shape.last < shape.first) return;
     if (line.saturation > 0.0f && wings_)
-        DrawSaturatedLine(grid_, shape, line.x, line.saturation, line.weight, floor,
+        DrawSaturatedLine(grid_, shape, gaussianReach_.Of(shape), line.x, line.saturation, line.weight, floor,
                           floor / kSaturatedWingTolerance, *wings_, out);
     else if (line.saturation > 0.0f)
         AccumulateSaturatedProfile(grid_, shape, line.x, line.saturation, line.weight, floor, out);
@@ -125,11 +140,15 @@ void LineDrawer::PrepareSpectra() {
 void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats) {
     if (!kernel_) {
         // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
+        shapes_.clear();
+        shapes_.reserve(lines.size());
         double strongest = 0.0;
-        for (const DrawnLine& line : lines)
-            if (line.saturation > 0.0f)
-                strongest = std::max(strongest, SaturatedPeak(MakeLineShape(grid_, line.x, line.lifetime), line.saturation, line.weight));
-        for (const DrawnLine& line : lines) DrawOwn(line, out, stats, kSaturatedWingTolerance * strongest);
+        for (const DrawnLine& line : lines) {
+            shapes_.push_back(MakeLineShape(grid_, line.x, line.lifetime));
+            if (line.saturation > 0.0f) strongest = std::max(strongest, SaturatedPeak(shapes_.back(), line.saturation, line.weight));
+        }
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            DrawOwn(lines[k], shapes_[k], out, stats, kSaturatedWingTolerance * strongest);
         if (wings_) wings_->AddTo(out);
         return;
     }
@@ -140,10 +159,12 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     // Bin the lines of the shared profile; draw the others on their own.
     std::vector<BinnedLine> binned;
     binned.reserve(lines.size());
-    for (const DrawnLine& line : lines) {
-        const std::optional<double> half = SharedHalfWindow(line);
-        if (!half) {
-            DrawOwn(line, out, stats);
+    SharedHalfWindows(lines);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const DrawnLine& line = lines[k];
+        const double half = halves_[k];
+        if (std::isnan(half)) {
+            DrawOwn(line, MakeLineShape(grid_, line.x, line.lifetime), out, stats);
             continue;
         }
         const double ic = (line.x - grid_.Xini) * scale;
@@ -151,8 +172,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         b.j = RoundIndex(ic);
         b.t = ic - b.j;
         b.weight = line.weight;
-        b.lo = std::max({RoundIndex(ic - *half), 1, b.j - reach}) - b.j;
-        b.hi = std::min({RoundIndex(ic + *half), last - 1, b.j + reach}) - b.j;
+        b.lo = std::max({RoundIndex(ic - half), 1, b.j - reach}) - b.j;
+        b.hi = std::min({RoundIndex(ic + half), last - 1, b.j + reach}) - b.j;
         if (b.hi < b.lo) continue;
         ++stats.lines;
         stats.profilePoints += b.hi - b.lo + 1;

@@ -66,10 +66,11 @@ public:
 
 private:
     /// floor: the signal where the wings of a line saturated by the laser end.
-    void DrawOwn(const DrawnLine& line, float* out, DrawStats& stats, double floor = 0.0);
-    /// Half window (grid steps) of a line drawn with the shared profile: the line's own, whose
-    /// cut-off follows its Lorentzian share; nothing for a line of a width of its own.
-    std::optional<double> SharedHalfWindow(const DrawnLine& line) const;
+    void DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor = 0.0);
+    /// Half windows (grid steps) of lines drawn with the shared profile into halves_: each line's
+    /// own, whose cut-off follows its Lorentzian share; NaN for a line of a width of its own.
+    /// One pass over a level's lines, the grid's constants held outside the loop.
+    void SharedHalfWindows(const std::vector<DrawnLine>& lines);
     void PrepareSpectra();
 
     ProfileGrid grid_;
@@ -79,6 +80,9 @@ private:
     int core_ = 0;          ///< offsets -core..core lie inside every shared line's window
     std::optional<ProfileKernel> kernel_;
     std::optional<CoarseWings> wings_;  ///< far wings of saturated lines, one level at a time
+    GaussianReach gaussianReach_;       ///< of saturated lines, kept from line to line
+    std::vector<LineShape> shapes_;     ///< the shapes of one level's lines drawn on their own
+    std::vector<double> halves_;        ///< the half windows of one level's lines
 
     // Convolution by FFT: transform length and the spectra of the kernel's terms (core only).
     int fftLength_ = 0;

@@ -41,15 +41,21 @@ void BuildTotal(Spectrum& s, const populations::Populations& pop) {
     for (std::size_t k = 0; k < s.levels.size(); ++k) {
         const double w = pop.weights[k];
         const float* band = &s.bands(static_cast<int>(k) + 1, 0);
+#pragma omp simd
         for (int i = 0; i <= n; ++i) total[i] = static_cast<float>(total[i] + w * band[i]);
     }
     float peak = 0.0f;
+#pragma omp simd reduction(max : peak)
     for (int i = 0; i <= n; ++i) peak = std::max(peak, total[i]);
     s.peak = peak;
     if (peak == 0.0f) return;
     const double scale = 100.0 / peak;
-    for (float& v : s.total) v = static_cast<float>(v * scale);
-    for (float& v : s.bands) v = static_cast<float>(v * scale);
+    auto rescale = [scale](float* v, std::size_t count) {
+#pragma omp simd
+        for (std::size_t i = 0; i < count; ++i) v[i] = static_cast<float>(v[i] * scale);
+    };
+    rescale(s.total.Data(), s.total.Size());
+    rescale(s.bands.Data(), s.bands.Size());
 }
 
 /// A total that overflowed single precision (absurd data or conditions) is no spectrum: it is
