@@ -100,7 +100,7 @@ void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
         const double f = VoigtWidth(fL, gaussSq);
         const double K = 17.0 * (fL / f) + 3.0;
         const double own = std::fabs(f - sharedWidth) > tolerance ? nan : K * total / gridWidth * perWidth;
-        halves[k] = (tau > 0.0) & (gamma != 0.0) ? own : shared;
+        halves[k] = ((tau > 0.0) & (gamma != 0.0)) ? own : shared;
     }
 }
 

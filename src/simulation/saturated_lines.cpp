@@ -42,8 +42,8 @@ void CoarseWings::Nodes::AddWing(int a, int b, int step, const Wing& wing) {
     double* c = curvature.data();
 #pragma omp simd
     for (int n = a; n <= b; ++n) {
-        const auto [S, curve] = wing.At(n * step);
-        v[n] += S, c[n] += curve;
+        const std::pair<double, double> at = wing.At(n * step);
+        v[n] += at.first, c[n] += at.second;
     }
 }
 
@@ -63,7 +63,7 @@ void CoarseWings::AddCoarseSpan(int a, int b, const Wing& wing, float* out) {
 void CoarseWings::RemoveLeak(int node, std::pair<double, double> wing, int side, float* out) const {
     // The points node + side r, r = 1..kStep-1, within 1..nPoints-1: the node's share of the
     // interpolation is the same seen from either side.
-    const auto [v, c] = wing;
+    const double v = wing.first, c = wing.second;
     const int first = std::max(1, side > 0 ? 1 - node : node - (nPoints_ - 1));
     const int last = std::min(kStep - 1, side > 0 ? nPoints_ - 1 - node : node - 1);
 #pragma omp simd
@@ -76,7 +76,7 @@ void CoarseWings::RemoveLeak(int node, std::pair<double, double> wing, int side,
 void CoarseWings::RemoveCoarseLeak(int node, std::pair<double, double> wing, int side, float* out) {
     // On the fine nodes kCoarse - 1 either side the coarse cubic has the value and (linear)
     // second derivative of the node's share; the node itself then leaks as a fine node.
-    const auto [v, c] = wing;
+    const double v = wing.first, c = wing.second;
     constexpr double scale = static_cast<double>(kCoarse) * kCoarse;  // (H_coarse / H_fine)²
     const int n = node / kStep, size = static_cast<int>(fine_.value.size());
     for (int r = 1; r < kCoarse; ++r) {
