@@ -91,6 +91,8 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
 std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim) {
     const auto [lo, hi] = SpectrumExtent(exp);
     if (!(lo > 0.0) || !(sim.Xini > 0.0f) || !(sim.Xend > sim.Xini)) return {};
+    // A file that states its unit is read in it: another unit would contradict the file.
+    if (exp.ReadUnitDeclared) return {};
     // The x values as the file was read (before their conversion to the axis unit), and both
     // ranges as vacuum wavelengths in Å (air and vacuum differ too little to matter here).
     const bool known = exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size());

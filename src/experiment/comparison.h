@@ -51,7 +51,7 @@ void CompareWithSimulation(AppState& app);
 
 /// The unit the x values of a spectrum are probably written in ("cm-1", "nm" or "Å", another
 /// than the one they were read in), judged by which reading would put the spectrum into the
-/// simulation range; empty when none would.
+/// simulation range; empty when none would, or when the file stated the unit of its x.
 std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim);
 
 /// Why no experimental point was compared: the simulation range and the spectrum's x range (in

@@ -66,6 +66,8 @@ struct ExperimentState {
     /// Axis unit code in which the x of the last file read stood before their conversion to
     /// the axis unit (the unit the file declares, else the one chosen for it).
     int ReadUnit = 1;
+    /// The file stated the unit of its x (JCAMP-DX ##XUNITS, an SPE calibration): no guessing.
+    bool ReadUnitDeclared = false;
 
     // Intensity calibration (response_calibration.h): every spectrum read is divided by it.
     std::string ResponseFile;  ///< empty: no calibration

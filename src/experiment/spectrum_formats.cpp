@@ -159,6 +159,7 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
     SpectrumFormat format = DetectSpectrumFormat(head, ext);
     bool nanometreRule = how.xUnit == kAutomaticXUnit;
     exp.ReadUnit = ReadXUnit(how.xUnit, how.axisUnits);
+    exp.ReadUnitDeclared = false;
     if (format == SpectrumFormat::TwoColumn) {
         // The second column is what the two-column reader takes anyway; another chosen column
         // reads the lines as a table of numbers.
@@ -217,6 +218,7 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
             // The file says what its x are: they are taken as such, never converted twice.
             nanometreRule = false;
             exp.ReadUnit = DeclaredReadUnit(how.xUnit, points.unit, how.axisUnits);
+            exp.ReadUnitDeclared = true;
             if (ContradictsDeclaredUnit(how.xUnit, points.unit) &&
                 how.xUnit < static_cast<int>(SpectrumXUnitItems().size()))
                 detail += " as the file declares (the unit chosen, " +

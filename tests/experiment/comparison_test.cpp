@@ -137,6 +137,9 @@ TEST(Comparison, TheProbableUnitOfASpectrumOutsideTheRange) {
         app.sim.Units = c.units, app.sim.Xini = c.xini, app.sim.Xend = c.xend;
         SetSpectrum(app.exp, c.x, {1, 2, 3});
         EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim), c.unit) << c.x[0];
+        // A file that declared its unit (the x of a JCAMP-DX file in 1/CM) gets no other guess.
+        app.exp.ReadUnitDeclared = true;
+        EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim), "") << c.x[0];
     }
 }
 
