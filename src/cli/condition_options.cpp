@@ -71,9 +71,7 @@ void ConvertDefaultsToUnit(SimulationConditions& c) {
     if (c.unit == AxisUnit::AngstromAir) return;
     // In nm or cm-1 the resolution follows in proportion to the range centres.
     const double res = c.resolution * ((c.start + c.end) / (s0 + e0));
-    std::string shown = Format(res, "##0.0#####");
-    if (Val(shown) <= 0.0) shown = Str(static_cast<float>(res));
-    c.resolution = Single(Val(shown));
+    c.resolution = Single(Val(ConvertedResolutionText(res)));
 }
 
 /// The range of --start and --end in the axis unit, each within the range limits of the unit,

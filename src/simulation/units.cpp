@@ -40,6 +40,12 @@ void SetUnitCaptions(SimulationState& sim, const Catalogue& cat) {
     sim.FrameInstrumentalCaption = "Instrumental  " + unitName;
 }
 
+std::string ConvertedResolutionText(double resolution) {
+    std::string shown = Format(resolution, "##0.0#####");
+    if (Val(shown) <= 0.0) shown = Str(static_cast<float>(resolution));  // too fine for the pattern
+    return shown;
+}
+
 void CmbUnits_Click(AppState& app, int units) {
     SimulationState& sim = app.sim;
     const float oldStart = static_cast<float>(Val(sim.TxtStart));
@@ -73,11 +79,7 @@ void CmbUnits_Click(AppState& app, int units) {
         // The laser's widths follow alike.
         sim.LaserGaussWidth = static_cast<float>(sim.LaserGaussWidth * ratio);
         sim.LaserLorentzWidth = static_cast<float>(sim.LaserLorentzWidth * ratio);
-        if (res > 0.0) {
-            std::string shown = Format(res, "##0.0#####");
-            if (Val(shown) <= 0.0) shown = Str(static_cast<float>(res));  // too fine for the pattern
-            sim.TxtResolution = TxtResolution_Change(app, shown);
-        }
+        if (res > 0.0) sim.TxtResolution = TxtResolution_Change(app, ConvertedResolutionText(res));
     }
     ComputeWidths(app);
     ComputeShifts(app);

@@ -20,6 +20,10 @@ std::string CollisionalFormulaText(const Catalogue& cat, int pressureUnits);
 /// The captions that name the axis unit sim.Units: "Range in …" and "Instrumental  …".
 void SetUnitCaptions(SimulationState& sim, const Catalogue& cat);
 
+/// A resolution converted to another axis unit as its box shows it: up to six decimals, or the
+/// single-precision form when it is finer than that.
+std::string ConvertedResolutionText(double resolution);
+
 /// The axis unit combo box (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air): converts
 /// TxtStart, TxtEnd (and, when the unit changes between Å, nm and cm-1, TxtResolution) to the new
 /// unit, sets the range and instrumental captions, and recomputes widths and shifts.
