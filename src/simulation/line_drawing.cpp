@@ -70,7 +70,7 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
     // grows with a Lorentzian share that differs by less than kSharedWidthTolerance).
     const int whole = static_cast<int>(std::min(std::floor(half_), 1e6));
     core_ = std::max(whole - 2, -1);
-    if (method == ProfileMethod::Convolved && rateEquations) wings_.emplace(grid_.nPoints);
+    fastSaturated_ = method == ProfileMethod::Convolved && rateEquations;
     if (method == ProfileMethod::Convolved && !squareRoot_ && !rateEquations && grid_.nPoints >= 2)
         kernel_ = ProfileKernel::Sample(shared_, grid_.step, whole + 2, kBinnedLineTolerance);
     // A circular convolution of this length leaves points 1..nPoints-1 free of wrapped terms.
@@ -106,9 +106,8 @@ void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
 
 void LineDrawer::DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor) {
     if (shape.last < shape.first) return;
-    if (line.saturation > 0.0f && wings_)
-        DrawSaturatedLine(grid_, shape, gaussianReach_.Of(shape), line.x, line.saturation, line.weight, floor,
-                          floor / kSaturatedWingTolerance, *wings_, out);
+    if (line.saturation > 0.0f && fastSaturated_)
+        DrawSaturatedLine(grid_, shape, gaussianReach_.Of(shape), line.x, line.saturation, line.weight, floor, out);
     else if (line.saturation > 0.0f)
         AccumulateSaturatedProfile(grid_, shape, line.x, line.saturation, line.weight, floor, out);
     else if (squareRoot_)
@@ -149,7 +148,6 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         }
         for (std::size_t k = 0; k < lines.size(); ++k)
             DrawOwn(lines[k], shapes_[k], out, stats, kSaturatedWingTolerance * strongest);
-        if (wings_) wings_->AddTo(out);
         return;
     }
     const ProfileKernel& kernel = *kernel_;

@@ -54,8 +54,8 @@ struct DrawStats {
 class LineDrawer {
 public:
     /// squareRoot: the partially saturated LIF regime; rateEquations: lines saturated by the laser
-    /// (DrawnLine::saturation). Both draw every line on its own; saturated lines take their far
-    /// wings from a coarse mesh (saturated_lines.h) unless every line is evaluated in full (PerLine).
+    /// (DrawnLine::saturation). Both draw every line on its own; saturated lines take the fast
+    /// drawing of saturated_lines.h unless every line is evaluated point by point (PerLine).
     LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations = false);
 
     /// Adds the lines onto out[1..nPoints-1] (out holds the grid points 0..nPoints).
@@ -79,10 +79,10 @@ private:
     double half_ = 0.0;     ///< half window of a line without lifetime width, grid steps
     int core_ = 0;          ///< offsets -core..core lie inside every shared line's window
     std::optional<ProfileKernel> kernel_;
-    std::optional<CoarseWings> wings_;  ///< far wings of saturated lines, one level at a time
-    GaussianReach gaussianReach_;       ///< of saturated lines, kept from line to line
-    std::vector<LineShape> shapes_;     ///< the shapes of one level's lines drawn on their own
-    std::vector<double> halves_;        ///< the half windows of one level's lines
+    bool fastSaturated_ = false;     ///< saturated lines drawn by DrawSaturatedLine
+    GaussianReach gaussianReach_;    ///< of saturated lines, kept from line to line
+    std::vector<LineShape> shapes_;  ///< the shapes of one level's lines drawn on their own
+    std::vector<double> halves_;     ///< the half windows of one level's lines
 
     // Convolution by FFT: transform length and the spectra of the kernel's terms (core only).
     int fftLength_ = 0;

@@ -167,7 +167,11 @@ void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x
 }
 
 double SaturatedPeak(const LineShape& s, double saturation, double weight) {
-    const double sp = saturation * ProfileValue(s, 0.0);
+    // The profile at its centre, where both parts take their peaks.
+    const double p0 = s.kind == Lineshape::Gaussian     ? s.gN
+                      : s.kind == Lineshape::Lorentzian ? s.lN
+                                                        : (1.0 - s.eta) * s.gN + s.eta * s.lN;
+    const double sp = saturation * p0;
     return weight * sp / (1.0 + sp);
 }
 
@@ -179,7 +183,10 @@ SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, doubl
     const double wing = weight * saturation * eta * s.lN, core = weight * saturation * (1.0 - eta) * s.gN;
     double reach = 0.0;
     if (floor > 0.0 && wing > 0.0) reach = std::sqrt(wing / (4.0 * floor));
-    if (floor > 0.0 && core > floor) reach = std::max(reach, std::sqrt(kGaussExponent * std::log(core / floor)));
+    // The Gaussian reach passes a wing reach R only if core / floor > exp(R² / κ): beyond 6 FWHM,
+    // e^99.8 > 1e43, it need not be computed.
+    if (floor > 0.0 && core > floor && !(reach >= 6.0 && core < 1e43 * floor))
+        reach = std::max(reach, std::sqrt(kGaussExponent * std::log(core / floor)));
     const double half = std::max(s.halfWindow * grid.gridWidth, reach * s.f);  // axis units
     const double lo = std::clamp(std::ceil((x0 - half - grid.Xini) / grid.step), 1.0, static_cast<double>(grid.nPoints));
     const double hi = std::clamp(std::floor((x0 + half - grid.Xini) / grid.step), 0.0, grid.nPoints - 1.0);

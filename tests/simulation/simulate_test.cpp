@@ -147,7 +147,7 @@ TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfTheP
     }
 }
 
-TEST(Simulate, SaturatedLinesWithCoarseWingsMatchTheirEvaluationLineByLine) {
+TEST(Simulate, SaturatedLinesDrawnFastMatchTheirEvaluationLineByLine) {
     // NO A-X LIF excitation by rate equations, from far below saturation (the linear regime) to
     // far above it (power-broadened wings reaching far beyond the lines' windows), in Å and in
     // cm-1 with lines up to the range edges.
@@ -174,7 +174,7 @@ TEST(Simulate, SaturatedLinesWithCoarseWingsMatchTheirEvaluationLineByLine) {
             const Spectrum fast = Simulate(*no.model, c, pop);
             ASSERT_GT(exact.linesDrawn, 50);
             EXPECT_EQ(fast.linesDrawn, exact.linesDrawn);
-            EXPECT_LE(LargestDifference(fast, exact), 1e-3 * exact.peak);
+            EXPECT_LE(LargestDifference(fast, exact), 2e-6 * exact.peak);  // single-precision rounding
         }
     }
 }
