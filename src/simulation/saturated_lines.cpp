@@ -126,8 +126,8 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach
               c1 = std::min(span.last, static_cast<int>(std::floor(std::min(ic + core, 1e9))));
     if (c1 < c0) return wing(span.first, span.last);
     wing(span.first, c0 - 1);
-    // w N / (D + N), N = s (cg e D + cl), D = 1 + b m², e = exp(-a m²): the profile in full with
-    // one division.
+    // w N / (D + N), N = cg e D + cl, D = 1 + b m², e = exp(-a m²), cg and cl the Gaussian and
+    // Lorentzian peaks times s: the profile in full with one division.
     const double eta = LorentzShare(s), a = h * h / (s.f * s.f * kGaussExponent);
     kernels.core(out + c0, c1 - c0 + 1, c0 - ic, a, b, saturation * (1.0 - eta) * s.gN, saturation * eta * s.lN,
                  weight);
