@@ -162,8 +162,7 @@ void ReadQuenching(SimulationConditions& c, const Args& args, const Catalogue& c
     }
     Choice(c.quenching, args, "quenching-source", {"none", "single", "files", "composition"}, 0);
     // Rate constants in the quenching unit of a first run, held in µs-1 Torr-1.
-    const double factor = cat.QuenchingUnitFactor.Contains(0) ? cat.QuenchingUnitFactor(0) : 1.0;
-    if (const auto v = BoxValue(args, "quenching", {0.0, database::kMaxQuenching}, "0 or more", factor))
+    if (const auto v = BoxValue(args, "quenching", {0.0, database::kMaxQuenching}, "0 or more", database::QuenchingFactor(cat, 0)))
         c.quenchingRate = Single(*v);
 }
 

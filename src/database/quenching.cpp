@@ -19,9 +19,13 @@ void Recompute(DatabaseState& db, float pressureTorr, Shell& shell) {
 
 }  // namespace
 
+double QuenchingFactor(const Catalogue& cat, int units) {
+    const auto& factors = cat.QuenchingUnitFactor;
+    return factors.Contains(units) && factors(units) != 0.0 ? factors(units) : 1.0;
+}
+
 std::string SetQuenchingValue(DatabaseState& db, std::string_view text, float pressureTorr, Shell& shell) {
-    const auto& units = db.cat.QuenchingUnitFactor;
-    const double factor = units.Contains(db.QuenchingUnits) ? units(db.QuenchingUnits) : 1.0;
+    const double factor = QuenchingFactor(db.cat, db.QuenchingUnits);
     // A rate constant is never negative; such a text is refused like a non-number.
     if (!IsNumeric(text) || Val(text) < 0.0 || Val(text) * factor > kMaxQuenching)
         return Trim(Str(static_cast<float>(db.Quenching / factor)));

@@ -13,6 +13,10 @@ namespace velmora::database {
 /// Largest quenching rate constant accepted, us-1 Torr-1 (a hundred times the gas-kinetic rate).
 inline constexpr double kMaxQuenching = 1e3;
 
+/// Factor from the quenching unit `units` to the unit Quenching is held in (us-1 Torr-1); 1 for
+/// a unit the catalogue has no (or a zero) factor for.
+double QuenchingFactor(const Catalogue& cat, int units);
+
 /// Quenching rate text field: a number of 0 to kMaxQuenching (in the unit QuenchingUnits) becomes
 /// Quenching and, when a band system is loaded, the system is pre-computed again and its band
 /// (0, 0) loaded. Returns the text the field must show: the text itself when accepted, else

@@ -1,6 +1,7 @@
 #include "simulation/screen_conditions.h"
 
 #include "common/number_format.h"
+#include "database/quenching.h"
 #include "populations/population_model.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/instrument_function.h"
@@ -133,9 +134,7 @@ void ShowConditions(AppState& app, const SimulationConditions& c) {
     sim.YieldMode = StoredValue(c.yield);
     db.QuenchingSource = StoredValue(c.quenching);
     db.Quenching = Single(c.quenchingRate);
-    const auto& factors = db.cat.QuenchingUnitFactor;
-    const double qFactor = factors.Contains(db.QuenchingUnits) && factors(db.QuenchingUnits) != 0.0 ? factors(db.QuenchingUnits) : 1.0;
-    sim.TxtQuenching = BoxText(Single(db.Quenching / qFactor));
+    sim.TxtQuenching = BoxText(Single(db.Quenching / database::QuenchingFactor(db.cat, db.QuenchingUnits)));
     db.QuenchingComposition = c.composition;
 
     sim.LaserGaussWidth = Single(c.laserGaussWidth);

@@ -4,6 +4,7 @@
 #include "simulation/condition_inputs.h"
 #include "simulation/condition_limits.h"
 #include "database/catalogue.h"
+#include "database/quenching.h"
 #include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
 
@@ -90,10 +91,7 @@ void CmbPressure_Click(AppState& app, int pressureUnits) {
     DatabaseState& db = app.db;
     sim.PressureUnits = pressureUnits;
     sim.TxtPressure = TxtPressure_Change(app, Str(static_cast<float>(sim.Pressure / PressureFactor(db.cat, pressureUnits))));
-    const double qFactor = db.cat.QuenchingUnitFactor.Contains(db.QuenchingUnits) && db.cat.QuenchingUnitFactor(db.QuenchingUnits) != 0.0
-                               ? db.cat.QuenchingUnitFactor(db.QuenchingUnits)
-                               : 1.0;
-    sim.TxtQuenching = Str(static_cast<float>(db.Quenching / qFactor));
+    sim.TxtQuenching = Str(static_cast<float>(db.Quenching / database::QuenchingFactor(db.cat, db.QuenchingUnits)));
     sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(db.cat, pressureUnits);
 }
 
