@@ -81,26 +81,21 @@ void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
     const std::size_t n = lines.size();
     if (!grid_.predissociation) return halves_.assign(n, half_);
     halves_.resize(n);
-    // The lifetime width as LifetimeWidth forms it, and the line's own width and cut-off as
-    // MakeLineShape forms them for a line not widened by 2 %.
-    const double c = grid_.speedOfLight, perAngstrom = UnitsPerAngstrom(grid_.unit);
-    const bool wavelength = IsWavelength(grid_.unit);
+    // The line's own width and cut-off as MakeLineShape forms them for a line not widened by 2 %.
+    const ProfileGrid grid = grid_;  // held apart from the halves written
     const double tolerance = kSharedWidthTolerance * shared_.f;
     const DrawnLine* line = lines.data();
     double* halves = halves_.data();
     const double shared = half_, nan = std::numeric_limits<double>::quiet_NaN();
-    const double lorentz = grid_.lorentzWidth, gaussSq = grid_.gaussWidthSq, sharedWidth = shared_.f;
-    const double total = grid_.totalWidth, gridWidth = grid_.gridWidth, perWidth = grid_.pointsPerWidth;
+    const double lorentz = grid.lorentzWidth, gaussSq = grid.gaussWidthSq, sharedWidth = shared_.f;
+    const double total = grid.totalWidth, gridWidth = grid.gridWidth, perWidth = grid.pointsPerWidth;
     for (std::size_t k = 0; k < n; ++k) {
-        const double tau = line[k].lifetime, x0 = line[k].x;
-        const double perCm = 1.0 / ((tau > 0.0 ? tau : 1.0) * 1E-9 * 6.2832 * c);
-        const double perAxis = perCm * 1E-8 * x0 * x0 / perAngstrom;
-        const double gamma = wavelength ? perAxis : perCm;
+        const double gamma = LifetimeWidth(grid, line[k].x, line[k].lifetime);
         const double fL = lorentz + gamma;
         const double f = VoigtWidth(fL, gaussSq);
         const double K = 17.0 * (fL / f) + 3.0;
         const double own = std::fabs(f - sharedWidth) > tolerance ? nan : K * total / gridWidth * perWidth;
-        halves[k] = ((tau > 0.0) & (gamma != 0.0)) ? own : shared;
+        halves[k] = gamma != 0.0 ? own : shared;
     }
 }
 

@@ -89,13 +89,6 @@ ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat) {
                            StoredMode<AxisUnit>(sim.Units), cat.SpeedOfLight);
 }
 
-double LifetimeWidth(const ProfileGrid& grid, double x0, double tauNs) {
-    if (!(tauNs > 0.0)) return 0.0;
-    const double gamma = 1.0 / (tauNs * 1E-9 * 6.2832 * grid.speedOfLight);
-    // d(lambda) = d(nu) lambda^2: 1E-8 lambda^2 in Å, 1E-7 lambda^2 in nm.
-    return IsWavelength(grid.unit) ? gamma * 1E-8 * x0 * x0 / UnitsPerAngstrom(grid.unit) : gamma;
-}
-
 LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs) {
     LineShape s;
     s.f = grid.totalWidth;
@@ -168,10 +161,7 @@ void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x
 
 double SaturatedPeak(const LineShape& s, double saturation, double weight) {
     // The profile at its centre, where both parts take their peaks.
-    const double p0 = s.kind == Lineshape::Gaussian     ? s.gN
-                      : s.kind == Lineshape::Lorentzian ? s.lN
-                                                        : (1.0 - s.eta) * s.gN + s.eta * s.lN;
-    const double sp = saturation * p0;
+    const double eta = LorentzShare(s), sp = saturation * ((1.0 - eta) * s.gN + eta * s.lN);
     return weight * sp / (1.0 + sp);
 }
 
@@ -179,7 +169,7 @@ SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, doubl
                               double weight, double floor) {
     // Reach (in FWHM) where the line's signal, about weight × s p in the wings, falls to the
     // floor: Lorentzian wings s η lN / (4 u²), Gaussian core s (1 - η) gN exp(-u² / 0.360674).
-    const double eta = s.kind == Lineshape::Lorentzian ? 1.0 : s.kind == Lineshape::Gaussian ? 0.0 : s.eta;
+    const double eta = LorentzShare(s);
     const double wing = weight * saturation * eta * s.lN, core = weight * saturation * (1.0 - eta) * s.gN;
     double reach = 0.0;
     if (floor > 0.0 && wing > 0.0) reach = std::sqrt(wing / (4.0 * floor));

@@ -66,7 +66,12 @@ struct LineShape {
 
 /// Lifetime width (FWHM, axis units) of a line at axis position x0 whose upper level lives tauNs
 /// nanoseconds: 1 / (2 pi c tau) in cm-1; 0 for an unknown lifetime (0 or below).
-double LifetimeWidth(const ProfileGrid& grid, double x0, double tauNs);
+inline double LifetimeWidth(const ProfileGrid& grid, double x0, double tauNs) {
+    if (!(tauNs > 0.0)) return 0.0;
+    const double gamma = 1.0 / (tauNs * 1E-9 * 6.2832 * grid.speedOfLight);
+    // d(lambda) = d(nu) lambda^2: 1E-8 lambda^2 in Å, 1E-7 lambda^2 in nm.
+    return IsWavelength(grid.unit) ? gamma * 1E-8 * x0 * x0 / UnitsPerAngstrom(grid.unit) : gamma;
+}
 
 /// Shape of a line at axis position x0 whose upper level lives tauNs nanoseconds (including
 /// predissociation; used only when predissociation broadening is on).
@@ -74,6 +79,11 @@ LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs);
 
 /// 1 / (4 ln 2): exp(-(d/f)^2 / this) is a Gaussian of FWHM f.
 inline constexpr double kGaussExponent = 0.360674;
+
+/// Lorentzian share of the profile drawn for a shape: 0 for a Gaussian, 1 for a Lorentzian.
+inline double LorentzShare(const LineShape& s) {
+    return s.kind == Lineshape::Lorentzian ? 1.0 : s.kind == Lineshape::Gaussian ? 0.0 : s.eta;
+}
 
 /// Area-normalised profile value at a distance d (axis units) from the line centre.
 inline double ProfileValue(const LineShape& s, double d) {

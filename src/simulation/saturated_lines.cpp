@@ -80,11 +80,6 @@ const SaturatedKernels& Choose() {
 const SaturatedKernels& Choose() { return kBaseline; }
 #endif
 
-/// Lorentzian share of the profile drawn for a shape.
-double LorentzShare(const LineShape& s) {
-    return s.kind == Lineshape::Lorentzian ? 1.0 : s.kind == Lineshape::Gaussian ? 0.0 : s.eta;
-}
-
 }  // namespace
 
 const SaturatedKernels& BaselineSaturatedKernels() { return kBaseline; }
