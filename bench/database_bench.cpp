@@ -4,11 +4,11 @@
 // pre-computation from the installed database): OH A-X, NO A-X, NO B-X (the largest, two
 // Λ-doublet sets of 2Π - 2Π lines), CH A-X and CN B-X.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "database/band_loader.h"
 #include "database/catalogue.h"
@@ -32,7 +32,8 @@ public:
         for (int v = 0; v < kLevels; ++v) catalogue += std::to_string(kRows) + (v + 1 < kLevels ? ", " : "\r\n");
         for (int k = 0; k < 5; ++k) catalogue += "\"a\" \"b\" \"c\" \"d\" \"e\" \"f\"\r\n";
         for (int k = 0; k < 6; ++k) catalogue += "\"#0.00\" \"x\"\r\n";
-        for (int k = 0; k < 3; ++k) catalogue += "\"1\" \"2\" \"3\" \"4\" \"5\" \"6\" \"7\" \"8\" \"9\" \"10\" \"11\" \"12\"\r\n";
+        for (int k = 0; k < 3; ++k)
+            catalogue += "\"1\" \"2\" \"3\" \"4\" \"5\" \"6\" \"7\" \"8\" \"9\" \"10\" \"11\" \"12\"\r\n";
         Write("VELMORA.SYS", catalogue);
 
         // Vibrational levels from Dunham-like expansions: upper 2Σ+ and lower 2Π (A < 0).

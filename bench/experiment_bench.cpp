@@ -61,7 +61,8 @@ void BM_CompareWithSimulation(benchmark::State& state) {
     app.sim.NPoints = 1000000;
     app.sim.GridWidth = 600.0f * 7 / app.sim.NPoints;
     app.sim.SimTotal.Resize(0, app.sim.NPoints);
-    for (int i = 0; i <= app.sim.NPoints; ++i) app.sim.SimTotal(i) = static_cast<float>(50.0 + 50.0 * std::sin(i * 0.01));
+    for (int i = 0; i <= app.sim.NPoints; ++i)
+        app.sim.SimTotal(i) = static_cast<float>(50.0 + 50.0 * std::sin(i * 0.01));
     for (auto _ : state) {
         experiment::CompareWithSimulation(app);
         benchmark::DoNotOptimize(app.exp.Correlation);

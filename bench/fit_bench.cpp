@@ -58,7 +58,8 @@ fit::MeasuredSpectrum Synthetic(const std::vector<fit::FitSystem>& systems, cons
     m.y.assign(n, 5.0);
     simulation::SimulationConditions c;
     for (std::size_t s = 0; s < systems.size(); ++s) {
-        fit::SystemTracer tracer(systems[s], c, x0 - 5, x1 + 5, x0, x1, fit::IntensityConvention::PhotonCounts, false, 14);
+        fit::SystemTracer tracer(systems[s], c, x0 - 5, x1 + 5, x0, x1, fit::IntensityConvention::PhotonCounts, false,
+                                 14);
         fit::SystemValues v;
         v.rotationalT = v.vibrationalT = T[s], v.gauss = gauss;
         const fit::SystemTrace t = tracer.Trace(v);
@@ -105,7 +106,8 @@ void BM_Fit_OH_3000Points(benchmark::State& state) { TimeFits(state, Request({OH
 
 void BM_Fit_CN_N2plus_TwoSystems(benchmark::State& state) {
     static const fit::FitSystem cn = System("CN", "(B-X)"), n2 = System("N2+", "(B-X)");
-    TimeFits(state, Request({cn, n2}, Synthetic({cn, n2}, {5000.0, 3000.0}, {1000.0, 600.0}, 3850.0, 3920.0, 0.1, 1.0, 2)));
+    TimeFits(state,
+             Request({cn, n2}, Synthetic({cn, n2}, {5000.0, 3000.0}, {1000.0, 600.0}, 3850.0, 3920.0, 0.1, 1.0, 2)));
 }
 
 /// 200 OH spectra files fitted on state.range(0) threads; reports spectra per second.
@@ -117,7 +119,8 @@ void BM_FitBatch_200Files(benchmark::State& state) {
         const fit::MeasuredSpectrum m = OHSpectrum(100 + k);
         const std::string path = (folder / ("oh" + std::to_string(k) + ".txt")).string();
         AtomicTextWriter out(path);
-        for (std::size_t i = 0; i < m.x.size(); ++i) out.WriteLine(Format(m.x[i], "0.0####") + " " + Format(m.y[i], "0.0###"));
+        for (std::size_t i = 0; i < m.x.size(); ++i)
+            out.WriteLine(Format(m.x[i], "0.0####") + " " + Format(m.y[i], "0.0###"));
         out.Commit();
         files.push_back(path);
     }

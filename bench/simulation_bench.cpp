@@ -88,7 +88,8 @@ void RunFloor(benchmark::State& state, AppState& app) {
     const simulation::ProfileGrid grid = simulation::MakeProfileGrid(sim, app.db.cat);
     const int lines = std::max(sim.LinesDrawn, 1);
     std::vector<double> centres(static_cast<std::size_t>(lines));
-    for (int l = 0; l < lines; ++l) centres[static_cast<std::size_t>(l)] = sim.Xini + (sim.Xend - sim.Xini) * (l + 0.5) / lines;
+    for (int l = 0; l < lines; ++l)
+        centres[static_cast<std::size_t>(l)] = sim.Xini + (sim.Xend - sim.Xini) * (l + 0.5) / lines;
     std::vector<float> out(static_cast<std::size_t>(sim.NPoints) + 1, 0.0f);
     long long points = 0;
     for (auto _ : state) {
@@ -194,7 +195,8 @@ void BM_Simulate_NO_LIF_Laser_RateEquations(benchmark::State& state) {
 void RunModelBuild(benchmark::State& state, AppState& app) {
     std::size_t lines = 0;
     for (auto _ : state) {
-        const simulation::BandSystemModel m = simulation::BuildBandSystemModel(app.db, simulation::DatabaseBandLoader());
+        const simulation::BandSystemModel m =
+            simulation::BuildBandSystemModel(app.db, simulation::DatabaseBandLoader());
         lines = m.LineCount();
         benchmark::DoNotOptimize(lines);
     }

@@ -11,10 +11,10 @@
 
 #include <cmath>
 #include <functional>
-#include <optional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -67,7 +67,9 @@ public:
     }
 
     /// The pre-computation without pressure or quenching, as the database commands make it.
-    std::shared_ptr<const DatabaseState> Precomputed(int entry) { return System(entry, SimulationConditions{}).database; }
+    std::shared_ptr<const DatabaseState> Precomputed(int entry) {
+        return System(entry, SimulationConditions{}).database;
+    }
 
 private:
     using Key = std::tuple<int, double, int, double>;
@@ -220,8 +222,8 @@ double NumberValue(const char* field, const py::handle& value) {
         if (py::isinstance<py::str>(value)) throw py::cast_error();
         return py::cast<double>(value);
     } catch (const py::cast_error&) {
-        throw std::invalid_argument(std::string("conditions: ") + field + " = " + py::cast<std::string>(py::repr(value)) +
-                                    " is not a number");
+        throw std::invalid_argument(std::string("conditions: ") + field + " = " +
+                                    py::cast<std::string>(py::repr(value)) + " is not a number");
     }
 }
 
@@ -327,8 +329,8 @@ populations::Populations PopulationsOf(const fit::FitSystem& system, const Simul
                                            static_cast<float>(minPopulation));
 }
 
-py::tuple Simulate(Database& db, int entry, const SimulationConditions& c, std::optional<std::map<int, double>> vibrational,
-                   double minPopulation, bool perLevel) {
+py::tuple Simulate(Database& db, int entry, const SimulationConditions& c,
+                   std::optional<std::map<int, double>> vibrational, double minPopulation, bool perLevel) {
     simulation::Spectrum s;
     populations::Populations pop;
     {
@@ -357,7 +359,8 @@ std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::ar
     return std::vector<double>(a.data(), a.data() + a.size());
 }
 
-fit::FitResult Fit(Database& db, const std::vector<int>& entries, const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+fit::FitResult Fit(Database& db, const std::vector<int>& entries,
+                   const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
                    const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
                    const fit::FitSettings& settings, const SimulationConditions& c, const std::string& weighting,
                    const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
@@ -366,19 +369,28 @@ fit::FitResult Fit(Database& db, const std::vector<int>& entries, const py::arra
     r.spectrum.source = source;
     r.spectrum.x = Vector(x, "x");
     r.spectrum.y = Vector(y, "y");
-    if (!sigma.is_none()) r.spectrum.sigma = Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
+    if (!sigma.is_none())
+        r.spectrum.sigma =
+            Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
     if (r.spectrum.x.size() != r.spectrum.y.size())
         throw fit::FitInputError(source + ": x has " + std::to_string(r.spectrum.x.size()) + " points, y " +
                                  std::to_string(r.spectrum.y.size()));
-    if (weighting == "uniform") r.weighting = fit::Weighting::Uniform;
-    else if (weighting == "sigma") r.weighting = fit::Weighting::FileColumn;
-    else if (weighting == "noise") r.weighting = fit::Weighting::NoiseEstimate;
-    else throw fit::FitInputError("weighting \"" + weighting + "\" is not uniform, sigma or noise");
+    if (weighting == "uniform")
+        r.weighting = fit::Weighting::Uniform;
+    else if (weighting == "sigma")
+        r.weighting = fit::Weighting::FileColumn;
+    else if (weighting == "noise")
+        r.weighting = fit::Weighting::NoiseEstimate;
+    else
+        throw fit::FitInputError("weighting \"" + weighting + "\" is not uniform, sigma or noise");
     if (r.weighting == fit::Weighting::FileColumn && r.spectrum.sigma.empty())
         throw fit::FitInputError(source + ": weighting \"sigma\" needs the uncertainties (sigma)");
-    if (convention == "photons") r.convention = fit::IntensityConvention::PhotonCounts;
-    else if (convention == "energy") r.convention = fit::IntensityConvention::Energy;
-    else throw fit::FitInputError("convention \"" + convention + "\" is not photons or energy");
+    if (convention == "photons")
+        r.convention = fit::IntensityConvention::PhotonCounts;
+    else if (convention == "energy")
+        r.convention = fit::IntensityConvention::Energy;
+    else
+        throw fit::FitInputError("convention \"" + convention + "\" is not photons or energy");
     if (entries.empty()) throw fit::FitInputError("entries: at least one band system is needed");
     r.conditions = c;
     r.limitToRange = limitToRange;
@@ -399,10 +411,10 @@ py::tuple ReadSpectrum(const std::string& path, const std::string& reader, bool 
             py::gil_scoped_release release;
             s = fit::ReadMeasuredSpectrum(path, wavelengthAxis);
         }
-        return py::make_tuple(ToArray(s.x), ToArray(s.y), s.sigma.empty() ? py::object(py::none()) : py::object(ToArray(s.sigma)));
+        return py::make_tuple(ToArray(s.x), ToArray(s.y),
+                              s.sigma.empty() ? py::object(py::none()) : py::object(ToArray(s.sigma)));
     }
-    if (reader != "two-column")
-        throw std::invalid_argument("reader \"" + reader + "\" is not measured or two-column");
+    if (reader != "two-column") throw std::invalid_argument("reader \"" + reader + "\" is not measured or two-column");
     ExperimentState exp;
     bool ok = false;
     {
@@ -465,25 +477,27 @@ PYBIND11_MODULE(_velmora, m) {
             for (const auto& [key, value] : kwargs) FindField(py::cast<std::string>(key)).set(c, value);
             return c;
         }))
-        .def("__getattr__", [](const SimulationConditions& c, const std::string& name) {
-            for (const auto& f : ConditionFields())
-                if (name == f.name) return f.get(c);
-            throw py::attribute_error("Conditions has no field " + name);
-        })
-        .def("__setattr__", [](SimulationConditions& c, const std::string& name, const py::object& value) {
-            FindField(name).set(c, value);
-        })
-        .def("as_dict", [](const SimulationConditions& c) {
-            py::dict d;
-            for (const auto& f : ConditionFields()) d[f.name] = f.get(c);
-            return d;
-        })
+        .def("__getattr__",
+             [](const SimulationConditions& c, const std::string& name) {
+                 for (const auto& f : ConditionFields())
+                     if (name == f.name) return f.get(c);
+                 throw py::attribute_error("Conditions has no field " + name);
+             })
+        .def("__setattr__", [](SimulationConditions& c, const std::string& name,
+                               const py::object& value) { FindField(name).set(c, value); })
+        .def("as_dict",
+             [](const SimulationConditions& c) {
+                 py::dict d;
+                 for (const auto& f : ConditionFields()) d[f.name] = f.get(c);
+                 return d;
+             })
         .def("check", [](const SimulationConditions& c) { simulation::CheckConditions(c); })
-        .def_static("fields", [] {
-            std::vector<std::string> names;
-            for (const auto& f : ConditionFields()) names.emplace_back(f.name);
-            return names;
-        })
+        .def_static("fields",
+                    [] {
+                        std::vector<std::string> names;
+                        for (const auto& f : ConditionFields()) names.emplace_back(f.name);
+                        return names;
+                    })
         .def(py::pickle(
             [](const SimulationConditions& c) {
                 py::dict d;
@@ -501,39 +515,48 @@ PYBIND11_MODULE(_velmora, m) {
 
     py::class_<fit::FitResult>(m, "FitResult")
         .def_property_readonly("systems", [](const fit::FitResult& r) { return r.systems; })
-        .def_property_readonly("names", [](const fit::FitResult& r) {
-            std::vector<std::string> n;
-            for (const auto& p : r.parameters) n.push_back(p.name);
-            return n;
-        })
-        .def_property_readonly("free", [](const fit::FitResult& r) {
-            std::vector<std::string> n;
-            for (int k : r.freeParameters) n.push_back(r.parameters[static_cast<std::size_t>(k)].name);
-            return n;
-        })
-        .def_property_readonly("values", [](const fit::FitResult& r) {
-            std::vector<double> v;
-            for (const auto& p : r.parameters) v.push_back(p.value);
-            return ParameterMap(r, v);
-        })
-        .def_property_readonly("uncertainties", [](const fit::FitResult& r) { return ParameterMap(r, r.uncertainties); })
-        .def_property_readonly("bounds", [](const fit::FitResult& r) {
-            py::dict d;
-            for (const auto& p : r.parameters) d[py::str(p.name)] = py::make_tuple(p.lower, p.upper);
-            return d;
-        })
-        .def_property_readonly("at_bound", [](const fit::FitResult& r) {
-            py::list l;
-            for (std::size_t k = 0; k < r.parameters.size(); ++k)
-                if (r.atBound[k]) l.append(py::str(r.parameters[k].name));
-            return l;
-        })
-        .def_property_readonly("correlation", [](const fit::FitResult& r) {
-            const auto n = static_cast<py::ssize_t>(r.freeParameters.size());
-            py::array_t<double> a({n, n});
-            std::copy(r.correlation.begin(), r.correlation.end(), a.mutable_data());
-            return a;
-        })
+        .def_property_readonly("names",
+                               [](const fit::FitResult& r) {
+                                   std::vector<std::string> n;
+                                   for (const auto& p : r.parameters) n.push_back(p.name);
+                                   return n;
+                               })
+        .def_property_readonly("free",
+                               [](const fit::FitResult& r) {
+                                   std::vector<std::string> n;
+                                   for (int k : r.freeParameters)
+                                       n.push_back(r.parameters[static_cast<std::size_t>(k)].name);
+                                   return n;
+                               })
+        .def_property_readonly("values",
+                               [](const fit::FitResult& r) {
+                                   std::vector<double> v;
+                                   for (const auto& p : r.parameters) v.push_back(p.value);
+                                   return ParameterMap(r, v);
+                               })
+        .def_property_readonly("uncertainties",
+                               [](const fit::FitResult& r) { return ParameterMap(r, r.uncertainties); })
+        .def_property_readonly("bounds",
+                               [](const fit::FitResult& r) {
+                                   py::dict d;
+                                   for (const auto& p : r.parameters)
+                                       d[py::str(p.name)] = py::make_tuple(p.lower, p.upper);
+                                   return d;
+                               })
+        .def_property_readonly("at_bound",
+                               [](const fit::FitResult& r) {
+                                   py::list l;
+                                   for (std::size_t k = 0; k < r.parameters.size(); ++k)
+                                       if (r.atBound[k]) l.append(py::str(r.parameters[k].name));
+                                   return l;
+                               })
+        .def_property_readonly("correlation",
+                               [](const fit::FitResult& r) {
+                                   const auto n = static_cast<py::ssize_t>(r.freeParameters.size());
+                                   py::array_t<double> a({n, n});
+                                   std::copy(r.correlation.begin(), r.correlation.end(), a.mutable_data());
+                                   return a;
+                               })
         .def_readonly("points", &fit::FitResult::points)
         .def_readonly("degrees_of_freedom", &fit::FitResult::degreesOfFreedom)
         .def_readonly("chi_square", &fit::FitResult::chiSquare)
@@ -548,34 +571,35 @@ PYBIND11_MODULE(_velmora, m) {
         .def_property_readonly("y", [](const fit::FitResult& r) { return ToArray(r.y); })
         .def_property_readonly("model", [](const fit::FitResult& r) { return ToArray(r.model); })
         .def_property_readonly("residual", [](const fit::FitResult& r) { return ToArray(r.residual); })
-        .def_property_readonly("fitted", [](const fit::FitResult& r) {
-            std::vector<bool> f(r.fitted.begin(), r.fitted.end());
-            py::array_t<bool> a(static_cast<py::ssize_t>(f.size()));
-            for (std::size_t i = 0; i < f.size(); ++i) a.mutable_at(static_cast<py::ssize_t>(i)) = f[i];
-            return a;
-        })
+        .def_property_readonly("fitted",
+                               [](const fit::FitResult& r) {
+                                   std::vector<bool> f(r.fitted.begin(), r.fitted.end());
+                                   py::array_t<bool> a(static_cast<py::ssize_t>(f.size()));
+                                   for (std::size_t i = 0; i < f.size(); ++i)
+                                       a.mutable_at(static_cast<py::ssize_t>(i)) = f[i];
+                                   return a;
+                               })
         .def_property_readonly("parts", [](const fit::FitResult& r) {
             py::list l;
             for (const auto& p : r.parts) l.append(ToArray(p));
             return l;
         });
 
-    m.def(
-        "_fit",
-        [](Database& db, const std::vector<int>& entries, const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-           const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
-           const std::vector<std::string>& free, const std::map<std::string, double>& start,
-           const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
-           const std::string& weighting, const std::vector<std::pair<double, double>>& excluded,
-           const std::string& convention, bool limitToRange, const std::string& source, int maxIterations,
-           int scanPoints) {
-            fit::FitSettings settings;
-            settings.free = free;
-            settings.start = start;
-            settings.bounds = bounds;
-            return Fit(db, entries, x, y, sigma, settings, c, weighting, excluded, convention, limitToRange, source,
-                       maxIterations, scanPoints);
-        });
+    m.def("_fit", [](Database& db, const std::vector<int>& entries,
+                     const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+                     const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
+                     const std::vector<std::string>& free, const std::map<std::string, double>& start,
+                     const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
+                     const std::string& weighting, const std::vector<std::pair<double, double>>& excluded,
+                     const std::string& convention, bool limitToRange, const std::string& source, int maxIterations,
+                     int scanPoints) {
+        fit::FitSettings settings;
+        settings.free = free;
+        settings.start = start;
+        settings.bounds = bounds;
+        return Fit(db, entries, x, y, sigma, settings, c, weighting, excluded, convention, limitToRange, source,
+                   maxIterations, scanPoints);
+    });
 
     m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("wavelength_axis"));
 }

@@ -7,11 +7,11 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QProcess>
 
 namespace velmora::app {
 
@@ -56,15 +56,13 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     title->setObjectName("lblTitle");
     auto* version = new QLabel(VersionText(), this);
     version->setObjectName("lblVersion");
-    auto* description = new QLabel(
-        tr("Spectroscopic database and spectral simulator for diatomic radicals:\n"
-           "line positions, line strengths, lifetimes and yields; emission, absorption\n"
-           "and laser-induced-fluorescence excitation spectra."),
-        this);
-    auto* citation = new QLabel(
-        tr("When you publish results obtained with VELmora, please cite the program with its\n"
-           "version and the sources of the molecular data listed in data/README."),
-        this);
+    auto* description = new QLabel(tr("Spectroscopic database and spectral simulator for diatomic radicals:\n"
+                                      "line positions, line strengths, lifetimes and yields; emission, absorption\n"
+                                      "and laser-induced-fluorescence excitation spectra."),
+                                   this);
+    auto* citation = new QLabel(tr("When you publish results obtained with VELmora, please cite the program with its\n"
+                                   "version and the sources of the molecular data listed in data/README."),
+                                this);
     citation->setObjectName("lblCitation");
     auto* support = new QLabel(tr("Technical support: support@velmora.org"), this);
     support->setObjectName("lblSupport");
@@ -89,7 +87,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(website, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite))); });
+    connect(website, &QPushButton::clicked, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite))); });
     connect(sysInfo, &QPushButton::clicked, this, [this] {
         // A system-information tool of the desktop, when one is installed.
         for (const char* tool : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {

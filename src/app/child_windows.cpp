@@ -58,7 +58,8 @@ void SetEditText(QLineEdit* edit, const std::string& text) {
 void SetComboItems(QComboBox* combo, const std::vector<std::string>& items, int index) {
     const QSignalBlocker block(combo);
     bool same = combo->count() == static_cast<int>(items.size());
-    for (int i = 0; same && i < combo->count(); ++i) same = combo->itemText(i) == QStr(items[static_cast<std::size_t>(i)]);
+    for (int i = 0; same && i < combo->count(); ++i)
+        same = combo->itemText(i) == QStr(items[static_cast<std::size_t>(i)]);
     if (!same) {
         combo->clear();
         for (const std::string& item : items) combo->addItem(QStr(item));
@@ -119,7 +120,8 @@ void DatabaseWindow::ShowTable(const AppState& app) {
         const auto& cells = g.Cells[static_cast<std::size_t>(r)];
         for (int c = 0; c < g.Cols && c < static_cast<int>(cells.size()); ++c) {
             auto* item = new QTableWidgetItem(QStr(cells[static_cast<std::size_t>(c)]));
-            const bool isBold = r < static_cast<int>(g.Bold.size()) && c < static_cast<int>(g.Bold[static_cast<std::size_t>(r)].size()) &&
+            const bool isBold = r < static_cast<int>(g.Bold.size()) &&
+                                c < static_cast<int>(g.Bold[static_cast<std::size_t>(r)].size()) &&
                                 g.Bold[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
             const bool fixed = r < g.FixedRows || c == 0;
             if (isBold || fixed) item->setFont(bold);
@@ -341,14 +343,15 @@ void PopulationsWindow::ShowState(const AppState& app) {
     for (int r = 0; r < static_cast<int>(cells.size()); ++r) {
         for (int c = 0; c < 3; ++c) {
             const auto& row = cells[static_cast<std::size_t>(r)];
-            auto* item = new QTableWidgetItem(c < static_cast<int>(row.size()) ? QStr(row[static_cast<std::size_t>(c)]) : QString());
+            auto* item = new QTableWidgetItem(c < static_cast<int>(row.size()) ? QStr(row[static_cast<std::size_t>(c)])
+                                                                               : QString());
             if (r == 0 || c == 0) {
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
                 item->setFont(bold);
                 item->setBackground(palette().button());
             } else {
                 item->setForeground(w.Grid.Red[static_cast<std::size_t>(r)] ? QColor(ToQColor(PaletteColor(4)))
-                                                                             : QColor(Qt::black));
+                                                                            : QColor(Qt::black));
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             }
             gridPop->setItem(r, c, item);

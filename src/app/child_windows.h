@@ -77,8 +77,8 @@ public:
     /// an edit in the table that the program refused).
     void ForgetTable() { shown_ = {}; }
 
-    QTabWidget* tabs = nullptr;        ///< SSTab1
-    QTableWidget* gridPop = nullptr;   ///< GridPop
+    QTabWidget* tabs = nullptr;       ///< SSTab1
+    QTableWidget* gridPop = nullptr;  ///< GridPop
     PictureBox* picVibrational = nullptr;
     PictureBox* picRotational = nullptr;
     QComboBox* cmbVibLevel = nullptr;

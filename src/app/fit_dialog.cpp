@@ -10,10 +10,10 @@
 #include <QMetaObject>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QSpinBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -165,8 +165,9 @@ void FitDialog::PlotBoltzmann() {
     Start(tr("Fitting the populations of v' = %1…").arg(v), [v](const fit::FitRequest& request, Outcome& out) {
         out.plot = fit::FitBoltzmannPlot(request, v);
         out.result = out.plot->spectrumFit;
-        out.status = tr("Boltzmann plot of v' = %1: T = %2 K").arg(v).arg(
-            Q(fit::ValueWithUncertainty(out.plot->temperature, out.plot->temperatureSigma, true)));
+        out.status = tr("Boltzmann plot of v' = %1: T = %2 K")
+                         .arg(v)
+                         .arg(Q(fit::ValueWithUncertainty(out.plot->temperature, out.plot->temperatureSigma, true)));
     });
 }
 
@@ -187,9 +188,12 @@ void FitDialog::Start(const QString& working, std::function<void(const fit::FitR
     request.options.cancel = &cancel_;
     QPointer<FitDialog> self(this);
     request.options.progress = [self](double percent) {
-        QMetaObject::invokeMethod(self, [self, percent] {
-            if (self) self->progress_->setValue(static_cast<int>(percent));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            self,
+            [self, percent] {
+                if (self) self->progress_->setValue(static_cast<int>(percent));
+            },
+            Qt::QueuedConnection);
     };
     for (QPushButton* b : {run_, boltzmann_, apply_}) b->setEnabled(false);
     cancelButton_->setEnabled(true);
@@ -207,8 +211,8 @@ void FitDialog::Start(const QString& working, std::function<void(const fit::FitR
         } catch (const std::exception& e) {
             out = Outcome{{}, {}, tr("Cannot fit: %1").arg(Q(e.what()))};
         }
-        QMetaObject::invokeMethod(this, [this, out = std::move(out)]() mutable { Finish(std::move(out)); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, out = std::move(out)]() mutable { Finish(std::move(out)); }, Qt::QueuedConnection);
     });
 }
 
@@ -258,7 +262,9 @@ void FitDialog::ShowResult() {
     const auto rows = program::FitResultTable(*result_, simulation::StoredMode<simulation::AxisUnit>(app_.sim.Units));
     results_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < results_->rowCount(); ++r)
-        for (int c = 0; c < 3; ++c) results_->setItem(r, c, new QTableWidgetItem(Q(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
+        for (int c = 0; c < 3; ++c)
+            results_->setItem(r, c,
+                              new QTableWidgetItem(Q(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
     QString text = tr("Reduced chi-square %1 over %2 points; %3 spectra evaluated; intensity as %4.")
                        .arg(result_->reducedChiSquare, 0, 'f', 3)
                        .arg(result_->points)

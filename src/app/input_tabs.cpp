@@ -4,16 +4,16 @@
 #include <QComboBox>
 #include <QDoubleValidator>
 #include <QGridLayout>
-#include <QHeaderView>
-#include <QTableWidget>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -209,7 +209,8 @@ void BuildSimulationTab(QWidget* tab) {
 
     auto* absolute = Group(tab, "FrameAbsorption", QObject::tr("Absolute absorption"));
     Form ab(absolute);
-    ab.Combo("CmbAbsorptionUnits", QObject::tr("Absorption units"), {"Relative", "Cross section (cm2)", "Absorbance", "Transmittance"});
+    ab.Combo("CmbAbsorptionUnits", QObject::tr("Absorption units"),
+             {"Relative", "Cross section (cm2)", "Absorbance", "Transmittance"});
     ab.Text("TxtColumnDensity", QObject::tr("Column density (cm-2)"));
     ab.Text("TxtNumberDensity", QObject::tr("or number density (cm-3)"));
     ab.Text("TxtPathLength", QObject::tr("times path length (cm)"));
@@ -266,8 +267,9 @@ void BuildSimulationTab(QWidget* tab) {
     column->setRange(0, experiment::kMaxIntensityColumn);
     column->setSpecialValueText(QObject::tr("Auto"));
     column->setKeyboardTracking(false);  // a typed number is read once, when complete
-    column->setToolTip(QObject::tr("Column (counted from 1) or frame holding the intensity; Auto: the last column, "
-                                   "the sum of the frames"));
+    column->setToolTip(
+        QObject::tr("Column (counted from 1) or frame holding the intensity; Auto: the last column, "
+                    "the sum of the frames"));
     e.Row({NamedLabel(experimental, "LblExpColumn", QObject::tr("Intensity column")), column});
     e.Text("TxtBaseline", QObject::tr("Baseline correction (%)"))
         ->setToolTip(QObject::tr("Subtracted from every intensity, in percent of the spectrum's largest value"));
@@ -340,8 +342,16 @@ void BuildSimulationTab(QWidget* tab) {
     a.Combo("CmbLowerBand", QObject::tr("v''"));
     a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
 
-    FlowColumns(tab, {{range}, {conditions}, {instrumental}, {broadening}, {shift}, {lif}, {experimental},
-                      {comparison}, {display, look}, {assignment}});
+    FlowColumns(tab, {{range},
+                      {conditions},
+                      {instrumental},
+                      {broadening},
+                      {shift},
+                      {lif},
+                      {experimental},
+                      {comparison},
+                      {display, look},
+                      {assignment}});
 }
 
 }  // namespace

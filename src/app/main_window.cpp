@@ -1,7 +1,5 @@
 #include "app/main_window.h"
 
-#include <filesystem>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -9,15 +7,13 @@
 #include <QDate>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMdiArea>
-#include <QSplitter>
-#include <QFileDialog>
-#include <QTableWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,19 +23,22 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
-#include <QTabBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStyle>
-#include <QToolBar>
+#include <QTabBar>
+#include <QTableWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <filesystem>
 
-#include "app/fit_dialog.h"
 #include "app/about_box.h"
 #include "app/file_paths.h"
+#include "app/fit_dialog.h"
 #include "app/input_tabs.h"
 #include "app/qt_canvas.h"
 #include "app/qt_dialogs.h"
@@ -90,16 +89,18 @@ class MDIVelmora::InputBlocker final : public QObject {
 public:
     bool eventFilter(QObject*, QEvent* e) override {
         switch (e->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride: return true;
-        default: return false;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::Shortcut:
+            case QEvent::ShortcutOverride:
+                return true;
+            default:
+                return false;
         }
     }
 };
@@ -125,7 +126,10 @@ public:
         return answer;
     }
     void ShowMessage(std::string_view text) override {
-        Lifted([&] { inner_.ShowMessage(text); return 0; });
+        Lifted([&] {
+            inner_.ShowMessage(text);
+            return 0;
+        });
     }
     Answer AskYesNoCancel(std::string_view text, std::string_view title) override {
         return Lifted([&] { return inner_.AskYesNoCancel(text, title); });
@@ -169,49 +173,49 @@ QIcon GlyphIcon(Glyph g) {
     const QColor ink(30, 60, 110), paper(235, 240, 248), accent(200, 220, 245);
     p.setPen(QPen(ink, 1.4));
     switch (g) {
-    case Glyph::Open:
-        p.setBrush(QColor(240, 200, 110));
-        p.drawPolygon(QPolygonF({{2, 7}, {9, 7}, {11, 9}, {21, 9}, {21, 20}, {2, 20}}));
-        p.setBrush(QColor(250, 222, 150));
-        p.drawPolygon(QPolygonF({{4, 12}, {23, 12}, {20, 20}, {2, 20}}));
-        break;
-    case Glyph::Save:
-        p.setBrush(accent);
-        p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
-        p.setBrush(paper);
-        p.drawRect(QRectF(7, 3, 10, 7));
-        p.setBrush(ink);
-        p.drawRect(QRectF(7, 14, 10, 7));
-        break;
-    case Glyph::Print:
-        p.setBrush(paper);
-        p.drawRect(QRectF(7, 3, 10, 7));
-        p.setBrush(accent);
-        p.drawRoundedRect(QRectF(2.5, 9, 19, 8), 2, 2);
-        p.setBrush(paper);
-        p.drawRect(QRectF(7, 14, 10, 7));
-        p.drawLine(QPointF(9, 17), QPointF(15, 17));
-        break;
-    case Glyph::Clipboard:
-        p.setBrush(QColor(205, 170, 125));
-        p.drawRoundedRect(QRectF(4, 4, 16, 18), 2, 2);
-        p.setBrush(paper);
-        p.drawRect(QRectF(6.5, 7, 11, 13));
-        p.setBrush(ink);
-        p.drawRoundedRect(QRectF(8.5, 2, 7, 4), 1, 1);
-        p.setPen(QPen(QColor(128, 0, 128), 1.3));
-        p.drawPolyline(QPolygonF({{7.5, 18}, {10, 17}, {11.5, 10}, {13, 17}, {16.5, 18}}));
-        break;
-    case Glyph::Help: {
-        p.setBrush(accent);
-        p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
-        QFont f = p.font();
-        f.setBold(true);
-        f.setPixelSize(14);
-        p.setFont(f);
-        p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, QStringLiteral("?"));
-        break;
-    }
+        case Glyph::Open:
+            p.setBrush(QColor(240, 200, 110));
+            p.drawPolygon(QPolygonF({{2, 7}, {9, 7}, {11, 9}, {21, 9}, {21, 20}, {2, 20}}));
+            p.setBrush(QColor(250, 222, 150));
+            p.drawPolygon(QPolygonF({{4, 12}, {23, 12}, {20, 20}, {2, 20}}));
+            break;
+        case Glyph::Save:
+            p.setBrush(accent);
+            p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
+            p.setBrush(paper);
+            p.drawRect(QRectF(7, 3, 10, 7));
+            p.setBrush(ink);
+            p.drawRect(QRectF(7, 14, 10, 7));
+            break;
+        case Glyph::Print:
+            p.setBrush(paper);
+            p.drawRect(QRectF(7, 3, 10, 7));
+            p.setBrush(accent);
+            p.drawRoundedRect(QRectF(2.5, 9, 19, 8), 2, 2);
+            p.setBrush(paper);
+            p.drawRect(QRectF(7, 14, 10, 7));
+            p.drawLine(QPointF(9, 17), QPointF(15, 17));
+            break;
+        case Glyph::Clipboard:
+            p.setBrush(QColor(205, 170, 125));
+            p.drawRoundedRect(QRectF(4, 4, 16, 18), 2, 2);
+            p.setBrush(paper);
+            p.drawRect(QRectF(6.5, 7, 11, 13));
+            p.setBrush(ink);
+            p.drawRoundedRect(QRectF(8.5, 2, 7, 4), 1, 1);
+            p.setPen(QPen(QColor(128, 0, 128), 1.3));
+            p.drawPolyline(QPolygonF({{7.5, 18}, {10, 17}, {11.5, 10}, {13, 17}, {16.5, 18}}));
+            break;
+        case Glyph::Help: {
+            p.setBrush(accent);
+            p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
+            QFont f = p.font();
+            f.setBold(true);
+            f.setPixelSize(14);
+            p.setFont(f);
+            p.drawText(QRectF(2.5, 2.5, 19, 19), Qt::AlignCenter, QStringLiteral("?"));
+            break;
+        }
     }
     return QIcon(pm);
 }
@@ -234,7 +238,9 @@ QIcon TextIcon(const QString& text) {
 }  // namespace
 
 MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
-    : QMainWindow(parent), options_(std::move(options)), shell_(std::make_unique<MainShell>(*this)),
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      shell_(std::make_unique<MainShell>(*this)),
       blocker_(std::make_unique<InputBlocker>()) {
     setObjectName("MDIVelmora");
     setWindowTitle("VELMORA");
@@ -378,10 +384,14 @@ void MDIVelmora::LoadValueBoxes() {
     // afterwards only as their handlers answer.
     const SimulationState& sim = app_.sim;
     const std::pair<const char*, float> values[] = {
-        {"TxtTemperature", app_.pop.Temperature}, {"TxtLorentzian", sim.LorentzPercent},
-        {"TxtCollB1", sim.CollisionalBroad1},     {"TxtCollB2", sim.CollisionalBroad2},
-        {"TxTShiftA", sim.CollisionalShiftA},     {"TxtShiftB", sim.CollisionalShiftB},
-        {"TxtDopplerShift", sim.DopplerShift},    {"TxtDelay", sim.GateDelay},
+        {"TxtTemperature", app_.pop.Temperature},
+        {"TxtLorentzian", sim.LorentzPercent},
+        {"TxtCollB1", sim.CollisionalBroad1},
+        {"TxtCollB2", sim.CollisionalBroad2},
+        {"TxTShiftA", sim.CollisionalShiftA},
+        {"TxtShiftB", sim.CollisionalShiftB},
+        {"TxtDopplerShift", sim.DopplerShift},
+        {"TxtDelay", sim.GateDelay},
         {"TxtGate", sim.GateWidth},
     };
     for (const auto& [name, value] : values)
@@ -404,8 +414,8 @@ void MDIVelmora::BuildChildWindows() {
     database_ = new DatabaseWindow;
     simulation_ = new SimulationWindow;
     populations_ = new PopulationsWindow;
-    for (QWidget* w : {static_cast<QWidget*>(database_), static_cast<QWidget*>(simulation_),
-                       static_cast<QWidget*>(populations_)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(database_), static_cast<QWidget*>(simulation_), static_cast<QWidget*>(populations_)}) {
         QMdiSubWindow* sub = mdi_->addSubWindow(w);
         // Closing a child window only hides it; the screen views show it again.
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -433,8 +443,7 @@ void MDIVelmora::BuildToolbars() {
     view("Spectra", "Spectra", "Spectra", 1, style()->standardIcon(QStyle::SP_FileDialogContentsView));
     view("Vertical", "", "Vertical split", 2, LayoutIcon({{2, 3, 9.5, 18}, {12.5, 3, 9.5, 18}}));
     view("Horizontal", "", "Horizontal split", 3, LayoutIcon({{3, 2, 18, 9.5}, {3, 12.5, 18, 9.5}}));
-    view("Distribution", "", "Spectra and population distribution", 4,
-         LayoutIcon({{2, 3, 12, 18}, {15, 3, 7, 18}}));
+    view("Distribution", "", "Spectra and population distribution", 4, LayoutIcon({{2, 3, 12, 18}, {15, 3, 7, 18}}));
     QAction* toggle = AddCommand("mnuToggle", "", [this] { ToggleMainMenu(); });
     toggle->setToolTip("Show/Hide main menu");
     toggle->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
@@ -479,7 +488,8 @@ void MDIVelmora::BuildToolbars() {
 void MDIVelmora::BuildMenus() {
     auto files = [this] { return options_.files; };
     // Every command once; menu bar and toolbar menus share them.
-    AddCommand("mnuOpenSpectra", "Spectra", [this, files] { Event([&] { program::mnuOpenSpectra_Click(app_, *files()); }); });
+    AddCommand("mnuOpenSpectra", "Spectra",
+               [this, files] { Event([&] { program::mnuOpenSpectra_Click(app_, *files()); }); });
     AddCommand("mnuOpenPopulation", "Rotational distribution",
                [this, files] { Event([&] { program::mnuOpenPopulation_Click(app_, *files()); }); });
     AddCommand("mnuOpenVibrationalPopulation", "Vibrational distribution",
@@ -494,7 +504,8 @@ void MDIVelmora::BuildMenus() {
                [this, files] { Event([&] { program::mnuSavePopulation_Click(app_, *files()); }); });
     AddCommand("mnuSaveVibrationalPopulation", "Vibrational distribution",
                [this, files] { Event([&] { program::mnuSaveVibrationalPopulation_Click(app_, *files()); }); });
-    AddCommand("mnuSaveTable", "Database table", [this, files] { Event([&] { program::mnuSaveTable_Click(app_, *files()); }); });
+    AddCommand("mnuSaveTable", "Database table",
+               [this, files] { Event([&] { program::mnuSaveTable_Click(app_, *files()); }); });
     AddCommand("mnuPrintSpectra", "Spectra", [this] { PrintSpectra(); });
     AddCommand("mnuPrintDatabase", "Database table", [this] { PrintDatabaseTable(); });
     AddCommand("mnuClipboardSpectra", "Spectra", [this] { CopySpectrumToClipboard(); });
@@ -504,12 +515,14 @@ void MDIVelmora::BuildMenus() {
     QAction* quit = AddCommand("mnuQuit", "Quit", [this] { close(); });
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     addAction(quit);  // Ctrl+Q also while the menu bar is hidden
-    AddCommand("mnuHelpEmail", "Email tech support", [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
+    AddCommand("mnuHelpEmail", "Email tech support",
+               [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
     AddCommand("mnuAbout", "About VELMORA", [this] {
         AboutBox about(this);
         about.exec();
     });
-    AddCommand("mnuVELmoraWebsite", "VELMORA website", [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite))); });
+    AddCommand("mnuVELmoraWebsite", "VELMORA website",
+               [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite))); });
 
     // Toolbar2: drop-down buttons whose own click runs the first command.
     auto dropDown = [this](const char* key, const QString& tip, const QIcon& icon, const QString& primary,
@@ -534,10 +547,10 @@ void MDIVelmora::BuildMenus() {
                                {"mnuSaveSimulationTotal", "mnuSaveSimulationIndependent", "mnuSaveSpectra",
                                 "mnuSavePopulation", "mnuSaveVibrationalPopulation", "mnuSaveTable"});
     dropDown("mnuPrint", "Print", GlyphIcon(Glyph::Print), "mnuPrintSpectra", {"mnuPrintSpectra", "mnuPrintDatabase"});
-    dropDown("mnuClipboard", "Send images to clipboard", GlyphIcon(Glyph::Clipboard),
-             "mnuClipboardSpectra", {"mnuClipboardSpectra", "mnuClipboardRot", "mnuClipboardVib"});
+    dropDown("mnuClipboard", "Send images to clipboard", GlyphIcon(Glyph::Clipboard), "mnuClipboardSpectra",
+             {"mnuClipboardSpectra", "mnuClipboardRot", "mnuClipboardVib"});
     dropDown("mnuHelpButton", "Help", GlyphIcon(Glyph::Help), "mnuHelp",
-                               {"mnuHelp", "mnuHelpEmail", "mnuAbout", "mnuVELmoraWebsite"});
+             {"mnuHelp", "mnuHelpEmail", "mnuAbout", "mnuVELmoraWebsite"});
     if (auto* b = toolbar2_->findChild<QToolButton*>("mnuHelpButton")) b->setObjectName("mnuHelp");
     toolbar2_->addSeparator();
     auto key = [this](const char* k, const QString& tip, const QIcon& icon, void (*run)(AppState&)) {
@@ -613,9 +626,10 @@ void MDIVelmora::BuildMenus() {
               {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"},
               &table::mnuDatabaseTransition_Click)
         ->setObjectName("mnuDatabaseTranRot");
-    tableMenu("Rotationals", "mnuDatabaseTransition2_",
-              {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions", "Honl-London factors"},
-              &table::mnuDatabaseTransition2_Click);
+    tableMenu(
+        "Rotationals", "mnuDatabaseTransition2_",
+        {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions", "Honl-London factors"},
+        &table::mnuDatabaseTransition2_Click);
     QMenu* upper = db->addMenu("Upper State");
     for (const char* item : {"Lifetimes", "Predissociation"}) {
         QAction* a = upper->addAction(item);
@@ -627,9 +641,7 @@ void MDIVelmora::BuildMenus() {
     }
     QAction* ground = db->addAction("Ground State");
     connect(ground, &QAction::triggered, this, [this] {
-        Event([&] {
-            table::CmbInformation_Click(app_, 2);
-        });
+        Event([&] { table::CmbInformation_Click(app_, 2); });
         tabs_->setCurrentIndex(0);
         findChild<QComboBox*>("CmbInformation")->setFocus();
     });
@@ -642,7 +654,8 @@ void MDIVelmora::BuildMenus() {
     });
 
     QMenu* help = bar->addMenu("Help");
-    for (const char* k : {"mnuHelp", "mnuHelpEmail", "mnuVELmoraWebsite", "mnuAbout"}) help->addAction(commands_.value(k));
+    for (const char* k : {"mnuHelp", "mnuHelpEmail", "mnuVELmoraWebsite", "mnuAbout"})
+        help->addAction(commands_.value(k));
 }
 
 // ----------------------------------------------------------------------------- events
@@ -685,8 +698,10 @@ void MDIVelmora::WireInputs() {
     text("TxtGate", [&a](std::string_view t) { return simulation::TxtGate_Change(a, t); });
     text("TxtStartWindow", [&a](std::string_view t) { return simulation::TxtStartWindow_Change(a, t); });
     text("TxtEndWindow", [&a](std::string_view t) { return simulation::TxtEndWindow_Change(a, t); });
-    text("TxtPressure", [&a](std::string_view t) { return program::TxtPressure_Change(a, t); }, true);
-    text("TxtQuenching", [&a](std::string_view t) { return program::TxtQuenching_Change(a, t); }, true);
+    text(
+        "TxtPressure", [&a](std::string_view t) { return program::TxtPressure_Change(a, t); }, true);
+    text(
+        "TxtQuenching", [&a](std::string_view t) { return program::TxtQuenching_Change(a, t); }, true);
     text("TxtBaseline", [&a](std::string_view t) { return experiment::TxtBaseline_Change(a, t); });
     text("TxtWavelength", [&a](std::string_view t) { return experiment::TxtWavelength_Change(a, t); });
     text("TxtMultiply", [&a](std::string_view t) { return experiment::TxtMultiply_Change(a, t); });
@@ -704,9 +719,8 @@ void MDIVelmora::WireInputs() {
     auto combo = [this](const char* name, std::function<void(int)> handler, bool longWork = false) {
         auto* c = findChild<QComboBox*>(name);
         if (!c) return;
-        connect(c, &QComboBox::activated, this, [this, handler, longWork](int index) {
-            Event([&] { handler(index); }, longWork);
-        });
+        connect(c, &QComboBox::activated, this,
+                [this, handler, longWork](int index) { Event([&] { handler(index); }, longWork); });
     };
     combo("CmbKind", [&a](int i) { program::CmbKind_Click(a, i + 1); });
     combo("CmbUnits", [&a](int i) { program::CmbUnits_Click(a, i + 1); });
@@ -719,7 +733,8 @@ void MDIVelmora::WireInputs() {
     combo("CmbGate", [&a](int i) { simulation::CmbGate_Click(a, i); });
     combo("CmbSpectralWindow", [&a](int i) { simulation::CmbSpectralWindow_Click(a, i); });
     combo("CmbFluorescenceYield", [&a](int i) { simulation::CmbFluorescenceYield_Click(a, i); });
-    combo("CmbQuenching", [&a](int i) { program::CmbQuenching_Click(a, i); }, true);
+    combo(
+        "CmbQuenching", [&a](int i) { program::CmbQuenching_Click(a, i); }, true);
     combo("CmbQuenchingUnits", [](int) {});
     if (auto* gas = findChild<QTableWidget*>("GrdComposition"))
         connect(gas, &QTableWidget::cellChanged, this, [this, gas, &a](int row, int column) {
@@ -734,7 +749,8 @@ void MDIVelmora::WireInputs() {
     combo("CmbComparison", [&a](int i) { display::CmbComparison_Click(a, i); });
     combo("CmbLegend", [&a](int i) { display::CmbLegend_Click(a, i); });
     combo("CmbColorScheme", [&a](int i) { display::CmbColorScheme_Click(a, i); });
-    combo("CmbAssignment", [&a](int i) { display::CmbAssignment_Click(a, i); }, true);
+    combo(
+        "CmbAssignment", [&a](int i) { display::CmbAssignment_Click(a, i); }, true);
     combo("CmbRotationalBranches", [&a](int i) { display::CmbRotationalBranches_Click(a, i); });
     combo("CmbUpperBand", [this, &a](int i) {
         display::CmbUpperBand_Change(a, S(findChild<QComboBox*>("CmbUpperBand")->itemText(i)));
@@ -766,9 +782,8 @@ void MDIVelmora::WireInputs() {
     auto check = [this](const char* name, std::function<void(int)> handler, bool longWork = false) {
         auto* c = findChild<QCheckBox*>(name);
         if (!c) return;
-        connect(c, &QCheckBox::clicked, this, [this, handler, longWork](bool on) {
-            Event([&] { handler(on ? 1 : 0); }, longWork);
-        });
+        connect(c, &QCheckBox::clicked, this,
+                [this, handler, longWork](bool on) { Event([&] { handler(on ? 1 : 0); }, longWork); });
     };
     check("ChkDoppler", [&a](int v) { simulation::ChkDoppler_Click(a, v); });
     check("ChkCollisional", [&a](int v) { simulation::ChkCollisional_Click(a, v); });
@@ -776,10 +791,12 @@ void MDIVelmora::WireInputs() {
     check("ChkDopplerShift", [&a](int v) { simulation::ChkDopplerShift_Click(a, v); });
     check("ChkCollisionalShift", [&a](int v) { simulation::ChkCollisionalShift_Click(a, v); });
     check("ChkThermal", [&a](int v) { simulation::ChkThermal_Click(a, v); });
-    check("ChkExpLimits", [&a](int v) { experiment::ChkExpLimits_Click(a, v); }, true);
+    check(
+        "ChkExpLimits", [&a](int v) { experiment::ChkExpLimits_Click(a, v); }, true);
     check("ChkShowSpectra", [&a](int v) { display::ChkShowSpectra_Click(a, v); });
     check("ChkResiduals", [&a](int v) { experiment::ChkResiduals_Click(a, v); });
-    check("ChkShowAssignment", [&a](int v) { display::ChkShowAssignment_Click(a, v); }, true);
+    check(
+        "ChkShowAssignment", [&a](int v) { display::ChkShowAssignment_Click(a, v); }, true);
 
     // Buttons, spinners and the slider.
     auto button = [this](const char* name, std::function<void()> handler, bool longWork = false) {
@@ -797,7 +814,8 @@ void MDIVelmora::WireInputs() {
     button("CmdSubtraction", [&a] { experiment::CmdSubtraction_Click(a); });
     button("CmdClear", [&a] { experiment::CmdClear_Click(a); });
     button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
-    if (auto* fit = findChild<QPushButton*>("CmdFit")) connect(fit, &QPushButton::clicked, this, [this] { ShowFitDialog(); });
+    if (auto* fit = findChild<QPushButton*>("CmdFit"))
+        connect(fit, &QPushButton::clicked, this, [this] { ShowFitDialog(); });
     button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
     button("CmdSlitFile", [this, &a] { program::CmdSlitFile_Click(a, *options_.files); });
     button("CmdResponse", [this, &a] { program::CmdResponse_Click(a, *options_.files); });
@@ -836,13 +854,15 @@ void MDIVelmora::WireText(QLineEdit* e, std::function<std::string(std::string_vi
         const std::string t = S(typed);
         // A number still being typed ("-", "1e") is not judged yet.
         if (program::IsIncompleteNumber(t)) return;
-        Event([&] {
-            const std::string shown = handler(t);
-            if (Trim(shown) != Trim(t)) {
-                const QSignalBlocker b(e);
-                e->setText(QStr(Trim(shown)));
-            }
-        }, longWork);
+        Event(
+            [&] {
+                const std::string shown = handler(t);
+                if (Trim(shown) != Trim(t)) {
+                    const QSignalBlocker b(e);
+                    e->setText(QStr(Trim(shown)));
+                }
+            },
+            longWork);
     });
 }
 
@@ -860,14 +880,16 @@ void MDIVelmora::WirePlotWindow() {
         display::PicSimulation_MouseLeave(app_);
         simulation_->coordinates()->setVisible(app_.plot.LblCoordinatesVisible);
     });
-    connect(plot, &PictureBox::MousePressed, this, [this](double, double, Qt::MouseButton button, Qt::KeyboardModifiers) {
-        if (button == Qt::RightButton) ShowPlotPopup(QCursor::pos());
-    });
+    connect(plot, &PictureBox::MousePressed, this,
+            [this](double, double, Qt::MouseButton button, Qt::KeyboardModifiers) {
+                if (button == Qt::RightButton) ShowPlotPopup(QCursor::pos());
+            });
     // Zoom by wheel, dragged rectangle and double click; keys while the plot has the focus.
     plot->EnableRubberBand();
     plot->installEventFilter(this);
-    connect(plot, &PictureBox::Wheel, this,
-            [this](double x, double, double notches) { Event([&] { display::PicSimulation_Wheel(app_, x, notches); }); });
+    connect(plot, &PictureBox::Wheel, this, [this](double x, double, double notches) {
+        Event([&] { display::PicSimulation_Wheel(app_, x, notches); });
+    });
     connect(plot, &PictureBox::RectangleChosen, this, [this](double x0, double y0, double x1, double y1) {
         Event([&] { display::PicSimulation_ZoomTo(app_, x0, y0, x1, y1); });
     });
@@ -899,7 +921,8 @@ QMenu* MDIVelmora::BuildPlotPopup() {
         QAction* a = mode->addAction(modes[i]);
         a->setCheckable(true);
         a->setChecked(marks.displayMode[i]);
-        connect(a, &QAction::triggered, this, [this, i] { Event([&] { display::mnuSimulDisplayMode_Click(app_, i); }); });
+        connect(a, &QAction::triggered, this,
+                [this, i] { Event([&] { display::mnuSimulDisplayMode_Click(app_, i); }); });
     }
     QMenu* comparison = menu.addMenu("Comparison");
     comparison->setObjectName("mnuSimulComparison");
@@ -952,7 +975,8 @@ void MDIVelmora::WirePopulationsWindow() {
     combo(p->cmbStructure, [&a](int i) { populations::CmbStructure_Click(a, i); });
     combo(p->cmbRotational, [&a](int i) { populations::CmbRotational_Click(a, i); });
     combo(p->cmbVibrational, [&a](int i) { populations::CmbVibrational_Click(a, i); });
-    connect(p->cmdInitialize, &QPushButton::clicked, this, [this] { Event([&] { populations::CmdInitialize_Click(app_); }); });
+    connect(p->cmdInitialize, &QPushButton::clicked, this,
+            [this] { Event([&] { populations::CmdInitialize_Click(app_); }); });
     connect(p->sldRotLimit, &QSlider::valueChanged, this,
             [this](int v) { Event([&] { populations::SldRotLimit_Change(app_, v); }); });
     connect(p->sldRotYMax, &QSlider::valueChanged, this,
@@ -1010,11 +1034,20 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
             const bool fine = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
             populations::HistogramKey k;
             switch (key->key()) {
-            case Qt::Key_Left: k = populations::HistogramKey::Left; break;
-            case Qt::Key_Right: k = populations::HistogramKey::Right; break;
-            case Qt::Key_Up: k = populations::HistogramKey::Up; break;
-            case Qt::Key_Down: k = populations::HistogramKey::Down; break;
-            default: return false;
+                case Qt::Key_Left:
+                    k = populations::HistogramKey::Left;
+                    break;
+                case Qt::Key_Right:
+                    k = populations::HistogramKey::Right;
+                    break;
+                case Qt::Key_Up:
+                    k = populations::HistogramKey::Up;
+                    break;
+                case Qt::Key_Down:
+                    k = populations::HistogramKey::Down;
+                    break;
+                default:
+                    return false;
             }
             Event([&] { populations::Histogram_KeyDown(app_, k, fine); });
             return true;
@@ -1095,11 +1128,14 @@ void MDIVelmora::RunSimulation() {
 
 void MDIVelmora::ShowFitDialog() {
     if (!fitDialog_)
-        fitDialog_ = new FitDialog(app_, *store_, [this] {
-            LoadValueBoxes();
-            RefreshControls();
-            RedrawPlot();
-        }, this);
+        fitDialog_ = new FitDialog(
+            app_, *store_,
+            [this] {
+                LoadValueBoxes();
+                RefreshControls();
+                RedrawPlot();
+            },
+            this);
     fitDialog_->show();
     fitDialog_->raise();
 }
@@ -1109,7 +1145,10 @@ void MDIVelmora::RedrawPlot() {
     if (!layingOut_) simulation_->Redraw(app_);
 }
 
-void MDIVelmora::RedrawHistograms() { populations_->RedrawHistograms(app_); populations_->ShowState(app_); }
+void MDIVelmora::RedrawHistograms() {
+    populations_->RedrawHistograms(app_);
+    populations_->ShowState(app_);
+}
 
 void MDIVelmora::ToggleMainMenu() {
     // Collapses the bars to the first toolbar and the plot area grows; the next press restores.
@@ -1130,15 +1169,16 @@ void MDIVelmora::FitTabs() {
             QWidget* inner = area->widget();
             if (!inner) continue;
             const int width = std::max(area->viewport()->width(), tabs_->width() - 8);
-            pageHeight = std::max(pageHeight, inner->hasHeightForWidth() ? inner->heightForWidth(width)
-                                                                          : inner->sizeHint().height());
+            pageHeight = std::max(
+                pageHeight, inner->hasHeightForWidth() ? inner->heightForWidth(width) : inner->sizeHint().height());
         }
     const int wanted = pageHeight + tabs_->tabBar()->sizeHint().height() + 10;
     // The child windows keep 60 % of the main window's height, so that the plot gets half of it;
     // the page scrolls when it is taller than the rest.
     const int total = splitter_->height();
     const int windows = static_cast<int>(kChildWindowsShare * height());
-    const int tabsHeight = std::max(tabs_->minimumHeight(), std::min(wanted, total - windows - splitter_->handleWidth()));
+    const int tabsHeight =
+        std::max(tabs_->minimumHeight(), std::min(wanted, total - windows - splitter_->handleWidth()));
     splitter_->setSizes({tabsHeight, std::max(0, total - tabsHeight)});
 }
 
@@ -1172,8 +1212,7 @@ display::PageSetup PageOf(QPrinter& printer) {
 
 }  // namespace
 
-bool MDIVelmora::Print(const QString& title,
-                       const std::function<void(Canvas&, const display::PageSetup&)>& draw) {
+bool MDIVelmora::Print(const QString& title, const std::function<void(Canvas&, const display::PageSetup&)>& draw) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("VELMORA ") + title);
     if (options_.printSetup) {
@@ -1190,8 +1229,7 @@ bool MDIVelmora::Print(const QString& title,
     const display::PageSetup setup = PageOf(printer);
     QPainter painter;
     if (painter.begin(&printer)) {  // printer errors are not reported
-        QtCanvas canvas(painter, QRectF(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size()),
-                        &printer);
+        QtCanvas canvas(painter, QRectF(QPointF(0, 0), printer.paperRect(QPrinter::DevicePixel).size()), &printer);
         draw(canvas, setup);
         painter.end();
     }
@@ -1201,9 +1239,8 @@ bool MDIVelmora::Print(const QString& title,
 
 void MDIVelmora::PrintSpectra() {
     if (!app_.plot.PlotReady) return;
-    Print("Spectra", [this](Canvas& page, const display::PageSetup& setup) {
-        display::DrawSpectrumPage(app_, page, setup);
-    });
+    Print("Spectra",
+          [this](Canvas& page, const display::PageSetup& setup) { display::DrawSpectrumPage(app_, page, setup); });
     RedrawPlot();
 }
 
@@ -1283,7 +1320,8 @@ void MDIVelmora::RefreshControls() {
         enable(n, sim.YieldControlsEnabled);
     enable("TxtQuenching", sim.YieldControlsEnabled && a.db.QuenchingSource == 1);
     // The gas composition table shows the rows as typed; refreshing it must not echo edits back.
-    if (auto* gas = qobject_cast<QTableWidget*>(find("GrdComposition")); gas && !gas->isAncestorOf(QApplication::focusWidget())) {
+    if (auto* gas = qobject_cast<QTableWidget*>(find("GrdComposition"));
+        gas && !gas->isAncestorOf(QApplication::focusWidget())) {
         const QSignalBlocker quiet(gas);
         for (int r = 0; r < gas->rowCount() && r < static_cast<int>(sim.GrdComposition.size()); ++r)
             for (int c = 0; c < 2; ++c) {
@@ -1297,9 +1335,10 @@ void MDIVelmora::RefreshControls() {
     label("LblDetectionFilterFile", sim.DetectionFilterFile.empty()
                                         ? std::string("none (window)")
                                         : std::filesystem::path(sim.DetectionFilterFile).filename().string());
-    for (const auto& [name, value] : {std::pair{"TxtLaserGauss", sim.LaserGaussWidth}, std::pair{"TxtLaserLorentz", sim.LaserLorentzWidth},
-                                      std::pair{"TxtPulseEnergy", sim.PulseEnergy}, std::pair{"TxtPulseDuration", sim.PulseDuration},
-                                      std::pair{"TxtBeamArea", sim.BeamArea}, std::pair{"TxtSpectralIrradiance", sim.SpectralIrradiance}})
+    for (const auto& [name, value] :
+         {std::pair{"TxtLaserGauss", sim.LaserGaussWidth}, std::pair{"TxtLaserLorentz", sim.LaserLorentzWidth},
+          std::pair{"TxtPulseEnergy", sim.PulseEnergy}, std::pair{"TxtPulseDuration", sim.PulseDuration},
+          std::pair{"TxtBeamArea", sim.BeamArea}, std::pair{"TxtSpectralIrradiance", sim.SpectralIrradiance}})
         if (QLineEdit* e = edit(name); e && !e->hasFocus()) SetEditText(e, Str(value));
     SetComboIndex(combo("CmbWindowView"), a.shell.intWindows);
 
@@ -1391,7 +1430,8 @@ void MDIVelmora::RefreshControls() {
     SetChecked(check("ChkExpLimits"), e.ExpLimits == 1);
     SetChecked(check("ChkShowSpectra"), e.ShowSpectra == 1);
     SetChecked(check("ChkResiduals"), a.plot.HideResiduals == 0);
-    if (auto* c = combo("CmbResiduals")) SetComboIndex(c, std::max(0, static_cast<int>(c->findText(QStr(e.CmbResiduals)))));
+    if (auto* c = combo("CmbResiduals"))
+        SetComboIndex(c, std::max(0, static_cast<int>(c->findText(QStr(e.CmbResiduals)))));
     label("LblCorrelation", e.LblCorrelation);
     label("LblResponse", e.LblResponseCaption);
     label("LblDeviation", e.LblDeviation);
@@ -1413,14 +1453,15 @@ void MDIVelmora::RefreshControls() {
     SetComboItems(combo("CmbUpperBand"), upperLevels, p.AssignVUpper);
     SetComboItems(combo("CmbLowerBand"), lowerLevels, p.AssignVLower);
     SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
-    for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"}) enable(n, p.AssignBandControlsEnabled);
+    for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"})
+        enable(n, p.AssignBandControlsEnabled);
 
     // Child windows.
     database_->ShowTable(a);
     populations_->ShowState(a);
     if (!a.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(a.sim.SimTitle));
-    for (QWidget* w : {static_cast<QWidget*>(database_), static_cast<QWidget*>(populations_),
-                       static_cast<QWidget*>(simulation_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(database_), static_cast<QWidget*>(populations_), static_cast<QWidget*>(simulation_)})
         if (QMdiSubWindow* sub = subWindowOf(w)) sub->setWindowTitle(w->windowTitle());
 }
 

@@ -3,8 +3,8 @@
 // to the core and copies the state back into the widgets afterwards.
 #pragma once
 
-#include <QMainWindow>
 #include <QHash>
+#include <QMainWindow>
 #include <QMap>
 #include <functional>
 #include <memory>
@@ -154,7 +154,7 @@ private:
     QSplitter* splitter_ = nullptr;
     QToolBar* toolbar1_ = nullptr;
     QToolBar* toolbar2_ = nullptr;
-    QProgressBar* bar_ = nullptr;  ///< BarMain
+    QProgressBar* bar_ = nullptr;      ///< BarMain
     QComboBox* transition_ = nullptr;  ///< CmbTransition
     DatabaseWindow* database_ = nullptr;
     SimulationWindow* simulation_ = nullptr;

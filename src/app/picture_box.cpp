@@ -9,7 +9,6 @@
 
 namespace velmora::app {
 
-
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);

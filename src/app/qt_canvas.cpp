@@ -102,8 +102,9 @@ void QtCanvas::SetFontName(std::string_view family) {
     const bool fixed = name.startsWith(QLatin1String("Courier"), Qt::CaseInsensitive);
     font_.setStyleHint(fixed ? QFont::Monospace : QFont::SansSerif);
     font_.setFixedPitch(fixed);
-    if (fixed) font_.setFamilies({name, QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
-                                  QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
+    if (fixed)
+        font_.setFamilies({name, QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
+                           QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
     painter_.setFont(font_);
 }
 

@@ -30,8 +30,8 @@ int RunBoltzmann(const std::vector<std::string>& words, std::ostream& out, std::
     int used = 0;
     for (const fit::BoltzmannLevel& l : plot.levels) used += l.used;
     out << files.front() << ": " << plot.system << " v' = " << v << "\n";
-    out << "T = " << fit::ValueWithUncertainty(plot.temperature, plot.temperatureSigma, true) << " K from " << used << " of "
-        << plot.levels.size() << " rotational levels (reduced chi-square of the line "
+    out << "T = " << fit::ValueWithUncertainty(plot.temperature, plot.temperatureSigma, true) << " K from " << used
+        << " of " << plot.levels.size() << " rotational levels (reduced chi-square of the line "
         << std::to_string(plot.reducedChiSquare).substr(0, 5) << ")\n";
     out << "spectrum fit: t = "
         << fit::ValueWithUncertainty(plot.spectrumFit.Value("t"), plot.spectrumFit.Uncertainty("t"), true) << " K\n";

@@ -50,8 +50,7 @@ double Args::Number(const std::string& name, double fallback) const {
 
 int Args::Integer(const std::string& name, int fallback) const {
     const double v = Number(name, fallback);
-    if (!(v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()) ||
-        v != static_cast<int>(v))
+    if (!(v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()) || v != static_cast<int>(v))
         throw std::invalid_argument("option --" + name + " needs a whole number");
     return static_cast<int>(v);
 }
@@ -76,8 +75,8 @@ int ChoiceOption(const Args& args, const std::string& name, std::initializer_lis
         return static_cast<int>(Val(value));
     std::string list;
     for (const char* n : names) list += (list.empty() ? "" : ", ") + std::string(n);
-    throw std::invalid_argument("option --" + name + ": \"" + args.Get(name) + "\" is not one of " + list +
-                                " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
+    throw std::invalid_argument("option --" + name + ": \"" + args.Get(name) + "\" is not one of " + list + " (or " +
+                                std::to_string(first) + ".." + std::to_string(last) + ")");
 }
 
 std::vector<std::string> OptionNames(std::span<const OptionHelp> options) {
@@ -110,8 +109,7 @@ std::string DataFolder(const Args& args) {
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     auto& commands = Registry();
-    std::sort(commands.begin(), commands.end(),
-              [](const Command& a, const Command& b) { return a.name < b.name; });
+    std::sort(commands.begin(), commands.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
     if (args.empty() || args[0] == "--help" || args[0] == "help") {
         (args.empty() ? err : out) << "usage: velmora-cli <command> [options]\ncommands:\n";
         for (const auto& c : commands) (args.empty() ? err : out) << "  " << c.usage << "\n";

@@ -31,13 +31,14 @@ double Single(double v) { return static_cast<float>(v); }
 /// The number an option gives times `scale` (the factor to the unit the value is held in), when
 /// given. Throws naming the option when its text is not a number or the value lies outside
 /// `accepted` (`what` says in words what the box accepts).
-std::optional<double> BoxValue(const Args& args, const std::string& name, const Limits& accepted, const std::string& what,
-                               double scale = 1.0) {
+std::optional<double> BoxValue(const Args& args, const std::string& name, const Limits& accepted,
+                               const std::string& what, double scale = 1.0) {
     if (!args.Has(name)) return std::nullopt;
     const std::string text = Trim(args.Get(name));
     if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
     const double v = Val(text) * scale;
-    if (!accepted.Contains(v)) throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + what + ")");
+    if (!accepted.Contains(v))
+        throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + what + ")");
     return v;
 }
 
@@ -51,7 +52,8 @@ void Switch(bool& field, const Args& args, const std::string& name) {
 }
 
 template <typename Mode>
-void Choice(Mode& field, const Args& args, const std::string& name, std::initializer_list<const char*> names, int first) {
+void Choice(Mode& field, const Args& args, const std::string& name, std::initializer_list<const char*> names,
+            int first) {
     if (args.Has(name)) field = StoredMode<Mode>(ChoiceOption(args, name, names, first));
 }
 
@@ -95,7 +97,8 @@ void ReadRange(SimulationConditions& c, const Args& args, const Catalogue& cat) 
     }
     // The screen exchanges a reversed range; here it is an error.
     if (!(c.start < c.end))
-        throw std::invalid_argument("the range start " + shown[0] + " is not below its end " + shown[1] + " (--start, --end)");
+        throw std::invalid_argument("the range start " + shown[0] + " is not below its end " + shown[1] +
+                                    " (--start, --end)");
 }
 
 /// The instrument function: its shape, the options of the convolved ones and the measured
@@ -141,7 +144,8 @@ void ReadFluorescence(SimulationConditions& c, const Args& args) {
     Choice(c.window, args, "window", {"full", "window"}, 0);
     Box(c.windowStart, args, "window-start", kWindowLimits, LimitsText(kWindowLimits) + " Å");
     Box(c.windowEnd, args, "window-end", kWindowLimits, LimitsText(kWindowLimits) + " Å");
-    if ((args.Has("window-start") || args.Has("window-end") || c.window == WindowMode::Window) && !(c.windowStart < c.windowEnd))
+    if ((args.Has("window-start") || args.Has("window-end") || c.window == WindowMode::Window) &&
+        !(c.windowStart < c.windowEnd))
         throw std::invalid_argument("the detection window start " + Trim(Str(static_cast<float>(c.windowStart))) +
                                     " Å is not below its end " + Trim(Str(static_cast<float>(c.windowEnd))) +
                                     " Å (--window-start, --window-end)");
@@ -162,7 +166,8 @@ void ReadQuenching(SimulationConditions& c, const Args& args, const Catalogue& c
     }
     Choice(c.quenching, args, "quenching-source", {"none", "single", "files", "composition"}, 0);
     // Rate constants in the quenching unit of a first run, held in µs-1 Torr-1.
-    if (const auto v = BoxValue(args, "quenching", {0.0, database::kMaxQuenching}, "0 or more", database::QuenchingFactor(cat, 0)))
+    if (const auto v =
+            BoxValue(args, "quenching", {0.0, database::kMaxQuenching}, "0 or more", database::QuenchingFactor(cat, 0)))
         c.quenchingRate = Single(*v);
 }
 
@@ -196,17 +201,20 @@ SimulationConditions ConditionsFromOptions(const Args& args, const Catalogue& ca
     Choice(c.pressureUnit, args, "pressure-units", {"torr", "atm", "mbar", "bar", "pa", "kpa"}, 0);
     // The pressure in its unit, held in Torr.
     const double toTorr = PressureFactor(cat, StoredValue(c.pressureUnit));
-    if (const auto p = BoxValue(args, "pressure", kPressureTorrLimits, LimitsText(kPressureTorrLimits) + " Torr", toTorr))
+    if (const auto p =
+            BoxValue(args, "pressure", kPressureTorrLimits, LimitsText(kPressureTorrLimits) + " Torr", toTorr))
         c.pressure = Single(*p);
     ReadInstrument(c, args);
 
     Switch(c.dopplerBroadening, args, "doppler");
     Switch(c.collisionalBroadening, args, "collisional");
     Switch(c.predissociationBroadening, args, "predissociation");
-    Box(c.collisionalBroad1, args, "coll-b1", kCollisionalCoefficientLimits, LimitsText(kCollisionalCoefficientLimits) + " cm-1/atm");
+    Box(c.collisionalBroad1, args, "coll-b1", kCollisionalCoefficientLimits,
+        LimitsText(kCollisionalCoefficientLimits) + " cm-1/atm");
     Box(c.collisionalBroad2, args, "coll-b2", kTemperatureExponentLimits, LimitsText(kTemperatureExponentLimits));
     Switch(c.collisionalShift, args, "collisional-shift");
-    Box(c.collisionalShiftA, args, "shift-a", kCollisionalCoefficientLimits, LimitsText(kCollisionalCoefficientLimits) + " cm-1/atm");
+    Box(c.collisionalShiftA, args, "shift-a", kCollisionalCoefficientLimits,
+        LimitsText(kCollisionalCoefficientLimits) + " cm-1/atm");
     Box(c.collisionalShiftB, args, "shift-b", kTemperatureExponentLimits, LimitsText(kTemperatureExponentLimits));
     Switch(c.dopplerShift, args, "doppler-shift");
     Box(c.dopplerVelocity, args, "doppler-velocity", kVelocityLimits, LimitsText(kVelocityLimits) + " km/s");

@@ -18,13 +18,17 @@ namespace {
 
 std::string AxisLabel(simulation::AxisUnit u) {
     switch (u) {
-        case simulation::AxisUnit::AngstromAir: return "wavelength in air (Å)";
-        case simulation::AxisUnit::Wavenumber: return "wavenumber (cm-1)";
-        default: return "wavelength in vacuum (Å)";
+        case simulation::AxisUnit::AngstromAir:
+            return "wavelength in air (Å)";
+        case simulation::AxisUnit::Wavenumber:
+            return "wavenumber (cm-1)";
+        default:
+            return "wavelength in vacuum (Å)";
     }
 }
 
-int FitOne(const fit::FitRequest& request, const Args& args, const std::string& file, std::ostream& out, std::ostream& err) {
+int FitOne(const fit::FitRequest& request, const Args& args, const std::string& file, std::ostream& out,
+           std::ostream& err) {
     fit::FitRequest r = request;
     r.spectrum = fit::ReadMeasuredSpectrum(file, simulation::IsWavelength(r.conditions.unit));
     fit::BatchRow row;
@@ -67,15 +71,21 @@ int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<
         switch (row.outcome) {
             case fit::BatchOutcome::Fitted: {
                 const fit::Parameter& first = row.result.parameters.front();
-                out << first.name << " = " << fit::ValueWithUncertainty(first.value, row.result.uncertainties.front(), first.free)
+                out << first.name << " = "
+                    << fit::ValueWithUncertainty(first.value, row.result.uncertainties.front(), first.free)
                     << ", reduced chi-square " << std::to_string(row.result.reducedChiSquare).substr(0, 6)
-                    << (row.result.warnings.empty() ? "" : ", " + std::to_string(row.result.warnings.size()) + " warning(s)")
+                    << (row.result.warnings.empty() ? ""
+                                                    : ", " + std::to_string(row.result.warnings.size()) + " warning(s)")
                     << "\n";
                 unsettled = unsettled || row.result.undetermined;
                 break;
             }
-            case fit::BatchOutcome::BadInput: out << "bad input: " << row.message << "\n", badInput = true; break;
-            case fit::BatchOutcome::NotConverged: out << "not converged: " << row.message << "\n", unsettled = true; break;
+            case fit::BatchOutcome::BadInput:
+                out << "bad input: " << row.message << "\n", badInput = true;
+                break;
+            case fit::BatchOutcome::NotConverged:
+                out << "not converged: " << row.message << "\n", unsettled = true;
+                break;
         }
     }
     if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), rows);
@@ -93,7 +103,8 @@ int RunFit(const std::vector<std::string>& words, std::ostream& out, std::ostrea
     if (files.size() > 1 && (args.Has("residuals") || args.Has("svg")))
         throw std::invalid_argument("options --residuals and --svg go with one spectrum file");
     const fit::FitRequest request = FitRequestFromOptions(args);
-    return files.size() == 1 ? FitOne(request, args, files.front(), out, err) : FitMany(request, args, files, jobs, out, err);
+    return files.size() == 1 ? FitOne(request, args, files.front(), out, err)
+                             : FitMany(request, args, files, jobs, out, err);
 }
 
 const bool registered = RegisterCommand(

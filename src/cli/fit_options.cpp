@@ -17,8 +17,9 @@ namespace {
 
 const OptionHelp kFitOptions[] = {
     {"spectrum", "FILE[,FILE...]  measured spectra (x, y and optionally σ per line); globs allowed, required"},
-    {"free", "NAMES  free parameters (default t,scale,baseline): t, tvib, pop, pop(v=N), scale, baseline, slope,\n"
-             "        shift, stretch, quadratic, gauss, lorentz, laser (LIF); NAME:K for band system K only"},
+    {"free",
+     "NAMES  free parameters (default t,scale,baseline): t, tvib, pop, pop(v=N), scale, baseline, slope,\n"
+     "        shift, stretch, quadratic, gauss, lorentz, laser (LIF); NAME:K for band system K only"},
     {"set", "NAME=V,...  start values (fixed parameters keep them)"},
     {"bounds", "NAME=LO:HI,...  bounds of parameters"},
     {"exclude", "A:B,...  x ranges left out of the fit"},
@@ -64,7 +65,8 @@ std::pair<std::string, std::string> Assignment(const std::string& option, const 
 /// "LO:HI" as two numbers.
 std::pair<double, double> Interval(const std::string& option, const std::string& text) {
     const auto colon = text.find(':');
-    if (colon == std::string::npos) throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not LO:HI");
+    if (colon == std::string::npos)
+        throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not LO:HI");
     return {OptionNumber(option, Trim(text.substr(0, colon))), OptionNumber(option, Trim(text.substr(colon + 1)))};
 }
 
@@ -137,11 +139,13 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
     if (args.Has("weights"))
         r.weighting = static_cast<fit::Weighting>(ChoiceOption(args, "weights", {"uniform", "file", "noise"}, 0));
     if (args.Has("convention"))
-        r.convention = static_cast<fit::IntensityConvention>(ChoiceOption(args, "convention", {"photons", "energy"}, 0));
+        r.convention =
+            static_cast<fit::IntensityConvention>(ChoiceOption(args, "convention", {"photons", "energy"}, 0));
     r.options.maxIterations = args.Integer("iterations", r.options.maxIterations);
     if (r.options.maxIterations < 1) throw std::invalid_argument("option --iterations: at least 1");
     r.options.scanPoints = args.Integer("scan", r.options.scanPoints);
-    if (r.options.scanPoints < 0 || r.options.scanPoints > 1000) throw std::invalid_argument("option --scan takes 0..1000");
+    if (r.options.scanPoints < 0 || r.options.scanPoints > 1000)
+        throw std::invalid_argument("option --scan takes 0..1000");
     return r;
 }
 

@@ -26,7 +26,8 @@ std::pair<double, double> Span(const Args& args, const std::string& name) {
     const std::size_t colon = text.find(':');
     const std::string a = colon == std::string::npos ? "" : Trim(text.substr(0, colon));
     const std::string b = colon == std::string::npos ? "" : Trim(text.substr(colon + 1));
-    if (!IsNumeric(a) || !IsNumeric(b)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not A:B");
+    if (!IsNumeric(a) || !IsNumeric(b))
+        throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not A:B");
     return {Val(a), Val(b)};
 }
 
@@ -48,7 +49,8 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
         if (!args.Has(required)) throw std::invalid_argument(std::string("option --") + required + " A:B is required");
     const auto [start, end] = Span(args, "range");
     const auto [t1, t2] = Span(args, "temperatures");
-    if (!(t1 > 0.0 && t2 > 0.0)) throw std::invalid_argument("option --temperatures: both temperatures must be above 0 K");
+    if (!(t1 > 0.0 && t2 > 0.0))
+        throw std::invalid_argument("option --temperatures: both temperatures must be above 0 K");
     const int steps = args.Integer("steps", 18);
     const int candidates = args.Integer("lines", 20), pairs = args.Integer("pairs", 10);
     if (steps < 2 || candidates < 2 || pairs < 1)
@@ -82,7 +84,8 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
 
     const Catalogue& cat = app.db.cat;
     auto label = [&](const simulation::ThermometryLine& line) {
-        const std::string branch = cat.BranchName.Contains(0, line.b) ? Trim(cat.BranchName(0, line.b)) : "b" + std::to_string(line.b);
+        const std::string branch =
+            cat.BranchName.Contains(0, line.b) ? Trim(cat.BranchName(0, line.b)) : "b" + std::to_string(line.b);
         return "(" + std::to_string(line.vUp) + "-" + std::to_string(line.vLow) + ") " + branch + "(" +
                std::to_string(line.N) + ")";
     };
@@ -103,7 +106,8 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
         const auto& b = scan.lines[pair.b];
         for (std::size_t k = 0; k < scan.temperatures.size(); ++k)
             out << p + 1 << ',' << label(a) << ',' << Position(a.x) << ',' << label(b) << ',' << Position(b.x) << ','
-                << Number(scan.temperatures[k]) << ',' << Number(pair.ratio[k]) << ',' << Number(pair.sensitivity[k]) << "\n";
+                << Number(scan.temperatures[k]) << ',' << Number(pair.ratio[k]) << ',' << Number(pair.sensitivity[k])
+                << "\n";
     }
     if (scan.pairs.empty()) err << "No pair of lines with a signal over the whole temperature range\n";
     return 0;
@@ -111,7 +115,8 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
 
 const bool registered = RegisterCommand(
     {"lif-lines",
-     "lif-lines --entry N --range A:B --temperatures T1:T2 [--steps 18] [--lines 20] [--pairs 10] [simulation options]\n"
+     "lif-lines --entry N --range A:B --temperatures T1:T2 [--steps 18] [--lines 20] [--pairs 10] [simulation "
+     "options]\n"
      "  LIF excitation lines in the range (axis unit) for two-line thermometry: each line's signal at the\n"
      "  temperatures, then for the best pairs (among the strongest lines) the ratio and (dR/R)/(dT/T), as CSV",
      &RunLifLines});

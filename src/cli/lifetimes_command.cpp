@@ -40,8 +40,8 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
     Shell quiet;
     database::SystemPrecompute(db, pressureTorr, quiet);
     if (gas) {
-        const auto q = database::QuenchingRate(db.UpperQuenching, db.QuenchingComposition, db.QuenchingTemperature,
-                                               pressureTorr);
+        const auto q =
+            database::QuenchingRate(db.UpperQuenching, db.QuenchingComposition, db.QuenchingTemperature, pressureTorr);
         err << "Quenching rate " << Trim(Format(q.rate, "0.000E+00")) << " s-1\n";
         for (const std::string& w : q.warnings) err << "Warning: " << w << "\n";
     }

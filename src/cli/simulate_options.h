@@ -42,8 +42,8 @@ private:
 
 /// Outcome of a simulation run from the command line.
 struct SimulationRun {
-    bool ok = false;       ///< a spectrum was computed
-    int points = 0;        ///< grid points (NPoints + 1)
+    bool ok = false;  ///< a spectrum was computed
+    int points = 0;   ///< grid points (NPoints + 1)
     int linesDrawn = 0;
     double milliseconds = 0;
     /// What the run changed of the conditions asked for (the resolution the point budget
@@ -56,10 +56,10 @@ struct SimulationRun {
 void RequireLinesInRange(const AppState& app);
 
 /// Starts the core on the database folder of --data with the first-run settings, reads the
-/// conditions of the options (ConditionsFromOptions) into the controls, selects the band system of --entry and runs "Calculate simulation" (after checking
-/// that the range holds a line, unless --limits takes it from the spectrum later). The app's
-/// dialogs must already point where messages should go. Throws std::invalid_argument when the
-/// range holds no grid point.
+/// conditions of the options (ConditionsFromOptions) into the controls, selects the band system of --entry and runs
+/// "Calculate simulation" (after checking that the range holds a line, unless --limits takes it from the spectrum
+/// later). The app's dialogs must already point where messages should go. Throws std::invalid_argument when the range
+/// holds no grid point.
 SimulationRun SimulateFromOptions(AppState& app, const Args& args);
 
 }  // namespace velmora::cli

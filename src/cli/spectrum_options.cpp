@@ -22,8 +22,8 @@ void ApplyLimitedCorrection(AppState& app, const Args& args, const std::string& 
     if (!args.Has(name)) return;
     const double v = args.Number(name, 0.0);
     if (std::fabs(v) > limit)
-        throw std::invalid_argument("option --" + name + ": " + args.Get(name) + " is outside -" +
-                                    Format(limit, "0") + ".." + Format(limit, "0"));
+        throw std::invalid_argument("option --" + name + ": " + args.Get(name) + " is outside -" + Format(limit, "0") +
+                                    ".." + Format(limit, "0"));
     change(app, args.Get(name));
 }
 
@@ -35,8 +35,8 @@ int SpectrumUnits(const Args& args) {
 }  // namespace
 
 const std::vector<std::string>& SpectrumOptionNames() {
-    static const std::vector<std::string> names = {"spectrum", "spectrum-units", "column", "response", "baseline",
-                                                   "wavelength", "multiply", "smooth"};
+    static const std::vector<std::string> names = {"spectrum", "spectrum-units", "column",   "response",
+                                                   "baseline", "wavelength",     "multiply", "smooth"};
     return names;
 }
 

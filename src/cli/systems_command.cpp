@@ -16,14 +16,14 @@ int RunSystems(const std::vector<std::string>& words, std::ostream& out, std::os
     const Catalogue& cat = db.cat;
     out << "entry,molecule,system,lambda_up,lambda_low,nmaxvib_up,nmaxvib_low,mass\n";
     for (int i = 1; i <= cat.CatalogueCount; ++i)
-        out << i << ',' << cat.MoleculeName(i) << ',' << Trim(cat.SystemLabel(i)) << ',' << cat.StateLambda(1, i)
-            << ',' << cat.StateLambda(2, i) << ',' << cat.NMaxVib(i, 1) << ',' << cat.NMaxVib(i, 2) << ','
+        out << i << ',' << cat.MoleculeName(i) << ',' << Trim(cat.SystemLabel(i)) << ',' << cat.StateLambda(1, i) << ','
+            << cat.StateLambda(2, i) << ',' << cat.NMaxVib(i, 1) << ',' << cat.NMaxVib(i, 2) << ','
             << CsvNumber(cat.MolecularMass(i)) << '\n';
     return 0;
 }
 
-const bool registered = RegisterCommand(
-    {"systems", "systems [--data DIR]  lists the band systems of the catalogue as CSV", &RunSystems});
+const bool registered =
+    RegisterCommand({"systems", "systems [--data DIR]  lists the band systems of the catalogue as CSV", &RunSystems});
 
 }  // namespace
 

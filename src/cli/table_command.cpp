@@ -15,7 +15,8 @@ namespace {
 
 int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
     const Args args(words, {"classic"});
-    RejectUnknownOptions(args, {"data", "entry", "kind", "quantity", "band", "nomenclature", "units", "out", "classic"});
+    RejectUnknownOptions(args,
+                         {"data", "entry", "kind", "quantity", "band", "nomenclature", "units", "out", "classic"});
     if (!args.Has("out")) throw std::invalid_argument("option --out FILE.csv is required");
     const std::string kind = args.Get("kind", "vibrational");
     if (kind != "vibrational" && kind != "rotational")
@@ -48,8 +49,8 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
     table::BuildDatabaseTable(app);
     table::SaveDatabaseTable(app, args.Get("out"),
                              args.Has("classic") ? table::CsvLayout::Classic : table::CsvLayout::Labelled);
-    out << "Database table written to " << args.Get("out") << " (" << t.Grid.Rows - 1 << " rows, "
-        << t.TableCols << " value columns)\n";
+    out << "Database table written to " << args.Get("out") << " (" << t.Grid.Rows - 1 << " rows, " << t.TableCols
+        << " value columns)\n";
     return 0;
 }
 

@@ -15,7 +15,10 @@ namespace velmora {
 template <typename T, int R>
 class BoundedArray {
 public:
-    BoundedArray() { lo_.fill(0); extent_.fill(0); }
+    BoundedArray() {
+        lo_.fill(0);
+        extent_.fill(0);
+    }
 
     /// Sizes the array; bounds are given as lo0, hi0, lo1, hi1, ... All elements become T{}.
     template <typename... Bounds>
@@ -87,8 +90,8 @@ private:
             const int rel = idx[d] - lo_[d];
 #ifdef VELMORA_CHECK_BOUNDS
             if (rel < 0 || rel >= extent_[d]) {
-                std::fprintf(stderr, "BoundedArray: index %d of dimension %d outside %d..%d\n",
-                             idx[d], d, lo_[d], lo_[d] + extent_[d] - 1);
+                std::fprintf(stderr, "BoundedArray: index %d of dimension %d outside %d..%d\n", idx[d], d, lo_[d],
+                             lo_[d] + extent_[d] - 1);
                 std::abort();
             }
 #endif

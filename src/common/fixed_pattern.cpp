@@ -9,9 +9,9 @@ namespace velmora {
 
 namespace {
 
-constexpr std::uint64_t kPowersOfTen[] = {1ull,          10ull,          100ull,          1000ull,
-                                          10000ull,      100000ull,      1000000ull,      10000000ull,
-                                          100000000ull,  1000000000ull,  10000000000ull,  100000000000ull};
+constexpr std::uint64_t kPowersOfTen[] = {1ull,         10ull,         100ull,         1000ull,
+                                          10000ull,     100000ull,     1000000ull,     10000000ull,
+                                          100000000ull, 1000000000ull, 10000000000ull, 100000000000ull};
 
 bool IsPlaceholder(char c) { return c == '#' || c == '0'; }
 
@@ -27,8 +27,10 @@ FixedPattern::FixedPattern(std::string pattern) : pattern_(std::move(pattern)) {
         if (c == '\\' || c == '"' || c == '%' || c == 'E' || c == 'e') return;
     int integerPlaces = 0;
     for (; i < p.size() && IsPlaceholder(p[i]); ++i) {
-        if (p[i] == '0') ++minIntegerDigits_;
-        else if (minIntegerDigits_ > 0) return;  // '#' after '0': not this simple form
+        if (p[i] == '0')
+            ++minIntegerDigits_;
+        else if (minIntegerDigits_ > 0)
+            return;  // '#' after '0': not this simple form
         ++integerPlaces;
     }
     if (i >= p.size() || p[i] != '.') return;

@@ -101,12 +101,10 @@ ListReader::FieldKind ListReader::NextField(std::string& field) {
     } else if (text_[pos_] == '"') {
         kind = FieldKind::Quoted;
         ++pos_;
-        while (pos_ < text_.size() && text_[pos_] != '"' && !IsLineEnd(text_[pos_]))
-            field += text_[pos_++];
+        while (pos_ < text_.size() && text_[pos_] != '"' && !IsLineEnd(text_[pos_])) field += text_[pos_++];
         if (pos_ < text_.size() && text_[pos_] == '"') ++pos_;
     } else {
-        while (pos_ < text_.size() && text_[pos_] != ',' && !IsBlank(text_[pos_]) &&
-               !IsLineEnd(text_[pos_]))
+        while (pos_ < text_.size() && text_[pos_] != ',' && !IsBlank(text_[pos_]) && !IsLineEnd(text_[pos_]))
             field += text_[pos_++];
         if (pos_ + 1 < text_.size() && text_[pos_] == ',' && IsWholeNumber(field) && IsDigit(text_[pos_ + 1]) &&
             LineHasBlank()) {

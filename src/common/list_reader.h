@@ -52,7 +52,7 @@ private:
     std::string source_;
     std::size_t pos_ = 0;
     int line_ = 1;
-    int fieldLine_ = 1;  ///< line on which the last field started
+    int fieldLine_ = 1;          ///< line on which the last field started
     std::size_t lineStart_ = 0;  ///< position where the current line begins
     std::string decimalComma_;   ///< the last field and its decimal-comma digits, when so joined
 };

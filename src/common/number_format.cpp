@@ -198,8 +198,8 @@ std::string FormatPositional(double value, std::string_view pat) {
         while (keep > 0 && ph[keep - 1]->kind == Token::DigitHash && fracDigits[keep - 1] == '0') --keep;
         fracDigits.resize(keep);
     }
-    const bool allZero = intDigits.find_first_not_of('0') == std::string::npos &&
-                         fracDigits.find_first_not_of('0') == std::string::npos;
+    const bool allZero =
+        intDigits.find_first_not_of('0') == std::string::npos && fracDigits.find_first_not_of('0') == std::string::npos;
     const bool negative = value < 0 && !allZero;
 
     if (grouping) {
@@ -225,8 +225,10 @@ std::string FormatPositional(double value, std::string_view pat) {
         const Token& t = intTok[static_cast<std::size_t>(i)];
         if (t.kind == Token::Group) continue;
         if (t.kind == Token::Literal) {
-            if (t.c != '%') intOut.insert(intOut.begin(), t.c);
-            else intOut.insert(intOut.begin(), '%');
+            if (t.c != '%')
+                intOut.insert(intOut.begin(), t.c);
+            else
+                intOut.insert(intOut.begin(), '%');
             continue;
         }
         std::string piece;
@@ -313,7 +315,8 @@ std::string StrDigits(double value, int significant) {
         if (static_cast<int>(digits.size()) < exp10 + 1)
             digits.append(static_cast<std::size_t>(exp10 + 1 - static_cast<int>(digits.size())), '0');
         body = digits.substr(0, static_cast<std::size_t>(exp10 + 1));
-        if (static_cast<int>(digits.size()) > exp10 + 1) body += "." + digits.substr(static_cast<std::size_t>(exp10 + 1));
+        if (static_cast<int>(digits.size()) > exp10 + 1)
+            body += "." + digits.substr(static_cast<std::size_t>(exp10 + 1));
     } else {
         body = "0." + std::string(static_cast<std::size_t>(-exp10 - 1), '0') + mant;
     }

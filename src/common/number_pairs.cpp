@@ -44,7 +44,8 @@ NumberPairs ReadNumberPairs(const std::string& path) {
             if (pairs.first.empty()) continue;  // header text above the numbers
             throw FileError::At(path, number, "expected two numbers");
         }
-        if (!std::isfinite(a) || !std::isfinite(b)) throw FileError::At(path, number, "the value is not a finite number");
+        if (!std::isfinite(a) || !std::isfinite(b))
+            throw FileError::At(path, number, "the value is not a finite number");
         pairs.first.push_back(a);
         pairs.second.push_back(b);
         pairs.line.push_back(number);

@@ -120,7 +120,8 @@ AtomicTextWriter::AtomicTextWriter(fs::path target, WriteFunction write)
     ::flock(fd_, LOCK_EX | LOCK_NB);
     if (exists) {
         // The replacement keeps the owner (where allowed) and the permissions of the file.
-        if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) { /* only the owner's group may be kept */ }
+        if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) { /* only the owner's group may be kept */
+        }
         ::fchmod(fd_, existing.st_mode & 07777);
     }
     buffer_.reserve(kBufferSize);

@@ -40,8 +40,8 @@ void ConvertPiConstants(Array2<float>& M, int vMax, const std::string& file) {
         const double gamma = M(v, 9), p = M(v, 12), q = M(v, 15);
         const double d = (A - h) - 2.0 * B - q;
         if (d == 0.0)
-            throw FileError::In(file, "the 2Pi constants of v = " + std::to_string(v) +
-                                          " cannot be converted (A - h - 2B - q is 0)");
+            throw FileError::In(
+                file, "the 2Pi constants of v = " + std::to_string(v) + " cannot be converted (A - h - 2B - q is 0)");
         M(v, 0) = static_cast<float>(h / 2.0 + (T - B) + (A - h) * p / (4.0 * d));
         if (AD > 0.0) M(v, 7) = static_cast<float>(AD + (q / 2.0 + B) * p / d);
         M(v, 6) = static_cast<float>((A - h) * (1.0 - p / (2.0 * d)));
@@ -87,9 +87,9 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
                 double sum = 0.0, power = 1.0;
                 for (int m = 0; m < kPolynomialTerms; ++m, power *= x) sum += c[k][m] * power;
                 if (!(std::fabs(sum) <= std::numeric_limits<float>::max()))
-                    throw FileError::In(in.Source(), "the polynomial of constant " + std::to_string(k) +
-                                                         " gives a value beyond single precision at v = " +
-                                                         std::to_string(v));
+                    throw FileError::In(in.Source(),
+                                        "the polynomial of constant " + std::to_string(k) +
+                                            " gives a value beyond single precision at v = " + std::to_string(v));
                 out.values(v, k) = static_cast<float>(sum);
             }
         }
@@ -98,8 +98,7 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
         if (s == 1) {
             const double t0 = out.values(0, 0);
             out.values(0, 0) = origin;
-            for (int v = 1; v <= vNeeded; ++v)
-                out.values(v, 0) = static_cast<float>(origin + (out.values(v, 0) - t0));
+            for (int v = 1; v <= vNeeded; ++v) out.values(v, 0) = static_cast<float>(origin + (out.values(v, 0) - t0));
         }
     } else {
         throw FileError::In(in.Source(), "format code " + std::to_string(format) + " (1 or 2 expected)");
@@ -222,8 +221,14 @@ void ReindexCaseA(TermTable& t, int rotRows) {
 class LoadedBand {
 public:
     explicit LoadedBand(const DatabaseState& db)
-        : lower_(db.LowerTerm), upper_(db.UpperTerm), lines_(db.LineData), level_(db.LevelConst),
-          zero_(db.EnergyZero), rows_(db.RotRows), vUp_(db.LoadedVUpper), vLow_(db.LoadedVLower),
+        : lower_(db.LowerTerm),
+          upper_(db.UpperTerm),
+          lines_(db.LineData),
+          level_(db.LevelConst),
+          zero_(db.EnergyZero),
+          rows_(db.RotRows),
+          vUp_(db.LoadedVUpper),
+          vLow_(db.LoadedVLower),
           entry_(db.LoadedEntry) {}
     void RestoreTo(DatabaseState& db) const {
         db.LowerTerm = lower_, db.UpperTerm = upper_, db.LineData = lines_;
@@ -367,9 +372,10 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     if (!AllFinite(db.LineData) || !AllFinite(db.UpperTerm) || !AllFinite(db.LowerTerm)) {
         before.RestoreTo(db);
         throw FileError(ProbabilityFileName(db, entry, vUp, vLow) + ": the band (" + std::to_string(vUp) + ", " +
-                        std::to_string(vLow) + ") gives term values or line strengths beyond single precision; check "
-                        "its transition probabilities and the constants in " + ConstantsFileName(db, entry, 1) +
-                        " and " + ConstantsFileName(db, entry, 2));
+                        std::to_string(vLow) +
+                        ") gives term values or line strengths beyond single precision; check "
+                        "its transition probabilities and the constants in " +
+                        ConstantsFileName(db, entry, 1) + " and " + ConstantsFileName(db, entry, 2));
     }
 }
 

@@ -22,8 +22,8 @@ constexpr int kMaxRotational = 2000;
 void CheckHeaderValue(const ListReader& in, const char* name, int value, int lo, int hi) {
     if (value < lo || value > hi)
         throw FileError::At(in.Source(), in.FieldLine(),
-                            std::string("the header value ") + name + " = " + std::to_string(value) +
-                                " is outside " + std::to_string(lo) + ".." + std::to_string(hi));
+                            std::string("the header value ") + name + " = " + std::to_string(value) + " is outside " +
+                                std::to_string(lo) + ".." + std::to_string(hi));
 }
 
 /// The molecule as users write it: ions are coded with a trailing "P" in folder and file names
@@ -46,25 +46,26 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
     for (int s = 1; s <= 2; ++s) {
         cat.StateLambda(s, i) = in.ReadInt();
         if (cat.StateLambda(s, i) < 0 || cat.StateLambda(s, i) > 2)
-            EntryError(in, i, "Lambda of state " + std::to_string(s) + " is " +
-                                  std::to_string(cat.StateLambda(s, i)) + " (0, 1 or 2 expected)");
+            EntryError(in, i,
+                       "Lambda of state " + std::to_string(s) + " is " + std::to_string(cat.StateLambda(s, i)) +
+                           " (0, 1 or 2 expected)");
     }
     cat.ReferenceLifetime(i) = in.ReadDouble();
     if (!(cat.ReferenceLifetime(i) > 0.0 && cat.ReferenceLifetime(i) <= std::numeric_limits<float>::max()))
-        EntryError(in, i, "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) +
-                              " ns is not a positive single-precision number");
+        EntryError(in, i,
+                   "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) +
+                       " ns is not a positive single-precision number");
     cat.NMaxVib(i, 1) = in.ReadInt();
     cat.NMaxVib(i, 2) = in.ReadInt();
-    if (cat.NMaxVib(i, 1) < 0 || cat.NMaxVib(i, 2) < 0)
-        EntryError(in, i, "a highest vibrational level is negative");
+    if (cat.NMaxVib(i, 1) < 0 || cat.NMaxVib(i, 2) < 0) EntryError(in, i, "a highest vibrational level is negative");
     cat.IntFormat(i, 1) = in.ReadInt();
     cat.IntFormat(i, 2) = in.ReadInt();
     if (cat.IntFormat(i, 1) != 1 && cat.IntFormat(i, 1) != 2)
-        EntryError(in, i, "transition-probability layout " + std::to_string(cat.IntFormat(i, 1)) +
-                              " (1 or 2 expected)");
+        EntryError(in, i,
+                   "transition-probability layout " + std::to_string(cat.IntFormat(i, 1)) + " (1 or 2 expected)");
     if (cat.IntFormat(i, 1) == 1 && cat.IntFormat(i, 2) != 1 && cat.IntFormat(i, 2) != 2)
-        EntryError(in, i, "transition-probability record kind " + std::to_string(cat.IntFormat(i, 2)) +
-                              " (1 or 2 expected)");
+        EntryError(in, i,
+                   "transition-probability record kind " + std::to_string(cat.IntFormat(i, 2)) + " (1 or 2 expected)");
     cat.LevelFileFlag(i) = in.ReadInt();
     cat.UpperTermOrigin(i) = in.ReadFloat();
     cat.MolecularMass(i) = in.ReadFloat();
@@ -79,8 +80,7 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
     const bool store = cat.NMaxVib(i, 1) <= cat.MaxVUpper;
     for (int v = 0; v <= cat.NMaxVib(i, 1); ++v) {
         const int rows = in.ReadInt();
-        if (rows < 0)
-            EntryError(in, i, "the rotational row count of v = " + std::to_string(v) + " is negative");
+        if (rows < 0) EntryError(in, i, "the rotational row count of v = " + std::to_string(v) + " is negative");
         if (store) cat.NMaxRot(i, v) = std::min(rows, cat.MaxN);
     }
 
@@ -145,9 +145,8 @@ void FillFixedTables(Catalogue& cat) {
     cat.PopulationKindName(2) = " ROTATIONAL";
 
     cat.QuantityName.Resize(0, 3, 1, 6);
-    const char* transition[] = {"Emission coefficients", "Absorption coefficients",
-                                "Transition probabilities", "Line positions",
-                                "Honl London factors", "Lifetimes, predissociation"};
+    const char* transition[] = {"Emission coefficients", "Absorption coefficients", "Transition probabilities",
+                                "Line positions",        "Honl London factors",     "Lifetimes, predissociation"};
     for (int k = 1; k <= 6; ++k) cat.QuantityName(0, k) = transition[k - 1];
     cat.QuantityName(1, 1) = "Lifetimes, predissociation";
     cat.QuantityName(1, 2) = "Quenching";
@@ -160,8 +159,8 @@ void FillFixedTables(Catalogue& cat) {
     for (int u = 0; u <= 5; ++u) cat.PressureToTorr(u) = torr[u];
 
     cat.CollisionalFormula.Resize(0, 5);
-    const char* formula[] = {"*(P/760)*(300/T)^",     "*P*(300/T)^",          "*(P/1013.25)*(300/T)^",
-                             "*(P)*(300/T)^",         "*(P/101323)*(300/T)^", "*(P/101.32)*(300/T)^"};
+    const char* formula[] = {"*(P/760)*(300/T)^", "*P*(300/T)^",          "*(P/1013.25)*(300/T)^",
+                             "*(P)*(300/T)^",     "*(P/101323)*(300/T)^", "*(P/101.32)*(300/T)^"};
     for (int u = 0; u <= 5; ++u) cat.CollisionalFormula(u) = formula[u];
 
     // Quenching rate constants are held in us-1 Torr-1, the one unit offered.

@@ -22,34 +22,34 @@ struct DatabaseState {
     int irad = 1;  ///< selected catalogue entry
 
     // Molecular constants (.SPC), 18 per level; columns 18..20 stay 0.
-    Array3<float> MolConst;       ///< (s 1..2, v 0..max(MaxVUpper, MaxVLower), k 0..20)
-    Array2<int> SpcConvention;    ///< (s 1..2, entry)
-    int ConstantsEntry = 0;       ///< entry whose constants MolConst holds (0: none)
+    Array3<float> MolConst;              ///< (s 1..2, v 0..max(MaxVUpper, MaxVLower), k 0..20)
+    Array2<int> SpcConvention;           ///< (s 1..2, entry)
+    int ConstantsEntry = 0;              ///< entry whose constants MolConst holds (0: none)
     std::array<float, 18> LevelConst{};  ///< constants of the level whose terms are computed
 
     // The loaded band.
-    TermTable LowerTerm;          ///< (N 0..MaxN+4, F 1..2, p 1..2)
+    TermTable LowerTerm;  ///< (N 0..MaxN+4, F 1..2, p 1..2)
     TermTable UpperTerm;
-    Array3<float> LineData;       ///< (q 1..5, b 0..24, N 0..MaxN+3): 1 emission, 2 absorption,
-                                  ///< 3 transition probability, 4 position cm-1 (0 = no line), 5 Hönl-London
-    int RotRows = 0;              ///< last rotational row filled for the loaded band
+    Array3<float> LineData;             ///< (q 1..5, b 0..24, N 0..MaxN+3): 1 emission, 2 absorption,
+                                        ///< 3 transition probability, 4 position cm-1 (0 = no line), 5 Hönl-London
+    int RotRows = 0;                    ///< last rotational row filled for the loaded band
     std::array<float, 2> EnergyZero{};  ///< (0) subtracted from lower terms, (1) from upper terms
     int LoadedVUpper = -1;
     int LoadedVLower = -1;
-    int LoadedEntry = 0;          ///< 0: no band loaded
+    int LoadedEntry = 0;  ///< 0: no band loaded
     float EmissionLineScale = 1.0f;
     float AbsorptionLineScale = 1.0f;
 
     // Per upper level data (lifetimes, predissociation, quenching, yields).
-    int UpperComponents = 2;      ///< 2 when the upper state has Λ = 0, else 4
-    Array3<float> LevelYield;     ///< (v' 0..MaxVUpper, k 1..4, N 0..MaxN+3)
-    Array3<float> LevelLifetime;  ///< radiative lifetime, ns
+    int UpperComponents = 2;         ///< 2 when the upper state has Λ = 0, else 4
+    Array3<float> LevelYield;        ///< (v' 0..MaxVUpper, k 1..4, N 0..MaxN+3)
+    Array3<float> LevelLifetime;     ///< radiative lifetime, ns
     Array3<float> LevelEffLifetime;  ///< predissociation rate s-1 on input, then lifetime with it, ns
     Array3<float> LevelQuenchRate;   ///< us-1 Torr-1
 
     // Quenching settings.
-    int QuenchingSource = 0;      ///< 0 none, 1 single value, 2 from files, 3 gas composition
-    float Quenching = 0.0f;       ///< us-1 Torr-1
+    int QuenchingSource = 0;  ///< 0 none, 1 single value, 2 from files, 3 gas composition
+    float Quenching = 0.0f;   ///< us-1 Torr-1
     int QuenchingUnits = 0;
 
     // Quenching by a gas composition (source 3): the collision partners, the gas temperature the
@@ -60,11 +60,11 @@ struct DatabaseState {
     database::StateQuenching UpperQuenching;
 
     // System data.
-    Array3<float> BandData;       ///< (q 0..5, v' 0..MaxVUpper, v'' 0..MaxVLower)
+    Array3<float> BandData;  ///< (q 0..5, v' 0..MaxVUpper, v'' 0..MaxVLower)
     /// (k 1..3, v', v''): lowest (1) and highest (2) line position of the band and its origin (3),
     /// from the first R1 and P1 lines that reach the same upper level, cm-1; 0 without lines.
     Array3<float> BandSpan;
-    Array3<float> UpperLevelData; ///< (v' 0..MaxVUpper, k 1..24, N 0..MaxN+4)
+    Array3<float> UpperLevelData;  ///< (v' 0..MaxVUpper, k 1..24, N 0..MaxN+4)
     std::array<double, 3> LineUnitFactor{};
     std::array<double, 3> BandUnitFactor{};
 

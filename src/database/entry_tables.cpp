@@ -39,9 +39,16 @@ namespace velmora::database {
 
 LowerParity LowerParityIndices(int entry) {
     switch (entry) {
-        case 1: case 2: case 3: case 5: case 8: case 14:
+        case 1:
+        case 2:
+        case 3:
+        case 5:
+        case 8:
+        case 14:
             return {1, 2};
-        case 9: case 10: case 11:
+        case 9:
+        case 10:
+        case 11:
             return {1, 1};
         default:
             return {2, 1};
@@ -50,7 +57,15 @@ LowerParity LowerParityIndices(int entry) {
 
 bool UsesLowerComponentException(int entry) {
     switch (entry) {
-        case 1: case 2: case 3: case 4: case 5: case 6: case 8: case 13: case 14:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 8:
+        case 13:
+        case 14:
             return true;
         default:
             return false;

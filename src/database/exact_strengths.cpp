@@ -41,17 +41,17 @@ double DipoleThreeJ(int tj1, int tj2, int tm1, int tm2) {
     double cg = 0;
     if (tj2 == tj1 + 2) {
         const double d = (2 * j + 1) * (2 * j + 2);
-        cg = tq == 2 ? std::sqrt((j + m) * (j + m + 1) / d)
+        cg = tq == 2   ? std::sqrt((j + m) * (j + m + 1) / d)
              : tq == 0 ? std::sqrt((j - m + 1) * (j + m + 1) * 2 / d)
                        : std::sqrt((j - m) * (j - m + 1) / d);
     } else if (tj2 == tj1) {
         const double d = 2 * j * (j + 1);
-        cg = tq == 2 ? -std::sqrt((j + m) * (j - m + 1) / d)
+        cg = tq == 2   ? -std::sqrt((j + m) * (j - m + 1) / d)
              : tq == 0 ? m * std::sqrt(2 / d)
                        : std::sqrt((j - m) * (j + m + 1) / d);
     } else {
         const double d = 2 * j * (2 * j + 1);
-        cg = tq == 2 ? std::sqrt((j - m) * (j - m + 1) / d)
+        cg = tq == 2   ? std::sqrt((j - m) * (j - m + 1) / d)
              : tq == 0 ? -std::sqrt((j - m) * (j + m) * 2 / d)
                        : std::sqrt((j + m + 1) * (j + m) / d);
     }

@@ -18,9 +18,9 @@ struct Element {
 
 // Standard atomic weights (IUPAC 2005), the values of the published quenching check values.
 constexpr Element kElements[] = {
-    {"H", 1.00794},  {"D", 2.014101778}, {"He", 4.002602}, {"C", 12.0107},  {"N", 14.0067},
-    {"O", 15.9994},  {"F", 18.9984032},  {"Ne", 20.1797},  {"Si", 28.0855}, {"S", 32.065},
-    {"Cl", 35.453},  {"Ar", 39.948},     {"Kr", 83.798},   {"Xe", 131.293},
+    {"H", 1.00794}, {"D", 2.014101778}, {"He", 4.002602}, {"C", 12.0107},  {"N", 14.0067},
+    {"O", 15.9994}, {"F", 18.9984032},  {"Ne", 20.1797},  {"Si", 28.0855}, {"S", 32.065},
+    {"Cl", 35.453}, {"Ar", 39.948},     {"Kr", 83.798},   {"Xe", 131.293},
 };
 
 }  // namespace
@@ -78,8 +78,8 @@ GasComposition ParseComposition(std::string_view text) {
             if (rest >= 0) throw std::invalid_argument("only one partner can take the rest");
             rest = static_cast<int>(gas.partners.size());
         } else if (!IsNumeric(value) || !(Val(value) >= 0.0 && Val(value) <= 1.0)) {
-            throw std::invalid_argument("the mole fraction of " + partner + " must be a number from 0 to 1 (or rest), not \"" +
-                                        value + "\"");
+            throw std::invalid_argument("the mole fraction of " + partner +
+                                        " must be a number from 0 to 1 (or rest), not \"" + value + "\"");
         } else {
             x = Val(value);
         }
@@ -90,7 +90,8 @@ GasComposition ParseComposition(std::string_view text) {
     if (rest >= 0) {
         if (sum > 1.0 + kMoleFractionTolerance)
             throw std::invalid_argument("the mole fractions add up to " + Trim(Str(static_cast<float>(sum))) +
-                                        ", above 1: nothing is left for " + gas.partners[static_cast<std::size_t>(rest)].first);
+                                        ", above 1: nothing is left for " +
+                                        gas.partners[static_cast<std::size_t>(rest)].first);
         gas.partners[static_cast<std::size_t>(rest)].second = std::max(0.0, 1.0 - sum);
     } else if (std::fabs(sum - 1.0) > kMoleFractionTolerance) {
         throw std::invalid_argument("the mole fractions add up to " + Trim(Str(static_cast<float>(sum))) +

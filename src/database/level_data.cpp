@@ -5,8 +5,8 @@
 
 #include "common/errors.h"
 #include "common/list_reader.h"
-#include "database/quenching_models.h"
 #include "common/number_format.h"
+#include "database/quenching_models.h"
 
 namespace velmora::database {
 
@@ -109,8 +109,8 @@ void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
     for (int N = -1; !in.AtEnd() && N < maxN;) {
         N = in.ReadInt();
         if (N < 0 || N > lastRow)
-            throw FileError::At(in.Source(), in.FieldLine(), "row N = " + std::to_string(N) + " is outside 0.." +
-                                                             std::to_string(lastRow));
+            throw FileError::At(in.Source(), in.FieldLine(),
+                                "row N = " + std::to_string(N) + " is outside 0.." + std::to_string(lastRow));
         LevelRecord r;
         r.N = N;
         for (std::size_t k = 0; k < static_cast<std::size_t>(C); ++k) {

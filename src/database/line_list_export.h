@@ -25,33 +25,33 @@ inline constexpr double kSecondRadiationConstant = 1.438776877;
 
 /// One rotational level of the list.
 struct ExportedLevel {
-    int id = 0;          ///< 1-based, in order of energy
-    double energy = 0.0; ///< cm-1 above the lowest level
+    int id = 0;           ///< 1-based, in order of energy
+    double energy = 0.0;  ///< cm-1 above the lowest level
     double J = 0.5;
-    char parity = 'e';   ///< e or f
-    int state = 2;       ///< electronic state: 1 upper, 2 lower
+    char parity = 'e';  ///< e or f
+    int state = 2;      ///< electronic state: 1 upper, 2 lower
     int v = 0;
-    int N = 0;           ///< Hund's case (b) row
-    int F = 1;           ///< spin component 1 (F1) or 2 (F2)
-    int lambda = 0;      ///< Λ
+    int N = 0;                        ///< Hund's case (b) row
+    int F = 1;                        ///< spin component 1 (F1) or 2 (F2)
+    int lambda = 0;                   ///< Λ
     double sigma = 0.5, omega = 0.5;  ///< nominal case (a) labels Σ and Ω = Λ + Σ
-    std::string label;   ///< electronic state label ("X", "A" ...)
+    std::string label;                ///< electronic state label ("X", "A" ...)
     int G() const { return static_cast<int>(2.0 * J + 1.0 + 0.5); }
 };
 
 /// One line: upper and lower level ids, Einstein A, position and branch name.
 struct ExportedLine {
     int upper = 0, lower = 0;
-    double A = 0.0;    ///< s-1
-    double nu = 0.0;   ///< cm-1
+    double A = 0.0;   ///< s-1
+    double nu = 0.0;  ///< cm-1
     std::string branch;
 };
 
 /// The line list of one band system.
 struct ExportedLineList {
-    std::string molecule;  ///< as the catalogue shows it ("OH", "N2+")
-    std::string system;    ///< " (A-X)"
-    double mass = 0.0;     ///< amu
+    std::string molecule;               ///< as the catalogue shows it ("OH", "N2+")
+    std::string system;                 ///< " (A-X)"
+    double mass = 0.0;                  ///< amu
     std::vector<ExportedLevel> levels;  ///< by id - 1
     std::vector<ExportedLine> lines;    ///< by upper level, then lower level
 
@@ -65,8 +65,8 @@ struct ExportedLineList {
 /// Collects the line list of catalogue entry `entry`: runs the pre-computation of the system
 /// (which fixes the absolute units of A) and loads every band. Lines with a position and an
 /// emission coefficient above 0 are listed, from the lower rows the simulation reads (up to
-/// RotRows) to upper levels within the catalogue's rotational rows of their v'. Throws what the pre-computation and the band
-/// loader throw.
+/// RotRows) to upper levels within the catalogue's rotational rows of their v'. Throws what the pre-computation and the
+/// band loader throw.
 ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell);
 
 }  // namespace velmora::database

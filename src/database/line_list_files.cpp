@@ -42,15 +42,18 @@ std::pair<int, int> HitranMolecule(const std::string& molecule) {
 void WriteExoMol(const ExportedLineList& list, const std::string& prefix) {
     AtomicTextWriter states(prefix + ".states");
     for (const ExportedLevel& l : list.levels)
-        states.Write(Printf("%12d %12.6f %6d %7.1f %c %3d %2d %5.1f %5.1f %s\n", l.id, l.energy, l.G(), l.J, l.parity, l.v,
-                            l.lambda, l.sigma, l.omega, l.label.c_str()));
+        states.Write(Printf("%12d %12.6f %6d %7.1f %c %3d %2d %5.1f %5.1f %s\n", l.id, l.energy, l.G(), l.J, l.parity,
+                            l.v, l.lambda, l.sigma, l.omega, l.label.c_str()));
     AtomicTextWriter trans(prefix + ".trans");
-    for (const ExportedLine& t : list.lines) trans.Write(Printf("%12d %12d %10.4E %15.6f\n", t.upper, t.lower, t.A, t.nu));
+    for (const ExportedLine& t : list.lines)
+        trans.Write(Printf("%12d %12d %10.4E %15.6f\n", t.upper, t.lower, t.A, t.nu));
 
     double maxJ = 0.0;
     for (const ExportedLevel& l : list.levels) maxJ = std::max(maxJ, l.J);
     AtomicTextWriter def(prefix + ".def");
-    auto item = [&def](const std::string& value, const std::string& what) { def.Write(Left(value, 40) + "# " + what + "\n"); };
+    auto item = [&def](const std::string& value, const std::string& what) {
+        def.Write(Left(value, 40) + "# " + what + "\n");
+    };
     item("EXOMOL.def", "ID");
     item(list.molecule, "Molecule");
     item(list.molecule + list.system, "Band system");
@@ -61,7 +64,8 @@ void WriteExoMol(const ExportedLineList& list, const std::string& prefix) {
     item(Printf("%.1f", maxJ), "Maximum J");
     item("2J+1 (nuclear-spin degeneracy g_ns = 1)", "Degeneracy");
     item("per line, s-1; the A of a level's lines sum to 1/lifetime", "Einstein A");
-    item(Printf("%.4f", list.PartitionFunction(kHitranTemperature)), "Partition function of the listed levels at 296 K");
+    item(Printf("%.4f", list.PartitionFunction(kHitranTemperature)),
+         "Partition function of the listed levels at 296 K");
     item("10", "No. of quantum-number columns in .states");
     item("i E g J e/f v Lambda Sigma Omega State", "Columns of .states");
     item("i_upper i_lower A nu", "Columns of .trans (nu: the program's line position, cm-1)");
@@ -78,7 +82,8 @@ void WriteHitran(const ExportedLineList& list, const std::string& prefix) {
         const ExportedLevel& up = list.levels[static_cast<std::size_t>(t.upper - 1)];
         const ExportedLevel& low = list.levels[static_cast<std::size_t>(t.lower - 1)];
         // F5.4 has no room for the leading zero of the air width: ".0500".
-        std::string r = Printf("%2d%1d%12.6f%10.3E%10.3E", molecule, isotopologue, t.nu, list.Intensity(t, kHitranTemperature), t.A) +
+        std::string r = Printf("%2d%1d%12.6f%10.3E%10.3E", molecule, isotopologue, t.nu,
+                               list.Intensity(t, kHitranTemperature), t.A) +
                         Printf("%.4f", kGammaAir).substr(1) +
                         Printf("%5.3f%10.4f%4.2f%8.6f", kGammaSelf, low.energy, kAirExponent, kAirShift);
         // Global quanta: electronic state and v; local quanta: branch, J and e/f.

@@ -12,14 +12,12 @@ namespace {
 // Branches 1..12 of a set, named by ΔN = N' − N'': P1, P2, Q1, Q2, R1, R2 (main branches), then
 // O12, Q12, P12 (upper F1, lower F2) and R21, Q21, S21 (upper F2, lower F1).
 constexpr BranchShape kShapes[13] = {
-    {0, 0, 0},
-    {-1, 1, 1}, {-1, 2, 2}, {0, 1, 1}, {0, 2, 2}, {1, 1, 1}, {1, 2, 2},
-    {-2, 1, 2}, {0, 1, 2}, {-1, 1, 2}, {1, 2, 1}, {0, 2, 1}, {2, 2, 1},
+    {0, 0, 0},  {-1, 1, 1}, {-1, 2, 2}, {0, 1, 1}, {0, 2, 2}, {1, 1, 1}, {1, 2, 2},
+    {-2, 1, 2}, {0, 1, 2},  {-1, 1, 2}, {1, 2, 1}, {0, 2, 1}, {2, 2, 1},
 };
 
 // Lower parity index of each branch: true for l1, false for l2.
-constexpr bool kLowerUsesL1[13] = {false, true, false, false, true, true, false,
-                                   true, true, false, true, false, false};
+constexpr bool kLowerUsesL1[13] = {false, true, false, false, true, true, false, true, true, false, true, false, false};
 
 }  // namespace
 
@@ -31,10 +29,18 @@ BranchShape BranchShapeOf(int b) {
 bool BranchRowExists(int b, int N, int lambdaUpper) {
     if (b > 12) b -= 12;
     switch (b) {
-        case 2: return N > lambdaUpper;
-        case 7: return N > 1;
-        case 1: case 4: case 6: case 8: case 9: return N > 0;
-        default: return N >= 0;
+        case 2:
+            return N > lambdaUpper;
+        case 7:
+            return N > 1;
+        case 1:
+        case 4:
+        case 6:
+        case 8:
+        case 9:
+            return N > 0;
+        default:
+            return N >= 0;
     }
 }
 

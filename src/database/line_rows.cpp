@@ -82,8 +82,10 @@ std::vector<TermRow> LevelTermRows(DatabaseState& db, int s, int v) {
         for (int N = 0; N <= db.LineData.Hi(2); ++N) {
             if (db.LineData(4, b, N) == 0.0f) continue;
             const LineLevels lv = BranchLevels(db, entry, b, N);
-            if (s == 1) reached.emplace(lv.upRow, lv.upF, lv.upBlock);
-            else reached.emplace(lv.lowRow, lv.lowF, lv.lowBlock);
+            if (s == 1)
+                reached.emplace(lv.upRow, lv.upF, lv.upBlock);
+            else
+                reached.emplace(lv.lowRow, lv.lowF, lv.lowBlock);
         }
     const TermTable& T = s == 1 ? db.UpperTerm : db.LowerTerm;
     const int blocks = db.cat.StateLambda(s, entry) >= 1 ? 2 : 1;

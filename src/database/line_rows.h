@@ -13,18 +13,18 @@ namespace velmora::database {
 /// One rotational line of a band.
 struct LineRow {
     int vUp = 0, vLow = 0;
-    int branch = 1;           ///< 1..24 (13..24: the second set of a Λ-doubled system)
-    std::string nameB;        ///< branch name in the N nomenclature
-    std::string nameA;        ///< branch name in the J nomenclature
-    int NLow = 0;             ///< lower rotational row
-    double JLow = 0.0;        ///< lower J
-    char parityUp = 'e';      ///< e/f label of the upper level
-    char parityLow = 'e';     ///< e/f label of the lower level
-    float position = 0.0f;    ///< cm-1
+    int branch = 1;         ///< 1..24 (13..24: the second set of a Λ-doubled system)
+    std::string nameB;      ///< branch name in the N nomenclature
+    std::string nameA;      ///< branch name in the J nomenclature
+    int NLow = 0;           ///< lower rotational row
+    double JLow = 0.0;      ///< lower J
+    char parityUp = 'e';    ///< e/f label of the upper level
+    char parityLow = 'e';   ///< e/f label of the lower level
+    float position = 0.0f;  ///< cm-1
     float honlLondon = 0.0f;
-    float probability = 0.0f; ///< transition probability, s-1
-    float emission = 0.0f;    ///< emission coefficient
-    float absorption = 0.0f;  ///< absorption coefficient
+    float probability = 0.0f;  ///< transition probability, s-1
+    float emission = 0.0f;     ///< emission coefficient
+    float absorption = 0.0f;   ///< absorption coefficient
 };
 
 /// Every line of band (vUp, vLow) of the pre-computed system db.irad, by branch and lower row:
@@ -45,7 +45,7 @@ std::vector<LifetimeRow> LevelLifetimeRows(const DatabaseState& db);
 struct TermRow {
     int N = 0;
     double J = 0.0;
-    int F = 1;        ///< spin component 1 (F1) or 2 (F2)
+    int F = 1;  ///< spin component 1 (F1) or 2 (F2)
     char parity = 'e';
     float term = 0.0f;  ///< cm-1, on the system's energy zero (the upper state raised by its electronic energy)
 };

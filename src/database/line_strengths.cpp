@@ -31,7 +31,8 @@ BandState BandStateOf(const DatabaseState& db, int entry, int s) {
     const int vUp = db.LoadedVUpper, vLow = db.LoadedVLower, v = s == 1 ? vUp : vLow;
     BandState b;
     b.state.lambda = db.cat.StateLambda(s, entry);
-    b.state.sigmaMinus = b.state.lambda == 0 && (s == 1 ? UpperStateIsSigmaMinus(entry) : LowerStateIsSigmaMinus(entry));
+    b.state.sigmaMinus =
+        b.state.lambda == 0 && (s == 1 ? UpperStateIsSigmaMinus(entry) : LowerStateIsSigmaMinus(entry));
     for (int k = 0; k < 18; ++k) b.constants[static_cast<std::size_t>(k)] = db.MolConst.ValueAt(s, v, k);
     b.convention = db.SpcConvention.ValueAt(s, entry);
     if (b.state.lambda == 1 && s == 1)

@@ -13,9 +13,9 @@ namespace velmora::database {
 
 namespace {
 
-constexpr double kBoltzmann = 1.380649e-23;       ///< J K-1
-constexpr double kAvogadro = 6.02214076e23;       ///< mol-1
-constexpr double kGasConstantCal = 1.987204;      ///< cal mol-1 K-1 (thermochemical calorie)
+constexpr double kBoltzmann = 1.380649e-23;   ///< J K-1
+constexpr double kAvogadro = 6.02214076e23;   ///< mol-1
+constexpr double kGasConstantCal = 1.987204;  ///< cal mol-1 K-1 (thermochemical calorie)
 constexpr double kPascalPerTorr = 101325.0 / 760.0;
 
 struct FormName {
@@ -97,9 +97,12 @@ double CrossSection(const PartnerQuenching& m, double T) {
             const double eta = c[2] * r + c[3] * r * r;
             return c[0] * ((1.0 + eta) * std::exp(-eta) + c[1] * std::cbrt(eta) * RegularizedGammaP(5.0 / 3.0, eta));
         }
-        case QuenchingForm::PowerLaw: return c[0] + c[1] * std::pow(c[3] / T, c[2]);
-        case QuenchingForm::Constant: return c[0];
-        case QuenchingForm::Arrhenius: break;
+        case QuenchingForm::PowerLaw:
+            return c[0] + c[1] * std::pow(c[3] / T, c[2]);
+        case QuenchingForm::Constant:
+            return c[0];
+        case QuenchingForm::Arrhenius:
+            break;
     }
     throw std::invalid_argument("the Arrhenius form gives a rate coefficient, not a cross section");
 }
@@ -114,7 +117,8 @@ double RateCoefficient(const PartnerQuenching& m, double T, double radicalMass) 
     return CrossSection(m, T) * 1e-16 * speed * 100.0;  // Å² -> cm², m/s -> cm/s
 }
 
-CompositionQuenching QuenchingRate(const StateQuenching& models, const GasComposition& gas, double T, double pressureTorr) {
+CompositionQuenching QuenchingRate(const StateQuenching& models, const GasComposition& gas, double T,
+                                   double pressureTorr) {
     CompositionQuenching q;
     const std::string state = models.molecule + " " + models.state;
     if (models.Empty()) {
@@ -135,15 +139,18 @@ CompositionQuenching QuenchingRate(const StateQuenching& models, const GasCompos
             continue;
         }
         if ((m->lowestT > 0.0 && T < m->lowestT) || (m->highestT > 0.0 && T > m->highestT))
-            outside += (outside.empty() ? "" : ", ") + partner + " (" +
-                       (m->highestT > 0.0 ? Kelvin(m->lowestT) + " to " + Kelvin(m->highestT) : "from " + Kelvin(m->lowestT)) +
-                       ")";
+            outside +=
+                (outside.empty() ? "" : ", ") + partner + " (" +
+                (m->highestT > 0.0 ? Kelvin(m->lowestT) + " to " + Kelvin(m->highestT) : "from " + Kelvin(m->lowestT)) +
+                ")";
         if (m->form == QuenchingForm::Constant && m->c[0] == 0.0) zero += (zero.empty() ? "" : ", ") + partner;
         q.rate += x * density * RateCoefficient(*m, T, radicalMass);
     }
-    if (!missing.empty()) q.warnings.push_back("no quenching model of " + state + " for " + missing + ": no quenching by them");
+    if (!missing.empty())
+        q.warnings.push_back("no quenching model of " + state + " for " + missing + ": no quenching by them");
     if (!zero.empty())
-        q.warnings.push_back("the " + state + " quenching model sets " + zero + " to no quenching (not a measured value)");
+        q.warnings.push_back("the " + state + " quenching model sets " + zero +
+                             " to no quenching (not a measured value)");
     if (!outside.empty())
         q.warnings.push_back(Kelvin(T) + " is outside the range of the " + state + " quenching model for " + outside);
     return q;
@@ -153,10 +160,14 @@ double CollisionRateNs(int source, double singleRateConstant, double levelRateCo
                        double compositionRate) {
     // Rate constants are per microsecond and Torr; 0.001 turns them into per nanosecond.
     switch (source) {
-        case 1: return singleRateConstant * 0.001 * pressureTorr;
-        case 2: return pressureTorr * levelRateConstant * 0.001;
-        case 3: return compositionRate * 1e-9;
-        default: return 0.0;
+        case 1:
+            return singleRateConstant * 0.001 * pressureTorr;
+        case 2:
+            return pressureTorr * levelRateConstant * 0.001;
+        case 3:
+            return compositionRate * 1e-9;
+        default:
+            return 0.0;
     }
 }
 

@@ -82,7 +82,8 @@ struct CompositionQuenching {
 /// Quenching rate Q = Σ n_i k_i of a state by the gas at T (K) and pressureTorr. A partner the
 /// state has no model for adds nothing and is named in a warning; so is a model used outside
 /// its validity range. No models at all, or a temperature of 0 or below, give 0 with a warning.
-CompositionQuenching QuenchingRate(const StateQuenching& models, const GasComposition& gas, double T, double pressureTorr);
+CompositionQuenching QuenchingRate(const StateQuenching& models, const GasComposition& gas, double T,
+                                   double pressureTorr);
 
 /// Collision rate (ns-1) of an upper level for a quenching source: 0 none, 1 a single rate
 /// constant or 2 the level's own (µs-1 Torr-1, times the pressure in Torr), 3 the rate of the gas

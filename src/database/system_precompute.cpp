@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "common/errors.h"
-
 #include "database/band_loader.h"
 #include "database/catalogue.h"
 #include "database/level_data.h"

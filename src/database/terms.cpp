@@ -108,7 +108,8 @@ void AddLambdaDoubling(Block& m, const std::array<float, 18>& c, double z, doubl
     m.h11 += sigma * (qD / 2 * j * z + qH * j3 * z);
     m.h22 += sigma * (p / 2 * j + pD / 2 * j * (z + 2) + pH / 2 * j3 * (z + 4) + q * j + qD / 2 * j * (3 * z + 4) +
                       2 * qH * j3 * (z + 2));
-    m.h12 -= sigma * (pD / 4 * s * j + pH / 2 * s * j3 + q / 2 * s * j + qD / 2 * s * j * (z + 2) + qH / 2 * s * j3 * (z + 4));
+    m.h12 -= sigma *
+             (pD / 4 * s * j + pH / 2 * s * j3 + q / 2 * s * j + qD / 2 * s * j * (z + 2) + qH / 2 * s * j3 * (z + 4));
 }
 
 // The parity-independent 2×2 block of a Π state at J, for conventions 0/2 and 1/3.
@@ -140,7 +141,8 @@ Block PiBlock(const std::array<float, 18>& c, int convention, double J, double z
 }
 
 // Λ-doubling of convention 1, with P(J), Q(J) the J(J + 1) expansions of p and q.
-void AddConvention1Doubling(Block& m, const std::array<float, 18>& c, double J, double z, double s, double j, int block) {
+void AddConvention1Doubling(Block& m, const std::array<float, 18>& c, double J, double z, double s, double j,
+                            int block) {
     const double jj = J * (J + 1);
     const double P = c[12] + c[13] * jj + c[14] * jj * jj;
     const double Q = c[15] + c[16] * jj + c[17] * jj * jj;
@@ -161,7 +163,8 @@ Block DeltaBlock(const std::array<float, 18>& c, double J, int p) {
     const double j = J + 0.5;
     const double w = j * j;
     const double h11 = T + A + g / 2 + gD + B * (w - 2) - D * w * (w - 3) + H * w * (w * w - 3 * w - 2);
-    const double h22 = T - A - 3 * g / 2 - gD * (2 * w + 1) + B * (w + 2) - D * w * (w + 5) + H * w * (w * w + 9 * w + 2);
+    const double h22 =
+        T - A - 3 * g / 2 - gD * (2 * w + 1) + B * (w + 2) - D * w * (w + 5) + H * w * (w * w + 9 * w + 2);
     const double root = w >= 4 ? std::sqrt(w - 4) : 0.0;
     const double h12 = -root * (B - g / 2 - gD / 2 * (w + 1) - 2 * D * w + H * w * (3 * w + 1));
     const double sigma = p == 1 ? -1.0 : 1.0;
@@ -256,10 +259,17 @@ void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, in
             for (int p = 1; p <= 2; ++p) target(N, F, p) = 0.0f;
     const auto& c = db.LevelConst;
     switch (lambda) {
-        case 0: SigmaTerms(c, rows, target, convention); break;
-        case 1: PiTerms(c, rows, target, convention, molecule); break;
-        case 2: DeltaTerms(c, rows, target); break;
-        default: break;
+        case 0:
+            SigmaTerms(c, rows, target, convention);
+            break;
+        case 1:
+            PiTerms(c, rows, target, convention, molecule);
+            break;
+        case 2:
+            DeltaTerms(c, rows, target);
+            break;
+        default:
+            break;
     }
 }
 

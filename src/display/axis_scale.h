@@ -19,8 +19,8 @@ struct AxisScale {
 /// most `maxLabels` labels between `low` and `high`. `labelSize(step)` is the size of one label
 /// along the axis, in axis units, when labels are written for that step. A view too narrow for
 /// even the coarsest step returns that step; an empty or non-finite view returns {0, 0}.
-AxisScale ChooseAxisScale(double low, double high, const std::function<double(double step)>& labelSize,
-                          int maxLabels, double spacing = 1.6);
+AxisScale ChooseAxisScale(double low, double high, const std::function<double(double step)>& labelSize, int maxLabels,
+                          double spacing = 1.6);
 
 /// Multiples of `step` strictly between low and high, in increasing order (none for a step of 0
 /// or more than 100000 of them).

@@ -12,12 +12,14 @@ std::vector<Chart> FitCharts(const fit::FitResult& r, const std::string& axisLab
     spectrum.yLabel = "intensity";
     std::string caption;
     for (const std::string& s : r.systems) caption += (caption.empty() ? "" : " + ") + s;
-    spectrum.caption = caption + ": measured (black), fit (red), reduced chi-square " + std::to_string(r.reducedChiSquare).substr(0, 6);
+    spectrum.caption = caption + ": measured (black), fit (red), reduced chi-square " +
+                       std::to_string(r.reducedChiSquare).substr(0, 6);
     spectrum.series.push_back({r.x, r.y, {}, {0, 0, 0}, false});
     spectrum.series.push_back({r.x, r.model, {}, {200, 0, 0}, false});
     if (r.parts.size() > 1) {
         const Rgb colours[] = {{0, 0, 200}, {0, 140, 0}, {160, 0, 160}, {0, 140, 140}};
-        for (std::size_t s = 0; s < r.parts.size(); ++s) spectrum.series.push_back({r.x, r.parts[s], {}, colours[s % 4], false});
+        for (std::size_t s = 0; s < r.parts.size(); ++s)
+            spectrum.series.push_back({r.x, r.parts[s], {}, colours[s % 4], false});
     }
     Chart strip;
     strip.top = spectrum.height, strip.width = width, strip.height = height - spectrum.height;
@@ -59,12 +61,14 @@ Chart BoltzmannChart(const fit::BoltzmannPlot& plot, double width, double height
     // The y range of the levels used, so that poorly determined levels do not flatten the plot.
     c.series = {used};
     double x0, x1, y0 = HUGE_VAL, y1 = -HUGE_VAL;
-    for (std::size_t i = 0; i < used.y.size(); ++i) y0 = std::min(y0, used.y[i] - used.error[i]), y1 = std::max(y1, used.y[i] + used.error[i]);
+    for (std::size_t i = 0; i < used.y.size(); ++i)
+        y0 = std::min(y0, used.y[i] - used.error[i]), y1 = std::max(y1, used.y[i] + used.error[i]);
     if (y1 > y0) c.yMin = y0 - 0.1 * (y1 - y0), c.yMax = y1 + 0.1 * (y1 - y0);
     c.series.insert(c.series.begin(), other);
     if (e1 > e0) {
         x0 = e0, x1 = e1;
-        c.series.push_back({{x0, x1}, {plot.intercept + plot.slope * x0, plot.intercept + plot.slope * x1}, {}, {200, 0, 0}, false});
+        c.series.push_back(
+            {{x0, x1}, {plot.intercept + plot.slope * x0, plot.intercept + plot.slope * x1}, {}, {200, 0, 0}, false});
     }
     return c;
 }

@@ -58,7 +58,8 @@ double ResidualHeadroom(const AppState& s) { return ResidualsShown(s) ? 20.0 : 0
 
 std::string AxisCaption(int units) {
     if (units == 3) return "Frequency (cm-1)";
-    return std::string(units >= 4 ? "Wavelength (nm)" : "Wavelength (\xC3\x85)") + (IsAirUnit(units) ? " (Air)" : " (Vacuum)");
+    return std::string(units >= 4 ? "Wavelength (nm)" : "Wavelength (\xC3\x85)") +
+           (IsAirUnit(units) ? " (Air)" : " (Vacuum)");
 }
 
 // ---- Ticks ----------------------------------------------------------------------------------
@@ -72,8 +73,8 @@ constexpr int kMaxXLabels = 12, kMaxYLabels = 6;
 AxisScale XAxisScale(const AppState& s, const PlotContext& ctx) {
     const double L = s.plot.ViewLeft, R = s.plot.ViewRight;
     const double widest = std::max(std::fabs(L), std::fabs(R));
-    return ChooseAxisScale(L, R, [&](double step) { return ctx.labels.TextWidth(XTickLabel(widest, step)); },
-                           kMaxXLabels);
+    return ChooseAxisScale(
+        L, R, [&](double step) { return ctx.labels.TextWidth(XTickLabel(widest, step)); }, kMaxXLabels);
 }
 
 void AxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool ticks, bool labels) {
@@ -123,7 +124,8 @@ double YScale(const AppState& s, PlotContext& ctx, double base, double factor, d
     const double zy = p.ZoomY;
     const double vLow = (low - base) / factor, vHigh = (high - base) / factor;
     const double labelHeight = ctx.yLabels ? ctx.yLabels->TextHeight("0") / factor : 0.0;
-    const AxisScale scale = ChooseAxisScale(vLow, vHigh, [&](double) { return labelHeight; }, kMaxYLabels);
+    const AxisScale scale = ChooseAxisScale(
+        vLow, vHigh, [&](double) { return labelHeight; }, kMaxYLabels);
     if (scale.major == 0.0) return 0.0;
     const Rgb fore = Palette(p.ForeColorIndex);
     // Tick lengths as long on the page as those of the wavelength axis.
@@ -210,8 +212,7 @@ void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
     }
     const int n = sim.NPoints;
     const int nsel = s.pop.NVibSel;
-    if (n < 1 || sim.PointsPerWidth <= 0 || !(sim.GridWidth > 0.0f) || sim.SimTotal.Empty() ||
-        sim.SimTotal.Hi() < n)
+    if (n < 1 || sim.PointsPerWidth <= 0 || !(sim.GridWidth > 0.0f) || sim.SimTotal.Empty() || sim.SimTotal.Hi() < n)
         return;
     const double ts = p.TraceScale;
     const double dx = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
@@ -223,8 +224,7 @@ void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
 
     const int mode = p.DisplayMode;
     const double threshold = 0.002 / zy;
-    const bool bandsOk = nsel >= 1 && !sim.SimBand.Empty() && sim.SimBand.Hi(0) >= nsel &&
-                         sim.SimBand.Hi(1) >= n;
+    const bool bandsOk = nsel >= 1 && !sim.SimBand.Empty() && sim.SimBand.Hi(0) >= nsel && sim.SimBand.Hi(1) >= n;
 
     if (mode == 0) {
         if (nsel < 1) return;
@@ -457,8 +457,7 @@ void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
             const double x = WavenumberToAxis(origin, s.sim.Units);
             if (!back.Next(x)) continue;
             ctx.plot.Line(x, (102.0 - 6.0 * k) / zy, x, (105.0 - 6.0 * k) / zy, fore);
-            ctx.plot.Text(x + ctx.columnWidth, Y / zy, "(" + Format(vu, "0") + "," + Format(vl, "0") + ")",
-                          labelColor);
+            ctx.plot.Text(x + ctx.columnWidth, Y / zy, "(" + Format(vu, "0") + "," + Format(vl, "0") + ")", labelColor);
         }
     }
 }
@@ -533,8 +532,8 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
             const double top = (dir == 1 ? Y : Y + 3.0) / zy;
             const double left = x + ctx.columnWidth;
             const LabelBox box{left, left + ctx.plot.TextWidth(text), top - textHeight, top};
-            const bool free = std::none_of(printed.begin(), printed.end(),
-                                           [&](const LabelBox& o) { return box.Overlaps(o); });
+            const bool free =
+                std::none_of(printed.begin(), printed.end(), [&](const LabelBox& o) { return box.Overlaps(o); });
             if (free) {
                 ctx.plot.Text(left, top, text, withName ? nameColor : fore);
                 printed.push_back(box);
@@ -628,8 +627,7 @@ bool LoadAssignmentBand(AppState& s) {
     DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const int irad = db.irad, vu = s.plot.AssignVUpper, vl = s.plot.AssignVLower;
-    if (!cat.NMaxVib.Contains(irad, 2) || vu < 0 || vl < 0 || vu > cat.NMaxVib(irad, 1) ||
-        vl > cat.NMaxVib(irad, 2))
+    if (!cat.NMaxVib.Contains(irad, 2) || vu < 0 || vl < 0 || vu > cat.NMaxVib(irad, 1) || vl > cat.NMaxVib(irad, 2))
         return false;
     if (!database::IsBandLoaded(db, vu, vl, irad)) database::LoadBand(db, vu, vl, irad);
     return true;

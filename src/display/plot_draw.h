@@ -11,9 +11,9 @@ namespace velmora::display {
 
 /// Where and how one picture of the spectrum is drawn.
 struct PlotContext {
-    Canvas& plot;            ///< frame, ticks and content, in the plot's user coordinates
-    Canvas& labels;          ///< surface of the tick labels (the axis strip, or `plot` itself)
-    double labelTop = 0.1;   ///< y of the top of the tick labels on `labels`
+    Canvas& plot;           ///< frame, ticks and content, in the plot's user coordinates
+    Canvas& labels;         ///< surface of the tick labels (the axis strip, or `plot` itself)
+    double labelTop = 0.1;  ///< y of the top of the tick labels on `labels`
     /// A tick label is printed only when its left edge lies beyond this (and beyond the
     /// previous label's spacing limit).
     double labelLimitStart = 0.0;
@@ -22,7 +22,7 @@ struct PlotContext {
     double columnWidth = 0.0;
     /// Height of one device row in y units (merging tolerance of vertical strokes).
     double rowHeight = 0.0;
-    bool printing = false;   ///< printed page: areas with four strokes per interval, narrower legend
+    bool printing = false;  ///< printed page: areas with four strokes per interval, narrower legend
     /// Surface of the intensity labels and caption (the y-axis strip, or `plot` itself); none
     /// draws the intensity ticks without labels.
     Canvas* yLabels = nullptr;

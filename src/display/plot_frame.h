@@ -13,11 +13,11 @@ namespace velmora::display {
 /// Sizes of the plot window's controls in twips for a window of inner size W x H twips: the plot,
 /// the intensity-axis strip on its left and the wavelength-axis strip below it.
 struct PlotWindowLayout {
-    int plotLeft = 1000, plotTop = 100;  ///< fixed: room for the intensity labels and caption
-    int plotWidth = 0, plotHeight = 0;   ///< W - 1200, H - 600
-    int axisLeft = 825, axisTop = 0;     ///< axis strip directly below the plot
-    int axisWidth = 0, axisHeight = 500; ///< 350 twips wider than the plot
-    int yAxisLeft = 0, yAxisTop = 100;   ///< intensity strip beside the plot, as high as it
+    int plotLeft = 1000, plotTop = 100;   ///< fixed: room for the intensity labels and caption
+    int plotWidth = 0, plotHeight = 0;    ///< W - 1200, H - 600
+    int axisLeft = 825, axisTop = 0;      ///< axis strip directly below the plot
+    int axisWidth = 0, axisHeight = 500;  ///< 350 twips wider than the plot
+    int yAxisLeft = 0, yAxisTop = 100;    ///< intensity strip beside the plot, as high as it
     int yAxisWidth = 1000, yAxisHeight = 0;
 };
 

@@ -16,7 +16,7 @@ struct PlotState {
     bool PlotReady = false;
     float YMax = 100.0f;  ///< full scale of every trace; 100 at every redraw
     float ZoomX = 1.0f, ZoomY = 1.0f;
-    float SldX = 50.0f;            ///< "X axis center" slider 0..100; 50 centres the range
+    float SldX = 50.0f;              ///< "X axis center" slider 0..100; 50 centres the range
     int UpDZoomX = 2, UpDZoomY = 2;  ///< up-down controls: zoom = value / 2
     float ViewLeft = 0.0f, ViewRight = 0.0f;
     float UnitsPerPixel = 0.0f;
@@ -36,10 +36,22 @@ struct PlotState {
     float NoiseSample = 0.0f;
     /// Palette index of selected vibrational level k (rows 0..15) for the light (0) and dark (1)
     /// schemes.
-    std::array<std::array<int, 2>, 16> BandColor = {{{15, 0}, {12, 2}, {10, 4}, {9, 9},
-                                                     {13, 5}, {4, 6}, {8, 3}, {2, 7},
-                                                     {5, 10}, {3, 12}, {11, 11}, {6, 13},
-                                                     {14, 14}, {1, 1}, {7, 8}, {0, 15}}};
+    std::array<std::array<int, 2>, 16> BandColor = {{{15, 0},
+                                                     {12, 2},
+                                                     {10, 4},
+                                                     {9, 9},
+                                                     {13, 5},
+                                                     {4, 6},
+                                                     {8, 3},
+                                                     {2, 7},
+                                                     {5, 10},
+                                                     {3, 12},
+                                                     {11, 11},
+                                                     {6, 13},
+                                                     {14, 14},
+                                                     {1, 1},
+                                                     {7, 8},
+                                                     {0, 15}}};
 
     /// Vertical extent of the plot at the last redraw (user units), for the pointer read-out.
     float PlotTop = 105.0f, PlotBottom = -5.0f;

@@ -63,12 +63,24 @@ void PicSimulation_KeyDown(AppState& s, PlotKey key) {
     const PlotState& p = s.plot;
     const double width = static_cast<double>(p.ViewRight) - p.ViewLeft;
     switch (key) {
-    case PlotKey::ZoomIn: SetHorizontalView(s, p.ZoomX * kZoomStep, ViewCentre(p)); break;
-    case PlotKey::ZoomOut: SetHorizontalView(s, p.ZoomX / kZoomStep, ViewCentre(p)); break;
-    case PlotKey::Left: SetHorizontalView(s, p.ZoomX, ViewCentre(p) - kShiftStep * width); break;
-    case PlotKey::Right: SetHorizontalView(s, p.ZoomX, ViewCentre(p) + kShiftStep * width); break;
-    case PlotKey::ZoomInY: SetVerticalZoom(s, p.ZoomY * kZoomStep); break;
-    case PlotKey::ZoomOutY: SetVerticalZoom(s, p.ZoomY / kZoomStep); break;
+        case PlotKey::ZoomIn:
+            SetHorizontalView(s, p.ZoomX * kZoomStep, ViewCentre(p));
+            break;
+        case PlotKey::ZoomOut:
+            SetHorizontalView(s, p.ZoomX / kZoomStep, ViewCentre(p));
+            break;
+        case PlotKey::Left:
+            SetHorizontalView(s, p.ZoomX, ViewCentre(p) - kShiftStep * width);
+            break;
+        case PlotKey::Right:
+            SetHorizontalView(s, p.ZoomX, ViewCentre(p) + kShiftStep * width);
+            break;
+        case PlotKey::ZoomInY:
+            SetVerticalZoom(s, p.ZoomY * kZoomStep);
+            break;
+        case PlotKey::ZoomOutY:
+            SetVerticalZoom(s, p.ZoomY / kZoomStep);
+            break;
     }
 }
 

@@ -31,12 +31,12 @@ void PicSimulation_DblClick(AppState& s);
 
 /// Keys on the focused plot.
 enum class PlotKey {
-    ZoomIn,       ///< '+': horizontal zoom in about the view centre
-    ZoomOut,      ///< '-'
-    Left,         ///< arrow left: the view moves to smaller x
-    Right,        ///< arrow right: to larger x
-    ZoomInY,      ///< arrow up: vertical zoom in
-    ZoomOutY,     ///< arrow down
+    ZoomIn,    ///< '+': horizontal zoom in about the view centre
+    ZoomOut,   ///< '-'
+    Left,      ///< arrow left: the view moves to smaller x
+    Right,     ///< arrow right: to larger x
+    ZoomInY,   ///< arrow up: vertical zoom in
+    ZoomOutY,  ///< arrow down
 };
 void PicSimulation_KeyDown(AppState& s, PlotKey key);
 

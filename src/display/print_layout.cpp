@@ -14,7 +14,7 @@ namespace velmora::display {
 namespace {
 
 constexpr double kPageLeft = 1000.0, kPageTop = 800.0;  // twips
-constexpr int kColumn = 12;                            // characters per value column
+constexpr int kColumn = 12;                             // characters per value column
 
 std::string RightAlign(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
@@ -199,7 +199,8 @@ std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
         add(section == 0 ? "MAIN BRANCHES" : "SATELLITE BRANCHES", true);
         std::string header = lead;
         for (int c = first; c <= last; ++c)
-            header += RightAlign(t.icoef == 6 ? cat.TableLabel(labelColumn, c) : cat.BranchName(caseA ? 1 : 0, c), kColumn);
+            header +=
+                RightAlign(t.icoef == 6 ? cat.TableLabel(labelColumn, c) : cat.BranchName(caseA ? 1 : 0, c), kColumn);
         add(header, true);
         for (int row = t.RowFirst; row <= t.RowLast; ++row) {
             const int N = table::RowLevel(t, row);

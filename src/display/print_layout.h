@@ -15,7 +15,7 @@ struct PageSetup {
     double widthTwips = 11906;   ///< printable width (A4 portrait by default)
     double heightTwips = 16838;  ///< printable height
     bool landscape = false;
-    std::string date;            ///< today's date in the platform's short form
+    std::string date;  ///< today's date in the platform's short form
 };
 
 /// One text line of a printed document.

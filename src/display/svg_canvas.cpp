@@ -33,11 +33,20 @@ std::string Escape(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -61,14 +70,14 @@ void SvgCanvas::Clear() {
 }
 
 void SvgCanvas::Line(double x1, double y1, double x2, double y2, Rgb color) {
-    elements_.push_back("<line x1=\"" + Num(Px(x1)) + "\" y1=\"" + Num(Py(y1)) + "\" x2=\"" + Num(Px(x2)) +
-                        "\" y2=\"" + Num(Py(y2)) + "\" stroke=\"" + Hex(color) + "\"/>");
+    elements_.push_back("<line x1=\"" + Num(Px(x1)) + "\" y1=\"" + Num(Py(y1)) + "\" x2=\"" + Num(Px(x2)) + "\" y2=\"" +
+                        Num(Py(y2)) + "\" stroke=\"" + Hex(color) + "\"/>");
 }
 
 void SvgCanvas::Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) {
     const double a = Px(x1), b = Px(x2), c = Py(y1), d = Py(y2);
-    const std::string geometry = "<rect x=\"" + Num(std::min(a, b)) + "\" y=\"" + Num(std::min(c, d)) +
-                                 "\" width=\"" + Num(std::fabs(b - a)) + "\" height=\"" + Num(std::fabs(d - c)) + "\"";
+    const std::string geometry = "<rect x=\"" + Num(std::min(a, b)) + "\" y=\"" + Num(std::min(c, d)) + "\" width=\"" +
+                                 Num(std::fabs(b - a)) + "\" height=\"" + Num(std::fabs(d - c)) + "\"";
     if (filled)
         elements_.push_back(geometry + " fill=\"" + Hex(color) + "\"/>");
     else
@@ -90,8 +99,7 @@ void SvgCanvas::Text(double x, double y, std::string_view text, Rgb color) {
 void SvgCanvas::TextUp(double x, double y, std::string_view text, Rgb color) {
     // Turned about its starting point; the baseline then lies 0.9 em to the right of x.
     const double px = Px(x) + 0.9 * FontPixels(), py = Py(y);
-    elements_.push_back(TextElement(px, py, text, color,
-                                    " transform=\"rotate(-90 " + Num(px) + " " + Num(py) + ")\""));
+    elements_.push_back(TextElement(px, py, text, color, " transform=\"rotate(-90 " + Num(px) + " " + Num(py) + ")\""));
 }
 
 double SvgCanvas::TextWidth(std::string_view text) const {
@@ -124,9 +132,7 @@ std::string SvgCanvas::Markup(const std::string& id) const {
 SvgDocument::SvgDocument(double widthPixels, double heightPixels, Rgb background)
     : width_(widthPixels), height_(heightPixels), background_(background) {}
 
-SvgCanvas& SvgDocument::AddRegion(double x, double y, double w, double h) {
-    return regions_.emplace_back(x, y, w, h);
-}
+SvgCanvas& SvgDocument::AddRegion(double x, double y, double w, double h) { return regions_.emplace_back(x, y, w, h); }
 
 std::string SvgDocument::Markup() const {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";

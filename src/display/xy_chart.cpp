@@ -78,7 +78,8 @@ void DrawChart(Canvas& canvas, const Chart& c) {
         canvas.Text(pl - 6.0 - canvas.TextWidth(label), Y(t) - 0.5 * textH, label, black);
     }
     if (y0 < 0.0 && y1 > 0.0) canvas.Line(pl, Y(0.0), pr, Y(0.0), grey);
-    if (!c.xLabel.empty()) canvas.Text(0.5 * (pl + pr) - 0.5 * canvas.TextWidth(c.xLabel), pb + 1.3 * textH, c.xLabel, black);
+    if (!c.xLabel.empty())
+        canvas.Text(0.5 * (pl + pr) - 0.5 * canvas.TextWidth(c.xLabel), pb + 1.3 * textH, c.xLabel, black);
     if (!c.yLabel.empty()) canvas.Text(c.left + 2.0, pt, c.yLabel, black);
     auto inside = [&](double x, double y) { return x >= x0 && x <= x1 && y >= y0 && y <= y1; };
     for (const ChartSeries& s : c.series) {

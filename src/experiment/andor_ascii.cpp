@@ -56,8 +56,8 @@ SpectrumPoints ReadAndorAscii(std::string_view text, int column, AndorFrames& fr
             firstLine = n;
             if (columns < 2) throw SpectrumReadError{n, "one column only (x and at least one frame are needed)"};
             if (column == 1 || column > static_cast<int>(columns))
-                throw SpectrumReadError{n, "column " + std::to_string(column) + " chosen, the frames are in columns 2.." +
-                                               std::to_string(columns)};
+                throw SpectrumReadError{n, "column " + std::to_string(column) +
+                                               " chosen, the frames are in columns 2.." + std::to_string(columns)};
         }
         if (f.size() != columns)
             throw SpectrumReadError{n, std::to_string(f.size()) + " columns where line " + std::to_string(firstLine) +
@@ -66,10 +66,12 @@ SpectrumPoints ReadAndorAscii(std::string_view text, int column, AndorFrames& fr
         for (std::size_t c = 0; c < columns; ++c) {
             double v = 0.0;
             if (ReadField(f[c], DecimalMark::Point, v) != FieldValue::Number || !std::isfinite(v))
-                throw SpectrumReadError{n, "column " + std::to_string(c + 1) + ": " + QuotedField(f[c]) +
-                                               " is not a finite number"};
-            if (c == 0) x = v;
-            else if (column == 0 || static_cast<int>(c) + 1 == column) y += v;
+                throw SpectrumReadError{
+                    n, "column " + std::to_string(c + 1) + ": " + QuotedField(f[c]) + " is not a finite number"};
+            if (c == 0)
+                x = v;
+            else if (column == 0 || static_cast<int>(c) + 1 == column)
+                y += v;
         }
         if (!(std::fabs(x) <= 3.4e38) || !(std::fabs(y) <= 3.4e38))
             throw SpectrumReadError{n, "a value too large for a single-precision number"};

@@ -12,8 +12,8 @@ namespace velmora::experiment {
 
 /// Frames an Andor ASCII file held and which were used.
 struct AndorFrames {
-    int count = 0;  ///< frame columns in the file
-    int chosen = 0; ///< the frame read (1-based), 0 when all were summed
+    int count = 0;   ///< frame columns in the file
+    int chosen = 0;  ///< the frame read (1-based), 0 when all were summed
 };
 
 /// Reads an Andor ASCII spectrum: x from the first column; the intensity is the frame in file

@@ -14,9 +14,12 @@ namespace {
 /// decimal point only), else runs of blanks.
 std::vector<std::string_view> SplitAll(std::string_view line, DecimalMark mark) {
     char sep = ' ';
-    if (line.find('\t') != std::string_view::npos) sep = '\t';
-    else if (line.find(';') != std::string_view::npos) sep = ';';
-    else if (mark == DecimalMark::Point && line.find(',') != std::string_view::npos) sep = ',';
+    if (line.find('\t') != std::string_view::npos)
+        sep = '\t';
+    else if (line.find(';') != std::string_view::npos)
+        sep = ';';
+    else if (mark == DecimalMark::Point && line.find(',') != std::string_view::npos)
+        sep = ',';
     std::vector<std::string_view> fields;
     std::size_t pos = 0;
     while (pos <= line.size()) {
@@ -90,9 +93,11 @@ SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& 
             double v = 0.0;
             const FieldValue r = ReadField(fields[c], marks.Mark(), v);
             if (r != FieldValue::Number)
-                throw SpectrumReadError{n, "column " + std::to_string(c + 1) + ": " + QuotedField(fields[c]) +
-                                               (r == FieldValue::NonFinite ? " is not a finite number" : " is not a number")};
-            if (!(std::fabs(v) <= 3.4e38)) throw SpectrumReadError{n, "a value too large for a single-precision number"};
+                throw SpectrumReadError{
+                    n, "column " + std::to_string(c + 1) + ": " + QuotedField(fields[c]) +
+                           (r == FieldValue::NonFinite ? " is not a finite number" : " is not a number")};
+            if (!(std::fabs(v) <= 3.4e38))
+                throw SpectrumReadError{n, "a value too large for a single-precision number"};
             columns[c].push_back(v);
         }
         if (columns[0].size() > static_cast<std::size_t>(kMaxSpectrumPoints))
@@ -113,19 +118,23 @@ SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& 
             index = index && v[i] - v[i - 1] == 1.0 && v[i] == std::floor(v[i]);
         }
         if (v.size() < 2 || !(rising || falling)) continue;
-        if (index && indexColumn < 0) indexColumn = c;
-        else if (!index) xc = c;
+        if (index && indexColumn < 0)
+            indexColumn = c;
+        else if (!index)
+            xc = c;
     }
     if (xc < 0) xc = indexColumn;
     if (xc < 0) throw SpectrumReadError{lineOf.front(), "no column of x values that rise or fall steadily"};
     const int yc = column == 0 ? count - 1 : column - 1;
     if (yc < 0 || yc >= count)
-        throw SpectrumReadError{lineOf.front(), "intensity column " + std::to_string(column) + " chosen, the file has " +
-                                                   std::to_string(count) + " columns"};
+        throw SpectrumReadError{lineOf.front(), "intensity column " + std::to_string(column) +
+                                                    " chosen, the file has " + std::to_string(count) + " columns"};
     if (yc == xc)
-        throw SpectrumReadError{lineOf.front(), "column " + std::to_string(yc + 1) + " holds the x values, not an intensity"};
+        throw SpectrumReadError{lineOf.front(),
+                                "column " + std::to_string(yc + 1) + " holds the x values, not an intensity"};
     used = TableColumns{xc + 1, yc + 1, count};
-    return SpectrumPoints{std::move(columns[static_cast<std::size_t>(xc)]), std::move(columns[static_cast<std::size_t>(yc)])};
+    return SpectrumPoints{std::move(columns[static_cast<std::size_t>(xc)]),
+                          std::move(columns[static_cast<std::size_t>(yc)])};
 }
 
 }  // namespace velmora::experiment

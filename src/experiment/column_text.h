@@ -52,9 +52,9 @@ private:
 
 /// How a field reads as a number.
 enum class FieldValue {
-    Number,     ///< a leading number (what follows it is ignored)
-    NotANumber, ///< no number at its start (a heading, an empty field)
-    NonFinite,  ///< "nan", "inf", "infinity", "1.#INF" and the like
+    Number,      ///< a leading number (what follows it is ignored)
+    NotANumber,  ///< no number at its start (a heading, an empty field)
+    NonFinite,   ///< "nan", "inf", "infinity", "1.#INF" and the like
 };
 
 /// Reads the leading number of a field (blanks and one double quote before it are skipped;

@@ -22,8 +22,7 @@ float GridX(const SimulationState& sim, int i) {
 
 bool BuildSimX(ExperimentState& exp, const SimulationState& sim) {
     const int n = sim.NPoints;
-    if (n < 1 || sim.PointsPerWidth == 0 || sim.SimTotal.Empty() || sim.SimTotal.Lo() > 0 ||
-        sim.SimTotal.Hi() < n)
+    if (n < 1 || sim.PointsPerWidth == 0 || sim.SimTotal.Empty() || sim.SimTotal.Lo() > 0 || sim.SimTotal.Hi() < n)
         return false;
     if (exp.SimX.Lo() != 0 || exp.SimX.Hi() != n) exp.SimX.Resize(0, n);
     for (int i = 0; i <= n; ++i) exp.SimX(i) = GridX(sim, i);
@@ -96,8 +95,8 @@ std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationSta
     // The x values as the file was read (before their conversion to the axis unit), and both
     // ranges as vacuum wavelengths in Å (air and vacuum differ too little to matter here).
     const bool known = exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size());
-    const int read = ReadXUnit(known ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].XUnit : kAutomaticXUnit,
-                               sim.Units);
+    const int read =
+        ReadXUnit(known ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].XUnit : kAutomaticXUnit, sim.Units);
     const double a = ConvertAxisValue(lo, sim.Units, read), b = ConvertAxisValue(hi, sim.Units, read);
     auto angstrom = [](double x, int units) { return ConvertAxisValue(x, units, 1); };
     const double simA = angstrom(sim.Xini, sim.Units), simB = angstrom(sim.Xend, sim.Units);

@@ -161,8 +161,8 @@ void CmdSubtraction_Click(AppState& app) {
 
     Answer general = Answer::No;
     if (pop.NVibSel > 1) {
-        general = dialogs.AskYesNoCancel("Subtract simulation contribution from all vibrational levels?",
-                                         kSubtractionTitle);
+        general =
+            dialogs.AskYesNoCancel("Subtract simulation contribution from all vibrational levels?", kSubtractionTitle);
         if (general == Answer::Cancel) return;
     }
     const bool grid = BuildSimX(exp, sim);
@@ -173,8 +173,7 @@ void CmdSubtraction_Click(AppState& app) {
         Answer answer = Answer::Yes;
         if (general != Answer::Yes)
             answer = dialogs.AskYesNoCancel(
-                "Subtract simulation contribution from vibrational level v = " + std::to_string(v),
-                kSubtractionTitle);
+                "Subtract simulation contribution from vibrational level v = " + std::to_string(v), kSubtractionTitle);
         if (answer == Answer::Cancel) {
             // Undo every subtraction of this command.
             RecomputeY(exp);

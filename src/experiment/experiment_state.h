@@ -33,9 +33,9 @@ struct ExperimentState {
 
     /// Files loaded since start-up, in loading order (the entries of CmbExpFile).
     std::vector<ExpFile> ExpFiles;
-    int ExpCount = 0;    ///< number of entries of CmbExpFile
-    int ExpCurrent = 0;  ///< index of the file shown
-    int UpDExpFileMax = 0;  ///< maximum of the spinner UpDExpFile (ExpCount - 1)
+    int ExpCount = 0;             ///< number of entries of CmbExpFile
+    int ExpCurrent = 0;           ///< index of the file shown
+    int UpDExpFileMax = 0;        ///< maximum of the spinner UpDExpFile (ExpCount - 1)
     std::string CurrentFilePath;  ///< path of the file shown; empty when none is loaded
 
     // Corrections in force and the texts of their boxes.
@@ -43,15 +43,15 @@ struct ExperimentState {
     std::string TxtBaseline = "0", TxtWavelength = "0", TxtMultiply = "1";
     std::string TxtNoise = "0";  ///< amplitude of the simulated noise (value in sim.NoiseLevel)
 
-    int ExpLimits = 0;             ///< "Use file limits in simulation"
-    bool RangeBoxesEnabled = true; ///< TxtStart/TxtEnd are disabled while the file limits are used
+    int ExpLimits = 0;              ///< "Use file limits in simulation"
+    bool RangeBoxesEnabled = true;  ///< TxtStart/TxtEnd are disabled while the file limits are used
     int ShowSpectra = 1;
-    int ResidualScale = 0;         ///< 0 "Auto", else the residual strip's half range in %
+    int ResidualScale = 0;  ///< 0 "Auto", else the residual strip's half range in %
     std::string CmbResiduals = "Auto";
 
     // Comparison with the simulation (filled at every plot redraw with a spectrum loaded).
-    Array1<float> SimX;      ///< (i 0..NPoints): x of the simulation grid
-    Array1<float> SimAtExp;  ///< (i 0..ExpPoints): simulation interpolated at the experimental x
+    Array1<float> SimX;        ///< (i 0..NPoints): x of the simulation grid
+    Array1<float> SimAtExp;    ///< (i 0..ExpPoints): simulation interpolated at the experimental x
     float Correlation = 0.0f;  ///< peak correlation (Pearson r)
     float ChiSquare = 0.0f;    ///< Σ(s - e)² / 100
     int ComparedPoints = 0;    ///< experimental points that entered the statistics
@@ -72,7 +72,7 @@ struct ExperimentState {
     // Intensity calibration (response_calibration.h): every spectrum read is divided by it.
     std::string ResponseFile;  ///< empty: no calibration
     std::shared_ptr<const experiment::SpectralResponse> Response;
-    std::string ResponseProblem;  ///< why the last spectrum read could not be calibrated, or ""
+    std::string ResponseProblem;     ///< why the last spectrum read could not be calibrated, or ""
     std::string LblResponseCaption;  ///< the response file in force
 };
 

@@ -53,11 +53,13 @@ double LastDigitUnit(const std::string& text) {
     long exponent = 0;
     for (std::size_t k = 0; k < text.size(); ++k) {
         const char c = text[k];
-        if (c == '.') fraction = true;
+        if (c == '.')
+            fraction = true;
         else if (c == 'E' || c == 'e') {
             exponent = std::strtol(text.c_str() + k + 1, nullptr, 10);
             break;
-        } else if (fraction && std::isdigit(static_cast<unsigned char>(c))) ++decimals;
+        } else if (fraction && std::isdigit(static_cast<unsigned char>(c)))
+            ++decimals;
     }
     return std::pow(10.0, static_cast<double>(std::clamp(exponent - decimals, -300L, 300L)));
 }
@@ -89,16 +91,17 @@ std::vector<Token> Tokens(std::string_view line, long long n) {
         std::string text;
         if (kind == Kind::Affn) {
             text += c;
-            while (j < line.size() && (std::isdigit(static_cast<unsigned char>(line[j])) || line[j] == '.' ||
-                                       ((line[j] == 'E' || line[j] == 'e') && j + 1 < line.size() &&
-                                        (std::isdigit(static_cast<unsigned char>(line[j + 1])) || line[j + 1] == '+' ||
-                                         line[j + 1] == '-')) ||
-                                       ((line[j] == '+' || line[j] == '-') && (line[j - 1] == 'E' || line[j - 1] == 'e'))))
+            while (j < line.size() &&
+                   (std::isdigit(static_cast<unsigned char>(line[j])) || line[j] == '.' ||
+                    ((line[j] == 'E' || line[j] == 'e') && j + 1 < line.size() &&
+                     (std::isdigit(static_cast<unsigned char>(line[j + 1])) || line[j + 1] == '+' ||
+                      line[j + 1] == '-')) ||
+                    ((line[j] == '+' || line[j] == '-') && (line[j - 1] == 'E' || line[j - 1] == 'e'))))
                 text += line[j++];
         } else {
             text = std::to_string(digit < 0 ? -digit : digit);
-            while (j < line.size() && (std::isdigit(static_cast<unsigned char>(line[j])) ||
-                                       (kind != Kind::Dup && line[j] == '.')))
+            while (j < line.size() &&
+                   (std::isdigit(static_cast<unsigned char>(line[j])) || (kind != Kind::Dup && line[j] == '.')))
                 text += line[j++];
         }
         if (text.size() > 40) throw SpectrumReadError{n, "a number of more than 40 digits"};
@@ -152,9 +155,7 @@ std::string LineLabel(std::string_view line) {
     return eq == std::string_view::npos ? std::string() : Label(line.substr(2, eq - 2));
 }
 
-bool IsTableLabel(const std::string& label) {
-    return label == "XYDATA" || label == "XYPOINTS" || label == "PEAKTABLE";
-}
+bool IsTableLabel(const std::string& label) { return label == "XYDATA" || label == "XYPOINTS" || label == "PEAKTABLE"; }
 
 /// Where an XYDATA line starts: its x as written (times XFACTOR later), the rounding of that
 /// number, and the index of the ordinate it belongs to.
@@ -184,19 +185,26 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
             if (eq == std::string_view::npos) return;
             const std::string label = Label(line.substr(2, eq - 2));
             std::string value(TrimLine(line.substr(eq + 1)));
-            if (const std::size_t c = value.find("$$"); c != std::string::npos) value = std::string(TrimLine(value.substr(0, c)));
-            if (label == "XFACTOR") xFactor = LabelNumber(value, lineNo, "XFACTOR");
-            else if (label == "YFACTOR") yFactor = LabelNumber(value, lineNo, "YFACTOR");
-            else if (label == "FIRSTX") firstX = LabelNumber(value, lineNo, "FIRSTX"), haveFirst = true;
-            else if (label == "LASTX") lastX = LabelNumber(value, lineNo, "LASTX"), haveLast = true;
-            else if (label == "DELTAX") deltaX = LabelNumber(value, lineNo, "DELTAX"), haveDelta = true;
+            if (const std::size_t c = value.find("$$"); c != std::string::npos)
+                value = std::string(TrimLine(value.substr(0, c)));
+            if (label == "XFACTOR")
+                xFactor = LabelNumber(value, lineNo, "XFACTOR");
+            else if (label == "YFACTOR")
+                yFactor = LabelNumber(value, lineNo, "YFACTOR");
+            else if (label == "FIRSTX")
+                firstX = LabelNumber(value, lineNo, "FIRSTX"), haveFirst = true;
+            else if (label == "LASTX")
+                lastX = LabelNumber(value, lineNo, "LASTX"), haveLast = true;
+            else if (label == "DELTAX")
+                deltaX = LabelNumber(value, lineNo, "DELTAX"), haveDelta = true;
             else if (label == "NPOINTS") {
                 const double v = LabelNumber(value, lineNo, "NPOINTS");
                 if (!(v >= 2 && v <= kMaxSpectrumPoints) || v != std::floor(v))
                     throw SpectrumReadError{lineNo, "##NPOINTS=" + value + " is not a count of 2.." +
                                                         std::to_string(kMaxSpectrumPoints) + " points"};
                 nPoints = static_cast<long long>(v);
-            } else if (label == "XUNITS") info.xUnits = value;
+            } else if (label == "XUNITS")
+                info.xUnits = value;
             else if (IsTableLabel(label)) {
                 const std::string form = Label(value);
                 const std::string name = label == "PEAKTABLE" ? "PEAK TABLE" : label;
@@ -220,8 +228,9 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
             // x, y pairs, several to a line, in plain numbers.
             for (const Token& t : tokens)
                 if (t.kind != Kind::Affn)
-                    throw SpectrumReadError{lineNo, "a compressed value in an (XY..XY) table (its numbers are "
-                                                    "written plainly)"};
+                    throw SpectrumReadError{lineNo,
+                                            "a compressed value in an (XY..XY) table (its numbers are "
+                                            "written plainly)"};
             if (tokens.size() % 2 != 0) throw SpectrumReadError{lineNo, "an x value without its y on the same line"};
             for (std::size_t k = 0; k < tokens.size(); k += 2) {
                 x.push_back(tokens[k].value);
@@ -246,7 +255,8 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
                 const double count = t.value;
                 if (count < 2 || static_cast<double>(y.size()) + count > static_cast<double>(kMaxSpectrumPoints) ||
                     (nPoints > 0 && static_cast<double>(y.size()) + count - 1 > static_cast<double>(nPoints)))
-                    throw SpectrumReadError{lineNo, "a repeat count of " + CountText(count) + " that exceeds the points declared"};
+                    throw SpectrumReadError{
+                        lineNo, "a repeat count of " + CountText(count) + " that exceeds the points declared"};
                 for (long long r = 1; r < static_cast<long long>(count); ++r) {
                     lastY += step;
                     y.push_back(lastY);
@@ -280,7 +290,8 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
         }
         for (const Token& t : tokens)
             if (t.kind != Kind::Affn) info.compressed = true;
-        difPending = lastWasDif || (tokens.back().kind == Kind::Dup && tokens.size() > 2 && tokens[tokens.size() - 2].kind == Kind::Dif);
+        difPending = lastWasDif || (tokens.back().kind == Kind::Dup && tokens.size() > 2 &&
+                                    tokens[tokens.size() - 2].kind == Kind::Dif);
     });
     if (tableLabel.empty())
         throw SpectrumReadError{0, "no ##XYDATA=(X++(Y..Y)) table (nor an ##XYPOINTS or ##PEAK TABLE=(XY..XY) table)"};
@@ -313,24 +324,30 @@ SpectrumPoints ReadBlock(std::string_view text, long long firstLine, JcampInfo& 
                                      1e-9 * std::max(1.0, std::fabs(expected));
             if (!(std::fabs(found - expected) <= tolerance))
                 throw SpectrumReadError{s.line, "the line starts at x = " + Number(found) + " (" + Number(s.written) +
-                                                    " x XFACTOR " + Number(xFactor) + ") but its first value is point " +
-                                                    std::to_string(s.index + 1) + ", at x = " + Number(expected)};
+                                                    " x XFACTOR " + Number(xFactor) +
+                                                    ") but its first value is point " + std::to_string(s.index + 1) +
+                                                    ", at x = " + Number(expected)};
         }
     }
     // The unit the file declares; µm become nm.
     const std::string units = Label(info.xUnits);
     double scale = 1.0;
     SpectrumPoints p;
-    if (units == "NANOMETERS") p.unit = DeclaredXUnit::Nanometre;
-    else if (units == "MICROMETERS") p.unit = DeclaredXUnit::Nanometre, scale = 1000.0;
-    else if (units == "1CM") p.unit = DeclaredXUnit::Wavenumber;
-    else if (units == "ANGSTROMS" || units == "ANGSTROM") p.unit = DeclaredXUnit::Angstrom;
+    if (units == "NANOMETERS")
+        p.unit = DeclaredXUnit::Nanometre;
+    else if (units == "MICROMETERS")
+        p.unit = DeclaredXUnit::Nanometre, scale = 1000.0;
+    else if (units == "1CM")
+        p.unit = DeclaredXUnit::Wavenumber;
+    else if (units == "ANGSTROMS" || units == "ANGSTROM")
+        p.unit = DeclaredXUnit::Angstrom;
     p.x.resize(y.size());
     p.y.resize(y.size());
     for (std::size_t i = 0; i < y.size(); ++i) {
         p.x[i] = x[i] * scale;
         p.y[i] = y[i] * yFactor;
-        if (!std::isfinite(p.x[i]) || !std::isfinite(p.y[i]) || std::fabs(p.y[i]) > 3.4e38 || std::fabs(p.x[i]) > 3.4e38)
+        if (!std::isfinite(p.x[i]) || !std::isfinite(p.y[i]) || std::fabs(p.y[i]) > 3.4e38 ||
+            std::fabs(p.x[i]) > 3.4e38)
             throw SpectrumReadError{tableLine, "a value too large for a single-precision number"};
     }
     return p;

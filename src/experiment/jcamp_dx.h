@@ -13,9 +13,9 @@ namespace velmora::experiment {
 
 /// What a JCAMP-DX file said about its x axis and which of its tables was read.
 struct JcampInfo {
-    std::string xUnits;  ///< ##XUNITS as written ("NANOMETERS", "1/CM", ...), empty when absent
-    bool compressed = false;  ///< the table used SQZ, DIF or DUP characters
-    std::string table;   ///< the table read: "XYDATA", "XYPOINTS" or "PEAK TABLE"
+    std::string xUnits;         ///< ##XUNITS as written ("NANOMETERS", "1/CM", ...), empty when absent
+    bool compressed = false;    ///< the table used SQZ, DIF or DUP characters
+    std::string table;          ///< the table read: "XYDATA", "XYPOINTS" or "PEAK TABLE"
     int block = 0, blocks = 0;  ///< the block read (1-based) and the blocks of a linked file; 0, 0 without
 };
 

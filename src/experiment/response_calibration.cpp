@@ -13,7 +13,8 @@
 namespace velmora::experiment {
 
 double SpectralResponse::At(double wavelength) const {
-    if (x.empty() || !(wavelength >= x.front() && wavelength <= x.back())) return std::numeric_limits<double>::quiet_NaN();
+    if (x.empty() || !(wavelength >= x.front() && wavelength <= x.back()))
+        return std::numeric_limits<double>::quiet_NaN();
     const std::size_t k = static_cast<std::size_t>(std::upper_bound(x.begin(), x.end(), wavelength) - x.begin());
     if (k >= x.size()) return response.back();
     const double t = (wavelength - x[k - 1]) / (x[k] - x[k - 1]);

@@ -241,13 +241,15 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
             const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
             if (got > 0) reader.Feed(std::string_view(buffer.data(), got));
             if (got < buffer.size()) {
-                if (std::ferror(file.get())) return fail(path + ": read error after line " + std::to_string(reader.Line()));
+                if (std::ferror(file.get()))
+                    return fail(path + ": read error after line " + std::to_string(reader.Line()));
                 break;
             }
         }
         reader.Finish();
     } catch (const SpectrumReadError& e) {
-        return fail(e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem : path + ": " + e.problem);
+        return fail(e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem
+                               : path + ": " + e.problem);
     } catch (const std::bad_alloc&) {
         return fail(path + ": not enough memory for the spectrum");
     }

@@ -62,7 +62,7 @@ bool HasBeginDataLine(std::string_view head) {
 
 /// A header row of three or more fields none of which starts with a digit.
 bool IsHeaderRow(std::string_view line) {
-    const char sep = line.find('\t') != std::string_view::npos   ? '\t'
+    const char sep = line.find('\t') != std::string_view::npos  ? '\t'
                      : line.find(';') != std::string_view::npos ? ';'
                      : line.find(',') != std::string_view::npos ? ','
                                                                 : '\0';
@@ -91,13 +91,20 @@ std::string Where(const std::string& path, long long line) {
 
 std::string_view FormatName(SpectrumFormat format) {
     switch (format) {
-    case SpectrumFormat::TwoColumn: return "two columns";
-    case SpectrumFormat::HeaderText: return "text with a header block";
-    case SpectrumFormat::Csv: return "spreadsheet CSV";
-    case SpectrumFormat::JcampDx: return "JCAMP-DX";
-    case SpectrumFormat::AndorAscii: return "Andor ASCII";
-    case SpectrumFormat::Spe3: return "SPE 3.0";
-    case SpectrumFormat::Columns: return "columns of numbers";
+        case SpectrumFormat::TwoColumn:
+            return "two columns";
+        case SpectrumFormat::HeaderText:
+            return "text with a header block";
+        case SpectrumFormat::Csv:
+            return "spreadsheet CSV";
+        case SpectrumFormat::JcampDx:
+            return "JCAMP-DX";
+        case SpectrumFormat::AndorAscii:
+            return "Andor ASCII";
+        case SpectrumFormat::Spe3:
+            return "SPE 3.0";
+        case SpectrumFormat::Columns:
+            return "columns of numbers";
     }
     return "two columns";
 }
@@ -110,8 +117,8 @@ SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view exte
     if (first.substr(0, 2) == "##" && (ext == "jdx" || ext == "dx" || head.find("##XYDATA") != std::string_view::npos ||
                                        head.find("##JCAMP") != std::string_view::npos))
         return SpectrumFormat::JcampDx;
-    if (ext == "asc" && !first.empty() && (std::isdigit(static_cast<unsigned char>(first.front())) != 0 ||
-                                           first.front() == '-' || first.front() == '.'))
+    if (ext == "asc" && !first.empty() &&
+        (std::isdigit(static_cast<unsigned char>(first.front())) != 0 || first.front() == '-' || first.front() == '.'))
         return SpectrumFormat::AndorAscii;
     if (HasBeginDataLine(head)) return SpectrumFormat::HeaderText;
     if (IsHeaderRow(first)) return SpectrumFormat::Csv;
@@ -153,9 +160,9 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
         head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     }
     const std::size_t dot = path.find_last_of('.');
-    const std::string_view ext =
-        dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos ? std::string_view()
-                                                                                          : std::string_view(path).substr(dot);
+    const std::string_view ext = dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos
+                                     ? std::string_view()
+                                     : std::string_view(path).substr(dot);
     SpectrumFormat format = DetectSpectrumFormat(head, ext);
     bool nanometreRule = how.xUnit == kAutomaticXUnit;
     exp.ReadUnit = ReadXUnit(how.xUnit, how.axisUnits);
@@ -186,15 +193,17 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
     if (format != SpectrumFormat::Spe3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
     try {
         if (format != SpectrumFormat::Spe3 && text.find('\0') != std::string::npos)
-            throw SpectrumReadError{0, "binary data at byte " + std::to_string(text.find('\0')) + " (the file is not a text file)"};
+            throw SpectrumReadError{
+                0, "binary data at byte " + std::to_string(text.find('\0')) + " (the file is not a text file)"};
         SpectrumPoints points;
         std::string detail;
         if (format == SpectrumFormat::Spe3) {
             SpeInfo info;
             points = ReadSpe3(text, how.column, info);
-            detail = (info.chosen == 0 ? ", sum of " + std::to_string(info.frames) + " frame(s)"
-                                       : ", frame " + std::to_string(info.chosen) + " of " + std::to_string(info.frames)) +
-                     " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels, x in nm";
+            detail =
+                (info.chosen == 0 ? ", sum of " + std::to_string(info.frames) + " frame(s)"
+                                  : ", frame " + std::to_string(info.chosen) + " of " + std::to_string(info.frames)) +
+                " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels, x in nm";
         } else if (format == SpectrumFormat::JcampDx) {
             JcampInfo info;
             points = ReadJcampDx(text, info);
@@ -206,8 +215,9 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
         } else if (format == SpectrumFormat::AndorAscii) {
             AndorFrames frames;
             points = ReadAndorAscii(text, how.column, frames);
-            detail = frames.chosen == 0 ? ", sum of " + std::to_string(frames.count) + " frame(s)"
-                                        : ", frame " + std::to_string(frames.chosen) + " of " + std::to_string(frames.count);
+            detail = frames.chosen == 0
+                         ? ", sum of " + std::to_string(frames.count) + " frame(s)"
+                         : ", frame " + std::to_string(frames.chosen) + " of " + std::to_string(frames.count);
         } else {
             TableColumns used;
             points = ReadColumnTable(text, how.column, used);

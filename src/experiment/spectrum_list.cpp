@@ -9,8 +9,8 @@
 #include "experiment/corrections.h"
 #include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
-#include "experiment/spectrum_units.h"
 #include "experiment/spectrum_formats.h"
+#include "experiment/spectrum_units.h"
 #include "state/app_state.h"
 
 namespace velmora::experiment {
@@ -55,8 +55,7 @@ void LoadSpectrum(AppState& app, const std::string& path, int xUnit, int column)
 
 void CmbExpFile_Click(AppState& app, int index) {
     ExperimentState& exp = app.exp;
-    if (exp.ExpCount <= 0 || index < 0 || index >= exp.ExpCount ||
-        index >= static_cast<int>(exp.ExpFiles.size()))
+    if (exp.ExpCount <= 0 || index < 0 || index >= exp.ExpCount || index >= static_cast<int>(exp.ExpFiles.size()))
         return;
     exp.ExpCurrent = index;
     const ExpFile record = exp.ExpFiles[static_cast<std::size_t>(index)];
@@ -89,7 +88,8 @@ namespace {
 template <class Field>
 bool RereadWith(AppState& app, Field ExpFile::*field, Field value) {
     ExperimentState& exp = app.exp;
-    if (exp.ExpCount <= 0 || exp.ExpCurrent < 0 || exp.ExpCurrent >= static_cast<int>(exp.ExpFiles.size())) return false;
+    if (exp.ExpCount <= 0 || exp.ExpCurrent < 0 || exp.ExpCurrent >= static_cast<int>(exp.ExpFiles.size()))
+        return false;
     ExpFile& record = exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)];
     const Field before = record.*field;
     if (before == value) return false;

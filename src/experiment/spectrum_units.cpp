@@ -25,15 +25,15 @@ int DeclaredReadUnit(int chosen, DeclaredXUnit declared, int axisUnits) {
 
 bool ContradictsDeclaredUnit(int chosen, DeclaredXUnit declared) {
     if (chosen == kAutomaticXUnit || declared == DeclaredXUnit::None) return false;
-    const DeclaredXUnit named = chosen == 3  ? DeclaredXUnit::Wavenumber
+    const DeclaredXUnit named = chosen == 3   ? DeclaredXUnit::Wavenumber
                                 : chosen >= 4 ? DeclaredXUnit::Nanometre
                                               : DeclaredXUnit::Angstrom;
     return named != declared;
 }
 
 const std::vector<std::string>& SpectrumXUnitItems() {
-    static const std::vector<std::string> items = {"Automatic (below 1000: nm)", "\xC3\x85 (Vacuum)", "\xC3\x85 (Air)",
-                                                   "cm-1", "nm (Vacuum)", "nm (Air)"};
+    static const std::vector<std::string> items = {
+        "Automatic (below 1000: nm)", "\xC3\x85 (Vacuum)", "\xC3\x85 (Air)", "cm-1", "nm (Vacuum)", "nm (Air)"};
     return items;
 }
 

@@ -37,7 +37,8 @@ std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std:
             if (done) done(rows[i]);
         }
     };
-    const int threads = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), files.size()));
+    const int threads =
+        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), files.size()));
     std::vector<std::thread> pool;
     for (int t = 1; t < threads; ++t) pool.emplace_back(work);
     work();

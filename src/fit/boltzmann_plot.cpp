@@ -69,7 +69,7 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
         if (fit.fitted[i]) {
             x.push_back(fit.x[i]);
             y.push_back(fit.y[i]);
-            w.push_back(request.weighting == Weighting::FileColumn ? 1.0 / sorted.sigma[i]
+            w.push_back(request.weighting == Weighting::FileColumn      ? 1.0 / sorted.sigma[i]
                         : request.weighting == Weighting::NoiseEstimate ? 1.0 / fit.noiseSigma
                                                                         : 1.0);
         }
@@ -162,10 +162,12 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
         plot.levels.push_back(level);
     }
     if (E.size() < 3)
-        throw FitInputError(plot.system + ": only " + std::to_string(E.size()) + " rotational levels of v' = " +
-                            std::to_string(v) + " are determined above twice their uncertainty; a straight line needs 3");
+        throw FitInputError(plot.system + ": only " + std::to_string(E.size()) +
+                            " rotational levels of v' = " + std::to_string(v) +
+                            " are determined above twice their uncertainty; a straight line needs 3");
     const Line line = FitLine(E, L, S);
-    plot.intercept = line.a, plot.slope = line.b, plot.slopeSigma = line.sigmaB, plot.reducedChiSquare = line.reducedChiSquare;
+    plot.intercept = line.a, plot.slope = line.b, plot.slopeSigma = line.sigmaB,
+    plot.reducedChiSquare = line.reducedChiSquare;
     if (!(line.b < 0.0)) {
         plot.temperature = plot.temperatureSigma = kNaN;
         plot.warnings.push_back("ln(N/g) does not fall with the energy: the levels are not thermal at any temperature");
@@ -174,8 +176,9 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
         plot.temperatureSigma = line.sigmaB / (kBoltzmann * line.b * line.b);
     }
     if (line.reducedChiSquare > 2.0)
-        plot.warnings.push_back("the levels scatter about the straight line beyond their uncertainties (reduced chi-square " +
-                                Format(line.reducedChiSquare, "0.00") + "): not one rotational temperature");
+        plot.warnings.push_back(
+            "the levels scatter about the straight line beyond their uncertainties (reduced chi-square " +
+            Format(line.reducedChiSquare, "0.00") + "): not one rotational temperature");
     return plot;
 }
 
@@ -183,9 +186,9 @@ void WriteBoltzmannCsv(const std::string& path, const BoltzmannPlot& plot) {
     AtomicTextWriter out(path);
     out.WriteLine("component,N,J,energy_cm-1,g,population,population_sigma,ln_N_over_g,ln_sigma,used");
     for (const BoltzmannLevel& l : plot.levels)
-        out.WriteLine(std::to_string(l.component) + "," + std::to_string(l.row) + "," + Csv(l.J) + "," + Csv(l.energy) + "," +
-                      Csv(l.degeneracy) + "," + Csv(l.population) + "," + Csv(l.sigma) + "," + Csv(l.lnPerG) + "," +
-                      Csv(l.lnSigma) + "," + (l.used ? "1" : "0"));
+        out.WriteLine(std::to_string(l.component) + "," + std::to_string(l.row) + "," + Csv(l.J) + "," + Csv(l.energy) +
+                      "," + Csv(l.degeneracy) + "," + Csv(l.population) + "," + Csv(l.sigma) + "," + Csv(l.lnPerG) +
+                      "," + Csv(l.lnSigma) + "," + (l.used ? "1" : "0"));
     out.WriteLine("# ln(N/g) = " + Csv(plot.intercept) + " + (" + Csv(plot.slope) + " ± " + Csv(plot.slopeSigma) +
                   ") E; T = " + Csv(plot.temperature) + " ± " + Csv(plot.temperatureSigma) + " K");
     out.Commit();

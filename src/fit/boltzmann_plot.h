@@ -17,16 +17,16 @@ namespace velmora::fit {
 
 /// One upper rotational level of the plot.
 struct BoltzmannLevel {
-    int component = 1;          ///< 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e
-    int row = 0;                ///< N
+    int component = 1;  ///< 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e
+    int row = 0;        ///< N
     double J = 0.0;
-    double energy = 0.0;        ///< rotational energy, cm-1
-    double degeneracy = 0.0;    ///< g = 2J + 1 (times the nuclear-spin weight)
-    double population = 0.0;    ///< N, relative (unit population draws the level's lines at unit weight)
-    double sigma = 0.0;         ///< its standard uncertainty
-    double lnPerG = 0.0;        ///< ln(N/g); NaN when N is not above 0
-    double lnSigma = 0.0;       ///< σ/N
-    bool used = false;          ///< in the straight-line fit: N above twice its uncertainty
+    double energy = 0.0;      ///< rotational energy, cm-1
+    double degeneracy = 0.0;  ///< g = 2J + 1 (times the nuclear-spin weight)
+    double population = 0.0;  ///< N, relative (unit population draws the level's lines at unit weight)
+    double sigma = 0.0;       ///< its standard uncertainty
+    double lnPerG = 0.0;      ///< ln(N/g); NaN when N is not above 0
+    double lnSigma = 0.0;     ///< σ/N
+    bool used = false;        ///< in the straight-line fit: N above twice its uncertainty
 };
 
 /// The plot and its straight line ln(N/g) = a − E/kT.
@@ -35,7 +35,7 @@ struct BoltzmannPlot {
     int v = 0;
     std::vector<BoltzmannLevel> levels;
     double intercept = 0.0, slope = 0.0, slopeSigma = 0.0;  ///< slope in 1/cm-1
-    double temperature = 0.0, temperatureSigma = 0.0;      ///< K
+    double temperature = 0.0, temperatureSigma = 0.0;       ///< K
     double reducedChiSquare = 0.0;                          ///< of the straight line
     FitResult spectrumFit;                                  ///< the fit that fixed axis and instrument
     std::vector<std::string> warnings;

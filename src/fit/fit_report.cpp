@@ -15,10 +15,13 @@ using simulation::AxisUnit;
 
 std::string AxisName(AxisUnit u) {
     switch (u) {
-        case AxisUnit::Wavenumber: return "cm-1";
+        case AxisUnit::Wavenumber:
+            return "cm-1";
         case AxisUnit::NanometreVacuum:
-        case AxisUnit::NanometreAir: return "nm";
-        default: return "Å";
+        case AxisUnit::NanometreAir:
+            return "nm";
+        default:
+            return "Å";
     }
 }
 
@@ -52,17 +55,23 @@ std::string Join(const std::vector<std::string>& parts, const std::string& separ
 
 const char* WeightingName(Weighting w) {
     switch (w) {
-        case Weighting::FileColumn: return "1/σ² from the file's third column";
-        case Weighting::NoiseEstimate: return "1/σ² from a noise estimate";
-        default: return "uniform";
+        case Weighting::FileColumn:
+            return "1/σ² from the file's third column";
+        case Weighting::NoiseEstimate:
+            return "1/σ² from a noise estimate";
+        default:
+            return "uniform";
     }
 }
 
 const char* OutcomeName(BatchOutcome o) {
     switch (o) {
-        case BatchOutcome::BadInput: return "bad input";
-        case BatchOutcome::NotConverged: return "not converged";
-        default: return "fitted";
+        case BatchOutcome::BadInput:
+            return "bad input";
+        case BatchOutcome::NotConverged:
+            return "not converged";
+        default:
+            return "fitted";
     }
 }
 
@@ -72,14 +81,21 @@ std::string ParameterUnit(ParameterKind kind, AxisUnit unit) {
     const std::string axis = AxisName(unit);
     switch (kind) {
         case ParameterKind::RotationalTemperature:
-        case ParameterKind::VibrationalTemperature: return "K";
+        case ParameterKind::VibrationalTemperature:
+            return "K";
         case ParameterKind::Population:
-        case ParameterKind::Stretch: return "";
-        case ParameterKind::Scale: return "y·" + axis;
-        case ParameterKind::BaselineOffset: return "y";
-        case ParameterKind::BaselineSlope: return "y/" + axis;
-        case ParameterKind::Quadratic: return "1/" + axis;
-        default: return axis;
+        case ParameterKind::Stretch:
+            return "";
+        case ParameterKind::Scale:
+            return "y·" + axis;
+        case ParameterKind::BaselineOffset:
+            return "y";
+        case ParameterKind::BaselineSlope:
+            return "y/" + axis;
+        case ParameterKind::Quadratic:
+            return "1/" + axis;
+        default:
+            return axis;
     }
 }
 
@@ -104,12 +120,14 @@ std::vector<std::string> ResultLines(const FitResult& r, AxisUnit unit) {
         if (r.atBound[k]) line += "  (at bound)";
         lines.push_back(line);
     }
-    lines.push_back("reduced chi-square " + Fixed(r.reducedChiSquare, 4) + " (chi-square " + Fixed(r.chiSquare, 2) + ", " +
-                    std::to_string(r.points) + " points, " + std::to_string(r.degreesOfFreedom) + " degrees of freedom)");
+    lines.push_back("reduced chi-square " + Fixed(r.reducedChiSquare, 4) + " (chi-square " + Fixed(r.chiSquare, 2) +
+                    ", " + std::to_string(r.points) + " points, " + std::to_string(r.degreesOfFreedom) +
+                    " degrees of freedom)");
     lines.push_back(std::to_string(r.evaluations) + " spectra evaluated in " + std::to_string(r.iterations) +
                     " iterations; " + r.stopReason);
-    lines.push_back("intensity: " + std::string(ConventionName(r.convention)) + "; weights: " + WeightingName(r.weighting) +
-                    (r.weighting == Weighting::NoiseEstimate ? " (σ = " + Trim(Str(r.noiseSigma)) + ")" : std::string()));
+    lines.push_back(
+        "intensity: " + std::string(ConventionName(r.convention)) + "; weights: " + WeightingName(r.weighting) +
+        (r.weighting == Weighting::NoiseEstimate ? " (σ = " + Trim(Str(r.noiseSigma)) + ")" : std::string()));
     for (const std::string& w : r.warnings) lines.push_back("warning: " + w);
     return lines;
 }
@@ -128,9 +146,10 @@ void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows) {
         const FitResult& r = row.result;
         const bool fitted = row.outcome == BatchOutcome::Fitted;
         std::string line = CsvText(row.file) + "," + OutcomeName(row.outcome) + "," + CsvText(row.message) + ",";
-        line += fitted ? Csv(r.reducedChiSquare) + "," + std::to_string(r.points) + "," + std::to_string(r.evaluations) + "," +
-                             (r.convention == IntensityConvention::Energy ? "energy" : "photons")
-                       : std::string(",,");
+        line += fitted
+                    ? Csv(r.reducedChiSquare) + "," + std::to_string(r.points) + "," + std::to_string(r.evaluations) +
+                          "," + (r.convention == IntensityConvention::Energy ? "energy" : "photons")
+                    : std::string(",,");
         std::vector<std::string> atBound;
         for (const std::string& n : names) {
             const Parameter* q = fitted ? r.Find(n) : nullptr;

@@ -34,11 +34,13 @@ std::vector<NamedSetting> ParseNames(const std::vector<std::string>& names, bool
     for (const std::string& n : names) {
         NamedSetting s{n, ParseParameterName(n, lif)};
         if (s.pattern.system && *s.pattern.system >= systems)
-            throw FitInputError(n + ": the fit has " + std::to_string(systems) + " band system" + (systems > 1 ? "s" : ""));
+            throw FitInputError(n + ": the fit has " + std::to_string(systems) + " band system" +
+                                (systems > 1 ? "s" : ""));
         out.push_back(std::move(s));
     }
     std::stable_sort(out.begin(), out.end(), [](const NamedSetting& a, const NamedSetting& b) {
-        return (a.pattern.system ? 1 : 0) + (a.pattern.level ? 1 : 0) < (b.pattern.system ? 1 : 0) + (b.pattern.level ? 1 : 0);
+        return (a.pattern.system ? 1 : 0) + (a.pattern.level ? 1 : 0) <
+               (b.pattern.system ? 1 : 0) + (b.pattern.level ? 1 : 0);
     });
     return out;
 }
@@ -122,10 +124,12 @@ struct Settings {
 /// The Gaussian and Lorentzian parts of the instrument function of the conditions.
 std::pair<double, double> InstrumentWidths(const simulation::SimulationConditions& c) {
     switch (c.lineshape) {
-        case simulation::Lineshape::Lorentzian: return {0.0, c.resolution};
+        case simulation::Lineshape::Lorentzian:
+            return {0.0, c.resolution};
         case simulation::Lineshape::Voigt:
             return {(100.0 - c.lorentzPercent) / 100.0 * c.resolution, c.lorentzPercent / 100.0 * c.resolution};
-        default: return {c.resolution, 0.0};
+        default:
+            return {c.resolution, 0.0};
     }
 }
 
@@ -157,7 +161,8 @@ Setup Prepare(const FitRequest& r) {
         if (!s.model || !s.database) throw FitInputError("a band system of the fit is not loaded");
     simulation::CheckConditions(c);
     if (r.convention == IntensityConvention::Energy && c.kind != SpectrumKind::Emission)
-        throw FitInputError("the energy convention (each line times its photon energy) applies to emission spectra only");
+        throw FitInputError(
+            "the energy convention (each line times its photon energy) applies to emission spectra only");
     MeasuredSpectrum spectrum = r.spectrum;
     if (spectrum.source.empty()) spectrum.source = "the spectrum";
     CheckMeasuredSpectrum(spectrum);
@@ -184,7 +189,8 @@ Setup Prepare(const FitRequest& r) {
                             (r.excluded.empty() ? "" : ", less the excluded ranges") + ")");
     const auto [ylo, yhi] = std::minmax_element(points.y.begin(), points.y.end());
     if (*ylo == *yhi)
-        throw FitInputError(spectrum.source + ": the fitted points are flat (every y is " + Number(*ylo) + "): nothing to fit");
+        throw FitInputError(spectrum.source + ": the fitted points are flat (every y is " + Number(*ylo) +
+                            "): nothing to fit");
     const double yspan = *yhi - *ylo;
     const double xlo = points.x.front(), xhi = points.x.back();
     points.centre = 0.5 * (xlo + xhi);
@@ -192,7 +198,9 @@ Setup Prepare(const FitRequest& r) {
 
     Setup setup;
     switch (r.weighting) {
-        case Weighting::Uniform: points.weight.assign(points.x.size(), 1.0); break;
+        case Weighting::Uniform:
+            points.weight.assign(points.x.size(), 1.0);
+            break;
         case Weighting::FileColumn:
             if (sigma.empty())
                 throw FitInputError(spectrum.source + ": weights from the file need a third column of uncertainties");
@@ -203,7 +211,8 @@ Setup Prepare(const FitRequest& r) {
             // residuals at the start values.
             setup.noiseSigma = EstimateNoise(points.y);
             if (!(setup.noiseSigma > 0.0))
-                throw FitInputError(spectrum.source + ": the noise cannot be estimated (the points are smooth to the last "
+                throw FitInputError(spectrum.source +
+                                    ": the noise cannot be estimated (the points are smooth to the last "
                                     "digit or too few): use uniform weights or a column of uncertainties");
             points.weight.assign(points.x.size(), 1.0 / setup.noiseSigma);
             break;
@@ -240,8 +249,7 @@ Setup Prepare(const FitRequest& r) {
     const double axisReach = Reach(shared[static_cast<std::size_t>(shift)], 10.0 * widest) +
                              Reach(shared[static_cast<std::size_t>(stretch)], 0.01) * half +
                              Reach(shared[static_cast<std::size_t>(quadratic)], 0.01 / half) * half * half;
-    const double wings = 3.0 * Reach(g, 10.0 * g.value) +
-                         20.0 * (l.free ? std::max(l.value, 0.5 * g.value) : l.value);
+    const double wings = 3.0 * Reach(g, 10.0 * g.value) + 20.0 * (l.free ? std::max(l.value, 0.5 * g.value) : l.value);
     const double margin = std::clamp(axisReach + wings, 3.0 * widest, 2.0 * half);
     const double start = xlo - margin, end = xhi + margin;
     simulation::SimulationConditions sc = c;
@@ -258,7 +266,8 @@ Setup Prepare(const FitRequest& r) {
         const bool tvib = settings.Names(ParameterKind::VibrationalTemperature, s);
         const std::string label = r.systems[static_cast<std::size_t>(s)].label;
         if (pops && tvib)
-            throw FitInputError(label + ": tvib and pop exclude each other (free populations replace the vibrational temperature)");
+            throw FitInputError(
+                label + ": tvib and pop exclude each other (free populations replace the vibrational temperature)");
         tracers.emplace_back(r.systems[static_cast<std::size_t>(s)], sc, start, end, xlo, xhi, r.convention, pops, ppw);
         SystemTracer& tracer = tracers.back();
         if (tracer.Levels().empty())
@@ -276,12 +285,14 @@ Setup Prepare(const FitRequest& r) {
             const std::vector<double> w = tracer.BoltzmannPopulations(tStart, tStart);
             for (std::size_t k = 0; k < w.size(); ++k) {
                 const int v = tracer.Levels()[k];
-                L.pops.push_back(add(id(ParameterKind::Population, s, v), w[0] > 0.0 ? w[k] / w[0] : 1.0, 0.0, kInfinity));
+                L.pops.push_back(
+                    add(id(ParameterKind::Population, s, v), w[0] > 0.0 ? w[k] / w[0] : 1.0, 0.0, kInfinity));
                 if (k == 0) {
                     // "pop" frees every level but the reference, which stays at 1.
                     Parameter& ref = table.back();
                     if (ref.free && settings.FreesLevel(ref.id))
-                        throw FitInputError(ref.name + " is the reference level (fixed): the other populations are relative to it");
+                        throw FitInputError(
+                            ref.name + " is the reference level (fixed): the other populations are relative to it");
                     ref.free = false;
                 }
             }
@@ -302,22 +313,39 @@ Setup Prepare(const FitRequest& r) {
     }
     if (points.x.size() <= setup.free.size())
         throw FitInputError(spectrum.source + ": " + std::to_string(points.x.size()) + " points for " +
-                            std::to_string(setup.free.size()) + " free parameters (a fit needs more points than free parameters)");
+                            std::to_string(setup.free.size()) +
+                            " free parameters (a fit needs more points than free parameters)");
     for (int k : setup.free) {
         const Parameter& q = table[static_cast<std::size_t>(k)];
         double t = 1.0;
         switch (q.id.kind) {
             case ParameterKind::RotationalTemperature:
-            case ParameterKind::VibrationalTemperature: t = std::max(q.value, 10.0); break;
-            case ParameterKind::Population: t = 1.0; break;
-            case ParameterKind::Scale: t = yspan * (xhi - xlo) / systems; break;
-            case ParameterKind::BaselineOffset: t = yspan; break;
-            case ParameterKind::BaselineSlope: t = yspan / half; break;
+            case ParameterKind::VibrationalTemperature:
+                t = std::max(q.value, 10.0);
+                break;
+            case ParameterKind::Population:
+                t = 1.0;
+                break;
+            case ParameterKind::Scale:
+                t = yspan * (xhi - xlo) / systems;
+                break;
+            case ParameterKind::BaselineOffset:
+                t = yspan;
+                break;
+            case ParameterKind::BaselineSlope:
+                t = yspan / half;
+                break;
             case ParameterKind::Shift:
             case ParameterKind::GaussWidth:
-            case ParameterKind::LorentzWidth: t = width0; break;
-            case ParameterKind::Stretch: t = width0 / half; break;
-            case ParameterKind::Quadratic: t = width0 / (half * half); break;
+            case ParameterKind::LorentzWidth:
+                t = width0;
+                break;
+            case ParameterKind::Stretch:
+                t = width0 / half;
+                break;
+            case ParameterKind::Quadratic:
+                t = width0 / (half * half);
+                break;
         }
         setup.typical.push_back(t > 0.0 && std::isfinite(t) ? t : 1.0);
     }
@@ -348,7 +376,8 @@ void FindStart(Setup& setup, const FitOptions& options) {
     std::vector<int> temperatures;
     for (int k : setup.free) {
         const ParameterKind kind = setup.table[static_cast<std::size_t>(k)].id.kind;
-        if (kind == ParameterKind::RotationalTemperature || kind == ParameterKind::VibrationalTemperature) temperatures.push_back(k);
+        if (kind == ParameterKind::RotationalTemperature || kind == ParameterKind::VibrationalTemperature)
+            temperatures.push_back(k);
     }
     const int n = std::max(options.scanPoints, 0);
     int done = 0;
@@ -358,7 +387,8 @@ void FindStart(Setup& setup, const FitOptions& options) {
         std::vector<double> candidate = p;
         for (int i = 0; i < n; ++i) {
             CheckCancel(options);
-            candidate[static_cast<std::size_t>(k)] = n > 1 ? lo * std::pow(hi / lo, static_cast<double>(i) / (n - 1)) : lo;
+            candidate[static_cast<std::size_t>(k)] =
+                n > 1 ? lo * std::pow(hi / lo, static_cast<double>(i) / (n - 1)) : lo;
             const double chi2 = model.SolveLinear(candidate);
             if (chi2 < best) {
                 best = chi2;
@@ -404,7 +434,8 @@ public:
         }
         if (withJacobian) {
             for (std::size_t i = 0; i < n; ++i)
-                for (std::size_t j = 0; j < nf; ++j) jacobians[0][i * nf + j] = pts.weight[i] * J_[i * nf + j] * setup_.typical[j];
+                for (std::size_t j = 0; j < nf; ++j)
+                    jacobians[0][i * nf + j] = pts.weight[i] * J_[i * nf + j] * setup_.typical[j];
             z_.assign(z[0], z[0] + nf);
             residuals_.assign(residuals, residuals + n);
             jacobian_.assign(jacobians[0], jacobians[0] + n * nf);
@@ -458,7 +489,8 @@ double FitResult::Value(const std::string& name) const {
 
 double FitResult::Uncertainty(const std::string& name) const {
     const Parameter* q = Find(name);
-    return q ? uncertainties[static_cast<std::size_t>(q - parameters.data())] : std::numeric_limits<double>::quiet_NaN();
+    return q ? uncertainties[static_cast<std::size_t>(q - parameters.data())]
+             : std::numeric_limits<double>::quiet_NaN();
 }
 
 FitResult FitSpectrum(const FitRequest& request) {
@@ -483,7 +515,8 @@ FitResult FitSpectrum(const FitRequest& request) {
     // The local fit in scaled parameters, within the bounds.
     const std::size_t nf = setup.free.size();
     std::vector<double> z(nf);
-    for (std::size_t j = 0; j < nf; ++j) z[j] = setup.values[static_cast<std::size_t>(setup.free[j])] / setup.typical[j];
+    for (std::size_t j = 0; j < nf; ++j)
+        z[j] = setup.values[static_cast<std::size_t>(setup.free[j])] / setup.typical[j];
     FitCost cost(setup);
     ceres::Problem::Options problemOptions;
     problemOptions.cost_function_ownership = ceres::DO_NOT_TAKE_OWNERSHIP;
@@ -491,8 +524,10 @@ FitResult FitSpectrum(const FitRequest& request) {
     problem.AddResidualBlock(&cost, nullptr, z.data());
     for (std::size_t j = 0; j < nf; ++j) {
         const Parameter& q = setup.table[static_cast<std::size_t>(setup.free[j])];
-        if (std::isfinite(q.lower)) problem.SetParameterLowerBound(z.data(), static_cast<int>(j), q.lower / setup.typical[j]);
-        if (std::isfinite(q.upper)) problem.SetParameterUpperBound(z.data(), static_cast<int>(j), q.upper / setup.typical[j]);
+        if (std::isfinite(q.lower))
+            problem.SetParameterLowerBound(z.data(), static_cast<int>(j), q.lower / setup.typical[j]);
+        if (std::isfinite(q.upper))
+            problem.SetParameterUpperBound(z.data(), static_cast<int>(j), q.upper / setup.typical[j]);
     }
     Monitor monitor(options);
     ceres::Solver::Options solver;
@@ -513,7 +548,8 @@ FitResult FitSpectrum(const FitRequest& request) {
     ceres::Solver::Summary summary;
     ceres::Solve(solver, &problem, &summary);
     switch (summary.termination_type) {
-        case ceres::CONVERGENCE: break;
+        case ceres::CONVERGENCE:
+            break;
         case ceres::NO_CONVERGENCE:
             throw FitConvergenceError("no convergence within " + std::to_string(options.maxIterations) +
                                       " iterations (" + summary.message + ")");
@@ -524,7 +560,8 @@ FitResult FitSpectrum(const FitRequest& request) {
             throw FitConvergenceError("the solver failed: " + summary.message +
                                       (cost.Error().empty() ? std::string() : " (" + cost.Error() + ")"));
     }
-    for (std::size_t j = 0; j < nf; ++j) setup.values[static_cast<std::size_t>(setup.free[j])] = z[j] * setup.typical[j];
+    for (std::size_t j = 0; j < nf; ++j)
+        setup.values[static_cast<std::size_t>(setup.free[j])] = z[j] * setup.typical[j];
 
     // Chi-square at the minimum.
     SpectrumModel& model = *setup.model;

@@ -50,26 +50,26 @@ struct FitRequest {
 
 /// The outcome of a fit.
 struct FitResult {
-    std::vector<std::string> systems;    ///< labels of the band systems, in order
-    std::vector<Parameter> parameters;   ///< every parameter at its fitted (free) or given (fixed) value
-    std::vector<double> uncertainties;   ///< standard uncertainty per parameter; 0 when fixed, NaN when undetermined
-    std::vector<bool> atBound;           ///< a free parameter ended on one of its bounds
-    std::vector<int> freeParameters;     ///< indices of the free parameters, the order of the correlation matrix
-    std::vector<double> correlation;     ///< free × free, row-major; NaN beside an undetermined parameter
+    std::vector<std::string> systems;   ///< labels of the band systems, in order
+    std::vector<Parameter> parameters;  ///< every parameter at its fitted (free) or given (fixed) value
+    std::vector<double> uncertainties;  ///< standard uncertainty per parameter; 0 when fixed, NaN when undetermined
+    std::vector<bool> atBound;          ///< a free parameter ended on one of its bounds
+    std::vector<int> freeParameters;    ///< indices of the free parameters, the order of the correlation matrix
+    std::vector<double> correlation;    ///< free × free, row-major; NaN beside an undetermined parameter
 
     int points = 0;            ///< points fitted
     int degreesOfFreedom = 0;  ///< points − free parameters
     double chiSquare = 0.0;    ///< Σ ((y − model)/σ)²
     double reducedChiSquare = 0.0;
-    int evaluations = 0;       ///< spectra simulated (scan, iterations and derivatives)
-    int iterations = 0;        ///< Levenberg–Marquardt iterations
-    std::string stopReason;    ///< why the solver stopped
+    int evaluations = 0;     ///< spectra simulated (scan, iterations and derivatives)
+    int iterations = 0;      ///< Levenberg–Marquardt iterations
+    std::string stopReason;  ///< why the solver stopped
     std::vector<std::string> warnings;
     bool undetermined = false;  ///< the data do not determine some free parameter (see warnings)
 
     IntensityConvention convention = IntensityConvention::PhotonCounts;
     Weighting weighting = Weighting::Uniform;
-    double noiseSigma = 0.0;   ///< the σ of every point when the weights come from a noise estimate
+    double noiseSigma = 0.0;  ///< the σ of every point when the weights come from a noise estimate
     bool lifExcitation = false;
 
     /// Every measured point (excluded ones too): x, y, the model, y − model, whether it was

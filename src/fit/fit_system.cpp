@@ -22,11 +22,16 @@ using simulation::AxisUnit;
 /// order 1E-7, far below what a line weight needs).
 double AxisWavenumber(double x, AxisUnit unit) {
     switch (unit) {
-        case AxisUnit::Wavenumber: return x;
-        case AxisUnit::AngstromVacuum: return 1E8 / x;
-        case AxisUnit::NanometreVacuum: return 1E7 / x;
-        case AxisUnit::AngstromAir: return 1E8 / (x * AirIndex(static_cast<float>(x)));
-        case AxisUnit::NanometreAir: return 1E7 / (x * AirIndex(static_cast<float>(10.0 * x)));
+        case AxisUnit::Wavenumber:
+            return x;
+        case AxisUnit::AngstromVacuum:
+            return 1E8 / x;
+        case AxisUnit::NanometreVacuum:
+            return 1E7 / x;
+        case AxisUnit::AngstromAir:
+            return 1E8 / (x * AirIndex(static_cast<float>(x)));
+        case AxisUnit::NanometreAir:
+            return 1E7 / (x * AirIndex(static_cast<float>(10.0 * x)));
     }
     return x;
 }
@@ -83,13 +88,15 @@ double WindowArea(const simulation::SpectralGrid& grid, const std::vector<float>
         const double s = (x - grid.start) / h;
         if (!(s >= 0.0 && s <= n - 1.0)) return 0.0;
         const int j = std::min(static_cast<int>(s), n - 2);
-        return y[static_cast<std::size_t>(j)] + (s - j) * (y[static_cast<std::size_t>(j) + 1] - y[static_cast<std::size_t>(j)]);
+        return y[static_cast<std::size_t>(j)] +
+               (s - j) * (y[static_cast<std::size_t>(j) + 1] - y[static_cast<std::size_t>(j)]);
     };
     const int first = std::max(0, static_cast<int>(std::ceil((a - grid.start) / h)));
     const int last = std::min(n - 1, static_cast<int>(std::floor((b - grid.start) / h)));
     if (first > last) return 0.5 * (value(a) + value(b)) * (b - a);
     double sum = 0.0;
-    for (int i = first; i < last; ++i) sum += 0.5 * (y[static_cast<std::size_t>(i)] + y[static_cast<std::size_t>(i) + 1]) * h;
+    for (int i = first; i < last; ++i)
+        sum += 0.5 * (y[static_cast<std::size_t>(i)] + y[static_cast<std::size_t>(i) + 1]) * h;
     sum += 0.5 * (value(a) + y[static_cast<std::size_t>(first)]) * (grid.X(first) - a);
     sum += 0.5 * (y[static_cast<std::size_t>(last)] + value(b)) * (b - grid.X(last));
     return sum;
@@ -149,13 +156,15 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
     for (std::size_t k = 0; k < levels_.size(); ++k)
         for (simulation::DrawnLine& line : lines_.list.levels[k]) {
-            if (convention_ == IntensityConvention::Energy) line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+            if (convention_ == IntensityConvention::Energy)
+                line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
             if (thermal) line.weight *= weights[k];
         }
     if (thermal) {
         // One level of every line, weighted: the lines are drawn once.
         auto& levels = lines_.list.levels;
-        for (std::size_t k = 1; k < levels.size(); ++k) levels[0].insert(levels[0].end(), levels[k].begin(), levels[k].end());
+        for (std::size_t k = 1; k < levels.size(); ++k)
+            levels[0].insert(levels[0].end(), levels[k].begin(), levels[k].end());
         levels.resize(std::min<std::size_t>(levels.size(), 1));
     }
     lines_.rotationalT = v.rotationalT;
@@ -164,7 +173,8 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     return lines_;
 }
 
-simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid) const {
+simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot,
+                                            simulation::SpectralGrid& grid) const {
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
@@ -173,10 +183,12 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     // The widths vary continuously in a fit: the profile stays a pseudo-Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
-    grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth, pointsPerWidth_, 1).grid;
-    return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit,
-                                                              system_.model->speedOfLight),
-                                  squareRoot, simulation::ProfileMethod::Convolved);
+    grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
+                                pointsPerWidth_, 1)
+               .grid;
+    return simulation::LineDrawer(
+        simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit, system_.model->speedOfLight),
+        squareRoot, simulation::ProfileMethod::Convolved);
 }
 
 std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
@@ -201,7 +213,8 @@ std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vec
         std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
         if (list.levels.empty() || list.levels[0].empty()) continue;
         if (convention_ == IntensityConvention::Energy)
-            for (simulation::DrawnLine& line : list.levels[0]) line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+            for (simulation::DrawnLine& line : list.levels[0])
+                line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
         drawer.Draw(list.levels[0], out.data(), stats);
     }
     return spectra;
@@ -234,7 +247,8 @@ void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
             t.area += v.populations[k] * t.levelAreas[k];
         }
         for (std::size_t k = 0; k < levels_.size(); ++k)
-            for (std::size_t i = 0; i < points; ++i) t.total[i] += static_cast<float>(v.populations[k] * t.levels[k][i]);
+            for (std::size_t i = 0; i < points; ++i)
+                t.total[i] += static_cast<float>(v.populations[k] * t.levels[k][i]);
     }
     if (t.area > 0.0)
         for (float& y : t.total) y = static_cast<float>(y / t.area);

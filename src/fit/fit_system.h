@@ -49,7 +49,7 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model
 struct SystemValues {
     double rotationalT = 300.0;
     double vibrationalT = 300.0;
-    std::vector<double> populations;  ///< relative populations of the fitted levels; empty: Boltzmann at vibrationalT
+    std::vector<double> populations;    ///< relative populations of the fitted levels; empty: Boltzmann at vibrationalT
     double gauss = 1.0, lorentz = 0.0;  ///< instrumental FWHM, axis units
 };
 
@@ -118,8 +118,9 @@ private:
     int pointsPerWidth_;
     std::vector<int> levels_;
     PopulationState pop_;  ///< work state of the population model
-    populations::Populations selected_;  ///< the fitted levels at unit weight, rotational populations of the last line list
-    Lines lines_;          ///< the line list of the last temperatures and populations
+    populations::Populations
+        selected_;  ///< the fitted levels at unit weight, rotational populations of the last line list
+    Lines lines_;   ///< the line list of the last temperatures and populations
     int evaluations_ = 0;
 };
 

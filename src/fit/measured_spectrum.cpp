@@ -59,7 +59,9 @@ MeasuredSpectrum ReadMeasuredSpectrum(const std::string& path, bool wavelengthAx
     static const char* kNames[] = {"x", "y", "the uncertainty"};
     while (std::getline(in, line)) {
         ++lineNo;
-        if (line.find('\0') != std::string::npos) throw FitInputError(path + ", line " + std::to_string(lineNo) + ": binary data (the file is not a text file)");
+        if (line.find('\0') != std::string::npos)
+            throw FitInputError(path + ", line " + std::to_string(lineNo) +
+                                ": binary data (the file is not a text file)");
         const std::vector<std::string_view> fields = Fields(line);
         if (fields.empty()) continue;
         const char first = fields[0].front();
@@ -73,22 +75,24 @@ MeasuredSpectrum ReadMeasuredSpectrum(const std::string& path, bool wavelengthAx
                                     std::string(fields[k]) + "\" is not a number");
             }
             if (!std::isfinite(*v))
-                throw FitInputError(path + ", line " + std::to_string(lineNo) + ": " + kNames[k] + " is not a finite number (" +
-                                    std::string(fields[k]) + ")");
+                throw FitInputError(path + ", line " + std::to_string(lineNo) + ": " + kNames[k] +
+                                    " is not a finite number (" + std::string(fields[k]) + ")");
             values.push_back(*v);
         }
         const bool heading = headingAllowed && values.empty();
         headingAllowed = false;
         if (heading) continue;
         if (values.size() < 2)
-            throw FitInputError(path + ", line " + std::to_string(lineNo) + ": one column only (x, y and optionally the uncertainty expected)");
+            throw FitInputError(path + ", line " + std::to_string(lineNo) +
+                                ": one column only (x, y and optionally the uncertainty expected)");
         const int n = static_cast<int>(values.size());
         if (columns == 0) columns = n;
         if (n != columns)
             throw FitInputError(path + ", line " + std::to_string(lineNo) + ": " + std::to_string(n) +
                                 " columns where the lines before have " + std::to_string(columns));
         if (n == 3 && !(values[2] > 0.0))
-            throw FitInputError(path + ", line " + std::to_string(lineNo) + ": the uncertainty (third column) must be above 0");
+            throw FitInputError(path + ", line " + std::to_string(lineNo) +
+                                ": the uncertainty (third column) must be above 0");
         s.x.push_back(values[0]);
         s.y.push_back(values[1]);
         if (n == 3) s.sigma.push_back(values[2]);
@@ -106,15 +110,19 @@ void CheckMeasuredSpectrum(MeasuredSpectrum& s) {
     const std::size_t n = s.x.size();
     if (s.y.size() != n || (!s.sigma.empty() && s.sigma.size() != n))
         throw FitInputError(s.source + ": " + std::to_string(n) + " x values, " + std::to_string(s.y.size()) +
-                            " y values" + (s.sigma.empty() ? "" : " and " + std::to_string(s.sigma.size()) + " uncertainties"));
+                            " y values" +
+                            (s.sigma.empty() ? "" : " and " + std::to_string(s.sigma.size()) + " uncertainties"));
     if (n == 0) throw FitInputError(s.source + ": no point");
     for (std::size_t i = 0; i < n; ++i) {
         auto bad = [&](const std::string& what) {
-            return FitInputError(s.source + ": point " + std::to_string(i + 1) + " (x = " + Trim(Str(s.x[i])) + "): " + what);
+            return FitInputError(s.source + ": point " + std::to_string(i + 1) + " (x = " + Trim(Str(s.x[i])) +
+                                 "): " + what);
         };
-        if (!std::isfinite(s.x[i])) throw FitInputError(s.source + ": point " + std::to_string(i + 1) + ": x is not a finite number");
+        if (!std::isfinite(s.x[i]))
+            throw FitInputError(s.source + ": point " + std::to_string(i + 1) + ": x is not a finite number");
         if (!std::isfinite(s.y[i])) throw bad("y is not a finite number");
-        if (!s.sigma.empty() && !(s.sigma[i] > 0.0 && std::isfinite(s.sigma[i]))) throw bad("the uncertainty must be a finite number above 0");
+        if (!s.sigma.empty() && !(s.sigma[i] > 0.0 && std::isfinite(s.sigma[i])))
+            throw bad("the uncertainty must be a finite number above 0");
     }
     if (!std::is_sorted(s.x.begin(), s.x.end())) {
         std::vector<std::size_t> order(n);

@@ -65,7 +65,8 @@ bool ParameterPattern::Matches(const ParameterId& id) const {
 ParameterPattern ParseParameterName(std::string_view name, bool lifExcitation) {
     std::string text;
     for (char c : name)
-        if (!std::isspace(static_cast<unsigned char>(c))) text += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            text += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     ParameterPattern p;
     std::string_view rest = text;
     // The band system: a suffix ":k".
@@ -89,7 +90,8 @@ ParameterPattern ParseParameterName(std::string_view name, bool lifExcitation) {
     }
     for (const KindName& k : kNames)
         if (rest == k.name) {
-            if (rest == "laser" && !lifExcitation) Unknown(name, ": the laser width belongs to LIF excitation scans (gauss is the instrument's width)");
+            if (rest == "laser" && !lifExcitation)
+                Unknown(name, ": the laser width belongs to LIF excitation scans (gauss is the instrument's width)");
             p.kind = k.kind;
             if (p.system && !IsPerSystem(p.kind))
                 Unknown(name, ": " + std::string(k.name) + " is shared by every band system and takes no ':k'");

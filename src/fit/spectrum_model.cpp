@@ -134,28 +134,44 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
         const int k = free[j];
         const ParameterId& id = table_[static_cast<std::size_t>(k)].id;
         switch (id.kind) {
-            case ParameterKind::Scale: column(j, [&](std::size_t i) { return S[static_cast<std::size_t>(id.system)][i]; }); break;
-            case ParameterKind::BaselineOffset: column(j, [](std::size_t) { return 1.0; }); break;
-            case ParameterKind::BaselineSlope: column(j, [&](std::size_t i) { return d[i]; }); break;
-            case ParameterKind::Shift: column(j, [&](std::size_t i) { return -axisSlope[i]; }); break;
-            case ParameterKind::Stretch: column(j, [&](std::size_t i) { return -d[i] * axisSlope[i]; }); break;
-            case ParameterKind::Quadratic: column(j, [&](std::size_t i) { return -d[i] * d[i] * axisSlope[i]; }); break;
+            case ParameterKind::Scale:
+                column(j, [&](std::size_t i) { return S[static_cast<std::size_t>(id.system)][i]; });
+                break;
+            case ParameterKind::BaselineOffset:
+                column(j, [](std::size_t) { return 1.0; });
+                break;
+            case ParameterKind::BaselineSlope:
+                column(j, [&](std::size_t i) { return d[i]; });
+                break;
+            case ParameterKind::Shift:
+                column(j, [&](std::size_t i) { return -axisSlope[i]; });
+                break;
+            case ParameterKind::Stretch:
+                column(j, [&](std::size_t i) { return -d[i] * axisSlope[i]; });
+                break;
+            case ParameterKind::Quadratic:
+                column(j, [&](std::size_t i) { return -d[i] * d[i] * axisSlope[i]; });
+                break;
             case ParameterKind::Population: {
                 // S = Σ p_v B_v / A with A = Σ p_v a_v: dS/dp_v = (B_v − S a_v) / A.
                 const std::size_t s = static_cast<std::size_t>(id.system);
                 const auto& pops = layout_.systems[s].pops;
-                const std::size_t level = static_cast<std::size_t>(std::find(pops.begin(), pops.end(), k) - pops.begin());
+                const std::size_t level =
+                    static_cast<std::size_t>(std::find(pops.begin(), pops.end(), k) - pops.begin());
                 const SystemTrace& t = TraceOf(id.system, p);
                 const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
                 if (t.area > 0.0)
                     column(j, [&](std::size_t i) {
-                        return scale * (Interpolate(t.grid, t.levels[level], u[i]).value - S[s][i] * t.levelAreas[level]) / t.area;
+                        return scale *
+                               (Interpolate(t.grid, t.levels[level], u[i]).value - S[s][i] * t.levelAreas[level]) /
+                               t.area;
                     });
                 break;
             }
             case ParameterKind::GaussWidth:
             case ParameterKind::LorentzWidth: {
-                const double typical = p[static_cast<std::size_t>(layout_.gauss)] + p[static_cast<std::size_t>(layout_.lorentz)];
+                const double typical =
+                    p[static_cast<std::size_t>(layout_.gauss)] + p[static_cast<std::size_t>(layout_.lorentz)];
                 const double h = Step(k, p[static_cast<std::size_t>(k)], typical);
                 for (std::size_t s = 0; s < systems; ++s) {
                     SystemValues v = ValuesOf(static_cast<int>(s), p);
@@ -165,7 +181,9 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
                 break;
             }
             case ParameterKind::RotationalTemperature:
-            case ParameterKind::VibrationalTemperature: temperatures.push_back(j); break;
+            case ParameterKind::VibrationalTemperature:
+                temperatures.push_back(j);
+                break;
         }
     }
     for (std::size_t j : temperatures) {
@@ -191,7 +209,8 @@ void SpectrumModel::Curves(const std::vector<double>& p, const std::vector<doubl
     model.assign(n, 0.0);
     parts.assign(tracers_.size(), std::vector<double>(n, 0.0));
     for (std::size_t i = 0; i < n; ++i)
-        model[i] = p[static_cast<std::size_t>(layout_.baseline)] + p[static_cast<std::size_t>(layout_.slope)] * (x[i] - points_.centre);
+        model[i] = p[static_cast<std::size_t>(layout_.baseline)] +
+                   p[static_cast<std::size_t>(layout_.slope)] * (x[i] - points_.centre);
     for (std::size_t s = 0; s < tracers_.size(); ++s) {
         const SystemTrace& t = TraceOf(static_cast<int>(s), p);
         const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
@@ -222,8 +241,8 @@ double SpectrumModel::SolveLinear(std::vector<double>& p) {
     // The columns of the free linear parameters; what is fixed moves to the measured side.
     struct Column {
         std::vector<double> values;
-        int system = -1;  ///< the scale of this system, or
-        int level = -1;   ///< the amplitude (integrated intensity) of this level of the system
+        int system = -1;     ///< the scale of this system, or
+        int level = -1;      ///< the amplitude (integrated intensity) of this level of the system
         int parameter = -1;  ///< baseline or slope
     };
     std::vector<Column> columns;
@@ -237,7 +256,8 @@ double SpectrumModel::SolveLinear(std::vector<double>& p) {
                 if (t.levelAreas[k] <= 0.0) continue;
                 Column c;
                 c.system = static_cast<int>(s), c.level = static_cast<int>(k);
-                for (std::size_t i = 0; i < n; ++i) c.values.push_back(Interpolate(t.grid, t.levels[k], u[i]).value / t.levelAreas[k]);
+                for (std::size_t i = 0; i < n; ++i)
+                    c.values.push_back(Interpolate(t.grid, t.levels[k], u[i]).value / t.levelAreas[k]);
                 columns.push_back(std::move(c));
             }
             continue;
@@ -282,8 +302,10 @@ double SpectrumModel::SolveLinear(std::vector<double>& p) {
         for (std::size_t j = 0; j < columns.size(); ++j) {
             const Column& col = columns[j];
             const double value = c(static_cast<Eigen::Index>(j));
-            if (col.parameter >= 0) clamp(col.parameter, value);
-            else if (col.level < 0) clamp(layout_.systems[static_cast<std::size_t>(col.system)].scale, value);
+            if (col.parameter >= 0)
+                clamp(col.parameter, value);
+            else if (col.level < 0)
+                clamp(layout_.systems[static_cast<std::size_t>(col.system)].scale, value);
             else {
                 auto& a = amplitude[static_cast<std::size_t>(col.system)];
                 a.resize(layout_.systems[static_cast<std::size_t>(col.system)].pops.size(), 0.0);
@@ -300,7 +322,8 @@ double SpectrumModel::SolveLinear(std::vector<double>& p) {
             const double ref = amplitude[s][0] / t.levelAreas[0];
             if (!(ref > 0.0)) continue;  // the reference level is not seen: populations stay
             for (std::size_t k = 1; k < L.pops.size(); ++k)
-                if (isFree(L.pops[k]) && t.levelAreas[k] > 0.0) clamp(L.pops[k], amplitude[s][k] / t.levelAreas[k] / ref);
+                if (isFree(L.pops[k]) && t.levelAreas[k] > 0.0)
+                    clamp(L.pops[k], amplitude[s][k] / t.levelAreas[k] / ref);
         }
     }
     return ChiSquare(p);

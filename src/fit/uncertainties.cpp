@@ -30,7 +30,8 @@ Covariance CovarianceFromJacobian(const std::vector<double>& jacobian, int n, in
             if (left[static_cast<std::size_t>(j)]) keep.push_back(j);
         if (keep.empty()) break;
         Eigen::MatrixXd A(n, static_cast<Eigen::Index>(keep.size()));
-        for (std::size_t k = 0; k < keep.size(); ++k) A.col(static_cast<Eigen::Index>(k)) = J.col(keep[k]) / norms(keep[k]);
+        for (std::size_t k = 0; k < keep.size(); ++k)
+            A.col(static_cast<Eigen::Index>(k)) = J.col(keep[k]) / norms(keep[k]);
         Eigen::JacobiSVD<Eigen::MatrixXd> svd(A, Eigen::ComputeThinV);
         const Eigen::VectorXd& s = svd.singularValues();
         const Eigen::Index last = s.size() - 1;
@@ -41,7 +42,8 @@ Covariance CovarianceFromJacobian(const std::vector<double>& jacobian, int n, in
             for (std::size_t a = 0; a < keep.size(); ++a)
                 for (std::size_t b = 0; b < keep.size(); ++b)
                     out.matrix[static_cast<std::size_t>(keep[a] * nf + keep[b])] =
-                        scale * C(static_cast<Eigen::Index>(a), static_cast<Eigen::Index>(b)) / (norms(keep[a]) * norms(keep[b]));
+                        scale * C(static_cast<Eigen::Index>(a), static_cast<Eigen::Index>(b)) /
+                        (norms(keep[a]) * norms(keep[b]));
             break;
         }
         // The flattest direction: its largest component is the parameter removed.
@@ -50,7 +52,8 @@ Covariance CovarianceFromJacobian(const std::vector<double>& jacobian, int n, in
         v.cwiseAbs().maxCoeff(&main);
         std::string with;
         for (Eigen::Index k = 0; k < v.size(); ++k)
-            if (k != main && std::fabs(v(k)) > 0.3) with += (with.empty() ? "" : ", ") + names[static_cast<std::size_t>(keep[static_cast<std::size_t>(k)])];
+            if (k != main && std::fabs(v(k)) > 0.3)
+                with += (with.empty() ? "" : ", ") + names[static_cast<std::size_t>(keep[static_cast<std::size_t>(k)])];
         const int removed = keep[static_cast<std::size_t>(main)];
         left[static_cast<std::size_t>(removed)] = false;
         out.undetermined.push_back(removed);
@@ -68,8 +71,11 @@ std::vector<double> Correlation(const std::vector<double>& covariance, int nf) {
     std::vector<double> r(covariance.size(), std::numeric_limits<double>::quiet_NaN());
     for (int a = 0; a < nf; ++a)
         for (int b = 0; b < nf; ++b) {
-            const double va = covariance[static_cast<std::size_t>(a * nf + a)], vb = covariance[static_cast<std::size_t>(b * nf + b)];
-            if (va > 0.0 && vb > 0.0) r[static_cast<std::size_t>(a * nf + b)] = covariance[static_cast<std::size_t>(a * nf + b)] / std::sqrt(va * vb);
+            const double va = covariance[static_cast<std::size_t>(a * nf + a)],
+                         vb = covariance[static_cast<std::size_t>(b * nf + b)];
+            if (va > 0.0 && vb > 0.0)
+                r[static_cast<std::size_t>(a * nf + b)] =
+                    covariance[static_cast<std::size_t>(a * nf + b)] / std::sqrt(va * vb);
         }
     return r;
 }

@@ -9,8 +9,9 @@ namespace velmora::fit {
 
 /// Covariance and what the data leave undetermined, for nf free parameters.
 struct Covariance {
-    std::vector<double> matrix;     ///< nf × nf, row-major, in the parameters' own units; NaN rows/columns when undetermined
-    std::vector<int> undetermined;  ///< free-parameter positions the data do not determine
+    std::vector<double>
+        matrix;  ///< nf × nf, row-major, in the parameters' own units; NaN rows/columns when undetermined
+    std::vector<int> undetermined;     ///< free-parameter positions the data do not determine
     std::vector<std::string> reasons;  ///< per undetermined one: the parameters it varies along with ("" when alone)
 };
 

@@ -61,9 +61,10 @@ bool CheckPopulationExtension(Dialogs& dialogs, const std::string& path, bool ro
     for (std::size_t i = 0; ok && i < 3; ++i)
         ok = std::tolower(static_cast<unsigned char>(path[path.size() - 3 + i])) == expected[i];
     if (ok) return true;
-    dialogs.ShowMessage("File " + path +
-                        (rotational ? " is not a valid rotational distribution." : " is not a vibrational distribution.") +
-                        "\r\n\r" + "       Operation cancelled");
+    dialogs.ShowMessage(
+        "File " + path +
+        (rotational ? " is not a valid rotational distribution." : " is not a vibrational distribution.") + "\r\n\r" +
+        "       Operation cancelled");
     return false;
 }
 
@@ -135,8 +136,8 @@ void WriteVibrationalDistribution(const PopulationState& pop, const DatabaseStat
 bool SaveRotationalDistribution(AppState& app, const std::string& path) {
     if (path.empty()) return false;
     PopulationState& pop = app.pop;
-    const auto answer = app.dialogs->InputBox("VIBRATIONAL LEVEL TO SAVE: ", " Input on vibrational populations",
-                                              Trim(Str(pop.SelV)));
+    const auto answer =
+        app.dialogs->InputBox("VIBRATIONAL LEVEL TO SAVE: ", " Input on vibrational populations", Trim(Str(pop.SelV)));
     // Cancel writes nothing (the save dialog may have agreed to replace a file).
     if (!answer) return false;
     const int v = LevelFromAnswer(*answer, PopMaxVib(pop, app.db), pop.SelV);
@@ -147,8 +148,8 @@ bool LoadRotationalDistribution(AppState& app, const std::string& path) {
     if (path.empty()) return false;
     if (!CheckPopulationExtension(*app.dialogs, path, true)) return false;
     PopulationState& pop = app.pop;
-    const auto answer = app.dialogs->InputBox("LOAD ROTATIONAL POPULATION IN VIBRATIONAL LEVEL:  ",
-                                              " Populations dialog", Trim(Str(pop.SelV)));
+    const auto answer = app.dialogs->InputBox(
+        "LOAD ROTATIONAL POPULATION IN VIBRATIONAL LEVEL:  ", " Populations dialog", Trim(Str(pop.SelV)));
     if (!answer || answer->empty()) return false;
     const int v = LevelFromAnswer(*answer, PopMaxVib(pop, app.db), pop.SelV);
     try {

@@ -11,9 +11,7 @@ namespace velmora::populations {
 namespace {
 
 /// Molecular constant k of level v of state s, 0 when not held.
-double Const(const DatabaseState& db, int s, int v, int k) {
-    return db.MolConst.ValueAt(s, v, k);
-}
+double Const(const DatabaseState& db, int s, int v, int k) { return db.MolConst.ValueAt(s, v, k); }
 
 int StateLambdaOf(const DatabaseState& db, int s) { return db.cat.StateLambda.ValueAt(s, db.irad); }
 
@@ -259,7 +257,8 @@ void PreparePopulations(PopulationState& pop, const DatabaseState& db) {
     }
     pop.NVibSel = static_cast<int>(selected.size());
     pop.VibList.Resize(1, pop.NVibSel);
-    for (int i = 1; i <= pop.NVibSel; ++i) pop.VibList(i) = static_cast<float>(selected[static_cast<std::size_t>(i - 1)]);
+    for (int i = 1; i <= pop.NVibSel; ++i)
+        pop.VibList(i) = static_cast<float>(selected[static_cast<std::size_t>(i - 1)]);
     NormalizeSelected(pop);
 }
 

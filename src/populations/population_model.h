@@ -6,10 +6,9 @@
 // k_B = 0.69503 cm-1/K.
 #pragma once
 
-#include <vector>
-
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "database/database_state.h"
 #include "populations/population_state.h"
@@ -55,8 +54,8 @@ void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v);
 
 /// One rotational level of the populated state as the thermal model counts it.
 struct RotationalTerm {
-    int component = 1;        ///< c of PopRot: 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e
-    int row = 0;              ///< N row of PopRot
+    int component = 1;  ///< c of PopRot: 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e
+    int row = 0;        ///< N row of PopRot
     double J = 0.0;
     double energy = 0.0;      ///< rotational energy, cm-1
     double degeneracy = 0.0;  ///< 2J + 1, times the nuclear-spin weight of a homonuclear molecule

@@ -31,7 +31,7 @@ constexpr bool IsOneComponent(StructureMode m) {
 /// Component index c of population arrays: 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e.
 struct PopulationState {
     ElectronicState PopState = ElectronicState::Upper;  ///< upper for emission, lower for the other kinds
-    int PopLambda = 0;  ///< Λ of the populated state
+    int PopLambda = 0;                                  ///< Λ of the populated state
 
     Array1<float> PopVib;     ///< (v 0..NMaxVib)
     Array3<float> PopRot;     ///< (v 0..NMaxVib, c 1..4, N 0..MaxN+3)
@@ -42,14 +42,14 @@ struct PopulationState {
 
     // Settings used by the model.
     float Temperature = 300.0f;
-    int ThermalFlag = 1;               ///< "Thermalized system"
+    int ThermalFlag = 1;  ///< "Thermalized system"
     float MinimumPopulation = 0.00001f;
     float SpinFactor = 0.5f;
 
     // Edit table of the populations window (one vibrational level at a time).
     Array2<float> EditTable;  ///< (c 1..4, r 0..MaxN+3), row r stands for J = r + 1/2
     int NRotDisp = 0;
-    std::array<float, 3> S{};       ///< S(1), S(2): sums of the F1 and F2 columns
+    std::array<float, 3> S{};  ///< S(1), S(2): sums of the F1 and F2 columns
     float Total = 0.0f;
     float Ratio = 0.0f;
     std::array<float, 3> RowMax{};  ///< RowMax(1), RowMax(2)

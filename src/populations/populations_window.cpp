@@ -46,9 +46,7 @@ bool PopulationsReady(const AppState& app) {
     return app.db.SystemLoaded && !pop.PopVib.Empty() && pop.PopVib.Hi() >= MaxVib(app) && !pop.EditTable.Empty();
 }
 
-float Cell(const PopulationState& pop, int c, int r) {
-    return pop.EditTable.ValueAt(c, r);
-}
+float Cell(const PopulationState& pop, int c, int r) { return pop.EditTable.ValueAt(c, r); }
 
 void SetCell(PopulationState& pop, int c, int r, float value) {
     if (pop.EditTable.Contains(c, r)) pop.EditTable(c, r) = value;
@@ -59,19 +57,21 @@ std::vector<std::pair<int, int>> BarCells(const PopulationState& pop, int x) {
     std::vector<std::pair<int, int>> cells;
     const int F = pop.SelF;
     switch (pop.StructMode) {
-    case StructureMode::FirstParity: cells.push_back({F, x}); break;
-    case StructureMode::SpinComponent:
-    case StructureMode::SecondParity:
-        cells.push_back({F, x});
-        if (pop.PopLambda > 0) cells.push_back({F + 2, x});
-        break;
-    default:  // every component of N = x: F1 at row N, F2 at row N - 1
-        cells.push_back({1, x});
-        if (pop.PopLambda > 0) cells.push_back({3, x});
-        if (x > 0) {
-            cells.push_back({2, x - 1});
-            if (pop.PopLambda > 0) cells.push_back({4, x - 1});
-        }
+        case StructureMode::FirstParity:
+            cells.push_back({F, x});
+            break;
+        case StructureMode::SpinComponent:
+        case StructureMode::SecondParity:
+            cells.push_back({F, x});
+            if (pop.PopLambda > 0) cells.push_back({F + 2, x});
+            break;
+        default:  // every component of N = x: F1 at row N, F2 at row N - 1
+            cells.push_back({1, x});
+            if (pop.PopLambda > 0) cells.push_back({3, x});
+            if (x > 0) {
+                cells.push_back({2, x - 1});
+                if (pop.PopLambda > 0) cells.push_back({4, x - 1});
+            }
     }
     return cells;
 }
@@ -151,11 +151,9 @@ void UpdateRotationalStatus(AppState& app) {
     else
         where = "F" + std::to_string(pop.SelF) + " " + Format(x + 0.5, "(#0.# ) ");
     w.LblRot1 = StateHeading(app) + "v = " + Format(pop.SelV, "#0   ") + where;
-    const double value = IsOneComponent(pop.StructMode) ? Cell(pop, pop.SelF + pop.SelParity, x)
-                                                                    : BarValue(pop, x);
+    const double value = IsOneComponent(pop.StructMode) ? Cell(pop, pop.SelF + pop.SelParity, x) : BarValue(pop, x);
     w.LblRot2 = "   Population =" + Format(value, " ##0.0000000");
-    if (IsOneComponent(pop.StructMode))
-        w.LblRot2 += std::string(" Parity:") + ParitySign(pop.SelF, pop.SelParity);
+    if (IsOneComponent(pop.StructMode)) w.LblRot2 += std::string(" Parity:") + ParitySign(pop.SelF, pop.SelParity);
 }
 
 /// A level whose rotational distribution was edited is no longer thermal.
@@ -178,19 +176,21 @@ bool ParseTemperature(std::string_view text, double& value) {
 
 int ComponentColor(int entry) {
     switch (entry) {
-    case 1:
-    case 2: return 6;
-    case 5:
-    case 6: return 2;
-    case 9:
-    case 10: return 3;
-    default: return 0;
+        case 1:
+        case 2:
+            return 6;
+        case 5:
+        case 6:
+            return 2;
+        case 9:
+        case 10:
+            return 3;
+        default:
+            return 0;
     }
 }
 
-HistogramScale VibrationalScale(const AppState& app) {
-    return {-0.5, 115.0, MaxVib(app) + 0.5, -11.5};
-}
+HistogramScale VibrationalScale(const AppState& app) { return {-0.5, 115.0, MaxVib(app) + 0.5, -11.5}; }
 
 HistogramScale RotationalScale(const AppState& app) {
     const double top = 1.15 * std::clamp(app.popwin.SldRotYMax, 1, 100);
@@ -248,7 +248,8 @@ void RefreshPopulationTable(AppState& app) {
     const std::string head = PopulatedStateLabel(app) + (pop.PopState == ElectronicState::Upper ? " v'=" : " v''=");
     for (int v = 0; v <= MaxVib(app); ++v) {
         const float T = pop.TRot.ValueAt(v);
-        g.Cells.push_back({head + Str(v), Format(pop.PopVib(v), "0.000000"), T > 0.0f ? Format(T, "####0.0") : "Non-thermal"});
+        g.Cells.push_back(
+            {head + Str(v), Format(pop.PopVib(v), "0.000000"), T > 0.0f ? Format(T, "####0.0") : "Non-thermal"});
         g.Red.push_back(!(pop.PopVib(v) > pop.MinimumPopulation));
     }
 }
@@ -277,7 +278,8 @@ void DrawVibrationalHistogram(AppState& app, Canvas& c) {
         const std::string label = std::to_string(v);
         c.Text(v - c.TextWidth(label) / 2, -0.01 * s.top, label, fore);
     }
-    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 1.0, pop.PopState == ElectronicState::Upper ? "v'" : "v''", fore);
+    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 1.0, pop.PopState == ElectronicState::Upper ? "v'" : "v''",
+           fore);
     UpdateVibrationalStatus(app);
     RefreshPopulationTable(app);
 }
@@ -352,35 +354,35 @@ void PicRotational_Mouse(AppState& app, double x, double y, bool leftButton) {
             if (Cell(pop, c, row) < 0.0f) SetCell(pop, c, row, 0.0f);
         };
         switch (pop.StructMode) {
-        case StructureMode::FirstParity:
-            SetCell(pop, F, r, static_cast<float>(h));
-            clampZero(F, r);
-            break;
-        case StructureMode::SecondParity:
-            SetCell(pop, F + 2, r, static_cast<float>(h - Cell(pop, F, r)));
-            clampZero(F + 2, r);
-            break;
-        case StructureMode::SpinComponent:
-            if (pop.PopLambda != 0) {
-                SetCell(pop, F, r, static_cast<float>(h / 2));
-                SetCell(pop, F + 2, r, static_cast<float>(h / 2));
-                clampZero(F + 2, r);
-            } else {
+            case StructureMode::FirstParity:
                 SetCell(pop, F, r, static_cast<float>(h));
+                clampZero(F, r);
+                break;
+            case StructureMode::SecondParity:
+                SetCell(pop, F + 2, r, static_cast<float>(h - Cell(pop, F, r)));
+                clampZero(F + 2, r);
+                break;
+            case StructureMode::SpinComponent:
+                if (pop.PopLambda != 0) {
+                    SetCell(pop, F, r, static_cast<float>(h / 2));
+                    SetCell(pop, F + 2, r, static_cast<float>(h / 2));
+                    clampZero(F + 2, r);
+                } else {
+                    SetCell(pop, F, r, static_cast<float>(h));
+                }
+                clampZero(F, r);
+                break;
+            default: {
+                // The components of N keep their shares of the bar; an empty bar is shared equally.
+                const auto cells = BarCells(pop, r);
+                const double old = BarValue(pop, r);
+                for (auto [c, row] : cells) {
+                    const double value = Cell(pop, c, row);
+                    SetCell(pop, c, row,
+                            static_cast<float>(old > 0.0 ? value + (h - old) * value / old : h / cells.size()));
+                    clampZero(c, row);
+                }
             }
-            clampZero(F, r);
-            break;
-        default: {
-            // The components of N keep their shares of the bar; an empty bar is shared equally.
-            const auto cells = BarCells(pop, r);
-            const double old = BarValue(pop, r);
-            for (auto [c, row] : cells) {
-                const double value = Cell(pop, c, row);
-                SetCell(pop, c, row,
-                        static_cast<float>(old > 0.0 ? value + (h - old) * value / old : h / cells.size()));
-                clampZero(c, row);
-            }
-        }
         }
         EditToPop(pop, app.db, pop.SelV);
         w.RotScale = ComputeRotScale(pop);
@@ -419,7 +421,8 @@ void Histogram_KeyDown(AppState& app, HistogramKey key, bool fine) {
             r = std::clamp(r, first, last);
             w.RotScale = ComputeRotScale(app.pop);
             const PopulationState& pop = app.pop;
-            const double value = pop.StructMode == StructureMode::FirstParity ? Cell(pop, pop.SelF, r) : BarValue(pop, r);
+            const double value =
+                pop.StructMode == StructureMode::FirstParity ? Cell(pop, pop.SelF, r) : BarValue(pop, r);
             PicRotational_Mouse(app, r, value * w.RotScale + (key == HistogramKey::Up ? step : -step), true);
         }
     }
@@ -540,8 +543,7 @@ namespace {
 /// other than the main one ends the thermalised system. Returns false (with the box answering
 /// the temperature in force) for other text.
 bool AcceptTemperature(AppState& app, std::string_view text, float& temperature, std::string& box,
-                       DistributionMode& mode,
-                       bool& enabled) {
+                       DistributionMode& mode, bool& enabled) {
     double value = 0.0;
     if (!ParseTemperature(text, value)) {
         box = Str(temperature);
@@ -601,13 +603,18 @@ std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
     const int v = pop.SelV;
     pop.TRot(v) = static_cast<float>(value);
     switch (pop.StructMode) {
-    case StructureMode::FirstParity: RotThermal(pop, app.db, v, pop.SelF, 0); break;
-    case StructureMode::SecondParity: RotThermal(pop, app.db, v, pop.SelF, 2); break;
-    case StructureMode::SpinComponent:
-        if (pop.PopLambda > 0) RotThermal(pop, app.db, v, pop.SelF, 2);
-        RotThermal(pop, app.db, v, pop.SelF, 0);
-        break;
-    default: RotThermalLevel(pop, app.db, v);
+        case StructureMode::FirstParity:
+            RotThermal(pop, app.db, v, pop.SelF, 0);
+            break;
+        case StructureMode::SecondParity:
+            RotThermal(pop, app.db, v, pop.SelF, 2);
+            break;
+        case StructureMode::SpinComponent:
+            if (pop.PopLambda > 0) RotThermal(pop, app.db, v, pop.SelF, 2);
+            RotThermal(pop, app.db, v, pop.SelF, 0);
+            break;
+        default:
+            RotThermalLevel(pop, app.db, v);
     }
     RotNormalize(pop, app.db, v);
     // Only part of the level follows the temperature unless every component was set.

@@ -52,7 +52,8 @@ Populations LevelPopulations(const DatabaseState& db, int kind, const std::map<i
             throw std::invalid_argument("population of v = " + std::to_string(v) + ": the populated state has v 0.." +
                                         std::to_string(vMax));
         if (!std::isfinite(weight) || weight < 0.0)
-            throw std::invalid_argument("population of v = " + std::to_string(v) + " must be a finite number, 0 or more");
+            throw std::invalid_argument("population of v = " + std::to_string(v) +
+                                        " must be a finite number, 0 or more");
         if (weight == 0.0) continue;
         RebuildLevelThermal(pop, db, v, rotationalT);
         p.levels.push_back(v);

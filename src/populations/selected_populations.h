@@ -14,9 +14,9 @@ namespace velmora::populations {
 /// Populations of the levels a simulation draws. Component index c as in PopRot.
 struct Populations {
     ElectronicState state = ElectronicState::Upper;
-    std::vector<int> levels;     ///< the selected vibrational levels, in increasing v
-    std::vector<double> weights; ///< relative population of each selected level (together 1)
-    Array3<float> rotational;    ///< (v, c 1..4, N): relative populations within each level
+    std::vector<int> levels;      ///< the selected vibrational levels, in increasing v
+    std::vector<double> weights;  ///< relative population of each selected level (together 1)
+    Array3<float> rotational;     ///< (v, c 1..4, N): relative populations within each level
 
     std::size_t Levels() const { return levels.size(); }
 };

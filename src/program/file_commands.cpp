@@ -11,11 +11,11 @@
 #include "experiment/spectrum_units.h"
 #include "populations/population_files.h"
 #include "populations/populations_window.h"
-#include "simulation/driver.h"
-#include "simulation/lineshapes.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/conditions.h"
+#include "simulation/driver.h"
 #include "simulation/instrument_inputs.h"
+#include "simulation/lineshapes.h"
 #include "simulation/simulation_files.h"
 #include "table/table_model.h"
 
@@ -54,8 +54,8 @@ void ReportSpectrumOutsideRange(AppState& app) {
     auto number = [](double v) { return Trim(Str(static_cast<float>(v))); };
     app.dialogs->ShowMessage("The spectrum " + exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].Title +
                              " lies at " + number(low) + " to " + number(high) + " " + unit +
-                             ", outside the simulated range " + number(app.sim.Xini) + " to " +
-                             number(app.sim.Xend) + ".\r\nIf its x column is in another unit, load it again "
+                             ", outside the simulated range " + number(app.sim.Xini) + " to " + number(app.sim.Xend) +
+                             ".\r\nIf its x column is in another unit, load it again "
                              "choosing the unit in the file dialog.");
 }
 
@@ -65,65 +65,65 @@ FileDialogSpec FileDialogFor(const AppState& app, FileKind kind) {
     FileDialogSpec s;
     s.kind = kind;
     switch (kind) {
-    case FileKind::OpenSpectra:
-        s.title = experiment::kLoadSpectraTitle;
-        s.filter = experiment::kLoadSpectraFilter;
-        s.filterIndex = app.shell.SpectraFilterIndex;
-        s.defaultExtension = experiment::kSpectraDefaultExtension;
-        s.initialDirectory = app.shell.SpectraDirectory;
-        s.choiceLabel = "x column in";
-        s.choiceItems = experiment::SpectrumXUnitItems();
-        s.choiceIndex = app.shell.SpectraXUnit;
-        break;
-    case FileKind::OpenRotational:
-        s.title = populations::kLoadRotationalTitle;
-        s.filter = populations::kLoadRotationalFilter;
-        break;
-    case FileKind::OpenVibrational:
-        s.title = populations::kLoadVibrationalTitle;
-        s.filter = populations::kLoadVibrationalFilter;
-        break;
-    case FileKind::SaveSpectra:
-        s.save = true;
-        s.title = experiment::kSaveSpectraTitle;
-        s.filter = experiment::kSaveSpectraFilter;
-        s.defaultExtension = experiment::kSpectraDefaultExtension;
-        s.proposedName = app.exp.CurrentFilePath;
-        break;
-    case FileKind::SaveRotational:
-        s.save = true;
-        s.title = populations::kSaveRotationalTitle;
-        s.filter = populations::kSaveRotationalFilter;
-        s.defaultExtension = "rot";
-        break;
-    case FileKind::SaveVibrational:
-        s.save = true;
-        s.title = populations::kSaveVibrationalTitle;
-        s.filter = populations::kSaveVibrationalFilter;
-        s.defaultExtension = "vib";
-        break;
-    case FileKind::SaveSimulation:
-        s.save = true;
-        s.title = "Save Simulation file";
-        s.filter = "Simulation (*.mod)|*.mod";
-        s.defaultExtension = "mod";
-        break;
-    case FileKind::SaveTable:
-        s.save = true;
-        s.title = "Save Database table to file";
-        s.filter = "Database table (*.csv)|*.csv";
-        s.defaultExtension = "csv";
-        break;
-    case FileKind::OpenInstrumentFunction:
-        s.title = "Load instrument function";
-        s.filter = "Instrument function (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
-        s.initialDirectory = app.shell.SpectraDirectory;
-        break;
-    case FileKind::OpenResponse:
-        s.title = "Load spectral response";
-        s.filter = "Spectral response (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
-        s.initialDirectory = app.shell.SpectraDirectory;
-        break;
+        case FileKind::OpenSpectra:
+            s.title = experiment::kLoadSpectraTitle;
+            s.filter = experiment::kLoadSpectraFilter;
+            s.filterIndex = app.shell.SpectraFilterIndex;
+            s.defaultExtension = experiment::kSpectraDefaultExtension;
+            s.initialDirectory = app.shell.SpectraDirectory;
+            s.choiceLabel = "x column in";
+            s.choiceItems = experiment::SpectrumXUnitItems();
+            s.choiceIndex = app.shell.SpectraXUnit;
+            break;
+        case FileKind::OpenRotational:
+            s.title = populations::kLoadRotationalTitle;
+            s.filter = populations::kLoadRotationalFilter;
+            break;
+        case FileKind::OpenVibrational:
+            s.title = populations::kLoadVibrationalTitle;
+            s.filter = populations::kLoadVibrationalFilter;
+            break;
+        case FileKind::SaveSpectra:
+            s.save = true;
+            s.title = experiment::kSaveSpectraTitle;
+            s.filter = experiment::kSaveSpectraFilter;
+            s.defaultExtension = experiment::kSpectraDefaultExtension;
+            s.proposedName = app.exp.CurrentFilePath;
+            break;
+        case FileKind::SaveRotational:
+            s.save = true;
+            s.title = populations::kSaveRotationalTitle;
+            s.filter = populations::kSaveRotationalFilter;
+            s.defaultExtension = "rot";
+            break;
+        case FileKind::SaveVibrational:
+            s.save = true;
+            s.title = populations::kSaveVibrationalTitle;
+            s.filter = populations::kSaveVibrationalFilter;
+            s.defaultExtension = "vib";
+            break;
+        case FileKind::SaveSimulation:
+            s.save = true;
+            s.title = "Save Simulation file";
+            s.filter = "Simulation (*.mod)|*.mod";
+            s.defaultExtension = "mod";
+            break;
+        case FileKind::SaveTable:
+            s.save = true;
+            s.title = "Save Database table to file";
+            s.filter = "Database table (*.csv)|*.csv";
+            s.defaultExtension = "csv";
+            break;
+        case FileKind::OpenInstrumentFunction:
+            s.title = "Load instrument function";
+            s.filter = "Instrument function (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
+            s.initialDirectory = app.shell.SpectraDirectory;
+            break;
+        case FileKind::OpenResponse:
+            s.title = "Load spectral response";
+            s.filter = "Spectral response (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
+            s.initialDirectory = app.shell.SpectraDirectory;
+            break;
     }
     return s;
 }

@@ -12,14 +12,14 @@
 namespace velmora::program {
 
 enum class FileKind {
-    OpenSpectra,      ///< "Load spectra"
-    OpenRotational,   ///< "Load rotational distribution file"
-    OpenVibrational,  ///< "Load vibrational distribution file"
-    SaveSpectra,      ///< "Save Experimental Spectra"
-    SaveRotational,   ///< "Save rotational distribution"
-    SaveVibrational,  ///< "Save Vibrational distribution file"
-    SaveSimulation,   ///< "Save Simulation file"
-    SaveTable,        ///< "Save Database table to file"
+    OpenSpectra,             ///< "Load spectra"
+    OpenRotational,          ///< "Load rotational distribution file"
+    OpenVibrational,         ///< "Load vibrational distribution file"
+    SaveSpectra,             ///< "Save Experimental Spectra"
+    SaveRotational,          ///< "Save rotational distribution"
+    SaveVibrational,         ///< "Save Vibrational distribution file"
+    SaveSimulation,          ///< "Save Simulation file"
+    SaveTable,               ///< "Save Database table to file"
     OpenInstrumentFunction,  ///< "Load instrument function"
     OpenResponse,            ///< "Load spectral response"
 };
@@ -59,12 +59,12 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
 // Failures are reported in message boxes that name the file. Each returns true when a file was
 // read or written.
 bool mnuOpenSpectra_Click(AppState& app, FileChooser& chooser);
-bool mnuOpenPopulation_Click(AppState& app, FileChooser& chooser);            ///< rotational
+bool mnuOpenPopulation_Click(AppState& app, FileChooser& chooser);  ///< rotational
 bool mnuOpenVibrationalPopulation_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveSimulationTotal_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveSimulationIndependent_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveSpectra_Click(AppState& app, FileChooser& chooser);
-bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser);            ///< rotational
+bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser);  ///< rotational
 bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser);
 bool mnuSaveTable_Click(AppState& app, FileChooser& chooser);
 /// Reads a measured instrument function (offset, response) and selects the measured lineshape.

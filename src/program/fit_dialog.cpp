@@ -133,7 +133,8 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
     for (const std::string& range : Split(d.exclusions, ',')) {
         const auto colon = range.find(':');
         if (colon == std::string::npos) throw fit::FitInputError("excluded range \"" + range + "\" is not A:B");
-        r.excluded.emplace_back(Number(range.substr(0, colon), "excluded range"), Number(range.substr(colon + 1), "excluded range"));
+        r.excluded.emplace_back(Number(range.substr(0, colon), "excluded range"),
+                                Number(range.substr(colon + 1), "excluded range"));
     }
     r.weighting = static_cast<fit::Weighting>(d.weighting);
     r.convention = static_cast<fit::IntensityConvention>(d.convention);
@@ -146,8 +147,11 @@ std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, 
         const fit::Parameter& q = r.parameters[k];
         if (!q.free && q.value == 0.0 && q.id.kind != fit::ParameterKind::BaselineOffset) continue;  // unused terms
         const std::string u = fit::ParameterUnit(q.id.kind, unit);
-        rows.push_back({q.name, fit::ValueWithUncertainty(q.value, r.uncertainties[k], q.free) + (u.empty() ? "" : " " + u),
-                        r.atBound[k] ? "at bound" : q.free ? "" : "fixed"});
+        rows.push_back({q.name,
+                        fit::ValueWithUncertainty(q.value, r.uncertainties[k], q.free) + (u.empty() ? "" : " " + u),
+                        r.atBound[k] ? "at bound"
+                        : q.free     ? ""
+                                     : "fixed"});
     }
     return rows;
 }
@@ -167,7 +171,8 @@ double FittedOr0(const fit::FitResult& r, const std::string& name) {
 /// distribution thermal at t, the vibrational distribution Boltzmann at tvib with the rotational
 /// partition functions at t (populations::VibThermal), or the free level populations; with one
 /// common temperature the thermalised system at t.
-void ApplyPopulations(AppState& app, const fit::FitResult& r, const std::string& suffix, std::vector<std::string>& notes) {
+void ApplyPopulations(AppState& app, const fit::FitResult& r, const std::string& suffix,
+                      std::vector<std::string>& notes) {
     const double t = r.Value("t" + suffix);
     if (!(t > 0.0)) return;
     const fit::Parameter* tvib = r.Find("tvib" + suffix);
@@ -177,7 +182,8 @@ void ApplyPopulations(AppState& app, const fit::FitResult& r, const std::string&
     const bool oneTemperature = !tvib && levels.empty();
     if (oneTemperature && app.pop.ThermalFlag != 1) {
         simulation::ChkThermal_Click(app, 1);
-        notes.push_back("\"Thermalized system\" is on again: the fit drew Boltzmann populations at t = " + BoxValue(t) + " K");
+        notes.push_back("\"Thermalized system\" is on again: the fit drew Boltzmann populations at t = " + BoxValue(t) +
+                        " K");
     }
     program::TxtTemperature_Change(app, BoxValue(t));
     if (std::fabs(app.pop.Temperature - t) > 1e-4 * t) {
@@ -209,7 +215,8 @@ void ApplyInstrument(AppState& app, const fit::FitResult& r) {
 /// correction (axis units, as the spectrum) grows by it. Stretch and quadratic term have no box.
 void ApplyAxis(AppState& app, const fit::FitResult& r, std::vector<std::string>& notes) {
     const double shift = FittedOr0(r, "shift");
-    const std::string unit = fit::ParameterUnit(fit::ParameterKind::Shift, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units));
+    const std::string unit =
+        fit::ParameterUnit(fit::ParameterKind::Shift, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units));
     if (shift != 0.0) {
         const double correction = app.exp.WavelengthCorrection + shift;
         if (std::fabs(correction) <= 200.0)
@@ -237,7 +244,8 @@ void ApplyIntensity(AppState& app, const fit::FitResult& r, std::vector<std::str
     if (!r.parts.empty() && experiment::BuildSimX(exp, app.sim))
         for (std::size_t i = 0; i < r.x.size(); ++i) {
             double s = 0.0;
-            if (!r.fitted[i] || !experiment::SimulationAt(exp, app.sim, static_cast<float>(r.x[i] - shift), s)) continue;
+            if (!r.fitted[i] || !experiment::SimulationAt(exp, app.sim, static_cast<float>(r.x[i] - shift), s))
+                continue;
             sp += s * r.parts[0][i];
             pp += r.parts[0][i] * r.parts[0][i];
         }
@@ -248,11 +256,12 @@ void ApplyIntensity(AppState& app, const fit::FitResult& r, std::vector<std::str
         if (std::fabs(baseline) <= 99.0)
             exp.TxtBaseline = experiment::TxtBaseline_Change(app, BoxValue(baseline));
         else
-            notes.push_back("baseline = " + BoxValue(b0) + ": the baseline correction would become " + BoxValue(baseline) +
-                            " %, beyond ±99; not applied");
+            notes.push_back("baseline = " + BoxValue(b0) + ": the baseline correction would become " +
+                            BoxValue(baseline) + " %, beyond ±99; not applied");
     }
     if (!(K > 0.0) || !std::isfinite(K))
-        notes.push_back("scale: the simulation does not cover the fitted points; the factor \"Multiply by\" is not applied");
+        notes.push_back(
+            "scale: the simulation does not cover the fitted points; the factor \"Multiply by\" is not applied");
     else if (K * oldMultiply > experiment::kMaxMultiply)
         notes.push_back("scale: the factor \"Multiply by\" would become " + BoxValue(K * oldMultiply) + ", beyond " +
                         BoxValue(experiment::kMaxMultiply) + "; not applied");
@@ -269,7 +278,8 @@ void NoteFurtherSystems(const fit::FitResult& r, simulation::AxisUnit unit, std:
         for (const fit::Parameter& q : r.parameters)
             if (fit::IsPerSystem(q.id.kind) && q.id.system == static_cast<int>(s)) {
                 const std::string u = fit::ParameterUnit(q.id.kind, unit);
-                values += (values.empty() ? "" : ", ") + q.name + " = " + BoxValue(q.value) + (u.empty() ? "" : " " + u);
+                values +=
+                    (values.empty() ? "" : ", ") + q.name + " = " + BoxValue(q.value) + (u.empty() ? "" : " " + u);
             }
         notes.push_back("Band system " + std::to_string(s + 1) + " (" + r.systems[s] + "): " + values +
                         "; not applied: the program simulates one band system at a time, so its share stays in the "
@@ -288,8 +298,9 @@ std::vector<std::string> ApplyFitResult(AppState& app, const fit::FitResult& r) 
     if (simulation::HasSimulation(app)) ApplyIntensity(app, r, notes);
     NoteFurtherSystems(r, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units), notes);
     if (r.convention == fit::IntensityConvention::Energy)
-        notes.push_back("The fit weighted each line by its photon energy; the program's simulation counts photons, so "
-                        "it differs from the fit's model by the ratio of wavenumbers across the range");
+        notes.push_back(
+            "The fit weighted each line by its photon energy; the program's simulation counts photons, so "
+            "it differs from the fit's model by the ratio of wavenumbers across the range");
     experiment::ChkResiduals_Click(app, 1);
     return notes;
 }

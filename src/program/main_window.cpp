@@ -25,19 +25,22 @@ namespace velmora::program {
 
 namespace {
 
-int MaxVibOf(const AppState& app, int s) {
-    return std::max(0, app.db.cat.NMaxVib.ValueAt(app.db.irad, s));
-}
+int MaxVibOf(const AppState& app, int s) { return std::max(0, app.db.cat.NMaxVib.ValueAt(app.db.irad, s)); }
 
 }  // namespace
 
 ScreenView ScreenViewLayout(int intWindows) {
     switch (intWindows) {
-    case 0: return {true, false, false, false};
-    case 2: return {true, true, false, false};
-    case 3: return {true, true, false, true};
-    case 4: return {false, true, true, false};
-    default: return {false, true, false, false};
+        case 0:
+            return {true, false, false, false};
+        case 2:
+            return {true, true, false, false};
+        case 3:
+            return {true, true, false, true};
+        case 4:
+            return {false, true, true, false};
+        default:
+            return {false, true, false, false};
     }
 }
 

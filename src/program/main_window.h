@@ -21,7 +21,7 @@ struct ScreenView {
 
 /// Items of CmbWindowView ("Screen view"), index = intWindows.
 inline constexpr std::array<const char*, 5> kScreenViewItems = {"Database", "Simulation", "Vertical split",
-                                                                 "Horizontal split", "Histogram/Spectra"};
+                                                                "Horizontal split", "Histogram/Spectra"};
 
 /// The windows of screen view 0..4 (values outside are taken as view 1).
 ScreenView ScreenViewLayout(int intWindows);
@@ -40,13 +40,13 @@ inline constexpr int kSliderMin = 0, kSliderMax = 100;
 
 // Toolbar2 zoom and shift keys: they move UpDZoomY, UpDZoomX or SldX by one step within the
 // control's limits and run the control's own change handler; at a limit they do nothing.
-void mnuZoomUp_Click(AppState& app);     ///< "Enlarge"
-void mnuZoomDown_Click(AppState& app);   ///< "Reduce"
-void mnuZoomXup_Click(AppState& app);    ///< "Enlarge X axis"
-void mnuZoomXdown_Click(AppState& app);  ///< "Reduce X axis"
-void mnuShiftLeft_Click(AppState& app);  ///< slider down by 2
-void mnuShiftRight_Click(AppState& app); ///< slider up by 2
-void mnuReset_Click(AppState& app);      ///< "Reset zoom and shift"
+void mnuZoomUp_Click(AppState& app);      ///< "Enlarge"
+void mnuZoomDown_Click(AppState& app);    ///< "Reduce"
+void mnuZoomXup_Click(AppState& app);     ///< "Enlarge X axis"
+void mnuZoomXdown_Click(AppState& app);   ///< "Reduce X axis"
+void mnuShiftLeft_Click(AppState& app);   ///< slider down by 2
+void mnuShiftRight_Click(AppState& app);  ///< slider up by 2
+void mnuReset_Click(AppState& app);       ///< "Reset zoom and shift"
 
 /// Main window load: no plot and no data yet, the caption "VELMORA <version>", the derived
 /// captions of the restored settings, the zoom controls at 1 and the slider centred, the plot

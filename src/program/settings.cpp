@@ -117,8 +117,8 @@ void MemoryStore::Set(const std::string& section, const std::string& key, const 
 }
 
 void LoadSettings(AppState& app, const KeyValueStore& store) {
-    ForEachSetting(app, [&](const char* section, const char* key, const char* fallback, auto& variable,
-                            Range range, bool sixteenBit) {
+    ForEachSetting(app, [&](const char* section, const char* key, const char* fallback, auto& variable, Range range,
+                            bool sixteenBit) {
         std::string text = store.Get(section, key).value_or("");
         using T = std::decay_t<decltype(variable)>;
         if constexpr (std::is_same_v<T, std::string>) {
@@ -157,8 +157,7 @@ void LoadSettings(AppState& app, const KeyValueStore& store) {
 }
 
 void SaveSettings(const AppState& app, KeyValueStore& store) {
-    ForEachSetting(app, [&](const char* section, const char* key, const char*, const auto& variable, Range,
-                            bool) {
+    ForEachSetting(app, [&](const char* section, const char* key, const char*, const auto& variable, Range, bool) {
         using T = std::decay_t<decltype(variable)>;
         if constexpr (std::is_same_v<T, std::string>)
             store.Set(section, key, variable);

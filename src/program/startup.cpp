@@ -1,7 +1,7 @@
 #include "program/startup.h"
 
-#include "database/catalogue.h"
 #include "common/number_format.h"
+#include "database/catalogue.h"
 #include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "simulation/instrument_inputs.h"
@@ -12,7 +12,8 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
     database::SetAppPath(app.db, dataFolder);
     LoadSettings(app, store);
 
-    app.pop.PopState = app.sim.Kind == 1 ? ElectronicState::Upper : ElectronicState::Lower;  // emission populates the upper state
+    app.pop.PopState =
+        app.sim.Kind == 1 ? ElectronicState::Upper : ElectronicState::Lower;  // emission populates the upper state
     app.sim.GateWidth = 10.0f;
     app.table.DbUnitsAbs = 1;
     app.table.DbUnitsPos = 3;

@@ -54,9 +54,7 @@ bool RangeHoldsLines(const AppState& app, double start, double end) {
     return false;
 }
 
-bool RangeHoldsLines(const AppState& app) {
-    return RangeHoldsLines(app, Val(app.sim.TxtStart), Val(app.sim.TxtEnd));
-}
+bool RangeHoldsLines(const AppState& app) { return RangeHoldsLines(app, Val(app.sim.TxtStart), Val(app.sim.TxtEnd)); }
 
 std::pair<int, int> StrongestBand(const AppState& app) {
     const DatabaseState& db = app.db;

@@ -39,7 +39,9 @@ std::vector<double> AbsorptionInUnit(const std::vector<double>& crossSection, co
         return crossSection;
     const double column = ColumnDensity(c);
     if (!(column > 0.0))
-        throw ConditionError("absorbance and transmittance need a column density (cm-2), or a number density (cm-3) and a path length (cm)");
+        throw ConditionError(
+            "absorbance and transmittance need a column density (cm-2), or a number density (cm-3) and a path length "
+            "(cm)");
     std::vector<double> out(crossSection.size());
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double tau = crossSection[i] * column;
@@ -50,10 +52,14 @@ std::vector<double> AbsorptionInUnit(const std::vector<double>& crossSection, co
 
 const char* AbsorptionUnitName(AbsorptionUnit unit) {
     switch (unit) {
-        case AbsorptionUnit::CrossSection: return "cross section (cm2/molecule)";
-        case AbsorptionUnit::Absorbance: return "absorbance";
-        case AbsorptionUnit::Transmittance: return "transmittance";
-        default: return "relative";
+        case AbsorptionUnit::CrossSection:
+            return "cross section (cm2/molecule)";
+        case AbsorptionUnit::Absorbance:
+            return "absorbance";
+        case AbsorptionUnit::Transmittance:
+            return "transmittance";
+        default:
+            return "relative";
     }
 }
 

@@ -43,7 +43,8 @@ void StoreAbsoluteAbsorption(SimulationState& sim, const Spectrum& s, const Band
     const double extreme = transmittance ? *std::min_element(sim.SimAbsolute.begin(), sim.SimAbsolute.end())
                                          : *std::max_element(sim.SimAbsolute.begin(), sim.SimAbsolute.end());
     char text[96];
-    std::snprintf(text, sizeof text, "%s %s = %.4g", transmittance ? "Lowest" : "Peak", AbsorptionUnitName(c.absorptionUnit), extreme);
+    std::snprintf(text, sizeof text, "%s %s = %.4g", transmittance ? "Lowest" : "Peak",
+                  AbsorptionUnitName(c.absorptionUnit), extreme);
     sim.LblAbsoluteCaption = text;
 }
 

@@ -57,16 +57,21 @@ Broadening ComputeBroadening(const SimulationConditions& c, double molecularMass
     // Instrumental function.
     const double res = c.resolution;
     if (!laser) switch (c.lineshape) {
-        case Lineshape::Gaussian: gaussSq += res * res; break;
-        case Lineshape::Lorentzian: lorentz += res; break;
-        case Lineshape::Voigt: {
-            const double share = c.lorentzPercent / 100.0;
-            lorentz += share * res;
-            gaussSq += ((1.0 - share) * res) * ((1.0 - share) * res);
-            break;
+            case Lineshape::Gaussian:
+                gaussSq += res * res;
+                break;
+            case Lineshape::Lorentzian:
+                lorentz += res;
+                break;
+            case Lineshape::Voigt: {
+                const double share = c.lorentzPercent / 100.0;
+                lorentz += share * res;
+                gaussSq += ((1.0 - share) * res) * ((1.0 - share) * res);
+                break;
+            }
+            default:
+                break;  // convolved on the grid: the profile stays that of the molecules
         }
-        default: break;  // convolved on the grid: the profile stays that of the molecules
-    }
     b.gaussWidthSq = static_cast<float>(gaussSq);
     b.lorentzWidth = static_cast<float>(lorentz);
 

@@ -21,16 +21,16 @@ inline double VoigtWidth(double lorentzWidth, double gaussWidthSq) {
 /// widths are those of the molecules alone and totalWidth adds the instrumental FWHM to them
 /// as if it were Gaussian: the total resolution shown and the width the grid is planned on.
 struct Broadening {
-    float dopplerWidth = 0.0f;      ///< Doppler FWHM at the range centre
-    float collisionalWidth = 0.0f;  ///< collisional FWHM (also when collisional broadening is off)
-    float lorentzWidth = 0.0f;      ///< total Lorentzian FWHM: collisional and instrumental parts
-    float gaussWidthSq = 0.0f;      ///< square of the total Gaussian FWHM: Doppler and instrumental
-    float totalWidth = 1.0f;        ///< Voigt FWHM of the two
-    float lorentzFraction = 0.0f;   ///< lorentzWidth / totalWidth
+    float dopplerWidth = 0.0f;                ///< Doppler FWHM at the range centre
+    float collisionalWidth = 0.0f;            ///< collisional FWHM (also when collisional broadening is off)
+    float lorentzWidth = 0.0f;                ///< total Lorentzian FWHM: collisional and instrumental parts
+    float gaussWidthSq = 0.0f;                ///< square of the total Gaussian FWHM: Doppler and instrumental
+    float totalWidth = 1.0f;                  ///< Voigt FWHM of the two
+    float lorentzFraction = 0.0f;             ///< lorentzWidth / totalWidth
     Lineshape profile = Lineshape::Gaussian;  ///< profile drawn: one part negligible, else Voigt
-    float dopplerShift = 0.0f;      ///< computed whether or not the shift is on
-    float collisionalShift = 0.0f;  ///< computed whether or not the shift is on
-    float lineShift = 0.0f;         ///< sum of the shifts that are on
+    float dopplerShift = 0.0f;                ///< computed whether or not the shift is on
+    float collisionalShift = 0.0f;            ///< computed whether or not the shift is on
+    float lineShift = 0.0f;                   ///< sum of the shifts that are on
 };
 
 /// Wavenumber (cm-1) at the centre of the range; 0 for a wavelength range centred on 0.

@@ -1,14 +1,14 @@
-#include "simulation/detection_filter.h"
 #include "simulation/condition_inputs.h"
 
 #include "common/number_format.h"
 #include "database/quenching.h"
 #include "populations/population_model.h"
+#include "simulation/absorption_inputs.h"
 #include "simulation/condition_limits.h"
 #include "simulation/conditions.h"
-#include "simulation/intensities.h"
-#include "simulation/absorption_inputs.h"
+#include "simulation/detection_filter.h"
 #include "simulation/instrument_inputs.h"
+#include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
 #include "simulation/units.h"
 
@@ -127,7 +127,8 @@ std::string TxtTemperature_Change(AppState& app, std::string_view text) {
     if (!accepted) return shown;
     WidthsAndShifts(app);
     // Quenching by a gas composition follows the gas temperature.
-    if (app.db.SystemLoaded && app.db.QuenchingSource == StoredValue(QuenchingSource::GasComposition)) ComputeYields(app);
+    if (app.db.SystemLoaded && app.db.QuenchingSource == StoredValue(QuenchingSource::GasComposition))
+        ComputeYields(app);
     if (app.pop.ThermalFlag == 1 && app.db.SystemLoaded) {
         populations::FollowMainTemperature(app.pop, app.db);
         app.ui->RedrawHistograms();

@@ -31,20 +31,26 @@ void CheckConvolvedInstrument(const SimulationConditions& c) {
     if (!(c.slitScale > 0.0) || !std::isfinite(c.slitScale))
         throw ConditionError("the width scale of the measured instrument function must be a number above 0");
     if (c.kind == SpectrumKind::LifExcitation && c.lifRegime == LifRegime::PartiallySaturated)
-        throw ConditionError("the partially saturated LIF regime needs a Gaussian, Lorentzian or Voigt instrument function");
+        throw ConditionError(
+            "the partially saturated LIF regime needs a Gaussian, Lorentzian or Voigt instrument function");
     if (c.kind == SpectrumKind::LifExcitation && c.lifRegime == LifRegime::RateEquations && !LaserShapesExcitation(c))
-        throw ConditionError("the rate-equation LIF regime needs a laser line shape, or a Gaussian, Lorentzian or Voigt "
-                             "instrument function");
+        throw ConditionError(
+            "the rate-equation LIF regime needs a laser line shape, or a Gaussian, Lorentzian or Voigt "
+            "instrument function");
 }
 
 }  // namespace
 
 int PointsPerWidth(PointDensity density) {
     switch (density) {
-        case PointDensity::Low: return 5;
-        case PointDensity::High: return 14;
-        case PointDensity::VeryHigh: return 21;
-        default: return 7;
+        case PointDensity::Low:
+            return 5;
+        case PointDensity::High:
+            return 14;
+        case PointDensity::VeryHigh:
+            return 21;
+        default:
+            return 7;
     }
 }
 
@@ -80,14 +86,16 @@ void CheckConditions(const SimulationConditions& c) {
     }
     if (!c.composition.Empty() && std::fabs(fractions - 1.0) > database::kMoleFractionTolerance)
         throw ConditionError("the mole fractions of the gas add up to " + std::to_string(fractions) + ", not 1");
-    for (const auto& [value, what] : {std::pair{c.laserGaussWidth, "the laser's Gaussian width"},
-                                      std::pair{c.laserLorentzWidth, "the laser's Lorentzian width"},
-                                      std::pair{c.pulseEnergy, "the pulse energy"},
-                                      std::pair{c.spectralIrradiance, "the spectral irradiance"}})
-        if (!(value >= 0.0) || !std::isfinite(value)) throw ConditionError(std::string(what) + " must be a number of 0 or more");
+    for (const auto& [value, what] :
+         {std::pair{c.laserGaussWidth, "the laser's Gaussian width"},
+          std::pair{c.laserLorentzWidth, "the laser's Lorentzian width"}, std::pair{c.pulseEnergy, "the pulse energy"},
+          std::pair{c.spectralIrradiance, "the spectral irradiance"}})
+        if (!(value >= 0.0) || !std::isfinite(value))
+            throw ConditionError(std::string(what) + " must be a number of 0 or more");
     if (!(c.pulseDuration > 0.0) || !std::isfinite(c.pulseDuration))
         throw ConditionError("the pulse duration must be a number above 0");
-    if (!(c.beamArea > 0.0) || !std::isfinite(c.beamArea)) throw ConditionError("the beam area must be a number above 0");
+    if (!(c.beamArea > 0.0) || !std::isfinite(c.beamArea))
+        throw ConditionError("the beam area must be a number above 0");
     for (const auto& [wavelength, transmission] : c.detectionFilter)
         if (!std::isfinite(wavelength) || !(transmission >= 0.0 && transmission <= 1.0))
             throw ConditionError("the detection filter's transmission must lie within 0..1 at every wavelength");
@@ -97,10 +105,11 @@ void CheckConditions(const SimulationConditions& c) {
         throw ConditionError("the Lorentzian share must lie within 0..100 %");
     CheckConvolvedInstrument(c);
     CheckMode(c.absorptionUnit, AbsorptionUnit::Relative, AbsorptionUnit::Transmittance, "absorption unit");
-    for (const auto& [value, what] : {std::pair{c.columnDensity, "the column density"},
-                                      std::pair{c.numberDensity, "the number density"},
-                                      std::pair{c.pathLength, "the path length"}})
-        if (!(value >= 0.0) || !std::isfinite(value)) throw ConditionError(std::string(what) + " must be a number of 0 or more");
+    for (const auto& [value, what] :
+         {std::pair{c.columnDensity, "the column density"}, std::pair{c.numberDensity, "the number density"},
+          std::pair{c.pathLength, "the path length"}})
+        if (!(value >= 0.0) || !std::isfinite(value))
+            throw ConditionError(std::string(what) + " must be a number of 0 or more");
 }
 
 }  // namespace velmora::simulation

@@ -39,7 +39,9 @@ enum class Lineshape { Gaussian = 1, Lorentzian = 2, Voigt = 3, Triangle = 4, Tr
 
 /// True for the instrument functions that are convolved with the Doppler and collisional
 /// profile on the grid rather than folded into one analytic profile.
-constexpr bool IsConvolvedInstrument(Lineshape s) { return s == Lineshape::Triangle || s == Lineshape::Trapezoid || s == Lineshape::Measured; }
+constexpr bool IsConvolvedInstrument(Lineshape s) {
+    return s == Lineshape::Triangle || s == Lineshape::Trapezoid || s == Lineshape::Measured;
+}
 
 /// Unit of the offsets of a measured instrument function file.
 enum class SlitOffsetUnit { Axis = 0, Nanometre = 1 };
@@ -119,10 +121,10 @@ struct SimulationConditions {
 
     // Convolved instrument functions (triangle, trapezoid, measured). The resolution is the FWHM
     // of a triangle or trapezoid at the range centre.
-    double trapezoidTop = 0.0;     ///< full width of a trapezoid's flat top, axis units, 0..resolution
-    double resolutionSlope = 0.0;  ///< change of the instrumental FWHM per axis unit (dispersion)
+    double trapezoidTop = 0.0;                 ///< full width of a trapezoid's flat top, axis units, 0..resolution
+    double resolutionSlope = 0.0;              ///< change of the instrumental FWHM per axis unit (dispersion)
     std::shared_ptr<const MeasuredSlit> slit;  ///< measured function, read from its file
-    double slitScale = 1.0;        ///< width factor applied to the measured function
+    double slitScale = 1.0;                    ///< width factor applied to the measured function
 
     // Broadening and shifts.
     bool dopplerBroadening = false;
@@ -134,7 +136,7 @@ struct SimulationConditions {
     double collisionalShiftA = 0.0;  ///< A: shift to the red, cm-1 per atm at 300 K
     double collisionalShiftB = 1.0;  ///< B: its temperature exponent
     bool dopplerShift = false;
-    double dopplerVelocity = 0.0;    ///< km/s, towards the observer
+    double dopplerVelocity = 0.0;  ///< km/s, towards the observer
 
     // Fluorescence: LIF regime, gate, detection window, yields and quenching.
     LifRegime lifRegime = LifRegime::Linear;
@@ -155,12 +157,12 @@ struct SimulationConditions {
     // instrument function in its place) and, for the rate equations, its irradiance. The pulse
     // gives the irradiance E / (τ A); a spectral irradiance above 0 (at the laser's centre)
     // replaces it.
-    double laserGaussWidth = 0.0;      ///< Gaussian FWHM of the laser, axis units
-    double laserLorentzWidth = 0.0;    ///< Lorentzian FWHM of the laser, axis units
-    double pulseEnergy = 1.0;          ///< mJ
-    double pulseDuration = 10.0;       ///< ns
-    double beamArea = 0.1;             ///< cm2
-    double spectralIrradiance = 0.0;   ///< W cm-2 per cm-1
+    double laserGaussWidth = 0.0;     ///< Gaussian FWHM of the laser, axis units
+    double laserLorentzWidth = 0.0;   ///< Lorentzian FWHM of the laser, axis units
+    double pulseEnergy = 1.0;         ///< mJ
+    double pulseDuration = 10.0;      ///< ns
+    double beamArea = 0.1;            ///< cm2
+    double spectralIrradiance = 0.0;  ///< W cm-2 per cm-1
 
     // Detection filter: transmission (0..1) by wavelength (Å, in air when the axis is); when
     // given it replaces the detection window.

@@ -63,7 +63,8 @@ Array3<float> FilterFactors(const BandSystemModel& m, const SimulationConditions
                 const int cu = t.upper[static_cast<std::size_t>(line.b)];
                 if (nUp < 0 || nUp > rows || cu < 1 || cu > 4 || line.emission <= 0.0f) continue;
                 total(vUp, cu, nUp) += line.emission;
-                detected(vUp, cu, nUp) += line.emission * Transmission(c.detectionFilter, AxisPosition(line.nu, angstrom));
+                detected(vUp, cu, nUp) +=
+                    line.emission * Transmission(c.detectionFilter, AxisPosition(line.nu, angstrom));
             }
     Array3<float> factors;
     factors.Resize(0, m.vUpMax, 1, 4, 0, rows);

@@ -47,7 +47,8 @@ void ApplyExperimentalLimits(AppState& app) {
     const ExperimentState& exp = app.exp;
     if (exp.ExpLimits != 1 || exp.ExpCount < 1 || !HasExperimentalPoints(exp)) return;
     if (exp.ExpX.Contains(0) && exp.ExpX(0) != 0.0f) app.sim.TxtStart = Str(exp.ExpX(0));
-    if (exp.ExpX.Contains(exp.ExpPoints) && exp.ExpX(exp.ExpPoints) != 0.0f) app.sim.TxtEnd = Str(exp.ExpX(exp.ExpPoints));
+    if (exp.ExpX.Contains(exp.ExpPoints) && exp.ExpX(exp.ExpPoints) != 0.0f)
+        app.sim.TxtEnd = Str(exp.ExpX(exp.ExpPoints));
 }
 
 /// Reads the range from its boxes (exchanging reversed limits) and re-applies the horizontal zoom.
@@ -124,8 +125,8 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
         SimulationOptions options;
         options.progress = [&app](double percent) { app.ui->ShowProgress(percent); };
         const std::shared_ptr<const BandSystemModel> m = model();
-        Spectrum spectrum = Simulate(*m, conditions, populations::SelectedPopulations(pop), ScreenBroadening(sim),
-                                     plan.grid, options);
+        Spectrum spectrum =
+            Simulate(*m, conditions, populations::SelectedPopulations(pop), ScreenBroadening(sim), plan.grid, options);
         StoreAbsoluteAbsorption(sim, spectrum, *m, conditions);
         StoreResults(sim, std::move(spectrum));
     } catch (const std::exception& e) {
@@ -159,17 +160,21 @@ bool HasSimulation(const AppState& app) { return !app.sim.SimTotal.Empty(); }
 
 std::shared_ptr<const BandSystemModel> CurrentModel(AppState& app) {
     const auto& kept = app.sim.Model;
-    if (!kept || kept->entry != app.db.irad || kept->systemStamp != app.db.SystemStamp || kept->dataFolder != app.db.AppPath)
+    if (!kept || kept->entry != app.db.irad || kept->systemStamp != app.db.SystemStamp ||
+        kept->dataFolder != app.db.AppPath)
         app.sim.Model = std::make_shared<const BandSystemModel>(BuildBandSystemModel(app.db, DatabaseBandLoader()));
     return app.sim.Model;
 }
 
 void CalculateSimulation(AppState& app) {
-    Run(app, [&app] { return CurrentModel(app); }, DatabaseBandLoader());
+    Run(
+        app, [&app] { return CurrentModel(app); }, DatabaseBandLoader());
 }
 
 void CalculateSimulation(AppState& app, const BandLoader& load) {
-    Run(app, [&app, &load] { return std::make_shared<const BandSystemModel>(BuildBandSystemModel(app.db, load)); }, load);
+    Run(
+        app, [&app, &load] { return std::make_shared<const BandSystemModel>(BuildBandSystemModel(app.db, load)); },
+        load);
 }
 
 }  // namespace velmora::simulation

@@ -56,7 +56,8 @@ RealFft::RealFft(int n) : n_(n) {
     auto* c = reinterpret_cast<fftw_complex*>(spectrum.get());
     forward_ = fftw_plan_dft_r2c_1d(n, real.get(), c, FFTW_ESTIMATE);
     backward_ = fftw_plan_dft_c2r_1d(n, c, real.get(), FFTW_ESTIMATE);
-    if (!forward_ || !backward_) throw std::runtime_error("FFTW cannot plan a transform of length " + std::to_string(n));
+    if (!forward_ || !backward_)
+        throw std::runtime_error("FFTW cannot plan a transform of length " + std::to_string(n));
 }
 
 RealFft::~RealFft() {
@@ -75,7 +76,8 @@ const RealFft& RealFft::OfLength(int n) {
 
 void RealFft::Forward(const double* in, std::complex<double>* out) const {
     // An out-of-place real-to-complex transform leaves its input as it was.
-    fftw_execute_dft_r2c(static_cast<fftw_plan>(forward_), const_cast<double*>(in), reinterpret_cast<fftw_complex*>(out));
+    fftw_execute_dft_r2c(static_cast<fftw_plan>(forward_), const_cast<double*>(in),
+                         reinterpret_cast<fftw_complex*>(out));
 }
 
 void RealFft::Backward(std::complex<double>* in, double* out) const {

@@ -26,7 +26,8 @@ constexpr int kDirectKernel = 64;
 /// line's exact offset, directly onto `sum` (the points of the range).
 template <typename ScaleAt>
 void DrawNarrowLines(const ProfileGrid& g, const std::vector<DrawnLine>& lines, const InstrumentFunction& instrument,
-                     ScaleAt scaleAt, const SpectralGrid& range, float* work, std::vector<double>& sum, DrawStats& stats) {
+                     ScaleAt scaleAt, const SpectralGrid& range, float* work, std::vector<double>& sum,
+                     DrawStats& stats) {
     const double h = range.Step();
     for (const DrawnLine& line : lines) {
         const double gamma = g.predissociation ? LifetimeWidth(g, line.x, line.lifetime) : 0.0;
@@ -55,12 +56,14 @@ void DrawNarrowLines(const ProfileGrid& g, const std::vector<DrawnLine>& lines, 
 }
 
 /// sum[i] += sum_m kernel[m + R] work[i + margin - m], i = 0..last: a constant instrument width.
-void ConvolveConstant(const std::vector<float>& work, const std::vector<double>& kernel, int margin, std::vector<double>& out, int last) {
+void ConvolveConstant(const std::vector<float>& work, const std::vector<double>& kernel, int margin,
+                      std::vector<double>& out, int last) {
     const int R = static_cast<int>(kernel.size() / 2);
     if (static_cast<int>(kernel.size()) <= kDirectKernel) {
         for (int i = 0; i <= last; ++i) {
             double sum = 0.0;
-            for (int m = -R; m <= R; ++m) sum += kernel[static_cast<std::size_t>(m + R)] * work[static_cast<std::size_t>(i + margin - m)];
+            for (int m = -R; m <= R; ++m)
+                sum += kernel[static_cast<std::size_t>(m + R)] * work[static_cast<std::size_t>(i + margin - m)];
             out[static_cast<std::size_t>(i)] += sum;
         }
         return;
@@ -77,7 +80,8 @@ void ConvolveConstant(const std::vector<float>& work, const std::vector<double>&
     fft.Forward(b.get(), fb.get());
     for (std::size_t q = 0; q < H; ++q) fa[q] *= fb[q];
     fft.Backward(fa.get(), a.get());
-    for (int i = 0; i <= last; ++i) out[static_cast<std::size_t>(i)] += a[static_cast<std::size_t>(i + margin + R)] / static_cast<double>(L);
+    for (int i = 0; i <= last; ++i)
+        out[static_cast<std::size_t>(i)] += a[static_cast<std::size_t>(i + margin + R)] / static_cast<double>(L);
 }
 
 }  // namespace
@@ -94,10 +98,13 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
 
     // Width at x as a multiple of the width at the range centre.
     const double w0 = InstrumentWidth(c, nuC), centre = (first + last) / 2.0;
-    auto scaleAt = [&](double x) { return baseScale * (1.0 + c.resolutionSlope * (std::clamp(x, first, last) - centre) / w0); };
+    auto scaleAt = [&](double x) {
+        return baseScale * (1.0 + c.resolutionSlope * (std::clamp(x, first, last) - centre) / w0);
+    };
     const double smallest = std::min(scaleAt(first), scaleAt(last)) / baseScale;
     if (!(smallest > 0.0))
-        throw ConditionError("the instrumental width would fall to 0 within the range: the change across it is too large");
+        throw ConditionError(
+            "the instrumental width would fall to 0 within the range: the change across it is too large");
     const double largest = std::max(scaleAt(first), scaleAt(last));
     const double points = instrument.Extent() * largest / step;
     if (!(points <= kMaxInstrumentReach))
@@ -110,7 +117,8 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
     SpectralGrid wide = grid;
     wide.start = grid.X(-margin);
     wide.last = grid.last + 2 * margin;
-    const LineList lines = BuildLineList(model, c, populations, widths.lineShift, wide.X(0), wide.X(wide.last), progress);
+    const LineList lines =
+        BuildLineList(model, c, populations, widths.lineShift, wide.X(0), wide.X(wide.last), progress);
 
     const Broadening molecular = MolecularBroadening(widths);
     const ProfileGrid g = MakeProfileGrid(wide, molecular, c.predissociationBroadening, c.unit, model.speedOfLight);
@@ -142,7 +150,8 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
                     kernelScale = s;
                 }
                 const int lo = std::max(-reach, -(j - margin)), hi = std::min(reach, grid.last - (j - margin));
-                for (int m = lo; m <= hi; ++m) sum[static_cast<std::size_t>(j - margin + m)] += v * kernel[static_cast<std::size_t>(m + reach)];
+                for (int m = lo; m <= hi; ++m)
+                    sum[static_cast<std::size_t>(j - margin + m)] += v * kernel[static_cast<std::size_t>(m + reach)];
             }
         }
         float* out = &bands(static_cast<int>(k) + 1, 0);

@@ -5,8 +5,10 @@
 
 namespace velmora::simulation {
 
-InstrumentFunction::InstrumentFunction(std::vector<double> x, std::vector<double> y) : x_(std::move(x)), y_(std::move(y)) {
-    if (x_.size() != y_.size() || x_.size() < 2) throw ConditionError("an instrument function needs at least two points");
+InstrumentFunction::InstrumentFunction(std::vector<double> x, std::vector<double> y)
+    : x_(std::move(x)), y_(std::move(y)) {
+    if (x_.size() != y_.size() || x_.size() < 2)
+        throw ConditionError("an instrument function needs at least two points");
     // Area and first moment of each linear segment: (b - a)(ya + yb)/2 and
     // (b - a)(ya (2a + b) + yb (a + 2b))/6.
     double area = 0.0, moment = 0.0;
@@ -16,12 +18,14 @@ InstrumentFunction::InstrumentFunction(std::vector<double> x, std::vector<double
         area += (b - a) * (ya + yb) / 2.0;
         moment += (b - a) * (ya * (2.0 * a + b) + yb * (a + 2.0 * b)) / 6.0;
     }
-    if (!(x_.back() > x_.front()) || !(area > 0.0) || !std::isfinite(area)) throw ConditionError("the instrument function encloses no area");
+    if (!(x_.back() > x_.front()) || !(area > 0.0) || !std::isfinite(area))
+        throw ConditionError("the instrument function encloses no area");
     const double centroid = moment / area;
     for (double& v : x_) v -= centroid;
     for (double& v : y_) v /= area;
     area_.assign(x_.size(), 0.0);
-    for (std::size_t k = 1; k < x_.size(); ++k) area_[k] = area_[k - 1] + (x_[k] - x_[k - 1]) * (y_[k - 1] + y_[k]) / 2.0;
+    for (std::size_t k = 1; k < x_.size(); ++k)
+        area_[k] = area_[k - 1] + (x_[k] - x_[k - 1]) * (y_[k - 1] + y_[k]) / 2.0;
 }
 
 InstrumentFunction InstrumentFunction::Trapezoid(double fwhm, double top) {
@@ -101,7 +105,8 @@ double InstrumentWidth(const SimulationConditions& c, double nuC) {
 }
 
 InstrumentFunction InstrumentFor(const SimulationConditions& c, double nuC) {
-    if (c.lineshape != Lineshape::Measured) return InstrumentFunction::Trapezoid(c.resolution, c.lineshape == Lineshape::Trapezoid ? c.trapezoidTop : 0.0);
+    if (c.lineshape != Lineshape::Measured)
+        return InstrumentFunction::Trapezoid(c.resolution, c.lineshape == Lineshape::Trapezoid ? c.trapezoidTop : 0.0);
     if (!c.slit) throw ConditionError("no measured instrument function has been read: choose its file");
     return MeasuredInAxisUnits(*c.slit, c.unit, nuC);
 }

@@ -22,8 +22,8 @@ struct MeasuredSlit {
 /// A piecewise-linear response of unit area centred on its centroid.
 class InstrumentFunction {
 public:
-    /// From nodes with non-decreasing x (two equal x make a step) and responses of 0 or more enclosing a positive area: the
-    /// response is divided by its area and x shifted so that the centroid lies at 0.
+    /// From nodes with non-decreasing x (two equal x make a step) and responses of 0 or more enclosing a positive area:
+    /// the response is divided by its area and x shifted so that the centroid lies at 0.
     InstrumentFunction(std::vector<double> x, std::vector<double> y);
 
     /// Trapezoid of full width at half maximum `fwhm` with a flat top `top` wide (0 <= top <=

@@ -53,7 +53,8 @@ std::string TxtTrapezoidTop_Change(AppState& app, std::string_view text) {
 }
 
 std::string TxtResolutionSlope_Change(AppState& app, std::string_view text) {
-    return app.sim.TxtResolutionSlope = EditInstrumentNumber(app, text, app.sim.ResolutionSlope, -kUnbounded, kUnbounded);
+    return app.sim.TxtResolutionSlope =
+               EditInstrumentNumber(app, text, app.sim.ResolutionSlope, -kUnbounded, kUnbounded);
 }
 
 std::string TxtSlitScale_Change(AppState& app, std::string_view text) {

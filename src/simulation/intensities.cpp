@@ -56,10 +56,12 @@ void ComputeWindowFactors(AppState& app) {
     const int irad = db.irad;
     const int vUpMax = db.cat.NMaxVib.ValueAt(irad, 1);
     const int vLowMax = db.cat.NMaxVib.ValueAt(irad, 2);
-    if (sim.WindowFactor.Empty() || sim.WindowFactor.Hi() < vUpMax) sim.WindowFactor.Resize(0, std::max(vUpMax, db.cat.MaxVUpper));
+    if (sim.WindowFactor.Empty() || sim.WindowFactor.Hi() < vUpMax)
+        sim.WindowFactor.Resize(0, std::max(vUpMax, db.cat.MaxVUpper));
     for (int vu = 0; vu <= vUpMax; ++vu) {
         std::vector<BandWeight> bands;
-        for (int vl = 0; vl <= vLowMax; ++vl) bands.push_back({db.BandData.ValueAt(4, vu, vl), db.BandData.ValueAt(1, vu, vl)});
+        for (int vl = 0; vl <= vLowMax; ++vl)
+            bands.push_back({db.BandData.ValueAt(4, vu, vl), db.BandData.ValueAt(1, vu, vl)});
         sim.WindowFactor(vu) = static_cast<float>(WindowFactor(bands, conditions));
     }
 }

@@ -121,7 +121,8 @@ void LineDrawer::PrepareSpectra() {
     for (int k = 0; k < kernel.Terms(); ++k) {
         // The core offsets -core..core, wrapped around: the convolution is circular.
         std::fill(term.get(), term.get() + fftLength_, 0.0);
-        for (int m = -core_; m <= core_; ++m) term[static_cast<std::size_t>((m + fftLength_) % fftLength_)] = kernel.Term(k)[m + kernel.Reach()];
+        for (int m = -core_; m <= core_; ++m)
+            term[static_cast<std::size_t>((m + fftLength_) % fftLength_)] = kernel.Term(k)[m + kernel.Reach()];
         termSpectra_.push_back(AllocateComplex(static_cast<std::size_t>(fft.SpectrumLength())));
         fft.Forward(term.get(), termSpectra_.back().get());
     }
@@ -139,7 +140,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         double strongest = 0.0;
         for (const DrawnLine& line : lines) {
             shapes_.push_back(MakeLineShape(grid_, line.x, line.lifetime));
-            if (line.saturation > 0.0f) strongest = std::max(strongest, SaturatedPeak(shapes_.back(), line.saturation, line.weight));
+            if (line.saturation > 0.0f)
+                strongest = std::max(strongest, SaturatedPeak(shapes_.back(), line.saturation, line.weight));
         }
         for (std::size_t k = 0; k < lines.size(); ++k)
             DrawOwn(lines[k], shapes_[k], out, stats, kSaturatedWingTolerance * strongest);
@@ -228,7 +230,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         double c[ProfileKernel::kMaxTerms];
         coefficients(b, c);
         if (b.j >= -core_ && b.j <= last + core_)
-            for (int k = 0; k < terms; ++k) sums[static_cast<std::size_t>(k) * L + static_cast<std::size_t>(b.j + core_)] += c[k];
+            for (int k = 0; k < terms; ++k)
+                sums[static_cast<std::size_t>(k) * L + static_cast<std::size_t>(b.j + core_)] += c[k];
         auto edge = [&](int from, int to) {
             for (int m = from; m <= to; ++m) {
                 double value = 0.0;

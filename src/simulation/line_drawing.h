@@ -75,9 +75,9 @@ private:
 
     ProfileGrid grid_;
     bool squareRoot_;
-    LineShape shared_;      ///< profile of a line without a width of its own
-    double half_ = 0.0;     ///< half window of a line without lifetime width, grid steps
-    int core_ = 0;          ///< offsets -core..core lie inside every shared line's window
+    LineShape shared_;   ///< profile of a line without a width of its own
+    double half_ = 0.0;  ///< half window of a line without lifetime width, grid steps
+    int core_ = 0;       ///< offsets -core..core lie inside every shared line's window
     std::optional<ProfileKernel> kernel_;
     bool fastSaturated_ = false;     ///< saturated lines drawn by DrawSaturatedLine
     GaussianReach gaussianReach_;    ///< of saturated lines, kept from line to line
@@ -87,7 +87,7 @@ private:
     // Convolution by FFT: transform length and the spectra of the kernel's terms (core only).
     int fftLength_ = 0;
     std::vector<FftArray<std::complex<double>>> termSpectra_;
-    FftArray<double> sums_;                       ///< the binned terms, then the convolution
+    FftArray<double> sums_;  ///< the binned terms, then the convolution
     FftArray<std::complex<double>> spectrum_, product_;
 };
 

@@ -39,9 +39,9 @@ Array3<float> LevelYields(const BandSystemModel& m, const SimulationConditions& 
         for (int comp = 1; comp <= m.upperComponents; ++comp)
             for (int N = m.upperLambda; N <= m.lastUpperRow.ValueAt(v); ++N) {
                 if (!yields.Contains(v, comp, N)) continue;
-                yields(v, comp, N) = static_cast<float>(FluorescenceYield(
-                    m.lifetime.ValueAt(v, comp, N), m.effectiveLifetime.ValueAt(v, comp, N),
-                    m.quenchRate.ValueAt(v, comp, N), compositionRate, c));
+                yields(v, comp, N) = static_cast<float>(
+                    FluorescenceYield(m.lifetime.ValueAt(v, comp, N), m.effectiveLifetime.ValueAt(v, comp, N),
+                                      m.quenchRate.ValueAt(v, comp, N), compositionRate, c));
             }
     return yields;
 }
@@ -93,15 +93,17 @@ struct LineIntensity {
     const BandSystemModel& m;
     const SimulationConditions& c;
     const Array3<float>& yields;
-    double irradiance = 0.0;  ///< W cm-2, rate equations only
+    double irradiance = 0.0;          ///< W cm-2, rate equations only
     mutable float saturation = 0.0f;  ///< of the last LIF line, rate equations only
 
     double operator()(const ModelLine& line, double S, double window, int vUp, int cu, int nUp, double popUpper,
                       double popLower, double levelWeight) const {
         const double phi = yields.ValueAt(vUp, cu, nUp);
         switch (c.kind) {
-            case SpectrumKind::Emission: return phi * popUpper * S;
-            case SpectrumKind::Absorption: return S * popLower * line.nu;
+            case SpectrumKind::Emission:
+                return phi * popUpper * S;
+            case SpectrumKind::Absorption:
+                return S * popLower * line.nu;
             case SpectrumKind::LifExcitation: {
                 // Saturated: absorption and stimulated emission balance, and the upper level holds
                 // g' / (g' + g'') of the lower population whatever the line strength.
@@ -115,13 +117,15 @@ struct LineIntensity {
                 if (!m.levelFiles && m.computedLifetime.ValueAt(vUp, cu, nUp) > 0.0f)
                     tauR = m.computedLifetime.ValueAt(vUp, cu, nUp);
                 const float gate = static_cast<float>(GateFactor(phi * tauR, c.gate, c.gateDelay, c.gateWidth));
-                if (c.lifRegime == LifRegime::RateEquations) return RateEquationWeight(line, S, tauR, phi, popLower * gate * window);
+                if (c.lifRegime == LifRegime::RateEquations)
+                    return RateEquationWeight(line, S, tauR, phi, popLower * gate * window);
                 const double w = phi * popLower * gate * window;
                 return c.lifRegime == LifRegime::PartiallySaturated ? w : w * S;
             }
             // Quadratic in the population of the level, (w N'')^2: one factor w is carried here, the
             // other by the population-weighted total, as for every kind.
-            case SpectrumKind::FourWaveMixing: return S * S * S * S * popLower * popLower * levelWeight;
+            case SpectrumKind::FourWaveMixing:
+                return S * S * S * S * popLower * popLower * levelWeight;
         }
         return 0.0;
     }
@@ -135,8 +139,8 @@ struct LineIntensity {
         if (S <= 0.0 || tauRNs <= 0.0 || phi <= 0.0) return 0.0;
         const LineDegeneracies g = DegeneraciesOf(line);
         const double A = m.einsteinAFactor * line.emission;
-        const double Wp = EinsteinB(A, g.upper, g.lower, line.nu) * irradiance / kLightSpeedCm *
-                          AxisPerWavenumber(line.nu, c.unit);
+        const double Wp =
+            EinsteinB(A, g.upper, g.lower, line.nu) * irradiance / kLightSpeedCm * AxisPerWavenumber(line.nu, c.unit);
         const double decay = 1.0 / (phi * tauRNs * 1e-9);
         saturation = static_cast<float>(Wp * (1.0 + static_cast<double>(g.lower) / g.upper) / decay);
         return detected * g.upper / (g.upper + g.lower) / tauRNs;
@@ -159,7 +163,8 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
     if (c.kind == SpectrumKind::LifExcitation) {
         for (int vUp = 0; vUp <= m.vUpMax; ++vUp) {
             std::vector<BandWeight> bands;
-            for (int vLow = 0; vLow <= m.vLowMax; ++vLow) bands.push_back({m.Band(vUp, vLow).origin, m.Band(vUp, vLow).emission});
+            for (int vLow = 0; vLow <= m.vLowMax; ++vLow)
+                bands.push_back({m.Band(vUp, vLow).origin, m.Band(vUp, vLow).emission});
             window[static_cast<std::size_t>(vUp)] = WindowFactor(bands, c);
         }
     }

@@ -32,7 +32,7 @@ struct DrawnLine {
 /// The lines of every selected level, in the order of the populations' levels.
 struct LineList {
     std::vector<std::vector<DrawnLine>> levels;
-    bool squareRoot = false;  ///< partially saturated LIF: a line adds weight × sqrt(S × profile)
+    bool squareRoot = false;     ///< partially saturated LIF: a line adds weight × sqrt(S × profile)
     bool rateEquations = false;  ///< LIF by rate equations: a line saturates with its profile
 };
 

@@ -56,8 +56,8 @@ void ComputeShifts(AppState& app) {
     sim.LineShift = b.lineShift;
     sim.LblDopplerShiftCaption = "km/s = " + Format(sim.DopShift, "##0.0####");
     sim.LblCollisionalShiftCaption = " = " + Format(sim.CollShift, "##0.0####");
-    sim.FrameShiftCaption = "Wavelength/Frequency shift = " + Format(sim.LineShift, "##0.0###") + " " +
-                            UnitNameOf(app.db.cat, sim.Units);
+    sim.FrameShiftCaption =
+        "Wavelength/Frequency shift = " + Format(sim.LineShift, "##0.0###") + " " + UnitNameOf(app.db.cat, sim.Units);
 }
 
 ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit,
@@ -119,7 +119,7 @@ LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs) {
 
 void AccumulateProfile(const ProfileGrid& grid, const LineShape& s, double x0, double weight, float* out) {
     const double a = 1.0 / (s.f * s.f * kGaussExponent);  // exp(-d^2 a)
-    const double b = 4.0 / (s.f * s.f);                    // 1 / (1 + d^2 b)
+    const double b = 4.0 / (s.f * s.f);                   // 1 / (1 + d^2 b)
     const double xini = grid.Xini, step = grid.step;
     switch (s.kind) {
         case Lineshape::Gaussian: {
@@ -151,8 +151,8 @@ void AccumulateProfile(const ProfileGrid& grid, const LineShape& s, double x0, d
     }
 }
 
-void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x0, double strength,
-                           double weight, float* out) {
+void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x0, double strength, double weight,
+                           float* out) {
     for (int i = s.first; i <= s.last; ++i) {
         const double p = strength * ProfileValue(s, grid.Xini + i * grid.step - x0);
         if (p > 0.0) out[i] = static_cast<float>(out[i] + weight * std::sqrt(p));
@@ -165,8 +165,8 @@ double SaturatedPeak(const LineShape& s, double saturation, double weight) {
     return weight * sp / (1.0 + sp);
 }
 
-SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
-                              double weight, double floor) {
+SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, double x0, double saturation, double weight,
+                              double floor) {
     // Reach (in FWHM) where the line's signal, about weight × s p in the wings, falls to the
     // floor: Lorentzian wings s η lN / (4 u²), Gaussian core s (1 - η) gN exp(-u² / 0.360674).
     const double eta = LorentzShare(s);
@@ -178,7 +178,8 @@ SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, doubl
     if (floor > 0.0 && core > floor && !(reach >= 6.0 && core < 1e43 * floor))
         reach = std::max(reach, std::sqrt(kGaussExponent * std::log(core / floor)));
     const double half = std::max(s.halfWindow * grid.gridWidth, reach * s.f);  // axis units
-    const double lo = std::clamp(std::ceil((x0 - half - grid.Xini) / grid.step), 1.0, static_cast<double>(grid.nPoints));
+    const double lo =
+        std::clamp(std::ceil((x0 - half - grid.Xini) / grid.step), 1.0, static_cast<double>(grid.nPoints));
     const double hi = std::clamp(std::floor((x0 + half - grid.Xini) / grid.step), 0.0, grid.nPoints - 1.0);
     return {std::min(s.first, static_cast<int>(lo)), std::max(s.last, static_cast<int>(hi)), saturation * eta * s.lN};
 }

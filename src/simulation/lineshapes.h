@@ -31,9 +31,9 @@ void ComputeShifts(AppState& app);
 
 /// Constants of the profile evaluation for one simulation run (grid and widths).
 struct ProfileGrid {
-    double Xini = 0;          ///< axis position of grid point 0
-    double step = 1;          ///< grid step, GridWidth / PointsPerWidth
-    double gridWidth = 1;     ///< GridWidth
+    double Xini = 0;       ///< axis position of grid point 0
+    double step = 1;       ///< grid step, GridWidth / PointsPerWidth
+    double gridWidth = 1;  ///< GridWidth
     int pointsPerWidth = 7;
     int nPoints = 0;          ///< last grid point index
     double totalWidth = 1;    ///< TotalWidth
@@ -55,12 +55,12 @@ ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat);
 
 /// The profile of one line: its FWHM, Lorentzian share, kind and the grid points it covers.
 struct LineShape {
-    double f = 1;     ///< FWHM of the line, axis units
-    double eta = 0;   ///< Lorentzian fraction of the pseudo-Voigt
+    double f = 1;    ///< FWHM of the line, axis units
+    double eta = 0;  ///< Lorentzian fraction of the pseudo-Voigt
     Lineshape kind = Lineshape::Gaussian;
-    double gN = 0;    ///< Gaussian peak of unit area, 2 sqrt(ln 2 / pi) / f
-    double lN = 0;    ///< Lorentzian peak of unit area, 2 / (pi f)
-    double halfWindow = 3;  ///< cut-off half window in units of GridWidth
+    double gN = 0;            ///< Gaussian peak of unit area, 2 sqrt(ln 2 / pi) / f
+    double lN = 0;            ///< Lorentzian peak of unit area, 2 / (pi f)
+    double halfWindow = 3;    ///< cut-off half window in units of GridWidth
     int first = 1, last = 0;  ///< grid points covered, within 1..NPoints-1 (empty when last < first)
 };
 
@@ -100,8 +100,8 @@ void AccumulateProfile(const ProfileGrid& grid, const LineShape& s, double x0, d
 
 /// Adds weight x sqrt(strength x profile(i)) onto out[i] where the profile is positive (the
 /// partially saturated LIF regime, where the signal grows with the square root of the strength).
-void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x0, double strength,
-                           double weight, float* out);
+void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x0, double strength, double weight,
+                           float* out);
 
 /// Peak signal weight × s p(0) / (1 + s p(0)) of a line saturated by the laser (s = saturation).
 double SaturatedPeak(const LineShape& s, double saturation, double weight);
@@ -112,8 +112,8 @@ struct SaturatedSpan {
     int first = 1, last = 0;
     double lorentzWing = 0.0;
 };
-SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, double x0, double saturation,
-                              double weight, double floor);
+SaturatedSpan SaturatedSpanOf(const ProfileGrid& grid, const LineShape& s, double x0, double saturation, double weight,
+                              double floor);
 
 /// Adds weight × s p(i) / (1 + s p(i)) onto out[i] (s = saturation): a line saturated by the
 /// laser, whose wings keep growing while its centre levels off (power broadening). The line

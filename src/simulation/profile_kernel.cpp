@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <complex>
+#include <cstdlib>
 
 namespace velmora::simulation {
 
@@ -21,7 +21,8 @@ double ProfileKernel::RemainderBound(const LineShape& s, double step, int terms)
     double g, l;
     Shares(s, g, l);
     const double a = 1.0 / (s.f * s.f * kGaussExponent);  // Gaussian exp(-a x^2)
-    const double gaussBound = 1.0865 * std::pow(std::sqrt(2.0 * a) * step / 2.0, terms) / std::sqrt(std::tgamma(terms + 1.0));
+    const double gaussBound =
+        1.0865 * std::pow(std::sqrt(2.0 * a) * step / 2.0, terms) / std::sqrt(std::tgamma(terms + 1.0));
     const double lorentzBound = std::pow(step / s.f, terms);
     // Each part relative to its own peak, weighted by its share of the profile's peak.
     const double peakG = g * s.gN, peakL = l * s.lN;
@@ -80,8 +81,8 @@ std::optional<ProfileKernel> ProfileKernel::Sample(const LineShape& s, double st
     }
     // Nested: the terms needed at an offset are always 0..k.
     for (int k = terms - 2; k >= 0; --k)
-        kernel.termReach_[static_cast<std::size_t>(k)] =
-            std::max(kernel.termReach_[static_cast<std::size_t>(k)], kernel.termReach_[static_cast<std::size_t>(k + 1)]);
+        kernel.termReach_[static_cast<std::size_t>(k)] = std::max(kernel.termReach_[static_cast<std::size_t>(k)],
+                                                                  kernel.termReach_[static_cast<std::size_t>(k + 1)]);
     return kernel;
 }
 

@@ -48,7 +48,7 @@ private:
     std::size_t Width() const { return 2 * static_cast<std::size_t>(reach_) + 1; }
     int reach_ = 0;
     int terms_ = 0;
-    std::vector<float> values_;  ///< [k][m + reach]
+    std::vector<float> values_;   ///< [k][m + reach]
     std::vector<int> termReach_;  ///< [k]
 };
 

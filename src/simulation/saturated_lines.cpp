@@ -67,8 +67,8 @@ constexpr SaturatedKernels kBaseline{WingBaseline, CoreBaseline};
 [[gnu::target("avx2,fma")]] void WingWide(float* out, int count, int first, float t, float A, float B, float b) {
     WingPoints(out, count, first, t, A, B, b);
 }
-[[gnu::target("avx2,fma")]] void CoreWide(float* out, int count, double m0, double a, double b, double cg,
-                                          double cl, double w) {
+[[gnu::target("avx2,fma")]] void CoreWide(float* out, int count, double m0, double a, double b, double cg, double cl,
+                                          double w) {
     CorePoints(out, count, m0, a, b, cg, cl, w);
 }
 constexpr SaturatedKernels kWide{WingWide, CoreWide};
@@ -98,7 +98,8 @@ double GaussianReach::Of(const LineShape& s) {
     if (eta == 0.0) return reach_;
     const double ratio = (1.0 - eta) * s.gN / (1e-9 * eta * s.lN);
     double u = 6.0;
-    for (int k = 0; k < 4 && ratio > 0.0; ++k) u = std::sqrt(kGaussExponent * std::max(std::log(ratio * (1.0 + 4.0 * u * u)), 0.0));
+    for (int k = 0; k < 4 && ratio > 0.0; ++k)
+        u = std::sqrt(kGaussExponent * std::max(std::log(ratio * (1.0 + 4.0 * u * u)), 0.0));
     return reach_ = std::min(u, 6.0);
 }
 

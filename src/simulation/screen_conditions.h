@@ -18,7 +18,8 @@ SimulationConditions ConditionsFromScreen(const AppState& app);
 /// the populated state of the kind, the quenching of the database state), then the captions,
 /// enabled controls, widths and shifts that follow from them. The quenching and the populations
 /// take effect when the band system is selected afterwards (or pre-computed again), as they do
-/// for a first run; the file name of a detection filter is the caller's. ConditionsFromScreen gives the conditions back.
+/// for a first run; the file name of a detection filter is the caller's. ConditionsFromScreen gives the conditions
+/// back.
 void ShowConditions(AppState& app, const SimulationConditions& c);
 
 /// The widths and shifts the screen shows, as a Broadening (the values a new computation keeps

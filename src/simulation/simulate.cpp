@@ -63,8 +63,9 @@ void BuildTotal(Spectrum& s, const populations::Populations& pop) {
 void CheckTotalFinite(const Spectrum& s) {
     for (const float v : s.total)
         if (!std::isfinite(v))
-            throw std::range_error("the simulation gives values beyond single precision: check the data files of "
-                                   "the band system and the conditions");
+            throw std::range_error(
+                "the simulation gives values beyond single precision: check the data files of "
+                "the band system and the conditions");
 }
 
 }  // namespace
@@ -103,10 +104,11 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
         CheckTotalFinite(s);
         return s;
     }
-    const LineList lines = BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
-    LineDrawer drawer(MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit,
-                                      model.speedOfLight),
-                      lines.squareRoot, options.profiles, lines.rateEquations);
+    const LineList lines =
+        BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
+    LineDrawer drawer(
+        MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit, model.speedOfLight),
+        lines.squareRoot, options.profiles, lines.rateEquations);
     for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;

@@ -33,7 +33,7 @@ struct Spectrum {
     /// the sum of the levels times their populations. A four-wave-mixing signal goes as the square
     /// of the population: its level traces carry one factor of it.
     Array2<float> bands;
-    Array1<float> total;      ///< (i 0..last): population-weighted sum of the levels
+    Array1<float> total;  ///< (i 0..last): population-weighted sum of the levels
     /// The largest point of the unscaled total. Total and bands are scaled by 100 / peak, so that
     /// the total peaks at 100; total × peak / 100 is the intensity in the units of the line
     /// strengths and populations, comparable between band systems.

@@ -73,8 +73,6 @@ std::string XPattern(double step) {
 
 void WriteSimulationTotal(AppState& app, const std::filesystem::path& path) { WriteSimulation(app, path, false); }
 
-void WriteSimulationIndependent(AppState& app, const std::filesystem::path& path) {
-    WriteSimulation(app, path, true);
-}
+void WriteSimulationIndependent(AppState& app, const std::filesystem::path& path) { WriteSimulation(app, path, true); }
 
 }  // namespace velmora::simulation

@@ -12,7 +12,7 @@ struct SpectralGrid {
     double start = 0.0;      ///< axis position of point 0, single precision as the range is held
     float gridWidth = 1.0f;  ///< the FWHM the step is based on
     int pointsPerWidth = 7;
-    int last = 0;            ///< index of the last point
+    int last = 0;  ///< index of the last point
 
     double Step() const { return static_cast<double>(gridWidth) / pointsPerWidth; }
     double X(int i) const { return start + static_cast<double>(gridWidth) * i / pointsPerWidth; }

@@ -69,7 +69,9 @@ ThermometryScan ScanThermometry(const BandSystemModel& m, const SimulationCondit
     // Candidates: the lines whose weakest signal over the scan is largest.
     std::vector<std::size_t> order(scan.lines.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    auto weakest = [&](std::size_t i) { return *std::min_element(scan.lines[i].signal.begin(), scan.lines[i].signal.end()); };
+    auto weakest = [&](std::size_t i) {
+        return *std::min_element(scan.lines[i].signal.begin(), scan.lines[i].signal.end());
+    };
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return weakest(a) > weakest(b); });
     order.resize(std::min(order.size(), candidates));
     std::erase_if(order, [&](std::size_t i) { return !(weakest(i) > 0.0); });
@@ -90,7 +92,8 @@ ThermometryScan ScanThermometry(const BandSystemModel& m, const SimulationCondit
             }
             scan.pairs.push_back(std::move(pair));
         }
-    std::sort(scan.pairs.begin(), scan.pairs.end(), [](const ThermometryPair& a, const ThermometryPair& b) { return a.score > b.score; });
+    std::sort(scan.pairs.begin(), scan.pairs.end(),
+              [](const ThermometryPair& a, const ThermometryPair& b) { return a.score > b.score; });
     if (scan.pairs.size() > pairs) scan.pairs.resize(pairs);
     return scan;
 }

@@ -43,8 +43,8 @@ struct ThermometryScan {
 
 /// Signal (line area) of every line in c.start..c.end at temperature T: the conditions with that
 /// temperature (yields, widths) and the populations at T. Lines at the same position add up.
-std::vector<ThermometryLine> LineSignalsAt(const BandSystemModel& model, SimulationConditions c, const PopulationsAt& pop,
-                                           double T);
+std::vector<ThermometryLine> LineSignalsAt(const BandSystemModel& model, SimulationConditions c,
+                                           const PopulationsAt& pop, double T);
 
 /// Scans `steps` temperatures evenly from t1 to t2: every line's signal, then the pairs among
 /// the `candidates` strongest lines (by their weakest signal over the scan), ranked by their mean

@@ -1,10 +1,10 @@
 #include "simulation/units.h"
 
 #include "common/number_format.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/condition_limits.h"
 #include "database/catalogue.h"
 #include "database/quenching.h"
+#include "simulation/condition_inputs.h"
+#include "simulation/condition_limits.h"
 #include "simulation/intensities.h"
 #include "simulation/lineshapes.h"
 
@@ -90,7 +90,8 @@ void CmbPressure_Click(AppState& app, int pressureUnits) {
     SimulationState& sim = app.sim;
     DatabaseState& db = app.db;
     sim.PressureUnits = pressureUnits;
-    sim.TxtPressure = TxtPressure_Change(app, Str(static_cast<float>(sim.Pressure / PressureFactor(db.cat, pressureUnits))));
+    sim.TxtPressure =
+        TxtPressure_Change(app, Str(static_cast<float>(sim.Pressure / PressureFactor(db.cat, pressureUnits))));
     sim.TxtQuenching = Str(static_cast<float>(db.Quenching / database::QuenchingFactor(db.cat, db.QuenchingUnits)));
     sim.LblCollisionalShiftTerm = sim.LblBroadening = CollisionalFormulaText(db.cat, pressureUnits);
 }

@@ -98,8 +98,18 @@ double LineOscillatorStrength(const DatabaseState& db, double absorption, double
 
 bool BranchHasJAboveN(int branch) {
     switch (branch) {
-        case 1: case 3: case 5: case 10: case 11: case 12:
-        case 13: case 15: case 17: case 22: case 23: case 24:
+        case 1:
+        case 3:
+        case 5:
+        case 10:
+        case 11:
+        case 12:
+        case 13:
+        case 15:
+        case 17:
+        case 22:
+        case 23:
+        case 24:
             return true;
         default:
             return false;

@@ -66,11 +66,11 @@ enum class CsvLayout {
 void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path, CsvLayout layout = CsvLayout::Labelled);
 
 // Control events of the table window.
-void CmbResolution_Click(AppState& s, int index);   ///< 0 "Vibrational", 1 "Rotational"
-void CmbUpper_Click(AppState& s, int index);        ///< v' of the rotational table
-void CmbLower_Click(AppState& s, int index);        ///< v'' of the rotational table
-void CmbQuantity_Click(AppState& s, int index);     ///< an item of QuantityItems
-void CmbNomenclature_Click(AppState& s, int index); ///< 0 case b (N), 1 case a (J)
+void CmbResolution_Click(AppState& s, int index);    ///< 0 "Vibrational", 1 "Rotational"
+void CmbUpper_Click(AppState& s, int index);         ///< v' of the rotational table
+void CmbLower_Click(AppState& s, int index);         ///< v'' of the rotational table
+void CmbQuantity_Click(AppState& s, int index);      ///< an item of QuantityItems
+void CmbNomenclature_Click(AppState& s, int index);  ///< 0 case b (N), 1 case a (J)
 void CmbDatabaseUnits_Click(AppState& s, int index);
 /// 0 transition, 1 upper, 2 ground state: a changed class offers its quantities and shows the
 /// first of them (a quantity without a table shows a grid that says so).

@@ -13,7 +13,7 @@ struct TableGrid {
     int Rows = 0, Cols = 0;  ///< including the fixed header row and the label column
     int FixedRows = 1;
     double FontSize = 10;
-    std::vector<int> ColWidths;                  ///< twips, per column
+    std::vector<int> ColWidths;                   ///< twips, per column
     std::vector<std::vector<std::string>> Cells;  ///< [row][column]
     std::vector<std::vector<bool>> Bold;          ///< [row][column]
 };

@@ -1,7 +1,8 @@
 // The program's "|"-separated file filters in the form of Qt's file dialogs.
+#include "app/file_filters.h"
+
 #include <gtest/gtest.h>
 
-#include "app/file_filters.h"
 #include "experiment/spectrum_files.h"
 
 namespace velmora::app {
@@ -17,7 +18,8 @@ TEST(FileFilters, PairsOfDescriptionAndPatternsBecomeQtNameFilters) {
     EXPECT_EQ(spectra[3], "JCAMP-DX (*.jdx *.dx)");
     EXPECT_EQ(spectra[6], "Spreadsheet CSV (*.csv)");
     // No trailing bar, and two blanks inside the description.
-    EXPECT_EQ(QtNameFilters("Rotational distribution file (*.rot)|*.rot"), QStringList{"Rotational distribution file (*.rot)"});
+    EXPECT_EQ(QtNameFilters("Rotational distribution file (*.rot)|*.rot"),
+              QStringList{"Rotational distribution file (*.rot)"});
     EXPECT_EQ(QtNameFilters("Population file  (*.vib)|*.vib|"), QStringList{"Population file (*.vib)"});
     EXPECT_TRUE(QtNameFilters("").isEmpty());
 }

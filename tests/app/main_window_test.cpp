@@ -1,30 +1,32 @@
 // The desktop program on the offscreen platform with the shipped database: start-up, band-system
 // changes, numeric boxes, screen views, zoom keys, file round trips through the menu commands,
 // printing to a PDF file and the settings kept between runs. Dialogs are scripted fakes.
+#include "app/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QMenu>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QProgressBar>
-#include <QPrinter>
-#include <QSignalSpy>
-#include <QSpinBox>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabBar>
-#include <QToolBar>
 #include <QTableWidget>
-#include <QLabel>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <filesystem>
@@ -32,9 +34,8 @@
 #include <memory>
 
 #include "app/file_paths.h"
-#include "app/input_tabs.h"
 #include "app/fit_dialog.h"
-#include "app/main_window.h"
+#include "app/input_tabs.h"
 #include "app/qt_canvas.h"
 #include "app/qt_file_chooser.h"
 #include "common/number_format.h"
@@ -611,7 +612,8 @@ TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
     // The grid is kept between runs of the program.
     auto again = Open();
     Find<QPushButton>(*again, "CmdFit")->click();
-    EXPECT_EQ(again->findChild<FitDialog*>("frmFit")->findChild<QTableWidget*>("GrdFitParameters")->item(0, 1)->text(), "600");
+    EXPECT_EQ(again->findChild<FitDialog*>("frmFit")->findChild<QTableWidget*>("GrdFitParameters")->item(0, 1)->text(),
+              "600");
 }
 
 TEST_F(Desktop, PrintingToAPdfFileProducesAPageWithThePlot) {
@@ -627,7 +629,7 @@ TEST_F(Desktop, PrintingToAPdfFileProducesAPageWithThePlot) {
     const std::string bytes = testing::ReadFile(pdf);
     EXPECT_EQ(bytes.rfind("%PDF", 0), 0u);
     EXPECT_NE(bytes.find("/Count 1"), std::string::npos);  // one page
-    EXPECT_GT(bytes.size(), 20000u);                        // with the traced spectrum on it
+    EXPECT_GT(bytes.size(), 20000u);                       // with the traced spectrum on it
     // The screen keeps its colour scheme.
     EXPECT_EQ(w->State().plot.BackColorIndex, 15);
 }
@@ -702,7 +704,9 @@ TEST_F(Desktop, SettingsThatCannotBeWrittenAreReportedAtClose) {
 
 TEST_F(Desktop, ADatabaseFolderWhoseNameIsNotUtf8Opens) {
     // "données" in Latin-1: no UTF-8 text names it; the core must get the bytes themselves.
-    const std::filesystem::path folder = dir / "donn\xE9" "es";
+    const std::filesystem::path folder = dir /
+                                         "donn\xE9"
+                                         "es";
     std::filesystem::create_directory_symlink(VELMORA_DATA_DIR, folder);
     ProgramOptions o;
     o.dataFolder = folder.string();

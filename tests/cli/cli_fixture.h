@@ -36,7 +36,8 @@ struct SimDatabase {
         a.code = "AB", a.nmaxVibUp = 1, a.nmaxVibLow = 1, a.rotRows = {25, 25}, a.mass = 13.5;
         a.origin = 30000.0, a.referenceLifetime = 250.0;
         data.Catalogue({a}, 1, 1, 30);
-        data.System(1, {testing::Level(0, 1.8), testing::Level(2000, 1.75)}, {testing::Level(0, 2.0), testing::Level(2200, 1.95)},
+        data.System(1, {testing::Level(0, 1.8), testing::Level(2000, 1.75)},
+                    {testing::Level(0, 2.0), testing::Level(2200, 1.95)},
                     [](int vUp, int vLow) { return vUp == vLow ? 0.8 : 0.2; });
     }
     std::vector<std::string> Args(std::vector<std::string> extra) const {

@@ -15,8 +15,9 @@ namespace {
 /// The simulation conditions of every comparison: entry 1 of the sample database (a Σ-Σ system
 /// near 30000 cm-1, 3333 Å) at 1500 K, 0.5 Å instrumental width.
 std::vector<std::string> Simulation(const CliDatabase& db) {
-    return {"--entry", "1", "--data", db.data.Folder(), "--start", "3300", "--end", "3360", "--resolution", "0.5",
-            "--temperature", "1500"};
+    return {"--entry",      "1",    "--data",        db.data.Folder(),
+            "--start",      "3300", "--end",         "3360",
+            "--resolution", "0.5",  "--temperature", "1500"};
 }
 
 std::vector<std::string> With(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -43,7 +44,8 @@ TEST(CliCompare, ASimulationComparedWithItsOwnFileCorrelatesFully) {
 
     // Pearson's r does not change under a positive linear map of the experiment; chi-square does:
     // with y' = 2 (y − 10) it is Σ(s − 2s + 20)² / 100 over the compared points.
-    const Result scaled = RunCli(With({"compare", "--spectrum", mod, "--baseline", "10", "--multiply", "2"}, Simulation(db)));
+    const Result scaled =
+        RunCli(With({"compare", "--spectrum", mod, "--baseline", "10", "--multiply", "2"}, Simulation(db)));
     ASSERT_EQ(scaled.code, 0) << scaled.err;
     EXPECT_NEAR(Number(scaled.lines[0]), Number(r.lines[0]), 2e-6);
     EXPECT_GT(Number(scaled.lines[1]), 100 * Number(r.lines[1]));
@@ -67,7 +69,8 @@ TEST(CliCompare, TheXUnitOfTheFileIsConvertedToTheAxis) {
 
     // Taken as vacuum, the air file sits 0.96 Å (two resolution widths) too short.
     const Result automatic = RunCli(With({"compare", "--spectrum", airFile}, Simulation(db)));
-    const Result converted = RunCli(With({"compare", "--spectrum", airFile, "--spectrum-units", "nm-air"}, Simulation(db)));
+    const Result converted =
+        RunCli(With({"compare", "--spectrum", airFile, "--spectrum-units", "nm-air"}, Simulation(db)));
     ASSERT_EQ(converted.code, 0) << converted.err;
     EXPECT_GT(Number(converted.lines[0]), 0.999);
     EXPECT_LT(Number(automatic.lines[0]), 0.9);
@@ -87,7 +90,8 @@ TEST(CliCompare, ResidualsFileAndFileLimits) {
     const std::string spectrum = db.data.Write("flat.csv", text).string();
     const std::string residuals = (db.data.Dir() / "res.csv").string();
 
-    const Result r = RunCli(With({"compare", "--spectrum", spectrum, "--residuals", residuals, "--limits"}, Simulation(db)));
+    const Result r =
+        RunCli(With({"compare", "--spectrum", spectrum, "--residuals", residuals, "--limits"}, Simulation(db)));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.lines[2], "100 of 101 experimental points compared between 3320 and 3330");
     std::istringstream in(testing::ReadFile(residuals));
@@ -112,12 +116,12 @@ TEST(CliCompare, SpectrometerExportWithAChosenColumn) {
     std::string text = "Spectrometer: test\nIntegration time: 0.1 s\n";
     for (int i = 0; i <= 100; ++i) text += Format(3320.0 + 0.1 * i, "0.0") + "\t50\t" + Format(i, "0") + "\n";
     const std::string spectrum = db.data.Write("export.txt", text).string();
-    for (const auto& [column, code, said] :
-         std::vector<std::tuple<std::string, int, std::string>>{
+    for (const auto& [column, code, said] : std::vector<std::tuple<std::string, int, std::string>>{
              {"2", 0, "read as text with a header block, x from column 1, intensity from column 2 of 3"},
              {"4", 1, "export.txt (read as text with a header block), line 3: intensity column 4 chosen"},
              {"0", 1, "option --column takes 1..1000"}}) {
-        const Result r = RunCli(With({"compare", "--spectrum", spectrum, "--column", column, "--limits"}, Simulation(db)));
+        const Result r =
+            RunCli(With({"compare", "--spectrum", spectrum, "--column", column, "--limits"}, Simulation(db)));
         EXPECT_EQ(r.code, code) << r.err;
         EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
     }
@@ -152,7 +156,8 @@ TEST(CliCompare, NothingComparedIsAnErrorWithTheProbableUnit) {
     // The simulation covers 3300..3360 Å; a spectrum written in wavenumbers lies far beyond.
     std::string text;
     for (int i = 0; i <= 20; ++i) text += Format(29800.0 + 10 * i, "0") + "\t" + std::to_string(i % 7) + "\n";
-    const Result r = RunCli(With({"compare", "--spectrum", db.data.Write("wavenumbers.txt", text).string()}, Simulation(db)));
+    const Result r =
+        RunCli(With({"compare", "--spectrum", db.data.Write("wavenumbers.txt", text).string()}, Simulation(db)));
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.empty()) << r.out;  // no chi-square of 0 to read as a perfect fit
     EXPECT_NE(r.err.find("no experimental point lies in the simulation range 3300..3360"), std::string::npos) << r.err;

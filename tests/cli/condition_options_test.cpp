@@ -2,11 +2,12 @@
 // exactly what ConditionsFromScreen gives after the same settings are made in the window's
 // controls, the controls set from those conditions give them back, and the options are refused
 // as the boxes refuse them.
+#include "cli/condition_options.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "cli/condition_options.h"
 #include "cli/database_options.h"
 #include "cli/fit_options.h"
 #include "cli/simulate_options.h"
@@ -57,13 +58,68 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
              TxtResolution_Change(a, "0.05");
          }},
         {{"--units", "nm-air"}, [](AppState& a) { CmbUnits_Click(a, 5); }},
-        {{"--kind", "lif", "--temperature", "1800.5", "--pressure", "1", "--pressure-units", "atm", "--lineshape", "voigt",
-          "--lorentzian", "30", "--density", "high", "--doppler", "on", "--collisional", "on", "--predissociation", "off",
-          "--coll-b1", "0.1", "--coll-b2", "0.7", "--collisional-shift", "on", "--shift-a", "0.05", "--shift-b", "0.8",
-          "--doppler-shift", "on", "--doppler-velocity", "-299000", "--lif-regime", "rate-equations", "--laser-gauss",
-          "0.05", "--laser-lorentz", "0.02", "--pulse-energy", "2", "--pulse-duration", "8", "--beam-area", "0.2",
-          "--spectral-irradiance", "1e6", "--gate", "resolved", "--delay", "5", "--gate-width", "20", "--window",
-          "window", "--window-start", "3000", "--window-end", "20000", "--yield", "no-quenching"},
+        {{"--kind",
+          "lif",
+          "--temperature",
+          "1800.5",
+          "--pressure",
+          "1",
+          "--pressure-units",
+          "atm",
+          "--lineshape",
+          "voigt",
+          "--lorentzian",
+          "30",
+          "--density",
+          "high",
+          "--doppler",
+          "on",
+          "--collisional",
+          "on",
+          "--predissociation",
+          "off",
+          "--coll-b1",
+          "0.1",
+          "--coll-b2",
+          "0.7",
+          "--collisional-shift",
+          "on",
+          "--shift-a",
+          "0.05",
+          "--shift-b",
+          "0.8",
+          "--doppler-shift",
+          "on",
+          "--doppler-velocity",
+          "-299000",
+          "--lif-regime",
+          "rate-equations",
+          "--laser-gauss",
+          "0.05",
+          "--laser-lorentz",
+          "0.02",
+          "--pulse-energy",
+          "2",
+          "--pulse-duration",
+          "8",
+          "--beam-area",
+          "0.2",
+          "--spectral-irradiance",
+          "1e6",
+          "--gate",
+          "resolved",
+          "--delay",
+          "5",
+          "--gate-width",
+          "20",
+          "--window",
+          "window",
+          "--window-start",
+          "3000",
+          "--window-end",
+          "20000",
+          "--yield",
+          "no-quenching"},
          [](AppState& a) {
              CmbKind_Click(a, 3);
              TxtTemperature_Change(a, "1800.5");
@@ -100,8 +156,8 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
              CmbSlitUnits_Click(a, 1);
              LoadSlitFile(a, slit);
          }},
-        {{"--kind", "absorption", "--absorption-units", "transmittance", "--number-density", "1e12", "--path-length", "10",
-          "--pressure", "100", "--pressure-units", "kpa"},
+        {{"--kind", "absorption", "--absorption-units", "transmittance", "--number-density", "1e12", "--path-length",
+          "10", "--pressure", "100", "--pressure-units", "kpa"},
          [](AppState& a) {
              CmbKind_Click(a, 2);
              CmbPressure_Click(a, 5), TxtPressure_Change(a, "100");
@@ -130,7 +186,8 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
     for (const Agreement& c : cases) {
         std::vector<std::string> words = c.words;
         words.insert(words.end(), {"--entry", "1"});
-        const std::string what = c.words.empty() ? "defaults" : c.words[0] + " " + (c.words.size() > 1 ? c.words[1] : "");
+        const std::string what =
+            c.words.empty() ? "defaults" : c.words[0] + " " + (c.words.size() > 1 ? c.words[1] : "");
         AppState window;
         StartUp(window, db.data.Folder());
         c.controls(window);
@@ -188,9 +245,10 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
 }
 
 TEST(ConditionOptions, FitTakesEverySimulationOption) {
-    const std::vector<std::string> words = {"--data", VELMORA_DATA_DIR, "--entry", "1", "--kind", "lif", "--lineshape",
-                                            "trapezoid", "--top", "0.05", "--resolution", "0.2", "--lif-regime",
-                                            "rate-equations", "--laser-gauss", "0.1", "--composition", "N2=1"};
+    const std::vector<std::string> words = {
+        "--data",       VELMORA_DATA_DIR, "--entry",       "1",    "--kind",        "lif",
+        "--lineshape",  "trapezoid",      "--top",         "0.05", "--resolution",  "0.2",
+        "--lif-regime", "rate-equations", "--laser-gauss", "0.1",  "--composition", "N2=1"};
     const Args args(words, kSimulationFlags);
     const fit::FitRequest r = FitRequestFromOptions(args);
     DatabaseState db;
@@ -200,8 +258,8 @@ TEST(ConditionOptions, FitTakesEverySimulationOption) {
     EXPECT_EQ(r.conditions.quenching, QuenchingSource::GasComposition);
 
     // --absorbance is a flag for fit as for simulate: the file is the next problem.
-    const Result flag = RunCli({"fit", "--data", VELMORA_DATA_DIR, "--entry", "1", "--kind", "absorption", "--absorbance",
-                                "--spectrum", "missing.txt"});
+    const Result flag = RunCli({"fit", "--data", VELMORA_DATA_DIR, "--entry", "1", "--kind", "absorption",
+                                "--absorbance", "--spectrum", "missing.txt"});
     EXPECT_EQ(flag.code, 1);
     EXPECT_NE(flag.err.find("missing.txt"), std::string::npos) << flag.err;
 }

@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <sstream>
-
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -122,8 +120,8 @@ TEST(CliLifetimes, ListsTheUpperLevels) {
 
 TEST(CliLifLines, SignalsOfTheLinesThenTheBestPairs) {
     const Result r = RunCli({"lif-lines", "--data", VELMORA_DATA_DIR, "--entry", "3", "--range", "2259:2263",
-                             "--temperatures", "300:2000", "--steps", "3", "--pairs", "2",
-                             "--composition", "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005", "--pressure", "760"});
+                             "--temperatures", "300:2000", "--steps", "3", "--pairs", "2", "--composition",
+                             "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005", "--pressure", "760"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.lines[0], "position,line,S_300K,S_1150K,S_2000K");
     const auto blank = std::find(r.lines.begin(), r.lines.end(), "");
@@ -166,7 +164,8 @@ TEST(CliDatabaseCommands, BadRequestsAreExplained) {
         {{"systems", "--data", folder + "/none"}, "none/VELMORA.SYS: file not found"},
         {{"systems", "--dta", folder}, "unknown option --dta"},
         {{"lifetimes", "--entry", "1", "--composition", "N2=0.5", "--data", folder}, "option --composition:"},
-        {{"lif-lines", "--entry", "1", "--temperatures", "300:2000", "--data", folder}, "option --range A:B is required"},
+        {{"lif-lines", "--entry", "1", "--temperatures", "300:2000", "--data", folder},
+         "option --range A:B is required"},
         {{"lif-lines", "--entry", "1", "--range", "1:2", "--temperatures", "300-2000", "--data", folder},
          "\"300-2000\" is not A:B"},
     };

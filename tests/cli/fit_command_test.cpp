@@ -21,8 +21,8 @@ struct OHSpectra {
 
     OHSpectra() {
         const std::string mod = (dir / "oh.mod").string();
-        const Result r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", "1", "--start", "3080", "--end", "3100",
-                                 "--temperature", "2000", "--resolution", "0.2", "--out", mod});
+        const Result r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", "1", "--start", "3080", "--end",
+                                 "3100", "--temperature", "2000", "--resolution", "0.2", "--out", mod});
         if (r.code != 0) throw std::runtime_error(r.err);
         std::ifstream in(mod);
         for (std::string line; std::getline(in, line);) clean.push_back(line);
@@ -41,8 +41,10 @@ struct OHSpectra {
 };
 
 std::vector<std::string> FitArgs(std::vector<std::string> more) {
-    std::vector<std::string> a = {"fit", "--data", VELMORA_DATA_DIR, "--entry", "1", "--resolution", "0.15", "--free",
-                                  "t,scale,baseline,shift,gauss", "--set", "t=1000"};
+    std::vector<std::string> a = {"fit",     "--data", VELMORA_DATA_DIR,
+                                  "--entry", "1",      "--resolution",
+                                  "0.15",    "--free", "t,scale,baseline,shift,gauss",
+                                  "--set",   "t=1000"};
     a.insert(a.end(), more.begin(), more.end());
     return a;
 }
@@ -50,7 +52,8 @@ std::vector<std::string> FitArgs(std::vector<std::string> more) {
 TEST(CliFit, PrintsTheParametersWithUncertaintiesAndWritesResultResidualsAndPicture) {
     OHSpectra s;
     const std::string file = s.Noisy("oh1.txt", 1);
-    const std::string csv = (s.dir / "r.csv").string(), res = (s.dir / "res.csv").string(), svg = (s.dir / "f.svg").string();
+    const std::string csv = (s.dir / "r.csv").string(), res = (s.dir / "res.csv").string(),
+                      svg = (s.dir / "f.svg").string();
     const Result r = RunCli(FitArgs({"--spectrum", file, "--out", csv, "--residuals", res, "--svg", svg}));
     ASSERT_EQ(r.code, 0) << r.err;
     ASSERT_GE(r.lines.size(), 12u);
@@ -129,8 +132,8 @@ TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
     OHSpectra s;
     const std::string file = s.Noisy("oh.txt", 5);
     const std::string csv = (s.dir / "b.csv").string(), svg = (s.dir / "b.svg").string();
-    const Result r = RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--resolution",
-                             "0.2", "--v", "0", "--out", csv, "--svg", svg});
+    const Result r = RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file,
+                             "--resolution", "0.2", "--v", "0", "--out", csv, "--svg", svg});
     ASSERT_EQ(r.code, 0) << r.err;
     ASSERT_GE(r.lines.size(), 2u);
     EXPECT_EQ(r.lines[1].rfind("T = ", 0), 0u);
@@ -138,7 +141,10 @@ TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
     EXPECT_NEAR(t, 2000.0, 3.0 * sigma);
     EXPECT_EQ(testing::CrLfLines(testing::ReadFile(csv)).front().rfind("component,N,J,energy_cm-1,g,", 0), 0u);
     EXPECT_NE(testing::ReadFile(svg).find("ln(N/g)"), std::string::npos);
-    EXPECT_EQ(RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--kind", "absorption"}).code, 1);
+    EXPECT_EQ(
+        RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--kind", "absorption"})
+            .code,
+        1);
 }
 
 }  // namespace

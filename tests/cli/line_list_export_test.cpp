@@ -12,7 +12,7 @@
 namespace velmora::cli {
 namespace {
 
-constexpr double kC2 = 1.438776877;     // hc/k, cm K
+constexpr double kC2 = 1.438776877;       // hc/k, cm K
 constexpr double kLight = 2.99792458e10;  // cm/s
 
 struct Level {
@@ -69,7 +69,8 @@ TEST(CliExport, ExoMolFilesRecomputeTheEmissionSpectrumOfSimulate) {
     }
     ASSERT_GT(lines.size(), 100u);
     EXPECT_EQ(levels.begin()->second.E, 0.0);  // energies from the lowest level
-    EXPECT_NE(testing::ReadFile(prefix + ".def").find("# Partition function of the listed levels at 296 K"), std::string::npos);
+    EXPECT_NE(testing::ReadFile(prefix + ".def").find("# Partition function of the listed levels at 296 K"),
+              std::string::npos);
 
     // The lines leaving each upper level sum to 1 / lifetime; the lowest one lives 250 ns.
     std::map<int, double> decay;
@@ -85,8 +86,9 @@ TEST(CliExport, ExoMolFilesRecomputeTheEmissionSpectrumOfSimulate) {
 
     // Emission of v' = 0 at 1000 K: each line adds g' exp(-c2 E'/T) A, a Gaussian of FWHM 2 cm-1.
     const auto mod = db.data.Dir() / "ab.mod";
-    r = RunCli(db.Args({"--out", mod.string(), "--units", "cm-1", "--start", "29700", "--end", "30300", "--resolution", "2",
-                        "--temperature", "1000", "--min-population", "0.1", "--predissociation", "off", "--yield", "excluded"}));
+    r = RunCli(db.Args({"--out", mod.string(), "--units", "cm-1", "--start", "29700", "--end", "30300", "--resolution",
+                        "2", "--temperature", "1000", "--min-population", "0.1", "--predissociation", "off", "--yield",
+                        "excluded"}));
     ASSERT_EQ(r.code, 0) << r.err;
     const auto simulated = ModColumns(mod);
     std::vector<double> recomputed(simulated.size(), 0.0);
@@ -109,7 +111,9 @@ TEST(CliExport, HitranRecordsCarryTheExoMolLinesAndTheirIntensityAt296K) {
     SimDatabase db;
     const std::string prefix = (db.data.Dir() / "ab").string();
     for (const char* format : {"exomol", "hitran"})
-        ASSERT_EQ(RunCli({"export", "--entry", "1", "--data", db.data.Folder(), "--format", format, "--out", prefix}).code, 0);
+        ASSERT_EQ(
+            RunCli({"export", "--entry", "1", "--data", db.data.Folder(), "--format", format, "--out", prefix}).code,
+            0);
     std::map<int, Level> levels;
     for (const std::string& line : Lines(prefix + ".states")) {
         std::istringstream f(line);
@@ -146,14 +150,15 @@ TEST(CliExport, HitranRecordsCarryTheExoMolLinesAndTheirIntensityAt296K) {
         EXPECT_EQ(std::stod(r.substr(146, 7)), up.g);
         EXPECT_EQ(std::stod(r.substr(153, 7)), low.g);
     }
-    EXPECT_NE(RunCli({"export", "--entry", "1", "--data", db.data.Folder(), "--format", "csv", "--out", prefix}).code, 0);
+    EXPECT_NE(RunCli({"export", "--entry", "1", "--data", db.data.Folder(), "--format", "csv", "--out", prefix}).code,
+              0);
 }
 
 TEST(CliAbsorbance, BeerLambertOfTheCrossSectionForAColumnDensity) {
     SimDatabase db;
     const auto sigma = db.data.Dir() / "sigma.mod", absorbance = db.data.Dir() / "a.mod";
-    const std::vector<std::string> common = {"--units", "cm-1", "--start", "29700", "--end", "30300", "--resolution", "1",
-                                             "--temperature", "500"};
+    const std::vector<std::string> common = {"--units", "cm-1",         "--start", "29700",         "--end",
+                                             "30300",   "--resolution", "1",       "--temperature", "500"};
     auto run = [&](const std::filesystem::path& out, std::vector<std::string> extra) {
         std::vector<std::string> args = common;
         args.insert(args.end(), extra.begin(), extra.end());

@@ -29,8 +29,8 @@ std::vector<std::string> FileLines(const std::filesystem::path& p) {
 TEST(CliSimulate, WritesTheSpectrumAndOneSummaryLine) {
     SimDatabase db;
     const auto out = db.data.Dir() / "ab.mod";
-    const Result r = RunCli(db.Args({"--out", out.string(), "--start", "3300", "--end", "3380", "--resolution", "0.5",
-                                     "--temperature", "1000"}));
+    const Result r = RunCli(db.Args(
+        {"--out", out.string(), "--start", "3300", "--end", "3380", "--resolution", "0.5", "--temperature", "1000"}));
     ASSERT_EQ(r.code, 0) << r.err;
     std::smatch m;
     ASSERT_TRUE(std::regex_match(r.out, m, std::regex(R"((\d+) points, (\d+) lines drawn, [0-9.]+ ms\n)"))) << r.out;
@@ -53,7 +53,8 @@ TEST(CliSimulate, ARangeWithoutALineOfTheSystemIsAnError) {
     EXPECT_EQ(r.code, 1);
     // The band (0,0) starts at 30000 cm-1: 3333 Å.
     EXPECT_EQ(r.err.rfind("velmora-cli simulate: no line of AB (A-X) in the range 5000 to 5100 \xC3\x85 (Vacuum); "
-                          "its strongest band, (0,0), lies near 33", 0),
+                          "its strongest band, (0,0), lies near 33",
+                          0),
               0u)
         << r.err;
     EXPECT_FALSE(std::filesystem::exists(out));
@@ -94,7 +95,8 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     r = RunCli(db.Args({"--out", out, "--lineshape", "file", "--slit", out + ".missing"}));
     EXPECT_NE(r.err.find("x.mod.missing: cannot be opened"), std::string::npos) << r.err;
     r = RunCli(db.Args({"--out", out, "--lineshape", "trapezoid", "--top", "2"}));
-    EXPECT_NE(r.err.find("the flat top of the trapezoid must lie within 0..the resolution"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the flat top of the trapezoid must lie within 0..the resolution"), std::string::npos)
+        << r.err;
     r = RunCli(db.Args({"--out", out, "--colour", "red"}));
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("--colour"), std::string::npos) << r.err;
@@ -141,9 +143,9 @@ TEST(CliSimulate, OptionsSetTheWindowsControls) {
                      "very-high", "--lif-regime", "saturated", "--quenching-source", "single", "--quenching", "2.5"},
                     {});
     ShowSimulationOptions(app, args, ConditionsFromOptions(args, app.db.cat));
-    EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);                    // the kind sets the populated state
-    EXPECT_NEAR(Val(app.sim.TxtStart), 31746.03, 0.01);  // the default 3050-3150 Å range converted
-    EXPECT_FLOAT_EQ(app.sim.Pressure, 760.0f);         // 1 atm held in Torr
+    EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);  // the kind sets the populated state
+    EXPECT_NEAR(Val(app.sim.TxtStart), 31746.03, 0.01);   // the default 3050-3150 Å range converted
+    EXPECT_FLOAT_EQ(app.sim.Pressure, 760.0f);            // 1 atm held in Torr
     EXPECT_EQ(app.sim.PointsPerWidth, 21);
     EXPECT_EQ(app.sim.LIFRegime, 2);
     EXPECT_FLOAT_EQ(app.db.Quenching, 2.5f);
@@ -179,9 +181,9 @@ TEST(CliSimulateShipped, OHAbsorptionLinesSitOnTheReferencePositions) {
     const std::string entry = ShippedEntry("OH", "(A-X)");
     ASSERT_FALSE(entry.empty()) << "OH A-X not in the shipped catalogue";
     testing::TempDir dir;
-    const Result r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", entry, "--out",
-                             (dir / "oh.mod").string(), "--kind", "absorption", "--units", "cm-1", "--start",
-                             "32300", "--end", "32600", "--resolution", "0.02"});
+    const Result r =
+        RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", entry, "--out", (dir / "oh.mod").string(), "--kind",
+                "absorption", "--units", "cm-1", "--start", "32300", "--end", "32600", "--resolution", "0.02"});
     ASSERT_EQ(r.code, 0) << r.err;
     const auto [x, y] = Points(dir / "oh.mod");
     // Lines of the (0,0) band from empirical term values (0.0002 cm-1): P1(1.5), Q1(1.5), Q21(1.5),
@@ -198,8 +200,9 @@ TEST(CliSimulateShipped, NanometreAxesGiveTheSpectrumOfTheAngstromAxes) {
     const std::string entry = ShippedEntry("OH", "(A-X)");
     testing::TempDir dir;
     auto run = [&](const std::string& file, std::vector<std::string> range) {
-        std::vector<std::string> args = {"simulate", "--data", VELMORA_DATA_DIR, "--entry", entry, "--out",
-                                         (dir / file).string(), "--temperature", "2000", "--density", "high"};
+        std::vector<std::string> args = {
+            "simulate",      "--data", VELMORA_DATA_DIR, "--entry", entry, "--out", (dir / file).string(),
+            "--temperature", "2000",   "--density",      "high"};
         args.insert(args.end(), range.begin(), range.end());
         const Result r = RunCli(args);
         EXPECT_EQ(r.code, 0) << r.err;
@@ -208,8 +211,10 @@ TEST(CliSimulateShipped, NanometreAxesGiveTheSpectrumOfTheAngstromAxes) {
     };
     for (const auto& [angstrom, nanometre] : {std::pair<std::string, std::string>{"vacuum", "nm-vacuum"},
                                               std::pair<std::string, std::string>{"air", "nm-air"}}) {
-        const auto [xa, ya] = run("a.mod", {"--units", angstrom, "--start", "3060", "--end", "3120", "--resolution", "0.5"});
-        const auto [xn, yn] = run("n.mod", {"--units", nanometre, "--start", "306", "--end", "312", "--resolution", "0.05"});
+        const auto [xa, ya] =
+            run("a.mod", {"--units", angstrom, "--start", "3060", "--end", "3120", "--resolution", "0.5"});
+        const auto [xn, yn] =
+            run("n.mod", {"--units", nanometre, "--start", "306", "--end", "312", "--resolution", "0.05"});
         ASSERT_EQ(xa.size(), xn.size());
         for (std::size_t i = 0; i < xa.size(); i += 7) {
             EXPECT_NEAR(xn[i], xa[i] / 10.0, 2e-4);

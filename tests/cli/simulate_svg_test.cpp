@@ -15,7 +15,8 @@ namespace {
 /// y pixels of the <line> elements of one colour.
 std::vector<double> LineYs(const std::string& svg, const std::string& colour) {
     std::vector<double> ys;
-    static const std::regex line(R"re(<line x1="[-0-9.]+" y1="([-0-9.]+)" x2="[-0-9.]+" y2="([-0-9.]+)" stroke="(#[0-9a-f]{6})"/>)re");
+    static const std::regex line(
+        R"re(<line x1="[-0-9.]+" y1="([-0-9.]+)" x2="[-0-9.]+" y2="([-0-9.]+)" stroke="(#[0-9a-f]{6})"/>)re");
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), line); it != std::sregex_iterator(); ++it)
         if ((*it)[3] == colour) {
             ys.push_back(std::stod((*it)[1]));
@@ -34,15 +35,15 @@ TEST(CliSimulateSvg, PlotOfTheSimulationWithAnExperimentalSpectrum) {
     }
     const auto exp = db.data.Write("spectrum.dat", spectrum.str());
     const auto svgPath = db.data.Dir() / "plot.svg";
-    const Result r = RunCli({"simulate", "--entry", "1", "--data", db.data.Folder(), "--start", "3300", "--end",
-                             "3380", "--resolution", "0.5", "--temperature", "1000", "--svg", svgPath.string(),
-                             "--spectrum", exp.string(), "--residuals"});
+    const Result r = RunCli({"simulate", "--entry", "1", "--data", db.data.Folder(), "--start", "3300", "--end", "3380",
+                             "--resolution", "0.5", "--temperature", "1000", "--svg", svgPath.string(), "--spectrum",
+                             exp.string(), "--residuals"});
     ASSERT_EQ(r.code, 0) << r.err;
     const std::string svg = testing::ReadFile(svgPath);
     EXPECT_NE(svg.find("<title>Simulation   AB (A-X)  Emission</title>"), std::string::npos);
     EXPECT_NE(svg.find(">Wavelength (\xC3\x85) (Vacuum)</text>"), std::string::npos);
     EXPECT_NE(svg.find("fill=\"#c8c8c8\""), std::string::npos);  // residual strip
-    EXPECT_NE(svg.find(">Exp.</text>"), std::string::npos);       // legend
+    EXPECT_NE(svg.find(">Exp.</text>"), std::string::npos);      // legend
 
     // Plot area 1000 x 640 window: 600 px high for y from 125 (top, residual strip) to -5.
     const auto sim = LineYs(svg, "#800080"), expTrace = LineYs(svg, "#008080");
@@ -63,9 +64,11 @@ TEST(CliSimulateSvg, CorrectionsAndTheComparisonAsCompareGivesThem) {
         spectrum << x << "  " << 5.0 + 50.0 * std::exp(-std::pow((x - 3335.0) / 5.0, 2)) << "\r\n";
     }
     const auto exp = db.data.Write("spectrum.dat", spectrum.str());
-    const std::vector<std::string> common = {"--entry", "1", "--data", db.data.Folder(), "--start", "3300", "--end",
-                                             "3380", "--resolution", "0.5", "--temperature", "1000", "--spectrum",
-                                             exp.string(), "--baseline", "9", "--wavelength", "0.4", "--smooth", "2"};
+    const std::vector<std::string> common = {"--entry",      "1",          "--data",        db.data.Folder(),
+                                             "--start",      "3300",       "--end",         "3380",
+                                             "--resolution", "0.5",        "--temperature", "1000",
+                                             "--spectrum",   exp.string(), "--baseline",    "9",
+                                             "--wavelength", "0.4",        "--smooth",      "2"};
     std::vector<std::string> simulate = {"simulate", "--svg", (db.data.Dir() / "c.svg").string()};
     simulate.insert(simulate.end(), common.begin(), common.end());
     std::vector<std::string> compare = {"compare"};

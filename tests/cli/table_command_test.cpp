@@ -23,9 +23,9 @@ int ExitCode(const std::vector<std::string>& args, std::string* err = nullptr) {
 TEST(CliTable, RotationalLinePositionsOfASigmaSigmaBand) {
     CliDatabase db;
     const std::string file = (db.data.Dir() / "positions.csv").string();
-    const std::vector<std::string> args = {"table", "--data", db.data.Folder(), "--entry", "1", "--kind", "rotational",
-                                           "--quantity", "4", "--band", "0,0", "--nomenclature", "b", "--units", "3",
-                                           "--out", file};
+    const std::vector<std::string> args = {
+        "table",  "--data", db.data.Folder(), "--entry", "1",       "--kind", "rotational", "--quantity", "4",
+        "--band", "0,0",    "--nomenclature", "b",       "--units", "3",      "--out",      file};
     ASSERT_EQ(ExitCode(args), 0);
     auto lines = velmora::testing::CrLfLines(testing::ReadFile(file));
     ASSERT_EQ(lines.size(), 5u + 7u);  // header lines, the column names, then N = 0..6
@@ -63,7 +63,7 @@ TEST(CliTable, UpperLevelColumnsCarryTheirUnits) {
     CliDatabase db;
     const std::string file = (db.data.Dir() / "levels.csv").string();
     ASSERT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--kind", "rotational", "--quantity", "6",
-                      "--band", "0,0", "--out", file}),
+                        "--band", "0,0", "--out", file}),
               0);
     const auto lines = velmora::testing::CrLfLines(testing::ReadFile(file));
     ASSERT_GE(lines.size(), 6u);
@@ -80,7 +80,7 @@ TEST(CliTable, VibrationalBandPositionsInAngstrom) {
     CliDatabase db;
     const std::string file = (db.data.Dir() / "bands.csv").string();
     ASSERT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--kind", "vibrational", "--quantity", "4",
-                      "--units", "1", "--out", file}),
+                        "--units", "1", "--out", file}),
               0);
     const auto lines = velmora::testing::CrLfLines(testing::ReadFile(file));
     ASSERT_EQ(lines.size(), 5u + 2u);
@@ -95,16 +95,17 @@ TEST(CliTable, BadOptionsAreNamed) {
     CliDatabase db;
     const std::string file = (db.data.Dir() / "x.csv").string();
     std::string err;
-    EXPECT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--quantity", "7", "--out", file}, &err), 1);
+    EXPECT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--quantity", "7", "--out", file}, &err),
+              1);
     EXPECT_NE(err.find("--quantity"), std::string::npos);
-    EXPECT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--quantity", "1", "--units", "2",
-                      "--out", file},
-                     &err),
+    EXPECT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--quantity", "1", "--units", "2", "--out",
+                        file},
+                       &err),
               1);
     EXPECT_NE(err.find("--units"), std::string::npos);
     EXPECT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1", "--kind", "rotational", "--band", "5,0",
-                      "--out", file},
-                     &err),
+                        "--out", file},
+                       &err),
               1);
     EXPECT_FALSE(err.empty());
     EXPECT_EQ(ExitCode({"table", "--data", db.data.Folder(), "--entry", "1"}, &err), 1);

@@ -1,13 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -70,8 +69,7 @@ TEST(AxisUnits, OneLineInEveryUnit) {
     const struct {
         int units;
         double x, tolerance;
-    } cases[] = {{1, 3090.0, 1e-9},   {2, 3089.1030, 2e-4},  {3, 32362.46, 0.01},
-                 {4, 309.0, 1e-10},   {5, 308.91030, 2e-5}};
+    } cases[] = {{1, 3090.0, 1e-9}, {2, 3089.1030, 2e-4}, {3, 32362.46, 0.01}, {4, 309.0, 1e-10}, {5, 308.91030, 2e-5}};
     for (const auto& c : cases) {
         EXPECT_NEAR(WavenumberToAxis(nu, c.units), c.x, c.tolerance) << c.units;
         EXPECT_NEAR(AxisToWavenumber(c.x, c.units), nu, 2e-3) << c.units;  // n taken at the air wavelength
@@ -141,9 +139,7 @@ TEST(AtomicTextWriter, CrLfAndReplaceOnlyWhenComplete) {
         // Not committed: the old file stays and no temporary file is left behind.
     }
     EXPECT_EQ(testing::ReadFile(target), "old contents");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator{}),
-              1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator{}), 1);
     {
         AtomicTextWriter w(target);
         w.WriteLine("RADICAL: OH");

@@ -1,8 +1,9 @@
+#include "common/fixed_pattern.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "common/fixed_pattern.h"
 #include "common/number_format.h"
 
 namespace velmora {
@@ -13,8 +14,21 @@ TEST(FixedPattern, WritesWhatFormatWrites) {
                               "0.00", ".##",
                               // Not of the simple form: written by Format itself.
                               "#,##0.00", "0.00E+00", "0##.#", "##%"};
-    std::vector<double> values = {0.0,    -0.0,       0.5,      2.675,   -2.675, 1e-7, -1e-7, 0.00005, 99.99995,
-                                  100.0,  3090.142857142857, 31746.031746031746, 123456789.125, -42.0, 1e20};
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.5,
+                                  2.675,
+                                  -2.675,
+                                  1e-7,
+                                  -1e-7,
+                                  0.00005,
+                                  99.99995,
+                                  100.0,
+                                  3090.142857142857,
+                                  31746.031746031746,
+                                  123456789.125,
+                                  -42.0,
+                                  1e20};
     std::mt19937 random(11);
     std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
     std::uniform_int_distribution<int> exponent(-6, 6);

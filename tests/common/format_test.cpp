@@ -106,7 +106,7 @@ TEST(Utf8Length, CountsCharactersNotBytes) {
     EXPECT_EQ(Utf8Length(""), 0u);
     EXPECT_EQ(Utf8Length("cm-1"), 4u);
     EXPECT_EQ(Utf8Length("Wavelength (\xC3\x85)"), 14u);  // Å is two bytes
-    EXPECT_EQ(Utf8Length("\xE2\x80\x93"), 1u);             // an en dash, three bytes
+    EXPECT_EQ(Utf8Length("\xE2\x80\x93"), 1u);            // an en dash, three bytes
 }
 
 }  // namespace velmora

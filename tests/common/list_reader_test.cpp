@@ -1,9 +1,10 @@
+#include "common/list_reader.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "common/errors.h"
-#include "common/list_reader.h"
 #include "support/file_error.h"
 #include "support/temp_dir.h"
 
@@ -65,12 +66,14 @@ TEST(ListReader, MessagesNameTheRealLineAndProblem) {
     ListReader comma("\"OH\", 1\r\n674,566, 4, 13\r\n", "VELMORA.SYS");
     comma.ReadString();
     comma.ReadInt();
-    EXPECT_EQ(testing::FileErrorMessage([&] { comma.ReadDouble(); }),
-              "VELMORA.SYS, line 2: the number \"674,566\" is written with a decimal comma (a decimal point is expected)");
+    EXPECT_EQ(
+        testing::FileErrorMessage([&] { comma.ReadDouble(); }),
+        "VELMORA.SYS, line 2: the number \"674,566\" is written with a decimal comma (a decimal point is expected)");
     ListReader spc("1 1\n32420,91439 16,96\n", "OHA.SPC");
     spc.ReadInt();
     spc.ReadInt();
-    EXPECT_THAT(testing::FileErrorMessage([&] { spc.ReadFloat(); }), ::testing::HasSubstr("line 2: the number \"32420,91439\""));
+    EXPECT_THAT(testing::FileErrorMessage([&] { spc.ReadFloat(); }),
+                ::testing::HasSubstr("line 2: the number \"32420,91439\""));
     ListReader list("  1,2,3\n", "list");
     EXPECT_EQ(list.ReadInt() + list.ReadInt() + list.ReadInt(), 6);
 }
@@ -79,7 +82,8 @@ TEST(ListReader, MissingFolderOrPipeIsReportedByName) {
     testing::TempDir dir;
     EXPECT_THAT(testing::FileErrorMessage([&] { ListReader::FromFile(dir / "nothing.SPC"); }),
                 ::testing::HasSubstr("nothing.SPC: file not found"));
-    EXPECT_THAT(testing::FileErrorMessage([&] { ListReader::FromFile(dir.path()); }), ::testing::HasSubstr("is a folder"));
+    EXPECT_THAT(testing::FileErrorMessage([&] { ListReader::FromFile(dir.path()); }),
+                ::testing::HasSubstr("is a folder"));
     // Reading a named pipe would wait for a writer forever.
     const auto fifo = dir / "VELMORA.SYS";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

@@ -1,5 +1,6 @@
 // Reading the constants (.SPC) and transition-probability (.INT) files of a band system:
 // both formats, both layouts, the 2Π conversion, file names and bad files.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,10 +10,8 @@
 #include "common/errors.h"
 #include "database/band_loader.h"
 #include "database/catalogue.h"
-#include <gmock/gmock.h>
-
-#include "support/file_error.h"
 #include "database/open_sample.h"
+#include "support/file_error.h"
 #include "support/sample_database.h"
 
 namespace velmora::database {
@@ -20,13 +19,13 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmora::testing::FileErrorMessage;
 using testing::Level;
 using testing::LevelConstants;
 using testing::RecordsText;
 using testing::SampleDatabase;
 using testing::SampleEntry;
 using testing::SpcFormat1;
+using velmora::testing::FileErrorMessage;
 
 /// A Σ-Σ system "XY" A-X with v' = 0..1, v'' = 0..1, per-band files of five-value records.
 SampleEntry SigmaSigma() {
@@ -82,8 +81,8 @@ TEST(ConstantsFiles, Format2EvaluatesPolynomialsInVPlusOneHalf) {
     SampleDatabase data;
     data.Catalogue({e}, 2, 2, 10);
     std::array<std::array<double, 10>, 18> c{};
-    c[0] = {1000.0, 2000.0, -10.0};  // G(v) = 1000 + 2000 (v + 1/2) - 10 (v + 1/2)^2
-    c[1] = {10.0, -0.5};             // B(v) = 10 - 0.5 (v + 1/2)
+    c[0] = {1000.0, 2000.0, -10.0};            // G(v) = 1000 + 2000 (v + 1/2) - 10 (v + 1/2)^2
+    c[1] = {10.0, -0.5};                       // B(v) = 10 - 0.5 (v + 1/2)
     c[2] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1e-6};  // the tenth coefficient counts too
     data.Constants(1, 1, testing::SpcFormat2(1, 32000.0, c));
     data.Constants(1, 2, testing::SpcFormat2(1, 555.0, c));
@@ -166,7 +165,8 @@ TEST(ConstantsFiles, BadFilesAreReportedAndLeaveTheConstantsInUse) {
         {"not a number", "1, 1\r\n0, 1.9, abc\r\n", "\"abc\" is not a number"},
         {"unknown format", "7, 1\r\n", "format code 7"},
         {"polynomials cut short", "2, 1\r\n100\r\n1 2 3\r\n", "too few values"},
-        {"a level without B", SpcFormat1(1, {Level(0, 1.9), zeroB}), "rotational constant B of v = 1 is 0 (it must be above 0)"},
+        {"a level without B", SpcFormat1(1, {Level(0, 1.9), zeroB}),
+         "rotational constant B of v = 1 is 0 (it must be above 0)"},
         {"a negative B", SpcFormat1(1, {Level(0, -1.9), Level(2100, 1.88)}), "B of v = 0 is -1.9"},
         {"beyond single precision", "1, 1\r\n0 1e39 0\r\n", "line 2: value out of range for a single-precision number"},
         {"a polynomial beyond single precision", hugePolynomial,
@@ -322,7 +322,8 @@ TEST(ProbabilityFiles, BadFilesAreReportedAndLeaveTheBandLoaded) {
         {"truncated record", "1, 2, 3, 4, 5\r\n1, 2\r\n", "too few values"},
         {"not a number", "1, 2, 3, 4, 5\r\n1, 2, x3, 4, 5\r\n", "\"x3\" is not a number"},
         // v' = 1 needs rows 0..5: a file cut at a record boundary is refused, not shortened.
-        {"cut at a record", NumberedRecords(0, 4), "line 4: the file ends after 4 records; the catalogue needs rows 0..5 (6 records)"},
+        {"cut at a record", NumberedRecords(0, 4),
+         "line 4: the file ends after 4 records; the catalogue needs rows 0..5 (6 records)"},
         {"negative", NumberedRecords(0, 2) + "1, 2, -3e-5, 4, 5\r\n" + NumberedRecords(3, 3),
          "line 3: the transition probability -3E-05 is negative"},
         {"decimal comma", "1 2 3 4 0,5\r\n", "line 1: the number \"0,5\" is written with a decimal comma"},

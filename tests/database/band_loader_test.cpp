@@ -1,10 +1,11 @@
 // The band loader on hand-made systems: energy zeros, case (a) re-indexing, the SiH rule, with
 // term values checked against closed forms (Σ case (b) and Hill-Van Vleck 2Π).
+#include "database/band_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "database/band_loader.h"
 #include "database/catalogue.h"
 #include "database/open_sample.h"
 #include "support/sample_database.h"
@@ -116,10 +117,8 @@ TEST(BandLoader, CaseAPiLowerStateIsReindexedByJ) {
     for (int p = 1; p <= 2; ++p) {
         EXPECT_NEAR(db.LowerTerm(0, 1, p), 0.0, 1e-3);
         EXPECT_EQ(db.LowerTerm(1, 2, p), 0.0f);  // no Π3/2 level with J = 1/2
-        for (int N = 1; N <= 20; ++N)
-            EXPECT_NEAR(db.LowerTerm(N, 1, p), PiTerm(no, N + 0.5, -1) - zero, 2e-3) << N;
-        for (int N = 2; N <= 20; ++N)
-            EXPECT_NEAR(db.LowerTerm(N, 2, p), PiTerm(no, N - 0.5, +1) - zero, 2e-3) << N;
+        for (int N = 1; N <= 20; ++N) EXPECT_NEAR(db.LowerTerm(N, 1, p), PiTerm(no, N + 0.5, -1) - zero, 2e-3) << N;
+        for (int N = 2; N <= 20; ++N) EXPECT_NEAR(db.LowerTerm(N, 2, p), PiTerm(no, N - 0.5, +1) - zero, 2e-3) << N;
     }
     // Lines start at row 0 of a case (a) lower state: R1(0) from J'' = 1/2 to N' = 1.
     EXPECT_NEAR(db.LineData(4, 5, 0), 30000.0 + 2.0 * 1.0, 2e-3);

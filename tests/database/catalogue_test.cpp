@@ -1,14 +1,14 @@
 // The catalogue reader: entries, clipping to the header maxima, derived values, bad files.
+#include "database/catalogue.h"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/errors.h"
-#include "database/catalogue.h"
-#include <gmock/gmock.h>
-
-#include "support/file_error.h"
 #include "database/open_sample.h"
+#include "support/file_error.h"
 #include "support/sample_database.h"
 
 namespace velmora::database {
@@ -16,9 +16,9 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmora::testing::FileErrorMessage;
 using testing::SampleDatabase;
 using testing::SampleEntry;
+using velmora::testing::FileErrorMessage;
 
 /// Three entries: OH A-X (Σ-Π), N2+ B-X (Σ-Σ) with a row count above MaxN, and a Π-Π entry
 /// whose upper vibrational range exceeds MaxVUpper.
@@ -75,7 +75,7 @@ TEST(Catalogue, ReadsEntriesAndDerivesTheirValues) {
     EXPECT_EQ(cat.QuantityFormat(6, 0), "##0.000");
     EXPECT_EQ(cat.KindName(3), "LIF excitation");
     EXPECT_EQ(cat.IntensityUnitName(1), "Relative units");  // the first quantity's unit
-    EXPECT_EQ(cat.UnitName(1), "\xC3\x85 (Vacuum)");          // Å in UTF-8
+    EXPECT_EQ(cat.UnitName(1), "\xC3\x85 (Vacuum)");        // Å in UTF-8
     EXPECT_EQ(cat.UnitName(3), "cm-1");
 }
 

@@ -1,10 +1,11 @@
 // The exact line strengths against independent values: the dipole 3j symbols against Racah's
 // general formula, the pure case (a) Hönl-London factors and the e/f selection rule.
+#include "database/exact_strengths.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "database/exact_strengths.h"
 #include "reference_physics.h"
 
 namespace velmora::database {
@@ -35,8 +36,10 @@ TEST(ExactStrengths, PureCaseAFactorsAndTheParitySelectionRule) {
             const DoubletLevel lower{twoJ, true, ladder};
             auto upper = [&](int dJ, bool e) { return DoubletLevel{twoJ + 2 * dJ, e, ladder}; };
             EXPECT_NEAR(LineStrength(pi, upper(-1, true), pi, lower), (J * J - omega * omega) / J, 1e-9) << omega << J;
-            EXPECT_NEAR(LineStrength(pi, upper(0, false), pi, lower), (2 * J + 1) * omega * omega / (J * (J + 1)), 1e-9);
-            EXPECT_NEAR(LineStrength(pi, upper(1, true), pi, lower), ((J + 1) * (J + 1) - omega * omega) / (J + 1), 1e-9);
+            EXPECT_NEAR(LineStrength(pi, upper(0, false), pi, lower), (2 * J + 1) * omega * omega / (J * (J + 1)),
+                        1e-9);
+            EXPECT_NEAR(LineStrength(pi, upper(1, true), pi, lower), ((J + 1) * (J + 1) - omega * omega) / (J + 1),
+                        1e-9);
             // e–f for ΔJ = ±1 and e–e for ΔJ = 0 are forbidden, and so is |ΔJ| = 2.
             EXPECT_EQ(LineStrength(pi, upper(1, false), pi, lower), 0.0);
             EXPECT_EQ(LineStrength(pi, upper(0, true), pi, lower), 0.0);
@@ -46,8 +49,8 @@ TEST(ExactStrengths, PureCaseAFactorsAndTheParitySelectionRule) {
     // Exchanging every e/f label changes nothing; the F1 level of a 2Σ⁻ state (f) takes the
     // strengths of the F1 level of a 2Σ⁺ state (e) with the other Λ-doublet component.
     const DoubletLevel mixedUp{7, true, {0.6, 0.8}}, mixedLow{7, false, {0.8, -0.6}};
-    EXPECT_NEAR(LineStrength(pi, mixedUp, pi, mixedLow), LineStrength(pi, {7, false, {0.6, 0.8}}, pi, {7, true, {0.8, -0.6}}),
-                1e-12);
+    EXPECT_NEAR(LineStrength(pi, mixedUp, pi, mixedLow),
+                LineStrength(pi, {7, false, {0.6, 0.8}}, pi, {7, true, {0.8, -0.6}}), 1e-12);
     EXPECT_NEAR(LineStrength({0}, {5, true}, pi, {5, false, {0.6, 0.8}}),
                 LineStrength({0, true}, {5, false}, pi, {5, true, {0.6, 0.8}}), 1e-12);
 }

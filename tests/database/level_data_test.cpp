@@ -1,14 +1,14 @@
 // Upper-level files: effective lifetimes with predissociation and fluorescence quantum yields
 // (Stern-Volmer quenching), checked against hand computations.
+#include "database/level_data.h"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/errors.h"
 #include "database/catalogue.h"
-#include "database/level_data.h"
-#include <gmock/gmock.h>
-
 #include "support/file_error.h"
 #include "support/sample_database.h"
 
@@ -17,9 +17,9 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmora::testing::FileErrorMessage;
 using testing::SampleDatabase;
 using testing::SampleEntry;
+using velmora::testing::FileErrorMessage;
 
 /// A database with a Σ upper state (entry 1, two components) and a Π upper state (entry 2,
 /// four components), both with level files, and one entry without them (entry 3).
@@ -56,8 +56,8 @@ TEST(LevelData, AFileLifetimeAnchorsTheRadiativeScaleAndPredissociationOnlyShort
     // N, then (lifetime ns, predissociation s-1, quenching us-1 Torr-1) for F1 and F2.
     f.data.LevelFile(1, 0,
                      "N  tau1 kp1 kq1  tau2 kp2 kq2\r\n"
-                     "0, 600, 0, 0,  700, 0, 0\r\n"       // measured lowest level; F2 N = 0 does not exist
-                     "1, 0, 1e9, 0,  700, 2000, 0\r\n"    // 1 ns-1 predissociation; 2000 s-1 counts as none
+                     "0, 600, 0, 0,  700, 0, 0\r\n"     // measured lowest level; F2 N = 0 does not exist
+                     "1, 0, 1e9, 0,  700, 2000, 0\r\n"  // 1 ns-1 predissociation; 2000 s-1 counts as none
                      "2, 0, 1e7, 0,  0, 0, 0\r\n");
     f.Prepare(1, 0, 0.0f);
     auto computed = [](int N) { return 650.0 - 2.0 * N; };  // from the band sums, N-dependent
@@ -144,7 +144,7 @@ TEST(LevelData, EntriesWithoutLevelFilesDecayRadiativelyWithYieldOne) {
     LevelFixture f;
     f.Prepare(3, 0, 80.0f);
     f.db.UpperLevelData(0, 2, 0) = 0.0f;  // no such level
-    ReadLevelData(f.db, 0, 5.0f);  // reads nothing
+    ReadLevelData(f.db, 0, 5.0f);         // reads nothing
     EXPECT_FLOAT_EQ(f.db.LevelYield(0, 2, 4), 1.0f);
     EXPECT_FLOAT_EQ(f.EffLifetime(0, 2, 4), 80.0f);
     EXPECT_FLOAT_EQ(f.Yield(0, 2, 4), 1.0f);
@@ -164,8 +164,10 @@ TEST(LevelData, BadFilesAreReported) {
         {"row far above MaxN", "h\r\n4000, 100, 0, 0, 100, 0, 0\r\n", "row N = 4000"},
         {"negative lifetime", "h\r\n0, 100, 0, 0, 100, 0, 0\r\n1, 100, 0, 0, -100, 0, 0\r\n",
          "line 3: the radiative lifetime of component 2 is negative (-100)"},
-        {"negative rate", "h\r\n0, 100, -2e5, 0, 100, 0, 0\r\n", "line 2: the predissociation rate of component 1 is negative"},
-        {"negative quenching", "h\r\n0, 100, 0, 0, 100, 0, -1\r\n", "the quenching rate constant of component 2 is negative"},
+        {"negative rate", "h\r\n0, 100, -2e5, 0, 100, 0, 0\r\n",
+         "line 2: the predissociation rate of component 1 is negative"},
+        {"negative quenching", "h\r\n0, 100, 0, 0, 100, 0, -1\r\n",
+         "the quenching rate constant of component 2 is negative"},
     };
     for (const auto& c : cases) {
         LevelFixture f;

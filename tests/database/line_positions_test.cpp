@@ -1,11 +1,12 @@
 // Line positions: upper minus lower term of a pair of levels that the e/f rule allows, for every
 // branch of hand-made bands whose term values identify each level; and the OH (0,0) band.
+#include "database/line_positions.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "database/line_positions.h"
 #include "database/terms.h"
 #include "oh_constants.h"
 #include "reference_physics.h"

@@ -2,13 +2,14 @@
 // independent Hamiltonian (OH A–X) and against the closed forms of Σ–Σ bands (the sum rules of
 // every kind of band are checked on the shipped database); the emission and absorption
 // coefficients by hand.
+#include "database/line_strengths.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
 #include "database/line_positions.h"
-#include "database/line_strengths.h"
 #include "database/terms.h"
 #include "oh_constants.h"
 #include "reference_physics.h"
@@ -23,7 +24,8 @@ constexpr int kRows = 30;
 
 // A band (v' = v'' = 0) of entry 1 with the given constants of both states (T B D H L M A A_D
 // A_H γ γ_D γ_H p p_D p_H q q_D q_H, as the term routine takes them).
-DatabaseState Band(int lamUp, int lamLow, const Constants& up, const Constants& low, const std::string& molecule = "XY") {
+DatabaseState Band(int lamUp, int lamLow, const Constants& up, const Constants& low,
+                   const std::string& molecule = "XY") {
     DatabaseState db = testing::MakeState(lamUp, lamLow, molecule, 1, kRows + 2);
     for (int k = 0; k < 18; ++k) {
         db.MolConst(1, 0, k) = float(up[static_cast<std::size_t>(k)]);
@@ -81,7 +83,8 @@ TEST(HonlLondon, OHFactorsAreTheStrengthsOfAnIndependent3jComputation) {
                     // X: F1 the lower, F2 the upper level of its (J, e/f) block; J'' = 1/2 is Ω = 1/2.
                     const auto vectors = testing::PiN2Vectors(pc, twoJl / 2.0, lv.lowBlock == 1 ? -1 : 1);
                     const std::array<double, 2> c = twoJl == 1 ? std::array{0.0, 1.0} : vectors[lv.lowF == 1 ? 0 : 1];
-                    if (twoJl > 1 || lv.lowF == 2) expected = SigmaPiStrength(twoJu, lv.upF == 1, twoJl, lv.lowBlock == 1, c);
+                    if (twoJl > 1 || lv.lowF == 2)
+                        expected = SigmaPiStrength(twoJu, lv.upF == 1, twoJl, lv.lowBlock == 1, c);
                 }
                 EXPECT_NEAR(db.LineData(5, b, N), expected, 2e-5 * (N + 1)) << kBranch[b].name << "(" << N << ")";
                 lines += expected > 0;
@@ -98,9 +101,13 @@ TEST(HonlLondon, SigmaSigmaFactorsAreTheCaseBClosedForms) {
     for (int N = 0; N <= kRows; ++N) {
         const double J1 = N + 0.5, J2 = N - 0.5, X1 = 2 * J1 + 1, X2 = 2 * J2 + 1;
         double hl[13] = {};
-        hl[1] = X1 * (2 * J1 - 1) / (4 * J1), hl[10] = X1 / (4 * J1 * (J1 + 1)), hl[5] = X1 * (2 * J1 + 3) / (4 * (J1 + 1));
-        if (N > 0) hl[2] = X2 * (2 * J2 - 1) / (4 * J2), hl[9] = X2 / (4 * J2 * (J2 + 1)), hl[6] = X2 * (2 * J2 + 3) / (4 * (J2 + 1));
-        for (int b = 1; b <= 12; ++b) EXPECT_NEAR(ss.LineData(5, b, N), hl[b], 1e-5 * X1) << kBranch[b].name << "(" << N << ")";
+        hl[1] = X1 * (2 * J1 - 1) / (4 * J1), hl[10] = X1 / (4 * J1 * (J1 + 1)),
+        hl[5] = X1 * (2 * J1 + 3) / (4 * (J1 + 1));
+        if (N > 0)
+            hl[2] = X2 * (2 * J2 - 1) / (4 * J2), hl[9] = X2 / (4 * J2 * (J2 + 1)),
+            hl[6] = X2 * (2 * J2 + 3) / (4 * (J2 + 1));
+        for (int b = 1; b <= 12; ++b)
+            EXPECT_NEAR(ss.LineData(5, b, N), hl[b], 1e-5 * X1) << kBranch[b].name << "(" << N << ")";
     }
 }
 

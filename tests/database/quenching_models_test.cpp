@@ -1,20 +1,22 @@
 // Quenching of NO A, OH A and CH A by a gas composition: the worked check values of
 // data-src/QUENCHING/README.md, computed there from the published models, reproduced from the
 // shipped model file; mixtures as mole-fraction sums; composition texts and their faults.
+#include "database/quenching_models.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <fstream>
 
 #include "common/errors.h"
-#include "database/quenching_models.h"
 #include "support/temp_dir.h"
 
 namespace velmora::database {
 namespace {
 
 const QuenchingModels& Shipped() {
-    static const QuenchingModels models = ReadQuenchingModels(std::string(VELMORA_DATA_DIR) + "/" + kQuenchingModelsFile);
+    static const QuenchingModels models =
+        ReadQuenchingModels(std::string(VELMORA_DATA_DIR) + "/" + kQuenchingModelsFile);
     return models;
 }
 
@@ -30,10 +32,10 @@ TEST(QuenchingModels, ReproduceTheWorkedCheckValuesOfEveryPartner) {
         const char* molecule;
         double T;
         const char* partner;
-        double sigma;   ///< Å² (equivalent k/v for the Arrhenius sets)
-        double speed;   ///< mean relative speed, m/s
-        double k;       ///< cm3 s-1
-        double qPure;   ///< s-1, the whole gas that partner at 1 atm
+        double sigma;  ///< Å² (equivalent k/v for the Arrhenius sets)
+        double speed;  ///< mean relative speed, m/s
+        double k;      ///< cm3 s-1
+        double qPure;  ///< s-1, the whole gas that partner at 1 atm
     };
     const Check checks[] = {
         {"NO", 300, "N2", 0.006553, 662.14, 4.339e-14, 1.0614e6},
@@ -68,8 +70,8 @@ TEST(QuenchingModels, ReproduceTheWorkedCheckValuesOfEveryPartner) {
         ExpectClose(speed, c.speed, 1e-4, what + ": speed");
         if (m->form != QuenchingForm::Arrhenius) ExpectClose(CrossSection(*m, c.T), c.sigma, 2e-4, what + ": sigma");
         ExpectClose(k / (speed * 100.0) * 1e16, c.sigma, 2e-4, what + ": k / v");
-        ExpectClose(QuenchingRate(models, ParseComposition(std::string(c.partner) + "=1"), c.T, kAtmosphere).rate, c.qPure,
-                    2e-4, what + ": Q");
+        ExpectClose(QuenchingRate(models, ParseComposition(std::string(c.partner) + "=1"), c.T, kAtmosphere).rate,
+                    c.qPure, 2e-4, what + ": Q");
     }
     // CH A: the steep FFCM-1 fits of N2 and O2.
     const StateQuenching ch = Shipped().For("CH", "A");
@@ -79,7 +81,8 @@ TEST(QuenchingModels, ReproduceTheWorkedCheckValuesOfEveryPartner) {
     ExpectClose(RateCoefficient(*ch.Find("O2"), 2000, MolarMass("CH")), 7.1222e-11, 2e-4, "CH + O2 at 2000 K");
     // Intermediate NO cross sections at 1000 K.
     const StateQuenching no = Shipped().For("NO", "A");
-    for (const auto& [partner, sigma] : {std::pair<const char*, double>{"N2", 0.2056}, {"CO2", 58.72}, {"H2O", 32.15}, {"CO", 6.880}})
+    for (const auto& [partner, sigma] :
+         {std::pair<const char*, double>{"N2", 0.2056}, {"CO2", 58.72}, {"H2O", 32.15}, {"CO", 6.880}})
         ExpectClose(CrossSection(*no.Find(partner), 1000), sigma, 5e-4, std::string("NO + ") + partner + " at 1000 K");
 }
 
@@ -96,7 +99,8 @@ TEST(QuenchingModels, AMixtureQuenchesAsTheMoleFractionSumOfItsPartners) {
     };
     for (const Mixture& m : mixtures) {
         const GasComposition gas = ParseComposition(m.gas);
-        for (const auto& [molecule, expected] : {std::pair<const char*, double>{"NO", m.no}, {"OH", m.oh}, {"CH", m.ch}}) {
+        for (const auto& [molecule, expected] :
+             {std::pair<const char*, double>{"NO", m.no}, {"OH", m.oh}, {"CH", m.ch}}) {
             const StateQuenching models = Shipped().For(molecule, "A");
             const double q = QuenchingRate(models, gas, m.T, kAtmosphere).rate;
             ExpectClose(q, expected, 2e-4, std::string(molecule) + " in " + m.gas);
@@ -116,9 +120,11 @@ TEST(QuenchingModels, PartnersWithoutModelAndTemperaturesOutsideTheRangeAreRepor
     ASSERT_EQ(oh.warnings.size(), 2u);
     EXPECT_EQ(oh.warnings[0], "no quenching model of OH A for Kr: no quenching by them");
     EXPECT_EQ(oh.warnings[1], "250 K is outside the range of the OH A quenching model for N2 (from 290 K)");
-    EXPECT_NEAR(oh.rate, 0.9 * QuenchingRate(Shipped().For("OH", "A"), ParseComposition("N2=1"), 250, kAtmosphere).rate, 1e-6);
+    EXPECT_NEAR(oh.rate, 0.9 * QuenchingRate(Shipped().For("OH", "A"), ParseComposition("N2=1"), 250, kAtmosphere).rate,
+                1e-6);
     EXPECT_TRUE(QuenchingRate(Shipped().For("OH", "A"), ParseComposition("N2=1"), 1500, kAtmosphere).warnings.empty());
-    const CompositionQuenching no = QuenchingRate(Shipped().For("NO", "A"), ParseComposition("Ar=0.5,N2=rest"), 300, 1.0);
+    const CompositionQuenching no =
+        QuenchingRate(Shipped().For("NO", "A"), ParseComposition("Ar=0.5,N2=rest"), 300, 1.0);
     ASSERT_EQ(no.warnings.size(), 1u);
     EXPECT_EQ(no.warnings[0], "the NO A quenching model sets Ar to no quenching (not a measured value)");
     const CompositionQuenching od = QuenchingRate(Shipped().For("OD", "A"), gas, 300, kAtmosphere);
@@ -145,7 +151,8 @@ TEST(GasComposition, FractionsRestAndTheFaultsOfAText) {
         }
         return std::string("(accepted)");
     };
-    EXPECT_EQ(fault("N2=0.7,O2=0.2"), "the mole fractions add up to 0.9, not 1 (let one partner take the rest, such as N2=rest)");
+    EXPECT_EQ(fault("N2=0.7,O2=0.2"),
+              "the mole fractions add up to 0.9, not 1 (let one partner take the rest, such as N2=rest)");
     EXPECT_EQ(fault("N2=0.79,O2"), "\"O2\": give a partner and its mole fraction, such as N2=0.79");
     EXPECT_EQ(fault("N2=1.2"), "the mole fraction of N2 must be a number from 0 to 1 (or rest), not \"1.2\"");
     EXPECT_EQ(fault("N2=0.5,N2=0.5"), "partner N2 is given twice");

@@ -31,7 +31,8 @@ M2 PiN2Matrix(const PiConstants& c, double J, int eps) {
     const M2 n4 = n2 * n2;
     return c.T * one + c.A * lzsz + (c.AD / 2) * Anti(n2, lzsz) + c.B * n2 + (-c.D) * n4 + c.H * (n4 * n2) +
            c.L * (n4 * n4) + c.gamma * ns + (c.gammaD / 2) * Anti(n2, ns) + (c.gammaH / 2) * Anti(n4, ns) + c.p * P +
-           (c.pD / 2) * Anti(n2, P) + (c.pH / 2) * Anti(n4, P) + c.q * Q + (c.qD / 2) * Anti(n2, Q) + (c.qH / 2) * Anti(n4, Q);
+           (c.pD / 2) * Anti(n2, P) + (c.pH / 2) * Anti(n4, P) + c.q * Q + (c.qD / 2) * Anti(n2, Q) +
+           (c.qH / 2) * Anti(n4, Q);
 }
 
 // ln n!
@@ -52,7 +53,8 @@ std::array<std::array<double, 2>, 2> PiN2Vectors(const PiConstants& c, double J,
     for (int i = 0; i < 2; ++i) {
         // (h − E) v = 0: v ∝ (h12, E − h11), or (E − h22, h12) when that row vanishes.
         double a = h[1], b = E[static_cast<std::size_t>(i)] - h[0];
-        if (std::hypot(a, b) < 1e-12 * std::fabs(E[static_cast<std::size_t>(i)])) a = E[static_cast<std::size_t>(i)] - h[3], b = h[1];
+        if (std::hypot(a, b) < 1e-12 * std::fabs(E[static_cast<std::size_t>(i)]))
+            a = E[static_cast<std::size_t>(i)] - h[3], b = h[1];
         const double n = std::hypot(a, b);
         v[static_cast<std::size_t>(i)] = {a / n, b / n};
     }
@@ -64,15 +66,17 @@ double Wigner3j(int tj1, int tj2, int tj3, int tm1, int tm2, int tm3) {
     if (tj3 < std::abs(tj1 - tj2) || tj3 > tj1 + tj2 || (tj1 + tj2 + tj3) % 2 != 0) return 0;
     // In logarithms: the factorials of J up to 60 overflow a double.
     const int a = (tj1 + tj2 - tj3) / 2, b = (tj1 - tj2 + tj3) / 2, c = (tj2 + tj3 - tj1) / 2;
-    const double logTriangle = LogFactorial(a) + LogFactorial(b) + LogFactorial(c) - LogFactorial((tj1 + tj2 + tj3) / 2 + 1);
-    const double logNorm = LogFactorial((tj1 + tm1) / 2) + LogFactorial((tj1 - tm1) / 2) + LogFactorial((tj2 + tm2) / 2) +
-                           LogFactorial((tj2 - tm2) / 2) + LogFactorial((tj3 + tm3) / 2) + LogFactorial((tj3 - tm3) / 2);
+    const double logTriangle =
+        LogFactorial(a) + LogFactorial(b) + LogFactorial(c) - LogFactorial((tj1 + tj2 + tj3) / 2 + 1);
+    const double logNorm = LogFactorial((tj1 + tm1) / 2) + LogFactorial((tj1 - tm1) / 2) +
+                           LogFactorial((tj2 + tm2) / 2) + LogFactorial((tj2 - tm2) / 2) +
+                           LogFactorial((tj3 + tm3) / 2) + LogFactorial((tj3 - tm3) / 2);
     const int k1 = (tj3 - tj2 + tm1) / 2, k2 = (tj3 - tj1 - tm2) / 2, k4 = (tj1 - tm1) / 2, k5 = (tj2 + tm2) / 2;
     double sum = 0;
     for (int k = std::max({0, -k1, -k2}); k <= std::min({a, k4, k5}); ++k)
-        sum += (k % 2 == 0 ? 1 : -1) * std::exp((logTriangle + logNorm) / 2 - LogFactorial(k) - LogFactorial(a - k) -
-                                                LogFactorial(k4 - k) - LogFactorial(k5 - k) - LogFactorial(k1 + k) -
-                                                LogFactorial(k2 + k));
+        sum += (k % 2 == 0 ? 1 : -1) *
+               std::exp((logTriangle + logNorm) / 2 - LogFactorial(k) - LogFactorial(a - k) - LogFactorial(k4 - k) -
+                        LogFactorial(k5 - k) - LogFactorial(k1 + k) - LogFactorial(k2 + k));
     const int phase = ((tj1 - tj2 - tm3) / 2) % 2 == 0 ? 1 : -1;  // (−1)^(j1 − j2 − m3)
     return phase * sum;
 }

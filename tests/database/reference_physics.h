@@ -34,10 +34,10 @@ struct NamedBranch {
     const char* name;
     int deltaN, upperF, lowerF;
 };
-inline constexpr NamedBranch kBranch[13] = {
-    {"", 0, 0, 0},     {"P1", -1, 1, 1},  {"P2", -1, 2, 2},  {"Q1", 0, 1, 1},  {"Q2", 0, 2, 2},
-    {"R1", 1, 1, 1},   {"R2", 1, 2, 2},   {"O12", -2, 1, 2}, {"Q12", 0, 1, 2}, {"P12", -1, 1, 2},
-    {"R21", 1, 2, 1},  {"Q21", 0, 2, 1},  {"S21", 2, 2, 1}};
+inline constexpr NamedBranch kBranch[13] = {{"", 0, 0, 0},    {"P1", -1, 1, 1},  {"P2", -1, 2, 2}, {"Q1", 0, 1, 1},
+                                            {"Q2", 0, 2, 2},  {"R1", 1, 1, 1},   {"R2", 1, 2, 2},  {"O12", -2, 1, 2},
+                                            {"Q12", 0, 1, 2}, {"P12", -1, 1, 2}, {"R21", 1, 2, 1}, {"Q21", 0, 2, 1},
+                                            {"S21", 2, 2, 1}};
 
 /// Twice J of row N of component F (F1: J = N + 1/2, F2: J = N − 1/2).
 inline int TwoJ(int N, int F) { return 2 * N + (F == 1 ? 1 : -1); }

@@ -1,5 +1,7 @@
 // The system pre-computation: radiative lifetimes from the Hönl-London sum rule and the ν³
 // law, the absolute-unit factors, and the quenching inputs that recompute the yields.
+#include "database/system_precompute.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,7 +12,6 @@
 #include "database/band_loader.h"
 #include "database/catalogue.h"
 #include "database/quenching.h"
-#include "database/system_precompute.h"
 #include "support/file_error.h"
 #include "support/sample_database.h"
 #include "support/scripted_dialogs.h"
@@ -19,8 +20,8 @@ namespace velmora::database {
 namespace {
 
 using ::testing::AllOf;
-using ::testing::HasSubstr;
 using testing::FileErrorMessage;
+using ::testing::HasSubstr;
 using testing::Level;
 using testing::SampleDatabase;
 using testing::SampleEntry;
@@ -76,7 +77,7 @@ TEST(SystemPrecompute, LifetimesFollowTheSumRuleAndTheCubeOfTheWavenumber) {
         EXPECT_NEAR(L(1, 1, N), kReference * FlatSystem::Sum(0) / FlatSystem::Sum(1), 1e-3 * kReference) << N;
     }
     EXPECT_FLOAT_EQ(L(0, 1, 0), static_cast<float>(kReference));  // the reference level exactly
-    EXPECT_EQ(L(0, 2, 0), 0.0f);  // F2 has no N' = 0 level: no emission, lifetime 0
+    EXPECT_EQ(L(0, 2, 0), 0.0f);                                  // F2 has no N' = 0 level: no emission, lifetime 0
     // v' = 2 would live a thousand times longer than the reference: reported as 0.
     EXPECT_EQ(L(2, 1, 5), 0.0f);
     // No level files: the levels decay radiatively, yield 1.
@@ -117,7 +118,8 @@ TEST(SystemPrecompute, UnitFactorsGiveTheReferenceLifetimeBackForTheLowestLevel)
     // The line and the band view of the same absorption: the lines from one lower level (P1, R1
     // and RQ21 from F1 N'' = 3) absorb like the band they belong to.
     LoadBand(f.db, 0, 0, 1);
-    const double lines = (f.db.LineData(2, 1, 3) + f.db.LineData(2, 5, 3) + f.db.LineData(2, 10, 3)) * f.db.LineUnitFactor[1];
+    const double lines =
+        (f.db.LineData(2, 1, 3) + f.db.LineData(2, 5, 3) + f.db.LineData(2, 10, 3)) * f.db.LineUnitFactor[1];
     EXPECT_NEAR(lines, f.db.BandData(2, 0, 0) * f.db.BandUnitFactor[1], 1e-5 * lines);
 }
 

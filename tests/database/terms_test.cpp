@@ -1,10 +1,11 @@
 // Term values against the published OH term values, the N² Hamiltonian diagonalised numerically,
 // the Hill–Van Vleck closed form, and exact identities between the constant conventions.
+#include "database/terms.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "database/terms.h"
 #include "oh_constants.h"
 #include "reference_physics.h"
 
@@ -15,7 +16,6 @@ using testing::PiConstants;
 using testing::PiN2Levels;
 
 constexpr int kRows = 30;
-
 
 TermTable Terms(const Constants& c, int lambda, int convention, const std::string& molecule = "XY") {
     DatabaseState db = testing::MakeState(lambda, 0, molecule);
@@ -102,7 +102,7 @@ TEST(Terms, PiHillVanVleckFromCaseAToCaseBWithTheLowestLevelInItsSlot) {
             c[6] = Y * B;
             const TermTable t = Terms(c, 1, convention);
             const double shift = convention == 0 ? B : 0.0;  // N² form lies B above the R² form
-            const bool caseA = Y > 4;  // F1 at row J + 1/2 and F2 at J − 1/2 (re-indexed later)
+            const bool caseA = Y > 4;                        // F1 at row J + 1/2 and F2 at J − 1/2 (re-indexed later)
             for (int N = 1; N <= kRows; ++N) {
                 EXPECT_NEAR(t(caseA ? N + 1 : N, 1, 1), HillVanVleck(T, B, Y, N + 0.5, -1) + shift, 1e-3) << Y;
                 EXPECT_NEAR(t(caseA ? N : N + 1, 2, 2), HillVanVleck(T, B, Y, N + 0.5, +1) + shift, 1e-3) << Y;

@@ -1,7 +1,8 @@
 // The entry-number tables of the program follow from the symmetries of the catalogue entries.
+#include "database/entry_tables.h"
+
 #include <gtest/gtest.h>
 
-#include "database/entry_tables.h"
 #include "datagen_support.h"
 #include "generate.h"
 

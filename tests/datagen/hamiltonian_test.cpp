@@ -20,8 +20,8 @@ TEST(Hamiltonian, ReproducesTheTermValuesQuotedInTheReadmes) {
         for (const auto& cv : st.values) {
             const double e = LevelEnergy(s.levels[static_cast<std::size_t>(cv.v)], s.def.lambda, cv.J, cv.F,
                                          cv.parity == 'e' ? -1 : 1);
-            EXPECT_NEAR(e, cv.energy, 1.1e-4) << st.name << " v=" << cv.v << " J=" << cv.J << " " << cv.parity
-                                              << " F" << cv.F;
+            EXPECT_NEAR(e, cv.energy, 1.1e-4)
+                << st.name << " v=" << cv.v << " J=" << cv.J << " " << cv.parity << " F" << cv.F;
         }
     }
 }
@@ -31,8 +31,7 @@ TEST(Hamiltonian, SigmaSpinRotationSplitsTheComponentsByGammaTimesNPlusHalf) {
     c[kT] = 100.0;
     c[kB] = 2.0;
     c[kGamma] = 0.02;
-    for (int N = 1; N < 40; ++N)
-        EXPECT_NEAR(SigmaTerm(c, N, 1) - SigmaTerm(c, N, 2), 0.02 * (N + 0.5), 1e-12);
+    for (int N = 1; N < 40; ++N) EXPECT_NEAR(SigmaTerm(c, N, 1) - SigmaTerm(c, N, 2), 0.02 * (N + 0.5), 1e-12);
 }
 
 TEST(Hamiltonian, PiBlockHasTheHillVanVleckEigenvalues) {
@@ -72,7 +71,8 @@ TEST(ConstantConventions, TheProgramsTermFormulasGiveTheReadmeValuesFromTheWritt
         for (const auto& cv : st.values) {
             const LevelConstants cols = SpcColumns(s.levels[static_cast<std::size_t>(cv.v)], lambda);
             DatabaseState db;
-            for (int k = 0; k < 18; ++k) db.LevelConst[static_cast<std::size_t>(k)] = static_cast<float>(cols[static_cast<std::size_t>(k)]);
+            for (int k = 0; k < 18; ++k)
+                db.LevelConst[static_cast<std::size_t>(k)] = static_cast<float>(cols[static_cast<std::size_t>(k)]);
             TermTable t;
             t.Resize(0, 70, 1, 2, 1, 2);
             database::ComputeTerms(db, lambda, 64, t, SpcConventionFor(lambda), st.code);
@@ -91,7 +91,8 @@ TEST(ConstantConventions, PiColumnsFlipOnlyTheSignOfL) {
     for (int k = 0; k < kConstCount; ++k) c[static_cast<std::size_t>(k)] = k + 1.0;
     const LevelConstants pi = SpcColumns(c, 1), sigma = SpcColumns(c, 0), delta = SpcColumns(c, 2);
     for (int k = 0; k < kConstCount; ++k) {
-        EXPECT_EQ(pi[static_cast<std::size_t>(k)], k == kL ? -c[static_cast<std::size_t>(k)] : c[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(pi[static_cast<std::size_t>(k)],
+                  k == kL ? -c[static_cast<std::size_t>(k)] : c[static_cast<std::size_t>(k)]);
         EXPECT_EQ(sigma[static_cast<std::size_t>(k)], c[static_cast<std::size_t>(k)]);
         EXPECT_EQ(delta[static_cast<std::size_t>(k)], c[static_cast<std::size_t>(k)]);
     }

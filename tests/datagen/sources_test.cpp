@@ -38,8 +38,10 @@ TEST(CsvTable, NamesFileLineAndFieldOfABadNumber) {
 TEST(CsvTable, QuotedFieldsKeepTheirCommasAndCountedFieldsMustMatchTheHeader) {
     const auto t = CsvTable::Parse("a,b,source\r\n1,2,\"x, y \"\"z\"\"\"\r\n", "t.csv");
     EXPECT_EQ(t.Text(t.Rows()[0], 2), "x, y \"z\"");
-    EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,2,3\n", "t.csv"); }), "t.csv, line 2: has 3 fields, the header has 2");
-    EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,\"2\n", "t.csv"); }), "t.csv, line 2: a quoted field is not closed");
+    EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,2,3\n", "t.csv"); }),
+              "t.csv, line 2: has 3 fields, the header has 2");
+    EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,\"2\n", "t.csv"); }),
+              "t.csv, line 2: a quoted field is not closed");
     EXPECT_EQ(MessageOf([] { CsvTable::Parse("a,b\n1,2\n", "t.csv").Column("c"); }),
               "t.csv, line 1: the header has no column \"c\"");
 }
@@ -48,11 +50,13 @@ TEST(BuildConfig, UnknownOrMissingSettingsAreReportedWithTheirLine) {
     const std::string head = "[entry]\nfolder = OH_AX\ncode = OH\n";
     EXPECT_EQ(MessageOf([&] { ParseBuildConfig(head + "colour = red\n", "catalogue.cfg"); }),
               "catalogue.cfg, line 4: \"colour\": unknown setting");
-    EXPECT_EQ(MessageOf([&] { ParseBuildConfig(head + "upper = A Sigma+ levels levels_A.csv 0-x\n", "catalogue.cfg"); }),
-              "catalogue.cfg, line 4: \"upper\": \"x\" is not a number");
+    EXPECT_EQ(
+        MessageOf([&] { ParseBuildConfig(head + "upper = A Sigma+ levels levels_A.csv 0-x\n", "catalogue.cfg"); }),
+        "catalogue.cfg, line 4: \"upper\": \"x\" is not a number");
     EXPECT_EQ(MessageOf([&] {
-                  ParseBuildConfig(head + "upper = A Sigma+ levels levels_A.csv 0-4\nlower = X Pi levels levels_X.csv 0-13\n",
-                                   "catalogue.cfg");
+                  ParseBuildConfig(
+                      head + "upper = A Sigma+ levels levels_A.csv 0-4\nlower = X Pi levels levels_X.csv 0-13\n",
+                      "catalogue.cfg");
               }),
               "catalogue.cfg, line 1: the entry has no \"mass\" setting");
 }
@@ -80,7 +84,8 @@ TEST(GenerateDatabase, AMalformedTableStopsTheBuildAndKeepsTheOldDatabase) {
     const std::string msg = MessageOf([&] { GenerateDatabase(copy.src, out); });
     EXPECT_EQ(msg, "data-src/OH_AX/levels_A.csv, line 3: field \"B\": \"16.1295x\" is not a number");
     EXPECT_EQ(ReadFile(out / "OLD"), "previous database");
-    for (const auto& e : fs::directory_iterator(copy.dir.path())) EXPECT_EQ(e.path().string().find(".new"), std::string::npos);
+    for (const auto& e : fs::directory_iterator(copy.dir.path()))
+        EXPECT_EQ(e.path().string().find(".new"), std::string::npos);
 }
 
 TEST(GenerateDatabase, AnEmptyRequiredConstantIsReportedWithItsField) {
@@ -94,15 +99,18 @@ TEST(GenerateDatabase, MissingLevelsAndUnknownTransitionKindsAreReported) {
     SourceCopy copy;
     // CN B v = 10 has no term value in the folder: asking for v = 0-10 stops there; only an empty
     // cell may be interpolated.
-    copy.Replace("catalogue.cfg", "upper = B Sigma+ levels levels_B.csv 0-9", "upper = B Sigma+ levels levels_B.csv 0-10");
+    copy.Replace("catalogue.cfg", "upper = B Sigma+ levels levels_B.csv 0-9",
+                 "upper = B Sigma+ levels levels_B.csv 0-10");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(copy.src, "data-src"); }),
               "data-src/CN_BX/levels_B.csv, line 12: field \"T_v\": a value is required here but the field is empty");
     SourceCopy filled;
     filled.Replace("catalogue.cfg", "upper_interpolate = D 5", "upper_interpolate = D 4");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(filled.src, "data-src"); }),
-              "data-src/CN_BX/levels_B.csv, line 6: field \"D\": holds a value; the catalogue interpolates only an empty cell");
+              "data-src/CN_BX/levels_B.csv, line 6: field \"D\": holds a value; the catalogue interpolates only an "
+              "empty cell");
     SourceCopy longer;
-    longer.Replace("catalogue.cfg", "lower = X Sigma+ levels levels_X.csv 0-10", "lower = X Sigma+ levels levels_X.csv 0-12");
+    longer.Replace("catalogue.cfg", "lower = X Sigma+ levels levels_X.csv 0-10",
+                   "lower = X Sigma+ levels levels_X.csv 0-12");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(longer.src, "data-src"); }),
               "data-src/CN_BX/levels_X.csv: has no row for v = 11 (the catalogue uses v = 0-12)");
     SourceCopy other;
@@ -121,7 +129,8 @@ TEST(GenerateDatabase, ASharedStateMustComeFromTheSameConstants) {
 }
 
 TEST(QuenchingFile, OneRecordPerModelAndTheFaultsOfItsRowsNamed) {
-    const CsvTable validity = CsvTable::Parse("model,T_min_K,T_max_K,basis\nconstant,,,x\nffcm1_arrhenius,290,,y\n", "v.csv");
+    const CsvTable validity =
+        CsvTable::Parse("model,T_min_K,T_max_K,basis\nconstant,,,x\nffcm1_arrhenius,290,,y\n", "v.csv");
     const std::string head = "molecule,state,v,partner,model,param,value,unit,source\n";
     const std::string file = QuenchingFile(CsvTable::Parse(head + "OH,A2Sigma+,,N2,ffcm1_arrhenius,A,1.08E+11,,s\n"
                                                                   "OH,A2Sigma+,,N2,ffcm1_arrhenius,n,0.5,,s\n"
@@ -129,11 +138,15 @@ TEST(QuenchingFile, OneRecordPerModelAndTheFaultsOfItsRowsNamed) {
                                                                   "OH,A2Sigma+,,N2,ffcm1_arrhenius,Ea,-1238,,s\n",
                                                            "q.csv"),
                                            validity);
-    EXPECT_NE(file.find("\"OH\", \"A\", \"N2\", \"arrhenius\", 290, 0, 1.08e+11, 0.5, -1238\r\n"), std::string::npos) << file;
-    auto fault = [&](const std::string& rows) { return MessageOf([&] { QuenchingFile(CsvTable::Parse(head + rows, "q.csv"), validity); }); };
+    EXPECT_NE(file.find("\"OH\", \"A\", \"N2\", \"arrhenius\", 290, 0, 1.08e+11, 0.5, -1238\r\n"), std::string::npos)
+        << file;
+    auto fault = [&](const std::string& rows) {
+        return MessageOf([&] { QuenchingFile(CsvTable::Parse(head + rows, "q.csv"), validity); });
+    };
     EXPECT_EQ(fault("NO,A2Sigma+,,O2,constant,sigma,25.1,,s\nNO,A2Sigma+,,O2,constant,sigma,25.2,,s\n"),
               "q.csv, line 3: field \"param\": \"sigma\" is given twice for NO + O2");
-    EXPECT_EQ(fault("NO,A2Sigma+,,O2,cubic,sigma,25.1,,s\n"), "q.csv, line 2: field \"model\": \"cubic\" is not a known quenching model");
+    EXPECT_EQ(fault("NO,A2Sigma+,,O2,cubic,sigma,25.1,,s\n"),
+              "q.csv, line 2: field \"model\": \"cubic\" is not a known quenching model");
     EXPECT_EQ(fault("OH,A2Sigma+,,N2,ffcm1_arrhenius,A,1.08E+11,,s\n"),
               "q.csv, line 2: field \"param\": OH + N2: parameter \"n\" is missing");
 }
@@ -150,7 +163,8 @@ TEST(GenerateDatabase, RegeneratingFromTheSourcesGivesTheCommittedFiles) {
     std::sort(committed.begin(), committed.end());
     ASSERT_EQ(generated, committed);
     for (const auto& f : generated)
-        EXPECT_TRUE(ReadFile(dir / "data" / f) == ReadFile(testing::CommittedData() / f)) << f << " differs: run datagen";
+        EXPECT_TRUE(ReadFile(dir / "data" / f) == ReadFile(testing::CommittedData() / f))
+            << f << " differs: run datagen";
 }
 
 }  // namespace

@@ -162,11 +162,11 @@ TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
             }
             database::LoadBand(db, vu, vl, entry);
             const double computed = db.LineData(4, r.branch + 12 * (set - 1), r.lowerRow);
-            const std::string kind = source.find("Cochran") != std::string::npos             ? "comet"
-                                     : e.folder == "OH_AX"                                ? "line list"
+            const std::string kind = source.find("Cochran") != std::string::npos                ? "comet"
+                                     : e.folder == "OH_AX"                                      ? "line list"
                                      : e.folder == "NO_AX" && source.rfind("empirical", 0) == 0 ? "empirical"
-                                     : e.folder == "CH_AX"                                ? "measured"
-                                                                                          : "calculated";
+                                     : e.folder == "CH_AX"                                      ? "measured"
+                                                                                                : "calculated";
             const std::string group = e.folder + " " + kind;
             EXPECT_NEAR(computed, reference, LineTolerance(group)) << where;
             groups[group].Add(computed - reference, where);
@@ -208,7 +208,8 @@ TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
                 for (const auto& [key, sum] : upper)
                     if (key[0] <= db.RotRows) {
                         const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
-                        EXPECT_NEAR(sum, twoJ + 1, 2e-5 * (twoJ + 1)) << band << " upper row " << key[0] << " F" << key[1];
+                        EXPECT_NEAR(sum, twoJ + 1, 2e-5 * (twoJ + 1))
+                            << band << " upper row " << key[0] << " F" << key[1];
                         ++levels;
                         full += key[0] > lamUp;
                     }
@@ -216,7 +217,8 @@ TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
                 for (const auto& [key, sum] : lower)
                     if (key[0] <= db.RotRows - 2) {  // every upper partner inside the band's rows
                         const int twoJ = 2 * key[0] + (key[1] == 1 ? 1 : -1);
-                        EXPECT_NEAR(sum, (twoJ + 1) * ratio, 2e-5 * (twoJ + 1)) << band << " lower row " << key[0] << " F" << key[1];
+                        EXPECT_NEAR(sum, (twoJ + 1) * ratio, 2e-5 * (twoJ + 1))
+                            << band << " lower row " << key[0] << " F" << key[1];
                         ++levels;
                     }
             }
@@ -227,7 +229,8 @@ TEST(Validation, TheLinesOfEveryLevelOfEveryShippedBandSumToTwoJPlusOne) {
 
 /// The entry number of a folder.
 int EntryOf(const std::string& folder) {
-    const auto e = std::find_if(Entries().begin(), Entries().end(), [&](const EntryDefinition& d) { return d.folder == folder; });
+    const auto e =
+        std::find_if(Entries().begin(), Entries().end(), [&](const EntryDefinition& d) { return d.folder == folder; });
     return static_cast<int>(e - Entries().begin()) + 1;
 }
 
@@ -244,8 +247,11 @@ TEST(Validation, RadiativeLifetimesAgreeWithIndependentMeasurements) {
         int v;
         const char* source;
         double sigma;  ///< ns; 0: not claimed
-    } checks[] = {{"OH_AX", 0, "measured", 13.0}, {"NO_AX", 1, "Settersten", 0.025 * 186.2},
-                  {"NO_AX", 2, "Settersten", 0.025 * 179.4}, {"OH_AX", 1, "measured", 0.0}, {"SIH_AX", 0, "WIKI-SIH", 0.0}};
+    } checks[] = {{"OH_AX", 0, "measured", 13.0},
+                  {"NO_AX", 1, "Settersten", 0.025 * 186.2},
+                  {"NO_AX", 2, "Settersten", 0.025 * 179.4},
+                  {"OH_AX", 1, "measured", 0.0},
+                  {"SIH_AX", 0, "WIKI-SIH", 0.0}};
     int claimed = 0;
     for (const auto& c : checks) {
         DatabaseState db;
@@ -283,12 +289,15 @@ TEST(Validation, LifetimesAndYieldsAreConsistentInEverySystem) {
                 for (int N = 0; N <= db.cat.NMaxRot(entry, v); ++N) {
                     const float rad = db.UpperLevelData(v, k, N), eff = db.UpperLevelData(v, C + k, N);
                     const float yield = db.UpperLevelData(v, 2 * C + k, N);
-                    EXPECT_TRUE(rad > 0.0f ? eff <= rad && std::fabs(yield - eff / rad) < 1e-6 : eff == 0.0f && yield == 0.0f)
-                        << Entries()[static_cast<std::size_t>(entry - 1)].folder << " v'=" << v << " k=" << k << " N'=" << N;
+                    EXPECT_TRUE(rad > 0.0f ? eff <= rad && std::fabs(yield - eff / rad) < 1e-6
+                                           : eff == 0.0f && yield == 0.0f)
+                        << Entries()[static_cast<std::size_t>(entry - 1)].folder << " v'=" << v << " k=" << k
+                        << " N'=" << N;
                     levels += rad > 0.0f;
                 }
         if (Entries()[static_cast<std::size_t>(entry - 1)].folder != "NO_AX") continue;
-        for (auto [v, tau] : {std::pair{0, 192.6}, {1, 186.2}, {2, 179.4}}) EXPECT_NEAR(db.UpperLevelData(v, 1, 0), tau, 1e-3 * tau);
+        for (auto [v, tau] : {std::pair{0, 192.6}, {1, 186.2}, {2, 179.4}})
+            EXPECT_NEAR(db.UpperLevelData(v, 1, 0), tau, 1e-3 * tau);
     }
     EXPECT_GT(levels, 5000);
 }
@@ -299,13 +308,15 @@ std::vector<std::vector<double>> BuilderFcf(const StateData& up, const StateData
     std::vector<std::vector<double>> q(up.levels.size(), std::vector<double>(low.levels.size()));
     for (std::size_t a = 0; a < up.levels.size(); ++a)
         for (std::size_t b = 0; b < low.levels.size(); ++b) {
-            const double o = Overlap(wf.Rotationless(1, static_cast<int>(a)).psi, wf.Rotationless(2, static_cast<int>(b)).psi, wf.Grid());
+            const double o = Overlap(wf.Rotationless(1, static_cast<int>(a)).psi,
+                                     wf.Rotationless(2, static_cast<int>(b)).psi, wf.Grid());
             q[a][b] = o * o;
         }
     return q;
 }
 
-StateDefinition EquilibriumDefinition(const std::string& label, const std::string& state, const std::string& source, int vmax) {
+StateDefinition EquilibriumDefinition(const std::string& label, const std::string& state, const std::string& source,
+                                      int vmax) {
     StateDefinition s;
     s.label = label;
     s.symmetry = "Sigma+";
@@ -321,8 +332,10 @@ StateDefinition EquilibriumDefinition(const std::string& label, const std::strin
 TEST(Validation, FranckCondonFactorsAgreeWithPublishedOnesFromTheSameConstants) {
     // CN B-X: the TRAPRB table of the folder was computed from the Huber-Herzberg constants; the
     // builder's RKR + Numerov factors from the same constants must agree within 5 %.
-    const StateData up = LoadState(EquilibriumDefinition("B", "B", "HH1979", 9), testing::SourceDir(), "CN_BX", "data-src");
-    const StateData low = LoadState(EquilibriumDefinition("X", "X", "HH1979", 10), testing::SourceDir(), "CN_BX", "data-src");
+    const StateData up =
+        LoadState(EquilibriumDefinition("B", "B", "HH1979", 9), testing::SourceDir(), "CN_BX", "data-src");
+    const StateData low =
+        LoadState(EquilibriumDefinition("X", "X", "HH1979", 10), testing::SourceDir(), "CN_BX", "data-src");
     const auto q = BuilderFcf(up, low, 6.46219);
     const CsvTable t = CsvTable::Read(testing::SourceDir() / "CN_BX/transitions.csv", "CN_BX/transitions.csv");
     int n = 0;
@@ -346,7 +359,8 @@ TEST(Validation, ComputedCHBandsAgreeWithTheFoldersConstantMomentValues) {
     // constants; the builder's values for the bands carrying at least 0.1 % of their v' row agree
     // within 5 %.
     const auto& definitions = Entries();
-    const auto it = std::find_if(definitions.begin(), definitions.end(), [](const EntryDefinition& e) { return e.folder == "CH_AX"; });
+    const auto it = std::find_if(definitions.begin(), definitions.end(),
+                                 [](const EntryDefinition& e) { return e.folder == "CH_AX"; });
     ASSERT_NE(it, definitions.end());
     const SystemData s = BuildSystem(*it, testing::SourceDir(), "data-src", {});
     double worstFcf = 0.0, worstA = 0.0;
@@ -354,12 +368,15 @@ TEST(Validation, ComputedCHBandsAgreeWithTheFoldersConstantMomentValues) {
     for (const auto& [band, pub] : s.published.fcf) {
         const auto [a, b] = band;
         if (pub < 1e-3) continue;
-        EXPECT_NEAR(s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)], pub, 0.05 * pub) << "FCF (" << a << "," << b << ")";
+        EXPECT_NEAR(s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)], pub, 0.05 * pub)
+            << "FCF (" << a << "," << b << ")";
         const double nu = s.origin[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
-        const double computedA = kEinsteinFactor * s.degeneracy * nu * nu * nu * s.re2 * s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
+        const double computedA = kEinsteinFactor * s.degeneracy * nu * nu * nu * s.re2 *
+                                 s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
         const double published = s.published.aBand.at(band);
         EXPECT_NEAR(computedA, published, 0.05 * published) << "A (" << a << "," << b << ")";
-        worstFcf = std::max(worstFcf, std::fabs(s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] / pub - 1));
+        worstFcf =
+            std::max(worstFcf, std::fabs(s.fcf[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] / pub - 1));
         worstA = std::max(worstA, std::fabs(computedA / published - 1));
         ++n;
     }

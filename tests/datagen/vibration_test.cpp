@@ -1,10 +1,10 @@
 // RKR potentials, Numerov levels and overlaps against closed forms (Morse levels, the Poisson
 // Franck-Condon distribution of displaced harmonic oscillators).
+#include "vibration.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "vibration.h"
 
 namespace velmora::datagen {
 namespace {

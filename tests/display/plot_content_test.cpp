@@ -1,10 +1,11 @@
+#include "display/plot_content.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "display/plot_content.h"
 #include "display/plot_fixture.h"
 #include "display/plot_frame.h"
 #include "support/scripted_dialogs.h"
@@ -90,7 +91,7 @@ TEST(ResidualStrip, RangeAlwaysContainsZero) {
     MakeSimulation(s, 3050, 3150, 100, {1.0}, [](int, double) { return 1.0; });
     MakeExperiment(s, 3050, 3150, 40, [](double) { return 10.0; });
     s.plot.HideResiduals = 0;
-    s.exp.ResidualScale = 0;  // auto
+    s.exp.ResidualScale = 0;                                            // auto
     for (int i = 0; i <= 40; ++i) s.exp.Residual(i) = 2.0f + 0.1f * i;  // all positive
     Surface pos(s);
     DrawResidualStrip(s, pos.ctx);
@@ -258,7 +259,9 @@ std::map<long long, std::pair<double, double>> ColumnCoverage(const RecordingCan
             // The part of the segment inside this column.
             const double xa = std::max(std::min(p.x1, p.x2), left + col * width);
             const double xb = std::min(std::max(p.x1, p.x2), left + (col + 1) * width);
-            auto yAt = [&](double x) { return p.x1 == p.x2 ? p.y1 : p.y1 + (p.y2 - p.y1) * (x - p.x1) / (p.x2 - p.x1); };
+            auto yAt = [&](double x) {
+                return p.x1 == p.x2 ? p.y1 : p.y1 + (p.y2 - p.y1) * (x - p.x1) / (p.x2 - p.x1);
+            };
             if (p.x1 == p.x2) {
                 add(col, p.y1);
                 add(col, p.y2);
@@ -300,9 +303,9 @@ TEST(VibrationalCombs, TeethAtTheBandOriginsInTheDisplayUnit) {
     MakeSimulation(s, 3000, 3300, 300, {1.0}, [](int, double) { return 1.0; });
     s.sim.Units = 1;
     s.pop.PopState = ElectronicState::Upper;  // v' = 0 fixed, v'' = 0..2
-    s.db.BandData(4, 0, 0) = 32500.0f;  // 3076.9 Å
-    s.db.BandData(4, 0, 1) = 0.0f;      // band without origin
-    s.db.BandData(4, 0, 2) = 31000.0f;  // 3225.8 Å
+    s.db.BandData(4, 0, 0) = 32500.0f;        // 3076.9 Å
+    s.db.BandData(4, 0, 1) = 0.0f;            // band without origin
+    s.db.BandData(4, 0, 2) = 31000.0f;        // 3225.8 Å
     s.plot.ShowAssignment = 1;
     Surface out(s, 300.0 / 800.0);
     DrawAssignments(s, out.ctx);
@@ -327,7 +330,7 @@ AppState PiPiLines(double xini, double xend) {
     MakeSimulation(s, xini, xend, 1000, {1.0}, [](int, double) { return 1.0; });
     s.sim.Units = 3;
     MarkBandLoaded(s, 0, 0, 30);
-    s.db.MolConst(2, 0, 1) = 18.5f;   // B''
+    s.db.MolConst(2, 0, 1) = 18.5f;    // B''
     s.db.MolConst(2, 0, 6) = -139.0f;  // A'': case (b)-like, rows from Λ'' = 1
     s.plot.ShowAssignment = 1;
     s.plot.AssignmentMode = 1;
@@ -347,7 +350,7 @@ TEST(RotationalCombs, TeethTurnAtTheBandHeadAndLabelsNeverOverlap) {
     DrawAssignments(s, out.ctx);
     const double Y5 = 6.0 * (17 - 5);
     const auto up = TickXs(out.canvas, Y5, -3.0), down = TickXs(out.canvas, Y5, 3.0);
-    EXPECT_EQ(up.size(), 10u);   // N = 1..10 before the head
+    EXPECT_EQ(up.size(), 10u);    // N = 1..10 before the head
     EXPECT_EQ(down.size(), 15u);  // after the head the teeth point the other way
     // Labels: first one with the branch name in colour 9, and no two printed labels of the
     // same direction overlap.

@@ -1,9 +1,10 @@
+#include "display/plot_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "display/plot_frame.h"
 #include "display/plot_fixture.h"
 #include "support/scripted_dialogs.h"
 
@@ -24,9 +25,8 @@ TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels)
         double xini, xend;
         int units;
     };
-    const Case cases[] = {{3100, 3100.5, 1}, {3099, 3101, 2}, {3050, 3150, 1}, {2400, 3600, 1},
-                          {3000, 8000, 2},   {1000, 11000, 1}, {32000, 32100, 3}, {25000, 45000, 3},
-                          {305, 315, 4},     {308.9, 309.0, 5}};
+    const Case cases[] = {{3100, 3100.5, 1}, {3099, 3101, 2},   {3050, 3150, 1},   {2400, 3600, 1}, {3000, 8000, 2},
+                          {1000, 11000, 1},  {32000, 32100, 3}, {25000, 45000, 3}, {305, 315, 4},   {308.9, 309.0, 5}};
     for (const Case& k : cases) {
         AppState s = Flat(k.xini, k.xend, k.units);
         ScreenCanvases c;
@@ -56,8 +56,8 @@ TEST(AxisTicks, LabelsOfTheDefaultWindowsAndTheirMinorTicks) {
     AppState s = Flat(3050, 3150, 1);
     ScreenCanvases c;
     RedrawPlot(s, c.plot, c.axis, c.yAxis);
-    EXPECT_EQ(NumberTexts(c.axis), (std::vector<std::string>{"3060.0", "3070.0", "3080.0", "3090.0", "3100.0",
-                                                             "3110.0", "3120.0", "3130.0", "3140.0"}));
+    EXPECT_EQ(NumberTexts(c.axis), (std::vector<std::string>{"3060.0", "3070.0", "3080.0", "3090.0", "3100.0", "3110.0",
+                                                             "3120.0", "3130.0", "3140.0"}));
     EXPECT_EQ(TickXs(c.plot, -5.0, 1.5).size(), 49u);  // every 2 Å inside the window, at both edges
     EXPECT_EQ(TickXs(c.plot, 105.0, -1.5).size(), 49u);
     for (const auto& t : c.axis.Of(Primitive::Text)) {
@@ -71,8 +71,7 @@ TEST(AxisTicks, LabelsOfTheDefaultWindowsAndTheirMinorTicks) {
     s = Flat(3050, 3053, 3);
     ScreenCanvases narrow;
     RedrawPlot(s, narrow.plot, narrow.axis, narrow.yAxis);
-    EXPECT_EQ(NumberTexts(narrow.axis),
-              (std::vector<std::string>{"3050.5", "3051.0", "3051.5", "3052.0", "3052.5"}));
+    EXPECT_EQ(NumberTexts(narrow.axis), (std::vector<std::string>{"3050.5", "3051.0", "3051.5", "3052.0", "3052.5"}));
     EXPECT_EQ(TickXs(narrow.plot, -5.0, 1.5).size(), 29u);
     EXPECT_EQ(s.plot.AxisCaption, "Frequency (cm-1)");
 }

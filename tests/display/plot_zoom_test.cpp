@@ -1,9 +1,10 @@
+#include "display/plot_zoom.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "display/plot_fixture.h"
-#include "display/plot_zoom.h"
 #include "support/scripted_dialogs.h"
 
 namespace velmora::display {

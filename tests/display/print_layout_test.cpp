@@ -1,3 +1,5 @@
+#include "display/print_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 
 #include "display/plot_fixture.h"
 #include "display/plot_frame.h"
-#include "display/print_layout.h"
 #include "table/catalogue_fixture.h"
 #include "table/table_model.h"
 
@@ -67,7 +68,8 @@ TEST(SpectrumPage, BlackOnWhiteWhateverTheSchemeAndTheSchemeComesBack) {
     }
     EXPECT_GE(xLabels, 4);
     EXPECT_GE(yLabels, 4);
-    const auto caption = std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "Frequency (cm-1)"; });
+    const auto caption =
+        std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "Frequency (cm-1)"; });
     ASSERT_NE(caption, texts.end());
     EXPECT_NEAR(caption->y1, -8.0 * a, 1e-9);
     const auto upright = page.Of(Primitive::TextUp);
@@ -91,8 +93,9 @@ TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
     auto lines = SpectrumPageConditions(s);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "Range 3000 to 3100 cm-1    Temperature 2500 K (thermalized system)");
-    EXPECT_EQ(lines[1], "Lineshape Voigt (30 % Lorentzian), instrumental resolution 0.5 cm-1 (FWHM), with Doppler and "
-                        "predissociation broadening: total 0.62    Pressure 0 Torr");
+    EXPECT_EQ(lines[1],
+              "Lineshape Voigt (30 % Lorentzian), instrumental resolution 0.5 cm-1 (FWHM), with Doppler and "
+              "predissociation broadening: total 0.62    Pressure 0 Torr");
 
     // Edited populations give the temperatures of each level; the file shown its corrections.
     s.pop.ThermalFlag = 0;
@@ -105,8 +108,11 @@ TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
     s.exp.LblCorrelation = "Peak correlation: 0.912345";
     lines = SpectrumPageConditions(s);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "Range 3000 to 3100 cm-1    Populations not thermalized: vibrational 1800 K; rotational v'=0 as edited");
-    EXPECT_EQ(lines[2].substr(0, 103), "Experimental spectrum oh.dat: baseline correction 2 %, wavelength correction -0.25, multiplied by 1    ");
+    EXPECT_EQ(lines[0],
+              "Range 3000 to 3100 cm-1    Populations not thermalized: vibrational 1800 K; rotational v'=0 as edited");
+    EXPECT_EQ(
+        lines[2].substr(0, 103),
+        "Experimental spectrum oh.dat: baseline correction 2 %, wavelength correction -0.25, multiplied by 1    ");
     EXPECT_NE(lines[2].find("Peak correlation: 0.912345"), std::string::npos);
 }
 
@@ -120,7 +126,8 @@ TEST(SpectrumPage, AreasWithFourStrokesPerIntervalAndANarrowerLegend) {
         if (p.color == PaletteColor(12) && p.x1 == p.x2) xs.push_back(p.x1);  // level 1, light scheme
     // Interval ends (shared by neighbours) and the thirds of each of the 10 intervals.
     EXPECT_EQ(xs.size(), 31u);
-    EXPECT_NE(std::find_if(xs.begin(), xs.end(), [](double x) { return std::fabs(x - 3003.3333333) < 1e-5; }), xs.end());
+    EXPECT_NE(std::find_if(xs.begin(), xs.end(), [](double x) { return std::fabs(x - 3003.3333333) < 1e-5; }),
+              xs.end());
     const auto boxes = page.Of(Primitive::Box);
     ASSERT_GE(boxes.size(), 2u);
     const Primitive& legend = boxes.back();
@@ -164,7 +171,8 @@ TEST(TablePages, SigmaSigmaRotationalTablePrintsTwoSectionsOfSixBranches) {
     // Rows N = 0..4 in each section; values right-aligned in 12 characters, dashes for 0.
     const std::string dash = "  --------- ";
     EXPECT_EQ(texts[static_cast<std::size_t>(main + 2)].substr(0, 8), "   0    ");
-    EXPECT_EQ(texts[static_cast<std::size_t>(main + 4)], "   2    " + dash + dash + "      1.0000" + dash + dash + dash);
+    EXPECT_EQ(texts[static_cast<std::size_t>(main + 4)],
+              "   2    " + dash + dash + "      1.0000" + dash + dash + dash);
     EXPECT_EQ(sat - main, 1 + 1 + 5 + 1);
     EXPECT_TRUE(lines[static_cast<std::size_t>(main)].fixedPitch);
 }
@@ -191,7 +199,8 @@ TEST(TablePages, CourierBodyAndPagination) {
     EXPECT_EQ(page.Of(Primitive::Text)[0].text.substr(0, 9), "VELMORA  ");
     // Case (a) labels: the first row (N = 1) is J = 0.5.
     const auto lines = DatabaseTablePrintLines(s);
-    const auto header = std::find_if(lines.begin(), lines.end(), [](const PrintLine& l) { return l.text.rfind("   J ", 0) == 0; });
+    const auto header =
+        std::find_if(lines.begin(), lines.end(), [](const PrintLine& l) { return l.text.rfind("   J ", 0) == 0; });
     ASSERT_NE(header, lines.end());
     EXPECT_EQ((header + 1)->text.substr(0, 9), " 0.5     ");
 }

@@ -122,7 +122,8 @@ AppState GoldenSimulation() {
     s.plot.ShowAssignment = 1;
     s.pop.PopState = ElectronicState::Upper;
     for (int vu = 0; vu <= 2; ++vu)
-        for (int vl = 0; vl <= 2; ++vl) s.db.BandData(4, vu, vl) = static_cast<float>(32600.0 - 600.0 * vl + 400.0 * vu);
+        for (int vl = 0; vl <= 2; ++vl)
+            s.db.BandData(4, vu, vl) = static_cast<float>(32600.0 - 600.0 * vl + 400.0 * vu);
     return s;
 }
 

@@ -1,7 +1,8 @@
 // The plain x-y chart: round-number ticks and the primitives a chart draws.
+#include "display/xy_chart.h"
+
 #include <gtest/gtest.h>
 
-#include "display/xy_chart.h"
 #include "support/recording_canvas.h"
 
 namespace velmora::display {
@@ -30,7 +31,7 @@ TEST(XyChart, TicksAreRoundNumbersInsideTheRangeAndSeriesAreDrawnAsLinesOrMarker
     int red = 0;
     for (const testing::Primitive& p : canvas.Of(testing::Primitive::Line)) red += p.color == Rgb{200, 0, 0};
     const std::size_t markers = canvas.Of(testing::Primitive::FilledBox).size();
-    EXPECT_EQ(red, 2);      // the curve's two segments
+    EXPECT_EQ(red, 2);       // the curve's two segments
     EXPECT_EQ(markers, 2u);  // one filled box per marker
 }
 

@@ -1,9 +1,10 @@
+#include "experiment/andor_ascii.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "experiment/andor_ascii.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "read_error_check.h"
@@ -67,7 +68,8 @@ TEST(AndorAscii, RecognisedByExtensionAndContent) {
     ExperimentState exp;
     testing::ScriptedDialogs dialogs;
     EXPECT_TRUE(ReadSpectrumFile(exp, dir.Write("cam.asc", kTwoFrames).string(), dialogs));
-    EXPECT_NE(exp.ReadNotice.find("cam.asc: read as Andor ASCII, sum of 2 frame(s)"), std::string::npos) << exp.ReadNotice;
+    EXPECT_NE(exp.ReadNotice.find("cam.asc: read as Andor ASCII, sum of 2 frame(s)"), std::string::npos)
+        << exp.ReadNotice;
     EXPECT_FLOAT_EQ(exp.ExpX(2), 3810.0f);
     EXPECT_FLOAT_EQ(exp.ExpY(2), 100.0f);
 }

@@ -1,8 +1,9 @@
+#include "experiment/comparison.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "experiment/comparison.h"
 #include "experiment_fixtures.h"
 
 namespace velmora::experiment {
@@ -127,11 +128,11 @@ TEST(Comparison, TheProbableUnitOfASpectrumOutsideTheRange) {
         const char* unit;
     };
     for (const Case& c : std::vector<Case>{
-             {1, 3050, 3150, {32000, 32100, 32200}, "cm-1"},  // wavenumbers: 3125..3106 Å
-             {1, 12000, 12500, {1205, 1210, 1230}, "nm"},     // nm above 1000 were taken as Å
+             {1, 3050, 3150, {32000, 32100, 32200}, "cm-1"},   // wavenumbers: 3125..3106 Å
+             {1, 12000, 12500, {1205, 1210, 1230}, "nm"},      // nm above 1000 were taken as Å
              {3, 31750, 32787, {3100, 3110, 3120}, "\u00C5"},  // Å against a cm-1 range
-             {1, 3050, 3150, {5000, 5100, 5200}, ""},         // none fits
-             {4, 305, 315, {3200, 3210, 3220}, "cm-1"},      // wavenumbers taken as Å on a nm axis
+             {1, 3050, 3150, {5000, 5100, 5200}, ""},          // none fits
+             {4, 305, 315, {3200, 3210, 3220}, "cm-1"},        // wavenumbers taken as Å on a nm axis
          }) {
         AppState app;
         app.sim.Units = c.units, app.sim.Xini = c.xini, app.sim.Xend = c.xend;

@@ -1,6 +1,7 @@
+#include "experiment/corrections.h"
+
 #include <gtest/gtest.h>
 
-#include "experiment/corrections.h"
 #include "experiment_fixtures.h"
 
 namespace velmora::experiment {

@@ -1,9 +1,10 @@
+#include "experiment/jcamp_dx.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "experiment/jcamp_dx.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "read_error_check.h"
@@ -19,8 +20,8 @@ namespace {
 std::string Jdx(std::string_view table, std::string_view npoints = "4", std::string_view xydata = "(X++(Y..Y))") {
     return "##TITLE=test\r\n##JCAMP-DX=4.24\r\n##DATA TYPE=UV/VIS SPECTRUM\r\n##XUNITS=NANOMETERS\r\n"
            "##YUNITS=COUNTS\r\n##XFACTOR=0.1\r\n##YFACTOR=0.5\r\n##FIRSTX=380\r\n##LASTX=380.3\r\n"
-           "##NPOINTS=" + std::string(npoints) + "\r\n##XYDATA=" + std::string(xydata) + "\r\n" +
-           std::string(table) + "##END=\r\n";
+           "##NPOINTS=" +
+           std::string(npoints) + "\r\n##XYDATA=" + std::string(xydata) + "\r\n" + std::string(table) + "##END=\r\n";
 }
 
 /// The labels and table of Jdx without its ##TITLE and ##END lines: ten lines, the table from
@@ -37,8 +38,8 @@ std::string Block(std::string_view title, std::string_view body) {
 
 /// A linked file of the given blocks: the four lines of the link block, then the blocks.
 std::string Linked(const std::vector<std::string>& blocks) {
-    std::string text = "##TITLE=link\r\n##JCAMP-DX=5.01\r\n##DATA TYPE=LINK\r\n##BLOCKS=" +
-                       std::to_string(blocks.size()) + "\r\n";
+    std::string text =
+        "##TITLE=link\r\n##JCAMP-DX=5.01\r\n##DATA TYPE=LINK\r\n##BLOCKS=" + std::to_string(blocks.size()) + "\r\n";
     for (const std::string& b : blocks) text += b;
     return text + "##END=\r\n";
 }
@@ -58,19 +59,44 @@ TEST(JcampDx, PairTablesAndTheFirstBlockWithDataAreRead) {
         // Pairs separated by commas, semicolons and blanks, several on a line; x times XFACTOR.
         {"##TITLE=p\r\n##XUNITS=1/CM\r\n##XFACTOR=2\r\n##YFACTOR=0.5\r\n##NPOINTS=3\r\n"
          "##XYPOINTS=(XY..XY)\r\n16000,10; 16001,20 16002 ,30\r\n##END=\r\n",
-         {32000, 32002, 32004}, {5, 10, 15}, DeclaredXUnit::Wavenumber, "XYPOINTS", 0, 0},
+         {32000, 32002, 32004},
+         {5, 10, 15},
+         DeclaredXUnit::Wavenumber,
+         "XYPOINTS",
+         0,
+         0},
         {"##TITLE=p\n##XUNITS=NANOMETERS\n##PEAK TABLE=(XY..XY)\n306.5,1;307.5,2\n308.5, 4 $$ strongest\n##END=\n",
-         {306.5, 307.5, 308.5}, {1, 2, 4}, DeclaredXUnit::Nanometre, "PEAK TABLE", 0, 0},
+         {306.5, 307.5, 308.5},
+         {1, 2, 4},
+         DeclaredXUnit::Nanometre,
+         "PEAK TABLE",
+         0,
+         0},
         // The x at a line start agrees to its rounding: 0.7 and 0.67 stand for 2/3, written with
         // one and two decimals.
         {"##TITLE=r\n##FIRSTX=0\n##LASTX=1\n##NPOINTS=4\n##XYDATA=(X++(Y..Y))\n0 1 2\n0.7 3\n1 4\n##END=\n",
-         {0, 1.0 / 3, 2.0 / 3, 1}, {1, 2, 3, 4}, DeclaredXUnit::None, "XYDATA", 0, 0},
+         {0, 1.0 / 3, 2.0 / 3, 1},
+         {1, 2, 3, 4},
+         DeclaredXUnit::None,
+         "XYDATA",
+         0,
+         0},
         {"##TITLE=r\n##FIRSTX=0\n##DELTAX=0.5\n##NPOINTS=3\n##XYDATA=(X++(Y..Y))\n0 1 2\n1 3\n##END=\n",
-         {0, 0.5, 1}, {1, 2, 3}, DeclaredXUnit::None, "XYDATA", 0, 0},
+         {0, 0.5, 1},
+         {1, 2, 3},
+         DeclaredXUnit::None,
+         "XYDATA",
+         0,
+         0},
         // Linked blocks: the first block with a table is read, the later one is not.
         {Linked({kNotes, Block("spectrum", JdxBody("3800 10 20\r\n3802 30 40\r\n")),
                  Block("other", "##XUNITS=1/CM\r\n##XYPOINTS=(XY..XY)\r\n1,1 2,2\r\n")}),
-         {380.0, 380.1, 380.2, 380.3}, {5, 10, 15, 20}, DeclaredXUnit::Nanometre, "XYDATA", 2, 3},
+         {380.0, 380.1, 380.2, 380.3},
+         {5, 10, 15, 20},
+         DeclaredXUnit::Nanometre,
+         "XYDATA",
+         2,
+         3},
     };
     for (const Case& c : cases) {
         JcampInfo info;
@@ -93,10 +119,10 @@ TEST(JcampDx, PlainAndCompressedTablesGiveTheSamePoints) {
     } cases[] = {
         {"3800 10 20\r\n3802 30,40\r\n", {5, 10, 15, 20}, false},
         {"3800 10-20+30-40 $$ signs separate\r\n", {5, -10, 15, -20}, false},
-        {"3800 A0B0\r\n3802 C0D0\r\n", {5, 10, 15, 20}, true},                 // SQZ
-        {"3800 A0J0J0\r\n3802 C0J0\r\n", {5, 10, 15, 20}, true},               // DIF, check value C0
-        {"3800A0J0U\r\n", {5, 10, 15, 20}, true},                              // DIF and DUP
-        {"3800 a0%T@\r\n", {-5, -5, -5, 0}, true},                             // negative SQZ, zero DIF
+        {"3800 A0B0\r\n3802 C0D0\r\n", {5, 10, 15, 20}, true},    // SQZ
+        {"3800 A0J0J0\r\n3802 C0J0\r\n", {5, 10, 15, 20}, true},  // DIF, check value C0
+        {"3800A0J0U\r\n", {5, 10, 15, 20}, true},                 // DIF and DUP
+        {"3800 a0%T@\r\n", {-5, -5, -5, 0}, true},                // negative SQZ, zero DIF
     };
     for (const Case& c : cases) {
         JcampInfo info;

@@ -1,10 +1,11 @@
 // Intensity calibration: a spectrum divided by a spectral response interpolated linearly, and
 // the responses and spectra that cannot be divided.
+#include "experiment/response_calibration.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
 #include "experiment_fixtures.h"
 #include "support/file_error.h"
@@ -34,8 +35,10 @@ TEST(ResponseCalibration, DividesByTheInterpolatedResponseAndRescalesTo100) {
     std::ofstream(response) << "2990 1\n3015 1\n";
     ASSERT_EQ(LoadResponse(f.app, response), "");
     ASSERT_FALSE(f.dialogs.messages.empty());
-    EXPECT_NE(f.dialogs.messages.back().find("r.txt: the response covers 2990..3015 Å, not the spectrum's point at 3020 Å"),
-              std::string::npos) << f.dialogs.messages.back();
+    EXPECT_NE(
+        f.dialogs.messages.back().find("r.txt: the response covers 2990..3015 Å, not the spectrum's point at 3020 Å"),
+        std::string::npos)
+        << f.dialogs.messages.back();
     EXPECT_NEAR(f.app.exp.ExpYRaw(2), 100.0f, 1e-4);
     EXPECT_NEAR(f.app.exp.ExpYRaw(0), 25.0f, 1e-4);
     std::ofstream(response) << "2990 1\n3010 0\n3030 1\n";
@@ -44,10 +47,13 @@ TEST(ResponseCalibration, DividesByTheInterpolatedResponseAndRescalesTo100) {
 
     // Files that are no response at all.
     std::ofstream(response) << "3000 1\n2990 1\n";
-    EXPECT_NE(testing::FileErrorMessage([&] { ReadResponseFile(response); }).find("r.txt, line 2: the wavelengths must increase"),
+    EXPECT_NE(testing::FileErrorMessage([&] {
+                  ReadResponseFile(response);
+              }).find("r.txt, line 2: the wavelengths must increase"),
               std::string::npos);
     std::ofstream(response) << "3000 1\n";
-    EXPECT_NE(LoadResponse(f.app, response).find("r.txt: a spectral response needs at least two points"), std::string::npos);
+    EXPECT_NE(LoadResponse(f.app, response).find("r.txt: a spectral response needs at least two points"),
+              std::string::npos);
     EXPECT_FALSE(f.app.exp.Response);
     EXPECT_EQ(LoadResponse(f.app, ""), "");
 }

@@ -1,3 +1,5 @@
+#include "experiment/spe3.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -5,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "experiment/spe3.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "support/scripted_dialogs.h"
@@ -59,10 +60,10 @@ TEST(Spe3, RowsSummedFramesSummedOrChosen) {
         std::vector<double> y;
         int frames;
     } cases[] = {
-        {Spe(1), 0, {12, 14, 16}, 1},              // rows 1,2,3 and 11,12,13
+        {Spe(1), 0, {12, 14, 16}, 1},  // rows 1,2,3 and 11,12,13
         {Spe(2), 0, {12 + 212, 14 + 214, 16 + 216}, 2},
         {Spe(2), 2, {212, 214, 216}, 2},
-        {Spe(1, 0), 0, {12, 14, 16}, 1},           // float32 pixels
+        {Spe(1, 0), 0, {12, 14, 16}, 1},  // float32 pixels
     };
     for (const Case& c : cases) {
         SpeInfo info;

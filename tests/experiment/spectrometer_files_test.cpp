@@ -22,8 +22,7 @@ constexpr std::string_view kMarkedExport =
 constexpr std::string_view kKeyValueExport =
     "Instrument: grating 1200/mm\nUnits: nm\n\n3880.0 1 5\n3881.0 2 10\n3882.0 3 4\n";
 // A spreadsheet CSV: header row, semicolons, decimal commas, x falling.
-constexpr std::string_view kSemicolonCsv =
-    "Wavelength;Dark;Signal\n388,2;1,5;2,0\n388,1;1,5;8,0\n388,0;1,5;4,0\n";
+constexpr std::string_view kSemicolonCsv = "Wavelength;Dark;Signal\n388,2;1,5;2,0\n388,1;1,5;8,0\n388,0;1,5;4,0\n";
 
 TEST(SpectrumFormat, RecognisedFromTheContent) {
     struct Case {
@@ -40,8 +39,7 @@ TEST(SpectrumFormat, RecognisedFromTheContent) {
         {"Time: 12:00\n3880 1\n", ".csv", SpectrumFormat::TwoColumn},
         {"", "", SpectrumFormat::TwoColumn},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(DetectSpectrumFormat(c.head, c.ext), c.format) << c.head;
+    for (const Case& c : cases) EXPECT_EQ(DetectSpectrumFormat(c.head, c.ext), c.format) << c.head;
 }
 
 TEST(ColumnTable, XColumnFoundIntensityChosen) {
@@ -102,7 +100,8 @@ TEST(ReadSpectrumFile, TellsTheFormatAndFallsBackToTwoColumns) {
     } cases[] = {
         {"scan.txt", kMarkedExport, 0, true,
          "read as text with a header block, x from column 2, intensity from column 3 of 3", 3800.0f},
-        {"table.csv", kSemicolonCsv, 2, true, "read as spreadsheet CSV, x from column 1, intensity from column 2", 3882.0f},
+        {"table.csv", kSemicolonCsv, 2, true, "read as spreadsheet CSV, x from column 1, intensity from column 2",
+         3882.0f},
         {"plain.dat", "3880 1\n3881 2\n3882 3\n", 0, true, "", 3880.0f},
         {"short.txt", "Units: nm\n380 1 2\n381 1\n", 0, false,
          "short.txt (read as text with a header block), line 3: 2 columns where", 0.0f},

@@ -1,11 +1,12 @@
+#include "experiment/spectrum_list.h"
+
 #include <gtest/gtest.h>
 
-#include "experiment/spectrum_files.h"
 #include "experiment/corrections.h"
-#include "experiment/spectrum_list.h"
+#include "experiment/spectrum_files.h"
 #include "experiment/spectrum_units.h"
-#include "state/app_state.h"
 #include "experiment_fixtures.h"
+#include "state/app_state.h"
 #include "support/temp_dir.h"
 
 namespace velmora::experiment {
@@ -82,7 +83,8 @@ TEST(SpectrumList, ABrokenFileIsListedReportedAndDrawnAsRead) {
     const std::string comma = f.dir.Write("comma.csv", "3000,500;10\n3001,5;20\n3002,5;30\n").string();
     LoadSpectrum(f.app, comma);
     ASSERT_EQ(f.dialogs.messages.size(), 2u);
-    EXPECT_EQ(f.dialogs.messages[1], comma + ": the numbers have decimal commas (line 1: \"3000,500\" is read as 3000.5)");
+    EXPECT_EQ(f.dialogs.messages[1],
+              comma + ": the numbers have decimal commas (line 1: \"3000,500\" is read as 3000.5)");
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(1), 3001.5f);
     CmbExpFile_Click(f.app, 1);
     EXPECT_EQ(f.dialogs.messages.size(), 2u);
@@ -161,9 +163,9 @@ TEST(SpectrumList, AFileThatDeclaresItsXUnitIsReadInThatUnit) {
     // 306, 306.5, 307 nm and 32600, 32650, 32700 cm-1, declared by ##XUNITS.
     auto jdx = [&](const std::string& name, const std::string& units, const std::string& first,
                    const std::string& last) {
-        return f.dir.Write(name, "##TITLE=t\n##JCAMP-DX=4.24\n##XUNITS=" + units + "\n##FIRSTX=" + first +
-                                     "\n##LASTX=" + last + "\n##NPOINTS=3\n##XYDATA=(X++(Y..Y))\n" + first +
-                                     " 1 2 3\n##END=\n")
+        return f.dir
+            .Write(name, "##TITLE=t\n##JCAMP-DX=4.24\n##XUNITS=" + units + "\n##FIRSTX=" + first + "\n##LASTX=" + last +
+                             "\n##NPOINTS=3\n##XYDATA=(X++(Y..Y))\n" + first + " 1 2 3\n##END=\n")
             .string();
     };
     const std::string nm = jdx("nm.jdx", "NANOMETERS", "306", "307");
@@ -177,15 +179,15 @@ TEST(SpectrumList, AFileThatDeclaresItsXUnitIsReadInThatUnit) {
         double x0;
         bool overruled;
     } cases[] = {
-        {nm, 1, 0, 3060.0, false},            // nm on an Å axis
-        {nm, 3, 0, 1e7 / 306.0, false},       // nm on a cm-1 axis
-        {wn, 1, 0, 1e8 / 32600.0, false},     // cm-1 on an Å axis
-        {wn, 3, 0, 32600.0, false},           // cm-1 on a cm-1 axis
-        {nm, 1, 4, 3060.0, false},            // nm named as well: converted once
-        {nm, 1, 5, 3060.0 * nAir, false},     // nm in air: the medium comes from the choice
-        {nm, 1, 3, 3060.0, true},             // cm-1 named for a file in nm
-        {wn, 3, 4, 32600.0, true},            // nm named for a file in cm-1
-        {wn, 1, 1, 1e8 / 32600.0, true},      // Å named for a file in cm-1
+        {nm, 1, 0, 3060.0, false},         // nm on an Å axis
+        {nm, 3, 0, 1e7 / 306.0, false},    // nm on a cm-1 axis
+        {wn, 1, 0, 1e8 / 32600.0, false},  // cm-1 on an Å axis
+        {wn, 3, 0, 32600.0, false},        // cm-1 on a cm-1 axis
+        {nm, 1, 4, 3060.0, false},         // nm named as well: converted once
+        {nm, 1, 5, 3060.0 * nAir, false},  // nm in air: the medium comes from the choice
+        {nm, 1, 3, 3060.0, true},          // cm-1 named for a file in nm
+        {wn, 3, 4, 32600.0, true},         // nm named for a file in cm-1
+        {wn, 1, 1, 1e8 / 32600.0, true},   // Å named for a file in cm-1
     };
     for (const Case& c : cases) {
         f.app.sim.Units = c.axis;
@@ -209,8 +211,9 @@ TEST(SpectrumList, TheIntensityColumnAndTheXUnitBelongToEachFileAndReadItAgain) 
     EXPECT_FLOAT_EQ(f.app.exp.ExpY(2), 25.0f);
     EXPECT_EQ(f.app.exp.ExpFiles[0].Column, 3);
     EXPECT_EQ(f.app.shell.SpectraColumn, 3);  // offered to the next file
-    EXPECT_NE(f.dialogs.messages.back().find("read as columns of numbers, x from column 1, intensity from column 3 of 3"),
-              std::string::npos);
+    EXPECT_NE(
+        f.dialogs.messages.back().find("read as columns of numbers, x from column 1, intensity from column 3 of 3"),
+        std::string::npos);
     // A column the file does not have: the file and its columns are named, the spectrum stays.
     UpDExpColumn_Change(f.app, 5);
     EXPECT_NE(f.dialogs.messages.back().find("three.dat (read as columns of numbers), line 1: intensity column 5 "

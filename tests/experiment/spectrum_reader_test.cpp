@@ -67,20 +67,22 @@ TEST(TwoColumnLine, SeparatorsQuotesAndNanometres) {
 TEST(TwoColumnLine, PointsAtOrBelow1000AngstromAreOverwritten) {
     // x = 100 becomes 1000 (not above 1000), x = 50 becomes 500, negative x stays negative;
     // a single field, a header and blank lines give no point either.
-    const Points got = RawPoints(
-        "Wavelength (nm), Intensity\n100 5\n\n   \n50,7\n-3100 4\n3100\n3100.5 8\n1000.01 9\n");
+    const Points got =
+        RawPoints("Wavelength (nm), Intensity\n100 5\n\n   \n50,7\n-3100 4\n3100\n3100.5 8\n1000.01 9\n");
     EXPECT_EQ(got, (Points{{3100.5f, 8.0f}, {1000.01f, 9.0f}}));
 }
 
 TEST(TwoColumnLine, LineEndsAndChunkBoundariesDoNotMatter) {
-    const std::string text = "\xEF\xBB\xBF" "3000 1\r\n3001 2\r3002 3\n\r\n3003 4";
+    const std::string text =
+        "\xEF\xBB\xBF"
+        "3000 1\r\n3001 2\r3002 3\n\r\n3003 4";
     const Points expected{{3000, 1}, {3001, 2}, {3002, 3}, {3003, 4}};
     for (std::size_t chunk : {0u, 1u, 2u, 3u, 7u}) EXPECT_EQ(RawPoints(text, chunk), expected) << chunk;
 }
 
 TEST(TwoColumnLine, LeadingNumberReadsAsValDoes) {
-    for (const char* t : {"", " 12.5abc", "1E3", "x", "-.5", "+7", "1e", "1e+", "3.D2", "  \t-0012.50e-1,",
-                          ".", "-", "1.2.3", "9e999", "1e-999", "123456789012345678901234567890"}) {
+    for (const char* t : {"", " 12.5abc", "1E3", "x", "-.5", "+7", "1e", "1e+", "3.D2", "  \t-0012.50e-1,", ".", "-",
+                          "1.2.3", "9e999", "1e-999", "123456789012345678901234567890"}) {
         const double a = LeadingNumber(t), b = Val(t);
         if (std::isinf(b))
             EXPECT_TRUE(std::isinf(a)) << t;
@@ -112,7 +114,8 @@ TEST(TwoColumnLine, BadDataStopsTheReadWithTheLine) {
         const std::string longLine(kMaxSpectrumLine + 10, '7');
         EXPECT_THROW(
             {
-                for (std::size_t i = 0; i < longLine.size(); i += 4096) r.Feed(std::string_view(longLine).substr(i, 4096));
+                for (std::size_t i = 0; i < longLine.size(); i += 4096)
+                    r.Feed(std::string_view(longLine).substr(i, 4096));
             },
             SpectrumReadError);
     }
@@ -218,8 +221,9 @@ TEST(ReadTwoColumn, RealWorldShapes) {
 TEST(TwoColumnLine, DecimalCommasAreRecognisedAndMixedMarksRefused) {
     // Comma decimals with tab, semicolon or blank separators (quoted by a spreadsheet, too).
     const Points expected{{3060.5f, 1.5f}, {3061.0f, 2.25f}};
-    for (const char* text : {"3060,5\t1,5\n3061\t2,25\n", "3060,5;1,5\r\n3061,0;2,25\r\n", "3060,5 1,5\n3061 2,25\n",
-                             "\"3060,5\";\"1,5\"\n\"3061\";\"2,25\"\n", "Wavelength;Intensity\n306,05;1,5\n306,1;2,25\n"})
+    for (const char* text :
+         {"3060,5\t1,5\n3061\t2,25\n", "3060,5;1,5\r\n3061,0;2,25\r\n", "3060,5 1,5\n3061 2,25\n",
+          "\"3060,5\";\"1,5\"\n\"3061\";\"2,25\"\n", "Wavelength;Intensity\n306,05;1,5\n306,1;2,25\n"})
         EXPECT_EQ(RawPoints(text, 5), expected) << text;
     // Decimal points with semicolons; a comma alone still separates the columns.
     EXPECT_EQ(RawPoints("3060.5;1.5\n3061,2.25\n"), (Points{{3060.5f, 1.5f}, {3061.0f, 2.25f}}));

@@ -1,11 +1,12 @@
 // Batches of spectrum files: a bad file fails on its own row, and the results do not depend on
 // the number of threads.
+#include "fit/batch.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iomanip>
 
-#include "fit/batch.h"
 #include "fit/synthetic_spectra.h"
 #include "support/temp_dir.h"
 
@@ -38,7 +39,8 @@ TEST(FitBatch, ABadFileFailsOnItsRowAndTwoJobsGiveExactlyTheResultsOfOne) {
     for (std::size_t k = 0; k < files.size(); ++k) {
         EXPECT_EQ(one[k].file, files[k]);
         const bool bad = k == 2 || k + 1 == files.size();
-        EXPECT_EQ(one[k].outcome, bad ? BatchOutcome::BadInput : BatchOutcome::Fitted) << files[k] << ": " << one[k].message;
+        EXPECT_EQ(one[k].outcome, bad ? BatchOutcome::BadInput : BatchOutcome::Fitted)
+            << files[k] << ": " << one[k].message;
         EXPECT_EQ(two[k].outcome, one[k].outcome);
         EXPECT_EQ(two[k].message, one[k].message);
         if (bad) continue;

@@ -1,10 +1,11 @@
 // Boltzmann plots of synthetic OH A-X emission: thermal populations give a straight line whose
 // slope returns the temperature the spectrum was made at.
+#include "fit/boltzmann_plot.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "fit/boltzmann_plot.h"
 #include "fit/fit_errors.h"
 #include "fit/synthetic_spectra.h"
 #include "support/temp_dir.h"

@@ -43,7 +43,8 @@ TEST(FitSpectrum, RecoversTemperatureAxisScaleBaselineAndWidthWithin2SigmaFromNe
         r.settings.free = {"t", "scale", "baseline", "shift", "gauss"};
         const FitResult fit = FitSpectrum(r);
         for (int k = 0; k < 5; ++k) {
-            EXPECT_NEAR(fit.Value(names[k]), truth[k], 2.0 * fit.Uncertainty(names[k])) << names[k] << " from " << start;
+            EXPECT_NEAR(fit.Value(names[k]), truth[k], 2.0 * fit.Uncertainty(names[k]))
+                << names[k] << " from " << start;
             EXPECT_GT(fit.Uncertainty(names[k]), 0.0) << names[k];
         }
         EXPECT_NEAR(fit.reducedChiSquare, 1.0, 0.1);
@@ -151,7 +152,8 @@ TEST(FitSpectrum, UndeterminedAndCorrelatedParametersAndBoundsAreWarnedAbout) {
     r.settings.bounds["t"] = {300.0, 1500.0};
     FitResult fit = FitSpectrum(r);
     bool bound = false;
-    for (const std::string& w : fit.warnings) bound = bound || w.find("t ended at its upper bound 1500") != std::string::npos;
+    for (const std::string& w : fit.warnings)
+        bound = bound || w.find("t ended at its upper bound 1500") != std::string::npos;
     EXPECT_TRUE(bound);
     EXPECT_TRUE(fit.atBound[static_cast<std::size_t>(fit.Find("t") - fit.parameters.data())]);
 
@@ -180,11 +182,21 @@ TEST(FitSpectrum, BadInputAndNonConvergenceFailLoudlyWithTheirOwnErrors) {
         const char* message;
     };
     const Case inputs[] = {
-        {"NaN point", [](FitRequest& r) { r.spectrum.y[10] = std::numeric_limits<double>::quiet_NaN(); }, "not a finite number"},
-        {"infinite x", [](FitRequest& r) { r.spectrum.x[5] = std::numeric_limits<double>::infinity(); }, "not a finite number"},
+        {"NaN point", [](FitRequest& r) { r.spectrum.y[10] = std::numeric_limits<double>::quiet_NaN(); },
+         "not a finite number"},
+        {"infinite x", [](FitRequest& r) { r.spectrum.x[5] = std::numeric_limits<double>::infinity(); },
+         "not a finite number"},
         {"flat", [](FitRequest& r) { std::fill(r.spectrum.y.begin(), r.spectrum.y.end(), 0.0); }, "flat"},
-        {"no overlap", [](FitRequest& r) { for (double& x : r.spectrum.x) x += 30000.0; }, "does not reach the spectrum"},
-        {"all excluded", [](FitRequest& r) { r.excluded = {{3000.0, 3300.0}}; }, "no point is left"},
+        {"no overlap",
+         [](FitRequest& r) {
+             for (double& x : r.spectrum.x) x += 30000.0;
+         },
+         "does not reach the spectrum"},
+        {"all excluded",
+         [](FitRequest& r) {
+             r.excluded = {{3000.0, 3300.0}};
+         },
+         "no point is left"},
         {"too few points",
          [](FitRequest& r) {
              r.spectrum.x.resize(3);
@@ -198,7 +210,11 @@ TEST(FitSpectrum, BadInputAndNonConvergenceFailLoudlyWithTheirOwnErrors) {
              r.settings.bounds["t"] = {300.0, 5000.0};
          },
          "outside its bounds"},
-        {"empty bounds", [](FitRequest& r) { r.settings.bounds["t"] = {3000.0, 300.0}; }, "hold no range"},
+        {"empty bounds",
+         [](FitRequest& r) {
+             r.settings.bounds["t"] = {3000.0, 300.0};
+         },
+         "hold no range"},
         {"laser outside LIF", [](FitRequest& r) { r.settings.free.push_back("laser"); }, "laser"},
         {"no third column", [](FitRequest& r) { r.weighting = Weighting::FileColumn; }, "third column"},
     };

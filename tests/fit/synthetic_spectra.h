@@ -19,9 +19,9 @@ struct Truth {
     float temperature = 2000.0f;
     double amplitude = 100.0;  ///< the signal's peak
     double baseline = 0.0, slope = 0.0;
-    double shift = 0.0;        ///< measured axis minus true axis
-    int pointsPerWidth = 5;    ///< Gaussian instrumental FWHM in point spacings
-    double noise = 0.0;        ///< σ of the Gaussian noise
+    double shift = 0.0;      ///< measured axis minus true axis
+    int pointsPerWidth = 5;  ///< Gaussian instrumental FWHM in point spacings
+    double noise = 0.0;      ///< σ of the Gaussian noise
 };
 
 /// A band system of the shipped database with everything a fit needs.

@@ -5,5 +5,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using velmora::fuzz::FuzzedFile;
     if (size == 0) return 0;
-    return velmora::fuzz::RunOneEntry(data, size, data[0] & 0x80 ? FuzzedFile::LowerConstants : FuzzedFile::UpperConstants);
+    return velmora::fuzz::RunOneEntry(data, size,
+                                      data[0] & 0x80 ? FuzzedFile::LowerConstants : FuzzedFile::UpperConstants);
 }

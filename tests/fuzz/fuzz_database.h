@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/errors.h"

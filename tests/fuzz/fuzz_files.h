@@ -18,8 +18,8 @@ namespace velmora::fuzz {
 inline const std::string& Folder() {
     static const std::string folder = [] {
         std::error_code ec;
-        std::string name = std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm/velmora-fuzz-XXXXXX"
-                                                                         : "/tmp/velmora-fuzz-XXXXXX";
+        std::string name =
+            std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm/velmora-fuzz-XXXXXX" : "/tmp/velmora-fuzz-XXXXXX";
         if (!mkdtemp(name.data())) std::abort();
         static std::string made = name;
         std::atexit([] {

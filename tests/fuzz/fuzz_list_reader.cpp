@@ -16,12 +16,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             if (r.AtEnd()) break;
             switch (ops == 0 ? 0 : data[step % ops] % 6) {
-                case 0: r.ReadDouble(); break;
-                case 1: r.ReadFloat(); break;
-                case 2: r.ReadInt(); break;
-                case 3: r.ReadString(); break;
-                case 4: r.SkipLine(); break;
-                default: (void)r.Line(); r.ReadString(); break;
+                case 0:
+                    r.ReadDouble();
+                    break;
+                case 1:
+                    r.ReadFloat();
+                    break;
+                case 2:
+                    r.ReadInt();
+                    break;
+                case 3:
+                    r.ReadString();
+                    break;
+                case 4:
+                    r.SkipLine();
+                    break;
+                default:
+                    (void)r.Line();
+                    r.ReadString();
+                    break;
             }
         } catch (const velmora::FileError&) {
             // A bad field is an answer too; the reader stays usable afterwards.

@@ -7,9 +7,9 @@
 
 #include "common/errors.h"
 #include "common/list_reader.h"
+#include "populations/one_entry_catalogue.h"
 #include "populations/population_files.h"
 #include "populations/population_model.h"
-#include "populations/one_entry_catalogue.h"
 
 using namespace velmora;
 

@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(range.Contains(sim.Xini) && range.Contains(sim.Xend) && sim.Xini < sim.Xend);
     Check(simulation::kPressureTorrLimits.Contains(sim.Pressure));
     Check(simulation::kTemperatureLimits.Contains(app.pop.Temperature));
-    Check(sim.Kind >= 1 && sim.Kind <= 4 && sim.Units >= 1 && sim.Units <= 5 && sim.PointDensity >= 0 && sim.PointDensity <= 3);
+    Check(sim.Kind >= 1 && sim.Kind <= 4 && sim.Units >= 1 && sim.Units <= 5 && sim.PointDensity >= 0 &&
+          sim.PointDensity <= 3);
 
     program::MemoryStore saved, again;
     program::SaveSettings(app, saved);

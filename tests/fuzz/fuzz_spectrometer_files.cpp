@@ -1,7 +1,7 @@
 // Fuzz target: the readers of spectrometer file layouts and the recognition of the layout. The
-// first byte chooses the reader (its value modulo 5: 0 and 1 the column table, 2 JCAMP-DX, 3 Andor ASCII, 4 SPE 3.0; and, for the column table, the intensity column); the rest is
-// the file. A reader may refuse the input with SpectrumReadError, never crash; what it reads
-// must store into the experiment arrays.
+// first byte chooses the reader (its value modulo 5: 0 and 1 the column table, 2 JCAMP-DX, 3 Andor ASCII, 4 SPE 3.0;
+// and, for the column table, the intensity column); the rest is the file. A reader may refuse the input with
+// SpectrumReadError, never crash; what it reads must store into the experiment arrays.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -9,8 +9,8 @@
 #include "experiment/andor_ascii.h"
 #include "experiment/column_table.h"
 #include "experiment/jcamp_dx.h"
-#include "experiment/spectrum_files.h"
 #include "experiment/spe3.h"
+#include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "state/app_state.h"
 
@@ -34,26 +34,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     experiment::DetectSpectrumFormat(text, (choice & 1) != 0 ? ".csv" : ".txt");
     try {
         switch (choice % 5) {
-        case 4: {
-            experiment::SpeInfo info;
-            Store(experiment::ReadSpe3(text, static_cast<int>((choice >> 3) % 3), info));
-            break;
-        }
-        case 3: {
-            experiment::AndorFrames frames;
-            Store(experiment::ReadAndorAscii(text, static_cast<int>((choice >> 2) % 4), frames));
-            break;
-        }
-        case 2: {
-            experiment::JcampInfo info;
-            Store(experiment::ReadJcampDx(text, info));
-            break;
-        }
-        default: {
-            experiment::TableColumns used;
-            Store(experiment::ReadColumnTable(text, static_cast<int>((choice >> 1) % 5), used));
-            break;
-        }
+            case 4: {
+                experiment::SpeInfo info;
+                Store(experiment::ReadSpe3(text, static_cast<int>((choice >> 3) % 3), info));
+                break;
+            }
+            case 3: {
+                experiment::AndorFrames frames;
+                Store(experiment::ReadAndorAscii(text, static_cast<int>((choice >> 2) % 4), frames));
+                break;
+            }
+            case 2: {
+                experiment::JcampInfo info;
+                Store(experiment::ReadJcampDx(text, info));
+                break;
+            }
+            default: {
+                experiment::TableColumns used;
+                Store(experiment::ReadColumnTable(text, static_cast<int>((choice >> 1) % 5), used));
+                break;
+            }
         }
     } catch (const experiment::SpectrumReadError&) {
     }

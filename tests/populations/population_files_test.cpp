@@ -1,10 +1,11 @@
+#include "populations/population_files.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/list_reader.h"
 #include "one_entry_catalogue.h"
-#include "populations/population_files.h"
 #include "populations/population_model.h"
 #include "state/app_state.h"
 #include "support/scripted_dialogs.h"
@@ -34,7 +35,8 @@ struct Fixture {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
     std::size_t a = 0;
-    for (std::size_t b; (b = text.find("\r\n", a)) != std::string::npos; a = b + 2) out.push_back(text.substr(a, b - a));
+    for (std::size_t b; (b = text.find("\r\n", a)) != std::string::npos; a = b + 2)
+        out.push_back(text.substr(a, b - a));
     return out;
 }
 
@@ -157,8 +159,9 @@ TEST(RotationalFile, BadFieldStopsWithTheMessageKeepingRowsRead) {
     f.dialogs.inputs = {std::string("0")};
     EXPECT_FALSE(LoadRotationalDistribution(f.app, path));
     ASSERT_EQ(f.dialogs.messages.size(), 1u);
-    EXPECT_EQ(f.dialogs.messages[0], "                 Problems reading file " + path +
-                                         "\r\n\rThe distribution might have a wrong format or belong to a different state ");
+    EXPECT_EQ(f.dialogs.messages[0],
+              "                 Problems reading file " + path +
+                  "\r\n\rThe distribution might have a wrong format or belong to a different state ");
     // Rows read stay, not normalised; the level is not marked non-thermal.
     EXPECT_EQ(f.pop().PopRot(0, 1, 1), 6.0f);
     EXPECT_EQ(f.pop().PopRot(0, 2, 2), 8.0f);
@@ -237,7 +240,8 @@ TEST(VibrationalFile, NonNumbersStopOrderlyAndCancelChangesNothing) {
 
     const std::string rot = f.dir.Write("a.rot", "0 1\n").string();
     EXPECT_FALSE(LoadVibrationalDistribution(f.app, rot));
-    EXPECT_EQ(f.dialogs.messages.back(), "File " + rot + " is not a vibrational distribution.\r\n\r       Operation cancelled");
+    EXPECT_EQ(f.dialogs.messages.back(),
+              "File " + rot + " is not a vibrational distribution.\r\n\r       Operation cancelled");
 
     const int redraws = f.shell.histogramRedraws;
     EXPECT_FALSE(LoadVibrationalDistribution(f.app, ""));  // cancelled dialog

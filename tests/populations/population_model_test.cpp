@@ -1,3 +1,5 @@
+#include "populations/population_model.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 
 #include "database/band_loader.h"
 #include "database/catalogue.h"
-#include "populations/population_model.h"
 
 namespace velmora::populations {
 namespace {
@@ -164,12 +165,12 @@ TEST(RotThermal, PiStateFollowsHillVanVleckTermsInBothCouplingCases) {
         pop.MinimumPopulation = 0.0f;
         RebuildLevelThermal(pop, db, 0, 500.0f);
         const double B = A > 0 ? 1.696 : 18.535, Y = A / B, kT = kB * 500.0;
-        // F1 at J sits in row J - 1/2, F2 at J in row J + 1/2; populations (2J+1) exp(-E/kT) 
+        // F1 at J sits in row J - 1/2, F2 at J in row J + 1/2; populations (2J+1) exp(-E/kT)
         auto pop1 = [&](double J) { return pop.PopRot(0, 1, static_cast<int>(J - 0.5)); };
         auto pop2 = [&](double J) { return pop.PopRot(0, 2, static_cast<int>(J + 0.5)); };
         const double J1 = 1.5, J2 = 4.5;
-        const double f1 = (2 * J2 + 1) / (2 * J1 + 1) *
-                          std::exp(-(HillVanVleck(B, Y, J2, -1) - HillVanVleck(B, Y, J1, -1)) / kT);
+        const double f1 =
+            (2 * J2 + 1) / (2 * J1 + 1) * std::exp(-(HillVanVleck(B, Y, J2, -1) - HillVanVleck(B, Y, J1, -1)) / kT);
         EXPECT_NEAR(pop1(J2) / pop1(J1), f1, 1e-5 * f1) << "A = " << A;
         const double f2 = std::exp(-(HillVanVleck(B, Y, J1, +1) - HillVanVleck(B, Y, J1, -1)) / kT);
         EXPECT_NEAR(pop2(J1) / pop1(J1), f2, 1e-5 * f2) << "A = " << A;
@@ -219,8 +220,7 @@ TEST(PreparePopulations, SelectsLevelsStrictlyAboveTheMinimumAndRenormalises) {
     pop.Temperature = 3000.0f;
     PreparePopulations(pop, db);
     EXPECT_GE(pop.NVibSel, 3);
-    for (int i = 1; i <= pop.NVibSel; ++i)
-        EXPECT_NEAR(LevelSum(pop, static_cast<int>(pop.VibList(i))), 1.0, 1e-5);
+    for (int i = 1; i <= pop.NVibSel; ++i) EXPECT_NEAR(LevelSum(pop, static_cast<int>(pop.VibList(i))), 1.0, 1e-5);
 }
 
 TEST(EditTable, SpinFactorRescalesF1AndF2WithoutChangingTheirShapes) {

@@ -1,5 +1,7 @@
 // The populations window: thermal boxes, editing with mouse, keys and table, the spin-orbit and
 // minimum-population boxes, and the histograms drawn onto a recording canvas.
+#include "populations/populations_window.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include "common/number_format.h"
 #include "populations/one_entry_catalogue.h"
 #include "populations/population_model.h"
-#include "populations/populations_window.h"
 #include "state/app_state.h"
 #include "support/recording_canvas.h"
 #include "support/scripted_dialogs.h"
@@ -241,7 +242,8 @@ TEST(PopulationsWindow, HistogramsAreDrawnOnTheCanvas) {
     EXPECT_NEAR(top, 100.0, 1e-4);  // the largest level is full scale
     // The level just set is outlined in red.
     bool red = false;
-    for (const auto& f : c.Of(Primitive::Box)) red = red || (f.color == PaletteColor(4) && std::fabs(f.x1 - 0.5) < 1e-9);
+    for (const auto& f : c.Of(Primitive::Box))
+        red = red || (f.color == PaletteColor(4) && std::fabs(f.x1 - 0.5) < 1e-9);
     EXPECT_TRUE(red);
 
     RecordingCanvas r;

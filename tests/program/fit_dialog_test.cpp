@@ -1,5 +1,7 @@
 // The Fit dialog's rules: its settings between runs, the request it makes from the screen and
 // the loaded spectrum, its failures, and Apply on the program's state.
+#include "program/fit_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,7 +12,6 @@
 #include "experiment/spectrum_list.h"
 #include "fit/fit_errors.h"
 #include "populations/populations_window.h"
-#include "program/fit_dialog.h"
 #include "program/main_window.h"
 #include "simulation/shipped_system.h"
 #include "support/temp_dir.h"
@@ -122,7 +123,8 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
         std::ofstream out(dir / "oh.txt");
         GaussianDeviate noise(5);
         out << std::setprecision(9);
-        for (int i = 0; i <= s.grid.last; i += 2) out << s.grid.X(i) + 0.03 << " " << s.total(i) + 4.0 + 0.3 * noise.Next() << "\n";
+        for (int i = 0; i <= s.grid.last; i += 2)
+            out << s.grid.X(i) + 0.03 << " " << s.total(i) + 4.0 + 0.3 * noise.Next() << "\n";
     }
     experiment::LoadSpectrum(app, (dir / "oh.txt").string());
     const Array1<float> rawX = app.exp.ExpXRaw, rawY = app.exp.ExpYRaw;
@@ -131,9 +133,10 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
 
     // A vibrational temperature of its own; free level populations; one temperature with a
     // Voigt instrument, from populations edited by hand (not thermalised).
-    for (const auto& [free, thermalBefore] : {std::pair{std::vector<std::string>{"t", "tvib", "scale", "baseline", "shift", "gauss"}, 1},
-                                              std::pair{std::vector<std::string>{"t", "pop", "scale", "baseline"}, 1},
-                                              std::pair{std::vector<std::string>{"t", "scale", "baseline", "shift", "gauss", "lorentz"}, 0}}) {
+    for (const auto& [free, thermalBefore] :
+         {std::pair{std::vector<std::string>{"t", "tvib", "scale", "baseline", "shift", "gauss"}, 1},
+          std::pair{std::vector<std::string>{"t", "pop", "scale", "baseline"}, 1},
+          std::pair{std::vector<std::string>{"t", "scale", "baseline", "shift", "gauss", "lorentz"}, 0}}) {
         SCOPED_TRACE(free[1]);
         FitDialogState d = NewFitDialog(app);
         for (FitDialogRow& row : d.rows) row.free = std::find(free.begin(), free.end(), row.name) != free.end();
@@ -149,7 +152,9 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
         EXPECT_NEAR(app.pop.Temperature, t, 1e-4 * t);
         for (int v : {0, 1}) EXPECT_NEAR(app.pop.TRot(v), t, 1e-4 * t);
         const bool pops = r.Find("pop(v=1)"), oneTemperature = !pops && !r.Find("tvib");
-        EXPECT_NEAR(ratio, pops ? r.Value("pop(v=1)") / r.Value("pop(v=0)") : BoltzmannRatio(app, 1, oneTemperature ? t : r.Value("tvib"), t),
+        EXPECT_NEAR(ratio,
+                    pops ? r.Value("pop(v=1)") / r.Value("pop(v=0)")
+                         : BoltzmannRatio(app, 1, oneTemperature ? t : r.Value("tvib"), t),
                     1e-4 * ratio);
         EXPECT_EQ(app.pop.ThermalFlag, oneTemperature ? 1 : 0);
         EXPECT_TRUE(!pops || app.popwin.VibrationalMode == DistributionMode::NonThermal);
@@ -164,16 +169,20 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
         EXPECT_EQ(app.plot.HideResiduals, 0);
     }
     // Apply changes conditions and corrections, never the loaded spectrum.
-    for (int i = 0; i <= app.exp.ExpPoints; ++i) ASSERT_TRUE(app.exp.ExpXRaw(i) == rawX(i) && app.exp.ExpYRaw(i) == rawY(i));
+    for (int i = 0; i <= app.exp.ExpPoints; ++i)
+        ASSERT_TRUE(app.exp.ExpXRaw(i) == rawX(i) && app.exp.ExpYRaw(i) == rawY(i));
 
     // What the program cannot hold is said: a second band system, a baseline slope, an axis
     // stretch, a baseline beyond the correction's ±99.
     fit::FitResult two;
     two.systems = {"OH (A-X)", "CN (B-X)"};
     using K = fit::ParameterKind;
-    for (auto [kind, system, name, value] : {std::tuple{K::RotationalTemperature, 0, "t:1", 1800.0}, {K::RotationalTemperature, 1, "t:2", 4000.0},
-                                             {K::Scale, 1, "scale:2", 3.0}, {K::BaselineOffset, 0, "baseline", 500.0},
-                                             {K::BaselineSlope, 0, "slope", 0.01}, {K::Stretch, 0, "stretch", 1e-4}})
+    for (auto [kind, system, name, value] : {std::tuple{K::RotationalTemperature, 0, "t:1", 1800.0},
+                                             {K::RotationalTemperature, 1, "t:2", 4000.0},
+                                             {K::Scale, 1, "scale:2", 3.0},
+                                             {K::BaselineOffset, 0, "baseline", 500.0},
+                                             {K::BaselineSlope, 0, "slope", 0.01},
+                                             {K::Stretch, 0, "stretch", 1e-4}})
         two.parameters.push_back({{kind, system, -1}, name, value, 0.0, 0.0, true});
     std::string notes;
     for (const std::string& n : ApplyFitResult(app, two)) notes += n + "\n";
@@ -183,7 +192,8 @@ TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsMode
 
     // On a wavenumber axis the spectrum is fitted in cm-1 as the program shows it.
     CmbUnits_Click(app, simulation::StoredValue(simulation::AxisUnit::Wavenumber));
-    EXPECT_FLOAT_EQ(static_cast<float>(FitRequestFromDialog(app, NewFitDialog(app)).spectrum.x.front()), app.exp.ExpX(0));
+    EXPECT_FLOAT_EQ(static_cast<float>(FitRequestFromDialog(app, NewFitDialog(app)).spectrum.x.front()),
+                    app.exp.ExpX(0));
     EXPECT_GT(app.exp.ExpX(0), 31000.0f);
 }
 

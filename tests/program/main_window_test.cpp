@@ -1,5 +1,7 @@
 // The main window's rules without a window: screen views, the zoom and shift keys, the load
 // sequence on the shipped database, band-system changes and the file commands.
+#include "program/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include "common/number_format.h"
 #include "display/plot_draw.h"
 #include "program/file_commands.h"
-#include "program/main_window.h"
 #include "program/startup.h"
 #include "program/system_range.h"
 #include "simulation/driver.h"
@@ -102,7 +103,8 @@ TEST(ToolbarKeys, ZoomAndShiftStopAtTheirLimits) {
 
 TEST(NumericBoxes, NumbersStillBeingTypedAreNotJudged) {
     for (const char* t : {"-", "+", ".", "-.", "1e", "2E-", "3.5e+", " - "}) EXPECT_TRUE(IsIncompleteNumber(t)) << t;
-    for (const char* t : {"", "1", "-2.5", "1e3", "abc", "1x", "e", "--", "1e5x"}) EXPECT_FALSE(IsIncompleteNumber(t)) << t;
+    for (const char* t : {"", "1", "-2.5", "1e3", "abc", "1x", "e", "--", "1e5x"})
+        EXPECT_FALSE(IsIncompleteNumber(t)) << t;
 }
 
 TEST(MainWindowLoad, SelectsTheStoredSystemAndPreparesEveryWindow) {
@@ -249,8 +251,9 @@ TEST(FileCommands, SpectraFilterIsRememberedAndWrongExtensionsRefused) {
     chooser.paths = {(dir / "levels.txt").string()};
     EXPECT_FALSE(mnuOpenPopulation_Click(p.app, chooser));
     ASSERT_FALSE(p.dialogs.messages.empty());
-    EXPECT_EQ(p.dialogs.messages.back(), "File " + (dir / "levels.txt").string() +
-                                             " is not a valid rotational distribution.\r\n\r       Operation cancelled");
+    EXPECT_EQ(p.dialogs.messages.back(),
+              "File " + (dir / "levels.txt").string() +
+                  " is not a valid rotational distribution.\r\n\r       Operation cancelled");
 }
 
 TEST(FileCommands, TableAndSimulationAreSavedWithTheirExtensions) {
@@ -271,7 +274,8 @@ TEST(FileCommands, TableAndSimulationAreSavedWithTheirExtensions) {
     simulation::CalculateSimulation(p.app);
     chooser.paths = {(dir / "sim").string()};
     ASSERT_TRUE(mnuSaveSimulationTotal_Click(p.app, chooser));
-    EXPECT_EQ(testing::CrLfLines(testing::ReadFile(dir / "sim.mod")).size(), static_cast<std::size_t>(p.app.sim.NPoints + 1));
+    EXPECT_EQ(testing::CrLfLines(testing::ReadFile(dir / "sim.mod")).size(),
+              static_cast<std::size_t>(p.app.sim.NPoints + 1));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Settings between runs: defaults of a first run, the text conversions, the write order.
+#include "program/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "database/gas_composition.h"
-#include "program/settings.h"
 
 namespace velmora::program {
 namespace {
@@ -19,14 +20,55 @@ TEST(Settings, FirstRunTakesEveryDefault) {
     MemoryStore written;
     SaveSettings(app, written);
     // In the write order: Main, then Simulation (Kind .. Doppler shift), then the folder.
-    const std::vector<std::string> defaults = {
-        " 1", " 1", " 1", " 1", " 1", " 1", " 0", " 0",                       // Main
-        " 1", " 1", " 1", " 3050", " 3150", " 1", " 0", " 0", " 300", " 1E-05",  // Kind .. MinimumPopulation
-        " 0", " 0", " 1", " 0", " 0", " 0", " 1", " 0", " 1", " 0", " 1", " 0",  // flags .. Doppler shift
-        "N2=0.79,O2=0.21", " 0", " 0", " 1", " 10", " 0.1", " 0",             // gas and laser
-        "",                                                                     // the folder
-        " 0", " 0", " 0", " 1", "", " 0", " 0", " 0", " 0", "",                // instrument, absorption, response
-        " 0"};                                                                  // intensity column: automatic
+    const std::vector<std::string> defaults = {" 1",
+                                               " 1",
+                                               " 1",
+                                               " 1",
+                                               " 1",
+                                               " 1",
+                                               " 0",
+                                               " 0",  // Main
+                                               " 1",
+                                               " 1",
+                                               " 1",
+                                               " 3050",
+                                               " 3150",
+                                               " 1",
+                                               " 0",
+                                               " 0",
+                                               " 300",
+                                               " 1E-05",  // Kind .. MinimumPopulation
+                                               " 0",
+                                               " 0",
+                                               " 1",
+                                               " 0",
+                                               " 0",
+                                               " 0",
+                                               " 1",
+                                               " 0",
+                                               " 1",
+                                               " 0",
+                                               " 1",
+                                               " 0",  // flags .. Doppler shift
+                                               "N2=0.79,O2=0.21",
+                                               " 0",
+                                               " 0",
+                                               " 1",
+                                               " 10",
+                                               " 0.1",
+                                               " 0",  // gas and laser
+                                               "",    // the folder
+                                               " 0",
+                                               " 0",
+                                               " 0",
+                                               " 1",
+                                               "",
+                                               " 0",
+                                               " 0",
+                                               " 0",
+                                               " 0",
+                                               "",     // instrument, absorption, response
+                                               " 0"};  // intensity column: automatic
     ASSERT_EQ(written.writes.size(), defaults.size());
     for (std::size_t i = 0; i < defaults.size(); ++i)
         EXPECT_EQ(written.writes[i].value, defaults[i]) << written.writes[i].key;
@@ -42,21 +84,55 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
     MemoryStore store;
     SaveSettings(app, store);
 
-    const std::vector<std::string> order = {
-        "Main/irad", "Main/icoef", "Main/itran", "Main/intHund", "Main/intWindows", "Main/intTabMain",
-        "Main/intTabPop", "Main/intColor", "Simulation/Kind", "Simulation/Lineshape",
-        "Simulation/Instrumental resolution", "Simulation/Xini", "Simulation/Xend", "Simulation/Units",
-        "Simulation/Pressure", "Simulation/Pressure_units", "Simulation/Temperature",
-        "Simulation/MinimumPopulation", "Simulation/DopplerBroadening", "Simulation/CollisionalBroadening",
-        "Simulation/PredissociationBroadening", "Simulation/Quenching", "Simulation/QuenchingUnits",
-        "Simulation/QuenchingSource", "Simulation/PointDensity", "Simulation/Collisional Shift A",
-        "Simulation/Collisional Shift B", "Simulation/Collisional Broad 1", "Simulation/Collisional Broad 2",
-        "Simulation/Doppler shift", "Simulation/Quenching composition", "Simulation/Laser Gaussian width",
-        "Simulation/Laser Lorentzian width", "Simulation/Pulse energy", "Simulation/Pulse duration",
-        "Simulation/Beam area", "Simulation/Spectral irradiance", "Files/Spectra directory",
-        "Simulation/Trapezoid top", "Simulation/Resolution slope", "Simulation/Slit units", "Simulation/Slit scale",
-        "Files/Slit file", "Simulation/Absorption units", "Simulation/Column density", "Simulation/Number density",
-        "Simulation/Path length", "Files/Response file", "Files/Spectra column"};
+    const std::vector<std::string> order = {"Main/irad",
+                                            "Main/icoef",
+                                            "Main/itran",
+                                            "Main/intHund",
+                                            "Main/intWindows",
+                                            "Main/intTabMain",
+                                            "Main/intTabPop",
+                                            "Main/intColor",
+                                            "Simulation/Kind",
+                                            "Simulation/Lineshape",
+                                            "Simulation/Instrumental resolution",
+                                            "Simulation/Xini",
+                                            "Simulation/Xend",
+                                            "Simulation/Units",
+                                            "Simulation/Pressure",
+                                            "Simulation/Pressure_units",
+                                            "Simulation/Temperature",
+                                            "Simulation/MinimumPopulation",
+                                            "Simulation/DopplerBroadening",
+                                            "Simulation/CollisionalBroadening",
+                                            "Simulation/PredissociationBroadening",
+                                            "Simulation/Quenching",
+                                            "Simulation/QuenchingUnits",
+                                            "Simulation/QuenchingSource",
+                                            "Simulation/PointDensity",
+                                            "Simulation/Collisional Shift A",
+                                            "Simulation/Collisional Shift B",
+                                            "Simulation/Collisional Broad 1",
+                                            "Simulation/Collisional Broad 2",
+                                            "Simulation/Doppler shift",
+                                            "Simulation/Quenching composition",
+                                            "Simulation/Laser Gaussian width",
+                                            "Simulation/Laser Lorentzian width",
+                                            "Simulation/Pulse energy",
+                                            "Simulation/Pulse duration",
+                                            "Simulation/Beam area",
+                                            "Simulation/Spectral irradiance",
+                                            "Files/Spectra directory",
+                                            "Simulation/Trapezoid top",
+                                            "Simulation/Resolution slope",
+                                            "Simulation/Slit units",
+                                            "Simulation/Slit scale",
+                                            "Files/Slit file",
+                                            "Simulation/Absorption units",
+                                            "Simulation/Column density",
+                                            "Simulation/Number density",
+                                            "Simulation/Path length",
+                                            "Files/Response file",
+                                            "Files/Spectra column"};
     ASSERT_EQ(store.writes.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(store.writes[i].section + "/" + store.writes[i].key, order[i]) << i;
@@ -100,13 +176,13 @@ TEST(Settings, RoundTripRestoresEveryValue) {
 
 TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
     MemoryStore store;
-    store.Set("Main", "irad", " 2");               // the leading blank of the stored form
-    store.Set("Main", "intTabMain", "0.5");         // whole numbers round halves to even
+    store.Set("Main", "irad", " 2");         // the leading blank of the stored form
+    store.Set("Main", "intTabMain", "0.5");  // whole numbers round halves to even
     store.Set("Main", "intTabPop", "1.5");
-    store.Set("Simulation", "Temperature", "abc");  // no number: 0
-    store.Set("Simulation", "Xini", "  3100.5 nm"); // the leading numeric part
-    store.Set("Simulation", "Xend", "");            // empty: the default
-    store.Set("Simulation", "Pressure", "1e40");    // beyond a single: the default
+    store.Set("Simulation", "Temperature", "abc");   // no number: 0
+    store.Set("Simulation", "Xini", "  3100.5 nm");  // the leading numeric part
+    store.Set("Simulation", "Xend", "");             // empty: the default
+    store.Set("Simulation", "Pressure", "1e40");     // beyond a single: the default
     AppState app;
     LoadSettings(app, store);
     EXPECT_EQ(app.db.irad, 2);
@@ -157,9 +233,9 @@ TEST(Settings, TheQuenchingGasIsStoredAsItsCompositionAndAnUnreadableOneTakesAir
 TEST(Settings, ANumberItsControlRefusesTakesTheDefault) {
     // Values of a hand-edited or damaged store; each falls back to its first-run default.
     const std::vector<std::pair<std::string, std::string>> bad = {
-        {"Instrumental resolution", "0"},  {"Temperature", "-20"},       {"Pressure", "1e30"},
-        {"MinimumPopulation", "5"},        {"Collisional Shift A", "-1"}, {"Collisional Broad 2", "1e38"},
-        {"Doppler shift", "4e5"},          {"Quenching", "-0.5"},         {"DopplerBroadening", "7"},
+        {"Instrumental resolution", "0"}, {"Temperature", "-20"},        {"Pressure", "1e30"},
+        {"MinimumPopulation", "5"},       {"Collisional Shift A", "-1"}, {"Collisional Broad 2", "1e38"},
+        {"Doppler shift", "4e5"},         {"Quenching", "-0.5"},         {"DopplerBroadening", "7"},
     };
     MemoryStore store;
     for (const auto& [key, value] : bad) store.Set("Simulation", key, value);

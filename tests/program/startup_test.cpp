@@ -1,13 +1,13 @@
 // Start-up without the window and the selection of a band system.
+#include "program/startup.h"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "common/errors.h"
 #include "program/band_system.h"
-#include "program/startup.h"
-#include <gmock/gmock.h>
-
 #include "support/file_error.h"
 #include "support/sample_database.h"
 #include "support/scripted_dialogs.h"
@@ -17,10 +17,10 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using velmora::testing::FileErrorMessage;
 using testing::Level;
 using testing::SampleDatabase;
 using testing::SampleEntry;
+using velmora::testing::FileErrorMessage;
 
 /// Two Σ-Σ systems of 2 x 2 bands; the second lacks the file of its band (1, 1).
 struct TwoSystems {
@@ -77,7 +77,8 @@ TEST(StartUp, AMissingCatalogueIsReported) {
     TwoSystems sys;
     MemoryStore store;
     AppState app;
-    EXPECT_THAT(FileErrorMessage([&] { StartUp(app, store, (sys.data.Dir() / "elsewhere").string()); }), HasSubstr("elsewhere/VELMORA.SYS: file not found"));
+    EXPECT_THAT(FileErrorMessage([&] { StartUp(app, store, (sys.data.Dir() / "elsewhere").string()); }),
+                HasSubstr("elsewhere/VELMORA.SYS: file not found"));
 }
 
 TEST(SelectBandSystem, ComputesTheSystemAndLoadsItsFirstBand) {

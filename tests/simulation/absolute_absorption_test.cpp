@@ -1,11 +1,12 @@
 // Absorption in absolute units: one line's integrated cross section against the textbook value
 // computed from its Einstein A, degeneracies and wavenumber, on wavenumber and wavelength axes.
+#include "simulation/absolute_absorption.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "database/line_positions.h"
-#include "simulation/absolute_absorption.h"
 #include "simulation/absorption_inputs.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
@@ -19,9 +20,11 @@ TEST(AbsoluteAbsorption, OneLineIntegratesToItsLineStrength) {
     const double A = 2.0e6, nu = 32200.0, T = 300.0, fraction = 0.01, F0 = 3.0e7;
     const database::BranchShape shape = database::BranchShapeOf(1);
     const int N = 3;
-    const double gLow = database::TwiceJ(N, shape.lowerF) + 1.0, gUp = database::TwiceJ(N + shape.deltaN, shape.upperF) + 1.0;
+    const double gLow = database::TwiceJ(N, shape.lowerF) + 1.0,
+                 gUp = database::TwiceJ(N + shape.deltaN, shape.upperF) + 1.0;
     // S = g_u A / (8 pi c nu^2 g_l) x fraction x (1 - exp(-c2 nu / T)), c in cm/s: cm per molecule.
-    const double S = gUp * A / (8.0 * M_PI * 2.99792458e10 * nu * nu * gLow) * fraction * (1.0 - std::exp(-1.438776877 * nu / T));
+    const double S =
+        gUp * A / (8.0 * M_PI * 2.99792458e10 * nu * nu * gLow) * fraction * (1.0 - std::exp(-1.438776877 * nu / T));
 
     for (int units : {3, 1}) {
         AppState app;

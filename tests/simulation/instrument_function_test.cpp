@@ -1,5 +1,7 @@
 // Convolved instrument functions: the triangle, trapezoid and measured shapes themselves, their
 // file, and lines simulated through them against closed forms and numerical convolutions.
+#include "simulation/instrument_function.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
-#include "simulation/instrument_function.h"
 #include "simulation/instrument_inputs.h"
 #include "simulation/slit_file.h"
 #include "support/file_error.h"
@@ -84,7 +85,8 @@ TEST(SlitFile, ReadsHeaderedColumnsAndNamesTheLineOfAFault) {
     SimulationConditions c;
     c.lineshape = Lineshape::Measured;
     c.unit = AxisUnit::Wavenumber;
-    c.slit = std::make_shared<const MeasuredSlit>(MeasuredSlit{"", SlitOffsetUnit::Nanometre, {0.0, 0.1, 0.3}, {0.0, 1.0, 0.0}});
+    c.slit = std::make_shared<const MeasuredSlit>(
+        MeasuredSlit{"", SlitOffsetUnit::Nanometre, {0.0, 0.1, 0.3}, {0.0, 1.0, 0.0}});
     const double nu = 32000.0;
     const InstrumentFunction f = InstrumentFor(c, nu);
     const double perNm = nu * nu / 1E7;
@@ -116,7 +118,8 @@ struct Bench {
         double s0 = 0, s1 = 0, s2 = 0;
         const double h = app.sim.GridWidth / app.sim.PointsPerWidth;
         for (int i = 0; i <= app.sim.NPoints; ++i)
-            if (X(i) >= a && X(i) <= b) s0 += Unscaled(i) * h, s1 += X(i) * Unscaled(i) * h, s2 += X(i) * X(i) * Unscaled(i) * h;
+            if (X(i) >= a && X(i) <= b)
+                s0 += Unscaled(i) * h, s1 += X(i) * Unscaled(i) * h, s2 += X(i) * X(i) * Unscaled(i) * h;
         return {s0, s1 / s0, s2 / s0 - (s1 / s0) * (s1 / s0)};
     }
 };

@@ -8,13 +8,13 @@
 
 #include "common/errors.h"
 #include "database/gas_composition.h"
-#include "simulation/detection_filter.h"
-#include "simulation/rate_equations.h"
-#include "simulation/thermometry.h"
-#include "support/temp_dir.h"
 #include "program/main_window.h"
 #include "shipped_system.h"
+#include "simulation/detection_filter.h"
+#include "simulation/rate_equations.h"
 #include "simulation/screen_conditions.h"
+#include "simulation/thermometry.h"
+#include "support/temp_dir.h"
 
 namespace velmora::simulation {
 namespace {
@@ -239,9 +239,10 @@ TEST(DetectionFilter, FileInNanometresAndItsFaults) {
     EXPECT_DOUBLE_EQ(curve.front().first, 3000.0);
     EXPECT_DOUBLE_EQ(Transmission(curve, 3050.0), 0.35);
     EXPECT_DOUBLE_EQ(Transmission(curve, 2000.0), 0.5);
-    for (const auto& [text, message] : {std::pair{"300, 1.5\n310, 1\n", "line 1: the transmission must lie within 0..1"},
-                                        std::pair{"300, 1\n", "at least two points"},
-                                        std::pair{"300, 1\n310\n", "line 2: a wavelength without transmission"}}) {
+    for (const auto& [text, message] :
+         {std::pair{"300, 1.5\n310, 1\n", "line 1: the transmission must lie within 0..1"},
+          std::pair{"300, 1\n", "at least two points"},
+          std::pair{"300, 1\n310\n", "line 2: a wavelength without transmission"}}) {
         const auto bad = dir.Write("bad.txt", text);
         try {
             ReadDetectionFilter(bad.string());

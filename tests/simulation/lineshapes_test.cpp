@@ -1,3 +1,5 @@
+#include "simulation/lineshapes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,7 +7,6 @@
 
 #include "common/number_format.h"
 #include "simulation/condition_inputs.h"
-#include "simulation/lineshapes.h"
 #include "simulation/units.h"
 
 namespace velmora::simulation {

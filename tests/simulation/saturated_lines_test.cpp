@@ -1,9 +1,9 @@
+#include "simulation/saturated_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
-
-#include "simulation/saturated_lines.h"
 
 namespace velmora::simulation {
 namespace {

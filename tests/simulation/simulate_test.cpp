@@ -22,7 +22,8 @@ using testing::ShippedSystem;
 double LargestDifference(const Spectrum& a, const Spectrum& b) {
     double d = 0.0;
     for (int i = 0; i <= a.grid.last; ++i)
-        d = std::max(d, std::fabs(a.total(i) * static_cast<double>(a.peak) - b.total(i) * static_cast<double>(b.peak)) / 100.0);
+        d = std::max(
+            d, std::fabs(a.total(i) * static_cast<double>(a.peak) - b.total(i) * static_cast<double>(b.peak)) / 100.0);
     return d;
 }
 
@@ -88,7 +89,8 @@ TEST(LineDrawer, BinnedLinesMatchLineByLineDrawingDirectlyAndByFft) {
             EXPECT_EQ(binnedStats.profilePoints, exactStats.profilePoints);
             const float peak = *std::max_element(exact.begin(), exact.end());
             for (std::size_t i = 0; i < exact.size(); ++i)
-                ASSERT_NEAR(binned[i], exact[i], 1e-3 * peak) << "lineshape " << StoredValue(lineshape) << " point " << i;
+                ASSERT_NEAR(binned[i], exact[i], 1e-3 * peak)
+                    << "lineshape " << StoredValue(lineshape) << " point " << i;
         }
     }
 }

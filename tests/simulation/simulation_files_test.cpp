@@ -1,3 +1,5 @@
+#include "simulation/simulation_files.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -9,7 +11,6 @@
 #include "experiment/spectrum_files.h"
 #include "simulation/condition_inputs.h"
 #include "simulation/driver.h"
-#include "simulation/simulation_files.h"
 #include "support/temp_dir.h"
 #include "synthetic_system.h"
 
@@ -108,8 +109,8 @@ TEST(SimulationFiles, NoiseIsAddedOnlyFromItsThreshold) {
         sum2 += d * d;
     }
     const double n = static_cast<double>(noisy.size());
-    EXPECT_NEAR(sum / n, 0.0, 0.6);                  // mean 0
-    EXPECT_NEAR(std::sqrt(sum2 / n), 5.0, 0.6);      // 0.5 x NoiseLevel x unit deviate
+    EXPECT_NEAR(sum / n, 0.0, 0.6);              // mean 0
+    EXPECT_NEAR(std::sqrt(sum2 / n), 5.0, 0.6);  // 0.5 x NoiseLevel x unit deviate
 }
 
 TEST(SimulationFiles, XKeepsEveryPointDistinctAndIsReadBackAtFineAndCoarseSteps) {

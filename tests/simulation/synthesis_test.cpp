@@ -151,7 +151,7 @@ TEST(BranchTable, ComponentsAndTheLowerPiException) {
     EXPECT_EQ(t.deltaN[19], -2);  // O12 of the second set
     EXPECT_EQ(t.upper[7], 1);
     EXPECT_EQ(t.lower[7], 2);
-    EXPECT_EQ(t.upper[13], 3);    // the other parity components
+    EXPECT_EQ(t.upper[13], 3);  // the other parity components
     EXPECT_EQ(t.lower[22], 3);
     // Entry 1 with a populated lower Π state takes the lower components of its exception.
     app.db.cat.StateLambda(2, 1) = 1;
@@ -273,7 +273,8 @@ TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
     t.app.sim.GateWidth = 100;
     t.Run();
     const double ratio = PeakBetween(t.app.sim, 32290, 32310) / PeakBetween(t.app.sim, 32090, 32110);
-    EXPECT_NEAR(ratio, GateFactor(40, GateMode::TimeResolved, 20, 100) / GateFactor(10, GateMode::TimeResolved, 20, 100), 1e-4);
+    EXPECT_NEAR(
+        ratio, GateFactor(40, GateMode::TimeResolved, 20, 100) / GateFactor(10, GateMode::TimeResolved, 20, 100), 1e-4);
 
     // The same lines in emission ignore gate and window.
     Bench e(1);

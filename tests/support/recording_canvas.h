@@ -21,8 +21,7 @@ struct Primitive {
 /// charWidthPixels wide and textHeightPixels high, converted to user units by the current scale.
 class RecordingCanvas final : public Canvas {
 public:
-    RecordingCanvas(int widthPixels = 800, int heightPixels = 600)
-        : width_(widthPixels), height_(heightPixels) {}
+    RecordingCanvas(int widthPixels = 800, int heightPixels = 600) : width_(widthPixels), height_(heightPixels) {}
 
     std::vector<Primitive> items;
     double left = 0, top = 0, right = 1, bottom = 1;
@@ -32,9 +31,7 @@ public:
     double charWidthPixels = 7;
     double textHeightPixels = 13;
 
-    void SetScale(double l, double t, double r, double b) override {
-        left = l, top = t, right = r, bottom = b;
-    }
+    void SetScale(double l, double t, double r, double b) override { left = l, top = t, right = r, bottom = b; }
     void Clear() override { Add(Primitive::Clear, 0, 0, 0, 0, back, {}); }
     void SetBackColor(Rgb c) override { back = c; }
     void Line(double x1, double y1, double x2, double y2, Rgb c) override {

@@ -39,9 +39,9 @@ inline LevelConstants Level(double T, double B, double A = 0.0) {
 
 /// Branch names of the sample catalogue: case (b) (N) and case (a) (J) nomenclature.
 inline const std::array<const char*, 12> kSampleBranchNamesN = {"P1",  "P2",  "Q1",  "Q2",  "R1",  "R2",
-                                                                 "O12", "Q12", "P12", "R21", "Q21", "S21"};
+                                                                "O12", "Q12", "P12", "R21", "Q21", "S21"};
 inline const std::array<const char*, 12> kSampleBranchNamesJ = {"P1",   "P2",   "Q1",   "Q2",   "R1",   "R2",
-                                                                 "OP12", "QR12", "PQ12", "RQ21", "QP21", "SR21"};
+                                                                "OP12", "QR12", "PQ12", "RQ21", "QP21", "SR21"};
 
 /// The text of a catalogue file VELMORA.SYS holding the entries.
 inline std::string CatalogueText(const std::vector<SampleEntry>& entries, int maxVUpper, int maxVLower, int maxN) {
@@ -50,8 +50,8 @@ inline std::string CatalogueText(const std::vector<SampleEntry>& entries, int ma
     s << "Sample catalogue\r\n" << entries.size() << ", " << maxVUpper << ", " << maxVLower << ", " << maxN << "\r\n";
     s << "code, upper, lower, lambdas, lifetime, vib, int, flags, origin, mass, scale, spin, rows\r\n";
     for (const auto& e : entries) {
-        s << '"' << e.code << "\", \"" << e.upper << "\", \"" << e.lower << "\", " << e.lambdaUp << ", "
-          << e.lambdaLow << "\r\n";
+        s << '"' << e.code << "\", \"" << e.upper << "\", \"" << e.lower << "\", " << e.lambdaUp << ", " << e.lambdaLow
+          << "\r\n";
         s << e.referenceLifetime << ", " << e.nmaxVibUp << ", " << e.nmaxVibLow << ", " << e.layout << ", "
           << e.recordKind << "\r\n";
         s << e.levelFiles << ", " << e.origin << ", " << e.mass << ", " << e.emissionScale << ", " << e.nuclearSpin
@@ -128,8 +128,7 @@ public:
     /// Per-band transition probabilities (layout 1).
     void BandProbabilities(int i, int vUp, int vLow, const std::string& text) {
         const auto& e = entries_.at(static_cast<std::size_t>(i - 1));
-        Write(SystemFolder(e) + e.code + e.upper + e.lower + std::to_string(vUp) + std::to_string(vLow) + ".INT",
-              text);
+        Write(SystemFolder(e) + e.code + e.upper + e.lower + std::to_string(vUp) + std::to_string(vLow) + ".INT", text);
     }
     /// Per-system transition probabilities (layout 2).
     void SystemProbabilities(int i, const std::string& text) {

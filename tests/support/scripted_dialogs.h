@@ -12,12 +12,12 @@ namespace velmora::testing {
 
 class ScriptedDialogs final : public Dialogs {
 public:
-    std::vector<std::string> messages;   ///< texts of every message box shown
-    std::vector<std::string> questions;  ///< texts of every Yes/No/Cancel question
-    std::vector<std::string> titles;     ///< titles of questions and input boxes
-    std::vector<std::string> prompts;    ///< prompts of every input box
-    std::vector<std::string> defaults;   ///< the text each input box offered
-    std::deque<Answer> answers;          ///< answers to questions (Cancel when empty)
+    std::vector<std::string> messages;              ///< texts of every message box shown
+    std::vector<std::string> questions;             ///< texts of every Yes/No/Cancel question
+    std::vector<std::string> titles;                ///< titles of questions and input boxes
+    std::vector<std::string> prompts;               ///< prompts of every input box
+    std::vector<std::string> defaults;              ///< the text each input box offered
+    std::deque<Answer> answers;                     ///< answers to questions (Cancel when empty)
     std::deque<std::optional<std::string>> inputs;  ///< answers to input boxes (cancelled when empty)
 
     void ShowMessage(std::string_view text) override;

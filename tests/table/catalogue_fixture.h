@@ -47,11 +47,11 @@ inline void MakeCatalogue(AppState& s, int lamU, int lamL, int maxN = 20, int nV
     c.TableLabel.Resize(0, 1, 1, 12);
     c.BranchName.Resize(0, 1, 0, 24);
     const char* titles[] = {"EMISSION COEFFICIENTS", "ABSORPTION COEFFICIENTS", "TRANSITION PROBABILITIES",
-                            "LINE POSITIONS", "HONL-LONDON FACTORS", "LIFETIMES"};
+                            "LINE POSITIONS",        "HONL-LONDON FACTORS",     "LIFETIMES"};
     const char* units[] = {"s-1", "cm2 MHz", "relative", "Angstrom (Vacuum)", "dimensionless", "ns"};
     const char* formats[] = {"0.000E+00", "0.000E+00", "0.0000", "#####.000", "0.0000", "####0.00"};
     const char* names[] = {"Emission coefficients", "Absorption coefficients", "Transition probabilities",
-                           "Line positions", "Honl London factors", "Lifetimes, predissociation"};
+                           "Line positions",        "Honl London factors",     "Lifetimes, predissociation"};
     const char* kinds[] = {"Emission", "Absorption", "LIF excitation", "Fourth kind", "", ""};
     for (int k = 1; k <= 6; ++k) {
         c.QuantityTitle(k) = titles[k - 1];

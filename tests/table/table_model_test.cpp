@@ -1,3 +1,5 @@
+#include "table/table_model.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "table/catalogue_fixture.h"
-#include "table/table_model.h"
 
 namespace velmora::table {
 namespace {
@@ -92,7 +93,7 @@ TEST(DatabaseTable, ValuesOfZeroOrLessShowDashes) {
     AppState s;
     MakeCatalogue(s, 0, 0);
     MarkBandLoaded(s, 0, 0, 5);
-    s.db.LineData(3, 2, 0) = 0.0f;   // no P2 line at N = 0
+    s.db.LineData(3, 2, 0) = 0.0f;  // no P2 line at N = 0
     s.db.LineData(3, 1, 1) = -1.0f;
     s.db.LineData(3, 5, 1) = 0.25f;
     s.table.itran = 2;
@@ -281,12 +282,11 @@ TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
     ASSERT_EQ(s.table.QuantityItems.size(), 6u);
     CmbQuantity_Click(s, 1);
     EXPECT_EQ(s.table.icoef, 2);
-    EXPECT_EQ(s.table.DatabaseUnitsItems,
-              (std::vector<std::string>{"cm2 MHz", "m3J-1s-2", "oscillator strength"}));
+    EXPECT_EQ(s.table.DatabaseUnitsItems, (std::vector<std::string>{"cm2 MHz", "m3J-1s-2", "oscillator strength"}));
     CmbDatabaseUnits_Click(s, 2);
     EXPECT_EQ(s.table.DbUnitsAbs, 3);
     EXPECT_EQ(s.table.DbUnitsPos, 3);  // untouched
-    CmbQuantity_Click(s, 4);          // Hönl-London factors: only the catalogue unit
+    CmbQuantity_Click(s, 4);           // Hönl-London factors: only the catalogue unit
     EXPECT_EQ(s.table.DatabaseUnitsItems.size(), 1u);
     CmbDatabaseUnits_Click(s, 1);
     EXPECT_EQ(s.table.DbUnitsAbs, 3);
@@ -306,7 +306,8 @@ TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
     EXPECT_NE(s.table.Caption.find("Lifetimes"), std::string::npos);
     CmbQuantity_Click(s, 2);  // "Energy terms"
     EXPECT_EQ(s.table.UntabulatedQuantity, "Energy terms");
-    EXPECT_EQ(s.table.Grid.Cells, (std::vector<std::vector<std::string>>{{"Energy terms"}, {"Not available as a table"}}));
+    EXPECT_EQ(s.table.Grid.Cells,
+              (std::vector<std::vector<std::string>>{{"Energy terms"}, {"Not available as a table"}}));
     EXPECT_TRUE(s.table.TableData.Empty());
     CmbUpper_Click(s, 0);  // the grid keeps saying so
     EXPECT_EQ(s.table.Grid.Rows, 2);

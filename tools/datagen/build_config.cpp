@@ -57,7 +57,8 @@ public:
         Fail(key, "expected yes or no, found \"" + text + "\"");
     }
 
-    std::string OneOf(const std::string& key, const std::string& text, std::initializer_list<const char*> allowed) const {
+    std::string OneOf(const std::string& key, const std::string& text,
+                      std::initializer_list<const char*> allowed) const {
         std::string list;
         for (const char* a : allowed) {
             if (text == a) return text;
@@ -69,7 +70,8 @@ public:
     StateDefinition State(const std::string& key, const std::string& value, const std::string& folder) const {
         // <label> <symmetry> levels <file> <v range>  |  <label> <symmetry> equilibrium <state>[@<source>] <v range>
         const auto w = Words(value);
-        if (w.size() != 5) Fail(key, "expected: <label> <Sigma+|Sigma-|Pi|Delta> <levels|equilibrium> <file or row> <v range>");
+        if (w.size() != 5)
+            Fail(key, "expected: <label> <Sigma+|Sigma-|Pi|Delta> <levels|equilibrium> <file or row> <v range>");
         StateDefinition s;
         s.line = line_;
         s.label = w[0];
@@ -252,7 +254,8 @@ private:
         need(e.reducedMass > 0, "reduced_mass");
         need(!e.nmaxrot.empty(), "nmaxrot");
         if (e.upper.equilibrium && !e.upper.hasOrigin)
-            throw FileError::At(name_, e.upper.line, "an upper state from equilibrium constants needs \"upper_origin\"");
+            throw FileError::At(name_, e.upper.line,
+                                "an upper state from equilibrium constants needs \"upper_origin\"");
         if (e.bands == "none" && e.tdm == "own")
             throw FileError::At(name_, e.line, "an entry without band data must borrow a transition moment (\"tdm\")");
     }

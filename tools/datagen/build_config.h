@@ -16,7 +16,7 @@ struct StateDefinition {
     std::string label;     ///< state letter used in file names ("A", "X")
     std::string symmetry;  ///< "Sigma+", "Sigma-", "Pi", "Delta"
     int lambda = 0;
-    int sigmaSign = 0;     ///< +1 for Sigma+, -1 for Sigma-, 0 otherwise
+    int sigmaSign = 0;         ///< +1 for Sigma+, -1 for Sigma-, 0 otherwise
     bool equilibrium = false;  ///< false: per-level table; true: equilibrium.csv row
     std::string file;          ///< levels table, path relative to data-src
     std::string eqState;       ///< equilibrium row: value of the "state" column
@@ -39,29 +39,29 @@ struct StateDefinition {
 struct PredissociationRule {
     int v = 0;
     int nFrom = 0, nTo = 0;
-    std::vector<int> components;  ///< 1 = F1, 2 = F2
+    std::vector<int> components;          ///< 1 = F1, 2 = F2
     double rateFrom = 0.0, rateTo = 0.0;  ///< s-1, linear in N from nFrom to nTo
-    int fromV = -1;  ///< >= 0: the rate is that of level fromV, used as an estimate for v
+    int fromV = -1;                       ///< >= 0: the rate is that of level fromV, used as an estimate for v
     int line = 0;
 };
 
 /// One catalogue entry.
 struct EntryDefinition {
-    int line = 0;           ///< line of its [entry] header
-    std::string folder;     ///< folder under data-src ("OH_AX")
-    std::string code;       ///< molecule code of the file names ("OH", "N2P")
-    std::string title;      ///< short description for the README
+    int line = 0;        ///< line of its [entry] header
+    std::string folder;  ///< folder under data-src ("OH_AX")
+    std::string code;    ///< molecule code of the file names ("OH", "N2P")
+    std::string title;   ///< short description for the README
     StateDefinition upper, lower;
-    double mass = 0.0;      ///< molecular mass, u
+    double mass = 0.0;         ///< molecular mass, u
     double reducedMass = 0.0;  ///< reduced mass of the nuclei, u (vibrational functions)
     std::vector<int> nmaxrot;  ///< last rotational row for v' = 0.. (last value repeats)
     int nuclearSpin = 0;
-    std::string bands = "A_band";        ///< "A_band", "FCF" or "none"
-    std::string missingBands = "zero";   ///< "computed" or "zero"
-    std::string tdm = "own";             ///< "own" or the folder of an earlier entry to borrow from
-    std::string layout = "system";       ///< "rotating" (per-band files) or "system"
+    std::string bands = "A_band";             ///< "A_band", "FCF" or "none"
+    std::string missingBands = "zero";        ///< "computed" or "zero"
+    std::string tdm = "own";                  ///< "own" or the folder of an earlier entry to borrow from
+    std::string layout = "system";            ///< "rotating" (per-band files) or "system"
     std::string referenceLifetime = "bands";  ///< "measured" or "bands"
-    bool levelLifetimes = false;         ///< measured lifetimes go into the level files
+    bool levelLifetimes = false;              ///< measured lifetimes go into the level files
     std::vector<PredissociationRule> predissociation;
     bool approximate = false;
     std::vector<std::string> notes;

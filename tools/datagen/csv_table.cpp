@@ -66,8 +66,7 @@ CsvTable CsvTable::Parse(std::string_view text, const std::string& name) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (Trim(line).empty()) continue;
         std::vector<std::string> fields;
-        if (!SplitCsvLine(line, fields))
-            throw FileError::At(name, lineNumber, "a quoted field is not closed");
+        if (!SplitCsvLine(line, fields)) throw FileError::At(name, lineNumber, "a quoted field is not closed");
         if (!haveHeader) {
             for (auto& f : fields) f = Trim(f);
             table.header_ = std::move(fields);

@@ -44,7 +44,8 @@ std::string SpcFile(const SystemData& sys, const StateData& st, bool upper) {
         for (int k = 0; k < kConstCount; ++k) {
             std::vector<double> c = st.poly[static_cast<std::size_t>(k)];
             if (c.size() > 10)
-                throw std::runtime_error("catalogue entry " + sys.def.folder + ": more than ten polynomial coefficients");
+                throw std::runtime_error("catalogue entry " + sys.def.folder +
+                                         ": more than ten polynomial coefficients");
             c.resize(10, 0.0);
             LevelConstants unit{};
             unit[static_cast<std::size_t>(k)] = 1.0;
@@ -69,7 +70,8 @@ std::string SystemIntFile(const SystemData& sys) {
     std::ostringstream out;
     for (int a = 0; a <= sys.def.upper.vmax; ++a)
         for (int b = 0; b <= sys.def.lower.vmax; ++b)
-            out << a << ' ' << b << ' ' << Fmt(sys.strength[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)], "%.6e") << kEol;
+            out << a << ' ' << b << ' '
+                << Fmt(sys.strength[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)], "%.6e") << kEol;
     return out.str();
 }
 
@@ -159,7 +161,8 @@ std::string StateSummary(const StateData& s) {
 
 std::string ReadmeTable(const std::vector<SystemData>& systems) {
     std::ostringstream out;
-    out << "| # | system | files | upper state | lower state | band strengths | tau0 (ns) | last N'' per v' | status |\n";
+    out << "| # | system | files | upper state | lower state | band strengths | tau0 (ns) | last N'' per v' | status "
+           "|\n";
     out << "|---|---|---|---|---|---|---|---|---|\n";
     int i = 0;
     for (const auto& s : systems) {
@@ -175,7 +178,8 @@ std::string ReadmeTable(const std::vector<SystemData>& systems) {
         if (np) bands += std::to_string(np) + " published band A";
         if (nf) bands += (bands.empty() ? "" : ", ") + std::to_string(nf) + " published FCF";
         if (nc) bands += (bands.empty() ? "" : ", ") + std::to_string(nc) + " computed (RKR, constant moment)";
-        bands += s.def.layout == "rotating" ? "; per-band files, rows from rotating potentials" : "; one file per system";
+        bands +=
+            s.def.layout == "rotating" ? "; per-band files, rows from rotating potentials" : "; one file per system";
         std::string rows;
         for (std::size_t v = 0; v < s.nmaxrot.size(); ++v) rows += (v ? " " : "") + std::to_string(s.nmaxrot[v]);
         out << "| " << i << " | " << s.def.title << " | " << s.def.code << "/" << s.def.upper.label << s.def.lower.label
@@ -187,8 +191,9 @@ std::string ReadmeTable(const std::vector<SystemData>& systems) {
     i = 0;
     for (const auto& s : systems) {
         ++i;
-        out << "- " << i << ". " << s.def.title << ": constant transition moment " << s.re2Note << " (|Re|^2 = "
-            << Fmt(s.re2, "%.4g") << " debye^2); upper term origin " << Fmt(s.upperTermOrigin, "%.3f") << " cm-1.";
+        out << "- " << i << ". " << s.def.title << ": constant transition moment " << s.re2Note
+            << " (|Re|^2 = " << Fmt(s.re2, "%.4g") << " debye^2); upper term origin " << Fmt(s.upperTermOrigin, "%.3f")
+            << " cm-1.";
         for (const auto& n : s.def.notes) out << " " << n;
         out << "\n";
     }
@@ -231,7 +236,8 @@ std::vector<SystemData> BuildCatalogue(const std::filesystem::path& source, cons
     return systems;
 }
 
-std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& systems, const std::string& readmeTemplate) {
+std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& systems,
+                                                 const std::string& readmeTemplate) {
     int maxVU = 0, maxVL = 0, maxN = 0;
     for (const auto& s : systems) {
         maxVU = std::max(maxVU, s.def.upper.vmax);
@@ -249,18 +255,19 @@ std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& 
         if (e.layout == "rotating") {
             for (int a = 0; a <= e.upper.vmax; ++a)
                 for (int b = 0; b <= e.lower.vmax; ++b)
-                    Put(files, writer, intDir + sys + std::to_string(a) + std::to_string(b) + ".INT", BandIntFile(s, a, b), e.folder);
+                    Put(files, writer, intDir + sys + std::to_string(a) + std::to_string(b) + ".INT",
+                        BandIntFile(s, a, b), e.folder);
         } else {
             Put(files, writer, intDir + sys + ".INT", SystemIntFile(s), e.folder);
         }
         for (int v = 0; v <= e.upper.vmax; ++v)
-            Put(files, writer, dir + e.code + e.upper.label + "V" + std::to_string(v) + ".DAT", LevelFile(s, v, maxN), e.folder);
+            Put(files, writer, dir + e.code + e.upper.label + "V" + std::to_string(v) + ".DAT", LevelFile(s, v, maxN),
+                e.folder);
     }
     files["VELMORA.SYS"] = CatalogueFile(systems, maxVU, maxVL, maxN);
     std::string readme = readmeTemplate;
     const auto at = readme.find(kReadmeMarker);
-    if (at == std::string::npos)
-        throw std::runtime_error(std::string("the README text has no line ") + kReadmeMarker);
+    if (at == std::string::npos) throw std::runtime_error(std::string("the README text has no line ") + kReadmeMarker);
     readme.replace(at, std::string(kReadmeMarker).size(), ReadmeTable(systems));
     files["README.md"] = readme;
     return files;

@@ -22,12 +22,14 @@ std::vector<SystemData> BuildCatalogue(const std::filesystem::path& source, cons
 
 /// The files of the database as relative path -> content. Throws when two entries would write
 /// different contents to one file (a shared state must come from the same constants).
-std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& systems, const std::string& readmeTemplate);
+std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& systems,
+                                                 const std::string& readmeTemplate);
 
 /// Builds the database and replaces `output` with it in one step: everything is written into a
 /// temporary folder beside `output` first, so a failure leaves the old database untouched.
 /// Progress lines go to `log` when given.
-void GenerateDatabase(const std::filesystem::path& source, const std::filesystem::path& output, std::ostream* log = nullptr);
+void GenerateDatabase(const std::filesystem::path& source, const std::filesystem::path& output,
+                      std::ostream* log = nullptr);
 
 /// The .SPC column values of one level: the data READMEs' constants mapped onto the program's
 /// term formulas (2Sigma: convention 1, identical; 2Pi: convention 0, L with the opposite sign;

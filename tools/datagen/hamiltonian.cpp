@@ -6,8 +6,8 @@ namespace velmora::datagen {
 
 namespace {
 
-const char* const kNames[kConstCount] = {"T_v", "B", "D", "H", "L", "M", "A", "A_D", "A_H", "gamma",
-                                         "gamma_D", "gamma_H", "p", "p_D", "p_H", "q", "q_D", "q_H"};
+const char* const kNames[kConstCount] = {"T_v",   "B",       "D",       "H", "L",   "M",   "A", "A_D", "A_H",
+                                         "gamma", "gamma_D", "gamma_H", "p", "p_D", "p_H", "q", "q_D", "q_H"};
 
 /// General 2x2 matrix, enough to build the operator products of the Hamiltonians.
 struct Mat {
@@ -61,11 +61,10 @@ Block2 PiBlock(const LevelConstants& c, double J, int eps) {
     const Mat NS = 0.5 * (z * I + (-1.0) * N2);
     const Mat P{0, 0, 0, e * x / 2.0};
     const Mat Q{0, -e * x * s / 2.0, -e * x * s / 2.0, e * x};
-    Mat H = c[kT] * I + c[kA] * LzSz + c[kB] * N2 + (-c[kD]) * N4 + c[kH] * (N4 * N2) +
-            c[kL] * (N4 * N4) + (c[kAD] / 2.0) * Anti(N2, LzSz) + c[kGamma] * NS +
-            (c[kGammaD] / 2.0) * Anti(N2, NS) + (c[kGammaH] / 2.0) * Anti(N4, NS) + c[kP] * P +
-            (c[kPD] / 2.0) * Anti(N2, P) + (c[kPH] / 2.0) * Anti(N4, P) + c[kQ] * Q +
-            (c[kQD] / 2.0) * Anti(N2, Q) + (c[kQH] / 2.0) * Anti(N4, Q);
+    Mat H = c[kT] * I + c[kA] * LzSz + c[kB] * N2 + (-c[kD]) * N4 + c[kH] * (N4 * N2) + c[kL] * (N4 * N4) +
+            (c[kAD] / 2.0) * Anti(N2, LzSz) + c[kGamma] * NS + (c[kGammaD] / 2.0) * Anti(N2, NS) +
+            (c[kGammaH] / 2.0) * Anti(N4, NS) + c[kP] * P + (c[kPD] / 2.0) * Anti(N2, P) +
+            (c[kPH] / 2.0) * Anti(N4, P) + c[kQ] * Q + (c[kQD] / 2.0) * Anti(N2, Q) + (c[kQH] / 2.0) * Anti(N4, Q);
     return ToBlock(H);
 }
 
@@ -77,8 +76,8 @@ Block2 DeltaBlock(const LevelConstants& c, double J, int eps) {
     const Mat N4 = N2 * N2;
     const Mat LzSz{1.0, 0, 0, -1.0};
     const Mat NS = 0.5 * ((w - 1.0) * I + (-1.0) * N2);
-    Mat H = c[kT] * I + c[kA] * LzSz + c[kB] * N2 + (-c[kD]) * N4 + c[kH] * (N4 * N2) +
-            c[kGamma] * NS + (c[kGammaD] / 2.0) * Anti(N2, NS);
+    Mat H = c[kT] * I + c[kA] * LzSz + c[kB] * N2 + (-c[kD]) * N4 + c[kH] * (N4 * N2) + c[kGamma] * NS +
+            (c[kGammaD] / 2.0) * Anti(N2, NS);
     // Lambda-doubling of a 2Delta state (q and p in the form of the CH and SiH READMEs).
     const double ld = e * x * (w - 1.0);
     H.d += ld * (4.0 * c[kQ] + c[kP]) / 2.0;

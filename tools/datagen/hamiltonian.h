@@ -15,8 +15,25 @@ namespace velmora::datagen {
 /// carry the physical signs of the data READMEs (k = 5, the M term x^5 of a 2Sigma state, is an
 /// optional column of the level tables).
 enum ConstIndex {
-    kT = 0, kB, kD, kH, kL, kM, kA, kAD, kAH, kGamma, kGammaD, kGammaH,
-    kP, kPD, kPH, kQ, kQD, kQH, kConstCount
+    kT = 0,
+    kB,
+    kD,
+    kH,
+    kL,
+    kM,
+    kA,
+    kAD,
+    kAH,
+    kGamma,
+    kGammaD,
+    kGammaH,
+    kP,
+    kPD,
+    kPH,
+    kQ,
+    kQD,
+    kQH,
+    kConstCount
 };
 using LevelConstants = std::array<double, kConstCount>;
 

@@ -73,10 +73,12 @@ std::string QuenchingFile(const CsvTable& t, const CsvTable& validity) {
             if (model == f.table) form = &f;
         if (!form) t.Fail(row, cModel, "\"" + model + "\" is not a known quenching model");
         if (!ranges.count(model)) t.Fail(row, cModel, "model \"" + model + "\" has no row in the validity table");
-        const std::string key = t.Text(row, cMolecule) + "|" + t.Text(row, cState) + "|" + t.Text(row, cPartner) + "|" + model;
+        const std::string key =
+            t.Text(row, cMolecule) + "|" + t.Text(row, cState) + "|" + t.Text(row, cPartner) + "|" + model;
         auto [it, added] = index.try_emplace(key, records.size());
         if (added)
-            records.push_back({t.Text(row, cMolecule), StateLabel(t.Text(row, cState)), t.Text(row, cPartner), form, {}, &row});
+            records.push_back(
+                {t.Text(row, cMolecule), StateLabel(t.Text(row, cState)), t.Text(row, cPartner), form, {}, &row});
         Record& r = records[it->second];
         const std::string param = t.Text(row, cParam);
         bool known = false;

@@ -26,7 +26,8 @@ bool Allowed(int lambda, int k) {
         case 1:
             return k != kAH && k != kM;
         default:
-            return k == kT || k == kB || k == kD || k == kH || k == kA || k == kGamma || k == kGammaD || k == kP || k == kQ;
+            return k == kT || k == kB || k == kD || k == kH || k == kA || k == kGamma || k == kGammaD || k == kP ||
+                   k == kQ;
     }
 }
 
@@ -95,8 +96,9 @@ StateData LoadLevels(const StateDefinition& def, const std::filesystem::path& so
                 c[k] = t.NumberOr(row, col[k], 0.0);
             }
             if (c[k] != 0.0 && !Allowed(def.lambda, k))
-                t.Fail(row, col[k], std::string("is not a constant of the ") + StateKindText(def.lambda) +
-                                        " Hamiltonian of these tables");
+                t.Fail(row, col[k],
+                       std::string("is not a constant of the ") + StateKindText(def.lambda) +
+                           " Hamiltonian of these tables");
         }
         if (!(c[kB] > 0.0)) t.Fail(row, col[kB], "the rotational constant must be positive");
         s.levels.push_back(c);
@@ -105,8 +107,8 @@ StateData LoadLevels(const StateDefinition& def, const std::filesystem::path& so
     for (const auto& [k, v] : def.interpolated) {
         const auto at = byV.find(v), below = byV.find(v - 1), above = byV.find(v + 1);
         if (v > def.vmax || at == byV.end() || below == byV.end() || above == byV.end() || col[k] < 0)
-            throw FileError::In(name, std::string("cannot interpolate ") + ConstName(k) + " of v = " + std::to_string(v) +
-                                          ": the table needs rows v - 1, v and v + 1");
+            throw FileError::In(name, std::string("cannot interpolate ") + ConstName(k) +
+                                          " of v = " + std::to_string(v) + ": the table needs rows v - 1, v and v + 1");
         if (!t.IsEmpty(*at->second, col[k]))
             t.Fail(*at->second, col[k], "holds a value; the catalogue interpolates only an empty cell");
         s.levels[static_cast<std::size_t>(v)][static_cast<std::size_t>(k)] =
@@ -146,12 +148,14 @@ StateData LoadEquilibrium(const StateDefinition& def, const std::filesystem::pat
     if (def.lambda > 0) s.poly[kA] = {Ae, -alphaA};
     for (const auto& [k, c] : def.sets) {
         if (!Allowed(def.lambda, k))
-            throw FileError::In(name, std::string("the catalogue sets ") + ConstName(k) + ", which is not a constant of a " +
-                                          StateKindText(def.lambda) + " state");
+            throw FileError::In(name, std::string("the catalogue sets ") + ConstName(k) +
+                                          ", which is not a constant of a " + StateKindText(def.lambda) + " state");
         s.poly[static_cast<std::size_t>(k)] = c;
     }
     if (def.lambda > 0 && (s.poly[kA].empty() || s.poly[kA][0] == 0.0))
-        throw FileError::At(name, row.line, "field \"A_e\": a 2Pi or 2Delta state needs its spin-orbit constant (empty here and not set by the catalogue)");
+        throw FileError::At(name, row.line,
+                            "field \"A_e\": a 2Pi or 2Delta state needs its spin-orbit constant (empty here and not "
+                            "set by the catalogue)");
     for (int v = 0; v <= def.vmax; ++v) {
         LevelConstants c{};
         const double h = v + 0.5;
@@ -160,7 +164,8 @@ StateData LoadEquilibrium(const StateDefinition& def, const std::filesystem::pat
             c[static_cast<std::size_t>(k)] = p(h);
         }
         if (def.hasOrigin) c[kT] += def.origin;
-        if (!(c[kB] > 0.0)) throw FileError::At(name, row.line, "the rotational constant is not positive at v = " + std::to_string(v));
+        if (!(c[kB] > 0.0))
+            throw FileError::At(name, row.line, "the rotational constant is not positive at v = " + std::to_string(v));
         s.levels.push_back(c);
     }
     s.G.c = s.poly[kT];
@@ -186,7 +191,8 @@ PublishedTransitions ReadTransitions(const std::filesystem::path& path, const st
             if (!(value >= 0.0)) t.Fail(row, cValue, "must not be negative");
             unitIs(row, kind == "A_band" ? "s-1" : "dimensionless");
             auto& map = kind == "A_band" ? p.aBand : p.fcf;
-            if (map.count({vu, vl})) t.Fail(row, cUp, "the band (" + std::to_string(vu) + "," + std::to_string(vl) + ") appears twice");
+            if (map.count({vu, vl}))
+                t.Fail(row, cUp, "the band (" + std::to_string(vu) + "," + std::to_string(vl) + ") appears twice");
             map[{vu, vl}] = value;
         } else if (kind == "lifetime") {
             const double value = t.Number(row, cValue);
@@ -199,8 +205,9 @@ PublishedTransitions ReadTransitions(const std::filesystem::path& path, const st
             unitIs(row, "s-1");
             p.predissociation.emplace(t.Integer(row, cUp), value);
         } else if (kind == "TDM" || kind == "TDM_poly") {
-            t.Fail(row, cKind, "transition-moment rows are not used by the database builder yet; "
-                               "describe the moment in the catalogue or remove the row");
+            t.Fail(row, cKind,
+                   "transition-moment rows are not used by the database builder yet; "
+                   "describe the moment in the catalogue or remove the row");
         } else {
             t.Fail(row, cKind, "unknown kind \"" + kind + "\"");
         }
@@ -296,7 +303,8 @@ const Eigenstate& WavefunctionSet::Rotationless(int s, int v) {
 
 double SystemData::EinsteinA(int vUp, int vLow) const {
     const double nu = origin[static_cast<std::size_t>(vUp)][static_cast<std::size_t>(vLow)];
-    return kEinsteinFactor * degeneracy * nu * nu * nu * strength[static_cast<std::size_t>(vUp)][static_cast<std::size_t>(vLow)];
+    return kEinsteinFactor * degeneracy * nu * nu * nu *
+           strength[static_cast<std::size_t>(vUp)][static_cast<std::size_t>(vLow)];
 }
 
 double SystemData::Lifetime(int vUp) const {
@@ -378,7 +386,8 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
             s.re2Note = "unit moment (relative band strengths only)";
         }
     } else {
-        const auto it = std::find_if(earlier.begin(), earlier.end(), [&](const SystemData& e) { return e.def.folder == def.tdm; });
+        const auto it =
+            std::find_if(earlier.begin(), earlier.end(), [&](const SystemData& e) { return e.def.folder == def.tdm; });
         if (it == earlier.end())
             throw std::runtime_error("catalogue entry " + def.folder + ": the moment is borrowed from \"" + def.tdm +
                                      "\", which is not an earlier entry");
@@ -418,11 +427,14 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
         });
     };
     if (def.referenceLifetime == "measured" && predissociates(0))
-        throw FileError::In(trName, "the measured v' = 0 lifetime cannot be the radiative reference: the catalogue predissociates v' = 0");
+        throw FileError::In(
+            trName,
+            "the measured v' = 0 lifetime cannot be the radiative reference: the catalogue predissociates v' = 0");
     if (def.levelLifetimes)
         for (const auto& [v, tau] : s.published.lifetime) {
             if (v > def.upper.vmax) continue;
-            if (s.levelLifetime.count(v)) throw FileError::In(trName, "more than one lifetime for v' = " + std::to_string(v));
+            if (s.levelLifetime.count(v))
+                throw FileError::In(trName, "more than one lifetime for v' = " + std::to_string(v));
             if (predissociates(v))
                 throw FileError::In(trName, "the lifetime of v' = " + std::to_string(v) +
                                                 " is not radiative: the catalogue predissociates that level");
@@ -430,22 +442,25 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
         }
     for (const auto& p : def.predissociation) {
         if (p.v > def.upper.vmax)
-            throw std::runtime_error("catalogue entry " + def.folder + ": predissociation for v' = " + std::to_string(p.v) +
-                                     " beyond the upper levels");
+            throw std::runtime_error("catalogue entry " + def.folder +
+                                     ": predissociation for v' = " + std::to_string(p.v) + " beyond the upper levels");
         bool found = false;
         const int listedV = p.fromV >= 0 ? p.fromV : p.v;
         for (auto [it, end] = s.published.predissociation.equal_range(listedV); it != end; ++it)
-            if (std::fabs(it->second - p.rateFrom) <= 1e-6 * it->second || std::fabs(it->second - p.rateTo) <= 1e-6 * it->second)
+            if (std::fabs(it->second - p.rateFrom) <= 1e-6 * it->second ||
+                std::fabs(it->second - p.rateTo) <= 1e-6 * it->second)
                 found = true;
         if (!found)
-            throw FileError::In(trName, "has no predissociation rate " + Num(p.rateFrom) + " for v' = " + std::to_string(listedV) +
-                                            " (named in the catalogue)");
+            throw FileError::In(trName, "has no predissociation rate " + Num(p.rateFrom) +
+                                            " for v' = " + std::to_string(listedV) + " (named in the catalogue)");
     }
 
     // Energy zeros: the band loader subtracts the lowest lower level and places the reference level
     // of the upper state at T(v'=0) + UpperTermOrigin.
     if (def.code != "SiH") {
-        const float Y2 = def.lower.lambda == 1 ? static_cast<float>(s.lower.levels[0][kA]) / static_cast<float>(s.lower.levels[0][kB]) : 0.0f;
+        const float Y2 = def.lower.lambda == 1
+                             ? static_cast<float>(s.lower.levels[0][kA]) / static_cast<float>(s.lower.levels[0][kB])
+                             : 0.0f;
         const double ez0 = (Y2 > 0.0f && Y2 < 4.0f) ? EngineRowEnergy(s.lower, def.code, L2, 2, 1)
                                                     : EngineRowEnergy(s.lower, def.code, L2, 1, 1);
         const double ref = EngineRowEnergy(s.upper, def.code, L1, 1, 1);
@@ -454,7 +469,8 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
 
     // Per-band rotational records from the rotating potentials.
     if (def.layout == "rotating") {
-        s.rows.assign(static_cast<std::size_t>(nu), std::vector<std::vector<std::array<double, 5>>>(static_cast<std::size_t>(nl)));
+        s.rows.assign(static_cast<std::size_t>(nu),
+                      std::vector<std::vector<std::array<double, 5>>>(static_cast<std::size_t>(nl)));
         for (int a = 0; a < nu; ++a)
             for (int b = 0; b < nl; ++b) {
                 const char p = s.provenance[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
@@ -469,7 +485,8 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
                         const double o = Overlap(wf.Get(1, a, Nu).psi, wf.Get(2, b, N).psi, wf.Grid());
                         // Published strengths keep their value and take the rotational change of the
                         // overlap; computed ones are the moment times the rotating overlap.
-                        rec[static_cast<std::size_t>(d + 2)] = p == 'c' ? s.re2 * o * o : (F0 > 1e-12 ? S * o * o / F0 : S);
+                        rec[static_cast<std::size_t>(d + 2)] =
+                            p == 'c' ? s.re2 * o * o : (F0 > 1e-12 ? S * o * o / F0 : S);
                     }
                     rows.push_back(rec);
                 }

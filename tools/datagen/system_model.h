@@ -21,8 +21,8 @@ inline constexpr double kEinsteinFactor = 3.1361891e-7;
 /// The constants of one electronic state, v = 0..vmax.
 struct StateData {
     StateDefinition def;
-    std::vector<LevelConstants> levels;  ///< physical constants per v (T on the common scale)
-    bool polynomial = false;             ///< written as polynomials in v + 1/2 (format 2)
+    std::vector<LevelConstants> levels;                 ///< physical constants per v (T on the common scale)
+    bool polynomial = false;                            ///< written as polynomials in v + 1/2 (format 2)
     std::array<std::vector<double>, kConstCount> poly;  ///< coefficients of a polynomial state
     Polynomial G;  ///< vibrational energy above the potential minimum, in h = v + 1/2
     Polynomial B;  ///< rotational constant in h
@@ -33,8 +33,8 @@ struct StateData {
 struct PublishedTransitions {
     std::map<std::pair<int, int>, double> aBand;  ///< (v', v'') -> s-1
     std::map<std::pair<int, int>, double> fcf;
-    std::multimap<int, double> lifetime;          ///< v' -> ns (as listed; may be total lifetimes)
-    std::multimap<int, double> predissociation;   ///< v' -> s-1
+    std::multimap<int, double> lifetime;         ///< v' -> ns (as listed; may be total lifetimes)
+    std::multimap<int, double> predissociation;  ///< v' -> s-1
 };
 
 /// A complete band system ready to be written.
@@ -48,12 +48,12 @@ struct SystemData {
     std::vector<std::vector<double>> fcf;       ///< computed, rotationless
     std::vector<std::vector<double>> strength;  ///< |R(v',v'')|^2 written, debye^2
     std::vector<std::vector<char>> provenance;  ///< 'p' published A, 'f' published FCF, 'c' computed, '0' zero
-    double re2 = 0.0;                 ///< constant |Re|^2 (debye^2) of computed bands
+    double re2 = 0.0;                           ///< constant |Re|^2 (debye^2) of computed bands
     std::string re2Note;
-    double referenceLifetime = 0.0;   ///< ns
+    double referenceLifetime = 0.0;  ///< ns
     std::string referenceNote;
-    double upperTermOrigin = 0.0;     ///< cm-1
-    std::vector<int> nmaxrot;         ///< per v'
+    double upperTermOrigin = 0.0;  ///< cm-1
+    std::vector<int> nmaxrot;      ///< per v'
     /// Rotating per-band records: [v'][v''][N'' - Lambda''] = strengths for dN = -2..+2.
     std::vector<std::vector<std::vector<std::array<double, 5>>>> rows;
     std::map<int, double> levelLifetime;  ///< v' -> ns written into the level files
@@ -67,8 +67,8 @@ StateData LoadState(const StateDefinition& def, const std::filesystem::path& sou
                     const std::string& sourceName);
 
 /// Builds a system; `earlier` holds the systems built before it (for a borrowed moment).
-SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& source,
-                       const std::string& sourceName, const std::vector<SystemData>& earlier);
+SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& source, const std::string& sourceName,
+                       const std::vector<SystemData>& earlier);
 
 /// The value the program's term routine stores at (row, F, parity block p) of v = 0 of a state,
 /// from the same Hamiltonian (used to place the energy zeros the way the band loader does).

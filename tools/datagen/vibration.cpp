@@ -34,21 +34,26 @@ Polynomial FitPolynomial(const std::vector<double>& x, const std::vector<double>
         for (int i = 0; i < n; ++i) {
             b[static_cast<std::size_t>(i)] += p[static_cast<std::size_t>(i)] * y[k];
             for (int j = 0; j < n; ++j)
-                a[static_cast<std::size_t>(i * n + j)] += p[static_cast<std::size_t>(i)] * p[static_cast<std::size_t>(j)];
+                a[static_cast<std::size_t>(i * n + j)] +=
+                    p[static_cast<std::size_t>(i)] * p[static_cast<std::size_t>(j)];
         }
     }
     // Gaussian elimination with partial pivoting.
     for (int col = 0; col < n; ++col) {
         int piv = col;
         for (int r = col + 1; r < n; ++r)
-            if (std::fabs(a[static_cast<std::size_t>(r * n + col)]) > std::fabs(a[static_cast<std::size_t>(piv * n + col)])) piv = r;
-        for (int j = 0; j < n; ++j) std::swap(a[static_cast<std::size_t>(col * n + j)], a[static_cast<std::size_t>(piv * n + j)]);
+            if (std::fabs(a[static_cast<std::size_t>(r * n + col)]) >
+                std::fabs(a[static_cast<std::size_t>(piv * n + col)]))
+                piv = r;
+        for (int j = 0; j < n; ++j)
+            std::swap(a[static_cast<std::size_t>(col * n + j)], a[static_cast<std::size_t>(piv * n + j)]);
         std::swap(b[static_cast<std::size_t>(col)], b[static_cast<std::size_t>(piv)]);
         const double d = a[static_cast<std::size_t>(col * n + col)];
         if (d == 0.0) throw std::runtime_error("polynomial fit is singular");
         for (int r = col + 1; r < n; ++r) {
             const double f = a[static_cast<std::size_t>(r * n + col)] / d;
-            for (int j = col; j < n; ++j) a[static_cast<std::size_t>(r * n + j)] -= f * a[static_cast<std::size_t>(col * n + j)];
+            for (int j = col; j < n; ++j)
+                a[static_cast<std::size_t>(r * n + j)] -= f * a[static_cast<std::size_t>(col * n + j)];
             b[static_cast<std::size_t>(r)] -= f * b[static_cast<std::size_t>(col)];
         }
     }
@@ -116,8 +121,8 @@ std::vector<double> MonotoneSlopes(const std::vector<double>& x, const std::vect
 
 }  // namespace
 
-RkrPotential::RkrPotential(const std::function<double(double)>& G, const std::function<double(double)>& B,
-                           double mu, double vTop, const std::string& stateName) {
+RkrPotential::RkrPotential(const std::function<double(double)>& G, const std::function<double(double)>& B, double mu,
+                           double vTop, const std::string& stateName) {
     const double C = kRotationConstant;
     std::vector<double> gx, gw;
     GaussLegendre(48, gx, gw);
@@ -130,9 +135,8 @@ RkrPotential::RkrPotential(const std::function<double(double)>& G, const std::fu
         const double h = hTop * t * t;  // dense near the minimum
         const double Gh = G(h);
         if (!(Gh > 0.0) || Gh <= G(h * (1.0 - 1e-6)))
-            throw std::runtime_error("the vibrational energies of state " + stateName +
-                                     " do not increase up to v = " + std::to_string(vTop) +
-                                     " (RKR potential impossible)");
+            throw std::runtime_error("the vibrational energies of state " + stateName + " do not increase up to v = " +
+                                     std::to_string(vTop) + " (RKR potential impossible)");
         const double S = std::sqrt(h);
         double f = 0.0, g = 0.0;
         for (std::size_t i = 0; i < gx.size(); ++i) {
@@ -247,9 +251,9 @@ Eigenstate SolveRadial(const std::vector<double>& V, const RadialGrid& g, double
     std::vector<double> psi(static_cast<std::size_t>(g.n), 0.0);
     psi[1] = 1e-30;
     for (int i = 1; i < m + 1; ++i) {
-        psi[static_cast<std::size_t>(i + 1)] =
-            (2.0 * (1.0 + 5.0 * c * f(i)) * psi[static_cast<std::size_t>(i)] -
-             (1.0 - c * f(i - 1)) * psi[static_cast<std::size_t>(i - 1)]) / (1.0 - c * f(i + 1));
+        psi[static_cast<std::size_t>(i + 1)] = (2.0 * (1.0 + 5.0 * c * f(i)) * psi[static_cast<std::size_t>(i)] -
+                                                (1.0 - c * f(i - 1)) * psi[static_cast<std::size_t>(i - 1)]) /
+                                               (1.0 - c * f(i + 1));
         if (std::fabs(psi[static_cast<std::size_t>(i + 1)]) > 1e150)
             for (int j = 0; j <= i + 1; ++j) psi[static_cast<std::size_t>(j)] *= 1e-150;
     }
@@ -257,9 +261,9 @@ Eigenstate SolveRadial(const std::vector<double>& V, const RadialGrid& g, double
     std::vector<double> in(static_cast<std::size_t>(g.n), 0.0);
     in[static_cast<std::size_t>(g.n - 2)] = 1e-30;
     for (int i = g.n - 2; i > m; --i) {
-        in[static_cast<std::size_t>(i - 1)] =
-            (2.0 * (1.0 + 5.0 * c * f(i)) * in[static_cast<std::size_t>(i)] -
-             (1.0 - c * f(i + 1)) * in[static_cast<std::size_t>(i + 1)]) / (1.0 - c * f(i - 1));
+        in[static_cast<std::size_t>(i - 1)] = (2.0 * (1.0 + 5.0 * c * f(i)) * in[static_cast<std::size_t>(i)] -
+                                               (1.0 - c * f(i + 1)) * in[static_cast<std::size_t>(i + 1)]) /
+                                              (1.0 - c * f(i - 1));
         if (std::fabs(in[static_cast<std::size_t>(i - 1)]) > 1e150)
             for (int j = i - 1; j < g.n; ++j) in[static_cast<std::size_t>(j)] *= 1e-150;
     }

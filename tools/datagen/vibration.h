@@ -30,8 +30,8 @@ public:
     /// First-order RKR (Klein integrals) for the vibrational energy G(h) and rotational constant
     /// B(h), h = v + 1/2, with G(0) = 0, for v from -1/2 up to vTop. Throws std::runtime_error
     /// with `stateName` when G is not increasing or the turning points are not ordered.
-    RkrPotential(const std::function<double(double)>& G, const std::function<double(double)>& B,
-                 double mu, double vTop, const std::string& stateName);
+    RkrPotential(const std::function<double(double)>& G, const std::function<double(double)>& B, double mu, double vTop,
+                 const std::string& stateName);
 
     double operator()(double r) const;
     double Re() const { return re_; }
