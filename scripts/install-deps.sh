@@ -7,10 +7,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libfftw3-dev
-  libceres-dev
+  libceres-dev libeigen3-dev
+  libcfitsio-dev libtiff-dev
   qt6-base-dev libgl-dev
   pybind11-dev python3-dev python3-numpy python3-distributed python3-pytest
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format
   xvfb xauth fonts-dejavu-core
 )
 
