@@ -64,7 +64,7 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     const int entry = EntryOption(args, app.db);
     app.db.irad = entry;
     // An excitation scan over --range, whatever --kind, --start and --end say.
-    simulation::SimulationConditions conditions = ConditionsFromOptions(args, app.db.cat);
+    simulation::SimulationConditions conditions = ConditionsFromOptions(args);
     conditions.kind = simulation::SpectrumKind::LifExcitation;
     conditions.start = static_cast<float>(start);
     conditions.end = static_cast<float>(end);

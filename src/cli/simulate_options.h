@@ -8,19 +8,11 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/condition_options.h"
 #include "simulation/conditions.h"
 #include "state/app_state.h"
 
 namespace velmora::cli {
-
-/// Names (without "--") of the options that set simulation conditions, with "entry" and "data".
-const std::vector<std::string>& SimulationOptionNames();
-
-/// The simulation options that take no value.
-inline const std::vector<std::string> kSimulationFlags = {"absorbance"};
-
-/// One-line descriptions of the simulation options, for a command's usage text.
-std::string SimulationOptionsHelp();
 
 /// Sets the window's controls to the conditions the options give (ConditionsFromOptions), with
 /// the file name of --filter and the options of the populations and the written file

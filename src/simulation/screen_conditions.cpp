@@ -27,6 +27,7 @@ SimulationConditions ConditionsFromScreen(const AppState& app) {
     c.resolutionSlope = sim.ResolutionSlope;
     c.slit = sim.Slit;
     c.slitScale = sim.SlitScale;
+    c.slitUnit = StoredMode<SlitOffsetUnit>(sim.SlitUnits);
     c.absorptionUnit = StoredMode<AbsorptionUnit>(sim.AbsorptionUnits);
     c.columnDensity = sim.ColumnDensity;
     c.numberDensity = sim.NumberDensity;
@@ -59,6 +60,7 @@ SimulationConditions ConditionsFromScreen(const AppState& app) {
     c.beamArea = sim.BeamArea;
     c.spectralIrradiance = sim.SpectralIrradiance;
     c.detectionFilter = sim.DetectionFilter;
+    c.detectionFilterFile = sim.DetectionFilterFile;
     return c;
 }
 
@@ -104,10 +106,8 @@ void ShowConditions(AppState& app, const SimulationConditions& c) {
     sim.ResolutionSlope = Single(c.resolutionSlope);
     sim.TxtResolutionSlope = BoxText(sim.ResolutionSlope);
     sim.Slit = c.slit;
-    if (c.slit) {
-        sim.SlitFile = c.slit->file;
-        sim.SlitUnits = StoredValue(c.slit->unit);
-    }
+    sim.SlitUnits = StoredValue(c.slitUnit);
+    if (c.slit) sim.SlitFile = c.slit->file;
     sim.SlitScale = Single(c.slitScale);
     sim.TxtSlitScale = BoxText(sim.SlitScale);
 
@@ -144,6 +144,7 @@ void ShowConditions(AppState& app, const SimulationConditions& c) {
     sim.BeamArea = Single(c.beamArea);
     sim.SpectralIrradiance = Single(c.spectralIrradiance);
     sim.DetectionFilter = c.detectionFilter;
+    sim.DetectionFilterFile = c.detectionFilterFile;
 
     sim.AbsorptionUnits = StoredValue(c.absorptionUnit);
     sim.ColumnDensity = Single(c.columnDensity);

@@ -192,7 +192,7 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
         StartUp(window, db.data.Folder());
         c.controls(window);
         SimulationConditions screen = ConditionsFromScreen(window);
-        SimulationConditions direct = ConditionsFromOptions(Args(words, kSimulationFlags), window.db.cat);
+        SimulationConditions direct = ConditionsFromOptions(Args(words, kSimulationFlags));
 
         // And back: the controls set from the typed conditions hold them.
         AppState shown;
@@ -236,7 +236,7 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
                                                                  {"--thermal", "maybe"},
                                                                  {"--noise", "100"}}) {
         try {
-            ConditionsFromOptions(Args(bad, {}), app.db.cat);
+            ConditionsFromOptions(Args(bad, {}));
             ADD_FAILURE() << bad[0] << " " << bad[1] << " was accepted";
         } catch (const std::invalid_argument& e) {
             EXPECT_NE(std::string(e.what()).find("option " + bad[0]), std::string::npos) << e.what();
@@ -253,7 +253,7 @@ TEST(ConditionOptions, FitTakesEverySimulationOption) {
     const fit::FitRequest r = FitRequestFromOptions(args);
     DatabaseState db;
     OpenDatabase(args, db);
-    EXPECT_TRUE(r.conditions == ConditionsFromOptions(args, db.cat));
+    EXPECT_TRUE(r.conditions == ConditionsFromOptions(args));
     EXPECT_EQ(r.conditions.lineshape, Lineshape::Trapezoid);
     EXPECT_EQ(r.conditions.quenching, QuenchingSource::GasComposition);
 

@@ -142,7 +142,7 @@ TEST(CliSimulate, OptionsSetTheWindowsControls) {
     const Args args({"--kind", "lif", "--units", "cm-1", "--pressure-units", "atm", "--pressure", "1", "--density",
                      "very-high", "--lif-regime", "saturated", "--quenching-source", "single", "--quenching", "2.5"},
                     {});
-    ShowSimulationOptions(app, args, ConditionsFromOptions(args, app.db.cat));
+    ShowSimulationOptions(app, args, ConditionsFromOptions(args));
     EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);  // the kind sets the populated state
     EXPECT_NEAR(Val(app.sim.TxtStart), 31746.03, 0.01);   // the default 3050-3150 Å range converted
     EXPECT_FLOAT_EQ(app.sim.Pressure, 760.0f);            // 1 atm held in Torr
