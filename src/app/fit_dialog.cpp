@@ -259,7 +259,7 @@ void BoltzmannView::paintEvent(QPaintEvent*) {
 }
 
 void FitDialog::ShowResult() {
-    const auto rows = program::FitResultTable(*result_, simulation::StoredMode<simulation::AxisUnit>(app_.sim.Units));
+    const auto rows = program::FitResultTable(*result_);
     results_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < results_->rowCount(); ++r)
         for (int c = 0; c < 3; ++c)

@@ -125,9 +125,6 @@ SimulationConditions ConditionsFromOptions(const Args& args) {
         throw OptionError(e, args.Get(e.field.name));
     }
     CheckBetweenOptions(args, c);
-    // Numbers as the window's boxes hold them, in single precision.
-    for (const ConditionField& f : ConditionFields())
-        if (f.type == FieldType::Number) f.set(c, static_cast<float>(f.get(c)));
 
     // Options of the populations and of the written file, not of the spectrum, checked in turn.
     if (args.Has("thermal")) ChoiceOption(args, "thermal", {"off", "on"}, 0);

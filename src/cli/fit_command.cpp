@@ -45,7 +45,7 @@ int FitOne(const fit::FitRequest& request, const Args& args, const std::string& 
     std::string systems;
     for (const std::string& s : result.systems) systems += (systems.empty() ? "" : " + ") + s;
     out << file << ": " << systems << "\n";
-    for (const std::string& line : fit::ResultLines(result, r.conditions.unit)) out << line << "\n";
+    for (const std::string& line : fit::ResultLines(result)) out << line << "\n";
     if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), {row});
     if (args.Has("residuals")) fit::WriteResidualsCsv(args.Get("residuals"), result);
     if (args.Has("svg")) display::WriteFitSvg(args.Get("svg"), result, AxisLabel(r.conditions.unit));

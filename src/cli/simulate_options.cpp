@@ -6,18 +6,18 @@
 #include "cli/database_options.h"
 #include "common/number_format.h"
 #include "program/band_system.h"
+#include "program/condition_events.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
 #include "program/system_range.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
-#include "simulation/screen_conditions.h"
+#include "simulation/condition_view.h"
 
 namespace velmora::cli {
 
-void ShowSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions) {
-    simulation::ShowConditions(app, conditions);
+void SetSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions) {
+    program::SetConditions(app, conditions);
     // The populations and the written file.
-    if (args.Has("thermal")) simulation::ChkThermal_Click(app, ChoiceOption(args, "thermal", {"off", "on"}, 0));
+    if (args.Has("thermal")) program::ChkThermal_Click(app, ChoiceOption(args, "thermal", {"off", "on"}, 0));
     if (args.Has("min-population")) app.pop.MinimumPopulation = static_cast<float>(Val(args.Get("min-population")));
     if (args.Has("noise")) app.sim.NoiseLevel = static_cast<float>(Val(args.Get("noise")));
 }
@@ -47,28 +47,31 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
     program::StartUp(app, firstRun, DataFolder(args));
     const int entry = EntryOption(args, app.db);
     app.db.irad = entry;
-    ShowSimulationOptions(app, args, ConditionsFromOptions(args));
+    SetSimulationOptions(app, args, ConditionsFromOptions(args));
     program::SelectBandSystem(app, entry);
-    simulation::RefreshConditionCaptions(app);
+    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(entry));
     // A range taken from the spectrum (compare --limits) is checked once it is known.
     if (!args.Has("limits")) RequireLinesInRange(app);
 
-    const float resolution = app.sim.InstrumentalResolution;
+    const simulation::SimulationConditions& c = app.sim.conditions;
+    const double resolution = c.resolution;
     const auto t0 = std::chrono::steady_clock::now();
-    simulation::CalculateSimulation(app);
+    program::CalculateSimulation(app);
     const auto t1 = std::chrono::steady_clock::now();
 
     SimulationRun run;
-    run.ok = simulation::HasSimulation(app);
-    if (run.ok && app.sim.NPoints < 1)
-        throw std::invalid_argument("the range " + Trim(Str(app.sim.Xini)) + ".." + Trim(Str(app.sim.Xend)) +
-                                    " holds no grid point at a grid width of " + Trim(Str(app.sim.GridWidth)) +
+    const simulation::Spectrum& s = app.sim.result;
+    run.ok = simulation::HasSimulation(app.sim);
+    if (run.ok && s.grid.last < 1)
+        throw std::invalid_argument("the range " + Trim(Str(static_cast<float>(s.conditions.start))) + ".." +
+                                    Trim(Str(static_cast<float>(s.conditions.end))) +
+                                    " holds no grid point at a grid width of " + Trim(Str(s.grid.gridWidth)) +
                                     ": widen the range or narrow the widths");
-    if (run.ok && app.sim.InstrumentalResolution != resolution)
-        run.notice = "resolution " + Trim(Str(app.sim.InstrumentalResolution)) + " " +
-                     app.db.cat.UnitName.ValueAt(app.sim.Units) + ", the finest the point budget allows";
-    run.points = run.ok ? app.sim.NPoints + 1 : 0;
-    run.linesDrawn = app.sim.LinesDrawn;
+    if (run.ok && c.resolution != resolution)
+        run.notice = "resolution " + Trim(Str(c.resolution)) + " " + simulation::AxisUnitName(c.unit) +
+                     ", the finest the point budget allows";
+    run.points = run.ok ? s.grid.Points() : 0;
+    run.linesDrawn = s.linesDrawn;
     run.milliseconds = std::chrono::duration<double, std::milli>(t1 - t0).count();
     return run;
 }

@@ -14,10 +14,10 @@
 
 namespace velmora::cli {
 
-/// Sets the window's controls to the conditions the options give (ConditionsFromOptions), with
-/// the file name of --filter and the options of the populations and the written file
-/// (--thermal, --min-population, --noise). Call before the band system is selected.
-void ShowSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions);
+/// Makes the conditions the options give (ConditionsFromOptions) the conditions in force, with the
+/// options of the populations and the written file (--thermal, --min-population, --noise). Call
+/// before the band system is selected.
+void SetSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions);
 
 /// A Dialogs that writes every message to a stream (the messages the driver raises).
 class StreamDialogs final : public Dialogs {
@@ -47,8 +47,8 @@ struct SimulationRun {
 /// line of the selected band system.
 void RequireLinesInRange(const AppState& app);
 
-/// Starts the core on the database folder of --data with the first-run settings, reads the
-/// conditions of the options (ConditionsFromOptions) into the controls, selects the band system of --entry and runs
+/// Starts the core on the database folder of --data with the first-run settings, makes the
+/// conditions of the options (ConditionsFromOptions) those in force, selects the band system of --entry and runs
 /// "Calculate simulation" (after checking that the range holds a line, unless --limits takes it from the spectrum
 /// later). The app's dialogs must already point where messages should go. Throws std::invalid_argument when the range
 /// holds no grid point.

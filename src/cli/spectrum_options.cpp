@@ -10,7 +10,7 @@
 #include "experiment/spectrum_formats.h"
 #include "experiment/spectrum_list.h"
 #include "experiment/spectrum_units.h"
-#include "simulation/lineshapes.h"
+#include "simulation/conditions.h"
 
 namespace velmora::cli {
 
@@ -82,13 +82,14 @@ bool PrintComparison(const AppState& app, const std::string& command, const std:
     if (exp.ComparedPoints == 0) {
         // Most often the x column is in another unit than assumed.
         err << "velmora-cli " << command << ": "
-            << experiment::NothingComparedReason(exp, app.sim, simulation::UnitNameOf(app.db.cat, app.sim.Units))
+            << experiment::NothingComparedReason(exp, app.sim.result, simulation::AxisUnitName(app.sim.conditions.unit))
             << "; give the unit of its x column with --spectrum-units\n";
         return false;
     }
     out << exp.LblCorrelation << "\n" << exp.LblDeviation << "\n";
     out << exp.ComparedPoints << " of " << exp.ExpPoints + 1 << " experimental points compared between "
-        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << (notice.empty() ? "" : "; " + notice)
+        << Trim(Str(static_cast<float>(app.sim.result.conditions.start))) << " and "
+        << Trim(Str(static_cast<float>(app.sim.result.conditions.end))) << (notice.empty() ? "" : "; " + notice)
         << "\n";
     return true;
 }

@@ -107,7 +107,8 @@ std::string ValueWithUncertainty(double value, double uncertainty, bool free) {
     return Fixed(value, decimals) + " ± " + Fixed(uncertainty, decimals);
 }
 
-std::vector<std::string> ResultLines(const FitResult& r, AxisUnit unit) {
+std::vector<std::string> ResultLines(const FitResult& r) {
+    const AxisUnit unit = r.conditions.unit;
     std::vector<std::string> lines;
     std::size_t width = 9;
     for (const Parameter& q : r.parameters) width = std::max(width, q.name.size());

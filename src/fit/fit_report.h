@@ -21,8 +21,8 @@ std::string ValueWithUncertainty(double value, double uncertainty, bool free);
 
 /// The printed result: one line per parameter (name, value ± uncertainty, unit, "at bound"),
 /// then chi-square, points, evaluations, why the fit stopped, the intensity convention and the
-/// weights, then every warning.
-std::vector<std::string> ResultLines(const FitResult& r, simulation::AxisUnit unit);
+/// weights, then every warning. Units are those of the result's axis.
+std::vector<std::string> ResultLines(const FitResult& r);
 
 /// Writes one CSV row per file of a batch: file, status (fitted, bad input, not converged),
 /// message, reduced chi-square, points, evaluations, convention, then value and uncertainty of

@@ -44,8 +44,8 @@ void SaveFitDialog(const FitDialogState& dialog, KeyValueStore& store);
 fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& dialog);
 
 /// The result table: per parameter its name, value ± uncertainty with unit, and a flag ("at
-/// bound", "fixed" or empty); then chi-square, evaluations and warnings as lines.
-std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, simulation::AxisUnit unit);
+/// bound", "fixed" or empty), units on the axis of the fit.
+std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r);
 
 /// Apply: sets the conditions, populations and corrections to what the fit determined, then
 /// re-simulates and shows the residual strip.

@@ -1,6 +1,6 @@
-// Line widths, profiles and shifts on the screen, and the profile of one line on the grid: the
-// Doppler, collisional, predissociation and instrumental widths combined into one Gaussian,
-// Lorentzian or pseudo-Voigt profile of the Voigt FWHM. All widths are FWHM in axis units.
+// The profile of one line on the grid: the Doppler, collisional, predissociation and
+// instrumental widths combined into one Gaussian, Lorentzian or pseudo-Voigt profile of the Voigt
+// FWHM. All widths are FWHM in axis units.
 #pragma once
 
 #include <cmath>
@@ -8,26 +8,8 @@
 
 #include "simulation/broadening.h"
 #include "simulation/spectral_grid.h"
-#include "state/app_state.h"
 
 namespace velmora::simulation {
-
-/// Points per FWHM of the point-density choices "Low", "Standard", "High", "Very high" (0..3).
-int PointsPerWidthFor(int pointDensity);
-
-/// Name of an axis unit (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air).
-std::string UnitNameOf(const Catalogue& cat, int units);
-
-/// Wavenumber (cm-1) at the centre of the range texts TxtStart..TxtEnd; 0 when a wavelength
-/// range is centred on 0 (no conversion is possible then).
-double RangeCentreWavenumber(const SimulationState& sim);
-
-/// Recomputes DopplerWidth, CollWidth, LorentzWidth, GaussWidthSq, ProfileKind, TotalWidth and
-/// LorentzFraction from the conditions, and the three width captions.
-void ComputeWidths(AppState& app);
-
-/// Recomputes DopShift, CollShift and LineShift and their three captions.
-void ComputeShifts(AppState& app);
 
 /// Constants of the profile evaluation for one simulation run (grid and widths).
 struct ProfileGrid {
@@ -49,9 +31,6 @@ struct ProfileGrid {
 /// The profile constants of a grid and the widths of the conditions.
 ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit,
                             double speedOfLight);
-
-/// The grid constants of the current simulation state.
-ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat);
 
 /// The profile of one line: its FWHM, Lorentzian share, kind and the grid points it covers.
 struct LineShape {

@@ -89,8 +89,12 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     CheckArguments(conditions, populations);
     const auto [start, end] = OrderedRange(conditions);
     Spectrum s;
+    s.conditions = conditions;
+    std::tie(s.conditions.start, s.conditions.end) = std::pair<double, double>(start, end);
+    s.widths = widths;
     s.grid = grid;
     s.levels = populations.levels;
+    s.weights = populations.weights;
     const int levels = static_cast<int>(s.levels.size());
     s.bands.Resize(1, levels, 0, grid.last);
     DrawStats stats;
