@@ -46,12 +46,9 @@ def test_fit_reads_the_spectrum_from_a_file(db, oh, measured, tmp_path):
 
 
 @pytest.mark.parametrize("name,text,options", [
-    ("vacuum.txt", lambda x, y: "".join(f"{a!r} {b!r}\n" for a, b in zip(x, y)), {}),
     ("nm.txt", lambda x, y: "".join(f"{a / 10!r} {b!r}\n" for a, b in zip(x, y)), {"spectrum_units": "nm-vacuum"}),
     ("cm.txt", lambda x, y: "".join(f"{1e8 / a!r} {b!r}\n" for a, b in zip(x, y)), {"spectrum_units": "cm-1"}),
     ("comma.txt", lambda x, y: "".join(f"{a!r}\t{b!r}\n".replace(".", ",") for a, b in zip(x, y)), {}),
-    ("sheet.csv", lambda x, y: "nm,raw,calibrated\n" + "".join(f"{a / 10!r},{b / 2!r},{b!r}\n" for a, b in zip(x, y)),
-     {}),
     ("raw.csv", lambda x, y: "nm,raw,calibrated\n" + "".join(f"{a / 10!r},{b!r},0\n" for a, b in zip(x, y)),
      {"column": 2}),
 ])
@@ -68,8 +65,6 @@ def test_read_spectrum_takes_the_command_lines_reading_options(measured, tmp_pat
 
 @pytest.mark.parametrize("options,message", [
     ({"spectrum_units": "parsec"}, "spectrum_units = 'parsec' is not one of auto"),
-    ({"column": 0}, "column = 0: a column is counted from 1"),
-    ({"sigma_column": 4}, "uncertainties in column 4 chosen, the file has 3 columns"),
     ({"sigma_column": 3, "reader": "two-column"}, "keeps no uncertainties"),
 ])
 def test_read_spectrum_refuses_options_it_cannot_follow(tmp_path, options, message):

@@ -138,50 +138,34 @@ std::pair<double, double> Temperature(const Result& r) {
 
 TEST(CliFit, ReadsSpectraAsCompareDoesAndUncertaintiesOnlyFromTheColumnNamed) {
     OHSpectra s;
-    // The noisy spectrum (σ = 1) in other layouts: decimal commas, a third column of σ, a
-    // spectrometer CSV whose last column is the calibrated intensity, wavenumbers, JCAMP-DX.
-    std::string comma, sigma, csv = "wavelength,raw,calibrated\n", wavenumbers,
-                              jcamp = "##TITLE=OH\n##JCAMP-DX=5.01\n##XUNITS=ANGSTROMS\n##XYPOINTS=(XY..XY)\n";
+    // The noisy spectrum (σ = 1) with decimal commas, and with a third column of σ.
+    std::string comma, sigma;
     std::istringstream noisy(testing::ReadFile(s.Noisy("noisy.txt", 4)));
     for (std::string line; std::getline(noisy, line);) {
-        const std::string x = line.substr(0, line.find(' ')), y = line.substr(line.find(' ') + 1);
-        std::string c = x + "\t" + y;
-        for (char& ch : c)
-            if (ch == '.') ch = ',';
-        comma += c + "\n";
         sigma += line + " 1\n";
-        csv += x + "," + Str(0.5 * Val(y) + 40.0) + "," + y + "\n";
-        wavenumbers += Str(1e8 / Val(x)) + " " + y + "\n";
-        jcamp += x + "," + y + "\n";
+        for (char& ch : line) ch = ch == '.' ? ',' : ch == ' ' ? '\t' : ch;
+        comma += line + "\n";
     }
+    const std::string commaFile = s.dir.Write("comma.txt", comma).string(),
+                      sigmaFile = s.dir.Write("sigma.txt", sigma).string();
     // The program's own .mod file on an nm axis, fitted back on that axis.
     const std::string mod = (s.dir / "oh-nm.mod").string();
-    const std::vector<std::string> nm = {"--units", "nm-vacuum", "--start", "308", "--end", "310"};
-    std::vector<std::string> simulate = {"simulate",      "--data", VELMORA_DATA_DIR, "--entry", "1",
-                                         "--temperature", "2000",   "--out",          mod,       "--resolution",
-                                         "0.02"};
+    std::vector<std::string> nm = {"--data",  VELMORA_DATA_DIR, "--entry", "1",   "--resolution", "0.02",
+                                   "--units", "nm-vacuum",      "--start", "308", "--end",        "310"},
+                             simulate = {"simulate", "--temperature", "2000", "--out", mod};
     simulate.insert(simulate.end(), nm.begin(), nm.end());
     ASSERT_EQ(RunCli(simulate).code, 0);
-    std::vector<std::string> nmFit = {"fit",          "--data", VELMORA_DATA_DIR, "--entry", "1",
-                                      "--resolution", "0.02",   "--spectrum",     mod};
-    nmFit.insert(nmFit.end(), nm.begin(), nm.end());
-    auto file = [&](const char* name, const std::string& text) { return s.dir.Write(name, text).string(); };
-    const std::string commaFile = file("comma.txt", comma), sigmaFile = file("sigma.txt", sigma),
-                      csvFile = file("sheet.csv", csv), jdx = file("oh.jdx", jcamp);
+    nm.insert(nm.begin(), {"fit", "--spectrum", mod});
     struct Case {
         std::vector<std::string> args;
-        std::string said;  // on stdout (weights) or stderr (what the reader noticed)
+        std::string said;  // on stdout (the weights) or stderr (what the reader noticed, a refusal)
         double reducedChiSquare;
     } fitted[] = {
         {FitArgs({"--spectrum", commaFile}), "decimal commas", 1.0},
         {FitArgs({"--spectrum", sigmaFile}), "weights: uniform", 1.0},
         {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "3"}), "weights: 1/σ² from a column of uncertainties",
          1.0},
-        {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "3", "--weights", "file"}), "from a column", 1.0},
-        {FitArgs({"--spectrum", csvFile}), "intensity from column 3 of 3", 1.0},
-        {FitArgs({"--spectrum", file("oh.cm", wavenumbers), "--spectrum-units", "cm-1"}), "weights: uniform", 1.0},
-        {FitArgs({"--spectrum", jdx}), "read as JCAMP-DX", 1.0},
-        {nmFit, "weights: uniform", 0.0},
+        {nm, "weights: uniform", 0.0},
     };
     for (const Case& c : fitted) {
         const Result r = RunCli(c.args);
@@ -190,19 +174,15 @@ TEST(CliFit, ReadsSpectraAsCompareDoesAndUncertaintiesOnlyFromTheColumnNamed) {
         EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << r.out << r.err;
         const auto [t, dt] = Temperature(r);
         EXPECT_NEAR(t, 2000.0, std::max(3.0 * dt, 2.0));
-        const std::size_t at = r.out.find("reduced chi-square ");
-        ASSERT_NE(at, std::string::npos);
-        EXPECT_NEAR(Val(r.out.substr(at + 19)), c.reducedChiSquare, 0.2);
+        EXPECT_NEAR(Val(r.out.substr(r.out.find("reduced chi-square ") + 19)), c.reducedChiSquare, 0.2);
     }
 
-    // Refusals, with the messages of compare where compare has the option.
+    // Refusals; --column and --spectrum-units say what compare says.
     const Case refused[] = {
         {FitArgs({"--spectrum", sigmaFile, "--weights", "file"}), "name it with --sigma-column N", 0},
         {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "3", "--weights", "noise"}), "goes with --weights file",
          0},
         {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "0"}), "option --sigma-column takes 1..1000", 0},
-        {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "4"}), "the file has 3 columns", 0},
-        {FitArgs({"--spectrum", jdx, "--sigma-column", "3"}), "JCAMP-DX holds x and intensities only", 0},
         {FitArgs({"--spectrum", sigmaFile, "--column", "0"}), "", 0},
         {FitArgs({"--spectrum", sigmaFile, "--spectrum-units", "furlong"}), "", 0},
     };
@@ -217,10 +197,9 @@ TEST(CliFit, ReadsSpectraAsCompareDoesAndUncertaintiesOnlyFromTheColumnNamed) {
         EXPECT_EQ(same.code, 1);
         EXPECT_EQ(r.err.substr(r.err.find(':')), same.err.substr(same.err.find(':')));
     }
-
     const Result b = RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", commaFile,
                              "--resolution", "0.2", "--v", "0"});
-    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(b.code, 0) << b.err;
     EXPECT_NE(b.err.find("decimal commas"), std::string::npos);
 }
 

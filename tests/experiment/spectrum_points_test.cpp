@@ -27,14 +27,12 @@ TEST(ReadSpectrumPoints, TakesTheUncertaintiesOnlyFromTheColumnNamedAndPassesOve
         int column, sigmaColumn;
         std::vector<double> y, sigma;
     } cases[] = {
-        // Plain columns: the second is the intensity, the third nothing unless named (and x is
-        // never sought in it, although it falls steadily where x and y step by one).
-        {"plain.txt", "3080 1 0.5\n3081 2 0.25\n", 0, 0, {1, 2}, {}},
+        // Plain columns: the intensity is the first after x that is not σ, and x is never sought
+        // in the column of σ, although here it falls steadily where x and y step by one.
         {"named.txt", "3080 1 0.5\n3081 2 0.25\n", 0, 3, {1, 2}, {0.5, 0.25}},
         {"first.txt", "3080 0.5 1\n3081 0.25 2\n", 0, 2, {1, 2}, {0.5, 0.25}},
-        // A table with a header: the last column is the intensity, passing over the uncertainties.
-        {"sheet.csv", "nm,raw,calibrated\n308,1,5\n308.1,2,6\n", 0, 0, {5, 6}, {}},
-        {"sigma.csv", "nm,counts,sigma\n308,1,0.5\n308.1,2,0.25\n", 0, 3, {1, 2}, {0.5, 0.25}},
+        // A table with a header: the last column or the one chosen, never σ.
+        {"sigma.csv", "nm,raw,calibrated,sigma\n308,1,5,3\n308.1,2,6,4\n", 0, 4, {5, 6}, {3, 4}},
         {"chosen.csv", "nm,raw,calibrated,sigma\n308,1,5,3\n308.1,2,6,4\n", 2, 4, {1, 2}, {3, 4}},
     };
     for (const Case& c : cases) {
@@ -46,7 +44,8 @@ TEST(ReadSpectrumPoints, TakesTheUncertaintiesOnlyFromTheColumnNamedAndPassesOve
 
 TEST(ReadSpectrumPoints, RefusesWhatItCannotReadNamingTheFileAndTheProblem) {
     const testing::TempDir dir;
-    const std::string jcamp = "##TITLE=t\r\n##JCAMP-DX=5.01\r\n##XUNITS=1/CM\r\n##XYPOINTS=(XY..XY)\r\n1,1 2,2\r\n##END=";
+    const std::string jcamp =
+        "##TITLE=t\r\n##JCAMP-DX=5.01\r\n##XUNITS=1/CM\r\n##XYPOINTS=(XY..XY)\r\n1,1 2,2\r\n##END=";
     for (const char* pipe : {"pipe.dat", "pipe.spe"}) ASSERT_EQ(mkfifo((dir / pipe).c_str(), 0600), 0);
     struct Case {
         std::string name, text;  // no text: not written
@@ -58,11 +57,12 @@ TEST(ReadSpectrumPoints, RefusesWhatItCannotReadNamingTheFileAndTheProblem) {
         {"missing.spe", "", 0, "missing.spe: file not found"},
         {"s.jdx", jcamp, 3, "(read as JCAMP-DX): uncertainties from column 3 were asked for, but JCAMP-DX holds"},
         {"cam.asc", "3080\t1\t2\n3081\t3\t4\n", 3, "(read as Andor ASCII): uncertainties from column 3"},
-        {"two.txt", "3080 1\n3081 2\n", 3, "two.txt (read as columns of numbers), line 1: uncertainties in column 3 "
-                                          "chosen, the file has 2 columns"},
-        {"alone.txt", "3080 1\n3081 2\n", 2, "no column is left for the intensity (x in column 1, the uncertainties "
-                                            "in column 2)"},
-        {"empty.txt", "# nothing\n", 0, "empty.txt: no point with a wavelength above 1000 Å (100 nm) was found"},
+        {"two.txt", "3080 1\n3081 2\n", 3,
+         "two.txt (read as columns of numbers), line 1: uncertainties in column 3 "
+         "chosen, the file has 2 columns"},
+        {"alone.txt", "3080 1\n3081 2\n", 2,
+         "no column is left for the intensity (x in column 1, the uncertainties "
+         "in column 2)"},
     };
     for (const Case& c : cases) {
         const std::string path = c.text.empty() ? (dir / c.name).string() : dir.Write(c.name, c.text).string();

@@ -3,7 +3,6 @@
 // exact), and a column of uncertainties counts only when it is named, and then as 1/σ² weights.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -17,7 +16,6 @@ namespace {
 
 using experiment::SpectrumReading;
 constexpr int kAuto = 0, kVacuum = 1, kAir = 2, kWavenumber = 3, kNmVacuum = 4, kNmAir = 5;
-constexpr double kTemperature = 2000.0;
 
 /// OH A-X at 2000 K over 3080-3100 Å, 400 points spaced evenly in air wavelength. Their vacuum
 /// wavelengths come from the program's own conversion, so that every unit holds the same points;
@@ -35,10 +33,8 @@ const Points& Synthetic() {
             s.air.push_back(3080.0 + 0.05 * i);
             s.vacuum.push_back(ConvertAxisValue(s.air.back(), kAir, kVacuum));
         }
-        testing::Truth t;
-        t.temperature = static_cast<float>(kTemperature);
         const double step = (s.vacuum.back() - s.vacuum.front()) / (n - 1);
-        const std::vector<double> signal = testing::Signal(oh, t, s.vacuum.front(), step, n);
+        const std::vector<double> signal = testing::Signal(oh, testing::Truth{}, s.vacuum.front(), step, n);
         GaussianDeviate noise(23);
         for (int i = 0; i < n; ++i) {
             s.sigma.push_back(0.3 + 2.7 * i / (n - 1));
@@ -49,32 +45,32 @@ const Points& Synthetic() {
     return p;
 }
 
-/// Every digit of a double.
-std::string Digits(double v) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%.17g", v);
-    return b;
-}
-
-/// Lines "x<sep>y[<sep>σ]" with x = f(point).
-std::string Lines(const std::function<double(std::size_t)>& x, const std::string& sep, bool sigma = false,
-                  double sigmaFactor = 1.0) {
+/// A file's text: the header, then per point x (of the point's air and vacuum wavelengths), y and
+/// (with a factor above 0) σ times the factor, every digit of each, and the footer.
+std::string Text(const char* header, const std::function<double(double, double)>& x, const char* sep,
+                 double sigmaFactor = 0.0, const char* footer = "") {
     const Points& p = Synthetic();
-    std::string text;
-    for (std::size_t i = 0; i < p.y.size(); ++i)
-        text += Digits(x(i)) + sep + Digits(p.y[i]) + (sigma ? sep + Digits(sigmaFactor * p.sigma[i]) : "") + "\r\n";
-    return text;
+    std::string text = header;
+    char b[96];
+    for (std::size_t i = 0; i < p.y.size(); ++i) {
+        std::snprintf(b, sizeof b, "%.17g%s%.17g", x(p.air[i], p.vacuum[i]), sep, p.y[i]);
+        text += b;
+        if (sigmaFactor > 0.0) std::snprintf(b, sizeof b, "%s%.17g", sep, sigmaFactor * p.sigma[i]), text += b;
+        text += "\r\n";
+    }
+    return text + footer;
 }
 
-/// The CSV of a spectrometer: x in nm (air), intensity and its σ (times a factor).
+double Vacuum(double, double v) { return v; }
+double NmAir(double a, double) { return a / 10.0; }
+
+/// A spectrometer's CSV: x in nm (air), intensity and σ (times a factor).
 std::string Csv(double sigmaFactor) {
-    return "Wavelength (nm air),Intensity,Uncertainty\r\n" +
-           Lines([](std::size_t i) { return Synthetic().air[i] / 10.0; }, ",", true, sigmaFactor);
+    return Text("Wavelength (nm air),Intensity,Uncertainty\r\n", NmAir, ",", sigmaFactor);
 }
 
 FitResult FitFile(const std::filesystem::path& file, SpectrumReading how, Weighting weighting = Weighting::Uniform) {
     static testing::FitFixture oh("OH", "(A-X)");
-    how.axisUnits = kVacuum;
     FitRequest r = testing::Request({oh.system}, ReadMeasuredSpectrum(file.string(), how), 0.25, 1500.0);
     r.weighting = weighting;
     return FitSpectrum(r);
@@ -83,51 +79,49 @@ FitResult FitFile(const std::filesystem::path& file, SpectrumReading how, Weight
 TEST(MeasuredSpectrumFile, EveryUnitAndLayoutGivesTheSameTemperature) {
     const Points& p = Synthetic();
     testing::TempDir dir;
-    auto vacuum = [&](std::size_t i) { return p.vacuum[i]; };
-    auto air = [&](std::size_t i) { return p.air[i]; };
-    std::string comma = Lines(vacuum, "\t");
-    for (char& c : comma)
-        if (c == '.') c = ',';
-    std::string jcamp = "##TITLE=OH A-X\r\n##JCAMP-DX=5.01\r\n##XUNITS=NANOMETERS\r\n##YUNITS=COUNTS\r\n##XFACTOR=1\r\n"
-                        "##YFACTOR=1\r\n##NPOINTS=" +
-                        std::to_string(p.y.size()) + "\r\n##XYPOINTS=(XY..XY)\r\n";
-    for (std::size_t i = 0; i < p.y.size(); ++i) jcamp += Digits(p.vacuum[i] / 10.0) + "," + Digits(p.y[i]) + "\r\n";
-    jcamp += "##END=\r\n";
-    struct Layout {
+    std::string comma = Text("", Vacuum, "\t");
+    for (char& c : comma) c = c == '.' ? ',' : c;
+    const auto nmVacuum = [](double, double v) { return v / 10.0; };
+    const struct {
         const char* name;
         std::string text;
-        SpectrumReading how;  // x unit and intensity column
+        SpectrumReading how;  // x unit and intensity column, on a vacuum Å axis
     } layouts[] = {
-        {"vacuum.txt", Lines(vacuum, " "), {kAuto, 0, 0, 0}},
-        {"air.txt", Lines(air, " "), {kAir, 0, 0, 0}},
-        {"nm-air.txt", Lines([&](std::size_t i) { return p.air[i] / 10.0; }, " "), {kNmAir, 0, 0, 0}},
-        {"nm-vacuum.txt", Lines([&](std::size_t i) { return p.vacuum[i] / 10.0; }, " "), {kNmVacuum, 0, 0, 0}},
-        {"nm-auto.txt", Lines([&](std::size_t i) { return p.vacuum[i] / 10.0; }, " "), {kAuto, 0, 0, 0}},
-        {"wavenumber.txt", Lines([&](std::size_t i) { return 1e8 / p.vacuum[i]; }, " "), {kWavenumber, 0, 0, 0}},
-        {"comma.txt", comma, {kAuto, 0, 0, 0}},
-        {"spectrum.jdx", jcamp, {kAuto, 0, 0, 0}},
-        {"spectrum.csv", Csv(1.0), {kNmAir, 0, 2, 0}},
+        {"vacuum.txt", Text("", Vacuum, " "), {kAuto, kVacuum, 0, 0}},
+        {"air.txt",
+         Text(
+             "", [](double a, double) { return a; }, " "),
+         {kAir, kVacuum, 0, 0}},
+        {"nm-air.txt", Text("", NmAir, " "), {kNmAir, kVacuum, 0, 0}},
+        {"nm-vacuum.txt", Text("", nmVacuum, " "), {kNmVacuum, kVacuum, 0, 0}},
+        {"nm-auto.txt", Text("", nmVacuum, " "), {kAuto, kVacuum, 0, 0}},
+        {"wavenumber.txt",
+         Text(
+             "", [](double, double v) { return 1e8 / v; }, " "),
+         {kWavenumber, kVacuum, 0, 0}},
+        {"comma.txt", comma, {kAuto, kVacuum, 0, 0}},
+        {"spectrum.jdx",
+         Text("##TITLE=OH\r\n##JCAMP-DX=5.01\r\n##XUNITS=NANOMETERS\r\n##XYPOINTS=(XY..XY)\r\n", nmVacuum, ",", 0.0,
+              "##END=\r\n"),
+         {kAuto, kVacuum, 0, 0}},
+        {"spectrum.csv", Csv(1.0), {kNmAir, kVacuum, 2, 0}},
     };
     double reference = 0.0;
-    for (const Layout& l : layouts) {
+    for (const auto& l : layouts) {
         SCOPED_TRACE(l.name);
         const auto file = dir.Write(l.name, l.text);
         // The points come back as the vacuum wavelengths they were written from.
-        SpectrumReading how = l.how;
-        how.axisUnits = kVacuum;
-        const MeasuredSpectrum m = ReadMeasuredSpectrum(file.string(), how);
+        const MeasuredSpectrum m = ReadMeasuredSpectrum(file.string(), l.how);
         ASSERT_EQ(m.x.size(), p.vacuum.size());
         for (std::size_t i = 0; i < m.x.size(); ++i) ASSERT_NEAR(m.x[i], p.vacuum[i], 1e-9) << "point " << i;
         EXPECT_EQ(m.y, p.y);
         EXPECT_TRUE(m.sigma.empty());
-
         const FitResult r = FitFile(file, l.how);
-        const double t = r.Value("t");
         if (reference == 0.0) {
-            reference = t;
-            EXPECT_NEAR(t, kTemperature, 3.0 * r.Uncertainty("t"));
+            reference = r.Value("t");
+            EXPECT_NEAR(reference, 2000.0, 3.0 * r.Uncertainty("t"));
         }
-        EXPECT_NEAR(t, reference, 1e-6 * reference);
+        EXPECT_NEAR(r.Value("t"), reference, 1e-6 * reference);
     }
 }
 
@@ -135,31 +129,22 @@ TEST(MeasuredSpectrumFile, AColumnOfUncertaintiesIsUsedOnlyWhenNamedAndThenAsInv
     const Points& p = Synthetic();
     testing::TempDir dir;
     const auto once = dir.Write("sigma.csv", Csv(1.0)), twice = dir.Write("sigma2.csv", Csv(2.0));
-    const auto plain = dir.Write("plain.txt", Lines([&](std::size_t i) { return p.vacuum[i]; }, " ", true));
-
-    // Unnamed, the third column is neither the intensity of plain columns nor σ; named, σ, and
-    // the intensity passes over it.
-    SpectrumReading how{kAuto, kVacuum, 0, 0};
-    EXPECT_EQ(ReadMeasuredSpectrum(plain.string(), how).y, p.y);
-    EXPECT_TRUE(ReadMeasuredSpectrum(plain.string(), how).sigma.empty());
-    how = {kNmAir, kVacuum, 0, 3};
-    const MeasuredSpectrum named = ReadMeasuredSpectrum(once.string(), how);
-    EXPECT_EQ(named.y, p.y);
+    const MeasuredSpectrum named = ReadMeasuredSpectrum(once.string(), {kNmAir, kVacuum, 0, 3});
+    EXPECT_EQ(named.y, p.y);  // the intensity passes over the column of σ
     EXPECT_EQ(named.sigma, p.sigma);
 
-    const FitResult uniform = FitFile(once, {kNmAir, 0, 2, 0});
-    const FitResult weighted = FitFile(once, {kNmAir, 0, 0, 3}, Weighting::FileColumn);
-    const FitResult doubled = FitFile(twice, {kNmAir, 0, 0, 3}, Weighting::FileColumn);
+    const FitResult uniform = FitFile(once, {kNmAir, kVacuum, 2, 0});
+    const FitResult weighted = FitFile(once, {kNmAir, kVacuum, 0, 3}, Weighting::FileColumn);
+    const FitResult doubled = FitFile(twice, {kNmAir, kVacuum, 0, 3}, Weighting::FileColumn);
     // Equal weights see the mean variance of the noise; 1/σ² weights make every residual one σ
     // (400 points: the reduced chi-square within 3 of its 0.07 standard deviation of 1).
     double variance = 0.0;
     for (double s : p.sigma) variance += s * s / static_cast<double>(p.sigma.size());
     EXPECT_NEAR(uniform.reducedChiSquare, variance, 0.25 * variance);
     EXPECT_NEAR(weighted.reducedChiSquare, 1.0, 0.2);
-    EXPECT_EQ(weighted.weighting, Weighting::FileColumn);
     // The weighted mean is the better estimate, and still the truth within 3σ.
     EXPECT_LT(weighted.Uncertainty("t"), 0.9 * uniform.Uncertainty("t"));
-    EXPECT_NEAR(weighted.Value("t"), kTemperature, 3.0 * weighted.Uncertainty("t"));
+    EXPECT_NEAR(weighted.Value("t"), 2000.0, 3.0 * weighted.Uncertainty("t"));
     // Only the ratios of the weights matter: σ doubled leaves the fit and its uncertainties and
     // divides the chi-square by 4.
     EXPECT_NEAR(doubled.Value("t"), weighted.Value("t"), 1e-6 * weighted.Value("t"));
