@@ -19,13 +19,14 @@ namespace {
 const OptionHelp kFitOptions[] = {
     {"spectrum", "FILE[,FILE...]  measured spectra, in any layout compare reads; globs allowed, required"},
     {"spectrum-units",
-     "auto|vacuum|air|cm-1|nm-vacuum|nm-air  the unit of the spectrum's x column, as for compare (default\n"
-     "        auto: below 1000 nm, else the axis unit; a unit the file declares, JCAMP-DX or SPE, is taken)"},
+     "auto|vacuum|air|cm-1|nm-vacuum|nm-air  the unit of the spectrum's x column, as\n"
+     "        for compare (default auto: below 1000 nm, else the axis unit; a unit the file declares,\n"
+     "        JCAMP-DX or SPE, is taken)"},
     {"column",
-     "N  the intensity column of a several-column file (default the second of plain columns of numbers,\n"
-     "        the last of a table with a header); the frame of an .asc or .spe file (default their sum)"},
+     "N  the intensity column of a several-column file (default the second of plain columns of\n"
+     "        numbers, the last of a table with a header); the frame of an .asc or .spe file (default their sum)"},
     {"sigma-column",
-     "N  the column of the file (counted from 1) holding the standard uncertainties σ of the intensities;\n"
+     "N  the file's column (counted from 1) of the standard uncertainties σ of the intensities:\n"
      "        weights 1/σ² (--weights file). No column is taken as σ unless named here"},
     {"free",
      "NAMES  free parameters (default t,scale,baseline): t, tvib, pop, pop(v=N), scale, baseline, slope,\n"
@@ -34,8 +35,8 @@ const OptionHelp kFitOptions[] = {
     {"bounds", "NAME=LO:HI,...  bounds of parameters"},
     {"exclude", "A:B,...  x ranges left out of the fit"},
     {"weights",
-     "uniform|file|noise  weights: equal, 1/σ² of the column of --sigma-column, or of a noise estimate\n"
-     "        (default uniform; file when --sigma-column is given)"},
+     "uniform|file|noise  weights: equal, 1/σ² of the column of --sigma-column, or of a noise\n"
+     "        estimate (default uniform; file when --sigma-column is given)"},
     {"convention", "photons|energy  intensity as photon counts (default) or energy per unit of the axis"},
     {"iterations", "N  Levenberg-Marquardt iteration limit (default 100)"},
     {"scan", "N  temperatures scanned over their bounds before the local fit (default 12; 0: none)"},
