@@ -2,7 +2,10 @@
 // rotational rows each, and the loading of one band. The system (an OH-like 2Σ+ - 2Π system)
 // is written into a temporary folder first. Then the selection of shipped band systems (their
 // pre-computation from the installed database): OH A-X, NO A-X, NO B-X (the largest, two
-// Λ-doublet sets of 2Π - 2Π lines), CH A-X and CN B-X.
+// Λ-doublet sets of 2Π - 2Π lines), CH A-X and CN B-X. Last, all term values of OH A-X and NO
+// A-X (every level of both states, to the last rotational row and beyond as the band loader
+// fills them) from the doublet closed forms, from the closed forms with the eigenvectors the line
+// strengths need, and from the effective-Hamiltonian engine (levels with eigenvectors).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,7 +15,11 @@
 
 #include "database/band_loader.h"
 #include "database/catalogue.h"
+#include "database/doublet_conventions.h"
+#include "database/effective_hamiltonian.h"
+#include "database/exact_strengths.h"
 #include "database/system_precompute.h"
+#include "database/terms.h"
 
 namespace {
 
@@ -122,5 +129,70 @@ void BM_SystemPrecompute_Shipped(benchmark::State& state) {
     state.SetLabel(db.cat.MoleculeName(db.irad) + db.cat.SystemLabel(db.irad));
 }
 BENCHMARK(BM_SystemPrecompute_Shipped)->Arg(1)->Arg(3)->Arg(4)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond);
+
+/// The shipped database with the constants of entry `entry` read.
+DatabaseState ShippedConstants(int entry) {
+    DatabaseState db;
+    database::SetAppPath(db, std::string(VELMORA_DATA_DIR) + "/");
+    database::LoadCatalogue(db);
+    database::ReadStateConstants(db, entry);
+    return db;
+}
+
+/// Runs `build(db, s, v, rows)` for every vibrational level of both states of the entry.
+template <typename Build>
+void EveryLevel(benchmark::State& state, Build build) {
+    const int entry = static_cast<int>(state.range(0));
+    DatabaseState db = ShippedConstants(entry);
+    const int rows = db.cat.NMaxRotAll(entry);
+    for (auto _ : state)
+        for (int s = 1; s <= 2; ++s)
+            for (int v = 0; v <= db.cat.NMaxVib(entry, s); ++v) {
+                database::SelectLevel(db, s, v);
+                build(db, s, rows);
+            }
+    state.SetLabel(db.cat.MoleculeName(entry) + db.cat.SystemLabel(entry));
+}
+
+void BM_Terms_ClosedForms(benchmark::State& state) {
+    TermTable table;
+    EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
+        if (table.Empty()) table.Resize(0, rows + 4, 1, 2, 1, 2);
+        const int entry = static_cast<int>(state.range(0));
+        database::ComputeTerms(db, db.cat.StateLambda(s, entry), rows, table, db.SpcConvention(s, entry));
+        benchmark::DoNotOptimize(table.Data());
+    });
+}
+BENCHMARK(BM_Terms_ClosedForms)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+void BM_Terms_ClosedFormsWithEigenvectors(benchmark::State& state) {
+    TermTable table;
+    EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
+        if (table.Empty()) table.Resize(0, rows + 4, 1, 2, 1, 2);
+        const int entry = static_cast<int>(state.range(0)), lambda = db.cat.StateLambda(s, entry);
+        database::ComputeTerms(db, lambda, rows, table, db.SpcConvention(s, entry));
+        if (lambda == 0) return;
+        for (int twoJ = 3; twoJ <= 2 * rows + 5; twoJ += 2)
+            for (int p = 1; p <= 2; ++p) {
+                const auto h = database::DoubletHamiltonian(db.LevelConst, lambda, db.SpcConvention(s, entry), twoJ, p);
+                benchmark::DoNotOptimize(database::BlockEigenvectors(h.h11, h.h12, h.h22));
+            }
+    });
+}
+BENCHMARK(BM_Terms_ClosedFormsWithEigenvectors)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+void BM_Terms_Engine(benchmark::State& state) {
+    EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
+        const int entry = static_cast<int>(state.range(0)), lambda = db.cat.StateLambda(s, entry);
+        const int convention = db.SpcConvention(s, entry);
+        const bool caseA =
+            lambda == 1 && database::PiCaseALabelling(db.LevelConst[6] / db.LevelConst[1], db.cat.MoleculeCode(entry));
+        const database::StateLevels levels(database::DoubletElectronicState(lambda, false, convention, caseA),
+                                           database::DoubletLevelConstants(db.LevelConst, lambda, convention),
+                                           2 * rows + 5);
+        benchmark::DoNotOptimize(levels.Levels().data());
+    });
+}
+BENCHMARK(BM_Terms_Engine)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
