@@ -5,7 +5,9 @@
 // Λ-doublet sets of 2Π - 2Π lines), CH A-X and CN B-X. Last, all term values of OH A-X and NO
 // A-X (every level of both states, to the last rotational row and beyond as the band loader
 // fills them) from the doublet closed forms, from the closed forms with the eigenvectors the line
-// strengths need, and from the effective-Hamiltonian engine (levels with eigenvectors).
+// strengths need, and from the effective-Hamiltonian engine (levels with eigenvectors); the
+// engine's levels of a triplet (N2 C 3Π v = 0 to J = 70) and every line of the N2 C–B (0,2) band
+// with its exact Hönl-London factor.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include "database/doublet_conventions.h"
 #include "database/effective_hamiltonian.h"
 #include "database/exact_strengths.h"
+#include "database/honl_london.h"
 #include "database/system_precompute.h"
 #include "database/terms.h"
 
@@ -194,5 +197,45 @@ void BM_Terms_Engine(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_Terms_Engine)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+// N2 C 3Πu v = 0 and B 3Πg v = 2 (the constants of data-src/N2_CB).
+database::ElectronicState Triplet() {
+    database::ElectronicState st;
+    st.lambda = 1, st.twoS = 2;
+    return st;
+}
+database::StateConstants N2C0() {
+    database::StateConstants c;
+    c.T = 88977.742, c.B = 1.8153, c.D = 5.95e-6, c.A = 39.134, c.spinSpin = 0.23, c.gamma = 0.00166;
+    c.o = 1.106, c.p = 0.00503, c.q = -0.000152;
+    return c;
+}
+database::StateConstants N2B2() {
+    database::StateConstants c;
+    c.T = 62688.301, c.B = 1.59227, c.D = 5.96e-6, c.H = 6.5e-12, c.A = 42.1357, c.spinSpin = -0.2104;
+    c.gamma = 0.0017, c.o = 1.1471, c.p = 0.00445, c.q = 8.34e-5;
+    return c;
+}
+
+void BM_Terms_EngineTriplet(benchmark::State& state) {
+    for (auto _ : state) {
+        const database::StateLevels levels(Triplet(), N2C0(), 140);
+        benchmark::DoNotOptimize(levels.Levels().data());
+    }
+    state.SetLabel("N2 C 3Pi v = 0, J 0-70");
+}
+BENCHMARK(BM_Terms_EngineTriplet)->Unit(benchmark::kMicrosecond);
+
+void BM_BandLines_Triplet(benchmark::State& state) {
+    const database::StateLevels up(Triplet(), N2C0(), 140), low(Triplet(), N2B2(), 142);
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        const auto band = database::BandLines(up, low, 1e-6);
+        lines = band.size();
+        benchmark::DoNotOptimize(band.data());
+    }
+    state.SetLabel("N2 C-B (0,2), J' 0-70: " + std::to_string(lines) + " lines");
+}
+BENCHMARK(BM_BandLines_Triplet)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -42,7 +42,7 @@ struct BandLine {
 };
 
 /// Every line between the levels of two vibrational levels whose factor exceeds `minimum`, in
-/// order of the upper levels.
+/// order of J', then J''.
 std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& lower, double minimum = 0.0);
 
 }  // namespace velmora::database
