@@ -77,7 +77,8 @@ bool LoadCorrectedSpectrum(AppState& app, const Args& args) {
         }
     }
     // The intensity column is a property of the loaded spectrum, as in the program (0: automatic).
-    const experiment::SpectrumReading how = SpectrumReadingFromOptions(args, app.sim.Units);
+    const experiment::SpectrumReading how =
+        SpectrumReadingFromOptions(args, simulation::StoredValue(app.sim.conditions.unit));
     experiment::LoadSpectrum(app, args.Get("spectrum"), how.xUnit, how.column);
     if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty()) return false;
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);

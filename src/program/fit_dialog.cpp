@@ -148,7 +148,8 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
                 "weights 1/σ² from a column: choose the column of the file that holds the "
                 "uncertainties");
         try {
-            r.spectrum.sigma = experiment::ShownUncertainties(exp, app.sim.Units, d.sigmaColumn);
+            r.spectrum.sigma =
+                experiment::ShownUncertainties(exp, simulation::StoredValue(app.sim.conditions.unit), d.sigmaColumn);
         } catch (const std::exception& e) {
             throw fit::FitInputError(e.what());
         }
