@@ -87,8 +87,8 @@ void RunFloor(benchmark::State& state, AppState& app) {
     program::CalculateSimulation(app);
     const SimulationState& sim = app.sim;
     const simulation::Spectrum& s = sim.result;
-    const simulation::ProfileGrid grid = simulation::MakeProfileGrid(
-        s.grid, s.widths, s.conditions.predissociationBroadening, s.conditions.unit, app.db.cat.SpeedOfLight);
+    const simulation::ProfileGrid grid =
+        simulation::MakeProfileGrid(s.grid, s.widths, s.conditions.predissociationBroadening, s.conditions.unit);
     const int lines = std::max(sim.result.linesDrawn, 1);
     std::vector<double> centres(static_cast<std::size_t>(lines));
     for (int l = 0; l < lines; ++l)

@@ -5,9 +5,9 @@
 #include <map>
 #include <tuple>
 
+#include "common/physical_constants.h"
 #include "database/band_loader.h"
 #include "database/line_positions.h"
-#include "database/physical_constants.h"
 #include "database/system_precompute.h"
 
 namespace velmora::database {

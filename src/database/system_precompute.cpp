@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "common/errors.h"
+#include "common/physical_constants.h"
 #include "database/band_loader.h"
 #include "database/catalogue.h"
 #include "database/level_data.h"
 #include "database/line_positions.h"
-#include "database/physical_constants.h"
 
 namespace velmora::database {
 

@@ -186,9 +186,8 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
                                 pointsPerWidth_, 1)
                .grid;
-    return simulation::LineDrawer(
-        simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit, system_.model->speedOfLight),
-        squareRoot, simulation::ProfileMethod::Convolved);
+    return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit),
+                                  squareRoot, simulation::ProfileMethod::Convolved);
 }
 
 std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,

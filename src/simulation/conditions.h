@@ -21,7 +21,7 @@ enum class SpectrumKind {
     Emission = 1,        ///< from the upper state, emission coefficients
     Absorption = 2,      ///< from the lower state, absorption coefficients times wavenumber
     LifExcitation = 3,   ///< laser-induced fluorescence excitation scan from the lower state
-    FourWaveMixing = 4,  ///< cubic in the line strength, quadratic in the lower population
+    FourWaveMixing = 4,  ///< |χ(3)|² ∝ N''² μ⁸: the fourth power of the line strength, N''² of the lower level
 };
 
 /// Unit of the spectral axis: its range, grid, widths and shifts.

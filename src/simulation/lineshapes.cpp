@@ -13,8 +13,7 @@ int RoundIndex(double x) { return RoundHalfEven(std::clamp(x, -1e9, 1e9)); }
 
 }  // namespace
 
-ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit,
-                            double speedOfLight) {
+ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit) {
     ProfileGrid g;
     g.Xini = grid.start;
     g.gridWidth = grid.gridWidth;
@@ -28,7 +27,6 @@ ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, 
     g.profileKind = widths.profile;
     g.predissociation = predissociation;
     g.unit = unit;
-    g.speedOfLight = speedOfLight;
     return g;
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/physical_constants.h"
 #include "simulation/broadening.h"
 #include "simulation/spectral_grid.h"
 
@@ -25,12 +26,10 @@ struct ProfileGrid {
     Lineshape profileKind = Lineshape::Gaussian;
     bool predissociation = false;
     AxisUnit unit = AxisUnit::AngstromVacuum;
-    double speedOfLight = 2.9979E10;  ///< cm/s
 };
 
 /// The profile constants of a grid and the widths of the conditions.
-ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit,
-                            double speedOfLight);
+ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit);
 
 /// The profile of one line: its FWHM, Lorentzian share, kind and the grid points it covers.
 struct LineShape {
@@ -47,7 +46,7 @@ struct LineShape {
 /// nanoseconds: 1 / (2 pi c tau) in cm-1; 0 for an unknown lifetime (0 or below).
 inline double LifetimeWidth(const ProfileGrid& grid, double x0, double tauNs) {
     if (!(tauNs > 0.0)) return 0.0;
-    const double gamma = 1.0 / (tauNs * 1E-9 * 6.2832 * grid.speedOfLight);
+    const double gamma = 1.0 / (tauNs * 1E-9 * kTwoPi * kSpeedOfLightCm);
     // d(lambda) = d(nu) lambda^2: 1E-8 lambda^2 in Å, 1E-7 lambda^2 in nm.
     return IsWavelength(grid.unit) ? gamma * 1E-8 * x0 * x0 / UnitsPerAngstrom(grid.unit) : gamma;
 }

@@ -110,9 +110,8 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     }
     const LineList lines =
         BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
-    LineDrawer drawer(
-        MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit, model.speedOfLight),
-        lines.squareRoot, options.profiles, lines.rateEquations);
+    LineDrawer drawer(MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit),
+                      lines.squareRoot, options.profiles, lines.rateEquations);
     for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;

@@ -37,8 +37,11 @@ void ExpectSame(SimulationConditions direct, SimulationConditions screen, const 
         EXPECT_EQ(direct.slit->file, screen.slit->file) << what;
         direct.slit = screen.slit = nullptr;
     }
-    for (const ConditionField& f : ConditionFields())
-        if (f.IsNumeric()) EXPECT_EQ(f.get(direct), f.get(screen)) << what << ": " << f.name;
+    for (const ConditionField& f : ConditionFields()) {
+        if (f.IsNumeric()) {
+            EXPECT_EQ(f.get(direct), f.get(screen)) << what << ": " << f.name;
+        }
+    }
     EXPECT_TRUE(direct == screen) << what;
 }
 
@@ -307,8 +310,11 @@ TEST(ConditionOptions, TheSettingsKeepEveryStoredFieldAsGiven) {
     AppState back;
     program::LoadSettings(back, store);
     EXPECT_TRUE(back.sim.conditions == c);
-    for (const ConditionField& f : ConditionFields())
-        if (!f.setting.Empty() && f.IsNumeric()) EXPECT_EQ(f.get(back.sim.conditions), f.get(c)) << f.name;
+    for (const ConditionField& f : ConditionFields()) {
+        if (!f.setting.Empty() && f.IsNumeric()) {
+            EXPECT_EQ(f.get(back.sim.conditions), f.get(c)) << f.name;
+        }
+    }
 }
 
 TEST(ConditionOptions, RefusedOptionsNameTheOptionAndWhatItAccepts) {

@@ -61,7 +61,6 @@ TEST(StartUp, RestoresSettingsSetsStartValuesAndReadsTheCatalogue) {
     EXPECT_EQ(app.db.cat.CatalogueCount, 2);
     EXPECT_EQ(app.db.cat.PressureToTorr(1), 760.0);
     EXPECT_EQ(app.db.cat.QuenchingUnitFactor(1), 1.0);
-    EXPECT_EQ(app.db.cat.SpeedOfLight, 2.9979E10);
 }
 
 TEST(StartUp, AStoredEntryOutsideTheCatalogueSelectsTheFirst) {

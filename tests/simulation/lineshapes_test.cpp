@@ -38,9 +38,6 @@ struct Drawn {
     }
 };
 
-/// Speed of light of the catalogue, cm/s.
-constexpr double kC = 2.9979E10;
-
 /// One line of strength `strength` at x0 drawn with the widths of the conditions.
 Drawn DrawOneLine(const SimulationConditions& c, double x0, double strength, Broadening& widths, double tauNs = 0.0) {
     widths = ComputeBroadening(c, 0.0);
@@ -50,7 +47,7 @@ Drawn DrawOneLine(const SimulationConditions& c, double x0, double strength, Bro
     grid.pointsPerWidth = 7;
     grid.gridWidth = static_cast<float>(d.step * 7);
     grid.last = 4000;
-    const ProfileGrid profile = MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit, kC);
+    const ProfileGrid profile = MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit);
     d.step = profile.step;
     d.y.assign(4001, 0.0f);
     const LineShape shape = MakeLineShape(profile, x0, tauNs);
@@ -164,7 +161,7 @@ TEST(Widths, PredissociationWidensOnlyShortLivedLevels) {
     points.start = 32000;
     points.gridWidth = b.totalWidth;
     points.last = 100000;
-    const ProfileGrid grid = MakeProfileGrid(points, b, true, c.unit, kC);
+    const ProfileGrid grid = MakeProfileGrid(points, b, true, c.unit);
 
     // 700 ns: lifetime width 7.6E-6 cm-1, nothing changes.
     const LineShape longLived = MakeLineShape(grid, 32500, 700);
@@ -174,7 +171,7 @@ TEST(Widths, PredissociationWidensOnlyShortLivedLevels) {
 
     // 1 ps: Gamma = 1 / (2 pi c tau) = 5.31 cm-1, far wider than the instrument.
     const LineShape predissociated = MakeLineShape(grid, 32500, 0.001);
-    const double gamma = 1.0 / (2 * kPi * 2.9979e10 * 1e-12);
+    const double gamma = 1.0 / (2 * kPi * 2.99792458e10 * 1e-12);
     EXPECT_NEAR(predissociated.f, gamma / 2 + std::sqrt(gamma * gamma / 4 + 0.04), 1e-3);
     EXPECT_EQ(predissociated.kind, Lineshape::Voigt);
     EXPECT_GT(predissociated.halfWindow, 20.0 * 5.0 / 0.2);

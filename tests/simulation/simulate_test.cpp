@@ -74,7 +74,7 @@ TEST(LineDrawer, BinnedLinesMatchLineByLineDrawingDirectlyAndByFft) {
             const Broadening widths = ComputeBroadening(c, 17.0);
             SpectralGrid grid;
             grid.start = 3000.0, grid.gridWidth = widths.totalWidth, grid.pointsPerWidth = 7, grid.last = 2000;
-            const ProfileGrid profile = MakeProfileGrid(grid, widths, false, AxisUnit::AngstromVacuum, 2.9979e10);
+            const ProfileGrid profile = MakeProfileGrid(grid, widths, false, AxisUnit::AngstromVacuum);
             std::mt19937 random(7);
             std::uniform_real_distribution<double> where(grid.X(-5), grid.X(grid.last + 5)), strength(0.1, 1.0);
             std::vector<DrawnLine> lines(static_cast<std::size_t>(count));
