@@ -93,7 +93,7 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     r = RunCli(db.Args({"--out", out, "--lineshape", "file"}));
     EXPECT_NE(r.err.find("--lineshape file needs the instrument function as --slit FILE"), std::string::npos) << r.err;
     r = RunCli(db.Args({"--out", out, "--lineshape", "file", "--slit", out + ".missing"}));
-    EXPECT_NE(r.err.find("x.mod.missing: cannot be opened"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("x.mod.missing: file not found"), std::string::npos) << r.err;
     r = RunCli(db.Args({"--out", out, "--lineshape", "trapezoid", "--top", "2"}));
     EXPECT_NE(r.err.find("the flat top of the trapezoid must lie within 0..the resolution"), std::string::npos)
         << r.err;
