@@ -25,8 +25,8 @@ const OptionHelp kFitOptions[] = {
     {"exclude", "A:B,...  x ranges left out of the fit"},
     {"weights", "uniform|file|noise  weights: equal, 1/σ² of a third column, or of a noise estimate (default uniform)"},
     {"convention", "photons|energy  intensity as photon counts (default) or energy per unit of the axis"},
-    {"iterations", "N  Levenberg-Marquardt iteration limit (default 100)"},
-    {"scan", "N  temperatures scanned over their bounds before the local fit (default 12; 0: none)"},
+    {"iterations", "N  Levenberg-Marquardt iteration limit, 1..10000 (default 100)"},
+    {"scan", "N  temperatures scanned over their bounds before the local fit, 0..1000 (default 12; 0: none)"},
     {"jobs", "N  files fitted at once in parallel threads (default 1)"},
     {"out", "FILE.csv  one result row per spectrum file"},
     {"residuals", "FILE.csv  x, y, model, residual, fitted and each system's part (one file only)"},
@@ -126,7 +126,11 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
         r.systems.push_back(fit::LoadFitSystem(db, entry, r.conditions));
     }
 
-    if (args.Has("free")) r.settings.free = Split(args.Get("free"), ',');
+    if (args.Has("free")) {
+        r.settings.free = Split(args.Get("free"), ',');
+        if (r.settings.free.empty())
+            throw std::invalid_argument("option --free: no parameter named (name at least one, e.g. t,scale,baseline)");
+    }
     for (const std::string& item : Split(args.Get("set"), ',')) {
         const auto [name, value] = Assignment("set", item);
         r.settings.start[name] = OptionNumber("set", value);
@@ -142,10 +146,11 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
         r.convention =
             static_cast<fit::IntensityConvention>(ChoiceOption(args, "convention", {"photons", "energy"}, 0));
     r.options.maxIterations = args.Integer("iterations", r.options.maxIterations);
-    if (r.options.maxIterations < 1) throw std::invalid_argument("option --iterations: at least 1");
+    if (r.options.maxIterations < 1 || r.options.maxIterations > fit::kMaxIterations)
+        throw std::invalid_argument("option --iterations takes 1.." + std::to_string(fit::kMaxIterations));
     r.options.scanPoints = args.Integer("scan", r.options.scanPoints);
-    if (r.options.scanPoints < 0 || r.options.scanPoints > 1000)
-        throw std::invalid_argument("option --scan takes 0..1000");
+    if (r.options.scanPoints < 0 || r.options.scanPoints > fit::kMaxScanPoints)
+        throw std::invalid_argument("option --scan takes 0.." + std::to_string(fit::kMaxScanPoints));
     return r;
 }
 
