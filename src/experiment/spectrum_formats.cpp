@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <limits>
 
+#include "common/errors.h"
 #include "common/file_kind.h"
+#include "common/number_format.h"
 #include "experiment/andor_ascii.h"
 #include "experiment/column_text.h"
 #include "experiment/jcamp_dx.h"
@@ -137,6 +139,11 @@ int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool
         const double y = points.y[static_cast<std::size_t>(i)];
         if (nanometreRule && x < 1000.0) x *= 10.0;  // nm to Å
         if (!(static_cast<float>(x) > (nanometreRule ? 1000.0f : 0.0f))) continue;
+        // Intensities are held in single precision (a sum of frames may pass its range).
+        if (!(std::fabs(y) <= std::numeric_limits<float>::max()))
+            throw SpectrumReadError{0, "the intensity " + Trim(Str(y)) + " at x = " + Trim(Str(x)) +
+                                           " exceeds single precision (" +
+                                           Trim(Str(std::numeric_limits<float>::max())) + ")"};
         exp.ExpXRaw(count) = static_cast<float>(x);
         exp.ExpYRaw(count) = static_cast<float>(y);
         maxY = std::max(maxY, y);
@@ -153,11 +160,13 @@ int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool
 
 bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, const SpectrumReading& how) {
     std::string head;
-    if (UnreadableFileProblem(path).empty()) {
-        std::ifstream in(path, std::ios::binary);
+    try {
+        // The head tells the layout; a file that cannot be read fails in its reader below.
+        RegularFile file(path);
         head.resize(kHeadSize);
-        in.read(head.data(), static_cast<std::streamsize>(head.size()));
-        head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+        head.resize(file.Read(head.data(), head.size()));
+    } catch (const FileError&) {
+        head.clear();
     }
     const std::size_t dot = path.find_last_of('.');
     const std::string_view ext = dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos
@@ -184,12 +193,14 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
         return false;
     };
     const std::string prefix = path + " (read as " + std::string(FormatName(format)) + ")";
-    std::error_code ec;
-    if (std::filesystem::file_size(path, ec) > kMaxTableFile)
-        return fail(prefix + ": larger than " + std::to_string(kMaxTableFile >> 20) + " MB");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(path + ": cannot be opened for reading");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    try {
+        text = ReadFileText(path, kMaxTableFile);
+    } catch (const FileError& e) {
+        return fail(e.what());
+    } catch (const std::bad_alloc&) {
+        return fail(path + ": not enough memory for the spectrum");
+    }
     if (format != SpectrumFormat::Spe3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
     try {
         if (format != SpectrumFormat::Spe3 && text.find('\0') != std::string::npos)
