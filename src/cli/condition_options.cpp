@@ -107,6 +107,11 @@ void ReadInstrument(SimulationConditions& c, const Args& args) {
     Choice(c.lineshape, args, "lineshape", {"gaussian", "lorentzian", "voigt", "triangle", "trapezoid", "file"}, 1);
     Box(c.trapezoidTop, args, "top", {0.0, kLargest}, "0 or more");
     Box(c.resolutionSlope, args, "resolution-slope", {-kLargest, kLargest}, "a number");
+    // The Gaussian, Lorentzian and Voigt are drawn line by line at one width.
+    if (c.resolutionSlope != 0.0 && !IsConvolvedInstrument(c.lineshape))
+        throw std::invalid_argument(
+            "option --resolution-slope applies to the convolved instrument functions (--lineshape triangle, "
+            "trapezoid or file), not to the one chosen");
     Box(c.slitScale, args, "slit-scale", {1e-6, kLargest}, "above 0");
     SlitOffsetUnit slitUnit = SlitOffsetUnit::Axis;
     Choice(slitUnit, args, "slit-units", {"axis", "nm"}, 0);
