@@ -3,6 +3,7 @@
 // the number of threads, and a file that fails is reported on its own row.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,11 +27,15 @@ struct BatchRow {
     FitResult result;     ///< when fitted
 };
 
+/// Called after each file of a batch, from the thread that fitted it, with the file's index in
+/// the list and its row (which stays in place until FitBatch returns).
+using BatchRowDone = std::function<void(std::size_t index, const BatchRow& row)>;
+
 /// Fits every file (read as ReadMeasuredSpectrum reads it, on the axis of the request's
 /// conditions) with the request, its spectrum replaced by the file's; `jobs` threads at once (at
-/// least 1). `done` is called after each file, from the thread that fitted it.
+/// least 1).
 std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
-                               const std::function<void(const BatchRow&)>& done = {});
+                               const BatchRowDone& done = {});
 
 /// Fits one file of a batch, turning failures into its row.
 BatchRow FitFile(const FitRequest& request, const std::string& file);

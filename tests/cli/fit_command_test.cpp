@@ -91,7 +91,12 @@ TEST(CliFit, EveryFailureHasItsMessageAndExitCode) {
         {{"--spectrum", good, "--start", "4000", "--end", "4100"}, 1, "no point is left"},
         {{"--spectrum", good, "--bounds", "t=300"}, 1, "LO:HI"},
         {{"--spectrum", good, "--iterations", "1", "--scan", "0"}, 2, "not converged"},
-        {{"--spectrum", good, "--entry", "1,1", "--free", "scale,baseline"}, 2, "do not determine"},
+        {{"--spectrum", good, "--entry", "1,1", "--free", "scale,baseline"}, 1, "OH (A-X) is given twice"},
+        // An empty list would reach the solver with no parameter (and abort it).
+        {{"--spectrum", good, "--free", ""}, 1, "option --free: no parameter named"},
+        {{"--spectrum", good, "--free", ","}, 1, "option --free: no parameter named"},
+        {{"--spectrum", good, "--scan", "1001"}, 1, "option --scan takes 0..1000"},
+        {{"--spectrum", good, "--iterations", "20000"}, 1, "option --iterations takes 1..10000"},
         {{"--spectrum", s.dir.path().string() + "/*.nothing"}, 1, "no file matches"},
     };
     for (const Case& c : cases) {
@@ -145,6 +150,10 @@ TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
         RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--kind", "absorption"})
             .code,
         1);
+    const Result empty =
+        RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--free", ""});
+    EXPECT_EQ(empty.code, 1);
+    EXPECT_NE(empty.err.find("option --free: no parameter named"), std::string::npos) << empty.err;
 }
 
 }  // namespace
