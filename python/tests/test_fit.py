@@ -1,5 +1,6 @@
 """Fits from Python: recovery of a synthetic temperature, the result's parts, errors, threads."""
 import concurrent.futures
+import os
 
 import numpy as np
 import pytest
@@ -37,11 +38,41 @@ def test_fit_reads_the_spectrum_from_a_file(db, oh, measured, tmp_path):
     x, y = measured
     path = tmp_path / "oh.txt"
     np.savetxt(path, np.column_stack([x, y, np.ones_like(x)]), header="wavelength intensity sigma", comments="# ")
-    spectrum = velmora.read_spectrum(path)
+    assert velmora.read_spectrum(path).sigma is None  # a third column is no uncertainty unless named
+    spectrum = velmora.read_spectrum(path, sigma_column=3)
     np.testing.assert_allclose(spectrum.x, x, rtol=1e-15)
     np.testing.assert_allclose(spectrum.sigma, 1.0)
     r = fit(db, oh, spectrum.x, spectrum.y, sigma=spectrum.sigma, source=str(path))  # weighted by sigma
     assert abs(r.values["t"] - 2000) < 2 * r.uncertainties["t"]
+
+
+@pytest.mark.parametrize("name,text,options", [
+    ("nm.txt", lambda x, y: "".join(f"{a / 10!r} {b!r}\n" for a, b in zip(x, y)), {"spectrum_units": "nm-vacuum"}),
+    ("cm.txt", lambda x, y: "".join(f"{1e8 / a!r} {b!r}\n" for a, b in zip(x, y)), {"spectrum_units": "cm-1"}),
+    ("comma.txt", lambda x, y: "".join(f"{a!r}\t{b!r}\n".replace(".", ",") for a, b in zip(x, y)), {}),
+    ("raw.csv", lambda x, y: "nm,raw,calibrated\n" + "".join(f"{a / 10!r},{b!r},0\n" for a, b in zip(x, y)),
+     {"column": 2}),
+])
+def test_read_spectrum_takes_the_command_lines_reading_options(measured, tmp_path, name, text, options):
+    x, y = measured
+    path = tmp_path / name
+    path.write_text(text(x, y))
+    spectrum = velmora.read_spectrum(path, **options)
+    order = np.argsort(spectrum.x)
+    np.testing.assert_allclose(spectrum.x[order], x, rtol=1e-14)
+    np.testing.assert_allclose(spectrum.y[order], y, rtol=1e-15)
+    assert spectrum.sigma is None
+
+
+@pytest.mark.parametrize("options,message", [
+    ({"spectrum_units": "parsec"}, "spectrum_units = 'parsec' is not one of auto"),
+    ({"sigma_column": 3, "reader": "two-column"}, "keeps no uncertainties"),
+])
+def test_read_spectrum_refuses_options_it_cannot_follow(tmp_path, options, message):
+    path = tmp_path / "s.txt"
+    path.write_text("3060 1 0.5\n3061 2 0.5\n3062 1 0.5\n")
+    with pytest.raises(velmora.InputError, match=message):
+        velmora.read_spectrum(path, **options)
 
 
 def test_the_window_reader_scales_to_a_peak_of_100(tmp_path):
@@ -71,12 +102,36 @@ def test_unreadable_files_raise_input_error_naming_file_and_line(tmp_path, conte
     ({"bounds": {"t": (3000, 1000)}}, "t: the bounds"),
     ({"weighting": "sigma"}, "needs the uncertainties"),
     ({"source": "run 7.txt", "x": [1, 2, 3]}, "run 7.txt: x has 3 points"),
+    # Limits the solver itself never sees: nothing free would abort it, a huge scan never ends.
+    ({"free": []}, "no parameter is free"),
+    ({"scan_points": 10**9}, "scan of 1000000000 points is outside 0..1000"),
+    ({"entries": [1, 1]}, "OH \\(A-X\\) is given twice"),
 ])
 def test_bad_fit_input_raises_input_error_naming_the_field(db, oh, measured, options, message):
     x, y = measured
     x = options.pop("x", x)
+    entries = options.pop("entries", oh)
     with pytest.raises(velmora.InputError, match=message):
-        fit(db, oh, x, y, **options)
+        fit(db, entries, x, y, **options)
+
+
+@pytest.mark.parametrize("factor", [1e-12, 3e-7, 1e12])
+def test_the_fit_does_not_depend_on_the_unit_of_y(db, oh, measured, factor):
+    x, y = measured
+    one = fit(db, oh, x, y, scan_points=0)
+    scaled = fit(db, oh, x, factor * y, scan_points=0)
+    assert scaled.values["t"] == pytest.approx(one.values["t"], rel=1e-7)
+    assert scaled.uncertainties["t"] == pytest.approx(one.uncertainties["t"], rel=1e-6)
+    assert scaled.values["scale"] / factor == pytest.approx(one.values["scale"], rel=1e-7)
+
+
+def test_special_files_are_refused_not_read(tmp_path):
+    fifo = tmp_path / "pipe.txt"
+    os.mkfifo(fifo)
+    for path, kind in ((fifo, "a named pipe"), ("/dev/zero", "a device")):
+        for reader in ("measured", "two-column"):
+            with pytest.raises(velmora.InputError, match=f"is not a regular file \\({kind}\\)"):
+                velmora.read_spectrum(path, reader=reader)
 
 
 def test_a_fit_that_does_not_converge_raises_convergence_error(db, oh, measured):

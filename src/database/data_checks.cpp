@@ -11,13 +11,12 @@ std::string Number(double v) { return Trim(Str(v)); }
 
 }  // namespace
 
-void CheckBound(double value, const PhysicalBound& bound, const std::string& what, const std::string& file,
-                int line) {
+void CheckBound(double value, const PhysicalBound& bound, const std::string& what, const std::string& file, int line) {
     if (bound.Contains(value)) return;
     const std::string unit = std::string(" ") + bound.unit;
-    throw FileError::At(file, line,
-                        what + " " + Number(value) + unit + " lies outside " + Number(bound.lo) + ".." +
-                            Number(bound.hi) + unit);
+    throw FileError::At(
+        file, line,
+        what + " " + Number(value) + unit + " lies outside " + Number(bound.lo) + ".." + Number(bound.hi) + unit);
 }
 
 LineRecord::LineRecord(ListReader& in, std::string what, int count) : in_(in), what_(std::move(what)), count_(count) {}
@@ -53,8 +52,9 @@ float LineRecord::Float() {
 
 void LineRecord::End() {
     if (!in_.AtEnd() && in_.Line() == line_)
-        throw FileError::At(in_.Source(), line_,
-                            what_ + " holds more than its " + std::to_string(count_) + " values (a record is one line)");
+        throw FileError::At(
+            in_.Source(), line_,
+            what_ + " holds more than its " + std::to_string(count_) + " values (a record is one line)");
 }
 
 }  // namespace velmora::database

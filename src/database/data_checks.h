@@ -39,8 +39,7 @@ inline constexpr PhysicalBound kQuenchingConstantBound{0.0, 1e3, "us-1 Torr-1"};
 
 /// Throws FileError "<file>, line <n>: <what> <value> <unit> lies outside <lo>..<hi> <unit>"
 /// when the value is outside the bound (or not a number).
-void CheckBound(double value, const PhysicalBound& bound, const std::string& what, const std::string& file,
-                int line);
+void CheckBound(double value, const PhysicalBound& bound, const std::string& what, const std::string& file, int line);
 
 /// The values of one record of a database file, which stands on a line of its own: every value
 /// read must lie on the line of the first, and End() refuses values left on it. A lost value

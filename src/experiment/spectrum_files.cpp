@@ -199,16 +199,52 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
 
     if (count_ >= kMaxSpectrumPoints)
         throw SpectrumReadError{line_, "more than " + std::to_string(kMaxSpectrumPoints) + " points"};
-    exp_.ExpXRaw(count_) = static_cast<float>(x);
-    exp_.ExpYRaw(count_) = static_cast<float>(y);
     if (y > maxY_) maxY_ = y;
     ++count_;
-    // The arrays grow by 500 entries each time the count reaches their upper bound.
-    if (count_ >= exp_.ExpYRaw.Hi()) {
-        const int hi = count_ + kGrowthStep;
-        exp_.ExpXRaw.ResizePreserve(hi);
-        exp_.ExpYRaw.ResizePreserve(hi);
+    if (points_) {
+        points_->x.push_back(x);
+        points_->y.push_back(y);
+        return;
     }
+    exp_->ExpXRaw(count_ - 1) = static_cast<float>(x);
+    exp_->ExpYRaw(count_ - 1) = static_cast<float>(y);
+    // The arrays grow by 500 entries each time the count reaches their upper bound.
+    if (count_ >= exp_->ExpYRaw.Hi()) {
+        const int hi = count_ + kGrowthStep;
+        exp_->ExpXRaw.ResizePreserve(hi);
+        exp_->ExpYRaw.ResizePreserve(hi);
+    }
+}
+
+std::string FeedFile(TwoColumnReader& reader, const std::string& path) {
+    try {
+        RegularFile file(path);
+        std::vector<char> buffer(kChunkSize);
+        for (std::size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;)
+            reader.Feed(std::string_view(buffer.data(), got));
+        file.CheckUnchanged();
+        reader.Finish();
+    } catch (const FileError& e) {
+        return e.what();
+    } catch (const SpectrumReadError& e) {
+        return e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem : path + ": " + e.problem;
+    } catch (const std::bad_alloc&) {
+        return path + ": not enough memory for the spectrum";
+    }
+    return "";
+}
+
+std::string DecimalCommaNotice(const TwoColumnReader& reader, const std::string& path) {
+    if (reader.Marks().Mark() != DecimalMark::Comma) return "";
+    double example = 0.0;
+    ReadField(reader.CommaExample(), DecimalMark::Comma, example);
+    return path + ": the numbers have decimal commas (line " + std::to_string(reader.Marks().DecidedAt()) + ": " +
+           QuotedField(reader.CommaExample()) + " is read as " + Trim(Str(example)) + ")";
+}
+
+std::string NoPointProblem(bool nanometreRule) {
+    return nanometreRule ? "no point with a wavelength above 1000 Å (100 nm) was found"
+                         : "no point with an x above 0 was found";
 }
 
 bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule) {
@@ -229,21 +265,7 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
         return false;
     };
 
-    try {
-        RegularFile file(path);
-        std::vector<char> buffer(kChunkSize);
-        for (std::size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;)
-            reader.Feed(std::string_view(buffer.data(), got));
-        file.CheckUnchanged();
-        reader.Finish();
-    } catch (const FileError& e) {
-        return fail(e.what());
-    } catch (const SpectrumReadError& e) {
-        return fail(e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem
-                               : path + ": " + e.problem);
-    } catch (const std::bad_alloc&) {
-        return fail(path + ": not enough memory for the spectrum");
-    }
+    if (const std::string problem = FeedFile(reader, path); !problem.empty()) return fail(problem);
 
     const int last = reader.Count() - 1;
     GrowExperimentArrays(exp, exp.ExpXRaw.Hi());
@@ -255,15 +277,10 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
         exp.ExpY(i) = exp.ExpYRaw(i);
     }
     if (last < 0) {
-        exp.ReadProblem = nanometreRule ? path + ": no point with a wavelength above 1000 Å (100 nm) was found"
-                                        : path + ": no point with an x above 0 was found";
+        exp.ReadProblem = path + ": " + NoPointProblem(nanometreRule);
         dialogs.ShowMessage(std::string(kReadFailureMessage) + "\r\n\r\n" + exp.ReadProblem);
-    } else if (reader.Marks().Mark() == DecimalMark::Comma) {
-        double example = 0.0;
-        ReadField(reader.CommaExample(), DecimalMark::Comma, example);
-        exp.ReadNotice = path + ": the numbers have decimal commas (line " +
-                         std::to_string(reader.Marks().DecidedAt()) + ": " + QuotedField(reader.CommaExample()) +
-                         " is read as " + Trim(Str(example)) + ")";
+    } else {
+        exp.ReadNotice = DecimalCommaNotice(reader, path);
     }
     return last > 1;
 }

@@ -27,13 +27,15 @@ struct BatchRow {
     FitResult result;     ///< when fitted
 };
 
+/// How the spectrum files of a request are read: its reading, on the axis of its conditions.
+experiment::SpectrumReading FileReading(const FitRequest& request);
+
 /// Called after each file of a batch, from the thread that fitted it, with the file's index in
 /// the list and its row (which stays in place until FitBatch returns).
 using BatchRowDone = std::function<void(std::size_t index, const BatchRow& row)>;
 
-/// Fits every file (read as ReadMeasuredSpectrum reads it, on the axis of the request's
-/// conditions) with the request, its spectrum replaced by the file's; `jobs` threads at once (at
-/// least 1).
+/// Fits every file (read by ReadMeasuredSpectrum with FileReading(request)) with the request,
+/// its spectrum replaced by the file's; `jobs` threads at once (at least 1).
 std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
                                const BatchRowDone& done = {});
 

@@ -219,7 +219,7 @@ TEST(FitSpectrum, BadInputAndNonConvergenceFailLoudlyWithTheirOwnErrors) {
          },
          "hold no range"},
         {"laser outside LIF", [](FitRequest& r) { r.settings.free.push_back("laser"); }, "laser"},
-        {"no third column", [](FitRequest& r) { r.weighting = Weighting::FileColumn; }, "third column"},
+        {"no uncertainties", [](FitRequest& r) { r.weighting = Weighting::FileColumn; }, "column of uncertainties"},
         // Ceres aborts the process on an empty parameter block: refused before.
         {"nothing free", [](FitRequest& r) { r.settings.free.clear(); }, "no parameter is free"},
         {"a system twice", [](FitRequest& r) { r.systems.push_back(r.systems.front()); }, "is given twice"},
