@@ -76,8 +76,8 @@ int ChoiceOption(const Args& args, const std::string& name, std::initializer_lis
         return static_cast<int>(Val(value));
     std::string list;
     for (const char* n : names) list += (list.empty() ? "" : ", ") + std::string(n);
-    throw std::invalid_argument("option --" + name + ": \"" + args.Get(name) + "\" is not one of " + list + " (or " +
-                                std::to_string(first) + ".." + std::to_string(last) + ")");
+    throw std::invalid_argument("option --" + name + ": \"" + Excerpt(args.Get(name)) + "\" is not one of " + list +
+                                " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
 }
 
 std::vector<std::string> OptionNames(std::span<const OptionHelp> options) {

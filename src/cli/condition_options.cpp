@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "database/quenching.h"
 #include "simulation/condition_limits.h"
@@ -35,7 +36,8 @@ std::optional<double> BoxValue(const Args& args, const std::string& name, const 
                                const std::string& what, double scale = 1.0) {
     if (!args.Has(name)) return std::nullopt;
     const std::string text = Trim(args.Get(name));
-    if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
+    if (!IsNumeric(text))
+        throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not a number");
     const double v = Val(text) * scale;
     if (!accepted.Contains(v))
         throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + what + ")");
@@ -88,7 +90,8 @@ void ReadRange(SimulationConditions& c, const Args& args, const Catalogue& cat) 
         const std::string name = names[k];
         if (!args.Has(name)) continue;
         const std::string text = Trim(args.Get(name));
-        if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
+        if (!IsNumeric(text))
+            throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not a number");
         if (!limits.Contains(Val(text)))
             throw std::invalid_argument("option --" + name + ": " + text + " is outside " + LimitsText(limits) + " " +
                                         UnitNameOf(cat, units));

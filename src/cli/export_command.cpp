@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "cli/database_options.h"
+#include "common/errors.h"
 #include "database/line_list_export.h"
 #include "database/line_list_files.h"
 
@@ -15,7 +16,7 @@ int RunExport(const std::vector<std::string>& words, std::ostream& out, std::ost
     RejectUnknownOptions(args, {"data", "entry", "format", "out"});
     const std::string format = args.Get("format");
     if (format != "exomol" && format != "hitran")
-        throw std::invalid_argument("option --format: \"" + format + "\" is not one of exomol, hitran");
+        throw std::invalid_argument("option --format: \"" + Excerpt(format) + "\" is not one of exomol, hitran");
     if (args.Get("out").empty()) throw std::invalid_argument("option --out PREFIX is required");
     DatabaseState db;
     OpenDatabase(args, db);

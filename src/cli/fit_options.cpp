@@ -9,6 +9,7 @@
 #include "cli/database_options.h"
 #include "cli/simulate_options.h"
 #include "cli/spectrum_options.h"
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
 
@@ -63,7 +64,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 }
 
 double OptionNumber(const std::string& option, const std::string& text) {
-    if (!IsNumeric(text)) throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not a number");
+    if (!IsNumeric(text))
+        throw std::invalid_argument("option --" + option + ": \"" + Excerpt(text) + "\" is not a number");
     return Val(text);
 }
 
@@ -71,7 +73,7 @@ double OptionNumber(const std::string& option, const std::string& text) {
 std::pair<std::string, std::string> Assignment(const std::string& option, const std::string& item) {
     const auto eq = item.find('=');
     if (eq == std::string::npos || eq == 0)
-        throw std::invalid_argument("option --" + option + ": \"" + item + "\" is not NAME=VALUE");
+        throw std::invalid_argument("option --" + option + ": \"" + Excerpt(item) + "\" is not NAME=VALUE");
     return {Trim(item.substr(0, eq)), Trim(item.substr(eq + 1))};
 }
 
@@ -79,7 +81,7 @@ std::pair<std::string, std::string> Assignment(const std::string& option, const 
 std::pair<double, double> Interval(const std::string& option, const std::string& text) {
     const auto colon = text.find(':');
     if (colon == std::string::npos)
-        throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not LO:HI");
+        throw std::invalid_argument("option --" + option + ": \"" + Excerpt(text) + "\" is not LO:HI");
     return {OptionNumber(option, Trim(text.substr(0, colon))), OptionNumber(option, Trim(text.substr(colon + 1)))};
 }
 
@@ -117,7 +119,7 @@ std::vector<std::string> SpectrumFiles(const Args& args) {
         if (rc == 0)
             for (std::size_t k = 0; k < g.gl_pathc; ++k) files.emplace_back(g.gl_pathv[k]);
         globfree(&g);
-        if (rc != 0) throw std::invalid_argument("option --spectrum: no file matches \"" + name + "\"");
+        if (rc != 0) throw std::invalid_argument("option --spectrum: no file matches \"" + Excerpt(name) + "\"");
     }
     if (files.empty()) throw std::invalid_argument("option --spectrum: no file given");
     return files;
@@ -133,7 +135,7 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N[,M...] is required");
     for (const std::string& e : Split(args.Get("entry"), ',')) {
         if (!IsNumeric(e) || Val(e) != static_cast<int>(Val(e)))
-            throw std::invalid_argument("option --entry: \"" + e + "\" is not a catalogue entry number");
+            throw std::invalid_argument("option --entry: \"" + Excerpt(e) + "\" is not a catalogue entry number");
         const int entry = static_cast<int>(Val(e));
         database::CheckEntry(db.cat, entry);
         r.systems.push_back(fit::LoadFitSystem(db, entry, r.conditions));

@@ -7,7 +7,11 @@ namespace velmora::database {
 
 namespace {
 
-std::string Number(double v) { return Trim(Str(v)); }
+/// A value as the file gave it: a single-precision value with the digits it holds.
+std::string Number(double v) {
+    const float f = static_cast<float>(v);
+    return Trim(static_cast<double>(f) == v ? Str(f) : Str(v));
+}
 
 }  // namespace
 

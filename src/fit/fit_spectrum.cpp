@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "fit/fit_errors.h"
 #include "fit/spectrum_model.h"
@@ -34,7 +35,7 @@ std::vector<NamedSetting> ParseNames(const std::vector<std::string>& names, bool
     for (const std::string& n : names) {
         NamedSetting s{n, ParseParameterName(n, lif)};
         if (s.pattern.system && *s.pattern.system >= systems)
-            throw FitInputError(n + ": the fit has " + std::to_string(systems) + " band system" +
+            throw FitInputError(Excerpt(n) + ": the fit has " + std::to_string(systems) + " band system" +
                                 (systems > 1 ? "s" : ""));
         out.push_back(std::move(s));
     }
@@ -116,7 +117,8 @@ struct Settings {
                 if (!n.used) {
                     std::string names;
                     for (const Parameter& q : table) names += (names.empty() ? "" : ", ") + q.name;
-                    throw FitInputError(n.name + " is not a parameter of this fit (its parameters: " + names + ")");
+                    throw FitInputError(Excerpt(n.name) + " is not a parameter of this fit (its parameters: " + names +
+                                        ")");
                 }
     }
 };

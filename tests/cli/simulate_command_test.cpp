@@ -127,6 +127,10 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
               "the detection window start 3200 \u00C5 is not below its end 3100 \u00C5"},
              {{"--start", "3300", "--end", "3300.5", "--resolution", "1000"}, "holds no grid point"},
              {{"--out", ""}, "no file name"},
+             // The Gaussian is drawn line by line at one width: a slope of it would be ignored.
+             {{"--resolution-slope", "0.01"}, "option --resolution-slope applies to the convolved"},
+             // A message quotes a short excerpt of what it refuses, not the whole input.
+             {{"--temperature", std::string(100000, '7') + "x"}, "\"" + std::string(60, '7') + "...\" is not a number"},
          }) {
         std::vector<std::string> args = {"--out", out};
         args.insert(args.end(), c.options.begin(), c.options.end());

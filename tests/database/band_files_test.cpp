@@ -329,7 +329,7 @@ TEST(ProbabilityFiles, BadFilesAreReportedAndLeaveTheBandLoaded) {
         {"decimal comma", "1 2 3 4 0,5\r\n", "line 1: the number \"0,5\" is written with a decimal comma"},
         // Finite but absurd: the emission coefficients leave single precision.
         {"huge", "1e38 1e38 1e38 1e38 1e38\r\n" + NumberedRecords(1, 5),
-         "line 1: the transition probability 9.99999968028569E+37 debye^2 lies outside 0..100 debye^2"},
+         "line 1: the transition probability 1E+38 debye^2 lies outside 0..100 debye^2"},
     };
     for (const auto& c : cases) {
         const auto path = data.Write("XY/AX/XYAX10.INT", c.content);
