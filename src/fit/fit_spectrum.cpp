@@ -232,6 +232,9 @@ Setup Prepare(const FitRequest& r) {
                             "): nothing to fit");
     const double yspan = *yhi - *ylo;
     const double xlo = points.x.front(), xhi = points.x.back();
+    if (xlo == xhi)
+        throw FitInputError(spectrum.source + ": every fitted point lies at x = " + Number(xlo) +
+                            ": nothing to fit (a spectrum needs points over a range of x)");
     points.centre = 0.5 * (xlo + xhi);
     const double half = std::max(0.5 * (xhi - xlo), 1e-12);
 
