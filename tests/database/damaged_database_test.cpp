@@ -43,18 +43,22 @@ void SetField(Lines& lines, int n, int k, const std::string& value) {
 
 struct Damage {
     const char* what;
-    int entry;              ///< the system pre-computed (1 OH A-X, 3 NO A-X)
-    const char* file;       ///< below the database folder
+    int entry;         ///< the system pre-computed (1 OH A-X, 3 NO A-X)
+    const char* file;  ///< below the database folder
     std::function<void(Lines&)> change;
-    const char* message;    ///< "<file>, line <n>: ..." as the error names it
+    const char* message;  ///< "<file>, line <n>: ..." as the error names it
 };
 
 TEST(DamagedDatabase, EveryDamagedFileIsRefusedNamingItsFileAndLine) {
     testing::TempDir copy;
     std::filesystem::copy(VELMORA_DATA_DIR, copy.path(), std::filesystem::copy_options::recursive);
     auto erase = [](int n) { return [n](Lines& l) { l.erase(l.begin() + n - 1); }; };
-    auto repeat = [](int n) { return [n](Lines& l) { l.insert(l.begin() + n - 1, l[static_cast<std::size_t>(n - 1)]); }; };
-    auto exchange = [](int n) { return [n](Lines& l) { std::swap(l[static_cast<std::size_t>(n - 1)], l[static_cast<std::size_t>(n)]); }; };
+    auto repeat = [](int n) {
+        return [n](Lines& l) { l.insert(l.begin() + n - 1, l[static_cast<std::size_t>(n - 1)]); };
+    };
+    auto exchange = [](int n) {
+        return [n](Lines& l) { std::swap(l[static_cast<std::size_t>(n - 1)], l[static_cast<std::size_t>(n)]); };
+    };
     auto field = [](int n, int k, const char* v) { return [=](Lines& l) { SetField(l, n, k, v); }; };
     // OHAV0.DAT: a heading, then row N on line N + 2 (rows 0..34, the catalogue needs 0..32).
     // OHAX00.INT: row N'' on line N'' (rows 1..32). OHX.SPC: level v on line v + 2.
