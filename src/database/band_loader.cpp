@@ -226,6 +226,25 @@ void ReindexCaseA(TermTable& t, int rotRows) {
         for (int N = rotRows + 2; N >= 0; --N) t(N + 1, 2, p) = t(N, 2, p);
 }
 
+/// Clears what is not a line of the system, so that (b, N) is a line exactly when its position is
+/// above 0. A line joins an upper level within the catalogue's rotational rows of v' (N' <=
+/// RotRows; its P and O lines end on lower rows RotRows + 1 and + 2, which the term tables hold)
+/// to a lower level, with a Hönl-London factor above 0: a slot of the term tables that holds no
+/// level of the molecule gives none, and its position goes. Beyond the top upper level nothing
+/// stays but the transition probabilities of the rows the file gives.
+void KeepLinesOfTheSystem(DatabaseState& db) {
+    auto& L = db.LineData;
+    for (int b = 1; b <= std::min(24, L.Hi(1)); ++b)
+        for (int N = L.Lo(2); N <= L.Hi(2); ++N) {
+            if (N + BranchShapeOf(b).deltaN > db.RotRows) {
+                for (int q : {1, 2, 4, 5}) L(q, b, N) = 0.0f;
+                if (N > db.RotRows) L(3, b, N) = 0.0f;  // the repeated last record
+            } else if (L(5, b, N) == 0.0f) {
+                L(1, b, N) = L(2, b, N) = L(4, b, N) = 0.0f;
+            }
+        }
+}
+
 /// Everything LoadBand writes, kept to be put back when a band turns out unusable.
 class LoadedBand {
 public:
@@ -363,8 +382,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     }
 
     // 11. Lines. All positions are computed before any strength, so that a line removed by a
-    // low-row correction of a later row also gets no emission or absorption coefficient. Lower
-    // row rows + 2 keeps only the O lines (ΔN = −2) of the top upper level.
+    // low-row correction of a later row also gets no emission or absorption coefficient.
     const int firstRow = lamLow == 1 && yLow > 4.0f ? lamLow - 1 : lamLow;
     const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
     const int lastRow = std::min(rows + 2, db.LineData.Hi(2));
@@ -372,9 +390,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     for (int N = firstRow; N <= lastRow; ++N)
         for (int set = 1; set <= sets; ++set) ComputeLinePositions(db, entry, N, set);
     ComputeLineStrengths(db, entry, firstRow, lastRow);
-    for (int b = 1; b <= 24 && lastRow == rows + 2; ++b)
-        if (BranchShapeOf(b).deltaN != -2)
-            for (int q = 1; q <= 5; ++q) db.LineData(q, b, lastRow) = 0.0f;
+    KeepLinesOfTheSystem(db);
 
     // Constants or probabilities that are finite but absurd can still overflow single precision
     // on the way: such a band has no usable line, and the band loaded before comes back.
