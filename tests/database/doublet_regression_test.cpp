@@ -19,7 +19,7 @@
 namespace velmora::database {
 namespace {
 
-using Columns = std::array<float, 18>;
+using Columns = std::array<double, 18>;
 
 // The level of the engine with J, label F and (for Π, Δ) parity; a 2Σ level has one parity.
 const RotationalLevel* FindLevel(const StateLevels& levels, int twoJ, int F, int block) {
