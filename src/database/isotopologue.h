@@ -26,9 +26,9 @@ struct Isotopologue {
     bool identified = false;            ///< false: formula or mass not recognised (g_ns 1, abundance 1)
     std::vector<std::string> elements;  ///< the element symbols of the formula, as far as it reads
     std::vector<Nuclide> atoms;         ///< in the order of the formula, when identified
-    int charge = 0;              ///< +1 for "N2+"
-    double mass = 0.0;           ///< u: the atoms' masses less the electrons of the charge
-    std::string name;            ///< the catalogue's molecule name, used when not identified
+    int charge = 0;                     ///< +1 for "N2+"
+    double mass = 0.0;                  ///< u: the atoms' masses less the electrons of the charge
+    std::string name;                   ///< the catalogue's molecule name, used when not identified
 
     bool Homonuclear() const;
     /// Product of the isotopic abundances of the atoms (HITRAN's isotopologue abundance).

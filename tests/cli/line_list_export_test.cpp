@@ -433,7 +433,7 @@ TEST(CliExport, HitranRecordsByTheBook) {
             EXPECT_EQ(h.localLow.substr(2, 2), (std::string{"OPQRS"[dN + 2], "OPQRS"[dJ + 2]}));
         }
         if (c.omega) {
-            EXPECT_GT(floored, 1000);  // OH: lines from X levels above 45 000 cm-1
+            EXPECT_GT(floored, 1000);  // OH: lines from X levels above about 33 000 cm-1
         }
     }
 }

@@ -110,12 +110,12 @@ struct Residuals {
 
 /// The accuracy a group of reference lines is reproduced to, from what its folder states.
 double LineTolerance(const std::string& group) {
-    // Lines calculated from the folder's own constants: the 32-bit storage of terms near
-    // 30 000-50 000 cm-1 (a few 0.001 cm-1). OH line-list positions: the constants reproduce the
+    // Lines calculated from the folder's own constants: the rounding of the constants as the
+    // curators print them (a few 0.001 cm-1). OH line-list positions: the constants reproduce the
     // line list to 0.008 cm-1 inside their fitted ranges (README: "about 0.01 cm-1").
-    // NO empirical lines (MARVEL upper levels): the folder's constants reproduce them to 0.0115,
-    // plus the storage. CH measured lines: the worst residual of the fit that produced the
-    // constants (0.047). CO+ comet atlas: its resolution (0.4).
+    // NO empirical lines (MARVEL upper levels): the folder's constants reproduce them to 0.0115.
+    // CH measured lines: the worst residual of the fit that produced the constants (0.047). CO+
+    // comet atlas: its resolution (0.4).
     if (group == "NO_AX empirical") return 0.016;
     if (group == "CH_AX measured") return 0.05;
     if (group == "COP_AX comet") return 0.4;
