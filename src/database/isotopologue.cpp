@@ -114,33 +114,24 @@ int Isotopologue::NuclearSpinDegeneracy() const {
     return g;
 }
 
-std::string Isotopologue::IsoFormula() const {
-    if (!identified) return name;
+std::string Isotopologue::Nuclei(bool formula) const {
     std::string s;
     for (std::size_t i = 0; i < atoms.size(); ++i) {
-        if (i > 0 && Homonuclear()) {
-            s += "2";
-            break;
-        }
-        s += "(" + std::to_string(atoms[i].massNumber) + atoms[i].element + ")";
+        if (i > 0 && Homonuclear()) return s + "2";
+        const std::string nucleus = std::to_string(atoms[i].massNumber) + atoms[i].element;
+        s += formula ? "(" + nucleus + ")" : (i > 0 ? "-" : "") + nucleus;
     }
-    if (charge != 0) s += charge > 0 ? "+" : "-";
     return s;
+}
+
+std::string Isotopologue::IsoFormula() const {
+    if (!identified) return name;
+    return Nuclei(true) + (charge > 0 ? "+" : charge < 0 ? "-" : "");
 }
 
 std::string Isotopologue::IsoSlug() const {
     if (!identified) return name;
-    std::string s;
-    for (std::size_t i = 0; i < atoms.size(); ++i) {
-        if (i > 0 && Homonuclear()) {
-            s += "2";
-            break;
-        }
-        if (i > 0) s += "-";
-        s += std::to_string(atoms[i].massNumber) + atoms[i].element;
-    }
-    if (charge != 0) s += charge > 0 ? "_p" : "_m";
-    return s;
+    return Nuclei(false) + (charge > 0 ? "_p" : charge < 0 ? "_m" : "");
 }
 
 Isotopologue IdentifyIsotopologue(const std::string& formula, double mass) {

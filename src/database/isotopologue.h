@@ -39,6 +39,11 @@ struct Isotopologue {
     /// "(16O)(1H)", "(14N)2+" ...: the ExoMol IsoFormula; "16O-1H", "14N2_p": the Iso-slug.
     std::string IsoFormula() const;
     std::string IsoSlug() const;
+
+private:
+    /// The nuclei as mass number and symbol, "(16O)(1H)" (formula) or "16O-1H"; two identical
+    /// nuclei once, followed by 2.
+    std::string Nuclei(bool formula) const;
 };
 
 /// The isotopologue of a diatomic molecule named `formula` ("OH", "OD", "N2+", "CO+", "SiH")
