@@ -258,7 +258,8 @@ TEST(CliExport, ExoMolFilesFollowTheirDefinition) {
     }
 }
 
-TEST(CliExport, ExoMolLinesAreThoseOfLinesWithTheLifetimesAndRecomputeTheAbsorptionOfSimulate) {
+// The lines of every shipped system against `lines` and `lifetimes`: tests/database.
+TEST(CliExport, ExoMolLinesRecomputeTheAbsorptionOfSimulate) {
     SimDatabase db;
     const std::string prefix = (db.data.Dir() / "ab").string();
     const Result r = Export(db.data.Folder(), 1, "exomol", prefix);
@@ -266,35 +267,6 @@ TEST(CliExport, ExoMolLinesAreThoseOfLinesWithTheLifetimesAndRecomputeTheAbsorpt
     EXPECT_NE(r.err.find("Warning: the isotopologue of AB is not identified"), std::string::npos) << r.err;
     const ExoMolFiles files(prefix);
     ASSERT_GT(files.trans.size(), 100u);
-
-    // As many lines per band as `lines` lists.
-    std::map<std::pair<int, int>, int> perBand;
-    for (const Transition& t : files.trans)
-        ++perBand[{std::stoi(files.states.at(t.up).q.at("v")), std::stoi(files.states.at(t.low).q.at("v"))}];
-    for (int vUp = 0; vUp <= 1; ++vUp)
-        for (int vLow = 0; vLow <= 1; ++vLow) {
-            const Result lines = RunCli({"lines", "--entry", "1", "--data", db.data.Folder(), "--band",
-                                         std::to_string(vUp) + "," + std::to_string(vLow)});
-            EXPECT_EQ((perBand[{vUp, vLow}]), static_cast<int>(lines.lines.size()) - 1);
-        }
-
-    // The A of each upper level sum to 1 / tau of `lifetimes` (to the 5 digits of ES10.4).
-    std::map<int, double> decay;
-    for (const Transition& t : files.trans) decay[t.up] += t.A;
-    const std::string upper = files.states.at(files.trans.front().up).q.at("State");
-    int levels = 0;
-    for (const std::string& row : RunCli({"lifetimes", "--entry", "1", "--data", db.data.Folder()}).lines) {
-        const auto f = testing::CommaFields(row);
-        if (f.size() < 4 || f[0] == "v_up" || f[3].empty()) continue;
-        int match = 0;  // the state of v', component (1 F1, 2 F2 of a Σ state) and N'
-        for (const auto& [id, s] : files.states)
-            if (s.q.at("State") == upper && s.q.at("v") == f[0] && s.q.at("F1/F2") == "F" + f[1] && s.q.at("N") == f[2])
-                match = id;
-        ASSERT_NE(match, 0) << row;
-        EXPECT_NEAR(decay[match] * std::stod(f[3]) * 1e-9, 1.0, 5e-5) << row;
-        ++levels;
-    }
-    EXPECT_EQ(levels, static_cast<int>(decay.size()));
 
     // Absorption from v'' = 0 at 1000 K: each line absorbs g' A exp(-c2 E''/T) / nu^2 (HITRAN's
     // intensity without the negligible stimulated emission), a Gaussian of FWHM 2 cm-1.
