@@ -54,6 +54,13 @@ float LineRecord::Float() {
     return v;
 }
 
+double LineRecord::Double() {
+    Next();
+    const double v = in_.ReadDouble();
+    Placed();
+    return v;
+}
+
 void LineRecord::End() {
     if (!in_.AtEnd() && in_.Line() == line_)
         throw FileError::At(

@@ -52,6 +52,7 @@ public:
 
     int Int();
     float Float();
+    double Double();
     /// Throws when more values follow on the record's line.
     void End();
     /// The line of the record (after its first value).

@@ -85,16 +85,16 @@ TEST(CliCompare, TheXUnitOfTheFileIsConvertedToTheAxis) {
 
 TEST(CliCompare, ResidualsFileAndFileLimits) {
     CliDatabase db;
-    // A spectrum over part of the range, where the band lies: 50 to 54 between 3325 and 3335 Å.
+    // A spectrum over part of the range, across the (0, 0) band: 50 to 54 between 3327 and 3337 Å.
     std::string text;
-    for (int i = 0; i <= 100; ++i) text += Format(3325.0 + 0.1 * i, "0.0") + ", " + Format(50 + i % 5, "0") + "\r\n";
+    for (int i = 0; i <= 100; ++i) text += Format(3327.0 + 0.1 * i, "0.0") + ", " + Format(50 + i % 5, "0") + "\r\n";
     const std::string spectrum = db.data.Write("part.csv", text).string();
     const std::string residuals = (db.data.Dir() / "res.csv").string();
 
     const Result r =
         RunCli(With({"compare", "--spectrum", spectrum, "--residuals", residuals, "--limits"}, Simulation(db)));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.lines[2], "100 of 101 experimental points compared between 3325 and 3335");
+    EXPECT_EQ(r.lines[2], "100 of 101 experimental points compared between 3327 and 3337");
     std::istringstream in(testing::ReadFile(residuals));
     std::string line;
     std::getline(in, line);
@@ -116,7 +116,7 @@ TEST(CliCompare, SpectrometerExportWithAChosenColumn) {
     CliDatabase db;
     std::string text = "Spectrometer: test\nIntegration time: 0.1 s\n";
     for (int i = 0; i <= 100; ++i)
-        text += Format(3325.0 + 0.1 * i, "0.0") + "\t" + Format(50 + i % 3, "0") + "\t" + Format(i, "0") + "\n";
+        text += Format(3327.0 + 0.1 * i, "0.0") + "\t" + Format(50 + i % 3, "0") + "\t" + Format(i, "0") + "\n";
     const std::string spectrum = db.data.Write("export.txt", text).string();
     for (const auto& [column, code, said] : std::vector<std::tuple<std::string, int, std::string>>{
              {"2", 0, "read as text with a header block, x from column 1, intensity from column 2 of 3"},
