@@ -24,8 +24,8 @@ namespace {
 using namespace velmora;
 
 void Slit(const std::string& path, unsigned choice) {
-    const simulation::MeasuredSlit slit =
-        simulation::ReadSlitFile(path, choice & 4 ? simulation::SlitOffsetUnit::Nanometre : simulation::SlitOffsetUnit::Axis);
+    const simulation::MeasuredSlit slit = simulation::ReadSlitFile(
+        path, choice & 4 ? simulation::SlitOffsetUnit::Nanometre : simulation::SlitOffsetUnit::Axis);
     fuzz::Check(slit.offset.size() == slit.response.size() && slit.offset.size() >= 3);
     for (std::size_t i = 0; i < slit.offset.size(); ++i)
         fuzz::Check(std::isfinite(slit.offset[i]) && std::isfinite(slit.response[i]) && slit.response[i] >= 0.0);
