@@ -13,8 +13,10 @@ from conftest import run_cli
 TABLE = velmora.Conditions.field_table()
 
 # Fields whose rules need another one: a window that ends above its start, absolute absorption
-# of an absorption spectrum, a measured instrument function of a file.
+# of an absorption spectrum, a measured instrument function of a file, a resolution that changes
+# across the range of a convolved instrument function.
 COMPANIONS = {
+    "resolution_slope": {"lineshape": "triangle"},
     "window": {"window_end": 20000.0},
     "window_start": {"window_end": 20000.0},
     "absorption_units": {"kind": "absorption"},

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "simulation/condition_fields.h"
 
@@ -52,7 +53,7 @@ std::invalid_argument OptionError(const FieldError& e, const std::string& text) 
     std::string value;
     switch (e.kind) {
         case FieldError::Kind::NotNumber:
-            value = "\"" + Trim(text) + "\" ";
+            value = "\"" + Excerpt(Trim(text)) + "\" ";
             break;
         case FieldError::Kind::NotChoice:
             value = "\"" + text + "\" ";
@@ -71,7 +72,8 @@ void CheckOwnNumber(const Args& args, const std::string& name, const Limits& acc
                     const std::string& what) {
     if (!args.Has(name)) return;
     const std::string text = Trim(args.Get(name));
-    if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
+    if (!IsNumeric(text))
+        throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not a number");
     const double v = Val(text);
     if (!accepted.Contains(v) || (upperExcluded && v >= accepted.hi))
         throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + what + ")");
@@ -88,6 +90,11 @@ void CheckBetweenOptions(const Args& args, const SimulationConditions& c) {
     if (!(c.start < c.end))
         throw std::invalid_argument("the range start " + Shown(args, "start", c.start) + " is not below its end " +
                                     Shown(args, "end", c.end) + " (--start, --end)");
+    // The Gaussian, Lorentzian and Voigt are drawn line by line at one width.
+    if (c.resolutionSlope != 0.0 && !IsConvolvedInstrument(c.lineshape))
+        throw std::invalid_argument(
+            "option --resolution-slope applies to the convolved instrument functions (--lineshape triangle, "
+            "trapezoid or file), not to the one chosen");
     if (c.lineshape == Lineshape::Measured && !c.slit)
         throw std::invalid_argument("option --lineshape file needs the instrument function as --slit FILE");
     if ((args.Has("window-start") || args.Has("window-end") || c.window == WindowMode::Window) &&

@@ -7,12 +7,12 @@ namespace velmora {
 inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kTwoPi = 2.0 * kPi;
 
-inline constexpr double kPlanckConstant = 6.62607015e-34;     ///< h, J s
-inline constexpr double kSpeedOfLightCm = 2.99792458e10;      ///< c, cm s-1
-inline constexpr double kBoltzmannConstant = 1.380649e-23;    ///< k, J K-1
-inline constexpr double kAvogadroConstant = 6.02214076e23;    ///< N_A, mol-1
-inline constexpr double kGasConstantCalorie = 1.987204;       ///< R, cal mol-1 K-1 (thermochemical calorie)
-inline constexpr double kPascalPerTorr = 101325.0 / 760.0;    ///< Pa per Torr
+inline constexpr double kPlanckConstant = 6.62607015e-34;   ///< h, J s
+inline constexpr double kSpeedOfLightCm = 2.99792458e10;    ///< c, cm s-1
+inline constexpr double kBoltzmannConstant = 1.380649e-23;  ///< k, J K-1
+inline constexpr double kAvogadroConstant = 6.02214076e23;  ///< N_A, mol-1
+inline constexpr double kGasConstantCalorie = 1.987204;     ///< R, cal mol-1 K-1 (thermochemical calorie)
+inline constexpr double kPascalPerTorr = 101325.0 / 760.0;  ///< Pa per Torr
 /// k / (h c): the Boltzmann constant as a wavenumber per kelvin, 0.6950348 cm-1 K-1.
 inline constexpr double kBoltzmannWavenumber = kBoltzmannConstant / (kPlanckConstant * kSpeedOfLightCm);
 /// Second radiation constant c2 = h c / k, 1.438777 cm K.
