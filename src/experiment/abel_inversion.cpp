@@ -17,7 +17,8 @@ std::vector<double> ChordMatrix(int n) {
         const double y2 = static_cast<double>(i) * i;
         for (int k = i; k < n; ++k) {
             const double outer = (k + 0.5) * (k + 0.5), inner = k == i ? y2 : (k - 0.5) * (k - 0.5);
-            A[static_cast<std::size_t>(i) * n + k] = 2.0 * (std::sqrt(outer - y2) - std::sqrt(std::max(inner - y2, 0.0)));
+            A[static_cast<std::size_t>(i) * n + k] =
+                2.0 * (std::sqrt(outer - y2) - std::sqrt(std::max(inner - y2, 0.0)));
         }
     }
     return A;
@@ -27,7 +28,8 @@ std::vector<double> ChordMatrix(int n) {
 void BackSubstitute(const std::vector<double>& U, int n, double* b, std::size_t stride) {
     for (int i = n - 1; i >= 0; --i) {
         double s = b[static_cast<std::size_t>(i) * stride];
-        for (int k = i + 1; k < n; ++k) s -= U[static_cast<std::size_t>(i) * n + k] * b[static_cast<std::size_t>(k) * stride];
+        for (int k = i + 1; k < n; ++k)
+            s -= U[static_cast<std::size_t>(i) * n + k] * b[static_cast<std::size_t>(k) * stride];
         b[static_cast<std::size_t>(i) * stride] = s / U[static_cast<std::size_t>(i) * n + i];
     }
 }
@@ -36,13 +38,15 @@ void BackSubstitute(const std::vector<double>& U, int n, double* b, std::size_t 
 void Cholesky(std::vector<double>& S, int n) {
     for (int j = 0; j < n; ++j) {
         double d = S[static_cast<std::size_t>(j) * n + j];
-        for (int k = 0; k < j; ++k) d -= S[static_cast<std::size_t>(j) * n + k] * S[static_cast<std::size_t>(j) * n + k];
+        for (int k = 0; k < j; ++k)
+            d -= S[static_cast<std::size_t>(j) * n + k] * S[static_cast<std::size_t>(j) * n + k];
         if (!(d > 0.0)) throw std::invalid_argument("the regularised Abel system is not positive definite");
         d = std::sqrt(d);
         S[static_cast<std::size_t>(j) * n + j] = d;
         for (int i = j + 1; i < n; ++i) {
             double s = S[static_cast<std::size_t>(i) * n + j];
-            for (int k = 0; k < j; ++k) s -= S[static_cast<std::size_t>(i) * n + k] * S[static_cast<std::size_t>(j) * n + k];
+            for (int k = 0; k < j; ++k)
+                s -= S[static_cast<std::size_t>(i) * n + k] * S[static_cast<std::size_t>(j) * n + k];
             S[static_cast<std::size_t>(i) * n + j] = s / d;
         }
     }
@@ -130,7 +134,8 @@ std::vector<double> OnionPeelingOperator(int n, double lambda) {
         }
         for (int a = n - 1; a >= 0; --a) {
             double s = x[static_cast<std::size_t>(a)];
-            for (int k = a + 1; k < n; ++k) s -= S[static_cast<std::size_t>(k) * n + a] * x[static_cast<std::size_t>(k)];
+            for (int k = a + 1; k < n; ++k)
+                s -= S[static_cast<std::size_t>(k) * n + a] * x[static_cast<std::size_t>(k)];
             x[static_cast<std::size_t>(a)] = s / S[static_cast<std::size_t>(a) * n + a];
         }
         for (int a = 0; a < n; ++a) K[static_cast<std::size_t>(a) * n + j] = x[static_cast<std::size_t>(a)];
@@ -195,7 +200,9 @@ AbelFrame AbelInvert(const SpectrumFrame& f, const std::vector<double>& rowSigma
     for (const Half& h : halves) {
         if (h.rings < 2)
             throw std::invalid_argument("the centre " + Trim(Str(out.centre)) + " leaves fewer than 2 rows on the " +
-                                        (h.side < 0 ? "lower side" : h.side > 0 ? "upper side" : "shorter side"));
+                                        (h.side < 0   ? "lower side"
+                                         : h.side > 0 ? "upper side"
+                                                      : "shorter side"));
         total += h.rings;
     }
 
@@ -239,7 +246,8 @@ AbelFrame AbelInvert(const SpectrumFrame& f, const std::vector<double>& rowSigma
             if (m[j] == 0.0) continue;
             const float* p = &f.pixels[static_cast<std::size_t>(j) * f.columns];
             for (int c = 0; c < f.columns; ++c) acc[static_cast<std::size_t>(c)] += m[j] * p[c];
-            if (!rowSigma.empty()) variance += m[j] * m[j] * rowSigma[static_cast<std::size_t>(j)] * rowSigma[static_cast<std::size_t>(j)];
+            if (!rowSigma.empty())
+                variance += m[j] * m[j] * rowSigma[static_cast<std::size_t>(j)] * rowSigma[static_cast<std::size_t>(j)];
         }
         for (int c = 0; c < f.columns; ++c) e.At(k, c) = static_cast<float>(acc[static_cast<std::size_t>(c)]);
         out.sigma.push_back(rowSigma.empty() ? 0.0 : std::sqrt(variance));

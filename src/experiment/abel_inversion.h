@@ -41,7 +41,7 @@ struct AbelOptions {
 
 /// A frame inverted: one row per ring (per half and ring when kept apart).
 struct AbelFrame {
-    SpectrumFrame emissivity;  ///< positions are the radii kΔ; intensity per unit of the positions
+    SpectrumFrame emissivity;   ///< positions are the radii kΔ; intensity per unit of the positions
     std::vector<double> sigma;  ///< standard uncertainty of each row's emissivity (the same at every column)
     std::vector<int> half;      ///< per row: −1 lower half, +1 upper half, 0 the average
     double centre = 0.0;

@@ -149,8 +149,7 @@ SpectrumFrame ReadFitsFrame(std::string_view bytes, int image) {
         if (image != 0 && k != image) continue;
         long first[3] = {1, 1, k};
         int anyBlank = 0;
-        fits_read_pix(f, TFLOAT, first, static_cast<LONGLONG>(plane.size()), &blank, plane.data(), &anyBlank,
-                      &status);
+        fits_read_pix(f, TFLOAT, first, static_cast<LONGLONG>(plane.size()), &blank, plane.data(), &anyBlank, &status);
         Check(status, where + "reading image " + std::to_string(k));
         for (std::size_t i = 0; i < plane.size(); ++i) out.pixels[i] += plane[i];
     }
@@ -158,8 +157,9 @@ SpectrumFrame ReadFitsFrame(std::string_view bytes, int image) {
     if (AxisCalibration(f, 1, columns, out.axis, out.axisUnitName, declared)) out.axisUnit = declared;
     std::vector<double> positions;
     if (AxisCalibration(f, 2, rows, positions, out.positionUnit, ignored)) out.positions = std::move(positions);
-    out.detail = where + (image == 0 ? "sum of " + std::to_string(images) + " image(s)"
-                                     : "image " + std::to_string(image) + " of " + std::to_string(images)) +
+    out.detail = where +
+                 (image == 0 ? "sum of " + std::to_string(images) + " image(s)"
+                             : "image " + std::to_string(image) + " of " + std::to_string(images)) +
                  ", BITPIX " + std::to_string(bitpix) +
                  (out.axis.empty() ? ", no calibration of axis 1" : ", x in " + out.axisUnitName);
     return out;

@@ -16,11 +16,11 @@ int CorrectionRow(const SpectrumFrame& correction, int r) { return correction.ro
 
 void CheckShape(const SpectrumFrame& frame, const SpectrumFrame& correction, const char* what) {
     if (correction.columns != frame.columns || (correction.rows != 1 && correction.rows != frame.rows))
-        throw FileError::In(correction.source,
-                            std::string(what) + " of " + std::to_string(correction.rows) + " x " +
-                                std::to_string(correction.columns) + " pixels does not fit the frame of " +
-                                std::to_string(frame.rows) + " x " + std::to_string(frame.columns) + " (" +
-                                frame.source + "): it needs the same columns and one row or as many rows");
+        throw FileError::In(correction.source, std::string(what) + " of " + std::to_string(correction.rows) + " x " +
+                                                   std::to_string(correction.columns) +
+                                                   " pixels does not fit the frame of " + std::to_string(frame.rows) +
+                                                   " x " + std::to_string(frame.columns) + " (" + frame.source +
+                                                   "): it needs the same columns and one row or as many rows");
 }
 
 }  // namespace

@@ -179,8 +179,8 @@ SpectrumFrame ReadMatrixCsv(std::string_view text) {
             double v = 0.0;
             const FieldValue kind = fields[k].empty() ? FieldValue::NonFinite : ReadField(fields[k], mark, v);
             if (kind == FieldValue::NotANumber)
-                throw SpectrumReadError{n, "column " + std::to_string(k) + ": " + QuotedField(fields[k]) +
-                                               " is not a number"};
+                throw SpectrumReadError{
+                    n, "column " + std::to_string(k) + ": " + QuotedField(fields[k]) + " is not a number"};
             pixels.push_back(kind == FieldValue::Number ? static_cast<float>(v) : std::nanf(""));
         }
         return true;

@@ -101,9 +101,8 @@ void AddImage(TIFF* t, MemoryFile& m, int number, SpectrumFrame& out) {
     if (out.rows == 0) {
         out = BlankFrame(static_cast<int>(height), static_cast<int>(width));
     } else if (out.rows != static_cast<int>(height) || out.columns != static_cast<int>(width)) {
-        Refuse(m, where + std::to_string(width) + " x " + std::to_string(height) +
-                      " pixels, the first image has " + std::to_string(out.columns) + " x " +
-                      std::to_string(out.rows) + " (a sum needs one size)");
+        Refuse(m, where + std::to_string(width) + " x " + std::to_string(height) + " pixels, the first image has " +
+                      std::to_string(out.columns) + " x " + std::to_string(out.rows) + " (a sum needs one size)");
     }
     const std::size_t bytes = bits / 8;
     if (TIFFIsTiled(t)) {

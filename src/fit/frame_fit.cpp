@@ -84,7 +84,8 @@ std::vector<FrameRow> FitFrame(const FitRequest& request, const FrameSpectra& fr
 
     auto work = [&] {
         for (int b; (b = next.fetch_add(1)) < blocks && !cancelled;) {
-            const int r0 = std::max((firstBlock + b) * block, first), r1 = std::min((firstBlock + b + 1) * block - 1, last);
+            const int r0 = std::max((firstBlock + b) * block, first),
+                      r1 = std::min((firstBlock + b + 1) * block - 1, last);
             const FitResult* previous = nullptr;
             for (int r = r0; r <= r1; ++r) {
                 // A chain starts afresh where the rows pass from one half of an inversion to the other.

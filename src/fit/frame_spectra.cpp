@@ -20,8 +20,7 @@ std::vector<double> FrameAxis(const experiment::SpectrumFrame& frame, simulation
     int from = axis;
     if (frame.axisUnit != experiment::DeclaredXUnit::None) {
         from = experiment::DeclaredReadUnit(experiment::kAutomaticXUnit, frame.axisUnit, axis);
-    } else if (simulation::IsWavelength(unit) &&
-               *std::max_element(frame.axis.begin(), frame.axis.end()) < 1000.0) {
+    } else if (simulation::IsWavelength(unit) && *std::max_element(frame.axis.begin(), frame.axis.end()) < 1000.0) {
         from = IsAirUnit(axis) ? 5 : 4;  // nm, in the medium of the axis
     }
     std::vector<double> x = frame.axis;

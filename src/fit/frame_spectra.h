@@ -39,7 +39,7 @@ struct FrameSpectra {
     std::vector<int> half;          ///< per row after an inversion with the halves kept apart: −1 lower, +1 upper
     std::string positionName = "position";  ///< "radius" after an inversion
     std::string positionUnit;
-    std::string detail;  ///< how the frame was read and prepared
+    std::string detail;   ///< how the frame was read and prepared
     double centre = 0.0;  ///< the axis of an inverted frame
 };
 

@@ -13,8 +13,7 @@ namespace velmora::experiment {
 namespace {
 
 /// A side-on frame of one column: rows at y = y0 + j Δ, the projection P(y − centre).
-SpectrumFrame SideOn(int rows, double y0, double step, const std::function<double(double)>& projection,
-                     double centre) {
+SpectrumFrame SideOn(int rows, double y0, double step, const std::function<double(double)>& projection, double centre) {
     SpectrumFrame f = BlankFrame(rows, 1);
     f.source = "side-on";
     for (int j = 0; j < rows; ++j) {
@@ -81,7 +80,8 @@ TEST(AbelInversion, ReportedUncertaintyCoversTheNoise) {
             for (float& p : noisy.pixels) p = static_cast<float>(p + noise(engine));
             const AbelFrame a = AbelInvert(noisy, rowSigma, o);
             for (int k = 0; k < a.emissivity.rows; ++k) {
-                const double z = (a.emissivity.At(k, 0) - truth.emissivity.At(k, 0)) / a.sigma[static_cast<std::size_t>(k)];
+                const double z =
+                    (a.emissivity.At(k, 0) - truth.emissivity.At(k, 0)) / a.sigma[static_cast<std::size_t>(k)];
                 inside1 += std::fabs(z) < 1.0, inside2 += std::fabs(z) < 2.0, ++n;
             }
         }
@@ -102,7 +102,8 @@ TEST(AbelInversion, CentreFoundAndHalvesAveragedOrKeptApart) {
     auto gauss = [](double s) {
         return [s](double y) { return std::sqrt(2 * M_PI) * s * std::exp(-y * y / (2 * s * s)); };
     };
-    SpectrumFrame f = SideOn(121, -6.0, 0.1, [&](double y) { return y < 0 ? gauss(1.0)(y) : gauss(1.5)(y); }, c);
+    SpectrumFrame f = SideOn(
+        121, -6.0, 0.1, [&](double y) { return y < 0 ? gauss(1.0)(y) : gauss(1.5)(y); }, c);
     AbelOptions o;
     o.findCentre = false;
     o.centre = c;
@@ -119,7 +120,8 @@ TEST(AbelInversion, CentreFoundAndHalvesAveragedOrKeptApart) {
         lower += both.half[static_cast<std::size_t>(k)] < 0;
     }
     EXPECT_EQ(lower, 20);
-    for (int k = 1; k < average.emissivity.rows && average.emissivity.positions[static_cast<std::size_t>(k)] < 2.0; ++k) {
+    for (int k = 1; k < average.emissivity.rows && average.emissivity.positions[static_cast<std::size_t>(k)] < 2.0;
+         ++k) {
         const double r = average.emissivity.positions[static_cast<std::size_t>(k)];
         EXPECT_NEAR(average.emissivity.At(k, 0), 0.5 * (std::exp(-r * r / 2) + std::exp(-r * r / 4.5)), 0.01);
     }
@@ -134,8 +136,9 @@ TEST(AbelInversion, CentreFoundAndHalvesAveragedOrKeptApart) {
     uneven.positions[5] += 0.03;
     o.findCentre = false;
     o.centre = 9.0;
-    const std::pair<SpectrumFrame, std::string> refused[] = {
-        {uneven, "must be equally spaced (row 6"}, {f, "the centre 9 lies outside"}, {BlankFrame(2, 1), "3 or more rows"}};
+    const std::pair<SpectrumFrame, std::string> refused[] = {{uneven, "must be equally spaced (row 6"},
+                                                             {f, "the centre 9 lies outside"},
+                                                             {BlankFrame(2, 1), "3 or more rows"}};
     for (const auto& [frame, problem] : refused) {
         try {
             AbelInvert(frame, {}, o);

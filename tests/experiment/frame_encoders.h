@@ -47,9 +47,8 @@ inline std::string Card(const std::string& key, const std::string& value) {
 /// cube, extra cards (calibration keywords) after the axes.
 inline std::string Fits(const FrameImage& f, int bitpix = -32, const std::vector<std::string>& extra = {}) {
     const bool cube = f.images.size() > 1;
-    std::string h = Card("SIMPLE", "T") + Card("BITPIX", std::to_string(bitpix)) +
-                    Card("NAXIS", cube ? "3" : "2") + Card("NAXIS1", std::to_string(f.columns)) +
-                    Card("NAXIS2", std::to_string(f.rows));
+    std::string h = Card("SIMPLE", "T") + Card("BITPIX", std::to_string(bitpix)) + Card("NAXIS", cube ? "3" : "2") +
+                    Card("NAXIS1", std::to_string(f.columns)) + Card("NAXIS2", std::to_string(f.rows));
     if (cube) h += Card("NAXIS3", std::to_string(f.images.size()));
     if (bitpix == 16) h += Card("BZERO", "32768") + Card("BSCALE", "1");
     for (const std::string& c : extra) h += c;

@@ -37,7 +37,7 @@ FrameImage Sample(int images = 1) {
 
 const std::vector<std::string> kCalibration = {
     Card("CTYPE1", "'WAVE    '"), Card("CUNIT1", "'nm      '"), Card("CRVAL1", "380.0"), Card("CDELT1", "0.5"),
-    Card("CRPIX1", "1"),           Card("CRVAL2", "2.0"),         Card("CDELT2", "0.25"),  Card("CUNIT2", "'mm      '")};
+    Card("CRPIX1", "1"),          Card("CRVAL2", "2.0"),        Card("CDELT2", "0.25"),  Card("CUNIT2", "'mm      '")};
 
 /// Sets the value of a tag of the first directory of a TIFF file written by testing::Tiff.
 std::string PatchTiff(std::string b, int tag, std::uint32_t value) {
@@ -80,7 +80,9 @@ TEST(SpectrumFrame, EveryFormatGivesTheSamePixelsWithItsCalibration) {
         EXPECT_EQ(frame.positions, c.positions) << c.name;
         if (c.calibrated) {
             ASSERT_EQ(frame.axis.size(), 4u) << c.name;
-            for (int k = 0; k < 4; ++k) EXPECT_NEAR(frame.axis[static_cast<std::size_t>(k)], f.axis[static_cast<std::size_t>(k)], 1e-9) << c.name;
+            for (int k = 0; k < 4; ++k)
+                EXPECT_NEAR(frame.axis[static_cast<std::size_t>(k)], f.axis[static_cast<std::size_t>(k)], 1e-9)
+                    << c.name;
         } else {
             EXPECT_TRUE(frame.axis.empty()) << c.name;
         }
@@ -94,8 +96,9 @@ TEST(SpectrumFrame, StacksGiveTheChosenImageOrTheirSum) {
     std::vector<float> sum;
     for (std::size_t i = 0; i < f.images[0].size(); ++i) sum.push_back(f.images[0][i] + f.images[1][i]);
     const testing::TempDir dir;
-    for (const auto& [name, bytes] : {std::pair{"cube.fits", testing::Fits(f)}, std::pair{"stack.tif", testing::Tiff(f)},
-                                      std::pair{"series.spe", testing::Spe(f, 3)}}) {
+    for (const auto& [name, bytes] :
+         {std::pair{"cube.fits", testing::Fits(f)}, std::pair{"stack.tif", testing::Tiff(f)},
+          std::pair{"series.spe", testing::Spe(f, 3)}}) {
         const std::string path = dir.Write(name, bytes).string();
         EXPECT_EQ(ReadFrameFile(path, 2).pixels, f.images[1]) << name;
         EXPECT_EQ(ReadFrameFile(path, 1).pixels, f.images[0]) << name;
@@ -124,7 +127,8 @@ TEST(SpectrumFrame, MalformedFilesAreRefusedWithTheFileAndTheReason) {
         std::string name, bytes, problem;
     } cases[] = {
         {"huge.fits", huge, "100000 rows of 100000 pixels: larger than"},
-        {"cut.fits", testing::Fits(f).substr(0, 2880), "the data of 48 bytes from byte 2880 end beyond the 2880-byte file"},
+        {"cut.fits", testing::Fits(f).substr(0, 2880),
+         "the data of 48 bytes from byte 2880 end beyond the 2880-byte file"},
         {"line.fits", oneAxis, "no image with two or more axes"},
         {"badcal.fits", badCalibration, "keyword CDELT1 is not a finite number"},
         {"rgb.tif", PatchTiff(testing::Tiff(f), 277, 3), "3 samples per pixel"},
@@ -152,9 +156,9 @@ TEST(SpectrumFrame, MalformedFilesAreRefusedWithTheFileAndTheReason) {
     }
     const std::string fifo = (dir / "pipe.fits").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const auto& [path, problem] : {std::pair{fifo, "not a regular file"},
-                                        std::pair{dir.path().string(), "is a folder"},
-                                        std::pair{(dir / "none.fits").string(), "file not found"}}) {
+    for (const auto& [path, problem] :
+         {std::pair{fifo, "not a regular file"}, std::pair{dir.path().string(), "is a folder"},
+          std::pair{(dir / "none.fits").string(), "file not found"}}) {
         try {
             ReadFrameFile(path);
             ADD_FAILURE() << path << " was read";
@@ -227,12 +231,12 @@ TEST(FrameCorrections, DarkResponseRowsAndBins) {
 
 TEST(FrameAxisFile, OneValuePerLineAfterAHeading) {
     const testing::TempDir dir;
-    EXPECT_EQ(ReadAxisFile(dir.Write("axis.txt", "wavelength (nm)\n# calibration of 3 June\n306.1\n306.2 5\n\n306.3\n")
-                               .string()),
-              (std::vector<double>{306.1, 306.2, 306.3}));
-    for (const auto& [text, problem] :
-         {std::pair{"306.1\nx\n", "line 2: \"x\" does not start"}, std::pair{"306.1\ninf\n", "line 2"},
-          std::pair{"heading only\n", "no value"}}) {
+    EXPECT_EQ(
+        ReadAxisFile(
+            dir.Write("axis.txt", "wavelength (nm)\n# calibration of 3 June\n306.1\n306.2 5\n\n306.3\n").string()),
+        (std::vector<double>{306.1, 306.2, 306.3}));
+    for (const auto& [text, problem] : {std::pair{"306.1\nx\n", "line 2: \"x\" does not start"},
+                                        std::pair{"306.1\ninf\n", "line 2"}, std::pair{"heading only\n", "no value"}}) {
         try {
             ReadAxisFile(dir.Write("bad.txt", text).string());
             ADD_FAILURE() << text;
