@@ -8,15 +8,14 @@
 
 namespace velmora::display {
 
-namespace {
-
-/// A tick label: as few decimals as the step needs.
 std::string TickLabel(double v, double step) {
     const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
     char buf[48];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(v) < 1e-12 * step ? 0.0 : v);
     return buf;
 }
+
+namespace {
 
 /// Data limits of every series (with error bars), widened by 4 % on each side.
 void Limits(const Chart& c, double& x0, double& x1, double& y0, double& y1) {

@@ -31,6 +31,9 @@ struct Chart {
 /// times a power of ten).
 std::vector<double> NiceTicks(double lo, double hi, int count);
 
+/// A tick label with as few decimals as the step between ticks needs.
+std::string TickLabel(double value, double step);
+
 /// Draws the chart. The canvas must be in pixel coordinates (SetScale(0, 0, W, H)).
 void DrawChart(Canvas& canvas, const Chart& chart);
 

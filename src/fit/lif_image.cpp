@@ -100,20 +100,23 @@ std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const Simulati
         near.start = lasers[k] - w, near.end = lasers[k] + w;
         for (const simulation::ThermometryLine& t : simulation::LineSignalsAt(
                  *system.model, near,
-                 [&](double t) { return populations::ThermalPopulations(*system.database, kind, static_cast<float>(t), 1e-5f); },
+                 [&](double t) {
+                     return populations::ThermalPopulations(*system.database, kind, static_cast<float>(t), 1e-5f);
+                 },
                  tMid))
             if (t.signal[0] > strongest)
                 strongest = t.signal[0], line.position = t.x, line.vUp = t.vUp, line.vLow = t.vLow, line.branch = t.b,
                 line.N = t.N;
         if (!(strongest > 0.0))
-            throw FitInputError(system.label + ": the laser at " + Number(lasers[k]) + " excites no line (none within " +
-                                Number(w) + ", the laser's width)");
+            throw FitInputError(system.label + ": the laser at " + Number(lasers[k]) +
+                                " excites no line (none within " + Number(w) + ", the laser's width)");
         // The excitation spectrum at the laser position, in the units of the line strengths and
         // populations (the total times its peak / 100), at every temperature.
         for (double t : T) {
             c.temperature = t;
             const simulation::Spectrum s = simulation::Simulate(
-                *system.model, c, populations::ThermalPopulations(*system.database, kind, static_cast<float>(t), 1e-5f));
+                *system.model, c,
+                populations::ThermalPopulations(*system.database, kind, static_cast<float>(t), 1e-5f));
             const double u = (lasers[k] - s.grid.start) / s.grid.Step();
             const int i = std::clamp(static_cast<int>(u), 0, std::max(s.grid.last - 1, 0));
             const double a = std::clamp(u - i, 0.0, 1.0);
@@ -150,7 +153,8 @@ LifImageResult LifTemperatureImage(const LifImageRequest& q) {
         throw FitInputError(std::to_string(q.images.size()) + " images for " + std::to_string(K) +
                             " excitation lines (one image per line)");
     if (!q.backgrounds.empty() && q.backgrounds.size() != 1 && q.backgrounds.size() != K)
-        throw FitInputError(std::to_string(q.backgrounds.size()) + " background images: give one for all or one per line");
+        throw FitInputError(std::to_string(q.backgrounds.size()) +
+                            " background images: give one for all or one per line");
     if (!q.energies.empty() && q.energies.size() != K)
         throw FitInputError(std::to_string(q.energies.size()) + " sheet energies for " + std::to_string(K) + " images");
     for (double e : q.energies)
@@ -159,7 +163,8 @@ LifImageResult LifTemperatureImage(const LifImageRequest& q) {
         throw FitInputError(std::to_string(q.noise.size()) + " noise values for " + std::to_string(K) + " images");
     if (!(q.t1 > 0.0 && q.t2 > q.t1)) throw FitInputError("the temperature range must rise from above 0 K");
     if (q.steps < 4 || q.steps > 10000) throw FitInputError("the curve needs 4..10000 temperatures");
-    if (!(q.threshold >= 0.0 && q.threshold < 1.0)) throw FitInputError("the threshold is a fraction 0..1 of the signal");
+    if (!(q.threshold >= 0.0 && q.threshold < 1.0))
+        throw FitInputError("the threshold is a fraction 0..1 of the signal");
     if (!(q.gain >= 0.0)) throw FitInputError("the gain must be 0 or more");
     const experiment::SpectrumFrame& first = q.images.front();
     for (const auto* list : {&q.images, &q.backgrounds})
@@ -173,7 +178,8 @@ LifImageResult LifTemperatureImage(const LifImageRequest& q) {
     LifImageResult out;
     out.rows = first.rows, out.columns = first.columns;
     for (int c = 0; c < first.columns; ++c)
-        out.x.push_back(first.axis.size() == static_cast<std::size_t>(first.columns) ? first.axis[static_cast<std::size_t>(c)] : c);
+        out.x.push_back(
+            first.axis.size() == static_cast<std::size_t>(first.columns) ? first.axis[static_cast<std::size_t>(c)] : c);
     out.y = first.positions;
     out.xUnit = first.axis.empty() ? "pixel" : first.axisUnitName;
     out.yUnit = first.positionUnit.empty() ? "pixel" : first.positionUnit;
@@ -184,7 +190,7 @@ LifImageResult LifTemperatureImage(const LifImageRequest& q) {
         u[static_cast<std::size_t>(i)] = 1.0 / q.t2 + (1.0 / q.t1 - 1.0 / q.t2) * i / (q.steps - 1);
         out.temperatures.push_back(1.0 / u[static_cast<std::size_t>(i)]);
     }
-    std::reverse(out.temperatures.begin(), out.temperatures.end());  // rising T for the result
+    std::reverse(out.temperatures.begin(), out.temperatures.end());             // rising T for the result
     std::vector<double> T(out.temperatures.rbegin(), out.temperatures.rend());  // along u
     const SimulationConditions& c = q.conditions;
     std::vector<LifImageLine> lines = LifLineSignals(q.system, c, q.lines, q.energies, T);

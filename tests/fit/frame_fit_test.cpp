@@ -104,7 +104,8 @@ TEST(FitFrame, TemperatureGradientAlongTheSlitAndACorruptRowThatFailsAlone) {
     WriteFrameCsv(path, frame, one);
     const std::vector<std::string> lines = testing::CrLfLines(testing::ReadFile(path));
     ASSERT_EQ(lines.size(), 13u);
-    EXPECT_EQ(lines[0].rfind("row,position_mm,start,status,message,reduced_chi_square,points,evaluations,convention,t,t_sigma", 0),
+    EXPECT_EQ(lines[0].rfind(
+                  "row,position_mm,start,status,message,reduced_chi_square,points,evaluations,convention,t,t_sigma", 0),
               0u)
         << lines[0];
     EXPECT_EQ(testing::CommaFields(lines[6])[3], "bad input");

@@ -23,7 +23,7 @@ struct LifCase {
     simulation::SimulationConditions c;
     LifCase() {
         c.kind = simulation::SpectrumKind::LifExcitation;
-        c.resolution = 0.02;  // the laser, Å
+        c.resolution = 0.02;               // the laser, Å
         c.start = 2810.0, c.end = 2860.0;  // the (1,0) band
     }
 
@@ -41,7 +41,8 @@ struct LifCase {
         for (const auto& l : all) strongest = std::max(strongest, l.signal[0]);
         std::vector<simulation::ThermometryLine> out;
         for (std::size_t k = 0; k < all.size(); ++k) {
-            const bool alone = (k == 0 || all[k].x - all[k - 1].x > 0.07) && (k + 1 == all.size() || all[k + 1].x - all[k].x > 0.07);
+            const bool alone =
+                (k == 0 || all[k].x - all[k - 1].x > 0.07) && (k + 1 == all.size() || all[k + 1].x - all[k].x > 0.07);
             if (alone && all[k].signal[0] > 0.2 * strongest) out.push_back(all[k]);
         }
         return out;
@@ -77,11 +78,13 @@ Images Make(const std::vector<double>& lines, const std::vector<double>& energie
         experiment::SpectrumFrame s = experiment::BlankFrame(rows, columns), b = s;
         s.source = "line" + std::to_string(k + 1) + ".tif", b.source = "background.tif";
         std::vector<double> f;
-        for (int col = 0; col < columns; ++col) f.push_back(Lif().Signal(lines[k], 900.0 + 1200.0 * col / (columns - 1)));
+        for (int col = 0; col < columns; ++col)
+            f.push_back(Lif().Signal(lines[k], 900.0 + 1200.0 * col / (columns - 1)));
         for (int r = 0; r < rows; ++r)
             for (int col = 0; col < columns; ++col) {
                 const double A = r < 8 && col < 10 ? 0.01 : 1.0;
-                s.At(r, col) = static_cast<float>(energies[k] * A * norm * f[static_cast<std::size_t>(col)] + 100.0 + 3.0 * noise.Next());
+                s.At(r, col) = static_cast<float>(energies[k] * A * norm * f[static_cast<std::size_t>(col)] + 100.0 +
+                                                  3.0 * noise.Next());
                 b.At(r, col) = static_cast<float>(100.0 + 3.0 * noise.Next());
                 if (k == 0) m.T.push_back(static_cast<float>(900.0 + 1200.0 * col / (columns - 1)));
             }
@@ -102,8 +105,8 @@ TEST(LifImage, PairAndThreeLinesGiveTheTemperaturesWithinTheirUncertainty) {
             if (std::abs(lines[i].N - lines[j].N) > std::abs(lines[a].N - lines[b].N)) a = i, b = j;
     std::size_t third = 0;
     while (third == a || third == b) ++third;
-    for (const std::vector<double>& chosen : {std::vector<double>{lines[a].x, lines[b].x},
-                                              std::vector<double>{lines[a].x, lines[b].x, lines[third].x}}) {
+    for (const std::vector<double>& chosen :
+         {std::vector<double>{lines[a].x, lines[b].x}, std::vector<double>{lines[a].x, lines[b].x, lines[third].x}}) {
         std::vector<double> energies(chosen.size(), 1.0);
         energies[1] = 2.5;
         const Images m = Make(chosen, energies, 3);
@@ -130,7 +133,8 @@ TEST(LifImage, PairAndThreeLinesGiveTheTemperaturesWithinTheirUncertainty) {
                 ASSERT_EQ(r.mask[i], LifPixel::Valid) << row << ", " << col;
                 const double z = (r.temperature[i] - m.T[i]) / r.sigma[i];
                 within1 += std::fabs(z) < 1.0, within2 += std::fabs(z) < 2.0, ++valid;
-                EXPECT_NEAR(r.scale[i] / r.scale[static_cast<std::size_t>(r.columns) * 20 + 20], 1.0, 5.0 * r.scaleSigma[i] / r.scale[i] + 0.05);
+                EXPECT_NEAR(r.scale[i] / r.scale[static_cast<std::size_t>(r.columns) * 20 + 20], 1.0,
+                            5.0 * r.scaleSigma[i] / r.scale[i] + 0.05);
             }
         EXPECT_EQ(r.valid, valid);
         EXPECT_NEAR(static_cast<double>(within1) / valid, 0.683, 0.05) << chosen.size() << " lines";
@@ -154,9 +158,14 @@ TEST(LifImage, InputsThatCannotMakeAnImage) {
         std::string problem;
     } cases[] = {
         {[](LifImageRequest& r) { r.lines = {3080.0}; }, "needs 2..16 excitation lines"},
-        {[](LifImageRequest& r) { r.lines = {3080.0, 3081.0, 3082.0}; }, "2 images for 3 excitation lines"},
+        {[](LifImageRequest& r) {
+             r.lines = {3080.0, 3081.0, 3082.0};
+         },
+         "2 images for 3 excitation lines"},
         {[&](LifImageRequest& r) { r.lines = offLine, r.energies = {1.0}; }, "1 sheet energies for 2 images"},
-        {[&](LifImageRequest& r) { r.lines = offLine, r.images[1] = experiment::BlankFrame(3, 3), r.images[1].source = "small.tif"; },
+        {[&](LifImageRequest& r) {
+             r.lines = offLine, r.images[1] = experiment::BlankFrame(3, 3), r.images[1].source = "small.tif";
+         },
          "small.tif: 3 x 3 pixels, line1.tif has 30 x 40"},
         {[&](LifImageRequest& r) { r.lines = offLine; }, "excites no line"},
     };
