@@ -26,8 +26,7 @@ std::vector<Chart> FrameProfileCharts(const fit::FrameSpectra& frame, const std:
                 std::none_of(kinds.begin(), kinds.end(), [&](const fit::Parameter* p) { return p->name == q.name; }))
                 kinds.push_back(&q);
     }
-    const std::string axis =
-        frame.positionName + (frame.positionUnit.empty() ? "" : " (" + frame.positionUnit + ")");
+    const std::string axis = frame.positionName + (frame.positionUnit.empty() ? "" : " (" + frame.positionUnit + ")");
     std::vector<Chart> charts;
     const double each = kinds.empty() ? height : height / static_cast<double>(kinds.size());
     for (std::size_t k = 0; k < kinds.size(); ++k) {
@@ -35,7 +34,9 @@ std::vector<Chart> FrameProfileCharts(const fit::FrameSpectra& frame, const std:
         c.top = each * static_cast<double>(k), c.width = width, c.height = each;
         const std::string u = fit::ParameterUnit(kinds[k]->id.kind, unit);
         c.yLabel = kinds[k]->name + (u.empty() ? "" : " (" + u + ")");
-        if (k == 0) c.caption = frame.source + ": " + kinds[k]->name + (kinds.size() > 1 ? " and more" : "") + " against " + frame.positionName;
+        if (k == 0)
+            c.caption = frame.source + ": " + kinds[k]->name + (kinds.size() > 1 ? " and more" : "") + " against " +
+                        frame.positionName;
         if (k + 1 == kinds.size()) c.xLabel = axis;
         ChartSeries lower{{}, {}, {}, {0, 0, 200}, true}, upper{{}, {}, {}, {200, 0, 0}, true};
         for (const fit::FrameRow& row : rows) {

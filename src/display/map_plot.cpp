@@ -23,7 +23,7 @@ std::pair<double, double> Edges(const std::vector<double>& p) {
 
 Rgb MapColour(double t) {
     // Nine stops of a perceptually even ramp (dark purple to pale yellow), linear between them.
-    static const Rgb kStops[] = {{0, 0, 4},     {31, 12, 72},  {85, 15, 109},  {136, 34, 106},  {186, 54, 85},
+    static const Rgb kStops[] = {{0, 0, 4},     {31, 12, 72},   {85, 15, 109},  {136, 34, 106}, {186, 54, 85},
                                  {227, 89, 51}, {249, 140, 10}, {249, 201, 50}, {252, 255, 164}};
     if (!std::isfinite(t)) return kMaskedColour;
     const double s = std::clamp(t, 0.0, 1.0) * 8.0;
@@ -40,7 +40,8 @@ std::pair<double, double> MapRange(const MapImage& m) {
         if (std::isfinite(x)) v.push_back(x);
     if (v.empty()) return {0.0, 1.0};
     std::sort(v.begin(), v.end());
-    const double lo = v[static_cast<std::size_t>(0.01 * (v.size() - 1))], hi = v[static_cast<std::size_t>(0.99 * (v.size() - 1))];
+    const double lo = v[static_cast<std::size_t>(0.01 * (v.size() - 1))],
+                 hi = v[static_cast<std::size_t>(0.99 * (v.size() - 1))];
     return hi > lo ? std::pair{lo, hi} : std::pair{lo - 0.5, lo + 0.5};
 }
 
@@ -83,8 +84,7 @@ void DrawMap(Canvas& canvas, const MapImage& m, double left, double top, double 
     }
     if (!m.xLabel.empty())
         canvas.Text(0.5 * (pl + pr) - 0.5 * canvas.TextWidth(m.xLabel), pb + 1.4 * textH, m.xLabel, black);
-    if (!m.yLabel.empty())
-        canvas.TextUp(left, 0.5 * (pt + pb) + 0.5 * canvas.TextWidth(m.yLabel), m.yLabel, black);
+    if (!m.yLabel.empty()) canvas.TextUp(left, 0.5 * (pt + pb) + 0.5 * canvas.TextWidth(m.yLabel), m.yLabel, black);
 
     // The colour bar: the highest value at the top.
     const auto [lo, hi] = MapRange(m);

@@ -132,6 +132,24 @@ std::vector<std::string> ResultLines(const FitResult& r, AxisUnit unit) {
     return lines;
 }
 
+std::string OutcomeLine(const BatchRow& row) {
+    switch (row.outcome) {
+        case BatchOutcome::Fitted: {
+            const Parameter& first = row.result.parameters.front();
+            return first.name + " = " +
+                   ValueWithUncertainty(first.value, row.result.uncertainties.front(), first.free) +
+                   ", reduced chi-square " + std::to_string(row.result.reducedChiSquare).substr(0, 6) +
+                   (row.result.warnings.empty() ? ""
+                                                : ", " + std::to_string(row.result.warnings.size()) + " warning(s)");
+        }
+        case BatchOutcome::BadInput:
+            return "bad input: " + row.message;
+        case BatchOutcome::NotConverged:
+            return "not converged: " + row.message;
+    }
+    return {};
+}
+
 ResultColumns::ResultColumns(const std::vector<const BatchRow*>& rows) {
     for (const BatchRow* row : rows)
         for (const Parameter& q : row->result.parameters)

@@ -25,6 +25,10 @@ std::string ValueWithUncertainty(double value, double uncertainty, bool free);
 /// weights, then every warning.
 std::vector<std::string> ResultLines(const FitResult& r, simulation::AxisUnit unit);
 
+/// One line on how a fit of a batch ended: "t = 1995 ± 5.9, reduced chi-square 1.02[, N warning(s)]",
+/// "bad input: <message>" or "not converged: <message>".
+std::string OutcomeLine(const BatchRow& row);
+
 /// The columns of fit results in a CSV row, after the columns that say which spectrum it is:
 /// status (fitted, bad input, not converged), message, reduced chi-square, points, evaluations,
 /// convention, then value and uncertainty of every parameter any row has, the parameters at a

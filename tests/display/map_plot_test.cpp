@@ -92,7 +92,8 @@ TEST(MapPlot, PngAndSvgFiles) {
                          reinterpret_cast<const Bytef*>(bytes.data() + idat + 4), length),
               Z_OK);
     ASSERT_EQ(size, 20u);
-    const Rgb top{static_cast<std::uint8_t>(raw[1]), static_cast<std::uint8_t>(raw[2]), static_cast<std::uint8_t>(raw[3])};
+    const Rgb top{static_cast<std::uint8_t>(raw[1]), static_cast<std::uint8_t>(raw[2]),
+                  static_cast<std::uint8_t>(raw[3])};
     EXPECT_EQ(top, MapColour((1200.0 - 1000.0) / 1200.0));  // row y = 1 mm, x = 10 mm
     const std::string text = testing::ReadFile(svg);
     EXPECT_NE(text.find("<image "), std::string::npos);
@@ -111,7 +112,8 @@ TEST(FramePlots, ProfilesWithErrorBarsAndTheHalvesApart) {
         if (k == 4) {
             row.fit.outcome = fit::BatchOutcome::NotConverged;
         } else {
-            fit::Parameter t{{fit::ParameterKind::RotationalTemperature, 0, -1}, "t", 2000.0 - 100.0 * k, 100, 1e4, true};
+            fit::Parameter t{
+                {fit::ParameterKind::RotationalTemperature, 0, -1}, "t", 2000.0 - 100.0 * k, 100, 1e4, true};
             fit::Parameter b{{fit::ParameterKind::BaselineOffset, 0, -1}, "baseline", 1.0, -1e9, 1e9, true};
             row.fit.result.parameters = {t, b};
             row.fit.result.uncertainties = {20.0, 0.1};
