@@ -29,7 +29,8 @@ int RunFitFrame(const std::vector<std::string>& words, std::ostream& out, std::o
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     for (const char* option : {"spectrum", "residuals"})
         if (args.Has(option))
-            throw std::invalid_argument(std::string("option --") + option + " is one of fit's; fit-frame reads --frame");
+            throw std::invalid_argument(std::string("option --") + option +
+                                        " is one of fit's; fit-frame reads --frame");
     const int jobs = args.Integer("jobs", 0);
     if (jobs < 0 || jobs > 256) throw std::invalid_argument("option --jobs takes 1..256 threads (0: every core)");
     const int block = args.Integer("block", 16);
@@ -55,16 +56,18 @@ int RunFitFrame(const std::vector<std::string>& words, std::ostream& out, std::o
     const std::string unit = frame.positionUnit.empty() ? "" : " " + frame.positionUnit;
     for (const fit::FrameRow& row : rows) {
         out << "row " << row.index + 1 << " (" << frame.positionName << " " << Trim(Str(row.position)) << unit
-            << (row.half == 0 ? "" : row.half < 0 ? ", lower half" : ", upper half") << "): " << fit::OutcomeLine(row.fit)
-            << "\n";
+            << (row.half == 0  ? ""
+                : row.half < 0 ? ", lower half"
+                               : ", upper half")
+            << "): " << fit::OutcomeLine(row.fit) << "\n";
         badInput = badInput || row.fit.outcome == fit::BatchOutcome::BadInput;
         unsettled = unsettled || row.fit.outcome == fit::BatchOutcome::NotConverged ||
                     (row.fit.outcome == fit::BatchOutcome::Fitted && row.fit.result.undetermined);
     }
     if (args.Has("out")) fit::WriteFrameCsv(args.Get("out"), frame, rows);
     if (args.Has("svg")) display::WriteFrameProfilesSvg(args.Get("svg"), frame, rows, request.conditions.unit);
-    const auto fitted = std::count_if(rows.begin(), rows.end(),
-                                      [](const fit::FrameRow& r) { return r.fit.outcome == fit::BatchOutcome::Fitted; });
+    const auto fitted = std::count_if(
+        rows.begin(), rows.end(), [](const fit::FrameRow& r) { return r.fit.outcome == fit::BatchOutcome::Fitted; });
     err << fitted << " of " << rows.size() << " rows fitted\n";
     return badInput ? 1 : unsettled ? 2 : 0;
 }

@@ -21,8 +21,9 @@ const OptionHelp kFrameOptions[] = {
     {"centre", "Y  position of the axis for --abel (default: found from the symmetry of the rows)"},
     {"halves", "average|lower|upper|both  the halves of the frame for --abel (default average)"},
     {"regularisation", "L  Tikhonov strength of the inversion, 0 plain onion peeling (default 0)"},
-    {"block", "N  rows per block: each block's first row starts from the options, the others from the row before "
-              "(default 16)"},
+    {"block",
+     "N  rows per block: each block's first row starts from the options, the others from the row before "
+     "(default 16)"},
 };
 
 }  // namespace

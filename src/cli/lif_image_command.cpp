@@ -24,7 +24,8 @@ const OptionHelp kLifImageOptions[] = {
     {"lines", "X1,X2[,...]  laser positions of the images (axis unit, as lif-lines lists the lines), required"},
     {"backgrounds", "FILE[,FILE...]  background image subtracted: one for every image, or one per image"},
     {"energies", "E1,E2[,...]  laser-sheet energy of each image, mJ (default all equal)"},
-    {"threshold", "F  pixels masked where a line's signal is below F times its image's 99.5th percentile (default 0.05)"},
+    {"threshold",
+     "F  pixels masked where a line's signal is below F times its image's 99.5th percentile (default 0.05)"},
     {"read-noise", "S[,S...]  noise of one pixel in counts, one for all or one per image (default: estimated)"},
     {"gain", "G  counts per photoelectron: adds the shot noise (default 0)"},
     {"temperatures", "T1:T2  range of the ratio curve, K (default 300:3000)"},
@@ -49,7 +50,8 @@ std::string Number(double v, int digits = 6) {
 std::vector<experiment::SpectrumFrame> ReadImages(const std::vector<std::string>& files, std::size_t count) {
     std::vector<experiment::SpectrumFrame> images;
     if (files.size() == 1 && count > 1)
-        for (std::size_t k = 0; k < count; ++k) images.push_back(experiment::ReadFrameFile(files[0], static_cast<int>(k) + 1));
+        for (std::size_t k = 0; k < count; ++k)
+            images.push_back(experiment::ReadFrameFile(files[0], static_cast<int>(k) + 1));
     else
         for (const std::string& f : files) images.push_back(experiment::ReadFrameFile(f, 1));
     return images;

@@ -76,6 +76,10 @@ double Asymmetry(const std::vector<double>& profile, double u) {
 /// The spacing of the rows' positions; throws unless they are equally spaced.
 double RowStep(const SpectrumFrame& f) {
     if (f.rows < 3) throw std::invalid_argument(f.source + ": an Abel inversion needs 3 or more rows");
+    if (f.rows > kMaxAbelRows)
+        throw std::invalid_argument(f.source + ": " + std::to_string(f.rows) +
+                                    " rows; an Abel inversion takes at most " + std::to_string(kMaxAbelRows) +
+                                    " (bin the rows)");
     const double step = (f.positions.back() - f.positions.front()) / (f.rows - 1);
     for (int j = 1; j < f.rows; ++j) {
         const double d = f.positions[static_cast<std::size_t>(j)] - f.positions[static_cast<std::size_t>(j) - 1];

@@ -27,6 +27,10 @@
 
 namespace velmora::experiment {
 
+/// Most lateral rows an inversion takes (its operator grows with their square, its solution with
+/// their cube).
+inline constexpr int kMaxAbelRows = 4096;
+
 /// Which lateral rows make the radial profile: the two halves averaged, one half (rows at
 /// positions below or above the centre), or both kept apart (one set of rings each).
 enum class AbelHalves { Average = 0, Lower = 1, Upper = 2, Both = 3 };

@@ -71,7 +71,11 @@ experiment::SpectrumFrame ReadCorrectedFrame(const FramePreparation& how) {
 }
 
 FrameSpectra PrepareFrame(const FramePreparation& how, simulation::AxisUnit unit) {
-    const experiment::SpectrumFrame frame = ReadCorrectedFrame(how);
+    return FrameSpectraOf(ReadCorrectedFrame(how), how, unit);
+}
+
+FrameSpectra FrameSpectraOf(const experiment::SpectrumFrame& frame, const FramePreparation& how,
+                            simulation::AxisUnit unit) {
     if (!how.abel) return FrameRows(frame, unit);
     // The noise of each side-on row from its scatter, for the uncertainty of the inversion.
     std::vector<double> sigma(static_cast<std::size_t>(frame.rows));

@@ -52,11 +52,16 @@ std::vector<double> FrameAxis(const experiment::SpectrumFrame& frame, simulation
 FrameSpectra FrameRows(const experiment::SpectrumFrame& frame, simulation::AxisUnit unit,
                        const std::vector<double>& sigma = {});
 
-/// Reads and prepares a frame. Throws FileError (the files), FitInputError or
-/// std::invalid_argument (rows, axis, inversion) naming the file and the problem.
-FrameSpectra PrepareFrame(const FramePreparation& how, simulation::AxisUnit unit);
-
 /// Reads a frame with the corrections and rows of `how` (no inversion, no axis conversion).
 experiment::SpectrumFrame ReadCorrectedFrame(const FramePreparation& how);
+
+/// The spectra of a corrected frame: its rows, or with how.abel the rings of its inversion.
+FrameSpectra FrameSpectraOf(const experiment::SpectrumFrame& frame, const FramePreparation& how,
+                            simulation::AxisUnit unit);
+
+/// Reads and prepares a frame (ReadCorrectedFrame, then FrameSpectraOf). Throws FileError (the
+/// files), FitInputError or std::invalid_argument (rows, axis, inversion) naming the file and
+/// the problem.
+FrameSpectra PrepareFrame(const FramePreparation& how, simulation::AxisUnit unit);
 
 }  // namespace velmora::fit

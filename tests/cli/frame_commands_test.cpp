@@ -44,7 +44,8 @@ std::string SlitFrame(const testing::TempDir& dir) {
             f = experiment::BlankFrame(4, static_cast<int>(s.size()));
             for (const auto& p : s) f.axis.push_back(p.first);
         }
-        for (std::size_t i = 0; i < s.size(); ++i) f.At(r, static_cast<int>(i)) = static_cast<float>(s[i].second + 3.0 + noise.Next());
+        for (std::size_t i = 0; i < s.size(); ++i)
+            f.At(r, static_cast<int>(i)) = static_cast<float>(s[i].second + 3.0 + noise.Next());
         f.positions[static_cast<std::size_t>(r)] = 0.5 * r;
     }
     f.At(2, 100) = std::nanf("");
@@ -54,8 +55,9 @@ std::string SlitFrame(const testing::TempDir& dir) {
 }
 
 std::vector<std::string> FrameArgs(const std::string& frame, std::vector<std::string> more) {
-    std::vector<std::string> a = {"fit-frame", "--data", VELMORA_DATA_DIR, "--entry", "1", "--resolution", "0.2",
-                                  "--free", "t,scale,baseline", "--set", "t=1500", "--frame", frame};
+    std::vector<std::string> a = {"fit-frame", "--data", VELMORA_DATA_DIR,   "--entry", "1",      "--resolution",
+                                  "0.2",       "--free", "t,scale,baseline", "--set",   "t=1500", "--frame",
+                                  frame};
     a.insert(a.end(), more.begin(), more.end());
     return a;
 }
@@ -65,8 +67,10 @@ std::vector<std::string> FrameArgs(const std::string& frame, std::vector<std::st
 TEST(CliFitFrame, EveryRowPrintedAndWrittenABadRowAloneAndThreadsChangeNothing) {
     const testing::TempDir dir;
     const std::string frame = SlitFrame(dir);
-    const std::string one = (dir / "one.csv").string(), two = (dir / "two.csv").string(), svg = (dir / "p.svg").string();
-    const Result r = RunCli(FrameArgs(frame, {"--positions", "0:0.5:mm", "--jobs", "1", "--block", "2", "--out", one, "--svg", svg}));
+    const std::string one = (dir / "one.csv").string(), two = (dir / "two.csv").string(),
+                      svg = (dir / "p.svg").string();
+    const Result r = RunCli(
+        FrameArgs(frame, {"--positions", "0:0.5:mm", "--jobs", "1", "--block", "2", "--out", one, "--svg", svg}));
     EXPECT_EQ(r.code, 1) << r.err;  // row 3 cannot be fitted
     ASSERT_EQ(r.lines.size(), 4u) << r.out;
     EXPECT_EQ(r.lines[0].rfind("row 1 (position 0 mm): t = 14", 0), 0u) << r.lines[0];
@@ -74,7 +78,8 @@ TEST(CliFitFrame, EveryRowPrintedAndWrittenABadRowAloneAndThreadsChangeNothing) 
     const std::string last = r.lines[3].substr(r.lines[3].find("t = ") + 4);
     EXPECT_NEAR(Val(last), 2600.0, 3.0 * Val(last.substr(last.find("± ") + 3))) << r.lines[3];
     EXPECT_NE(r.err.find("3 of 4 rows fitted"), std::string::npos) << r.err;
-    EXPECT_EQ(RunCli(FrameArgs(frame, {"--positions", "0:0.5:mm", "--jobs", "2", "--block", "2", "--out", two})).code, 1);
+    EXPECT_EQ(RunCli(FrameArgs(frame, {"--positions", "0:0.5:mm", "--jobs", "2", "--block", "2", "--out", two})).code,
+              1);
     EXPECT_EQ(testing::ReadFile(one), testing::ReadFile(two));
     const std::vector<std::string> lines = testing::CrLfLines(testing::ReadFile(one));
     ASSERT_EQ(lines.size(), 5u);
@@ -98,7 +103,8 @@ TEST(CliFitFrame, AbelHalvesAndOptionsRefused) {
     for (int j = 0; j < 25; ++j) {
         const double y = -1.2 + 0.1 * j, chord = std::fabs(y) < 1.0 ? 2.0 * std::sqrt(1.0 - y * y) : 0.0;
         f.positions[static_cast<std::size_t>(j)] = y;
-        for (std::size_t i = 0; i < s.size(); ++i) f.At(j, static_cast<int>(i)) = static_cast<float>(chord * s[i].second + 0.5 * noise.Next());
+        for (std::size_t i = 0; i < s.size(); ++i)
+            f.At(j, static_cast<int>(i)) = static_cast<float>(chord * s[i].second + 0.5 * noise.Next());
     }
     const std::string frame = (dir / "disc.csv").string(), csv = (dir / "rings.csv").string();
     experiment::WriteMatrixCsv(frame, f);
@@ -153,8 +159,8 @@ TEST(CliLifImage, TwoRegionsOfKnownTemperatureAndTheirFiles) {
         experiment::SpectrumFrame f = experiment::BlankFrame(12, 16);
         for (int r = 0; r < 12; ++r)
             for (int col = 0; col < 16; ++col) {
-                const double signal = (col < 8 ? cold : hot)[static_cast<std::size_t>(k)].signal[0] /
-                                      cold[0].signal[0] * 3000.0;
+                const double signal =
+                    (col < 8 ? cold : hot)[static_cast<std::size_t>(k)].signal[0] / cold[0].signal[0] * 3000.0;
                 f.At(r, col) = static_cast<float>(r < 2 ? noise.Next() : signal + 2.0 * noise.Next());
             }
         files.push_back((dir / ("line" + std::to_string(k + 1) + ".csv")).string());
@@ -162,9 +168,29 @@ TEST(CliLifImage, TwoRegionsOfKnownTemperatureAndTheirFiles) {
     }
     const std::string T = (dir / "T.csv").string(), mask = (dir / "mask.csv").string(), svg = (dir / "T.svg").string(),
                       png = (dir / "T.png").string();
-    const Result r = RunCli({"lif-image", "--data", VELMORA_DATA_DIR, "--entry", "1", "--resolution", "0.02",
-                             "--images", files[0] + "," + files[1], "--lines", "2822.532,2856.282", "--temperatures",
-                             "600:2600", "--pixel-size", "0.1:mm", "--out", T, "--mask", mask, "--svg", svg, "--png", png});
+    const Result r = RunCli({"lif-image",
+                             "--data",
+                             VELMORA_DATA_DIR,
+                             "--entry",
+                             "1",
+                             "--resolution",
+                             "0.02",
+                             "--images",
+                             files[0] + "," + files[1],
+                             "--lines",
+                             "2822.532,2856.282",
+                             "--temperatures",
+                             "600:2600",
+                             "--pixel-size",
+                             "0.1:mm",
+                             "--out",
+                             T,
+                             "--mask",
+                             mask,
+                             "--svg",
+                             svg,
+                             "--png",
+                             png});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("160 of 192 pixels with a temperature; 32 below the threshold"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("line 1: laser at 2822.532"), std::string::npos) << r.out;
