@@ -12,7 +12,7 @@
 #include "cli/frame_options.h"
 #include "cli/simulate_options.h"
 #include "common/number_format.h"
-#include "display/map_plot.h"
+#include "display/frame_plots.h"
 #include "fit/lif_image.h"
 
 namespace velmora::cli {
@@ -152,10 +152,7 @@ int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::o
         WriteImage(args.Get("mask"), r, codes);
     }
     if (args.Has("svg") || args.Has("png")) {
-        display::MapImage m;
-        m.rows = r.rows, m.columns = r.columns, m.values = r.temperature, m.x = r.x, m.y = r.y;
-        m.xLabel = "x (" + r.xUnit + ")", m.yLabel = "y (" + r.yUnit + ")", m.valueLabel = "T (K)";
-        m.caption = q.system.label + " LIF temperature from " + std::to_string(r.lines.size()) + " lines";
+        const display::MapImage m = display::LifTemperatureMap(r, q.system.label);
         if (args.Has("svg")) display::WriteMapSvg(args.Get("svg"), m);
         if (args.Has("png")) display::WriteMapPng(args.Get("png"), m);
     }

@@ -67,4 +67,12 @@ void WriteFrameProfilesSvg(const std::string& path, const fit::FrameSpectra& fra
     WriteChartsSvg(path, FrameProfileCharts(frame, rows, unit, 900.0, height), 900.0, "Profiles of " + frame.source);
 }
 
+MapImage LifTemperatureMap(const fit::LifImageResult& r, const std::string& system) {
+    MapImage m;
+    m.rows = r.rows, m.columns = r.columns, m.values = r.temperature, m.x = r.x, m.y = r.y;
+    m.xLabel = "x (" + r.xUnit + ")", m.yLabel = "y (" + r.yUnit + ")", m.valueLabel = "T (K)";
+    m.caption = system + " LIF temperature from " + std::to_string(r.lines.size()) + " lines";
+    return m;
+}
+
 }  // namespace velmora::display

@@ -95,9 +95,12 @@ bool AxisCalibration(fitsfile* f, int n, int count, std::vector<double>& x, std:
 
 SpectrumFrame ReadFitsFrame(std::string_view bytes, int image) {
     if (bytes.size() < 2880) Refuse("shorter than one 2880-byte FITS block");
-    // A read-only memory file: the library reads the bytes in place.
-    void* buffer = const_cast<char*>(bytes.data());
-    std::size_t size = bytes.size();
+    // A read-only memory file. The library reads whole 2880-byte records, also the last one of a
+    // file cut short: the copy it reads is padded with zeros to whole records.
+    std::string padded(bytes);
+    padded.resize((bytes.size() + 2 * 2880 - 1) / 2880 * 2880, '\0');
+    void* buffer = padded.data();
+    std::size_t size = padded.size();
     fitsfile* raw = nullptr;
     int status = 0;
     fits_open_memfile(&raw, "frame.fits", READONLY, &buffer, &size, 0, nullptr, &status);

@@ -104,6 +104,18 @@ void SaveFitDialog(const FitDialogState& d, KeyValueStore& store) {
 fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
     const ExperimentState& exp = app.exp;
     if (!HasExperimentalPoints(exp)) throw fit::FitInputError("no experimental spectrum is loaded: load one to fit it");
+    fit::FitRequest r = FitSettingsFromDialog(app, d);
+    // The spectrum as corrected, already on the axis unit of the conditions (spectra are
+    // converted to the axis when they are read and when the unit changes).
+    r.spectrum.source = exp.ExpFiles.empty() ? "the spectrum" : exp.ExpFiles.back().Path;
+    for (int i = 0; i <= exp.ExpPoints; ++i) {
+        r.spectrum.x.push_back(exp.ExpX(i));
+        r.spectrum.y.push_back(exp.ExpY(i));
+    }
+    return r;
+}
+
+fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
     fit::FitRequest r;
     r.conditions = simulation::ConditionsFromScreen(app);
     const auto model = simulation::CurrentModel(app);
@@ -112,13 +124,6 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
     for (const std::string& e : Split(d.extraSystems, ',')) {
         const double entry = Number(e, "extra band systems");
         r.systems.push_back(fit::LoadFitSystem(app.db, static_cast<int>(entry), r.conditions));
-    }
-    // The spectrum as corrected, already on the axis unit of the conditions (spectra are
-    // converted to the axis when they are read and when the unit changes).
-    r.spectrum.source = exp.ExpFiles.empty() ? "the spectrum" : exp.ExpFiles.back().Path;
-    for (int i = 0; i <= exp.ExpPoints; ++i) {
-        r.spectrum.x.push_back(exp.ExpX(i));
-        r.spectrum.y.push_back(exp.ExpY(i));
     }
     r.settings.free.clear();
     for (const FitDialogRow& row : d.rows) {
