@@ -57,12 +57,6 @@ std::vector<experiment::SpectrumFrame> ReadImages(const std::vector<std::string>
     return images;
 }
 
-void WriteImage(const std::string& path, const fit::LifImageResult& r, const std::vector<float>& values) {
-    experiment::SpectrumFrame f = experiment::BlankFrame(r.rows, r.columns);
-    f.axis = r.x, f.positions = r.y, f.pixels = values;
-    experiment::WriteMatrixCsv(path, f);
-}
-
 int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, kSimulationFlags);
     std::vector<std::string> known = SimulationOptionNames();
@@ -143,13 +137,13 @@ int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::o
     }
     for (const std::string& note : r.notes) err << "velmora-cli lif-image: " << note << "\n";
 
-    if (args.Has("out")) WriteImage(args.Get("out"), r, r.temperature);
-    if (args.Has("uncertainty")) WriteImage(args.Get("uncertainty"), r, r.sigma);
-    if (args.Has("scale")) WriteImage(args.Get("scale"), r, r.scale);
+    if (args.Has("out")) fit::WriteLifImageCsv(args.Get("out"), r, r.temperature);
+    if (args.Has("uncertainty")) fit::WriteLifImageCsv(args.Get("uncertainty"), r, r.sigma);
+    if (args.Has("scale")) fit::WriteLifImageCsv(args.Get("scale"), r, r.scale);
     if (args.Has("mask")) {
         std::vector<float> codes;
         for (fit::LifPixel m : r.mask) codes.push_back(static_cast<float>(m));
-        WriteImage(args.Get("mask"), r, codes);
+        fit::WriteLifImageCsv(args.Get("mask"), r, codes);
     }
     if (args.Has("svg") || args.Has("png")) {
         const display::MapImage m = display::LifTemperatureMap(r, q.system.label);

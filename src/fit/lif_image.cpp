@@ -145,6 +145,12 @@ double ImageNoise(const experiment::SpectrumFrame& f) {
     return *mid / (std::sqrt(6.0) * 0.6745);
 }
 
+void WriteLifImageCsv(const std::string& path, const LifImageResult& r, const std::vector<float>& values) {
+    experiment::SpectrumFrame f = experiment::BlankFrame(r.rows, r.columns);
+    f.axis = r.x, f.positions = r.y, f.pixels = values;
+    experiment::WriteMatrixCsv(path, f);
+}
+
 LifImageResult LifTemperatureImage(const LifImageRequest& q) {
     const std::size_t K = q.lines.size();
     if (K < 2 || K > kMaxLines)

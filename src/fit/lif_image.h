@@ -95,6 +95,10 @@ std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const simulati
 /// its neighbours in the row: the median of |2 I(c) − I(c−1) − I(c+1)| / (√6 × 0.6745).
 double ImageNoise(const experiment::SpectrumFrame& image);
 
+/// Writes one image of the result (temperature, uncertainty, scale ...) as matrix CSV, x of the
+/// columns in the first row, y of the rows in the first column, masked pixels empty.
+void WriteLifImageCsv(const std::string& path, const LifImageResult& r, const std::vector<float>& values);
+
 /// Computes the temperature image. Throws FitInputError naming the image or line that cannot be
 /// used, FitCancelled when cancelled.
 LifImageResult LifTemperatureImage(const LifImageRequest& request);

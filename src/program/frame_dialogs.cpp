@@ -18,7 +18,8 @@ namespace {
 std::vector<std::string> Items(const std::string& text, const char* separators) {
     std::vector<std::string> out;
     std::string s = text;
-    std::replace_if(s.begin(), s.end(), [&](char c) { return std::strchr(separators, c) != nullptr; }, '\n');
+    std::replace_if(
+        s.begin(), s.end(), [&](char c) { return std::strchr(separators, c) != nullptr; }, '\n');
     std::istringstream in(s);
     for (std::string item; std::getline(in, item);)
         if (!Trim(item).empty()) out.push_back(Trim(item));
@@ -65,8 +66,14 @@ constexpr const char* kLifSection = "LifImage";
 
 void LoadFitFrameDialog(FitFrameDialogState& d, const KeyValueStore& store) {
     Load(store, kFrameSection,
-         {{"Frame", &d.frame}, {"Axis", &d.axis}, {"Dark", &d.dark}, {"Response", &d.response}, {"Rows", &d.rows},
-          {"Positions", &d.positions}, {"Centre", &d.centre}, {"Regularisation", &d.regularisation}});
+         {{"Frame", &d.frame},
+          {"Axis", &d.axis},
+          {"Dark", &d.dark},
+          {"Response", &d.response},
+          {"Rows", &d.rows},
+          {"Positions", &d.positions},
+          {"Centre", &d.centre},
+          {"Regularisation", &d.regularisation}});
     auto integer = [&](const char* key, int& value, int lo, int hi) {
         if (const auto v = store.Get(kFrameSection, key)) value = std::clamp(static_cast<int>(Val(*v)), lo, hi);
     };
@@ -83,12 +90,17 @@ void LoadFitFrameDialog(FitFrameDialogState& d, const KeyValueStore& store) {
 void SaveFitFrameDialog(const FitFrameDialogState& d, KeyValueStore& store) {
     FitFrameDialogState copy = d;
     Save(store, kFrameSection,
-         {{"Frame", &copy.frame}, {"Axis", &copy.axis}, {"Dark", &copy.dark}, {"Response", &copy.response},
-          {"Rows", &copy.rows}, {"Positions", &copy.positions}, {"Centre", &copy.centre},
+         {{"Frame", &copy.frame},
+          {"Axis", &copy.axis},
+          {"Dark", &copy.dark},
+          {"Response", &copy.response},
+          {"Rows", &copy.rows},
+          {"Positions", &copy.positions},
+          {"Centre", &copy.centre},
           {"Regularisation", &copy.regularisation}});
-    for (const auto& [key, value] : {std::pair{"Image", d.image}, std::pair{"Bin", d.bin}, std::pair{"Block", d.block},
-                                     std::pair{"Jobs", d.jobs}, std::pair{"Halves", d.halves},
-                                     std::pair{"Abel", d.abel ? 1 : 0}})
+    for (const auto& [key, value] :
+         {std::pair{"Image", d.image}, std::pair{"Bin", d.bin}, std::pair{"Block", d.block}, std::pair{"Jobs", d.jobs},
+          std::pair{"Halves", d.halves}, std::pair{"Abel", d.abel ? 1 : 0}})
         store.Set(kFrameSection, key, std::to_string(value));
 }
 
@@ -119,7 +131,8 @@ FrameFitJob FrameFitJobFromDialog(AppState& app, const FitFrameDialogState& d, c
         how.abelOptions.centre = FieldNumber(d.centre, "centre");
     }
     how.abelOptions.halves = static_cast<experiment::AbelHalves>(std::clamp(d.halves, 0, 3));
-    how.abelOptions.regularisation = Trim(d.regularisation).empty() ? 0.0 : FieldNumber(d.regularisation, "regularisation");
+    how.abelOptions.regularisation =
+        Trim(d.regularisation).empty() ? 0.0 : FieldNumber(d.regularisation, "regularisation");
     if (how.abelOptions.regularisation < 0.0) throw fit::FitInputError("regularisation: 0 or more");
     job.options.block = std::max(d.block, 1);
     job.options.jobs = std::max(d.jobs, 0);
@@ -140,15 +153,17 @@ std::vector<std::vector<std::string>> FrameResultTable(const fit::FrameSpectra& 
     table.push_back(header);
     const char* outcomes[] = {"fitted", "bad input", "not converged"};
     for (const fit::FrameRow& row : rows) {
-        std::vector<std::string> line = {std::to_string(row.index + 1) + (row.half < 0 ? " lower" : row.half > 0 ? " upper" : ""),
+        std::vector<std::string> line = {std::to_string(row.index + 1) + (row.half < 0   ? " lower"
+                                                                          : row.half > 0 ? " upper"
+                                                                                         : ""),
                                          Trim(Str(row.position)), outcomes[static_cast<int>(row.fit.outcome)]};
         const fit::FitResult& r = row.fit.result;
         const bool fitted = row.fit.outcome == fit::BatchOutcome::Fitted;
         for (const std::string& n : names) {
             const fit::Parameter* q = fitted ? r.Find(n) : nullptr;
             const std::string u = q ? fit::ParameterUnit(q->id.kind, unit) : "";
-            line.push_back(q ? fit::ValueWithUncertainty(q->value, r.Uncertainty(n), q->free) + (u.empty() ? "" : " " + u)
-                             : "");
+            line.push_back(
+                q ? fit::ValueWithUncertainty(q->value, r.Uncertainty(n), q->free) + (u.empty() ? "" : " " + u) : "");
         }
         line.push_back(fitted ? Format(r.reducedChiSquare, "0.000") : row.fit.message);
         table.push_back(line);
@@ -158,15 +173,27 @@ std::vector<std::vector<std::string>> FrameResultTable(const fit::FrameSpectra& 
 
 void LoadLifImageDialog(LifImageDialogState& d, const KeyValueStore& store) {
     Load(store, kLifSection,
-         {{"Images", &d.images}, {"Lines", &d.lines}, {"Backgrounds", &d.backgrounds}, {"Energies", &d.energies},
-          {"Noise", &d.noise}, {"Threshold", &d.threshold}, {"Gain", &d.gain}, {"Temperatures", &d.temperatures}});
+         {{"Images", &d.images},
+          {"Lines", &d.lines},
+          {"Backgrounds", &d.backgrounds},
+          {"Energies", &d.energies},
+          {"Noise", &d.noise},
+          {"Threshold", &d.threshold},
+          {"Gain", &d.gain},
+          {"Temperatures", &d.temperatures}});
 }
 
 void SaveLifImageDialog(const LifImageDialogState& d, KeyValueStore& store) {
     LifImageDialogState c = d;
     Save(store, kLifSection,
-         {{"Images", &c.images}, {"Lines", &c.lines}, {"Backgrounds", &c.backgrounds}, {"Energies", &c.energies},
-          {"Noise", &c.noise}, {"Threshold", &c.threshold}, {"Gain", &c.gain}, {"Temperatures", &c.temperatures}});
+         {{"Images", &c.images},
+          {"Lines", &c.lines},
+          {"Backgrounds", &c.backgrounds},
+          {"Energies", &c.energies},
+          {"Noise", &c.noise},
+          {"Threshold", &c.threshold},
+          {"Gain", &c.gain},
+          {"Temperatures", &c.temperatures}});
 }
 
 fit::LifImageRequest LifImageRequestFromDialog(AppState& app, const LifImageDialogState& d) {
@@ -181,7 +208,8 @@ fit::LifImageRequest LifImageRequestFromDialog(AppState& app, const LifImageDial
     const std::vector<std::string> images = Items(d.images, ";");
     if (images.empty()) throw fit::FitInputError("images: choose one image per line, or one stack");
     if (images.size() == 1)
-        for (std::size_t k = 0; k < q.lines.size(); ++k) q.images.push_back(experiment::ReadFrameFile(images[0], static_cast<int>(k) + 1));
+        for (std::size_t k = 0; k < q.lines.size(); ++k)
+            q.images.push_back(experiment::ReadFrameFile(images[0], static_cast<int>(k) + 1));
     else
         for (const std::string& f : images) q.images.push_back(experiment::ReadFrameFile(f, 1));
     for (const std::string& f : Items(d.backgrounds, ";")) q.backgrounds.push_back(experiment::ReadFrameFile(f, 1));
