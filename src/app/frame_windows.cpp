@@ -179,6 +179,7 @@ FitFrameDialog::FitFrameDialog(AppState& app, program::KeyValueStore& store, QWi
     table_ = new QTableWidget(0, 0, this);
     table_->setObjectName("GrdFrameResults");
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->setVisible(false);  // the first column numbers the rows
 
     auto* left = new QVBoxLayout;
     left->addLayout(form);

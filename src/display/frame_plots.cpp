@@ -70,7 +70,9 @@ void WriteFrameProfilesSvg(const std::string& path, const fit::FrameSpectra& fra
 MapImage LifTemperatureMap(const fit::LifImageResult& r, const std::string& system) {
     MapImage m;
     m.rows = r.rows, m.columns = r.columns, m.values = r.temperature, m.x = r.x, m.y = r.y;
-    m.xLabel = "x (" + r.xUnit + ")", m.yLabel = "y (" + r.yUnit + ")", m.valueLabel = "T (K)";
+    m.xLabel = "x" + (r.xUnit.empty() ? "" : " (" + r.xUnit + ")");
+    m.yLabel = "y" + (r.yUnit.empty() ? "" : " (" + r.yUnit + ")");
+    m.valueLabel = "T (K)";
     m.caption = system + " LIF temperature from " + std::to_string(r.lines.size()) + " lines";
     return m;
 }
