@@ -20,20 +20,13 @@
 #include "fit/lif_image.h"
 #include "fit/spectrum_model.h"
 #include "program/startup.h"
+#include "shipped_catalogue.h"
 
 namespace {
 
 using namespace velmora;
 
-const DatabaseState& Database() {
-    static std::unique_ptr<AppState> app;
-    if (!app) {
-        app = std::make_unique<AppState>();
-        program::MemoryStore firstRun;
-        program::StartUp(*app, firstRun, VELMORA_DATA_DIR);
-    }
-    return app->db;
-}
+const DatabaseState& Database() { return bench::ShippedCatalogue(); }
 
 const fit::FitSystem& OH(const simulation::SimulationConditions& c = {}) {
     static const fit::FitSystem s = fit::LoadFitSystem(Database(), 1, c);

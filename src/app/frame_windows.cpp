@@ -30,8 +30,7 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.trimmed().toStdString(); }
 
-constexpr const char* kFrameFilter =
-    "Frames (*.fits *.fit *.fts *.tif *.tiff *.spe *.asc *.csv *.txt);;All files (*)";
+constexpr const char* kFrameFilter = "Frames (*.fits *.fit *.fts *.tif *.tiff *.spe *.asc *.csv *.txt);;All files (*)";
 
 /// A line edit with a Browse button beside it.
 QWidget* WithBrowse(QWidget* parent, QLineEdit* edit, std::function<void()> browse) {
@@ -147,7 +146,8 @@ FitFrameDialog::FitFrameDialog(AppState& app, program::KeyValueStore& store, QWi
     form->addRow(tr("Image of a stack (0: sum)"), image_);
     form->addRow(tr("Axis file"), WithBrowse(this, axis_, [this] { Choose(axis_, tr("Axis file")); }));
     form->addRow(tr("Dark frame"), WithBrowse(this, dark_, [this] { Choose(dark_, tr("Dark frame")); }));
-    form->addRow(tr("Response (flat field)"), WithBrowse(this, response_, [this] { Choose(response_, tr("Response")); }));
+    form->addRow(tr("Response (flat field)"),
+                 WithBrowse(this, response_, [this] { Choose(response_, tr("Response")); }));
     form->addRow(tr("Rows"), rowsField_);
     form->addRow(tr("Rows binned"), bin_);
     form->addRow(tr("Positions"), positions_);
@@ -296,7 +296,8 @@ void FitFrameDialog::ShowResults() {
         for (std::size_t c = 0; c < table[r].size(); ++c)
             table_->setItem(static_cast<int>(r) - 1, static_cast<int>(c), new QTableWidgetItem(Q(table[r][c])));
     table_->resizeColumnsToContents();
-    profiles_->ShowCharts([this](double w, double h) { return display::FrameProfileCharts(frame_, rows_, unit_, w, h); });
+    profiles_->ShowCharts(
+        [this](double w, double h) { return display::FrameProfileCharts(frame_, rows_, unit_, w, h); });
 }
 
 void FitFrameDialog::Save(bool svg) {
@@ -335,15 +336,18 @@ LifImageDialog::LifImageDialog(AppState& app, program::KeyValueStore& store, QWi
         if (!files.isEmpty()) field->setText(files.join(";"));
     };
     auto* form = new QFormLayout;
-    form->addRow(tr("Images"), WithBrowse(this, images_, [this, chooseMany] { chooseMany(images_, tr("LIF images")); }));
+    form->addRow(tr("Images"),
+                 WithBrowse(this, images_, [this, chooseMany] { chooseMany(images_, tr("LIF images")); }));
     form->addRow(tr("Excitation lines"), lines_);
-    form->addRow(tr("Backgrounds"), WithBrowse(this, backgrounds_, [this, chooseMany] { chooseMany(backgrounds_, tr("Backgrounds")); }));
+    form->addRow(tr("Backgrounds"),
+                 WithBrowse(this, backgrounds_, [this, chooseMany] { chooseMany(backgrounds_, tr("Backgrounds")); }));
     form->addRow(tr("Sheet energies"), energies_);
     form->addRow(tr("Read noise"), noise_);
     form->addRow(tr("Gain (counts per photoelectron)"), gain_);
     form->addRow(tr("Mask below (fraction of the signal)"), threshold_);
     form->addRow(tr("Temperatures of the curve (K)"), temperatures_);
-    auto* note = new QLabel(tr("The band system, LIF regime, quenching and laser are those of the Simulation tab."), this);
+    auto* note =
+        new QLabel(tr("The band system, LIF regime, quenching and laser are those of the Simulation tab."), this);
     note->setWordWrap(true);
     run_ = Button(this, "CmdLifRun", tr("Run"));
     cancel_ = Button(this, "CmdLifCancel", tr("Cancel"));

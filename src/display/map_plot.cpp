@@ -71,17 +71,7 @@ void DrawMap(Canvas& canvas, const MapImage& m, double left, double top, double 
     auto Y = [&](double y) { return pb - (y - ymin) / (ymax - ymin) * (pb - pt); };
     canvas.Image(X(x0), Y(y0), X(x1), Y(y1), m.columns, m.rows, MapPixels(m));
     canvas.Box(pl, pt, pr, pb, black, false);
-    const std::vector<double> xt = NiceTicks(xmin, xmax, 6), yt = NiceTicks(ymin, ymax, 5);
-    for (double t : xt) {
-        canvas.Line(X(t), pb, X(t), pb + 4.0, black);
-        const std::string label = TickLabel(t, xt.size() > 1 ? xt[1] - xt[0] : 1.0);
-        canvas.Text(X(t) - 0.5 * canvas.TextWidth(label), pb + 5.0, label, black);
-    }
-    for (double t : yt) {
-        canvas.Line(pl - 4.0, Y(t), pl, Y(t), black);
-        const std::string label = TickLabel(t, yt.size() > 1 ? yt[1] - yt[0] : 1.0);
-        canvas.Text(pl - 6.0 - canvas.TextWidth(label), Y(t) - 0.5 * textH, label, black);
-    }
+    DrawTicks(canvas, pl, pb, xmin, xmax, ymin, ymax, X, Y);
     if (!m.xLabel.empty())
         canvas.Text(0.5 * (pl + pr) - 0.5 * canvas.TextWidth(m.xLabel), pb + 1.4 * textH, m.xLabel, black);
     if (!m.yLabel.empty()) canvas.TextUp(left, 0.5 * (pt + pb) + 0.5 * canvas.TextWidth(m.yLabel), m.yLabel, black);
