@@ -112,10 +112,15 @@ void Worker::Join() {
     if (thread_.joinable()) thread_.join();
 }
 
+WorkerDialog::~WorkerDialog() {
+    worker_.cancel = true;
+    worker_.Join();
+}
+
 // ---- Fit frame ---------------------------------------------------------------------------------
 
 FitFrameDialog::FitFrameDialog(AppState& app, program::KeyValueStore& store, QWidget* parent)
-    : QDialog(parent), app_(app), store_(store) {
+    : WorkerDialog(parent), app_(app), store_(store) {
     setObjectName("frmFitFrame");
     setWindowTitle(tr("Fit frame"));
     program::LoadFitFrameDialog(state_, store_);
@@ -201,11 +206,6 @@ FitFrameDialog::FitFrameDialog(AppState& app, program::KeyValueStore& store, QWi
     connect(saveCsv_, &QPushButton::clicked, this, [this] { Save(false); });
     connect(saveSvg_, &QPushButton::clicked, this, [this] { Save(true); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
-}
-
-FitFrameDialog::~FitFrameDialog() {
-    worker_.cancel = true;
-    worker_.Join();
 }
 
 QString FitFrameDialog::Choose(QLineEdit* field, const QString& title) {
@@ -318,7 +318,7 @@ void FitFrameDialog::Save(bool svg) {
 // ---- LIF temperature image ---------------------------------------------------------------------
 
 LifImageDialog::LifImageDialog(AppState& app, program::KeyValueStore& store, QWidget* parent)
-    : QDialog(parent), app_(app), store_(store) {
+    : WorkerDialog(parent), app_(app), store_(store) {
     setObjectName("frmLifImage");
     setWindowTitle(tr("LIF temperature image"));
     program::LoadLifImageDialog(state_, store_);
@@ -381,11 +381,6 @@ LifImageDialog::LifImageDialog(AppState& app, program::KeyValueStore& store, QWi
     connect(saveSvg_, &QPushButton::clicked, this, [this] { Save(1); });
     connect(savePng_, &QPushButton::clicked, this, [this] { Save(2); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
-}
-
-LifImageDialog::~LifImageDialog() {
-    worker_.cancel = true;
-    worker_.Join();
 }
 
 void LifImageDialog::ReadFields() {

@@ -61,17 +61,28 @@ private:
     bool finished_ = true;
 };
 
-class FitFrameDialog final : public QDialog {
+/// A window that runs one piece of work at a time on a worker; closing it cancels the work.
+class WorkerDialog : public QDialog {
     Q_OBJECT
 public:
-    FitFrameDialog(AppState& app, program::KeyValueStore& store, QWidget* parent = nullptr);
-    ~FitFrameDialog() override;
-    void Run();
+    using QDialog::QDialog;
+    ~WorkerDialog() override;
+    virtual void Run() = 0;
     bool IsRunning() const { return worker_.Running(); }
 
 signals:
-    /// The run ended: fitted, failed or cancelled (the status label says which).
+    /// The run ended: done, failed or cancelled (the status label says which).
     void runEnded();
+
+protected:
+    Worker worker_;
+};
+
+class FitFrameDialog final : public WorkerDialog {
+    Q_OBJECT
+public:
+    FitFrameDialog(AppState& app, program::KeyValueStore& store, QWidget* parent = nullptr);
+    void Run() override;
 
 private:
     void ReadFields();
@@ -85,7 +96,6 @@ private:
     simulation::AxisUnit unit_ = simulation::AxisUnit::AngstromVacuum;
     fit::FrameSpectra frame_;
     std::vector<fit::FrameRow> rows_;
-    Worker worker_;
 
     QLineEdit *frameFile_ = nullptr, *axis_ = nullptr, *dark_ = nullptr, *response_ = nullptr;
     QLineEdit *rowsField_ = nullptr, *positions_ = nullptr, *centre_ = nullptr, *regularisation_ = nullptr;
@@ -99,16 +109,11 @@ private:
     QTableWidget* table_ = nullptr;
 };
 
-class LifImageDialog final : public QDialog {
+class LifImageDialog final : public WorkerDialog {
     Q_OBJECT
 public:
     LifImageDialog(AppState& app, program::KeyValueStore& store, QWidget* parent = nullptr);
-    ~LifImageDialog() override;
-    void Run();
-    bool IsRunning() const { return worker_.Running(); }
-
-signals:
-    void runEnded();
+    void Run() override;
 
 private:
     void ReadFields();
@@ -119,7 +124,6 @@ private:
     program::LifImageDialogState state_;
     std::optional<fit::LifImageResult> result_;
     std::string system_;
-    Worker worker_;
 
     QLineEdit *images_ = nullptr, *lines_ = nullptr, *backgrounds_ = nullptr, *energies_ = nullptr;
     QLineEdit *noise_ = nullptr, *threshold_ = nullptr, *gain_ = nullptr, *temperatures_ = nullptr;

@@ -50,13 +50,31 @@ struct Field {
     std::string* text;
 };
 
-void Load(const KeyValueStore& store, const char* section, std::initializer_list<Field> fields) {
+void Load(const KeyValueStore& store, const char* section, const std::vector<Field>& fields) {
     for (const Field& f : fields)
         if (const auto v = store.Get(section, f.key)) *f.text = *v;
 }
 
-void Save(KeyValueStore& store, const char* section, std::initializer_list<Field> fields) {
+void Save(KeyValueStore& store, const char* section, const std::vector<Field>& fields) {
     for (const Field& f : fields) store.Set(section, f.key, *f.text);
+}
+
+/// The text fields of each window and their keys.
+std::vector<Field> TextFields(FitFrameDialogState& d) {
+    return {
+        {"Frame", &d.frame}, {"Axis", &d.axis},           {"Dark", &d.dark},     {"Response", &d.response},
+        {"Rows", &d.rows},   {"Positions", &d.positions}, {"Centre", &d.centre}, {"Regularisation", &d.regularisation}};
+}
+
+std::vector<Field> TextFields(LifImageDialogState& d) {
+    return {{"Images", &d.images},
+            {"Lines", &d.lines},
+            {"Backgrounds", &d.backgrounds},
+            {"Energies", &d.energies},
+            {"Noise", &d.noise},
+            {"Threshold", &d.threshold},
+            {"Gain", &d.gain},
+            {"Temperatures", &d.temperatures}};
 }
 
 constexpr const char* kFrameSection = "FitFrame";
@@ -65,15 +83,7 @@ constexpr const char* kLifSection = "LifImage";
 }  // namespace
 
 void LoadFitFrameDialog(FitFrameDialogState& d, const KeyValueStore& store) {
-    Load(store, kFrameSection,
-         {{"Frame", &d.frame},
-          {"Axis", &d.axis},
-          {"Dark", &d.dark},
-          {"Response", &d.response},
-          {"Rows", &d.rows},
-          {"Positions", &d.positions},
-          {"Centre", &d.centre},
-          {"Regularisation", &d.regularisation}});
+    Load(store, kFrameSection, TextFields(d));
     auto integer = [&](const char* key, int& value, int lo, int hi) {
         if (const auto v = store.Get(kFrameSection, key)) value = std::clamp(static_cast<int>(Val(*v)), lo, hi);
     };
@@ -89,15 +99,7 @@ void LoadFitFrameDialog(FitFrameDialogState& d, const KeyValueStore& store) {
 
 void SaveFitFrameDialog(const FitFrameDialogState& d, KeyValueStore& store) {
     FitFrameDialogState copy = d;
-    Save(store, kFrameSection,
-         {{"Frame", &copy.frame},
-          {"Axis", &copy.axis},
-          {"Dark", &copy.dark},
-          {"Response", &copy.response},
-          {"Rows", &copy.rows},
-          {"Positions", &copy.positions},
-          {"Centre", &copy.centre},
-          {"Regularisation", &copy.regularisation}});
+    Save(store, kFrameSection, TextFields(copy));
     for (const auto& [key, value] :
          {std::pair{"Image", d.image}, std::pair{"Bin", d.bin}, std::pair{"Block", d.block}, std::pair{"Jobs", d.jobs},
           std::pair{"Halves", d.halves}, std::pair{"Abel", d.abel ? 1 : 0}})
@@ -171,29 +173,11 @@ std::vector<std::vector<std::string>> FrameResultTable(const fit::FrameSpectra& 
     return table;
 }
 
-void LoadLifImageDialog(LifImageDialogState& d, const KeyValueStore& store) {
-    Load(store, kLifSection,
-         {{"Images", &d.images},
-          {"Lines", &d.lines},
-          {"Backgrounds", &d.backgrounds},
-          {"Energies", &d.energies},
-          {"Noise", &d.noise},
-          {"Threshold", &d.threshold},
-          {"Gain", &d.gain},
-          {"Temperatures", &d.temperatures}});
-}
+void LoadLifImageDialog(LifImageDialogState& d, const KeyValueStore& store) { Load(store, kLifSection, TextFields(d)); }
 
 void SaveLifImageDialog(const LifImageDialogState& d, KeyValueStore& store) {
-    LifImageDialogState c = d;
-    Save(store, kLifSection,
-         {{"Images", &c.images},
-          {"Lines", &c.lines},
-          {"Backgrounds", &c.backgrounds},
-          {"Energies", &c.energies},
-          {"Noise", &c.noise},
-          {"Threshold", &c.threshold},
-          {"Gain", &c.gain},
-          {"Temperatures", &c.temperatures}});
+    LifImageDialogState copy = d;
+    Save(store, kLifSection, TextFields(copy));
 }
 
 fit::LifImageRequest LifImageRequestFromDialog(AppState& app, const LifImageDialogState& d) {
