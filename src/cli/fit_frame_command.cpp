@@ -75,8 +75,8 @@ int RunFitFrame(const std::vector<std::string>& words, std::ostream& out, std::o
 const bool registered = RegisterCommand(
     {"fit-frame",
      "fit-frame --entry N --frame FILE [frame options] [fit options] [simulation options]  fits every row of a\n"
-     "        spectrograph frame (or every ring of its Abel inversion, --abel) in parallel threads, one result\n"
-     "        row per row of the frame (--out CSV, --svg profiles); exit codes as fit" +
+     "        spectrograph frame (or every ring of its Abel inversion, --abel) on --jobs threads (default every\n"
+     "        core), one result row per row of the frame (--out CSV, --svg profiles); exit codes as fit" +
          FrameOptionsHelp(),
      &RunFitFrame});
 

@@ -157,8 +157,8 @@ const bool registered = RegisterCommand(
     {"lif-image",
      "lif-image --entry N --images FILE[,FILE...] --lines X1,X2[,...] [options] [simulation options]  a temperature\n"
      "        image from LIF images excited on two or more lines: background, sheet energies, mask and uncertainty;\n"
-     "        the lines' signals as lif-lines computes them under the conditions (regime, quenching); exit 0, or 2\n"
-     "        when no pixel has a temperature" +
+     "        the lines' signals from the LIF excitation spectrum under the conditions (regime, quenching, laser);\n"
+     "        exit 0, or 2 when no pixel has a temperature" +
          OptionsHelp(kLifImageOptions),
      &RunLifImage});
 

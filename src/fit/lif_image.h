@@ -4,12 +4,14 @@
 //     S_k = A f_k(T),
 //
 // is the product of a scale A (the number density of the absorbers, the collection efficiency
-// and the sheet's fluence) and the line's signal per molecule f_k at the temperature T: its
-// Boltzmann population, line strength, fluorescence yield with quenching and the saturation
-// regime of the conditions, as velmora-cli lif-lines gives it. With a laser of finite width the
-// lines within its profile add, each weighted by the Gaussian profile at its distance from the
-// laser. f_k is tabulated over the temperature range uniformly in 1/T and interpolated by a
-// cubic spline of ln f_k in 1/T (nearly linear for Boltzmann populations).
+// and the sheet's fluence) and the signal per molecule f_k at the temperature T: the LIF
+// excitation spectrum at the laser position under the conditions (total × peak / 100, in the
+// units of the line strengths and populations), so that the Boltzmann populations, line
+// strengths, fluorescence yields with quenching and the saturation regime enter as they do in
+// velmora-cli lif-lines, and every line within the laser's profile adds with its overlap. For an
+// isolated line and a laser wider than the line, the ratio of two f_k is the ratio of the line
+// signals lif-lines lists. f_k is tabulated over the temperature range uniformly in 1/T and
+// interpolated by a cubic spline of ln f_k in 1/T (nearly linear for Boltzmann populations).
 //
 // Each image is background-subtracted and divided by its laser-sheet energy to the power the
 // regime implies (1 linear, ½ partly saturated, 0 saturated); under the rate equations the
