@@ -27,17 +27,22 @@ int RunFitFrame(const std::vector<std::string>& words, std::ostream& out, std::o
     known.insert(known.end(), FitOptionNames().begin(), FitOptionNames().end());
     known.insert(known.end(), FrameOptionNames().begin(), FrameOptionNames().end());
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
-    for (const char* option : {"spectrum", "residuals"})
+    for (const char* option : {"spectrum", "residuals", "spectrum-units", "column", "sigma-column"})
         if (args.Has(option))
             throw std::invalid_argument(std::string("option --") + option +
                                         " is one of fit's; fit-frame reads --frame");
+    // The rows of a frame carry uncertainties only after an inversion (propagated from the noise).
+    if (args.Get("weights") == "file" && !args.Has("abel"))
+        throw std::invalid_argument(
+            "option --weights file: the rows of a frame carry uncertainties only after --abel; use "
+            "--weights noise or uniform");
     const int jobs = args.Integer("jobs", 0);
     if (jobs < 0 || jobs > 256) throw std::invalid_argument("option --jobs takes 1..256 threads (0: every core)");
     const int block = args.Integer("block", 16);
     if (block < 1) throw std::invalid_argument("option --block takes 1 or more rows");
 
     const fit::FramePreparation how = FramePreparationFromOptions(args);
-    const fit::FitRequest request = FitRequestFromOptions(args);
+    const fit::FitRequest request = FitRequestFromOptions(args, false);
     const fit::FrameSpectra frame = fit::PrepareFrame(how, request.conditions.unit);
     err << frame.source << ": " << frame.detail << "\n";
 

@@ -108,7 +108,8 @@ TEST(CliFitFrame, AbelHalvesAndOptionsRefused) {
     }
     const std::string frame = (dir / "disc.csv").string(), csv = (dir / "rings.csv").string();
     experiment::WriteMatrixCsv(frame, f);
-    const Result r = RunCli(FrameArgs(frame, {"--abel", "--centre", "0", "--halves", "both", "--out", csv}));
+    const Result r =
+        RunCli(FrameArgs(frame, {"--abel", "--centre", "0", "--halves", "both", "--weights", "file", "--out", csv}));
     ASSERT_GE(r.lines.size(), 20u) << r.err;
     EXPECT_NE(r.err.find("Abel-inverted about 0 (given)"), std::string::npos) << r.err;
     EXPECT_EQ(r.lines[1].rfind("row 2 (radius 0.1, lower half): t = ", 0), 0u) << r.lines[1];
@@ -126,6 +127,8 @@ TEST(CliFitFrame, AbelHalvesAndOptionsRefused) {
     } cases[] = {
         {{"--centre", "0"}, "option --centre goes with --abel"},
         {{"--spectrum", "x.txt"}, "option --spectrum is one of fit's"},
+        {{"--sigma-column", "3"}, "option --sigma-column is one of fit's"},
+        {{"--weights", "file"}, "the rows of a frame carry uncertainties only after --abel"},
         {{"--rows", "3:40"}, "rows 3..40: " + frame + " has rows 1..25"},
         {{"--halves", "left", "--abel"}, "option --halves: \"left\" is not one of average, lower, upper, both"},
         {{"--abel", "--centre", "5"}, "the centre 5 lies outside"},
