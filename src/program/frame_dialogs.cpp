@@ -128,6 +128,11 @@ FrameFitJob FrameFitJobFromDialog(AppState& app, const FitFrameDialogState& d, c
         how.positionsGiven = true;
     }
     how.abel = d.abel;
+    // The rows of a frame carry uncertainties only after an inversion (propagated from the noise).
+    if (job.request.weighting == fit::Weighting::FileColumn && !how.abel)
+        throw fit::FitInputError(
+            "weights 1/σ² from a column: the rows of a frame carry uncertainties only after the Abel "
+            "inversion; choose uniform or noise weights");
     if (!Trim(d.centre).empty()) {
         how.abelOptions.findCentre = false;
         how.abelOptions.centre = FieldNumber(d.centre, "centre");

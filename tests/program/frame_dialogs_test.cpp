@@ -67,6 +67,14 @@ TEST(FrameDialogs, SettingsKeptAndTheJobsTheirFieldsMake) {
          },
          "centre: \"x\" is not a number"},
         {[&] {
+             FitFrameDialogState bad = back;
+             bad.abel = false;
+             FitDialogState fileWeights = fit;
+             fileWeights.weighting = static_cast<int>(fit::Weighting::FileColumn);
+             FrameFitJobFromDialog(app, bad, fileWeights);
+         },
+         "the rows of a frame carry uncertainties only after the Abel inversion"},
+        {[&] {
              LifImageDialogState bad = l;
              bad.lines = "2822.5";
              LifImageRequestFromDialog(app, bad);
