@@ -22,21 +22,13 @@
 #include "fit/fit_spectrum.h"
 #include "fit/spectrum_model.h"
 #include "program/startup.h"
+#include "shipped_catalogue.h"
 
 namespace {
 
 using namespace velmora;
 
-/// The shipped database's catalogue, read once.
-const DatabaseState& Database() {
-    static std::unique_ptr<AppState> app;
-    if (!app) {
-        app = std::make_unique<AppState>();
-        program::MemoryStore firstRun;
-        program::StartUp(*app, firstRun, VELMORA_DATA_DIR);
-    }
-    return app->db;
-}
+const DatabaseState& Database() { return bench::ShippedCatalogue(); }
 
 fit::FitSystem System(const std::string& molecule, const std::string& label) {
     const Catalogue& cat = Database().cat;
