@@ -7,8 +7,6 @@
 
 #include "simulation/wide_builds.h"
 
-
-
 namespace velmora::simulation {
 
 namespace {
@@ -16,7 +14,9 @@ namespace {
 // The loops are written once and inlined into each build.
 
 /// Nearest integer, halves to the even one, without overflow (positions far beyond the grid).
-[[gnu::always_inline]] inline int RoundIndex(double x) { return static_cast<int>(std::nearbyint(std::clamp(x, -1e9, 1e9))); }
+[[gnu::always_inline]] inline int RoundIndex(double x) {
+    return static_cast<int>(std::nearbyint(std::clamp(x, -1e9, 1e9)));
+}
 
 /// The half windows of lines on an axis in wavelength (in Å or, with perAngstrom, in nm) or in
 /// wavenumber.
@@ -112,13 +112,20 @@ template <typename Points, int K>
                 from = std::max(from, b.lo), to = std::min(to, b.hi);
                 if (to < from) return;
                 switch (rings[r].terms) {
-                    case 1: return Points::template Add<1>(o, from, to, terms, c);
-                    case 2: return Points::template Add<std::min(2, K)>(o, from, to, terms, c);
-                    case 3: return Points::template Add<std::min(3, K)>(o, from, to, terms, c);
-                    case 4: return Points::template Add<std::min(4, K)>(o, from, to, terms, c);
-                    case 5: return Points::template Add<std::min(5, K)>(o, from, to, terms, c);
-                    case 6: return Points::template Add<std::min(6, K)>(o, from, to, terms, c);
-                    default: return Points::template Add<std::min(7, K)>(o, from, to, terms, c);
+                    case 1:
+                        return Points::template Add<1>(o, from, to, terms, c);
+                    case 2:
+                        return Points::template Add<std::min(2, K)>(o, from, to, terms, c);
+                    case 3:
+                        return Points::template Add<std::min(3, K)>(o, from, to, terms, c);
+                    case 4:
+                        return Points::template Add<std::min(4, K)>(o, from, to, terms, c);
+                    case 5:
+                        return Points::template Add<std::min(5, K)>(o, from, to, terms, c);
+                    case 6:
+                        return Points::template Add<std::min(6, K)>(o, from, to, terms, c);
+                    default:
+                        return Points::template Add<std::min(7, K)>(o, from, to, terms, c);
                 }
             };
             part(-rings[r].outer, -rings[r].inner - 1);
@@ -132,14 +139,22 @@ template <typename Points>
 [[gnu::always_inline]] inline void AddLines(float* out, const BinnedLine* lines, std::size_t count,
                                             const float* const* terms, const TermRing* rings, int ringCount) {
     switch (rings[0].terms) {
-        case 1: return RingPoints<Points, 1>(out, lines, count, terms, rings, ringCount);
-        case 2: return RingPoints<Points, 2>(out, lines, count, terms, rings, ringCount);
-        case 3: return RingPoints<Points, 3>(out, lines, count, terms, rings, ringCount);
-        case 4: return RingPoints<Points, 4>(out, lines, count, terms, rings, ringCount);
-        case 5: return RingPoints<Points, 5>(out, lines, count, terms, rings, ringCount);
-        case 6: return RingPoints<Points, 6>(out, lines, count, terms, rings, ringCount);
-        case 7: return RingPoints<Points, 7>(out, lines, count, terms, rings, ringCount);
-        default: return RingPoints<Points, 8>(out, lines, count, terms, rings, ringCount);
+        case 1:
+            return RingPoints<Points, 1>(out, lines, count, terms, rings, ringCount);
+        case 2:
+            return RingPoints<Points, 2>(out, lines, count, terms, rings, ringCount);
+        case 3:
+            return RingPoints<Points, 3>(out, lines, count, terms, rings, ringCount);
+        case 4:
+            return RingPoints<Points, 4>(out, lines, count, terms, rings, ringCount);
+        case 5:
+            return RingPoints<Points, 5>(out, lines, count, terms, rings, ringCount);
+        case 6:
+            return RingPoints<Points, 6>(out, lines, count, terms, rings, ringCount);
+        case 7:
+            return RingPoints<Points, 7>(out, lines, count, terms, rings, ringCount);
+        default:
+            return RingPoints<Points, 8>(out, lines, count, terms, rings, ringCount);
     }
 }
 
@@ -180,8 +195,8 @@ constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline,
                                           const SharedWindow& w, BinnedLine* out) {
     return BinPoints(lines, halves, count, w, out);
 }
-[[gnu::target("avx2")]] void AddWide(float* out, const BinnedLine* lines, std::size_t count,
-                                     const float* const* terms, const TermRing* rings, int ringCount) {
+[[gnu::target("avx2")]] void AddWide(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
+                                     const TermRing* rings, int ringCount) {
     AddLines<BaselinePoints>(out, lines, count, terms, rings, ringCount);
 }
 [[gnu::target("avx2")]] void MultiplyAddWide(double* product, const double* a, const double* b, std::size_t count) {

@@ -14,6 +14,55 @@ namespace velmora::simulation {
 
 double AxisPosition(double nu, AxisUnit unit) { return WavenumberToAxis(nu, StoredValue(unit)); }
 
+namespace {
+
+// The loops are written once and inlined into each build.
+
+[[gnu::always_inline]] inline void PositionPoints(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift,
+                                                  double* x) {
+    switch (unit) {
+        case AxisUnit::AngstromVacuum:
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) x[i] = 1E8 / lines[i].nu + shift;
+            return;
+        case AxisUnit::NanometreVacuum:
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) x[i] = 1E8 / lines[i].nu / 10.0 + shift;
+            return;
+        case AxisUnit::Wavenumber:
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) x[i] = lines[i].nu + shift;
+            return;
+        default:
+            for (std::size_t i = 0; i < n; ++i) x[i] = AxisPosition(lines[i].nu, unit) + shift;
+    }
+}
+
+void PositionsBaseline(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift, double* x) {
+    PositionPoints(lines, n, unit, shift, x);
+}
+constexpr PositionKernels kBaseline{PositionsBaseline};
+
+#ifdef VELMORA_WIDE_BUILDS
+[[gnu::target("avx2")]] void PositionsWide(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift,
+                                           double* x) {
+    PositionPoints(lines, n, unit, shift, x);
+}
+constexpr PositionKernels kWide{PositionsWide};
+const PositionKernels& Choose() { return RunsWideBuilds() ? kWide : kBaseline; }
+#else
+const PositionKernels& Choose() { return kBaseline; }
+#endif
+
+}  // namespace
+
+const PositionKernels& BaselinePositionKernels() { return kBaseline; }
+
+const PositionKernels& ActivePositionKernels() {
+    static const PositionKernels& active = Choose();
+    return active;
+}
+
 database::CompositionQuenching GasQuenching(const database::StateQuenching& models, const SimulationConditions& c) {
     if (c.quenching != QuenchingSource::GasComposition) return {};
     return database::QuenchingRate(models, c.composition, c.temperature, c.pressure);
@@ -46,51 +95,6 @@ struct LevelRow {
 LevelRow RowOf(const Array3<float>& a, int v, int component) {
     if (a.Empty() || !a.Contains(v, component, a.Lo(2))) return {};
     return {&a(v, component, a.Lo(2)), a.Lo(2), a.Hi(2)};
-}
-
-// The axis positions of a band's lines, built for the baseline instruction set and for AVX2
-// (the same divisions and sums, four lines a vector).
-
-[[gnu::always_inline]] inline void PositionPoints(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift,
-                                                  double* x) {
-    switch (unit) {
-        case AxisUnit::AngstromVacuum:
-#pragma omp simd
-            for (std::size_t i = 0; i < n; ++i) x[i] = 1E8 / lines[i].nu + shift;
-            return;
-        case AxisUnit::NanometreVacuum:
-#pragma omp simd
-            for (std::size_t i = 0; i < n; ++i) x[i] = 1E8 / lines[i].nu / 10.0 + shift;
-            return;
-        case AxisUnit::Wavenumber:
-#pragma omp simd
-            for (std::size_t i = 0; i < n; ++i) x[i] = lines[i].nu + shift;
-            return;
-        default:
-            for (std::size_t i = 0; i < n; ++i) x[i] = AxisPosition(lines[i].nu, unit) + shift;
-    }
-}
-
-using PositionsFunction = void (*)(const ModelLine*, std::size_t, AxisUnit, double, double*);
-
-void PositionsBaseline(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift, double* x) {
-    PositionPoints(lines, n, unit, shift, x);
-}
-#ifdef VELMORA_WIDE_BUILDS
-[[gnu::target("avx2")]] void PositionsWide(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift,
-                                           double* x) {
-    PositionPoints(lines, n, unit, shift, x);
-}
-#endif
-
-/// The axis positions of lines (line shift included), as AxisPosition gives them.
-void Positions(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift, double* x) {
-#ifdef VELMORA_WIDE_BUILDS
-    static const PositionsFunction active = RunsWideBuilds() ? PositionsWide : PositionsBaseline;
-#else
-    static const PositionsFunction active = PositionsBaseline;
-#endif
-    active(lines, n, unit, shift, x);
 }
 
 /// The rows of the levels that one branch of a band joins: the upper level's values, read at
@@ -295,7 +299,8 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
                 rows[b].lowerPopulation = of(lower, branches.lower[b]).lowerPopulation;
             }
             positions.resize(band.lines.size());
-            Positions(band.lines.data(), band.lines.size(), c.unit, lineShift, positions.data());
+            ActivePositionKernels().positions(band.lines.data(), band.lines.size(), c.unit, lineShift,
+                                              positions.data());
             if (emission) {
                 // Emission: yield × population of the upper level × emission coefficient.
                 for (std::size_t i = 0; i < band.lines.size(); ++i) {
