@@ -112,7 +112,7 @@ std::vector<LoopCase> Cases() {
                          std::vector<double> halves;
                          for (const DrawnLine& l : TestLines(g, count)) {
                              const LineShape own = MakeLineShape(g, l.x, l.lifetime);
-                             halves.push_back(!(l.lifetime > 0.0f)              ? w.half
+                             halves.push_back(!(l.lifetime > 0.0f) ? w.half
                                               : std::fabs(own.f - w.sharedWidth) > w.tolerance
                                                   ? std::nan("")
                                                   : own.halfWindow * g.pointsPerWidth);
@@ -187,9 +187,10 @@ std::vector<LoopCase> Cases() {
                      [](int count) {
                          std::vector<double> out;
                          for (int q = 0; q < count; ++q) {
-                             const std::complex<double> p = 0.25 + std::complex<double>(0.0, 0.25) +
-                                                            std::complex<double>(std::sin(0.6 * q), std::sin(0.6 * q + 0.3)) *
-                                                                std::complex<double>(std::cos(1.4 * q), std::cos(1.4 * q + 0.7));
+                             const std::complex<double> p =
+                                 0.25 + std::complex<double>(0.0, 0.25) +
+                                 std::complex<double>(std::sin(0.6 * q), std::sin(0.6 * q + 0.3)) *
+                                     std::complex<double>(std::cos(1.4 * q), std::cos(1.4 * q + 0.7));
                              out.insert(out.end(), {p.real(), p.imag()});
                          }
                          return out;
@@ -199,7 +200,8 @@ std::vector<LoopCase> Cases() {
     auto levels = [](int count) {
         std::vector<std::vector<float>> v(3, std::vector<float>(static_cast<std::size_t>(count)));
         for (std::size_t k = 0; k < 3; ++k)
-            for (int i = 0; i < count; ++i) v[k][static_cast<std::size_t>(i)] = static_cast<float>(1.0 + std::sin(i + k));
+            for (int i = 0; i < count; ++i)
+                v[k][static_cast<std::size_t>(i)] = static_cast<float>(1.0 + std::sin(i + k));
         return v;
     };
     cases.push_back({"total and peak",
@@ -231,8 +233,8 @@ std::vector<LoopCase> Cases() {
     cases.push_back({"scaling",
                      [=](bool wide, int count) {
                          std::vector<float> v = levels(count)[1];
-                         const bool finite = builds(wide, ActiveTotalKernels(), BaselineTotalKernels())
-                                                 .scale(v.data(), v.size(), 37.5);
+                         const bool finite =
+                             builds(wide, ActiveTotalKernels(), BaselineTotalKernels()).scale(v.data(), v.size(), 37.5);
                          std::vector<double> out = Doubles(v);
                          out.push_back(finite);
                          return out;
