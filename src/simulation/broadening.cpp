@@ -87,7 +87,6 @@ Broadening ComputeBroadening(const SimulationConditions& c, double molecularMass
         b.totalWidth = static_cast<float>(VoigtWidth(b.lorentzWidth, b.gaussWidthSq + w * w));
     }
     b.lorentzFraction = b.totalWidth != 0.0f ? b.lorentzWidth / b.totalWidth : 0.0f;
-    b.pseudoVoigt = c.pseudoVoigt;
 
     // Doppler shift of a source moving towards the observer: to higher wavenumber, and so to
     // shorter wavelength.

@@ -1,7 +1,7 @@
 // Widths and shifts of the line profile for a set of conditions: the Doppler, collisional and
-// instrumental widths combined into one Gaussian, Lorentzian or Voigt profile of the Voigt FWHM, and the collisional
-// and Doppler line shifts. All values are FWHM or shifts in axis units, held in single precision as the program shows
-// them.
+// instrumental widths combined into one Gaussian, Lorentzian or pseudo-Voigt profile of the
+// Voigt FWHM, and the collisional and Doppler line shifts. All values are FWHM or shifts in axis
+// units, held in single precision as the program shows them.
 #pragma once
 
 #include <cmath>
@@ -28,7 +28,6 @@ struct Broadening {
     float totalWidth = 1.0f;                  ///< Voigt FWHM of the two
     float lorentzFraction = 0.0f;             ///< lorentzWidth / totalWidth
     Lineshape profile = Lineshape::Gaussian;  ///< profile drawn: one part negligible, else Voigt
-    bool pseudoVoigt = false;                 ///< a Voigt drawn as the pseudo-Voigt, not exactly
     float dopplerShift = 0.0f;                ///< computed whether or not the shift is on
     float collisionalShift = 0.0f;            ///< computed whether or not the shift is on
     float lineShift = 0.0f;                   ///< sum of the shifts that are on

@@ -118,9 +118,6 @@ struct SimulationConditions {
     double resolution = 1.0;      ///< instrumental FWHM, axis units, above 0
     double lorentzPercent = 0.0;  ///< Lorentzian share of a Voigt instrument function, 0..100
     PointDensity density = PointDensity::Standard;
-    /// Voigt profiles drawn as the pseudo-Voigt of the Voigt FWHM (the weighted sum of a Gaussian
-    /// and a Lorentzian of that width, up to 4 % too peaked) instead of the exact convolution.
-    bool pseudoVoigt = false;
 
     // Convolved instrument functions (triangle, trapezoid, measured). The resolution is the FWHM
     // of a triangle or trapezoid at the range centre.

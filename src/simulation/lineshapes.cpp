@@ -73,7 +73,6 @@ ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, 
     g.gaussWidthSq = widths.gaussWidthSq;
     g.lorentzFraction = widths.lorentzFraction;
     g.profileKind = widths.profile;
-    g.pseudoVoigt = widths.pseudoVoigt;
     g.predissociation = predissociation;
     g.unit = unit;
     g.speedOfLight = speedOfLight;
@@ -109,8 +108,8 @@ LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs) {
         s.halfWindow = K * grid.totalWidth / grid.gridWidth;
         s.kind = grid.profileKind;
     }
-    s.pseudoVoigt = grid.pseudoVoigt;
-    SetProfileConstants(s);
+    s.gN = 0.93944 / s.f;
+    s.lN = 0.63662 / s.f;
     const double ic = (x0 - grid.Xini) * grid.pointsPerWidth / grid.gridWidth;
     const double half = s.halfWindow * grid.pointsPerWidth;
     s.first = std::max(RoundIndex(ic - half), 1);
@@ -118,30 +117,7 @@ LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs) {
     return s;
 }
 
-void SetProfileConstants(LineShape& s) {
-    s.gN = 0.93944 / s.f;
-    s.lN = 0.63662 / s.f;
-    if (!ExactVoigt(s)) return;
-    // A Voigt of a Lorentzian share of 1 (a Gaussian of no width) is the Lorentzian itself.
-    if (s.eta >= 1.0)
-        s.kind = Lineshape::Lorentzian;
-    else
-        s.voigt = VoigtProfile::Of(s.f * std::sqrt(1.0 - std::max(s.eta, 0.0)), std::max(s.eta, 0.0) * s.f);
-}
-
 void AccumulateProfile(const ProfileGrid& grid, const LineShape& s, double x0, double weight, float* out) {
-    if (ExactVoigt(s)) {
-        // In pieces of the profile evaluated in vectors.
-        constexpr int kPiece = 256;
-        double values[kPiece];
-        const VoigtKernels& voigt = ActiveVoigtKernels();
-        for (int first = s.first; first <= s.last; first += kPiece) {
-            const int n = std::min(kPiece, s.last - first + 1);
-            voigt.values(s.voigt, grid.Xini + first * grid.step - x0, grid.step, static_cast<std::size_t>(n), values);
-            for (int i = 0; i < n; ++i) out[first + i] = static_cast<float>(out[first + i] + weight * values[i]);
-        }
-        return;
-    }
     const double a = 1.0 / (s.f * s.f * kGaussExponent);  // exp(-d^2 a)
     const double b = 4.0 / (s.f * s.f);                   // 1 / (1 + d^2 b)
     const double xini = grid.Xini, step = grid.step;
@@ -184,9 +160,8 @@ void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x
 }
 
 double SaturatedPeak(const LineShape& s, double saturation, double weight) {
-    // The profile at its centre, where both parts of a pseudo-Voigt take their peaks.
-    const double eta = LorentzShare(s);
-    const double sp = saturation * (ExactVoigt(s) ? s.voigt.At(0.0) : (1.0 - eta) * s.gN + eta * s.lN);
+    // The profile at its centre, where both parts take their peaks.
+    const double eta = LorentzShare(s), sp = saturation * ((1.0 - eta) * s.gN + eta * s.lN);
     return weight * sp / (1.0 + sp);
 }
 
@@ -215,10 +190,8 @@ void AccumulateSaturatedProfile(const ProfileGrid& grid, const LineShape& s, dou
     for (int i = span.first; i <= span.last; ++i) {
         const double d = grid.Xini + i * grid.step - x0;
         const double u = d / s.f;
-        // Beyond 6 FWHM the Gaussian part of a pseudo-Voigt is below e^-99: the wing alone,
-        // without an exponential.
-        const double sp = std::fabs(u) > 6.0 && !ExactVoigt(s) ? span.lorentzWing / (1.0 + 4.0 * u * u)
-                                                               : saturation * ProfileValue(s, d);
+        // Beyond 6 FWHM the Gaussian part is below e^-99: the wing alone, without an exponential.
+        const double sp = std::fabs(u) > 6.0 ? span.lorentzWing / (1.0 + 4.0 * u * u) : saturation * ProfileValue(s, d);
         out[i] = static_cast<float>(out[i] + weight * sp / (1.0 + sp));
     }
 }

@@ -1,8 +1,6 @@
 // Line widths, profiles and shifts on the screen, and the profile of one line on the grid: the
 // Doppler, collisional, predissociation and instrumental widths combined into one Gaussian,
-// Lorentzian or Voigt profile of the Voigt FWHM. The Voigt is the exact convolution (voigt.h);
-// where the conditions ask for it, the pseudo-Voigt of earlier versions, the weighted sum of a
-// Gaussian and a Lorentzian of the Voigt FWHM. All widths are FWHM in axis units.
+// Lorentzian or pseudo-Voigt profile of the Voigt FWHM. All widths are FWHM in axis units.
 #pragma once
 
 #include <cmath>
@@ -10,7 +8,6 @@
 
 #include "simulation/broadening.h"
 #include "simulation/spectral_grid.h"
-#include "simulation/voigt.h"
 #include "state/app_state.h"
 
 namespace velmora::simulation {
@@ -44,7 +41,6 @@ struct ProfileGrid {
     double gaussWidthSq = 0;  ///< GaussWidthSq
     double lorentzFraction = 0;
     Lineshape profileKind = Lineshape::Gaussian;
-    bool pseudoVoigt = false;  ///< Voigt lines drawn as the pseudo-Voigt
     bool predissociation = false;
     AxisUnit unit = AxisUnit::AngstromVacuum;
     double speedOfLight = 2.9979E10;  ///< cm/s
@@ -60,21 +56,13 @@ ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat);
 /// The profile of one line: its FWHM, Lorentzian share, kind and the grid points it covers.
 struct LineShape {
     double f = 1;    ///< FWHM of the line, axis units
-    double eta = 0;  ///< Lorentzian share: the Lorentzian FWHM over f
+    double eta = 0;  ///< Lorentzian fraction of the pseudo-Voigt
     Lineshape kind = Lineshape::Gaussian;
-    bool pseudoVoigt = false;  ///< a Voigt drawn as the pseudo-Voigt
-    double gN = 0;             ///< Gaussian peak of unit area, 2 sqrt(ln 2 / pi) / f
-    double lN = 0;             ///< Lorentzian peak of unit area, 2 / (pi f)
-    VoigtProfile voigt;        ///< the exact Voigt: Gaussian FWHM f sqrt(1 - eta), Lorentzian eta f
-    double halfWindow = 3;     ///< cut-off half window in units of GridWidth
-    int first = 1, last = 0;   ///< grid points covered, within 1..NPoints-1 (empty when last < first)
+    double gN = 0;            ///< Gaussian peak of unit area, 2 sqrt(ln 2 / pi) / f
+    double lN = 0;            ///< Lorentzian peak of unit area, 2 / (pi f)
+    double halfWindow = 3;    ///< cut-off half window in units of GridWidth
+    int first = 1, last = 0;  ///< grid points covered, within 1..NPoints-1 (empty when last < first)
 };
-
-/// Sets the normalisations of a shape for its f, eta and kind: gN, lN and the exact Voigt.
-void SetProfileConstants(LineShape& s);
-
-/// True when a shape is drawn as the exact Voigt.
-inline bool ExactVoigt(const LineShape& s) { return s.kind == Lineshape::Voigt && !s.pseudoVoigt; }
 
 /// Lifetime width (FWHM, axis units) of a line at axis position x0 whose upper level lives tauNs
 /// nanoseconds: 1 / (2 pi c tau) in cm-1; 0 for an unknown lifetime (0 or below).
@@ -99,7 +87,6 @@ inline double LorentzShare(const LineShape& s) {
 
 /// Area-normalised profile value at a distance d (axis units) from the line centre.
 inline double ProfileValue(const LineShape& s, double d) {
-    if (ExactVoigt(s)) return s.voigt.At(d);
     const double u = d / s.f;
     const double gauss = s.gN * std::exp(-(u * u) / kGaussExponent);
     const double lorentz = s.lN / (1.0 + 4.0 * u * u);

@@ -1,5 +1,4 @@
-// A line profile shared by many lines, sampled on the grid together with its derivatives (or the
-// coefficients that take their place).
+// A line profile shared by many lines, sampled on the grid together with its derivatives.
 //
 // A line at x0 = x_j + t h (x_j its nearest grid point, h the step, |t| <= 1/2) adds at point i
 //
@@ -9,11 +8,7 @@
 // (h/2)^K / K! max|p^(K)|: relative to the peak, (h/f)^K for a Lorentzian of FWHM f (whose K-th
 // derivative peaks at K! (2/f)^K) and 1.0865 (sqrt(8 ln 2) h / 2f)^K / sqrt(K!) for a Gaussian
 // (Cramér's bound on Hermite functions), a pseudo-Voigt taking the mean of the two weighted by
-// their peaks. An exact Voigt (voigt.h) takes as T_k(m) the coefficients of the polynomial in
-// (-t) through its values at the K Chebyshev nodes of |t| <= 1/2 instead of its derivatives:
-// that errs by at most 2^(1-K) of the Taylor remainder, bounded for a convolution by the smaller
-// of the bounds of its Gaussian and its Lorentzian. K is chosen as the fewest terms whose bound is
-// below the tolerance asked for, so
+// their peaks. K is chosen as the fewest terms whose bound is below the tolerance asked for, so
 // the lines of one profile can be binned at grid points (K sums of weight × (-t)^k) and
 // convolved once with the K sampled terms. Far from the centre the higher terms add less than half
 // the tolerance (shared among the terms): each term is kept only out to the offset where it still

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "simulation/voigt.h"
-
 namespace velmora::simulation {
 
 double EinsteinB(double einsteinA, int gUpper, int gLower, double nuCm) {
@@ -30,7 +28,6 @@ double LaserPeak(const SimulationConditions& c) {
     }
     const double f = VoigtWidth(lorentz, gaussSq);
     if (!(f > 0.0)) return 0.0;
-    if (lorentz > 0.0 && gaussSq > 0.0 && !c.pseudoVoigt) return VoigtProfile::Of(std::sqrt(gaussSq), lorentz).At(0.0);
     // Pseudo-Voigt of the Voigt FWHM: Gaussian peak 2 sqrt(ln 2 / π) / f, Lorentzian 2 / (π f).
     const double eta = lorentz / f;
     return (1.0 - eta) * 2.0 * std::sqrt(std::numbers::ln2 / std::numbers::pi) / f + eta * 2.0 / (std::numbers::pi * f);

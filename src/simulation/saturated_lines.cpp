@@ -106,22 +106,6 @@ void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach
                        double weight, double floor, float* out) {
     const SaturatedSpan span = SaturatedSpanOf(grid, s, x0, saturation, weight, floor);
     if (span.last < span.first) return;
-    if (ExactVoigt(s)) {
-        // The exact Voigt has no Lorentzian wing of a closed form: the profile in full, in pieces
-        // evaluated in vectors.
-        constexpr int kPiece = 256;
-        double p[kPiece];
-        const VoigtKernels& voigt = ActiveVoigtKernels();
-        for (int first = span.first; first <= span.last; first += kPiece) {
-            const int n = std::min(kPiece, span.last - first + 1);
-            voigt.values(s.voigt, grid.Xini + first * grid.step - x0, grid.step, static_cast<std::size_t>(n), p);
-            for (int i = 0; i < n; ++i) {
-                const double sp = saturation * p[i];
-                out[first + i] = static_cast<float>(out[first + i] + weight * sp / (1.0 + sp));
-            }
-        }
-        return;
-    }
     const SaturatedKernels& kernels = ActiveSaturatedKernels();
     // Positions in grid steps from point 0: the centre ic, its nearest point jc, t = ic - jc.
     const double h = grid.step, ic = std::clamp((x0 - grid.Xini) / h, -1e9, 1e9);

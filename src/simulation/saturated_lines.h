@@ -27,8 +27,8 @@ private:
 };
 
 /// Adds the signal of a line saturated by the laser onto out over the span SaturatedSpanOf gives
-/// it, as AccumulateSaturatedProfile draws it. reach: GaussianReach of s (of a pseudo-Voigt; an
-/// exact Voigt is evaluated in full); floor: the signal where the wings end.
+/// it, as AccumulateSaturatedProfile draws it. reach: GaussianReach of s; floor: the signal where
+/// the wings end.
 void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach, double x0, double saturation,
                        double weight, double floor, float* out);
 

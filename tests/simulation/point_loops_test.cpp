@@ -13,7 +13,6 @@
 #include "simulation/line_list.h"
 #include "simulation/saturated_lines.h"
 #include "simulation/spectrum_total.h"
-#include "simulation/voigt.h"
 
 namespace velmora::simulation {
 namespace {
@@ -274,25 +273,6 @@ std::vector<LoopCase> Cases() {
                              return x;
                          },
                          1e-15, true});
-    }
-
-    for (double ratio : {0.05, 1.0, 20.0}) {
-        const VoigtProfile v = VoigtProfile::Of(1.0, ratio);
-        cases.push_back({"Voigt values, fL/fG " + std::to_string(ratio),
-                         [=](bool wide, int count) {
-                             std::vector<double> out(static_cast<std::size_t>(count));
-                             builds(wide, ActiveVoigtKernels(), BaselineVoigtKernels())
-                                 .values(v, -30.1, 61.0 / count, out.size(), out.data());
-                             return out;
-                         },
-                         [=](int count) {
-                             // Re w(z) / (σ √(2π)) from the function itself.
-                             std::vector<double> out;
-                             for (int i = 0; i < count; ++i)
-                                 out.push_back(v.norm * Faddeeva({v.scale * (-30.1 + i * 61.0 / count), v.y}).real());
-                             return out;
-                         },
-                         1e-12, false});
     }
 
     // Lines saturated by the laser: the power-broadened wing A / (B + b m²) and the full saturated

@@ -36,19 +36,16 @@ TEST(ProfileKernel, TaylorTermsDrawAnOffsetLineWithinTheirRemainderBound) {
     struct Case {
         Lineshape kind;
         double eta, stepPerWidth;
-        bool pseudoVoigt;
     };
-    for (const Case& k :
-         {Case{Lineshape::Gaussian, 0.0, 1.0 / 7, false}, Case{Lineshape::Gaussian, 0.0, 1.0 / 5, false},
-          Case{Lineshape::Lorentzian, 1.0, 1.0 / 5, false}, Case{Lineshape::Voigt, 0.6, 1.0 / 7, false},
-          Case{Lineshape::Voigt, 0.2, 1.0 / 21, false}, Case{Lineshape::Voigt, 0.95, 1.0 / 5, false},
-          Case{Lineshape::Voigt, 0.6, 1.0 / 7, true}, Case{Lineshape::Voigt, 0.2, 1.0 / 21, true}}) {
+    for (const Case& k : {Case{Lineshape::Gaussian, 0.0, 1.0 / 7}, Case{Lineshape::Gaussian, 0.0, 1.0 / 5},
+                          Case{Lineshape::Lorentzian, 1.0, 1.0 / 5}, Case{Lineshape::Voigt, 0.6, 1.0 / 7},
+                          Case{Lineshape::Voigt, 0.2, 1.0 / 21}}) {
         LineShape s;
         s.f = 0.8;
         s.eta = k.eta;
         s.kind = k.kind;
-        s.pseudoVoigt = k.pseudoVoigt;
-        SetProfileConstants(s);
+        s.gN = 0.93944 / s.f;
+        s.lN = 0.63662 / s.f;
         const double step = k.stepPerWidth * s.f;
         const auto kernel = ProfileKernel::Sample(s, step, 60, 1e-4);
         ASSERT_TRUE(kernel.has_value());
