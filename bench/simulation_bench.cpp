@@ -11,6 +11,10 @@
 // building of the band-system models of OH A-X and NO A-X (every band), and the writing of a
 // simulated total of 126,001 points; NO A-X LIF excitation with a Voigt laser, linear and by the
 // rate equations.
+//
+// And the grid-size scan through the direct-or-FFT crossover: CN B-X emission at 10,000 K,
+// 3500-3900 Å, Gaussian instrument, the width chosen for about 1,000 to 64,000 points, with the
+// choice made from the costs (0), always direct sums (1) and always by FFT (2).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -21,6 +25,7 @@
 #include <vector>
 
 #include "common/number_format.h"
+#include "fit/fit_system.h"
 #include "populations/selected_populations.h"
 #include "program/band_system.h"
 #include "program/settings.h"
@@ -239,6 +244,39 @@ void BM_Simulate_NO_LIF_Laser_RateEquations(benchmark::State& state) {
     RunNOLaser(state, simulation::LifRegime::RateEquations);
 }
 
+/// CN B-X at 10,000 K over 3500-3900 Å on a grid of about range(0) points, the binned lines
+/// summed as chosen (range(1) 0), directly (1) or by FFT (2).
+void BM_Simulate_CN_BX_10000K_GridScan(benchmark::State& state) {
+    static const fit::FitSystem cn = [] {
+        AppState app;
+        program::MemoryStore firstRun;
+        program::StartUp(app, firstRun, VELMORA_DATA_DIR);
+        const Catalogue& cat = app.db.cat;
+        for (int i = 1; i <= cat.CatalogueCount; ++i)
+            if (cat.MoleculeName(i) == "CN" && Trim(cat.SystemLabel(i)) == "(B-X)")
+                return fit::LoadFitSystem(app.db, i, simulation::SimulationConditions());
+        throw std::runtime_error("CN (B-X) is not in the shipped catalogue");
+    }();
+    simulation::SimulationConditions c;
+    c.start = 3500, c.end = 3900, c.temperature = 10000;
+    c.lineshape = simulation::Lineshape::Gaussian;
+    c.resolution = (c.end - c.start) * simulation::PointsPerWidth(c.density) / static_cast<double>(state.range(0));
+    const populations::Populations pop =
+        populations::ThermalPopulations(*cn.database, 1, static_cast<float>(c.temperature), 0.0f);
+    simulation::SimulationOptions options;
+    const simulation::ProfileMethod methods[] = {simulation::ProfileMethod::Convolved,
+                                                 simulation::ProfileMethod::ConvolvedDirectly,
+                                                 simulation::ProfileMethod::ConvolvedByFft};
+    options.profiles = methods[state.range(1)];
+    simulation::Spectrum s;
+    for (auto _ : state) {
+        s = simulation::Simulate(*cn.model, c, pop, options);
+        benchmark::DoNotOptimize(s.total.Data());
+    }
+    state.counters["lines_drawn"] = s.linesDrawn;
+    state.counters["grid_points"] = s.grid.Points();
+}
+
 /// Building the model of a pre-computed system: every band loaded and its lines kept.
 void RunModelBuild(benchmark::State& state, AppState& app) {
     std::size_t lines = 0;
@@ -278,6 +316,9 @@ BENCHMARK(BM_Simulate_OH_Gaussian_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_NO_LIF_Laser_Linear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_NO_LIF_Laser_RateEquations)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_CN_BX_10000K_GridScan)
+    ->ArgsProduct({{1000, 2000, 4000, 6000, 8000, 10000, 16000, 32000, 64000}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildModel_OH)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildModel_NO)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OH_Emission3000K)->Unit(benchmark::kMillisecond);
