@@ -12,6 +12,8 @@
 // simulated total of 126,001 points; NO A-X LIF excitation with a Voigt laser, linear and by the
 // rate equations.
 //
+// A million-point grid of OH A-X v' = 0, as a Python simulation of it draws it.
+//
 // And the grid-size scan through the direct-or-FFT crossover: CN B-X emission at 10,000 K,
 // 3500-3900 Å, Gaussian instrument, the width chosen for about 1,000 to 64,000 points, with the
 // choice made from the costs (0), always direct sums (1) and always by FFT (2).
@@ -216,6 +218,23 @@ void BM_Simulate_OH_Voigt_PerLine(benchmark::State& state) {
     RunSimulate(state, simulation::Lineshape::Voigt, simulation::ProfileMethod::PerLine);
 }
 
+/// OH A-X v' = 0 alone over 2800-3400 Å at 3000 K on a grid of a million points (0.0042 Å
+/// Gaussian instrument), the in-process side of the Python simulation of the same grid.
+void BM_Simulate_OH_MillionPoints(benchmark::State& state) {
+    AppState& app = OH(1);
+    simulation::CalculateSimulation(app);
+    const auto model = simulation::CurrentModel(app);
+    simulation::SimulationConditions c = OHConditions(simulation::Lineshape::Gaussian);
+    c.resolution = 0.0042;
+    const populations::Populations pop = populations::LevelPopulations(app.db, 1, {{0, 1.0}}, 3000.0f);
+    simulation::Spectrum s;
+    for (auto _ : state) {
+        s = simulation::Simulate(*model, c, pop);
+        benchmark::DoNotOptimize(s.total.Data());
+    }
+    state.counters["grid_points"] = s.grid.Points();
+}
+
 /// One typed simulation of NO A-X LIF excitation at 300 K, 2200-2300 Å, Doppler broadening and a
 /// Voigt laser (0.02 Å Gaussian, 0.01 Å Lorentzian FWHM), in the linear regime or by the rate
 /// equations (1 mJ in 10 ns on 0.1 cm2).
@@ -312,6 +331,7 @@ BENCHMARK(BM_WriteSimulation_126001Points)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian_Floor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_MillionPoints)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_NO_LIF_Laser_Linear)->Unit(benchmark::kMillisecond);
