@@ -93,6 +93,14 @@ py::array_t<T> ToArray(const std::vector<T>& v) {
     return a;
 }
 
+/// A NumPy array that takes over a vector's buffer: no copy, and the buffer freed with the array.
+template <typename T>
+py::array_t<T> Adopt(std::vector<T>&& v) {
+    auto* owned = new std::vector<T>(std::move(v));
+    py::capsule free(owned, [](void* p) { delete static_cast<std::vector<T>*>(p); });
+    return py::array_t<T>(static_cast<py::ssize_t>(owned->size()), owned->data(), free);
+}
+
 /// A dict of columns built from rows: a NumPy array for every numeric field, a list of str for
 /// every text field.
 template <typename Row>
@@ -339,26 +347,31 @@ populations::Populations PopulationsOf(const fit::FitSystem& system, const Simul
 py::tuple Simulate(Database& db, int entry, const SimulationConditions& c,
                    std::optional<std::map<int, double>> vibrational, double minPopulation, bool perLevel) {
     simulation::Spectrum s;
-    populations::Populations pop;
+    std::vector<double> x, y;
+    std::vector<std::vector<double>> levelTraces;
     {
+        // The simulation and the arrays it fills, all without the GIL; NumPy then adopts them.
         py::gil_scoped_release release;
         simulation::CheckConditions(c);
         const fit::FitSystem system = db.System(entry, c);
-        pop = PopulationsOf(system, c, vibrational ? &*vibrational : nullptr, minPopulation);
+        const populations::Populations pop =
+            PopulationsOf(system, c, vibrational ? &*vibrational : nullptr, minPopulation);
         s = simulation::Simulate(*system.model, c, pop);
+        const int n = s.grid.Points();
+        x.resize(static_cast<std::size_t>(n)), y.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = s.grid.X(i);
+        std::copy(s.total.Data(), s.total.Data() + n, y.begin());
+        // Each level weighted by its population, so that the levels add up to the total.
+        for (std::size_t k = 0; perLevel && k < s.levels.size(); ++k) {
+            std::vector<double>& level = levelTraces.emplace_back(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i)
+                level[static_cast<std::size_t>(i)] = pop.weights[k] * s.bands(static_cast<int>(k) + 1, i);
+        }
     }
-    const int n = s.grid.Points();
-    py::array_t<double> x(n), y(n);
-    for (int i = 0; i < n; ++i) x.mutable_at(i) = s.grid.X(i), y.mutable_at(i) = s.total(i);
-    if (!perLevel) return py::make_tuple(x, y);
-    // Each level weighted by its population, so that the levels add up to the total.
+    if (!perLevel) return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)));
     py::dict levels;
-    for (std::size_t k = 0; k < s.levels.size(); ++k) {
-        py::array_t<double> level(n);
-        for (int i = 0; i < n; ++i) level.mutable_at(i) = pop.weights[k] * s.bands(static_cast<int>(k) + 1, i);
-        levels[py::int_(s.levels[k])] = level;
-    }
-    return py::make_tuple(x, y, levels);
+    for (std::size_t k = 0; k < s.levels.size(); ++k) levels[py::int_(s.levels[k])] = Adopt(std::move(levelTraces[k]));
+    return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)), levels);
 }
 
 std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::array::forcecast>& a, const char* name) {
