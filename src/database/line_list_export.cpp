@@ -7,7 +7,9 @@
 
 #include "database/band_loader.h"
 #include "database/line_positions.h"
+#include "database/line_rows.h"
 #include "database/physical_constants.h"
+#include "database/state_descriptions.h"
 #include "database/system_precompute.h"
 
 namespace velmora::database {
@@ -20,7 +22,7 @@ using LevelKey = std::tuple<int, int, int, int, int>;
 
 /// The nominal case (a) labels of a level: the lower spin-orbit component (F1) has Ω = Λ - 1/2
 /// in a regular state (A > 0) and Ω = Λ + 1/2 in an inverted one; a Σ state has Σ = +1/2 for F1.
-void CaseALabels(ExportedLevel& level, double spinOrbitA) {
+void NominalCaseALabels(ExportedLevel& level, double spinOrbitA) {
     const bool upperOmega = level.lambda == 0 ? level.F == 1 : (level.F == 1) == (spinOrbitA < 0.0);
     level.sigma = upperOmega ? 0.5 : -0.5;
     level.omega = level.lambda + level.sigma;
@@ -48,6 +50,9 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
     const Catalogue& cat = db.cat;
     ExportedLineList list;
     list.molecule = cat.MoleculeName(entry);
+    const MoleculeDescription molecule = DescriptionOf(cat, entry).molecule;
+    list.hitranMolecule = molecule.hitranMolecule;
+    list.hitranIsotopologue = molecule.hitranIsotopologue;
     list.system = cat.SystemLabel(entry);
     list.mass = cat.MolecularMass(entry);
     const int lambda[3] = {0, cat.StateLambda(1, entry), cat.StateLambda(2, entry)};
@@ -71,11 +76,10 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
             l.F = F;
             l.J = TwiceJ(row, F) / 2.0;
             l.lambda = lambda[s];
-            // A Σ state's F1 levels are e, its F2 levels f; a Π or Δ state's blocks are e and f.
-            l.parity = (lambda[s] == 0 ? F : block) == 1 ? 'e' : 'f';
+            l.parity = ParityLabel(db, entry, s, row, F, block);
             l.energy = terms(row, F, block);
             l.label = cat.StateLabel(s, entry);
-            CaseALabels(l, db.MolConst(s, v, 6));
+            NominalCaseALabels(l, db.MolConst(s, v, 6));
         }
         return key;
     };

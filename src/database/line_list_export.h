@@ -49,9 +49,11 @@ struct ExportedLine {
 
 /// The line list of one band system.
 struct ExportedLineList {
-    std::string molecule;               ///< as the catalogue shows it ("OH", "N2+")
-    std::string system;                 ///< " (A-X)"
-    double mass = 0.0;                  ///< amu
+    std::string molecule;    ///< as the catalogue shows it ("OH", "N2+")
+    std::string system;      ///< " (A-X)"
+    double mass = 0.0;       ///< amu
+    int hitranMolecule = 0;  ///< HITRAN's molecule number (0: not a HITRAN molecule)
+    int hitranIsotopologue = 0;
     std::vector<ExportedLevel> levels;  ///< by id - 1
     std::vector<ExportedLine> lines;    ///< by upper level, then lower level
 

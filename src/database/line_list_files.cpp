@@ -32,13 +32,6 @@ constexpr double kGammaAir = 0.05, kGammaSelf = 0.05, kAirExponent = 0.75, kAirS
 
 }  // namespace
 
-std::pair<int, int> HitranMolecule(const std::string& molecule) {
-    if (molecule == "OH") return {13, 1};
-    if (molecule == "OD") return {13, 3};
-    if (molecule == "NO") return {8, 1};
-    return {0, 0};
-}
-
 void WriteExoMol(const ExportedLineList& list, const std::string& prefix) {
     AtomicTextWriter states(prefix + ".states");
     for (const ExportedLevel& l : list.levels)
@@ -76,7 +69,7 @@ void WriteExoMol(const ExportedLineList& list, const std::string& prefix) {
 }
 
 void WriteHitran(const ExportedLineList& list, const std::string& prefix) {
-    const auto [molecule, isotopologue] = HitranMolecule(list.molecule);
+    const int molecule = list.hitranMolecule, isotopologue = list.hitranIsotopologue;
     AtomicTextWriter par(prefix + ".par");
     for (const ExportedLine& t : list.lines) {
         const ExportedLevel& up = list.levels[static_cast<std::size_t>(t.upper - 1)];

@@ -21,8 +21,4 @@ void WriteExoMol(const ExportedLineList& list, const std::string& prefix);
 /// A, default air and self broadening, E'', quanta, g', g''). Throws FileError as above.
 void WriteHitran(const ExportedLineList& list, const std::string& prefix);
 
-/// HITRAN molecule and isotopologue numbers of a molecule of the catalogue ("OH" 13 1, "OD"
-/// 13 3, "NO" 8 1); 0 0 for a molecule HITRAN does not list.
-std::pair<int, int> HitranMolecule(const std::string& molecule);
-
 }  // namespace velmora::database

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "database/band_loader.h"
 #include "database/open_sample.h"
 #include "support/file_error.h"
 #include "support/sample_database.h"
@@ -121,6 +122,14 @@ TEST(StateDescriptions, FaultsAreNamedWithTheFileLineAndState) {
         c.damage(s);
         EXPECT_THAT(s.Refusal(), HasSubstr(c.message)) << c.fault;
     }
+}
+
+TEST(StateDescriptions, BandsOfAStateThatIsNoDoubletAreRefused) {
+    Sample s;
+    s.states[0].twoS = 2;
+    DatabaseState db = s.Open();
+    EXPECT_THAT(FileErrorMessage([&] { LoadBand(db, 0, 0, 1); }),
+                HasSubstr("STATES.SYS: the state \"B\" of YY has multiplicity 3; band systems of doublet states only"));
 }
 
 }  // namespace
