@@ -2,7 +2,12 @@
 // rotational rows each, and the loading of one band. The system (an OH-like 2Σ+ - 2Π system)
 // is written into a temporary folder first. Then the selection of shipped band systems (their
 // pre-computation from the installed database): OH A-X, NO A-X, NO B-X (the largest, two
-// Λ-doublet sets of 2Π - 2Π lines), CH A-X and CN B-X.
+// Λ-doublet sets of 2Π - 2Π lines), CH A-X and CN B-X. Last, all term values of OH A-X and NO
+// A-X (every level of both states, to the last rotational row and beyond as the band loader
+// fills them) from the doublet closed forms, from the closed forms with the eigenvectors the line
+// strengths need, and from the effective-Hamiltonian engine (levels with eigenvectors); the
+// engine's levels of a triplet (N2 C 3Π v = 0 to J = 70) and every line of the N2 C–B (0,2) band
+// with its exact Hönl-London factor.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,7 +17,12 @@
 
 #include "database/band_loader.h"
 #include "database/catalogue.h"
+#include "database/doublet_conventions.h"
+#include "database/effective_hamiltonian.h"
+#include "database/exact_strengths.h"
+#include "database/honl_london.h"
 #include "database/system_precompute.h"
+#include "database/terms.h"
 
 namespace {
 
@@ -122,5 +132,110 @@ void BM_SystemPrecompute_Shipped(benchmark::State& state) {
     state.SetLabel(db.cat.MoleculeName(db.irad) + db.cat.SystemLabel(db.irad));
 }
 BENCHMARK(BM_SystemPrecompute_Shipped)->Arg(1)->Arg(3)->Arg(4)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond);
+
+/// The shipped database with the constants of entry `entry` read.
+DatabaseState ShippedConstants(int entry) {
+    DatabaseState db;
+    database::SetAppPath(db, std::string(VELMORA_DATA_DIR) + "/");
+    database::LoadCatalogue(db);
+    database::ReadStateConstants(db, entry);
+    return db;
+}
+
+/// Runs `build(db, s, v, rows)` for every vibrational level of both states of the entry.
+template <typename Build>
+void EveryLevel(benchmark::State& state, Build build) {
+    const int entry = static_cast<int>(state.range(0));
+    DatabaseState db = ShippedConstants(entry);
+    const int rows = db.cat.NMaxRotAll(entry);
+    for (auto _ : state)
+        for (int s = 1; s <= 2; ++s)
+            for (int v = 0; v <= db.cat.NMaxVib(entry, s); ++v) {
+                database::SelectLevel(db, s, v);
+                build(db, s, rows);
+            }
+    state.SetLabel(db.cat.MoleculeName(entry) + db.cat.SystemLabel(entry));
+}
+
+void BM_Terms_ClosedForms(benchmark::State& state) {
+    TermTable table;
+    EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
+        if (table.Empty()) table.Resize(0, rows + 4, 1, 2, 1, 2);
+        const int entry = static_cast<int>(state.range(0));
+        database::ComputeTerms(db, db.cat.StateLambda(s, entry), rows, table, db.SpcConvention(s, entry));
+        benchmark::DoNotOptimize(table.Data());
+    });
+}
+BENCHMARK(BM_Terms_ClosedForms)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+void BM_Terms_ClosedFormsWithEigenvectors(benchmark::State& state) {
+    TermTable table;
+    EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
+        if (table.Empty()) table.Resize(0, rows + 4, 1, 2, 1, 2);
+        const int entry = static_cast<int>(state.range(0)), lambda = db.cat.StateLambda(s, entry);
+        database::ComputeTerms(db, lambda, rows, table, db.SpcConvention(s, entry));
+        if (lambda == 0) return;
+        for (int twoJ = 3; twoJ <= 2 * rows + 5; twoJ += 2)
+            for (int p = 1; p <= 2; ++p) {
+                const auto h = database::DoubletHamiltonian(db.LevelConst, lambda, db.SpcConvention(s, entry), twoJ, p);
+                benchmark::DoNotOptimize(database::BlockEigenvectors(h.h11, h.h12, h.h22));
+            }
+    });
+}
+BENCHMARK(BM_Terms_ClosedFormsWithEigenvectors)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+void BM_Terms_Engine(benchmark::State& state) {
+    EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
+        const int entry = static_cast<int>(state.range(0)), lambda = db.cat.StateLambda(s, entry);
+        const int convention = db.SpcConvention(s, entry);
+        const bool caseA =
+            lambda == 1 && database::PiCaseALabelling(db.LevelConst[6] / db.LevelConst[1], db.cat.MoleculeCode(entry));
+        const database::StateLevels levels(database::DoubletElectronicState(lambda, false, convention, caseA),
+                                           database::DoubletLevelConstants(db.LevelConst, lambda, convention),
+                                           2 * rows + 5);
+        benchmark::DoNotOptimize(levels.Levels().data());
+    });
+}
+BENCHMARK(BM_Terms_Engine)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+// N2 C 3Πu v = 0 and B 3Πg v = 2 (the constants of data-src/N2_CB).
+database::ElectronicState Triplet() {
+    database::ElectronicState st;
+    st.lambda = 1, st.twoS = 2;
+    return st;
+}
+database::StateConstants N2C0() {
+    database::StateConstants c;
+    c.T = 88977.742, c.B = 1.8153, c.D = 5.95e-6, c.A = 39.134, c.spinSpin = 0.23, c.gamma = 0.00166;
+    c.o = 1.106, c.p = 0.00503, c.q = -0.000152;
+    return c;
+}
+database::StateConstants N2B2() {
+    database::StateConstants c;
+    c.T = 62688.301, c.B = 1.59227, c.D = 5.96e-6, c.H = 6.5e-12, c.A = 42.1357, c.spinSpin = -0.2104;
+    c.gamma = 0.0017, c.o = 1.1471, c.p = 0.00445, c.q = 8.34e-5;
+    return c;
+}
+
+void BM_Terms_EngineTriplet(benchmark::State& state) {
+    for (auto _ : state) {
+        const database::StateLevels levels(Triplet(), N2C0(), 140);
+        benchmark::DoNotOptimize(levels.Levels().data());
+    }
+    state.SetLabel("N2 C 3Pi v = 0, J 0-70");
+}
+BENCHMARK(BM_Terms_EngineTriplet)->Unit(benchmark::kMicrosecond);
+
+void BM_BandLines_Triplet(benchmark::State& state) {
+    const database::StateLevels up(Triplet(), N2C0(), 140), low(Triplet(), N2B2(), 142);
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        const auto band = database::BandLines(up, low, 1e-6);
+        lines = band.size();
+        benchmark::DoNotOptimize(band.data());
+    }
+    state.SetLabel("N2 C-B (0,2), J' 0-70: " + std::to_string(lines) + " lines");
+}
+BENCHMARK(BM_BandLines_Triplet)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -81,6 +81,30 @@ double Wigner3j(int tj1, int tj2, int tj3, int tm1, int tm2, int tm3) {
     return phase * sum;
 }
 
+double Wigner6j(int tj1, int tj2, int tj3, int tj4, int tj5, int tj6) {
+    // Racah's formula: a product of four triangle coefficients and an alternating sum.
+    auto triangle = [](int a, int b, int c, double& log) {
+        if (c < std::abs(a - b) || c > a + b || (a + b + c) % 2 != 0) return false;
+        log += (LogFactorial((a + b - c) / 2) + LogFactorial((a - b + c) / 2) + LogFactorial((-a + b + c) / 2) -
+                LogFactorial((a + b + c) / 2 + 1)) /
+               2;
+        return true;
+    };
+    double logNorm = 0;
+    if (!triangle(tj1, tj2, tj3, logNorm) || !triangle(tj1, tj5, tj6, logNorm) || !triangle(tj4, tj2, tj6, logNorm) ||
+        !triangle(tj4, tj5, tj3, logNorm))
+        return 0;
+    const int a1 = (tj1 + tj2 + tj3) / 2, a2 = (tj1 + tj5 + tj6) / 2, a3 = (tj4 + tj2 + tj6) / 2,
+              a4 = (tj4 + tj5 + tj3) / 2;
+    const int b1 = (tj1 + tj2 + tj4 + tj5) / 2, b2 = (tj2 + tj3 + tj5 + tj6) / 2, b3 = (tj3 + tj1 + tj6 + tj4) / 2;
+    double sum = 0;
+    for (int t = std::max({a1, a2, a3, a4}); t <= std::min({b1, b2, b3}); ++t)
+        sum += (t % 2 == 0 ? 1 : -1) * std::exp(logNorm + LogFactorial(t + 1) - LogFactorial(t - a1) -
+                                                LogFactorial(t - a2) - LogFactorial(t - a3) - LogFactorial(t - a4) -
+                                                LogFactorial(b1 - t) - LogFactorial(b2 - t) - LogFactorial(b3 - t));
+    return sum;
+}
+
 DatabaseState MakeState(int lambdaUp, int lambdaLow, const std::string& molecule, int entry, int maxN) {
     DatabaseState db;
     Catalogue& cat = db.cat;

@@ -1,5 +1,5 @@
 // Independent references for the term and line-strength tests: the N² Hamiltonian of a 2Π state
-// written as operator algebra and diagonalised numerically, Racah's formula of the 3j symbols, the
+// written as operator algebra and diagonalised numerically, Racah's formulas of the 3j and 6j symbols, the
 // branch names, and a small database state for the band computations.
 #pragma once
 
@@ -27,6 +27,9 @@ std::array<std::array<double, 2>, 2> PiN2Vectors(const PiConstants& c, double J,
 
 /// Wigner 3j symbol (j1 j2 j3; m1 m2 m3) by Racah's formula, every argument given doubled.
 double Wigner3j(int tj1, int tj2, int tj3, int tm1, int tm2, int tm3);
+
+/// Wigner 6j symbol {j1 j2 j3; j4 j5 j6} by Racah's formula, every argument given doubled.
+double Wigner6j(int tj1, int tj2, int tj3, int tj4, int tj5, int tj6);
 
 /// The twelve branches of a set by their names: letter = ΔN = N' − N'' (O P Q R S), then the
 /// upper and lower F when they differ.
