@@ -328,8 +328,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     const float yLow = SpinOrbitRatio(db, 2, vLow);
     const bool lowerCaseA = lamLow == 1 && CaseALabels(lower, yLow);
     SelectLevel(db, 2, vLow);
-    ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry),
-                 lowerCaseA ? LevelLabels::CaseA : LevelLabels::CaseB);
+    ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry), lower);
 
     // 4. Lower energy zero: the lowest level of the (0, 0) band's lower state. In case (b) labels
     // that is the single J = Λ − 1/2 level (F2, row Λ) of a regular state (A > 0), else F1 at row Λ.
@@ -343,8 +342,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     const float yUp = SpinOrbitRatio(db, 1, vUp);
     const bool upperCaseA = lamUp == 1 && CaseALabels(upper, yUp);
     SelectLevel(db, 1, vUp);
-    ComputeTerms(db, lamUp, rows, db.UpperTerm, db.SpcConvention(1, entry),
-                 upperCaseA ? LevelLabels::CaseA : LevelLabels::CaseB);
+    ComputeTerms(db, lamUp, rows, db.UpperTerm, db.SpcConvention(1, entry), upper);
     if (vUp == 0 && vLow == 0) db.EnergyZero[1] = db.UpperTerm(lamUp, 1, 1) - db.MolConst(1, 0, 0);
 
     // 7. A system on the absolute energy scale keeps the term values as computed.

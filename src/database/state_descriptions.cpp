@@ -8,6 +8,7 @@
 #include "common/errors.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
+#include "database/effective_hamiltonian.h"
 
 namespace velmora::database {
 
@@ -38,7 +39,8 @@ struct DescriptionsFile {
 int ReadCount(ListReader& in, const char* what) {
     in.SkipLine();
     const int n = in.ReadInt();
-    if (n < 0 || n > 10000) Fail(in, std::string("the number of ") + what + " " + std::to_string(n) + " is not 0..10000");
+    if (n < 0 || n > 10000)
+        Fail(in, std::string("the number of ") + what + " " + std::to_string(n) + " is not 0..10000");
     return n;
 }
 
@@ -67,7 +69,8 @@ void ReadMolecule(ListReader& in, DescriptionsFile& file) {
     m.hitranIsotopologue = in.ReadInt();
     if (m.hitranMolecule < 0 || m.hitranIsotopologue < 0) Fail(in, code + ": a HITRAN number is negative");
     const int homonuclear = in.ReadInt();
-    if (homonuclear != 0 && homonuclear != 1) Fail(in, code + ": homonuclear is " + std::to_string(homonuclear) + " (0 or 1)");
+    if (homonuclear != 0 && homonuclear != 1)
+        Fail(in, code + ": homonuclear is " + std::to_string(homonuclear) + " (0 or 1)");
     m.nuclearSpin.homonuclear = homonuclear == 1;
     m.nuclearSpin.symmetric = ReadWeight(in);
     m.nuclearSpin.antisymmetric = ReadWeight(in);
@@ -86,15 +89,16 @@ void ReadState(ListReader& in, DescriptionsFile& file) {
     s.twoS = in.ReadInt();
     if (s.twoS < 0 || s.twoS > 2) Fail(in, name + ": 2S = " + std::to_string(s.twoS) + " (0, 1 or 2 expected)");
     const std::string reflection = ReadWord(in, "reflection symmetry", {"+", "-", "0"});
-    if ((reflection == "0") != (s.lambda > 0)) Fail(in, name + ": a Sigma state is + or -, a state with Lambda > 0 is 0");
-    s.reflection = reflection == "+" ? Reflection::Plus : reflection == "-" ? Reflection::Minus : Reflection::None;
+    if ((reflection == "0") != (s.lambda > 0))
+        Fail(in, name + ": a Sigma state is + or -, a state with Lambda > 0 is 0");
+    s.sigmaMinus = reflection == "-";
     const std::string inversion = ReadWord(in, "inversion symmetry", {"g", "u", "0"});
     s.inversion = inversion == "g" ? Inversion::Gerade : inversion == "u" ? Inversion::Ungerade : Inversion::None;
     const std::string labels = ReadWord(in, "level labels", {"a", "b", "0"});
     if ((labels == "0") != (s.lambda == 0)) Fail(in, name + ": the levels of a Sigma state take 0, the others a or b");
     // The term routine of a 2Delta state labels its levels by case (b) only.
     if (labels == "a" && s.lambda != 1) Fail(in, name + ": case (a) labels are defined for Pi states only");
-    s.labels = labels == "a" ? LevelLabels::CaseA : LevelLabels::CaseB;
+    s.labelling = labels == "a" ? LevelLabelling::caseA : LevelLabelling::caseB;
     if (!file.states.emplace(StateKey{code, label}, s).second) Fail(in, "a second description of the " + name);
 }
 
@@ -102,8 +106,8 @@ void ReadSystem(ListReader& in, DescriptionsFile& file) {
     SystemKey key;
     auto& [code, upper, lower] = key;
     code = in.ReadString(), upper = in.ReadString(), lower = in.ReadString();
-    const EnergyZero zero =
-        ReadWord(in, "energy zero", {"lowest", "absolute"}) == "absolute" ? EnergyZero::Absolute : EnergyZero::LowestLevel;
+    const EnergyZero zero = ReadWord(in, "energy zero", {"lowest", "absolute"}) == "absolute" ? EnergyZero::Absolute
+                                                                                              : EnergyZero::LowestLevel;
     if (!file.systems.emplace(key, zero).second)
         Fail(in, "a second description of the band system " + code + " (" + upper + "-" + lower + ")");
 }
@@ -114,7 +118,8 @@ DescriptionsFile ReadDescriptions(const std::filesystem::path& path) {
     in.SkipLine();  // title
     const int version = in.ReadInt();
     if (version != kFormatVersion)
-        Fail(in, "format " + std::to_string(version) + " (this program reads format " + std::to_string(kFormatVersion) + ")");
+        Fail(in, "format " + std::to_string(version) + " (this program reads format " + std::to_string(kFormatVersion) +
+                     ")");
     DescriptionsFile file;
     for (int n = ReadCount(in, "molecules"); n > 0; --n) ReadMolecule(in, file);
     for (int n = ReadCount(in, "states"); n > 0; --n) ReadState(in, file);
@@ -160,8 +165,7 @@ SystemDescription Describe(const Catalogue& cat, int i, const DescriptionsFile& 
 StateDescription ImpliedState(const Catalogue& cat, int s, int i) {
     StateDescription st;
     st.lambda = cat.StateLambda.ValueAt(s, i);
-    st.reflection = st.lambda == 0 ? Reflection::Plus : Reflection::None;
-    st.labels = LevelLabels::SpinOrbitRatio;
+    if (st.lambda == 0) st.labelling = LevelLabelling::caseB;  // Λ ≥ 1: by the spin-orbit ratio
     if (cat.NuclearSpinFlag.ValueAt(i) == 1) st.inversion = s == 1 ? Inversion::Ungerade : Inversion::Gerade;
     return st;
 }

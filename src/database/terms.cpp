@@ -183,9 +183,12 @@ Block PiParityBlock(const std::array<float, 18>& c, int convention, double J, in
     return m;
 }
 
-void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int convention, LevelLabels labels) {
+void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int convention,
+             const StateDescription& state) {
     if (convention < 0 || convention > 3) return;
-    const bool caseA = CaseALabels(labels, c[6] / c[1]);
+    StateDescription pi = state;
+    pi.lambda = 1;
+    const bool caseA = CaseALabels(pi, c[6] / c[1]);
     for (int N = 0; N <= rows + 2; ++N) {
         for (int p = 1; p <= 2; ++p) {
             const Block m = PiParityBlock(c, convention, N + 0.5, p);
@@ -234,7 +237,12 @@ HamiltonianBlock DoubletHamiltonian(const std::array<float, 18>& c, int lambda, 
     return {m.h11, m.h12, m.h22};
 }
 
-void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention, LevelLabels labels) {
+void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention) {
+    ComputeTerms(db, lambda, rows, target, convention, StateDescription{});
+}
+
+void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention,
+                  const StateDescription& state) {
     if (target.Empty()) return;
     rows = std::min(rows, target.Hi(0) - 3);
     for (int N = target.Lo(0); N <= rows + 3; ++N)
@@ -246,7 +254,7 @@ void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, in
             SigmaTerms(c, rows, target, convention);
             break;
         case 1:
-            PiTerms(c, rows, target, convention, labels);
+            PiTerms(c, rows, target, convention, state);
             break;
         case 2:
             DeltaTerms(c, rows, target);

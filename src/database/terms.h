@@ -7,10 +7,13 @@ namespace velmora::database {
 
 /// Fills target(N, F, p) with the term values (cm-1) of the level whose constants are in
 /// db.LevelConst, for a state with the given Λ (0, 1, 2) and constant convention (Σ: 0, 1;
-/// Π: 0..3; Δ: one form), whose Π levels carry the given labels (evaluated with the A/B of the
-/// level). Rows 0..rows + 3 are cleared first; Λ or a convention outside these leave them at zero.
+/// Π: 0..3; Δ: one form), whose Π levels are labelled as `state` says (CaseALabels). Rows
+/// 0..rows + 3 are cleared first; Λ or a convention outside these leave them at zero.
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention,
-                  LevelLabels labels = LevelLabels::SpinOrbitRatio);
+                  const StateDescription& state);
+/// The same labelled as catalogues without state descriptions label: case (a) where A/B of the
+/// level is above 4.
+void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention);
 
 /// Spin-orbit ratio A/B of level v of state s (1 upper, 2 lower), with B taken from level vB of
 /// state sB: A/B'' of an upper level is the ratio the band rules test. Single precision, as the

@@ -29,7 +29,7 @@ DatabaseState HandMadeBand(int lamUp, int lamLow, bool upperMinus) {
     DatabaseState db = testing::MakeState(lamUp, lamLow, "XY", 1);
     db.cat.Description.Resize(0, 1);
     db.cat.Description(1) = ImpliedDescription(db.cat, 1);
-    if (upperMinus) db.cat.Description(1).upper.reflection = Reflection::Minus;
+    db.cat.Description(1).upper.sigmaMinus = upperMinus;
     db.MolConst(2, 0, 1) = db.MolConst(1, 0, 1) = 10.0f;  // A = 0: case (b) labelling
     for (int N = 0; N <= kRows + 4; ++N)
         for (int F = 1; F <= 2; ++F)

@@ -5,18 +5,25 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "database/effective_hamiltonian.h"
+
 namespace velmora::database {
 namespace {
 
-StateDescription Sigma(int twoS, Reflection r, Inversion i = Inversion::None) {
+constexpr bool kPlus = false, kMinus = true;
+
+StateDescription Sigma(int twoS, bool minus, Inversion i = Inversion::None) {
     StateDescription s;
-    s.twoS = twoS, s.reflection = r, s.inversion = i;
+    s.twoS = twoS, s.sigmaMinus = minus, s.inversion = i;
     return s;
 }
 
-StateDescription Lambda(int lambda, int twoS, Inversion i = Inversion::None, LevelLabels labels = LevelLabels::CaseB) {
+StateDescription Lambda(int lambda, int twoS, Inversion i = Inversion::None,
+                        std::optional<LevelLabelling> labelling = LevelLabelling::caseB) {
     StateDescription s;
-    s.lambda = lambda, s.twoS = twoS, s.reflection = Reflection::None, s.inversion = i, s.labels = labels;
+    s.lambda = lambda, s.twoS = twoS, s.inversion = i, s.labelling = labelling;
     return s;
 }
 
@@ -28,15 +35,20 @@ TEST(StateDescription, SigmaLevelsTakeTheirEfLabelFromNAndTheReflectionSymmetry)
         int N, twoJ;
         bool e;
     };
-    const StateDescription s1p = Sigma(0, Reflection::Plus), s1m = Sigma(0, Reflection::Minus);
-    const StateDescription s2p = Sigma(1, Reflection::Plus), s2m = Sigma(1, Reflection::Minus);
-    const StateDescription s3p = Sigma(2, Reflection::Plus), s3m = Sigma(2, Reflection::Minus);
+    const StateDescription s1p = Sigma(0, kPlus), s1m = Sigma(0, kMinus);
+    const StateDescription s2p = Sigma(1, kPlus), s2m = Sigma(1, kMinus);
+    const StateDescription s3p = Sigma(2, kPlus), s3m = Sigma(2, kMinus);
     const Case cases[] = {
-        {"1Sigma+ J = N", s1p, 4, 8, true},     {"1Sigma- J = N", s1m, 3, 6, false},
-        {"2Sigma+ F1", s2p, 5, 11, true},       {"2Sigma+ F2", s2p, 5, 9, false},
-        {"2Sigma- F1", s2m, 2, 5, false},       {"2Sigma- F2", s2m, 2, 3, true},
-        {"3Sigma+ F1 J = N + 1", s3p, 4, 10, false}, {"3Sigma+ F2 J = N", s3p, 4, 8, true},
-        {"3Sigma+ F3 J = N - 1", s3p, 4, 6, false},  {"3Sigma- F2", s3m, 7, 14, false},
+        {"1Sigma+ J = N", s1p, 4, 8, true},
+        {"1Sigma- J = N", s1m, 3, 6, false},
+        {"2Sigma+ F1", s2p, 5, 11, true},
+        {"2Sigma+ F2", s2p, 5, 9, false},
+        {"2Sigma- F1", s2m, 2, 5, false},
+        {"2Sigma- F2", s2m, 2, 3, true},
+        {"3Sigma+ F1 J = N + 1", s3p, 4, 10, false},
+        {"3Sigma+ F2 J = N", s3p, 4, 8, true},
+        {"3Sigma+ F3 J = N - 1", s3p, 4, 6, false},
+        {"3Sigma- F2", s3m, 7, 14, false},
         {"3Sigma- F1", s3m, 7, 16, true},
     };
     for (const Case& c : cases) EXPECT_EQ(SigmaLevelIsE(c.s, c.N, c.twoJ), c.e) << c.state;
@@ -47,11 +59,11 @@ TEST(StateDescription, NuclearSpinWeightsFollowParityAndInversionAsTheDataReadme
     const NuclearSpin c12{true, 1.0, 0.0};  // 12C2, I = 0: antisymmetric levels absent
     const NuclearSpin n2plus{true, 1.5, 0.75};
     const StateDescription C3Pu = Lambda(1, 2, Inversion::Ungerade), B3Pg = Lambda(1, 2, Inversion::Gerade);
-    const StateDescription X1Sg = Sigma(0, Reflection::Plus, Inversion::Gerade);
-    const StateDescription A3Su = Sigma(2, Reflection::Plus, Inversion::Ungerade);
+    const StateDescription X1Sg = Sigma(0, kPlus, Inversion::Gerade);
+    const StateDescription A3Su = Sigma(2, kPlus, Inversion::Ungerade);
     const StateDescription d3Pg = B3Pg, a3Pu = C3Pu;
-    const StateDescription B2Su = Sigma(1, Reflection::Plus, Inversion::Ungerade);
-    const StateDescription X2Sg = Sigma(1, Reflection::Plus, Inversion::Gerade);
+    const StateDescription B2Su = Sigma(1, kPlus, Inversion::Ungerade);
+    const StateDescription X2Sg = Sigma(1, kPlus, Inversion::Gerade);
     struct Case {
         const char* level;
         NuclearSpin spin;
@@ -90,7 +102,7 @@ TEST(StateDescription, NuclearSpinWeightsFollowParityAndInversionAsTheDataReadme
 
 TEST(StateDescription, LowerParityBlocksAndComponentsFollowTheUpperReflectionSymmetry) {
     // P1 (ΔJ = −1) keeps the e/f label of the upper F1 level: e under Σ⁺, f under Σ⁻.
-    const StateDescription plus = Sigma(1, Reflection::Plus), minus = Sigma(1, Reflection::Minus);
+    const StateDescription plus = Sigma(1, kPlus), minus = Sigma(1, kMinus);
     const StateDescription pi = Lambda(1, 1), delta = Lambda(2, 1);
     struct Case {
         const char* system;
@@ -99,9 +111,12 @@ TEST(StateDescription, LowerParityBlocksAndComponentsFollowTheUpperReflectionSym
         bool exception;
     };
     const Case cases[] = {
-        {"2Sigma+ - 2Pi", plus, pi, 1, 2, true},     {"2Sigma- - 2Pi", minus, pi, 2, 1, false},
-        {"2Sigma+ - 2Sigma+", plus, plus, 1, 1, false}, {"2Sigma- - 2Sigma+", minus, plus, 1, 1, false},
-        {"2Pi - 2Pi", pi, pi, 2, 1, true},           {"2Delta - 2Pi", delta, pi, 2, 1, true},
+        {"2Sigma+ - 2Pi", plus, pi, 1, 2, true},
+        {"2Sigma- - 2Pi", minus, pi, 2, 1, false},
+        {"2Sigma+ - 2Sigma+", plus, plus, 1, 1, false},
+        {"2Sigma- - 2Sigma+", minus, plus, 1, 1, false},
+        {"2Pi - 2Pi", pi, pi, 2, 1, true},
+        {"2Delta - 2Pi", delta, pi, 2, 1, true},
         {"2Pi - 2Sigma+", pi, plus, 2, 1, false},
     };
     for (const Case& c : cases) {
@@ -113,17 +128,17 @@ TEST(StateDescription, LowerParityBlocksAndComponentsFollowTheUpperReflectionSym
 }
 
 TEST(StateDescription, CaseALabelsAreNamedOrFollowTheSpinOrbitRatioOfOldCatalogues) {
-    const StateDescription a = Lambda(1, 1, Inversion::None, LevelLabels::CaseA);
-    const StateDescription b = Lambda(1, 1, Inversion::None, LevelLabels::CaseB);
-    const StateDescription ratio = Lambda(1, 1, Inversion::None, LevelLabels::SpinOrbitRatio);
+    const StateDescription a = Lambda(1, 1, Inversion::None, LevelLabelling::caseA);
+    const StateDescription b = Lambda(1, 1, Inversion::None, LevelLabelling::caseB);
+    const StateDescription ratio = Lambda(1, 1, Inversion::None, std::nullopt);
     for (float y : {-40.0f, 2.0f, 72.0f}) {
         EXPECT_TRUE(CaseALabels(a, y)) << y;
         EXPECT_FALSE(CaseALabels(b, y)) << y;
         EXPECT_EQ(CaseALabels(ratio, y), y > 4.0f) << y;
     }
-    EXPECT_FALSE(CaseALabels(Sigma(1, Reflection::Plus), 72.0f)) << "a Sigma state has no Lambda doublet";
-    EXPECT_EQ(Sigma(2, Reflection::Plus).Multiplicity(), 3);
-    EXPECT_EQ(Sigma(1, Reflection::Minus).ParityBlocks(), 1);
+    EXPECT_FALSE(CaseALabels(Sigma(1, kPlus), 72.0f)) << "a Sigma state has no Lambda doublet";
+    EXPECT_EQ(Sigma(2, kPlus).Multiplicity(), 3);
+    EXPECT_EQ(Sigma(1, kMinus).ParityBlocks(), 1);
     EXPECT_EQ(Lambda(2, 1).ParityBlocks(), 2);
 }
 

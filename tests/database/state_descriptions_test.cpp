@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "database/band_loader.h"
+#include "database/effective_hamiltonian.h"
 #include "database/open_sample.h"
 #include "support/file_error.h"
 #include "support/sample_database.h"
@@ -25,9 +26,8 @@ using velmora::testing::FileErrorMessage;
 struct Sample {
     SampleDatabase data;
     std::vector<SampleMolecule> molecules{{"YY", "YY+", 5, 2, 1, 6.0, 3.0}};
-    std::vector<SampleState> states{{"YY", "B", 0, 1, "-", "u", "0"},
-                                    {"YY", "X", 1, 1, "0", "g", "a"},
-                                    {"YY", "A", 2, 1, "0", "u", "b"}};
+    std::vector<SampleState> states{
+        {"YY", "B", 0, 1, "-", "u", "0"}, {"YY", "X", 1, 1, "0", "g", "a"}, {"YY", "A", 2, 1, "0", "u", "b"}};
     std::vector<SampleBandSystem> systems{{"YY", "B", "X", "absolute"}, {"YY", "A", "X", "lowest"}};
     Sample() {
         SampleEntry sigmaPi, deltaPi;
@@ -58,12 +58,12 @@ TEST(StateDescriptions, EachEntryFindsItsMoleculeStatesAndSystemByName) {
     EXPECT_EQ(first.molecule.nuclearSpin.antisymmetric, 3.0);
     EXPECT_TRUE(first.upper.IsSigmaMinus());
     EXPECT_EQ(first.upper.inversion, Inversion::Ungerade);
-    EXPECT_EQ(first.lower.labels, LevelLabels::CaseA);
+    EXPECT_EQ(first.lower.labelling, LevelLabelling::caseA);
     EXPECT_EQ(first.energyZero, EnergyZero::Absolute);
     const SystemDescription second = DescriptionOf(db.cat, 2);
     EXPECT_EQ(second.upper.lambda, 2);
-    EXPECT_EQ(second.upper.labels, LevelLabels::CaseB);
-    EXPECT_EQ(second.lower.labels, LevelLabels::CaseA);  // the X state of both entries
+    EXPECT_EQ(second.upper.labelling, LevelLabelling::caseB);
+    EXPECT_EQ(second.lower.labelling, LevelLabelling::caseA);  // the X state of both entries
     EXPECT_EQ(second.energyZero, EnergyZero::LowestLevel);
 }
 
@@ -74,8 +74,8 @@ TEST(StateDescriptions, ACatalogueWithoutThemImpliesDoubletsWithItsOwnFlags) {
     EXPECT_EQ(d.molecule.name, "YY");
     EXPECT_EQ(d.molecule.hitranMolecule, 0);
     EXPECT_EQ(d.upper.twoS, 1);
-    EXPECT_EQ(d.upper.reflection, Reflection::Plus);
-    EXPECT_EQ(d.lower.labels, LevelLabels::SpinOrbitRatio);
+    EXPECT_FALSE(d.upper.sigmaMinus);
+    EXPECT_FALSE(d.lower.labelling) << "labels by the spin-orbit ratio";
     EXPECT_EQ(d.energyZero, EnergyZero::LowestLevel);
     // The nuclear-spin flag: odd N twice as heavy as even N in the upper state, the reverse below.
     EXPECT_EQ(d.molecule.nuclearSpin.symmetric, 1.5);
@@ -86,7 +86,7 @@ TEST(StateDescriptions, ACatalogueWithoutThemImpliesDoubletsWithItsOwnFlags) {
     Catalogue bare;
     bare.StateLambda.Resize(1, 2, 0, 1);
     bare.StateLambda(2, 1) = 1;
-    EXPECT_EQ(StateOf(bare, 2, 1).labels, LevelLabels::SpinOrbitRatio);
+    EXPECT_FALSE(StateOf(bare, 2, 1).labelling);
     EXPECT_EQ(StateOf(bare, 2, 1).lambda, 1);
 }
 
@@ -102,8 +102,10 @@ TEST(StateDescriptions, FaultsAreNamedWithTheFileLineAndState) {
         {"Sigma without a sign", [](Sample& s) { s.states[0].reflection = "0"; },
          "line 8: state \"B\" of \"YY\": a Sigma state is + or -"},
         {"labels of a Sigma state", [](Sample& s) { s.states[0].labels = "b"; }, "the levels of a Sigma state take 0"},
-        {"case (a) Delta", [](Sample& s) { s.states[2].labels = "a"; }, "case (a) labels are defined for Pi states only"},
-        {"Lambda disagrees", [](Sample& s) { s.states[0].lambda = 1, s.states[0].reflection = "0", s.states[0].labels = "b"; },
+        {"case (a) Delta", [](Sample& s) { s.states[2].labels = "a"; },
+         "case (a) labels are defined for Pi states only"},
+        {"Lambda disagrees",
+         [](Sample& s) { s.states[0].lambda = 1, s.states[0].reflection = "0", s.states[0].labels = "b"; },
          "the state \"B\" of \"YY\" has Lambda 1, VELMORA.SYS gives 0 (entry 1 of VELMORA.SYS)"},
         {"state missing", [](Sample& s) { s.states.pop_back(); },
          "describes no state \"A\" of \"YY\" (entry 2 of VELMORA.SYS)"},

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "database/effective_hamiltonian.h"
 #include "oh_constants.h"
 #include "reference_physics.h"
 
@@ -17,12 +18,15 @@ using testing::PiN2Levels;
 
 constexpr int kRows = 30;
 
-TermTable Terms(const Constants& c, int lambda, int convention, LevelLabels labels = LevelLabels::SpinOrbitRatio) {
+TermTable Terms(const Constants& c, int lambda, int convention,
+                std::optional<LevelLabelling> labelling = std::nullopt) {
+    StateDescription state;
+    state.lambda = lambda, state.labelling = labelling;
     DatabaseState db = testing::MakeState(lambda, 0, "XY");
     for (size_t k = 0; k < 18; ++k) db.LevelConst[k] = static_cast<float>(c[k]);
     TermTable t;
     t.Resize(0, kRows + 4, 1, 2, 1, 2);
-    ComputeTerms(db, lambda, kRows, t, convention, labels);
+    ComputeTerms(db, lambda, kRows, t, convention, state);
     return t;
 }
 
@@ -127,7 +131,7 @@ TEST(Terms, PiHillVanVleckFromCaseAToCaseBWithTheLowestLevelInItsSlot) {
     Constants no{};
     no[1] = 1.7;
     no[6] = 1.5 * 1.7;
-    EXPECT_NEAR(Terms(no, 1, 0, LevelLabels::CaseA)(1, 1, 1), 2 * 1.7 - 1.5 * 1.7 / 2, 1e-4)
+    EXPECT_NEAR(Terms(no, 1, 0, LevelLabelling::caseA)(1, 1, 1), 2 * 1.7 - 1.5 * 1.7 / 2, 1e-4)
         << "case (a) labels at A/B = 1.5: J = 1/2 in F1";
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "database/effective_hamiltonian.h"
 #include "database/terms.h"
 #include "datagen_support.h"
 #include "generate.h"
@@ -89,8 +90,10 @@ TEST(ConstantConventions, TheProgramsTermFormulasGiveTheReadmeValuesFromTheWritt
             const char labels = CatalogueLabels(st.folder, st.file);
             ASSERT_EQ(labels == '0', lambda == 0) << st.name << ": the catalogue labels every Pi and Delta state";
             const bool caseA = labels == 'a';
-            database::ComputeTerms(db, lambda, 64, t, SpcConventionFor(lambda),
-                                   caseA ? LevelLabels::CaseA : LevelLabels::CaseB);
+            StateDescription described;
+            described.lambda = lambda;
+            described.labelling = caseA ? database::LevelLabelling::caseA : database::LevelLabelling::caseB;
+            database::ComputeTerms(db, lambda, 64, t, SpcConventionFor(lambda), described);
             const int row = TermRow(lambda, caseA, cv.J, cv.F);
             const double got = t(row, cv.F, cv.parity == 'e' ? 1 : 2);
             EXPECT_NEAR(got, cv.energy, 1.1e-4 + FloatUlp(cv.energy) + FloatUlp(cols[kT]))

@@ -49,8 +49,10 @@ std::string WithoutComments(const std::string& text) {
                 break;
             case String:
             case Char:
-                if (c == '\\') ++i;
-                else if (c == (mode == String ? '"' : '\'')) mode = Code;
+                if (c == '\\')
+                    ++i;
+                else if (c == (mode == String ? '"' : '\''))
+                    mode = Code;
                 continue;
             case Line:
                 if (c == '\n') mode = Code;
@@ -73,10 +75,12 @@ std::string WithoutComments(const std::string& text) {
 /// entry number selects a branch ("entry == 7", "switch (irad)").
 std::vector<std::string> ChoicesByNameOrNumber(const std::string& text, const std::set<std::string>& names) {
     std::string alternatives;
-    for (const auto& n : names) alternatives += (alternatives.empty() ? "" : "|") + std::regex_replace(n, std::regex(R"([+.])"), R"(\$&)");
+    for (const auto& n : names)
+        alternatives += (alternatives.empty() ? "" : "|") + std::regex_replace(n, std::regex(R"([+.])"), R"(\$&)");
     const std::string name = "\"(" + alternatives + ")\"";
-    const std::regex byName("(==|!=)\\s*" + name + "|" + name + "\\s*(==|!=)|(compare|starts_with|ends_with|find)\\s*\\(\\s*" +
-                            name + "|\\{\\s*" + name + "\\s*,\\s*(\\{|[0-9]+\\s*\\})");
+    const std::regex byName("(==|!=)\\s*" + name + "|" + name +
+                            "\\s*(==|!=)|(compare|starts_with|ends_with|find)\\s*\\(\\s*" + name + "|\\{\\s*" + name +
+                            "\\s*,\\s*(\\{|[0-9]+\\s*\\})");
     const std::regex byNumber(
         R"(\b(entry|irad|LoadedEntry|ConstantsEntry)\s*(==|!=)\s*[1-9]|[1-9][0-9]*\s*(==|!=)\s*(entry|irad)\b|switch\s*\(\s*(entry|irad)\s*\))");
     std::vector<std::string> found;
@@ -211,13 +215,13 @@ struct EarlierRules {
     int hitran, isotopologue;
 };
 constexpr EarlierRules kEarlier[] = {
-    {"OH_AX", 1, 2, true, false, false, "OH", 13, 1},     {"OD_AX", 1, 2, true, false, false, "OD", 13, 3},
-    {"NO_AX", 1, 2, true, false, false, "NO", 8, 1},      {"NO_BX", 2, 1, true, false, false, "NO", 8, 1},
-    {"NO_DX", 1, 2, true, false, false, "NO", 8, 1},      {"CH_AX", 2, 1, true, false, false, "CH", 0, 0},
-    {"CH_BX", 2, 1, false, true, false, "CH", 0, 0},      {"CH_CX", 1, 2, true, false, false, "CH", 0, 0},
-    {"CN_BX", 1, 1, false, false, false, "CN", 0, 0},     {"N2P_BX", 1, 1, false, false, false, "N2+", 0, 0},
-    {"COP_BX", 1, 1, false, false, false, "CO+", 0, 0},   {"COP_AX", 2, 1, false, false, false, "CO+", 0, 0},
-    {"SIH_AX", 2, 1, true, false, true, "SiH", 0, 0},     {"SH_AX", 1, 2, true, false, false, "SH", 0, 0},
+    {"OH_AX", 1, 2, true, false, false, "OH", 13, 1},   {"OD_AX", 1, 2, true, false, false, "OD", 13, 3},
+    {"NO_AX", 1, 2, true, false, false, "NO", 8, 1},    {"NO_BX", 2, 1, true, false, false, "NO", 8, 1},
+    {"NO_DX", 1, 2, true, false, false, "NO", 8, 1},    {"CH_AX", 2, 1, true, false, false, "CH", 0, 0},
+    {"CH_BX", 2, 1, false, true, false, "CH", 0, 0},    {"CH_CX", 1, 2, true, false, false, "CH", 0, 0},
+    {"CN_BX", 1, 1, false, false, false, "CN", 0, 0},   {"N2P_BX", 1, 1, false, false, false, "N2+", 0, 0},
+    {"COP_BX", 1, 1, false, false, false, "CO+", 0, 0}, {"COP_AX", 2, 1, false, false, false, "CO+", 0, 0},
+    {"SIH_AX", 2, 1, true, false, true, "SiH", 0, 0},   {"SH_AX", 1, 2, true, false, false, "SH", 0, 0},
 };
 
 TEST(PhysicsFromData, TheRulesOfTheDescriptionsAreThoseOfEveryShippedState) {
@@ -251,7 +255,8 @@ TEST(PhysicsFromData, TheRulesOfTheDescriptionsAreThoseOfEveryShippedState) {
             for (int v = 0; v <= db.cat.NMaxVib(entry, s); ++v, ++levels) {
                 const float own = ratio(s, v, s, v);
                 const bool caseA = database::CaseALabels(st, own);
-                const std::string level = std::string(was.folder) + (s == 1 ? " upper" : " lower") + " v=" + std::to_string(v);
+                const std::string level =
+                    std::string(was.folder) + (s == 1 ? " upper" : " lower") + " v=" + std::to_string(v);
                 if (st.lambda == 1) {
                     EXPECT_EQ(caseA, own > 4.0f || code == "NO") << level << ": term routine";
                     EXPECT_EQ(caseA, own > 3.0f) << level << ": populations";

@@ -25,8 +25,9 @@ const std::string& CatalogueFolder() {
         for (const auto& [file, constants] :
              {std::pair{"N2P/N2PB.SPC", "1, 1\r\n0, 2.07\r\n"}, std::pair{"N2P/N2PX.SPC", "1, 1\r\n0, 1.92\r\n"}})
             velmora::fuzz::WriteFile(root + file, constants);
-        velmora::fuzz::WriteFile(root + "N2P/BX/N2PBX00.INT", "1 1 1 1 1\r\n1 1 1 1 1\r\n1 1 1 1 1\r\n1 1 1 1 1\r\n"
-                                                              "1 1 1 1 1\r\n1 1 1 1 1\r\n1 1 1 1 1\r\n");
+        velmora::fuzz::WriteFile(root + "N2P/BX/N2PBX00.INT",
+                                 "1 1 1 1 1\r\n1 1 1 1 1\r\n1 1 1 1 1\r\n1 1 1 1 1\r\n"
+                                 "1 1 1 1 1\r\n1 1 1 1 1\r\n1 1 1 1 1\r\n");
         return root;
     }();
     return folder;
