@@ -1,5 +1,5 @@
-// The descriptions file STATES.SYS beside the catalogue: what it gives each entry, what a
-// catalogue without it implies, and the faults it is refused for.
+// The descriptions file STATES.SYS beside the catalogue: what it gives each entry and the faults
+// it is refused for (a folder without it: datagen/physics_from_data_test).
 #include "database/state_descriptions.h"
 
 #include <gmock/gmock.h>
@@ -65,29 +65,6 @@ TEST(StateDescriptions, EachEntryFindsItsMoleculeStatesAndSystemByName) {
     EXPECT_EQ(second.upper.labelling, LevelLabelling::caseB);
     EXPECT_EQ(second.lower.labelling, LevelLabelling::caseA);  // the X state of both entries
     EXPECT_EQ(second.energyZero, EnergyZero::LowestLevel);
-}
-
-TEST(StateDescriptions, ACatalogueWithoutThemImpliesDoubletsWithItsOwnFlags) {
-    Sample s;
-    const DatabaseState db = OpenSample(s.data);  // no STATES.SYS
-    const SystemDescription d = DescriptionOf(db.cat, 1);
-    EXPECT_EQ(d.molecule.name, "YY");
-    EXPECT_EQ(d.molecule.hitranMolecule, 0);
-    EXPECT_EQ(d.upper.twoS, 1);
-    EXPECT_FALSE(d.upper.sigmaMinus);
-    EXPECT_FALSE(d.lower.labelling) << "labels by the spin-orbit ratio";
-    EXPECT_EQ(d.energyZero, EnergyZero::LowestLevel);
-    // The nuclear-spin flag: odd N twice as heavy as even N in the upper state, the reverse below.
-    EXPECT_EQ(d.molecule.nuclearSpin.symmetric, 1.5);
-    EXPECT_EQ(d.molecule.nuclearSpin.antisymmetric, 0.75);
-    EXPECT_EQ(d.upper.inversion, Inversion::Ungerade);
-    EXPECT_EQ(d.lower.inversion, Inversion::Gerade);
-    // A catalogue assembled without descriptions gets the same.
-    Catalogue bare;
-    bare.StateLambda.Resize(1, 2, 0, 1);
-    bare.StateLambda(2, 1) = 1;
-    EXPECT_FALSE(StateOf(bare, 2, 1).labelling);
-    EXPECT_EQ(StateOf(bare, 2, 1).lambda, 1);
 }
 
 TEST(StateDescriptions, FaultsAreNamedWithTheFileLineAndState) {

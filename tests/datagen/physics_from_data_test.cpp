@@ -201,6 +201,38 @@ TEST(PhysicsFromData, SwappingTwoCatalogueEntriesChangesNoLineTermValueOrStrengt
     }
 }
 
+TEST(PhysicsFromData, WithoutStatesSysTheCatalogueKeepsThePhysicsItCanStateItself) {
+    // A folder without STATES.SYS: every entry whose states the catalogue's own values describe
+    // (no Sigma- state, no absolute energy scale) gives the same terms and lines, and N2+ the
+    // same nuclear-spin weights.
+    TempDir dir;
+    fs::copy(testing::CommittedData(), dir / "data", fs::copy_options::recursive);
+    fs::remove(dir / "data" / database::kStateDescriptionsFile);
+    DatabaseState described = Open(testing::CommittedData()), implied = Open(dir / "data");
+    int compared = 0;
+    for (int entry = 1; entry <= described.cat.CatalogueCount; ++entry) {
+        const SystemDescription d = database::DescriptionOf(described.cat, entry);
+        const SystemDescription i = database::DescriptionOf(implied.cat, entry);
+        const std::string system = described.cat.MoleculeName(entry) + described.cat.SystemLabel(entry);
+        for (int s = 1; s <= 2; ++s)
+            for (int N = 0; N <= 8; ++N)
+                for (const bool e : {true, false})
+                    EXPECT_EQ(database::NuclearSpinWeight(i.molecule.nuclearSpin, i.State(s), N, 2 * N + 1, e),
+                              database::NuclearSpinWeight(d.molecule.nuclearSpin, d.State(s), N, 2 * N + 1, e))
+                        << system;
+        if (d.upper.IsSigmaMinus() || d.energyZero == EnergyZero::Absolute) continue;  // CH B-X, SiH A-X
+        for (const auto& [vu, vl] : {std::pair{0, 0}, std::pair{described.cat.NMaxVib(entry, 1), 0}}) {
+            database::LoadBand(described, vu, vl, entry);
+            database::LoadBand(implied, vu, vl, entry);
+            EXPECT_TRUE(Same(described.LineData, implied.LineData)) << system;
+            EXPECT_TRUE(Same(described.LowerTerm, implied.LowerTerm)) << system;
+            EXPECT_TRUE(Same(described.UpperTerm, implied.UpperTerm)) << system;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 2 * 12);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The derived rules are the rules of every shipped state.
 
