@@ -13,6 +13,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
+#include "database/data_checks.h"
 #include "database/line_positions.h"
 #include "database/line_strengths.h"
 #include "database/state_descriptions.h"
@@ -27,14 +28,27 @@ constexpr int kPolynomialTerms = 10;
 
 /// Constants of one electronic state as read from its file: (v, k) with k = 0..20.
 struct StateConstants {
-    Array2<float> values;
+    Array2<double> values;
     int convention = 0;
+    int originLine = 0;  ///< line of the v = 0 term value in the file
 };
+
+/// The vibrational term values of a state rise with v: a repeated or exchanged level (or
+/// polynomials that turn over within the catalogue's levels) is refused.
+void CheckRisingTerms(const Array2<double>& M, int vMax, const std::string& file, const std::vector<int>& lines) {
+    for (int v = 1; v <= vMax; ++v)
+        if (!(M(v, 0) > M(v - 1, 0)))
+            throw FileError::At(
+                file, lines[static_cast<std::size_t>(std::min<int>(v, static_cast<int>(lines.size()) - 1))],
+                "the term value of v = " + std::to_string(v) + ", " + Trim(Str(static_cast<float>(M(v, 0)))) +
+                    " cm-1, is not above that of v = " + std::to_string(v - 1) + ", " +
+                    Trim(Str(static_cast<float>(M(v - 1, 0)))) + " cm-1 (a level repeated, exchanged or out of order)");
+}
 
 /// Converts 2Π constants of the second convention (an effective Hamiltonian with the Λ-doubling
 /// folded into B, T, A and γ differently) to the first, for v = 0..vMax. The correction h is the
 /// same for every level: it is always formed from the v = 0 constants as read.
-void ConvertPiConstants(Array2<float>& M, int vMax, const std::string& file) {
+void ConvertPiConstants(Array2<double>& M, int vMax, const std::string& file) {
     const double h = static_cast<double>(M(0, 6)) * M(0, 12) / (8.0 * M(0, 1));
     for (int v = 0; v <= vMax; ++v) {
         const double T = M(v, 0), B = M(v, 1), D = M(v, 2), A = M(v, 6), AD = M(v, 7);
@@ -43,14 +57,23 @@ void ConvertPiConstants(Array2<float>& M, int vMax, const std::string& file) {
         if (d == 0.0)
             throw FileError::In(
                 file, "the 2Pi constants of v = " + std::to_string(v) + " cannot be converted (A - h - 2B - q is 0)");
-        M(v, 0) = static_cast<float>(h / 2.0 + (T - B) + (A - h) * p / (4.0 * d));
-        if (AD > 0.0) M(v, 7) = static_cast<float>(AD + (q / 2.0 + B) * p / d);
-        M(v, 6) = static_cast<float>((A - h) * (1.0 - p / (2.0 * d)));
-        M(v, 9) = static_cast<float>(gamma - p / 2.0);
-        M(v, 1) = static_cast<float>(B + 2.0 * D + q / 2.0);
+        M(v, 0) = h / 2.0 + (T - B) + (A - h) * p / (4.0 * d);
+        if (AD > 0.0) M(v, 7) = AD + (q / 2.0 + B) * p / d;
+        M(v, 6) = (A - h) * (1.0 - p / (2.0 * d));
+        M(v, 9) = gamma - p / 2.0;
+        M(v, 1) = B + 2.0 * D + q / 2.0;
         M(v, 4) = -M(v, 4);
         M(v, 10) = -M(v, 10);
     }
+}
+
+/// A constant as written, in double precision; like every number of the data files it must lie
+/// within the range of single precision (the line data are stored in it).
+double ReadConstant(LineRecord& line) {
+    const double value = line.Double();
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+        throw FileError::At(line.Source(), line.Line(), "value out of range for a single-precision number");
+    return value;
 }
 
 /// Reads the .SPC file of state s of an entry. Levels 0..NMaxVib(entry, s) must be present.
@@ -63,25 +86,41 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
 
     ListReader in = ListReader::FromFile(ConstantsFileName(db, entry, s));
     if (in.AtEnd()) throw FileError::In(in.Source(), "the file is empty");
-    const int format = in.ReadInt();
-    out.convention = in.ReadInt();
+    LineRecord head(in, "the first line (format code and convention)", 2);
+    const int format = head.Int();
+    out.convention = head.Int();
+    head.End();
 
-    int levels = 0;  // levels whose constants are known
+    int levels = 0;          // levels whose constants are known
+    std::vector<int> lines;  // line of each level's term value
     if (format == 1) {
-        // One record of 18 constants per vibrational level, until the end of the file.
+        // One record of 18 constants per vibrational level, one line each, until the end of the file.
         for (int v = 0; !in.AtEnd(); ++v) {
-            std::array<float, kConstantsPerLevel> record{};
-            for (float& value : record) value = in.ReadFloat();
+            std::array<double, kConstantsPerLevel> record{};
+            LineRecord line(in, "the record of v = " + std::to_string(v), kConstantsPerLevel);
+            for (double& value : record) value = ReadConstant(line);
+            line.End();
             if (v > vStore) continue;
             for (int k = 0; k < kConstantsPerLevel; ++k) out.values(v, k) = record[static_cast<std::size_t>(k)];
+            lines.push_back(line.Line());
             levels = v + 1;
         }
     } else if (format == 2) {
-        // A polynomial in (v + 1/2) of ten coefficients for every constant.
-        const float origin = in.ReadFloat();
+        // A polynomial in (v + 1/2) of ten coefficients for every constant: the origin on a line
+        // of its own, then one line per constant.
+        LineRecord originLine(in, "the term origin", 1);
+        const double origin = ReadConstant(originLine);
+        originLine.End();
+        lines.push_back(originLine.Line());
         double c[kConstantsPerLevel][kPolynomialTerms];
-        for (auto& column : c)
-            for (double& coefficient : column) coefficient = in.ReadFloat();
+        for (int k = 0; k < kConstantsPerLevel; ++k) {
+            LineRecord line(in, "the polynomial of constant " + std::to_string(k), kPolynomialTerms);
+            for (double& coefficient : c[k]) coefficient = ReadConstant(line);
+            line.End();
+        }
+        if (!in.AtEnd())
+            throw FileError::At(in.Source(), in.Line(),
+                                "values after the 18 polynomials (a file of the other format code?)");
         for (int v = 0; v <= vNeeded; ++v) {
             const double x = v + 0.5;
             for (int k = 0; k < kConstantsPerLevel; ++k) {
@@ -91,7 +130,7 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
                     throw FileError::In(in.Source(),
                                         "the polynomial of constant " + std::to_string(k) +
                                             " gives a value beyond single precision at v = " + std::to_string(v));
-                out.values(v, k) = static_cast<float>(sum);
+                out.values(v, k) = sum;
             }
         }
         levels = vNeeded + 1;
@@ -99,7 +138,7 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
         if (s == 1) {
             const double t0 = out.values(0, 0);
             out.values(0, 0) = origin;
-            for (int v = 1; v <= vNeeded; ++v) out.values(v, 0) = static_cast<float>(origin + (out.values(v, 0) - t0));
+            for (int v = 1; v <= vNeeded; ++v) out.values(v, 0) = origin + (out.values(v, 0) - t0);
         }
     } else {
         throw FileError::In(in.Source(), "format code " + std::to_string(format) + " (1 or 2 expected)");
@@ -113,6 +152,8 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
         if (!(out.values(v, 1) > 0.0f))
             throw FileError::In(in.Source(), "the rotational constant B of v = " + std::to_string(v) + " is " +
                                                  Trim(Str(out.values(v, 1))) + " (it must be above 0)");
+    CheckRisingTerms(out.values, levels - 1, in.Source(), lines);
+    out.originLine = lines.front();
 
     if (cat.StateLambda(s, entry) == 1 && out.convention == 2) ConvertPiConstants(out.values, vNeeded, in.Source());
     return out;
@@ -125,12 +166,13 @@ struct BandProbabilities {
     std::vector<std::array<float, 5>> rows;  ///< rows firstRow, firstRow + 1, ...
 };
 
-/// One transition probability as read: a number of 0 or more.
-float ReadProbability(ListReader& in) {
-    const float value = in.ReadFloat();
+/// One transition probability as read: a band strength within its bound.
+float ReadProbability(LineRecord& record) {
+    const float value = record.Float();
     if (value < 0.0f)
-        throw FileError::At(in.Source(), in.FieldLine(),
+        throw FileError::At(record.Source(), record.Line(),
                             "the transition probability " + Trim(Str(value)) + " is negative");
+    CheckBound(value, kBandStrengthBound, "the transition probability", record.Source(), record.Line());
     return value;
 }
 
@@ -146,32 +188,38 @@ BandProbabilities ReadBandProbabilities(const DatabaseState& db, int vUp, int vL
         // row up to the catalogue's last must be there; records beyond it are not read.
         out.firstRow = cat.StateLambda(2, entry);
         const bool fiveValues = cat.IntFormat(entry, 2) == 1;
+        const std::string rows = "the catalogue needs rows " + std::to_string(out.firstRow) + ".." +
+                                 std::to_string(lastRow) + " (" + std::to_string(lastRow - out.firstRow + 1) +
+                                 " records)";
         for (int row = out.firstRow; row <= lastRow; ++row) {
             if (in.AtEnd())
                 throw FileError::At(in.Source(), in.FieldLine(),
-                                    "the file ends after " + std::to_string(out.rows.size()) +
-                                        " records; the catalogue needs rows " + std::to_string(out.firstRow) + ".." +
-                                        std::to_string(lastRow) + " (" + std::to_string(lastRow - out.firstRow + 1) +
-                                        " records)");
+                                    "the file ends after " + std::to_string(out.rows.size()) + " records; " + rows);
+            LineRecord record(in, "the record of row N = " + std::to_string(row), fiveValues ? 5 : 3);
             std::array<float, 5> g{};
             if (fiveValues) {
-                for (float& value : g) value = ReadProbability(in);
+                for (float& value : g) value = ReadProbability(record);
             } else {
-                const float b = ReadProbability(in), c = ReadProbability(in), d = ReadProbability(in);
+                const float b = ReadProbability(record), c = ReadProbability(record), d = ReadProbability(record);
                 g = {b, b, c, d, d};
             }
+            record.End();
             out.rows.push_back(g);
         }
+        // A record more than the rows: one repeated, every row after it shifted.
+        if (!in.AtEnd()) throw FileError::At(in.Source(), in.Line(), "more records than rows; " + rows);
     } else {
         // Records (v', v'', value), one per band of the system; the band's value holds for every
         // branch and row. A missing, repeated or impossible band is an error.
         std::map<std::pair<int, int>, int> lineOf;
         std::optional<float> value;
         while (!in.AtEnd()) {
-            const int up = in.ReadInt();
-            const int line = in.FieldLine();
-            const int low = in.ReadInt();
-            const float v = ReadProbability(in);
+            LineRecord record(in, "the record", 3);
+            const int up = record.Int();
+            const int line = record.Line();
+            const int low = record.Int();
+            const float v = ReadProbability(record);
+            record.End();
             if (up < 0 || up > cat.MaxVUpper || low < 0 || low > cat.MaxVLower)
                 throw FileError::At(in.Source(), line,
                                     "the band (" + std::to_string(up) + ", " + std::to_string(low) +
@@ -184,6 +232,12 @@ BandProbabilities ReadBandProbabilities(const DatabaseState& db, int vUp, int vL
                                         ") (the first is on line " + std::to_string(it->second) + ")");
             if (up == vUp && low == vLow) value = v;
         }
+        // Every band of the system must be there, not only the one asked for.
+        for (int up = 0; up <= cat.NMaxVib(entry, 1); ++up)
+            for (int low = 0; low <= cat.NMaxVib(entry, 2); ++low)
+                if (!lineOf.count({up, low}))
+                    throw FileError::In(in.Source(), "holds no record for the band (" + std::to_string(up) + ", " +
+                                                         std::to_string(low) + ")");
         if (!value)
             throw FileError::In(in.Source(), "holds no record for the band (" + std::to_string(vUp) + ", " +
                                                  std::to_string(vLow) + ")");
@@ -218,6 +272,25 @@ void ReindexCaseA(TermTable& t, int rotRows) {
         for (int N = rotRows + 2; N >= 0; --N) t(N + 1, 2, p) = t(N, 2, p);
 }
 
+/// Clears what is not a line of the system, so that (b, N) is a line exactly when its position is
+/// above 0. A line joins an upper level within the catalogue's rotational rows of v' (N' <=
+/// RotRows; its P and O lines end on lower rows RotRows + 1 and + 2, which the term tables hold)
+/// to a lower level, with a Hönl-London factor above 0: a slot of the term tables that holds no
+/// level of the molecule gives none, and its position goes. Beyond the top upper level nothing
+/// stays but the transition probabilities of the rows the file gives.
+void KeepLinesOfTheSystem(DatabaseState& db) {
+    auto& L = db.LineData;
+    for (int b = 1; b <= std::min(24, L.Hi(1)); ++b)
+        for (int N = L.Lo(2); N <= L.Hi(2); ++N) {
+            if (N + BranchShapeOf(b).deltaN > db.RotRows) {
+                for (int q : {1, 2, 4, 5}) L(q, b, N) = 0.0f;
+                if (N > db.RotRows) L(3, b, N) = 0.0f;  // the repeated last record
+            } else if (L(5, b, N) == 0.0f) {
+                L(1, b, N) = L(2, b, N) = L(4, b, N) = 0.0f;
+            }
+        }
+}
+
 /// Everything LoadBand writes, kept to be put back when a band turns out unusable.
 class LoadedBand {
 public:
@@ -240,8 +313,8 @@ public:
 private:
     TermTable lower_, upper_;
     Array3<float> lines_;
-    std::array<float, 18> level_;
-    std::array<float, 2> zero_;
+    std::array<double, 18> level_;
+    std::array<double, 2> zero_;
     int rows_, vUp_, vLow_, entry_;
 };
 
@@ -282,6 +355,16 @@ void ReadStateConstants(DatabaseState& db, int entry) {
         throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue");
     const StateConstants upper = ReadConstantsFile(db, entry, 1);
     const StateConstants lower = ReadConstantsFile(db, entry, 2);
+    // The upper state's lowest level above the lower state's: the (0, 0) band of an electronic
+    // system, T'(0) + the catalogue's upper origin - T''(0).
+    const double origin = upper.values(0, 0) + db.cat.UpperTermOrigin(entry) - lower.values(0, 0);
+    if (!kElectronicOriginBound.Contains(origin))
+        throw FileError::At(ConstantsFileName(db, entry, 1), upper.originLine,
+                            "the term value of v = 0, " + Trim(Str(static_cast<float>(upper.values(0, 0)))) +
+                                " cm-1, puts the (0, 0) band at " + Trim(Str(static_cast<float>(origin))) +
+                                " cm-1 (with the catalogue's upper origin and the lower state's v = 0), outside the " +
+                                Trim(Str(kElectronicOriginBound.lo)) + ".." + Trim(Str(kElectronicOriginBound.hi)) +
+                                " cm-1 of an electronic band system");
     db.MolConst.Fill(0.0f);
     for (int v = 0; v <= db.MolConst.Hi(1); ++v)
         for (int k = 0; k <= 20; ++k) {
@@ -349,7 +432,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     if (absolute) db.EnergyZero = {0.0f, 0.0f};
 
     // 8. Common zero; the upper state is raised by its electronic term energy.
-    const float origin = cat.UpperTermOrigin(entry);
+    const double origin = cat.UpperTermOrigin(entry);
     for (int N = 0; N <= rows + 2; ++N)
         for (int F = 1; F <= 2; ++F)
             for (int p = 1; p <= 2; ++p) {
@@ -369,8 +452,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     }
 
     // 11. Lines. All positions are computed before any strength, so that a line removed by a
-    // low-row correction of a later row also gets no emission or absorption coefficient. Lower
-    // row rows + 2 keeps only the O lines (ΔN = −2) of the top upper level.
+    // low-row correction of a later row also gets no emission or absorption coefficient.
     const int firstRow = lowerCaseA ? lamLow - 1 : lamLow;
     const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
     const int lastRow = std::min(rows + 2, db.LineData.Hi(2));
@@ -378,9 +460,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     for (int N = firstRow; N <= lastRow; ++N)
         for (int set = 1; set <= sets; ++set) ComputeLinePositions(db, entry, N, set);
     ComputeLineStrengths(db, entry, firstRow, lastRow);
-    for (int b = 1; b <= 24 && lastRow == rows + 2; ++b)
-        if (BranchShapeOf(b).deltaN != -2)
-            for (int q = 1; q <= 5; ++q) db.LineData(q, b, lastRow) = 0.0f;
+    KeepLinesOfTheSystem(db);
 
     // Constants or probabilities that are finite but absurd can still overflow single precision
     // on the way: such a band has no usable line, and the band loaded before comes back.

@@ -29,6 +29,6 @@ inline float SpinOrbitRatio(const DatabaseState& db, int s, int v) { return Spin
 struct HamiltonianBlock {
     double h11 = 0, h12 = 0, h22 = 0;
 };
-HamiltonianBlock DoubletHamiltonian(const std::array<float, 18>& c, int lambda, int convention, int twoJ, int p);
+HamiltonianBlock DoubletHamiltonian(const std::array<double, 18>& c, int lambda, int convention, int twoJ, int p);
 
 }  // namespace velmora::database

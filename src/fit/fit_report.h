@@ -28,6 +28,8 @@ std::vector<std::string> ResultLines(const FitResult& r, simulation::AxisUnit un
 /// message, reduced chi-square, points, evaluations, convention, then value and uncertainty of
 /// every parameter any row has, and the warnings. FileError when the file cannot be written.
 void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows);
+/// The same for rows held elsewhere (a batch still running: the rows finished so far).
+void WriteBatchCsv(const std::string& path, const std::vector<const BatchRow*>& rows);
 
 /// Writes x, y, model, residual (y − model), fitted (1/0) and each band system's part per point.
 void WriteResidualsCsv(const std::string& path, const FitResult& r);
