@@ -73,7 +73,7 @@ enum class YieldMode { Included = 0, Excluded = 1, ExcludePredissociation = 2, E
 enum class QuenchingSource { None = 0, SingleValue = 1, FromFiles = 2, GasComposition = 3 };
 
 /// The typed mode of a stored integer. Stored values are range-checked where they enter (the
-/// settings rules, the control events, the command-line options, ConditionsFromScreen).
+/// settings rules, the control events, the command-line options and Python, by the field table).
 template <typename Mode>
 constexpr Mode StoredMode(int value) {
     return static_cast<Mode>(value);

@@ -258,11 +258,13 @@ TEST(ConditionOptions, EveryFieldOfTheTableGivesTheSameConditionAsItsControl) {
         ASSERT_FALSE(text.empty()) << f.name;
         SCOPED_TRACE(std::string(f.name) + " " + text);
         // Fields whose rules need another one: a window that ends above its start, absolute
-        // absorption of an absorption spectrum.
+        // absorption of an absorption spectrum, a resolution that changes across the range of a
+        // convolved instrument function.
         const std::string name = f.name;
         std::vector<std::string> words = {"--" + name, text};
         if (name == "window" || name == "window-start") words.insert(words.end(), {"--window-end", "20000"});
         if (name == "absorption-units") words.insert(words.end(), {"--kind", "absorption"});
+        if (name == "resolution-slope") words.insert(words.end(), {"--lineshape", "triangle"});
         const SimulationConditions direct = ConditionsFromOptions(Args(words, {}));
         EXPECT_NE(FieldText(f, direct), FieldText(f, first));
 
@@ -270,6 +272,8 @@ TEST(ConditionOptions, EveryFieldOfTheTableGivesTheSameConditionAsItsControl) {
         StartUp(window, db.data.Folder());
         if (words.size() > 2 && words[2] == "--window-end") testing::Type(window, "window-end", "20000");
         if (words.size() > 2 && words[2] == "--kind") testing::Choose(window, "kind", 2);
+        if (words.size() > 2 && words[2] == "--lineshape")
+            testing::Choose(window, "lineshape", ParseChoice(Field("lineshape"), "triangle"));
         if (f.type == FieldType::Number) {
             EXPECT_EQ(testing::Type(window, f.name, text), text);
         } else if (f.type == FieldType::Switch || f.type == FieldType::Choice) {
