@@ -26,7 +26,10 @@
 #include "common/services.h"
 #include "database/catalogue.h"
 #include "database/line_rows.h"
+#include "experiment/corrections.h"
 #include "experiment/spectrum_files.h"
+#include "experiment/spectrum_formats.h"
+#include "experiment/spectrum_units.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_spectrum.h"
 #include "fit/fit_system.h"
@@ -404,26 +407,40 @@ fit::FitResult Fit(Database& db, const std::vector<int>& entries,
     return fit::FitSpectrum(r);
 }
 
-py::tuple ReadSpectrum(const std::string& path, const std::string& reader, bool wavelengthAxis) {
+/// Reads a spectrum file with the program's spectrum reader: "measured" as a fit reads it (double
+/// precision, x converted to the axis unit, y as written, σ from the column named for them),
+/// "two-column" as the program's Load spectra (single precision, scaled to a peak of 100).
+py::tuple ReadSpectrum(const std::string& path, const std::string& reader, int axisUnits, int xUnit, int column,
+                       int sigmaColumn) {
+    const experiment::SpectrumReading how{xUnit, axisUnits, column, sigmaColumn};
     if (reader == "measured") {
         fit::MeasuredSpectrum s;
         {
             py::gil_scoped_release release;
-            s = fit::ReadMeasuredSpectrum(path, wavelengthAxis);
+            s = fit::ReadMeasuredSpectrum(path, how);
         }
         return py::make_tuple(ToArray(s.x), ToArray(s.y),
                               s.sigma.empty() ? py::object(py::none()) : py::object(ToArray(s.sigma)));
     }
     if (reader != "two-column") throw std::invalid_argument("reader \"" + reader + "\" is not measured or two-column");
+    if (sigmaColumn > 0)
+        throw std::invalid_argument(
+            "sigma_column: reader \"two-column\" keeps no uncertainties; read them with "
+            "reader \"measured\"");
     ExperimentState exp;
     bool ok = false;
     {
         py::gil_scoped_release release;
         experiment::InitExperimentArrays(exp);
         NullDialogs quiet;
-        ok = experiment::ReadTwoColumn(exp, path, quiet);
+        ok = experiment::ReadSpectrumFile(exp, path, quiet, how);
+        if (ok) {
+            experiment::ConvertSpectrumX(exp, exp.ReadUnit, axisUnits);
+            experiment::ApplyCorrections(exp);
+        }
     }
-    if (!ok) throw FileError::In(path, exp.ReadProblem.empty() ? "no points" : exp.ReadProblem);
+    if (!ok)
+        throw exp.ReadProblem.empty() ? FileError::In(path, "fewer than three points") : FileError(exp.ReadProblem);
     const int n = exp.ExpPoints + 1;
     py::array_t<double> x(n), y(n);
     for (int i = 0; i < n; ++i) x.mutable_at(i) = exp.ExpX(i), y.mutable_at(i) = exp.ExpY(i);
@@ -601,5 +618,6 @@ PYBIND11_MODULE(_velmora, m) {
                    maxIterations, scanPoints);
     });
 
-    m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("wavelength_axis"));
+    m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("axis_units"), py::arg("x_unit"),
+          py::arg("column"), py::arg("sigma_column"));
 }

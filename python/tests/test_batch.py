@@ -55,3 +55,14 @@ def test_a_two_process_local_cluster_gives_the_serial_table(spectra, oh, serial)
         opened = client.run(lambda: len(batch._databases))
     assert rows == serial
     assert sorted(opened.values()) in ([0, 1], [1, 1])
+
+
+def test_files_are_read_with_the_reading_options_and_sigma_only_from_the_column_named(db, oh, tmp_path):
+    x, y = synthetic(db, oh, CONDITIONS, T=2000, seed=31)   # noise of σ = 1
+    path = tmp_path / "sigma.txt"
+    np.savetxt(path, np.column_stack([x / 10, y, np.full(x.size, 2.0)]))   # nm, and σ written as 2
+    plain, named = (run([path], oh, spectrum_units="nm-vacuum", **how)[0] for how in ({}, {"sigma_column": 3}))
+    assert plain["status"] == named["status"] == "fitted"
+    assert plain["reduced_chi_square"] == pytest.approx(1.0, abs=0.15)
+    assert named["reduced_chi_square"] == pytest.approx(0.25, abs=0.04)
+    assert named["t"] == pytest.approx(plain["t"], rel=1e-9)   # equal weights either way

@@ -37,11 +37,41 @@ def test_fit_reads_the_spectrum_from_a_file(db, oh, measured, tmp_path):
     x, y = measured
     path = tmp_path / "oh.txt"
     np.savetxt(path, np.column_stack([x, y, np.ones_like(x)]), header="wavelength intensity sigma", comments="# ")
-    spectrum = velmora.read_spectrum(path)
+    assert velmora.read_spectrum(path).sigma is None  # a third column is no uncertainty unless named
+    spectrum = velmora.read_spectrum(path, sigma_column=3)
     np.testing.assert_allclose(spectrum.x, x, rtol=1e-15)
     np.testing.assert_allclose(spectrum.sigma, 1.0)
     r = fit(db, oh, spectrum.x, spectrum.y, sigma=spectrum.sigma, source=str(path))  # weighted by sigma
     assert abs(r.values["t"] - 2000) < 2 * r.uncertainties["t"]
+
+
+@pytest.mark.parametrize("name,text,options", [
+    ("nm.txt", lambda x, y: "".join(f"{a / 10!r} {b!r}\n" for a, b in zip(x, y)), {"spectrum_units": "nm-vacuum"}),
+    ("cm.txt", lambda x, y: "".join(f"{1e8 / a!r} {b!r}\n" for a, b in zip(x, y)), {"spectrum_units": "cm-1"}),
+    ("comma.txt", lambda x, y: "".join(f"{a!r}\t{b!r}\n".replace(".", ",") for a, b in zip(x, y)), {}),
+    ("raw.csv", lambda x, y: "nm,raw,calibrated\n" + "".join(f"{a / 10!r},{b!r},0\n" for a, b in zip(x, y)),
+     {"column": 2}),
+])
+def test_read_spectrum_takes_the_command_lines_reading_options(measured, tmp_path, name, text, options):
+    x, y = measured
+    path = tmp_path / name
+    path.write_text(text(x, y))
+    spectrum = velmora.read_spectrum(path, **options)
+    order = np.argsort(spectrum.x)
+    np.testing.assert_allclose(spectrum.x[order], x, rtol=1e-14)
+    np.testing.assert_allclose(spectrum.y[order], y, rtol=1e-15)
+    assert spectrum.sigma is None
+
+
+@pytest.mark.parametrize("options,message", [
+    ({"spectrum_units": "parsec"}, "spectrum_units = 'parsec' is not one of auto"),
+    ({"sigma_column": 3, "reader": "two-column"}, "keeps no uncertainties"),
+])
+def test_read_spectrum_refuses_options_it_cannot_follow(tmp_path, options, message):
+    path = tmp_path / "s.txt"
+    path.write_text("3060 1 0.5\n3061 2 0.5\n3062 1 0.5\n")
+    with pytest.raises(velmora.InputError, match=message):
+        velmora.read_spectrum(path, **options)
 
 
 def test_the_window_reader_scales_to_a_peak_of_100(tmp_path):

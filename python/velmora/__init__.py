@@ -177,14 +177,44 @@ Spectrum = collections.namedtuple("Spectrum", "x y sigma")
 Spectrum.__doc__ = "A spectrum read from a file: x, y and the standard uncertainties (or None)."
 
 
-def read_spectrum(path, *, reader="measured", wavelength=True):
-    """Reads a spectrum file with one of the program's readers.
+_AXIS_UNITS = {"vacuum": 1, "air": 2, "cm-1": 3, "nm-vacuum": 4, "nm-air": 5}
+_SPECTRUM_UNITS = {"auto": 0, **_AXIS_UNITS}
 
-    ``reader="measured"`` (the fit's reader): x, y and an optional third column of standard
-    uncertainties, comment lines and a heading allowed; on a wavelength axis a file whose x
-    are all below 1000 is taken in nm and converted to Å (``wavelength=False`` keeps x as
-    they are, e.g. cm-1). ``reader="two-column"`` reads it as the program's *Load spectra*
-    does: x below 1000 taken as nm, only points beyond 1000 Å kept, y scaled to a peak of 100.
+
+def _column(name, value):
+    if value is None:
+        return 0
+    if isinstance(value, bool) or not isinstance(value, (int, np.integer)) or not 1 <= value <= 1000:
+        raise InputError(f"{name} = {value!r}: a column is counted from 1 (1..1000)")
+    return int(value)
+
+
+def _unit(name, value, choices):
+    if value not in choices:
+        raise InputError(f"{name} = {value!r} is not one of {', '.join(choices)}")
+    return choices[value]
+
+
+def read_spectrum(path, *, units=None, spectrum_units="auto", column=None, sigma_column=None, reader="measured",
+                  wavelength=None):
+    """Reads a spectrum file with the program's spectrum reader, as ``velmora-cli fit`` reads it.
+
+    Every layout the program loads is read: plain columns, CSV and text with a header block,
+    decimal commas, JCAMP-DX, SPE and Andor ASCII. ``units`` is the axis unit of the x returned
+    (a ``Conditions.units`` name, default "vacuum"); ``spectrum_units`` the unit of the file's x
+    column ("auto": below 1000 nm, else the axis unit; "vacuum", "air", "cm-1", "nm-vacuum",
+    "nm-air"; a unit the file declares is taken), ``column`` the intensity column or frame, and
+    ``sigma_column`` the column of standard uncertainties, counted from 1 as ``--column`` and
+    ``--sigma-column`` are. No column is taken as uncertainties unless ``sigma_column`` names it.
+
+    ``reader="measured"`` gives x, y and σ in double precision, y as written. ``reader="two-column"``
+    reads as the program's *Load spectra* does: y scaled to a peak of 100, no uncertainties.
+    ``wavelength=False`` (the older form) is ``units="cm-1"``.
     Returns a :data:`Spectrum` ``(x, y, sigma)``; raises InputError naming the file and line.
     """
-    return Spectrum(*_velmora._read_spectrum(os.fspath(path), reader, bool(wavelength)))
+    if units is None:
+        units = "cm-1" if wavelength is False else "vacuum"
+    return Spectrum(*_velmora._read_spectrum(
+        os.fspath(path), reader, _unit("units", units, _AXIS_UNITS),
+        _unit("spectrum_units", spectrum_units, _SPECTRUM_UNITS), _column("column", column),
+        _column("sigma_column", sigma_column)))

@@ -38,6 +38,10 @@ def _source(spectrum, index):
     return f"spectrum {index}"
 
 
+# The options of fit_spectra that say how its files are read (those of velmora.read_spectrum).
+_READING = ("spectrum_units", "column", "sigma_column")
+
+
 def fit_one(spectrum, index, entries, data, options):
     """Fits one spectrum (a file, or ``(x, y)`` / ``(x, y, sigma)``) and returns its row."""
     source = _source(spectrum, index)
@@ -45,9 +49,10 @@ def fit_one(spectrum, index, entries, data, options):
     try:
         db = worker_database(data)
         options = dict(options)
+        reading = {k: options.pop(k) for k in _READING if k in options}
         if isinstance(spectrum, (str, os.PathLike)):
             conditions = options.get("conditions") or velmora.Conditions()
-            x, y, sigma = velmora.read_spectrum(source, wavelength=conditions.units != "cm-1")
+            x, y, sigma = velmora.read_spectrum(source, units=conditions.units, **reading)
         else:
             x, y, *rest = spectrum
             sigma = rest[0] if rest else None
@@ -76,7 +81,9 @@ def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, **option
     """Fits every spectrum of a list with the same band systems and options.
 
     ``spectra`` holds file paths or ``(x, y)`` / ``(x, y, sigma)`` arrays; ``entries`` and the
-    keyword options are those of :func:`velmora.fit`; ``data`` is the database folder (default:
+    keyword options are those of :func:`velmora.fit`, and files are read as
+    :func:`velmora.read_spectrum` reads them with ``spectrum_units``, ``column`` and
+    ``sigma_column`` (the uncertainties of a file only from the column it names); ``data`` is the database folder (default:
     the shipped one, or VELMORA_DATA on the workers). With a ``dask.distributed`` ``client``
     one task per spectrum runs on its cluster; otherwise the fits run here, ``threads`` at a
     time. Returns one row (a dict) per spectrum, in the order given: index, source, status

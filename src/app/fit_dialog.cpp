@@ -19,6 +19,7 @@
 
 #include "app/qt_canvas.h"
 #include "display/fit_plot.h"
+#include "experiment/spectrum_formats.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
 
@@ -61,8 +62,21 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     systems_->setPlaceholderText(tr("catalogue entries, e.g. 5, 7"));
     weights_ = new QComboBox(this);
     weights_->setObjectName("CmbFitWeights");
-    weights_->addItems({tr("Uniform"), tr("1/σ² from the third column"), tr("1/σ² from a noise estimate")});
+    weights_->addItems({tr("Uniform"), tr("1/σ² from a column"), tr("1/σ² from a noise estimate")});
     weights_->setCurrentIndex(state_.weighting);
+    // The column of the file that holds the uncertainties; none is taken unless chosen.
+    sigmaColumn_ = new QSpinBox(this);
+    sigmaColumn_->setObjectName("UpDFitSigmaColumn");
+    sigmaColumn_->setRange(0, experiment::kMaxIntensityColumn);
+    sigmaColumn_->setSpecialValueText(tr("choose"));
+    sigmaColumn_->setPrefix(tr("column "));
+    sigmaColumn_->setValue(state_.sigmaColumn);
+    sigmaColumn_->setEnabled(state_.weighting == static_cast<int>(fit::Weighting::FileColumn));
+    connect(weights_, qOverload<int>(&QComboBox::currentIndexChanged), sigmaColumn_,
+            [this](int index) { sigmaColumn_->setEnabled(index == static_cast<int>(fit::Weighting::FileColumn)); });
+    auto* weightsRow = new QHBoxLayout;
+    weightsRow->addWidget(weights_, 1);
+    weightsRow->addWidget(sigmaColumn_);
     convention_ = new QComboBox(this);
     convention_->setObjectName("CmbFitConvention");
     convention_->addItems({tr("Photon counts"), tr("Energy")});
@@ -70,7 +84,7 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     auto* form = new QFormLayout;
     form->addRow(tr("Excluded ranges"), exclusions_);
     form->addRow(tr("Extra band systems"), systems_);
-    form->addRow(tr("Weights"), weights_);
+    form->addRow(tr("Weights"), weightsRow);
     form->addRow(tr("Intensity"), convention_);
 
     run_ = new QPushButton(tr("Run"), this);
@@ -148,6 +162,7 @@ void FitDialog::ReadGrid() {
     state_.exclusions = S(exclusions_->text());
     state_.extraSystems = S(systems_->text());
     state_.weighting = weights_->currentIndex();
+    state_.sigmaColumn = sigmaColumn_->value();
     state_.convention = convention_->currentIndex();
     program::SaveFitDialog(state_, store_);
 }

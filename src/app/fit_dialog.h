@@ -90,6 +90,7 @@ private:
     QLineEdit* exclusions_ = nullptr;
     QLineEdit* systems_ = nullptr;
     QComboBox* weights_ = nullptr;
+    QSpinBox* sigmaColumn_ = nullptr;
     QComboBox* convention_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;

@@ -6,6 +6,7 @@
 #include "cli/fit_options.h"
 #include "cli/simulate_options.h"
 #include "display/fit_plot.h"
+#include "fit/batch.h"
 #include "fit/boltzmann_plot.h"
 #include "fit/fit_report.h"
 
@@ -13,7 +14,7 @@ namespace velmora::cli {
 
 namespace {
 
-int RunBoltzmann(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
+int RunBoltzmann(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, kSimulationFlags);
     std::vector<std::string> known = SimulationOptionNames();
     for (const std::string& name : FitOptionNames())
@@ -25,7 +26,8 @@ int RunBoltzmann(const std::vector<std::string>& words, std::ostream& out, std::
     const int v = args.Integer("v", 0);
     if (v < 0) throw std::invalid_argument("option --v: a vibrational level is 0 or more");
     fit::FitRequest r = FitRequestFromOptions(args);
-    r.spectrum = fit::ReadMeasuredSpectrum(files.front(), simulation::IsWavelength(r.conditions.unit));
+    r.spectrum = fit::ReadMeasuredSpectrum(files.front(), fit::FileReading(r));
+    if (!r.spectrum.notice.empty()) err << r.spectrum.notice << "\n";
     const fit::BoltzmannPlot plot = fit::FitBoltzmannPlot(r, v);
     int used = 0;
     for (const fit::BoltzmannLevel& l : plot.levels) used += l.used;

@@ -30,7 +30,8 @@ std::string AxisLabel(simulation::AxisUnit u) {
 int FitOne(const fit::FitRequest& request, const Args& args, const std::string& file, std::ostream& out,
            std::ostream& err) {
     fit::FitRequest r = request;
-    r.spectrum = fit::ReadMeasuredSpectrum(file, simulation::IsWavelength(r.conditions.unit));
+    r.spectrum = fit::ReadMeasuredSpectrum(file, fit::FileReading(r));
+    if (!r.spectrum.notice.empty()) err << r.spectrum.notice << "\n";
     fit::BatchRow row;
     row.file = file;
     try {

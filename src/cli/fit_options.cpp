@@ -8,6 +8,7 @@
 #include "cli/condition_options.h"
 #include "cli/database_options.h"
 #include "cli/simulate_options.h"
+#include "cli/spectrum_options.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
 
@@ -16,14 +17,26 @@ namespace velmora::cli {
 namespace {
 
 const OptionHelp kFitOptions[] = {
-    {"spectrum", "FILE[,FILE...]  measured spectra (x, y and optionally σ per line); globs allowed, required"},
+    {"spectrum", "FILE[,FILE...]  measured spectra, in any layout compare reads; globs allowed, required"},
+    {"spectrum-units",
+     "auto|vacuum|air|cm-1|nm-vacuum|nm-air  the unit of the spectrum's x column, as\n"
+     "        for compare (default auto: below 1000 nm, else the axis unit; a unit the file declares,\n"
+     "        JCAMP-DX or SPE, is taken)"},
+    {"column",
+     "N  the intensity column of a several-column file (default the second of plain columns of\n"
+     "        numbers, the last of a table with a header); the frame of an .asc or .spe file (default their sum)"},
+    {"sigma-column",
+     "N  the file's column (counted from 1) of the standard uncertainties σ of the intensities:\n"
+     "        weights 1/σ² (--weights file). No column is taken as σ unless named here"},
     {"free",
      "NAMES  free parameters (default t,scale,baseline): t, tvib, pop, pop(v=N), scale, baseline, slope,\n"
      "        shift, stretch, quadratic, gauss, lorentz, laser (LIF); NAME:K for band system K only"},
     {"set", "NAME=V,...  start values (fixed parameters keep them)"},
     {"bounds", "NAME=LO:HI,...  bounds of parameters"},
     {"exclude", "A:B,...  x ranges left out of the fit"},
-    {"weights", "uniform|file|noise  weights: equal, 1/σ² of a third column, or of a noise estimate (default uniform)"},
+    {"weights",
+     "uniform|file|noise  weights: equal, 1/σ² of the column of --sigma-column, or of a noise\n"
+     "        estimate (default uniform; file when --sigma-column is given)"},
     {"convention", "photons|energy  intensity as photon counts (default) or energy per unit of the axis"},
     {"iterations", "N  Levenberg-Marquardt iteration limit (default 100)"},
     {"scan", "N  temperatures scanned over their bounds before the local fit (default 12; 0: none)"},
@@ -136,8 +149,18 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
         r.settings.bounds[name] = Interval("bounds", value);
     }
     for (const std::string& item : Split(args.Get("exclude"), ',')) r.excluded.push_back(Interval("exclude", item));
+    r.reading = SpectrumReadingFromOptions(args, simulation::StoredValue(r.conditions.unit));
     if (args.Has("weights"))
         r.weighting = static_cast<fit::Weighting>(ChoiceOption(args, "weights", {"uniform", "file", "noise"}, 0));
+    // The uncertainties are read only from a column named for them, and then they are the weights.
+    if (args.Has("sigma-column") && !args.Has("weights")) r.weighting = fit::Weighting::FileColumn;
+    if (args.Has("sigma-column") && r.weighting != fit::Weighting::FileColumn)
+        throw std::invalid_argument(
+            "option --sigma-column goes with --weights file (the uncertainties are the weights)");
+    if (r.weighting == fit::Weighting::FileColumn && !args.Has("sigma-column"))
+        throw std::invalid_argument(
+            "option --weights file: weights from the file need a column of uncertainties; name it with "
+            "--sigma-column N (counted from 1, as --column)");
     if (args.Has("convention"))
         r.convention =
             static_cast<fit::IntensityConvention>(ChoiceOption(args, "convention", {"photons", "energy"}, 0));

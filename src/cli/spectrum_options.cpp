@@ -48,13 +48,24 @@ void CheckSpectrumOptions(const Args& args) {
         !(args.Number("multiply", 1.0) > 0.0 && args.Number("multiply", 1.0) <= experiment::kMaxMultiply))
         throw std::invalid_argument("option --multiply: " + args.Get("multiply") + " is outside 0 (excluded).." +
                                     Format(experiment::kMaxMultiply, "0"));
-    if (args.Has("spectrum-units")) SpectrumUnits(args);
-    if (args.Has("column") &&
-        !(args.Integer("column", 0) >= 1 && args.Integer("column", 0) <= experiment::kMaxIntensityColumn))
-        throw std::invalid_argument("option --column takes 1.." + std::to_string(experiment::kMaxIntensityColumn));
+    CheckReadingOptions(args);
     for (const char* name : {"spectrum-units", "column", "response", "baseline", "wavelength", "multiply", "smooth"})
         if (args.Has(name) && !args.Has("spectrum"))
             throw std::invalid_argument(std::string("option --") + name + " goes with --spectrum FILE");
+}
+
+void CheckReadingOptions(const Args& args) {
+    if (args.Has("spectrum-units")) SpectrumUnits(args);
+    for (const char* name : {"column", "sigma-column"})
+        if (args.Has(name) && !(args.Integer(name, 0) >= 1 && args.Integer(name, 0) <= experiment::kMaxIntensityColumn))
+            throw std::invalid_argument(std::string("option --") + name + " takes 1.." +
+                                        std::to_string(experiment::kMaxIntensityColumn));
+}
+
+experiment::SpectrumReading SpectrumReadingFromOptions(const Args& args, int axisUnits) {
+    CheckReadingOptions(args);
+    return {args.Has("spectrum-units") ? SpectrumUnits(args) : experiment::kAutomaticXUnit, axisUnits,
+            args.Integer("column", 0), args.Integer("sigma-column", 0)};
 }
 
 bool LoadCorrectedSpectrum(AppState& app, const Args& args) {
@@ -66,8 +77,8 @@ bool LoadCorrectedSpectrum(AppState& app, const Args& args) {
         }
     }
     // The intensity column is a property of the loaded spectrum, as in the program (0: automatic).
-    experiment::LoadSpectrum(app, args.Get("spectrum"), args.Has("spectrum-units") ? SpectrumUnits(args) : 0,
-                             args.Integer("column", 0));
+    const experiment::SpectrumReading how = SpectrumReadingFromOptions(args, app.sim.Units);
+    experiment::LoadSpectrum(app, args.Get("spectrum"), how.xUnit, how.column);
     if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty()) return false;
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
     ApplyLimitedCorrection(app, args, "wavelength", 200.0, &experiment::TxtWavelength_Change);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "experiment/spectrum_formats.h"
 #include "state/app_state.h"
 
 namespace velmora::cli {
@@ -20,6 +21,16 @@ const std::vector<std::string>& SpectrumOptionNames();
 /// Checks the values of the correction options before anything is computed; throws
 /// std::invalid_argument naming the option.
 void CheckSpectrumOptions(const Args& args);
+
+/// Checks the options that say how a spectrum file is read, wherever one is read: --spectrum-units
+/// (one of its names), --column and --sigma-column (1..1000); throws std::invalid_argument
+/// naming the option.
+void CheckReadingOptions(const Args& args);
+
+/// How the options say a spectrum file is read: the x unit of --spectrum-units (automatic when
+/// absent), the intensity column of --column and the column of uncertainties of --sigma-column
+/// (0 when absent), on the axis unit `axisUnits`.
+experiment::SpectrumReading SpectrumReadingFromOptions(const Args& args, int axisUnits);
 
 /// Loads the spectrum of --spectrum and applies the corrections of the options. Returns false
 /// when the file cannot be read (the app's dialogs have shown the problem).

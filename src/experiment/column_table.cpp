@@ -62,6 +62,10 @@ bool IsBeginDataLine(std::string_view line) {
 }
 
 SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& used) {
+    return ReadColumnTable(text, ColumnChoice{column}, used);
+}
+
+SpectrumPoints ReadColumnTable(std::string_view text, const ColumnChoice& choice, TableColumns& used) {
     // Where the numbers start: after a "Begin Spectral Data" line, else after the leading lines
     // that do not start with a number.
     long long firstData = 0;
@@ -107,9 +111,11 @@ SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& 
     if (columns.empty()) throw SpectrumReadError{0, "no line of numbers after the header"};
     const int count = static_cast<int>(columns.size());
     // The x column: the first that rises or falls strictly, passing over a pixel index (0, 1,
-    // 2, ... in steps of one) when a later column qualifies.
+    // 2, ... in steps of one) when a later column qualifies, and over the uncertainties.
+    const int sc = choice.sigma - 1;
     int xc = -1, indexColumn = -1;
     for (int c = 0; c < count && xc < 0; ++c) {
+        if (c == sc) continue;
         const std::vector<double>& v = columns[static_cast<std::size_t>(c)];
         bool rising = true, falling = true, index = true;
         for (std::size_t i = 1; i < v.size(); ++i) {
@@ -125,16 +131,34 @@ SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& 
     }
     if (xc < 0) xc = indexColumn;
     if (xc < 0) throw SpectrumReadError{lineOf.front(), "no column of x values that rise or fall steadily"};
-    const int yc = column == 0 ? count - 1 : column - 1;
+    if (sc >= count)
+        throw SpectrumReadError{lineOf.front(), "uncertainties in column " + std::to_string(choice.sigma) +
+                                                    " chosen, the file has " + std::to_string(count) + " columns"};
+    int yc = choice.intensity - 1;
+    if (choice.intensity == 0) {
+        // The reader's choice, passing over the uncertainties: the last column, or the first
+        // after x.
+        yc = choice.firstAfterX ? xc + 1 : count - 1;
+        if (yc == sc) yc += choice.firstAfterX ? 1 : -1;
+        if (yc < 0 || yc >= count)
+            throw SpectrumReadError{
+                lineOf.front(), "no column is left for the intensity (x in column " + std::to_string(xc + 1) +
+                                    (sc >= 0 ? ", the uncertainties in column " + std::to_string(sc + 1) : "") + ")"};
+    }
     if (yc < 0 || yc >= count)
-        throw SpectrumReadError{lineOf.front(), "intensity column " + std::to_string(column) +
+        throw SpectrumReadError{lineOf.front(), "intensity column " + std::to_string(choice.intensity) +
                                                     " chosen, the file has " + std::to_string(count) + " columns"};
     if (yc == xc)
         throw SpectrumReadError{lineOf.front(),
                                 "column " + std::to_string(yc + 1) + " holds the x values, not an intensity"};
-    used = TableColumns{xc + 1, yc + 1, count};
-    return SpectrumPoints{std::move(columns[static_cast<std::size_t>(xc)]),
+    if (yc == sc)
+        throw SpectrumReadError{lineOf.front(), "column " + std::to_string(yc + 1) +
+                                                    " is chosen for the intensity and for the uncertainties"};
+    used = TableColumns{xc + 1, yc + 1, count, sc + 1};
+    SpectrumPoints points{std::move(columns[static_cast<std::size_t>(xc)]),
                           std::move(columns[static_cast<std::size_t>(yc)])};
+    if (sc >= 0) points.sigma = std::move(columns[static_cast<std::size_t>(sc)]);
+    return points;
 }
 
 }  // namespace velmora::experiment

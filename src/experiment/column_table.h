@@ -14,15 +14,26 @@ namespace velmora::experiment {
 /// stated.
 enum class DeclaredXUnit { None, Angstrom, Nanometre, Wavenumber };
 
-/// Points of a spectrum as a file gives them: x in the file's unit, intensity as written.
+/// Points of a spectrum as a file gives them: x in the file's unit, intensity as written, and the
+/// standard uncertainty of each intensity when a column of them was asked for (else empty).
 struct SpectrumPoints {
     std::vector<double> x, y;
     DeclaredXUnit unit = DeclaredXUnit::None;  ///< the unit of x when the file states it
+    std::vector<double> sigma = {};
 };
 
-/// Which columns a table reader used (1-based, as a user counts them).
+/// Which columns a table reader used (1-based, as a user counts them); sigma 0 without one.
 struct TableColumns {
-    int x = 0, intensity = 0, count = 0;
+    int x = 0, intensity = 0, count = 0, sigma = 0;
+};
+
+/// Which columns of a table are read besides x (1-based; 0 where the reader chooses).
+struct ColumnChoice {
+    int intensity = 0;  ///< 0: the last column that is neither x nor the uncertainties
+    int sigma = 0;      ///< the column of standard uncertainties; 0 for none
+    /// With intensity 0, take the first column after x that is not the uncertainties instead of
+    /// the last (plain lines of numbers, whose second column is the intensity by custom).
+    bool firstAfterX = false;
 };
 
 /// True for a line that closes a header block: "Begin Spectral Data", alone or between runs of
@@ -37,5 +48,8 @@ bool IsBeginDataLine(std::string_view line);
 /// last when `column` is 0. Throws SpectrumReadError naming the line for a field that is no
 /// number, a line with too few columns, a value that is not finite, or no monotonic column.
 SpectrumPoints ReadColumnTable(std::string_view text, int column, TableColumns& used);
+/// The same with the columns of `choice`: the uncertainties too, when a column of them is named
+/// (x is then sought among the other columns; it may not be the intensity column).
+SpectrumPoints ReadColumnTable(std::string_view text, const ColumnChoice& choice, TableColumns& used);
 
 }  // namespace velmora::experiment

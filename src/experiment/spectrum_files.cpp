@@ -201,16 +201,57 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
 
     if (count_ >= kMaxSpectrumPoints)
         throw SpectrumReadError{line_, "more than " + std::to_string(kMaxSpectrumPoints) + " points"};
-    exp_.ExpXRaw(count_) = static_cast<float>(x);
-    exp_.ExpYRaw(count_) = static_cast<float>(y);
     if (y > maxY_) maxY_ = y;
     ++count_;
-    // The arrays grow by 500 entries each time the count reaches their upper bound.
-    if (count_ >= exp_.ExpYRaw.Hi()) {
-        const int hi = count_ + kGrowthStep;
-        exp_.ExpXRaw.ResizePreserve(hi);
-        exp_.ExpYRaw.ResizePreserve(hi);
+    if (points_) {
+        points_->x.push_back(x);
+        points_->y.push_back(y);
+        return;
     }
+    exp_->ExpXRaw(count_ - 1) = static_cast<float>(x);
+    exp_->ExpYRaw(count_ - 1) = static_cast<float>(y);
+    // The arrays grow by 500 entries each time the count reaches their upper bound.
+    if (count_ >= exp_->ExpYRaw.Hi()) {
+        const int hi = count_ + kGrowthStep;
+        exp_->ExpXRaw.ResizePreserve(hi);
+        exp_->ExpYRaw.ResizePreserve(hi);
+    }
+}
+
+std::string FeedFile(TwoColumnReader& reader, const std::string& path) {
+    if (const std::string problem = UnreadableFileProblem(path); !problem.empty()) return path + ": " + problem;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) return path + ": cannot be opened for reading (" + std::strerror(errno) + ")";
+    try {
+        std::vector<char> buffer(kChunkSize);
+        for (;;) {
+            const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+            if (got > 0) reader.Feed(std::string_view(buffer.data(), got));
+            if (got < buffer.size()) {
+                if (std::ferror(file.get())) return path + ": read error after line " + std::to_string(reader.Line());
+                break;
+            }
+        }
+        reader.Finish();
+    } catch (const SpectrumReadError& e) {
+        return e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem : path + ": " + e.problem;
+    } catch (const std::bad_alloc&) {
+        return path + ": not enough memory for the spectrum";
+    }
+    return "";
+}
+
+std::string DecimalCommaNotice(const TwoColumnReader& reader, const std::string& path) {
+    if (reader.Marks().Mark() != DecimalMark::Comma) return "";
+    double example = 0.0;
+    ReadField(reader.CommaExample(), DecimalMark::Comma, example);
+    return path + ": the numbers have decimal commas (line " + std::to_string(reader.Marks().DecidedAt()) + ": " +
+           QuotedField(reader.CommaExample()) + " is read as " + Trim(Str(example)) + ")";
+}
+
+std::string NoPointProblem(bool nanometreRule) {
+    return nanometreRule ? "no point with a wavelength above 1000 Å (100 nm) was found"
+                         : "no point with an x above 0 was found";
 }
 
 bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialogs, bool nanometreRule) {
@@ -231,29 +272,7 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
         return false;
     };
 
-    if (const std::string problem = UnreadableFileProblem(path); !problem.empty()) return fail(path + ": " + problem);
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) return fail(path + ": cannot be opened for reading (" + std::strerror(errno) + ")");
-
-    try {
-        std::vector<char> buffer(kChunkSize);
-        for (;;) {
-            const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
-            if (got > 0) reader.Feed(std::string_view(buffer.data(), got));
-            if (got < buffer.size()) {
-                if (std::ferror(file.get()))
-                    return fail(path + ": read error after line " + std::to_string(reader.Line()));
-                break;
-            }
-        }
-        reader.Finish();
-    } catch (const SpectrumReadError& e) {
-        return fail(e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem
-                               : path + ": " + e.problem);
-    } catch (const std::bad_alloc&) {
-        return fail(path + ": not enough memory for the spectrum");
-    }
-    file.reset();
+    if (const std::string problem = FeedFile(reader, path); !problem.empty()) return fail(problem);
 
     const int last = reader.Count() - 1;
     GrowExperimentArrays(exp, exp.ExpXRaw.Hi());
@@ -265,15 +284,10 @@ bool ReadTwoColumn(ExperimentState& exp, const std::string& path, Dialogs& dialo
         exp.ExpY(i) = exp.ExpYRaw(i);
     }
     if (last < 0) {
-        exp.ReadProblem = nanometreRule ? path + ": no point with a wavelength above 1000 Å (100 nm) was found"
-                                        : path + ": no point with an x above 0 was found";
+        exp.ReadProblem = path + ": " + NoPointProblem(nanometreRule);
         dialogs.ShowMessage(std::string(kReadFailureMessage) + "\r\n\r\n" + exp.ReadProblem);
-    } else if (reader.Marks().Mark() == DecimalMark::Comma) {
-        double example = 0.0;
-        ReadField(reader.CommaExample(), DecimalMark::Comma, example);
-        exp.ReadNotice = path + ": the numbers have decimal commas (line " +
-                         std::to_string(reader.Marks().DecidedAt()) + ": " + QuotedField(reader.CommaExample()) +
-                         " is read as " + Trim(Str(example)) + ")";
+    } else {
+        exp.ReadNotice = DecimalCommaNotice(reader, path);
     }
     return last > 1;
 }

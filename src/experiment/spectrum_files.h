@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/services.h"
+#include "experiment/column_table.h"
 #include "experiment/column_text.h"
 #include "experiment/experiment_state.h"
 
@@ -69,7 +70,11 @@ struct SpectrumReadError {
 class TwoColumnReader {
 public:
     explicit TwoColumnReader(ExperimentState& exp, bool nanometreRule = true)
-        : exp_(exp), nanometreRule_(nanometreRule) {}
+        : exp_(&exp), nanometreRule_(nanometreRule) {}
+    /// Reads into `points` instead of the experiment arrays: x (after the nm rule) and y in
+    /// double precision, as written.
+    explicit TwoColumnReader(SpectrumPoints& points, bool nanometreRule = true)
+        : points_(&points), nanometreRule_(nanometreRule) {}
 
     void Feed(std::string_view chunk);
     /// Reads a last line that has no line end.
@@ -91,7 +96,8 @@ private:
     void EndLine();
     void EndCarriageReturns(bool lineFeedFollows);
 
-    ExperimentState& exp_;
+    ExperimentState* exp_ = nullptr;
+    SpectrumPoints* points_ = nullptr;
     bool nanometreRule_;
     std::string pending_;  ///< start of a line continued in the next chunk
     int count_ = 0;
@@ -104,6 +110,18 @@ private:
     DecimalMarkDetector marks_;
     std::string commaExample_;
 };
+
+/// Hands the file at `path` to `reader` in chunks and finishes it. Returns "" when the whole file
+/// was read, else what went wrong, after the file name and the line ("<file>, line <n>: ...");
+/// a path that is no regular file (a folder, a named pipe, a device) is not opened.
+std::string FeedFile(TwoColumnReader& reader, const std::string& path);
+
+/// What a read with decimal commas leaves in ReadNotice: "<file>: the numbers have decimal commas
+/// (line <n>: "<field>" is read as <value>)"; empty for a file with decimal points.
+std::string DecimalCommaNotice(const TwoColumnReader& reader, const std::string& path);
+
+/// Why a file gave no point: none with a wavelength above 1000 Å (the nm rule), or none above 0.
+std::string NoPointProblem(bool nanometreRule);
 
 /// Reads a two-column spectrum file into ExpXRaw, ExpYRaw and ExpPoints (the last index used)
 /// and copies it to ExpX, ExpY (the caller applies the corrections). The y values are scaled

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/errors.h"
 #include "common/file_kind.h"
 #include "experiment/andor_ascii.h"
 #include "experiment/column_text.h"
@@ -87,6 +88,109 @@ std::string Where(const std::string& path, long long line) {
     return line > 0 ? path + ", line " + std::to_string(line) : path;
 }
 
+/// "<file> (read as <layout>)", the start of a message about a file of that layout.
+std::string ReadAs(const std::string& path, SpectrumFormat format) {
+    return path + " (read as " + std::string(FormatName(format)) + ")";
+}
+
+/// The layout a file is read in: recognised from its first bytes and its extension. Plain
+/// two-column text is read as a table of numbers when another intensity column than the second,
+/// or a column of uncertainties, is chosen.
+SpectrumFormat FileFormat(const std::string& path, const SpectrumReading& how) {
+    std::string head;
+    if (UnreadableFileProblem(path).empty()) {
+        std::ifstream in(path, std::ios::binary);
+        head.resize(kHeadSize);
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    }
+    const std::size_t dot = path.find_last_of('.');
+    const std::string_view ext = dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos
+                                     ? std::string_view()
+                                     : std::string_view(path).substr(dot);
+    const SpectrumFormat format = DetectSpectrumFormat(head, ext);
+    if (format == SpectrumFormat::TwoColumn && ((how.column != 0 && how.column != 2) || how.sigmaColumn > 0))
+        return SpectrumFormat::Columns;
+    return format;
+}
+
+/// Reads a file of a layout other than plain two columns whole and takes its points, x in the
+/// file's unit (declared in the points when the file states it); `detail` receives what the
+/// notice says of the layout. Throws FileError with the file, the layout, the line or offset.
+SpectrumPoints ReadLayout(const std::string& path, SpectrumFormat format, const SpectrumReading& how,
+                          std::string& detail) {
+    const std::string prefix = ReadAs(path, format);
+    if (const std::string problem = UnreadableFileProblem(path); !problem.empty()) throw FileError::In(path, problem);
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) > kMaxTableFile)
+        throw FileError::In(prefix, "larger than " + std::to_string(kMaxTableFile >> 20) + " MB");
+    if (how.sigmaColumn > 0 &&
+        (format == SpectrumFormat::JcampDx || format == SpectrumFormat::Spe3 || format == SpectrumFormat::AndorAscii))
+        throw FileError::In(prefix, "uncertainties from column " + std::to_string(how.sigmaColumn) +
+                                        " were asked for, but " + std::string(FormatName(format)) +
+                                        " holds x and intensities only (no column of uncertainties)");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw FileError::In(path, "cannot be opened for reading");
+    try {
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (format != SpectrumFormat::Spe3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
+        if (format != SpectrumFormat::Spe3 && text.find('\0') != std::string::npos)
+            throw SpectrumReadError{
+                0, "binary data at byte " + std::to_string(text.find('\0')) + " (the file is not a text file)"};
+        if (format == SpectrumFormat::Spe3) {
+            SpeInfo info;
+            SpectrumPoints points = ReadSpe3(text, how.column, info);
+            detail =
+                (info.chosen == 0 ? ", sum of " + std::to_string(info.frames) + " frame(s)"
+                                  : ", frame " + std::to_string(info.chosen) + " of " + std::to_string(info.frames)) +
+                " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels, x in nm";
+            return points;
+        }
+        if (format == SpectrumFormat::JcampDx) {
+            JcampInfo info;
+            SpectrumPoints points = ReadJcampDx(text, info);
+            detail = std::string(info.compressed ? ", compressed" : "") +
+                     (info.table == "XYDATA" ? "" : ", x, y pairs of ##" + info.table) +
+                     (info.blocks > 0 ? ", block " + std::to_string(info.block) + " of " + std::to_string(info.blocks)
+                                      : "") +
+                     (info.xUnits.empty() ? "" : ", x in " + info.xUnits);
+            return points;
+        }
+        if (format == SpectrumFormat::AndorAscii) {
+            AndorFrames frames;
+            SpectrumPoints points = ReadAndorAscii(text, how.column, frames);
+            detail = frames.chosen == 0
+                         ? ", sum of " + std::to_string(frames.count) + " frame(s)"
+                         : ", frame " + std::to_string(frames.chosen) + " of " + std::to_string(frames.count);
+            return points;
+        }
+        TableColumns used;
+        const ColumnChoice choice{how.column, how.sigmaColumn, format == SpectrumFormat::Columns};
+        SpectrumPoints points = ReadColumnTable(text, choice, used);
+        detail = ", x from column " + std::to_string(used.x) + ", intensity from column " +
+                 std::to_string(used.intensity) + " of " + std::to_string(used.count) +
+                 (used.sigma > 0 ? ", uncertainties from column " + std::to_string(used.sigma) : "");
+        return points;
+    } catch (const SpectrumReadError& e) {
+        throw FileError(Where(prefix, e.line) + ": " + e.problem);
+    } catch (const std::bad_alloc&) {
+        throw FileError::In(path, "not enough memory for the spectrum");
+    }
+}
+
+/// The unit x is left in when the file declares one: that unit (never converted twice, so the
+/// nm rule is off), and the notice's words on a chosen unit it overrules.
+void TakeDeclaredUnit(const SpectrumReading& how, DeclaredXUnit declared, int& unit, bool& unitDeclared,
+                      bool& nanometreRule, std::string& detail) {
+    if (declared == DeclaredXUnit::None) return;
+    nanometreRule = false;
+    unit = DeclaredReadUnit(how.xUnit, declared, how.axisUnits);
+    unitDeclared = true;
+    if (ContradictsDeclaredUnit(how.xUnit, declared) && how.xUnit < static_cast<int>(SpectrumXUnitItems().size()))
+        detail += " as the file declares (the unit chosen, " +
+                  SpectrumXUnitItems()[static_cast<std::size_t>(how.xUnit)] + ", is not applied)";
+}
+
 }  // namespace
 
 std::string_view FormatName(SpectrumFormat format) {
@@ -126,21 +230,32 @@ SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view exte
     return SpectrumFormat::TwoColumn;
 }
 
-int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool nanometreRule) {
-    if (exp.ExpXRaw.Empty() || exp.ExpYRaw.Empty()) InitExperimentArrays(exp);
-    const int n = static_cast<int>(std::min(points.x.size(), points.y.size()));
-    GrowExperimentArrays(exp, std::max(n, 1));
-    int count = 0;
-    double maxY = 0.0;
-    for (int i = 0; i < n; ++i) {
-        double x = points.x[static_cast<std::size_t>(i)];
-        const double y = points.y[static_cast<std::size_t>(i)];
+SpectrumPoints KeptSpectrumPoints(const SpectrumPoints& points, bool nanometreRule) {
+    SpectrumPoints kept;
+    kept.unit = points.unit;
+    const std::size_t n = std::min(points.x.size(), points.y.size());
+    const bool sigma = points.sigma.size() >= n && !points.sigma.empty();
+    for (std::size_t i = 0; i < n; ++i) {
+        double x = points.x[i];
         if (nanometreRule && x < 1000.0) x *= 10.0;  // nm to Å
         if (!(static_cast<float>(x) > (nanometreRule ? 1000.0f : 0.0f))) continue;
-        exp.ExpXRaw(count) = static_cast<float>(x);
-        exp.ExpYRaw(count) = static_cast<float>(y);
-        maxY = std::max(maxY, y);
-        ++count;
+        kept.x.push_back(x);
+        kept.y.push_back(points.y[i]);
+        if (sigma) kept.sigma.push_back(points.sigma[i]);
+    }
+    return kept;
+}
+
+int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool nanometreRule) {
+    if (exp.ExpXRaw.Empty() || exp.ExpYRaw.Empty()) InitExperimentArrays(exp);
+    GrowExperimentArrays(exp, std::max(static_cast<int>(std::min(points.x.size(), points.y.size())), 1));
+    const SpectrumPoints kept = KeptSpectrumPoints(points, nanometreRule);
+    const int count = static_cast<int>(kept.x.size());
+    double maxY = 0.0;
+    for (int i = 0; i < count; ++i) {
+        exp.ExpXRaw(i) = static_cast<float>(kept.x[static_cast<std::size_t>(i)]);
+        exp.ExpYRaw(i) = static_cast<float>(kept.y[static_cast<std::size_t>(i)]);
+        maxY = std::max(maxY, kept.y[static_cast<std::size_t>(i)]);
     }
     exp.ExpPoints = count - 1;
     for (int i = 0; i < count; ++i) {
@@ -152,27 +267,11 @@ int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool
 }
 
 bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, const SpectrumReading& how) {
-    std::string head;
-    if (UnreadableFileProblem(path).empty()) {
-        std::ifstream in(path, std::ios::binary);
-        head.resize(kHeadSize);
-        in.read(head.data(), static_cast<std::streamsize>(head.size()));
-        head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    }
-    const std::size_t dot = path.find_last_of('.');
-    const std::string_view ext = dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos
-                                     ? std::string_view()
-                                     : std::string_view(path).substr(dot);
-    SpectrumFormat format = DetectSpectrumFormat(head, ext);
+    const SpectrumFormat format = FileFormat(path, how);
     bool nanometreRule = how.xUnit == kAutomaticXUnit;
     exp.ReadUnit = ReadXUnit(how.xUnit, how.axisUnits);
     exp.ReadUnitDeclared = false;
-    if (format == SpectrumFormat::TwoColumn) {
-        // The second column is what the two-column reader takes anyway; another chosen column
-        // reads the lines as a table of numbers.
-        if (how.column == 0 || how.column == 2) return ReadTwoColumn(exp, path, dialogs, nanometreRule);
-        format = SpectrumFormat::Columns;
-    }
+    if (format == SpectrumFormat::TwoColumn) return ReadTwoColumn(exp, path, dialogs, nanometreRule);
 
     exp.ReadProblem.clear();
     exp.ReadNotice.clear();
@@ -183,68 +282,40 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
         dialogs.ShowMessage(std::string(kReadFailureMessage) + "\r\n\r\n" + problem);
         return false;
     };
-    const std::string prefix = path + " (read as " + std::string(FormatName(format)) + ")";
-    std::error_code ec;
-    if (std::filesystem::file_size(path, ec) > kMaxTableFile)
-        return fail(prefix + ": larger than " + std::to_string(kMaxTableFile >> 20) + " MB");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(path + ": cannot be opened for reading");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (format != SpectrumFormat::Spe3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
     try {
-        if (format != SpectrumFormat::Spe3 && text.find('\0') != std::string::npos)
-            throw SpectrumReadError{
-                0, "binary data at byte " + std::to_string(text.find('\0')) + " (the file is not a text file)"};
-        SpectrumPoints points;
         std::string detail;
-        if (format == SpectrumFormat::Spe3) {
-            SpeInfo info;
-            points = ReadSpe3(text, how.column, info);
-            detail =
-                (info.chosen == 0 ? ", sum of " + std::to_string(info.frames) + " frame(s)"
-                                  : ", frame " + std::to_string(info.chosen) + " of " + std::to_string(info.frames)) +
-                " of " + std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels, x in nm";
-        } else if (format == SpectrumFormat::JcampDx) {
-            JcampInfo info;
-            points = ReadJcampDx(text, info);
-            detail = std::string(info.compressed ? ", compressed" : "") +
-                     (info.table == "XYDATA" ? "" : ", x, y pairs of ##" + info.table) +
-                     (info.blocks > 0 ? ", block " + std::to_string(info.block) + " of " + std::to_string(info.blocks)
-                                      : "") +
-                     (info.xUnits.empty() ? "" : ", x in " + info.xUnits);
-        } else if (format == SpectrumFormat::AndorAscii) {
-            AndorFrames frames;
-            points = ReadAndorAscii(text, how.column, frames);
-            detail = frames.chosen == 0
-                         ? ", sum of " + std::to_string(frames.count) + " frame(s)"
-                         : ", frame " + std::to_string(frames.chosen) + " of " + std::to_string(frames.count);
-        } else {
-            TableColumns used;
-            points = ReadColumnTable(text, how.column, used);
-            detail = ", x from column " + std::to_string(used.x) + ", intensity from column " +
-                     std::to_string(used.intensity) + " of " + std::to_string(used.count);
-        }
-        if (points.unit != DeclaredXUnit::None) {
-            // The file says what its x are: they are taken as such, never converted twice.
-            nanometreRule = false;
-            exp.ReadUnit = DeclaredReadUnit(how.xUnit, points.unit, how.axisUnits);
-            exp.ReadUnitDeclared = true;
-            if (ContradictsDeclaredUnit(how.xUnit, points.unit) &&
-                how.xUnit < static_cast<int>(SpectrumXUnitItems().size()))
-                detail += " as the file declares (the unit chosen, " +
-                          SpectrumXUnitItems()[static_cast<std::size_t>(how.xUnit)] + ", is not applied)";
-        }
+        const SpectrumPoints points = ReadLayout(path, format, how, detail);
+        TakeDeclaredUnit(how, points.unit, exp.ReadUnit, exp.ReadUnitDeclared, nanometreRule, detail);
         const int count = StoreSpectrumPoints(exp, points, nanometreRule);
-        if (count == 0)
-            return fail(prefix + (nanometreRule ? ": no point with a wavelength above 1000 Å (100 nm) was found"
-                                                : ": no point with an x above 0 was found"));
+        if (count == 0) return fail(ReadAs(path, format) + ": " + NoPointProblem(nanometreRule));
         exp.ReadNotice = path + ": read as " + std::string(FormatName(format)) + detail;
         return count > 2;
-    } catch (const SpectrumReadError& e) {
-        return fail(Where(prefix, e.line) + ": " + e.problem);
+    } catch (const FileError& e) {
+        return fail(e.what());
     } catch (const std::bad_alloc&) {
         return fail(path + ": not enough memory for the spectrum");
     }
+}
+
+SpectrumRead ReadSpectrumPoints(const std::string& path, const SpectrumReading& how) {
+    SpectrumRead read;
+    read.format = FileFormat(path, how);
+    bool nanometreRule = how.xUnit == kAutomaticXUnit;
+    read.unit = ReadXUnit(how.xUnit, how.axisUnits);
+    if (read.format == SpectrumFormat::TwoColumn) {
+        TwoColumnReader reader(read.points, nanometreRule);
+        if (const std::string problem = FeedFile(reader, path); !problem.empty()) throw FileError(problem);
+        if (read.points.x.empty()) throw FileError::In(path, NoPointProblem(nanometreRule));
+        read.notice = DecimalCommaNotice(reader, path);
+        return read;
+    }
+    std::string detail;
+    const SpectrumPoints points = ReadLayout(path, read.format, how, detail);
+    TakeDeclaredUnit(how, points.unit, read.unit, read.unitDeclared, nanometreRule, detail);
+    read.points = KeptSpectrumPoints(points, nanometreRule);
+    if (read.points.x.empty()) throw FileError::In(ReadAs(path, read.format), NoPointProblem(nanometreRule));
+    read.notice = path + ": read as " + std::string(FormatName(read.format)) + detail;
+    return read;
 }
 
 }  // namespace velmora::experiment

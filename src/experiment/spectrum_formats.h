@@ -27,12 +27,29 @@ enum class SpectrumFormat {
 inline constexpr int kMaxIntensityColumn = 1000;
 
 /// How a spectrum file is to be read: the unit of its x chosen by the user (kAutomaticXUnit or
-/// an axis unit code), the axis unit, and the intensity column (1-based; 0 the automatic choice:
-/// the last column, the sum of the frames).
+/// an axis unit code), the axis unit, the intensity column (1-based; 0 the automatic choice:
+/// the second of plain lines of numbers, the last of a table with a header, the sum of the
+/// frames) and the column of standard uncertainties (1-based; 0: none is read, whatever
+/// columns the file has).
 struct SpectrumReading {
     int xUnit = kAutomaticXUnit;
     int axisUnits = 1;
     int column = 0;
+    int sigmaColumn = 0;
+};
+
+/// A spectrum file as read, before its points go to the arrays of the plot.
+struct SpectrumRead {
+    /// x in `unit`, y as written, σ when a column of them was asked for, in the order of the
+    /// file. In automatic mode x below 1000 (nm) are made Å and only x above 1000 Å are kept;
+    /// otherwise every x above 0 is kept.
+    SpectrumPoints points;
+    SpectrumFormat format = SpectrumFormat::TwoColumn;
+    int unit = 1;               ///< axis unit code of x, as ExperimentState::ReadUnit
+    bool unitDeclared = false;  ///< the file stated the unit of its x
+    /// What the user should know although the read succeeded (the layout read, decimal commas);
+    /// empty for plain two columns with decimal points.
+    std::string notice;
 };
 
 /// The name a message gives the layout ("JCAMP-DX", ...).
@@ -41,6 +58,10 @@ std::string_view FormatName(SpectrumFormat format);
 /// Recognises the layout from the start of a file (`head`, a few kilobytes suffice) and its
 /// extension (lower or upper case, with or without the dot).
 SpectrumFormat DetectSpectrumFormat(std::string_view head, std::string_view extension);
+
+/// The points a spectrum keeps, y and σ with their x: with the nm rule x below 1000 (nm) become Å
+/// and only x above 1000 Å stay; without it, every x above 0.
+SpectrumPoints KeptSpectrumPoints(const SpectrumPoints& points, bool nanometreRule = true);
 
 /// Puts points into ExpXRaw/ExpYRaw and ExpX/ExpY with the two-column rules: x below 1000 is nm
 /// and becomes Å, only x above 1000 Å is kept, the largest intensity becomes 100. Without the
@@ -56,5 +77,13 @@ int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool
 /// ReadNotice, together with a chosen unit it overrules), else the unit chosen, with the nm rule
 /// of StoreSpectrumPoints in automatic mode.
 bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& dialogs, const SpectrumReading& how = {});
+
+/// Reads a spectrum file by the rules of ReadSpectrumFile (layouts, decimal commas, declared and
+/// chosen units, intensity column, the refusal of what is not a regular file and the limits of
+/// size), in double precision and without scaling: for fits and scripts. With `how.sigmaColumn`
+/// the uncertainties come from that column of a file of columns (plain lines of numbers, which
+/// are then read as a table, a header block or CSV); JCAMP-DX, SPE and Andor files hold none and
+/// are refused. Throws FileError "<file>[ (read as <layout>)][, line <n>]: <problem>".
+SpectrumRead ReadSpectrumPoints(const std::string& path, const SpectrumReading& how = {});
 
 }  // namespace velmora::experiment

@@ -9,12 +9,18 @@
 
 namespace velmora::fit {
 
+experiment::SpectrumReading FileReading(const FitRequest& request) {
+    experiment::SpectrumReading how = request.reading;
+    how.axisUnits = simulation::StoredValue(request.conditions.unit);
+    return how;
+}
+
 BatchRow FitFile(const FitRequest& request, const std::string& file) {
     BatchRow row;
     row.file = file;
     try {
         FitRequest r = request;
-        r.spectrum = ReadMeasuredSpectrum(file, simulation::IsWavelength(request.conditions.unit));
+        r.spectrum = ReadMeasuredSpectrum(file, FileReading(request));
         row.result = FitSpectrum(r);
     } catch (const FitConvergenceError& e) {
         row.outcome = BatchOutcome::NotConverged;

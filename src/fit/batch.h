@@ -26,8 +26,11 @@ struct BatchRow {
     FitResult result;     ///< when fitted
 };
 
-/// Fits every file (read as ReadMeasuredSpectrum reads it, on the axis of the request's
-/// conditions) with the request, its spectrum replaced by the file's; `jobs` threads at once (at
+/// How the spectrum files of a request are read: its reading, on the axis of its conditions.
+experiment::SpectrumReading FileReading(const FitRequest& request);
+
+/// Fits every file (read by ReadMeasuredSpectrum with FileReading(request)) with the request,
+/// its spectrum replaced by the file's; `jobs` threads at once (at
 /// least 1). `done` is called after each file, from the thread that fitted it.
 std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
                                const std::function<void(const BatchRow&)>& done = {});

@@ -56,7 +56,7 @@ std::string Join(const std::vector<std::string>& parts, const std::string& separ
 const char* WeightingName(Weighting w) {
     switch (w) {
         case Weighting::FileColumn:
-            return "1/σ² from the file's third column";
+            return "1/σ² from a column of uncertainties";
         case Weighting::NoiseEstimate:
             return "1/σ² from a noise estimate";
         default:

@@ -203,7 +203,8 @@ Setup Prepare(const FitRequest& r) {
             break;
         case Weighting::FileColumn:
             if (sigma.empty())
-                throw FitInputError(spectrum.source + ": weights from the file need a third column of uncertainties");
+                throw FitInputError(spectrum.source +
+                                    ": weights from the file need a column of uncertainties, and none was read");
             for (double s : sigma) points.weight.push_back(1.0 / s);
             break;
         case Weighting::NoiseEstimate:

@@ -41,6 +41,9 @@ struct FitRequest {
     simulation::SimulationConditions conditions;
     bool limitToRange = false;  ///< fit only the points within conditions.start..end
     MeasuredSpectrum spectrum;
+    /// How FitFile and FitBatch read spectrum files into `spectrum` (the unit of x, the intensity
+    /// column, the column of uncertainties); the axis unit is that of the conditions.
+    experiment::SpectrumReading reading;
     Weighting weighting = Weighting::Uniform;
     std::vector<std::pair<double, double>> excluded;  ///< x ranges left out of the fit (inclusive)
     IntensityConvention convention = IntensityConvention::PhotonCounts;

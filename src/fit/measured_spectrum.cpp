@@ -1,107 +1,25 @@
 #include "fit/measured_spectrum.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <fstream>
 #include <numeric>
-#include <optional>
-#include <sstream>
 
-#include "common/errors.h"
 #include "common/number_format.h"
+#include "common/numerics.h"
 #include "fit/fit_errors.h"
 
 namespace velmora::fit {
 
-namespace {
-
-/// The fields of one line, split at blanks, tabs, commas and semicolons.
-std::vector<std::string_view> Fields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t i = 0;
-    auto separator = [](char c) { return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r'; };
-    while (i < line.size()) {
-        while (i < line.size() && separator(line[i])) ++i;
-        std::size_t j = i;
-        while (j < line.size() && !separator(line[j])) ++j;
-        if (j > i) {
-            std::string_view f = line.substr(i, j - i);
-            if (f.size() >= 2 && f.front() == '"' && f.back() == '"') f = f.substr(1, f.size() - 2);
-            fields.push_back(f);
-        }
-        i = j;
-    }
-    return fields;
-}
-
-/// A field as a number ("nan" and "inf" read as such); nullopt when it is not one.
-std::optional<double> Number(std::string_view f) {
-    if (!f.empty() && f.front() == '+') f.remove_prefix(1);
-    double v = 0.0;
-    const auto [end, error] = std::from_chars(f.data(), f.data() + f.size(), v);
-    if (end != f.data() + f.size() || f.empty()) return std::nullopt;
-    if (error == std::errc::result_out_of_range) return std::copysign(HUGE_VAL, f.front() == '-' ? -1.0 : 1.0);
-    if (error != std::errc()) return std::nullopt;
-    return v;
-}
-
-}  // namespace
-
-MeasuredSpectrum ReadMeasuredSpectrum(const std::string& path, bool wavelengthAxis) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError::In(path, "cannot be opened for reading");
+MeasuredSpectrum ReadMeasuredSpectrum(const std::string& path, const experiment::SpectrumReading& how) {
+    experiment::SpectrumRead read = experiment::ReadSpectrumPoints(path, how);
     MeasuredSpectrum s;
     s.source = path;
-    std::string line;
-    int lineNo = 0, columns = 0;
-    bool headingAllowed = true;
-    static const char* kNames[] = {"x", "y", "the uncertainty"};
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (line.find('\0') != std::string::npos)
-            throw FitInputError(path + ", line " + std::to_string(lineNo) +
-                                ": binary data (the file is not a text file)");
-        const std::vector<std::string_view> fields = Fields(line);
-        if (fields.empty()) continue;
-        const char first = fields[0].front();
-        if (first == '#' || first == '%' || first == '!' || (first == ';')) continue;
-        std::vector<double> values;
-        for (std::size_t k = 0; k < fields.size() && k < 3; ++k) {
-            const auto v = Number(fields[k]);
-            if (!v) {
-                if (headingAllowed && k == 0) break;  // a heading of words
-                throw FitInputError(path + ", line " + std::to_string(lineNo) + ": " + kNames[k] + " \"" +
-                                    std::string(fields[k]) + "\" is not a number");
-            }
-            if (!std::isfinite(*v))
-                throw FitInputError(path + ", line " + std::to_string(lineNo) + ": " + kNames[k] +
-                                    " is not a finite number (" + std::string(fields[k]) + ")");
-            values.push_back(*v);
-        }
-        const bool heading = headingAllowed && values.empty();
-        headingAllowed = false;
-        if (heading) continue;
-        if (values.size() < 2)
-            throw FitInputError(path + ", line " + std::to_string(lineNo) +
-                                ": one column only (x, y and optionally the uncertainty expected)");
-        const int n = static_cast<int>(values.size());
-        if (columns == 0) columns = n;
-        if (n != columns)
-            throw FitInputError(path + ", line " + std::to_string(lineNo) + ": " + std::to_string(n) +
-                                " columns where the lines before have " + std::to_string(columns));
-        if (n == 3 && !(values[2] > 0.0))
-            throw FitInputError(path + ", line " + std::to_string(lineNo) +
-                                ": the uncertainty (third column) must be above 0");
-        s.x.push_back(values[0]);
-        s.y.push_back(values[1]);
-        if (n == 3) s.sigma.push_back(values[2]);
-    }
-    if (in.bad()) throw FileError::In(path, "cannot be read");
-    if (s.x.empty()) throw FitInputError(path + ": no point (lines of x, y and optionally the uncertainty expected)");
-    // Wavelengths all below 1000 are nm.
-    if (wavelengthAxis && *std::max_element(s.x.begin(), s.x.end()) < 1000.0)
-        for (double& x : s.x) x *= 10.0;
+    s.notice = std::move(read.notice);
+    s.x = std::move(read.points.x);
+    s.y = std::move(read.points.y);
+    s.sigma = std::move(read.points.sigma);
+    if (read.unit != how.axisUnits)
+        for (double& x : s.x) x = ConvertAxisValue(x, read.unit, how.axisUnits);
     CheckMeasuredSpectrum(s);
     return s;
 }

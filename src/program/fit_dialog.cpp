@@ -9,6 +9,8 @@
 #include "experiment/comparison.h"
 #include "experiment/corrections.h"
 #include "experiment/experiment_state.h"
+#include "experiment/shown_uncertainties.h"
+#include "experiment/spectrum_formats.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
 #include "populations/populations_window.h"
@@ -83,6 +85,8 @@ void LoadFitDialog(FitDialogState& d, const KeyValueStore& store) {
     if (const auto v = get("Exclude")) d.exclusions = *v;
     if (const auto v = get("Systems")) d.extraSystems = *v;
     if (const auto v = get("Weights")) d.weighting = std::clamp(static_cast<int>(Val(*v)), 0, 2);
+    if (const auto v = get("SigmaColumn"))
+        d.sigmaColumn = std::clamp(static_cast<int>(Val(*v)), 0, experiment::kMaxIntensityColumn);
     if (const auto v = get("Convention")) d.convention = std::clamp(static_cast<int>(Val(*v)), 0, 1);
 }
 
@@ -98,6 +102,7 @@ void SaveFitDialog(const FitDialogState& d, KeyValueStore& store) {
     store.Set(kSection, "Exclude", d.exclusions);
     store.Set(kSection, "Systems", d.extraSystems);
     store.Set(kSection, "Weights", std::to_string(d.weighting));
+    store.Set(kSection, "SigmaColumn", std::to_string(d.sigmaColumn));
     store.Set(kSection, "Convention", std::to_string(d.convention));
 }
 
@@ -113,9 +118,10 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
         const double entry = Number(e, "extra band systems");
         r.systems.push_back(fit::LoadFitSystem(app.db, static_cast<int>(entry), r.conditions));
     }
-    // The spectrum as corrected, already on the axis unit of the conditions (spectra are
+    // The spectrum shown as corrected, already on the axis unit of the conditions (spectra are
     // converted to the axis when they are read and when the unit changes).
-    r.spectrum.source = exp.ExpFiles.empty() ? "the spectrum" : exp.ExpFiles.back().Path;
+    const bool shown = exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size());
+    r.spectrum.source = shown ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].Path : "the spectrum";
     for (int i = 0; i <= exp.ExpPoints; ++i) {
         r.spectrum.x.push_back(exp.ExpX(i));
         r.spectrum.y.push_back(exp.ExpY(i));
@@ -137,6 +143,17 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
                                 Number(range.substr(colon + 1), "excluded range"));
     }
     r.weighting = static_cast<fit::Weighting>(d.weighting);
+    if (r.weighting == fit::Weighting::FileColumn) {
+        if (d.sigmaColumn <= 0)
+            throw fit::FitInputError(
+                "weights 1/σ² from a column: choose the column of the file that holds the "
+                "uncertainties");
+        try {
+            r.spectrum.sigma = experiment::ShownUncertainties(exp, app.sim.Units, d.sigmaColumn);
+        } catch (const std::exception& e) {
+            throw fit::FitInputError(e.what());
+        }
+    }
     r.convention = static_cast<fit::IntensityConvention>(d.convention);
     return r;
 }

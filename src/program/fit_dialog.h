@@ -26,6 +26,7 @@ struct FitDialogState {
     std::string exclusions;    ///< x ranges "A:B, C:D" left out of the fit
     std::string extraSystems;  ///< catalogue entries "5, 7" fitted together with the selected system
     int weighting = 0;         ///< fit::Weighting: uniform, file column, noise estimate
+    int sigmaColumn = 0;       ///< the file's column of uncertainties (1-based) for file-column weights; 0 none chosen
     int convention = 0;        ///< fit::IntensityConvention: photon counts, energy
 };
 
@@ -34,13 +35,16 @@ struct FitDialogState {
 FitDialogState NewFitDialog(const AppState& app);
 
 /// The dialog's settings (section "Fit"): free names, values, bounds, exclusions, systems,
-/// weights and convention. Unknown names in stored settings are dropped.
+/// weights, the column of uncertainties and convention. Unknown names in stored settings are
+/// dropped.
 void LoadFitDialog(FitDialogState& dialog, const KeyValueStore& store);
 void SaveFitDialog(const FitDialogState& dialog, KeyValueStore& store);
 
 /// The request of the dialog: the selected band system (and the extra entries), the conditions
-/// of the screen and the loaded experimental spectrum as corrected. Throws fit::FitInputError
-/// naming the row or field that is not a number, and when no spectrum is loaded.
+/// of the screen and the experimental spectrum shown as corrected; with weights from a column,
+/// its uncertainties from that column of its file (experiment::ShownUncertainties). Throws
+/// fit::FitInputError naming the row or field that is not a number, when no spectrum is loaded,
+/// and when weights from a column have no column chosen or its file cannot be read so.
 fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& dialog);
 
 /// The result table: per parameter its name, value ± uncertainty with unit, and a flag ("at

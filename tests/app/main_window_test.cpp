@@ -569,6 +569,15 @@ TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
     auto* grid = dialog->findChild<QTableWidget*>("GrdFitParameters");
     EXPECT_EQ(grid->verticalHeaderItem(0)->text(), "t");
     EXPECT_EQ(grid->item(0, 0)->checkState(), Qt::Checked);
+    // Weights from a column ask for the column; without one the fit says what is missing.
+    auto* weights = dialog->findChild<QComboBox*>("CmbFitWeights");
+    auto* sigmaColumn = dialog->findChild<QSpinBox*>("UpDFitSigmaColumn");
+    EXPECT_FALSE(sigmaColumn->isEnabled());
+    weights->setCurrentIndex(1);
+    EXPECT_TRUE(sigmaColumn->isEnabled());
+    dialog->findChild<QPushButton*>("CmdFitRun")->click();
+    EXPECT_TRUE(dialog->findChild<QLabel*>("LblFitStatus")->text().contains("choose the column"));
+    weights->setCurrentIndex(0);
     QSignalSpy ended(dialog, &FitDialog::fitEnded);
 
     // Cancelled at once: no result, nothing to apply.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "cli_fixture.h"
 #include "common/number_format.h"
@@ -126,6 +127,80 @@ TEST(CliFit, ABatchFitsEveryGoodFileAndTwoJobsWriteExactlyWhatOneJobWrites) {
     std::vector<std::string> listed = {"--spectrum"};
     for (int k = 0; k < 4; ++k) listed.push_back((s.dir / ("b" + std::to_string(k) + ".txt")).string());
     EXPECT_EQ(RunCli(FitArgs(listed)).code, 0);
+}
+
+/// The fitted temperature and its uncertainty of a "t   2000.5 ± 2.5 K" line.
+std::pair<double, double> Temperature(const Result& r) {
+    for (const std::string& line : r.lines)
+        if (line.rfind("t ", 0) == 0) return {Val(line.substr(2)), Val(line.substr(line.find("±") + 2))};
+    return {0.0, 0.0};
+}
+
+TEST(CliFit, ReadsSpectraAsCompareDoesAndUncertaintiesOnlyFromTheColumnNamed) {
+    OHSpectra s;
+    // The noisy spectrum (σ = 1) with decimal commas, and with a third column of σ.
+    std::string comma, sigma;
+    std::istringstream noisy(testing::ReadFile(s.Noisy("noisy.txt", 4)));
+    for (std::string line; std::getline(noisy, line);) {
+        sigma += line + " 1\n";
+        for (char& ch : line) ch = ch == '.' ? ',' : ch == ' ' ? '\t' : ch;
+        comma += line + "\n";
+    }
+    const std::string commaFile = s.dir.Write("comma.txt", comma).string(),
+                      sigmaFile = s.dir.Write("sigma.txt", sigma).string();
+    // The program's own .mod file on an nm axis, fitted back on that axis.
+    const std::string mod = (s.dir / "oh-nm.mod").string();
+    std::vector<std::string> nm = {"--data",  VELMORA_DATA_DIR, "--entry", "1",   "--resolution", "0.02",
+                                   "--units", "nm-vacuum",      "--start", "308", "--end",        "310"},
+                             simulate = {"simulate", "--temperature", "2000", "--out", mod};
+    simulate.insert(simulate.end(), nm.begin(), nm.end());
+    ASSERT_EQ(RunCli(simulate).code, 0);
+    nm.insert(nm.begin(), {"fit", "--spectrum", mod});
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;  // on stdout (the weights) or stderr (what the reader noticed, a refusal)
+        double reducedChiSquare;
+    } fitted[] = {
+        {FitArgs({"--spectrum", commaFile}), "decimal commas", 1.0},
+        {FitArgs({"--spectrum", sigmaFile}), "weights: uniform", 1.0},
+        {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "3"}), "weights: 1/σ² from a column of uncertainties",
+         1.0},
+        {nm, "weights: uniform", 0.0},
+    };
+    for (const Case& c : fitted) {
+        const Result r = RunCli(c.args);
+        SCOPED_TRACE(c.said);
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << r.out << r.err;
+        const auto [t, dt] = Temperature(r);
+        EXPECT_NEAR(t, 2000.0, std::max(3.0 * dt, 2.0));
+        EXPECT_NEAR(Val(r.out.substr(r.out.find("reduced chi-square ") + 19)), c.reducedChiSquare, 0.2);
+    }
+
+    // Refusals; --column and --spectrum-units say what compare says.
+    const Case refused[] = {
+        {FitArgs({"--spectrum", sigmaFile, "--weights", "file"}), "name it with --sigma-column N", 0},
+        {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "3", "--weights", "noise"}), "goes with --weights file",
+         0},
+        {FitArgs({"--spectrum", sigmaFile, "--sigma-column", "0"}), "option --sigma-column takes 1..1000", 0},
+        {FitArgs({"--spectrum", sigmaFile, "--column", "0"}), "", 0},
+        {FitArgs({"--spectrum", sigmaFile, "--spectrum-units", "furlong"}), "", 0},
+    };
+    for (const Case& c : refused) {
+        const Result r = RunCli(c.args);
+        EXPECT_EQ(r.code, 1) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        if (!c.said.empty()) continue;
+        std::vector<std::string> compare = {"compare", "--data", VELMORA_DATA_DIR, "--entry", "1"};
+        compare.insert(compare.end(), c.args.end() - 4, c.args.end());
+        const Result same = RunCli(compare);
+        EXPECT_EQ(same.code, 1);
+        EXPECT_EQ(r.err.substr(r.err.find(':')), same.err.substr(same.err.find(':')));
+    }
+    const Result b = RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", commaFile,
+                             "--resolution", "0.2", "--v", "0"});
+    EXPECT_EQ(b.code, 0) << b.err;
+    EXPECT_NE(b.err.find("decimal commas"), std::string::npos);
 }
 
 TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {

@@ -216,7 +216,7 @@ TEST(FitSpectrum, BadInputAndNonConvergenceFailLoudlyWithTheirOwnErrors) {
          },
          "hold no range"},
         {"laser outside LIF", [](FitRequest& r) { r.settings.free.push_back("laser"); }, "laser"},
-        {"no third column", [](FitRequest& r) { r.weighting = Weighting::FileColumn; }, "third column"},
+        {"no uncertainties", [](FitRequest& r) { r.weighting = Weighting::FileColumn; }, "column of uncertainties"},
     };
     for (const Case& c : inputs) {
         FitRequest r = testing::Request({OH().system}, good, 5 * kStep, 1500.0);

@@ -9,7 +9,9 @@
 
 #include "common/numerics.h"
 #include "experiment/comparison.h"
+#include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
+#include "fit/batch.h"
 #include "fit/fit_errors.h"
 #include "populations/populations_window.h"
 #include "program/main_window.h"
@@ -81,6 +83,73 @@ TEST(FitDialog, RemembersItsSettingsMakesTheRequestFromTheLoadedSpectrumAndApply
     } catch (const fit::FitInputError& e) {
         EXPECT_NE(std::string(e.what()).find("t value"), std::string::npos) << e.what();
     }
+}
+
+TEST(FitDialog, WeightsFromAColumnGiveTheFitOfTheCommandLineOnTheSameFile) {
+    testing::ShippedSystem oh("OH", "(A-X)");
+    AppState& app = oh.app;
+    // x, y and σ per line, the noise of each point drawn with its σ (0.2 to 2 of a peak of 100).
+    // The x lie 1/64 Å apart, which single precision holds exactly, as the program holds them.
+    simulation::SimulationConditions c;
+    c.start = 3080.0, c.end = 3100.0, c.temperature = 2000.0, c.resolution = 0.2;
+    const simulation::Spectrum s = simulation::Simulate(*oh.model, c, oh.Thermal(c.kind, 2000.0f));
+    testing::TempDir dir;
+    const std::string path = (dir / "oh.txt").string();
+    {
+        std::ofstream out(path);
+        GaussianDeviate noise(8);
+        out << std::setprecision(12);
+        constexpr int n = 1200;
+        for (int i = 0, k = 0; i < n; ++i) {
+            const double x = 3081.0 + i / 64.0, sigma = 0.2 + 1.8 * i / n;
+            while (s.grid.X(k + 1) < x) ++k;
+            const double f = (x - s.grid.X(k)) / (s.grid.X(k + 1) - s.grid.X(k));
+            out << x << " " << (1 - f) * s.total(k) + f * s.total(k + 1) + sigma * noise.Next() << " " << sigma << "\n";
+        }
+    }
+    experiment::LoadSpectrum(app, path);
+    FitDialogState d = NewFitDialog(app);
+    d.rows[9].value = "0.2";  // the instrument's width
+    d.weighting = static_cast<int>(fit::Weighting::FileColumn);
+    try {
+        FitRequestFromDialog(app, d);
+        ADD_FAILURE() << "weights from a column without a column";
+    } catch (const fit::FitInputError& e) {
+        EXPECT_NE(std::string(e.what()).find("choose the column"), std::string::npos) << e.what();
+    }
+    d.sigmaColumn = 4;
+    EXPECT_THROW(FitRequestFromDialog(app, d), fit::FitInputError);  // the file has 3 columns
+    d.sigmaColumn = 3;
+    MemoryStore store;
+    SaveFitDialog(d, store);
+    FitDialogState back = NewFitDialog(app);
+    LoadFitDialog(back, store);
+    EXPECT_EQ(back.sigmaColumn, 3);
+
+    // The command line reads the file itself (fit --spectrum oh.txt --sigma-column 3) with the
+    // same conditions; the dialog fits the spectrum shown, y scaled to a peak of 100 in single
+    // precision, σ with them: the two agree to the rounding of single precision.
+    const fit::FitRequest dialog = FitRequestFromDialog(app, d);
+    fit::FitRequest line = dialog;
+    line.reading.sigmaColumn = 3;
+    line.spectrum = fit::ReadMeasuredSpectrum(path, fit::FileReading(line));
+    const fit::FitResult a = fit::FitSpectrum(dialog), b = fit::FitSpectrum(line);
+    EXPECT_NEAR(a.reducedChiSquare, 1.0, 0.2);
+    for (const char* name : {"t", "baseline"}) {
+        SCOPED_TRACE(name);
+        const double scale =
+            name[0] == 't' ? 1.0 : 100.0 / *std::max_element(line.spectrum.y.begin(), line.spectrum.y.end());
+        EXPECT_NEAR(a.Value(name), b.Value(name) * scale, 1e-4 * b.Uncertainty(name) * scale);
+        EXPECT_NEAR(a.Uncertainty(name), b.Uncertainty(name) * scale, 1e-5 * b.Uncertainty(name) * scale);
+    }
+    EXPECT_NEAR(a.chiSquare, b.chiSquare, 1e-6 * b.chiSquare);
+
+    // The corrections move the points shown; σ follow the intensities, so the temperature stays.
+    experiment::TxtMultiply_Change(app, "2.5");
+    experiment::TxtBaseline_Change(app, "3");
+    const fit::FitResult corrected = fit::FitSpectrum(FitRequestFromDialog(app, d));
+    EXPECT_NEAR(corrected.Value("t"), a.Value("t"), 1e-4 * a.Uncertainty("t"));
+    EXPECT_NEAR(corrected.chiSquare, a.chiSquare, 1e-6 * a.chiSquare);
 }
 
 /// Relative population of vibrational level v to level 0 of the populated state at a vibrational
