@@ -173,8 +173,8 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     return lines_;
 }
 
-simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot,
-                                            simulation::SpectralGrid& grid) const {
+simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid,
+                                            bool keepGrid) const {
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
@@ -183,16 +183,18 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     // The widths vary continuously in a fit: the profile stays a pseudo-Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
-    grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
-                                pointsPerWidth_, 1)
-               .grid;
+    if (!keepGrid)
+        grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
+                                    pointsPerWidth_, 1)
+                   .grid;
     return simulation::LineDrawer(
         simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit, system_.model->speedOfLight),
         squareRoot, simulation::ProfileMethod::Convolved);
 }
 
-std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
-                                                           const SystemValues& values, simulation::SpectralGrid& grid) {
+std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
+                                                                         const std::vector<std::pair<int, int>>& levels,
+                                                                         const SystemValues& values) {
     simulation::SimulationConditions c = conditions_;
     c.temperature = values.rotationalT;
     const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
@@ -202,27 +204,38 @@ std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vec
     one.weights = {1.0};
     one.rotational = pop_.PopRot;
     one.rotational.Fill(0.0f);
-    simulation::LineDrawer drawer = Drawer(values, false, grid);
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
-    std::vector<std::vector<float>> spectra;
-    simulation::DrawStats stats;
+    std::vector<std::vector<simulation::DrawnLine>> lines;
     for (const auto& [component, row] : levels) {
         one.rotational(v, component, row) = 1.0f;
         simulation::LineList list = simulation::BuildLineList(*system_.model, c, one, lineShift, start_, end_);
         one.rotational(v, component, row) = 0.0f;
-        std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
-        if (list.levels.empty() || list.levels[0].empty()) continue;
+        std::vector<simulation::DrawnLine>& out = lines.emplace_back();
+        if (list.levels.empty()) continue;
+        out = std::move(list.levels[0]);
         if (convention_ == IntensityConvention::Energy)
-            for (simulation::DrawnLine& line : list.levels[0])
+            for (simulation::DrawnLine& line : out)
                 line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
-        drawer.Draw(list.levels[0], out.data(), stats);
+    }
+    return lines;
+}
+
+std::vector<std::vector<float>> SystemTracer::LevelSpectra(const std::vector<std::vector<simulation::DrawnLine>>& lines,
+                                                           const SystemValues& values, simulation::SpectralGrid& grid) {
+    simulation::LineDrawer drawer = Drawer(values, false, grid);
+    std::vector<std::vector<float>> spectra;
+    simulation::DrawStats stats;
+    for (const auto& list : lines) {
+        std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
+        if (!list.empty()) drawer.Draw(list, out.data(), stats);
     }
     return spectra;
 }
 
-void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
+void SystemTracer::Trace(const SystemValues& v, SystemTrace& t, const simulation::SpectralGrid* grid) {
     const Lines& lines = LinesFor(v);
-    simulation::LineDrawer drawer = Drawer(v, lines.list.squareRoot, t.grid);
+    if (grid) t.grid = *grid;
+    simulation::LineDrawer drawer = Drawer(v, lines.list.squareRoot, t.grid, grid != nullptr);
     const std::size_t points = static_cast<std::size_t>(t.grid.Points());
     simulation::DrawStats stats;
     auto draw = [&](const std::vector<simulation::DrawnLine>& list, std::vector<float>& out) {
