@@ -51,8 +51,8 @@ int RunIdentify(const std::vector<std::string>& words, std::ostream& out, std::o
         out << "no line in the fitted range: " << names << "\n";
     }
     if (!search.candidates.empty() && search.candidates.front().share > 0.0)
-        out << "a suggestion, not a result: to fit " << search.candidates.front().system << " as well, add it as --entry "
-            << args.Get("entry") << "," << search.candidates.front().entry << "\n";
+        out << "a suggestion, not a result: to fit " << search.candidates.front().system
+            << " as well, add it as --entry " << args.Get("entry") << "," << search.candidates.front().entry << "\n";
     return result.undetermined ? 2 : 0;
 }
 

@@ -18,10 +18,10 @@ enum class ComponentDetail {
 
 /// One component of the fitted model over every measured point (y units, baseline excluded).
 struct FitComponent {
-    int system = 0;          ///< band system, 0-based
-    int vUp = 0, vLow = 0;   ///< the band
-    int branch = 0;          ///< 1..24 for a branch; 0 for the whole band
-    std::string label;       ///< "OH (A-X) (0-0)", "OH (A-X) (0-0) Q1"
+    int system = 0;         ///< band system, 0-based
+    int vUp = 0, vLow = 0;  ///< the band
+    int branch = 0;         ///< 1..24 for a branch; 0 for the whole band
+    std::string label;      ///< "OH (A-X) (0-0)", "OH (A-X) (0-0) Q1"
     std::vector<double> values;
 };
 

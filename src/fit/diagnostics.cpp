@@ -116,8 +116,8 @@ std::string ChiSquareLine(const FitDiagnostics& d) {
     const std::string counts =
         std::to_string(d.points) + " points, " + std::to_string(d.degreesOfFreedom) + " degrees of freedom)";
     if (d.sigmaKnown)
-        return "reduced chi-square " + Significant(d.reducedChiSquare) + " (chi-square " +
-               Significant(d.chiSquare, 6) + ", " + counts;
+        return "reduced chi-square " + Significant(d.reducedChiSquare) + " (chi-square " + Significant(d.chiSquare, 6) +
+               ", " + counts;
     return "reduced chi-square not measured: uniform weights, σ = " + Significant(d.residualSigma) +
            " y estimated from the residuals (chi-square " + Significant(d.chiSquare, 6) + " y², " + counts;
 }
@@ -130,8 +130,7 @@ std::string ChiSquareSummary(const FitDiagnostics& d) {
 std::string MisfitLine(const FitDiagnostics& d, const std::string& axisUnit) {
     std::string line = "misfit: r = " + Significant(d.pearsonR, 6) + ", rms residual " +
                        Significant(100.0 * d.rmsOverPeak, 3) + " % of the peak, Durbin–Watson " +
-                       Significant(d.durbinWatson, 3) + ", largest residual " + Significant(d.largestResidual) +
-                       " y";
+                       Significant(d.durbinWatson, 3) + ", largest residual " + Significant(d.largestResidual) + " y";
     if (d.sigmaKnown) line += " (" + Significant(d.largestResidualSigmas, 3) + " σ)";
     return line + " at " + Significant(d.largestResidualX, 8) + " " + axisUnit;
 }

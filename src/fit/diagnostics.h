@@ -32,15 +32,15 @@ struct FitDiagnostics {
     double reducedChiSquare = 0;  ///< χ² / ν
     /// With uniform weights: σ of a point estimated from the residuals, √(Σ r² / ν), y units.
     double residualSigma = 0.0;
-    double pearsonR = 0.0;      ///< correlation coefficient of y and the model
-    double rmsResidual = 0.0;   ///< √(Σ r² / n), y units
-    double peak = 0.0;          ///< the model's span over the fitted points (peak above its lowest point)
-    double rmsOverPeak = 0.0;   ///< rmsResidual / peak
-    double durbinWatson = 2.0;  ///< of the weighted residuals in x order
-    double correlationLength = 1.0;  ///< τ ≥ 1, in points
-    double effectivePoints = 0.0;    ///< n / τ
-    double largestResidual = 0.0;    ///< y − model of the point of largest |e|, y units
-    double largestResidualX = 0.0;   ///< its x
+    double pearsonR = 0.0;               ///< correlation coefficient of y and the model
+    double rmsResidual = 0.0;            ///< √(Σ r² / n), y units
+    double peak = 0.0;                   ///< the model's span over the fitted points (peak above its lowest point)
+    double rmsOverPeak = 0.0;            ///< rmsResidual / peak
+    double durbinWatson = 2.0;           ///< of the weighted residuals in x order
+    double correlationLength = 1.0;      ///< τ ≥ 1, in points
+    double effectivePoints = 0.0;        ///< n / τ
+    double largestResidual = 0.0;        ///< y − model of the point of largest |e|, y units
+    double largestResidualX = 0.0;       ///< its x
     double largestResidualSigmas = 0.0;  ///< the same in units of its σ (when σ is known)
     std::vector<std::string> warnings;   ///< in words: the model does not describe the data
 };

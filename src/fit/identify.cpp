@@ -87,8 +87,7 @@ std::vector<std::pair<double, double>> Evidence(const Residual& r, const std::ve
         if (!(alpha * s[i] > 0.05 * peak)) continue;
         const double part = r.w[i] * alpha * s[i];
         const double gain = r.e[i] * r.e[i] - (r.e[i] - part) * (r.e[i] - part);
-        if (runs.empty() || r.x[i] - runs.back().to > 2.0 * width)
-            runs.push_back({r.x[i], r.x[i], 0.0});
+        if (runs.empty() || r.x[i] - runs.back().to > 2.0 * width) runs.push_back({r.x[i], r.x[i], 0.0});
         runs.back().to = r.x[i];
         runs.back().gain += gain;
         total += gain;
@@ -202,8 +201,7 @@ std::vector<std::string> CandidateLines(const SpeciesSearch& search, const std::
     std::vector<std::string> lines;
     for (const SpeciesCandidate& c : search.candidates) {
         std::string line = c.system + std::string(width + 2 - c.system.size(), ' ') + "entry " +
-                           std::to_string(c.entry) + ": explains " + Short(100.0 * c.share, 3) +
-                           " % of the residual";
+                           std::to_string(c.entry) + ": explains " + Short(100.0 * c.share, 3) + " % of the residual";
         if (c.scale > 0.0) {
             line += " at T = " + Short(c.temperature, 4) + " K, scale " + Short(c.scale, 4) + " y·" + axisUnit;
             std::string ranges;

@@ -18,9 +18,9 @@ namespace velmora::fit {
 
 /// One band system tried on the residual of a fit.
 struct SpeciesCandidate {
-    int entry = 0;       ///< catalogue entry
-    std::string system;  ///< molecule and system as the catalogue names it, "CH (B-X)"
-    double share = 0.0;  ///< of the residual's chi-square removed, 0..1
+    int entry = 0;             ///< catalogue entry
+    std::string system;        ///< molecule and system as the catalogue names it, "CH (B-X)"
+    double share = 0.0;        ///< of the residual's chi-square removed, 0..1
     double temperature = 0.0;  ///< K, fitted on the residual
     double scale = 0.0;        ///< integrated intensity over the fitted range, y · axis unit
     /// Where its lines remove most of the residual, the most first (x ranges in the axis unit).

@@ -22,7 +22,8 @@ LevelSeparation SeparateLevels(const std::vector<std::vector<simulation::DrawnLi
             if (d.x >= lo && d.x <= hi && d.weight > 0.0) all.push_back({d.x, d.weight, static_cast<int>(k)});
     std::sort(all.begin(), all.end(), [](const Line& a, const Line& b) { return a.x < b.x; });
     std::vector<double> strongest(lines.size(), 0.0), isolation(lines.size(), -1.0);
-    for (const Line& l : all) strongest[static_cast<std::size_t>(l.level)] = std::max(strongest[static_cast<std::size_t>(l.level)], l.weight);
+    for (const Line& l : all)
+        strongest[static_cast<std::size_t>(l.level)] = std::max(strongest[static_cast<std::size_t>(l.level)], l.weight);
     for (std::size_t i = 0; i < all.size(); ++i) {
         const Line& l = all[i];
         if (l.weight < 0.1 * strongest[static_cast<std::size_t>(l.level)]) continue;

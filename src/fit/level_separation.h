@@ -19,12 +19,12 @@ double VoigtFwhm(double gauss, double lorentz);
 /// The separation of levels (one line list each, at unit population) by an instrument of FWHM
 /// `width` over the axis range lo..hi.
 struct LevelSeparation {
-    int levels = 0;         ///< levels with a line in the range
-    int separated = 0;      ///< of them, isolated by the width or more
-    int needed = 0;          ///< separated levels a straight line needs: 3
-    double neededWidth = 0;  ///< the widest FWHM that separates `needed` levels (0: none does)
-    int quarter = 0;         ///< a quarter of the levels (at least 3): fewer separated is warned about
-    double quarterWidth = 0; ///< the widest FWHM that separates `quarter` levels
+    int levels = 0;           ///< levels with a line in the range
+    int separated = 0;        ///< of them, isolated by the width or more
+    int needed = 0;           ///< separated levels a straight line needs: 3
+    double neededWidth = 0;   ///< the widest FWHM that separates `needed` levels (0: none does)
+    int quarter = 0;          ///< a quarter of the levels (at least 3): fewer separated is warned about
+    double quarterWidth = 0;  ///< the widest FWHM that separates `quarter` levels
 };
 
 LevelSeparation SeparateLevels(const std::vector<std::vector<simulation::DrawnLine>>& lines, double lo, double hi,

@@ -21,8 +21,7 @@ struct End {
 };
 
 /// Follows the profile of parameter k of the result to one side (direction ±1).
-End FollowProfile(const FitRequest& request, const FitResult& result, std::size_t k, int direction,
-                  double threshold) {
+End FollowProfile(const FitRequest& request, const FitResult& result, std::size_t k, int direction, double threshold) {
     const Parameter& p = result.parameters[k];
     const ParameterUncertainty& u = result.uncertaintyDetail[k];
     const double step = std::isfinite(u.correlated) && u.correlated > 0.0 ? u.correlated : u.covariance;
@@ -39,7 +38,8 @@ End FollowProfile(const FitRequest& request, const FitResult& result, std::size_
         if (atBound) value = bound;
         if (value == previous) return {value, true};
         FitRequest q = RefitRequest(request, *warm);
-        q.settings.free.erase(std::remove(q.settings.free.begin(), q.settings.free.end(), p.name), q.settings.free.end());
+        q.settings.free.erase(std::remove(q.settings.free.begin(), q.settings.free.end(), p.name),
+                              q.settings.free.end());
         q.settings.bounds.erase(p.name);
         q.settings.start[p.name] = value;
         FitResult fit;

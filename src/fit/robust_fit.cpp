@@ -184,9 +184,8 @@ void MultiStart(const FitRequest& request, FitResult& result) {
     std::string list;
     constexpr std::size_t kListed = 5;  // minima named; the rest counted
     for (std::size_t m = 0; m < std::min(minima.size(), kListed); ++m) {
-        const int count = static_cast<int>(std::count_if(outcomes.begin(), outcomes.end(), [&](const StartOutcome& o) {
-            return o.minimum == static_cast<int>(m);
-        }));
+        const int count = static_cast<int>(std::count_if(
+            outcomes.begin(), outcomes.end(), [&](const StartOutcome& o) { return o.minimum == static_cast<int>(m); }));
         const FitResult& r = *reached[minima[m]];
         list += (list.empty() ? "" : "; ") + std::string("chi-square ") + Short(r.chiSquare) + " at " +
                 Temperatures(r, Values(r)) + " (" + std::to_string(count) + " start" + (count > 1 ? "s" : "") + ")";

@@ -54,5 +54,4 @@ struct BootstrapSummary {
 /// The headline of a free parameter: the covariance, or the largest estimate beyond 1.1 times it.
 void ChooseHeadline(ParameterUncertainty& u);
 
-
 }  // namespace velmora::fit

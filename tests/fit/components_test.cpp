@@ -52,11 +52,13 @@ TEST(FitComponents, BandsAddUpToEachSystemsPartAndBranchesToTheirBand) {
         }
     }
     ASSERT_EQ(bands.size(), 2u);
-    for (const auto& [system, list] : bands) EXPECT_LT(Mismatch(list, fit.parts[static_cast<std::size_t>(system)]), 1e-5);
+    for (const auto& [system, list] : bands)
+        EXPECT_LT(Mismatch(list, fit.parts[static_cast<std::size_t>(system)]), 1e-5);
     for (const auto& [key, list] : branches) EXPECT_LT(Mismatch(list, band.at(key)->values), 1e-5);
     // The strongest band of CN B-X here is (0-0), labelled as the systems list names the system.
     const auto strongest = *std::max_element(bands[0].begin(), bands[0].end(), [](auto* p, auto* q) {
-        return *std::max_element(p->values.begin(), p->values.end()) < *std::max_element(q->values.begin(), q->values.end());
+        return *std::max_element(p->values.begin(), p->values.end()) <
+               *std::max_element(q->values.begin(), q->values.end());
     });
     EXPECT_EQ(strongest->label, "CN (B-X) (0-0)");
     const bool named = std::any_of(fit.components.begin(), fit.components.end(),

@@ -44,7 +44,8 @@ TEST(FitDiagnostics, DurbinWatsonAndCorrelationLengthOfAutoregressiveResidualsFo
         EXPECT_NEAR(d.correlationLength, tau, 0.1 * tau) << c.rho;
         EXPECT_NEAR(d.effectivePoints, 20000.0 / d.correlationLength, 1e-6);
         EXPECT_NEAR(d.reducedChiSquare, 1.0, 0.1 * tau / 5.0 + 0.05) << c.rho;
-        const bool warned = !d.warnings.empty() && d.warnings.back().find("the residuals are structured (Durbin–Watson") == 0;
+        const bool warned =
+            !d.warnings.empty() && d.warnings.back().find("the residuals are structured (Durbin–Watson") == 0;
         EXPECT_EQ(warned, c.structured) << c.rho;
     }
 }

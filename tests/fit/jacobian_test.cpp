@@ -64,11 +64,13 @@ TEST(FitJacobian, EveryColumnAgreesWithCentralDifferencesOfTheModelAtSeveralPoin
     struct Point {
         double t, pop, shift, stretch, quadratic, gauss, lorentz;
     };
-    for (const Point& at : {Point{1500.0, 0.2, 0.0, 0.0, 0.0, 0.2, 0.02}, Point{2600.0, 0.1, 0.03, 2e-4, 1e-5, 0.25, 0.05},
-                            Point{4000.0, 0.4, -0.05, -3e-4, -2e-5, 0.15, 0.1}}) {
+    for (const Point& at :
+         {Point{1500.0, 0.2, 0.0, 0.0, 0.0, 0.2, 0.02}, Point{2600.0, 0.1, 0.03, 2e-4, 1e-5, 0.25, 0.05},
+          Point{4000.0, 0.4, -0.05, -3e-4, -2e-5, 0.15, 0.1}}) {
         std::vector<double> p(m.table.size(), 0.0);
         p[static_cast<std::size_t>(S.t)] = at.t;
-        for (std::size_t k = 0; k < S.pops.size(); ++k) p[static_cast<std::size_t>(S.pops[k])] = k == 0 ? 1.0 : at.pop / k;
+        for (std::size_t k = 0; k < S.pops.size(); ++k)
+            p[static_cast<std::size_t>(S.pops[k])] = k == 0 ? 1.0 : at.pop / k;
         p[static_cast<std::size_t>(S.scale)] = 500.0;
         p[static_cast<std::size_t>(L.baseline)] = 2.0, p[static_cast<std::size_t>(L.slope)] = 0.1;
         p[static_cast<std::size_t>(L.shift)] = at.shift, p[static_cast<std::size_t>(L.stretch)] = at.stretch;
@@ -82,14 +84,13 @@ TEST(FitJacobian, EveryColumnAgreesWithCentralDifferencesOfTheModelAtSeveralPoin
             const ParameterKind kind = m.table[k].id.kind;
             // Steps small against the parameter's scale, large against single-precision spectra
             // (and, for the widths, against the interpolation error of grids planned anew).
-            const double h = kind == ParameterKind::RotationalTemperature ? 2.0
-                             : kind == ParameterKind::Shift               ? 1e-4
-                             : kind == ParameterKind::Stretch             ? 1e-6
-                             : kind == ParameterKind::Quadratic           ? 1e-7
-                             : kind == ParameterKind::Population          ? 1e-2
-                             : kind == ParameterKind::GaussWidth || kind == ParameterKind::LorentzWidth
-                                 ? 0.05 * p[k]
-                                 : 1e-3;
+            const double h = kind == ParameterKind::RotationalTemperature                               ? 2.0
+                             : kind == ParameterKind::Shift                                             ? 1e-4
+                             : kind == ParameterKind::Stretch                                           ? 1e-6
+                             : kind == ParameterKind::Quadratic                                         ? 1e-7
+                             : kind == ParameterKind::Population                                        ? 1e-2
+                             : kind == ParameterKind::GaussWidth || kind == ParameterKind::LorentzWidth ? 0.05 * p[k]
+                                                                                                        : 1e-3;
             std::vector<double> plus = p, minus = p, up, down;
             plus[k] += h, minus[k] -= h;
             m.model->Evaluate(plus, {}, up, nullptr);

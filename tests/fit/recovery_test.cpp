@@ -42,17 +42,36 @@ TEST(FitRecovery, AxisTermsVibrationalTemperatureLaserWidthAndAbsorptionAreRecov
     Truth absorption;
     absorption.kind = simulation::SpectrumKind::Absorption, absorption.noise = 1.0, absorption.temperature = 1200.0f;
     const Case cases[] = {
-        {"axis", axis, 3060.0, 0.0467, 3000, {"t", "scale", "baseline", "shift", "stretch", "quadratic", "gauss"},
-         {{"shift", 0.02}, {"stretch", 1e-4}, {"quadratic", 2e-6}, {"t", 2000.0}}, {}},
-        {"tvib", vib, 3060.0, 0.0467, 3000, {"t", "tvib", "scale", "baseline"}, {{"tvib", 5000.0}, {"t", 2000.0}},
+        {"axis",
+         axis,
+         3060.0,
+         0.0467,
+         3000,
+         {"t", "scale", "baseline", "shift", "stretch", "quadratic", "gauss"},
+         {{"shift", 0.02}, {"stretch", 1e-4}, {"quadratic", 2e-6}, {"t", 2000.0}},
+         {}},
+        {"tvib",
+         vib,
+         3060.0,
+         0.0467,
+         3000,
+         {"t", "tvib", "scale", "baseline"},
+         {{"tvib", 5000.0}, {"t", 2000.0}},
          {{"tvib", 3000.0}}},
-        {"laser", lif, 3080.0, 0.02, 1000, {"t", "scale", "baseline", "laser"}, {{"laser", 0.1}, {"t", 2000.0}},
+        {"laser",
+         lif,
+         3080.0,
+         0.02,
+         1000,
+         {"t", "scale", "baseline", "laser"},
+         {{"laser", 0.1}, {"t", 2000.0}},
          {{"laser", 0.07}}},
         {"absorption", absorption, 3080.0, 0.02, 1000, {"t", "scale", "baseline"}, {{"t", 1200.0}}, {}},
     };
     for (const Case& c : cases) {
         GaussianDeviate noise(31);
-        const MeasuredSpectrum m = Measure({Signal(OH(), c.truth, c.x0, c.step, c.points)}, c.truth, c.x0, c.step, noise);
+        const MeasuredSpectrum m =
+            Measure({Signal(OH(), c.truth, c.x0, c.step, c.points)}, c.truth, c.x0, c.step, noise);
         FitRequest r = testing::Request({OH().system}, m, 5 * c.step, 1500.0);
         r.conditions.kind = c.truth.kind;
         r.settings.free = c.free;

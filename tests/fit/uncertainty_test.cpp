@@ -60,7 +60,8 @@ TEST(FitUncertainty, OneSigmaIntervalsCoverTheTruthIn68PercentOf200RepetitionsAn
         r.options.scanPoints = 0;
         r.options.components = ComponentDetail::Systems;
         const FitResult fit = FitSpectrum(r);
-        for (int j = 0; j < 5; ++j) covered[j] += std::fabs(fit.Value(names[j]) - truth[j]) <= fit.Uncertainty(names[j]);
+        for (int j = 0; j < 5; ++j)
+            covered[j] += std::fabs(fit.Value(names[j]) - truth[j]) <= fit.Uncertainty(names[j]);
 
         // The data hold a baseline structure of 2 % of the peak the model misses.
         MeasuredSpectrum m = Measure({signal}, t, kX0, kStep, noise);
@@ -120,13 +121,13 @@ TEST(FitUncertainty, ProfileIntervalOfALinearParameterIsItsSigmaAndThatOfTheTemp
     Truth t;
     t.noise = 2.0, t.baseline = 3.0;
     GaussianDeviate noise(8);
-    FitRequest r = testing::Request({OH().system}, Measure({Signal(OH(), t, kX0, kStep, kPoints)}, t, kX0, kStep, noise),
-                                    5 * kStep, 2000.0);
+    FitRequest r = testing::Request(
+        {OH().system}, Measure({Signal(OH(), t, kX0, kStep, kPoints)}, t, kX0, kStep, noise), 5 * kStep, 2000.0);
     r.options.profile = {"baseline", "t"};
     const FitResult fit = FitSpectrum(r);
     // χ² is quadratic in a linear parameter: Δχ² = χ²_red τ at ±σ exactly.
-    const ParameterUncertainty& b = fit.uncertaintyDetail[static_cast<std::size_t>(fit.Find("baseline") -
-                                                                                   fit.parameters.data())];
+    const ParameterUncertainty& b =
+        fit.uncertaintyDetail[static_cast<std::size_t>(fit.Find("baseline") - fit.parameters.data())];
     const double value = fit.Value("baseline");
     EXPECT_NEAR(value - b.profileLow, b.correlated, 0.02 * b.correlated);
     EXPECT_NEAR(b.profileHigh - value, b.correlated, 0.02 * b.correlated);
@@ -146,8 +147,8 @@ MeasuredSpectrum TwoPeaks(double centre) {
     std::vector<double> y(kPoints);
     for (int i = 0; i < kPoints; ++i) {
         const double x = kX0 + i * kStep;
-        y[static_cast<std::size_t>(i)] =
-            100.0 * std::exp(-0.5 * std::pow((x - centre) / 0.3, 2)) + 30.0 * std::exp(-0.5 * std::pow((x - centre - 6.0) / 0.3, 2));
+        y[static_cast<std::size_t>(i)] = 100.0 * std::exp(-0.5 * std::pow((x - centre) / 0.3, 2)) +
+                                         30.0 * std::exp(-0.5 * std::pow((x - centre - 6.0) / 0.3, 2));
     }
     GaussianDeviate noise(7);
     return Measure({y}, m, kX0, kStep, noise);
@@ -170,7 +171,8 @@ TEST(FitSpectrum, NeverEndsWorseThanTheLocalFitFromTheUsersStartAndSeveralStarts
     EXPECT_EQ(fit.chiSquare, fit.starts.front().chiSquare);
     EXPECT_GT(fit.starts.back().minimum, 0);
     bool named = false;
-    for (const std::string& w : fit.warnings) named = named || w.find("different minima: chi-square") != std::string::npos;
+    for (const std::string& w : fit.warnings)
+        named = named || w.find("different minima: chi-square") != std::string::npos;
     EXPECT_TRUE(named);
 }
 
@@ -178,8 +180,8 @@ TEST(FitSpectrum, AStartValueOfAParameterThatIsNotFreeIsNotedAsHeld) {
     Truth t;
     t.noise = 2.0;
     GaussianDeviate noise(3);
-    FitRequest r = testing::Request({OH().system}, Measure({Signal(OH(), t, kX0, kStep, kPoints)}, t, kX0, kStep, noise),
-                                    5 * kStep, 2000.0);
+    FitRequest r = testing::Request(
+        {OH().system}, Measure({Signal(OH(), t, kX0, kStep, kPoints)}, t, kX0, kStep, noise), 5 * kStep, 2000.0);
     r.settings.start["tvib"] = 5000.0;
     const FitResult fit = FitSpectrum(r);
     ASSERT_EQ(fit.notices.size(), 1u);
