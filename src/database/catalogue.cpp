@@ -8,6 +8,8 @@
 #include "common/errors.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
+#include "database/data_checks.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::database {
 
@@ -24,14 +26,6 @@ void CheckHeaderValue(const ListReader& in, const char* name, int value, int lo,
         throw FileError::At(in.Source(), in.FieldLine(),
                             std::string("the header value ") + name + " = " + std::to_string(value) + " is outside " +
                                 std::to_string(lo) + ".." + std::to_string(hi));
-}
-
-/// The molecule as users write it: ions are coded with a trailing "P" in folder and file names
-/// (N2P, COP) and shown with their charge (N2+, CO+).
-std::string DisplayName(const std::string& code) {
-    if (code == "N2P") return "N2+";
-    if (code == "COP") return "CO+";
-    return code;
 }
 
 /// An error of the value just read for an entry, on the line where that value stands.
@@ -51,10 +45,10 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
                            " (0, 1 or 2 expected)");
     }
     cat.ReferenceLifetime(i) = in.ReadDouble();
-    if (!(cat.ReferenceLifetime(i) > 0.0 && cat.ReferenceLifetime(i) <= std::numeric_limits<float>::max()))
+    if (!kLifetimeBound.Contains(cat.ReferenceLifetime(i)))
         EntryError(in, i,
-                   "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) +
-                       " ns is not a positive single-precision number");
+                   "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) + " ns lies outside " +
+                       Trim(Str(kLifetimeBound.lo)) + ".." + Trim(Str(kLifetimeBound.hi)) + " ns");
     cat.NMaxVib(i, 1) = in.ReadInt();
     cat.NMaxVib(i, 2) = in.ReadInt();
     if (cat.NMaxVib(i, 1) < 0 || cat.NMaxVib(i, 2) < 0) EntryError(in, i, "a highest vibrational level is negative");
@@ -69,8 +63,10 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
     cat.LevelFileFlag(i) = in.ReadInt();
     cat.UpperTermOrigin(i) = in.ReadDouble();
     cat.MolecularMass(i) = in.ReadFloat();
-    if (!(cat.MolecularMass(i) > 0.0f))
-        EntryError(in, i, "the molecular mass " + Trim(Str(cat.MolecularMass(i))) + " u is not above 0");
+    if (!kMassBound.Contains(cat.MolecularMass(i)))
+        EntryError(in, i,
+                   "the molecular mass " + Trim(Str(cat.MolecularMass(i))) + " u lies outside " +
+                       Trim(Str(kMassBound.lo)) + ".." + Trim(Str(kMassBound.hi)) + " u");
     cat.EmissionScale(i) = in.ReadFloat();
     if (!(cat.EmissionScale(i) > 0.0f))
         EntryError(in, i, "the emission scale " + Trim(Str(cat.EmissionScale(i))) + " is not above 0");
@@ -84,7 +80,6 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
         if (store) cat.NMaxRot(i, v) = std::min(rows, cat.MaxN);
     }
 
-    cat.MoleculeName(i) = DisplayName(cat.MoleculeCode(i));
     cat.NMaxVib(i, 1) = std::min(cat.NMaxVib(i, 1), cat.MaxVUpper);
     cat.NMaxVib(i, 2) = std::min(cat.NMaxVib(i, 2), cat.MaxVLower);
 }
@@ -105,6 +100,8 @@ void ReadLabelTables(ListReader& in, Catalogue& cat) {
 
 void DeriveEntryValues(Catalogue& cat) {
     for (int i = 1; i <= cat.CatalogueCount; ++i) {
+        // The name users know the molecule by (N2+ for the code N2P of its files).
+        cat.MoleculeName(i) = cat.Description(i).molecule.name;
         cat.SystemLabel(i) = " (" + cat.StateLabel(1, i) + "-" + cat.StateLabel(2, i) + ")";
         cat.LambdaFactor(i) = cat.StateLambda(1, i) >= 1 && cat.StateLambda(2, i) >= 1 ? 2.0f : 1.0f;
         int largest = 0;
@@ -195,6 +192,7 @@ void DimensionCatalogueArrays(DatabaseState& db, int count, int maxVUpper, int m
     cat.NMaxRot.Resize(0, count, 0, maxVUpper + 10);
     cat.NMaxRotAll.Resize(0, count);
     cat.LambdaFactor.Resize(0, count);
+    cat.Description.Resize(0, count);
 
     cat.QuantityTitle.Resize(1, 6);
     cat.KindName.Resize(1, 6);
@@ -260,6 +258,7 @@ void LoadCatalogue(DatabaseState& db) {
 
     for (int i = 1; i <= count; ++i) ReadEntry(in, fresh.cat, i);
     ReadLabelTables(in, fresh.cat);
+    DescribeEntries(fresh.cat, fresh.AppPath);
     DeriveEntryValues(fresh.cat);
 
     db = std::move(fresh);

@@ -33,14 +33,14 @@ BatchRow FitFile(const FitRequest& request, const std::string& file) {
 }
 
 std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
-                               const std::function<void(const BatchRow&)>& done) {
+                               const BatchRowDone& done) {
     std::vector<BatchRow> rows(files.size());
     // Files in parallel: each fit's own work (bootstrap, starts) stays on its thread.
     FitRequest each = request;
     if (jobs > 1) each.options.threads = 1;
     ParallelFor(files.size(), std::max(jobs, 1), [&](std::size_t i) {
         rows[i] = FitFile(each, files[i]);
-        if (done) done(rows[i]);
+        if (done) done(i, rows[i]);
     });
     return rows;
 }

@@ -7,6 +7,7 @@
 
 #include "fit/batch.h"
 #include "fit/fit_spectrum.h"
+#include "fit/frame_fit.h"
 #include "simulation/conditions.h"
 
 namespace velmora::fit {
@@ -34,12 +35,41 @@ std::string UncertaintyMethodsLine(const FitResult& r);
 /// notice and warning.
 std::vector<std::string> ResultLines(const FitResult& r, simulation::AxisUnit unit);
 
-/// Writes one CSV row per file of a batch: file, status (fitted, bad input, not converged),
-/// message, reduced chi-square, points, evaluations, convention, then value and (headline)
-/// uncertainty of every parameter any row has, the parameters at a bound and the warnings; then
-/// the diagnostics, every uncertainty estimate of each parameter with the method of its
-/// headline, and the notices. FileError when the file cannot be written.
+/// One line on how a fit of a batch ended: "t = 1995 ± 5.9, reduced chi-square 1.02[, N warning(s)]",
+/// "bad input: <message>" or "not converged: <message>".
+std::string OutcomeLine(const BatchRow& row);
+
+/// The columns of fit results in a CSV row, after the columns that say which spectrum it is:
+/// status (fitted, bad input, not converged), message, reduced chi-square, points, evaluations,
+/// convention, then value and uncertainty of every parameter any row has, the parameters at a
+/// bound and the warnings; then the misfit diagnostics, every uncertainty estimate of each
+/// parameter with the method of its headline, and the notices. Every table of results (a batch of files, the rows of a
+/// frame) writes its rows through this one description.
+class ResultColumns {
+public:
+    /// The columns of the parameters that any of the rows has, in the order first met.
+    explicit ResultColumns(const std::vector<const BatchRow*>& rows);
+    std::string Header() const;
+    std::string Fields(const BatchRow& row) const;
+
+private:
+    std::vector<std::string> names_;
+};
+
+/// Writes one CSV row per file of a batch: the file, then the ResultColumns. FileError when the
+/// file cannot be written.
 void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows);
+/// The same for rows held elsewhere (a batch still running: the rows finished so far).
+void WriteBatchCsv(const std::string& path, const std::vector<const BatchRow*>& rows);
+
+/// The column of the rows' positions: "position" or "radius", with the unit when known
+/// ("radius_mm").
+std::string PositionColumn(const FrameSpectra& frame);
+
+/// Writes one CSV row per row of a frame: its row (1-based), position (or radius), the half of
+/// an inversion kept apart (lower, upper), how it was started (request, neighbour), then the
+/// ResultColumns. FileError when the file cannot be written.
+void WriteFrameCsv(const std::string& path, const FrameSpectra& frame, const std::vector<FrameRow>& rows);
 
 /// Writes the result table of one fit: a row per parameter (name, value, headline uncertainty,
 /// unit, its method, every estimate, free, at bound), then a row per diagnostic (name, value).

@@ -51,8 +51,8 @@ TEST(Catalogue, ReadsEntriesAndDerivesTheirValues) {
     EXPECT_EQ(cat.NMaxRot(1, 1), 25);
     EXPECT_EQ(cat.NMaxRotAll(1), 30);
 
-    // N2P is shown as N2+, but its files keep the code.
-    EXPECT_EQ(cat.MoleculeName(2), "N2+");
+    // Without descriptions (STATES.SYS) a molecule is shown by the code of its files.
+    EXPECT_EQ(cat.MoleculeName(2), "N2P");
     EXPECT_EQ(cat.MoleculeCode(2), "N2P");
     // A row count above MaxN is stored as MaxN; NMaxVib is clipped to the header maxima.
     EXPECT_EQ(cat.NMaxRot(2, 0), 50);
@@ -117,9 +117,10 @@ TEST(Catalogue, BadFilesAreReportedAndLeaveTheCatalogueInUse) {
         {"a field that is not a number", garbled, "line 5: the field \"6x8\" is not a number"},
         {"CR CR LF line ends", crcrlf, "line 5: the field \"6x8\" is not a number"},
         {"a decimal comma", with("688,", "688,5,"), "line 5: the number \"688,5\" is written with a decimal comma"},
-        {"no lifetime", with("688,", "-688,"), "line 5: entry 1: the reference lifetime -688 ns is not a positive"},
+        {"no lifetime", with("688,", "-688,"),
+         "line 5: entry 1: the reference lifetime -688 ns lies outside 0.001..1000000000000 ns"},
         {"a lifetime beyond single precision", with("688,", "1e300,"), "entry 1: the reference lifetime 1E+300 ns"},
-        {"no mass", with(massText, "0"), "line 6: entry 1: the molecular mass 0 u is not above 0"},
+        {"no mass", with(massText, "0"), "line 6: entry 1: the molecular mass 0 u lies outside 1..500 u"},
         {"a header out of range", "T\r\n1, 4, 3, 999999\r\nh\r\n", "MaxN = 999999"},
         {"a negative entry count", "T\r\n-2, 4, 3, 50\r\nh\r\n", "CatalogueCount"},
         {"binary garbage", std::string("\x01\x02\xff\xfe,,\x7f\r\n\x00\x00", 12), "not a number"},
@@ -134,7 +135,7 @@ TEST(Catalogue, BadFilesAreReportedAndLeaveTheCatalogueInUse) {
             << c.name;
         // The catalogue loaded before is untouched.
         EXPECT_EQ(target.cat.CatalogueCount, 3) << c.name;
-        EXPECT_EQ(target.cat.MoleculeName(2), "N2+") << c.name;
+        EXPECT_EQ(target.cat.MoleculeName(2), "N2P") << c.name;
         EXPECT_EQ(target.LineData.Hi(2), db.LineData.Hi(2)) << c.name;
     }
 
