@@ -21,6 +21,7 @@
 #include "database/effective_hamiltonian.h"
 #include "database/exact_strengths.h"
 #include "database/honl_london.h"
+#include "database/state_descriptions.h"
 #include "database/system_precompute.h"
 #include "database/terms.h"
 
@@ -162,7 +163,8 @@ void BM_Terms_ClosedForms(benchmark::State& state) {
     EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
         if (table.Empty()) table.Resize(0, rows + 4, 1, 2, 1, 2);
         const int entry = static_cast<int>(state.range(0));
-        database::ComputeTerms(db, db.cat.StateLambda(s, entry), rows, table, db.SpcConvention(s, entry));
+        database::ComputeTerms(db, db.cat.StateLambda(s, entry), rows, table, db.SpcConvention(s, entry),
+                               database::StateOf(db.cat, s, entry));
         benchmark::DoNotOptimize(table.Data());
     });
 }
@@ -173,7 +175,8 @@ void BM_Terms_ClosedFormsWithEigenvectors(benchmark::State& state) {
     EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
         if (table.Empty()) table.Resize(0, rows + 4, 1, 2, 1, 2);
         const int entry = static_cast<int>(state.range(0)), lambda = db.cat.StateLambda(s, entry);
-        database::ComputeTerms(db, lambda, rows, table, db.SpcConvention(s, entry));
+        database::ComputeTerms(db, lambda, rows, table, db.SpcConvention(s, entry),
+                               database::StateOf(db.cat, s, entry));
         if (lambda == 0) return;
         for (int twoJ = 3; twoJ <= 2 * rows + 5; twoJ += 2)
             for (int p = 1; p <= 2; ++p) {
@@ -188,11 +191,11 @@ void BM_Terms_Engine(benchmark::State& state) {
     EveryLevel(state, [&](DatabaseState& db, int s, int rows) {
         const int entry = static_cast<int>(state.range(0)), lambda = db.cat.StateLambda(s, entry);
         const int convention = db.SpcConvention(s, entry);
-        const bool caseA =
-            lambda == 1 && database::PiCaseALabelling(db.LevelConst[6] / db.LevelConst[1], db.cat.MoleculeCode(entry));
-        const database::StateLevels levels(database::DoubletElectronicState(lambda, false, convention, caseA),
-                                           database::DoubletLevelConstants(db.LevelConst, lambda, convention),
-                                           2 * rows + 5);
+        const StateDescription described = database::StateOf(db.cat, s, entry);
+        const bool caseA = database::CaseALabels(described, db.LevelConst[6] / db.LevelConst[1]);
+        const database::StateLevels levels(
+            database::DoubletElectronicState(lambda, described.IsSigmaMinus(), convention, caseA),
+            database::DoubletLevelConstants(db.LevelConst, lambda, convention), 2 * rows + 5);
         benchmark::DoNotOptimize(levels.Levels().data());
     });
 }

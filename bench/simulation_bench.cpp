@@ -1,15 +1,22 @@
-// Speed of "Calculate simulation" on the shipped database, against its floor: the bare
-// accumulation of the same number of profile points, with the same profile formula, into an array.
+// Speed of "Calculate simulation" on the shipped database, against the bare accumulation of the
+// same number of profile points, line by line with the same profile formula, into an array.
 //
 //   OH A-X emission, thermal 3000 K, every populated v', 2800-3400 Å, Voigt (1 Å, half
 //   Lorentzian), standard and very high point density;
 //   NO A-X LIF excitation, 300 K, 2200-2300 Å, the same instrument.
 //
 // And the typed simulation alone, after the model is built: one Simulate of OH A-X at 3000 K
-// (2800-3400 Å, standard density, 1 Å Gaussian or half-Lorentzian Voigt instrument), the
+// (2800-3400 Å, standard density, 1 Å Gaussian or half-Lorentzian Voigt instrument) and its
+// floor (the same lines binned and convolved once, nothing else), the
 // building of the band-system models of OH A-X and NO A-X (every band), and the writing of a
 // simulated total of 126,001 points; NO A-X LIF excitation with a Voigt laser, linear and by the
 // rate equations.
+//
+// A million-point grid of OH A-X v' = 0, as a Python simulation of it draws it.
+//
+// And the grid-size scan through the direct-or-FFT crossover: CN B-X emission at 10,000 K,
+// 3500-3900 Å, Gaussian instrument, the width chosen for about 1,000 to 64,000 points, with the
+// choice made from the costs (0), always direct sums (1) and always by FFT (2).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -20,6 +27,7 @@
 #include <vector>
 
 #include "common/number_format.h"
+#include "fit/fit_system.h"
 #include "populations/selected_populations.h"
 #include "program/band_system.h"
 #include "program/settings.h"
@@ -79,10 +87,10 @@ void RunSimulation(benchmark::State& state, AppState& app) {
     Report(state, app);
 }
 
-/// The floor of a simulation: as many lines as it drew, spread evenly over its grid, each
-/// accumulated with the profile of the run (same width, Lorentzian share, cut-off), until the
-/// same number of profile points has been added.
-void RunFloor(benchmark::State& state, AppState& app) {
+/// Line-by-line accumulation as a simulation would do it: as many lines as it drew, spread evenly
+/// over its grid, each accumulated with the profile of the run (same width, Lorentzian share,
+/// cut-off), until the same number of profile points has been added.
+void RunPerLineAccumulation(benchmark::State& state, AppState& app) {
     simulation::CalculateSimulation(app);
     const SimulationState& sim = app.sim;
     const simulation::ProfileGrid grid = simulation::MakeProfileGrid(sim, app.db.cat);
@@ -121,11 +129,20 @@ AppState& NOLif() {
 }
 
 void BM_OH_Emission3000K(benchmark::State& state) { RunSimulation(state, OH(1)); }
-void BM_OH_Emission3000K_Floor(benchmark::State& state) { RunFloor(state, OH(1)); }
+void BM_OH_Emission3000K_PerLineAccumulation(benchmark::State& state) { RunPerLineAccumulation(state, OH(1)); }
 void BM_OH_Emission3000K_VeryHigh(benchmark::State& state) { RunSimulation(state, OH(3)); }
-void BM_OH_Emission3000K_VeryHigh_Floor(benchmark::State& state) { RunFloor(state, OH(3)); }
+void BM_OH_Emission3000K_VeryHigh_PerLineAccumulation(benchmark::State& state) { RunPerLineAccumulation(state, OH(3)); }
 void BM_NO_LIF300K(benchmark::State& state) { RunSimulation(state, NOLif()); }
-void BM_NO_LIF300K_Floor(benchmark::State& state) { RunFloor(state, NOLif()); }
+void BM_NO_LIF300K_PerLineAccumulation(benchmark::State& state) { RunPerLineAccumulation(state, NOLif()); }
+
+/// The conditions of the typed OH benchmarks with the given instrument function.
+simulation::SimulationConditions OHConditions(simulation::Lineshape lineshape) {
+    simulation::SimulationConditions c;
+    c.start = 2800, c.end = 3400, c.temperature = 3000, c.resolution = 1;
+    c.lineshape = lineshape;
+    c.lorentzPercent = lineshape == simulation::Lineshape::Voigt ? 50 : 0;
+    return c;
+}
 
 /// One typed simulation of the OH benchmark conditions with the given instrument function, on the
 /// model and populations of the program state.
@@ -134,10 +151,7 @@ void RunSimulate(benchmark::State& state, simulation::Lineshape lineshape, simul
     simulation::CalculateSimulation(app);
     const auto model = simulation::CurrentModel(app);
     const populations::Populations pop = populations::SelectedPopulations(app.pop);
-    simulation::SimulationConditions c;
-    c.start = 2800, c.end = 3400, c.temperature = 3000, c.resolution = 1;
-    c.lineshape = lineshape;
-    c.lorentzPercent = lineshape == simulation::Lineshape::Voigt ? 50 : 0;
+    const simulation::SimulationConditions c = OHConditions(lineshape);
     simulation::SimulationOptions options;
     options.profiles = method;
     simulation::Spectrum s;
@@ -156,11 +170,69 @@ void BM_Simulate_OH_Gaussian(benchmark::State& state) {
 void BM_Simulate_OH_Voigt(benchmark::State& state) {
     RunSimulate(state, simulation::Lineshape::Voigt, simulation::ProfileMethod::Convolved);
 }
+/// The least work of BM_Simulate_OH_Gaussian's method: the lines of the same bands in the range
+/// read from the model (their positions and strengths, all levels in one list) and binned at
+/// their grid points, and one convolution with the sampled profile on the same grid; no
+/// populations, yields, lifetime widths, level traces or total.
+void BM_Simulate_OH_Gaussian_Floor(benchmark::State& state) {
+    AppState& app = OH(1);
+    simulation::CalculateSimulation(app);
+    const auto model = simulation::CurrentModel(app);
+    const populations::Populations pop = populations::SelectedPopulations(app.pop);
+    const simulation::SimulationConditions c = OHConditions(simulation::Lineshape::Gaussian);
+    const simulation::Broadening widths = simulation::ComputeBroadening(c, model->molecularMass);
+    const simulation::SpectralGrid grid =
+        simulation::PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), widths.totalWidth,
+                             simulation::PointsPerWidth(c.density), static_cast<int>(pop.Levels()))
+            .grid;
+    const simulation::ProfileGrid profile =
+        simulation::MakeProfileGrid(grid, widths, false, c.unit, model->speedOfLight);
+    std::vector<simulation::DrawnLine> lines;
+    lines.reserve(model->LineCount());
+    std::vector<float> out(static_cast<std::size_t>(grid.Points()));
+    simulation::DrawStats stats;
+    for (auto _ : state) {
+        lines.clear();
+        for (int v : pop.levels)
+            for (int vLow = 0; vLow <= model->vLowMax; ++vLow) {
+                const simulation::ModelBand& band = model->Band(v, vLow);
+                if (!simulation::BandMayContribute(band.origin, c.start, c.end, c.unit)) continue;
+                for (const simulation::ModelLine& line : band.lines) {
+                    const double x = 1E8 / line.nu + widths.lineShift;
+                    if (c.start < x && x < c.end) lines.push_back({x, line.emission});
+                }
+            }
+        std::fill(out.begin(), out.end(), 0.0f);
+        simulation::LineDrawer drawer(profile, false, simulation::ProfileMethod::Convolved);
+        drawer.Draw(lines, out.data(), stats);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["lines_drawn"] = static_cast<double>(lines.size());
+    state.counters["grid_points"] = grid.Points();
+    state.counters["fft"] = stats.fftLevels > 0;
+}
 void BM_Simulate_OH_Gaussian_PerLine(benchmark::State& state) {
     RunSimulate(state, simulation::Lineshape::Gaussian, simulation::ProfileMethod::PerLine);
 }
 void BM_Simulate_OH_Voigt_PerLine(benchmark::State& state) {
     RunSimulate(state, simulation::Lineshape::Voigt, simulation::ProfileMethod::PerLine);
+}
+
+/// OH A-X v' = 0 alone over 2800-3400 Å at 3000 K on a grid of a million points (0.0042 Å
+/// Gaussian instrument), the in-process side of the Python simulation of the same grid.
+void BM_Simulate_OH_MillionPoints(benchmark::State& state) {
+    AppState& app = OH(1);
+    simulation::CalculateSimulation(app);
+    const auto model = simulation::CurrentModel(app);
+    simulation::SimulationConditions c = OHConditions(simulation::Lineshape::Gaussian);
+    c.resolution = 0.0042;
+    const populations::Populations pop = populations::LevelPopulations(app.db, 1, {{0, 1.0}}, 3000.0f);
+    simulation::Spectrum s;
+    for (auto _ : state) {
+        s = simulation::Simulate(*model, c, pop);
+        benchmark::DoNotOptimize(s.total.Data());
+    }
+    state.counters["grid_points"] = s.grid.Points();
 }
 
 /// One typed simulation of NO A-X LIF excitation at 300 K, 2200-2300 Å, Doppler broadening and a
@@ -189,6 +261,39 @@ void RunNOLaser(benchmark::State& state, simulation::LifRegime regime) {
 void BM_Simulate_NO_LIF_Laser_Linear(benchmark::State& state) { RunNOLaser(state, simulation::LifRegime::Linear); }
 void BM_Simulate_NO_LIF_Laser_RateEquations(benchmark::State& state) {
     RunNOLaser(state, simulation::LifRegime::RateEquations);
+}
+
+/// CN B-X at 10,000 K over 3500-3900 Å on a grid of about range(0) points, the binned lines
+/// summed as chosen (range(1) 0), directly (1) or by FFT (2).
+void BM_Simulate_CN_BX_10000K_GridScan(benchmark::State& state) {
+    static const fit::FitSystem cn = [] {
+        AppState app;
+        program::MemoryStore firstRun;
+        program::StartUp(app, firstRun, VELMORA_DATA_DIR);
+        const Catalogue& cat = app.db.cat;
+        for (int i = 1; i <= cat.CatalogueCount; ++i)
+            if (cat.MoleculeName(i) == "CN" && Trim(cat.SystemLabel(i)) == "(B-X)")
+                return fit::LoadFitSystem(app.db, i, simulation::SimulationConditions());
+        throw std::runtime_error("CN (B-X) is not in the shipped catalogue");
+    }();
+    simulation::SimulationConditions c;
+    c.start = 3500, c.end = 3900, c.temperature = 10000;
+    c.lineshape = simulation::Lineshape::Gaussian;
+    c.resolution = (c.end - c.start) * simulation::PointsPerWidth(c.density) / static_cast<double>(state.range(0));
+    const populations::Populations pop =
+        populations::ThermalPopulations(*cn.database, 1, static_cast<float>(c.temperature), 0.0f);
+    simulation::SimulationOptions options;
+    const simulation::ProfileMethod methods[] = {simulation::ProfileMethod::Convolved,
+                                                 simulation::ProfileMethod::ConvolvedDirectly,
+                                                 simulation::ProfileMethod::ConvolvedByFft};
+    options.profiles = methods[state.range(1)];
+    simulation::Spectrum s;
+    for (auto _ : state) {
+        s = simulation::Simulate(*cn.model, c, pop, options);
+        benchmark::DoNotOptimize(s.total.Data());
+    }
+    state.counters["lines_drawn"] = s.linesDrawn;
+    state.counters["grid_points"] = s.grid.Points();
 }
 
 /// Building the model of a pre-computed system: every band loaded and its lines kept.
@@ -224,18 +329,23 @@ void BM_WriteSimulation_126001Points(benchmark::State& state) {
 
 BENCHMARK(BM_WriteSimulation_126001Points)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_Gaussian_Floor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_MillionPoints)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_NO_LIF_Laser_Linear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_NO_LIF_Laser_RateEquations)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_CN_BX_10000K_GridScan)
+    ->ArgsProduct({{1000, 2000, 4000, 6000, 8000, 10000, 16000, 32000, 64000}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildModel_OH)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildModel_NO)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OH_Emission3000K)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OH_Emission3000K_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OH_Emission3000K_PerLineAccumulation)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OH_Emission3000K_VeryHigh)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OH_Emission3000K_VeryHigh_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OH_Emission3000K_VeryHigh_PerLineAccumulation)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NO_LIF300K)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_NO_LIF300K_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NO_LIF300K_PerLineAccumulation)->Unit(benchmark::kMillisecond);
 
 }  // namespace

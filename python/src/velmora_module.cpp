@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -27,12 +28,15 @@
 #include "database/catalogue.h"
 #include "database/line_rows.h"
 #include "experiment/corrections.h"
+#include "experiment/frame_corrections.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "experiment/spectrum_units.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_spectrum.h"
 #include "fit/fit_system.h"
+#include "fit/frame_fit.h"
+#include "fit/lif_image.h"
 #include "populations/selected_populations.h"
 #include "simulation/conditions.h"
 #include "simulation/simulate.h"
@@ -87,6 +91,14 @@ py::array_t<T> ToArray(const std::vector<T>& v) {
     py::array_t<T> a(static_cast<py::ssize_t>(v.size()));
     std::copy(v.begin(), v.end(), a.mutable_data());
     return a;
+}
+
+/// A NumPy array that takes over a vector's buffer: no copy, and the buffer freed with the array.
+template <typename T>
+py::array_t<T> Adopt(std::vector<T>&& v) {
+    auto* owned = new std::vector<T>(std::move(v));
+    py::capsule free(owned, [](void* p) { delete static_cast<std::vector<T>*>(p); });
+    return py::array_t<T>(static_cast<py::ssize_t>(owned->size()), owned->data(), free);
 }
 
 /// A dict of columns built from rows: a NumPy array for every numeric field, a list of str for
@@ -335,26 +347,31 @@ populations::Populations PopulationsOf(const fit::FitSystem& system, const Simul
 py::tuple Simulate(Database& db, int entry, const SimulationConditions& c,
                    std::optional<std::map<int, double>> vibrational, double minPopulation, bool perLevel) {
     simulation::Spectrum s;
-    populations::Populations pop;
+    std::vector<double> x, y;
+    std::vector<std::vector<double>> levelTraces;
     {
+        // The simulation and the arrays it fills, all without the GIL; NumPy then adopts them.
         py::gil_scoped_release release;
         simulation::CheckConditions(c);
         const fit::FitSystem system = db.System(entry, c);
-        pop = PopulationsOf(system, c, vibrational ? &*vibrational : nullptr, minPopulation);
+        const populations::Populations pop =
+            PopulationsOf(system, c, vibrational ? &*vibrational : nullptr, minPopulation);
         s = simulation::Simulate(*system.model, c, pop);
+        const int n = s.grid.Points();
+        x.resize(static_cast<std::size_t>(n)), y.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = s.grid.X(i);
+        std::copy(s.total.Data(), s.total.Data() + n, y.begin());
+        // Each level weighted by its population, so that the levels add up to the total.
+        for (std::size_t k = 0; perLevel && k < s.levels.size(); ++k) {
+            std::vector<double>& level = levelTraces.emplace_back(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i)
+                level[static_cast<std::size_t>(i)] = pop.weights[k] * s.bands(static_cast<int>(k) + 1, i);
+        }
     }
-    const int n = s.grid.Points();
-    py::array_t<double> x(n), y(n);
-    for (int i = 0; i < n; ++i) x.mutable_at(i) = s.grid.X(i), y.mutable_at(i) = s.total(i);
-    if (!perLevel) return py::make_tuple(x, y);
-    // Each level weighted by its population, so that the levels add up to the total.
+    if (!perLevel) return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)));
     py::dict levels;
-    for (std::size_t k = 0; k < s.levels.size(); ++k) {
-        py::array_t<double> level(n);
-        for (int i = 0; i < n; ++i) level.mutable_at(i) = pop.weights[k] * s.bands(static_cast<int>(k) + 1, i);
-        levels[py::int_(s.levels[k])] = level;
-    }
-    return py::make_tuple(x, y, levels);
+    for (std::size_t k = 0; k < s.levels.size(); ++k) levels[py::int_(s.levels[k])] = Adopt(std::move(levelTraces[k]));
+    return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)), levels);
 }
 
 std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::array::forcecast>& a, const char* name) {
@@ -362,22 +379,12 @@ std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::ar
     return std::vector<double>(a.data(), a.data() + a.size());
 }
 
-fit::FitResult Fit(Database& db, const std::vector<int>& entries,
-                   const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-                   const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
-                   const fit::FitSettings& settings, const SimulationConditions& c, const std::string& weighting,
-                   const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
-                   bool limitToRange, const std::string& source, int maxIterations, int scanPoints) {
+/// The fit request of the keyword options, without its spectrum.
+fit::FitRequest FitRequestOf(Database& db, const std::vector<int>& entries, const fit::FitSettings& settings,
+                             const SimulationConditions& c, const std::string& weighting,
+                             const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
+                             bool limitToRange, int maxIterations, int scanPoints) {
     fit::FitRequest r;
-    r.spectrum.source = source;
-    r.spectrum.x = Vector(x, "x");
-    r.spectrum.y = Vector(y, "y");
-    if (!sigma.is_none())
-        r.spectrum.sigma =
-            Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
-    if (r.spectrum.x.size() != r.spectrum.y.size())
-        throw fit::FitInputError(source + ": x has " + std::to_string(r.spectrum.x.size()) + " points, y " +
-                                 std::to_string(r.spectrum.y.size()));
     if (weighting == "uniform")
         r.weighting = fit::Weighting::Uniform;
     else if (weighting == "sigma")
@@ -386,8 +393,6 @@ fit::FitResult Fit(Database& db, const std::vector<int>& entries,
         r.weighting = fit::Weighting::NoiseEstimate;
     else
         throw fit::FitInputError("weighting \"" + weighting + "\" is not uniform, sigma or noise");
-    if (r.weighting == fit::Weighting::FileColumn && r.spectrum.sigma.empty())
-        throw fit::FitInputError(source + ": weighting \"sigma\" needs the uncertainties (sigma)");
     if (convention == "photons")
         r.convention = fit::IntensityConvention::PhotonCounts;
     else if (convention == "energy")
@@ -401,10 +406,249 @@ fit::FitResult Fit(Database& db, const std::vector<int>& entries,
     r.settings = settings;
     r.options.maxIterations = maxIterations;
     r.options.scanPoints = scanPoints;
-    py::gil_scoped_release release;
     simulation::CheckConditions(c);
     for (int entry : entries) r.systems.push_back(db.System(entry, c));
+    return r;
+}
+
+fit::FitResult Fit(Database& db, const std::vector<int>& entries,
+                   const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+                   const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
+                   const fit::FitSettings& settings, const SimulationConditions& c, const std::string& weighting,
+                   const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
+                   bool limitToRange, const std::string& source, int maxIterations, int scanPoints) {
+    fit::MeasuredSpectrum spectrum;
+    spectrum.source = source;
+    spectrum.x = Vector(x, "x");
+    spectrum.y = Vector(y, "y");
+    if (!sigma.is_none())
+        spectrum.sigma = Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
+    if (spectrum.x.size() != spectrum.y.size())
+        throw fit::FitInputError(source + ": x has " + std::to_string(spectrum.x.size()) + " points, y " +
+                                 std::to_string(spectrum.y.size()));
+    if (weighting == "sigma" && spectrum.sigma.empty())
+        throw fit::FitInputError(source + ": weighting \"sigma\" needs the uncertainties (sigma)");
+    py::gil_scoped_release release;
+    fit::FitRequest r = FitRequestOf(db, entries, settings, c, weighting, excluded, convention, limitToRange,
+                                     maxIterations, scanPoints);
+    r.spectrum = std::move(spectrum);
     return fit::FitSpectrum(r);
+}
+
+// ---- Frames ----------------------------------------------------------------------------------
+
+using Pixels = py::array_t<float, py::array::c_style | py::array::forcecast>;
+
+/// A frame of NumPy arrays: x (columns), positions (rows) and a 2-D array of pixels.
+experiment::SpectrumFrame FrameOfArrays(const py::object& x, const py::object& positions, const Pixels& pixels,
+                                        const std::string& source) {
+    if (pixels.ndim() != 2) throw fit::FitInputError(source + ": the pixels must be a two-dimensional array");
+    const int rows = static_cast<int>(pixels.shape(0)), columns = static_cast<int>(pixels.shape(1));
+    experiment::CheckFrameSize(rows, columns, source + ": ");
+    experiment::SpectrumFrame f = experiment::BlankFrame(rows, columns);
+    f.source = source;
+    std::copy(pixels.data(), pixels.data() + pixels.size(), f.pixels.begin());
+    if (!x.is_none()) {
+        f.axis = Vector(x.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "x");
+        if (static_cast<int>(f.axis.size()) != columns)
+            throw fit::FitInputError(source + ": " + std::to_string(f.axis.size()) + " x for " +
+                                     std::to_string(columns) + " columns");
+    }
+    if (!positions.is_none()) {
+        f.positions =
+            Vector(positions.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "positions");
+        if (static_cast<int>(f.positions.size()) != rows)
+            throw fit::FitInputError(source + ": " + std::to_string(f.positions.size()) + " positions for " +
+                                     std::to_string(rows) + " rows");
+    }
+    return f;
+}
+
+py::array_t<float> PixelArray(int rows, int columns, const std::vector<float>& v) {
+    py::array_t<float> a({static_cast<py::ssize_t>(rows), static_cast<py::ssize_t>(columns)});
+    std::copy(v.begin(), v.end(), a.mutable_data());
+    return a;
+}
+
+py::dict FrameDict(const experiment::SpectrumFrame& f) {
+    py::dict d;
+    d["x"] = ToArray(f.axis);
+    d["positions"] = ToArray(f.positions);
+    d["pixels"] = PixelArray(f.rows, f.columns, f.pixels);
+    d["x_unit"] = f.axisUnitName;
+    d["position_unit"] = f.positionUnit;
+    d["detail"] = f.detail;
+    d["source"] = f.source;
+    return d;
+}
+
+/// The preparation of the keyword options; `frame` a path or None (arrays given).
+fit::FramePreparation PreparationOf(const py::dict& o) {
+    fit::FramePreparation how;
+    auto text = [&](const char* key) {
+        return o.contains(key) && !o[key].is_none() ? py::cast<std::string>(o[key]) : std::string();
+    };
+    how.frame = text("path");
+    how.image = o.contains("image") ? py::cast<int>(o["image"]) : 1;
+    how.axisFile = text("axis");
+    how.dark = text("dark");
+    how.response = text("response");
+    if (o.contains("rows") && !o["rows"].is_none()) {
+        const auto [a, b] = py::cast<std::pair<int, int>>(o["rows"]);
+        how.firstRow = a, how.lastRow = b;
+    }
+    how.bin = o.contains("bin") ? py::cast<int>(o["bin"]) : 1;
+    if (o.contains("positions") && !o["positions"].is_none()) {
+        const auto p = py::cast<std::tuple<double, double, std::string>>(o["positions"]);
+        how.positionsGiven = true;
+        std::tie(how.positionFirst, how.positionStep, how.positionUnit) = p;
+    }
+    how.abel = o.contains("abel") && py::cast<bool>(o["abel"]);
+    if (o.contains("centre") && !o["centre"].is_none()) {
+        how.abelOptions.findCentre = false;
+        how.abelOptions.centre = py::cast<double>(o["centre"]);
+    }
+    const std::string halves = o.contains("halves") ? py::cast<std::string>(o["halves"]) : "average";
+    const char* names[] = {"average", "lower", "upper", "both"};
+    const auto at = std::find(std::begin(names), std::end(names), halves);
+    if (at == std::end(names))
+        throw fit::FitInputError("halves \"" + halves + "\" is not average, lower, upper or both");
+    how.abelOptions.halves = static_cast<experiment::AbelHalves>(at - std::begin(names));
+    how.abelOptions.regularisation = o.contains("regularisation") ? py::cast<double>(o["regularisation"]) : 0.0;
+    return how;
+}
+
+/// The corrected frame of a path, or of arrays with the rows and binning applied.
+experiment::SpectrumFrame CorrectedFrame(const fit::FramePreparation& how, const py::dict& o) {
+    if (!how.frame.empty()) return fit::ReadCorrectedFrame(how);
+    const experiment::SpectrumFrame f =
+        FrameOfArrays(o["x"], o["positions_of_rows"], o["pixels"].cast<Pixels>(),
+                      o.contains("source") ? py::cast<std::string>(o["source"]) : "frame");
+    return experiment::SelectRows(f, how.firstRow, how.lastRow, how.bin);
+}
+
+py::dict ReadFrame(const py::dict& o) {
+    const fit::FramePreparation how = PreparationOf(o);
+    experiment::SpectrumFrame f;
+    {
+        py::gil_scoped_release release;
+        f = fit::ReadCorrectedFrame(how);
+    }
+    return FrameDict(f);
+}
+
+py::dict FitFrame(Database& db, const std::vector<int>& entries, const py::dict& o, const fit::FitSettings& settings,
+                  const SimulationConditions& c, const std::string& weighting,
+                  const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
+                  bool limitToRange, int maxIterations, int scanPoints, int threads, int block, int firstRow,
+                  int lastRow) {
+    const fit::FramePreparation how = PreparationOf(o);
+    experiment::SpectrumFrame corrected;
+    if (how.frame.empty()) corrected = CorrectedFrame(how, o);  // arrays: read while holding the GIL
+    fit::FrameSpectra frame;
+    std::vector<fit::FrameRow> rows;
+    {
+        py::gil_scoped_release release;
+        const fit::FitRequest request = FitRequestOf(db, entries, settings, c, weighting, excluded, convention,
+                                                     limitToRange, maxIterations, scanPoints);
+        frame = how.frame.empty() ? fit::FrameSpectraOf(corrected, how, c.unit) : fit::PrepareFrame(how, c.unit);
+        fit::FrameFitOptions options;
+        options.jobs = threads, options.block = block, options.firstRow = firstRow, options.lastRow = lastRow;
+        if (block > 0) rows = fit::FitFrame(request, frame, options);
+    }
+    // Columns of the rows: every parameter any row has, NaN where a row lacks it.
+    std::vector<std::string> names;
+    for (const fit::FrameRow& row : rows)
+        for (const fit::Parameter& q : row.fit.result.parameters)
+            if (std::find(names.begin(), names.end(), q.name) == names.end()) names.push_back(q.name);
+    const double nan = std::nan("");
+    py::dict values, sigmas;
+    for (const std::string& n : names) {
+        std::vector<double> v, e;
+        for (const fit::FrameRow& row : rows) {
+            const bool ok = row.fit.outcome == fit::BatchOutcome::Fitted;
+            v.push_back(ok ? row.fit.result.Value(n) : nan);
+            const fit::Parameter* q = ok ? row.fit.result.Find(n) : nullptr;
+            e.push_back(q && q->free ? row.fit.result.Uncertainty(n) : q ? 0.0 : nan);
+        }
+        values[py::str(n)] = ToArray(v), sigmas[py::str(n)] = ToArray(e);
+    }
+    std::vector<int> index, half, points;
+    std::vector<double> position, chi2;
+    py::list status, message, start, warnings;
+    const char* outcomes[] = {"fitted", "bad input", "not converged"};
+    for (const fit::FrameRow& row : rows) {
+        const bool ok = row.fit.outcome == fit::BatchOutcome::Fitted;
+        index.push_back(row.index + 1), half.push_back(row.half), position.push_back(row.position);
+        chi2.push_back(ok ? row.fit.result.reducedChiSquare : nan), points.push_back(ok ? row.fit.result.points : 0);
+        status.append(outcomes[static_cast<int>(row.fit.outcome)]);
+        message.append(row.fit.message);
+        start.append(row.fromNeighbour ? "neighbour" : "request");
+        warnings.append(py::cast(row.fit.result.warnings));
+    }
+    py::dict d;
+    d["source"] = frame.source, d["detail"] = frame.detail, d["position_name"] = frame.positionName;
+    d["position_unit"] = frame.positionUnit, d["centre"] = frame.centre;
+    d["frame_rows"] = static_cast<int>(frame.y.size());
+    d["row"] = ToArray(index), d["position"] = ToArray(position), d["half"] = ToArray(half);
+    d["status"] = status, d["message"] = message, d["start"] = start, d["warnings"] = warnings;
+    d["reduced_chi_square"] = ToArray(chi2), d["points"] = ToArray(points);
+    d["values"] = values, d["uncertainties"] = sigmas;
+    return d;
+}
+
+py::dict LifImage(Database& db, int entry, const py::list& images, const py::list& backgrounds,
+                  const std::vector<double>& lines, const SimulationConditions& conditions,
+                  const std::vector<double>& energies, double threshold, const std::vector<double>& noise, double gain,
+                  double t1, double t2, int steps, int threads) {
+    fit::LifImageRequest q;
+    auto frames = [](const py::list& list, const char* what) {
+        std::vector<experiment::SpectrumFrame> out;
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            const py::handle item = list[k];
+            const std::string name = std::string(what) + " " + std::to_string(k + 1);
+            if (py::isinstance<py::str>(item))
+                out.push_back(experiment::ReadFrameFile(py::cast<std::string>(item), 1));
+            else
+                out.push_back(FrameOfArrays(py::none(), py::none(), item.cast<Pixels>(), name));
+        }
+        return out;
+    };
+    q.images = frames(images, "image");
+    q.backgrounds = frames(backgrounds, "background");
+    q.lines = lines, q.energies = energies, q.threshold = threshold, q.noise = noise, q.gain = gain;
+    q.t1 = t1, q.t2 = t2, q.steps = steps, q.jobs = threads;
+    q.conditions = conditions;
+    q.conditions.kind = simulation::SpectrumKind::LifExcitation;
+    fit::LifImageResult r;
+    {
+        py::gil_scoped_release release;
+        simulation::CheckConditions(q.conditions);
+        q.system = db.System(entry, q.conditions);
+        r = fit::LifTemperatureImage(q);
+    }
+    std::vector<float> mask;
+    for (fit::LifPixel m : r.mask) mask.push_back(static_cast<float>(m));
+    py::dict d;
+    d["temperature"] = PixelArray(r.rows, r.columns, r.temperature);
+    d["sigma"] = PixelArray(r.rows, r.columns, r.sigma);
+    d["scale"] = PixelArray(r.rows, r.columns, r.scale);
+    d["scale_sigma"] = PixelArray(r.rows, r.columns, r.scaleSigma);
+    d["mask"] = py::array(PixelArray(r.rows, r.columns, mask)).attr("astype")("uint8");
+    d["x"] = ToArray(r.x), d["y"] = ToArray(r.y);
+    d["temperatures"] = ToArray(r.temperatures);
+    py::list info;
+    for (const fit::LifImageLine& l : r.lines) {
+        py::dict line;
+        line["laser"] = l.laser, line["position"] = l.position, line["v_up"] = l.vUp, line["v_low"] = l.vLow;
+        line["branch"] = l.branch, line["N_low"] = l.N, line["signal"] = ToArray(l.signal);
+        info.append(line);
+    }
+    d["lines"] = info;
+    d["noise"] = ToArray(r.noise);
+    d["valid"] = r.valid;
+    d["notes"] = r.notes;
+    return d;
 }
 
 /// Reads a spectrum file with the program's spectrum reader: "measured" as a fit reads it (double
@@ -620,4 +864,20 @@ PYBIND11_MODULE(_velmora, m) {
 
     m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("axis_units"), py::arg("x_unit"),
           py::arg("column"), py::arg("sigma_column"));
+
+    m.def("_read_frame", &ReadFrame, py::arg("options"));
+    m.def("_fit_frame",
+          [](Database& db, const std::vector<int>& entries, const py::dict& frame, const std::vector<std::string>& free,
+             const std::map<std::string, double>& start, const std::map<std::string, std::pair<double, double>>& bounds,
+             const SimulationConditions& c, const std::string& weighting,
+             const std::vector<std::pair<double, double>>& excluded, const std::string& convention, bool limitToRange,
+             int maxIterations, int scanPoints, int threads, int block, int firstRow, int lastRow) {
+              fit::FitSettings settings;
+              settings.free = free;
+              settings.start = start;
+              settings.bounds = bounds;
+              return FitFrame(db, entries, frame, settings, c, weighting, excluded, convention, limitToRange,
+                              maxIterations, scanPoints, threads, block, firstRow, lastRow);
+          });
+    m.def("_lif_image", &LifImage);
 }

@@ -1,4 +1,6 @@
 """Conditions and simulations from Python against velmora-cli simulate for the same inputs."""
+import gc
+
 import numpy as np
 import pytest
 
@@ -77,3 +79,21 @@ def test_bad_conditions_name_the_field(make, message):
 def test_unusable_conditions_raise_input_error_from_the_core(db, oh):
     with pytest.raises(velmora.InputError, match="(?i)resolution"):
         velmora.simulate(db, oh, velmora.Conditions(resolution=-1))
+
+
+def test_simulated_arrays_hold_their_own_buffers_beyond_the_database():
+    # The arrays adopt the buffers the simulation filled: no copy, one buffer each, valid after the
+    # database and everything else of the call is gone.
+    local = velmora.Database()
+    x, y, levels = velmora.simulate(local, local.entry("OH", "(A-X)"),
+                                    velmora.Conditions(temperature=3000, start=2800, end=3300), per_level=True)
+    del local
+    gc.collect()
+    arrays = [x, y, *levels.values()]
+    assert all(a.base is not None and not a.flags.owndata and a.flags.writeable for a in arrays)
+    assert len({a.__array_interface__["data"][0] for a in arrays}) == len(arrays)
+    np.testing.assert_allclose(np.diff(x), x[1] - x[0], rtol=1e-9)
+    np.testing.assert_allclose(sum(levels.values()), y, atol=1e-4)
+    assert y.max() == pytest.approx(100.0)
+    y *= 2.0  # the caller's to change
+    assert y.max() == pytest.approx(200.0)

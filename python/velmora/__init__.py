@@ -24,9 +24,15 @@ __all__ = [
     "ConvergenceError",
     "Database",
     "FitResult",
+    "Frame",
+    "FrameFit",
     "InputError",
+    "LifImage",
     "Spectrum",
     "fit",
+    "fit_frame",
+    "lif_temperature_image",
+    "read_frame",
     "read_spectrum",
     "simulate",
 ]
@@ -218,3 +224,162 @@ def read_spectrum(path, *, units=None, spectrum_units="auto", column=None, sigma
         os.fspath(path), reader, _unit("units", units, _AXIS_UNITS),
         _unit("spectrum_units", spectrum_units, _SPECTRUM_UNITS), _column("column", column),
         _column("sigma_column", sigma_column)))
+
+
+Frame = collections.namedtuple("Frame", "x positions pixels x_unit position_unit detail")
+Frame.__doc__ = """A frame read from a file: x of each column (empty without a calibration), the position
+of each row, the pixels (rows × columns, float32), the units as the file states them and how it
+was read."""
+
+
+def _frame_options(frame, image=1, axis=None, dark=None, response=None, rows=None, bin=1, positions=None, **abel):
+    """The options of a frame for the native functions: a path, or arrays (x, positions, pixels)."""
+    options = {"image": int(image), "axis": None if axis is None else os.fspath(axis),
+               "dark": None if dark is None else os.fspath(dark),
+               "response": None if response is None else os.fspath(response), "bin": int(bin)}
+    if rows is not None:
+        first, last = rows
+        options["rows"] = (int(first), int(last))
+    if positions is not None:
+        first, step, *unit = positions
+        options["positions"] = (float(first), float(step), str(unit[0]) if unit else "")
+    options.update(abel)
+    if isinstance(frame, (str, os.PathLike)):
+        options["path"] = os.fspath(frame)
+    else:
+        x, where, pixels = frame[:3]
+        options.update(x=None if x is None or len(x) == 0 else np.asarray(x, dtype=float),
+                       positions_of_rows=None if where is None else np.asarray(where, dtype=float),
+                       pixels=np.asarray(pixels, dtype=np.float32), source="frame")
+    return options
+
+
+def read_frame(path, *, image=1, axis=None, dark=None, response=None, rows=None, bin=1, positions=None):
+    """Reads a frame file: FITS, TIFF, SPE 3.0 (.spe), Andor ASCII (.asc) or matrix CSV.
+
+    ``image`` chooses the image of a stack (1-based; 0 sums them); ``axis`` is a file of one x per
+    column; ``dark`` and ``response`` are frames subtracted and divided out (one row, or one per
+    row); ``rows=(first, last)`` (1-based, inclusive) and ``bin`` choose and average rows;
+    ``positions=(first, step[, unit])`` sets the position of the file's row r to first + r step.
+    Returns a :data:`Frame`; raises InputError naming the file and the reason.
+    """
+    d = _velmora._read_frame(_frame_options(path, image, axis, dark, response, rows, bin, positions))
+    return Frame(d["x"], d["positions"], d["pixels"], d["x_unit"], d["position_unit"], d["detail"])
+
+
+class FrameFit:
+    """The fits of the rows of a frame, as arrays with one entry per row.
+
+    ``row`` (1-based, of the prepared frame), ``position`` (or the radius after an inversion,
+    ``position_name`` says which, in ``position_unit``), ``half`` (−1/+1 for halves kept apart),
+    ``status`` ("fitted", "bad input", "not converged"), ``message``, ``start`` ("request" or
+    "neighbour"), ``reduced_chi_square``, ``points``, ``warnings``, and ``values`` and
+    ``uncertainties``: per parameter name an array (NaN where the row failed).
+    """
+
+    _FIELDS = ("row", "position", "half", "status", "message", "start", "warnings", "reduced_chi_square", "points")
+
+    def __init__(self, d):
+        for key in ("source", "detail", "position_name", "position_unit", "centre", "frame_rows"):
+            setattr(self, key, d[key])
+        for key in self._FIELDS:
+            setattr(self, key, d[key])
+        self.values, self.uncertainties = d["values"], d["uncertainties"]
+
+    def __len__(self):
+        return len(self.row)
+
+    def rows(self):
+        """One dict per row, as :func:`velmora.batch.fit_spectra` gives them (``t``, ``t_err`` ...)."""
+        out = []
+        for k in range(len(self)):
+            r = {key: (getattr(self, key)[k].item() if hasattr(getattr(self, key)[k], "item") else getattr(self, key)[k])
+                 for key in self._FIELDS}
+            if r["status"] == "fitted":
+                for name, v in self.values.items():
+                    r[name], r[name + "_err"] = float(v[k]), float(self.uncertainties[name][k])
+            out.append(r)
+        return out
+
+    @classmethod
+    def join(cls, parts):
+        """The fits of shares of one frame's rows, fitted apart, as one."""
+        first = parts[0]
+        d = {key: getattr(first, key) for key in ("source", "detail", "position_name", "position_unit", "centre",
+                                                   "frame_rows")}
+        for key in cls._FIELDS:
+            items = [getattr(p, key) for p in parts]
+            d[key] = np.concatenate(items) if isinstance(items[0], np.ndarray) else sum((list(i) for i in items), [])
+        names = list(dict.fromkeys(n for p in parts for n in p.values))
+        d["values"] = {n: np.concatenate([p.values.get(n, np.full(len(p), np.nan)) for p in parts]) for n in names}
+        d["uncertainties"] = {n: np.concatenate([p.uncertainties.get(n, np.full(len(p), np.nan)) for p in parts])
+                              for n in names}
+        return cls(d)
+
+
+def fit_frame(db, entries, frame, *, free=("t", "scale", "baseline"), start=None, bounds=None, conditions=None,
+              weighting="uniform", exclude=(), convention="photons", limit_to_range=False, max_iterations=100,
+              scan_points=12, image=1, axis=None, dark=None, response=None, rows=None, bin=1, positions=None,
+              abel=False, centre=None, halves="average", regularisation=0.0, threads=0, block=16, row_range=None,
+              _count_only=False):
+    """Fits every row of a frame with the simulation, as :func:`fit` fits one spectrum.
+
+    ``frame`` is a file (see :func:`read_frame` and its keywords ``image`` ... ``positions``) or
+    arrays ``(x, positions, pixels)`` with ``pixels`` rows × columns. With ``abel=True`` the
+    side-on frame is Abel-inverted first (``centre`` given or found; ``halves`` "average",
+    "lower", "upper" or "both"; ``regularisation`` the Tikhonov strength) and the rows become
+    radii, each with the uncertainty the inversion gives it. The rows are fitted on ``threads``
+    threads (0: every core) in blocks of ``block`` rows, each row of a block started from the one
+    before; ``row_range=(first, last)`` (0-based, inclusive) fits a share of them, the same rows
+    as a run over all when it is made of whole blocks. Returns a :class:`FrameFit`.
+    """
+    if int(block) < 1 and not _count_only:
+        raise InputError(f"block = {block}: a block holds 1 or more rows")
+    if np.ndim(entries) == 0:
+        entries = [entries]
+    options = _frame_options(frame, image, axis, dark, response, rows, bin, positions, abel=bool(abel),
+                             centre=None if centre is None else float(centre), halves=str(halves),
+                             regularisation=float(regularisation))
+    first, last = (0, -1) if row_range is None else (int(row_range[0]), int(row_range[1]))
+    d = _velmora._fit_frame(
+        _native(db), [int(e) for e in entries], options, list(free), dict(start or {}),
+        {k: (float(a), float(b)) for k, (a, b) in dict(bounds or {}).items()},
+        conditions if conditions is not None else Conditions(), str(weighting),
+        [(float(a), float(b)) for a, b in exclude], convention, bool(limit_to_range), int(max_iterations),
+        int(scan_points), int(threads), 0 if _count_only else int(block), first, last)
+    return FrameFit(d)
+
+
+LifImage = collections.namedtuple(
+    "LifImage", "temperature sigma scale scale_sigma mask x y temperatures lines noise valid notes")
+LifImage.__doc__ = """A LIF temperature image: temperature and sigma (K), scale and scale_sigma, mask (0
+valid, 1 below the threshold, 2 outside the curve, 3 not a number), each rows × columns; x and y
+the positions of columns and rows; the curve's temperatures and per line (a dict) its laser
+position, strongest line and signal per molecule; the read noise used per image."""
+
+
+def lif_temperature_image(db, entry, images, lines, *, conditions=None, backgrounds=(), energies=(),
+                          threshold=0.05, noise=(), gain=0.0, temperatures=(300.0, 3000.0), steps=120, threads=0):
+    """A temperature image from LIF images excited on two or more lines of one band system.
+
+    ``images`` holds one image per line (2-D arrays or file paths), ``lines`` the laser position
+    of each (axis unit of ``conditions``, as ``velmora-cli lif-lines`` lists the lines). The
+    conditions set the LIF regime, quenching and laser; ``backgrounds`` (one for all, or one per
+    image) are subtracted, ``energies`` (mJ per image) correct the sheet energy as the regime
+    implies, pixels whose signal is below ``threshold`` times their image's 99.5th percentile
+    are masked; ``noise`` (counts, per image; default estimated) and ``gain`` (counts per
+    photoelectron) give each pixel its uncertainty. Returns a :data:`LifImage`.
+    """
+    def listed(items):
+        return [os.fspath(i) if isinstance(i, (str, os.PathLike)) else np.asarray(i, dtype=np.float32) for i in items]
+    if isinstance(backgrounds, (str, os.PathLike)) or np.ndim(backgrounds) == 2:
+        backgrounds = [backgrounds]
+    noise = [float(n) for n in np.atleast_1d(noise)] if np.size(noise) else []
+    if len(noise) == 1:
+        noise = noise * len(lines)
+    d = _velmora._lif_image(
+        _native(db), int(entry), listed(images), listed(backgrounds), [float(x) for x in lines],
+        conditions if conditions is not None else Conditions(kind="lif"), [float(e) for e in energies],
+        float(threshold), noise, float(gain), float(temperatures[0]), float(temperatures[1]), int(steps),
+        int(threads))
+    return LifImage(**{k: d[k] for k in LifImage._fields})

@@ -13,6 +13,9 @@ so the table does not depend on where or in which order the tasks ran. No work i
 that fails, or whose worker dies (the scheduler re-runs such a task on another worker at most
 ``distributed.scheduler.allowed-failures`` times, 3 by default, then gives up), becomes the
 row of its spectrum with status "failed" and the reason, and every other row is returned.
+
+Frames are spread the same way with :func:`fit_frames`: one task per frame, or per share of a
+frame's rows made of whole blocks, so that the rows are those of one run over the whole frame.
 """
 
 import concurrent.futures
@@ -129,3 +132,47 @@ def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, **option
         with concurrent.futures.ThreadPoolExecutor(threads) as pool:
             return list(pool.map(lambda a: fit_one(*a), args))
     return [fit_one(*a) for a in args]
+
+
+def _frame_key(frame):
+    return os.fspath(frame) if isinstance(frame, (str, os.PathLike)) else frame
+
+
+def fit_frame_rows(frame, entries, data, options, row_range):
+    """Fits the rows ``row_range`` (0-based, inclusive; None: all) of one frame on a worker."""
+    db = worker_database(data)
+    return velmora.fit_frame(db, entries, _frame_key(frame), row_range=row_range, **options)
+
+
+def fit_frames(frames, entries, *, client=None, rows_per_task=None, data=None, **options):
+    """Fits every row of every frame of a list with the same band systems and options.
+
+    ``frames`` holds frame files (readable where the tasks run) or ``(x, positions, pixels)``
+    arrays; ``entries`` and the keyword options are those of :func:`velmora.fit_frame` (its
+    ``threads`` are the threads of each task). With a ``dask.distributed`` ``client`` the frames
+    run as tasks on its cluster: one task per frame, or with ``rows_per_task`` one per share of
+    that many rows (rounded up to whole blocks of ``block`` rows, so the rows are the same as in
+    one run over the frame). Without a client the frames are fitted here, one after another.
+    Returns one :class:`velmora.FrameFit` per frame, in the order given.
+    """
+    frames = list(frames)
+    block = int(options.get("block", 16))
+    shares = []  # (frame index, row range)
+    for i, frame in enumerate(frames):
+        if rows_per_task is None or block < 1:
+            shares.append((i, None))
+            continue
+        # The rows of the prepared frame (after binning or an inversion), read here.
+        n = velmora.fit_frame(worker_database(data), entries, _frame_key(frame), _count_only=True, **options).frame_rows
+        step = max(block, -(-int(rows_per_task) // block) * block)
+        shares += [(i, (first, min(first + step, n) - 1)) for first in range(0, n, step)]
+    if client is not None:
+        futures = [client.submit(fit_frame_rows, frames[i], entries, data, options, rows, pure=False)
+                   for i, rows in shares]
+        results = client.gather(futures)
+    else:
+        results = [fit_frame_rows(frames[i], entries, data, options, rows) for i, rows in shares]
+    parts = [[] for _ in frames]
+    for (i, _), result in zip(shares, results):
+        parts[i].append(result)
+    return [velmora.FrameFit.join(p) for p in parts]

@@ -234,6 +234,8 @@ void FitDialog::Start(const QString& working, std::function<void(const fit::FitR
 void FitDialog::Finish(Outcome out) {
     finished_ = true;
     Join();
+    // Cancel pressed after the worker ended but before its result was shown: no result either.
+    if (cancel_ && (out.result || out.plot)) out = Outcome{{}, {}, tr("Cancelled")};
     result_ = std::move(out.result);
     run_->setEnabled(true);
     boltzmann_->setEnabled(true);

@@ -299,7 +299,13 @@ void BuildSimulationTab(QWidget* tab) {
     auto* fit = new QPushButton(QObject::tr("Fit…"), comparison);
     fit->setObjectName("CmdFit");
     fit->setToolTip(QObject::tr("Fit temperatures, scale, baseline, axis and instrument widths to the spectrum"));
-    e2.Row({fit});
+    auto* fitFrame = new QPushButton(QObject::tr("Fit frame…"), comparison);
+    fitFrame->setObjectName("CmdFitFrame");
+    fitFrame->setToolTip(QObject::tr("Fit every row of a spectrograph frame, or every ring of its Abel inversion"));
+    auto* lifImage = new QPushButton(QObject::tr("LIF image…"), comparison);
+    lifImage->setObjectName("CmdLifImage");
+    lifImage->setToolTip(QObject::tr("A temperature image from LIF images excited on two or more lines"));
+    e2.Row({fit, fitFrame, lifImage});
     e2.Check("ChkExpLimits", QObject::tr("Use file limits in simulation"));
     e2.Check("ChkShowSpectra", QObject::tr("Show spectra"));
     auto* chkRes = new QCheckBox(QObject::tr("Show residuals"), comparison);

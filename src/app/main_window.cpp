@@ -39,6 +39,7 @@
 #include "app/about_box.h"
 #include "app/file_paths.h"
 #include "app/fit_dialog.h"
+#include "app/frame_windows.h"
 #include "app/input_tabs.h"
 #include "app/qt_canvas.h"
 #include "app/qt_dialogs.h"
@@ -816,6 +817,10 @@ void MDIVelmora::WireInputs() {
     button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
     if (auto* fit = findChild<QPushButton*>("CmdFit"))
         connect(fit, &QPushButton::clicked, this, [this] { ShowFitDialog(); });
+    if (auto* frame = findChild<QPushButton*>("CmdFitFrame"))
+        connect(frame, &QPushButton::clicked, this, [this] { ShowFitFrameDialog(); });
+    if (auto* lif = findChild<QPushButton*>("CmdLifImage"))
+        connect(lif, &QPushButton::clicked, this, [this] { ShowLifImageDialog(); });
     button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
     button("CmdSlitFile", [this, &a] { program::CmdSlitFile_Click(a, *options_.files); });
     button("CmdResponse", [this, &a] { program::CmdResponse_Click(a, *options_.files); });
@@ -1138,6 +1143,18 @@ void MDIVelmora::ShowFitDialog() {
             this);
     fitDialog_->show();
     fitDialog_->raise();
+}
+
+void MDIVelmora::ShowFitFrameDialog() {
+    if (!fitFrameDialog_) fitFrameDialog_ = new FitFrameDialog(app_, *store_, this);
+    fitFrameDialog_->show();
+    fitFrameDialog_->raise();
+}
+
+void MDIVelmora::ShowLifImageDialog() {
+    if (!lifImageDialog_) lifImageDialog_ = new LifImageDialog(app_, *store_, this);
+    lifImageDialog_->show();
+    lifImageDialog_->raise();
 }
 
 void MDIVelmora::RedrawPlot() {

@@ -34,6 +34,8 @@ struct PageSetup;
 namespace velmora::app {
 
 class FitDialog;
+class FitFrameDialog;
+class LifImageDialog;
 class QtSettingsStore;
 
 /// Where the program finds its database and settings, and the services tests replace.
@@ -124,6 +126,8 @@ private:
     void RunSimulation();
     /// Opens the Fit dialog (one, kept while the window lives).
     void ShowFitDialog();
+    void ShowFitFrameDialog();
+    void ShowLifImageDialog();
     void ShowDatabaseWindow();
     void CopySpectrumToClipboard();
     void CopyHistogramToClipboard(bool rotational);
@@ -145,6 +149,8 @@ private:
     std::unique_ptr<ModalDialogs> modal_;
     std::unique_ptr<InputBlocker> blocker_;
     FitDialog* fitDialog_ = nullptr;
+    FitFrameDialog* fitFrameDialog_ = nullptr;
+    LifImageDialog* lifImageDialog_ = nullptr;
     int busy_ = 0;
     bool started_ = false;
     bool layingOut_ = false;

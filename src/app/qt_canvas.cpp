@@ -1,6 +1,7 @@
 #include "app/qt_canvas.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QString>
 #include <cmath>
 
@@ -54,6 +55,25 @@ void QtCanvas::Box(double x1, double y1, double x2, double y2, Rgb color, bool f
         painter_.setBrush(Qt::NoBrush);
         painter_.drawRect(r);
     }
+}
+
+void QtCanvas::Image(double x1, double y1, double x2, double y2, int width, int height,
+                     const std::vector<Rgb>& pixels) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int r = 0; r < height; ++r) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(r));
+        for (int c = 0; c < width; ++c) {
+            const Rgb& p = pixels[static_cast<std::size_t>(r) * width + c];
+            line[c] = qRgb(p.r, p.g, p.b);
+        }
+    }
+    const QPointF a = ToDevice(x1, y1), b = ToDevice(x2, y2);
+    // The first row at the first corner, whichever way the user coordinates run.
+    image = image.mirrored(b.x() < a.x(), b.y() < a.y());
+    painter_.save();
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_.drawImage(QRectF(a, b).normalized(), image);
+    painter_.restore();
 }
 
 void QtCanvas::Text(double x, double y, std::string_view text, Rgb color) {

@@ -31,6 +31,8 @@ public:
     void SetFontSize(double points) override;
     void SetFontName(std::string_view family) override;
     void NewPage() override;
+    void Image(double x1, double y1, double x2, double y2, int width, int height,
+               const std::vector<Rgb>& pixels) override;
 
     /// The user coordinates last set (left, top, right, bottom).
     double Left() const { return left_; }

@@ -80,6 +80,16 @@ int ChoiceOption(const Args& args, const std::string& name, std::initializer_lis
                                 " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
 }
 
+std::pair<double, double> NumberPair(const Args& args, const std::string& name) {
+    const std::string text = args.Get(name);
+    const std::size_t colon = text.find(':');
+    const std::string a = colon == std::string::npos ? "" : Trim(text.substr(0, colon));
+    const std::string b = colon == std::string::npos ? "" : Trim(text.substr(colon + 1));
+    if (!IsNumeric(a) || !IsNumeric(b))
+        throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not A:B");
+    return {Val(a), Val(b)};
+}
+
 std::vector<std::string> OptionNames(std::span<const OptionHelp> options) {
     std::vector<std::string> names;
     for (const OptionHelp& o : options) names.emplace_back(o.name);

@@ -35,6 +35,9 @@ private:
 /// name. Throws std::invalid_argument listing the names when it is neither.
 int ChoiceOption(const Args& args, const std::string& name, std::initializer_list<const char*> names, int first);
 
+/// The value "A:B" of an option as two numbers; throws std::invalid_argument naming the option.
+std::pair<double, double> NumberPair(const Args& args, const std::string& name);
+
 /// An option's name (without "--") and its one-line description for a command's usage text.
 struct OptionHelp {
     const char* name;

@@ -33,6 +33,12 @@ std::pair<int, int> BandOption(const Args& args) {
     return {static_cast<int>(Val(up)), static_cast<int>(Val(low))};
 }
 
+std::string LineLabel(const Catalogue& cat, int vUp, int vLow, int branch, int N) {
+    const std::string name =
+        cat.BranchName.Contains(0, branch) ? Trim(cat.BranchName(0, branch)) : "b" + std::to_string(branch);
+    return "(" + std::to_string(vUp) + "-" + std::to_string(vLow) + ") " + name + "(" + std::to_string(N) + ")";
+}
+
 std::string CsvNumber(float value) {
     // The shortest text that reads back as the same single-precision number: every digit the
     // database holds (32440.578), none it does not.

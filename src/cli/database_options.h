@@ -18,6 +18,9 @@ int EntryOption(const Args& args, const DatabaseState& db);
 /// The band of --band "VUP,VLOW" as two whole numbers; the option must be given.
 std::pair<int, int> BandOption(const Args& args);
 
+/// A line as the LIF commands name it: "(v'-v'') branch(N)", the branch by its case (b) name.
+std::string LineLabel(const Catalogue& cat, int vUp, int vLow, int branch, int N);
+
 /// A stored single-precision value as CSV text: up to 7 significant digits, no leading blank.
 std::string CsvNumber(float value);
 

@@ -107,26 +107,10 @@ int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<
         });
     bool badInput = false, unsettled = false;
     for (const fit::BatchRow& row : rows) {
-        out << row.file << ": ";
-        switch (row.outcome) {
-            case fit::BatchOutcome::Fitted: {
-                const fit::Parameter& first = row.result.parameters.front();
-                out << first.name << " = "
-                    << fit::ValueWithUncertainty(first.value, row.result.uncertainties.front(), first.free)
-                    << ", reduced chi-square " << std::to_string(row.result.reducedChiSquare).substr(0, 6)
-                    << (row.result.warnings.empty() ? ""
-                                                    : ", " + std::to_string(row.result.warnings.size()) + " warning(s)")
-                    << "\n";
-                unsettled = unsettled || row.result.undetermined;
-                break;
-            }
-            case fit::BatchOutcome::BadInput:
-                out << "bad input: " << row.message << "\n", badInput = true;
-                break;
-            case fit::BatchOutcome::NotConverged:
-                out << "not converged: " << row.message << "\n", unsettled = true;
-                break;
-        }
+        out << row.file << ": " << fit::OutcomeLine(row) << "\n";
+        badInput = badInput || row.outcome == fit::BatchOutcome::BadInput;
+        unsettled = unsettled || row.outcome == fit::BatchOutcome::NotConverged ||
+                    (row.outcome == fit::BatchOutcome::Fitted && row.result.undetermined);
     }
     if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), rows);
     return badInput ? 1 : unsettled ? 2 : 0;

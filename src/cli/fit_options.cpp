@@ -125,7 +125,7 @@ std::vector<std::string> SpectrumFiles(const Args& args) {
     return files;
 }
 
-fit::FitRequest FitRequestFromOptions(const Args& args) {
+fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles) {
     DatabaseState db;
     OpenDatabase(args, db);
     fit::FitRequest r;
@@ -155,18 +155,20 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
         r.settings.bounds[name] = Interval("bounds", value);
     }
     for (const std::string& item : Split(args.Get("exclude"), ',')) r.excluded.push_back(Interval("exclude", item));
-    r.reading = SpectrumReadingFromOptions(args, simulation::StoredValue(r.conditions.unit));
     if (args.Has("weights"))
         r.weighting = static_cast<fit::Weighting>(ChoiceOption(args, "weights", {"uniform", "file", "noise"}, 0));
-    // The uncertainties are read only from a column named for them, and then they are the weights.
-    if (args.Has("sigma-column") && !args.Has("weights")) r.weighting = fit::Weighting::FileColumn;
-    if (args.Has("sigma-column") && r.weighting != fit::Weighting::FileColumn)
-        throw std::invalid_argument(
-            "option --sigma-column goes with --weights file (the uncertainties are the weights)");
-    if (r.weighting == fit::Weighting::FileColumn && !args.Has("sigma-column"))
-        throw std::invalid_argument(
-            "option --weights file: weights from the file need a column of uncertainties; name it with "
-            "--sigma-column N (counted from 1, as --column)");
+    if (spectrumFiles) {
+        r.reading = SpectrumReadingFromOptions(args, simulation::StoredValue(r.conditions.unit));
+        // The uncertainties are read only from a column named for them, and then they are the weights.
+        if (args.Has("sigma-column") && !args.Has("weights")) r.weighting = fit::Weighting::FileColumn;
+        if (args.Has("sigma-column") && r.weighting != fit::Weighting::FileColumn)
+            throw std::invalid_argument(
+                "option --sigma-column goes with --weights file (the uncertainties are the weights)");
+        if (r.weighting == fit::Weighting::FileColumn && !args.Has("sigma-column"))
+            throw std::invalid_argument(
+                "option --weights file: weights from the file need a column of uncertainties; name it with "
+                "--sigma-column N (counted from 1, as --column)");
+    }
     if (args.Has("convention"))
         r.convention =
             static_cast<fit::IntensityConvention>(ChoiceOption(args, "convention", {"photons", "energy"}, 0));

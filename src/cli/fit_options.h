@@ -28,6 +28,8 @@ std::vector<std::string> SpectrumFiles(const Args& args);
 /// The fit request of the options without its spectrum: the band systems of --entry loaded from
 /// the database of --data, the conditions of the simulation options, and the fit settings.
 /// Throws std::invalid_argument (or FitInputError) naming the option that is not usable.
-fit::FitRequest FitRequestFromOptions(const Args& args);
+/// `spectrumFiles` false: no spectrum file is read (a frame is), so neither its reading options
+/// nor a column of uncertainties are looked for; --weights file then means the σ the spectra carry.
+fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles = true);
 
 }  // namespace velmora::cli

@@ -21,17 +21,6 @@ namespace velmora::cli {
 
 namespace {
 
-/// "A:B" as two numbers; throws naming the option.
-std::pair<double, double> Span(const Args& args, const std::string& name) {
-    const std::string text = args.Get(name);
-    const std::size_t colon = text.find(':');
-    const std::string a = colon == std::string::npos ? "" : Trim(text.substr(0, colon));
-    const std::string b = colon == std::string::npos ? "" : Trim(text.substr(colon + 1));
-    if (!IsNumeric(a) || !IsNumeric(b))
-        throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not A:B");
-    return {Val(a), Val(b)};
-}
-
 std::string Number(double value, int digits = 6) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.*g", digits, value);
@@ -48,8 +37,8 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     for (const char* required : {"range", "temperatures"})
         if (!args.Has(required)) throw std::invalid_argument(std::string("option --") + required + " A:B is required");
-    const auto [start, end] = Span(args, "range");
-    const auto [t1, t2] = Span(args, "temperatures");
+    const auto [start, end] = NumberPair(args, "range");
+    const auto [t1, t2] = NumberPair(args, "temperatures");
     if (!(t1 > 0.0 && t2 > 0.0))
         throw std::invalid_argument("option --temperatures: both temperatures must be above 0 K");
     const int steps = args.Integer("steps", 18);
@@ -85,10 +74,7 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
 
     const Catalogue& cat = app.db.cat;
     auto label = [&](const simulation::ThermometryLine& line) {
-        const std::string branch =
-            cat.BranchName.Contains(0, line.b) ? Trim(cat.BranchName(0, line.b)) : "b" + std::to_string(line.b);
-        return "(" + std::to_string(line.vUp) + "-" + std::to_string(line.vLow) + ") " + branch + "(" +
-               std::to_string(line.N) + ")";
+        return LineLabel(cat, line.vUp, line.vLow, line.b, line.N);
     };
     // The lines: position, label and the signal at each temperature (relative units).
     out << "position,line";

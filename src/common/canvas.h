@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -50,6 +51,11 @@ public:
     virtual void SetFontName(std::string_view /*family*/) {}
     /// Ends the current page of a printed document and starts a new one; nothing elsewhere.
     virtual void NewPage() {}
+    /// A picture of width × height pixels (row after row, the top row first) stretched over the
+    /// rectangle between two corners, each pixel a sharp-edged cell (a map). Surfaces without
+    /// pictures of their own draw each pixel as a filled box.
+    virtual void Image(double x1, double y1, double x2, double y2, int width, int height,
+                       const std::vector<Rgb>& pixels);
 };
 
 }  // namespace velmora

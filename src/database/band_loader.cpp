@@ -16,6 +16,7 @@
 #include "database/data_checks.h"
 #include "database/line_positions.h"
 #include "database/line_strengths.h"
+#include "database/state_descriptions.h"
 #include "database/terms.h"
 
 namespace velmora::database {
@@ -320,6 +321,13 @@ private:
 void CheckBand(const DatabaseState& db, int vUp, int vLow, int entry) {
     const Catalogue& cat = db.cat;
     CheckEntry(cat, entry);
+    // The term values and line strengths are those of doublet states.
+    const SystemDescription d = DescriptionOf(cat, entry);
+    for (int s = 1; s <= 2; ++s)
+        if (d.State(s).twoS != 1)
+            throw FileError(db.AppPath + kStateDescriptionsFile + ": the state \"" + cat.StateLabel(s, entry) +
+                            "\" of " + cat.MoleculeCode(entry) + " has multiplicity " +
+                            std::to_string(d.State(s).Multiplicity()) + "; band systems of doublet states only");
     if (vUp < 0 || vUp > cat.NMaxVib(entry, 1) || vLow < 0 || vLow > cat.NMaxVib(entry, 2))
         throw std::invalid_argument("band (" + std::to_string(vUp) + ", " + std::to_string(vLow) +
                                     ") is outside entry " + std::to_string(entry) + " (v' 0.." +
@@ -385,7 +393,9 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     const Catalogue& cat = db.cat;
     const int lamUp = cat.StateLambda(1, entry);
     const int lamLow = cat.StateLambda(2, entry);
-    const bool isSiH = cat.MoleculeCode(entry) == "SiH";
+    const SystemDescription described = DescriptionOf(cat, entry);
+    const StateDescription &upper = described.upper, &lower = described.lower;
+    const bool absolute = described.energyZero == EnergyZero::Absolute;
     const LoadedBand before(db);
 
     // 1-2. The band and its transition probabilities.
@@ -398,22 +408,28 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     const int rows = db.RotRows;
 
     // 3. Lower terms and the spin-orbit ratio A''/B'' of the lower level.
-    SelectLevel(db, 2, vLow);
-    ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry));
     const float yLow = SpinOrbitRatio(db, 2, vLow);
+    const bool lowerCaseA = lamLow == 1 && CaseALabels(lower, yLow);
+    SelectLevel(db, 2, vLow);
+    ComputeTerms(db, lamLow, rows, db.LowerTerm, db.SpcConvention(2, entry), lower);
 
-    // 4. Lower energy zero: the lowest level of the (0, 0) band's lower state.
-    if (vUp == 0 && vLow == 0)
-        db.EnergyZero[0] = yLow > 0.0f && yLow < 4.0f ? db.LowerTerm(lamLow, 2, 1) : db.LowerTerm(lamLow, 1, 1);
+    // 4. Lower energy zero: the lowest level of the (0, 0) band's lower state. In case (b) labels
+    // that is the single J = Λ − 1/2 level (F2, row Λ) of a regular state (A > 0), else F1 at row Λ.
+    if (vUp == 0 && vLow == 0) {
+        const bool lowestInF2 = !lowerCaseA && yLow > 0.0f;
+        db.EnergyZero[0] = lowestInF2 ? db.LowerTerm(lamLow, 2, 1) : db.LowerTerm(lamLow, 1, 1);
+    }
 
     // 5-6. Upper terms; the upper zero makes the lowest upper level of v' = 0 sit at its
     // vibrational term value.
+    const float yUp = SpinOrbitRatio(db, 1, vUp);
+    const bool upperCaseA = lamUp == 1 && CaseALabels(upper, yUp);
     SelectLevel(db, 1, vUp);
-    ComputeTerms(db, lamUp, rows, db.UpperTerm, db.SpcConvention(1, entry));
+    ComputeTerms(db, lamUp, rows, db.UpperTerm, db.SpcConvention(1, entry), upper);
     if (vUp == 0 && vLow == 0) db.EnergyZero[1] = db.UpperTerm(lamUp, 1, 1) - db.MolConst(1, 0, 0);
 
-    // 7. SiH keeps absolute energies.
-    if (isSiH) db.EnergyZero = {0.0f, 0.0f};
+    // 7. A system on the absolute energy scale keeps the term values as computed.
+    if (absolute) db.EnergyZero = {0.0f, 0.0f};
 
     // 8. Common zero; the upper state is raised by its electronic term energy.
     const double origin = cat.UpperTermOrigin(entry);
@@ -422,23 +438,22 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
             for (int p = 1; p <= 2; ++p) {
                 db.LowerTerm(N, F, p) -= db.EnergyZero[0];
                 db.UpperTerm(N, F, p) = db.UpperTerm(N, F, p) - db.EnergyZero[1] + origin;
-                if (!isSiH && db.LowerTerm(N, F, p) < -1.0f) db.LowerTerm(N, F, p) = 0.0f;  // no such level
+                if (!absolute && db.LowerTerm(N, F, p) < -1.0f) db.LowerTerm(N, F, p) = 0.0f;  // no such level
             }
 
-    // 9-10. Case (a) re-indexing of a 2Π lower or upper state (both tested on the lower ratio).
-    if (lamLow == 1 && yLow >= 4.0f) {
+    // 9-10. Case (a) re-indexing of a 2Π lower or upper state; F2 has no J = 1/2 level there.
+    if (lowerCaseA) {
         ReindexCaseA(db.LowerTerm, rows);
-        if (!isSiH)
-            for (int p = 1; p <= 2; ++p) db.LowerTerm(1, 2, p) = 0.0f;
+        for (int p = 1; p <= 2; ++p) db.LowerTerm(1, 2, p) = 0.0f;
     }
-    if (lamUp == 1 && yLow >= 4.0f) {
+    if (upperCaseA) {
         ReindexCaseA(db.UpperTerm, rows);
         for (int p = 1; p <= 2; ++p) db.UpperTerm(0, 2, p) = 0.0f;
     }
 
     // 11. Lines. All positions are computed before any strength, so that a line removed by a
     // low-row correction of a later row also gets no emission or absorption coefficient.
-    const int firstRow = lamLow == 1 && yLow > 4.0f ? lamLow - 1 : lamLow;
+    const int firstRow = lowerCaseA ? lamLow - 1 : lamLow;
     const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
     const int lastRow = std::min(rows + 2, db.LineData.Hi(2));
     CopyCaseAFirstRowProbabilities(db, entry, vLow);

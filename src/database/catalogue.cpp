@@ -9,6 +9,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "database/data_checks.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::database {
 
@@ -25,14 +26,6 @@ void CheckHeaderValue(const ListReader& in, const char* name, int value, int lo,
         throw FileError::At(in.Source(), in.FieldLine(),
                             std::string("the header value ") + name + " = " + std::to_string(value) + " is outside " +
                                 std::to_string(lo) + ".." + std::to_string(hi));
-}
-
-/// The molecule as users write it: ions are coded with a trailing "P" in folder and file names
-/// (N2P, COP) and shown with their charge (N2+, CO+).
-std::string DisplayName(const std::string& code) {
-    if (code == "N2P") return "N2+";
-    if (code == "COP") return "CO+";
-    return code;
 }
 
 /// An error of the value just read for an entry, on the line where that value stands.
@@ -87,7 +80,6 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
         if (store) cat.NMaxRot(i, v) = std::min(rows, cat.MaxN);
     }
 
-    cat.MoleculeName(i) = DisplayName(cat.MoleculeCode(i));
     cat.NMaxVib(i, 1) = std::min(cat.NMaxVib(i, 1), cat.MaxVUpper);
     cat.NMaxVib(i, 2) = std::min(cat.NMaxVib(i, 2), cat.MaxVLower);
 }
@@ -108,6 +100,8 @@ void ReadLabelTables(ListReader& in, Catalogue& cat) {
 
 void DeriveEntryValues(Catalogue& cat) {
     for (int i = 1; i <= cat.CatalogueCount; ++i) {
+        // The name users know the molecule by (N2+ for the code N2P of its files).
+        cat.MoleculeName(i) = cat.Description(i).molecule.name;
         cat.SystemLabel(i) = " (" + cat.StateLabel(1, i) + "-" + cat.StateLabel(2, i) + ")";
         cat.LambdaFactor(i) = cat.StateLambda(1, i) >= 1 && cat.StateLambda(2, i) >= 1 ? 2.0f : 1.0f;
         int largest = 0;
@@ -198,6 +192,7 @@ void DimensionCatalogueArrays(DatabaseState& db, int count, int maxVUpper, int m
     cat.NMaxRot.Resize(0, count, 0, maxVUpper + 10);
     cat.NMaxRotAll.Resize(0, count);
     cat.LambdaFactor.Resize(0, count);
+    cat.Description.Resize(0, count);
 
     cat.QuantityTitle.Resize(1, 6);
     cat.KindName.Resize(1, 6);
@@ -263,6 +258,7 @@ void LoadCatalogue(DatabaseState& db) {
 
     for (int i = 1; i <= count; ++i) ReadEntry(in, fresh.cat, i);
     ReadLabelTables(in, fresh.cat);
+    DescribeEntries(fresh.cat, fresh.AppPath);
     DeriveEntryValues(fresh.cat);
 
     db = std::move(fresh);

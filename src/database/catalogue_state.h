@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/bounded_array.h"
+#include "database/state_description.h"
 
 namespace velmora {
 
@@ -16,7 +17,7 @@ struct Catalogue {
     int MaxN = 0;       ///< bounds every array indexed by a rotational row
 
     Array1<std::string> MoleculeCode;  ///< (i 1..count): used in folder and file names
-    Array1<std::string> MoleculeName;  ///< (i 0..count): shown to the user ("N2P" shows as "N2+")
+    Array1<std::string> MoleculeName;  ///< (i 0..count): shown to the user, from its description ("N2+")
     Array2<std::string> StateLabel;    ///< (s 1..2, i 1..count)
     Array1<std::string> SystemLabel;   ///< (i): " (" + upper label + "-" + lower label + ")"
     Array2<int> StateLambda;           ///< (s 1..2, i 0..count): Λ, also the lowest row of the state
@@ -31,6 +32,8 @@ struct Catalogue {
     Array2<int> NMaxRot;               ///< (i, v 0..MaxVUpper+10): last rotational row of upper level v
     Array1<int> NMaxRotAll;            ///< (i): largest NMaxRot over the upper levels
     Array1<float> LambdaFactor;        ///< (i): 2 when both states have Λ >= 1 (24 branches), else 1
+    /// (i): the molecule, both states and the energy zero, from STATES.SYS (see DescriptionOf)
+    Array1<SystemDescription> Description;
 
     // Label tables read after the entries.
     Array1<std::string> QuantityTitle;   ///< (1..6)

@@ -10,6 +10,7 @@
 #include "database/line_rows.h"
 #include "database/nuclear_spin.h"
 #include "database/physical_constants.h"
+#include "database/state_descriptions.h"
 #include "database/system_precompute.h"
 
 namespace velmora::database {
@@ -22,20 +23,20 @@ using LevelKey = std::tuple<int, int, int, int, int>;
 
 /// The nominal case (a) labels of a level: the lower spin-orbit component (F1) has Ω = Λ - 1/2
 /// in a regular state (A > 0) and Ω = Λ + 1/2 in an inverted one; a Σ state has Σ = +1/2 for F1.
-void CaseALabels(ExportedLevel& level, double spinOrbitA) {
+void NominalCaseALabels(ExportedLevel& level, double spinOrbitA) {
     const bool upperOmega = level.lambda == 0 ? level.F == 1 : (level.F == 1) == (spinOrbitA < 0.0);
     level.sigma = upperOmega ? 0.5 : -0.5;
     level.omega = level.lambda + level.sigma;
 }
 
 /// Nuclear-spin degeneracy of a level: that of the nuclei, or for two identical nuclei the
-/// weight of the levels symmetric or antisymmetric under their exchange, the lower state of the
-/// catalogue's homonuclear systems being the g state.
-int NuclearSpinOfLevel(const ExportedLineList& list, const ExportedLevel& level) {
+/// weight of the levels symmetric or antisymmetric under their exchange, told from the level's
+/// total parity and the g/u symmetry of its state.
+int NuclearSpinOfLevel(const ExportedLineList& list, const StateDescription& state, const ExportedLevel& level) {
     if (!list.homonuclearWeights) return list.isotopologue.NuclearSpinDegeneracy();
-    const Parity parity = level.parity == 'e' ? Parity::e : Parity::f;
-    return static_cast<int>(
-        NuclearSpinWeight(ExchangeWeights(list), level.state == 2, TwiceJ(level.N, level.F), parity));
+    const NuclearSpinWeights w = ExchangeWeights(list);
+    return static_cast<int>(NuclearSpinWeight(NuclearSpin{true, w.symmetric, w.antisymmetric}, state, level.N,
+                                              TwiceJ(level.N, level.F), level.parity == 'e'));
 }
 
 }  // namespace
@@ -67,9 +68,12 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
     const Catalogue& cat = db.cat;
     ExportedLineList list;
     list.molecule = cat.MoleculeName(entry);
+    const SystemDescription description = DescriptionOf(cat, entry);
+    list.hitranMolecule = description.molecule.hitranMolecule;
+    list.hitranIsotopologue = description.molecule.hitranIsotopologue;
     list.system = cat.SystemLabel(entry);
     list.isotopologue = IdentifyIsotopologue(list.molecule, cat.MolecularMass(entry));
-    list.homonuclearWeights = cat.NuclearSpinFlag.ValueAt(entry) == 1;
+    list.homonuclearWeights = description.molecule.nuclearSpin.homonuclear;
     const int lambda[3] = {0, cat.StateLambda(1, entry), cat.StateLambda(2, entry)};
     list.lambdaDoubled = lambda[1] >= 1 || lambda[2] >= 1;
     const int branches = cat.LambdaFactor(entry) > 1.0f ? 24 : 12;
@@ -93,12 +97,12 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
             l.F = F;
             l.J = TwiceJ(row, F) / 2.0;
             l.lambda = lambda[s];
-            l.parity = ParityLabel(db, entry, s, F, block);
+            l.parity = ParityLabel(db, entry, s, row, F, block);
             l.totalParity = TotalParity(TwiceJ(row, F), l.parity == 'e' ? Parity::e : Parity::f) > 0 ? '+' : '-';
             l.energy = terms(row, F, block);
             l.label = cat.StateLabel(s, entry);
-            l.nuclearSpin = NuclearSpinOfLevel(list, l);
-            CaseALabels(l, db.MolConst(s, v, 6));
+            l.nuclearSpin = NuclearSpinOfLevel(list, description.State(s), l);
+            NominalCaseALabels(l, db.MolConst(s, v, 6));
         }
         return key;
     };

@@ -10,9 +10,9 @@
 //     position is the difference of its two energies;
 //   - the degeneracy of a level is g = g_ns (2J + 1), with the nuclear-spin degeneracy g_ns of the
 //     isotopologue: (2I1 + 1)(2I2 + 1) for a heteronuclear molecule; for two identical nuclei the
-//     weight of the levels symmetric or antisymmetric under their exchange (the catalogue marks
-//     such systems with its nuclear-spin flag; their upper state is the u state, as the
-//     populations take it);
+//     weight of the levels symmetric or antisymmetric under their exchange, from the total
+//     parity of the level and the g/u symmetry of its state (both from the descriptions of the
+//     molecule and its states, as the populations take them);
 //   - A (s-1) is the spontaneous emission rate from the upper level into that one line: the
 //     line's share of its level's emission coefficients over the radiative lifetime of the level,
 //     so that the A of the lines leaving a level sum to 1 / lifetime of `lifetimes`.
@@ -64,7 +64,9 @@ struct ExportedLineList {
     std::string molecule;               ///< as the catalogue shows it ("OH", "N2+")
     std::string system;                 ///< " (A-X)"
     Isotopologue isotopologue;          ///< told from the molecule's name and the catalogue's mass
-    bool homonuclearWeights = false;    ///< the catalogue's nuclear-spin flag: ortho and para levels
+    int hitranMolecule = 0;             ///< HITRAN's molecule number (0: not a HITRAN molecule)
+    int hitranIsotopologue = 0;         ///< HITRAN's isotopologue number of it
+    bool homonuclearWeights = false;    ///< two identical nuclei: ortho and para levels
     bool lambdaDoubled = false;         ///< one of the states has Λ >= 1
     double uncertainty = 0.01;          ///< cm-1, of every energy (the .states unc column)
     std::vector<ExportedLevel> levels;  ///< by id - 1

@@ -188,13 +188,6 @@ std::string LocalQuanta(const ExportedLevel& l, const std::string& branch) {
 
 }  // namespace
 
-std::pair<int, int> HitranMolecule(const std::string& molecule) {
-    if (molecule == "OH") return {13, 1};
-    if (molecule == "OD") return {13, 3};
-    if (molecule == "NO") return {8, 1};
-    return {0, 0};
-}
-
 std::string HitranE103(double value) {
     if (!(value >= 1e-99)) value = 0.0;
     return Printf("%10.3E", std::min(value, 9.999e99));
@@ -235,7 +228,7 @@ void WriteExoMol(const ExportedLineList& list, const std::string& prefix) {
 }
 
 void WriteHitran(const ExportedLineList& list, const std::string& prefix) {
-    const auto [molecule, isotopologue] = HitranMolecule(list.molecule);
+    const int molecule = list.hitranMolecule, isotopologue = list.hitranIsotopologue;
     const double Q = list.PartitionFunction(kHitranTemperature);
     // Uncertainty codes: wavenumber from the levels' uncertainty, intensity unreported, the
     // default widths and exponent "default or constant"; the zero shift has no default code on

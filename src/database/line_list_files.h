@@ -31,10 +31,6 @@ void WriteExoMol(const ExportedLineList& list, const std::string& prefix);
 /// FileError as above.
 void WriteHitran(const ExportedLineList& list, const std::string& prefix);
 
-/// HITRAN molecule and isotopologue numbers of a molecule of the catalogue ("OH" 13 1, "OD"
-/// 13 3, "NO" 8 1); 0 0 for a molecule HITRAN does not list.
-std::pair<int, int> HitranMolecule(const std::string& molecule);
-
 /// One HITRAN intensity or Einstein A in E10.3. Values below 1E-99, whose three-digit exponent
 /// the field cannot hold, are written 0.000E+00: at 296 K such a line has no intensity, and its
 /// A, E'' and g' give it at any other temperature.

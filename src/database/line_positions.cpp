@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "database/entry_tables.h"
+#include "database/state_descriptions.h"
 #include "database/terms.h"
 
 namespace velmora::database {
@@ -45,12 +45,13 @@ bool BranchRowExists(int b, int N, int lambdaUpper) {
 }
 
 LineLevels BranchLevels(const DatabaseState& db, int entry, int b, int N) {
+    const StateDescription upper = StateOf(db.cat, 1, entry), lower = StateOf(db.cat, 2, entry);
     const int lamUp = db.cat.StateLambda(1, entry);
     const int lamLow = db.cat.StateLambda(2, entry);
     const int set = b > 12 ? 2 : 1;
     if (b > 12) b -= 12;
     const BranchShape sh = kShapes[b];
-    const LowerParity lp = LowerParityIndices(entry);
+    const LowerParity lp = LowerParityIndices(upper, lower);
     int l1 = lp.l1, l2 = lp.l2, u1 = 1, u2 = 1;
     if (lamUp >= 1) {
         l1 = u1 = set;
@@ -65,7 +66,7 @@ LineLevels BranchLevels(const DatabaseState& db, int entry, int b, int N) {
     lv.lowBlock = kLowerUsesL1[b] ? l1 : l2;
     if (lamUp >= 1 && lamLow == 0) {
         // A Σ lower level has one parity: Σ⁺ F1 is e, F2 is f; Σ⁻ the reverse.
-        const int lowerLabel = (sh.lowerF == 1) != LowerStateIsSigmaMinus(entry) ? 1 : 2;
+        const int lowerLabel = (sh.lowerF == 1) != lower.IsSigmaMinus() ? 1 : 2;
         const bool deltaJZero = TwiceJ(lv.upRow, sh.upperF) == TwiceJ(N, sh.lowerF);
         lv.upBlock = deltaJZero ? 3 - lowerLabel : lowerLabel;
     }
@@ -76,8 +77,11 @@ void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     const Catalogue& cat = db.cat;
     const int lamUp = cat.StateLambda(1, entry);
     const int lamLow = cat.StateLambda(2, entry);
-    const float yLow = SpinOrbitRatio(db, 2, db.LoadedVLower);
-    const float yUp = SpinOrbitRatio(db, 1, db.LoadedVUpper, 2, db.LoadedVLower);
+    // Which rows hold no level at the lowest J follows from the labels of each state (for the
+    // labels by ratio, a 2Δ upper state compares A'/B'').
+    const bool lowerCaseA = CaseALabels(StateOf(cat, 2, entry), SpinOrbitRatio(db, 2, db.LoadedVLower));
+    const bool upperCaseA =
+        CaseALabels(StateOf(cat, 1, entry), SpinOrbitRatio(db, 1, db.LoadedVUpper, 2, db.LoadedVLower));
     auto& line = db.LineData;
     const int o = 12 * (set - 1);
 
@@ -96,7 +100,7 @@ void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
         if (line.Contains(4, b, row)) line(4, b, row) = 0.0f;
     };
     if (lamLow == 1 && N == 1) {
-        if (yLow <= 4.0f) {
+        if (!lowerCaseA) {
             for (int b : {3, 5, 10, 11, 12}) zero(b + o, 0);
         } else {
             for (int b : {2, 4, 7, 8, 9}) zero(b + o, 1);
@@ -110,7 +114,7 @@ void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     if (lamUp == 2) {
         zero(9 + o, 2);
         zero(7 + o, 3);
-        if (yUp <= 4.0f) {
+        if (!upperCaseA) {
             zero(1 + o, 2);
             zero(3 + o, 1);
             zero(8 + o, 1);
@@ -122,10 +126,6 @@ void ComputeLinePositions(DatabaseState& db, int entry, int N, int set) {
     }
     if (lamLow == 0 && lamUp == 0 && set == 1)
         for (int b : {3, 4, 7, 8, 11, 12}) zero(b, N);  // ΔN = 0 and ±2 are forbidden in Σ–Σ
-    if (lamLow == 1 && lamUp == 2 && cat.MoleculeCode(entry) == "CF") {
-        zero(6, 1);
-        zero(18, 1);
-    }
 
     // A line below 2000 cm-1 (or an upper level below the lower one) is no line.
     for (int b = 1; b <= 24; ++b)

@@ -5,15 +5,14 @@
 #include <tuple>
 
 #include "database/band_loader.h"
-#include "database/entry_tables.h"
 #include "database/line_positions.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::database {
 
-char ParityLabel(const DatabaseState& db, int entry, int s, int F, int block) {
+char ParityLabel(const DatabaseState& db, int entry, int s, int N, int F, int block) {
     if (db.cat.StateLambda(s, entry) >= 1) return block == 1 ? 'e' : 'f';
-    const bool sigmaMinus = s == 1 ? UpperStateIsSigmaMinus(entry) : LowerStateIsSigmaMinus(entry);
-    return (F == 1) != sigmaMinus ? 'e' : 'f';
+    return SigmaLevelIsE(StateOf(db.cat, s, entry), N, TwiceJ(N, F)) ? 'e' : 'f';
 }
 
 std::vector<LineRow> BandLineRows(DatabaseState& db, int vUp, int vLow) {
@@ -32,8 +31,8 @@ std::vector<LineRow> BandLineRows(DatabaseState& db, int vUp, int vLow) {
             r.nameA = db.cat.BranchName(1, inSet);
             r.NLow = N;
             r.JLow = TwiceJ(N, BranchShapeOf(b).lowerF) / 2.0;
-            r.parityUp = ParityLabel(db, entry, 1, lv.upF, lv.upBlock);
-            r.parityLow = ParityLabel(db, entry, 2, lv.lowF, lv.lowBlock);
+            r.parityUp = ParityLabel(db, entry, 1, lv.upRow, lv.upF, lv.upBlock);
+            r.parityLow = ParityLabel(db, entry, 2, lv.lowRow, lv.lowF, lv.lowBlock);
             r.position = L(4, b, N);
             r.honlLondon = L(5, b, N);
             r.probability = L(3, b, N);
@@ -99,7 +98,7 @@ std::vector<TermRow> LevelTermRows(DatabaseState& db, int s, int v) {
                 const float term = T(N, F, p);
                 if (term == 0.0f && !reached.count({N, F, p})) continue;
                 if (TwiceJ(N, F) < 1) continue;
-                rows.push_back({N, TwiceJ(N, F) / 2.0, F, ParityLabel(db, entry, s, F, p), term});
+                rows.push_back({N, TwiceJ(N, F) / 2.0, F, ParityLabel(db, entry, s, N, F, p), term});
             }
     return rows;
 }

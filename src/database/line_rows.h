@@ -57,8 +57,9 @@ struct TermRow {
 /// Throws std::invalid_argument for a state or level outside the system.
 std::vector<TermRow> LevelTermRows(DatabaseState& db, int s, int v);
 
-/// The e/f label of a level of state s (1, 2) of an entry: the parity block (1 e, 2 f) of a Π or
-/// Δ state; for a Σ state F1 is e and F2 f (Σ⁺), the reverse for Σ⁻.
-char ParityLabel(const DatabaseState& db, int entry, int s, int F, int block);
+/// The e/f label of the level at row N, component F, parity block `block` of state s (1, 2) of
+/// an entry: the block (1 e, 2 f) of a Π or Δ state; for a Σ state its total parity decides (F1 e
+/// and F2 f in 2Σ⁺, the reverse in 2Σ⁻).
+char ParityLabel(const DatabaseState& db, int entry, int s, int N, int F, int block);
 
 }  // namespace velmora::database

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "database/entry_tables.h"
 #include "database/exact_strengths.h"
 #include "database/line_positions.h"
+#include "database/state_descriptions.h"
 #include "database/terms.h"
 
 namespace velmora::database {
@@ -22,25 +22,23 @@ struct BandState {
     bool singleLevelInF1 = false;
 };
 
-// How the term tables of state s (level v) of the loaded band label their levels: a 2Π upper
-// state in the case (a) labelling of the term step keeps its J = 1/2 level in F1 (the band loader
-// re-indexes it to row 0); a case (a) lower 2Π state (A''/B'' > 4) has it at F1 row 0 too, where
-// the first row of its lines is computed; a 2Δ upper state keeps its J = 3/2 level in F1 row 1
-// when A'/B'' > 4, in F2 row 2 otherwise.
+// How the term tables of state s (level v) of the loaded band label their levels: a 2Π state in
+// case (a) labels keeps its J = 1/2 level in F1 (the band loader re-indexes it to row 0, where the
+// first row of the lines of a lower state is computed); a 2Δ upper state keeps its J = 3/2 level
+// in F1 row 1 in case (a) labels, in F2 row 2 otherwise. Labels by ratio compare A/B of the level
+// itself for a Π state, A'/B'' for a Δ upper state.
 BandState BandStateOf(const DatabaseState& db, int entry, int s) {
     const int vUp = db.LoadedVUpper, vLow = db.LoadedVLower, v = s == 1 ? vUp : vLow;
+    const StateDescription described = StateOf(db.cat, s, entry);
     BandState b;
     b.state.lambda = db.cat.StateLambda(s, entry);
-    b.state.sigmaMinus =
-        b.state.lambda == 0 && (s == 1 ? UpperStateIsSigmaMinus(entry) : LowerStateIsSigmaMinus(entry));
+    b.state.sigmaMinus = b.state.lambda == 0 && described.IsSigmaMinus();
     for (int k = 0; k < 18; ++k) b.constants[static_cast<std::size_t>(k)] = db.MolConst.ValueAt(s, v, k);
     b.convention = db.SpcConvention.ValueAt(s, entry);
-    if (b.state.lambda == 1 && s == 1)
-        b.singleLevelInF1 = PiCaseALabelling(SpinOrbitRatio(db, 1, vUp), db.cat.MoleculeCode(entry));
-    else if (b.state.lambda == 1)
-        b.singleLevelInF1 = SpinOrbitRatio(db, 2, vLow) > 4.0f;
+    if (b.state.lambda == 1)
+        b.singleLevelInF1 = CaseALabels(described, SpinOrbitRatio(db, s, v));
     else if (b.state.lambda == 2 && s == 1 && db.MolConst.ValueAt(2, vLow, 1) != 0)
-        b.singleLevelInF1 = SpinOrbitRatio(db, 1, vUp, 2, vLow) > 4.0f;
+        b.singleLevelInF1 = CaseALabels(described, SpinOrbitRatio(db, 1, vUp, 2, vLow));
     return b;
 }
 
@@ -147,7 +145,7 @@ void ComputeLineStrengths(DatabaseState& db, int entry, int firstRow, int lastRo
 void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vLow) {
     const int lamUp = db.cat.StateLambda(1, entry);
     const int lamLow = db.cat.StateLambda(2, entry);
-    if (lamLow != 1 || !(SpinOrbitRatio(db, 2, vLow) > 4.0f)) return;
+    if (lamLow != 1 || !CaseALabels(StateOf(db.cat, 2, entry), SpinOrbitRatio(db, 2, vLow))) return;
     auto& line = db.LineData;
     auto copy = [&](int b, int to, int from) {
         if (line.Contains(3, b, to) && line.Contains(3, b, from)) line(3, b, to) = line(3, b, from);

@@ -14,7 +14,7 @@ namespace velmora::database {
 /// probabilities of the first. Needs the line positions of the band already filled.
 void ComputeLineStrengths(DatabaseState& db, int entry, int firstRow, int lastRow);
 
-/// For a lower 2Π state in case (a) labelling (A''/B'' > 4), gives the lines of the lowest lower
+/// For a lower 2Π state in case (a) labels, gives the lines of the lowest lower
 /// rows the transition probabilities of the next row (quantity 3). Called by the band loader
 /// after the probabilities are read and before the lines are computed.
 void CopyCaseAFirstRowProbabilities(DatabaseState& db, int entry, int vLow);

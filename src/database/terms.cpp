@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 
 namespace velmora::database {
 
@@ -40,9 +39,9 @@ namespace velmora::database {
 //   A Σ state fills parity block 1 and copies it into block 2: its level has one parity, and a
 //   branch may address either block.
 //
-// Level assignment of a Π state: with Y = A/B ≤ 4 (and not "NO" or "CF") the lower eigenvalue of
-// each (J, parity) block is F1 at row J − 1/2 and the upper is F2 at row J + 1/2; otherwise
-// (case (a) labelling) the lower is stored as F1 at row J + 1/2 and the upper as F2 at row
+// Level assignment of a Π state, by the labels the catalogue gives it: in case (b) labels the
+// lower eigenvalue of each (J, parity) block is F1 at row J − 1/2 and the upper is F2 at row
+// J + 1/2; in case (a) labels the lower is stored as F1 at row J + 1/2 and the upper as F2 at row
 // J − 1/2, which the band loader re-indexes. At the lowest J of a Π (J = 1/2) or Δ (J = 3/2)
 // state only the Ω = Λ − 1/2 row exists and that level is H22 itself, whatever the ratio A/B:
 // the slot that carries it (F2 at row J + 1/2 in case (b) labelling, F1 at row J + 1/2 in case
@@ -184,9 +183,12 @@ Block PiParityBlock(const std::array<double, 18>& c, int convention, double J, i
     return m;
 }
 
-void PiTerms(const std::array<double, 18>& c, int rows, TermTable& target, int convention, std::string_view molecule) {
+void PiTerms(const std::array<double, 18>& c, int rows, TermTable& target, int convention,
+             const StateDescription& state) {
     if (convention < 0 || convention > 3) return;
-    const bool caseA = PiCaseALabelling(c[6] / c[1], molecule);
+    StateDescription pi = state;
+    pi.lambda = 1;
+    const bool caseA = CaseALabels(pi, c[6] / c[1]);
     for (int N = 0; N <= rows + 2; ++N) {
         for (int p = 1; p <= 2; ++p) {
             const Block m = PiParityBlock(c, convention, N + 0.5, p);
@@ -222,13 +224,6 @@ void DeltaTerms(const std::array<double, 18>& c, int rows, TermTable& target) {
     }
 }
 
-std::string_view LoadedMolecule(const DatabaseState& db) {
-    const auto& codes = db.cat.MoleculeCode;
-    for (int entry : {db.LoadedEntry, db.irad})
-        if (!codes.Empty() && entry >= codes.Lo() && entry <= codes.Hi()) return codes(entry);
-    return {};
-}
-
 }  // namespace
 
 float SpinOrbitRatio(const DatabaseState& db, int s, int v, int sB, int vB) {
@@ -242,16 +237,12 @@ HamiltonianBlock DoubletHamiltonian(const std::array<double, 18>& c, int lambda,
     return {m.h11, m.h12, m.h22};
 }
 
-bool PiCaseALabelling(float ratio, std::string_view molecule) {
-    return !(ratio <= 4.0f) || molecule == "NO" || molecule == "CF";
-}
-
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention) {
-    ComputeTerms(db, lambda, rows, target, convention, LoadedMolecule(db));
+    ComputeTerms(db, lambda, rows, target, convention, StateDescription{});
 }
 
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention,
-                  std::string_view molecule) {
+                  const StateDescription& state) {
     if (target.Empty()) return;
     rows = std::min(rows, target.Hi(0) - 3);
     for (int N = target.Lo(0); N <= rows + 3; ++N)
@@ -263,7 +254,7 @@ void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, in
             SigmaTerms(c, rows, target, convention);
             break;
         case 1:
-            PiTerms(c, rows, target, convention, molecule);
+            PiTerms(c, rows, target, convention, state);
             break;
         case 2:
             DeltaTerms(c, rows, target);

@@ -8,6 +8,7 @@
 #include "common/number_format.h"
 #include "common/numerics.h"
 #include "database/band_loader.h"
+#include "database/state_descriptions.h"
 #include "display/axis_scale.h"
 #include "display/decimate.h"
 #include "display/plot_draw.h"
@@ -485,10 +486,11 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
     const int branches = lamU != 0 && lamL != 0 ? 24 : 12;
     const int vl = p.AssignVLower;
 
-    // Rows start at the lower state's Λ, one lower for a case (a) lower state (A/B above 4).
+    // Rows start at the lower state's Λ, one lower for a lower state in case (a) labels.
     if (!db.MolConst.Contains(2, vl, 6) || db.LineData.Empty()) return;
     const double B = db.MolConst(2, vl, 1), A = db.MolConst(2, vl, 6);
-    const int nFirst = std::max(0, lamL - (B != 0.0 && A / B > 4.0 ? 1 : 0));
+    const bool caseA = B != 0.0 && database::CaseALabels(database::StateOf(cat, 2, irad), static_cast<float>(A / B));
+    const int nFirst = std::max(0, lamL - (caseA ? 1 : 0));
     const int nLast = database::LastLineRow(db);
 
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/number_format.h"
+#include "common/png_image.h"
 #include "common/text_writer.h"
 
 namespace velmora::display {
@@ -100,6 +101,21 @@ void SvgCanvas::TextUp(double x, double y, std::string_view text, Rgb color) {
     // Turned about its starting point; the baseline then lies 0.9 em to the right of x.
     const double px = Px(x) + 0.9 * FontPixels(), py = Py(y);
     elements_.push_back(TextElement(px, py, text, color, " transform=\"rotate(-90 " + Num(px) + " " + Num(py) + ")\""));
+}
+
+void SvgCanvas::Image(double x1, double y1, double x2, double y2, int width, int height,
+                      const std::vector<Rgb>& pixels) {
+    const double a = Px(x1), b = Px(x2), c = Py(y1), d = Py(y2);
+    // The first row at the first corner: a rectangle given bottom-up or right-to-left is mirrored.
+    std::string transform;
+    if (b < a || d < c)
+        transform = " transform=\"matrix(" + std::string(b < a ? "-1" : "1") + " 0 0 " + (d < c ? "-1" : "1") + " " +
+                    Num(b < a ? a + b : 0.0) + " " + Num(d < c ? c + d : 0.0) + ")\"";
+    elements_.push_back("<image x=\"" + Num(std::min(a, b)) + "\" y=\"" + Num(std::min(c, d)) + "\" width=\"" +
+                        Num(std::fabs(b - a)) + "\" height=\"" + Num(std::fabs(d - c)) +
+                        "\" preserveAspectRatio=\"none\" style=\"image-rendering:pixelated\"" + transform +
+                        " xmlns:xlink=\"http://www.w3.org/1999/xlink\" xlink:href=\"data:image/png;base64," +
+                        Base64(EncodePng(width, height, pixels)) + "\"/>");
 }
 
 double SvgCanvas::TextWidth(std::string_view text) const {

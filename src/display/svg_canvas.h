@@ -31,6 +31,9 @@ public:
     int HeightPixels() const override;
     void SetFontSize(double points) override { fontPoints_ = points; }
     void SetFontName(std::string_view family) override;
+    /// The picture as an embedded PNG, its pixels kept sharp.
+    void Image(double x1, double y1, double x2, double y2, int width, int height,
+               const std::vector<Rgb>& pixels) override;
 
     /// The region as an SVG group (clipped to the region), `id` naming its clip path.
     std::string Markup(const std::string& id) const;

@@ -8,15 +8,14 @@
 
 namespace velmora::display {
 
-namespace {
-
-/// A tick label: as few decimals as the step needs.
 std::string TickLabel(double v, double step) {
     const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
     char buf[48];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(v) < 1e-12 * step ? 0.0 : v);
     return buf;
 }
+
+namespace {
 
 /// Data limits of every series (with error bars), widened by 4 % on each side.
 void Limits(const Chart& c, double& x0, double& x1, double& y0, double& y1) {
@@ -54,6 +53,23 @@ std::vector<double> NiceTicks(double lo, double hi, int count) {
     return ticks;
 }
 
+void DrawTicks(Canvas& canvas, double pl, double pb, double x0, double x1, double y0, double y1,
+               const std::function<double(double)>& X, const std::function<double(double)>& Y) {
+    const Rgb black{0, 0, 0};
+    const double textH = canvas.TextHeight("0");
+    const std::vector<double> xt = NiceTicks(x0, x1, 6), yt = NiceTicks(y0, y1, 5);
+    for (double t : xt) {
+        canvas.Line(X(t), pb, X(t), pb + 4.0, black);
+        const std::string label = TickLabel(t, xt.size() > 1 ? xt[1] - xt[0] : 1.0);
+        canvas.Text(X(t) - 0.5 * canvas.TextWidth(label), pb + 5.0, label, black);
+    }
+    for (double t : yt) {
+        canvas.Line(pl - 4.0, Y(t), pl, Y(t), black);
+        const std::string label = TickLabel(t, yt.size() > 1 ? yt[1] - yt[0] : 1.0);
+        canvas.Text(pl - 6.0 - canvas.TextWidth(label), Y(t) - 0.5 * textH, label, black);
+    }
+}
+
 void DrawChart(Canvas& canvas, const Chart& c) {
     double x0, x1, y0, y1;
     Limits(c, x0, x1, y0, y1);
@@ -66,17 +82,7 @@ void DrawChart(Canvas& canvas, const Chart& c) {
     auto X = [&](double x) { return pl + (x - x0) / (x1 - x0) * (pr - pl); };
     auto Y = [&](double y) { return pb - (y - y0) / (y1 - y0) * (pb - pt); };
     if (!c.caption.empty()) canvas.Text(pl, c.top + 0.2 * textH, c.caption, black);
-    const std::vector<double> xt = NiceTicks(x0, x1, 6), yt = NiceTicks(y0, y1, 5);
-    for (double t : xt) {
-        canvas.Line(X(t), pb, X(t), pb + 4.0, black);
-        const std::string label = TickLabel(t, xt.size() > 1 ? xt[1] - xt[0] : 1.0);
-        canvas.Text(X(t) - 0.5 * canvas.TextWidth(label), pb + 5.0, label, black);
-    }
-    for (double t : yt) {
-        canvas.Line(pl - 4.0, Y(t), pl, Y(t), black);
-        const std::string label = TickLabel(t, yt.size() > 1 ? yt[1] - yt[0] : 1.0);
-        canvas.Text(pl - 6.0 - canvas.TextWidth(label), Y(t) - 0.5 * textH, label, black);
-    }
+    DrawTicks(canvas, pl, pb, x0, x1, y0, y1, X, Y);
     if (y0 < 0.0 && y1 > 0.0) canvas.Line(pl, Y(0.0), pr, Y(0.0), grey);
     if (!c.xLabel.empty())
         canvas.Text(0.5 * (pl + pr) - 0.5 * canvas.TextWidth(c.xLabel), pb + 1.3 * textH, c.xLabel, black);

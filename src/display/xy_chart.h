@@ -3,6 +3,7 @@
 // residual strip; Boltzmann plots) on the screen and in SVG files.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,14 @@ struct Chart {
 /// Round-number tick positions covering lo..hi with about `count` intervals (steps of 1, 2 or 5
 /// times a power of ten).
 std::vector<double> NiceTicks(double lo, double hi, int count);
+
+/// A tick label with as few decimals as the step between ticks needs.
+std::string TickLabel(double value, double step);
+
+/// The ticks of the bottom and left sides of a plot area whose lower-left corner is (left,
+/// bottom) in pixels: round numbers of x0..x1 and y0..y1, placed by X and Y, with their labels.
+void DrawTicks(Canvas& canvas, double left, double bottom, double x0, double x1, double y0, double y1,
+               const std::function<double(double)>& X, const std::function<double(double)>& Y);
 
 /// Draws the chart. The canvas must be in pixel coordinates (SetScale(0, 0, W, H)).
 void DrawChart(Canvas& canvas, const Chart& chart);

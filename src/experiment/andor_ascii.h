@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "experiment/column_table.h"
+#include "experiment/spectrum_frame.h"
 
 namespace velmora::experiment {
 
@@ -21,5 +22,10 @@ struct AndorFrames {
 /// The numbers end at the first line that does not start with one. Throws SpectrumReadError
 /// naming the line for a missing or non-numeric field or a column that does not exist.
 SpectrumPoints ReadAndorAscii(std::string_view text, int column, AndorFrames& frames);
+
+/// Reads an Andor ASCII export of an image or a series as a frame: x from the first column, each
+/// further column one row of the frame (a track of the sensor or a frame of the series). A
+/// non-finite value is kept (NaN); the rest is checked as ReadAndorAscii checks it.
+SpectrumFrame ReadAndorAsciiFrame(std::string_view text);
 
 }  // namespace velmora::experiment

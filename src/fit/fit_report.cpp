@@ -132,40 +132,81 @@ std::vector<std::string> ResultLines(const FitResult& r, AxisUnit unit) {
     return lines;
 }
 
+std::string OutcomeLine(const BatchRow& row) {
+    switch (row.outcome) {
+        case BatchOutcome::Fitted: {
+            const Parameter& first = row.result.parameters.front();
+            return first.name + " = " +
+                   ValueWithUncertainty(first.value, row.result.uncertainties.front(), first.free) +
+                   ", reduced chi-square " + std::to_string(row.result.reducedChiSquare).substr(0, 6) +
+                   (row.result.warnings.empty() ? ""
+                                                : ", " + std::to_string(row.result.warnings.size()) + " warning(s)");
+        }
+        case BatchOutcome::BadInput:
+            return "bad input: " + row.message;
+        case BatchOutcome::NotConverged:
+            return "not converged: " + row.message;
+    }
+    return {};
+}
+
+ResultColumns::ResultColumns(const std::vector<const BatchRow*>& rows) {
+    for (const BatchRow* row : rows)
+        for (const Parameter& q : row->result.parameters)
+            if (std::find(names_.begin(), names_.end(), q.name) == names_.end()) names_.push_back(q.name);
+}
+
+std::string ResultColumns::Header() const {
+    std::string header = "status,message,reduced_chi_square,points,evaluations,convention";
+    for (const std::string& n : names_) header += "," + CsvText(n) + "," + CsvText(n + "_sigma");
+    return header + ",at_bound,warnings";
+}
+
+std::string ResultColumns::Fields(const BatchRow& row) const {
+    const FitResult& r = row.result;
+    const bool fitted = row.outcome == BatchOutcome::Fitted;
+    std::string line = std::string(OutcomeName(row.outcome)) + "," + CsvText(row.message) + ",";
+    line += fitted ? Csv(r.reducedChiSquare) + "," + std::to_string(r.points) + "," + std::to_string(r.evaluations) +
+                         "," + (r.convention == IntensityConvention::Energy ? "energy" : "photons")
+                   : std::string(",,");
+    std::vector<std::string> atBound;
+    for (const std::string& n : names_) {
+        const Parameter* q = fitted ? r.Find(n) : nullptr;
+        line += "," + (q ? Csv(q->value) : "") + "," + (q && q->free ? Csv(r.Uncertainty(n)) : "");
+        if (q && r.atBound[static_cast<std::size_t>(q - r.parameters.data())]) atBound.push_back(n);
+    }
+    return line + "," + CsvText(Join(atBound, ";")) + "," + CsvText(Join(r.warnings, "; "));
+}
+
 void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows) {
-    std::vector<const BatchRow*> held;
-    for (const BatchRow& row : rows) held.push_back(&row);
-    WriteBatchCsv(path, held);
+    std::vector<const BatchRow*> all;
+    for (const BatchRow& row : rows) all.push_back(&row);
+    WriteBatchCsv(path, all);
 }
 
 void WriteBatchCsv(const std::string& path, const std::vector<const BatchRow*>& rows) {
-    // Every parameter any row has, in the order first met.
-    std::vector<std::string> names;
-    for (const BatchRow* row : rows)
-        for (const Parameter& q : row->result.parameters)
-            if (std::find(names.begin(), names.end(), q.name) == names.end()) names.push_back(q.name);
+    const ResultColumns columns(rows);
     AtomicTextWriter out(path);
-    std::string header = "file,status,message,reduced_chi_square,points,evaluations,convention";
-    for (const std::string& n : names) header += "," + CsvText(n) + "," + CsvText(n + "_sigma");
-    out.WriteLine(header + ",at_bound,warnings");
-    for (const BatchRow* held : rows) {
-        const BatchRow& row = *held;
-        const FitResult& r = row.result;
-        const bool fitted = row.outcome == BatchOutcome::Fitted;
-        std::string line = CsvText(row.file) + "," + OutcomeName(row.outcome) + "," + CsvText(row.message) + ",";
-        line += fitted
-                    ? Csv(r.reducedChiSquare) + "," + std::to_string(r.points) + "," + std::to_string(r.evaluations) +
-                          "," + (r.convention == IntensityConvention::Energy ? "energy" : "photons")
-                    : std::string(",,");
-        std::vector<std::string> atBound;
-        for (const std::string& n : names) {
-            const Parameter* q = fitted ? r.Find(n) : nullptr;
-            line += "," + (q ? Csv(q->value) : "") + "," + (q && q->free ? Csv(r.Uncertainty(n)) : "");
-            if (q && r.atBound[static_cast<std::size_t>(q - r.parameters.data())]) atBound.push_back(n);
-        }
-        line += "," + CsvText(Join(atBound, ";")) + "," + CsvText(Join(r.warnings, "; "));
-        out.WriteLine(line);
-    }
+    out.WriteLine("file," + columns.Header());
+    for (const BatchRow* row : rows) out.WriteLine(CsvText(row->file) + "," + columns.Fields(*row));
+    out.Commit();
+}
+
+std::string PositionColumn(const FrameSpectra& frame) {
+    return frame.positionName + (frame.positionUnit.empty() ? "" : "_" + frame.positionUnit);
+}
+
+void WriteFrameCsv(const std::string& path, const FrameSpectra& frame, const std::vector<FrameRow>& rows) {
+    std::vector<const BatchRow*> all;
+    for (const FrameRow& row : rows) all.push_back(&row.fit);
+    const ResultColumns columns(all);
+    const bool halves = !frame.half.empty();
+    AtomicTextWriter out(path);
+    out.WriteLine("row," + CsvText(PositionColumn(frame)) + (halves ? ",half" : "") + ",start," + columns.Header());
+    for (const FrameRow& row : rows)
+        out.WriteLine(std::to_string(row.index + 1) + "," + Csv(row.position) +
+                      (halves ? row.half < 0 ? ",lower" : ",upper" : "") +
+                      (row.fromNeighbour ? ",neighbour," : ",request,") + columns.Fields(row.fit));
     out.Commit();
 }
 

@@ -7,6 +7,7 @@
 
 #include "fit/batch.h"
 #include "fit/fit_spectrum.h"
+#include "fit/frame_fit.h"
 #include "simulation/conditions.h"
 
 namespace velmora::fit {
@@ -24,12 +25,40 @@ std::string ValueWithUncertainty(double value, double uncertainty, bool free);
 /// weights, then every warning.
 std::vector<std::string> ResultLines(const FitResult& r, simulation::AxisUnit unit);
 
-/// Writes one CSV row per file of a batch: file, status (fitted, bad input, not converged),
-/// message, reduced chi-square, points, evaluations, convention, then value and uncertainty of
-/// every parameter any row has, and the warnings. FileError when the file cannot be written.
+/// One line on how a fit of a batch ended: "t = 1995 ± 5.9, reduced chi-square 1.02[, N warning(s)]",
+/// "bad input: <message>" or "not converged: <message>".
+std::string OutcomeLine(const BatchRow& row);
+
+/// The columns of fit results in a CSV row, after the columns that say which spectrum it is:
+/// status (fitted, bad input, not converged), message, reduced chi-square, points, evaluations,
+/// convention, then value and uncertainty of every parameter any row has, the parameters at a
+/// bound and the warnings. Every table of results (a batch of files, the rows of a frame)
+/// writes its rows through this one description.
+class ResultColumns {
+public:
+    /// The columns of the parameters that any of the rows has, in the order first met.
+    explicit ResultColumns(const std::vector<const BatchRow*>& rows);
+    std::string Header() const;
+    std::string Fields(const BatchRow& row) const;
+
+private:
+    std::vector<std::string> names_;
+};
+
+/// Writes one CSV row per file of a batch: the file, then the ResultColumns. FileError when the
+/// file cannot be written.
 void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows);
 /// The same for rows held elsewhere (a batch still running: the rows finished so far).
 void WriteBatchCsv(const std::string& path, const std::vector<const BatchRow*>& rows);
+
+/// The column of the rows' positions: "position" or "radius", with the unit when known
+/// ("radius_mm").
+std::string PositionColumn(const FrameSpectra& frame);
+
+/// Writes one CSV row per row of a frame: its row (1-based), position (or radius), the half of
+/// an inversion kept apart (lower, upper), how it was started (request, neighbour), then the
+/// ResultColumns. FileError when the file cannot be written.
+void WriteFrameCsv(const std::string& path, const FrameSpectra& frame, const std::vector<FrameRow>& rows);
 
 /// Writes x, y, model, residual (y − model), fitted (1/0) and each band system's part per point.
 void WriteResidualsCsv(const std::string& path, const FitResult& r);

@@ -72,8 +72,35 @@ FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulat
     return MakeFitSystem(std::move(model), *db);
 }
 
+bool TraceKey::operator==(const TraceKey& k) const {
+    return conditions == k.conditions && start == k.start && end == k.end && windowStart == k.windowStart &&
+           windowEnd == k.windowEnd && convention == k.convention && freePopulations == k.freePopulations &&
+           pointsPerWidth == k.pointsPerWidth && values.rotationalT == k.values.rotationalT &&
+           values.vibrationalT == k.values.vibrationalT && values.populations == k.values.populations &&
+           values.gauss == k.values.gauss && values.lorentz == k.values.lorentz;
+}
+
+bool TraceCache::Find(const TraceKey& key, SystemTrace& trace) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& [k, t] : entries_)
+        if (k == key) {
+            trace = t;
+            return true;
+        }
+    return false;
+}
+
+void TraceCache::Store(const TraceKey& key, const SystemTrace& trace) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& entry : entries_)
+        if (entry.first == key) return;
+    if (entries_.size() >= kCapacity) entries_.pop_front();
+    entries_.emplace_back(key, trace);
+}
+
 FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model, const DatabaseState& db) {
     FitSystem s;
+    s.traces = std::make_shared<TraceCache>();
     s.model = std::move(model);
     s.database = std::make_shared<const DatabaseState>(db);
     s.label = db.cat.MoleculeName.ValueAt(s.model->entry) + " " + Trim(db.cat.SystemLabel.ValueAt(s.model->entry));
@@ -191,6 +218,21 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
         squareRoot, simulation::ProfileMethod::Convolved);
 }
 
+simulation::LineDrawer& SystemTracer::KeptDrawer(const SystemValues& v, bool squareRoot,
+                                                 simulation::SpectralGrid& grid) {
+    // The temperature sets the Doppler and collisional widths where they are on.
+    const bool followsT = conditions_.dopplerBroadening || conditions_.collisionalBroadening;
+    KeptDrawerState& d = drawer_;
+    if (!d.drawer || d.gauss != v.gauss || d.lorentz != v.lorentz || d.squareRoot != squareRoot ||
+        (followsT && d.temperature != v.rotationalT)) {
+        d.drawer.reset();
+        d.drawer.emplace(Drawer(v, squareRoot, d.grid));
+        d.gauss = v.gauss, d.lorentz = v.lorentz, d.temperature = v.rotationalT, d.squareRoot = squareRoot;
+    }
+    grid = d.grid;
+    return *d.drawer;
+}
+
 std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
                                                            const SystemValues& values, simulation::SpectralGrid& grid) {
     simulation::SimulationConditions c = conditions_;
@@ -221,8 +263,14 @@ std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vec
 }
 
 void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
+    const TraceKey key{conditions_,      start_,          end_, windowStart_, windowEnd_, convention_,
+                       freePopulations_, pointsPerWidth_, v};
+    if (system_.traces && system_.traces->Find(key, t)) {
+        ++evaluations_;
+        return;
+    }
     const Lines& lines = LinesFor(v);
-    simulation::LineDrawer drawer = Drawer(v, lines.list.squareRoot, t.grid);
+    simulation::LineDrawer& drawer = KeptDrawer(v, lines.list.squareRoot, t.grid);
     const std::size_t points = static_cast<std::size_t>(t.grid.Points());
     simulation::DrawStats stats;
     auto draw = [&](const std::vector<simulation::DrawnLine>& list, std::vector<float>& out) {
@@ -252,6 +300,7 @@ void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
     }
     if (t.area > 0.0)
         for (float& y : t.total) y = static_cast<float>(y / t.area);
+    if (system_.traces) system_.traces->Store(key, t);
 }
 
 }  // namespace velmora::fit

@@ -4,7 +4,10 @@
 // only a change of temperature or population builds the line list again.
 #pragma once
 
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,13 +31,16 @@ enum class IntensityConvention { PhotonCounts = 0, Energy = 1 };
 /// Words for a convention, as every result states it.
 const char* ConventionName(IntensityConvention c);
 
+class TraceCache;
+
 /// A band system ready for fitting: its simulation model and the pre-computed database state
 /// whose molecular constants give the populations. Both are shared read-only, so one FitSystem
-/// serves any number of fits at once.
+/// serves any number of fits at once; so is the cache of the spectra its fits have drawn.
 struct FitSystem {
     std::shared_ptr<const simulation::BandSystemModel> model;
     std::shared_ptr<const DatabaseState> database;
     std::string label;  ///< molecule and system, "OH (A-X)"
+    std::shared_ptr<TraceCache> traces;
 };
 
 /// Pre-computes catalogue entry `entry` of a database whose catalogue has been read, for the
@@ -62,6 +68,34 @@ struct SystemTrace {
     std::vector<std::vector<float>> levels;  ///< B_v of each fitted level at unit population (free populations only)
     std::vector<double> levelAreas;          ///< a_v, the area of B_v over the window
     double area = 0.0;                       ///< A = Σ_v w_v a_v; 0 when no line reaches the window
+};
+
+/// What a spectrum of a band system depends on besides the system: the conditions and range of
+/// its tracer and the values.
+struct TraceKey {
+    simulation::SimulationConditions conditions;
+    double start = 0.0, end = 0.0, windowStart = 0.0, windowEnd = 0.0;
+    IntensityConvention convention = IntensityConvention::PhotonCounts;
+    bool freePopulations = false;
+    int pointsPerWidth = 0;
+    SystemValues values;
+    bool operator==(const TraceKey& k) const;
+};
+
+/// The spectra of one band system drawn last, shared by every fit of the system and safe to use
+/// from several threads: the start values and the temperature scan of a batch are the same for
+/// every spectrum of it, and each is drawn once. A spectrum found here is the one drawing it
+/// again would give, bit for bit.
+class TraceCache {
+public:
+    /// At most this many spectra are kept; the oldest make room.
+    static constexpr std::size_t kCapacity = 32;
+    bool Find(const TraceKey& key, SystemTrace& trace) const;
+    void Store(const TraceKey& key, const SystemTrace& trace);
+
+private:
+    mutable std::mutex mutex_;
+    std::deque<std::pair<TraceKey, SystemTrace>> entries_;
 };
 
 /// The area under y on the grid between a and b (trapezoids, the end pieces cut at a and b), so
@@ -109,6 +143,9 @@ private:
     void FillRotational(double rotationalT);
     /// The line drawer of the instrument widths of v and its grid over the range.
     simulation::LineDrawer Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid) const;
+    /// The drawer of the last widths (and temperature where the widths follow it), made again
+    /// only when they change.
+    simulation::LineDrawer& KeptDrawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid);
 
     FitSystem system_;
     simulation::SimulationConditions conditions_;
@@ -121,6 +158,12 @@ private:
     populations::Populations
         selected_;  ///< the fitted levels at unit weight, rotational populations of the last line list
     Lines lines_;   ///< the line list of the last temperatures and populations
+    struct KeptDrawerState {
+        double gauss = 0.0, lorentz = 0.0, temperature = 0.0;
+        bool squareRoot = false;
+        simulation::SpectralGrid grid;
+        std::optional<simulation::LineDrawer> drawer;
+    } drawer_;
     int evaluations_ = 0;
 };
 

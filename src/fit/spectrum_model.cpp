@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "simulation/wide_builds.h"
+
 namespace velmora::fit {
 
 namespace {
@@ -15,14 +17,16 @@ bool SameValues(const SystemValues& a, const SystemValues& b) {
 
 }  // namespace
 
-Sample Interpolate(const simulation::SpectralGrid& grid, const std::vector<float>& y, double u) {
-    const int n = static_cast<int>(y.size());
-    const double h = grid.Step();
-    const double s = (u - grid.start) / h;
+namespace {
+
+/// The cubic through y(j-1..j+2) at s = (u - start) / h, as Interpolate forms it; points beyond
+/// the array count as 0, positions beyond the grid give 0.
+[[gnu::always_inline]] inline Sample CubicAt(const float* y, int n, double start, double h, double u) {
+    const double s = (u - start) / h;
     if (n < 2 || !(s >= 0.0 && s <= n - 1.0)) return {};
     const int j = std::min(static_cast<int>(s), n - 2);
     const double t = s - j;
-    auto at = [&](int i) { return i >= 0 && i < n ? static_cast<double>(y[static_cast<std::size_t>(i)]) : 0.0; };
+    auto at = [&](int i) { return i >= 0 && i < n ? static_cast<double>(y[i]) : 0.0; };
     const double ym = at(j - 1), y0 = at(j), y1 = at(j + 1), y2 = at(j + 2);
     // Lagrange weights of the nodes -1, 0, 1, 2 at t, and their derivatives.
     const double a = t + 1.0, b = t, c = t - 1.0, d = t - 2.0;
@@ -30,6 +34,47 @@ Sample Interpolate(const simulation::SpectralGrid& grid, const std::vector<float
     const double slope = -(c * d + b * d + b * c) / 6.0 * ym + (c * d + a * d + a * c) / 2.0 * y0 -
                          (b * d + a * d + a * b) / 2.0 * y1 + (b * c + a * c + a * b) / 6.0 * y2;
     return {value, slope / h};
+}
+
+[[gnu::always_inline]] inline void CubicPoints(const float* y, int n, double start, double h, const double* u,
+                                               std::size_t count, double* value, double* slope) {
+    if (slope) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const Sample v = CubicAt(y, n, start, h, u[i]);
+            value[i] = v.value, slope[i] = v.slope;
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i) value[i] = CubicAt(y, n, start, h, u[i]).value;
+    }
+}
+
+using CubicFunction = void (*)(const float*, int, double, double, const double*, std::size_t, double*, double*);
+
+void CubicBaseline(const float* y, int n, double start, double h, const double* u, std::size_t count, double* value,
+                   double* slope) {
+    CubicPoints(y, n, start, h, u, count, value, slope);
+}
+#ifdef VELMORA_WIDE_BUILDS
+[[gnu::target("avx2")]] void CubicWide(const float* y, int n, double start, double h, const double* u,
+                                       std::size_t count, double* value, double* slope) {
+    CubicPoints(y, n, start, h, u, count, value, slope);
+}
+#endif
+
+}  // namespace
+
+Sample Interpolate(const simulation::SpectralGrid& grid, const std::vector<float>& y, double u) {
+    return CubicAt(y.data(), static_cast<int>(y.size()), grid.start, grid.Step(), u);
+}
+
+void InterpolateAll(const simulation::SpectralGrid& grid, const std::vector<float>& y, const double* u,
+                    std::size_t count, double* value, double* slope) {
+#ifdef VELMORA_WIDE_BUILDS
+    static const CubicFunction cubic = simulation::RunsWideBuilds() ? CubicWide : CubicBaseline;
+#else
+    static const CubicFunction cubic = CubicBaseline;
+#endif
+    cubic(y.data(), static_cast<int>(y.size()), grid.start, grid.Step(), u, count, value, slope);
 }
 
 SpectrumModel::SpectrumModel(std::vector<SystemTracer> tracers, ParameterLayout layout,
@@ -58,11 +103,32 @@ const SystemTrace& SpectrumModel::TraceOf(int s, const std::vector<double>& p) {
     const SystemValues v = ValuesOf(s, p);
     if (!traceValid_[k] || !SameValues(v, traceValues_[k])) {
         traceValid_[k] = false;
+        interpolatedValid_.assign(tracers_.size(), false);
         tracers_[k].Trace(v, traces_[k]);
         traceValues_[k] = v;
         traceValid_[k] = true;
     }
     return traces_[k];
+}
+
+const std::vector<double>& SpectrumModel::InterpolatedAt(int s, const std::vector<double>& p,
+                                                         const std::vector<double>& u) {
+    const std::size_t k = static_cast<std::size_t>(s), n = u.size();
+    const SystemTrace& t = TraceOf(s, p);
+    if (interpolatedU_ != u) {
+        interpolatedU_ = u;
+        interpolatedValid_.assign(tracers_.size(), false);
+    }
+    interpolatedValid_.resize(tracers_.size(), false);
+    S_.resize(tracers_.size());
+    slopes_.resize(tracers_.size());
+    if (!interpolatedValid_[k]) {
+        S_[k].resize(n);
+        slopes_[k].resize(n);
+        InterpolateAll(t.grid, t.total, u.data(), n, S_[k].data(), slopes_[k].data());
+        interpolatedValid_[k] = true;
+    }
+    return S_[k];
 }
 
 double SpectrumModel::AxisPosition(const std::vector<double>& p, double x) const {
@@ -99,18 +165,14 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
     // Each system's unit-area spectrum at the points (kept for the derivatives) and the sum of
     // scale × slope, the derivative of the model along the true axis.
     std::vector<std::vector<double>>& S = S_;
-    S.resize(systems);
-    for (auto& v : S) v.resize(n);
     std::vector<double>& axisSlope = axisSlope_;
     axisSlope.assign(n, 0.0);
     for (std::size_t s = 0; s < systems; ++s) {
-        const SystemTrace& t = TraceOf(static_cast<int>(s), p);
+        InterpolatedAt(static_cast<int>(s), p, u);
         const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
         for (std::size_t i = 0; i < n; ++i) {
-            const Sample v = Interpolate(t.grid, t.total, u[i]);
-            S[s][i] = v.value;
-            model[i] += scale * v.value;
-            axisSlope[i] += scale * v.slope;
+            model[i] += scale * S[s][i];
+            axisSlope[i] += scale * slopes_[s][i];
         }
     }
     if (!jacobian) return;
@@ -124,8 +186,10 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
         SystemTrace& t = changed_;
         tracers_[static_cast<std::size_t>(s)].Trace(changed, t);
         const double scale = p[static_cast<std::size_t>(layout_.systems[static_cast<std::size_t>(s)].scale)];
+        values_.resize(n);
+        InterpolateAll(t.grid, t.total, u.data(), n, values_.data());
         for (std::size_t i = 0; i < n; ++i)
-            J[i * nf + j] += scale * (Interpolate(t.grid, t.total, u[i]).value - S[static_cast<std::size_t>(s)][i]) / h;
+            J[i * nf + j] += scale * (values_[i] - S[static_cast<std::size_t>(s)][i]) / h;
     };
     // The widths first: they redraw the lines of the current temperatures, which the line lists
     // still hold; the temperatures after them build new line lists.
@@ -160,12 +224,13 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
                     static_cast<std::size_t>(std::find(pops.begin(), pops.end(), k) - pops.begin());
                 const SystemTrace& t = TraceOf(id.system, p);
                 const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
-                if (t.area > 0.0)
+                if (t.area > 0.0) {
+                    values_.resize(n);
+                    InterpolateAll(t.grid, t.levels[level], u.data(), n, values_.data());
                     column(j, [&](std::size_t i) {
-                        return scale *
-                               (Interpolate(t.grid, t.levels[level], u[i]).value - S[s][i] * t.levelAreas[level]) /
-                               t.area;
+                        return scale * (values_[i] - S[s][i] * t.levelAreas[level]) / t.area;
                     });
+                }
                 break;
             }
             case ParameterKind::GaussWidth:
@@ -211,11 +276,14 @@ void SpectrumModel::Curves(const std::vector<double>& p, const std::vector<doubl
     for (std::size_t i = 0; i < n; ++i)
         model[i] = p[static_cast<std::size_t>(layout_.baseline)] +
                    p[static_cast<std::size_t>(layout_.slope)] * (x[i] - points_.centre);
+    std::vector<double> u(n), values(n);
+    for (std::size_t i = 0; i < n; ++i) u[i] = AxisPosition(p, x[i]);
     for (std::size_t s = 0; s < tracers_.size(); ++s) {
         const SystemTrace& t = TraceOf(static_cast<int>(s), p);
         const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
+        InterpolateAll(t.grid, t.total, u.data(), n, values.data());
         for (std::size_t i = 0; i < n; ++i) {
-            parts[s][i] = scale * Interpolate(t.grid, t.total, AxisPosition(p, x[i])).value;
+            parts[s][i] = scale * values[i];
             model[i] += parts[s][i];
         }
     }
@@ -256,14 +324,14 @@ double SpectrumModel::SolveLinear(std::vector<double>& p) {
                 if (t.levelAreas[k] <= 0.0) continue;
                 Column c;
                 c.system = static_cast<int>(s), c.level = static_cast<int>(k);
-                for (std::size_t i = 0; i < n; ++i)
-                    c.values.push_back(Interpolate(t.grid, t.levels[k], u[i]).value / t.levelAreas[k]);
+                c.values.resize(n);
+                InterpolateAll(t.grid, t.levels[k], u.data(), n, c.values.data());
+                for (double& v : c.values) v /= t.levelAreas[k];
                 columns.push_back(std::move(c));
             }
             continue;
         }
-        std::vector<double> S(n);
-        for (std::size_t i = 0; i < n; ++i) S[i] = Interpolate(t.grid, t.total, u[i]).value;
+        std::vector<double> S = InterpolatedAt(static_cast<int>(s), p, u);
         if (isFree(L.scale)) {
             Column c;
             c.system = static_cast<int>(s), c.values = std::move(S);

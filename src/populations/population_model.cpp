@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/number_format.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::populations {
 
@@ -68,6 +69,18 @@ int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
 
 namespace {
 
+/// What the thermal model takes from the description of the populated state: its labels and
+/// the nuclear-spin statistics of the molecule.
+struct ThermalState {
+    StateDescription state;
+    NuclearSpin spin;
+};
+
+ThermalState ThermalStateOf(const PopulationState& pop, const DatabaseState& db) {
+    const SystemDescription d = database::DescriptionOf(db.cat, db.irad);
+    return {d.State(StateIndex(pop.PopState)), d.molecule.nuclearSpin};
+}
+
 /// One rotational level of component F (either parity) of level v in the thermal model.
 struct ThermalLevel {
     int row = 0;        ///< row of PopRot that holds it
@@ -76,9 +89,11 @@ struct ThermalLevel {
     double J = 0;
 };
 
-/// The thermal level of formula row N of component F: rotational energy from B, D (and for a
-/// spin-orbit coupled doublet A, Hill–Van Vleck) of the populated state, degeneracy 2J + 1.
-ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db, int v, int F, int N, double kT) {
+/// The thermal level of formula row N of component F and e/f label e: rotational energy from B,
+/// D (and for a spin-orbit coupled doublet A, Hill–Van Vleck) of the populated state, degeneracy
+/// 2J + 1 times the nuclear-spin weight.
+ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db, const ThermalState& ts, int v, int F,
+                             int N, double kT, bool e) {
     const int s = StateIndex(pop.PopState);
     const double B = Const(db, s, v, 1), D = Const(db, s, v, 2), A = Const(db, s, v, 6);
     const int lambda = StateLambdaOf(db, s);
@@ -93,18 +108,20 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
         J = F == 1 ? n + 0.5 : n - 0.5;
         if (J <= 0.0) return level;
     } else {
-        // Spin-orbit coupled doublet (Hill-Van Vleck): E1 is the upper sign of the root.
-        const double sgn = Y <= 3.0f ? -1.0 : 1.0;
+        // Spin-orbit coupled doublet (Hill-Van Vleck): E1 is the upper sign of the root. In case
+        // (a) labels F1 is the other root, one row lower.
+        const bool caseA = database::CaseALabels(ts.state, Y);
+        const double sgn = caseA ? 1.0 : -1.0;
         const double yy = static_cast<double>(Y) * (static_cast<double>(Y) - 4.0);
         const double r1 = std::sqrt(std::max(0.0, 4.0 * (n + 1) * (n + 1) + yy));
         const double r2 = std::sqrt(std::max(0.0, 4.0 * n * n + yy));
         const double E1 = B * ((n + 1) * (n + 1) - 1.0 + sgn / 2.0 * r1) + std::fabs(A) / 2.0 - centrifugal;
         const double E2 = B * (n * n - 1.0 - sgn / 2.0 * r2) + std::fabs(A) / 2.0 - centrifugal;
-        if (Y <= 3.0f) {
+        if (!caseA) {
             E = F == 1 ? E1 : E2;
             J = F == 1 ? n + 0.5 : n - 0.5;
         } else {
-            // A state with A/B > 3 stores F1 one row below and F2 one row above the formula's N.
+            // Case (a) labels store F1 one row below and F2 one row above the formula's N.
             E = F == 1 ? E2 : E1;
             J = F == 1 ? n - 0.5 : n + 0.5;
             level.row = F == 1 ? N - 1 : N + 1;
@@ -115,14 +132,11 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
     const double x = E / kT;
     if (x > 100.0) return level;
     level.weight = (2.0 * J + 1.0) * std::exp(-x);
-    if ((lambda == 0 || lambda == 2) && db.cat.NuclearSpinFlag.ValueAt(db.irad) == 1) {
-        // Nuclear-spin statistics of a homonuclear molecule: levels of one N parity carry
-        // twice the weight of the other (odd N × 1.5, even N × 0.75 in the upper state).
-        // A dipole transition keeps the nuclear-spin symmetry while N changes by one, so
-        // the lower state favours the other parity (N2+: odd N in B 2Σu+, even N in X 2Σg+).
-        const bool favoured = (N % 2 == 1) == (pop.PopState == ElectronicState::Upper);
-        level.weight *= favoured ? 1.5 : 0.75;
-    }
+    // Nuclear-spin statistics of a homonuclear molecule: the weight of a level follows from its
+    // symmetry under exchange of the nuclei, total parity times g/u (N2+: odd N heavier in
+    // B 2Σu+, even N in X 2Σg+; a dipole transition keeps the symmetry).
+    if (ts.spin.homonuclear)
+        level.weight *= database::NuclearSpinWeight(ts.spin, ts.state, N, static_cast<int>(2.0 * J + 0.5), e);
     return level;
 }
 
@@ -131,10 +145,18 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
 double RotationalPartitionFunction(const PopulationState& pop, const DatabaseState& db, int v, float T) {
     const double kT = kBoltzmannCm * std::max(T, 1.0f);
     const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
-    double sum = 0.0;
-    for (int F = 1; F <= 2; ++F)
-        for (int N = lambda; N <= PopMaxRot(pop, db, v); ++N) sum += RotationalLevel(pop, db, v, F, N, kT).weight;
-    return lambda > 0 ? 2.0 * sum : sum;
+    const ThermalState ts = ThermalStateOf(pop, db);
+    // The levels of one parity of each (F, N) (e for F1); a Λ doublet has the other parity too,
+    // of the same energy and, without nuclear-spin statistics, the same weight.
+    auto sum = [&](bool firstParity) {
+        double total = 0.0;
+        for (int F = 1; F <= 2; ++F)
+            for (int N = lambda; N <= PopMaxRot(pop, db, v); ++N)
+                total += RotationalLevel(pop, db, ts, v, F, N, kT, (F == 1) == firstParity).weight;
+        return total;
+    };
+    if (lambda == 0) return sum(true);
+    return ts.spin.homonuclear ? sum(true) + sum(false) : 2.0 * sum(true);
 }
 
 }  // namespace
@@ -177,11 +199,13 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
     const int nmax = PopMaxRot(pop, db, v);
     const double Q = B / kT / (lambda > 0 ? 4.0 : 1.0);
     const int c = F + p;
+    const ThermalState ts = ThermalStateOf(pop, db);
+    const bool e = ParityEF(F, p)[0] == 'e';
 
     // Rows 0..nmax+1: a state with A/B > 3 stores its F2 levels one row above the formula's N.
     for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = 0.0f;
     for (int N = lambda; N <= nmax; ++N) {
-        const ThermalLevel level = RotationalLevel(pop, db, v, F, N, kT);
+        const ThermalLevel level = RotationalLevel(pop, db, ts, v, F, N, kT, e);
         if (level.weight > 0.0) pop.PopRot(v, c, level.row) = static_cast<float>(Q * level.weight);
     }
 }
@@ -211,12 +235,13 @@ void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
 std::vector<RotationalTerm> RotationalTerms(const PopulationState& pop, const DatabaseState& db, int v) {
     std::vector<RotationalTerm> terms;
     const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
+    const ThermalState ts = ThermalStateOf(pop, db);
     // At kT = 1E30 cm-1 the Boltzmann factor is 1 and the weight is the degeneracy.
     for (int p : {0, 2}) {
         if (p == 2 && lambda == 0) break;
         for (int F = 1; F <= 2; ++F)
             for (int N = lambda; N <= PopMaxRot(pop, db, v); ++N) {
-                const ThermalLevel level = RotationalLevel(pop, db, v, F, N, 1e30);
+                const ThermalLevel level = RotationalLevel(pop, db, ts, v, F, N, 1e30, ParityEF(F, p)[0] == 'e');
                 if (level.weight > 0.0) terms.push_back({F + p, level.row, level.J, level.energy, level.weight});
             }
     }

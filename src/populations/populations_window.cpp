@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/number_format.h"
+#include "database/state_descriptions.h"
 #include "populations/population_model.h"
 
 namespace velmora::populations {
@@ -110,7 +111,9 @@ std::pair<int, int> RotationalBars(const AppState& app) {
     const PopulationState& pop = app.pop;
     const int lambda = pop.PopLambda;
     int startF1 = lambda, startF2 = std::max(lambda - 1, 0);
-    if (pop.YParam > 4.0f) std::swap(startF1, startF2);
+    // In case (a) labels the F1 ladder starts one row lower (J = 1/2 at N = 0).
+    if (database::CaseALabels(database::StateOf(app.db.cat, StateIndex(pop.PopState), app.db.irad), pop.YParam))
+        std::swap(startF1, startF2);
     const bool f2 = pop.StructMode != StructureMode::AllOfN && pop.SelF == 2;
     const int first = std::max(0, f2 ? startF2 : startF1);
     const int last = std::min(f2 ? pop.NRotDisp - 1 : pop.NRotDisp, AxisLastRow(app));
@@ -174,8 +177,8 @@ bool ParseTemperature(std::string_view text, double& value) {
 
 }  // namespace
 
-int ComponentColor(int entry) {
-    switch (entry) {
+int ComponentColor(int slot) {
+    switch (slot) {
         case 1:
         case 2:
             return 6;

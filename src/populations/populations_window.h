@@ -26,9 +26,9 @@ inline constexpr double kMaxMinimumPopulation = 0.1;
 /// Keys the histograms answer to.
 enum class HistogramKey { Left, Right, Up, Down };
 
-/// Palette index of the bars of component entry 1..12 (entries 1, 2: yellow; 5, 6: green;
+/// Palette index of the bars of component slot 1..12 (slots 1, 2: yellow; 5, 6: green;
 /// 9, 10: cyan; others 0).
-int ComponentColor(int entry);
+int ComponentColor(int slot);
 
 /// Prepares the window for the selected system and kind: caption, level list, level 0 shown,
 /// thermal populations at the main temperature, structure list with "N" (Λ = 0) or

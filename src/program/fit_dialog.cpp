@@ -109,6 +109,30 @@ void SaveFitDialog(const FitDialogState& d, KeyValueStore& store) {
 fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
     const ExperimentState& exp = app.exp;
     if (!HasExperimentalPoints(exp)) throw fit::FitInputError("no experimental spectrum is loaded: load one to fit it");
+    fit::FitRequest r = FitSettingsFromDialog(app, d);
+    // The spectrum shown as corrected, already on the axis unit of the conditions (spectra are
+    // converted to the axis when they are read and when the unit changes).
+    const bool shown = exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size());
+    r.spectrum.source = shown ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].Path : "the spectrum";
+    for (int i = 0; i <= exp.ExpPoints; ++i) {
+        r.spectrum.x.push_back(exp.ExpX(i));
+        r.spectrum.y.push_back(exp.ExpY(i));
+    }
+    if (r.weighting == fit::Weighting::FileColumn) {
+        if (d.sigmaColumn <= 0)
+            throw fit::FitInputError(
+                "weights 1/σ² from a column: choose the column of the file that holds the "
+                "uncertainties");
+        try {
+            r.spectrum.sigma = experiment::ShownUncertainties(exp, app.sim.Units, d.sigmaColumn);
+        } catch (const std::exception& e) {
+            throw fit::FitInputError(e.what());
+        }
+    }
+    return r;
+}
+
+fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
     fit::FitRequest r;
     r.conditions = simulation::ConditionsFromScreen(app);
     const auto model = simulation::CurrentModel(app);
@@ -117,14 +141,6 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
     for (const std::string& e : Split(d.extraSystems, ',')) {
         const double entry = Number(e, "extra band systems");
         r.systems.push_back(fit::LoadFitSystem(app.db, static_cast<int>(entry), r.conditions));
-    }
-    // The spectrum shown as corrected, already on the axis unit of the conditions (spectra are
-    // converted to the axis when they are read and when the unit changes).
-    const bool shown = exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size());
-    r.spectrum.source = shown ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].Path : "the spectrum";
-    for (int i = 0; i <= exp.ExpPoints; ++i) {
-        r.spectrum.x.push_back(exp.ExpX(i));
-        r.spectrum.y.push_back(exp.ExpY(i));
     }
     r.settings.free.clear();
     for (const FitDialogRow& row : d.rows) {
@@ -143,17 +159,6 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
                                 Number(range.substr(colon + 1), "excluded range"));
     }
     r.weighting = static_cast<fit::Weighting>(d.weighting);
-    if (r.weighting == fit::Weighting::FileColumn) {
-        if (d.sigmaColumn <= 0)
-            throw fit::FitInputError(
-                "weights 1/σ² from a column: choose the column of the file that holds the "
-                "uncertainties");
-        try {
-            r.spectrum.sigma = experiment::ShownUncertainties(exp, app.sim.Units, d.sigmaColumn);
-        } catch (const std::exception& e) {
-            throw fit::FitInputError(e.what());
-        }
-    }
     r.convention = static_cast<fit::IntensityConvention>(d.convention);
     return r;
 }

@@ -47,6 +47,10 @@ void SaveFitDialog(const FitDialogState& dialog, KeyValueStore& store);
 /// and when weights from a column have no column chosen or its file cannot be read so.
 fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& dialog);
 
+/// The request of the dialog without a spectrum (the rows of a frame take its place): band
+/// systems, conditions and parameter settings. Throws fit::FitInputError as FitRequestFromDialog.
+fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& dialog);
+
 /// The result table: per parameter its name, value ± uncertainty with unit, and a flag ("at
 /// bound", "fixed" or empty); then chi-square, evaluations and warnings as lines.
 std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, simulation::AxisUnit unit);

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "database/band_loader.h"
-#include "database/entry_tables.h"
 #include "database/line_positions.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::simulation {
 
@@ -33,7 +33,7 @@ BranchTable BuildBranchTable(ElectronicState popState, const DatabaseState& db) 
     }
     const int irad = db.irad;
     if (popState == ElectronicState::Lower && db.cat.StateLambda.ValueAt(2, irad) == 1 &&
-        database::UsesLowerComponentException(irad))
+        database::UsesLowerComponentException(database::StateOf(db.cat, 1, irad), database::StateOf(db.cat, 2, irad)))
         for (int b = 1; b <= 12; ++b) t.lower[b] = kLowerPi[b];
     return t;
 }

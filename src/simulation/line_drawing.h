@@ -14,9 +14,12 @@
 // shared width, by about that fraction of its peak.
 #pragma once
 
+#include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "simulation/binned_lines.h"
 #include "simulation/fft.h"
 #include "simulation/line_list.h"
 #include "simulation/lineshapes.h"
@@ -29,7 +32,14 @@ namespace velmora::simulation {
 enum class ProfileMethod {
     PerLine,    ///< every line's profile evaluated over its window
     Convolved,  ///< lines of the shared profile binned and convolved, the others line by line
+    /// As Convolved, the binned lines always summed directly or always by FFT, whatever their
+    /// cost (to measure the two).
+    ConvolvedDirectly,
+    ConvolvedByFft,
 };
+
+/// True for the methods that bin the lines of the shared profile.
+constexpr bool Bins(ProfileMethod m) { return m != ProfileMethod::PerLine; }
 
 /// Largest error of a binned line, relative to its peak (the remainder of the expansion).
 inline constexpr double kBinnedLineTolerance = 1e-4;
@@ -69,22 +79,30 @@ private:
     void DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor = 0.0);
     /// Half windows (grid steps) of lines drawn with the shared profile into halves_: each line's
     /// own, whose cut-off follows its Lorentzian share; NaN for a line of a width of its own.
-    /// One pass over a level's lines, the grid's constants held outside the loop.
     void SharedHalfWindows(const std::vector<DrawnLine>& lines);
     void PrepareSpectra();
+    int FftLength();
 
     ProfileGrid grid_;
     bool squareRoot_;
+    ProfileMethod method_;
     LineShape shared_;   ///< profile of a line without a width of its own
     double half_ = 0.0;  ///< half window of a line without lifetime width, grid steps
     int core_ = 0;       ///< offsets -core..core lie inside every shared line's window
     std::optional<ProfileKernel> kernel_;
-    bool fastSaturated_ = false;     ///< saturated lines drawn by DrawSaturatedLine
-    GaussianReach gaussianReach_;    ///< of saturated lines, kept from line to line
-    std::vector<LineShape> shapes_;  ///< the shapes of one level's lines drawn on their own
-    std::vector<double> halves_;     ///< the half windows of one level's lines
+    std::vector<TermRing> rings_;                                       ///< of the kernel's terms, from the centre out
+    std::array<const float*, ProfileKernel::kMaxTerms> termOrigins_{};  ///< T_k(0) of each term
+    double multiplyAdds_ = 0.0;             ///< of the direct sums of one line over its window
+    int edgePoints_ = 0;                    ///< points of a window beyond the core, drawn directly in an FFT
+    bool fastSaturated_ = false;            ///< saturated lines drawn by DrawSaturatedLine
+    GaussianReach gaussianReach_;           ///< of saturated lines, kept from line to line
+    std::vector<LineShape> shapes_;         ///< the shapes of one level's lines drawn on their own
+    std::vector<double> halves_;            ///< the half windows of one level's lines
+    std::unique_ptr<BinnedLine[]> binned_;  ///< one level's lines of the shared profile
+    std::size_t binnedCapacity_ = 0;
 
-    // Convolution by FFT: transform length and the spectra of the kernel's terms (core only).
+    // Convolution by FFT: transform length (once needed) and the spectra of the kernel's terms
+    // (core only).
     int fftLength_ = 0;
     std::vector<FftArray<std::complex<double>>> termSpectra_;
     FftArray<double> sums_;  ///< the binned terms, then the convolution

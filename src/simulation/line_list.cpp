@@ -1,16 +1,67 @@
 #include "simulation/line_list.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
 #include "common/numerics.h"
 #include "simulation/detection_filter.h"
 #include "simulation/rate_equations.h"
+#include "simulation/wide_builds.h"
 
 namespace velmora::simulation {
 
 double AxisPosition(double nu, AxisUnit unit) { return WavenumberToAxis(nu, StoredValue(unit)); }
+
+namespace {
+
+// The loops are written once and inlined into each build.
+
+[[gnu::always_inline]] inline void PositionPoints(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift,
+                                                  double* x) {
+    switch (unit) {
+        case AxisUnit::AngstromVacuum:
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) x[i] = 1E8 / lines[i].nu + shift;
+            return;
+        case AxisUnit::NanometreVacuum:
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) x[i] = 1E8 / lines[i].nu / 10.0 + shift;
+            return;
+        case AxisUnit::Wavenumber:
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) x[i] = lines[i].nu + shift;
+            return;
+        default:
+            for (std::size_t i = 0; i < n; ++i) x[i] = AxisPosition(lines[i].nu, unit) + shift;
+    }
+}
+
+void PositionsBaseline(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift, double* x) {
+    PositionPoints(lines, n, unit, shift, x);
+}
+constexpr PositionKernels kBaseline{PositionsBaseline};
+
+#ifdef VELMORA_WIDE_BUILDS
+[[gnu::target("avx2")]] void PositionsWide(const ModelLine* lines, std::size_t n, AxisUnit unit, double shift,
+                                           double* x) {
+    PositionPoints(lines, n, unit, shift, x);
+}
+constexpr PositionKernels kWide{PositionsWide};
+const PositionKernels& Choose() { return RunsWideBuilds() ? kWide : kBaseline; }
+#else
+const PositionKernels& Choose() { return kBaseline; }
+#endif
+
+}  // namespace
+
+const PositionKernels& BaselinePositionKernels() { return kBaseline; }
+
+const PositionKernels& ActivePositionKernels() {
+    static const PositionKernels& active = Choose();
+    return active;
+}
 
 database::CompositionQuenching GasQuenching(const database::StateQuenching& models, const SimulationConditions& c) {
     if (c.quenching != QuenchingSource::GasComposition) return {};
@@ -31,18 +82,45 @@ double FluorescenceYield(double tauR, double tauEff, double quenchRateConstant, 
     return 1.0 / ((Q + G) * tauR);
 }
 
+namespace {
+
+/// One row (v, component) of an array of level values over its rotational rows, read as ValueAt
+/// reads it: 0 outside the array.
+struct LevelRow {
+    const float* values = nullptr;
+    int lo = 0, hi = -1;
+    float At(int N) const { return N >= lo && N <= hi ? values[N - lo] : 0.0f; }
+};
+
+LevelRow RowOf(const Array3<float>& a, int v, int component) {
+    if (a.Empty() || !a.Contains(v, component, a.Lo(2))) return {};
+    return {&a(v, component, a.Lo(2)), a.Lo(2), a.Hi(2)};
+}
+
+/// The rows of the levels that one branch of a band joins: the upper level's values, read at
+/// N + ΔN, and the lower level's population, read at N.
+struct BranchRows {
+    int deltaN = 0;
+    LevelRow yield, radiative, computed, effective, filter, upperPopulation, lowerPopulation;
+};
+
+}  // namespace
+
 Array3<float> LevelYields(const BandSystemModel& m, const SimulationConditions& c) {
     Array3<float> yields = m.baseYield;
     if (!m.levelFiles) return yields;
     const double compositionRate = GasQuenching(m.quenching, c).rate;
     for (int v = 0; v <= m.vUpMax; ++v)
-        for (int comp = 1; comp <= m.upperComponents; ++comp)
-            for (int N = m.upperLambda; N <= m.lastUpperRow.ValueAt(v); ++N) {
-                if (!yields.Contains(v, comp, N)) continue;
-                yields(v, comp, N) = static_cast<float>(
-                    FluorescenceYield(m.lifetime.ValueAt(v, comp, N), m.effectiveLifetime.ValueAt(v, comp, N),
-                                      m.quenchRate.ValueAt(v, comp, N), compositionRate, c));
-            }
+        for (int comp = 1; comp <= m.upperComponents; ++comp) {
+            if (yields.Empty() || !yields.Contains(v, comp, yields.Lo(2))) continue;
+            const LevelRow tauR = RowOf(m.lifetime, v, comp), tauEff = RowOf(m.effectiveLifetime, v, comp),
+                           quench = RowOf(m.quenchRate, v, comp);
+            float* out = &yields(v, comp, yields.Lo(2));
+            const int last = std::min(m.lastUpperRow.ValueAt(v), yields.Hi(2));
+            for (int N = std::max(m.upperLambda, yields.Lo(2)); N <= last; ++N)
+                out[N - yields.Lo(2)] =
+                    static_cast<float>(FluorescenceYield(tauR.At(N), tauEff.At(N), quench.At(N), compositionRate, c));
+        }
     return yields;
 }
 
@@ -92,13 +170,12 @@ namespace {
 struct LineIntensity {
     const BandSystemModel& m;
     const SimulationConditions& c;
-    const Array3<float>& yields;
     double irradiance = 0.0;          ///< W cm-2, rate equations only
     mutable float saturation = 0.0f;  ///< of the last LIF line, rate equations only
 
-    double operator()(const ModelLine& line, double S, double window, int vUp, int cu, int nUp, double popUpper,
+    double operator()(const ModelLine& line, double S, double window, const BranchRows& level, int nUp, double popUpper,
                       double popLower, double levelWeight) const {
-        const double phi = yields.ValueAt(vUp, cu, nUp);
+        const double phi = level.yield.At(nUp);
         switch (c.kind) {
             case SpectrumKind::Emission:
                 return phi * popUpper * S;
@@ -113,9 +190,8 @@ struct LineIntensity {
                     return popLower * window * g.upper / (g.upper + g.lower);
                 }
                 // Effective lifetime of the upper level for the gate.
-                double tauR = m.lifetime.ValueAt(vUp, cu, nUp);
-                if (!m.levelFiles && m.computedLifetime.ValueAt(vUp, cu, nUp) > 0.0f)
-                    tauR = m.computedLifetime.ValueAt(vUp, cu, nUp);
+                double tauR = level.radiative.At(nUp);
+                if (!m.levelFiles && level.computed.At(nUp) > 0.0f) tauR = level.computed.At(nUp);
                 const float gate = static_cast<float>(GateFactor(phi * tauR, c.gate, c.gateDelay, c.gateWidth));
                 if (c.lifRegime == LifRegime::RateEquations)
                     return RateEquationWeight(line, S, tauR, phi, popLower * gate * window);
@@ -171,42 +247,92 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
     // A detection filter replaces the window with a fraction per upper level.
     const bool filtered = c.kind == SpectrumKind::LifExcitation && !c.detectionFilter.empty();
     const Array3<float> filter = filtered ? FilterFactors(m, c) : Array3<float>{};
-    LineIntensity intensity{m, c, yields};
+    LineIntensity intensity{m, c};
     if (list.rateEquations)
         intensity.irradiance = LaserIrradiance(c, LaserPeak(c) * AxisPerWavenumber(RangeCentreWavenumber(c), c.unit));
     const Array3<float>& rot = pop.rotational;
     const int nOther = emission ? m.vLowMax : m.vUpMax;
     const double bandsInAll = static_cast<double>(pop.Levels()) * (nOther + 1);
 
+    // The bands each level draws from.
+    auto bandOf = [&](int vPop, int j) -> const ModelBand& { return emission ? m.Band(vPop, j) : m.Band(j, vPop); };
+    auto contributes = [&](const ModelBand& band) {
+        return !band.lines.empty() && BandMayContribute(band.origin, start, end, c.unit);
+    };
+    std::vector<double> positions;
     for (std::size_t k = 0; k < pop.Levels(); ++k) {
         const int vPop = pop.levels[k];
         std::vector<DrawnLine>& out = list.levels[k];
+        std::size_t most = 0;
+        for (int j = 0; j <= nOther; ++j)
+            if (contributes(bandOf(vPop, j))) most += bandOf(vPop, j).lines.size();
+        out.reserve(most);
         for (int j = 0; j <= nOther; ++j) {
             if (progress) progress(100.0 * (static_cast<double>(k) * (nOther + 1) + j) / bandsInAll);
             const int vUp = emission ? vPop : j;
             const int vLow = emission ? j : vPop;
             const ModelBand& band = m.Band(vUp, vLow);
-            if (band.lines.empty() || !BandMayContribute(band.origin, start, end, c.unit)) continue;
+            if (!contributes(band)) continue;
             const double w = window[static_cast<std::size_t>(std::min(vUp, m.vUpMax))];
-            for (const ModelLine& line : band.lines) {
-                const double x = (c.unit == AxisUnit::AngstromVacuum ? 1E8 / line.nu
-                                  : c.unit == AxisUnit::Wavenumber   ? line.nu
-                                                                     : AxisPosition(line.nu, c.unit)) +
-                                 lineShift;
+            // What depends only on the levels a branch joins, looked up once per band and
+            // component.
+            std::array<BranchRows, 5> upper, lower;
+            for (std::size_t comp = 0; comp < upper.size(); ++comp) {
+                const int cp = static_cast<int>(comp);
+                upper[comp] = {0,
+                               RowOf(yields, vUp, cp),
+                               RowOf(m.lifetime, vUp, cp),
+                               RowOf(m.computedLifetime, vUp, cp),
+                               RowOf(m.effectiveLifetime, vUp, cp),
+                               filtered ? RowOf(filter, vUp, cp) : LevelRow{},
+                               RowOf(rot, vPop, cp),
+                               {}};
+                lower[comp].lowerPopulation = RowOf(rot, vPop, cp);
+            }
+            std::array<BranchRows, 25> rows;
+            auto of = [](const std::array<BranchRows, 5>& rowsOf, int comp) {
+                return comp >= 0 && comp <= 4 ? rowsOf[static_cast<std::size_t>(comp)] : BranchRows{};
+            };
+            for (std::size_t b = 1; b < rows.size(); ++b) {
+                rows[b] = of(upper, branches.upper[b]);
+                rows[b].deltaN = branches.deltaN[b];
+                rows[b].lowerPopulation = of(lower, branches.lower[b]).lowerPopulation;
+            }
+            positions.resize(band.lines.size());
+            ActivePositionKernels().positions(band.lines.data(), band.lines.size(), c.unit, lineShift,
+                                              positions.data());
+            if (emission) {
+                // Emission: yield × population of the upper level × emission coefficient.
+                for (std::size_t i = 0; i < band.lines.size(); ++i) {
+                    const double x = positions[i];
+                    if (!(start < x && x < end)) continue;
+                    const ModelLine& line = band.lines[i];
+                    const BranchRows& level = rows[static_cast<std::size_t>(line.b)];
+                    const int nUp = line.N + level.deltaN;
+                    if (nUp < 0) continue;
+                    const double S = line.emission;
+                    const double weight = static_cast<double>(level.yield.At(nUp)) * level.upperPopulation.At(nUp) * S;
+                    if (weight == 0.0) continue;
+                    out.push_back({x, weight, line.emission, level.effective.At(nUp), 0.0f,
+                                   static_cast<std::int16_t>(vUp), static_cast<std::int16_t>(vLow), line.b, line.N});
+                }
+                continue;
+            }
+            for (std::size_t i = 0; i < band.lines.size(); ++i) {
+                const ModelLine& line = band.lines[i];
+                const double x = positions[i];
                 if (!(start < x && x < end)) continue;
-                const int nUp = line.N + branches.deltaN[static_cast<std::size_t>(line.b)];
+                const BranchRows& level = rows[static_cast<std::size_t>(line.b)];
+                const int nUp = line.N + level.deltaN;
                 if (nUp < 0) continue;
-                const int cu = branches.upper[static_cast<std::size_t>(line.b)];
-                const int cl = branches.lower[static_cast<std::size_t>(line.b)];
                 const double S = emission ? line.emission : line.absorption;
-                const double popUpper = emission ? rot.ValueAt(vPop, cu, nUp) : 0.0;
-                const double popLower = emission ? 0.0 : rot.ValueAt(vPop, cl, line.N);
-                const double detected = filtered ? filter.ValueAt(vUp, cu, nUp) : w;
-                const double weight = intensity(line, S, detected, vUp, cu, nUp, popUpper, popLower, pop.weights[k]);
+                const double popUpper = emission ? level.upperPopulation.At(nUp) : 0.0;
+                const double popLower = emission ? 0.0 : level.lowerPopulation.At(line.N);
+                const double detected = filtered ? level.filter.At(nUp) : w;
+                const double weight = intensity(line, S, detected, level, nUp, popUpper, popLower, pop.weights[k]);
                 if (weight == 0.0 || (list.squareRoot && S <= 0.0)) continue;
-                out.push_back({x, weight, static_cast<float>(S), m.effectiveLifetime.ValueAt(vUp, cu, nUp),
-                               intensity.saturation, static_cast<std::int16_t>(vUp), static_cast<std::int16_t>(vLow),
-                               line.b, line.N});
+                out.push_back({x, weight, static_cast<float>(S), level.effective.At(nUp), intensity.saturation,
+                               static_cast<std::int16_t>(vUp), static_cast<std::int16_t>(vLow), line.b, line.N});
             }
         }
     }

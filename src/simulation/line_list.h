@@ -42,6 +42,16 @@ using Progress = std::function<void(double percent)>;
 /// Axis position of a wavenumber (cm-1).
 double AxisPosition(double nu, AxisUnit unit);
 
+/// The axis positions of lines, built for the baseline instruction set and for AVX2 (the same
+/// divisions and sums, four lines a vector: the same bits).
+struct PositionKernels {
+    /// x[i] = AxisPosition(lines[i].nu, unit) + shift, i < count.
+    void (*positions)(const ModelLine* lines, std::size_t count, AxisUnit unit, double shift, double* x);
+};
+const PositionKernels& BaselinePositionKernels();
+/// The build this processor runs.
+const PositionKernels& ActivePositionKernels();
+
 /// Quenching rate (s-1) of the upper state by the gas of the conditions at their temperature and
 /// pressure, with the warnings of the models (partners without a model, temperatures outside
 /// their range); 0 without warnings unless the quenching source is the gas composition.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "simulation/wide_builds.h"
+
 namespace velmora::simulation {
 
 namespace {
@@ -63,7 +65,7 @@ void CoreBaseline(float* out, int count, double m0, double a, double b, double c
 }
 constexpr SaturatedKernels kBaseline{WingBaseline, CoreBaseline};
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#ifdef VELMORA_WIDE_BUILDS
 [[gnu::target("avx2,fma")]] void WingWide(float* out, int count, int first, float t, float A, float B, float b) {
     WingPoints(out, count, first, t, A, B, b);
 }
@@ -72,10 +74,7 @@ constexpr SaturatedKernels kBaseline{WingBaseline, CoreBaseline};
     CorePoints(out, count, m0, a, b, cg, cl, w);
 }
 constexpr SaturatedKernels kWide{WingWide, CoreWide};
-
-const SaturatedKernels& Choose() {
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? kWide : kBaseline;
-}
+const SaturatedKernels& Choose() { return RunsWideBuilds() ? kWide : kBaseline; }
 #else
 const SaturatedKernels& Choose() { return kBaseline; }
 #endif

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "simulation/instrument_convolution.h"
+#include "simulation/spectrum_total.h"
 
 namespace velmora::simulation {
 
@@ -33,39 +34,27 @@ std::pair<float, float> OrderedRange(const SimulationConditions& c) {
 }
 
 /// Total = sum of the levels weighted by their populations; total and levels scaled so that the
-/// total peaks at 100.
+/// total peaks at 100. A total that overflowed single precision (absurd data or conditions) is
+/// no spectrum: it is refused rather than drawn, saved or compared.
 void BuildTotal(Spectrum& s, const populations::Populations& pop) {
-    const int n = s.grid.last;
-    s.total.Resize(0, n);
-    float* total = s.total.Data();
-    for (std::size_t k = 0; k < s.levels.size(); ++k) {
-        const double w = pop.weights[k];
-        const float* band = &s.bands(static_cast<int>(k) + 1, 0);
-#pragma omp simd
-        for (int i = 0; i <= n; ++i) total[i] = static_cast<float>(total[i] + w * band[i]);
+    const TotalKernels& kernels = ActiveTotalKernels();
+    const std::size_t n = static_cast<std::size_t>(s.grid.last) + 1;
+    s.total.Resize(0, s.grid.last);
+    std::vector<const float*> levels;
+    for (std::size_t k = 0; k < s.levels.size(); ++k) levels.push_back(&s.bands(static_cast<int>(k) + 1, 0));
+    s.peak = kernels.sum(s.total.Data(), levels.data(), pop.weights.data(), levels.size(), n);
+    bool finite = true;
+    if (s.peak != 0.0f) {
+        const double scale = 100.0 / s.peak;
+        finite = kernels.scale(s.total.Data(), n, scale);
+        kernels.scale(s.bands.Data(), s.bands.Size(), scale);
+    } else {
+        finite = AllFinite(s.total);
     }
-    float peak = 0.0f;
-#pragma omp simd reduction(max : peak)
-    for (int i = 0; i <= n; ++i) peak = std::max(peak, total[i]);
-    s.peak = peak;
-    if (peak == 0.0f) return;
-    const double scale = 100.0 / peak;
-    auto rescale = [scale](float* v, std::size_t count) {
-#pragma omp simd
-        for (std::size_t i = 0; i < count; ++i) v[i] = static_cast<float>(v[i] * scale);
-    };
-    rescale(s.total.Data(), s.total.Size());
-    rescale(s.bands.Data(), s.bands.Size());
-}
-
-/// A total that overflowed single precision (absurd data or conditions) is no spectrum: it is
-/// refused rather than drawn, saved or compared.
-void CheckTotalFinite(const Spectrum& s) {
-    for (const float v : s.total)
-        if (!std::isfinite(v))
-            throw std::range_error(
-                "the simulation gives values beyond single precision: check the data files of "
-                "the band system and the conditions");
+    if (!finite)
+        throw std::range_error(
+            "the simulation gives values beyond single precision: check the data files of "
+            "the band system and the conditions");
 }
 
 }  // namespace
@@ -101,7 +90,6 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
         s.linesDrawn = stats.lines;
         s.profilePoints = stats.profilePoints;
         BuildTotal(s, populations);
-        CheckTotalFinite(s);
         return s;
     }
     const LineList lines =
@@ -113,7 +101,6 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;
     BuildTotal(s, populations);
-    CheckTotalFinite(s);
     return s;
 }
 

@@ -35,10 +35,15 @@
 
 #include "app/file_paths.h"
 #include "app/fit_dialog.h"
+#include "app/frame_windows.h"
 #include "app/input_tabs.h"
 #include "app/qt_canvas.h"
 #include "app/qt_file_chooser.h"
 #include "common/number_format.h"
+#include "experiment/spectrum_frame.h"
+#include "fit/lif_image.h"
+#include "simulation/driver.h"
+#include "simulation/screen_conditions.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -623,6 +628,76 @@ TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
     Find<QPushButton>(*again, "CmdFit")->click();
     EXPECT_EQ(again->findChild<FitDialog*>("frmFit")->findChild<QTableWidget*>("GrdFitParameters")->item(0, 1)->text(),
               "600");
+}
+
+TEST_F(Desktop, TheFrameAndLifImageWindowsRunOnWorkersAndDrawTheirPictures) {
+    auto w = Open();
+    AppState& app = w->State();
+    // A frame of three rows: the simulation on the screen, times 1, 2 and 3, on a baseline.
+    const std::string mod = (dir / "oh.mod").string();
+    files.paths = {mod};
+    w->command("mnuSave")->trigger();
+    std::vector<std::pair<double, double>> s;
+    std::ifstream in(mod);
+    for (std::string line; std::getline(in, line);)
+        s.emplace_back(Val(line.substr(0, line.find(','))), Val(line.substr(line.find(',') + 1)));
+    experiment::SpectrumFrame f = experiment::BlankFrame(3, static_cast<int>(s.size()));
+    for (const auto& p : s) f.axis.push_back(p.first);
+    for (int r = 0; r < 3; ++r)
+        for (std::size_t i = 0; i < s.size(); ++i)
+            f.At(r, static_cast<int>(i)) = static_cast<float>((r + 1) * s[i].second + 2.0 + 0.01 * ((i * 7919) % 13));
+    const std::string frame = (dir / "frame.csv").string();
+    experiment::WriteMatrixCsv(frame, f);
+
+    Find<QPushButton>(*w, "CmdFitFrame")->click();
+    auto* fitFrame = w->findChild<FitFrameDialog*>("frmFitFrame");
+    ASSERT_NE(fitFrame, nullptr);
+    QSignalSpy frameEnded(fitFrame, &FitFrameDialog::runEnded);
+    fitFrame->findChild<QPushButton*>("CmdFrameRun")->click();  // no frame chosen yet
+    EXPECT_EQ(fitFrame->findChild<QLabel*>("LblFrameStatus")->text(), "Cannot fit: frame: choose a frame file");
+    fitFrame->findChild<QLineEdit*>("TxtFrameFile")->setText(QString::fromStdString(frame));
+    fitFrame->findChild<QPushButton*>("CmdFrameRun")->click();
+    ASSERT_TRUE(frameEnded.wait(60000));
+    EXPECT_TRUE(fitFrame->findChild<QLabel*>("LblFrameStatus")->text().startsWith("3 of 3 rows fitted"))
+        << fitFrame->findChild<QLabel*>("LblFrameStatus")->text().toStdString();
+    auto* table = fitFrame->findChild<QTableWidget*>("GrdFrameResults");
+    ASSERT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(table->horizontalHeaderItem(3)->text(), "t");
+    EXPECT_TRUE(table->item(2, 3)->text().contains("±"));
+    const QImage profiles = fitFrame->findChild<QWidget*>("PicFrameProfiles")->grab().toImage();
+    EXPECT_GT(InkedPixels(profiles, qRgb(255, 255, 255)), 500);
+    fitFrame->close();
+
+    // Two LIF images made at 1500 K from the lines' signals under the screen's conditions.
+    simulation::SimulationConditions c = simulation::ConditionsFromScreen(app);
+    c.kind = simulation::SpectrumKind::LifExcitation;
+    const auto model = simulation::CurrentModel(app);
+    const fit::FitSystem oh = fit::MakeFitSystem(model, app.db);
+    const std::vector<fit::LifImageLine> lineSignals = fit::LifLineSignals(oh, c, {2822.532, 2856.282}, {}, {1500.0});
+    ASSERT_GT(lineSignals[1].signal[0], 0.0);
+    std::vector<std::string> images;
+    for (int k = 0; k < 2; ++k) {
+        experiment::SpectrumFrame image = experiment::BlankFrame(8, 10);
+        for (float& p : image.pixels)
+            p = static_cast<float>(1000.0 * lineSignals[static_cast<std::size_t>(k)].signal[0] /
+                                   lineSignals[0].signal[0]);
+        images.push_back((dir / ("lif" + std::to_string(k) + ".csv")).string());
+        experiment::WriteMatrixCsv(images.back(), image);
+    }
+    Find<QPushButton>(*w, "CmdLifImage")->click();
+    auto* lif = w->findChild<LifImageDialog*>("frmLifImage");
+    ASSERT_NE(lif, nullptr);
+    QSignalSpy lifEnded(lif, &LifImageDialog::runEnded);
+    lif->findChild<QLineEdit*>("TxtLifImages")->setText(QString::fromStdString(images[0] + ";" + images[1]));
+    lif->findChild<QLineEdit*>("TxtLifLines")->setText("2822.532, 2856.282");
+    lif->findChild<QLineEdit*>("TxtLifNoise")->setText("1");
+    lif->findChild<QPushButton*>("CmdLifRun")->click();
+    ASSERT_TRUE(lifEnded.wait(60000));
+    EXPECT_EQ(lif->findChild<QLabel*>("LblLifStatus")->text(), "80 of 80 pixels with a temperature");
+    const QImage map = lif->findChild<QWidget*>("PicLifMap")->grab().toImage();
+    EXPECT_GT(InkedPixels(map, qRgb(255, 255, 255)), 5000);
+    lif->close();
+    w->close();
 }
 
 TEST_F(Desktop, PrintingToAPdfFileProducesAPageWithThePlot) {

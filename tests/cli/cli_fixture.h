@@ -22,6 +22,9 @@ struct CliDatabase {
         b.code = "N2P", b.upper = "B", b.lambdaLow = 1, b.nmaxVibUp = 3, b.nmaxVibLow = 2, b.mass = 28.0134;
         b.rotRows = {10, 10, 10, 10};
         data.Catalogue({a, b}, 3, 2, 20);
+        data.Descriptions({{"AB", "AB"}, {"N2P", "N2+"}},
+                          {{"AB", "A"}, {"AB", "X"}, {"N2P", "B"}, {"N2P", "X", 1, 1, "0", "0", "b"}},
+                          {{"AB", "A", "X"}, {"N2P", "B", "X"}});
         data.System(1, {testing::Level(0, 1.8), testing::Level(2000, 1.75)},
                     {testing::Level(0, 2.0), testing::Level(2200, 1.95)},
                     [](int vUp, int vLow) { return vUp == vLow ? 0.8 : 0.2; });

@@ -1,4 +1,4 @@
-// The band loader on hand-made systems: energy zeros, case (a) re-indexing, the SiH rule, with
+// The band loader on hand-made systems: energy zeros, case (a) re-indexing, absolute energies, with
 // term values checked against closed forms (Σ case (b) and Hill-Van Vleck 2Π).
 #include "database/band_loader.h"
 
@@ -124,13 +124,23 @@ TEST(BandLoader, CaseAPiLowerStateIsReindexedByJ) {
     EXPECT_NEAR(db.LineData(4, 5, 0), 30000.0 + 2.0 * 1.0, 2e-3);
 }
 
-TEST(BandLoader, SiHKeepsAbsoluteEnergies) {
+TEST(BandLoader, ASystemOnTheAbsoluteEnergyScaleKeepsItsTermValues) {
     SampleEntry e;
-    e.code = "SiH", e.rotRows = {8};
+    e.code = "AB", e.rotRows = {8};
     SampleEntry other = e;
-    other.code = "SiD";
+    other.code = "AC";
     SampleDatabase data;
     data.Catalogue({e, other}, 0, 0, 10);
+    std::vector<testing::SampleMolecule> molecules(2);
+    std::vector<testing::SampleState> states(4);
+    std::vector<testing::SampleBandSystem> systems(2);
+    for (int i = 0; i < 2; ++i) {
+        const std::string code = i == 0 ? "AB" : "AC";
+        molecules[i].code = molecules[i].name = systems[i].code = states[2 * i].code = states[2 * i + 1].code = code;
+        states[2 * i + 1].label = "X";
+    }
+    systems[0].energyZero = "absolute";
+    data.Descriptions(molecules, states, systems);
     for (int i = 1; i <= 2; ++i) data.System(i, {Level(20.0, 7.0)}, {Level(-50.0, 7.5)}, [](int, int) { return 1.0; });
     DatabaseState db = OpenSample(data);
 
@@ -141,7 +151,7 @@ TEST(BandLoader, SiHKeepsAbsoluteEnergies) {
     EXPECT_NEAR(db.LowerTerm(2, 1, 1), -50.0 + 6 * 7.5, 1e-4);
     EXPECT_NEAR(db.UpperTerm(1, 1, 1), 30000.0 + 20.0 + 2 * 7.0, 1e-3);
 
-    LoadBand(db, 0, 0, 2);  // any other molecule: on the lowest level
+    LoadBand(db, 0, 0, 2);  // the same system on the lowest level
     EXPECT_NEAR(db.LowerTerm(0, 1, 1), 0.0, 1e-4);
     EXPECT_NEAR(db.LowerTerm(2, 1, 1), 6 * 7.5, 1e-4);
 }

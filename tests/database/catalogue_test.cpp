@@ -51,8 +51,8 @@ TEST(Catalogue, ReadsEntriesAndDerivesTheirValues) {
     EXPECT_EQ(cat.NMaxRot(1, 1), 25);
     EXPECT_EQ(cat.NMaxRotAll(1), 30);
 
-    // N2P is shown as N2+, but its files keep the code.
-    EXPECT_EQ(cat.MoleculeName(2), "N2+");
+    // Without descriptions (STATES.SYS) a molecule is shown by the code of its files.
+    EXPECT_EQ(cat.MoleculeName(2), "N2P");
     EXPECT_EQ(cat.MoleculeCode(2), "N2P");
     // A row count above MaxN is stored as MaxN; NMaxVib is clipped to the header maxima.
     EXPECT_EQ(cat.NMaxRot(2, 0), 50);
@@ -135,7 +135,7 @@ TEST(Catalogue, BadFilesAreReportedAndLeaveTheCatalogueInUse) {
             << c.name;
         // The catalogue loaded before is untouched.
         EXPECT_EQ(target.cat.CatalogueCount, 3) << c.name;
-        EXPECT_EQ(target.cat.MoleculeName(2), "N2+") << c.name;
+        EXPECT_EQ(target.cat.MoleculeName(2), "N2P") << c.name;
         EXPECT_EQ(target.LineData.Hi(2), db.LineData.Hi(2)) << c.name;
     }
 

@@ -11,9 +11,9 @@
 #include "database/catalogue.h"
 #include "database/doublet_conventions.h"
 #include "database/effective_hamiltonian.h"
-#include "database/entry_tables.h"
 #include "database/honl_london.h"
 #include "database/line_positions.h"
+#include "database/state_descriptions.h"
 #include "database/terms.h"
 
 namespace velmora::database {
@@ -31,15 +31,15 @@ const RotationalLevel* FindLevel(const StateLevels& levels, int twoJ, int F, int
 // One doublet level: the engine's levels against ComputeTerms (its single-precision table: the
 // labels, and the value to a float step) and, for Π and Δ, against the eigenvalues of the
 // routine's 2×2 blocks in double precision (1e-6 cm-1).
-void CompareTerms(const Columns& k, int lambda, int convention, bool sigmaMinus, const std::string& molecule, int rows,
+void CompareTerms(const Columns& k, int lambda, int convention, const StateDescription& state, int rows,
                   const std::string& what) {
     DatabaseState db;
     db.LevelConst = k;
     TermTable table;
     table.Resize(0, rows + 4, 1, 2, 1, 2);
-    ComputeTerms(db, lambda, rows, table, convention, molecule);
-    const bool caseA = lambda == 1 && PiCaseALabelling(k[6] / k[1], molecule);
-    const StateLevels levels(DoubletElectronicState(lambda, sigmaMinus, convention, caseA),
+    ComputeTerms(db, lambda, rows, table, convention, state);
+    const bool caseA = lambda == 1 && CaseALabels(state, k[6] / k[1]);
+    const StateLevels levels(DoubletElectronicState(lambda, state.IsSigmaMinus(), convention, caseA),
                              DoubletLevelConstants(k, lambda, convention), 2 * rows + 3);
     // The slots of real levels: row N of component F holds J = N ± 1/2 (in the case (a) layout
     // of the routine F1 of J sits one row higher and F2 one row lower), from the lowest J on; at
@@ -76,8 +76,6 @@ DatabaseState ShippedDatabase() {
     return db;
 }
 
-bool SigmaMinus(int s, int entry) { return s == 1 ? UpperStateIsSigmaMinus(entry) : LowerStateIsSigmaMinus(entry); }
-
 TEST(DoubletRegression, TermValuesOfEveryShippedStateAreTheTermRoutines) {
     DatabaseState db = ShippedDatabase();
     const Catalogue& cat = db.cat;
@@ -86,8 +84,8 @@ TEST(DoubletRegression, TermValuesOfEveryShippedStateAreTheTermRoutines) {
         for (int s = 1; s <= 2; ++s)
             for (int v = 0; v <= cat.NMaxVib(entry, s); ++v) {
                 SelectLevel(db, s, v);
-                CompareTerms(db.LevelConst, cat.StateLambda(s, entry), db.SpcConvention(s, entry), SigmaMinus(s, entry),
-                             cat.MoleculeCode(entry), cat.NMaxRotAll(entry) + 2,
+                CompareTerms(db.LevelConst, cat.StateLambda(s, entry), db.SpcConvention(s, entry),
+                             StateOf(cat, s, entry), cat.NMaxRotAll(entry) + 2,
                              cat.MoleculeCode(entry) + cat.StateLabel(s, entry) + " v " + std::to_string(v));
             }
     }
@@ -95,7 +93,7 @@ TEST(DoubletRegression, TermValuesOfEveryShippedStateAreTheTermRoutines) {
 
 TEST(DoubletRegression, EveryConventionOfTheTermRoutinesIsAFormOfTheHamiltonian) {
     // The OH X v = 0 constants with the spin–orbit distortion terms added, in every Π convention
-    // (case (b) labelling) and as NO (case (a) labelling); the OH A v = 0 constants in both Σ
+    // in case (b) and in case (a) labelling (as NO X is labelled); the OH A v = 0 constants in both Σ
     // conventions, and with γ > 2B, where the sorted convention calls the F2 level of each J F1.
     DatabaseState db = ShippedDatabase();
     ReadStateConstants(db, 1);
@@ -103,16 +101,20 @@ TEST(DoubletRegression, EveryConventionOfTheTermRoutinesIsAFormOfTheHamiltonian)
     Columns pi = db.LevelConst;
     pi[7] = 0.013f, pi[8] = -2.5e-6f;
     for (int convention = 0; convention <= 3; ++convention)
-        for (const char* molecule : {"OH", "NO"})
-            CompareTerms(pi, 1, convention, false, molecule, 40,
-                         std::string(molecule) + " Π convention " + std::to_string(convention));
+        for (const LevelLabelling labelling : {LevelLabelling::caseB, LevelLabelling::caseA}) {
+            StateDescription st;
+            st.lambda = 1, st.labelling = labelling;
+            CompareTerms(pi, 1, convention, st, 40,
+                         std::string(labelling == LevelLabelling::caseA ? "case (a)" : "case (b)") + " Π convention " +
+                             std::to_string(convention));
+        }
     SelectLevel(db, 1, 0);
     Columns sigma = db.LevelConst;
     for (int convention = 0; convention <= 1; ++convention) {
-        CompareTerms(sigma, 0, convention, false, "OH", 40, "Σ convention " + std::to_string(convention));
+        CompareTerms(sigma, 0, convention, StateDescription{}, 40, "Σ convention " + std::to_string(convention));
         Columns swapped = sigma;
         swapped[9] = 2.5f * swapped[1];
-        CompareTerms(swapped, 0, convention, false, "OH", 40,
+        CompareTerms(swapped, 0, convention, StateDescription{}, 40,
                      "Σ convention " + std::to_string(convention) + ", γ > 2B");
     }
 }
@@ -131,19 +133,21 @@ TEST(DoubletRegression, HonlLondonFactorsOfTheShippedBandsAreTheExactStrengths) 
             for (const int vLow : std::set<int>{0, std::min(vUp, last), last}) {
                 LoadBand(db, vUp, vLow, entry);
                 // The labelling the strength routine gives each state at its lowest J.
-                const bool upCaseA = lamUp == 1 ? PiCaseALabelling(SpinOrbitRatio(db, 1, vUp), molecule)
-                                     : lamUp == 2
-                                         ? db.MolConst(2, vLow, 1) != 0 && SpinOrbitRatio(db, 1, vUp, 2, vLow) > 4.0f
-                                         : false;
-                const bool lowCaseA = lamLow == 1 && SpinOrbitRatio(db, 2, vLow) > 4.0f;
+                const StateDescription upper = StateOf(cat, 1, entry), lower = StateOf(cat, 2, entry);
+                const bool upCaseA = lamUp == 1   ? CaseALabels(upper, SpinOrbitRatio(db, 1, vUp))
+                                     : lamUp == 2 ? db.MolConst(2, vLow, 1) != 0 &&
+                                                        CaseALabels(upper, SpinOrbitRatio(db, 1, vUp, 2, vLow))
+                                                  : false;
+                const bool lowCaseA = lamLow == 1 && CaseALabels(lower, SpinOrbitRatio(db, 2, vLow));
                 auto levels = [&](int s, int v, bool caseA) {
                     SelectLevel(db, s, v);
                     const int lambda = cat.StateLambda(s, entry), convention = db.SpcConvention(s, entry);
-                    return StateLevels(DoubletElectronicState(lambda, SigmaMinus(s, entry), convention, caseA),
-                                       DoubletLevelConstants(db.LevelConst, lambda, convention), 2 * db.RotRows + 9);
+                    return StateLevels(
+                        DoubletElectronicState(lambda, StateOf(cat, s, entry).IsSigmaMinus(), convention, caseA),
+                        DoubletLevelConstants(db.LevelConst, lambda, convention), 2 * db.RotRows + 9);
                 };
                 const StateLevels up = levels(1, vUp, upCaseA), low = levels(2, vLow, lowCaseA);
-                const int firstRow = lamLow == 1 && SpinOrbitRatio(db, 2, vLow) > 4.0f ? 0 : lamLow;
+                const int firstRow = lowCaseA ? 0 : lamLow;
                 const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
                 for (int N = firstRow; N <= db.RotRows + 1; ++N)
                     for (int b = 1; b <= 12 * sets; ++b) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "database/state_descriptions.h"
 #include "database/terms.h"
 #include "oh_constants.h"
 #include "reference_physics.h"
@@ -24,8 +25,11 @@ constexpr int kRows = 20;
 double Upper(int N, int F, int p) { return 30000 + 20.0 * N * (N + 1) + 3.7 * F + 0.37 * p; }
 double Lower(int N, int F, int p) { return 10.0 * N * (N + 1) + 0.51 * F + 0.053 * p; }
 
-DatabaseState HandMadeBand(int lamUp, int lamLow, int entry) {
-    DatabaseState db = testing::MakeState(lamUp, lamLow, "XY", entry);
+DatabaseState HandMadeBand(int lamUp, int lamLow, bool upperMinus) {
+    DatabaseState db = testing::MakeState(lamUp, lamLow, "XY", 1);
+    db.cat.Description.Resize(0, 1);
+    db.cat.Description(1) = ImpliedDescription(db.cat, 1);
+    db.cat.Description(1).upper.sigmaMinus = upperMinus;
     db.MolConst(2, 0, 1) = db.MolConst(1, 0, 1) = 10.0f;  // A = 0: case (b) labelling
     for (int N = 0; N <= kRows + 4; ++N)
         for (int F = 1; F <= 2; ++F)
@@ -42,18 +46,18 @@ DatabaseState HandMadeBand(int lamUp, int lamLow, int entry) {
 bool IsE(int lambda, bool sigmaMinus, int F, int p) { return lambda == 0 ? (F == 1) != sigmaMinus : p == 1; }
 
 struct Band {
-    int lamUp, lamLow, entry;
-    bool upperMinus;  // entry 4 of the table pairs a Σ⁻ upper state with a Π lower state
+    int lamUp, lamLow;
+    bool upperMinus;  // a Σ⁻ upper state
 };
 
 TEST(LinePositions, EveryBranchJoinsLevelsThatTheEfRuleAllows) {
-    for (const Band& band : {Band{0, 1, 1, false}, Band{0, 1, 4, true}, Band{1, 1, 1, false}, Band{1, 0, 1, false},
-                             Band{2, 1, 1, false}, Band{0, 0, 1, false}}) {
-        DatabaseState db = HandMadeBand(band.lamUp, band.lamLow, band.entry);
+    for (const Band& band : {Band{0, 1, false}, Band{0, 1, true}, Band{1, 1, false}, Band{1, 0, false},
+                             Band{2, 1, false}, Band{0, 0, false}}) {
+        DatabaseState db = HandMadeBand(band.lamUp, band.lamLow, band.upperMinus);
         const int sets = band.lamUp >= 1 && band.lamLow >= 1 ? 2 : 1;
         int lowerBlock[3][13][kRows + 1] = {};
         for (int set = 1; set <= sets; ++set) {
-            for (int N = 0; N <= kRows; ++N) ComputeLinePositions(db, band.entry, N, set);
+            for (int N = 0; N <= kRows; ++N) ComputeLinePositions(db, 1, N, set);
             for (int b = 1; b <= 12; ++b) {
                 const auto& br = kBranch[b];
                 const bool sigmaSigma = band.lamUp == 0 && band.lamLow == 0;

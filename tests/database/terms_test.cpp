@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "database/effective_hamiltonian.h"
 #include "oh_constants.h"
 #include "reference_physics.h"
 
@@ -17,12 +18,15 @@ using testing::PiN2Levels;
 
 constexpr int kRows = 30;
 
-TermTable Terms(const Constants& c, int lambda, int convention, const std::string& molecule = "XY") {
-    DatabaseState db = testing::MakeState(lambda, 0, molecule);
+TermTable Terms(const Constants& c, int lambda, int convention,
+                std::optional<LevelLabelling> labelling = std::nullopt) {
+    StateDescription state;
+    state.lambda = lambda, state.labelling = labelling;
+    DatabaseState db = testing::MakeState(lambda, 0, "XY");
     for (size_t k = 0; k < 18; ++k) db.LevelConst[k] = static_cast<float>(c[k]);
     TermTable t;
     t.Resize(0, kRows + 4, 1, 2, 1, 2);
-    ComputeTerms(db, lambda, kRows, t, convention, molecule);
+    ComputeTerms(db, lambda, kRows, t, convention, state);
     return t;
 }
 
@@ -50,7 +54,7 @@ TEST(Terms, OHReproducesThePublishedTermValues) {
     for (const X& c : {X{0, 1.5, 1, 1, -19.66452}, X{0, 1.5, 2, 1, -19.60892}, X{0, 0.5, 1, 2, 106.62778},
                        X{0, 0.5, 2, 2, 106.78568}, X{0, 1.5, 1, 2, 167.82828}, X{0, 10.5, 1, 1, 1995.38378},
                        X{1, 17.5, 1, 2, 30155.90258}, X{2, 11.5, 2, 2, 34364.34146}}) {
-        const TermTable t = Terms(Convention0(kOHX[c.i]), 1, 0, "OH");
+        const TermTable t = Terms(Convention0(kOHX[c.i]), 1, 0);
         EXPECT_NEAR(t(int(c.J + (c.F == 1 ? -0.5 : 0.5)), c.F, c.p), c.E, Tolerance(c.E, kOHX[c.i][0])) << c.J;
     }
     // A (Σ convention 1): row N, both parity blocks.
@@ -60,7 +64,7 @@ TEST(Terms, OHReproducesThePublishedTermValues) {
     };
     for (const A& c : {A{0, 0, 1, 32420.91440}, A{0, 1, 2, 32454.61041}, A{1, 10, 1, 37160.19090},
                        A{2, 5, 2, 41226.33102}, A{0, 18, 2, 37984.36561}}) {
-        const TermTable t = Terms(kOHA[c.i], 0, 1, "OH");
+        const TermTable t = Terms(kOHA[c.i], 0, 1);
         EXPECT_NEAR(t(c.N, c.F, 1), c.E, Tolerance(c.E, kOHA[c.i][0])) << c.N;
         EXPECT_EQ(t(c.N, c.F, 2), t(c.N, c.F, 1)) << "a Σ level is in both parity blocks";
     }
@@ -73,7 +77,7 @@ TEST(Terms, PiConventions0And2AreTheN2HamiltonianWithLNegated) {
     withAD[7] = 0.05;
     for (const Constants& c : {kOHX[0], kOHX[1], kOHX[2], withAD})
         for (int convention : {0, 2}) {
-            const TermTable t = Terms(Convention0(c), 1, convention, "OH");
+            const TermTable t = Terms(Convention0(c), 1, convention);
             for (int p = 1; p <= 2; ++p) {
                 const int eps = p == 1 ? -1 : 1;
                 EXPECT_NEAR(t(1, 2, p), PiN2Levels(Published(c), 0.5, eps)[1], Tolerance(t(1, 2, p)));
@@ -127,7 +131,8 @@ TEST(Terms, PiHillVanVleckFromCaseAToCaseBWithTheLowestLevelInItsSlot) {
     Constants no{};
     no[1] = 1.7;
     no[6] = 1.5 * 1.7;
-    EXPECT_NEAR(Terms(no, 1, 0, "NO")(1, 1, 1), 2 * 1.7 - 1.5 * 1.7 / 2, 1e-4) << "NO: case (a) labelling";
+    EXPECT_NEAR(Terms(no, 1, 0, LevelLabelling::caseA)(1, 1, 1), 2 * 1.7 - 1.5 * 1.7 / 2, 1e-4)
+        << "case (a) labels at A/B = 1.5: J = 1/2 in F1";
 }
 
 TEST(Terms, PiJHalfSplittingIsPPlusTwoQInEveryConvention) {

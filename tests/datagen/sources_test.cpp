@@ -1,5 +1,6 @@
 // Malformed or incomplete sources stop the builder with the file, line and field; a failed build
 // leaves the previous database untouched; regeneration reproduces the committed files.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -61,6 +62,54 @@ TEST(BuildConfig, UnknownOrMissingSettingsAreReportedWithTheirLine) {
               "catalogue.cfg, line 1: the entry has no \"mass\" setting");
 }
 
+TEST(BuildConfig, TermSymbolsLabelsAndMoleculeKeysDescribeTheStates) {
+    const std::string head =
+        "[entry]\nfolder = N2_CB\ncode = N2\nmass = 28\nreduced_mass = 7\nnmaxrot = 10\ntdm = own\n";
+    const auto entry = [&](const std::string& keys) { return ParseBuildConfig(head + keys, "catalogue.cfg").at(0); };
+    const EntryDefinition e = entry(
+        "upper = C 3Pi_u levels levels_C.csv 0-4\nupper_labels = case_b\nlower = B 3Pi_g levels levels_B.csv 0-7\n"
+        "lower_labels = case_a\nnuclear_spin = 2 1\nname = N2\nhitran = 22 1\nenergy_zero = absolute\n");
+    EXPECT_EQ(e.upper.twoS, 2);
+    EXPECT_EQ(e.upper.lambda, 1);
+    EXPECT_EQ(e.upper.inversion, 'u');
+    EXPECT_EQ(e.upper.labels, 'b');
+    EXPECT_EQ(e.lower.inversion, 'g');
+    EXPECT_EQ(e.lower.labels, 'a');
+    EXPECT_EQ(e.nuclearSpin, 1);
+    EXPECT_EQ(e.antisymmetricWeight, 1.0);
+    EXPECT_EQ(e.hitranMolecule, 22);
+    EXPECT_TRUE(e.absoluteEnergies);
+    const EntryDefinition doublet = entry("upper = A Sigma- levels a.csv 0\nlower = X 1Sigma+ levels x.csv 0\n");
+    EXPECT_EQ(doublet.upper.twoS, 1) << "no multiplicity: a doublet";
+    EXPECT_EQ(doublet.upper.sigmaSign, -1);
+    EXPECT_EQ(doublet.lower.twoS, 0);
+    EXPECT_EQ(doublet.name, "N2") << "the code";
+    struct Case {
+        const char* keys;
+        const char* message;
+    };
+    const Case faults[] = {
+        {"upper = A 2Sigma levels a.csv 0\n", "line 8: \"upper\": \"2Sigma\" is not a term symbol"},
+        {"upper = A 4Pi levels a.csv 0\n", "\"4Pi\" is not a term symbol"},
+        {"upper = A 2Pi levels a.csv 0\nlower = X 2Sigma+ levels x.csv 0\n",
+         "line 8: a Pi state needs \"upper_labels\" (case_a or case_b"},
+        {"upper = A 2Sigma+ levels a.csv 0\nupper_labels = case_a\n", "a Sigma state has no labels to choose"},
+        {"upper = A 2Delta levels a.csv 0\nupper_labels = case_a\n",
+         "the levels of a Delta state take case (b) labels"},
+        {"upper = A 2Sigma_u+ levels a.csv 0\nlower = X 2Sigma_g+ levels x.csv 0\n",
+         "a g/u symmetry needs \"nuclear_spin\" weights"},
+        {"upper = A 2Sigma+ levels a.csv 0\nlower = X 2Sigma+ levels x.csv 0\nnuclear_spin = 1 0\n",
+         "the states of a homonuclear molecule (\"nuclear_spin\") need their g/u symmetry"},
+        {"nuclear_spin = yes\n", "expected: <weight of symmetric levels> <weight of antisymmetric levels>"},
+        {"nuclear_spin = 0 0\n", "the weights must be 0 or more, and not both 0"},
+        {"energy_zero = top\n", "expected one of lowest, absolute"},
+    };
+    for (const Case& c : faults)
+        EXPECT_THAT(MessageOf([&] { ParseBuildConfig(head + c.keys, "catalogue.cfg"); }),
+                    ::testing::HasSubstr(c.message))
+            << c.keys;
+}
+
 /// A private copy of data-src that a test may damage.
 struct SourceCopy {
     TempDir dir;
@@ -99,8 +148,8 @@ TEST(GenerateDatabase, MissingLevelsAndUnknownTransitionKindsAreReported) {
     SourceCopy copy;
     // CN B v = 10 has no term value in the folder: asking for v = 0-10 stops there; only an empty
     // cell may be interpolated.
-    copy.Replace("catalogue.cfg", "upper = B Sigma+ levels levels_B.csv 0-9",
-                 "upper = B Sigma+ levels levels_B.csv 0-10");
+    copy.Replace("catalogue.cfg", "upper = B 2Sigma+ levels levels_B.csv 0-9",
+                 "upper = B 2Sigma+ levels levels_B.csv 0-10");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(copy.src, "data-src"); }),
               "data-src/CN_BX/levels_B.csv, line 12: field \"T_v\": a value is required here but the field is empty");
     SourceCopy filled;
@@ -109,14 +158,23 @@ TEST(GenerateDatabase, MissingLevelsAndUnknownTransitionKindsAreReported) {
               "data-src/CN_BX/levels_B.csv, line 6: field \"D\": holds a value; the catalogue interpolates only an "
               "empty cell");
     SourceCopy longer;
-    longer.Replace("catalogue.cfg", "lower = X Sigma+ levels levels_X.csv 0-10",
-                   "lower = X Sigma+ levels levels_X.csv 0-12");
+    longer.Replace("catalogue.cfg", "lower = X 2Sigma+ levels levels_X.csv 0-10",
+                   "lower = X 2Sigma+ levels levels_X.csv 0-12");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(longer.src, "data-src"); }),
               "data-src/CN_BX/levels_X.csv: has no row for v = 11 (the catalogue uses v = 0-12)");
     SourceCopy other;
     other.Replace("SH_AX/transitions.csv", "predissociation,0,", "predisociation,0,");
     EXPECT_EQ(MessageOf([&] { BuildCatalogue(other.src, "data-src"); }),
               "data-src/SH_AX/transitions.csv, line 18: field \"kind\": unknown kind \"predisociation\"");
+}
+
+TEST(GenerateDatabase, AStateOfSeveralEntriesMustBeDescribedAlikeByEach) {
+    // CH X is the lower state of CH A-X, B-X and C-X.
+    SourceCopy copy;
+    copy.Replace("catalogue.cfg", "lower = X 2Pi levels CH_AX/levels_X.csv 0-4\nlower_labels = case_b",
+                 "lower = X 2Pi levels CH_AX/levels_X.csv 0-4\nlower_labels = case_a");
+    EXPECT_EQ(MessageOf([&] { DatabaseFiles(BuildCatalogue(copy.src, "data-src"), kReadmeMarker); }),
+              "the state CH X is described differently by CH_AX and by CH_BX");
 }
 
 TEST(GenerateDatabase, ASharedStateMustComeFromTheSameConstants) {

@@ -15,8 +15,8 @@
 #include "csv_table.h"
 #include "database/band_loader.h"
 #include "database/catalogue.h"
-#include "database/entry_tables.h"
 #include "database/line_positions.h"
+#include "database/state_descriptions.h"
 #include "database/system_precompute.h"
 #include "database/terms.h"
 #include "datagen_support.h"
@@ -148,13 +148,14 @@ TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
             const ResolvedLine r = Resolve(branch, J, deltaJNamed.count(e.folder) > 0);
             ASSERT_TRUE(r.ok) << where << ": " << r.problem;
             EXPECT_EQ(r.lowerRow, t.Integer(row, cN)) << where << ": N'' of the label";
-            // The parity block of the lower level: with a Sigma upper state the entry table fixes
-            // it (this checks the table); with two Lambda-doubled states the set is chosen by it.
+            // The parity block of the lower level: with a Sigma upper state the state descriptions
+            // fix it (this checks the rule); with two Lambda-doubled states the set is chosen by it.
             int set = 1;
             if (lamLow == 1) {
                 const int wanted = parity == "e" ? 1 : 2;
                 if (lamUp == 0) {
-                    const auto lp = database::LowerParityIndices(entry);
+                    const auto lp = database::LowerParityIndices(database::StateOf(db.cat, 1, entry),
+                                                                 database::StateOf(db.cat, 2, entry));
                     EXPECT_EQ(kLowerUsesL1[r.branch] ? lp.l1 : lp.l2, wanted) << where << ": lower e/f block";
                 } else {
                     set = (kLowerUsesL1[r.branch] ? 1 : 2) == wanted ? 1 : 2;

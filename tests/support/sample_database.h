@@ -74,6 +74,41 @@ inline std::string CatalogueText(const std::vector<SampleEntry>& entries, int ma
     return s.str();
 }
 
+/// The description of one molecule, state or band system in STATES.SYS (the fields in file
+/// order; see data/README.md).
+struct SampleMolecule {
+    std::string code = "XY", name = "XY";
+    int hitranMolecule = 0, hitranIsotopologue = 0, homonuclear = 0;
+    double symmetric = 1.0, antisymmetric = 1.0;
+};
+struct SampleState {
+    std::string code = "XY", label = "A";
+    int lambda = 0, twoS = 1;
+    std::string reflection = "+", inversion = "0", labels = "0";
+};
+struct SampleBandSystem {
+    std::string code = "XY", upper = "A", lower = "X", energyZero = "lowest";
+};
+
+/// The text of a descriptions file STATES.SYS.
+inline std::string DescriptionsText(const std::vector<SampleMolecule>& molecules,
+                                    const std::vector<SampleState>& states,
+                                    const std::vector<SampleBandSystem>& systems) {
+    std::ostringstream s;
+    s << "Sample descriptions\r\n1\r\nmolecules\r\n" << molecules.size() << "\r\n";
+    for (const auto& m : molecules)
+        s << '"' << m.code << "\", \"" << m.name << "\", " << m.hitranMolecule << ", " << m.hitranIsotopologue << ", "
+          << m.homonuclear << ", " << m.symmetric << ", " << m.antisymmetric << "\r\n";
+    s << "states\r\n" << states.size() << "\r\n";
+    for (const auto& t : states)
+        s << '"' << t.code << "\", \"" << t.label << "\", " << t.lambda << ", " << t.twoS << ", \"" << t.reflection
+          << "\", \"" << t.inversion << "\", \"" << t.labels << "\"\r\n";
+    s << "band systems\r\n" << systems.size() << "\r\n";
+    for (const auto& b : systems)
+        s << '"' << b.code << "\", \"" << b.upper << "\", \"" << b.lower << "\", \"" << b.energyZero << "\"\r\n";
+    return s.str();
+}
+
 /// A constants file in format 1: one record of 18 values per vibrational level.
 inline std::string SpcFormat1(int convention, const std::vector<LevelConstants>& levels) {
     std::ostringstream s;
@@ -119,6 +154,11 @@ public:
     void Catalogue(const std::vector<SampleEntry>& entries, int maxVUpper, int maxVLower, int maxN) {
         entries_ = entries;
         Write("VELMORA.SYS", CatalogueText(entries, maxVUpper, maxVLower, maxN));
+    }
+    /// The descriptions file STATES.SYS.
+    void Descriptions(const std::vector<SampleMolecule>& molecules, const std::vector<SampleState>& states,
+                      const std::vector<SampleBandSystem>& systems) {
+        Write("STATES.SYS", DescriptionsText(molecules, states, systems));
     }
     /// Constants file of state s (1 upper, 2 lower) of entry i (1-based).
     void Constants(int i, int s, const std::string& text) {

@@ -67,17 +67,45 @@ public:
         Fail(key, "expected one of " + list + ", found \"" + text + "\"");
     }
 
+    /// A term symbol [2S+1]<Sigma|Pi|Delta>[_g|_u][+|-] ("2Sigma_u+", "3Pi_g", "Pi"); without the
+    /// multiplicity a doublet.
+    void TermSymbol(const std::string& key, const std::string& word, StateDefinition& s) const {
+        std::string rest = word;
+        s.twoS = 1;
+        if (!rest.empty() && rest[0] >= '1' && rest[0] <= '3') {
+            s.twoS = rest[0] - '1';
+            rest.erase(0, 1);
+        }
+        std::string sign;
+        if (!rest.empty() && (rest.back() == '+' || rest.back() == '-')) {
+            sign = rest.substr(rest.size() - 1);
+            rest.pop_back();
+        }
+        s.inversion = '0';
+        if (rest.size() > 2 && rest[rest.size() - 2] == '_' && (rest.back() == 'g' || rest.back() == 'u')) {
+            s.inversion = rest.back();
+            rest.resize(rest.size() - 2);
+        }
+        const std::string symmetry = rest + sign;
+        if (symmetry != "Sigma+" && symmetry != "Sigma-" && symmetry != "Pi" && symmetry != "Delta")
+            Fail(key, "\"" + word +
+                          "\" is not a term symbol [2S+1]<Sigma|Pi|Delta>[_g|_u][+|-] (a Sigma state with + or -)");
+        s.symmetry = symmetry;
+        s.lambda = symmetry == "Pi" ? 1 : symmetry == "Delta" ? 2 : 0;
+        s.sigmaSign = symmetry == "Sigma+" ? 1 : symmetry == "Sigma-" ? -1 : 0;
+        s.labels = s.lambda == 2 ? 'b' : '0';
+    }
+
     StateDefinition State(const std::string& key, const std::string& value, const std::string& folder) const {
-        // <label> <symmetry> levels <file> <v range>  |  <label> <symmetry> equilibrium <state>[@<source>] <v range>
+        // <label> <term symbol> levels <file> <v range>  |  <label> <term symbol> equilibrium <state>[@<source>] <v
+        // range>
         const auto w = Words(value);
         if (w.size() != 5)
-            Fail(key, "expected: <label> <Sigma+|Sigma-|Pi|Delta> <levels|equilibrium> <file or row> <v range>");
+            Fail(key, "expected: <label> <term symbol, e.g. 2Sigma+> <levels|equilibrium> <file or row> <v range>");
         StateDefinition s;
         s.line = line_;
         s.label = w[0];
-        s.symmetry = OneOf(key, w[1], {"Sigma+", "Sigma-", "Pi", "Delta"});
-        s.lambda = s.symmetry == "Pi" ? 1 : s.symmetry == "Delta" ? 2 : 0;
-        s.sigmaSign = s.symmetry == "Sigma+" ? 1 : s.symmetry == "Sigma-" ? -1 : 0;
+        TermSymbol(key, w[1], s);
         const std::string kind = OneOf(key, w[2], {"levels", "equilibrium"});
         int from = 0;
         Range(key, w[4], from, s.vmax);
@@ -178,8 +206,32 @@ private:
         } else if (key == "nmaxrot") {
             e.nmaxrot.clear();
             for (const auto& w : Words(value)) e.nmaxrot.push_back(Integer(key, w));
+        } else if (key == "name") {
+            e.name = value;
+        } else if (key == "hitran") {
+            const auto w = Words(value);
+            if (w.size() != 2) Fail(key, "expected: <HITRAN molecule number> <isotopologue number>");
+            e.hitranMolecule = Integer(key, w[0]);
+            e.hitranIsotopologue = Integer(key, w[1]);
         } else if (key == "nuclear_spin") {
-            e.nuclearSpin = YesNo(key, value) ? 1 : 0;
+            const auto w = Words(value);
+            if (w.size() != 2) Fail(key, "expected: <weight of symmetric levels> <weight of antisymmetric levels>");
+            e.nuclearSpin = 1;
+            e.symmetricWeight = Number(key, w[0]);
+            e.antisymmetricWeight = Number(key, w[1]);
+            if (e.symmetricWeight < 0 || e.antisymmetricWeight < 0 ||
+                (e.symmetricWeight == 0 && e.antisymmetricWeight == 0))
+                Fail(key, "the weights must be 0 or more, and not both 0");
+        } else if (key == "upper_labels" || key == "lower_labels") {
+            StateDefinition& s = key[0] == 'u' ? e.upper : e.lower;
+            if (s.label.empty()) Fail(key, "the state must be described first");
+            const std::string labels = OneOf(key, value, {"case_a", "case_b"});
+            if (s.lambda != 1 && !(s.lambda == 2 && labels == "case_b"))
+                Fail(key, s.lambda == 0 ? "a Sigma state has no labels to choose"
+                                        : "the levels of a Delta state take case (b) labels");
+            s.labels = labels == "case_a" ? 'a' : 'b';
+        } else if (key == "energy_zero") {
+            e.absoluteEnergies = OneOf(key, value, {"lowest", "absolute"}) == "absolute";
         } else if (key == "bands") {
             e.bands = OneOf(key, value, {"A_band", "FCF", "none"});
         } else if (key == "missing_bands") {
@@ -242,7 +294,8 @@ private:
         return p;
     }
 
-    void Finish(const EntryDefinition& e) const {
+    void Finish(EntryDefinition& e) const {
+        if (e.name.empty()) e.name = e.code;
         const auto need = [&](bool ok, const char* what) {
             if (!ok) throw FileError::At(name_, e.line, std::string("the entry has no \"") + what + "\" setting");
         };
@@ -258,6 +311,18 @@ private:
                                 "an upper state from equilibrium constants needs \"upper_origin\"");
         if (e.bands == "none" && e.tdm == "own")
             throw FileError::At(name_, e.line, "an entry without band data must borrow a transition moment (\"tdm\")");
+        for (const StateDefinition* s : {&e.upper, &e.lower}) {
+            const std::string which = s == &e.upper ? "upper" : "lower";
+            if (s->lambda == 1 && s->labels == '0')
+                throw FileError::At(
+                    name_, s->line,
+                    "a Pi state needs \"" + which + "_labels\" (case_a or case_b: the F labels of its data README)");
+            if ((s->inversion != '0') != (e.nuclearSpin == 1))
+                throw FileError::At(name_, s->line,
+                                    e.nuclearSpin == 1 ? "the states of a homonuclear molecule (\"nuclear_spin\") "
+                                                         "need their g/u symmetry (e.g. 2Sigma_u+)"
+                                                       : "a g/u symmetry needs \"nuclear_spin\" weights");
+        }
     }
 
     std::string name_;

@@ -11,12 +11,15 @@
 
 namespace velmora::datagen {
 
-/// Where the constants of one electronic state come from.
+/// Where the constants of one electronic state come from, and what kind of state it is.
 struct StateDefinition {
     std::string label;     ///< state letter used in file names ("A", "X")
-    std::string symmetry;  ///< "Sigma+", "Sigma-", "Pi", "Delta"
+    std::string symmetry;  ///< "Sigma+", "Sigma-", "Pi", "Delta" (the term symbol without 2S + 1 and g/u)
     int lambda = 0;
     int sigmaSign = 0;         ///< +1 for Sigma+, -1 for Sigma-, 0 otherwise
+    int twoS = 1;              ///< 2S: the multiplicity of the term symbol minus 1
+    char inversion = '0';      ///< 'g', 'u' (homonuclear molecules) or '0'
+    char labels = '0';         ///< F labels of a Lambda > 0 state: 'a' (case (a)) or 'b' (case (b)); '0' for Sigma
     bool equilibrium = false;  ///< false: per-level table; true: equilibrium.csv row
     std::string file;          ///< levels table, path relative to data-src
     std::string eqState;       ///< equilibrium row: value of the "state" column
@@ -52,10 +55,14 @@ struct EntryDefinition {
     std::string code;    ///< molecule code of the file names ("OH", "N2P")
     std::string title;   ///< short description for the README
     StateDefinition upper, lower;
-    double mass = 0.0;         ///< molecular mass, u
-    double reducedMass = 0.0;  ///< reduced mass of the nuclei, u (vibrational functions)
-    std::vector<int> nmaxrot;  ///< last rotational row for v' = 0.. (last value repeats)
-    int nuclearSpin = 0;
+    double mass = 0.0;                                        ///< molecular mass, u
+    double reducedMass = 0.0;                                 ///< reduced mass of the nuclei, u (vibrational functions)
+    std::vector<int> nmaxrot;                                 ///< last rotational row for v' = 0.. (last value repeats)
+    std::string name;                                         ///< the molecule as shown ("N2+"; default the code)
+    int hitranMolecule = 0, hitranIsotopologue = 0;           ///< 0: not a HITRAN molecule
+    int nuclearSpin = 0;                                      ///< 1: homonuclear, with the weights below
+    double symmetricWeight = 1.0, antisymmetricWeight = 1.0;  ///< nuclear-spin weights (relative)
+    bool absoluteEnergies = false;            ///< term values as the constants give them, no energy zero
     std::string bands = "A_band";             ///< "A_band", "FCF" or "none"
     std::string missingBands = "zero";        ///< "computed" or "zero"
     std::string tdm = "own";                  ///< "own" or the folder of an earlier entry to borrow from

@@ -153,6 +153,82 @@ std::string CatalogueFile(const std::vector<SystemData>& systems, int maxVU, int
     return out.str();
 }
 
+/// The line of STATES.SYS that describes a state; the same state of two entries must give the
+/// same line.
+std::string StateRecord(const EntryDefinition& e, const StateDefinition& s) {
+    const std::string reflection = s.sigmaSign > 0 ? "+" : s.sigmaSign < 0 ? "-" : "0";
+    std::ostringstream out;
+    out << Quote(e.code) << ", " << Quote(s.label) << ", " << s.lambda << ", " << s.twoS << ", " << Quote(reflection)
+        << ", " << Quote(std::string(1, s.inversion)) << ", " << Quote(std::string(1, s.labels));
+    return out.str();
+}
+
+std::string MoleculeRecord(const EntryDefinition& e) {
+    std::ostringstream out;
+    out << Quote(e.code) << ", " << Quote(e.name) << ", " << e.hitranMolecule << ", " << e.hitranIsotopologue << ", "
+        << e.nuclearSpin << ", " << Fmt(e.symmetricWeight) << ", " << Fmt(e.antisymmetricWeight);
+    return out.str();
+}
+
+/// One record per distinct key, in the order of first appearance; a key met again must bring the
+/// same record.
+class Records {
+public:
+    explicit Records(const char* what) : what_(what) {}
+    void Add(const std::string& key, const std::string& record, const std::string& folder) {
+        for (const auto& r : records_)
+            if (r.key == key) {
+                if (r.record != record)
+                    throw std::runtime_error("the " + what_ + " " + key + " is described differently by " + r.folder +
+                                             " and by " + folder);
+                return;
+            }
+        records_.push_back({key, record, folder});
+    }
+    void Write(std::ostream& out) const {
+        out << records_.size() << kEol;
+        for (const auto& r : records_) out << r.record << kEol;
+    }
+
+private:
+    struct Record {
+        std::string key, record, folder;
+    };
+    std::string what_;
+    std::vector<Record> records_;
+};
+
+std::string StatesFile(const std::vector<SystemData>& systems) {
+    Records molecules("molecule"), states("state"), bands("band system");
+    for (const auto& s : systems) {
+        const auto& e = s.def;
+        molecules.Add(e.code, MoleculeRecord(e), e.folder);
+        states.Add(e.code + " " + e.upper.label, StateRecord(e, e.upper), e.folder);
+        states.Add(e.code + " " + e.lower.label, StateRecord(e, e.lower), e.folder);
+        bands.Add(e.code + " " + e.upper.label + "-" + e.lower.label,
+                  Quote(e.code) + ", " + Quote(e.upper.label) + ", " + Quote(e.lower.label) + ", " +
+                      Quote(e.absoluteEnergies ? "absolute" : "lowest"),
+                  e.folder);
+    }
+    std::ostringstream out;
+    out << "VELmora descriptions of the molecules, states and band systems of VELMORA.SYS (written by datagen from "
+           "data-src; do not edit)"
+        << kEol << 1 << kEol;
+    out << "molecules: code, name, HITRAN molecule, HITRAN isotopologue, homonuclear, nuclear-spin weight of symmetric "
+           "levels, of antisymmetric levels"
+        << kEol;
+    molecules.Write(out);
+    out << "states: code, label, Lambda, 2S, Sigma reflection (+, -; 0 for Lambda > 0), inversion (g, u; 0 "
+           "heteronuclear), F labels (a case (a), b case (b); 0 for Sigma)"
+        << kEol;
+    states.Write(out);
+    out << "band systems: code, upper, lower, energy zero (lowest: the lowest lower level; absolute: the constants' "
+           "term values)"
+        << kEol;
+    bands.Write(out);
+    return out.str();
+}
+
 std::string StateSummary(const StateData& s) {
     std::string t = s.def.label + " " + s.def.symmetry + " v 0-" + std::to_string(s.def.vmax);
     t += s.polynomial ? " (equilibrium constants, polynomials)" : " (per-level constants)";
@@ -265,6 +341,7 @@ std::map<std::string, std::string> DatabaseFiles(const std::vector<SystemData>& 
                 e.folder);
     }
     files["VELMORA.SYS"] = CatalogueFile(systems, maxVU, maxVL, maxN);
+    files["STATES.SYS"] = StatesFile(systems);
     std::string readme = readmeTemplate;
     const auto at = readme.find(kReadmeMarker);
     if (at == std::string::npos) throw std::runtime_error(std::string("the README text has no line ") + kReadmeMarker);

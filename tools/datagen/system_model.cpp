@@ -222,22 +222,18 @@ StateData LoadState(const StateDefinition& def, const std::filesystem::path& sou
     return def.equilibrium ? LoadEquilibrium(def, source, folder, sourceName) : LoadLevels(def, source, sourceName);
 }
 
-double EngineRowEnergy(const StateData& state, const std::string& code, int row, int F, int p) {
+double EngineRowEnergy(const StateData& state, int row, int F, int p) {
     LevelConstants c = state.levels.at(0);
     for (double& x : c) x = static_cast<double>(static_cast<float>(x));  // the program holds 32-bit constants
     const int eps = p == 1 ? -1 : 1;
     const int lambda = state.def.lambda;
     if (lambda == 0) return SigmaTerm(c, row, F);
-    // Rows of the term table: a 2Pi state with A/B <= 4 (and not NO or CF) and a 2Delta state
-    // hold J = N + 1/2 in F1 row N and J = N - 1/2 in F2 row N; a 2Pi state in case (a)
-    // labelling holds J = N - 1/2 in F1 and J = N + 1/2 in F2. At the lowest J of the state
-    // (J = Lambda - 1/2) the block has one real level, the Omega = Lambda - 1/2 element h22; the
-    // other element stands in the F1 row of the first labelling.
-    bool caseA = false;
-    if (lambda == 1) {
-        const float Y = static_cast<float>(c[kA]) / static_cast<float>(c[kB]);
-        caseA = !(Y <= 4.0f) || code == "NO" || code == "CF";
-    }
+    // Rows of the term table: a 2Pi state in case (b) labels and a 2Delta state hold J = N + 1/2
+    // in F1 row N and J = N - 1/2 in F2 row N; a 2Pi state in case (a) labels holds J = N - 1/2
+    // in F1 and J = N + 1/2 in F2. At the lowest J of the state (J = Lambda - 1/2) the block has
+    // one real level, the Omega = Lambda - 1/2 element h22; the other element stands in the F1
+    // row of the first labelling.
+    const bool caseA = lambda == 1 && state.def.labels == 'a';
     const double J = (caseA == (F == 1)) ? row - 0.5 : row + 0.5;
     const Block2 b = lambda == 1 ? PiBlock(c, J, eps) : DeltaBlock(c, J, eps);
     if (std::fabs(J - (lambda - 0.5)) < 1e-9) return caseA || F == 2 ? b.h22 : b.h11;
@@ -457,13 +453,12 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
 
     // Energy zeros: the band loader subtracts the lowest lower level and places the reference level
     // of the upper state at T(v'=0) + UpperTermOrigin.
-    if (def.code != "SiH") {
-        const float Y2 = def.lower.lambda == 1
-                             ? static_cast<float>(s.lower.levels[0][kA]) / static_cast<float>(s.lower.levels[0][kB])
-                             : 0.0f;
-        const double ez0 = (Y2 > 0.0f && Y2 < 4.0f) ? EngineRowEnergy(s.lower, def.code, L2, 2, 1)
-                                                    : EngineRowEnergy(s.lower, def.code, L2, 1, 1);
-        const double ref = EngineRowEnergy(s.upper, def.code, L1, 1, 1);
+    if (!def.absoluteEnergies) {
+        // The lowest lower level: in case (b) labels of a regular state (A > 0) the single
+        // J = Lambda - 1/2 level (F2), else F1 at row Lambda.
+        const bool lowestInF2 = def.lower.lambda >= 1 && def.lower.labels == 'b' && s.lower.levels[0][kA] > 0.0;
+        const double ez0 = EngineRowEnergy(s.lower, L2, lowestInF2 ? 2 : 1, 1);
+        const double ref = EngineRowEnergy(s.upper, L1, 1, 1);
         s.upperTermOrigin = ref - static_cast<float>(s.upper.levels[0][kT]) - ez0;
     }
 

@@ -72,7 +72,7 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
 
 /// The value the program's term routine stores at (row, F, parity block p) of v = 0 of a state,
 /// from the same Hamiltonian (used to place the energy zeros the way the band loader does).
-double EngineRowEnergy(const StateData& state, const std::string& code, int row, int F, int p);
+double EngineRowEnergy(const StateData& state, int row, int F, int p);
 
 /// Vibrational functions of both states of a system on one grid, rotationless or rotating.
 class WavefunctionSet {

@@ -1,0 +1,220 @@
+#include "simulation/binned_lines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "simulation/wide_builds.h"
+
+namespace velmora::simulation {
+
+namespace {
+
+// The loops are written once and inlined into each build.
+
+/// Nearest integer, halves to the even one, without overflow (positions far beyond the grid).
+[[gnu::always_inline]] inline int RoundIndex(double x) {
+    return static_cast<int>(std::nearbyint(std::clamp(x, -1e9, 1e9)));
+}
+
+/// The half windows of lines on an axis in wavelength (in Å or, with perAngstrom, in nm) or in
+/// wavenumber.
+template <bool wavelength, bool perAngstrom>
+[[gnu::always_inline]] inline void HalfWindowsOn(const DrawnLine* lines, std::size_t count, const SharedWindow& w,
+                                                 double* halves) {
+    // The line's own width and cut-off as MakeLineShape forms them for a line not widened by 2 %,
+    // its lifetime width as LifetimeWidth gives it.
+    const double lorentz = w.grid.lorentzWidth, gaussSq = w.grid.gaussWidthSq, shared = w.sharedWidth;
+    const double total = w.grid.totalWidth, gridWidth = w.grid.gridWidth, perWidth = w.grid.pointsPerWidth;
+    const double tolerance = w.tolerance, sharedHalf = w.half, light = w.grid.speedOfLight;
+    const double units = UnitsPerAngstrom(w.grid.unit), nan = std::numeric_limits<double>::quiet_NaN();
+#pragma omp simd
+    for (std::size_t k = 0; k < count; ++k) {
+        const double tau = lines[k].lifetime, x0 = lines[k].x;
+        const double natural = 1.0 / (tau * 1E-9 * 6.2832 * light);
+        // In Å the division by 1 unit per Å is left out (it changes no bit).
+        const double inAngstrom = natural * 1E-8 * x0 * x0;
+        const double axis = wavelength ? (perAngstrom ? inAngstrom / units : inAngstrom) : natural;
+        const double gamma = tau > 0.0 ? axis : 0.0;
+        const double fL = lorentz + gamma;
+        const double f = std::sqrt(fL * fL + 4.0 * gaussSq) / 2.0 + fL / 2.0;
+        const double K = 17.0 * (fL / f) + 3.0;
+        // Computed for every line, so that the loop runs in vectors.
+        const double window = K * total / gridWidth * perWidth;
+        const double own = std::fabs(f - shared) > tolerance ? nan : window;
+        halves[k] = gamma != 0.0 ? own : sharedHalf;
+    }
+}
+
+[[gnu::always_inline]] inline void HalfWindowPoints(const DrawnLine* lines, std::size_t count, const SharedWindow& w,
+                                                    double* halves) {
+    if (!w.grid.predissociation) return std::fill(halves, halves + count, w.half);
+    if (!IsWavelength(w.grid.unit)) return HalfWindowsOn<false, false>(lines, count, w, halves);
+    if (UnitsPerAngstrom(w.grid.unit) != 1.0) return HalfWindowsOn<true, true>(lines, count, w, halves);
+    HalfWindowsOn<true, false>(lines, count, w, halves);
+}
+
+[[gnu::always_inline]] inline BinCounts BinPoints(const DrawnLine* lines, const double* halves, std::size_t count,
+                                                  const SharedWindow& w, BinnedLine* out) {
+    const double xini = w.grid.Xini, scale = w.grid.pointsPerWidth / w.grid.gridWidth;  // grid steps per axis unit
+    const int last = w.grid.nPoints, reach = w.reach;
+    BinCounts n;
+    for (std::size_t k = 0; k < count; ++k) {
+        const double half = halves[k];
+        if (std::isnan(half)) continue;
+        const double ic = (lines[k].x - xini) * scale;
+        BinnedLine& b = out[n.lines];
+        b.j = RoundIndex(ic);
+        b.t = ic - b.j;
+        b.weight = lines[k].weight;
+        b.lo = std::max({RoundIndex(ic - half), 1, b.j - reach}) - b.j;
+        b.hi = std::min({RoundIndex(ic + half), last - 1, b.j + reach}) - b.j;
+        if (b.hi < b.lo) continue;
+        ++n.lines;
+        n.profilePoints += b.hi - b.lo + 1;
+    }
+    return n;
+}
+
+/// out[m] += sum_k c[k] T[k][m] for m = from..to, summed from the last term to the first.
+template <std::size_t... k>
+[[gnu::always_inline]] inline void AddTerms(float* out, int from, int to, const float* const* T, const float* c,
+                                            std::index_sequence<k...>) {
+#pragma omp simd
+    for (int m = from; m <= to; ++m) out[m] += ((c[k] * T[k][m]) + ...);
+}
+
+/// The point loop of a build: AddTerms for N terms.
+struct BaselinePoints {
+    template <int N>
+    [[gnu::always_inline]] static void Add(float* out, int from, int to, const float* const* T, const float* c) {
+        AddTerms(out, from, to, T, c, std::make_index_sequence<N>());
+    }
+};
+
+/// Draws every line ring by ring; the centre ring has K terms, the outer rings fewer.
+template <typename Points, int K>
+[[gnu::always_inline]] inline void RingPoints(float* out, const BinnedLine* lines, std::size_t count,
+                                              const float* const* terms, const TermRing* rings, int ringCount) {
+    for (std::size_t l = 0; l < count; ++l) {
+        const BinnedLine& b = lines[l];
+        // The terms of the line: weight (-t)^k.
+        float c[K];
+        double power = b.weight;
+        for (int k = 0; k < K; ++k, power *= -b.t) c[k] = static_cast<float>(power);
+        float* o = out + b.j;
+        const int centre = rings[0].outer;
+        if (std::max(-centre, b.lo) <= std::min(centre, b.hi))
+            Points::template Add<K>(o, std::max(-centre, b.lo), std::min(centre, b.hi), terms, c);
+        for (int r = 1; r < ringCount; ++r) {
+            auto part = [&](int from, int to) __attribute__((always_inline)) {
+                from = std::max(from, b.lo), to = std::min(to, b.hi);
+                if (to < from) return;
+                switch (rings[r].terms) {
+                    case 1:
+                        return Points::template Add<1>(o, from, to, terms, c);
+                    case 2:
+                        return Points::template Add<std::min(2, K)>(o, from, to, terms, c);
+                    case 3:
+                        return Points::template Add<std::min(3, K)>(o, from, to, terms, c);
+                    case 4:
+                        return Points::template Add<std::min(4, K)>(o, from, to, terms, c);
+                    case 5:
+                        return Points::template Add<std::min(5, K)>(o, from, to, terms, c);
+                    case 6:
+                        return Points::template Add<std::min(6, K)>(o, from, to, terms, c);
+                    default:
+                        return Points::template Add<std::min(7, K)>(o, from, to, terms, c);
+                }
+            };
+            part(-rings[r].outer, -rings[r].inner - 1);
+            part(rings[r].inner + 1, rings[r].outer);
+        }
+    }
+}
+
+/// RingPoints for the kernel's number of terms, 1..8.
+template <typename Points>
+[[gnu::always_inline]] inline void AddLines(float* out, const BinnedLine* lines, std::size_t count,
+                                            const float* const* terms, const TermRing* rings, int ringCount) {
+    switch (rings[0].terms) {
+        case 1:
+            return RingPoints<Points, 1>(out, lines, count, terms, rings, ringCount);
+        case 2:
+            return RingPoints<Points, 2>(out, lines, count, terms, rings, ringCount);
+        case 3:
+            return RingPoints<Points, 3>(out, lines, count, terms, rings, ringCount);
+        case 4:
+            return RingPoints<Points, 4>(out, lines, count, terms, rings, ringCount);
+        case 5:
+            return RingPoints<Points, 5>(out, lines, count, terms, rings, ringCount);
+        case 6:
+            return RingPoints<Points, 6>(out, lines, count, terms, rings, ringCount);
+        case 7:
+            return RingPoints<Points, 7>(out, lines, count, terms, rings, ringCount);
+        default:
+            return RingPoints<Points, 8>(out, lines, count, terms, rings, ringCount);
+    }
+}
+
+[[gnu::always_inline]] inline void MultiplyAddPoints(double* product, const double* a, const double* b,
+                                                     std::size_t count) {
+#pragma omp simd
+    for (std::size_t q = 0; q < count; ++q) {
+        const double ar = a[2 * q], ai = a[2 * q + 1], br = b[2 * q], bi = b[2 * q + 1];
+        product[2 * q] += ar * br - ai * bi;
+        product[2 * q + 1] += ar * bi + ai * br;
+    }
+}
+
+void HalfWindowsBaseline(const DrawnLine* lines, std::size_t count, const SharedWindow& w, double* halves) {
+    HalfWindowPoints(lines, count, w, halves);
+}
+BinCounts BinBaseline(const DrawnLine* lines, const double* halves, std::size_t count, const SharedWindow& w,
+                      BinnedLine* out) {
+    return BinPoints(lines, halves, count, w, out);
+}
+void AddBaseline(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
+                 const TermRing* rings, int ringCount) {
+    AddLines<BaselinePoints>(out, lines, count, terms, rings, ringCount);
+}
+void MultiplyAddBaseline(double* product, const double* a, const double* b, std::size_t count) {
+    MultiplyAddPoints(product, a, b, count);
+}
+constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline, MultiplyAddBaseline};
+
+#ifdef VELMORA_WIDE_BUILDS
+// AVX2 without FMA: every product and sum rounded as in the baseline build.
+
+[[gnu::target("avx2")]] void HalfWindowsWide(const DrawnLine* lines, std::size_t count, const SharedWindow& w,
+                                             double* halves) {
+    HalfWindowPoints(lines, count, w, halves);
+}
+[[gnu::target("avx2")]] BinCounts BinWide(const DrawnLine* lines, const double* halves, std::size_t count,
+                                          const SharedWindow& w, BinnedLine* out) {
+    return BinPoints(lines, halves, count, w, out);
+}
+[[gnu::target("avx2")]] void AddWide(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
+                                     const TermRing* rings, int ringCount) {
+    AddLines<BaselinePoints>(out, lines, count, terms, rings, ringCount);
+}
+[[gnu::target("avx2")]] void MultiplyAddWide(double* product, const double* a, const double* b, std::size_t count) {
+    MultiplyAddPoints(product, a, b, count);
+}
+constexpr BinnedKernels kWide{HalfWindowsWide, BinWide, AddWide, MultiplyAddWide};
+const BinnedKernels& Choose() { return RunsWideBuilds() ? kWide : kBaseline; }
+#else
+const BinnedKernels& Choose() { return kBaseline; }
+#endif
+
+}  // namespace
+
+const BinnedKernels& BaselineBinnedKernels() { return kBaseline; }
+
+const BinnedKernels& ActiveBinnedKernels() {
+    static const BinnedKernels& active = Choose();
+    return active;
+}
+
+}  // namespace velmora::simulation

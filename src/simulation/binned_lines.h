@@ -1,0 +1,68 @@
+// Lines of the shared profile binned at grid points, and the point loops that bin and draw them
+// (see profile_kernel.h for the expansion): each line's half window from its own lifetime width,
+// its nearest grid point and offset, and the direct sums of its terms over its window. The loops
+// are built for the baseline instruction set and for AVX2 (wide_builds.h); both perform the same
+// operations in the same order and give the same bits.
+#pragma once
+
+#include <cstddef>
+
+#include "simulation/line_list.h"
+#include "simulation/lineshapes.h"
+
+namespace velmora::simulation {
+
+/// A binned line: its nearest grid point j, its offset t from it in grid steps (|t| <= 1/2), the
+/// points it covers as offsets lo..hi from j (within the grid's inner points) and its area. Left
+/// uninitialised until binned, so that a buffer of them costs nothing to make.
+struct BinnedLine {
+    int j, lo, hi;
+    double t, weight;
+};
+
+/// Offsets inner < |m| <= outer from a line's nearest point, drawn with the terms 0..terms-1
+/// (the centre ring has inner = -1).
+struct TermRing {
+    int terms = 0, inner = -1, outer = -1;
+};
+
+/// The constants of the shared profile that decide a line's half window.
+struct SharedWindow {
+    ProfileGrid grid;
+    double sharedWidth = 1.0;  ///< FWHM of a line without a lifetime width of its own
+    double tolerance = 0.0;    ///< widths within this of the shared one draw with the shared profile
+    double half = 0.0;         ///< half window of a line without lifetime width, grid steps
+    int reach = 0;             ///< offsets the kernel holds on each side
+};
+
+/// Totals of a binning pass.
+struct BinCounts {
+    std::size_t lines = 0;        ///< lines with at least one point
+    long long profilePoints = 0;  ///< points they cover together
+};
+
+/// The loops of one build.
+struct BinnedKernels {
+    /// halves[k]: the half window (grid steps) of line k when the shared profile draws it — its
+    /// own cut-off, which follows its Lorentzian share — and NaN when its width differs from the
+    /// shared one by more than the tolerance (it is drawn on its own).
+    void (*halfWindows)(const DrawnLine* lines, std::size_t count, const SharedWindow& w, double* halves);
+    /// Bins the lines whose half window is not NaN into out, in order, leaving out lines that
+    /// cover no inner grid point.
+    BinCounts (*bin)(const DrawnLine* lines, const double* halves, std::size_t count, const SharedWindow& w,
+                     BinnedLine* out);
+    /// out[j + m] += Σ_k weight (-t)^k T_k(m) over each line's window, line after line, the ring
+    /// of m giving the terms; terms[k] points at T_k(0).
+    void (*add)(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
+                const TermRing* rings, int ringCount);
+    /// product[q] += a[q] b[q] for complex values stored as (real, imaginary) pairs, q < count,
+    /// multiplied as (ar br − ai bi, ar bi + ai br).
+    void (*multiplyAdd)(double* product, const double* a, const double* b, std::size_t count);
+};
+
+/// The build for any processor of the architecture.
+const BinnedKernels& BaselineBinnedKernels();
+/// The build this processor runs.
+const BinnedKernels& ActiveBinnedKernels();
+
+}  // namespace velmora::simulation

@@ -1,0 +1,10 @@
+// Fuzz target: SPE 3.0 frames. The first byte chooses the frame (0 the sum, 1..3); the rest is the file.
+#include "experiment/spe3.h"
+#include "fuzz_frames.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) return 0;
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    velmora::fuzz::ReadFrame([&] { return velmora::experiment::ReadSpe3Frame(bytes, data[0] % 4); });
+    return 0;
+}
