@@ -84,7 +84,11 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
     exp.ChiSquare = static_cast<float>(chi);
     // With nothing compared a chi-square of 0 would read as a perfect fit: the labels say so.
     exp.LblCorrelation = "Peak correlation: " + (n > 0 ? Format(exp.Correlation, "0.000000") : kNothingCompared);
-    exp.LblDeviation = "Chi-square       : " + (n > 0 ? Format(exp.ChiSquare, "#######0.000#") : kNothingCompared);
+    // Named with its formula: unweighted and not divided by the degrees of freedom, it is not
+    // the reduced chi-square of a fit.
+    exp.LblDeviation =
+        "Chi-square       : " + (n > 0 ? Format(exp.ChiSquare, "#######0.000#") + " " + std::string(kChiSquareFormula)
+                                       : std::string(kNothingCompared));
 }
 
 std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim) {
