@@ -1,5 +1,6 @@
 #include "app/line_lookup_view.h"
 
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -46,6 +47,24 @@ QString LineLookupView::HoverText(double x) {
     const program::SimulatedLines& lines = Lines();
     const auto nearest = lines.Nearest(x);
     return nearest ? QString::fromStdString(lines.Text(*nearest, false)) : QString();
+}
+
+bool LineLookupView::SaveLineList(QString path) {
+    const program::SimulatedLines& lines = Lines();
+    if (lines.Empty()) {
+        window_.app_.dialogs->ShowMessage("There is no simulation with lines to save: calculate one first.");
+        return false;
+    }
+    if (path.isEmpty())
+        path = QFileDialog::getSaveFileName(&window_, tr("Save line list"), QString(), tr("Line list (*.csv)"));
+    if (path.isEmpty()) return false;
+    try {
+        lines.Write(path.toStdString());
+    } catch (const std::exception& e) {
+        window_.app_.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    return true;
 }
 
 bool LineLookupView::eventFilter(QObject* watched, QEvent* event) {

@@ -22,6 +22,9 @@ public:
     QString ClickText(double x);
     /// The text resting the pointer at plot x shows.
     QString HoverText(double x);
+    /// "Save line list": every line of the simulation shown, as CSV, to `path` (asked for when
+    /// empty). False when nothing was written (a message says why, unless cancelled).
+    bool SaveLineList(QString path = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -598,6 +598,7 @@ void MDIVelmora::BuildMenus() {
     savePop->addAction(commands_.value("mnuSaveVibrationalPopulation"));
     auto* saveSpectra = save->addAction("Save modified spectra");
     connect(saveSpectra, &QAction::triggered, commands_.value("mnuSaveSpectra"), &QAction::trigger);
+    connect(save->addAction("Save line list"), &QAction::triggered, this, [this] { lineLookup_->SaveLineList(); });
     auto* saveTable = save->addAction("Save database table");
     connect(saveTable, &QAction::triggered, commands_.value("mnuSaveTable"), &QAction::trigger);
     for (QMenu* m : {saveMenu, save})

@@ -24,6 +24,10 @@ std::string ValueWithUncertainty(double value, double uncertainty, bool free);
 /// weights, then every warning.
 std::vector<std::string> ResultLines(const FitResult& r, simulation::AxisUnit unit);
 
+/// Writes the printed result (ResultLines) as a text file (CR-LF; replaced only when complete).
+/// FileError when the file cannot be written.
+void WriteFitResults(const std::string& path, const FitResult& r, simulation::AxisUnit unit);
+
 /// Writes one CSV row per file of a batch: file, status (fitted, bad input, not converged),
 /// message, reduced chi-square, points, evaluations, convention, then value and uncertainty of
 /// every parameter any row has, and the warnings. FileError when the file cannot be written.

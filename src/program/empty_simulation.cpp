@@ -25,7 +25,9 @@ constexpr double kHottest = 50000.0;
 std::string BandName(Band band) { return "(" + std::to_string(band.first) + "," + std::to_string(band.second) + ")"; }
 
 /// "1.2E-10", "0.0032": two significant digits.
-std::string Population(double p) { return p > 0.0 && p < 0.01 ? Format(p, "0.0E-00") : Trim(Str(static_cast<float>(p))); }
+std::string Population(double p) {
+    return p > 0.0 && p < 0.01 ? Format(p, "0.0E-00") : Trim(Str(static_cast<float>(p)));
+}
 
 /// The bands with a line between the limits (axis unit), by the spans of the pre-computation.
 std::vector<Band> BandsInRange(const AppState& app, double start, double end) {
@@ -103,9 +105,10 @@ std::string UnpopulatedMessage(const AppState& app, const std::vector<Band>& ban
     }
     if (population > 0.0) ways.push_back("with a minimum population below " + Population(population));
     const Band strongest = StrongestBand(app);
-    if (const double centre = BandCentre(app, strongest); centre > 0.0 && IsSelected(pop, upper ? strongest.first : strongest.second))
-        ways.push_back("in a range over the " + BandName(strongest) + " band near " + Trim(Str(static_cast<float>(centre))) +
-                       " " + simulation::UnitNameOf(app.db.cat, app.sim.Units));
+    if (const double centre = BandCentre(app, strongest);
+        centre > 0.0 && IsSelected(pop, upper ? strongest.first : strongest.second))
+        ways.push_back("in a range over the " + BandName(strongest) + " band near " +
+                       Trim(Str(static_cast<float>(centre))) + " " + simulation::UnitNameOf(app.db.cat, app.sim.Units));
     for (std::size_t i = 0; i < ways.size(); ++i)
         text += (i == 0 ? " " : i + 1 == ways.size() ? " or " : ", ") + ways[i];
     return text + ".";
@@ -120,8 +123,9 @@ std::string EmptySimulationMessage(const AppState& app) {
     const std::vector<Band> bands = BandsInRange(app, sim.Xini, sim.Xend);
     if (bands.empty()) {
         const Band strongest = StrongestBand(app);
-        return "Nothing to show: no line of " + SystemName(app) + " lies in the range " + range + ". Its strongest band, " +
-               BandName(strongest) + ", lies near " + Trim(Str(static_cast<float>(BandCentre(app, strongest)))) + " " +
+        return "Nothing to show: no line of " + SystemName(app) + " lies in the range " + range +
+               ". Its strongest band, " + BandName(strongest) + ", lies near " +
+               Trim(Str(static_cast<float>(BandCentre(app, strongest)))) + " " +
                simulation::UnitNameOf(app.db.cat, sim.Units) + ".";
     }
     const bool upper = app.pop.PopState == ElectronicState::Upper;

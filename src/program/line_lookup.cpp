@@ -93,8 +93,8 @@ std::optional<LookedUpLine> SimulatedLines::Nearest(double x) const {
 }
 
 std::string SimulatedLines::Text(const LookedUpLine& l, bool withShare) const {
-    std::string text = "(" + std::to_string(l.vUp) + "," + std::to_string(l.vLow) + ") " + l.name + " N''=" +
-                       std::to_string(l.NLow) + " J''=" + Trim(Str(l.JLow)) + " " + l.parityLow + "  " +
+    std::string text = "(" + std::to_string(l.vUp) + "," + std::to_string(l.vLow) + ") " + l.name +
+                       " N''=" + std::to_string(l.NLow) + " J''=" + Trim(Str(l.JLow)) + " " + l.parityLow + "  " +
                        Trim(Format(l.position, "0.000")) + " " + unit_;
     if (withShare) text += "  " + Trim(Format(l.relative, "0")) + " %";
     return text;

@@ -53,10 +53,13 @@ TEST(EmptySimulation, SaysWhyAndWhatWouldShowIt) {
         {1, 3050, 3150, "300", {}},
         // CH A-X Δv = +1 near 3890 Å: v' = 1 holds about exp(-2733 cm-1 hc/kT) = 2E-6 of the
         // molecules at 300 K (ωe of CH A is about 2930 cm-1), below the 1E-05 cut-off.
-        {6, 3841, 3941, "300", {"holds only the bands (1,0), (2,1), (3,2) of CH (A-X)",
-                                "v' = 1 (the lowest of its levels) has a population of 2.1E-06",
-                                "not above the minimum population 1.0E-05 at 300 K", "K or more",
-                                "in a range over the (0,0) band near 43"}},
+        {6,
+         3841,
+         3941,
+         "300",
+         {"holds only the bands (1,0), (2,1), (3,2) of CH (A-X)",
+          "v' = 1 (the lowest of its levels) has a population of 2.1E-06",
+          "not above the minimum population 1.0E-05 at 300 K", "K or more", "in a range over the (0,0) band near 43"}},
         // No band of CH A-X between 2000 and 2100 Å.
         {6, 2000, 2100, "300", {"no line of CH (A-X) lies in the range 2000 to 2100", "(0,0), lies near 431"}},
     };

@@ -21,8 +21,8 @@ TEST(RecentFiles, NewestFirstOnceEachAndTenAtMost) {
     const Case cases[] = {
         {{a}, {a}},
         {{a, b, c}, {c, b, a}},
-        {{a, b, a}, {a, b}},                           // opened again: back to the top, once
-        {{a, aAsPopulation}, {aAsPopulation, a}},      // the same path opened as another kind
+        {{a, b, a}, {a, b}},                            // opened again: back to the top, once
+        {{a, aAsPopulation}, {aAsPopulation, a}},       // the same path opened as another kind
         {{a, {FileKind::SaveTable, "/d/t.csv"}}, {a}},  // saved files are not recent files
         {{a, {FileKind::OpenSpectra, ""}}, {a}},
     };
