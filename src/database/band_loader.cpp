@@ -26,14 +26,14 @@ constexpr int kPolynomialTerms = 10;
 
 /// Constants of one electronic state as read from its file: (v, k) with k = 0..20.
 struct StateConstants {
-    Array2<float> values;
+    Array2<double> values;
     int convention = 0;
 };
 
 /// Converts 2Π constants of the second convention (an effective Hamiltonian with the Λ-doubling
 /// folded into B, T, A and γ differently) to the first, for v = 0..vMax. The correction h is the
 /// same for every level: it is always formed from the v = 0 constants as read.
-void ConvertPiConstants(Array2<float>& M, int vMax, const std::string& file) {
+void ConvertPiConstants(Array2<double>& M, int vMax, const std::string& file) {
     const double h = static_cast<double>(M(0, 6)) * M(0, 12) / (8.0 * M(0, 1));
     for (int v = 0; v <= vMax; ++v) {
         const double T = M(v, 0), B = M(v, 1), D = M(v, 2), A = M(v, 6), AD = M(v, 7);
@@ -42,14 +42,23 @@ void ConvertPiConstants(Array2<float>& M, int vMax, const std::string& file) {
         if (d == 0.0)
             throw FileError::In(
                 file, "the 2Pi constants of v = " + std::to_string(v) + " cannot be converted (A - h - 2B - q is 0)");
-        M(v, 0) = static_cast<float>(h / 2.0 + (T - B) + (A - h) * p / (4.0 * d));
-        if (AD > 0.0) M(v, 7) = static_cast<float>(AD + (q / 2.0 + B) * p / d);
-        M(v, 6) = static_cast<float>((A - h) * (1.0 - p / (2.0 * d)));
-        M(v, 9) = static_cast<float>(gamma - p / 2.0);
-        M(v, 1) = static_cast<float>(B + 2.0 * D + q / 2.0);
+        M(v, 0) = h / 2.0 + (T - B) + (A - h) * p / (4.0 * d);
+        if (AD > 0.0) M(v, 7) = AD + (q / 2.0 + B) * p / d;
+        M(v, 6) = (A - h) * (1.0 - p / (2.0 * d));
+        M(v, 9) = gamma - p / 2.0;
+        M(v, 1) = B + 2.0 * D + q / 2.0;
         M(v, 4) = -M(v, 4);
         M(v, 10) = -M(v, 10);
     }
+}
+
+/// A constant as written, in double precision; like every number of the data files it must lie
+/// within the range of single precision (the line data are stored in it).
+double ReadConstant(ListReader& in) {
+    const double value = in.ReadDouble();
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+        throw FileError::At(in.Source(), in.FieldLine(), "value out of range for a single-precision number");
+    return value;
 }
 
 /// Reads the .SPC file of state s of an entry. Levels 0..NMaxVib(entry, s) must be present.
@@ -69,18 +78,18 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
     if (format == 1) {
         // One record of 18 constants per vibrational level, until the end of the file.
         for (int v = 0; !in.AtEnd(); ++v) {
-            std::array<float, kConstantsPerLevel> record{};
-            for (float& value : record) value = in.ReadFloat();
+            std::array<double, kConstantsPerLevel> record{};
+            for (double& value : record) value = ReadConstant(in);
             if (v > vStore) continue;
             for (int k = 0; k < kConstantsPerLevel; ++k) out.values(v, k) = record[static_cast<std::size_t>(k)];
             levels = v + 1;
         }
     } else if (format == 2) {
         // A polynomial in (v + 1/2) of ten coefficients for every constant.
-        const float origin = in.ReadFloat();
+        const double origin = ReadConstant(in);
         double c[kConstantsPerLevel][kPolynomialTerms];
         for (auto& column : c)
-            for (double& coefficient : column) coefficient = in.ReadFloat();
+            for (double& coefficient : column) coefficient = ReadConstant(in);
         for (int v = 0; v <= vNeeded; ++v) {
             const double x = v + 0.5;
             for (int k = 0; k < kConstantsPerLevel; ++k) {
@@ -90,7 +99,7 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
                     throw FileError::In(in.Source(),
                                         "the polynomial of constant " + std::to_string(k) +
                                             " gives a value beyond single precision at v = " + std::to_string(v));
-                out.values(v, k) = static_cast<float>(sum);
+                out.values(v, k) = sum;
             }
         }
         levels = vNeeded + 1;
@@ -98,7 +107,7 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
         if (s == 1) {
             const double t0 = out.values(0, 0);
             out.values(0, 0) = origin;
-            for (int v = 1; v <= vNeeded; ++v) out.values(v, 0) = static_cast<float>(origin + (out.values(v, 0) - t0));
+            for (int v = 1; v <= vNeeded; ++v) out.values(v, 0) = origin + (out.values(v, 0) - t0);
         }
     } else {
         throw FileError::In(in.Source(), "format code " + std::to_string(format) + " (1 or 2 expected)");
@@ -217,6 +226,25 @@ void ReindexCaseA(TermTable& t, int rotRows) {
         for (int N = rotRows + 2; N >= 0; --N) t(N + 1, 2, p) = t(N, 2, p);
 }
 
+/// Clears what is not a line of the system, so that (b, N) is a line exactly when its position is
+/// above 0. A line joins an upper level within the catalogue's rotational rows of v' (N' <=
+/// RotRows; its P and O lines end on lower rows RotRows + 1 and + 2, which the term tables hold)
+/// to a lower level, with a Hönl-London factor above 0: a slot of the term tables that holds no
+/// level of the molecule gives none, and its position goes. Beyond the top upper level nothing
+/// stays but the transition probabilities of the rows the file gives.
+void KeepLinesOfTheSystem(DatabaseState& db) {
+    auto& L = db.LineData;
+    for (int b = 1; b <= std::min(24, L.Hi(1)); ++b)
+        for (int N = L.Lo(2); N <= L.Hi(2); ++N) {
+            if (N + BranchShapeOf(b).deltaN > db.RotRows) {
+                for (int q : {1, 2, 4, 5}) L(q, b, N) = 0.0f;
+                if (N > db.RotRows) L(3, b, N) = 0.0f;  // the repeated last record
+            } else if (L(5, b, N) == 0.0f) {
+                L(1, b, N) = L(2, b, N) = L(4, b, N) = 0.0f;
+            }
+        }
+}
+
 /// Everything LoadBand writes, kept to be put back when a band turns out unusable.
 class LoadedBand {
 public:
@@ -239,8 +267,8 @@ public:
 private:
     TermTable lower_, upper_;
     Array3<float> lines_;
-    std::array<float, 18> level_;
-    std::array<float, 2> zero_;
+    std::array<double, 18> level_;
+    std::array<double, 2> zero_;
     int rows_, vUp_, vLow_, entry_;
 };
 
@@ -333,7 +361,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     if (isSiH) db.EnergyZero = {0.0f, 0.0f};
 
     // 8. Common zero; the upper state is raised by its electronic term energy.
-    const float origin = cat.UpperTermOrigin(entry);
+    const double origin = cat.UpperTermOrigin(entry);
     for (int N = 0; N <= rows + 2; ++N)
         for (int F = 1; F <= 2; ++F)
             for (int p = 1; p <= 2; ++p) {
@@ -354,8 +382,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     }
 
     // 11. Lines. All positions are computed before any strength, so that a line removed by a
-    // low-row correction of a later row also gets no emission or absorption coefficient. Lower
-    // row rows + 2 keeps only the O lines (ΔN = −2) of the top upper level.
+    // low-row correction of a later row also gets no emission or absorption coefficient.
     const int firstRow = lamLow == 1 && yLow > 4.0f ? lamLow - 1 : lamLow;
     const int sets = cat.LambdaFactor(entry) > 1.0f ? 2 : 1;
     const int lastRow = std::min(rows + 2, db.LineData.Hi(2));
@@ -363,9 +390,7 @@ void LoadBand(DatabaseState& db, int vUp, int vLow, int entry) {
     for (int N = firstRow; N <= lastRow; ++N)
         for (int set = 1; set <= sets; ++set) ComputeLinePositions(db, entry, N, set);
     ComputeLineStrengths(db, entry, firstRow, lastRow);
-    for (int b = 1; b <= 24 && lastRow == rows + 2; ++b)
-        if (BranchShapeOf(b).deltaN != -2)
-            for (int q = 1; q <= 5; ++q) db.LineData(q, b, lastRow) = 0.0f;
+    KeepLinesOfTheSystem(db);
 
     // Constants or probabilities that are finite but absurd can still overflow single precision
     // on the way: such a band has no usable line, and the band loaded before comes back.

@@ -67,7 +67,7 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
         EntryError(in, i,
                    "transition-probability record kind " + std::to_string(cat.IntFormat(i, 2)) + " (1 or 2 expected)");
     cat.LevelFileFlag(i) = in.ReadInt();
-    cat.UpperTermOrigin(i) = in.ReadFloat();
+    cat.UpperTermOrigin(i) = in.ReadDouble();
     cat.MolecularMass(i) = in.ReadFloat();
     if (!(cat.MolecularMass(i) > 0.0f))
         EntryError(in, i, "the molecular mass " + Trim(Str(cat.MolecularMass(i))) + " u is not above 0");

@@ -24,7 +24,7 @@ struct Catalogue {
     Array2<int> NMaxVib;               ///< (i, s 0..2): highest vibrational level of the state
     Array2<int> IntFormat;             ///< (i, k 0..2): k=1 layout (1 per band, 2 per system), k=2 record kind
     Array1<int> LevelFileFlag;         ///< (i): per-level .DAT files exist
-    Array1<float> UpperTermOrigin;     ///< (i): cm-1 added to all upper terms
+    Array1<double> UpperTermOrigin;    ///< (i): cm-1 added to all upper terms
     Array1<float> MolecularMass;       ///< (i): amu
     Array1<float> EmissionScale;       ///< (i): factor of the emission-coefficient table
     Array1<int> NuclearSpinFlag;       ///< (i)

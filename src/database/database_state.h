@@ -11,8 +11,10 @@
 
 namespace velmora {
 
-/// Term values of one state of the loaded band: (N 0..MaxN+4, F 1..2, p 1..2), cm-1.
-using TermTable = Array3<float>;
+/// Term values of one state of the loaded band: (N 0..MaxN+4, F 1..2, p 1..2), cm-1. Double
+/// precision: a 32-bit term near 30 000-50 000 cm-1 has a grain of 0.002-0.004 cm-1, at the level of
+/// the data's accuracy, and line positions and exported energies are differences of these terms.
+using TermTable = Array3<double>;
 
 /// The database side of the application state (catalogue, loaded band, per-system results).
 struct DatabaseState {
@@ -21,19 +23,20 @@ struct DatabaseState {
     Catalogue cat;
     int irad = 1;  ///< selected catalogue entry
 
-    // Molecular constants (.SPC), 18 per level; columns 18..20 stay 0.
-    Array3<float> MolConst;              ///< (s 1..2, v 0..max(MaxVUpper, MaxVLower), k 0..20)
-    Array2<int> SpcConvention;           ///< (s 1..2, entry)
-    int ConstantsEntry = 0;              ///< entry whose constants MolConst holds (0: none)
-    std::array<float, 18> LevelConst{};  ///< constants of the level whose terms are computed
+    // Molecular constants (.SPC), 18 per level; columns 18..20 stay 0. Double precision as read:
+    // a term value of 30 000 cm-1 given to 1e-4 cm-1 needs more than 32 bits.
+    Array3<double> MolConst;              ///< (s 1..2, v 0..max(MaxVUpper, MaxVLower), k 0..20)
+    Array2<int> SpcConvention;            ///< (s 1..2, entry)
+    int ConstantsEntry = 0;               ///< entry whose constants MolConst holds (0: none)
+    std::array<double, 18> LevelConst{};  ///< constants of the level whose terms are computed
 
     // The loaded band.
     TermTable LowerTerm;  ///< (N 0..MaxN+4, F 1..2, p 1..2)
     TermTable UpperTerm;
-    Array3<float> LineData;             ///< (q 1..5, b 0..24, N 0..MaxN+3): 1 emission, 2 absorption,
-                                        ///< 3 transition probability, 4 position cm-1 (0 = no line), 5 Hönl-London
-    int RotRows = 0;                    ///< last rotational row filled for the loaded band
-    std::array<float, 2> EnergyZero{};  ///< (0) subtracted from lower terms, (1) from upper terms
+    Array3<float> LineData;              ///< (q 1..5, b 0..24, N 0..MaxN+3): 1 emission, 2 absorption,
+                                         ///< 3 transition probability, 4 position cm-1 (0 = no line), 5 Hönl-London
+    int RotRows = 0;                     ///< last rotational row filled for the loaded band
+    std::array<double, 2> EnergyZero{};  ///< (0) subtracted from lower terms, (1) from upper terms
     int LoadedVUpper = -1;
     int LoadedVLower = -1;
     int LoadedEntry = 0;  ///< 0: no band loaded

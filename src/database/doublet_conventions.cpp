@@ -45,7 +45,7 @@ ElectronicState DoubletElectronicState(int lambda, bool sigmaMinus, int conventi
     return st;
 }
 
-StateConstants DoubletLevelConstants(const std::array<float, 18>& k, int lambda, int convention) {
+StateConstants DoubletLevelConstants(const std::array<double, 18>& k, int lambda, int convention) {
     StateConstants c;
     c.T = k[0], c.B = k[1], c.D = k[2], c.H = k[3];
     c.gamma = k[9], c.gamma_D = k[10];

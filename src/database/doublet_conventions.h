@@ -32,6 +32,6 @@ bool IsDoubletConvention(int lambda, int convention);
 ElectronicState DoubletElectronicState(int lambda, bool sigmaMinus, int convention, bool caseALabelling);
 
 /// The constants of one level (the 18 .SPC columns) as the engine takes them in that convention.
-StateConstants DoubletLevelConstants(const std::array<float, 18>& columns, int lambda, int convention);
+StateConstants DoubletLevelConstants(const std::array<double, 18>& columns, int lambda, int convention);
 
 }  // namespace velmora::database

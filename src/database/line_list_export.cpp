@@ -7,6 +7,8 @@
 
 #include "database/band_loader.h"
 #include "database/line_positions.h"
+#include "database/line_rows.h"
+#include "database/nuclear_spin.h"
 #include "database/physical_constants.h"
 #include "database/system_precompute.h"
 
@@ -26,7 +28,24 @@ void CaseALabels(ExportedLevel& level, double spinOrbitA) {
     level.omega = level.lambda + level.sigma;
 }
 
+/// Nuclear-spin degeneracy of a level: that of the nuclei, or for two identical nuclei the
+/// weight of the levels symmetric or antisymmetric under their exchange, the lower state of the
+/// catalogue's homonuclear systems being the g state.
+int NuclearSpinOfLevel(const ExportedLineList& list, const ExportedLevel& level) {
+    if (!list.homonuclearWeights) return list.isotopologue.NuclearSpinDegeneracy();
+    const Parity parity = level.parity == 'e' ? Parity::e : Parity::f;
+    return static_cast<int>(
+        NuclearSpinWeight(ExchangeWeights(list), level.state == 2, TwiceJ(level.N, level.F), parity));
+}
+
 }  // namespace
+
+NuclearSpinWeights ExchangeWeights(const ExportedLineList& list) {
+    const Isotopologue& iso = list.isotopologue;
+    // Nuclei not identified: the populations' ratio of 2 : 1.
+    return iso.identified && iso.Homonuclear() ? IdenticalNucleiWeights(iso.atoms[0].twiceSpin)
+                                               : NuclearSpinWeights{2.0, 1.0};
+}
 
 double ExportedLineList::PartitionFunction(double T) const {
     double q = 0.0;
@@ -34,12 +53,12 @@ double ExportedLineList::PartitionFunction(double T) const {
     return q;
 }
 
-double ExportedLineList::Intensity(const ExportedLine& line, double T) const {
+double ExportedLineList::Intensity(const ExportedLine& line, double T, double Q) const {
     const ExportedLevel& up = levels[static_cast<std::size_t>(line.upper - 1)];
     const ExportedLevel& low = levels[static_cast<std::size_t>(line.lower - 1)];
     const double c2 = kSecondRadiationConstant;
-    return up.G() * line.A / (8.0 * kPi * kSpeedOfLightCm * line.nu * line.nu) * std::exp(-c2 * low.energy / T) *
-           (1.0 - std::exp(-c2 * line.nu / T)) / PartitionFunction(T);
+    return isotopologue.Abundance() * up.G() * line.A / (8.0 * kPi * kSpeedOfLightCm * line.nu * line.nu) *
+           std::exp(-c2 * low.energy / T) * (1.0 - std::exp(-c2 * line.nu / T)) / Q;
 }
 
 ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
@@ -49,14 +68,17 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
     ExportedLineList list;
     list.molecule = cat.MoleculeName(entry);
     list.system = cat.SystemLabel(entry);
-    list.mass = cat.MolecularMass(entry);
+    list.isotopologue = IdentifyIsotopologue(list.molecule, cat.MolecularMass(entry));
+    list.homonuclearWeights = cat.NuclearSpinFlag.ValueAt(entry) == 1;
     const int lambda[3] = {0, cat.StateLambda(1, entry), cat.StateLambda(2, entry)};
+    list.lambdaDoubled = lambda[1] >= 1 || lambda[2] >= 1;
     const int branches = cat.LambdaFactor(entry) > 1.0f ? 24 : 12;
-    const double toPerSecond = db.LineUnitFactor[0];
 
     std::map<LevelKey, ExportedLevel> levels;
+    std::map<LevelKey, double> levelEmission;  // sum of the emission coefficients leaving a level
     struct Pending {
         LevelKey up, low;
+        double emission = 0.0;
         ExportedLine line;
     };
     std::vector<Pending> lines;
@@ -71,10 +93,11 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
             l.F = F;
             l.J = TwiceJ(row, F) / 2.0;
             l.lambda = lambda[s];
-            // A Σ state's F1 levels are e, its F2 levels f; a Π or Δ state's blocks are e and f.
-            l.parity = (lambda[s] == 0 ? F : block) == 1 ? 'e' : 'f';
+            l.parity = ParityLabel(db, entry, s, F, block);
+            l.totalParity = TotalParity(TwiceJ(row, F), l.parity == 'e' ? Parity::e : Parity::f) > 0 ? '+' : '-';
             l.energy = terms(row, F, block);
             l.label = cat.StateLabel(s, entry);
+            l.nuclearSpin = NuclearSpinOfLevel(list, l);
             CaseALabels(l, db.MolConst(s, v, 6));
         }
         return key;
@@ -84,16 +107,17 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
             LoadBand(db, vUp, vLow, entry);
             const auto& L = db.LineData;
             for (int b = 1; b <= branches; ++b)
-                for (int N = 0; N <= std::min(db.RotRows, L.Hi(2)); ++N) {
-                    if (L(4, b, N) <= 0.0f || L(1, b, N) <= 0.0f) continue;
+                for (int N = 0; N <= LastLineRow(db); ++N) {
+                    if (!(L(4, b, N) > 0.0f)) continue;  // no line
                     const LineLevels lv = BranchLevels(db, entry, b, N);
-                    if (lv.upRow > cat.NMaxRot(entry, vUp)) continue;  // beyond the levels the catalogue holds
                     Pending p;
                     p.up = level(1, vUp, lv.upRow, lv.upF, lv.upBlock, db.UpperTerm);
                     p.low = level(2, vLow, lv.lowRow, lv.lowF, lv.lowBlock, db.LowerTerm);
-                    p.line.A = L(1, b, N) * toPerSecond;
-                    p.line.nu = L(4, b, N);
+                    levels[p.up].lifetime = db.UpperLevelData(vUp, UpperComponent(lambda[1], lv), lv.upRow);
+                    p.emission = L(1, b, N);
+                    levelEmission[p.up] += p.emission;
                     p.line.branch = cat.BranchName(0, b > 12 ? b - 12 : b);
+                    p.line.vUp = vUp, p.line.vLow = vLow;
                     lines.push_back(p);
                 }
         }
@@ -116,12 +140,20 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
         ids[LevelKey{l.state, l.v, l.N, l.F, l.lambda == 0 ? 0 : (l.parity == 'e' ? 1 : 2)}] = l.id;
     }
     for (Pending& p : lines) {
-        p.line.upper = ids.at(p.up);
-        p.line.lower = ids.at(p.low);
-        list.lines.push_back(p.line);
+        ExportedLine& line = p.line;
+        line.upper = ids.at(p.up);
+        line.lower = ids.at(p.low);
+        const ExportedLevel& up = list.levels[static_cast<std::size_t>(line.upper - 1)];
+        line.nu = up.energy - list.levels[static_cast<std::size_t>(line.lower - 1)].energy;
+        // The line's share of its level's decay rate 1 / tau; a level the lifetimes do not hold
+        // (its lifetime above ten reference lifetimes) keeps the A of the absolute units.
+        const double sum = levelEmission.at(p.up);
+        line.A = up.lifetime > 0.0 && sum > 0.0 ? p.emission / sum / (up.lifetime * 1e-9)
+                                                : p.emission * db.LineUnitFactor[0];
+        list.lines.push_back(line);
     }
     std::sort(list.lines.begin(), list.lines.end(), [](const ExportedLine& a, const ExportedLine& b) {
-        return std::tie(a.upper, a.lower) < std::tie(b.upper, b.lower);
+        return std::tie(a.nu, a.upper, a.lower) < std::tie(b.nu, b.upper, b.lower);
     });
     return list;
 }

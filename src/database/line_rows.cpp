@@ -89,8 +89,11 @@ std::vector<TermRow> LevelTermRows(DatabaseState& db, int s, int v) {
         }
     const TermTable& T = s == 1 ? db.UpperTerm : db.LowerTerm;
     const int blocks = db.cat.StateLambda(s, entry) >= 1 ? 2 : 1;
+    // The levels of the system: the upper ones within the catalogue's rows of v, the lower ones as
+    // far as the lines of the top upper level reach.
+    const int last = s == 1 ? db.RotRows : LastLineRow(db);
     std::vector<TermRow> rows;
-    for (int N = 0; N <= db.RotRows + 2 && N <= T.Hi(0); ++N)
+    for (int N = 0; N <= last && N <= T.Hi(0); ++N)
         for (int F = 1; F <= 2; ++F)
             for (int p = 1; p <= blocks; ++p) {
                 const float term = T(N, F, p);

@@ -51,7 +51,8 @@ struct TermRow {
 };
 
 /// The term values of level v of state s (1 upper, 2 lower) of the pre-computed system db.irad,
-/// as the band loader computes them: loads the band (v, 0) or (0, v) into db. Levels the tables
+/// as the band loader computes them: loads the band (v, 0) or (0, v) into db. The upper rows end
+/// at the catalogue's last row of v, the lower ones two rows further (LastLineRow). Levels the tables
 /// hold at 0 cm-1 are listed only where a line of that band reaches them (the energy zero).
 /// Throws std::invalid_argument for a state or level outside the system.
 std::vector<TermRow> LevelTermRows(DatabaseState& db, int s, int v);

@@ -15,7 +15,7 @@ namespace {
 // The level of one electronic state that a band uses, as its term table labels it.
 struct BandState {
     DoubletState state;
-    std::array<float, 18> constants{};
+    std::array<double, 18> constants{};
     int convention = 0;
     // The single level at the lowest J (Λ − 1/2) of a Λ ≥ 1 state: F1 at row Λ − 1 (case (a)
     // labelling) or F2 at row Λ.

@@ -52,29 +52,31 @@ void StoreBandSpan(DatabaseState& db, int vUp, int vLow) {
     }
 }
 
-/// Adds the emission coefficients of every line of the loaded band to the upper level it leaves
-/// (rows up to RotRows): component 1 F1 e, 2 F2 f and, for Λ' ≥ 1, 3 F1 f and 4 F2 e. Every line
-/// carries its exact strength, so the lines of one level sum to 2J' + 1 times the band's ν³ and
-/// transition probability, and a level that does not exist collects nothing.
-void AddEmissionSums(DatabaseState& db, int entry, int vUp, int lamUp) {
+/// Emission coefficients summed per upper level (component 1..4, row N) of one v', in double
+/// precision: a level sums some ten to a hundred lines.
+using EmissionSums = Array2<double>;
+
+/// Adds the emission coefficients of every line of the loaded band to the upper level it leaves.
+/// Every line carries its exact strength, so the lines of one level sum to 2J' + 1 times the
+/// band's ν³ and transition probability, and a level that does not exist collects nothing.
+void AddEmissionSums(const DatabaseState& db, int entry, int lamUp, EmissionSums& sums) {
     const int branches = db.cat.LambdaFactor(entry) > 1.0f ? 24 : 12;
-    for (int N = 0; N <= std::min(db.RotRows + 2, db.LineData.Hi(2)); ++N)
+    for (int N = 0; N <= LastLineRow(db); ++N)
         for (int b = 1; b <= branches; ++b) {
             const float emission = db.LineData(1, b, N);
             if (emission == 0.0f) continue;
             const LineLevels lv = BranchLevels(db, entry, b, N);
-            if (lv.upRow < 0 || lv.upRow > db.RotRows) continue;
-            const int component = lamUp == 0 || (lv.upF == 1) == (lv.upBlock == 1) ? lv.upF : lv.upF + 2;
-            db.UpperLevelData(vUp, component, lv.upRow) += emission;
+            if (lv.upRow < 0 || !sums.Contains(1, lv.upRow)) continue;
+            sums(UpperComponent(lamUp, lv), lv.upRow) += emission;
         }
 }
 
 /// Turns the emission sums of upper level vUp into radiative lifetimes (ns), scaled so that the
 /// lowest level (v' = 0, N' = Λ', F1) has the catalogue's reference lifetime; s0 is that level's
 /// sum, which also fixes the absolute units of the line coefficients.
-void RadiativeLifetimes(DatabaseState& db, int vUp, int lamUp, double reference, double& s0) {
+void RadiativeLifetimes(DatabaseState& db, int vUp, int lamUp, double reference, const EmissionSums& sums, double& s0) {
     if (vUp == 0) {
-        s0 = db.UpperLevelData(0, 1, lamUp);
+        s0 = sums(1, lamUp);
         // Relative line coefficients to s-1 (emission) and to absorption units; a line's
         // absorption coefficient is strength / (2J'' + 1), so its degeneracies are included.
         db.LineUnitFactor[0] = s0 != 0.0 ? 1.0 / (s0 * reference * 1e-9) : 0.0;
@@ -84,8 +86,9 @@ void RadiativeLifetimes(DatabaseState& db, int vUp, int lamUp, double reference,
     const int components = lamUp == 0 ? 2 : 4;
     for (int n = 0; n <= db.RotRows; ++n)
         for (int k = 1; k <= components; ++k) {
+            const double sum = sums(k, n);
             float& value = db.UpperLevelData(vUp, k, n);
-            if (value != 0.0f) value = static_cast<float>(s0 * reference / value);
+            value = sum != 0.0 ? static_cast<float>(s0 * reference / sum) : 0.0f;
             if (value > 10.0 * reference) value = 0.0f;  // not a radiative level of this system
         }
 }
@@ -121,13 +124,15 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     double s0 = 0.0;
     for (int vUp = 0; vUp <= vUpMax; ++vUp) {
         InitialiseLevelData(db, vUp);
+        EmissionSums sums;
+        sums.Resize(1, 4, 0, db.UpperLevelData.Hi(2));
         double bandSum = 0.0;
         for (int vLow = 0; vLow <= vLowMax; ++vLow) {
             shell.ShowProgress((vUp * (vLowMax + 1) + vLow + 1) * 100.0 / bands);
             LoadBand(db, vUp, vLow, entry);
             StoreBandData(db, vUp, vLow, lamUp);
             StoreBandSpan(db, vUp, vLow);
-            AddEmissionSums(db, entry, vUp, lamUp);
+            AddEmissionSums(db, entry, lamUp, sums);
             if (vUp == 0) bandSum += db.BandData(1, 0, vLow);
         }
         if (vUp == 0) {
@@ -139,7 +144,7 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
             db.BandUnitFactor[1] = db.BandUnitFactor[0] * kAbsorptionUnitFactor * degeneracyRatio;
             db.BandUnitFactor[2] = 1.0;
         }
-        RadiativeLifetimes(db, vUp, lamUp, reference, s0);
+        RadiativeLifetimes(db, vUp, lamUp, reference, sums, s0);
         ReadLevelData(db, vUp, pressureTorr);
     }
     auto finite = [](const std::array<double, 3>& f) { return std::isfinite(f[0] + f[1] + f[2]); };
@@ -152,6 +157,10 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
 }
 
 }  // namespace
+
+int UpperComponent(int lambdaUp, const LineLevels& levels) {
+    return lambdaUp == 0 || (levels.upF == 1) == (levels.upBlock == 1) ? levels.upF : levels.upF + 2;
+}
 
 void SystemPrecompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     // The work is done on a copy, so that a missing or bad file leaves the system in use intact.

@@ -4,8 +4,13 @@
 
 #include "common/services.h"
 #include "database/database_state.h"
+#include "database/line_positions.h"
 
 namespace velmora::database {
+
+/// The component of UpperLevelData that holds the upper level of a line (LineLevels of
+/// BranchLevels): 1 F1 e, 2 F2 f and, when the upper state has Λ >= 1, 3 F1 f and 4 F2 e.
+int UpperComponent(int lambdaUp, const LineLevels& levels);
 
 /// Loads every band of the selected entry db.irad and fills BandData, UpperLevelData (radiative
 /// lifetimes, lifetimes with predissociation, fluorescence yields), LineUnitFactor and

@@ -68,10 +68,10 @@ std::pair<double, double> Eigenvalues(const Block& m) {
 bool InRange(const TermTable& t, int N) { return !t.Empty() && N >= t.Lo(0) && N <= t.Hi(0); }
 
 void Store(TermTable& t, int N, int F, int p, double value) {
-    if (InRange(t, N)) t(N, F, p) = static_cast<float>(value);
+    if (InRange(t, N)) t(N, F, p) = value;
 }
 
-void SigmaTerms(const std::array<float, 18>& c, int rows, TermTable& target, int convention) {
+void SigmaTerms(const std::array<double, 18>& c, int rows, TermTable& target, int convention) {
     const double T = c[0], B = c[1], D = c[2], H = c[3], L = c[4], M = c[5];
     const double g = c[9], gD = c[10], gH = c[11];
     if (convention != 0 && convention != 1) return;
@@ -102,7 +102,7 @@ void SigmaTerms(const std::array<float, 18>& c, int rows, TermTable& target, int
 
 // Λ-doubling of conventions 0, 2 and 3: p P + (p_D/2){N², P} + (p_H/2){N⁴, P} + q Q + (q_D/2){N², Q}
 // + (q_H/2){N⁴, Q} in the case (a) parity basis, σ = −1 (e) or +1 (f).
-void AddLambdaDoubling(Block& m, const std::array<float, 18>& c, double z, double s, double j, double sigma) {
+void AddLambdaDoubling(Block& m, const std::array<double, 18>& c, double z, double s, double j, double sigma) {
     const double p = c[12], pD = c[13], pH = c[14], q = c[15], qD = c[16], qH = c[17];
     const double j3 = j * j * j;
     m.h11 += sigma * (qD / 2 * j * z + qH * j3 * z);
@@ -113,7 +113,7 @@ void AddLambdaDoubling(Block& m, const std::array<float, 18>& c, double z, doubl
 }
 
 // The parity-independent 2×2 block of a Π state at J, for conventions 0/2 and 1/3.
-Block PiBlock(const std::array<float, 18>& c, int convention, double J, double z, double s) {
+Block PiBlock(const std::array<double, 18>& c, int convention, double J, double z, double s) {
     const double T = c[0], B = c[1], D = c[2], H = c[3], L = c[4];
     const double A = c[6], AD = c[7], AH = c[8];
     const double g = c[9], gD = c[10], gH = c[11];
@@ -141,7 +141,7 @@ Block PiBlock(const std::array<float, 18>& c, int convention, double J, double z
 }
 
 // Λ-doubling of convention 1, with P(J), Q(J) the J(J + 1) expansions of p and q.
-void AddConvention1Doubling(Block& m, const std::array<float, 18>& c, double J, double z, double s, double j,
+void AddConvention1Doubling(Block& m, const std::array<double, 18>& c, double J, double z, double s, double j,
                             int block) {
     const double jj = J * (J + 1);
     const double P = c[12] + c[13] * jj + c[14] * jj * jj;
@@ -157,7 +157,7 @@ void AddConvention1Doubling(Block& m, const std::array<float, 18>& c, double J, 
 }
 
 // The Δ block at J = N + 1/2 in parity block p (σ = −1 e, +1 f).
-Block DeltaBlock(const std::array<float, 18>& c, double J, int p) {
+Block DeltaBlock(const std::array<double, 18>& c, double J, int p) {
     const double T = c[0], B = c[1], D = c[2], H = c[3], A = c[6];
     const double g = c[9], gD = c[10], pL = c[12], qL = c[15];
     const double j = J + 0.5;
@@ -172,7 +172,7 @@ Block DeltaBlock(const std::array<float, 18>& c, double J, int p) {
 }
 
 // The Π block at J in parity block p, with its Λ-doubling.
-Block PiParityBlock(const std::array<float, 18>& c, int convention, double J, int p) {
+Block PiParityBlock(const std::array<double, 18>& c, int convention, double J, int p) {
     const double z = (J - 0.5) * (J + 1.5);
     const double s = std::sqrt(std::fabs(z));
     const double j = J + 0.5;
@@ -184,7 +184,7 @@ Block PiParityBlock(const std::array<float, 18>& c, int convention, double J, in
     return m;
 }
 
-void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int convention, std::string_view molecule) {
+void PiTerms(const std::array<double, 18>& c, int rows, TermTable& target, int convention, std::string_view molecule) {
     if (convention < 0 || convention > 3) return;
     const bool caseA = PiCaseALabelling(c[6] / c[1], molecule);
     for (int N = 0; N <= rows + 2; ++N) {
@@ -210,7 +210,7 @@ void PiTerms(const std::array<float, 18>& c, int rows, TermTable& target, int co
     }
 }
 
-void DeltaTerms(const std::array<float, 18>& c, int rows, TermTable& target) {
+void DeltaTerms(const std::array<double, 18>& c, int rows, TermTable& target) {
     for (int N = 1; N <= rows + 2; ++N) {
         for (int p = 1; p <= 2; ++p) {
             const Block m = DeltaBlock(c, N + 0.5, p);
@@ -234,10 +234,10 @@ std::string_view LoadedMolecule(const DatabaseState& db) {
 float SpinOrbitRatio(const DatabaseState& db, int s, int v, int sB, int vB) {
     const auto& m = db.MolConst;
     if (m.Empty() || !m.Contains(s, v, 6) || !m.Contains(sB, vB, 1)) return 0.0f;
-    return m(s, v, 6) / m(sB, vB, 1);
+    return static_cast<float>(m(s, v, 6) / m(sB, vB, 1));
 }
 
-HamiltonianBlock DoubletHamiltonian(const std::array<float, 18>& c, int lambda, int convention, int twoJ, int p) {
+HamiltonianBlock DoubletHamiltonian(const std::array<double, 18>& c, int lambda, int convention, int twoJ, int p) {
     const Block m = lambda == 2 ? DeltaBlock(c, twoJ / 2.0, p) : PiParityBlock(c, convention, twoJ / 2.0, p);
     return {m.h11, m.h12, m.h22};
 }

@@ -33,7 +33,7 @@ bool PiCaseALabelling(float ratio, std::string_view molecule);
 struct HamiltonianBlock {
     double h11 = 0, h12 = 0, h22 = 0;
 };
-HamiltonianBlock DoubletHamiltonian(const std::array<float, 18>& c, int lambda, int convention, int twoJ, int p);
+HamiltonianBlock DoubletHamiltonian(const std::array<double, 18>& c, int lambda, int convention, int twoJ, int p);
 
 /// The same with the molecule code given explicitly.
 void ComputeTerms(DatabaseState& db, int lambda, int rows, TermTable& target, int convention,

@@ -483,13 +483,13 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
     const int irad = db.irad;
     const int lamU = cat.StateLambda(1, irad), lamL = cat.StateLambda(2, irad);
     const int branches = lamU != 0 && lamL != 0 ? 24 : 12;
-    const int vu = p.AssignVUpper, vl = p.AssignVLower;
+    const int vl = p.AssignVLower;
 
     // Rows start at the lower state's Λ, one lower for a case (a) lower state (A/B above 4).
-    if (!db.MolConst.Contains(2, vl, 6) || !cat.NMaxRot.Contains(irad, vu) || db.LineData.Empty()) return;
+    if (!db.MolConst.Contains(2, vl, 6) || db.LineData.Empty()) return;
     const double B = db.MolConst(2, vl, 1), A = db.MolConst(2, vl, 6);
     const int nFirst = std::max(0, lamL - (B != 0.0 && A / B > 4.0 ? 1 : 0));
-    const int nLast = std::min(cat.NMaxRot(irad, vu), db.LineData.Hi(2));
+    const int nLast = database::LastLineRow(db);
 
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
     const Rgb fore = Palette(p.ForeColorIndex), nameColor = Palette(9);

@@ -57,7 +57,10 @@ int PopMaxVib(const PopulationState& pop, const DatabaseState& db) {
 }
 
 int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
-    int n = db.cat.NMaxRot.ValueAt(db.irad, pop.PopState == ElectronicState::Upper ? v : 0);
+    // The lower state holds every level a line of the system reaches: the P and O lines of the
+    // top upper level end two rows above the largest upper row.
+    int n = pop.PopState == ElectronicState::Upper ? db.cat.NMaxRot.ValueAt(db.irad, v)
+                                                   : db.cat.NMaxRotAll.ValueAt(db.irad) + 2;
     // Row n + 1 must exist too (F2 rows one above the formula's N).
     if (!pop.PopRot.Empty()) n = std::min(n, pop.PopRot.Hi(2) - 1);
     return std::max(0, n);

@@ -33,7 +33,8 @@ void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind);
 /// Highest vibrational level of the populated state of the selected entry.
 int PopMaxVib(const PopulationState& pop, const DatabaseState& db);
 /// Last rotational row of level v of the populated state: the upper state uses the row count of
-/// the level itself, the lower state the count of upper level v = 0 for every level.
+/// the level itself, the lower state two rows above the largest upper row count for every level
+/// (every row a line of the system reaches).
 int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v);
 
 /// Thermal vibrational distribution into PopVib(0..NMaxVib), the fraction of molecules in each

@@ -100,8 +100,7 @@ BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& 
             band.origin = db.BandData.ValueAt(4, vUp, vLow);
             band.emission = db.BandData.ValueAt(1, vUp, vLow);
             load(work, vUp, vLow, entry);
-            const int lastRow = std::min(work.RotRows, work.LineData.Hi(2));
-            for (int N = 0; N <= lastRow; ++N)
+            for (int N = 0; N <= database::LastLineRow(work); ++N)
                 for (int b = 1; b <= m.branches; ++b) {
                     const float nu = work.LineData(4, b, N);
                     if (nu == 0.0f) continue;

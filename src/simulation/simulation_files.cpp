@@ -1,5 +1,6 @@
 #include "simulation/simulation_files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -27,7 +28,7 @@ void WriteSimulation(AppState& app, const std::filesystem::path& path, bool leve
     const bool absolute = sim.SimAbsolute.size() == static_cast<std::size_t>(sim.NPoints) + 1;
     const bool columns = levels && pop.NVibSel > 1;
     const double step = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
-    const FixedPattern x(XPattern(step) + "   ");
+    const FixedPattern x(XPattern(step, sim.NPoints + 1) + "   ");
     const FixedPattern level(", ###.0000 ");
     const FixedPattern total(levels ? ",  ###.0000" : " ,  ###.0000");
     std::string text;
@@ -63,11 +64,12 @@ void WriteSimulation(AppState& app, const std::filesystem::path& path, bool leve
 
 }  // namespace
 
-std::string XPattern(double step) {
-    // Rounding to d decimals errs by at most 0.5E-d: within a tenth of the step when
-    // 10^-d <= step / 5. Never fewer than 3 decimals.
+std::string XPattern(double step, int points) {
+    // With d decimals the axis rebuilt from two written points, x0 + i (x1 - x0), errs by up to
+    // i 10^-d at point i: enough decimals keep that within a thousandth of a step over the whole
+    // file. At least 3; at most 12, about what double precision holds at these magnitudes.
     int decimals = 3;
-    while (decimals < 9 && std::pow(10.0, -decimals) > step / 5.0) ++decimals;
+    while (decimals < 12 && std::max(points, 1) * std::pow(10.0, -decimals) > step / 1000.0) ++decimals;
     return FixedPattern::OptionalDecimals(decimals);
 }
 

@@ -141,14 +141,16 @@ void ComputeTableGeometry(const DatabaseState& db, TableState& t) {
     }
     const int lamU = Lambda(db, 1), lamL = Lambda(db, 2);
     t.TableCols = 12;
+    // Lower rows up to the last that holds lines: the P and O lines of the top upper level.
+    const int lastRow = database::LastLineRow(db);
     if (lamU == 0 || lamL == 0) {
         t.RowFirst = lamL;
-        t.RowLast = db.RotRows;
+        t.RowLast = lastRow;
     } else {
         // Two rows per level: branches 1..12, then the second set 13..24.
         t.RowStep = 2;
         t.RowFirst = 2 * lamL;
-        t.RowLast = 2 * db.RotRows + 1;
+        t.RowLast = 2 * lastRow + 1;
         t.SatOffset = t.icoef == 3 || t.icoef == 5 ? 0 : 12;
     }
 }

@@ -84,16 +84,16 @@ TEST(CliCompare, TheXUnitOfTheFileIsConvertedToTheAxis) {
 
 TEST(CliCompare, ResidualsFileAndFileLimits) {
     CliDatabase db;
-    // A spectrum over part of the range: a flat 50 between 3320 and 3330 Å.
+    // A spectrum over part of the range, across the (0, 0) band: a flat 50 between 3327 and 3337 Å.
     std::string text;
-    for (int i = 0; i <= 100; ++i) text += Format(3320.0 + 0.1 * i, "0.0") + ", 50\r\n";
+    for (int i = 0; i <= 100; ++i) text += Format(3327.0 + 0.1 * i, "0.0") + ", 50\r\n";
     const std::string spectrum = db.data.Write("flat.csv", text).string();
     const std::string residuals = (db.data.Dir() / "res.csv").string();
 
     const Result r =
         RunCli(With({"compare", "--spectrum", spectrum, "--residuals", residuals, "--limits"}, Simulation(db)));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.lines[2], "100 of 101 experimental points compared between 3320 and 3330");
+    EXPECT_EQ(r.lines[2], "100 of 101 experimental points compared between 3327 and 3337");
     std::istringstream in(testing::ReadFile(residuals));
     std::string line;
     std::getline(in, line);
@@ -114,7 +114,7 @@ TEST(CliCompare, ResidualsFileAndFileLimits) {
 TEST(CliCompare, SpectrometerExportWithAChosenColumn) {
     CliDatabase db;
     std::string text = "Spectrometer: test\nIntegration time: 0.1 s\n";
-    for (int i = 0; i <= 100; ++i) text += Format(3320.0 + 0.1 * i, "0.0") + "\t50\t" + Format(i, "0") + "\n";
+    for (int i = 0; i <= 100; ++i) text += Format(3327.0 + 0.1 * i, "0.0") + "\t50\t" + Format(i, "0") + "\n";
     const std::string spectrum = db.data.Write("export.txt", text).string();
     for (const auto& [column, code, said] : std::vector<std::tuple<std::string, int, std::string>>{
              {"2", 0, "read as text with a header block, x from column 1, intensity from column 2 of 3"},

@@ -125,7 +125,7 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
              {{"--pressure-units", "atm", "--pressure", "2e4"}, "option --pressure: 2e4 is not accepted"},
              {{"--window", "window", "--window-start", "3200", "--window-end", "3100"},
               "the detection window start 3200 \u00C5 is not below its end 3100 \u00C5"},
-             {{"--start", "3300", "--end", "3300.5", "--resolution", "1000"}, "holds no grid point"},
+             {{"--start", "3333", "--end", "3333.5", "--resolution", "1000"}, "holds no grid point"},
              {{"--out", ""}, "no file name"},
          }) {
         std::vector<std::string> args = {"--out", out};

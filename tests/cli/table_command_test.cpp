@@ -28,7 +28,8 @@ TEST(CliTable, RotationalLinePositionsOfASigmaSigmaBand) {
         "--band", "0,0",    "--nomenclature", "b",       "--units", "3",      "--out",      file};
     ASSERT_EQ(ExitCode(args), 0);
     auto lines = velmora::testing::CrLfLines(testing::ReadFile(file));
-    ASSERT_EQ(lines.size(), 5u + 7u);  // header lines, the column names, then N = 0..6
+    // Header lines, the column names, then N = 0..8: the P and O lines of N' = 6 end on N'' = 7, 8.
+    ASSERT_EQ(lines.size(), 5u + 9u);
     EXPECT_EQ(lines[0], "RADICAL: AB");
     EXPECT_EQ(lines[1], "QUANTITY:Line positions");
     EXPECT_EQ(lines[2], "UNITS   :cm-1");
@@ -53,7 +54,7 @@ TEST(CliTable, RotationalLinePositionsOfASigmaSigmaBand) {
     classic.push_back("--classic");
     ASSERT_EQ(ExitCode(classic), 0);
     lines = velmora::testing::CrLfLines(testing::ReadFile(file));
-    ASSERT_EQ(lines.size(), 4u + 7u);
+    ASSERT_EQ(lines.size(), 4u + 9u);
     f = velmora::testing::CommaFields(lines[7]);
     EXPECT_EQ(Trim(f[0]), "3");
     EXPECT_EQ(Trim(f[3]), "0.000");

@@ -110,12 +110,12 @@ struct Residuals {
 
 /// The accuracy a group of reference lines is reproduced to, from what its folder states.
 double LineTolerance(const std::string& group) {
-    // Lines calculated from the folder's own constants: the 32-bit storage of terms near
-    // 30 000-50 000 cm-1 (a few 0.001 cm-1). OH line-list positions: the constants reproduce the
+    // Lines calculated from the folder's own constants: the rounding of the constants as the
+    // curators print them (a few 0.001 cm-1). OH line-list positions: the constants reproduce the
     // line list to 0.008 cm-1 inside their fitted ranges (README: "about 0.01 cm-1").
-    // NO empirical lines (MARVEL upper levels): the folder's constants reproduce them to 0.0115,
-    // plus the storage. CH measured lines: the worst residual of the fit that produced the
-    // constants (0.047). CO+ comet atlas: its resolution (0.4).
+    // NO empirical lines (MARVEL upper levels): the folder's constants reproduce them to 0.0115.
+    // CH measured lines: the worst residual of the fit that produced the constants (0.047). CO+
+    // comet atlas: its resolution (0.4).
     if (group == "NO_AX empirical") return 0.016;
     if (group == "CH_AX measured") return 0.05;
     if (group == "COP_AX comet") return 0.4;
@@ -125,7 +125,7 @@ double LineTolerance(const std::string& group) {
 TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
     const std::set<std::string> deltaJNamed = {"CH_AX", "COP_AX", "SIH_AX"};
     std::printf("%-16s %6s %9s %9s %7s  %s\n", "lines", "count", "rms", "worst", "limit", "worst line");
-    int compared = 0, listed = 0;
+    int compared = 0, listed = 0, beyond = 0;
     for (std::size_t i = 0; i < Entries().size(); ++i) {
         const EntryDefinition& e = Entries()[i];
         const int entry = static_cast<int>(i) + 1;
@@ -162,6 +162,13 @@ TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
             }
             database::LoadBand(db, vu, vl, entry);
             const double computed = db.LineData(4, r.branch + 12 * (set - 1), r.lowerRow);
+            // A line from an upper level above the catalogue's last row of v' is no line of the
+            // system (the curators' lists reach one row further for CO+).
+            if (r.lowerRow + database::BranchShapeOf(r.branch).deltaN > db.cat.NMaxRot(entry, vu)) {
+                EXPECT_EQ(computed, 0.0) << where << ": beyond the catalogue's rows";
+                ++beyond;
+                continue;
+            }
             const std::string kind = source.find("Cochran") != std::string::npos                ? "comet"
                                      : e.folder == "OH_AX"                                      ? "line list"
                                      : e.folder == "NO_AX" && source.rfind("empirical", 0) == 0 ? "empirical"
@@ -176,7 +183,9 @@ TEST(Validation, EveryReferenceLineIsReproducedWithinItsSystemsAccuracy) {
             std::printf("%-16s %6d %9.4f %9.4f %7.3f  %s\n", g.c_str(), res.n, res.Rms(), res.worst, LineTolerance(g),
                         res.worstLine.c_str());
     }
-    EXPECT_EQ(compared, listed);  // every reference line of every folder
+    std::printf("%d reference lines from upper levels beyond the catalogue's rows\n", beyond);
+    EXPECT_EQ(compared + beyond, listed);  // every reference line of every folder
+    EXPECT_LT(beyond, 30);
     EXPECT_GT(compared, 1900);
 }
 

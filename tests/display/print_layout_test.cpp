@@ -230,12 +230,13 @@ TEST(TablePages, SigmaSigmaRotationalTablePrintsTwoSectionsOfSixBranches) {
               "   N              P1          P2          Q1          Q2          R1          R2");
     EXPECT_EQ(texts[static_cast<std::size_t>(sat + 1)],
               "   N             O12         Q12         P12         R21         Q21         S21");
-    // Rows N = 0..4 in each section; values right-aligned in 12 characters, dashes for 0.
+    // Rows N = 0..6 in each section (the P and O lines of the top upper level N' = 4 end two rows
+    // above it); values right-aligned in 12 characters, dashes for 0.
     const std::string dash = "  --------- ";
     EXPECT_EQ(texts[static_cast<std::size_t>(main + 2)].substr(0, 8), "   0    ");
     EXPECT_EQ(texts[static_cast<std::size_t>(main + 4)],
               "   2    " + dash + dash + "      1.0000" + dash + dash + dash);
-    EXPECT_EQ(sat - main, 1 + 1 + 5 + 1);
+    EXPECT_EQ(sat - main, 1 + 1 + 7 + 1);
     EXPECT_TRUE(lines[static_cast<std::size_t>(main)].fixedPitch);
 }
 

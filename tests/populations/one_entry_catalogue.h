@@ -22,6 +22,8 @@ inline void PrepareOneEntry(DatabaseState& db, PopulationState& pop, int lambda,
     cat.NMaxVib(1, 2) = vmax;
     cat.NMaxRot.Resize(0, 1, 0, vmax + 10);
     for (int v = 0; v <= vmax + 10; ++v) cat.NMaxRot(1, v) = nmaxRot;
+    cat.NMaxRotAll.Resize(0, 1);
+    cat.NMaxRotAll(1) = nmaxRot;
     pop.PopState = ElectronicState::Upper;
     pop.PopLambda = lambda;
     populations::DimensionPopulationArrays(pop, cat);

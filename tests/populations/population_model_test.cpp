@@ -31,6 +31,8 @@ DatabaseState MakeSystem(float lowerA, float lowerB, int maxN = 40) {
     cat.NMaxVib(1, 2) = 3;
     cat.NMaxRot.Resize(1, 1, 0, 13);
     for (int v = 0; v <= 13; ++v) cat.NMaxRot(1, v) = maxN - 2 * v;
+    cat.NMaxRotAll.Resize(1, 1);
+    cat.NMaxRotAll(1) = maxN;
     cat.NuclearSpinFlag.Resize(1, 1);
     db.irad = 1;
     db.MolConst.Resize(1, 2, 0, 3, 0, 20);

@@ -106,6 +106,7 @@ TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfTheP
         double lorentzPercent, resolution;
         PointDensity density;
         float temperature;
+        bool binned = true;  ///< some lines are binned (not all drawn one by one)
     };
     const Case cases[] = {
         {"OH", "(A-X)", SpectrumKind::Emission, AxisUnit::AngstromVacuum, 2800, 3400, Lineshape::Gaussian, 0, 1.0,
@@ -124,9 +125,10 @@ TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfTheP
          PointDensity::Low, 2000},
         {"N2+", "(B-X)", SpectrumKind::Emission, AxisUnit::AngstromVacuum, 3800, 3920, Lineshape::Lorentzian, 0, 0.2,
          PointDensity::VeryHigh, 5000},
-        // Strongly predissociated upper levels: lines of their own width, drawn one by one.
+        // Strongly predissociated upper levels, every one: lines of their own width, all drawn one
+        // by one.
         {"SH", "(A-X)", SpectrumKind::Absorption, AxisUnit::AngstromVacuum, 3200, 3300, Lineshape::Gaussian, 0, 0.1,
-         PointDensity::Standard, 1000},
+         PointDensity::Standard, 1000, false},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(std::string(k.molecule) + " " + std::to_string(k.start) + ".." + std::to_string(k.end));
@@ -145,7 +147,9 @@ TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfTheP
         EXPECT_EQ(binned.profilePoints, exact.profilePoints);  // every line keeps its cut-off window
         const double d = LargestDifference(binned, exact);
         EXPECT_LE(d, 1e-3 * exact.peak);
-        EXPECT_GT(d, 0.0);  // the lines were binned, not drawn one by one
+        if (k.binned) {
+            EXPECT_GT(d, 0.0);  // the lines were binned, not drawn one by one
+        }
     }
 }
 

@@ -23,6 +23,8 @@ SyntheticSystem::SyntheticSystem(AppState& app, int vMax, int maxN) : app_(app) 
     cat.NMaxVib(1, 1) = cat.NMaxVib(1, 2) = vMax;
     cat.NMaxRot.Resize(1, 1, 0, vMax + 10);
     for (int v = 0; v <= vMax + 10; ++v) cat.NMaxRot(1, v) = maxN;
+    cat.NMaxRotAll.Resize(1, 1);
+    cat.NMaxRotAll(1) = maxN;
     cat.LambdaFactor.Resize(1, 1);
     cat.LambdaFactor(1) = 1.0f;
     cat.LevelFileFlag.Resize(1, 1);

@@ -36,6 +36,8 @@ inline void MakeCatalogue(AppState& s, int lamU, int lamL, int maxN = 20, int nV
     c.NMaxVib(1, 1) = nVibU;
     c.NMaxVib(1, 2) = nVibL;
     for (int v = 0; v <= c.MaxVUpper + 10; ++v) c.NMaxRot(1, v) = maxN;
+    c.NMaxRotAll.Resize(1, 1);
+    c.NMaxRotAll(1) = maxN;
     c.EmissionScale(1) = 1.0f;
     c.LambdaFactor(1) = lamU >= 1 && lamL >= 1 ? 2.0f : 1.0f;
 

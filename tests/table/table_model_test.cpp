@@ -43,7 +43,7 @@ TEST(DatabaseTable, SigmaSigmaHasOneRowPerLevelAndTwelveBranches) {
     AppState s = RotationalTable(0, 0, 5, 0);
     const TableGrid& g = s.table.Grid;
     EXPECT_EQ(g.Cols, 13);
-    EXPECT_EQ(g.Rows, 1 + 11);  // header + N = 0..10
+    EXPECT_EQ(g.Rows, 1 + 13);  // header + N = 0..12: the P and O lines of N' = 10 reach N'' = 12
     EXPECT_EQ(g.Cells[0][0], "N''");
     EXPECT_EQ(g.Cells[0][1], "P1");
     EXPECT_EQ(g.Cells[0][12], "S21");
@@ -63,8 +63,8 @@ TEST(DatabaseTable, PiPiHasTwoRowsPerLevelWithTheSecondBranchSet) {
     const TableState& t = s.table;
     EXPECT_EQ(t.RowStep, 2);
     EXPECT_EQ(t.RowFirst, 2);
-    EXPECT_EQ(t.RowLast, 21);
-    EXPECT_EQ(t.Grid.Rows, 1 + 20);
+    EXPECT_EQ(t.RowLast, 25);  // N'' up to 12, two rows above the top upper level
+    EXPECT_EQ(t.Grid.Rows, 1 + 24);
     // Level N = 4: first row branches 1..12, second row branches 13..24.
     EXPECT_FLOAT_EQ(t.TableData(8, 3), s.db.LineData(1, 3, 4));
     EXPECT_FLOAT_EQ(t.TableData(9, 3), s.db.LineData(1, 15, 4));
@@ -225,12 +225,13 @@ TEST(DatabaseTableExport, RotationalFileNamesItsColumnsWithOneCommaPerColumn) {
     s.db.cat.QuantityFormat(4, 0) = "#,##0.000";  // a thousands separator must not add columns
     RefreshDatabaseTable(s);
     velmora::testing::TempDir dir;
-    // Labelled: a line of column names; classic: none. Rows N = 1..6 follow either way.
+    // Labelled: a line of column names; classic: none. Rows N = 1..6 follow either way, and the
+    // two rows the P and O lines of the top upper level end on.
     for (const auto& [layout, first] : {std::pair{CsvLayout::Labelled, 5u}, std::pair{CsvLayout::Classic, 4u}}) {
         SaveDatabaseTable(s, dir / "table.csv", layout);
         const std::string text = velmora::testing::ReadFile(dir / "table.csv");
         const auto lines = velmora::testing::CrLfLines(text);
-        ASSERT_EQ(lines.size(), first + 6u);
+        ASSERT_EQ(lines.size(), first + 8u);
         EXPECT_EQ(lines[0], "RADICAL: OH");
         EXPECT_EQ(lines[1], "QUANTITY:LINE POSITIONS");
         EXPECT_EQ(lines[2], "UNITS   :cm-1");
