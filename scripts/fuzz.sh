@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ (or BUILD_DIR) and runs each one on a
 # working copy of its seed corpus, under AddressSanitizer and UndefinedBehaviorSanitizer.
 #
-#   scripts/fuzz.sh          every target for a bounded time (FUZZ_SECONDS, default 30); a crash
+#   scripts/fuzz.sh          every target for a bounded time: FUZZ_SECONDS each, or by default
+#                            an equal share of FUZZ_TOTAL_SECONDS (300) for all of them; a crash
 #                            stops the script and leaves the input that caused it in
 #                            <build>/fuzz-artifacts/.
 #   scripts/fuzz.sh --long   every target, one after another, to 10^6 executions (FUZZ_RUNS);
@@ -14,17 +15,19 @@ cd "$(dirname "$0")/.."
 long=0
 if [ "${1:-}" = "--long" ]; then long=1; elif [ -n "${1:-}" ]; then echo "usage: $0 [--long]" >&2; exit 2; fi
 scripts/install-deps.sh
-seconds="${FUZZ_SECONDS:-30}"
+total="${FUZZ_TOTAL_SECONDS:-300}"
 runs="${FUZZ_RUNS:-1000000}"
 build_dir="${BUILD_DIR:-build-fuzz}"
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELMORA_FUZZ=ON -DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target velmora_fuzzers
 mkdir -p "$build_dir/fuzz-artifacts"
+targets=("$build_dir"/fuzz/fuzz_*)
+seconds="${FUZZ_SECONDS:-$(( total / ${#targets[@]} > 10 ? total / ${#targets[@]} : 10 ))}"
 report="$build_dir/fuzz-long.txt"
 if [ "$long" = 1 ]; then printf '%-26s %12s %8s %8s %8s %8s\n' target executions cov ft crashes seconds >"$report"; fi
 failed=0
-for fuzzer in "$build_dir"/fuzz/fuzz_*; do
+for fuzzer in "${targets[@]}"; do
   name="$(basename "$fuzzer")"
   seeds="tests/fuzz/corpus/${name#fuzz_}"
   work="$build_dir/fuzz-corpus/${name#fuzz_}"

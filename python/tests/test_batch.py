@@ -1,5 +1,7 @@
 """Batches of fits: serial, in threads and on a Dask LocalCluster of two processes give one table
-with the same rows."""
+with the same rows; a task that kills its worker becomes the row of its spectrum."""
+import os
+
 import numpy as np
 import pytest
 
@@ -66,3 +68,26 @@ def test_files_are_read_with_the_reading_options_and_sigma_only_from_the_column_
     assert plain["reduced_chi_square"] == pytest.approx(1.0, abs=0.15)
     assert named["reduced_chi_square"] == pytest.approx(0.25, abs=0.04)
     assert named["t"] == pytest.approx(plain["t"], rel=1e-9)   # equal weights either way
+
+
+class DyingSpectrum:
+    """A spectrum whose reading ends the worker process, as a crash in native code would."""
+
+    def __iter__(self):
+        os._exit(70)
+
+
+def test_a_task_that_kills_its_worker_becomes_its_row_and_the_others_are_returned(spectra, oh, serial):
+    distributed = pytest.importorskip("distributed")
+    dask = pytest.importorskip("dask")
+    # Last, so that every other task has run before it takes a worker down (twice: the scheduler
+    # tries it once more elsewhere, then gives up).
+    items = list(spectra) + [DyingSpectrum()]
+    with dask.config.set({"distributed.scheduler.allowed-failures": 1}), \
+            distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                     dashboard_address=None) as cluster, distributed.Client(cluster) as client:
+        rows = run(items, oh, client=client)
+    assert rows[:-1] == serial
+    dead = rows[-1]
+    assert (dead["index"], dead["source"], dead["status"]) == (len(spectra), f"spectrum {len(spectra)}", "failed")
+    assert "KilledWorker" in dead["message"]

@@ -1,5 +1,6 @@
 """Fits from Python: recovery of a synthetic temperature, the result's parts, errors, threads."""
 import concurrent.futures
+import os
 
 import numpy as np
 import pytest
@@ -101,12 +102,36 @@ def test_unreadable_files_raise_input_error_naming_file_and_line(tmp_path, conte
     ({"bounds": {"t": (3000, 1000)}}, "t: the bounds"),
     ({"weighting": "sigma"}, "needs the uncertainties"),
     ({"source": "run 7.txt", "x": [1, 2, 3]}, "run 7.txt: x has 3 points"),
+    # Limits the solver itself never sees: nothing free would abort it, a huge scan never ends.
+    ({"free": []}, "no parameter is free"),
+    ({"scan_points": 10**9}, "scan of 1000000000 points is outside 0..1000"),
+    ({"entries": [1, 1]}, "OH \\(A-X\\) is given twice"),
 ])
 def test_bad_fit_input_raises_input_error_naming_the_field(db, oh, measured, options, message):
     x, y = measured
     x = options.pop("x", x)
+    entries = options.pop("entries", oh)
     with pytest.raises(velmora.InputError, match=message):
-        fit(db, oh, x, y, **options)
+        fit(db, entries, x, y, **options)
+
+
+@pytest.mark.parametrize("factor", [1e-12, 3e-7, 1e12])
+def test_the_fit_does_not_depend_on_the_unit_of_y(db, oh, measured, factor):
+    x, y = measured
+    one = fit(db, oh, x, y, scan_points=0)
+    scaled = fit(db, oh, x, factor * y, scan_points=0)
+    assert scaled.values["t"] == pytest.approx(one.values["t"], rel=1e-7)
+    assert scaled.uncertainties["t"] == pytest.approx(one.uncertainties["t"], rel=1e-6)
+    assert scaled.values["scale"] / factor == pytest.approx(one.values["scale"], rel=1e-7)
+
+
+def test_special_files_are_refused_not_read(tmp_path):
+    fifo = tmp_path / "pipe.txt"
+    os.mkfifo(fifo)
+    for path, kind in ((fifo, "a named pipe"), ("/dev/zero", "a device")):
+        for reader in ("measured", "two-column"):
+            with pytest.raises(velmora.InputError, match=f"is not a regular file \\({kind}\\)"):
+                velmora.read_spectrum(path, reader=reader)
 
 
 def test_a_fit_that_does_not_converge_raises_convergence_error(db, oh, measured):

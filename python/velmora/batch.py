@@ -9,7 +9,10 @@
 
 Each spectrum is one task; every worker process opens the database once and keeps the band
 systems it has pre-computed for all its later tasks. Every spectrum is fitted exactly as alone,
-so the table does not depend on where or in which order the tasks ran.
+so the table does not depend on where or in which order the tasks ran. No work is lost: a task
+that fails, or whose worker dies (the scheduler re-runs such a task on another worker at most
+``distributed.scheduler.allowed-failures`` times, 3 by default, then gives up), becomes the
+row of its spectrum with status "failed" and the reason, and every other row is returned.
 """
 
 import concurrent.futures
@@ -65,6 +68,9 @@ def fit_one(spectrum, index, entries, data, options):
     except velmora.ConvergenceError as e:
         row.update(status="not converged", message=str(e))
         return row
+    except Exception as e:  # anything else ends this spectrum's fit, never the batch
+        row.update(status="failed", message=f"{type(e).__name__}: {e}")
+        return row
     row.update(
         points=result.points,
         reduced_chi_square=result.reduced_chi_square,
@@ -77,6 +83,28 @@ def fit_one(spectrum, index, entries, data, options):
     return row
 
 
+def _failed_row(spectrum, index, reason):
+    """The row of a spectrum whose task ended without a row of its own."""
+    return {"index": index, "source": _source(spectrum, index), "status": "failed",
+            "message": f"the task of this spectrum failed on the cluster: {reason}"}
+
+
+def _gather(futures, spectra):
+    """The rows of the futures in the order of the spectra, a failed or lost task's row naming
+    its spectrum and why."""
+    from distributed import as_completed
+
+    position = {future.key: i for i, future in enumerate(futures)}
+    rows = [None] * len(futures)
+    for future in as_completed(futures):
+        i = position[future.key]
+        try:
+            rows[i] = future.result()
+        except Exception as e:  # KilledWorker, a cancelled task, a broken connection
+            rows[i] = _failed_row(spectra[i], i, f"{type(e).__name__}: {e}")
+    return rows
+
+
 def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, **options):
     """Fits every spectrum of a list with the same band systems and options.
 
@@ -87,15 +115,16 @@ def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, **option
     the shipped one, or VELMORA_DATA on the workers). With a ``dask.distributed`` ``client``
     one task per spectrum runs on its cluster; otherwise the fits run here, ``threads`` at a
     time. Returns one row (a dict) per spectrum, in the order given: index, source, status
-    ("fitted", "bad input", "not converged"), message, and for a fitted spectrum points,
+    ("fitted", "bad input", "not converged", or "failed" for a task that raised something else
+    or whose worker died), message, and for a fitted spectrum points,
     reduced_chi_square, iterations, warnings and every parameter with its uncertainty
     (``t``, ``t_err`` ...). ``pandas.DataFrame(rows)`` makes a data frame of it.
     """
     spectra = list(spectra)
     args = [(s, i, entries, data, options) for i, s in enumerate(spectra)]
     if client is not None:
-        futures = [client.submit(fit_one, *a, pure=False) for a in args]
-        return client.gather(futures)
+        futures = [client.submit(fit_one, *a, pure=False, retries=0) for a in args]
+        return _gather(futures, spectra)
     if threads > 1:
         with concurrent.futures.ThreadPoolExecutor(threads) as pool:
             return list(pool.map(lambda a: fit_one(*a), args))

@@ -6,6 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "program/startup.h"
 
@@ -24,7 +25,7 @@ Args::Args(const std::vector<std::string>& args, const std::vector<std::string>&
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.size() < 3 || a.compare(0, 2, "--") != 0)
-            throw std::invalid_argument("unexpected argument \"" + a + "\"");
+            throw std::invalid_argument("unexpected argument \"" + Excerpt(a) + "\"");
         const std::string name = a.substr(2);
         if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
             values_.insert_or_assign(name, std::string(1, '1'));
@@ -44,7 +45,7 @@ double Args::Number(const std::string& name, double fallback) const {
     auto it = values_.find(name);
     if (it == values_.end()) return fallback;
     if (!IsNumeric(it->second))
-        throw std::invalid_argument("option --" + name + ": \"" + it->second + "\" is not a number");
+        throw std::invalid_argument("option --" + name + ": \"" + Excerpt(it->second) + "\" is not a number");
     return Val(it->second);
 }
 
@@ -75,8 +76,8 @@ int ChoiceOption(const Args& args, const std::string& name, std::initializer_lis
         return static_cast<int>(Val(value));
     std::string list;
     for (const char* n : names) list += (list.empty() ? "" : ", ") + std::string(n);
-    throw std::invalid_argument("option --" + name + ": \"" + args.Get(name) + "\" is not one of " + list + " (or " +
-                                std::to_string(first) + ".." + std::to_string(last) + ")");
+    throw std::invalid_argument("option --" + name + ": \"" + Excerpt(args.Get(name)) + "\" is not one of " + list +
+                                " (or " + std::to_string(first) + ".." + std::to_string(last) + ")");
 }
 
 std::vector<std::string> OptionNames(std::span<const OptionHelp> options) {
@@ -113,7 +114,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (args.empty() || args[0] == "--help" || args[0] == "help") {
         (args.empty() ? err : out) << "usage: velmora-cli <command> [options]\ncommands:\n";
         for (const auto& c : commands) (args.empty() ? err : out) << "  " << c.usage << "\n";
-        return args.empty() ? 2 : 0;
+        return args.empty() ? 1 : 0;  // no command: bad input
     }
     for (const auto& c : commands) {
         if (c.name != args[0]) continue;
@@ -124,8 +125,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return 1;
         }
     }
-    err << "velmora-cli: unknown command \"" << args[0] << "\" (velmora-cli help lists them)\n";
-    return 2;
+    err << "velmora-cli: unknown command \"" << Excerpt(args[0]) << "\" (velmora-cli help lists them)\n";
+    return 1;
 }
 
 }  // namespace velmora::cli

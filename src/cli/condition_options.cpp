@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "database/quenching.h"
 #include "simulation/condition_limits.h"
@@ -35,7 +36,8 @@ std::optional<double> BoxValue(const Args& args, const std::string& name, const 
                                const std::string& what, double scale = 1.0) {
     if (!args.Has(name)) return std::nullopt;
     const std::string text = Trim(args.Get(name));
-    if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
+    if (!IsNumeric(text))
+        throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not a number");
     const double v = Val(text) * scale;
     if (!accepted.Contains(v))
         throw std::invalid_argument("option --" + name + ": " + text + " is not accepted (" + what + ")");
@@ -88,7 +90,8 @@ void ReadRange(SimulationConditions& c, const Args& args, const Catalogue& cat) 
         const std::string name = names[k];
         if (!args.Has(name)) continue;
         const std::string text = Trim(args.Get(name));
-        if (!IsNumeric(text)) throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not a number");
+        if (!IsNumeric(text))
+            throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not a number");
         if (!limits.Contains(Val(text)))
             throw std::invalid_argument("option --" + name + ": " + text + " is outside " + LimitsText(limits) + " " +
                                         UnitNameOf(cat, units));
@@ -107,6 +110,11 @@ void ReadInstrument(SimulationConditions& c, const Args& args) {
     Choice(c.lineshape, args, "lineshape", {"gaussian", "lorentzian", "voigt", "triangle", "trapezoid", "file"}, 1);
     Box(c.trapezoidTop, args, "top", {0.0, kLargest}, "0 or more");
     Box(c.resolutionSlope, args, "resolution-slope", {-kLargest, kLargest}, "a number");
+    // The Gaussian, Lorentzian and Voigt are drawn line by line at one width.
+    if (c.resolutionSlope != 0.0 && !IsConvolvedInstrument(c.lineshape))
+        throw std::invalid_argument(
+            "option --resolution-slope applies to the convolved instrument functions (--lineshape triangle, "
+            "trapezoid or file), not to the one chosen");
     Box(c.slitScale, args, "slit-scale", {1e-6, kLargest}, "above 0");
     SlitOffsetUnit slitUnit = SlitOffsetUnit::Axis;
     Choice(slitUnit, args, "slit-units", {"axis", "nm"}, 0);

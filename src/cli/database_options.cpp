@@ -3,6 +3,7 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
 
@@ -28,7 +29,7 @@ std::pair<int, int> BandOption(const Args& args) {
     const std::string low = comma == std::string::npos ? "" : text.substr(comma + 1);
     if (!IsNumeric(up) || !IsNumeric(low) || Val(up) != static_cast<int>(Val(up)) ||
         Val(low) != static_cast<int>(Val(low)))
-        throw std::invalid_argument("option --band: \"" + text + "\" is not two whole numbers VUP,VLOW");
+        throw std::invalid_argument("option --band: \"" + Excerpt(text) + "\" is not two whole numbers VUP,VLOW");
     return {static_cast<int>(Val(up)), static_cast<int>(Val(low))};
 }
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "cli/database_options.h"
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "database/line_list_export.h"
 #include "database/line_list_files.h"
@@ -16,7 +17,7 @@ int RunExport(const std::vector<std::string>& words, std::ostream& out, std::ost
     RejectUnknownOptions(args, {"data", "entry", "format", "out", "uncertainty"});
     const std::string format = args.Get("format");
     if (format != "exomol" && format != "hitran")
-        throw std::invalid_argument("option --format: \"" + format + "\" is not one of exomol, hitran");
+        throw std::invalid_argument("option --format: \"" + Excerpt(format) + "\" is not one of exomol, hitran");
     if (args.Get("out").empty()) throw std::invalid_argument("option --out PREFIX is required");
     // The uncertainty of the energies (cm-1): the program holds no per-level value.
     const double uncertainty = args.Number("uncertainty", 0.01);

@@ -1,6 +1,7 @@
 // velmora-cli fit: fits one measured spectrum, or a batch of them in parallel threads, with the
 // simulation of one or more band systems. Exit codes: 0 fitted, 1 bad input, 2 not converged or
 // a parameter the data do not determine.
+#include <chrono>
 #include <mutex>
 #include <ostream>
 #include <stdexcept>
@@ -57,15 +58,53 @@ int FitOne(const fit::FitRequest& request, const Args& args, const std::string& 
     return 0;
 }
 
+/// The CSV of a running batch: rewritten, in the order of the files, with the rows finished so
+/// far, at most once every few seconds while the batch runs (each time replacing the file
+/// whole), so that an interrupted batch keeps the rows it fitted.
+class BatchCsvProgress {
+public:
+    BatchCsvProgress(std::string path, std::size_t files) : path_(std::move(path)), rows_(files, nullptr) {}
+
+    /// Records a finished row; writes the file when the last write is old enough.
+    void Finished(std::size_t index, const fit::BatchRow& row) {
+        rows_[index] = &row;
+        const auto now = std::chrono::steady_clock::now();
+        if (path_.empty() || now - written_ < kInterval) return;
+        Write();
+        written_ = now;
+    }
+
+private:
+    void Write() const {
+        std::vector<const fit::BatchRow*> finished;
+        for (const fit::BatchRow* row : rows_)
+            if (row) finished.push_back(row);
+        fit::WriteBatchCsv(path_, finished);
+    }
+
+    static constexpr std::chrono::seconds kInterval{2};
+    std::string path_;
+    std::vector<const fit::BatchRow*> rows_;
+    std::chrono::steady_clock::time_point written_{};  ///< the first finished row is written at once
+};
+
 int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<std::string>& files, int jobs,
             std::ostream& out, std::ostream& err) {
     std::mutex progress;
     std::size_t done = 0;
-    const std::vector<fit::BatchRow> rows = fit::FitBatch(request, files, jobs, [&](const fit::BatchRow& row) {
-        const std::lock_guard<std::mutex> lock(progress);
-        err << "[" << ++done << "/" << files.size() << "] " << row.file
-            << (row.outcome == fit::BatchOutcome::Fitted ? " fitted" : " failed") << "\n";
-    });
+    BatchCsvProgress csv(args.Get("out"), files.size());
+    const std::vector<fit::BatchRow> rows =
+        fit::FitBatch(request, files, jobs, [&](std::size_t index, const fit::BatchRow& row) {
+            const std::lock_guard<std::mutex> lock(progress);
+            err << "[" << ++done << "/" << files.size() << "] " << row.file
+                << (row.outcome == fit::BatchOutcome::Fitted ? " fitted" : " failed") << "\n";
+            try {
+                csv.Finished(index, row);
+            } catch (const std::exception& e) {
+                // The batch goes on; the file is written again with the next rows and at the end.
+                err << "velmora-cli fit: " << e.what() << "\n";
+            }
+        });
     bool badInput = false, unsettled = false;
     for (const fit::BatchRow& row : rows) {
         out << row.file << ": ";

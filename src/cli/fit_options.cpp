@@ -9,6 +9,7 @@
 #include "cli/database_options.h"
 #include "cli/simulate_options.h"
 #include "cli/spectrum_options.h"
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
 
@@ -38,8 +39,8 @@ const OptionHelp kFitOptions[] = {
      "uniform|file|noise  weights: equal, 1/σ² of the column of --sigma-column, or of a noise\n"
      "        estimate (default uniform; file when --sigma-column is given)"},
     {"convention", "photons|energy  intensity as photon counts (default) or energy per unit of the axis"},
-    {"iterations", "N  Levenberg-Marquardt iteration limit (default 100)"},
-    {"scan", "N  temperatures scanned over their bounds before the local fit (default 12; 0: none)"},
+    {"iterations", "N  Levenberg-Marquardt iteration limit, 1..10000 (default 100)"},
+    {"scan", "N  temperatures scanned over their bounds before the local fit, 0..1000 (default 12; 0: none)"},
     {"jobs", "N  files fitted at once in parallel threads (default 1)"},
     {"out", "FILE.csv  one result row per spectrum file"},
     {"residuals", "FILE.csv  x, y, model, residual, fitted and each system's part (one file only)"},
@@ -63,7 +64,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 }
 
 double OptionNumber(const std::string& option, const std::string& text) {
-    if (!IsNumeric(text)) throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not a number");
+    if (!IsNumeric(text))
+        throw std::invalid_argument("option --" + option + ": \"" + Excerpt(text) + "\" is not a number");
     return Val(text);
 }
 
@@ -71,7 +73,7 @@ double OptionNumber(const std::string& option, const std::string& text) {
 std::pair<std::string, std::string> Assignment(const std::string& option, const std::string& item) {
     const auto eq = item.find('=');
     if (eq == std::string::npos || eq == 0)
-        throw std::invalid_argument("option --" + option + ": \"" + item + "\" is not NAME=VALUE");
+        throw std::invalid_argument("option --" + option + ": \"" + Excerpt(item) + "\" is not NAME=VALUE");
     return {Trim(item.substr(0, eq)), Trim(item.substr(eq + 1))};
 }
 
@@ -79,7 +81,7 @@ std::pair<std::string, std::string> Assignment(const std::string& option, const 
 std::pair<double, double> Interval(const std::string& option, const std::string& text) {
     const auto colon = text.find(':');
     if (colon == std::string::npos)
-        throw std::invalid_argument("option --" + option + ": \"" + text + "\" is not LO:HI");
+        throw std::invalid_argument("option --" + option + ": \"" + Excerpt(text) + "\" is not LO:HI");
     return {OptionNumber(option, Trim(text.substr(0, colon))), OptionNumber(option, Trim(text.substr(colon + 1)))};
 }
 
@@ -117,7 +119,7 @@ std::vector<std::string> SpectrumFiles(const Args& args) {
         if (rc == 0)
             for (std::size_t k = 0; k < g.gl_pathc; ++k) files.emplace_back(g.gl_pathv[k]);
         globfree(&g);
-        if (rc != 0) throw std::invalid_argument("option --spectrum: no file matches \"" + name + "\"");
+        if (rc != 0) throw std::invalid_argument("option --spectrum: no file matches \"" + Excerpt(name) + "\"");
     }
     if (files.empty()) throw std::invalid_argument("option --spectrum: no file given");
     return files;
@@ -133,13 +135,17 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N[,M...] is required");
     for (const std::string& e : Split(args.Get("entry"), ',')) {
         if (!IsNumeric(e) || Val(e) != static_cast<int>(Val(e)))
-            throw std::invalid_argument("option --entry: \"" + e + "\" is not a catalogue entry number");
+            throw std::invalid_argument("option --entry: \"" + Excerpt(e) + "\" is not a catalogue entry number");
         const int entry = static_cast<int>(Val(e));
         database::CheckEntry(db.cat, entry);
         r.systems.push_back(fit::LoadFitSystem(db, entry, r.conditions));
     }
 
-    if (args.Has("free")) r.settings.free = Split(args.Get("free"), ',');
+    if (args.Has("free")) {
+        r.settings.free = Split(args.Get("free"), ',');
+        if (r.settings.free.empty())
+            throw std::invalid_argument("option --free: no parameter named (name at least one, e.g. t,scale,baseline)");
+    }
     for (const std::string& item : Split(args.Get("set"), ',')) {
         const auto [name, value] = Assignment("set", item);
         r.settings.start[name] = OptionNumber("set", value);
@@ -165,10 +171,11 @@ fit::FitRequest FitRequestFromOptions(const Args& args) {
         r.convention =
             static_cast<fit::IntensityConvention>(ChoiceOption(args, "convention", {"photons", "energy"}, 0));
     r.options.maxIterations = args.Integer("iterations", r.options.maxIterations);
-    if (r.options.maxIterations < 1) throw std::invalid_argument("option --iterations: at least 1");
+    if (r.options.maxIterations < 1 || r.options.maxIterations > fit::kMaxIterations)
+        throw std::invalid_argument("option --iterations takes 1.." + std::to_string(fit::kMaxIterations));
     r.options.scanPoints = args.Integer("scan", r.options.scanPoints);
-    if (r.options.scanPoints < 0 || r.options.scanPoints > 1000)
-        throw std::invalid_argument("option --scan takes 0..1000");
+    if (r.options.scanPoints < 0 || r.options.scanPoints > fit::kMaxScanPoints)
+        throw std::invalid_argument("option --scan takes 0.." + std::to_string(fit::kMaxScanPoints));
     return r;
 }
 

@@ -7,6 +7,7 @@
 #include "cli/condition_options.h"
 #include "cli/database_options.h"
 #include "cli/simulate_options.h"
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "program/band_system.h"
@@ -27,7 +28,7 @@ std::pair<double, double> Span(const Args& args, const std::string& name) {
     const std::string a = colon == std::string::npos ? "" : Trim(text.substr(0, colon));
     const std::string b = colon == std::string::npos ? "" : Trim(text.substr(colon + 1));
     if (!IsNumeric(a) || !IsNumeric(b))
-        throw std::invalid_argument("option --" + name + ": \"" + text + "\" is not A:B");
+        throw std::invalid_argument("option --" + name + ": \"" + Excerpt(text) + "\" is not A:B");
     return {Val(a), Val(b)};
 }
 

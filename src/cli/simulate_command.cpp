@@ -4,6 +4,7 @@
 
 #include "cli/simulate_options.h"
 #include "cli/spectrum_options.h"
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "display/plot_frame.h"
 #include "display/plot_svg.h"
@@ -21,7 +22,8 @@ bool WritePlot(AppState& app, const Args& args) {
     if (args.Has("view")) {
         const std::string view = args.Get("view");
         const int mode = view == "total" ? 0 : view == "contours" ? 1 : view == "areas" ? 2 : -1;
-        if (mode < 0) throw std::invalid_argument("option --view: \"" + view + "\" is not total, contours or areas");
+        if (mode < 0)
+            throw std::invalid_argument("option --view: \"" + Excerpt(view) + "\" is not total, contours or areas");
         display::CmbView_Click(app, mode);
     }
     if (args.Has("spectrum")) {

@@ -97,6 +97,14 @@ bool PrintComparison(const AppState& app, const std::string& command, const std:
             << "; give the unit of its x column with --spectrum-units\n";
         return false;
     }
+    if (!exp.CompareProblem.empty()) {
+        err << "velmora-cli " << command << ": nothing to compare: " << exp.CompareProblem << "\n";
+        return false;
+    }
+    if (!std::isfinite(exp.ChiSquare)) {
+        err << "velmora-cli " << command << ": the chi-square exceeds single precision (intensities near 1e38)\n";
+        return false;
+    }
     out << exp.LblCorrelation << "\n" << exp.LblDeviation << "\n";
     out << exp.ComparedPoints << " of " << exp.ExpPoints + 1 << " experimental points compared between "
         << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << (notice.empty() ? "" : "; " + notice)

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "cli/database_options.h"
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "program/band_system.h"
 #include "state/app_state.h"
@@ -20,12 +21,13 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
     if (!args.Has("out")) throw std::invalid_argument("option --out FILE.csv is required");
     const std::string kind = args.Get("kind", "vibrational");
     if (kind != "vibrational" && kind != "rotational")
-        throw std::invalid_argument("option --kind: \"" + kind + "\" is neither vibrational nor rotational");
+        throw std::invalid_argument("option --kind: \"" + Excerpt(kind) + "\" is neither vibrational nor rotational");
     const int quantity = args.Integer("quantity", 1);
     if (quantity < 1 || quantity > 6) throw std::invalid_argument("option --quantity must be 1..6");
     const std::string nomenclature = args.Get("nomenclature", "a");
     if (nomenclature != "a" && nomenclature != "b")
-        throw std::invalid_argument("option --nomenclature: \"" + nomenclature + "\" is neither a (J) nor b (N)");
+        throw std::invalid_argument("option --nomenclature: \"" + Excerpt(nomenclature) +
+                                    "\" is neither a (J) nor b (N)");
     // Absorption: 1 catalogue unit, 2 m3 J-1 s-2, 3 oscillator strength; positions: 1 Å vacuum,
     // 2 Å air, 3 cm-1. Other quantities have their catalogue unit only.
     const bool hasUnits = quantity == 2 || quantity == 4;

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -20,5 +21,15 @@ public:
         return FileError(file + ", line " + std::to_string(line) + ": " + problem);
     }
 };
+
+/// A piece of input as a message quotes it: at most `most` characters (then "..."), control
+/// bytes shown as '?', so that a message stays one readable line whatever the input holds.
+inline std::string Excerpt(std::string_view text, std::size_t most = 60) {
+    std::string out(text.substr(0, most));
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f') c = '?';
+    if (text.size() > most) out += "...";
+    return out;
+}
 
 }  // namespace velmora

@@ -1,9 +1,7 @@
 #include "common/list_reader.h"
 
 #include <cmath>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "common/errors.h"
 #include "common/file_kind.h"
@@ -38,14 +36,7 @@ std::string Printable(const std::string& field) {
 }  // namespace
 
 ListReader ListReader::FromFile(const std::filesystem::path& path) {
-    const std::string problem = UnreadableFileProblem(path);
-    if (!problem.empty()) throw FileError::In(path.string(), problem);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError::In(path.string(), "cannot be opened for reading");
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) throw FileError::In(path.string(), "read error");
-    return ListReader(ss.str(), path.string());
+    return ListReader(ReadFileText(path), path.string());
 }
 
 ListReader::ListReader(std::string text, std::string sourceName)

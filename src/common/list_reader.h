@@ -16,7 +16,8 @@ namespace velmora {
 /// FileError naming the source, the line and the problem.
 class ListReader {
 public:
-    /// Reads the whole file; throws FileError when it is missing or unreadable.
+    /// Reads the whole file as ReadFileText does (a regular file of at most kMaxDataFileBytes);
+    /// throws FileError when it is missing, unreadable, too large or changed while read.
     static ListReader FromFile(const std::filesystem::path& path);
 
     ListReader(std::string text, std::string sourceName);

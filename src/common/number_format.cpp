@@ -323,30 +323,6 @@ std::string StrDigits(double value, int significant) {
     return (value < 0 ? "-" : " ") + body;
 }
 
-/// Length of the decimal number at the start of text: sign, digits and point, then an exponent
-/// (E or D, sign, digits) when digits follow its letter. 0 when there is no digit before it.
-std::size_t NumberLength(std::string_view text) {
-    const std::size_t n = text.size();
-    std::size_t j = 0;
-    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
-    int digits = 0;
-    while (j < n && IsDigit(text[j])) ++j, ++digits;
-    if (j < n && text[j] == '.') {
-        ++j;
-        while (j < n && IsDigit(text[j])) ++j, ++digits;
-    }
-    if (digits == 0) return 0;
-    std::size_t end = j;
-    if (j < n && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
-        std::size_t k = j + 1;
-        if (k < n && (text[k] == '+' || text[k] == '-')) ++k;
-        const std::size_t expDigits = k;
-        while (k < n && IsDigit(text[k])) ++k;
-        if (k > expDigits) end = k;
-    }
-    return end;
-}
-
 /// Converts the exactly delimited decimal number s (sign, digits, point, exponent) to double.
 double ConvertSpan(std::string_view s) {
     char buf[64];
@@ -409,6 +385,28 @@ double ConvertSpan(std::string_view s) {
 }
 
 }  // namespace
+
+std::size_t NumberLength(std::string_view text) {
+    const std::size_t n = text.size();
+    std::size_t j = 0;
+    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+    int digits = 0;
+    while (j < n && IsDigit(text[j])) ++j, ++digits;
+    if (j < n && text[j] == '.') {
+        ++j;
+        while (j < n && IsDigit(text[j])) ++j, ++digits;
+    }
+    if (digits == 0) return 0;
+    std::size_t end = j;
+    if (j < n && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
+        std::size_t k = j + 1;
+        if (k < n && (text[k] == '+' || text[k] == '-')) ++k;
+        const std::size_t expDigits = k;
+        while (k < n && IsDigit(text[k])) ++k;
+        if (k > expDigits) end = k;
+    }
+    return end;
+}
 
 std::string Format(double value, std::string_view pattern) {
     if (std::isnan(value)) return "NaN";

@@ -22,6 +22,10 @@ std::string Str(double value);
 std::string Str(float value);
 std::string Str(int value);
 
+/// Length of the decimal number at the start of text: sign, digits and point, then an exponent
+/// (E or D, sign, digits) when digits follow its letter. 0 when there is no digit before it.
+std::size_t NumberLength(std::string_view text);
+
 /// The leading numeric part of a text (blanks before it are skipped), 0 when there is none.
 /// Val("  12.5abc") = 12.5, Val("1E3") = 1000, Val("x") = 0.
 double Val(std::string_view text);

@@ -2,9 +2,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 #include "common/errors.h"
+#include "common/file_kind.h"
 
 namespace velmora {
 
@@ -29,8 +30,7 @@ bool TwoNumbers(const std::string& line, double& a, double& b) {
 }  // namespace
 
 NumberPairs ReadNumberPairs(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError::In(path, "cannot be opened");
+    std::istringstream in(ReadFileText(path));
     NumberPairs pairs;
     std::string text;
     int number = 0;

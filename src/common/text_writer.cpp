@@ -103,6 +103,7 @@ AtomicTextWriter::AtomicTextWriter(fs::path target, WriteFunction write)
     if (exists && !S_ISREG(existing.st_mode)) throw FileError::In(name, "is not a regular file");
     if (exists && ::access(destination_.c_str(), W_OK) != 0)
         throw FileError::In(name, "is write-protected" + ErrorText(errno));
+    inPlace_ = exists && existing.st_nlink > 1;
 
     RemoveStaleParts(destination_);
     const fs::path folder = destination_.parent_path();
@@ -172,6 +173,10 @@ void AtomicTextWriter::Commit() {
     const int rc = ::close(fd_);
     fd_ = -1;
     if (rc != 0) Fail("write error, the file was not saved", errno);
+    if (inPlace_) {
+        CopyOverTarget();
+        return;
+    }
     if (::rename(temp_.c_str(), destination_.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp_.c_str());
@@ -179,6 +184,51 @@ void AtomicTextWriter::Commit() {
     }
     committed_ = true;
     SyncFolder(destination_);
+}
+
+void AtomicTextWriter::CopyOverTarget() {
+    /// A descriptor closed when it goes out of scope.
+    struct Descriptor {
+        int fd;
+        ~Descriptor() {
+            if (fd >= 0) ::close(fd);
+        }
+    };
+    const Descriptor from{::open(temp_.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (from.fd < 0) Fail("cannot read back the file written", errno);
+    struct stat st {};
+    if (::fstat(from.fd, &st) != 0) Fail("cannot read back the file written", errno);
+    Descriptor to{::open(destination_.c_str(), O_WRONLY | O_CLOEXEC)};
+    if (to.fd < 0) Fail("cannot be rewritten in place", errno);
+    // The space first: a full disk then fails before the old content is touched.
+    if (const int err = ::posix_fallocate(to.fd, 0, st.st_size); err != 0 && err != EOPNOTSUPP && err != EINVAL)
+        Fail("write error, the file was not saved", err);
+    // From here until the target is complete the new content stays in the temporary file.
+    auto failCopy = [&](int err) {
+        committed_ = true;  // keeps the temporary file
+        throw FileError::In(target_.string(), "write error while it was rewritten in place" + ErrorText(err) +
+                                                  "; the new content is complete in " + temp_.string());
+    };
+    std::string chunk(kBufferSize, '\0');
+    for (;;) {
+        const ssize_t n = ::read(from.fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) failCopy(errno);
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            errno = 0;
+            const long w = write_(to.fd, chunk.data() + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) failCopy(w < 0 ? errno : ENOSPC);
+            done += w;
+        }
+    }
+    if (::ftruncate(to.fd, st.st_size) != 0 || ::fsync(to.fd) != 0) failCopy(errno);
+    const int rc = ::close(to.fd);
+    to.fd = -1;
+    if (rc != 0) failCopy(errno);
+    ::unlink(temp_.c_str());
+    committed_ = true;
 }
 
 }  // namespace velmora

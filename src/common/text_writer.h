@@ -13,9 +13,14 @@ namespace velmora {
 /// the disk and replaces the target in one step; if Commit() is never reached (an error, an
 /// exception) the target is untouched and the temporary file is removed. A target that is a
 /// symbolic link is written through to the file it names; an existing target keeps its
-/// permissions; a write-protected one is refused. Temporary files left by a writer that was
-/// killed are removed by the next writer of the same target (a live writer's are not: each holds
-/// a lock on its own). Every failure throws FileError naming the target.
+/// permissions; a write-protected one is refused. A target with several hard links is rewritten
+/// in place, so that every one of its names shows the new content: the new content is first
+/// written and synced to the temporary file (a failure there leaves the target untouched), the
+/// target's space is reserved, then the content is copied over it; only a crash during that copy
+/// can leave it partial, and a failed copy keeps the complete new content in the temporary file
+/// (named in the error). Temporary files left by a writer that was killed are removed by the
+/// next writer of the same target (a live writer's are not: each holds a lock on its own). Every
+/// failure throws FileError naming the target.
 class AtomicTextWriter {
 public:
     /// Writes bytes to a file descriptor, as ::write does: the count written, or -1 with errno.
@@ -39,6 +44,8 @@ public:
 
 private:
     void Flush();
+    /// Copies the finished temporary file over the target in place (a target of several links).
+    void CopyOverTarget();
     [[noreturn]] void Fail(const std::string& problem, int err);
 
     std::filesystem::path target_;       ///< as given, for messages
@@ -48,6 +55,7 @@ private:
     std::string buffer_;
     int fd_ = -1;
     bool committed_ = false;
+    bool inPlace_ = false;  ///< the target has several hard links: rewritten, not replaced
 };
 
 }  // namespace velmora

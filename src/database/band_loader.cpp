@@ -13,6 +13,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
+#include "database/data_checks.h"
 #include "database/line_positions.h"
 #include "database/line_strengths.h"
 #include "database/terms.h"
@@ -28,7 +29,20 @@ constexpr int kPolynomialTerms = 10;
 struct StateConstants {
     Array2<double> values;
     int convention = 0;
+    int originLine = 0;  ///< line of the v = 0 term value in the file
 };
+
+/// The vibrational term values of a state rise with v: a repeated or exchanged level (or
+/// polynomials that turn over within the catalogue's levels) is refused.
+void CheckRisingTerms(const Array2<double>& M, int vMax, const std::string& file, const std::vector<int>& lines) {
+    for (int v = 1; v <= vMax; ++v)
+        if (!(M(v, 0) > M(v - 1, 0)))
+            throw FileError::At(
+                file, lines[static_cast<std::size_t>(std::min<int>(v, static_cast<int>(lines.size()) - 1))],
+                "the term value of v = " + std::to_string(v) + ", " + Trim(Str(static_cast<float>(M(v, 0)))) +
+                    " cm-1, is not above that of v = " + std::to_string(v - 1) + ", " +
+                    Trim(Str(static_cast<float>(M(v - 1, 0)))) + " cm-1 (a level repeated, exchanged or out of order)");
+}
 
 /// Converts 2Π constants of the second convention (an effective Hamiltonian with the Λ-doubling
 /// folded into B, T, A and γ differently) to the first, for v = 0..vMax. The correction h is the
@@ -54,10 +68,10 @@ void ConvertPiConstants(Array2<double>& M, int vMax, const std::string& file) {
 
 /// A constant as written, in double precision; like every number of the data files it must lie
 /// within the range of single precision (the line data are stored in it).
-double ReadConstant(ListReader& in) {
-    const double value = in.ReadDouble();
+double ReadConstant(LineRecord& line) {
+    const double value = line.Double();
     if (std::fabs(value) > std::numeric_limits<float>::max())
-        throw FileError::At(in.Source(), in.FieldLine(), "value out of range for a single-precision number");
+        throw FileError::At(line.Source(), line.Line(), "value out of range for a single-precision number");
     return value;
 }
 
@@ -71,25 +85,41 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
 
     ListReader in = ListReader::FromFile(ConstantsFileName(db, entry, s));
     if (in.AtEnd()) throw FileError::In(in.Source(), "the file is empty");
-    const int format = in.ReadInt();
-    out.convention = in.ReadInt();
+    LineRecord head(in, "the first line (format code and convention)", 2);
+    const int format = head.Int();
+    out.convention = head.Int();
+    head.End();
 
-    int levels = 0;  // levels whose constants are known
+    int levels = 0;          // levels whose constants are known
+    std::vector<int> lines;  // line of each level's term value
     if (format == 1) {
-        // One record of 18 constants per vibrational level, until the end of the file.
+        // One record of 18 constants per vibrational level, one line each, until the end of the file.
         for (int v = 0; !in.AtEnd(); ++v) {
             std::array<double, kConstantsPerLevel> record{};
-            for (double& value : record) value = ReadConstant(in);
+            LineRecord line(in, "the record of v = " + std::to_string(v), kConstantsPerLevel);
+            for (double& value : record) value = ReadConstant(line);
+            line.End();
             if (v > vStore) continue;
             for (int k = 0; k < kConstantsPerLevel; ++k) out.values(v, k) = record[static_cast<std::size_t>(k)];
+            lines.push_back(line.Line());
             levels = v + 1;
         }
     } else if (format == 2) {
-        // A polynomial in (v + 1/2) of ten coefficients for every constant.
-        const double origin = ReadConstant(in);
+        // A polynomial in (v + 1/2) of ten coefficients for every constant: the origin on a line
+        // of its own, then one line per constant.
+        LineRecord originLine(in, "the term origin", 1);
+        const double origin = ReadConstant(originLine);
+        originLine.End();
+        lines.push_back(originLine.Line());
         double c[kConstantsPerLevel][kPolynomialTerms];
-        for (auto& column : c)
-            for (double& coefficient : column) coefficient = ReadConstant(in);
+        for (int k = 0; k < kConstantsPerLevel; ++k) {
+            LineRecord line(in, "the polynomial of constant " + std::to_string(k), kPolynomialTerms);
+            for (double& coefficient : c[k]) coefficient = ReadConstant(line);
+            line.End();
+        }
+        if (!in.AtEnd())
+            throw FileError::At(in.Source(), in.Line(),
+                                "values after the 18 polynomials (a file of the other format code?)");
         for (int v = 0; v <= vNeeded; ++v) {
             const double x = v + 0.5;
             for (int k = 0; k < kConstantsPerLevel; ++k) {
@@ -121,6 +151,8 @@ StateConstants ReadConstantsFile(const DatabaseState& db, int entry, int s) {
         if (!(out.values(v, 1) > 0.0f))
             throw FileError::In(in.Source(), "the rotational constant B of v = " + std::to_string(v) + " is " +
                                                  Trim(Str(out.values(v, 1))) + " (it must be above 0)");
+    CheckRisingTerms(out.values, levels - 1, in.Source(), lines);
+    out.originLine = lines.front();
 
     if (cat.StateLambda(s, entry) == 1 && out.convention == 2) ConvertPiConstants(out.values, vNeeded, in.Source());
     return out;
@@ -133,12 +165,13 @@ struct BandProbabilities {
     std::vector<std::array<float, 5>> rows;  ///< rows firstRow, firstRow + 1, ...
 };
 
-/// One transition probability as read: a number of 0 or more.
-float ReadProbability(ListReader& in) {
-    const float value = in.ReadFloat();
+/// One transition probability as read: a band strength within its bound.
+float ReadProbability(LineRecord& record) {
+    const float value = record.Float();
     if (value < 0.0f)
-        throw FileError::At(in.Source(), in.FieldLine(),
+        throw FileError::At(record.Source(), record.Line(),
                             "the transition probability " + Trim(Str(value)) + " is negative");
+    CheckBound(value, kBandStrengthBound, "the transition probability", record.Source(), record.Line());
     return value;
 }
 
@@ -154,32 +187,38 @@ BandProbabilities ReadBandProbabilities(const DatabaseState& db, int vUp, int vL
         // row up to the catalogue's last must be there; records beyond it are not read.
         out.firstRow = cat.StateLambda(2, entry);
         const bool fiveValues = cat.IntFormat(entry, 2) == 1;
+        const std::string rows = "the catalogue needs rows " + std::to_string(out.firstRow) + ".." +
+                                 std::to_string(lastRow) + " (" + std::to_string(lastRow - out.firstRow + 1) +
+                                 " records)";
         for (int row = out.firstRow; row <= lastRow; ++row) {
             if (in.AtEnd())
                 throw FileError::At(in.Source(), in.FieldLine(),
-                                    "the file ends after " + std::to_string(out.rows.size()) +
-                                        " records; the catalogue needs rows " + std::to_string(out.firstRow) + ".." +
-                                        std::to_string(lastRow) + " (" + std::to_string(lastRow - out.firstRow + 1) +
-                                        " records)");
+                                    "the file ends after " + std::to_string(out.rows.size()) + " records; " + rows);
+            LineRecord record(in, "the record of row N = " + std::to_string(row), fiveValues ? 5 : 3);
             std::array<float, 5> g{};
             if (fiveValues) {
-                for (float& value : g) value = ReadProbability(in);
+                for (float& value : g) value = ReadProbability(record);
             } else {
-                const float b = ReadProbability(in), c = ReadProbability(in), d = ReadProbability(in);
+                const float b = ReadProbability(record), c = ReadProbability(record), d = ReadProbability(record);
                 g = {b, b, c, d, d};
             }
+            record.End();
             out.rows.push_back(g);
         }
+        // A record more than the rows: one repeated, every row after it shifted.
+        if (!in.AtEnd()) throw FileError::At(in.Source(), in.Line(), "more records than rows; " + rows);
     } else {
         // Records (v', v'', value), one per band of the system; the band's value holds for every
         // branch and row. A missing, repeated or impossible band is an error.
         std::map<std::pair<int, int>, int> lineOf;
         std::optional<float> value;
         while (!in.AtEnd()) {
-            const int up = in.ReadInt();
-            const int line = in.FieldLine();
-            const int low = in.ReadInt();
-            const float v = ReadProbability(in);
+            LineRecord record(in, "the record", 3);
+            const int up = record.Int();
+            const int line = record.Line();
+            const int low = record.Int();
+            const float v = ReadProbability(record);
+            record.End();
             if (up < 0 || up > cat.MaxVUpper || low < 0 || low > cat.MaxVLower)
                 throw FileError::At(in.Source(), line,
                                     "the band (" + std::to_string(up) + ", " + std::to_string(low) +
@@ -192,6 +231,12 @@ BandProbabilities ReadBandProbabilities(const DatabaseState& db, int vUp, int vL
                                         ") (the first is on line " + std::to_string(it->second) + ")");
             if (up == vUp && low == vLow) value = v;
         }
+        // Every band of the system must be there, not only the one asked for.
+        for (int up = 0; up <= cat.NMaxVib(entry, 1); ++up)
+            for (int low = 0; low <= cat.NMaxVib(entry, 2); ++low)
+                if (!lineOf.count({up, low}))
+                    throw FileError::In(in.Source(), "holds no record for the band (" + std::to_string(up) + ", " +
+                                                         std::to_string(low) + ")");
         if (!value)
             throw FileError::In(in.Source(), "holds no record for the band (" + std::to_string(vUp) + ", " +
                                                  std::to_string(vLow) + ")");
@@ -302,6 +347,16 @@ void ReadStateConstants(DatabaseState& db, int entry) {
         throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue");
     const StateConstants upper = ReadConstantsFile(db, entry, 1);
     const StateConstants lower = ReadConstantsFile(db, entry, 2);
+    // The upper state's lowest level above the lower state's: the (0, 0) band of an electronic
+    // system, T'(0) + the catalogue's upper origin - T''(0).
+    const double origin = upper.values(0, 0) + db.cat.UpperTermOrigin(entry) - lower.values(0, 0);
+    if (!kElectronicOriginBound.Contains(origin))
+        throw FileError::At(ConstantsFileName(db, entry, 1), upper.originLine,
+                            "the term value of v = 0, " + Trim(Str(static_cast<float>(upper.values(0, 0)))) +
+                                " cm-1, puts the (0, 0) band at " + Trim(Str(static_cast<float>(origin))) +
+                                " cm-1 (with the catalogue's upper origin and the lower state's v = 0), outside the " +
+                                Trim(Str(kElectronicOriginBound.lo)) + ".." + Trim(Str(kElectronicOriginBound.hi)) +
+                                " cm-1 of an electronic band system");
     db.MolConst.Fill(0.0f);
     for (int v = 0; v <= db.MolConst.Hi(1); ++v)
         for (int k = 0; k <= 20; ++k) {

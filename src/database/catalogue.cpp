@@ -8,6 +8,7 @@
 #include "common/errors.h"
 #include "common/list_reader.h"
 #include "common/number_format.h"
+#include "database/data_checks.h"
 
 namespace velmora::database {
 
@@ -51,10 +52,10 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
                            " (0, 1 or 2 expected)");
     }
     cat.ReferenceLifetime(i) = in.ReadDouble();
-    if (!(cat.ReferenceLifetime(i) > 0.0 && cat.ReferenceLifetime(i) <= std::numeric_limits<float>::max()))
+    if (!kLifetimeBound.Contains(cat.ReferenceLifetime(i)))
         EntryError(in, i,
-                   "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) +
-                       " ns is not a positive single-precision number");
+                   "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) + " ns lies outside " +
+                       Trim(Str(kLifetimeBound.lo)) + ".." + Trim(Str(kLifetimeBound.hi)) + " ns");
     cat.NMaxVib(i, 1) = in.ReadInt();
     cat.NMaxVib(i, 2) = in.ReadInt();
     if (cat.NMaxVib(i, 1) < 0 || cat.NMaxVib(i, 2) < 0) EntryError(in, i, "a highest vibrational level is negative");
@@ -69,8 +70,10 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
     cat.LevelFileFlag(i) = in.ReadInt();
     cat.UpperTermOrigin(i) = in.ReadDouble();
     cat.MolecularMass(i) = in.ReadFloat();
-    if (!(cat.MolecularMass(i) > 0.0f))
-        EntryError(in, i, "the molecular mass " + Trim(Str(cat.MolecularMass(i))) + " u is not above 0");
+    if (!kMassBound.Contains(cat.MolecularMass(i)))
+        EntryError(in, i,
+                   "the molecular mass " + Trim(Str(cat.MolecularMass(i))) + " u lies outside " +
+                       Trim(Str(kMassBound.lo)) + ".." + Trim(Str(kMassBound.hi)) + " u");
     cat.EmissionScale(i) = in.ReadFloat();
     if (!(cat.EmissionScale(i) > 0.0f))
         EntryError(in, i, "the emission scale " + Trim(Str(cat.EmissionScale(i))) + " is not above 0");

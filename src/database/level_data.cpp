@@ -1,11 +1,12 @@
 #include "database/level_data.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
 #include "common/errors.h"
 #include "common/list_reader.h"
-#include "common/number_format.h"
+#include "database/data_checks.h"
 #include "database/quenching_models.h"
 
 namespace velmora::database {
@@ -54,14 +55,42 @@ struct LevelRecord {
     std::array<float, 4> lifetime{}, rate{}, quenching{};
 };
 
-/// A lifetime, rate or rate constant of component k: never negative.
-float ReadNonNegative(ListReader& in, const char* what, int k) {
-    const float value = in.ReadFloat();
-    if (value < 0.0f)
+/// The records of a level file: rows N = 0, 1, 2 ... one per line, each with the lifetime,
+/// predissociation rate and quenching rate constant of every component within their bounds,
+/// to row `needed` at least (the catalogue's last rotational row of the level: every level that
+/// exists). Reading stops after row `maxN`.
+std::vector<LevelRecord> ReadLevelRecords(ListReader& in, int components, int needed, int maxN) {
+    std::vector<LevelRecord> records;
+    const int count = 1 + 3 * components;
+    for (int N = -1; !in.AtEnd() && N < maxN;) {
+        LineRecord line(in, N < 0 ? "the first record" : "the record after row N = " + std::to_string(N), count);
+        const int expected = N + 1;
+        N = line.Int();
+        if (N != expected)
+            throw FileError::At(in.Source(), line.Line(),
+                                "row N = " + std::to_string(N) + " where N = " + std::to_string(expected) +
+                                    " is expected (the rows run 0, 1, 2 ... each once)");
+        LevelRecord r;
+        r.N = N;
+        for (std::size_t k = 0; k < static_cast<std::size_t>(components); ++k) {
+            const std::string of = " of component " + std::to_string(k + 1) + " at N = " + std::to_string(N);
+            r.lifetime[k] = line.Float();
+            if (r.lifetime[k] != 0.0f)  // 0: the computed lifetime
+                CheckBound(r.lifetime[k], kLifetimeBound, "the radiative lifetime" + of, in.Source(), line.Line());
+            r.rate[k] = line.Float();
+            CheckBound(r.rate[k], kPredissociationBound, "the predissociation rate" + of, in.Source(), line.Line());
+            r.quenching[k] = line.Float();
+            CheckBound(r.quenching[k], kQuenchingConstantBound, "the quenching rate constant" + of, in.Source(),
+                       line.Line());
+        }
+        line.End();
+        records.push_back(r);
+    }
+    if (records.back().N < needed)
         throw FileError::At(in.Source(), in.FieldLine(),
-                            std::string("the ") + what + " of component " + std::to_string(k) + " is negative (" +
-                                Trim(Str(value)) + ")");
-    return value;
+                            "the file ends at row N = " + std::to_string(records.back().N) +
+                                "; the catalogue needs rows 0.." + std::to_string(needed));
+    return records;
 }
 
 }  // namespace
@@ -104,23 +133,8 @@ void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
     in.SkipLine();  // headings
     if (in.AtEnd()) throw FileError::In(in.Source(), "holds no level records");
 
-    // The records; the last one read is the one of row MaxN or above.
-    std::vector<LevelRecord> records;
-    for (int N = -1; !in.AtEnd() && N < maxN;) {
-        N = in.ReadInt();
-        if (N < 0 || N > lastRow)
-            throw FileError::At(in.Source(), in.FieldLine(),
-                                "row N = " + std::to_string(N) + " is outside 0.." + std::to_string(lastRow));
-        LevelRecord r;
-        r.N = N;
-        for (std::size_t k = 0; k < static_cast<std::size_t>(C); ++k) {
-            const int component = static_cast<int>(k) + 1;
-            r.lifetime[k] = ReadNonNegative(in, "radiative lifetime", component);
-            r.rate[k] = ReadNonNegative(in, "predissociation rate", component);
-            r.quenching[k] = ReadNonNegative(in, "quenching rate constant", component);
-        }
-        records.push_back(r);
-    }
+    // The records; the last one read is the one of row MaxN.
+    const std::vector<LevelRecord> records = ReadLevelRecords(in, C, std::min(db.cat.NMaxRot(entry, vUp), maxN), maxN);
 
     // A lifetime in the file is the measured radiative lifetime of that level. The first one of a
     // level that exists sets the radiative scale of the whole vibrational level: the lifetimes

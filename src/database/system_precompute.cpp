@@ -108,8 +108,11 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     db.LineUnitFactor = {};
     db.BandUnitFactor = {};
 
-    // The quenching models of the upper state (none when the database has no model file).
+    // The quenching models of the upper state (none when the database has no model file; then
+    // quenching by a gas composition, which needs them, cannot be computed).
     const std::string models = db.AppPath + kQuenchingModelsFile;
+    if (db.QuenchingSource == 3 && !std::filesystem::exists(models))
+        throw FileError::In(models, "file not found: quenching by a gas composition needs its quenching models");
     db.UpperQuenching = std::filesystem::exists(models)
                             ? ReadQuenchingModels(models).For(cat.MoleculeCode(entry), cat.StateLabel(1, entry))
                             : QuenchingModels{}.For(cat.MoleculeCode(entry), cat.StateLabel(1, entry));

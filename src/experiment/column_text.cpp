@@ -1,5 +1,6 @@
 #include "experiment/column_text.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "common/number_format.h"
@@ -121,6 +122,9 @@ FieldValue ReadField(std::string_view field, DecimalMark mark, double& value) {
     const char markChar = mark == DecimalMark::Comma ? ',' : '.';
     if (!StartsWithNumber(f, markChar)) return FieldValue::NotANumber;
     if (mark == DecimalMark::Point) {
+        // A letter joined to the number ("0x1f", "2e", "12abc") makes the field a word.
+        const std::size_t length = NumberLength(f);
+        if (length < f.size() && std::isalpha(static_cast<unsigned char>(f[length]))) return FieldValue::NotANumber;
         value = Val(f);
         return FieldValue::Number;
     }
@@ -138,7 +142,10 @@ FieldValue ReadField(std::string_view field, DecimalMark mark, double& value) {
         if (c == '.') break;
         out[n++] = c == ',' ? '.' : c;
     }
-    value = Val(std::string_view(out, n));
+    const std::string_view number(out, n);
+    const std::size_t length = NumberLength(number);
+    if (length < n && std::isalpha(static_cast<unsigned char>(number[length]))) return FieldValue::NotANumber;
+    value = Val(number);
     return FieldValue::Number;
 }
 

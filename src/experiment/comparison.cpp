@@ -46,6 +46,8 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
     // for spectra of many points.
     double se = 0, ss = 0, see = 0, sss = 0, ses = 0, sdd = 0;
     int n = 0;
+    float xlo = 0, xhi = 0, elo = 0, ehi = 0;
+    double slo = 0, shi = 0;
     // The last experimental point does not enter the statistics.
     for (int i = 0; i <= last; ++i) {
         exp.SimAtExp(i) = 0.0f;
@@ -55,6 +57,10 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
         const double e = exp.ExpY(i);
         exp.Residual(i) = static_cast<float>((e - s) / zoomY);
         exp.SimAtExp(i) = static_cast<float>(s);
+        if (n == 0) xlo = xhi = exp.ExpX(i), elo = ehi = exp.ExpY(i), slo = shi = s;
+        xlo = std::min(xlo, exp.ExpX(i)), xhi = std::max(xhi, exp.ExpX(i));
+        elo = std::min(elo, exp.ExpY(i)), ehi = std::max(ehi, exp.ExpY(i));
+        slo = std::min(slo, s), shi = std::max(shi, s);
         ++n;
         se += e;
         ss += s;
@@ -82,8 +88,20 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
     exp.ComparedPoints = n;
     exp.Correlation = static_cast<float>(r);
     exp.ChiSquare = static_cast<float>(chi);
+    exp.CompareProblem.clear();
+    if (n > 0 && n < kMinComparedPoints)
+        exp.CompareProblem = "only " + std::to_string(n) + " point" + (n > 1 ? "s" : "") +
+                             " compared (a correlation needs " + std::to_string(kMinComparedPoints) + " or more)";
+    else if (n > 0 && xlo == xhi)
+        exp.CompareProblem = "every compared point lies at x = " + Trim(Str(xlo));
+    else if (n > 0 && elo == ehi)
+        exp.CompareProblem = "the spectrum is flat (every compared intensity is " + Trim(Str(elo)) + ")";
+    else if (n > 0 && slo == shi)
+        exp.CompareProblem = "the simulation is flat over the compared points";
     // With nothing compared a chi-square of 0 would read as a perfect fit: the labels say so.
-    exp.LblCorrelation = "Peak correlation: " + (n > 0 ? Format(exp.Correlation, "0.000000") : kNothingCompared);
+    exp.LblCorrelation = "Peak correlation: " + (n == 0                        ? kNothingCompared
+                                                 : !exp.CompareProblem.empty() ? std::string("nothing to compare")
+                                                                               : Format(exp.Correlation, "0.000000"));
     // Named with its formula: unweighted and not divided by the degrees of freedom, it is not
     // the reduced chi-square of a fit.
     exp.LblDeviation =

@@ -48,8 +48,14 @@ inline constexpr const char* kChiSquareFormula = "(\xCE\xA3(s-e)\xC2\xB2/100)";
 /// Fills SimAtExp and Residual for the experimental points 0..ExpPoints - 1 that lie in the
 /// simulation range Xini..Xend (and on the grid), computes the peak correlation (Pearson r of
 /// experiment and simulation at those points) and the chi-square Σ(s - e)² / 100, and writes
-/// LblCorrelation and LblDeviation. Residuals are divided by the vertical zoom.
+/// LblCorrelation and LblDeviation. Residuals are divided by the vertical zoom. Points that
+/// define no correlation (fewer than kMinComparedPoints, all at one x, a flat spectrum or a
+/// flat simulation) set CompareProblem, and the correlation label says there is nothing to
+/// compare.
 void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, float zoomY);
+
+/// The fewest compared points a peak correlation is computed from (two always correlate by ±1).
+inline constexpr int kMinComparedPoints = 3;
 
 /// The same on the application state (called by the plot redraw when ExpCount > 0).
 void CompareWithSimulation(AppState& app);

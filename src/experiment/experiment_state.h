@@ -55,6 +55,9 @@ struct ExperimentState {
     float Correlation = 0.0f;  ///< peak correlation (Pearson r)
     float ChiSquare = 0.0f;    ///< Σ(s - e)² / 100
     int ComparedPoints = 0;    ///< experimental points that entered the statistics
+    /// Why the compared points define no correlation (fewer than 3, all at one x, a flat
+    /// spectrum or simulation); empty when they do, or when no point was compared.
+    std::string CompareProblem;
     std::string LblCorrelation, LblDeviation;
 
     /// What went wrong in the last failed spectrum read ("<file>, line <n>: <problem>"); empty

@@ -1,14 +1,12 @@
 #include "experiment/spectrum_files.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
-#include <memory>
 #include <vector>
 
 #include "common/errors.h"
@@ -219,20 +217,15 @@ void TwoColumnReader::ProcessLine(std::string_view line) {
 }
 
 std::string FeedFile(TwoColumnReader& reader, const std::string& path) {
-    if (const std::string problem = UnreadableFileProblem(path); !problem.empty()) return path + ": " + problem;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) return path + ": cannot be opened for reading (" + std::strerror(errno) + ")";
     try {
+        RegularFile file(path);
         std::vector<char> buffer(kChunkSize);
-        for (;;) {
-            const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
-            if (got > 0) reader.Feed(std::string_view(buffer.data(), got));
-            if (got < buffer.size()) {
-                if (std::ferror(file.get())) return path + ": read error after line " + std::to_string(reader.Line());
-                break;
-            }
-        }
+        for (std::size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;)
+            reader.Feed(std::string_view(buffer.data(), got));
+        file.CheckUnchanged();
         reader.Finish();
+    } catch (const FileError& e) {
+        return e.what();
     } catch (const SpectrumReadError& e) {
         return e.line > 0 ? path + ", line " + std::to_string(e.line) + ": " + e.problem : path + ": " + e.problem;
     } catch (const std::bad_alloc&) {

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <limits>
 
 #include "common/errors.h"
 #include "common/file_kind.h"
+#include "common/number_format.h"
 #include "experiment/andor_ascii.h"
 #include "experiment/column_text.h"
 #include "experiment/jcamp_dx.h"
@@ -98,11 +98,13 @@ std::string ReadAs(const std::string& path, SpectrumFormat format) {
 /// or a column of uncertainties, is chosen.
 SpectrumFormat FileFormat(const std::string& path, const SpectrumReading& how) {
     std::string head;
-    if (UnreadableFileProblem(path).empty()) {
-        std::ifstream in(path, std::ios::binary);
+    try {
+        // The head tells the layout; a file that cannot be read fails in its reader.
+        RegularFile file(path);
         head.resize(kHeadSize);
-        in.read(head.data(), static_cast<std::streamsize>(head.size()));
-        head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+        head.resize(file.Read(head.data(), head.size()));
+    } catch (const FileError&) {
+        head.clear();
     }
     const std::size_t dot = path.find_last_of('.');
     const std::string_view ext = dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos
@@ -120,19 +122,13 @@ SpectrumFormat FileFormat(const std::string& path, const SpectrumReading& how) {
 SpectrumPoints ReadLayout(const std::string& path, SpectrumFormat format, const SpectrumReading& how,
                           std::string& detail) {
     const std::string prefix = ReadAs(path, format);
-    if (const std::string problem = UnreadableFileProblem(path); !problem.empty()) throw FileError::In(path, problem);
-    std::error_code ec;
-    if (std::filesystem::file_size(path, ec) > kMaxTableFile)
-        throw FileError::In(prefix, "larger than " + std::to_string(kMaxTableFile >> 20) + " MB");
     if (how.sigmaColumn > 0 &&
         (format == SpectrumFormat::JcampDx || format == SpectrumFormat::Spe3 || format == SpectrumFormat::AndorAscii))
         throw FileError::In(prefix, "uncertainties from column " + std::to_string(how.sigmaColumn) +
                                         " were asked for, but " + std::string(FormatName(format)) +
                                         " holds x and intensities only (no column of uncertainties)");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError::In(path, "cannot be opened for reading");
+    std::string text = ReadFileText(path, kMaxTableFile);
     try {
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (format != SpectrumFormat::Spe3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.erase(0, 3);
         if (format != SpectrumFormat::Spe3 && text.find('\0') != std::string::npos)
             throw SpectrumReadError{
@@ -253,8 +249,14 @@ int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool
     const int count = static_cast<int>(kept.x.size());
     double maxY = 0.0;
     for (int i = 0; i < count; ++i) {
+        const double y = kept.y[static_cast<std::size_t>(i)];
+        // Intensities are held in single precision (a sum of frames may pass its range).
+        if (!(std::fabs(y) <= std::numeric_limits<float>::max()))
+            throw SpectrumReadError{
+                0, "the intensity " + Trim(Str(y)) + " at x = " + Trim(Str(kept.x[static_cast<std::size_t>(i)])) +
+                       " exceeds single precision (" + Trim(Str(std::numeric_limits<float>::max())) + ")"};
         exp.ExpXRaw(i) = static_cast<float>(kept.x[static_cast<std::size_t>(i)]);
-        exp.ExpYRaw(i) = static_cast<float>(kept.y[static_cast<std::size_t>(i)]);
+        exp.ExpYRaw(i) = static_cast<float>(y);
         maxY = std::max(maxY, kept.y[static_cast<std::size_t>(i)]);
     }
     exp.ExpPoints = count - 1;
@@ -292,6 +294,8 @@ bool ReadSpectrumFile(ExperimentState& exp, const std::string& path, Dialogs& di
         return count > 2;
     } catch (const FileError& e) {
         return fail(e.what());
+    } catch (const SpectrumReadError& e) {
+        return fail(ReadAs(path, format) + ": " + e.problem);
     } catch (const std::bad_alloc&) {
         return fail(path + ": not enough memory for the spectrum");
     }

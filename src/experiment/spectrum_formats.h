@@ -66,7 +66,7 @@ SpectrumPoints KeptSpectrumPoints(const SpectrumPoints& points, bool nanometreRu
 /// Puts points into ExpXRaw/ExpYRaw and ExpX/ExpY with the two-column rules: x below 1000 is nm
 /// and becomes Å, only x above 1000 Å is kept, the largest intensity becomes 100. Without the
 /// nm rule (a file whose x unit the user named) x is kept as written, every x above 0. Returns
-/// the number of points kept.
+/// the number of points kept. Throws SpectrumReadError for an intensity beyond single precision.
 int StoreSpectrumPoints(ExperimentState& exp, const SpectrumPoints& points, bool nanometreRule = true);
 
 /// Reads a spectrum file of any recognised layout with the intensity column of `how`. Plain

@@ -34,13 +34,13 @@ BatchRow FitFile(const FitRequest& request, const std::string& file) {
 }
 
 std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
-                               const std::function<void(const BatchRow&)>& done) {
+                               const BatchRowDone& done) {
     std::vector<BatchRow> rows(files.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
             rows[i] = FitFile(request, files[i]);
-            if (done) done(rows[i]);
+            if (done) done(i, rows[i]);
         }
     };
     const int threads =

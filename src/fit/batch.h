@@ -3,6 +3,7 @@
 // the number of threads, and a file that fails is reported on its own row.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,11 +30,14 @@ struct BatchRow {
 /// How the spectrum files of a request are read: its reading, on the axis of its conditions.
 experiment::SpectrumReading FileReading(const FitRequest& request);
 
+/// Called after each file of a batch, from the thread that fitted it, with the file's index in
+/// the list and its row (which stays in place until FitBatch returns).
+using BatchRowDone = std::function<void(std::size_t index, const BatchRow& row)>;
+
 /// Fits every file (read by ReadMeasuredSpectrum with FileReading(request)) with the request,
-/// its spectrum replaced by the file's; `jobs` threads at once (at
-/// least 1). `done` is called after each file, from the thread that fitted it.
+/// its spectrum replaced by the file's; `jobs` threads at once (at least 1).
 std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
-                               const std::function<void(const BatchRow&)>& done = {});
+                               const BatchRowDone& done = {});
 
 /// Fits one file of a batch, turning failures into its row.
 BatchRow FitFile(const FitRequest& request, const std::string& file);

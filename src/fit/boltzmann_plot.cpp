@@ -42,6 +42,95 @@ Line FitLine(const std::vector<double>& x, const std::vector<double>& y, const s
     return l;
 }
 
+/// A column of the design matrix: a unit-population spectrum on its grid (a level's, or a whole
+/// other v''s) interpolated at the points, or (spectrum null) the baseline or its slope.
+struct Candidate {
+    const std::vector<float>* spectrum;
+    const simulation::SpectralGrid* grid;
+    int level;  ///< term index of a level's column; -1 another v', -2 baseline, -3 slope
+};
+
+/// The weighted linear least-squares solution of the candidate columns that are not zero at
+/// every point, with each column scaled to unit length so that levels of very different
+/// strength condition alike.
+struct BlockSolution {
+    std::vector<int> levelOf;    ///< per kept column: the candidate's level
+    Eigen::VectorXd norms;       ///< per kept column: its length before the scaling
+    Eigen::VectorXd coef;        ///< per kept column, in the scaled columns
+    Eigen::MatrixXd covariance;  ///< (AᵀA)⁻¹ of the scaled columns (pseudo-inverse)
+    double chiSquare = 0.0;      ///< weighted sum of squared residuals
+};
+
+/// Rows of the design matrix formed at a time.
+constexpr Eigen::Index kBlockRows = 4096;
+
+/// Solves the least-squares problem of the candidates without ever holding the whole design
+/// matrix: its rows are formed a block at a time and folded into a triangular factor (the QR
+/// factorisation of the rows so far, [R; block] = Q' R'), which with Qᵀb and the squared
+/// residual left out of its range is all the solution needs. Memory: a block and the factor,
+/// whatever the number of points. The SVD of the factor then gives the same solution, with the
+/// same cut of singular values below 1e-10 of the largest, as that of the whole matrix.
+BlockSolution SolveInBlocks(const std::vector<Candidate>& candidates, const std::vector<double>& u,
+                            const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& w,
+                            double centre) {
+    const Eigen::Index n = static_cast<Eigen::Index>(x.size());
+    const Eigen::Index q = static_cast<Eigen::Index>(candidates.size());
+    Eigen::MatrixXd R = Eigen::MatrixXd::Zero(q, q);
+    Eigen::VectorXd c = Eigen::VectorXd::Zero(q);
+    Eigen::VectorXd largest = Eigen::VectorXd::Zero(q);  // of the unweighted column
+    double outside = 0.0;                                // |b|² outside the columns' range
+    for (Eigen::Index first = 0; first < n; first += kBlockRows) {
+        const Eigen::Index m = std::min(kBlockRows, n - first);
+        Eigen::MatrixXd stack(q + m, q);
+        Eigen::VectorXd rhs(q + m);
+        stack.topRows(q) = R;
+        rhs.head(q) = c;
+        for (Eigen::Index r = 0; r < m; ++r) {
+            const std::size_t i = static_cast<std::size_t>(first + r);
+            for (Eigen::Index j = 0; j < q; ++j) {
+                const Candidate& k = candidates[static_cast<std::size_t>(j)];
+                const double value = k.spectrum      ? Interpolate(*k.grid, *k.spectrum, u[i]).value
+                                     : k.level == -2 ? 1.0
+                                                     : x[i] - centre;
+                largest(j) = std::max(largest(j), std::fabs(value));
+                stack(q + r, j) = w[i] * value;
+            }
+            rhs(q + r) = w[i] * y[i];
+        }
+        const Eigen::HouseholderQR<Eigen::MatrixXd> qr(stack);
+        const Eigen::VectorXd rotated = qr.householderQ().transpose() * rhs;
+        R = qr.matrixQR().topRows(q).triangularView<Eigen::Upper>();
+        c = rotated.head(q);
+        outside += rotated.tail(m).squaredNorm();
+    }
+
+    // The columns that are not zero at every point, scaled to unit length: the lengths of the
+    // columns of A are those of R (Q is orthonormal).
+    BlockSolution out;
+    std::vector<Eigen::Index> kept;
+    for (Eigen::Index j = 0; j < q; ++j) {
+        const bool always = !candidates[static_cast<std::size_t>(j)].spectrum;
+        if ((always || largest(j) > 0.0) && R.col(j).norm() > 0.0) kept.push_back(j);
+    }
+    const Eigen::Index p = static_cast<Eigen::Index>(kept.size());
+    Eigen::MatrixXd Rs(q, p);
+    out.norms.resize(p);
+    for (Eigen::Index k = 0; k < p; ++k) {
+        const Eigen::Index j = kept[static_cast<std::size_t>(k)];
+        out.norms(k) = R.col(j).norm();
+        Rs.col(k) = R.col(j) / out.norms(k);
+        out.levelOf.push_back(candidates[static_cast<std::size_t>(j)].level);
+    }
+    const Eigen::JacobiSVD<Eigen::MatrixXd> svd(Rs, Eigen::ComputeThinU | Eigen::ComputeThinV);
+    const Eigen::VectorXd s = svd.singularValues();
+    Eigen::VectorXd sInv = Eigen::VectorXd::Zero(s.size());
+    for (Eigen::Index k = 0; k < s.size(); ++k) sInv(k) = s(k) > 1e-10 * s(0) ? 1.0 / s(k) : 0.0;
+    out.coef = svd.matrixV() * sInv.asDiagonal() * svd.matrixU().transpose() * c;
+    out.chiSquare = (Rs * out.coef - c).squaredNorm() + outside;
+    out.covariance = svd.matrixV() * sInv.cwiseAbs2().asDiagonal() * svd.matrixV().transpose();
+    return out;
+}
+
 std::string Csv(double v) {
     if (std::isnan(v)) return "";
     char buf[32];
@@ -106,46 +195,25 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     simulation::SpectralGrid grid;
     const std::vector<std::vector<float>> spectra = tracer.LevelSpectra(v, ids, values, grid);
 
-    // Design matrix: the levels with lines on the points, the other v', baseline and slope.
-    const Eigen::Index n = static_cast<Eigen::Index>(x.size());
-    std::vector<Eigen::VectorXd> columns;
-    std::vector<int> levelOf;  // term index of a column, -1 for the others
-    auto add = [&](const std::vector<float>& s, const simulation::SpectralGrid& g, int term) {
-        Eigen::VectorXd c(n);
-        for (Eigen::Index i = 0; i < n; ++i) c(i) = Interpolate(g, s, u[static_cast<std::size_t>(i)]).value;
-        if (c.cwiseAbs().maxCoeff() <= 0.0) return;
-        columns.push_back(std::move(c));
-        levelOf.push_back(term);
-    };
-    for (std::size_t k = 0; k < terms.size(); ++k) add(spectra[k], grid, static_cast<int>(k));
+    // Design matrix: the levels with lines on the points, the other v', baseline and slope,
+    // weighted; solved without holding it (see SolveInBlocks).
+    std::vector<Candidate> candidates;
+    for (std::size_t k = 0; k < terms.size(); ++k) candidates.push_back({&spectra[k], &grid, static_cast<int>(k)});
     for (std::size_t k = 0; k < vibLevels.size(); ++k)
-        if (vibLevels[k] != v) add(others.levels[k], others.grid, -1);
-    columns.push_back(Eigen::VectorXd::Ones(n)), levelOf.push_back(-2);
-    Eigen::VectorXd slope(n);
-    for (Eigen::Index i = 0; i < n; ++i) slope(i) = x[static_cast<std::size_t>(i)] - centre;
-    columns.push_back(slope), levelOf.push_back(-2);
-    const Eigen::Index p = static_cast<Eigen::Index>(columns.size());
+        if (vibLevels[k] != v) candidates.push_back({&others.levels[k], &others.grid, -1});
+    candidates.push_back({nullptr, nullptr, -2});  // baseline
+    candidates.push_back({nullptr, nullptr, -3});  // slope
+    const BlockSolution solution = SolveInBlocks(candidates, u, x, y, w, centre);
+    const std::vector<int>& levelOf = solution.levelOf;
+    const Eigen::Index n = static_cast<Eigen::Index>(x.size());
+    const Eigen::Index p = static_cast<Eigen::Index>(levelOf.size());
     if (n <= p)
         throw FitInputError(request.spectrum.source + ": " + std::to_string(n) + " points for " + std::to_string(p) +
                             " level populations and baseline terms");
-    Eigen::MatrixXd A(n, p);
-    Eigen::VectorXd b(n);
-    for (Eigen::Index i = 0; i < n; ++i) {
-        const double wi = w[static_cast<std::size_t>(i)];
-        for (Eigen::Index j = 0; j < p; ++j) A(i, j) = wi * columns[static_cast<std::size_t>(j)](i);
-        b(i) = wi * y[static_cast<std::size_t>(i)];
-    }
-    // Columns scaled to unit length so that levels of very different strength condition alike.
-    const Eigen::VectorXd norms = A.colwise().norm();
-    const Eigen::MatrixXd As = A * norms.cwiseInverse().asDiagonal();
-    const Eigen::JacobiSVD<Eigen::MatrixXd> svd(As, Eigen::ComputeThinU | Eigen::ComputeThinV);
-    const Eigen::VectorXd s = svd.singularValues();
-    Eigen::VectorXd sInv(s.size());
-    for (Eigen::Index k = 0; k < s.size(); ++k) sInv(k) = s(k) > 1e-10 * s(0) ? 1.0 / s(k) : 0.0;
-    const Eigen::VectorXd coef = svd.matrixV() * sInv.asDiagonal() * svd.matrixU().transpose() * b;
-    const double chi2 = (As * coef - b).squaredNorm();
-    const double scale = chi2 / static_cast<double>(n - p);
-    const Eigen::MatrixXd cov = svd.matrixV() * sInv.cwiseAbs2().asDiagonal() * svd.matrixV().transpose() * scale;
+    const Eigen::VectorXd& norms = solution.norms;
+    const Eigen::VectorXd& coef = solution.coef;
+    const double scale = solution.chiSquare / static_cast<double>(n - p);
+    const Eigen::MatrixXd cov = solution.covariance * scale;
 
     std::vector<double> E, L, S;
     for (Eigen::Index j = 0; j < p; ++j) {

@@ -133,16 +133,23 @@ std::vector<std::string> ResultLines(const FitResult& r, AxisUnit unit) {
 }
 
 void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows) {
+    std::vector<const BatchRow*> held;
+    for (const BatchRow& row : rows) held.push_back(&row);
+    WriteBatchCsv(path, held);
+}
+
+void WriteBatchCsv(const std::string& path, const std::vector<const BatchRow*>& rows) {
     // Every parameter any row has, in the order first met.
     std::vector<std::string> names;
-    for (const BatchRow& row : rows)
-        for (const Parameter& q : row.result.parameters)
+    for (const BatchRow* row : rows)
+        for (const Parameter& q : row->result.parameters)
             if (std::find(names.begin(), names.end(), q.name) == names.end()) names.push_back(q.name);
     AtomicTextWriter out(path);
     std::string header = "file,status,message,reduced_chi_square,points,evaluations,convention";
     for (const std::string& n : names) header += "," + CsvText(n) + "," + CsvText(n + "_sigma");
     out.WriteLine(header + ",at_bound,warnings");
-    for (const BatchRow& row : rows) {
+    for (const BatchRow* held : rows) {
+        const BatchRow& row = *held;
         const FitResult& r = row.result;
         const bool fitted = row.outcome == BatchOutcome::Fitted;
         std::string line = CsvText(row.file) + "," + OutcomeName(row.outcome) + "," + CsvText(row.message) + ",";

@@ -32,6 +32,8 @@ void WriteFitResults(const std::string& path, const FitResult& r, simulation::Ax
 /// message, reduced chi-square, points, evaluations, convention, then value and uncertainty of
 /// every parameter any row has, and the warnings. FileError when the file cannot be written.
 void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows);
+/// The same for rows held elsewhere (a batch still running: the rows finished so far).
+void WriteBatchCsv(const std::string& path, const std::vector<const BatchRow*>& rows);
 
 /// Writes x, y, model, residual (y − model), fitted (1/0) and each band system's part per point.
 void WriteResidualsCsv(const std::string& path, const FitResult& r);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "fit/fit_errors.h"
 #include "fit/spectrum_model.h"
@@ -34,7 +35,7 @@ std::vector<NamedSetting> ParseNames(const std::vector<std::string>& names, bool
     for (const std::string& n : names) {
         NamedSetting s{n, ParseParameterName(n, lif)};
         if (s.pattern.system && *s.pattern.system >= systems)
-            throw FitInputError(n + ": the fit has " + std::to_string(systems) + " band system" +
+            throw FitInputError(Excerpt(n) + ": the fit has " + std::to_string(systems) + " band system" +
                                 (systems > 1 ? "s" : ""));
         out.push_back(std::move(s));
     }
@@ -116,7 +117,8 @@ struct Settings {
                 if (!n.used) {
                     std::string names;
                     for (const Parameter& q : table) names += (names.empty() ? "" : ", ") + q.name;
-                    throw FitInputError(n.name + " is not a parameter of this fit (its parameters: " + names + ")");
+                    throw FitInputError(Excerpt(n.name) + " is not a parameter of this fit (its parameters: " + names +
+                                        ")");
                 }
     }
 };
@@ -150,7 +152,33 @@ struct Setup {
     std::unique_ptr<SpectrumModel> model;
     std::vector<std::string> labels;  ///< the band systems
     double noiseSigma = 0.0;
+    /// The span of the weighted y (a power of 2, so that dividing by it is exact): the solver
+    /// sees the residuals in this unit, so that its tolerances do not depend on the unit of y.
+    double residualUnit = 1.0;
 };
+
+/// The power of 2 at or below the span of the weighted measured values: the residuals divided by
+/// it are of order 1 for a model that misses the whole spectrum, whatever the unit of y.
+double ResidualUnit(const FitPoints& points) {
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+    for (std::size_t i = 0; i < points.y.size(); ++i) {
+        const double wy = points.weight[i] * points.y[i];
+        lo = std::min(lo, wy), hi = std::max(hi, wy);
+    }
+    const double span = hi - lo;
+    if (!(span > 0.0) || !std::isfinite(span)) return 1.0;
+    return std::ldexp(1.0, std::clamp(std::ilogb(span), -1000, 1000));
+}
+
+/// Refuses options that would make a fit run without end.
+void CheckOptions(const FitOptions& o) {
+    if (o.maxIterations < 1 || o.maxIterations > kMaxIterations)
+        throw FitInputError("the iteration limit " + std::to_string(o.maxIterations) + " is outside 1.." +
+                            std::to_string(kMaxIterations));
+    if (o.scanPoints < 0 || o.scanPoints > kMaxScanPoints)
+        throw FitInputError("the temperature scan of " + std::to_string(o.scanPoints) + " points is outside 0.." +
+                            std::to_string(kMaxScanPoints));
+}
 
 Setup Prepare(const FitRequest& r) {
     const simulation::SimulationConditions& c = r.conditions;
@@ -159,6 +187,13 @@ Setup Prepare(const FitRequest& r) {
     if (systems == 0) throw FitInputError("no band system to fit");
     for (const FitSystem& s : r.systems)
         if (!s.model || !s.database) throw FitInputError("a band system of the fit is not loaded");
+    for (std::size_t a = 0; a < r.systems.size(); ++a)
+        for (std::size_t b = a + 1; b < r.systems.size(); ++b)
+            if (r.systems[a].label == r.systems[b].label)
+                throw FitInputError(r.systems[a].label +
+                                    " is given twice: two copies of one band system have the same spectrum and "
+                                    "cannot be told apart (give each system once)");
+    CheckOptions(r.options);
     simulation::CheckConditions(c);
     if (r.convention == IntensityConvention::Energy && c.kind != SpectrumKind::Emission)
         throw FitInputError(
@@ -183,6 +218,10 @@ Setup Prepare(const FitRequest& r) {
         if (!spectrum.sigma.empty()) sigma.push_back(spectrum.sigma[i]);
     }
     const std::string range = Number(spectrum.x.front()) + ".." + Number(spectrum.x.back());
+    if (points.x.size() > static_cast<std::size_t>(kMaxFitPoints))
+        throw FitInputError(spectrum.source + ": " + std::to_string(points.x.size()) +
+                            " points to fit; a fit takes at most " + std::to_string(kMaxFitPoints) +
+                            " (fit a part of the range, or average neighbouring points)");
     if (points.x.empty())
         throw FitInputError(spectrum.source + ": no point is left to fit (the spectrum covers " + range +
                             (r.limitToRange ? ", the range is " + Number(lo) + ".." + Number(hi) : std::string()) +
@@ -193,6 +232,9 @@ Setup Prepare(const FitRequest& r) {
                             "): nothing to fit");
     const double yspan = *yhi - *ylo;
     const double xlo = points.x.front(), xhi = points.x.back();
+    if (xlo == xhi)
+        throw FitInputError(spectrum.source + ": every fitted point lies at x = " + Number(xlo) +
+                            ": nothing to fit (a spectrum needs points over a range of x)");
     points.centre = 0.5 * (xlo + xhi);
     const double half = std::max(0.5 * (xhi - xlo), 1e-12);
 
@@ -312,6 +354,8 @@ Setup Prepare(const FitRequest& r) {
         setup.values.push_back(table[k].value);
         if (table[k].free) setup.free.push_back(static_cast<int>(k));
     }
+    if (setup.free.empty())
+        throw FitInputError("no parameter is free: name at least one to fit (t, scale, baseline ...)");
     if (points.x.size() <= setup.free.size())
         throw FitInputError(spectrum.source + ": " + std::to_string(points.x.size()) + " points for " +
                             std::to_string(setup.free.size()) +
@@ -351,6 +395,7 @@ Setup Prepare(const FitRequest& r) {
         setup.typical.push_back(t > 0.0 && std::isfinite(t) ? t : 1.0);
     }
     setup.table = table;
+    setup.residualUnit = ResidualUnit(points);
     for (const FitSystem& s : r.systems) setup.labels.push_back(s.label);
     setup.model = std::make_unique<SpectrumModel>(std::move(tracers), std::move(layout), table, std::move(points));
     return setup;
@@ -429,14 +474,15 @@ public:
             error_ = e.what();
             return false;
         }
+        const double unit = setup_.residualUnit;
         for (std::size_t i = 0; i < n; ++i) {
-            residuals[i] = pts.weight[i] * (m_[i] - pts.y[i]);
+            residuals[i] = pts.weight[i] * (m_[i] - pts.y[i]) / unit;
             if (!std::isfinite(residuals[i])) return false;
         }
         if (withJacobian) {
             for (std::size_t i = 0; i < n; ++i)
                 for (std::size_t j = 0; j < nf; ++j)
-                    jacobians[0][i * nf + j] = pts.weight[i] * J_[i * nf + j] * setup_.typical[j];
+                    jacobians[0][i * nf + j] = pts.weight[i] * J_[i * nf + j] * setup_.typical[j] / unit;
             z_.assign(z[0], z[0] + nf);
             residuals_.assign(residuals, residuals + n);
             jacobian_.assign(jacobians[0], jacobians[0] + n * nf);
@@ -450,7 +496,7 @@ public:
     std::vector<double> Jacobian() const {
         std::vector<double> J = jacobian_;
         const std::size_t nf = setup_.free.size();
-        for (std::size_t k = 0; k < J.size(); ++k) J[k] /= setup_.typical[k % nf];
+        for (std::size_t k = 0; k < J.size(); ++k) J[k] *= setup_.residualUnit / setup_.typical[k % nf];
         return J;
     }
 
@@ -604,8 +650,10 @@ FitResult FitSpectrum(const FitRequest& request) {
         const std::size_t k = static_cast<std::size_t>(setup.free[j]);
         Parameter& q = result.parameters[k];
         result.uncertainties[k] = std::sqrt(cov.matrix[j * nf + j]);
+        // On a bound: within a millionth of the parameter's typical change (or of the span of
+        // narrow bounds), so that a far bound (t = 1..1e30) does not claim a value far from it.
         const double span = std::isfinite(q.upper - q.lower) ? q.upper - q.lower : setup.typical[j];
-        const double tol = 1e-6 * std::max(span, 1e-300);
+        const double tol = 1e-6 * std::max(std::min(span, setup.typical[j]), 1e-300);
         const bool low = q.value <= q.lower + tol, high = q.value >= q.upper - tol;
         if (low || high) {
             result.atBound[k] = true;

@@ -21,10 +21,18 @@
 
 namespace velmora::fit {
 
+/// The most Levenberg–Marquardt iterations a fit may be given (each is a spectrum or more).
+inline constexpr int kMaxIterations = 10000;
+/// The most temperatures the start scan may try per free temperature.
+inline constexpr int kMaxScanPoints = 1000;
+/// The most points a fit or a Boltzmann plot takes (after the range and the excluded ranges):
+/// its memory grows with the points times the free parameters.
+inline constexpr int kMaxFitPoints = 2'000'000;
+
 /// How a fit runs.
 struct FitOptions {
-    int maxIterations = 100;  ///< Levenberg–Marquardt iterations
-    int scanPoints = 12;      ///< temperatures tried per free temperature before the local fit
+    int maxIterations = 100;  ///< Levenberg–Marquardt iterations, 1..kMaxIterations
+    int scanPoints = 12;      ///< temperatures tried per free temperature before the local fit, 0..kMaxScanPoints
     /// Grid points per FWHM of the fitted spectra (at least the conditions' point density).
     int pointsPerWidth = 14;
     /// Receives the progress in percent (scan, then iterations); called on the fitting thread.
@@ -88,8 +96,11 @@ struct FitResult {
 };
 
 /// Fits the spectrum of the request. Throws FitInputError for input it cannot fit (the message
-/// names the file, point or parameter), FitConvergenceError when the solver does not converge,
-/// FitCancelled when cancelled. Never returns the start values as a result.
+/// names the file, point or parameter: no free parameter, a band system given twice, more than
+/// kMaxFitPoints points, options beyond their limits), FitConvergenceError when the solver does
+/// not converge, FitCancelled when cancelled. Never returns the start values as a result. The
+/// result does not depend on the unit of y: a spectrum times any factor gives the same
+/// temperatures and relative uncertainties, its scale and baseline times that factor.
 FitResult FitSpectrum(const FitRequest& request);
 
 }  // namespace velmora::fit

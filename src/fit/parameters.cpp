@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "common/errors.h"
 #include "fit/fit_errors.h"
 
 namespace velmora::fit {
@@ -38,7 +39,7 @@ std::optional<int> WholeNumber(std::string_view text) {
 }
 
 [[noreturn]] void Unknown(std::string_view name, const std::string& why) {
-    throw FitInputError("\"" + std::string(name) + "\" is not a fit parameter" + why +
+    throw FitInputError("\"" + Excerpt(name) + "\" is not a fit parameter" + why +
                         " (t, tvib, pop, pop(v=N), scale, baseline, slope, shift, stretch, quadratic, gauss, "
                         "lorentz; \":k\" for band system k)");
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/errors.h"
+#include "common/file_kind.h"
 #include "common/number_format.h"
 #include "common/services.h"
 #include "common/text_writer.h"
@@ -30,11 +31,7 @@ int LevelFromAnswer(const std::string& answer, int vmax, int fallback) {
 
 /// Opens a population file for list reading, refusing anything too large to be one.
 ListReader OpenPopulationFile(const std::string& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && static_cast<long long>(size) > kMaxPopulationFileBytes)
-        throw FileError::In(path, "too large for a population file (" + std::to_string(size) + " bytes)");
-    return ListReader::FromFile(path);
+    return ListReader(ReadFileText(path, static_cast<std::uintmax_t>(kMaxPopulationFileBytes)), path);
 }
 
 /// Runs a writer; a failure is shown in a message naming the file. True when written.

@@ -2,17 +2,16 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "common/errors.h"
+#include "common/file_kind.h"
 #include "simulation/line_list.h"
 
 namespace velmora::simulation {
 
 TransmissionCurve ReadDetectionFilter(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw FileError::In(path, "file not found or not readable");
+    std::istringstream in(ReadFileText(path));
     TransmissionCurve curve;
     std::string text;
     for (int line = 1; std::getline(in, text); ++line) {

@@ -1,6 +1,7 @@
 // velmora-cli compare on a small hand-made database, against spectra written by the simulator.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -84,10 +85,10 @@ TEST(CliCompare, TheXUnitOfTheFileIsConvertedToTheAxis) {
 
 TEST(CliCompare, ResidualsFileAndFileLimits) {
     CliDatabase db;
-    // A spectrum over part of the range, across the (0, 0) band: a flat 50 between 3327 and 3337 Å.
+    // A spectrum over part of the range, across the (0, 0) band: 50 to 54 between 3327 and 3337 Å.
     std::string text;
-    for (int i = 0; i <= 100; ++i) text += Format(3327.0 + 0.1 * i, "0.0") + ", 50\r\n";
-    const std::string spectrum = db.data.Write("flat.csv", text).string();
+    for (int i = 0; i <= 100; ++i) text += Format(3327.0 + 0.1 * i, "0.0") + ", " + Format(50 + i % 5, "0") + "\r\n";
+    const std::string spectrum = db.data.Write("part.csv", text).string();
     const std::string residuals = (db.data.Dir() / "res.csv").string();
 
     const Result r =
@@ -104,7 +105,7 @@ TEST(CliCompare, ResidualsFileAndFileLimits) {
         double x, e, s, d;
         char c;
         ASSERT_TRUE(f >> x >> c >> e >> c >> s >> c >> d) << line;
-        EXPECT_NEAR(e, 100.0, 1e-9);  // flat spectra are scaled to 100
+        EXPECT_NEAR(e, 100.0 * std::round(e * 54.0 / 100.0) / 54.0, 1e-3);  // scaled to a peak of 100
         EXPECT_NEAR(d, e - s, 2e-4);
         ++rows;
     }
@@ -114,7 +115,8 @@ TEST(CliCompare, ResidualsFileAndFileLimits) {
 TEST(CliCompare, SpectrometerExportWithAChosenColumn) {
     CliDatabase db;
     std::string text = "Spectrometer: test\nIntegration time: 0.1 s\n";
-    for (int i = 0; i <= 100; ++i) text += Format(3327.0 + 0.1 * i, "0.0") + "\t50\t" + Format(i, "0") + "\n";
+    for (int i = 0; i <= 100; ++i)
+        text += Format(3327.0 + 0.1 * i, "0.0") + "\t" + Format(50 + i % 3, "0") + "\t" + Format(i, "0") + "\n";
     const std::string spectrum = db.data.Write("export.txt", text).string();
     for (const auto& [column, code, said] : std::vector<std::tuple<std::string, int, std::string>>{
              {"2", 0, "read as text with a header block, x from column 1, intensity from column 2 of 3"},
@@ -149,6 +151,33 @@ TEST(CliCompare, BadInputIsRefusedWithAReason) {
     EXPECT_NE(r.err.find("option --multiply: 1e38 is outside 0 (excluded)..1000000"), std::string::npos) << r.err;
     r = RunCli(With({"compare", "--spectrum", spectrum, "--multiply", "0"}, Simulation(db)));
     EXPECT_EQ(r.code, 1);
+}
+
+TEST(CliCompare, SpectraThatDefineNoCorrelationAreRefused) {
+    // Two points always correlate by ±1 and a constant by 0: neither says anything. The last
+    // point of a file never enters the statistics.
+    CliDatabase db;
+    std::string flat, zero, oneX;
+    for (int i = 0; i <= 20; ++i) {
+        const std::string x = Format(3320.0 + 0.5 * i, "0.0");
+        flat += x + " 7\n", zero += x + " 0\n", oneX += "3325.0 " + std::to_string(i % 4) + "\n";
+    }
+    const struct {
+        const char *name, *text, *message;
+    } cases[] = {
+        {"flat", flat.c_str(), "nothing to compare: the spectrum is flat (every compared intensity is 100)"},
+        {"zero", zero.c_str(), "nothing to compare: the spectrum is flat (every compared intensity is 0)"},
+        {"one x", oneX.c_str(), "nothing to compare: every compared point lies at x = 3325"},
+        {"three points", "3320 1\n3321 5\n3322 2\n", "nothing to compare: only 2 points compared"},
+        {"hexadecimal", "3320 1\n3321 0x1f\n3322 2\n3323 4\n", "line 2: the intensity \"0x1f\" is not a number"},
+    };
+    for (const auto& c : cases) {
+        const Result r =
+            RunCli(With({"compare", "--spectrum", db.data.Write("c.txt", c.text).string()}, Simulation(db)));
+        EXPECT_EQ(r.code, 1) << c.name;
+        EXPECT_TRUE(r.out.empty()) << c.name << ": " << r.out;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    }
 }
 
 TEST(CliCompare, NothingComparedIsAnErrorWithTheProbableUnit) {

@@ -154,7 +154,7 @@ TEST(CliDatabaseCommands, BadRequestsAreExplained) {
         std::vector<std::string> args;
         std::string message;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {{"lines", "--band", "0,0", "--data", folder}, "option --entry N is required"},
         {{"lines", "--entry", "1", "--data", folder}, "option --band VUP,VLOW is required"},
         {{"lines", "--entry", "1", "--band", "0", "--data", folder}, "\"0\" is not two whole numbers"},
@@ -169,6 +169,8 @@ TEST(CliDatabaseCommands, BadRequestsAreExplained) {
         {{"lif-lines", "--entry", "1", "--range", "1:2", "--temperatures", "300-2000", "--data", folder},
          "\"300-2000\" is not A:B"},
     };
+    cases.push_back({{}, "usage: velmora-cli <command>"});  // no command: bad input, as an unknown one
+    cases.push_back({{"simulat", "--entry", "1"}, "unknown command \"simulat\""});
     for (const auto& c : cases) {
         const Result r = RunCli(c.args);
         EXPECT_EQ(r.code, 1) << c.message;

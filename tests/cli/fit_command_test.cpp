@@ -79,6 +79,7 @@ TEST(CliFit, EveryFailureHasItsMessageAndExitCode) {
     const std::string good = s.Noisy("good.txt", 2);
     const std::string nan = s.dir.Write("nan.txt", "3080 1\n3081 nan\n3082 2\n").string();
     const std::string flat = s.dir.Write("flat.txt", "3080 0\n3081 0\n3082 0\n3083 0\n").string();
+    const std::string oneX = s.dir.Write("onex.txt", "3080 1\n3080 3\n3080 2\n3080 5\n3080 4\n").string();
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -88,11 +89,17 @@ TEST(CliFit, EveryFailureHasItsMessageAndExitCode) {
         {{"--spectrum", (s.dir / "none.txt").string()}, 1, "none.txt"},
         {{"--spectrum", nan}, 1, "line 2"},
         {{"--spectrum", flat}, 1, "flat"},
+        {{"--spectrum", oneX}, 1, "every fitted point lies at x = 3080: nothing to fit"},
         {{"--spectrum", good, "--free", "t,colour"}, 1, "\"colour\" is not a fit parameter"},
         {{"--spectrum", good, "--start", "4000", "--end", "4100"}, 1, "no point is left"},
         {{"--spectrum", good, "--bounds", "t=300"}, 1, "LO:HI"},
         {{"--spectrum", good, "--iterations", "1", "--scan", "0"}, 2, "not converged"},
-        {{"--spectrum", good, "--entry", "1,1", "--free", "scale,baseline"}, 2, "do not determine"},
+        {{"--spectrum", good, "--entry", "1,1", "--free", "scale,baseline"}, 1, "OH (A-X) is given twice"},
+        // An empty list would reach the solver with no parameter (and abort it).
+        {{"--spectrum", good, "--free", ""}, 1, "option --free: no parameter named"},
+        {{"--spectrum", good, "--free", ","}, 1, "option --free: no parameter named"},
+        {{"--spectrum", good, "--scan", "1001"}, 1, "option --scan takes 0..1000"},
+        {{"--spectrum", good, "--iterations", "20000"}, 1, "option --iterations takes 1..10000"},
         {{"--spectrum", s.dir.path().string() + "/*.nothing"}, 1, "no file matches"},
     };
     for (const Case& c : cases) {
@@ -220,6 +227,10 @@ TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
         RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--kind", "absorption"})
             .code,
         1);
+    const Result empty =
+        RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--free", ""});
+    EXPECT_EQ(empty.code, 1);
+    EXPECT_NE(empty.err.find("option --free: no parameter named"), std::string::npos) << empty.err;
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     r = RunCli(db.Args({"--out", out, "--lineshape", "file"}));
     EXPECT_NE(r.err.find("--lineshape file needs the instrument function as --slit FILE"), std::string::npos) << r.err;
     r = RunCli(db.Args({"--out", out, "--lineshape", "file", "--slit", out + ".missing"}));
-    EXPECT_NE(r.err.find("x.mod.missing: cannot be opened"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("x.mod.missing: file not found"), std::string::npos) << r.err;
     r = RunCli(db.Args({"--out", out, "--lineshape", "trapezoid", "--top", "2"}));
     EXPECT_NE(r.err.find("the flat top of the trapezoid must lie within 0..the resolution"), std::string::npos)
         << r.err;
@@ -144,6 +144,10 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
               "the detection window start 3200 \u00C5 is not below its end 3100 \u00C5"},
              {{"--start", "3333", "--end", "3333.5", "--resolution", "1000"}, "holds no grid point"},
              {{"--out", ""}, "no file name"},
+             // The Gaussian is drawn line by line at one width: a slope of it would be ignored.
+             {{"--resolution-slope", "0.01"}, "option --resolution-slope applies to the convolved"},
+             // A message quotes a short excerpt of what it refuses, not the whole input.
+             {{"--temperature", std::string(100000, '7') + "x"}, "\"" + std::string(60, '7') + "...\" is not a number"},
          }) {
         std::vector<std::string> args = {"--out", out};
         args.insert(args.end(), c.options.begin(), c.options.end());

@@ -13,6 +13,7 @@
 
 #include "common/bounded_array.h"
 #include "common/errors.h"
+#include "common/file_kind.h"
 #include "common/numerics.h"
 #include "common/text_writer.h"
 #include "support/file_error.h"
@@ -213,6 +214,43 @@ TEST(AtomicTextWriter, ReplacingKeepsPermissionsLinksAndLongNames) {
     save(longName, "long");
     EXPECT_EQ(testing::ReadFile(longName), "long");
     EXPECT_EQ(FilesIn(dir.path()).size(), 3u);
+
+    // A file of two hard links: rewritten in place, both names show the new content (shorter
+    // than the old), no temporary file stays.
+    fs::create_hard_link(longName, dir / "second-name.mod");
+    save(dir / "second-name.mod", "new, and longer than before");
+    save(longName, "short");
+    EXPECT_EQ(testing::ReadFile(dir / "second-name.mod"), "short");
+    EXPECT_EQ(fs::hard_link_count(longName), 2u);
+    EXPECT_EQ(FilesIn(dir.path()).size(), 4u);
+}
+
+TEST(RegularFile, AFileChangedWhileReadOrTooLargeIsRefused) {
+    testing::TempDir dir;
+    const auto path = dir.Write("growing.dat", std::string(1000, 'a'));
+    EXPECT_EQ(ReadFileText(path).size(), 1000u);
+    EXPECT_THAT(testing::FileErrorMessage([&] { ReadFileText(path, 999); }),
+                HasSubstr("growing.dat: is larger than 999 bytes (1000 bytes)"));
+    // Truncated, then extended, while the reader holds it open.
+    for (const std::size_t size : {std::size_t{400}, std::size_t{1600}}) {
+        dir.Write("growing.dat", std::string(1000, 'a'));
+        RegularFile file(path);
+        char chunk[100];
+        file.Read(chunk, sizeof chunk);
+        dir.Write("growing.dat", std::string(size, 'b'));
+        while (file.Read(chunk, sizeof chunk) > 0) {
+        }
+        EXPECT_THAT(testing::FileErrorMessage([&] { file.CheckUnchanged(); }),
+                    HasSubstr("growing.dat: changed while it was read"))
+            << size;
+    }
+    // A file replaced by another under its name is read as it was when opened: consistent.
+    RegularFile file(path);
+    std::filesystem::rename(dir.Write("other.dat", "other"), path);
+    std::string text(file.Size(), '\0');
+    text.resize(file.Read(text.data(), text.size()));
+    EXPECT_EQ(text, std::string(1600, 'b'));
+    file.CheckUnchanged();
 }
 
 /// Exit status of `body` run in a child process (which it must end with _exit or a signal).

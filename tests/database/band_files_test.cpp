@@ -155,16 +155,16 @@ TEST(ConstantsFiles, BadFilesAreReportedAndLeaveTheConstantsInUse) {
     };
     LevelConstants zeroB = Level(2100, 0.0);
     // T(v) = 3e38 + 3e38 (v + 1/2): beyond single precision from v = 0.
-    std::string hugePolynomial = "2, 1\r\n100\r\n3e38 3e38";
-    for (int k = 0; k < 178; ++k) hugePolynomial += " 0";
+    std::string hugePolynomial = "2, 1\r\n100\r\n3e38 3e38 0 0 0 0 0 0 0 0\r\n";
+    for (int k = 1; k < 18; ++k) hugePolynomial += "0 0 0 0 0 0 0 0 0 0\r\n";
     const std::vector<Case> cases = {
         {"empty", "", "is empty"},
         {"header only", "1, 1\r\n", "holds constants for 0 vibrational levels"},
         {"one level of two", SpcFormat1(1, {Level(0, 1.9)}), "the catalogue needs v = 0..1"},
-        {"truncated record", good.substr(0, good.size() - 12), "too few values"},
+        {"truncated record", good.substr(0, good.size() - 12), "line 3: the record of v = 1 holds 14 of its 18 values"},
         {"not a number", "1, 1\r\n0, 1.9, abc\r\n", "\"abc\" is not a number"},
         {"unknown format", "7, 1\r\n", "format code 7"},
-        {"polynomials cut short", "2, 1\r\n100\r\n1 2 3\r\n", "too few values"},
+        {"polynomials cut short", "2, 1\r\n100\r\n1 2 3\r\n", "line 3: the polynomial of constant 0 holds 3 of its 10"},
         {"a level without B", SpcFormat1(1, {Level(0, 1.9), zeroB}),
          "rotational constant B of v = 1 is 0 (it must be above 0)"},
         {"a negative B", SpcFormat1(1, {Level(0, -1.9), Level(2100, 1.88)}), "B of v = 0 is -1.9"},
@@ -206,8 +206,8 @@ TEST(ProbabilityFiles, PerBandFilesOfFiveAndThreeValuesFillTheBranchGroups) {
     data.Catalogue({SigmaSigma(), three}, 1, 1, 10);
     WriteSigmaConstants(data, 1);
     WriteSigmaConstants(data, 2);
-    // v' = 0 has rows up to 6: the file has 9 records, the last two are never read.
-    data.BandProbabilities(1, 0, 0, NumberedRecords(0, 7) + "garbage, beyond, the, last, row\r\n");
+    // v' = 0 has rows up to 6.
+    data.BandProbabilities(1, 0, 0, NumberedRecords(0, 7));
     data.BandProbabilities(1, 1, 0, NumberedRecords(0, 6));
     data.BandProbabilities(2, 0, 0, NumberedRecords(0, 7, 3));
     DatabaseState db = OpenSample(data);
@@ -319,7 +319,7 @@ TEST(ProbabilityFiles, BadFilesAreReportedAndLeaveTheBandLoaded) {
     const std::vector<Case> cases = {
         {"empty", "", "holds no transition probabilities"},
         {"blank lines only", "\r\n  \r\n", "holds no transition probabilities"},
-        {"truncated record", "1, 2, 3, 4, 5\r\n1, 2\r\n", "too few values"},
+        {"truncated record", "1, 2, 3, 4, 5\r\n1, 2\r\n", "line 2: the record of row N = 1 holds 2 of its 5 values"},
         {"not a number", "1, 2, 3, 4, 5\r\n1, 2, x3, 4, 5\r\n", "\"x3\" is not a number"},
         // v' = 1 needs rows 0..5: a file cut at a record boundary is refused, not shortened.
         {"cut at a record", NumberedRecords(0, 4),
@@ -328,7 +328,8 @@ TEST(ProbabilityFiles, BadFilesAreReportedAndLeaveTheBandLoaded) {
          "line 3: the transition probability -3E-05 is negative"},
         {"decimal comma", "1 2 3 4 0,5\r\n", "line 1: the number \"0,5\" is written with a decimal comma"},
         // Finite but absurd: the emission coefficients leave single precision.
-        {"huge", "1e38 1e38 1e38 1e38 1e38\r\n" + NumberedRecords(1, 5), "beyond single precision"},
+        {"huge", "1e38 1e38 1e38 1e38 1e38\r\n" + NumberedRecords(1, 5),
+         "line 1: the transition probability 1E+38 debye^2 lies outside 0..100 debye^2"},
     };
     for (const auto& c : cases) {
         const auto path = data.Write("XY/AX/XYAX10.INT", c.content);

@@ -47,6 +47,16 @@ struct LevelFixture {
         for (int k = 1; k <= 4; ++k)
             for (int N = 0; N <= db.cat.MaxN + 2; ++N) db.UpperLevelData(v, k, N) = tau;
     }
+    /// Level-file records of rows from..to with every value 0 (computed lifetimes, nothing else).
+    static std::string ZeroRows(int from, int to, int components) {
+        std::string text;
+        for (int N = from; N <= to; ++N) {
+            text += std::to_string(N);
+            for (int k = 0; k < components; ++k) text += ", 0, 0, 0";
+            text += "\r\n";
+        }
+        return text;
+    }
     float EffLifetime(int v, int k, int N) const { return db.UpperLevelData(v, db.UpperComponents + k, N); }
     float Yield(int v, int k, int N) const { return db.UpperLevelData(v, 2 * db.UpperComponents + k, N); }
 };
@@ -58,7 +68,8 @@ TEST(LevelData, AFileLifetimeAnchorsTheRadiativeScaleAndPredissociationOnlyShort
                      "N  tau1 kp1 kq1  tau2 kp2 kq2\r\n"
                      "0, 600, 0, 0,  700, 0, 0\r\n"     // measured lowest level; F2 N = 0 does not exist
                      "1, 0, 1e9, 0,  700, 2000, 0\r\n"  // 1 ns-1 predissociation; 2000 s-1 counts as none
-                     "2, 0, 1e7, 0,  0, 0, 0\r\n");
+                     "2, 0, 1e7, 0,  0, 0, 0\r\n" +
+                         LevelFixture::ZeroRows(3, 8, 2));
     f.Prepare(1, 0, 0.0f);
     auto computed = [](int N) { return 650.0 - 2.0 * N; };  // from the band sums, N-dependent
     for (int k = 1; k <= 2; ++k)
@@ -87,13 +98,14 @@ TEST(LevelData, AFileLifetimeAnchorsTheRadiativeScaleAndPredissociationOnlyShort
     EXPECT_NEAR(f.Yield(0, 1, 2), 1 / (1 + 0.01 * tau2), 1e-7);
     for (int k = 1; k <= 2; ++k)
         for (int N = 0; N <= 2; ++N) EXPECT_LE(f.EffLifetime(0, k, N), radiative(k, N)) << k << " " << N;
-    // Rows the file does not list keep yield 0.
-    EXPECT_FLOAT_EQ(f.db.LevelYield(0, 1, 3), 0.0f);
+    // A record of zeros: the computed lifetime, no predissociation.
+    EXPECT_NEAR(radiative(1, 3), computed(3) * scale, 1e-3);
+    EXPECT_FLOAT_EQ(f.Yield(0, 1, 3), 1.0f);
 }
 
 TEST(LevelData, QuenchingFollowsSternVolmer) {
     LevelFixture f;
-    f.data.LevelFile(1, 0, "heading\r\n0, 100, 0, 20,  100, 1e8, 5\r\n");
+    f.data.LevelFile(1, 0, "heading\r\n0, 100, 0, 20,  100, 1e8, 5\r\n" + LevelFixture::ZeroRows(1, 8, 2));
     f.db.Quenching = 10.0f;  // us-1 Torr-1
 
     // Source 1, one rate constant for all levels: Y = 1 / (1 + kq P tau) = 1 / (1 + 0.01 x 2 x 100).
@@ -126,7 +138,7 @@ TEST(LevelData, QuenchingFollowsSternVolmer) {
 
 TEST(LevelData, PiUpperStatesHaveFourComponentsAndReadingStopsAtMaxN) {
     LevelFixture f;
-    std::string text = "h\r\n";
+    std::string text = "h\r\n" + LevelFixture::ZeroRows(0, 0, 4);
     for (int N = 1; N <= 8; ++N) {
         text += std::to_string(N);
         for (int k = 1; k <= 4; ++k) text += ", " + std::to_string(100 * k) + ", 0, 0";
@@ -158,16 +170,16 @@ TEST(LevelData, BadFilesAreReported) {
     const std::vector<Case> cases = {
         {"empty", "", "holds no level records"},
         {"heading only", "N tau kp kq\r\n", "holds no level records"},
-        {"truncated record", "h\r\n0, 100, 0, 0, 100\r\n", "too few values"},
+        {"truncated record", "h\r\n0, 100, 0, 0, 100\r\n", "line 2: the first record holds 5 of its 7 values"},
         {"not a number", "h\r\n0, 100, fast, 0, 100, 0, 0\r\n", "\"fast\" is not a number"},
-        {"row out of range", "h\r\n-1, 100, 0, 0, 100, 0, 0\r\n", "row N = -1 is outside 0..10"},
+        {"row out of range", "h\r\n-1, 100, 0, 0, 100, 0, 0\r\n", "line 2: row N = -1 where N = 0 is expected"},
         {"row far above MaxN", "h\r\n4000, 100, 0, 0, 100, 0, 0\r\n", "row N = 4000"},
         {"negative lifetime", "h\r\n0, 100, 0, 0, 100, 0, 0\r\n1, 100, 0, 0, -100, 0, 0\r\n",
-         "line 3: the radiative lifetime of component 2 is negative (-100)"},
+         "line 3: the radiative lifetime of component 2 at N = 1 -100 ns lies outside 0.001..1000000000000 ns"},
         {"negative rate", "h\r\n0, 100, -2e5, 0, 100, 0, 0\r\n",
-         "line 2: the predissociation rate of component 1 is negative"},
+         "line 2: the predissociation rate of component 1 at N = 0 -200000 s-1 lies outside"},
         {"negative quenching", "h\r\n0, 100, 0, 0, 100, 0, -1\r\n",
-         "the quenching rate constant of component 2 is negative"},
+         "the quenching rate constant of component 2 at N = 0 -1 us-1 Torr-1 lies outside 0..1000"},
     };
     for (const auto& c : cases) {
         LevelFixture f;

@@ -117,6 +117,17 @@ TEST(Spe3, LoadedWithItsName) {
     EXPECT_FALSE(ReadSpectrumFile(exp, dir.Write("cut.spe", Spe(2).substr(0, 4100)).string(), dialogs));
     EXPECT_NE(dialogs.messages.back().find("cut.spe (read as SPE 3.0): byte 4100: 2 frames"), std::string::npos)
         << dialogs.messages.back();
+    // Two frames of float32 pixels near the top of their range: the sum exceeds single precision,
+    // which the loaded spectrum holds, and is refused rather than compared as infinity.
+    std::string bright = Spe(2, 0);
+    const float top = 3e38f;
+    std::uint32_t bits;
+    std::memcpy(&bits, &top, 4);
+    for (std::size_t k = 0; k < 12; ++k) Put(bright, 4100 + 4 * k, bits, 4);
+    EXPECT_FALSE(ReadSpectrumFile(exp, dir.Write("bright.spe", bright).string(), dialogs));
+    EXPECT_NE(dialogs.messages.back().find("bright.spe (read as SPE 3.0): the intensity 1.2"), std::string::npos)
+        << dialogs.messages.back();
+    EXPECT_NE(dialogs.messages.back().find("exceeds single precision"), std::string::npos);
 }
 
 }  // namespace velmora::experiment

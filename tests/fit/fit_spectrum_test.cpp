@@ -157,8 +157,11 @@ TEST(FitSpectrum, UndeterminedAndCorrelatedParametersAndBoundsAreWarnedAbout) {
     EXPECT_TRUE(bound);
     EXPECT_TRUE(fit.atBound[static_cast<std::size_t>(fit.Find("t") - fit.parameters.data())]);
 
-    // The same band system twice: only the sum of the two scales is determined.
-    FitRequest twice = testing::Request({OH().system, OH().system}, m, 5 * kStep, 2000.0);
+    // Two systems of one spectrum (the same one under another name; the same system twice is
+    // refused): only the sum of the two scales is determined.
+    FitSystem copy = OH().system;
+    copy.label += " (copy)";
+    FitRequest twice = testing::Request({OH().system, copy}, m, 5 * kStep, 2000.0);
     twice.settings.free = {"scale", "baseline"};
     fit = FitSpectrum(twice);
     EXPECT_TRUE(fit.undetermined);
@@ -217,6 +220,20 @@ TEST(FitSpectrum, BadInputAndNonConvergenceFailLoudlyWithTheirOwnErrors) {
          "hold no range"},
         {"laser outside LIF", [](FitRequest& r) { r.settings.free.push_back("laser"); }, "laser"},
         {"no uncertainties", [](FitRequest& r) { r.weighting = Weighting::FileColumn; }, "column of uncertainties"},
+        // Ceres aborts the process on an empty parameter block: refused before.
+        {"nothing free", [](FitRequest& r) { r.settings.free.clear(); }, "no parameter is free"},
+        {"a system twice", [](FitRequest& r) { r.systems.push_back(r.systems.front()); }, "is given twice"},
+        {"endless scan", [](FitRequest& r) { r.options.scanPoints = 1'000'000'000; }, "outside 0..1000"},
+        {"negative scan", [](FitRequest& r) { r.options.scanPoints = -1; }, "outside 0..1000"},
+        {"endless iterations", [](FitRequest& r) { r.options.maxIterations = 1'000'000; }, "outside 1..10000"},
+        {"too many points",
+         [](FitRequest& r) {
+             const std::size_t n = kMaxFitPoints + 1;
+             r.spectrum.x.resize(n), r.spectrum.y.resize(n);
+             for (std::size_t i = 0; i < n; ++i)
+                 r.spectrum.x[i] = kX0 + 100.0 * static_cast<double>(i) / n, r.spectrum.y[i] = i % 7;
+         },
+         "a fit takes at most 2000000"},
     };
     for (const Case& c : inputs) {
         FitRequest r = testing::Request({OH().system}, good, 5 * kStep, 1500.0);
@@ -238,6 +255,62 @@ TEST(FitSpectrum, BadInputAndNonConvergenceFailLoudlyWithTheirOwnErrors) {
     std::atomic<bool> cancel{true};
     r.options.cancel = &cancel;
     EXPECT_THROW(FitSpectrum(r), FitCancelled);
+}
+
+TEST(FitSpectrum, TheResultDoesNotDependOnTheUnitOfTheIntensityOver24OrdersOfMagnitude) {
+    // A start far from the truth and no scan: the solver's own path must not depend on the unit
+    // of y (calibrated spectra come in W m-2 sr-1 nm-1, counts in 1e5). With sigma weights both
+    // y and σ scale.
+    Truth t;
+    t.noise = 1.0, t.baseline = 2.0;
+    GaussianDeviate noise(7);
+    const MeasuredSpectrum measured = Measure({OHSignal()}, t, kX0, kStep, noise);
+    for (const Weighting weighting : {Weighting::Uniform, Weighting::FileColumn, Weighting::NoiseEstimate}) {
+        std::vector<FitResult> fits;
+        for (const double factor : {1e-12, 3e-7, 1.0, 1e12}) {
+            MeasuredSpectrum m = measured;
+            for (double& y : m.y) y *= factor;
+            m.sigma.assign(m.y.size(), factor * t.noise);
+            FitRequest r = testing::Request({OH().system}, m, 5 * kStep, 1500.0);
+            r.settings.free = {"t", "scale", "baseline", "gauss"};
+            r.weighting = weighting;
+            r.options.scanPoints = 0;
+            fits.push_back(FitSpectrum(r));
+        }
+        const FitResult& unit = fits[2];
+        EXPECT_NEAR(unit.Value("t"), 2000.0, 2.0 * unit.Uncertainty("t"));
+        const double factors[] = {1e-12, 3e-7, 1.0, 1e12};
+        for (std::size_t k = 0; k < fits.size(); ++k) {
+            const FitResult& f = fits[k];
+            const std::string at = "factor " + std::to_string(factors[k]);
+            EXPECT_EQ(f.iterations, unit.iterations) << at;
+            EXPECT_NEAR(f.Value("t"), unit.Value("t"), 1e-6 * unit.Value("t")) << at;
+            EXPECT_NEAR(f.Uncertainty("t"), unit.Uncertainty("t"), 1e-6 * unit.Uncertainty("t")) << at;
+            EXPECT_NEAR(f.Value("gauss"), unit.Value("gauss"), 1e-6 * unit.Value("gauss")) << at;
+            for (const char* linear : {"scale", "baseline"}) {
+                EXPECT_NEAR(f.Value(linear) / factors[k], unit.Value(linear), 1e-6 * std::fabs(unit.Value(linear)))
+                    << linear << ", " << at;
+                EXPECT_NEAR(f.Uncertainty(linear) / f.Value(linear), unit.Uncertainty(linear) / unit.Value(linear),
+                            1e-6 * std::fabs(unit.Uncertainty(linear) / unit.Value(linear)))
+                    << linear << ", " << at;
+            }
+            EXPECT_NEAR(f.reducedChiSquare / (weighting == Weighting::Uniform ? factors[k] * factors[k] : 1.0),
+                        unit.reducedChiSquare, 1e-6 * unit.reducedChiSquare)
+                << at;
+        }
+    }
+}
+
+TEST(FitSpectrum, ABoundFarFromTheValueIsNotReportedAsReached) {
+    Truth t;
+    t.noise = 1.0;
+    GaussianDeviate noise(3);
+    FitRequest r = testing::Request({OH().system}, Measure({OHSignal()}, t, kX0, kStep, noise), 5 * kStep, 1500.0);
+    r.settings.bounds["t"] = {1.0, 1e30};
+    const FitResult fit = FitSpectrum(r);
+    EXPECT_NEAR(fit.Value("t"), 2000.0, 3.0 * fit.Uncertainty("t"));
+    for (const std::string& w : fit.warnings) EXPECT_EQ(w.find("bound"), std::string::npos) << w;
+    EXPECT_FALSE(fit.atBound[0]);
 }
 
 TEST(FitSpectrum, WeightsFromAThirdColumnAndFromTheNoiseEstimateGiveAReducedChiSquareNearOne) {
