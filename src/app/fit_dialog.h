@@ -57,6 +57,10 @@ public:
     /// Fits the populations of the upper rotational levels of the chosen v' one by one and
     /// shows their Boltzmann plot in its own window.
     void PlotBoltzmann();
+    /// Saves the result shown (text), its residuals (CSV) or the Boltzmann data (CSV) to `path`,
+    /// by `what`: 0, 1 or 2. False (and a message) when there is nothing to save or it cannot
+    /// be written.
+    bool SaveResult(const QString& path, int what);
     bool IsRunning() const { return worker_.joinable() && !finished_; }
 
 signals:
@@ -99,6 +103,7 @@ private:
     QPushButton* run_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QPushButton* apply_ = nullptr;
+    QPushButton* save_ = nullptr;
     QPushButton* boltzmann_ = nullptr;
     QSpinBox* level_ = nullptr;
     BoltzmannView* plotView_ = nullptr;
