@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,10 +19,13 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <stdexcept>
 
 #include "app/qt_canvas.h"
 #include "display/fit_plot.h"
 #include "experiment/spectrum_formats.h"
+#include "fit/boltzmann_plot.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
 
@@ -118,9 +122,13 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     apply_ = new QPushButton(tr("Apply"), this);
     apply_->setObjectName("CmdFitApply");
     apply_->setEnabled(false);
+    save_ = new QPushButton(tr("Save…"), this);
+    save_->setObjectName("CmdFitSave");
+    save_->setToolTip(tr("Save the fit results, their residuals or the Boltzmann data"));
+    save_->setEnabled(false);
     auto* close = new QPushButton(tr("Close"), this);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {run_, cancelButton_, apply_, close}) buttons->addWidget(b);
+    for (QPushButton* b : {run_, cancelButton_, apply_, save_, close}) buttons->addWidget(b);
     // The Boltzmann plot of one upper vibrational level of an emission spectrum.
     boltzmann_ = new QPushButton(tr("Boltzmann plot of v' ="), this);
     boltzmann_->setObjectName("CmdFitBoltzmann");
@@ -187,6 +195,13 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     connect(boltzmann_, &QPushButton::clicked, this, &FitDialog::PlotBoltzmann);
     connect(identify_, &QPushButton::clicked, this, &FitDialog::IdentifySpecies);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(save_, &QPushButton::clicked, this, [this] {
+        const QStringList filters = {tr("Fit results (*.txt)"), tr("Fit residuals (*.csv)"),
+                                     tr("Boltzmann data (*.csv)")};
+        QString chosen;
+        const QString path = QFileDialog::getSaveFileName(this, tr("Save fit"), QString(), filters.join(";;"), &chosen);
+        if (!path.isEmpty()) SaveResult(path, std::max(0, static_cast<int>(filters.indexOf(chosen))));
+    });
 }
 
 FitDialog::~FitDialog() {
@@ -365,6 +380,7 @@ void FitDialog::Finish(Outcome out) {
     cancelButton_->setEnabled(false);
     apply_->setEnabled(result_.has_value());
     for (QPushButton* b : keep_) b->setEnabled(result_.has_value());
+    save_->setEnabled(result_.has_value());
     status_->setText(out.status);
     if (result_) {
         progress_->setValue(100);
@@ -421,6 +437,27 @@ void FitDialog::ShowResult() {
     for (std::size_t k = result_->parameters.size(); k < report.size(); ++k)
         text += (text.isEmpty() ? "" : "\n") + Q(report[k]);
     warnings_->setPlainText(text);
+}
+
+bool FitDialog::SaveResult(const QString& path, int what) {
+    const auto unit = simulation::StoredMode<simulation::AxisUnit>(app_.sim.Units);
+    const std::string file = path.toStdString();
+    try {
+        if (what == 2) {
+            if (!plotView_ || !plotView_->Plot()) throw std::invalid_argument("no Boltzmann plot has been made yet");
+            fit::WriteBoltzmannCsv(file, *plotView_->Plot());
+        } else {
+            if (!result_) throw std::invalid_argument("no fit result to save");
+            if (what == 1)
+                fit::WriteResidualsCsv(file, *result_);
+            else
+                fit::WriteFitResults(file, *result_, unit);
+        }
+    } catch (const std::exception& e) {
+        app_.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    return true;
 }
 
 void FitDialog::Cancel() { cancel_ = true; }

@@ -93,6 +93,10 @@ public:
     void CopyReport();
     void PrintResult();
     void ShowView();
+    /// Saves the result shown (text), its residuals (CSV) or the Boltzmann data (CSV) to `path`,
+    /// by `what`: 0, 1 or 2. False (and a message) when there is nothing to save or it cannot
+    /// be written.
+    bool SaveResult(const QString& path, int what);
     bool IsRunning() const { return worker_.joinable() && !finished_; }
 
 signals:
@@ -144,6 +148,7 @@ private:
     QPushButton* run_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QPushButton* apply_ = nullptr;
+    QPushButton* save_ = nullptr;
     QPushButton* boltzmann_ = nullptr;
     QPushButton* identify_ = nullptr;
     std::vector<QPushButton*> keep_;  ///< the buttons that need a result: save, copy, print, view

@@ -37,14 +37,17 @@
 #include <filesystem>
 
 #include "app/about_box.h"
+#include "app/desktop_files.h"
 #include "app/file_paths.h"
 #include "app/fit_dialog.h"
 #include "app/frame_windows.h"
 #include "app/input_tabs.h"
+#include "app/line_lookup_view.h"
 #include "app/qt_canvas.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_file_chooser.h"
 #include "app/qt_settings_store.h"
+#include "app/simulation_status.h"
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "display/plot_content.h"
@@ -257,6 +260,7 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     }
     store_ = options_.settingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
                                              : std::make_unique<QtSettingsStore>(options_.settingsFile);
+    desktopFiles_ = new DesktopFiles(*this);
     modal_ = std::make_unique<ModalDialogs>(*this, *options_.dialogs);
     app_.dialogs = modal_.get();
     app_.ui = shell_.get();
@@ -292,6 +296,8 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     WireInputs();
     WirePlotWindow();
     WirePopulationsWindow();
+    desktopFiles_->AcceptDrops(simulation_->plot());
+    lineLookup_ = new LineLookupView(*this, simulation_->plot());
     // Lists grow with their items (band systems, quantities, units are filled later).
     for (QComboBox* c : tabs_->findChildren<QComboBox*>()) c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // The tab strip is as tall as the page shown, up to what leaves the plot half the window.
@@ -578,6 +584,7 @@ void MDIVelmora::BuildMenus() {
     QMenu* loadPop = open->addMenu("Load population");
     loadPop->addAction(commands_.value("mnuOpenPopulation"));
     loadPop->addAction(commands_.value("mnuOpenVibrationalPopulation"));
+    desktopFiles_->AddRecentMenu(open);
     open->addSeparator();
     open->addAction(quit);
     QMenu* save = bar->addMenu("Save File");
@@ -592,6 +599,7 @@ void MDIVelmora::BuildMenus() {
     savePop->addAction(commands_.value("mnuSaveVibrationalPopulation"));
     auto* saveSpectra = save->addAction("Save modified spectra");
     connect(saveSpectra, &QAction::triggered, commands_.value("mnuSaveSpectra"), &QAction::trigger);
+    connect(save->addAction("Save line list"), &QAction::triggered, this, [this] { lineLookup_->SaveLineList(); });
     auto* saveTable = save->addAction("Save database table");
     connect(saveTable, &QAction::triggered, commands_.value("mnuSaveTable"), &QAction::trigger);
     for (QMenu* m : {saveMenu, save})
@@ -627,10 +635,10 @@ void MDIVelmora::BuildMenus() {
               {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"},
               &table::mnuDatabaseTransition_Click)
         ->setObjectName("mnuDatabaseTranRot");
-    tableMenu(
-        "Rotationals", "mnuDatabaseTransition2_",
-        {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions", "Honl-London factors"},
-        &table::mnuDatabaseTransition2_Click);
+    tableMenu("Rotationals", "mnuDatabaseTransition2_",
+              {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions",
+               "H\u00F6nl-London factors"},
+              &table::mnuDatabaseTransition2_Click);
     QMenu* upper = db->addMenu("Upper State");
     for (const char* item : {"Lifetimes", "Predissociation"}) {
         QAction* a = upper->addAction(item);
@@ -670,6 +678,7 @@ void MDIVelmora::Event(const std::function<void()>& run, bool longWork) {
         app_.dialogs->ShowMessage(e.what());
     }
     if (longWork) SetBusy(false);
+    if (desktopFiles_) desktopFiles_->AfterEvent();
     RefreshControls();
 }
 
@@ -1128,6 +1137,7 @@ void MDIVelmora::RunSimulation() {
     if (!app_.shell.DataReady) return;
     Event([&] { simulation::CalculateSimulation(app_); }, true);
     bar_->setValue(0);
+    ShowEmptySimulationStatus(*this, app_);
     if (!app_.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(app_.sim.SimTitle));
 }
 

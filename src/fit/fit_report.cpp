@@ -340,4 +340,10 @@ void WriteResidualsCsv(const std::string& path, const FitResult& r) {
     out.Commit();
 }
 
+void WriteFitResults(const std::string& path, const FitResult& r, simulation::AxisUnit unit) {
+    AtomicTextWriter out(path);
+    for (const std::string& line : ResultLines(r, unit)) out.WriteLine(line);
+    out.Commit();
+}
+
 }  // namespace velmora::fit

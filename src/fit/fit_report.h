@@ -56,6 +56,10 @@ private:
     std::vector<std::string> names_;
 };
 
+/// Writes the printed result (ResultLines) as a text file (CR-LF; replaced only when complete).
+/// FileError when the file cannot be written.
+void WriteFitResults(const std::string& path, const FitResult& r, simulation::AxisUnit unit);
+
 /// Writes one CSV row per file of a batch: the file, then the ResultColumns. FileError when the
 /// file cannot be written.
 void WriteBatchCsv(const std::string& path, const std::vector<BatchRow>& rows);

@@ -207,7 +207,7 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     SetInstrument(c, v.gauss, v.lorentz);
     simulation::CheckConditions(c);
     simulation::Broadening widths = simulation::ComputeBroadening(c, system_.model->molecularMass);
-    // The widths vary continuously in a fit: the profile stays a pseudo-Voigt while both parts
+    // The widths vary continuously in a fit: the profile stays a Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
     if (!keepGrid)
