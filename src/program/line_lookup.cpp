@@ -40,7 +40,7 @@ SimulatedLines::SimulatedLines(const AppState& app) {
             l.name = cat.BranchName.ValueAt(0, inSet);
             l.JLow = database::TwiceJ(d.N, database::BranchShapeOf(d.b).lowerF) / 2.0;
             const database::LineLevels lv = database::BranchLevels(app.db, entry, d.b, d.N);
-            l.parityLow = database::ParityLabel(app.db, entry, 2, lv.lowF, lv.lowBlock);
+            l.parityLow = database::ParityLabel(app.db, entry, 2, lv.lowRow, lv.lowF, lv.lowBlock);
             l.position = d.x;
             l.area = d.weight * pop.weights[k];
             lines_.push_back(std::move(l));

@@ -232,7 +232,7 @@ char RowParity(const DatabaseState& db, const TableState& t, int row) {
     if (t.RowStep != 2 || t.icoef == 6 || !IsRotationalLayout(t)) return 0;
     const int N = RowLevel(t, row);
     const database::LineLevels lv = database::BranchLevels(db, db.irad, row % 2 == 1 ? 13 : 1, N);
-    return database::ParityLabel(db, db.irad, 2, lv.lowF, lv.lowBlock);
+    return database::ParityLabel(db, db.irad, 2, lv.lowRow, lv.lowF, lv.lowBlock);
 }
 
 std::string QuantityCaption(const DatabaseState& db, const TableState& t) {
