@@ -1150,6 +1150,10 @@ void MDIVelmora::ShowFitDialog() {
                 RefreshControls();
                 RedrawPlot();
             },
+            options_.files,
+            [this](const QString& title, const std::function<void(Canvas&)>& draw) {
+                return Print(title, [&](Canvas& page, const display::PageSetup&) { draw(page); });
+            },
             this);
     fitDialog_->show();
     fitDialog_->raise();

@@ -679,6 +679,22 @@ TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
     EXPECT_FALSE(dialog->SaveResult(QString::fromStdString((dir / "boltzmann.csv").string()), 2));
     EXPECT_EQ(dialogs.messages.back(), "no Boltzmann plot has been made yet");
 
+    // The result table, the residuals with the bands as components and the report leave the dialog.
+    const std::string table = (dir / "fit.csv").string(), residuals = (dir / "residuals.csv").string();
+    files.paths = {table};
+    dialog->findChild<QPushButton*>("CmdFitSaveResults")->click();
+    files.paths = {residuals};
+    dialog->findChild<QPushButton*>("CmdFitSaveResiduals")->click();
+    std::string header;
+    std::getline(std::ifstream(table) >> std::ws, header);
+    EXPECT_EQ(header.rfind("parameter,value,uncertainty,unit,uncertainty_method,", 0), 0u) << header;
+    std::getline(std::ifstream(residuals) >> std::ws, header);
+    EXPECT_EQ(header.rfind("x,y,model,residual,fitted,", 0), 0u) << header;
+    EXPECT_NE(header.find("(0-0)"), std::string::npos) << header;
+    dialog->findChild<QPushButton*>("CmdFitCopy")->click();
+    const QString report = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(report.contains("misfit: r = ") && report.contains("Durbin")) << report.toStdString();
+
     dialog->findChild<QPushButton*>("CmdFitApply")->click();
     EXPECT_NEAR(app.pop.Temperature, truth, 0.02 * truth);
     EXPECT_EQ(app.plot.HideResiduals, 0);
