@@ -4,7 +4,11 @@
 //   Gaussian width, start 1000 K (truth 2000 K, 0.233 Å);
 //   the same with two systems: CN B-X and N2+ B-X, 3000 points 3850-3920 Å, each with its own
 //   temperature and scale;
-//   a batch of 200 OH spectra files on 1 and 2 threads (spectra per second).
+//   a batch of 200 OH spectra files on 1 and 2 threads (spectra per second);
+//   the OH fit's local fit alone against the same with the diagnostics and the correlated-
+//   residual uncertainties (no pre-scan, so one local fit each), and with its bands as components;
+//   a block bootstrap of the OH fit, 200 resamples on 2 threads;
+//   the species search over the whole catalogue for a 200-point window of the OH fit.
 //
 // The spectra are drawn by the fit's own model at the truth, with Gaussian noise of a fixed seed.
 #include <benchmark/benchmark.h>
@@ -19,7 +23,9 @@
 #include "common/numerics.h"
 #include "common/text_writer.h"
 #include "fit/batch.h"
+#include "fit/bootstrap.h"
 #include "fit/fit_spectrum.h"
+#include "fit/identify.h"
 #include "fit/spectrum_model.h"
 #include "program/startup.h"
 #include "shipped_catalogue.h"
@@ -132,8 +138,62 @@ void BM_FitBatch_200Files(benchmark::State& state) {
     std::filesystem::remove_all(folder);
 }
 
+/// The OH request without the pre-scan (one local fit from 1000 K), components as asked.
+fit::FitRequest LocalOH(fit::ComponentDetail components) {
+    fit::FitRequest r = Request({OH()}, OHSpectrum(1));
+    r.options.scanPoints = 0;
+    r.options.components = components;
+    return r;
+}
+
+void BM_Fit_OH_LocalFitOnly(benchmark::State& state) {
+    const fit::FitRequest r = LocalOH(fit::ComponentDetail::Systems);
+    for (auto _ : state) benchmark::DoNotOptimize(fit::FitFromStart(r).chiSquare);
+}
+
+void BM_Fit_OH_WithDiagnostics(benchmark::State& state) { TimeFits(state, LocalOH(fit::ComponentDetail::Systems)); }
+
+void BM_Fit_OH_WithBandComponents(benchmark::State& state) { TimeFits(state, LocalOH(fit::ComponentDetail::Bands)); }
+
+/// 200 block-bootstrap resamples of the OH fit fitted again on 2 threads (the fit itself once,
+/// outside the timing).
+void BM_Bootstrap_OH_200Resamples_2Threads(benchmark::State& state) {
+    fit::FitRequest r = Request({OH()}, OHSpectrum(1));
+    r.options.components = fit::ComponentDetail::Systems;
+    const fit::FitResult fitted = fit::FitSpectrum(r);
+    r.options.bootstrap = 200;
+    r.options.threads = 2;
+    for (auto _ : state) {
+        fit::FitResult result = fitted;
+        fit::BootstrapUncertainties(r, result);
+        benchmark::DoNotOptimize(result.uncertaintyDetail.front().bootstrap);
+        state.counters["converged"] = result.bootstrap.converged;
+    }
+}
+
+/// Every other band system of the catalogue tried on the residual of an OH fit over 200 points
+/// (3080-3090 Å), on 2 threads (the fit once, outside the timing).
+void BM_Identify_Catalogue_200Points(benchmark::State& state) {
+    fit::MeasuredSpectrum m = OHSpectrum(3);
+    fit::MeasuredSpectrum window;
+    window.source = m.source;
+    for (std::size_t i = 0; i < m.x.size(); ++i)
+        if (m.x[i] >= 3080.0 && window.x.size() < 200) window.x.push_back(m.x[i]), window.y.push_back(m.y[i]);
+    fit::FitRequest r = Request({OH()}, window);
+    r.options.threads = 2;
+    const fit::FitResult fitted = fit::FitSpectrum(r);
+    std::size_t candidates = 0;
+    for (auto _ : state) candidates = fit::IdentifySpecies(r, fitted, Database()).candidates.size();
+    state.counters["candidates"] = static_cast<double>(candidates);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Fit_OH_3000Points)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fit_OH_LocalFitOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fit_OH_WithDiagnostics)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fit_OH_WithBandComponents)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Bootstrap_OH_200Resamples_2Threads)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Identify_Catalogue_200Points)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Fit_CN_N2plus_TwoSystems)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FitBatch_200Files)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

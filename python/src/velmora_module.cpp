@@ -33,9 +33,11 @@
 #include "experiment/spectrum_formats.h"
 #include "experiment/spectrum_units.h"
 #include "fit/fit_errors.h"
+#include "fit/fit_report.h"
 #include "fit/fit_spectrum.h"
 #include "fit/fit_system.h"
 #include "fit/frame_fit.h"
+#include "fit/identify.h"
 #include "fit/lif_image.h"
 #include "populations/selected_populations.h"
 #include "simulation/condition_fields.h"
@@ -394,60 +396,136 @@ std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::ar
     return std::vector<double>(a.data(), a.data() + a.size());
 }
 
-/// The fit request of the keyword options, without its spectrum.
-fit::FitRequest FitRequestOf(Database& db, const std::vector<int>& entries, const fit::FitSettings& settings,
-                             const SimulationConditions& c, const std::string& weighting,
-                             const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
-                             bool limitToRange, int maxIterations, int scanPoints) {
+/// What Python passes about a fit beside the points and the parameters' settings.
+struct FitCall {
+    std::string weighting, convention, source, components;
+    std::vector<std::pair<double, double>> excluded;
+    bool limitToRange = false;
+    int maxIterations = 100, scanPoints = 12, starts = 0, bootstrap = 0, threads = 0;
+    std::uint64_t seed = 1;
+    std::vector<std::string> profile;
+};
+
+/// The fit request of the options, without its spectrum; its band systems come later, without
+/// the GIL.
+fit::FitRequest FitRequestOf(const fit::FitSettings& settings, const SimulationConditions& c, const FitCall& call) {
     fit::FitRequest r;
-    if (weighting == "uniform")
+    if (call.weighting == "uniform")
         r.weighting = fit::Weighting::Uniform;
-    else if (weighting == "sigma")
+    else if (call.weighting == "sigma")
         r.weighting = fit::Weighting::FileColumn;
-    else if (weighting == "noise")
+    else if (call.weighting == "noise")
         r.weighting = fit::Weighting::NoiseEstimate;
     else
-        throw fit::FitInputError("weighting \"" + weighting + "\" is not uniform, sigma or noise");
-    if (convention == "photons")
+        throw fit::FitInputError("weighting \"" + call.weighting + "\" is not uniform, sigma or noise");
+    if (call.convention == "photons")
         r.convention = fit::IntensityConvention::PhotonCounts;
-    else if (convention == "energy")
+    else if (call.convention == "energy")
         r.convention = fit::IntensityConvention::Energy;
     else
-        throw fit::FitInputError("convention \"" + convention + "\" is not photons or energy");
-    if (entries.empty()) throw fit::FitInputError("entries: at least one band system is needed");
+        throw fit::FitInputError("convention \"" + call.convention + "\" is not photons or energy");
+    if (call.components == "systems")
+        r.options.components = fit::ComponentDetail::Systems;
+    else if (call.components == "bands")
+        r.options.components = fit::ComponentDetail::Bands;
+    else if (call.components == "branches")
+        r.options.components = fit::ComponentDetail::Branches;
+    else
+        throw fit::FitInputError("components \"" + call.components + "\" is not systems, bands or branches");
+    if (call.bootstrap < 0 || call.bootstrap == 1)
+        throw fit::FitInputError("bootstrap: 0 (none) or 2 resamples or more");
+    if (call.starts < 0) throw fit::FitInputError("starts: 0 or more");
     r.conditions = c;
-    r.limitToRange = limitToRange;
-    r.excluded = excluded;
+    r.limitToRange = call.limitToRange;
+    r.excluded = call.excluded;
     r.settings = settings;
-    r.options.maxIterations = maxIterations;
-    r.options.scanPoints = scanPoints;
-    simulation::CheckConditions(c);
-    for (int entry : entries) r.systems.push_back(db.System(entry, c));
+    r.options.maxIterations = call.maxIterations;
+    r.options.scanPoints = call.scanPoints;
+    r.options.starts = call.starts;
+    r.options.bootstrap = call.bootstrap;
+    r.options.seed = call.seed;
+    r.options.threads = call.threads;
+    r.options.profile = call.profile;
     return r;
 }
 
-fit::FitResult Fit(Database& db, const std::vector<int>& entries,
-                   const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-                   const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
-                   const fit::FitSettings& settings, const SimulationConditions& c, const std::string& weighting,
-                   const std::vector<std::pair<double, double>>& excluded, const std::string& convention,
-                   bool limitToRange, const std::string& source, int maxIterations, int scanPoints) {
-    fit::MeasuredSpectrum spectrum;
-    spectrum.source = source;
-    spectrum.x = Vector(x, "x");
-    spectrum.y = Vector(y, "y");
+/// The request of a fit of points from Python.
+fit::FitRequest FitRequestOf(const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+                             const py::array_t<double, py::array::c_style | py::array::forcecast>& y,
+                             const py::object& sigma, const fit::FitSettings& settings, const SimulationConditions& c,
+                             const FitCall& call) {
+    const std::string& source = call.source;
+    fit::FitRequest r = FitRequestOf(settings, c, call);
+    r.spectrum.source = source;
+    r.spectrum.x = Vector(x, "x");
+    r.spectrum.y = Vector(y, "y");
     if (!sigma.is_none())
-        spectrum.sigma = Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
-    if (spectrum.x.size() != spectrum.y.size())
-        throw fit::FitInputError(source + ": x has " + std::to_string(spectrum.x.size()) + " points, y " +
-                                 std::to_string(spectrum.y.size()));
-    if (weighting == "sigma" && spectrum.sigma.empty())
+        r.spectrum.sigma =
+            Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
+    if (r.spectrum.x.size() != r.spectrum.y.size())
+        throw fit::FitInputError(source + ": x has " + std::to_string(r.spectrum.x.size()) + " points, y " +
+                                 std::to_string(r.spectrum.y.size()));
+    if (r.weighting == fit::Weighting::FileColumn && r.spectrum.sigma.empty())
         throw fit::FitInputError(source + ": weighting \"sigma\" needs the uncertainties (sigma)");
+    return r;
+}
+
+/// The band systems of the entries, pre-computed for the conditions (without the GIL).
+void AddSystems(Database& db, const std::vector<int>& entries, fit::FitRequest& r) {
+    if (entries.empty()) throw fit::FitInputError("entries: at least one band system is needed");
+    simulation::CheckConditions(r.conditions);
+    for (int entry : entries) r.systems.push_back(db.System(entry, r.conditions));
+}
+
+fit::FitResult Fit(Database& db, const std::vector<int>& entries, fit::FitRequest r) {
     py::gil_scoped_release release;
-    fit::FitRequest r = FitRequestOf(db, entries, settings, c, weighting, excluded, convention, limitToRange,
-                                     maxIterations, scanPoints);
-    r.spectrum = std::move(spectrum);
+    AddSystems(db, entries, r);
     return fit::FitSpectrum(r);
+}
+
+/// A fit and the band systems of the catalogue tried on its residual.
+std::pair<fit::FitResult, fit::SpeciesSearch> Identify(Database& db, const std::vector<int>& entries,
+                                                       fit::FitRequest r) {
+    py::gil_scoped_release release;
+    AddSystems(db, entries, r);
+    fit::FitResult result = fit::FitSpectrum(r);
+    fit::SpeciesSearch search =
+        fit::IdentifySpecies(r, result, db.Catalogue(), [&](int entry) { return db.System(entry, r.conditions); });
+    return {std::move(result), std::move(search)};
+}
+
+py::dict DiagnosticsDict(const fit::FitDiagnostics& d) {
+    py::dict o;
+    o["points"] = d.points;
+    o["sigma_known"] = d.sigmaKnown;
+    o["chi_square"] = d.chiSquare;
+    o["reduced_chi_square"] = d.reducedChiSquare;
+    o["residual_sigma"] = d.residualSigma;
+    o["pearson_r"] = d.pearsonR;
+    o["rms_residual"] = d.rmsResidual;
+    o["rms_over_peak"] = d.rmsOverPeak;
+    o["durbin_watson"] = d.durbinWatson;
+    o["correlation_length"] = d.correlationLength;
+    o["effective_points"] = d.effectivePoints;
+    o["largest_residual"] = d.largestResidual;
+    o["largest_residual_x"] = d.largestResidualX;
+    o["warnings"] = d.warnings;
+    return o;
+}
+
+py::list CandidateList(const fit::SpeciesSearch& search) {
+    py::list l;
+    for (const fit::SpeciesCandidate& c : search.candidates) {
+        py::dict d;
+        d["system"] = c.system;
+        d["entry"] = c.entry;
+        d["share"] = c.share;
+        d["temperature"] = c.temperature;
+        d["scale"] = c.scale;
+        d["ranges"] = c.ranges;
+        l.append(d);
+    }
+    return l;
 }
 
 // ---- Frames ----------------------------------------------------------------------------------
@@ -564,8 +642,13 @@ py::dict FitFrame(Database& db, const std::vector<int>& entries, const py::dict&
     std::vector<fit::FrameRow> rows;
     {
         py::gil_scoped_release release;
-        const fit::FitRequest request = FitRequestOf(db, entries, settings, c, weighting, excluded, convention,
-                                                     limitToRange, maxIterations, scanPoints);
+        FitCall call;
+        call.weighting = weighting, call.convention = convention, call.components = "bands";
+        call.excluded = excluded, call.limitToRange = limitToRange;
+        call.maxIterations = maxIterations, call.scanPoints = scanPoints;
+        call.threads = 1;  // the rows are fitted in parallel
+        fit::FitRequest request = FitRequestOf(settings, c, call);
+        AddSystems(db, entries, request);
         frame = how.frame.empty() ? fit::FrameSpectraOf(corrected, how, c.unit) : fit::PrepareFrame(how, c.unit);
         fit::FrameFitOptions options;
         options.jobs = threads, options.block = block, options.firstRow = firstRow, options.lastRow = lastRow;
@@ -709,6 +792,15 @@ py::tuple ReadSpectrum(const std::string& path, const std::string& reader, int a
 py::dict ParameterMap(const fit::FitResult& r, const std::vector<double>& values) {
     py::dict d;
     for (std::size_t k = 0; k < r.parameters.size(); ++k) d[py::str(r.parameters[k].name)] = values[k];
+    return d;
+}
+
+/// One estimate of every parameter's uncertainty, by name.
+template <typename Get>
+py::dict UncertaintyMap(const fit::FitResult& r, Get get) {
+    py::dict d;
+    for (std::size_t k = 0; k < r.parameters.size() && k < r.uncertaintyDetail.size(); ++k)
+        d[py::str(r.parameters[k].name)] = get(r.uncertaintyDetail[k]);
     return d;
 }
 
@@ -856,27 +948,117 @@ PYBIND11_MODULE(_velmora, m) {
                                        a.mutable_at(static_cast<py::ssize_t>(i)) = f[i];
                                    return a;
                                })
-        .def_property_readonly("parts", [](const fit::FitResult& r) {
-            py::list l;
-            for (const auto& p : r.parts) l.append(ToArray(p));
-            return l;
+        .def_property_readonly("parts",
+                               [](const fit::FitResult& r) {
+                                   py::list l;
+                                   for (const auto& p : r.parts) l.append(ToArray(p));
+                                   return l;
+                               })
+        .def_property_readonly("components",
+                               [](const fit::FitResult& r) {
+                                   py::dict d;
+                                   for (const fit::FitComponent& c : r.components)
+                                       d[py::str(c.label)] = ToArray(c.values);
+                                   return d;
+                               })
+        .def_property_readonly("component_bands",
+                               [](const fit::FitResult& r) {
+                                   py::dict d;
+                                   for (const fit::FitComponent& c : r.components)
+                                       d[py::str(c.label)] = py::make_tuple(c.system, c.vUp, c.vLow, c.branch);
+                                   return d;
+                               })
+        .def_property_readonly("diagnostics", [](const fit::FitResult& r) { return DiagnosticsDict(r.diagnostics); })
+        .def_property_readonly("covariance_uncertainties",
+                               [](const fit::FitResult& r) {
+                                   return UncertaintyMap(
+                                       r, [](const fit::ParameterUncertainty& u) { return u.covariance; });
+                               })
+        .def_property_readonly("correlated_uncertainties",
+                               [](const fit::FitResult& r) {
+                                   return UncertaintyMap(
+                                       r, [](const fit::ParameterUncertainty& u) { return u.correlated; });
+                               })
+        .def_property_readonly("bootstrap_uncertainties",
+                               [](const fit::FitResult& r) {
+                                   return UncertaintyMap(
+                                       r, [](const fit::ParameterUncertainty& u) { return u.bootstrap; });
+                               })
+        .def_property_readonly("profile_intervals",
+                               [](const fit::FitResult& r) {
+                                   return UncertaintyMap(r, [](const fit::ParameterUncertainty& u) {
+                                       return py::make_tuple(u.profileLow, u.profileHigh);
+                                   });
+                               })
+        .def_property_readonly("uncertainty_methods",
+                               [](const fit::FitResult& r) {
+                                   return UncertaintyMap(r, [](const fit::ParameterUncertainty& u) {
+                                       return std::string(fit::UncertaintyMethodName(u.headline));
+                                   });
+                               })
+        .def_property_readonly("starts",
+                               [](const fit::FitResult& r) {
+                                   py::list l;
+                                   for (const fit::StartOutcome& o : r.starts) {
+                                       py::dict d;
+                                       d["start"] = o.start, d["end"] = o.end, d["chi_square"] = o.chiSquare;
+                                       d["converged"] = o.converged, d["minimum"] = o.minimum;
+                                       l.append(d);
+                                   }
+                                   return l;
+                               })
+        .def_readonly("notices", &fit::FitResult::notices)
+        .def("report", [](const fit::FitResult& r) { return fit::ResultLines(r); })
+        .def("report", [](const fit::FitResult& r, int units) {
+            // The units named beside the values; the result's own axis unless given.
+            fit::FitResult labelled = r;
+            labelled.conditions.unit = static_cast<simulation::AxisUnit>(units);
+            return fit::ResultLines(labelled);
         });
 
-    m.def("_fit", [](Database& db, const std::vector<int>& entries,
-                     const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-                     const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
-                     const std::vector<std::string>& free, const std::map<std::string, double>& start,
-                     const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
-                     const std::string& weighting, const std::vector<std::pair<double, double>>& excluded,
-                     const std::string& convention, bool limitToRange, const std::string& source, int maxIterations,
-                     int scanPoints) {
+    auto call = [](const std::vector<std::string>& free, const std::map<std::string, double>& start,
+                   const std::map<std::string, std::pair<double, double>>& bounds, const py::dict& o) {
         fit::FitSettings settings;
         settings.free = free;
         settings.start = start;
         settings.bounds = bounds;
-        return Fit(db, entries, x, y, sigma, settings, c, weighting, excluded, convention, limitToRange, source,
-                   maxIterations, scanPoints);
-    });
+        FitCall c;
+        c.weighting = o["weighting"].cast<std::string>();
+        c.convention = o["convention"].cast<std::string>();
+        c.source = o["source"].cast<std::string>();
+        c.components = o["components"].cast<std::string>();
+        c.excluded = o["exclude"].cast<std::vector<std::pair<double, double>>>();
+        c.limitToRange = o["limit_to_range"].cast<bool>();
+        c.maxIterations = o["max_iterations"].cast<int>();
+        c.scanPoints = o["scan_points"].cast<int>();
+        c.starts = o["starts"].cast<int>();
+        c.bootstrap = o["bootstrap"].cast<int>();
+        c.seed = o["seed"].cast<std::uint64_t>();
+        c.threads = o["threads"].cast<int>();
+        c.profile = o["profile"].cast<std::vector<std::string>>();
+        return std::make_pair(settings, c);
+    };
+    m.def("_fit",
+          [call](Database& db, const std::vector<int>& entries,
+                 const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+                 const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
+                 const std::vector<std::string>& free, const std::map<std::string, double>& start,
+                 const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
+                 const py::dict& options) {
+              const auto [settings, how] = call(free, start, bounds, options);
+              return Fit(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
+          });
+    m.def("_identify",
+          [call](Database& db, const std::vector<int>& entries,
+                 const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+                 const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
+                 const std::vector<std::string>& free, const std::map<std::string, double>& start,
+                 const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
+                 const py::dict& options) {
+              const auto [settings, how] = call(free, start, bounds, options);
+              auto [result, search] = Identify(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
+              return py::make_tuple(std::move(result), CandidateList(search), search.outside);
+          });
 
     m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("axis_units"), py::arg("x_unit"),
           py::arg("column"), py::arg("sigma_column"));

@@ -145,3 +145,40 @@ def test_two_threads_fitting_at_once_give_the_serial_results(db, oh):
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
         parallel = list(pool.map(lambda s: fit(db, oh, *s).values, spectra))
     assert parallel == serial
+
+
+def test_diagnostics_components_and_uncertainty_estimates_of_a_fit(db, oh, measured):
+    x, y = measured
+    r = fit(db, oh, x, y, bootstrap=20, seed=3, threads=2)
+    d = r.diagnostics
+    # Uniform weights: no chi-square to judge, but the σ of the noise (1) from the residuals.
+    assert not d["sigma_known"]
+    assert d["residual_sigma"] == pytest.approx(1.0, rel=0.1)
+    assert d["pearson_r"] == pytest.approx(np.corrcoef(r.y, r.model)[0, 1], abs=1e-9)
+    assert d["durbin_watson"] == pytest.approx(2.0, abs=0.3)  # independent noise
+    assert d["largest_residual"] == pytest.approx(r.residual[np.argmax(np.abs(r.residual))])
+    # The bands of the one system add up to its part of the model.
+    bands = [v for k, v in r.components.items() if r.component_bands[k][3] == 0]
+    assert len(bands) >= 2
+    np.testing.assert_allclose(np.sum(bands, axis=0), r.parts[0], rtol=1e-5, atol=1e-6 * r.parts[0].max())
+    # Every estimate is there; the headline is the largest of those beyond the covariance's.
+    for name in r.free:
+        estimates = [r.covariance_uncertainties[name], r.correlated_uncertainties[name],
+                     r.bootstrap_uncertainties[name]]
+        assert all(e > 0 for e in estimates)
+        assert r.uncertainties[name] >= r.covariance_uncertainties[name]
+        assert r.uncertainties[name] <= max(estimates) * (1 + 1e-12)
+    again = fit(db, oh, x, y, bootstrap=20, seed=3, threads=1)
+    for name in r.free:  # the seed decides, not the threads
+        assert again.bootstrap_uncertainties[name] == r.bootstrap_uncertainties[name]
+
+
+def test_identify_names_the_systems_it_tried_best_first(db, oh, measured):
+    x, y = measured
+    found = velmora.identify(db, oh, x, y, conditions=CONDITIONS, start={"t": 1000}, threads=2)
+    assert found.result.values["t"] == pytest.approx(2000, rel=0.05)
+    shares = [c["share"] for c in found.candidates]
+    assert shares == sorted(shares, reverse=True)
+    assert all(0.0 <= s <= 1.0 for s in shares)
+    assert all(c["entry"] != oh for c in found.candidates)
+    assert all(isinstance(name, str) for name in found.outside)

@@ -26,11 +26,13 @@ __all__ = [
     "FitResult",
     "Frame",
     "FrameFit",
+    "Identification",
     "InputError",
     "LifImage",
     "Spectrum",
     "fit",
     "fit_frame",
+    "identify",
     "lif_temperature_image",
     "read_frame",
     "read_spectrum",
@@ -149,9 +151,32 @@ def simulate(db, entry, conditions=None, populations=None, *, min_population=1e-
     return _velmora._simulate(_native(db), int(entry), conditions, populations, float(min_population), bool(per_level))
 
 
+def _fit_arguments(db, entries, x, y, sigma, free, start, bounds, conditions, weighting, exclude, convention,
+                   limit_to_range, source, max_iterations, scan_points, starts, bootstrap, seed, threads, profile,
+                   components):
+    if np.ndim(entries) == 0:
+        entries = [entries]
+    if weighting is None:
+        weighting = "uniform" if sigma is None else "sigma"
+    if isinstance(profile, str):
+        profile = [profile]
+    options = {
+        "weighting": weighting, "convention": convention, "source": str(source), "components": components,
+        "exclude": [(float(a), float(b)) for a, b in exclude], "limit_to_range": bool(limit_to_range),
+        "max_iterations": int(max_iterations), "scan_points": int(scan_points), "starts": int(starts),
+        "bootstrap": int(bootstrap), "seed": int(seed), "threads": int(threads), "profile": list(profile),
+    }
+    return (
+        _native(db), [int(e) for e in entries], np.asarray(x, dtype=float), np.asarray(y, dtype=float),
+        None if sigma is None else np.asarray(sigma, dtype=float), list(free), dict(start or {}),
+        {k: (float(a), float(b)) for k, (a, b) in dict(bounds or {}).items()},
+        conditions if conditions is not None else Conditions(), options)
+
+
 def fit(db, entries, x, y, *, sigma=None, free=("t", "scale", "baseline"), start=None, bounds=None,
         conditions=None, weighting=None, exclude=(), convention="photons", limit_to_range=False,
-        source="spectrum", max_iterations=100, scan_points=12):
+        source="spectrum", max_iterations=100, scan_points=12, starts=0, bootstrap=0, seed=1, threads=0,
+        profile=(), components="bands"):
     """Fits a measured spectrum ``(x, y)`` with the simulation of one or more band systems.
 
     ``entries`` is an entry or a list of them. ``free`` names the fitted parameters ("t", "tvib",
@@ -162,21 +187,42 @@ def fit(db, entries, x, y, *, sigma=None, free=("t", "scale", "baseline"), start
     uncertainties; the default when ``sigma`` is given) or "noise" (one σ from the scatter);
     ``exclude`` lists x ranges left out; ``convention`` is "photons" or "energy".
 
-    Returns a :class:`FitResult` (values, uncertainties, correlation, reduced_chi_square,
-    warnings, x, y, model, residual ...). Raises InputError naming ``source`` or the parameter,
+    The fit runs from the pre-scanned start and from the given start and keeps the better;
+    ``starts`` more starts spread over the temperature bounds report the minima they reach.
+    ``bootstrap`` resamples (seeded by ``seed``) give block-bootstrap uncertainties, ``profile``
+    names the parameters whose profile-χ² intervals are wanted; ``threads`` (0: every core) never
+    changes the result. ``components`` is "systems", "bands" or "branches".
+
+    Returns a :class:`FitResult`: values, uncertainties (the headline: the largest of the
+    covariance, correlated-residual and bootstrap estimates, see ``uncertainty_methods``),
+    ``covariance_uncertainties``, ``correlated_uncertainties``, ``bootstrap_uncertainties``,
+    ``profile_intervals``, correlation, ``diagnostics`` (reduced chi-square or the σ of the
+    residuals, Pearson r, Durbin–Watson, ...), warnings, notices, x, y, model, residual, parts and
+    ``components`` (label → array). Raises InputError naming ``source`` or the parameter,
     ConvergenceError when the solver does not converge.
     """
-    if np.ndim(entries) == 0:
-        entries = [entries]
-    if weighting is None:
-        weighting = "uniform" if sigma is None else "sigma"
-    return _velmora._fit(
-        _native(db), [int(e) for e in entries], np.asarray(x, dtype=float), np.asarray(y, dtype=float),
-        None if sigma is None else np.asarray(sigma, dtype=float), list(free), dict(start or {}),
-        {k: (float(a), float(b)) for k, (a, b) in dict(bounds or {}).items()},
-        conditions if conditions is not None else Conditions(), weighting,
-        [(float(a), float(b)) for a, b in exclude], convention, bool(limit_to_range), str(source),
-        int(max_iterations), int(scan_points))
+    return _velmora._fit(*_fit_arguments(
+        db, entries, x, y, sigma, free, start, bounds, conditions, weighting, exclude, convention, limit_to_range,
+        source, max_iterations, scan_points, starts, bootstrap, seed, threads, profile, components))
+
+
+Identification = collections.namedtuple("Identification", "result candidates outside")
+Identification.__doc__ = (
+    "A fit and the band systems tried on its residual: candidates best first (dicts of system, entry, share, "
+    "temperature, scale and the x ranges where they help), and the systems with no line in the range.")
+
+
+def identify(db, entries, x, y, *, sigma=None, free=("t", "scale", "baseline"), start=None, bounds=None,
+             conditions=None, weighting=None, exclude=(), convention="photons", limit_to_range=False,
+             source="spectrum", max_iterations=100, scan_points=12, threads=0):
+    """Fits ``(x, y)`` as :func:`fit` does, then fits every other band system of the database to the
+    fit's residual (at the fitted widths and axis, each with its own temperature and scale) and
+    ranks them by the share of the residual they explain, as ``velmora-cli identify`` does.
+    Returns an :data:`Identification`; a candidate is a suggestion, nothing is added to the fit."""
+    result, candidates, outside = _velmora._identify(*_fit_arguments(
+        db, entries, x, y, sigma, free, start, bounds, conditions, weighting, exclude, convention, limit_to_range,
+        source, max_iterations, scan_points, 0, 0, 1, threads, (), "systems"))
+    return Identification(result, candidates, outside)
 
 
 Spectrum = collections.namedtuple("Spectrum", "x y sigma")

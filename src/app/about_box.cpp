@@ -9,7 +9,10 @@
 #include <QPainterPath>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
+#include <QSysInfo>
+#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -95,7 +98,17 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
             const QString path = QStandardPaths::findExecutable(QString::fromLatin1(tool));
             if (!path.isEmpty() && QProcess::startDetached(path, {})) return;
         }
-        QMessageBox::information(this, windowTitle(), tr("System Information Is Unavailable At This Time"));
+        // Otherwise the program's own account of the system it runs on.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QString text =
+            tr("%1 %2\nOperating system: %3 (kernel %4 %5)\nProcessor: %6, %7 threads\nQt %8\nScreen: %9")
+                .arg(QApplication::applicationName(), QApplication::applicationVersion(), QSysInfo::prettyProductName(),
+                     QSysInfo::kernelType(), QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture())
+                .arg(QThread::idealThreadCount())
+                .arg(QString::fromLatin1(qVersion()))
+                .arg(screen ? QStringLiteral("%1 x %2 pixels").arg(screen->size().width()).arg(screen->size().height())
+                            : tr("none"));
+        QMessageBox::information(this, tr("System information"), text);
     });
 }
 

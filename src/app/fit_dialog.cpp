@@ -1,8 +1,11 @@
 #include "app/fit_dialog.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,10 +19,13 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <stdexcept>
 
 #include "app/qt_canvas.h"
 #include "display/fit_plot.h"
 #include "experiment/spectrum_formats.h"
+#include "fit/boltzmann_plot.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
 
@@ -32,8 +38,15 @@ std::string S(const QString& s) { return s.trimmed().toStdString(); }
 
 }  // namespace
 
-FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function<void()> applied, QWidget* parent)
-    : QDialog(parent), app_(app), store_(store), applied_(std::move(applied)), state_(program::NewFitDialog(app)) {
+FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function<void()> applied,
+                     program::FileChooser* files, PrintPage print, QWidget* parent)
+    : QDialog(parent),
+      app_(app),
+      store_(store),
+      applied_(std::move(applied)),
+      files_(files),
+      print_(std::move(print)),
+      state_(program::NewFitDialog(app)) {
     setObjectName("frmFit");
     setWindowTitle(tr("Fit the spectrum"));
     program::LoadFitDialog(state_, store_);
@@ -81,11 +94,25 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     convention_->setObjectName("CmbFitConvention");
     convention_->addItems({tr("Photon counts"), tr("Energy")});
     convention_->setCurrentIndex(state_.convention);
+    // Block-bootstrap uncertainties from this many resamples fitted again (none: 0).
+    bootstrap_ = new QSpinBox(this);
+    bootstrap_->setObjectName("UpDFitBootstrap");
+    bootstrap_->setRange(0, 10000);
+    bootstrap_->setSingleStep(50);
+    bootstrap_->setSpecialValueText(tr("none"));
+    bootstrap_->setSuffix(tr(" resamples"));
+    bootstrap_->setValue(state_.bootstrap);
+    components_ = new QComboBox(this);
+    components_->setObjectName("CmbFitComponents");
+    components_->addItems({tr("Per band system"), tr("Per band (v', v'')"), tr("Per branch")});
+    components_->setCurrentIndex(state_.components);
     auto* form = new QFormLayout;
     form->addRow(tr("Excluded ranges"), exclusions_);
     form->addRow(tr("Extra band systems"), systems_);
     form->addRow(tr("Weights"), weightsRow);
     form->addRow(tr("Intensity"), convention_);
+    form->addRow(tr("Bootstrap"), bootstrap_);
+    form->addRow(tr("Components"), components_);
 
     run_ = new QPushButton(tr("Run"), this);
     run_->setObjectName("CmdFitRun");
@@ -95,19 +122,45 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     apply_ = new QPushButton(tr("Apply"), this);
     apply_->setObjectName("CmdFitApply");
     apply_->setEnabled(false);
+    save_ = new QPushButton(tr("Save…"), this);
+    save_->setObjectName("CmdFitSave");
+    save_->setToolTip(tr("Save the fit results, their residuals or the Boltzmann data"));
+    save_->setEnabled(false);
     auto* close = new QPushButton(tr("Close"), this);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {run_, cancelButton_, apply_, close}) buttons->addWidget(b);
+    for (QPushButton* b : {run_, cancelButton_, apply_, save_, close}) buttons->addWidget(b);
     // The Boltzmann plot of one upper vibrational level of an emission spectrum.
     boltzmann_ = new QPushButton(tr("Boltzmann plot of v' ="), this);
     boltzmann_->setObjectName("CmdFitBoltzmann");
     level_ = new QSpinBox(this);
     level_->setObjectName("UpDFitLevel");
     level_->setRange(0, 30);
+    identify_ = new QPushButton(tr("Identify species"), this);
+    identify_->setObjectName("CmdFitIdentify");
+    identify_->setToolTip(tr("Fits, then tries every other band system of the database on the residual"));
     auto* boltzmannRow = new QHBoxLayout;
     boltzmannRow->addWidget(boltzmann_);
     boltzmannRow->addWidget(level_);
     boltzmannRow->addStretch();
+    boltzmannRow->addWidget(identify_);
+    // What is kept of a result.
+    auto* keepRow = new QHBoxLayout;
+    const std::pair<const char*, QString> keep[] = {{"CmdFitView", tr("Show fit")},
+                                                    {"CmdFitSaveResults", tr("Save results…")},
+                                                    {"CmdFitSaveResiduals", tr("Save residuals…")},
+                                                    {"CmdFitCopy", tr("Copy report")},
+                                                    {"CmdFitPrint", tr("Print…")}};
+    const std::function<void()> actions[] = {[this] { ShowView(); }, [this] { SaveResults(); },
+                                             [this] { SaveResiduals(); }, [this] { CopyReport(); },
+                                             [this] { PrintResult(); }};
+    for (std::size_t k = 0; k < std::size(keep); ++k) {
+        auto* b = new QPushButton(keep[k].second, this);
+        b->setObjectName(keep[k].first);
+        b->setEnabled(false);
+        connect(b, &QPushButton::clicked, this, actions[k]);
+        keepRow->addWidget(b);
+        keep_.push_back(b);
+    }
     progress_ = new QProgressBar(this);
     progress_->setObjectName("BarFit");
     progress_->setRange(0, 100);
@@ -122,7 +175,7 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     warnings_ = new QPlainTextEdit(this);
     warnings_->setObjectName("TxtFitWarnings");
     warnings_->setReadOnly(true);
-    warnings_->setMaximumHeight(90);
+    warnings_->setMaximumHeight(160);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_);
@@ -133,13 +186,22 @@ FitDialog::FitDialog(AppState& app, program::KeyValueStore& store, std::function
     layout->addWidget(status_);
     layout->addWidget(results_);
     layout->addWidget(warnings_);
-    resize(520, 720);
+    layout->addLayout(keepRow);
+    resize(560, 780);
 
     connect(run_, &QPushButton::clicked, this, &FitDialog::Run);
     connect(cancelButton_, &QPushButton::clicked, this, &FitDialog::Cancel);
     connect(apply_, &QPushButton::clicked, this, &FitDialog::Apply);
     connect(boltzmann_, &QPushButton::clicked, this, &FitDialog::PlotBoltzmann);
+    connect(identify_, &QPushButton::clicked, this, &FitDialog::IdentifySpecies);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(save_, &QPushButton::clicked, this, [this] {
+        const QStringList filters = {tr("Fit results (*.txt)"), tr("Fit residuals (*.csv)"),
+                                     tr("Boltzmann data (*.csv)")};
+        QString chosen;
+        const QString path = QFileDialog::getSaveFileName(this, tr("Save fit"), QString(), filters.join(";;"), &chosen);
+        if (!path.isEmpty()) SaveResult(path, std::max(0, static_cast<int>(filters.indexOf(chosen))));
+    });
 }
 
 FitDialog::~FitDialog() {
@@ -164,6 +226,8 @@ void FitDialog::ReadGrid() {
     state_.weighting = weights_->currentIndex();
     state_.sigmaColumn = sigmaColumn_->value();
     state_.convention = convention_->currentIndex();
+    state_.bootstrap = bootstrap_->value();
+    state_.components = components_->currentIndex();
     program::SaveFitDialog(state_, store_);
 }
 
@@ -184,6 +248,78 @@ void FitDialog::PlotBoltzmann() {
                          .arg(v)
                          .arg(Q(fit::ValueWithUncertainty(out.plot->temperature, out.plot->temperatureSigma, true)));
     });
+}
+
+void FitDialog::IdentifySpecies() {
+    // The catalogue is copied for the worker, which touches no program state.
+    auto catalogue = std::make_shared<const DatabaseState>(app_.db);
+    const std::string axis = fit::ParameterUnit(fit::ParameterKind::Shift, Unit());
+    Start(
+        tr("Fitting, then trying every band system on the residual…"),
+        [catalogue, axis](const fit::FitRequest& request, Outcome& out) {
+            out.result = fit::FitSpectrum(request);
+            out.search = fit::IdentifySpecies(request, *out.result, *catalogue);
+            out.status =
+                out.search->candidates.empty()
+                    ? tr("No other band system has lines in the fitted range")
+                    : tr("Best candidate for the residual: %1").arg(Q(fit::CandidateLines(*out.search, axis).front()));
+        });
+}
+
+simulation::AxisUnit FitDialog::Unit() const { return app_.sim.conditions.unit; }
+
+std::string FitDialog::AxisLabel() const { return "x (" + fit::ParameterUnit(fit::ParameterKind::Shift, Unit()) + ")"; }
+
+void FitDialog::SaveResults() {
+    if (result_ && files_) program::CmdFitSaveResults_Click(app_, *files_, *result_);
+}
+
+void FitDialog::SaveResiduals() {
+    if (result_ && files_) program::CmdFitSaveResiduals_Click(app_, *files_, *result_);
+}
+
+void FitDialog::CopyReport() {
+    if (result_) QGuiApplication::clipboard()->setText(Q(program::FitReportText(*result_)));
+}
+
+void FitDialog::PrintResult() {
+    if (!result_ || !print_) return;
+    const std::vector<std::string> report = fit::ResultLines(*result_);
+    const fit::FitResult result = *result_;
+    const std::string axis = AxisLabel();
+    const auto detail = static_cast<fit::ComponentDetail>(components_->currentIndex());
+    print_(tr("Fit"), [&](Canvas& page) { display::DrawFitPage(page, result, axis, detail, report); });
+}
+
+void FitDialog::ShowView() {
+    if (!result_) return;
+    if (!fitView_) fitView_ = new FitView(this);
+    fitView_->Show(*result_, AxisLabel(), static_cast<fit::ComponentDetail>(components_->currentIndex()));
+}
+
+FitView::FitView(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName("frmFitView");
+    setWindowTitle(tr("Fit"));
+    resize(900, 620);
+}
+
+void FitView::Show(const fit::FitResult& result, const std::string& axisLabel, fit::ComponentDetail detail) {
+    result_ = result;
+    axisLabel_ = axisLabel;
+    detail_ = detail;
+    show();
+    raise();
+    update();
+}
+
+void FitView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (!result_) return;
+    QtCanvas canvas(painter, QRectF(rect()));
+    canvas.SetScale(0, 0, width(), height());
+    for (const display::Chart& c : display::FitCharts(*result_, axisLabel_, width(), height(), detail_))
+        display::DrawChart(canvas, c);
 }
 
 void FitDialog::Start(const QString& working, std::function<void(const fit::FitRequest&, Outcome&)> job) {
@@ -210,7 +346,8 @@ void FitDialog::Start(const QString& working, std::function<void(const fit::FitR
             },
             Qt::QueuedConnection);
     };
-    for (QPushButton* b : {run_, boltzmann_, apply_}) b->setEnabled(false);
+    for (QPushButton* b : {run_, boltzmann_, apply_, identify_}) b->setEnabled(false);
+    for (QPushButton* b : keep_) b->setEnabled(false);
     cancelButton_->setEnabled(true);
     progress_->setValue(0);
     status_->setText(working);
@@ -220,11 +357,11 @@ void FitDialog::Start(const QString& working, std::function<void(const fit::FitR
         try {
             job(request, out);
         } catch (const fit::FitCancelled&) {
-            out = Outcome{{}, {}, tr("Cancelled")};
+            out = Outcome{{}, {}, {}, tr("Cancelled")};
         } catch (const fit::FitConvergenceError& e) {
-            out = Outcome{{}, {}, tr("Not converged: %1").arg(Q(e.what()))};
+            out = Outcome{{}, {}, {}, tr("Not converged: %1").arg(Q(e.what()))};
         } catch (const std::exception& e) {
-            out = Outcome{{}, {}, tr("Cannot fit: %1").arg(Q(e.what()))};
+            out = Outcome{{}, {}, {}, tr("Cannot fit: %1").arg(Q(e.what()))};
         }
         QMetaObject::invokeMethod(
             this, [this, out = std::move(out)]() mutable { Finish(std::move(out)); }, Qt::QueuedConnection);
@@ -235,16 +372,28 @@ void FitDialog::Finish(Outcome out) {
     finished_ = true;
     Join();
     // Cancel pressed after the worker ended but before its result was shown: no result either.
-    if (cancel_ && (out.result || out.plot)) out = Outcome{{}, {}, tr("Cancelled")};
+    if (cancel_ && (out.result || out.plot || out.search)) out = Outcome{{}, {}, {}, tr("Cancelled")};
     result_ = std::move(out.result);
     run_->setEnabled(true);
     boltzmann_->setEnabled(true);
+    identify_->setEnabled(true);
     cancelButton_->setEnabled(false);
     apply_->setEnabled(result_.has_value());
+    for (QPushButton* b : keep_) b->setEnabled(result_.has_value());
+    save_->setEnabled(result_.has_value());
     status_->setText(out.status);
     if (result_) {
         progress_->setValue(100);
         ShowResult();
+        if (fitView_ && fitView_->isVisible()) ShowView();
+    }
+    if (out.search) {
+        // A suggestion with its evidence, never added to the fit.
+        QString text = warnings_->toPlainText() + "\n\n" + tr("Band systems tried on the residual, best first:");
+        for (const std::string& line :
+             fit::CandidateLines(*out.search, fit::ParameterUnit(fit::ParameterKind::Shift, Unit())))
+            text += "\n" + Q(line);
+        warnings_->setPlainText(text);
     }
     if (out.plot) {
         if (!plotView_) plotView_ = new BoltzmannView(this);
@@ -282,13 +431,32 @@ void FitDialog::ShowResult() {
         for (int c = 0; c < 3; ++c)
             results_->setItem(r, c,
                               new QTableWidgetItem(Q(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
-    QString text = tr("Reduced chi-square %1 over %2 points; %3 spectra evaluated; intensity as %4.")
-                       .arg(result_->reducedChiSquare, 0, 'f', 3)
-                       .arg(result_->points)
-                       .arg(result_->evaluations)
-                       .arg(Q(fit::ConventionName(result_->convention)));
-    for (const std::string& w : result_->warnings) text += "\n" + tr("Warning: ") + Q(w);
+    // The report below the parameters: goodness of fit, misfit, methods, notes and warnings.
+    const std::vector<std::string> report = fit::ResultLines(*result_);
+    QString text;
+    for (std::size_t k = result_->parameters.size(); k < report.size(); ++k)
+        text += (text.isEmpty() ? "" : "\n") + Q(report[k]);
     warnings_->setPlainText(text);
+}
+
+bool FitDialog::SaveResult(const QString& path, int what) {
+    const std::string file = path.toStdString();
+    try {
+        if (what == 2) {
+            if (!plotView_ || !plotView_->Plot()) throw std::invalid_argument("no Boltzmann plot has been made yet");
+            fit::WriteBoltzmannCsv(file, *plotView_->Plot());
+        } else {
+            if (!result_) throw std::invalid_argument("no fit result to save");
+            if (what == 1)
+                fit::WriteResidualsCsv(file, *result_);
+            else
+                fit::WriteFitResults(file, *result_);
+        }
+    } catch (const std::exception& e) {
+        app_.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    return true;
 }
 
 void FitDialog::Cancel() { cancel_ = true; }

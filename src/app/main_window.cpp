@@ -37,14 +37,17 @@
 #include <filesystem>
 
 #include "app/about_box.h"
+#include "app/desktop_files.h"
 #include "app/file_paths.h"
 #include "app/fit_dialog.h"
 #include "app/frame_windows.h"
 #include "app/input_tabs.h"
+#include "app/line_lookup_view.h"
 #include "app/qt_canvas.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_file_chooser.h"
 #include "app/qt_settings_store.h"
+#include "app/simulation_status.h"
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "display/plot_content.h"
@@ -278,6 +281,7 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     }
     store_ = options_.settingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
                                              : std::make_unique<QtSettingsStore>(options_.settingsFile);
+    desktopFiles_ = new DesktopFiles(*this);
     modal_ = std::make_unique<ModalDialogs>(*this, *options_.dialogs);
     app_.dialogs = modal_.get();
     app_.ui = shell_.get();
@@ -313,6 +317,8 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     WireInputs();
     WirePlotWindow();
     WirePopulationsWindow();
+    desktopFiles_->AcceptDrops(simulation_->plot());
+    lineLookup_ = new LineLookupView(*this, simulation_->plot());
     // Lists grow with their items (band systems, quantities, units are filled later).
     for (QComboBox* c : tabs_->findChildren<QComboBox*>()) c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // The tab strip is as tall as the page shown, up to what leaves the plot half the window.
@@ -583,6 +589,7 @@ void MDIVelmora::BuildMenus() {
     QMenu* loadPop = open->addMenu("Load population");
     loadPop->addAction(commands_.value("mnuOpenPopulation"));
     loadPop->addAction(commands_.value("mnuOpenVibrationalPopulation"));
+    desktopFiles_->AddRecentMenu(open);
     open->addSeparator();
     open->addAction(quit);
     QMenu* save = bar->addMenu("Save File");
@@ -597,6 +604,7 @@ void MDIVelmora::BuildMenus() {
     savePop->addAction(commands_.value("mnuSaveVibrationalPopulation"));
     auto* saveSpectra = save->addAction("Save modified spectra");
     connect(saveSpectra, &QAction::triggered, commands_.value("mnuSaveSpectra"), &QAction::trigger);
+    connect(save->addAction("Save line list"), &QAction::triggered, this, [this] { lineLookup_->SaveLineList(); });
     auto* saveTable = save->addAction("Save database table");
     connect(saveTable, &QAction::triggered, commands_.value("mnuSaveTable"), &QAction::trigger);
     for (QMenu* m : {saveMenu, save})
@@ -632,10 +640,10 @@ void MDIVelmora::BuildMenus() {
               {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"},
               &table::mnuDatabaseTransition_Click)
         ->setObjectName("mnuDatabaseTranRot");
-    tableMenu(
-        "Rotationals", "mnuDatabaseTransition2_",
-        {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions", "Honl-London factors"},
-        &table::mnuDatabaseTransition2_Click);
+    tableMenu("Rotationals", "mnuDatabaseTransition2_",
+              {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions",
+               "H\u00F6nl-London factors"},
+              &table::mnuDatabaseTransition2_Click);
     QMenu* upper = db->addMenu("Upper State");
     for (const char* item : {"Lifetimes", "Predissociation"}) {
         QAction* a = upper->addAction(item);
@@ -676,6 +684,7 @@ void MDIVelmora::Event(const std::function<ViewGroups()>& run, bool longWork) {
         app_.dialogs->ShowMessage(e.what());
     }
     if (longWork) SetBusy(false);
+    if (desktopFiles_) desktopFiles_->AfterEvent();
     Refresh(changed);
 }
 
@@ -1159,6 +1168,7 @@ void MDIVelmora::RunSimulation() {
     if (!app_.shell.DataReady) return;
     Event([&] { return program::CalculateSimulation(app_), kEverything; }, true);
     bar_->setValue(0);
+    ShowEmptySimulationStatus(*this, app_);
     if (!app_.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(app_.sim.SimTitle));
 }
 
@@ -1169,6 +1179,10 @@ void MDIVelmora::ShowFitDialog() {
             [this] {
                 RefreshControls();
                 RedrawPlot();
+            },
+            options_.files,
+            [this](const QString& title, const std::function<void(Canvas&)>& draw) {
+                return Print(title, [&](Canvas& page, const display::PageSetup&) { draw(page); });
             },
             this);
     fitDialog_->show();

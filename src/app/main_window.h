@@ -34,9 +34,11 @@ struct PageSetup;
 
 namespace velmora::app {
 
+class DesktopFiles;
 class FitDialog;
 class FitFrameDialog;
 class LifImageDialog;
+class LineLookupView;
 class QtSettingsStore;
 
 /// Where the program finds its database and settings, and the services tests replace.
@@ -60,6 +62,10 @@ struct ProgramOptions {
 
 class MDIVelmora final : public QMainWindow {
     Q_OBJECT
+    // Shell pieces of their own that read the state and run events as the window's controls do.
+    friend class DesktopFiles;
+    friend class LineLookupView;
+
 public:
     /// Part of the main window's height that the child windows keep below the tab strip.
     static constexpr double kChildWindowsShare = 0.6;
@@ -155,6 +161,8 @@ private:
     FitDialog* fitDialog_ = nullptr;
     FitFrameDialog* fitFrameDialog_ = nullptr;
     LifImageDialog* lifImageDialog_ = nullptr;
+    DesktopFiles* desktopFiles_ = nullptr;  ///< recent files and dropped spectra
+    LineLookupView* lineLookup_ = nullptr;  ///< the lines at a point of the plot
     int busy_ = 0;
     bool started_ = false;
     bool layingOut_ = false;

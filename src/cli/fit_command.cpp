@@ -47,10 +47,12 @@ int FitOne(const fit::FitRequest& request, const Args& args, const std::string& 
     std::string systems;
     for (const std::string& s : result.systems) systems += (systems.empty() ? "" : " + ") + s;
     out << file << ": " << systems << "\n";
-    for (const std::string& line : fit::ResultLines(result)) out << line << "\n";
+    const std::vector<std::string> report = fit::ResultLines(result);
+    for (const std::string& line : report) out << line << "\n";
     if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), {row});
     if (args.Has("residuals")) fit::WriteResidualsCsv(args.Get("residuals"), result);
-    if (args.Has("svg")) display::WriteFitSvg(args.Get("svg"), result, AxisLabel(r.conditions.unit));
+    if (args.Has("svg"))
+        display::WriteFitSvg(args.Get("svg"), result, AxisLabel(r.conditions.unit), r.options.components, report);
     if (result.undetermined) {
         err << "velmora-cli fit: " << file << ": the data do not determine every free parameter (see the warnings)\n";
         return 2;

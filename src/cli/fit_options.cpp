@@ -41,10 +41,17 @@ const OptionHelp kFitOptions[] = {
     {"convention", "photons|energy  intensity as photon counts (default) or energy per unit of the axis"},
     {"iterations", "N  Levenberg-Marquardt iteration limit, 1..10000 (default 100)"},
     {"scan", "N  temperatures scanned over their bounds before the local fit, 0..1000 (default 12; 0: none)"},
-    {"jobs", "N  files fitted at once in parallel threads (default 1)"},
+    {"starts", "N  local fits from N more starts spread over the temperature bounds; different minima reported"},
+    {"bootstrap", "N  block-bootstrap uncertainties from N resamples fitted again (default 0: none)"},
+    {"seed", "S  seed of the bootstrap's resampling (default 1): the same seed, the same result"},
+    {"profile", "NAMES  profile-chi-square intervals of these free parameters (e.g. t,tvib)"},
+    {"jobs",
+     "N  files fitted at once in parallel threads (default 1); with one file, the threads of the\n"
+     "        bootstrap, starts and profiles (default every core); the results do not depend on it"},
+    {"components", "systems|bands|branches  the parts --residuals and --svg give (default bands)"},
     {"out", "FILE.csv  one result row per spectrum file"},
-    {"residuals", "FILE.csv  x, y, model, residual, fitted and each system's part (one file only)"},
-    {"svg", "FILE.svg  the spectrum, the fit and the residual strip (one file only)"},
+    {"residuals", "FILE.csv  x, y, model, residual, fitted, each system's part and component (one file only)"},
+    {"svg", "FILE.svg  the spectrum, the fit, its components and the residual strip (one file only)"},
 };
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -178,6 +185,24 @@ fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles) {
     r.options.scanPoints = args.Integer("scan", r.options.scanPoints);
     if (r.options.scanPoints < 0 || r.options.scanPoints > fit::kMaxScanPoints)
         throw std::invalid_argument("option --scan takes 0.." + std::to_string(fit::kMaxScanPoints));
+    r.options.starts = args.Integer("starts", 0);
+    if (r.options.starts < 0 || r.options.starts > 1000) throw std::invalid_argument("option --starts takes 0..1000");
+    r.options.bootstrap = args.Integer("bootstrap", 0);
+    if (r.options.bootstrap < 0 || r.options.bootstrap > 100000)
+        throw std::invalid_argument("option --bootstrap takes 0..100000 resamples");
+    if (r.options.bootstrap == 1) throw std::invalid_argument("option --bootstrap: a spread needs 2 resamples or more");
+    if (args.Has("seed")) {
+        const std::string seed = args.Get("seed");
+        if (!IsNumeric(seed) || Val(seed) < 0 ||
+            Val(seed) != static_cast<double>(static_cast<std::uint64_t>(Val(seed))))
+            throw std::invalid_argument("option --seed: \"" + seed + "\" is not a whole number 0 or more");
+        r.options.seed = static_cast<std::uint64_t>(Val(seed));
+    }
+    r.options.profile = Split(args.Get("profile"), ',');
+    if (args.Has("components"))
+        r.options.components =
+            static_cast<fit::ComponentDetail>(ChoiceOption(args, "components", {"systems", "bands", "branches"}, 0));
+    r.options.threads = args.Has("jobs") ? args.Integer("jobs", 1) : 0;
     return r;
 }
 

@@ -32,7 +32,7 @@ std::string Position(double x) { return Number(x, 10); }
 int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, kSimulationFlags);
     std::vector<std::string> known = SimulationOptionNames();
-    known.insert(known.end(), {"range", "temperatures", "steps", "lines", "pairs"});
+    known.insert(known.end(), {"range", "temperatures", "steps", "lines", "pairs", "min-signal"});
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");
     for (const char* required : {"range", "temperatures"})
         if (!args.Has(required)) throw std::invalid_argument(std::string("option --") + required + " A:B is required");
@@ -44,6 +44,9 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     const int candidates = args.Integer("lines", 20), pairs = args.Integer("pairs", 10);
     if (steps < 2 || candidates < 2 || pairs < 1)
         throw std::invalid_argument("options --steps and --lines must be 2 or more, --pairs 1 or more");
+    const double minimumShare = args.Number("min-signal", simulation::kThermometryMinimumShare);
+    if (!(minimumShare >= 0.0 && minimumShare < 1.0))
+        throw std::invalid_argument("option --min-signal takes a share of the strongest line's signal, 0 to below 1");
 
     AppState app;
     StreamDialogs dialogs(err);
@@ -69,7 +72,7 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     };
     const simulation::ThermometryScan scan =
         simulation::ScanThermometry(*model, scanned, populationsAt, t1, t2, steps, static_cast<std::size_t>(candidates),
-                                    static_cast<std::size_t>(pairs));
+                                    static_cast<std::size_t>(pairs), minimumShare);
 
     const Catalogue& cat = app.db.cat;
     auto label = [&](const simulation::ThermometryLine& line) {
@@ -95,16 +98,20 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
                 << Number(scan.temperatures[k]) << ',' << Number(pair.ratio[k]) << ',' << Number(pair.sensitivity[k])
                 << "\n";
     }
+    if (scan.leftOut > 0)
+        err << scan.leftOut << " lines below " << Number(minimumShare) << " of the strongest line's signal left out"
+            << " (--min-signal)\n";
     if (scan.pairs.empty()) err << "No pair of lines with a signal over the whole temperature range\n";
     return 0;
 }
 
 const bool registered = RegisterCommand(
     {"lif-lines",
-     "lif-lines --entry N --range A:B --temperatures T1:T2 [--steps 18] [--lines 20] [--pairs 10] [simulation "
-     "options]\n"
+     "lif-lines --entry N --range A:B --temperatures T1:T2 [--steps 18] [--lines 20] [--pairs 10]\n"
+     "        [--min-signal 0.001] [simulation options]\n"
      "  LIF excitation lines in the range (axis unit) for two-line thermometry: each line's signal at the\n"
-     "  temperatures, then for the best pairs (among the strongest lines) the ratio and (dR/R)/(dT/T), as CSV",
+     "  temperatures, then for the best pairs (among the strongest lines) the ratio and (dR/R)/(dT/T), as CSV;\n"
+     "  lines whose signal stays below --min-signal of the strongest line's (default 0.001) are left out",
      &RunLifLines});
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "display/plot_frame.h"
 #include "display/plot_svg.h"
 #include "experiment/spectrum_list.h"
+#include "program/empty_simulation.h"
 #include "simulation/simulation_files.h"
 
 namespace velmora::cli {
@@ -63,6 +64,9 @@ int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::o
     std::snprintf(summary, sizeof summary, "%d points, %d lines drawn, %.1f ms", run.points, run.linesDrawn,
                   run.milliseconds);
     out << summary << (run.notice.empty() ? "" : "; " + run.notice) << "\n";
+    // The files hold zeros: say why, and what would show the band system.
+    if (const std::string empty = program::EmptySimulationMessage(app); !empty.empty())
+        err << "warning: " << empty << "\n";
     // The comparison the plot shows, computed while it was drawn; the files are written either way.
     if (args.Has("spectrum")) PrintComparison(app, "simulate", "", out, err);
     return 0;

@@ -142,8 +142,8 @@ void FillFixedTables(Catalogue& cat) {
     cat.PopulationKindName(2) = " ROTATIONAL";
 
     cat.QuantityName.Resize(0, 3, 1, 6);
-    const char* transition[] = {"Emission coefficients", "Absorption coefficients", "Transition probabilities",
-                                "Line positions",        "Honl London factors",     "Lifetimes, predissociation"};
+    const char* transition[] = {"Emission coefficients", "Absorption coefficients",    "Transition probabilities",
+                                "Line positions",        "H\xC3\xB6nl-London factors", "Lifetimes, predissociation"};
     for (int k = 1; k <= 6; ++k) cat.QuantityName(0, k) = transition[k - 1];
     cat.QuantityName(1, 1) = "Lifetimes, predissociation";
     cat.QuantityName(1, 2) = "Quenching";

@@ -38,7 +38,7 @@ std::vector<Chart> FrameProfileCharts(const fit::FrameSpectra& frame, const std:
             c.caption = frame.source + ": " + kinds[k]->name + (kinds.size() > 1 ? " and more" : "") + " against " +
                         frame.positionName;
         if (k + 1 == kinds.size()) c.xLabel = axis;
-        ChartSeries lower{{}, {}, {}, {0, 0, 200}, true}, upper{{}, {}, {}, {200, 0, 0}, true};
+        ChartSeries lower{{}, {}, {}, {0, 0, 200}, true, {}}, upper{{}, {}, {}, {200, 0, 0}, true, {}};
         for (const fit::FrameRow& row : rows) {
             if (row.fit.outcome != fit::BatchOutcome::Fitted) continue;
             const fit::FitResult& r = row.fit.result;

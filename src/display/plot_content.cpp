@@ -61,7 +61,7 @@ bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.Sho
 double ResidualHeadroom(const AppState& s) { return ResidualsShown(s) ? 20.0 : 0.0; }
 
 std::string AxisCaption(int units) {
-    if (units == 3) return "Frequency (cm-1)";
+    if (units == 3) return "Wavenumber (cm-1)";
     return std::string(units >= 4 ? "Wavelength (nm)" : "Wavelength (\xC3\x85)") +
            (IsAirUnit(units) ? " (Air)" : " (Vacuum)");
 }

@@ -24,15 +24,67 @@ std::string LeftAlign(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
 }
 
-/// Prints the header "VELMORA  (date)     " followed by `rest` at the top of the page and a
-/// rule under it; returns the y of the rule.
+/// Width of the text block: the page less a margin of kPageLeft on either side (twips).
+double TextBlockWidth(const PageSetup& setup) { return std::max(setup.widthTwips - 2.0 * kPageLeft, 1.0); }
+
+/// Breaks a line into lines no wider than `width` in the canvas's units: first at the wide gaps
+/// between its items, then at the blanks within an item (the lines it continues are indented).
+std::vector<std::string> WrapToWidth(const Canvas& page, const std::string& text, double width) {
+    const std::string gap = "    ";
+    auto fits = [&](const std::string& t) { return page.TextWidth(t) <= width; };
+    std::vector<std::string> lines;
+    std::string line;
+    auto addWords = [&](const std::string& item) {
+        std::size_t from = 0;
+        while (from <= item.size()) {
+            std::size_t to = item.find(' ', from);
+            if (to == std::string::npos) to = item.size();
+            const std::string word = item.substr(from, to - from);
+            from = to + 1;
+            if (word.empty()) continue;
+            if (line.empty() || fits(line + " " + word)) {
+                line += (line.empty() ? "" : " ") + word;
+            } else {
+                lines.push_back(line);
+                line = "  " + word;
+            }
+        }
+    };
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        std::size_t to = text.find(gap, from);
+        if (to == std::string::npos) to = text.size();
+        const std::string item = text.substr(from, to - from);
+        from = to + gap.size();
+        if (line.empty() ? fits(item) : fits(line + gap + item)) {
+            line += (line.empty() ? "" : gap) + item;
+            continue;
+        }
+        if (!line.empty()) lines.push_back(line), line.clear();
+        if (fits(item))
+            line = item;
+        else
+            addWords(item);
+    }
+    if (!line.empty() || lines.empty()) lines.push_back(line);
+    return lines;
+}
+
+/// Prints the header "VELMORA  (date)     " followed by `rest` at the top of the page (on more
+/// lines when it is wider than the page) and a rule under it; returns the y of the rule.
 double PrintHeader(Canvas& page, const PageSetup& setup, const std::string& rest) {
     page.SetScale(0.0, 0.0, setup.widthTwips, setup.heightTwips);
     page.SetFontName("Arial");
     page.SetFontSize(10);
-    page.Text(kPageLeft, kPageTop, "VELMORA  (" + setup.date + ")     " + rest, Palette(0));
-    const double ruleY = kPageTop + page.TextHeight("VELMORA");
-    page.Line(kPageLeft, ruleY, kPageLeft + setup.widthTwips - 2500.0, ruleY, Palette(0));
+    double y = kPageTop;
+    const std::vector<std::string> lines =
+        WrapToWidth(page, "VELMORA  (" + setup.date + ")     " + rest, TextBlockWidth(setup));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) y += page.TextHeight(lines[i]);
+        page.Text(kPageLeft, y, lines[i], Palette(0));
+    }
+    const double ruleY = y + page.TextHeight("VELMORA");
+    page.Line(kPageLeft, ruleY, kPageLeft + TextBlockWidth(setup), ruleY, Palette(0));
     return ruleY;
 }
 
@@ -104,7 +156,7 @@ std::vector<std::string> SpectrumPageConditions(const AppState& s) {
         instrument += ", with ";
         for (std::size_t i = 0; i < broadening.size(); ++i)
             instrument += (i == 0 ? "" : i + 1 == broadening.size() ? " and " : ", ") + broadening[i];
-        instrument += " broadening: total " + Format(result.widths.totalWidth, "##0.0###");
+        instrument += " broadening: total width " + Format(result.widths.totalWidth, "##0.0###") + " " + unit;
     }
     instrument += "    Pressure " + Number(c.pressure) + " Torr";
     lines.push_back(instrument);
@@ -125,10 +177,11 @@ void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
     double y = PrintHeader(page, setup, SpectrumPageTitle(s));
     // The comparison statistics of the lines below are those of the plot as drawn now.
     if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s);
-    for (const std::string& line : SpectrumPageConditions(s)) {
-        y += page.TextHeight(line);
-        page.Text(kPageLeft, y, line, Palette(0));
-    }
+    for (const std::string& condition : SpectrumPageConditions(s))
+        for (const std::string& line : WrapToWidth(page, condition, TextBlockWidth(setup))) {
+            y += page.TextHeight(line);
+            page.Text(kPageLeft, y, line, Palette(0));
+        }
 
     // Black on white for the page, with the level colours meant for a white background.
     const int scheme = p.intColor;
@@ -140,7 +193,13 @@ void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
     const double w = setup.widthTwips, h = setup.heightTwips;
     const double aspect = w > 0 && h > 0 ? std::max(w / h, h / w) : 1.0;
     const double L = p.ViewLeft, R = p.ViewRight, span = R - L;
-    const double top = (105.0 + extra) / zy * aspect, bottom = -35.0 / zy * aspect;
+    const double bottom = -35.0 / zy * aspect;
+    double top = (105.0 + extra) / zy * aspect;
+    // The frame starts a line below the text: share f of the page's height above it, so that
+    // (top - frame) / (top - bottom) >= f.
+    const double frameTop = (1.05 * ymax + extra) / zy;
+    const double f = h > 0.0 ? std::min((y + 2.0 * page.TextHeight("VELMORA")) / h, 0.5) : 0.0;
+    top = std::max(top, (frameTop - f * bottom) / (1.0 - f));
     page.SetScale(L - 0.2 * span, top, R + 0.2 * span, bottom);
     const Rgb black = Palette(0);
     page.Box(L, (1.05 * ymax + extra) / zy, R, -0.05 * ymax / zy, black, false);
@@ -174,7 +233,7 @@ std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
     add("");
     add("RADICAL : " + cat.MoleculeName(irad));
     add("SYSTEM : " + cat.SystemLabel(irad));
-    add("QUANTITY: " + (t.UntabulatedQuantity.empty() ? cat.QuantityName(0, t.icoef) : t.UntabulatedQuantity));
+    add("QUANTITY: " + (t.UntabulatedQuantity.empty() ? table::QuantityCaption(s.db, t) : t.UntabulatedQuantity));
     add("UNITS   : " + table::DisplayedUnit(s.db, t));
     add("");
     if (t.TableData.Empty()) return lines;
@@ -217,6 +276,7 @@ std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
                 label = Format(N, "##0  ");
             else
                 label = N - 0.5 > 0 ? Format(N - 0.5, "#0.#  ") : std::string(6, ' ');
+            if (const char parity = table::RowParity(s.db, t, row)) label.back() = parity;
             std::string line = LeftAlign(RightAlign(label, 6), lead.size());
             for (int c = first; c <= last; ++c) line += PrintedValue(s, t.TableData(row, c));
             add(line, true);

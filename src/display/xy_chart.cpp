@@ -37,6 +37,29 @@ void Limits(const Chart& c, double& x0, double& x1, double& y0, double& y1) {
     if (c.yMin < c.yMax) y0 = c.yMin, y1 = c.yMax;
 }
 
+/// Clips the segment (x0, y0)-(x1, y1) to the rectangle xa..xb, ya..yb (Liang & Barsky 1984);
+/// false when nothing of it lies inside.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xa, double xb, double ya, double yb) {
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = x1 - x0, dy = y1 - y0;
+    const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0 - xa, xb - x0, y0 - ya, yb - y0};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0) {
+            if (q[k] < 0.0) return false;
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
+    x0 = x0 + t0 * dx, y0 = y0 + t0 * dy;
+    return true;
+}
+
 }  // namespace
 
 std::vector<double> NiceTicks(double lo, double hi, int count) {
@@ -78,7 +101,9 @@ void DrawChart(Canvas& canvas, const Chart& c) {
     const double textH = canvas.TextHeight("0");
     // Plot area: room for the y labels on the left, the x labels and the axis title below.
     const double pl = c.left + 8.0 * canvas.TextWidth("0") + textH, pr = c.left + c.width - 10.0;
-    const double pt = c.top + (c.caption.empty() ? 8.0 : 1.6 * textH), pb = c.top + c.height - 2.6 * textH;
+    const double notesHeight = 1.25 * textH * static_cast<double>(c.notes.size());
+    const double pt = c.top + (c.caption.empty() ? 8.0 : 1.6 * textH),
+                 pb = c.top + c.height - 2.6 * textH - notesHeight;
     auto X = [&](double x) { return pl + (x - x0) / (x1 - x0) * (pr - pl); };
     auto Y = [&](double y) { return pb - (y - y0) / (y1 - y0) * (pb - pt); };
     if (!c.caption.empty()) canvas.Text(pl, c.top + 0.2 * textH, c.caption, black);
@@ -87,6 +112,8 @@ void DrawChart(Canvas& canvas, const Chart& c) {
     if (!c.xLabel.empty())
         canvas.Text(0.5 * (pl + pr) - 0.5 * canvas.TextWidth(c.xLabel), pb + 1.3 * textH, c.xLabel, black);
     if (!c.yLabel.empty()) canvas.Text(c.left + 2.0, pt, c.yLabel, black);
+    for (std::size_t k = 0; k < c.notes.size(); ++k)
+        canvas.Text(c.left + 2.0, pb + 2.6 * textH + 1.25 * textH * static_cast<double>(k), c.notes[k], black);
     auto inside = [&](double x, double y) { return x >= x0 && x <= x1 && y >= y0 && y <= y1; };
     for (const ChartSeries& s : c.series) {
         for (std::size_t i = 0; i < s.x.size(); ++i) {
@@ -98,10 +125,22 @@ void DrawChart(Canvas& canvas, const Chart& c) {
                     const double a = Y(std::min(y1, s.y[i] + s.error[i])), b = Y(std::max(y0, s.y[i] - s.error[i]));
                     canvas.Line(px, a, px, b, s.color);
                 }
-            } else if (i > 0 && inside(s.x[i - 1], s.y[i - 1]) && inside(s.x[i], s.y[i])) {
-                canvas.Line(X(s.x[i - 1]), Y(s.y[i - 1]), X(s.x[i]), Y(s.y[i]), s.color);
+            } else if (i > 0 && std::isfinite(s.x[i - 1] + s.y[i - 1] + s.x[i] + s.y[i])) {
+                // The part of the segment inside the frame: a line whose ends lie outside it is
+                // still drawn where it crosses.
+                double ax = s.x[i - 1], ay = s.y[i - 1], bx = s.x[i], by = s.y[i];
+                if (ClipSegment(ax, ay, bx, by, x0, x1, y0, y1)) canvas.Line(X(ax), Y(ay), X(bx), Y(by), s.color);
             }
         }
+    }
+    // The legend of the named series, in the upper right corner.
+    double ly = pt + 0.4 * textH;
+    for (const ChartSeries& s : c.series) {
+        if (s.label.empty()) continue;
+        const double lx = pr - 6.0 - canvas.TextWidth(s.label);
+        canvas.Line(lx - 22.0, ly + 0.5 * textH, lx - 4.0, ly + 0.5 * textH, s.color);
+        canvas.Text(lx, ly, s.label, s.color);
+        ly += 1.2 * textH;
     }
     canvas.Box(pl, pt, pr, pb, black, false);
 }

@@ -17,12 +17,16 @@ struct ChartSeries {
     std::vector<double> error;  ///< one standard uncertainty per point, or empty
     Rgb color{0, 0, 0};
     bool markers = false;
+    std::string label;  ///< named in the chart's legend when not empty
 };
 
 /// A chart in a rectangle of the canvas (in the canvas's pixel coordinates).
 struct Chart {
     double left = 0, top = 0, width = 600, height = 400;
     std::string xLabel, yLabel, caption;
+    /// Lines of text below the chart's axis title (a fit's parameters and diagnostics); the
+    /// height holds them.
+    std::vector<std::string> notes;
     std::vector<ChartSeries> series;
     /// Limits of the axes; equal limits: taken from the data with a 4 % margin.
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;

@@ -99,7 +99,11 @@ void CompareWithSimulation(ExperimentState& exp, const simulation::Spectrum& sim
     exp.LblCorrelation = "Peak correlation: " + (n == 0                        ? kNothingCompared
                                                  : !exp.CompareProblem.empty() ? std::string("nothing to compare")
                                                                                : Format(exp.Correlation, "0.000000"));
-    exp.LblDeviation = "Chi-square       : " + (n > 0 ? Format(exp.ChiSquare, "#######0.000#") : kNothingCompared);
+    // Named with its formula: unweighted and not divided by the degrees of freedom, it is not
+    // the reduced chi-square of a fit.
+    exp.LblDeviation =
+        "Chi-square       : " + (n > 0 ? Format(exp.ChiSquare, "#######0.000#") + " " + std::string(kChiSquareFormula)
+                                       : std::string(kNothingCompared));
 }
 
 std::string ProbableSpectrumUnit(const ExperimentState& exp, const simulation::Spectrum& sim) {

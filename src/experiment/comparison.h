@@ -40,6 +40,11 @@ bool InterpolateOnGrid(const Array1<float>& SimX, int nPoints, float x, const Va
 /// grid SimX (built by BuildSimX); false when the point is not compared.
 bool SimulationAt(const ExperimentState& exp, const simulation::Spectrum& sim, float x, double& s);
 
+/// How the comparison's chi-square is formed, as its label shows it: the squared differences of
+/// simulation s and experiment e, both on the scale of a peak of 100, summed over the compared
+/// points without weights and divided by 100.
+inline constexpr const char* kChiSquareFormula = "(\xCE\xA3(s-e)\xC2\xB2/100)";
+
 /// Fills SimAtExp and Residual for the experimental points 0..ExpPoints - 1 that lie in the
 /// range of a simulated spectrum (and on its grid), computes the peak correlation (Pearson r of
 /// experiment and simulation at those points) and the chi-square Σ(s - e)² / 100, and writes

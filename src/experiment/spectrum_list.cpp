@@ -35,6 +35,7 @@ void ShowCorrections(AppState& app, float baseline, float wavelength, float mult
 void LoadSpectrum(AppState& app, const std::string& path, int xUnit, int column) {
     if (path.empty()) return;
     ExperimentState& exp = app.exp;
+    const int previous = exp.ExpCurrent;
     const std::filesystem::path p(path);
     // A new file starts without corrections: those of the file shown before belong to it.
     ExpFile record;
@@ -48,9 +49,28 @@ void LoadSpectrum(AppState& app, const std::string& path, int xUnit, int column)
     exp.ExpCurrent = exp.ExpCount - 1;
     exp.UpDExpFileMax = exp.ExpCurrent;
     if (p.has_parent_path()) app.shell.SpectraDirectory = p.parent_path().string();
+    const int shownBefore = previous;
     CmbExpFile_Click(app, exp.ExpCurrent);
+    if (!exp.ReadProblem.empty()) {
+        // The file could not be read (the message named it and the problem): it does not join
+        // the list, and the spectrum shown before is shown again.
+        exp.ExpFiles.pop_back();
+        exp.ExpCount = static_cast<int>(exp.ExpFiles.size());
+        exp.UpDExpFileMax = std::max(exp.ExpCount - 1, 0);
+        if (exp.ExpCount > 0) {
+            CmbExpFile_Click(app, std::clamp(shownBefore, 0, exp.ExpCount - 1));
+        } else {
+            exp.ExpCurrent = 0;
+            exp.ExpPoints = -1;
+            exp.CurrentFilePath.clear();
+            ShowCorrections(app, 0.0f, 0.0f, 1.0f);
+            app.RequestRedraw();
+        }
+        return;
+    }
     // Told once, when the file is added; selecting it again reads it the same way silently.
     if (!exp.ReadNotice.empty()) app.dialogs->ShowMessage(exp.ReadNotice);
+    if (exp.ExpPoints == 0) app.dialogs->ShowMessage(path + ": only one point was read (a curve needs two)");
 }
 
 void CmbExpFile_Click(AppState& app, int index) {

@@ -1,11 +1,10 @@
 #include "fit/batch.h"
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 
 #include "common/errors.h"
 #include "fit/fit_errors.h"
+#include "fit/parallel.h"
 
 namespace velmora::fit {
 
@@ -36,19 +35,13 @@ BatchRow FitFile(const FitRequest& request, const std::string& file) {
 std::vector<BatchRow> FitBatch(const FitRequest& request, const std::vector<std::string>& files, int jobs,
                                const BatchRowDone& done) {
     std::vector<BatchRow> rows(files.size());
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
-            rows[i] = FitFile(request, files[i]);
-            if (done) done(i, rows[i]);
-        }
-    };
-    const int threads =
-        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), files.size()));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t) pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool) t.join();
+    // Files in parallel: each fit's own work (bootstrap, starts) stays on its thread.
+    FitRequest each = request;
+    if (jobs > 1) each.options.threads = 1;
+    ParallelFor(files.size(), std::max(jobs, 1), [&](std::size_t i) {
+        rows[i] = FitFile(each, files[i]);
+        if (done) done(i, rows[i]);
+    });
     return rows;
 }
 

@@ -10,6 +10,7 @@
 #include "common/physical_constants.h"
 #include "common/text_writer.h"
 #include "fit/fit_errors.h"
+#include "fit/fit_report.h"
 #include "fit/spectrum_model.h"
 #include "populations/population_model.h"
 
@@ -40,6 +41,31 @@ Line FitLine(const std::vector<double>& x, const std::vector<double>& y, const s
     l.reducedChiSquare = chi2 / static_cast<double>(x.size() - 2);
     l.sigmaB = std::sqrt(S / D * std::max(1.0, l.reducedChiSquare));
     return l;
+}
+
+/// Refuses levels the instrument does not separate: their populations would be fitted, but not
+/// determined by the spectrum.
+void CheckSeparation(BoltzmannPlot& plot, const std::vector<std::vector<simulation::DrawnLine>>& lines,
+                     const std::vector<double>& u, double width, simulation::AxisUnit unit) {
+    const auto [lo, hi] = std::minmax_element(u.begin(), u.end());
+    plot.separation = SeparateLevels(lines, *lo, *hi, width);
+    const LevelSeparation& s = plot.separation;
+    const std::string axis = ParameterUnit(ParameterKind::Shift, unit);
+    auto resolution = [&](double w) {
+        return w > 0.0 ? Format(w, "0.0###") + " " + axis + " or better" : std::string("more levels in the spectrum");
+    };
+    const std::string counts = "at the instrument width of " + Format(width, "0.0###") + " " + axis + " only " +
+                               std::to_string(s.separated) + " of the " + std::to_string(s.levels) +
+                               " levels in the spectrum have a line apart from the lines of the others by a width";
+    if (s.separated < s.needed)
+        throw FitInputError(plot.system + ": the rotational levels of v' = " + std::to_string(plot.v) +
+                            " are not resolved: " + counts + ", and a Boltzmann plot needs at least " +
+                            std::to_string(s.needed) + ": that takes a resolution of " + resolution(s.neededWidth) +
+                            "; fit the temperature to the whole spectrum instead");
+    if (s.separated < s.quarter)
+        plot.warnings.push_back("few rotational levels are resolved: " + counts +
+                                "; the populations of the others are fitted from blended lines (a resolution of " +
+                                resolution(s.quarterWidth) + " separates a quarter of them)");
 }
 
 /// A column of the design matrix: a unit-population spectrum on its grid (a level's, or a whole
@@ -192,8 +218,10 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     const std::vector<populations::RotationalTerm> terms = populations::RotationalTerms(pop, *system.database, v);
     std::vector<std::pair<int, int>> ids;
     for (const auto& t : terms) ids.emplace_back(t.component, t.row);
+    const std::vector<std::vector<simulation::DrawnLine>> lines = tracer.LevelLines(v, ids, values);
+    CheckSeparation(plot, lines, u, VoigtFwhm(gauss, lorentz), request.conditions.unit);
     simulation::SpectralGrid grid;
-    const std::vector<std::vector<float>> spectra = tracer.LevelSpectra(v, ids, values, grid);
+    const std::vector<std::vector<float>> spectra = tracer.LevelSpectra(lines, values, grid);
 
     // Design matrix: the levels with lines on the points, the other v', baseline and slope,
     // weighted; solved without holding it (see SolveInBlocks).

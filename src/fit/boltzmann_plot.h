@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fit/fit_spectrum.h"
+#include "fit/level_separation.h"
 
 namespace velmora::fit {
 
@@ -38,13 +39,15 @@ struct BoltzmannPlot {
     double temperature = 0.0, temperatureSigma = 0.0;       ///< K
     double reducedChiSquare = 0.0;                          ///< of the straight line
     FitResult spectrumFit;                                  ///< the fit that fixed axis and instrument
+    LevelSeparation separation;                             ///< how well the instrument separates the levels
     std::vector<std::string> warnings;
 };
 
 /// Fits the Boltzmann plot of upper level v' = v of the request's one band system. Throws
 /// FitInputError for a request that is not one emission band system, a v' without lines in the
-/// spectrum, or fewer than 3 levels determined well enough for a straight line; the errors of
-/// FitSpectrum otherwise.
+/// spectrum, levels the instrument does not separate (level_separation.h; the message gives the
+/// resolution they need), or fewer than 3 levels determined well enough for a straight line; the
+/// errors of FitSpectrum otherwise.
 BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v);
 
 /// Writes the levels (component, N, J, energy, g, N, σ, ln(N/g), σ, used) and the line as CSV.

@@ -20,9 +20,19 @@ std::string ParameterUnit(ParameterKind kind, simulation::AxisUnit unit);
 /// "± undetermined" when the data do not determine it.
 std::string ValueWithUncertainty(double value, double uncertainty, bool free);
 
-/// The printed result: one line per parameter (name, value ± uncertainty, unit, "at bound"),
-/// then chi-square, points, evaluations, why the fit stopped, the intensity convention and the
-/// weights, then every warning. Units are those of the result's axis.
+/// What stands beside parameter k's headline uncertainty: the method that gave it when it is not
+/// the covariance, the other estimates, and the profile-χ² interval ("correlated residuals;
+/// covariance ± 2.5"); "" when there is nothing to add.
+std::string UncertaintyNote(const FitResult& r, std::size_t k);
+
+/// The line that says how the uncertainties were estimated (correlation length and independent
+/// points, bootstrap resamples, profile threshold).
+std::string UncertaintyMethodsLine(const FitResult& r);
+
+/// The printed result: one line per parameter (name, value ± uncertainty, unit, "at bound", the
+/// uncertainty note), then the goodness of fit, the misfit diagnostics, the uncertainty methods,
+/// evaluations and why the fit stopped, the intensity convention and the weights, then every
+/// notice and warning. Units are those of the result's axis.
 std::vector<std::string> ResultLines(const FitResult& r);
 
 /// One line on how a fit of a batch ended: "t = 1995 ± 5.9, reduced chi-square 1.02[, N warning(s)]",
@@ -32,8 +42,9 @@ std::string OutcomeLine(const BatchRow& row);
 /// The columns of fit results in a CSV row, after the columns that say which spectrum it is:
 /// status (fitted, bad input, not converged), message, reduced chi-square, points, evaluations,
 /// convention, then value and uncertainty of every parameter any row has, the parameters at a
-/// bound and the warnings. Every table of results (a batch of files, the rows of a frame)
-/// writes its rows through this one description.
+/// bound and the warnings; then the misfit diagnostics, every uncertainty estimate of each
+/// parameter with the method of its headline, and the notices. Every table of results (a batch of files, the rows of a
+/// frame) writes its rows through this one description.
 class ResultColumns {
 public:
     /// The columns of the parameters that any of the rows has, in the order first met.
@@ -44,6 +55,10 @@ public:
 private:
     std::vector<std::string> names_;
 };
+
+/// Writes the printed result (ResultLines) as a text file (CR-LF; replaced only when complete).
+/// FileError when the file cannot be written.
+void WriteFitResults(const std::string& path, const FitResult& r);
 
 /// Writes one CSV row per file of a batch: the file, then the ResultColumns. FileError when the
 /// file cannot be written.
@@ -60,7 +75,13 @@ std::string PositionColumn(const FrameSpectra& frame);
 /// ResultColumns. FileError when the file cannot be written.
 void WriteFrameCsv(const std::string& path, const FrameSpectra& frame, const std::vector<FrameRow>& rows);
 
-/// Writes x, y, model, residual (y − model), fitted (1/0) and each band system's part per point.
+/// Writes the result table of one fit: a row per parameter (name, value, headline uncertainty,
+/// unit, its method, every estimate, free, at bound), then a row per diagnostic (name, value).
+/// FileError when the file cannot be written.
+void WriteFitResultCsv(const std::string& path, const FitResult& r);
+
+/// Writes x, y, model, residual (y − model), fitted (1/0), each band system's part and each
+/// component (band, branch) per point.
 void WriteResidualsCsv(const std::string& path, const FitResult& r);
 
 }  // namespace velmora::fit

@@ -17,6 +17,7 @@ namespace velmora::fit {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kHottest = 50000.0;  ///< default upper bound of the temperatures, K
 using simulation::SpectrumKind;
 
 /// A number as results write it.
@@ -321,9 +322,10 @@ Setup Prepare(const FitRequest& r) {
             table.push_back(settings.Make(i, name(i), value, lower, upper));
             return static_cast<int>(table.size()) - 1;
         };
-        L.t = add(id(ParameterKind::RotationalTemperature, s), T0, 100.0, 10000.0);
+        // Bounds that cover flames and plasmas alike.
+        L.t = add(id(ParameterKind::RotationalTemperature, s), T0, 100.0, kHottest);
         const double tStart = table.back().value;
-        if (tvib) L.tvib = add(id(ParameterKind::VibrationalTemperature, s), tStart, 100.0, 10000.0);
+        if (tvib) L.tvib = add(id(ParameterKind::VibrationalTemperature, s), tStart, 100.0, kHottest);
         if (pops) {
             const std::vector<double> w = tracer.BoltzmannPopulations(tStart, tStart);
             for (std::size_t k = 0; k < w.size(); ++k) {
@@ -540,10 +542,12 @@ double FitResult::Uncertainty(const std::string& name) const {
              : std::numeric_limits<double>::quiet_NaN();
 }
 
-FitResult FitSpectrum(const FitRequest& request) {
+FitResult FitFromStart(const FitRequest& request) {
     const FitOptions& options = request.options;
     Setup setup = Prepare(request);
+    const std::vector<double> userStart = setup.values;
     FindStart(setup, options);
+    const std::vector<double> startValues = setup.values;
     if (request.weighting == Weighting::NoiseEstimate) {
         // Lines a few points wide curve the spectrum as much as its noise does; the residuals at
         // the start values have lost most of that curvature, so their scatter is the better
@@ -690,6 +694,15 @@ FitResult FitSpectrum(const FitRequest& request) {
     result.x = all.x;
     result.y = all.y;
     model.Curves(setup.values, result.x, result.model, result.parts);
+    if (options.components != ComponentDetail::Systems)
+        result.components =
+            model.Components(setup.values, result.x, options.components == ComponentDetail::Branches, setup.labels);
+    result.startValues = startValues;
+    for (std::size_t k = 0; k < userStart.size(); ++k) {
+        const ParameterKind kind = setup.table[k].id.kind;
+        if (kind == ParameterKind::RotationalTemperature || kind == ParameterKind::VibrationalTemperature)
+            result.scanMovedStart = result.scanMovedStart || startValues[k] != userStart[k];
+    }
     result.residual.resize(result.x.size());
     result.fitted.assign(result.x.size(), 0);
     for (std::size_t i = 0, k = 0; i < result.x.size(); ++i) {

@@ -1,22 +1,29 @@
 // Fitting a measured spectrum with the simulation: a bounded Levenberg–Marquardt least-squares
 // fit (Ceres Solver) of temperatures or vibrational populations, scales, baseline, axis
 // calibration and instrument widths, after a coarse scan of the temperatures over their bounds
-// so that a start far from the answer does not end in a wrong local minimum. Uncertainties come
-// from the covariance (JᵀWJ)⁻¹ scaled by the reduced chi-square.
+// so that a start far from the answer does not end in a wrong local minimum; the fit from the
+// user's own start as well, the better kept, and on request from further starts. Uncertainties
+// come from the covariance (JᵀWJ)⁻¹ scaled by the reduced chi-square, widened where the
+// residuals are correlated, and on request from a block bootstrap and profile χ²
+// (uncertainty_methods.h); the diagnostics say how well the model describes the data.
 //
 // FitSpectrum is reentrant: fits of different requests may run on different threads at once,
 // sharing the FitSystems.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fit/components.h"
+#include "fit/diagnostics.h"
 #include "fit/fit_system.h"
 #include "fit/measured_spectrum.h"
 #include "fit/parameters.h"
+#include "fit/uncertainty_methods.h"
 #include "simulation/conditions.h"
 
 namespace velmora::fit {
@@ -39,6 +46,20 @@ struct FitOptions {
     std::function<void(double percent)> progress;
     /// When set and true, the fit stops with FitCancelled at its next step.
     const std::atomic<bool>* cancel = nullptr;
+
+    /// How finely the result splits its model into components.
+    ComponentDetail components = ComponentDetail::Bands;
+    /// Local fits from this many starts spread over the bounds of the free temperatures, besides
+    /// the pre-scanned and the user's start (0: none).
+    int starts = 0;
+    /// Block-bootstrap resamples fitted again (0: no bootstrap).
+    int bootstrap = 0;
+    std::uint64_t seed = 1;  ///< of the bootstrap's resampling: the same seed, the same result
+    /// Threads for the bootstrap, the starts and the profiles (0: every core); the results do not
+    /// depend on it.
+    int threads = 0;
+    /// Parameters whose profile-χ² interval is wanted ("t", "tvib:2" ...).
+    std::vector<std::string> profile;
 };
 
 /// Everything one fit needs.
@@ -59,14 +80,24 @@ struct FitRequest {
     FitOptions options;
 };
 
+/// Where one local fit of a multi-start ended.
+struct StartOutcome {
+    std::vector<double> start;  ///< the free temperatures it started from
+    std::vector<double> end;    ///< and where they ended (empty when it did not converge)
+    double chiSquare = 0.0;
+    bool converged = false;
+    int minimum = -1;  ///< which of the distinct minima it reached (0 the lowest)
+};
+
 /// The outcome of a fit.
 struct FitResult {
     std::vector<std::string> systems;   ///< labels of the band systems, in order
     std::vector<Parameter> parameters;  ///< every parameter at its fitted (free) or given (fixed) value
-    std::vector<double> uncertainties;  ///< standard uncertainty per parameter; 0 when fixed, NaN when undetermined
-    std::vector<bool> atBound;          ///< a free parameter ended on one of its bounds
-    std::vector<int> freeParameters;    ///< indices of the free parameters, the order of the correlation matrix
-    std::vector<double> correlation;    ///< free × free, row-major; NaN beside an undetermined parameter
+    std::vector<double>
+        uncertainties;          ///< headline standard uncertainty per parameter; 0 when fixed, NaN when undetermined
+    std::vector<bool> atBound;  ///< a free parameter ended on one of its bounds
+    std::vector<int> freeParameters;  ///< indices of the free parameters, the order of the correlation matrix
+    std::vector<double> correlation;  ///< free × free, row-major; NaN beside an undetermined parameter
 
     int points = 0;            ///< points fitted
     int degreesOfFreedom = 0;  ///< points − free parameters
@@ -91,6 +122,20 @@ struct FitResult {
     std::vector<double> x, y, model, residual;
     std::vector<char> fitted;
     std::vector<std::vector<double>> parts;
+    /// The bands (and branches) of each system over every point, as `options.components` asked.
+    std::vector<FitComponent> components;
+
+    FitDiagnostics diagnostics;  ///< how well the model describes the fitted points
+    /// Per parameter every estimate of its uncertainty; `uncertainties` holds the headline.
+    std::vector<ParameterUncertainty> uncertaintyDetail;
+    BootstrapSummary bootstrap;
+    std::vector<StartOutcome> starts;  ///< the local fits from several starts, lowest chi-square first
+    /// Notes that are no warnings: which start was kept, values held because they are not free.
+    std::vector<std::string> notices;
+    /// The values the local fit started from (after the pre-scan), and whether the pre-scan
+    /// moved a temperature away from the user's start.
+    std::vector<double> startValues;
+    bool scanMovedStart = false;
 
     /// The parameter of a name as results write it; null when there is none.
     const Parameter* Find(const std::string& name) const;
@@ -98,12 +143,20 @@ struct FitResult {
     double Uncertainty(const std::string& name) const;
 };
 
-/// Fits the spectrum of the request. Throws FitInputError for input it cannot fit (the message
-/// names the file, point or parameter: no free parameter, a band system given twice, more than
-/// kMaxFitPoints points, options beyond their limits), FitConvergenceError when the solver does
-/// not converge, FitCancelled when cancelled. Never returns the start values as a result. The
-/// result does not depend on the unit of y: a spectrum times any factor gives the same
-/// temperatures and relative uncertainties, its scale and baseline times that factor.
+/// Fits the spectrum of the request (robust_fit.cpp): the local fit from the pre-scanned start
+/// and from the user's start, the better kept, and from `options.starts` more; then the
+/// diagnostics, the uncertainties of every method asked for and the headline of each. Throws
+/// FitInputError for input it cannot fit (the message names the file, point or parameter: no
+/// free parameter, a band system given twice, more than kMaxFitPoints points, options beyond
+/// their limits), FitConvergenceError when the solver does not converge from any start,
+/// FitCancelled when cancelled. Never returns the start values as a result. The result does not
+/// depend on the unit of y: a spectrum times any factor gives the same temperatures and relative
+/// uncertainties, its scale and baseline times that factor.
 FitResult FitSpectrum(const FitRequest& request);
+
+/// One local fit: the pre-scan of the temperatures (options.scanPoints), then Levenberg–Marquardt
+/// from the best start, with the covariance uncertainties and the components. The errors of
+/// FitSpectrum.
+FitResult FitFromStart(const FitRequest& request);
 
 }  // namespace velmora::fit

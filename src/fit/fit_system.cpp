@@ -200,19 +200,20 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     return lines_;
 }
 
-simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot,
-                                            simulation::SpectralGrid& grid) const {
+simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid,
+                                            bool keepGrid) const {
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
     simulation::CheckConditions(c);
     simulation::Broadening widths = simulation::ComputeBroadening(c, system_.model->molecularMass);
-    // The widths vary continuously in a fit: the profile stays a pseudo-Voigt while both parts
+    // The widths vary continuously in a fit: the profile stays a Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
-    grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
-                                pointsPerWidth_, 1)
-               .grid;
+    if (!keepGrid)
+        grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
+                                    pointsPerWidth_, 1)
+                   .grid;
     return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit),
                                   squareRoot, simulation::ProfileMethod::Convolved);
 }
@@ -232,8 +233,9 @@ simulation::LineDrawer& SystemTracer::KeptDrawer(const SystemValues& v, bool squ
     return *d.drawer;
 }
 
-std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
-                                                           const SystemValues& values, simulation::SpectralGrid& grid) {
+std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
+                                                                         const std::vector<std::pair<int, int>>& levels,
+                                                                         const SystemValues& values) {
     simulation::SimulationConditions c = conditions_;
     c.temperature = values.rotationalT;
     const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
@@ -243,33 +245,51 @@ std::vector<std::vector<float>> SystemTracer::LevelSpectra(int v, const std::vec
     one.weights = {1.0};
     one.rotational = pop_.PopRot;
     one.rotational.Fill(0.0f);
-    simulation::LineDrawer drawer = Drawer(values, false, grid);
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
-    std::vector<std::vector<float>> spectra;
-    simulation::DrawStats stats;
+    std::vector<std::vector<simulation::DrawnLine>> lines;
     for (const auto& [component, row] : levels) {
         one.rotational(v, component, row) = 1.0f;
         simulation::LineList list = simulation::BuildLineList(*system_.model, c, one, lineShift, start_, end_);
         one.rotational(v, component, row) = 0.0f;
-        std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
-        if (list.levels.empty() || list.levels[0].empty()) continue;
+        std::vector<simulation::DrawnLine>& out = lines.emplace_back();
+        if (list.levels.empty()) continue;
+        out = std::move(list.levels[0]);
         if (convention_ == IntensityConvention::Energy)
-            for (simulation::DrawnLine& line : list.levels[0])
+            for (simulation::DrawnLine& line : out)
                 line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
-        drawer.Draw(list.levels[0], out.data(), stats);
+    }
+    return lines;
+}
+
+std::vector<std::vector<float>> SystemTracer::LevelSpectra(const std::vector<std::vector<simulation::DrawnLine>>& lines,
+                                                           const SystemValues& values, simulation::SpectralGrid& grid) {
+    simulation::LineDrawer drawer = Drawer(values, false, grid);
+    std::vector<std::vector<float>> spectra;
+    simulation::DrawStats stats;
+    for (const auto& list : lines) {
+        std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
+        if (!list.empty()) drawer.Draw(list, out.data(), stats);
     }
     return spectra;
 }
 
-void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
+void SystemTracer::Trace(const SystemValues& v, SystemTrace& t, const simulation::SpectralGrid* grid) {
+    // A spectrum on a given grid is neither kept nor looked up: the cache holds spectra on the
+    // grids their widths plan.
     const TraceKey key{conditions_,      start_,          end_, windowStart_, windowEnd_, convention_,
                        freePopulations_, pointsPerWidth_, v};
-    if (system_.traces && system_.traces->Find(key, t)) {
+    const bool cached = system_.traces && !grid;
+    if (cached && system_.traces->Find(key, t)) {
         ++evaluations_;
         return;
     }
     const Lines& lines = LinesFor(v);
-    simulation::LineDrawer& drawer = KeptDrawer(v, lines.list.squareRoot, t.grid);
+    std::optional<simulation::LineDrawer> onGrid;
+    if (grid) {
+        t.grid = *grid;
+        onGrid.emplace(Drawer(v, lines.list.squareRoot, t.grid, true));
+    }
+    simulation::LineDrawer& drawer = grid ? *onGrid : KeptDrawer(v, lines.list.squareRoot, t.grid);
     const std::size_t points = static_cast<std::size_t>(t.grid.Points());
     simulation::DrawStats stats;
     auto draw = [&](const std::vector<simulation::DrawnLine>& list, std::vector<float>& out) {
@@ -299,7 +319,7 @@ void SystemTracer::Trace(const SystemValues& v, SystemTrace& t) {
     }
     if (t.area > 0.0)
         for (float& y : t.total) y = static_cast<float>(y / t.area);
-    if (system_.traces) system_.traces->Store(key, t);
+    if (cached) system_.traces->Store(key, t);
 }
 
 }  // namespace velmora::fit

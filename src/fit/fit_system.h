@@ -117,18 +117,33 @@ public:
     /// Relative Boltzmann populations of the levels at a vibrational and a rotational temperature.
     std::vector<double> BoltzmannPopulations(double vibrationalT, double rotationalT);
 
-    /// The spectrum at the values, into t (whose storage is reused).
-    void Trace(const SystemValues& values, SystemTrace& t);
+    /// The spectrum at the values, into t (whose storage is reused); on `grid` when given (a
+    /// derivative compares spectra on one grid), else on the grid the widths plan.
+    void Trace(const SystemValues& values, SystemTrace& t, const simulation::SpectralGrid* grid = nullptr);
     SystemTrace Trace(const SystemValues& values) {
         SystemTrace t;
         Trace(values, t);
         return t;
     }
 
-    /// The spectra of single rotational levels (component c, row N) of vibrational level v, each
-    /// at unit population, drawn with the instrument widths of `values` on one grid (set here).
-    std::vector<std::vector<float>> LevelSpectra(int v, const std::vector<std::pair<int, int>>& levels,
+    /// The lines of single rotational levels (component c, row N) of vibrational level v, each at
+    /// unit population, at the rotational temperature of `values` (for the line shift).
+    std::vector<std::vector<simulation::DrawnLine>> LevelLines(int v, const std::vector<std::pair<int, int>>& levels,
+                                                               const SystemValues& values);
+    /// The spectra of those lines (one list per level), drawn with the instrument widths of
+    /// `values` on one grid (set here).
+    std::vector<std::vector<float>> LevelSpectra(const std::vector<std::vector<simulation::DrawnLine>>& lines,
                                                  const SystemValues& values, simulation::SpectralGrid& grid);
+
+    /// One band of the spectrum (branch 0), or one branch of a band, on the grid of Trace.
+    struct Component {
+        int vUp = 0, vLow = 0, branch = 0;
+        std::string branchName;  ///< the catalogue's name of the branch ("" for a band)
+        std::vector<float> y;
+    };
+    /// The spectrum at the values split into its bands and, with `branches`, their branches too,
+    /// normalised as Trace normalises the total, so that the bands add up to it (components.cpp).
+    std::vector<Component> ComponentTraces(const SystemValues& values, bool branches, simulation::SpectralGrid& grid);
 
     /// Spectra drawn so far (each a simulation of the system over the range).
     int Evaluations() const { return evaluations_; }
@@ -141,8 +156,10 @@ private:
     };
     const Lines& LinesFor(const SystemValues& v);
     void FillRotational(double rotationalT);
-    /// The line drawer of the instrument widths of v and its grid over the range.
-    simulation::LineDrawer Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid) const;
+    /// The line drawer of the instrument widths of v and its grid over the range (`grid` as it
+    /// is with `keepGrid`).
+    simulation::LineDrawer Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid,
+                                  bool keepGrid = false) const;
     /// The drawer of the last widths (and temperature where the widths follow it), made again
     /// only when they change.
     simulation::LineDrawer& KeptDrawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid);

@@ -181,10 +181,12 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
     auto column = [&](std::size_t j, auto&& f) {
         for (std::size_t i = 0; i < n; ++i) J[i * nf + j] = f(i);
     };
-    // Forward difference of the model over system s after a change of its values.
+    // Forward difference of the model over system s after a change of its values, drawn on the
+    // grid of the values themselves: grids planned anew for the changed widths would move every
+    // node and add their interpolation error, divided by the step, to the derivative.
     auto difference = [&](std::size_t j, int s, const SystemValues& changed, double h) {
         SystemTrace& t = changed_;
-        tracers_[static_cast<std::size_t>(s)].Trace(changed, t);
+        tracers_[static_cast<std::size_t>(s)].Trace(changed, t, &traces_[static_cast<std::size_t>(s)].grid);
         const double scale = p[static_cast<std::size_t>(layout_.systems[static_cast<std::size_t>(s)].scale)];
         values_.resize(n);
         InterpolateAll(t.grid, t.total, u.data(), n, values_.data());
@@ -237,11 +239,28 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
             case ParameterKind::LorentzWidth: {
                 const double typical =
                     p[static_cast<std::size_t>(layout_.gauss)] + p[static_cast<std::size_t>(layout_.lorentz)];
-                const double h = Step(k, p[static_cast<std::size_t>(k)], typical);
+                // Central differences of a step of 3 % of the width (of a tenth of the total for
+                // a small one): a much smaller step resolves the single-precision rounding of the
+                // drawn profiles rather than their slope, and a forward step this large would
+                // leave an error of its own order.
+                const double value = p[static_cast<std::size_t>(k)], h = 3e-2 * std::max(value, 0.1 * typical);
+                const bool central = value - h >= table_[static_cast<std::size_t>(k)].lower;
                 for (std::size_t s = 0; s < systems; ++s) {
-                    SystemValues v = ValuesOf(static_cast<int>(s), p);
-                    (id.kind == ParameterKind::GaussWidth ? v.gauss : v.lorentz) += h;
-                    difference(j, static_cast<int>(s), v, h);
+                    SystemValues up = ValuesOf(static_cast<int>(s), p), down = up;
+                    double& w = id.kind == ParameterKind::GaussWidth ? up.gauss : up.lorentz;
+                    w += h;
+                    if (!central) {
+                        difference(j, static_cast<int>(s), up, h);
+                        continue;
+                    }
+                    (id.kind == ParameterKind::GaussWidth ? down.gauss : down.lorentz) -= h;
+                    difference(j, static_cast<int>(s), up, 2.0 * h);
+                    std::vector<double> plus(n);
+                    for (std::size_t i = 0; i < n; ++i) plus[i] = J[i * nf + j];
+                    difference(j, static_cast<int>(s), down, 2.0 * h);
+                    // The column now holds (S+ − S) / 2h, then (S− − S) / 2h added to it; the
+                    // central quotient (S+ − S−) / 2h is twice the first less the sum.
+                    for (std::size_t i = 0; i < n; ++i) J[i * nf + j] = 2.0 * plus[i] - J[i * nf + j];
                 }
                 break;
             }

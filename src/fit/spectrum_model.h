@@ -16,6 +16,7 @@
 
 #include <vector>
 
+#include "fit/components.h"
 #include "fit/fit_system.h"
 #include "fit/parameters.h"
 
@@ -80,6 +81,11 @@ public:
     /// The model at any x, and each system's share of it (scale × spectrum).
     void Curves(const std::vector<double>& p, const std::vector<double>& x, std::vector<double>& model,
                 std::vector<std::vector<double>>& parts);
+
+    /// Each system's bands (and with `branches` their branches) at any x, scale included
+    /// (components.cpp).
+    std::vector<FitComponent> Components(const std::vector<double>& p, const std::vector<double>& x, bool branches,
+                                         const std::vector<std::string>& systemLabels);
 
     /// Sets the free linear parameters (scales, or the level amplitudes behind free populations;
     /// baseline, slope) to their weighted least-squares values for the other parameters as they

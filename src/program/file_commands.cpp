@@ -9,6 +9,7 @@
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_list.h"
 #include "experiment/spectrum_units.h"
+#include "fit/fit_report.h"
 #include "populations/population_files.h"
 #include "populations/populations_window.h"
 #include "program/condition_events.h"
@@ -113,6 +114,18 @@ FileDialogSpec FileDialogFor(const AppState& app, FileKind kind) {
             s.filter = "Database table (*.csv)|*.csv";
             s.defaultExtension = "csv";
             break;
+        case FileKind::SaveFitResults:
+            s.save = true;
+            s.title = "Save fit results";
+            s.filter = "Fit results (*.csv)|*.csv";
+            s.defaultExtension = "csv";
+            break;
+        case FileKind::SaveFitResiduals:
+            s.save = true;
+            s.title = "Save fit residuals and components";
+            s.filter = "Residuals and components (*.csv)|*.csv";
+            s.defaultExtension = "csv";
+            break;
         case FileKind::OpenInstrumentFunction:
             s.title = "Load instrument function";
             s.filter = "Instrument function (*.txt;*.dat;*.csv)|*.txt;*.dat;*.csv|All files (*.*)|*.*|";
@@ -198,6 +211,18 @@ bool mnuSaveTable_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::SaveTable);
     if (path.empty()) return false;
     return WriteReporting(app, [&] { table::SaveDatabaseTable(app, path); });
+}
+
+bool CmdFitSaveResults_Click(AppState& app, FileChooser& chooser, const fit::FitResult& result) {
+    const std::string path = Choose(app, chooser, FileKind::SaveFitResults);
+    if (path.empty()) return false;
+    return WriteReporting(app, [&] { fit::WriteFitResultCsv(path, result); });
+}
+
+bool CmdFitSaveResiduals_Click(AppState& app, FileChooser& chooser, const fit::FitResult& result) {
+    const std::string path = Choose(app, chooser, FileKind::SaveFitResiduals);
+    if (path.empty()) return false;
+    return WriteReporting(app, [&] { fit::WriteResidualsCsv(path, result); });
 }
 
 }  // namespace velmora::program

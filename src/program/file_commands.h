@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fit/fit_spectrum.h"
 #include "state/app_state.h"
 
 namespace velmora::program {
@@ -22,6 +23,8 @@ enum class FileKind {
     SaveTable,               ///< "Save Database table to file"
     OpenInstrumentFunction,  ///< "Load instrument function"
     OpenResponse,            ///< "Load spectral response"
+    SaveFitResults,          ///< "Save fit results" (the result table)
+    SaveFitResiduals,        ///< "Save fit residuals and components"
 };
 
 /// What a file dialog shows. Open dialogs accept only an existing file; save dialogs need an
@@ -71,5 +74,9 @@ bool mnuSaveTable_Click(AppState& app, FileChooser& chooser);
 bool CmdSlitFile_Click(AppState& app, FileChooser& chooser);
 /// Reads a spectral response (wavelength, relative response) that divides every spectrum read.
 bool CmdResponse_Click(AppState& app, FileChooser& chooser);
+/// The Fit dialog's files of a result: its result table (parameters, every uncertainty and the
+/// diagnostics) and its residuals with the components, as CSV.
+bool CmdFitSaveResults_Click(AppState& app, FileChooser& chooser, const fit::FitResult& result);
+bool CmdFitSaveResiduals_Click(AppState& app, FileChooser& chooser, const fit::FitResult& result);
 
 }  // namespace velmora::program

@@ -23,6 +23,7 @@ namespace velmora::program {
 namespace {
 
 constexpr const char* kSection = "Fit";
+constexpr int kMostResamples = 10000;  ///< bootstrap resamples the dialog takes
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -87,6 +88,8 @@ void LoadFitDialog(FitDialogState& d, const KeyValueStore& store) {
     if (const auto v = get("SigmaColumn"))
         d.sigmaColumn = std::clamp(static_cast<int>(Val(*v)), 0, experiment::kMaxIntensityColumn);
     if (const auto v = get("Convention")) d.convention = std::clamp(static_cast<int>(Val(*v)), 0, 1);
+    if (const auto v = get("Bootstrap")) d.bootstrap = std::clamp(static_cast<int>(Val(*v)), 0, kMostResamples);
+    if (const auto v = get("Components")) d.components = std::clamp(static_cast<int>(Val(*v)), 0, 2);
 }
 
 void SaveFitDialog(const FitDialogState& d, KeyValueStore& store) {
@@ -103,6 +106,8 @@ void SaveFitDialog(const FitDialogState& d, KeyValueStore& store) {
     store.Set(kSection, "Weights", std::to_string(d.weighting));
     store.Set(kSection, "SigmaColumn", std::to_string(d.sigmaColumn));
     store.Set(kSection, "Convention", std::to_string(d.convention));
+    store.Set(kSection, "Bootstrap", std::to_string(d.bootstrap));
+    store.Set(kSection, "Components", std::to_string(d.components));
 }
 
 fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
@@ -160,6 +165,8 @@ fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
     }
     r.weighting = static_cast<fit::Weighting>(d.weighting);
     r.convention = static_cast<fit::IntensityConvention>(d.convention);
+    r.options.bootstrap = d.bootstrap == 1 ? 2 : d.bootstrap;
+    r.options.components = static_cast<fit::ComponentDetail>(d.components);
     return r;
 }
 
@@ -170,13 +177,21 @@ std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r) 
         const fit::Parameter& q = r.parameters[k];
         if (!q.free && q.value == 0.0 && q.id.kind != fit::ParameterKind::BaselineOffset) continue;  // unused terms
         const std::string u = fit::ParameterUnit(q.id.kind, unit);
+        const std::string flag = r.atBound[k] ? "at bound" : q.free ? "" : "fixed";
+        const std::string note = fit::UncertaintyNote(r, k);
         rows.push_back({q.name,
                         fit::ValueWithUncertainty(q.value, r.uncertainties[k], q.free) + (u.empty() ? "" : " " + u),
-                        r.atBound[k] ? "at bound"
-                        : q.free     ? ""
-                                     : "fixed"});
+                        flag + (flag.empty() || note.empty() ? "" : "; ") + note});
     }
     return rows;
+}
+
+std::string FitReportText(const fit::FitResult& r) {
+    std::string systems;
+    for (const std::string& s : r.systems) systems += (systems.empty() ? "" : " + ") + s;
+    std::string text = systems + "\n";
+    for (const std::string& line : fit::ResultLines(r)) text += line + "\n";
+    return text;
 }
 
 namespace {

@@ -28,6 +28,8 @@ struct FitDialogState {
     int weighting = 0;         ///< fit::Weighting: uniform, file column, noise estimate
     int sigmaColumn = 0;       ///< the file's column of uncertainties (1-based) for file-column weights; 0 none chosen
     int convention = 0;        ///< fit::IntensityConvention: photon counts, energy
+    int bootstrap = 0;         ///< block-bootstrap resamples (0: none)
+    int components = 1;        ///< fit::ComponentDetail: per band system, per band, per branch
 };
 
 /// A new dialog: one row per parameter kind (t, tvib, pop, scale, baseline, slope, shift, stretch,
@@ -35,8 +37,8 @@ struct FitDialogState {
 FitDialogState NewFitDialog(const AppState& app);
 
 /// The dialog's settings (section "Fit"): free names, values, bounds, exclusions, systems,
-/// weights, the column of uncertainties and convention. Unknown names in stored settings are
-/// dropped.
+/// weights, the column of uncertainties, convention, bootstrap resamples and components. Unknown
+/// names in stored settings are dropped.
 void LoadFitDialog(FitDialogState& dialog, const KeyValueStore& store);
 void SaveFitDialog(const FitDialogState& dialog, KeyValueStore& store);
 
@@ -52,8 +54,12 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& dialog
 fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& dialog);
 
 /// The result table: per parameter its name, value ± uncertainty with unit, and a flag ("at
-/// bound", "fixed" or empty), units on the axis of the fit.
+/// bound", "fixed" or empty) followed by the uncertainty's method when it is not the covariance;
+/// units on the axis of the fit.
 std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r);
+
+/// The report of a result as the clipboard takes it: the lines velmora-cli fit prints.
+std::string FitReportText(const fit::FitResult& r);
 
 /// Apply: sets the conditions, populations and corrections to what the fit determined, then
 /// re-simulates and shows the residual strip.

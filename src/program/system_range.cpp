@@ -11,36 +11,33 @@ namespace velmora::program {
 
 namespace {
 
-std::string SystemName(const AppState& app) {
-    const Catalogue& cat = app.db.cat;
-    return cat.MoleculeName.ValueAt(app.db.irad) + cat.SystemLabel.ValueAt(app.db.irad);
-}
-
 std::string Number(double value) { return Trim(Str(static_cast<float>(value))); }
 
 int Units(const AppState& app) { return simulation::StoredValue(app.sim.conditions.unit); }
-
-/// "3050 to 3150 Å (Vacuum)".
-std::string RangeText(const AppState& app, double start, double end) {
-    return Number(start) + " to " + Number(end) + " " + simulation::AxisUnitName(app.sim.conditions.unit);
-}
-
-/// Origin of band (v', v'') in the axis unit; its tabulated position, else the middle of its
-/// lines, when the origin is unknown.
-double BandCentre(const AppState& app, std::pair<int, int> band) {
-    const DatabaseState& db = app.db;
-    const auto [vu, vl] = band;
-    double nu = db.BandSpan.ValueAt(3, vu, vl);
-    if (!(nu > 0.0)) nu = db.BandData.ValueAt(4, vu, vl);
-    if (!(nu > 0.0)) nu = (static_cast<double>(db.BandSpan.ValueAt(1, vu, vl)) + db.BandSpan.ValueAt(2, vu, vl)) / 2.0;
-    return nu > 0.0 ? WavenumberToAxis(nu, simulation::StoredValue(app.sim.conditions.unit)) : 0.0;
-}
 
 std::string BandName(std::pair<int, int> band) {
     return "(" + std::to_string(band.first) + "," + std::to_string(band.second) + ")";
 }
 
 }  // namespace
+
+std::string SystemName(const AppState& app) {
+    const Catalogue& cat = app.db.cat;
+    return cat.MoleculeName.ValueAt(app.db.irad) + cat.SystemLabel.ValueAt(app.db.irad);
+}
+
+std::string RangeText(const AppState& app, double start, double end) {
+    return Number(start) + " to " + Number(end) + " " + simulation::AxisUnitName(app.sim.conditions.unit);
+}
+
+double BandCentre(const AppState& app, std::pair<int, int> band) {
+    const DatabaseState& db = app.db;
+    const auto [vu, vl] = band;
+    double nu = db.BandSpan.ValueAt(3, vu, vl);
+    if (!(nu > 0.0)) nu = db.BandData.ValueAt(4, vu, vl);
+    if (!(nu > 0.0)) nu = (static_cast<double>(db.BandSpan.ValueAt(1, vu, vl)) + db.BandSpan.ValueAt(2, vu, vl)) / 2.0;
+    return nu > 0.0 ? WavenumberToAxis(nu, Units(app)) : 0.0;
+}
 
 bool RangeHoldsLines(const AppState& app, double start, double end) {
     const DatabaseState& db = app.db;

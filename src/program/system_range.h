@@ -20,6 +20,16 @@ bool RangeHoldsLines(const AppState& app);
 /// its level of the populated state.
 std::pair<int, int> StrongestBand(const AppState& app);
 
+/// Origin of band (v', v'') in the axis unit; its tabulated position, else the middle of its
+/// lines, when the origin is unknown; 0 for a band without lines.
+double BandCentre(const AppState& app, std::pair<int, int> band);
+
+/// "CH (A-X)": the molecule and system of the selected entry.
+std::string SystemName(const AppState& app);
+
+/// "3050 to 3150 Å (Vacuum)".
+std::string RangeText(const AppState& app, double start, double end);
+
 /// "no line of CH (A-X) in the range 3050 to 3150 Å (Vacuum)", with where its strongest band lies.
 std::string NoLineMessage(const AppState& app);
 

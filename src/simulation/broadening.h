@@ -1,5 +1,5 @@
 // Widths and shifts of the line profile for a set of conditions: the Doppler, collisional and
-// instrumental widths combined into one Gaussian, Lorentzian or pseudo-Voigt profile of the
+// instrumental widths combined into one Gaussian, Lorentzian or Voigt profile of the
 // Voigt FWHM, and the collisional and Doppler line shifts. All values are FWHM or shifts in axis
 // units, held in single precision as the program shows them.
 #pragma once

@@ -80,13 +80,8 @@ void AccumulateProfile(const ProfileGrid& grid, const LineShape& s, double x0, d
             break;
         }
         default: {
-            const double cg = weight * (1.0 - s.eta) * s.gN;
-            const double cl = weight * s.eta * s.lN;
-            for (int i = s.first; i <= s.last; ++i) {
-                const double d = xini + i * step - x0;
-                const double d2 = d * d;
-                out[i] = static_cast<float>(out[i] + (cg * std::exp(-d2 * a) + cl / (1.0 + d2 * b)));
-            }
+            for (int i = s.first; i <= s.last; ++i)
+                out[i] = static_cast<float>(out[i] + weight * ProfileValue(s, xini + i * step - x0));
             break;
         }
     }
@@ -101,8 +96,7 @@ void AccumulateSqrtProfile(const ProfileGrid& grid, const LineShape& s, double x
 }
 
 double SaturatedPeak(const LineShape& s, double saturation, double weight) {
-    // The profile at its centre, where both parts take their peaks.
-    const double eta = LorentzShare(s), sp = saturation * ((1.0 - eta) * s.gN + eta * s.lN);
+    const double sp = saturation * ProfileValue(s, 0.0);
     return weight * sp / (1.0 + sp);
 }
 

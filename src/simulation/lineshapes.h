@@ -1,14 +1,16 @@
 // The profile of one line on the grid: the Doppler, collisional, predissociation and
-// instrumental widths combined into one Gaussian, Lorentzian or pseudo-Voigt profile of the Voigt
-// FWHM. All widths are FWHM in axis units.
+// instrumental widths combined into one Gaussian, Lorentzian or Voigt profile. All widths are
+// FWHM in axis units.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "common/physical_constants.h"
 #include "simulation/broadening.h"
 #include "simulation/spectral_grid.h"
+#include "simulation/voigt_profile.h"
 
 namespace velmora::simulation {
 
@@ -33,8 +35,8 @@ ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, 
 
 /// The profile of one line: its FWHM, Lorentzian share, kind and the grid points it covers.
 struct LineShape {
-    double f = 1;    ///< FWHM of the line, axis units
-    double eta = 0;  ///< Lorentzian fraction of the pseudo-Voigt
+    double f = 1;    ///< width of the line, fL / 2 + sqrt(fL^2 / 4 + fG^2), axis units
+    double eta = 0;  ///< Lorentzian share fL / f of that width
     Lineshape kind = Lineshape::Gaussian;
     double gN = 0;            ///< Gaussian peak of unit area, 2 sqrt(ln 2 / pi) / f
     double lN = 0;            ///< Lorentzian peak of unit area, 2 / (pi f)
@@ -63,14 +65,18 @@ inline double LorentzShare(const LineShape& s) {
     return s.kind == Lineshape::Lorentzian ? 1.0 : s.kind == Lineshape::Gaussian ? 0.0 : s.eta;
 }
 
-/// Area-normalised profile value at a distance d (axis units) from the line centre.
+/// Gaussian and Lorentzian FWHM of the Voigt profile of a shape: fL = eta f and, from
+/// f = fL / 2 + sqrt(fL^2 / 4 + fG^2), fG = f sqrt(1 - eta).
+inline double VoigtGaussWidth(const LineShape& s) { return s.f * std::sqrt(std::max(1.0 - s.eta, 0.0)); }
+inline double VoigtLorentzWidth(const LineShape& s) { return s.f * s.eta; }
+
+/// Area-normalised profile value at a distance d (axis units) from the line centre: the exact
+/// Voigt of the shape's Gaussian and Lorentzian widths for a Voigt.
 inline double ProfileValue(const LineShape& s, double d) {
     const double u = d / s.f;
-    const double gauss = s.gN * std::exp(-(u * u) / kGaussExponent);
-    const double lorentz = s.lN / (1.0 + 4.0 * u * u);
-    if (s.kind == Lineshape::Gaussian) return gauss;
-    if (s.kind == Lineshape::Lorentzian) return lorentz;
-    return (1.0 - s.eta) * gauss + s.eta * lorentz;
+    if (s.kind == Lineshape::Gaussian) return s.gN * std::exp(-(u * u) / kGaussExponent);
+    if (s.kind == Lineshape::Lorentzian) return s.lN / (1.0 + 4.0 * u * u);
+    return VoigtProfile(d, VoigtGaussWidth(s), VoigtLorentzWidth(s));
 }
 
 /// Adds weight x profile(i) onto out[i] for every grid point the line covers.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdlib>
+#include <limits>
 
 namespace velmora::simulation {
 
@@ -15,9 +16,70 @@ void Shares(const LineShape& s, double& gauss, double& lorentz) {
     lorentz = 1.0 - gauss;
 }
 
+/// Gaussian (FWHM fG, unit area) K-th derivative bound times (h/2)^K / K!, relative to its peak.
+double GaussRemainder(double fG, double step, int terms) {
+    const double a = 1.0 / (fG * fG * kGaussExponent);
+    return 1.0865 * std::pow(std::sqrt(2.0 * a) * step / 2.0, terms) / std::sqrt(std::tgamma(terms + 1.0));
+}
+
+/// The Voigt G * L has |V^(K)| <= max|G^(K)| (L of unit area) and <= max|L^(K)|; its
+/// interpolation on K Chebyshev points of a half-step interval errs by at most
+/// (h/2)^K max|V^(K)| / (2^(K-1) K!), relative to the Voigt peak.
+double VoigtRemainderBound(const LineShape& s, double step, int terms) {
+    const double fG = VoigtGaussWidth(s), fL = VoigtLorentzWidth(s);
+    double bound = std::numeric_limits<double>::infinity();
+    if (fG > 0.0) bound = 0.93944 / fG * GaussRemainder(fG, step, terms);
+    if (fL > 0.0) bound = std::min(bound, 0.63662 / fL * std::pow(step / fL, terms));
+    return bound / std::pow(2.0, terms - 1) / ProfileValue(s, 0.0);
+}
+
+/// Fills T_k(m), the coefficients of (-t)^k of the polynomial through p(m h - t h) at the
+/// Chebyshev points of t in [-1/2, 1/2]: a profile with no handy derivatives (the Voigt).
+void InterpolateTerms(const LineShape& s, double step, int reach, int terms, float* values) {
+    const std::size_t K = static_cast<std::size_t>(terms), width = 2 * static_cast<std::size_t>(reach) + 1;
+    std::vector<double> t(K), inverse(K * K, 0.0), vandermonde(K * K);
+    for (std::size_t j = 0; j < K; ++j) {
+        t[j] = 0.5 * std::cos((2.0 * j + 1.0) * 3.14159265358979323846 / (2.0 * K));
+        for (std::size_t k = 0; k < K; ++k) vandermonde[j * K + k] = std::pow(-t[j], static_cast<double>(k));
+        inverse[j * K + j] = 1.0;
+    }
+    // Gauss-Jordan elimination with partial pivoting: inverse = vandermonde^-1.
+    for (std::size_t c = 0; c < K; ++c) {
+        std::size_t pivot = c;
+        for (std::size_t r = c + 1; r < K; ++r)
+            if (std::fabs(vandermonde[r * K + c]) > std::fabs(vandermonde[pivot * K + c])) pivot = r;
+        for (std::size_t k = 0; k < K; ++k) {
+            std::swap(vandermonde[c * K + k], vandermonde[pivot * K + k]);
+            std::swap(inverse[c * K + k], inverse[pivot * K + k]);
+        }
+        const double d = vandermonde[c * K + c];
+        for (std::size_t k = 0; k < K; ++k) {
+            vandermonde[c * K + k] /= d;
+            inverse[c * K + k] /= d;
+        }
+        for (std::size_t r = 0; r < K; ++r) {
+            const double factor = r == c ? 0.0 : vandermonde[r * K + c];
+            for (std::size_t k = 0; k < K && factor != 0.0; ++k) {
+                vandermonde[r * K + k] -= factor * vandermonde[c * K + k];
+                inverse[r * K + k] -= factor * inverse[c * K + k];
+            }
+        }
+    }
+    std::vector<double> samples(K);
+    for (int m = -reach; m <= reach; ++m) {
+        for (std::size_t j = 0; j < K; ++j) samples[j] = ProfileValue(s, (m - t[j]) * step);
+        for (std::size_t k = 0; k < K; ++k) {
+            double c = 0.0;
+            for (std::size_t j = 0; j < K; ++j) c += inverse[k * K + j] * samples[j];
+            values[k * width + static_cast<std::size_t>(m + reach)] = static_cast<float>(c);
+        }
+    }
+}
+
 }  // namespace
 
 double ProfileKernel::RemainderBound(const LineShape& s, double step, int terms) {
+    if (s.kind != Lineshape::Gaussian && s.kind != Lineshape::Lorentzian) return VoigtRemainderBound(s, step, terms);
     double g, l;
     Shares(s, g, l);
     const double a = 1.0 / (s.f * s.f * kGaussExponent);  // Gaussian exp(-a x^2)
@@ -40,6 +102,22 @@ std::optional<ProfileKernel> ProfileKernel::Sample(const LineShape& s, double st
     kernel.values_.assign(static_cast<std::size_t>(terms) * kernel.Width(), 0.0f);
     double g, l;
     Shares(s, g, l);
+    if (g != 0.0 && l != 0.0) {
+        // The Voigt costs a Faddeeva evaluation per sample: the kernel of the last width set is
+        // kept for the next levels and bands drawn at the same widths on this thread.
+        struct Cached {
+            double f, eta, step, tolerance;
+            int reach;
+            ProfileKernel kernel;
+        };
+        thread_local std::optional<Cached> last;
+        if (last && last->f == s.f && last->eta == s.eta && last->step == step && last->reach == reach &&
+            last->tolerance == tolerance)
+            return last->kernel;
+        InterpolateTerms(s, step, reach, terms, kernel.values_.data());
+        last = Cached{s.f, s.eta, step, tolerance, reach, kernel.TrimmedReaches(s, tolerance)};
+        return last->kernel;
+    }
     const double sqrtA = std::sqrt(1.0 / (s.f * s.f * kGaussExponent));
     const double sqrtB = 2.0 / s.f;  // Lorentzian 1 / (1 + (sqrtB x)^2)
     for (int m = -reach; m <= reach; ++m) {
@@ -66,6 +144,12 @@ std::optional<ProfileKernel> ProfileKernel::Sample(const LineShape& s, double st
             lorentzFactor *= -sqrtB * step;
         }
     }
+    return kernel.TrimmedReaches(s, tolerance);
+}
+
+ProfileKernel ProfileKernel::TrimmedReaches(const LineShape& s, double tolerance) {
+    ProfileKernel& kernel = *this;
+    const int terms = terms_, reach = reach_;
     // Term k adds at most |T_k(m)| / 2^k at an offset m; beyond the last offset where that exceeds
     // half the tolerance shared among the terms it is left out.
     const double peak = ProfileValue(s, 0.0);

@@ -7,12 +7,13 @@
 // a Taylor series about the grid point, cut after K terms. The remainder is at most
 // (h/2)^K / K! max|p^(K)|: relative to the peak, (h/f)^K for a Lorentzian of FWHM f (whose K-th
 // derivative peaks at K! (2/f)^K) and 1.0865 (sqrt(8 ln 2) h / 2f)^K / sqrt(K!) for a Gaussian
-// (Cramér's bound on Hermite functions), a pseudo-Voigt taking the mean of the two weighted by
-// their peaks. K is chosen as the fewest terms whose bound is below the tolerance asked for, so
-// the lines of one profile can be binned at grid points (K sums of weight × (-t)^k) and
-// convolved once with the K sampled terms. Far from the centre the higher terms add less than half
-// the tolerance (shared among the terms): each term is kept only out to the offset where it still
-// matters, so the tails of a Lorentzian are drawn with fewer terms than its core.
+// (Cramér's bound on Hermite functions). A Voigt, G * L, has no handy derivatives: its terms are
+// those of the polynomial through its values at K Chebyshev points of t, whose error is the Taylor
+// bound of the narrower part over 2^(K-1). K is chosen as the fewest terms whose bound is below the tolerance asked
+// for, so the lines of one profile can be binned at grid points (K sums of weight × (-t)^k) and convolved once with the
+// K sampled terms. Far from the centre the higher terms add less than half the tolerance (shared among the terms): each
+// term is kept only out to the offset where it still matters, so the tails of a Lorentzian are drawn with fewer terms
+// than its core.
 #pragma once
 
 #include <optional>
@@ -45,6 +46,8 @@ public:
     double At(int m, double t) const;
 
 private:
+    /// Sets the reach of each term from the sampled values; returns the kernel.
+    ProfileKernel TrimmedReaches(const LineShape& s, double tolerance);
     std::size_t Width() const { return 2 * static_cast<std::size_t>(reach_) + 1; }
     int reach_ = 0;
     int terms_ = 0;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "simulation/voigt_profile.h"
+
 namespace velmora::simulation {
 
 double EinsteinB(double einsteinA, int gUpper, int gLower, double nuCm) {
@@ -28,9 +30,8 @@ double LaserPeak(const SimulationConditions& c) {
     }
     const double f = VoigtWidth(lorentz, gaussSq);
     if (!(f > 0.0)) return 0.0;
-    // Pseudo-Voigt of the Voigt FWHM: Gaussian peak 2 sqrt(ln 2 / π) / f, Lorentzian 2 / (π f).
-    const double eta = lorentz / f;
-    return (1.0 - eta) * 2.0 * std::sqrt(std::numbers::ln2 / std::numbers::pi) / f + eta * 2.0 / (std::numbers::pi * f);
+    // Peak of the unit-area Voigt of the two widths.
+    return VoigtProfile(0.0, std::sqrt(gaussSq), lorentz);
 }
 
 double AxisPerWavenumber(double nuCm, AxisUnit unit) {

@@ -104,6 +104,9 @@ double GaussianReach::Of(const LineShape& s) {
 
 void DrawSaturatedLine(const ProfileGrid& grid, const LineShape& s, double reach, double x0, double saturation,
                        double weight, double floor, float* out) {
+    // The exact Voigt has no closed form for the one-division core: evaluated point by point.
+    if (s.kind != Lineshape::Gaussian && s.kind != Lineshape::Lorentzian)
+        return AccumulateSaturatedProfile(grid, s, x0, saturation, weight, floor, out);
     const SaturatedSpan span = SaturatedSpanOf(grid, s, x0, saturation, weight, floor);
     if (span.last < span.first) return;
     const SaturatedKernels& kernels = ActiveSaturatedKernels();

@@ -44,7 +44,8 @@ std::vector<ThermometryLine> LineSignalsAt(const BandSystemModel& m, SimulationC
 }
 
 ThermometryScan ScanThermometry(const BandSystemModel& m, const SimulationConditions& c, const PopulationsAt& pop,
-                                double t1, double t2, int steps, std::size_t candidates, std::size_t pairs) {
+                                double t1, double t2, int steps, std::size_t candidates, std::size_t pairs,
+                                double minimumShare) {
     ThermometryScan scan;
     steps = std::max(steps, 1);
     for (int i = 0; i < steps; ++i) scan.temperatures.push_back(steps == 1 ? t1 : t1 + (t2 - t1) * i / (steps - 1));
@@ -65,6 +66,14 @@ ThermometryScan ScanThermometry(const BandSystemModel& m, const SimulationCondit
         for (std::size_t i = 0; i < n; ++i) line.signal.push_back(SignalOf(at[i], x));
         scan.lines.push_back(std::move(line));
     }
+
+    // Lines far weaker than the strongest at every temperature are no candidates at all.
+    auto largest = [](const ThermometryLine& l) { return *std::max_element(l.signal.begin(), l.signal.end()); };
+    double strongest = 0.0;
+    for (const ThermometryLine& l : scan.lines) strongest = std::max(strongest, largest(l));
+    const std::size_t before = scan.lines.size();
+    std::erase_if(scan.lines, [&](const ThermometryLine& l) { return largest(l) < minimumShare * strongest; });
+    scan.leftOut = static_cast<int>(before - scan.lines.size());
 
     // Candidates: the lines whose weakest signal over the scan is largest.
     std::vector<std::size_t> order(scan.lines.size());

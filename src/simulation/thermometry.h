@@ -38,6 +38,7 @@ struct ThermometryPair {
 struct ThermometryScan {
     std::vector<double> temperatures;
     std::vector<ThermometryLine> lines;  ///< by position
+    int leftOut = 0;                     ///< lines below the minimum share of the strongest
     std::vector<ThermometryPair> pairs;  ///< best first
 };
 
@@ -46,10 +47,16 @@ struct ThermometryScan {
 std::vector<ThermometryLine> LineSignalsAt(const BandSystemModel& model, SimulationConditions c,
                                            const PopulationsAt& pop, double T);
 
-/// Scans `steps` temperatures evenly from t1 to t2: every line's signal, then the pairs among
-/// the `candidates` strongest lines (by their weakest signal over the scan), ranked by their mean
-/// |sensitivity|, the best `pairs` of them.
+/// Lines whose strongest signal over a scan stays below this share of the strongest line's are
+/// left out: a pair built on them would need a detector range no measurement has.
+inline constexpr double kThermometryMinimumShare = 1e-3;
+
+/// Scans `steps` temperatures evenly from t1 to t2: every line's signal (lines whose largest
+/// signal over the scan is below `minimumShare` of the largest of any line left out), then the
+/// pairs among the `candidates` strongest lines (by their weakest signal over the scan), ranked
+/// by their mean |sensitivity|, the best `pairs` of them.
 ThermometryScan ScanThermometry(const BandSystemModel& model, const SimulationConditions& c, const PopulationsAt& pop,
-                                double t1, double t2, int steps, std::size_t candidates, std::size_t pairs);
+                                double t1, double t2, int steps, std::size_t candidates, std::size_t pairs,
+                                double minimumShare = kThermometryMinimumShare);
 
 }  // namespace velmora::simulation

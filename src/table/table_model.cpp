@@ -10,6 +10,8 @@
 #include "common/physical_constants.h"
 #include "common/text_writer.h"
 #include "database/band_loader.h"
+#include "database/line_positions.h"
+#include "database/line_rows.h"
 
 namespace velmora::table {
 
@@ -226,6 +228,22 @@ std::string ValueCell(const DatabaseState& db, const TableState& t, double value
     return Format(value, NumberFormat(db, t));
 }
 
+char RowParity(const DatabaseState& db, const TableState& t, int row) {
+    if (t.RowStep != 2 || t.icoef == 6 || !IsRotationalLayout(t)) return 0;
+    const int N = RowLevel(t, row);
+    const database::LineLevels lv = database::BranchLevels(db, db.irad, row % 2 == 1 ? 13 : 1, N);
+    return database::ParityLabel(db, db.irad, 2, lv.lowRow, lv.lowF, lv.lowBlock);
+}
+
+std::string QuantityCaption(const DatabaseState& db, const TableState& t) {
+    std::string name = db.cat.QuantityName(0, t.icoef);
+    // The band's position is the mean of its first P1 and P2 lines, not its origin.
+    if (!IsRotationalLayout(t) && t.icoef == 4) name += " (band: mean of the first P1 and P2 lines)";
+    if (t.RowStep == 2 && IsRotationalLayout(t) && t.icoef != 6)
+        name += "  (e/f: parity of the lower level of the P1 and R1 lines)";
+    return name;
+}
+
 void WriteTableGrid(const DatabaseState& db, TableState& t) {
     const Catalogue& cat = db.cat;
     const int irad = db.irad;
@@ -233,7 +251,7 @@ void WriteTableGrid(const DatabaseState& db, TableState& t) {
     const int hund = t.intHund != 0 ? 1 : 0;
 
     // Caption.
-    const std::string name = cat.QuantityName(0, t.icoef);
+    const std::string name = QuantityCaption(db, t);
     if (t.icoef == 6) {
         t.Caption = "Database   " + cat.MoleculeName(irad) + " (" + cat.StateLabel(1, irad) + ") " +
                     " v'=" + Str(t.DbVUpper) + "  " + name;
@@ -280,6 +298,7 @@ void WriteTableGrid(const DatabaseState& db, TableState& t) {
                 cells[0] = N - 0.5 < 0 ? "----" : Format(N - 0.5, "##.#");
             else
                 cells[0] = Format(N, " #0 ");
+            if (const char parity = RowParity(db, t, row)) cells[0] += std::string(hund ? " " : "") + parity;
         }
         for (int c = 1; c <= t.TableCols; ++c)
             cells[static_cast<std::size_t>(c)] = ValueCell(db, t, t.TableData(row, c));

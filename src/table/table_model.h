@@ -31,6 +31,13 @@ bool BuildDatabaseTable(AppState& s);
 /// The same for the control events: a band that cannot be loaded is reported in a message box.
 void RefreshDatabaseTable(AppState& s);
 
+/// The e/f label of a row of a rotational table with two rows per level (Λ ≥ 1 in both
+/// states): the parity of the lower level of the row's P1 and R1 lines; 0 for other tables.
+char RowParity(const DatabaseState& db, const TableState& t, int row);
+/// The quantity as the caption names it, with what a vibrational position is and what the e/f
+/// of the rows mean.
+std::string QuantityCaption(const DatabaseState& db, const TableState& t);
+
 /// Geometry only (TableCols, RowFirst, RowLast, RowStep, SatOffset) for the loaded band.
 void ComputeTableGeometry(const DatabaseState& db, TableState& t);
 /// TableData for the geometry, in the units chosen for absorption and positions.

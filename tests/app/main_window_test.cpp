@@ -16,12 +16,14 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
@@ -37,6 +39,7 @@
 #include "app/fit_dialog.h"
 #include "app/frame_windows.h"
 #include "app/input_tabs.h"
+#include "app/line_lookup_view.h"
 #include "app/qt_canvas.h"
 #include "app/qt_file_chooser.h"
 #include "common/number_format.h"
@@ -426,6 +429,67 @@ TEST_F(Desktop, EveryLoadedSpectrumStartsWithoutCorrections) {
     EXPECT_FLOAT_EQ(app.exp.ExpX(0), 3049.5f);
 }
 
+TEST_F(Desktop, RecentFilesDroppedSpectraAndTheLinesUnderAClick) {
+    auto w = Open();
+    AppState& app = w->State();
+    std::string text;
+    for (int i = 0; i <= 100; ++i) text += std::to_string(3050 + i) + " " + std::to_string(10 + i % 7) + "\n";
+    for (const char* name : {"a.txt", "b.txt"}) std::ofstream(dir / name) << text;
+    files.paths = {(dir / "a.txt").string()};
+    w->command("mnuOpenSpectra")->trigger();
+    ASSERT_EQ(app.exp.ExpCount, 1);
+
+    // The file read joins the recent files; choosing it there loads it again.
+    auto* recent = Find<QMenu>(*w, "mnuRecentFiles");
+    ASSERT_NE(recent, nullptr);
+    emit recent->aboutToShow();
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions()[0]->text(), "&1  a.txt  (spectrum)");
+    recent->actions()[0]->trigger();
+    EXPECT_EQ(app.exp.ExpCount, 2);
+
+    // A spectrum file dropped onto the plot is loaded as Load spectra loads it, and is recent.
+    QWidget* plot = w->simulationWindow()->plot();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString((dir / "b.txt").string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(plot, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(plot, &drop);
+    EXPECT_EQ(app.exp.ExpCount, 3);
+    EXPECT_EQ(app.exp.ExpFiles.back().Title, "b.txt");
+    emit recent->aboutToShow();
+    ASSERT_EQ(recent->actions().size(), 2);
+    EXPECT_EQ(recent->actions()[0]->text(), "&1  b.txt  (spectrum)");
+
+    // OH A-X at 3050..3150 Å: a click near the (0,0) Q1 head lists its lines, the largest first.
+    auto* lookup = w->findChild<LineLookupView*>();
+    ASSERT_NE(lookup, nullptr);
+    const QStringList lines = lookup->ClickText(3090.0).split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith("(0,0) ")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("100 %")) << lines[1].toStdString();
+    EXPECT_TRUE(lookup->HoverText(3090.0).startsWith("(0,0) "));
+    // The line list at these conditions is saved from the window.
+    const std::string listed = (dir / "lines.csv").string();
+    ASSERT_TRUE(lookup->SaveLineList(QString::fromStdString(listed)));
+    std::ifstream list(listed);
+    std::string header;
+    std::getline(list, header);
+    EXPECT_EQ(header, "v_up,v_low,branch,N_low,J_low,parity_low,position (\xC3\x85 (Vacuum)),area\r");
+
+    // A simulation without lines says why in the status bar.
+    EXPECT_FALSE(w->statusBar()->isVisible());
+    Type(Find<QLineEdit>(*w, "TxtStart"), "2000");
+    Type(Find<QLineEdit>(*w, "TxtEnd"), "2100");
+    w->command("Simulation")->trigger();
+    EXPECT_TRUE(w->statusBar()->isVisible());
+    EXPECT_TRUE(w->statusBar()->currentMessage().startsWith("Nothing to show: no line of OH (A-X)"))
+        << w->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(lookup->ClickText(2050.0).isEmpty());
+}
+
 TEST_F(Desktop, SpectraComeInTheUnitChosenOnLoadingAndFollowTheAxisUnit) {
     auto w = Open();
     const AppState& app = w->State();
@@ -602,6 +666,33 @@ TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
     ASSERT_GT(results->rowCount(), 2);
     EXPECT_EQ(results->item(0, 0)->text(), "t");
     EXPECT_TRUE(results->item(0, 1)->text().contains("±"));
+    // The result and its residuals are saved from the dialog; no Boltzmann plot was made yet.
+    EXPECT_TRUE(dialog->findChild<QPushButton*>("CmdFitSave")->isEnabled());
+    const QString saved = QString::fromStdString((dir / "fit.txt").string());
+    ASSERT_TRUE(dialog->SaveResult(saved, 0));
+    std::ifstream savedFile(saved.toStdString());
+    std::string first;
+    std::getline(savedFile, first);
+    EXPECT_EQ(first.rfind("t ", 0), 0u) << first;
+    EXPECT_TRUE(dialog->SaveResult(QString::fromStdString((dir / "residuals.csv").string()), 1));
+    EXPECT_FALSE(dialog->SaveResult(QString::fromStdString((dir / "boltzmann.csv").string()), 2));
+    EXPECT_EQ(dialogs.messages.back(), "no Boltzmann plot has been made yet");
+
+    // The result table, the residuals with the bands as components and the report leave the dialog.
+    const std::string table = (dir / "fit.csv").string(), residuals = (dir / "residuals.csv").string();
+    files.paths = {table};
+    dialog->findChild<QPushButton*>("CmdFitSaveResults")->click();
+    files.paths = {residuals};
+    dialog->findChild<QPushButton*>("CmdFitSaveResiduals")->click();
+    std::string header;
+    std::getline(std::ifstream(table) >> std::ws, header);
+    EXPECT_EQ(header.rfind("parameter,value,uncertainty,unit,uncertainty_method,", 0), 0u) << header;
+    std::getline(std::ifstream(residuals) >> std::ws, header);
+    EXPECT_EQ(header.rfind("x,y,model,residual,fitted,", 0), 0u) << header;
+    EXPECT_NE(header.find("(0-0)"), std::string::npos) << header;
+    dialog->findChild<QPushButton*>("CmdFitCopy")->click();
+    const QString report = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(report.contains("misfit: r = ") && report.contains("Durbin")) << report.toStdString();
 
     dialog->findChild<QPushButton*>("CmdFitApply")->click();
     EXPECT_NEAR(app.pop.Temperature, truth, 0.02 * truth);

@@ -118,16 +118,46 @@ TEST(CliLifetimes, ListsTheUpperLevels) {
     EXPECT_EQ(r.lines[8], "0,2,0,,,");
 }
 
-TEST(CliLifLines, SignalsOfTheLinesThenTheBestPairs) {
-    const Result r = RunCli({"lif-lines", "--data", VELMORA_DATA_DIR, "--entry", "3", "--range", "2259:2263",
-                             "--temperatures", "300:2000", "--steps", "3", "--pairs", "2", "--composition",
-                             "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005", "--pressure", "760"});
+TEST(CliLifLines, SignalsOfTheLinesThenTheBestPairsWithoutLinesFarWeakerThanTheStrongest) {
+    std::vector<std::string> args = {"lif-lines",
+                                     "--data",
+                                     VELMORA_DATA_DIR,
+                                     "--entry",
+                                     "3",
+                                     "--range",
+                                     "2259:2263",
+                                     "--temperatures",
+                                     "300:2000",
+                                     "--steps",
+                                     "3",
+                                     "--pairs",
+                                     "2",
+                                     "--composition",
+                                     "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005",
+                                     "--pressure",
+                                     "760"};
+    const Result r = RunCli(args);
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.lines[0], "position,line,S_300K,S_1150K,S_2000K");
     const auto blank = std::find(r.lines.begin(), r.lines.end(), "");
     ASSERT_NE(blank, r.lines.end());
     EXPECT_EQ(*(blank + 1), "pair,line_a,position_a,line_b,position_b,T,ratio,sensitivity");
     EXPECT_EQ(r.lines.end() - blank, 2 + 2 * 3);  // two pairs at three temperatures
+    // Every line listed reaches a thousandth of the strongest line's signal at some temperature.
+    std::vector<double> largest;
+    for (auto line = r.lines.begin() + 1; line != blank; ++line) {
+        const std::vector<std::string> f = testing::CommaFields(*line);
+        largest.push_back(std::max({Val(f[2]), Val(f[3]), Val(f[4])}));
+    }
+    const double strongest = *std::max_element(largest.begin(), largest.end());
+    for (double s : largest) EXPECT_GE(s, 1e-3 * strongest);
+    // Without the threshold the weak lines come back, and the leaving out is said.
+    args.insert(args.end(), {"--min-signal", "0"});
+    const Result all = RunCli(args);
+    ASSERT_EQ(all.code, 0) << all.err;
+    EXPECT_GT(std::find(all.lines.begin(), all.lines.end(), "") - all.lines.begin(), blank - r.lines.begin());
+    EXPECT_NE(r.err.find("lines below 0.001 of the strongest line's signal left out (--min-signal)"), std::string::npos)
+        << r.err;
 }
 
 TEST(CliLifetimes, AGasQuenchesEveryLevel) {

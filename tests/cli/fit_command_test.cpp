@@ -3,6 +3,7 @@
 // batches (a bad file on its own row; 2 jobs write exactly what 1 job writes).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -136,6 +137,15 @@ TEST(CliFit, ABatchFitsEveryGoodFileAndTwoJobsWriteExactlyWhatOneJobWrites) {
     EXPECT_EQ(RunCli(FitArgs(listed)).code, 0);
 }
 
+/// The goodness of fit of a report: its reduced chi-square, or with uniform weights the square of
+/// the σ of the residuals (which is what the reduced chi-square of unit weights is).
+double Goodness(const std::string& out) {
+    const std::size_t sigma = out.find("uniform weights, σ = ");
+    if (sigma != std::string::npos)
+        return std::pow(Val(out.substr(sigma + std::string("uniform weights, σ = ").size())), 2);
+    return Val(out.substr(out.find("reduced chi-square ") + 19));
+}
+
 /// The fitted temperature and its uncertainty of a "t   2000.5 ± 2.5 K" line.
 std::pair<double, double> Temperature(const Result& r) {
     for (const std::string& line : r.lines)
@@ -181,7 +191,7 @@ TEST(CliFit, ReadsSpectraAsCompareDoesAndUncertaintiesOnlyFromTheColumnNamed) {
         EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << r.out << r.err;
         const auto [t, dt] = Temperature(r);
         EXPECT_NEAR(t, 2000.0, std::max(3.0 * dt, 2.0));
-        EXPECT_NEAR(Val(r.out.substr(r.out.find("reduced chi-square ") + 19)), c.reducedChiSquare, 0.2);
+        EXPECT_NEAR(Goodness(r.out), c.reducedChiSquare, 0.2);
     }
 
     // Refusals; --column and --spectrum-units say what compare says.
@@ -210,6 +220,67 @@ TEST(CliFit, ReadsSpectraAsCompareDoesAndUncertaintiesOnlyFromTheColumnNamed) {
     EXPECT_NE(b.err.find("decimal commas"), std::string::npos);
 }
 
+TEST(CliFit, ReportsDiagnosticsUncertaintyMethodsComponentsAndHeldValuesTheSameOnAnyNumberOfThreads) {
+    OHSpectra s;
+    const std::string file = s.Noisy("oh.txt", 6);
+    const std::string res = (s.dir / "res.csv").string(), csv = (s.dir / "r.csv").string(),
+                      svg = (s.dir / "f.svg").string();
+    const std::vector<std::string> more = {"--spectrum", file,        "--bootstrap", "20",    "--seed",
+                                           "4",          "--profile", "t",           "--set", "t=1000,tvib=5000"};
+    std::vector<std::string> one = FitArgs(more), two = FitArgs(more);
+    one.insert(one.end(), {"--jobs", "1", "--residuals", res, "--out", csv, "--svg", svg});
+    two.insert(two.end(), {"--jobs", "2"});
+    const Result r = RunCli(one);
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char* said :
+         {"misfit: r = 0.99", "Durbin–Watson", "uncertainties: covariance scaled by the residuals' σ",
+          "block bootstrap: 20 of 20 resamples in blocks of", "profile χ²", "note: tvib held at 5000",
+          "reduced chi-square not measured: uniform weights, σ = "})
+        EXPECT_NE(r.out.find(said), std::string::npos) << said << "\n" << r.out;
+    EXPECT_EQ(r.out.find("0.0000 ("), std::string::npos);
+    EXPECT_EQ(RunCli(two).out, r.out);
+    const std::vector<std::string> header = testing::CommaFields(testing::CrLfLines(testing::ReadFile(res)).front());
+    EXPECT_EQ(header[5], "OH (A-X)");
+    EXPECT_EQ(header[6], "OH (A-X) (0-0)");
+    const std::string batch = testing::CrLfLines(testing::ReadFile(csv)).front();
+    for (const char* column : {",at_bound,warnings,residual_sigma,pearson_r,",
+                               ",t_sigma_covariance,t_sigma_correlated,"
+                               "t_sigma_bootstrap,t_profile_low,t_profile_high,t_sigma_method,",
+                               ",notices"})
+        EXPECT_NE(batch.find(column), std::string::npos) << column;
+    const std::string picture = testing::ReadFile(svg);
+    for (const char* said : {"OH (A-X) (0-0)", "Durbin", "block bootstrap"})
+        EXPECT_NE(picture.find(said), std::string::npos) << said;
+}
+
+TEST(CliIdentify, NamesTheBandSystemTheFitLeftOutFirst) {
+    testing::TempDir dir;
+    // CN B-X at 5000 K with a tenth as much CH B-X at 3000 K, 0.4 Å instrument, noise 0.3.
+    std::vector<std::vector<std::string>> spectra;
+    for (const char* entry : {"9", "7"}) {
+        const std::string mod = (dir / (std::string(entry) + ".mod")).string();
+        const Result r =
+            RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", entry, "--start", "3875", "--end", "3900",
+                    "--temperature", entry[0] == '9' ? "5000" : "3000", "--resolution", "0.4", "--out", mod});
+        ASSERT_EQ(r.code, 0) << r.err;
+        spectra.push_back(testing::CrLfLines(testing::ReadFile(mod)));
+    }
+    GaussianDeviate noise(3);
+    std::string text;
+    for (std::size_t i = 0; i < spectra[0].size() && i < spectra[1].size(); ++i) {
+        const std::vector<std::string> a = testing::CommaFields(spectra[0][i]), b = testing::CommaFields(spectra[1][i]);
+        text += a[0] + " " + Str(0.8 * Val(a[1]) + 0.08 * Val(b[1]) + 0.3 * noise.Next()) + "\n";
+    }
+    const std::string file = dir.Write("cn.txt", text).string();
+    const Result r = RunCli({"identify", "--data", VELMORA_DATA_DIR, "--entry", "9", "--spectrum", file, "--resolution",
+                             "0.4", "--set", "t=5000"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::size_t list = r.out.find("best first:\n");
+    ASSERT_NE(list, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(list + 12, 8), "CH (B-X)") << r.out;
+    EXPECT_NE(r.out.find("add it as --entry 9,7"), std::string::npos) << r.out;
+}
+
 TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
     OHSpectra s;
     const std::string file = s.Noisy("oh.txt", 5);
@@ -231,6 +302,18 @@ TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
         RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", file, "--free", ""});
     EXPECT_EQ(empty.code, 1);
     EXPECT_NE(empty.err.find("option --free: no parameter named"), std::string::npos) << empty.err;
+
+    // Lines 3.7 Å wide (0.37 nm) do not separate the levels: refused, with the resolution needed.
+    const std::string mod = (s.dir / "wide.mod").string();
+    ASSERT_EQ(RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", "1", "--start", "3060", "--end", "3200",
+                      "--temperature", "2000", "--resolution", "3.7", "--out", mod})
+                  .code,
+              0);
+    const Result wide = RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "1", "--spectrum", mod,
+                                "--resolution", "3.7", "--v", "0"});
+    EXPECT_EQ(wide.code, 1);
+    EXPECT_NE(wide.err.find("the rotational levels of v' = 0 are not resolved"), std::string::npos) << wide.err;
+    EXPECT_NE(wide.err.find("that takes a resolution of"), std::string::npos) << wide.err;
 }
 
 }  // namespace

@@ -60,6 +60,23 @@ TEST(CliSimulate, ARangeWithoutALineOfTheSystemIsAnError) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+TEST(CliSimulate, AnEmptySpectrumIsWrittenWithAWarningThatSaysWhy) {
+    SimDatabase db;
+    const auto out = db.data.Dir() / "empty.mod";
+    // 3100..3150 Å holds only the (1,0) band (origin 32000 cm-1, 3125 Å); at 100 K v' = 1, 2000
+    // cm-1 up, holds exp(-2000 x 1.4388 / 100) = 3E-13 of the molecules.
+    const Result r =
+        RunCli(db.Args({"--out", out.string(), "--start", "3100", "--end", "3150", "--temperature", "100"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(out));
+    EXPECT_EQ(r.err.rfind("warning: Nothing to show: the range 3100 to 3150 \xC3\x85 (Vacuum) holds only the (1,0) "
+                          "band of AB (A-X), and v' = 1 has a population of 3.",
+                          0),
+              0u)
+        << r.err;
+    EXPECT_NE(r.err.find("E-13"), std::string::npos) << r.err;
+}
+
 TEST(CliSimulate, IndependentLevelsAndDriverMessagesOnStandardError) {
     SimDatabase db;
     const auto out = db.data.Dir() / "levels.mod";

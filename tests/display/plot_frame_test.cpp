@@ -73,7 +73,7 @@ TEST(AxisTicks, LabelsOfTheDefaultWindowsAndTheirMinorTicks) {
     RedrawPlot(s, narrow.plot, narrow.axis, narrow.yAxis);
     EXPECT_EQ(NumberTexts(narrow.axis), (std::vector<std::string>{"3050.5", "3051.0", "3051.5", "3052.0", "3052.5"}));
     EXPECT_EQ(TickXs(narrow.plot, -5.0, 1.5).size(), 29u);
-    EXPECT_EQ(s.plot.AxisCaption, "Frequency (cm-1)");
+    EXPECT_EQ(s.plot.AxisCaption, "Wavenumber (cm-1)");
 }
 
 TEST(AxisTicks, LabelsTooCloseAreSkippedAndTinyWindowsGetNoTicks) {

@@ -69,7 +69,7 @@ TEST(SpectrumPage, BlackOnWhiteWhateverTheSchemeAndTheSchemeComesBack) {
     EXPECT_GE(xLabels, 4);
     EXPECT_GE(yLabels, 4);
     const auto caption =
-        std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "Frequency (cm-1)"; });
+        std::find_if(texts.begin(), texts.end(), [](const Primitive& p) { return p.text == "Wavenumber (cm-1)"; });
     ASSERT_NE(caption, texts.end());
     EXPECT_NEAR(caption->y1, -8.0 * a, 1e-9);
     const auto upright = page.Of(Primitive::TextUp);
@@ -101,7 +101,7 @@ TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
     EXPECT_EQ(lines[0], "Range 3000 to 3100 cm-1    Temperature 2500 K (thermalized system)");
     EXPECT_EQ(lines[1],
               "Lineshape Voigt (30 % Lorentzian), instrumental resolution 0.5 cm-1 (FWHM), with Doppler and "
-              "predissociation broadening: total 0.62    Pressure 0 Torr");
+              "predissociation broadening: total width 0.62 cm-1    Pressure 0 Torr");
 
     // Edited populations give the temperatures of each level; the file shown its corrections.
     s.pop.ThermalFlag = 0;
@@ -120,6 +120,69 @@ TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
         lines[2].substr(0, 103),
         "Experimental spectrum oh.dat: baseline correction 2 %, wavelength correction -0.25, multiplied by 1    ");
     EXPECT_NE(lines[2].find("Peak correlation: 0.912345"), std::string::npos);
+}
+
+TEST(SpectrumPage, EverythingLiesOnTheSheetOfA4AndLetterInBothOrientations) {
+    // Sheets in twips (1/1440 in): A4 210 x 297 mm, Letter 8.5 x 11 in.
+    struct Sheet {
+        const char* name;
+        double width, height;
+    };
+    const Sheet sheets[] = {{"A4 portrait", 210 / 25.4 * 1440, 297 / 25.4 * 1440},
+                            {"A4 landscape", 297 / 25.4 * 1440, 210 / 25.4 * 1440},
+                            {"Letter portrait", 8.5 * 1440, 11 * 1440},
+                            {"Letter landscape", 11 * 1440, 8.5 * 1440}};
+    AppState s = Simulated();
+    s.db.cat.LineshapeName.Resize(1, 3);
+    s.db.cat.LineshapeName(3) = "Voigt";
+    simulation::SimulationConditions& c = s.sim.result.conditions;
+    c.lineshape = simulation::Lineshape::Voigt;
+    c.lorentzPercent = 30.0;
+    c.dopplerBroadening = c.collisionalBroadening = c.predissociationBroadening = true;
+    s.sim.result.widths.totalWidth = 0.6234f;
+    c.pressure = 760.0;
+    s.plot.intColor = 1;  // the dark scheme on screen
+    MakeExperiment(s, 3000, 3100, 20, [](double) { return 30.0; });
+    s.exp.ExpFiles[0].Title = "flame_OH_A-X_2200K_phi1.05_height12mm_averaged_over_200_shots.dat";
+    s.exp.Baseline = 2.5f, s.exp.WavelengthCorrection = -0.125f, s.exp.Multiply = 1.25f;
+    for (const Sheet& sheet : sheets) {
+        // One pixel of 15 twips (96 per inch), characters 7 px wide and 13 px high: 10-point Arial.
+        RecordingCanvas page(static_cast<int>(sheet.width / 15), static_cast<int>(sheet.height / 15));
+        PageSetup setup;
+        setup.widthTwips = sheet.width, setup.heightTwips = sheet.height;
+        setup.landscape = sheet.width > sheet.height;
+        setup.date = "02/01/2025";
+        DrawSpectrumPage(s, page, setup);
+        const auto frame = std::find_if(page.items.begin(), page.items.end(),
+                                        [](const Primitive& p) { return p.kind == Primitive::Box; });
+        ASSERT_NE(frame, page.items.end()) << sheet.name;
+        // The lines over the plot are in twips: each within the sheet less its margins, above
+        // the frame, and together they hold every word of the conditions.
+        const double frameTop = (page.top - frame->y1) / (page.top - page.bottom) * sheet.height;
+        std::string printed;
+        for (auto t = page.items.begin(); t != frame; ++t) {
+            if (t->kind != Primitive::Text) continue;
+            EXPECT_GE(t->x1, 0.0) << sheet.name;
+            EXPECT_LE(t->x1 + 15.0 * 7.0 * Utf8Length(t->text), sheet.width) << sheet.name << ": " << t->text;
+            EXPECT_LT(t->y1 + 15.0 * 13.0, frameTop) << sheet.name << ": " << t->text;
+            EXPECT_EQ(t->color, PaletteColor(0)) << t->text;
+            printed += t->text + " ";
+        }
+        // Blanks collapsed: a line broken at a blank continues indented.
+        std::string words;
+        for (const char ch : printed)
+            if (ch != ' ' || (!words.empty() && words.back() != ' ')) words += ch;
+        for (const char* word : {"averaged_over_200_shots.dat", "760 Torr", "multiplied by 1.25",
+                                 "Peak correlation:", "Chi-square :", "total width 0.6234 cm-1"})
+            EXPECT_NE(words.find(word), std::string::npos) << sheet.name << ": " << word << " in " << words;
+        // The plot in the page's own scale: every primitive inside the sheet.
+        auto inside = [&](double x, double y) {
+            return x >= page.left && x <= page.right && y <= page.top && y >= page.bottom;
+        };
+        for (auto p = frame; p != page.items.end(); ++p) {
+            EXPECT_TRUE(inside(p->x1, p->y1) && inside(p->x2, p->y2)) << sheet.name << " " << p->kind << " " << p->text;
+        }
+    }
 }
 
 TEST(SpectrumPage, AreasWithFourStrokesPerIntervalAndANarrowerLegend) {
@@ -164,7 +227,7 @@ TEST(TablePages, SigmaSigmaRotationalTablePrintsTwoSectionsOfSixBranches) {
     auto at = [&](const std::string& t) { return std::find(texts.begin(), texts.end(), t) - texts.begin(); };
     EXPECT_LT(at("RADICAL : OH"), static_cast<long>(texts.size()));
     EXPECT_LT(at("SYSTEM :  (A-X)"), static_cast<long>(texts.size()));
-    EXPECT_LT(at("QUANTITY: Honl London factors"), static_cast<long>(texts.size()));
+    EXPECT_LT(at("QUANTITY: H\xC3\xB6nl-London factors"), static_cast<long>(texts.size()));
     EXPECT_LT(at("UNITS   : dimensionless"), static_cast<long>(texts.size()));
     EXPECT_LT(at("BAND:     0 - 1 "), static_cast<long>(texts.size()));
     const long main = at("MAIN BRANCHES"), sat = at("SATELLITE BRANCHES");
@@ -236,7 +299,7 @@ TEST(ClipboardPicture, EverythingLiesInsideThePictureWhateverItsSize) {
             xLabels += IsNumeric(t.text) && t.y1 < -5.0;
         }
         EXPECT_GE(xLabels, w > 500 ? 4 : 2);
-        EXPECT_EQ(pic.Texts().back(), "Frequency (cm-1)");
+        EXPECT_EQ(pic.Texts().back(), "Wavenumber (cm-1)");
         ASSERT_EQ(pic.Of(Primitive::TextUp).size(), 1u);
         EXPECT_GT(pic.Of(Primitive::TextUp)[0].x1, left);
     }

@@ -25,8 +25,8 @@ TEST(XyChart, TicksAreRoundNumbersInsideTheRangeAndSeriesAreDrawnAsLinesOrMarker
     testing::RecordingCanvas canvas;
     canvas.SetScale(0, 0, 600, 400);
     Chart chart;
-    chart.series.push_back({{0, 1, 2}, {0, 1, 0}, {}, {200, 0, 0}, false});
-    chart.series.push_back({{0.5, 1.5}, {0.5, 0.5}, {0.1, 0.1}, {0, 0, 200}, true});
+    chart.series.push_back({{0, 1, 2}, {0, 1, 0}, {}, {200, 0, 0}, false, ""});
+    chart.series.push_back({{0.5, 1.5}, {0.5, 0.5}, {0.1, 0.1}, {0, 0, 200}, true, ""});
     DrawChart(canvas, chart);
     int red = 0;
     for (const testing::Primitive& p : canvas.Of(testing::Primitive::Line)) red += p.color == Rgb{200, 0, 0};

@@ -24,7 +24,7 @@ TEST(Comparison, PearsonAndChiSquareOfASmallSpectrumByHand) {
     EXPECT_NEAR(app.exp.Correlation, 0.5, 1e-6);
     EXPECT_NEAR(app.exp.ChiSquare, 0.02, 1e-7);
     EXPECT_EQ(app.exp.LblCorrelation, "Peak correlation: 0.500000");
-    EXPECT_EQ(app.exp.LblDeviation, "Chi-square       : 0.020");
+    EXPECT_EQ(app.exp.LblDeviation, "Chi-square       : 0.020 (\xCE\xA3(s-e)\xC2\xB2/100)");
     // Residuals e - s at the compared points; the last point's residual sits at 0.
     EXPECT_FLOAT_EQ(app.exp.Residual(0), 0.0f);
     EXPECT_FLOAT_EQ(app.exp.Residual(1), -1.0f);

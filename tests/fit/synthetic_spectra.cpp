@@ -1,14 +1,22 @@
 #include "fit/synthetic_spectra.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "fit/spectrum_model.h"
 #include "simulation/simulate.h"
 
 namespace velmora::testing {
 
 std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step, int n) {
     using namespace simulation;
-    const populations::Populations pop = f.shipped.Thermal(t.kind, t.temperature);
+    populations::Populations pop = f.shipped.Thermal(t.kind, t.temperature);
+    if (t.vibrationalTemperature > 0.0f)
+        // Boltzmann factors at T_vib in place of those at T: exp(−c2 G_v (1/T_vib − 1/T)).
+        for (std::size_t k = 0; k < pop.levels.size(); ++k) {
+            const double G = t.vibrationalTerms.at(static_cast<std::size_t>(pop.levels[k])) - t.vibrationalTerms[0];
+            pop.weights[k] *= std::exp(-1.438776877 * G * (1.0 / t.vibrationalTemperature - 1.0 / t.temperature));
+        }
     SimulationConditions c;
     c.kind = t.kind;
     c.temperature = t.temperature;
@@ -16,16 +24,27 @@ std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step
     c.start = x0 - 10.0;
     c.end = x0 + n * step + 10.0;
     const Broadening widths = ComputeBroadening(c, f.shipped.model->molecularMass);
-    // Grid point i + 1 lies at the true position of measured point i; points 0 and last stay empty.
+    const bool distorted = t.stretch != 0.0 || t.quadratic != 0.0;
+    // Undistorted: grid point i + 1 lies at the true position of measured point i (points 0 and
+    // last stay empty). Distorted: a grid eight times finer, interpolated at the true positions.
+    const int fine = distorted ? 8 : 1;
     SpectralGrid grid;
-    grid.start = x0 - t.shift - step;
+    grid.start = x0 - t.shift - (distorted ? 5.0 : step);
     grid.gridWidth = widths.totalWidth;
-    grid.pointsPerWidth = t.pointsPerWidth;
-    grid.last = n + 1;
+    grid.pointsPerWidth = t.pointsPerWidth * fine;
+    grid.last = (n + 1) * fine + (distorted ? static_cast<int>(10.0 / step) * fine : 0);
     const Spectrum s = Simulate(*f.shipped.model, c, pop, widths, grid);
-    const double peak = *std::max_element(s.total.begin(), s.total.end());
     std::vector<double> y(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) y[static_cast<std::size_t>(i)] = t.amplitude * s.total(i + 1) / peak;
+    const double centre = x0 + 0.5 * (n - 1) * step;
+    std::vector<float> total(s.total.begin(), s.total.end());
+    for (int i = 0; i < n; ++i) {
+        const double x = x0 + i * step, d = x - centre;
+        y[static_cast<std::size_t>(i)] =
+            distorted ? fit::Interpolate(grid, total, x - t.shift - t.stretch * d - t.quadratic * d * d).value
+                      : s.total(i + 1);
+    }
+    const double peak = *std::max_element(y.begin(), y.end());
+    for (double& v : y) v *= t.amplitude / peak;
     return y;
 }
 

@@ -19,9 +19,16 @@ struct Truth {
     float temperature = 2000.0f;
     double amplitude = 100.0;  ///< the signal's peak
     double baseline = 0.0, slope = 0.0;
-    double shift = 0.0;      ///< measured axis minus true axis
+    double shift = 0.0;  ///< measured axis minus true axis
+    /// Further terms of the measured axis minus the true one: stretch·d + quadratic·d², d the
+    /// measured x from the centre of the points.
+    double stretch = 0.0, quadratic = 0.0;
     int pointsPerWidth = 5;  ///< Gaussian instrumental FWHM in point spacings
     double noise = 0.0;      ///< σ of the Gaussian noise
+    /// A vibrational temperature of its own (K; 0: the temperature), with the term values G_v
+    /// (cm-1, v = 0, 1, ...) of the populated state from the literature that weigh the levels.
+    float vibrationalTemperature = 0.0f;
+    std::vector<double> vibrationalTerms;
 };
 
 /// A band system of the shipped database with everything a fit needs.

@@ -52,8 +52,8 @@ inline void MakeCatalogue(AppState& s, int lamU, int lamL, int maxN = 20, int nV
                             "LINE POSITIONS",        "HONL-LONDON FACTORS",     "LIFETIMES"};
     const char* units[] = {"s-1", "cm2 MHz", "relative", "Angstrom (Vacuum)", "dimensionless", "ns"};
     const char* formats[] = {"0.000E+00", "0.000E+00", "0.0000", "#####.000", "0.0000", "####0.00"};
-    const char* names[] = {"Emission coefficients", "Absorption coefficients", "Transition probabilities",
-                           "Line positions",        "Honl London factors",     "Lifetimes, predissociation"};
+    const char* names[] = {"Emission coefficients", "Absorption coefficients",    "Transition probabilities",
+                           "Line positions",        "H\xC3\xB6nl-London factors", "Lifetimes, predissociation"};
     const char* kinds[] = {"Emission", "Absorption", "LIF excitation", "Fourth kind", "", ""};
     for (int k = 1; k <= 6; ++k) {
         c.QuantityTitle(k) = titles[k - 1];

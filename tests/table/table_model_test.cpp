@@ -55,7 +55,7 @@ TEST(DatabaseTable, SigmaSigmaHasOneRowPerLevelAndTwelveBranches) {
     EXPECT_EQ(g.ColWidths[1], 1300);
     EXPECT_TRUE(g.Bold[3][0]);
     EXPECT_FALSE(g.Bold[3][1]);
-    EXPECT_EQ(s.table.Caption, "Database   OH (A-X) ( 0, 1)  Honl London factors");
+    EXPECT_EQ(s.table.Caption, "Database   OH (A-X) ( 0, 1)  H\xC3\xB6nl-London factors");
 }
 
 TEST(DatabaseTable, PiPiHasTwoRowsPerLevelWithTheSecondBranchSet) {
@@ -68,8 +68,10 @@ TEST(DatabaseTable, PiPiHasTwoRowsPerLevelWithTheSecondBranchSet) {
     // Level N = 4: first row branches 1..12, second row branches 13..24.
     EXPECT_FLOAT_EQ(t.TableData(8, 3), s.db.LineData(1, 3, 4));
     EXPECT_FLOAT_EQ(t.TableData(9, 3), s.db.LineData(1, 15, 4));
-    EXPECT_EQ(t.Grid.Cells[7][0], " 4 ");
-    EXPECT_EQ(t.Grid.Cells[8][0], " 4 ");
+    // Each row says the parity of its P1 lines' lower level: e in the first set, f in the second.
+    EXPECT_EQ(t.Grid.Cells[7][0], " 4 e");
+    EXPECT_EQ(t.Grid.Cells[8][0], " 4 f");
+    EXPECT_NE(t.Caption.find("(e/f: parity of the lower level of the P1 and R1 lines)"), std::string::npos);
     // Transition probabilities and Hönl-London factors repeat the first set.
     AppState p = RotationalTable(1, 1, 5, 0);
     EXPECT_FLOAT_EQ(p.table.TableData(9, 3), p.db.LineData(5, 3, 4));
