@@ -87,7 +87,11 @@ def test_a_task_that_kills_its_worker_becomes_its_row_and_the_others_are_returne
             distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                      dashboard_address=None) as cluster, distributed.Client(cluster) as client:
         rows = run(items, oh, client=client)
-    assert rows[:-1] == serial
+    # A task the scheduler had already placed on the dying worker may be lost with it: such a
+    # row is returned failed with the reason; every row that finished equals its serial row.
+    collateral = [r for r in rows[:-1] if r["status"] == "failed" and "KilledWorker" in r["message"]]
+    assert len(collateral) < len(serial)
+    assert [r for r in rows[:-1] if r not in collateral] == [s for s, r in zip(serial, rows) if r not in collateral]
     dead = rows[-1]
     assert (dead["index"], dead["source"], dead["status"]) == (len(spectra), f"spectrum {len(spectra)}", "failed")
     assert "KilledWorker" in dead["message"]

@@ -332,6 +332,10 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
 }
 
 MDIVelmora::~MDIVelmora() {
+    // The line lookup filters the plot's events and reads this window's state: it goes first, so
+    // that no event of a child widget being destroyed reaches it after this destructor.
+    delete lineLookup_;
+    lineLookup_ = nullptr;
     // The core may not call back into a window being destroyed.
     app_.ui = &AppState::DefaultShell();
     app_.dialogs = &AppState::DefaultDialogs();

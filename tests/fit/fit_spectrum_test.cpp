@@ -16,10 +16,7 @@ namespace {
 using testing::FitFixture;
 using testing::Truth;
 
-FitFixture& OH() {
-    static FitFixture f("OH", "(A-X)");
-    return f;
-}
+FitFixture& OH() { return testing::OHFixture(); }
 
 /// The OH A-X window of 3000 points between 3060 and 3200 Å.
 constexpr double kX0 = 3060.0, kStep = 140.0 / 2999.0;

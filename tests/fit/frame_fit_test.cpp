@@ -19,10 +19,7 @@ namespace {
 constexpr double kX0 = 3080.0, kStep = 0.05;
 constexpr int kPoints = 400;
 
-testing::FitFixture& OH() {
-    static testing::FitFixture oh("OH", "(A-X)");
-    return oh;
-}
+testing::FitFixture& OH() { return testing::OHFixture(); }
 
 /// The OH spectrum of temperature T peaking at `amplitude`, without noise.
 std::vector<double> Emission(double T, double amplitude) {

@@ -14,10 +14,7 @@ namespace {
 using testing::FitFixture;
 using testing::Truth;
 
-FitFixture& OH() {
-    static FitFixture f("OH", "(A-X)");
-    return f;
-}
+FitFixture& OH() { return testing::OHFixture(); }
 
 /// T_v of OH A v' = 0..4 (data-src/OH_AX/levels_A.csv, MoLLIST term values), cm-1.
 const std::vector<double> kOHATerms = {32420.9144, 35409.513002, 38202.578508, 40796.107946, 43181.741913};

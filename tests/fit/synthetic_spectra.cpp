@@ -8,6 +8,11 @@
 
 namespace velmora::testing {
 
+FitFixture& OHFixture() {
+    static FitFixture f("OH", "(A-X)");
+    return f;
+}
+
 std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step, int n) {
     using namespace simulation;
     populations::Populations pop = f.shipped.Thermal(t.kind, t.temperature);

@@ -39,6 +39,9 @@ struct FitFixture {
         : shipped(molecule, label), system(fit::MakeFitSystem(shipped.model, shipped.app.db)) {}
 };
 
+/// The OH A-X fixture of the shipped database, built once per test program and shared by its tests.
+FitFixture& OHFixture();
+
 /// The noiseless signal of a system (no baseline) at n points from x0 with spacing step.
 std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step, int n);
 

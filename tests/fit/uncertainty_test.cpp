@@ -17,10 +17,7 @@ namespace {
 using testing::FitFixture;
 using testing::Truth;
 
-FitFixture& OH() {
-    static FitFixture f("OH", "(A-X)");
-    return f;
-}
+FitFixture& OH() { return testing::OHFixture(); }
 
 /// A short OH A-X window, 400 points 0.05 Å apart, instrument 5 points wide.
 constexpr double kX0 = 3080.0, kStep = 0.05;
