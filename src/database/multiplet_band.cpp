@@ -26,9 +26,7 @@ NuclearSpinWeights NuclearSpinWeightsOf(const NuclearSpin& spin) {
 
 namespace {
 
-LineLevel LevelOf(const RotationalLevel& level) {
-    return {level.twoJ, level.F, level.N, level.parity, level.energy};
-}
+LineLevel LevelOf(const RotationalLevel& level) { return {level.twoJ, level.F, level.N, level.parity, level.energy}; }
 
 // The weight of a level: 1 for a heteronuclear molecule, else by its exchange symmetry.
 double WeightOf(const SystemDescription& system, const StateDescription& state, const RotationalLevel& level) {
@@ -43,6 +41,11 @@ MultipletBand BuildMultipletBand(const SystemDescription& system, const StateCon
                                  const StateConstants& lower, double bandA, int twoJMax, double minimum) {
     const StateLevels up(EngineStateOf(system.upper), upper, twoJMax);
     const StateLevels low(EngineStateOf(system.lower), lower, twoJMax + 2);
+    return BuildMultipletBand(system, up, low, bandA, minimum);
+}
+
+MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& up, const StateLevels& low,
+                                 double bandA, double minimum) {
     MultipletBand band;
     band.bandA = bandA;
     for (const BandLine& l : BandLines(up, low, minimum)) {

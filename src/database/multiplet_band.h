@@ -56,6 +56,11 @@ struct MultipletBand {
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateConstants& upper,
                                  const StateConstants& lower, double bandA, int twoJMax, double minimum = 1e-9);
 
+/// The same from the levels of both vibrational levels (built with EngineStateOf of the system's
+/// states), so that the levels of each v are computed once for all bands of a system.
+MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& upper, const StateLevels& lower,
+                                 double bandA, double minimum = 1e-9);
+
 /// The name of a line's branch (ΔN form; the letter alone between singlets).
 std::string BranchNameOf(const SystemDescription& system, const MultipletLine& line);
 

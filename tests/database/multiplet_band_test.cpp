@@ -85,22 +85,23 @@ TEST(MultipletBand, BandHeadsOfTheTripletFoldersWithinTwoHundredthsOfANanometre)
         const SystemDescription* system;
     };
     int checked = 0;
-    for (const Folder& folder :
-         {Folder{"N2_CB", "levels_C.csv", "levels_B.csv", &kN2}, Folder{"C2_DA", "levels_d.csv", "levels_a.csv", &kC2}}) {
+    for (const Folder& folder : {Folder{"N2_CB", "levels_C.csv", "levels_B.csv", &kN2},
+                                 Folder{"C2_DA", "levels_d.csv", "levels_a.csv", &kC2}}) {
         std::map<std::pair<int, int>, std::vector<BandHead>> computed;
         for (const TableHead& h : HeadTable(folder.name)) {
             const std::string where = std::string(folder.name) + " (" + std::to_string(h.vUp) + "," +
                                       std::to_string(h.vLow) + ") " + h.branch;
             auto& heads = computed[{h.vUp, h.vLow}];
             if (heads.empty()) {
-                const MultipletBand band = BuildMultipletBand(
-                    *folder.system, testing::CuratedLevel(folder.name, folder.upper, h.vUp),
-                    testing::CuratedLevel(folder.name, folder.lower, h.vLow), 1.0, 2 * 71);
+                const MultipletBand band =
+                    BuildMultipletBand(*folder.system, testing::CuratedLevel(folder.name, folder.upper, h.vUp),
+                                       testing::CuratedLevel(folder.name, folder.lower, h.vLow), 1.0, 2 * 71);
                 heads = BandHeads(*folder.system, band);
             }
             const BandHead* match = nullptr;
             for (const BandHead& head : heads)
-                if (BranchName(head.branch) == h.branch && head.lowerParity == (h.parity == 'e' ? Parity::e : Parity::f) &&
+                if (BranchName(head.branch) == h.branch &&
+                    head.lowerParity == (h.parity == 'e' ? Parity::e : Parity::f) &&
                     (!match || std::abs(head.nu - h.nu) < std::abs(match->nu - h.nu)))
                     match = &head;
             ASSERT_NE(match, nullptr) << where;
@@ -120,9 +121,9 @@ TEST(MultipletBand, Nitrogen14LinesCarryTheWeightsOfTheirLevelsAndAlternateSixTo
     // mean by 6 : 3.
     auto weightC = [](const LineLevel& l) { return ((l.twoJ / 2) % 2 == 0) == (l.parity == Parity::e) ? 3.0 : 6.0; };
     auto weightB = [](const LineLevel& l) { return ((l.twoJ / 2) % 2 == 0) == (l.parity == Parity::e) ? 6.0 : 3.0; };
-    const MultipletBand band = BuildMultipletBand(kN2, testing::CuratedLevel("N2_CB", "levels_C.csv", 0),
-                                                  testing::CuratedLevel("N2_CB", "levels_B.csv", 0),
-                                                  BandA("N2_CB", 0, 0), 2 * 40);
+    const MultipletBand band =
+        BuildMultipletBand(kN2, testing::CuratedLevel("N2_CB", "levels_C.csv", 0),
+                           testing::CuratedLevel("N2_CB", "levels_B.csv", 0), BandA("N2_CB", 0, 0), 2 * 40);
     ASSERT_FALSE(band.lines.empty());
     std::map<std::string, std::map<int, double>> branchIntensity;  // branch + lower parity, J''
     const double zero = testing::CuratedLevel("N2_CB", "levels_C.csv", 0).T;
@@ -130,15 +131,16 @@ TEST(MultipletBand, Nitrogen14LinesCarryTheWeightsOfTheirLevelsAndAlternateSixTo
         EXPECT_EQ(line.nuclearWeight, weightC(line.upper));
         EXPECT_EQ(line.nuclearWeight, weightB(line.lower));
         if (line.honlLondon > 0.05 * (line.upper.twoJ + 1))
-            branchIntensity[BranchNameOf(kN2, line) + (line.lower.parity == Parity::e ? "e" : "f")][line.lower.twoJ / 2] =
-                ThermalEmission(line, zero, 300.0);
+            branchIntensity[BranchNameOf(kN2, line) + (line.lower.parity == Parity::e ? "e" : "f")]
+                           [line.lower.twoJ / 2] = ThermalEmission(line, zero, 300.0);
     }
     int alternations = 0;
     for (const auto& [branch, lines] : branchIntensity)
         for (int J = 8; J <= 20; ++J) {
             if (!lines.count(J - 1) || !lines.count(J) || !lines.count(J + 1)) continue;
             const double ratio = lines.at(J) / std::sqrt(lines.at(J - 1) * lines.at(J + 1));
-            const double expected = weightB({2 * J, 1, 0, branch.back() == 'e' ? Parity::e : Parity::f, 0}) == 6 ? 2 : 0.5;
+            const double expected =
+                weightB({2 * J, 1, 0, branch.back() == 'e' ? Parity::e : Parity::f, 0}) == 6 ? 2 : 0.5;
             EXPECT_NEAR(ratio / expected, 1.0, 0.05) << branch << " J'' " << J;
             ++alternations;
         }
@@ -169,12 +171,14 @@ TEST(MultipletBand, EinsteinCoefficientsOfEveryLevelSumToTheBands) {
         // N2: all 3 (2J + 1) − ... levels of J ≥ 2 radiate; C2: only the symmetric half.
         int upperLevels = 0;
         for (const auto& [level, a] : outOf) {
-            EXPECT_NEAR(a / bandA, 1.0, 1e-9) << c.folder << " J' " << std::get<0>(level) / 2 << " F" << std::get<1>(level);
+            EXPECT_NEAR(a / bandA, 1.0, 1e-9)
+                << c.folder << " J' " << std::get<0>(level) / 2 << " F" << std::get<1>(level);
             ++upperLevels;
         }
         for (const auto& [level, s] : into) {
             if (std::get<0>(level) >= twoJMax) continue;
-            EXPECT_NEAR(s, std::get<0>(level) + 1.0, 1e-9 * (std::get<0>(level) + 1)) << c.folder << " J'' " << std::get<0>(level) / 2;
+            EXPECT_NEAR(s, std::get<0>(level) + 1.0, 1e-9 * (std::get<0>(level) + 1))
+                << c.folder << " J'' " << std::get<0>(level) / 2;
         }
         // 3Π levels of J = 0 .. 30: 2 at J = 0, 4 at J = 1, 6 above.
         const int all = 2 + 4 + 6 * 29;
