@@ -24,18 +24,16 @@ NuclearSpinWeights NuclearSpinWeightsOf(const NuclearSpin& spin) {
     return {spin.symmetric, spin.antisymmetric};
 }
 
-namespace {
+LineLevel LineLevelOf(const RotationalLevel& level) {
+    return {level.twoJ, level.F, level.N, level.parity, level.energy};
+}
 
-LineLevel LevelOf(const RotationalLevel& level) { return {level.twoJ, level.F, level.N, level.parity, level.energy}; }
-
-// The weight of a level: 1 for a heteronuclear molecule, else by its exchange symmetry.
-double WeightOf(const SystemDescription& system, const StateDescription& state, const RotationalLevel& level) {
+double LevelNuclearWeight(const SystemDescription& system, const StateDescription& state,
+                          const RotationalLevel& level) {
     if (!system.molecule.nuclearSpin.homonuclear) return 1.0;
     return NuclearSpinWeight(NuclearSpinWeightsOf(system.molecule.nuclearSpin), state.inversion == Inversion::Gerade,
                              level.twoJ, level.parity);
 }
-
-}  // namespace
 
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateConstants& upper,
                                  const StateConstants& lower, double bandA, int twoJMax, double minimum) {
@@ -49,11 +47,11 @@ MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLev
     MultipletBand band;
     band.bandA = bandA;
     for (const BandLine& l : BandLines(up, low, minimum)) {
-        const double weight = WeightOf(system, system.upper, *l.upper);
+        const double weight = LevelNuclearWeight(system, system.upper, *l.upper);
         if (weight == 0.0) continue;
         MultipletLine line;
-        line.upper = LevelOf(*l.upper);
-        line.lower = LevelOf(*l.lower);
+        line.upper = LineLevelOf(*l.upper);
+        line.lower = LineLevelOf(*l.lower);
         line.branch = BranchOf(*l.upper, *l.lower);
         line.nu = l.upper->energy - l.lower->energy;
         line.honlLondon = l.honlLondon;

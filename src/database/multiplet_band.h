@@ -24,6 +24,10 @@ ElectronicState EngineStateOf(const StateDescription& state);
 /// The nuclear-spin weights of a molecule; equal weights for a heteronuclear one.
 NuclearSpinWeights NuclearSpinWeightsOf(const NuclearSpin& spin);
 
+/// The nuclear-spin weight of a level of one of the system's states: 1 for a heteronuclear
+/// molecule, else the weight of its exchange symmetry (0: the level does not exist).
+double LevelNuclearWeight(const SystemDescription& system, const StateDescription& state, const RotationalLevel& level);
+
 /// One level a line joins.
 struct LineLevel {
     int twoJ = 0;
@@ -32,6 +36,9 @@ struct LineLevel {
     Parity parity = Parity::e;
     double energy = 0;  ///< term value, cm-1, on the scale of the constants
 };
+
+/// The quantum numbers, label and term value of a level.
+LineLevel LineLevelOf(const RotationalLevel& level);
 
 /// One rotational line of a band.
 struct MultipletLine {
