@@ -14,23 +14,6 @@ namespace {
 
 using namespace velmora;
 
-database::MultipletSystemData Folder(const std::string& folder, const std::string& upper, const std::string& lower,
-                                     Inversion upperInversion, double sym, double anti) {
-    database::MultipletSystemData data;
-    data.description.molecule.nuclearSpin = {true, sym, anti};
-    for (StateDescription* st : {&data.description.upper, &data.description.lower}) st->lambda = 1, st->twoS = 2;
-    data.description.upper.inversion = upperInversion;
-    data.description.lower.inversion = upperInversion == Inversion::Gerade ? Inversion::Ungerade : Inversion::Gerade;
-    for (const auto& row : testing::CsvRows(folder, upper))
-        data.upper[std::stoi(row.at("v"))] = testing::CuratedLevel(folder, upper, std::stoi(row.at("v")));
-    for (const auto& row : testing::CsvRows(folder, lower))
-        data.lower[std::stoi(row.at("v"))] = testing::CuratedLevel(folder, lower, std::stoi(row.at("v")));
-    for (const auto& row : testing::CsvRows(folder, "transitions.csv"))
-        if (row.at("kind") == "A_band")
-            data.bandA[{std::stoi(row.at("v_up")), std::stoi(row.at("v_low"))}] = std::stod(row.at("value"));
-    return data;
-}
-
 void Build(benchmark::State& state, const database::MultipletSystemData& data, const char* name) {
     std::size_t lines = 0, bands = 0;
     for (auto _ : state) {
@@ -43,13 +26,15 @@ void Build(benchmark::State& state, const database::MultipletSystemData& data, c
 }
 
 void BM_TripletSystem_N2CB(benchmark::State& state) {
-    static const auto data = Folder("N2_CB", "levels_C.csv", "levels_B.csv", Inversion::Ungerade, 6, 3);
+    static const auto data = testing::CuratedSystem(testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3), "N2_CB",
+                                                    "levels_C.csv", "levels_B.csv", 140);
     Build(state, data, "N2 C-B");
 }
 BENCHMARK(BM_TripletSystem_N2CB)->Unit(benchmark::kMillisecond);
 
 void BM_TripletSystem_C2DA(benchmark::State& state) {
-    static const auto data = Folder("C2_DA", "levels_d.csv", "levels_a.csv", Inversion::Gerade, 1, 0);
+    static const auto data = testing::CuratedSystem(testing::TripletSystem(1, 1, Inversion::Gerade, 1, 0), "C2_DA",
+                                                    "levels_d.csv", "levels_a.csv", 140);
     Build(state, data, "C2 d-a");
 }
 BENCHMARK(BM_TripletSystem_C2DA)->Unit(benchmark::kMillisecond);

@@ -60,9 +60,9 @@ std::vector<LevelPopulation> ThermalPopulations(const SystemDescription& system,
     out.reserve(levels.Levels().size());
     for (const RotationalLevel& level : levels.Levels()) {
         const double g = LevelNuclearWeight(system, state, level);
-        const double share =
-            q > 0 ? g * (level.twoJ + 1.0) * std::exp(-kSecondRadiationConstant * (level.energy - zero) / temperatureK) / q
-                  : 0.0;
+        const double share = q > 0 ? g * (level.twoJ + 1.0) *
+                                         std::exp(-kSecondRadiationConstant * (level.energy - zero) / temperatureK) / q
+                                   : 0.0;
         out.push_back({LineLevelOf(level), g, share});
     }
     return out;

@@ -24,7 +24,7 @@ struct MultipletSystemData {
 
 struct MultipletSystem {
     SystemDescription description;
-    std::map<int, StateLevels> upper, lower;                ///< by v
+    std::map<int, StateLevels> upper, lower;             ///< by v
     std::map<std::pair<int, int>, MultipletBand> bands;  ///< by (v', v'')
 };
 

@@ -20,18 +20,9 @@
 namespace velmora::database {
 namespace {
 
-SystemDescription TripletPiPi(Inversion upper, Inversion lower, double symmetric, double antisymmetric) {
-    SystemDescription s;
-    s.molecule.nuclearSpin = {true, symmetric, antisymmetric};
-    s.upper.lambda = s.lower.lambda = 1;
-    s.upper.twoS = s.lower.twoS = 2;
-    s.upper.inversion = upper, s.lower.inversion = lower;
-    return s;
-}
-
 // 14N2 C 3Πu – B 3Πg (I = 1: 6 and 3) and 12C2 d 3Πg – a 3Πu (I = 0: antisymmetric levels absent).
-const SystemDescription kN2 = TripletPiPi(Inversion::Ungerade, Inversion::Gerade, 6, 3);
-const SystemDescription kC2 = TripletPiPi(Inversion::Gerade, Inversion::Ungerade, 1, 0);
+const SystemDescription kN2 = testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3);
+const SystemDescription kC2 = testing::TripletSystem(1, 1, Inversion::Gerade, 1, 0);
 
 // Air wavelength (nm) of a vacuum wavenumber (cm-1), Ciddor's standard air.
 double AirNm(double nu) {

@@ -16,39 +16,6 @@
 namespace velmora::database {
 namespace {
 
-StateDescription Triplet(int lambda, Inversion inversion) {
-    StateDescription s;
-    s.lambda = lambda, s.twoS = 2, s.inversion = inversion;
-    return s;
-}
-
-SystemDescription Homonuclear(StateDescription upper, StateDescription lower, double sym, double anti) {
-    SystemDescription s;
-    s.molecule.nuclearSpin = {true, sym, anti};
-    s.upper = upper, s.lower = lower;
-    return s;
-}
-
-// The levels, band coefficients and derived lifetimes (ns) of a curated folder.
-MultipletSystemData FolderSystem(const SystemDescription& description, const std::string& folder,
-                                 const std::string& upper, const std::string& lower, int twoJMax) {
-    MultipletSystemData data;
-    data.description = description;
-    data.twoJMax = twoJMax;
-    for (const auto& row : testing::CsvRows(folder, upper)) {
-        const int v = std::stoi(row.at("v"));
-        data.upper[v] = testing::CuratedLevel(folder, upper, v);
-    }
-    for (const auto& row : testing::CsvRows(folder, lower)) {
-        const int v = std::stoi(row.at("v"));
-        data.lower[v] = testing::CuratedLevel(folder, lower, v);
-    }
-    for (const auto& row : testing::CsvRows(folder, "transitions.csv"))
-        if (row.at("kind") == "A_band")
-            data.bandA[{std::stoi(row.at("v_up")), std::stoi(row.at("v_low"))}] = std::stod(row.at("value"));
-    return data;
-}
-
 TEST(MultipletSystem, EveryUpperLevelHasTheLifetimeOfItsBandCoefficients) {
     // The lines of each upper level give it 1 / Σ_v'' A(v', v''), at every J, F and parity: the
     // lifetimes the N2 C–B (3Π–3Π) and B–A (3Π–3Σ⁺) folders list (4 digits).
@@ -57,16 +24,15 @@ TEST(MultipletSystem, EveryUpperLevelHasTheLifetimeOfItsBandCoefficients) {
         SystemDescription description;
     };
     const Case cases[] = {
-        {"N2_CB", "levels_C.csv", "levels_B.csv",
-         Homonuclear(Triplet(1, Inversion::Ungerade), Triplet(1, Inversion::Gerade), 6, 3)},
-        {"N2_BA", "levels_B.csv", "levels_A.csv",
-         Homonuclear(Triplet(1, Inversion::Gerade), Triplet(0, Inversion::Ungerade), 6, 3)},
+        {"N2_CB", "levels_C.csv", "levels_B.csv", testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3)},
+        {"N2_BA", "levels_B.csv", "levels_A.csv", testing::TripletSystem(1, 0, Inversion::Gerade, 6, 3)},
     };
     for (const Case& c : cases) {
         std::map<int, double> listed;
         for (const auto& row : testing::CsvRows(c.folder, "transitions.csv"))
             if (row.at("kind") == "lifetime") listed[std::stoi(row.at("v_up"))] = std::stod(row.at("value"));
-        const MultipletSystem system = BuildMultipletSystem(FolderSystem(c.description, c.folder, c.upper, c.lower, 2 * 25));
+        const MultipletSystem system =
+            BuildMultipletSystem(testing::CuratedSystem(c.description, c.folder, c.upper, c.lower, 2 * 25));
         std::map<int, int> levels;
         for (const LevelLifetime& l : RadiativeLifetimes(system)) {
             ASSERT_TRUE(listed.count(l.v)) << c.folder << " v' " << l.v;
@@ -85,7 +51,7 @@ TEST(MultipletSystem, PartitionFunctionAndComponentSharesOfA3PiState) {
     // classical ḡ (2S + 1) 2 [kT/B (1 + 2 D kT/B²) + 1/3] with ḡ = (6 + 3)/2. Near case (b) the
     // levels of N carry 2J + 1 = 2N + 3 (F1), 2N + 1 (F2), 2N − 1 (F3), so the six components
     // (F1..F3, e and f) hold (1 ± sqrt(π B/kT))/6 and 1/6 of the population.
-    const SystemDescription n2 = Homonuclear(Triplet(1, Inversion::Ungerade), Triplet(1, Inversion::Gerade), 6, 3);
+    const SystemDescription n2 = testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3);
     const StateConstants c = testing::CuratedLevel("N2_CB", "levels_C.csv", 0);
     const StateLevels levels(EngineStateOf(n2.upper), c, 2 * 130);
     const double T = 3000.0, kT = T / kSecondRadiationConstant;
@@ -106,7 +72,7 @@ TEST(MultipletSystem, PartitionFunctionAndComponentSharesOfA3PiState) {
             << "F" << component.first << (component.second == Parity::e ? "e" : "f");
 
     // 12C2 d 3Πg: the antisymmetric levels (weight 0) hold nothing, the others everything.
-    const SystemDescription c2 = Homonuclear(Triplet(1, Inversion::Gerade), Triplet(1, Inversion::Ungerade), 1, 0);
+    const SystemDescription c2 = testing::TripletSystem(1, 1, Inversion::Gerade, 1, 0);
     const StateLevels d(EngineStateOf(c2.upper), testing::CuratedLevel("C2_DA", "levels_d.csv", 0), 2 * 60);
     double symmetric = 0;
     int empty = 0;
