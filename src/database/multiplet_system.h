@@ -31,7 +31,7 @@ struct MultipletSystem {
 /// Builds the levels and every band of a system whose two vibrational levels both exist; lines
 /// with a Hönl-London factor up to `minimum` are left out. Throws std::invalid_argument for a
 /// state the engine does not compute.
-MultipletSystem BuildMultipletSystem(const MultipletSystemData& data, double minimum = 1e-6);
+MultipletSystem BuildMultipletSystem(const MultipletSystemData& data, double minimum = 1e-4);
 
 /// The radiative lifetime of one upper level: 1 / Σ A over its lines in every band of the system.
 struct LevelLifetime {

@@ -31,7 +31,8 @@ BandSystemModel BuildMultipletModel(const database::MultipletSystem& system, dou
     const SystemDescription& d = system.description;
     const int componentsUp = 2 * d.upper.Multiplicity(), componentsLow = 2 * d.lower.Multiplicity();
     if (std::max(componentsUp, componentsLow) > kMaxComponents)
-        throw std::invalid_argument("a state of multiplicity above 3 has more population components than a model holds");
+        throw std::invalid_argument(
+            "a state of multiplicity above 3 has more population components than a model holds");
     BandSystemModel m;
     m.molecularMass = molecularMass;
     m.lineUnitFactor = m.einsteinAFactor = 1.0;
@@ -48,7 +49,8 @@ BandSystemModel BuildMultipletModel(const database::MultipletSystem& system, dou
     // Radiative lifetimes of the upper levels, yield 1.
     m.computedLifetime.Resize(0, m.vUpMax, 1, componentsUp, 0, lastRow);
     for (const database::LevelLifetime& l : database::RadiativeLifetimes(system))
-        m.computedLifetime(l.v, MultipletComponent(d.upper.twoS, l.level), l.level.N) = static_cast<float>(l.lifetimeNs);
+        m.computedLifetime(l.v, MultipletComponent(d.upper.twoS, l.level), l.level.N) =
+            static_cast<float>(l.lifetimeNs);
     m.lifetime = m.effectiveLifetime = m.computedLifetime;
     m.quenchRate.Resize(0, m.vUpMax, 1, componentsUp, 0, lastRow);
     m.baseYield.Resize(0, m.vUpMax, 1, componentsUp, 0, lastRow);
@@ -63,12 +65,14 @@ BandSystemModel BuildMultipletModel(const database::MultipletSystem& system, dou
         out.lines.reserve(band.lines.size());
         double strongest = -1;
         for (const database::MultipletLine& line : band.lines) {
-            const int cu = MultipletComponent(d.upper.twoS, line.upper), cl = MultipletComponent(d.lower.twoS, line.lower);
+            const int cu = MultipletComponent(d.upper.twoS, line.upper),
+                      cl = MultipletComponent(d.lower.twoS, line.lower);
             const std::tuple<int, int, int> shape{line.upper.N - line.lower.N, cu, cl};
             auto it = branchOf.find(shape);
             if (it == branchOf.end()) {
                 const int b = static_cast<int>(branchOf.size()) + 1;
-                if (b > kMaxBranches) throw std::invalid_argument("the lines of the system form more branches than a model holds");
+                if (b > kMaxBranches)
+                    throw std::invalid_argument("the lines of the system form more branches than a model holds");
                 it = branchOf.emplace(shape, b).first;
                 for (BranchTable* t : {&m.emissionBranches, &m.lowerBranches})
                     t->deltaN[b] = std::get<0>(shape), t->upper[b] = cu, t->lower[b] = cl;

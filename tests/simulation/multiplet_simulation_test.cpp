@@ -55,9 +55,11 @@ TEST(MultipletSimulation, N2SecondPositiveBandsCarryTheirBandCoefficients) {
     low.levels = {0}, low.weights = {1.0};
     const Spectrum absorption = Simulate(model, c, low);
     ASSERT_GT(absorption.peak, 0.0f);
-    const double ratio = Integral(absorption, 315.917 - 15, 315.917 + 1) / Integral(absorption, 337.144 - 15, 337.144 + 1);
-    EXPECT_NEAR(ratio / (data.bandA.at({1, 0}) / std::pow(31665.39, 2) / (data.bandA.at({0, 0}) / std::pow(29670.94, 2))),
-                1.0, 0.02);
+    const double ratio =
+        Integral(absorption, 315.917 - 15, 315.917 + 1) / Integral(absorption, 337.144 - 15, 337.144 + 1);
+    EXPECT_NEAR(
+        ratio / (data.bandA.at({1, 0}) / std::pow(31665.39, 2) / (data.bandA.at({0, 0}) / std::pow(29670.94, 2))), 1.0,
+        0.02);
 }
 
 }  // namespace
