@@ -8,9 +8,9 @@
 
 #include "display/plot_frame.h"
 #include "program/band_system.h"
+#include "program/condition_events.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
 #include "state/app_state.h"
 
 namespace {
@@ -45,14 +45,14 @@ private:
 void Synthesise(AppState& s, double xini, double xend, int points, int levels, int lines, double fwhm,
                 double temperature) {
     SimulationState& sim = s.sim;
-    sim.Units = 1;
-    sim.Xini = static_cast<float>(xini);
-    sim.Xend = static_cast<float>(xend);
-    sim.PointsPerWidth = 7;
-    sim.GridWidth = static_cast<float>((xend - xini) * 7.0 / points);
-    sim.NPoints = points;
-    sim.SimBand.Resize(1, levels, 0, points);
-    sim.SimTotal.Resize(0, points);
+    sim.conditions.unit = sim.result.conditions.unit = simulation::AxisUnit::AngstromVacuum;
+    sim.result.grid.start = sim.result.conditions.start = static_cast<float>(xini);
+    sim.result.conditions.end = static_cast<float>(xend);
+    sim.result.grid.pointsPerWidth = 7;
+    sim.result.grid.gridWidth = static_cast<float>((xend - xini) * 7.0 / points);
+    sim.result.grid.last = points;
+    sim.result.bands.Resize(1, levels, 0, points);
+    sim.result.total.Resize(0, points);
     s.pop.NVibSel = levels;
     s.pop.VibList.Resize(1, levels);
     s.pop.PopVibSel.Resize(0, levels);
@@ -60,9 +60,13 @@ void Synthesise(AppState& s, double xini, double xend, int points, int levels, i
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> where(xini, xend);
     std::uniform_int_distribution<int> level(0, 30);
+    sim.result.levels.clear();
+    sim.result.weights.clear();
     for (int k = 1; k <= levels; ++k) {
         s.pop.VibList(k) = static_cast<float>(k - 1);
         s.pop.PopVibSel(k - 1) = static_cast<float>(std::exp(-3180.0 * (k - 1) / (0.69503 * temperature)));
+        sim.result.levels.push_back(k - 1);
+        sim.result.weights.push_back(s.pop.PopVibSel(k - 1));
         for (int j = 0; j < lines; ++j) {
             const double c = where(rng);
             const int N = level(rng);
@@ -71,23 +75,24 @@ void Synthesise(AppState& s, double xini, double xend, int points, int levels, i
             const int i1 = std::min(points, static_cast<int>((c + 3 * fwhm - xini) / step) + 1);
             for (int i = i0; i <= i1; ++i) {
                 const double d = (xini + i * step - c) / fwhm;
-                sim.SimBand(k, i) += static_cast<float>(strength * std::exp(-d * d / 0.360674));
+                sim.result.bands(k, i) += static_cast<float>(strength * std::exp(-d * d / 0.360674));
             }
         }
     }
     double top = 0;
     for (int i = 0; i <= points; ++i) {
         double t = 0;
-        for (int k = 1; k <= levels; ++k) t += s.pop.PopVibSel(k - 1) * sim.SimBand(k, i);
-        sim.SimTotal(i) = static_cast<float>(t);
+        for (int k = 1; k <= levels; ++k) t += s.pop.PopVibSel(k - 1) * sim.result.bands(k, i);
+        sim.result.total(i) = static_cast<float>(t);
         top = std::max(top, t);
     }
     for (int i = 0; i <= points; ++i) {
-        sim.SimTotal(i) = static_cast<float>(sim.SimTotal(i) * 100.0 / top);
-        for (int k = 1; k <= levels; ++k) sim.SimBand(k, i) = static_cast<float>(sim.SimBand(k, i) * 100.0 / top);
+        sim.result.total(i) = static_cast<float>(sim.result.total(i) * 100.0 / top);
+        for (int k = 1; k <= levels; ++k)
+            sim.result.bands(k, i) = static_cast<float>(sim.result.bands(k, i) * 100.0 / top);
     }
     s.plot.PlotReady = true;
-    RecomputeViewWindow(s.plot, sim.Xini, sim.Xend);
+    RecomputeViewWindow(s.plot, sim.result.grid.start, sim.result.conditions.end);
 }
 
 void RunRedraw(benchmark::State& state, AppState& s) {
@@ -122,7 +127,7 @@ void BM_RedrawMillionPointsZoomed(benchmark::State& state) {
     AppState s;
     Synthesise(s, 2800, 3400, 1000000, 1, 6000, 0.004, 3000);
     s.plot.ZoomX = 50.0f;
-    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
+    RecomputeViewWindow(s.plot, s.sim.result.grid.start, s.sim.result.conditions.end);
     RunRedraw(state, s);
 }
 BENCHMARK(BM_RedrawMillionPointsZoomed)->Unit(benchmark::kMillisecond);
@@ -137,12 +142,12 @@ bool SimulateOH(AppState& s, const char* resolution) {
     } catch (const std::exception&) {
         return false;
     }
-    s.sim.TxtStart = "2800";
-    s.sim.TxtEnd = "3300";
-    simulation::TxtTemperature_Change(s, "3000");
-    simulation::TxtResolution_Change(s, resolution);
-    s.sim.DopplerBroadening = 1;
-    simulation::CalculateSimulation(s);
+    s.sim.conditions.start = 2800;
+    s.sim.conditions.end = 3300;
+    program::ConditionBox_Change(s, simulation::Field("temperature"), "3000");
+    program::ConditionBox_Change(s, simulation::Field("resolution"), resolution);
+    s.sim.conditions.dopplerBroadening = true;
+    program::CalculateSimulation(s);
     return s.plot.PlotReady;
 }
 
@@ -153,7 +158,7 @@ void BM_RedrawOH3000KDatabase(benchmark::State& state) {
         return;
     }
     s.plot.DisplayMode = static_cast<int>(state.range(0));
-    state.counters["points"] = static_cast<double>(s.sim.NPoints + 1) * s.pop.NVibSel;
+    state.counters["points"] = static_cast<double>(s.sim.result.grid.last + 1) * s.pop.NVibSel;
     RunRedraw(state, s);
 }
 // Display mode (total, contours, areas) x resolution (0.1 Å, or the full budget of 1E6 points).

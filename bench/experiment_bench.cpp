@@ -55,14 +55,14 @@ void BM_CompareWithSimulation(benchmark::State& state) {
     experiment::ReadTwoColumn(app.exp, SpectrumFile(n), dialogs);
     app.exp.ExpCount = 1;
     // A simulation grid of one million points over the same range.
-    app.sim.Xini = 2800.0f;
-    app.sim.Xend = 3400.0f;
-    app.sim.PointsPerWidth = 7;
-    app.sim.NPoints = 1000000;
-    app.sim.GridWidth = 600.0f * 7 / app.sim.NPoints;
-    app.sim.SimTotal.Resize(0, app.sim.NPoints);
-    for (int i = 0; i <= app.sim.NPoints; ++i)
-        app.sim.SimTotal(i) = static_cast<float>(50.0 + 50.0 * std::sin(i * 0.01));
+    app.sim.result.grid.start = 2800.0f;
+    app.sim.result.conditions.end = 3400.0f;
+    app.sim.result.grid.pointsPerWidth = 7;
+    app.sim.result.grid.last = 1000000;
+    app.sim.result.grid.gridWidth = 600.0f * 7 / app.sim.result.grid.last;
+    app.sim.result.total.Resize(0, app.sim.result.grid.last);
+    for (int i = 0; i <= app.sim.result.grid.last; ++i)
+        app.sim.result.total(i) = static_cast<float>(50.0 + 50.0 * std::sin(i * 0.01));
     for (auto _ : state) {
         experiment::CompareWithSimulation(app);
         benchmark::DoNotOptimize(app.exp.Correlation);

@@ -30,10 +30,11 @@
 #include "fit/fit_system.h"
 #include "populations/selected_populations.h"
 #include "program/band_system.h"
+#include "program/condition_events.h"
 #include "program/settings.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
+#include "simulation/condition_view.h"
 #include "simulation/lineshapes.h"
 #include "simulation/simulate.h"
 #include "simulation/simulation_files.h"
@@ -58,32 +59,32 @@ std::unique_ptr<AppState> Prepare(const std::string& molecule, int kind, float t
     program::MemoryStore firstRun;
     program::StartUp(*app, firstRun, VELMORA_DATA_DIR);
     const int entry = FindEntry(*app, molecule, "(A-X)");
-    app->sim.TxtStart = start;
-    app->sim.TxtEnd = end;
-    simulation::CmbKind_Click(*app, kind);
+    using simulation::Field;
+    program::ConditionBox_Change(*app, Field("start"), start);
+    program::ConditionBox_Change(*app, Field("end"), end);
+    program::ConditionList_Click(*app, Field("kind"), kind);
     program::SelectBandSystem(*app, entry);
-    simulation::TxtTemperature_Change(*app, Str(temperature));
-    simulation::CmbLineshape_Click(*app, 3);
-    simulation::TxtLorentzian_Change(*app, "50");
-    simulation::TxtResolution_Change(*app, "1");
-    simulation::CmbPointDensity_Click(*app, density);
-    simulation::RefreshConditionCaptions(*app);
+    program::ConditionBox_Change(*app, Field("temperature"), Str(temperature));
+    program::ConditionList_Click(*app, Field("lineshape"), 3);
+    program::ConditionBox_Change(*app, Field("lorentzian"), "50");
+    program::ConditionBox_Change(*app, Field("resolution"), "1");
+    program::ConditionList_Click(*app, Field("density"), density);
     return app;
 }
 
 void Report(benchmark::State& state, const AppState& app) {
-    state.counters["lines_drawn"] = app.sim.LinesDrawn;
-    state.counters["grid_points"] = app.sim.NPoints + 1;
-    state.counters["profile_points"] = static_cast<double>(app.sim.ProfilePoints);
+    state.counters["lines_drawn"] = app.sim.result.linesDrawn;
+    state.counters["grid_points"] = app.sim.result.grid.last + 1;
+    state.counters["profile_points"] = static_cast<double>(app.sim.result.profilePoints);
     state.counters["levels"] = app.pop.NVibSel;
 }
 
 void RunSimulation(benchmark::State& state, AppState& app) {
     for (auto _ : state) {
-        simulation::CalculateSimulation(app);
-        benchmark::DoNotOptimize(app.sim.SimTotal.Data());
+        program::CalculateSimulation(app);
+        benchmark::DoNotOptimize(app.sim.result.total.Data());
     }
-    if (!simulation::HasSimulation(app)) state.SkipWithError("no spectrum was computed");
+    if (!simulation::HasSimulation(app.sim)) state.SkipWithError("no spectrum was computed");
     Report(state, app);
 }
 
@@ -91,19 +92,21 @@ void RunSimulation(benchmark::State& state, AppState& app) {
 /// over its grid, each accumulated with the profile of the run (same width, Lorentzian share,
 /// cut-off), until the same number of profile points has been added.
 void RunPerLineAccumulation(benchmark::State& state, AppState& app) {
-    simulation::CalculateSimulation(app);
+    program::CalculateSimulation(app);
     const SimulationState& sim = app.sim;
-    const simulation::ProfileGrid grid = simulation::MakeProfileGrid(sim, app.db.cat);
-    const int lines = std::max(sim.LinesDrawn, 1);
+    const simulation::Spectrum& s = sim.result;
+    const simulation::ProfileGrid grid =
+        simulation::MakeProfileGrid(s.grid, s.widths, s.conditions.predissociationBroadening, s.conditions.unit);
+    const int lines = std::max(sim.result.linesDrawn, 1);
     std::vector<double> centres(static_cast<std::size_t>(lines));
     for (int l = 0; l < lines; ++l)
-        centres[static_cast<std::size_t>(l)] = sim.Xini + (sim.Xend - sim.Xini) * (l + 0.5) / lines;
-    std::vector<float> out(static_cast<std::size_t>(sim.NPoints) + 1, 0.0f);
+        centres[static_cast<std::size_t>(l)] = s.grid.start + (s.conditions.end - s.grid.start) * (l + 0.5) / lines;
+    std::vector<float> out(static_cast<std::size_t>(sim.result.grid.last) + 1, 0.0f);
     long long points = 0;
     for (auto _ : state) {
         points = 0;
         std::fill(out.begin(), out.end(), 0.0f);
-        for (int l = 0; points < sim.ProfilePoints; l = (l + 1) % lines) {
+        for (int l = 0; points < sim.result.profilePoints; l = (l + 1) % lines) {
             const double x0 = centres[static_cast<std::size_t>(l)];
             const simulation::LineShape shape = simulation::MakeLineShape(grid, x0, 0.0);
             simulation::AccumulateProfile(grid, shape, x0, 1.0, out.data());
@@ -148,8 +151,8 @@ simulation::SimulationConditions OHConditions(simulation::Lineshape lineshape) {
 /// model and populations of the program state.
 void RunSimulate(benchmark::State& state, simulation::Lineshape lineshape, simulation::ProfileMethod method) {
     AppState& app = OH(1);
-    simulation::CalculateSimulation(app);
-    const auto model = simulation::CurrentModel(app);
+    program::CalculateSimulation(app);
+    const auto model = program::CurrentModel(app.sim, app.db);
     const populations::Populations pop = populations::SelectedPopulations(app.pop);
     const simulation::SimulationConditions c = OHConditions(lineshape);
     simulation::SimulationOptions options;
@@ -176,8 +179,8 @@ void BM_Simulate_OH_Voigt(benchmark::State& state) {
 /// populations, yields, lifetime widths, level traces or total.
 void BM_Simulate_OH_Gaussian_Floor(benchmark::State& state) {
     AppState& app = OH(1);
-    simulation::CalculateSimulation(app);
-    const auto model = simulation::CurrentModel(app);
+    program::CalculateSimulation(app);
+    const auto model = program::CurrentModel(app.sim, app.db);
     const populations::Populations pop = populations::SelectedPopulations(app.pop);
     const simulation::SimulationConditions c = OHConditions(simulation::Lineshape::Gaussian);
     const simulation::Broadening widths = simulation::ComputeBroadening(c, model->molecularMass);
@@ -185,8 +188,7 @@ void BM_Simulate_OH_Gaussian_Floor(benchmark::State& state) {
         simulation::PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), widths.totalWidth,
                              simulation::PointsPerWidth(c.density), static_cast<int>(pop.Levels()))
             .grid;
-    const simulation::ProfileGrid profile =
-        simulation::MakeProfileGrid(grid, widths, false, c.unit, model->speedOfLight);
+    const simulation::ProfileGrid profile = simulation::MakeProfileGrid(grid, widths, false, c.unit);
     std::vector<simulation::DrawnLine> lines;
     lines.reserve(model->LineCount());
     std::vector<float> out(static_cast<std::size_t>(grid.Points()));
@@ -222,8 +224,8 @@ void BM_Simulate_OH_Voigt_PerLine(benchmark::State& state) {
 /// Gaussian instrument), the in-process side of the Python simulation of the same grid.
 void BM_Simulate_OH_MillionPoints(benchmark::State& state) {
     AppState& app = OH(1);
-    simulation::CalculateSimulation(app);
-    const auto model = simulation::CurrentModel(app);
+    program::CalculateSimulation(app);
+    const auto model = program::CurrentModel(app.sim, app.db);
     simulation::SimulationConditions c = OHConditions(simulation::Lineshape::Gaussian);
     c.resolution = 0.0042;
     const populations::Populations pop = populations::LevelPopulations(app.db, 1, {{0, 1.0}}, 3000.0f);
@@ -240,8 +242,8 @@ void BM_Simulate_OH_MillionPoints(benchmark::State& state) {
 /// equations (1 mJ in 10 ns on 0.1 cm2).
 void RunNOLaser(benchmark::State& state, simulation::LifRegime regime) {
     AppState& app = NOLif();
-    simulation::CalculateSimulation(app);
-    const auto model = simulation::CurrentModel(app);
+    program::CalculateSimulation(app);
+    const auto model = program::CurrentModel(app.sim, app.db);
     const populations::Populations pop = populations::SelectedPopulations(app.pop);
     simulation::SimulationConditions c;
     c.kind = simulation::SpectrumKind::LifExcitation;
@@ -316,15 +318,15 @@ void BM_WriteSimulation_126001Points(benchmark::State& state) {
     static std::unique_ptr<AppState> app;
     if (!app) {
         app = Prepare("OH", 1, 3000.0f, " 2800", " 3400", 1);
-        simulation::CmbLineshape_Click(*app, 1);
-        simulation::TxtResolution_Change(*app, "0.03333333");
-        simulation::CalculateSimulation(*app);
+        program::ConditionList_Click(*app, simulation::Field("lineshape"), 1);
+        program::ConditionBox_Change(*app, simulation::Field("resolution"), "0.03333333");
+        program::CalculateSimulation(*app);
     }
     const std::filesystem::path file = std::filesystem::temp_directory_path() / "velmora_bench.mod";
-    for (auto _ : state) simulation::WriteSimulationTotal(*app, file);
+    for (auto _ : state) simulation::WriteSimulationTotal(app->sim, file);
     std::filesystem::remove(file);
-    state.SetItemsProcessed(state.iterations() * (app->sim.NPoints + 1));
-    state.counters["points"] = app->sim.NPoints + 1;
+    state.SetItemsProcessed(state.iterations() * (app->sim.result.grid.last + 1));
+    state.counters["points"] = app->sim.result.grid.last + 1;
 }
 
 BENCHMARK(BM_WriteSimulation_126001Points)->Unit(benchmark::kMillisecond);

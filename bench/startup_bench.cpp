@@ -15,10 +15,10 @@
 
 #include "display/plot_frame.h"
 #include "display/svg_canvas.h"
+#include "program/condition_events.h"
 #include "program/main_window.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::unique_ptr<AppState> StartToDrawnPlot() {
     program::MemoryStore firstRun;
     program::StartUp(*app, firstRun, std::string(VELMORA_DATA_DIR) + "/");
     if (!program::MDIVelmora_Load(*app, "1.0.0")) throw std::runtime_error("OH A-X could not be loaded");
-    simulation::CalculateSimulation(*app);
+    program::CalculateSimulation(*app);
     DrawPlot(*app);
     return app;
 }
@@ -44,19 +44,19 @@ std::unique_ptr<AppState> StartToDrawnPlot() {
 void BM_StartUpToDrawnPlot(benchmark::State& state) {
     for (auto _ : state) {
         auto app = StartToDrawnPlot();
-        benchmark::DoNotOptimize(app->sim.NPoints);
+        benchmark::DoNotOptimize(app->sim.result.grid.last);
     }
 }
 BENCHMARK(BM_StartUpToDrawnPlot)->Unit(benchmark::kMillisecond);
 
 void BM_CalculateSimulation_OH_AX_3000K(benchmark::State& state) {
     auto app = StartToDrawnPlot();
-    simulation::TxtTemperature_Change(*app, "3000");
+    program::ConditionBox_Change(*app, simulation::Field("temperature"), "3000");
     for (auto _ : state) {
-        simulation::CalculateSimulation(*app);
+        program::CalculateSimulation(*app);
         DrawPlot(*app);
     }
-    state.counters["points"] = app->sim.NPoints;
+    state.counters["points"] = app->sim.result.grid.last;
     state.counters["levels"] = app->pop.NVibSel;
 }
 BENCHMARK(BM_CalculateSimulation_OH_AX_3000K)->Unit(benchmark::kMillisecond);

@@ -40,7 +40,9 @@
 #include "fit/identify.h"
 #include "fit/lif_image.h"
 #include "populations/selected_populations.h"
+#include "simulation/condition_fields.h"
 #include "simulation/conditions.h"
+#include "simulation/instrument_function.h"
 #include "simulation/simulate.h"
 
 namespace py = pybind11;
@@ -210,127 +212,140 @@ py::list Systems(const Database& self) {
 }
 
 // ---- Conditions ------------------------------------------------------------------------------
+// The keywords of velmora.Conditions are the fields of the condition table, with its limits and
+// refusals: a number in its given unit, a choice by name or number, a switch True/False (or
+// on/off), a composition as its text, a file by its path (None for none).
 
-/// Names of the values of a mode, in the order of their stored integers from `first`.
-struct ModeNames {
-    int first;
-    std::vector<std::string> names;
-};
+using simulation::ConditionField;
+using simulation::FieldError;
+using simulation::FieldType;
 
-/// A mode given by name or by its stored integer; an error names the field and the choices.
-int ModeValue(const char* field, const ModeNames& m, const py::handle& value) {
-    if (py::isinstance<py::str>(value)) {
-        const std::string text = py::cast<std::string>(value);
-        for (std::size_t k = 0; k < m.names.size(); ++k)
-            if (text == m.names[k]) return m.first + static_cast<int>(k);
-    } else if (py::isinstance<py::int_>(value) && !py::isinstance<py::bool_>(value)) {
-        const int n = py::cast<int>(value);
-        if (n >= m.first && n < m.first + static_cast<int>(m.names.size())) return n;
-    }
-    std::string list;
-    for (const auto& n : m.names) list += (list.empty() ? "" : ", ") + n;
-    throw std::invalid_argument(std::string("conditions: ") + field + " = " + py::cast<std::string>(py::repr(value)) +
-                                " is not one of " + list + " (or " + std::to_string(m.first) + ".." +
-                                std::to_string(m.first + static_cast<int>(m.names.size()) - 1) + ")");
+const ConditionField& FindField(const std::string& keyword) {
+    if (const ConditionField* f = simulation::FindKeyword(keyword)) return *f;
+    throw std::invalid_argument("conditions: " + keyword + " is not a condition (see velmora.Conditions.fields())");
 }
 
-double NumberValue(const char* field, const py::handle& value) {
-    try {
-        if (py::isinstance<py::str>(value)) throw py::cast_error();
-        return py::cast<double>(value);
-    } catch (const py::cast_error&) {
-        throw std::invalid_argument(std::string("conditions: ") + field + " = " +
-                                    py::cast<std::string>(py::repr(value)) + " is not a number");
-    }
-}
-
-bool SwitchValue(const char* field, const py::handle& value) {
-    if (py::isinstance<py::bool_>(value)) return py::cast<bool>(value);
-    if (py::isinstance<py::str>(value)) {
-        const std::string t = py::cast<std::string>(value);
-        if (t == "on") return true;
-        if (t == "off") return false;
-    }
-    if (py::isinstance<py::int_>(value)) {
-        const int n = py::cast<int>(value);
-        if (n == 0 || n == 1) return n == 1;
-    }
-    throw std::invalid_argument(std::string("conditions: ") + field + " = " + py::cast<std::string>(py::repr(value)) +
-                                " is not True/False (or on/off)");
-}
-
-/// One condition field: its Python name, how it is read from a Python value and shown again.
-struct ConditionField {
-    const char* name;
-    std::function<void(SimulationConditions&, const py::handle&)> set;
-    std::function<py::object(const SimulationConditions&)> get;
-};
-
-template <typename Mode>
-ConditionField ModeField(const char* name, Mode SimulationConditions::*member, ModeNames names) {
-    return {name,
-            [=](SimulationConditions& c, const py::handle& v) {
-                c.*member = simulation::StoredMode<Mode>(ModeValue(name, names, v));
-            },
-            [=](const SimulationConditions& c) {
-                const int k = simulation::StoredValue(c.*member) - names.first;
-                return py::object(py::str(names.names.at(static_cast<std::size_t>(k))));
-            }};
-}
-
-ConditionField NumberField(const char* name, double SimulationConditions::*member) {
-    return {name, [=](SimulationConditions& c, const py::handle& v) { c.*member = NumberValue(name, v); },
-            [=](const SimulationConditions& c) { return py::object(py::float_(c.*member)); }};
-}
-
-ConditionField SwitchField(const char* name, bool SimulationConditions::*member) {
-    return {name, [=](SimulationConditions& c, const py::handle& v) { c.*member = SwitchValue(name, v); },
-            [=](const SimulationConditions& c) { return py::object(py::bool_(c.*member)); }};
-}
-
-/// Every condition, named after the command line's options ('-' written '_').
-const std::vector<ConditionField>& ConditionFields() {
-    using C = SimulationConditions;
-    using namespace simulation;
-    static const std::vector<ConditionField> fields = {
-        ModeField("kind", &C::kind, {1, {"emission", "absorption", "lif", "cubic"}}),
-        ModeField("units", &C::unit, {1, {"vacuum", "air", "cm-1", "nm-vacuum", "nm-air"}}),
-        NumberField("start", &C::start),
-        NumberField("end", &C::end),
-        NumberField("temperature", &C::temperature),
-        NumberField("pressure", &C::pressure),  // Torr (the unit of a pressure shown is the screen's)
-        ModeField("lineshape", &C::lineshape, {1, {"gaussian", "lorentzian", "voigt"}}),
-        NumberField("resolution", &C::resolution),
-        NumberField("lorentzian", &C::lorentzPercent),
-        ModeField("density", &C::density, {0, {"low", "standard", "high", "very-high"}}),
-        SwitchField("doppler", &C::dopplerBroadening),
-        SwitchField("collisional", &C::collisionalBroadening),
-        SwitchField("predissociation", &C::predissociationBroadening),
-        NumberField("coll_b1", &C::collisionalBroad1),
-        NumberField("coll_b2", &C::collisionalBroad2),
-        SwitchField("collisional_shift", &C::collisionalShift),
-        NumberField("shift_a", &C::collisionalShiftA),
-        NumberField("shift_b", &C::collisionalShiftB),
-        SwitchField("doppler_shift", &C::dopplerShift),
-        NumberField("doppler_velocity", &C::dopplerVelocity),
-        ModeField("lif_regime", &C::lifRegime, {0, {"linear", "partial", "saturated"}}),
-        ModeField("gate", &C::gate, {0, {"total", "resolved"}}),
-        NumberField("delay", &C::gateDelay),
-        NumberField("gate_width", &C::gateWidth),
-        ModeField("window", &C::window, {0, {"full", "window"}}),
-        NumberField("window_start", &C::windowStart),
-        NumberField("window_end", &C::windowEnd),
-        ModeField("fluorescence_yield", &C::yield, {0, {"included", "excluded", "no-predissociation", "no-quenching"}}),
-        ModeField("quenching_source", &C::quenching, {0, {"none", "single", "files"}}),
-        NumberField("quenching", &C::quenchingRate),
+/// A Python value as the field takes it: a number, or the text of a name, switch or file.
+simulation::GivenField GivenOf(const ConditionField& f, const py::handle& value) {
+    const std::string shown = py::cast<std::string>(py::repr(value));
+    auto refused = [&](const std::string& words) {
+        return std::invalid_argument(std::string("conditions: ") + f.keyword + " = " + shown + " " + words);
     };
-    return fields;
+    switch (f.type) {
+        case FieldType::Number:
+            if (py::isinstance<py::str>(value) || py::isinstance<py::bool_>(value)) throw refused("is not a number");
+            try {
+                return {&f, "", py::cast<double>(value)};
+            } catch (const py::cast_error&) {
+                throw refused("is not a number");
+            }
+        case FieldType::Switch:
+            if (py::isinstance<py::bool_>(value)) return {&f, py::cast<bool>(value) ? "on" : "off", std::nullopt};
+            [[fallthrough]];
+        case FieldType::Choice:
+            if (py::isinstance<py::str>(value)) return {&f, py::cast<std::string>(value), std::nullopt};
+            if (py::isinstance<py::int_>(value) && !py::isinstance<py::bool_>(value))
+                return {&f, std::to_string(py::cast<long long>(value)), std::nullopt};
+            throw refused("is not one of its names or numbers");
+        case FieldType::Text:
+            if (!py::isinstance<py::str>(value)) throw refused("is not a text");
+            return {&f, py::cast<std::string>(value), std::nullopt};
+        case FieldType::File:
+            if (value.is_none()) return {&f, "", std::nullopt};
+            return {&f, py::cast<std::string>(py::module_::import("os").attr("fspath")(value)), std::nullopt};
+    }
+    return {&f, "", std::nullopt};
 }
 
-const ConditionField& FindField(const std::string& name) {
-    for (const auto& f : ConditionFields())
-        if (name == f.name) return f;
-    throw std::invalid_argument("conditions: " + name + " is not a condition (see velmora.Conditions.fields())");
+/// The refusal of the core as Python words it: the keyword, the value as given and why.
+std::invalid_argument ConditionError(const FieldError& e, const py::handle& value) {
+    const std::string field = std::string("conditions: ") + e.field.keyword;
+    if (e.kind == FieldError::Kind::Invalid) return std::invalid_argument(field + ": " + e.words);
+    return std::invalid_argument(field + " = " + py::cast<std::string>(py::repr(value)) + " " + e.words);
+}
+
+/// The value of a field as Python shows it.
+py::object FieldValue(const ConditionField& f, const SimulationConditions& c) {
+    switch (f.type) {
+        case FieldType::Number:
+            return py::float_(simulation::GivenValue(f, c));
+        case FieldType::Switch:
+            return py::bool_(simulation::HeldValue(f, c) != 0.0);
+        case FieldType::Choice:
+            return py::str(simulation::ChoiceName(f, static_cast<int>(simulation::HeldValue(f, c))));
+        case FieldType::Text:
+            return py::str(f.getText(c));
+        case FieldType::File: {
+            const std::string file = f.getText(c);
+            return file.empty() ? py::object(py::none()) : py::object(py::str(file));
+        }
+    }
+    return py::none();
+}
+
+/// One field set on existing conditions, with its limits.
+void SetField(SimulationConditions& c, const std::string& keyword, const py::handle& value) {
+    const ConditionField& f = FindField(keyword);
+    const simulation::GivenField g = GivenOf(f, value);
+    try {
+        if (g.number)
+            simulation::SetGivenNumber(f, c, *g.number);
+        else
+            simulation::SetFieldText(f, c, g.text);
+    } catch (const FieldError& e) {
+        throw ConditionError(e, value);
+    }
+}
+
+/// New conditions from keywords, formed as the command line forms them from its options.
+SimulationConditions MakeConditions(const py::dict& kwargs) {
+    std::vector<simulation::GivenField> given;
+    std::map<const ConditionField*, py::handle> values;
+    for (const auto& [key, value] : kwargs) {
+        const ConditionField& f = FindField(py::cast<std::string>(key));
+        given.push_back(GivenOf(f, value));
+        values[&f] = value;
+    }
+    try {
+        return simulation::ConditionsFromFields(given);
+    } catch (const FieldError& e) {
+        const auto it = values.find(&e.field);
+        throw ConditionError(e, it != values.end() ? it->second : py::handle(py::none()));
+    }
+}
+
+py::dict ConditionsDict(const SimulationConditions& c) {
+    py::dict d;
+    for (const ConditionField& f : simulation::ConditionFields()) d[f.keyword] = FieldValue(f, c);
+    return d;
+}
+
+/// What pickling keeps: every field's value, and the data of the files read (a worker of a
+/// cluster need not see the files).
+py::tuple PickledConditions(const SimulationConditions& c) {
+    py::dict d = ConditionsDict(c);
+    d.attr("pop")("slit");
+    d.attr("pop")("filter");
+    py::object slit = py::none();
+    if (c.slit)
+        slit = py::make_tuple(c.slit->file, simulation::StoredValue(c.slit->unit), c.slit->offset, c.slit->response);
+    return py::make_tuple(d, slit, c.detectionFilter, c.detectionFilterFile);
+}
+
+SimulationConditions UnpickledConditions(const py::tuple& t) {
+    SimulationConditions c = MakeConditions(t[0].cast<py::dict>());
+    if (!t[1].is_none()) {
+        auto slit = std::make_shared<simulation::MeasuredSlit>();
+        const auto s = t[1].cast<py::tuple>();
+        slit->file = s[0].cast<std::string>();
+        slit->unit = simulation::StoredMode<simulation::SlitOffsetUnit>(s[1].cast<int>());
+        slit->offset = s[2].cast<std::vector<double>>();
+        slit->response = s[3].cast<std::vector<double>>();
+        c.slit = std::move(slit);
+    }
+    c.detectionFilter = t[2].cast<std::vector<std::pair<double, double>>>();
+    c.detectionFilterFile = t[3].cast<std::string>();
+    return c;
 }
 
 // ---- Simulation and fit ----------------------------------------------------------------------
@@ -825,43 +840,44 @@ PYBIND11_MODULE(_velmora, m) {
         .def("levels", &Levels, py::arg("entry"), py::arg("state"), py::arg("v"));
 
     py::class_<SimulationConditions>(m, "Conditions")
-        .def(py::init([](const py::kwargs& kwargs) {
-            SimulationConditions c;
-            for (const auto& [key, value] : kwargs) FindField(py::cast<std::string>(key)).set(c, value);
-            return c;
-        }))
+        .def(py::init([](const py::kwargs& kwargs) { return MakeConditions(kwargs); }))
         .def("__getattr__",
              [](const SimulationConditions& c, const std::string& name) {
-                 for (const auto& f : ConditionFields())
-                     if (name == f.name) return f.get(c);
+                 if (const ConditionField* f = simulation::FindKeyword(name)) return FieldValue(*f, c);
                  throw py::attribute_error("Conditions has no field " + name);
              })
         .def("__setattr__", [](SimulationConditions& c, const std::string& name,
-                               const py::object& value) { FindField(name).set(c, value); })
-        .def("as_dict",
-             [](const SimulationConditions& c) {
-                 py::dict d;
-                 for (const auto& f : ConditionFields()) d[f.name] = f.get(c);
-                 return d;
-             })
+                               const py::object& value) { SetField(c, name, value); })
+        .def("as_dict", &ConditionsDict)
         .def("check", [](const SimulationConditions& c) { simulation::CheckConditions(c); })
         .def_static("fields",
                     [] {
                         std::vector<std::string> names;
-                        for (const auto& f : ConditionFields()) names.emplace_back(f.name);
+                        for (const ConditionField& f : simulation::ConditionFields()) names.emplace_back(f.keyword);
                         return names;
                     })
-        .def(py::pickle(
-            [](const SimulationConditions& c) {
-                py::dict d;
-                for (const auto& f : ConditionFields()) d[f.name] = f.get(c);
-                return d;
-            },
-            [](const py::dict& d) {
-                SimulationConditions c;
-                for (const auto& [key, value] : d) FindField(py::cast<std::string>(key)).set(c, value);
-                return c;
-            }));
+        .def_static("field_table",
+                    [] {
+                        // The table the keywords come from, for tests and documentation: per
+                        // keyword its command-line option, type, limits and choices.
+                        py::list rows;
+                        for (const ConditionField& f : simulation::ConditionFields()) {
+                            py::dict r;
+                            r["keyword"] = f.keyword;
+                            r["option"] = std::string("--") + f.name;
+                            const char* types[] = {"number", "switch", "choice", "text", "file"};
+                            r["type"] = types[static_cast<int>(f.type)];
+                            r["limits"] = f.type == FieldType::Number && !f.limitsFor
+                                              ? py::object(py::make_tuple(f.limits.lo, f.limits.hi))
+                                              : py::object(py::none());
+                            std::vector<std::string> choices(f.choices.begin(), f.choices.end());
+                            r["choices"] = choices;
+                            r["first"] = f.first;
+                            rows.append(r);
+                        }
+                        return rows;
+                    })
+        .def(py::pickle(&PickledConditions, &UnpickledConditions));
 
     m.def("_simulate", &Simulate, py::arg("db"), py::arg("entry"), py::arg("conditions"), py::arg("populations"),
           py::arg("min_population"), py::arg("per_level"));
@@ -992,8 +1008,12 @@ PYBIND11_MODULE(_velmora, m) {
                                    return l;
                                })
         .def_readonly("notices", &fit::FitResult::notices)
+        .def("report", [](const fit::FitResult& r) { return fit::ResultLines(r); })
         .def("report", [](const fit::FitResult& r, int units) {
-            return fit::ResultLines(r, static_cast<simulation::AxisUnit>(units));
+            // The units named beside the values; the result's own axis unless given.
+            fit::FitResult labelled = r;
+            labelled.conditions.unit = static_cast<simulation::AxisUnit>(units);
+            return fit::ResultLines(labelled);
         });
 
     auto call = [](const std::vector<std::string>& free, const std::map<std::string, double>& start,

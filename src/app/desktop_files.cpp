@@ -43,7 +43,10 @@ void DesktopFiles::FillRecentMenu(QMenu* menu) {
 void DesktopFiles::Open(const program::RecentFile& file) {
     if (!window_.app_.shell.DataReady) return;
     bool read = false;
-    window_.Event([&] { read = program::OpenFileOfKind(window_.app_, file); });
+    window_.Event([&] {
+        read = program::OpenFileOfKind(window_.app_, file);
+        return ViewGroups::All();
+    });
     // A file that is gone or no longer reads leaves the list; one that was read goes to its top.
     if (read)
         program::RememberRecentFile(*window_.store_, file);
@@ -76,7 +79,10 @@ bool DesktopFiles::eventFilter(QObject* watched, QEvent* event) {
             if (!url.isLocalFile()) continue;
             const program::RecentFile file{program::FileKind::OpenSpectra, url.toLocalFile().toStdString()};
             bool read = false;
-            window_.Event([&] { read = program::OpenFileOfKind(window_.app_, file); });
+            window_.Event([&] {
+                read = program::OpenFileOfKind(window_.app_, file);
+                return ViewGroups::All();
+            });
             if (read) program::RememberRecentFile(*window_.store_, file);
         }
         window_.RedrawPlot();

@@ -266,7 +266,7 @@ void FitDialog::IdentifySpecies() {
         });
 }
 
-simulation::AxisUnit FitDialog::Unit() const { return simulation::StoredMode<simulation::AxisUnit>(app_.sim.Units); }
+simulation::AxisUnit FitDialog::Unit() const { return app_.sim.conditions.unit; }
 
 std::string FitDialog::AxisLabel() const { return "x (" + fit::ParameterUnit(fit::ParameterKind::Shift, Unit()) + ")"; }
 
@@ -279,12 +279,12 @@ void FitDialog::SaveResiduals() {
 }
 
 void FitDialog::CopyReport() {
-    if (result_) QGuiApplication::clipboard()->setText(Q(program::FitReportText(*result_, Unit())));
+    if (result_) QGuiApplication::clipboard()->setText(Q(program::FitReportText(*result_)));
 }
 
 void FitDialog::PrintResult() {
     if (!result_ || !print_) return;
-    const std::vector<std::string> report = fit::ResultLines(*result_, Unit());
+    const std::vector<std::string> report = fit::ResultLines(*result_);
     const fit::FitResult result = *result_;
     const std::string axis = AxisLabel();
     const auto detail = static_cast<fit::ComponentDetail>(components_->currentIndex());
@@ -425,14 +425,14 @@ void BoltzmannView::paintEvent(QPaintEvent*) {
 }
 
 void FitDialog::ShowResult() {
-    const auto rows = program::FitResultTable(*result_, simulation::StoredMode<simulation::AxisUnit>(app_.sim.Units));
+    const auto rows = program::FitResultTable(*result_);
     results_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < results_->rowCount(); ++r)
         for (int c = 0; c < 3; ++c)
             results_->setItem(r, c,
                               new QTableWidgetItem(Q(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
     // The report below the parameters: goodness of fit, misfit, methods, notes and warnings.
-    const std::vector<std::string> report = fit::ResultLines(*result_, Unit());
+    const std::vector<std::string> report = fit::ResultLines(*result_);
     QString text;
     for (std::size_t k = result_->parameters.size(); k < report.size(); ++k)
         text += (text.isEmpty() ? "" : "\n") + Q(report[k]);
@@ -440,7 +440,6 @@ void FitDialog::ShowResult() {
 }
 
 bool FitDialog::SaveResult(const QString& path, int what) {
-    const auto unit = simulation::StoredMode<simulation::AxisUnit>(app_.sim.Units);
     const std::string file = path.toStdString();
     try {
         if (what == 2) {
@@ -451,7 +450,7 @@ bool FitDialog::SaveResult(const QString& path, int what) {
             if (what == 1)
                 fit::WriteResidualsCsv(file, *result_);
             else
-                fit::WriteFitResults(file, *result_, unit);
+                fit::WriteFitResults(file, *result_);
         }
     } catch (const std::exception& e) {
         app_.dialogs->ShowMessage(e.what());

@@ -23,8 +23,9 @@ LineLookupView::LineLookupView(MDIVelmora& window, PictureBox* plot) : QObject(&
 
 const program::SimulatedLines& LineLookupView::Lines() {
     const SimulationState& sim = window_.app_.sim;
-    const auto stamp = std::make_tuple(sim.SimTotal.Empty() ? nullptr : static_cast<const void*>(&sim.SimTotal(0)),
-                                       sim.NPoints, sim.YMax, sim.Xini, sim.Xend);
+    const simulation::Spectrum& shown = sim.result;
+    const auto stamp = std::make_tuple(shown.total.Empty() ? nullptr : static_cast<const void*>(&shown.total(0)),
+                                       shown.grid.last, shown.peak, shown.conditions.start, shown.conditions.end);
     if (stamp != listedFor_) {
         lines_ = program::SimulatedLines(window_.app_);
         listedFor_ = stamp;

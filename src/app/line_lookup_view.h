@@ -36,7 +36,7 @@ private:
     MDIVelmora& window_;
     PictureBox* plot_;
     program::SimulatedLines lines_;
-    std::tuple<const void*, int, float, float, float> listedFor_{nullptr, -1, 0.0f, 0.0f, 0.0f};
+    std::tuple<const void*, int, float, double, double> listedFor_{nullptr, -1, 0.0f, 0.0, 0.0};
     QPoint pressedAt_;
 };
 

@@ -11,8 +11,8 @@
 
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "program/condition_events.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
 
 namespace {
 
@@ -93,11 +93,11 @@ int main(int argc, char** argv) {
                 window.height());
     velmora::AppState& app = window.State();
     window.findChild<QLineEdit*>(QStringLiteral("TxtTemperature"))->setText(QStringLiteral("3000"));
-    velmora::simulation::TxtTemperature_Change(app, "3000");
+    velmora::program::ConditionBox_Change(app, velmora::simulation::Field("temperature"), "3000");
     clock.restart();
     window.command(QStringLiteral("Simulation"))->trigger();
     std::printf("calculate simulation at 3000 K: %lld ms\n", static_cast<long long>(clock.elapsed()));
-    plotted = plotted && app.plot.PlotReady && app.sim.NPoints > 0;
+    plotted = plotted && app.plot.PlotReady && app.sim.result.grid.last > 0;
     window.close();
     std::printf("smoke test: %s\n", plotted ? "plot drawn, closed cleanly" : "FAILED");
     return plotted ? 0 : 1;

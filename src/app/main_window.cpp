@@ -58,14 +58,12 @@
 #include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
 #include "populations/populations_window.h"
+#include "program/condition_events.h"
 #include "program/main_window.h"
 #include "program/settings.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/absorption_inputs.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
-#include "simulation/instrument_inputs.h"
-#include "simulation/units.h"
+#include "simulation/condition_view.h"
 #include "table/table_model.h"
 
 namespace velmora::app {
@@ -151,6 +149,29 @@ private:
 namespace {
 
 std::string S(const QString& q) { return q.toStdString(); }
+
+// What the events outside the conditions change.
+constexpr ViewGroups kEverything = ViewGroups::All();
+constexpr ViewGroups kTableGroups = ViewGroup::Database | ViewGroup::Windows;
+constexpr ViewGroups kExperimentGroups = ViewGroup::Experiment | ViewGroup::Range | ViewGroup::Display;
+constexpr ViewGroups kDisplayGroups = ViewGroup::Display;
+constexpr ViewGroups kPopulationGroups = ViewGroup::Populations | ViewGroup::Conditions;
+
+/// The group of the frame a condition control sits in.
+ViewGroup FrameGroup(const QWidget* w) {
+    static const std::pair<const char*, ViewGroup> frames[] = {{"FrmRange", ViewGroup::Range},
+                                                               {"FrameConditions", ViewGroup::Conditions},
+                                                               {"FrameInstrumental", ViewGroup::Instrument},
+                                                               {"FrmBroadening", ViewGroup::Broadening},
+                                                               {"FrameShift", ViewGroup::Broadening},
+                                                               {"FrameAbsorption", ViewGroup::Absorption},
+                                                               {"FrameLIFconditions", ViewGroup::Lif},
+                                                               {"FrameQuenching", ViewGroup::Quenching}};
+    for (const QWidget* p = w; p; p = p->parentWidget())
+        for (const auto& [name, group] : frames)
+            if (p->objectName() == QLatin1String(name)) return group;
+    return ViewGroup::Windows;
+}
 
 /// An icon drawn from a few rectangles: the child-window layouts of the screen-view buttons.
 QIcon LayoutIcon(const std::vector<QRectF>& boxes) {
@@ -364,7 +385,6 @@ bool MDIVelmora::Load() {
         SetBusy(false);
     }
     setWindowTitle(QStr(app_.shell.Caption));
-    LoadValueBoxes();
     RefreshControls();
     tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, 1));  // its handler fits the strip
     ArrangeWindows();
@@ -388,25 +408,6 @@ void MDIVelmora::FillFixedLists() {
     const QSignalBlocker blockLineshapes(lineshapes);
     for (int i = 0; i < 3; ++i) lineshapes->addItem(QStr(simulation::kConvolvedLineshapeNames[i]), i + 4);
     SetComboItems(transition_, program::TransitionItems(app_), app_.db.irad - 1);
-}
-
-void MDIVelmora::LoadValueBoxes() {
-    // Boxes whose value the core keeps as a number: shown once from the restored settings,
-    // afterwards only as their handlers answer.
-    const SimulationState& sim = app_.sim;
-    const std::pair<const char*, float> values[] = {
-        {"TxtTemperature", app_.pop.Temperature},
-        {"TxtLorentzian", sim.LorentzPercent},
-        {"TxtCollB1", sim.CollisionalBroad1},
-        {"TxtCollB2", sim.CollisionalBroad2},
-        {"TxTShiftA", sim.CollisionalShiftA},
-        {"TxtShiftB", sim.CollisionalShiftB},
-        {"TxtDopplerShift", sim.DopplerShift},
-        {"TxtDelay", sim.GateDelay},
-        {"TxtGate", sim.GateWidth},
-    };
-    for (const auto& [name, value] : values)
-        if (auto* e = findChild<QLineEdit*>(name)) SetEditText(e, Str(value));
 }
 
 // ----------------------------------------------------------------------------- building
@@ -500,23 +501,27 @@ void MDIVelmora::BuildMenus() {
     auto files = [this] { return options_.files; };
     // Every command once; menu bar and toolbar menus share them.
     AddCommand("mnuOpenSpectra", "Spectra",
-               [this, files] { Event([&] { program::mnuOpenSpectra_Click(app_, *files()); }); });
+               [this, files] { Event([&] { return program::mnuOpenSpectra_Click(app_, *files()), kEverything; }); });
     AddCommand("mnuOpenPopulation", "Rotational distribution",
-               [this, files] { Event([&] { program::mnuOpenPopulation_Click(app_, *files()); }); });
-    AddCommand("mnuOpenVibrationalPopulation", "Vibrational distribution",
-               [this, files] { Event([&] { program::mnuOpenVibrationalPopulation_Click(app_, *files()); }); });
-    AddCommand("mnuSaveSimulationTotal", "Simulated spectrum",
-               [this, files] { Event([&] { program::mnuSaveSimulationTotal_Click(app_, *files()); }); });
-    AddCommand("mnuSaveSimulationIndependent", "Simulated spectrum with independent vibrational levels",
-               [this, files] { Event([&] { program::mnuSaveSimulationIndependent_Click(app_, *files()); }); });
+               [this, files] { Event([&] { return program::mnuOpenPopulation_Click(app_, *files()), kEverything; }); });
+    AddCommand("mnuOpenVibrationalPopulation", "Vibrational distribution", [this, files] {
+        Event([&] { return program::mnuOpenVibrationalPopulation_Click(app_, *files()), kEverything; });
+    });
+    AddCommand("mnuSaveSimulationTotal", "Simulated spectrum", [this, files] {
+        Event([&] { return program::mnuSaveSimulationTotal_Click(app_, *files()), kEverything; });
+    });
+    AddCommand("mnuSaveSimulationIndependent", "Simulated spectrum with independent vibrational levels", [this, files] {
+        Event([&] { return program::mnuSaveSimulationIndependent_Click(app_, *files()), kEverything; });
+    });
     AddCommand("mnuSaveSpectra", "Modified experimental spectrum",
-               [this, files] { Event([&] { program::mnuSaveSpectra_Click(app_, *files()); }); });
+               [this, files] { Event([&] { return program::mnuSaveSpectra_Click(app_, *files()), kEverything; }); });
     AddCommand("mnuSavePopulation", "Rotational distribution",
-               [this, files] { Event([&] { program::mnuSavePopulation_Click(app_, *files()); }); });
-    AddCommand("mnuSaveVibrationalPopulation", "Vibrational distribution",
-               [this, files] { Event([&] { program::mnuSaveVibrationalPopulation_Click(app_, *files()); }); });
+               [this, files] { Event([&] { return program::mnuSavePopulation_Click(app_, *files()), kEverything; }); });
+    AddCommand("mnuSaveVibrationalPopulation", "Vibrational distribution", [this, files] {
+        Event([&] { return program::mnuSaveVibrationalPopulation_Click(app_, *files()), kEverything; });
+    });
     AddCommand("mnuSaveTable", "Database table",
-               [this, files] { Event([&] { program::mnuSaveTable_Click(app_, *files()); }); });
+               [this, files] { Event([&] { return program::mnuSaveTable_Click(app_, *files()), kEverything; }); });
     AddCommand("mnuPrintSpectra", "Spectra", [this] { PrintSpectra(); });
     AddCommand("mnuPrintDatabase", "Database table", [this] { PrintDatabaseTable(); });
     AddCommand("mnuClipboardSpectra", "Spectra", [this] { CopySpectrumToClipboard(); });
@@ -565,7 +570,7 @@ void MDIVelmora::BuildMenus() {
     if (auto* b = toolbar2_->findChild<QToolButton*>("mnuHelpButton")) b->setObjectName("mnuHelp");
     toolbar2_->addSeparator();
     auto key = [this](const char* k, const QString& tip, const QIcon& icon, void (*run)(AppState&)) {
-        QAction* a = AddCommand(k, "", [this, run] { Event([&] { run(app_); }); });
+        QAction* a = AddCommand(k, "", [this, run] { Event([&] { return run(app_), kDisplayGroups; }); });
         a->setToolTip(tip);
         a->setIcon(icon);
         toolbar2_->addAction(a);
@@ -629,7 +634,7 @@ void MDIVelmora::BuildMenus() {
             QAction* a = menu->addAction(items[i]);
             a->setObjectName(key + QString::number(i + 1));
             connect(a, &QAction::triggered, this, [this, i, choose] {
-                Event([&] { choose(app_, i + 1); }, true);
+                Event([&] { return choose(app_, i + 1), kTableGroups; }, true);
                 ShowDatabaseWindow();
             });
         }
@@ -648,13 +653,13 @@ void MDIVelmora::BuildMenus() {
         QAction* a = upper->addAction(item);
         connect(a, &QAction::triggered, this, [this] {
             // Lifetimes, predissociation lifetimes and yields share one table by level.
-            Event([&] { table::mnuDatabaseUpperState_Click(app_); }, true);
+            Event([&] { return table::mnuDatabaseUpperState_Click(app_), kTableGroups; }, true);
             ShowDatabaseWindow();
         });
     }
     QAction* ground = db->addAction("Ground State");
     connect(ground, &QAction::triggered, this, [this] {
-        Event([&] { table::CmbInformation_Click(app_, 2); });
+        Event([&] { return table::CmbInformation_Click(app_, 2), kTableGroups; });
         tabs_->setCurrentIndex(0);
         findChild<QComboBox*>("CmbInformation")->setFocus();
     });
@@ -673,112 +678,125 @@ void MDIVelmora::BuildMenus() {
 
 // ----------------------------------------------------------------------------- events
 
-void MDIVelmora::Event(const std::function<void()>& run, bool longWork) {
+void MDIVelmora::Event(const std::function<ViewGroups()>& run, bool longWork) {
     if (longWork) SetBusy(true);
+    ViewGroups changed = kEverything;
     try {
-        run();
+        changed = run();
     } catch (const std::exception& e) {
         // A fault of the core must not take the window down; it is reported instead.
         app_.dialogs->ShowMessage(e.what());
     }
     if (longWork) SetBusy(false);
     if (desktopFiles_) desktopFiles_->AfterEvent();
-    RefreshControls();
+    Refresh(changed);
 }
 
 void MDIVelmora::WireInputs() {
-    // Numeric text boxes: every change goes to the core, which answers with the text to show.
-    auto text = [this](const char* name, std::function<std::string(std::string_view)> handler, bool longWork = false) {
-        if (auto* e = findChild<QLineEdit*>(name)) WireText(e, std::move(handler), longWork);
-    };
     AppState& a = app_;
-    text("TxtStart", [&a](std::string_view t) { return a.sim.TxtStart = std::string(t); });
-    text("TxtEnd", [&a](std::string_view t) { return a.sim.TxtEnd = std::string(t); });
-    text("TxtTemperature", [&a](std::string_view t) { return program::TxtTemperature_Change(a, t); });
-    text("TxtResolution", [&a](std::string_view t) { return simulation::TxtResolution_Change(a, t); });
-    text("TxtLorentzian", [&a](std::string_view t) { return simulation::TxtLorentzian_Change(a, t); });
-    text("TxtTrapezoidTop", [&a](std::string_view t) { return simulation::TxtTrapezoidTop_Change(a, t); });
-    text("TxtResolutionSlope", [&a](std::string_view t) { return simulation::TxtResolutionSlope_Change(a, t); });
-    text("TxtSlitScale", [&a](std::string_view t) { return simulation::TxtSlitScale_Change(a, t); });
-    text("TxtColumnDensity", [&a](std::string_view t) { return simulation::TxtColumnDensity_Change(a, t); });
-    text("TxtNumberDensity", [&a](std::string_view t) { return simulation::TxtNumberDensity_Change(a, t); });
-    text("TxtPathLength", [&a](std::string_view t) { return simulation::TxtPathLength_Change(a, t); });
-    text("TxtCollB1", [&a](std::string_view t) { return simulation::TxtCollB1_Change(a, t); });
-    text("TxtCollB2", [&a](std::string_view t) { return simulation::TxtCollB2_Change(a, t); });
-    text("TxTShiftA", [&a](std::string_view t) { return simulation::TxTShiftA_Change(a, t); });
-    text("TxtShiftB", [&a](std::string_view t) { return simulation::TxtShiftB_Change(a, t); });
-    text("TxtDopplerShift", [&a](std::string_view t) { return simulation::TxtDopplerShift_Change(a, t); });
-    text("TxtDelay", [&a](std::string_view t) { return simulation::TxtDelay_Change(a, t); });
-    text("TxtGate", [&a](std::string_view t) { return simulation::TxtGate_Change(a, t); });
-    text("TxtStartWindow", [&a](std::string_view t) { return simulation::TxtStartWindow_Change(a, t); });
-    text("TxtEndWindow", [&a](std::string_view t) { return simulation::TxtEndWindow_Change(a, t); });
-    text(
-        "TxtPressure", [&a](std::string_view t) { return program::TxtPressure_Change(a, t); }, true);
-    text(
-        "TxtQuenching", [&a](std::string_view t) { return program::TxtQuenching_Change(a, t); }, true);
-    text("TxtBaseline", [&a](std::string_view t) { return experiment::TxtBaseline_Change(a, t); });
-    text("TxtWavelength", [&a](std::string_view t) { return experiment::TxtWavelength_Change(a, t); });
-    text("TxtMultiply", [&a](std::string_view t) { return experiment::TxtMultiply_Change(a, t); });
-    text("TxtNoise", [&a](std::string_view t) { return experiment::TxtNoise_Change(a, t); });
-    text("TxtLaserGauss", [&a](std::string_view t) { return simulation::TxtLaserGauss_Change(a, t); });
-    text("TxtLaserLorentz", [&a](std::string_view t) { return simulation::TxtLaserLorentz_Change(a, t); });
-    text("TxtPulseEnergy", [&a](std::string_view t) { return simulation::TxtPulseEnergy_Change(a, t); });
-    text("TxtPulseDuration", [&a](std::string_view t) { return simulation::TxtPulseDuration_Change(a, t); });
-    text("TxtBeamArea", [&a](std::string_view t) { return simulation::TxtBeamArea_Change(a, t); });
-    text("TxtSpectralIrradiance", [&a](std::string_view t) { return simulation::TxtSpectralIrradiance_Change(a, t); });
-    text("TxtZoomX", [&a](std::string_view t) { return display::TxtZoomX_Change(a, t); });
-    text("TxtZoomY", [&a](std::string_view t) { return display::TxtZoomY_Change(a, t); });
-
-    // Combo boxes: the user's choice (not the program's own selection) runs the handler.
-    auto combo = [this](const char* name, std::function<void(int)> handler, bool longWork = false) {
-        auto* c = findChild<QComboBox*>(name);
-        if (!c) return;
-        connect(c, &QComboBox::activated, this,
-                [this, handler, longWork](int index) { Event([&] { handler(index); }, longWork); });
-    };
-    combo("CmbKind", [&a](int i) { program::CmbKind_Click(a, i + 1); });
-    combo("CmbUnits", [&a](int i) { program::CmbUnits_Click(a, i + 1); });
-    combo("CmbPressure", [&a](int i) { simulation::CmbPressure_Click(a, i); });
-    combo("CmbLineshape", [&a](int i) { simulation::CmbLineshape_Click(a, i + 1); });
-    combo("CmbPointDensity", [&a](int i) { simulation::CmbPointDensity_Click(a, i); });
-    combo("CmbSlitUnits", [&a](int i) { simulation::CmbSlitUnits_Click(a, i); });
-    combo("CmbAbsorptionUnits", [&a](int i) { simulation::CmbAbsorptionUnits_Click(a, i); });
-    combo("CmbLIFregime", [&a](int i) { simulation::CmbLIFregime_Click(a, i); });
-    combo("CmbGate", [&a](int i) { simulation::CmbGate_Click(a, i); });
-    combo("CmbSpectralWindow", [&a](int i) { simulation::CmbSpectralWindow_Click(a, i); });
-    combo("CmbFluorescenceYield", [&a](int i) { simulation::CmbFluorescenceYield_Click(a, i); });
-    combo(
-        "CmbQuenching", [&a](int i) { program::CmbQuenching_Click(a, i); }, true);
-    combo("CmbQuenchingUnits", [](int) {});
+    // The condition controls: one rule for every field of the condition table. A box answers
+    // with the text it shows; every control names the groups that changed.
+    for (const simulation::ConditionField& f : simulation::ConditionFields()) {
+        const simulation::ConditionField* field = &f;
+        QWidget* w = findChild<QWidget*>(f.control);
+        if (!w) continue;
+        conditionControls_.push_back({field, w, FrameGroup(w)});
+        // A change that pre-computes the level data or follows the yields takes a moment.
+        const bool longWork = simulation::Has(f.derived, simulation::Derived::LevelData) ||
+                              simulation::Has(f.derived, simulation::Derived::Yields);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            WireText(
+                e, [&a, field](std::string_view t) { return program::ConditionBox_Change(a, *field, t); }, longWork);
+        } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+            connect(c, &QComboBox::activated, this, [this, field, longWork](int index) {
+                Event([&] { return program::ConditionList_Click(app_, *field, index + field->first); }, longWork);
+            });
+        } else if (auto* check = qobject_cast<QCheckBox*>(w)) {
+            connect(check, &QCheckBox::clicked, this, [this, field](bool on) {
+                Event([&] { return program::ConditionList_Click(app_, *field, on ? 1 : 0); });
+            });
+        }
+    }
     if (auto* gas = findChild<QTableWidget*>("GrdComposition"))
         connect(gas, &QTableWidget::cellChanged, this, [this, gas, &a](int row, int column) {
-            Event([&] { program::GrdComposition_Change(a, row, column, S(gas->item(row, column)->text())); }, true);
+            Event([&] { return program::GrdComposition_Change(a, row, column, S(gas->item(row, column)->text())); },
+                  true);
         });
-    combo("CmbExpFile", [&a](int i) { experiment::CmbExpFile_Click(a, i); });
-    combo("CmbExpXUnit", [&a](int i) { experiment::CmbExpXUnit_Click(a, i); });
-    combo("CmbResiduals", [this, &a](int i) {
-        experiment::CmbResiduals_Click(a, S(findChild<QComboBox*>("CmbResiduals")->itemText(i)));
-    });
-    combo("CmbView", [&a](int i) { display::CmbView_Click(a, i); });
-    combo("CmbComparison", [&a](int i) { display::CmbComparison_Click(a, i); });
-    combo("CmbLegend", [&a](int i) { display::CmbLegend_Click(a, i); });
-    combo("CmbColorScheme", [&a](int i) { display::CmbColorScheme_Click(a, i); });
+    if (auto* units = findChild<QComboBox*>("CmbQuenchingUnits"))
+        connect(units, &QComboBox::activated, this, [this](int i) {
+            app_.sim.QuenchingUnits = i;
+            Refresh(ViewGroup::Quenching);
+        });
+
+    // The other numeric text boxes: every change goes to the core, which answers with the text
+    // to show.
+    auto text = [this](const char* name, std::function<std::string(std::string_view)> handler, ViewGroups changes) {
+        if (auto* e = findChild<QLineEdit*>(name))
+            WireText(
+                e,
+                [handler, changes](std::string_view t) {
+                    return program::BoxEdit{handler(t), changes};
+                },
+                false);
+    };
+    text(
+        "TxtBaseline", [&a](std::string_view t) { return experiment::TxtBaseline_Change(a, t); }, kExperimentGroups);
+    text(
+        "TxtWavelength", [&a](std::string_view t) { return experiment::TxtWavelength_Change(a, t); },
+        kExperimentGroups);
+    text(
+        "TxtMultiply", [&a](std::string_view t) { return experiment::TxtMultiply_Change(a, t); }, kExperimentGroups);
+    text(
+        "TxtNoise", [&a](std::string_view t) { return experiment::TxtNoise_Change(a, t); }, kExperimentGroups);
+    text(
+        "TxtZoomX", [&a](std::string_view t) { return display::TxtZoomX_Change(a, t); }, kDisplayGroups);
+    text(
+        "TxtZoomY", [&a](std::string_view t) { return display::TxtZoomY_Change(a, t); }, kDisplayGroups);
+
+    // Combo boxes: the user's choice (not the program's own selection) runs the handler.
+    auto combo = [this](const char* name, std::function<void(int)> handler, ViewGroups changes, bool longWork = false) {
+        auto* c = findChild<QComboBox*>(name);
+        if (!c) return;
+        connect(c, &QComboBox::activated, this, [this, handler, changes, longWork](int index) {
+            Event([&] { return handler(index), changes; }, longWork);
+        });
+    };
     combo(
-        "CmbAssignment", [&a](int i) { display::CmbAssignment_Click(a, i); }, true);
-    combo("CmbRotationalBranches", [&a](int i) { display::CmbRotationalBranches_Click(a, i); });
-    combo("CmbUpperBand", [this, &a](int i) {
-        display::CmbUpperBand_Change(a, S(findChild<QComboBox*>("CmbUpperBand")->itemText(i)));
-    });
-    combo("CmbLowerBand", [this, &a](int i) {
-        display::CmbLowerBand_Change(a, S(findChild<QComboBox*>("CmbLowerBand")->itemText(i)));
-    });
-    combo("CmbWindowView", [this](int i) { SelectScreenView(i); });
+        "CmbExpFile", [&a](int i) { experiment::CmbExpFile_Click(a, i); }, kExperimentGroups);
+    combo(
+        "CmbExpXUnit", [&a](int i) { experiment::CmbExpXUnit_Click(a, i); }, kExperimentGroups);
+    combo(
+        "CmbResiduals",
+        [this, &a](int i) { experiment::CmbResiduals_Click(a, S(findChild<QComboBox*>("CmbResiduals")->itemText(i))); },
+        kExperimentGroups);
+    combo(
+        "CmbView", [&a](int i) { display::CmbView_Click(a, i); }, kDisplayGroups);
+    combo(
+        "CmbComparison", [&a](int i) { display::CmbComparison_Click(a, i); }, kDisplayGroups);
+    combo(
+        "CmbLegend", [&a](int i) { display::CmbLegend_Click(a, i); }, kDisplayGroups);
+    combo(
+        "CmbColorScheme", [&a](int i) { display::CmbColorScheme_Click(a, i); }, kDisplayGroups);
+    combo(
+        "CmbAssignment", [&a](int i) { display::CmbAssignment_Click(a, i); }, kDisplayGroups, true);
+    combo(
+        "CmbRotationalBranches", [&a](int i) { display::CmbRotationalBranches_Click(a, i); }, kDisplayGroups);
+    combo(
+        "CmbUpperBand",
+        [this, &a](int i) { display::CmbUpperBand_Change(a, S(findChild<QComboBox*>("CmbUpperBand")->itemText(i))); },
+        kDisplayGroups);
+    combo(
+        "CmbLowerBand",
+        [this, &a](int i) { display::CmbLowerBand_Change(a, S(findChild<QComboBox*>("CmbLowerBand")->itemText(i))); },
+        kDisplayGroups);
+    if (auto* view = findChild<QComboBox*>("CmbWindowView"))
+        connect(view, &QComboBox::activated, this, [this](int i) { SelectScreenView(i); });
 
     // The database controls refresh the table and then show its window.
     auto tableCombo = [this](const char* name, std::function<void(int)> handler) {
         auto* c = findChild<QComboBox*>(name);
         connect(c, &QComboBox::activated, this, [this, handler](int index) {
-            Event([&] { handler(index); }, true);
+            Event([&] { return handler(index), kTableGroups; }, true);
             if (app_.shell.DataReady) ShowDatabaseWindow();
         });
     };
@@ -793,63 +811,59 @@ void MDIVelmora::WireInputs() {
     connect(transition_, &QComboBox::activated, this, [this](int i) { SelectBandSystem(i + 1); });
 
     // Check boxes.
-    auto check = [this](const char* name, std::function<void(int)> handler, bool longWork = false) {
+    auto check = [this](const char* name, std::function<ViewGroups(int)> handler, bool longWork = false) {
         auto* c = findChild<QCheckBox*>(name);
         if (!c) return;
         connect(c, &QCheckBox::clicked, this,
-                [this, handler, longWork](bool on) { Event([&] { handler(on ? 1 : 0); }, longWork); });
+                [this, handler, longWork](bool on) { Event([&] { return handler(on ? 1 : 0); }, longWork); });
     };
-    check("ChkDoppler", [&a](int v) { simulation::ChkDoppler_Click(a, v); });
-    check("ChkCollisional", [&a](int v) { simulation::ChkCollisional_Click(a, v); });
-    check("ChkPredissociation", [&a](int v) { simulation::ChkPredissociation_Click(a, v); });
-    check("ChkDopplerShift", [&a](int v) { simulation::ChkDopplerShift_Click(a, v); });
-    check("ChkCollisionalShift", [&a](int v) { simulation::ChkCollisionalShift_Click(a, v); });
-    check("ChkThermal", [&a](int v) { simulation::ChkThermal_Click(a, v); });
+    check("ChkThermal", [&a](int v) { return program::ChkThermal_Click(a, v); });
     check(
-        "ChkExpLimits", [&a](int v) { experiment::ChkExpLimits_Click(a, v); }, true);
-    check("ChkShowSpectra", [&a](int v) { display::ChkShowSpectra_Click(a, v); });
-    check("ChkResiduals", [&a](int v) { experiment::ChkResiduals_Click(a, v); });
+        "ChkExpLimits", [&a](int v) { return program::ChkExpLimits_Click(a, v); }, true);
+    check("ChkShowSpectra", [&a](int v) { return display::ChkShowSpectra_Click(a, v), kDisplayGroups; });
+    check("ChkResiduals", [&a](int v) { return experiment::ChkResiduals_Click(a, v), kExperimentGroups; });
     check(
-        "ChkShowAssignment", [&a](int v) { display::ChkShowAssignment_Click(a, v); }, true);
+        "ChkShowAssignment", [&a](int v) { return display::ChkShowAssignment_Click(a, v), kDisplayGroups; }, true);
 
     // Buttons, spinners and the slider.
-    auto button = [this](const char* name, std::function<void()> handler, bool longWork = false) {
+    auto button = [this](const char* name, std::function<ViewGroups()> handler, bool longWork = false) {
         auto* b = findChild<QPushButton*>(name);
         if (!b) return;
         connect(b, &QPushButton::clicked, this, [this, handler, longWork] { Event(handler, longWork); });
     };
-    button("CmdSmooth", [&a] { experiment::CmdSmooth_Click(a); });
+    button("CmdSmooth", [&a] { return experiment::CmdSmooth_Click(a), kExperimentGroups; });
     button("CmdDetectionFilter", [this, &a] {
         const QString file = QFileDialog::getOpenFileName(this, tr("Detection filter (nm, transmission 0..1)"), {},
                                                           tr("Transmission files (*.txt *.csv *.dat);;All files (*)"));
-        if (!file.isEmpty()) simulation::SetDetectionFilter(a, S(file));
+        return file.isEmpty() ? ViewGroups() : program::SetDetectionFilter(a, S(file));
     });
-    button("CmdNoDetectionFilter", [&a] { simulation::SetDetectionFilter(a, {}); });
-    button("CmdSubtraction", [&a] { experiment::CmdSubtraction_Click(a); });
-    button("CmdClear", [&a] { experiment::CmdClear_Click(a); });
-    button("CmdClearAll", [&a] { experiment::CmdClearAll_Click(a); });
+    button("CmdNoDetectionFilter", [&a] { return program::SetDetectionFilter(a, {}); });
+    button("CmdSubtraction", [&a] { return experiment::CmdSubtraction_Click(a), kExperimentGroups; });
+    button("CmdClear", [&a] { return experiment::CmdClear_Click(a), kExperimentGroups; });
+    button("CmdClearAll", [&a] { return experiment::CmdClearAll_Click(a), kExperimentGroups; });
     if (auto* fit = findChild<QPushButton*>("CmdFit"))
         connect(fit, &QPushButton::clicked, this, [this] { ShowFitDialog(); });
     if (auto* frame = findChild<QPushButton*>("CmdFitFrame"))
         connect(frame, &QPushButton::clicked, this, [this] { ShowFitFrameDialog(); });
     if (auto* lif = findChild<QPushButton*>("CmdLifImage"))
         connect(lif, &QPushButton::clicked, this, [this] { ShowLifImageDialog(); });
-    button("CmdResetZoom", [&a] { display::CmdResetZoom_Click(a); });
-    button("CmdSlitFile", [this, &a] { program::CmdSlitFile_Click(a, *options_.files); });
-    button("CmdResponse", [this, &a] { program::CmdResponse_Click(a, *options_.files); });
-    button("CmdNoResponse", [&a] { experiment::LoadResponse(a, ""); });
+    button("CmdResetZoom", [&a] { return display::CmdResetZoom_Click(a), kDisplayGroups; });
+    button("CmdSlitFile", [this, &a] { return program::CmdSlitFile_Click(a, *options_.files), kEverything; });
+    button("CmdResponse", [this, &a] { return program::CmdResponse_Click(a, *options_.files), kExperimentGroups; });
+    button("CmdNoResponse", [&a] { return experiment::LoadResponse(a, ""), kExperimentGroups; });
     connect(findChild<QPushButton*>("CmdPopulations"), &QPushButton::clicked, this, [this] {
         if (program::CmdPopulations_Click(app_)) ArrangeWindows();
-        RefreshControls();
+        Refresh(ViewGroup::Windows);
     });
     auto spin = [this](const char* name, std::function<void(int)> handler) {
         auto* s = findChild<QSpinBox*>(name);
-        connect(s, &QSpinBox::valueChanged, this, [this, handler](int v) { Event([&] { handler(v); }); });
+        connect(s, &QSpinBox::valueChanged, this,
+                [this, handler](int v) { Event([&] { return handler(v), kExperimentGroups; }); });
     };
     // The zoom arrows step as the toolbar keys do, within the same limits.
     auto arrows = [this](const char* name, void (*up)(AppState&), void (*down)(AppState&)) {
         findChild<UpDownButtons*>(name)->onStep = [this, up, down](int step) {
-            Event([&] { (step > 0 ? up : down)(app_); });
+            Event([&] { return (step > 0 ? up : down)(app_), kDisplayGroups; });
         };
     };
     arrows("UpDZoomX", &program::mnuZoomXup_Click, &program::mnuZoomXdown_Click);
@@ -857,7 +871,7 @@ void MDIVelmora::WireInputs() {
     spin("UpDExpFile", [&a](int v) { experiment::UpDExpFile_Change(a, v); });
     spin("UpDExpColumn", [&a](int v) { experiment::UpDExpColumn_Change(a, v); });
     connect(findChild<QSlider*>("SldX"), &QSlider::valueChanged, this,
-            [this](int v) { Event([&] { display::SldX_Change(app_, v); }); });
+            [this](int v) { Event([&] { return display::SldX_Change(app_, v), kDisplayGroups; }); });
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int i) { app_.shell.intTabMain = i; });
     // Clicking the Database tab asks for the table: a screen view without it changes.
@@ -866,21 +880,25 @@ void MDIVelmora::WireInputs() {
     });
 }
 
-void MDIVelmora::WireText(QLineEdit* e, std::function<std::string(std::string_view)> handler, bool longWork) {
+void MDIVelmora::WireText(QLineEdit* e, std::function<program::BoxEdit(std::string_view)> handler, bool longWork) {
     e->installEventFilter(this);  // Enter is swallowed
     connect(e, &QLineEdit::textEdited, this, [this, e, handler = std::move(handler), longWork](const QString& typed) {
         const std::string t = S(typed);
         // A number still being typed ("-", "1e") is not judged yet.
         if (program::IsIncompleteNumber(t)) return;
+        // The box being edited shows what its handler answers, not what a refresh would write.
+        editing_ = e;
         Event(
             [&] {
-                const std::string shown = handler(t);
-                if (Trim(shown) != Trim(t)) {
+                const program::BoxEdit edit = handler(t);
+                if (Trim(edit.text) != Trim(t)) {
                     const QSignalBlocker b(e);
-                    e->setText(QStr(Trim(shown)));
+                    e->setText(QStr(Trim(edit.text)));
                 }
+                return edit.refresh;
             },
             longWork);
+        editing_ = nullptr;
     });
 }
 
@@ -906,13 +924,13 @@ void MDIVelmora::WirePlotWindow() {
     plot->EnableRubberBand();
     plot->installEventFilter(this);
     connect(plot, &PictureBox::Wheel, this, [this](double x, double, double notches) {
-        Event([&] { display::PicSimulation_Wheel(app_, x, notches); });
+        Event([&] { return display::PicSimulation_Wheel(app_, x, notches), kDisplayGroups; });
     });
     connect(plot, &PictureBox::RectangleChosen, this, [this](double x0, double y0, double x1, double y1) {
-        Event([&] { display::PicSimulation_ZoomTo(app_, x0, y0, x1, y1); });
+        Event([&] { return display::PicSimulation_ZoomTo(app_, x0, y0, x1, y1), kDisplayGroups; });
     });
     connect(plot, &PictureBox::DoubleClicked, this,
-            [this](double, double) { Event([&] { display::PicSimulation_DblClick(app_); }); });
+            [this](double, double) { Event([&] { return display::PicSimulation_DblClick(app_), kDisplayGroups; }); });
     // The core sizes the plot and axis strip and asks for the redraw.
     connect(simulation_, &SimulationWindow::Resized, this, [this] {
         layingOut_ = true;
@@ -940,7 +958,7 @@ QMenu* MDIVelmora::BuildPlotPopup() {
         a->setCheckable(true);
         a->setChecked(marks.displayMode[i]);
         connect(a, &QAction::triggered, this,
-                [this, i] { Event([&] { display::mnuSimulDisplayMode_Click(app_, i); }); });
+                [this, i] { Event([&] { return display::mnuSimulDisplayMode_Click(app_, i), kDisplayGroups; }); });
     }
     QMenu* comparison = menu.addMenu("Comparison");
     comparison->setObjectName("mnuSimulComparison");
@@ -951,7 +969,7 @@ QMenu* MDIVelmora::BuildPlotPopup() {
         a->setCheckable(true);
         a->setChecked(app_.plot.ComparisonMode == i);
         connect(a, &QAction::triggered, this,
-                [this, i] { Event([&] { display::mnuSimulComparisonMode_Click(app_, i); }); });
+                [this, i] { Event([&] { return display::mnuSimulComparisonMode_Click(app_, i), kDisplayGroups; }); });
     }
     QMenu* scheme = menu.addMenu("Color scheme");
     scheme->setObjectName("mnuColorScheme");
@@ -963,15 +981,17 @@ QMenu* MDIVelmora::BuildPlotPopup() {
     dark->setObjectName("mnuColorSchemeDark");
     dark->setCheckable(true);
     dark->setChecked(marks.dark);
-    connect(light, &QAction::triggered, this, [this] { Event([&] { display::mnuColorScheme_Click(app_, 0); }); });
-    connect(dark, &QAction::triggered, this, [this] { Event([&] { display::mnuColorScheme_Click(app_, 1); }); });
+    connect(light, &QAction::triggered, this,
+            [this] { Event([&] { return display::mnuColorScheme_Click(app_, 0), kDisplayGroups; }); });
+    connect(dark, &QAction::triggered, this,
+            [this] { Event([&] { return display::mnuColorScheme_Click(app_, 1), kDisplayGroups; }); });
     menu.addSeparator();
     QAction* residuals = menu.addAction("Residuals");
     residuals->setObjectName("mnuSimulComparisonResiduals");
     residuals->setCheckable(true);
     residuals->setChecked(marks.residuals);
     connect(residuals, &QAction::triggered, this,
-            [this] { Event([&] { display::mnuSimulComparisonResiduals_Click(app_); }); });
+            [this] { Event([&] { return display::mnuSimulComparisonResiduals_Click(app_), kExperimentGroups; }); });
     return popup;
 }
 
@@ -979,7 +999,12 @@ void MDIVelmora::WirePopulationsWindow() {
     PopulationsWindow* p = populations_;
     AppState& a = app_;
     auto text = [this](QLineEdit* e, std::function<std::string(std::string_view)> handler) {
-        WireText(e, std::move(handler), false);
+        WireText(
+            e,
+            [handler](std::string_view t) {
+                return program::BoxEdit{handler(t), kPopulationGroups};
+            },
+            false);
     };
     text(p->txtTRotational, [&a](std::string_view t) { return populations::TxtTRotational_Change(a, t); });
     text(p->txtTVibrational, [&a](std::string_view t) { return populations::TxtTVibrational_Change(a, t); });
@@ -987,18 +1012,19 @@ void MDIVelmora::WirePopulationsWindow() {
     text(p->txtSpinCombination, [&a](std::string_view t) { return populations::TxtSpinCombination_Change(a, t); });
     text(p->txtMinPopVib, [&a](std::string_view t) { return populations::TxtMinPopVib_Change(a, t); });
     auto combo = [this](QComboBox* c, std::function<void(int)> handler) {
-        connect(c, &QComboBox::activated, this, [this, handler](int i) { Event([&] { handler(i); }); });
+        connect(c, &QComboBox::activated, this,
+                [this, handler](int i) { Event([&] { return handler(i), kPopulationGroups; }); });
     };
     combo(p->cmbVibLevel, [&a](int i) { populations::CmbVibLevel_Click(a, i); });
     combo(p->cmbStructure, [&a](int i) { populations::CmbStructure_Click(a, i); });
     combo(p->cmbRotational, [&a](int i) { populations::CmbRotational_Click(a, i); });
     combo(p->cmbVibrational, [&a](int i) { populations::CmbVibrational_Click(a, i); });
     connect(p->cmdInitialize, &QPushButton::clicked, this,
-            [this] { Event([&] { populations::CmdInitialize_Click(app_); }); });
+            [this] { Event([&] { return populations::CmdInitialize_Click(app_), kPopulationGroups; }); });
     connect(p->sldRotLimit, &QSlider::valueChanged, this,
-            [this](int v) { Event([&] { populations::SldRotLimit_Change(app_, v); }); });
+            [this](int v) { Event([&] { return populations::SldRotLimit_Change(app_, v), kPopulationGroups; }); });
     connect(p->sldRotYMax, &QSlider::valueChanged, this,
-            [this](int v) { Event([&] { populations::SldRotYMax_Change(app_, v); }); });
+            [this](int v) { Event([&] { return populations::SldRotYMax_Change(app_, v), kPopulationGroups; }); });
     connect(p->tabs, &QTabWidget::currentChanged, this, [this, p](int i) {
         populations::SSTab1_Click(app_, i);
         if (i == populations::kVibrationalTab) p->picVibrational->setFocus();
@@ -1008,19 +1034,19 @@ void MDIVelmora::WirePopulationsWindow() {
         const int v = item->row() - 1, column = item->column();
         const std::string t = S(item->text());
         populations_->ForgetTable();
-        Event([&] { populations::CommitGridEdit(app_, v, column, t); });
+        Event([&] { return populations::CommitGridEdit(app_, v, column, t), kPopulationGroups; });
     });
     auto mouse = [this](PictureBox* pic, void (*handler)(AppState&, double, double, bool)) {
         connect(pic, &PictureBox::MouseMoved, this,
                 [this, handler](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
                     handler(app_, x, y, b & Qt::LeftButton);
-                    RefreshControls();
+                    Refresh(kPopulationGroups);
                 });
         connect(pic, &PictureBox::MousePressed, this,
                 [this, handler](double x, double y, Qt::MouseButton b, Qt::KeyboardModifiers) {
                     if (b != Qt::LeftButton) return;
                     handler(app_, x, y, true);
-                    RefreshControls();
+                    Refresh(kPopulationGroups);
                 });
         connect(pic, &PictureBox::Resized, this, [this] { RedrawHistograms(); });
         pic->installEventFilter(this);
@@ -1034,7 +1060,7 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         // Enter is swallowed by the numeric boxes, the tab strip and the populations window.
-        if (enter && simulation::NumericBox_KeyPress(13) == 0) return true;
+        if (enter && program::NumericBox_KeyPress(13) == 0) return true;
         if (watched == simulation_->plot()) {
             static const std::pair<int, display::PlotKey> keys[] = {
                 {Qt::Key_Plus, display::PlotKey::ZoomIn},   {Qt::Key_Equal, display::PlotKey::ZoomIn},
@@ -1043,7 +1069,7 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
                 {Qt::Key_Down, display::PlotKey::ZoomOutY}};
             for (const auto& [code, plotKey] : keys)
                 if (key->key() == code) {
-                    Event([&] { display::PicSimulation_KeyDown(app_, plotKey); });
+                    Event([&] { return display::PicSimulation_KeyDown(app_, plotKey), kDisplayGroups; });
                     return true;
                 }
             return false;
@@ -1067,7 +1093,7 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
                 default:
                     return false;
             }
-            Event([&] { populations::Histogram_KeyDown(app_, k, fine); });
+            Event([&] { return populations::Histogram_KeyDown(app_, k, fine), kPopulationGroups; });
             return true;
         }
     }
@@ -1081,7 +1107,7 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
 
 void MDIVelmora::SelectScreenView(int index) {
     if (program::CmbWindowView_Click(app_, index)) ArrangeWindows();
-    RefreshControls();
+    Refresh(ViewGroup::Windows);
 }
 
 void MDIVelmora::ArrangeWindows() {
@@ -1126,20 +1152,25 @@ void MDIVelmora::ShowDatabaseWindow() {
     if (!program::ScreenViewLayout(app_.shell.intWindows).database) {
         program::CmbWindowView_Click(app_, 2);
         ArrangeWindows();
-        RefreshControls();
+        Refresh(ViewGroup::Windows);
     }
 }
 
 void MDIVelmora::SelectBandSystem(int entry) {
     bool loaded = false;
-    Event([&] { loaded = program::CmbTransition_Click(app_, entry); }, true);
+    Event(
+        [&] {
+            loaded = program::CmbTransition_Click(app_, entry);
+            return kEverything;
+        },
+        true);
     if (loaded) ArrangeWindows();
     RedrawHistograms();
 }
 
 void MDIVelmora::RunSimulation() {
     if (!app_.shell.DataReady) return;
-    Event([&] { simulation::CalculateSimulation(app_); }, true);
+    Event([&] { return program::CalculateSimulation(app_), kEverything; }, true);
     bar_->setValue(0);
     ShowEmptySimulationStatus(*this, app_);
     if (!app_.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(app_.sim.SimTitle));
@@ -1150,7 +1181,6 @@ void MDIVelmora::ShowFitDialog() {
         fitDialog_ = new FitDialog(
             app_, *store_,
             [this] {
-                LoadValueBoxes();
                 RefreshControls();
                 RedrawPlot();
             },
@@ -1312,9 +1342,53 @@ void MDIVelmora::CopyHistogramToClipboard(bool rotational) {
 
 // ----------------------------------------------------------------------------- state → widgets
 
-void MDIVelmora::RefreshControls() {
+void MDIVelmora::RefreshConditions(ViewGroups groups) {
+    const simulation::SimulationConditions& c = app_.sim.conditions;
+    const simulation::OfferedControls offered = simulation::Offered(c);
+    // Which controls the conditions offer, by control.
+    const std::pair<const char*, bool> enabled[] = {
+        {"TxtStart", app_.exp.RangeBoxesEnabled},
+        {"TxtEnd", app_.exp.RangeBoxesEnabled},
+        {"TxtLorentzian", offered.lorentzian},
+        {"TxtTrapezoidTop", offered.trapezoidTop},
+        {"TxtResolutionSlope", offered.resolutionSlope},
+        {"CmbSlitUnits", offered.slit},
+        {"TxtSlitScale", offered.slit},
+        {"CmbAbsorptionUnits", offered.absorption},
+        {"TxtColumnDensity", offered.absorption},
+        {"TxtNumberDensity", offered.absorption},
+        {"TxtPathLength", offered.absorption},
+        {"CmbLIFregime", offered.lif},
+        {"CmbGate", offered.lif},
+        {"CmbSpectralWindow", offered.lif},
+        {"TxtDelay", offered.gateTimes},
+        {"TxtGate", offered.gateTimes},
+        {"TxtStartWindow", offered.windowLimits},
+        {"TxtEndWindow", offered.windowLimits},
+        {"CmbQuenching", offered.yields},
+        {"TxtQuenching", offered.quenchingRate},
+        {"CmbFluorescenceYield", offered.yields},
+    };
+    for (const ConditionControl& control : conditionControls_) {
+        if (!groups.Has(control.group)) continue;
+        const simulation::ConditionField& f = *control.field;
+        if (auto* e = qobject_cast<QLineEdit*>(control.widget)) {
+            // A box being typed in keeps its text.
+            if (e != editing_ && !e->hasFocus()) SetEditText(e, simulation::FieldText(f, c));
+        } else if (auto* combo = qobject_cast<QComboBox*>(control.widget)) {
+            SetComboIndex(combo, static_cast<int>(simulation::HeldValue(f, c)) - f.first);
+        } else if (auto* check = qobject_cast<QCheckBox*>(control.widget)) {
+            SetChecked(check, simulation::HeldValue(f, c) != 0.0);
+        }
+        for (const auto& [name, on] : enabled)
+            if (f.control == std::string_view(name)) control.widget->setEnabled(on);
+    }
+}
+
+void MDIVelmora::Refresh(ViewGroups groups) {
     const AppState& a = app_;
     const SimulationState& sim = a.sim;
+    const ConditionCaptions& captions = sim.captions;
     // The tab strip's controls by name, looked up once (refreshes follow every mouse move).
     if (named_.isEmpty())
         for (QWidget* w : tabs_->findChildren<QWidget*>())
@@ -1332,168 +1406,134 @@ void MDIVelmora::RefreshControls() {
     auto label = [&find](const char* name, const std::string& text) {
         if (auto* l = qobject_cast<QLabel*>(find(name))) l->setText(QStr(text));
     };
+    using G = ViewGroup;
+    const simulation::OfferedControls offered = simulation::Offered(sim.conditions);
+    RefreshConditions(groups);
 
     // The vibrational levels of the system, offered by the table's and the assignment's lists.
     const std::vector<std::string> upperLevels = program::LevelItems(a, 1);
     const std::vector<std::string> lowerLevels = program::LevelItems(a, 2);
 
-    // Band system and database tab.
-    SetComboIndex(transition_, a.db.irad - 1);
-    SetComboIndex(combo("CmbInformation"), a.table.Information);
-    SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, program::QuantityIndex(a));
-    SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
-    SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
-    SetComboItems(combo("CmbUpper"), upperLevels, a.table.DbVUpper);
-    SetComboItems(combo("CmbLower"), lowerLevels, a.table.DbVLower);
-    enable("CmbUpper", table::CmbUpperEnabled(a.table));
-    enable("CmbLower", table::CmbLowerEnabled(a.table));
-    SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
-    SetComboIndex(combo("CmbQuenching"), a.db.QuenchingSource);
-    SetComboIndex(combo("CmbQuenchingUnits"), 0);
-    SetEditText(edit("TxtQuenching"), sim.TxtQuenching);
-    for (const char* n : {"CmbQuenching", "CmbQuenchingUnits", "TxtQuenching", "CmbFluorescenceYield"})
-        enable(n, sim.YieldControlsEnabled);
-    enable("TxtQuenching", sim.YieldControlsEnabled && a.db.QuenchingSource == 1);
-    // The gas composition table shows the rows as typed; refreshing it must not echo edits back.
-    if (auto* gas = qobject_cast<QTableWidget*>(find("GrdComposition"));
-        gas && !gas->isAncestorOf(QApplication::focusWidget())) {
-        const QSignalBlocker quiet(gas);
-        for (int r = 0; r < gas->rowCount() && r < static_cast<int>(sim.GrdComposition.size()); ++r)
-            for (int c = 0; c < 2; ++c) {
-                const QString text = QStr(sim.GrdComposition[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-                if (!gas->item(r, c)) gas->setItem(r, c, new QTableWidgetItem);
-                if (gas->item(r, c)->text() != text) gas->item(r, c)->setText(text);
-            }
-        gas->setEnabled(sim.YieldControlsEnabled && a.db.QuenchingSource == 3);
+    if (groups.Has(G::Database)) {
+        SetComboIndex(transition_, a.db.irad - 1);
+        SetComboIndex(combo("CmbInformation"), a.table.Information);
+        SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, program::QuantityIndex(a));
+        SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
+        SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
+        SetComboItems(combo("CmbUpper"), upperLevels, a.table.DbVUpper);
+        SetComboItems(combo("CmbLower"), lowerLevels, a.table.DbVLower);
+        enable("CmbUpper", table::CmbUpperEnabled(a.table));
+        enable("CmbLower", table::CmbLowerEnabled(a.table));
+        SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
+        database_->ShowTable(a);
     }
-    label("LblQuenchingCaption", sim.LblQuenchingCaption);
-    label("LblDetectionFilterFile", sim.DetectionFilterFile.empty()
-                                        ? std::string("none (window)")
-                                        : std::filesystem::path(sim.DetectionFilterFile).filename().string());
-    for (const auto& [name, value] :
-         {std::pair{"TxtLaserGauss", sim.LaserGaussWidth}, std::pair{"TxtLaserLorentz", sim.LaserLorentzWidth},
-          std::pair{"TxtPulseEnergy", sim.PulseEnergy}, std::pair{"TxtPulseDuration", sim.PulseDuration},
-          std::pair{"TxtBeamArea", sim.BeamArea}, std::pair{"TxtSpectralIrradiance", sim.SpectralIrradiance}})
-        if (QLineEdit* e = edit(name); e && !e->hasFocus()) SetEditText(e, Str(value));
-    SetComboIndex(combo("CmbWindowView"), a.shell.intWindows);
-
-    // Range, kind and conditions.
-    SetEditText(edit("TxtStart"), sim.TxtStart);
-    SetEditText(edit("TxtEnd"), sim.TxtEnd);
-    enable("TxtStart", a.exp.RangeBoxesEnabled);
-    enable("TxtEnd", a.exp.RangeBoxesEnabled);
-    SetComboIndex(combo("CmbUnits"), sim.Units - 1);
-    SetComboIndex(combo("CmbKind"), sim.Kind - 1);
-    SetChecked(check("ChkThermal"), a.pop.ThermalFlag == 1);
-    SetEditText(edit("TxtPressure"), sim.TxtPressure);
-    SetComboIndex(combo("CmbPressure"), sim.PressureUnits);
-    SetComboIndex(combo("CmbLineshape"), sim.Lineshape - 1);
-    SetEditText(edit("TxtResolution"), sim.TxtResolution);
-    enable("TxtLorentzian", sim.TxtLorentzianEnabled);
-    SetEditText(edit("TxtTrapezoidTop"), sim.TxtTrapezoidTop);
-    SetEditText(edit("TxtResolutionSlope"), sim.TxtResolutionSlope);
-    SetEditText(edit("TxtSlitScale"), sim.TxtSlitScale);
-    SetComboIndex(combo("CmbSlitUnits"), sim.SlitUnits);
-    label("LblSlit", sim.LblSlitCaption);
-    enable("TxtTrapezoidTop", sim.TrapezoidTopEnabled);
-    enable("TxtResolutionSlope", sim.ResolutionSlopeEnabled);
-    for (const char* n : {"CmbSlitUnits", "TxtSlitScale", "LblSlit"}) enable(n, sim.SlitControlsEnabled);
-    SetComboIndex(combo("CmbAbsorptionUnits"), sim.AbsorptionUnits);
-    SetEditText(edit("TxtColumnDensity"), sim.TxtColumnDensity);
-    SetEditText(edit("TxtNumberDensity"), sim.TxtNumberDensity);
-    SetEditText(edit("TxtPathLength"), sim.TxtPathLength);
-    label("LblAbsolute", sim.LblAbsoluteCaption);
-    for (const char* n : {"CmbAbsorptionUnits", "TxtColumnDensity", "TxtNumberDensity", "TxtPathLength"})
-        enable(n, sim.AbsorptionControlsEnabled);
-    SetComboIndex(combo("CmbPointDensity"), sim.PointDensity);
-    SetChecked(check("ChkDoppler"), sim.DopplerBroadening != 0);
-    if (!sim.ChkDopplerCaption.empty()) check("ChkDoppler")->setText(QStr(sim.ChkDopplerCaption));
-    SetChecked(check("ChkCollisional"), sim.CollisionalBroadening != 0);
-    SetChecked(check("ChkPredissociation"), sim.PredissociationBroadening != 0);
-    label("LblBroadening", sim.LblBroadening);
-    label("LblCollision", sim.LblCollisionCaption);
-    SetChecked(check("ChkDopplerShift"), sim.DopShiftOn != 0);
-    SetChecked(check("ChkCollisionalShift"), sim.CollShiftOn != 0);
-    label("LblDopplerShift", sim.LblDopplerShiftCaption);
-    label("LblCollisionalShiftTerm", sim.LblCollisionalShiftTerm);
-    label("LblCollisionalShift", sim.LblCollisionalShiftCaption);
-    title("FrmBroadening", sim.FrmBroadeningCaption);
-    title("FrameShift", sim.FrameShiftCaption);
-    title("FrmRange", sim.FrmRangeCaption);
-    title("FrameInstrumental", sim.FrameInstrumentalCaption);
-
-    // LIF conditions.
-    enable("FrameLIFconditions", sim.LIFControlsEnabled || sim.YieldControlsEnabled);
-    for (const char* n : {"CmbLIFregime", "CmbGate", "CmbSpectralWindow", "LblDelay", "LblGate", "LblWindow"})
-        enable(n, sim.LIFControlsEnabled);
-    SetComboIndex(combo("CmbLIFregime"), sim.LIFRegime);
-    SetComboIndex(combo("CmbGate"), sim.GateMode);
-    SetComboIndex(combo("CmbSpectralWindow"), sim.WindowMode);
-    SetComboIndex(combo("CmbFluorescenceYield"), sim.YieldMode);
-    enable("TxtDelay", sim.LIFControlsEnabled && sim.GateTimesEnabled);
-    enable("TxtGate", sim.LIFControlsEnabled && sim.GateTimesEnabled);
-    SetEditText(edit("TxtStartWindow"), sim.TxtStartWindow);
-    SetEditText(edit("TxtEndWindow"), sim.TxtEndWindow);
-    enable("TxtStartWindow", sim.LIFControlsEnabled && sim.WindowLimitsEnabled);
-    enable("TxtEndWindow", sim.LIFControlsEnabled && sim.WindowLimitsEnabled);
-
-    // Experimental spectra.
-    const ExperimentState& e = a.exp;
-    std::vector<std::string> files;
-    for (const ExpFile& f : e.ExpFiles)
-        if (static_cast<int>(files.size()) < e.ExpCount) files.push_back(f.Title);
-    SetComboItems(combo("CmbExpFile"), files, e.ExpCount > 0 ? e.ExpCurrent : -1);
-    if (auto* s = qobject_cast<QSpinBox*>(find("UpDExpFile"))) {
-        const QSignalBlocker b(s);
-        s->setRange(0, std::max(0, e.UpDExpFileMax));
-        s->setValue(std::max(0, e.ExpCurrent));
+    if (groups.Has(G::Quenching)) {
+        SetComboIndex(combo("CmbQuenchingUnits"), 0);
+        enable("CmbQuenchingUnits", offered.yields);
+        // The gas composition table shows the rows as typed; refreshing it must not echo edits back.
+        if (auto* gas = qobject_cast<QTableWidget*>(find("GrdComposition"));
+            gas && !gas->isAncestorOf(QApplication::focusWidget())) {
+            const QSignalBlocker quiet(gas);
+            for (int r = 0; r < gas->rowCount() && r < static_cast<int>(sim.GrdComposition.size()); ++r)
+                for (int c = 0; c < 2; ++c) {
+                    const QString text =
+                        QStr(sim.GrdComposition[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                    if (!gas->item(r, c)) gas->setItem(r, c, new QTableWidgetItem);
+                    if (gas->item(r, c)->text() != text) gas->item(r, c)->setText(text);
+                }
+            gas->setEnabled(offered.composition);
+        }
+        label("LblQuenchingCaption", captions.LblQuenching);
     }
-    // How the file shown is read; without a file, the choices the next one takes.
-    const bool shown = e.ExpCount > 0 && e.ExpCurrent >= 0 && e.ExpCurrent < static_cast<int>(e.ExpFiles.size());
-    const ExpFile* current = shown ? &e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)] : nullptr;
-    SetComboIndex(combo("CmbExpXUnit"), current ? current->XUnit : a.shell.SpectraXUnit);
-    if (auto* s = qobject_cast<QSpinBox*>(find("UpDExpColumn"))) {
-        const QSignalBlocker b(s);
-        s->setValue(current ? current->Column : a.shell.SpectraColumn);
+    if (groups.Has(G::Range)) title("FrmRange", captions.FrmRange);
+    if (groups.Has(G::Conditions)) SetChecked(check("ChkThermal"), a.pop.ThermalFlag == 1);
+    if (groups.Has(G::Instrument)) {
+        title("FrameInstrumental", captions.FrameInstrumental);
+        label("LblSlit", captions.LblSlit);
+        enable("LblSlit", offered.slit);
     }
-    enable("CmbExpXUnit", shown);
-    enable("UpDExpColumn", shown);
-    SetEditText(edit("TxtBaseline"), e.TxtBaseline);
-    SetEditText(edit("TxtWavelength"), e.TxtWavelength);
-    SetEditText(edit("TxtMultiply"), e.TxtMultiply);
-    SetEditText(edit("TxtNoise"), e.TxtNoise);
-    SetChecked(check("ChkExpLimits"), e.ExpLimits == 1);
-    SetChecked(check("ChkShowSpectra"), e.ShowSpectra == 1);
-    SetChecked(check("ChkResiduals"), a.plot.HideResiduals == 0);
-    if (auto* c = combo("CmbResiduals"))
-        SetComboIndex(c, std::max(0, static_cast<int>(c->findText(QStr(e.CmbResiduals)))));
-    label("LblCorrelation", e.LblCorrelation);
-    label("LblResponse", e.LblResponseCaption);
-    label("LblDeviation", e.LblDeviation);
+    if (groups.Has(G::Absorption)) {
+        label("LblAbsolute", sim.LblAbsoluteCaption);
+        enable("LblAbsolute", offered.absorption);
+    }
+    if (groups.Has(G::Broadening)) {
+        if (!captions.ChkDoppler.empty()) check("ChkDoppler")->setText(QStr(captions.ChkDoppler));
+        label("LblBroadening", captions.LblPressureTerm);
+        label("LblCollision", captions.LblCollision);
+        label("LblDopplerShift", captions.LblDopplerShift);
+        label("LblCollisionalShiftTerm", captions.LblPressureTerm);
+        label("LblCollisionalShift", captions.LblCollisionalShift);
+        title("FrmBroadening", captions.FrmBroadening);
+        title("FrameShift", captions.FrameShift);
+    }
+    if (groups.Has(G::Lif)) {
+        enable("FrameLIFconditions", offered.lif || offered.yields);
+        for (const char* n : {"LblDelay", "LblGate", "LblWindow"}) enable(n, offered.lif);
+        label("LblDetectionFilterFile",
+              sim.conditions.detectionFilterFile.empty()
+                  ? std::string("none (window)")
+                  : std::filesystem::path(sim.conditions.detectionFilterFile).filename().string());
+    }
+    if (groups.Has(G::Windows)) SetComboIndex(combo("CmbWindowView"), a.shell.intWindows);
 
-    // Display and assignment.
-    const PlotState& p = a.plot;
-    SetEditText(edit("TxtZoomX"), p.TxtZoomX);
-    SetEditText(edit("TxtZoomY"), p.TxtZoomY);
-    if (auto* s = qobject_cast<QSlider*>(find("SldX"))) {
-        const QSignalBlocker b(s);
-        s->setValue(p.SldX);
+    if (groups.Has(G::Experiment)) {
+        const ExperimentState& e = a.exp;
+        std::vector<std::string> files;
+        for (const ExpFile& f : e.ExpFiles)
+            if (static_cast<int>(files.size()) < e.ExpCount) files.push_back(f.Title);
+        SetComboItems(combo("CmbExpFile"), files, e.ExpCount > 0 ? e.ExpCurrent : -1);
+        if (auto* s = qobject_cast<QSpinBox*>(find("UpDExpFile"))) {
+            const QSignalBlocker b(s);
+            s->setRange(0, std::max(0, e.UpDExpFileMax));
+            s->setValue(std::max(0, e.ExpCurrent));
+        }
+        // How the file shown is read; without a file, the choices the next one takes.
+        const bool shown = e.ExpCount > 0 && e.ExpCurrent >= 0 && e.ExpCurrent < static_cast<int>(e.ExpFiles.size());
+        const ExpFile* current = shown ? &e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)] : nullptr;
+        SetComboIndex(combo("CmbExpXUnit"), current ? current->XUnit : a.shell.SpectraXUnit);
+        if (auto* s = qobject_cast<QSpinBox*>(find("UpDExpColumn"))) {
+            const QSignalBlocker b(s);
+            s->setValue(current ? current->Column : a.shell.SpectraColumn);
+        }
+        enable("CmbExpXUnit", shown);
+        enable("UpDExpColumn", shown);
+        SetEditText(edit("TxtBaseline"), e.TxtBaseline);
+        SetEditText(edit("TxtWavelength"), e.TxtWavelength);
+        SetEditText(edit("TxtMultiply"), e.TxtMultiply);
+        SetEditText(edit("TxtNoise"), e.TxtNoise);
+        SetChecked(check("ChkExpLimits"), e.ExpLimits == 1);
+        SetChecked(check("ChkShowSpectra"), e.ShowSpectra == 1);
+        SetChecked(check("ChkResiduals"), a.plot.HideResiduals == 0);
+        if (auto* c = combo("CmbResiduals"))
+            SetComboIndex(c, std::max(0, static_cast<int>(c->findText(QStr(e.CmbResiduals)))));
+        label("LblCorrelation", e.LblCorrelation);
+        label("LblResponse", e.LblResponseCaption);
+        label("LblDeviation", e.LblDeviation);
     }
-    SetComboIndex(combo("CmbView"), p.DisplayMode);
-    SetComboIndex(combo("CmbComparison"), p.ComparisonMode);
-    SetComboIndex(combo("CmbLegend"), p.LegendPosition);
-    SetComboIndex(combo("CmbColorScheme"), p.intColor);
-    SetChecked(check("ChkShowAssignment"), p.ShowAssignment == 1);
-    SetComboIndex(combo("CmbAssignment"), p.AssignmentMode);
-    SetComboItems(combo("CmbUpperBand"), upperLevels, p.AssignVUpper);
-    SetComboItems(combo("CmbLowerBand"), lowerLevels, p.AssignVLower);
-    SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
-    for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"})
-        enable(n, p.AssignBandControlsEnabled);
+
+    if (groups.Has(G::Display)) {
+        const PlotState& p = a.plot;
+        SetEditText(edit("TxtZoomX"), p.TxtZoomX);
+        SetEditText(edit("TxtZoomY"), p.TxtZoomY);
+        if (auto* s = qobject_cast<QSlider*>(find("SldX"))) {
+            const QSignalBlocker b(s);
+            s->setValue(p.SldX);
+        }
+        SetComboIndex(combo("CmbView"), p.DisplayMode);
+        SetComboIndex(combo("CmbComparison"), p.ComparisonMode);
+        SetComboIndex(combo("CmbLegend"), p.LegendPosition);
+        SetComboIndex(combo("CmbColorScheme"), p.intColor);
+        SetChecked(check("ChkShowAssignment"), p.ShowAssignment == 1);
+        SetComboIndex(combo("CmbAssignment"), p.AssignmentMode);
+        SetComboItems(combo("CmbUpperBand"), upperLevels, p.AssignVUpper);
+        SetComboItems(combo("CmbLowerBand"), lowerLevels, p.AssignVLower);
+        SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
+        for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"})
+            enable(n, p.AssignBandControlsEnabled);
+    }
 
     // Child windows.
-    database_->ShowTable(a);
-    populations_->ShowState(a);
+    if (groups.Has(G::Populations)) populations_->ShowState(a);
     if (!a.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(a.sim.SimTitle));
     for (QWidget* w :
          {static_cast<QWidget*>(database_), static_cast<QWidget*>(populations_), static_cast<QWidget*>(simulation_)})

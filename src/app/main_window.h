@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/child_windows.h"
+#include "program/condition_events.h"
 #include "program/file_commands.h"
 #include "state/app_state.h"
 
@@ -90,7 +91,9 @@ public:
     QAction* command(const QString& key) const { return commands_.value(key); }
 
     /// Copies the state into every control (without running their handlers).
-    void RefreshControls();
+    void RefreshControls() { Refresh(ViewGroups::All()); }
+    /// Copies the state into the controls of the groups an event changed.
+    void Refresh(ViewGroups groups);
     /// Shows, hides and tiles the child windows for the current screen view.
     void ArrangeWindows();
     void RedrawPlot();
@@ -119,14 +122,15 @@ private:
     void BuildChildWindows();
     void WireInputs();
     /// A numeric text box: each change runs `handler`, whose answer the box then shows.
-    void WireText(QLineEdit* edit, std::function<std::string(std::string_view)> handler, bool longWork);
+    void WireText(QLineEdit* edit, std::function<program::BoxEdit(std::string_view)> handler, bool longWork);
     void WirePlotWindow();
     void WirePopulationsWindow();
     void FillFixedLists();
-    void LoadValueBoxes();
     QAction* AddCommand(const QString& key, const QString& caption, const std::function<void()>& run);
-    /// Runs a control event, then refreshes the controls; long ones show the hourglass.
-    void Event(const std::function<void()>& run, bool longWork = false);
+    /// Runs a control event, then refreshes the groups of controls it returns (every control when
+    /// it throws); long ones show the hourglass.
+    void Event(const std::function<ViewGroups()>& run, bool longWork = false);
+    void RefreshConditions(ViewGroups groups);
     void SelectScreenView(int index);
     void SelectBandSystem(int entry);
     void RunSimulation();
@@ -175,6 +179,14 @@ private:
     PopulationsWindow* populations_ = nullptr;
     QMap<QString, QAction*> commands_;
     QHash<QString, QWidget*> named_;  ///< controls of the tab strip by object name
+    /// The control of each condition field and the group of its frame.
+    struct ConditionControl {
+        const simulation::ConditionField* field;
+        QWidget* widget;
+        ViewGroup group;
+    };
+    std::vector<ConditionControl> conditionControls_;
+    QLineEdit* editing_ = nullptr;  ///< the box whose edit is being handled
 };
 
 }  // namespace velmora::app

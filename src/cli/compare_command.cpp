@@ -13,6 +13,8 @@
 #include "experiment/corrections.h"
 #include "experiment/response_calibration.h"
 #include "experiment/spectrum_list.h"
+#include "program/condition_events.h"
+#include "simulation/condition_view.h"
 
 namespace velmora::cli {
 
@@ -25,7 +27,7 @@ void WriteResiduals(const AppState& app, const std::string& path) {
     out.WriteLine("x,experiment,simulation,residual");
     for (int i = 0; i <= exp.ExpPoints - 1; ++i) {
         double s = 0.0;
-        if (!experiment::SimulationAt(exp, app.sim, exp.ExpX(i), s)) continue;
+        if (!experiment::SimulationAt(exp, app.sim.result, exp.ExpX(i), s)) continue;
         out.WriteLine(Format(exp.ExpX(i), "0.0###") + "," + Format(exp.ExpY(i), "0.0###") + "," +
                       Format(exp.SimAtExp(i), "0.0###") + "," + Format(exp.Residual(i), "0.0###"));
     }
@@ -51,9 +53,9 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
     // as the text boxes would take them.
     if (!LoadCorrectedSpectrum(app, args)) return 1;  // the problem has been written
     if (args.Has("limits")) {
-        experiment::ChkExpLimits_Click(app, 1);
+        program::ChkExpLimits_Click(app, 1);
         RequireLinesInRange(app);
-        if (app.sim.SimTotal.Empty()) return 1;
+        if (!simulation::HasSimulation(app.sim)) return 1;
     }
 
     experiment::CompareWithSimulation(app);

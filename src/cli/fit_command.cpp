@@ -47,7 +47,7 @@ int FitOne(const fit::FitRequest& request, const Args& args, const std::string& 
     std::string systems;
     for (const std::string& s : result.systems) systems += (systems.empty() ? "" : " + ") + s;
     out << file << ": " << systems << "\n";
-    const std::vector<std::string> report = fit::ResultLines(result, r.conditions.unit);
+    const std::vector<std::string> report = fit::ResultLines(result);
     for (const std::string& line : report) out << line << "\n";
     if (args.Has("out")) fit::WriteBatchCsv(args.Get("out"), {row});
     if (args.Has("residuals")) fit::WriteResidualsCsv(args.Get("residuals"), result);

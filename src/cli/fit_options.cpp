@@ -136,7 +136,7 @@ fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles) {
     DatabaseState db;
     OpenDatabase(args, db);
     fit::FitRequest r;
-    r.conditions = ConditionsFromOptions(args, db.cat);
+    r.conditions = ConditionsFromOptions(args);
     r.limitToRange = args.Has("start") || args.Has("end");
 
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N[,M...] is required");

@@ -37,7 +37,7 @@ int RunIdentify(const std::vector<std::string>& words, std::ostream& out, std::o
     std::string systems;
     for (const std::string& s : result.systems) systems += (systems.empty() ? "" : " + ") + s;
     out << files.front() << ": " << systems << "\n";
-    for (const std::string& line : fit::ResultLines(result, r.conditions.unit)) out << line << "\n";
+    for (const std::string& line : fit::ResultLines(result)) out << line << "\n";
 
     DatabaseState catalogue;
     OpenDatabase(args, catalogue);

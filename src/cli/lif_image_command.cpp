@@ -69,7 +69,7 @@ int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::o
     DatabaseState db;
     OpenDatabase(args, db);
     fit::LifImageRequest q;
-    q.conditions = ConditionsFromOptions(args, db.cat);
+    q.conditions = ConditionsFromOptions(args);
     q.conditions.kind = simulation::SpectrumKind::LifExcitation;
     q.system = fit::LoadFitSystem(db, EntryOption(args, db), q.conditions);
     q.lines = NumberList(args, "lines");

@@ -11,10 +11,9 @@
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "program/band_system.h"
+#include "program/condition_events.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
-#include "simulation/screen_conditions.h"
 #include "simulation/thermometry.h"
 
 namespace velmora::cli {
@@ -57,23 +56,23 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     const int entry = EntryOption(args, app.db);
     app.db.irad = entry;
     // An excitation scan over --range, whatever --kind, --start and --end say.
-    simulation::SimulationConditions conditions = ConditionsFromOptions(args, app.db.cat);
+    simulation::SimulationConditions conditions = ConditionsFromOptions(args);
     conditions.kind = simulation::SpectrumKind::LifExcitation;
-    conditions.start = static_cast<float>(start);
-    conditions.end = static_cast<float>(end);
-    ShowSimulationOptions(app, args, conditions);
+    conditions.start = start;
+    conditions.end = end;
+    SetSimulationOptions(app, args, conditions);
     program::SelectBandSystem(app, entry);
-    simulation::RefreshConditionCaptions(app);
 
-    const auto model = simulation::CurrentModel(app);
+    const auto model = program::CurrentModel(app.sim, app.db);
+    const simulation::SimulationConditions scanned = app.sim.conditions;
     const simulation::PopulationsAt populationsAt = [&app](double T) {
-        simulation::TxtTemperature_Change(app, Str(static_cast<float>(T)));
+        program::SetConditionValue(app, simulation::Field("temperature"), T);
         populations::PreparePopulations(app.pop, app.db);
         return populations::SelectedPopulations(app.pop);
     };
-    const simulation::ThermometryScan scan = simulation::ScanThermometry(
-        *model, simulation::ConditionsFromScreen(app), populationsAt, t1, t2, steps,
-        static_cast<std::size_t>(candidates), static_cast<std::size_t>(pairs), minimumShare);
+    const simulation::ThermometryScan scan =
+        simulation::ScanThermometry(*model, scanned, populationsAt, t1, t2, steps, static_cast<std::size_t>(candidates),
+                                    static_cast<std::size_t>(pairs), minimumShare);
 
     const Catalogue& cat = app.db.cat;
     auto label = [&](const simulation::ThermometryLine& line) {

@@ -25,14 +25,14 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
     float pressureTorr = 0.0f;
     if (gas) {
         try {
-            db.QuenchingComposition = database::ParseComposition(args.Get("composition"));
+            db.quenching.composition = database::ParseComposition(args.Get("composition"));
         } catch (const std::invalid_argument& e) {
             throw std::invalid_argument(std::string("option --composition: ") + e.what());
         }
-        db.QuenchingSource = 3;
-        db.QuenchingTemperature = static_cast<float>(args.Number("temperature", 300.0));
+        db.quenching.source = 3;
+        db.quenching.temperature = static_cast<float>(args.Number("temperature", 300.0));
         pressureTorr = static_cast<float>(args.Number("pressure", 760.0));
-        if (!(db.QuenchingTemperature > 0.0f)) throw std::invalid_argument("option --temperature: must be above 0 K");
+        if (!(db.quenching.temperature > 0.0)) throw std::invalid_argument("option --temperature: must be above 0 K");
         if (!(pressureTorr >= 0.0f)) throw std::invalid_argument("option --pressure: must be 0 Torr or more");
     }
 
@@ -40,8 +40,8 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
     Shell quiet;
     database::SystemPrecompute(db, pressureTorr, quiet);
     if (gas) {
-        const auto q =
-            database::QuenchingRate(db.UpperQuenching, db.QuenchingComposition, db.QuenchingTemperature, pressureTorr);
+        const auto q = database::QuenchingRate(db.UpperQuenching, db.quenching.composition, db.quenching.temperature,
+                                               pressureTorr);
         err << "Quenching rate " << Trim(Format(q.rate, "0.000E+00")) << " s-1\n";
         for (const std::string& w : q.warnings) err << "Warning: " << w << "\n";
     }

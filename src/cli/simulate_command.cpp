@@ -54,9 +54,9 @@ int RunSimulate(const std::vector<std::string>& words, std::ostream& out, std::o
     if (!run.ok) return 1;
     if (args.Has("out")) {
         if (args.Has("independent"))
-            simulation::WriteSimulationIndependent(app, args.Get("out"));
+            simulation::WriteSimulationIndependent(app.sim, args.Get("out"));
         else
-            simulation::WriteSimulationTotal(app, args.Get("out"));
+            simulation::WriteSimulationTotal(app.sim, args.Get("out"));
     }
     if (args.Has("svg") && !WritePlot(app, args)) return 1;
 

@@ -8,24 +8,16 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/condition_options.h"
 #include "simulation/conditions.h"
 #include "state/app_state.h"
 
 namespace velmora::cli {
 
-/// Names (without "--") of the options that set simulation conditions, with "entry" and "data".
-const std::vector<std::string>& SimulationOptionNames();
-
-/// The simulation options that take no value.
-inline const std::vector<std::string> kSimulationFlags = {"absorbance"};
-
-/// One-line descriptions of the simulation options, for a command's usage text.
-std::string SimulationOptionsHelp();
-
-/// Sets the window's controls to the conditions the options give (ConditionsFromOptions), with
-/// the file name of --filter and the options of the populations and the written file
-/// (--thermal, --min-population, --noise). Call before the band system is selected.
-void ShowSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions);
+/// Makes the conditions the options give (ConditionsFromOptions) the conditions in force, with the
+/// options of the populations and the written file (--thermal, --min-population, --noise). Call
+/// before the band system is selected.
+void SetSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions);
 
 /// A Dialogs that writes every message to a stream (the messages the driver raises).
 class StreamDialogs final : public Dialogs {
@@ -55,8 +47,8 @@ struct SimulationRun {
 /// line of the selected band system.
 void RequireLinesInRange(const AppState& app);
 
-/// Starts the core on the database folder of --data with the first-run settings, reads the
-/// conditions of the options (ConditionsFromOptions) into the controls, selects the band system of --entry and runs
+/// Starts the core on the database folder of --data with the first-run settings, makes the
+/// conditions of the options (ConditionsFromOptions) those in force, selects the band system of --entry and runs
 /// "Calculate simulation" (after checking that the range holds a line, unless --limits takes it from the spectrum
 /// later). The app's dialogs must already point where messages should go. Throws std::invalid_argument when the range
 /// holds no grid point.

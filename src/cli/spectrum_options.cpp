@@ -10,7 +10,7 @@
 #include "experiment/spectrum_formats.h"
 #include "experiment/spectrum_list.h"
 #include "experiment/spectrum_units.h"
-#include "simulation/lineshapes.h"
+#include "simulation/conditions.h"
 
 namespace velmora::cli {
 
@@ -77,7 +77,8 @@ bool LoadCorrectedSpectrum(AppState& app, const Args& args) {
         }
     }
     // The intensity column is a property of the loaded spectrum, as in the program (0: automatic).
-    const experiment::SpectrumReading how = SpectrumReadingFromOptions(args, app.sim.Units);
+    const experiment::SpectrumReading how =
+        SpectrumReadingFromOptions(args, simulation::StoredValue(app.sim.conditions.unit));
     experiment::LoadSpectrum(app, args.Get("spectrum"), how.xUnit, how.column);
     if (app.exp.ExpCount == 0 || !app.exp.ReadProblem.empty() || !app.exp.ResponseProblem.empty()) return false;
     ApplyLimitedCorrection(app, args, "baseline", 99.0, &experiment::TxtBaseline_Change);
@@ -93,7 +94,7 @@ bool PrintComparison(const AppState& app, const std::string& command, const std:
     if (exp.ComparedPoints == 0) {
         // Most often the x column is in another unit than assumed.
         err << "velmora-cli " << command << ": "
-            << experiment::NothingComparedReason(exp, app.sim, simulation::UnitNameOf(app.db.cat, app.sim.Units))
+            << experiment::NothingComparedReason(exp, app.sim.result, simulation::AxisUnitName(app.sim.conditions.unit))
             << "; give the unit of its x column with --spectrum-units\n";
         return false;
     }
@@ -107,7 +108,8 @@ bool PrintComparison(const AppState& app, const std::string& command, const std:
     }
     out << exp.LblCorrelation << "\n" << exp.LblDeviation << "\n";
     out << exp.ComparedPoints << " of " << exp.ExpPoints + 1 << " experimental points compared between "
-        << Trim(Str(app.sim.Xini)) << " and " << Trim(Str(app.sim.Xend)) << (notice.empty() ? "" : "; " + notice)
+        << Trim(Str(static_cast<float>(app.sim.result.conditions.start))) << " and "
+        << Trim(Str(static_cast<float>(app.sim.result.conditions.end))) << (notice.empty() ? "" : "; " + notice)
         << "\n";
     return true;
 }

@@ -419,6 +419,11 @@ std::string Format(double value, std::string_view pattern) {
 
 std::string Str(double value) { return StrDigits(value, 15); }
 std::string Str(float value) { return StrDigits(static_cast<double>(value), 7); }
+std::string CompactStr(double value) {
+    std::string text = Str(static_cast<float>(value));
+    return Val(text) == value ? text : Str(value);
+}
+
 std::string Str(int value) { return value < 0 ? std::to_string(value) : " " + std::to_string(value); }
 
 double Val(std::string_view text) {

@@ -21,6 +21,10 @@ std::string Str(double value);
 /// The same for a single-precision value: up to 7 significant digits.
 std::string Str(float value);
 std::string Str(int value);
+/// The default form with the seven significant digits of a single-precision number when they
+/// read back as the value itself (" 0.35", " 2.5E+12"), else with all fifteen: a value typed
+/// reads as typed, a computed one keeps its precision.
+std::string CompactStr(double value);
 
 /// Length of the decimal number at the start of text: sign, digits and point, then an exponent
 /// (E or D, sign, digits) when digits follow its letter. 0 when there is no digit before it.

@@ -164,8 +164,6 @@ void FillFixedTables(Catalogue& cat) {
     cat.QuenchingUnitFactor.Resize(0, 1);
     cat.QuenchingUnitFactor(0) = 1.0;
     cat.QuenchingUnitFactor(1) = 1.0;
-
-    cat.SpeedOfLight = 2.9979E10;
 }
 
 void DimensionCatalogueArrays(DatabaseState& db, int count, int maxVUpper, int maxVLower, int maxN) {

@@ -52,7 +52,6 @@ struct Catalogue {
     Array1<double> PressureToTorr;           ///< (0..5)
     Array1<std::string> CollisionalFormula;  ///< (0..5)
     Array1<double> QuenchingUnitFactor;      ///< (0..1)
-    double SpeedOfLight = 2.9979E10;         ///< cm/s
 };
 
 }  // namespace velmora

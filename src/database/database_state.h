@@ -7,9 +7,24 @@
 
 #include "common/bounded_array.h"
 #include "database/catalogue_state.h"
+#include "database/gas_composition.h"
 #include "database/quenching_models.h"
 
 namespace velmora {
+
+namespace database {
+
+/// The collisional quenching of the upper levels that a pre-computation includes.
+struct LevelQuenching {
+    int source = 0;     ///< 0 none, 1 single value, 2 from the level files, 3 gas composition
+    double rate = 0.0;  ///< the single rate constant, us-1 Torr-1
+    /// The collision partners of a gas composition, and the gas temperature (K) their rates are
+    /// taken at.
+    GasComposition composition{{{"N2", 0.79}, {"O2", 0.21}}};
+    double temperature = 300.0;
+};
+
+}  // namespace database
 
 /// Term values of one state of the loaded band: (N 0..MaxN+4, F 1..2, p 1..2), cm-1. Double
 /// precision: a 32-bit term near 30 000-50 000 cm-1 has a grain of 0.002-0.004 cm-1, at the level of
@@ -50,16 +65,10 @@ struct DatabaseState {
     Array3<float> LevelEffLifetime;  ///< predissociation rate s-1 on input, then lifetime with it, ns
     Array3<float> LevelQuenchRate;   ///< us-1 Torr-1
 
-    // Quenching settings.
-    int QuenchingSource = 0;  ///< 0 none, 1 single value, 2 from files, 3 gas composition
-    float Quenching = 0.0f;   ///< us-1 Torr-1
-    int QuenchingUnits = 0;
-
-    // Quenching by a gas composition (source 3): the collision partners, the gas temperature the
-    // rates are taken at (the simulation temperature; the pressure comes with each computation),
-    // and the published models of the selected system's upper state (QUENCHING.DAT).
-    database::GasComposition QuenchingComposition{{{"N2", 0.79}, {"O2", 0.21}}};
-    float QuenchingTemperature = 300.0f;  ///< K
+    /// The quenching the yields of the level data include (the pressure comes with each
+    /// pre-computation), and the published models of the selected system's upper state by gas
+    /// partner (QUENCHING.DAT).
+    database::LevelQuenching quenching;
     database::StateQuenching UpperQuenching;
 
     // System data.

@@ -40,8 +40,8 @@ void CombineLevel(DatabaseState& db, int v, int k, int N, float pressureTorr, do
         effective = lifetime;
 
     // Yield = A / (A + k_pred + Q) = τ_eff,Q / τ_rad with τ_eff,Q = 1 / (1/τ_eff + Q).
-    const double q =
-        CollisionRateNs(db.QuenchingSource, db.Quenching, db.LevelQuenchRate(v, k, N), pressureTorr, compositionRate);
+    const double q = CollisionRateNs(db.quenching.source, db.quenching.rate, db.LevelQuenchRate(v, k, N), pressureTorr,
+                                     compositionRate);
     yield = lifetime != 0.0f ? static_cast<float>((1.0 / (1.0 / effective + q)) / lifetime) : 0.0f;
 
     db.UpperLevelData(v, C + k, N) = effective;
@@ -152,8 +152,8 @@ void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
             db.UpperLevelData(vUp, k, N) = static_cast<float>(db.UpperLevelData(vUp, k, N) * scale);
 
     const double compositionRate =
-        db.QuenchingSource == 3
-            ? QuenchingRate(db.UpperQuenching, db.QuenchingComposition, db.QuenchingTemperature, pressureTorr).rate
+        db.quenching.source == 3
+            ? QuenchingRate(db.UpperQuenching, db.quenching.composition, db.quenching.temperature, pressureTorr).rate
             : 0.0;
     for (const LevelRecord& r : records)
         for (int k = 1; k <= C; ++k) {

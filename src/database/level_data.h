@@ -22,8 +22,8 @@ void InitialiseLevelData(DatabaseState& db, int vUp);
 /// the file is the radiative lifetime of that level; the first one of an existing level also
 /// scales the computed lifetimes of every other level of vUp. Levels the band sums give no
 /// lifetime (they do not exist) keep empty rows. Needs the computed radiative lifetimes of vUp
-/// in UpperLevelData. pressureTorr sets the collision rate (with QuenchingTemperature for the
-/// gas composition). Throws FileError; then nothing of vUp has changed.
+/// in UpperLevelData. pressureTorr sets the collision rate (with the quenching's gas temperature
+/// for a composition). Throws FileError; then nothing of vUp has changed.
 void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr);
 
 }  // namespace velmora::database

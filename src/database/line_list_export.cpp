@@ -5,11 +5,11 @@
 #include <map>
 #include <tuple>
 
+#include "common/physical_constants.h"
 #include "database/band_loader.h"
 #include "database/line_positions.h"
 #include "database/line_rows.h"
 #include "database/nuclear_spin.h"
-#include "database/physical_constants.h"
 #include "database/state_descriptions.h"
 #include "database/system_precompute.h"
 

@@ -28,9 +28,6 @@
 
 namespace velmora::database {
 
-/// Second radiation constant c2 = hc/k, cm K.
-inline constexpr double kSecondRadiationConstant = 1.438776877;
-
 /// One rotational level of the list.
 struct ExportedLevel {
     int id = 0;           ///< 1-based, in order of energy

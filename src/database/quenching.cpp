@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "common/number_format.h"
 #include "database/band_loader.h"
 #include "database/system_precompute.h"
 
@@ -24,24 +23,12 @@ double QuenchingFactor(const Catalogue& cat, int units) {
     return factors.Contains(units) && factors(units) != 0.0 ? factors(units) : 1.0;
 }
 
-std::string SetQuenchingValue(DatabaseState& db, std::string_view text, float pressureTorr, Shell& shell) {
-    const double factor = QuenchingFactor(db.cat, db.QuenchingUnits);
-    // A rate constant is never negative; such a text is refused like a non-number.
-    if (!IsNumeric(text) || Val(text) < 0.0 || Val(text) * factor > kMaxQuenching)
-        return Trim(Str(static_cast<float>(db.Quenching / factor)));
-    // Changed and recomputed on a copy: a failure leaves value and system as they were.
+void Requench(DatabaseState& db, const LevelQuenching& quenching, float pressureTorr, Shell& shell) {
+    if (quenching.source < 0 || quenching.source > 3)
+        throw std::invalid_argument("quenching source " + std::to_string(quenching.source) +
+                                    " (0, 1, 2 or 3 expected)");
     DatabaseState work = db;
-    work.Quenching = static_cast<float>(Val(text) * factor);
-    Recompute(work, pressureTorr, shell);
-    db = std::move(work);
-    return std::string(text);
-}
-
-void SetQuenchingSource(DatabaseState& db, int index, float pressureTorr, Shell& shell) {
-    if (index < 0 || index > 3)
-        throw std::invalid_argument("quenching source " + std::to_string(index) + " (0, 1, 2 or 3 expected)");
-    DatabaseState work = db;
-    work.QuenchingSource = index;
+    work.quenching = quenching;
     Recompute(work, pressureTorr, shell);
     db = std::move(work);
 }

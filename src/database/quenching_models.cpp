@@ -7,16 +7,11 @@
 #include "common/errors.h"
 #include "common/list_reader.h"
 #include "common/numerics.h"
-#include "database/physical_constants.h"
+#include "common/physical_constants.h"
 
 namespace velmora::database {
 
 namespace {
-
-constexpr double kBoltzmann = 1.380649e-23;   ///< J K-1
-constexpr double kAvogadro = 6.02214076e23;   ///< mol-1
-constexpr double kGasConstantCal = 1.987204;  ///< cal mol-1 K-1 (thermochemical calorie)
-constexpr double kPascalPerTorr = 101325.0 / 760.0;
 
 struct FormName {
     const char* name;
@@ -109,11 +104,11 @@ double CrossSection(const PartnerQuenching& m, double T) {
 
 double RateCoefficient(const PartnerQuenching& m, double T, double radicalMass) {
     if (m.form == QuenchingForm::Arrhenius)
-        return m.c[0] * std::pow(T, m.c[1]) * std::exp(-m.c[2] / (kGasConstantCal * T)) / kAvogadro;
+        return m.c[0] * std::pow(T, m.c[1]) * std::exp(-m.c[2] / (kGasConstantCalorie * T)) / kAvogadroConstant;
     // Mean relative speed of the pair, m/s, with the reduced mass in kg.
     const double partnerMass = MolarMass(m.partner);
-    const double mu = radicalMass * partnerMass / (radicalMass + partnerMass) / kAvogadro * 1e-3;
-    const double speed = std::sqrt(8.0 * kBoltzmann * T / (kPi * mu));
+    const double mu = radicalMass * partnerMass / (radicalMass + partnerMass) / kAvogadroConstant * 1e-3;
+    const double speed = std::sqrt(8.0 * kBoltzmannConstant * T / (kPi * mu));
     return CrossSection(m, T) * 1e-16 * speed * 100.0;  // Å² -> cm², m/s -> cm/s
 }
 
@@ -130,7 +125,7 @@ CompositionQuenching QuenchingRate(const StateQuenching& models, const GasCompos
         return q;
     }
     const double radicalMass = MolarMass(models.molecule);
-    const double density = pressureTorr * kPascalPerTorr / (kBoltzmann * T) * 1e-6;  // cm-3
+    const double density = pressureTorr * kPascalPerTorr / (kBoltzmannConstant * T) * 1e-6;  // cm-3
     std::string missing, outside, zero;
     for (const auto& [partner, x] : gas.partners) {
         const PartnerQuenching* m = models.Find(partner);

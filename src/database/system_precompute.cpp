@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "common/errors.h"
+#include "common/physical_constants.h"
 #include "database/band_loader.h"
 #include "database/catalogue.h"
 #include "database/level_data.h"
 #include "database/line_positions.h"
-#include "database/physical_constants.h"
 
 namespace velmora::database {
 
@@ -111,7 +111,7 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     // The quenching models of the upper state (none when the database has no model file; then
     // quenching by a gas composition, which needs them, cannot be computed).
     const std::string models = db.AppPath + kQuenchingModelsFile;
-    if (db.QuenchingSource == 3 && !std::filesystem::exists(models))
+    if (db.quenching.source == 3 && !std::filesystem::exists(models))
         throw FileError::In(models, "file not found: quenching by a gas composition needs its quenching models");
     db.UpperQuenching = std::filesystem::exists(models)
                             ? ReadQuenchingModels(models).For(cat.MoleculeCode(entry), cat.StateLabel(1, entry))

@@ -13,6 +13,7 @@
 #include "display/decimate.h"
 #include "display/plot_draw.h"
 #include "experiment/comparison.h"
+#include "simulation/condition_view.h"
 #include "table/table_model.h"
 
 namespace velmora::display {
@@ -20,10 +21,7 @@ namespace velmora::display {
 namespace {
 
 /// x of simulation grid point i.
-inline double GridX(const SimulationState& sim, int i) {
-    return static_cast<double>(sim.Xini) +
-           static_cast<double>(i) * static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
-}
+inline double GridX(const simulation::Spectrum& sim, int i) { return sim.grid.X(i); }
 
 /// The residual strip is drawn: an experimental spectrum is loaded and residuals are shown.
 bool ResidualsShown(const AppState& s) { return s.exp.ExpCount > 0 && s.plot.HideResiduals == 0; }
@@ -51,6 +49,11 @@ void ApplyColorScheme(PlotState& p) {
 int LevelColor(const PlotState& p, int k) {
     if (k < 0 || k >= 15) return 14;
     return p.BandColor[static_cast<std::size_t>(k)][p.intColor == 1 ? 1 : 0];
+}
+
+ShownRange RangeShown(const AppState& s) {
+    const simulation::SimulationConditions& c = simulation::ShownConditions(s.sim);
+    return {static_cast<float>(c.start), static_cast<float>(c.end), simulation::StoredValue(c.unit)};
 }
 
 bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
@@ -197,7 +200,7 @@ void DrawYAxis(const AppState& s, PlotContext& ctx) {
 
 void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
     PlotState& p = s.plot;
-    SimulationState& sim = s.sim;
+    const simulation::Spectrum& sim = s.sim.result;
     // On screen the trace follows the scheme; a printed page keeps black on white.
     if (!ctx.printing) ApplyColorScheme(p);
     const double zy = p.ZoomY, ymax = p.YMax;
@@ -211,40 +214,41 @@ void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
     } else {
         p.TraceScale = 1.0f;
     }
-    const int n = sim.NPoints;
-    const int nsel = s.pop.NVibSel;
-    if (n < 1 || sim.PointsPerWidth <= 0 || !(sim.GridWidth > 0.0f) || sim.SimTotal.Empty() || sim.SimTotal.Hi() < n)
+    const int n = sim.grid.last;
+    const int nsel = static_cast<int>(sim.levels.size());
+    if (n < 1 || sim.grid.pointsPerWidth <= 0 || !(sim.grid.gridWidth > 0.0f) || sim.total.Empty() ||
+        sim.total.Hi() < n)
         return;
     const double ts = p.TraceScale;
-    const double dx = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
+    const double dx = sim.grid.Step();
 
     // Only intervals near the view can touch it.
-    const double a = std::floor((L - sim.Xini) / dx) - 1.0, b = std::ceil((R - sim.Xini) / dx) + 1.0;
+    const double a = std::floor((L - sim.grid.start) / dx) - 1.0, b = std::ceil((R - sim.grid.start) / dx) + 1.0;
     const int iFirst = static_cast<int>(std::clamp(a, 0.0, static_cast<double>(n - 1)));
     const int iLast = static_cast<int>(std::clamp(b, 0.0, static_cast<double>(n - 1)));
 
     const int mode = p.DisplayMode;
     const double threshold = 0.002 / zy;
-    const bool bandsOk = nsel >= 1 && !sim.SimBand.Empty() && sim.SimBand.Hi(0) >= nsel && sim.SimBand.Hi(1) >= n;
+    const bool bandsOk = nsel >= 1 && !sim.bands.Empty() && sim.bands.Hi(0) >= nsel && sim.bands.Hi(1) >= n;
 
     if (mode == 0) {
         if (nsel < 1) return;
         PolylineDecimator trace(ctx.plot, Palette(color), L, ctx.columnWidth);
-        const bool noisy = sim.NoiseLevel >= 0.00001f;
+        const bool noisy = s.sim.NoiseLevel >= 0.00001f;
         bool first = true;
         double prevY = 0.0;
         for (int i = iFirst; i <= iLast; ++i) {
             const double x0 = GridX(sim, i), x1 = GridX(sim, i + 1);
             if (!((L < x0 && x0 < R) || (L < x1 && x1 < R))) continue;
-            const double y0 = ts * sim.SimTotal(i) + o, y1 = ts * sim.SimTotal(i + 1) + o;
+            const double y0 = ts * sim.total(i) + o, y1 = ts * sim.total(i + 1) + o;
             if (!noisy) {
                 trace.Segment(x0, y0, x1, y1);
                 continue;
             }
             if (first) prevY = y0;
             first = false;
-            p.NoiseSample = static_cast<float>(sim.Noise.Next());
-            const double yn = 0.5 * sim.NoiseLevel * p.NoiseSample + y1;
+            p.NoiseSample = static_cast<float>(s.sim.Noise.Next());
+            const double yn = 0.5 * s.sim.NoiseLevel * p.NoiseSample + y1;
             trace.Segment(x0, prevY, x1, yn);
             prevY = yn;
         }
@@ -256,8 +260,7 @@ void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
     std::deque<PolylineDecimator> contours;
     std::deque<VerticalStrokeMerger> areas;
     for (int k = 1; k <= nsel; ++k) {
-        const int v = RoundHalfEven(s.pop.VibList(k));
-        weight[static_cast<std::size_t>(k)] = s.pop.PopVibSel.Contains(v) ? s.pop.PopVibSel(v) : 0.0;
+        weight[static_cast<std::size_t>(k)] = sim.weights[static_cast<std::size_t>(k - 1)];
         const Rgb c = Palette(LevelColor(p, k));
         if (mode == 1)
             contours.emplace_back(ctx.plot, c, L, ctx.columnWidth);
@@ -272,7 +275,7 @@ void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
         double s0 = 0.0, s1 = 0.0;  // stack bottoms at x0 and x1
         for (int k = 1; k <= nsel; ++k) {
             const double w = weight[static_cast<std::size_t>(k)];
-            const double va = w * sim.SimBand(k, i), vb = w * sim.SimBand(k, i + 1);
+            const double va = w * sim.bands(k, i), vb = w * sim.bands(k, i + 1);
             if (va > threshold || vb > threshold) {
                 if (mode == 1) {
                     contours[static_cast<std::size_t>(k - 1)].Segment(x0, ts * va + o, x1, ts * vb + o);
@@ -385,7 +388,8 @@ void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
     const bool exp = ExperimentShown(s);
     // The total trace needs a legend only beside an experimental one.
     if (p.DisplayMode == 0 && !exp) return;
-    const int nsel = s.pop.NVibSel;
+    const simulation::Spectrum& sim = s.sim.result;
+    const int nsel = static_cast<int>(sim.levels.size());
     const int rows = p.DisplayMode == 0 ? 2 : nsel + (exp ? 1 : 0);
     const double bottom = 100.0 / zy - (rows + 1.9) * h;
     c.Box(x0, top, x1, bottom, Palette(p.BackColorIndex), true);
@@ -395,11 +399,10 @@ void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
         c.Text(tx, top - 2.0 * h, "Sim.", Palette(simColor));
         return;
     }
-    for (int k = 1; k <= nsel; ++k) {
-        const double v = RoundHalfEven(s.pop.VibList(k));
-        c.Text(tx, top - k * h, Format(v, s.pop.PopState == ElectronicState::Upper ? "v' = #0" : "v'' = #0"),
+    const bool upper = simulation::PopulatedState(sim.conditions.kind) == ElectronicState::Upper;
+    for (int k = 1; k <= nsel; ++k)
+        c.Text(tx, top - k * h, Format(sim.levels[static_cast<std::size_t>(k - 1)], upper ? "v' = #0" : "v'' = #0"),
                Palette(LevelColor(p, k)));
-    }
     if (exp) c.Text(tx, top - (nsel + 1) * h, "Exp.", Palette(expColor));
 }
 
@@ -443,11 +446,12 @@ void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
     if (db.BandData.Empty() || !cat.NMaxVib.Contains(irad, 2)) return;
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
     const Rgb fore = Palette(p.ForeColorIndex);
-    const bool upperFixed = s.pop.PopState == ElectronicState::Upper;
+    const bool upperFixed = simulation::PopulatedState(s.sim.result.conditions.kind) == ElectronicState::Upper;
     const int jMax = cat.NMaxVib(irad, upperFixed ? 2 : 1);
-    for (int k = 1; k <= s.pop.NVibSel; ++k) {
+    const std::vector<int>& levels = s.sim.result.levels;
+    for (int k = 1; k <= static_cast<int>(levels.size()); ++k) {
         const double Y = 105.0 - 6.0 * k;
-        const int fixed = RoundHalfEven(s.pop.VibList(k));
+        const int fixed = levels[static_cast<std::size_t>(k - 1)];
         const Rgb labelColor = p.DisplayMode == 2 ? fore : Palette(LevelColor(p, k));
         CombBack back(ctx.plot, L, R, Y / zy, fore);
         for (int j = 0; j <= jMax; ++j) {
@@ -455,7 +459,7 @@ void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
             const double origin = db.BandData.Contains(4, vu, vl) ? db.BandData(4, vu, vl) : 0.0;
             // A band without origin does not exist: no tooth, the comb runs on.
             if (!(origin > 0.0)) continue;
-            const double x = WavenumberToAxis(origin, s.sim.Units);
+            const double x = WavenumberToAxis(origin, RangeShown(s).units);
             if (!back.Next(x)) continue;
             ctx.plot.Line(x, (102.0 - 6.0 * k) / zy, x, (105.0 - 6.0 * k) / zy, fore);
             ctx.plot.Text(x + ctx.columnWidth, Y / zy, "(" + Format(vu, "0") + "," + Format(vl, "0") + ")", labelColor);
@@ -496,6 +500,8 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
     const Rgb fore = Palette(p.ForeColorIndex), nameColor = Palette(9);
     const int hund = s.table.intHund != 0 ? 1 : 0;
+    const int units = RangeShown(s).units;
+    const double lineShift = s.sim.widths.lineShift;
     const double textHeight = ctx.plot.TextHeight("1");
     // Labels of every branch printed so far: a label that would overlap one is left out (the
     // branch sets 1..12 and 13..24 share their rows, and neighbouring rows come close).
@@ -510,7 +516,7 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
         for (int N = nFirst; N <= nLast; ++N) {
             const double nu = db.LineData(4, b, N);
             if (!(nu > 0.0)) continue;  // no line
-            const double x = WavenumberToAxis(nu, s.sim.Units) + s.sim.LineShift;
+            const double x = WavenumberToAxis(nu, units) + lineShift;
             if (back.HasPrevious()) {
                 // The comb turns back at a band head: later teeth point the other way.
                 const int sign = x > back.Previous() ? 1 : (x < back.Previous() ? -1 : 0);

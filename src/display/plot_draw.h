@@ -32,6 +32,14 @@ struct PlotContext {
     double yLabelsAspect = 1.0;
 };
 
+/// The range of the spectrum shown (the last simulation's, or the conditions' before the first),
+/// in single precision as the plot window holds it, and its axis unit.
+struct ShownRange {
+    float start, end;
+    int units;
+};
+ShownRange RangeShown(const AppState& s);
+
 /// Palette colour of a palette index.
 inline Rgb Palette(int index) { return PaletteColor(index); }
 

@@ -13,7 +13,7 @@ void frmSimulation_Load(AppState& s) {
     s.plot.HideResiduals = 1;
     s.exp.Multiply = 1.0f;
     s.pop.SpinFactor = 0.5f;
-    s.sim.GateMode = 0;
+    s.sim.conditions.gate = simulation::GateMode::TotalIntegration;
 }
 
 PlotWindowLayout LayOutPlotWindow(int W, int H) {
@@ -58,7 +58,7 @@ void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
 
     axis.SetBackColor(Palette(p.BackColorIndex));
     axis.Clear();
-    p.AxisCaption = AxisCaption(s.sim.Units);
+    p.AxisCaption = AxisCaption(RangeShown(s).units);
     const double centre = L + (R - L) / 2.0;
     axis.Text(centre - axis.TextWidth(p.AxisCaption) / 2.0, 0.5, p.AxisCaption, Palette(p.ForeColorIndex));
 
@@ -85,7 +85,7 @@ void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
 
 std::string TxtZoomX_Change(AppState& s, std::string_view text) {
     s.plot.TxtZoomX = std::string(text);
-    if (ApplyZoomXText(s.plot, text, s.sim.Xini, s.sim.Xend)) s.RequestRedraw();
+    if (ApplyZoomXText(s.plot, text, RangeShown(s).start, RangeShown(s).end)) s.RequestRedraw();
     return s.plot.TxtZoomX;
 }
 
@@ -94,13 +94,13 @@ std::string UpDZoomX_Change(AppState& s, int value) {
     const float z = static_cast<float>(value) / 2.0f;
     if (z >= 0.1f) s.plot.ZoomX = z;
     std::string text = TxtZoomX_Change(s, Trim(Str(s.plot.ZoomX)));
-    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
+    RecomputeViewWindow(s.plot, RangeShown(s).start, RangeShown(s).end);
     return text;
 }
 
 void SldX_Change(AppState& s, double value) {
     s.plot.SldX = static_cast<float>(std::clamp(value, 0.0, 100.0));
-    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);
+    RecomputeViewWindow(s.plot, RangeShown(s).start, RangeShown(s).end);
     s.RequestRedraw();
 }
 

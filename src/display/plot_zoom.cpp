@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/number_format.h"
+#include "display/plot_draw.h"
 #include "display/plot_frame.h"
 
 namespace velmora::display {
@@ -19,7 +20,8 @@ double ViewCentre(const PlotState& p) { return (static_cast<double>(p.ViewLeft) 
 
 void SetHorizontalView(AppState& s, double zoom, double centre) {
     PlotState& p = s.plot;
-    const double Xini = s.sim.Xini, w = static_cast<double>(s.sim.Xend) - Xini;
+    const ShownRange range = RangeShown(s);
+    const double Xini = range.start, w = static_cast<double>(range.end) - Xini;
     if (!(w > 0.0) || !std::isfinite(zoom) || !std::isfinite(centre)) return;
     zoom = std::clamp(zoom, 0.1, kMaxGestureZoom);
     p.ZoomX = static_cast<float>(zoom);
@@ -27,7 +29,7 @@ void SetHorizontalView(AppState& s, double zoom, double centre) {
     p.UpDZoomX = UpDownValue(zoom);
     // Slider 0 centres the view on the range end, 100 on its start.
     p.SldX = static_cast<float>(std::clamp(100.0 * (1.0 - (centre - Xini) / w), 0.0, 100.0));
-    RecomputeViewWindow(p, s.sim.Xini, s.sim.Xend);
+    RecomputeViewWindow(p, range.start, range.end);
     s.RequestRedraw();
 }
 
@@ -49,7 +51,8 @@ void PicSimulation_Wheel(AppState& s, double x, double notches) {
 }
 
 void PicSimulation_ZoomTo(AppState& s, double x0, double y0, double x1, double y1) {
-    const double width = std::fabs(x1 - x0), range = static_cast<double>(s.sim.Xend) - s.sim.Xini;
+    const ShownRange shown = RangeShown(s);
+    const double width = std::fabs(x1 - x0), range = static_cast<double>(shown.end) - shown.start;
     if (!(width > 0.0) || !(range > 0.0)) return;
     SetHorizontalView(s, range / width, (x0 + x1) / 2.0);
     // Heights are percent of full scale, and full scale sits at 100 / ZoomY.

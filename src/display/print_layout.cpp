@@ -6,7 +6,7 @@
 #include "common/number_format.h"
 #include "display/plot_draw.h"
 #include "experiment/comparison.h"
-#include "simulation/lineshapes.h"
+#include "simulation/condition_view.h"
 #include "table/table_model.h"
 
 namespace velmora::display {
@@ -100,7 +100,8 @@ std::string SpectrumPageTitle(const AppState& s) {
     const int irad = s.db.irad;
     std::string title = "Simulation   ";
     if (cat.MoleculeName.Contains(irad)) title = "Simulation   " + cat.MoleculeName(irad) + cat.SystemLabel(irad);
-    if (cat.KindName.Contains(s.sim.Kind)) title += "  " + cat.KindName(s.sim.Kind);
+    const int kind = simulation::StoredValue(simulation::ShownConditions(s.sim).kind);
+    if (cat.KindName.Contains(kind)) title += "  " + cat.KindName(kind);
     const ExperimentState& e = s.exp;
     if (ExperimentShown(s) && e.ExpCurrent >= 0 && e.ExpCurrent < static_cast<int>(e.ExpFiles.size()))
         title += "          Exp. spectra: " + e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)].Title;
@@ -109,18 +110,21 @@ std::string SpectrumPageTitle(const AppState& s) {
 
 namespace {
 
-std::string Number(float value) { return Trim(Str(value)); }
+/// A number as the page prints it: seven significant digits.
+std::string Number(double value) { return Trim(Str(static_cast<float>(value))); }
 
-/// "Temperature 3000 K (thermalized system)", or the temperatures of the edited populations.
-std::string TemperatureLine(const AppState& s) {
+/// "Temperature 3000 K (thermalized system)", or the temperatures of the edited populations of
+/// the levels simulated.
+std::string TemperatureLine(const AppState& s, const simulation::Spectrum& result) {
     const PopulationState& pop = s.pop;
-    if (pop.ThermalFlag == 1) return "Temperature " + Number(pop.Temperature) + " K (thermalized system)";
+    if (pop.ThermalFlag == 1) return "Temperature " + Number(result.conditions.temperature) + " K (thermalized system)";
     std::string line = "Populations not thermalized: vibrational ";
     line += s.popwin.VibrationalMode == DistributionMode::Thermal ? Number(pop.TVib) + " K" : std::string("as edited");
     line += "; rotational";
-    const std::string prime = pop.PopState == ElectronicState::Upper ? "'" : "''";
-    for (int k = 1; k <= pop.NVibSel && pop.VibList.Contains(k); ++k) {
-        const int v = static_cast<int>(pop.VibList(k));
+    const bool upper = simulation::PopulatedState(result.conditions.kind) == ElectronicState::Upper;
+    const std::string prime = upper ? "'" : "''";
+    for (int k = 1; k <= static_cast<int>(result.levels.size()); ++k) {
+        const int v = result.levels[static_cast<std::size_t>(k - 1)];
         const bool thermal = pop.TRot.Contains(v) && pop.TRot(v) >= 0.0f;
         line += (k > 1 ? ", v" : " v") + prime + "=" + std::to_string(v) + " " +
                 (thermal ? Number(pop.TRot(v)) + " K" : std::string("as edited"));
@@ -132,25 +136,29 @@ std::string TemperatureLine(const AppState& s) {
 
 std::vector<std::string> SpectrumPageConditions(const AppState& s) {
     const Catalogue& cat = s.db.cat;
-    const SimulationState& sim = s.sim;
-    const std::string unit = simulation::UnitNameOf(cat, sim.Units);
+    const simulation::Spectrum& result = s.sim.result;
+    const simulation::SimulationConditions& c = result.conditions;
+    const std::string unit = simulation::AxisUnitName(c.unit);
     std::vector<std::string> lines;
-    lines.push_back("Range " + Number(sim.Xini) + " to " + Number(sim.Xend) + " " + unit + "    " + TemperatureLine(s));
+    lines.push_back("Range " + Number(c.start) + " to " + Number(c.end) + " " + unit + "    " +
+                    TemperatureLine(s, result));
 
-    std::string instrument = "Lineshape " + cat.LineshapeName.ValueAt(sim.Lineshape);
-    if (sim.Lineshape == 3) instrument += " (" + Number(sim.LorentzPercent) + " % Lorentzian)";
-    instrument += ", instrumental resolution " + Number(sim.InstrumentalResolution) + " " + unit + " (FWHM)";
+    const int shape = simulation::StoredValue(c.lineshape);
+    std::string instrument = "Lineshape " + (shape <= 3 ? cat.LineshapeName.ValueAt(shape)
+                                                        : std::string(simulation::kConvolvedLineshapeNames[shape - 4]));
+    if (c.lineshape == simulation::Lineshape::Voigt) instrument += " (" + Number(c.lorentzPercent) + " % Lorentzian)";
+    instrument += ", instrumental resolution " + Number(c.resolution) + " " + unit + " (FWHM)";
     std::vector<std::string> broadening;
-    if (sim.DopplerBroadening != 0) broadening.push_back("Doppler");
-    if (sim.CollisionalBroadening != 0) broadening.push_back("collisional");
-    if (sim.PredissociationBroadening != 0) broadening.push_back("predissociation");
+    if (c.dopplerBroadening) broadening.push_back("Doppler");
+    if (c.collisionalBroadening) broadening.push_back("collisional");
+    if (c.predissociationBroadening) broadening.push_back("predissociation");
     if (!broadening.empty()) {
         instrument += ", with ";
         for (std::size_t i = 0; i < broadening.size(); ++i)
             instrument += (i == 0 ? "" : i + 1 == broadening.size() ? " and " : ", ") + broadening[i];
-        instrument += " broadening: total width " + Format(sim.TotalWidth, "##0.0###") + " " + unit;
+        instrument += " broadening: total width " + Format(result.widths.totalWidth, "##0.0###") + " " + unit;
     }
-    instrument += "    Pressure " + Number(sim.Pressure) + " Torr";
+    instrument += "    Pressure " + Number(c.pressure) + " Torr";
     lines.push_back(instrument);
 
     const ExperimentState& e = s.exp;
@@ -196,7 +204,7 @@ void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
     const Rgb black = Palette(0);
     page.Box(L, (1.05 * ymax + extra) / zy, R, -0.05 * ymax / zy, black, false);
 
-    const std::string caption = AxisCaption(s.sim.Units);
+    const std::string caption = AxisCaption(RangeShown(s).units);
     page.Text(L + span / 2.0 - page.TextWidth(caption) / 2.0, -0.08 * ymax / zy * aspect, caption, black);
 
     PlotContext ctx{page, page};
@@ -333,7 +341,7 @@ void DrawClipboardPicture(AppState& s, Canvas& pic) {
     ctx.labelTop = B - gap * uy;
     ctx.labelLimitStart = L - left * ux;
     DrawXAxisLabels(s, ctx);
-    const std::string caption = AxisCaption(s.sim.Units);
+    const std::string caption = AxisCaption(RangeShown(s).units);
     pic.Text(L + span / 2.0 - pic.TextWidth(caption) / 2.0, B - (line + 2.0 * gap) * uy, caption, fore);
 }
 

@@ -15,27 +15,24 @@ const std::string kNothingCompared = "no point compared";
 
 }  // namespace
 
-float GridX(const SimulationState& sim, int i) {
-    return static_cast<float>(static_cast<double>(sim.Xini) +
-                              static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth);
-}
+float GridX(const simulation::Spectrum& sim, int i) { return static_cast<float>(sim.grid.X(i)); }
 
-bool BuildSimX(ExperimentState& exp, const SimulationState& sim) {
-    const int n = sim.NPoints;
-    if (n < 1 || sim.PointsPerWidth == 0 || sim.SimTotal.Empty() || sim.SimTotal.Lo() > 0 || sim.SimTotal.Hi() < n)
+bool BuildSimX(ExperimentState& exp, const simulation::Spectrum& sim) {
+    const int n = sim.grid.last;
+    if (n < 1 || sim.grid.pointsPerWidth == 0 || sim.total.Empty() || sim.total.Lo() > 0 || sim.total.Hi() < n)
         return false;
     if (exp.SimX.Lo() != 0 || exp.SimX.Hi() != n) exp.SimX.Resize(0, n);
     for (int i = 0; i <= n; ++i) exp.SimX(i) = GridX(sim, i);
     return true;
 }
 
-bool SimulationAt(const ExperimentState& exp, const SimulationState& sim, float x, double& s) {
-    if (!(x >= sim.Xini && x <= sim.Xend)) return false;
-    auto total = [&sim](int m) { return static_cast<double>(sim.SimTotal(m)); };
-    return InterpolateOnGrid(exp.SimX, sim.NPoints, x, total, s);
+bool SimulationAt(const ExperimentState& exp, const simulation::Spectrum& sim, float x, double& s) {
+    if (!(x >= sim.conditions.start && x <= sim.conditions.end)) return false;
+    auto total = [&sim](int m) { return static_cast<double>(sim.total(m)); };
+    return InterpolateOnGrid(exp.SimX, sim.grid.last, x, total, s);
 }
 
-void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, float zoomY) {
+void CompareWithSimulation(ExperimentState& exp, const simulation::Spectrum& sim, float zoomY) {
     if (!(zoomY > 0.0f)) zoomY = 1.0f;
     const bool grid = BuildSimX(exp, sim);
     const int last = std::min(exp.ExpPoints - 1, exp.ExpX.Hi() - 1);
@@ -109,34 +106,38 @@ void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, flo
                                        : std::string(kNothingCompared));
 }
 
-std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim) {
+std::string ProbableSpectrumUnit(const ExperimentState& exp, const simulation::Spectrum& sim) {
     const auto [lo, hi] = SpectrumExtent(exp);
-    if (!(lo > 0.0) || !(sim.Xini > 0.0f) || !(sim.Xend > sim.Xini)) return {};
+    const double start = sim.conditions.start, end = sim.conditions.end;
+    const int units = simulation::StoredValue(sim.conditions.unit);
+    if (!(lo > 0.0) || !(start > 0.0) || !(end > start)) return {};
     // A file that states its unit is read in it: another unit would contradict the file.
     if (exp.ReadUnitDeclared) return {};
     // The x values as the file was read (before their conversion to the axis unit), and both
     // ranges as vacuum wavelengths in Å (air and vacuum differ too little to matter here).
     const bool known = exp.ExpCurrent >= 0 && exp.ExpCurrent < static_cast<int>(exp.ExpFiles.size());
     const int read =
-        ReadXUnit(known ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].XUnit : kAutomaticXUnit, sim.Units);
-    const double a = ConvertAxisValue(lo, sim.Units, read), b = ConvertAxisValue(hi, sim.Units, read);
-    auto angstrom = [](double x, int units) { return ConvertAxisValue(x, units, 1); };
-    const double simA = angstrom(sim.Xini, sim.Units), simB = angstrom(sim.Xend, sim.Units);
+        ReadXUnit(known ? exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].XUnit : kAutomaticXUnit, units);
+    const double a = ConvertAxisValue(lo, units, read), b = ConvertAxisValue(hi, units, read);
+    auto angstrom = [](double x, int u) { return ConvertAxisValue(x, u, 1); };
+    const double simA = angstrom(start, units), simB = angstrom(end, units);
     const double simLo = std::min(simA, simB), simHi = std::max(simA, simB);
     // Another unit the values may be in: wavenumbers, nm (above 1000 the automatic reading takes
     // them as Å), or Å.
     auto family = [](int u) { return u == 3 ? 3 : (u >= 4 ? 4 : 1); };
-    for (const auto& [units, name] : {std::pair<int, const char*>{3, "cm-1"}, {4, "nm"}, {1, "\u00C5"}}) {
-        if (family(units) == family(read)) continue;
-        const double p = angstrom(a, units), q = angstrom(b, units);
+    for (const auto& [other, name] : {std::pair<int, const char*>{3, "cm-1"}, {4, "nm"}, {1, "\u00C5"}}) {
+        if (family(other) == family(read)) continue;
+        const double p = angstrom(a, other), q = angstrom(b, other);
         if (std::min(p, q) <= simHi && std::max(p, q) >= simLo) return name;
     }
     return {};
 }
 
-std::string NothingComparedReason(const ExperimentState& exp, const SimulationState& sim, const std::string& unitName) {
-    std::string text = "no experimental point lies in the simulation range " + Trim(Str(sim.Xini)) + ".." +
-                       Trim(Str(sim.Xend)) + " " + unitName;
+std::string NothingComparedReason(const ExperimentState& exp, const simulation::Spectrum& sim,
+                                  const std::string& unitName) {
+    std::string text = "no experimental point lies in the simulation range " +
+                       Trim(Str(static_cast<float>(sim.conditions.start))) + ".." +
+                       Trim(Str(static_cast<float>(sim.conditions.end))) + " " + unitName;
     if (!HasExperimentalPoints(exp)) return text;
     const auto [lo, hi] = SpectrumExtent(exp);
     text += "; the spectrum spans " + Trim(Str(static_cast<float>(lo))) + ".." + Trim(Str(static_cast<float>(hi))) +
@@ -146,6 +147,6 @@ std::string NothingComparedReason(const ExperimentState& exp, const SimulationSt
     return text;
 }
 
-void CompareWithSimulation(AppState& app) { CompareWithSimulation(app.exp, app.sim, app.plot.ZoomY); }
+void CompareWithSimulation(AppState& app) { CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY); }
 
 }  // namespace velmora::experiment

@@ -7,7 +7,7 @@
 #include "common/bounded_array.h"
 #include "common/numerics.h"
 #include "experiment/experiment_state.h"
-#include "simulation/simulation_state.h"
+#include "simulation/simulate.h"
 
 namespace velmora {
 struct AppState;
@@ -15,12 +15,12 @@ struct AppState;
 
 namespace velmora::experiment {
 
-/// x of simulation grid point i: Xini + GridWidth × i / PointsPerWidth, held in single precision.
-float GridX(const SimulationState& sim, int i);
+/// x of grid point i of a simulated spectrum, held in single precision.
+float GridX(const simulation::Spectrum& s, int i);
 
-/// Rebuilds SimX(0..NPoints) over the simulation grid. Returns false when there is no grid to
-/// compare with (no simulation yet, or fewer than two grid points).
-bool BuildSimX(ExperimentState& exp, const SimulationState& sim);
+/// Rebuilds SimX(0..last) over the grid of a simulated spectrum. Returns false when there is no
+/// grid to compare with (no simulation yet, or fewer than two grid points).
+bool BuildSimX(ExperimentState& exp, const simulation::Spectrum& s);
 
 /// Linear interpolation at x of values f(m) given on the grid SimX(0..nPoints): between the
 /// grid points j and j + 1 that enclose x. Returns false when x lies outside the grid (no
@@ -36,9 +36,9 @@ bool InterpolateOnGrid(const Array1<float>& SimX, int nPoints, float x, const Va
     return true;
 }
 
-/// The total simulation at an experimental x, for an x inside the range Xini..Xend and on the
+/// The total of a simulated spectrum at an experimental x, for an x inside its range and on the
 /// grid SimX (built by BuildSimX); false when the point is not compared.
-bool SimulationAt(const ExperimentState& exp, const SimulationState& sim, float x, double& s);
+bool SimulationAt(const ExperimentState& exp, const simulation::Spectrum& sim, float x, double& s);
 
 /// How the comparison's chi-square is formed, as its label shows it: the squared differences of
 /// simulation s and experiment e, both on the scale of a peak of 100, summed over the compared
@@ -46,13 +46,13 @@ bool SimulationAt(const ExperimentState& exp, const SimulationState& sim, float 
 inline constexpr const char* kChiSquareFormula = "(\xCE\xA3(s-e)\xC2\xB2/100)";
 
 /// Fills SimAtExp and Residual for the experimental points 0..ExpPoints - 1 that lie in the
-/// simulation range Xini..Xend (and on the grid), computes the peak correlation (Pearson r of
+/// range of a simulated spectrum (and on its grid), computes the peak correlation (Pearson r of
 /// experiment and simulation at those points) and the chi-square Σ(s - e)² / 100, and writes
 /// LblCorrelation and LblDeviation. Residuals are divided by the vertical zoom. Points that
 /// define no correlation (fewer than kMinComparedPoints, all at one x, a flat spectrum or a
 /// flat simulation) set CompareProblem, and the correlation label says there is nothing to
 /// compare.
-void CompareWithSimulation(ExperimentState& exp, const SimulationState& sim, float zoomY);
+void CompareWithSimulation(ExperimentState& exp, const simulation::Spectrum& sim, float zoomY);
 
 /// The fewest compared points a peak correlation is computed from (two always correlate by ±1).
 inline constexpr int kMinComparedPoints = 3;
@@ -63,10 +63,11 @@ void CompareWithSimulation(AppState& app);
 /// The unit the x values of a spectrum are probably written in ("cm-1", "nm" or "Å", another
 /// than the one they were read in), judged by which reading would put the spectrum into the
 /// simulation range; empty when none would, or when the file stated the unit of its x.
-std::string ProbableSpectrumUnit(const ExperimentState& exp, const SimulationState& sim);
+std::string ProbableSpectrumUnit(const ExperimentState& exp, const simulation::Spectrum& sim);
 
 /// Why no experimental point was compared: the simulation range and the spectrum's x range (in
 /// the axis unit, named) and, when one fits, the unit its values are probably in.
-std::string NothingComparedReason(const ExperimentState& exp, const SimulationState& sim, const std::string& unitName);
+std::string NothingComparedReason(const ExperimentState& exp, const simulation::Spectrum& sim,
+                                  const std::string& unitName);
 
 }  // namespace velmora::experiment

@@ -7,7 +7,6 @@
 #include "common/number_format.h"
 #include "experiment/comparison.h"
 #include "populations/population_model.h"
-#include "simulation/driver.h"
 #include "state/app_state.h"
 
 namespace velmora::experiment {
@@ -154,13 +153,14 @@ void CmdSmooth_Click(AppState& app) {
 
 void CmdSubtraction_Click(AppState& app) {
     ExperimentState& exp = app.exp;
-    const SimulationState& sim = app.sim;
+    const simulation::Spectrum& sim = app.sim.result;
     const PopulationState& pop = app.pop;
     if (exp.ExpCount <= 0) return;
     Dialogs& dialogs = *app.dialogs;
+    const int levels = static_cast<int>(sim.levels.size());
 
     Answer general = Answer::No;
-    if (pop.NVibSel > 1) {
+    if (levels > 1) {
         general =
             dialogs.AskYesNoCancel("Subtract simulation contribution from all vibrational levels?", kSubtractionTitle);
         if (general == Answer::Cancel) return;
@@ -168,8 +168,8 @@ void CmdSubtraction_Click(AppState& app) {
     const bool grid = BuildSimX(exp, sim);
     const int last = LastPoint(exp);
 
-    for (int k = 1; k <= pop.NVibSel; ++k) {
-        const int v = pop.VibList.Contains(k) ? populations::SelectedLevel(pop, k) : -1;
+    for (int k = 1; k <= levels; ++k) {
+        const int v = sim.levels[static_cast<std::size_t>(k - 1)];
         Answer answer = Answer::Yes;
         if (general != Answer::Yes)
             answer = dialogs.AskYesNoCancel(
@@ -182,15 +182,15 @@ void CmdSubtraction_Click(AppState& app) {
         }
         if (answer != Answer::Yes) continue;
         // The level's weight is its entry of PopVib (not the renormalised selection).
-        if (!grid || !pop.PopVib.Contains(v) || !sim.SimBand.Contains(k, 0) || !sim.SimBand.Contains(k, sim.NPoints))
+        if (!grid || !pop.PopVib.Contains(v) || !sim.bands.Contains(k, 0) || !sim.bands.Contains(k, sim.grid.last))
             continue;
         const double weight = pop.PopVib(v);
-        auto contribution = [&](int m) { return weight * sim.SimBand(k, m); };
+        auto contribution = [&](int m) { return weight * sim.bands(k, m); };
         for (int i = 0; i <= last; ++i) {
             const float x = exp.ExpX(i);
-            if (!(x >= sim.Xini && x <= sim.Xend)) continue;
+            if (!(x >= sim.conditions.start && x <= sim.conditions.end)) continue;
             double s = 0.0;
-            if (InterpolateOnGrid(exp.SimX, sim.NPoints, x, contribution, s))
+            if (InterpolateOnGrid(exp.SimX, sim.grid.last, x, contribution, s))
                 exp.ExpY(i) = static_cast<float>(exp.ExpY(i) - s);
         }
         app.RequestRedraw();
@@ -200,22 +200,6 @@ void CmdSubtraction_Click(AppState& app) {
     for (int i = 0; i <= last; ++i)
         exp.ExpYRaw(i) = static_cast<float>(static_cast<double>(exp.ExpY(i)) / factor + exp.Baseline);
     app.RequestRedraw();
-}
-
-void ChkExpLimits_Click(AppState& app, int value) {
-    ExperimentState& exp = app.exp;
-    exp.ExpLimits = value != 0 ? 1 : 0;
-    if (exp.ExpLimits == 0) {
-        exp.RangeBoxesEnabled = true;
-        return;
-    }
-    // Only a spectrum that is loaded gives limits (the arrays keep a cleared one).
-    if (HasExperimentalPoints(exp)) {
-        if (exp.ExpXRaw(0) != 0.0f) app.sim.TxtStart = Str(exp.ExpXRaw(0));
-        if (exp.ExpXRaw(exp.ExpPoints) != 0.0f) app.sim.TxtEnd = Str(exp.ExpXRaw(exp.ExpPoints));
-    }
-    exp.RangeBoxesEnabled = false;
-    simulation::CalculateSimulation(app);
 }
 
 }  // namespace velmora::experiment

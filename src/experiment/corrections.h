@@ -47,8 +47,4 @@ void CmdSmooth_Click(AppState& app);
 /// spectrum as it was before the command. The result becomes the new raw spectrum.
 void CmdSubtraction_Click(AppState& app);
 
-/// "Use file limits in simulation" (value 0 or 1): takes the simulation range from the first
-/// and last x of the spectrum, locks the range boxes and recalculates the simulation.
-void ChkExpLimits_Click(AppState& app, int value);
-
 }  // namespace velmora::experiment

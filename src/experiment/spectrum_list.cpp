@@ -81,7 +81,8 @@ void CmbExpFile_Click(AppState& app, int index) {
     const ExpFile record = exp.ExpFiles[static_cast<std::size_t>(index)];
     exp.CurrentFilePath = record.Path;
     // The result is not looked at: whatever was read is corrected and drawn.
-    ReadSpectrumFile(exp, record.Path, *app.dialogs, SpectrumReading{record.XUnit, app.sim.Units, record.Column});
+    ReadSpectrumFile(exp, record.Path, *app.dialogs,
+                     SpectrumReading{record.XUnit, simulation::StoredValue(app.sim.conditions.unit), record.Column});
     const int read = exp.ReadUnit;
     if (exp.Response) {
         // The intensity calibration, before the corrections, against wavelengths in Å (in the
@@ -90,9 +91,9 @@ void CmbExpFile_Click(AppState& app, int index) {
         ConvertSpectrumX(exp, read, angstrom);
         const std::string uncalibrated = ApplyResponse(exp);
         if (!uncalibrated.empty()) app.dialogs->ShowMessage(uncalibrated);
-        ConvertSpectrumX(exp, angstrom, app.sim.Units);
+        ConvertSpectrumX(exp, angstrom, simulation::StoredValue(app.sim.conditions.unit));
     } else {
-        ConvertSpectrumX(exp, read, app.sim.Units);
+        ConvertSpectrumX(exp, read, simulation::StoredValue(app.sim.conditions.unit));
     }
 
     ShowCorrections(app, record.Baseline, record.Wavelength, record.Multiply);

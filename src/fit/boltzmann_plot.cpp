@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "common/number_format.h"
+#include "common/physical_constants.h"
 #include "common/text_writer.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
@@ -17,7 +18,6 @@ namespace velmora::fit {
 
 namespace {
 
-constexpr double kBoltzmann = 0.69503;  // cm-1/K
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 /// Weighted straight line y = a + b x; returns a, b, σ_b (scaled by the reduced chi-square
@@ -268,8 +268,8 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
         plot.temperature = plot.temperatureSigma = kNaN;
         plot.warnings.push_back("ln(N/g) does not fall with the energy: the levels are not thermal at any temperature");
     } else {
-        plot.temperature = -1.0 / (kBoltzmann * line.b);
-        plot.temperatureSigma = line.sigmaB / (kBoltzmann * line.b * line.b);
+        plot.temperature = -1.0 / (kBoltzmannWavenumber * line.b);
+        plot.temperatureSigma = line.sigmaB / (kBoltzmannWavenumber * line.b * line.b);
     }
     if (line.reducedChiSquare > 2.0)
         plot.warnings.push_back(

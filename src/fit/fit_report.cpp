@@ -178,7 +178,8 @@ std::string UncertaintyMethodsLine(const FitResult& r) {
     return line + "; each value quotes the largest, named when it is not the covariance";
 }
 
-std::vector<std::string> ResultLines(const FitResult& r, AxisUnit unit) {
+std::vector<std::string> ResultLines(const FitResult& r) {
+    const AxisUnit unit = r.conditions.unit;
     std::vector<std::string> lines;
     std::size_t width = 9;
     for (const Parameter& q : r.parameters) width = std::max(width, q.name.size());
@@ -291,7 +292,8 @@ void WriteFrameCsv(const std::string& path, const FrameSpectra& frame, const std
     out.Commit();
 }
 
-void WriteFitResultCsv(const std::string& path, const FitResult& r, AxisUnit unit) {
+void WriteFitResultCsv(const std::string& path, const FitResult& r) {
+    const AxisUnit unit = r.conditions.unit;
     AtomicTextWriter out(path);
     out.WriteLine(
         "parameter,value,uncertainty,unit,uncertainty_method,sigma_covariance,sigma_correlated,"
@@ -340,9 +342,9 @@ void WriteResidualsCsv(const std::string& path, const FitResult& r) {
     out.Commit();
 }
 
-void WriteFitResults(const std::string& path, const FitResult& r, simulation::AxisUnit unit) {
+void WriteFitResults(const std::string& path, const FitResult& r) {
     AtomicTextWriter out(path);
-    for (const std::string& line : ResultLines(r, unit)) out.WriteLine(line);
+    for (const std::string& line : ResultLines(r)) out.WriteLine(line);
     out.Commit();
 }
 

@@ -32,8 +32,8 @@ std::string UncertaintyMethodsLine(const FitResult& r);
 /// The printed result: one line per parameter (name, value ± uncertainty, unit, "at bound", the
 /// uncertainty note), then the goodness of fit, the misfit diagnostics, the uncertainty methods,
 /// evaluations and why the fit stopped, the intensity convention and the weights, then every
-/// notice and warning.
-std::vector<std::string> ResultLines(const FitResult& r, simulation::AxisUnit unit);
+/// notice and warning. Units are those of the result's axis.
+std::vector<std::string> ResultLines(const FitResult& r);
 
 /// One line on how a fit of a batch ended: "t = 1995 ± 5.9, reduced chi-square 1.02[, N warning(s)]",
 /// "bad input: <message>" or "not converged: <message>".
@@ -58,7 +58,7 @@ private:
 
 /// Writes the printed result (ResultLines) as a text file (CR-LF; replaced only when complete).
 /// FileError when the file cannot be written.
-void WriteFitResults(const std::string& path, const FitResult& r, simulation::AxisUnit unit);
+void WriteFitResults(const std::string& path, const FitResult& r);
 
 /// Writes one CSV row per file of a batch: the file, then the ResultColumns. FileError when the
 /// file cannot be written.
@@ -78,7 +78,7 @@ void WriteFrameCsv(const std::string& path, const FrameSpectra& frame, const std
 /// Writes the result table of one fit: a row per parameter (name, value, headline uncertainty,
 /// unit, its method, every estimate, free, at bound), then a row per diagnostic (name, value).
 /// FileError when the file cannot be written.
-void WriteFitResultCsv(const std::string& path, const FitResult& r, simulation::AxisUnit unit);
+void WriteFitResultCsv(const std::string& path, const FitResult& r);
 
 /// Writes x, y, model, residual (y − model), fitted (1/0), each band system's part and each
 /// component (band, branch) per point.

@@ -685,6 +685,7 @@ FitResult FitFromStart(const FitRequest& request) {
     result.weighting = request.weighting;
     result.noiseSigma = setup.noiseSigma;
     result.lifExcitation = request.conditions.kind == SpectrumKind::LifExcitation;
+    result.conditions = request.conditions;
     for (const FitSystem& s : request.systems) result.systems.push_back(s.label);
 
     // The curves over every measured point.

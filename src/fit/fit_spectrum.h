@@ -113,6 +113,9 @@ struct FitResult {
     Weighting weighting = Weighting::Uniform;
     double noiseSigma = 0.0;  ///< the σ of every point when the weights come from a noise estimate
     bool lifExcitation = false;
+    /// The conditions the fit simulated under (the fitted values aside): the axis unit of the
+    /// report, the kind, the instrument and broadening.
+    simulation::SimulationConditions conditions;
 
     /// Every measured point (excluded ones too): x, y, the model, y − model, whether it was
     /// fitted, and each band system's share of the model.

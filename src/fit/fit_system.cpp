@@ -9,6 +9,7 @@
 #include "fit/fit_errors.h"
 #include "populations/population_model.h"
 #include "simulation/broadening.h"
+#include "simulation/intensities.h"
 #include "simulation/line_drawing.h"
 #include "simulation/lineshapes.h"
 
@@ -63,8 +64,7 @@ FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulat
                             std::to_string(catalogue.cat.CatalogueCount) + ")");
     auto db = std::make_shared<DatabaseState>(catalogue);
     db->irad = entry;
-    db->QuenchingSource = simulation::StoredValue(c.quenching);
-    db->Quenching = static_cast<float>(c.quenchingRate);
+    db->quenching = simulation::LevelQuenchingOf(c);
     Shell quiet;
     database::SystemPrecompute(*db, static_cast<float>(c.pressure), quiet);
     auto model = std::make_shared<const simulation::BandSystemModel>(
@@ -214,9 +214,8 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
         grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
                                     pointsPerWidth_, 1)
                    .grid;
-    return simulation::LineDrawer(
-        simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit, system_.model->speedOfLight),
-        squareRoot, simulation::ProfileMethod::Convolved);
+    return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit),
+                                  squareRoot, simulation::ProfileMethod::Convolved);
 }
 
 simulation::LineDrawer& SystemTracer::KeptDrawer(const SystemValues& v, bool squareRoot,

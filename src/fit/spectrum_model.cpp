@@ -274,14 +274,19 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
         const int k = free[j];
         const ParameterId& id = table_[static_cast<std::size_t>(k)].id;
         const double T = p[static_cast<std::size_t>(k)];
-        const double h = Step(k, T, std::max(T, 10.0));
+        const double step = Step(k, T, std::max(T, 10.0));
+        // The populations are built from single-precision temperatures, so the model moves by the
+        // step between the two rounded temperatures (near 2000 K up to 6e-5 off the step asked
+        // for): the difference quotient divides by that step.
+        const double rounded = static_cast<double>(static_cast<float>(T + step)) - static_cast<float>(T);
+        const double h = rounded != 0.0 ? rounded : step;
         SystemValues v = ValuesOf(id.system, p);
         if (id.kind == ParameterKind::RotationalTemperature) {
             // With one common temperature the vibrational one follows.
-            if (layout_.systems[static_cast<std::size_t>(id.system)].tvib < 0) v.vibrationalT += h;
-            v.rotationalT += h;
+            if (layout_.systems[static_cast<std::size_t>(id.system)].tvib < 0) v.vibrationalT += step;
+            v.rotationalT += step;
         } else {
-            v.vibrationalT += h;
+            v.vibrationalT += step;
         }
         difference(j, id.system, v, h);
     }

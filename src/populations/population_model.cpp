@@ -143,7 +143,7 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
 /// Rotational partition function of level v at T over the rotational levels the database holds:
 /// the sum of (2J + 1) exp(−E/kT) over every component (both parities when Λ > 0).
 double RotationalPartitionFunction(const PopulationState& pop, const DatabaseState& db, int v, float T) {
-    const double kT = kBoltzmannCm * std::max(T, 1.0f);
+    const double kT = kBoltzmannWavenumber * std::max(T, 1.0f);
     const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     const ThermalState ts = ThermalStateOf(pop, db);
     // The levels of one parity of each (F, N) (e for F1); a Λ doublet has the other parity too,
@@ -173,7 +173,7 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float ro
     }
     // Two-temperature model: the fraction of molecules in v is exp(−G_v/kT_vib) Q_rot(v, T_rot),
     // the Boltzmann distribution over all levels when T_vib = T_rot. Q_rot grows as B_v falls.
-    const double kT = kBoltzmannCm * T;
+    const double kT = kBoltzmannWavenumber * T;
     const double g0 = Const(db, StateIndex(pop.PopState), 0, 0);
     const double q0 = RotationalPartitionFunction(pop, db, 0, rotationalT);
     double sum = 0.0;
@@ -193,7 +193,7 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float ro
 void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int p) {
     EnsureArrays(pop, db, v);
     if (pop.TRot(v) < 1.0f) pop.TRot(v) = 1.0f;
-    const double kT = kBoltzmannCm * pop.TRot(v);
+    const double kT = kBoltzmannWavenumber * pop.TRot(v);
     const double B = Const(db, StateIndex(pop.PopState), v, 1);
     const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     const int nmax = PopMaxRot(pop, db, v);

@@ -3,20 +3,18 @@
 // simulation and the copy to and from the populations window's edit table.
 //
 // Component index c = F + p: 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e (p = 0 or 2). Energies in cm-1,
-// k_B = 0.69503 cm-1/K.
+// k_B / (h c) = 0.6950348 cm-1/K.
 #pragma once
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "common/physical_constants.h"
 #include "database/database_state.h"
 #include "populations/population_state.h"
 
 namespace velmora::populations {
-
-/// Boltzmann constant in cm-1/K.
-inline constexpr double kBoltzmannCm = 0.69503;
 
 /// Parity label "e"/"f" of spin component F (1, 2) and parity offset p (0, 2).
 const char* ParityEF(int F, int p);

@@ -3,6 +3,7 @@
 #include "database/band_loader.h"
 #include "database/system_precompute.h"
 #include "populations/population_model.h"
+#include "simulation/intensities.h"
 
 namespace velmora::program {
 
@@ -11,12 +12,13 @@ void SelectBandSystem(AppState& app, int entry) {
     // The new system is computed on a copy and replaces the old one only when complete.
     DatabaseState work = app.db;
     work.irad = entry;
-    work.QuenchingTemperature = app.pop.Temperature;
-    database::SystemPrecompute(work, app.sim.Pressure, *app.ui);
+    const simulation::SimulationConditions& c = app.sim.conditions;
+    work.quenching = simulation::LevelQuenchingOf(c);
+    database::SystemPrecompute(work, static_cast<float>(c.pressure), *app.ui);
     database::LoadBand(work, 0, 0, entry);
     app.db = std::move(work);
     // The populated state and its thermal populations belong to the new system.
-    populations::ResetPopulatedState(app.pop, app.db, app.sim.Kind);
+    populations::ResetPopulatedState(app.pop, app.db, simulation::StoredValue(c.kind));
     app.ui->RedrawHistograms();
     app.shell.DataReady = true;
 }

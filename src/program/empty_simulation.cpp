@@ -9,9 +9,8 @@
 #include "common/numerics.h"
 #include "populations/population_model.h"
 #include "program/system_range.h"
+#include "simulation/condition_view.h"
 #include "simulation/conditions.h"
-#include "simulation/driver.h"
-#include "simulation/lineshapes.h"
 
 namespace velmora::program {
 
@@ -32,7 +31,8 @@ std::string Population(double p) {
 /// The bands with a line between the limits (axis unit), by the spans of the pre-computation.
 std::vector<Band> BandsInRange(const AppState& app, double start, double end) {
     const DatabaseState& db = app.db;
-    const double a = AxisToWavenumber(start, app.sim.Units), b = AxisToWavenumber(end, app.sim.Units);
+    const int unit = simulation::StoredValue(app.sim.conditions.unit);
+    const double a = AxisToWavenumber(start, unit), b = AxisToWavenumber(end, unit);
     const double low = std::min(a, b), high = std::max(a, b);
     std::vector<Band> bands;
     for (int vu = 0; vu <= db.cat.NMaxVib.ValueAt(db.irad, 1); ++vu)
@@ -108,7 +108,7 @@ std::string UnpopulatedMessage(const AppState& app, const std::vector<Band>& ban
     if (const double centre = BandCentre(app, strongest);
         centre > 0.0 && IsSelected(pop, upper ? strongest.first : strongest.second))
         ways.push_back("in a range over the " + BandName(strongest) + " band near " +
-                       Trim(Str(static_cast<float>(centre))) + " " + simulation::UnitNameOf(app.db.cat, app.sim.Units));
+                       Trim(Str(static_cast<float>(centre))) + " " + simulation::AxisUnitName(app.sim.conditions.unit));
     for (std::size_t i = 0; i < ways.size(); ++i)
         text += (i == 0 ? " " : i + 1 == ways.size() ? " or " : ", ") + ways[i];
     return text + ".";
@@ -118,28 +118,28 @@ std::string UnpopulatedMessage(const AppState& app, const std::vector<Band>& ban
 
 std::string EmptySimulationMessage(const AppState& app) {
     const SimulationState& sim = app.sim;
-    if (!simulation::HasSimulation(app) || sim.YMax > 0.0f) return "";
-    const std::string range = RangeText(app, sim.Xini, sim.Xend);
-    const std::vector<Band> bands = BandsInRange(app, sim.Xini, sim.Xend);
+    if (!simulation::HasSimulation(sim) || sim.result.peak > 0.0f) return "";
+    const std::string range = RangeText(app, sim.result.conditions.start, sim.result.conditions.end);
+    const std::vector<Band> bands = BandsInRange(app, sim.result.conditions.start, sim.result.conditions.end);
     if (bands.empty()) {
         const Band strongest = StrongestBand(app);
         return "Nothing to show: no line of " + SystemName(app) + " lies in the range " + range +
                ". Its strongest band, " + BandName(strongest) + ", lies near " +
                Trim(Str(static_cast<float>(BandCentre(app, strongest)))) + " " +
-               simulation::UnitNameOf(app.db.cat, sim.Units) + ".";
+               simulation::AxisUnitName(app.sim.conditions.unit) + ".";
     }
     const bool upper = app.pop.PopState == ElectronicState::Upper;
     std::vector<Band> populated;
     for (const Band& b : bands)
         if (IsSelected(app.pop, upper ? b.first : b.second)) populated.push_back(b);
     if (populated.empty()) return UnpopulatedMessage(app, bands, range);
-    if (sim.LinesDrawn == 0)
+    if (sim.result.linesDrawn == 0)
         return "Nothing to show: the populated rotational levels of " + BandList(populated) + " of " + SystemName(app) +
                " have no line inside the range " + range + " (a wider range or a higher temperature reaches them).";
-    const auto kind = simulation::StoredMode<simulation::SpectrumKind>(sim.Kind);
+    const simulation::SpectrumKind kind = sim.result.conditions.kind;
     const bool fluorescence =
         kind == simulation::SpectrumKind::Emission || kind == simulation::SpectrumKind::LifExcitation;
-    return "Nothing to show: the " + std::to_string(sim.LinesDrawn) + " lines drawn in the range " + range +
+    return "Nothing to show: the " + std::to_string(sim.result.linesDrawn) + " lines drawn in the range " + range +
            " carry no intensity" +
            (fluorescence ? " (the detection window, the gate and the quantum yield with its quenching decide what "
                            "is detected)."

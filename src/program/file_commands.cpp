@@ -12,11 +12,9 @@
 #include "fit/fit_report.h"
 #include "populations/population_files.h"
 #include "populations/populations_window.h"
-#include "simulation/condition_inputs.h"
+#include "program/condition_events.h"
+#include "simulation/condition_view.h"
 #include "simulation/conditions.h"
-#include "simulation/driver.h"
-#include "simulation/instrument_inputs.h"
-#include "simulation/lineshapes.h"
 #include "simulation/simulation_files.h"
 #include "table/table_model.h"
 
@@ -48,14 +46,15 @@ std::string Choose(AppState& app, FileChooser& chooser, FileKind kind, FileDialo
 /// where it lies, so that a wrong x unit is noticed at once.
 void ReportSpectrumOutsideRange(AppState& app) {
     const ExperimentState& exp = app.exp;
-    if (!simulation::HasSimulation(app) || !HasExperimentalPoints(exp) || !exp.ReadProblem.empty()) return;
+    if (!simulation::HasSimulation(app.sim) || !HasExperimentalPoints(exp) || !exp.ReadProblem.empty()) return;
     const auto [low, high] = experiment::SpectrumExtent(exp);
-    if (high >= app.sim.Xini && low <= app.sim.Xend) return;
-    const std::string unit = simulation::UnitNameOf(app.db.cat, app.sim.Units);
+    const simulation::SimulationConditions& shown = app.sim.result.conditions;
+    if (high >= shown.start && low <= shown.end) return;
+    const std::string unit = simulation::AxisUnitName(app.sim.conditions.unit);
     auto number = [](double v) { return Trim(Str(static_cast<float>(v))); };
     app.dialogs->ShowMessage("The spectrum " + exp.ExpFiles[static_cast<std::size_t>(exp.ExpCurrent)].Title +
                              " lies at " + number(low) + " to " + number(high) + " " + unit +
-                             ", outside the simulated range " + number(app.sim.Xini) + " to " + number(app.sim.Xend) +
+                             ", outside the simulated range " + number(shown.start) + " to " + number(shown.end) +
                              ".\r\nIf its x column is in another unit, load it again "
                              "choosing the unit in the file dialog.");
 }
@@ -183,13 +182,13 @@ bool mnuOpenVibrationalPopulation_Click(AppState& app, FileChooser& chooser) {
 bool mnuSaveSimulationTotal_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::SaveSimulation);
     if (path.empty()) return false;
-    return WriteReporting(app, [&] { simulation::WriteSimulationTotal(app, path); });
+    return WriteReporting(app, [&] { simulation::WriteSimulationTotal(app.sim, path); });
 }
 
 bool mnuSaveSimulationIndependent_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::SaveSimulation);
     if (path.empty()) return false;
-    return WriteReporting(app, [&] { simulation::WriteSimulationIndependent(app, path); });
+    return WriteReporting(app, [&] { simulation::WriteSimulationIndependent(app.sim, path); });
 }
 
 bool mnuSaveSpectra_Click(AppState& app, FileChooser& chooser) {
@@ -217,9 +216,7 @@ bool mnuSaveTable_Click(AppState& app, FileChooser& chooser) {
 bool CmdFitSaveResults_Click(AppState& app, FileChooser& chooser, const fit::FitResult& result) {
     const std::string path = Choose(app, chooser, FileKind::SaveFitResults);
     if (path.empty()) return false;
-    return WriteReporting(app, [&] {
-        fit::WriteFitResultCsv(path, result, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units));
-    });
+    return WriteReporting(app, [&] { fit::WriteFitResultCsv(path, result); });
 }
 
 bool CmdFitSaveResiduals_Click(AppState& app, FileChooser& chooser, const fit::FitResult& result) {
@@ -235,12 +232,12 @@ namespace velmora::program {
 bool CmdSlitFile_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::OpenInstrumentFunction);
     if (path.empty()) return false;
-    const std::string problem = simulation::LoadSlitFile(app, path);
+    const std::string problem = SetSlitFile(app, path);
     if (!problem.empty()) {
         app.dialogs->ShowMessage(problem);
         return false;
     }
-    simulation::CmbLineshape_Click(app, StoredValue(simulation::Lineshape::Measured));
+    ConditionList_Click(app, simulation::Field("lineshape"), StoredValue(simulation::Lineshape::Measured));
     return true;
 }
 

@@ -14,10 +14,9 @@
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
 #include "populations/populations_window.h"
-#include "program/main_window.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
-#include "simulation/screen_conditions.h"
+#include "program/condition_events.h"
+#include "program/simulation_run.h"
+#include "simulation/condition_view.h"
 
 namespace velmora::program {
 
@@ -56,7 +55,7 @@ FitDialogRow* Row(FitDialogState& d, const std::string& name) {
 
 FitDialogState NewFitDialog(const AppState& app) {
     FitDialogState d;
-    const bool lif = app.sim.Kind == simulation::StoredValue(simulation::SpectrumKind::LifExcitation);
+    const bool lif = app.sim.conditions.kind == simulation::SpectrumKind::LifExcitation;
     for (const char* name : {"t", "tvib", "pop", "scale", "baseline", "slope", "shift", "stretch", "quadratic",
                              lif ? "laser" : "gauss", "lorentz"})
         d.rows.push_back({name, false, "", "", ""});
@@ -129,7 +128,8 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
                 "weights 1/σ² from a column: choose the column of the file that holds the "
                 "uncertainties");
         try {
-            r.spectrum.sigma = experiment::ShownUncertainties(exp, app.sim.Units, d.sigmaColumn);
+            r.spectrum.sigma =
+                experiment::ShownUncertainties(exp, simulation::StoredValue(app.sim.conditions.unit), d.sigmaColumn);
         } catch (const std::exception& e) {
             throw fit::FitInputError(e.what());
         }
@@ -139,8 +139,8 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
 
 fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
     fit::FitRequest r;
-    r.conditions = simulation::ConditionsFromScreen(app);
-    const auto model = simulation::CurrentModel(app);
+    r.conditions = app.sim.conditions;
+    const auto model = CurrentModel(app.sim, app.db);
     if (!model) throw fit::FitInputError("no band system is selected");
     r.systems.push_back(fit::MakeFitSystem(model, app.db));
     for (const std::string& e : Split(d.extraSystems, ',')) {
@@ -170,7 +170,8 @@ fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
     return r;
 }
 
-std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, simulation::AxisUnit unit) {
+std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r) {
+    const simulation::AxisUnit unit = r.conditions.unit;
     std::vector<std::array<std::string, 3>> rows;
     for (std::size_t k = 0; k < r.parameters.size(); ++k) {
         const fit::Parameter& q = r.parameters[k];
@@ -185,11 +186,11 @@ std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, 
     return rows;
 }
 
-std::string FitReportText(const fit::FitResult& r, simulation::AxisUnit unit) {
+std::string FitReportText(const fit::FitResult& r) {
     std::string systems;
     for (const std::string& s : r.systems) systems += (systems.empty() ? "" : " + ") + s;
     std::string text = systems + "\n";
-    for (const std::string& line : fit::ResultLines(r, unit)) text += line + "\n";
+    for (const std::string& line : fit::ResultLines(r)) text += line + "\n";
     return text;
 }
 
@@ -218,33 +219,37 @@ void ApplyPopulations(AppState& app, const fit::FitResult& r, const std::string&
         if (q.id.kind == fit::ParameterKind::Population && q.id.system == 0) levels[q.id.level] = q.value;
     const bool oneTemperature = !tvib && levels.empty();
     if (oneTemperature && app.pop.ThermalFlag != 1) {
-        simulation::ChkThermal_Click(app, 1);
+        ChkThermal_Click(app, 1);
         notes.push_back("\"Thermalized system\" is on again: the fit drew Boltzmann populations at t = " + BoxValue(t) +
                         " K");
     }
-    program::TxtTemperature_Change(app, BoxValue(t));
-    if (std::fabs(app.pop.Temperature - t) > 1e-4 * t) {
+    try {
+        SetConditionValue(app, simulation::Field("temperature"), t);
+    } catch (const simulation::FieldError&) {
         notes.push_back("t = " + BoxValue(t) + " K is beyond the temperatures the program takes: not applied");
         return;
     }
-    populations::TxtTRotational_Change(app, BoxValue(t));
+    populations::TxtTRotational_Change(app, Str(t));
     if (!levels.empty())
         populations::SetVibrationalPopulations(app, levels);
     else
-        populations::TxtTVibrational_Change(app, BoxValue(tvib ? tvib->value : t));
+        populations::TxtTVibrational_Change(app, Str(tvib ? tvib->value : t));
 }
 
 /// The instrument function of the fitted widths.
-void ApplyInstrument(AppState& app, const fit::FitResult& r) {
+void ApplyInstrument(AppState& app, const fit::FitResult& r, std::vector<std::string>& notes) {
     using namespace simulation;
     const double g = FittedOr0(r, r.lifExcitation ? "laser" : "gauss"), l = FittedOr0(r, "lorentz");
-    if (l > 0.0 && g > 0.0) {
-        CmbLineshape_Click(app, StoredValue(Lineshape::Voigt));
-        app.sim.TxtResolution = TxtResolution_Change(app, BoxValue(g + l));
-        TxtLorentzian_Change(app, BoxValue(100.0 * l / (g + l)));
-    } else if (g > 0.0 || l > 0.0) {
-        CmbLineshape_Click(app, StoredValue(l > 0.0 ? Lineshape::Lorentzian : Lineshape::Gaussian));
-        app.sim.TxtResolution = TxtResolution_Change(app, BoxValue(l > 0.0 ? l : g));
+    if (!(g > 0.0 || l > 0.0)) return;
+    const Lineshape shape = l > 0.0 && g > 0.0 ? Lineshape::Voigt
+                            : l > 0.0          ? Lineshape::Lorentzian
+                                               : Lineshape::Gaussian;
+    ConditionList_Click(app, Field("lineshape"), StoredValue(shape));
+    try {
+        SetConditionValue(app, Field("resolution"), g + l);
+        if (shape == Lineshape::Voigt) SetConditionValue(app, Field("lorentzian"), 100.0 * l / (g + l));
+    } catch (const FieldError& e) {
+        notes.push_back("the instrumental width " + BoxValue(g + l) + " " + e.words + ": not applied");
     }
 }
 
@@ -252,8 +257,7 @@ void ApplyInstrument(AppState& app, const fit::FitResult& r) {
 /// correction (axis units, as the spectrum) grows by it. Stretch and quadratic term have no box.
 void ApplyAxis(AppState& app, const fit::FitResult& r, std::vector<std::string>& notes) {
     const double shift = FittedOr0(r, "shift");
-    const std::string unit =
-        fit::ParameterUnit(fit::ParameterKind::Shift, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units));
+    const std::string unit = fit::ParameterUnit(fit::ParameterKind::Shift, r.conditions.unit);
     if (shift != 0.0) {
         const double correction = app.exp.WavelengthCorrection + shift;
         if (std::fabs(correction) <= 200.0)
@@ -278,10 +282,10 @@ void ApplyIntensity(AppState& app, const fit::FitResult& r, std::vector<std::str
     ExperimentState& exp = app.exp;
     const double shift = FittedOr0(r, "shift");
     double sp = 0.0, pp = 0.0;
-    if (!r.parts.empty() && experiment::BuildSimX(exp, app.sim))
+    if (!r.parts.empty() && experiment::BuildSimX(exp, app.sim.result))
         for (std::size_t i = 0; i < r.x.size(); ++i) {
             double s = 0.0;
-            if (!r.fitted[i] || !experiment::SimulationAt(exp, app.sim, static_cast<float>(r.x[i] - shift), s))
+            if (!r.fitted[i] || !experiment::SimulationAt(exp, app.sim.result, static_cast<float>(r.x[i] - shift), s))
                 continue;
             sp += s * r.parts[0][i];
             pp += r.parts[0][i] * r.parts[0][i];
@@ -329,11 +333,11 @@ void NoteFurtherSystems(const fit::FitResult& r, simulation::AxisUnit unit, std:
 std::vector<std::string> ApplyFitResult(AppState& app, const fit::FitResult& r) {
     std::vector<std::string> notes;
     ApplyPopulations(app, r, r.systems.size() > 1 ? ":1" : "", notes);
-    ApplyInstrument(app, r);
+    ApplyInstrument(app, r, notes);
     ApplyAxis(app, r, notes);
-    simulation::CalculateSimulation(app);
-    if (simulation::HasSimulation(app)) ApplyIntensity(app, r, notes);
-    NoteFurtherSystems(r, simulation::StoredMode<simulation::AxisUnit>(app.sim.Units), notes);
+    CalculateSimulation(app);
+    if (simulation::HasSimulation(app.sim)) ApplyIntensity(app, r, notes);
+    NoteFurtherSystems(r, r.conditions.unit, notes);
     if (r.convention == fit::IntensityConvention::Energy)
         notes.push_back(
             "The fit weighted each line by its photon energy; the program's simulation counts photons, so "

@@ -54,11 +54,12 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& dialog
 fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& dialog);
 
 /// The result table: per parameter its name, value ± uncertainty with unit, and a flag ("at
-/// bound", "fixed" or empty) followed by the uncertainty's method when it is not the covariance.
-std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r, simulation::AxisUnit unit);
+/// bound", "fixed" or empty) followed by the uncertainty's method when it is not the covariance;
+/// units on the axis of the fit.
+std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r);
 
 /// The report of a result as the clipboard takes it: the lines velmora-cli fit prints.
-std::string FitReportText(const fit::FitResult& r, simulation::AxisUnit unit);
+std::string FitReportText(const fit::FitResult& r);
 
 /// Apply: sets the conditions, populations and corrections to what the fit determined, then
 /// re-simulates and shows the residual strip.

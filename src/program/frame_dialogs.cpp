@@ -7,8 +7,7 @@
 #include "common/number_format.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
-#include "simulation/driver.h"
-#include "simulation/screen_conditions.h"
+#include "program/simulation_run.h"
 
 namespace velmora::program {
 
@@ -187,9 +186,9 @@ void SaveLifImageDialog(const LifImageDialogState& d, KeyValueStore& store) {
 
 fit::LifImageRequest LifImageRequestFromDialog(AppState& app, const LifImageDialogState& d) {
     fit::LifImageRequest q;
-    const auto model = simulation::CurrentModel(app);
+    const auto model = CurrentModel(app.sim, app.db);
     if (!model) throw fit::FitInputError("no band system is selected");
-    q.conditions = simulation::ConditionsFromScreen(app);
+    q.conditions = app.sim.conditions;
     q.conditions.kind = simulation::SpectrumKind::LifExcitation;
     q.system = fit::MakeFitSystem(model, app.db);
     q.lines = Numbers(d.lines, "lines");

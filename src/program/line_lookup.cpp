@@ -9,20 +9,17 @@
 #include "database/line_positions.h"
 #include "database/line_rows.h"
 #include "populations/selected_populations.h"
-#include "simulation/driver.h"
+#include "simulation/condition_view.h"
 #include "simulation/line_list.h"
-#include "simulation/lineshapes.h"
-#include "simulation/screen_conditions.h"
 
 namespace velmora::program {
 
 SimulatedLines::SimulatedLines(const AppState& app) {
     const SimulationState& sim = app.sim;
-    if (!simulation::HasSimulation(app) || !sim.Model || app.pop.NVibSel < 1) return;
-    simulation::SimulationConditions c = simulation::ConditionsFromScreen(app);
-    c.start = std::min(sim.Xini, sim.Xend);
-    c.end = std::max(sim.Xini, sim.Xend);
-    const simulation::Broadening widths = simulation::ScreenBroadening(sim);
+    if (!simulation::HasSimulation(sim) || !sim.Model || app.pop.NVibSel < 1) return;
+    // The lines of the last run: its conditions (range in increasing order) and its widths.
+    const simulation::SimulationConditions& c = sim.result.conditions;
+    const simulation::Broadening& widths = sim.result.widths;
     const populations::Populations pop = populations::SelectedPopulations(app.pop);
     simulation::LineList list;
     try {
@@ -47,10 +44,11 @@ SimulatedLines::SimulatedLines(const AppState& app) {
         }
     std::sort(lines_.begin(), lines_.end(),
               [](const LookedUpLine& a, const LookedUpLine& b) { return a.position < b.position; });
-    width_ = sim.TotalWidth > 0.0f ? sim.TotalWidth : sim.GridWidth;
-    lorentzShare_ = std::clamp(static_cast<double>(sim.LorentzFraction), 0.0, 1.0);
-    step_ = sim.GridWidth;
-    unit_ = simulation::UnitNameOf(cat, sim.Units);
+    const float gridWidth = sim.result.grid.gridWidth;
+    width_ = widths.totalWidth > 0.0f ? widths.totalWidth : gridWidth;
+    lorentzShare_ = std::clamp(static_cast<double>(widths.lorentzFraction), 0.0, 1.0);
+    step_ = gridWidth;
+    unit_ = simulation::AxisUnitName(c.unit);
 }
 
 double SimulatedLines::Profile(double dx) const {

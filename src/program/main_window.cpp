@@ -6,19 +6,13 @@
 
 #include "common/errors.h"
 #include "common/number_format.h"
-#include "database/gas_composition.h"
-#include "database/quenching.h"
 #include "display/plot_content.h"
 #include "display/plot_draw.h"
 #include "display/plot_frame.h"
-#include "experiment/spectrum_units.h"
 #include "populations/populations_window.h"
 #include "program/band_system.h"
 #include "program/system_range.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/conditions.h"
-#include "simulation/intensities.h"
-#include "simulation/units.h"
+#include "simulation/condition_view.h"
 #include "table/table_model.h"
 
 namespace velmora::program {
@@ -83,11 +77,8 @@ bool MDIVelmora_Load(AppState& app, const std::string& version) {
     app.shell.DataReady = false;
     app.shell.Caption = "VELMORA " + version;
 
-    // Controls that show stored values or captions derived from them.
-    app.sim.TxtStart = Str(app.sim.Xini);
-    app.sim.TxtEnd = Str(app.sim.Xend);
-    app.sim.TxtResolution = Str(app.sim.InstrumentalResolution);
-    simulation::RefreshConditionCaptions(app);
+    // The captions derived from the restored conditions.
+    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.irad));
     display::ApplyColorScheme(app.plot);
     table::FillQuantityItems(app);
     table::FillDatabaseUnits(app);
@@ -99,7 +90,8 @@ bool MDIVelmora_Load(AppState& app, const std::string& version) {
     app.plot.ZoomX = 1.0f;
     app.plot.TxtZoomX = app.plot.TxtZoomY = "1";
     display::frmSimulation_Load(app);
-    RecomputeViewWindow(app.plot, app.sim.Xini, app.sim.Xend);
+    RecomputeViewWindow(app.plot, static_cast<float>(app.sim.conditions.start),
+                        static_cast<float>(app.sim.conditions.end));
     app.popwin.TxtMinPopVib = Trim(Str(app.pop.MinimumPopulation));
 
     const bool loaded = CmbTransition_Click(app, app.db.irad);
@@ -133,7 +125,7 @@ bool CmbTransition_Click(AppState& app, int entry) {
     // A range without a line of the new system moves to its strongest band; the widths and
     // captions (Doppler widths depend on the molecular mass) then follow the range in force.
     FollowSystemRange(app);
-    simulation::RefreshConditionCaptions(app);
+    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.irad));
     return true;
 }
 
@@ -151,74 +143,6 @@ std::vector<std::string> LevelItems(const AppState& app, int s) {
     if (app.db.cat.CatalogueCount < 1) return items;
     for (int v = 0; v <= MaxVibOf(app, s); ++v) items.push_back(std::to_string(v));
     return items;
-}
-
-void CmbUnits_Click(AppState& app, int units) {
-    const int oldUnits = app.sim.Units;
-    const double centre = (Val(app.sim.TxtStart) + Val(app.sim.TxtEnd)) / 2.0;
-    simulation::CmbUnits_Click(app, units);
-    experiment::ConvertSpectraToAxis(app.exp, oldUnits, app.sim.Units, centre);
-    app.RequestRedraw();
-}
-
-void CmbKind_Click(AppState& app, int kind) {
-    simulation::CmbKind_Click(app, kind);
-    if (app.db.SystemLoaded) populations::PreparePopulationsWindow(app);
-}
-
-void CmbQuenching_Click(AppState& app, int index) {
-    try {
-        app.db.QuenchingTemperature = app.pop.Temperature;
-        database::SetQuenchingSource(app.db, index, app.sim.Pressure, *app.ui);
-    } catch (const std::exception& e) {
-        app.dialogs->ShowMessage(e.what());
-        return;
-    }
-    simulation::ComputeYields(app);
-    table::RefreshDatabaseTable(app);
-}
-
-std::string TxtQuenching_Change(AppState& app, std::string_view text) {
-    try {
-        app.sim.TxtQuenching = database::SetQuenchingValue(app.db, text, app.sim.Pressure, *app.ui);
-    } catch (const std::exception& e) {
-        app.dialogs->ShowMessage(e.what());
-        return Str(app.db.Quenching);
-    }
-    table::RefreshDatabaseTable(app);
-    return app.sim.TxtQuenching;
-}
-
-std::string TxtPressure_Change(AppState& app, std::string_view text) {
-    std::string shown = simulation::TxtPressure_Change(app, text);
-    table::RefreshDatabaseTable(app);
-    return shown;
-}
-
-std::string TxtTemperature_Change(AppState& app, std::string_view text) {
-    std::string shown = simulation::TxtTemperature_Change(app, text);
-    if (app.db.QuenchingSource == simulation::StoredValue(simulation::QuenchingSource::GasComposition))
-        table::RefreshDatabaseTable(app);
-    return shown;
-}
-
-void GrdComposition_Change(AppState& app, int row, int column, std::string_view text) {
-    auto& rows = app.sim.GrdComposition;
-    if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0 || column > 1) return;
-    rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = Trim(text);
-    std::string gas;
-    for (const auto& [partner, fraction] : rows) {
-        if (partner.empty() && fraction.empty()) continue;
-        gas += (gas.empty() ? "" : ",") + partner + "=" + fraction;
-    }
-    try {
-        app.db.QuenchingComposition = database::ParseComposition(gas);
-    } catch (const std::invalid_argument& e) {
-        app.sim.LblQuenchingCaption = std::string("Composition not in force: ") + e.what();
-        return;
-    }
-    if (app.db.SystemLoaded) simulation::ComputeYields(app);
-    table::RefreshDatabaseTable(app);
 }
 
 bool IsIncompleteNumber(std::string_view text) {

@@ -68,32 +68,6 @@ std::vector<std::string> TransitionItems(const AppState& app);
 /// Vibrational levels "0".."NMaxVib" of state s (1 upper, 2 lower) of the selected system.
 std::vector<std::string> LevelItems(const AppState& app, int s);
 
-/// CmbUnits: the axis unit (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air) of the range
-/// and widths, and of the experimental spectra with their wavelength corrections.
-void CmbUnits_Click(AppState& app, int units);
-
-/// CmbKind: the kind of spectrum, then the populations window prepared again for the populated
-/// state.
-void CmbKind_Click(AppState& app, int kind);
-
-/// CmbQuenching: the quenching data source; the system is pre-computed again and the database
-/// table refreshed. A data file that cannot be read is reported; the source stays as it was.
-void CmbQuenching_Click(AppState& app, int index);
-/// TxtQuenching: the single quenching rate constant (us-1 Torr-1); as CmbQuenching when it
-/// changes. Returns the text the box must show.
-std::string TxtQuenching_Change(AppState& app, std::string_view text);
-/// TxtPressure: the pressure in the selected unit; the database table follows (the yields
-/// depend on it). Returns the text the box must show.
-std::string TxtPressure_Change(AppState& app, std::string_view text);
-/// TxtTemperature: the temperature; the database table follows when the yields depend on it
-/// (quenching by a gas composition). Returns the text the box must show.
-std::string TxtTemperature_Change(AppState& app, std::string_view text);
-/// GrdComposition: a cell of the gas composition table (column 0 the partner's formula, 1 its
-/// mole fraction or "rest") has been edited. When the rows make a gas (known formulas, fractions
-/// adding up to 1) it becomes the composition in force, the yields and the database table follow;
-/// otherwise the quenching caption says what is wrong and the composition in force stays.
-void GrdComposition_Change(AppState& app, int row, int column, std::string_view text);
-
 /// True for the text of a number still being typed: a sign, a decimal point or an exponent
 /// without its digits ("-", ".", "-.", "1e", "2E-"). Numeric boxes judge such a text only when
 /// it is complete, so that a negative number or an exponent can be typed.

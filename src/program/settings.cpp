@@ -9,7 +9,7 @@
 #include "database/quenching.h"
 #include "experiment/spectrum_formats.h"
 #include "populations/populations_window.h"
-#include "simulation/condition_limits.h"
+#include "simulation/condition_fields.h"
 
 namespace velmora::program {
 
@@ -24,74 +24,49 @@ struct Range {
     constexpr bool Accepts(double v) const { return lo > hi || (v >= lo && v <= hi); }
 };
 constexpr Range kAny{};
-constexpr Range kSwitch{0, 1};
 
 /// Integers stored as 16-bit numbers.
 constexpr bool kShort = true;
 
-/// Calls visit(section, key, default, variable, range, is16bit) for every setting, in the order
-/// in which the settings are written. Works on a const state (for writing) and a mutable one
-/// (for reading).
-template <typename App, typename Visit>
-void ForEachSetting(App& app, Visit&& visit) {
-    using namespace simulation;
-    visit("Main", "irad", "1", app.db.irad, kAny, false);
-    visit("Main", "icoef", "1", app.table.icoef, Range{1, 6}, false);
-    visit("Main", "itran", "1", app.table.itran, Range{1, 2}, false);
-    visit("Main", "intHund", "1", app.table.intHund, Range{0, 1}, false);
-    visit("Main", "intWindows", "1", app.shell.intWindows, Range{0, 4}, false);
-    visit("Main", "intTabMain", "1", app.shell.intTabMain, Range{0, 1}, false);
-    visit("Main", "intTabPop", "0", app.pop.intTabPop, Range{0, 2}, false);
-    visit("Main", "intColor", "0", app.plot.intColor, Range{0, 1}, kShort);
-    visit("Simulation", "Kind", "1", app.sim.Kind, Range{1, 4}, false);
-    visit("Simulation", "Lineshape", "1", app.sim.Lineshape, Range{1, 6}, false);
-    visit("Simulation", "Instrumental resolution", "1", app.sim.InstrumentalResolution, kResolutionLimits, false);
-    // Any range that some axis unit accepts; LoadSettings checks it against the unit read.
-    visit("Simulation", "Xini", "3050", app.sim.Xini, Range{RangeLimits(4).lo, kRangeLimits.hi}, false);
-    visit("Simulation", "Xend", "3150", app.sim.Xend, Range{RangeLimits(4).lo, kRangeLimits.hi}, false);
-    visit("Simulation", "Units", "1", app.sim.Units, Range{1, 5}, false);
-    visit("Simulation", "Pressure", "0", app.sim.Pressure, kPressureTorrLimits, false);
-    visit("Simulation", "Pressure_units", "0", app.sim.PressureUnits, Range{0, 5}, false);
-    visit("Simulation", "Temperature", "300", app.pop.Temperature, kTemperatureLimits, false);
-    visit("Simulation", "MinimumPopulation", "0.00001", app.pop.MinimumPopulation,
-          Range{0, populations::kMaxMinimumPopulation}, false);
-    visit("Simulation", "DopplerBroadening", "0", app.sim.DopplerBroadening, kSwitch, kShort);
-    visit("Simulation", "CollisionalBroadening", "0", app.sim.CollisionalBroadening, kSwitch, kShort);
-    visit("Simulation", "PredissociationBroadening", "1", app.sim.PredissociationBroadening, kSwitch, kShort);
-    visit("Simulation", "Quenching", "0", app.db.Quenching, Range{0, database::kMaxQuenching}, false);
-    visit("Simulation", "QuenchingUnits", "0", app.db.QuenchingUnits, Range{0, 1}, false);
-    visit("Simulation", "QuenchingSource", "0", app.db.QuenchingSource, Range{0, 3}, false);
-    visit("Simulation", "PointDensity", "1", app.sim.PointDensity, Range{0, 3}, false);
-    visit("Simulation", "Collisional Shift A", "0", app.sim.CollisionalShiftA, kCollisionalCoefficientLimits, false);
-    visit("Simulation", "Collisional Shift B", "1", app.sim.CollisionalShiftB, kTemperatureExponentLimits, false);
-    visit("Simulation", "Collisional Broad 1", "0", app.sim.CollisionalBroad1, kCollisionalCoefficientLimits, false);
-    visit("Simulation", "Collisional Broad 2", "1", app.sim.CollisionalBroad2, kTemperatureExponentLimits, false);
-    visit("Simulation", "Doppler shift", "0", app.sim.DopplerShift, kVelocityLimits, false);
-    // Quenching by a gas composition.
-    visit("Simulation", "Quenching composition", "N2=0.79,O2=0.21", app.db.QuenchingComposition, kAny, false);
-    // The excitation laser of LIF by rate equations.
-    visit("Simulation", "Laser Gaussian width", "0", app.sim.LaserGaussWidth, kAny, false);
-    visit("Simulation", "Laser Lorentzian width", "0", app.sim.LaserLorentzWidth, kAny, false);
-    visit("Simulation", "Pulse energy", "1", app.sim.PulseEnergy, kAny, false);
-    visit("Simulation", "Pulse duration", "10", app.sim.PulseDuration, kAny, false);
-    visit("Simulation", "Beam area", "0.1", app.sim.BeamArea, kAny, false);
-    visit("Simulation", "Spectral irradiance", "0", app.sim.SpectralIrradiance, kAny, false);
-    visit("Files", "Spectra directory", "", app.shell.SpectraDirectory, kAny, false);
-    // Convolved instrument functions (triangle, trapezoid, measured).
-    visit("Simulation", "Trapezoid top", "0", app.sim.TrapezoidTop, Range{0.0, kResolutionLimits.hi}, false);
-    visit("Simulation", "Resolution slope", "0", app.sim.ResolutionSlope, kAny, false);
-    visit("Simulation", "Slit units", "0", app.sim.SlitUnits, Range{0, 1}, false);
-    visit("Simulation", "Slit scale", "1", app.sim.SlitScale, Range{1e-6, 1e6}, false);
-    visit("Files", "Slit file", "", app.sim.SlitFile, kAny, false);
-    // Absolute absorption.
-    visit("Simulation", "Absorption units", "0", app.sim.AbsorptionUnits, Range{0, 3}, false);
-    visit("Simulation", "Column density", "0", app.sim.ColumnDensity, kAny, false);
-    visit("Simulation", "Number density", "0", app.sim.NumberDensity, kAny, false);
-    visit("Simulation", "Path length", "0", app.sim.PathLength, kAny, false);
+/// Calls visitor.Other(section, key, default, variable, range, is16bit) for every setting of a
+/// variable outside the conditions and visitor.Condition(field) for every condition field with a
+/// settings key (its key, default, limits and conversion come from the field table), in the
+/// order in which the settings are written. Works on a const state (for writing) and a mutable
+/// one (for reading).
+template <typename App, typename Visitor>
+void ForEachSetting(App& app, Visitor&& visit) {
+    using simulation::Field;
+    auto condition = [&visit](const char* name) { visit.Condition(Field(name)); };
+    visit.Other("Main", "irad", "1", app.db.irad, kAny, false);
+    visit.Other("Main", "icoef", "1", app.table.icoef, Range{1, 6}, false);
+    visit.Other("Main", "itran", "1", app.table.itran, Range{1, 2}, false);
+    visit.Other("Main", "intHund", "1", app.table.intHund, Range{0, 1}, false);
+    visit.Other("Main", "intWindows", "1", app.shell.intWindows, Range{0, 4}, false);
+    visit.Other("Main", "intTabMain", "1", app.shell.intTabMain, Range{0, 1}, false);
+    visit.Other("Main", "intTabPop", "0", app.pop.intTabPop, Range{0, 2}, false);
+    visit.Other("Main", "intColor", "0", app.plot.intColor, Range{0, 1}, kShort);
+    for (const char* name :
+         {"kind", "lineshape", "resolution", "start", "end", "units", "pressure", "pressure-units", "temperature"})
+        condition(name);
+    visit.Other("Simulation", "MinimumPopulation", "0.00001", app.pop.MinimumPopulation,
+                Range{0, populations::kMaxMinimumPopulation}, false);
+    for (const char* name : {"doppler", "collisional", "predissociation", "quenching"}) condition(name);
+    visit.Other("Simulation", "QuenchingUnits", "0", app.sim.QuenchingUnits, Range{0, 1}, false);
+    for (const char* name :
+         {"quenching-source", "density", "shift-a", "shift-b", "coll-b1", "coll-b2", "doppler-velocity", "composition",
+          "laser-gauss", "laser-lorentz", "pulse-energy", "pulse-duration", "beam-area", "spectral-irradiance"})
+        condition(name);
+    visit.Other("Files", "Spectra directory", "", app.shell.SpectraDirectory, kAny, false);
+    for (const char* name : {"top", "resolution-slope", "slit-units", "slit-scale"}) condition(name);
+    // The measured instrument function is read from its file at start-up.
+    const simulation::SettingKey slit = Field("slit").setting;
+    visit.Other(slit.section, slit.key, "", app.sim.SlitFile, kAny, false);
+    for (const char* name : {"absorption-units", "column-density", "number-density", "path-length"}) condition(name);
     // Intensity calibration of experimental spectra.
-    visit("Files", "Response file", "", app.exp.ResponseFile, kAny, false);
+    visit.Other("Files", "Response file", "", app.exp.ResponseFile, kAny, false);
     // The intensity column of several-column spectrum files (0: the automatic choice).
-    visit("Files", "Spectra column", "0", app.shell.SpectraColumn, Range{0, experiment::kMaxIntensityColumn}, false);
+    visit.Other("Files", "Spectra column", "0", app.shell.SpectraColumn, Range{0, experiment::kMaxIntensityColumn},
+                false);
 }
 
 /// A whole number of the stored text, rounded (halves to even) and kept within the type.
@@ -102,6 +77,91 @@ int ToInteger(double value, bool sixteenBit) {
     if (!(value <= hi)) value = hi;
     return RoundHalfEven(value);
 }
+
+/// A stored text as a number, its default when empty.
+double StoredNumber(const std::string& text, const std::string& fallback) {
+    return Val(Trim(text).empty() ? fallback : text);
+}
+
+/// Reads each setting into the state.
+struct Reader {
+    AppState& app;
+    const KeyValueStore& store;
+
+    std::string Text(const char* section, const char* key) const { return store.Get(section, key).value_or(""); }
+
+    template <typename T>
+    void Other(const char* section, const char* key, const char* fallback, T& variable, Range range, bool sixteenBit) {
+        std::string text = Text(section, key);
+        if constexpr (std::is_same_v<T, std::string>) {
+            variable = text;
+        } else {
+            const double value = StoredNumber(text, fallback);
+            // A value its control would refuse (a store edited by hand, or written by another
+            // version) takes the first-run default: an index outside its list would select
+            // nothing, a number out of range would stop the first simulation.
+            if constexpr (std::is_same_v<T, int>) {
+                variable = ToInteger(value, sixteenBit);
+                if (!range.Accepts(variable)) variable = ToInteger(Val(fallback), sixteenBit);
+            } else {
+                const float single = static_cast<float>(value);
+                variable = std::isfinite(single) && range.Accepts(single) ? single : static_cast<float>(Val(fallback));
+            }
+        }
+    }
+
+    void Condition(const simulation::ConditionField& f) {
+        using simulation::FieldType;
+        simulation::SimulationConditions& c = app.sim.conditions;
+        const simulation::SimulationConditions first;
+        const std::string text = Text(f.setting.section, f.setting.key);
+        if (f.type == FieldType::Text) {
+            // A composition edited into something unreadable takes the default.
+            try {
+                if (!Trim(text).empty()) f.setText(c, text);
+            } catch (const std::invalid_argument&) {
+                c.composition = first.composition;
+            }
+            return;
+        }
+        const double fallback = f.get(first);
+        const double value = Trim(text).empty() ? fallback : Val(text);
+        if (f.type == FieldType::Number) {
+            // The range is checked against its unit once both are read.
+            const bool range = f.limitsFor != nullptr;
+            f.set(c, std::isfinite(value) && (range || f.limits.Contains(value)) ? value : fallback);
+            return;
+        }
+        const int last = f.first + static_cast<int>(f.choices.size()) - 1;
+        const int n = ToInteger(value, f.type == FieldType::Switch);
+        f.set(c, n >= f.first && n <= last ? n : static_cast<int>(fallback));
+    }
+};
+
+/// Writes each setting from the state, numbers in their default text form (" 1").
+struct Writer {
+    const AppState& app;
+    KeyValueStore& store;
+
+    template <typename T>
+    void Other(const char* section, const char* key, const char*, const T& variable, Range, bool) {
+        if constexpr (std::is_same_v<T, std::string>)
+            store.Set(section, key, variable);
+        else
+            store.Set(section, key, Str(variable));
+    }
+
+    void Condition(const simulation::ConditionField& f) {
+        using simulation::FieldType;
+        const simulation::SimulationConditions& c = app.sim.conditions;
+        if (f.type == FieldType::Text)
+            store.Set(f.setting.section, f.setting.key, f.getText(c));
+        else if (f.type == FieldType::Number)
+            store.Set(f.setting.section, f.setting.key, CompactStr(f.get(c)));
+        else
+            store.Set(f.setting.section, f.setting.key, Str(static_cast<int>(f.get(c))));
+    }
+};
 
 }  // namespace
 
@@ -117,55 +177,24 @@ void MemoryStore::Set(const std::string& section, const std::string& key, const 
 }
 
 void LoadSettings(AppState& app, const KeyValueStore& store) {
-    ForEachSetting(app, [&](const char* section, const char* key, const char* fallback, auto& variable, Range range,
-                            bool sixteenBit) {
-        std::string text = store.Get(section, key).value_or("");
-        using T = std::decay_t<decltype(variable)>;
-        if constexpr (std::is_same_v<T, std::string>) {
-            variable = text;
-        } else if constexpr (std::is_same_v<T, database::GasComposition>) {
-            // A composition edited into something unreadable takes the default.
-            if (Trim(text).empty()) text = fallback;
-            try {
-                variable = database::ParseComposition(text);
-            } catch (const std::invalid_argument&) {
-                variable = database::ParseComposition(fallback);
-            }
-        } else {
-            if (Trim(text).empty()) text = fallback;
-            const double value = Val(text);
-            // A value its control would refuse (a store edited by hand, or written by another
-            // version) takes the first-run default: an index outside its list would select
-            // nothing, a number out of range would stop the first simulation.
-            if constexpr (std::is_same_v<T, int>) {
-                variable = ToInteger(value, sixteenBit);
-                if (!range.Accepts(variable)) variable = ToInteger(Val(fallback), sixteenBit);
-            } else {
-                const float single = static_cast<float>(value);
-                variable = std::isfinite(single) && range.Accepts(single) ? single : static_cast<float>(Val(fallback));
-            }
-        }
-    });
+    // The conditions not kept between runs take their first-run values.
+    app.sim.conditions = simulation::SimulationConditions();
+    Reader reader{app, store};
+    ForEachSetting(app, reader);
     // The range must lie within the limits of its unit, run upwards and hold more than one point;
     // otherwise it is the first-run range (in nm on a nm axis).
-    const simulation::Limits limits = simulation::RangeLimits(app.sim.Units);
-    if (!(app.sim.Xini < app.sim.Xend && limits.Contains(app.sim.Xini) && limits.Contains(app.sim.Xend))) {
-        const float scale = app.sim.Units >= 4 ? 0.1f : 1.0f;
-        app.sim.Xini = 3050.0f * scale;
-        app.sim.Xend = 3150.0f * scale;
+    simulation::SimulationConditions& c = app.sim.conditions;
+    const simulation::Limits limits = simulation::RangeLimits(simulation::StoredValue(c.unit));
+    if (!(c.start < c.end && limits.Contains(c.start) && limits.Contains(c.end))) {
+        const double scale = simulation::UnitsPerAngstrom(c.unit) == 0.1 ? 0.1 : 1.0;
+        c.start = 3050.0 * scale;
+        c.end = 3150.0 * scale;
     }
 }
 
 void SaveSettings(const AppState& app, KeyValueStore& store) {
-    ForEachSetting(app, [&](const char* section, const char* key, const char*, const auto& variable, Range, bool) {
-        using T = std::decay_t<decltype(variable)>;
-        if constexpr (std::is_same_v<T, std::string>)
-            store.Set(section, key, variable);
-        else if constexpr (std::is_same_v<T, database::GasComposition>)
-            store.Set(section, key, database::CompositionText(variable));
-        else
-            store.Set(section, key, Str(variable));
-    });
+    Writer writer{app, store};
+    ForEachSetting(app, writer);
 }
 
 std::string SettingsNotSavedMessage(const std::string& file) {

@@ -5,13 +5,15 @@
 
 #include "common/number_format.h"
 #include "common/numerics.h"
-#include "simulation/lineshapes.h"
+#include "simulation/condition_fields.h"
 
 namespace velmora::program {
 
 namespace {
 
 std::string Number(double value) { return Trim(Str(static_cast<float>(value))); }
+
+int Units(const AppState& app) { return simulation::StoredValue(app.sim.conditions.unit); }
 
 std::string BandName(std::pair<int, int> band) {
     return "(" + std::to_string(band.first) + "," + std::to_string(band.second) + ")";
@@ -25,7 +27,7 @@ std::string SystemName(const AppState& app) {
 }
 
 std::string RangeText(const AppState& app, double start, double end) {
-    return Number(start) + " to " + Number(end) + " " + simulation::UnitNameOf(app.db.cat, app.sim.Units);
+    return Number(start) + " to " + Number(end) + " " + simulation::AxisUnitName(app.sim.conditions.unit);
 }
 
 double BandCentre(const AppState& app, std::pair<int, int> band) {
@@ -34,14 +36,14 @@ double BandCentre(const AppState& app, std::pair<int, int> band) {
     double nu = db.BandSpan.ValueAt(3, vu, vl);
     if (!(nu > 0.0)) nu = db.BandData.ValueAt(4, vu, vl);
     if (!(nu > 0.0)) nu = (static_cast<double>(db.BandSpan.ValueAt(1, vu, vl)) + db.BandSpan.ValueAt(2, vu, vl)) / 2.0;
-    return nu > 0.0 ? WavenumberToAxis(nu, app.sim.Units) : 0.0;
+    return nu > 0.0 ? WavenumberToAxis(nu, Units(app)) : 0.0;
 }
 
 bool RangeHoldsLines(const AppState& app, double start, double end) {
     const DatabaseState& db = app.db;
     const Catalogue& cat = db.cat;
     const int irad = db.irad;
-    const double a = AxisToWavenumber(start, app.sim.Units), b = AxisToWavenumber(end, app.sim.Units);
+    const double a = AxisToWavenumber(start, Units(app)), b = AxisToWavenumber(end, Units(app));
     const double low = std::min(a, b), high = std::max(a, b);
     for (int vu = 0; vu <= cat.NMaxVib.ValueAt(irad, 1); ++vu)
         for (int vl = 0; vl <= cat.NMaxVib.ValueAt(irad, 2); ++vl) {
@@ -51,13 +53,15 @@ bool RangeHoldsLines(const AppState& app, double start, double end) {
     return false;
 }
 
-bool RangeHoldsLines(const AppState& app) { return RangeHoldsLines(app, Val(app.sim.TxtStart), Val(app.sim.TxtEnd)); }
+bool RangeHoldsLines(const AppState& app) {
+    return RangeHoldsLines(app, app.sim.conditions.start, app.sim.conditions.end);
+}
 
 std::pair<int, int> StrongestBand(const AppState& app) {
     const DatabaseState& db = app.db;
     const Catalogue& cat = db.cat;
     const int irad = db.irad;
-    const int q = app.sim.Kind == 1 ? 1 : 2;
+    const int q = app.sim.conditions.kind == simulation::SpectrumKind::Emission ? 1 : 2;
     const bool upperPopulated = app.pop.PopState == ElectronicState::Upper;
     std::pair<int, int> best{0, 0};
     double strongest = -1.0;
@@ -78,14 +82,15 @@ std::pair<int, int> StrongestBand(const AppState& app) {
 std::string NoLineMessage(const AppState& app) {
     const std::pair<int, int> band = StrongestBand(app);
     return "no line of " + SystemName(app) + " in the range " +
-           RangeText(app, Val(app.sim.TxtStart), Val(app.sim.TxtEnd)) + "; its strongest band, " + BandName(band) +
-           ", lies near " + Number(BandCentre(app, band)) + " " + simulation::UnitNameOf(app.db.cat, app.sim.Units);
+           RangeText(app, app.sim.conditions.start, app.sim.conditions.end) + "; its strongest band, " +
+           BandName(band) + ", lies near " + Number(BandCentre(app, band)) + " " +
+           simulation::AxisUnitName(app.sim.conditions.unit);
 }
 
 bool FollowSystemRange(AppState& app) {
     if (!app.db.SystemLoaded || app.exp.ExpLimits == 1) return false;
-    SimulationState& sim = app.sim;
-    const double start = Val(sim.TxtStart), end = Val(sim.TxtEnd);
+    simulation::SimulationConditions& c = app.sim.conditions;
+    const double start = c.start, end = c.end;
     if (RangeHoldsLines(app, start, end)) return false;
     const std::pair<int, int> band = StrongestBand(app);
     const double centre = BandCentre(app, band);
@@ -99,8 +104,8 @@ bool FollowSystemRange(AppState& app) {
     app.dialogs->ShowMessage("The range " + RangeText(app, start, end) + " holds no line of " + SystemName(app) +
                              ".\r\nIt now covers its strongest band, " + BandName(band) + ": " +
                              RangeText(app, newStart, newEnd) + ".");
-    sim.TxtStart = Str(static_cast<float>(newStart));
-    sim.TxtEnd = Str(static_cast<float>(newEnd));
+    c.start = simulation::AsShown(newStart);
+    c.end = simulation::AsShown(newEnd);
     return true;
 }
 

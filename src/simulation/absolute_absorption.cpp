@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "common/physical_constants.h"
 #include "database/line_list_export.h"
-#include "database/physical_constants.h"
 
 namespace velmora::simulation {
 
@@ -11,9 +11,9 @@ std::vector<double> CrossSection(const Spectrum& s, const BandSystemModel& model
     if (c.kind != SpectrumKind::Absorption) throw ConditionError("absolute units are those of an absorption spectrum");
     std::vector<double> sigma(static_cast<std::size_t>(s.grid.Points()), 0.0);
     if (s.peak == 0.0f) return sigma;
-    const double perUnit = model.lineUnitFactor / (8.0 * database::kPi * database::kSpeedOfLightCm);
+    const double perUnit = model.lineUnitFactor / (8.0 * kPi * kSpeedOfLightCm);
     const double unscale = s.peak / 100.0;  // the total back in the units of the line strengths
-    const double c2OverT = c.temperature > 0.0 ? database::kSecondRadiationConstant / c.temperature : INFINITY;
+    const double c2OverT = c.temperature > 0.0 ? kSecondRadiationConstant / c.temperature : INFINITY;
     for (int i = 0; i <= s.grid.last; ++i) {
         const double x = s.grid.X(i);
         double nu = x, jacobian = 1.0;

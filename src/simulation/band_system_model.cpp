@@ -62,7 +62,6 @@ BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& 
     m.dataFolder = db.AppPath;
     m.systemStamp = db.SystemStamp;
     m.molecularMass = cat.MolecularMass.ValueAt(entry);
-    m.speedOfLight = cat.SpeedOfLight;
     m.lineUnitFactor = db.LineUnitFactor[0];
     m.vUpMax = std::max(0, cat.NMaxVib.ValueAt(entry, 1));
     m.vLowMax = std::max(0, cat.NMaxVib.ValueAt(entry, 2));

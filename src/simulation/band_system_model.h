@@ -54,19 +54,18 @@ struct ModelBand {
 /// The band system of one catalogue entry, ready for simulation.
 struct BandSystemModel {
     int entry = 0;
-    std::string dataFolder;           ///< database folder the system was read from
-    std::uint64_t systemStamp = 0;    ///< the pre-computation of the database this model was built from
-    double molecularMass = 0.0;       ///< amu
-    double speedOfLight = 2.9979E10;  ///< cm/s
-    double lineUnitFactor = 0.0;      ///< Einstein A (s-1) per emission coefficient of the lines
-    int vUpMax = 0, vLowMax = 0;      ///< highest vibrational level of the upper and lower state
-    int upperLambda = 0;              ///< Λ of the upper state: its lowest rotational row
-    int upperComponents = 2;          ///< 2 when the upper state has Λ = 0, else 4
-    int branches = 12;                ///< branches per band: 12, or 24 with a second parity set
-    bool levelFiles = false;          ///< per-level lifetime files exist (the yields follow the conditions)
-    Array1<int> lastUpperRow;         ///< (v'): last rotational row of the upper level
-    BranchTable emissionBranches;     ///< the branch table when the upper state is populated
-    BranchTable lowerBranches;        ///< the branch table when the lower state is populated
+    std::string dataFolder;         ///< database folder the system was read from
+    std::uint64_t systemStamp = 0;  ///< the pre-computation of the database this model was built from
+    double molecularMass = 0.0;     ///< amu
+    double lineUnitFactor = 0.0;    ///< Einstein A (s-1) per emission coefficient of the lines
+    int vUpMax = 0, vLowMax = 0;    ///< highest vibrational level of the upper and lower state
+    int upperLambda = 0;            ///< Λ of the upper state: its lowest rotational row
+    int upperComponents = 2;        ///< 2 when the upper state has Λ = 0, else 4
+    int branches = 12;              ///< branches per band: 12, or 24 with a second parity set
+    bool levelFiles = false;        ///< per-level lifetime files exist (the yields follow the conditions)
+    Array1<int> lastUpperRow;       ///< (v'): last rotational row of the upper level
+    BranchTable emissionBranches;   ///< the branch table when the upper state is populated
+    BranchTable lowerBranches;      ///< the branch table when the lower state is populated
 
     // Per upper level (v', component 1..4, N').
     Array3<float> lifetime;              ///< radiative lifetime from the level files, ns

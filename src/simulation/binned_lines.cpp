@@ -5,6 +5,7 @@
 #include <limits>
 #include <utility>
 
+#include "common/physical_constants.h"
 #include "simulation/wide_builds.h"
 
 namespace velmora::simulation {
@@ -27,12 +28,12 @@ template <bool wavelength, bool perAngstrom>
     // its lifetime width as LifetimeWidth gives it.
     const double lorentz = w.grid.lorentzWidth, gaussSq = w.grid.gaussWidthSq, shared = w.sharedWidth;
     const double total = w.grid.totalWidth, gridWidth = w.grid.gridWidth, perWidth = w.grid.pointsPerWidth;
-    const double tolerance = w.tolerance, sharedHalf = w.half, light = w.grid.speedOfLight;
+    const double tolerance = w.tolerance, sharedHalf = w.half;
     const double units = UnitsPerAngstrom(w.grid.unit), nan = std::numeric_limits<double>::quiet_NaN();
 #pragma omp simd
     for (std::size_t k = 0; k < count; ++k) {
         const double tau = lines[k].lifetime, x0 = lines[k].x;
-        const double natural = 1.0 / (tau * 1E-9 * 6.2832 * light);
+        const double natural = 1.0 / (tau * 1E-9 * kTwoPi * kSpeedOfLightCm);
         // In Å the division by 1 unit per Å is left out (it changes no bit).
         const double inAngstrom = natural * 1E-8 * x0 * x0;
         const double axis = wavelength ? (perAngstrom ? inAngstrom / units : inAngstrom) : natural;

@@ -38,5 +38,11 @@ inline constexpr Limits kLorentzianLimits{0.0, 100.0};
 inline constexpr Limits kGateLimits{0.0, 1e9};
 /// Spectral detection window limits, Å.
 inline constexpr Limits kWindowLimits{0.0, 20000.0};
+/// Laser pulse energy (mJ), duration (ns), beam cross section (cm2) and spectral irradiance
+/// (W cm-2 per cm-1) of LIF by rate equations.
+inline constexpr Limits kPulseEnergyLimits{0.0, 1e15};
+inline constexpr Limits kPulseDurationLimits{1e-6, 1e15};
+inline constexpr Limits kBeamAreaLimits{1e-12, 1e15};
+inline constexpr Limits kIrradianceLimits{0.0, 1e15};
 
 }  // namespace velmora::simulation

@@ -41,6 +41,12 @@ void CheckConvolvedInstrument(const SimulationConditions& c) {
 
 }  // namespace
 
+const char* AxisUnitName(AxisUnit u) {
+    static const char* const names[] = {"", "\u00C5 (Vacuum)", "\u00C5 (Air)", "cm-1", "nm (Vacuum)", "nm (Air)"};
+    const int k = StoredValue(u);
+    return k >= 1 && k <= 5 ? names[k] : "";
+}
+
 int PointsPerWidth(PointDensity density) {
     switch (density) {
         case PointDensity::Low:

@@ -21,7 +21,7 @@ enum class SpectrumKind {
     Emission = 1,        ///< from the upper state, emission coefficients
     Absorption = 2,      ///< from the lower state, absorption coefficients times wavenumber
     LifExcitation = 3,   ///< laser-induced fluorescence excitation scan from the lower state
-    FourWaveMixing = 4,  ///< cubic in the line strength, quadratic in the lower population
+    FourWaveMixing = 4,  ///< |χ(3)|² ∝ N''² μ⁸: the fourth power of the line strength, N''² of the lower level
 };
 
 /// Unit of the spectral axis: its range, grid, widths and shifts.
@@ -73,7 +73,7 @@ enum class YieldMode { Included = 0, Excluded = 1, ExcludePredissociation = 2, E
 enum class QuenchingSource { None = 0, SingleValue = 1, FromFiles = 2, GasComposition = 3 };
 
 /// The typed mode of a stored integer. Stored values are range-checked where they enter (the
-/// settings rules, the control events, the command-line options, ConditionsFromScreen).
+/// settings rules, the control events, the command-line options and Python, by the field table).
 template <typename Mode>
 constexpr Mode StoredMode(int value) {
     return static_cast<Mode>(value);
@@ -93,6 +93,9 @@ constexpr bool IsAir(AxisUnit u) { return u == AxisUnit::AngstromAir || u == Axi
 constexpr double UnitsPerAngstrom(AxisUnit u) {
     return u == AxisUnit::NanometreVacuum || u == AxisUnit::NanometreAir ? 0.1 : 1.0;
 }
+
+/// Name of an axis unit, as the range and widths are labelled ("Å (Vacuum)", "cm-1").
+const char* AxisUnitName(AxisUnit u);
 
 /// Points per FWHM of a point density.
 int PointsPerWidth(PointDensity density);
@@ -124,7 +127,8 @@ struct SimulationConditions {
     double trapezoidTop = 0.0;                 ///< full width of a trapezoid's flat top, axis units, 0..resolution
     double resolutionSlope = 0.0;              ///< change of the instrumental FWHM per axis unit (dispersion)
     std::shared_ptr<const MeasuredSlit> slit;  ///< measured function, read from its file
-    double slitScale = 1.0;                    ///< width factor applied to the measured function
+    SlitOffsetUnit slitUnit = SlitOffsetUnit::Axis;  ///< unit of the offsets in the measured function's file
+    double slitScale = 1.0;                          ///< width factor applied to the measured function
 
     // Broadening and shifts.
     bool dopplerBroadening = false;
@@ -167,6 +171,7 @@ struct SimulationConditions {
     // Detection filter: transmission (0..1) by wavelength (Å, in air when the axis is); when
     // given it replaces the detection window.
     std::vector<std::pair<double, double>> detectionFilter;
+    std::string detectionFilterFile;  ///< the file it was read from
 
     // Absolute absorption: unit, and the column of absorbers as a column density or as a number
     // density times a path length.

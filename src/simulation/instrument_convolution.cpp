@@ -121,7 +121,7 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
         BuildLineList(model, c, populations, widths.lineShift, wide.X(0), wide.X(wide.last), progress);
 
     const Broadening molecular = MolecularBroadening(widths);
-    const ProfileGrid g = MakeProfileGrid(wide, molecular, c.predissociationBroadening, c.unit, model.speedOfLight);
+    const ProfileGrid g = MakeProfileGrid(wide, molecular, c.predissociationBroadening, c.unit);
     std::optional<LineDrawer> drawer;
     if (molecular.totalWidth >= 2.0 * step) drawer.emplace(g, false, method);
 

@@ -4,25 +4,26 @@
 
 #include "common/number_format.h"
 #include "simulation/line_list.h"
-#include "simulation/screen_conditions.h"
 
 namespace velmora::simulation {
 
-void ComputeYields(AppState& app) {
-    DatabaseState& db = app.db;
+database::LevelQuenching LevelQuenchingOf(const SimulationConditions& c) {
+    return {StoredValue(c.quenching), c.quenchingRate, c.composition, c.temperature};
+}
+
+std::string ComputeYields(DatabaseState& db, const SimulationConditions& conditions) {
     const Catalogue& cat = db.cat;
     const int irad = db.irad;
-    const SimulationConditions conditions = ConditionsFromScreen(app);
-    db.QuenchingTemperature = static_cast<float>(conditions.temperature);
+    db.quenching.temperature = conditions.temperature;
     const database::CompositionQuenching gas = GasQuenching(db.UpperQuenching, conditions);
-    app.sim.LblQuenchingCaption.clear();
+    std::string caption;
     if (conditions.quenching == QuenchingSource::GasComposition && db.SystemLoaded) {
-        app.sim.LblQuenchingCaption = "Q = " + Trim(Format(gas.rate, "0.000E+00")) + " s-1 at " +
-                                      Trim(Format(conditions.temperature, "#####0")) + " K, " +
-                                      Trim(Str(static_cast<float>(conditions.pressure))) + " Torr";
-        for (const std::string& w : gas.warnings) app.sim.LblQuenchingCaption += "; " + w;
+        caption = "Q = " + Trim(Format(gas.rate, "0.000E+00")) + " s-1 at " +
+                  Trim(Format(conditions.temperature, "#####0")) + " K, " +
+                  Trim(Str(static_cast<float>(conditions.pressure))) + " Torr";
+        for (const std::string& w : gas.warnings) caption += "; " + w;
     }
-    if (!cat.LevelFileFlag.Contains(irad) || cat.LevelFileFlag(irad) == 0) return;
+    if (!cat.LevelFileFlag.Contains(irad) || cat.LevelFileFlag(irad) == 0) return caption;
     const int C = db.UpperComponents;
     const int vmax = cat.NMaxVib.ValueAt(irad, 1);
     const int lambda = cat.StateLambda.ValueAt(1, irad);
@@ -39,31 +40,7 @@ void ComputeYields(AppState& app) {
             }
         }
     }
-}
-
-void ComputeWindowFactors(AppState& app) {
-    SimulationState& sim = app.sim;
-    const DatabaseState& db = app.db;
-    if (sim.WindowStart > sim.WindowEnd) {
-        // Exchanged through the boxes, whose texts show the new order.
-        const float oldStart = sim.WindowStart, oldEnd = sim.WindowEnd;
-        sim.WindowStart = oldEnd;
-        sim.WindowEnd = oldStart;
-        sim.TxtStartWindow = Str(oldEnd);
-        sim.TxtEndWindow = Str(oldStart);
-    }
-    const SimulationConditions conditions = ConditionsFromScreen(app);
-    const int irad = db.irad;
-    const int vUpMax = db.cat.NMaxVib.ValueAt(irad, 1);
-    const int vLowMax = db.cat.NMaxVib.ValueAt(irad, 2);
-    if (sim.WindowFactor.Empty() || sim.WindowFactor.Hi() < vUpMax)
-        sim.WindowFactor.Resize(0, std::max(vUpMax, db.cat.MaxVUpper));
-    for (int vu = 0; vu <= vUpMax; ++vu) {
-        std::vector<BandWeight> bands;
-        for (int vl = 0; vl <= vLowMax; ++vl)
-            bands.push_back({db.BandData.ValueAt(4, vu, vl), db.BandData.ValueAt(1, vu, vl)});
-        sim.WindowFactor(vu) = static_cast<float>(WindowFactor(bands, conditions));
-    }
+    return caption;
 }
 
 }  // namespace velmora::simulation

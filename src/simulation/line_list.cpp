@@ -216,7 +216,7 @@ struct LineIntensity {
         const LineDegeneracies g = DegeneraciesOf(line);
         const double A = m.einsteinAFactor * line.emission;
         const double Wp =
-            EinsteinB(A, g.upper, g.lower, line.nu) * irradiance / kLightSpeedCm * AxisPerWavenumber(line.nu, c.unit);
+            EinsteinB(A, g.upper, g.lower, line.nu) * irradiance / kSpeedOfLightCm * AxisPerWavenumber(line.nu, c.unit);
         const double decay = 1.0 / (phi * tauRNs * 1e-9);
         saturation = static_cast<float>(Wp * (1.0 + static_cast<double>(g.lower) / g.upper) / decay);
         return detected * g.upper / (g.upper + g.lower) / tauRNs;

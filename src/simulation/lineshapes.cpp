@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "common/number_format.h"
-#include "simulation/screen_conditions.h"
+#include "common/numerics.h"
 
 namespace velmora::simulation {
 
@@ -14,54 +13,7 @@ int RoundIndex(double x) { return RoundHalfEven(std::clamp(x, -1e9, 1e9)); }
 
 }  // namespace
 
-int PointsPerWidthFor(int pointDensity) { return PointsPerWidth(StoredMode<PointDensity>(pointDensity)); }
-
-std::string UnitNameOf(const Catalogue& cat, int units) {
-    if (cat.UnitName.Contains(units) && !cat.UnitName(units).empty()) return cat.UnitName(units);
-    static const char* const names[] = {"", "Å (Vacuum)", "Å (Air)", "cm-1", "nm (Vacuum)", "nm (Air)"};
-    return units >= 1 && units <= 5 ? names[units] : "";
-}
-
-double RangeCentreWavenumber(const SimulationState& sim) {
-    SimulationConditions c;
-    c.unit = StoredMode<AxisUnit>(sim.Units);
-    c.start = Val(sim.TxtStart);
-    c.end = Val(sim.TxtEnd);
-    return RangeCentreWavenumber(c);
-}
-
-void ComputeWidths(AppState& app) {
-    SimulationState& sim = app.sim;
-    const Broadening b = ComputeBroadening(ConditionsFromScreen(app), app.db.cat.MolecularMass.ValueAt(app.db.irad),
-                                           ScreenBroadening(sim));
-    sim.DopplerWidth = b.dopplerWidth;
-    sim.CollWidth = b.collisionalWidth;
-    sim.LorentzWidth = b.lorentzWidth;
-    sim.GaussWidthSq = b.gaussWidthSq;
-    sim.TotalWidth = b.totalWidth;
-    sim.LorentzFraction = b.lorentzFraction;
-    sim.ProfileKind = StoredValue(b.profile);
-    sim.ChkDopplerCaption = "Doppler broadening = " + Format(sim.DopplerWidth, "##0.0####");
-    sim.LblCollisionCaption = " = " + Format(sim.CollWidth, "##0.0####");
-    sim.FrmBroadeningCaption = "Total resolution (instrumental + broadening) = " + Format(sim.TotalWidth, "##0.0###") +
-                               " " + UnitNameOf(app.db.cat, sim.Units);
-}
-
-void ComputeShifts(AppState& app) {
-    SimulationState& sim = app.sim;
-    const Broadening b = ComputeBroadening(ConditionsFromScreen(app), app.db.cat.MolecularMass.ValueAt(app.db.irad),
-                                           ScreenBroadening(sim));
-    sim.DopShift = b.dopplerShift;
-    sim.CollShift = b.collisionalShift;
-    sim.LineShift = b.lineShift;
-    sim.LblDopplerShiftCaption = "km/s = " + Format(sim.DopShift, "##0.0####");
-    sim.LblCollisionalShiftCaption = " = " + Format(sim.CollShift, "##0.0####");
-    sim.FrameShiftCaption =
-        "Wavelength/Frequency shift = " + Format(sim.LineShift, "##0.0###") + " " + UnitNameOf(app.db.cat, sim.Units);
-}
-
-ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit,
-                            double speedOfLight) {
+ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit) {
     ProfileGrid g;
     g.Xini = grid.start;
     g.gridWidth = grid.gridWidth;
@@ -75,18 +27,7 @@ ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, 
     g.profileKind = widths.profile;
     g.predissociation = predissociation;
     g.unit = unit;
-    g.speedOfLight = speedOfLight;
     return g;
-}
-
-ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat) {
-    SpectralGrid grid;
-    grid.start = sim.Xini;
-    grid.gridWidth = sim.GridWidth;
-    grid.pointsPerWidth = sim.PointsPerWidth;
-    grid.last = sim.NPoints;
-    return MakeProfileGrid(grid, ScreenBroadening(sim), sim.PredissociationBroadening == 1,
-                           StoredMode<AxisUnit>(sim.Units), cat.SpeedOfLight);
 }
 
 LineShape MakeLineShape(const ProfileGrid& grid, double x0, double tauNs) {

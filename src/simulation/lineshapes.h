@@ -1,35 +1,18 @@
-// Line widths, profiles and shifts on the screen, and the profile of one line on the grid: the
-// Doppler, collisional, predissociation and instrumental widths combined into one Gaussian,
-// Lorentzian or Voigt profile. All widths are FWHM in axis units.
+// The profile of one line on the grid: the Doppler, collisional, predissociation and
+// instrumental widths combined into one Gaussian, Lorentzian or Voigt profile. All widths are
+// FWHM in axis units.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "common/physical_constants.h"
 #include "simulation/broadening.h"
 #include "simulation/spectral_grid.h"
 #include "simulation/voigt_profile.h"
-#include "state/app_state.h"
 
 namespace velmora::simulation {
-
-/// Points per FWHM of the point-density choices "Low", "Standard", "High", "Very high" (0..3).
-int PointsPerWidthFor(int pointDensity);
-
-/// Name of an axis unit (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air).
-std::string UnitNameOf(const Catalogue& cat, int units);
-
-/// Wavenumber (cm-1) at the centre of the range texts TxtStart..TxtEnd; 0 when a wavelength
-/// range is centred on 0 (no conversion is possible then).
-double RangeCentreWavenumber(const SimulationState& sim);
-
-/// Recomputes DopplerWidth, CollWidth, LorentzWidth, GaussWidthSq, ProfileKind, TotalWidth and
-/// LorentzFraction from the conditions, and the three width captions.
-void ComputeWidths(AppState& app);
-
-/// Recomputes DopShift, CollShift and LineShift and their three captions.
-void ComputeShifts(AppState& app);
 
 /// Constants of the profile evaluation for one simulation run (grid and widths).
 struct ProfileGrid {
@@ -45,15 +28,10 @@ struct ProfileGrid {
     Lineshape profileKind = Lineshape::Gaussian;
     bool predissociation = false;
     AxisUnit unit = AxisUnit::AngstromVacuum;
-    double speedOfLight = 2.9979E10;  ///< cm/s
 };
 
 /// The profile constants of a grid and the widths of the conditions.
-ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit,
-                            double speedOfLight);
-
-/// The grid constants of the current simulation state.
-ProfileGrid MakeProfileGrid(const SimulationState& sim, const Catalogue& cat);
+ProfileGrid MakeProfileGrid(const SpectralGrid& grid, const Broadening& widths, bool predissociation, AxisUnit unit);
 
 /// The profile of one line: its FWHM, Lorentzian share, kind and the grid points it covers.
 struct LineShape {
@@ -70,7 +48,7 @@ struct LineShape {
 /// nanoseconds: 1 / (2 pi c tau) in cm-1; 0 for an unknown lifetime (0 or below).
 inline double LifetimeWidth(const ProfileGrid& grid, double x0, double tauNs) {
     if (!(tauNs > 0.0)) return 0.0;
-    const double gamma = 1.0 / (tauNs * 1E-9 * 6.2832 * grid.speedOfLight);
+    const double gamma = 1.0 / (tauNs * 1E-9 * kTwoPi * kSpeedOfLightCm);
     // d(lambda) = d(nu) lambda^2: 1E-8 lambda^2 in Å, 1E-7 lambda^2 in nm.
     return IsWavelength(grid.unit) ? gamma * 1E-8 * x0 * x0 / UnitsPerAngstrom(grid.unit) : gamma;
 }

@@ -10,7 +10,7 @@ namespace velmora::simulation {
 double EinsteinB(double einsteinA, int gUpper, int gLower, double nuCm) {
     if (gLower <= 0 || nuCm <= 0.0) return 0.0;
     return static_cast<double>(gUpper) / gLower * einsteinA /
-           (8.0 * std::numbers::pi * kPlanck * kLightSpeedCm * nuCm * nuCm * nuCm);
+           (8.0 * kPi * kPlanckConstant * kSpeedOfLightCm * nuCm * nuCm * nuCm);
 }
 
 double UpperFraction(double W, double decayRate, int gUpper, int gLower) {

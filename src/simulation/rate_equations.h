@@ -15,14 +15,11 @@
 // Einstein coefficient of spontaneous emission (s-1) and ν its wavenumber (cm-1).
 #pragma once
 
+#include "common/physical_constants.h"
 #include "simulation/broadening.h"
 #include "simulation/conditions.h"
 
 namespace velmora::simulation {
-
-/// Planck constant (J s) and speed of light (cm/s).
-inline constexpr double kPlanck = 6.62607015e-34;
-inline constexpr double kLightSpeedCm = 2.99792458e10;
 
 /// Einstein B (cm2 J-1 s-1, absorption, energy density per cm-1) of a line of Einstein A (s-1)
 /// at nuCm (cm-1) between levels of degeneracy gUpper and gLower.

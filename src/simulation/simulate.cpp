@@ -78,8 +78,12 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     CheckArguments(conditions, populations);
     const auto [start, end] = OrderedRange(conditions);
     Spectrum s;
+    s.conditions = conditions;
+    std::tie(s.conditions.start, s.conditions.end) = std::pair<double, double>(start, end);
+    s.widths = widths;
     s.grid = grid;
     s.levels = populations.levels;
+    s.weights = populations.weights;
     const int levels = static_cast<int>(s.levels.size());
     s.bands.Resize(1, levels, 0, grid.last);
     DrawStats stats;
@@ -94,9 +98,8 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     }
     const LineList lines =
         BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
-    LineDrawer drawer(
-        MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit, model.speedOfLight),
-        lines.squareRoot, options.profiles, lines.rateEquations);
+    LineDrawer drawer(MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit),
+                      lines.squareRoot, options.profiles, lines.rateEquations);
     for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;

@@ -25,10 +25,16 @@
 
 namespace velmora::simulation {
 
-/// A simulated spectrum: one trace per selected vibrational level and their weighted total.
+/// A simulated spectrum: one trace per selected vibrational level and their weighted total, with
+/// the conditions it was simulated under.
 struct Spectrum {
+    /// The conditions of the simulation, the range in increasing order in single precision as
+    /// the grid holds it.
+    SimulationConditions conditions;
+    Broadening widths;  ///< the widths and shifts of the shared line profile
     SpectralGrid grid;
-    std::vector<int> levels;  ///< the selected vibrational levels of the populated state
+    std::vector<int> levels;      ///< the selected vibrational levels of the populated state
+    std::vector<double> weights;  ///< their relative populations
     /// (k 1..levels, i 0..last): level k, not weighted by its population, so that the total is
     /// the sum of the levels times their populations. A four-wave-mixing signal goes as the square
     /// of the population: its level traces carry one factor of it.

@@ -8,8 +8,7 @@
 #include "common/errors.h"
 #include "common/fixed_pattern.h"
 #include "common/text_writer.h"
-#include "populations/population_model.h"
-#include "simulation/driver.h"
+#include "simulation/condition_view.h"
 
 namespace velmora::simulation {
 
@@ -18,29 +17,26 @@ namespace {
 /// Bytes gathered before they are handed to the file.
 constexpr std::size_t kChunk = 1 << 16;
 
-void WriteSimulation(AppState& app, const std::filesystem::path& path, bool levels) {
-    SimulationState& sim = app.sim;
-    const PopulationState& pop = app.pop;
-    if (!HasSimulation(app) || sim.SimTotal.Hi() < sim.NPoints)
+void WriteSimulation(SimulationState& sim, const std::filesystem::path& path, bool levels) {
+    const Spectrum& s = sim.result;
+    const int last = s.grid.last;
+    if (!HasSimulation(sim) || s.total.Hi() < last)
         throw FileError::In(path.string(), "there is no simulated spectrum to save; calculate a simulation first");
     AtomicTextWriter out(path);
     const bool noisy = sim.NoiseLevel >= 0.00001f;
-    const bool absolute = sim.SimAbsolute.size() == static_cast<std::size_t>(sim.NPoints) + 1;
-    const bool columns = levels && pop.NVibSel > 1;
-    const double step = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
-    const FixedPattern x(XPattern(step, sim.NPoints + 1) + "   ");
+    const bool absolute = sim.SimAbsolute.size() == static_cast<std::size_t>(last) + 1;
+    const int levelCount = static_cast<int>(s.levels.size());
+    const bool columns = levels && levelCount > 1;
+    const FixedPattern x(XPattern(s.grid.Step(), s.grid.Points()) + "   ");
     const FixedPattern level(", ###.0000 ");
     const FixedPattern total(levels ? ",  ###.0000" : " ,  ###.0000");
     std::string text;
     text.reserve(kChunk + 256);
-    for (int i = 0; i <= sim.NPoints; ++i) {
-        x.Append(text, sim.Xini + static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth);
-        if (columns) {
-            for (int k = 1; k <= pop.NVibSel; ++k) {
-                const int v = populations::SelectedLevel(pop, k);
-                level.Append(text, static_cast<double>(pop.PopVibSel(v)) * sim.SimBand(k, i));
-            }
-        }
+    for (int i = 0; i <= last; ++i) {
+        x.Append(text, s.grid.X(i));
+        if (columns)
+            for (int k = 1; k <= levelCount; ++k)
+                level.Append(text, s.weights[static_cast<std::size_t>(k - 1)] * s.bands(k, i));
         if (absolute) {
             // An absolute absorption unit: cross sections of 1E-18 cm2 need an exponent.
             char value[32];
@@ -48,7 +44,7 @@ void WriteSimulation(AppState& app, const std::filesystem::path& path, bool leve
             text += levels ? ",  " : " ,  ";
             text += value;
         } else {
-            double y = sim.SimTotal(i);
+            double y = s.total(i);
             if (noisy) y += 0.5 * sim.NoiseLevel * sim.Noise.Next();
             total.Append(text, y);
         }
@@ -73,8 +69,12 @@ std::string XPattern(double step, int points) {
     return FixedPattern::OptionalDecimals(decimals);
 }
 
-void WriteSimulationTotal(AppState& app, const std::filesystem::path& path) { WriteSimulation(app, path, false); }
+void WriteSimulationTotal(SimulationState& sim, const std::filesystem::path& path) {
+    WriteSimulation(sim, path, false);
+}
 
-void WriteSimulationIndependent(AppState& app, const std::filesystem::path& path) { WriteSimulation(app, path, true); }
+void WriteSimulationIndependent(SimulationState& sim, const std::filesystem::path& path) {
+    WriteSimulation(sim, path, true);
+}
 
 }  // namespace velmora::simulation

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "state/app_state.h"
+#include "simulation/simulation_state.h"
 
 namespace velmora::simulation {
 
@@ -21,10 +21,10 @@ std::string XPattern(double step, int points);
 /// width, so the last one is the grid point nearest the range end, within half a step of it (short
 /// of it or beyond). CR-LF line ends; the file is replaced only when complete. Throws FileError
 /// naming the file when there is nothing to save or it cannot be written.
-void WriteSimulationTotal(AppState& app, const std::filesystem::path& path);
+void WriteSimulationTotal(SimulationState& sim, const std::filesystem::path& path);
 
-/// As the total, with the weighted spectrum of every selected level (in increasing v) before the
-/// total when more than one level is selected.
-void WriteSimulationIndependent(AppState& app, const std::filesystem::path& path);
+/// As the total, with the spectrum of every simulated level (in increasing v) weighted by its
+/// population before the total when more than one level was simulated.
+void WriteSimulationIndependent(SimulationState& sim, const std::filesystem::path& path);
 
 }  // namespace velmora::simulation

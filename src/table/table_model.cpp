@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "common/numerics.h"
+#include "common/physical_constants.h"
 #include "common/text_writer.h"
 #include "database/band_loader.h"
 #include "database/line_positions.h"
@@ -95,7 +96,7 @@ double LineEinsteinA(const DatabaseState& db, double emission) {
 }
 
 double LineOscillatorStrength(const DatabaseState& db, double absorption, double nu) {
-    return absorption * db.LineUnitFactor[1] * db.cat.SpeedOfLight / 100.0 * nu * kOscillatorStrengthFactor;
+    return absorption * db.LineUnitFactor[1] * kSpeedOfLightCm / 100.0 * nu * kOscillatorStrengthFactor;
 }
 
 bool BranchHasJAboveN(int branch) {
@@ -160,13 +161,12 @@ void FillTableData(const DatabaseState& db, TableState& t) {
     const int irad = db.irad;
     t.TableData.Resize(0, std::max(t.RowLast, cat.MaxN), 0, 24);
     const int q = t.icoef;
-    const double c = cat.SpeedOfLight;
 
     // Unit conversions common to band and line values; `position` in cm-1.
     auto convert = [&](double value, double position) {
         if (q == 1) value *= cat.EmissionScale(irad);
         if (q == 2 && t.DbUnitsAbs > 1) {
-            value *= c / 100.0;  // to m3 J-1 s-2
+            value *= kSpeedOfLightCm / 100.0;  // to m3 J-1 s-2
             if (t.DbUnitsAbs == 3) value *= position * kOscillatorStrengthFactor;
         }
         if (q == 4 && value != 0.0) value = WavenumberToAxis(value, t.DbUnitsPos);

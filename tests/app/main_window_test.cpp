@@ -45,8 +45,7 @@
 #include "common/number_format.h"
 #include "experiment/spectrum_frame.h"
 #include "fit/lif_image.h"
-#include "simulation/driver.h"
-#include "simulation/screen_conditions.h"
+#include "program/simulation_run.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -127,7 +126,7 @@ TEST_F(Desktop, StartUpRunsOneSimulationAndThePlotHasContent) {
     auto w = Open();
     const AppState& app = w->State();
     EXPECT_TRUE(app.plot.PlotReady);
-    EXPECT_GT(app.sim.NPoints, 100);
+    EXPECT_GT(app.sim.result.grid.last, 100);
     EXPECT_EQ(w->windowTitle(), "VELMORA 1.0.0");
     const QImage plot = w->simulationWindow()->plot()->Image();
     ASSERT_FALSE(plot.isNull());
@@ -187,7 +186,7 @@ TEST_F(Desktop, ARangeWithoutLinesOfTheNewSystemMovesToItsStrongestBand) {
     EXPECT_LT(start, 4313.7);
     EXPECT_GT(end, 4313.7);
     w->command("Simulation")->trigger();
-    EXPECT_GT(w->State().sim.LinesDrawn, 100);
+    EXPECT_GT(w->State().sim.result.linesDrawn, 100);
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
@@ -296,8 +295,8 @@ TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
     EXPECT_EQ(Find<QSlider>(*w, "SldX")->value(), 100);
     w->command("mnuReset")->trigger();
     EXPECT_EQ(w->State().plot.SldX, 50);
-    EXPECT_FLOAT_EQ(w->State().plot.ViewLeft, w->State().sim.Xini);
-    EXPECT_FLOAT_EQ(w->State().plot.ViewRight, w->State().sim.Xend);
+    EXPECT_FLOAT_EQ(w->State().plot.ViewLeft, w->State().sim.result.grid.start);
+    EXPECT_FLOAT_EQ(w->State().plot.ViewRight, w->State().sim.result.conditions.end);
 }
 
 TEST_F(Desktop, PlotZoomsByWheelRectangleDoubleClickAndKeys) {
@@ -333,8 +332,8 @@ TEST_F(Desktop, PlotZoomsByWheelRectangleDoubleClickAndKeys) {
 
     // A double click shows everything again; keys act on the focused plot.
     QTest::mouseDClick(plot, Qt::LeftButton, {}, QPoint(200, 80));
-    EXPECT_FLOAT_EQ(app.plot.ViewLeft, app.sim.Xini);
-    EXPECT_FLOAT_EQ(app.plot.ViewRight, app.sim.Xend);
+    EXPECT_FLOAT_EQ(app.plot.ViewLeft, app.sim.result.grid.start);
+    EXPECT_FLOAT_EQ(app.plot.ViewRight, app.sim.result.conditions.end);
     EXPECT_FLOAT_EQ(app.plot.ZoomY, 1.0f);
     plot->setFocus();
     QTest::keyClick(plot, Qt::Key_Plus);
@@ -590,14 +589,14 @@ TEST_F(Desktop, SimulationAndTableFilesRoundTrip) {
     files.paths = {mod};
     w->command("mnuOpen")->trigger();  // the button's own click: "Load spectra"
     EXPECT_EQ(app.exp.ExpCount, 1);
-    EXPECT_EQ(app.exp.ExpPoints, app.sim.NPoints);
-    EXPECT_NEAR(app.exp.ExpXRaw(0), app.sim.Xini, 1e-2);
+    EXPECT_EQ(app.exp.ExpPoints, app.sim.result.grid.last);
+    EXPECT_NEAR(app.exp.ExpXRaw(0), app.sim.result.grid.start, 1e-2);
     float top = 0.0f;
     int at = 0;
     for (int i = 0; i <= app.exp.ExpPoints; ++i)
         if (app.exp.ExpYRaw(i) > top) top = app.exp.ExpYRaw(i), at = i;
     EXPECT_NEAR(top, 100.0f, 1e-3);
-    EXPECT_NEAR(app.sim.SimTotal(at), 100.0f, 0.01f);
+    EXPECT_NEAR(app.sim.result.total(at), 100.0f, 0.01f);
     EXPECT_EQ(Find<QComboBox>(*w, "CmbExpFile")->currentText(), "oh.mod");
 
     // The database table saved as CSV holds the values the table window shows.
@@ -760,9 +759,9 @@ TEST_F(Desktop, TheFrameAndLifImageWindowsRunOnWorkersAndDrawTheirPictures) {
     fitFrame->close();
 
     // Two LIF images made at 1500 K from the lines' signals under the screen's conditions.
-    simulation::SimulationConditions c = simulation::ConditionsFromScreen(app);
+    simulation::SimulationConditions c = app.sim.conditions;
     c.kind = simulation::SpectrumKind::LifExcitation;
-    const auto model = simulation::CurrentModel(app);
+    const auto model = program::CurrentModel(app.sim, app.db);
     const fit::FitSystem oh = fit::MakeFitSystem(model, app.db);
     const std::vector<fit::LifImageLine> lineSignals = fit::LifLineSignals(oh, c, {2822.532, 2856.282}, {}, {1500.0});
     ASSERT_GT(lineSignals[1].signal[0], 0.0);
@@ -864,7 +863,7 @@ TEST_F(Desktop, SettingsWrittenAtCloseAreReadAtTheNextStart) {
     EXPECT_EQ(Find<QLineEdit>(*w, "TxtTemperature")->text(), "1234");
     EXPECT_EQ(Find<QComboBox>(*w, "CmbKind")->currentIndex(), 1);
     EXPECT_EQ(Find<QComboBox>(*w, "CmbWindowView")->currentIndex(), 3);
-    EXPECT_EQ(w->State().sim.Kind, 2);
+    EXPECT_EQ(w->State().sim.conditions.kind, simulation::SpectrumKind::Absorption);
 }
 
 TEST_F(Desktop, SettingsThatCannotBeWrittenAreReportedAtClose) {

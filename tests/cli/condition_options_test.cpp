@@ -1,11 +1,12 @@
 // The command line and the window agree: the options read straight into typed conditions give
-// exactly what ConditionsFromScreen gives after the same settings are made in the window's
-// controls, the controls set from those conditions give them back, and the options are refused
-// as the boxes refuse them.
+// exactly the conditions the same settings made in the window's controls give, for every field
+// of the condition table; the settings keep every stored field; and the options are refused as
+// the boxes refuse them.
 #include "cli/condition_options.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "cli/database_options.h"
@@ -13,19 +14,36 @@
 #include "cli/simulate_options.h"
 #include "cli_fixture.h"
 #include "database/gas_composition.h"
+#include "program/condition_events.h"
+#include "program/settings.h"
 #include "program/startup.h"
-#include "simulation/absorption_inputs.h"
-#include "simulation/condition_inputs.h"
+#include "simulation/condition_fields.h"
 #include "simulation/instrument_function.h"
-#include "simulation/instrument_inputs.h"
-#include "simulation/screen_conditions.h"
-#include "simulation/units.h"
+#include "support/condition_controls.h"
 #include "support/temp_dir.h"
 
 namespace velmora::cli {
 namespace {
 
 using namespace simulation;
+
+/// Field by field, with a measured instrument function read twice (the same function, two
+/// objects) compared by its points.
+void ExpectSame(SimulationConditions direct, SimulationConditions screen, const std::string& what) {
+    ASSERT_EQ(direct.slit == nullptr, screen.slit == nullptr) << what;
+    if (direct.slit) {
+        EXPECT_EQ(direct.slit->offset, screen.slit->offset) << what;
+        EXPECT_EQ(direct.slit->response, screen.slit->response) << what;
+        EXPECT_EQ(direct.slit->file, screen.slit->file) << what;
+        direct.slit = screen.slit = nullptr;
+    }
+    for (const ConditionField& f : ConditionFields()) {
+        if (f.IsNumeric()) {
+            EXPECT_EQ(f.get(direct), f.get(screen)) << what << ": " << f.name;
+        }
+    }
+    EXPECT_TRUE(direct == screen) << what;
+}
 
 /// One option list and the same settings made through the window's controls.
 struct Agreement {
@@ -45,19 +63,19 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
     const std::string filter = dir.Write("filter.txt", "300 0.2\n310 0.9\n320 0.4\n").string();
     const std::vector<Agreement> cases = {
         {{}, [](AppState&) {}},
-        {{"--units", "cm-1"}, [](AppState& a) { CmbUnits_Click(a, 3); }},
+        {{"--units", "cm-1"}, [](AppState& a) { testing::Choose(a, "units", 3); }},
         {{"--units", "air", "--end", "3200"},
          [](AppState& a) {
-             CmbUnits_Click(a, 2);
-             a.sim.TxtEnd = " 3200";
+             testing::Choose(a, "units", 2);
+             a.sim.conditions.end = 3200;
          }},
         {{"--units", "nm-vacuum", "--start", "300", "--resolution", "0.05"},
          [](AppState& a) {
-             CmbUnits_Click(a, 4);
-             a.sim.TxtStart = " 300";
-             TxtResolution_Change(a, "0.05");
+             testing::Choose(a, "units", 4);
+             a.sim.conditions.start = 300;
+             testing::Type(a, "resolution", "0.05");
          }},
-        {{"--units", "nm-air"}, [](AppState& a) { CmbUnits_Click(a, 5); }},
+        {{"--units", "nm-air"}, [](AppState& a) { testing::Choose(a, "units", 5); }},
         {{"--kind",
           "lif",
           "--temperature",
@@ -121,66 +139,70 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
           "--yield",
           "no-quenching"},
          [](AppState& a) {
-             CmbKind_Click(a, 3);
-             TxtTemperature_Change(a, "1800.5");
-             CmbPressure_Click(a, 1);
-             TxtPressure_Change(a, "1");
-             CmbLineshape_Click(a, 3);
-             TxtLorentzian_Change(a, "30");
-             CmbPointDensity_Click(a, 2);
-             ChkDoppler_Click(a, 1), ChkCollisional_Click(a, 1), ChkPredissociation_Click(a, 0);
-             TxtCollB1_Change(a, "0.1"), TxtCollB2_Change(a, "0.7");
-             ChkCollisionalShift_Click(a, 1);
-             TxTShiftA_Change(a, "0.05"), TxtShiftB_Change(a, "0.8");
-             ChkDopplerShift_Click(a, 1);
-             TxtDopplerShift_Change(a, "-299000");
-             CmbLIFregime_Click(a, 3);
-             TxtLaserGauss_Change(a, "0.05"), TxtLaserLorentz_Change(a, "0.02");
-             TxtPulseEnergy_Change(a, "2"), TxtPulseDuration_Change(a, "8"), TxtBeamArea_Change(a, "0.2");
-             TxtSpectralIrradiance_Change(a, "1e6");
-             CmbGate_Click(a, 1), TxtDelay_Change(a, "5"), TxtGate_Change(a, "20");
-             CmbSpectralWindow_Click(a, 1), TxtStartWindow_Change(a, "3000"), TxtEndWindow_Change(a, "20000");
-             CmbFluorescenceYield_Click(a, 3);
+             testing::Choose(a, "kind", 3);
+             testing::Type(a, "temperature", "1800.5");
+             testing::Choose(a, "pressure-units", 1);
+             testing::Type(a, "pressure", "1");
+             testing::Choose(a, "lineshape", 3);
+             testing::Type(a, "lorentzian", "30");
+             testing::Choose(a, "density", 2);
+             testing::Choose(a, "doppler", 1), testing::Choose(a, "collisional", 1),
+                 testing::Choose(a, "predissociation", 0);
+             testing::Type(a, "coll-b1", "0.1"), testing::Type(a, "coll-b2", "0.7");
+             testing::Choose(a, "collisional-shift", 1);
+             testing::Type(a, "shift-a", "0.05"), testing::Type(a, "shift-b", "0.8");
+             testing::Choose(a, "doppler-shift", 1);
+             testing::Type(a, "doppler-velocity", "-299000");
+             testing::Choose(a, "lif-regime", 3);
+             testing::Type(a, "laser-gauss", "0.05"), testing::Type(a, "laser-lorentz", "0.02");
+             testing::Type(a, "pulse-energy", "2"), testing::Type(a, "pulse-duration", "8"),
+                 testing::Type(a, "beam-area", "0.2");
+             testing::Type(a, "spectral-irradiance", "1e6");
+             testing::Choose(a, "gate", 1), testing::Type(a, "delay", "5"), testing::Type(a, "gate-width", "20");
+             testing::Choose(a, "window", 1), testing::Type(a, "window-start", "3000"),
+                 testing::Type(a, "window-end", "20000");
+             testing::Choose(a, "yield", 3);
          }},
         {{"--lineshape", "trapezoid", "--resolution", "1.2", "--top", "0.3", "--resolution-slope", "-0.001"},
          [](AppState& a) {
-             CmbLineshape_Click(a, 5);
-             TxtResolution_Change(a, "1.2");
-             TxtTrapezoidTop_Change(a, "0.3");
-             TxtResolutionSlope_Change(a, "-0.001");
+             testing::Choose(a, "lineshape", 5);
+             testing::Type(a, "resolution", "1.2");
+             testing::Type(a, "top", "0.3");
+             testing::Type(a, "resolution-slope", "-0.001");
          }},
         {{"--lineshape", "file", "--slit", slit, "--slit-units", "nm", "--slit-scale", "1.5"},
          [&slit](AppState& a) {
-             CmbLineshape_Click(a, 6);
-             TxtSlitScale_Change(a, "1.5");
-             CmbSlitUnits_Click(a, 1);
-             LoadSlitFile(a, slit);
+             testing::Choose(a, "lineshape", 6);
+             testing::Type(a, "slit-scale", "1.5");
+             testing::Choose(a, "slit-units", 1);
+             program::SetSlitFile(a, slit);
          }},
         {{"--kind", "absorption", "--absorption-units", "transmittance", "--number-density", "1e12", "--path-length",
           "10", "--pressure", "100", "--pressure-units", "kpa"},
          [](AppState& a) {
-             CmbKind_Click(a, 2);
-             CmbPressure_Click(a, 5), TxtPressure_Change(a, "100");
-             CmbAbsorptionUnits_Click(a, 3);
-             TxtNumberDensity_Change(a, "1e12"), TxtPathLength_Change(a, "10");
+             testing::Choose(a, "kind", 2);
+             testing::Choose(a, "pressure-units", 5), testing::Type(a, "pressure", "100");
+             testing::Choose(a, "absorption-units", 3);
+             testing::Type(a, "number-density", "1e12"), testing::Type(a, "path-length", "10");
          }},
         {{"--absorbance", "--column-density", "1e15", "--lineshape", "triangle"},
          [](AppState& a) {
-             CmbKind_Click(a, 2);
-             CmbLineshape_Click(a, 4);
-             CmbAbsorptionUnits_Click(a, 2), TxtColumnDensity_Change(a, "1e15");
+             testing::Choose(a, "kind", 2);
+             testing::Choose(a, "lineshape", 4);
+             testing::Choose(a, "absorption-units", 2), testing::Type(a, "column-density", "1e15");
          }},
         {{"--composition", "N2=0.71,H2O=0.29", "--quenching", "2.5", "--kind", "lif"},
          [](AppState& a) {
-             CmbKind_Click(a, 3);
-             a.db.QuenchingComposition = database::ParseComposition("N2=0.71,H2O=0.29");
-             CmbQuenching_Click(a, 3);
-             TxtQuenching_Change(a, "2.5");
+             testing::Choose(a, "kind", 3);
+             program::GrdComposition_Change(a, 0, 1, "0.71"), program::GrdComposition_Change(a, 1, 0, "H2O");
+             program::GrdComposition_Change(a, 1, 1, "0.29");
+             testing::Choose(a, "quenching-source", 3);
+             testing::Type(a, "quenching", "2.5");
          }},
         {{"--quenching-source", "files", "--filter", filter},
          [&filter](AppState& a) {
-             CmbQuenching_Click(a, 2);
-             SetDetectionFilter(a, filter);
+             testing::Choose(a, "quenching-source", 2);
+             program::SetDetectionFilter(a, filter);
          }},
     };
     for (const Agreement& c : cases) {
@@ -191,31 +213,116 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
         AppState window;
         StartUp(window, db.data.Folder());
         c.controls(window);
-        SimulationConditions screen = ConditionsFromScreen(window);
-        SimulationConditions direct = ConditionsFromOptions(Args(words, kSimulationFlags), window.db.cat);
-
-        // And back: the controls set from the typed conditions hold them.
-        AppState shown;
-        StartUp(shown, db.data.Folder());
-        ShowConditions(shown, direct);
-        EXPECT_TRUE(ConditionsFromScreen(shown) == direct) << what;
-        EXPECT_EQ(shown.pop.PopState, window.pop.PopState) << what;
-
-        // A measured instrument function read twice: the same function, two objects.
-        ASSERT_EQ(direct.slit == nullptr, screen.slit == nullptr) << what;
-        if (direct.slit) {
-            EXPECT_EQ(direct.slit->offset, screen.slit->offset);
-            EXPECT_EQ(direct.slit->response, screen.slit->response);
-            EXPECT_EQ(shown.sim.SlitFile, slit);
-            direct.slit = screen.slit = nullptr;
-        }
-        EXPECT_TRUE(direct == screen) << what;
-        EXPECT_EQ(direct.start, screen.start) << what;
-        EXPECT_EQ(direct.resolution, screen.resolution) << what;
-        EXPECT_EQ(direct.pressure, screen.pressure) << what;
-        EXPECT_EQ(direct.quenchingRate, screen.quenchingRate) << what;
+        SimulationConditions screen = window.sim.conditions;
+        SimulationConditions direct = ConditionsFromOptions(Args(words, kSimulationFlags));
+        AppState options;
+        StartUp(options, db.data.Folder());
+        program::SetConditions(options, direct);
+        EXPECT_EQ(options.pop.PopState, window.pop.PopState) << what;
+        ExpectSame(direct, screen, what);
     }
+}
 
+TEST(ConditionOptions, EveryFieldOfTheTableGivesTheSameConditionAsItsControl) {
+    // For every field: a value other than its default as an option and through the field's
+    // control on the window (a box typed, a list or check box chosen, a file read).
+    CliDatabase db;
+    testing::TempDir dir;
+    const std::string slit = dir.Write("slit.txt", "-0.1 0\n0 1\n0.05 0.5\n0.1 0\n").string();
+    const std::string filter = dir.Write("filter.txt", "300 0.2\n310 0.9\n320 0.4\n").string();
+    for (const ConditionField& f : ConditionFields()) {
+        const SimulationConditions first;
+        std::string text;
+        switch (f.type) {
+            case FieldType::Number: {
+                // A number inside the limits, in double precision unlike a single-precision box.
+                const Limits l = FieldLimits(f, first);
+                for (const double v : {0.35, 2.75, 3100.125, -0.25})
+                    if (l.Contains(v * FieldScale(f, first)) && v * FieldScale(f, first) != f.get(first)) {
+                        text = Trim(Str(v));
+                        break;
+                    }
+                break;
+            }
+            case FieldType::Switch:
+            case FieldType::Choice:  // the choice after the default
+                text = f.choices[(static_cast<std::size_t>(f.get(first) - f.first) + 1) % f.choices.size()];
+                break;
+            case FieldType::Text:
+                text = "N2=0.5,H2O=0.5";
+                break;
+            case FieldType::File:
+                text = std::string(f.name) == "slit" ? slit : filter;
+                break;
+        }
+        ASSERT_FALSE(text.empty()) << f.name;
+        SCOPED_TRACE(std::string(f.name) + " " + text);
+        // Fields whose rules need another one: a window that ends above its start, absolute
+        // absorption of an absorption spectrum, a resolution that changes across the range of a
+        // convolved instrument function.
+        const std::string name = f.name;
+        std::vector<std::string> words = {"--" + name, text};
+        if (name == "window" || name == "window-start") words.insert(words.end(), {"--window-end", "20000"});
+        if (name == "absorption-units") words.insert(words.end(), {"--kind", "absorption"});
+        if (name == "resolution-slope") words.insert(words.end(), {"--lineshape", "triangle"});
+        const SimulationConditions direct = ConditionsFromOptions(Args(words, {}));
+        EXPECT_NE(FieldText(f, direct), FieldText(f, first));
+
+        AppState window;
+        StartUp(window, db.data.Folder());
+        if (words.size() > 2 && words[2] == "--window-end") testing::Type(window, "window-end", "20000");
+        if (words.size() > 2 && words[2] == "--kind") testing::Choose(window, "kind", 2);
+        if (words.size() > 2 && words[2] == "--lineshape")
+            testing::Choose(window, "lineshape", ParseChoice(Field("lineshape"), "triangle"));
+        if (f.type == FieldType::Number) {
+            EXPECT_EQ(testing::Type(window, f.name, text), text);
+        } else if (f.type == FieldType::Switch || f.type == FieldType::Choice) {
+            testing::Choose(window, f.name, ParseChoice(f, text));
+        } else if (std::string(f.name) == "slit") {
+            EXPECT_EQ(program::SetSlitFile(window, text), "");
+        } else if (std::string(f.name) == "filter") {
+            program::SetDetectionFilter(window, text);
+        } else {
+            program::GrdComposition_Change(window, 0, 1, "0.5"), program::GrdComposition_Change(window, 1, 0, "H2O");
+            program::GrdComposition_Change(window, 1, 1, "0.5");
+        }
+        SimulationConditions screen = window.sim.conditions;
+        // A composition given alone is the quenching source; in the window the source is its own list.
+        if (f.type == FieldType::Text) screen.quenching = QuenchingSource::GasComposition;
+        // A new axis unit converts the range on the window; on the command line the default range.
+        if (std::string(f.name) == "units") screen.end = direct.end;
+        ExpectSame(direct, screen, f.name);
+    }
+}
+
+TEST(ConditionOptions, TheSettingsKeepEveryStoredFieldAsGiven) {
+    // Conditions -> settings -> conditions, for every field with a settings key.
+    SimulationConditions c;
+    for (const ConditionField& f : ConditionFields()) {
+        if (f.setting.Empty() || !f.IsNumeric() || f.limitsFor) continue;
+        const Limits l = FieldLimits(f, c);
+        const double v = f.type == FieldType::Number ? std::clamp(0.35, l.lo, l.hi)
+                                                     : f.first + static_cast<int>(f.choices.size()) - 1;
+        f.set(c, v);
+    }
+    c.start = 3061.25, c.end = 3149.5;
+    c.composition = database::ParseComposition("N2=0.7,CO2=0.3");
+    AppState app;
+    app.sim.conditions = c;
+    program::MemoryStore store;
+    program::SaveSettings(app, store);
+    AppState back;
+    program::LoadSettings(back, store);
+    EXPECT_TRUE(back.sim.conditions == c);
+    for (const ConditionField& f : ConditionFields()) {
+        if (!f.setting.Empty() && f.IsNumeric()) {
+            EXPECT_EQ(f.get(back.sim.conditions), f.get(c)) << f.name;
+        }
+    }
+}
+
+TEST(ConditionOptions, RefusedOptionsNameTheOptionAndWhatItAccepts) {
+    CliDatabase db;
     AppState app;
     StartUp(app, db.data.Folder());
     for (const auto& bad : std::vector<std::vector<std::string>>{{"--temperature", "-1"},
@@ -236,7 +343,7 @@ TEST(ConditionOptions, AgreeWithTheWindowsControlsAndComeBackFromThem) {
                                                                  {"--thermal", "maybe"},
                                                                  {"--noise", "100"}}) {
         try {
-            ConditionsFromOptions(Args(bad, {}), app.db.cat);
+            ConditionsFromOptions(Args(bad, {}));
             ADD_FAILURE() << bad[0] << " " << bad[1] << " was accepted";
         } catch (const std::invalid_argument& e) {
             EXPECT_NE(std::string(e.what()).find("option " + bad[0]), std::string::npos) << e.what();
@@ -253,7 +360,7 @@ TEST(ConditionOptions, FitTakesEverySimulationOption) {
     const fit::FitRequest r = FitRequestFromOptions(args);
     DatabaseState db;
     OpenDatabase(args, db);
-    EXPECT_TRUE(r.conditions == ConditionsFromOptions(args, db.cat));
+    EXPECT_TRUE(r.conditions == ConditionsFromOptions(args));
     EXPECT_EQ(r.conditions.lineshape, Lineshape::Trapezoid);
     EXPECT_EQ(r.conditions.quenching, QuenchingSource::GasComposition);
 

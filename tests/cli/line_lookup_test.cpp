@@ -11,9 +11,10 @@
 #include "cli_fixture.h"
 #include "common/number_format.h"
 #include "program/main_window.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
+#include "simulation/condition_view.h"
+#include "support/condition_controls.h"
 #include "support/scripted_dialogs.h"
 
 namespace velmora::program {
@@ -51,13 +52,14 @@ TEST(LineLookup, AClickListsTheLinesWithinTheWidthAsTheLineListHasThem) {
     StartUp(app, store, std::string(VELMORA_DATA_DIR) + "/");
     ASSERT_TRUE(MDIVelmora_Load(app, "1.0.0"));
     ASSERT_TRUE(CmbTransition_Click(app, 1));  // OH A-X
-    app.sim.TxtStart = " 3060", app.sim.TxtEnd = " 3100";
-    simulation::TxtTemperature_Change(app, "2000");
-    simulation::CalculateSimulation(app);
-    ASSERT_TRUE(simulation::HasSimulation(app));
+    testing::Type(app, "start", "3060");
+    testing::Type(app, "end", "3100");
+    testing::Type(app, "temperature", "2000");
+    CalculateSimulation(app);
+    ASSERT_TRUE(simulation::HasSimulation(app.sim));
     const SimulatedLines lines(app);
     ASSERT_FALSE(lines.Empty());
-    const double width = std::max(app.sim.TotalWidth, app.sim.GridWidth);
+    const double width = std::max(app.sim.result.widths.totalWidth, app.sim.result.grid.gridWidth);
 
     // The band (0,0) as the command line lists it, at vacuum wavelengths (Å).
     const std::vector<CliLine> cli = CliLines("0,0");

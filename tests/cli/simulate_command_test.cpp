@@ -158,18 +158,19 @@ TEST(CliSimulate, RefusedValuesNameTheOption) {
     }
 }
 
-TEST(CliSimulate, OptionsSetTheWindowsControls) {
+TEST(CliSimulate, OptionsAreTheConditionsInForce) {
     AppState app;
     const Args args({"--kind", "lif", "--units", "cm-1", "--pressure-units", "atm", "--pressure", "1", "--density",
                      "very-high", "--lif-regime", "saturated", "--quenching-source", "single", "--quenching", "2.5"},
                     {});
-    ShowSimulationOptions(app, args, ConditionsFromOptions(args, app.db.cat));
+    SetSimulationOptions(app, args, ConditionsFromOptions(args));
+    const simulation::SimulationConditions& c = app.sim.conditions;
     EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);  // the kind sets the populated state
-    EXPECT_NEAR(Val(app.sim.TxtStart), 31746.03, 0.01);   // the default 3050-3150 Å range converted
-    EXPECT_FLOAT_EQ(app.sim.Pressure, 760.0f);            // 1 atm held in Torr
-    EXPECT_EQ(app.sim.PointsPerWidth, 21);
-    EXPECT_EQ(app.sim.LIFRegime, 2);
-    EXPECT_FLOAT_EQ(app.db.Quenching, 2.5f);
+    EXPECT_NEAR(c.start, 31746.03, 0.01);                 // the default 3050-3150 Å range converted
+    EXPECT_EQ(c.pressure, 760.0);                         // 1 atm held in Torr
+    EXPECT_EQ(simulation::PointsPerWidth(c.density), 21);
+    EXPECT_EQ(c.lifRegime, simulation::LifRegime::Saturated);
+    EXPECT_EQ(app.db.quenching.rate, 2.5);  // the quenching of the next pre-computation
 }
 
 }  // namespace

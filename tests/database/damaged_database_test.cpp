@@ -123,11 +123,11 @@ TEST(DamagedDatabase, EveryDamagedFileIsRefusedNamingItsFileAndLine) {
     SetAppPath(db, copy.path().string());
     LoadCatalogue(db);
     db.irad = 3;
-    db.QuenchingSource = 3;
+    db.quenching.source = 3;
     testing::CountingShell shell;
     EXPECT_THAT(velmora::testing::FileErrorMessage([&] { SystemPrecompute(db, 760.0f, shell); }),
                 ::testing::HasSubstr("QUENCHING.DAT: file not found: quenching by a gas composition needs"));
-    db.QuenchingSource = 0;
+    db.quenching.source = 0;
     SystemPrecompute(db, 760.0f, shell);  // without quenching the file is not needed
 }
 

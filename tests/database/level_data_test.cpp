@@ -106,10 +106,10 @@ TEST(LevelData, AFileLifetimeAnchorsTheRadiativeScaleAndPredissociationOnlyShort
 TEST(LevelData, QuenchingFollowsSternVolmer) {
     LevelFixture f;
     f.data.LevelFile(1, 0, "heading\r\n0, 100, 0, 20,  100, 1e8, 5\r\n" + LevelFixture::ZeroRows(1, 8, 2));
-    f.db.Quenching = 10.0f;  // us-1 Torr-1
+    f.db.quenching.rate = 10.0;  // us-1 Torr-1
 
     // Source 1, one rate constant for all levels: Y = 1 / (1 + kq P tau) = 1 / (1 + 0.01 x 2 x 100).
-    f.db.QuenchingSource = 1;
+    f.db.quenching.source = 1;
     f.Prepare(1, 0, 100.0f);
     ReadLevelData(f.db, 0, 2.0f);
     EXPECT_NEAR(f.Yield(0, 1, 0), 1.0 / 3.0, 1e-7);
@@ -123,14 +123,14 @@ TEST(LevelData, QuenchingFollowsSternVolmer) {
     EXPECT_NEAR(f.Yield(0, 2, 0), 1.0 / 11.0, 1e-7);
 
     // Source 2: each level's own rate constant (20 and 5 us-1 Torr-1) at 2 Torr.
-    f.db.QuenchingSource = 2;
+    f.db.quenching.source = 2;
     f.Prepare(1, 0, 100.0f);
     ReadLevelData(f.db, 0, 2.0f);
     EXPECT_NEAR(f.Yield(0, 1, 0), 1.0 / (1.0 + 0.04 * 100.0), 1e-7);
     EXPECT_NEAR(f.Yield(0, 2, 0), 1.0 / (1.0 + 0.11 * 100.0), 1e-7);
 
     // Source 0 ignores both.
-    f.db.QuenchingSource = 0;
+    f.db.quenching.source = 0;
     f.Prepare(1, 0, 100.0f);
     ReadLevelData(f.db, 0, 2.0f);
     EXPECT_FLOAT_EQ(f.Yield(0, 1, 0), 1.0f);

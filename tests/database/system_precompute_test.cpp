@@ -158,49 +158,42 @@ struct QuenchedSystem : FlatSystem {
     float Yield(int v, int k, int N) const { return db.UpperLevelData(v, 2 * db.UpperComponents + k, N); }
 };
 
-TEST(Quenching, ValueAndSourceRecomputeTheYields) {
+TEST(Quenching, ANewQuenchingRecomputesTheYields) {
     QuenchedSystem f;
     const float torr = 0.5f;
-    // Before a system is loaded the value is only stored.
-    EXPECT_EQ(SetQuenchingValue(f.db, "10", torr, f.shell), "10");
-    EXPECT_EQ(f.db.Quenching, 10.0f);
+    // Before a system is loaded the quenching is only stored.
+    Requench(f.db, {1, 10.0}, torr, f.shell);
+    EXPECT_EQ(f.db.quenching.rate, 10.0);
     EXPECT_TRUE(f.shell.progress.empty());
 
+    f.db.quenching = {};
     SystemPrecompute(f.db, torr, f.shell);
     EXPECT_FLOAT_EQ(f.Yield(0, 1, 3), 1.0f);  // source 0: no quenching
 
     // One value for all levels: Y = 1 / (1 + kq P τ) = 1 / (1 + 0.010 x 0.5 x 100).
-    SetQuenchingSource(f.db, 1, torr, f.shell);
+    Requench(f.db, {1, 10.0}, torr, f.shell);
     EXPECT_NEAR(f.Yield(0, 1, 3), 1.0 / 1.5, 1e-4);
     EXPECT_TRUE(IsBandLoaded(f.db, 0, 0, 1));
-    EXPECT_EQ(SetQuenchingValue(f.db, " 30", torr, f.shell), " 30");
+    Requench(f.db, {1, 30.0}, torr, f.shell);
     EXPECT_NEAR(f.Yield(0, 2, 7), 1.0 / 2.5, 1e-4);
 
     // The files' own constants (20): Y = 1 / (1 + 0.020 x 0.5 x 100).
-    SetQuenchingSource(f.db, 2, torr, f.shell);
+    Requench(f.db, {2, 30.0}, torr, f.shell);
     EXPECT_NEAR(f.Yield(0, 1, 2), 1.0 / 2.0, 1e-4);
-
-    // Refused texts show the value in force; nothing is recomputed.
-    const std::size_t runs = f.shell.progress.size();
-    EXPECT_EQ(SetQuenchingValue(f.db, "fast", torr, f.shell), "30");
-    EXPECT_EQ(SetQuenchingValue(f.db, "-2", torr, f.shell), "30");
-    EXPECT_EQ(SetQuenchingValue(f.db, "", torr, f.shell), "30");
-    EXPECT_EQ(f.db.Quenching, 30.0f);
-    EXPECT_EQ(f.shell.progress.size(), runs);
-    EXPECT_THROW(SetQuenchingSource(f.db, 4, torr, f.shell), std::invalid_argument);
-    EXPECT_EQ(f.db.QuenchingSource, 2);
+    EXPECT_THROW(Requench(f.db, {4, 30.0}, torr, f.shell), std::invalid_argument);
+    EXPECT_EQ(f.db.quenching.source, 2);
 }
 
 TEST(Quenching, AFailedRecomputationChangesNothing) {
     QuenchedSystem f;
-    f.db.QuenchingSource = 1;
+    f.db.quenching.source = 1;
     SystemPrecompute(f.db, 1.0f, f.shell);
     const float before = f.Yield(0, 1, 3);
     std::filesystem::remove(f.data.Dir() / "FL/FLAV1.DAT");
-    EXPECT_THROW(SetQuenchingValue(f.db, "50", 1.0f, f.shell), FileError);
-    EXPECT_EQ(f.db.Quenching, 0.0f);
-    EXPECT_THROW(SetQuenchingSource(f.db, 2, 1.0f, f.shell), FileError);
-    EXPECT_EQ(f.db.QuenchingSource, 1);
+    EXPECT_THROW(Requench(f.db, {1, 50.0}, 1.0f, f.shell), FileError);
+    EXPECT_EQ(f.db.quenching.rate, 0.0);
+    EXPECT_THROW(Requench(f.db, {2, 0.0}, 1.0f, f.shell), FileError);
+    EXPECT_EQ(f.db.quenching.source, 1);
     EXPECT_EQ(f.Yield(0, 1, 3), before);
 }
 

@@ -9,9 +9,9 @@
 #include "display/plot_fixture.h"
 #include "display/plot_frame.h"
 #include "program/band_system.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
+#include "support/condition_controls.h"
 #include "support/sample_database.h"
 #include "support/scripted_dialogs.h"
 
@@ -34,13 +34,13 @@ TEST(PlotOfASimulation, AssignmentTeethStandOnTheSimulatedLines) {
     program::MemoryStore store;
     program::StartUp(app, store, data.Folder());
     program::SelectBandSystem(app, 1);
-    app.sim.Units = 3;
-    app.sim.Kind = 1;
+    app.sim.conditions.unit = app.sim.result.conditions.unit = simulation::AxisUnit::Wavenumber;
+    app.sim.conditions.kind = simulation::SpectrumKind::Emission;
     app.pop.PopState = ElectronicState::Upper;
-    app.sim.TxtStart = "29940";
-    app.sim.TxtEnd = "30060";
-    simulation::TxtResolution_Change(app, "0.2");
-    simulation::CalculateSimulation(app, [](DatabaseState& db, int vu, int vl, int entry) {
+    app.sim.conditions.start = Val("29940");
+    app.sim.conditions.end = Val("30060");
+    testing::Type(app, "resolution", "0.2");
+    program::CalculateSimulation(app, [](DatabaseState& db, int vu, int vl, int entry) {
         if (!database::IsBandLoaded(db, vu, vl, entry)) database::LoadBand(db, vu, vl, entry);
     });
     ASSERT_TRUE(app.plot.PlotReady) << (dialogs.messages.empty() ? "" : dialogs.messages.back());
@@ -63,15 +63,15 @@ TEST(PlotOfASimulation, AssignmentTeethStandOnTheSimulatedLines) {
     const auto teeth = TickXs(c.plot, 72.0, -3.0);
     ASSERT_EQ(teeth.size(), 6u);
     const SimulationState& sim = app.sim;
-    const double step = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
+    const double step = static_cast<double>(sim.result.grid.gridWidth) / sim.result.grid.pointsPerWidth;
     for (int N = 0; N <= 5; ++N) {
         const double R = 30000.0 + 1.8 * (N + 1) * (N + 2) - 2.0 * N * (N + 1);
         EXPECT_NEAR(teeth[static_cast<std::size_t>(N)], R, 0.01) << N;
         // The simulated spectrum peaks at the line (within one grid step).
-        const int i = static_cast<int>(std::lround((R - sim.Xini) / step));
+        const int i = static_cast<int>(std::lround((R - sim.result.grid.start) / step));
         int best = i;
         for (int j = i - 3; j <= i + 3; ++j)
-            if (sim.SimTotal(j) > sim.SimTotal(best)) best = j;
+            if (sim.result.total(j) > sim.result.total(best)) best = j;
         EXPECT_LE(std::abs(best - i), 1) << N;
     }
     EXPECT_EQ(c.plot.Texts().front(), "P1(1)");

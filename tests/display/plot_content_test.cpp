@@ -57,7 +57,7 @@ TEST(Legend, RowsPerLevelAndExperiment) {
     EXPECT_NEAR(boxes[0].x2 - boxes[0].x1, 6.7 * out.canvas.TextWidth("A"), 1e-9);
     EXPECT_NEAR(boxes[0].y2, 100.0 - 5.9 * h, 1e-9);
 
-    s.pop.PopState = ElectronicState::Lower;
+    s.sim.result.conditions.kind = simulation::SpectrumKind::Absorption;  // the lower state populated
     s.exp.ShowSpectra = 0;
     s.plot.LegendPosition = 2;
     Surface lower(s);
@@ -227,18 +227,21 @@ TEST(Traces, NoisyTraceStartsAtTheNoiselessValueOfTheFirstVisiblePoint) {
     ASSERT_FALSE(lines.empty());
     // The first interval whose right end lies inside the view.
     int first = 0;
-    auto x = [&](int i) { return s.sim.Xini + static_cast<double>(i) * s.sim.GridWidth / s.sim.PointsPerWidth; };
+    auto x = [&](int i) {
+        return s.sim.result.grid.start +
+               static_cast<double>(i) * s.sim.result.grid.gridWidth / s.sim.result.grid.pointsPerWidth;
+    };
     while (!(x(first + 1) > s.plot.ViewLeft)) ++first;
     EXPECT_NEAR(first, 375, 1);
     EXPECT_DOUBLE_EQ(lines[0].x1, x(first));
-    EXPECT_DOUBLE_EQ(lines[0].y1, s.sim.SimTotal(first));
+    EXPECT_DOUBLE_EQ(lines[0].y1, s.sim.result.total(first));
     // The noisy trace is joined: each segment starts where the previous one ended.
     for (std::size_t i = 1; i < lines.size(); ++i) {
         EXPECT_DOUBLE_EQ(lines[i].x1, lines[i - 1].x2);
         EXPECT_DOUBLE_EQ(lines[i].y1, lines[i - 1].y2);
     }
     bool noisy = false;
-    for (const auto& p : lines) noisy |= std::fabs(p.y2 - s.sim.SimTotal(RoundHalfEven((p.x2 - 3000) * 10))) > 0.5;
+    for (const auto& p : lines) noisy |= std::fabs(p.y2 - s.sim.result.total(RoundHalfEven((p.x2 - 3000) * 10))) > 0.5;
     EXPECT_TRUE(noisy);
 }
 
@@ -301,7 +304,7 @@ TEST(VibrationalCombs, TeethAtTheBandOriginsInTheDisplayUnit) {
     AppState s;
     MakeCatalogue(s, 0, 1, 20, 1, 2);
     MakeSimulation(s, 3000, 3300, 300, {1.0}, [](int, double) { return 1.0; });
-    s.sim.Units = 1;
+    s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::AxisUnit::AngstromVacuum;
     s.pop.PopState = ElectronicState::Upper;  // v' = 0 fixed, v'' = 0..2
     s.db.BandData(4, 0, 0) = 32500.0f;        // 3076.9 Å
     s.db.BandData(4, 0, 1) = 0.0f;            // band without origin
@@ -328,7 +331,7 @@ AppState PiPiLines(double xini, double xend) {
     AppState s;
     MakeCatalogue(s, 1, 1, 30, 1, 1);
     MakeSimulation(s, xini, xend, 1000, {1.0}, [](int, double) { return 1.0; });
-    s.sim.Units = 3;
+    s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::AxisUnit::Wavenumber;
     MarkBandLoaded(s, 0, 0, 30);
     s.db.MolConst(2, 0, 1) = 18.5f;    // B''
     s.db.MolConst(2, 0, 6) = -139.0f;  // A'': case (b)-like, rows from Λ'' = 1

@@ -22,42 +22,50 @@ using LevelShape = std::function<double(int k, double x)>;
 inline void MakeSimulation(AppState& s, double xini, double xend, int intervals, const std::vector<double>& pops,
                            const LevelShape& shape) {
     SimulationState& sim = s.sim;
-    sim.Xini = static_cast<float>(xini);
-    sim.Xend = static_cast<float>(xend);
-    sim.PointsPerWidth = 7;
-    sim.GridWidth = static_cast<float>((xend - xini) * 7.0 / intervals);
-    sim.NPoints = intervals;
+    sim.result.grid.start = sim.result.conditions.start = static_cast<float>(xini);
+    sim.result.conditions.end = static_cast<float>(xend);
+    sim.result.conditions.unit = sim.conditions.unit;
+    sim.result.conditions.kind = sim.conditions.kind;
+    sim.result.grid.pointsPerWidth = 7;
+    sim.result.grid.gridWidth = static_cast<float>((xend - xini) * 7.0 / intervals);
+    sim.result.grid.last = intervals;
     const int n = static_cast<int>(pops.size());
-    sim.SimBand.Resize(1, n, 0, intervals);
-    sim.SimTotal.Resize(0, intervals);
+    sim.result.bands.Resize(1, n, 0, intervals);
+    sim.result.total.Resize(0, intervals);
     PopulationState& pop = s.pop;
     pop.NVibSel = n;
     pop.VibList.Resize(1, n);
     pop.PopVibSel.Resize(0, n);
+    sim.result.levels.clear();
+    sim.result.weights.clear();
     for (int k = 1; k <= n; ++k) {
         pop.VibList(k) = static_cast<float>(k - 1);
         pop.PopVibSel(k - 1) = static_cast<float>(pops[static_cast<std::size_t>(k - 1)]);
+        sim.result.levels.push_back(k - 1);
+        sim.result.weights.push_back(pop.PopVibSel(k - 1));
     }
     double top = 0.0;
     for (int i = 0; i <= intervals; ++i) {
-        const double x = sim.Xini + static_cast<double>(i) * sim.GridWidth / sim.PointsPerWidth;
+        const double x = sim.result.grid.X(i);
         double total = 0.0;
         for (int k = 1; k <= n; ++k) {
-            sim.SimBand(k, i) = static_cast<float>(shape(k, x));
-            total += pops[static_cast<std::size_t>(k - 1)] * sim.SimBand(k, i);
+            sim.result.bands(k, i) = static_cast<float>(shape(k, x));
+            total += pops[static_cast<std::size_t>(k - 1)] * sim.result.bands(k, i);
         }
-        sim.SimTotal(i) = static_cast<float>(total);
+        sim.result.total(i) = static_cast<float>(total);
         top = std::max(top, total);
     }
     if (top > 0)
         for (int i = 0; i <= intervals; ++i) {
-            sim.SimTotal(i) = static_cast<float>(sim.SimTotal(i) * 100.0 / top);
-            for (int k = 1; k <= n; ++k) sim.SimBand(k, i) = static_cast<float>(sim.SimBand(k, i) * 100.0 / top);
+            sim.result.total(i) = static_cast<float>(sim.result.total(i) * 100.0 / top);
+            for (int k = 1; k <= n; ++k)
+                sim.result.bands(k, i) = static_cast<float>(sim.result.bands(k, i) * 100.0 / top);
         }
     s.plot.PlotReady = true;
     s.plot.ZoomX = 1.0f;
     s.plot.SldX = 50;
-    RecomputeViewWindow(s.plot, sim.Xini, sim.Xend);
+    RecomputeViewWindow(s.plot, static_cast<float>(sim.result.conditions.start),
+                        static_cast<float>(sim.result.conditions.end));
 }
 
 /// A few Gaussian lines per level.

@@ -15,7 +15,7 @@ using namespace velmora::testing;
 
 AppState Flat(double xini, double xend, int units) {
     AppState s;
-    s.sim.Units = units;
+    s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::StoredMode<simulation::AxisUnit>(units);
     MakeSimulation(s, xini, xend, 200, {1.0}, [](int, double) { return 1.0; });
     return s;
 }

@@ -14,7 +14,7 @@ using namespace velmora::testing;
 
 AppState Range(double xini, double xend) {
     AppState s;
-    s.sim.Units = 1;
+    s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::AxisUnit::AngstromVacuum;
     MakeSimulation(s, xini, xend, 100, {1.0}, [](int, double) { return 1.0; });
     return s;
 }

@@ -18,8 +18,8 @@ using namespace velmora::testing;
 AppState Simulated() {
     AppState s;
     MakeCatalogue(s, 0, 1);
-    s.sim.Units = 3;
-    s.sim.Kind = 1;
+    s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::AxisUnit::Wavenumber;
+    s.sim.conditions.kind = simulation::SpectrumKind::Emission;
     MakeSimulation(s, 3000, 3100, 10, {1.0}, [](int, double) { return 1.0; });
     return s;
 }
@@ -83,13 +83,19 @@ TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
     AppState s = Simulated();
     s.db.cat.LineshapeName.Resize(1, 3);
     s.db.cat.LineshapeName(3) = "Voigt";
-    s.sim.Lineshape = 3;
-    s.sim.LorentzPercent = 30.0f;
-    s.sim.InstrumentalResolution = 0.5f;
-    s.sim.DopplerBroadening = 1;
-    s.sim.PredissociationBroadening = 1;
-    s.sim.TotalWidth = 0.62f;
-    s.pop.Temperature = 2500.0f;
+    // The conditions the spectrum was simulated under.
+    simulation::SimulationConditions& c = s.sim.result.conditions;
+    c.lineshape = simulation::Lineshape::Voigt;
+    c.lorentzPercent = 30.0;
+    c.resolution = 0.5;
+    c.dopplerBroadening = true;
+    c.predissociationBroadening = true;
+    c.temperature = 2500.0;
+    s.sim.result.widths.totalWidth = 0.62f;
+    // Conditions changed since then do not enter the page.
+    s.sim.conditions.resolution = 2.0;
+    s.sim.conditions.lineshape = simulation::Lineshape::Lorentzian;
+    s.sim.conditions.temperature = 300.0;
     auto lines = SpectrumPageConditions(s);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "Range 3000 to 3100 cm-1    Temperature 2500 K (thermalized system)");
@@ -129,11 +135,12 @@ TEST(SpectrumPage, EverythingLiesOnTheSheetOfA4AndLetterInBothOrientations) {
     AppState s = Simulated();
     s.db.cat.LineshapeName.Resize(1, 3);
     s.db.cat.LineshapeName(3) = "Voigt";
-    s.sim.Lineshape = 3;
-    s.sim.LorentzPercent = 30.0f;
-    s.sim.DopplerBroadening = s.sim.CollisionalBroadening = s.sim.PredissociationBroadening = 1;
-    s.sim.TotalWidth = 0.6234f;
-    s.sim.Pressure = 760.0f;
+    simulation::SimulationConditions& c = s.sim.result.conditions;
+    c.lineshape = simulation::Lineshape::Voigt;
+    c.lorentzPercent = 30.0;
+    c.dopplerBroadening = c.collisionalBroadening = c.predissociationBroadening = true;
+    s.sim.result.widths.totalWidth = 0.6234f;
+    c.pressure = 760.0;
     s.plot.intColor = 1;  // the dark scheme on screen
     MakeExperiment(s, 3000, 3100, 20, [](double) { return 30.0; });
     s.exp.ExpFiles[0].Title = "flame_OH_A-X_2200K_phi1.05_height12mm_averaged_over_200_shots.dat";
@@ -271,7 +278,7 @@ TEST(TablePages, CourierBodyAndPagination) {
 TEST(ClipboardPicture, EverythingLiesInsideThePictureWhateverItsSize) {
     AppState s = Simulated();
     s.plot.ZoomX = 4.0f;
-    RecomputeViewWindow(s.plot, s.sim.Xini, s.sim.Xend);  // 3037.5 .. 3062.5
+    RecomputeViewWindow(s.plot, s.sim.result.grid.start, s.sim.result.conditions.end);  // 3037.5 .. 3062.5
     for (const auto& [w, h] : {std::pair{840, 440}, std::pair{400, 200}}) {
         RecordingCanvas pic(w, h);
         DrawClipboardPicture(s, pic);

@@ -87,7 +87,7 @@ TEST(Comparison, PointsBeyondTheLastGridPointAreNotExtrapolated) {
     // A coarsened grid may end before Xend: no simulated value exists beyond it.
     AppState app;
     SetGrid(app.sim, 3000.0f, 1.0f, {0, 10, 0});
-    app.sim.Xend = 3010.0f;
+    app.sim.result.conditions.end = 3010.0f;
     SetSpectrum(app.exp, {3001, 3008, 3009}, {10, 1, 1});
     CompareWithSimulation(app);
     EXPECT_EQ(app.exp.ComparedPoints, 1);
@@ -98,18 +98,18 @@ TEST(Comparison, LongSpectraKeepAnExactCorrelation) {
     // With single-precision sums n·Σes − Σe·Σs loses every significant digit at this size.
     AppState app;
     const int n = 200000;
-    app.sim.Xini = 3000.0f;
-    app.sim.GridWidth = 0.001f;
-    app.sim.PointsPerWidth = 1;
-    app.sim.NPoints = n;
-    app.sim.Xend = 3000.0f + 0.001f * n;
-    app.sim.SimTotal.Resize(0, n);
+    app.sim.result.grid.start = app.sim.result.conditions.start = 3000.0f;
+    app.sim.result.grid.gridWidth = 0.001f;
+    app.sim.result.grid.pointsPerWidth = 1;
+    app.sim.result.grid.last = n;
+    app.sim.result.conditions.end = 3000.0f + 0.001f * n;
+    app.sim.result.total.Resize(0, n);
     experiment::InitExperimentArrays(app.exp);
     experiment::GrowExperimentArrays(app.exp, n + 1);
     for (int i = 0; i <= n; ++i) {
         const float y = 90.0f + 10.0f * static_cast<float>(std::sin(i * 0.01));
-        app.sim.SimTotal(i) = y;
-        app.exp.ExpX(i) = GridX(app.sim, i);
+        app.sim.result.total(i) = y;
+        app.exp.ExpX(i) = GridX(app.sim.result, i);
         app.exp.ExpY(i) = 2.0f * y + 5.0f;  // a linear function of s: r = 1
     }
     app.exp.ExpPoints = n;
@@ -135,12 +135,13 @@ TEST(Comparison, TheProbableUnitOfASpectrumOutsideTheRange) {
              {4, 305, 315, {3200, 3210, 3220}, "cm-1"},        // wavenumbers taken as Å on a nm axis
          }) {
         AppState app;
-        app.sim.Units = c.units, app.sim.Xini = c.xini, app.sim.Xend = c.xend;
+        simulation::SimulationConditions& shown = app.sim.result.conditions;
+        shown.unit = simulation::StoredMode<simulation::AxisUnit>(c.units), shown.start = c.xini, shown.end = c.xend;
         SetSpectrum(app.exp, c.x, {1, 2, 3});
-        EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim), c.unit) << c.x[0];
+        EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim.result), c.unit) << c.x[0];
         // A file that declared its unit (the x of a JCAMP-DX file in 1/CM) gets no other guess.
         app.exp.ReadUnitDeclared = true;
-        EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim), "") << c.x[0];
+        EXPECT_EQ(ProbableSpectrumUnit(app.exp, app.sim.result), "") << c.x[0];
     }
 }
 

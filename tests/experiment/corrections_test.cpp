@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "experiment_fixtures.h"
+#include "program/condition_events.h"
 
 namespace velmora::experiment {
 
@@ -95,7 +96,7 @@ namespace {
 void TwoLevels(Fixture& f) {
     SetGrid(f.app.sim, 3000.0f, 1.0f, {0, 0, 0, 0, 0});
     SetBands(f.app.sim, {{0, 20, 40, 20, 0}, {4, 4, 4, 4, 4}});
-    SetLevels(f.app.pop, {0, 2}, {0.5f, 0.0f, 0.25f});
+    SetLevels(f.app, {0, 2}, {0.5f, 0.0f, 0.25f});
     SetSpectrum(f.app.exp, {2999, 3001, 3002, 3003.5f}, {50, 50, 50, 50});
     f.app.exp.Baseline = 0.0f;
     f.app.exp.Multiply = 2.0f;
@@ -140,7 +141,7 @@ TEST(Subtraction, CancelAtTheSecondLevelRestoresEverything) {
 TEST(Subtraction, OneLevelAsksOnlyForTheLevelAndNoStillMakesPermanent) {
     Fixture f;
     TwoLevels(f);
-    SetLevels(f.app.pop, {2}, {0.5f, 0.0f, 0.25f});
+    SetLevels(f.app, {2}, {0.5f, 0.0f, 0.25f});
     SetBands(f.app.sim, {{4, 4, 4, 4, 4}});
     f.app.exp.ExpY(1) = 60.0f;  // a change not yet in the raw spectrum
     f.dialogs.answers = {Answer::No};
@@ -151,30 +152,9 @@ TEST(Subtraction, OneLevelAsksOnlyForTheLevelAndNoStillMakesPermanent) {
     EXPECT_FLOAT_EQ(f.app.exp.ExpYRaw(1), 30.0f);
 
     f.dialogs.answers = {Answer::Cancel};  // Cancel of the general question: nothing happens
-    SetLevels(f.app.pop, {0, 2}, {0.5f, 0.0f, 0.25f});
+    SetLevels(f.app, {0, 2}, {0.5f, 0.0f, 0.25f});
     CmdSubtraction_Click(f.app);
     EXPECT_FLOAT_EQ(f.app.exp.ExpY(1), 60.0f);
-}
-
-TEST(FileLimits, TakeTheRangeFromTheSpectrumAndLockTheBoxes) {
-    Fixture f;
-    f.app.sim.TxtStart = " 3050";
-    f.app.sim.TxtEnd = " 3150";
-    ChkExpLimits_Click(f.app, 1);  // nothing loaded: the range stays
-    EXPECT_EQ(f.app.sim.TxtStart, " 3050");
-    EXPECT_FALSE(f.app.exp.RangeBoxesEnabled);
-    ChkExpLimits_Click(f.app, 0);
-    EXPECT_TRUE(f.app.exp.RangeBoxesEnabled);
-
-    SetSpectrum(f.app.exp, {3064.5f, 3070, 3080.25f}, {1, 2, 3});
-    f.app.exp.WavelengthCorrection = 1.0f;  // the raw x are taken
-    ChkExpLimits_Click(f.app, 1);
-    EXPECT_EQ(f.app.exp.ExpLimits, 1);
-    EXPECT_EQ(f.app.sim.TxtStart, " 3064.5");
-    EXPECT_EQ(f.app.sim.TxtEnd, " 3080.25");
-    // The simulation ran again over that range.
-    EXPECT_FLOAT_EQ(f.app.sim.Xini, 3064.5f);
-    EXPECT_FLOAT_EQ(f.app.sim.Xend, 3080.25f);
 }
 
 }  // namespace velmora::experiment

@@ -167,10 +167,10 @@ TEST(SpectrumList, TheFileXUnitAndTheAxisUnitMeetInTheAxisUnit) {
     Fixture f;
     // 3000 Å in vacuum is 33333.33 cm-1; in air, 3000 Å is 3000 x n(3000 Å) = 3000.8747 Å in
     // vacuum (Edlén: n - 1 = 2.9155E-4).
-    f.app.sim.Units = 3;
+    f.app.sim.conditions.unit = simulation::AxisUnit::Wavenumber;
     LoadSpectrum(f.app, f.File("a.dat", 3000), 2);  // Å in air
     EXPECT_NEAR(f.app.exp.ExpX(0), 1E8 / 3000.8747, 0.01);
-    f.app.sim.Units = 1;
+    f.app.sim.conditions.unit = simulation::AxisUnit::AngstromVacuum;
     LoadSpectrum(f.app, f.File("b.dat", 33000), 3);  // cm-1
     EXPECT_NEAR(f.app.exp.ExpX(0), 1E8 / 33000.0, 1e-3);
     LoadSpectrum(f.app, f.File("c.dat", 300), 0);  // automatic: nm below 1000, taken as the axis's Å
@@ -186,7 +186,7 @@ TEST(SpectrumList, TheFileXUnitAndTheAxisUnitMeetInTheAxisUnit) {
     const std::string table = f.dir.Write("w.csv", "Wavelength,Dark,Counts\n1064,0,5\n1065,0,9\n1066,0,7\n").string();
     LoadSpectrum(f.app, table, 4);
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 10640.0f);
-    f.app.sim.Units = 4;
+    f.app.sim.conditions.unit = simulation::AxisUnit::NanometreVacuum;
     CmbExpFile_Click(f.app, 2);  // the same file on a nm axis
     EXPECT_FLOAT_EQ(f.app.exp.ExpX(0), 300.0f);
 
@@ -233,7 +233,7 @@ TEST(SpectrumList, AFileThatDeclaresItsXUnitIsReadInThatUnit) {
         {wn, 1, 1, 1e8 / 32600.0, true},   // Å named for a file in cm-1
     };
     for (const Case& c : cases) {
-        f.app.sim.Units = c.axis;
+        f.app.sim.conditions.unit = simulation::StoredMode<simulation::AxisUnit>(c.axis);
         f.dialogs.messages.clear();
         LoadSpectrum(f.app, c.path, c.chosen);
         EXPECT_NEAR(f.app.exp.ExpX(0), c.x0, 1e-6 * c.x0) << c.path << " " << c.axis << " " << c.chosen;

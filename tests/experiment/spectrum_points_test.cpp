@@ -87,13 +87,13 @@ TEST(ShownUncertainties, FollowTheIntensitiesThroughScalingResponseAndFactor) {
     TxtMultiply_Change(f.app, "2.5");
     TxtBaseline_Change(f.app, "4");
     const ExperimentState& exp = f.app.exp;
-    const std::vector<double> sigma = ShownUncertainties(exp, f.app.sim.Units, 3);
+    const std::vector<double> sigma = ShownUncertainties(exp, simulation::StoredValue(f.app.sim.conditions.unit), 3);
     ASSERT_EQ(sigma.size(), 4u);
     for (int i = 0; i <= exp.ExpPoints; ++i)
         EXPECT_NEAR(sigma[static_cast<std::size_t>(i)], exp.ExpY(i) + 4.0 * 2.5, 1e-4) << i;
     // A file changed since it was loaded no longer holds the points shown.
     std::ofstream(spectrum) << "3000 10 10\n3010 20 20\n";
-    EXPECT_THROW(ShownUncertainties(exp, f.app.sim.Units, 3), FileError);
+    EXPECT_THROW(ShownUncertainties(exp, simulation::StoredValue(f.app.sim.conditions.unit), 3), FileError);
 }
 
 }  // namespace

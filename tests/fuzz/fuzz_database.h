@@ -59,8 +59,8 @@ struct ShapedDatabase {
         WriteFile(root + "VELMORA.SYS", testing::CatalogueText({e}, 1, 1, 12));
         database::SetAppPath(db, root);
         database::LoadCatalogue(db);
-        db.QuenchingSource = (shape / 24) % 3;
-        db.Quenching = 0.5f;
+        db.quenching.source = (shape / 24) % 3;
+        db.quenching.rate = 0.5;
 
         const int convention = (shape / 72) % 3;
         const double aUp = e.lambdaUp ? 5.0 : 0.0, aLow = e.lambdaLow ? -100.0 : 0.0;

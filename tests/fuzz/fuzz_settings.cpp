@@ -26,13 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AppState app;
     program::LoadSettings(app, store);
     const SimulationState& sim = app.sim;
-    Check(simulation::kResolutionLimits.Contains(sim.InstrumentalResolution));
-    const simulation::Limits range = simulation::RangeLimits(sim.Units);
-    Check(range.Contains(sim.Xini) && range.Contains(sim.Xend) && sim.Xini < sim.Xend);
-    Check(simulation::kPressureTorrLimits.Contains(sim.Pressure));
+    Check(simulation::kResolutionLimits.Contains(sim.conditions.resolution));
+    const simulation::Limits range = simulation::RangeLimits(sim.conditions.unit);
+    Check(range.Contains(sim.result.grid.start) && range.Contains(sim.result.conditions.end) &&
+          sim.result.grid.start < sim.result.conditions.end);
+    Check(simulation::kPressureTorrLimits.Contains(sim.conditions.pressure));
     Check(simulation::kTemperatureLimits.Contains(app.pop.Temperature));
-    Check(sim.Kind >= 1 && sim.Kind <= 4 && sim.Units >= 1 && sim.Units <= 5 && sim.PointDensity >= 0 &&
-          sim.PointDensity <= 3);
+    Check(sim.conditions.kind >= 1 && sim.conditions.kind <= 4 && sim.conditions.unit >= 1 &&
+          sim.conditions.unit <= 5 && sim.conditions.density >= 0 && sim.conditions.density <= 3);
 
     program::MemoryStore saved, again;
     program::SaveSettings(app, saved);

@@ -13,7 +13,7 @@
 namespace velmora::populations {
 namespace {
 
-constexpr double kB = 0.69503;  // cm-1/K
+constexpr double kB = 0.6950348;  // cm-1/K
 
 /// One catalogue entry with an upper 2Σ state and a lower 2Π state; constants by hand.
 DatabaseState MakeSystem(float lowerA, float lowerB, int maxN = 40) {

@@ -54,7 +54,7 @@ struct Window {
 /// Relative thermal population of rotational level N of a Σ state (F1, J = N + 1/2).
 double Boltzmann(int N, double T) {
     const double J = N + 0.5;
-    return (2 * J + 1) * std::exp(-kB * N * (N + 1) / (0.69503 * T));
+    return (2 * J + 1) * std::exp(-kB * N * (N + 1) / (0.6950348 * T));
 }
 
 TEST(PopulationsWindow, PreparedForTheSystemAndItsPopulatedState) {

@@ -6,9 +6,10 @@
 
 #include "common/number_format.h"
 #include "program/main_window.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
+#include "simulation/condition_view.h"
+#include "support/condition_controls.h"
 #include "support/scripted_dialogs.h"
 
 namespace velmora::program {
@@ -28,9 +29,10 @@ struct Program {
     }
     /// Simulates emission at T over start..end (Å, vacuum) and returns the message.
     std::string Simulate(double start, double end, const std::string& T) {
-        app.sim.TxtStart = Str(start), app.sim.TxtEnd = Str(end);
-        simulation::TxtTemperature_Change(app, T);
-        simulation::CalculateSimulation(app);
+        testing::Type(app, "start", Str(start));
+        testing::Type(app, "end", Str(end));
+        testing::Type(app, "temperature", T);
+        CalculateSimulation(app);
         return EmptySimulationMessage(app);
     }
 };
@@ -66,9 +68,9 @@ TEST(EmptySimulation, SaysWhyAndWhatWouldShowIt) {
     for (const Case& c : cases) {
         Program p(c.entry);
         const std::string message = p.Simulate(c.start, c.end, c.T);
-        ASSERT_TRUE(simulation::HasSimulation(p.app)) << c.entry;
+        ASSERT_TRUE(simulation::HasSimulation(p.app.sim)) << c.entry;
         EXPECT_EQ(message.empty(), c.parts.empty()) << message;
-        EXPECT_EQ(p.app.sim.YMax > 0.0f, c.parts.empty()) << c.start;
+        EXPECT_EQ(p.app.sim.result.peak > 0.0f, c.parts.empty()) << c.start;
         for (const char* part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << message << "\n" << part;
     }
 }

@@ -9,9 +9,9 @@
 #include "common/number_format.h"
 #include "display/plot_draw.h"
 #include "program/file_commands.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
 #include "program/system_range.h"
-#include "simulation/driver.h"
 #include "support/sample_database.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
@@ -70,7 +70,7 @@ TEST(ScreenViews, NoWindowMovesBeforeABandSystemIsLoaded) {
 
 TEST(ToolbarKeys, ZoomAndShiftStopAtTheirLimits) {
     AppState app;
-    app.sim.Xini = 3000.0f, app.sim.Xend = 3100.0f;
+    app.sim.conditions.start = 3000.0, app.sim.conditions.end = 3100.0;
     mnuZoomUp_Click(app);
     EXPECT_EQ(app.plot.UpDZoomY, 3);
     EXPECT_FLOAT_EQ(app.plot.ZoomY, 1.5f);
@@ -121,9 +121,9 @@ TEST(MainWindowLoad, SelectsTheStoredSystemAndPreparesEveryWindow) {
     EXPECT_FALSE(p.app.table.Grid.Cells.empty());
     EXPECT_TRUE(p.dialogs.messages.empty());
 
-    simulation::CalculateSimulation(p.app);
+    program::CalculateSimulation(p.app);
     EXPECT_TRUE(p.app.plot.PlotReady);
-    EXPECT_GT(p.app.sim.NPoints, 100);
+    EXPECT_GT(p.app.sim.result.grid.last, 100);
 }
 
 TEST(MainWindowLoad, ChangingTheBandSystemRefreshesTableAndPopulations) {
@@ -150,7 +150,7 @@ TEST(BandSystemRange, ARangeWithoutLinesMovesToTheStrongestBandWithAMessage) {
     AppState& app = p.app;
     ASSERT_TRUE(MDIVelmora_Load(app, "1.0.0"));
     EXPECT_TRUE(p.dialogs.messages.empty());  // OH A-X has lines at 3050..3150 Å
-    EXPECT_EQ(Val(app.sim.TxtStart), 3050.0);
+    EXPECT_EQ(app.sim.conditions.start, 3050.0);
 
     // CH A-X: its (0,0) band, with the Q head near 4312.5 Å in air (4313.7 Å in vacuum), carries
     // the range.
@@ -159,23 +159,23 @@ TEST(BandSystemRange, ARangeWithoutLinesMovesToTheStrongestBandWithAMessage) {
     EXPECT_EQ(p.dialogs.messages[0].rfind("The range 3050 to 3150 \xC3\x85 (Vacuum) holds no line of CH (A-X).", 0), 0u)
         << p.dialogs.messages[0];
     EXPECT_EQ(StrongestBand(app), (std::pair<int, int>{0, 0}));
-    const double start = Val(app.sim.TxtStart), end = Val(app.sim.TxtEnd);
+    const double start = app.sim.conditions.start, end = app.sim.conditions.end;
     EXPECT_DOUBLE_EQ(end - start, 100.0);
     EXPECT_NEAR((start + end) / 2.0, 4313.7, 10.0);
     EXPECT_TRUE(RangeHoldsLines(app));
 
     // In cm-1, a range below every line of OH A-X moves to the first lines of (0,0), P1(1.5) at
     // 32440.58 and Q1(1.5) at 32474.56 cm-1; a range taken from an experimental file stays.
-    app.sim.Units = 3;
-    app.sim.TxtStart = " 1000", app.sim.TxtEnd = " 1100";
+    app.sim.conditions.unit = simulation::AxisUnit::Wavenumber;
+    app.sim.conditions.start = 1000, app.sim.conditions.end = 1100;
     app.exp.ExpLimits = 1;
     ASSERT_TRUE(CmbTransition_Click(app, 1));
-    EXPECT_EQ(Val(app.sim.TxtStart), 1000.0);
+    EXPECT_EQ(app.sim.conditions.start, 1000.0);
     app.exp.ExpLimits = 0;
     ASSERT_TRUE(CmbTransition_Click(app, 1));
-    EXPECT_LT(Val(app.sim.TxtStart), 32440.58);
-    EXPECT_GT(Val(app.sim.TxtEnd), 32474.56);
-    EXPECT_DOUBLE_EQ(Val(app.sim.TxtEnd) - Val(app.sim.TxtStart), 100.0);
+    EXPECT_LT(app.sim.conditions.start, 32440.58);
+    EXPECT_GT(app.sim.conditions.end, 32474.56);
+    EXPECT_DOUBLE_EQ(app.sim.conditions.end - app.sim.conditions.start, 100.0);
     EXPECT_EQ(p.dialogs.messages.size(), 2u);
 }
 
@@ -271,11 +271,11 @@ TEST(FileCommands, TableAndSimulationAreSavedWithTheirExtensions) {
     EXPECT_FALSE(mnuSaveSimulationTotal_Click(p.app, chooser));
     EXPECT_FALSE(std::filesystem::exists(dir / "sim.mod"));
     EXPECT_FALSE(p.dialogs.messages.empty());
-    simulation::CalculateSimulation(p.app);
+    program::CalculateSimulation(p.app);
     chooser.paths = {(dir / "sim").string()};
     ASSERT_TRUE(mnuSaveSimulationTotal_Click(p.app, chooser));
     EXPECT_EQ(testing::CrLfLines(testing::ReadFile(dir / "sim.mod")).size(),
-              static_cast<std::size_t>(p.app.sim.NPoints + 1));
+              static_cast<std::size_t>(p.app.sim.result.grid.last + 1));
 }
 
 }  // namespace

@@ -3,19 +3,24 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "database/gas_composition.h"
+#include "simulation/conditions.h"
 
 namespace velmora::program {
 namespace {
 
+using namespace simulation;
+
 TEST(Settings, FirstRunTakesEveryDefault) {
     AppState app;
-    app.db.irad = 7, app.table.icoef = 4, app.sim.Kind = 3, app.sim.Xini = 1.0f, app.pop.Temperature = 2000.0f;
-    app.sim.PredissociationBroadening = 0, app.pop.MinimumPopulation = 0.5f, app.shell.SpectraDirectory = "/old";
+    SimulationConditions& c = app.sim.conditions;
+    app.db.irad = 7, app.table.icoef = 4, c.kind = SpectrumKind::LifExcitation, c.start = 1.0, c.temperature = 2000.0;
+    c.predissociationBroadening = false, app.pop.MinimumPopulation = 0.5f, app.shell.SpectraDirectory = "/old";
     LoadSettings(app, MemoryStore{});
     MemoryStore written;
     SaveSettings(app, written);
@@ -77,8 +82,8 @@ TEST(Settings, FirstRunTakesEveryDefault) {
 TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
     AppState app;
     app.db.irad = 3;
-    app.sim.Xini = 3071.25f;
-    app.sim.Pressure = -0.5f;
+    app.sim.conditions.start = 3071.25;
+    app.sim.conditions.pressure = -0.5;
     app.pop.MinimumPopulation = 0.00001f;
     app.shell.SpectraDirectory = "C:/spectra with blanks";
     MemoryStore store;
@@ -149,13 +154,17 @@ TEST(Settings, RoundTripRestoresEveryValue) {
     AppState app;
     app.db.irad = 5, app.table.icoef = 6, app.table.itran = 2, app.table.intHund = 0;
     app.shell.intWindows = 4, app.shell.intTabMain = 0, app.pop.intTabPop = 2, app.plot.intColor = 1;
-    app.sim.Kind = 3, app.sim.Lineshape = 3, app.sim.InstrumentalResolution = 0.125f;
-    app.sim.Xini = 2800.5f, app.sim.Xend = 3300.75f, app.sim.Units = 3, app.sim.Pressure = 760.0f;
-    app.sim.PressureUnits = 5, app.db.Quenching = 0.3456789f, app.db.QuenchingUnits = 1, app.db.QuenchingSource = 2;
-    app.sim.PointDensity = 3, app.pop.Temperature = 1234.5f, app.pop.MinimumPopulation = 3.5e-7f;
-    app.sim.DopplerBroadening = 1, app.sim.CollisionalBroadening = 1, app.sim.PredissociationBroadening = 0;
-    app.sim.CollisionalShiftA = 0.0123f, app.sim.CollisionalShiftB = 0.75f, app.sim.CollisionalBroad1 = 0.1f;
-    app.sim.CollisionalBroad2 = 0.5f, app.sim.DopplerShift = -12.5f, app.shell.SpectraDirectory = "";
+    SimulationConditions& c = app.sim.conditions;
+    c.kind = SpectrumKind::LifExcitation, c.lineshape = Lineshape::Voigt, c.resolution = 0.125;
+    c.start = 31000.5, c.end = 33300.75, c.unit = AxisUnit::Wavenumber, c.pressure = 760.0;
+    c.pressureUnit = PressureUnit::Kilopascal, c.quenchingRate = 0.3456789, c.quenching = QuenchingSource::FromFiles;
+    app.sim.QuenchingUnits = 1;
+    c.density = PointDensity::VeryHigh, c.temperature = 1234.5, app.pop.MinimumPopulation = 3.5e-7f;
+    c.dopplerBroadening = c.collisionalBroadening = true, c.predissociationBroadening = false;
+    c.collisionalShiftA = 0.0123, c.collisionalShiftB = 0.75, c.collisionalBroad1 = 0.1;
+    c.collisionalBroad2 = 0.5, c.dopplerVelocity = -12.5, app.shell.SpectraDirectory = "";
+    // A value typed in double precision is kept as typed, not rounded to single precision.
+    c.laserGaussWidth = 0.35, c.pulseEnergy = 2197.66800123;
     app.shell.SpectraColumn = 3;
     MemoryStore store;
     SaveSettings(app, store);
@@ -167,8 +176,11 @@ TEST(Settings, RoundTripRestoresEveryValue) {
     ASSERT_EQ(again.writes.size(), store.writes.size());
     for (std::size_t i = 0; i < store.writes.size(); ++i)
         EXPECT_EQ(again.writes[i].value, store.writes[i].value) << store.writes[i].key;
-    EXPECT_EQ(back.sim.Xend, 3300.75f);
-    EXPECT_EQ(back.db.Quenching, 0.3456789f);
+    EXPECT_TRUE(back.sim.conditions == app.sim.conditions);
+    EXPECT_EQ(back.sim.conditions.end, 33300.75);
+    EXPECT_EQ(back.sim.conditions.quenchingRate, 0.3456789);
+    EXPECT_EQ(back.sim.conditions.pulseEnergy, 2197.66800123);
+    EXPECT_EQ(back.sim.QuenchingUnits, 1);
     EXPECT_EQ(back.pop.MinimumPopulation, 3.5e-7f);
     EXPECT_EQ(back.shell.SpectraDirectory, "");  // an empty folder stays empty
     EXPECT_EQ(back.shell.SpectraColumn, 3);
@@ -188,10 +200,10 @@ TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
     EXPECT_EQ(app.db.irad, 2);
     EXPECT_EQ(app.shell.intTabMain, 0);
     EXPECT_EQ(app.pop.intTabPop, 2);
-    EXPECT_EQ(app.pop.Temperature, 0.0f);
-    EXPECT_EQ(app.sim.Xini, 3100.5f);
-    EXPECT_EQ(app.sim.Xend, 3150.0f);
-    EXPECT_EQ(app.sim.Pressure, 0.0f);
+    EXPECT_EQ(app.sim.conditions.temperature, 0.0);
+    EXPECT_EQ(app.sim.conditions.start, 3100.5);
+    EXPECT_EQ(app.sim.conditions.end, 3150.0);
+    EXPECT_EQ(app.sim.conditions.pressure, 0.0);
 }
 
 TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
@@ -208,26 +220,26 @@ TEST(Settings, AListIndexOutsideItsListTakesTheDefault) {
     LoadSettings(app, store);
     EXPECT_EQ(app.table.icoef, 1);
     EXPECT_EQ(app.plot.intColor, 0);
-    EXPECT_EQ(app.sim.Kind, 1);
-    EXPECT_EQ(app.sim.PressureUnits, 0);
-    EXPECT_EQ(app.db.QuenchingUnits, 1);
-    EXPECT_EQ(app.db.QuenchingSource, 0);
-    EXPECT_EQ(app.sim.PointDensity, 3);
+    EXPECT_EQ(app.sim.conditions.kind, SpectrumKind::Emission);
+    EXPECT_EQ(app.sim.conditions.pressureUnit, PressureUnit::Torr);
+    EXPECT_EQ(app.sim.QuenchingUnits, 1);
+    EXPECT_EQ(app.sim.conditions.quenching, QuenchingSource::None);
+    EXPECT_EQ(app.sim.conditions.density, PointDensity::VeryHigh);
     EXPECT_EQ(app.shell.SpectraColumn, 0);
 }
 
 TEST(Settings, TheQuenchingGasIsStoredAsItsCompositionAndAnUnreadableOneTakesAir) {
     AppState app;
-    app.db.QuenchingComposition = database::ParseComposition("N2=0.71,H2O=0.19,CO2=0.095,O2=0.005");
+    app.sim.conditions.composition = database::ParseComposition("N2=0.71,H2O=0.19,CO2=0.095,O2=0.005");
     MemoryStore store;
     SaveSettings(app, store);
     EXPECT_EQ(store.Get("Simulation", "Quenching composition"), "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005");
     AppState restored;
     LoadSettings(restored, store);
-    EXPECT_EQ(restored.db.QuenchingComposition, app.db.QuenchingComposition);
+    EXPECT_EQ(restored.sim.conditions.composition, app.sim.conditions.composition);
     store.Set("Simulation", "Quenching composition", "N2=0.5");
     LoadSettings(restored, store);
-    EXPECT_EQ(database::CompositionText(restored.db.QuenchingComposition), "N2=0.79,O2=0.21");
+    EXPECT_EQ(database::CompositionText(restored.sim.conditions.composition), "N2=0.79,O2=0.21");
 }
 
 TEST(Settings, ANumberItsControlRefusesTakesTheDefault) {
@@ -254,7 +266,7 @@ TEST(Settings, ANumberItsControlRefusesTakesTheDefault) {
     // range (in nm on a nm axis). A nm range stays on a nm axis.
     struct RangeCase {
         std::string units, xini, xend;
-        float start, end;
+        double start, end;
     };
     for (const RangeCase& c : std::vector<RangeCase>{{"1", "3100", "3100", 3050, 3150},
                                                      {"1", "3200", "3100", 3050, 3150},
@@ -270,8 +282,50 @@ TEST(Settings, ANumberItsControlRefusesTakesTheDefault) {
         range.Set("Simulation", "Xend", c.xend);
         AppState a;
         LoadSettings(a, range);
-        EXPECT_EQ(a.sim.Xini, c.start) << c.units << ": " << c.xini << " " << c.xend;
-        EXPECT_EQ(a.sim.Xend, c.end) << c.units << ": " << c.xini << " " << c.xend;
+        EXPECT_EQ(a.sim.conditions.start, c.start) << c.units << ": " << c.xini << " " << c.xend;
+        EXPECT_EQ(a.sim.conditions.end, c.end) << c.units << ": " << c.xini << " " << c.xend;
+    }
+}
+
+TEST(Settings, AStoreWrittenByTheSingleProgramLoadsUnchangedAndIsWrittenAgainByteForByte) {
+    // Settings as the program stored them while it held its conditions in
+    // single precision (section, key and value per line, tab-separated).
+    MemoryStore stored;
+    std::ifstream in(std::string(VELMORA_SOURCE_DIR) + "/tests/data/program/stored_settings.tsv");
+    for (std::string line; std::getline(in, line);) {
+        const auto a = line.find('\t'), b = line.find('\t', a + 1);
+        stored.Set(line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1));
+    }
+    ASSERT_EQ(stored.writes.size(), 49u);
+    AppState app;
+    LoadSettings(app, stored);
+    // Every value as it was typed, in double precision.
+    const SimulationConditions& c = app.sim.conditions;
+    EXPECT_EQ(c.kind, SpectrumKind::LifExcitation);
+    EXPECT_EQ(c.lineshape, Lineshape::Voigt);
+    EXPECT_EQ(c.resolution, 0.35);
+    EXPECT_EQ(c.start, 2255.5);
+    EXPECT_EQ(c.end, 2265.25);
+    EXPECT_EQ(c.pressure, 760.0);  // 1013.25 mbar, held in Torr
+    EXPECT_EQ(c.pressureUnit, PressureUnit::Millibar);
+    EXPECT_EQ(c.temperature, 2197.668);
+    EXPECT_EQ(c.quenching, QuenchingSource::GasComposition);
+    EXPECT_EQ(c.quenchingRate, 2.5);
+    EXPECT_EQ(c.dopplerVelocity, -12.5);
+    EXPECT_EQ(database::CompositionText(c.composition), "N2=0.71,H2O=0.19,CO2=0.095,O2=0.005");
+    EXPECT_EQ(c.spectralIrradiance, 1e6);
+    EXPECT_EQ(c.resolutionSlope, -0.001);
+    EXPECT_EQ(c.slitUnit, SlitOffsetUnit::Nanometre);
+    EXPECT_EQ(c.numberDensity, 2.5e12);
+    EXPECT_EQ(app.pop.MinimumPopulation, 0.0005f);
+    EXPECT_EQ(app.shell.SpectraColumn, 2);
+    // Written again: the same keys in the same order with the same texts.
+    MemoryStore written;
+    SaveSettings(app, written);
+    ASSERT_EQ(written.writes.size(), stored.writes.size());
+    for (std::size_t i = 0; i < written.writes.size(); ++i) {
+        EXPECT_EQ(written.writes[i].key, stored.writes[i].key);
+        EXPECT_EQ(written.writes[i].value, stored.writes[i].value) << stored.writes[i].key;
     }
 }
 

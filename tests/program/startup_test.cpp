@@ -45,14 +45,14 @@ TEST(StartUp, RestoresSettingsSetsStartValuesAndReadsTheCatalogue) {
     store.Set("Main", "irad", " 2");
     store.Set("Simulation", "Kind", " 3");
     AppState app;
-    app.sim.GateWidth = 3.0f, app.table.DbUnitsPos = 1, app.exp.ExpCount = 2, app.exp.ShowSpectra = 0;
+    app.sim.conditions.gateWidth = 3.0f, app.table.DbUnitsPos = 1, app.exp.ExpCount = 2, app.exp.ShowSpectra = 0;
     StartUp(app, store, sys.data.Folder());
 
     EXPECT_EQ(app.db.AppPath, sys.data.Folder() + "/");
     EXPECT_EQ(app.db.irad, 2);
-    EXPECT_EQ(app.sim.Kind, 3);
+    EXPECT_EQ(app.sim.conditions.kind, simulation::SpectrumKind::LifExcitation);
     EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);  // not emission: the lower state is populated
-    EXPECT_EQ(app.sim.GateWidth, 10.0f);
+    EXPECT_EQ(app.sim.conditions.gateWidth, 10.0f);
     EXPECT_EQ(app.table.DbUnitsAbs, 1);
     EXPECT_EQ(app.table.DbUnitsPos, 3);
     EXPECT_EQ(app.exp.ExpCount, 0);
@@ -61,7 +61,6 @@ TEST(StartUp, RestoresSettingsSetsStartValuesAndReadsTheCatalogue) {
     EXPECT_EQ(app.db.cat.CatalogueCount, 2);
     EXPECT_EQ(app.db.cat.PressureToTorr(1), 760.0);
     EXPECT_EQ(app.db.cat.QuenchingUnitFactor(1), 1.0);
-    EXPECT_EQ(app.db.cat.SpeedOfLight, 2.9979E10);
 }
 
 TEST(StartUp, AStoredEntryOutsideTheCatalogueSelectsTheFirst) {

@@ -7,10 +7,8 @@
 #include <cmath>
 
 #include "database/line_positions.h"
-#include "simulation/absorption_inputs.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
-#include "simulation/screen_conditions.h"
+#include "program/simulation_run.h"
+#include "support/condition_controls.h"
 #include "synthetic_system.h"
 
 namespace velmora::simulation {
@@ -29,24 +27,24 @@ TEST(AbsoluteAbsorption, OneLineIntegratesToItsLineStrength) {
     for (int units : {3, 1}) {
         AppState app;
         testing::SyntheticSystem sys(app);
-        CmbKind_Click(app, 2);
-        app.sim.Units = units;
-        app.sim.TxtStart = units == 3 ? " 32100" : " 3100";
-        app.sim.TxtEnd = units == 3 ? " 32300" : " 3112";
-        app.sim.InstrumentalResolution = units == 3 ? 1.0f : 0.1f;
-        app.sim.PredissociationBroadening = 0;
+        testing::Choose(app, "kind", 2);
+        app.sim.conditions.unit = StoredMode<simulation::AxisUnit>(units);
+        app.sim.conditions.start = Val(units == 3 ? " 32100" : " 3100");
+        app.sim.conditions.end = Val(units == 3 ? " 32300" : " 3112");
+        app.sim.conditions.resolution = units == 3 ? 1.0f : 0.1f;
+        app.sim.conditions.predissociationBroadening = false;
         app.pop.Temperature = static_cast<float>(T);
         sys.SetPopulations({1.0f}, static_cast<float>(fraction));
         // The database's absorption coefficient of a line is A g_u / (g_l nu^3) in units of F0.
         sys.AddLine({0, 0, 1, N, nu, 1.0f, static_cast<float>(A * gUp / (gLow * nu * nu * nu) / F0)});
         app.db.LineUnitFactor[0] = F0;
-        CmbAbsorptionUnits_Click(app, 1);
-        CalculateSimulation(app, sys.Loader());
-        ASSERT_EQ(app.sim.SimAbsolute.size(), static_cast<std::size_t>(app.sim.NPoints) + 1);
-        const double step = static_cast<double>(app.sim.GridWidth) / app.sim.PointsPerWidth;
+        testing::Choose(app, "absorption-units", 1);
+        program::CalculateSimulation(app, sys.Loader());
+        ASSERT_EQ(app.sim.SimAbsolute.size(), static_cast<std::size_t>(app.sim.result.grid.last) + 1);
+        const double step = static_cast<double>(app.sim.result.grid.gridWidth) / app.sim.result.grid.pointsPerWidth;
         double integral = 0.0, peak = 0.0;
-        for (int i = 0; i <= app.sim.NPoints; ++i) {
-            const double x = app.sim.Xini + step * i;
+        for (int i = 0; i <= app.sim.result.grid.last; ++i) {
+            const double x = app.sim.result.grid.start + step * i;
             const double dNu = units == 3 ? step : step * 1e8 / (x * x);  // d(nu) of a point
             integral += app.sim.SimAbsolute[static_cast<std::size_t>(i)] * dNu;
             peak = std::max(peak, app.sim.SimAbsolute[static_cast<std::size_t>(i)]);

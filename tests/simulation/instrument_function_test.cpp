@@ -9,10 +9,10 @@
 #include <cmath>
 #include <fstream>
 
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
-#include "simulation/instrument_inputs.h"
+#include "program/simulation_run.h"
+#include "simulation/condition_view.h"
 #include "simulation/slit_file.h"
+#include "support/condition_controls.h"
 #include "support/file_error.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -101,23 +101,26 @@ struct Bench {
     AppState app;
     SyntheticSystem sys{app};
     Bench() {
-        CmbKind_Click(app, 1);
-        app.sim.Units = 3;
-        app.sim.TxtStart = " 32000";
-        app.sim.TxtEnd = " 32400";
-        app.sim.InstrumentalResolution = 1.0f;
-        app.sim.PredissociationBroadening = 0;
+        testing::Choose(app, "kind", 1);
+        app.sim.conditions.unit = AxisUnit::Wavenumber;
+        app.sim.conditions.start = 32000;
+        app.sim.conditions.end = 32400;
+        app.sim.conditions.resolution = 1.0f;
+        app.sim.conditions.predissociationBroadening = false;
         sys.SetPopulations({1.0f}, 0.01f);
     }
-    void Run() { CalculateSimulation(app, sys.Loader()); }
-    double X(int i) const { return app.sim.Xini + static_cast<double>(app.sim.GridWidth) * i / app.sim.PointsPerWidth; }
+    void Run() { program::CalculateSimulation(app, sys.Loader()); }
+    double X(int i) const {
+        return app.sim.result.grid.start +
+               static_cast<double>(app.sim.result.grid.gridWidth) * i / app.sim.result.grid.pointsPerWidth;
+    }
     /// The total in the units of the line strengths: area W = population x strength per line.
-    double Unscaled(int i) const { return app.sim.SimTotal(i) * static_cast<double>(app.sim.YMax) / 100.0; }
+    double Unscaled(int i) const { return app.sim.result.total(i) * static_cast<double>(app.sim.result.peak) / 100.0; }
     /// Area, centre and variance of the total between two positions.
     std::array<double, 3> Moments(double a, double b) const {
         double s0 = 0, s1 = 0, s2 = 0;
-        const double h = app.sim.GridWidth / app.sim.PointsPerWidth;
-        for (int i = 0; i <= app.sim.NPoints; ++i)
+        const double h = app.sim.result.grid.gridWidth / app.sim.result.grid.pointsPerWidth;
+        for (int i = 0; i <= app.sim.result.grid.last; ++i)
             if (X(i) >= a && X(i) <= b)
                 s0 += Unscaled(i) * h, s1 += X(i) * Unscaled(i) * h, s2 += X(i) * X(i) * Unscaled(i) * h;
         return {s0, s1 / s0, s2 / s0 - (s1 / s0) * (s1 / s0)};
@@ -128,14 +131,14 @@ TEST(InstrumentConvolution, ALineWithoutWidthOfItsOwnTakesTheTriangle) {
     Bench t;
     const double x0 = static_cast<float>(32200.3);  // positions are held in single precision
     t.sys.AddLine({0, 0, 1, 3, x0, 2.0f, 1.0f});
-    CmbLineshape_Click(t.app, StoredValue(Lineshape::Triangle));
+    testing::Choose(t.app, "lineshape", StoredValue(Lineshape::Triangle));
     t.Run();
     ASSERT_TRUE(t.app.plot.PlotReady);
     // Each point holds the triangle W (1 - |x - x0| / w) / w averaged over its grid cell
     // (integrated here by the midpoint rule).
     const double W = 0.01 * 2.0, w = 1.0, h = 1.0 / 7.0;
     double worst = 0.0;
-    for (int i = 0; i <= t.app.sim.NPoints; ++i) {
+    for (int i = 0; i <= t.app.sim.result.grid.last; ++i) {
         double average = 0.0;
         for (int k = 0; k < 400; ++k) {
             const double x = t.X(i) - h / 2 + h * (k + 0.5) / 400;
@@ -153,11 +156,11 @@ TEST(InstrumentConvolution, TrapezoidFoldedWithACollisionalLorentzian) {
     Bench t;
     t.sys.AddLine({0, 0, 1, 3, 32200.0, 2.0f, 1.0f});
     // Collisional FWHM = B1 (P/760) (300/T)^B2 = 0.8 cm-1 at 760 Torr and 300 K.
-    t.app.sim.CollisionalBroadening = 1;
-    t.app.sim.CollisionalBroad1 = 0.8f;
-    t.app.sim.Pressure = 760.0f;
-    CmbLineshape_Click(t.app, StoredValue(Lineshape::Trapezoid));
-    TxtTrapezoidTop_Change(t.app, "0.4");
+    t.app.sim.conditions.collisionalBroadening = true;
+    t.app.sim.conditions.collisionalBroad1 = 0.8f;
+    t.app.sim.conditions.pressure = 760.0f;
+    testing::Choose(t.app, "lineshape", StoredValue(Lineshape::Trapezoid));
+    testing::Type(t.app, "top", "0.4");
     t.Run();
     ASSERT_TRUE(t.app.plot.PlotReady) << t.app.sim.SimTitle;
     // The convolution at x, integrated numerically in the test: the trapezoid of FWHM 1 and top
@@ -174,7 +177,7 @@ TEST(InstrumentConvolution, TrapezoidFoldedWithACollisionalLorentzian) {
         }
         return W * sum * 1.6 / n;
     };
-    for (int i = 0; i <= t.app.sim.NPoints; ++i)
+    for (int i = 0; i <= t.app.sim.result.grid.last; ++i)
         if (std::fabs(t.X(i) - 32200.0) < 3.0) {
             EXPECT_NEAR(t.Unscaled(i), expected(t.X(i) - 32200.0), 0.01 * expected(0.0)) << t.X(i);
         }
@@ -189,17 +192,17 @@ TEST(InstrumentConvolution, DirectVaryingAndFftConvolutionsAgree) {
         Bench t;
         t.sys.AddLine({0, 0, 1, 3, 32200.0, 2.0f, 1.0f});
         t.sys.AddLine({0, 0, 3, 3, 32203.1, 1.0f, 1.0f});
-        t.app.sim.CollisionalBroadening = 1;
-        t.app.sim.CollisionalBroad1 = 0.8f;
-        t.app.sim.Pressure = 760.0f;
+        t.app.sim.conditions.collisionalBroadening = true;
+        t.app.sim.conditions.collisionalBroad1 = 0.8f;
+        t.app.sim.conditions.pressure = 760.0f;
         const std::string path = (dir.path() / "slit.txt").string();
         std::ofstream(path) << slit;
-        EXPECT_EQ(LoadSlitFile(t.app, path), "");
-        CmbLineshape_Click(t.app, StoredValue(Lineshape::Measured));
-        TxtResolutionSlope_Change(t.app, slope);
+        EXPECT_EQ(program::SetSlitFile(t.app, path), "");
+        testing::Choose(t.app, "lineshape", StoredValue(Lineshape::Measured));
+        testing::Type(t.app, "resolution-slope", slope);
         t.Run();
         std::vector<double> y;
-        for (int i = 0; i <= t.app.sim.NPoints; ++i) y.push_back(t.Unscaled(i));
+        for (int i = 0; i <= t.app.sim.result.grid.last; ++i) y.push_back(t.Unscaled(i));
         return y;
     };
     const std::vector<double> direct = run("-1 0\n0 1\n1 0\n", "0");
@@ -219,8 +222,8 @@ TEST(InstrumentConvolution, WidthFollowsTheDispersionAndTheMeasuredScale) {
     Bench t;
     t.sys.AddLine({0, 0, 1, 3, 32050.0, 2.0f, 1.0f});
     t.sys.AddLine({0, 0, 3, 3, 32350.0, 2.0f, 1.0f});
-    CmbLineshape_Click(t.app, StoredValue(Lineshape::Triangle));
-    TxtResolutionSlope_Change(t.app, "0.002");  // FWHM 1 - 0.3 at 32050 and 1 + 0.3 at 32350
+    testing::Choose(t.app, "lineshape", StoredValue(Lineshape::Triangle));
+    testing::Type(t.app, "resolution-slope", "0.002");  // FWHM 1 - 0.3 at 32050 and 1 + 0.3 at 32350
     t.Run();
     const double h2 = 1.0 / 49.0 / 12.0;
     EXPECT_NEAR(t.Moments(32045, 32055)[2], 0.7 * 0.7 / 6.0 + h2, 2e-3 * 0.7 * 0.7 / 6.0);
@@ -229,7 +232,7 @@ TEST(InstrumentConvolution, WidthFollowsTheDispersionAndTheMeasuredScale) {
     // A width falling to 0 inside the range is refused with a message.
     testing::ScriptedDialogs dialogs;
     t.app.dialogs = &dialogs;
-    TxtResolutionSlope_Change(t.app, "0.006");
+    testing::Type(t.app, "resolution-slope", "0.006");
     t.Run();
     EXPECT_FALSE(t.app.plot.PlotReady);
     ASSERT_FALSE(dialogs.messages.empty());
@@ -239,13 +242,13 @@ TEST(InstrumentConvolution, WidthFollowsTheDispersionAndTheMeasuredScale) {
     testing::TempDir dir;
     const std::string path = (dir.path() / "slit.txt").string();
     std::ofstream(path) << "-0.5 0\n0 1\n0.5 0\n";
-    TxtResolutionSlope_Change(t.app, "0");
-    ASSERT_EQ(LoadSlitFile(t.app, path), "");
-    CmbLineshape_Click(t.app, StoredValue(Lineshape::Measured));
-    TxtSlitScale_Change(t.app, "1.5");
+    testing::Type(t.app, "resolution-slope", "0");
+    ASSERT_EQ(program::SetSlitFile(t.app, path), "");
+    testing::Choose(t.app, "lineshape", StoredValue(Lineshape::Measured));
+    testing::Type(t.app, "slit-scale", "1.5");
     t.Run();
     ASSERT_TRUE(t.app.plot.PlotReady);
-    EXPECT_NEAR(t.app.sim.TotalWidth, 0.75f, 1e-6);
+    EXPECT_NEAR(t.app.sim.widths.totalWidth, 0.75f, 1e-6);
     const double step2 = std::pow(0.75 / 7.0, 2) / 12.0;
     EXPECT_NEAR(t.Moments(32045, 32055)[2], 0.75 * 0.75 / 6.0 + step2, 2e-3 * 0.75 * 0.75 / 6.0);
 }

@@ -12,7 +12,6 @@
 #include "shipped_system.h"
 #include "simulation/detection_filter.h"
 #include "simulation/rate_equations.h"
-#include "simulation/screen_conditions.h"
 #include "simulation/thermometry.h"
 #include "support/temp_dir.h"
 
@@ -62,11 +61,11 @@ TEST(GasCompositionQuenching, YieldsAndTheLifetimeTableFollowTheGas) {
     // τ_eff without collisions keeps the yield 1 / ((Q + 1/τ_eff) τ_R).
     ShippedSystem no("NO", "(A-X)");
     AppState& app = no.app;
-    program::TxtPressure_Change(app, "760");
-    app.db.QuenchingComposition = database::ParseComposition("N2=0.79,O2=0.21");
+    testing::Type(app, "pressure", "760");
+    app.sim.conditions.composition = database::ParseComposition("N2=0.79,O2=0.21");
     for (const auto& [T, Q] : {std::pair{300.0, 8.2668e8}, std::pair{2000.0, 3.6034e8}}) {
-        TxtTemperature_Change(app, Str(static_cast<float>(T)));
-        program::CmbQuenching_Click(app, StoredValue(QuenchingSource::GasComposition));
+        testing::Type(app, "temperature", Str(static_cast<float>(T)));
+        testing::Choose(app, "quenching-source", StoredValue(QuenchingSource::GasComposition));
         const DatabaseState& db = app.db;
         const int C = db.UpperComponents;
         const double tauR = db.LevelLifetime(0, 1, 5), tauEff = db.LevelEffLifetime(0, 1, 5);
@@ -74,13 +73,13 @@ TEST(GasCompositionQuenching, YieldsAndTheLifetimeTableFollowTheGas) {
         EXPECT_NEAR(db.LevelYield(0, 1, 5), expected, 2e-4 * expected) << T;
         EXPECT_NEAR(db.UpperLevelData(0, 2 * C + 1, 5), expected, 2e-4 * expected) << T;
         // The typed simulation reads the same yield from the conditions.
-        const Array3<float> yields = LevelYields(*CurrentModel(app), ConditionsFromScreen(app));
+        const Array3<float> yields = LevelYields(*program::CurrentModel(app.sim, app.db), app.sim.conditions);
         EXPECT_NEAR(yields(0, 1, 5), expected, 2e-4 * expected) << T;
-        EXPECT_NE(app.sim.LblQuenchingCaption.find("Q = "), std::string::npos);
+        EXPECT_NE(app.sim.captions.LblQuenching.find("Q = "), std::string::npos);
     }
     // A partner without a model is named in the caption.
     program::GrdComposition_Change(app, 1, 0, "C8H18");
-    EXPECT_NE(app.sim.LblQuenchingCaption.find("C8H18"), std::string::npos) << app.sim.LblQuenchingCaption;
+    EXPECT_NE(app.sim.captions.LblQuenching.find("C8H18"), std::string::npos) << app.sim.captions.LblQuenching;
 }
 
 /// The line drawn for a model line (in a window of 0.002 cm-1 around it).

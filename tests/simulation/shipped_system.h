@@ -8,10 +8,10 @@
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "program/band_system.h"
+#include "program/simulation_run.h"
 #include "program/startup.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
 #include "simulation/simulate.h"
+#include "support/condition_controls.h"
 
 namespace velmora::testing {
 
@@ -29,13 +29,13 @@ struct ShippedSystem {
             if (cat.MoleculeName(i) == molecule && Trim(cat.SystemLabel(i)) == system) entry = i;
         if (entry == 0) throw std::runtime_error(molecule + " " + system + " is not in the shipped catalogue");
         program::SelectBandSystem(app, entry);
-        model = simulation::CurrentModel(app);
+        model = program::CurrentModel(app.sim, app.db);
     }
 
     /// Thermal populations at T of the state a kind of spectrum reads.
     populations::Populations Thermal(simulation::SpectrumKind kind, float T) {
-        simulation::CmbKind_Click(app, simulation::StoredValue(kind));
-        simulation::TxtTemperature_Change(app, Str(T));
+        testing::Choose(app, "kind", simulation::StoredValue(kind));
+        testing::Type(app, "temperature", Str(T));
         populations::PreparePopulations(app.pop, app.db);
         return populations::SelectedPopulations(app.pop);
     }

@@ -10,8 +10,7 @@
 #include <thread>
 
 #include "shipped_system.h"
-#include "simulation/screen_conditions.h"
-#include "simulation/units.h"
+#include "simulation/condition_view.h"
 
 namespace velmora::simulation {
 namespace {
@@ -76,7 +75,7 @@ TEST(LineDrawer, BinnedLinesMatchLineByLineDrawingDirectlyAndByFft) {
             const Broadening widths = ComputeBroadening(c, 17.0);
             SpectralGrid grid;
             grid.start = 3000.0, grid.gridWidth = widths.totalWidth, grid.pointsPerWidth = 7, grid.last = 2000;
-            const ProfileGrid profile = MakeProfileGrid(grid, widths, false, AxisUnit::AngstromVacuum, 2.9979e10);
+            const ProfileGrid profile = MakeProfileGrid(grid, widths, false, AxisUnit::AngstromVacuum);
             std::mt19937 random(7);
             std::uniform_real_distribution<double> where(grid.X(-5), grid.X(grid.last + 5)), strength(0.1, 1.0);
             std::vector<DrawnLine> lines(static_cast<std::size_t>(count));
@@ -214,27 +213,26 @@ TEST(Simulate, GivesTheSpectrumOfTheScreenDriverForEveryKindUnitAndLineshape) {
     for (const Case& k : cases) {
         SCOPED_TRACE(StoredValue(k.kind) * 10 + StoredValue(k.unit));
         // The screen: the conditions through the control events, then "Calculate simulation".
-        CmbKind_Click(app, StoredValue(k.kind));
-        app.sim.Units = StoredValue(k.unit);
-        app.sim.TxtStart = k.start, app.sim.TxtEnd = k.end;
-        CmbLineshape_Click(app, StoredValue(k.lineshape));
-        TxtLorentzian_Change(app, "40");
-        TxtResolution_Change(app, k.resolution);
-        TxtTemperature_Change(app, "2500");
-        TxtPressure_Change(app, "300");
-        ChkDoppler_Click(app, 1);
-        ChkCollisional_Click(app, 1);
-        TxtCollB1_Change(app, "0.1");
-        ChkCollisionalShift_Click(app, 1);
-        TxTShiftA_Change(app, "0.05");
-        CmbGate_Click(app, 1);
-        TxtDelay_Change(app, "5");
-        CmbSpectralWindow_Click(app, 1);
-        TxtStartWindow_Change(app, "3000");
-        TxtEndWindow_Change(app, "3200");
-        RefreshConditionCaptions(app);
-        CalculateSimulation(app);
-        ASSERT_TRUE(HasSimulation(app));
+        testing::Choose(app, "kind", StoredValue(k.kind));
+        testing::Choose(app, "units", StoredValue(k.unit));
+        testing::Type(app, "start", k.start), testing::Type(app, "end", k.end);
+        testing::Choose(app, "lineshape", StoredValue(k.lineshape));
+        testing::Type(app, "lorentzian", "40");
+        testing::Type(app, "resolution", k.resolution);
+        testing::Type(app, "temperature", "2500");
+        testing::Type(app, "pressure", "300");
+        testing::Choose(app, "doppler", 1);
+        testing::Choose(app, "collisional", 1);
+        testing::Type(app, "coll-b1", "0.1");
+        testing::Choose(app, "collisional-shift", 1);
+        testing::Type(app, "shift-a", "0.05");
+        testing::Choose(app, "gate", 1);
+        testing::Type(app, "delay", "5");
+        testing::Choose(app, "window", 1);
+        testing::Type(app, "window-start", "3000");
+        testing::Type(app, "window-end", "3200");
+        program::CalculateSimulation(app);
+        ASSERT_TRUE(HasSimulation(app.sim));
 
         // The same conditions typed directly.
         SimulationConditions c;
@@ -246,10 +244,12 @@ TEST(Simulate, GivesTheSpectrumOfTheScreenDriverForEveryKindUnitAndLineshape) {
         c.gate = GateMode::TimeResolved, c.gateDelay = 5;
         c.window = WindowMode::Window, c.windowStart = 3000, c.windowEnd = 3200;
         const Spectrum s = Simulate(*sys.model, c, populations::SelectedPopulations(app.pop));
-        ASSERT_EQ(s.grid.last, app.sim.NPoints);
-        EXPECT_FLOAT_EQ(s.peak, app.sim.YMax);
-        EXPECT_EQ(s.linesDrawn, app.sim.LinesDrawn);
-        for (int i = 0; i <= s.grid.last; ++i) ASSERT_NEAR(s.total(i), app.sim.SimTotal(i), 1e-4) << i;
+        // The spectrum on the screen is the typed one, and carries the conditions it was simulated under.
+        EXPECT_TRUE(app.sim.result.conditions == s.conditions);
+        ASSERT_EQ(s.grid.last, app.sim.result.grid.last);
+        EXPECT_EQ(s.peak, app.sim.result.peak);
+        EXPECT_EQ(s.linesDrawn, app.sim.result.linesDrawn);
+        for (int i = 0; i <= s.grid.last; ++i) ASSERT_EQ(s.total(i), app.sim.result.total(i)) << i;
     }
 }
 
@@ -313,7 +313,7 @@ TEST(Simulate, TwoThreadsOnOneModelGiveWhatOneThreadGives) {
 
 TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
     ShippedSystem sys("OH", "(A-X)");
-    EXPECT_EQ(CurrentModel(sys.app), sys.model);
+    EXPECT_EQ(program::CurrentModel(sys.app.sim, sys.app.db), sys.model);
     EXPECT_GT(sys.model->LineCount(), 1000u);
     // Weights of 1E300 take the total of the (0,0) band beyond single precision: refused, not
     // drawn as infinity.
@@ -321,7 +321,7 @@ TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
     for (double& w : huge.weights) w *= 1e300;
     EXPECT_THROW(Simulate(*sys.model, SimulationConditions{}, huge), std::range_error);
     program::SelectBandSystem(sys.app, sys.model->entry + 1);
-    const auto other = CurrentModel(sys.app);
+    const auto other = program::CurrentModel(sys.app.sim, sys.app.db);
     EXPECT_NE(other, sys.model);
     EXPECT_EQ(other->entry, sys.model->entry + 1);
 

@@ -10,8 +10,8 @@
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "experiment/spectrum_files.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
+#include "program/simulation_run.h"
+#include "support/condition_controls.h"
 #include "support/temp_dir.h"
 #include "synthetic_system.h"
 
@@ -46,31 +46,31 @@ struct Simulated {
     AppState app;
     testing::SyntheticSystem sys{app};
     Simulated() {
-        app.sim.Units = 1;
-        app.sim.TxtStart = " 3090";
-        app.sim.TxtEnd = " 3110";
-        app.sim.InstrumentalResolution = 1.0f;
+        app.sim.conditions.unit = AxisUnit::AngstromVacuum;
+        app.sim.conditions.start = 3090;
+        app.sim.conditions.end = 3110;
+        app.sim.conditions.resolution = 1.0f;
         sys.SetPopulations({0.75f, 0.25f}, 0.01f);
         sys.AddLine({0, 0, 1, 3, 1e8 / 3098.0});
         sys.AddLine({1, 0, 1, 3, 1e8 / 3103.0});
-        CalculateSimulation(app, sys.Loader());
+        program::CalculateSimulation(app, sys.Loader());
     }
 };
 
 TEST(SimulationFiles, TotalIsTwoColumnsOnTheGridWithCrLf) {
     Simulated s;
     testing::TempDir dir;
-    WriteSimulationTotal(s.app, dir / "total.mod");
+    WriteSimulationTotal(s.app.sim, dir / "total.mod");
     const std::string text = testing::ReadFile(dir / "total.mod");
     const auto lines = Lines(text);
-    ASSERT_EQ(static_cast<int>(lines.size()), s.app.sim.NPoints + 1);
+    ASSERT_EQ(static_cast<int>(lines.size()), s.app.sim.result.grid.last + 1);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     EXPECT_EQ(lines[0], "3090.    ,  .0000");
     for (int i : {0, 35, 70, 140}) {
         const auto v = Numbers(lines[static_cast<std::size_t>(i)]);
         ASSERT_EQ(v.size(), 2u);
         EXPECT_NEAR(v[0], 3090.0 + i / 7.0, 1e-3);
-        EXPECT_NEAR(v[1], s.app.sim.SimTotal(i), 1e-4);
+        EXPECT_NEAR(v[1], s.app.sim.result.total(i), 1e-4);
     }
 }
 
@@ -78,9 +78,9 @@ TEST(SimulationFiles, IndependentLevelsAddUpToTheTotal) {
     Simulated s;
     ASSERT_EQ(s.app.pop.NVibSel, 2);
     testing::TempDir dir;
-    WriteSimulationIndependent(s.app, dir / "levels.mod");
+    WriteSimulationIndependent(s.app.sim, dir / "levels.mod");
     const auto lines = Lines(testing::ReadFile(dir / "levels.mod"));
-    ASSERT_EQ(static_cast<int>(lines.size()), s.app.sim.NPoints + 1);
+    ASSERT_EQ(static_cast<int>(lines.size()), s.app.sim.result.grid.last + 1);
     double maxTotal = 0;
     for (const std::string& line : lines) {
         const auto v = Numbers(line);
@@ -95,17 +95,17 @@ TEST(SimulationFiles, NoiseIsAddedOnlyFromItsThreshold) {
     Simulated s;
     testing::TempDir dir;
     s.app.sim.NoiseLevel = 0.000009f;
-    WriteSimulationTotal(s.app, dir / "quiet.mod");
+    WriteSimulationTotal(s.app.sim, dir / "quiet.mod");
     const auto quiet = Lines(testing::ReadFile(dir / "quiet.mod"));
     EXPECT_EQ(quiet[0], "3090.    ,  .0000");
     EXPECT_FALSE(s.app.sim.Noise.HasSpare());  // no deviate was drawn
 
     s.app.sim.NoiseLevel = 10.0f;
-    WriteSimulationTotal(s.app, dir / "noisy.mod");
+    WriteSimulationTotal(s.app.sim, dir / "noisy.mod");
     const auto noisy = Lines(testing::ReadFile(dir / "noisy.mod"));
     double sum = 0, sum2 = 0;
     for (std::size_t i = 0; i < noisy.size(); ++i) {
-        const double d = Numbers(noisy[i])[1] - s.app.sim.SimTotal(static_cast<int>(i));
+        const double d = Numbers(noisy[i])[1] - s.app.sim.result.total(static_cast<int>(i));
         sum += d;
         sum2 += d * d;
     }
@@ -119,33 +119,33 @@ TEST(SimulationFiles, XRebuildsTheGridEndsNearestTheRangeEndAndIsReadBackAtFineA
     for (const char* resolution : {"0.003", "1"}) {
         AppState app;
         testing::SyntheticSystem sys(app);
-        app.sim.Units = 1;
-        app.sim.TxtStart = " 3090";
-        app.sim.TxtEnd = resolution[0] == '0' ? " 3140" : " 3110";
-        TxtResolution_Change(app, resolution);
+        app.sim.conditions.unit = AxisUnit::AngstromVacuum;
+        app.sim.conditions.start = 3090;
+        app.sim.conditions.end = Val(resolution[0] == '0' ? " 3140" : " 3110");
+        testing::Type(app, "resolution", resolution);
         sys.SetPopulations({1.0f}, 0.01f);
         sys.AddLine({0, 0, 1, 3, 1e8 / 3100.0});
-        CalculateSimulation(app, sys.Loader());
+        program::CalculateSimulation(app, sys.Loader());
         const SimulationState& sim = app.sim;
-        const double step = static_cast<double>(sim.GridWidth) / sim.PointsPerWidth;
+        const double step = static_cast<double>(sim.result.grid.gridWidth) / sim.result.grid.pointsPerWidth;
 
         testing::TempDir dir;
-        WriteSimulationTotal(app, dir / "scan.mod");
+        WriteSimulationTotal(app.sim, dir / "scan.mod");
         const std::string text = testing::ReadFile(dir / "scan.mod");
         const auto lines = Lines(text);
-        ASSERT_EQ(static_cast<int>(lines.size()), sim.NPoints + 1);
+        ASSERT_EQ(static_cast<int>(lines.size()), sim.result.grid.last + 1);
         // Every x is the grid's, and the axis rebuilt from the first two written points keeps
         // within a thousandth of a step of the grid over the whole file.
         const double x0 = Numbers(lines[0])[0], x1 = Numbers(lines[1])[0];
-        for (int i = 0; i <= sim.NPoints; ++i) {
+        for (int i = 0; i <= sim.result.grid.last; ++i) {
             const double x = Numbers(lines[static_cast<std::size_t>(i)])[0], grid = 3090.0 + step * i;
             ASSERT_NEAR(x, grid, step / 2000) << "point " << i;
             ASSERT_NEAR(x0 + i * (x1 - x0), grid, step / 1000) << "point " << i;
         }
         // The last point is the grid point nearest the range end.
-        const double end = Val(sim.TxtEnd), last = Numbers(lines.back())[0];
+        const double end = sim.conditions.end, last = Numbers(lines.back())[0];
         EXPECT_LE(std::fabs(last - end), step / 2);
-        EXPECT_EQ(sim.NPoints, std::lround((end - 3090.0) / step));
+        EXPECT_EQ(sim.result.grid.last, std::lround((end - 3090.0) / step));
 
         // The program reads the file back as a spectrum, every point distinct.
         ExperimentState exp;
@@ -153,15 +153,15 @@ TEST(SimulationFiles, XRebuildsTheGridEndsNearestTheRangeEndAndIsReadBackAtFineA
         experiment::TwoColumnReader reader(exp);
         reader.Feed(text);
         reader.Finish();
-        ASSERT_EQ(reader.Count(), sim.NPoints + 1);
-        for (int i = 1; i <= sim.NPoints; ++i) ASSERT_GT(exp.ExpXRaw(i), exp.ExpXRaw(i - 1)) << "point " << i;
+        ASSERT_EQ(reader.Count(), sim.result.grid.last + 1);
+        for (int i = 1; i <= sim.result.grid.last; ++i) ASSERT_GT(exp.ExpXRaw(i), exp.ExpXRaw(i - 1)) << "point " << i;
     }
 }
 
 TEST(SimulationFiles, NothingToSaveBeforeASimulation) {
     AppState app;
     testing::TempDir dir;
-    EXPECT_THROW(WriteSimulationTotal(app, dir / "none.mod"), FileError);
+    EXPECT_THROW(WriteSimulationTotal(app.sim, dir / "none.mod"), FileError);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.mod"));
 }
 

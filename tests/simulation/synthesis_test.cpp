@@ -4,11 +4,12 @@
 #include <cmath>
 
 #include "common/number_format.h"
-#include "simulation/condition_inputs.h"
-#include "simulation/driver.h"
+#include "program/simulation_run.h"
+#include "simulation/condition_view.h"
 #include "simulation/intensities.h"
 #include "simulation/line_list.h"
 #include "simulation/lineshapes.h"
+#include "support/condition_controls.h"
 #include "support/scripted_dialogs.h"
 #include "synthetic_system.h"
 
@@ -21,9 +22,10 @@ using testing::SyntheticSystem;
 /// Largest value of the total between two axis positions.
 float PeakBetween(const SimulationState& sim, double a, double b) {
     float m = 0;
-    for (int i = 0; i <= sim.NPoints; ++i) {
-        const double x = sim.Xini + static_cast<double>(sim.GridWidth) * i / sim.PointsPerWidth;
-        if (x >= a && x <= b) m = std::max(m, sim.SimTotal(i));
+    for (int i = 0; i <= sim.result.grid.last; ++i) {
+        const double x =
+            sim.result.grid.start + static_cast<double>(sim.result.grid.gridWidth) * i / sim.result.grid.pointsPerWidth;
+        if (x >= a && x <= b) m = std::max(m, sim.result.total(i));
     }
     return m;
 }
@@ -33,17 +35,17 @@ struct Bench {
     AppState app;
     SyntheticSystem sys{app};
     explicit Bench(int kind = 1) {
-        CmbKind_Click(app, kind);
-        app.sim.Units = 3;
-        app.sim.TxtStart = " 32000";
-        app.sim.TxtEnd = " 32400";
-        app.sim.Lineshape = 1;
-        app.sim.InstrumentalResolution = 1.0f;
-        app.sim.DopplerBroadening = 0;
-        app.sim.PredissociationBroadening = 0;
+        testing::Choose(app, "kind", kind);
+        app.sim.conditions.unit = AxisUnit::Wavenumber;
+        app.sim.conditions.start = 32000;
+        app.sim.conditions.end = 32400;
+        app.sim.conditions.lineshape = Lineshape::Gaussian;
+        app.sim.conditions.resolution = 1.0f;
+        app.sim.conditions.dopplerBroadening = false;
+        app.sim.conditions.predissociationBroadening = false;
         sys.SetPopulations({1.0f}, 0.01f);
     }
-    void Run() { CalculateSimulation(app, sys.Loader()); }
+    void Run() { program::CalculateSimulation(app, sys.Loader()); }
 };
 
 TEST(GateFactor, ExponentialDecayCollectedBetweenDelayAndDelayPlusWidth) {
@@ -72,74 +74,59 @@ TEST(Yields, SternVolmerQuenchingAndTheYieldModes) {
     db.LevelLifetime(0, 1, 2) = 700.0f;     // radiative lifetime, ns
     db.LevelEffLifetime(0, 1, 2) = 350.0f;  // predissociation halves it
     db.LevelQuenchRate(0, 1, 2) = 0.2f;
-    app.sim.Pressure = 10.0f;
-    db.Quenching = 0.5f;  // µs-1 Torr-1
+    SimulationConditions& c = app.sim.conditions;
+    c.pressure = 10.0;
+    c.quenchingRate = 0.5;  // µs-1 Torr-1
 
-    db.QuenchingSource = 0;
-    ComputeYields(app);
+    c.quenching = QuenchingSource::None;
+    ComputeYields(db, c);
     EXPECT_NEAR(db.LevelYield(0, 1, 2), 0.5, 1e-6);  // tau_eff / tau_r
     EXPECT_EQ(db.LevelYield(0, 1, 3), 0.0f);         // no radiative lifetime: no fluorescence
     EXPECT_EQ(db.UpperLevelData(0, 1 + 4, 2), db.LevelYield(0, 1, 2));
 
     // Single rate constant: k P = 0.5E6 s-1 Torr-1 x 10 Torr = 5E6 s-1 against 1/350 ns = 2.857E6 s-1.
-    db.QuenchingSource = 1;
-    ComputeYields(app);
+    c.quenching = QuenchingSource::SingleValue;
+    ComputeYields(db, c);
     EXPECT_NEAR(db.LevelYield(0, 1, 2), (1.0 / (5e6 + 1 / 350e-9)) / 700e-9, 1e-6);
-    app.sim.YieldMode = 2;  // without predissociation
-    ComputeYields(app);
+    app.sim.conditions.yield = YieldMode::ExcludePredissociation;  // without predissociation
+    ComputeYields(db, c);
     EXPECT_NEAR(db.LevelYield(0, 1, 2), 1.0 / (1.0 + 5e6 * 700e-9), 1e-6);
-    app.sim.YieldMode = 3;  // without quenching
-    ComputeYields(app);
+    app.sim.conditions.yield = YieldMode::ExcludeQuenching;  // without quenching
+    ComputeYields(db, c);
     EXPECT_NEAR(db.LevelYield(0, 1, 2), 0.5, 1e-6);
-    app.sim.YieldMode = 1;  // excluded
-    ComputeYields(app);
+    app.sim.conditions.yield = YieldMode::Excluded;  // excluded
+    ComputeYields(db, c);
     EXPECT_EQ(db.LevelYield(0, 1, 2), 1.0f);
     EXPECT_EQ(db.LevelYield(0, 1, 3), 0.0f);
 
     // Per-level rate constants: 0.2 x 10 Torr.
-    app.sim.YieldMode = 0;
-    db.QuenchingSource = 2;
-    ComputeYields(app);
+    app.sim.conditions.yield = YieldMode::Included;
+    c.quenching = QuenchingSource::FromFiles;
+    ComputeYields(db, c);
     EXPECT_NEAR(db.LevelYield(0, 1, 2), (1.0 / (2e6 + 1 / 350e-9)) / 700e-9, 1e-6);
 
     // Without level files the yields are left alone.
     db.cat.LevelFileFlag(1) = 0;
     db.LevelYield(0, 1, 2) = 0.123f;
-    ComputeYields(app);
+    ComputeYields(db, c);
     EXPECT_EQ(db.LevelYield(0, 1, 2), 0.123f);
 }
 
 TEST(WindowFactors, WholeBandsCountedByTheirOriginWithA20AngstromMargin) {
-    AppState app;
-    SyntheticSystem sys(app);
-    DatabaseState& db = app.db;
     // v' = 0 emits into v'' = 0 at 3080 Å (weight 3) and v'' = 1 at 3460 Å (weight 1).
-    db.BandData(4, 0, 0) = static_cast<float>(1e8 / 3080.0);
-    db.BandData(1, 0, 0) = 3.0f;
-    db.BandData(4, 0, 1) = static_cast<float>(1e8 / 3460.0);
-    db.BandData(1, 0, 1) = 1.0f;
-    app.sim.WindowMode = 1;
-    app.sim.WindowStart = 3000;
-    app.sim.WindowEnd = 3100;
-    ComputeWindowFactors(app);
-    EXPECT_FLOAT_EQ(app.sim.WindowFactor(0), 0.75f);
-
-    // Reversed limits are exchanged through the boxes; 3440 Å is within the margin of 3460 Å.
-    app.sim.WindowStart = 3440;
-    app.sim.WindowEnd = 3300;
-    ComputeWindowFactors(app);
-    EXPECT_EQ(app.sim.TxtStartWindow, " 3300");
-    EXPECT_EQ(app.sim.TxtEndWindow, " 3440");
-    EXPECT_FLOAT_EQ(app.sim.WindowFactor(0), 0.25f);
-
+    const std::vector<BandWeight> bands = {{1e8 / 3080.0, 3.0}, {1e8 / 3460.0, 1.0}};
+    SimulationConditions c;
+    c.window = WindowMode::Window;
+    c.windowStart = 3000, c.windowEnd = 3100;
+    EXPECT_FLOAT_EQ(WindowFactor(bands, c), 0.75f);
+    // Reversed limits are taken in order; 3440 Å is within the margin of 3460 Å.
+    c.windowStart = 3440, c.windowEnd = 3300;
+    EXPECT_FLOAT_EQ(WindowFactor(bands, c), 0.25f);
     // A window holding no band origin gives 0; "Full" gives 1.
-    app.sim.WindowStart = 5000;
-    app.sim.WindowEnd = 6000;
-    ComputeWindowFactors(app);
-    EXPECT_EQ(app.sim.WindowFactor(0), 0.0f);
-    app.sim.WindowMode = 0;
-    ComputeWindowFactors(app);
-    EXPECT_EQ(app.sim.WindowFactor(0), 1.0f);
+    c.windowStart = 5000, c.windowEnd = 6000;
+    EXPECT_EQ(WindowFactor(bands, c), 0.0);
+    c.window = WindowMode::Full;
+    EXPECT_EQ(WindowFactor(bands, c), 1.0);
 }
 
 TEST(BranchTable, ComponentsAndTheLowerPiException) {
@@ -168,17 +155,18 @@ TEST(Synthesis, EmissionLineLandsOnItsPositionAndTheTotalPeaksAt100) {
     t.Run();
     const SimulationState& sim = t.app.sim;
     ASSERT_TRUE(t.app.plot.PlotReady);
-    EXPECT_EQ(sim.LinesDrawn, 1);
-    EXPECT_EQ(sim.NPoints, 2800);  // 400 cm-1 x 7 points per 1 cm-1
+    EXPECT_EQ(sim.result.linesDrawn, 1);
+    EXPECT_EQ(sim.result.grid.last, 2800);  // 400 cm-1 x 7 points per 1 cm-1
     int peak = 0;
-    for (int i = 0; i <= sim.NPoints; ++i)
-        if (sim.SimTotal(i) > sim.SimTotal(peak)) peak = i;
-    EXPECT_FLOAT_EQ(sim.SimTotal(peak), 100.0f);
-    EXPECT_NEAR(sim.Xini + peak * sim.GridWidth / sim.PointsPerWidth, 32200.0, 0.5 / 7);
-    EXPECT_EQ(sim.SimTotal(0), 0.0f);
-    EXPECT_EQ(sim.SimTotal(sim.NPoints), 0.0f);
+    for (int i = 0; i <= sim.result.grid.last; ++i)
+        if (sim.result.total(i) > sim.result.total(peak)) peak = i;
+    EXPECT_FLOAT_EQ(sim.result.total(peak), 100.0f);
+    EXPECT_NEAR(sim.result.grid.start + peak * sim.result.grid.gridWidth / sim.result.grid.pointsPerWidth, 32200.0,
+                0.5 / 7);
+    EXPECT_EQ(sim.result.total(0), 0.0f);
+    EXPECT_EQ(sim.result.total(sim.result.grid.last), 0.0f);
     // Unscaled peak: yield 1 x N' population 0.01 x strength 2 x Gaussian peak 0.93944 / 1 cm-1.
-    EXPECT_NEAR(sim.YMax, 0.01 * 2.0 * 0.93944, 2e-3 * sim.YMax);
+    EXPECT_NEAR(sim.result.peak, 0.01 * 2.0 * 0.93944, 2e-3 * sim.result.peak);
 }
 
 TEST(Synthesis, LinesAtTheRangeLimitsAreNotDrawn) {
@@ -186,15 +174,15 @@ TEST(Synthesis, LinesAtTheRangeLimitsAreNotDrawn) {
     t.sys.AddLine({0, 0, 1, 3, 32000.0});
     t.sys.AddLine({0, 0, 3, 3, 32400.0});
     t.Run();
-    EXPECT_EQ(t.app.sim.LinesDrawn, 0);
-    EXPECT_EQ(t.app.sim.YMax, 0.0f);
+    EXPECT_EQ(t.app.sim.result.linesDrawn, 0);
+    EXPECT_EQ(t.app.sim.result.peak, 0.0f);
 }
 
 TEST(Synthesis, BandsWhoseOriginIsFarOutsideTheRangeContributeNothing) {
     Bench t(1);
-    t.app.sim.Units = 1;
-    t.app.sim.TxtStart = " 3050";
-    t.app.sim.TxtEnd = " 3150";
+    t.app.sim.conditions.unit = AxisUnit::AngstromVacuum;
+    t.app.sim.conditions.start = 3050;
+    t.app.sim.conditions.end = 3150;
     t.sys.SetPopulations({0.4f, 0.3f, 0.3f}, 0.01f);
     // One line in the range for each band; the band origins decide which bands are read.
     t.sys.AddLine({0, 0, 1, 3, 1e8 / 3070.0});
@@ -206,7 +194,7 @@ TEST(Synthesis, BandsWhoseOriginIsFarOutsideTheRangeContributeNothing) {
     t.sys.SetOrigin(0, 1, 1e8 / (3050.0 - 349.0));
     t.Run();
     const SimulationState& sim = t.app.sim;
-    EXPECT_EQ(sim.LinesDrawn, 3);
+    EXPECT_EQ(sim.result.linesDrawn, 3);
     EXPECT_GT(PeakBetween(sim, 3069, 3071), 1.0f);
     EXPECT_EQ(PeakBetween(sim, 3089, 3091), 0.0f);
     EXPECT_GT(PeakBetween(sim, 3109, 3111), 1.0f);
@@ -219,7 +207,7 @@ TEST(Synthesis, LIFRegimesScaleWithTheLineStrength) {
         Bench t(3);
         t.sys.AddLine({0, 0, 1, 3, 32100.0, 1.0f, 1.0f});
         t.sys.AddLine({0, 0, 3, 5, 32300.0, 1.0f, 5.0f});
-        CmbLIFregime_Click(t.app, regime);
+        testing::Choose(t.app, "lif-regime", regime);
         t.Run();
         return std::make_pair(PeakBetween(t.app.sim, 32090, 32110), PeakBetween(t.app.sim, 32290, 32310));
     };
@@ -257,9 +245,9 @@ TEST(Synthesis, AbsorptionWeighsByWavenumberAndTheFourthKindByStrengthToTheFourt
     v.Run();
     const SimulationState& sim = v.app.sim;
     EXPECT_NEAR(PeakBetween(sim, 32040, 32060) / PeakBetween(sim, 32340, 32360), 16.0, 1e-3);
-    for (int i = 0; i <= sim.NPoints; i += 97)
-        EXPECT_NEAR(v.app.pop.PopVibSel(0) * sim.SimBand(1, i) + v.app.pop.PopVibSel(1) * sim.SimBand(2, i),
-                    sim.SimTotal(i), 1e-4);
+    for (int i = 0; i <= sim.result.grid.last; i += 97)
+        EXPECT_NEAR(v.app.pop.PopVibSel(0) * sim.result.bands(1, i) + v.app.pop.PopVibSel(1) * sim.result.bands(2, i),
+                    sim.result.total(i), 1e-4);
 }
 
 TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
@@ -268,9 +256,9 @@ TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
     t.sys.AddLine({1, 0, 1, 3, 32300.0, 1.0f, 1.0f});
     t.app.db.LevelLifetime(0, 1, 2) = 10.0f;  // v' = 0, N' = 2: 10 ns
     t.app.db.LevelLifetime(1, 1, 2) = 40.0f;  // v' = 1: 40 ns
-    CmbGate_Click(t.app, 1);
-    t.app.sim.GateDelay = 20;
-    t.app.sim.GateWidth = 100;
+    testing::Choose(t.app, "gate", 1);
+    t.app.sim.conditions.gateDelay = 20;
+    t.app.sim.conditions.gateWidth = 100;
     t.Run();
     const double ratio = PeakBetween(t.app.sim, 32290, 32310) / PeakBetween(t.app.sim, 32090, 32110);
     EXPECT_NEAR(
@@ -280,9 +268,9 @@ TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
     Bench e(1);
     e.sys.AddLine({0, 0, 1, 3, 32100.0});
     e.sys.AddLine({0, 1, 1, 3, 32300.0});
-    CmbGate_Click(e.app, 1);
-    e.app.sim.GateDelay = 1000;
-    e.app.sim.WindowMode = 1;
+    testing::Choose(e.app, "gate", 1);
+    e.app.sim.conditions.gateDelay = 1000;
+    e.app.sim.conditions.window = WindowMode::Window;
     e.Run();
     EXPECT_NEAR(PeakBetween(e.app.sim, 32290, 32310) / PeakBetween(e.app.sim, 32090, 32110), 1.0, 1e-5);
 }
@@ -290,15 +278,15 @@ TEST(Synthesis, TimeResolvedGateAndDetectionWindowEnterOnlyLIF) {
 TEST(Driver, ReversedRangeIsExchangedAndTheZoomReapplied) {
     Bench t(1);
     t.sys.AddLine({0, 0, 1, 3, 32200.0});
-    t.app.sim.TxtStart = " 32400";
-    t.app.sim.TxtEnd = " 32000";
+    t.app.sim.conditions.start = 32400;
+    t.app.sim.conditions.end = 32000;
     t.app.plot.TxtZoomX = "2";
     testing::CountingShell shell;
     t.app.ui = &shell;
     t.Run();
-    EXPECT_EQ(t.app.sim.TxtStart, " 32000");
-    EXPECT_EQ(t.app.sim.TxtEnd, " 32400");
-    EXPECT_FLOAT_EQ(t.app.sim.Xini, 32000.0f);
+    EXPECT_EQ(t.app.sim.conditions.start, 32000.0);
+    EXPECT_EQ(t.app.sim.conditions.end, 32400.0);
+    EXPECT_FLOAT_EQ(t.app.sim.result.grid.start, 32000.0f);
     EXPECT_FLOAT_EQ(t.app.plot.ViewLeft, 32100.0f);
     EXPECT_FLOAT_EQ(t.app.plot.ViewRight, 32300.0f);
     EXPECT_EQ(shell.redraws, 1);  // once, after the spectrum is complete
@@ -313,31 +301,31 @@ TEST(Driver, ReversedRangeIsExchangedAndTheZoomReapplied) {
 TEST(Driver, RangeBelow1000IsQuestionedButSimulated) {
     Bench t(1);
     t.sys.AddLine({0, 0, 1, 3, 700.0});
-    t.app.sim.TxtStart = " 500";
-    t.app.sim.TxtEnd = " 900";
+    t.app.sim.conditions.start = 500;
+    t.app.sim.conditions.end = 900;
     testing::ScriptedDialogs dialogs;
     t.app.dialogs = &dialogs;
     t.Run();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], "Please, Check the simulation range");
     EXPECT_TRUE(t.app.plot.PlotReady);
-    EXPECT_EQ(t.app.sim.LinesDrawn, 1);
+    EXPECT_EQ(t.app.sim.result.linesDrawn, 1);
 
     // In nm the limit is 100 nm: 300 nm is a sound start.
-    t.app.sim.Units = 4;
-    t.app.sim.TxtStart = " 300";
-    t.app.sim.TxtEnd = " 320";
+    t.app.sim.conditions.unit = AxisUnit::NanometreVacuum;
+    t.app.sim.conditions.start = 300;
+    t.app.sim.conditions.end = 320;
     t.Run();
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST(Driver, TooManyPointsCoarsensTheGridToTheBudget) {
     Bench t(1);
-    t.app.sim.Units = 1;
-    t.app.sim.TxtStart = " 1000";
-    t.app.sim.TxtEnd = " 10000";
-    t.app.sim.InstrumentalResolution = 0.001f;
-    CmbPointDensity_Click(t.app, 3);  // 21 points per width
+    t.app.sim.conditions.unit = AxisUnit::AngstromVacuum;
+    t.app.sim.conditions.start = 1000;
+    t.app.sim.conditions.end = 10000;
+    t.app.sim.conditions.resolution = 0.001f;
+    testing::Choose(t.app, "density", 3);  // 21 points per width
     t.sys.SetPopulations({0.5f, 0.5f}, 0.01f);
     t.sys.AddLine({0, 0, 1, 3, 1e8 / 9999.9});  // near the end of the range
     t.sys.AddLine({1, 0, 1, 3, 1e8 / 9999.9});
@@ -346,29 +334,29 @@ TEST(Driver, TooManyPointsCoarsensTheGridToTheBudget) {
     t.Run();
     // n = 9000 x 21 / 0.001 = 1.89E8 > 500000: width 9000 x 21 / 500000 = 0.378.
     EXPECT_EQ(t.app.sim.MaxPoints, 500000);
-    EXPECT_EQ(t.app.sim.NPoints, 500000);
-    EXPECT_FLOAT_EQ(t.app.sim.GridWidth, 0.378f);
+    EXPECT_EQ(t.app.sim.result.grid.last, 500000);
+    EXPECT_FLOAT_EQ(t.app.sim.result.grid.gridWidth, 0.378f);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], "TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION  0.378Å (Vacuum)");
-    EXPECT_EQ(t.app.sim.TxtResolution, " 0.378");
-    EXPECT_FLOAT_EQ(t.app.sim.InstrumentalResolution, 0.378f);
+    EXPECT_EQ(t.app.sim.conditions.resolution, 0.378);
     // The grid spans the whole range, so the line near its end is drawn.
-    const double last = t.app.sim.Xini + static_cast<double>(t.app.sim.GridWidth) * t.app.sim.NPoints / 21;
+    const double last = t.app.sim.result.grid.start +
+                        static_cast<double>(t.app.sim.result.grid.gridWidth) * t.app.sim.result.grid.last / 21;
     EXPECT_NEAR(last, 10000.0, 1e-2);
-    EXPECT_EQ(t.app.sim.LinesDrawn, 2);  // once per populated level
+    EXPECT_EQ(t.app.sim.result.linesDrawn, 2);  // once per populated level
 }
 
 TEST(Driver, WithinTheBudgetNothingIsSaid) {
     Bench t(1);
-    t.app.sim.Units = 1;
-    t.app.sim.TxtStart = " 3050";
-    t.app.sim.TxtEnd = " 3150";
-    t.app.sim.InstrumentalResolution = 0.1f;
+    t.app.sim.conditions.unit = AxisUnit::AngstromVacuum;
+    t.app.sim.conditions.start = 3050;
+    t.app.sim.conditions.end = 3150;
+    t.app.sim.conditions.resolution = 0.1f;
     testing::ScriptedDialogs dialogs;
     t.app.dialogs = &dialogs;
     t.Run();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(t.app.sim.NPoints, 7000);
+    EXPECT_EQ(t.app.sim.result.grid.last, 7000);
 }
 
 TEST(Driver, NoLevelAboveTheMinimumStopsBeforeTheBudget) {
@@ -380,7 +368,7 @@ TEST(Driver, NoLevelAboveTheMinimumStopsBeforeTheBudget) {
     t.Run();
     EXPECT_EQ(t.app.pop.NVibSel, 0);
     EXPECT_FALSE(t.app.plot.PlotReady);
-    EXPECT_FALSE(HasSimulation(t.app));
+    EXPECT_FALSE(simulation::HasSimulation(t.app.sim));
     EXPECT_EQ(t.sys.loads, 0);
     ASSERT_EQ(dialogs.messages.size(), 1u);
 }

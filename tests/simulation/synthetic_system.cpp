@@ -47,7 +47,7 @@ SyntheticSystem::SyntheticSystem(AppState& app, int vMax, int maxN) : app_(app) 
     db.LevelLifetime.Fill(1.0f);
     db.UpperLevelData.Resize(0, vMax, 1, 24, 0, maxN + 4);
     db.SystemLoaded = true;
-    populations::ResetPopulatedState(app.pop, db, app.sim.Kind);
+    populations::ResetPopulatedState(app.pop, db, simulation::StoredValue(app.sim.conditions.kind));
 }
 
 void SyntheticSystem::AddLine(const SyntheticLine& line) {

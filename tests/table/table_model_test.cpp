@@ -123,7 +123,7 @@ TEST(DatabaseTable, ATableBeyondSinglePrecisionIsRefusedAndTheOldOneStays) {
 TEST(DatabaseTable, OscillatorStrengthFromTheAbsorptionCoefficient) {
     // f = 4 eps0 m_e h nu / e^2 x B with nu = c x wavenumber (CODATA 2018 constants).
     const double eps0 = 8.8541878128e-12, me = 9.1093837015e-31, h = 6.62607015e-34, e = 1.602176634e-19;
-    const double cCm = 2.9979e10;
+    const double cCm = 2.99792458e10;
     EXPECT_NEAR(4.0 * eps0 * me * h * cCm / (e * e) / kOscillatorStrengthFactor, 1.0, 1e-4);
 
     AppState s;

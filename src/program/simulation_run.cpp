@@ -1,22 +1,26 @@
-#include "simulation/driver.h"
+#include "program/simulation_run.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <utility>
 
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "populations/selected_populations.h"
-#include "simulation/absorption_inputs.h"
-#include "simulation/condition_inputs.h"
+#include "simulation/absolute_absorption.h"
+#include "simulation/condition_fields.h"
+#include "simulation/condition_limits.h"
+#include "simulation/condition_view.h"
 #include "simulation/intensities.h"
-#include "simulation/lineshapes.h"
-#include "simulation/screen_conditions.h"
 #include "simulation/simulate.h"
 
-namespace velmora::simulation {
+namespace velmora::program {
 
 namespace {
+
+using namespace simulation;
 
 /// Shows the hourglass while a simulation runs, whatever way the run ends.
 class BusyPointer {
@@ -32,12 +36,7 @@ private:
 
 /// Forgets the results of the previous run (nothing valid to draw or save).
 void ClearResults(SimulationState& sim) {
-    sim.NPoints = 0;
-    sim.SimBand.Resize(1, 0, 0, -1);
-    sim.SimTotal.Resize(0, -1);
-    sim.YMax = 0.0f;
-    sim.LinesDrawn = 0;
-    sim.ProfilePoints = 0;
+    sim.result = Spectrum();
     sim.SimAbsolute.clear();
     sim.LblAbsoluteCaption.clear();
 }
@@ -45,56 +44,56 @@ void ClearResults(SimulationState& sim) {
 /// With "use file limits" on, the range follows the first and last x of the current spectrum.
 void ApplyExperimentalLimits(AppState& app) {
     const ExperimentState& exp = app.exp;
+    SimulationConditions& c = app.sim.conditions;
     if (exp.ExpLimits != 1 || exp.ExpCount < 1 || !HasExperimentalPoints(exp)) return;
-    if (exp.ExpX.Contains(0) && exp.ExpX(0) != 0.0f) app.sim.TxtStart = Str(exp.ExpX(0));
-    if (exp.ExpX.Contains(exp.ExpPoints) && exp.ExpX(exp.ExpPoints) != 0.0f)
-        app.sim.TxtEnd = Str(exp.ExpX(exp.ExpPoints));
+    if (exp.ExpX.Contains(0) && exp.ExpX(0) != 0.0f) c.start = AsShown(exp.ExpX(0));
+    if (exp.ExpX.Contains(exp.ExpPoints) && exp.ExpX(exp.ExpPoints) != 0.0f) c.end = AsShown(exp.ExpX(exp.ExpPoints));
 }
 
-/// Reads the range from its boxes (exchanging reversed limits) and re-applies the horizontal zoom.
+/// The range and the detection window in increasing order (reversed limits are exchanged), and
+/// the horizontal zoom applied again: the view window follows the new range.
 void FixRange(AppState& app) {
-    SimulationState& sim = app.sim;
-    sim.Xini = static_cast<float>(Val(sim.TxtStart));
-    sim.Xend = static_cast<float>(Val(sim.TxtEnd));
-    if (sim.Xini > sim.Xend) {
-        std::swap(sim.Xini, sim.Xend);
-        sim.TxtStart = Str(sim.Xini);
-        sim.TxtEnd = Str(sim.Xend);
-    }
-    // The zoom box is applied again: the view window follows the new range.
-    if (ApplyZoomXText(app.plot, app.plot.TxtZoomX, sim.Xini, sim.Xend)) app.RequestRedraw();
+    SimulationConditions& c = app.sim.conditions;
+    if (c.start > c.end) std::swap(c.start, c.end);
+    if (c.windowStart > c.windowEnd) std::swap(c.windowStart, c.windowEnd);
+    if (ApplyZoomXText(app.plot, app.plot.TxtZoomX, static_cast<float>(c.start), static_cast<float>(c.end)))
+        app.RequestRedraw();
 }
 
-/// Stores a simulated spectrum as the screen's results.
-void StoreResults(SimulationState& sim, Spectrum&& s) {
-    sim.NPoints = s.grid.last;
-    sim.GridWidth = s.grid.gridWidth;
-    sim.SimBand = std::move(s.bands);
-    sim.SimTotal = std::move(s.total);
-    sim.YMax = s.peak;
-    sim.LinesDrawn = s.linesDrawn;
-    sim.ProfilePoints = s.profilePoints;
+/// The total in the absolute unit of an absorption spectrum (nothing for another kind or the
+/// relative unit) and its caption. Throws ConditionError as AbsorptionInUnit.
+void StoreAbsoluteAbsorption(SimulationState& sim, const Spectrum& s, const BandSystemModel& model) {
+    const SimulationConditions& c = s.conditions;
+    sim.SimAbsolute.clear();
+    sim.LblAbsoluteCaption.clear();
+    if (c.kind != SpectrumKind::Absorption || c.absorptionUnit == AbsorptionUnit::Relative) return;
+    sim.SimAbsolute = AbsorptionInUnit(CrossSection(s, model, c), c);
+    const bool transmittance = c.absorptionUnit == AbsorptionUnit::Transmittance;
+    const double extreme = transmittance ? *std::min_element(sim.SimAbsolute.begin(), sim.SimAbsolute.end())
+                                         : *std::max_element(sim.SimAbsolute.begin(), sim.SimAbsolute.end());
+    char text[96];
+    std::snprintf(text, sizeof text, "%s %s = %.4g", transmittance ? "Lowest" : "Peak",
+                  AbsorptionUnitName(c.absorptionUnit), extreme);
+    sim.LblAbsoluteCaption = text;
 }
 
 /// The run itself, on the model `model` gives (built only once the run needs it).
 template <typename ModelSource>
 void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
     SimulationState& sim = app.sim;
+    SimulationConditions& c = sim.conditions;
     PopulationState& pop = app.pop;
     BusyPointer busy(*app.ui);
     app.plot.PlotReady = false;
+    const double mass = app.db.cat.MolecularMass.ValueAt(app.db.irad);
 
     try {
         populations::PreparePopulations(pop, app.db);
-        ComputeYields(app);
-        if (pop.PopState == ElectronicState::Lower && StoredMode<SpectrumKind>(sim.Kind) == SpectrumKind::LifExcitation)
-            ComputeWindowFactors(app);
+        sim.captions.LblQuenching = ComputeYields(app.db, c);
         ApplyExperimentalLimits(app);
         FixRange(app);
         // Widths and shifts at the centre of the range now in force.
-        ComputeWidths(app);
-        ComputeShifts(app);
-        sim.GridWidth = sim.TotalWidth;
+        UpdateConditionView(sim, mass);
 
         if (pop.NVibSel == 0) {
             ClearResults(sim);
@@ -102,11 +101,11 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
                 "No vibrational level is populated above the minimum population: nothing to simulate");
             return;
         }
-        const GridPlan plan = PlanGrid(sim.Xini, sim.Xend, sim.GridWidth, sim.PointsPerWidth, pop.NVibSel);
+        const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), sim.widths.totalWidth,
+                                       PointsPerWidth(c.density), pop.NVibSel);
         sim.MaxPoints = plan.maxPoints;
         // Below 1000 Å (100 nm) the refractive index of air has its poles; in cm-1 the same number.
-        const AxisUnit unit = StoredMode<AxisUnit>(sim.Units);
-        if (sim.Xini < 1000.0 * (IsWavelength(unit) ? UnitsPerAngstrom(unit) : 1.0))
+        if (static_cast<float>(c.start) < 1000.0 * (IsWavelength(c.unit) ? UnitsPerAngstrom(c.unit) : 1.0))
             app.dialogs->ShowMessage("Please, Check the simulation range");
         if (plan.overBudget) {
             // Too fine for the budget: the grid step becomes the finest the budget allows, and the
@@ -115,20 +114,20 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
             std::string width = Format(plan.grid.gridWidth, " #0.0###");
             if (Val(width) <= 0.0) width = Str(plan.grid.gridWidth);
             app.dialogs->ShowMessage("TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION " + width +
-                                     UnitNameOf(app.db.cat, sim.Units));
-            sim.TxtResolution = TxtResolution_Change(app, width);
+                                     AxisUnitName(c.unit));
+            if (kResolutionLimits.Contains(Val(width)))
+                c.resolution = Val(width);
+            else if (Val(width) == 0.0)
+                c.resolution = 1.0;
+            UpdateConditionView(sim, mass);
         }
 
-        SimulationConditions conditions = ConditionsFromScreen(app);
-        conditions.start = sim.Xini;
-        conditions.end = sim.Xend;
         SimulationOptions options;
         options.progress = [&app](double percent) { app.ui->ShowProgress(percent); };
         const std::shared_ptr<const BandSystemModel> m = model();
-        Spectrum spectrum =
-            Simulate(*m, conditions, populations::SelectedPopulations(pop), ScreenBroadening(sim), plan.grid, options);
-        StoreAbsoluteAbsorption(sim, spectrum, *m, conditions);
-        StoreResults(sim, std::move(spectrum));
+        Spectrum spectrum = Simulate(*m, c, populations::SelectedPopulations(pop), sim.widths, plan.grid, options);
+        StoreAbsoluteAbsorption(sim, spectrum, *m);
+        sim.result = std::move(spectrum);
     } catch (const std::exception& e) {
         // A data file that cannot be read (named in the message) or a band outside the system.
         ClearResults(sim);
@@ -142,7 +141,7 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
     const Catalogue& cat = app.db.cat;
     const int irad = app.db.irad;
     sim.SimTitle = "Simulation   " + cat.MoleculeName.ValueAt(irad) + cat.SystemLabel.ValueAt(irad) + "  " +
-                   cat.KindName.ValueAt(sim.Kind);
+                   cat.KindName.ValueAt(StoredValue(c.kind));
 
     // The database view shows the band it showed before.
     if (app.db.SystemLoaded) {
@@ -156,19 +155,16 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
 
 }  // namespace
 
-bool HasSimulation(const AppState& app) { return !app.sim.SimTotal.Empty(); }
-
-std::shared_ptr<const BandSystemModel> CurrentModel(AppState& app) {
-    const auto& kept = app.sim.Model;
-    if (!kept || kept->entry != app.db.irad || kept->systemStamp != app.db.SystemStamp ||
-        kept->dataFolder != app.db.AppPath)
-        app.sim.Model = std::make_shared<const BandSystemModel>(BuildBandSystemModel(app.db, DatabaseBandLoader()));
-    return app.sim.Model;
+std::shared_ptr<const BandSystemModel> CurrentModel(SimulationState& sim, const DatabaseState& db) {
+    const auto& kept = sim.Model;
+    if (!kept || kept->entry != db.irad || kept->systemStamp != db.SystemStamp || kept->dataFolder != db.AppPath)
+        sim.Model = std::make_shared<const BandSystemModel>(BuildBandSystemModel(db, DatabaseBandLoader()));
+    return sim.Model;
 }
 
 void CalculateSimulation(AppState& app) {
     Run(
-        app, [&app] { return CurrentModel(app); }, DatabaseBandLoader());
+        app, [&app] { return CurrentModel(app.sim, app.db); }, DatabaseBandLoader());
 }
 
 void CalculateSimulation(AppState& app, const BandLoader& load) {
@@ -177,4 +173,4 @@ void CalculateSimulation(AppState& app, const BandLoader& load) {
         load);
 }
 
-}  // namespace velmora::simulation
+}  // namespace velmora::program

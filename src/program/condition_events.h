@@ -1,0 +1,71 @@
+// The control events of the simulation conditions: one rule for every field of the condition
+// table. A numeric box validates its text by the field's limits and sets the typed field; a list
+// or a check box sets its value; then what depends on the field is recomputed (widths, shifts,
+// yields, the level data of a new quenching, the populated state, thermal populations) and the
+// groups of controls the view must show again are returned. None recomputes the spectrum: the
+// next "Calculate simulation" uses the conditions in force.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/view_groups.h"
+#include "simulation/condition_fields.h"
+#include "state/app_state.h"
+
+namespace velmora::program {
+
+/// What a box shows after an edit, and the groups of controls that changed.
+struct BoxEdit {
+    std::string text;
+    ViewGroups refresh;
+};
+
+/// Key press in any numeric box: Enter (13) is swallowed (0 returned), other keys pass.
+int NumericBox_KeyPress(int keyAscii);
+
+/// The numeric box of a condition field (TxtTemperature, TxtPressure in the pressure unit ...):
+/// an empty text does nothing; a number the field accepts becomes the condition; a text that is
+/// not a number, or a number outside the field's limits, is answered by the value in force,
+/// without a message. The range boxes take the leading number of any text (the simulation
+/// checks the range); a resolution of 0 stands for 1 and keeps its text.
+BoxEdit ConditionBox_Change(AppState& app, const simulation::ConditionField& f, std::string_view text);
+
+/// The list or check box of a condition field (CmbKind, ChkDoppler ...); `value` is the stored
+/// integer (a list's item data, 0 or 1 of a check box). A new axis unit converts the range, the
+/// widths and the loaded experimental spectra; a new quenching source pre-computes the loaded
+/// system again (a data file that cannot be read is reported and the source stays).
+ViewGroups ConditionList_Click(AppState& app, const simulation::ConditionField& f, int value);
+
+/// A number field set to a value in its given unit, as a box takes it (the fit's Apply). Throws
+/// simulation::FieldError when the field refuses the value; then nothing has changed.
+ViewGroups SetConditionValue(AppState& app, const simulation::ConditionField& f, double given);
+
+/// The conditions replaced as a whole (the command line, the settings restored at start-up): the
+/// populated state follows the kind, the quenching is stored for the next pre-computation, and
+/// the widths, captions and the composition table follow. Select the band system afterwards for
+/// the quenching and the populations to take effect, as at a first start.
+ViewGroups SetConditions(AppState& app, const simulation::SimulationConditions& c);
+
+/// "Thermalized system": populations follow the temperature at every simulation.
+ViewGroups ChkThermal_Click(AppState& app, int value);
+
+/// The measured instrument function's file: read with the offset unit in force. Returns the
+/// problem ("" when it was read); the file stays named for the caption either way.
+std::string SetSlitFile(AppState& app, const std::string& path);
+
+/// The detection filter's transmission file (empty: no filter, the detection window again). A
+/// file that cannot be read is reported by a message naming it and the filter in force stays.
+ViewGroups SetDetectionFilter(AppState& app, const std::string& path);
+
+/// "Use file limits in simulation" (value 0 or 1): takes the simulation range from the first
+/// and last x of the experimental spectrum, locks the range boxes and recalculates the simulation.
+ViewGroups ChkExpLimits_Click(AppState& app, int value);
+
+/// GrdComposition: a cell of the gas composition table (column 0 the partner's formula, 1 its
+/// mole fraction or "rest") has been edited. When the rows make a gas (known formulas, fractions
+/// adding up to 1) it becomes the composition in force and the yields follow; otherwise the
+/// quenching caption says what is wrong and the composition in force stays.
+ViewGroups GrdComposition_Change(AppState& app, int row, int column, std::string_view text);
+
+}  // namespace velmora::program
