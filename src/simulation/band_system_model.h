@@ -22,11 +22,19 @@ using BandLoader = std::function<void(DatabaseState&, int vUp, int vLow, int ent
 /// The band loader of the database, skipping the load when the band is already held.
 BandLoader DatabaseBandLoader();
 
-/// Per branch b = 1..24: upper minus lower rotational row, and the upper and lower component.
+/// Most branches a band may have: 24 (two sets of 12) for doublets; a triplet band's distinct
+/// (ΔN, upper component, lower component) are fewer than 64.
+inline constexpr int kMaxBranches = 64;
+
+/// Most population components of a state: 2 (2S + 1) spin and parity components of a triplet.
+inline constexpr int kMaxComponents = 6;
+
+/// Per branch b = 1..kMaxBranches: upper minus lower rotational row, and the upper and lower
+/// component.
 struct BranchTable {
-    std::array<int, 25> deltaN{};
-    std::array<int, 25> upper{};
-    std::array<int, 25> lower{};
+    std::array<int, kMaxBranches + 1> deltaN{};
+    std::array<int, kMaxBranches + 1> upper{};
+    std::array<int, kMaxBranches + 1> lower{};
 };
 
 /// One rotational line of a band.
@@ -35,7 +43,7 @@ struct ModelLine {
     float emission = 0.0f;    ///< emission coefficient
     float absorption = 0.0f;  ///< absorption coefficient
     std::int16_t N = 0;       ///< lower rotational row
-    std::int16_t b = 1;       ///< branch 1..24
+    std::int16_t b = 1;       ///< branch 1..24 (1..kMaxBranches in a triplet system)
 };
 
 /// Degeneracies 2J + 1 of the lower and upper level of a line.
@@ -60,12 +68,12 @@ struct BandSystemModel {
     double lineUnitFactor = 0.0;    ///< Einstein A (s-1) per emission coefficient of the lines
     int vUpMax = 0, vLowMax = 0;    ///< highest vibrational level of the upper and lower state
     int upperLambda = 0;            ///< Λ of the upper state: its lowest rotational row
-    int upperComponents = 2;        ///< 2 when the upper state has Λ = 0, else 4
-    int branches = 12;              ///< branches per band: 12, or 24 with a second parity set
-    bool levelFiles = false;        ///< per-level lifetime files exist (the yields follow the conditions)
-    Array1<int> lastUpperRow;       ///< (v'): last rotational row of the upper level
-    BranchTable emissionBranches;   ///< the branch table when the upper state is populated
-    BranchTable lowerBranches;      ///< the branch table when the lower state is populated
+    int upperComponents = 2;        ///< 2 when the upper state has Λ = 0, else 4; 6 for a triplet
+    int branches = 12;         ///< branches per band: 12, or 24 with a second parity set (triplets: up to kMaxBranches)
+    bool levelFiles = false;   ///< per-level lifetime files exist (the yields follow the conditions)
+    Array1<int> lastUpperRow;  ///< (v'): last rotational row of the upper level
+    BranchTable emissionBranches;  ///< the branch table when the upper state is populated
+    BranchTable lowerBranches;     ///< the branch table when the lower state is populated
 
     // Per upper level (v', component 1..4, N').
     Array3<float> lifetime;              ///< radiative lifetime from the level files, ns

@@ -276,7 +276,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             const double w = window[static_cast<std::size_t>(std::min(vUp, m.vUpMax))];
             // What depends only on the levels a branch joins, looked up once per band and
             // component.
-            std::array<BranchRows, 5> upper, lower;
+            std::array<BranchRows, kMaxComponents + 1> upper, lower;
             for (std::size_t comp = 0; comp < upper.size(); ++comp) {
                 const int cp = static_cast<int>(comp);
                 upper[comp] = {0,
@@ -289,11 +289,12 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
                                {}};
                 lower[comp].lowerPopulation = RowOf(rot, vPop, cp);
             }
-            std::array<BranchRows, 25> rows;
-            auto of = [](const std::array<BranchRows, 5>& rowsOf, int comp) {
-                return comp >= 0 && comp <= 4 ? rowsOf[static_cast<std::size_t>(comp)] : BranchRows{};
+            std::array<BranchRows, kMaxBranches + 1> rows;
+            auto of = [](const std::array<BranchRows, kMaxComponents + 1>& rowsOf, int comp) {
+                return comp >= 0 && comp <= kMaxComponents ? rowsOf[static_cast<std::size_t>(comp)] : BranchRows{};
             };
-            for (std::size_t b = 1; b < rows.size(); ++b) {
+            const std::size_t lastBranch = static_cast<std::size_t>(std::clamp(m.branches, 24, kMaxBranches));
+            for (std::size_t b = 1; b <= lastBranch; ++b) {
                 rows[b] = of(upper, branches.upper[b]);
                 rows[b].deltaN = branches.deltaN[b];
                 rows[b].lowerPopulation = of(lower, branches.lower[b]).lowerPopulation;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "database/effective_hamiltonian.h"
+#include "database/multiplet_system.h"
 
 namespace velmora::testing {
 
@@ -89,6 +90,36 @@ inline std::vector<std::vector<std::string>> CheckValueRows(const std::string& f
         if (!f.empty() && !f[1].empty() && std::isdigit(static_cast<unsigned char>(f[1][0]))) rows.push_back(f);
     }
     return rows;
+}
+
+/// A system of a curated folder: every level of its two levels tables, its band coefficients
+/// (rows A_band of transitions.csv) and the given description, to J' = twoJMax/2.
+inline database::MultipletSystemData CuratedSystem(const SystemDescription& description, const std::string& folder,
+                                                   const std::string& upper, const std::string& lower, int twoJMax) {
+    database::MultipletSystemData data;
+    data.description = description;
+    data.twoJMax = twoJMax;
+    for (const auto& row : CsvRows(folder, upper))
+        data.upper[std::stoi(row.at("v"))] = CuratedLevel(folder, upper, std::stoi(row.at("v")));
+    for (const auto& row : CsvRows(folder, lower))
+        data.lower[std::stoi(row.at("v"))] = CuratedLevel(folder, lower, std::stoi(row.at("v")));
+    for (const auto& row : CsvRows(folder, "transitions.csv"))
+        if (row.at("kind") == "A_band")
+            data.bandA[{std::stoi(row.at("v_up")), std::stoi(row.at("v_low"))}] = std::stod(row.at("value"));
+    return data;
+}
+
+/// 14N2 (nuclear-spin weights 6 and 3) or 12C2 (1 and 0) with two triplet states of the given Λ,
+/// the upper one of inversion symmetry `upper`, the lower one of the other.
+inline SystemDescription TripletSystem(int lambdaUp, int lambdaLow, Inversion upper, double symmetric,
+                                       double antisymmetric) {
+    SystemDescription s;
+    s.molecule.nuclearSpin = {true, symmetric, antisymmetric};
+    s.upper.lambda = lambdaUp, s.lower.lambda = lambdaLow;
+    s.upper.twoS = s.lower.twoS = 2;
+    s.upper.inversion = upper;
+    s.lower.inversion = upper == Inversion::Gerade ? Inversion::Ungerade : Inversion::Gerade;
+    return s;
 }
 
 }  // namespace velmora::testing

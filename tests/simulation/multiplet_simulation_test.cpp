@@ -1,0 +1,66 @@
+// Spectra of a triplet band system simulated from the engine's model: N2 C 3Πu – B 3Πg at
+// 3000 K. The emission of the v' = 0 bands integrates to their band coefficients, the absorption
+// out of B v'' = 0 to A(band)/ν0² (the lines of every lower level sum to 2J'' + 1 with g' = g''),
+// and the strongest point of the spectrum is the (0,0) head of the folder's table.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "../database/curated_tables.h"
+#include "simulation/multiplet_model.h"
+#include "simulation/simulate.h"
+
+namespace velmora::simulation {
+namespace {
+
+double Integral(const Spectrum& s, double from, double to) {
+    double sum = 0;
+    for (int i = 0; i <= s.grid.last; ++i)
+        if (from <= s.grid.X(i) && s.grid.X(i) <= to) sum += s.total(i);
+    return sum;
+}
+
+TEST(MultipletSimulation, N2SecondPositiveBandsCarryTheirBandCoefficients) {
+    const auto data = testing::CuratedSystem(testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3), "N2_CB",
+                                             "levels_C.csv", "levels_B.csv", 2 * 70);
+    const database::MultipletSystem system = database::BuildMultipletSystem(data);
+    const BandSystemModel model = BuildMultipletModel(system, 28.006148);
+    EXPECT_LE(model.branches, kMaxBranches);
+
+    SimulationConditions c;
+    c.unit = AxisUnit::NanometreAir, c.start = 300, c.end = 420, c.resolution = 0.1, c.temperature = 3000;
+    // Emission of v' = 0 alone: each band's lines (heads at 337.1, 357.7, 380.5, 405.9 nm, degraded
+    // to the violet over less than 15 nm) hold A(0, v'').
+    c.kind = SpectrumKind::Emission;
+    populations::Populations up = ThermalMultipletPopulations(system, ElectronicState::Upper, 3000);
+    up.levels = {0}, up.weights = {1.0};
+    const Spectrum emission = Simulate(model, c, up);
+    ASSERT_GT(emission.peak, 0.0f);
+    const double heads[] = {337.144, 357.698, 380.501, 405.937};
+    const double e00 = Integral(emission, heads[0] - 15, heads[0] + 1);
+    for (int vLow = 1; vLow <= 3; ++vLow)
+        EXPECT_NEAR(Integral(emission, heads[vLow] - 15, heads[vLow] + 1) / e00,
+                    data.bandA.at({0, vLow}) / data.bandA.at({0, 0}), 0.01)
+            << "(0," << vLow << ")";
+    // The strongest point: the (0,0) heads (P3, P2, P1 within 0.05 nm) under a 0.1 nm instrument.
+    int top = 0;
+    for (int i = 0; i <= emission.grid.last; ++i)
+        if (emission.total(i) > emission.total(top)) top = i;
+    EXPECT_NEAR(emission.grid.X(top), 337.12, 0.08);
+
+    // Absorption out of B v'' = 0 into C v' = 0 and 1: A(band)/ν0² per band (origins of the
+    // folder's table: 29670.94 and 31665.39 cm-1; heads 337.14 and 315.92 nm).
+    c.kind = SpectrumKind::Absorption;
+    populations::Populations low = ThermalMultipletPopulations(system, ElectronicState::Lower, 3000);
+    low.levels = {0}, low.weights = {1.0};
+    const Spectrum absorption = Simulate(model, c, low);
+    ASSERT_GT(absorption.peak, 0.0f);
+    const double ratio =
+        Integral(absorption, 315.917 - 15, 315.917 + 1) / Integral(absorption, 337.144 - 15, 337.144 + 1);
+    EXPECT_NEAR(
+        ratio / (data.bandA.at({1, 0}) / std::pow(31665.39, 2) / (data.bandA.at({0, 0}) / std::pow(29670.94, 2))), 1.0,
+        0.02);
+}
+
+}  // namespace
+}  // namespace velmora::simulation
