@@ -311,8 +311,7 @@ bool ReadCache(const fs::path& file, std::uint64_t key, DatabaseState& db, BandS
         header.Value<std::uint64_t>() != key)
         return false;
     const std::uint64_t length = header.Value<std::uint64_t>(), checksum = header.Value<std::uint64_t>();
-    if (length != bytes.size() - kHeaderSize || Checksum(bytes.data() + kHeaderSize, length) != checksum)
-        return false;
+    if (length != bytes.size() - kHeaderSize || Checksum(bytes.data() + kHeaderSize, length) != checksum) return false;
     try {
         Reader r(bytes.data() + kHeaderSize, length);
         ReadDatabase(r, db);

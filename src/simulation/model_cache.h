@@ -56,9 +56,9 @@ enum class ModelSource { Computed, Cache };
 /// program version and inputs. A computed system is stored; a cache that cannot be written is
 /// not an error. Throws what SystemPrecompute and BuildBandSystemModel throw; on failure db is
 /// left as it was.
-std::shared_ptr<const BandSystemModel> PrecomputeSystem(DatabaseState& db, float pressureTorr, Shell& shell,
-                                                        const ModelCacheSettings& settings = ModelCacheFromEnvironment(),
-                                                        ModelSource* source = nullptr);
+std::shared_ptr<const BandSystemModel> PrecomputeSystem(
+    DatabaseState& db, float pressureTorr, Shell& shell,
+    const ModelCacheSettings& settings = ModelCacheFromEnvironment(), ModelSource* source = nullptr);
 
 /// The cache file the system db.irad is stored in first (the first folder of the settings).
 std::string ModelCacheFile(const DatabaseState& db, const ModelCacheSettings& settings);

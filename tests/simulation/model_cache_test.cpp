@@ -34,7 +34,7 @@ struct CacheFolders {
 
     /// The OH A-X system of the copy, pre-computed through the cache of `s`.
     std::pair<DatabaseState, std::shared_ptr<const BandSystemModel>> Load(const ModelCacheSettings& s,
-                                                                         ModelSource* source = nullptr) const {
+                                                                          ModelSource* source = nullptr) const {
         DatabaseState db;
         database::SetAppPath(db, data.string());
         database::LoadCatalogue(db);
