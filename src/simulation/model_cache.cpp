@@ -69,6 +69,10 @@ public:
         static_assert(std::is_trivially_copyable_v<T>);
         bytes_.append(reinterpret_cast<const char*>(&v), sizeof v);
     }
+    template <typename T>
+    void Into(const T& v) {
+        Value(v);
+    }
     void Text(const std::string& s) {
         Value<std::uint64_t>(s.size());
         bytes_ += s;
@@ -172,39 +176,36 @@ void DatabaseFields(Io& io, Db& db) {
     io.Array(db.LowerTerm), io.Array(db.UpperTerm), io.Array(db.LineData);
     io.Array(db.LevelYield), io.Array(db.LevelLifetime), io.Array(db.LevelEffLifetime), io.Array(db.LevelQuenchRate);
     io.Array(db.BandData), io.Array(db.BandSpan), io.Array(db.UpperLevelData);
+    io.Into(db.ConstantsEntry), io.Into(db.LevelConst), io.Into(db.RotRows), io.Into(db.EnergyZero);
+    io.Into(db.LoadedVUpper), io.Into(db.LoadedVLower), io.Into(db.LoadedEntry);
+    io.Into(db.EmissionLineScale), io.Into(db.AbsorptionLineScale), io.Into(db.UpperComponents);
+    io.Into(db.LineUnitFactor), io.Into(db.BandUnitFactor);
 }
 
 void WriteDatabase(Writer& w, const DatabaseState& db) {
     DatabaseFields(w, db);
-    w.Value(db.ConstantsEntry), w.Value(db.LevelConst), w.Value(db.RotRows), w.Value(db.EnergyZero);
-    w.Value(db.LoadedVUpper), w.Value(db.LoadedVLower), w.Value(db.LoadedEntry);
-    w.Value(db.EmissionLineScale), w.Value(db.AbsorptionLineScale), w.Value(db.UpperComponents);
-    w.Value(db.LineUnitFactor), w.Value(db.BandUnitFactor);
     Write(w, db.UpperQuenching);
 }
 
 void ReadDatabase(Reader& r, DatabaseState& db) {
     DatabaseFields(r, db);
-    r.Into(db.ConstantsEntry), r.Into(db.LevelConst), r.Into(db.RotRows), r.Into(db.EnergyZero);
-    r.Into(db.LoadedVUpper), r.Into(db.LoadedVLower), r.Into(db.LoadedEntry);
-    r.Into(db.EmissionLineScale), r.Into(db.AbsorptionLineScale), r.Into(db.UpperComponents);
-    r.Into(db.LineUnitFactor), r.Into(db.BandUnitFactor);
     Read(r, db.UpperQuenching);
     db.SystemLoaded = true;
 }
 
+// The model's own values (its folder and stamp belong to the process that reads it).
 template <typename Io, typename Model>
-void ModelArrays(Io& io, Model& m) {
+void ModelFields(Io& io, Model& m) {
+    io.Into(m.entry), io.Into(m.molecularMass), io.Into(m.lineUnitFactor), io.Into(m.vUpMax), io.Into(m.vLowMax);
+    io.Into(m.upperLambda), io.Into(m.upperComponents), io.Into(m.branches), io.Into(m.levelFiles);
+    io.Into(m.emissionBranches), io.Into(m.lowerBranches), io.Into(m.einsteinAFactor);
     io.Array(m.lastUpperRow);
     io.Array(m.lifetime), io.Array(m.effectiveLifetime), io.Array(m.quenchRate), io.Array(m.baseYield);
     io.Array(m.computedLifetime);
 }
 
 void WriteModel(Writer& w, const BandSystemModel& m) {
-    w.Value(m.entry), w.Value(m.molecularMass), w.Value(m.lineUnitFactor), w.Value(m.vUpMax), w.Value(m.vLowMax);
-    w.Value(m.upperLambda), w.Value(m.upperComponents), w.Value(m.branches), w.Value(m.levelFiles);
-    w.Value(m.emissionBranches), w.Value(m.lowerBranches), w.Value(m.einsteinAFactor);
-    ModelArrays(w, m);
+    ModelFields(w, m);
     Write(w, m.quenching);
     for (int d = 0; d < 2; ++d) w.Value<std::int32_t>(m.bands.Lo(d)), w.Value<std::int32_t>(m.bands.Hi(d));
     for (const ModelBand& band : m.bands) {
@@ -214,10 +215,7 @@ void WriteModel(Writer& w, const BandSystemModel& m) {
 }
 
 void ReadModel(Reader& r, BandSystemModel& m) {
-    r.Into(m.entry), r.Into(m.molecularMass), r.Into(m.lineUnitFactor), r.Into(m.vUpMax), r.Into(m.vLowMax);
-    r.Into(m.upperLambda), r.Into(m.upperComponents), r.Into(m.branches), r.Into(m.levelFiles);
-    r.Into(m.emissionBranches), r.Into(m.lowerBranches), r.Into(m.einsteinAFactor);
-    ModelArrays(r, m);
+    ModelFields(r, m);
     Read(r, m.quenching);
     std::array<int, 4> b{};
     for (int& v : b) v = r.Value<std::int32_t>();
@@ -381,6 +379,7 @@ std::shared_ptr<const BandSystemModel> PrecomputeSystem(DatabaseState& db, float
         model->dataFolder = work.AppPath;
         db = std::move(work);
         if (source) *source = ModelSource::Cache;
+        shell.ShowProgress(100.0);
         return model;
     }
     std::shared_ptr<BandSystemModel> model = build();
