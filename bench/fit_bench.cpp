@@ -111,7 +111,8 @@ void BM_Fit_CN_N2plus_TwoSystems(benchmark::State& state) {
              Request({cn, n2}, Synthetic({cn, n2}, {5000.0, 3000.0}, {1000.0, 600.0}, 3850.0, 3920.0, 0.1, 1.0, 2)));
 }
 
-/// 200 OH spectra files fitted on state.range(0) threads; reports spectra per second.
+/// 200 OH spectra files fitted on state.range(0) threads, each from the result of the file before
+/// it when state.range(1) is 1 (the batch's default), else from the request; reports spectra per second.
 void BM_FitBatch_200Files(benchmark::State& state) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "velmora_fit_bench";
     std::filesystem::create_directories(folder);
@@ -128,7 +129,8 @@ void BM_FitBatch_200Files(benchmark::State& state) {
     const fit::FitRequest r = Request({OH()}, fit::MeasuredSpectrum());
     std::size_t fitted = 0;
     for (auto _ : state) {
-        const std::vector<fit::BatchRow> rows = fit::FitBatch(r, files, static_cast<int>(state.range(0)));
+        const std::vector<fit::BatchRow> rows =
+            fit::FitBatch(r, files, {static_cast<int>(state.range(0)), state.range(1) != 0});
         fitted = 0;
         for (const fit::BatchRow& row : rows) fitted += row.outcome == fit::BatchOutcome::Fitted;
     }
@@ -196,4 +198,11 @@ BENCHMARK(BM_Fit_OH_WithBandComponents)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bootstrap_OH_200Resamples_2Threads)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Identify_Catalogue_200Points)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Fit_CN_N2plus_TwoSystems)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FitBatch_200Files)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_FitBatch_200Files)
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);

@@ -105,6 +105,14 @@ py::array_t<T> Adopt(std::vector<T>&& v) {
     return py::array_t<T>(static_cast<py::ssize_t>(owned->size()), owned->data(), free);
 }
 
+/// A read-only NumPy view of a vector inside a Python object (a result): no copy; the array holds
+/// the object, and so the buffer, alive, and the object never changes its vectors.
+py::array_t<double> ViewOf(const py::object& owner, const std::vector<double>& v) {
+    py::array_t<double> a(static_cast<py::ssize_t>(v.size()), v.data(), owner);
+    a.attr("setflags")(py::arg("write") = false);
+    return a;
+}
+
 /// A dict of columns built from rows: a NumPy array for every numeric field, a list of str for
 /// every text field.
 template <typename Row>
@@ -936,10 +944,12 @@ PYBIND11_MODULE(_velmora, m) {
         .def_readonly("warnings", &fit::FitResult::warnings)
         .def_readonly("undetermined", &fit::FitResult::undetermined)
         .def_readonly("noise_sigma", &fit::FitResult::noiseSigma)
-        .def_property_readonly("x", [](const fit::FitResult& r) { return ToArray(r.x); })
-        .def_property_readonly("y", [](const fit::FitResult& r) { return ToArray(r.y); })
-        .def_property_readonly("model", [](const fit::FitResult& r) { return ToArray(r.model); })
-        .def_property_readonly("residual", [](const fit::FitResult& r) { return ToArray(r.residual); })
+        .def_property_readonly("x", [](py::object self) { return ViewOf(self, self.cast<const fit::FitResult&>().x); })
+        .def_property_readonly("y", [](py::object self) { return ViewOf(self, self.cast<const fit::FitResult&>().y); })
+        .def_property_readonly("model",
+                               [](py::object self) { return ViewOf(self, self.cast<const fit::FitResult&>().model); })
+        .def_property_readonly(
+            "residual", [](py::object self) { return ViewOf(self, self.cast<const fit::FitResult&>().residual); })
         .def_property_readonly("fitted",
                                [](const fit::FitResult& r) {
                                    std::vector<bool> f(r.fitted.begin(), r.fitted.end());
@@ -949,16 +959,17 @@ PYBIND11_MODULE(_velmora, m) {
                                    return a;
                                })
         .def_property_readonly("parts",
-                               [](const fit::FitResult& r) {
+                               [](py::object self) {
                                    py::list l;
-                                   for (const auto& p : r.parts) l.append(ToArray(p));
+                                   for (const auto& p : self.cast<const fit::FitResult&>().parts)
+                                       l.append(ViewOf(self, p));
                                    return l;
                                })
         .def_property_readonly("components",
-                               [](const fit::FitResult& r) {
+                               [](py::object self) {
                                    py::dict d;
-                                   for (const fit::FitComponent& c : r.components)
-                                       d[py::str(c.label)] = ToArray(c.values);
+                                   for (const fit::FitComponent& c : self.cast<const fit::FitResult&>().components)
+                                       d[py::str(c.label)] = ViewOf(self, c.values);
                                    return d;
                                })
         .def_property_readonly("component_bands",

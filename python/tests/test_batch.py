@@ -1,5 +1,6 @@
 """Batches of fits: serial, in threads and on a Dask LocalCluster of two processes give one table
-with the same rows; a task that kills its worker becomes the row of its spectrum."""
+with the same rows; a task that kills its worker becomes the row of its spectrum; a series started
+from each spectrum's neighbour needs fewer spectra and reaches the minima of fits from the options."""
 import os
 
 import numpy as np
@@ -95,3 +96,17 @@ def test_a_task_that_kills_its_worker_becomes_its_row_and_the_others_are_returne
     dead = rows[-1]
     assert (dead["index"], dead["source"], dead["status"]) == (len(spectra), f"spectrum {len(spectra)}", "failed")
     assert "KilledWorker" in dead["message"]
+
+
+def test_a_warm_started_series_needs_fewer_spectra_and_gives_the_temperatures_of_cold_fits(db, oh):
+    series = [synthetic(db, oh, CONDITIONS, T=T, seed=40 + k) for k, T in enumerate(range(1800, 2100, 50))]
+    warm, cold = run(series, oh), run(series, oh, warm_start=False)
+    assert [r["warm_start"] for r in warm] == [False] + [True] * 5
+    assert not any(r["warm_start"] for r in cold)
+    assert sum(r["evaluations"] for r in warm) < sum(r["evaluations"] for r in cold)
+    for w, c in zip(warm, cold):
+        # Both within the fit's convergence (a relative chi-square change of 1E-6) of one minimum.
+        assert w["t"] == pytest.approx(c["t"], abs=0.05 * c["t_err"])
+        assert w["scale"] == pytest.approx(c["scale"], abs=0.05 * c["scale_err"])
+    # A block of one spectrum is fitted from the options.
+    assert run(series[:2], oh, block=1) == cold[:2]

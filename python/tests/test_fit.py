@@ -182,3 +182,19 @@ def test_identify_names_the_systems_it_tried_best_first(db, oh, measured):
     assert all(0.0 <= s <= 1.0 for s in shares)
     assert all(c["entry"] != oh for c in found.candidates)
     assert all(isinstance(name, str) for name in found.outside)
+
+
+def test_the_arrays_of_a_result_are_read_only_views_that_keep_it_alive(db, oh):
+    import gc
+    x, y = synthetic(db, oh, CONDITIONS, T=1800, seed=61)
+    r = velmora.fit(db, oh, x, y, conditions=CONDITIONS)
+    views = [r.x, r.y, r.model, r.residual, *r.parts, *r.components.values()]
+    assert r.model.__array_interface__["data"][0] == views[2].__array_interface__["data"][0]   # no copy
+    assert all(not v.flags.writeable and not v.flags.owndata for v in views)
+    with pytest.raises(ValueError):
+        views[2][0] = 0.0
+    expected = [v.copy() for v in views]
+    del r
+    gc.collect()
+    assert all(np.array_equal(v, e) for v, e in zip(views, expected))   # the result lives with its arrays
+    assert np.allclose(views[0], x) and np.allclose(views[1], y)

@@ -8,8 +8,14 @@
                              free=["t", "scale", "baseline"])
 
 Each spectrum is one task; every worker process opens the database once and keeps the band
-systems it has pre-computed for all its later tasks. Every spectrum is fitted exactly as alone,
-so the table does not depend on where or in which order the tasks ran. No work is lost: a task
+systems it has pre-computed for all its later tasks. The spectra are a series in the order
+given (the frames of one experiment in time): in blocks of ``block`` spectra (16) counted from
+the first, the first of a block is fitted from the options, each further one from the free
+values of the spectrum before it, without the temperature scan (``warm_start=False`` fits every
+spectrum from the options, exactly as alone). A warm start that does not converge, ends on a new
+bound, leaves a parameter undetermined or fits with more than twice the reduced chi-square of
+its neighbour is fitted again from the options; the row's ``warm_start`` says which start was
+kept. The table does not depend on where or in which order the tasks ran. No work is lost: a task
 that fails, or whose worker dies (the scheduler re-runs such a task on another worker at most
 ``distributed.scheduler.allowed-failures`` times, 3 by default, then gives up), becomes the
 row of its spectrum with status "failed" and the reason, and every other row is returned.
@@ -48,8 +54,22 @@ def _source(spectrum, index):
 _READING = ("spectrum_units", "column", "sigma_column")
 
 
-def fit_one(spectrum, index, entries, data, options):
-    """Fits one spectrum (a file, or ``(x, y)`` / ``(x, y, sigma)``) and returns its row."""
+def _warm_start(previous):
+    """The start values a fitted row gives the next spectrum of its series: its free values (the
+    parameters with an uncertainty; a fixed one has none)."""
+    return {k[:-4]: previous[k[:-4]] for k, v in previous.items() if k.endswith("_err") and v != 0}
+
+
+def _sound(result, previous):
+    """Whether a fit started from its neighbour's row is kept (as the command line decides)."""
+    if result.undetermined or set(result.at_bound) - set(filter(None, previous["at_bound"].split("; "))):
+        return False
+    return not result.reduced_chi_square > 2 * previous["reduced_chi_square"]
+
+
+def fit_one(spectrum, index, entries, data, options, previous=None):
+    """Fits one spectrum (a file, or ``(x, y)`` / ``(x, y, sigma)``) and returns its row; from the
+    free values of ``previous`` (the row of the spectrum before it) when that row was fitted."""
     source = _source(spectrum, index)
     row = {"index": index, "source": source, "status": "fitted", "message": ""}
     try:
@@ -64,7 +84,18 @@ def fit_one(spectrum, index, entries, data, options):
             sigma = rest[0] if rest else None
         if sigma is not None and "sigma" not in options:
             options["sigma"] = sigma
-        result = velmora.fit(db, entries, x, y, source=source, **options)
+        result = None
+        if previous is not None and previous["status"] == "fitted":
+            warm = dict(options, start={**(options.get("start") or {}), **_warm_start(previous)}, scan_points=0)
+            try:
+                result = velmora.fit(db, entries, x, y, source=source, **warm)
+                if not _sound(result, previous):
+                    result = None
+            except velmora.ConvergenceError:
+                pass
+        row["warm_start"] = result is not None
+        if result is None:
+            result = velmora.fit(db, entries, x, y, source=source, **options)
     except velmora.InputError as e:
         row.update(status="bad input", message=str(e))
         return row
@@ -78,6 +109,8 @@ def fit_one(spectrum, index, entries, data, options):
         points=result.points,
         reduced_chi_square=result.reduced_chi_square,
         iterations=result.iterations,
+        evaluations=result.evaluations,
+        at_bound="; ".join(result.at_bound),
         warnings="; ".join(result.warnings),
     )
     for name, value in result.values.items():
@@ -108,7 +141,13 @@ def _gather(futures, spectra):
     return rows
 
 
-def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, **options):
+def _blocks(n, warm_start, block):
+    """The index ranges fitted one after another, each spectrum from the one before it."""
+    step = max(int(block), 1) if warm_start else 1
+    return [range(first, min(first + step, n)) for first in range(0, n, step)]
+
+
+def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, warm_start=True, block=16, **options):
     """Fits every spectrum of a list with the same band systems and options.
 
     ``spectra`` holds file paths or ``(x, y)`` / ``(x, y, sigma)`` arrays; ``entries`` and the
@@ -117,21 +156,36 @@ def fit_spectra(spectra, entries, *, client=None, threads=1, data=None, **option
     ``sigma_column`` (the uncertainties of a file only from the column it names); ``data`` is the database folder (default:
     the shipped one, or VELMORA_DATA on the workers). With a ``dask.distributed`` ``client``
     one task per spectrum runs on its cluster; otherwise the fits run here, ``threads`` at a
-    time. Returns one row (a dict) per spectrum, in the order given: index, source, status
+    time. ``warm_start`` and ``block`` say how a series is started (see above). Returns one row
+    (a dict) per spectrum, in the order given: index, source, status
     ("fitted", "bad input", "not converged", or "failed" for a task that raised something else
-    or whose worker died), message, and for a fitted spectrum points,
-    reduced_chi_square, iterations, warnings and every parameter with its uncertainty
-    (``t``, ``t_err`` ...). ``pandas.DataFrame(rows)`` makes a data frame of it.
+    or whose worker died), message, and for a fitted spectrum points, warm_start,
+    reduced_chi_square, iterations, evaluations, at_bound, warnings and every parameter with its
+    uncertainty (``t``, ``t_err`` ...). ``pandas.DataFrame(rows)`` makes a data frame of it.
     """
     spectra = list(spectra)
-    args = [(s, i, entries, data, options) for i, s in enumerate(spectra)]
+    blocks = _blocks(len(spectra), warm_start, block)
     if client is not None:
-        futures = [client.submit(fit_one, *a, pure=False, retries=0) for a in args]
+        # One task per spectrum, each after the task of the spectrum before it in its block.
+        futures = [None] * len(spectra)
+        for indices in blocks:
+            previous = None
+            for i in indices:
+                previous = futures[i] = client.submit(fit_one, spectra[i], i, entries, data, options, previous,
+                                                      pure=False, retries=0)
         return _gather(futures, spectra)
+
+    def series(indices):
+        rows, previous = [], None
+        for i in indices:
+            previous = fit_one(spectra[i], i, entries, data, options, previous)
+            rows.append(previous)
+        return rows
+
     if threads > 1:
         with concurrent.futures.ThreadPoolExecutor(threads) as pool:
-            return list(pool.map(lambda a: fit_one(*a), args))
-    return [fit_one(*a) for a in args]
+            return [row for rows in pool.map(series, blocks) for row in rows]
+    return [row for indices in blocks for row in series(indices)]
 
 
 def _frame_key(frame):

@@ -95,8 +95,8 @@ int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<
     std::mutex progress;
     std::size_t done = 0;
     BatchCsvProgress csv(args.Get("out"), files.size());
-    const std::vector<fit::BatchRow> rows =
-        fit::FitBatch(request, files, jobs, [&](std::size_t index, const fit::BatchRow& row) {
+    const std::vector<fit::BatchRow> rows = fit::FitBatch(
+        request, files, {jobs, !args.Has("no-warm-start")}, [&](std::size_t index, const fit::BatchRow& row) {
             const std::lock_guard<std::mutex> lock(progress);
             err << "[" << ++done << "/" << files.size() << "] " << row.file
                 << (row.outcome == fit::BatchOutcome::Fitted ? " fitted" : " failed") << "\n";
@@ -119,7 +119,9 @@ int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<
 }
 
 int RunFit(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Args args(JoinSpectrumWords(words), kSimulationFlags);
+    std::vector<std::string> flags = kSimulationFlags;
+    flags.push_back("no-warm-start");
+    const Args args(JoinSpectrumWords(words), flags);
     std::vector<std::string> known = SimulationOptionNames();
     known.insert(known.end(), FitOptionNames().begin(), FitOptionNames().end());
     RejectUnknownOptions(args, known, " (velmora-cli help lists the options)");

@@ -48,6 +48,9 @@ const OptionHelp kFitOptions[] = {
     {"jobs",
      "N  files fitted at once in parallel threads (default 1); with one file, the threads of the\n"
      "        bootstrap, starts and profiles (default every core); the results do not depend on it"},
+    {"no-warm-start",
+     "fit every file of several from the start values (default: the files are a series in the order\n"
+     "        given, and each file's fit starts from the result of the file before it, in blocks of 16)"},
     {"components", "systems|bands|branches  the parts --residuals and --svg give (default bands)"},
     {"out", "FILE.csv  one result row per spectrum file"},
     {"residuals", "FILE.csv  x, y, model, residual, fitted, each system's part and component (one file only)"},

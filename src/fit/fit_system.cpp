@@ -5,13 +5,13 @@
 
 #include "common/number_format.h"
 #include "common/numerics.h"
-#include "database/system_precompute.h"
 #include "fit/fit_errors.h"
 #include "populations/population_model.h"
 #include "simulation/broadening.h"
 #include "simulation/intensities.h"
 #include "simulation/line_drawing.h"
 #include "simulation/lineshapes.h"
+#include "simulation/model_cache.h"
 
 namespace velmora::fit {
 
@@ -66,9 +66,8 @@ FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulat
     db->irad = entry;
     db->quenching = simulation::LevelQuenchingOf(c);
     Shell quiet;
-    database::SystemPrecompute(*db, static_cast<float>(c.pressure), quiet);
-    auto model = std::make_shared<const simulation::BandSystemModel>(
-        simulation::BuildBandSystemModel(*db, simulation::DatabaseBandLoader()));
+    std::shared_ptr<const simulation::BandSystemModel> model =
+        simulation::PrecomputeSystem(*db, static_cast<float>(c.pressure), quiet);
     return MakeFitSystem(std::move(model), *db);
 }
 

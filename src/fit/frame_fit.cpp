@@ -38,12 +38,8 @@ FrameRow FitRow(const FitRequest& request, const FrameSpectra& frame, int r, con
         }
     };
     if (previous) {
-        FitRequest near = q;
-        for (const Parameter& p : previous->parameters)
-            if (p.free) near.settings.start[p.name] = p.value;
-        near.options.scanPoints = 0;
         row.fromNeighbour = true;
-        attempt(near);
+        attempt(WarmStartRequest(q, *previous));
         if (row.fit.outcome != BatchOutcome::NotConverged) return row;
         row.fromNeighbour = false;  // once more from the request
     }

@@ -1,9 +1,9 @@
 #include "program/band_system.h"
 
 #include "database/band_loader.h"
-#include "database/system_precompute.h"
 #include "populations/population_model.h"
 #include "simulation/intensities.h"
+#include "simulation/model_cache.h"
 
 namespace velmora::program {
 
@@ -14,9 +14,12 @@ void SelectBandSystem(AppState& app, int entry) {
     work.irad = entry;
     const simulation::SimulationConditions& c = app.sim.conditions;
     work.quenching = simulation::LevelQuenchingOf(c);
-    database::SystemPrecompute(work, static_cast<float>(c.pressure), *app.ui);
+    // The system and its model, read from the model cache when it holds them.
+    std::shared_ptr<const simulation::BandSystemModel> model =
+        simulation::PrecomputeSystem(work, static_cast<float>(c.pressure), *app.ui);
     database::LoadBand(work, 0, 0, entry);
     app.db = std::move(work);
+    app.sim.Model = std::move(model);
     // The populated state and its thermal populations belong to the new system.
     populations::ResetPopulatedState(app.pop, app.db, simulation::StoredValue(c.kind));
     app.ui->RedrawHistograms();

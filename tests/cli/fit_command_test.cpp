@@ -3,6 +3,7 @@
 // batches (a bad file on its own row; 2 jobs write exactly what 1 job writes).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -131,6 +132,19 @@ TEST(CliFit, ABatchFitsEveryGoodFileAndTwoJobsWriteExactlyWhatOneJobWrites) {
     }
     EXPECT_EQ(fitted, 4);
     EXPECT_EQ(testing::ReadFile(two), testing::ReadFile(one));
+    // Each file from the request: the first file's row as before, the others from more spectra
+    // than when started from the file before them.
+    const std::string cold = (s.dir / "cold.csv").string();
+    EXPECT_EQ(RunCli(FitArgs({"--spectrum", s.dir.path().string() + "/b*.txt", "--out", cold, "--no-warm-start"})).code,
+              1);
+    const std::vector<std::string> coldRows = testing::CrLfLines(testing::ReadFile(cold));
+    ASSERT_EQ(coldRows.size(), rows.size());
+    EXPECT_EQ(coldRows[1], rows[1]);
+    const std::vector<std::string> header = testing::CommaFields(rows[0]);
+    const std::size_t evaluations = std::find(header.begin(), header.end(), "evaluations") - header.begin();
+    ASSERT_LT(evaluations, header.size());
+    EXPECT_GT(std::stoi(testing::CommaFields(coldRows[2])[evaluations]),
+              std::stoi(testing::CommaFields(rows[2])[evaluations]));
     // Files given one by one (as a shell expands a glob) are the same batch.
     std::vector<std::string> listed = {"--spectrum"};
     for (int k = 0; k < 4; ++k) listed.push_back((s.dir / ("b" + std::to_string(k) + ".txt")).string());

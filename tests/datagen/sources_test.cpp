@@ -215,8 +215,11 @@ TEST(GenerateDatabase, RegeneratingFromTheSourcesGivesTheCommittedFiles) {
     std::vector<std::string> generated, committed;
     for (const auto& e : fs::recursive_directory_iterator(dir / "data"))
         if (e.is_regular_file()) generated.push_back(fs::relative(e.path(), dir / "data").generic_string());
+    // The model cache a program run on the folder may have left there is not part of the database.
     for (const auto& e : fs::recursive_directory_iterator(testing::CommittedData()))
-        if (e.is_regular_file()) committed.push_back(fs::relative(e.path(), testing::CommittedData()).generic_string());
+        if (const std::string name = fs::relative(e.path(), testing::CommittedData()).generic_string();
+            e.is_regular_file() && name.rfind("cache/", 0) != 0)
+            committed.push_back(name);
     std::sort(generated.begin(), generated.end());
     std::sort(committed.begin(), committed.end());
     ASSERT_EQ(generated, committed);
