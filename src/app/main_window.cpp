@@ -1195,6 +1195,7 @@ void MDIVelmora::ShowFitDialog() {
         fitDialog_ = new FitDialog(
             app_, *store_,
             [this] {
+                conditionEdits_->AfterEvent();  // the values applied are one edit
                 RefreshControls();
                 RedrawPlot();
             },
