@@ -53,7 +53,8 @@ void ConditionEdits::WireBox(QLineEdit* box, const simulation::ConditionField& f
         },
         longWork);
     connect(box, &QLineEdit::editingFinished, this, [this, box, f] {
-        const QString shown = QString::fromStdString(Trim(program::ConditionBox_Finish(window_.app_, *f, box->text().toStdString())));
+        const QString shown =
+            QString::fromStdString(Trim(program::ConditionBox_Finish(window_.app_, *f, box->text().toStdString())));
         if (shown != box->text()) {
             const QSignalBlocker b(box);
             box->setText(shown);

@@ -1,9 +1,10 @@
 // Undo and redo of condition edits: what one edit is, the depth of the history, and the
 // recomputation of what depends on the fields an undo brings back.
+#include "program/condition_history.h"
+
 #include <gtest/gtest.h>
 
 #include "program/condition_events.h"
-#include "program/condition_history.h"
 #include "program/main_window.h"
 #include "support/condition_controls.h"
 
