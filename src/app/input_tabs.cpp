@@ -348,11 +348,10 @@ void BuildSimulationTab(QWidget* tab) {
     a.Combo("CmbLowerBand", QObject::tr("v''"));
     a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
 
-    FlowColumns(tab, {{range},
-                      {conditions},
+    // The short groups share columns, so that a wide window holds the page in fewer rows.
+    FlowColumns(tab, {{range, conditions},
                       {instrumental},
-                      {broadening},
-                      {shift},
+                      {broadening, shift},
                       {lif},
                       {experimental},
                       {comparison},

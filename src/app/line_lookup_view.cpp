@@ -14,6 +14,15 @@ namespace {
 
 /// Most lines a click lists.
 constexpr std::size_t kListedLines = 12;
+/// Lines named by the peak labels of a view.
+constexpr std::size_t kLabelledLines = 10;
+
+std::vector<PictureBox::Mark> MarksOf(const std::vector<program::LookedUpLine>& lines, std::size_t most) {
+    std::vector<PictureBox::Mark> marks;
+    for (std::size_t i = 0; i < lines.size() && i < most; ++i)
+        marks.push_back({lines[i].position, QString::fromStdString(program::SimulatedLines::Label(lines[i]))});
+    return marks;
+}
 
 }  // namespace
 
@@ -49,6 +58,19 @@ QString LineLookupView::HoverText(double x) {
     const auto nearest = lines.Nearest(x);
     return nearest ? QString::fromStdString(lines.Text(*nearest, false)) : QString();
 }
+
+void LineLookupView::MarkLinesAt(double x) { plot_->SetMarks(MarksOf(Lines().UnderClick(x), kListedLines)); }
+
+void LineLookupView::LabelStrongestLines(bool on) {
+    if (!on || !window_.app_.plot.PlotReady) {
+        plot_->SetMarks({});
+        return;
+    }
+    const double x0 = plot_->ToUser(QPointF(0, 0)).x(), x1 = plot_->ToUser(QPointF(plot_->width(), 0)).x();
+    plot_->SetMarks(MarksOf(Lines().Strongest(x0, x1, kLabelledLines), kLabelledLines));
+}
+
+void LineLookupView::AfterSimulation() { plot_->SetMarks({}); }
 
 bool LineLookupView::SaveLineList(QString path) {
     const program::SimulatedLines& lines = Lines();
@@ -88,7 +110,9 @@ bool LineLookupView::eventFilter(QObject* watched, QEvent* event) {
             // A click, not the end of a dragged zoom rectangle.
             if (mouse->button() != Qt::LeftButton || (mouse->position().toPoint() - pressedAt_).manhattanLength() > 3)
                 break;
-            const QString text = ClickText(plot_->ToUser(mouse->position()).x());
+            const double x = plot_->ToUser(mouse->position()).x();
+            const QString text = ClickText(x);
+            MarkLinesAt(x);
             if (!text.isEmpty()) QToolTip::showText(mouse->globalPosition().toPoint(), text, plot_);
             break;
         }

@@ -22,6 +22,12 @@ public:
     QString ClickText(double x);
     /// The text resting the pointer at plot x shows.
     QString HoverText(double x);
+    /// Marks the lines a click at plot x lists (none there: the marks go).
+    void MarkLinesAt(double x);
+    /// Peak labels: the strongest lines of the view marked and named, or the marks taken away.
+    void LabelStrongestLines(bool on);
+    /// A new simulation: marks of the old one go.
+    void AfterSimulation();
     /// "Save line list": every line of the simulation shown, as CSV, to `path` (asked for when
     /// empty). False when nothing was written (a message says why, unless cancelled).
     bool SaveLineList(QString path = {});

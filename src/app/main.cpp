@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -91,6 +93,11 @@ int main(int argc, char** argv) {
     const QWidget* plotArea = window.simulationWindow()->plot();
     std::printf("plot area: %d x %d px in a %d x %d window\n", plotArea->width(), plotArea->height(), window.width(),
                 window.height());
+    // How far the input page shown has to scroll to show every group (0: all in view).
+    for (const QScrollArea* page : window.findChildren<QScrollArea*>())
+        if (page->isVisible() && page->objectName().endsWith(QStringLiteral("Scroll")))
+            std::printf("input page %s: %d px to scroll\n", qPrintable(page->objectName()),
+                        page->verticalScrollBar()->maximum());
     velmora::AppState& app = window.State();
     window.findChild<QLineEdit*>(QStringLiteral("TxtTemperature"))->setText(QStringLiteral("3000"));
     velmora::program::ConditionBox_Change(app, velmora::simulation::Field("temperature"), "3000");

@@ -37,6 +37,7 @@
 #include <filesystem>
 
 #include "app/about_box.h"
+#include "app/condition_edits.h"
 #include "app/desktop_files.h"
 #include "app/file_paths.h"
 #include "app/fit_dialog.h"
@@ -48,6 +49,7 @@
 #include "app/qt_file_chooser.h"
 #include "app/qt_settings_store.h"
 #include "app/simulation_status.h"
+#include "app/wheel_guard.h"
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "display/plot_content.h"
@@ -282,6 +284,7 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     store_ = options_.settingsFile.isEmpty() ? std::make_unique<QtSettingsStore>()
                                              : std::make_unique<QtSettingsStore>(options_.settingsFile);
     desktopFiles_ = new DesktopFiles(*this);
+    conditionEdits_ = new ConditionEdits(*this);
     modal_ = std::make_unique<ModalDialogs>(*this, *options_.dialogs);
     app_.dialogs = modal_.get();
     app_.ui = shell_.get();
@@ -321,14 +324,16 @@ MDIVelmora::MDIVelmora(ProgramOptions options, QWidget* parent)
     lineLookup_ = new LineLookupView(*this, simulation_->plot());
     // Lists grow with their items (band systems, quantities, units are filled later).
     for (QComboBox* c : tabs_->findChildren<QComboBox*>()) c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    GuardWheel(this);
     // The tab strip is as tall as the page shown, up to what leaves the plot half the window.
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { FitTabs(); });
     splitter_->installEventFilter(this);
 
+    // Most of the screen, so that the input groups find room beside each other and the plot
+    // below them.
     QSize size(1500, 1000);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
-    resize(size.expandedTo(QSize(1500, 1000).boundedTo(QSize(1024, 700))));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) size = screen->availableGeometry().size() * 0.95;
+    resize(size.expandedTo(QSize(1024, 700)));
 }
 
 MDIVelmora::~MDIVelmora() {
@@ -383,6 +388,7 @@ bool MDIVelmora::Load() {
         SetBusy(true);
         loaded = program::MDIVelmora_Load(app_, S(QApplication::applicationVersion()));
         SetBusy(false);
+        conditionEdits_->Forget();
     }
     setWindowTitle(QStr(app_.shell.Caption));
     RefreshControls();
@@ -624,6 +630,8 @@ void MDIVelmora::BuildMenus() {
     auto* printTable = print->addAction("Print Database table");
     connect(printTable, &QAction::triggered, commands_.value("mnuPrintDatabase"), &QAction::trigger);
 
+    conditionEdits_->AddEditMenu(bar);
+
     QMenu* db = bar->addMenu("Database");
     db->setObjectName("mnuDatabase");
     // "Vibrationals" and "Rotationals": the kind of table and its quantity, then the table shown.
@@ -689,6 +697,7 @@ void MDIVelmora::Event(const std::function<ViewGroups()>& run, bool longWork) {
     }
     if (longWork) SetBusy(false);
     if (desktopFiles_) desktopFiles_->AfterEvent();
+    if (conditionEdits_) conditionEdits_->AfterEvent();
     Refresh(changed);
 }
 
@@ -705,8 +714,7 @@ void MDIVelmora::WireInputs() {
         const bool longWork = simulation::Has(f.derived, simulation::Derived::LevelData) ||
                               simulation::Has(f.derived, simulation::Derived::Yields);
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            WireText(
-                e, [&a, field](std::string_view t) { return program::ConditionBox_Change(a, *field, t); }, longWork);
+            conditionEdits_->WireBox(e, *field, longWork);
         } else if (auto* c = qobject_cast<QComboBox*>(w)) {
             connect(c, &QComboBox::activated, this, [this, field, longWork](int index) {
                 Event([&] { return program::ConditionList_Click(app_, *field, index + field->first); }, longWork);
@@ -985,6 +993,11 @@ QMenu* MDIVelmora::BuildPlotPopup() {
             [this] { Event([&] { return display::mnuColorScheme_Click(app_, 0), kDisplayGroups; }); });
     connect(dark, &QAction::triggered, this,
             [this] { Event([&] { return display::mnuColorScheme_Click(app_, 1), kDisplayGroups; }); });
+    QAction* labels = menu.addAction("Label strongest lines");
+    labels->setObjectName("mnuSimulLabels");
+    labels->setCheckable(true);
+    labels->setChecked(!simulation_->plot()->Marks().empty());
+    connect(labels, &QAction::triggered, this, [this](bool on) { lineLookup_->LabelStrongestLines(on); });
     menu.addSeparator();
     QAction* residuals = menu.addAction("Residuals");
     residuals->setObjectName("mnuSimulComparisonResiduals");
@@ -1171,6 +1184,7 @@ void MDIVelmora::SelectBandSystem(int entry) {
 void MDIVelmora::RunSimulation() {
     if (!app_.shell.DataReady) return;
     Event([&] { return program::CalculateSimulation(app_), kEverything; }, true);
+    if (lineLookup_) lineLookup_->AfterSimulation();
     bar_->setValue(0);
     ShowEmptySimulationStatus(*this, app_);
     if (!app_.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(app_.sim.SimTitle));
@@ -1181,6 +1195,7 @@ void MDIVelmora::ShowFitDialog() {
         fitDialog_ = new FitDialog(
             app_, *store_,
             [this] {
+                conditionEdits_->AfterEvent();  // the values applied are one edit
                 RefreshControls();
                 RedrawPlot();
             },

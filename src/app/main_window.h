@@ -34,6 +34,7 @@ struct PageSetup;
 
 namespace velmora::app {
 
+class ConditionEdits;
 class DesktopFiles;
 class FitDialog;
 class FitFrameDialog;
@@ -63,6 +64,7 @@ struct ProgramOptions {
 class MDIVelmora final : public QMainWindow {
     Q_OBJECT
     // Shell pieces of their own that read the state and run events as the window's controls do.
+    friend class ConditionEdits;
     friend class DesktopFiles;
     friend class LineLookupView;
 
@@ -161,8 +163,9 @@ private:
     FitDialog* fitDialog_ = nullptr;
     FitFrameDialog* fitFrameDialog_ = nullptr;
     LifImageDialog* lifImageDialog_ = nullptr;
-    DesktopFiles* desktopFiles_ = nullptr;  ///< recent files and dropped spectra
-    LineLookupView* lineLookup_ = nullptr;  ///< the lines at a point of the plot
+    DesktopFiles* desktopFiles_ = nullptr;      ///< recent files and dropped spectra
+    ConditionEdits* conditionEdits_ = nullptr;  ///< refusals, undo and redo of condition edits
+    LineLookupView* lineLookup_ = nullptr;      ///< the lines at a point of the plot
     int busy_ = 0;
     bool started_ = false;
     bool layingOut_ = false;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <cstdlib>
+#include <utility>
 
 #include "app/qt_canvas.h"
 
@@ -45,12 +46,31 @@ QPointF PictureBox::ToUser(QPointF p) const {
     return {left_ + fx * (right_ - left_), top_ + fy * (bottom_ - top_)};
 }
 
+void PictureBox::SetMarks(std::vector<Mark> marks) {
+    marks_ = std::move(marks);
+    update();
+}
+
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (image_.isNull())
         p.fillRect(rect(), palette().window());
     else
         p.drawImage(0, 0, image_);
+    if (marks_.empty() || right_ == left_) return;
+    // A dashed line through the plot at each marked line, named upright from the top; orange
+    // reads on the light and the dark scheme.
+    p.setPen(QPen(QColor(230, 120, 0), 1, Qt::DashLine));
+    for (const Mark& m : marks_) {
+        const double px = (m.x - left_) / (right_ - left_) * width();
+        if (px < 0 || px > width()) continue;
+        p.drawLine(QPointF(px, 0), QPointF(px, height()));
+        p.save();
+        p.translate(px + 2, 4);
+        p.rotate(90);
+        p.drawText(QPointF(0, 0), m.label);
+        p.restore();
+    }
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) { emit Resized(); }

@@ -6,6 +6,7 @@
 #include <QRubberBand>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "common/canvas.h"
 
@@ -28,6 +29,14 @@ public:
     const QImage& Image() const { return image_; }
     /// User coordinates of a widget position, by the scale of the last drawing.
     QPointF ToUser(QPointF widgetPos) const;
+    /// A line marked over the picture: at user x, named at the top.
+    struct Mark {
+        double x;
+        QString label;
+    };
+    /// Marks drawn over the picture until replaced (none: no marks).
+    void SetMarks(std::vector<Mark> marks);
+    const std::vector<Mark>& Marks() const { return marks_; }
     /// Dragging with the left button draws a rectangle that is reported when released.
     void EnableRubberBand() { rubberBandEnabled_ = true; }
 
@@ -54,6 +63,7 @@ protected:
 
 private:
     QImage image_;
+    std::vector<Mark> marks_;
     double left_ = 0, top_ = 0, right_ = 1, bottom_ = 1;
     bool rubberBandEnabled_ = false;
     QRubberBand* rubberBand_ = nullptr;

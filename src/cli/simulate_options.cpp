@@ -53,8 +53,6 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
     // A range taken from the spectrum (compare --limits) is checked once it is known.
     if (!args.Has("limits")) RequireLinesInRange(app);
 
-    const simulation::SimulationConditions& c = app.sim.conditions;
-    const double resolution = c.resolution;
     const auto t0 = std::chrono::steady_clock::now();
     program::CalculateSimulation(app);
     const auto t1 = std::chrono::steady_clock::now();
@@ -67,9 +65,6 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
                                     Trim(Str(static_cast<float>(s.conditions.end))) +
                                     " holds no grid point at a grid width of " + Trim(Str(s.grid.gridWidth)) +
                                     ": widen the range or narrow the widths");
-    if (run.ok && c.resolution != resolution)
-        run.notice = "resolution " + Trim(Str(c.resolution)) + " " + simulation::AxisUnitName(c.unit) +
-                     ", the finest the point budget allows";
     run.points = run.ok ? s.grid.Points() : 0;
     run.linesDrawn = s.linesDrawn;
     run.milliseconds = std::chrono::duration<double, std::milli>(t1 - t0).count();

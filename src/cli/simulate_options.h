@@ -38,8 +38,7 @@ struct SimulationRun {
     int points = 0;   ///< grid points (NPoints + 1)
     int linesDrawn = 0;
     double milliseconds = 0;
-    /// What the run changed of the conditions asked for (the resolution the point budget
-    /// allowed), for the one-line summary; empty when nothing.
+    /// What the run has to say beside the numbers, for the one-line summary; empty when nothing.
     std::string notice;
 };
 

@@ -91,25 +91,40 @@ ViewGroups Edit(AppState& app, const ConditionField& f, Change&& change) {
 
 int NumericBox_KeyPress(int keyAscii) { return keyAscii == 13 ? 0 : keyAscii; }
 
-BoxEdit ConditionBox_Change(AppState& app, const ConditionField& f, std::string_view text) {
+BoxEdit ConditionBox_Change(AppState& app, const ConditionField& f, std::string_view text,
+                            const SimulationConditions& before) {
     SimulationConditions& c = app.sim.conditions;
     const std::string typed(text);
     if (Trim(text).empty()) return {typed, {}};
-    const std::string name = f.name;
-    if (name == "start" || name == "end") {
-        // The range as the simulation reads its box: the leading number of the text.
-        return {typed, Edit(app, f, [&](SimulationConditions& d) { f.set(d, Val(text)); })};
+    if (!IsNumeric(text)) return {simulation::FieldText(f, c), {}};
+    if (const std::string words = simulation::CheckNumber(f, c, Val(text)); !words.empty()) {
+        BoxEdit refused{typed, {}, BoxRefusal(f, text, words)};
+        const double kept = simulation::HeldValue(f, before);
+        if (simulation::HeldValue(f, c) != kept)
+            refused.refresh = Edit(app, f, [&](SimulationConditions& d) { f.set(d, kept); });
+        return refused;
     }
-    if (name == "resolution" && IsNumeric(text) && Val(text) == 0.0) {
-        // A resolution of 0 would give lines of no width: 0 stands for 1.0 and the text stays.
-        return {typed, Edit(app, f, [](SimulationConditions& d) { d.resolution = 1.0; })};
-    }
-    if (!IsNumeric(text) || !simulation::CheckNumber(f, c, Val(text)).empty()) return {simulation::FieldText(f, c), {}};
     const double held = Val(text) * simulation::FieldScale(f, c);
     const ViewGroups refresh = Edit(app, f, [&](SimulationConditions& d) { f.set(d, held); });
     // A new quenching that could not be pre-computed: the box shows the rate in force.
     if (refresh.Empty()) return {simulation::FieldText(f, c), {}};
     return {typed, refresh};
+}
+
+BoxEdit ConditionBox_Change(AppState& app, const ConditionField& f, std::string_view text) {
+    const SimulationConditions before = app.sim.conditions;
+    return ConditionBox_Change(app, f, text, before);
+}
+
+std::string ConditionBox_Finish(const AppState& app, const ConditionField& f, std::string_view text) {
+    const SimulationConditions& c = app.sim.conditions;
+    if (IsNumeric(text) && Val(text) * simulation::FieldScale(f, c) == simulation::HeldValue(f, c))
+        return std::string(text);
+    return simulation::FieldText(f, c);
+}
+
+std::string BoxRefusal(const ConditionField& f, std::string_view text, const std::string& words) {
+    return std::string(f.name) + ": " + Trim(text) + " " + words;
 }
 
 ViewGroups ConditionList_Click(AppState& app, const ConditionField& f, int value) {
@@ -155,6 +170,26 @@ ViewGroups SetConditions(AppState& app, const SimulationConditions& c) {
     simulation::UpdateConditionView(sim, MolecularMass(app));
     simulation::FillCompositionTable(sim);
     return ViewGroups::All();
+}
+
+ViewGroups RestoreConditions(AppState& app, const SimulationConditions& c) {
+    const SimulationConditions before = app.sim.conditions;
+    if (before == c) return {};
+    ViewGroups refresh;
+    if (before.unit != c.unit) {
+        experiment::ConvertSpectraToAxis(app.exp, simulation::StoredValue(before.unit), simulation::StoredValue(c.unit),
+                                         (before.start + before.end) / 2.0);
+        app.RequestRedraw();
+        refresh |= ViewGroup::Experiment;
+    }
+    app.sim.conditions = c;
+    if (c.slit) app.sim.SlitFile = c.slit->file;
+    for (const ConditionField& f : simulation::ConditionFields()) {
+        const bool differs = f.IsNumeric() ? simulation::HeldValue(f, before) != simulation::HeldValue(f, c)
+                                           : f.getText(before) != f.getText(c);
+        if (differs) refresh |= Recompute(app, f, before);
+    }
+    return refresh | ViewGroup::Conditions;
 }
 
 ViewGroups ChkThermal_Click(AppState& app, int value) {

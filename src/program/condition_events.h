@@ -15,21 +15,36 @@
 
 namespace velmora::program {
 
-/// What a box shows after an edit, and the groups of controls that changed.
+/// What a box shows after an edit, the groups of controls that changed, and why a number typed
+/// is not in force ("" when it is).
 struct BoxEdit {
     std::string text;
     ViewGroups refresh;
+    std::string refusal = {};
 };
 
 /// Key press in any numeric box: Enter (13) is swallowed (0 returned), other keys pass.
 int NumericBox_KeyPress(int keyAscii);
 
-/// The numeric box of a condition field (TxtTemperature, TxtPressure in the pressure unit ...):
-/// an empty text does nothing; a number the field accepts becomes the condition; a text that is
-/// not a number, or a number outside the field's limits, is answered by the value in force,
-/// without a message. The range boxes take the leading number of any text (the simulation
-/// checks the range); a resolution of 0 stands for 1 and keeps its text.
+/// A key typed into the numeric box of a condition field (TxtTemperature, TxtPressure in the
+/// pressure unit ...), with the conditions `before` in force when the edit of the box began. An
+/// empty text does nothing; a number the field accepts becomes the condition; a text that is not
+/// a number is answered by the value in force. A number outside the field's limits is refused by
+/// the words the command line uses ("temperature: 1e9 is not accepted (0..1000000 K)"): the box
+/// keeps the text to be corrected and the field takes back its value of `before`, so that the
+/// keys typed on the way ("1" of "1e9") leave nothing behind. Nothing is clamped.
+BoxEdit ConditionBox_Change(AppState& app, const simulation::ConditionField& f, std::string_view text,
+                            const simulation::SimulationConditions& before);
+/// A key typed with the conditions in force as the edit's start.
 BoxEdit ConditionBox_Change(AppState& app, const simulation::ConditionField& f, std::string_view text);
+
+/// The box of a condition field has been left with `text`: a text that is not the value in force
+/// (refused, not a number, empty) gives way to the value in force, shown as the boxes show it.
+/// Returns the text the box shows.
+std::string ConditionBox_Finish(const AppState& app, const simulation::ConditionField& f, std::string_view text);
+
+/// The refusal of a number typed for a field: its name, the text and the field's words.
+std::string BoxRefusal(const simulation::ConditionField& f, std::string_view text, const std::string& words);
 
 /// The list or check box of a condition field (CmbKind, ChkDoppler ...); `value` is the stored
 /// integer (a list's item data, 0 or 1 of a check box). A new axis unit converts the range, the
@@ -46,6 +61,11 @@ ViewGroups SetConditionValue(AppState& app, const simulation::ConditionField& f,
 /// the widths, captions and the composition table follow. Select the band system afterwards for
 /// the quenching and the populations to take effect, as at a first start.
 ViewGroups SetConditions(AppState& app, const simulation::SimulationConditions& c);
+
+/// The conditions of an undo or redo put in force: every field that differs from those in force
+/// takes its value there and what depends on it is recomputed, as its own control would; a new
+/// axis unit converts the loaded experimental spectra.
+ViewGroups RestoreConditions(AppState& app, const simulation::SimulationConditions& c);
 
 /// "Thermalized system": populations follow the temperature at every simulation.
 ViewGroups ChkThermal_Click(AppState& app, int value);

@@ -173,16 +173,20 @@ fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
 std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r) {
     const simulation::AxisUnit unit = r.conditions.unit;
     std::vector<std::array<std::string, 3>> rows;
+    bool intensityUnit = false;
     for (std::size_t k = 0; k < r.parameters.size(); ++k) {
         const fit::Parameter& q = r.parameters[k];
         if (!q.free && q.value == 0.0 && q.id.kind != fit::ParameterKind::BaselineOffset) continue;  // unused terms
         const std::string u = fit::ParameterUnit(q.id.kind, unit);
+        intensityUnit = intensityUnit || u.starts_with("y");
         const std::string flag = r.atBound[k] ? "at bound" : q.free ? "" : "fixed";
         const std::string note = fit::UncertaintyNote(r, k);
         rows.push_back({q.name,
                         fit::ValueWithUncertainty(q.value, r.uncertainties[k], q.free) + (u.empty() ? "" : " " + u),
                         flag + (flag.empty() || note.empty() ? "" : "; ") + note});
     }
+    // The scale and baseline are in the units of the measured intensities, whatever they are.
+    if (intensityUnit) rows.push_back({"y", "intensity unit of the measured spectrum", ""});
     return rows;
 }
 

@@ -55,7 +55,8 @@ fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& dialo
 
 /// The result table: per parameter its name, value ± uncertainty with unit, and a flag ("at
 /// bound", "fixed" or empty) followed by the uncertainty's method when it is not the covariance;
-/// units on the axis of the fit.
+/// units on the axis of the fit. A last row "y" says what y stands for when a unit holds it
+/// (the scale in y·nm, the baseline in y).
 std::vector<std::array<std::string, 3>> FitResultTable(const fit::FitResult& r);
 
 /// The report of a result as the clipboard takes it: the lines velmora-cli fit prints.

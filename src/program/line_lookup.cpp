@@ -90,6 +90,27 @@ std::optional<LookedUpLine> SimulatedLines::Nearest(double x) const {
     return l;
 }
 
+std::vector<LookedUpLine> SimulatedLines::Strongest(double x0, double x1, std::size_t count) const {
+    if (x1 < x0) std::swap(x0, x1);
+    const auto first = std::lower_bound(lines_.begin(), lines_.end(), x0,
+                                        [](const LookedUpLine& l, double v) { return l.position < v; });
+    std::vector<LookedUpLine> found;
+    for (auto it = first; it != lines_.end() && it->position <= x1; ++it) found.push_back(*it);
+    const auto byArea = [](const LookedUpLine& a, const LookedUpLine& b) { return a.area > b.area; };
+    const std::size_t n = std::min(count, found.size());
+    std::partial_sort(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(n), found.end(), byArea);
+    found.resize(n);
+    for (LookedUpLine& l : found) {
+        l.contribution = l.area;
+        l.relative = found.front().area > 0.0 ? 100.0 * l.area / found.front().area : 0.0;
+    }
+    return found;
+}
+
+std::string SimulatedLines::Label(const LookedUpLine& l) {
+    return "(" + std::to_string(l.vUp) + "," + std::to_string(l.vLow) + ") " + l.name + " " + Trim(Str(l.JLow));
+}
+
 std::string SimulatedLines::Text(const LookedUpLine& l, bool withShare) const {
     std::string text = "(" + std::to_string(l.vUp) + "," + std::to_string(l.vLow) + ") " + l.name +
                        " N''=" + std::to_string(l.NLow) + " J''=" + Trim(Str(l.JLow)) + " " + l.parityLow + "  " +

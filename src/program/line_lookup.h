@@ -45,6 +45,12 @@ public:
     /// The line nearest to x; nullopt without lines.
     std::optional<LookedUpLine> Nearest(double x) const;
 
+    /// The `count` lines of largest area between x0 and x1 (either order), largest first, with
+    /// `relative` in % of the largest area: the peak labels of a view.
+    std::vector<LookedUpLine> Strongest(double x0, double x1, std::size_t count) const;
+    /// "(0,0) R1 5.5": the band, branch and lower J, as a mark on the plot names a line.
+    static std::string Label(const LookedUpLine& line);
+
     /// "(0,0) R1 J''=5.5 e  3089.123 Å (Vacuum)  42 %": one line as the lookup shows it
     /// (without the percentage when `withShare` is false).
     std::string Text(const LookedUpLine& line, bool withShare = true) const;

@@ -138,7 +138,8 @@ struct Reader {
     }
 };
 
-/// Writes each setting from the state, numbers in their default text form (" 1").
+/// Writes each setting from the state, numbers in their default text form without its leading
+/// blank ("1", "-0.5"); a stored text with the blank, as earlier versions wrote it, reads the same.
 struct Writer {
     const AppState& app;
     KeyValueStore& store;
@@ -148,7 +149,7 @@ struct Writer {
         if constexpr (std::is_same_v<T, std::string>)
             store.Set(section, key, variable);
         else
-            store.Set(section, key, Str(variable));
+            store.Set(section, key, Trim(Str(variable)));
     }
 
     void Condition(const simulation::ConditionField& f) {
@@ -157,9 +158,9 @@ struct Writer {
         if (f.type == FieldType::Text)
             store.Set(f.setting.section, f.setting.key, f.getText(c));
         else if (f.type == FieldType::Number)
-            store.Set(f.setting.section, f.setting.key, CompactStr(f.get(c)));
+            store.Set(f.setting.section, f.setting.key, Trim(CompactStr(f.get(c))));
         else
-            store.Set(f.setting.section, f.setting.key, Str(static_cast<int>(f.get(c))));
+            store.Set(f.setting.section, f.setting.key, Trim(Str(static_cast<int>(f.get(c)))));
     }
 };
 

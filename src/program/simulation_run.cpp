@@ -107,19 +107,11 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
         // Below 1000 Å (100 nm) the refractive index of air has its poles; in cm-1 the same number.
         if (static_cast<float>(c.start) < 1000.0 * (IsWavelength(c.unit) ? UnitsPerAngstrom(c.unit) : 1.0))
             app.dialogs->ShowMessage("Please, Check the simulation range");
-        if (plan.overBudget) {
-            // Too fine for the budget: the grid step becomes the finest the budget allows, and the
-            // instrumental resolution takes that width. The message states the width set: one finer
-            // than the pattern shows is written in full.
-            std::string width = Format(plan.grid.gridWidth, " #0.0###");
-            if (Val(width) <= 0.0) width = Str(plan.grid.gridWidth);
-            app.dialogs->ShowMessage("TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION " + width +
-                                     AxisUnitName(c.unit));
-            if (kResolutionLimits.Contains(Val(width)))
-                c.resolution = Val(width);
-            else if (Val(width) == 0.0)
-                c.resolution = 1.0;
-            UpdateConditionView(sim, mass);
+        if (const std::string refusal = PointBudgetRefusal(plan, c.unit); !refusal.empty()) {
+            // Refused, not coarsened: the conditions stay as given and nothing is simulated.
+            ClearResults(sim);
+            app.dialogs->ShowMessage(refusal);
+            return;
         }
 
         SimulationOptions options;
@@ -154,6 +146,14 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
 }
 
 }  // namespace
+
+std::string PointBudgetRefusal(const GridPlan& plan, AxisUnit unit) {
+    if (!plan.overBudget) return "";
+    // The finest width the budget allows; one finer than the pattern shows is written in full.
+    std::string width = Format(plan.grid.gridWidth, " #0.0###");
+    if (Val(width) <= 0.0) width = Str(plan.grid.gridWidth);
+    return "TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION " + width + AxisUnitName(unit);
+}
 
 std::shared_ptr<const BandSystemModel> CurrentModel(SimulationState& sim, const DatabaseState& db) {
     const auto& kept = sim.Model;

@@ -4,7 +4,10 @@
 // database view shows. Every message of the run goes through the dialogs.
 #pragma once
 
+#include <string>
+
 #include "simulation/band_system_model.h"
+#include "simulation/spectral_grid.h"
 #include "state/app_state.h"
 
 namespace velmora::program {
@@ -15,6 +18,11 @@ void CalculateSimulation(AppState& app);
 
 /// Runs one simulation on a model built afresh through `load`.
 void CalculateSimulation(AppState& app, const simulation::BandLoader& load);
+
+/// The one point-budget rule of the window and the command line: a grid the budget would have to
+/// coarsen is refused. Returns the refusal, naming the finest resolution the budget allows
+/// ("TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION  0.378Å (Vacuum)"), or "" within it.
+std::string PointBudgetRefusal(const simulation::GridPlan& plan, simulation::AxisUnit unit);
 
 /// The model of the selected band system: the one kept in the simulation state while it belongs
 /// to the current pre-computation of the database, else built now (and kept).

@@ -198,9 +198,15 @@ TEST_F(Desktop, NumericBoxRefusesBadTextAndSwallowsEnter) {
     auto w = Open();
     auto* t = Find<QLineEdit>(*w, "TxtTemperature");
     ASSERT_EQ(t->text(), "300");
-    Type(t, "-1");  // "-" is still being typed; "-1" is refused
-    EXPECT_EQ(t->text(), "300");
+    // "1" of "1e9" is in force for a key; the refusal takes 300 K back, and the box keeps the
+    // text with the refusal until it is left.
+    Type(t, "1e9");
+    EXPECT_EQ(t->text(), "1e9");
+    EXPECT_EQ(t->toolTip(), "temperature: 1e9 is not accepted (0..1000000 K)");
     EXPECT_FLOAT_EQ(w->State().pop.Temperature, 300.0f);
+    emit t->editingFinished();
+    EXPECT_EQ(t->text(), "300");
+    EXPECT_EQ(t->toolTip(), "");
     Type(t, "2500");
     EXPECT_FLOAT_EQ(w->State().pop.Temperature, 2500.0f);
     // Each key is judged: "2", "25" are stored, "25x" is answered with the value in force.
@@ -211,6 +217,50 @@ TEST_F(Desktop, NumericBoxRefusesBadTextAndSwallowsEnter) {
     QTest::keyClick(t, Qt::Key_Return);
     EXPECT_EQ(enter.count(), 0);
     EXPECT_EQ(t->text(), "25");
+}
+
+TEST_F(Desktop, ConditionEditsUndoAndRedoAndTheWheelSparesUnfocusedLists) {
+    auto w = Open();
+    auto* t = Find<QLineEdit>(*w, "TxtTemperature");
+    auto* kind = Find<QComboBox>(*w, "CmbKind");
+    auto* undo = w->findChild<QAction*>("mnuUndo");
+    auto* redo = w->findChild<QAction*>("mnuRedo");
+    ASSERT_NE(undo, nullptr);
+    ASSERT_NE(redo, nullptr);
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_TRUE(redo->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
+    EXPECT_FALSE(undo->isEnabled());  // the settings read at start are no edit
+
+    // A box edit (four keys) and a choice in a list: two edits.
+    Type(t, "2200");
+    emit t->editingFinished();
+    const int emission = kind->currentIndex();
+    kind->setCurrentIndex(emission == 0 ? 1 : 0);
+    emit kind->activated(kind->currentIndex());
+    const auto changedKind = w->State().sim.conditions.kind;
+    EXPECT_TRUE(undo->isEnabled());
+
+    undo->trigger();
+    EXPECT_EQ(kind->currentIndex(), emission);
+    EXPECT_EQ(w->State().sim.conditions.temperature, 2200.0);
+    undo->trigger();
+    EXPECT_EQ(t->text(), "300");
+    EXPECT_FLOAT_EQ(w->State().pop.Temperature, 300.0f);
+    EXPECT_FALSE(undo->isEnabled());
+    redo->trigger();
+    redo->trigger();
+    EXPECT_EQ(t->text(), "2200");
+    EXPECT_EQ(w->State().sim.conditions.kind, changedKind);
+    EXPECT_FALSE(redo->isEnabled());
+
+    // The wheel over a list without the focus changes nothing (it scrolls the page instead).
+    ASSERT_FALSE(kind->hasFocus());
+    const int before = kind->currentIndex();
+    QWheelEvent wheel(QPointF(5, 5), kind->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(kind, &wheel);
+    EXPECT_EQ(kind->currentIndex(), before);
+    EXPECT_EQ(kind->focusPolicy(), Qt::StrongFocus);
 }
 
 TEST_F(Desktop, ScreenViewsShowAndHideTheRightWindows) {
@@ -475,6 +525,15 @@ TEST_F(Desktop, RecentFilesDroppedSpectraAndTheLinesUnderAClick) {
     EXPECT_TRUE(lines[1].startsWith("(0,0) ")) << lines[1].toStdString();
     EXPECT_TRUE(lines[1].endsWith("100 %")) << lines[1].toStdString();
     EXPECT_TRUE(lookup->HoverText(3090.0).startsWith("(0,0) "));
+    // The lines of a click are marked on the plot; peak labels name the strongest of the view.
+    const PictureBox* picture = w->simulationWindow()->plot();
+    lookup->MarkLinesAt(3090.0);
+    ASSERT_FALSE(picture->Marks().empty());
+    EXPECT_TRUE(picture->Marks().front().label.startsWith("(0,0) ")) << picture->Marks().front().label.toStdString();
+    lookup->LabelStrongestLines(true);
+    EXPECT_EQ(picture->Marks().size(), 10u);
+    lookup->LabelStrongestLines(false);
+    EXPECT_TRUE(picture->Marks().empty());
     // The line list at these conditions is saved from the window.
     const std::string listed = (dir / "lines.csv").string();
     ASSERT_TRUE(lookup->SaveLineList(QString::fromStdString(listed)));

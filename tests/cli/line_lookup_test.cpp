@@ -110,6 +110,27 @@ TEST(LineLookup, AClickListsTheLinesWithinTheWidthAsTheLineListHasThem) {
         EXPECT_NEAR(nearest->position, lambda, 2e-3);
     }
     EXPECT_NE(lines.Text(*lines.Nearest(3080.0)).find("\xC3\x85"), std::string::npos);
+
+    // Peak labels: the strongest lines of a view, largest area first; no line a click lists in the
+    // view is stronger than the last one labelled. At 2000 K they are lines of the (0,0) band.
+    const std::vector<LookedUpLine> strongest = lines.Strongest(3100.0, 3070.0, 8);
+    ASSERT_EQ(strongest.size(), 8u);
+    for (std::size_t i = 0; i < strongest.size(); ++i) {
+        EXPECT_GE(strongest[i].position, 3070.0);
+        EXPECT_LE(strongest[i].position, 3100.0);
+        EXPECT_EQ(strongest[i].vUp, 0);
+        if (i > 0) {
+            EXPECT_LE(strongest[i].area, strongest[i - 1].area);
+        }
+    }
+    for (const double x : {3078.5, 3081.2, 3090.9})
+        for (const LookedUpLine& l : lines.UnderClick(x))
+            if (std::none_of(strongest.begin(), strongest.end(),
+                             [&](const LookedUpLine& s) { return s.position == l.position; })) {
+                EXPECT_LE(l.area, strongest.back().area) << lines.Text(l);
+            }
+    EXPECT_EQ(SimulatedLines::Label(strongest.front()).rfind("(0,0) ", 0), 0u);
+    EXPECT_TRUE(lines.Strongest(3000.0, 3010.0, 8).empty());
 }
 
 }  // namespace

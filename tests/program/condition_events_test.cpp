@@ -11,6 +11,7 @@
 #include "common/number_format.h"
 #include "experiment/experiment_fixtures.h"
 #include "program/condition_events.h"
+#include "program/main_window.h"
 #include "simulation/condition_view.h"
 #include "support/condition_controls.h"
 
@@ -111,8 +112,8 @@ TEST(Pressure, UnitsConvertTheShownValueNotTheStoredTorr) {
     // A negative pressure is refused and the previous value shown again.
     EXPECT_NEAR(Val(testing::Type(app, "pressure", "-5")), 1013.25, 1e-3);
     EXPECT_NEAR(app.sim.conditions.pressure, 760.0f, 1e-3f);
-    EXPECT_EQ(testing::Type(app, "pressure", ""), "");
-    testing::Choose(app, "pressure-units", 4);  // Pa
+    EXPECT_EQ(testing::Type(app, "pressure", ""), " 1013.25");  // a box left empty shows the value in force
+    testing::Choose(app, "pressure-units", 4);                  // Pa
     EXPECT_NEAR(Shown(app, "pressure"), 760.0 * 133.32, 1.0);
 }
 
@@ -121,7 +122,7 @@ TEST(ConditionInputs, NumericBoxesRefuseValuesOutsideTheirRange) {
     EXPECT_EQ(testing::Type(app, "temperature", "-1"), " 300");
     EXPECT_FLOAT_EQ(app.pop.Temperature, 300.0f);
     EXPECT_EQ(testing::Type(app, "temperature", "abc"), " 300");
-    EXPECT_EQ(testing::Type(app, "temperature", ""), "");
+    EXPECT_EQ(testing::Type(app, "temperature", ""), " 300");
     EXPECT_EQ(testing::Type(app, "temperature", "1500.25"), "1500.25");
     EXPECT_EQ(app.sim.conditions.temperature, 1500.25);  // in double precision
     EXPECT_FLOAT_EQ(app.pop.Temperature, 1500.25f);      // the populations follow
@@ -138,16 +139,71 @@ TEST(ConditionInputs, NumericBoxesRefuseValuesOutsideTheirRange) {
     EXPECT_EQ(testing::Type(app, "lorentzian", "101"), " 0");
 }
 
-TEST(ConditionInputs, ResolutionOfZeroStaysOnScreenButUsesOne) {
+/// What a box ends with after `text` is typed key by key, as the window passes the keys (a
+/// number still being typed is not judged), and the box is left.
+struct Typed {
+    BoxEdit last;       ///< the answer to the last key judged
+    std::string shown;  ///< the box's text once left
+};
+
+Typed TypeKeys(AppState& app, const char* field, std::string_view text) {
+    const ConditionField& f = Field(field);
+    const SimulationConditions before = app.sim.conditions;
+    Typed t;
+    for (std::size_t n = 1; n <= text.size(); ++n)
+        if (!IsIncompleteNumber(text.substr(0, n))) t.last = ConditionBox_Change(app, f, text.substr(0, n), before);
+    t.shown = ConditionBox_Finish(app, f, t.last.text);
+    return t;
+}
+
+TEST(ConditionInputs, BoxesRefuseWhatTheCommandLineRefusesAndKeepTheValueInForce) {
+    struct Case {
+        const char* field;
+        const char* typed;
+        double held;          ///< the value in force afterwards
+        const char* refusal;  ///< the refusal of the last key, "" when the text is in force
+        const char* shown;    ///< the box once left; nullptr: the value in force as boxes show it
+    };
+    const Case cases[] = {
+        // "1" of "1e9" was in force for a key: the refusal takes the temperature back to 300 K.
+        {"temperature", "1e9", 300.0, "temperature: 1e9 is not accepted (0..1000000 K)", nullptr},
+        {"temperature", "2200", 2200.0, "", "2200"},
+        {"temperature", "25x", 25.0, "", nullptr},  // letters: the value in force answers at once
+        {"temperature", "", 300.0, "", nullptr},
+        // No clamps: neither a negative resolution nor 0 stands for another.
+        {"resolution", "-0.5", 1.0, "resolution: -0.5 is outside 1E-05..10000 in the axis unit", nullptr},
+        {"resolution", "0", 1.0, "resolution: 0 is outside 1E-05..10000 in the axis unit", nullptr},
+        {"resolution", "0.05", 0.05, "", "0.05"},
+        {"start", "500", 3050.0, "start: 500 is outside 1000..1000000 \xC3\x85 (Vacuum)", nullptr},
+        {"end", "3400", 3400.0, "", "3400"},
+        {"lorentzian", "101", 0.0, "lorentzian: 101 is not accepted (0..100 %)", nullptr},
+    };
+    for (const Case& k : cases) {
+        AppState app;
+        const ConditionField& f = Field(k.field);
+        const Typed t = TypeKeys(app, k.field, k.typed);
+        EXPECT_DOUBLE_EQ(HeldValue(f, app.sim.conditions), k.held) << k.field << " " << k.typed;
+        EXPECT_EQ(t.last.refusal, k.refusal) << k.field << " " << k.typed;
+        // A refused number stays in the box to be corrected until the box is left.
+        if (*k.refusal) {
+            EXPECT_EQ(t.last.text, k.typed);
+        }
+        EXPECT_EQ(t.shown, k.shown ? std::string(k.shown) : FieldText(f, app.sim.conditions))
+            << k.field << " " << k.typed;
+        // The command line refuses the same numbers with the same words.
+        if (*k.refusal) {
+            EXPECT_NE(CheckNumber(f, SimulationConditions{}, Val(k.typed)), "");
+            EXPECT_NE(std::string(k.refusal).find(CheckNumber(f, SimulationConditions{}, Val(k.typed))),
+                      std::string::npos);
+        }
+    }
+    // The widths follow the value back: the total width is the resolution in force again.
     AppState app;
     app.sim.conditions.dopplerBroadening = false;
-    EXPECT_EQ(testing::Type(app, "resolution", "0.5"), "0.5");
+    TypeKeys(app, "resolution", "0.5");
     EXPECT_FLOAT_EQ(app.sim.widths.totalWidth, 0.5f);
-    EXPECT_EQ(testing::Type(app, "resolution", "0"), "0");
-    EXPECT_FLOAT_EQ(app.sim.conditions.resolution, 1.0f);
-    EXPECT_FLOAT_EQ(app.sim.widths.totalWidth, 1.0f);
-    EXPECT_EQ(testing::Type(app, "resolution", "-2"), " 1");
-    EXPECT_FLOAT_EQ(app.sim.conditions.resolution, 1.0f);
+    TypeKeys(app, "resolution", "0");
+    EXPECT_FLOAT_EQ(app.sim.widths.totalWidth, 0.5f);
 }
 
 TEST(ConditionInputs, EnterIsSwallowedAndControlsAreOfferedByChoice) {

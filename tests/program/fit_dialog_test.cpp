@@ -70,6 +70,9 @@ TEST(FitDialog, RemembersItsSettingsMakesTheRequestFromTheLoadedSpectrumAndApply
     const auto table = FitResultTable(result);
     EXPECT_EQ(table.front()[0], "t");
     EXPECT_NE(table.front()[1].find("±"), std::string::npos);
+    // The scale's unit holds y, and the table says what y is.
+    EXPECT_EQ(table.back()[0], "y");
+    EXPECT_EQ(table.back()[1], "intensity unit of the measured spectrum");
 
     ApplyFitResult(app, result);
     EXPECT_NEAR(app.pop.Temperature, result.Value("t"), 0.5);

@@ -25,55 +25,55 @@ TEST(Settings, FirstRunTakesEveryDefault) {
     MemoryStore written;
     SaveSettings(app, written);
     // In the write order: Main, then Simulation (Kind .. Doppler shift), then the folder.
-    const std::vector<std::string> defaults = {" 1",
-                                               " 1",
-                                               " 1",
-                                               " 1",
-                                               " 1",
-                                               " 1",
-                                               " 0",
-                                               " 0",  // Main
-                                               " 1",
-                                               " 1",
-                                               " 1",
-                                               " 3050",
-                                               " 3150",
-                                               " 1",
-                                               " 0",
-                                               " 0",
-                                               " 300",
-                                               " 1E-05",  // Kind .. MinimumPopulation
-                                               " 0",
-                                               " 0",
-                                               " 1",
-                                               " 0",
-                                               " 0",
-                                               " 0",
-                                               " 1",
-                                               " 0",
-                                               " 1",
-                                               " 0",
-                                               " 1",
-                                               " 0",  // flags .. Doppler shift
+    const std::vector<std::string> defaults = {"1",
+                                               "1",
+                                               "1",
+                                               "1",
+                                               "1",
+                                               "1",
+                                               "0",
+                                               "0",  // Main
+                                               "1",
+                                               "1",
+                                               "1",
+                                               "3050",
+                                               "3150",
+                                               "1",
+                                               "0",
+                                               "0",
+                                               "300",
+                                               "1E-05",  // Kind .. MinimumPopulation
+                                               "0",
+                                               "0",
+                                               "1",
+                                               "0",
+                                               "0",
+                                               "0",
+                                               "1",
+                                               "0",
+                                               "1",
+                                               "0",
+                                               "1",
+                                               "0",  // flags .. Doppler shift
                                                "N2=0.79,O2=0.21",
-                                               " 0",
-                                               " 0",
-                                               " 1",
-                                               " 10",
-                                               " 0.1",
-                                               " 0",  // gas and laser
-                                               "",    // the folder
-                                               " 0",
-                                               " 0",
-                                               " 0",
-                                               " 1",
+                                               "0",
+                                               "0",
+                                               "1",
+                                               "10",
+                                               "0.1",
+                                               "0",  // gas and laser
+                                               "",   // the folder
+                                               "0",
+                                               "0",
+                                               "0",
+                                               "1",
                                                "",
-                                               " 0",
-                                               " 0",
-                                               " 0",
-                                               " 0",
-                                               "",     // instrument, absorption, response
-                                               " 0"};  // intensity column: automatic
+                                               "0",
+                                               "0",
+                                               "0",
+                                               "0",
+                                               "",    // instrument, absorption, response
+                                               "0"};  // intensity column: automatic
     ASSERT_EQ(written.writes.size(), defaults.size());
     for (std::size_t i = 0; i < defaults.size(); ++i)
         EXPECT_EQ(written.writes[i].value, defaults[i]) << written.writes[i].key;
@@ -142,11 +142,11 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
     for (std::size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(store.writes[i].section + "/" + store.writes[i].key, order[i]) << i;
 
-    // Numbers with the leading blank of non-negative numbers; the folder as it stands.
-    EXPECT_EQ(store.Get("Main", "irad"), " 3");
-    EXPECT_EQ(store.Get("Simulation", "Xini"), " 3071.25");
+    // Numbers without a leading blank; the folder as it stands.
+    EXPECT_EQ(store.Get("Main", "irad"), "3");
+    EXPECT_EQ(store.Get("Simulation", "Xini"), "3071.25");
     EXPECT_EQ(store.Get("Simulation", "Pressure"), "-0.5");
-    EXPECT_EQ(store.Get("Simulation", "MinimumPopulation"), " 1E-05");
+    EXPECT_EQ(store.Get("Simulation", "MinimumPopulation"), "1E-05");
     EXPECT_EQ(store.Get("Files", "Spectra directory"), "C:/spectra with blanks");
 }
 
@@ -188,7 +188,7 @@ TEST(Settings, RoundTripRestoresEveryValue) {
 
 TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
     MemoryStore store;
-    store.Set("Main", "irad", " 2");         // the leading blank of the stored form
+    store.Set("Main", "irad", " 2");         // the leading blank earlier versions stored
     store.Set("Main", "intTabMain", "0.5");  // whole numbers round halves to even
     store.Set("Main", "intTabPop", "1.5");
     store.Set("Simulation", "Temperature", "abc");   // no number: 0
@@ -287,7 +287,7 @@ TEST(Settings, ANumberItsControlRefusesTakesTheDefault) {
     }
 }
 
-TEST(Settings, AStoreWrittenByTheSingleProgramLoadsUnchangedAndIsWrittenAgainByteForByte) {
+TEST(Settings, AStoreWrittenByTheSingleProgramLoadsUnchangedAndIsWrittenAgainWithoutLeadingBlanks) {
     // Settings as the program stored them while it held its conditions in
     // single precision (section, key and value per line, tab-separated).
     MemoryStore stored;
@@ -319,13 +319,15 @@ TEST(Settings, AStoreWrittenByTheSingleProgramLoadsUnchangedAndIsWrittenAgainByt
     EXPECT_EQ(c.numberDensity, 2.5e12);
     EXPECT_EQ(app.pop.MinimumPopulation, 0.0005f);
     EXPECT_EQ(app.shell.SpectraColumn, 2);
-    // Written again: the same keys in the same order with the same texts.
+    // Written again: the same keys in the same order with the same texts, less the leading
+    // blank the earlier program wrote before non-negative numbers.
     MemoryStore written;
     SaveSettings(app, written);
     ASSERT_EQ(written.writes.size(), stored.writes.size());
     for (std::size_t i = 0; i < written.writes.size(); ++i) {
         EXPECT_EQ(written.writes[i].key, stored.writes[i].key);
-        EXPECT_EQ(written.writes[i].value, stored.writes[i].value) << stored.writes[i].key;
+        const std::string& before = stored.writes[i].value;
+        EXPECT_EQ(written.writes[i].value, before.starts_with(' ') ? before.substr(1) : before) << stored.writes[i].key;
     }
 }
 

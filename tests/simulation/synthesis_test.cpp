@@ -319,7 +319,7 @@ TEST(Driver, RangeBelow1000IsQuestionedButSimulated) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
-TEST(Driver, TooManyPointsCoarsensTheGridToTheBudget) {
+TEST(Driver, TooManyPointsAreRefusedNamingTheFinestResolution) {
     Bench t(1);
     t.app.sim.conditions.unit = AxisUnit::AngstromVacuum;
     t.app.sim.conditions.start = 1000;
@@ -327,22 +327,24 @@ TEST(Driver, TooManyPointsCoarsensTheGridToTheBudget) {
     t.app.sim.conditions.resolution = 0.001f;
     testing::Choose(t.app, "density", 3);  // 21 points per width
     t.sys.SetPopulations({0.5f, 0.5f}, 0.01f);
-    t.sys.AddLine({0, 0, 1, 3, 1e8 / 9999.9});  // near the end of the range
+    t.sys.AddLine({0, 0, 1, 3, 1e8 / 9999.9});
     t.sys.AddLine({1, 0, 1, 3, 1e8 / 9999.9});
     testing::ScriptedDialogs dialogs;
     t.app.dialogs = &dialogs;
     t.Run();
-    // n = 9000 x 21 / 0.001 = 1.89E8 > 500000: width 9000 x 21 / 500000 = 0.378.
-    EXPECT_EQ(t.app.sim.MaxPoints, 500000);
-    EXPECT_EQ(t.app.sim.result.grid.last, 500000);
-    EXPECT_FLOAT_EQ(t.app.sim.result.grid.gridWidth, 0.378f);
+    // n = 9000 x 21 / 0.001 = 1.89E8 > 500000 points for two levels: the finest width the budget
+    // allows is 9000 x 21 / 500000 = 0.378. Nothing is simulated and the resolution stays.
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], "TOO MANY POINTS TO SIMULATE\r\nMAXIMUM RESOLUTION  0.378Å (Vacuum)");
-    EXPECT_EQ(t.app.sim.conditions.resolution, 0.378);
-    // The grid spans the whole range, so the line near its end is drawn.
-    const double last = t.app.sim.result.grid.start +
-                        static_cast<double>(t.app.sim.result.grid.gridWidth) * t.app.sim.result.grid.last / 21;
-    EXPECT_NEAR(last, 10000.0, 1e-2);
+    EXPECT_FALSE(simulation::HasSimulation(t.app.sim));
+    EXPECT_FLOAT_EQ(static_cast<float>(t.app.sim.conditions.resolution), 0.001f);
+    // Just above the width named the grid fits the budget, and the line near the end of the range is drawn.
+    dialogs.messages.clear();
+    t.app.sim.conditions.resolution = 0.38;
+    t.Run();
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_TRUE(simulation::HasSimulation(t.app.sim));
+    EXPECT_LE(t.app.sim.result.grid.Points(), 500001);
     EXPECT_EQ(t.app.sim.result.linesDrawn, 2);  // once per populated level
 }
 

@@ -9,9 +9,12 @@
 
 namespace velmora::testing {
 
-/// Types `text` into the box of a condition field; returns the text the box shows then.
+/// Types `text` into the box of a condition field and leaves the box; returns the text the box
+/// shows then.
 inline std::string Type(AppState& app, std::string_view field, std::string_view text) {
-    return program::ConditionBox_Change(app, simulation::Field(field), text).text;
+    const simulation::ConditionField& f = simulation::Field(field);
+    program::ConditionBox_Change(app, f, text);
+    return program::ConditionBox_Finish(app, f, text);
 }
 
 /// Chooses a stored value in the list (or check box) of a condition field.
