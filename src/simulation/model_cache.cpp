@@ -1,5 +1,8 @@
 #include "simulation/model_cache.h"
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -337,6 +340,18 @@ void WriteCache(const fs::path& file, std::uint64_t key, const DatabaseState& db
     writer.Commit();
 }
 
+// The version number does not change between builds, but a rebuilt program may build another model
+// from the same data. So the default version also names this build: the size and modification
+// time of the binary (program or Python module) that holds this code. One stat per process.
+std::string ThisBuild() {
+    Dl_info info{};
+    struct stat st {};
+    if (dladdr(reinterpret_cast<void*>(&ThisBuild), &info) == 0 || !info.dli_fname || stat(info.dli_fname, &st) != 0)
+        return VELMORA_VERSION;
+    return std::string(VELMORA_VERSION) + "+" + std::to_string(st.st_size) + "." + std::to_string(st.st_mtim.tv_sec) +
+           "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
 }  // namespace
 
 ModelCacheSettings ModelCacheFromEnvironment() {
@@ -367,7 +382,7 @@ std::shared_ptr<const BandSystemModel> PrecomputeSystem(DatabaseState& db, float
     };
     if (!settings.enabled) return build();
     database::CheckEntry(db.cat, db.irad);
-    const std::string version = settings.programVersion.empty() ? VELMORA_VERSION : settings.programVersion;
+    const std::string version = settings.programVersion.empty() ? ThisBuild() : settings.programVersion;
     const std::uint64_t key = Key(db, pressureTorr, version);
     const std::vector<std::string> folders = Folders(db, settings);
     for (const std::string& folder : folders) {

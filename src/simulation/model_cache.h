@@ -7,7 +7,7 @@
 //   8 bytes   magic "VELMODEL"
 //   u32       format version (kModelCacheFormat)
 //   u32       byte-order mark 0x01020304
-//   u64       key: hash of the program version, the format, the entry, the pre-computation's
+//   u64       key: hash of the program version and build, the format, the entry, the pre-computation's
 //             inputs (pressure, quenching) and the name and bytes of every data file the system
 //             reads (the top-level files of the database folder and its molecule's folder)
 //   u64       payload length, bytes
@@ -41,7 +41,7 @@ struct ModelCacheSettings {
     bool enabled = true;
     /// Folders tried in turn; empty: <database folder>/cache, then the user's cache folder.
     std::vector<std::string> folders;
-    std::string programVersion;  ///< empty: the version of this program
+    std::string programVersion;  ///< empty: the version and build (binary size and time) of this program
 };
 
 /// The settings of the environment variable VELMORA_MODEL_CACHE ("off" or "0": no cache; a
