@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 #include <string_view>
 #include <unordered_map>
 
@@ -152,15 +152,20 @@ Definition ReadDefinition(const std::string& path) {
             if (first != "0" && first != "1") throw in.Error("\"" + Excerpt(value) + "\" is not 0 or 1");
             return first == "1";
         };
-        if (Describes(comment, "Iso-slug")) d.slug = std::string(first);
-        else if (Describes(comment, "Isotopologue dataset name")) d.dataset = std::string(first);
+        if (Describes(comment, "Iso-slug"))
+            d.slug = std::string(first);
+        else if (Describes(comment, "Isotopologue dataset name"))
+            d.dataset = std::string(first);
         else if (Describes(comment, "Isotopologue mass")) {
             d.mass = Number(in, first, "isotopologue mass");
             if (!(d.mass > 0.0)) throw in.Error("the isotopologue mass must be above 0");
             haveMass = true;
-        } else if (Describes(comment, "Uncertainty availability")) d.uncertainty = flag();
-        else if (Describes(comment, "Lifetime availability")) d.lifetime = flag();
-        else if (Describes(comment, "Lande g-factor availability")) d.lande = flag();
+        } else if (Describes(comment, "Uncertainty availability"))
+            d.uncertainty = flag();
+        else if (Describes(comment, "Lifetime availability"))
+            d.lifetime = flag();
+        else if (Describes(comment, "Lande g-factor availability"))
+            d.lande = flag();
         else if (Describes(comment, "Default value of Lorentzian half-width"))
             d.defaultWidthPerBar = Number(in, first, "default Lorentzian half-width");
         else if (Describes(comment, "Default value of temperature exponent"))
@@ -295,16 +300,16 @@ struct HitranIsotopologue {
     int charge;
 };
 constexpr HitranIsotopologue kHitranDiatomics[] = {
-    {5, 1, "C", "O", 12, 16, 0},   {5, 2, "C", "O", 13, 16, 0},   {5, 3, "C", "O", 12, 18, 0},
-    {5, 4, "C", "O", 12, 17, 0},   {7, 1, "O", "O", 16, 16, 0},   {7, 2, "O", "O", 16, 18, 0},
-    {7, 3, "O", "O", 16, 17, 0},   {8, 1, "N", "O", 14, 16, 0},   {8, 2, "N", "O", 15, 16, 0},
-    {8, 3, "N", "O", 14, 18, 0},   {13, 1, "O", "H", 16, 1, 0},   {13, 2, "O", "H", 18, 1, 0},
-    {13, 3, "O", "H", 16, 2, 0},   {14, 1, "H", "F", 1, 19, 0},   {14, 2, "H", "F", 2, 19, 0},
-    {15, 1, "H", "Cl", 1, 35, 0},  {15, 2, "H", "Cl", 1, 37, 0},  {15, 3, "H", "Cl", 2, 35, 0},
-    {15, 4, "H", "Cl", 2, 37, 0},  {18, 1, "Cl", "O", 35, 16, 0}, {18, 2, "Cl", "O", 37, 16, 0},
-    {22, 1, "N", "N", 14, 14, 0},  {22, 2, "N", "N", 14, 15, 0},  {36, 1, "N", "O", 14, 16, 1},
-    {45, 1, "H", "H", 1, 1, 0},    {45, 2, "H", "H", 1, 2, 0},    {46, 1, "C", "S", 12, 32, 0},
-    {46, 2, "C", "S", 12, 34, 0},  {46, 3, "C", "S", 13, 32, 0},  {46, 4, "C", "S", 12, 33, 0},
+    {5, 1, "C", "O", 12, 16, 0},  {5, 2, "C", "O", 13, 16, 0},   {5, 3, "C", "O", 12, 18, 0},
+    {5, 4, "C", "O", 12, 17, 0},  {7, 1, "O", "O", 16, 16, 0},   {7, 2, "O", "O", 16, 18, 0},
+    {7, 3, "O", "O", 16, 17, 0},  {8, 1, "N", "O", 14, 16, 0},   {8, 2, "N", "O", 15, 16, 0},
+    {8, 3, "N", "O", 14, 18, 0},  {13, 1, "O", "H", 16, 1, 0},   {13, 2, "O", "H", 18, 1, 0},
+    {13, 3, "O", "H", 16, 2, 0},  {14, 1, "H", "F", 1, 19, 0},   {14, 2, "H", "F", 2, 19, 0},
+    {15, 1, "H", "Cl", 1, 35, 0}, {15, 2, "H", "Cl", 1, 37, 0},  {15, 3, "H", "Cl", 2, 35, 0},
+    {15, 4, "H", "Cl", 2, 37, 0}, {18, 1, "Cl", "O", 35, 16, 0}, {18, 2, "Cl", "O", 37, 16, 0},
+    {22, 1, "N", "N", 14, 14, 0}, {22, 2, "N", "N", 14, 15, 0},  {36, 1, "N", "O", 14, 16, 1},
+    {45, 1, "H", "H", 1, 1, 0},   {45, 2, "H", "H", 1, 2, 0},    {46, 1, "C", "S", 12, 32, 0},
+    {46, 2, "C", "S", 12, 34, 0}, {46, 3, "C", "S", 13, 32, 0},  {46, 4, "C", "S", 12, 33, 0},
 };
 
 /// Mass (u) of a HITRAN isotopologue of a diatomic molecule; 0 when the program does not know it.
@@ -347,7 +352,8 @@ double Optional(const RecordReader& in, std::string_view text, const char* what)
 }
 
 std::string Collapse(std::string_view a, std::string_view b) {
-    Fields f(std::string(a) + " " + std::string(b));
+    const std::string joined = std::string(a) + " " + std::string(b);
+    Fields f(joined);
     return f.Rest();
 }
 
@@ -435,8 +441,8 @@ ImportedLineList ReadHitran(const std::string& path, const WavenumberWindow& win
             molecule = static_cast<int>(m), isotopologue = iso;
             list.mass = HitranMass(molecule, isotopologue);
             if (list.mass == 0.0)
-                throw in.Error("HITRAN molecule " + std::to_string(molecule) + " isotopologue " +
-                               std::to_string(iso) + " is not a diatomic molecule the program knows");
+                throw in.Error("HITRAN molecule " + std::to_string(molecule) + " isotopologue " + std::to_string(iso) +
+                               " is not a diatomic molecule the program knows");
             list.name = "HITRAN molecule " + std::to_string(molecule) + " isotopologue " + std::to_string(iso);
         } else if (static_cast<int>(m) != molecule || iso != isotopologue) {
             throw in.Error("molecule " + std::to_string(static_cast<int>(m)) + " isotopologue " + std::to_string(iso) +

@@ -48,10 +48,10 @@ struct ListedLine {
     double lowerEnergy = 0.0;  ///< E'', cm-1
     double A = 0.0;            ///< Einstein A, s-1
     float gUpper = 0.0f, gLower = 0.0f;
-    float gammaAir = 0.0f;   ///< HWHM, cm-1/atm at 296 K (0: not given)
-    float gammaSelf = 0.0f;  ///< HWHM, cm-1/atm at 296 K (0: not given)
-    float nAir = 0.0f;       ///< temperature exponent of gammaAir
-    float deltaAir = 0.0f;   ///< air shift, cm-1/atm
+    float gammaAir = 0.0f;               ///< HWHM, cm-1/atm at 296 K (0: not given)
+    float gammaSelf = 0.0f;              ///< HWHM, cm-1/atm at 296 K (0: not given)
+    float nAir = 0.0f;                   ///< temperature exponent of gammaAir
+    float deltaAir = 0.0f;               ///< air shift, cm-1/atm
     std::uint32_t upper = 0, lower = 0;  ///< the levels, indices into ImportedLineList::levels
 
     double UpperEnergy() const { return lowerEnergy + nu; }
@@ -59,10 +59,10 @@ struct ListedLine {
 
 /// A line list read from files, the band system of a simulation.
 struct ImportedLineList {
-    std::string path;     ///< the file named (.def or .par)
-    std::string format;   ///< "ExoMol" or "HITRAN"
-    std::string name;     ///< "16O-1H__MYLIST", "HITRAN molecule 13 isotopologue 1"
-    double mass = 0.0;    ///< u, of the Doppler width
+    std::string path;                 ///< the file named (.def or .par)
+    std::string format;               ///< "ExoMol" or "HITRAN"
+    std::string name;                 ///< "16O-1H__MYLIST", "HITRAN molecule 13 isotopologue 1"
+    double mass = 0.0;                ///< u, of the Doppler width
     std::vector<ListedLevel> levels;  ///< the levels the kept lines join
     std::vector<ListedLine> lines;    ///< in order of increasing ν
     /// (T K, Q) of the .pf file, increasing T; empty without one.

@@ -1,6 +1,7 @@
 #include "program/band_system.h"
 
 #include "database/band_loader.h"
+#include "database/line_list_import.h"
 #include "database/system_precompute.h"
 #include "populations/population_model.h"
 #include "simulation/intensities.h"
@@ -17,6 +18,8 @@ void SelectBandSystem(AppState& app, int entry) {
     database::SystemPrecompute(work, static_cast<float>(c.pressure), *app.ui);
     database::LoadBand(work, 0, 0, entry);
     app.db = std::move(work);
+    // A line list opened from files gives way to the chosen system.
+    app.sim.LineList.reset();
     // The populated state and its thermal populations belong to the new system.
     populations::ResetPopulatedState(app.pop, app.db, simulation::StoredValue(c.kind));
     app.ui->RedrawHistograms();

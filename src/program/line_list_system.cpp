@@ -30,6 +30,19 @@ void OpenLineList(AppState& app, const std::string& path, const database::Wavenu
     app.plot.PlotReady = false;
 }
 
+void MnuOpenLineList_Click(AppState& app, const std::string& path) {
+    if (path.empty()) return;
+    try {
+        OpenLineList(app, path);
+    } catch (const std::exception& e) {
+        app.dialogs->ShowMessage(e.what());
+        return;
+    }
+    app.dialogs->ShowMessage("Line list " + LineListTitle(*app.sim.LineList) +
+                             ": simulated in place of the band system until one is chosen in the list");
+    CalculateLineListSimulation(app);
+}
+
 void CloseLineList(AppState& app) { app.sim.LineList.reset(); }
 
 void CalculateLineListSimulation(AppState& app) {

@@ -14,6 +14,11 @@ namespace velmora::program {
 /// file and line of a bad record; the system selected before then stays selected.
 void OpenLineList(AppState& app, const std::string& path, const database::WavenumberWindow& window = {});
 
+/// Open File -> Line list...: opens the file the shell chose (nothing for an empty path), says
+/// how many lines it holds (or what is wrong with it, the system selected before staying
+/// selected) and simulates it.
+void MnuOpenLineList_Click(AppState& app, const std::string& path);
+
 /// The catalogue's band system again, the line list forgotten.
 void CloseLineList(AppState& app);
 

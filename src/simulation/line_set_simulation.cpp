@@ -16,7 +16,8 @@ void CheckKind(const SimulationConditions& c) {
         throw ConditionError("a line list draws emission, absorption and LIF excitation spectra, not four-wave mixing");
     if (c.kind == SpectrumKind::LifExcitation && c.lifRegime != LifRegime::Linear)
         throw ConditionError("a line list draws LIF excitation in the linear regime only");
-    if (!(c.temperature > 0.0)) throw ConditionError("the thermal populations of a line list need a temperature above 0 K");
+    if (!(c.temperature > 0.0))
+        throw ConditionError("the thermal populations of a line list need a temperature above 0 K");
 }
 
 }  // namespace

@@ -143,7 +143,8 @@ struct HandMade {
                   "17.002740 2.8E-26  # Isotopologue mass (Da) and (kg)\n0  # Lifetime availability (1=yes, 0=no)\n"
                   "0  # Lande g-factor availability (1=yes, 0=no)\n1  # Uncertainty availability (1=yes, 0=no)\n"
                   "0.0500  # Default value of Lorentzian half-width for all lines (in cm-1/bar)\n");
-        dir.Write("X__TWO.states", "1 0.000000 2 0.5 0.01 X 0\n2 200.000000 4 1.5 0.01 X 1\n3 20000.0 6 2.5 0.01 A 0\n");
+        dir.Write("X__TWO.states",
+                  "1 0.000000 2 0.5 0.01 X 0\n2 200.000000 4 1.5 0.01 X 1\n3 20000.0 6 2.5 0.01 A 0\n");
         dir.Write("X__TWO.trans", "3 1 1.0000E+06 20000.000000\n");
         def = (dir / "X__TWO.def").string();
         par = dir.Write("two.par", HitranRecord(kNu, kA, 0.0) + "\n").string();
@@ -209,7 +210,8 @@ TEST(LineListImport, DamagedFilesAreRefusedWithFileAndLineNamed) {
         {"unknown level", "X__TWO.trans", "9 1 1.0E+06\n", "line 1: state id 9 is not in the .states file"},
         {"NaN energy", "X__TWO.states", "1 0.0 2 0.5 0.01 X\n2 nan 4 1.5 0.01 X\n",
          "X__TWO.states, line 2: energy \"nan\" is not a finite number"},
-        {"doubled level", "X__TWO.states", "1 0.0 2 0.5 0.01 X\n1 3.0 4 1.5 0.01 X\n", "line 2: state id 1 is listed twice"},
+        {"doubled level", "X__TWO.states", "1 0.0 2 0.5 0.01 X\n1 3.0 4 1.5 0.01 X\n",
+         "line 2: state id 1 is listed twice"},
         {"missing states", "X__TWO.states", "", "X__TWO.states: is missing"},
         {"missing mass", "X__TWO.def", "EXOMOL.def  # ID\n", "has no \"Isotopologue mass"},
         {"truncated record", "two.par", "", "two.par, line 2: the record holds 100 characters"},
@@ -250,8 +252,17 @@ TEST(LineListImport, TheProgramSimulatesAnOpenedListInPlaceOfItsSystem) {
     app.sim.conditions.kind = SpectrumKind::FourWaveMixing;
     program::CalculateSimulation(app);
     EXPECT_FALSE(HasSimulation(app.sim));
+    // A file that cannot be read leaves the list open; choosing a catalogue system closes it.
+    program::MnuOpenLineList_Click(app, oh.exomol + ".missing.par");
+    EXPECT_TRUE(app.sim.LineList);
+    program::SelectBandSystem(app, app.db.irad);
+    EXPECT_FALSE(app.sim.LineList);
+    program::MnuOpenLineList_Click(app, oh.exomol);
+    ASSERT_TRUE(app.sim.LineList);
+    EXPECT_EQ(app.sim.LineList->format, "ExoMol");
     program::CloseLineList(app);
     EXPECT_FALSE(app.sim.LineList);
+    app.sim.conditions.kind = SpectrumKind::Emission;
 }
 
 }  // namespace
