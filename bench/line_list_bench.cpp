@@ -54,9 +54,10 @@ public:
             const long up = kStates / 2 + 1 + k % (kStates / 2), low = 1 + (k * 7919) % (kStates / 2);
             const double nu = (20000.0 + 1.5 * (up - kStates / 2)) - 1.5 * low;
             std::fprintf(trans, "%12ld %12ld %10.4E %15.6f\n", up, low, 1e3 + k % 1000, nu);
-            std::fprintf(par,
-                         "131%12.6f 1.000E-20 1.000E+03.05000.060%10.4f0.750.000000%15s%15s%15ld%15ld000000%12s %7.1f%7.1f\n",
-                         nu, 1.5 * low, "A 0", "X 0", up, low, "", 6.0, 2.0);
+            std::fprintf(
+                par,
+                "131%12.6f 1.000E-20 1.000E+03.05000.060%10.4f0.750.000000%15s%15s%15ld%15ld000000%12s %7.1f%7.1f\n",
+                nu, 1.5 * low, "A 0", "X 0", up, low, "", 6.0, 2.0);
         }
         std::fclose(trans);
         std::fclose(par);
