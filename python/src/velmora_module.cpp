@@ -26,6 +26,7 @@
 #include "common/number_format.h"
 #include "common/services.h"
 #include "database/catalogue.h"
+#include "database/line_list_import.h"
 #include "database/line_rows.h"
 #include "experiment/corrections.h"
 #include "experiment/frame_corrections.h"
@@ -43,6 +44,7 @@
 #include "simulation/condition_fields.h"
 #include "simulation/conditions.h"
 #include "simulation/instrument_function.h"
+#include "simulation/line_set_simulation.h"
 #include "simulation/simulate.h"
 
 namespace py = pybind11;
@@ -397,6 +399,61 @@ py::tuple Simulate(Database& db, int entry, const SimulationConditions& c,
     py::dict levels;
     for (std::size_t k = 0; k < s.levels.size(); ++k) levels[py::int_(s.levels[k])] = Adopt(std::move(levelTraces[k]));
     return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)), levels);
+}
+
+using LineListHandle = std::shared_ptr<database::ImportedLineList>;
+
+/// A line list read from files (ExoMol .def or HITRAN .par), lines kept within lo..hi cm-1.
+LineListHandle ReadLineList(const std::string& path, double lo, double hi) {
+    py::gil_scoped_release release;
+    return std::make_shared<database::ImportedLineList>(database::ReadLineList(path, {lo, hi}));
+}
+
+/// The kept lines of a list as columns.
+py::dict LineListLines(const LineListHandle& list) {
+    std::vector<double> nu, lower, upper, A, gUp, gLow, gammaAir, gammaSelf, nAir, deltaAir;
+    std::vector<std::string> upLabel, lowLabel;
+    for (const database::ListedLine& l : list->lines) {
+        nu.push_back(l.nu), lower.push_back(l.lowerEnergy), upper.push_back(l.UpperEnergy()), A.push_back(l.A);
+        gUp.push_back(l.gUpper), gLow.push_back(l.gLower), gammaAir.push_back(l.gammaAir);
+        gammaSelf.push_back(l.gammaSelf), nAir.push_back(l.nAir), deltaAir.push_back(l.deltaAir);
+        upLabel.push_back(list->levels[l.upper].label), lowLabel.push_back(list->levels[l.lower].label);
+    }
+    py::dict d;
+    d["position_cm-1"] = nu, d["lower_energy_cm-1"] = lower, d["upper_energy_cm-1"] = upper;
+    d["g_up"] = gUp, d["g_low"] = gLow, d["einstein_A_s-1"] = A, d["gamma_air_cm-1/atm"] = gammaAir;
+    d["gamma_self_cm-1/atm"] = gammaSelf, d["n_air"] = nAir, d["delta_air_cm-1/atm"] = deltaAir;
+    d["upper"] = upLabel, d["lower"] = lowLabel;
+    return d;
+}
+
+/// The upper levels of a list with their radiative lifetimes from the A of the kept lines.
+py::dict LineListLifetimes(const LineListHandle& list) {
+    const std::vector<double> tau = database::LevelLifetimes(*list);
+    std::vector<double> energy, g, J, radiative;
+    std::vector<std::string> label;
+    for (std::size_t i = 0; i < tau.size(); ++i) {
+        if (tau[i] == 0.0) continue;
+        const database::ListedLevel& l = list->levels[i];
+        energy.push_back(l.energy), g.push_back(l.g), J.push_back(l.J >= 0.0f ? l.J : NAN), radiative.push_back(tau[i]);
+        label.push_back(l.label);
+    }
+    py::dict d;
+    d["energy_cm-1"] = energy, d["g"] = g, d["J"] = J, d["radiative_ns"] = radiative, d["level"] = label;
+    return d;
+}
+
+py::tuple SimulateLineList(const LineListHandle& list, const SimulationConditions& c) {
+    std::vector<double> x, y;
+    {
+        py::gil_scoped_release release;
+        const simulation::Spectrum s = simulation::SimulateLineSet(*list, c);
+        const int n = s.grid.Points();
+        x.resize(static_cast<std::size_t>(n)), y.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = s.grid.X(i);
+        std::copy(s.total.Data(), s.total.Data() + n, y.begin());
+    }
+    return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)));
 }
 
 std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::array::forcecast>& a, const char* name) {
@@ -886,6 +943,20 @@ PYBIND11_MODULE(_velmora, m) {
                         return rows;
                     })
         .def(py::pickle(&PickledConditions, &UnpickledConditions));
+
+    py::class_<database::ImportedLineList, LineListHandle>(m, "LineList")
+        .def_property_readonly("path", [](const database::ImportedLineList& l) { return l.path; })
+        .def_property_readonly("format", [](const database::ImportedLineList& l) { return l.format; })
+        .def_property_readonly("name", [](const database::ImportedLineList& l) { return l.name; })
+        .def_property_readonly("mass", [](const database::ImportedLineList& l) { return l.mass; })
+        .def_property_readonly("transitions_read",
+                               [](const database::ImportedLineList& l) { return l.transitionsRead; })
+        .def("__len__", [](const database::ImportedLineList& l) { return l.lines.size(); })
+        .def("partition_function", &database::ImportedLineList::PartitionFunction, py::arg("T"));
+    m.def("_read_line_list", &ReadLineList, py::arg("path"), py::arg("lo"), py::arg("hi"));
+    m.def("_line_list_lines", &LineListLines, py::arg("list"));
+    m.def("_line_list_lifetimes", &LineListLifetimes, py::arg("list"));
+    m.def("_simulate_line_list", &SimulateLineList, py::arg("list"), py::arg("conditions"));
 
     m.def("_simulate", &Simulate, py::arg("db"), py::arg("entry"), py::arg("conditions"), py::arg("populations"),
           py::arg("min_population"), py::arg("per_level"));

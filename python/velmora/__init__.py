@@ -16,7 +16,7 @@ import pathlib
 
 import numpy as np
 
-from ._velmora import Conditions, ConvergenceError, FitResult, InputError
+from ._velmora import Conditions, ConvergenceError, FitResult, InputError, LineList
 from . import _velmora
 
 __all__ = [
@@ -29,6 +29,7 @@ __all__ = [
     "Identification",
     "InputError",
     "LifImage",
+    "LineList",
     "Spectrum",
     "fit",
     "fit_frame",
@@ -96,10 +97,29 @@ class Database:
                 return s["entry"]
         raise InputError(f"{molecule} {system} is not in the catalogue of {self.path}")
 
-    def lines(self, entry, band):
+    def line_list(self, path, window=None):
+        """A line list of one's own as a band system: an ExoMol set named by its ``.def`` file
+        (with its ``.states``, ``.trans`` and optional ``.pf``) or a HITRAN ``.par`` file. Only
+        the lines within ``window = (lo, hi)`` cm-1 are kept (all without it). The result is
+        accepted wherever an entry is: :func:`simulate`, :meth:`lines`, :meth:`lifetimes`."""
+        lo, hi = (0.0, float("inf")) if window is None else (float(window[0]), float(window[1]))
+        return _velmora._read_line_list(str(path), lo, hi)
+
+    def lines(self, entry, band=None):
         """Every line of band ``(v_up, v_low)``: positions (cm-1), Hönl-London factors,
         transition probabilities, emission and absorption coefficients and the e/f parities of
-        the upper and lower levels, as ``velmora-cli lines`` writes them."""
+        the upper and lower levels, as ``velmora-cli lines`` writes them. For a line list
+        (:meth:`line_list`) every kept line with its energies, degeneracies, Einstein A,
+        pressure broadening and level labels; ``band`` is not used."""
+        if isinstance(entry, LineList):
+            return _table(_velmora._line_list_lines(entry), [
+                ("position_cm-1", "f8"), ("lower_energy_cm-1", "f8"), ("upper_energy_cm-1", "f8"),
+                ("g_up", "f8"), ("g_low", "f8"), ("einstein_A_s-1", "f8"), ("gamma_air_cm-1/atm", "f8"),
+                ("gamma_self_cm-1/atm", "f8"), ("n_air", "f8"), ("delta_air_cm-1/atm", "f8"),
+                ("upper", "U64"), ("lower", "U64"),
+            ])
+        if band is None:
+            raise InputError("lines of a catalogue entry need band=(v_up, v_low)")
         v_up, v_low = band
         c = self._native.lines(entry, int(v_up), int(v_low))
         return _table(c, [
@@ -111,7 +131,12 @@ class Database:
 
     def lifetimes(self, entry):
         """Radiative and effective lifetimes (ns) and fluorescence yields of every upper level,
-        as ``velmora-cli lifetimes`` writes them; NaN where the level does not exist."""
+        as ``velmora-cli lifetimes`` writes them; NaN where the level does not exist. For a line
+        list: energy, g, J and the radiative lifetime 1 / sum A of every upper level."""
+        if isinstance(entry, LineList):
+            return _table(_velmora._line_list_lifetimes(entry), [
+                ("energy_cm-1", "f8"), ("g", "f8"), ("J", "f8"), ("radiative_ns", "f8"), ("level", "U64"),
+            ])
         c = self._native.lifetimes(entry)
         return _table(c, [
             ("v_up", "i4"), ("component", "i4"), ("N_up", "i4"),
@@ -142,10 +167,16 @@ def simulate(db, entry, conditions=None, populations=None, *, min_population=1e-
     populations at the conditions' temperature (levels above ``min_population``), or a mapping
     ``{v: relative population}`` of the populated state's vibrational levels, each thermal in
     rotation at that temperature. With ``per_level=True`` a third item maps each level v to its
-    population-weighted spectrum (they add up to the total).
+    population-weighted spectrum (they add up to the total). ``entry`` may be a line list
+    (:meth:`Database.line_list`): thermal populations of its own levels at the temperature.
     """
     if conditions is None:
         conditions = Conditions()
+    if isinstance(entry, LineList):
+        # Thermal populations of the list's own levels at the conditions' temperature.
+        if populations is not None or per_level:
+            raise InputError("a line list is simulated with thermal populations, in one level")
+        return _velmora._simulate_line_list(entry, conditions)
     if populations is not None:
         populations = {int(v): float(p) for v, p in dict(populations).items()}
     return _velmora._simulate(_native(db), int(entry), conditions, populations, float(min_population), bool(per_level))
@@ -154,6 +185,8 @@ def simulate(db, entry, conditions=None, populations=None, *, min_population=1e-
 def _fit_arguments(db, entries, x, y, sigma, free, start, bounds, conditions, weighting, exclude, convention,
                    limit_to_range, source, max_iterations, scan_points, starts, bootstrap, seed, threads, profile,
                    components):
+    if isinstance(entries, LineList) or (np.ndim(entries) == 1 and any(isinstance(e, LineList) for e in entries)):
+        raise InputError("fits work on catalogue entries only; simulate a line list with velmora.simulate")
     if np.ndim(entries) == 0:
         entries = [entries]
     if weighting is None:

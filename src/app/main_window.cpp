@@ -61,6 +61,7 @@
 #include "experiment/spectrum_list.h"
 #include "populations/populations_window.h"
 #include "program/condition_events.h"
+#include "program/line_list_system.h"
 #include "program/main_window.h"
 #include "program/settings.h"
 #include "program/simulation_run.h"
@@ -599,6 +600,11 @@ void MDIVelmora::BuildMenus() {
     QMenu* loadPop = open->addMenu("Load population");
     loadPop->addAction(commands_.value("mnuOpenPopulation"));
     loadPop->addAction(commands_.value("mnuOpenVibrationalPopulation"));
+    connect(open->addAction("Line list..."), &QAction::triggered, this, [this] {
+        const QString file = QFileDialog::getOpenFileName(this, tr("Line list (ExoMol .def or HITRAN .par)"), {},
+                                                          tr("Line lists (*.def *.par);;All files (*)"));
+        if (!file.isEmpty()) Event([&] { return program::MnuOpenLineList_Click(app_, S(file)), kEverything; }, true);
+    });
     desktopFiles_->AddRecentMenu(open);
     open->addSeparator();
     open->addAction(quit);

@@ -104,8 +104,13 @@ std::string OptionsHelp(std::span<const OptionHelp> options) {
 
 void RejectUnknownOptions(const Args& args, const std::vector<std::string>& known, const std::string& hint) {
     for (const std::string& name : args.Names())
-        if (std::find(known.begin(), known.end(), name) == known.end())
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            // A command that reads no line list says what it reads instead.
+            if (name == "line-list")
+                throw std::invalid_argument(
+                    "option --line-list: this command works on catalogue entries only; give --entry N");
             throw std::invalid_argument("unknown option --" + name + hint);
+        }
 }
 
 bool RegisterCommand(const Command& command) {

@@ -19,7 +19,8 @@ struct OwnOption {
     OptionHelp help;
 };
 const OwnOption kOwnOptions[] = {
-    {nullptr, {"entry", "N  catalogue entry (band system), required"}},
+    {nullptr, {"entry", "N  catalogue entry (band system), required unless --line-list"}},
+    {nullptr, {"line-list", "FILE.def|FILE.par  an ExoMol or HITRAN line list as the band system (simulate, compare)"}},
     {nullptr, {"data", "DIR  database folder (default: data/ beside the program)"}},
     {"temperature", {"thermal", "on|off  populations follow the temperature (default on)"}},
     {"absorption-units",

@@ -15,6 +15,8 @@ void OpenDatabase(const Args& args, DatabaseState& db) {
 }
 
 int EntryOption(const Args& args, const DatabaseState& db) {
+    if (args.Has("line-list") && !args.Has("entry"))
+        throw std::invalid_argument("option --line-list: this command works on catalogue entries only; give --entry N");
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N is required");
     const int entry = args.Integer("entry", 0);
     database::CheckEntry(db.cat, entry);

@@ -7,6 +7,7 @@
 
 #include "cli/condition_options.h"
 #include "cli/database_options.h"
+#include "cli/line_list_options.h"
 #include "cli/simulate_options.h"
 #include "cli/spectrum_options.h"
 #include "common/errors.h"
@@ -142,6 +143,7 @@ fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles) {
     r.conditions = ConditionsFromOptions(args);
     r.limitToRange = args.Has("start") || args.Has("end");
 
+    RefuseLineList(args, "fitting");
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N[,M...] is required");
     for (const std::string& e : Split(args.Get("entry"), ',')) {
         if (!IsNumeric(e) || Val(e) != static_cast<int>(Val(e)))

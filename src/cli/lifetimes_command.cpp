@@ -2,8 +2,10 @@
 // fluorescence yields of every upper level of a band system; with a gas composition the yields
 // and the lifetimes under collisions include its quenching at the given temperature and pressure.
 #include <ostream>
+#include <stdexcept>
 
 #include "cli/database_options.h"
+#include "cli/line_list_options.h"
 #include "common/number_format.h"
 #include "database/gas_composition.h"
 #include "database/line_rows.h"
@@ -15,7 +17,13 @@ namespace {
 
 int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {});
-    RejectUnknownOptions(args, {"data", "entry", "composition", "temperature", "pressure"});
+    RejectUnknownOptions(args, {"data", "entry", "composition", "temperature", "pressure", "line-list"});
+    if (const auto path = LineListOption(args)) {
+        if (args.Has("composition"))
+            throw std::invalid_argument("option --composition: a line list holds no quenching data");
+        WriteListedLifetimes(database::ReadLineList(*path), out);
+        return 0;
+    }
     DatabaseState db;
     OpenDatabase(args, db);
     const int entry = EntryOption(args, db);
@@ -62,7 +70,8 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
 const bool registered = RegisterCommand(
     {"lifetimes",
      "lifetimes --entry N [--data DIR] [--composition GAS --temperature K --pressure TORR]  lists lifetimes (ns)\n"
-     "  and fluorescence yields of the upper levels as CSV; with a gas the yields include its quenching",
+     "  and fluorescence yields of the upper levels as CSV; with a gas the yields include its quenching\n"
+     "lifetimes --line-list FILE.def|FILE.par  radiative lifetimes (ns) of the upper levels of a line list, 1 / sum A",
      &RunLifetimes});
 
 }  // namespace

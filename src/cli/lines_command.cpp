@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "cli/database_options.h"
+#include "cli/line_list_options.h"
 #include "common/number_format.h"
 #include "database/line_rows.h"
 #include "database/system_precompute.h"
@@ -15,7 +16,11 @@ namespace {
 
 int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
     const Args args(words, {"absolute"});
-    RejectUnknownOptions(args, {"data", "entry", "band", "absolute"});
+    RejectUnknownOptions(args, {"data", "entry", "band", "absolute", "line-list", "line-window"});
+    if (const auto path = LineListOption(args)) {
+        WriteListedLines(database::ReadLineList(*path, LineWindowOption(args)), out);
+        return 0;
+    }
     DatabaseState db;
     OpenDatabase(args, db);
     const int entry = EntryOption(args, db);
@@ -47,7 +52,9 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
 const bool registered = RegisterCommand(
     {"lines",
      "lines --entry N --band VUP,VLOW [--absolute] [--data DIR]  lists the lines of one band as CSV (positions in "
-     "cm-1, e/f parities of both levels; --absolute: also the Einstein A in s-1 and the oscillator strength)",
+     "cm-1, e/f parities of both levels; --absolute: also the Einstein A in s-1 and the oscillator strength)\n"
+     "lines --line-list FILE.def|FILE.par [--line-window LO:HI]  the lines of an ExoMol or HITRAN line list (in\n"
+     "        LO..HI cm-1): position, energies, degeneracies, Einstein A, pressure broadening, level labels",
      &RunLines});
 
 }  // namespace

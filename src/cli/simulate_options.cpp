@@ -4,15 +4,24 @@
 #include <stdexcept>
 
 #include "cli/database_options.h"
+#include "cli/line_list_options.h"
 #include "common/number_format.h"
 #include "program/band_system.h"
 #include "program/condition_events.h"
+#include "program/line_list_system.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
 #include "program/system_range.h"
 #include "simulation/condition_view.h"
 
 namespace velmora::cli {
+
+namespace {
+
+/// Lines this far (cm-1) outside the range of a simulation are kept for their wings.
+constexpr double kLineListMargin = 50.0;
+
+}  // namespace
 
 void SetSimulationOptions(AppState& app, const Args& args, const simulation::SimulationConditions& conditions) {
     program::SetConditions(app, conditions);
@@ -39,19 +48,36 @@ std::optional<std::string> StreamDialogs::InputBox(std::string_view prompt, std:
 }
 
 void RequireLinesInRange(const AppState& app) {
+    if (const auto& list = app.sim.LineList) {
+        const database::WavenumberWindow range = program::RangeWindow(app.sim.conditions, 0.0);
+        for (const database::ListedLine& l : list->lines)
+            if (range.Contains(l.nu)) return;
+        throw std::invalid_argument(list->path + ": no line of the list lies in the range of the simulation");
+    }
     if (!program::RangeHoldsLines(app)) throw std::invalid_argument(program::NoLineMessage(app));
 }
 
 SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
     program::MemoryStore firstRun;
     program::StartUp(app, firstRun, DataFolder(args));
-    const int entry = EntryOption(args, app.db);
-    app.db.irad = entry;
-    SetSimulationOptions(app, args, ConditionsFromOptions(args));
-    program::SelectBandSystem(app, entry);
-    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(entry));
-    // A range taken from the spectrum (compare --limits) is checked once it is known.
-    if (!args.Has("limits")) RequireLinesInRange(app);
+    if (const auto path = LineListOption(args)) {
+        SetSimulationOptions(app, args, ConditionsFromOptions(args));
+        // Only the lines within reach of the range are kept (all with a range from the spectrum).
+        const database::WavenumberWindow window = args.Has("limits")
+                                                      ? database::WavenumberWindow{}
+                                                      : program::RangeWindow(app.sim.conditions, kLineListMargin);
+        program::OpenLineList(app, *path, window);
+        if (!args.Has("limits") && app.sim.LineList->lines.empty())
+            throw std::invalid_argument(*path + ": no line of the list lies in the range of the simulation");
+    } else {
+        const int entry = EntryOption(args, app.db);
+        app.db.irad = entry;
+        SetSimulationOptions(app, args, ConditionsFromOptions(args));
+        program::SelectBandSystem(app, entry);
+        simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(entry));
+        // A range taken from the spectrum (compare --limits) is checked once it is known.
+        if (!args.Has("limits")) RequireLinesInRange(app);
+    }
 
     const auto t0 = std::chrono::steady_clock::now();
     program::CalculateSimulation(app);

@@ -1,6 +1,7 @@
 #include "program/band_system.h"
 
 #include "database/band_loader.h"
+#include "database/line_list_import.h"
 #include "populations/population_model.h"
 #include "simulation/intensities.h"
 #include "simulation/model_cache.h"
@@ -20,6 +21,8 @@ void SelectBandSystem(AppState& app, int entry) {
     database::LoadBand(work, 0, 0, entry);
     app.db = std::move(work);
     app.sim.Model = std::move(model);
+    // A line list opened from files gives way to the chosen system.
+    app.sim.LineList.reset();
     // The populated state and its thermal populations belong to the new system.
     populations::ResetPopulatedState(app.pop, app.db, simulation::StoredValue(c.kind));
     app.ui->RedrawHistograms();

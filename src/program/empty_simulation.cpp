@@ -7,6 +7,7 @@
 
 #include "common/number_format.h"
 #include "common/numerics.h"
+#include "database/line_list_import.h"
 #include "populations/population_model.h"
 #include "program/system_range.h"
 #include "simulation/condition_view.h"
@@ -119,6 +120,9 @@ std::string UnpopulatedMessage(const AppState& app, const std::vector<Band>& ban
 std::string EmptySimulationMessage(const AppState& app) {
     const SimulationState& sim = app.sim;
     if (!simulation::HasSimulation(sim) || sim.result.peak > 0.0f) return "";
+    if (sim.LineList)
+        return "Nothing to show: no line of the line list " + sim.LineList->path + " carries intensity in the range " +
+               RangeText(app, sim.result.conditions.start, sim.result.conditions.end) + ".";
     const std::string range = RangeText(app, sim.result.conditions.start, sim.result.conditions.end);
     const std::vector<Band> bands = BandsInRange(app, sim.result.conditions.start, sim.result.conditions.end);
     if (bands.empty()) {

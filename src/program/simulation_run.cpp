@@ -9,6 +9,7 @@
 #include "common/number_format.h"
 #include "populations/population_model.h"
 #include "populations/selected_populations.h"
+#include "program/line_list_system.h"
 #include "simulation/absolute_absorption.h"
 #include "simulation/condition_fields.h"
 #include "simulation/condition_limits.h"
@@ -163,6 +164,7 @@ std::shared_ptr<const BandSystemModel> CurrentModel(SimulationState& sim, const 
 }
 
 void CalculateSimulation(AppState& app) {
+    if (app.sim.LineList) return CalculateLineListSimulation(app);
     Run(
         app, [&app] { return CurrentModel(app.sim, app.db); }, DatabaseBandLoader());
 }

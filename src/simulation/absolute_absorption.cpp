@@ -8,10 +8,14 @@
 namespace velmora::simulation {
 
 std::vector<double> CrossSection(const Spectrum& s, const BandSystemModel& model, const SimulationConditions& c) {
+    return CrossSection(s, model.lineUnitFactor, c);
+}
+
+std::vector<double> CrossSection(const Spectrum& s, double lineUnitFactor, const SimulationConditions& c) {
     if (c.kind != SpectrumKind::Absorption) throw ConditionError("absolute units are those of an absorption spectrum");
     std::vector<double> sigma(static_cast<std::size_t>(s.grid.Points()), 0.0);
     if (s.peak == 0.0f) return sigma;
-    const double perUnit = model.lineUnitFactor / (8.0 * kPi * kSpeedOfLightCm);
+    const double perUnit = lineUnitFactor / (8.0 * kPi * kSpeedOfLightCm);
     const double unscale = s.peak / 100.0;  // the total back in the units of the line strengths
     const double c2OverT = c.temperature > 0.0 ? kSecondRadiationConstant / c.temperature : INFINITY;
     for (int i = 0; i <= s.grid.last; ++i) {

@@ -24,6 +24,9 @@ namespace velmora::simulation {
 /// Absorption cross section (cm2 per molecule) at every point of an absorption spectrum
 /// simulated for the conditions on the model.
 std::vector<double> CrossSection(const Spectrum& s, const BandSystemModel& model, const SimulationConditions& c);
+/// The same for lines whose weight times lineUnitFactor is g' A / nu^2 times the population
+/// (1 for a line list read from files).
+std::vector<double> CrossSection(const Spectrum& s, double lineUnitFactor, const SimulationConditions& c);
 
 /// Column density of the conditions, cm-2: columnDensity, or numberDensity × pathLength.
 double ColumnDensity(const SimulationConditions& c);

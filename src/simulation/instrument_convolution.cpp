@@ -90,6 +90,14 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
                            const populations::Populations& populations, const Broadening& widths,
                            const SpectralGrid& grid, ProfileMethod method, const Progress& progress,
                            Array2<float>& bands, DrawStats& stats) {
+    const LineSource source = [&](double start, double end) {
+        return BuildLineList(model, c, populations, widths.lineShift, start, end, progress);
+    };
+    DrawThroughInstrument(source, c, widths, grid, method, bands, stats);
+}
+
+void DrawThroughInstrument(const LineSource& source, const SimulationConditions& c, const Broadening& widths,
+                           const SpectralGrid& grid, ProfileMethod method, Array2<float>& bands, DrawStats& stats) {
     const double nuC = RangeCentreWavenumber(c);
     const InstrumentFunction instrument = InstrumentFor(c, nuC);
     const double baseScale = c.lineshape == Lineshape::Measured ? c.slitScale : 1.0;
@@ -117,8 +125,7 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
     SpectralGrid wide = grid;
     wide.start = grid.X(-margin);
     wide.last = grid.last + 2 * margin;
-    const LineList lines =
-        BuildLineList(model, c, populations, widths.lineShift, wide.X(0), wide.X(wide.last), progress);
+    const LineList lines = source(wide.X(0), wide.X(wide.last));
 
     const Broadening molecular = MolecularBroadening(widths);
     const ProfileGrid g = MakeProfileGrid(wide, molecular, c.predissociationBroadening, c.unit);

@@ -15,6 +15,8 @@
 // width has changed by more than kDispersionTolerance.
 #pragma once
 
+#include <functional>
+
 #include "populations/selected_populations.h"
 #include "simulation/band_system_model.h"
 #include "simulation/broadening.h"
@@ -35,5 +37,12 @@ void DrawThroughInstrument(const BandSystemModel& model, const SimulationConditi
                            const populations::Populations& populations, const Broadening& widths,
                            const SpectralGrid& grid, ProfileMethod method, const Progress& progress,
                            Array2<float>& bands, DrawStats& stats);
+
+/// The lines of every level strictly inside start..end (axis units), line shift included.
+using LineSource = std::function<LineList(double start, double end)>;
+
+/// The same for lines from any source (a line list read from files).
+void DrawThroughInstrument(const LineSource& source, const SimulationConditions& c, const Broadening& widths,
+                           const SpectralGrid& grid, ProfileMethod method, Array2<float>& bands, DrawStats& stats);
 
 }  // namespace velmora::simulation

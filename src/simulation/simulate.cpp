@@ -33,16 +33,15 @@ std::pair<float, float> OrderedRange(const SimulationConditions& c) {
     return {std::min(a, b), std::max(a, b)};
 }
 
-/// Total = sum of the levels weighted by their populations; total and levels scaled so that the
-/// total peaks at 100. A total that overflowed single precision (absurd data or conditions) is
-/// no spectrum: it is refused rather than drawn, saved or compared.
-void BuildTotal(Spectrum& s, const populations::Populations& pop) {
+}  // namespace
+
+void BuildTotal(Spectrum& s) {
     const TotalKernels& kernels = ActiveTotalKernels();
     const std::size_t n = static_cast<std::size_t>(s.grid.last) + 1;
     s.total.Resize(0, s.grid.last);
     std::vector<const float*> levels;
     for (std::size_t k = 0; k < s.levels.size(); ++k) levels.push_back(&s.bands(static_cast<int>(k) + 1, 0));
-    s.peak = kernels.sum(s.total.Data(), levels.data(), pop.weights.data(), levels.size(), n);
+    s.peak = kernels.sum(s.total.Data(), levels.data(), s.weights.data(), levels.size(), n);
     bool finite = true;
     if (s.peak != 0.0f) {
         const double scale = 100.0 / s.peak;
@@ -51,13 +50,13 @@ void BuildTotal(Spectrum& s, const populations::Populations& pop) {
     } else {
         finite = AllFinite(s.total);
     }
+    // A total that overflowed single precision (absurd data or conditions) is no spectrum: it is
+    // refused rather than drawn, saved or compared.
     if (!finite)
         throw std::range_error(
             "the simulation gives values beyond single precision: check the data files of "
             "the band system and the conditions");
 }
-
-}  // namespace
 
 Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& conditions,
                   const populations::Populations& populations, const SimulationOptions& options) {
@@ -93,7 +92,7 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
         DrawThroughInstrument(model, c, populations, widths, grid, options.profiles, options.progress, s.bands, stats);
         s.linesDrawn = stats.lines;
         s.profilePoints = stats.profilePoints;
-        BuildTotal(s, populations);
+        BuildTotal(s);
         return s;
     }
     const LineList lines =
@@ -103,7 +102,7 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
     for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;
-    BuildTotal(s, populations);
+    BuildTotal(s);
     return s;
 }
 

@@ -66,4 +66,8 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
                   const populations::Populations& populations, const Broadening& widths, const SpectralGrid& grid,
                   const SimulationOptions& options = {});
 
+/// Total = the level traces weighted by s.weights; total and levels scaled so that the total
+/// peaks at 100. Throws std::range_error for a total beyond single precision.
+void BuildTotal(Spectrum& s);
+
 }  // namespace velmora::simulation

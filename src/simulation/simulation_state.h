@@ -19,6 +19,9 @@ namespace velmora {
 namespace simulation {
 struct BandSystemModel;
 }  // namespace simulation
+namespace database {
+struct ImportedLineList;
+}  // namespace database
 
 /// Captions the program computes from the conditions; the shell copies them into the controls.
 struct ConditionCaptions {
@@ -67,6 +70,9 @@ struct SimulationState {
     /// The band system as the simulation reads it, built at the first simulation after a
     /// band-system selection and shared by the simulations that follow.
     std::shared_ptr<const simulation::BandSystemModel> Model;
+    /// A line list read from files that is simulated in place of the catalogue's band system
+    /// while it is set (program/line_list_system.h).
+    std::shared_ptr<const database::ImportedLineList> LineList;
 };
 
 }  // namespace velmora

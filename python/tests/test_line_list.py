@@ -1,0 +1,87 @@
+"""Line lists of one's own from Python and the command line: the OH export read back."""
+import os
+import subprocess
+
+import numpy as np
+import pytest
+
+import velmora
+from conftest import run_cli
+
+
+@pytest.fixture(scope="module")
+def exported(tmp_path_factory, oh):
+    folder = tmp_path_factory.mktemp("lists")
+    run_cli("export", "--entry", oh, "--format", "exomol", "--out", folder / "16O-1H__OWN")
+    run_cli("export", "--entry", oh, "--format", "hitran", "--out", folder / "oh")
+    return folder
+
+
+@pytest.mark.parametrize("name", ["16O-1H__OWN.def", "oh.par"])
+def test_a_line_list_simulates_as_the_command_line_does(db, exported, tmp_path, name):
+    path = exported / name
+    options = {"kind": "absorption", "start": 3060, "end": 3120, "temperature": 1500}
+    out = tmp_path / "cli.mod"
+    args = ["simulate", "--line-list", path, "--out", out]
+    for key, value in options.items():
+        args += ["--" + key, value]
+    run_cli(*args)
+    expected = np.loadtxt(out, delimiter=",")
+    lines = db.line_list(path)
+    x, y = velmora.simulate(db, lines, velmora.Conditions(**options))
+    np.testing.assert_allclose(x, expected[:, 0], rtol=0, atol=1e-3)
+    np.testing.assert_allclose(y, expected[:, 1], rtol=0, atol=1e-3)
+    # The simulation of the catalogue system it came from.
+    _, direct = velmora.simulate(db, db.entry("OH", "(A-X)"), velmora.Conditions(fluorescence_yield="excluded", **options))
+    assert np.corrcoef(y, direct)[0, 1] > 0.99999
+
+
+def test_lines_and_lifetimes_of_a_line_list(db, exported):
+    full = db.line_list(exported / "16O-1H__OWN.def")
+    part = db.line_list(exported / "16O-1H__OWN.def", window=(32000, 33000))
+    table = db.lines(part)
+    assert len(table) == len(part) < len(full) == full.transitions_read
+    assert np.all((table["position_cm-1"] >= 32000) & (table["position_cm-1"] <= 33000))
+    assert np.all(np.diff(table["position_cm-1"]) >= 0)
+    tau = db.lifetimes(full)
+    assert len(tau) > 100 and np.all(tau["radiative_ns"] > 0)
+    # The lowest level of OH A v' = 0: 675 +- 13 ns measured (data-src/OH_AX/transitions.csv).
+    low = tau[np.argmin(tau["energy_cm-1"])]
+    assert abs(low["radiative_ns"] - 675) < 3 * 13
+    with pytest.raises(velmora.InputError, match="catalogue entries"):
+        velmora.fit(db, full, np.arange(3.0), np.ones(3))
+
+
+def cli_error(*args):
+    """Exit code and standard error of a velmora-cli run."""
+    cli = os.environ.get("VELMORA_CLI")
+    if not cli:
+        pytest.skip("VELMORA_CLI is not set (the tests run through ctest)")
+    done = subprocess.run([cli, *map(str, args)], capture_output=True, text=True)
+    return done.returncode, done.stderr
+
+
+def test_the_command_line_takes_a_line_list_in_place_of_an_entry(exported, oh):
+    path = exported / "oh.par"
+    listed = run_cli("lines", "--line-list", path, "--line-window", "32400:32500").splitlines()
+    assert listed[0].startswith("position_cm-1,") and len(listed) > 10
+    lifetimes = run_cli("lifetimes", "--line-list", path).splitlines()
+    assert lifetimes[0] == "energy_cm-1,g,J,radiative_ns,level" and len(lifetimes) > 100
+    for args, message in [
+        (["simulate", "--entry", oh, "--line-list", path, "--out", exported / "x.mod"], "exclude each other"),
+        (["table", "--line-list", path, "--kind", "vibrational", "--quantity", "1"], "catalogue entries only"),
+        (["fit", "--line-list", path, "--spectrum", path], "catalogue entries only"),
+        (["simulate", "--line-list", exported / "none.def", "--out", exported / "x.mod"], "none.def: is missing"),
+        (["simulate", "--line-list", path, "--out", exported / "x.mod", "--units", "cm-1",
+          "--start", 60000, "--end", 60100],
+         "no line of the list lies in the range"),
+    ]:
+        code, err = cli_error(*args)
+        assert code != 0 and message in err, (args, err)
+
+
+def test_a_damaged_line_list_names_its_file_and_line(db, tmp_path):
+    bad = tmp_path / "bad.par"
+    bad.write_text("13" + "1" + " " * 20 + "\n")
+    with pytest.raises(velmora.InputError, match=r"bad\.par, line 1: the record holds 23 characters"):
+        db.line_list(bad)

@@ -1,0 +1,96 @@
+// Line lists of one's own read as a band system: an ExoMol set (the .def definition, the .states
+// levels, one or more .trans files of transitions, optionally the .pf partition function) or a
+// HITRAN .par file of 160-character records.
+//
+// The files are read record by record: no text of them is held, so a list of 10^8 transitions
+// is read in the memory of the levels and of the lines kept (a wavenumber window keeps only the
+// lines inside it). A record that cannot be read stops the import with the file and line named.
+//
+// What is kept of each line: position ν (cm-1), lower energy E'' (cm-1, E' = E'' + ν), the
+// degeneracies g' and g'' (the total degeneracy, nuclear spin included, as both formats state
+// it), Einstein A (s-1) and the pressure broadening where the file gives it (HITRAN: air and
+// self half-widths at 296 K and 1 atm, temperature exponent and air shift; ExoMol: the default
+// half-width and exponent of the .def).
+//
+// Thermal populations follow from the levels alone: a level of energy E and degeneracy g holds
+// g exp(-c2 E / T) / Q(T) of the molecules, one temperature for rotation, vibration and
+// electronic excitation. Q(T) is the .pf file's value (linear between its temperatures) within
+// its range, else the sum of g exp(-c2 E / T) over the listed levels: every level of the .states
+// file; for a HITRAN file, every distinct lower level of its records (HITRAN carries no level
+// list; the lower state's levels that no record reaches are missed).
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace velmora::database {
+
+/// The range of wavenumbers (cm-1) of the lines an import keeps: all by default.
+struct WavenumberWindow {
+    double lo = 0.0;
+    double hi = std::numeric_limits<double>::infinity();
+    bool Contains(double nu) const { return lo <= nu && nu <= hi; }
+};
+
+/// One level a kept line joins.
+struct ListedLevel {
+    double energy = 0.0;  ///< cm-1
+    float g = 0.0f;       ///< total degeneracy
+    float J = -1.0f;      ///< -1 when the file does not give it
+    std::string label;    ///< the quantum labels of the file, blank-separated
+};
+
+/// One kept line.
+struct ListedLine {
+    double nu = 0.0;           ///< cm-1
+    double lowerEnergy = 0.0;  ///< E'', cm-1
+    double A = 0.0;            ///< Einstein A, s-1
+    float gUpper = 0.0f, gLower = 0.0f;
+    float gammaAir = 0.0f;               ///< HWHM, cm-1/atm at 296 K (0: not given)
+    float gammaSelf = 0.0f;              ///< HWHM, cm-1/atm at 296 K (0: not given)
+    float nAir = 0.0f;                   ///< temperature exponent of gammaAir
+    float deltaAir = 0.0f;               ///< air shift, cm-1/atm
+    std::uint32_t upper = 0, lower = 0;  ///< the levels, indices into ImportedLineList::levels
+
+    double UpperEnergy() const { return lowerEnergy + nu; }
+};
+
+/// A line list read from files, the band system of a simulation.
+struct ImportedLineList {
+    std::string path;                 ///< the file named (.def or .par)
+    std::string format;               ///< "ExoMol" or "HITRAN"
+    std::string name;                 ///< "16O-1H__MYLIST", "HITRAN molecule 13 isotopologue 1"
+    double mass = 0.0;                ///< u, of the Doppler width
+    std::vector<ListedLevel> levels;  ///< the levels the kept lines join
+    std::vector<ListedLine> lines;    ///< in order of increasing ν
+    /// (T K, Q) of the .pf file, increasing T; empty without one.
+    std::vector<std::pair<double, double>> partitionTable;
+    /// Every level of the list (ExoMol: the .states file; HITRAN: the distinct lower levels) as
+    /// energy and degeneracy, for Q(T) outside the .pf range.
+    std::vector<std::pair<double, float>> allLevels;
+    long long transitionsRead = 0;  ///< records read, kept or not
+    WavenumberWindow window;        ///< the window the lines were kept in
+
+    /// Partition function at T (K), see the header comment.
+    double PartitionFunction(double T) const;
+};
+
+/// Reads a line list: an ExoMol set named by its .def file (or by any of its files, or by the
+/// common prefix), or a HITRAN .par file, by the name's ending. Throws FileError naming the file
+/// (and the line of a bad record) and what is wrong.
+ImportedLineList ReadLineList(const std::string& path, const WavenumberWindow& window = {});
+
+/// Reads the ExoMol set of prefix PREFIX (PREFIX.def, PREFIX.states, PREFIX.trans or
+/// PREFIX__*.trans, PREFIX.pf when present).
+ImportedLineList ReadExoMol(const std::string& prefix, const WavenumberWindow& window = {});
+
+/// Reads a HITRAN .par file of one isotopologue of a diatomic molecule HITRAN lists.
+ImportedLineList ReadHitran(const std::string& path, const WavenumberWindow& window = {});
+
+/// Radiative lifetime (ns) of every upper level of a list as 1 / sum of the A of its kept lines,
+/// in the order of the levels (0 for a level no kept line leaves).
+std::vector<double> LevelLifetimes(const ImportedLineList& list);
+
+}  // namespace velmora::database

@@ -1,0 +1,269 @@
+// Line lists read from files as a band system: the OH A-X export read back in both formats
+// simulates the spectrum of the catalogue system; one hand-made line integrates to its closed-form
+// intensity; damaged files are refused with the file and line named.
+#include "database/line_list_import.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "common/physical_constants.h"
+#include "database/line_list_export.h"
+#include "database/line_list_files.h"
+#include "program/line_list_system.h"
+#include "shipped_system.h"
+#include "simulation/absolute_absorption.h"
+#include "simulation/condition_view.h"
+#include "simulation/line_set_simulation.h"
+#include "support/file_error.h"
+#include "support/temp_dir.h"
+
+namespace velmora::simulation {
+namespace {
+
+using database::ImportedLineList;
+using database::ReadLineList;
+
+double Correlation(const Array1<float>& a, const Array1<float>& b) {
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    const int n = a.Hi(0) + 1;
+    for (int i = 0; i < n; ++i) {
+        sa += a(i), sb += b(i), saa += a(i) * double(a(i)), sbb += b(i) * double(b(i)), sab += a(i) * double(b(i));
+    }
+    return (sab - sa * sb / n) / std::sqrt((saa - sa * sa / n) * (sbb - sb * sb / n));
+}
+
+/// The OH A-X system of the catalogue and its export written in both formats.
+struct ExportedOh {
+    testing::ShippedSystem oh{"OH", "(A-X)"};
+    testing::TempDir dir;
+    database::ExportedLineList exported;
+    std::string exomol, hitran;
+
+    ExportedOh() {
+        DatabaseState db = oh.app.db;
+        Shell quiet;
+        exported = database::CollectLineList(db, db.irad, quiet);
+        database::WriteExoMol(exported, (dir / "16O-1H__VELMORA").string());
+        database::WriteHitran(exported, (dir / "oh").string());
+        exomol = (dir / "16O-1H__VELMORA.def").string();
+        hitran = (dir / "oh.par").string();
+    }
+};
+
+ExportedOh& Oh() {
+    static ExportedOh oh;
+    return oh;
+}
+
+TEST(LineListImport, TheOhExportReadBackSimulatesTheCatalogueSpectrumAtEveryTemperature) {
+    ExportedOh& oh = Oh();
+    const ImportedLineList exomol = ReadLineList(oh.exomol), hitran = ReadLineList(oh.hitran);
+    ASSERT_EQ(exomol.lines.size(), oh.exported.lines.size());
+    ASSERT_EQ(hitran.lines.size(), oh.exported.lines.size());
+    EXPECT_NEAR(exomol.mass, 17.00274, 1e-4);
+    EXPECT_NEAR(hitran.mass, exomol.mass, 1e-6);  // the .def holds 6 decimals
+    // The .pf table and the sum over the levels agree (the .pf holds the same levels).
+    ImportedLineList noTable = exomol;
+    noTable.partitionTable.clear();
+    for (double T : {296.0, 1500.5, 3000.0})
+        EXPECT_NEAR(exomol.PartitionFunction(T), noTable.PartitionFunction(T), 1e-4 * noTable.PartitionFunction(T));
+
+    struct Case {
+        SpectrumKind kind;
+        double start, end;  // Å
+    };
+    for (const Case k : {Case{SpectrumKind::Absorption, 3060, 3120}, Case{SpectrumKind::Emission, 3060, 3200},
+                         Case{SpectrumKind::LifExcitation, 2810, 2850}})
+        for (float T : {296.0f, 1500.0f, 3000.0f}) {
+            SCOPED_TRACE(std::to_string(StoredValue(k.kind)) + " at " + std::to_string(T) + " K");
+            const populations::Populations pop = oh.oh.Thermal(k.kind, T);
+            SimulationConditions c = oh.oh.app.sim.conditions;
+            c.start = k.start, c.end = k.end;
+            c.yield = YieldMode::Excluded;  // the files hold no predissociation or quenching
+            c.window = WindowMode::Full;
+            const Spectrum direct = Simulate(*oh.oh.model, c, pop);
+            for (const ImportedLineList* list : {&exomol, &hitran}) {
+                SCOPED_TRACE(list->format);
+                const Spectrum read = SimulateLineSet(*list, c, direct.widths, direct.grid);
+                ASSERT_EQ(read.grid.last, direct.grid.last);
+                EXPECT_GE(Correlation(read.total, direct.total), 0.99999);
+                // The list draws the lines of levels below the minimum population too.
+                EXPECT_GE(read.linesDrawn, direct.linesDrawn);
+            }
+        }
+}
+
+TEST(LineListImport, LifetimesFromTheReadAValuesAreThoseOfTheExport) {
+    ExportedOh& oh = Oh();
+    const ImportedLineList list = ReadLineList(oh.exomol);
+    const std::vector<double> tau = database::LevelLifetimes(list);
+    std::multimap<double, std::pair<float, double>> exported;  // energy -> g, 1 / sum A in ns
+    std::map<int, double> decay;
+    for (const database::ExportedLine& t : oh.exported.lines) decay[t.upper] += t.A;
+    for (const auto& [id, sum] : decay) {
+        const database::ExportedLevel& l = oh.exported.levels[static_cast<std::size_t>(id - 1)];
+        if (sum > 0.0) exported.emplace(l.energy, std::pair<float, double>(static_cast<float>(l.G()), 1e9 / sum));
+    }
+    int compared = 0;
+    for (std::size_t i = 0; i < list.levels.size(); ++i) {
+        if (tau[i] == 0.0) continue;
+        // The energy as written, to 6 decimals, and the degeneracy.
+        auto it = exported.lower_bound(list.levels[i].energy - 1e-6);
+        while (it != exported.end() && it->second.first != list.levels[i].g) ++it;
+        ASSERT_TRUE(it != exported.end() && it->first < list.levels[i].energy + 1e-6) << list.levels[i].label;
+        // A is written with five significant digits.
+        EXPECT_NEAR(tau[i], it->second.second, 1e-4 * it->second.second) << list.levels[i].label;
+        ++compared;
+    }
+    EXPECT_EQ(compared, static_cast<int>(exported.size()));
+}
+
+/// One line 0 -> 1 at nu (cm-1) with A (s-1), lower level g 2 at 0 cm-1, an excited lower level
+/// of g 4 at 200 cm-1, upper level g 6: as an ExoMol set and as a HITRAN record.
+constexpr double kNu = 20000.0, kA = 1.0e6, kE1 = 200.0;
+
+std::string HitranRecord(double nu, double A, double lowerEnergy, int molecule = 13, char iso = '1') {
+    char r[200];
+    std::snprintf(r, sizeof r, "%2d%c%12.6f%10.3E%10.3E%5.4f%5.3f%10.4f%4.2f%8.6f", molecule, iso, nu, 1e-20, A, 0.05,
+                  0.06, lowerEnergy, 0.75, 0.001);
+    std::string s = r;
+    s.erase(35, 1);  // F5.4 ".0500"
+    s += std::string(60, ' ') + "000000" + std::string(12, ' ') + " " + "    6.0" + "    2.0";
+    return s;
+}
+
+struct HandMade {
+    testing::TempDir dir;
+    std::string def, par;
+    HandMade() {
+        dir.Write("X__TWO.def",
+                  "EXOMOL.def  # ID\n16O-1H  # Iso-slug\nTWO  # Isotopologue dataset name\n"
+                  "17.002740 2.8E-26  # Isotopologue mass (Da) and (kg)\n0  # Lifetime availability (1=yes, 0=no)\n"
+                  "0  # Lande g-factor availability (1=yes, 0=no)\n1  # Uncertainty availability (1=yes, 0=no)\n"
+                  "0.0500  # Default value of Lorentzian half-width for all lines (in cm-1/bar)\n");
+        dir.Write("X__TWO.states",
+                  "1 0.000000 2 0.5 0.01 X 0\n2 200.000000 4 1.5 0.01 X 1\n3 20000.0 6 2.5 0.01 A 0\n");
+        dir.Write("X__TWO.trans", "3 1 1.0000E+06 20000.000000\n");
+        def = (dir / "X__TWO.def").string();
+        par = dir.Write("two.par", HitranRecord(kNu, kA, 0.0) + "\n").string();
+    }
+};
+
+TEST(LineListImport, OneLineIntegratesToTheIntensityOfItsLevels) {
+    HandMade files;
+    const ImportedLineList exomol = ReadLineList(files.def);
+    ASSERT_EQ(exomol.lines.size(), 1u);
+    EXPECT_EQ(exomol.levels[exomol.lines[0].upper].label, "A 0");
+    EXPECT_NEAR(exomol.lines[0].gammaAir, 0.05 * 1.01325, 1e-6);
+    const ImportedLineList hitran = ReadLineList(files.par);
+    ASSERT_EQ(hitran.lines.size(), 1u);
+    EXPECT_FLOAT_EQ(hitran.lines[0].gammaAir, 0.05f);
+    EXPECT_FLOAT_EQ(hitran.lines[0].deltaAir, 0.001f);
+    EXPECT_EQ(database::LevelLifetimes(exomol)[exomol.lines[0].upper], 1e3);  // 1 / 1E6 s-1 in ns
+
+    const double c2 = kSecondRadiationConstant;
+    for (double T : {296.0, 2000.0}) {
+        SimulationConditions c;
+        c.kind = SpectrumKind::Absorption;
+        c.unit = AxisUnit::Wavenumber;
+        c.start = kNu - 5.0, c.end = kNu + 5.0;
+        c.temperature = T;
+        c.absorptionUnit = AbsorptionUnit::CrossSection;
+        const Spectrum s = SimulateLineSet(exomol, c);
+        const std::vector<double> sigma = CrossSection(s, 1.0, c);
+        double area = 0.0;
+        for (double v : sigma) area += v * s.grid.Step();
+        // S = g' A / (8 pi c nu^2) exp(-c2 E'' / T) (1 - exp(-c2 nu / T)) / Q, Q over the three levels.
+        const double Q = 2.0 + 4.0 * std::exp(-c2 * kE1 / T) + 6.0 * std::exp(-c2 * kNu / T);
+        const double S = 6.0 * kA / (8.0 * kPi * kSpeedOfLightCm * kNu * kNu) * (1.0 - std::exp(-c2 * kNu / T)) / Q;
+        EXPECT_NEAR(area, S, 2e-3 * S) << T << " K";
+    }
+}
+
+TEST(LineListImport, OnlyTheLinesInTheWindowAreKept) {
+    testing::TempDir dir;
+    std::string text;
+    for (int i = 0; i < 50; ++i) text += HitranRecord(1000.0 + i, 10.0, 100.0 + i) + "\r\n";
+    const std::string par = dir.Write("many.par", text).string();
+    const ImportedLineList all = ReadLineList(par), some = ReadLineList(par, {1010.0, 1019.5});
+    EXPECT_EQ(all.lines.size(), 50u);
+    EXPECT_EQ(some.lines.size(), 10u);
+    EXPECT_EQ(some.transitionsRead, 50);
+    EXPECT_EQ(some.allLevels.size(), 50u);  // the partition function keeps every lower level
+    EXPECT_DOUBLE_EQ(some.lines.front().nu, 1010.0);
+}
+
+TEST(LineListImport, DamagedFilesAreRefusedWithFileAndLineNamed) {
+    struct Case {
+        const char* what;
+        const char* file;     // written over the hand-made set's file
+        const char* content;  // "" removes it
+        const char* message;  // expected in the refusal
+    };
+    const std::string good = HitranRecord(kNu, kA, 0.0);
+    const Case cases[] = {
+        {"truncated transition", "X__TWO.trans", "3 1 1.0E+06 20000.0\n3 2\n",
+         "X__TWO.trans, line 2: the record ends before its Einstein A"},
+        {"wrong field", "X__TWO.trans", "3 1 fast 20000.0\n", "X__TWO.trans, line 1: Einstein A \"fast\" is not"},
+        {"unknown level", "X__TWO.trans", "9 1 1.0E+06\n", "line 1: state id 9 is not in the .states file"},
+        {"NaN energy", "X__TWO.states", "1 0.0 2 0.5 0.01 X\n2 nan 4 1.5 0.01 X\n",
+         "X__TWO.states, line 2: energy \"nan\" is not a finite number"},
+        {"doubled level", "X__TWO.states", "1 0.0 2 0.5 0.01 X\n1 3.0 4 1.5 0.01 X\n",
+         "line 2: state id 1 is listed twice"},
+        {"missing states", "X__TWO.states", "", "X__TWO.states: is missing"},
+        {"missing mass", "X__TWO.def", "EXOMOL.def  # ID\n", "has no \"Isotopologue mass"},
+        {"truncated record", "two.par", "", "two.par, line 2: the record holds 100 characters"},
+        {"NaN A", "two.par", "", "two.par, line 1: Einstein A \"NaN\" is not a finite number"},
+        {"two isotopologues", "two.par", "", "two.par, line 2: molecule 13 isotopologue 2 follows"},
+        {"unknown molecule", "two.par", "", "HITRAN molecule 2 isotopologue 1 is not a diatomic molecule"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        HandMade files;
+        std::string content = k.content;
+        const std::string what = k.what;
+        if (what == "truncated record") content = good + "\n" + good.substr(0, 100) + "\n";
+        if (what == "NaN A") content = good.substr(0, 25) + "       NaN" + good.substr(35) + "\n";
+        if (what == "two isotopologues") content = good + "\n" + HitranRecord(kNu, kA, 0.0, 13, '2') + "\n";
+        if (what == "unknown molecule") content = HitranRecord(kNu, kA, 0.0, 2) + "\n";
+        if (content.empty())
+            std::filesystem::remove(files.dir / k.file);
+        else
+            files.dir.Write(k.file, content);
+        const std::string path = std::string(k.file) == "two.par" ? files.par : files.def;
+        const std::string message = testing::FileErrorMessage([&] { ReadLineList(path); });
+        EXPECT_NE(message.find(k.message), std::string::npos) << message;
+    }
+}
+
+TEST(LineListImport, TheProgramSimulatesAnOpenedListInPlaceOfItsSystem) {
+    ExportedOh& oh = Oh();
+    AppState& app = oh.oh.app;
+    program::OpenLineList(app, oh.hitran, {30000.0, 34000.0});
+    app.sim.conditions.kind = SpectrumKind::Absorption;
+    app.sim.conditions.start = 3060, app.sim.conditions.end = 3120;
+    program::CalculateSimulation(app);
+    EXPECT_TRUE(HasSimulation(app.sim));
+    EXPECT_GT(app.sim.result.linesDrawn, 100);
+    EXPECT_NE(app.sim.SimTitle.find("HITRAN molecule 13 isotopologue 1"), std::string::npos);
+    // Four-wave mixing is not drawn from a list: the program says so and keeps no result.
+    app.sim.conditions.kind = SpectrumKind::FourWaveMixing;
+    program::CalculateSimulation(app);
+    EXPECT_FALSE(HasSimulation(app.sim));
+    // A file that cannot be read leaves the list open; choosing a catalogue system closes it.
+    program::MnuOpenLineList_Click(app, oh.exomol + ".missing.par");
+    EXPECT_TRUE(app.sim.LineList);
+    program::SelectBandSystem(app, app.db.irad);
+    EXPECT_FALSE(app.sim.LineList);
+    program::MnuOpenLineList_Click(app, oh.exomol);
+    ASSERT_TRUE(app.sim.LineList);
+    EXPECT_EQ(app.sim.LineList->format, "ExoMol");
+    program::CloseLineList(app);
+    EXPECT_FALSE(app.sim.LineList);
+    app.sim.conditions.kind = SpectrumKind::Emission;
+}
+
+}  // namespace
+}  // namespace velmora::simulation
