@@ -8,6 +8,7 @@
 #include "database/system_precompute.h"
 #include "fit/fit_errors.h"
 #include "populations/population_model.h"
+#include "simulation/absolute_scale.h"
 #include "simulation/broadening.h"
 #include "simulation/intensities.h"
 #include "simulation/line_drawing.h"
@@ -69,6 +70,8 @@ FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulat
     database::SystemPrecompute(*db, static_cast<float>(c.pressure), quiet);
     auto model = std::make_shared<const simulation::BandSystemModel>(
         simulation::BuildBandSystemModel(*db, simulation::DatabaseBandLoader()));
+    // A system without an absolute scale fits relative spectra only (no quenching, no gate).
+    if (const std::string why = simulation::AbsoluteScaleRefusal(*model, c); !why.empty()) throw FitInputError(why);
     return MakeFitSystem(std::move(model), *db);
 }
 
