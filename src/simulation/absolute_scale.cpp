@@ -18,7 +18,8 @@ std::string AbsoluteScaleRefusal(const BandSystemModel& model, const SimulationC
     else if (fluorescence && quenched)
         what = "A fluorescence yield with quenching needs the radiative rates the collisions compete with";
     else if (c.kind == SpectrumKind::Absorption && c.absorptionUnit != AbsorptionUnit::Relative)
-        what = std::string("Absorption as ") + AbsorptionUnitName(c.absorptionUnit) + " needs the absolute line strengths";
+        what =
+            std::string("Absorption as ") + AbsorptionUnitName(c.absorptionUnit) + " needs the absolute line strengths";
     else
         return {};
     return what + ": " + model.noAbsoluteScale +

@@ -317,7 +317,7 @@ TEST(PhysicsFromData, TheRulesOfTheDescriptionsAreThoseOfEveryShippedState) {
             }
         }
     }
-    EXPECT_EQ(levels, 234);  // every vibrational level of both states of the 14 entries
+    EXPECT_EQ(levels, 234);  // every vibrational level of both states of the 15 entries
 }
 
 }  // namespace

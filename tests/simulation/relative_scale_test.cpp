@@ -172,8 +172,7 @@ TEST(RelativeScale, RelativeSpectraDrawAndAbsoluteOnesAreRefused) {
         {"LIF, quenching not in the yield", SpectrumKind::LifExcitation,
          [](auto& c) { c.quenching = QuenchingSource::SingleValue, c.yield = YieldMode::ExcludeQuenching; }, nullptr},
         {"four-wave mixing", SpectrumKind::FourWaveMixing, none, nullptr},
-        {"gated LIF", SpectrumKind::LifExcitation, [](auto& c) { c.gate = GateMode::TimeResolved; },
-         "Gated detection"},
+        {"gated LIF", SpectrumKind::LifExcitation, [](auto& c) { c.gate = GateMode::TimeResolved; }, "Gated detection"},
         {"rate equations", SpectrumKind::LifExcitation, [](auto& c) { c.lifRegime = LifRegime::RateEquations; },
          "LIF by rate equations"},
         {"LIF, quenched yield", SpectrumKind::LifExcitation,
@@ -185,8 +184,7 @@ TEST(RelativeScale, RelativeSpectraDrawAndAbsoluteOnesAreRefused) {
         {"absorbance", SpectrumKind::Absorption,
          [](auto& c) { c.absorptionUnit = AbsorptionUnit::Absorbance, c.columnDensity = 1e12; }, "as absorbance"},
         {"transmittance", SpectrumKind::Absorption,
-         [](auto& c) { c.absorptionUnit = AbsorptionUnit::Transmittance, c.columnDensity = 1e12; },
-         "as transmittance"},
+         [](auto& c) { c.absorptionUnit = AbsorptionUnit::Transmittance, c.columnDensity = 1e12; }, "as transmittance"},
     };
     // The P heads of the (0,0) band of the lines computed here (the lowest line of each branch),
     // seen in the emission at 2000 K at 1 cm-1 resolution.
@@ -218,7 +216,8 @@ TEST(RelativeScale, RelativeSpectraDrawAndAbsoluteOnesAreRefused) {
         if (k.kind == SpectrumKind::Emission) {
             // Shaded to the violet: dark below each P head, bright at it.
             auto at = [&](double x) {
-                return s.total(std::clamp(static_cast<int>(std::lround((x - s.grid.start) / s.grid.Step())), 0, s.grid.last));
+                return s.total(
+                    std::clamp(static_cast<int>(std::lround((x - s.grid.start) / s.grid.Step())), 0, s.grid.last));
             };
             for (const char* p : {"P1", "P2"}) {
                 const double head = heads.at(p);
