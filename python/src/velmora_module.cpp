@@ -28,6 +28,7 @@
 #include "database/catalogue.h"
 #include "database/line_list_import.h"
 #include "database/line_rows.h"
+#include "database/state_descriptions.h"
 #include "experiment/corrections.h"
 #include "experiment/frame_corrections.h"
 #include "experiment/spectrum_files.h"
@@ -216,6 +217,10 @@ py::list Systems(const Database& self) {
         r["nmaxvib_up"] = cat.NMaxVib(i, 1);
         r["nmaxvib_low"] = cat.NMaxVib(i, 2);
         r["mass"] = cat.MolecularMass(i);
+        // False: relative band strengths only; "no_absolute_scale" says why.
+        const std::string why = database::NoAbsoluteScale(cat, i);
+        r["absolute_scale"] = why.empty();
+        r["no_absolute_scale"] = why;
         list.append(r);
     }
     return list;

@@ -3,7 +3,7 @@ import numpy as np
 import pytest
 
 import velmora
-from conftest import cli_rows
+from conftest import cli_rows, synthetic
 
 
 def test_systems_equal_the_command_line(db):
@@ -77,3 +77,22 @@ def test_bad_requests_raise_input_error_naming_the_problem(db, call, message):
     with pytest.raises(velmora.InputError, match=message.replace("(", r"\(").replace(")", r"\)")):
         call(db)
     assert issubclass(velmora.InputError, ValueError)
+
+
+def test_a_system_without_absolute_scale_gives_relative_spectra_and_fits_and_refuses_lifetimes(db):
+    cf = db.entry("CF", "(A-X)")
+    system = next(s for s in db.systems() if s["entry"] == cf)
+    assert system["absolute_scale"] is False
+    assert "the radiative lifetime of A v' = 0 is not known" in system["no_absolute_scale"]
+    assert all(s["absolute_scale"] for s in db.systems() if s["entry"] != cf)
+    with pytest.raises(Exception, match="radiative lifetime of A v' = 0 is not known"):
+        db.lifetimes(cf)
+    for refused in ({"quenching_source": "single", "quenching": 10.0}, {"gate": "resolved"}):
+        with pytest.raises(Exception, match="radiative lifetime of A v' = 0 is not known"):
+            velmora.simulate(db, cf, velmora.Conditions(kind="lif", start=2300, end=2350, **refused))
+    # Lines and a relative emission spectrum, fitted back to its temperature.
+    assert len(db.lines(cf, (0, 0))) > 400
+    conditions = velmora.Conditions(start=2320, end=2345, resolution=0.5)
+    x, y = synthetic(db, cf, conditions, T=1500)
+    r = velmora.fit(db, cf, x, y, conditions=conditions, start={"t": 800})
+    assert abs(r.values["t"] - 1500) < 3 * r.uncertainties["t"]  # this seed: 1425 +- 36 K

@@ -9,6 +9,7 @@
 #include "common/number_format.h"
 #include "database/gas_composition.h"
 #include "database/line_rows.h"
+#include "database/state_descriptions.h"
 #include "database/system_precompute.h"
 
 namespace velmora::cli {
@@ -27,6 +28,7 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
     DatabaseState db;
     OpenDatabase(args, db);
     const int entry = EntryOption(args, db);
+    database::RequireAbsoluteScale(db.cat, entry, "Radiative lifetimes and fluorescence yields");
 
     // Quenching by a gas: temperature in K, pressure in Torr.
     const bool gas = args.Has("composition");

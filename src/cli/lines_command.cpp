@@ -7,6 +7,7 @@
 #include "cli/line_list_options.h"
 #include "common/number_format.h"
 #include "database/line_rows.h"
+#include "database/state_descriptions.h"
 #include "database/system_precompute.h"
 #include "table/table_model.h"
 
@@ -26,6 +27,7 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
     const int entry = EntryOption(args, db);
     const auto [vUp, vLow] = BandOption(args);
     const bool absolute = args.Has("absolute");
+    if (absolute) database::RequireAbsoluteScale(db.cat, entry, "--absolute (Einstein A in s-1, oscillator strengths)");
 
     db.irad = entry;
     Shell quiet;

@@ -3,12 +3,13 @@
 
 #include "cli/database_options.h"
 #include "common/number_format.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::cli {
 
 namespace {
 
-int RunSystems(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
+int RunSystems(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {});
     RejectUnknownOptions(args, {"data"});
     DatabaseState db;
@@ -19,6 +20,10 @@ int RunSystems(const std::vector<std::string>& words, std::ostream& out, std::os
         out << i << ',' << cat.MoleculeName(i) << ',' << Trim(cat.SystemLabel(i)) << ',' << cat.StateLambda(1, i) << ','
             << cat.StateLambda(2, i) << ',' << cat.NMaxVib(i, 1) << ',' << cat.NMaxVib(i, 2) << ','
             << CsvNumber(cat.MolecularMass(i)) << '\n';
+    // The CSV keeps its columns; the systems with relative strengths only are named beside it.
+    for (int i = 1; i <= cat.CatalogueCount; ++i)
+        if (const std::string why = database::NoAbsoluteScale(cat, i); !why.empty())
+            err << "Note: entry " << i << ": " << why << "\n";
     return 0;
 }
 

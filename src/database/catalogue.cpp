@@ -44,8 +44,9 @@ void ReadEntry(ListReader& in, Catalogue& cat, int i) {
                        "Lambda of state " + std::to_string(s) + " is " + std::to_string(cat.StateLambda(s, i)) +
                            " (0, 1 or 2 expected)");
     }
+    // 0: no absolute scale (STATES.SYS must say so).
     cat.ReferenceLifetime(i) = in.ReadDouble();
-    if (!kLifetimeBound.Contains(cat.ReferenceLifetime(i)))
+    if (cat.ReferenceLifetime(i) != 0.0 && !kLifetimeBound.Contains(cat.ReferenceLifetime(i)))
         EntryError(in, i,
                    "the reference lifetime " + Trim(Str(cat.ReferenceLifetime(i))) + " ns lies outside " +
                        Trim(Str(kLifetimeBound.lo)) + ".." + Trim(Str(kLifetimeBound.hi)) + " ns");

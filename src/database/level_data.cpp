@@ -8,6 +8,7 @@
 #include "common/list_reader.h"
 #include "database/data_checks.h"
 #include "database/quenching_models.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::database {
 
@@ -113,6 +114,9 @@ void InitialiseLevelData(DatabaseState& db, int vUp) {
 
 void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
     const int entry = db.irad;
+    // Collisions compete with a radiative rate that only an absolute scale gives: a system without
+    // one keeps its collision-free yields (quenched yields are refused where they are asked for).
+    if (!DescriptionOf(db.cat, entry).absoluteScale) pressureTorr = 0.0f;
     db.UpperComponents = db.cat.StateLambda(1, entry) < 1 ? 2 : 4;
     if (db.cat.LevelFileFlag(entry) == 0) {
         // Without level data every level decays radiatively: effective lifetime τ_rad, yield 1.

@@ -47,6 +47,7 @@ std::vector<LineRow> BandLineRows(DatabaseState& db, int vUp, int vLow) {
 std::vector<LifetimeRow> LevelLifetimeRows(const DatabaseState& db) {
     const Catalogue& cat = db.cat;
     const int entry = db.irad;
+    RequireAbsoluteScale(cat, entry, "Radiative lifetimes and fluorescence yields");
     const int C = db.UpperComponents;
     std::vector<LifetimeRow> rows;
     // Rows from 0: a case (a) labelled 2Π state keeps its J = 1/2 level below row Λ'.

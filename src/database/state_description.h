@@ -65,6 +65,11 @@ struct SystemDescription {
     MoleculeDescription molecule;
     StateDescription upper, lower;
     EnergyZero energyZero = EnergyZero::LowestLevel;
+    /// False for a system whose band strengths are relative only (no lifetime, band coefficient
+    /// or transition moment is known, and VELMORA.SYS gives it no reference lifetime): Einstein A
+    /// in s-1, lifetimes, yields under quenching, gated detection and absolute absorption are not
+    /// known (NoAbsoluteScale).
+    bool absoluteScale = true;
     /// The state s (1 upper, 2 lower).
     const StateDescription& State(int s) const { return s == 1 ? upper : lower; }
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <stdexcept>
 #include <tuple>
 
 #include "common/errors.h"
@@ -14,7 +15,9 @@ namespace velmora::database {
 
 namespace {
 
-constexpr int kFormatVersion = 1;
+// Format 2 adds the absolute scale to the band-system records; format 1 is still read (every
+// system then has the scale of its reference lifetime).
+constexpr int kFormatVersion = 2;
 
 // Relative weights of the catalogues that knew only a nuclear-spin flag: symmetric levels twice
 // as heavy as antisymmetric ones (14N, I = 1), the upper state u and the lower g (N2+ B 2Σu+ –
@@ -28,7 +31,8 @@ using SystemKey = std::tuple<std::string, std::string, std::string>;
 struct DescriptionsFile {
     std::map<std::string, MoleculeDescription> molecules;
     std::map<StateKey, StateDescription> states;
-    std::map<SystemKey, EnergyZero> systems;
+    std::map<SystemKey, std::pair<EnergyZero, bool>> systems;  ///< energy zero, absolute scale
+    int version = kFormatVersion;
 };
 
 [[noreturn]] void Fail(const ListReader& in, const std::string& problem) {
@@ -108,7 +112,9 @@ void ReadSystem(ListReader& in, DescriptionsFile& file) {
     code = in.ReadString(), upper = in.ReadString(), lower = in.ReadString();
     const EnergyZero zero = ReadWord(in, "energy zero", {"lowest", "absolute"}) == "absolute" ? EnergyZero::Absolute
                                                                                               : EnergyZero::LowestLevel;
-    if (!file.systems.emplace(key, zero).second)
+    const bool absolute =
+        file.version < 2 || ReadWord(in, "absolute scale", {"lifetime", "none"}) == std::string("lifetime");
+    if (!file.systems.emplace(key, std::pair{zero, absolute}).second)
         Fail(in, "a second description of the band system " + code + " (" + upper + "-" + lower + ")");
 }
 
@@ -117,10 +123,11 @@ DescriptionsFile ReadDescriptions(const std::filesystem::path& path) {
     if (in.AtEnd()) throw FileError::In(in.Source(), "the file is empty");
     in.SkipLine();  // title
     const int version = in.ReadInt();
-    if (version != kFormatVersion)
-        Fail(in, "format " + std::to_string(version) + " (this program reads format " + std::to_string(kFormatVersion) +
-                     ")");
+    if (version < 1 || version > kFormatVersion)
+        Fail(in, "format " + std::to_string(version) + " (this program reads formats 1 to " +
+                     std::to_string(kFormatVersion) + ")");
     DescriptionsFile file;
+    file.version = version;
     for (int n = ReadCount(in, "molecules"); n > 0; --n) ReadMolecule(in, file);
     for (int n = ReadCount(in, "states"); n > 0; --n) ReadState(in, file);
     for (int n = ReadCount(in, "band systems"); n > 0; --n) ReadSystem(in, file);
@@ -158,7 +165,17 @@ SystemDescription Describe(const Catalogue& cat, int i, const DescriptionsFile& 
     if (sys == file.systems.end())
         throw FileError::In(source, "describes no band system " + code + " (" + cat.StateLabel(1, i) + "-" +
                                         cat.StateLabel(2, i) + ")" + entry);
-    d.energyZero = sys->second;
+    d.energyZero = sys->second.first;
+    d.absoluteScale = sys->second.second;
+    // The reference lifetime of VELMORA.SYS is the absolute scale: 0 exactly when there is none.
+    if (d.absoluteScale != (cat.ReferenceLifetime(i) != 0.0))
+        throw FileError::In(source, "the band system " + code + " (" + cat.StateLabel(1, i) + "-" +
+                                        cat.StateLabel(2, i) + ") has " +
+                                        (d.absoluteScale ? "an absolute scale, but its reference lifetime in "
+                                                           "VELMORA.SYS is 0"
+                                                         : "no absolute scale, but VELMORA.SYS gives it a reference "
+                                                           "lifetime") +
+                                        entry);
     return d;
 }
 
@@ -179,7 +196,23 @@ SystemDescription ImpliedDescription(const Catalogue& cat, int i) {
         d.molecule.nuclearSpin = {true, kFlagSymmetricWeight, kFlagAntisymmetricWeight};
     d.upper = ImpliedState(cat, 1, i);
     d.lower = ImpliedState(cat, 2, i);
+    // A reference lifetime of 0 read from VELMORA.SYS: no absolute scale (a catalogue built in
+    // memory without lifetimes keeps its units).
+    d.absoluteScale = !cat.ReferenceLifetime.Contains(i) || cat.ReferenceLifetime(i) != 0.0;
     return d;
+}
+
+std::string NoAbsoluteScale(const Catalogue& cat, int i) {
+    if (DescriptionOf(cat, i).absoluteScale) return {};
+    return cat.MoleculeName.ValueAt(i) + cat.SystemLabel.ValueAt(i) +
+           " has no absolute scale: the radiative lifetime of " + cat.StateLabel.ValueAt(1, i) +
+           " v' = 0 is not known (nor any band Einstein coefficient or transition moment), so its band strengths "
+           "are relative only";
+}
+
+void RequireAbsoluteScale(const Catalogue& cat, int i, const std::string& what) {
+    const std::string why = NoAbsoluteScale(cat, i);
+    if (!why.empty()) throw std::invalid_argument(what + " cannot be given: " + why);
 }
 
 SystemDescription DescriptionOf(const Catalogue& cat, int i) {

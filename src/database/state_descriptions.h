@@ -31,4 +31,13 @@ SystemDescription DescriptionOf(const Catalogue& cat, int i);
 /// The description of state s (1 upper, 2 lower) of entry i, as DescriptionOf gives it.
 StateDescription StateOf(const Catalogue& cat, int s, int i);
 
+/// Empty for a system with an absolute scale; else why entry i has none, naming the missing
+/// radiative lifetime ("<molecule> (<upper>-<lower>) has no absolute scale: ..."), for the
+/// messages that refuse an
+/// absolute quantity.
+std::string NoAbsoluteScale(const Catalogue& cat, int i);
+/// Throws std::invalid_argument "<what> cannot be given: <NoAbsoluteScale>" for a
+/// system without one.
+void RequireAbsoluteScale(const Catalogue& cat, int i, const std::string& what);
+
 }  // namespace velmora::database

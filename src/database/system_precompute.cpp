@@ -10,10 +10,15 @@
 #include "database/catalogue.h"
 #include "database/level_data.h"
 #include "database/line_positions.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::database {
 
 namespace {
+
+/// Reference lifetime (ns) of a system without an absolute scale: nominal units in which the
+/// emission coefficients of the reference level add up to 1 s-1.
+constexpr double kNominalReferenceLifetime = 1e9;
 
 /// Band-level values from the first lines of the loaded band (v', v'').
 void StoreBandData(DatabaseState& db, int vUp, int vLow, int lamUp) {
@@ -121,7 +126,11 @@ void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     const int lamLow = cat.StateLambda(2, entry);
     const int vUpMax = cat.NMaxVib(entry, 1);
     const int vLowMax = cat.NMaxVib(entry, 2);
-    const double reference = cat.ReferenceLifetime(entry);
+    // Without an absolute scale the units are nominal: the reference level's emission
+    // coefficients add up to 1 s-1. Relative spectra need no more; every absolute quantity is
+    // refused where it is asked for (NoAbsoluteScale).
+    const bool absolute = DescriptionOf(cat, entry).absoluteScale;
+    const double reference = absolute ? cat.ReferenceLifetime(entry) : kNominalReferenceLifetime;
     const double bands = (vUpMax + 1.0) * (vLowMax + 1.0);
 
     double s0 = 0.0;

@@ -7,6 +7,7 @@
 #include "common/numerics.h"
 #include "fit/fit_errors.h"
 #include "populations/population_model.h"
+#include "simulation/absolute_scale.h"
 #include "simulation/broadening.h"
 #include "simulation/intensities.h"
 #include "simulation/line_drawing.h"
@@ -68,6 +69,8 @@ FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulat
     Shell quiet;
     std::shared_ptr<const simulation::BandSystemModel> model =
         simulation::PrecomputeSystem(*db, static_cast<float>(c.pressure), quiet);
+    // A system without an absolute scale fits relative spectra only (no quenching, no gate).
+    if (const std::string why = simulation::AbsoluteScaleRefusal(*model, c); !why.empty()) throw FitInputError(why);
     return MakeFitSystem(std::move(model), *db);
 }
 

@@ -81,6 +81,7 @@ BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& 
     m.baseYield = db.LevelYield;
     m.quenching = db.UpperQuenching;
     m.einsteinAFactor = db.LineUnitFactor[0];
+    m.noAbsoluteScale = database::NoAbsoluteScale(cat, entry);
     // Radiative lifetimes from the emission sums: the first four columns of the level data.
     const Array3<float>& u = db.UpperLevelData;
     if (!u.Empty()) {

@@ -83,6 +83,9 @@ struct BandSystemModel {
     Array3<float> computedLifetime;      ///< radiative lifetime from the band emission sums, ns
     database::StateQuenching quenching;  ///< quenching models of the upper state by gas partner
     double einsteinAFactor = 0.0;        ///< emission coefficient × this = Einstein A, s-1
+    /// Empty when the system has an absolute scale; else why it has none (then lineUnitFactor,
+    /// einsteinAFactor and the lifetimes are in nominal units and only their ratios mean anything).
+    std::string noAbsoluteScale;
 
     Array2<ModelBand> bands;  ///< (v', v'')
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "simulation/absolute_scale.h"
 #include "simulation/instrument_convolution.h"
 #include "simulation/spectrum_total.h"
 
@@ -14,8 +15,9 @@ namespace velmora::simulation {
 namespace {
 
 /// Checks what Simulate needs of its arguments.
-void CheckArguments(const SimulationConditions& c, const populations::Populations& pop) {
+void CheckArguments(const BandSystemModel& model, const SimulationConditions& c, const populations::Populations& pop) {
     CheckConditions(c);
+    RequireScaleFor(model, c);
     if (pop.state != PopulatedState(c.kind))
         throw ConditionError(std::string("the populations are those of the ") +
                              (pop.state == ElectronicState::Upper ? "upper" : "lower") +
@@ -60,7 +62,7 @@ void BuildTotal(Spectrum& s) {
 
 Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& conditions,
                   const populations::Populations& populations, const SimulationOptions& options) {
-    CheckArguments(conditions, populations);
+    CheckArguments(model, conditions, populations);
     SimulationConditions c = conditions;
     std::tie(c.start, c.end) = OrderedRange(conditions);
     const Broadening widths = ComputeBroadening(c, model.molecularMass);
@@ -74,7 +76,7 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
 Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& conditions,
                   const populations::Populations& populations, const Broadening& widths, const SpectralGrid& grid,
                   const SimulationOptions& options) {
-    CheckArguments(conditions, populations);
+    CheckArguments(model, conditions, populations);
     const auto [start, end] = OrderedRange(conditions);
     Spectrum s;
     s.conditions = conditions;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "simulation/absolute_scale.h"
 #include "simulation/line_list.h"
 
 namespace velmora::simulation {
@@ -46,6 +47,7 @@ std::vector<ThermometryLine> LineSignalsAt(const BandSystemModel& m, SimulationC
 ThermometryScan ScanThermometry(const BandSystemModel& m, const SimulationConditions& c, const PopulationsAt& pop,
                                 double t1, double t2, int steps, std::size_t candidates, std::size_t pairs,
                                 double minimumShare) {
+    RequireScaleFor(m, c);  // the line signals carry the quenched yields and the gate
     ThermometryScan scan;
     steps = std::max(steps, 1);
     for (int i = 0; i < steps; ++i) scan.temperatures.push_back(steps == 1 ? t1 : t1 + (t2 - t1) * i / (steps - 1));

@@ -12,6 +12,7 @@
 #include "database/band_loader.h"
 #include "database/line_positions.h"
 #include "database/line_rows.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::table {
 
@@ -89,7 +90,34 @@ void ShowUntabulated(AppState& s, const std::string& name) {
     t.Grid.Bold = {{true}, {false}};
 }
 
+/// A quantity that the system does not know: no values, and a grid that gives the reason.
+void ShowNotKnown(AppState& s, const std::string& why) {
+    TableState& t = s.table;
+    const std::string name = s.db.cat.QuantityName.ValueAt(0, t.icoef);
+    t.NotKnownReason = why;
+    t.TableData = {};
+    t.Caption = "Database   " + s.db.cat.MoleculeName.ValueAt(s.db.irad) + s.db.cat.SystemLabel.ValueAt(s.db.irad) +
+                "  " + name;
+    t.Grid = TableGrid{};
+    t.Grid.Rows = 2;
+    t.Grid.Cols = 1;
+    t.Grid.ColWidths = {12000};
+    t.Grid.Cells = {{name}, {"Not known: " + why}};
+    t.Grid.Bold = {{true}, {false}};
+}
+
+/// True for the quantities in absolute units: Einstein A (s-1), absorption coefficients and
+/// the upper-level lifetimes and yields.
+bool NeedsAbsoluteScale(int quantity) { return quantity == 1 || quantity == 2 || quantity == 6; }
+
 }  // namespace
+
+std::string NotKnownReason(const DatabaseState& db, int quantity) {
+    if (!NeedsAbsoluteScale(quantity)) return {};
+    const std::string why = database::NoAbsoluteScale(db.cat, db.irad);
+    if (why.empty()) return {};
+    return "this quantity (" + Trim(db.cat.QuantityTitle.ValueAt(quantity)) + ") needs the absolute scale: " + why;
+}
 
 double LineEinsteinA(const DatabaseState& db, double emission) {
     return emission * db.LineUnitFactor[0] * db.cat.EmissionScale.ValueAt(db.irad);
@@ -220,6 +248,8 @@ std::string DisplayedUnit(const DatabaseState& db, const TableState& t) {
     if (t.icoef == 4 && t.DbUnitsPos == 1) return "Angstrom (Vacuum)";
     if (t.icoef == 4 && t.DbUnitsPos == 2) return "Angstrom (Air)";
     if (t.icoef == 4 && t.DbUnitsPos == 3) return "cm-1";
+    // Without an absolute scale the band strengths are those of a unit moment: relative.
+    if (t.icoef == 3 && !database::DescriptionOf(db.cat, db.irad).absoluteScale) return "relative (unit moment)";
     return db.cat.QuantityUnit(t.icoef);
 }
 
@@ -312,6 +342,11 @@ bool BuildDatabaseTable(AppState& s) {
         ShowUntabulated(s, t.UntabulatedQuantity);
         return true;
     }
+    t.NotKnownReason.clear();
+    if (const std::string why = NotKnownReason(s.db, t.icoef); !why.empty()) {
+        ShowNotKnown(s, why);
+        return true;
+    }
     if (IsRotationalLayout(t)) EnsureBandLoaded(s);
     const TableState before = t;
     ComputeTableGeometry(s.db, t);
@@ -339,6 +374,7 @@ void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path, Csv
     const Catalogue& cat = db.cat;
     const TableState& t = s.table;
     const int irad = db.irad;
+    if (!t.NotKnownReason.empty()) throw FileError::In(path.string(), "there is no table to save: " + t.NotKnownReason);
     if (t.TableData.Empty()) throw FileError::In(path.string(), "there is no table to save");
     const std::string& format = NumberFormat(db, t);
 

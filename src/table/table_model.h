@@ -17,6 +17,9 @@ bool BranchHasJAboveN(int branch);
 /// f = 4 eps0 m_e h c / e^2 x nu x B, with c in cm/s.
 inline constexpr double kOscillatorStrengthFactor = 2.4966093e-26;
 
+/// Empty when the system knows database quantity 1..6; else why not (Einstein A, absorption
+/// coefficients, lifetimes and yields of a system without an absolute scale).
+std::string NotKnownReason(const DatabaseState& db, int quantity);
 /// A line's emission coefficient (LineData q = 1) as the tables show it: its Einstein A, s-1.
 double LineEinsteinA(const DatabaseState& db, double emission);
 /// A line's absorption coefficient (q = 2) at its position nu (cm-1) as the tables show it in

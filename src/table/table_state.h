@@ -35,6 +35,9 @@ struct TableState {
     /// The item of CmbQuantity chosen when it is a quantity the table cannot show ("Energy
     /// terms", "Quenching"); empty while the table shows icoef.
     std::string UntabulatedQuantity;
+    /// Why the chosen quantity is not known for the system (it needs an absolute scale the
+    /// system lacks); empty while the table shows values.
+    std::string NotKnownReason;
     std::string Caption;  ///< window caption of the table
     TableGrid Grid;
     std::vector<std::string> QuantityItems;       ///< items of CmbQuantity

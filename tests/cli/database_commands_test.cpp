@@ -209,5 +209,48 @@ TEST(CliDatabaseCommands, BadRequestsAreExplained) {
     }
 }
 
+TEST(CliDatabaseCommands, ASystemWithoutAbsoluteScaleRefusesEveryAbsoluteRequestNamingTheLifetime) {
+    const std::string data = VELMORA_DATA_DIR;
+    const Result systems = RunCli({"systems", "--data", data});
+    ASSERT_EQ(systems.code, 0) << systems.err;
+    std::string entry;
+    for (const std::string& line : systems.lines)
+        if (line.find(",CF,(A-X),") != std::string::npos) entry = line.substr(0, line.find(','));
+    ASSERT_FALSE(entry.empty());
+    EXPECT_NE(systems.err.find("entry " + entry + ": CF (A-X) has no absolute scale"), std::string::npos);
+    const std::string missing = "the radiative lifetime of A v' = 0 is not known";
+    const std::string out = ::testing::TempDir() + "cf_refused";
+    const std::vector<std::vector<std::string>> refused = {
+        {"lifetimes", "--entry", entry},
+        {"lifetimes", "--entry", entry, "--composition", "N2=1", "--pressure", "760"},
+        {"lines", "--entry", entry, "--band", "0,0", "--absolute"},
+        {"export", "--entry", entry, "--format", "exomol", "--out", out},
+        {"export", "--entry", entry, "--format", "hitran", "--out", out},
+        {"table", "--entry", entry, "--kind", "vibrational", "--quantity", "1", "--out", out + ".csv"},
+        {"table", "--entry", entry, "--kind", "rotational", "--quantity", "6", "--out", out + ".csv"},
+        {"lif-lines", "--entry", entry, "--range", "2320:2330", "--temperatures", "300:2000", "--composition", "N2=1",
+         "--pressure", "760"},
+        {"simulate", "--entry", entry, "--kind", "absorption", "--absorption-units", "cross-section", "--start", "2300",
+         "--end", "2350", "--out", out + ".mod"},
+    };
+    for (std::vector<std::string> args : refused) {
+        args.insert(args.end(), {"--data", data});
+        const Result r = RunCli(args);
+        EXPECT_EQ(r.code, 1) << args[0] << " " << r.err;
+        EXPECT_NE(r.err.find(missing), std::string::npos) << args[0] << ": " << r.err;
+        EXPECT_EQ(r.out, "") << args[0];
+    }
+    // The relative quantities: lines, positions and Honl-London factors, a relative spectrum.
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"lines", "--entry", entry, "--band", "0,0", "--data", data},
+                                               {"table", "--entry", entry, "--kind", "rotational", "--quantity", "4",
+                                                "--band", "0,1", "--out", out + ".csv", "--data", data},
+                                               {"simulate", "--entry", entry, "--start", "2300", "--end", "2350",
+                                                "--out", out + ".mod", "--data", data}}) {
+        const Result r = RunCli(args);
+        EXPECT_EQ(r.code, 0) << args[0] << " " << r.err;
+    }
+}
+
 }  // namespace
 }  // namespace velmora::cli

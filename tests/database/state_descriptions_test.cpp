@@ -29,12 +29,18 @@ struct Sample {
     std::vector<SampleState> states{
         {"YY", "B", 0, 1, "-", "u", "0"}, {"YY", "X", 1, 1, "0", "g", "a"}, {"YY", "A", 2, 1, "0", "u", "b"}};
     std::vector<SampleBandSystem> systems{{"YY", "B", "X", "absolute"}, {"YY", "A", "X", "lowest"}};
+    std::vector<SampleEntry> entries{2};
     Sample() {
-        SampleEntry sigmaPi, deltaPi;
+        SampleEntry &sigmaPi = entries[0], &deltaPi = entries[1];
         sigmaPi.code = deltaPi.code = "YY";
         sigmaPi.upper = "B", sigmaPi.lambdaLow = 1, sigmaPi.nuclearSpin = 1, sigmaPi.rotRows = {5};
         deltaPi.lambdaUp = 2, deltaPi.lambdaLow = 1, deltaPi.nuclearSpin = 1, deltaPi.rotRows = {5};
-        data.Catalogue({sigmaPi, deltaPi}, 0, 0, 10);
+        data.Catalogue(entries, 0, 0, 10);
+    }
+    /// The first entry without a reference lifetime (0 ns).
+    void WithoutReferenceLifetime() {
+        entries[0].referenceLifetime = 0.0;
+        data.Catalogue(entries, 0, 0, 10);
     }
     DatabaseState Open() {
         data.Descriptions(molecules, states, systems);
@@ -95,12 +101,42 @@ TEST(StateDescriptions, FaultsAreNamedWithTheFileLineAndState) {
          "both nuclear-spin weights are 0"},
         {"twice", [](Sample& s) { s.states.push_back(s.states[0]); }, "a second description of the state \"B\""},
         {"energy zero", [](Sample& s) { s.systems[0].energyZero = "middle"; }, "energy zero \"middle\""},
+        {"absolute scale", [](Sample& s) { s.systems[0].absoluteScale = "maybe"; }, "absolute scale \"maybe\""},
+        {"no scale with a lifetime", [](Sample& s) { s.systems[0].absoluteScale = "none"; },
+         "YY (B-X) has no absolute scale, but VELMORA.SYS gives it a reference lifetime (entry 1"},
+        {"a scale without a lifetime",
+         [](Sample& s) {
+             s.WithoutReferenceLifetime();
+             s.systems[0].absoluteScale = "lifetime";
+         },
+         "YY (B-X) has an absolute scale, but its reference lifetime in VELMORA.SYS is 0"},
     };
     for (const Case& c : cases) {
         Sample s;
         c.damage(s);
         EXPECT_THAT(s.Refusal(), HasSubstr(c.message)) << c.fault;
     }
+}
+
+TEST(StateDescriptions, ASystemWithoutReferenceLifetimeHasNoAbsoluteScale) {
+    Sample s;
+    s.WithoutReferenceLifetime();
+    s.systems[0].absoluteScale = "none";
+    s.systems[1].absoluteScale = "lifetime";
+    const DatabaseState db = s.Open();
+    EXPECT_FALSE(db.cat.Description(1).absoluteScale);
+    EXPECT_TRUE(db.cat.Description(2).absoluteScale);
+    EXPECT_THAT(NoAbsoluteScale(db.cat, 1),
+                HasSubstr("YY+ (B-X) has no absolute scale: the radiative lifetime of B v' = 0 "
+                          "is not known"));
+    EXPECT_EQ(NoAbsoluteScale(db.cat, 2), "");
+    try {
+        RequireAbsoluteScale(db.cat, 1, "Lifetimes");
+        ADD_FAILURE() << "no refusal";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_THAT(e.what(), HasSubstr("Lifetimes cannot be given: YY+ (B-X) has no absolute scale"));
+    }
+    EXPECT_NO_THROW(RequireAbsoluteScale(db.cat, 2, "Lifetimes"));
 }
 
 TEST(StateDescriptions, BandsOfAStateThatIsNoDoubletAreRefused) {

@@ -230,7 +230,7 @@ TEST(PhysicsFromData, WithoutStatesSysTheCatalogueKeepsThePhysicsItCanStateItsel
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 2 * 12);
+    EXPECT_EQ(compared, 2 * 13);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -254,6 +254,7 @@ constexpr EarlierRules kEarlier[] = {
     {"CN_BX", 1, 1, false, false, false, "CN", 0, 0},   {"N2P_BX", 1, 1, false, false, false, "N2+", 0, 0},
     {"COP_BX", 1, 1, false, false, false, "CO+", 0, 0}, {"COP_AX", 2, 1, false, false, false, "CO+", 0, 0},
     {"SIH_AX", 2, 1, true, false, true, "SiH", 0, 0},   {"SH_AX", 1, 2, true, false, false, "SH", 0, 0},
+    {"CF_AX", 1, 2, true, false, false, "CF", 0, 0},
 };
 
 TEST(PhysicsFromData, TheRulesOfTheDescriptionsAreThoseOfEveryShippedState) {
@@ -316,7 +317,7 @@ TEST(PhysicsFromData, TheRulesOfTheDescriptionsAreThoseOfEveryShippedState) {
             }
         }
     }
-    EXPECT_EQ(levels, 222);  // every vibrational level of both states of the 14 entries
+    EXPECT_EQ(levels, 234);  // every vibrational level of both states of the 15 entries
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ TEST(BuildConfig, UnknownOrMissingSettingsAreReportedWithTheirLine) {
                       "catalogue.cfg");
               }),
               "catalogue.cfg, line 1: the entry has no \"mass\" setting");
+    const std::string entry = head +
+                              "upper = A 2Sigma+ levels levels_A.csv 0-4\nlower = X 2Pi levels levels_X.csv 0-13\n"
+                              "lower_labels = case_b\nmass = 17\nreduced_mass = 0.9\nnmaxrot = 20\n";
+    EXPECT_EQ(MessageOf([&] { ParseBuildConfig(entry + "absolute_scale = none\n", "catalogue.cfg"); }),
+              "catalogue.cfg, line 1: an entry without an absolute scale takes relative band strengths only (bands "
+              "= FCF or none with its own unit moment, no measured lifetimes)");
+    EXPECT_FALSE(ParseBuildConfig(entry + "bands = FCF\nabsolute_scale = none\n", "catalogue.cfg")[0].absoluteScale);
+    EXPECT_EQ(MessageOf([&] { ParseBuildConfig(entry + "absolute_scale = maybe\n", "catalogue.cfg"); }),
+              "catalogue.cfg, line 10: \"absolute_scale\": expected one of lifetime, none, found \"maybe\"");
 }
 
 TEST(BuildConfig, TermSymbolsLabelsAndMoleculeKeysDescribeTheStates) {

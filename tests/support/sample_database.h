@@ -88,6 +88,7 @@ struct SampleState {
 };
 struct SampleBandSystem {
     std::string code = "XY", upper = "A", lower = "X", energyZero = "lowest";
+    std::string absoluteScale = "";  ///< "lifetime" or "none" (format 2); empty: format 1, without the field
 };
 
 /// The text of a descriptions file STATES.SYS.
@@ -95,7 +96,9 @@ inline std::string DescriptionsText(const std::vector<SampleMolecule>& molecules
                                     const std::vector<SampleState>& states,
                                     const std::vector<SampleBandSystem>& systems) {
     std::ostringstream s;
-    s << "Sample descriptions\r\n1\r\nmolecules\r\n" << molecules.size() << "\r\n";
+    bool scale = false;
+    for (const auto& b : systems) scale = scale || !b.absoluteScale.empty();
+    s << "Sample descriptions\r\n" << (scale ? 2 : 1) << "\r\nmolecules\r\n" << molecules.size() << "\r\n";
     for (const auto& m : molecules)
         s << '"' << m.code << "\", \"" << m.name << "\", " << m.hitranMolecule << ", " << m.hitranIsotopologue << ", "
           << m.homonuclear << ", " << m.symmetric << ", " << m.antisymmetric << "\r\n";
@@ -105,7 +108,9 @@ inline std::string DescriptionsText(const std::vector<SampleMolecule>& molecules
           << "\", \"" << t.inversion << "\", \"" << t.labels << "\"\r\n";
     s << "band systems\r\n" << systems.size() << "\r\n";
     for (const auto& b : systems)
-        s << '"' << b.code << "\", \"" << b.upper << "\", \"" << b.lower << "\", \"" << b.energyZero << "\"\r\n";
+        s << '"' << b.code << "\", \"" << b.upper << "\", \"" << b.lower << "\", \"" << b.energyZero << '"'
+          << (scale ? ", \"" + (b.absoluteScale.empty() ? "lifetime" : b.absoluteScale) + '"' : std::string())
+          << "\r\n";
     return s.str();
 }
 

@@ -242,6 +242,8 @@ private:
             e.layout = OneOf(key, value, {"rotating", "system"});
         } else if (key == "reference_lifetime") {
             e.referenceLifetime = OneOf(key, value, {"measured", "bands"});
+        } else if (key == "absolute_scale") {
+            e.absoluteScale = OneOf(key, value, {"lifetime", "none"}) == "lifetime";
         } else if (key == "level_lifetimes") {
             e.levelLifetimes = OneOf(key, value, {"measured", "computed"}) == "measured";
         } else if (key == "predissociation") {
@@ -309,7 +311,12 @@ private:
         if (e.upper.equilibrium && !e.upper.hasOrigin)
             throw FileError::At(name_, e.upper.line,
                                 "an upper state from equilibrium constants needs \"upper_origin\"");
-        if (e.bands == "none" && e.tdm == "own")
+        if (!e.absoluteScale &&
+            (e.bands == "A_band" || e.tdm != "own" || e.referenceLifetime == "measured" || e.levelLifetimes))
+            throw FileError::At(name_, e.line,
+                                "an entry without an absolute scale takes relative band strengths only (bands = FCF "
+                                "or none with its own unit moment, no measured lifetimes)");
+        if (e.bands == "none" && e.tdm == "own" && e.absoluteScale)
             throw FileError::At(name_, e.line, "an entry without band data must borrow a transition moment (\"tdm\")");
         for (const StateDefinition* s : {&e.upper, &e.lower}) {
             const std::string which = s == &e.upper ? "upper" : "lower";

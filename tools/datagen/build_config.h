@@ -68,7 +68,10 @@ struct EntryDefinition {
     std::string tdm = "own";                  ///< "own" or the folder of an earlier entry to borrow from
     std::string layout = "system";            ///< "rotating" (per-band files) or "system"
     std::string referenceLifetime = "bands";  ///< "measured" or "bands"
-    bool levelLifetimes = false;              ///< measured lifetimes go into the level files
+    /// false: no lifetime or band coefficient fixes the absolute scale (relative band strengths
+    /// only); the catalogue writes no reference lifetime and the program refuses absolute values
+    bool absoluteScale = true;
+    bool levelLifetimes = false;  ///< measured lifetimes go into the level files
     std::vector<PredissociationRule> predissociation;
     bool approximate = false;
     std::vector<std::string> notes;

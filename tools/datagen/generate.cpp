@@ -207,13 +207,14 @@ std::string StatesFile(const std::vector<SystemData>& systems) {
         states.Add(e.code + " " + e.lower.label, StateRecord(e, e.lower), e.folder);
         bands.Add(e.code + " " + e.upper.label + "-" + e.lower.label,
                   Quote(e.code) + ", " + Quote(e.upper.label) + ", " + Quote(e.lower.label) + ", " +
-                      Quote(e.absoluteEnergies ? "absolute" : "lowest"),
+                      Quote(e.absoluteEnergies ? "absolute" : "lowest") + ", " +
+                      Quote(e.absoluteScale ? "lifetime" : "none"),
                   e.folder);
     }
     std::ostringstream out;
     out << "VELmora descriptions of the molecules, states and band systems of VELMORA.SYS (written by datagen from "
            "data-src; do not edit)"
-        << kEol << 1 << kEol;
+        << kEol << 2 << kEol;
     out << "molecules: code, name, HITRAN molecule, HITRAN isotopologue, homonuclear, nuclear-spin weight of symmetric "
            "levels, of antisymmetric levels"
         << kEol;
@@ -223,7 +224,8 @@ std::string StatesFile(const std::vector<SystemData>& systems) {
         << kEol;
     states.Write(out);
     out << "band systems: code, upper, lower, energy zero (lowest: the lowest lower level; absolute: the constants' "
-           "term values)"
+           "term values), absolute scale (lifetime: the reference lifetime of VELMORA.SYS; none: relative strengths "
+           "only)"
         << kEol;
     bands.Write(out);
     return out.str();
@@ -260,8 +262,13 @@ std::string ReadmeTable(const std::vector<SystemData>& systems) {
         for (std::size_t v = 0; v < s.nmaxrot.size(); ++v) rows += (v ? " " : "") + std::to_string(s.nmaxrot[v]);
         out << "| " << i << " | " << s.def.title << " | " << s.def.code << "/" << s.def.upper.label << s.def.lower.label
             << " | " << StateSummary(s.upper) << " | " << StateSummary(s.lower) << " | " << bands << " | "
-            << Fmt(s.referenceLifetime, "%.1f") << " (" << s.referenceNote << ") | " << rows << " | "
-            << (s.def.approximate ? "approximate" : "usable") << " |\n";
+            << (s.def.absoluteScale ? Fmt(s.referenceLifetime, "%.1f") + " (" + s.referenceNote + ")"
+                                    : "none (" + s.referenceNote + ")")
+            << " | " << rows << " | "
+            << (!s.def.absoluteScale ? "relative strengths only"
+                : s.def.approximate  ? "approximate"
+                                     : "usable")
+            << " |\n";
     }
     out << "\nNotes by entry:\n\n";
     i = 0;

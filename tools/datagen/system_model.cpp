@@ -410,9 +410,13 @@ SystemData BuildSystem(const EntryDefinition& def, const std::filesystem::path& 
                                             std::to_string(count) + " lifetime rows for v' = 0");
         s.referenceLifetime = range.first->second;
         s.referenceNote = "measured lifetime of v' = 0";
-    } else {
+    } else if (def.absoluteScale) {
         s.referenceLifetime = s.Lifetime(0);
         s.referenceNote = "1 / sum of the band coefficients of v' = 0";
+    } else {
+        // Unit-moment strengths give no lifetime: the catalogue writes none (0).
+        s.referenceLifetime = 0.0;
+        s.referenceNote = "none: no lifetime or band coefficient, relative strengths only";
     }
     // A measured lifetime (of the lowest rotational level, F1 N' = Lambda') is radiative only when
     // that level does not predissociate.
