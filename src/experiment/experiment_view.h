@@ -19,7 +19,7 @@ struct ExperimentView {
     const PopulationState& pop;
     Dialogs* dialogs;
     Shell* ui;
-    bool& plotReady;  ///< a simulation is drawn; cleared while several changes make one redraw
+    bool& plotReady;                ///< a simulation is drawn; cleared while several changes make one redraw
     std::string& spectraDirectory;  ///< folder of the spectrum loaded last
     int& spectraXUnit;              ///< x unit chosen last (0 automatic, else an axis unit code)
     int& spectraColumn;             ///< intensity column chosen last (1-based, 0 automatic)
