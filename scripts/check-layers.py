@@ -43,26 +43,8 @@ def reachable(folder):
     return seen
 
 
-# The screen events of these files still take the whole program state; they are to move to
-# program/ (or to take their own state). The list may only shrink: a file that no longer needs
-# its entry fails the check as well, so that the entry is removed.
-still_on_program_state = {
-    "src/display/plot_content.cpp", "src/display/plot_content.h", "src/display/plot_draw.h",
-    "src/display/plot_frame.cpp", "src/display/plot_frame.h", "src/display/plot_svg.cpp",
-    "src/display/plot_svg.h", "src/display/plot_zoom.cpp", "src/display/plot_zoom.h",
-    "src/display/print_layout.cpp", "src/display/print_layout.h",
-    "src/experiment/comparison.cpp", "src/experiment/comparison.h",
-    "src/experiment/corrections.cpp", "src/experiment/corrections.h",
-    "src/experiment/response_calibration.cpp", "src/experiment/response_calibration.h",
-    "src/experiment/spectrum_list.cpp", "src/experiment/spectrum_list.h",
-    "src/populations/population_files.cpp", "src/populations/population_files.h",
-    "src/populations/populations_window.cpp", "src/populations/populations_window.h",
-    "src/table/table_model.cpp", "src/table/table_model.h",
-}
-
 include = re.compile(r'^\s*#\s*include\s+"(\w+)/[^"]+"', re.M)
 faults = []
-exempt_used = set()
 for folder in folders:
     allowed = reachable(folder) | {folder}
     if folder in holders:
@@ -74,16 +56,7 @@ for folder in folders:
                  if layer in folders and layer not in allowed]
         if folder not in holders | {"state"} and re.search(r"\bAppState\b", text):
             found.append(f"{name} names AppState")
-        if name in still_on_program_state:
-            exempt_used.add(name)
-            found = [f for f in found if not (f.endswith("includes state/") or f.endswith("names AppState"))]
         faults += found
-faults += [f"{name} no longer needs its entry in still_on_program_state"
-           for name in sorted(still_on_program_state - exempt_used)]
-for name in sorted(exempt_used):
-    text = (root / name).read_text(encoding="utf-8")
-    if "state/app_state.h" not in text and not re.search(r"\bAppState\b", text):
-        faults.append(f"{name} no longer needs its entry in still_on_program_state")
 if faults:
     print("includes against the library dependencies of src/*/CMakeLists.txt:", file=sys.stderr)
     print("\n".join("  " + f for f in faults), file=sys.stderr)

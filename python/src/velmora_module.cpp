@@ -276,6 +276,8 @@ simulation::GivenField GivenOf(const ConditionField& f, const py::handle& value)
 std::invalid_argument ConditionError(const FieldError& e, const py::handle& value) {
     const std::string field = std::string("conditions: ") + e.field.keyword;
     if (e.kind == FieldError::Kind::Invalid) return std::invalid_argument(field + ": " + e.words);
+    if (e.kind == FieldError::Kind::Conflict)
+        return std::invalid_argument(field + " " + e.WordsNaming(e.other->keyword));
     return std::invalid_argument(field + " = " + py::cast<std::string>(py::repr(value)) + " " + e.words);
 }
 
@@ -298,18 +300,22 @@ py::object FieldValue(const ConditionField& f, const SimulationConditions& c) {
     return py::none();
 }
 
-/// One field set on existing conditions, with its limits.
+/// One field set on existing conditions, with its limits and the rules between fields; refused
+/// values leave the conditions as they were.
 void SetField(SimulationConditions& c, const std::string& keyword, const py::handle& value) {
     const ConditionField& f = FindField(keyword);
     const simulation::GivenField g = GivenOf(f, value);
+    SimulationConditions changed = c;
     try {
         if (g.number)
-            simulation::SetGivenNumber(f, c, *g.number);
+            simulation::SetGivenNumber(f, changed, *g.number);
         else
-            simulation::SetFieldText(f, c, g.text);
+            simulation::SetFieldText(f, changed, g.text);
+        simulation::CheckFieldRules(changed);
     } catch (const FieldError& e) {
         throw ConditionError(e, value);
     }
+    c = std::move(changed);
 }
 
 /// New conditions from keywords, formed as the command line forms them from its options.
@@ -929,7 +935,8 @@ PYBIND11_MODULE(_velmora, m) {
         .def_static("field_table",
                     [] {
                         // The table the keywords come from, for tests and documentation: per
-                        // keyword its command-line option, type, limits and choices.
+                        // keyword its command-line option, type, limits and choices, and the
+                        // keyword of the field its rule between fields needs.
                         py::list rows;
                         for (const ConditionField& f : simulation::ConditionFields()) {
                             py::dict r;
@@ -943,6 +950,8 @@ PYBIND11_MODULE(_velmora, m) {
                             std::vector<std::string> choices(f.choices.begin(), f.choices.end());
                             r["choices"] = choices;
                             r["first"] = f.first;
+                            r["rule_with"] = f.ruleWith ? py::object(py::str(simulation::Field(f.ruleWith).keyword))
+                                                        : py::object(py::none());
                             rows.append(r);
                         }
                         return rows;

@@ -642,7 +642,7 @@ void MDIVelmora::BuildMenus() {
     db->setObjectName("mnuDatabase");
     // "Vibrationals" and "Rotationals": the kind of table and its quantity, then the table shown.
     auto tableMenu = [this, db](const char* title, const QString& key, const QStringList& items,
-                                void (*choose)(AppState&, int)) {
+                                void (*choose)(table::TableView, int)) {
         QMenu* menu = db->addMenu(title);
         for (int i = 0; i < items.size(); ++i) {
             QAction* a = menu->addAction(items[i]);
@@ -835,7 +835,7 @@ void MDIVelmora::WireInputs() {
     check(
         "ChkExpLimits", [&a](int v) { return program::ChkExpLimits_Click(a, v); }, true);
     check("ChkShowSpectra", [&a](int v) { return display::ChkShowSpectra_Click(a, v), kDisplayGroups; });
-    check("ChkResiduals", [&a](int v) { return experiment::ChkResiduals_Click(a, v), kExperimentGroups; });
+    check("ChkResiduals", [&a](int v) { return display::ChkResiduals_Click(a, v), kExperimentGroups; });
     check(
         "ChkShowAssignment", [&a](int v) { return display::ChkShowAssignment_Click(a, v), kDisplayGroups; }, true);
 
@@ -1055,7 +1055,7 @@ void MDIVelmora::WirePopulationsWindow() {
         populations_->ForgetTable();
         Event([&] { return populations::CommitGridEdit(app_, v, column, t), kPopulationGroups; });
     });
-    auto mouse = [this](PictureBox* pic, void (*handler)(AppState&, double, double, bool)) {
+    auto mouse = [this](PictureBox* pic, void (*handler)(populations::PopulationsView, double, double, bool)) {
         connect(pic, &PictureBox::MouseMoved, this,
                 [this, handler](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
                     handler(app_, x, y, b & Qt::LeftButton);

@@ -58,7 +58,7 @@ int RunCompare(const std::vector<std::string>& words, std::ostream& out, std::os
         if (!simulation::HasSimulation(app.sim)) return 1;
     }
 
-    experiment::CompareWithSimulation(app);
+    experiment::CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     if (!PrintComparison(app, "compare", run.notice, out, err)) return 1;
     if (args.Has("residuals")) WriteResiduals(app, args.Get("residuals"));
     return 0;

@@ -64,6 +64,9 @@ std::invalid_argument OptionError(const FieldError& e, const std::string& text) 
             break;
         case FieldError::Kind::Invalid:
             break;
+        case FieldError::Kind::Conflict:
+            return std::invalid_argument("option --" + std::string(e.field.name) + " " +
+                                         e.WordsNaming("--" + std::string(e.other->name)));
     }
     return std::invalid_argument("option --" + std::string(e.field.name) + ": " + value + e.words);
 }
@@ -91,11 +94,6 @@ void CheckBetweenOptions(const Args& args, const SimulationConditions& c) {
     if (!(c.start < c.end))
         throw std::invalid_argument("the range start " + Shown(args, "start", c.start) + " is not below its end " +
                                     Shown(args, "end", c.end) + " (--start, --end)");
-    // The Gaussian, Lorentzian and Voigt are drawn line by line at one width.
-    if (c.resolutionSlope != 0.0 && !IsConvolvedInstrument(c.lineshape))
-        throw std::invalid_argument(
-            "option --resolution-slope applies to the convolved instrument functions (--lineshape triangle, "
-            "trapezoid or file), not to the one chosen");
     if (c.lineshape == Lineshape::Measured && !c.slit)
         throw std::invalid_argument("option --lineshape file needs the instrument function as --slit FILE");
     if ((args.Has("window-start") || args.Has("window-end") || c.window == WindowMode::Window) &&

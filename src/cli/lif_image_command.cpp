@@ -40,12 +40,6 @@ const OptionHelp kLifImageOptions[] = {
     {"png", "FILE.png  the temperature image alone, one pixel per pixel"},
 };
 
-std::string Number(double v, int digits = 6) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
-    return buf;
-}
-
 /// The images of the files: one file per image, or the first images of one stack.
 std::vector<experiment::SpectrumFrame> ReadImages(const std::vector<std::string>& files, std::size_t count) {
     std::vector<experiment::SpectrumFrame> images;
@@ -101,15 +95,15 @@ int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::o
     // The lines, their signals at the ends of the curve, and the pixels.
     for (std::size_t k = 0; k < r.lines.size(); ++k) {
         const fit::LifImageLine& l = r.lines[k];
-        out << "line " << k + 1 << ": laser at " << Number(l.laser, 10) << ", "
-            << LineLabel(db.cat, l.vUp, l.vLow, l.branch, l.N) << " at " << Number(l.position, 10) << "; "
-            << q.images[k].source << ", read noise " << Number(r.noise[k], 3) << " counts\n";
+        out << "line " << k + 1 << ": laser at " << Significant(l.laser, 10) << ", "
+            << LineLabel(db.cat, l.vUp, l.vLow, l.branch, l.N) << " at " << Significant(l.position, 10) << "; "
+            << q.images[k].source << ", read noise " << Significant(r.noise[k], 3) << " counts\n";
     }
     if (r.lines.size() >= 2)
-        out << "ratio line 1 / line 2: " << Number(r.lines[0].signal.front() / r.lines[1].signal.front(), 4) << " at "
-            << Number(r.temperatures.front(), 4) << " K, "
-            << Number(r.lines[0].signal.back() / r.lines[1].signal.back(), 4) << " at "
-            << Number(r.temperatures.back(), 4) << " K\n";
+        out << "ratio line 1 / line 2: " << Significant(r.lines[0].signal.front() / r.lines[1].signal.front(), 4)
+            << " at " << Significant(r.temperatures.front(), 4) << " K, "
+            << Significant(r.lines[0].signal.back() / r.lines[1].signal.back(), 4) << " at "
+            << Significant(r.temperatures.back(), 4) << " K\n";
     std::vector<float> valid;
     int below = 0, outside = 0, notFinite = 0;
     for (std::size_t i = 0; i < r.mask.size(); ++i) {
@@ -129,11 +123,12 @@ int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::o
         }
     }
     out << r.valid << " of " << r.mask.size() << " pixels with a temperature; " << below << " below the threshold, "
-        << outside << " outside " << Number(q.t1) << ".." << Number(q.t2) << " K, " << notFinite << " not a number\n";
+        << outside << " outside " << Significant(q.t1, 6) << ".." << Significant(q.t2, 6) << " K, " << notFinite
+        << " not a number\n";
     if (!valid.empty()) {
         std::sort(valid.begin(), valid.end());
-        out << "temperature: median " << Number(valid[valid.size() / 2], 5) << " K, range " << Number(valid.front(), 5)
-            << ".." << Number(valid.back(), 5) << " K\n";
+        out << "temperature: median " << Significant(valid[valid.size() / 2], 5) << " K, range "
+            << Significant(valid.front(), 5) << ".." << Significant(valid.back(), 5) << " K\n";
     }
     for (const std::string& note : r.notes) err << "velmora-cli lif-image: " << note << "\n";
 

@@ -20,14 +20,8 @@ namespace velmora::cli {
 
 namespace {
 
-std::string Number(double value, int digits = 6) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.*g", digits, value);
-    return buf;
-}
-
 /// A line position to 0.0001 of a cm-1 or Å.
-std::string Position(double x) { return Number(x, 10); }
+std::string Position(double x) { return Significant(x, 10); }
 
 int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, kSimulationFlags);
@@ -80,11 +74,11 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     };
     // The lines: position, label and the signal at each temperature (relative units).
     out << "position,line";
-    for (double T : scan.temperatures) out << ",S_" << Number(T) << "K";
+    for (double T : scan.temperatures) out << ",S_" << Significant(T, 6) << "K";
     out << "\n";
     for (const auto& line : scan.lines) {
         out << Position(line.x) << ',' << label(line);
-        for (double s : line.signal) out << ',' << Number(s);
+        for (double s : line.signal) out << ',' << Significant(s, 6);
         out << "\n";
     }
     // The best pairs, one row per temperature.
@@ -95,11 +89,12 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
         const auto& b = scan.lines[pair.b];
         for (std::size_t k = 0; k < scan.temperatures.size(); ++k)
             out << p + 1 << ',' << label(a) << ',' << Position(a.x) << ',' << label(b) << ',' << Position(b.x) << ','
-                << Number(scan.temperatures[k]) << ',' << Number(pair.ratio[k]) << ',' << Number(pair.sensitivity[k])
-                << "\n";
+                << Significant(scan.temperatures[k], 6) << ',' << Significant(pair.ratio[k], 6) << ','
+                << Significant(pair.sensitivity[k], 6) << "\n";
     }
     if (scan.leftOut > 0)
-        err << scan.leftOut << " lines below " << Number(minimumShare) << " of the strongest line's signal left out"
+        err << scan.leftOut << " lines below " << Significant(minimumShare, 6)
+            << " of the strongest line's signal left out"
             << " (--min-signal)\n";
     if (scan.pairs.empty()) err << "No pair of lines with a signal over the whole temperature range\n";
     return 0;

@@ -18,7 +18,7 @@ namespace {
 
 /// A correction option checked against the range its text box accepts, then given to the box.
 void ApplyLimitedCorrection(AppState& app, const Args& args, const std::string& name, double limit,
-                            std::string (*change)(AppState&, std::string_view)) {
+                            std::string (*change)(experiment::ExperimentView, std::string_view)) {
     if (!args.Has(name)) return;
     const double v = args.Number(name, 0.0);
     if (std::fabs(v) > limit)

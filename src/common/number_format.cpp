@@ -417,6 +417,12 @@ std::string Format(double value, std::string_view pattern) {
     return FormatPositional(value, pattern);
 }
 
+std::string Significant(double value, int digits) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    return text;
+}
+
 std::string Str(double value) { return StrDigits(value, 15); }
 std::string Str(float value) { return StrDigits(static_cast<double>(value), 7); }
 std::string CompactStr(double value) {

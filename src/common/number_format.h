@@ -26,6 +26,10 @@ std::string Str(int value);
 /// reads as typed, a computed one keeps its precision.
 std::string CompactStr(double value);
 
+/// A value to `digits` significant digits in the shortest of fixed and scientific form, as
+/// printf's "%.*g" writes it: Significant(0.25441, 4) = "0.2544", Significant(1.2e-5, 4) = "1.2e-05".
+std::string Significant(double value, int digits);
+
 /// Length of the decimal number at the start of text: sign, digits and point, then an exponent
 /// (E or D, sign, digits) when digits follow its letter. 0 when there is no digit before it.
 std::size_t NumberLength(std::string_view text);

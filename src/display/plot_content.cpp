@@ -24,7 +24,7 @@ namespace {
 inline double GridX(const simulation::Spectrum& sim, int i) { return sim.grid.X(i); }
 
 /// The residual strip is drawn: an experimental spectrum is loaded and residuals are shown.
-bool ResidualsShown(const AppState& s) { return s.exp.ExpCount > 0 && s.plot.HideResiduals == 0; }
+bool ResidualsShown(PlotView s) { return s.exp.ExpCount > 0 && s.plot.HideResiduals == 0; }
 
 /// Last experimental point index usable with every array involved (-1: no point).
 int LastExpIndex(const ExperimentState& e, bool withResidual) {
@@ -35,8 +35,8 @@ int LastExpIndex(const ExperimentState& e, bool withResidual) {
 }
 
 /// Statistics of the comparison with the experimental spectrum (fills Residual).
-void CompareStatistics(AppState& s) {
-    if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s);
+void CompareStatistics(PlotView s) {
+    if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s.exp, s.sim.result, s.plot.ZoomY);
 }
 
 }  // namespace
@@ -51,14 +51,14 @@ int LevelColor(const PlotState& p, int k) {
     return p.BandColor[static_cast<std::size_t>(k)][p.intColor == 1 ? 1 : 0];
 }
 
-ShownRange RangeShown(const AppState& s) {
+ShownRange RangeShown(PlotView s) {
     const simulation::SimulationConditions& c = simulation::ShownConditions(s.sim);
     return {static_cast<float>(c.start), static_cast<float>(c.end), simulation::StoredValue(c.unit)};
 }
 
-bool ExperimentShown(const AppState& s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
+bool ExperimentShown(PlotView s) { return s.exp.ExpCount > 0 && s.exp.ShowSpectra == 1; }
 
-double ResidualHeadroom(const AppState& s) { return ResidualsShown(s) ? 20.0 : 0.0; }
+double ResidualHeadroom(PlotView s) { return ResidualsShown(s) ? 20.0 : 0.0; }
 
 std::string AxisCaption(int units) {
     if (units == 3) return "Wavenumber (cm-1)";
@@ -74,14 +74,14 @@ namespace {
 constexpr int kMaxXLabels = 12, kMaxYLabels = 6;
 
 /// Major and minor steps of the wavelength axis for the view, from the width of its labels.
-AxisScale XAxisScale(const AppState& s, const PlotContext& ctx) {
+AxisScale XAxisScale(PlotView s, const PlotContext& ctx) {
     const double L = s.plot.ViewLeft, R = s.plot.ViewRight;
     const double widest = std::max(std::fabs(L), std::fabs(R));
     return ChooseAxisScale(
         L, R, [&](double step) { return ctx.labels.TextWidth(XTickLabel(widest, step)); }, kMaxXLabels);
 }
 
-void AxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool ticks, bool labels) {
+void AxisTicks(PlotView s, PlotContext& ctx, double bottom, double top, bool ticks, bool labels) {
     const PlotState& p = s.plot;
     const double zy = p.ZoomY, ymax = p.YMax;
     bottom /= zy;
@@ -123,7 +123,7 @@ void YLabel(PlotContext& ctx, double top, const std::string& text, Rgb color) {
 
 /// One intensity scale: value v drawn at height base + factor * v, shown between heights low and
 /// high. Returns the width of its widest label on ctx.yLabels (0 without labels).
-double YScale(const AppState& s, PlotContext& ctx, double base, double factor, double low, double high) {
+double YScale(PlotView s, PlotContext& ctx, double base, double factor, double low, double high) {
     const PlotState& p = s.plot;
     const double zy = p.ZoomY;
     const double vLow = (low - base) / factor, vHigh = (high - base) / factor;
@@ -160,15 +160,15 @@ double YScale(const AppState& s, PlotContext& ctx, double base, double factor, d
 
 }  // namespace
 
-void DrawXAxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool withLabels) {
+void DrawXAxisTicks(PlotView s, PlotContext& ctx, double bottom, double top, bool withLabels) {
     AxisTicks(s, ctx, bottom, top, true, withLabels);
 }
 
-void DrawXAxisLabels(const AppState& s, PlotContext& ctx) {
+void DrawXAxisLabels(PlotView s, PlotContext& ctx) {
     AxisTicks(s, ctx, -0.05 * s.plot.YMax, 1.05 * s.plot.YMax, false, true);
 }
 
-void DrawYAxis(const AppState& s, PlotContext& ctx) {
+void DrawYAxis(PlotView s, PlotContext& ctx) {
     const PlotState& p = s.plot;
     const double zy = p.ZoomY, ymax = p.YMax;
     const double bottom = -0.05 * ymax / zy, top = 1.05 * ymax / zy;
@@ -198,7 +198,7 @@ void DrawYAxis(const AppState& s, PlotContext& ctx) {
 
 // ---- Traces ---------------------------------------------------------------------------------
 
-void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
+void DrawSimulation(PlotView s, PlotContext& ctx, int color, bool separated) {
     PlotState& p = s.plot;
     const simulation::Spectrum& sim = s.sim.result;
     // On screen the trace follows the scheme; a printed page keeps black on white.
@@ -311,7 +311,7 @@ void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated) {
     }
 }
 
-void DrawExperimental(AppState& s, PlotContext& ctx, double factor, int color) {
+void DrawExperimental(PlotView s, PlotContext& ctx, double factor, int color) {
     if (!ExperimentShown(s)) return;
     const ExperimentState& e = s.exp;
     const double L = s.plot.ViewLeft, R = s.plot.ViewRight;
@@ -324,7 +324,7 @@ void DrawExperimental(AppState& s, PlotContext& ctx, double factor, int color) {
     }
 }
 
-void DrawResidualStrip(AppState& s, PlotContext& ctx) {
+void DrawResidualStrip(PlotView s, PlotContext& ctx) {
     if (!ResidualsShown(s)) return;
     ExperimentState& e = s.exp;
     const PlotState& p = s.plot;
@@ -376,7 +376,7 @@ void DrawResidualStrip(AppState& s, PlotContext& ctx) {
     if (y0 - h / 2.0 > yBottom + h && y0 + h / 2.0 < yTop - h) YLabel(ctx, y0 + h / 2.0, "0", fore);
 }
 
-void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor) {
+void DrawLegend(PlotView s, PlotContext& ctx, int simColor, int expColor) {
     const PlotState& p = s.plot;
     Canvas& c = ctx.plot;
     const double zy = p.ZoomY;
@@ -438,7 +438,7 @@ private:
     double prev_ = 0.0;
 };
 
-void DrawVibrationalCombs(AppState& s, PlotContext& ctx) {
+void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const PlotState& p = s.plot;
@@ -475,7 +475,7 @@ struct LabelBox {
     }
 };
 
-void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
+void DrawRotationalCombs(PlotView s, PlotContext& ctx) {
     // A band that cannot be loaded has no marks; the redraw goes on without them.
     try {
         if (!LoadAssignmentBand(s)) return;
@@ -553,14 +553,14 @@ void DrawRotationalCombs(AppState& s, PlotContext& ctx) {
 
 }  // namespace
 
-void DrawAssignments(AppState& s, PlotContext& ctx) {
+void DrawAssignments(PlotView s, PlotContext& ctx) {
     if (s.plot.AssignmentMode == 1)
         DrawRotationalCombs(s, ctx);
     else
         DrawVibrationalCombs(s, ctx);
 }
 
-void DrawPlotContent(AppState& s, PlotContext& ctx) {
+void DrawPlotContent(PlotView s, PlotContext& ctx) {
     const PlotState& p = s.plot;
     const double ymax = p.YMax;
     if (p.ComparisonMode == 0) {
@@ -586,12 +586,12 @@ void DrawPlotContent(AppState& s, PlotContext& ctx) {
 
 // ---- Control events -------------------------------------------------------------------------
 
-void ChkShowAssignment_Click(AppState& s, int value) {
+void ChkShowAssignment_Click(PlotView s, int value) {
     s.plot.ShowAssignment = value != 0 ? 1 : 0;
     s.RequestRedraw();
 }
 
-void CmbAssignment_Click(AppState& s, int index) {
+void CmbAssignment_Click(PlotView s, int index) {
     s.plot.AssignmentMode = index == 1 ? 1 : 0;
     s.plot.AssignBandControlsEnabled = s.plot.AssignmentMode == 1;
     if (s.plot.ShowAssignment == 1) {
@@ -606,32 +606,32 @@ void CmbAssignment_Click(AppState& s, int index) {
     }
 }
 
-void CmbRotationalBranches_Click(AppState& s, int index) {
+void CmbRotationalBranches_Click(PlotView s, int index) {
     s.plot.BranchSelection = std::clamp(index, 0, 24);
     s.RequestRedraw();
 }
 
-void CmbUpperBand_Change(AppState& s, std::string_view text) {
+void CmbUpperBand_Change(PlotView s, std::string_view text) {
     s.plot.AssignVUpper = static_cast<int>(Val(text));
     s.RequestRedraw();
 }
 
-void CmbLowerBand_Change(AppState& s, std::string_view text) {
+void CmbLowerBand_Change(PlotView s, std::string_view text) {
     s.plot.AssignVLower = static_cast<int>(Val(text));
     s.RequestRedraw();
 }
 
-void CmbLegend_Click(AppState& s, int index) {
+void CmbLegend_Click(PlotView s, int index) {
     s.plot.LegendPosition = std::clamp(index, 0, 2);
     s.RequestRedraw();
 }
 
-void ChkShowSpectra_Click(AppState& s, int value) {
+void ChkShowSpectra_Click(PlotView s, int value) {
     s.exp.ShowSpectra = value != 0 ? 1 : 0;
     if (s.exp.ExpCount > 0) s.RequestRedraw();
 }
 
-bool LoadAssignmentBand(AppState& s) {
+bool LoadAssignmentBand(PlotView s) {
     DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const int irad = db.irad, vu = s.plot.AssignVUpper, vl = s.plot.AssignVLower;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/canvas.h"
-#include "state/app_state.h"
+#include "display/plot_view.h"
 
 namespace velmora::display {
 
@@ -38,7 +38,7 @@ struct ShownRange {
     float start, end;
     int units;
 };
-ShownRange RangeShown(const AppState& s);
+ShownRange RangeShown(PlotView s);
 
 /// Palette colour of a palette index.
 inline Rgb Palette(int index) { return PaletteColor(index); }
@@ -51,11 +51,11 @@ void ApplyColorScheme(PlotState& plot);
 int LevelColor(const PlotState& plot, int k);
 
 /// The experimental trace is drawn: a spectrum is loaded and spectra are shown.
-bool ExperimentShown(const AppState& s);
+bool ExperimentShown(PlotView s);
 
 /// Headroom above the plot for the residual strip: 20 with an experimental spectrum loaded and
 /// residuals shown, else 0.
-double ResidualHeadroom(const AppState& s);
+double ResidualHeadroom(PlotView s);
 
 /// Text of the axis caption for a spectral unit (1 Å vacuum, 2 Å air, 3 cm-1, 4 nm vacuum, 5 nm air).
 std::string AxisCaption(int units);
@@ -67,25 +67,25 @@ inline constexpr const char* kIntensityCaption = "Intensity (arb. units)";
 /// the finest 1-2-5 step whose labels fit (at most 12), minor ticks dividing it; labels of the
 /// major ticks when `withLabels`, skipping a label that would come closer than half a label width
 /// to the previous one. Ticks exactly at the view edges are not drawn.
-void DrawXAxisTicks(const AppState& s, PlotContext& ctx, double bottom, double top, bool withLabels);
+void DrawXAxisTicks(PlotView s, PlotContext& ctx, double bottom, double top, bool withLabels);
 /// Only the labels of the major ticks, with the same spacing rule (the clipboard picture).
-void DrawXAxisLabels(const AppState& s, PlotContext& ctx);
+void DrawXAxisLabels(PlotView s, PlotContext& ctx);
 /// The intensity scale: ticks inside both sides of the frame (one scale per half when the
 /// comparison is separated), their labels and the caption on ctx.yLabels.
-void DrawYAxis(const AppState& s, PlotContext& ctx);
+void DrawYAxis(PlotView s, PlotContext& ctx);
 
 /// Everything inside the frame, in the order of the comparison mode.
-void DrawPlotContent(AppState& s, PlotContext& ctx);
+void DrawPlotContent(PlotView s, PlotContext& ctx);
 
 /// The simulated spectrum as total, contours or areas; `separated` puts it in the upper half.
-void DrawSimulation(AppState& s, PlotContext& ctx, int color, bool separated);
+void DrawSimulation(PlotView s, PlotContext& ctx, int color, bool separated);
 /// The current experimental spectrum, scaled by `factor`.
-void DrawExperimental(AppState& s, PlotContext& ctx, double factor, int color);
+void DrawExperimental(PlotView s, PlotContext& ctx, double factor, int color);
 /// The residual strip above the plot (only with an experimental spectrum and residuals shown).
-void DrawResidualStrip(AppState& s, PlotContext& ctx);
+void DrawResidualStrip(PlotView s, PlotContext& ctx);
 /// The legend box.
-void DrawLegend(AppState& s, PlotContext& ctx, int simColor, int expColor);
+void DrawLegend(PlotView s, PlotContext& ctx, int simColor, int expColor);
 /// Vibrational or rotational assignment combs.
-void DrawAssignments(AppState& s, PlotContext& ctx);
+void DrawAssignments(PlotView s, PlotContext& ctx);
 
 }  // namespace velmora::display

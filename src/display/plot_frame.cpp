@@ -8,7 +8,7 @@
 
 namespace velmora::display {
 
-void frmSimulation_Load(AppState& s) {
+void frmSimulation_Load(PlotView s) {
     s.plot.ZoomY = 1.0f;
     s.plot.HideResiduals = 1;
     s.exp.Multiply = 1.0f;
@@ -29,13 +29,13 @@ PlotWindowLayout LayOutPlotWindow(int W, int H) {
     return l;
 }
 
-PlotWindowLayout frmSimulation_Resize(AppState& s, int W, int H) {
+PlotWindowLayout frmSimulation_Resize(PlotView s, int W, int H) {
     const PlotWindowLayout l = LayOutPlotWindow(W, H);
     s.RequestRedraw();
     return l;
 }
 
-void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
+void RedrawPlot(PlotView s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
     p.YMax = 100.0f;
@@ -83,13 +83,13 @@ void RedrawPlot(AppState& s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
 
 // ---- Zoom and shift -------------------------------------------------------------------------
 
-std::string TxtZoomX_Change(AppState& s, std::string_view text) {
+std::string TxtZoomX_Change(PlotView s, std::string_view text) {
     s.plot.TxtZoomX = std::string(text);
     if (ApplyZoomXText(s.plot, text, RangeShown(s).start, RangeShown(s).end)) s.RequestRedraw();
     return s.plot.TxtZoomX;
 }
 
-std::string UpDZoomX_Change(AppState& s, int value) {
+std::string UpDZoomX_Change(PlotView s, int value) {
     s.plot.UpDZoomX = value;
     const float z = static_cast<float>(value) / 2.0f;
     if (z >= 0.1f) s.plot.ZoomX = z;
@@ -98,13 +98,13 @@ std::string UpDZoomX_Change(AppState& s, int value) {
     return text;
 }
 
-void SldX_Change(AppState& s, double value) {
+void SldX_Change(PlotView s, double value) {
     s.plot.SldX = static_cast<float>(std::clamp(value, 0.0, 100.0));
     RecomputeViewWindow(s.plot, RangeShown(s).start, RangeShown(s).end);
     s.RequestRedraw();
 }
 
-std::string TxtZoomY_Change(AppState& s, std::string_view text) {
+std::string TxtZoomY_Change(PlotView s, std::string_view text) {
     s.plot.TxtZoomY = std::string(text);
     if (!IsNumeric(text)) return s.plot.TxtZoomY;
     s.plot.ZoomY = static_cast<float>(Val(text));
@@ -113,14 +113,14 @@ std::string TxtZoomY_Change(AppState& s, std::string_view text) {
     return s.plot.TxtZoomY;
 }
 
-std::string UpDZoomY_Change(AppState& s, int value) {
+std::string UpDZoomY_Change(PlotView s, int value) {
     s.plot.UpDZoomY = value;
     s.plot.ZoomY = static_cast<float>(value) / 2.0f;
     if (s.plot.ZoomY < 0.1f) s.plot.ZoomY = 1.0f;
     return TxtZoomY_Change(s, Trim(Str(s.plot.ZoomY)));
 }
 
-void CmdResetZoom_Click(AppState& s) {
+void CmdResetZoom_Click(PlotView s) {
     // The intermediate control changes must not redraw: hold PlotReady while setting them.
     const bool ready = s.plot.PlotReady;
     s.plot.PlotReady = false;
@@ -133,7 +133,7 @@ void CmdResetZoom_Click(AppState& s) {
 
 // ---- Colour scheme and popup menu -----------------------------------------------------------
 
-void CmbColorScheme_Click(AppState& s, int index) {
+void CmbColorScheme_Click(PlotView s, int index) {
     s.plot.intColor = index == 1 ? 1 : 0;
     ApplyColorScheme(s.plot);
     if (s.plot.PlotReady) {
@@ -142,7 +142,7 @@ void CmbColorScheme_Click(AppState& s, int index) {
     }
 }
 
-PopupMenuMarks mnuSimul_Open(const AppState& s) {
+PopupMenuMarks mnuSimul_Open(PlotView s) {
     PopupMenuMarks m;
     for (int i = 0; i < 3; ++i) m.displayMode[i] = s.plot.DisplayMode == i;
     m.light = s.plot.intColor == 0;
@@ -152,28 +152,33 @@ PopupMenuMarks mnuSimul_Open(const AppState& s) {
     return m;
 }
 
-void mnuSimulDisplayMode_Click(AppState& s, int index) {
+void mnuSimulDisplayMode_Click(PlotView s, int index) {
     s.plot.DisplayMode = std::clamp(index, 0, 2);
     s.RequestRedraw();
 }
 
-void mnuSimulComparisonMode_Click(AppState& s, int index) {
+void mnuSimulComparisonMode_Click(PlotView s, int index) {
     s.plot.ComparisonMode = std::clamp(index, 0, 1);
     s.RequestRedraw();
 }
 
-int mnuColorScheme_Click(AppState& s, int index) {
+int mnuColorScheme_Click(PlotView s, int index) {
     CmbColorScheme_Click(s, index);
     return s.plot.intColor;
 }
 
-void mnuSimulComparisonResiduals_Click(AppState& s) {
+void ChkResiduals_Click(PlotView s, int value) {
+    s.plot.HideResiduals = value != 0 ? 0 : 1;
+    s.RequestRedraw();
+}
+
+void mnuSimulComparisonResiduals_Click(PlotView s) {
     s.plot.HideResiduals = s.plot.HideResiduals == 0 ? 1 : 0;
     s.RequestRedraw();
 }
 
-void CmbView_Click(AppState& s, int index) { mnuSimulDisplayMode_Click(s, index); }
-void CmbComparison_Click(AppState& s, int index) { mnuSimulComparisonMode_Click(s, index); }
+void CmbView_Click(PlotView s, int index) { mnuSimulDisplayMode_Click(s, index); }
+void CmbComparison_Click(PlotView s, int index) { mnuSimulComparisonMode_Click(s, index); }
 
 // ---- Pointer read-out -----------------------------------------------------------------------
 
@@ -181,11 +186,11 @@ std::string PointerReadout(double x, double y) {
     return "x= " + Format(x, "#####0.000") + ", y= " + Format(y, " ##0.000");
 }
 
-void PicSimulation_MouseMove(AppState& s, double x, double y) {
+void PicSimulation_MouseMove(PlotView s, double x, double y) {
     s.plot.LblCoordinates = PointerReadout(x, y);
     s.plot.LblCoordinatesVisible = true;
 }
 
-void PicSimulation_MouseLeave(AppState& s) { s.plot.LblCoordinatesVisible = false; }
+void PicSimulation_MouseLeave(PlotView s) { s.plot.LblCoordinatesVisible = false; }
 
 }  // namespace velmora::display

@@ -14,7 +14,7 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 
 /// The plot window as a document: the plot area and both axis strips at their window positions.
-void DrawPlotDocument(AppState& s, SvgDocument& doc, int widthPixels, int heightPixels) {
+void DrawPlotDocument(PlotView s, SvgDocument& doc, int widthPixels, int heightPixels) {
     if (!s.plot.PlotReady) throw std::runtime_error("there is no simulation to draw");
     // The window layout is given in twips.
     const PlotWindowLayout l = LayOutPlotWindow(static_cast<int>(widthPixels * kTwipsPerPixel),
@@ -29,14 +29,14 @@ void DrawPlotDocument(AppState& s, SvgDocument& doc, int widthPixels, int height
 
 }  // namespace
 
-std::string PlotSvg(AppState& s, int widthPixels, int heightPixels) {
+std::string PlotSvg(PlotView s, int widthPixels, int heightPixels) {
     SvgDocument doc(widthPixels, heightPixels, PaletteColor(s.plot.BackColorIndex));
     doc.SetTitle(s.sim.SimTitle);
     DrawPlotDocument(s, doc, widthPixels, heightPixels);
     return doc.Markup();
 }
 
-void WritePlotSvg(AppState& s, const std::filesystem::path& path, int widthPixels, int heightPixels) {
+void WritePlotSvg(PlotView s, const std::filesystem::path& path, int widthPixels, int heightPixels) {
     SvgDocument doc(widthPixels, heightPixels, PaletteColor(s.plot.BackColorIndex));
     doc.SetTitle(s.sim.SimTitle);
     try {

@@ -18,7 +18,7 @@ double ViewCentre(const PlotState& p) { return (static_cast<double>(p.ViewLeft) 
 
 }  // namespace
 
-void SetHorizontalView(AppState& s, double zoom, double centre) {
+void SetHorizontalView(PlotView s, double zoom, double centre) {
     PlotState& p = s.plot;
     const ShownRange range = RangeShown(s);
     const double Xini = range.start, w = static_cast<double>(range.end) - Xini;
@@ -33,7 +33,7 @@ void SetHorizontalView(AppState& s, double zoom, double centre) {
     s.RequestRedraw();
 }
 
-void SetVerticalZoom(AppState& s, double zoom) {
+void SetVerticalZoom(PlotView s, double zoom) {
     PlotState& p = s.plot;
     if (!std::isfinite(zoom)) return;
     p.ZoomY = static_cast<float>(std::clamp(zoom, 0.1, kMaxGestureZoom));
@@ -42,7 +42,7 @@ void SetVerticalZoom(AppState& s, double zoom) {
     s.RequestRedraw();
 }
 
-void PicSimulation_Wheel(AppState& s, double x, double notches) {
+void PicSimulation_Wheel(PlotView s, double x, double notches) {
     const PlotState& p = s.plot;
     const double zoom = std::clamp(p.ZoomX * std::pow(kZoomStep, notches), 0.1, kMaxGestureZoom);
     // x keeps its place: its distance from the centre shrinks with the width of the view.
@@ -50,7 +50,7 @@ void PicSimulation_Wheel(AppState& s, double x, double notches) {
     SetHorizontalView(s, zoom, centre);
 }
 
-void PicSimulation_ZoomTo(AppState& s, double x0, double y0, double x1, double y1) {
+void PicSimulation_ZoomTo(PlotView s, double x0, double y0, double x1, double y1) {
     const ShownRange shown = RangeShown(s);
     const double width = std::fabs(x1 - x0), range = static_cast<double>(shown.end) - shown.start;
     if (!(width > 0.0) || !(range > 0.0)) return;
@@ -60,9 +60,9 @@ void PicSimulation_ZoomTo(AppState& s, double x0, double y0, double x1, double y
     if (top > 0.0) SetVerticalZoom(s, 100.0 / top);
 }
 
-void PicSimulation_DblClick(AppState& s) { CmdResetZoom_Click(s); }
+void PicSimulation_DblClick(PlotView s) { CmdResetZoom_Click(s); }
 
-void PicSimulation_KeyDown(AppState& s, PlotKey key) {
+void PicSimulation_KeyDown(PlotView s, PlotKey key) {
     const PlotState& p = s.plot;
     const double width = static_cast<double>(p.ViewRight) - p.ViewLeft;
     switch (key) {

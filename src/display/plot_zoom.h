@@ -3,7 +3,7 @@
 // the focus. Each gesture sets the same zoom and shift controls as the boxes and the slider.
 #pragma once
 
-#include "state/app_state.h"
+#include "display/plot_view.h"
 
 namespace velmora::display {
 
@@ -16,18 +16,18 @@ inline constexpr double kShiftStep = 0.1;
 
 /// Sets the horizontal zoom (0.1 .. kMaxGestureZoom) and the view centre (clamped into the
 /// simulation range), with the zoom box, its up-down control and the slider following; redraws.
-void SetHorizontalView(AppState& s, double zoom, double centre);
+void SetHorizontalView(PlotView s, double zoom, double centre);
 /// Sets the vertical zoom (0.1 .. kMaxGestureZoom), with the zoom box and its up-down control; redraws.
-void SetVerticalZoom(AppState& s, double zoom);
+void SetVerticalZoom(PlotView s, double zoom);
 
 /// Mouse wheel over the plot at x: each notch away from the user zooms in by kZoomStep, each
 /// notch towards the user zooms out; the point under the pointer stays where it is.
-void PicSimulation_Wheel(AppState& s, double x, double notches);
+void PicSimulation_Wheel(PlotView s, double x, double notches);
 /// A rectangle dragged on the plot from (x0, y0) to (x1, y1): the view shows its x range, and its
 /// upper edge (when above the baseline) becomes full scale. A rectangle of no width does nothing.
-void PicSimulation_ZoomTo(AppState& s, double x0, double y0, double x1, double y1);
+void PicSimulation_ZoomTo(PlotView s, double x0, double y0, double x1, double y1);
 /// Double click on the plot: back to the whole range at zoom 1, as "Reset Zoom".
-void PicSimulation_DblClick(AppState& s);
+void PicSimulation_DblClick(PlotView s);
 
 /// Keys on the focused plot.
 enum class PlotKey {
@@ -38,6 +38,6 @@ enum class PlotKey {
     ZoomInY,   ///< arrow up: vertical zoom in
     ZoomOutY,  ///< arrow down
 };
-void PicSimulation_KeyDown(AppState& s, PlotKey key);
+void PicSimulation_KeyDown(PlotView s, PlotKey key);
 
 }  // namespace velmora::display

@@ -88,14 +88,14 @@ double PrintHeader(Canvas& page, const PageSetup& setup, const std::string& rest
     return ruleY;
 }
 
-std::string PrintedValue(const AppState& s, double value) {
+std::string PrintedValue(PlotView s, double value) {
     if (!(value > 0.0)) return "  --------- ";
     return RightAlign(Format(value, s.db.cat.QuantityFormat(s.table.icoef, 0)), kColumn);
 }
 
 }  // namespace
 
-std::string SpectrumPageTitle(const AppState& s) {
+std::string SpectrumPageTitle(PlotView s) {
     const Catalogue& cat = s.db.cat;
     const int irad = s.db.irad;
     std::string title = "Simulation   ";
@@ -115,7 +115,7 @@ std::string Number(double value) { return Trim(Str(static_cast<float>(value))); 
 
 /// "Temperature 3000 K (thermalized system)", or the temperatures of the edited populations of
 /// the levels simulated.
-std::string TemperatureLine(const AppState& s, const simulation::Spectrum& result) {
+std::string TemperatureLine(PlotView s, const simulation::Spectrum& result) {
     const PopulationState& pop = s.pop;
     if (pop.ThermalFlag == 1) return "Temperature " + Number(result.conditions.temperature) + " K (thermalized system)";
     std::string line = "Populations not thermalized: vibrational ";
@@ -134,7 +134,7 @@ std::string TemperatureLine(const AppState& s, const simulation::Spectrum& resul
 
 }  // namespace
 
-std::vector<std::string> SpectrumPageConditions(const AppState& s) {
+std::vector<std::string> SpectrumPageConditions(PlotView s) {
     const Catalogue& cat = s.db.cat;
     const simulation::Spectrum& result = s.sim.result;
     const simulation::SimulationConditions& c = result.conditions;
@@ -171,12 +171,12 @@ std::vector<std::string> SpectrumPageConditions(const AppState& s) {
     return lines;
 }
 
-void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
+void DrawSpectrumPage(PlotView s, Canvas& page, const PageSetup& setup) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
     double y = PrintHeader(page, setup, SpectrumPageTitle(s));
     // The comparison statistics of the lines below are those of the plot as drawn now.
-    if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s);
+    if (s.exp.ExpCount > 0) experiment::CompareWithSimulation(s.exp, s.sim.result, s.plot.ZoomY);
     for (const std::string& condition : SpectrumPageConditions(s))
         for (const std::string& line : WrapToWidth(page, condition, TextBlockWidth(setup))) {
             y += page.TextHeight(line);
@@ -224,7 +224,7 @@ void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup) {
     ApplyColorScheme(p);
 }
 
-std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
+std::vector<PrintLine> DatabaseTablePrintLines(PlotView s) {
     const Catalogue& cat = s.db.cat;
     const TableState& t = s.table;
     const int irad = s.db.irad;
@@ -285,7 +285,7 @@ std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s) {
     return lines;
 }
 
-void DrawDatabaseTablePages(const AppState& s, Canvas& page, const PageSetup& setup) {
+void DrawDatabaseTablePages(PlotView s, Canvas& page, const PageSetup& setup) {
     double y = PrintHeader(page, setup, "Database ");
     const double bottomMargin = setup.heightTwips - kPageTop;
     for (const PrintLine& line : DatabaseTablePrintLines(s)) {
@@ -301,7 +301,7 @@ void DrawDatabaseTablePages(const AppState& s, Canvas& page, const PageSetup& se
     }
 }
 
-void DrawClipboardPicture(AppState& s, Canvas& pic) {
+void DrawClipboardPicture(PlotView s, Canvas& pic) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
     const int W = pic.WidthPixels(), H = pic.HeightPixels();

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/canvas.h"
-#include "state/app_state.h"
+#include "display/plot_view.h"
 
 namespace velmora::display {
 
@@ -26,22 +26,22 @@ struct PrintLine {
 };
 
 /// "Simulation  <molecule><system>  <kind>", with the experimental file when one is shown.
-std::string SpectrumPageTitle(const AppState& s);
+std::string SpectrumPageTitle(PlotView s);
 
 /// What was simulated, as the spectrum page prints it under its title: range and unit,
 /// temperatures, lineshape, resolution and broadening, and the experimental file shown with its
 /// corrections and comparison.
-std::vector<std::string> SpectrumPageConditions(const AppState& s);
+std::vector<std::string> SpectrumPageConditions(PlotView s);
 
 /// The spectrum page: header line and rule, the conditions, then the plot with its frame,
 /// captions, ticks, intensity scale and content, black on white whatever the scheme (restored
 /// afterwards). Nothing without a simulation.
-void DrawSpectrumPage(AppState& s, Canvas& page, const PageSetup& setup);
+void DrawSpectrumPage(PlotView s, Canvas& page, const PageSetup& setup);
 
 /// Lines of the database-table printout after the header line.
-std::vector<PrintLine> DatabaseTablePrintLines(const AppState& s);
+std::vector<PrintLine> DatabaseTablePrintLines(PlotView s);
 /// The database-table pages; long tables run on to further pages.
-void DrawDatabaseTablePages(const AppState& s, Canvas& page, const PageSetup& setup);
+void DrawDatabaseTablePages(PlotView s, Canvas& page, const PageSetup& setup);
 
 /// Font size of the clipboard picture's labels and captions.
 inline constexpr double kClipboardFontSize = 14;
@@ -49,6 +49,6 @@ inline constexpr double kClipboardFontSize = 14;
 /// The clipboard picture of the plot, filling the picture whatever its size: the plot with its
 /// frame and intensity scale, the wavelength labels and caption below it, each margin as wide as
 /// the text it holds.
-void DrawClipboardPicture(AppState& s, Canvas& picture);
+void DrawClipboardPicture(PlotView s, Canvas& picture);
 
 }  // namespace velmora::display

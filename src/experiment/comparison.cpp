@@ -5,7 +5,6 @@
 
 #include "common/number_format.h"
 #include "experiment/spectrum_units.h"
-#include "state/app_state.h"
 
 namespace velmora::experiment {
 
@@ -146,7 +145,5 @@ std::string NothingComparedReason(const ExperimentState& exp, const simulation::
     if (!unit.empty()) text += "; its x values are probably in " + unit;
     return text;
 }
-
-void CompareWithSimulation(AppState& app) { CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY); }
 
 }  // namespace velmora::experiment

@@ -9,10 +9,6 @@
 #include "experiment/experiment_state.h"
 #include "simulation/simulate.h"
 
-namespace velmora {
-struct AppState;
-}
-
 namespace velmora::experiment {
 
 /// x of grid point i of a simulated spectrum, held in single precision.
@@ -56,9 +52,6 @@ void CompareWithSimulation(ExperimentState& exp, const simulation::Spectrum& sim
 
 /// The fewest compared points a peak correlation is computed from (two always correlate by ±1).
 inline constexpr int kMinComparedPoints = 3;
-
-/// The same on the application state (called by the plot redraw when ExpCount > 0).
-void CompareWithSimulation(AppState& app);
 
 /// The unit the x values of a spectrum are probably written in ("cm-1", "nm" or "Å", another
 /// than the one they were read in), judged by which reading would put the spectrum into the

@@ -6,8 +6,8 @@
 
 #include "common/number_format.h"
 #include "experiment/comparison.h"
+#include "experiment/experiment_view.h"
 #include "populations/population_model.h"
-#include "state/app_state.h"
 
 namespace velmora::experiment {
 
@@ -53,7 +53,7 @@ namespace {
 /// A correction box with a magnitude limit: a number within it is taken and applied, a number
 /// beyond it is refused (the box shows the value in force), other text is ignored. The value
 /// in force goes into the current file's record either way; then the plot is redrawn.
-std::string LimitedCorrection_Change(AppState& app, std::string_view text, double limit, float& value,
+std::string LimitedCorrection_Change(ExperimentView app, std::string_view text, double limit, float& value,
                                      float ExpFile::*recordField, std::string& boxText) {
     ExperimentState& exp = app.exp;
     std::string shown(text);
@@ -74,16 +74,16 @@ std::string LimitedCorrection_Change(AppState& app, std::string_view text, doubl
 
 }  // namespace
 
-std::string TxtBaseline_Change(AppState& app, std::string_view text) {
+std::string TxtBaseline_Change(ExperimentView app, std::string_view text) {
     return LimitedCorrection_Change(app, text, 99.0, app.exp.Baseline, &ExpFile::Baseline, app.exp.TxtBaseline);
 }
 
-std::string TxtWavelength_Change(AppState& app, std::string_view text) {
+std::string TxtWavelength_Change(ExperimentView app, std::string_view text) {
     return LimitedCorrection_Change(app, text, 200.0, app.exp.WavelengthCorrection, &ExpFile::Wavelength,
                                     app.exp.TxtWavelength);
 }
 
-std::string TxtMultiply_Change(AppState& app, std::string_view text) {
+std::string TxtMultiply_Change(ExperimentView app, std::string_view text) {
     ExperimentState& exp = app.exp;
     // A factor beyond kMaxMultiply is ignored like a non-number: the spectrum would leave the
     // range where its sums and squares stay finite.
@@ -101,7 +101,7 @@ std::string TxtMultiply_Change(AppState& app, std::string_view text) {
     return exp.TxtMultiply;
 }
 
-std::string TxtNoise_Change(AppState& app, std::string_view text) {
+std::string TxtNoise_Change(ExperimentView app, std::string_view text) {
     if (text.empty()) {
         app.exp.TxtNoise.clear();
         return {};
@@ -119,12 +119,7 @@ std::string TxtNoise_Change(AppState& app, std::string_view text) {
     return shown;
 }
 
-void ChkResiduals_Click(AppState& app, int value) {
-    app.plot.HideResiduals = value != 0 ? 0 : 1;
-    app.RequestRedraw();
-}
-
-void CmbResiduals_Click(AppState& app, std::string_view text) {
+void CmbResiduals_Click(ExperimentView app, std::string_view text) {
     static constexpr std::string_view scales[] = {"1%", "2%", "5%", "10%", "20%", "50%"};
     int scale = 0;
     for (std::string_view s : scales)
@@ -134,7 +129,7 @@ void CmbResiduals_Click(AppState& app, std::string_view text) {
     app.RequestRedraw();
 }
 
-void CmdSmooth_Click(AppState& app) {
+void CmdSmooth_Click(ExperimentView app) {
     ExperimentState& exp = app.exp;
     if (exp.ExpCount <= 0) return;
     const int last = LastPoint(exp);
@@ -151,7 +146,7 @@ void CmdSmooth_Click(AppState& app) {
     app.RequestRedraw();
 }
 
-void CmdSubtraction_Click(AppState& app) {
+void CmdSubtraction_Click(ExperimentView app) {
     ExperimentState& exp = app.exp;
     const simulation::Spectrum& sim = app.sim.result;
     const PopulationState& pop = app.pop;

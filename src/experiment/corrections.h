@@ -7,10 +7,7 @@
 #include <string_view>
 
 #include "experiment/experiment_state.h"
-
-namespace velmora {
-struct AppState;
-}
+#include "experiment/experiment_view.h"
 
 namespace velmora::experiment {
 
@@ -23,28 +20,26 @@ void ApplyCorrections(ExperimentState& exp);
 
 /// "Baseline correction (%)": a number of magnitude up to 99 becomes Baseline; a number beyond
 /// is refused (the box shows the value in force again); other text is ignored.
-std::string TxtBaseline_Change(AppState& app, std::string_view text);
+std::string TxtBaseline_Change(ExperimentView app, std::string_view text);
 /// "Wavelength correction": a number of magnitude up to 200 becomes WavelengthCorrection.
-std::string TxtWavelength_Change(AppState& app, std::string_view text);
+std::string TxtWavelength_Change(ExperimentView app, std::string_view text);
 /// Largest factor "Multiply by" takes.
 inline constexpr double kMaxMultiply = 1e6;
 
 /// "Multiply by": any number up to kMaxMultiply; zero or negative factors act as 1.
-std::string TxtMultiply_Change(AppState& app, std::string_view text);
+std::string TxtMultiply_Change(ExperimentView app, std::string_view text);
 /// Noise amplitude of the simulated trace: 0 <= value < 100; anything else non-empty becomes "0".
-std::string TxtNoise_Change(AppState& app, std::string_view text);
+std::string TxtNoise_Change(ExperimentView app, std::string_view text);
 
-/// "Show residuals" check box (value 0 or 1).
-void ChkResiduals_Click(AppState& app, int value);
 /// Residual scale: "Auto" (0) or "1%" … "50%"; any other text counts as "Auto".
-void CmbResiduals_Click(AppState& app, std::string_view text);
+void CmbResiduals_Click(ExperimentView app, std::string_view text);
 
 /// "Smooth spectra": one pass of the 0.25/0.5/0.25 filter over ExpYRaw (end points kept).
-void CmdSmooth_Click(AppState& app);
+void CmdSmooth_Click(ExperimentView app);
 
 /// "Subtract simulation": asks which vibrational levels to subtract (Yes/No/Cancel) and
 /// subtracts their population-weighted simulation from the spectrum; Cancel restores the
 /// spectrum as it was before the command. The result becomes the new raw spectrum.
-void CmdSubtraction_Click(AppState& app);
+void CmdSubtraction_Click(ExperimentView app);
 
 }  // namespace velmora::experiment

@@ -66,7 +66,7 @@ std::string ApplyResponse(ExperimentState& exp) {
     return "";
 }
 
-std::string LoadResponse(AppState& app, const std::string& path) {
+std::string LoadResponse(ExperimentView app, const std::string& path) {
     ExperimentState& exp = app.exp;
     exp.ResponseFile = path;
     exp.Response.reset();

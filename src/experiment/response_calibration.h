@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "state/app_state.h"
+#include "experiment/experiment_view.h"
 
 namespace velmora::experiment {
 
@@ -33,7 +33,7 @@ void DivideByResponse(const SpectralResponse& r, const float* x, float* y, int n
 /// Makes the response of `path` the one applied to every spectrum read afterwards (and reads the
 /// current spectrum again); an empty path removes it. Returns the problem ("" when read), which
 /// the caller reports; on a problem no response is applied.
-std::string LoadResponse(AppState& app, const std::string& path);
+std::string LoadResponse(ExperimentView app, const std::string& path);
 
 /// Applies the response in force to the raw spectrum just read and scales it to a maximum of
 /// 100 again. Returns the problem ("" when applied or none is in force); the spectrum is then

@@ -7,11 +7,11 @@
 #include "common/number_format.h"
 #include "common/numerics.h"
 #include "experiment/corrections.h"
+#include "experiment/experiment_view.h"
 #include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "experiment/spectrum_units.h"
-#include "state/app_state.h"
 
 namespace velmora::experiment {
 
@@ -21,18 +21,18 @@ std::string BoxText(float value) { return Trim(Str(value)); }
 
 /// Writes corrections into their text boxes; the boxes' handlers store them. The plot is not
 /// redrawn meanwhile.
-void ShowCorrections(AppState& app, float baseline, float wavelength, float multiply) {
-    const bool ready = app.plot.PlotReady;
-    app.plot.PlotReady = false;
+void ShowCorrections(ExperimentView app, float baseline, float wavelength, float multiply) {
+    const bool ready = app.plotReady;
+    app.plotReady = false;
     TxtBaseline_Change(app, BoxText(baseline));
     TxtWavelength_Change(app, BoxText(wavelength));
     TxtMultiply_Change(app, BoxText(multiply));
-    app.plot.PlotReady = ready;
+    app.plotReady = ready;
 }
 
 }  // namespace
 
-void LoadSpectrum(AppState& app, const std::string& path, int xUnit, int column) {
+void LoadSpectrum(ExperimentView app, const std::string& path, int xUnit, int column) {
     if (path.empty()) return;
     ExperimentState& exp = app.exp;
     const int previous = exp.ExpCurrent;
@@ -48,7 +48,7 @@ void LoadSpectrum(AppState& app, const std::string& path, int xUnit, int column)
     exp.ExpCount = static_cast<int>(exp.ExpFiles.size());
     exp.ExpCurrent = exp.ExpCount - 1;
     exp.UpDExpFileMax = exp.ExpCurrent;
-    if (p.has_parent_path()) app.shell.SpectraDirectory = p.parent_path().string();
+    if (p.has_parent_path()) app.spectraDirectory = p.parent_path().string();
     const int shownBefore = previous;
     CmbExpFile_Click(app, exp.ExpCurrent);
     if (!exp.ReadProblem.empty()) {
@@ -73,7 +73,7 @@ void LoadSpectrum(AppState& app, const std::string& path, int xUnit, int column)
     if (exp.ExpPoints == 0) app.dialogs->ShowMessage(path + ": only one point was read (a curve needs two)");
 }
 
-void CmbExpFile_Click(AppState& app, int index) {
+void CmbExpFile_Click(ExperimentView app, int index) {
     ExperimentState& exp = app.exp;
     if (exp.ExpCount <= 0 || index < 0 || index >= exp.ExpCount || index >= static_cast<int>(exp.ExpFiles.size()))
         return;
@@ -107,7 +107,7 @@ namespace {
 /// Changes a reading choice of the file shown and reads it again; when that fails (the message
 /// has been shown) the choice before is restored and the spectrum read as it was.
 template <class Field>
-bool RereadWith(AppState& app, Field ExpFile::*field, Field value) {
+bool RereadWith(ExperimentView app, Field ExpFile::*field, Field value) {
     ExperimentState& exp = app.exp;
     if (exp.ExpCount <= 0 || exp.ExpCurrent < 0 || exp.ExpCurrent >= static_cast<int>(exp.ExpFiles.size()))
         return false;
@@ -128,21 +128,21 @@ bool RereadWith(AppState& app, Field ExpFile::*field, Field value) {
 
 }  // namespace
 
-void CmbExpXUnit_Click(AppState& app, int index) {
+void CmbExpXUnit_Click(ExperimentView app, int index) {
     if (index < 0 || index >= static_cast<int>(SpectrumXUnitItems().size())) return;
-    if (RereadWith(app, &ExpFile::XUnit, index)) app.shell.SpectraXUnit = index;
+    if (RereadWith(app, &ExpFile::XUnit, index)) app.spectraXUnit = index;
 }
 
-void UpDExpColumn_Change(AppState& app, int column) {
+void UpDExpColumn_Change(ExperimentView app, int column) {
     if (column < 0 || column > kMaxIntensityColumn) return;
-    if (RereadWith(app, &ExpFile::Column, column)) app.shell.SpectraColumn = column;
+    if (RereadWith(app, &ExpFile::Column, column)) app.spectraColumn = column;
 }
 
-void UpDExpFile_Change(AppState& app, int value) {
+void UpDExpFile_Change(ExperimentView app, int value) {
     if (app.exp.ExpCount > 1) CmbExpFile_Click(app, std::clamp(value, 0, app.exp.ExpCount - 1));
 }
 
-bool SaveModifiedSpectra(AppState& app, const std::string& path) {
+bool SaveModifiedSpectra(ExperimentView app, const std::string& path) {
     if (path.empty() || app.exp.ExpCount <= 0) return false;
     try {
         WriteModifiedSpectrum(app.exp, path);
@@ -153,7 +153,7 @@ bool SaveModifiedSpectra(AppState& app, const std::string& path) {
     return true;
 }
 
-void CmdClearAll_Click(AppState& app) {
+void CmdClearAll_Click(ExperimentView app) {
     ExperimentState& exp = app.exp;
     if (exp.ExpCount <= 0) return;
     exp.ExpFiles.clear();
@@ -165,7 +165,7 @@ void CmdClearAll_Click(AppState& app) {
     app.RequestRedraw();
 }
 
-void CmdClear_Click(AppState& app) {
+void CmdClear_Click(ExperimentView app) {
     ExperimentState& exp = app.exp;
     if (exp.ExpCount < 2) {
         CmdClearAll_Click(app);

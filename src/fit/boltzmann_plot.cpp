@@ -157,12 +157,7 @@ BlockSolution SolveInBlocks(const std::vector<Candidate>& candidates, const std:
     return out;
 }
 
-std::string Csv(double v) {
-    if (std::isnan(v)) return "";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
-}
+std::string Csv(double v) { return std::isnan(v) ? "" : Significant(v, 10); }
 
 }  // namespace
 

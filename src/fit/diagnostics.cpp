@@ -4,22 +4,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/number_format.h"
+
 namespace velmora::fit {
 
 namespace {
 
-/// A number to `digits` significant digits ("0.2544", "12.03", "1.2e-05").
-std::string Significant(double v, int digits = 4) {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
-    return buf;
-}
-
-std::string Csv(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
-}
+std::string Csv(double v) { return Significant(v, 10); }
 
 /// Durbin–Watson below this: neighbouring residuals correlate above about 0.5, so the points
 /// carry a third or less of the information independent points would.
@@ -116,21 +107,22 @@ std::string ChiSquareLine(const FitDiagnostics& d) {
     const std::string counts =
         std::to_string(d.points) + " points, " + std::to_string(d.degreesOfFreedom) + " degrees of freedom)";
     if (d.sigmaKnown)
-        return "reduced chi-square " + Significant(d.reducedChiSquare) + " (chi-square " + Significant(d.chiSquare, 6) +
-               ", " + counts;
-    return "reduced chi-square not measured: uniform weights, σ = " + Significant(d.residualSigma) +
+        return "reduced chi-square " + Significant(d.reducedChiSquare, 4) + " (chi-square " +
+               Significant(d.chiSquare, 6) + ", " + counts;
+    return "reduced chi-square not measured: uniform weights, σ = " + Significant(d.residualSigma, 4) +
            " y estimated from the residuals (chi-square " + Significant(d.chiSquare, 6) + " y², " + counts;
 }
 
 std::string ChiSquareSummary(const FitDiagnostics& d) {
-    return d.sigmaKnown ? "reduced chi-square " + Significant(d.reducedChiSquare)
-                        : "σ " + Significant(d.residualSigma) + " from the residuals";
+    return d.sigmaKnown ? "reduced chi-square " + Significant(d.reducedChiSquare, 4)
+                        : "σ " + Significant(d.residualSigma, 4) + " from the residuals";
 }
 
 std::string MisfitLine(const FitDiagnostics& d, const std::string& axisUnit) {
     std::string line = "misfit: r = " + Significant(d.pearsonR, 6) + ", rms residual " +
                        Significant(100.0 * d.rmsOverPeak, 3) + " % of the peak, Durbin–Watson " +
-                       Significant(d.durbinWatson, 3) + ", largest residual " + Significant(d.largestResidual) + " y";
+                       Significant(d.durbinWatson, 3) + ", largest residual " + Significant(d.largestResidual, 4) +
+                       " y";
     if (d.sigmaKnown) line += " (" + Significant(d.largestResidualSigmas, 3) + " σ)";
     return line + " at " + Significant(d.largestResidualX, 8) + " " + axisUnit;
 }

@@ -27,12 +27,7 @@ std::string AxisName(AxisUnit u) {
 }
 
 /// Full precision for files: the shortest form of 10 significant digits.
-std::string Csv(double v) {
-    if (std::isnan(v)) return "";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
-}
+std::string Csv(double v) { return std::isnan(v) ? "" : Significant(v, 10); }
 
 /// A text field of a CSV line, quoted when it holds a comma or a quote.
 std::string CsvText(const std::string& s) {

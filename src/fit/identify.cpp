@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/number_format.h"
 #include "fit/fit_errors.h"
 #include "fit/parallel.h"
 #include "fit/robust_fit.h"
@@ -159,12 +160,6 @@ std::optional<SpeciesCandidate> TryCandidate(const FitRequest& request, const Re
     return candidate;
 }
 
-std::string Short(double v, int digits) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
-    return buf;
-}
-
 }  // namespace
 
 SpeciesSearch IdentifySpecies(const FitRequest& request, const FitResult& fit, const DatabaseState& catalogue,
@@ -201,12 +196,14 @@ std::vector<std::string> CandidateLines(const SpeciesSearch& search, const std::
     std::vector<std::string> lines;
     for (const SpeciesCandidate& c : search.candidates) {
         std::string line = c.system + std::string(width + 2 - c.system.size(), ' ') + "entry " +
-                           std::to_string(c.entry) + ": explains " + Short(100.0 * c.share, 3) + " % of the residual";
+                           std::to_string(c.entry) + ": explains " + Significant(100.0 * c.share, 3) +
+                           " % of the residual";
         if (c.scale > 0.0) {
-            line += " at T = " + Short(c.temperature, 4) + " K, scale " + Short(c.scale, 4) + " y·" + axisUnit;
+            line +=
+                " at T = " + Significant(c.temperature, 4) + " K, scale " + Significant(c.scale, 4) + " y·" + axisUnit;
             std::string ranges;
             for (const auto& [from, to] : c.ranges)
-                ranges += (ranges.empty() ? "" : ", ") + Short(from, 7) + "-" + Short(to, 7);
+                ranges += (ranges.empty() ? "" : ", ") + Significant(from, 7) + "-" + Significant(to, 7);
             if (!ranges.empty()) line += "; at " + ranges + " " + axisUnit;
         }
         lines.push_back(line);

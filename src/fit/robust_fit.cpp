@@ -16,13 +16,6 @@ namespace velmora::fit {
 
 namespace {
 
-/// A number as the notes write it: five significant digits at most.
-std::string Short(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.5g", v);
-    return buf;
-}
-
 bool IsTemperature(ParameterKind k) {
     return k == ParameterKind::RotationalTemperature || k == ParameterKind::VibrationalTemperature;
 }
@@ -46,7 +39,7 @@ std::string Temperatures(const FitResult& r, const std::vector<double>& v) {
     std::string s;
     for (int k : FreeTemperatures(r))
         s += (s.empty() ? "" : ", ") + r.parameters[static_cast<std::size_t>(k)].name + " = " +
-             Short(v[static_cast<std::size_t>(k)]) + " K";
+             Significant(v[static_cast<std::size_t>(k)], 5) + " K";
     return s;
 }
 
@@ -103,9 +96,9 @@ FitResult FitBothStarts(const FitRequest& request) {
     FitResult& b = *own.result;
     const bool userBetter = b.chiSquare < a.chiSquare;
     const std::string note = "the temperature pre-scan started the fit at " + Temperatures(a, a.startValues) +
-                             " and reached chi-square " + Short(a.chiSquare) + "; the fit from your start " +
-                             Temperatures(b, b.startValues) + " reached " + Short(b.chiSquare) + ": the better, from " +
-                             (userBetter ? "your start" : "the pre-scan") + ", is kept";
+                             " and reached chi-square " + Significant(a.chiSquare, 5) + "; the fit from your start " +
+                             Temperatures(b, b.startValues) + " reached " + Significant(b.chiSquare, 5) +
+                             ": the better, from " + (userBetter ? "your start" : "the pre-scan") + ", is kept";
     const bool same = SameMinimum(a, b);
     FitResult kept = std::move(userBetter ? b : a);
     if (!same) kept.notices.push_back(note);
@@ -187,7 +180,7 @@ void MultiStart(const FitRequest& request, FitResult& result) {
         const int count = static_cast<int>(std::count_if(
             outcomes.begin(), outcomes.end(), [&](const StartOutcome& o) { return o.minimum == static_cast<int>(m); }));
         const FitResult& r = *reached[minima[m]];
-        list += (list.empty() ? "" : "; ") + std::string("chi-square ") + Short(r.chiSquare) + " at " +
+        list += (list.empty() ? "" : "; ") + std::string("chi-square ") + Significant(r.chiSquare, 5) + " at " +
                 Temperatures(r, Values(r)) + " (" + std::to_string(count) + " start" + (count > 1 ? "s" : "") + ")";
     }
     if (minima.size() > kListed) list += "; and " + std::to_string(minima.size() - kListed) + " more";
@@ -224,7 +217,7 @@ void NoteHeldValues(const FitRequest& request, FitResult& result) {
             if (pattern.Matches(q.id) && !q.free && !reference) held += (held.empty() ? "" : ", ") + q.name;
         }
         if (!held.empty())
-            result.notices.push_back(held + " held at " + Short(value) + ": " + name +
+            result.notices.push_back(held + " held at " + Significant(value, 5) + ": " + name +
                                      " has a start value but is not free (free it to fit it)");
     }
 }

@@ -11,7 +11,7 @@
 #include "common/services.h"
 #include "common/text_writer.h"
 #include "populations/population_model.h"
-#include "state/app_state.h"
+#include "populations/populations_view.h"
 
 namespace velmora::populations {
 
@@ -130,7 +130,7 @@ void WriteVibrationalDistribution(const PopulationState& pop, const DatabaseStat
     out.Commit();
 }
 
-bool SaveRotationalDistribution(AppState& app, const std::string& path) {
+bool SaveRotationalDistribution(PopulationsView app, const std::string& path) {
     if (path.empty()) return false;
     PopulationState& pop = app.pop;
     const auto answer =
@@ -141,7 +141,7 @@ bool SaveRotationalDistribution(AppState& app, const std::string& path) {
     return WriteReporting(*app.dialogs, [&] { WriteRotationalDistribution(pop, app.db, v, path); });
 }
 
-bool LoadRotationalDistribution(AppState& app, const std::string& path) {
+bool LoadRotationalDistribution(PopulationsView app, const std::string& path) {
     if (path.empty()) return false;
     if (!CheckPopulationExtension(*app.dialogs, path, true)) return false;
     PopulationState& pop = app.pop;
@@ -168,12 +168,12 @@ bool LoadRotationalDistribution(AppState& app, const std::string& path) {
     return true;
 }
 
-bool SaveVibrationalDistribution(AppState& app, const std::string& path) {
+bool SaveVibrationalDistribution(PopulationsView app, const std::string& path) {
     if (path.empty()) return false;
     return WriteReporting(*app.dialogs, [&] { WriteVibrationalDistribution(app.pop, app.db, path); });
 }
 
-bool LoadVibrationalDistribution(AppState& app, const std::string& path) {
+bool LoadVibrationalDistribution(PopulationsView app, const std::string& path) {
     // A cancelled dialog or a refused name changes nothing.
     if (path.empty()) return false;
     if (!CheckPopulationExtension(*app.dialogs, path, false)) return false;

@@ -11,9 +11,9 @@
 #include "common/list_reader.h"
 #include "database/database_state.h"
 #include "populations/population_state.h"
+#include "populations/populations_view.h"
 
 namespace velmora {
-struct AppState;
 class Dialogs;
 }  // namespace velmora
 
@@ -64,21 +64,21 @@ void WriteVibrationalDistribution(const PopulationState& pop, const DatabaseStat
 /// "Save population" → "Rotational distribution" after the save dialog: asks which level to
 /// save (the level shown by default), normalises it and writes the file. An empty path or a
 /// cancelled question writes nothing. Returns true when the file was written.
-bool SaveRotationalDistribution(AppState& app, const std::string& path);
+bool SaveRotationalDistribution(PopulationsView app, const std::string& path);
 
 /// "Load population" → "Rotational distribution" after the open dialog: checks the extension,
 /// asks for the level to load into (the level shown by default), reads the file, normalises the
 /// level and marks it non-thermal (TRot = −1, "Thermalized system" cleared). The level shown in
 /// the populations window is copied into the edit table again. Returns true when the file was
 /// read; the shell then sets the rotational selector to "Non-thermal".
-bool LoadRotationalDistribution(AppState& app, const std::string& path);
+bool LoadRotationalDistribution(PopulationsView app, const std::string& path);
 
 /// "Save population" → "Vibrational distribution": writes PopVib. Returns true when written.
-bool SaveVibrationalDistribution(AppState& app, const std::string& path);
+bool SaveVibrationalDistribution(PopulationsView app, const std::string& path);
 
 /// "Load population" → "Vibrational distribution": checks the extension and reads PopVib as it
 /// stands; "Thermalized system" is cleared and the histograms redrawn. Returns true when the
 /// file was read; the shell then sets the vibrational selector to "Non-thermal".
-bool LoadVibrationalDistribution(AppState& app, const std::string& path);
+bool LoadVibrationalDistribution(PopulationsView app, const std::string& path);
 
 }  // namespace velmora::populations

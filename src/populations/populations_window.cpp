@@ -30,19 +30,19 @@ constexpr StructureEntry kStructures[] = {
     {"J (F2) e", StructureMode::SecondParity, 2, 2},
 };
 
-std::string PopulatedStateLabel(const AppState& app) {
+std::string PopulatedStateLabel(PopulationsView app) {
     return app.db.cat.StateLabel.ValueAt(StateIndex(app.pop.PopState), app.db.irad);
 }
 
 /// "<molecule> (<populated state>) ": the start of the caption and of the status lines.
-std::string StateHeading(const AppState& app) {
+std::string StateHeading(PopulationsView app) {
     return app.db.cat.MoleculeName.ValueAt(app.db.irad) + " (" + PopulatedStateLabel(app) + ") ";
 }
 
-int MaxVib(const AppState& app) { return PopMaxVib(app.pop, app.db); }
+int MaxVib(PopulationsView app) { return PopMaxVib(app.pop, app.db); }
 
 /// True when the population arrays can be read for every level of the populated state.
-bool PopulationsReady(const AppState& app) {
+bool PopulationsReady(PopulationsView app) {
     const PopulationState& pop = app.pop;
     return app.db.SystemLoaded && !pop.PopVib.Empty() && pop.PopVib.Hi() >= MaxVib(app) && !pop.EditTable.Empty();
 }
@@ -101,13 +101,13 @@ float ComputeRotScale(const PopulationState& pop) {
 }
 
 /// Last row on the rotational axis: SldRotLimit percent of the rows of the level.
-int AxisLastRow(const AppState& app) {
+int AxisLastRow(PopulationsView app) {
     const int limit = std::clamp(app.popwin.SldRotLimit, 1, 100);
     return std::max(1, static_cast<int>(std::lround(app.pop.NRotDisp * limit / 100.0)));
 }
 
 /// First and last bar of the rotational histogram (rows, or N in the combined view).
-std::pair<int, int> RotationalBars(const AppState& app) {
+std::pair<int, int> RotationalBars(PopulationsView app) {
     const PopulationState& pop = app.pop;
     const int lambda = pop.PopLambda;
     int startF1 = lambda, startF2 = std::max(lambda - 1, 0);
@@ -120,10 +120,10 @@ std::pair<int, int> RotationalBars(const AppState& app) {
     return {first, std::max(first, last)};
 }
 
-void RequestRedraw(AppState& app) { app.ui->RedrawHistograms(); }
+void RequestRedraw(PopulationsView app) { app.ui->RedrawHistograms(); }
 
 /// Normalises PopVib(0..NMaxVib) to a sum of 1 and sets the vibrational full scale.
-void NormalizeVibrational(AppState& app) {
+void NormalizeVibrational(PopulationsView app) {
     PopulationState& pop = app.pop;
     const int vmax = std::min(MaxVib(app), pop.PopVib.Hi());
     double sum = 0.0;
@@ -136,7 +136,7 @@ void NormalizeVibrational(AppState& app) {
     app.popwin.VibScale = top > 0.0f ? top : 1.0f;
 }
 
-void UpdateVibrationalStatus(AppState& app) {
+void UpdateVibrationalStatus(PopulationsView app) {
     PopulationsWindowState& w = app.popwin;
     const int v = static_cast<int>(w.VibCursor);
     const float value = app.pop.PopVib.ValueAt(v);
@@ -144,7 +144,7 @@ void UpdateVibrationalStatus(AppState& app) {
     w.LblVib2 = "   Population =" + Format(value, " ##0.00000");
 }
 
-void UpdateRotationalStatus(AppState& app) {
+void UpdateRotationalStatus(PopulationsView app) {
     PopulationsWindowState& w = app.popwin;
     const PopulationState& pop = app.pop;
     const int x = static_cast<int>(w.RotCursor);
@@ -160,7 +160,7 @@ void UpdateRotationalStatus(AppState& app) {
 }
 
 /// A level whose rotational distribution was edited is no longer thermal.
-void MarkLevelNonThermal(AppState& app) {
+void MarkLevelNonThermal(PopulationsView app) {
     PopulationState& pop = app.pop;
     if (pop.TRot.Contains(pop.SelV) && pop.TRot(pop.SelV) >= 0.0f) {
         pop.TRot(pop.SelV) = -1.0f;
@@ -193,14 +193,14 @@ int ComponentColor(int slot) {
     }
 }
 
-HistogramScale VibrationalScale(const AppState& app) { return {-0.5, 115.0, MaxVib(app) + 0.5, -11.5}; }
+HistogramScale VibrationalScale(PopulationsView app) { return {-0.5, 115.0, MaxVib(app) + 0.5, -11.5}; }
 
-HistogramScale RotationalScale(const AppState& app) {
+HistogramScale RotationalScale(PopulationsView app) {
     const double top = 1.15 * std::clamp(app.popwin.SldRotYMax, 1, 100);
     return {-0.5, top, AxisLastRow(app) + 0.5, -0.1 * top};
 }
 
-void PreparePopulationsWindow(AppState& app) {
+void PreparePopulationsWindow(PopulationsView app) {
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
     w.Caption = StateHeading(app) + "population distributions";
@@ -241,7 +241,7 @@ void PreparePopulationsWindow(AppState& app) {
     RequestRedraw(app);
 }
 
-void RefreshPopulationTable(AppState& app) {
+void RefreshPopulationTable(PopulationsView app) {
     const PopulationState& pop = app.pop;
     PopulationGrid& g = app.popwin.Grid;
     g.Cells.assign(1, {"", " Vib. populations", "Rotational T. (K)"});
@@ -257,15 +257,15 @@ void RefreshPopulationTable(AppState& app) {
     }
 }
 
-void DrawVibrationalHistogram(AppState& app, Canvas& c) {
+void DrawVibrationalHistogram(PopulationsView app, Canvas& c) {
     const HistogramScale s = VibrationalScale(app);
-    c.SetBackColor(PaletteColor(app.plot.BackColorIndex));
+    c.SetBackColor(PaletteColor(app.backColorIndex));
     c.SetScale(s.left, s.top, s.right, s.bottom);
     c.Clear();
     if (!PopulationsReady(app)) return;
     NormalizeVibrational(app);
     const PopulationState& pop = app.pop;
-    const Rgb fore = PaletteColor(app.plot.ForeColorIndex);
+    const Rgb fore = PaletteColor(app.foreColorIndex);
     const int vmax = MaxVib(app);
     for (int v = 0; v <= vmax; ++v) {
         const double h = pop.PopVib(v) / app.popwin.VibScale * 100.0;
@@ -287,16 +287,16 @@ void DrawVibrationalHistogram(AppState& app, Canvas& c) {
     RefreshPopulationTable(app);
 }
 
-void DrawRotationalHistogram(AppState& app, Canvas& c) {
+void DrawRotationalHistogram(PopulationsView app, Canvas& c) {
     const HistogramScale s = RotationalScale(app);
-    c.SetBackColor(PaletteColor(app.plot.BackColorIndex));
+    c.SetBackColor(PaletteColor(app.backColorIndex));
     c.SetScale(s.left, s.top, s.right, s.bottom);
     c.Clear();
     if (!PopulationsReady(app)) return;
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
     w.RotScale = ComputeRotScale(pop);
-    const Rgb fore = PaletteColor(app.plot.ForeColorIndex);
+    const Rgb fore = PaletteColor(app.foreColorIndex);
     const auto [first, last] = RotationalBars(app);
     for (int x = first; x <= last; ++x) {
         // The cells of the bar stacked from the bottom.
@@ -325,7 +325,7 @@ void DrawRotationalHistogram(AppState& app, Canvas& c) {
     UpdateRotationalStatus(app);
 }
 
-void PicVibrational_Mouse(AppState& app, double x, double y, bool leftButton) {
+void PicVibrational_Mouse(PopulationsView app, double x, double y, bool leftButton) {
     if (!PopulationsReady(app)) return;
     PopulationsWindowState& w = app.popwin;
     const int v = std::clamp(static_cast<int>(std::lround(x)), 0, MaxVib(app));
@@ -341,7 +341,7 @@ void PicVibrational_Mouse(AppState& app, double x, double y, bool leftButton) {
     UpdateVibrationalStatus(app);
 }
 
-void PicRotational_Mouse(AppState& app, double x, double y, bool leftButton) {
+void PicRotational_Mouse(PopulationsView app, double x, double y, bool leftButton) {
     if (!PopulationsReady(app)) return;
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
@@ -395,7 +395,7 @@ void PicRotational_Mouse(AppState& app, double x, double y, bool leftButton) {
     UpdateRotationalStatus(app);
 }
 
-void Histogram_KeyDown(AppState& app, HistogramKey key, bool fine) {
+void Histogram_KeyDown(PopulationsView app, HistogramKey key, bool fine) {
     if (!PopulationsReady(app)) return;
     PopulationsWindowState& w = app.popwin;
     const double step = fine ? 0.1 : 1.0;
@@ -433,9 +433,9 @@ void Histogram_KeyDown(AppState& app, HistogramKey key, bool fine) {
 
 int frmPopulations_KeyPress(int keyAscii) { return keyAscii == 13 ? 0 : keyAscii; }
 
-void SSTab1_Click(AppState& app, int tab) { app.pop.intTabPop = std::clamp(tab, 0, 2); }
+void SSTab1_Click(PopulationsView app, int tab) { app.pop.intTabPop = std::clamp(tab, 0, 2); }
 
-void CmbVibLevel_Click(AppState& app, int index) {
+void CmbVibLevel_Click(PopulationsView app, int index) {
     if (!PopulationsReady(app)) return;
     PopulationState& pop = app.pop;
     pop.SelV = std::clamp(index, 0, MaxVib(app));
@@ -445,7 +445,7 @@ void CmbVibLevel_Click(AppState& app, int index) {
     RequestRedraw(app);
 }
 
-void CmbStructure_Click(AppState& app, int index) {
+void CmbStructure_Click(PopulationsView app, int index) {
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
     const int count = static_cast<int>(w.StructureItems.size());
@@ -464,7 +464,7 @@ void CmbStructure_Click(AppState& app, int index) {
     RequestRedraw(app);
 }
 
-void CmbRotational_Click(AppState& app, int index) {
+void CmbRotational_Click(PopulationsView app, int index) {
     PopulationsWindowState& w = app.popwin;
     w.RotationalMode = index == 0 ? DistributionMode::Thermal : DistributionMode::NonThermal;
     w.TxtTRotationalEnabled = index == 0;
@@ -475,7 +475,7 @@ void CmbRotational_Click(AppState& app, int index) {
     }
 }
 
-void CmbVibrational_Click(AppState& app, int index) {
+void CmbVibrational_Click(PopulationsView app, int index) {
     PopulationsWindowState& w = app.popwin;
     w.VibrationalMode = index == 0 ? DistributionMode::Thermal : DistributionMode::NonThermal;
     w.TxtTVibrationalEnabled = index == 0;
@@ -486,7 +486,7 @@ void CmbVibrational_Click(AppState& app, int index) {
     }
 }
 
-void CmdInitialize_Click(AppState& app) {
+void CmdInitialize_Click(PopulationsView app) {
     if (!PopulationsReady(app)) return;
     PopulationState& pop = app.pop;
     const int F = pop.SelF;
@@ -529,12 +529,12 @@ void CmdInitialize_Click(AppState& app) {
     RefreshPopulationTable(app);
 }
 
-void SldRotLimit_Change(AppState& app, int percent) {
+void SldRotLimit_Change(PopulationsView app, int percent) {
     app.popwin.SldRotLimit = std::clamp(percent, 1, 100);
     RequestRedraw(app);
 }
 
-void SldRotYMax_Change(AppState& app, int percent) {
+void SldRotYMax_Change(PopulationsView app, int percent) {
     app.popwin.SldRotYMax = std::clamp(percent, 1, 100);
     RequestRedraw(app);
 }
@@ -545,7 +545,7 @@ namespace {
 /// becomes the temperature, the selector shows "Thermal" and the box is offered; a temperature
 /// other than the main one ends the thermalised system. Returns false (with the box answering
 /// the temperature in force) for other text.
-bool AcceptTemperature(AppState& app, std::string_view text, float& temperature, std::string& box,
+bool AcceptTemperature(PopulationsView app, std::string_view text, float& temperature, std::string& box,
                        DistributionMode& mode, bool& enabled) {
     double value = 0.0;
     if (!ParseTemperature(text, value)) {
@@ -562,7 +562,7 @@ bool AcceptTemperature(AppState& app, std::string_view text, float& temperature,
 
 }  // namespace
 
-std::string TxtTRotational_Change(AppState& app, std::string_view text) {
+std::string TxtTRotational_Change(PopulationsView app, std::string_view text) {
     PopulationState& pop = app.pop;
     if (Trim(text).empty()) return std::string(text);
     if (!AcceptTemperature(app, text, pop.TRotAll, pop.TxtTRotational, app.popwin.RotationalMode,
@@ -581,7 +581,7 @@ std::string TxtTRotational_Change(AppState& app, std::string_view text) {
     return pop.TxtTRotational;
 }
 
-std::string TxtTVibrational_Change(AppState& app, std::string_view text) {
+std::string TxtTVibrational_Change(PopulationsView app, std::string_view text) {
     PopulationState& pop = app.pop;
     if (Trim(text).empty()) return std::string(text);
     if (!AcceptTemperature(app, text, pop.TVib, pop.TxtTVibrational, app.popwin.VibrationalMode,
@@ -595,7 +595,7 @@ std::string TxtTVibrational_Change(AppState& app, std::string_view text) {
     return pop.TxtTVibrational;
 }
 
-std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
+std::string TxtSetTemperature_Change(PopulationsView app, std::string_view text) {
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
     if (Trim(text).empty()) return std::string(text);
@@ -629,7 +629,7 @@ std::string TxtSetTemperature_Change(AppState& app, std::string_view text) {
     return w.TxtSetTemperature;
 }
 
-std::string TxtSpinCombination_Change(AppState& app, std::string_view text) {
+std::string TxtSpinCombination_Change(PopulationsView app, std::string_view text) {
     PopulationState& pop = app.pop;
     if (Trim(text).empty()) return std::string(text);
     if (!IsNumeric(text) || Val(text) < 0.0 || Val(text) > 1.0)
@@ -651,7 +651,7 @@ std::string TxtSpinCombination_Change(AppState& app, std::string_view text) {
     return pop.TxtSpinCombination;
 }
 
-std::string TxtMinPopVib_Change(AppState& app, std::string_view text) {
+std::string TxtMinPopVib_Change(PopulationsView app, std::string_view text) {
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
     if (Trim(text).empty()) return std::string(text);
@@ -665,7 +665,7 @@ std::string TxtMinPopVib_Change(AppState& app, std::string_view text) {
     return w.TxtMinPopVib;
 }
 
-void SetVibrationalPopulations(AppState& app, const std::map<int, double>& populations) {
+void SetVibrationalPopulations(PopulationsView app, const std::map<int, double>& populations) {
     if (!PopulationsReady(app)) return;
     PopulationState& pop = app.pop;
     for (int v = 0; v <= MaxVib(app); ++v) {
@@ -678,7 +678,7 @@ void SetVibrationalPopulations(AppState& app, const std::map<int, double>& popul
     RequestRedraw(app);
 }
 
-void CommitGridEdit(AppState& app, int v, int column, std::string_view text) {
+void CommitGridEdit(PopulationsView app, int v, int column, std::string_view text) {
     if (!PopulationsReady(app) || !IsNumeric(text) || v < 0 || v > MaxVib(app)) return;
     PopulationState& pop = app.pop;
     const double value = Val(text);

@@ -1,7 +1,7 @@
 // The populations window: the table of vibrational levels, the vibrational and rotational
 // histograms drawn onto a Canvas, editing by mouse, keyboard and text boxes, and the status
 // lines. Every control event is one function of the application state; the shell copies the
-// window state (AppState::popwin) into its widgets afterwards and redraws the histograms when
+// window state (PopulationsWindowState) into its widgets afterwards and redraws the histograms when
 // the core asks through Shell::RedrawHistograms.
 //
 // The edit table holds one vibrational level (SelV) normalised to a total of 1; row r stands for
@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "common/canvas.h"
-#include "state/app_state.h"
+#include "populations/populations_view.h"
 
 namespace velmora::populations {
 
@@ -33,62 +33,62 @@ int ComponentColor(int slot);
 /// Prepares the window for the selected system and kind: caption, level list, level 0 shown,
 /// thermal populations at the main temperature, structure list with "N" (Λ = 0) or
 /// "J (F1) N+0.5" (Λ > 0) selected, table and histograms.
-void PreparePopulationsWindow(AppState& app);
+void PreparePopulationsWindow(PopulationsView app);
 
 /// Rebuilds the table of vibrational levels (GridPop) from PopVib and TRot.
-void RefreshPopulationTable(AppState& app);
+void RefreshPopulationTable(PopulationsView app);
 
 /// Draws the vibrational histogram: normalises PopVib to a sum of 1 and draws one bar per level
 /// on a 0..115 scale (100 = the largest level); updates the status line and the table.
-void DrawVibrationalHistogram(AppState& app, Canvas& c);
+void DrawVibrationalHistogram(PopulationsView app, Canvas& c);
 /// Draws the rotational histogram of the level shown in the structure selected.
-void DrawRotationalHistogram(AppState& app, Canvas& c);
+void DrawRotationalHistogram(PopulationsView app, Canvas& c);
 
 /// User coordinates of the histograms (for the shell's mouse conversion).
 struct HistogramScale {
     double left = 0, top = 1, right = 1, bottom = 0;
 };
-HistogramScale VibrationalScale(const AppState& app);
-HistogramScale RotationalScale(const AppState& app);
+HistogramScale VibrationalScale(PopulationsView app);
+HistogramScale RotationalScale(PopulationsView app);
 
 // Mouse on the histograms, in their user coordinates; `leftButton` while the left button is down.
-void PicVibrational_Mouse(AppState& app, double x, double y, bool leftButton);
-void PicRotational_Mouse(AppState& app, double x, double y, bool leftButton);
+void PicVibrational_Mouse(PopulationsView app, double x, double y, bool leftButton);
+void PicRotational_Mouse(PopulationsView app, double x, double y, bool leftButton);
 
 /// Key on the window: Left/Right move the cursor (wrapping), Up/Down raise or lower the value
 /// under it by 1 % of full scale (0.1 % with `fine`). Only on the two histogram tabs.
-void Histogram_KeyDown(AppState& app, HistogramKey key, bool fine);
+void Histogram_KeyDown(PopulationsView app, HistogramKey key, bool fine);
 /// The window swallows the Enter key (13): returns 0 for it, the key otherwise.
 int frmPopulations_KeyPress(int keyAscii);
 
 // Selectors and buttons.
-void SSTab1_Click(AppState& app, int tab);
-void CmbVibLevel_Click(AppState& app, int index);
+void SSTab1_Click(PopulationsView app, int tab);
+void CmbVibLevel_Click(PopulationsView app, int index);
 /// 0 "N", 1 "J (F1) N+0.5", 2 "J (F2) N-0.5", and for Λ > 0: 3 "J (F1) e", 4 "J (F1) f",
 /// 5 "J (F2) f", 6 "J (F2) e".
-void CmbStructure_Click(AppState& app, int index);
+void CmbStructure_Click(PopulationsView app, int index);
 /// 0 "Thermal": the rotational temperature box is applied again; 1 "Non-thermal".
-void CmbRotational_Click(AppState& app, int index);
-void CmbVibrational_Click(AppState& app, int index);
-void CmdInitialize_Click(AppState& app);
-void SldRotLimit_Change(AppState& app, int percent);
-void SldRotYMax_Change(AppState& app, int percent);
+void CmbRotational_Click(PopulationsView app, int index);
+void CmbVibrational_Click(PopulationsView app, int index);
+void CmdInitialize_Click(PopulationsView app);
+void SldRotLimit_Change(PopulationsView app, int percent);
+void SldRotYMax_Change(PopulationsView app, int percent);
 
 // Text boxes: each returns the text the box must show.
-std::string TxtTRotational_Change(AppState& app, std::string_view text);
-std::string TxtTVibrational_Change(AppState& app, std::string_view text);
-std::string TxtSetTemperature_Change(AppState& app, std::string_view text);
-std::string TxtSpinCombination_Change(AppState& app, std::string_view text);
-std::string TxtMinPopVib_Change(AppState& app, std::string_view text);
+std::string TxtTRotational_Change(PopulationsView app, std::string_view text);
+std::string TxtTVibrational_Change(PopulationsView app, std::string_view text);
+std::string TxtSetTemperature_Change(PopulationsView app, std::string_view text);
+std::string TxtSpinCombination_Change(PopulationsView app, std::string_view text);
+std::string TxtMinPopVib_Change(PopulationsView app, std::string_view text);
 
 /// Vibrational populations given level by level (as a fit of a measured spectrum determines
 /// them, relative to one another): PopVib takes them normalised to a sum of 1, every level not
 /// given (or given a population of 0 or less) 0; the vibrational distribution becomes
 /// non-thermal, which ends the thermalised system. Levels outside the populated state are ignored.
-void SetVibrationalPopulations(AppState& app, const std::map<int, double>& populations);
+void SetVibrationalPopulations(PopulationsView app, const std::map<int, double>& populations);
 
 /// Commits the floating edit box of the table: column 1 population (>= 0) or column 2
 /// rotational temperature (> 0) of level v; other text is ignored.
-void CommitGridEdit(AppState& app, int v, int column, std::string_view text);
+void CommitGridEdit(PopulationsView app, int v, int column, std::string_view text);
 
 }  // namespace velmora::populations

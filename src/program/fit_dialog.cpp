@@ -6,6 +6,7 @@
 #include <map>
 
 #include "common/number_format.h"
+#include "display/plot_frame.h"
 #include "experiment/comparison.h"
 #include "experiment/corrections.h"
 #include "experiment/experiment_state.h"
@@ -346,7 +347,7 @@ std::vector<std::string> ApplyFitResult(AppState& app, const fit::FitResult& r) 
         notes.push_back(
             "The fit weighted each line by its photon energy; the program's simulation counts photons, so "
             "it differs from the fit's model by the ratio of wavenumbers across the range");
-    experiment::ChkResiduals_Click(app, 1);
+    display::ChkResiduals_Click(app, 1);
     return notes;
 }
 

@@ -263,6 +263,11 @@ std::vector<ConditionField> MakeFields() {
          .help = "S  change of the instrumental FWHM per axis unit across the range (default 0)",
          .limits = {-kLargest, kLargest},
          .accepts = "a number",
+         // The Gaussian, Lorentzian and Voigt are drawn line by line at one width.
+         .rule = [](const C& c) { return c.resolutionSlope == 0.0 || IsConvolvedInstrument(c.lineshape); },
+         .ruleWith = "lineshape",
+         .ruleWords = "applies to the convolved instrument functions ({} triangle, trapezoid or file), not to the "
+                      "one chosen",
          .setting = {"Simulation", "Resolution slope"},
          .control = "TxtResolutionSlope",
          .refresh = kWidthGroups,
@@ -669,8 +674,19 @@ const ConditionField& Field(std::string_view name) {
     throw std::logic_error("no condition field " + std::string(name));
 }
 
-FieldError::FieldError(const ConditionField& f, Kind k, std::string w)
-    : std::invalid_argument(std::string(f.name) + ": " + w), field(f), kind(k), words(std::move(w)) {}
+FieldError::FieldError(const ConditionField& f, Kind k, std::string w, const ConditionField* o)
+    : std::invalid_argument(std::string(f.name) + ": " + w), field(f), kind(k), words(std::move(w)), other(o) {}
+
+std::string FieldError::WordsNaming(std::string_view otherName) const {
+    std::string text = words;
+    if (const std::size_t at = text.find("{}"); at != std::string::npos) text.replace(at, 2, otherName);
+    return text;
+}
+
+void CheckFieldRules(const SimulationConditions& c) {
+    for (const ConditionField& f : ConditionFields())
+        if (f.rule && !f.rule(c)) throw FieldError(f, FieldError::Kind::Conflict, f.ruleWords, &Field(f.ruleWith));
+}
 
 Limits FieldLimits(const ConditionField& f, const SimulationConditions& c) {
     return f.limitsFor ? f.limitsFor(c) : f.limits;
@@ -796,6 +812,7 @@ SimulationConditions ConditionsFromFields(const std::vector<GivenField>& given) 
     }
     // A gas composition alone is the source of the quenching.
     if (find(Field("composition")) && !find(Field("quenching-source"))) c.quenching = QuenchingSource::GasComposition;
+    CheckFieldRules(c);
     return c;
 }
 

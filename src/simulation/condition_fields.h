@@ -77,6 +77,13 @@ struct ConditionField {
     int first = 0;
     std::vector<const char*> choices = {};
 
+    /// A rule between this field and another one, checked once every given field is set: true
+    /// when the conditions keep it. `ruleWith` names the other field; `ruleWords` are the words
+    /// of the refusal, with "{}" where a front end writes the other field's option or keyword.
+    bool (*rule)(const SimulationConditions&) = nullptr;
+    const char* ruleWith = nullptr;
+    const char* ruleWords = nullptr;
+
     SettingKey setting = {};
     const char* control = "";  ///< the control on the main window ("TxtTemperature", "CmbKind")
     ViewGroups refresh = {};   ///< the groups a change shows again
@@ -115,11 +122,16 @@ public:
         Refused,    ///< a number outside the limits
         NotChoice,  ///< not one of the names (the value is quoted)
         Invalid,    ///< a text or file the field cannot take; the words say why (no value)
+        Conflict,   ///< the field's rule with `other` is broken; the words follow the field's name
     };
-    FieldError(const ConditionField& field, Kind kind, std::string words);
+    FieldError(const ConditionField& field, Kind kind, std::string words, const ConditionField* other = nullptr);
     const ConditionField& field;
     Kind kind;
     std::string words;
+    const ConditionField* other;
+
+    /// The words with the other field of a conflict named as a front end spells it.
+    std::string WordsNaming(std::string_view otherName) const;
 };
 
 /// The limits of a field's held value in the conditions.
@@ -161,11 +173,17 @@ struct GivenField {
     std::optional<double> number;  ///< a number given as a number, without text
 };
 
+/// Checks the rules between fields (a resolution slope only with a convolved instrument
+/// function); throws FieldError (Conflict) for the first broken one. The command line and Python
+/// refuse the same conditions.
+void CheckFieldRules(const SimulationConditions& c);
+
 /// The conditions of a set of given fields, as the command line and Python form them from the
 /// defaults: choices and switches first (so that a number given in a unit finds its unit), then
 /// the others in the table's order; a given axis unit converts the default range and resolution
 /// to it, as the window converts them; a gas composition given without a quenching source
-/// makes it the source. Throws FieldError for the first value refused.
+/// makes it the source. Throws FieldError for the first value refused, then for the first rule
+/// between fields broken.
 SimulationConditions ConditionsFromFields(const std::vector<GivenField>& given);
 
 /// Changes the axis unit as the window's unit list does: the range limits are converted (start

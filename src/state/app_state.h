@@ -6,11 +6,15 @@
 #include "common/services.h"
 #include "database/database_state.h"
 #include "display/plot_state.h"
+#include "display/plot_view.h"
 #include "experiment/experiment_state.h"
+#include "experiment/experiment_view.h"
 #include "populations/population_state.h"
+#include "populations/populations_view.h"
 #include "populations/populations_window_state.h"
 #include "simulation/simulation_state.h"
 #include "table/table_state.h"
+#include "table/table_view.h"
 
 namespace velmora {
 
@@ -46,6 +50,27 @@ struct AppState {
     /// Asks the window system for a redraw of the plot; nothing while no simulation exists.
     void RequestRedraw() {
         if (plot.PlotReady) ui->RedrawPlot();
+    }
+
+    // Each subsystem's events see only the states they work on; these hand them over, so that
+    // the program and the shells call them with the whole state.
+    operator display::PlotView() { return {plot, sim, exp, db, pop, popwin, table, dialogs, ui}; }
+    operator experiment::ExperimentView() {
+        return {exp,
+                sim,
+                pop,
+                dialogs,
+                ui,
+                plot.PlotReady,
+                shell.SpectraDirectory,
+                shell.SpectraXUnit,
+                shell.SpectraColumn};
+    }
+    operator populations::PopulationsView() {
+        return {db, pop, popwin, dialogs, ui, plot.PlotReady, plot.BackColorIndex, plot.ForeColorIndex};
+    }
+    operator table::TableView() {
+        return {db, table, shell.DataReady, plot.RotationalBranchItems, plot.BranchSelection, dialogs};
     }
 
     static Dialogs& DefaultDialogs() {

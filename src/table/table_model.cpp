@@ -27,7 +27,7 @@ bool ShiftedInCaseA(const TableState& t, int branch, int N) {
 }
 
 /// Makes sure the band of a rotational table is the loaded one.
-void EnsureBandLoaded(AppState& s) {
+void EnsureBandLoaded(TableView s) {
     DatabaseState& db = s.db;
     const TableState& t = s.table;
     if (!database::IsBandLoaded(db, t.DbVUpper, t.DbVLower, db.irad))
@@ -77,7 +77,7 @@ const std::string& NumberFormat(const DatabaseState& db, const TableState& t) {
 
 /// A quantity of the lists that the table cannot show: no values (nothing to save or print),
 /// and a grid that says so.
-void ShowUntabulated(AppState& s, const std::string& name) {
+void ShowUntabulated(TableView s, const std::string& name) {
     TableState& t = s.table;
     t.UntabulatedQuantity = name;
     t.TableData = {};
@@ -335,8 +335,8 @@ void WriteTableGrid(const DatabaseState& db, TableState& t) {
     }
 }
 
-bool BuildDatabaseTable(AppState& s) {
-    if (!s.shell.DataReady || !s.db.SystemLoaded) return false;
+bool BuildDatabaseTable(TableView s) {
+    if (!s.dataReady || !s.db.SystemLoaded) return false;
     TableState& t = s.table;
     if (!t.UntabulatedQuantity.empty()) {
         ShowUntabulated(s, t.UntabulatedQuantity);
@@ -360,7 +360,7 @@ bool BuildDatabaseTable(AppState& s) {
     return true;
 }
 
-void RefreshDatabaseTable(AppState& s) {
+void RefreshDatabaseTable(TableView s) {
     try {
         BuildDatabaseTable(s);
     } catch (const std::exception& e) {
@@ -369,7 +369,7 @@ void RefreshDatabaseTable(AppState& s) {
     }
 }
 
-void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path, CsvLayout layout) {
+void SaveDatabaseTable(TableView s, const std::filesystem::path& path, CsvLayout layout) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const TableState& t = s.table;
@@ -412,7 +412,7 @@ void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path, Csv
 
 // ---- Control events -------------------------------------------------------------------------
 
-void FillDatabaseUnits(AppState& s) {
+void FillDatabaseUnits(TableView s) {
     TableState& t = s.table;
     const Catalogue& cat = s.db.cat;
     t.DatabaseUnitsItems.clear();
@@ -429,7 +429,7 @@ void FillDatabaseUnits(AppState& s) {
     }
 }
 
-void FillQuantityItems(AppState& s) {
+void FillQuantityItems(TableView s) {
     TableState& t = s.table;
     const Catalogue& cat = s.db.cat;
     t.QuantityItems.clear();
@@ -438,32 +438,32 @@ void FillQuantityItems(AppState& s) {
             t.QuantityItems.push_back(cat.QuantityName(t.Information, k));
 }
 
-void FillRotationalBranches(AppState& s) {
+void FillRotationalBranches(TableView s) {
     const Catalogue& cat = s.db.cat;
     const int hund = s.table.intHund != 0 ? 1 : 0;
-    auto& items = s.plot.RotationalBranchItems;
+    auto& items = s.rotationalBranchItems;
     items.assign(1, "All");
     for (int b = 1; b <= 12; ++b)
         items.push_back(cat.BranchName.Contains(hund, b) ? cat.BranchName(hund, b) : std::string());
-    s.plot.BranchSelection = 0;
+    s.branchSelection = 0;
 }
 
-void CmbResolution_Click(AppState& s, int index) {
+void CmbResolution_Click(TableView s, int index) {
     s.table.itran = index == 1 ? 2 : 1;
     RefreshDatabaseTable(s);
 }
 
-void CmbUpper_Click(AppState& s, int index) {
+void CmbUpper_Click(TableView s, int index) {
     s.table.DbVUpper = std::max(0, index);
     RefreshDatabaseTable(s);
 }
 
-void CmbLower_Click(AppState& s, int index) {
+void CmbLower_Click(TableView s, int index) {
     s.table.DbVLower = std::max(0, index);
     RefreshDatabaseTable(s);
 }
 
-void CmbQuantity_Click(AppState& s, int index) {
+void CmbQuantity_Click(TableView s, int index) {
     TableState& t = s.table;
     if (index < 0 || index >= static_cast<int>(t.QuantityItems.size())) {
         if (t.Information != 0 || index < 0 || index > 5) return;
@@ -485,13 +485,13 @@ void CmbQuantity_Click(AppState& s, int index) {
     RefreshDatabaseTable(s);
 }
 
-void CmbNomenclature_Click(AppState& s, int index) {
+void CmbNomenclature_Click(TableView s, int index) {
     s.table.intHund = index == 1 ? 1 : 0;
     FillRotationalBranches(s);
     RefreshDatabaseTable(s);
 }
 
-void CmbDatabaseUnits_Click(AppState& s, int index) {
+void CmbDatabaseUnits_Click(TableView s, int index) {
     TableState& t = s.table;
     if (t.icoef == 2) t.DbUnitsAbs = std::clamp(index + 1, 1, 3);
     if (t.icoef == 4) t.DbUnitsPos = std::clamp(index + 1, 1, 3);
@@ -499,7 +499,7 @@ void CmbDatabaseUnits_Click(AppState& s, int index) {
     RefreshDatabaseTable(s);
 }
 
-void CmbInformation_Click(AppState& s, int index) {
+void CmbInformation_Click(TableView s, int index) {
     TableState& t = s.table;
     const int information = std::clamp(index, 0, 2);
     const bool changed = information != t.Information;
@@ -512,7 +512,7 @@ void CmbInformation_Click(AppState& s, int index) {
 namespace {
 
 /// A table chosen from the "Database" menu: its kind and quantity, then the refreshed table.
-void ChooseTable(AppState& s, int itran, int icoef) {
+void ChooseTable(TableView s, int itran, int icoef) {
     s.table.UntabulatedQuantity.clear();
     s.table.itran = itran;
     s.table.icoef = icoef;
@@ -522,10 +522,10 @@ void ChooseTable(AppState& s, int itran, int icoef) {
 
 }  // namespace
 
-void mnuDatabaseTransition_Click(AppState& s, int item) { ChooseTable(s, 1, std::clamp(item, 1, 4)); }
+void mnuDatabaseTransition_Click(TableView s, int item) { ChooseTable(s, 1, std::clamp(item, 1, 4)); }
 
-void mnuDatabaseTransition2_Click(AppState& s, int item) { ChooseTable(s, 2, std::clamp(item, 1, 5)); }
+void mnuDatabaseTransition2_Click(TableView s, int item) { ChooseTable(s, 2, std::clamp(item, 1, 5)); }
 
-void mnuDatabaseUpperState_Click(AppState& s) { ChooseTable(s, 2, 6); }
+void mnuDatabaseUpperState_Click(TableView s) { ChooseTable(s, 2, 6); }
 
 }  // namespace velmora::table

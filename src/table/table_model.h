@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "state/app_state.h"
+#include "table/table_view.h"
 
 namespace velmora::table {
 
@@ -30,9 +30,9 @@ double LineOscillatorStrength(const DatabaseState& db, double absorption, double
 /// when needed, computes TableData, the grid cells and the caption. Returns false (and does
 /// nothing) while no band system is loaded; throws FileError or std::invalid_argument when the
 /// band cannot be loaded, leaving the table as it was.
-bool BuildDatabaseTable(AppState& s);
+bool BuildDatabaseTable(TableView s);
 /// The same for the control events: a band that cannot be loaded is reported in a message box.
-void RefreshDatabaseTable(AppState& s);
+void RefreshDatabaseTable(TableView s);
 
 /// The e/f label of a row of a rotational table with two rows per level (Λ ≥ 1 in both
 /// states): the parity of the lower level of the row's P1 and R1 lines; 0 for other tables.
@@ -73,30 +73,30 @@ enum class CsvLayout {
 
 /// Writes the table as "Save database table" does (CR-LF, comma-separated, one comma per value
 /// column). Throws FileError naming the file when it cannot be written.
-void SaveDatabaseTable(const AppState& s, const std::filesystem::path& path, CsvLayout layout = CsvLayout::Labelled);
+void SaveDatabaseTable(TableView s, const std::filesystem::path& path, CsvLayout layout = CsvLayout::Labelled);
 
 // Control events of the table window.
-void CmbResolution_Click(AppState& s, int index);    ///< 0 "Vibrational", 1 "Rotational"
-void CmbUpper_Click(AppState& s, int index);         ///< v' of the rotational table
-void CmbLower_Click(AppState& s, int index);         ///< v'' of the rotational table
-void CmbQuantity_Click(AppState& s, int index);      ///< an item of QuantityItems
-void CmbNomenclature_Click(AppState& s, int index);  ///< 0 case b (N), 1 case a (J)
-void CmbDatabaseUnits_Click(AppState& s, int index);
+void CmbResolution_Click(TableView s, int index);    ///< 0 "Vibrational", 1 "Rotational"
+void CmbUpper_Click(TableView s, int index);         ///< v' of the rotational table
+void CmbLower_Click(TableView s, int index);         ///< v'' of the rotational table
+void CmbQuantity_Click(TableView s, int index);      ///< an item of QuantityItems
+void CmbNomenclature_Click(TableView s, int index);  ///< 0 case b (N), 1 case a (J)
+void CmbDatabaseUnits_Click(TableView s, int index);
 /// 0 transition, 1 upper, 2 ground state: a changed class offers its quantities and shows the
 /// first of them (a quantity without a table shows a grid that says so).
-void CmbInformation_Click(AppState& s, int index);
+void CmbInformation_Click(TableView s, int index);
 /// Menu "Vibrationals" item 1..4 and "Rotationals" item 1..5: kind and quantity, then refresh.
-void mnuDatabaseTransition_Click(AppState& s, int item);
-void mnuDatabaseTransition2_Click(AppState& s, int item);
+void mnuDatabaseTransition_Click(TableView s, int item);
+void mnuDatabaseTransition2_Click(TableView s, int item);
 /// Menu "Upper State" ("Lifetimes", "Predissociation"): the table by upper level, then refresh.
-void mnuDatabaseUpperState_Click(AppState& s);
+void mnuDatabaseUpperState_Click(TableView s);
 
 /// Items of CmbDatabaseUnits for the current quantity, and the selected one.
-void FillDatabaseUnits(AppState& s);
+void FillDatabaseUnits(TableView s);
 /// Items of CmbQuantity for the information class.
-void FillQuantityItems(AppState& s);
+void FillQuantityItems(TableView s);
 /// Items of the plot's branch list ("All" and the 12 branch names of the nomenclature); selects
 /// "All".
-void FillRotationalBranches(AppState& s);
+void FillRotationalBranches(TableView s);
 
 }  // namespace velmora::table

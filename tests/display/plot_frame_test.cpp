@@ -282,6 +282,9 @@ TEST(PlotWindow, ColourSchemePopupAndReadout) {
     mnuSimulDisplayMode_Click(s, 1);
     mnuSimulComparisonMode_Click(s, 1);
     mnuSimulComparisonResiduals_Click(s);
+    ChkResiduals_Click(s, 0);  // the check box hides them again ...
+    EXPECT_EQ(s.plot.HideResiduals, 1);
+    ChkResiduals_Click(s, 1);  // ... and shows them
     MakeExperiment(s, 3000, 3100, 10, [](double) { return 1.0; });
     m = mnuSimul_Open(s);
     EXPECT_TRUE(m.displayMode[1]);

@@ -16,7 +16,7 @@ TEST(Comparison, PearsonAndChiSquareOfASmallSpectrumByHand) {
     // Grid x = 3000 + i; experiment on the grid points 3000..3003.
     SetGrid(app.sim, 3000.0f, 1.0f, {1, 3, 2, 7, 9});
     SetSpectrum(app.exp, {3000, 3001, 3002, 3003}, {1, 2, 3, 99});
-    CompareWithSimulation(app);
+    CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     // Points 0..2 only (the last point never counts): e = (1, 2, 3), s = (1, 3, 2).
     // Deviations from the means (2, 2): e (-1, 0, 1), s (-1, 1, 0); covariance sum 1,
     // variance sums 2 and 2, so r = 1 / sqrt(2·2) = 0.5. Chi-square (0 + 1 + 1) / 100.
@@ -33,7 +33,7 @@ TEST(Comparison, PearsonAndChiSquareOfASmallSpectrumByHand) {
 
     // Residuals are divided by the vertical zoom; the statistics are not.
     app.plot.ZoomY = 2.0f;
-    CompareWithSimulation(app);
+    CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     EXPECT_FLOAT_EQ(app.exp.Residual(1), -0.5f);
     EXPECT_NEAR(app.exp.ChiSquare, 0.02, 1e-7);
 }
@@ -43,7 +43,7 @@ TEST(Comparison, InterpolationAtAndBetweenGridPoints) {
     SetGrid(app.sim, 3000.0f, 0.5f, {10, 30, 20, 60});
     // The first grid point, a midpoint, a quarter point, the last grid point, one more.
     SetSpectrum(app.exp, {3000.0f, 3000.25f, 3000.625f, 3001.5f, 3001.5f}, {0, 0, 0, 0, 0});
-    CompareWithSimulation(app);
+    CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     EXPECT_FLOAT_EQ(app.exp.SimAtExp(0), 10.0f);
     EXPECT_FLOAT_EQ(app.exp.SimAtExp(1), 20.0f);
     EXPECT_FLOAT_EQ(app.exp.SimAtExp(2), 27.5f);  // 30 + (20 - 30) × 0.25
@@ -54,7 +54,7 @@ TEST(Comparison, ZeroSimulationGivesNoCorrelationAndSumOfSquares) {
     AppState app;
     SetGrid(app.sim, 3000.0f, 1.0f, {0, 0, 0, 0, 0});
     SetSpectrum(app.exp, {3000, 3001, 3002, 3003, 3004}, {1, 2, 3, 4, 50});
-    CompareWithSimulation(app);
+    CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     EXPECT_EQ(app.exp.Correlation, 0.0f);
     EXPECT_NEAR(app.exp.ChiSquare, (1 + 4 + 9 + 16) / 100.0, 1e-7);
 }
@@ -64,7 +64,7 @@ TEST(Comparison, SpectrumOutsideTheRangeOrWithoutSimulation) {
     SetGrid(app.sim, 3000.0f, 1.0f, {1, 2, 3});
     SetSpectrum(app.exp, {3100, 3101, 3102}, {5, 6, 7});
     app.exp.Residual(0) = 42.0f;
-    CompareWithSimulation(app);
+    CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     EXPECT_EQ(app.exp.ComparedPoints, 0);
     EXPECT_EQ(app.exp.Correlation, 0.0f);
     EXPECT_EQ(app.exp.ChiSquare, 0.0f);
@@ -75,11 +75,11 @@ TEST(Comparison, SpectrumOutsideTheRangeOrWithoutSimulation) {
 
     AppState none;  // no simulation yet, and a file that gave no point
     SetSpectrum(none.exp, {3000, 3001}, {1, 2});
-    CompareWithSimulation(none);
+    CompareWithSimulation(none.exp, none.sim.result, none.plot.ZoomY);
     EXPECT_EQ(none.exp.ComparedPoints, 0);
     none.exp.ExpPoints = -1;
     SetGrid(none.sim, 3000.0f, 1.0f, {1, 2, 3});
-    CompareWithSimulation(none);
+    CompareWithSimulation(none.exp, none.sim.result, none.plot.ZoomY);
     EXPECT_EQ(none.exp.ComparedPoints, 0);
 }
 
@@ -89,7 +89,7 @@ TEST(Comparison, PointsBeyondTheLastGridPointAreNotExtrapolated) {
     SetGrid(app.sim, 3000.0f, 1.0f, {0, 10, 0});
     app.sim.result.conditions.end = 3010.0f;
     SetSpectrum(app.exp, {3001, 3008, 3009}, {10, 1, 1});
-    CompareWithSimulation(app);
+    CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     EXPECT_EQ(app.exp.ComparedPoints, 1);
     EXPECT_EQ(app.exp.SimAtExp(1), 0.0f);
 }
@@ -114,7 +114,7 @@ TEST(Comparison, LongSpectraKeepAnExactCorrelation) {
     }
     app.exp.ExpPoints = n;
     app.exp.ExpCount = 1;
-    CompareWithSimulation(app);
+    CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     EXPECT_GT(app.exp.ComparedPoints, n - 10);
     EXPECT_NEAR(app.exp.Correlation, 1.0, 1e-5);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/number_format.h"
 
 namespace velmora::datagen {
 
@@ -29,11 +30,7 @@ const std::vector<ModelForm>& Forms() {
     return forms;
 }
 
-std::string Number(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
-}
+std::string Number(double v) { return Significant(v, 10); }
 
 /// The state label of a term symbol: the letters before its multiplicity ("A2Sigma+" -> "A").
 std::string StateLabel(const std::string& term) {

@@ -5,17 +5,14 @@
 #include <stdexcept>
 
 #include "common/errors.h"
+#include "common/number_format.h"
 #include "csv_table.h"
 
 namespace velmora::datagen {
 
 namespace {
 
-std::string Num(double v) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
-}
+std::string Num(double v) { return Significant(v, 10); }
 
 /// Constants that belong to the Hamiltonian of a state with the given Lambda.
 bool Allowed(int lambda, int k) {
