@@ -91,7 +91,7 @@ void ShowUntabulated(TableView s, const std::string& name) {
 }
 
 /// A quantity that the system does not know: no values, and a grid that gives the reason.
-void ShowNotKnown(AppState& s, const std::string& why) {
+void ShowNotKnown(TableView s, const std::string& why) {
     TableState& t = s.table;
     const std::string name = s.db.cat.QuantityName.ValueAt(0, t.icoef);
     t.NotKnownReason = why;
