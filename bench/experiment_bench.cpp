@@ -64,7 +64,7 @@ void BM_CompareWithSimulation(benchmark::State& state) {
     for (int i = 0; i <= app.sim.result.grid.last; ++i)
         app.sim.result.total(i) = static_cast<float>(50.0 + 50.0 * std::sin(i * 0.01));
     for (auto _ : state) {
-        experiment::CompareWithSimulation(app);
+        experiment::CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
         benchmark::DoNotOptimize(app.exp.Correlation);
     }
     state.SetItemsProcessed(state.iterations() * n);

@@ -8,13 +8,13 @@
 namespace velmora::simulation {
 
 std::vector<double> CrossSection(const Spectrum& s, const BandSystemModel& model, const SimulationConditions& c) {
+    if (c.kind == SpectrumKind::Absorption && !model.noAbsoluteScale.empty())
+        throw ConditionError("An absorption cross section needs the absolute line strengths: " + model.noAbsoluteScale);
     return CrossSection(s, model.lineUnitFactor, c);
 }
 
 std::vector<double> CrossSection(const Spectrum& s, double lineUnitFactor, const SimulationConditions& c) {
     if (c.kind != SpectrumKind::Absorption) throw ConditionError("absolute units are those of an absorption spectrum");
-    if (!model.noAbsoluteScale.empty())
-        throw ConditionError("An absorption cross section needs the absolute line strengths: " + model.noAbsoluteScale);
     std::vector<double> sigma(static_cast<std::size_t>(s.grid.Points()), 0.0);
     if (s.peak == 0.0f) return sigma;
     const double perUnit = lineUnitFactor / (8.0 * kPi * kSpeedOfLightCm);
