@@ -59,7 +59,8 @@ struct ModelBand {
     std::vector<ModelLine> lines;  ///< the lines with a position, by lower row and then branch
 };
 
-/// The band system of one catalogue entry, ready for simulation.
+/// The band system of one catalogue entry, ready for simulation. Every field is stored by the
+/// model cache (simulation/model_cache.cpp, ModelFields): a new field goes there too.
 struct BandSystemModel {
     int entry = 0;
     std::string dataFolder;         ///< database folder the system was read from

@@ -76,6 +76,7 @@ public:
     void Into(const T& v) {
         Value(v);
     }
+    void Into(const std::string& s) { Text(s); }
     void Text(const std::string& s) {
         Value<std::uint64_t>(s.size());
         bytes_ += s;
@@ -113,6 +114,7 @@ public:
     void Into(T& v) {
         v = Value<T>();
     }
+    void Into(std::string& s) { s = Text(); }
     std::string Text() {
         const std::uint64_t n = Value<std::uint64_t>();
         return std::string(Take(n), n);
@@ -196,7 +198,9 @@ void ReadDatabase(Reader& r, DatabaseState& db) {
     db.SystemLoaded = true;
 }
 
-// The model's own values (its folder and stamp belong to the process that reads it).
+// The model's own values (its folder and stamp belong to the process that reads it). A field
+// added to BandSystemModel must be added here, with kModelCacheFormat raised: a field left out
+// reads back as its default from every cache file.
 template <typename Io, typename Model>
 void ModelFields(Io& io, Model& m) {
     io.Into(m.entry), io.Into(m.molecularMass), io.Into(m.lineUnitFactor), io.Into(m.vUpMax), io.Into(m.vLowMax);
@@ -205,6 +209,7 @@ void ModelFields(Io& io, Model& m) {
     io.Array(m.lastUpperRow);
     io.Array(m.lifetime), io.Array(m.effectiveLifetime), io.Array(m.quenchRate), io.Array(m.baseYield);
     io.Array(m.computedLifetime);
+    io.Into(m.noAbsoluteScale);
 }
 
 void WriteModel(Writer& w, const BandSystemModel& m) {
