@@ -26,28 +26,23 @@ xvfb-run -a -s "-screen 0 1600x1000x24" timeout 120 \
 grep -q "^irad=" "$settings" || { echo "smoke test: no settings written at close"; exit 1; }
 echo "smoke test: settings written at close"
 
-out="$(xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 \
-  "$build_dir/velmora" --smoke-test --settings "$small" --screenshot "$screenshot")"
-echo "$out"
-[ -s "$screenshot" ] || { echo "smoke test: no screenshot at 1280x800"; exit 1; }
-read -r plot_height window_height < <(echo "$out" | sed -n 's/^plot area: [0-9]* x \([0-9]*\) px in a [0-9]* x \([0-9]*\) window$/\1 \2/p')
-if [ -z "${plot_height:-}" ] || [ $((2 * plot_height)) -lt "$window_height" ]; then
-  echo "smoke test: at 1280x800 the plot is ${plot_height:-?} px high in a ${window_height:-?} px window (less than half)"
-  exit 1
-fi
-echo "smoke test: at 1280x800 the plot is $plot_height px high in a $window_height px window"
-
-# The plot keeps at least half the window on a 1920x1080 screen too.
-out="$(xvfb-run -a -s "-screen 0 1920x1080x24" timeout 120 \
-  "$build_dir/velmora" --smoke-test --settings "$large" --screenshot "$shot_large")"
-echo "$out"
-[ -s "$shot_large" ] || { echo "smoke test: no screenshot at 1920x1080"; exit 1; }
-read -r plot_height window_height < <(echo "$out" | sed -n 's/^plot area: [0-9]* x \([0-9]*\) px in a [0-9]* x \([0-9]*\) window$/\1 \2/p')
-if [ -z "${plot_height:-}" ] || [ $((2 * plot_height)) -lt "$window_height" ]; then
-  echo "smoke test: at 1920x1080 the plot is ${plot_height:-?} px high in a ${window_height:-?} px window (less than half)"
-  exit 1
-fi
-echo "smoke test: at 1920x1080 the plot is $plot_height px high in a $window_height px window"
+# check_screen WxH SETTINGS SCREENSHOT: runs the program on a WxH screen, saves a screenshot
+# and fails unless the plot gets at least half the window's height.
+check_screen() {
+  local screen="$1" out plot_height window_height
+  out="$(xvfb-run -a -s "-screen 0 ${screen}x24" timeout 120 \
+    "$build_dir/velmora" --smoke-test --settings "$2" --screenshot "$3")"
+  echo "$out"
+  [ -s "$3" ] || { echo "smoke test: no screenshot at $screen"; exit 1; }
+  read -r plot_height window_height < <(echo "$out" | sed -n 's/^plot area: [0-9]* x \([0-9]*\) px in a [0-9]* x \([0-9]*\) window$/\1 \2/p')
+  if [ -z "${plot_height:-}" ] || [ $((2 * plot_height)) -lt "$window_height" ]; then
+    echo "smoke test: at $screen the plot is ${plot_height:-?} px high in a ${window_height:-?} px window (less than half)"
+    exit 1
+  fi
+  echo "smoke test: at $screen the plot is $plot_height px high in a $window_height px window"
+}
+check_screen 1280x800 "$small" "$screenshot"
+check_screen 1920x1080 "$large" "$shot_large"
 
 # The dark colour scheme (stored as Main/intColor=1), for a look at its contrast.
 printf '[Main]\nintColor=1\n' >"$dark"
