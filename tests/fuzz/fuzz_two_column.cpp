@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     app.sim.result.grid.last = 70;
     app.sim.result.total.Resize(0, 70);
     for (int i = 0; i <= 70; ++i) app.sim.result.total(i) = static_cast<float>(i % 10);
-    experiment::CompareWithSimulation(app);
+    experiment::CompareWithSimulation(app.exp, app.sim.result, app.plot.ZoomY);
     Check(std::isfinite(app.exp.ChiSquare) || app.exp.ComparedPoints > 0);
     Check(app.exp.Correlation >= -1.0001f && app.exp.Correlation <= 1.0001f);
     return 0;
