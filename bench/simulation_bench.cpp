@@ -282,8 +282,7 @@ void BM_Simulate_CN_BX_10000K_GridScan(benchmark::State& state) {
     c.start = 3500, c.end = 3900, c.temperature = 10000;
     c.lineshape = simulation::Lineshape::Gaussian;
     c.resolution = (c.end - c.start) * simulation::PointsPerWidth(c.density) / static_cast<double>(state.range(0));
-    const populations::Populations pop =
-        populations::ThermalPopulations(*cn.database, 1, static_cast<float>(c.temperature), 0.0f);
+    const populations::Populations pop = populations::ThermalPopulations(*cn.database, 1, c.temperature, 0.0f);
     simulation::SimulationOptions options;
     const simulation::ProfileMethod methods[] = {simulation::ProfileMethod::Convolved,
                                                  simulation::ProfileMethod::ConvolvedDirectly,

@@ -374,12 +374,10 @@ SimulationConditions UnpickledConditions(const py::tuple& t) {
 populations::Populations PopulationsOf(const fit::FitSystem& system, const SimulationConditions& c,
                                        const std::map<int, double>* vibrational, double minPopulation) {
     const int kind = simulation::StoredValue(c.kind);
-    if (vibrational)
-        return populations::LevelPopulations(*system.database, kind, *vibrational, static_cast<float>(c.temperature));
+    if (vibrational) return populations::LevelPopulations(*system.database, kind, *vibrational, c.temperature);
     if (!(minPopulation >= 0.0 && minPopulation <= 0.1))
         throw std::invalid_argument("min_population must lie within 0..0.1");
-    return populations::ThermalPopulations(*system.database, kind, static_cast<float>(c.temperature),
-                                           static_cast<float>(minPopulation));
+    return populations::ThermalPopulations(*system.database, kind, c.temperature, static_cast<float>(minPopulation));
 }
 
 py::tuple Simulate(Database& db, int entry, const SimulationConditions& c,

@@ -39,9 +39,14 @@ def cli_rows(*args):
     return list(csv.DictReader(io.StringIO(run_cli(*args))))
 
 
-def synthetic(db, entry, conditions, T, amplitude=1000.0, baseline=5.0, noise=1.0, seed=1):
+def synthetic(db, entry, conditions, T, amplitude=1000.0, baseline=5.0, noise=1.0, seed=1, margin=10.0):
     """A measured OH-like spectrum: the simulation at T scaled to `amplitude`, a baseline and
-    Gaussian noise of a fixed seed."""
-    x, y = velmora.simulate(db, entry, velmora.Conditions(**{**conditions.as_dict(), "temperature": T}))
+    Gaussian noise of a fixed seed. A spectrometer also sees the wings of lines beyond the range
+    and the fit draws them, so the simulation runs `margin` axis units wider on both sides and
+    the points inside the range are kept (a simulation of the range alone has only its own lines
+    and ends at 0)."""
+    wide = {**conditions.as_dict(), "temperature": T, "start": conditions.start - margin, "end": conditions.end + margin}
+    x, y = velmora.simulate(db, entry, velmora.Conditions(**wide))
+    inside = (x >= conditions.start) & (x <= conditions.end)
     rng = np.random.default_rng(seed)
-    return x, amplitude * y / 100.0 + baseline + noise * rng.standard_normal(x.size)
+    return x[inside], amplitude * y[inside] / 100.0 + baseline + noise * rng.standard_normal(np.count_nonzero(inside))

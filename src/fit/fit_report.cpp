@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/number_format.h"
 #include "common/text_writer.h"
@@ -26,8 +27,17 @@ std::string AxisName(AxisUnit u) {
     }
 }
 
-/// Full precision for files: the shortest form of 10 significant digits.
-std::string Csv(double v) { return std::isnan(v) ? "" : Significant(v, 10); }
+/// Full precision for files: the shortest form of at least 10 significant digits that reads
+/// back as the same double (up to 17), so that a result read from the file is the result.
+std::string Csv(double v) {
+    if (std::isnan(v)) return "";
+    for (int digits = 10; digits < 17; ++digits)
+        if (std::string s = Significant(v, digits); std::strtod(s.c_str(), nullptr) == v) return s;
+    return Significant(v, 17);
+}
+
+/// A point of a spectrum in a file: 10 significant digits, more than any measurement holds.
+std::string Point(double v) { return std::isnan(v) ? "" : Significant(v, 10); }
 
 /// A text field of a CSV line, quoted when it holds a comma or a quote.
 std::string CsvText(const std::string& s) {
@@ -328,10 +338,10 @@ void WriteResidualsCsv(const std::string& path, const FitResult& r) {
     for (const FitComponent& c : r.components) header += "," + CsvText(c.label);
     out.WriteLine(header);
     for (std::size_t i = 0; i < r.x.size(); ++i) {
-        std::string line = Csv(r.x[i]) + "," + Csv(r.y[i]) + "," + Csv(r.model[i]) + "," + Csv(r.residual[i]) + "," +
-                           (r.fitted[i] ? "1" : "0");
-        for (const auto& part : r.parts) line += "," + Csv(part[i]);
-        for (const FitComponent& c : r.components) line += "," + Csv(c.values[i]);
+        std::string line = Point(r.x[i]) + "," + Point(r.y[i]) + "," + Point(r.model[i]) + "," + Point(r.residual[i]) +
+                           "," + (r.fitted[i] ? "1" : "0");
+        for (const auto& part : r.parts) line += "," + Point(part[i]);
+        for (const FitComponent& c : r.components) line += "," + Point(c.values[i]);
         out.WriteLine(line);
     }
     out.Commit();

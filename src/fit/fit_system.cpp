@@ -151,14 +151,14 @@ SystemTracer::SystemTracer(const FitSystem& system, const simulation::Simulation
     all.state = pop_.PopState;
     for (int v = 0; v <= populations::PopMaxVib(pop_, db); ++v) all.levels.push_back(v), all.weights.push_back(1.0);
     all.rotational = pop_.PopRot;
-    all.rotational.Fill(1.0f);
+    all.rotational.Fill(1.0);
     const simulation::LineList list = simulation::BuildLineList(*system_.model, conditions_, all, 0.0, start_, end_);
     for (std::size_t k = 0; k < all.levels.size(); ++k)
         if (!list.levels[k].empty()) levels_.push_back(all.levels[k]);
 }
 
 std::vector<double> SystemTracer::BoltzmannPopulations(double vibrationalT, double rotationalT) {
-    populations::VibThermal(pop_, *system_.database, static_cast<float>(vibrationalT), static_cast<float>(rotationalT));
+    populations::VibThermal(pop_, *system_.database, vibrationalT, rotationalT);
     std::vector<double> w;
     for (int v : levels_) w.push_back(pop_.PopVib.ValueAt(v));
     return w;
@@ -170,8 +170,7 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
         lines_.populations == v.populations)
         return lines_;
     std::vector<double> weights = thermal ? BoltzmannPopulations(v.vibrationalT, v.rotationalT) : std::vector<double>();
-    for (int level : levels_)
-        populations::RebuildLevelThermal(pop_, *system_.database, level, static_cast<float>(v.rotationalT));
+    for (int level : levels_) populations::RebuildLevelThermal(pop_, *system_.database, level, v.rotationalT);
     selected_.state = pop_.PopState;
     selected_.levels = levels_;
     selected_.weights.assign(levels_.size(), 1.0);
@@ -246,13 +245,13 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
     one.levels = {v};
     one.weights = {1.0};
     one.rotational = pop_.PopRot;
-    one.rotational.Fill(0.0f);
+    one.rotational.Fill(0.0);
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
     std::vector<std::vector<simulation::DrawnLine>> lines;
     for (const auto& [component, row] : levels) {
-        one.rotational(v, component, row) = 1.0f;
+        one.rotational(v, component, row) = 1.0;
         simulation::LineList list = simulation::BuildLineList(*system_.model, c, one, lineShift, start_, end_);
-        one.rotational(v, component, row) = 0.0f;
+        one.rotational(v, component, row) = 0.0;
         std::vector<simulation::DrawnLine>& out = lines.emplace_back();
         if (list.levels.empty()) continue;
         out = std::move(list.levels[0]);

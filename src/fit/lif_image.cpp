@@ -100,10 +100,7 @@ std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const Simulati
         near.start = lasers[k] - w, near.end = lasers[k] + w;
         for (const simulation::ThermometryLine& t : simulation::LineSignalsAt(
                  *system.model, near,
-                 [&](double t) {
-                     return populations::ThermalPopulations(*system.database, kind, static_cast<float>(t), 1e-5f);
-                 },
-                 tMid))
+                 [&](double t) { return populations::ThermalPopulations(*system.database, kind, t, 1e-5f); }, tMid))
             if (t.signal[0] > strongest)
                 strongest = t.signal[0], line.position = t.x, line.vUp = t.vUp, line.vLow = t.vLow, line.branch = t.b,
                 line.N = t.N;
@@ -115,8 +112,7 @@ std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const Simulati
         for (double t : T) {
             c.temperature = t;
             const simulation::Spectrum s = simulation::Simulate(
-                *system.model, c,
-                populations::ThermalPopulations(*system.database, kind, static_cast<float>(t), 1e-5f));
+                *system.model, c, populations::ThermalPopulations(*system.database, kind, t, 1e-5f));
             const double u = (lasers[k] - s.grid.start) / s.grid.Step();
             const int i = std::clamp(static_cast<int>(u), 0, std::max(s.grid.last - 1, 0));
             const double a = std::clamp(u - i, 0.0, 1.0);

@@ -21,6 +21,10 @@ int StateLambda(const PopulationState& pop, const DatabaseState& db) {
     return db.cat.StateLambda.ValueAt(StateIndex(pop.PopState), db.systemEntry);
 }
 
+/// A population as the files store it: single precision, so that a file written from the
+/// double-precision model reads as the files have always read.
+double Stored(double population) { return static_cast<float>(population); }
+
 /// The level typed in an input box: a number within 0..vmax, rounded; otherwise `fallback`.
 int LevelFromAnswer(const std::string& answer, int vmax, int fallback) {
     if (!IsNumeric(answer)) return fallback;
@@ -95,7 +99,7 @@ void ReadVibrationalDistribution(PopulationState& pop, const DatabaseState& db, 
     const int vmax = std::min(PopMaxVib(pop, db), pop.PopVib.Hi());
     for (int v = 0; v <= vmax; ++v) {
         if (in.AtEnd()) {
-            pop.PopVib(v) = 0.0f;
+            pop.PopVib(v) = 0.0;
             continue;
         }
         in.ReadDouble();  // the level number
@@ -112,11 +116,11 @@ void WriteRotationalDistribution(PopulationState& pop, const DatabaseState& db, 
     std::string line;
     for (int r = FirstRotationalRow(pop, db); r <= last; ++r) {
         line = Format(r + 0.5, "#0.#  ");
-        line += Format(pop.PopRot(v, 1, r), ", #0.000000  ");
-        line += Format(pop.PopRot(v, 2, r + 1), ", #0.000000   ");
+        line += Format(Stored(pop.PopRot(v, 1, r)), ", #0.000000  ");
+        line += Format(Stored(pop.PopRot(v, 2, r + 1)), ", #0.000000   ");
         if (lambdaDoubled) {
-            line += Format(pop.PopRot(v, 3, r), ", #0.000000 ");
-            line += Format(pop.PopRot(v, 4, r + 1), ",  #0.000000");
+            line += Format(Stored(pop.PopRot(v, 3, r)), ", #0.000000 ");
+            line += Format(Stored(pop.PopRot(v, 4, r + 1)), ",  #0.000000");
         }
         out.WriteLine(line);
     }
@@ -126,7 +130,7 @@ void WriteRotationalDistribution(PopulationState& pop, const DatabaseState& db, 
 void WriteVibrationalDistribution(const PopulationState& pop, const DatabaseState& db, const std::string& path) {
     const int vmax = std::min(PopMaxVib(pop, db), pop.PopVib.Hi());
     AtomicTextWriter out(path);
-    for (int v = 0; v <= vmax; ++v) out.WriteLine(Format(v, "#0") + Format(pop.PopVib(v), ",  #0.0#####"));
+    for (int v = 0; v <= vmax; ++v) out.WriteLine(Format(v, "#0") + Format(Stored(pop.PopVib(v)), ",  #0.0#####"));
     out.Commit();
 }
 
@@ -159,7 +163,7 @@ bool LoadRotationalDistribution(PopulationsView app, const std::string& path) {
     RotNormalize(pop, app.db, v);
     // A loaded distribution is non-thermal: the rotational selector shows "Non-thermal",
     // which clears "Thermalized system".
-    if (pop.TRot.Contains(v)) pop.TRot(v) = -1.0f;
+    if (pop.TRot.Contains(v)) pop.TRot(v) = -1.0;
     pop.ThermalFlag = 0;
     if (v == pop.SelV) {
         PopToEdit(pop, app.db, v);

@@ -142,8 +142,8 @@ ThermalLevel RotationalLevel(const PopulationState& pop, const DatabaseState& db
 
 /// Rotational partition function of level v at T over the rotational levels the database holds:
 /// the sum of (2J + 1) exp(−E/kT) over every component (both parities when Λ > 0).
-double RotationalPartitionFunction(const PopulationState& pop, const DatabaseState& db, int v, float T) {
-    const double kT = kBoltzmannWavenumber * std::max(T, 1.0f);
+double RotationalPartitionFunction(const PopulationState& pop, const DatabaseState& db, int v, double T) {
+    const double kT = kBoltzmannWavenumber * std::max(T, 1.0);
     const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     const ThermalState ts = ThermalStateOf(pop, db);
     // The levels of one parity of each (F, N) (e for F1); a Λ doublet has the other parity too,
@@ -161,14 +161,14 @@ double RotationalPartitionFunction(const PopulationState& pop, const DatabaseSta
 
 }  // namespace
 
-void VibThermal(PopulationState& pop, const DatabaseState& db, float T) { VibThermal(pop, db, T, T); }
+void VibThermal(PopulationState& pop, const DatabaseState& db, double T) { VibThermal(pop, db, T, T); }
 
-void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float rotationalT) {
+void VibThermal(PopulationState& pop, const DatabaseState& db, double T, double rotationalT) {
     int vmax = PopMaxVib(pop, db);
     EnsureArrays(pop, db, vmax);
-    pop.PopVib.Fill(0.0f);
-    if (T <= 3.0f) {
-        pop.PopVib(0) = 1.0f;
+    pop.PopVib.Fill(0.0);
+    if (T <= 3.0) {
+        pop.PopVib(0) = 1.0;
         return;
     }
     // Two-temperature model: the fraction of molecules in v is exp(−G_v/kT_vib) Q_rot(v, T_rot),
@@ -180,19 +180,19 @@ void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float ro
     for (int v = 0; v <= vmax; ++v) {
         const double q = q0 > 0.0 ? RotationalPartitionFunction(pop, db, v, rotationalT) / q0 : 1.0;
         const double value = std::exp(-(Const(db, StateIndex(pop.PopState), v, 0) - g0) / kT) * q;
-        pop.PopVib(v) = static_cast<float>(value);
+        pop.PopVib(v) = value;
         if (v > 0 && value < 1e-9) {
             vmax = v;  // this level ends the series and is not counted
             break;
         }
         sum += value;
     }
-    for (int v = 0; v <= vmax; ++v) pop.PopVib(v) = static_cast<float>(pop.PopVib(v) / sum);
+    for (int v = 0; v <= vmax; ++v) pop.PopVib(v) /= sum;
 }
 
 void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int p) {
     EnsureArrays(pop, db, v);
-    if (pop.TRot(v) < 1.0f) pop.TRot(v) = 1.0f;
+    if (pop.TRot(v) < 1.0) pop.TRot(v) = 1.0;
     const double kT = kBoltzmannWavenumber * pop.TRot(v);
     const double B = Const(db, StateIndex(pop.PopState), v, 1);
     const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
@@ -203,10 +203,10 @@ void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int
     const bool e = ParityEF(F, p)[0] == 'e';
 
     // Rows 0..nmax+1: a state with A/B > 3 stores its F2 levels one row above the formula's N.
-    for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = 0.0f;
+    for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = 0.0;
     for (int N = lambda; N <= nmax; ++N) {
         const ThermalLevel level = RotationalLevel(pop, db, ts, v, F, N, kT, e);
-        if (level.weight > 0.0) pop.PopRot(v, c, level.row) = static_cast<float>(Q * level.weight);
+        if (level.weight > 0.0) pop.PopRot(v, c, level.row) = Q * level.weight;
     }
 }
 
@@ -215,7 +215,7 @@ void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
     const int lambda = StateLambdaOf(db, StateIndex(pop.PopState));
     const int nmax = PopMaxRot(pop, db, v);
     if (lambda > nmax) {
-        pop.PopRot(v, 1, 1) = 1.0f;
+        pop.PopRot(v, 1, 1) = 1.0;
         return;
     }
     // Every row a distribution of this level can occupy, 0..nmax+1, so that the rows shifted by
@@ -225,11 +225,11 @@ void RotNormalize(PopulationState& pop, const DatabaseState& db, int v) {
     for (int c = 1; c <= lastComp; ++c)
         for (int N = 0; N <= nmax + 1; ++N) sum += pop.PopRot(v, c, N);
     if (sum == 0.0) {
-        pop.PopRot(v, 1, 1) = 1.0f;
+        pop.PopRot(v, 1, 1) = 1.0;
         sum = 1.0;
     }
     for (int c = 1; c <= lastComp; ++c)
-        for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) = static_cast<float>(pop.PopRot(v, c, N) / sum);
+        for (int N = 0; N <= nmax + 1; ++N) pop.PopRot(v, c, N) /= sum;
 }
 
 std::vector<RotationalTerm> RotationalTerms(const PopulationState& pop, const DatabaseState& db, int v) {
@@ -255,7 +255,7 @@ void RotThermalLevel(PopulationState& pop, const DatabaseState& db, int v) {
     }
 }
 
-void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, float T) {
+void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, double T) {
     EnsureArrays(pop, db, v);
     pop.TRot(v) = T;
     RotThermalLevel(pop, db, v);
@@ -268,14 +268,14 @@ void NormalizeSelected(PopulationState& pop) {
     if (sum == 0.0) return;
     for (int i = 1; i <= pop.NVibSel; ++i) {
         const int v = SelectedLevel(pop, i);
-        pop.PopVibSel(v) = static_cast<float>(pop.PopVibSel(v) / sum);
+        pop.PopVibSel(v) /= sum;
     }
 }
 
 void PreparePopulations(PopulationState& pop, const DatabaseState& db) {
     const int vmax = PopMaxVib(pop, db);
     EnsureArrays(pop, db, vmax);
-    if (pop.ThermalFlag == 1 && pop.Temperature >= 0.0f) VibThermal(pop, db, pop.Temperature);
+    if (pop.ThermalFlag == 1 && pop.Temperature >= 0.0) VibThermal(pop, db, pop.Temperature);
     std::vector<int> selected;
     for (int v = 0; v <= vmax; ++v) {
         if (!(pop.PopVib(v) > pop.MinimumPopulation)) continue;
@@ -293,8 +293,8 @@ void PreparePopulations(PopulationState& pop, const DatabaseState& db) {
 void ResetThermal(PopulationState& pop, const DatabaseState& db) {
     const int vmax = PopMaxVib(pop, db);
     EnsureArrays(pop, db, vmax);
-    if (pop.ThermalFlag == 1 && pop.Temperature >= 0.0f) VibThermal(pop, db, pop.Temperature);
-    if (pop.Temperature > 0.0f)
+    if (pop.ThermalFlag == 1 && pop.Temperature >= 0.0) VibThermal(pop, db, pop.Temperature);
+    if (pop.Temperature > 0.0)
         for (int v = 0; v <= vmax; ++v) RebuildLevelThermal(pop, db, v, pop.Temperature);
 }
 
@@ -370,16 +370,16 @@ void EditToPop(PopulationState& pop, const DatabaseState& db, int v) {
     const double f2 = pop.Ratio < 1.0f ? (1.0 - pop.SpinFactor) / (1.0 - pop.Ratio) : 0.0;
     for (int r = 0; r <= rows; ++r) {
         if (pop.S[1] == 0.0f) {
-            pop.PopRot(v, 1, r) = pop.PopRot(v, 3, r) = 0.0f;
+            pop.PopRot(v, 1, r) = pop.PopRot(v, 3, r) = 0.0;
         } else {
-            pop.PopRot(v, 1, r) = static_cast<float>(f1 * E(1, r));
-            pop.PopRot(v, 3, r) = static_cast<float>(f1 * E(3, r));
+            pop.PopRot(v, 1, r) = f1 * E(1, r);
+            pop.PopRot(v, 3, r) = f1 * E(3, r);
         }
         if (pop.S[2] != 0.0f && pop.Ratio < 1.0f) {
-            pop.PopRot(v, 2, r + 1) = static_cast<float>(f2 * E(2, r));
-            pop.PopRot(v, 4, r + 1) = static_cast<float>(f2 * E(4, r));
+            pop.PopRot(v, 2, r + 1) = f2 * E(2, r);
+            pop.PopRot(v, 4, r + 1) = f2 * E(4, r);
         } else {
-            pop.PopRot(v, 2, r + 1) = pop.PopRot(v, 4, r + 1) = 0.0f;
+            pop.PopRot(v, 2, r + 1) = pop.PopRot(v, 4, r + 1) = 0.0;
         }
     }
     if (pop.StructMode == StructureMode::AllOfN) PopToEdit(pop, db, v);
@@ -394,8 +394,8 @@ void ResetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind
 }
 
 void FollowMainTemperature(PopulationState& pop, const DatabaseState& db) {
-    pop.TVib = pop.TRotAll = pop.Temperature;
-    pop.TxtTVibrational = pop.TxtTRotational = Str(pop.Temperature);
+    pop.TVib = pop.TRotAll = static_cast<float>(pop.Temperature);
+    pop.TxtTVibrational = pop.TxtTRotational = Str(pop.TVib);
     const int vmax = PopMaxVib(pop, db);
     EnsureArrays(pop, db, vmax);
     for (int v = 0; v <= vmax; ++v) RebuildLevelThermal(pop, db, v, pop.TRotAll);

@@ -40,9 +40,9 @@ int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v);
 /// partition function over the rotational levels the database holds (the Boltzmann
 /// distribution when both temperatures are equal). T <= 3 K puts everything in v = 0. The
 /// series stops at the first excited level whose factor is below 1e-9.
-void VibThermal(PopulationState& pop, const DatabaseState& db, float T, float rotationalT);
+void VibThermal(PopulationState& pop, const DatabaseState& db, double T, double rotationalT);
 /// The same with the rotational temperature equal to T.
-void VibThermal(PopulationState& pop, const DatabaseState& db, float T);
+void VibThermal(PopulationState& pop, const DatabaseState& db, double T);
 
 /// Thermal rotational populations of component F + p of level v at TRot(v) (raised to 1 K).
 void RotThermal(PopulationState& pop, const DatabaseState& db, int v, int F, int p);
@@ -70,7 +70,7 @@ std::vector<RotationalTerm> RotationalTerms(const PopulationState& pop, const Da
 void RotNormalize(PopulationState& pop, const DatabaseState& db, int v);
 
 /// Rebuilds level v thermally at T: every component of the state, then normalisation.
-void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, float T);
+void RebuildLevelThermal(PopulationState& pop, const DatabaseState& db, int v, double T);
 
 /// Before every simulation: thermal rebuild when the system is thermalised, selection of the
 /// levels above MinimumPopulation (VibList, NVibSel, PopVibSel) and their renormalisation.

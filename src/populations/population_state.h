@@ -33,16 +33,16 @@ struct PopulationState {
     ElectronicState PopState = ElectronicState::Upper;  ///< upper for emission, lower for the other kinds
     int PopLambda = 0;                                  ///< Λ of the populated state
 
-    Array1<float> PopVib;     ///< (v 0..NMaxVib)
-    Array3<float> PopRot;     ///< (v 0..NMaxVib, c 1..4, N 0..MaxN+3)
-    Array1<float> TRot;       ///< (v): K, -1 = non-thermal
-    Array1<float> PopVibSel;  ///< (v)
-    Array1<float> VibList;    ///< (i 1..NVibSel): selected levels as numbers
+    Array1<double> PopVib;     ///< (v 0..NMaxVib)
+    Array3<double> PopRot;     ///< (v 0..NMaxVib, c 1..4, N 0..MaxN+3)
+    Array1<double> TRot;       ///< (v): K, -1 = non-thermal
+    Array1<double> PopVibSel;  ///< (v)
+    Array1<float> VibList;     ///< (i 1..NVibSel): selected levels as numbers
     int NVibSel = 0;
 
     // Settings used by the model.
-    float Temperature = 300.0f;
-    int ThermalFlag = 1;  ///< "Thermalized system"
+    double Temperature = 300.0;  ///< K
+    int ThermalFlag = 1;         ///< "Thermalized system"
     float MinimumPopulation = 0.00001f;
     float SpinFactor = 0.5f;
 

@@ -128,12 +128,12 @@ void NormalizeVibrational(PopulationsView app) {
     const int vmax = std::min(MaxVib(app), pop.PopVib.Hi());
     double sum = 0.0;
     for (int v = 0; v <= vmax; ++v) sum += pop.PopVib(v);
-    float top = 0.0f;
+    double top = 0.0;
     for (int v = 0; v <= vmax; ++v) {
-        if (sum > 0.0) pop.PopVib(v) = static_cast<float>(pop.PopVib(v) / sum);
+        if (sum > 0.0) pop.PopVib(v) /= sum;
         top = std::max(top, pop.PopVib(v));
     }
-    app.popwin.VibScale = top > 0.0f ? top : 1.0f;
+    app.popwin.VibScale = top > 0.0 ? static_cast<float>(top) : 1.0f;
 }
 
 void UpdateVibrationalStatus(PopulationsView app) {
@@ -221,8 +221,8 @@ void PreparePopulationsWindow(PopulationsView app) {
         if (sum <= 0.0) VibThermal(pop, app.db, pop.Temperature);
         PopToEdit(pop, app.db, 0);
     }
-    pop.TVib = pop.TRotAll = pop.Temperature;
-    pop.TxtTVibrational = pop.TxtTRotational = Str(pop.Temperature);
+    pop.TVib = pop.TRotAll = static_cast<float>(pop.Temperature);
+    pop.TxtTVibrational = pop.TxtTRotational = Str(pop.TVib);
     w.RotationalMode = w.VibrationalMode = DistributionMode::Thermal;
     w.TxtTRotationalEnabled = w.TxtTVibrationalEnabled = true;
 
@@ -332,7 +332,7 @@ void PicVibrational_Mouse(PopulationsView app, double x, double y, bool leftButt
     w.VibCursor = static_cast<float>(v);
     if (leftButton) {
         if (w.VibrationalMode != DistributionMode::NonThermal) CmbVibrational_Click(app, 1);
-        app.pop.PopVib(v) = static_cast<float>(std::max(0.0, y / 100.0 * w.VibScale));
+        app.pop.PopVib(v) = std::max(0.0, y / 100.0 * w.VibScale);
         w.EditedVibBar = v;
         NormalizeVibrational(app);
         RefreshPopulationTable(app);
@@ -556,7 +556,7 @@ bool AcceptTemperature(PopulationsView app, std::string_view text, float& temper
     box = std::string(text);
     mode = DistributionMode::Thermal;
     enabled = true;
-    if (app.pop.ThermalFlag == 1 && temperature != app.pop.Temperature) app.pop.ThermalFlag = 0;
+    if (app.pop.ThermalFlag == 1 && temperature != static_cast<float>(app.pop.Temperature)) app.pop.ThermalFlag = 0;
     return true;
 }
 
@@ -604,7 +604,7 @@ std::string TxtSetTemperature_Change(PopulationsView app, std::string_view text)
     w.TxtSetTemperature = std::string(text);
     if (!PopulationsReady(app)) return w.TxtSetTemperature;
     const int v = pop.SelV;
-    pop.TRot(v) = static_cast<float>(value);
+    pop.TRot(v) = value;
     switch (pop.StructMode) {
         case StructureMode::FirstParity:
             RotThermal(pop, app.db, v, pop.SelF, 0);
@@ -670,7 +670,7 @@ void SetVibrationalPopulations(PopulationsView app, const std::map<int, double>&
     PopulationState& pop = app.pop;
     for (int v = 0; v <= MaxVib(app); ++v) {
         const auto it = populations.find(v);
-        pop.PopVib(v) = it != populations.end() && it->second > 0.0 ? static_cast<float>(it->second) : 0.0f;
+        pop.PopVib(v) = it != populations.end() && it->second > 0.0 ? it->second : 0.0;
     }
     CmbVibrational_Click(app, 1);
     NormalizeVibrational(app);
@@ -683,11 +683,11 @@ void CommitGridEdit(PopulationsView app, int v, int column, std::string_view tex
     PopulationState& pop = app.pop;
     const double value = Val(text);
     if (column == 1 && value >= 0.0) {
-        pop.PopVib(v) = static_cast<float>(value);
+        pop.PopVib(v) = value;
         if (app.popwin.VibrationalMode != DistributionMode::NonThermal) CmbVibrational_Click(app, 1);
         RequestRedraw(app);
     } else if (column == 2 && value > 0.0) {
-        RebuildLevelThermal(pop, app.db, v, static_cast<float>(value));
+        RebuildLevelThermal(pop, app.db, v, value);
         if (app.popwin.RotationalMode != DistributionMode::NonThermal) CmbRotational_Click(app, 1);
         if (v == pop.SelV) {
             PopToEdit(pop, app.db, v);

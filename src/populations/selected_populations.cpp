@@ -31,7 +31,7 @@ PopulationState PopulatedStateOf(const DatabaseState& db, int kind) {
 
 }  // namespace
 
-Populations ThermalPopulations(const DatabaseState& db, int kind, float T, float minimumPopulation) {
+Populations ThermalPopulations(const DatabaseState& db, int kind, double T, float minimumPopulation) {
     PopulationState pop = PopulatedStateOf(db, kind);
     pop.ThermalFlag = 1;
     pop.Temperature = T;
@@ -41,7 +41,7 @@ Populations ThermalPopulations(const DatabaseState& db, int kind, float T, float
 }
 
 Populations LevelPopulations(const DatabaseState& db, int kind, const std::map<int, double>& vibrational,
-                             float rotationalT) {
+                             double rotationalT) {
     PopulationState pop = PopulatedStateOf(db, kind);
     const int vMax = PopMaxVib(pop, db);
     Populations p;

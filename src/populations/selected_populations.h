@@ -16,7 +16,7 @@ struct Populations {
     ElectronicState state = ElectronicState::Upper;
     std::vector<int> levels;      ///< the selected vibrational levels, in increasing v
     std::vector<double> weights;  ///< relative population of each selected level (together 1)
-    Array3<float> rotational;     ///< (v, c 1..4, N): relative populations within each level
+    Array3<double> rotational;    ///< (v, c 1..4, N): relative populations within each level
 
     std::size_t Levels() const { return levels.size(); }
 };
@@ -28,13 +28,13 @@ Populations SelectedPopulations(const PopulationState& pop);
 /// spectrum (as stored, 1..4) populates in the pre-computed system db.systemEntry, Boltzmann
 /// vibrational and rotational distributions at T (K), the levels whose population is above
 /// minimumPopulation selected and renormalised.
-Populations ThermalPopulations(const DatabaseState& db, int kind, float T, float minimumPopulation);
+Populations ThermalPopulations(const DatabaseState& db, int kind, double T, float minimumPopulation);
 
 /// Populations of chosen vibrational levels (v -> relative population, renormalised to a sum of
 /// 1), each level's rotational distribution thermal at rotationalT. Throws std::invalid_argument
 /// for a level outside the populated state or a population that is negative, not finite, or
 /// when none is above 0.
 Populations LevelPopulations(const DatabaseState& db, int kind, const std::map<int, double>& vibrational,
-                             float rotationalT);
+                             double rotationalT);
 
 }  // namespace velmora::populations

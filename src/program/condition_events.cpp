@@ -54,7 +54,7 @@ ViewGroups Recompute(AppState& app, const ConditionField& f, const SimulationCon
             return {};
         }
     }
-    app.pop.Temperature = static_cast<float>(c.temperature);
+    app.pop.Temperature = c.temperature;
     if (simulation::Has(f.derived, Derived::PopulatedState)) {
         // The populated state follows the kind; its populations start thermal again.
         const int kind = simulation::StoredValue(c.kind);
@@ -159,7 +159,7 @@ ViewGroups SetConditions(AppState& app, const SimulationConditions& c) {
     const simulation::SpectrumKind oldKind = sim.conditions.kind;
     sim.conditions = c;
     if (c.slit) sim.SlitFile = c.slit->file;
-    app.pop.Temperature = static_cast<float>(c.temperature);
+    app.pop.Temperature = c.temperature;
     // The populated state follows the kind; with a system loaded a new one starts thermal.
     const int kind = simulation::StoredValue(c.kind);
     if (!db.SystemLoaded)

@@ -58,7 +58,7 @@ double PassingTemperature(const AppState& app, int v) {
         populations::VibThermal(pop, app.db, static_cast<float>(T));
         return pop.PopVib.Contains(v) && pop.PopVib(v) > pop.MinimumPopulation;
     };
-    double cold = std::max(1.0, static_cast<double>(app.pop.Temperature)), hot = kHottest;
+    double cold = std::max(1.0, app.pop.Temperature), hot = kHottest;
     if (!passes(hot)) return 0.0;
     while (hot - cold > 0.002 * hot) {
         const double mid = 0.5 * (cold + hot);
@@ -94,7 +94,7 @@ std::string UnpopulatedMessage(const AppState& app, const std::vector<Band>& ban
     if (levels.size() > 1) text += " (the lowest of its levels)";
     text += " has a population of " + Population(population) + ", not above the minimum population " +
             Population(pop.MinimumPopulation);
-    if (pop.ThermalFlag == 1) text += " at " + Trim(Str(pop.Temperature)) + " K";
+    if (pop.ThermalFlag == 1) text += " at " + Trim(Str(static_cast<float>(pop.Temperature))) + " K";
     text += ". It shows";
     std::vector<std::string> ways;
     if (pop.ThermalFlag == 1) {

@@ -86,13 +86,17 @@ namespace {
 
 /// One row (v, component) of an array of level values over its rotational rows, read as ValueAt
 /// reads it: 0 outside the array.
-struct LevelRow {
-    const float* values = nullptr;
+template <typename T>
+struct Row {
+    const T* values = nullptr;
     int lo = 0, hi = -1;
-    float At(int N) const { return N >= lo && N <= hi ? values[N - lo] : 0.0f; }
+    T At(int N) const { return N >= lo && N <= hi ? values[N - lo] : T(0); }
 };
+using LevelRow = Row<float>;        ///< the model's level values (single precision)
+using PopulationRow = Row<double>;  ///< populations (double precision)
 
-LevelRow RowOf(const Array3<float>& a, int v, int component) {
+template <typename T>
+Row<T> RowOf(const Array3<T>& a, int v, int component) {
     if (a.Empty() || !a.Contains(v, component, a.Lo(2))) return {};
     return {&a(v, component, a.Lo(2)), a.Lo(2), a.Hi(2)};
 }
@@ -101,7 +105,8 @@ LevelRow RowOf(const Array3<float>& a, int v, int component) {
 /// N + ΔN, and the lower level's population, read at N.
 struct BranchRows {
     int deltaN = 0;
-    LevelRow yield, radiative, computed, effective, filter, upperPopulation, lowerPopulation;
+    LevelRow yield, radiative, computed, effective, filter;
+    PopulationRow upperPopulation, lowerPopulation;
 };
 
 }  // namespace
@@ -250,7 +255,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
     LineIntensity intensity{m, c};
     if (list.rateEquations)
         intensity.irradiance = LaserIrradiance(c, LaserPeak(c) * AxisPerWavenumber(RangeCentreWavenumber(c), c.unit));
-    const Array3<float>& rot = pop.rotational;
+    const Array3<double>& rot = pop.rotational;
     const int nOther = emission ? m.vLowMax : m.vUpMax;
     const double bandsInAll = static_cast<double>(pop.Levels()) * (nOther + 1);
 

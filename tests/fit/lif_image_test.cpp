@@ -28,9 +28,7 @@ struct LifCase {
     }
 
     simulation::PopulationsAt Populations() const {
-        return [this](double T) {
-            return populations::ThermalPopulations(*oh.system.database, 3, static_cast<float>(T), 1e-5f);
-        };
+        return [this](double T) { return populations::ThermalPopulations(*oh.system.database, 3, T, 1e-5f); };
     }
 
     /// Strong lines with no other line within 0.07 Å (3.5 laser widths), by position, at 1500 K.

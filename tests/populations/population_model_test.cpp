@@ -126,6 +126,15 @@ TEST(RotThermal, SigmaStateBoltzmannRatioAndSpinComponents) {
         EXPECT_EQ(pop.PopRot(0, 4, N), 0.0f);
     }
     EXPECT_NEAR(LevelSum(pop, 0), 1.0, 1e-5);
+
+    // The temperature is held in double precision: 1500 K and 1500 (1 + 1e-9) K, one and the
+    // same single-precision number, give ratios that differ as d ln(ratio) = ΔE dT / (k T T').
+    auto ratioAt = [&](double T) {
+        RebuildLevelThermal(pop, db, 0, T);
+        return pop.PopRot(0, 1, 3) / pop.PopRot(0, 1, 1);
+    };
+    const double T = 1500.0, dT = 1500.0 * 1e-9, step = (E(3) - E(1)) / kB * dT / (T * (T + dT));
+    EXPECT_NEAR(std::log(ratioAt(T + dT) / ratioAt(T)), step, 1e-4 * step);
 }
 
 /// Ratio of the F1 populations of rows 3 and 4 with and without nuclear-spin weights, for a

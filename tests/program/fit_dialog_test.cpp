@@ -143,11 +143,7 @@ TEST(FitDialog, WeightsFromAColumnGiveTheFitOfTheCommandLineOnTheSameFile) {
         const double scale =
             name[0] == 't' ? 1.0 : 100.0 / *std::max_element(line.spectrum.y.begin(), line.spectrum.y.end());
         EXPECT_NEAR(a.Value(name), b.Value(name) * scale, 1e-4 * b.Uncertainty(name) * scale);
-        // σ_t comes from a difference quotient over 1e-3 t of a model whose populations are held
-        // in single precision: their rounding, divided by that step, leaves a few 1e-5 of σ_t that
-        // differ between two fits ending a few 1e-6 K apart.
-        const double relative = name[0] == 't' ? 1e-4 : 1e-5;
-        EXPECT_NEAR(a.Uncertainty(name), b.Uncertainty(name) * scale, relative * b.Uncertainty(name) * scale);
+        EXPECT_NEAR(a.Uncertainty(name), b.Uncertainty(name) * scale, 1e-5 * b.Uncertainty(name) * scale);
     }
     EXPECT_NEAR(a.chiSquare, b.chiSquare, 1e-6 * b.chiSquare);
 
