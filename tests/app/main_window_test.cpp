@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -19,6 +20,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -335,6 +337,47 @@ TEST_F(Desktop, ASmallWindowLeavesThePlotHalfItsHeightAndTheArrowKeepsTheMenus) 
     EXPECT_TRUE(w->menuBar()->isVisible());
     w->command("mnuToggle")->trigger();
     EXPECT_TRUE(Find<QTabWidget>(*w, "SSTabMain")->isVisible());
+}
+
+/// True when the whole of w lies inside the visible part of its scroll area.
+bool InView(const QScrollArea& area, const QWidget& w) {
+    const QRect r(w.mapTo(area.viewport(), QPoint(0, 0)), w.size());
+    return area.viewport()->rect().contains(r);
+}
+
+TEST_F(Desktop, EveryInputPageFitsAFullHdScreenAndThePlotKeepsHalfOfASmallOne) {
+    auto w = Open();
+    auto* tabs = Find<QTabWidget>(*w, "SSTabMain");
+    ASSERT_EQ(tabs->count(), 3);
+    // 95 % of a 1920 x 1080 screen: every group of every page in view, no scrolling.
+    w->resize(1824, 1026);
+    for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QTest::qWait(50);
+        auto* scroll = tabs->widget(page)->findChild<QScrollArea*>();
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0) << scroll->objectName().toStdString();
+        EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << scroll->objectName().toStdString();
+        for (QGroupBox* g : scroll->widget()->findChildren<QGroupBox*>()) {
+            if (g->isVisibleTo(scroll->widget())) {
+                EXPECT_TRUE(InView(*scroll, *g))
+                    << g->objectName().toStdString() << " " << g->height() << " in " << scroll->viewport()->height();
+            }
+        }
+        EXPECT_GE(2 * w->simulationWindow()->plot()->height(), w->height() - 40) << page;
+    }
+    auto* experiment = Find<QScrollArea>(*w, "TabExperimentScroll");
+    tabs->setCurrentWidget(experiment->parentWidget());
+    QTest::qWait(50);
+    EXPECT_TRUE(InView(*experiment, *Find<QPushButton>(*w, "CmdFit")));
+
+    // A 1280 x 800 screen: the pages scroll, the plot keeps half the window.
+    w->resize(1216, 760);
+    for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QTest::qWait(50);
+        EXPECT_GE(2 * w->simulationWindow()->plot()->height(), w->height() - 40) << page;
+    }
 }
 
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
