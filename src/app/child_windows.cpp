@@ -184,6 +184,12 @@ void SimulationWindow::Redraw(AppState& app) {
         plotCanvas.Clear();
     }
     display::RedrawPlot(app, plotCanvas, axisCanvas, yAxisCanvas);
+    // The corners beside the axis strips (and the pointer read-out) take the scheme's colours too.
+    QPalette shade = palette();
+    shade.setColor(QPalette::Window, ToQColor(PaletteColor(app.plot.BackColorIndex)));
+    shade.setColor(QPalette::WindowText, ToQColor(PaletteColor(app.plot.ForeColorIndex)));
+    setPalette(shade);
+    setAutoFillBackground(true);
     plotPainter.end();
     axisPainter.end();
     yAxisPainter.end();

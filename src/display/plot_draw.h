@@ -43,6 +43,15 @@ ShownRange RangeShown(PlotView s);
 /// Palette colour of a palette index.
 inline Rgb Palette(int index) { return PaletteColor(index); }
 
+/// Least contrast of a trace, label or legend colour on the plot's background (that of large
+/// text: thin traces and small labels below it are hard to read).
+constexpr double kPlotContrast = 4.5;
+
+/// Palette colour of a trace, label or legend entry in the plot's scheme: on the dark scheme a
+/// colour too dim for black is lifted to its lighter tint; the light scheme (and every printed
+/// page, which draws on white) keeps the palette colour.
+Rgb SchemeColor(const PlotState& plot, int index);
+
 /// Sets the plot's background and foreground indices from the colour scheme intColor
 /// (light: 15 on 0, dark: 0 on 15).
 void ApplyColorScheme(PlotState& plot);

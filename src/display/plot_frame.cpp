@@ -38,6 +38,8 @@ PlotWindowLayout frmSimulation_Resize(PlotView s, int W, int H) {
 void RedrawPlot(PlotView s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
+    // Every surface of the screen plot follows the scheme, also when it was read from settings.
+    ApplyColorScheme(p);
     p.YMax = 100.0f;
     const double ymax = p.YMax, zy = p.ZoomY;
     const double extra = ResidualHeadroom(s);

@@ -465,6 +465,12 @@ TEST_F(Desktop, PlotPopupMenuCarriesItsCheckMarksAndActs) {
     EXPECT_EQ(Find<QComboBox>(*w, "CmbColorScheme")->currentIndex(), 1);
     // The dark plot is drawn on black.
     EXPECT_EQ(QColor(w->simulationWindow()->plot()->Image().pixel(2, 2)), QColor(Qt::black));
+    for (const char* strip : {"PicAxis", "PicYAxis"}) {
+        const QImage image = Find<PictureBox>(*w, strip)->Image();
+        EXPECT_EQ(QColor(image.pixel(1, image.height() - 2)), QColor(Qt::black)) << strip;
+    }
+    const QImage window = w->simulationWindow()->grab().toImage();
+    EXPECT_EQ(QColor(window.pixel(2, window.height() - 3)), QColor(Qt::black)) << "corner below the intensity labels";
     std::unique_ptr<QMenu> again(w->BuildPlotPopup());
     EXPECT_TRUE(again->findChild<QAction*>("mnuColorSchemeDark")->isChecked());
 }

@@ -20,6 +20,46 @@ AppState Flat(double xini, double xend, int units) {
     return s;
 }
 
+TEST(ColorScheme, EverySurfaceOfTheDarkPlotIsDarkAndEveryTraceAndLegendReadsOnIt) {
+    // Contours of five levels, an experimental trace, the legend and both axis strips.
+    for (int mode : {0, 1}) {
+        AppState s;
+        MakeSimulation(s, 3050, 3150, 200, {0.4, 0.3, 0.15, 0.1, 0.05},
+                       [](int k, double x) { return std::exp(-std::pow((x - 3060 - 15 * k) / 4, 2)); });
+        MakeExperiment(s, 3050, 3150, 100, [](double x) { return 50 + 0.1 * (x - 3050); });
+        s.plot.DisplayMode = mode;
+        s.plot.intColor = 1;
+        ScreenCanvases c;
+        RedrawPlot(s, c.plot, c.axis, c.yAxis);
+        const Rgb black{0, 0, 0};
+        for (const RecordingCanvas* surface : {&c.plot, &c.axis, &c.yAxis}) {
+            ASSERT_FALSE(surface->Of(Primitive::Clear).empty());
+            EXPECT_EQ(surface->Of(Primitive::Clear).front().color, black);
+        }
+        int legend = 0;
+        for (const RecordingCanvas* surface : {&c.plot, &c.axis, &c.yAxis})
+            for (const Primitive& p : surface->items) {
+                if (p.kind != Primitive::Line && p.kind != Primitive::Text && p.kind != Primitive::TextUp) continue;
+                legend += p.text == "Exp." || p.text == "Sim." || p.text.rfind("v' =", 0) == 0;
+                EXPECT_GE(ContrastRatio(p.color, black), kPlotContrast) << mode << " '" << p.text << "'";
+            }
+        EXPECT_EQ(legend, mode == 0 ? 2 : 6);
+    }
+    // The light scheme keeps the palette: the simulated trace in magenta, the spectrum in cyan.
+    AppState s;
+    MakeSimulation(s, 3050, 3150, 200, {1.0}, [](int, double) { return 1.0; });
+    MakeExperiment(s, 3050, 3150, 100, [](double) { return 50.0; });
+    ScreenCanvases c;
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
+    EXPECT_EQ(c.plot.Of(Primitive::Clear).front().color, PaletteColor(15));
+    for (int index : {5, 3}) {
+        const auto lines = c.plot.Of(Primitive::Line);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const Primitive& p) {
+            return p.color == PaletteColor(index);
+        })) << index;
+    }
+}
+
 TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels) {
     struct Case {
         double xini, xend;
