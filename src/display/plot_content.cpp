@@ -114,7 +114,7 @@ void AxisTicks(PlotView s, PlotContext& ctx, double bottom, double top, bool tic
         const std::string label = XTickLabel(x, scale.major);
         const double w = ctx.labels.TextWidth(label);
         const double left = x - w / 2.0;
-        if (left > limit) {
+        if (left > limit && left + w <= ctx.labelLimitEnd) {
             ctx.labels.Text(left, ctx.labelTop, label, fore);
             limit = left + 1.5 * w;
         }

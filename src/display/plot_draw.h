@@ -2,6 +2,7 @@
 // the clipboard picture. RedrawPlot, the print layouts and the clipboard copy share them.
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include "common/canvas.h"
@@ -15,8 +16,10 @@ struct PlotContext {
     Canvas& labels;         ///< surface of the tick labels (the axis strip, or `plot` itself)
     double labelTop = 0.1;  ///< y of the top of the tick labels on `labels`
     /// A tick label is printed only when its left edge lies beyond this (and beyond the
-    /// previous label's spacing limit).
+    /// previous label's spacing limit) and its right edge before labelLimitEnd: the edges of
+    /// the surface `labels`, so that no label is cut.
     double labelLimitStart = 0.0;
+    double labelLimitEnd = std::numeric_limits<double>::infinity();
     /// Width of one device column in x units: traces are merged per column, areas filled per
     /// column, and labels sit one column to the right of their tooth.
     double columnWidth = 0.0;

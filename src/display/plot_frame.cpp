@@ -67,7 +67,9 @@ void RedrawPlot(PlotView s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
     const int hpx = plot.HeightPixels();
     PlotContext ctx{plot, axis};
     ctx.labelTop = 0.1;
-    ctx.labelLimitStart = 0.0;
+    // Labels stay whole inside the axis strip, also at its ends.
+    ctx.labelLimitStart = L - span * f;
+    ctx.labelLimitEnd = R + span * f;
     ctx.columnWidth = p.UnitsPerPixel;
     ctx.rowHeight = hpx > 0 ? (p.PlotTop - p.PlotBottom) / hpx : 0.0;
 

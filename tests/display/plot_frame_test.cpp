@@ -65,8 +65,12 @@ TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels)
         double xini, xend;
         int units;
     };
-    const Case cases[] = {{3100, 3100.5, 1}, {3099, 3101, 2},   {3050, 3150, 1},   {2400, 3600, 1}, {3000, 8000, 2},
-                          {1000, 11000, 1},  {32000, 32100, 3}, {25000, 45000, 3}, {305, 315, 4},   {308.9, 309.0, 5}};
+    // The last four put a major tick a hair inside either end of the view, where a centred
+    // label would run past the axis strip.
+    const Case cases[] = {{3100, 3100.5, 1},   {3099, 3101, 2},    {3050, 3150, 1},   {2400, 3600, 1},
+                          {3000, 8000, 2},     {1000, 11000, 1},   {32000, 32100, 3}, {25000, 45000, 3},
+                          {305, 315, 4},       {308.9, 309.0, 5},  {3059.9, 3160, 1}, {3040, 3140.1, 1},
+                          {31999.5, 32100, 3}, {299.99, 310.01, 4}};
     for (const Case& k : cases) {
         AppState s = Flat(k.xini, k.xend, k.units);
         ScreenCanvases c;
@@ -80,6 +84,11 @@ TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels)
         const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
         EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 || std::fabs(mantissa - 5) < 1e-6)
             << step;
+        // Every label whole inside the axis strip.
+        for (const Primitive& t : c.axis.Of(Primitive::Text)) {
+            EXPECT_GE(t.x1, c.axis.left) << t.text;
+            EXPECT_LE(t.x1 + c.axis.TextWidth(t.text), c.axis.right) << t.text;
+        }
         const auto majors = TickXs(c.plot, -5.0, 2.5);
         for (std::size_t i = 0; i < labels.size(); ++i) {
             EXPECT_NEAR(Val(labels[i]) - Val(labels[0]), static_cast<double>(i) * step, 1e-6 * step);
