@@ -378,6 +378,28 @@ TEST_F(Desktop, EveryInputPageFitsAFullHdScreenAndThePlotKeepsHalfOfASmallOne) {
         QTest::qWait(50);
         EXPECT_GE(2 * w->simulationWindow()->plot()->height(), w->height() - 40) << page;
     }
+    // Beside the plot (Histogram/Spectra), the populations window shows its tabs' names whole,
+    // every control at least at its smallest size, and a histogram of a useful size.
+    emit Find<QComboBox>(*w, "CmbWindowView")->activated(4);
+    QTest::qWait(50);
+    QWidget* pops = w->populationsWindow();
+    auto* popTabs = Find<QTabWidget>(*w, "SSTab1");
+    for (int i = 0; i < popTabs->count(); ++i) {
+        const QTabBar* bar = popTabs->tabBar();
+        EXPECT_GE(bar->tabRect(i).width(), bar->fontMetrics().horizontalAdvance(bar->tabText(i)))
+            << bar->tabText(i).toStdString();
+        EXPECT_TRUE(bar->rect().contains(bar->tabRect(i))) << bar->tabText(i).toStdString();
+    }
+    for (const char* name : {"CmbVibLevel", "CmbStructure", "CmbRotational", "CmbVibrational", "TxtTRotational",
+                             "TxtSetTemperature", "TxtSpinCombination", "TxtMinPopVib", "CmdInitialize"}) {
+        auto* c = Find<QWidget>(*w, name);
+        EXPECT_GE(c->width(), c->minimumSizeHint().width()) << name;
+        EXPECT_TRUE(pops->rect().contains(QRect(c->mapTo(pops, QPoint(0, 0)), c->size()))) << name;
+    }
+    popTabs->setCurrentIndex(2);
+    QTest::qWait(50);
+    EXPECT_GE(Find<QWidget>(*w, "PicRotational")->width(), 250);
+    EXPECT_GE(Find<QWidget>(*w, "PicRotational")->height(), 200);
 }
 
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
