@@ -443,6 +443,14 @@ private:
     double prev_ = 0.0;
 };
 
+/// Rectangle of a printed assignment label.
+struct LabelBox {
+    double left, right, bottom, top;
+    bool Overlaps(const LabelBox& o) const {
+        return left < o.right && o.left < right && bottom < o.top && o.bottom < top;
+    }
+};
+
 void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
@@ -454,11 +462,17 @@ void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
     const bool upperFixed = simulation::PopulatedState(s.sim.result.conditions.kind) == ElectronicState::Upper;
     const int jMax = cat.NMaxVib(irad, upperFixed ? 2 : 1);
     const std::vector<int>& levels = s.sim.result.levels;
+    // One comb per level, 6 % of full scale apart, or further on a low plot, so that a comb's
+    // labels never reach the comb below. A label that would cover one already printed (bands
+    // closer than their labels are wide) is left out; its tooth stays.
+    const double textHeight = std::fabs(ctx.plot.TextHeight("(0,0)"));
+    const double row = std::max(6.0 / zy, 1.25 * textHeight), tooth = 3.0 / zy;
+    std::vector<LabelBox> printed;
     for (int k = 1; k <= static_cast<int>(levels.size()); ++k) {
-        const double Y = 105.0 - 6.0 * k;
+        const double y = 105.0 / zy - row * k;
         const int fixed = levels[static_cast<std::size_t>(k - 1)];
         const Rgb labelColor = p.DisplayMode == 2 ? fore : SchemeColor(p, LevelColor(p, k));
-        CombBack back(ctx.plot, L, R, Y / zy, fore);
+        CombBack back(ctx.plot, L, R, y, fore);
         for (int j = 0; j <= jMax; ++j) {
             const int vu = upperFixed ? fixed : j, vl = upperFixed ? j : fixed;
             const double origin = db.BandData.Contains(4, vu, vl) ? db.BandData(4, vu, vl) : 0.0;
@@ -466,19 +480,17 @@ void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
             if (!(origin > 0.0)) continue;
             const double x = WavenumberToAxis(origin, RangeShown(s).units);
             if (!back.Next(x)) continue;
-            ctx.plot.Line(x, (102.0 - 6.0 * k) / zy, x, (105.0 - 6.0 * k) / zy, fore);
-            ctx.plot.Text(x + ctx.columnWidth, Y / zy, "(" + Format(vu, "0") + "," + Format(vl, "0") + ")", labelColor);
+            ctx.plot.Line(x, y - tooth, x, y, fore);
+            const std::string label = "(" + Format(vu, "0") + "," + Format(vl, "0") + ")";
+            const double left = x + ctx.columnWidth;
+            const LabelBox box{left, left + ctx.plot.TextWidth(label), y - textHeight, y};
+            if (std::any_of(printed.begin(), printed.end(), [&](const LabelBox& o) { return box.Overlaps(o); }))
+                continue;
+            ctx.plot.Text(left, y, label, labelColor);
+            printed.push_back(box);
         }
     }
 }
-
-/// Rectangle of a printed rotational label.
-struct LabelBox {
-    double left, right, bottom, top;
-    bool Overlaps(const LabelBox& o) const {
-        return left < o.right && o.left < right && bottom < o.top && o.bottom < top;
-    }
-};
 
 void DrawRotationalCombs(PlotView s, PlotContext& ctx) {
     // A band that cannot be loaded has no marks; the redraw goes on without them.
