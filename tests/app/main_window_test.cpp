@@ -534,7 +534,11 @@ TEST_F(Desktop, EveryLoadedSpectrumStartsWithoutCorrections) {
     for (int i = 0; i <= 100; ++i) text += std::to_string(3050 + i) + " " + std::to_string(10 + i % 7) + "\n";
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) std::ofstream(dir / name) << text;
     files.paths = {(dir / "a.txt").string()};
+    auto* tabs = Find<QTabWidget>(*w, "SSTabMain");
+    tabs->setCurrentIndex(0);
     w->command("mnuOpenSpectra")->trigger();
+    // The corrections of the new spectrum come into view.
+    EXPECT_EQ(tabs->currentWidget()->objectName(), "TabExperiment");
     Type(Find<QLineEdit>(*w, "TxtBaseline"), "3");
     Type(Find<QLineEdit>(*w, "TxtWavelength"), "0.5");
     Type(Find<QLineEdit>(*w, "TxtMultiply"), "2");
