@@ -184,6 +184,12 @@ void SimulationWindow::Redraw(AppState& app) {
         plotCanvas.Clear();
     }
     display::RedrawPlot(app, plotCanvas, axisCanvas, yAxisCanvas);
+    // The corners beside the axis strips (and the pointer read-out) take the scheme's colours too.
+    QPalette shade = palette();
+    shade.setColor(QPalette::Window, ToQColor(PaletteColor(app.plot.BackColorIndex)));
+    shade.setColor(QPalette::WindowText, ToQColor(PaletteColor(app.plot.ForeColorIndex)));
+    setPalette(shade);
+    setAutoFillBackground(true);
     plotPainter.end();
     axisPainter.end();
     yAxisPainter.end();
@@ -201,8 +207,11 @@ PopulationsWindow::PopulationsWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle("Populations");
 
     auto* controls = new QWidget(this);
-    controls->setMaximumWidth(300);
+    // A narrow column of controls leaves the histograms room beside the plot on a small screen:
+    // a long label puts its field on the line below.
+    controls->setMaximumWidth(220);
     auto* form = new QFormLayout(controls);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     form->setContentsMargins(4, 4, 4, 4);
     form->setVerticalSpacing(3);
     cmbVibLevel = NamedCombo(controls, "CmbVibLevel");
@@ -280,9 +289,13 @@ PopulationsWindow::PopulationsWindow(QWidget* parent) : QWidget(parent) {
     range->addWidget(sldRotLimit, 1);
     rotLayout->addLayout(range, 2, 0, 1, 2);
 
-    tabs->addTab(gridPop, "Populations table");
-    tabs->addTab(vibPage, "Vibrational histogram");
-    tabs->addTab(rotPage, "Rotational histogram");
+    // Short tab names, so that all three show whole in a narrow window; the tooltips say more.
+    tabs->addTab(gridPop, "Table");
+    tabs->addTab(vibPage, "Vibrational");
+    tabs->addTab(rotPage, "Rotational");
+    tabs->setTabToolTip(0, "Populations table");
+    tabs->setTabToolTip(1, "Vibrational histogram");
+    tabs->setTabToolTip(2, "Rotational histogram");
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

@@ -142,7 +142,12 @@ void BuildDatabaseTab(QWidget* tab) {
     gas->setHorizontalHeaderLabels({QObject::tr("Partner"), QObject::tr("Mole fraction")});
     gas->verticalHeader()->setVisible(false);
     gas->horizontalHeader()->setStretchLastSection(true);
-    gas->setMinimumHeight(150);
+    // Rows as tall as a line of text, and room for all six without a scroll bar.
+    const int row = gas->fontMetrics().height() + 4;
+    gas->verticalHeader()->setMinimumSectionSize(row);
+    gas->verticalHeader()->setDefaultSectionSize(row);
+    gas->setMinimumHeight(gas->horizontalHeader()->sizeHint().height() + 6 * row + 2 * gas->frameWidth());
+    gas->setMaximumHeight(gas->minimumHeight());
     qu.Wide(gas);
     auto* rate = qu.Label("LblQuenchingCaption");
     rate->setWordWrap(true);
@@ -246,6 +251,20 @@ void BuildSimulationTab(QWidget* tab) {
     l.Combo("CmbFluorescenceYield", QObject::tr("Fluorescence yield"),
             {"Included in simulation", "Excluded", "Exclude predissociation", "Exclude quenching"});
 
+    auto* assignment = Group(tab, "FrameAssignment", QObject::tr("Assignment"));
+    Form a(assignment);
+    a.Check("ChkShowAssignment", QObject::tr("Show assignment"));
+    a.Combo("CmbAssignment", QObject::tr("Kind"), {"Vibrational", "Rotational"});
+    a.Combo("CmbUpperBand", QObject::tr("v'"));
+    a.Combo("CmbLowerBand", QObject::tr("v''"));
+    a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
+
+    // The short groups share columns, so that a wide window holds the page in one row.
+    FlowColumns(tab, {{range, conditions}, {instrumental}, {broadening, shift}, {lif}, {assignment}});
+}
+
+/// The measured spectra, their comparison with the simulation (and the fit), and the plot's view.
+void BuildExperimentTab(QWidget* tab) {
     auto* experimental = Group(tab, "FrameExperimental", QObject::tr("Experimental data"));
     Form e(experimental);
     auto* files = new QComboBox(experimental);
@@ -340,23 +359,7 @@ void BuildSimulationTab(QWidget* tab) {
     d2.Combo("CmbLegend", QObject::tr("Legend"), {"Right", "Center", "Left"});
     d2.Combo("CmbColorScheme", QObject::tr("Color scheme"), {"Light", "Dark"});
 
-    auto* assignment = Group(tab, "FrameAssignment", QObject::tr("Assignment"));
-    Form a(assignment);
-    a.Check("ChkShowAssignment", QObject::tr("Show assignment"));
-    a.Combo("CmbAssignment", QObject::tr("Kind"), {"Vibrational", "Rotational"});
-    a.Combo("CmbUpperBand", QObject::tr("v'"));
-    a.Combo("CmbLowerBand", QObject::tr("v''"));
-    a.Combo("CmbRotationalBranches", QObject::tr("Branches"));
-
-    // The short groups share columns, so that a wide window holds the page in fewer rows.
-    FlowColumns(tab, {{range, conditions},
-                      {instrumental},
-                      {broadening, shift},
-                      {lif},
-                      {experimental},
-                      {comparison},
-                      {display, look},
-                      {assignment}});
+    FlowColumns(tab, {{experimental}, {comparison}, {display, look}});
 }
 
 }  // namespace
@@ -389,8 +392,12 @@ void BuildInputTabs(QTabWidget* tabs) {
     auto* simulation = new QWidget;
     simulation->setObjectName("TabSimulation");
     BuildSimulationTab(simulation);
+    auto* experiment = new QWidget;
+    experiment->setObjectName("TabExperiment");
+    BuildExperimentTab(experiment);
     tabs->addTab(database, QObject::tr("Database"));
     tabs->addTab(simulation, QObject::tr("Simulation"));
+    tabs->addTab(experiment, QObject::tr("Experiment"));
 }
 
 }  // namespace velmora::app

@@ -1,4 +1,4 @@
-// The controls of the main tab strip ("Database", "Simulation"), created with the object names
+// The controls of the main tab strip ("Database", "Simulation", "Experiment"), created with the object names
 // the program's event functions are named after (CmbKind, TxtTemperature, ...).
 #pragma once
 
@@ -26,7 +26,7 @@ private:
     QToolButton* down_;
 };
 
-/// Fills the tab strip with its two tabs and every input control.
+/// Fills the tab strip with its three tabs and every input control.
 void BuildInputTabs(QTabWidget* tabs);
 
 }  // namespace velmora::app

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -93,11 +94,20 @@ int main(int argc, char** argv) {
     const QWidget* plotArea = window.simulationWindow()->plot();
     std::printf("plot area: %d x %d px in a %d x %d window\n", plotArea->width(), plotArea->height(), window.width(),
                 window.height());
-    // How far the input page shown has to scroll to show every group (0: all in view).
-    for (const QScrollArea* page : window.findChildren<QScrollArea*>())
-        if (page->isVisible() && page->objectName().endsWith(QStringLiteral("Scroll")))
-            std::printf("input page %s: %d px to scroll\n", qPrintable(page->objectName()),
-                        page->verticalScrollBar()->maximum());
+    // How far each input page has to scroll to show every group (0: all in view), each shown in
+    // turn as a user would click its tab; the page shown at start comes back afterwards.
+    if (auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTabMain"))) {
+        const int shown = tabs->currentIndex();
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QApplication::processEvents();
+            for (const QScrollArea* page : tabs->widget(i)->findChildren<QScrollArea*>())
+                std::printf("input page %s: %d px to scroll\n", qPrintable(page->objectName()),
+                            page->verticalScrollBar()->maximum());
+        }
+        tabs->setCurrentIndex(shown);
+        QApplication::processEvents();
+    }
     velmora::AppState& app = window.State();
     window.findChild<QLineEdit*>(QStringLiteral("TxtTemperature"))->setText(QStringLiteral("3000"));
     velmora::program::ConditionBox_Change(app, velmora::simulation::Field("temperature"), "3000");

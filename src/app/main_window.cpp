@@ -393,7 +393,7 @@ bool MDIVelmora::Load() {
     }
     setWindowTitle(QStr(app_.shell.Caption));
     RefreshControls();
-    tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, 1));  // its handler fits the strip
+    tabs_->setCurrentIndex(std::clamp(app_.shell.intTabMain, 0, tabs_->count() - 1));  // its handler fits the strip
     ArrangeWindows();
     QCoreApplication::processEvents();
     if (loaded) RunSimulation();
@@ -694,6 +694,7 @@ void MDIVelmora::BuildMenus() {
 
 void MDIVelmora::Event(const std::function<ViewGroups()>& run, bool longWork) {
     if (longWork) SetBusy(true);
+    const int spectraBefore = app_.exp.ExpCount;
     ViewGroups changed = kEverything;
     try {
         changed = run();
@@ -705,6 +706,9 @@ void MDIVelmora::Event(const std::function<ViewGroups()>& run, bool longWork) {
     if (desktopFiles_) desktopFiles_->AfterEvent();
     if (conditionEdits_) conditionEdits_->AfterEvent();
     Refresh(changed);
+    // A spectrum just loaded brings its corrections and the comparison into view.
+    if (app_.exp.ExpCount > spectraBefore && tabs_->isVisible())
+        if (QWidget* page = tabs_->findChild<QWidget*>(QStringLiteral("TabExperiment"))) tabs_->setCurrentWidget(page);
 }
 
 void MDIVelmora::WireInputs() {

@@ -18,6 +18,16 @@ struct Rgb {
 /// 14 light yellow, 15 bright white. Indices outside 0..15 wrap.
 Rgb PaletteColor(int index);
 
+/// Contrast ratio of two colours, (L1 + 0.05) / (L2 + 0.05) of their relative luminances L
+/// (sRGB components linearised, weighted 0.2126 R + 0.7152 G + 0.0722 B): 1 for equal colours,
+/// 21 for black on white.
+double ContrastRatio(Rgb a, Rgb b);
+
+/// The colour itself when it has at least `ratio` contrast on the background, otherwise mixed
+/// towards white (on a dark background) or black (on a light one) just far enough to reach it:
+/// a dim trace colour on black becomes its lighter tint and keeps its hue.
+Rgb ReadableOn(Rgb color, Rgb background, double ratio);
+
 /// A picture surface with a user coordinate system. Coordinates of every primitive are user
 /// coordinates set by SetScale; y may point up (top > bottom) or down.
 class Canvas {

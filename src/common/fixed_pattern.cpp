@@ -48,7 +48,7 @@ FixedPattern::FixedPattern(std::string pattern) : pattern_(std::move(pattern)) {
 }
 
 std::string FixedPattern::OptionalDecimals(int decimals) {
-    return "#####." + std::string(static_cast<std::size_t>(decimals < 3 ? 3 : decimals), '#');
+    return "####0.0" + std::string(static_cast<std::size_t>(decimals < 3 ? 2 : decimals - 1), '#');
 }
 
 void FixedPattern::Append(std::string& out, double value) const {

@@ -20,8 +20,8 @@ public:
     /// Appends the formatted value to out.
     void Append(std::string& out, double value) const;
 
-    /// "#####." followed by `decimals` optional places: the form of the x column of a written
-    /// spectrum, decimals of at least 3.
+    /// "####0.0" followed by `decimals` - 1 optional places: the form of the x column of a
+    /// written spectrum, decimals of at least 3 ("3040.0", "3040.125", "0.5").
     static std::string OptionalDecimals(int decimals);
 
 private:

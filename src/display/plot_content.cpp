@@ -46,6 +46,11 @@ void ApplyColorScheme(PlotState& p) {
     p.ForeColorIndex = p.intColor == 1 ? 15 : 0;
 }
 
+Rgb SchemeColor(const PlotState& p, int index) {
+    const Rgb c = PaletteColor(index);
+    return p.intColor == 1 ? ReadableOn(c, PaletteColor(p.BackColorIndex), kPlotContrast) : c;
+}
+
 int LevelColor(const PlotState& p, int k) {
     if (k < 0 || k >= 15) return 14;
     return p.BandColor[static_cast<std::size_t>(k)][p.intColor == 1 ? 1 : 0];
@@ -109,7 +114,7 @@ void AxisTicks(PlotView s, PlotContext& ctx, double bottom, double top, bool tic
         const std::string label = XTickLabel(x, scale.major);
         const double w = ctx.labels.TextWidth(label);
         const double left = x - w / 2.0;
-        if (left > limit) {
+        if (left > limit && left + w <= ctx.labelLimitEnd) {
             ctx.labels.Text(left, ctx.labelTop, label, fore);
             limit = left + 1.5 * w;
         }
@@ -233,7 +238,7 @@ void DrawSimulation(PlotView s, PlotContext& ctx, int color, bool separated) {
 
     if (mode == 0) {
         if (nsel < 1) return;
-        PolylineDecimator trace(ctx.plot, Palette(color), L, ctx.columnWidth);
+        PolylineDecimator trace(ctx.plot, SchemeColor(p, color), L, ctx.columnWidth);
         const bool noisy = s.sim.NoiseLevel >= 0.00001f;
         bool first = true;
         double prevY = 0.0;
@@ -261,7 +266,7 @@ void DrawSimulation(PlotView s, PlotContext& ctx, int color, bool separated) {
     std::deque<VerticalStrokeMerger> areas;
     for (int k = 1; k <= nsel; ++k) {
         weight[static_cast<std::size_t>(k)] = sim.weights[static_cast<std::size_t>(k - 1)];
-        const Rgb c = Palette(LevelColor(p, k));
+        const Rgb c = SchemeColor(p, LevelColor(p, k));
         if (mode == 1)
             contours.emplace_back(ctx.plot, c, L, ctx.columnWidth);
         else
@@ -315,7 +320,7 @@ void DrawExperimental(PlotView s, PlotContext& ctx, double factor, int color) {
     if (!ExperimentShown(s)) return;
     const ExperimentState& e = s.exp;
     const double L = s.plot.ViewLeft, R = s.plot.ViewRight;
-    PolylineDecimator trace(ctx.plot, Palette(color), L, ctx.columnWidth);
+    PolylineDecimator trace(ctx.plot, SchemeColor(s.plot, color), L, ctx.columnWidth);
     const int last = LastExpIndex(e, false);
     for (int i = 0; i < last; ++i) {
         const double x0 = e.ExpX(i), x1 = e.ExpX(i + 1);
@@ -395,15 +400,15 @@ void DrawLegend(PlotView s, PlotContext& ctx, int simColor, int expColor) {
     c.Box(x0, top, x1, bottom, Palette(p.BackColorIndex), true);
     c.Box(x0, top, x1, bottom, Palette(p.ForeColorIndex), false);
     if (p.DisplayMode == 0) {
-        c.Text(tx, top - h, "Exp.", Palette(expColor));
-        c.Text(tx, top - 2.0 * h, "Sim.", Palette(simColor));
+        c.Text(tx, top - h, "Exp.", SchemeColor(p, expColor));
+        c.Text(tx, top - 2.0 * h, "Sim.", SchemeColor(p, simColor));
         return;
     }
     const bool upper = simulation::PopulatedState(sim.conditions.kind) == ElectronicState::Upper;
     for (int k = 1; k <= nsel; ++k)
         c.Text(tx, top - k * h, Format(sim.levels[static_cast<std::size_t>(k - 1)], upper ? "v' = #0" : "v'' = #0"),
-               Palette(LevelColor(p, k)));
-    if (exp) c.Text(tx, top - (nsel + 1) * h, "Exp.", Palette(expColor));
+               SchemeColor(p, LevelColor(p, k)));
+    if (exp) c.Text(tx, top - (nsel + 1) * h, "Exp.", SchemeColor(p, expColor));
 }
 
 // ---- Assignment combs -----------------------------------------------------------------------
@@ -438,6 +443,14 @@ private:
     double prev_ = 0.0;
 };
 
+/// Rectangle of a printed assignment label.
+struct LabelBox {
+    double left, right, bottom, top;
+    bool Overlaps(const LabelBox& o) const {
+        return left < o.right && o.left < right && bottom < o.top && o.bottom < top;
+    }
+};
+
 void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
@@ -449,11 +462,17 @@ void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
     const bool upperFixed = simulation::PopulatedState(s.sim.result.conditions.kind) == ElectronicState::Upper;
     const int jMax = cat.NMaxVib(systemEntry, upperFixed ? 2 : 1);
     const std::vector<int>& levels = s.sim.result.levels;
+    // One comb per level, 6 % of full scale apart, or further on a low plot, so that a comb's
+    // labels never reach the comb below. A label that would cover one already printed (bands
+    // closer than their labels are wide) is left out; its tooth stays.
+    const double textHeight = std::fabs(ctx.plot.TextHeight("(0,0)"));
+    const double row = std::max(6.0 / zy, 1.25 * textHeight), tooth = 3.0 / zy;
+    std::vector<LabelBox> printed;
     for (int k = 1; k <= static_cast<int>(levels.size()); ++k) {
-        const double Y = 105.0 - 6.0 * k;
+        const double y = 105.0 / zy - row * k;
         const int fixed = levels[static_cast<std::size_t>(k - 1)];
-        const Rgb labelColor = p.DisplayMode == 2 ? fore : Palette(LevelColor(p, k));
-        CombBack back(ctx.plot, L, R, Y / zy, fore);
+        const Rgb labelColor = p.DisplayMode == 2 ? fore : SchemeColor(p, LevelColor(p, k));
+        CombBack back(ctx.plot, L, R, y, fore);
         for (int j = 0; j <= jMax; ++j) {
             const int vu = upperFixed ? fixed : j, vl = upperFixed ? j : fixed;
             const double origin = db.BandData.Contains(4, vu, vl) ? db.BandData(4, vu, vl) : 0.0;
@@ -461,19 +480,17 @@ void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
             if (!(origin > 0.0)) continue;
             const double x = WavenumberToAxis(origin, RangeShown(s).units);
             if (!back.Next(x)) continue;
-            ctx.plot.Line(x, (102.0 - 6.0 * k) / zy, x, (105.0 - 6.0 * k) / zy, fore);
-            ctx.plot.Text(x + ctx.columnWidth, Y / zy, "(" + Format(vu, "0") + "," + Format(vl, "0") + ")", labelColor);
+            ctx.plot.Line(x, y - tooth, x, y, fore);
+            const std::string label = "(" + Format(vu, "0") + "," + Format(vl, "0") + ")";
+            const double left = x + ctx.columnWidth;
+            const LabelBox box{left, left + ctx.plot.TextWidth(label), y - textHeight, y};
+            if (std::any_of(printed.begin(), printed.end(), [&](const LabelBox& o) { return box.Overlaps(o); }))
+                continue;
+            ctx.plot.Text(left, y, label, labelColor);
+            printed.push_back(box);
         }
     }
 }
-
-/// Rectangle of a printed rotational label.
-struct LabelBox {
-    double left, right, bottom, top;
-    bool Overlaps(const LabelBox& o) const {
-        return left < o.right && o.left < right && bottom < o.top && o.bottom < top;
-    }
-};
 
 void DrawRotationalCombs(PlotView s, PlotContext& ctx) {
     // A band that cannot be loaded has no marks; the redraw goes on without them.
@@ -499,7 +516,7 @@ void DrawRotationalCombs(PlotView s, PlotContext& ctx) {
     const int nLast = database::LastLineRow(db);
 
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
-    const Rgb fore = Palette(p.ForeColorIndex), nameColor = Palette(9);
+    const Rgb fore = Palette(p.ForeColorIndex), nameColor = SchemeColor(p, 9);
     const int hund = s.table.nomenclature != 0 ? 1 : 0;
     const int units = RangeShown(s).units;
     const double lineShift = s.sim.widths.lineShift;

@@ -2,6 +2,7 @@
 // the clipboard picture. RedrawPlot, the print layouts and the clipboard copy share them.
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include "common/canvas.h"
@@ -15,8 +16,10 @@ struct PlotContext {
     Canvas& labels;         ///< surface of the tick labels (the axis strip, or `plot` itself)
     double labelTop = 0.1;  ///< y of the top of the tick labels on `labels`
     /// A tick label is printed only when its left edge lies beyond this (and beyond the
-    /// previous label's spacing limit).
+    /// previous label's spacing limit) and its right edge before labelLimitEnd: the edges of
+    /// the surface `labels`, so that no label is cut.
     double labelLimitStart = 0.0;
+    double labelLimitEnd = std::numeric_limits<double>::infinity();
     /// Width of one device column in x units: traces are merged per column, areas filled per
     /// column, and labels sit one column to the right of their tooth.
     double columnWidth = 0.0;
@@ -42,6 +45,15 @@ ShownRange RangeShown(PlotView s);
 
 /// Palette colour of a palette index.
 inline Rgb Palette(int index) { return PaletteColor(index); }
+
+/// Least contrast of a trace, label or legend colour on the plot's background (that of large
+/// text: thin traces and small labels below it are hard to read).
+constexpr double kPlotContrast = 4.5;
+
+/// Palette colour of a trace, label or legend entry in the plot's scheme: on the dark scheme a
+/// colour too dim for black is lifted to its lighter tint; the light scheme (and every printed
+/// page, which draws on white) keeps the palette colour.
+Rgb SchemeColor(const PlotState& plot, int index);
 
 /// Sets the plot's background and foreground indices from the colour scheme intColor
 /// (light: 15 on 0, dark: 0 on 15).

@@ -38,6 +38,8 @@ PlotWindowLayout frmSimulation_Resize(PlotView s, int W, int H) {
 void RedrawPlot(PlotView s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
     PlotState& p = s.plot;
     if (!p.PlotReady) return;
+    // Every surface of the screen plot follows the scheme, also when it was read from settings.
+    ApplyColorScheme(p);
     p.YMax = 100.0f;
     const double ymax = p.YMax, zy = p.ZoomY;
     const double extra = ResidualHeadroom(s);
@@ -65,7 +67,9 @@ void RedrawPlot(PlotView s, Canvas& plot, Canvas& axis, Canvas& yAxis) {
     const int hpx = plot.HeightPixels();
     PlotContext ctx{plot, axis};
     ctx.labelTop = 0.1;
-    ctx.labelLimitStart = 0.0;
+    // Labels stay whole inside the axis strip, also at its ends.
+    ctx.labelLimitStart = L - span * f;
+    ctx.labelLimitEnd = R + span * f;
     ctx.columnWidth = p.UnitsPerPixel;
     ctx.rowHeight = hpx > 0 ? (p.PlotTop - p.PlotBottom) / hpx : 0.0;
 

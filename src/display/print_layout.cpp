@@ -210,7 +210,8 @@ void DrawSpectrumPage(PlotView s, Canvas& page, const PageSetup& setup) {
 
     PlotContext ctx{page, page};
     ctx.labelTop = -0.04 * ymax / zy * aspect;
-    ctx.labelLimitStart = 0.0;
+    ctx.labelLimitStart = L - 0.2 * span;
+    ctx.labelLimitEnd = R + 0.2 * span;
     ctx.printing = true;
     const int wpx = page.WidthPixels(), hpx = page.HeightPixels();
     ctx.columnWidth = wpx > 0 ? 1.4 * span / wpx : 0.0;
@@ -341,6 +342,7 @@ void DrawClipboardPicture(PlotView s, Canvas& pic) {
 
     ctx.labelTop = B - gap * uy;
     ctx.labelLimitStart = L - left * ux;
+    ctx.labelLimitEnd = L + (W - left) * ux;
     DrawXAxisLabels(s, ctx);
     const std::string caption = AxisCaption(RangeShown(s).units);
     pic.Text(L + span / 2.0 - pic.TextWidth(caption) / 2.0, B - (line + 2.0 * gap) * uy, caption, fore);

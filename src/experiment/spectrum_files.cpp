@@ -289,8 +289,9 @@ void WriteModifiedSpectrum(const ExperimentState& exp, const std::string& path) 
     AtomicTextWriter out(path);
     std::string line;
     for (int i = 0; i <= exp.ExpPoints && i <= exp.ExpX.Hi() && i <= exp.ExpY.Hi(); ++i) {
-        line = Format(exp.ExpX(i), "#####.####  ");
-        line += Format(exp.ExpY(i), " ,  ####.0000");
+        // The digits on both sides of the point ("3000.0   ,  0.0000"), as the simulated spectra.
+        line = Format(exp.ExpX(i), "####0.0###  ");
+        line += Format(exp.ExpY(i), " ,  ###0.0000");
         out.WriteLine(line);
     }
     out.Commit();

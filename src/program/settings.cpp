@@ -42,7 +42,7 @@ void ForEachSetting(App& app, Visitor&& visit) {
     visit.Other("Main", "itran", "1", app.table.tableKind, Range{1, 2}, false);
     visit.Other("Main", "intHund", "1", app.table.nomenclature, Range{0, 1}, false);
     visit.Other("Main", "intWindows", "1", app.shell.intWindows, Range{0, 4}, false);
-    visit.Other("Main", "intTabMain", "1", app.shell.intTabMain, Range{0, 1}, false);
+    visit.Other("Main", "intTabMain", "1", app.shell.intTabMain, Range{0, 2}, false);
     visit.Other("Main", "intTabPop", "0", app.pop.intTabPop, Range{0, 2}, false);
     visit.Other("Main", "intColor", "0", app.plot.intColor, Range{0, 1}, kShort);
     for (const char* name :

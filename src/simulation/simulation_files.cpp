@@ -28,8 +28,9 @@ void WriteSimulation(SimulationState& sim, const std::filesystem::path& path, bo
     const int levelCount = static_cast<int>(s.levels.size());
     const bool columns = levels && levelCount > 1;
     const FixedPattern x(XPattern(s.grid.Step(), s.grid.Points()) + "   ");
-    const FixedPattern level(", ###.0000 ");
-    const FixedPattern total(levels ? ",  ###.0000" : " ,  ###.0000");
+    // Intensities with their leading zero ("0.0000", not ".0000"), which every reader takes.
+    const FixedPattern level(", ##0.0000 ");
+    const FixedPattern total(levels ? ",  ##0.0000" : " ,  ##0.0000");
     std::string text;
     text.reserve(kChunk + 256);
     for (int i = 0; i <= last; ++i) {

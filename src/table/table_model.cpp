@@ -325,7 +325,7 @@ void WriteTableGrid(const DatabaseState& db, TableState& t) {
         } else {
             const int N = RowLevel(t, row);
             if (hund)
-                cells[0] = N - 0.5 < 0 ? "----" : Format(N - 0.5, "##.#");
+                cells[0] = N - 0.5 < 0 ? "----" : Format(N - 0.5, "#0.0");
             else
                 cells[0] = Format(N, " #0 ");
             if (const char parity = RowParity(db, t, row)) cells[0] += std::string(hund ? " " : "") + parity;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -19,6 +20,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -337,6 +339,69 @@ TEST_F(Desktop, ASmallWindowLeavesThePlotHalfItsHeightAndTheArrowKeepsTheMenus) 
     EXPECT_TRUE(Find<QTabWidget>(*w, "SSTabMain")->isVisible());
 }
 
+/// True when the whole of w lies inside the visible part of its scroll area.
+bool InView(const QScrollArea& area, const QWidget& w) {
+    const QRect r(w.mapTo(area.viewport(), QPoint(0, 0)), w.size());
+    return area.viewport()->rect().contains(r);
+}
+
+TEST_F(Desktop, EveryInputPageFitsAFullHdScreenAndThePlotKeepsHalfOfASmallOne) {
+    auto w = Open();
+    auto* tabs = Find<QTabWidget>(*w, "SSTabMain");
+    ASSERT_EQ(tabs->count(), 3);
+    // 95 % of a 1920 x 1080 screen: every group of every page in view, no scrolling.
+    w->resize(1824, 1026);
+    for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QTest::qWait(50);
+        auto* scroll = tabs->widget(page)->findChild<QScrollArea*>();
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0) << scroll->objectName().toStdString();
+        EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << scroll->objectName().toStdString();
+        for (QGroupBox* g : scroll->widget()->findChildren<QGroupBox*>()) {
+            if (g->isVisibleTo(scroll->widget())) {
+                EXPECT_TRUE(InView(*scroll, *g))
+                    << g->objectName().toStdString() << " " << g->height() << " in " << scroll->viewport()->height();
+            }
+        }
+        EXPECT_GE(2 * w->simulationWindow()->plot()->height(), w->height() - 40) << page;
+    }
+    auto* experiment = Find<QScrollArea>(*w, "TabExperimentScroll");
+    tabs->setCurrentWidget(experiment->parentWidget());
+    QTest::qWait(50);
+    EXPECT_TRUE(InView(*experiment, *Find<QPushButton>(*w, "CmdFit")));
+
+    // A 1280 x 800 screen: the pages scroll, the plot keeps half the window.
+    w->resize(1216, 760);
+    for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QTest::qWait(50);
+        EXPECT_GE(2 * w->simulationWindow()->plot()->height(), w->height() - 40) << page;
+    }
+    // Beside the plot (Histogram/Spectra), the populations window shows its tabs' names whole,
+    // every control at least at its smallest size, and a histogram of a useful size.
+    emit Find<QComboBox>(*w, "CmbWindowView")->activated(4);
+    QTest::qWait(50);
+    QWidget* pops = w->populationsWindow();
+    auto* popTabs = Find<QTabWidget>(*w, "SSTab1");
+    for (int i = 0; i < popTabs->count(); ++i) {
+        const QTabBar* bar = popTabs->tabBar();
+        EXPECT_GE(bar->tabRect(i).width(), bar->fontMetrics().horizontalAdvance(bar->tabText(i)))
+            << bar->tabText(i).toStdString();
+        EXPECT_TRUE(bar->rect().contains(bar->tabRect(i))) << bar->tabText(i).toStdString();
+    }
+    for (const char* name : {"CmbVibLevel", "CmbStructure", "CmbRotational", "CmbVibrational", "TxtTRotational",
+                             "TxtSetTemperature", "TxtSpinCombination", "TxtMinPopVib", "CmdInitialize"}) {
+        auto* c = Find<QWidget>(*w, name);
+        EXPECT_GE(c->width(), c->minimumSizeHint().width()) << name;
+        EXPECT_TRUE(pops->rect().contains(QRect(c->mapTo(pops, QPoint(0, 0)), c->size()))) << name;
+    }
+    popTabs->setCurrentIndex(2);
+    QTest::qWait(50);
+    EXPECT_GE(Find<QWidget>(*w, "PicRotational")->width(), 250);
+    EXPECT_GE(Find<QWidget>(*w, "PicRotational")->height(), 200);
+}
+
 TEST_F(Desktop, ZoomButtonsStopAtTheirLimits) {
     auto w = Open();
     for (int i = 0; i < 150; ++i) w->command("mnuZoomUp")->trigger();
@@ -422,6 +487,12 @@ TEST_F(Desktop, PlotPopupMenuCarriesItsCheckMarksAndActs) {
     EXPECT_EQ(Find<QComboBox>(*w, "CmbColorScheme")->currentIndex(), 1);
     // The dark plot is drawn on black.
     EXPECT_EQ(QColor(w->simulationWindow()->plot()->Image().pixel(2, 2)), QColor(Qt::black));
+    for (const char* strip : {"PicAxis", "PicYAxis"}) {
+        const QImage image = Find<PictureBox>(*w, strip)->Image();
+        EXPECT_EQ(QColor(image.pixel(1, image.height() - 2)), QColor(Qt::black)) << strip;
+    }
+    const QImage window = w->simulationWindow()->grab().toImage();
+    EXPECT_EQ(QColor(window.pixel(2, window.height() - 3)), QColor(Qt::black)) << "corner below the intensity labels";
     std::unique_ptr<QMenu> again(w->BuildPlotPopup());
     EXPECT_TRUE(again->findChild<QAction*>("mnuColorSchemeDark")->isChecked());
 }
@@ -463,7 +534,11 @@ TEST_F(Desktop, EveryLoadedSpectrumStartsWithoutCorrections) {
     for (int i = 0; i <= 100; ++i) text += std::to_string(3050 + i) + " " + std::to_string(10 + i % 7) + "\n";
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) std::ofstream(dir / name) << text;
     files.paths = {(dir / "a.txt").string()};
+    auto* tabs = Find<QTabWidget>(*w, "SSTabMain");
+    tabs->setCurrentIndex(0);
     w->command("mnuOpenSpectra")->trigger();
+    // The corrections of the new spectrum come into view.
+    EXPECT_EQ(tabs->currentWidget()->objectName(), "TabExperiment");
     Type(Find<QLineEdit>(*w, "TxtBaseline"), "3");
     Type(Find<QLineEdit>(*w, "TxtWavelength"), "0.5");
     Type(Find<QLineEdit>(*w, "TxtMultiply"), "2");

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/bounded_array.h"
+#include "common/canvas.h"
 #include "common/errors.h"
 #include "common/file_kind.h"
 #include "common/numerics.h"
@@ -297,4 +298,55 @@ TEST(AtomicTextWriter, KilledWritersLeaveNoDebrisAndProtectedFilesAreRefused) {
     EXPECT_EQ(testing::ReadFile(target), "new");
 }
 
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(ContrastRatio, PublishedValuesAndTheLeastTintThatReachesARatio) {
+    // Relative-luminance contrast: black on white 21:1, pure red on white 4.0:1, the grey
+    // #767676 on white 4.54:1 (the darkest grey passing 4.5:1), a colour on itself 1:1.
+    const Rgb white{255, 255, 255}, black{0, 0, 0};
+    EXPECT_NEAR(ContrastRatio(black, white), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(white, black), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio({255, 0, 0}, white), 4.0, 0.01);
+    EXPECT_NEAR(ContrastRatio({0x76, 0x76, 0x76}, white), 4.54, 0.01);
+    EXPECT_NEAR(ContrastRatio({128, 0, 128}, {128, 0, 128}), 1.0, 1e-12);
+
+    struct Case {
+        Rgb color, background;
+    };
+    const Case cases[] = {{{128, 0, 128}, black}, {{0, 0, 128}, black},    {{0, 128, 0}, black},
+                          {{0, 0, 255}, black},   {{255, 255, 0}, white},  {{0, 255, 255}, white},
+                          {{255, 0, 255}, black}, {{128, 128, 128}, black}};
+    for (const Case& k : cases) {
+        const Rgb r = ReadableOn(k.color, k.background, 4.5);
+        SCOPED_TRACE(std::to_string(k.color.r) + "," + std::to_string(k.color.g) + "," + std::to_string(k.color.b));
+        EXPECT_GE(ContrastRatio(r, k.background), 4.5);
+        if (ContrastRatio(k.color, k.background) >= 4.5) {
+            EXPECT_EQ(r, k.color);
+            continue;
+        }
+        // Mixed towards white on black, towards black on white: each component moves the same
+        // fraction of its way, so that equal components stay equal and the order of the three
+        // (the hue) is kept; one step less along each component falls short of the ratio.
+        const int target = k.background == black ? 255 : 0;
+        const auto fraction = [&](std::uint8_t from, std::uint8_t to) {
+            return from == target ? -1.0 : (to - from) / static_cast<double>(target - from);
+        };
+        const double t = fraction(k.color.r, r.r) >= 0 ? fraction(k.color.r, r.r) : fraction(k.color.g, r.g);
+        // (each component rounds to a whole number: half a unit of its way, twice).
+        for (auto [from, to] : {std::pair{k.color.r, r.r}, std::pair{k.color.g, r.g}, std::pair{k.color.b, r.b}}) {
+            if (from != target) {
+                EXPECT_NEAR(fraction(from, to), t, 1.0 / 127.0);
+            }
+        }
+        const auto back = [&](std::uint8_t v) {
+            return static_cast<std::uint8_t>(v == target ? v : (target == 255 ? v - 2 : v + 2));
+        };
+        EXPECT_LT(ContrastRatio({back(r.r), back(r.g), back(r.b)}, k.background), 4.5);
+    }
+}
+
+}  // namespace
 }  // namespace velmora

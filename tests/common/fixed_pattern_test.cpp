@@ -11,7 +11,7 @@ namespace {
 
 TEST(FixedPattern, WritesWhatFormatWrites) {
     const char* patterns[] = {"#####.###   ", "#####.#######", " ,  ###.0000", ", ###.0000 ", " #0.0###", "##0.0####",
-                              "0.00", ".##",
+                              "0.00", ".##", "####0.0##   ", " ,  ##0.0000", ", ##0.0000 ",
                               // Not of the simple form: written by Format itself.
                               "#,##0.00", "0.00E+00", "0##.#", "##%"};
     std::vector<double> values = {0.0,
@@ -41,8 +41,8 @@ TEST(FixedPattern, WritesWhatFormatWrites) {
             EXPECT_EQ(text, "<" + Format(v, p)) << "pattern \"" << p << "\" value " << v;
         }
     }
-    EXPECT_EQ(FixedPattern::OptionalDecimals(2), "#####.###");
-    EXPECT_EQ(FixedPattern::OptionalDecimals(5), "#####.#####");
+    EXPECT_EQ(FixedPattern::OptionalDecimals(2), "####0.0##");
+    EXPECT_EQ(FixedPattern::OptionalDecimals(5), "####0.0####");
 }
 
 }  // namespace

@@ -326,6 +326,52 @@ TEST(VibrationalCombs, TeethAtTheBandOriginsInTheDisplayUnit) {
     EXPECT_TRUE(back);
 }
 
+TEST(VibrationalCombs, CombsOfSeveralLevelsNeverDrawTheirLabelsOverEachOther) {
+    // Three upper levels, each with bands v'' = 0..3 whose origins lie 4 Å apart (narrower than
+    // a label at this scale) next to bands far apart; plots of 400 and 120 px, zoom 1 and 2.
+    struct Case {
+        int heightPixels;
+        float zoomY;
+    };
+    for (const Case& k : {Case{400, 1.0f}, Case{120, 1.0f}, Case{400, 2.0f}, Case{120, 2.0f}}) {
+        AppState s;
+        MakeCatalogue(s, 0, 1, 20, 2, 3);
+        MakeSimulation(s, 3000, 3300, 300, {0.5, 0.3, 0.2}, [](int, double) { return 1.0; });
+        s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::AxisUnit::AngstromVacuum;
+        s.pop.PopState = ElectronicState::Upper;
+        for (int vu = 0; vu <= 2; ++vu)
+            for (int vl = 0; vl <= 3; ++vl)
+                s.db.BandData(4, vu, vl) = static_cast<float>(1e8 / (3050.0 + 4.0 * vu + (vl < 2 ? 4.0 : 80.0) * vl));
+        s.plot.ShowAssignment = 1;
+        s.plot.ZoomY = k.zoomY;
+        RecordingCanvas canvas{800, k.heightPixels};
+        canvas.SetScale(3000, 105.0 / k.zoomY, 3300, -5.0 / k.zoomY);
+        PlotContext ctx{canvas, canvas};
+        ctx.columnWidth = 300.0 / 800.0;
+        DrawAssignments(s, ctx);
+        SCOPED_TRACE(std::to_string(k.heightPixels) + " px, zoom " + std::to_string(k.zoomY));
+        const double h = canvas.TextHeight("(0,0)");
+        const auto texts = canvas.Of(Primitive::Text);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            for (std::size_t j = i + 1; j < texts.size(); ++j) {
+                const Primitive &a = texts[i], &b = texts[j];
+                const bool apartX = a.x1 + canvas.TextWidth(a.text) <= b.x1 || b.x1 + canvas.TextWidth(b.text) <= a.x1;
+                const bool apartY = a.y1 - h >= b.y1 || b.y1 - h >= a.y1;
+                EXPECT_TRUE(apartX || apartY) << a.text << " and " << b.text;
+            }
+        // Every band keeps its tooth (12), each comb labels its far bands and its first, and the
+        // combs stay inside the plot above the zero line.
+        int teeth = 0;
+        for (const auto& p : canvas.Of(Primitive::Line)) teeth += p.x1 == p.x2 && p.y2 - p.y1 > 0;
+        EXPECT_EQ(teeth, 12);
+        for (const char* label : {"(0,0)", "(1,2)", "(2,3)", "(1,0)"}) {
+            const auto t = canvas.Texts();
+            EXPECT_NE(std::find(t.begin(), t.end(), label), t.end()) << label;
+        }
+        for (const auto& t : texts) EXPECT_GT(t.y1 - h, 0.0) << t.text;
+    }
+}
+
 /// A Π–Π system with rotational lines of branch b at position base + step x N (cm-1).
 AppState PiPiLines(double xini, double xend) {
     AppState s;

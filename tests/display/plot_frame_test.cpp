@@ -20,13 +20,57 @@ AppState Flat(double xini, double xend, int units) {
     return s;
 }
 
+TEST(ColorScheme, EverySurfaceOfTheDarkPlotIsDarkAndEveryTraceAndLegendReadsOnIt) {
+    // Contours of five levels, an experimental trace, the legend and both axis strips.
+    for (int mode : {0, 1}) {
+        AppState s;
+        MakeSimulation(s, 3050, 3150, 200, {0.4, 0.3, 0.15, 0.1, 0.05},
+                       [](int k, double x) { return std::exp(-std::pow((x - 3060 - 15 * k) / 4, 2)); });
+        MakeExperiment(s, 3050, 3150, 100, [](double x) { return 50 + 0.1 * (x - 3050); });
+        s.plot.DisplayMode = mode;
+        s.plot.intColor = 1;
+        ScreenCanvases c;
+        RedrawPlot(s, c.plot, c.axis, c.yAxis);
+        const Rgb black{0, 0, 0};
+        for (const RecordingCanvas* surface : {&c.plot, &c.axis, &c.yAxis}) {
+            ASSERT_FALSE(surface->Of(Primitive::Clear).empty());
+            EXPECT_EQ(surface->Of(Primitive::Clear).front().color, black);
+        }
+        int legend = 0;
+        for (const RecordingCanvas* surface : {&c.plot, &c.axis, &c.yAxis})
+            for (const Primitive& p : surface->items) {
+                if (p.kind != Primitive::Line && p.kind != Primitive::Text && p.kind != Primitive::TextUp) continue;
+                legend += p.text == "Exp." || p.text == "Sim." || p.text.rfind("v' =", 0) == 0;
+                EXPECT_GE(ContrastRatio(p.color, black), kPlotContrast) << mode << " '" << p.text << "'";
+            }
+        EXPECT_EQ(legend, mode == 0 ? 2 : 6);
+    }
+    // The light scheme keeps the palette: the simulated trace in magenta, the spectrum in cyan.
+    AppState s;
+    MakeSimulation(s, 3050, 3150, 200, {1.0}, [](int, double) { return 1.0; });
+    MakeExperiment(s, 3050, 3150, 100, [](double) { return 50.0; });
+    ScreenCanvases c;
+    RedrawPlot(s, c.plot, c.axis, c.yAxis);
+    EXPECT_EQ(c.plot.Of(Primitive::Clear).front().color, PaletteColor(15));
+    for (int index : {5, 3}) {
+        const auto lines = c.plot.Of(Primitive::Line);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const Primitive& p) {
+            return p.color == PaletteColor(index);
+        })) << index;
+    }
+}
+
 TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels) {
     struct Case {
         double xini, xend;
         int units;
     };
-    const Case cases[] = {{3100, 3100.5, 1}, {3099, 3101, 2},   {3050, 3150, 1},   {2400, 3600, 1}, {3000, 8000, 2},
-                          {1000, 11000, 1},  {32000, 32100, 3}, {25000, 45000, 3}, {305, 315, 4},   {308.9, 309.0, 5}};
+    // The last four put a major tick a hair inside either end of the view, where a centred
+    // label would run past the axis strip.
+    const Case cases[] = {{3100, 3100.5, 1},   {3099, 3101, 2},    {3050, 3150, 1},   {2400, 3600, 1},
+                          {3000, 8000, 2},     {1000, 11000, 1},   {32000, 32100, 3}, {25000, 45000, 3},
+                          {305, 315, 4},       {308.9, 309.0, 5},  {3059.9, 3160, 1}, {3040, 3140.1, 1},
+                          {31999.5, 32100, 3}, {299.99, 310.01, 4}};
     for (const Case& k : cases) {
         AppState s = Flat(k.xini, k.xend, k.units);
         ScreenCanvases c;
@@ -40,6 +84,11 @@ TEST(AxisTicks, EveryViewFromHalfAnAngstromToTenThousandShowsFourToTwelveLabels)
         const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
         EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-6 || std::fabs(mantissa - 2) < 1e-6 || std::fabs(mantissa - 5) < 1e-6)
             << step;
+        // Every label whole inside the axis strip.
+        for (const Primitive& t : c.axis.Of(Primitive::Text)) {
+            EXPECT_GE(t.x1, c.axis.left) << t.text;
+            EXPECT_LE(t.x1 + c.axis.TextWidth(t.text), c.axis.right) << t.text;
+        }
         const auto majors = TickXs(c.plot, -5.0, 2.5);
         for (std::size_t i = 0; i < labels.size(); ++i) {
             EXPECT_NEAR(Val(labels[i]) - Val(labels[0]), static_cast<double>(i) * step, 1e-6 * step);

@@ -287,7 +287,7 @@ TEST(SpectrumList, SaveModifiedSpectraWritesTheCorrectedValues) {
     const auto out = f.dir / "mod.dat";
     EXPECT_TRUE(SaveModifiedSpectra(f.app, out.string()));
     const std::string text = testing::ReadFile(out);
-    EXPECT_EQ(text.substr(0, text.find("\r\n")), "3000.   ,  10.0000");  // 20 × 0.5
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "3000.0   ,  10.0000");  // 20 × 0.5
 
     // A failed write names the file and leaves the existing one untouched.
     EXPECT_FALSE(SaveModifiedSpectra(f.app, (f.dir / "missing" / "x.dat").string()));

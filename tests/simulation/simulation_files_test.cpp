@@ -65,7 +65,7 @@ TEST(SimulationFiles, TotalIsTwoColumnsOnTheGridWithCrLf) {
     const auto lines = Lines(text);
     ASSERT_EQ(static_cast<int>(lines.size()), s.app.sim.result.grid.last + 1);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-    EXPECT_EQ(lines[0], "3090.    ,  .0000");
+    EXPECT_EQ(lines[0], "3090.0    ,  0.0000");
     for (int i : {0, 35, 70, 140}) {
         const auto v = Numbers(lines[static_cast<std::size_t>(i)]);
         ASSERT_EQ(v.size(), 2u);
@@ -97,7 +97,7 @@ TEST(SimulationFiles, NoiseIsAddedOnlyFromItsThreshold) {
     s.app.sim.NoiseLevel = 0.000009f;
     WriteSimulationTotal(s.app.sim, dir / "quiet.mod");
     const auto quiet = Lines(testing::ReadFile(dir / "quiet.mod"));
-    EXPECT_EQ(quiet[0], "3090.    ,  .0000");
+    EXPECT_EQ(quiet[0], "3090.0    ,  0.0000");
     EXPECT_FALSE(s.app.sim.Noise.HasSpare());  // no deviate was drawn
 
     s.app.sim.NoiseLevel = 10.0f;
@@ -155,6 +155,34 @@ TEST(SimulationFiles, XRebuildsTheGridEndsNearestTheRangeEndAndIsReadBackAtFineA
         reader.Finish();
         ASSERT_EQ(reader.Count(), sim.result.grid.last + 1);
         for (int i = 1; i <= sim.result.grid.last; ++i) ASSERT_GT(exp.ExpXRaw(i), exp.ExpXRaw(i - 1)) << "point " << i;
+    }
+}
+
+TEST(SimulationFiles, RowsOfTodayAndOfEarlierFilesReadAlike) {
+    // Earlier files wrote "3090.    ,  .0000" (no digit after the point of a whole x, none
+    // before the point of an intensity below 1); the rows written now carry both digits. The
+    // program's reader and a plain number parser take either form to the same values.
+    Simulated s;
+    testing::TempDir dir;
+    WriteSimulationIndependent(s.app.sim, dir / "levels.mod");
+    const auto written = Lines(testing::ReadFile(dir / "levels.mod"));
+    const std::string now = written[0] + "\r\n" + written[70] + "\r\n";
+    const std::string before = "3090.    , .0000 , .0000 ,  .0000\r\n3100.   , 75.0000 , .2500 ,  75.2500\r\n";
+    EXPECT_EQ(written[0].find(" ."), std::string::npos) << written[0];
+    EXPECT_EQ(written[0].find(". "), std::string::npos) << written[0];
+    for (const std::string& text : {now, before}) {
+        ExperimentState exp;
+        experiment::InitExperimentArrays(exp);
+        experiment::TwoColumnReader reader(exp);
+        reader.Feed(text);
+        reader.Finish();
+        ASSERT_EQ(reader.Count(), 2) << text;
+        const auto rows = Lines(text);
+        for (int i = 0; i < 2; ++i) {
+            const auto v = Numbers(rows[static_cast<std::size_t>(i)]);
+            EXPECT_DOUBLE_EQ(exp.ExpXRaw(i), v.front()) << text;
+            EXPECT_FLOAT_EQ(static_cast<float>(exp.ExpYRaw(i)), static_cast<float>(v[1])) << text;
+        }
     }
 }
 

@@ -82,6 +82,7 @@ TEST(DatabaseTable, CaseAShowsOneJPerRowAndDashesForNegativeJ) {
     const TableState& t = s.table;
     EXPECT_EQ(t.Grid.Cells[0][0], "J''");
     EXPECT_EQ(t.Grid.Cells[1][0], "----");  // N = 0: J = -0.5
+    EXPECT_EQ(t.Grid.Cells[2][0], "0.5");   // N = 1: the digit before the point is shown
     EXPECT_EQ(t.Grid.Cells[4][0], "2.5");   // N = 3
     // Branches with J = N + 1/2 show the level below, the others their own level.
     EXPECT_FLOAT_EQ(t.TableData(3, 1), s.db.LineData(5, 1, 2));
