@@ -24,8 +24,8 @@ FrameLibrary::FrameLibrary(const std::string& soname, const std::string& fallbac
         handle_ = dlopen(fallback.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle_) return;
     }
-    throw SpectrumReadError{0, purpose + " needs the shared library " + soname + ", which cannot be loaded (" +
-                                   reason + "); install it and read the file again"};
+    throw SpectrumReadError{0, purpose + " needs the shared library " + soname + ", which cannot be loaded (" + reason +
+                                   "); install it and read the file again"};
 }
 
 void* FrameLibrary::Symbol(const char* name) const {
