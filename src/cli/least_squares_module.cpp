@@ -33,8 +33,8 @@ Solve Load() {
     void* handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* reason = dlerror();
-        throw std::runtime_error("the fit needs the solver module " + beside.string() +
-                                 ", which cannot be loaded (" + (reason ? reason : "no reason given") + ")");
+        throw std::runtime_error("the fit needs the solver module " + beside.string() + ", which cannot be loaded (" +
+                                 (reason ? reason : "no reason given") + ")");
     }
     auto* entry = reinterpret_cast<void* (*)()>(dlsym(handle, kSolverModuleEntry));
     if (!entry) throw std::runtime_error("the solver module " + beside.string() + " lacks " + kSolverModuleEntry);
