@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfftw3-dev
   libceres-dev libeigen3-dev
+  # Opened at run time when a FITS or TIFF frame is read: the run-time libraries these bring
+  # (libcfitsio10, libtiff6) stay needed after the build.
   libcfitsio-dev libtiff-dev
   qt6-base-dev libgl-dev
   pybind11-dev python3-dev python3-numpy python3-distributed python3-pytest

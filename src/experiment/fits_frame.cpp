@@ -8,16 +8,43 @@
 #include <string>
 #include <vector>
 
+#include "experiment/frame_library.h"
 #include "experiment/spectrum_files.h"
 
 namespace velmora::experiment {
 
 namespace {
 
+/// The functions of cfitsio this reader calls, bound when the first FITS frame is read.
+struct Cfitsio {
+    decltype(&ffomem) open_memfile;
+    decltype(&ffclos) close_file;
+    decltype(&ffgerr) get_errstatus;
+    decltype(&ffgky) read_key;
+    decltype(&ffghdt) get_hdu_type;
+    decltype(&ffgipr) get_img_param;
+    decltype(&ffmrhd) movrel_hdu;
+    decltype(&ffghadll) get_hduaddrll;
+    decltype(&ffgpxv) read_pix;
+};
+
+/// Opened once; a failed open is tried again at the next frame.
+const Cfitsio& Fits() {
+    static const Cfitsio api = [] {
+        static const FrameLibrary lib(VELMORA_CFITSIO_SONAME, "libcfitsio.so", "reading a FITS frame");
+        return Cfitsio{VELMORA_LIBRARY_FUNCTION(lib, ffomem), VELMORA_LIBRARY_FUNCTION(lib, ffclos),
+                       VELMORA_LIBRARY_FUNCTION(lib, ffgerr), VELMORA_LIBRARY_FUNCTION(lib, ffgky),
+                       VELMORA_LIBRARY_FUNCTION(lib, ffghdt), VELMORA_LIBRARY_FUNCTION(lib, ffgipr),
+                       VELMORA_LIBRARY_FUNCTION(lib, ffmrhd), VELMORA_LIBRARY_FUNCTION(lib, ffghadll),
+                       VELMORA_LIBRARY_FUNCTION(lib, ffgpxv)};
+    }();
+    return api;
+}
+
 /// The library's words for a status.
 std::string Reason(int status) {
     char text[FLEN_STATUS] = {};
-    fits_get_errstatus(status, text);
+    Fits().get_errstatus(status, text);
     return std::string(text) + " (status " + std::to_string(status) + ")";
 }
 
@@ -30,14 +57,14 @@ void Check(int status, const std::string& doing) {
 struct CloseFits {
     void operator()(fitsfile* f) const {
         int status = 0;
-        fits_close_file(f, &status);
+        Fits().close_file(f, &status);
     }
 };
 
 /// A keyword as a number; nullopt when the header lacks it.
 bool NumberKey(fitsfile* f, const std::string& key, double& value) {
     int status = 0;
-    fits_read_key(f, TDOUBLE, key.c_str(), &value, nullptr, &status);
+    Fits().read_key(f, TDOUBLE, key.c_str(), &value, nullptr, &status);
     if (status == KEY_NO_EXIST) return false;
     if (status != 0 || !std::isfinite(value)) Refuse("keyword " + key + " is not a finite number");
     return true;
@@ -46,7 +73,7 @@ bool NumberKey(fitsfile* f, const std::string& key, double& value) {
 std::string TextKey(fitsfile* f, const std::string& key) {
     int status = 0;
     char value[FLEN_VALUE] = {};
-    fits_read_key(f, TSTRING, key.c_str(), value, nullptr, &status);
+    Fits().read_key(f, TSTRING, key.c_str(), value, nullptr, &status);
     if (status != 0) return {};
     std::string s(value);
     while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -103,7 +130,7 @@ SpectrumFrame ReadFitsFrame(std::string_view bytes, int image) {
     std::size_t size = padded.size();
     fitsfile* raw = nullptr;
     int status = 0;
-    fits_open_memfile(&raw, "frame.fits", READONLY, &buffer, &size, 0, nullptr, &status);
+    Fits().open_memfile(&raw, "frame.fits", READONLY, &buffer, &size, 0, nullptr, &status);
     if (status != 0) {
         if (raw) CloseFits()(raw);
         Refuse("not a readable FITS file: " + Reason(status));
@@ -116,12 +143,12 @@ SpectrumFrame ReadFitsFrame(std::string_view bytes, int image) {
     long naxes[9] = {};
     for (;; ++hdu) {
         int type = 0;
-        Check(fits_get_hdu_type(f, &type, &status), "HDU " + std::to_string(hdu));
+        Check(Fits().get_hdu_type(f, &type, &status), "HDU " + std::to_string(hdu));
         if (type == IMAGE_HDU) {
-            Check(fits_get_img_param(f, 9, &bitpix, &naxis, naxes, &status), "HDU " + std::to_string(hdu));
+            Check(Fits().get_img_param(f, 9, &bitpix, &naxis, naxes, &status), "HDU " + std::to_string(hdu));
             if (naxis >= 2) break;
         }
-        fits_movrel_hdu(f, 1, nullptr, &status);
+        Fits().movrel_hdu(f, 1, nullptr, &status);
         if (status == END_OF_FILE) Refuse("no image with two or more axes (NAXIS >= 2)");
         Check(status, "moving to HDU " + std::to_string(hdu + 1));
     }
@@ -138,7 +165,7 @@ SpectrumFrame ReadFitsFrame(std::string_view bytes, int image) {
 
     // The data must lie in the file: the library would not say so for a file in memory.
     LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
-    Check(fits_get_hduaddrll(f, &headStart, &dataStart, &dataEnd, &status), where + "the data unit");
+    Check(Fits().get_hduaddrll(f, &headStart, &dataStart, &dataEnd, &status), where + "the data unit");
     const unsigned long long needed = static_cast<unsigned long long>(std::abs(bitpix) / 8) *
                                       static_cast<unsigned long long>(naxes[0]) * naxes[1] * images;
     if (static_cast<unsigned long long>(dataStart) + needed > bytes.size())
@@ -152,7 +179,8 @@ SpectrumFrame ReadFitsFrame(std::string_view bytes, int image) {
         if (image != 0 && k != image) continue;
         long first[3] = {1, 1, k};
         int anyBlank = 0;
-        fits_read_pix(f, TFLOAT, first, static_cast<LONGLONG>(plane.size()), &blank, plane.data(), &anyBlank, &status);
+        Fits().read_pix(f, TFLOAT, first, static_cast<LONGLONG>(plane.size()), &blank, plane.data(), &anyBlank,
+                        &status);
         Check(status, where + "reading image " + std::to_string(k));
         for (std::size_t i = 0; i < plane.size(); ++i) out.pixels[i] += plane[i];
     }

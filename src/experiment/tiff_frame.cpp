@@ -10,11 +10,54 @@
 #include <string>
 #include <vector>
 
+#include "experiment/frame_library.h"
 #include "experiment/spectrum_files.h"
 
 namespace velmora::experiment {
 
 namespace {
+
+/// The functions of libtiff this reader calls, bound when the first TIFF frame is read.
+struct Libtiff {
+    decltype(&TIFFGetField) GetField;
+    decltype(&TIFFGetFieldDefaulted) GetFieldDefaulted;
+    decltype(&TIFFIsTiled) IsTiled;
+    decltype(&TIFFTileSize) TileSize;
+    decltype(&TIFFReadTile) ReadTile;
+    decltype(&TIFFScanlineSize) ScanlineSize;
+    decltype(&TIFFReadScanline) ReadScanline;
+    decltype(&TIFFClose) Close;
+    decltype(&TIFFOpenOptionsAlloc) OpenOptionsAlloc;
+    decltype(&TIFFOpenOptionsFree) OpenOptionsFree;
+    decltype(&TIFFOpenOptionsSetMaxSingleMemAlloc) OpenOptionsSetMaxSingleMemAlloc;
+    decltype(&TIFFOpenOptionsSetErrorHandlerExtR) OpenOptionsSetErrorHandlerExtR;
+    decltype(&TIFFOpenOptionsSetWarningHandlerExtR) OpenOptionsSetWarningHandlerExtR;
+    decltype(&TIFFClientOpenExt) ClientOpenExt;
+    decltype(&TIFFReadDirectory) ReadDirectory;
+};
+
+/// Opened once; a failed open is tried again at the next frame.
+const Libtiff& Tiff() {
+    static const Libtiff api = [] {
+        static const FrameLibrary lib(VELMORA_TIFF_SONAME, "libtiff.so", "reading a TIFF frame");
+        return Libtiff{VELMORA_LIBRARY_FUNCTION(lib, TIFFGetField),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFGetFieldDefaulted),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFIsTiled),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFTileSize),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFReadTile),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFScanlineSize),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFReadScanline),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFClose),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFOpenOptionsAlloc),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFOpenOptionsFree),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFOpenOptionsSetMaxSingleMemAlloc),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFOpenOptionsSetErrorHandlerExtR),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFOpenOptionsSetWarningHandlerExtR),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFClientOpenExt),
+                       VELMORA_LIBRARY_FUNCTION(lib, TIFFReadDirectory)};
+    }();
+    return api;
+}
 
 /// Most images a stack may hold.
 constexpr int kMaxImages = 100000;
@@ -62,7 +105,7 @@ int KeepError(TIFF*, void* user, const char* module, const char* format, va_list
 int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 struct CloseTiff {
-    void operator()(TIFF* t) const { TIFFClose(t); }
+    void operator()(TIFF* t) const { Tiff().Close(t); }
 };
 
 [[noreturn]] void Refuse(const MemoryFile& m, const std::string& problem) {
@@ -86,11 +129,11 @@ void AddImage(TIFF* t, MemoryFile& m, int number, SpectrumFrame& out) {
     const std::string where = "image " + std::to_string(number) + ": ";
     std::uint32_t width = 0, height = 0;
     std::uint16_t samples = 1, bits = 1, format = SAMPLEFORMAT_UINT;
-    if (!TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(t, TIFFTAG_IMAGELENGTH, &height))
+    if (!Tiff().GetField(t, TIFFTAG_IMAGEWIDTH, &width) || !Tiff().GetField(t, TIFFTAG_IMAGELENGTH, &height))
         Refuse(m, where + "no ImageWidth or ImageLength");
-    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &format);
+    Tiff().GetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    Tiff().GetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
+    Tiff().GetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &format);
     if (samples != 1) Refuse(m, where + std::to_string(samples) + " samples per pixel (grey images are read)");
     const bool integer = format == SAMPLEFORMAT_UINT || format == SAMPLEFORMAT_INT;
     if (!((integer && (bits == 8 || bits == 16 || bits == 32)) ||
@@ -105,18 +148,18 @@ void AddImage(TIFF* t, MemoryFile& m, int number, SpectrumFrame& out) {
                       std::to_string(out.columns) + " x " + std::to_string(out.rows) + " (a sum needs one size)");
     }
     const std::size_t bytes = bits / 8;
-    if (TIFFIsTiled(t)) {
+    if (Tiff().IsTiled(t)) {
         std::uint32_t tw = 0, th = 0;
-        TIFFGetField(t, TIFFTAG_TILEWIDTH, &tw);
-        TIFFGetField(t, TIFFTAG_TILELENGTH, &th);
-        const tmsize_t size = TIFFTileSize(t);
+        Tiff().GetField(t, TIFFTAG_TILEWIDTH, &tw);
+        Tiff().GetField(t, TIFFTAG_TILELENGTH, &th);
+        const tmsize_t size = Tiff().TileSize(t);
         if (tw == 0 || th == 0 || size < static_cast<tmsize_t>(std::size_t{tw} * th * bytes))
             Refuse(m, where + "tiles of " + std::to_string(tw) + " x " + std::to_string(th) + " pixels in " +
                           std::to_string(size) + " bytes");
         std::vector<unsigned char> tile(static_cast<std::size_t>(size));
         for (std::uint32_t y0 = 0; y0 < height; y0 += th)
             for (std::uint32_t x0 = 0; x0 < width; x0 += tw) {
-                if (TIFFReadTile(t, tile.data(), x0, y0, 0, 0) < 0)
+                if (Tiff().ReadTile(t, tile.data(), x0, y0, 0, 0) < 0)
                     Refuse(m, where + "the tile at " + std::to_string(x0) + ", " + std::to_string(y0) +
                                   " cannot be decoded");
                 for (std::uint32_t y = y0; y < std::min(height, y0 + th); ++y)
@@ -126,12 +169,12 @@ void AddImage(TIFF* t, MemoryFile& m, int number, SpectrumFrame& out) {
             }
         return;
     }
-    const tmsize_t size = TIFFScanlineSize(t);
+    const tmsize_t size = Tiff().ScanlineSize(t);
     if (size < static_cast<tmsize_t>(width * bytes))
         Refuse(m, where + "scanlines of " + std::to_string(size) + " bytes for " + std::to_string(width) + " pixels");
     std::vector<unsigned char> line(static_cast<std::size_t>(size));
     for (std::uint32_t y = 0; y < height; ++y) {
-        if (TIFFReadScanline(t, line.data(), y, 0) < 0)
+        if (Tiff().ReadScanline(t, line.data(), y, 0) < 0)
             Refuse(m, where + "row " + std::to_string(y) + " cannot be decoded");
         for (std::uint32_t x = 0; x < width; ++x)
             out.At(static_cast<int>(y), static_cast<int>(x)) +=
@@ -144,13 +187,14 @@ void AddImage(TIFF* t, MemoryFile& m, int number, SpectrumFrame& out) {
 SpectrumFrame ReadTiffFrame(std::string_view bytes, int image) {
     MemoryFile m{bytes, 0, {}};
     if (image < 0) Refuse(m, "image " + std::to_string(image) + " chosen");
-    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
+    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(Tiff().OpenOptionsAlloc(),
+                                                                         Tiff().OpenOptionsFree);
     // No single allocation of the library beyond what the largest frame needs.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxFramePixels * sizeof(double)));
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepError, &m);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), IgnoreWarning, &m);
-    std::unique_ptr<TIFF, CloseTiff> tiff(TIFFClientOpenExt("frame.tif", "rm", &m, ReadProc, WriteProc, SeekProc,
-                                                            CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
+    Tiff().OpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxFramePixels * sizeof(double)));
+    Tiff().OpenOptionsSetErrorHandlerExtR(options.get(), KeepError, &m);
+    Tiff().OpenOptionsSetWarningHandlerExtR(options.get(), IgnoreWarning, &m);
+    std::unique_ptr<TIFF, CloseTiff> tiff(Tiff().ClientOpenExt("frame.tif", "rm", &m, ReadProc, WriteProc, SeekProc,
+                                                               CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
     if (!tiff) Refuse(m, "not a readable TIFF file");
     TIFF* t = tiff.get();
     SpectrumFrame out;
@@ -158,7 +202,7 @@ SpectrumFrame ReadTiffFrame(std::string_view bytes, int image) {
     do {
         if (++count > kMaxImages) Refuse(m, "more than " + std::to_string(kMaxImages) + " images");
         if (image == 0 || count == image) AddImage(t, m, count, out);
-    } while ((image == 0 || count < image) && TIFFReadDirectory(t));
+    } while ((image == 0 || count < image) && Tiff().ReadDirectory(t));
     if (count < image) Refuse(m, "image " + std::to_string(image) + " chosen, the file holds " + std::to_string(count));
     out.detail = image == 0 ? "sum of " + std::to_string(count) + " image(s)" : "image " + std::to_string(image);
     return out;

@@ -1,7 +1,5 @@
 #include "fit/fit_spectrum.h"
 
-#include <ceres/ceres.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,6 +7,7 @@
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "fit/fit_errors.h"
+#include "fit/least_squares.h"
 #include "fit/spectrum_model.h"
 #include "fit/uncertainties.h"
 
@@ -451,14 +450,11 @@ void FindStart(Setup& setup, const FitOptions& options) {
 
 /// The residuals (model − y)/σ of the fit and their Jacobian, in scaled parameters z = p / typical.
 /// Keeps the last Jacobian: the solver asks again at the same point.
-class FitCost final : public ceres::CostFunction {
+class FitCost {
 public:
-    FitCost(Setup& setup) : setup_(setup) {
-        set_num_residuals(static_cast<int>(setup.model->Points().x.size()));
-        mutable_parameter_block_sizes()->push_back(static_cast<int>(setup.free.size()));
-    }
+    explicit FitCost(Setup& setup) : setup_(setup) {}
 
-    bool Evaluate(double const* const* z, double* residuals, double** jacobians) const override {
+    bool Evaluate(double const* const* z, double* residuals, double** jacobians) const {
         const std::size_t nf = setup_.free.size(), n = setup_.model->Points().x.size();
         const bool withJacobian = jacobians && jacobians[0];
         if (withJacobian && !jacobian_.empty() && std::equal(z[0], z[0] + nf, z_.begin())) {
@@ -509,20 +505,6 @@ private:
     mutable std::vector<double> z_, residuals_, jacobian_;  ///< the last point with a Jacobian
 };
 
-/// Progress and cancellation between iterations.
-class Monitor final : public ceres::IterationCallback {
-public:
-    explicit Monitor(const FitOptions& o) : options_(o) {}
-    ceres::CallbackReturnType operator()(const ceres::IterationSummary& s) override {
-        if (options_.cancel && options_.cancel->load()) return ceres::SOLVER_ABORT;
-        if (options_.progress) options_.progress(30.0 + 70.0 * s.iteration / (s.iteration + 8.0));
-        return ceres::SOLVER_CONTINUE;
-    }
-
-private:
-    const FitOptions& options_;
-};
-
 }  // namespace
 
 const Parameter* FitResult::Find(const std::string& name) const {
@@ -569,45 +551,35 @@ FitResult FitFromStart(const FitRequest& request) {
     for (std::size_t j = 0; j < nf; ++j)
         z[j] = setup.values[static_cast<std::size_t>(setup.free[j])] / setup.typical[j];
     FitCost cost(setup);
-    ceres::Problem::Options problemOptions;
-    problemOptions.cost_function_ownership = ceres::DO_NOT_TAKE_OWNERSHIP;
-    ceres::Problem problem(problemOptions);
-    problem.AddResidualBlock(&cost, nullptr, z.data());
+    BoundedProblem problem;
+    problem.residuals = static_cast<int>(setup.model->Points().x.size());
+    problem.parameters = static_cast<int>(nf);
     for (std::size_t j = 0; j < nf; ++j) {
         const Parameter& q = setup.table[static_cast<std::size_t>(setup.free[j])];
-        if (std::isfinite(q.lower))
-            problem.SetParameterLowerBound(z.data(), static_cast<int>(j), q.lower / setup.typical[j]);
-        if (std::isfinite(q.upper))
-            problem.SetParameterUpperBound(z.data(), static_cast<int>(j), q.upper / setup.typical[j]);
+        problem.lower.push_back(std::isfinite(q.lower) ? q.lower / setup.typical[j] : -kInfinity);
+        problem.upper.push_back(std::isfinite(q.upper) ? q.upper / setup.typical[j] : kInfinity);
     }
-    Monitor monitor(options);
-    ceres::Solver::Options solver;
-    solver.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
-    solver.linear_solver_type = ceres::DENSE_QR;
-    solver.max_num_iterations = options.maxIterations;
-    // A relative change of chi-square below 1E-6 moves every parameter by a small fraction of its
-    // uncertainty (Δχ² ≪ 1) and lies near what the single-precision spectra resolve.
-    solver.function_tolerance = 1e-6;
-    solver.gradient_tolerance = 1e-10;
-    solver.parameter_tolerance = 1e-8;
-    // A step that crosses a bound is cut back onto it, without a line search along it (each of
-    // its evaluations is a new spectrum).
-    solver.max_num_line_search_step_size_iterations = 0;
-    solver.logging_type = ceres::SILENT;
-    solver.num_threads = 1;
-    solver.callbacks.push_back(&monitor);
-    ceres::Solver::Summary summary;
-    ceres::Solve(solver, &problem, &summary);
-    switch (summary.termination_type) {
-        case ceres::CONVERGENCE:
+    problem.evaluate = [&cost](const double* zz, double* residuals, double* jacobian) {
+        return cost.Evaluate(&zz, residuals, jacobian ? &jacobian : nullptr);
+    };
+    // Progress and cancellation between iterations.
+    problem.proceed = [&options](int iteration) {
+        if (options.cancel && options.cancel->load()) return false;
+        if (options.progress) options.progress(30.0 + 70.0 * iteration / (iteration + 8.0));
+        return true;
+    };
+    problem.maxIterations = options.maxIterations;
+    const SolveSummary summary = SolveBounded(problem, z.data());
+    switch (summary.end) {
+        case SolveEnd::Converged:
             break;
-        case ceres::NO_CONVERGENCE:
+        case SolveEnd::NoConvergence:
             throw FitConvergenceError("no convergence within " + std::to_string(options.maxIterations) +
                                       " iterations (" + summary.message + ")");
-        case ceres::USER_FAILURE:
+        case SolveEnd::Stopped:
             if (options.cancel && options.cancel->load()) throw FitCancelled();
             [[fallthrough]];
-        default:
+        case SolveEnd::Failed:
             throw FitConvergenceError("the solver failed: " + summary.message +
                                       (cost.Error().empty() ? std::string() : " (" + cost.Error() + ")"));
     }
@@ -642,7 +614,7 @@ FitResult FitFromStart(const FitRequest& request) {
     result.freeParameters = setup.free;
     result.correlation = Correlation(cov.matrix, static_cast<int>(nf));
     result.evaluations = model.Evaluations();
-    result.iterations = summary.num_successful_steps + summary.num_unsuccessful_steps;
+    result.iterations = summary.iterations;
     result.stopReason = "converged: " + summary.message;
 
     // Parameters, uncertainties and warnings.

@@ -274,7 +274,7 @@ std::uint64_t Key(const DatabaseState& db, float pressureTorr, const std::string
     h.AddValue(q.source), h.AddValue(q.rate), h.AddValue(q.temperature);
     for (const auto& [partner, fraction] : q.composition.partners) h.Add(partner), h.AddValue(fraction);
     for (const fs::path& file : SystemFiles(db)) {
-        h.Add(fs::relative(file, db.AppPath).string());
+        h.Add(file.lexically_relative(db.AppPath).string());
         h.Add(ReadWhole(file));
     }
     return h.Value();

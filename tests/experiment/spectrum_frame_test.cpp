@@ -11,6 +11,8 @@
 
 #include "common/errors.h"
 #include "experiment/frame_corrections.h"
+#include "experiment/frame_library.h"
+#include "experiment/spectrum_files.h"
 #include "frame_encoders.h"
 #include "support/temp_dir.h"
 
@@ -166,6 +168,27 @@ TEST(SpectrumFrame, MalformedFilesAreRefusedWithTheFileAndTheReason) {
             EXPECT_NE(std::string(e.what()).find(problem), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(FrameLibrary, AMissingLibraryOrFunctionIsNamedWithWhatNeedsIt) {
+    struct Case {
+        std::string soname, function, problem;
+    } cases[] = {
+        {"libvelmora-absent.so.1", "", "reading a FITS frame needs the shared library libvelmora-absent.so.1"},
+        {"libm.so.6", "velmora_absent", "reading a FITS frame needs function velmora_absent of libm.so.6"},
+    };
+    for (const Case& c : cases) {
+        try {
+            const FrameLibrary lib(c.soname, "", "reading a FITS frame");
+            lib.Get<void (*)()>(c.function.c_str());
+            ADD_FAILURE() << c.soname << " " << c.function << " was bound";
+        } catch (const SpectrumReadError& e) {
+            EXPECT_NE(e.problem.find(c.problem), std::string::npos) << e.problem;
+        }
+    }
+    // The development name stands in when the library of the build is not installed.
+    const FrameLibrary m("libvelmora-absent.so.1", "libm.so.6", "a test");
+    EXPECT_EQ(m.Get<double (*)(double)>("sqrt")(2.25), 1.5);
 }
 
 TEST(SpectrumFrame, MatrixCsvWrittenIsReadBackWithItsGaps) {
