@@ -3,14 +3,20 @@
 // positions, Einstein coefficients and nuclear-spin weights, of N2 C 3Πu – B 3Πg (v' 0-4,
 // v'' 0-17, 90 bands) and of C2 d 3Πg – a 3Πu (v' 0-12, v'' 0-11). The curated constants and
 // band coefficients are read once, outside the timing. Then the simulation model of N2 C-B from
-// that system and one emission spectrum of it at 3000 K over 300-420 nm at 0.1 nm resolution.
+// that system and one emission spectrum of it at 3000 K over 300-420 nm at 0.1 nm resolution,
+// and one fit of a window of it.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <string>
 
 #include "curated_tables.h"
+#include "database/catalogue.h"
+#include "database/multiplet_catalogue.h"
 #include "database/multiplet_system.h"
+#include "fit/fit_spectrum.h"
 #include "simulation/multiplet_model.h"
+#include "simulation/multiplet_simulation.h"
 #include "simulation/simulate.h"
 
 namespace {
@@ -65,5 +71,45 @@ void BM_TripletSimulate_N2CB_3000K(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TripletSimulate_N2CB_3000K)->Unit(benchmark::kMillisecond);
+
+// One fit of a 2000-point window of N2 C-B (the (0,0) band at 337 nm, 0.02 Å apart) for the
+// temperature, scale, baseline, axis shift and Gaussian width, the system loaded from the
+// shipped catalogue as the command line loads it, outside the timing; the spectrum is the
+// simulation at 1800 K with a baseline and a fixed pattern of noise.
+void BM_TripletFit_N2CB_2000Points(benchmark::State& state) {
+    DatabaseState db;
+    database::SetAppPath(db, VELMORA_DATA_DIR);
+    database::LoadCatalogue(db);
+    const auto entries = database::MultipletEntriesOf(db.AppPath);
+    int entry = 0;
+    for (std::size_t k = 0; k < entries.size(); ++k)
+        if (entries[k].name == "N2" && entries[k].SystemLabel() == "(C-B)")
+            entry = db.cat.CatalogueCount + 1 + static_cast<int>(k);
+    if (entry == 0) return state.SkipWithError("N2 C-B is not in the shipped catalogue");
+    const fit::FitSystem system = fit::LoadFitSystem(db, entry, {});
+    simulation::SimulationConditions c;
+    c.start = 3335, c.end = 3380, c.resolution = 0.1, c.temperature = 1800;
+    const auto pop = simulation::MultipletPopulations(*system.multiplet, c);
+    const simulation::Broadening widths = simulation::ComputeBroadening(c, system.model->molecularMass);
+    simulation::SpectralGrid grid;
+    grid.start = 3335, grid.gridWidth = 0.1f, grid.pointsPerWidth = 5, grid.last = 2001;
+    const simulation::Spectrum s = simulation::Simulate(*system.model, c, pop, widths, grid);
+    fit::FitRequest r;
+    r.systems = {system};
+    for (int i = 0; i < 2000; ++i) {
+        r.spectrum.x.push_back(grid.X(i) + 0.03);
+        r.spectrum.y.push_back(100 * s.total(i) / s.peak + 2.0 + 0.5 * std::sin(12.9898 * i));
+    }
+    r.conditions.temperature = 1200, r.conditions.resolution = 0.1;
+    r.settings.free = {"t", "scale", "baseline", "shift", "gauss"};
+    double t = 0;
+    for (auto _ : state) {
+        const fit::FitResult fit = fit::FitSpectrum(r);
+        t = fit.Value("t");
+        benchmark::DoNotOptimize(t);
+    }
+    state.SetLabel("T = " + std::to_string(static_cast<int>(t)) + " K (1800 K drawn)");
+}
+BENCHMARK(BM_TripletFit_N2CB_2000Points)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "database/catalogue.h"
 #include "database/line_list_import.h"
 #include "database/line_rows.h"
+#include "database/multiplet_catalogue.h"
 #include "database/state_descriptions.h"
 #include "experiment/corrections.h"
 #include "experiment/frame_corrections.h"
@@ -72,7 +73,9 @@ public:
     /// The system of an entry pre-computed for the pressure and quenching of the conditions
     /// (what the yields depend on), built on first use and shared afterwards.
     fit::FitSystem System(int entry, const SimulationConditions& c) {
-        database::CheckEntry(catalogue_.cat, entry);
+        // A band system of any multiplicity follows the entries of VELMORA.SYS.
+        if (database::MultipletIndex(catalogue_.cat, database::MultipletEntriesOf(catalogue_.AppPath), entry) < 0)
+            database::CheckEntry(catalogue_.cat, entry);
         const Key key{entry, c.pressure, simulation::StoredValue(c.quenching), c.quenchingRate};
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = systems_.find(key);
@@ -82,7 +85,12 @@ public:
 
     /// The pre-computation without pressure or quenching, as the database commands make it.
     std::shared_ptr<const DatabaseState> Precomputed(int entry) {
-        return System(entry, SimulationConditions{}).database;
+        const fit::FitSystem system = System(entry, SimulationConditions{});
+        if (system.multiplet)
+            throw std::invalid_argument("entry " + std::to_string(entry) + " (" + system.label +
+                                        ") is a band system of any multiplicity: its lines and levels are not in the "
+                                        "database tables (simulate and fit take it)");
+        return system.database;
     }
 
 private:
@@ -221,6 +229,22 @@ py::list Systems(const Database& self) {
         const std::string why = database::NoAbsoluteScale(cat, i);
         r["absolute_scale"] = why.empty();
         r["no_absolute_scale"] = why;
+        list.append(r);
+    }
+    const auto multiplets = database::MultipletEntriesOf(self.Catalogue().AppPath);
+    for (std::size_t k = 0; k < multiplets.size(); ++k) {
+        const database::MultipletEntry& m = multiplets[k];
+        py::dict r;
+        r["entry"] = cat.CatalogueCount + 1 + static_cast<int>(k);
+        r["molecule"] = m.name;
+        r["system"] = m.SystemLabel();
+        r["lambda_up"] = m.data.description.upper.lambda;
+        r["lambda_low"] = m.data.description.lower.lambda;
+        r["nmaxvib_up"] = m.data.upper.rbegin()->first;
+        r["nmaxvib_low"] = m.data.lower.rbegin()->first;
+        r["mass"] = m.mass;
+        r["absolute_scale"] = true;
+        r["no_absolute_scale"] = "";
         list.append(r);
     }
     return list;
@@ -374,7 +398,15 @@ SimulationConditions UnpickledConditions(const py::tuple& t) {
 populations::Populations PopulationsOf(const fit::FitSystem& system, const SimulationConditions& c,
                                        const std::map<int, double>* vibrational, double minPopulation) {
     const int kind = simulation::StoredValue(c.kind);
-    if (vibrational) return populations::LevelPopulations(*system.database, kind, *vibrational, c.temperature);
+    if (system.multiplet) {
+        if (vibrational)
+            throw std::invalid_argument(system.label +
+                                        ": vibrational populations of their own are not available for "
+                                        "a band system of any multiplicity (thermal populations only)");
+        return simulation::MultipletPopulations(*system.multiplet, c);
+    }
+    if (vibrational)
+        return populations::LevelPopulations(*system.database, kind, *vibrational, c.temperature);
     if (!(minPopulation >= 0.0 && minPopulation <= 0.1))
         throw std::invalid_argument("min_population must lie within 0..0.1");
     return populations::ThermalPopulations(*system.database, kind, c.temperature, static_cast<float>(minPopulation));

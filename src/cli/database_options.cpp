@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
+#include "database/multiplet_catalogue.h"
 
 namespace velmora::cli {
 
@@ -19,8 +20,24 @@ int EntryOption(const Args& args, const DatabaseState& db) {
         throw std::invalid_argument("option --line-list: this command works on catalogue entries only; give --entry N");
     if (!args.Has("entry")) throw std::invalid_argument("option --entry N is required");
     const int entry = args.Integer("entry", 0);
+    if (entry > db.cat.CatalogueCount) {
+        const auto multiplets = database::MultipletEntriesOf(db.AppPath);
+        if (const int k = database::MultipletIndex(db.cat, multiplets, entry); k >= 0)
+            throw std::invalid_argument(
+                "entry " + std::to_string(entry) + " (" + multiplets[static_cast<std::size_t>(k)].name + " " +
+                multiplets[static_cast<std::size_t>(k)].SystemLabel() +
+                ") is a band system of any multiplicity: this command takes entries 1.." +
+                std::to_string(db.cat.CatalogueCount) + " (simulate, compare, lines and lifetimes take every entry)");
+    }
     database::CheckEntry(db.cat, entry);
     return entry;
+}
+
+int MultipletEntryOption(const Args& args, const DatabaseState& db) {
+    if (!args.Has("entry") || args.Has("line-list")) return -1;
+    const int entry = args.Integer("entry", 0);
+    if (entry <= db.cat.CatalogueCount) return -1;
+    return database::MultipletIndex(db.cat, database::MultipletEntriesOf(db.AppPath), entry);
 }
 
 std::pair<int, int> BandOption(const Args& args) {

@@ -12,8 +12,13 @@ namespace velmora::cli {
 /// Reads the catalogue of the database folder of --data (default: data/ beside the program).
 void OpenDatabase(const Args& args, DatabaseState& db);
 
-/// The catalogue entry of --entry, which must be given and lie in the catalogue.
+/// The catalogue entry of --entry, which must be given and lie in VELMORA.SYS (a band system of
+/// any multiplicity is refused with a message naming it).
 int EntryOption(const Args& args, const DatabaseState& db);
+
+/// The index into the database's MULTIPLET.SYS entries of the entry of --entry when it is one of
+/// them, else -1 (no --entry, or an entry of VELMORA.SYS or outside the catalogue).
+int MultipletEntryOption(const Args& args, const DatabaseState& db);
 
 /// The band of --band "VUP,VLOW" as two whole numbers; the option must be given.
 std::pair<int, int> BandOption(const Args& args);

@@ -13,6 +13,7 @@
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "database/catalogue.h"
+#include "database/multiplet_catalogue.h"
 
 namespace velmora::cli {
 
@@ -149,7 +150,8 @@ fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles) {
         if (!IsNumeric(e) || Val(e) != static_cast<int>(Val(e)))
             throw std::invalid_argument("option --entry: \"" + Excerpt(e) + "\" is not a catalogue entry number");
         const int entry = static_cast<int>(Val(e));
-        database::CheckEntry(db.cat, entry);
+        if (database::MultipletIndex(db.cat, database::MultipletEntriesOf(db.AppPath), entry) < 0)
+            database::CheckEntry(db.cat, entry);
         r.systems.push_back(fit::LoadFitSystem(db, entry, r.conditions));
     }
 

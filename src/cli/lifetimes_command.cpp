@@ -6,6 +6,7 @@
 
 #include "cli/database_options.h"
 #include "cli/line_list_options.h"
+#include "cli/multiplet_output.h"
 #include "common/number_format.h"
 #include "database/gas_composition.h"
 #include "database/line_rows.h"
@@ -27,6 +28,12 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
     }
     DatabaseState db;
     OpenDatabase(args, db);
+    if (const int k = MultipletEntryOption(args, db); k >= 0) {
+        if (args.Has("composition"))
+            throw std::invalid_argument("option --composition: this system holds no quenching data");
+        WriteMultipletLifetimes(database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)], out);
+        return 0;
+    }
     const int entry = EntryOption(args, db);
     database::RequireAbsoluteScale(db.cat, entry, "Radiative lifetimes and fluorescence yields");
 

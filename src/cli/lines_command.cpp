@@ -5,6 +5,7 @@
 
 #include "cli/database_options.h"
 #include "cli/line_list_options.h"
+#include "cli/multiplet_output.h"
 #include "common/number_format.h"
 #include "database/line_rows.h"
 #include "database/state_descriptions.h"
@@ -24,6 +25,13 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
     }
     DatabaseState db;
     OpenDatabase(args, db);
+    if (const int k = MultipletEntryOption(args, db); k >= 0) {
+        if (args.Has("absolute"))
+            throw std::invalid_argument("option --absolute: the lines of this system always give the Einstein A (s-1)");
+        const auto [vUp, vLow] = BandOption(args);
+        WriteMultipletLines(database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)], vUp, vLow, out);
+        return 0;
+    }
     const int entry = EntryOption(args, db);
     const auto [vUp, vLow] = BandOption(args);
     const bool absolute = args.Has("absolute");

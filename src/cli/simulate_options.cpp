@@ -9,6 +9,7 @@
 #include "program/band_system.h"
 #include "program/condition_events.h"
 #include "program/line_list_system.h"
+#include "program/multiplet_band_system.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
 #include "program/system_range.h"
@@ -48,6 +49,10 @@ std::optional<std::string> StreamDialogs::InputBox(std::string_view prompt, std:
 }
 
 void RequireLinesInRange(const AppState& app) {
+    if (app.sim.Multiplet) {
+        if (!program::MultipletRangeHoldsLines(app)) throw std::invalid_argument(program::MultipletNoLineMessage(app));
+        return;
+    }
     if (const auto& list = app.sim.LineList) {
         const database::WavenumberWindow range = program::RangeWindow(app.sim.conditions, 0.0);
         for (const database::ListedLine& l : list->lines)
@@ -69,6 +74,11 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
         program::OpenLineList(app, *path, window);
         if (!args.Has("limits") && app.sim.LineList->lines.empty())
             throw std::invalid_argument(*path + ": no line of the list lies in the range of the simulation");
+    } else if (MultipletEntryOption(args, app.db) >= 0) {
+        SetSimulationOptions(app, args, ConditionsFromOptions(args));
+        program::SelectMultipletSystem(app, args.Integer("entry", 0));
+        if (!args.Has("limits") && !program::MultipletRangeHoldsLines(app))
+            throw std::invalid_argument(program::MultipletNoLineMessage(app));
     } else {
         const int entry = EntryOption(args, app.db);
         app.db.systemEntry = entry;

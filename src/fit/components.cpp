@@ -36,7 +36,9 @@ std::vector<SystemTracer::Component> SystemTracer::ComponentTraces(const SystemV
     for (const auto& [key, list] : groups) {
         const auto [vUp, vLow, b] = key;
         Component c{vUp, vLow, b, {}, std::vector<float>(points, 0.0f)};
-        if (b > 0) {
+        if (b > 0 && system_.multiplet) {
+            c.branchName = simulation::MultipletBranchName(*system_.multiplet, b);
+        } else if (b > 0) {
             const int inSet = b > 12 ? b - 12 : b;
             c.branchName = cat.BranchName.Contains(0, inSet) ? Trim(cat.BranchName(0, inSet)) : "b" + std::to_string(b);
             if (b > 12) c.branchName += " (second set)";

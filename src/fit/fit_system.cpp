@@ -60,6 +60,12 @@ const char* ConventionName(IntensityConvention c) {
 }
 
 FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulation::SimulationConditions& c) {
+    if (entry > catalogue.cat.CatalogueCount) {
+        const auto multiplets = database::MultipletEntriesOf(catalogue.AppPath);
+        if (const int k = database::MultipletIndex(catalogue.cat, multiplets, entry); k >= 0)
+            return MakeFitSystem(simulation::BuildMultipletBandSystem(multiplets[static_cast<std::size_t>(k)], entry),
+                                 catalogue);
+    }
     if (entry < 1 || entry > catalogue.cat.CatalogueCount)
         throw FitInputError("band system " + std::to_string(entry) + " is not in the catalogue (1.." +
                             std::to_string(catalogue.cat.CatalogueCount) + ")");
@@ -109,6 +115,16 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model
     return s;
 }
 
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::MultipletBandSystem> system, const DatabaseState& db) {
+    FitSystem s;
+    s.traces = std::make_shared<TraceCache>();
+    s.model = std::shared_ptr<const simulation::BandSystemModel>(system, &system->model);
+    s.database = std::make_shared<const DatabaseState>(db);
+    s.label = system->Title();
+    s.multiplet = std::move(system);
+    return s;
+}
+
 double WindowArea(const simulation::SpectralGrid& grid, const std::vector<float>& y, double a, double b) {
     const int n = static_cast<int>(y.size());
     if (n < 2 || !(b > a)) return 0.0;
@@ -143,21 +159,62 @@ SystemTracer::SystemTracer(const FitSystem& system, const simulation::Simulation
       convention_(convention),
       freePopulations_(freePopulations),
       pointsPerWidth_(pointsPerWidth) {
-    const DatabaseState& db = *system_.database;
-    populations::DimensionPopulationArrays(pop_, db.cat);
-    populations::SetPopulatedState(pop_, db, simulation::StoredValue(conditions_.kind));
+    if (!system_.multiplet) {
+        const DatabaseState& db = *system_.database;
+        populations::DimensionPopulationArrays(pop_, db.cat);
+        populations::SetPopulatedState(pop_, db, simulation::StoredValue(conditions_.kind));
+    }
     // The levels with lines in the range: every level at unit populations.
-    populations::Populations all;
-    all.state = pop_.PopState;
-    for (int v = 0; v <= populations::PopMaxVib(pop_, db); ++v) all.levels.push_back(v), all.weights.push_back(1.0);
-    all.rotational = pop_.PopRot;
+    populations::Populations all = AllLevels();
     all.rotational.Fill(1.0);
     const simulation::LineList list = simulation::BuildLineList(*system_.model, conditions_, all, 0.0, start_, end_);
     for (std::size_t k = 0; k < all.levels.size(); ++k)
         if (!list.levels[k].empty()) levels_.push_back(all.levels[k]);
 }
 
+populations::Populations SystemTracer::AllLevels() {
+    populations::Populations all;
+    if (system_.multiplet) {
+        all = simulation::MultipletPopulations(*system_.multiplet, conditions_);
+        all.weights.assign(all.levels.size(), 1.0);
+        return all;
+    }
+    all.state = pop_.PopState;
+    for (int v = 0; v <= populations::PopMaxVib(pop_, *system_.database); ++v)
+        all.levels.push_back(v), all.weights.push_back(1.0);
+    all.rotational = pop_.PopRot;
+    return all;
+}
+
+void SystemTracer::FillRotational(double rotationalT) {
+    selected_.levels = levels_;
+    selected_.weights.assign(levels_.size(), 1.0);
+    if (system_.multiplet) {
+        simulation::SimulationConditions c = conditions_;
+        c.temperature = rotationalT;
+        const populations::Populations thermal = simulation::MultipletPopulations(*system_.multiplet, c);
+        selected_.state = thermal.state;
+        selected_.rotational = thermal.rotational;
+        return;
+    }
+    for (int level : levels_)
+        populations::RebuildLevelThermal(pop_, *system_.database, level, rotationalT);
+    selected_.state = pop_.PopState;
+    selected_.rotational = pop_.PopRot;
+}
+
 std::vector<double> SystemTracer::BoltzmannPopulations(double vibrationalT, double rotationalT) {
+    if (system_.multiplet) {
+        // The vibrational weights of the multiplet populations at vibrationalT, over the fitted levels.
+        simulation::SimulationConditions c = conditions_;
+        c.temperature = vibrationalT;
+        const populations::Populations thermal = simulation::MultipletPopulations(*system_.multiplet, c);
+        std::vector<double> w;
+        for (int v : levels_)
+            for (std::size_t k = 0; k < thermal.levels.size(); ++k)
+                if (thermal.levels[k] == v) w.push_back(thermal.weights[k]);
+        return w;
+    }
     populations::VibThermal(pop_, *system_.database, vibrationalT, rotationalT);
     std::vector<double> w;
     for (int v : levels_) w.push_back(pop_.PopVib.ValueAt(v));
@@ -170,11 +227,7 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
         lines_.populations == v.populations)
         return lines_;
     std::vector<double> weights = thermal ? BoltzmannPopulations(v.vibrationalT, v.rotationalT) : std::vector<double>();
-    for (int level : levels_) populations::RebuildLevelThermal(pop_, *system_.database, level, v.rotationalT);
-    selected_.state = pop_.PopState;
-    selected_.levels = levels_;
-    selected_.weights.assign(levels_.size(), 1.0);
-    selected_.rotational = pop_.PopRot;
+    FillRotational(v.rotationalT);
 
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
@@ -240,12 +293,10 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
     simulation::SimulationConditions c = conditions_;
     c.temperature = values.rotationalT;
     const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
-    populations::Populations one;
-    one.state = pop_.PopState;
+    populations::Populations one = AllLevels();
     one.levels = {v};
     one.weights = {1.0};
-    one.rotational = pop_.PopRot;
-    one.rotational.Fill(0.0);
+    one.rotational.Fill(0.0f);
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
     std::vector<std::vector<simulation::DrawnLine>> lines;
     for (const auto& [component, row] : levels) {

@@ -19,6 +19,7 @@
 #include "simulation/conditions.h"
 #include "simulation/line_drawing.h"
 #include "simulation/line_list.h"
+#include "simulation/multiplet_simulation.h"
 #include "simulation/spectral_grid.h"
 
 namespace velmora::fit {
@@ -39,14 +40,21 @@ class TraceCache;
 struct FitSystem {
     std::shared_ptr<const simulation::BandSystemModel> model;
     std::shared_ptr<const DatabaseState> database;
+    /// A band system of any multiplicity: its populations come from its own levels (the
+    /// thermal populations of multiplet_model.h), `database` then only holds the catalogue.
+    std::shared_ptr<const simulation::MultipletBandSystem> multiplet;
     std::string label;  ///< molecule and system, "OH (A-X)"
     std::shared_ptr<TraceCache> traces;
 };
 
 /// Pre-computes catalogue entry `entry` of a database whose catalogue has been read, for the
-/// pressure and quenching of the conditions. Throws FitInputError for an entry outside the
+/// pressure and quenching of the conditions; a band system of any multiplicity (an entry after
+/// those of VELMORA.SYS) is built from MULTIPLET.SYS. Throws FitInputError for an entry outside the
 /// catalogue and FileError for a data file that cannot be read.
 FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulation::SimulationConditions& c);
+
+/// A FitSystem of a band system of any multiplicity, with the catalogue of `db`.
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::MultipletBandSystem> system, const DatabaseState& db);
 
 /// A FitSystem of a system already pre-computed (the program's selected one).
 FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model, const DatabaseState& db);
@@ -155,6 +163,9 @@ private:
         simulation::LineList list;
     };
     const Lines& LinesFor(const SystemValues& v);
+    /// Every vibrational level of the populated state at unit weight, with its rotational array.
+    populations::Populations AllLevels();
+    /// The rotational populations of the fitted levels at rotationalT into selected_.
     void FillRotational(double rotationalT);
     /// The line drawer of the instrument widths of v and its grid over the range (`grid` as it
     /// is with `keepGrid`).

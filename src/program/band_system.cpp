@@ -21,8 +21,9 @@ void SelectBandSystem(AppState& app, int entry) {
     database::LoadBand(work, 0, 0, entry);
     app.db = std::move(work);
     app.sim.Model = std::move(model);
-    // A line list opened from files gives way to the chosen system.
+    // A line list opened from files, or a multiplet system, gives way to the chosen system.
     app.sim.LineList.reset();
+    app.sim.Multiplet.reset();
     // The populated state and its thermal populations belong to the new system.
     populations::ResetPopulatedState(app.pop, app.db, simulation::StoredValue(c.kind));
     app.ui->RedrawHistograms();

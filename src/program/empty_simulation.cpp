@@ -9,9 +9,11 @@
 #include "common/numerics.h"
 #include "database/line_list_import.h"
 #include "populations/population_model.h"
+#include "program/multiplet_band_system.h"
 #include "program/system_range.h"
 #include "simulation/condition_view.h"
 #include "simulation/conditions.h"
+#include "simulation/multiplet_simulation.h"
 
 namespace velmora::program {
 
@@ -123,6 +125,12 @@ std::string EmptySimulationMessage(const AppState& app) {
     if (sim.LineList)
         return "Nothing to show: no line of the line list " + sim.LineList->path + " carries intensity in the range " +
                RangeText(app, sim.result.conditions.start, sim.result.conditions.end) + ".";
+    if (sim.Multiplet)
+        return "Nothing to show: " +
+               (MultipletRangeHoldsLines(app)
+                    ? "no line of " + sim.Multiplet->Title() + " carries intensity in the range " +
+                          RangeText(app, sim.result.conditions.start, sim.result.conditions.end) + "."
+                    : MultipletNoLineMessage(app));
     const std::string range = RangeText(app, sim.result.conditions.start, sim.result.conditions.end);
     const std::vector<Band> bands = BandsInRange(app, sim.result.conditions.start, sim.result.conditions.end);
     if (bands.empty()) {

@@ -10,6 +10,7 @@
 #include "populations/population_model.h"
 #include "populations/selected_populations.h"
 #include "program/line_list_system.h"
+#include "program/multiplet_band_system.h"
 #include "simulation/absolute_absorption.h"
 #include "simulation/condition_fields.h"
 #include "simulation/condition_limits.h"
@@ -165,6 +166,7 @@ std::shared_ptr<const BandSystemModel> CurrentModel(SimulationState& sim, const 
 
 void CalculateSimulation(AppState& app) {
     if (app.sim.LineList) return CalculateLineListSimulation(app);
+    if (app.sim.Multiplet) return CalculateMultipletSimulation(app);
     Run(
         app, [&app] { return CurrentModel(app.sim, app.db); }, DatabaseBandLoader());
 }

@@ -18,6 +18,7 @@ namespace velmora {
 
 namespace simulation {
 struct BandSystemModel;
+struct MultipletBandSystem;
 }  // namespace simulation
 namespace database {
 struct ImportedLineList;
@@ -73,6 +74,9 @@ struct SimulationState {
     /// A line list read from files that is simulated in place of the catalogue's band system
     /// while it is set (program/line_list_system.h).
     std::shared_ptr<const database::ImportedLineList> LineList;
+    /// A catalogue band system of any multiplicity (program/multiplet_band_system.h), simulated
+    /// in place of the database's system while it is set.
+    std::shared_ptr<const simulation::MultipletBandSystem> Multiplet;
 };
 
 }  // namespace velmora

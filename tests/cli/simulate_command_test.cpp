@@ -1,7 +1,9 @@
 // velmora-cli simulate on a small hand-made Σ-Σ band system.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -248,6 +250,107 @@ TEST(CliSimulateShipped, NanometreAxesGiveTheSpectrumOfTheAngstromAxes) {
             EXPECT_NEAR(yn[i], ya[i], 0.05) << nanometre << " at " << xn[i];
         }
     }
+}
+
+/// The derived radiative lifetimes (ns) of the upper levels of a curated folder, by v
+/// (transitions.csv rows "lifetime": 1 / the sum of the folder's band A values).
+std::map<int, double> FolderLifetimes(const std::string& folder) {
+    std::map<int, double> tau;
+    for (const std::string& line :
+         FileLines(std::string(VELMORA_SOURCE_DIR) + "/data-src/" + folder + "/transitions.csv"))
+        if (line.rfind("lifetime,", 0) == 0) {
+            const auto f = testing::CommaFields(line);
+            tau[std::stoi(f[1])] = Val(f[3]);
+        }
+    return tau;
+}
+
+// The triplet systems of the shipped catalogue (N2 second and first positive, C2 Swan) are
+// entries numbered after the doublet ones, and the database commands and simulations take them.
+TEST(CliTripletSystems, LinesLifetimesAndSpectraFollowTheFolderData) {
+    const std::string n2cb = ShippedEntry("N2", "(C-B)"), n2ba = ShippedEntry("N2", "(B-A)");
+    const std::string c2 = ShippedEntry("C2", "(d-a)");
+    ASSERT_FALSE(n2cb.empty() || n2ba.empty() || c2.empty()) << "triplet systems missing from the catalogue";
+    EXPECT_EQ(std::stoi(n2ba), std::stoi(n2cb) + 1);
+
+    // Radiative lifetimes of every upper level: the folders' derived 1 / sum A(v', v'') (the
+    // Hönl-London factors out of a level sum to 2J' + 1 in every band), to 5e-4.
+    for (const auto& [entry, folder] : {std::pair{n2cb, "N2_CB"}, std::pair{n2ba, "N2_BA"}}) {
+        const std::map<int, double> tau = FolderLifetimes(folder);
+        const Result r = RunCli({"lifetimes", "--data", VELMORA_DATA_DIR, "--entry", entry});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.lines.at(0), "v_up,component,N_up,radiative_ns,effective_ns,yield");
+        ASSERT_GT(r.lines.size(), 100u);
+        for (std::size_t i = 1; i < r.lines.size(); ++i) {
+            const auto f = testing::CommaFields(r.lines[i]);
+            ASSERT_EQ(f.size(), 6u) << r.lines[i];
+            const int component = std::stoi(f[1]);
+            EXPECT_TRUE(component >= 1 && component <= 6) << r.lines[i];
+            EXPECT_NEAR(Val(f[3]) / tau.at(std::stoi(f[0])), 1.0, 5e-4) << folder << ": " << r.lines[i];
+        }
+    }
+
+    // The (0,0) band of N2 C-B: the P3 head of the folder README at 29652.36 cm-1 (J'' = 8,
+    // e), and the Hönl-London factors out of every upper level sum to 2J' + 1.
+    Result r = RunCli({"lines", "--data", VELMORA_DATA_DIR, "--entry", n2cb, "--band", "0,0"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.lines.at(0),
+              "v_up,v_low,branch,F_up,F_low,N_up,J_up,N_low,J_low,parity_up,parity_low,position_cm-1,"
+              "hl_factor,einstein_A_s-1,nuclear_weight");
+    double head = 1e9, headJ = 0;
+    std::map<std::string, std::pair<double, double>> sums;  // upper level -> (Σ S, 2J' + 1)
+    for (std::size_t i = 1; i < r.lines.size(); ++i) {
+        const auto f = testing::CommaFields(r.lines[i]);
+        ASSERT_EQ(f.size(), 15u) << r.lines[i];
+        // The head as the README takes it: lines whose factor S/(2J' + 1) is at least 0.05.
+        const bool strong = Val(f[12]) >= 0.05 * (2 * Val(f[6]) + 1);
+        if (f[2] == "P3" && f[10] == "e" && strong && Val(f[11]) < head) head = Val(f[11]), headJ = Val(f[8]);
+        auto& s = sums[f[5] + " " + f[6] + " " + f[9]];
+        s.first += Val(f[12]), s.second = 2 * Val(f[6]) + 1;
+        EXPECT_TRUE(Val(f[14]) == 6.0 || Val(f[14]) == 3.0) << r.lines[i];  // 14N2: 6 and 3
+    }
+    EXPECT_NEAR(head, 29652.36, 0.05);
+    EXPECT_EQ(headJ, 8.0);
+    for (const auto& [level, s] : sums) {
+        if (s.second >= 2 * 58) continue;  // the lower levels end one J above the last upper J
+        EXPECT_NEAR(s.first / s.second, 1.0, 2e-3) << "upper level N J parity " << level;
+    }
+
+    // Emission at 0.05 nm resolution: the strongest point lies at the (0,0) heads of the folder
+    // READMEs (N2 C-B: P1 337.092 to P3 337.144 nm; C2 d-a: P1 516.505 to P3 516.525 nm, air),
+    // within the 0.05 nm width; absorption and LIF excitation draw lines too.
+    testing::TempDir dir;
+    struct Band {
+        std::string entry, kind, start, end;
+        double lo, hi;
+    };
+    for (const Band& b :
+         {Band{n2cb, "emission", "335", "338", 337.092, 337.144}, Band{c2, "emission", "505", "520", 516.505, 516.525},
+          Band{n2cb, "absorption", "335", "338", 0, 0}, Band{n2cb, "lif", "335", "338", 0, 0}}) {
+        r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", b.entry, "--out", (dir / "s.mod").string(),
+                    "--kind", b.kind, "--units", "nm-air", "--start", b.start, "--end", b.end, "--resolution", "0.05",
+                    "--temperature", "2000"});
+        ASSERT_EQ(r.code, 0) << b.kind << ": " << r.err;
+        EXPECT_EQ(r.out.find(" 0 lines drawn"), std::string::npos) << b.kind << ": " << r.out;
+        const auto [x, y] = Points(dir / "s.mod");
+        ASSERT_FALSE(x.empty());
+        if (b.hi == 0) continue;
+        const double peak = x[static_cast<std::size_t>(std::max_element(y.begin(), y.end()) - y.begin())];
+        EXPECT_GT(peak, b.lo - 0.05) << b.entry;
+        EXPECT_LT(peak, b.hi + 0.05) << b.entry;
+    }
+
+    // A command that takes the doublet systems only names the system; beyond the last entry the
+    // catalogue's range covers the triplet systems too.
+    r = RunCli({"table", "--data", VELMORA_DATA_DIR, "--entry", n2cb, "--kind", "rotational", "--quantity", "4",
+                "--band", "0,0", "--out", (dir / "t.csv").string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("N2 (C-B)) is a band system of any multiplicity"), std::string::npos) << r.err;
+    r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", std::to_string(std::stoi(c2) + 1), "--out",
+                (dir / "x.mod").string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is not in the catalogue (1.." + std::to_string(std::stoi(c2) - 3) + ")"), std::string::npos)
+        << r.err;
 }
 
 }  // namespace

@@ -27,7 +27,12 @@ using velmora::testing::ReadFile;
 using velmora::testing::TempDir;
 
 const std::vector<EntryDefinition>& Entries() {
-    static const auto e = ReadBuildConfig(testing::SourceDir() / kCatalogueFile, kCatalogueFile);
+    // The entries of VELMORA.SYS: those of the multiplet engine are in MULTIPLET.SYS.
+    static const auto e = [] {
+        auto all = ReadBuildConfig(testing::SourceDir() / kCatalogueFile, kCatalogueFile);
+        std::erase_if(all, [](const EntryDefinition& d) { return d.engine == "multiplet"; });
+        return all;
+    }();
     return e;
 }
 

@@ -14,7 +14,6 @@ FitFixture& OHFixture() {
 }
 
 std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step, int n) {
-    using namespace simulation;
     populations::Populations pop = f.shipped.Thermal(t.kind, t.temperature);
     if (t.vibrationalTemperature > 0.0f)
         // Boltzmann factors at T_vib in place of those at T: exp(−c2 G_v (1/T_vib − 1/T)).
@@ -22,13 +21,19 @@ std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step
             const double G = t.vibrationalTerms.at(static_cast<std::size_t>(pop.levels[k])) - t.vibrationalTerms[0];
             pop.weights[k] *= std::exp(-1.438776877 * G * (1.0 / t.vibrationalTemperature - 1.0 / t.temperature));
         }
+    return Signal(*f.shipped.model, pop, t, x0, step, n);
+}
+
+std::vector<double> Signal(const simulation::BandSystemModel& model, const populations::Populations& pop,
+                           const Truth& t, double x0, double step, int n) {
+    using namespace simulation;
     SimulationConditions c;
     c.kind = t.kind;
     c.temperature = t.temperature;
     c.resolution = t.pointsPerWidth * step;
     c.start = x0 - 10.0;
     c.end = x0 + n * step + 10.0;
-    const Broadening widths = ComputeBroadening(c, f.shipped.model->molecularMass);
+    const Broadening widths = ComputeBroadening(c, model.molecularMass);
     const bool distorted = t.stretch != 0.0 || t.quadratic != 0.0;
     // Undistorted: grid point i + 1 lies at the true position of measured point i (points 0 and
     // last stay empty). Distorted: a grid eight times finer, interpolated at the true positions.
@@ -38,7 +43,7 @@ std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step
     grid.gridWidth = widths.totalWidth;
     grid.pointsPerWidth = t.pointsPerWidth * fine;
     grid.last = (n + 1) * fine + (distorted ? static_cast<int>(10.0 / step) * fine : 0);
-    const Spectrum s = Simulate(*f.shipped.model, c, pop, widths, grid);
+    const Spectrum s = Simulate(model, c, pop, widths, grid);
     std::vector<double> y(static_cast<std::size_t>(n));
     const double centre = x0 + 0.5 * (n - 1) * step;
     std::vector<float> total(s.total.begin(), s.total.end());

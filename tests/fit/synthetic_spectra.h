@@ -45,6 +45,10 @@ FitFixture& OHFixture();
 /// The noiseless signal of a system (no baseline) at n points from x0 with spacing step.
 std::vector<double> Signal(FitFixture& f, const Truth& t, double x0, double step, int n);
 
+/// The same for any model, with the populations of the state the kind reads.
+std::vector<double> Signal(const simulation::BandSystemModel& model, const populations::Populations& pop,
+                           const Truth& t, double x0, double step, int n);
+
 /// Integral of a signal over its points (trapezoids).
 double Area(const std::vector<double>& y, double step);
 

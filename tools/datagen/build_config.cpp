@@ -156,6 +156,11 @@ private:
     void Apply(EntryDefinition& e, const std::string& key, const std::string& value) {
         if (key == "folder") {
             e.folder = value;
+        } else if (key == "engine") {
+            e.engine = OneOf(key, value, {"doublet", "multiplet"});
+        } else if (key == "max_J") {
+            e.maxJ = Integer(key, value);
+            if (e.maxJ < 1 || e.maxJ > 200) Fail(key, "the last J must be 1..200");
         } else if (key == "code") {
             e.code = value;
         } else if (key == "title") {
@@ -306,8 +311,18 @@ private:
         need(!e.upper.label.empty(), "upper");
         need(!e.lower.label.empty(), "lower");
         need(e.mass > 0, "mass");
-        need(e.reducedMass > 0, "reduced_mass");
-        need(!e.nmaxrot.empty(), "nmaxrot");
+        if (e.engine == "multiplet") {
+            // The engine computes every level from the per-level constants of both states.
+            need(e.maxJ > 0, "max_J");
+            for (const StateDefinition* s : {&e.upper, &e.lower})
+                if (s->equilibrium)
+                    throw FileError::At(name_, s->line, "a multiplet entry takes its states from levels tables");
+            if (e.bands != "A_band" || !e.absoluteScale)
+                throw FileError::At(name_, e.line, "a multiplet entry takes its band strengths from A_band rows");
+        } else {
+            need(e.reducedMass > 0, "reduced_mass");
+            need(!e.nmaxrot.empty(), "nmaxrot");
+        }
         if (e.upper.equilibrium && !e.upper.hasOrigin)
             throw FileError::At(name_, e.upper.line,
                                 "an upper state from equilibrium constants needs \"upper_origin\"");

@@ -50,7 +50,12 @@ struct PredissociationRule {
 
 /// One catalogue entry.
 struct EntryDefinition {
-    int line = 0;        ///< line of its [entry] header
+    int line = 0;  ///< line of its [entry] header
+    /// "doublet": the database's term, line and level files; "multiplet": the constants of every
+    /// vibrational level and the band coefficients, for the program's effective-Hamiltonian
+    /// engine (any spin; MULTIPLET.SYS)
+    std::string engine = "doublet";
+    int maxJ = 0;        ///< multiplet: last upper J (the lower levels go one J further)
     std::string folder;  ///< folder under data-src ("OH_AX")
     std::string code;    ///< molecule code of the file names ("OH", "N2P")
     std::string title;   ///< short description for the README

@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "csv_table.h"
+#include "multiplet_file.h"
 #include "quenching.h"
 
 namespace velmora::datagen {
@@ -308,6 +309,7 @@ std::vector<SystemData> BuildCatalogue(const std::filesystem::path& source, cons
     const auto definitions = ReadBuildConfig(source / kCatalogueFile, sourceName + "/" + kCatalogueFile);
     std::vector<SystemData> systems;
     for (const auto& def : definitions) {
+        if (def.engine == "multiplet") continue;  // MULTIPLET.SYS (multiplet_file.h)
         try {
             systems.push_back(BuildSystem(def, source, sourceName, systems));
         } catch (const FileError&) {
@@ -365,6 +367,8 @@ void GenerateDatabase(const std::filesystem::path& source, const std::filesystem
     const std::string readme = ReadSourceFile(source / kReadmeTemplate, sourceName + "/" + kReadmeTemplate);
     auto files = DatabaseFiles(systems, readme);
     files[kQuenchingFile] = QuenchingFile(source, sourceName);
+    files[kMultipletFile] =
+        MultipletFile(ReadBuildConfig(source / kCatalogueFile, sourceName + "/" + kCatalogueFile), source, sourceName);
     if (log)
         for (const auto& s : systems)
             *log << s.def.folder << ": tau0 " << Fmt(s.referenceLifetime, "%.2f") << " ns, upper origin "

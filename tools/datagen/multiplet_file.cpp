@@ -1,0 +1,99 @@
+#include "multiplet_file.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "common/errors.h"
+#include "csv_table.h"
+
+namespace velmora::datagen {
+
+namespace {
+
+constexpr const char* kEol = "\r\n";
+
+/// The constants of a levels table the engine takes, by their column names (empty cells: 0,
+/// the folder READMEs' "not determined").
+constexpr const char* kColumns[] = {"T_v", "B",      "D",        "H",     "L",       "A",       "A_D",
+                                    "A_H", "lambda", "lambda_D", "gamma", "gamma_D", "gamma_H", "o",
+                                    "o_D", "p",      "p_D",      "p_H",   "q",       "q_D",     "q_H"};
+
+std::string Number(double v) {
+    if (v == 0.0) v = 0.0;  // no "-0"
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+/// label, Λ, 2S, Σ reflection, g/u, F labels: the fields of a state of STATES.SYS.
+std::string StateLine(const StateDefinition& s) {
+    const char reflection = s.sigmaSign > 0 ? '+' : s.sigmaSign < 0 ? '-' : '0';
+    std::ostringstream out;
+    out << s.label << ' ' << s.lambda << ' ' << s.twoS << ' ' << reflection << ' ' << s.inversion << ' ' << s.labels;
+    return out.str();
+}
+
+/// Writes the levels of a state that have constants and returns their v; a row without a term
+/// value is a level the folder gives no constants for (perturbed, too few levels fitted), which
+/// the system then does not have.
+std::vector<bool> WriteLevels(std::ostream& out, const StateDefinition& s, const std::filesystem::path& source,
+                              const std::string& sourceName) {
+    const CsvTable t = CsvTable::Read(source / s.file, sourceName + "/" + s.file);
+    const int vColumn = t.Column("v");
+    std::vector<int> columns;
+    for (const char* name : kColumns) columns.push_back(t.Column(name));
+    std::vector<bool> seen(static_cast<std::size_t>(s.vmax) + 1, false);
+    for (const CsvRow& row : t.Rows()) {
+        const int v = t.Integer(row, vColumn);
+        if (v > s.vmax || t.IsEmpty(row, columns[0])) continue;
+        seen[static_cast<std::size_t>(v)] = true;
+        out << "level = " << s.label << ' ' << v;
+        for (std::size_t k = 0; k < columns.size(); ++k)
+            out << ' ' << Number(k == 0 ? t.Number(row, columns[k]) : t.NumberOr(row, columns[k], 0.0));
+        out << kEol;
+    }
+    if (!seen[0]) throw FileError::In(sourceName + "/" + s.file, "has no constants of v = 0");
+    return seen;
+}
+
+}  // namespace
+
+std::string MultipletFile(const std::vector<EntryDefinition>& entries, const std::filesystem::path& source,
+                          const std::string& sourceName) {
+    std::ostringstream out;
+    out << "VELmora band systems of any multiplicity (written by datagen from data-src; do not edit)" << kEol << 1
+        << kEol;
+    out << "constants =";
+    for (const char* name : kColumns) out << ' ' << name;
+    out << kEol;
+    for (const EntryDefinition& e : entries) {
+        if (e.engine != "multiplet") continue;
+        out << "[system]" << kEol << "code = " << e.code << kEol << "name = " << e.name << kEol << "title = " << e.title
+            << kEol << "mass = " << Number(e.mass) << kEol;
+        if (e.nuclearSpin == 1)
+            out << "nuclear_spin = " << Number(e.symmetricWeight) << ' ' << Number(e.antisymmetricWeight) << kEol;
+        out << "max_J = " << e.maxJ << kEol << "approximate = " << (e.approximate ? "yes" : "no") << kEol;
+        out << "upper = " << StateLine(e.upper) << kEol << "lower = " << StateLine(e.lower) << kEol;
+        const std::vector<bool> upper = WriteLevels(out, e.upper, source, sourceName);
+        const std::vector<bool> lower = WriteLevels(out, e.lower, source, sourceName);
+        const std::string file = e.folder + "/transitions.csv";
+        const CsvTable t = CsvTable::Read(source / file, sourceName + "/" + file);
+        const int kind = t.Column("kind"), vUp = t.Column("v_up"), vLow = t.Column("v_low"), value = t.Column("value");
+        int bands = 0;
+        for (const CsvRow& row : t.Rows()) {
+            if (t.Text(row, kind) != "A_band") continue;
+            const int a = t.Integer(row, vUp), b = t.Integer(row, vLow);
+            if (a > e.upper.vmax || b > e.lower.vmax || !upper[static_cast<std::size_t>(a)] ||
+                !lower[static_cast<std::size_t>(b)])
+                continue;
+            const double A = t.Number(row, value);
+            if (!(A >= 0)) t.Fail(row, value, "a band Einstein coefficient must be 0 or more");
+            out << "band = " << a << ' ' << b << ' ' << Number(A) << kEol;
+            ++bands;
+        }
+        if (bands == 0) throw FileError::In(sourceName + "/" + file, "has no A_band row for the levels of " + e.code);
+    }
+    return out.str();
+}
+
+}  // namespace velmora::datagen
