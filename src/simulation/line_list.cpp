@@ -33,6 +33,22 @@ namespace {
 #pragma omp simd
             for (std::size_t i = 0; i < n; ++i) x[i] = lines[i].nu + shift;
             return;
+        case AxisUnit::AngstromAir:
+        case AxisUnit::NanometreAir: {
+            // WavenumberToAxis with AirIndex written out, step for step, so that the loop runs in
+            // vectors and gives the same values.
+            const double perAngstrom = unit == AxisUnit::NanometreAir ? 10.0 : 1.0;
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) {
+                const double vacuum = 1E8 / lines[i].nu;
+                const double sigma = 1.0 / (static_cast<double>(static_cast<float>(vacuum)) * 0.0001);
+                const double s2 = static_cast<float>(sigma * sigma);
+                const float index =
+                    static_cast<float>(1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2)));
+                x[i] = vacuum / index / perAngstrom + shift;
+            }
+            return;
+        }
         default:
             for (std::size_t i = 0; i < n; ++i) x[i] = AxisPosition(lines[i].nu, unit) + shift;
     }
@@ -165,6 +181,15 @@ bool BandMayContribute(double originCm, double start, double end, AxisUnit unit)
 
 namespace {
 
+/// Whether any line of a band lies inside (start, end) of the axis: its lowest and highest
+/// wavenumber bound the positions of all its lines, the axis being monotonic in the wavenumber.
+bool ReachesRange(const ModelBand& band, AxisUnit unit, double shift, double start, double end) {
+    float lo = band.lines.front().nu, hi = lo;
+    for (const ModelLine& line : band.lines) lo = std::min(lo, line.nu), hi = std::max(hi, line.nu);
+    const double a = AxisPosition(lo, unit) + shift, b = AxisPosition(hi, unit) + shift;
+    return std::max(a, b) > start && std::min(a, b) < end;
+}
+
 /// The intensity one line adds (its area), for the kind of spectrum and the LIF regime; 0 for a
 /// line that adds nothing.
 struct LineIntensity {
@@ -272,7 +297,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             const int vUp = emission ? vPop : j;
             const int vLow = emission ? j : vPop;
             const ModelBand& band = m.Band(vUp, vLow);
-            if (!contributes(band)) continue;
+            if (!contributes(band) || !ReachesRange(band, c.unit, lineShift, start, end)) continue;
             const double w = window[static_cast<std::size_t>(std::min(vUp, m.vUpMax))];
             // What depends only on the levels a branch joins, looked up once per band and
             // component.
