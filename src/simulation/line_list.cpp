@@ -185,9 +185,34 @@ namespace {
 /// wavenumber bound the positions of all its lines, the axis being monotonic in the wavenumber.
 bool ReachesRange(const ModelBand& band, AxisUnit unit, double shift, double start, double end) {
     float lo = band.lines.front().nu, hi = lo;
-    for (const ModelLine& line : band.lines) lo = std::min(lo, line.nu), hi = std::max(hi, line.nu);
+    const ModelLine* lines = band.lines.data();
+#pragma omp simd reduction(min : lo) reduction(max : hi)
+    for (std::size_t i = 0; i < band.lines.size(); ++i) {
+        lo = lines[i].nu < lo ? lines[i].nu : lo;
+        hi = lines[i].nu > hi ? lines[i].nu : hi;
+    }
     const double a = AxisPosition(lo, unit) + shift, b = AxisPosition(hi, unit) + shift;
     return std::max(a, b) > start && std::min(a, b) < end;
+}
+
+/// The emission lines of a band inside (start, end): yield × population of the upper level ×
+/// emission coefficient.
+[[gnu::noinline]] void AppendEmission(const ModelBand& band, const double* positions,
+                                      const std::array<BranchRows, kMaxBranches + 1>& rows, double start, double end,
+                                      int vUp, int vLow, std::vector<DrawnLine>& out) {
+    for (std::size_t i = 0; i < band.lines.size(); ++i) {
+        const double x = positions[i];
+        if (!(start < x && x < end)) continue;
+        const ModelLine& line = band.lines[i];
+        const BranchRows& level = rows[static_cast<std::size_t>(line.b)];
+        const int nUp = line.N + level.deltaN;
+        if (nUp < 0) continue;
+        const double S = line.emission;
+        const double weight = static_cast<double>(level.yield.At(nUp)) * level.upperPopulation.At(nUp) * S;
+        if (weight == 0.0) continue;
+        out.push_back({x, weight, line.emission, level.effective.At(nUp), 0.0f, static_cast<std::int16_t>(vUp),
+                       static_cast<std::int16_t>(vLow), line.b, line.N});
+    }
 }
 
 /// The intensity one line adds (its area), for the kind of spectrum and the LIF regime; 0 for a
@@ -328,20 +353,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             ActivePositionKernels().positions(band.lines.data(), band.lines.size(), c.unit, lineShift,
                                               positions.data());
             if (emission) {
-                // Emission: yield × population of the upper level × emission coefficient.
-                for (std::size_t i = 0; i < band.lines.size(); ++i) {
-                    const double x = positions[i];
-                    if (!(start < x && x < end)) continue;
-                    const ModelLine& line = band.lines[i];
-                    const BranchRows& level = rows[static_cast<std::size_t>(line.b)];
-                    const int nUp = line.N + level.deltaN;
-                    if (nUp < 0) continue;
-                    const double S = line.emission;
-                    const double weight = static_cast<double>(level.yield.At(nUp)) * level.upperPopulation.At(nUp) * S;
-                    if (weight == 0.0) continue;
-                    out.push_back({x, weight, line.emission, level.effective.At(nUp), 0.0f,
-                                   static_cast<std::int16_t>(vUp), static_cast<std::int16_t>(vLow), line.b, line.N});
-                }
+                AppendEmission(band, positions.data(), rows, start, end, vUp, vLow, out);
                 continue;
             }
             for (std::size_t i = 0; i < band.lines.size(); ++i) {
