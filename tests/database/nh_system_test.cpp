@@ -65,16 +65,19 @@ TEST(NHSystem, GroundStateLevelsFollowTheCaseBClosedForm) {
 
 TEST(NHSystem, BandsOfTheFolderTableAndTheirBranchNames) {
     // Without fine structure the three Q branches (ΔN = 0) coincide: the Q1 and Q2 lines of
-    // N'' = 1 are the table's Q-branch edge (Q3 starts at N'' = 2), running to the red (B' < B'') in the Δv = 0, +1 bands, to the
-    // violet in (0,1) and (1,2). The origin is T' − T''. Every line's name is its ΔN letter and F
+    // N'' = 1 are the table's Q-branch edge (Q3 starts at N'' = 2), running to the red (B' < B'') in the Δv = 0, +1
+    // bands, to the violet in (0,1) and (1,2). The origin is T' − T''. Every line's name is its ΔN letter and F
     // indices, with ΔJ = ΔN + F'' − F'.
     struct Band {
         int vUp, vLow;
         double origin, edge, edgeNm;  // cm-1, cm-1, nm air; edge 0: none
     };
-    const Band table[] = {{0, 0, 29776.80, 29776.66, 335.737}, {1, 1, 29685.23, 29684.89, 336.775},
-                          {2, 2, 29553.16, 29552.63, 338.282}, {1, 0, 32810.80, 32809.17, 304.704},
-                          {2, 1, 32522.03, 32520.20, 307.412}, {0, 1, 26651.23, 0, 0},
+    const Band table[] = {{0, 0, 29776.80, 29776.66, 335.737},
+                          {1, 1, 29685.23, 29684.89, 336.775},
+                          {2, 2, 29553.16, 29552.63, 338.282},
+                          {1, 0, 32810.80, 32809.17, 304.704},
+                          {2, 1, 32522.03, 32520.20, 307.412},
+                          {0, 1, 26651.23, 0, 0},
                           {1, 2, 26716.36, 0, 0}};
     const SystemDescription nh = NH();
     const char letters[] = "NOPQRST";
@@ -144,8 +147,7 @@ TEST(NHSystem, SumRulesOfA3PiTo3SigmaMinusBand) {
 
     // The folder gives no band strength: the system has no bands and no lifetime, rather than an
     // invented one.
-    const MultipletSystemData data =
-        testing::CuratedSystem(nh, "NH_AX", "levels_A.csv", "levels_X.csv", 2 * 20);
+    const MultipletSystemData data = testing::CuratedSystem(nh, "NH_AX", "levels_A.csv", "levels_X.csv", 2 * 20);
     EXPECT_TRUE(data.bandA.empty());
     const MultipletSystem system = BuildMultipletSystem(data);
     EXPECT_EQ(system.upper.size(), 3u);
