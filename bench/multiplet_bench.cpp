@@ -65,10 +65,13 @@ void BM_TripletSimulate_N2CB_3000K(benchmark::State& state) {
     simulation::SimulationConditions c;
     c.kind = simulation::SpectrumKind::Emission, c.unit = simulation::AxisUnit::NanometreAir;
     c.start = 300, c.end = 420, c.resolution = 0.1, c.temperature = 3000;
+    int drawn = 0;
     for (auto _ : state) {
         const auto spectrum = simulation::Simulate(model, c, pop);
         benchmark::DoNotOptimize(spectrum.peak);
+        drawn = spectrum.linesDrawn;
     }
+    state.SetLabel(std::to_string(drawn) + " lines drawn");
 }
 BENCHMARK(BM_TripletSimulate_N2CB_3000K)->Unit(benchmark::kMillisecond);
 

@@ -90,35 +90,91 @@ double HonlLondonFactor(const ElectronicState& upper, const RotationalLevel& u, 
                   [&](int twoOmegaUp, int twoOmegaLow) { return Rotation(u.twoJ, l.twoJ, twoOmegaUp, twoOmegaLow); });
 }
 
+namespace {
+
+// The signed components of the levels of one state on a common list: slot
+// (Λ < 0 ? 2S + 1 : 0) + (2Σ + 2S)/2, so that the dipole between two levels is a bilinear form
+// of their coefficients on the slots.
+struct Slots {
+    static constexpr int kMax = 2 * 4;  // 2 (2S + 1), 2S ≤ 3
+    int count = 0;
+    std::array<int, kMax> lambda{}, twoSigma{}, twoOmega{};
+};
+
+Slots SlotsOf(const ElectronicState& st) {
+    Slots s;
+    s.count = (st.lambda == 0 ? 1 : 2) * (st.twoS + 1);
+    for (int k = 0; k < s.count; ++k) {
+        s.lambda[k] = k > st.twoS ? -st.lambda : st.lambda;
+        s.twoSigma[k] = 2 * (k % (st.twoS + 1)) - st.twoS;
+        s.twoOmega[k] = 2 * s.lambda[k] + s.twoSigma[k];
+    }
+    return s;
+}
+
+using SlotVector = std::array<double, Slots::kMax>;
+
+SlotVector OnSlots(const ElectronicState& st, const Expanded& level) {
+    SlotVector v{};
+    for (int i = 0; i < level.count; ++i) {
+        const Component& c = level.component[i];
+        v[static_cast<std::size_t>((c.lambda < 0 ? st.twoS + 1 : 0) + (c.twoSigma + st.twoS) / 2)] += c.c;
+    }
+    return v;
+}
+
+}  // namespace
+
 std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& lower, double minimum) {
     std::vector<BandLine> lines;
     const ElectronicState &su = upper.State(), &sl = lower.State();
     if (TransitionMomentOf(su, sl) == TransitionMoment::forbidden || upper.Levels().empty()) return lines;
+    const Slots up = SlotsOf(su), down = SlotsOf(sl);
+    const double reflected = (Reflection(su) + Reflection(sl)) % 2 == 0 ? 1.0 : -1.0;
+    const double halve = su.lambda == 0 && sl.lambda > 0 ? 0.5 : 1.0;
     std::vector<Expanded> low;
+    std::vector<SlotVector> lowSlots;
     low.reserve(lower.Levels().size());
-    for (const RotationalLevel& l : lower.Levels()) low.push_back(Expand(sl, l));
-    // The rotational factors of one (J', J'') by (Ω', Ω''), computed once for all its level pairs.
-    const int omegaUp = 2 * su.lambda + su.twoS, omegaLow = 2 * sl.lambda + sl.twoS;  // largest 2|Ω|
-    const int columns = omegaLow + 1;
-    std::vector<double> rotation(static_cast<std::size_t>((omegaUp + 1) * columns));
+    lowSlots.reserve(lower.Levels().size());
+    for (const RotationalLevel& l : lower.Levels()) {
+        low.push_back(Expand(sl, l));
+        lowSlots.push_back(OnSlots(sl, low.back()));
+    }
     for (int twoJu = su.twoS % 2; twoJu <= upper.Levels().back().twoJ; twoJu += 2) {
-        const auto [up, nUp] = upper.OfJ(twoJu);
+        const auto [first, nUp] = upper.OfJ(twoJu);
+        if (nUp == 0) continue;
         std::array<Expanded, 2 * kMaxBlock> expanded{};
-        for (int i = 0; i < nUp; ++i) expanded[i] = Expand(su, up[i]);
+        std::array<SlotVector, 2 * kMaxBlock> upSlots{};
+        for (int i = 0; i < nUp; ++i) {
+            expanded[i] = Expand(su, first[i]);
+            upSlots[i] = OnSlots(su, expanded[i]);
+        }
         for (int twoJl = twoJu - 2; twoJl <= twoJu + 2; twoJl += 2) {
-            const auto [first, nLow] = lower.OfJ(twoJl);
-            if (nUp == 0 || nLow == 0) continue;
-            std::fill(rotation.begin(), rotation.end(), std::nan(""));
-            auto table = [&](int a, int b) {
-                double& r = rotation[static_cast<std::size_t>((a + omegaUp) / 2 * columns + (b + omegaLow) / 2)];
-                if (std::isnan(r)) r = Rotation(twoJu, twoJl, a, b);
-                return r;
-            };
+            const auto [firstLow, nLow] = lower.OfJ(twoJl);
+            if (nLow == 0) continue;
+            // The dipole between the slots: equal Σ, |ΔΛ| ≤ 1, (−1)^(J' − Ω') (J' 1 J''; −Ω' q Ω'')
+            // with the electronic factor of the reflected pair.
+            std::array<SlotVector, Slots::kMax> dipole{};
+            for (int a = 0; a < up.count; ++a)
+                for (int b = 0; b < down.count; ++b) {
+                    if (up.twoSigma[a] != down.twoSigma[b] || std::abs(up.lambda[a] - down.lambda[b]) > 1) continue;
+                    const double electronic = up.lambda[a] >= 0 && down.lambda[b] >= 0 ? 1.0 : reflected;
+                    dipole[a][b] = electronic * Rotation(twoJu, twoJl, up.twoOmega[a], down.twoOmega[b]);
+                }
+            const std::size_t offset = static_cast<std::size_t>(firstLow - lower.Levels().data());
+            std::array<SlotVector, 2 * kMaxBlock> projected{};  // the dipole applied to each lower level
+            for (int k = 0; k < nLow; ++k) {
+                const SlotVector& lk = lowSlots[offset + k];
+                for (int a = 0; a < up.count; ++a)
+                    for (int b = 0; b < down.count; ++b) projected[k][a] += dipole[a][b] * lk[b];
+            }
             for (int i = 0; i < nUp; ++i)
                 for (int k = 0; k < nLow; ++k) {
-                    const Expanded& l = low[static_cast<std::size_t>(first + k - lower.Levels().data())];
-                    const double s = Factor(su, expanded[i], sl, l, table);
-                    if (s > minimum) lines.push_back({up + i, first + k, s});
+                    if (expanded[i].parity == low[offset + k].parity) continue;
+                    double amplitude = 0;
+                    for (int a = 0; a < up.count; ++a) amplitude += upSlots[i][a] * projected[k][a];
+                    const double s = halve * (twoJu + 1.0) * (twoJl + 1.0) * amplitude * amplitude;
+                    if (s > minimum) lines.push_back({first + i, firstLow + k, s});
                 }
         }
     }

@@ -46,7 +46,9 @@ MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLev
                                  double bandA, double minimum) {
     MultipletBand band;
     band.bandA = bandA;
-    for (const BandLine& l : BandLines(up, low, minimum)) {
+    const std::vector<BandLine> lines = BandLines(up, low, minimum);
+    band.lines.reserve(lines.size());
+    for (const BandLine& l : lines) {
         const double weight = LevelNuclearWeight(system, system.upper, *l.upper);
         if (weight == 0.0) continue;
         MultipletLine line;

@@ -33,6 +33,22 @@ namespace {
 #pragma omp simd
             for (std::size_t i = 0; i < n; ++i) x[i] = lines[i].nu + shift;
             return;
+        case AxisUnit::AngstromAir:
+        case AxisUnit::NanometreAir: {
+            // WavenumberToAxis with AirIndex written out, step for step, so that the loop runs in
+            // vectors and gives the same values.
+            const double perAngstrom = unit == AxisUnit::NanometreAir ? 10.0 : 1.0;
+#pragma omp simd
+            for (std::size_t i = 0; i < n; ++i) {
+                const double vacuum = 1E8 / lines[i].nu;
+                const double sigma = 1.0 / (static_cast<double>(static_cast<float>(vacuum)) * 0.0001);
+                const double s2 = static_cast<float>(sigma * sigma);
+                const float index =
+                    static_cast<float>(1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2)));
+                x[i] = vacuum / index / perAngstrom + shift;
+            }
+            return;
+        }
         default:
             for (std::size_t i = 0; i < n; ++i) x[i] = AxisPosition(lines[i].nu, unit) + shift;
     }
@@ -170,6 +186,40 @@ bool BandMayContribute(double originCm, double start, double end, AxisUnit unit)
 
 namespace {
 
+/// Whether any line of a band lies inside (start, end) of the axis: its lowest and highest
+/// wavenumber bound the positions of all its lines, the axis being monotonic in the wavenumber.
+bool ReachesRange(const ModelBand& band, AxisUnit unit, double shift, double start, double end) {
+    float lo = band.lines.front().nu, hi = lo;
+    const ModelLine* lines = band.lines.data();
+#pragma omp simd reduction(min : lo) reduction(max : hi)
+    for (std::size_t i = 0; i < band.lines.size(); ++i) {
+        lo = lines[i].nu < lo ? lines[i].nu : lo;
+        hi = lines[i].nu > hi ? lines[i].nu : hi;
+    }
+    const double a = AxisPosition(lo, unit) + shift, b = AxisPosition(hi, unit) + shift;
+    return std::max(a, b) > start && std::min(a, b) < end;
+}
+
+/// The emission lines of a band inside (start, end): yield × population of the upper level ×
+/// emission coefficient.
+[[gnu::noinline]] void AppendEmission(const ModelBand& band, const double* positions,
+                                      const std::array<BranchRows, kMaxBranches + 1>& rows, double start, double end,
+                                      int vUp, int vLow, std::vector<DrawnLine>& out) {
+    for (std::size_t i = 0; i < band.lines.size(); ++i) {
+        const double x = positions[i];
+        if (!(start < x && x < end)) continue;
+        const ModelLine& line = band.lines[i];
+        const BranchRows& level = rows[static_cast<std::size_t>(line.b)];
+        const int nUp = line.N + level.deltaN;
+        if (nUp < 0) continue;
+        const double S = line.emission;
+        const double weight = static_cast<double>(level.yield.At(nUp)) * level.upperPopulation.At(nUp) * S;
+        if (weight == 0.0) continue;
+        out.push_back({x, weight, line.emission, level.effective.At(nUp), 0.0f, static_cast<std::int16_t>(vUp),
+                       static_cast<std::int16_t>(vLow), line.b, line.N});
+    }
+}
+
 /// The intensity one line adds (its area), for the kind of spectrum and the LIF regime; 0 for a
 /// line that adds nothing.
 struct LineIntensity {
@@ -277,7 +327,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             const int vUp = emission ? vPop : j;
             const int vLow = emission ? j : vPop;
             const ModelBand& band = m.Band(vUp, vLow);
-            if (!contributes(band)) continue;
+            if (!contributes(band) || !ReachesRange(band, c.unit, lineShift, start, end)) continue;
             const double w = window[static_cast<std::size_t>(std::min(vUp, m.vUpMax))];
             // What depends only on the levels a branch joins, looked up once per band and
             // component.
@@ -308,20 +358,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             ActivePositionKernels().positions(band.lines.data(), band.lines.size(), c.unit, lineShift,
                                               positions.data());
             if (emission) {
-                // Emission: yield × population of the upper level × emission coefficient.
-                for (std::size_t i = 0; i < band.lines.size(); ++i) {
-                    const double x = positions[i];
-                    if (!(start < x && x < end)) continue;
-                    const ModelLine& line = band.lines[i];
-                    const BranchRows& level = rows[static_cast<std::size_t>(line.b)];
-                    const int nUp = line.N + level.deltaN;
-                    if (nUp < 0) continue;
-                    const double S = line.emission;
-                    const double weight = static_cast<double>(level.yield.At(nUp)) * level.upperPopulation.At(nUp) * S;
-                    if (weight == 0.0) continue;
-                    out.push_back({x, weight, line.emission, level.effective.At(nUp), 0.0f,
-                                   static_cast<std::int16_t>(vUp), static_cast<std::int16_t>(vLow), line.b, line.N});
-                }
+                AppendEmission(band, positions.data(), rows, start, end, vUp, vLow, out);
                 continue;
             }
             for (std::size_t i = 0; i < band.lines.size(); ++i) {

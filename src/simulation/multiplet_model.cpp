@@ -5,7 +5,7 @@
 #include <limits>
 #include <map>
 #include <stdexcept>
-#include <tuple>
+#include <vector>
 
 #include "common/physical_constants.h"
 
@@ -56,26 +56,36 @@ BandSystemModel BuildMultipletModel(const database::MultipletSystem& system, dou
     m.baseYield.Resize(0, m.vUpMax, 1, componentsUp, 0, lastRow);
     m.baseYield.Fill(1.0f);
 
-    // The branches as the lines give them, the same table for either populated state.
-    std::map<std::tuple<int, int, int>, int> branchOf;
+    // The branches as the lines give them, the same table for either populated state: the
+    // branch of each (ΔN, upper component, lower component), |ΔN| ≤ 2S + 1 ≤ 4.
+    constexpr int kComponents = kMaxComponents + 1;
+    auto shapeIndex = [&](int deltaN, int cu, int cl) {
+        if (deltaN < -4 || deltaN > 4)
+            throw std::invalid_argument("a line changes N by more than the spin of its states allows");
+        return static_cast<std::size_t>(((deltaN + 4) * kComponents + cu) * kComponents + cl);
+    };
+    std::vector<int> branchOf(static_cast<std::size_t>(9 * kComponents * kComponents), 0);
+    int branchCount = 0;
+    std::vector<ModelLine> unsorted;
+    std::vector<std::size_t> start;
     m.bands.Resize(0, m.vUpMax, 0, m.vLowMax);
     for (const auto& [key, band] : system.bands) {
         ModelBand& out = m.bands(key.first, key.second);
         out.emission = band.bandA;
-        out.lines.reserve(band.lines.size());
+        unsorted.clear();
+        unsorted.reserve(band.lines.size());
         double strongest = -1;
         for (const database::MultipletLine& line : band.lines) {
             const int cu = MultipletComponent(d.upper.twoS, line.upper),
                       cl = MultipletComponent(d.lower.twoS, line.lower);
-            const std::tuple<int, int, int> shape{line.upper.N - line.lower.N, cu, cl};
-            auto it = branchOf.find(shape);
-            if (it == branchOf.end()) {
-                const int b = static_cast<int>(branchOf.size()) + 1;
-                if (b > kMaxBranches)
+            const int deltaN = line.upper.N - line.lower.N;
+            int& b = branchOf[shapeIndex(deltaN, cu, cl)];
+            if (b == 0) {
+                if (branchCount == kMaxBranches)
                     throw std::invalid_argument("the lines of the system form more branches than a model holds");
-                it = branchOf.emplace(shape, b).first;
+                b = ++branchCount;
                 for (BranchTable* t : {&m.emissionBranches, &m.lowerBranches})
-                    t->deltaN[b] = std::get<0>(shape), t->upper[b] = cu, t->lower[b] = cl;
+                    t->deltaN[b] = deltaN, t->upper[b] = cu, t->lower[b] = cl;
             }
             ModelLine l;
             l.nu = static_cast<float>(line.nu);
@@ -83,15 +93,21 @@ BandSystemModel BuildMultipletModel(const database::MultipletSystem& system, dou
             l.absorption = static_cast<float>(line.einsteinA * (line.upper.twoJ + 1.0) /
                                               ((line.lower.twoJ + 1.0) * line.nu * line.nu * line.nu));
             l.N = static_cast<std::int16_t>(line.lower.N);
-            l.b = static_cast<std::int16_t>(it->second);
-            out.lines.push_back(l);
+            l.b = static_cast<std::int16_t>(b);
+            unsorted.push_back(l);
             // The band's position: its strongest line (the window and range tests need one).
             if (line.honlLondon > strongest) strongest = line.honlLondon, out.origin = line.nu;
         }
-        std::sort(out.lines.begin(), out.lines.end(),
-                  [](const ModelLine& a, const ModelLine& b) { return a.N != b.N ? a.N < b.N : a.b < b.b; });
+        // By lower row, then branch: a counting sort over the keys N (kMaxBranches + 1) + b.
+        const std::size_t keys = static_cast<std::size_t>(lastRow + 1) * (kMaxBranches + 1);
+        start.assign(keys + 1, 0);
+        auto keyOf = [](const ModelLine& l) { return static_cast<std::size_t>(l.N) * (kMaxBranches + 1) + l.b; };
+        for (const ModelLine& l : unsorted) ++start[keyOf(l) + 1];
+        for (std::size_t k = 1; k <= keys; ++k) start[k] += start[k - 1];
+        out.lines.resize(unsorted.size());
+        for (const ModelLine& l : unsorted) out.lines[start[keyOf(l)]++] = l;
     }
-    m.branches = std::max(1, static_cast<int>(branchOf.size()));
+    m.branches = std::max(1, branchCount);
     return m;
 }
 

@@ -77,6 +77,10 @@ TEST(HonlLondon, TheLinesOfEveryLevelSumToItsDegeneracy) {
             outOf[line.upper] += line.honlLondon;
             into[line.lower] += line.honlLondon;
             EXPECT_TRUE(ParityAllowed(*line.upper, *line.lower)) << band.name;
+            // The band's bilinear form on shared components gives each pair's own factor.
+            EXPECT_NEAR(line.honlLondon, HonlLondonFactor(band.up, *line.upper, band.low, *line.lower),
+                        1e-12 * (line.upper->twoJ + 1))
+                << band.name;
         }
         const double gRatio = (band.up.lambda ? 2.0 : 1.0) / (band.low.lambda ? 2.0 : 1.0);
         for (const RotationalLevel& u : up.Levels())

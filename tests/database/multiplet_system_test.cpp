@@ -9,6 +9,8 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "common/physical_constants.h"
 #include "curated_tables.h"
@@ -86,6 +88,56 @@ TEST(MultipletSystem, PartitionFunctionAndComponentSharesOfA3PiState) {
     }
     EXPECT_NEAR(symmetric, 1.0, 1e-12);
     EXPECT_EQ(empty, static_cast<int>(d.Levels().size()) / 2);
+}
+
+TEST(MultipletSystem, TheWeakLineCutOffLeavesOutAtMostItsShareOfEveryLevel) {
+    // The lines out of every upper level sum to 2J' + 1 in each band (to J' = 39, whose lower
+    // levels all exist); with the cut-off, what a level keeps in a band sums to at least
+    // (1 − share)(2J' + 1), and every line kept is one of the full set, in the same order.
+    struct Case {
+        const char *folder, *upper, *lower;
+        SystemDescription description;
+        double share;
+    };
+    const Case cases[] = {
+        {"N2_CB", "levels_C.csv", "levels_B.csv", testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3), 1e-3},
+        {"N2_CB", "levels_C.csv", "levels_B.csv", testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3), 1e-2},
+        {"C2_DA", "levels_d.csv", "levels_a.csv", testing::TripletSystem(1, 1, Inversion::Gerade, 1, 0), 1e-3},
+        {"N2_BA", "levels_B.csv", "levels_A.csv", testing::TripletSystem(1, 0, Inversion::Gerade, 6, 3), 1e-3},
+    };
+    for (const Case& c : cases) {
+        MultipletSystemData data = testing::CuratedSystem(c.description, c.folder, c.upper, c.lower, 2 * 40);
+        data.droppedShare = 0;
+        const MultipletSystem full = BuildMultipletSystem(data, 0.0);
+        data.droppedShare = c.share;
+        const MultipletSystem reduced = BuildMultipletSystem(data, 0.0);
+        std::size_t all = 0, kept = 0;
+        for (const auto& [key, band] : full.bands) {
+            const std::vector<MultipletLine>& cut = reduced.bands.at(key).lines;
+            std::map<std::tuple<int, int, int>, std::pair<double, double>> sums;  // full, kept
+            std::size_t next = 0;
+            for (const MultipletLine& line : band.lines) {
+                auto& sum = sums[{line.upper.twoJ, line.upper.F, static_cast<int>(line.upper.parity)}];
+                sum.first += line.honlLondon;
+                if (next < cut.size() && cut[next].upper.twoJ == line.upper.twoJ && cut[next].upper.F == line.upper.F &&
+                    cut[next].upper.parity == line.upper.parity && cut[next].lower.twoJ == line.lower.twoJ &&
+                    cut[next].lower.F == line.lower.F && cut[next].lower.parity == line.lower.parity) {
+                    EXPECT_EQ(cut[next].einsteinA, line.einsteinA);
+                    sum.second += cut[next++].honlLondon;
+                }
+            }
+            EXPECT_EQ(next, cut.size()) << c.folder << " a kept line is not in the full set";
+            for (const auto& [level, sum] : sums) {
+                const double g = std::get<0>(level) + 1.0;
+                if (std::get<0>(level) < 2 * 39) {
+                    EXPECT_NEAR(sum.first, g, 1e-9 * g) << c.folder;
+                }
+                EXPECT_GE(sum.second, (1 - c.share) * sum.first - 1e-12) << c.folder << " J' " << std::get<0>(level);
+            }
+            all += band.lines.size(), kept += cut.size();
+        }
+        EXPECT_LT(kept, all) << c.folder << " the cut-off leaves nothing out";
+    }
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 // and the strongest point of the spectrum is the (0,0) head of the folder's table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "../database/curated_tables.h"
+#include "simulation/line_list.h"
 #include "simulation/multiplet_model.h"
 #include "simulation/simulate.h"
 
@@ -60,6 +63,47 @@ TEST(MultipletSimulation, N2SecondPositiveBandsCarryTheirBandCoefficients) {
     EXPECT_NEAR(
         ratio / (data.bandA.at({1, 0}) / std::pow(31665.39, 2) / (data.bandA.at({0, 0}) / std::pow(29670.94, 2))), 1.0,
         0.02);
+}
+
+TEST(MultipletSimulation, TheWeakLineCutOffLosesLessThanItsShareOfTheSpectrum) {
+    // Every level loses at most droppedShare of its emission into each band, so the spectrum of
+    // any population loses at most that share of its intensity; lifetimes keep every line.
+    auto data = testing::CuratedSystem(testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3), "N2_CB", "levels_C.csv",
+                                       "levels_B.csv", 2 * 70);
+    data.droppedShare = 0;
+    const database::MultipletSystem full = database::BuildMultipletSystem(data);
+    data.droppedShare = 1e-3;
+    const database::MultipletSystem reduced = database::BuildMultipletSystem(data);
+    const BandSystemModel fullModel = BuildMultipletModel(full, 28.006148),
+                          reducedModel = BuildMultipletModel(reduced, 28.006148);
+    EXPECT_LT(reducedModel.LineCount(), 0.8 * fullModel.LineCount());
+    const auto tauFull = database::RadiativeLifetimes(full), tauReduced = database::RadiativeLifetimes(reduced);
+    ASSERT_EQ(tauFull.size(), tauReduced.size());
+    for (std::size_t i = 0; i < tauFull.size(); ++i) EXPECT_EQ(tauFull[i].lifetimeNs, tauReduced[i].lifetimeNs);
+
+    SimulationConditions c;
+    c.unit = AxisUnit::NanometreAir, c.start = 300, c.end = 420, c.resolution = 0.1, c.temperature = 3000;
+    c.kind = SpectrumKind::Emission;
+    const populations::Populations up = ThermalMultipletPopulations(full, ElectronicState::Upper, 3000);
+    const Spectrum a = Simulate(fullModel, c, up), b = Simulate(reducedModel, c, up);
+    ASSERT_EQ(a.grid.last, b.grid.last);
+    // The totals before their scaling to a peak of 100.
+    double sumA = 0, sumB = 0, largest = 0;
+    for (int i = 0; i <= a.grid.last; ++i) {
+        const double x = a.total(i) * a.peak / 100, y = b.total(i) * b.peak / 100;
+        sumA += x, sumB += y;
+        largest = std::max(largest, std::fabs(x - y));
+    }
+    EXPECT_GE(sumA - sumB, 0.0);
+    EXPECT_LE((sumA - sumB) / sumA, data.droppedShare);
+    EXPECT_LE(largest / a.peak, data.droppedShare);
+
+    // The positions in air, in vectors, are the scalar conversion's bit for bit.
+    const ModelBand& band = fullModel.Band(0, 0);
+    std::vector<double> x(band.lines.size());
+    ActivePositionKernels().positions(band.lines.data(), band.lines.size(), AxisUnit::NanometreAir, 0.25, x.data());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        ASSERT_EQ(x[i], AxisPosition(band.lines[i].nu, AxisUnit::NanometreAir) + 0.25) << i;
 }
 
 }  // namespace

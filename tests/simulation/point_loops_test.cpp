@@ -247,7 +247,14 @@ std::vector<LoopCase> Cases() {
                      },
                      1e-7, true});
 
-    for (AxisUnit unit : {AxisUnit::AngstromVacuum, AxisUnit::NanometreVacuum, AxisUnit::Wavenumber}) {
+    // Air: the vacuum wavelength over the index of standard air (Edlén 1966), σ in µm-1, to the
+    // single precision in which the program holds the index.
+    auto air = [](double vacuumAngstrom) {
+        const double s2 = 1e8 / (vacuumAngstrom * vacuumAngstrom);
+        return vacuumAngstrom / (1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2)));
+    };
+    for (AxisUnit unit : {AxisUnit::AngstromVacuum, AxisUnit::NanometreVacuum, AxisUnit::Wavenumber,
+                          AxisUnit::AngstromAir, AxisUnit::NanometreAir}) {
         auto lines = [](int count) {
             std::vector<ModelLine> l(static_cast<std::size_t>(count));
             for (int i = 0; i < count; ++i) l[static_cast<std::size_t>(i)].nu = static_cast<float>(32000.0 + 17.3 * i);
@@ -267,12 +274,14 @@ std::vector<LoopCase> Cases() {
                                  const double nu = l.nu;
                                  x.push_back((unit == AxisUnit::Wavenumber        ? nu
                                               : unit == AxisUnit::NanometreVacuum ? 1E7 / nu
+                                              : unit == AxisUnit::AngstromAir     ? air(1E8 / nu)
+                                              : unit == AxisUnit::NanometreAir    ? air(1E8 / nu) / 10
                                                                                   : 1E8 / nu) +
                                              0.125);
                              }
                              return x;
                          },
-                         1e-15, true});
+                         IsAir(unit) ? 1e-7 : 1e-15, true});
     }
 
     // Lines saturated by the laser: the power-broadened wing A / (B + b m²) and the full saturated
