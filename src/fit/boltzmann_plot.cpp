@@ -207,10 +207,8 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     values.populations.assign(vibLevels.size(), 1.0);
     const SystemTrace others = tracer.Trace(values);
 
-    PopulationState pop;
-    populations::DimensionPopulationArrays(pop, system.database->cat);
-    populations::SetPopulatedState(pop, *system.database, simulation::StoredValue(request.conditions.kind));
-    const std::vector<populations::RotationalTerm> terms = populations::RotationalTerms(pop, *system.database, v);
+    const std::vector<populations::RotationalTerm> terms =
+        system.populations->Start(request.conditions.kind)->RotationalTerms(v);
     std::vector<std::pair<int, int>> ids;
     for (const auto& t : terms) ids.emplace_back(t.component, t.row);
     const std::vector<std::vector<simulation::DrawnLine>> lines = tracer.LevelLines(v, ids, values);

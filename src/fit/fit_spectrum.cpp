@@ -187,7 +187,7 @@ Setup Prepare(const FitRequest& r) {
     const int systems = static_cast<int>(r.systems.size());
     if (systems == 0) throw FitInputError("no band system to fit");
     for (const FitSystem& s : r.systems)
-        if (!s.model || !s.database) throw FitInputError("a band system of the fit is not loaded");
+        if (!s.model || !s.populations) throw FitInputError("a band system of the fit is not loaded");
     for (std::size_t a = 0; a < r.systems.size(); ++a)
         for (std::size_t b = a + 1; b < r.systems.size(); ++b)
             if (r.systems[a].label == r.systems[b].label)

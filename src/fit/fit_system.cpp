@@ -105,7 +105,18 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model
     s.traces = std::make_shared<TraceCache>();
     s.model = std::move(model);
     s.database = std::make_shared<const DatabaseState>(db);
+    s.populations = CataloguePopulations(s.database);
     s.label = db.cat.MoleculeName.ValueAt(s.model->entry) + " " + Trim(db.cat.SystemLabel.ValueAt(s.model->entry));
+    return s;
+}
+
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model,
+                        std::shared_ptr<const PopulationSource> populations, std::string label) {
+    FitSystem s;
+    s.traces = std::make_shared<TraceCache>();
+    s.model = std::move(model);
+    s.populations = std::move(populations);
+    s.label = std::move(label);
     return s;
 }
 
@@ -143,25 +154,16 @@ SystemTracer::SystemTracer(const FitSystem& system, const simulation::Simulation
       convention_(convention),
       freePopulations_(freePopulations),
       pointsPerWidth_(pointsPerWidth) {
-    const DatabaseState& db = *system_.database;
-    populations::DimensionPopulationArrays(pop_, db.cat);
-    populations::SetPopulatedState(pop_, db, simulation::StoredValue(conditions_.kind));
+    pop_ = system_.populations->Start(conditions_.kind);
     // The levels with lines in the range: every level at unit populations.
-    populations::Populations all;
-    all.state = pop_.PopState;
-    for (int v = 0; v <= populations::PopMaxVib(pop_, db); ++v) all.levels.push_back(v), all.weights.push_back(1.0);
-    all.rotational = pop_.PopRot;
-    all.rotational.Fill(1.0f);
+    const populations::Populations all = pop_->AllLevels();
     const simulation::LineList list = simulation::BuildLineList(*system_.model, conditions_, all, 0.0, start_, end_);
     for (std::size_t k = 0; k < all.levels.size(); ++k)
         if (!list.levels[k].empty()) levels_.push_back(all.levels[k]);
 }
 
 std::vector<double> SystemTracer::BoltzmannPopulations(double vibrationalT, double rotationalT) {
-    populations::VibThermal(pop_, *system_.database, static_cast<float>(vibrationalT), static_cast<float>(rotationalT));
-    std::vector<double> w;
-    for (int v : levels_) w.push_back(pop_.PopVib.ValueAt(v));
-    return w;
+    return pop_->Vibrational(levels_, vibrationalT, rotationalT);
 }
 
 const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
@@ -170,12 +172,7 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
         lines_.populations == v.populations)
         return lines_;
     std::vector<double> weights = thermal ? BoltzmannPopulations(v.vibrationalT, v.rotationalT) : std::vector<double>();
-    for (int level : levels_)
-        populations::RebuildLevelThermal(pop_, *system_.database, level, static_cast<float>(v.rotationalT));
-    selected_.state = pop_.PopState;
-    selected_.levels = levels_;
-    selected_.weights.assign(levels_.size(), 1.0);
-    selected_.rotational = pop_.PopRot;
+    selected_ = pop_->Rotational(levels_, v.rotationalT);
 
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
@@ -241,11 +238,9 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
     simulation::SimulationConditions c = conditions_;
     c.temperature = values.rotationalT;
     const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
-    populations::Populations one;
-    one.state = pop_.PopState;
+    populations::Populations one = pop_->AllLevels();
     one.levels = {v};
     one.weights = {1.0};
-    one.rotational = pop_.PopRot;
     one.rotational.Fill(0.0f);
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
     std::vector<std::vector<simulation::DrawnLine>> lines;

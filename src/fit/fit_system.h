@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "database/database_state.h"
-#include "populations/population_state.h"
+#include "fit/population_source.h"
 #include "populations/selected_populations.h"
 #include "simulation/band_system_model.h"
 #include "simulation/conditions.h"
@@ -33,11 +33,14 @@ const char* ConventionName(IntensityConvention c);
 
 class TraceCache;
 
-/// A band system ready for fitting: its simulation model and the pre-computed database state
-/// whose molecular constants give the populations. Both are shared read-only, so one FitSystem
-/// serves any number of fits at once; so is the cache of the spectra its fits have drawn.
+/// A band system ready for fitting: its simulation model and the source of its populations.
+/// Both are shared read-only, so one FitSystem serves any number of fits at once; so is the
+/// cache of the spectra its fits have drawn.
 struct FitSystem {
     std::shared_ptr<const simulation::BandSystemModel> model;
+    std::shared_ptr<const PopulationSource> populations;
+    /// The pre-computed database state of a catalogue entry (its branch names, its thermal
+    /// populations for LIF images); null for a system that is not a catalogue entry.
     std::shared_ptr<const DatabaseState> database;
     std::string label;  ///< molecule and system, "OH (A-X)"
     std::shared_ptr<TraceCache> traces;
@@ -50,6 +53,11 @@ FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulat
 
 /// A FitSystem of a system already pre-computed (the program's selected one).
 FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model, const DatabaseState& db);
+
+/// A FitSystem of a model whose populations come from `populations` (a system that is not a
+/// catalogue entry); `label` names it in results and must tell it from the other systems of a fit.
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model,
+                        std::shared_ptr<const PopulationSource> populations, std::string label);
 
 /// The values that decide one band system's spectrum.
 struct SystemValues {
@@ -171,7 +179,7 @@ private:
     bool freePopulations_;
     int pointsPerWidth_;
     std::vector<int> levels_;
-    PopulationState pop_;  ///< work state of the population model
+    std::unique_ptr<PopulationWork> pop_;  ///< work state of the population source
     populations::Populations
         selected_;  ///< the fitted levels at unit weight, rotational populations of the last line list
     Lines lines_;   ///< the line list of the last temperatures and populations
