@@ -165,6 +165,10 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     if (request.systems.size() != 1) throw FitInputError("a Boltzmann plot takes one band system");
     if (request.conditions.kind != simulation::SpectrumKind::Emission)
         throw FitInputError("a Boltzmann plot takes an emission spectrum (populations of the upper state)");
+    if (request.systems.front().lineList)
+        throw FitInputError(request.systems.front().label +
+                            ": a Boltzmann plot separates the rotational levels of one v' of a catalogue system; "
+                            "a line list is fitted with one temperature for every level (fit)");
     BoltzmannPlot plot;
     plot.v = v;
     plot.spectrumFit = FitSpectrum(request);

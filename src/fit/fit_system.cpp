@@ -11,6 +11,7 @@
 #include "simulation/broadening.h"
 #include "simulation/intensities.h"
 #include "simulation/line_drawing.h"
+#include "simulation/line_set_simulation.h"
 #include "simulation/lineshapes.h"
 #include "simulation/model_cache.h"
 
@@ -120,6 +121,14 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model
     return s;
 }
 
+FitSystem MakeFitSystem(std::shared_ptr<const database::ImportedLineList> list) {
+    FitSystem s;
+    s.traces = std::make_shared<TraceCache>();
+    s.label = "line list " + list->name;
+    s.lineList = std::move(list);
+    return s;
+}
+
 double WindowArea(const simulation::SpectralGrid& grid, const std::vector<float>& y, double a, double b) {
     const int n = static_cast<int>(y.size());
     if (n < 2 || !(b > a)) return 0.0;
@@ -154,6 +163,12 @@ SystemTracer::SystemTracer(const FitSystem& system, const simulation::Simulation
       convention_(convention),
       freePopulations_(freePopulations),
       pointsPerWidth_(pointsPerWidth) {
+    if (system_.lineList) {
+        // One level of every line; the kind of spectrum is checked here.
+        if (!simulation::LineSetLines(*system_.lineList, conditions_, 0.0, start_, end_).levels[0].empty())
+            levels_.push_back(0);
+        return;
+    }
     pop_ = system_.populations->Start(conditions_.kind);
     // The levels with lines in the range: every level at unit populations.
     const populations::Populations all = pop_->AllLevels();
@@ -163,6 +178,7 @@ SystemTracer::SystemTracer(const FitSystem& system, const simulation::Simulation
 }
 
 std::vector<double> SystemTracer::BoltzmannPopulations(double vibrationalT, double rotationalT) {
+    if (system_.lineList) return std::vector<double>(levels_.size(), 1.0);
     return pop_->Vibrational(levels_, vibrationalT, rotationalT);
 }
 
@@ -172,12 +188,15 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
         lines_.populations == v.populations)
         return lines_;
     std::vector<double> weights = thermal ? BoltzmannPopulations(v.vibrationalT, v.rotationalT) : std::vector<double>();
-    selected_ = pop_->Rotational(levels_, v.rotationalT);
-
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
-    const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
-    lines_.list = simulation::BuildLineList(*system_.model, c, selected_, lineShift, start_, end_);
+    const double lineShift = simulation::ComputeBroadening(c, MolecularMass()).lineShift;
+    if (system_.lineList) {
+        lines_.list = simulation::LineSetLines(*system_.lineList, c, lineShift, start_, end_);
+    } else {
+        selected_ = pop_->Rotational(levels_, v.rotationalT);
+        lines_.list = simulation::BuildLineList(*system_.model, c, selected_, lineShift, start_, end_);
+    }
     // Energy: each line times its wavenumber, relative to the range centre's.
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
     for (std::size_t k = 0; k < levels_.size(); ++k)
@@ -205,7 +224,7 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
     simulation::CheckConditions(c);
-    simulation::Broadening widths = simulation::ComputeBroadening(c, system_.model->molecularMass);
+    simulation::Broadening widths = simulation::ComputeBroadening(c, MolecularMass());
     // The widths vary continuously in a fit: the profile stays a Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
@@ -237,6 +256,8 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
                                                                          const SystemValues& values) {
     simulation::SimulationConditions c = conditions_;
     c.temperature = values.rotationalT;
+    if (system_.lineList)
+        throw FitInputError(system_.label + ": a line list has no rotational levels of a v to separate");
     const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
     populations::Populations one = pop_->AllLevels();
     one.levels = {v};
@@ -256,6 +277,10 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
                 line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
     }
     return lines;
+}
+
+double SystemTracer::MolecularMass() const {
+    return system_.lineList ? system_.lineList->mass : system_.model->molecularMass;
 }
 
 std::vector<std::vector<float>> SystemTracer::LevelSpectra(const std::vector<std::vector<simulation::DrawnLine>>& lines,

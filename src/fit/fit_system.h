@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "database/database_state.h"
+#include "database/line_list_import.h"
 #include "fit/population_source.h"
 #include "populations/selected_populations.h"
 #include "simulation/band_system_model.h"
@@ -42,6 +43,10 @@ struct FitSystem {
     /// The pre-computed database state of a catalogue entry (its branch names, its thermal
     /// populations for LIF images); null for a system that is not a catalogue entry.
     std::shared_ptr<const DatabaseState> database;
+    /// A line list read from files in place of a model (line_set_simulation.h): every level
+    /// thermal at the one temperature of the fit, p = g exp(-c2 E / T) / Q(T), drawn as one
+    /// level (v = 0); model and populations are null.
+    std::shared_ptr<const database::ImportedLineList> lineList;
     std::string label;  ///< molecule and system, "OH (A-X)"
     std::shared_ptr<TraceCache> traces;
 };
@@ -58,6 +63,9 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model
 /// catalogue entry); `label` names it in results and must tell it from the other systems of a fit.
 FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model,
                         std::shared_ptr<const PopulationSource> populations, std::string label);
+
+/// A FitSystem of a line list read from files, labelled by its file's name.
+FitSystem MakeFitSystem(std::shared_ptr<const database::ImportedLineList> list);
 
 /// The values that decide one band system's spectrum.
 struct SystemValues {
@@ -171,6 +179,8 @@ private:
     /// The drawer of the last widths (and temperature where the widths follow it), made again
     /// only when they change.
     simulation::LineDrawer& KeptDrawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid);
+
+    double MolecularMass() const;
 
     FitSystem system_;
     simulation::SimulationConditions conditions_;
