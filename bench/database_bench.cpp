@@ -92,7 +92,7 @@ DatabaseState& LoadedState() {
         DatabaseState d;
         database::SetAppPath(d, system.Folder());
         database::LoadCatalogue(d);
-        d.irad = 1;
+        d.systemEntry = 1;
         return d;
     }();
     return db;
@@ -124,13 +124,13 @@ void BM_SystemPrecompute_Shipped(benchmark::State& state) {
     DatabaseState db;
     database::SetAppPath(db, std::string(VELMORA_DATA_DIR) + "/");
     database::LoadCatalogue(db);
-    db.irad = static_cast<int>(state.range(0));
+    db.systemEntry = static_cast<int>(state.range(0));
     Shell quiet;
     for (auto _ : state) {
         database::SystemPrecompute(db, 0.0f, quiet);
         benchmark::DoNotOptimize(db.UpperLevelData.Data());
     }
-    state.SetLabel(db.cat.MoleculeName(db.irad) + db.cat.SystemLabel(db.irad));
+    state.SetLabel(db.cat.MoleculeName(db.systemEntry) + db.cat.SystemLabel(db.systemEntry));
 }
 BENCHMARK(BM_SystemPrecompute_Shipped)->Arg(1)->Arg(3)->Arg(4)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond);
 

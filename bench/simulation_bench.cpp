@@ -308,7 +308,8 @@ void RunModelBuild(benchmark::State& state, AppState& app) {
         benchmark::DoNotOptimize(lines);
     }
     state.counters["lines"] = static_cast<double>(lines);
-    state.counters["bands"] = (app.db.cat.NMaxVib(app.db.irad, 1) + 1.0) * (app.db.cat.NMaxVib(app.db.irad, 2) + 1.0);
+    state.counters["bands"] =
+        (app.db.cat.NMaxVib(app.db.systemEntry, 1) + 1.0) * (app.db.cat.NMaxVib(app.db.systemEntry, 2) + 1.0);
 }
 void BM_BuildModel_OH(benchmark::State& state) { RunModelBuild(state, OH(1)); }
 void BM_BuildModel_NO(benchmark::State& state) { RunModelBuild(state, NOLif()); }

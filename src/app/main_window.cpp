@@ -414,7 +414,7 @@ void MDIVelmora::FillFixedLists() {
     auto* lineshapes = findChild<QComboBox*>("CmbLineshape");
     const QSignalBlocker blockLineshapes(lineshapes);
     for (int i = 0; i < 3; ++i) lineshapes->addItem(QStr(simulation::kConvolvedLineshapeNames[i]), i + 4);
-    SetComboItems(transition_, program::TransitionItems(app_), app_.db.irad - 1);
+    SetComboItems(transition_, program::TransitionItems(app_), app_.db.systemEntry - 1);
 }
 
 // ----------------------------------------------------------------------------- building
@@ -1436,16 +1436,16 @@ void MDIVelmora::Refresh(ViewGroups groups) {
     const std::vector<std::string> lowerLevels = program::LevelItems(a, 2);
 
     if (groups.Has(G::Database)) {
-        SetComboIndex(transition_, a.db.irad - 1);
+        SetComboIndex(transition_, a.db.systemEntry - 1);
         SetComboIndex(combo("CmbInformation"), a.table.Information);
         SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, program::QuantityIndex(a));
         SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
-        SetComboIndex(combo("CmbResolution"), a.table.itran - 1);
+        SetComboIndex(combo("CmbResolution"), a.table.tableKind - 1);
         SetComboItems(combo("CmbUpper"), upperLevels, a.table.DbVUpper);
         SetComboItems(combo("CmbLower"), lowerLevels, a.table.DbVLower);
         enable("CmbUpper", table::CmbUpperEnabled(a.table));
         enable("CmbLower", table::CmbLowerEnabled(a.table));
-        SetComboIndex(combo("CmbNomenclature"), a.table.intHund);
+        SetComboIndex(combo("CmbNomenclature"), a.table.nomenclature);
         database_->ShowTable(a);
     }
     if (groups.Has(G::Quenching)) {

@@ -48,7 +48,7 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     program::MemoryStore firstRun;
     program::StartUp(app, firstRun, DataFolder(args));
     const int entry = EntryOption(args, app.db);
-    app.db.irad = entry;
+    app.db.systemEntry = entry;
     // An excitation scan over --range, whatever --kind, --start and --end say.
     simulation::SimulationConditions conditions = ConditionsFromOptions(args);
     conditions.kind = simulation::SpectrumKind::LifExcitation;

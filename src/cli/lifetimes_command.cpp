@@ -46,7 +46,7 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
         if (!(pressureTorr >= 0.0f)) throw std::invalid_argument("option --pressure: must be 0 Torr or more");
     }
 
-    db.irad = entry;
+    db.systemEntry = entry;
     Shell quiet;
     database::SystemPrecompute(db, pressureTorr, quiet);
     if (gas) {

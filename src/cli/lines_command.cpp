@@ -29,7 +29,7 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
     const bool absolute = args.Has("absolute");
     if (absolute) database::RequireAbsoluteScale(db.cat, entry, "--absolute (Einstein A in s-1, oscillator strengths)");
 
-    db.irad = entry;
+    db.systemEntry = entry;
     Shell quiet;
     database::SystemPrecompute(db, 0.0f, quiet);
 

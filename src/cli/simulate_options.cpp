@@ -71,7 +71,7 @@ SimulationRun SimulateFromOptions(AppState& app, const Args& args) {
             throw std::invalid_argument(*path + ": no line of the list lies in the range of the simulation");
     } else {
         const int entry = EntryOption(args, app.db);
-        app.db.irad = entry;
+        app.db.systemEntry = entry;
         SetSimulationOptions(app, args, ConditionsFromOptions(args));
         program::SelectBandSystem(app, entry);
         simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(entry));

@@ -42,9 +42,9 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
     program::SelectBandSystem(app, entry);
 
     TableState& t = app.table;
-    t.itran = kind == "vibrational" ? 1 : 2;
+    t.tableKind = kind == "vibrational" ? 1 : 2;
     t.icoef = quantity;
-    t.intHund = nomenclature == "a" ? 1 : 0;
+    t.nomenclature = nomenclature == "a" ? 1 : 0;
     std::tie(t.DbVUpper, t.DbVLower) = args.Has("band") ? BandOption(args) : std::pair<int, int>{0, 0};
     if (quantity == 2) t.DbUnitsAbs = units;
     if (quantity == 4) t.DbUnitsPos = units;

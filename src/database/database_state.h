@@ -36,7 +36,7 @@ struct DatabaseState {
     /// Folder of the installed database, ending in a path separator.
     std::string AppPath;
     Catalogue cat;
-    int irad = 1;  ///< selected catalogue entry
+    int systemEntry = 1;  ///< selected catalogue entry
 
     // Molecular constants (.SPC), 18 per level; columns 18..20 stay 0. Double precision as read:
     // a term value of 30 000 cm-1 given to 1e-4 cm-1 needs more than 32 bits.

@@ -102,7 +102,7 @@ std::string LevelFileName(const DatabaseState& db, int entry, int vUp) {
 }
 
 void InitialiseLevelData(DatabaseState& db, int vUp) {
-    const float start = db.cat.LevelFileFlag(db.irad) == 0 ? 1.0f : 0.0f;
+    const float start = db.cat.LevelFileFlag(db.systemEntry) == 0 ? 1.0f : 0.0f;
     for (int k = 1; k <= 4; ++k)
         for (int N = 0; N <= db.LevelYield.Hi(2); ++N) {
             db.LevelYield(vUp, k, N) = start;
@@ -113,7 +113,7 @@ void InitialiseLevelData(DatabaseState& db, int vUp) {
 }
 
 void ReadLevelData(DatabaseState& db, int vUp, float pressureTorr) {
-    const int entry = db.irad;
+    const int entry = db.systemEntry;
     // Collisions compete with a radiative rate that only an absolute scale gives: a system without
     // one keeps its collision-free yields (quenched yields are refused where they are asked for).
     if (!DescriptionOf(db.cat, entry).absoluteScale) pressureTorr = 0.0f;

@@ -65,7 +65,7 @@ double ExportedLineList::Intensity(const ExportedLine& line, double T, double Q)
 ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
     // Line lists carry each line's Einstein A in s-1 and an intensity in absolute units.
     RequireAbsoluteScale(db.cat, entry, "A line list with Einstein A (s-1) and intensities (cm/molecule)");
-    db.irad = entry;
+    db.systemEntry = entry;
     SystemPrecompute(db, 0.0f, shell);
     const Catalogue& cat = db.cat;
     ExportedLineList list;

@@ -16,7 +16,7 @@ char ParityLabel(const DatabaseState& db, int entry, int s, int N, int F, int bl
 }
 
 std::vector<LineRow> BandLineRows(DatabaseState& db, int vUp, int vLow) {
-    const int entry = db.irad;
+    const int entry = db.systemEntry;
     LoadBand(db, vUp, vLow, entry);
     const auto& L = db.LineData;
     std::vector<LineRow> rows;
@@ -46,7 +46,7 @@ std::vector<LineRow> BandLineRows(DatabaseState& db, int vUp, int vLow) {
 
 std::vector<LifetimeRow> LevelLifetimeRows(const DatabaseState& db) {
     const Catalogue& cat = db.cat;
-    const int entry = db.irad;
+    const int entry = db.systemEntry;
     RequireAbsoluteScale(cat, entry, "Radiative lifetimes and fluorescence yields");
     const int C = db.UpperComponents;
     std::vector<LifetimeRow> rows;
@@ -68,7 +68,7 @@ std::vector<LifetimeRow> LevelLifetimeRows(const DatabaseState& db) {
 }
 
 std::vector<TermRow> LevelTermRows(DatabaseState& db, int s, int v) {
-    const int entry = db.irad;
+    const int entry = db.systemEntry;
     if (s != 1 && s != 2) throw std::invalid_argument("state " + std::to_string(s) + " is not 1 (upper) or 2 (lower)");
     const int vMax = db.cat.NMaxVib(entry, s);
     if (v < 0 || v > vMax)

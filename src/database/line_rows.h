@@ -27,7 +27,7 @@ struct LineRow {
     float absorption = 0.0f;   ///< absorption coefficient
 };
 
-/// Every line of band (vUp, vLow) of the pre-computed system db.irad, by branch and lower row:
+/// Every line of band (vUp, vLow) of the pre-computed system db.systemEntry, by branch and lower row:
 /// loads the band into db. Throws what LoadBand throws.
 std::vector<LineRow> BandLineRows(DatabaseState& db, int vUp, int vLow);
 
@@ -38,7 +38,7 @@ struct LifetimeRow {
     float radiative = 0.0f, effective = 0.0f, yield = 0.0f;
 };
 
-/// Every upper level (v', component, N') of the pre-computed system db.irad, from N' = 0.
+/// Every upper level (v', component, N') of the pre-computed system db.systemEntry, from N' = 0.
 std::vector<LifetimeRow> LevelLifetimeRows(const DatabaseState& db);
 
 /// One rotational level of a vibrational level.
@@ -50,7 +50,7 @@ struct TermRow {
     float term = 0.0f;  ///< cm-1, on the system's energy zero (the upper state raised by its electronic energy)
 };
 
-/// The term values of level v of state s (1 upper, 2 lower) of the pre-computed system db.irad,
+/// The term values of level v of state s (1 upper, 2 lower) of the pre-computed system db.systemEntry,
 /// as the band loader computes them: loads the band (v, 0) or (0, v) into db. The upper rows end
 /// at the catalogue's last row of v, the lower ones two rows further (LastLineRow). Levels the tables
 /// hold at 0 cm-1 are listed only where a line of that band reaches them (the energy zero).

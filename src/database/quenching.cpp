@@ -13,7 +13,7 @@ namespace {
 void Recompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     if (!db.SystemLoaded) return;
     SystemPrecompute(db, pressureTorr, shell);
-    LoadBand(db, 0, 0, db.irad);
+    LoadBand(db, 0, 0, db.systemEntry);
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ void RadiativeLifetimes(DatabaseState& db, int vUp, int lamUp, double reference,
 
 void Precompute(DatabaseState& db, float pressureTorr, Shell& shell) {
     const Catalogue& cat = db.cat;
-    const int entry = db.irad;
+    const int entry = db.systemEntry;
     CheckEntry(cat, entry);
 
     db.EmissionLineScale = db.AbsorptionLineScale = 1.0f;

@@ -12,7 +12,7 @@ namespace velmora::database {
 /// BranchLevels): 1 F1 e, 2 F2 f and, when the upper state has Λ >= 1, 3 F1 f and 4 F2 e.
 int UpperComponent(int lambdaUp, const LineLevels& levels);
 
-/// Loads every band of the selected entry db.irad and fills BandData, UpperLevelData (radiative
+/// Loads every band of the selected entry db.systemEntry and fills BandData, UpperLevelData (radiative
 /// lifetimes, lifetimes with predissociation, fluorescence yields), LineUnitFactor and
 /// BandUnitFactor. pressureTorr sets the collision rate of the yields. Moves the progress bar once
 /// per band. Leaves the last band of the system loaded and sets SystemLoaded.

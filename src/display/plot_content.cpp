@@ -442,12 +442,12 @@ void DrawVibrationalCombs(PlotView s, PlotContext& ctx) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const PlotState& p = s.plot;
-    const int irad = db.irad;
-    if (db.BandData.Empty() || !cat.NMaxVib.Contains(irad, 2)) return;
+    const int systemEntry = db.systemEntry;
+    if (db.BandData.Empty() || !cat.NMaxVib.Contains(systemEntry, 2)) return;
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
     const Rgb fore = Palette(p.ForeColorIndex);
     const bool upperFixed = simulation::PopulatedState(s.sim.result.conditions.kind) == ElectronicState::Upper;
-    const int jMax = cat.NMaxVib(irad, upperFixed ? 2 : 1);
+    const int jMax = cat.NMaxVib(systemEntry, upperFixed ? 2 : 1);
     const std::vector<int>& levels = s.sim.result.levels;
     for (int k = 1; k <= static_cast<int>(levels.size()); ++k) {
         const double Y = 105.0 - 6.0 * k;
@@ -485,21 +485,22 @@ void DrawRotationalCombs(PlotView s, PlotContext& ctx) {
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const PlotState& p = s.plot;
-    const int irad = db.irad;
-    const int lamU = cat.StateLambda(1, irad), lamL = cat.StateLambda(2, irad);
+    const int systemEntry = db.systemEntry;
+    const int lamU = cat.StateLambda(1, systemEntry), lamL = cat.StateLambda(2, systemEntry);
     const int branches = lamU != 0 && lamL != 0 ? 24 : 12;
     const int vl = p.AssignVLower;
 
     // Rows start at the lower state's Λ, one lower for a lower state in case (a) labels.
     if (!db.MolConst.Contains(2, vl, 6) || db.LineData.Empty()) return;
     const double B = db.MolConst(2, vl, 1), A = db.MolConst(2, vl, 6);
-    const bool caseA = B != 0.0 && database::CaseALabels(database::StateOf(cat, 2, irad), static_cast<float>(A / B));
+    const bool caseA =
+        B != 0.0 && database::CaseALabels(database::StateOf(cat, 2, systemEntry), static_cast<float>(A / B));
     const int nFirst = std::max(0, lamL - (caseA ? 1 : 0));
     const int nLast = database::LastLineRow(db);
 
     const double zy = p.ZoomY, L = p.ViewLeft, R = p.ViewRight;
     const Rgb fore = Palette(p.ForeColorIndex), nameColor = Palette(9);
-    const int hund = s.table.intHund != 0 ? 1 : 0;
+    const int hund = s.table.nomenclature != 0 ? 1 : 0;
     const int units = RangeShown(s).units;
     const double lineShift = s.sim.widths.lineShift;
     const double textHeight = ctx.plot.TextHeight("1");
@@ -634,10 +635,11 @@ void ChkShowSpectra_Click(PlotView s, int value) {
 bool LoadAssignmentBand(PlotView s) {
     DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
-    const int irad = db.irad, vu = s.plot.AssignVUpper, vl = s.plot.AssignVLower;
-    if (!cat.NMaxVib.Contains(irad, 2) || vu < 0 || vl < 0 || vu > cat.NMaxVib(irad, 1) || vl > cat.NMaxVib(irad, 2))
+    const int systemEntry = db.systemEntry, vu = s.plot.AssignVUpper, vl = s.plot.AssignVLower;
+    if (!cat.NMaxVib.Contains(systemEntry, 2) || vu < 0 || vl < 0 || vu > cat.NMaxVib(systemEntry, 1) ||
+        vl > cat.NMaxVib(systemEntry, 2))
         return false;
-    if (!database::IsBandLoaded(db, vu, vl, irad)) database::LoadBand(db, vu, vl, irad);
+    if (!database::IsBandLoaded(db, vu, vl, systemEntry)) database::LoadBand(db, vu, vl, systemEntry);
     return true;
 }
 

@@ -97,9 +97,10 @@ std::string PrintedValue(PlotView s, double value) {
 
 std::string SpectrumPageTitle(PlotView s) {
     const Catalogue& cat = s.db.cat;
-    const int irad = s.db.irad;
+    const int systemEntry = s.db.systemEntry;
     std::string title = "Simulation   ";
-    if (cat.MoleculeName.Contains(irad)) title = "Simulation   " + cat.MoleculeName(irad) + cat.SystemLabel(irad);
+    if (cat.MoleculeName.Contains(systemEntry))
+        title = "Simulation   " + cat.MoleculeName(systemEntry) + cat.SystemLabel(systemEntry);
     const int kind = simulation::StoredValue(simulation::ShownConditions(s.sim).kind);
     if (cat.KindName.Contains(kind)) title += "  " + cat.KindName(kind);
     const ExperimentState& e = s.exp;
@@ -227,22 +228,22 @@ void DrawSpectrumPage(PlotView s, Canvas& page, const PageSetup& setup) {
 std::vector<PrintLine> DatabaseTablePrintLines(PlotView s) {
     const Catalogue& cat = s.db.cat;
     const TableState& t = s.table;
-    const int irad = s.db.irad;
+    const int systemEntry = s.db.systemEntry;
     std::vector<PrintLine> lines;
     auto add = [&](std::string text, bool fixed = false) { lines.push_back({std::move(text), fixed, false}); };
     add("");
-    add("RADICAL : " + cat.MoleculeName(irad));
-    add("SYSTEM : " + cat.SystemLabel(irad));
+    add("RADICAL : " + cat.MoleculeName(systemEntry));
+    add("SYSTEM : " + cat.SystemLabel(systemEntry));
     add("QUANTITY: " + (t.UntabulatedQuantity.empty() ? table::QuantityCaption(s.db, t) : t.UntabulatedQuantity));
     add("UNITS   : " + table::DisplayedUnit(s.db, t));
     add("");
     if (t.TableData.Empty()) return lines;
 
     if (!table::IsRotationalLayout(t)) {
-        const std::string lead = "  " + cat.StateLabel(2, irad) + " v''   ";
+        const std::string lead = "  " + cat.StateLabel(2, systemEntry) + " v''   ";
         std::string header = lead;
         for (int j = 0; j < t.TableCols; ++j)
-            header += RightAlign(cat.StateLabel(1, irad) + " v'=" + Format(j, "##0"), kColumn);
+            header += RightAlign(cat.StateLabel(1, systemEntry) + " v'=" + Format(j, "##0"), kColumn);
         add(header, true);
         for (int row = t.RowFirst; row <= t.RowLast; ++row) {
             std::string line = LeftAlign(Format(row - 1, "##0  "), lead.size());
@@ -252,13 +253,13 @@ std::vector<PrintLine> DatabaseTablePrintLines(PlotView s) {
         return lines;
     }
 
-    const bool caseA = t.intHund != 0;
+    const bool caseA = t.nomenclature != 0;
     if (t.icoef == 6)
         add("Vibrational Level:    " + Format(t.DbVUpper, " #0 "), true);
     else
         add("BAND:    " + Format(t.DbVUpper, " #0 -") + Format(t.DbVLower, " #0 "), true);
     const std::string lead = caseA ? "   J     " : "   N    ";
-    const int labelColumn = s.db.cat.StateLambda(1, irad) != 0 ? 1 : 0;
+    const int labelColumn = s.db.cat.StateLambda(1, systemEntry) != 0 ? 1 : 0;
     for (int section = 0; section < 2; ++section) {
         const int first = 1 + 6 * section, last = std::min(6 + 6 * section, t.TableCols);
         if (first > last) break;

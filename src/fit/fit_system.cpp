@@ -65,7 +65,7 @@ FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulat
         throw FitInputError("band system " + std::to_string(entry) + " is not in the catalogue (1.." +
                             std::to_string(catalogue.cat.CatalogueCount) + ")");
     auto db = std::make_shared<DatabaseState>(catalogue);
-    db->irad = entry;
+    db->systemEntry = entry;
     db->quenching = simulation::LevelQuenchingOf(c);
     Shell quiet;
     std::shared_ptr<const simulation::BandSystemModel> model =

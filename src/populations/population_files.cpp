@@ -18,7 +18,7 @@ namespace velmora::populations {
 namespace {
 
 int StateLambda(const PopulationState& pop, const DatabaseState& db) {
-    return db.cat.StateLambda.ValueAt(StateIndex(pop.PopState), db.irad);
+    return db.cat.StateLambda.ValueAt(StateIndex(pop.PopState), db.systemEntry);
 }
 
 /// The level typed in an input box: a number within 0..vmax, rounded; otherwise `fallback`.

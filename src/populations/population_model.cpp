@@ -14,7 +14,7 @@ namespace {
 /// Molecular constant k of level v of state s, 0 when not held.
 double Const(const DatabaseState& db, int s, int v, int k) { return db.MolConst.ValueAt(s, v, k); }
 
-int StateLambdaOf(const DatabaseState& db, int s) { return db.cat.StateLambda.ValueAt(s, db.irad); }
+int StateLambdaOf(const DatabaseState& db, int s) { return db.cat.StateLambda.ValueAt(s, db.systemEntry); }
 
 /// Sizes every population array for levels 0..vHi and rows 0..nHi; contents become 0.
 void SizeArrays(PopulationState& pop, int vHi, int nHi) {
@@ -54,14 +54,14 @@ void SetPopulatedState(PopulationState& pop, const DatabaseState& db, int kind) 
 }
 
 int PopMaxVib(const PopulationState& pop, const DatabaseState& db) {
-    return std::max(0, db.cat.NMaxVib.ValueAt(db.irad, StateIndex(pop.PopState)));
+    return std::max(0, db.cat.NMaxVib.ValueAt(db.systemEntry, StateIndex(pop.PopState)));
 }
 
 int PopMaxRot(const PopulationState& pop, const DatabaseState& db, int v) {
     // The lower state holds every level a line of the system reaches: the P and O lines of the
     // top upper level end two rows above the largest upper row.
-    int n = pop.PopState == ElectronicState::Upper ? db.cat.NMaxRot.ValueAt(db.irad, v)
-                                                   : db.cat.NMaxRotAll.ValueAt(db.irad) + 2;
+    int n = pop.PopState == ElectronicState::Upper ? db.cat.NMaxRot.ValueAt(db.systemEntry, v)
+                                                   : db.cat.NMaxRotAll.ValueAt(db.systemEntry) + 2;
     // Row n + 1 must exist too (F2 rows one above the formula's N).
     if (!pop.PopRot.Empty()) n = std::min(n, pop.PopRot.Hi(2) - 1);
     return std::max(0, n);
@@ -77,7 +77,7 @@ struct ThermalState {
 };
 
 ThermalState ThermalStateOf(const PopulationState& pop, const DatabaseState& db) {
-    const SystemDescription d = database::DescriptionOf(db.cat, db.irad);
+    const SystemDescription d = database::DescriptionOf(db.cat, db.systemEntry);
     return {d.State(StateIndex(pop.PopState)), d.molecule.nuclearSpin};
 }
 

@@ -31,12 +31,12 @@ constexpr StructureEntry kStructures[] = {
 };
 
 std::string PopulatedStateLabel(PopulationsView app) {
-    return app.db.cat.StateLabel.ValueAt(StateIndex(app.pop.PopState), app.db.irad);
+    return app.db.cat.StateLabel.ValueAt(StateIndex(app.pop.PopState), app.db.systemEntry);
 }
 
 /// "<molecule> (<populated state>) ": the start of the caption and of the status lines.
 std::string StateHeading(PopulationsView app) {
-    return app.db.cat.MoleculeName.ValueAt(app.db.irad) + " (" + PopulatedStateLabel(app) + ") ";
+    return app.db.cat.MoleculeName.ValueAt(app.db.systemEntry) + " (" + PopulatedStateLabel(app) + ") ";
 }
 
 int MaxVib(PopulationsView app) { return PopMaxVib(app.pop, app.db); }
@@ -112,7 +112,7 @@ std::pair<int, int> RotationalBars(PopulationsView app) {
     const int lambda = pop.PopLambda;
     int startF1 = lambda, startF2 = std::max(lambda - 1, 0);
     // In case (a) labels the F1 ladder starts one row lower (J = 1/2 at N = 0).
-    if (database::CaseALabels(database::StateOf(app.db.cat, StateIndex(pop.PopState), app.db.irad), pop.YParam))
+    if (database::CaseALabels(database::StateOf(app.db.cat, StateIndex(pop.PopState), app.db.systemEntry), pop.YParam))
         std::swap(startF1, startF2);
     const bool f2 = pop.StructMode != StructureMode::AllOfN && pop.SelF == 2;
     const int first = std::max(0, f2 ? startF2 : startF1);

@@ -25,7 +25,7 @@ struct Populations {
 Populations SelectedPopulations(const PopulationState& pop);
 
 /// The populations the program simulates for a thermalised system: of the state that a kind of
-/// spectrum (as stored, 1..4) populates in the pre-computed system db.irad, Boltzmann
+/// spectrum (as stored, 1..4) populates in the pre-computed system db.systemEntry, Boltzmann
 /// vibrational and rotational distributions at T (K), the levels whose population is above
 /// minimumPopulation selected and renormalised.
 Populations ThermalPopulations(const DatabaseState& db, int kind, float T, float minimumPopulation);

@@ -12,7 +12,7 @@ void SelectBandSystem(AppState& app, int entry) {
     // An entry outside the catalogue is refused by SystemPrecompute before anything changes.
     // The new system is computed on a copy and replaces the old one only when complete.
     DatabaseState work = app.db;
-    work.irad = entry;
+    work.systemEntry = entry;
     const simulation::SimulationConditions& c = app.sim.conditions;
     work.quenching = simulation::LevelQuenchingOf(c);
     // The system and its model, read from the model cache when it holds them.

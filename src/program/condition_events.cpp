@@ -25,7 +25,7 @@ using simulation::FieldType;
 using simulation::QuenchingSource;
 using simulation::SimulationConditions;
 
-double MolecularMass(const AppState& app) { return app.db.cat.MolecularMass.ValueAt(app.db.irad); }
+double MolecularMass(const AppState& app) { return app.db.cat.MolecularMass.ValueAt(app.db.systemEntry); }
 
 /// True when the yields of the loaded system depend on the field under these conditions: the
 /// pressure for any quenching, the gas temperature and composition for a gas composition.

@@ -36,8 +36,8 @@ std::vector<Band> BandsInRange(const AppState& app, double start, double end) {
     const double a = AxisToWavenumber(start, unit), b = AxisToWavenumber(end, unit);
     const double low = std::min(a, b), high = std::max(a, b);
     std::vector<Band> bands;
-    for (int vu = 0; vu <= db.cat.NMaxVib.ValueAt(db.irad, 1); ++vu)
-        for (int vl = 0; vl <= db.cat.NMaxVib.ValueAt(db.irad, 2); ++vl) {
+    for (int vu = 0; vu <= db.cat.NMaxVib.ValueAt(db.systemEntry, 1); ++vu)
+        for (int vl = 0; vl <= db.cat.NMaxVib.ValueAt(db.systemEntry, 2); ++vl) {
             const double first = db.BandSpan.ValueAt(1, vu, vl), last = db.BandSpan.ValueAt(2, vu, vl);
             if (first > 0.0 && first <= high && last >= low) bands.push_back({vu, vl});
         }

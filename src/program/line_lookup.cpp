@@ -28,7 +28,7 @@ SimulatedLines::SimulatedLines(const AppState& app) {
         return;  // conditions changed since the run into ones that do not simulate: nothing to list
     }
     const Catalogue& cat = app.db.cat;
-    const int entry = app.db.irad;
+    const int entry = app.db.systemEntry;
     for (std::size_t k = 0; k < list.levels.size() && k < pop.weights.size(); ++k)
         for (const simulation::DrawnLine& d : list.levels[k]) {
             LookedUpLine l;

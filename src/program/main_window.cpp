@@ -19,7 +19,7 @@ namespace velmora::program {
 
 namespace {
 
-int MaxVibOf(const AppState& app, int s) { return std::max(0, app.db.cat.NMaxVib.ValueAt(app.db.irad, s)); }
+int MaxVibOf(const AppState& app, int s) { return std::max(0, app.db.cat.NMaxVib.ValueAt(app.db.systemEntry, s)); }
 
 }  // namespace
 
@@ -78,7 +78,7 @@ bool MDIVelmora_Load(AppState& app, const std::string& version) {
     app.shell.Caption = "VELMORA " + version;
 
     // The captions derived from the restored conditions.
-    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.irad));
+    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.systemEntry));
     display::ApplyColorScheme(app.plot);
     table::FillQuantityItems(app);
     table::FillDatabaseUnits(app);
@@ -94,7 +94,7 @@ bool MDIVelmora_Load(AppState& app, const std::string& version) {
                         static_cast<float>(app.sim.conditions.end));
     app.popwin.TxtMinPopVib = Trim(Str(app.pop.MinimumPopulation));
 
-    const bool loaded = CmbTransition_Click(app, app.db.irad);
+    const bool loaded = CmbTransition_Click(app, app.db.systemEntry);
     display::CmbAssignment_Click(app, 0);
     return loaded;
 }
@@ -125,7 +125,7 @@ bool CmbTransition_Click(AppState& app, int entry) {
     // A range without a line of the new system moves to its strongest band; the widths and
     // captions (Doppler widths depend on the molecular mass) then follow the range in force.
     FollowSystemRange(app);
-    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.irad));
+    simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.systemEntry));
     return true;
 }
 

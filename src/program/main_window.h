@@ -50,7 +50,7 @@ void mnuReset_Click(AppState& app);       ///< "Reset zoom and shift"
 
 /// Main window load: no plot and no data yet, the caption "VELMORA <version>", the derived
 /// captions of the restored settings, the zoom controls at 1 and the slider centred, the plot
-/// window's defaults; then the band system irad is selected and the assignment marks set to
+/// window's defaults; then the band system systemEntry is selected and the assignment marks set to
 /// "Vibrational". Returns false when the band system could not be loaded (the message has been
 /// shown); the caller then lets pending events run and runs the first simulation.
 bool MDIVelmora_Load(AppState& app, const std::string& version);

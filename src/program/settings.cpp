@@ -37,10 +37,10 @@ template <typename App, typename Visitor>
 void ForEachSetting(App& app, Visitor&& visit) {
     using simulation::Field;
     auto condition = [&visit](const char* name) { visit.Condition(Field(name)); };
-    visit.Other("Main", "irad", "1", app.db.irad, kAny, false);
+    visit.Other("Main", "irad", "1", app.db.systemEntry, kAny, false);
     visit.Other("Main", "icoef", "1", app.table.icoef, Range{1, 6}, false);
-    visit.Other("Main", "itran", "1", app.table.itran, Range{1, 2}, false);
-    visit.Other("Main", "intHund", "1", app.table.intHund, Range{0, 1}, false);
+    visit.Other("Main", "itran", "1", app.table.tableKind, Range{1, 2}, false);
+    visit.Other("Main", "intHund", "1", app.table.nomenclature, Range{0, 1}, false);
     visit.Other("Main", "intWindows", "1", app.shell.intWindows, Range{0, 4}, false);
     visit.Other("Main", "intTabMain", "1", app.shell.intTabMain, Range{0, 1}, false);
     visit.Other("Main", "intTabPop", "0", app.pop.intTabPop, Range{0, 2}, false);

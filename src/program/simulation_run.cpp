@@ -86,7 +86,7 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
     PopulationState& pop = app.pop;
     BusyPointer busy(*app.ui);
     app.plot.PlotReady = false;
-    const double mass = app.db.cat.MolecularMass.ValueAt(app.db.irad);
+    const double mass = app.db.cat.MolecularMass.ValueAt(app.db.systemEntry);
 
     try {
         populations::PreparePopulations(pop, app.db);
@@ -132,14 +132,14 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
     app.RequestRedraw();
 
     const Catalogue& cat = app.db.cat;
-    const int irad = app.db.irad;
-    sim.SimTitle = "Simulation   " + cat.MoleculeName.ValueAt(irad) + cat.SystemLabel.ValueAt(irad) + "  " +
-                   cat.KindName.ValueAt(StoredValue(c.kind));
+    const int systemEntry = app.db.systemEntry;
+    sim.SimTitle = "Simulation   " + cat.MoleculeName.ValueAt(systemEntry) + cat.SystemLabel.ValueAt(systemEntry) +
+                   "  " + cat.KindName.ValueAt(StoredValue(c.kind));
 
     // The database view shows the band it showed before.
     if (app.db.SystemLoaded) {
         try {
-            load(app.db, app.table.DbVUpper, app.table.DbVLower, irad);
+            load(app.db, app.table.DbVUpper, app.table.DbVLower, systemEntry);
         } catch (const std::exception& e) {
             app.dialogs->ShowMessage(e.what());
         }
@@ -158,7 +158,7 @@ std::string PointBudgetRefusal(const GridPlan& plan, AxisUnit unit) {
 
 std::shared_ptr<const BandSystemModel> CurrentModel(SimulationState& sim, const DatabaseState& db) {
     const auto& kept = sim.Model;
-    if (!kept || kept->entry != db.irad || kept->systemStamp != db.SystemStamp || kept->dataFolder != db.AppPath)
+    if (!kept || kept->entry != db.systemEntry || kept->systemStamp != db.SystemStamp || kept->dataFolder != db.AppPath)
         sim.Model = std::make_shared<const BandSystemModel>(BuildBandSystemModel(db, DatabaseBandLoader()));
     return sim.Model;
 }

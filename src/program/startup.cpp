@@ -19,7 +19,7 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
 
     experiment::InitExperimentArrays(app.exp);
     database::LoadCatalogue(app.db);  // also fills the fixed tables (names, pressure and quenching factors, c)
-    if (app.db.irad < 1 || app.db.irad > app.db.cat.CatalogueCount) app.db.irad = 1;
+    if (app.db.systemEntry < 1 || app.db.systemEntry > app.db.cat.CatalogueCount) app.db.systemEntry = 1;
 
     // The conditions of the stored settings, with the measured instrument function read from
     // its file (one that cannot be read any more is named when a simulation needs it).

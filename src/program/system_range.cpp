@@ -23,7 +23,7 @@ std::string BandName(std::pair<int, int> band) {
 
 std::string SystemName(const AppState& app) {
     const Catalogue& cat = app.db.cat;
-    return cat.MoleculeName.ValueAt(app.db.irad) + cat.SystemLabel.ValueAt(app.db.irad);
+    return cat.MoleculeName.ValueAt(app.db.systemEntry) + cat.SystemLabel.ValueAt(app.db.systemEntry);
 }
 
 std::string RangeText(const AppState& app, double start, double end) {
@@ -42,11 +42,11 @@ double BandCentre(const AppState& app, std::pair<int, int> band) {
 bool RangeHoldsLines(const AppState& app, double start, double end) {
     const DatabaseState& db = app.db;
     const Catalogue& cat = db.cat;
-    const int irad = db.irad;
+    const int systemEntry = db.systemEntry;
     const double a = AxisToWavenumber(start, Units(app)), b = AxisToWavenumber(end, Units(app));
     const double low = std::min(a, b), high = std::max(a, b);
-    for (int vu = 0; vu <= cat.NMaxVib.ValueAt(irad, 1); ++vu)
-        for (int vl = 0; vl <= cat.NMaxVib.ValueAt(irad, 2); ++vl) {
+    for (int vu = 0; vu <= cat.NMaxVib.ValueAt(systemEntry, 1); ++vu)
+        for (int vl = 0; vl <= cat.NMaxVib.ValueAt(systemEntry, 2); ++vl) {
             const double first = db.BandSpan.ValueAt(1, vu, vl), last = db.BandSpan.ValueAt(2, vu, vl);
             if (first > 0.0 && first <= high && last >= low) return true;
         }
@@ -60,15 +60,15 @@ bool RangeHoldsLines(const AppState& app) {
 std::pair<int, int> StrongestBand(const AppState& app) {
     const DatabaseState& db = app.db;
     const Catalogue& cat = db.cat;
-    const int irad = db.irad;
+    const int systemEntry = db.systemEntry;
     const int q = app.sim.conditions.kind == simulation::SpectrumKind::Emission ? 1 : 2;
     const bool upperPopulated = app.pop.PopState == ElectronicState::Upper;
     std::pair<int, int> best{0, 0};
     double strongest = -1.0;
     // Weighted by the populations; without any (none computed yet), by the coefficients alone.
     for (const bool weighted : {true, false}) {
-        for (int vu = 0; vu <= cat.NMaxVib.ValueAt(irad, 1); ++vu)
-            for (int vl = 0; vl <= cat.NMaxVib.ValueAt(irad, 2); ++vl) {
+        for (int vu = 0; vu <= cat.NMaxVib.ValueAt(systemEntry, 1); ++vu)
+            for (int vl = 0; vl <= cat.NMaxVib.ValueAt(systemEntry, 2); ++vl) {
                 if (!(db.BandSpan.ValueAt(1, vu, vl) > 0.0f)) continue;
                 double w = db.BandData.ValueAt(q, vu, vl);
                 if (weighted) w *= app.pop.PopVib.ValueAt(upperPopulated ? vu : vl);

@@ -31,9 +31,10 @@ BranchTable BuildBranchTable(ElectronicState popState, const DatabaseState& db) 
         t.upper[b + 12] = otherParity(kUpper[b]);
         t.lower[b + 12] = otherParity(kLower[b]);
     }
-    const int irad = db.irad;
-    if (popState == ElectronicState::Lower && db.cat.StateLambda.ValueAt(2, irad) == 1 &&
-        database::UsesLowerComponentException(database::StateOf(db.cat, 1, irad), database::StateOf(db.cat, 2, irad)))
+    const int systemEntry = db.systemEntry;
+    if (popState == ElectronicState::Lower && db.cat.StateLambda.ValueAt(2, systemEntry) == 1 &&
+        database::UsesLowerComponentException(database::StateOf(db.cat, 1, systemEntry),
+                                              database::StateOf(db.cat, 2, systemEntry)))
         for (int b = 1; b <= 12; ++b) t.lower[b] = kLowerPi[b];
     return t;
 }
@@ -56,7 +57,7 @@ std::size_t BandSystemModel::LineCount() const {
 
 BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& load) {
     const Catalogue& cat = db.cat;
-    const int entry = db.irad;
+    const int entry = db.systemEntry;
     BandSystemModel m;
     m.entry = entry;
     m.dataFolder = db.AppPath;

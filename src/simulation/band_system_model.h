@@ -104,7 +104,7 @@ struct BandSystemModel {
 /// entries whose populated lower state is a Π state).
 BranchTable BuildBranchTable(ElectronicState popState, const DatabaseState& db);
 
-/// Builds the model of the pre-computed system db.irad, loading every band through `load` into a
+/// Builds the model of the pre-computed system db.systemEntry, loading every band through `load` into a
 /// copy of the database state (db itself is not changed). Throws what the loader throws
 /// (FileError naming the file, std::invalid_argument).
 BandSystemModel BuildBandSystemModel(const DatabaseState& db, const BandLoader& load);

@@ -13,7 +13,7 @@ database::LevelQuenching LevelQuenchingOf(const SimulationConditions& c) {
 
 std::string ComputeYields(DatabaseState& db, const SimulationConditions& conditions) {
     const Catalogue& cat = db.cat;
-    const int irad = db.irad;
+    const int systemEntry = db.systemEntry;
     db.quenching.temperature = conditions.temperature;
     const database::CompositionQuenching gas = GasQuenching(db.UpperQuenching, conditions);
     std::string caption;
@@ -23,12 +23,12 @@ std::string ComputeYields(DatabaseState& db, const SimulationConditions& conditi
                   Trim(Str(static_cast<float>(conditions.pressure))) + " Torr";
         for (const std::string& w : gas.warnings) caption += "; " + w;
     }
-    if (!cat.LevelFileFlag.Contains(irad) || cat.LevelFileFlag(irad) == 0) return caption;
+    if (!cat.LevelFileFlag.Contains(systemEntry) || cat.LevelFileFlag(systemEntry) == 0) return caption;
     const int C = db.UpperComponents;
-    const int vmax = cat.NMaxVib.ValueAt(irad, 1);
-    const int lambda = cat.StateLambda.ValueAt(1, irad);
+    const int vmax = cat.NMaxVib.ValueAt(systemEntry, 1);
+    const int lambda = cat.StateLambda.ValueAt(1, systemEntry);
     for (int v = 0; v <= vmax; ++v) {
-        const int nmax = cat.NMaxRot.ValueAt(irad, v);
+        const int nmax = cat.NMaxRot.ValueAt(systemEntry, v);
         for (int c = 1; c <= C; ++c) {
             for (int N = lambda; N <= nmax; ++N) {
                 if (!db.LevelYield.Contains(v, c, N)) continue;

@@ -243,7 +243,7 @@ std::vector<fs::path> SystemFiles(const DatabaseState& db) {
     std::error_code ec;
     for (fs::directory_iterator it(db.AppPath, ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file(ec)) files.push_back(it->path());
-    const fs::path molecule = fs::path(db.AppPath) / db.cat.MoleculeCode(db.irad);
+    const fs::path molecule = fs::path(db.AppPath) / db.cat.MoleculeCode(db.systemEntry);
     for (fs::recursive_directory_iterator it(molecule, ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file(ec)) files.push_back(it->path());
     std::sort(files.begin(), files.end());
@@ -268,7 +268,7 @@ std::uint64_t Key(const DatabaseState& db, float pressureTorr, const std::string
     Hash h;
     h.Add(version);
     h.AddValue(kModelCacheFormat);
-    h.AddValue(db.irad);
+    h.AddValue(db.systemEntry);
     h.AddValue(pressureTorr);
     const database::LevelQuenching& q = db.quenching;
     h.AddValue(q.source), h.AddValue(q.rate), h.AddValue(q.temperature);
@@ -304,7 +304,7 @@ std::vector<std::string> Folders(const DatabaseState& db, const ModelCacheSettin
 }
 
 std::string FileName(const DatabaseState& db) {
-    return db.cat.MoleculeCode(db.irad) + "-entry" + std::to_string(db.irad) + ".model";
+    return db.cat.MoleculeCode(db.systemEntry) + "-entry" + std::to_string(db.systemEntry) + ".model";
 }
 
 /// Reads the system of a cache file into db and m; false when the file is missing, damaged or
@@ -322,7 +322,7 @@ bool ReadCache(const fs::path& file, std::uint64_t key, DatabaseState& db, BandS
         Reader r(bytes.data() + kHeaderSize, length);
         ReadDatabase(r, db);
         ReadModel(r, m);
-        return r.AtEnd() && m.entry == db.irad;
+        return r.AtEnd() && m.entry == db.systemEntry;
     } catch (const std::exception&) {
         return false;
     }
@@ -386,7 +386,7 @@ std::shared_ptr<const BandSystemModel> PrecomputeSystem(DatabaseState& db, float
         return model;
     };
     if (!settings.enabled) return build();
-    database::CheckEntry(db.cat, db.irad);
+    database::CheckEntry(db.cat, db.systemEntry);
     const std::string version = settings.programVersion.empty() ? ThisBuild() : settings.programVersion;
     const std::uint64_t key = Key(db, pressureTorr, version);
     const std::vector<std::string> folders = Folders(db, settings);

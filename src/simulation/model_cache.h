@@ -51,7 +51,7 @@ ModelCacheSettings ModelCacheFromEnvironment();
 /// How a pre-computation was obtained.
 enum class ModelSource { Computed, Cache };
 
-/// Pre-computes the system db.irad for a pressure (Torr) as SystemPrecompute does and builds its
+/// Pre-computes the system db.systemEntry for a pressure (Torr) as SystemPrecompute does and builds its
 /// model, or reads both from the cache file when it holds this system from the same data files,
 /// program version and inputs. A computed system is stored; a cache that cannot be written is
 /// not an error. Throws what SystemPrecompute and BuildBandSystemModel throw; on failure db is
@@ -60,7 +60,7 @@ std::shared_ptr<const BandSystemModel> PrecomputeSystem(
     DatabaseState& db, float pressureTorr, Shell& shell,
     const ModelCacheSettings& settings = ModelCacheFromEnvironment(), ModelSource* source = nullptr);
 
-/// The cache file the system db.irad is stored in first (the first folder of the settings).
+/// The cache file the system db.systemEntry is stored in first (the first folder of the settings).
 std::string ModelCacheFile(const DatabaseState& db, const ModelCacheSettings& settings);
 
 }  // namespace velmora::simulation

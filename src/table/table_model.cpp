@@ -19,19 +19,19 @@ namespace velmora::table {
 namespace {
 
 /// Upper (s = 1) or lower (s = 2) Λ of the selected system.
-int Lambda(const DatabaseState& db, int s) { return db.cat.StateLambda(s, db.irad); }
+int Lambda(const DatabaseState& db, int s) { return db.cat.StateLambda(s, db.systemEntry); }
 
 /// Rows of a rotational table hold one J per row in case (a): these branches show level N - 1.
 bool ShiftedInCaseA(const TableState& t, int branch, int N) {
-    return t.intHund == 1 && N >= 1 && BranchHasJAboveN(branch);
+    return t.nomenclature == 1 && N >= 1 && BranchHasJAboveN(branch);
 }
 
 /// Makes sure the band of a rotational table is the loaded one.
 void EnsureBandLoaded(TableView s) {
     DatabaseState& db = s.db;
     const TableState& t = s.table;
-    if (!database::IsBandLoaded(db, t.DbVUpper, t.DbVLower, db.irad))
-        database::LoadBand(db, t.DbVUpper, t.DbVLower, db.irad);
+    if (!database::IsBandLoaded(db, t.DbVUpper, t.DbVLower, db.systemEntry))
+        database::LoadBand(db, t.DbVUpper, t.DbVLower, db.systemEntry);
 }
 
 /// A number format without commas, so that a saved value never adds a column. A value that does
@@ -60,7 +60,7 @@ std::string CsvUnits(const DatabaseState& db, const TableState& t, CsvLayout lay
 /// with its unit).
 std::string RotationalCsvHeader(const DatabaseState& db, const TableState& t) {
     const Catalogue& cat = db.cat;
-    const int hund = t.intHund != 0 ? 1 : 0;
+    const int hund = t.nomenclature != 0 ? 1 : 0;
     std::string header = t.icoef == 6 ? (hund ? "J' " : "N' ") : (hund ? "J''" : "N''");
     const int labelColumn = Lambda(db, 1) != 0 ? 1 : 0;
     for (int c = 1; c <= t.TableCols; ++c) {
@@ -81,7 +81,7 @@ void ShowUntabulated(TableView s, const std::string& name) {
     TableState& t = s.table;
     t.UntabulatedQuantity = name;
     t.TableData = {};
-    t.Caption = "Database   " + s.db.cat.MoleculeName.ValueAt(s.db.irad) + "  " + name;
+    t.Caption = "Database   " + s.db.cat.MoleculeName.ValueAt(s.db.systemEntry) + "  " + name;
     t.Grid = TableGrid{};
     t.Grid.Rows = 2;
     t.Grid.Cols = 1;
@@ -96,8 +96,8 @@ void ShowNotKnown(TableView s, const std::string& why) {
     const std::string name = s.db.cat.QuantityName.ValueAt(0, t.icoef);
     t.NotKnownReason = why;
     t.TableData = {};
-    t.Caption = "Database   " + s.db.cat.MoleculeName.ValueAt(s.db.irad) + s.db.cat.SystemLabel.ValueAt(s.db.irad) +
-                "  " + name;
+    t.Caption = "Database   " + s.db.cat.MoleculeName.ValueAt(s.db.systemEntry) +
+                s.db.cat.SystemLabel.ValueAt(s.db.systemEntry) + "  " + name;
     t.Grid = TableGrid{};
     t.Grid.Rows = 2;
     t.Grid.Cols = 1;
@@ -114,13 +114,13 @@ bool NeedsAbsoluteScale(int quantity) { return quantity == 1 || quantity == 2 ||
 
 std::string NotKnownReason(const DatabaseState& db, int quantity) {
     if (!NeedsAbsoluteScale(quantity)) return {};
-    const std::string why = database::NoAbsoluteScale(db.cat, db.irad);
+    const std::string why = database::NoAbsoluteScale(db.cat, db.systemEntry);
     if (why.empty()) return {};
     return "this quantity (" + Trim(db.cat.QuantityTitle.ValueAt(quantity)) + ") needs the absolute scale: " + why;
 }
 
 double LineEinsteinA(const DatabaseState& db, double emission) {
-    return emission * db.LineUnitFactor[0] * db.cat.EmissionScale.ValueAt(db.irad);
+    return emission * db.LineUnitFactor[0] * db.cat.EmissionScale.ValueAt(db.systemEntry);
 }
 
 double LineOscillatorStrength(const DatabaseState& db, double absorption, double nu) {
@@ -147,11 +147,11 @@ bool BranchHasJAboveN(int branch) {
     }
 }
 
-bool IsRotationalLayout(const TableState& t) { return t.itran == 2 || t.icoef == 6; }
+bool IsRotationalLayout(const TableState& t) { return t.tableKind == 2 || t.icoef == 6; }
 
 void ComputeTableGeometry(const DatabaseState& db, TableState& t) {
     const Catalogue& cat = db.cat;
-    const int irad = db.irad;
+    const int systemEntry = db.systemEntry;
     t.RowStep = 1;
     t.SatOffset = 0;
     if (t.icoef == 6) {
@@ -162,10 +162,10 @@ void ComputeTableGeometry(const DatabaseState& db, TableState& t) {
         t.RowLast = std::max(lamU, db.RotRows);
         return;
     }
-    if (t.itran == 1) {
-        t.TableCols = cat.NMaxVib(irad, 1) + 1;
+    if (t.tableKind == 1) {
+        t.TableCols = cat.NMaxVib(systemEntry, 1) + 1;
         t.RowFirst = 1;
-        t.RowLast = cat.NMaxVib(irad, 2) + 1;
+        t.RowLast = cat.NMaxVib(systemEntry, 2) + 1;
         return;
     }
     const int lamU = Lambda(db, 1), lamL = Lambda(db, 2);
@@ -186,13 +186,13 @@ void ComputeTableGeometry(const DatabaseState& db, TableState& t) {
 
 void FillTableData(const DatabaseState& db, TableState& t) {
     const Catalogue& cat = db.cat;
-    const int irad = db.irad;
+    const int systemEntry = db.systemEntry;
     t.TableData.Resize(0, std::max(t.RowLast, cat.MaxN), 0, 24);
     const int q = t.icoef;
 
     // Unit conversions common to band and line values; `position` in cm-1.
     auto convert = [&](double value, double position) {
-        if (q == 1) value *= cat.EmissionScale(irad);
+        if (q == 1) value *= cat.EmissionScale(systemEntry);
         if (q == 2 && t.DbUnitsAbs > 1) {
             value *= kSpeedOfLightCm / 100.0;  // to m3 J-1 s-2
             if (t.DbUnitsAbs == 3) value *= position * kOscillatorStrengthFactor;
@@ -207,14 +207,14 @@ void FillTableData(const DatabaseState& db, TableState& t) {
             for (int col = 1; col <= t.TableCols; ++col) {
                 int N = row;
                 // Case (a): F1 columns (odd) show level N - 1 so that each row holds one J.
-                if (t.intHund == 1 && col % 2 == 1) N = row - 1;
+                if (t.nomenclature == 1 && col % 2 == 1) N = row - 1;
                 const bool ok = N >= 0 && db.UpperLevelData.Contains(v, col, N);
                 t.TableData(row, col) = ok ? db.UpperLevelData(v, col, N) : 0.0f;
             }
         }
         return;
     }
-    if (t.itran == 1) {
+    if (t.tableKind == 1) {
         for (int row = t.RowFirst; row <= t.RowLast; ++row) {
             const int vl = row - 1;
             for (int col = 1; col <= t.TableCols; ++col) {
@@ -249,7 +249,7 @@ std::string DisplayedUnit(const DatabaseState& db, const TableState& t) {
     if (t.icoef == 4 && t.DbUnitsPos == 2) return "Angstrom (Air)";
     if (t.icoef == 4 && t.DbUnitsPos == 3) return "cm-1";
     // Without an absolute scale the band strengths are those of a unit moment: relative.
-    if (t.icoef == 3 && !database::DescriptionOf(db.cat, db.irad).absoluteScale) return "relative (unit moment)";
+    if (t.icoef == 3 && !database::DescriptionOf(db.cat, db.systemEntry).absoluteScale) return "relative (unit moment)";
     return db.cat.QuantityUnit(t.icoef);
 }
 
@@ -261,8 +261,8 @@ std::string ValueCell(const DatabaseState& db, const TableState& t, double value
 char RowParity(const DatabaseState& db, const TableState& t, int row) {
     if (t.RowStep != 2 || t.icoef == 6 || !IsRotationalLayout(t)) return 0;
     const int N = RowLevel(t, row);
-    const database::LineLevels lv = database::BranchLevels(db, db.irad, row % 2 == 1 ? 13 : 1, N);
-    return database::ParityLabel(db, db.irad, 2, lv.lowRow, lv.lowF, lv.lowBlock);
+    const database::LineLevels lv = database::BranchLevels(db, db.systemEntry, row % 2 == 1 ? 13 : 1, N);
+    return database::ParityLabel(db, db.systemEntry, 2, lv.lowRow, lv.lowF, lv.lowBlock);
 }
 
 std::string QuantityCaption(const DatabaseState& db, const TableState& t) {
@@ -276,17 +276,17 @@ std::string QuantityCaption(const DatabaseState& db, const TableState& t) {
 
 void WriteTableGrid(const DatabaseState& db, TableState& t) {
     const Catalogue& cat = db.cat;
-    const int irad = db.irad;
+    const int systemEntry = db.systemEntry;
     const bool rotational = IsRotationalLayout(t);
-    const int hund = t.intHund != 0 ? 1 : 0;
+    const int hund = t.nomenclature != 0 ? 1 : 0;
 
     // Caption.
     const std::string name = QuantityCaption(db, t);
     if (t.icoef == 6) {
-        t.Caption = "Database   " + cat.MoleculeName(irad) + " (" + cat.StateLabel(1, irad) + ") " +
+        t.Caption = "Database   " + cat.MoleculeName(systemEntry) + " (" + cat.StateLabel(1, systemEntry) + ") " +
                     " v'=" + Str(t.DbVUpper) + "  " + name;
     } else {
-        t.Caption = "Database   " + cat.MoleculeName(irad) + cat.SystemLabel(irad);
+        t.Caption = "Database   " + cat.MoleculeName(systemEntry) + cat.SystemLabel(systemEntry);
         if (rotational) t.Caption += " (" + Str(t.DbVUpper) + "," + Str(t.DbVLower) + ")";
         t.Caption += "  " + name;
     }
@@ -305,9 +305,9 @@ void WriteTableGrid(const DatabaseState& db, TableState& t) {
     // Header row.
     auto& head = g.Cells[0];
     if (!rotational) {
-        head[0] = cat.StateLabel(2, irad) + " v''";
+        head[0] = cat.StateLabel(2, systemEntry) + " v''";
         for (int j = 0; j < t.TableCols; ++j)
-            head[static_cast<std::size_t>(j + 1)] = cat.StateLabel(1, irad) + " v'=" + Str(j);
+            head[static_cast<std::size_t>(j + 1)] = cat.StateLabel(1, systemEntry) + " v'=" + Str(j);
     } else if (t.icoef == 6) {
         head[0] = hund ? "J' " : "N' ";
         const int column = Lambda(db, 1) != 0 ? 1 : 0;
@@ -373,20 +373,20 @@ void SaveDatabaseTable(TableView s, const std::filesystem::path& path, CsvLayout
     const DatabaseState& db = s.db;
     const Catalogue& cat = db.cat;
     const TableState& t = s.table;
-    const int irad = db.irad;
+    const int systemEntry = db.systemEntry;
     if (!t.NotKnownReason.empty()) throw FileError::In(path.string(), "there is no table to save: " + t.NotKnownReason);
     if (t.TableData.Empty()) throw FileError::In(path.string(), "there is no table to save");
     const std::string& format = NumberFormat(db, t);
 
     AtomicTextWriter out(path);
-    out.WriteLine("RADICAL: " + cat.MoleculeName(irad));
+    out.WriteLine("RADICAL: " + cat.MoleculeName(systemEntry));
     out.WriteLine("QUANTITY:" + cat.QuantityTitle(t.icoef));
     out.WriteLine("UNITS   :" + CsvUnits(db, t, layout));
     if (!IsRotationalLayout(t)) {
-        out.WriteLine("BAND " + cat.SystemLabel(irad));
-        std::string header = cat.StateLabel(2, irad) + " v'' ";
+        out.WriteLine("BAND " + cat.SystemLabel(systemEntry));
+        std::string header = cat.StateLabel(2, systemEntry) + " v'' ";
         for (int j = 0; j < t.TableCols; ++j)
-            header += " ," + cat.StateLabel(1, irad) + " v'= " + std::to_string(j) + " ";
+            header += " ," + cat.StateLabel(1, systemEntry) + " v'= " + std::to_string(j) + " ";
         out.WriteLine(header);
         for (int row = 0; row < t.RowLast; ++row) {
             std::string line = Format(row, "#0  ");
@@ -394,12 +394,12 @@ void SaveDatabaseTable(TableView s, const std::filesystem::path& path, CsvLayout
             out.WriteLine(line);
         }
     } else {
-        out.WriteLine("BAND " + cat.SystemLabel(irad) + Format(t.DbVUpper, "#0 -") + Format(t.DbVLower, " #0 "));
+        out.WriteLine("BAND " + cat.SystemLabel(systemEntry) + Format(t.DbVUpper, "#0 -") + Format(t.DbVLower, " #0 "));
         if (layout == CsvLayout::Labelled) out.WriteLine(RotationalCsvHeader(db, t));
         for (int row = t.RowFirst; row <= t.RowLast; ++row) {
             const int N = RowLevel(t, row);
             std::string line;
-            if (t.intHund == 0)
+            if (t.nomenclature == 0)
                 line = Format(N, "#0  ");
             else
                 line = N - 0.5 > 0 ? Format(N - 0.5, "#0.# ") : "    ";
@@ -440,7 +440,7 @@ void FillQuantityItems(TableView s) {
 
 void FillRotationalBranches(TableView s) {
     const Catalogue& cat = s.db.cat;
-    const int hund = s.table.intHund != 0 ? 1 : 0;
+    const int hund = s.table.nomenclature != 0 ? 1 : 0;
     auto& items = s.rotationalBranchItems;
     items.assign(1, "All");
     for (int b = 1; b <= 12; ++b)
@@ -449,7 +449,7 @@ void FillRotationalBranches(TableView s) {
 }
 
 void CmbResolution_Click(TableView s, int index) {
-    s.table.itran = index == 1 ? 2 : 1;
+    s.table.tableKind = index == 1 ? 2 : 1;
     RefreshDatabaseTable(s);
 }
 
@@ -486,7 +486,7 @@ void CmbQuantity_Click(TableView s, int index) {
 }
 
 void CmbNomenclature_Click(TableView s, int index) {
-    s.table.intHund = index == 1 ? 1 : 0;
+    s.table.nomenclature = index == 1 ? 1 : 0;
     FillRotationalBranches(s);
     RefreshDatabaseTable(s);
 }
@@ -512,9 +512,9 @@ void CmbInformation_Click(TableView s, int index) {
 namespace {
 
 /// A table chosen from the "Database" menu: its kind and quantity, then the refreshed table.
-void ChooseTable(TableView s, int itran, int icoef) {
+void ChooseTable(TableView s, int tableKind, int icoef) {
     s.table.UntabulatedQuantity.clear();
-    s.table.itran = itran;
+    s.table.tableKind = tableKind;
     s.table.icoef = icoef;
     FillDatabaseUnits(s);
     RefreshDatabaseTable(s);

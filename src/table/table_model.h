@@ -55,7 +55,7 @@ bool IsRotationalLayout(const TableState& t);
 /// CmbUpper (v') is enabled for the tables by rotational level, CmbLower (v'') only for the
 /// rotational tables of a band.
 inline bool CmbUpperEnabled(const TableState& t) { return IsRotationalLayout(t); }
-inline bool CmbLowerEnabled(const TableState& t) { return t.itran == 2 && t.icoef != 6; }
+inline bool CmbLowerEnabled(const TableState& t) { return t.tableKind == 2 && t.icoef != 6; }
 /// The unit the table shows its values in (the catalogue unit, or the one chosen).
 std::string DisplayedUnit(const DatabaseState& db, const TableState& t);
 /// Text of a value cell: dashes for values <= 0.

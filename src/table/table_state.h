@@ -19,9 +19,9 @@ struct TableGrid {
 };
 
 struct TableState {
-    int itran = 1;    ///< 1 vibrational, 2 rotational
-    int icoef = 1;    ///< quantity 1..6
-    int intHund = 1;  ///< 0 case b (N), 1 case a (J)
+    int tableKind = 1;     ///< 1 vibrational, 2 rotational
+    int icoef = 1;         ///< quantity 1..6
+    int nomenclature = 1;  ///< 0 case b (N), 1 case a (J)
     int DbVUpper = 0, DbVLower = 0;
     int DbUnitsAbs = 1, DbUnitsPos = 3;
     /// Values shown: (row, column 0..24); rows as RowFirst..RowLast below, sized at each refresh.

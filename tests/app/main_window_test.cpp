@@ -167,7 +167,7 @@ TEST_F(Desktop, ChangingTheBandSystemRefreshesTableAndPopulations) {
     emit transition->activated(2);
     unsetenv("VELMORA_MODEL_CACHE");
     EXPECT_GT(progress.count(), 10);
-    EXPECT_EQ(w->State().db.irad, 3);
+    EXPECT_EQ(w->State().db.systemEntry, 3);
     EXPECT_TRUE(w->databaseWindow()->windowTitle().contains("NO"));
     EXPECT_EQ(w->populationsWindow()->windowTitle(), "NO (A) population distributions");
     auto* levels = w->populationsWindow()->cmbVibLevel;

@@ -110,7 +110,7 @@ TEST(DamagedDatabase, EveryDamagedFileIsRefusedNamingItsFileAndLine) {
         testing::CountingShell shell;
         const std::string message = velmora::testing::FileErrorMessage([&] {
             LoadCatalogue(db);
-            db.irad = d.entry;
+            db.systemEntry = d.entry;
             SystemPrecompute(db, 0.0f, shell);
         });
         EXPECT_THAT(message, ::testing::HasSubstr(d.message)) << d.what;
@@ -122,7 +122,7 @@ TEST(DamagedDatabase, EveryDamagedFileIsRefusedNamingItsFileAndLine) {
     DatabaseState db;
     SetAppPath(db, copy.path().string());
     LoadCatalogue(db);
-    db.irad = 3;
+    db.systemEntry = 3;
     db.quenching.source = 3;
     testing::CountingShell shell;
     EXPECT_THAT(velmora::testing::FileErrorMessage([&] { SystemPrecompute(db, 760.0f, shell); }),

@@ -42,7 +42,7 @@ struct LevelFixture {
     /// Prepares upper level v of an entry as the pre-computation does before the file step,
     /// with a computed radiative lifetime of `tau` ns for every component and row.
     void Prepare(int entry, int v, float tau) {
-        db.irad = entry;
+        db.systemEntry = entry;
         InitialiseLevelData(db, v);
         for (int k = 1; k <= 4; ++k)
             for (int N = 0; N <= db.cat.MaxN + 2; ++N) db.UpperLevelData(v, k, N) = tau;

@@ -120,7 +120,7 @@ DatabaseState MakeState(int lambdaUp, int lambdaLow, const std::string& molecule
         cat.StateLambda(2, i) = lambdaLow;
         cat.LambdaFactor(i) = lambdaUp >= 1 && lambdaLow >= 1 ? 2.0f : 1.0f;
     }
-    db.irad = db.LoadedEntry = entry;
+    db.systemEntry = db.LoadedEntry = entry;
     db.LoadedVUpper = db.LoadedVLower = 0;
     db.MolConst.Resize(1, 2, 0, 2, 0, 20);
     db.SpcConvention.Resize(1, 2, 1, entry);

@@ -51,7 +51,7 @@ struct FlatSystem {
         data.System(1, up, low, [](int vUp, int vLow) { return kProbability[vUp][vLow]; });
         SetAppPath(db, data.Folder());
         LoadCatalogue(db);
-        db.irad = 1;
+        db.systemEntry = 1;
     }
     /// Band origin (v', v'') in cm-1.
     static double Nu(int vUp, int vLow) { return kOrigin + kUpperT[vUp] - kLowerT[vLow]; }

@@ -72,7 +72,7 @@ std::string WithoutComments(const std::string& text) {
 }
 
 /// The lines of a source text where a quoted molecule name is compared or keys a table, or an
-/// entry number selects a branch ("entry == 7", "switch (irad)").
+/// entry number selects a branch ("entry == 7", "switch (systemEntry)").
 std::vector<std::string> ChoicesByNameOrNumber(const std::string& text, const std::set<std::string>& names) {
     std::string alternatives;
     for (const auto& n : names)
@@ -82,7 +82,7 @@ std::vector<std::string> ChoicesByNameOrNumber(const std::string& text, const st
                             "\\s*(==|!=)|(compare|starts_with|ends_with|find)\\s*\\(\\s*" + name + "|\\{\\s*" + name +
                             "\\s*,\\s*(\\{|[0-9]+\\s*\\})");
     const std::regex byNumber(
-        R"(\b(entry|irad|LoadedEntry|ConstantsEntry)\s*(==|!=)\s*[1-9]|[1-9][0-9]*\s*(==|!=)\s*(entry|irad)\b|switch\s*\(\s*(entry|irad)\s*\))");
+        R"(\b(entry|systemEntry|LoadedEntry|ConstantsEntry)\s*(==|!=)\s*[1-9]|[1-9][0-9]*\s*(==|!=)\s*(entry|systemEntry)\b|switch\s*\(\s*(entry|systemEntry)\s*\))");
     std::vector<std::string> found;
     std::istringstream lines(WithoutComments(text));
     std::string line;
@@ -116,9 +116,9 @@ TEST(PhysicsFromData, TheScannerFindsNameAndNumberChoicesOutsideComments) {
         {"    {\"OH\", 13},", true},
         {"    GasComposition air{{{\"N2\", 0.79}, {\"O2\", 0.21}}};", false},
         {"    return entry == 7;", true},
-        {"    if (irad != 12) return;", true},
+        {"    if (systemEntry != 12) return;", true},
         {"    switch (entry) {", true},
-        {"    if (3 == irad) y = 2;", true},
+        {"    if (3 == systemEntry) y = 2;", true},
         {"    // code == \"NO\" and entry == 7 in a comment", false},
         {"    /* entry == 7 */ int x = 0;", false},
         {"    if (units == \"1CM\") return;", false},
@@ -181,7 +181,7 @@ TEST(PhysicsFromData, SwappingTwoCatalogueEntriesChangesNoLineTermValueOrStrengt
         for (const auto& [before, after] : {std::pair{a, b}, std::pair{b, a}}) {
             const std::string system = original.cat.MoleculeName(before) + original.cat.SystemLabel(before);
             Shell quiet;
-            original.irad = before, swapped.irad = after;
+            original.systemEntry = before, swapped.systemEntry = after;
             database::SystemPrecompute(original, 0.0f, quiet);
             database::SystemPrecompute(swapped, 0.0f, quiet);
             EXPECT_TRUE(Same(original.UpperLevelData, swapped.UpperLevelData)) << system << ": lifetimes, yields";

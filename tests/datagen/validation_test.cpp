@@ -36,7 +36,7 @@ DatabaseState Precomputed(int entry) {
     DatabaseState db;
     database::SetAppPath(db, testing::BuiltData().string());
     database::LoadCatalogue(db);
-    db.irad = entry;
+    db.systemEntry = entry;
     Shell quiet;
     database::SystemPrecompute(db, 0.0f, quiet);
     return db;
@@ -267,8 +267,8 @@ TEST(Validation, RadiativeLifetimesAgreeWithIndependentMeasurements) {
         DatabaseState db;
         database::SetAppPath(db, testing::BuiltData().string());
         database::LoadCatalogue(db);
-        db.irad = EntryOf(c.folder);
-        db.cat.LevelFileFlag(db.irad) = 0;
+        db.systemEntry = EntryOf(c.folder);
+        db.cat.LevelFileFlag(db.systemEntry) = 0;
         Shell quiet;
         database::SystemPrecompute(db, 0.0f, quiet);
         const CsvTable t = CsvTable::Read(testing::SourceDir() / c.folder / "transitions.csv", c.folder);
@@ -277,7 +277,7 @@ TEST(Validation, RadiativeLifetimesAgreeWithIndependentMeasurements) {
             if (t.Text(row, t.Column("kind")) == "lifetime" && t.Integer(row, t.Column("v_up")) == c.v &&
                 t.Text(row, t.Column("source")).rfind(c.source, 0) == 0)
                 measured = t.Number(row, t.Column("value"));
-        const double program = db.UpperLevelData(c.v, 1, db.cat.StateLambda(1, db.irad));
+        const double program = db.UpperLevelData(c.v, 1, db.cat.StateLambda(1, db.systemEntry));
         std::printf("%-7s v'=%d %7.1f ns, measured %7.1f ns (%+.1f %%)\n", c.folder, c.v, program, measured,
                     100 * (program / measured - 1));
         if (c.sigma == 0.0) continue;

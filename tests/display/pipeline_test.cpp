@@ -48,7 +48,7 @@ TEST(PlotOfASimulation, AssignmentTeethStandOnTheSimulatedLines) {
 
     app.plot.ShowAssignment = 1;
     app.plot.AssignmentMode = 1;
-    app.table.intHund = 0;
+    app.table.nomenclature = 0;
     ScreenCanvases c;
     RedrawPlot(app, c.plot, c.axis, c.yAxis);
 

@@ -348,7 +348,7 @@ TEST(RotationalCombs, TeethTurnAtTheBandHeadAndLabelsNeverOverlap) {
         s.db.LineData(4, 1, N) = static_cast<float>(32290.0 - 11.0 * N);
         s.db.LineData(4, 13, N) = static_cast<float>(32291.0 - 11.0 * N);
     }
-    s.table.intHund = 0;
+    s.table.nomenclature = 0;
     Surface out(s, 600.0 / 800.0);
     DrawAssignments(s, out.ctx);
     const double Y5 = 6.0 * (17 - 5);
@@ -377,7 +377,7 @@ TEST(RotationalCombs, CaseAJLabelsOfTheSecondBranchSet) {
     AppState s = PiPiLines(32000, 33000);
     // One line per branch, far apart so every label prints.
     for (int b = 1; b <= 24; ++b) s.db.LineData(4, b, 5) = static_cast<float>(32010.0 + 40.0 * b);
-    s.table.intHund = 1;
+    s.table.nomenclature = 1;
     Surface out(s, 1000.0 / 800.0);
     DrawAssignments(s, out.ctx);
     std::map<double, std::string> byPosition;

@@ -216,9 +216,9 @@ TEST(TablePages, SigmaSigmaRotationalTablePrintsTwoSectionsOfSixBranches) {
     MakeCatalogue(s, 0, 0);
     MarkBandLoaded(s, 0, 1, 4);
     for (int N = 0; N <= 4; ++N) s.db.LineData(5, 3, N) = 0.5f * N;
-    s.table.itran = 2;
+    s.table.tableKind = 2;
     s.table.icoef = 5;
-    s.table.intHund = 0;
+    s.table.nomenclature = 0;
     s.table.DbVLower = 1;
     table::RefreshDatabaseTable(s);
     const auto lines = DatabaseTablePrintLines(s);
@@ -251,9 +251,9 @@ TEST(TablePages, CourierBodyAndPagination) {
     AppState s;
     MakeCatalogue(s, 0, 1, 60);
     MarkBandLoaded(s, 0, 0, 60);
-    s.table.itran = 2;
+    s.table.tableKind = 2;
     s.table.icoef = 1;
-    s.table.intHund = 1;
+    s.table.nomenclature = 1;
     table::RefreshDatabaseTable(s);
     RecordingCanvas page(800, 1130);
     PageSetup setup;

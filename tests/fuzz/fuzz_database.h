@@ -33,7 +33,7 @@ inline void CheckFinite(const DatabaseState& db) {
 /// FileError (or, for a band outside the entry, std::invalid_argument).
 inline void Precompute(DatabaseState& db, float pressureTorr = 10.0f) {
     Shell shell;
-    db.irad = 1;
+    db.systemEntry = 1;
     try {
         database::SystemPrecompute(db, pressureTorr, shell);
     } catch (const FileError&) {

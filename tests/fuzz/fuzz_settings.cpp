@@ -27,13 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program::LoadSettings(app, store);
     const SimulationState& sim = app.sim;
     Check(simulation::kResolutionLimits.Contains(sim.conditions.resolution));
-    const simulation::Limits range = simulation::RangeLimits(sim.conditions.unit);
-    Check(range.Contains(sim.result.grid.start) && range.Contains(sim.result.conditions.end) &&
-          sim.result.grid.start < sim.result.conditions.end);
+    const simulation::Limits range = simulation::RangeLimits(simulation::StoredValue(sim.conditions.unit));
+    Check(range.Contains(sim.conditions.start) && range.Contains(sim.conditions.end) &&
+          sim.conditions.start < sim.conditions.end);
     Check(simulation::kPressureTorrLimits.Contains(sim.conditions.pressure));
     Check(simulation::kTemperatureLimits.Contains(app.pop.Temperature));
-    Check(sim.conditions.kind >= 1 && sim.conditions.kind <= 4 && sim.conditions.unit >= 1 &&
-          sim.conditions.unit <= 5 && sim.conditions.density >= 0 && sim.conditions.density <= 3);
+    const int kind = simulation::StoredValue(sim.conditions.kind), unit = simulation::StoredValue(sim.conditions.unit),
+              density = simulation::StoredValue(sim.conditions.density);
+    Check(kind >= 1 && kind <= 4 && unit >= 1 && unit <= 5 && density >= 0 && density <= 3);
 
     program::MemoryStore saved, again;
     program::SaveSettings(app, saved);

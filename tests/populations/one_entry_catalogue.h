@@ -14,7 +14,7 @@ inline void PrepareOneEntry(DatabaseState& db, PopulationState& pop, int lambda,
     cat.MaxVUpper = vmax;
     cat.MaxVLower = vmax;
     cat.MaxN = maxN;
-    db.irad = 1;
+    db.systemEntry = 1;
     cat.StateLambda.Resize(1, 2, 0, 1);
     cat.StateLambda(1, 1) = lambda;
     cat.NMaxVib.Resize(0, 1, 0, 2);

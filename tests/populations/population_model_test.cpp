@@ -34,7 +34,7 @@ DatabaseState MakeSystem(float lowerA, float lowerB, int maxN = 40) {
     cat.NMaxRotAll.Resize(1, 1);
     cat.NMaxRotAll(1) = maxN;
     cat.NuclearSpinFlag.Resize(1, 1);
-    db.irad = 1;
+    db.systemEntry = 1;
     db.MolConst.Resize(1, 2, 0, 3, 0, 20);
     // Upper 2Σ+ (OH A-like): G(v), B, D.
     const float gUp[] = {0.0f, 3178.9f, 6198.0f, 9060.0f};

@@ -134,7 +134,7 @@ TEST(MainWindowLoad, ChangingTheBandSystemRefreshesTableAndPopulations) {
     ASSERT_EQ(TransitionItems(p.app)[no - 1], "NO (A-X)");
     p.app.table.DbVUpper = 4;  // OH has v' up to 4, NO A up to 5: kept
     ASSERT_TRUE(CmbTransition_Click(p.app, no));
-    EXPECT_EQ(p.app.db.irad, no);
+    EXPECT_EQ(p.app.db.systemEntry, no);
     EXPECT_NE(p.app.table.Caption, ohCaption);
     EXPECT_NE(p.app.table.Caption.find("NO"), std::string::npos);
     EXPECT_EQ(p.app.popwin.Caption, "NO (A) population distributions");
@@ -200,7 +200,7 @@ TEST(MainWindowLoad, AnUnreadableSystemIsReportedAndTheOldOneStays) {
     EXPECT_FALSE(CmbTransition_Click(app, 2));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].find("CDAX00.INT"), std::string::npos);
-    EXPECT_EQ(app.db.irad, 1);
+    EXPECT_EQ(app.db.systemEntry, 1);
     EXPECT_TRUE(app.shell.DataReady);
 }
 

@@ -19,7 +19,8 @@ using namespace simulation;
 TEST(Settings, FirstRunTakesEveryDefault) {
     AppState app;
     SimulationConditions& c = app.sim.conditions;
-    app.db.irad = 7, app.table.icoef = 4, c.kind = SpectrumKind::LifExcitation, c.start = 1.0, c.temperature = 2000.0;
+    app.db.systemEntry = 7, app.table.icoef = 4, c.kind = SpectrumKind::LifExcitation, c.start = 1.0,
+    c.temperature = 2000.0;
     c.predissociationBroadening = false, app.pop.MinimumPopulation = 0.5f, app.shell.SpectraDirectory = "/old";
     LoadSettings(app, MemoryStore{});
     MemoryStore written;
@@ -81,7 +82,7 @@ TEST(Settings, FirstRunTakesEveryDefault) {
 
 TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
     AppState app;
-    app.db.irad = 3;
+    app.db.systemEntry = 3;
     app.sim.conditions.start = 3071.25;
     app.sim.conditions.pressure = -0.5;
     app.pop.MinimumPopulation = 0.00001f;
@@ -152,7 +153,7 @@ TEST(Settings, WritesEveryKeyInItsOrderAsNumberText) {
 
 TEST(Settings, RoundTripRestoresEveryValue) {
     AppState app;
-    app.db.irad = 5, app.table.icoef = 6, app.table.itran = 2, app.table.intHund = 0;
+    app.db.systemEntry = 5, app.table.icoef = 6, app.table.tableKind = 2, app.table.nomenclature = 0;
     app.shell.intWindows = 4, app.shell.intTabMain = 0, app.pop.intTabPop = 2, app.plot.intColor = 1;
     SimulationConditions& c = app.sim.conditions;
     c.kind = SpectrumKind::LifExcitation, c.lineshape = Lineshape::Voigt, c.resolution = 0.125;
@@ -197,7 +198,7 @@ TEST(Settings, TextIsConvertedAsTheNumberItStartsWith) {
     store.Set("Simulation", "Pressure", "1e40");     // beyond a single: the default
     AppState app;
     LoadSettings(app, store);
-    EXPECT_EQ(app.db.irad, 2);
+    EXPECT_EQ(app.db.systemEntry, 2);
     EXPECT_EQ(app.shell.intTabMain, 0);
     EXPECT_EQ(app.pop.intTabPop, 2);
     EXPECT_EQ(app.sim.conditions.temperature, 0.0);

@@ -49,7 +49,7 @@ TEST(StartUp, RestoresSettingsSetsStartValuesAndReadsTheCatalogue) {
     StartUp(app, store, sys.data.Folder());
 
     EXPECT_EQ(app.db.AppPath, sys.data.Folder() + "/");
-    EXPECT_EQ(app.db.irad, 2);
+    EXPECT_EQ(app.db.systemEntry, 2);
     EXPECT_EQ(app.sim.conditions.kind, simulation::SpectrumKind::LifExcitation);
     EXPECT_EQ(app.pop.PopState, ElectronicState::Lower);  // not emission: the lower state is populated
     EXPECT_EQ(app.sim.conditions.gateWidth, 10.0f);
@@ -69,7 +69,7 @@ TEST(StartUp, AStoredEntryOutsideTheCatalogueSelectsTheFirst) {
     store.Set("Main", "irad", " 9");
     AppState app;
     StartUp(app, store, sys.data.Folder());
-    EXPECT_EQ(app.db.irad, 1);
+    EXPECT_EQ(app.db.systemEntry, 1);
 }
 
 TEST(StartUp, AMissingCatalogueIsReported) {
@@ -89,7 +89,7 @@ TEST(SelectBandSystem, ComputesTheSystemAndLoadsItsFirstBand) {
     StartUp(app, store, sys.data.Folder());
     SelectBandSystem(app, 1);
 
-    EXPECT_EQ(app.db.irad, 1);
+    EXPECT_EQ(app.db.systemEntry, 1);
     EXPECT_TRUE(app.db.SystemLoaded);
     EXPECT_TRUE(app.shell.DataReady);
     EXPECT_TRUE(app.db.LoadedEntry == 1 && app.db.LoadedVUpper == 0 && app.db.LoadedVLower == 0);
@@ -106,7 +106,7 @@ TEST(SelectBandSystem, AFailureKeepsTheSystemSelectedBefore) {
     const auto lifetimes = app.db.UpperLevelData;
 
     EXPECT_THAT(FileErrorMessage([&] { SelectBandSystem(app, 2); }), HasSubstr("CDAX11.INT: file not found"));
-    EXPECT_EQ(app.db.irad, 1);
+    EXPECT_EQ(app.db.systemEntry, 1);
     EXPECT_TRUE(app.db.LoadedEntry == 1 && app.db.LoadedVUpper == 0 && app.db.LoadedVLower == 0);
     EXPECT_TRUE(std::equal(bandData.begin(), bandData.end(), app.db.BandData.begin()));
     EXPECT_TRUE(std::equal(lifetimes.begin(), lifetimes.end(), app.db.UpperLevelData.begin()));
@@ -114,7 +114,7 @@ TEST(SelectBandSystem, AFailureKeepsTheSystemSelectedBefore) {
 
     EXPECT_THROW(SelectBandSystem(app, 3), std::invalid_argument);
     EXPECT_THROW(SelectBandSystem(app, 0), std::invalid_argument);
-    EXPECT_EQ(app.db.irad, 1);
+    EXPECT_EQ(app.db.systemEntry, 1);
 }
 
 }  // namespace

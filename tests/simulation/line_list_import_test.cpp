@@ -44,7 +44,7 @@ struct ExportedOh {
     ExportedOh() {
         DatabaseState db = oh.app.db;
         Shell quiet;
-        exported = database::CollectLineList(db, db.irad, quiet);
+        exported = database::CollectLineList(db, db.systemEntry, quiet);
         database::WriteExoMol(exported, (dir / "16O-1H__VELMORA").string());
         database::WriteHitran(exported, (dir / "oh").string());
         exomol = (dir / "16O-1H__VELMORA.def").string();
@@ -255,7 +255,7 @@ TEST(LineListImport, TheProgramSimulatesAnOpenedListInPlaceOfItsSystem) {
     // A file that cannot be read leaves the list open; choosing a catalogue system closes it.
     program::MnuOpenLineList_Click(app, oh.exomol + ".missing.par");
     EXPECT_TRUE(app.sim.LineList);
-    program::SelectBandSystem(app, app.db.irad);
+    program::SelectBandSystem(app, app.db.systemEntry);
     EXPECT_FALSE(app.sim.LineList);
     program::MnuOpenLineList_Click(app, oh.exomol);
     ASSERT_TRUE(app.sim.LineList);

@@ -134,7 +134,7 @@ TEST(Widths, DopplerWidthOfOHAt300KNear3100Angstrom) {
     app.sim.conditions = Instrumental(Lineshape::Gaussian, 0.001);
     app.db.cat.MolecularMass.Resize(1, 1);
     app.db.cat.MolecularMass(1) = 17.007f;
-    app.db.irad = 1;
+    app.db.systemEntry = 1;
     app.sim.conditions.temperature = 300;
     app.sim.conditions.start = 3050;
     app.sim.conditions.end = 3150;

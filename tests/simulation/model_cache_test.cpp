@@ -38,7 +38,7 @@ struct CacheFolders {
         DatabaseState db;
         database::SetAppPath(db, data.string());
         database::LoadCatalogue(db);
-        db.irad = 1;
+        db.systemEntry = 1;
         Shell quiet;
         auto model = PrecomputeSystem(db, 760.0f, quiet, s, source);
         return {std::move(db), std::move(model)};

@@ -128,7 +128,7 @@ TEST(RelativeScale, BandStrengthsAreTheFolderFranckCondonFactors) {
     int compared = 0;
     for (const auto& row : ReadCsv("transitions.csv")) {
         const int vUp = std::stoi(row.at("v_up")), vLow = std::stoi(row.at("v_low"));
-        if (vLow > db.cat.NMaxVib(db.irad, 2)) continue;
+        if (vLow > db.cat.NMaxVib(db.systemEntry, 2)) continue;
         EXPECT_NEAR(db.BandData(3, vUp, vLow), std::stod(row.at("value")), 1e-6) << vUp << "," << vLow;
         ++compared;
     }
@@ -136,7 +136,7 @@ TEST(RelativeScale, BandStrengthsAreTheFolderFranckCondonFactors) {
     // The table shows them as relative values; every quantity in absolute units says why not.
     AppState& app = cf.app;
     for (int q = 1; q <= 6; ++q) {
-        app.table.itran = q == 6 ? 2 : 1;
+        app.table.tableKind = q == 6 ? 2 : 1;
         app.table.icoef = q;
         ASSERT_TRUE(table::BuildDatabaseTable(app));
         const bool absolute = q == 1 || q == 2 || q == 6;
@@ -148,7 +148,7 @@ TEST(RelativeScale, BandStrengthsAreTheFolderFranckCondonFactors) {
                         HasSubstr(kMissingLifetime));
         }
     }
-    app.table.itran = 1, app.table.icoef = 3;
+    app.table.tableKind = 1, app.table.icoef = 3;
     ASSERT_TRUE(table::BuildDatabaseTable(app));
     EXPECT_EQ(table::DisplayedUnit(app.db, app.table), "relative (unit moment)");
     EXPECT_NEAR(app.table.TableData(1, 1), 0.0998, 1e-6);  // (0, 0)

@@ -31,7 +31,7 @@ SyntheticSystem::SyntheticSystem(AppState& app, int vMax, int maxN) : app_(app) 
     cat.MolecularMass.Resize(1, 1);
     cat.MolecularMass(1) = 17.0f;
     cat.NuclearSpinFlag.Resize(1, 1);
-    db.irad = 1;
+    db.systemEntry = 1;
     db.MolConst.Resize(1, 2, 0, vMax, 0, 20);
     for (int v = 0; v <= vMax; ++v)
         for (int s = 1; s <= 2; ++s) {

@@ -80,7 +80,7 @@ inline void MakeCatalogue(AppState& s, int lamU, int lamL, int maxN = 20, int nV
     c.UnitName(3) = "cm-1";
 
     const int maxV = 5;
-    db.irad = 1;
+    db.systemEntry = 1;
     db.MolConst.Resize(1, 2, 0, maxV, 0, 20);
     db.LineData.Resize(1, 5, 0, 24, 0, maxN + 3);
     db.BandData.Resize(0, 5, 0, maxV, 0, maxV);

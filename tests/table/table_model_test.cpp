@@ -30,9 +30,9 @@ AppState RotationalTable(int lamU, int lamL, int icoef, int hund, int rotRows = 
     MakeCatalogue(s, lamU, lamL);
     MarkBandLoaded(s, 0, 1, rotRows);
     FillLines(s, rotRows);
-    s.table.itran = 2;
+    s.table.tableKind = 2;
     s.table.icoef = icoef;
-    s.table.intHund = hund;
+    s.table.nomenclature = hund;
     s.table.DbVUpper = 0;
     s.table.DbVLower = 1;
     RefreshDatabaseTable(s);
@@ -98,9 +98,9 @@ TEST(DatabaseTable, ValuesOfZeroOrLessShowDashes) {
     s.db.LineData(3, 2, 0) = 0.0f;  // no P2 line at N = 0
     s.db.LineData(3, 1, 1) = -1.0f;
     s.db.LineData(3, 5, 1) = 0.25f;
-    s.table.itran = 2;
+    s.table.tableKind = 2;
     s.table.icoef = 3;
-    s.table.intHund = 0;
+    s.table.nomenclature = 0;
     RefreshDatabaseTable(s);
     EXPECT_EQ(s.table.Grid.Cells[1][2], "  ------ ");
     EXPECT_EQ(s.table.Grid.Cells[2][1], "  ------ ");
@@ -132,9 +132,9 @@ TEST(DatabaseTable, OscillatorStrengthFromTheAbsorptionCoefficient) {
     s.db.LineUnitFactor = {1.0, 2.0, 1.0};
     s.db.LineData(2, 5, 3) = 1.5e-10f;  // catalogue unit
     s.db.LineData(4, 5, 3) = 32000.0f;  // cm-1
-    s.table.itran = 2;
+    s.table.tableKind = 2;
     s.table.icoef = 2;
-    s.table.intHund = 0;
+    s.table.nomenclature = 0;
     s.table.DbUnitsAbs = 1;
     RefreshDatabaseTable(s);
     const double stored = s.table.TableData(3, 5);
@@ -152,9 +152,9 @@ TEST(DatabaseTable, PositionsInVacuumAndAirAngstrom) {
     MakeCatalogue(s, 0, 1);
     MarkBandLoaded(s, 0, 0, 4);
     s.db.LineData(4, 3, 2) = 32000.0f;
-    s.table.itran = 2;
+    s.table.tableKind = 2;
     s.table.icoef = 4;
-    s.table.intHund = 0;
+    s.table.nomenclature = 0;
     s.table.DbUnitsPos = 3;
     RefreshDatabaseTable(s);
     EXPECT_FLOAT_EQ(s.table.TableData(2, 3), 32000.0f);
@@ -175,7 +175,7 @@ TEST(DatabaseTable, VibrationalTableOfBands) {
     s.db.BandUnitFactor = {10.0, 1.0, 1.0};
     s.db.BandData(1, 2, 3) = 0.5f;
     s.db.cat.EmissionScale(1) = 3.0f;
-    s.table.itran = 1;
+    s.table.tableKind = 1;
     s.table.icoef = 1;
     RefreshDatabaseTable(s);
     const TableGrid& g = s.table.Grid;
@@ -195,9 +195,9 @@ TEST(DatabaseTable, UpperLevelQuantity) {
     MarkBandLoaded(s, 1, 0, 8);
     for (int k = 1; k <= 6; ++k)
         for (int N = 0; N <= 8; ++N) s.db.UpperLevelData(1, k, N) = 100.0f * k + N;
-    s.table.itran = 2;
+    s.table.tableKind = 2;
     s.table.icoef = 6;
-    s.table.intHund = 1;
+    s.table.nomenclature = 1;
     s.table.DbVUpper = 1;
     s.table.DbVLower = 0;
     RefreshDatabaseTable(s);
@@ -263,7 +263,7 @@ TEST(DatabaseTableExport, BandsThatDoNotExistAreEmptyCells) {
     AppState s;
     MakeCatalogue(s, 0, 1, 20, 1, 2);
     s.db.BandData(3, 1, 2) = 0.125f;
-    s.table.itran = 1;
+    s.table.tableKind = 1;
     s.table.icoef = 3;
     RefreshDatabaseTable(s);
     velmora::testing::TempDir dir;
@@ -295,7 +295,7 @@ TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
     EXPECT_EQ(s.table.DbUnitsAbs, 3);
 
     CmbNomenclature_Click(s, 1);
-    EXPECT_EQ(s.table.intHund, 1);
+    EXPECT_EQ(s.table.nomenclature, 1);
     ASSERT_EQ(s.plot.RotationalBranchItems.size(), 13u);
     EXPECT_EQ(s.plot.RotationalBranchItems[0], "All");
     EXPECT_EQ(s.plot.RotationalBranchItems[1], "P11");
@@ -321,18 +321,18 @@ TEST(DatabaseTableEvents, QuantityUnitsAndNomenclature) {
     EXPECT_EQ(s.table.icoef, 6);
 
     mnuDatabaseTransition_Click(s, 4);
-    EXPECT_EQ(s.table.itran, 1);
+    EXPECT_EQ(s.table.tableKind, 1);
     EXPECT_EQ(s.table.icoef, 4);
     EXPECT_FALSE(CmbUpperEnabled(s.table));
     EXPECT_FALSE(CmbLowerEnabled(s.table));
     CmbResolution_Click(s, 1);
-    EXPECT_EQ(s.table.itran, 2);
+    EXPECT_EQ(s.table.tableKind, 2);
     EXPECT_TRUE(CmbUpperEnabled(s.table));
     EXPECT_TRUE(CmbLowerEnabled(s.table));
 
     // "Upper State": the table by upper level, chosen by v' alone.
     mnuDatabaseUpperState_Click(s);
-    EXPECT_EQ(s.table.itran, 2);
+    EXPECT_EQ(s.table.tableKind, 2);
     EXPECT_EQ(s.table.icoef, 6);
     EXPECT_TRUE(CmbUpperEnabled(s.table));
     EXPECT_FALSE(CmbLowerEnabled(s.table));
