@@ -46,7 +46,7 @@ public:
     virtual std::unique_ptr<PopulationWork> Start(simulation::SpectrumKind kind) const = 0;
 };
 
-/// The populations of a catalogue entry pre-computed in `db` (db.irad), as the simulation of
+/// The populations of a catalogue entry pre-computed in `db` (db.systemEntry), as the simulation of
 /// the entry computes them.
 std::shared_ptr<const PopulationSource> CataloguePopulations(std::shared_ptr<const DatabaseState> db);
 

@@ -23,11 +23,12 @@ struct ReadOh {
     ReadOh() {
         DatabaseState db = testing::OHFixture().shipped.app.db;
         Shell quiet;
-        const database::ExportedLineList exported = database::CollectLineList(db, db.irad, quiet);
+        const database::ExportedLineList exported = database::CollectLineList(db, db.systemEntry, quiet);
         database::WriteExoMol(exported, (dir / "16O-1H__OH").string());
         database::WriteHitran(exported, (dir / "oh").string());
         auto read = [](const std::filesystem::path& p) {
-            return MakeFitSystem(std::make_shared<const database::ImportedLineList>(database::ReadLineList(p.string())));
+            return MakeFitSystem(
+                std::make_shared<const database::ImportedLineList>(database::ReadLineList(p.string())));
         };
         exomol = read(dir / "16O-1H__OH.def");
         hitran = read(dir / "oh.par");
