@@ -405,8 +405,7 @@ populations::Populations PopulationsOf(const fit::FitSystem& system, const Simul
                                         "a band system of any multiplicity (thermal populations only)");
         return simulation::MultipletPopulations(*system.multiplet, c);
     }
-    if (vibrational)
-        return populations::LevelPopulations(*system.database, kind, *vibrational, c.temperature);
+    if (vibrational) return populations::LevelPopulations(*system.database, kind, *vibrational, c.temperature);
     if (!(minPopulation >= 0.0 && minPopulation <= 0.1))
         throw std::invalid_argument("min_population must lie within 0..0.1");
     return populations::ThermalPopulations(*system.database, kind, c.temperature, static_cast<float>(minPopulation));

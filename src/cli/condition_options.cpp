@@ -20,7 +20,9 @@ struct OwnOption {
 };
 const OwnOption kOwnOptions[] = {
     {nullptr, {"entry", "N  catalogue entry (band system), required unless --line-list"}},
-    {nullptr, {"line-list", "FILE.def|FILE.par  an ExoMol or HITRAN line list as the band system (simulate, compare)"}},
+    {nullptr,
+     {"line-list",
+      "FILE.def|FILE.par  an ExoMol or HITRAN line list as the band system (simulate, compare, fit, identify)"}},
     {nullptr, {"data", "DIR  database folder (default: data/ beside the program)"}},
     {"temperature", {"thermal", "on|off  populations follow the temperature (default on)"}},
     {"absorption-units",

@@ -3,6 +3,8 @@
 #include <glob.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "cli/condition_options.h"
@@ -144,8 +146,13 @@ fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles) {
     r.conditions = ConditionsFromOptions(args);
     r.limitToRange = args.Has("start") || args.Has("end");
 
-    RefuseLineList(args, "fitting");
-    if (!args.Has("entry")) throw std::invalid_argument("option --entry N[,M...] is required");
+    if (!spectrumFiles) RefuseLineList(args, "fitting");
+    if (const std::optional<std::string> list = LineListOption(args)) {
+        r.systems.push_back(
+            fit::MakeFitSystem(std::make_shared<const database::ImportedLineList>(database::ReadLineList(*list))));
+    } else if (!args.Has("entry")) {
+        throw std::invalid_argument("option --entry N[,M...] is required");
+    }
     for (const std::string& e : Split(args.Get("entry"), ',')) {
         if (!IsNumeric(e) || Val(e) != static_cast<int>(Val(e)))
             throw std::invalid_argument("option --entry: \"" + Excerpt(e) + "\" is not a catalogue entry number");

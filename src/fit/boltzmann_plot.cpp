@@ -165,6 +165,10 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     if (request.systems.size() != 1) throw FitInputError("a Boltzmann plot takes one band system");
     if (request.conditions.kind != simulation::SpectrumKind::Emission)
         throw FitInputError("a Boltzmann plot takes an emission spectrum (populations of the upper state)");
+    if (request.systems.front().lineList)
+        throw FitInputError(request.systems.front().label +
+                            ": a Boltzmann plot separates the rotational levels of one v' of a catalogue system; "
+                            "a line list is fitted with one temperature for every level (fit)");
     BoltzmannPlot plot;
     plot.v = v;
     plot.spectrumFit = FitSpectrum(request);
@@ -207,10 +211,8 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     values.populations.assign(vibLevels.size(), 1.0);
     const SystemTrace others = tracer.Trace(values);
 
-    PopulationState pop;
-    populations::DimensionPopulationArrays(pop, system.database->cat);
-    populations::SetPopulatedState(pop, *system.database, simulation::StoredValue(request.conditions.kind));
-    const std::vector<populations::RotationalTerm> terms = populations::RotationalTerms(pop, *system.database, v);
+    const std::vector<populations::RotationalTerm> terms =
+        system.populations->Start(request.conditions.kind)->RotationalTerms(v);
     std::vector<std::pair<int, int>> ids;
     for (const auto& t : terms) ids.emplace_back(t.component, t.row);
     const std::vector<std::vector<simulation::DrawnLine>> lines = tracer.LevelLines(v, ids, values);

@@ -29,7 +29,7 @@ std::vector<SystemTracer::Component> SystemTracer::ComponentTraces(const SystemV
             groups[{line.vUp, line.vLow, 0}].push_back(line);
             if (branches) groups[{line.vUp, line.vLow, line.b}].push_back(line);
         }
-    const Catalogue& cat = system_.database->cat;
+    const Catalogue* cat = system_.database ? &system_.database->cat : nullptr;
     const std::size_t points = static_cast<std::size_t>(grid.Points());
     simulation::DrawStats stats;
     std::vector<Component> out;
@@ -40,7 +40,8 @@ std::vector<SystemTracer::Component> SystemTracer::ComponentTraces(const SystemV
             c.branchName = simulation::MultipletBranchName(*system_.multiplet, b);
         } else if (b > 0) {
             const int inSet = b > 12 ? b - 12 : b;
-            c.branchName = cat.BranchName.Contains(0, inSet) ? Trim(cat.BranchName(0, inSet)) : "b" + std::to_string(b);
+            c.branchName =
+                cat && cat->BranchName.Contains(0, inSet) ? Trim(cat->BranchName(0, inSet)) : "b" + std::to_string(b);
             if (b > 12) c.branchName += " (second set)";
         }
         drawer.Draw(list, c.y.data(), stats);

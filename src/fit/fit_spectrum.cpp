@@ -186,7 +186,7 @@ Setup Prepare(const FitRequest& r) {
     const int systems = static_cast<int>(r.systems.size());
     if (systems == 0) throw FitInputError("no band system to fit");
     for (const FitSystem& s : r.systems)
-        if (!s.model || !s.database) throw FitInputError("a band system of the fit is not loaded");
+        if (!s.lineList && (!s.model || !s.populations)) throw FitInputError("a band system of the fit is not loaded");
     for (std::size_t a = 0; a < r.systems.size(); ++a)
         for (std::size_t b = a + 1; b < r.systems.size(); ++b)
             if (r.systems[a].label == r.systems[b].label)
@@ -308,6 +308,10 @@ Setup Prepare(const FitRequest& r) {
         const bool pops = settings.Names(ParameterKind::Population, s);
         const bool tvib = settings.Names(ParameterKind::VibrationalTemperature, s);
         const std::string label = r.systems[static_cast<std::size_t>(s)].label;
+        if ((pops || tvib) && r.systems[static_cast<std::size_t>(s)].lineList)
+            throw FitInputError(label +
+                                ": a line list has one temperature for every level (p = g exp(-c2 E/T)/Q(T)); "
+                                "tvib and pop apply to catalogue systems only");
         if (pops && tvib)
             throw FitInputError(
                 label + ": tvib and pop exclude each other (free populations replace the vibrational temperature)");

@@ -11,6 +11,7 @@
 #include "simulation/broadening.h"
 #include "simulation/intensities.h"
 #include "simulation/line_drawing.h"
+#include "simulation/line_set_simulation.h"
 #include "simulation/lineshapes.h"
 #include "simulation/model_cache.h"
 
@@ -111,6 +112,7 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model
     s.traces = std::make_shared<TraceCache>();
     s.model = std::move(model);
     s.database = std::make_shared<const DatabaseState>(db);
+    s.populations = CataloguePopulations(s.database);
     s.label = db.cat.MoleculeName.ValueAt(s.model->entry) + " " + Trim(db.cat.SystemLabel.ValueAt(s.model->entry));
     return s;
 }
@@ -121,7 +123,26 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::MultipletBandSystem> s
     s.model = std::shared_ptr<const simulation::BandSystemModel>(system, &system->model);
     s.database = std::make_shared<const DatabaseState>(db);
     s.label = system->Title();
+    s.populations = MultipletPopulationSource(system);
     s.multiplet = std::move(system);
+    return s;
+}
+
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model,
+                        std::shared_ptr<const PopulationSource> populations, std::string label) {
+    FitSystem s;
+    s.traces = std::make_shared<TraceCache>();
+    s.model = std::move(model);
+    s.populations = std::move(populations);
+    s.label = std::move(label);
+    return s;
+}
+
+FitSystem MakeFitSystem(std::shared_ptr<const database::ImportedLineList> list) {
+    FitSystem s;
+    s.traces = std::make_shared<TraceCache>();
+    s.label = "line list " + list->name;
+    s.lineList = std::move(list);
     return s;
 }
 
@@ -159,66 +180,23 @@ SystemTracer::SystemTracer(const FitSystem& system, const simulation::Simulation
       convention_(convention),
       freePopulations_(freePopulations),
       pointsPerWidth_(pointsPerWidth) {
-    if (!system_.multiplet) {
-        const DatabaseState& db = *system_.database;
-        populations::DimensionPopulationArrays(pop_, db.cat);
-        populations::SetPopulatedState(pop_, db, simulation::StoredValue(conditions_.kind));
+    if (system_.lineList) {
+        // One level of every line; the kind of spectrum is checked here.
+        if (!simulation::LineSetLines(*system_.lineList, conditions_, 0.0, start_, end_).levels[0].empty())
+            levels_.push_back(0);
+        return;
     }
+    pop_ = system_.populations->Start(conditions_.kind);
     // The levels with lines in the range: every level at unit populations.
-    populations::Populations all = AllLevels();
-    all.rotational.Fill(1.0);
+    const populations::Populations all = pop_->AllLevels();
     const simulation::LineList list = simulation::BuildLineList(*system_.model, conditions_, all, 0.0, start_, end_);
     for (std::size_t k = 0; k < all.levels.size(); ++k)
         if (!list.levels[k].empty()) levels_.push_back(all.levels[k]);
 }
 
-populations::Populations SystemTracer::AllLevels() {
-    populations::Populations all;
-    if (system_.multiplet) {
-        all = simulation::MultipletPopulations(*system_.multiplet, conditions_);
-        all.weights.assign(all.levels.size(), 1.0);
-        return all;
-    }
-    all.state = pop_.PopState;
-    for (int v = 0; v <= populations::PopMaxVib(pop_, *system_.database); ++v)
-        all.levels.push_back(v), all.weights.push_back(1.0);
-    all.rotational = pop_.PopRot;
-    return all;
-}
-
-void SystemTracer::FillRotational(double rotationalT) {
-    selected_.levels = levels_;
-    selected_.weights.assign(levels_.size(), 1.0);
-    if (system_.multiplet) {
-        simulation::SimulationConditions c = conditions_;
-        c.temperature = rotationalT;
-        const populations::Populations thermal = simulation::MultipletPopulations(*system_.multiplet, c);
-        selected_.state = thermal.state;
-        selected_.rotational = thermal.rotational;
-        return;
-    }
-    for (int level : levels_)
-        populations::RebuildLevelThermal(pop_, *system_.database, level, rotationalT);
-    selected_.state = pop_.PopState;
-    selected_.rotational = pop_.PopRot;
-}
-
 std::vector<double> SystemTracer::BoltzmannPopulations(double vibrationalT, double rotationalT) {
-    if (system_.multiplet) {
-        // The vibrational weights of the multiplet populations at vibrationalT, over the fitted levels.
-        simulation::SimulationConditions c = conditions_;
-        c.temperature = vibrationalT;
-        const populations::Populations thermal = simulation::MultipletPopulations(*system_.multiplet, c);
-        std::vector<double> w;
-        for (int v : levels_)
-            for (std::size_t k = 0; k < thermal.levels.size(); ++k)
-                if (thermal.levels[k] == v) w.push_back(thermal.weights[k]);
-        return w;
-    }
-    populations::VibThermal(pop_, *system_.database, vibrationalT, rotationalT);
-    std::vector<double> w;
-    for (int v : levels_) w.push_back(pop_.PopVib.ValueAt(v));
-    return w;
+    if (system_.lineList) return std::vector<double>(levels_.size(), 1.0);
+    return pop_->Vibrational(levels_, vibrationalT, rotationalT);
 }
 
 const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
@@ -227,12 +205,15 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
         lines_.populations == v.populations)
         return lines_;
     std::vector<double> weights = thermal ? BoltzmannPopulations(v.vibrationalT, v.rotationalT) : std::vector<double>();
-    FillRotational(v.rotationalT);
-
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
-    const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
-    lines_.list = simulation::BuildLineList(*system_.model, c, selected_, lineShift, start_, end_);
+    const double lineShift = simulation::ComputeBroadening(c, MolecularMass()).lineShift;
+    if (system_.lineList) {
+        lines_.list = simulation::LineSetLines(*system_.lineList, c, lineShift, start_, end_);
+    } else {
+        selected_ = pop_->Rotational(levels_, v.rotationalT);
+        lines_.list = simulation::BuildLineList(*system_.model, c, selected_, lineShift, start_, end_);
+    }
     // Energy: each line times its wavenumber, relative to the range centre's.
     const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
     for (std::size_t k = 0; k < levels_.size(); ++k)
@@ -260,7 +241,7 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
     simulation::CheckConditions(c);
-    simulation::Broadening widths = simulation::ComputeBroadening(c, system_.model->molecularMass);
+    simulation::Broadening widths = simulation::ComputeBroadening(c, MolecularMass());
     // The widths vary continuously in a fit: the profile stays a Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
@@ -292,8 +273,10 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
                                                                          const SystemValues& values) {
     simulation::SimulationConditions c = conditions_;
     c.temperature = values.rotationalT;
+    if (system_.lineList)
+        throw FitInputError(system_.label + ": a line list has no rotational levels of a v to separate");
     const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
-    populations::Populations one = AllLevels();
+    populations::Populations one = pop_->AllLevels();
     one.levels = {v};
     one.weights = {1.0};
     one.rotational.Fill(0.0f);
@@ -311,6 +294,10 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
                 line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
     }
     return lines;
+}
+
+double SystemTracer::MolecularMass() const {
+    return system_.lineList ? system_.lineList->mass : system_.model->molecularMass;
 }
 
 std::vector<std::vector<float>> SystemTracer::LevelSpectra(const std::vector<std::vector<simulation::DrawnLine>>& lines,

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "database/database_state.h"
-#include "populations/population_state.h"
+#include "database/line_list_import.h"
+#include "fit/population_source.h"
 #include "populations/selected_populations.h"
 #include "simulation/band_system_model.h"
 #include "simulation/conditions.h"
@@ -34,15 +35,22 @@ const char* ConventionName(IntensityConvention c);
 
 class TraceCache;
 
-/// A band system ready for fitting: its simulation model and the pre-computed database state
-/// whose molecular constants give the populations. Both are shared read-only, so one FitSystem
-/// serves any number of fits at once; so is the cache of the spectra its fits have drawn.
+/// A band system ready for fitting: its simulation model and the source of its populations.
+/// Both are shared read-only, so one FitSystem serves any number of fits at once; so is the
+/// cache of the spectra its fits have drawn.
 struct FitSystem {
     std::shared_ptr<const simulation::BandSystemModel> model;
+    std::shared_ptr<const PopulationSource> populations;
+    /// The pre-computed database state of a catalogue entry (its branch names, its thermal
+    /// populations for LIF images); null for a system that is not a catalogue entry.
     std::shared_ptr<const DatabaseState> database;
     /// A band system of any multiplicity: its populations come from its own levels (the
     /// thermal populations of multiplet_model.h), `database` then only holds the catalogue.
     std::shared_ptr<const simulation::MultipletBandSystem> multiplet;
+    /// A line list read from files in place of a model (line_set_simulation.h): every level
+    /// thermal at the one temperature of the fit, p = g exp(-c2 E / T) / Q(T), drawn as one
+    /// level (v = 0); model and populations are null.
+    std::shared_ptr<const database::ImportedLineList> lineList;
     std::string label;  ///< molecule and system, "OH (A-X)"
     std::shared_ptr<TraceCache> traces;
 };
@@ -58,6 +66,14 @@ FitSystem MakeFitSystem(std::shared_ptr<const simulation::MultipletBandSystem> s
 
 /// A FitSystem of a system already pre-computed (the program's selected one).
 FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model, const DatabaseState& db);
+
+/// A FitSystem of a model whose populations come from `populations` (a system that is not a
+/// catalogue entry); `label` names it in results and must tell it from the other systems of a fit.
+FitSystem MakeFitSystem(std::shared_ptr<const simulation::BandSystemModel> model,
+                        std::shared_ptr<const PopulationSource> populations, std::string label);
+
+/// A FitSystem of a line list read from files, labelled by its file's name.
+FitSystem MakeFitSystem(std::shared_ptr<const database::ImportedLineList> list);
 
 /// The values that decide one band system's spectrum.
 struct SystemValues {
@@ -163,10 +179,6 @@ private:
         simulation::LineList list;
     };
     const Lines& LinesFor(const SystemValues& v);
-    /// Every vibrational level of the populated state at unit weight, with its rotational array.
-    populations::Populations AllLevels();
-    /// The rotational populations of the fitted levels at rotationalT into selected_.
-    void FillRotational(double rotationalT);
     /// The line drawer of the instrument widths of v and its grid over the range (`grid` as it
     /// is with `keepGrid`).
     simulation::LineDrawer Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid,
@@ -175,6 +187,8 @@ private:
     /// only when they change.
     simulation::LineDrawer& KeptDrawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid);
 
+    double MolecularMass() const;
+
     FitSystem system_;
     simulation::SimulationConditions conditions_;
     double start_, end_, windowStart_, windowEnd_;
@@ -182,7 +196,7 @@ private:
     bool freePopulations_;
     int pointsPerWidth_;
     std::vector<int> levels_;
-    PopulationState pop_;  ///< work state of the population model
+    std::unique_ptr<PopulationWork> pop_;  ///< work state of the population source
     populations::Populations
         selected_;  ///< the fitted levels at unit weight, rotational populations of the last line list
     Lines lines_;   ///< the line list of the last temperatures and populations

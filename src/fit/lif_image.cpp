@@ -83,6 +83,8 @@ double LaserWidth(const SimulationConditions& c) {
 std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const SimulationConditions& conditions,
                                          const std::vector<double>& lasers, const std::vector<double>& energies,
                                          const std::vector<double>& T) {
+    if (!system.model || !system.database)
+        throw FitInputError(system.label + ": LIF images are computed for catalogue entries only");
     std::vector<LifImageLine> lines;
     const double w = LaserWidth(conditions);
     const int kind = simulation::StoredValue(simulation::SpectrumKind::LifExcitation);

@@ -1,0 +1,137 @@
+#include "fit/population_source.h"
+
+#include "fit/fit_errors.h"
+
+namespace velmora::fit {
+
+namespace {
+
+/// The catalogue's population model on a work state of its own.
+class CatalogueLevels final : public PopulationWork {
+public:
+    CatalogueLevels(std::shared_ptr<const DatabaseState> db, simulation::SpectrumKind kind) : db_(std::move(db)) {
+        populations::DimensionPopulationArrays(pop_, db_->cat);
+        populations::SetPopulatedState(pop_, *db_, simulation::StoredValue(kind));
+    }
+
+    populations::Populations AllLevels() override {
+        populations::Populations all;
+        all.state = pop_.PopState;
+        for (int v = 0; v <= populations::PopMaxVib(pop_, *db_); ++v)
+            all.levels.push_back(v), all.weights.push_back(1.0);
+        all.rotational = pop_.PopRot;
+        all.rotational.Fill(1.0);
+        return all;
+    }
+
+    std::vector<double> Vibrational(const std::vector<int>& levels, double vibrationalT, double rotationalT) override {
+        populations::VibThermal(pop_, *db_, vibrationalT, rotationalT);
+        std::vector<double> w;
+        for (int v : levels) w.push_back(pop_.PopVib.ValueAt(v));
+        return w;
+    }
+
+    populations::Populations Rotational(const std::vector<int>& levels, double rotationalT) override {
+        for (int level : levels) populations::RebuildLevelThermal(pop_, *db_, level, rotationalT);
+        populations::Populations p;
+        p.state = pop_.PopState;
+        p.levels = levels;
+        p.weights.assign(levels.size(), 1.0);
+        p.rotational = pop_.PopRot;
+        return p;
+    }
+
+    std::vector<populations::RotationalTerm> RotationalTerms(int v) override {
+        return populations::RotationalTerms(pop_, *db_, v);
+    }
+
+private:
+    std::shared_ptr<const DatabaseState> db_;
+    PopulationState pop_;
+};
+
+class CatalogueSource final : public PopulationSource {
+public:
+    explicit CatalogueSource(std::shared_ptr<const DatabaseState> db) : db_(std::move(db)) {}
+    std::unique_ptr<PopulationWork> Start(simulation::SpectrumKind kind) const override {
+        return std::make_unique<CatalogueLevels>(db_, kind);
+    }
+
+private:
+    std::shared_ptr<const DatabaseState> db_;
+};
+
+/// The thermal populations of a band system of any multiplicity, from its own levels: the
+/// components and rows of its model (multiplet_model.h).
+class MultipletLevels final : public PopulationWork {
+public:
+    MultipletLevels(std::shared_ptr<const simulation::MultipletBandSystem> system, simulation::SpectrumKind kind)
+        : system_(std::move(system)) {
+        conditions_.kind = kind;
+    }
+
+    populations::Populations AllLevels() override {
+        populations::Populations all = At(conditions_.temperature);
+        all.weights.assign(all.levels.size(), 1.0);
+        all.rotational.Fill(1.0);
+        return all;
+    }
+
+    std::vector<double> Vibrational(const std::vector<int>& levels, double vibrationalT, double) override {
+        // The vibrational weights of the thermal populations at vibrationalT, over `levels`.
+        const populations::Populations thermal = At(vibrationalT);
+        std::vector<double> w;
+        for (int v : levels)
+            for (std::size_t k = 0; k < thermal.levels.size(); ++k)
+                if (thermal.levels[k] == v) w.push_back(thermal.weights[k]);
+        return w;
+    }
+
+    populations::Populations Rotational(const std::vector<int>& levels, double rotationalT) override {
+        populations::Populations p = At(rotationalT);
+        p.levels = levels;
+        p.weights.assign(levels.size(), 1.0);
+        return p;
+    }
+
+    std::vector<populations::RotationalTerm> RotationalTerms(int) override {
+        throw FitInputError(system_->Title() +
+                            ": a Boltzmann plot separates the rotational levels of a doublet or singlet "
+                            "catalogue system; fit the temperature of this system instead");
+    }
+
+private:
+    populations::Populations At(double temperature) const {
+        simulation::SimulationConditions c = conditions_;
+        c.temperature = temperature;
+        return simulation::MultipletPopulations(*system_, c);
+    }
+
+    std::shared_ptr<const simulation::MultipletBandSystem> system_;
+    simulation::SimulationConditions conditions_;
+};
+
+class MultipletSource final : public PopulationSource {
+public:
+    explicit MultipletSource(std::shared_ptr<const simulation::MultipletBandSystem> system)
+        : system_(std::move(system)) {}
+    std::unique_ptr<PopulationWork> Start(simulation::SpectrumKind kind) const override {
+        return std::make_unique<MultipletLevels>(system_, kind);
+    }
+
+private:
+    std::shared_ptr<const simulation::MultipletBandSystem> system_;
+};
+
+}  // namespace
+
+std::shared_ptr<const PopulationSource> MultipletPopulationSource(
+    std::shared_ptr<const simulation::MultipletBandSystem> system) {
+    return std::make_shared<MultipletSource>(std::move(system));
+}
+
+std::shared_ptr<const PopulationSource> CataloguePopulations(std::shared_ptr<const DatabaseState> db) {
+    return std::make_shared<CatalogueSource>(std::move(db));
+}
+
+}  // namespace velmora::fit
