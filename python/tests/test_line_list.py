@@ -70,7 +70,7 @@ def test_the_command_line_takes_a_line_list_in_place_of_an_entry(exported, oh):
     for args, message in [
         (["simulate", "--entry", oh, "--line-list", path, "--out", exported / "x.mod"], "exclude each other"),
         (["table", "--line-list", path, "--kind", "vibrational", "--quantity", "1"], "catalogue entries only"),
-        (["fit", "--line-list", path, "--spectrum", path], "catalogue entries only"),
+        (["boltzmann", "--line-list", path, "--spectrum", path], "a Boltzmann plot separates"),
         (["simulate", "--line-list", exported / "none.def", "--out", exported / "x.mod"], "none.def: is missing"),
         (["simulate", "--line-list", path, "--out", exported / "x.mod", "--units", "cm-1",
           "--start", 60000, "--end", 60100],
