@@ -101,7 +101,7 @@ void BM_TripletFit_N2CB_2000Points(benchmark::State& state) {
     r.systems = {system};
     for (int i = 0; i < 2000; ++i) {
         r.spectrum.x.push_back(grid.X(i) + 0.03);
-        r.spectrum.y.push_back(100 * s.total(i) / s.peak + 2.0 + 0.5 * std::sin(12.9898 * i));
+        r.spectrum.y.push_back(s.total(i) + 2.0 + 0.5 * std::sin(12.9898 * i));
     }
     r.conditions.temperature = 1200, r.conditions.resolution = 0.1;
     r.settings.free = {"t", "scale", "baseline", "shift", "gauss"};
