@@ -10,6 +10,7 @@
 #include "common/list_reader.h"
 #include "common/number_format.h"
 #include "database/effective_hamiltonian.h"
+#include "database/isotopologue.h"
 
 namespace velmora::database {
 
@@ -187,11 +188,21 @@ StateDescription ImpliedState(const Catalogue& cat, int s, int i) {
     return st;
 }
 
+/// The molecule name a file code implies. The codes of cations end in "P" for plus (N2P, COP):
+/// a code that does not read as a diatomic molecule of the catalogue's mass, while the code less
+/// its "P" read as a singly charged cation does, names that cation ("N2+"); any other code is
+/// its own name (CP is carbon monophosphide, whose mass the code itself matches).
+std::string ImpliedMoleculeName(const std::string& code, double mass) {
+    if (code.size() < 2 || code.back() != 'P' || IdentifyIsotopologue(code, mass).identified) return code;
+    const std::string cation = code.substr(0, code.size() - 1) + "+";
+    return IdentifyIsotopologue(cation, mass).identified ? cation : code;
+}
+
 }  // namespace
 
 SystemDescription ImpliedDescription(const Catalogue& cat, int i) {
     SystemDescription d;
-    d.molecule.name = cat.MoleculeCode.ValueAt(i);
+    d.molecule.name = ImpliedMoleculeName(cat.MoleculeCode.ValueAt(i), cat.MolecularMass.ValueAt(i));
     if (cat.NuclearSpinFlag.ValueAt(i) == 1)
         d.molecule.nuclearSpin = {true, kFlagSymmetricWeight, kFlagAntisymmetricWeight};
     d.upper = ImpliedState(cat, 1, i);

@@ -17,9 +17,9 @@ inline constexpr const char* kStateDescriptionsFile = "STATES.SYS";
 /// separator): from folder + STATES.SYS, or — when the folder has none — the description that the
 /// catalogue's own values imply (every state a doublet, Σ states Σ⁺, labels by the spin-orbit
 /// ratio, the nuclear-spin flag as the weights 1.5 and 0.75 of the upper u and lower g state, the
-/// code as the name, the energy zero on the lowest level). Throws FileError naming the file, the
-/// line and the problem, also for an entry the file does not describe or describes with another Λ
-/// or nuclear-spin flag than VELMORA.SYS.
+/// code as the name (a cation's code "N2P" as "N2+" when the mass says so), the energy zero on the lowest level).
+/// Throws FileError naming the file, the line and the problem, also for an entry the file does not describe or
+/// describes with another Λ or nuclear-spin flag than VELMORA.SYS.
 void DescribeEntries(Catalogue& cat, const std::string& folder);
 
 /// The description a catalogue without STATES.SYS implies for entry i.

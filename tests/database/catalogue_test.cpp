@@ -28,6 +28,7 @@ std::vector<SampleEntry> ThreeEntries() {
     oh.referenceLifetime = 688.0, oh.mass = 17.00274f, oh.rotRows = {30, 25};
     SampleEntry n2p;
     n2p.code = "N2P", n2p.upper = "B", n2p.lambdaUp = 0, n2p.lambdaLow = 0, n2p.nmaxVibUp = 2, n2p.nmaxVibLow = 4;
+    n2p.mass = 28.0055994f;      // 14N2 less one electron
     n2p.rotRows = {80, 20, 10};  // 80 is above MaxN = 50; v'' up to 4 is above MaxVLower = 3
     SampleEntry pipi;
     pipi.code = "CD", pipi.upper = "B", pipi.lower = "A", pipi.lambdaUp = 1, pipi.lambdaLow = 1;
@@ -51,8 +52,11 @@ TEST(Catalogue, ReadsEntriesAndDerivesTheirValues) {
     EXPECT_EQ(cat.NMaxRot(1, 1), 25);
     EXPECT_EQ(cat.NMaxRotAll(1), 30);
 
-    // Without descriptions (STATES.SYS) a molecule is shown by the code of its files.
-    EXPECT_EQ(cat.MoleculeName(2), "N2P");
+    // Without descriptions (STATES.SYS) a molecule is shown by the code of its files, a cation's
+    // code ending in P (plus) by its charge when the mass is the cation's.
+    EXPECT_EQ(cat.MoleculeName(1), "OH");
+    EXPECT_EQ(cat.MoleculeName(2), "N2+");
+    EXPECT_EQ(cat.MoleculeName(3), "CD");
     EXPECT_EQ(cat.MoleculeCode(2), "N2P");
     // A row count above MaxN is stored as MaxN; NMaxVib is clipped to the header maxima.
     EXPECT_EQ(cat.NMaxRot(2, 0), 50);
@@ -135,7 +139,7 @@ TEST(Catalogue, BadFilesAreReportedAndLeaveTheCatalogueInUse) {
             << c.name;
         // The catalogue loaded before is untouched.
         EXPECT_EQ(target.cat.CatalogueCount, 3) << c.name;
-        EXPECT_EQ(target.cat.MoleculeName(2), "N2P") << c.name;
+        EXPECT_EQ(target.cat.MoleculeName(2), "N2+") << c.name;
         EXPECT_EQ(target.LineData.Hi(2), db.LineData.Hi(2)) << c.name;
     }
 

@@ -208,8 +208,9 @@ TEST(PhysicsFromData, SwappingTwoCatalogueEntriesChangesNoLineTermValueOrStrengt
 
 TEST(PhysicsFromData, WithoutStatesSysTheCatalogueKeepsThePhysicsItCanStateItself) {
     // A folder without STATES.SYS: every entry whose states the catalogue's own values describe
-    // (no Sigma- state, no absolute energy scale) gives the same terms and lines, and N2+ the
-    // same nuclear-spin weights.
+    // (no Sigma- state, no absolute energy scale) gives the same terms and lines, every entry the
+    // same molecule name (N2+ and CO+ for the codes N2P and COP), and N2+ the same nuclear-spin
+    // weights.
     TempDir dir;
     fs::copy(testing::CommittedData(), dir / "data", fs::copy_options::recursive);
     fs::remove(dir / "data" / database::kStateDescriptionsFile);
@@ -219,6 +220,7 @@ TEST(PhysicsFromData, WithoutStatesSysTheCatalogueKeepsThePhysicsItCanStateItsel
         const SystemDescription d = database::DescriptionOf(described.cat, entry);
         const SystemDescription i = database::DescriptionOf(implied.cat, entry);
         const std::string system = described.cat.MoleculeName(entry) + described.cat.SystemLabel(entry);
+        EXPECT_EQ(implied.cat.MoleculeName(entry), described.cat.MoleculeName(entry)) << "the name shown";
         for (int s = 1; s <= 2; ++s)
             for (int N = 0; N <= 8; ++N)
                 for (const bool e : {true, false})
