@@ -6,6 +6,9 @@
 #include <tuple>
 #include <vector>
 
+#include "common/errors.h"
+#include "common/text_writer.h"
+
 namespace velmora::table {
 
 namespace {
@@ -147,6 +150,19 @@ void WriteMultipletTable(const database::MultipletSystem& system, const std::str
         WriteLines(system, title, t);
     else
         WriteBandCoefficients(system, title, t);
+}
+
+void SaveMultipletTable(const TableState& t, const std::filesystem::path& path) {
+    const TableGrid& g = t.Grid;
+    if (g.Cells.size() < 2) throw FileError::In(path.string(), "there is no table to save");
+    AtomicTextWriter out(path);
+    out.WriteLine(t.Caption);
+    for (const auto& row : g.Cells) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) line += (c ? "," : "") + (row[c] == kDashes ? "" : row[c]);
+        out.WriteLine(line);
+    }
+    out.Commit();
 }
 
 }  // namespace velmora::table

@@ -5,6 +5,7 @@
 // lines of a band are one row each, so the table is as wide for a triplet as for a doublet.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "database/multiplet_system.h"
@@ -25,5 +26,11 @@ namespace velmora::table {
 ///   one column per v'.
 /// A vibrational level or band the system does not have gives a grid that says so.
 void WriteMultipletTable(const database::MultipletSystem& system, const std::string& title, TableState& t);
+
+/// Writes the table WriteMultipletTable laid out as "Save database table" does (CR-LF,
+/// comma-separated): the caption, the header row, then one line per row; dashes (no value)
+/// become empty cells. Throws FileError naming the file when there is no table or it cannot be
+/// written.
+void SaveMultipletTable(const TableState& t, const std::filesystem::path& path);
 
 }  // namespace velmora::table

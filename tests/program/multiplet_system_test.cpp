@@ -8,12 +8,14 @@
 
 #include "experiment/spectrum_list.h"
 #include "fit/fit_spectrum.h"
+#include "program/file_commands.h"
 #include "program/fit_dialog.h"
 #include "program/main_window.h"
 #include "program/multiplet_band_system.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
 #include "simulation/multiplet_simulation.h"
+#include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
@@ -38,7 +40,9 @@ struct Program {
         app.dialogs = &dialogs;
         app.ui = &shell;
         StartUp(app, store, std::string(VELMORA_DATA_DIR) + "/");
+        loaded = MDIVelmora_Load(app, "1.0.0");
     }
+    bool loaded = false;
 };
 
 /// Emission of N2 C-B (0,0) at 2000 K over 336.5..337.5 nm in air at `resolution` nm.
@@ -51,7 +55,7 @@ void N2HeadConditions(AppState& app, double resolution) {
 TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimulatesThem) {
     Program p;
     AppState& app = p.app;
-    ASSERT_TRUE(MDIVelmora_Load(app, "1.0.0"));
+    ASSERT_TRUE(p.loaded);
     N2HeadConditions(app, 0.01);
     const std::vector<std::string> items = TransitionItems(app);
     ASSERT_EQ(items.size(), 18u);
@@ -127,7 +131,7 @@ TEST(MultipletSystems, TheStoredEntryRestoresTheSystemAndItsRangeAtStartUp) {
         MemoryStore saved;
         {
             Program p;
-            ASSERT_TRUE(MDIVelmora_Load(p.app, "1.0.0"));
+            ASSERT_TRUE(p.loaded);
             N2HeadConditions(p.app, 0.01);
             p.app.sim.conditions.start = e.start, p.app.sim.conditions.end = e.end;
             ASSERT_TRUE(CmbTransition_Click(p.app, e.entry));
@@ -135,7 +139,7 @@ TEST(MultipletSystems, TheStoredEntryRestoresTheSystemAndItsRangeAtStartUp) {
             EXPECT_EQ(saved.Get("Main", "irad"), std::to_string(e.entry));
         }
         Program q(saved);
-        ASSERT_TRUE(MDIVelmora_Load(q.app, "1.0.0"));
+        ASSERT_TRUE(q.loaded);
         EXPECT_EQ(SelectedEntry(q.app), e.entry);
         EXPECT_EQ(static_cast<bool>(q.app.sim.Multiplet), e.entry > 15);
         EXPECT_TRUE(q.app.db.SystemLoaded);
@@ -153,7 +157,7 @@ TEST(MultipletSystems, TheFitDialogFitsTheSelectedSystem) {
     // A spectrum of the window's N2 C-B simulation at 2000 K, fitted from 1500 K.
     Program p;
     AppState& app = p.app;
-    ASSERT_TRUE(MDIVelmora_Load(app, "1.0.0"));
+    ASSERT_TRUE(p.loaded);
     N2HeadConditions(app, 0.05);
     app.sim.conditions.start = 335.0;
     ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
@@ -194,7 +198,7 @@ std::string Cell(const TableGrid& g, const std::vector<std::string>& keys, const
 TEST(MultipletSystems, TheTableShowsTermValuesPerComponentAndLinesPerBranch) {
     Program p;
     AppState& app = p.app;
-    ASSERT_TRUE(MDIVelmora_Load(app, "1.0.0"));
+    ASSERT_TRUE(p.loaded);
     ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
 
     // Term values of the check table of the folder README (the Hamiltonian built independently
@@ -233,6 +237,14 @@ TEST(MultipletSystems, TheTableShowsTermValuesPerComponentAndLinesPerBranch) {
     EXPECT_GT(position(7), position(8));
     EXPECT_GT(position(9), position(8));
     EXPECT_NE(app.table.Caption.find("N2 (C-B)"), std::string::npos);
+    // Saved as shown, not as the doublet table beneath: caption, header, one line per line.
+    velmora::testing::TempDir dir;
+    velmora::testing::ScriptedChooser chooser;
+    chooser.paths = {(dir / "lines").string()};
+    ASSERT_TRUE(mnuSaveTable_Click(app, chooser));
+    const std::string csv = velmora::testing::ReadFile(dir / "lines.csv");
+    EXPECT_EQ(csv.rfind(app.table.Caption + "\r\nBranch,J'',N'',e/f'',Position,", 0), 0u) << csv.substr(0, 200);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')), g.Cells.size() + 1);
     // The quantity lists do not apply; a doublet system's table comes back with its own.
     EXPECT_FALSE(TableQuantityRefusal(app).empty());
     EXPECT_FALSE(MultipletTable_Click(app, "CmbQuantity", 1));
