@@ -10,10 +10,12 @@
 #include "fit/fit_spectrum.h"
 #include "program/file_commands.h"
 #include "program/fit_dialog.h"
+#include "program/line_lookup.h"
 #include "program/main_window.h"
 #include "program/multiplet_band_system.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
+#include "simulation/condition_view.h"
 #include "simulation/multiplet_simulation.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
@@ -56,6 +58,15 @@ TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimula
     Program p;
     AppState& app = p.app;
     ASSERT_TRUE(p.loaded);
+    // Over OH A-X (0,0) at 305..315 nm, where N2 C-B (2,1) and (3,2) lie too, the lookup of a
+    // triplet simulation names no line of the doublet system simulated before.
+    CalculateSimulation(app);
+    ASSERT_TRUE(SimulatedLines(app).Nearest(app.sim.conditions.start + 10.0));
+    ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
+    CalculateSimulation(app);
+    ASSERT_TRUE(simulation::HasSimulation(app.sim));
+    EXPECT_FALSE(SimulatedLines(app).Nearest(app.sim.conditions.start + 10.0));
+
     N2HeadConditions(app, 0.01);
     const std::vector<std::string> items = TransitionItems(app);
     ASSERT_EQ(items.size(), 18u);
