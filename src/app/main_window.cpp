@@ -63,6 +63,7 @@
 #include "program/condition_events.h"
 #include "program/line_list_system.h"
 #include "program/main_window.h"
+#include "program/multiplet_band_system.h"
 #include "program/settings.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
@@ -159,6 +160,16 @@ constexpr ViewGroups kTableGroups = ViewGroup::Database | ViewGroup::Windows;
 constexpr ViewGroups kExperimentGroups = ViewGroup::Experiment | ViewGroup::Range | ViewGroup::Display;
 constexpr ViewGroups kDisplayGroups = ViewGroup::Display;
 constexpr ViewGroups kPopulationGroups = ViewGroup::Populations | ViewGroup::Conditions;
+
+/// Enables a control when `on` and nothing refuses it; a refused control is disabled and its
+/// tooltip gives the reason, its own tooltip coming back once the reason is gone.
+void Offer(QWidget* w, bool on, const std::string& refusal) {
+    if (!w) return;
+    static const char* const kOwnTip = "velmoraOwnToolTip";
+    if (!w->property(kOwnTip).isValid()) w->setProperty(kOwnTip, w->toolTip());
+    w->setEnabled(on && refusal.empty());
+    w->setToolTip(refusal.empty() ? w->property(kOwnTip).toString() : QString::fromStdString(refusal));
+}
 
 /// The group of the frame a condition control sits in.
 ViewGroup FrameGroup(const QWidget* w) {
@@ -414,7 +425,7 @@ void MDIVelmora::FillFixedLists() {
     auto* lineshapes = findChild<QComboBox*>("CmbLineshape");
     const QSignalBlocker blockLineshapes(lineshapes);
     for (int i = 0; i < 3; ++i) lineshapes->addItem(QStr(simulation::kConvolvedLineshapeNames[i]), i + 4);
-    SetComboItems(transition_, program::TransitionItems(app_), app_.db.systemEntry - 1);
+    SetComboItems(transition_, program::TransitionItems(app_), program::SelectedEntry(app_) - 1);
 }
 
 // ----------------------------------------------------------------------------- building
@@ -641,14 +652,24 @@ void MDIVelmora::BuildMenus() {
     QMenu* db = bar->addMenu("Database");
     db->setObjectName("mnuDatabase");
     // "Vibrationals" and "Rotationals": the kind of table and its quantity, then the table shown.
-    auto tableMenu = [this, db](const char* title, const QString& key, const QStringList& items,
-                                void (*choose)(table::TableView, int)) {
+    // A multiplet system's table shows every quantity of a kind together: the menus choose the kind.
+    auto multipletTable = [this](int information, int resolution) {
+        return program::MultipletTable_Click(app_, "CmbInformation", information) &&
+               (resolution < 0 || program::MultipletTable_Click(app_, "CmbResolution", resolution));
+    };
+    auto tableMenu = [this, db, multipletTable](const char* title, const QString& key, const QStringList& items,
+                                                void (*choose)(table::TableView, int), int resolution) {
         QMenu* menu = db->addMenu(title);
         for (int i = 0; i < items.size(); ++i) {
             QAction* a = menu->addAction(items[i]);
             a->setObjectName(key + QString::number(i + 1));
-            connect(a, &QAction::triggered, this, [this, i, choose] {
-                Event([&] { return choose(app_, i + 1), kTableGroups; }, true);
+            connect(a, &QAction::triggered, this, [this, i, choose, multipletTable, resolution] {
+                Event(
+                    [&] {
+                        if (!multipletTable(0, resolution)) choose(app_, i + 1);
+                        return kTableGroups;
+                    },
+                    true);
                 ShowDatabaseWindow();
             });
         }
@@ -656,24 +677,33 @@ void MDIVelmora::BuildMenus() {
     };
     tableMenu("Vibrationals", "mnuDatabaseTransition",
               {"Emission Coefficients", "Absorption", "Transition Probabilities", "Band Positions"},
-              &table::mnuDatabaseTransition_Click)
+              &table::mnuDatabaseTransition_Click, 0)
         ->setObjectName("mnuDatabaseTranRot");
     tableMenu("Rotationals", "mnuDatabaseTransition2_",
               {"Emission Coefficients", "Absorption", "Transition Probabilities", "Line positions",
                "H\u00F6nl-London factors"},
-              &table::mnuDatabaseTransition2_Click);
+              &table::mnuDatabaseTransition2_Click, 1);
     QMenu* upper = db->addMenu("Upper State");
     for (const char* item : {"Lifetimes", "Predissociation"}) {
         QAction* a = upper->addAction(item);
-        connect(a, &QAction::triggered, this, [this] {
-            // Lifetimes, predissociation lifetimes and yields share one table by level.
-            Event([&] { return table::mnuDatabaseUpperState_Click(app_), kTableGroups; }, true);
+        connect(a, &QAction::triggered, this, [this, multipletTable] {
+            // Lifetimes, predissociation lifetimes and yields share one table by level; a
+            // multiplet system shows the term values of its upper state.
+            Event(
+                [&] {
+                    if (!multipletTable(1, -1)) table::mnuDatabaseUpperState_Click(app_);
+                    return kTableGroups;
+                },
+                true);
             ShowDatabaseWindow();
         });
     }
     QAction* ground = db->addAction("Ground State");
-    connect(ground, &QAction::triggered, this, [this] {
-        Event([&] { return table::CmbInformation_Click(app_, 2), kTableGroups; });
+    connect(ground, &QAction::triggered, this, [this, multipletTable] {
+        Event([&] {
+            if (!multipletTable(2, -1)) table::CmbInformation_Click(app_, 2);
+            return kTableGroups;
+        });
         tabs_->setCurrentIndex(0);
         findChild<QComboBox*>("CmbInformation")->setFocus();
     });
@@ -813,8 +843,14 @@ void MDIVelmora::WireInputs() {
     // The database controls refresh the table and then show its window.
     auto tableCombo = [this](const char* name, std::function<void(int)> handler) {
         auto* c = findChild<QComboBox*>(name);
-        connect(c, &QComboBox::activated, this, [this, handler](int index) {
-            Event([&] { return handler(index), kTableGroups; }, true);
+        connect(c, &QComboBox::activated, this, [this, handler, name](int index) {
+            Event(
+                [&] {
+                    // A multiplet system's table takes the choices it has; the others are disabled.
+                    if (!program::MultipletTable_Click(app_, name, index)) handler(index);
+                    return kTableGroups;
+                },
+                true);
             if (app_.shell.DataReady) ShowDatabaseWindow();
         });
     };
@@ -1440,16 +1476,28 @@ void MDIVelmora::Refresh(ViewGroups groups) {
     const std::vector<std::string> lowerLevels = program::LevelItems(a, 2);
 
     if (groups.Has(G::Database)) {
-        SetComboIndex(transition_, a.db.systemEntry - 1);
+        SetComboIndex(transition_, program::SelectedEntry(a) - 1);
         SetComboIndex(combo("CmbInformation"), a.table.Information);
         SetComboItems(combo("CmbQuantity"), a.table.QuantityItems, program::QuantityIndex(a));
         SetComboItems(combo("CmbDatabaseUnits"), a.table.DatabaseUnitsItems, a.table.DatabaseUnitsIndex);
         SetComboIndex(combo("CmbResolution"), a.table.tableKind - 1);
         SetComboItems(combo("CmbUpper"), upperLevels, a.table.DbVUpper);
         SetComboItems(combo("CmbLower"), lowerLevels, a.table.DbVLower);
-        enable("CmbUpper", table::CmbUpperEnabled(a.table));
-        enable("CmbLower", table::CmbLowerEnabled(a.table));
         SetComboIndex(combo("CmbNomenclature"), a.table.nomenclature);
+        // The table's controls serve the doublet systems.
+        if (a.sim.Multiplet) {
+            // A multiplet system's table: term values by v of either state, lines by band.
+            const bool terms = a.table.Information != 0;
+            enable("CmbUpper", terms ? a.table.Information == 1 : a.table.tableKind == 2);
+            enable("CmbLower", terms ? a.table.Information == 2 : a.table.tableKind == 2);
+            enable("CmbResolution", !terms);
+        } else {
+            enable("CmbUpper", table::CmbUpperEnabled(a.table));
+            enable("CmbLower", table::CmbLowerEnabled(a.table));
+            enable("CmbResolution", true);
+        }
+        const std::string refusal = program::TableQuantityRefusal(a);
+        for (const char* n : {"CmbQuantity", "CmbDatabaseUnits", "CmbNomenclature"}) Offer(find(n), true, refusal);
         database_->ShowTable(a);
     }
     if (groups.Has(G::Quenching)) {
@@ -1471,7 +1519,10 @@ void MDIVelmora::Refresh(ViewGroups groups) {
         label("LblQuenchingCaption", captions.LblQuenching);
     }
     if (groups.Has(G::Range)) title("FrmRange", captions.FrmRange);
-    if (groups.Has(G::Conditions)) SetChecked(check("ChkThermal"), a.pop.ThermalFlag == 1);
+    if (groups.Has(G::Conditions)) {
+        SetChecked(check("ChkThermal"), a.pop.ThermalFlag == 1);
+        Offer(find("ChkThermal"), true, program::PopulationEditingRefusal(a));
+    }
     if (groups.Has(G::Instrument)) {
         title("FrameInstrumental", captions.FrameInstrumental);
         label("LblSlit", captions.LblSlit);
@@ -1553,12 +1604,17 @@ void MDIVelmora::Refresh(ViewGroups groups) {
         SetComboItems(combo("CmbUpperBand"), upperLevels, p.AssignVUpper);
         SetComboItems(combo("CmbLowerBand"), lowerLevels, p.AssignVLower);
         SetComboItems(combo("CmbRotationalBranches"), p.RotationalBranchItems, p.BranchSelection);
+        const std::string refusal = program::AssignmentRefusal(a);
         for (const char* n : {"CmbUpperBand", "CmbLowerBand", "CmbRotationalBranches"})
-            enable(n, p.AssignBandControlsEnabled);
+            Offer(find(n), p.AssignBandControlsEnabled, refusal);
+        for (const char* n : {"ChkShowAssignment", "CmbAssignment"}) Offer(find(n), true, refusal);
     }
 
     // Child windows.
-    if (groups.Has(G::Populations)) populations_->ShowState(a);
+    if (groups.Has(G::Populations)) {
+        populations_->ShowState(a);
+        Offer(populations_, true, program::PopulationEditingRefusal(a));
+    }
     if (!a.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(a.sim.SimTitle));
     for (QWidget* w :
          {static_cast<QWidget*>(database_), static_cast<QWidget*>(populations_), static_cast<QWidget*>(simulation_)})

@@ -572,6 +572,9 @@ void DrawRotationalCombs(PlotView s, PlotContext& ctx) {
 }  // namespace
 
 void DrawAssignments(PlotView s, PlotContext& ctx) {
+    // The combs name the bands and lines of the loaded doublet system, not those of a system of
+    // any multiplicity simulated in its place.
+    if (s.sim.Multiplet) return;
     if (s.plot.AssignmentMode == 1)
         DrawRotationalCombs(s, ctx);
     else

@@ -8,6 +8,7 @@
 #include "experiment/spectrum_units.h"
 #include "populations/population_model.h"
 #include "populations/populations_window.h"
+#include "program/multiplet_band_system.h"
 #include "program/simulation_run.h"
 #include "simulation/condition_view.h"
 #include "simulation/detection_filter.h"
@@ -25,7 +26,7 @@ using simulation::FieldType;
 using simulation::QuenchingSource;
 using simulation::SimulationConditions;
 
-double MolecularMass(const AppState& app) { return app.db.cat.MolecularMass.ValueAt(app.db.systemEntry); }
+double MolecularMass(const AppState& app) { return SelectedMass(app); }
 
 /// True when the yields of the loaded system depend on the field under these conditions: the
 /// pressure for any quenching, the gas temperature and composition for a gas composition.
@@ -73,7 +74,10 @@ ViewGroups Recompute(AppState& app, const ConditionField& f, const SimulationCon
     simulation::UpdateConditionView(sim, MolecularMass(app));
     if (db.SystemLoaded && YieldsFollow(f, c)) {
         sim.captions.LblQuenching = simulation::ComputeYields(db, c);
-        table::RefreshDatabaseTable(app);
+        if (app.sim.Multiplet)
+            ShowMultipletTable(app);
+        else
+            table::RefreshDatabaseTable(app);
         refresh |= ViewGroup::Database;
     }
     return refresh;

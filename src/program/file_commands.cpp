@@ -16,6 +16,7 @@
 #include "simulation/condition_view.h"
 #include "simulation/conditions.h"
 #include "simulation/simulation_files.h"
+#include "table/multiplet_table.h"
 #include "table/table_model.h"
 
 namespace velmora::program {
@@ -210,6 +211,8 @@ bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser) {
 bool mnuSaveTable_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::SaveTable);
     if (path.empty()) return false;
+    // The table of a multiplet system is its own grid, not the doublet table beneath it.
+    if (app.sim.Multiplet) return WriteReporting(app, [&] { table::SaveMultipletTable(app.table, path); });
     return WriteReporting(app, [&] { table::SaveDatabaseTable(app, path); });
 }
 

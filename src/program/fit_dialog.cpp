@@ -141,9 +141,13 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
 fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
     fit::FitRequest r;
     r.conditions = app.sim.conditions;
-    const auto model = CurrentModel(app.sim, app.db);
-    if (!model) throw fit::FitInputError("no band system is selected");
-    r.systems.push_back(fit::MakeFitSystem(model, app.db));
+    if (app.sim.Multiplet) {
+        r.systems.push_back(fit::MakeFitSystem(app.sim.Multiplet, app.db));
+    } else {
+        const auto model = CurrentModel(app.sim, app.db);
+        if (!model) throw fit::FitInputError("no band system is selected");
+        r.systems.push_back(fit::MakeFitSystem(model, app.db));
+    }
     for (const std::string& e : Split(d.extraSystems, ',')) {
         const double entry = Number(e, "extra band systems");
         r.systems.push_back(fit::LoadFitSystem(app.db, static_cast<int>(entry), r.conditions));

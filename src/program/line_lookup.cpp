@@ -17,6 +17,9 @@ namespace velmora::program {
 SimulatedLines::SimulatedLines(const AppState& app) {
     const SimulationState& sim = app.sim;
     if (!simulation::HasSimulation(sim) || !sim.Model || app.pop.NVibSel < 1) return;
+    // The model and populations here are those of the doublet system; a multiplet system
+    // simulated in its place has lines of its own, which this list does not name.
+    if (sim.Multiplet) return;
     // The lines of the last run: its conditions (range in increasing order) and its widths.
     const simulation::SimulationConditions& c = sim.result.conditions;
     const simulation::Broadening& widths = sim.result.widths;

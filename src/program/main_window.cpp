@@ -6,11 +6,13 @@
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "database/multiplet_catalogue.h"
 #include "display/plot_content.h"
 #include "display/plot_draw.h"
 #include "display/plot_frame.h"
 #include "populations/populations_window.h"
 #include "program/band_system.h"
+#include "program/multiplet_band_system.h"
 #include "program/system_range.h"
 #include "simulation/condition_view.h"
 #include "table/table_model.h"
@@ -77,6 +79,11 @@ bool MDIVelmora_Load(AppState& app, const std::string& version) {
     app.shell.DataReady = false;
     app.shell.Caption = "VELMORA " + version;
 
+    // A stored multiplet entry is selected over the doublet system entry 1, which the table and
+    // the populations window keep beneath it.
+    const int entry = app.db.systemEntry;
+    if (entry > app.db.cat.CatalogueCount) app.db.systemEntry = 1;
+
     // The captions derived from the restored conditions.
     simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.systemEntry));
     display::ApplyColorScheme(app.plot);
@@ -94,12 +101,16 @@ bool MDIVelmora_Load(AppState& app, const std::string& version) {
                         static_cast<float>(app.sim.conditions.end));
     app.popwin.TxtMinPopVib = Trim(Str(app.pop.MinimumPopulation));
 
-    const bool loaded = CmbTransition_Click(app, app.db.systemEntry);
+    const bool loaded = CmbTransition_Click(app, entry);
     display::CmbAssignment_Click(app, 0);
     return loaded;
 }
 
-bool CmbTransition_Click(AppState& app, int entry) {
+namespace {
+
+/// CmbTransition for a system of VELMORA.SYS; the range follows the new system when
+/// `followRange`.
+bool SelectDoubletEntry(AppState& app, int entry, bool followRange) {
     try {
         SelectBandSystem(app, entry);
     } catch (const FileError& e) {
@@ -124,9 +135,37 @@ bool CmbTransition_Click(AppState& app, int entry) {
     table::RefreshDatabaseTable(app);
     // A range without a line of the new system moves to its strongest band; the widths and
     // captions (Doppler widths depend on the molecular mass) then follow the range in force.
-    FollowSystemRange(app);
+    if (followRange) FollowSystemRange(app);
     simulation::UpdateConditionView(app.sim, app.db.cat.MolecularMass.ValueAt(app.db.systemEntry));
     return true;
+}
+
+/// CmbTransition for a system of any multiplicity. The doublet system loaded before stays
+/// loaded beneath it (the first one when none is yet, its range rule not applied) for the
+/// controls that only it serves.
+bool SelectMultipletEntry(AppState& app, int entry) {
+    if (!app.db.SystemLoaded &&
+        !SelectDoubletEntry(app, std::clamp(app.db.systemEntry, 1, app.db.cat.CatalogueCount), false))
+        return false;
+    try {
+        SelectMultipletSystem(app, entry);
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    } catch (const std::invalid_argument& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    ShowMultipletTable(app);
+    FollowMultipletRange(app);
+    simulation::UpdateConditionView(app.sim, SelectedMass(app));
+    return true;
+}
+
+}  // namespace
+
+bool CmbTransition_Click(AppState& app, int entry) {
+    return entry > app.db.cat.CatalogueCount ? SelectMultipletEntry(app, entry) : SelectDoubletEntry(app, entry, true);
 }
 
 std::vector<std::string> TransitionItems(const AppState& app) {
@@ -135,10 +174,18 @@ std::vector<std::string> TransitionItems(const AppState& app) {
     for (int i = 1; i <= cat.CatalogueCount; ++i) {
         items.push_back(cat.MoleculeName.ValueAt(i) + cat.SystemLabel.ValueAt(i));
     }
+    // The systems of any multiplicity follow, numbered on; a bad MULTIPLET.SYS is named when one
+    // of them is chosen or simulated, not here.
+    try {
+        for (const database::MultipletEntry& m : database::MultipletEntriesOf(app.db.AppPath))
+            items.push_back(m.name + " " + m.SystemLabel());
+    } catch (const FileError&) {
+    }
     return items;
 }
 
 std::vector<std::string> LevelItems(const AppState& app, int s) {
+    if (app.sim.Multiplet) return MultipletLevelItems(app, s);
     std::vector<std::string> items;
     if (app.db.cat.CatalogueCount < 1) return items;
     for (int v = 0; v <= MaxVibOf(app, s); ++v) items.push_back(std::to_string(v));

@@ -59,13 +59,17 @@ bool MDIVelmora_Load(AppState& app, const std::string& version);
 /// prepares the populations window, fills the band lists and refreshes the database table; a
 /// range that holds none of the system's lines moves to its strongest band (with a message).
 /// A data file that cannot be read is reported in a message naming it; the system selected
-/// before then stays. Returns true when the new system is loaded.
+/// before then stays. Returns true when the new system is loaded. An entry after those of
+/// VELMORA.SYS selects a system of any multiplicity (multiplet_band_system.h): the doublet
+/// system loaded before stays loaded beneath it, the table shows the new one.
 bool CmbTransition_Click(AppState& app, int entry);
 
-/// Items of CmbTransition: molecule name and system label of every catalogue entry.
+/// Items of CmbTransition: molecule name and system label of every catalogue entry, the systems
+/// of any multiplicity (MULTIPLET.SYS) after those of VELMORA.SYS.
 std::vector<std::string> TransitionItems(const AppState& app);
 
-/// Vibrational levels "0".."NMaxVib" of state s (1 upper, 2 lower) of the selected system.
+/// Vibrational levels "0".."NMaxVib" of state s (1 upper, 2 lower) of the selected system (of
+/// a multiplet system while one is selected).
 std::vector<std::string> LevelItems(const AppState& app, int s);
 
 /// True for the text of a number still being typed: a sign, a decimal point or an exponent

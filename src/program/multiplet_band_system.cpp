@@ -1,5 +1,8 @@
 #include "program/multiplet_band_system.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <exception>
 #include <stdexcept>
 #include <utility>
@@ -8,10 +11,13 @@
 #include "common/numerics.h"
 #include "database/multiplet_catalogue.h"
 #include "program/line_list_system.h"
+#include "program/system_range.h"
 #include "simulation/absolute_absorption.h"
+#include "simulation/condition_fields.h"
 #include "simulation/condition_view.h"
 #include "simulation/multiplet_simulation.h"
 #include "simulation/spectral_grid.h"
+#include "table/multiplet_table.h"
 
 namespace velmora::program {
 
@@ -102,6 +108,94 @@ std::string MultipletNoLineMessage(const AppState& app) {
            ". Its strongest band, (" + std::to_string(vUp) + "," + std::to_string(vLow) + "), lies near " +
            Trim(Str(static_cast<float>(WavenumberToAxis(origin, unit)))) + " " + AxisUnitName(app.sim.conditions.unit) +
            ".";
+}
+
+bool FollowMultipletRange(AppState& app) {
+    if (!app.sim.Multiplet || app.exp.ExpLimits == 1 || MultipletRangeHoldsLines(app)) return false;
+    SimulationConditions& c = app.sim.conditions;
+    const MultipletBandSystem& system = *app.sim.Multiplet;
+    const auto [vUp, vLow] = StrongestBand(system);
+    const double centre = WavenumberToAxis(system.model.Band(vUp, vLow).origin, StoredValue(c.unit));
+    if (!(centre > 0.0)) return false;
+    double width = std::fabs(c.end - c.start);
+    if (!(width > 0.0)) width = 100.0;
+    // The new limits rounded to a hundredth of the width's power of ten (100 Å: whole Å).
+    const double step = std::pow(10.0, std::floor(std::log10(width)) - 2.0);
+    const double newStart = std::round((centre - width / 2.0) / step) * step;
+    const double newEnd = std::round((centre + width / 2.0) / step) * step;
+    std::string text = MultipletNoLineMessage(app);
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    app.dialogs->ShowMessage(text + "\r\nThe range now covers that band: " + RangeText(app, newStart, newEnd) + ".");
+    c.start = AsShown(newStart);
+    c.end = AsShown(newEnd);
+    return true;
+}
+
+int SelectedEntry(const AppState& app) { return app.sim.Multiplet ? app.sim.Multiplet->entry : app.db.systemEntry; }
+
+double SelectedMass(const AppState& app) {
+    return app.sim.Multiplet ? app.sim.Multiplet->catalogue.mass : app.db.cat.MolecularMass.ValueAt(app.db.systemEntry);
+}
+
+std::string PopulationEditingRefusal(const AppState& app) {
+    if (!app.sim.Multiplet) return "";
+    return "The populations of " + app.sim.Multiplet->Title() +
+           " are thermal at the temperature of the conditions: the populations window edits those of the doublet "
+           "systems only";
+}
+
+std::string TableQuantityRefusal(const AppState& app) {
+    if (!app.sim.Multiplet) return "";
+    return "The table of " + app.sim.Multiplet->Title() +
+           " shows its term values, or its line positions (cm-1), Hönl-London factors and Einstein A (s-1) together";
+}
+
+namespace {
+
+/// The highest vibrational level of state s (1 upper, 2 lower) of the selected multiplet system.
+int MultipletMaxVib(const AppState& app, int s) {
+    const database::MultipletSystem& system = app.sim.Multiplet->system;
+    const auto& levels = s == 1 ? system.upper : system.lower;
+    return levels.empty() ? 0 : levels.rbegin()->first;
+}
+
+}  // namespace
+
+void ShowMultipletTable(AppState& app) {
+    TableState& t = app.table;
+    t.DbVUpper = std::clamp(t.DbVUpper, 0, MultipletMaxVib(app, 1));
+    t.DbVLower = std::clamp(t.DbVLower, 0, MultipletMaxVib(app, 2));
+    t.Information = std::clamp(t.Information, 0, 2);
+    table::WriteMultipletTable(app.sim.Multiplet->system, app.sim.Multiplet->Title(), t);
+}
+
+bool MultipletTable_Click(AppState& app, std::string_view control, int index) {
+    if (!app.sim.Multiplet) return false;
+    TableState& t = app.table;
+    if (control == "CmbInformation")
+        t.Information = std::clamp(index, 0, 2);
+    else if (control == "CmbResolution")
+        t.tableKind = index == 1 ? 2 : 1;
+    else if (control == "CmbUpper")
+        t.DbVUpper = std::max(0, index);
+    else if (control == "CmbLower")
+        t.DbVLower = std::max(0, index);
+    else
+        return false;
+    ShowMultipletTable(app);
+    return true;
+}
+
+std::vector<std::string> MultipletLevelItems(const AppState& app, int s) {
+    std::vector<std::string> items;
+    for (int v = 0; v <= MultipletMaxVib(app, s); ++v) items.push_back(std::to_string(v));
+    return items;
+}
+
+std::string AssignmentRefusal(const AppState& app) {
+    if (!app.sim.Multiplet) return "";
+    return "Assignment marks name the lines of the doublet systems only; " + app.sim.Multiplet->Title() +
+           " has none drawn";
 }
 
 }  // namespace velmora::program

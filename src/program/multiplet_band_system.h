@@ -3,6 +3,10 @@
 // conditions (simulation/multiplet_simulation.h).
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "state/app_state.h"
 
 namespace velmora::program {
@@ -24,5 +28,42 @@ bool MultipletRangeHoldsLines(const AppState& app);
 
 /// Why a range holds no line of the selected multiplet system, naming its strongest band.
 std::string MultipletNoLineMessage(const AppState& app);
+
+/// When the range holds no line of the selected multiplet system (and does not follow the limits
+/// of a spectrum file), moves it, keeping its width, over the system's strongest band and says
+/// so. Returns true when the range moved.
+bool FollowMultipletRange(AppState& app);
+
+/// The catalogue entry the band-system list shows: the multiplet system while one is selected,
+/// else the entry of VELMORA.SYS that is loaded (the value stored as the setting Main/irad).
+int SelectedEntry(const AppState& app);
+
+/// The molecular mass (u) of the selected band system, the one the Doppler widths take.
+double SelectedMass(const AppState& app);
+
+/// Why the populations window cannot edit the populations of the selected system (empty when
+/// it can): a multiplet system draws thermal populations at the temperature of the conditions.
+std::string PopulationEditingRefusal(const AppState& app);
+
+/// Why the table's quantity, units and nomenclature lists do not apply to the selected system
+/// (empty when they do): the table of a multiplet system shows its quantities together.
+std::string TableQuantityRefusal(const AppState& app);
+
+/// The database table of the selected multiplet system (table/multiplet_table.h) for the
+/// table's selection, the vibrational levels kept within the system's.
+void ShowMultipletTable(AppState& app);
+
+/// A control of the database table while a multiplet system is selected: "CmbInformation"
+/// (0 transition, 1 upper, 2 ground state), "CmbResolution" (0 vibrational, 1 rotational),
+/// "CmbUpper" (v'), "CmbLower" (v'') store the choice and show the table. Returns false, doing
+/// nothing, for another control or while a doublet system is selected.
+bool MultipletTable_Click(AppState& app, std::string_view control, int index);
+
+/// The vibrational levels "0".."v max" of state s (1 upper, 2 lower) of the selected multiplet
+/// system.
+std::vector<std::string> MultipletLevelItems(const AppState& app, int s);
+
+/// Why the plot marks no assignments for the selected system (empty when it does).
+std::string AssignmentRefusal(const AppState& app);
 
 }  // namespace velmora::program

@@ -9,6 +9,7 @@
 #include "database/quenching.h"
 #include "experiment/spectrum_formats.h"
 #include "populations/populations_window.h"
+#include "program/multiplet_band_system.h"
 #include "simulation/condition_fields.h"
 
 namespace velmora::program {
@@ -37,7 +38,14 @@ template <typename App, typename Visitor>
 void ForEachSetting(App& app, Visitor&& visit) {
     using simulation::Field;
     auto condition = [&visit](const char* name) { visit.Condition(Field(name)); };
-    visit.Other("Main", "irad", "1", app.db.systemEntry, kAny, false);
+    if constexpr (std::is_const_v<App>) {
+        // Written: the entry the band-system list shows, a system of any multiplicity included;
+        // read into systemEntry, which start-up keeps when it names such a system.
+        const int entry = SelectedEntry(app);
+        visit.Other("Main", "irad", "1", entry, kAny, false);
+    } else {
+        visit.Other("Main", "irad", "1", app.db.systemEntry, kAny, false);
+    }
     visit.Other("Main", "icoef", "1", app.table.icoef, Range{1, 6}, false);
     visit.Other("Main", "itran", "1", app.table.tableKind, Range{1, 2}, false);
     visit.Other("Main", "intHund", "1", app.table.nomenclature, Range{0, 1}, false);

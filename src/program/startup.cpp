@@ -1,11 +1,28 @@
 #include "program/startup.h"
 
+#include "common/errors.h"
 #include "database/catalogue.h"
 #include "experiment/response_calibration.h"
 #include "experiment/spectrum_files.h"
 #include "program/condition_events.h"
+#include "program/multiplet_band_system.h"
 
 namespace velmora::program {
+
+namespace {
+
+/// True for an entry of VELMORA.SYS or of the systems of any multiplicity numbered after them
+/// (a MULTIPLET.SYS that cannot be read holds none; it is named when a system is chosen).
+bool KnownEntry(const AppState& app, int entry) {
+    if (entry >= 1 && entry <= app.db.cat.CatalogueCount) return true;
+    try {
+        return IsMultipletEntry(app, entry);
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+}  // namespace
 
 void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder) {
     database::SetAppPath(app.db, dataFolder);
@@ -19,7 +36,7 @@ void StartUp(AppState& app, KeyValueStore& store, const std::string& dataFolder)
 
     experiment::InitExperimentArrays(app.exp);
     database::LoadCatalogue(app.db);  // also fills the fixed tables (names, pressure and quenching factors, c)
-    if (app.db.systemEntry < 1 || app.db.systemEntry > app.db.cat.CatalogueCount) app.db.systemEntry = 1;
+    if (!KnownEntry(app, app.db.systemEntry)) app.db.systemEntry = 1;
 
     // The conditions of the stored settings, with the measured instrument function read from
     // its file (one that cannot be read any more is named when a simulation needs it).

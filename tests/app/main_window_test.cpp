@@ -178,6 +178,44 @@ TEST_F(Desktop, ChangingTheBandSystemRefreshesTableAndPopulations) {
     EXPECT_EQ(w->databaseWindow()->grid()->item(0, 1)->text().trimmed(), "A v'= 0");
 }
 
+TEST_F(Desktop, ATripletSystemFromTheListShowsItsTableAndIsRestoredAtTheNextStart) {
+    auto w = Open();
+    auto* transition = Find<QComboBox>(*w, "CmbTransition");
+    ASSERT_EQ(transition->itemText(15), "N2 (C-B)");
+    transition->setCurrentIndex(15);
+    emit transition->activated(15);
+    EXPECT_TRUE(w->State().sim.Multiplet);
+    EXPECT_TRUE(w->databaseWindow()->windowTitle().contains("N2 (C-B)"));
+    // The upper state's term values: J and the six components F1..F3 x e/f, whole in the window.
+    auto* information = Find<QComboBox>(*w, "CmbInformation");
+    information->setCurrentIndex(1);
+    emit information->activated(1);
+    QTableWidget* grid = w->databaseWindow()->grid();
+    ASSERT_EQ(grid->columnCount(), 7);
+    EXPECT_EQ(grid->item(0, 6)->text(), "F3 f");
+    int width = 0;
+    for (int c = 0; c < grid->columnCount(); ++c) width += grid->columnWidth(c);
+    EXPECT_LT(width, 1000);  // pixels: no column squeezed, the table no wider than a screen
+    // What does not apply is disabled and says why.
+    for (const char* name : {"CmbQuantity", "CmbDatabaseUnits", "ChkThermal", "ChkShowAssignment"}) {
+        auto* c = Find<QWidget>(*w, name);
+        EXPECT_FALSE(c->isEnabled()) << name;
+        EXPECT_TRUE(c->toolTip().contains("N2 (C-B)")) << name;
+    }
+    EXPECT_FALSE(w->populationsWindow()->isEnabled());
+    w->close();
+
+    auto again = Open();
+    EXPECT_EQ(Find<QComboBox>(*again, "CmbTransition")->currentIndex(), 15);
+    EXPECT_TRUE(again->State().sim.Multiplet);
+    // A doublet system brings its controls back.
+    auto* list = Find<QComboBox>(*again, "CmbTransition");
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    EXPECT_TRUE(Find<QWidget>(*again, "CmbQuantity")->isEnabled());
+    EXPECT_TRUE(again->populationsWindow()->isEnabled());
+}
+
 TEST_F(Desktop, ARangeWithoutLinesOfTheNewSystemMovesToItsStrongestBand) {
     auto w = Open();
     auto* transition = Find<QComboBox>(*w, "CmbTransition");

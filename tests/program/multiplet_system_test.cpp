@@ -1,0 +1,268 @@
+// The systems of any multiplicity in the window: chosen from the band-system list, simulated,
+// stored in the settings and fitted; a doublet system chosen after one behaves as before.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iomanip>
+
+#include "experiment/spectrum_list.h"
+#include "fit/fit_spectrum.h"
+#include "program/file_commands.h"
+#include "program/fit_dialog.h"
+#include "program/line_lookup.h"
+#include "program/main_window.h"
+#include "program/multiplet_band_system.h"
+#include "program/simulation_run.h"
+#include "program/startup.h"
+#include "simulation/condition_view.h"
+#include "simulation/multiplet_simulation.h"
+#include "support/scripted_chooser.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace velmora::program {
+namespace {
+
+using simulation::AxisUnit;
+using simulation::SpectrumKind;
+using velmora::testing::CountingShell;
+using velmora::testing::ScriptedDialogs;
+
+// The systems of MULTIPLET.SYS follow the 15 of VELMORA.SYS.
+constexpr int kN2CB = 16, kN2BA = 17, kC2da = 18;
+
+/// The program after start-up on the shipped database and the main window's load.
+struct Program {
+    AppState app;
+    ScriptedDialogs dialogs;
+    CountingShell shell;
+    MemoryStore store;
+    explicit Program(const MemoryStore& stored = {}) : store(stored) {
+        app.dialogs = &dialogs;
+        app.ui = &shell;
+        StartUp(app, store, std::string(VELMORA_DATA_DIR) + "/");
+        loaded = MDIVelmora_Load(app, "1.0.0");
+    }
+    bool loaded = false;
+};
+
+/// Emission of N2 C-B (0,0) at 2000 K over 336.5..337.5 nm in air at `resolution` nm.
+void N2HeadConditions(AppState& app, double resolution) {
+    simulation::SimulationConditions& c = app.sim.conditions;
+    c.kind = SpectrumKind::Emission, c.unit = AxisUnit::NanometreAir;
+    c.start = 336.5, c.end = 337.5, c.resolution = resolution, c.temperature = 2000.0;
+}
+
+TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimulatesThem) {
+    Program p;
+    AppState& app = p.app;
+    ASSERT_TRUE(p.loaded);
+    // Over OH A-X (0,0) at 305..315 nm, where N2 C-B (2,1) and (3,2) lie too, the lookup of a
+    // triplet simulation names no line of the doublet system simulated before.
+    CalculateSimulation(app);
+    ASSERT_TRUE(SimulatedLines(app).Nearest(app.sim.conditions.start + 10.0));
+    ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
+    CalculateSimulation(app);
+    ASSERT_TRUE(simulation::HasSimulation(app.sim));
+    EXPECT_FALSE(SimulatedLines(app).Nearest(app.sim.conditions.start + 10.0));
+
+    N2HeadConditions(app, 0.01);
+    const std::vector<std::string> items = TransitionItems(app);
+    ASSERT_EQ(items.size(), 18u);
+    EXPECT_EQ(items[kN2CB - 1], "N2 (C-B)");
+    EXPECT_EQ(items[kN2BA - 1], "N2 (B-A)");
+    EXPECT_EQ(items[kC2da - 1], "C2 (d-a)");
+
+    p.dialogs.messages.clear();
+    ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
+    EXPECT_TRUE(p.dialogs.messages.empty());  // the range holds the (0,0) band
+    EXPECT_EQ(SelectedEntry(app), kN2CB);
+    EXPECT_EQ(app.db.systemEntry, 1);                      // the doublet system beneath stays loaded
+    EXPECT_NEAR(SelectedMass(app), 2 * 14.0030740, 1e-5);  // 14N2
+    for (const std::string& why : {PopulationEditingRefusal(app), TableQuantityRefusal(app), AssignmentRefusal(app)})
+        EXPECT_NE(why.find("N2 (C-B)"), std::string::npos) << why;
+
+    // The (0,0) band heads of the folder's table (air): P1 337.092, P2 337.116, P3 337.144 nm,
+    // the P3 head the band's red edge (the band is degraded to the violet): the last point above
+    // half the strongest lies there within 0.02 nm, the strongest within the heads' pile-up.
+    CalculateSimulation(app);
+    ASSERT_TRUE(app.plot.PlotReady) << (p.dialogs.messages.empty() ? "" : p.dialogs.messages.back());
+    const simulation::Spectrum& s = app.sim.result;
+    int top = 0, edge = 0;
+    for (int i = 0; i <= s.grid.last; ++i)
+        if (s.total(i) > s.total(top)) top = i;
+    for (int i = 0; i <= s.grid.last; ++i)
+        if (s.total(i) > 0.5 * s.total(top)) edge = i;
+    EXPECT_NEAR(s.grid.X(edge), 337.144, 0.02);
+    EXPECT_GT(s.grid.X(top), 337.144 - 0.1);
+    EXPECT_LE(s.grid.X(top), s.grid.X(edge));
+    EXPECT_NE(app.sim.SimTitle.find("N2 (C-B)"), std::string::npos) << app.sim.SimTitle;
+
+    // Absorption and LIF excitation from B v = 0 draw the same band.
+    for (const SpectrumKind kind : {SpectrumKind::Absorption, SpectrumKind::LifExcitation}) {
+        app.sim.conditions.kind = kind;
+        CalculateSimulation(app);
+        EXPECT_TRUE(app.plot.PlotReady && app.sim.result.peak > 0.0f) << simulation::StoredValue(kind);
+    }
+
+    // A range without its lines moves over its strongest band, with the message that names it.
+    app.sim.conditions.kind = SpectrumKind::Emission;
+    app.sim.conditions.start = 200.0, app.sim.conditions.end = 210.0;  // C v' = 4 to B v'' = 0 is 268 nm
+    ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
+    ASSERT_EQ(p.dialogs.messages.size(), 1u);
+    EXPECT_EQ(p.dialogs.messages[0].rfind("No line of N2 (C-B) lies in the range 200..210 ", 0), 0u)
+        << p.dialogs.messages[0];
+    EXPECT_DOUBLE_EQ(app.sim.conditions.end - app.sim.conditions.start, 10.0);
+    EXPECT_TRUE(MultipletRangeHoldsLines(app));
+
+    // A doublet system chosen next is simulated again, with its own controls back.
+    N2HeadConditions(app, 0.01);
+    app.sim.conditions.start = 306.0, app.sim.conditions.end = 312.0;  // OH A-X (0,0)
+    ASSERT_TRUE(CmbTransition_Click(app, 1));
+    EXPECT_FALSE(app.sim.Multiplet);
+    EXPECT_EQ(SelectedEntry(app), 1);
+    EXPECT_TRUE(PopulationEditingRefusal(app).empty() && TableQuantityRefusal(app).empty() &&
+                AssignmentRefusal(app).empty());
+    CalculateSimulation(app);
+    EXPECT_TRUE(app.plot.PlotReady);
+    EXPECT_NE(app.sim.SimTitle.find("OH (A-X)"), std::string::npos) << app.sim.SimTitle;
+}
+
+TEST(MultipletSystems, TheStoredEntryRestoresTheSystemAndItsRangeAtStartUp) {
+    // Written as the entry shown in the list; read back by a new start-up with the range that
+    // holds the system's lines (N2 C-B (0,0), C2 d-a (0,0), NO A-X (0,0)), without a message;
+    // an entry beyond the catalogue, as from another database, takes entry 1.
+    struct Stored {
+        int entry;
+        double start, end;
+    };
+    for (const Stored& e : {Stored{kN2CB, 336.5, 337.5}, Stored{kC2da, 505.0, 520.0}, Stored{3, 224.0, 228.0}}) {
+        SCOPED_TRACE(e.entry);
+        MemoryStore saved;
+        {
+            Program p;
+            ASSERT_TRUE(p.loaded);
+            N2HeadConditions(p.app, 0.01);
+            p.app.sim.conditions.start = e.start, p.app.sim.conditions.end = e.end;
+            ASSERT_TRUE(CmbTransition_Click(p.app, e.entry));
+            SaveSettings(p.app, saved);
+            EXPECT_EQ(saved.Get("Main", "irad"), std::to_string(e.entry));
+        }
+        Program q(saved);
+        ASSERT_TRUE(q.loaded);
+        EXPECT_EQ(SelectedEntry(q.app), e.entry);
+        EXPECT_EQ(static_cast<bool>(q.app.sim.Multiplet), e.entry > 15);
+        EXPECT_TRUE(q.app.db.SystemLoaded);
+        EXPECT_TRUE(q.dialogs.messages.empty()) << q.dialogs.messages.front();
+        EXPECT_EQ(q.app.sim.conditions.start, e.start);
+        EXPECT_EQ(q.app.sim.conditions.end, e.end);
+    }
+    MemoryStore other;
+    other.Set("Main", "irad", "19");
+    Program r(other);
+    EXPECT_EQ(r.app.db.systemEntry, 1);
+}
+
+TEST(MultipletSystems, TheFitDialogFitsTheSelectedSystem) {
+    // A spectrum of the window's N2 C-B simulation at 2000 K, fitted from 1500 K.
+    Program p;
+    AppState& app = p.app;
+    ASSERT_TRUE(p.loaded);
+    N2HeadConditions(app, 0.05);
+    app.sim.conditions.start = 335.0;
+    ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
+    CalculateSimulation(app);
+    ASSERT_TRUE(app.plot.PlotReady);
+    velmora::testing::TempDir dir;
+    {
+        std::ofstream out(dir / "n2.txt");
+        out << std::setprecision(9);
+        const simulation::Spectrum& s = app.sim.result;
+        for (int i = 0; i <= s.grid.last; ++i) out << s.grid.X(i) << " " << s.total(i) << "\n";
+    }
+    experiment::LoadSpectrum(app, (dir / "n2.txt").string());
+    app.sim.conditions.temperature = 1500.0;
+
+    FitDialogState d = NewFitDialog(app);
+    for (FitDialogRow& row : d.rows) row.free = row.name == "t" || row.name == "scale" || row.name == "baseline";
+    const fit::FitRequest request = FitRequestFromDialog(app, d);
+    ASSERT_EQ(request.systems.size(), 1u);
+    ASSERT_TRUE(request.systems[0].multiplet);
+    const fit::FitResult r = fit::FitSpectrum(request);
+    EXPECT_NEAR(r.Value("t"), 2000.0, 20.0);
+    ApplyFitResult(app, r);
+    EXPECT_TRUE(app.sim.Multiplet);  // the fitted system stays the one simulated
+    EXPECT_NEAR(app.sim.conditions.temperature, 2000.0, 20.0);
+}
+
+/// The cell of `column` (by its header) in the first row whose first cells are `keys`.
+std::string Cell(const TableGrid& g, const std::vector<std::string>& keys, const std::string& column) {
+    const auto& header = g.Cells.at(0);
+    const auto c = std::find(header.begin(), header.end(), column);
+    if (c == header.end()) return "no column " + column;
+    for (const auto& row : g.Cells)
+        if (std::equal(keys.begin(), keys.end(), row.begin())) return row[static_cast<std::size_t>(c - header.begin())];
+    return "no row";
+}
+
+TEST(MultipletSystems, TheTableShowsTermValuesPerComponentAndLinesPerBranch) {
+    Program p;
+    AppState& app = p.app;
+    ASSERT_TRUE(p.loaded);
+    ASSERT_TRUE(CmbTransition_Click(app, kN2CB));
+
+    // Term values of the check table of the folder README (the Hamiltonian built independently
+    // there), printed to 1e-4 cm-1: C 3Πu v = 0 and B 3Πg v = 2 and 0, by J, F and parity.
+    struct Term {
+        int information, v;
+        const char *J, *column;
+        double energy;
+    };
+    for (const Term& e :
+         {Term{1, 0, "0", "F3 e", 88941.2777}, Term{1, 0, "1", "F2 f", 88946.7817}, Term{1, 0, "1", "F3 e", 88985.0207},
+          Term{1, 0, "5", "F1 e", 88991.0491}, Term{1, 0, "5", "F1 f", 88993.0077}, Term{1, 0, "5", "F2 f", 89035.1879},
+          Term{1, 0, "5", "F3 f", 89073.1217}, Term{1, 0, "30", "F2 e", 90660.7144},
+          Term{2, 2, "10", "F1 f", 62813.5857}, Term{2, 2, "2", "F3 e", 62737.2354},
+          Term{2, 0, "5", "F2 e", 59358.5936}}) {
+        SCOPED_TRACE(std::string(e.J) + " " + e.column);
+        ASSERT_TRUE(MultipletTable_Click(app, "CmbInformation", e.information));
+        ASSERT_TRUE(MultipletTable_Click(app, e.information == 1 ? "CmbUpper" : "CmbLower", e.v));
+        // The six components of a triplet Π state side by side, the label column first.
+        ASSERT_EQ(app.table.Grid.Cols, 7);
+        EXPECT_NEAR(std::stod(Cell(app.table.Grid, {e.J}, e.column)), e.energy, 2e-4);
+    }
+    EXPECT_EQ(LevelItems(app, 1).size(), 5u);  // C v = 0..4
+
+    // The lines of (0,0): the P3 branch turns at J'' = 8 (e) at 29652.36 cm-1, the band edge of
+    // the README's head table.
+    ASSERT_TRUE(MultipletTable_Click(app, "CmbInformation", 0));
+    ASSERT_TRUE(MultipletTable_Click(app, "CmbResolution", 1));
+    ASSERT_TRUE(MultipletTable_Click(app, "CmbUpper", 0));
+    ASSERT_TRUE(MultipletTable_Click(app, "CmbLower", 0));
+    const TableGrid& g = app.table.Grid;
+    const auto position = [&g](int J) {
+        return std::stod(Cell(g, {"P3", std::to_string(J), std::to_string(J + 1), "e"}, "Position"));
+    };
+    EXPECT_NEAR(position(8), 29652.36, 0.05);
+    EXPECT_GT(position(7), position(8));
+    EXPECT_GT(position(9), position(8));
+    EXPECT_NE(app.table.Caption.find("N2 (C-B)"), std::string::npos);
+    // Saved as shown, not as the doublet table beneath: caption, header, one line per line.
+    velmora::testing::TempDir dir;
+    velmora::testing::ScriptedChooser chooser;
+    chooser.paths = {(dir / "lines").string()};
+    ASSERT_TRUE(mnuSaveTable_Click(app, chooser));
+    const std::string csv = velmora::testing::ReadFile(dir / "lines.csv");
+    EXPECT_EQ(csv.rfind(app.table.Caption + "\r\nBranch,J'',N'',e/f'',Position,", 0), 0u) << csv.substr(0, 200);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')), g.Cells.size() + 1);
+    // The quantity lists do not apply; a doublet system's table comes back with its own.
+    EXPECT_FALSE(TableQuantityRefusal(app).empty());
+    EXPECT_FALSE(MultipletTable_Click(app, "CmbQuantity", 1));
+    ASSERT_TRUE(CmbTransition_Click(app, 1));
+    EXPECT_FALSE(MultipletTable_Click(app, "CmbUpper", 0));
+    EXPECT_NE(app.table.Caption.find("OH"), std::string::npos) << app.table.Caption;
+}
+
+}  // namespace
+}  // namespace velmora::program
