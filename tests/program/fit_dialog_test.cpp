@@ -20,6 +20,7 @@
 #include "populations/populations_window.h"
 #include "program/line_list_system.h"
 #include "program/main_window.h"
+#include "program/multiplet_band_system.h"
 #include "simulation/condition_view.h"
 #include "simulation/line_set_simulation.h"
 #include "simulation/shipped_system.h"
@@ -190,7 +191,7 @@ double OverlayError(AppState& app, const fit::FitResult& r, double K) {
     return worst;
 }
 
-TEST(FitDialog, AnOpenedLineListIsTheFittedSystemAndApplySetsItsTemperature) {
+TEST(FitDialog, TheSystemOnTheScreenIsFittedAnOpenedLineListOrASystemOfAnyMultiplicity) {
     testing::ShippedSystem oh("OH", "(A-X)");
     AppState& app = oh.app;
     testing::TempDir dir;
@@ -224,6 +225,12 @@ TEST(FitDialog, AnOpenedLineListIsTheFittedSystemAndApplySetsItsTemperature) {
     ASSERT_TRUE(app.sim.LineList);
     EXPECT_TRUE(simulation::HasSimulation(app.sim));
     EXPECT_NE(app.sim.SimTitle.find("16O-1H__OH"), std::string::npos);
+    // A system of any multiplicity in its place: fitted with the populations of its own levels.
+    CloseLineList(app);
+    SelectMultipletSystem(app, app.db.cat.CatalogueCount + 1);
+    const fit::FitRequest n2 = FitSettingsFromDialog(app, d);
+    EXPECT_EQ(n2.systems[0].label, "N2 (C-B)");
+    EXPECT_TRUE(n2.systems[0].multiplet);
 }
 
 TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsModel) {
