@@ -20,6 +20,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "common/errors.h"
@@ -582,14 +583,30 @@ void AddSystems(Database& db, const std::vector<int>& entries, fit::FitRequest& 
     for (int entry : entries) r.systems.push_back(db.System(entry, r.conditions));
 }
 
-fit::FitResult Fit(Database& db, const std::vector<int>& entries, fit::FitRequest r) {
+/// A band system of a fit from Python: a catalogue entry or a line list read from files.
+using FitEntry = std::variant<int, LineListHandle>;
+
+/// The band systems of catalogue entries and line lists, in their order (without the GIL): a
+/// line list is the system FitSystem makes of it, as velmora-cli fit --line-list makes it.
+void AddSystems(Database& db, const std::vector<FitEntry>& entries, fit::FitRequest& r) {
+    if (entries.empty()) throw fit::FitInputError("entries: at least one band system is needed");
+    simulation::CheckConditions(r.conditions);
+    for (const FitEntry& e : entries) {
+        if (const int* entry = std::get_if<int>(&e))
+            r.systems.push_back(db.System(*entry, r.conditions));
+        else
+            r.systems.push_back(fit::MakeFitSystem(std::get<LineListHandle>(e)));
+    }
+}
+
+fit::FitResult Fit(Database& db, const std::vector<FitEntry>& entries, fit::FitRequest r) {
     py::gil_scoped_release release;
     AddSystems(db, entries, r);
     return fit::FitSpectrum(r);
 }
 
 /// A fit and the band systems of the catalogue tried on its residual.
-std::pair<fit::FitResult, fit::SpeciesSearch> Identify(Database& db, const std::vector<int>& entries,
+std::pair<fit::FitResult, fit::SpeciesSearch> Identify(Database& db, const std::vector<FitEntry>& entries,
                                                        fit::FitRequest r) {
     py::gil_scoped_release release;
     AddSystems(db, entries, r);
@@ -1164,7 +1181,7 @@ PYBIND11_MODULE(_velmora, m) {
         return std::make_pair(settings, c);
     };
     m.def("_fit",
-          [call](Database& db, const std::vector<int>& entries,
+          [call](Database& db, const std::vector<FitEntry>& entries,
                  const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
                  const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
                  const std::vector<std::string>& free, const std::map<std::string, double>& start,
@@ -1174,7 +1191,7 @@ PYBIND11_MODULE(_velmora, m) {
               return Fit(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
           });
     m.def("_identify",
-          [call](Database& db, const std::vector<int>& entries,
+          [call](Database& db, const std::vector<FitEntry>& entries,
                  const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
                  const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
                  const std::vector<std::string>& free, const std::map<std::string, double>& start,

@@ -1,11 +1,14 @@
 """Line lists of one's own from Python and the command line: the OH export read back."""
+import csv
 import os
+import re
 import subprocess
 
 import numpy as np
 import pytest
 
 import velmora
+from velmora import batch
 from conftest import run_cli
 
 
@@ -48,8 +51,35 @@ def test_lines_and_lifetimes_of_a_line_list(db, exported):
     # The lowest level of OH A v' = 0: 675 +- 13 ns measured (data-src/OH_AX/transitions.csv).
     low = tau[np.argmin(tau["energy_cm-1"])]
     assert abs(low["radiative_ns"] - 675) < 3 * 13
-    with pytest.raises(velmora.InputError, match="catalogue entries"):
-        velmora.fit(db, full, np.arange(3.0), np.ones(3))
+
+
+def test_a_line_list_fit_from_python_equals_the_command_lines(db, exported, tmp_path):
+    # The emission of the read list at 1800 K, 0.35 A resolution (no single-precision number:
+    # both fit at the same instrument width), noise of a fixed seed, written to 4 decimals.
+    path = exported / "16O-1H__OWN.def"
+    lines = db.line_list(path)
+    conditions = velmora.Conditions(start=3060, end=3130, resolution=0.35)
+    x, y = velmora.simulate(db, lines, velmora.Conditions(**{**conditions.as_dict(), "temperature": 1800}))
+    rng = np.random.default_rng(8)
+    y = np.round(500.0 * y / 100.0 + 3.0 + rng.standard_normal(x.size), 4)
+    x = np.round(x, 4)
+    spectrum = tmp_path / "list.txt"
+    np.savetxt(spectrum, np.column_stack([x, y]), fmt="%.4f")
+    out = tmp_path / "fit.csv"
+    run_cli("fit", "--line-list", path, "--spectrum", spectrum, "--start", 3060, "--end", 3130, "--resolution", 0.35,
+            "--free", "t,scale,baseline", "--set", "t=1000", "--out", out)
+    with open(out) as f:
+        row = next(csv.DictReader(f))
+    x, y = np.loadtxt(spectrum, unpack=True)
+    r = velmora.fit(db, lines, x, y, conditions=conditions, start={"t": 1000}, limit_to_range=True)
+    assert abs(r.values["t"] - 1800) < 2 * r.uncertainties["t"]
+    assert int(row["evaluations"]) == r.evaluations and int(row["points"]) == r.points
+    for name in ("t", "scale", "baseline"):
+        assert float(row[name]) == pytest.approx(r.values[name], rel=1e-12), name
+        assert float(row[name + "_sigma"]) == pytest.approx(r.uncertainties[name], rel=1e-12), name
+    # A batch of it (here, no cluster: a line list stays in this process) fits the same.
+    rows = batch.fit_spectra([(x, y)], lines, conditions=conditions, start={"t": 1000}, limit_to_range=True)
+    assert rows[0]["status"] == "fitted" and rows[0]["t"] == r.values["t"]
 
 
 def cli_error(*args):
@@ -67,10 +97,18 @@ def test_the_command_line_takes_a_line_list_in_place_of_an_entry(exported, oh):
     assert listed[0].startswith("position_cm-1,") and len(listed) > 10
     lifetimes = run_cli("lifetimes", "--line-list", path).splitlines()
     assert lifetimes[0] == "energy_cm-1,g,J,radiative_ns,level" and len(lifetimes) > 100
+    # The Boltzmann plot of the list's upper levels from its own emission at 2000 K.
+    mod = exported / "emission.mod"
+    run_cli("simulate", "--line-list", path, "--start", 3080, "--end", 3100, "--temperature", 2000,
+            "--resolution", 0.08, "--out", mod)
+    plot = run_cli("boltzmann", "--line-list", path, "--spectrum", mod, "--resolution", 0.08,
+                   "--set", "t=1500").splitlines()
+    assert plot[0] == f"{mod}: line list HITRAN molecule 13 isotopologue 1"
+    T, sigma = map(float, re.match(r"T = ([\d.]+) ± ([\d.]+) K from \d+ of \d+ upper levels", plot[1]).groups())
+    assert abs(T - 2000) < max(3 * sigma, 0.5)
     for args, message in [
         (["simulate", "--entry", oh, "--line-list", path, "--out", exported / "x.mod"], "exclude each other"),
         (["table", "--line-list", path, "--kind", "vibrational", "--quantity", "1"], "catalogue entries only"),
-        (["boltzmann", "--line-list", path, "--spectrum", path], "a Boltzmann plot separates"),
         (["simulate", "--line-list", exported / "none.def", "--out", exported / "x.mod"], "none.def: is missing"),
         (["simulate", "--line-list", path, "--out", exported / "x.mod", "--units", "cm-1",
           "--start", 60000, "--end", 60100],

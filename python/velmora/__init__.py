@@ -185,9 +185,8 @@ def simulate(db, entry, conditions=None, populations=None, *, min_population=1e-
 def _fit_arguments(db, entries, x, y, sigma, free, start, bounds, conditions, weighting, exclude, convention,
                    limit_to_range, source, max_iterations, scan_points, starts, bootstrap, seed, threads, profile,
                    components):
-    if isinstance(entries, LineList) or (np.ndim(entries) == 1 and any(isinstance(e, LineList) for e in entries)):
-        raise InputError("fits work on catalogue entries only; simulate a line list with velmora.simulate")
-    if np.ndim(entries) == 0:
+    # An entry, a line list, or a list of them (a line list is no sequence to NumPy).
+    if isinstance(entries, LineList) or np.ndim(entries) == 0:
         entries = [entries]
     if weighting is None:
         weighting = "uniform" if sigma is None else "sigma"
@@ -200,7 +199,8 @@ def _fit_arguments(db, entries, x, y, sigma, free, start, bounds, conditions, we
         "bootstrap": int(bootstrap), "seed": int(seed), "threads": int(threads), "profile": list(profile),
     }
     return (
-        _native(db), [int(e) for e in entries], np.asarray(x, dtype=float), np.asarray(y, dtype=float),
+        _native(db), [e if isinstance(e, LineList) else int(e) for e in entries], np.asarray(x, dtype=float),
+        np.asarray(y, dtype=float),
         None if sigma is None else np.asarray(sigma, dtype=float), list(free), dict(start or {}),
         {k: (float(a), float(b)) for k, (a, b) in dict(bounds or {}).items()},
         conditions if conditions is not None else Conditions(), options)
@@ -212,7 +212,9 @@ def fit(db, entries, x, y, *, sigma=None, free=("t", "scale", "baseline"), start
         profile=(), components="bands"):
     """Fits a measured spectrum ``(x, y)`` with the simulation of one or more band systems.
 
-    ``entries`` is an entry or a list of them. ``free`` names the fitted parameters ("t", "tvib",
+    ``entries`` is an entry or a list of them; a line list (:meth:`Database.line_list`) is a
+    system whose levels are all thermal at its one temperature ("t"), as ``velmora-cli fit
+    --line-list`` fits it. ``free`` names the fitted parameters ("t", "tvib",
     "pop(v=1)", "scale", "baseline", "slope", "shift", "stretch", "quadratic", "gauss",
     "lorentz"; ":k" picks system k), ``start`` and ``bounds`` map names to start values and
     ``(low, high)``. ``conditions`` sets the kind, axis unit, broadening and the defaults of the

@@ -31,10 +31,13 @@ int RunBoltzmann(const std::vector<std::string>& words, std::ostream& out, std::
     const fit::BoltzmannPlot plot = fit::FitBoltzmannPlot(r, v);
     int used = 0;
     for (const fit::BoltzmannLevel& l : plot.levels) used += l.used;
-    out << files.front() << ": " << plot.system << " v' = " << v << "\n";
+    // A line list's upper levels are one set: no v' to name.
+    out << files.front() << ": " << plot.system;
+    if (!r.systems.front().lineList) out << " v' = " << v;
+    out << "\n";
     out << "T = " << fit::ValueWithUncertainty(plot.temperature, plot.temperatureSigma, true) << " K from " << used
-        << " of " << plot.levels.size() << " rotational levels (reduced chi-square of the line "
-        << std::to_string(plot.reducedChiSquare).substr(0, 5) << ")\n";
+        << " of " << plot.levels.size() << (r.systems.front().lineList ? " upper" : " rotational")
+        << " levels (reduced chi-square of the line " << std::to_string(plot.reducedChiSquare).substr(0, 5) << ")\n";
     out << "spectrum fit: t = "
         << fit::ValueWithUncertainty(plot.spectrumFit.Value("t"), plot.spectrumFit.Uncertainty("t"), true) << " K\n";
     for (const std::string& w : plot.warnings) out << "warning: " << w << "\n";
@@ -47,7 +50,9 @@ const bool registered = RegisterCommand(
     {"boltzmann",
      "boltzmann --entry N --spectrum FILE [--v V] [--out FILE.csv] [--svg FILE.svg] [fit and simulation options]\n"
      "        fits the populations of the upper rotational levels of v' = V (default 0) one by one from an\n"
-     "        emission spectrum and the straight line of ln(N/g) against their energy: T ± σ",
+     "        emission spectrum and the straight line of ln(N/g) against their energy: T ± σ. With\n"
+     "        --line-list FILE in place of --entry, every upper level of the list with lines in the range\n"
+     "        (its energy and g from the list, its lines from their A values) as v' = 0",
      &RunBoltzmann});
 
 }  // namespace

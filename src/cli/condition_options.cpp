@@ -22,7 +22,8 @@ const OwnOption kOwnOptions[] = {
     {nullptr, {"entry", "N  catalogue entry (band system), required unless --line-list"}},
     {nullptr,
      {"line-list",
-      "FILE.def|FILE.par  an ExoMol or HITRAN line list as the band system (simulate, compare, fit, identify)"}},
+      "FILE.def|FILE.par  an ExoMol or HITRAN line list as the band system (simulate, compare, fit,\n"
+      "        identify, boltzmann)"}},
     {nullptr, {"data", "DIR  database folder (default: data/ beside the program)"}},
     {"temperature", {"thermal", "on|off  populations follow the temperature (default on)"}},
     {"absorption-units",

@@ -46,7 +46,7 @@ Line FitLine(const std::vector<double>& x, const std::vector<double>& y, const s
 /// Refuses levels the instrument does not separate: their populations would be fitted, but not
 /// determined by the spectrum.
 void CheckSeparation(BoltzmannPlot& plot, const std::vector<std::vector<simulation::DrawnLine>>& lines,
-                     const std::vector<double>& u, double width, simulation::AxisUnit unit) {
+                     const std::vector<double>& u, double width, simulation::AxisUnit unit, bool lineList) {
     const auto [lo, hi] = std::minmax_element(u.begin(), u.end());
     plot.separation = SeparateLevels(lines, *lo, *hi, width);
     const LevelSeparation& s = plot.separation;
@@ -58,7 +58,9 @@ void CheckSeparation(BoltzmannPlot& plot, const std::vector<std::vector<simulati
                                std::to_string(s.separated) + " of the " + std::to_string(s.levels) +
                                " levels in the spectrum have a line apart from the lines of the others by a width";
     if (s.separated < s.needed)
-        throw FitInputError(plot.system + ": the rotational levels of v' = " + std::to_string(plot.v) +
+        throw FitInputError(plot.system + ": " +
+                            (lineList ? std::string("the upper levels of the list")
+                                      : "the rotational levels of v' = " + std::to_string(plot.v)) +
                             " are not resolved: " + counts + ", and a Boltzmann plot needs at least " +
                             std::to_string(s.needed) + ": that takes a resolution of " + resolution(s.neededWidth) +
                             "; fit the temperature to the whole spectrum instead");
@@ -86,6 +88,11 @@ struct BlockSolution {
     Eigen::MatrixXd covariance;  ///< (AᵀA)⁻¹ of the scaled columns (pseudo-inverse)
     double chiSquare = 0.0;      ///< weighted sum of squared residuals
 };
+
+/// The most level populations one plot solves for: the least-squares factor and its SVD grow
+/// as the square and the cube of their number (a catalogue v' has a few hundred levels; a line
+/// list over a wide range may have many thousands).
+constexpr std::size_t kMostLevels = 1000;
 
 /// Rows of the design matrix formed at a time.
 constexpr Eigen::Index kBlockRows = 4096;
@@ -165,10 +172,10 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     if (request.systems.size() != 1) throw FitInputError("a Boltzmann plot takes one band system");
     if (request.conditions.kind != simulation::SpectrumKind::Emission)
         throw FitInputError("a Boltzmann plot takes an emission spectrum (populations of the upper state)");
-    if (request.systems.front().lineList)
+    const bool lineList = request.systems.front().lineList != nullptr;
+    if (lineList && v != 0)
         throw FitInputError(request.systems.front().label +
-                            ": a Boltzmann plot separates the rotational levels of one v' of a catalogue system; "
-                            "a line list is fitted with one temperature for every level (fit)");
+                            ": the upper levels of a line list are plotted together, as v' = 0 (--v 0)");
     BoltzmannPlot plot;
     plot.v = v;
     plot.spectrumFit = FitSpectrum(request);
@@ -211,12 +218,15 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
     values.populations.assign(vibLevels.size(), 1.0);
     const SystemTrace others = tracer.Trace(values);
 
-    const std::vector<populations::RotationalTerm> terms =
-        system.populations->Start(request.conditions.kind)->RotationalTerms(v);
+    const std::vector<populations::RotationalTerm> terms = tracer.RotationalTerms(v);
+    if (terms.size() > kMostLevels)
+        throw FitInputError(plot.system + ": " + std::to_string(terms.size()) +
+                            " upper levels have lines in the spectrum; a Boltzmann plot fits at most " +
+                            std::to_string(kMostLevels) + " level populations: narrow the range (--start, --end)");
     std::vector<std::pair<int, int>> ids;
     for (const auto& t : terms) ids.emplace_back(t.component, t.row);
     const std::vector<std::vector<simulation::DrawnLine>> lines = tracer.LevelLines(v, ids, values);
-    CheckSeparation(plot, lines, u, VoigtFwhm(gauss, lorentz), request.conditions.unit);
+    CheckSeparation(plot, lines, u, VoigtFwhm(gauss, lorentz), request.conditions.unit, lineList);
     simulation::SpectralGrid grid;
     const std::vector<std::vector<float>> spectra = tracer.LevelSpectra(lines, values, grid);
 
@@ -255,9 +265,10 @@ BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v) {
         plot.levels.push_back(level);
     }
     if (E.size() < 3)
-        throw FitInputError(plot.system + ": only " + std::to_string(E.size()) +
-                            " rotational levels of v' = " + std::to_string(v) +
-                            " are determined above twice their uncertainty; a straight line needs 3");
+        throw FitInputError(
+            plot.system + ": only " + std::to_string(E.size()) +
+            (lineList ? std::string(" upper levels of the list") : " rotational levels of v' = " + std::to_string(v)) +
+            " are determined above twice their uncertainty; a straight line needs 3");
     const Line line = FitLine(E, L, S);
     plot.intercept = line.a, plot.slope = line.b, plot.slopeSigma = line.sigmaB,
     plot.reducedChiSquare = line.reducedChiSquare;

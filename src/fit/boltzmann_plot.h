@@ -18,7 +18,8 @@ namespace velmora::fit {
 
 /// One upper rotational level of the plot.
 struct BoltzmannLevel {
-    int component = 1;  ///< 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e
+    int component = 1;  ///< of the population model: doublets 1 F1 e, 2 F2 f, 3 F1 f, 4 F2 e; any multiplicity
+                        ///< F (e) or F + 2S + 1 (f); 0 a line list's level
     int row = 0;        ///< N
     double J = 0.0;
     double energy = 0.0;      ///< rotational energy, cm-1
@@ -43,11 +44,15 @@ struct BoltzmannPlot {
     std::vector<std::string> warnings;
 };
 
-/// Fits the Boltzmann plot of upper level v' = v of the request's one band system. Throws
+/// Fits the Boltzmann plot of upper level v' = v of the request's one band system. The levels
+/// and their energies and degeneracies are those of the system's population source (the
+/// catalogue's, or the 2S + 1 components of a system of any multiplicity); a line list has one
+/// set of upper levels, v = 0, each with the lines of its Einstein A values (component 0, N
+/// its index among the list's levels, the energy above its lowest upper level). Throws
 /// FitInputError for a request that is not one emission band system, a v' without lines in the
 /// spectrum, levels the instrument does not separate (level_separation.h; the message gives the
-/// resolution they need), or fewer than 3 levels determined well enough for a straight line; the
-/// errors of FitSpectrum otherwise.
+/// resolution they need), more level populations than one solution holds, or fewer than 3 levels
+/// determined well enough for a straight line; the errors of FitSpectrum otherwise.
 BoltzmannPlot FitBoltzmannPlot(const FitRequest& request, int v);
 
 /// Writes the levels (component, N, J, energy, g, N, σ, ln(N/g), σ, used) and the line as CSV.

@@ -273,14 +273,34 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
                                                                          const SystemValues& values) {
     simulation::SimulationConditions c = conditions_;
     c.temperature = values.rotationalT;
-    if (system_.lineList)
-        throw FitInputError(system_.label + ": a line list has no rotational levels of a v to separate");
-    const double lineShift = simulation::ComputeBroadening(c, system_.model->molecularMass).lineShift;
+    const double lineShift = simulation::ComputeBroadening(c, MolecularMass()).lineShift;
+    const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
+    auto convention = [&](std::vector<simulation::DrawnLine>& out) {
+        if (convention_ == IntensityConvention::Energy)
+            for (simulation::DrawnLine& line : out)
+                line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+    };
+    if (system_.lineList) {
+        // The list's upper levels: the row is the level's index among the list's levels.
+        simulation::UpperLevelLines upper =
+            simulation::LineSetUpperLevelLines(*system_.lineList, c, lineShift, start_, end_);
+        std::vector<std::vector<simulation::DrawnLine>> lines;
+        for (const auto& level : levels) {
+            const auto at = std::lower_bound(upper.levels.begin(), upper.levels.end(),
+                                             static_cast<std::uint32_t>(std::max(level.second, 0)));
+            std::vector<simulation::DrawnLine>& out = lines.emplace_back();
+            if (v != 0 || level.first != 0 || at == upper.levels.end() ||
+                *at != static_cast<std::uint32_t>(level.second))
+                continue;
+            out = std::move(upper.lines[static_cast<std::size_t>(at - upper.levels.begin())]);
+            convention(out);
+        }
+        return lines;
+    }
     populations::Populations one = pop_->AllLevels();
     one.levels = {v};
     one.weights = {1.0};
     one.rotational.Fill(0.0f);
-    const double nuCentre = AxisWavenumber(0.5 * (start_ + end_), c.unit);
     std::vector<std::vector<simulation::DrawnLine>> lines;
     for (const auto& [component, row] : levels) {
         one.rotational(v, component, row) = 1.0;
@@ -289,11 +309,22 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
         std::vector<simulation::DrawnLine>& out = lines.emplace_back();
         if (list.levels.empty()) continue;
         out = std::move(list.levels[0]);
-        if (convention_ == IntensityConvention::Energy)
-            for (simulation::DrawnLine& line : out)
-                line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+        convention(out);
     }
     return lines;
+}
+
+std::vector<populations::RotationalTerm> SystemTracer::RotationalTerms(int v) {
+    if (!system_.lineList) return pop_->RotationalTerms(v);
+    std::vector<populations::RotationalTerm> terms;
+    if (v != 0) return terms;
+    const database::ImportedLineList& list = *system_.lineList;
+    const double zero = simulation::LowestUpperEnergy(list);
+    for (std::uint32_t i : simulation::LineSetUpperLevelLines(list, conditions_, 0.0, start_, end_).levels) {
+        const database::ListedLevel& level = list.levels[i];
+        terms.push_back({0, static_cast<int>(i), level.J, level.energy - zero, level.g});
+    }
+    return terms;
 }
 
 double SystemTracer::MolecularMass() const {

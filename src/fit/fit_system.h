@@ -150,6 +150,13 @@ public:
         return t;
     }
 
+    /// Every rotational level of vibrational level v of the populated state with the energy and
+    /// degeneracy its thermal populations use (the population source's). A line list has one
+    /// set of levels (v = 0): the upper levels with an emission line in the range, each its own
+    /// component 0 and row its index among the list's levels, the energy above the lowest upper
+    /// level of the list and g its total degeneracy.
+    std::vector<populations::RotationalTerm> RotationalTerms(int v);
+
     /// The lines of single rotational levels (component c, row N) of vibrational level v, each at
     /// unit population, at the rotational temperature of `values` (for the line shift).
     std::vector<std::vector<simulation::DrawnLine>> LevelLines(int v, const std::vector<std::pair<int, int>>& levels,

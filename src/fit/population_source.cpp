@@ -1,6 +1,9 @@
 #include "fit/population_source.h"
 
-#include "fit/fit_errors.h"
+#include <algorithm>
+#include <limits>
+
+#include "simulation/multiplet_model.h"
 
 namespace velmora::fit {
 
@@ -94,10 +97,26 @@ public:
         return p;
     }
 
-    std::vector<populations::RotationalTerm> RotationalTerms(int) override {
-        throw FitInputError(system_->Title() +
-                            ": a Boltzmann plot separates the rotational levels of a doublet or singlet "
-                            "catalogue system; fit the temperature of this system instead");
+    std::vector<populations::RotationalTerm> RotationalTerms(int v) override {
+        // The levels as the thermal populations count them: g = g_ns (2J + 1), the energy above
+        // the lowest existing level of v; levels of nuclear-spin weight 0 do not exist.
+        const bool upper = simulation::PopulatedState(conditions_.kind) == ElectronicState::Upper;
+        const database::MultipletSystem& s = system_->system;
+        const auto& levels = upper ? s.upper : s.lower;
+        const auto at = levels.find(v);
+        std::vector<populations::RotationalTerm> terms;
+        if (at == levels.end()) return terms;
+        const StateDescription& state = upper ? s.description.upper : s.description.lower;
+        const std::vector<database::LevelPopulation> thermal =
+            database::ThermalPopulations(s.description, state, at->second, conditions_.temperature);
+        double zero = std::numeric_limits<double>::infinity();
+        for (const database::LevelPopulation& p : thermal)
+            if (p.nuclearWeight > 0) zero = std::min(zero, p.level.energy);
+        for (const database::LevelPopulation& p : thermal)
+            if (p.nuclearWeight > 0)
+                terms.push_back({simulation::MultipletComponent(state.twoS, p.level), p.level.N, 0.5 * p.level.twoJ,
+                                 p.level.energy - zero, p.nuclearWeight * (p.level.twoJ + 1.0)});
+        return terms;
     }
 
 private:

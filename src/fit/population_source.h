@@ -51,8 +51,9 @@ public:
 /// the entry computes them.
 std::shared_ptr<const PopulationSource> CataloguePopulations(std::shared_ptr<const DatabaseState> db);
 
-/// The thermal populations of a band system of any multiplicity from its own levels. It has no
-/// Boltzmann plot: RotationalTerms refuses with a message naming the system.
+/// The thermal populations of a band system of any multiplicity from its own levels; its
+/// rotational terms are the levels of the 2S + 1 components in both parities (multiplet_model.h),
+/// g = g_ns (2J + 1) with the catalogue's nuclear-spin weights, the levels of weight 0 left out.
 std::shared_ptr<const PopulationSource> MultipletPopulationSource(
     std::shared_ptr<const simulation::MultipletBandSystem> system);
 

@@ -141,7 +141,11 @@ fit::FitRequest FitRequestFromDialog(AppState& app, const FitDialogState& d) {
 fit::FitRequest FitSettingsFromDialog(AppState& app, const FitDialogState& d) {
     fit::FitRequest r;
     r.conditions = app.sim.conditions;
-    if (app.sim.Multiplet) {
+    // The system the screen simulates: an opened line list, a system of any multiplicity (its
+    // populations from its own levels) or the catalogue's selected one.
+    if (app.sim.LineList) {
+        r.systems.push_back(fit::MakeFitSystem(app.sim.LineList));
+    } else if (app.sim.Multiplet) {
         r.systems.push_back(fit::MakeFitSystem(app.sim.Multiplet, app.db));
     } else {
         const auto model = CurrentModel(app.sim, app.db);
@@ -226,6 +230,20 @@ void ApplyPopulations(AppState& app, const fit::FitResult& r, const std::string&
     std::map<int, double> levels;
     for (const fit::Parameter& q : r.parameters)
         if (q.id.kind == fit::ParameterKind::Population && q.id.system == 0) levels[q.id.level] = q.value;
+    if (app.sim.LineList || app.sim.Multiplet) {
+        // Its simulation is thermal at the temperature of the conditions; the catalogue's
+        // populations are not its own.
+        try {
+            SetConditionValue(app, simulation::Field("temperature"), t);
+        } catch (const simulation::FieldError&) {
+            notes.push_back("t = " + BoxValue(t) + " K is beyond the temperatures the program takes: not applied");
+        }
+        if (tvib || !levels.empty())
+            notes.push_back(
+                "the vibrational populations of the fit: not applied, the program simulates this system "
+                "thermal at one temperature");
+        return;
+    }
     const bool oneTemperature = !tvib && levels.empty();
     if (oneTemperature && app.pop.ThermalFlag != 1) {
         ChkThermal_Click(app, 1);

@@ -42,7 +42,8 @@ FitDialogState NewFitDialog(const AppState& app);
 void LoadFitDialog(FitDialogState& dialog, const KeyValueStore& store);
 void SaveFitDialog(const FitDialogState& dialog, KeyValueStore& store);
 
-/// The request of the dialog: the selected band system (and the extra entries), the conditions
+/// The request of the dialog: the band system the screen simulates (an opened line list, or the
+/// selected system; and the extra entries), the conditions
 /// of the screen and the experimental spectrum shown as corrected; with weights from a column,
 /// its uncertainties from that column of its file (experiment::ShownUncertainties). Throws
 /// fit::FitInputError naming the row or field that is not a number, when no spectrum is loaded,
@@ -68,6 +69,8 @@ std::string FitReportText(const fit::FitResult& r);
 ///   at t; the vibrational ones Boltzmann at tvib (when fitted apart from t), the free level
 ///   populations pop(v=N) as fitted (non-thermal), or, with one common temperature, the
 ///   thermalised system at t.
+///   An opened line list or a system of any multiplicity is simulated thermal at the temperature
+///   of the conditions: only t is applied, there (the populations window holds no levels of it).
 /// - Instrument function: Gaussian, Lorentzian or Voigt of the fitted widths.
 /// - Axis: the fitted shift added to the wavelength correction.
 /// - Intensity: the fitted baseline offset into the baseline correction and the factor between

@@ -20,6 +20,22 @@ void CheckKind(const SimulationConditions& c) {
         throw ConditionError("the thermal populations of a line list need a temperature above 0 K");
 }
 
+/// Which levels of the list are the upper level of a kept line.
+std::vector<bool> UpperFlags(const database::ImportedLineList& list) {
+    std::vector<bool> isUpper(list.levels.size(), false);
+    for (const database::ListedLine& l : list.lines) isUpper[l.upper] = true;
+    return isUpper;
+}
+
+DrawnLine Drawn(const database::ListedLine& l, double x, double weight, double tau) {
+    DrawnLine d;
+    d.x = x;
+    d.weight = weight;
+    d.strength = static_cast<float>(l.A);
+    d.lifetime = tau > 0.0 ? static_cast<float>(tau) : std::numeric_limits<float>::max();
+    return d;
+}
+
 }  // namespace
 
 LineList LineSetLines(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift,
@@ -34,10 +50,8 @@ LineList LineSetLines(const database::ImportedLineList& list, const SimulationCo
     // The emitting state: energies from its lowest kept level, its own partition function.
     double lowestUpper = std::numeric_limits<double>::infinity(), Q = 0.0;
     if (emission) {
-        std::vector<bool> isUpper(list.levels.size(), false);
-        for (const database::ListedLine& l : list.lines) isUpper[l.upper] = true;
-        for (std::size_t i = 0; i < list.levels.size(); ++i)
-            if (isUpper[i]) lowestUpper = std::min(lowestUpper, list.levels[i].energy);
+        const std::vector<bool> isUpper = UpperFlags(list);
+        lowestUpper = LowestUpperEnergy(list);
         for (std::size_t i = 0; i < list.levels.size(); ++i)
             if (isUpper[i]) Q += list.levels[i].g * std::exp(-c2T * (list.levels[i].energy - lowestUpper));
     } else {
@@ -63,12 +77,39 @@ LineList LineSetLines(const database::ImportedLineList& list, const SimulationCo
                          GateFactor(tau, c.gate, c.gateDelay, c.gateWidth);
         }
         if (!(weight > 0.0)) continue;
-        DrawnLine d;
-        d.x = x;
-        d.weight = weight;
-        d.strength = static_cast<float>(l.A);
-        d.lifetime = tau > 0.0 ? static_cast<float>(tau) : std::numeric_limits<float>::max();
-        lines.push_back(d);
+        lines.push_back(Drawn(l, x, weight, tau));
+    }
+    return out;
+}
+
+double LowestUpperEnergy(const database::ImportedLineList& list) {
+    const std::vector<bool> isUpper = UpperFlags(list);
+    double lowest = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < list.levels.size(); ++i)
+        if (isUpper[i]) lowest = std::min(lowest, list.levels[i].energy);
+    return lowest;
+}
+
+UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, const SimulationConditions& c,
+                                       double lineShift, double start, double end) {
+    CheckKind(c);
+    const std::vector<double> lifetimes = database::LevelLifetimes(list);
+    // Slot of each upper level among the levels returned, -1 until a line in the range is met.
+    std::vector<long long> slot(list.levels.size(), -1);
+    std::vector<std::uint32_t> order;
+    for (const database::ListedLine& l : list.lines) {
+        const double x = AxisPosition(l.nu, c.unit) + lineShift;
+        if (start < x && x < end && l.A > 0.0 && slot[l.upper] < 0) slot[l.upper] = 0, order.push_back(l.upper);
+    }
+    std::sort(order.begin(), order.end());
+    UpperLevelLines out;
+    out.levels = order;
+    out.lines.resize(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) slot[order[k]] = static_cast<long long>(k);
+    for (const database::ListedLine& l : list.lines) {
+        const double x = AxisPosition(l.nu, c.unit) + lineShift;
+        if (!(start < x && x < end) || !(l.A > 0.0)) continue;
+        out.lines[static_cast<std::size_t>(slot[l.upper])].push_back(Drawn(l, x, l.A, lifetimes[l.upper]));
     }
     return out;
 }

@@ -17,6 +17,9 @@
 // predissociation broadening on, its upper level's radiative lifetime widens it.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "database/line_list_import.h"
 #include "simulation/simulate.h"
 
@@ -27,6 +30,21 @@ namespace velmora::simulation {
 /// spectrum or LIF regime a line list cannot draw.
 LineList LineSetLines(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift,
                       double start, double end);
+
+/// The upper levels (indices into list.levels) with an emission line inside start..end, in
+/// increasing order, and the emission lines of each of them at unit population: weight A, the
+/// photons per second of one molecule in the level, so that the populations of a thermal
+/// spectrum are g' exp(-c2 (E' - E'0) / T) / Q'(T).
+struct UpperLevelLines {
+    std::vector<std::uint32_t> levels;
+    std::vector<std::vector<DrawnLine>> lines;  ///< per level
+};
+UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, const SimulationConditions& c,
+                                       double lineShift, double start, double end);
+
+/// E'0, the lowest upper level of the list's lines (cm-1): the zero of the emitting state's
+/// energies; infinity for a list without lines.
+double LowestUpperEnergy(const database::ImportedLineList& list);
 
 /// The spectrum of a line list under the conditions: one level (v = 0, weight 1).
 Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,

@@ -328,6 +328,18 @@ TEST(CliBoltzmann, WritesTheLevelsAndThePlotAndPrintsTheTemperatureOfTheLine) {
     EXPECT_EQ(wide.code, 1);
     EXPECT_NE(wide.err.find("the rotational levels of v' = 0 are not resolved"), std::string::npos) << wide.err;
     EXPECT_NE(wide.err.find("that takes a resolution of"), std::string::npos) << wide.err;
+
+    // A triplet system, N2 C-B (entry 16): its levels give back the simulation's temperature.
+    const std::string n2 = (s.dir / "n2.mod").string();
+    ASSERT_EQ(RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", "16", "--start", "3335", "--end", "3375",
+                      "--temperature", "1500", "--resolution", "0.05", "--out", n2})
+                  .code,
+              0);
+    const Result triplet =
+        RunCli({"boltzmann", "--data", VELMORA_DATA_DIR, "--entry", "16", "--spectrum", n2, "--resolution", "0.05"});
+    ASSERT_EQ(triplet.code, 0) << triplet.err;
+    EXPECT_EQ(triplet.lines[0], n2 + ": N2 (C-B) v' = 0");
+    EXPECT_NEAR(Val(triplet.lines[1].substr(4)), 1500.0, 5.0);
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 // Fits with a line list read from files as the band system: the OH A-X export read back in both
-// formats gives the temperature the catalogue system's fit gives on the same spectrum, and the
-// parameters a line list cannot have are refused.
+// formats gives the temperature the catalogue system's fit gives on the same spectrum, the
+// parameters a line list cannot have are refused, and the Boltzmann plot of a hand-made list
+// gives back the temperature its spectrum was drawn at.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "common/physical_constants.h"
 #include "database/line_list_export.h"
 #include "database/line_list_files.h"
 #include "fit/boltzmann_plot.h"
@@ -85,7 +90,93 @@ TEST(LineListFit, ParametersOfVibrationalLevelsAndTheBoltzmannPlotAreRefused) {
         }
     }
     const FitRequest r = testing::Request({Oh().hitran}, m, 0.25, 1500.0);
-    EXPECT_THROW(FitBoltzmannPlot(r, 0), FitInputError);
+    EXPECT_THROW(FitBoltzmannPlot(r, 1), FitInputError);  // a list's levels are one set, v' = 0
+}
+
+/// A hand-made ExoMol list of one 1Sigma-1Sigma band of a homonuclear molecule: rigid-rotor
+/// levels E(J) = T0 + B J (J + 1) with nuclear-spin weights 6 (even J) and 3 (odd J), P and R
+/// lines with A = A0 (nu / nu0)^3 S / (2J' + 1), S = J' for R and J' + 1 for P.
+struct RotorList {
+    static constexpr double kT0 = 30000.0, kBUp = 1.60, kBLow = 1.63, kA0 = 1.0e6;
+    static constexpr int kJMax = 40;
+    struct Line {
+        int jUp, jLow;
+        double nu, A;
+    };
+    testing::TempDir dir;
+    std::vector<Line> lines;
+    std::string def;
+    static double Upper(int J) { return kT0 + kBUp * J * (J + 1); }
+    static double Lower(int J) { return kBLow * J * (J + 1); }
+    static double G(int J) { return (J % 2 == 0 ? 6.0 : 3.0) * (2 * J + 1); }
+    RotorList() {
+        std::string states, trans;
+        char row[160];
+        // IDs 1..kJMax+2 the lower levels J'' = 0..kJMax+1, then the upper levels J' = 0..kJMax.
+        for (int J = 0; J <= kJMax + 1; ++J) {
+            std::snprintf(row, sizeof row, "%d %.6f %d %d 0.01 X %d\n", J + 1, Lower(J), static_cast<int>(G(J)), J, J);
+            states += row;
+        }
+        for (int J = 0; J <= kJMax; ++J) {
+            std::snprintf(row, sizeof row, "%d %.6f %d %d 0.01 A %d\n", kJMax + 3 + J, Upper(J), static_cast<int>(G(J)),
+                          J, J);
+            states += row;
+            for (const int jLow : {J - 1, J + 1}) {
+                if (jLow < 0) continue;
+                const double nu = Upper(J) - Lower(jLow), S = jLow < J ? J : J + 1.0;
+                lines.push_back({J, jLow, nu, kA0 * std::pow(nu / kT0, 3) * S / (2 * J + 1)});
+                std::snprintf(row, sizeof row, "%d %d %.6E %.6f\n", kJMax + 3 + J, jLow + 1, lines.back().A, nu);
+                trans += row;
+            }
+        }
+        dir.Write("14N2__ROTOR.def",
+                  "EXOMOL.def  # ID\n14N2  # Iso-slug\nROTOR  # Isotopologue dataset name\n"
+                  "28.006148 4.6E-26  # Isotopologue mass (Da) and (kg)\n0  # Lifetime availability (1=yes, 0=no)\n"
+                  "0  # Lande g-factor availability (1=yes, 0=no)\n1  # Uncertainty availability (1=yes, 0=no)\n"
+                  "0.0500  # Default value of Lorentzian half-width for all lines (in cm-1/bar)\n");
+        dir.Write("14N2__ROTOR.states", states);
+        dir.Write("14N2__ROTOR.trans", trans);
+        def = (dir / "14N2__ROTOR.def").string();
+    }
+};
+
+TEST(LineListFit, TheBoltzmannPlotOfAHandMadeListGivesBackTheTemperatureOfItsSpectrum) {
+    const RotorList list;
+    const FitSystem system =
+        MakeFitSystem(std::make_shared<const database::ImportedLineList>(database::ReadLineList(list.def)));
+    // The emission spectrum drawn here: each line a Gaussian of FWHM w in vacuum angstroms with
+    // the area A g' exp(-c2 E' / T) of its upper level's thermal population, a baseline, noise.
+    constexpr double T = 1500.0, w = 0.1, x0 = 3321.0, step = 0.02;
+    constexpr int n = 1800;
+    const double c2 = kSecondRadiationConstant, s = w / (2.0 * std::sqrt(2.0 * std::log(2.0)));
+    std::vector<double> y(n, 0.0);
+    for (const RotorList::Line& l : list.lines) {
+        const double x = 1e8 / l.nu, area = l.A * RotorList::G(l.jUp) * std::exp(-c2 * RotorList::Upper(l.jUp) / T);
+        for (int i = 0; i < n; ++i)
+            y[static_cast<std::size_t>(i)] += area * std::exp(-0.5 * std::pow((x0 + i * step - x) / s, 2));
+    }
+    const double peak = *std::max_element(y.begin(), y.end());
+    for (double& v : y) v *= 200.0 / peak;
+    testing::Truth t;
+    t.baseline = 2.0, t.noise = 1.0;
+    GaussianDeviate noise(23);
+    const FitRequest r = testing::Request({system}, testing::Measure({y}, t, x0, step, noise), w, 1000.0);
+    const BoltzmannPlot plot = FitBoltzmannPlot(r, 0);
+    EXPECT_NEAR(plot.temperature, T, 2.0 * plot.temperatureSigma);
+    EXPECT_LT(plot.temperatureSigma, 0.05 * T);
+    EXPECT_LT(plot.reducedChiSquare, 2.0);
+    // Every upper level with a line on the points, with the list's energy and degeneracy (the
+    // 6:3 nuclear-spin weights, without which ln(N/g) would zigzag off the line).
+    int used = 0;
+    for (const BoltzmannLevel& l : plot.levels) {
+        const int J = static_cast<int>(l.J);
+        EXPECT_EQ(l.component, 0);
+        EXPECT_NEAR(l.energy, RotorList::Upper(J) - RotorList::kT0, 1e-6) << J;
+        EXPECT_EQ(l.degeneracy, RotorList::G(J)) << J;
+        used += l.used;
+    }
+    EXPECT_EQ(plot.levels.size(), RotorList::kJMax + 1u);
+    EXPECT_GT(used, 25);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // Band systems of any multiplicity in a fit: synthetic N2 C-B spectra (the second positive
 // system, a triplet, with noise, instrument and axis shift) fitted back to the temperature they
-// were drawn at, alone and under a CN B-X spectrum.
+// were drawn at, alone and under a CN B-X spectrum, and by the Boltzmann plot of their levels.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "database/catalogue.h"
 #include "database/multiplet_catalogue.h"
+#include "fit/boltzmann_plot.h"
 #include "fit/synthetic_spectra.h"
 
 namespace velmora::fit {
@@ -73,6 +75,33 @@ TEST(MultipletFit, N2SecondPositiveSpectraGiveBackTheirTemperatureWithin2Sigma) 
     const double ratioSigma = ratio * std::hypot(fit.Uncertainty("scale:1") / fit.Value("scale:1"),
                                                  fit.Uncertainty("scale:2") / fit.Value("scale:2"));
     EXPECT_NEAR(ratio, testing::Area(sa, ystep) / testing::Area(sb, ystep), 2.0 * ratioSigma);
+}
+
+TEST(MultipletFit, TheBoltzmannPlotOfN2SecondPositiveLevelsGivesBackTheirTemperature) {
+    // The (0,0) band and its (1,1) neighbour, 337 nm, at 0.05 A resolution: the triplet
+    // components of v' = 0 fitted level by level, v' = 1 free in amplitude.
+    constexpr double x0 = 3335.0, step = 0.01;
+    constexpr int n = 4000;
+    Truth t;
+    t.temperature = 1500.0f, t.noise = 1.0, t.baseline = 2.0;
+    GaussianDeviate noise(29);
+    const FitRequest r =
+        testing::Request({N2CB()}, Measure({N2Signal(t, x0, step, n)}, t, x0, step, noise), 5 * step, 1000.0);
+    const BoltzmannPlot plot = FitBoltzmannPlot(r, 0);
+    EXPECT_NEAR(plot.temperature, 1500.0, 2.0 * plot.temperatureSigma);
+    EXPECT_LT(plot.temperatureSigma, 150.0);
+    EXPECT_LT(plot.reducedChiSquare, 2.0);
+    // The levels of the three components in both parities, each with g = g_ns (2J + 1): the
+    // 14N2 weights 6 and 3 (data/N2_CB README), both present among the levels used.
+    std::set<int> components, weights;
+    for (const BoltzmannLevel& l : plot.levels) {
+        const double gns = l.degeneracy / (2.0 * l.J + 1.0);
+        EXPECT_TRUE(gns == 6.0 || gns == 3.0) << l.component << " " << l.row << ": " << gns;
+        components.insert(l.component);
+        if (l.used) weights.insert(static_cast<int>(gns));
+    }
+    EXPECT_EQ(components, (std::set<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(weights, (std::set<int>{3, 6}));
 }
 
 }  // namespace

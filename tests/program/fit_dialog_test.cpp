@@ -1,5 +1,6 @@
 // The Fit dialog's rules: its settings between runs, the request it makes from the screen and
-// the loaded spectrum, its failures, and Apply on the program's state.
+// the loaded spectrum (of the selected system or of an opened line list), its failures, and
+// Apply on the program's state.
 #include "program/fit_dialog.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +9,20 @@
 #include <iomanip>
 
 #include "common/numerics.h"
+#include "common/services.h"
+#include "database/line_list_export.h"
+#include "database/line_list_files.h"
 #include "experiment/comparison.h"
 #include "experiment/corrections.h"
 #include "experiment/spectrum_list.h"
 #include "fit/batch.h"
 #include "fit/fit_errors.h"
 #include "populations/populations_window.h"
+#include "program/line_list_system.h"
 #include "program/main_window.h"
+#include "program/multiplet_band_system.h"
+#include "simulation/condition_view.h"
+#include "simulation/line_set_simulation.h"
 #include "simulation/shipped_system.h"
 #include "support/temp_dir.h"
 
@@ -181,6 +189,48 @@ double OverlayError(AppState& app, const fit::FitResult& r, double K) {
             experiment::SimulationAt(app.exp, app.sim.result, app.exp.ExpX(i), s))
             worst = std::max(worst, std::fabs(s - (app.exp.ExpY(i) - K * r.residual[static_cast<std::size_t>(i)])));
     return worst;
+}
+
+TEST(FitDialog, TheSystemOnTheScreenIsFittedAnOpenedLineListOrASystemOfAnyMultiplicity) {
+    testing::ShippedSystem oh("OH", "(A-X)");
+    AppState& app = oh.app;
+    testing::TempDir dir;
+    {
+        DatabaseState db = app.db;
+        Shell quiet;
+        database::WriteExoMol(database::CollectLineList(db, db.systemEntry, quiet), (dir / "16O-1H__OH").string());
+    }
+    OpenLineList(app, (dir / "16O-1H__OH.def").string());
+    // The list's own emission at 2000 K, 0.2 A, with noise, loaded as the user loads a spectrum.
+    simulation::SimulationConditions c;
+    c.start = 3080.0, c.end = 3100.0, c.temperature = 2000.0, c.resolution = 0.2;
+    const simulation::Spectrum s = simulation::SimulateLineSet(*app.sim.LineList, c);
+    {
+        std::ofstream out(dir / "list.txt");
+        GaussianDeviate noise(7);
+        out << std::setprecision(9);
+        for (int i = 0; i <= s.grid.last; ++i) out << s.grid.X(i) << " " << s.total(i) + 0.5 * noise.Next() << "\n";
+    }
+    experiment::LoadSpectrum(app, (dir / "list.txt").string());
+    FitDialogState d = NewFitDialog(app);
+    d.rows[0].value = "1500";
+    d.rows[9].value = "0.15", d.rows[9].free = true;
+    const fit::FitRequest r = FitRequestFromDialog(app, d);
+    ASSERT_EQ(r.systems.size(), 1u);
+    EXPECT_TRUE(r.systems[0].lineList);  // the list the screen simulates, not the catalogue's OH
+    const fit::FitResult result = fit::FitSpectrum(r);
+    EXPECT_NEAR(result.Value("t"), 2000.0, 3.0 * result.Uncertainty("t"));
+    ApplyFitResult(app, result);
+    EXPECT_NEAR(app.sim.conditions.temperature, result.Value("t"), 0.5);
+    ASSERT_TRUE(app.sim.LineList);
+    EXPECT_TRUE(simulation::HasSimulation(app.sim));
+    EXPECT_NE(app.sim.SimTitle.find("16O-1H__OH"), std::string::npos);
+    // A system of any multiplicity in its place: fitted with the populations of its own levels.
+    CloseLineList(app);
+    SelectMultipletSystem(app, app.db.cat.CatalogueCount + 1);
+    const fit::FitRequest n2 = FitSettingsFromDialog(app, d);
+    EXPECT_EQ(n2.systems[0].label, "N2 (C-B)");
+    EXPECT_TRUE(n2.systems[0].multiplet);
 }
 
 TEST(FitDialog, ApplySetsEveryFittedQuantityAndTheNewSimulationLiesOnTheFitsModel) {
