@@ -48,6 +48,7 @@
 #include "simulation/conditions.h"
 #include "simulation/instrument_function.h"
 #include "simulation/line_set_simulation.h"
+#include "simulation/multiplet_model.h"
 #include "simulation/simulate.h"
 
 namespace py = pybind11;
@@ -82,6 +83,14 @@ public:
         auto it = systems_.find(key);
         if (it == systems_.end()) it = systems_.emplace(key, fit::LoadFitSystem(catalogue_, entry, c)).first;
         return it->second;
+    }
+
+    /// The band system of any multiplicity of an entry; none for an entry of VELMORA.SYS.
+    std::optional<database::MultipletEntry> Multiplet(int entry) const {
+        auto entries = database::MultipletEntriesOf(catalogue_.AppPath);
+        const int k = database::MultipletIndex(catalogue_.cat, entries, entry);
+        if (k < 0) return std::nullopt;
+        return std::move(entries[static_cast<std::size_t>(k)]);
     }
 
     /// The pre-computation without pressure or quenching, as the database commands make it.
@@ -165,7 +174,91 @@ auto RowsOf(Database& self, int entry, Make make) {
 
 std::string Letter(char c) { return std::string(1, c); }
 
+std::string ParityText(database::Parity p) { return p == database::Parity::e ? "e" : "f"; }
+
+/// The lines of band (vUp, vLow) of a band system of any multiplicity, in the columns of
+/// `velmora-cli lines` for such a system.
+py::dict MultipletLines(const database::MultipletEntry& entry, int vUp, int vLow) {
+    database::MultipletSystemData one = entry.data;
+    const auto band = one.bandA.find({vUp, vLow});
+    if (band == one.bandA.end())
+        throw std::invalid_argument(entry.name + " " + entry.SystemLabel() + " has no band (" + std::to_string(vUp) +
+                                    "," + std::to_string(vLow) + ")");
+    one.bandA = {*band};
+    const database::MultipletSystem system = [&] {
+        py::gil_scoped_release release;
+        return database::BuildMultipletSystem(one);
+    }();
+    using R = database::MultipletLine;
+    const SystemDescription& d = system.description;
+    return ColumnsOf<R>(system.bands.at({vUp, vLow}).lines)
+        .Add("v_up", [&](const R&) { return vUp; })
+        .Add("v_low", [&](const R&) { return vLow; })
+        .Add("branch", [&](const R& l) { return database::BranchNameOf(d, l); })
+        .Add("F_up", [](const R& l) { return l.upper.F; })
+        .Add("F_low", [](const R& l) { return l.lower.F; })
+        .Add("N_up", [](const R& l) { return l.upper.N; })
+        .Add("J_up", [](const R& l) { return l.upper.twoJ / 2.0; })
+        .Add("N_low", [](const R& l) { return l.lower.N; })
+        .Add("J_low", [](const R& l) { return l.lower.twoJ / 2.0; })
+        .Add("parity_up", [](const R& l) { return ParityText(l.upper.parity); })
+        .Add("parity_low", [](const R& l) { return ParityText(l.lower.parity); })
+        .Add("position_cm-1", [](const R& l) { return l.nu; })
+        .Add("hl_factor", [](const R& l) { return l.honlLondon; })
+        .Add("einstein_A_s-1", [](const R& l) { return l.einsteinA; })
+        .Add("nuclear_weight", [](const R& l) { return l.nuclearWeight; })
+        .Dict();
+}
+
+/// The radiative lifetimes of the upper levels of a band system of any multiplicity, in the
+/// columns of the doublet systems' table (no predissociation: effective = radiative, yield 1).
+py::dict MultipletLifetimes(const database::MultipletEntry& entry) {
+    std::vector<database::LevelLifetime> rows;
+    int twoS = 0;
+    {
+        py::gil_scoped_release release;
+        const database::MultipletSystem system = database::BuildMultipletSystem(entry.data);
+        rows = database::RadiativeLifetimes(system);
+        twoS = system.description.upper.twoS;
+    }
+    using R = database::LevelLifetime;
+    return ColumnsOf<R>(rows)
+        .Add("v_up", [](const R& r) { return r.v; })
+        .Add("component", [&](const R& r) { return simulation::MultipletComponent(twoS, r.level); })
+        .Add("N_up", [](const R& r) { return r.level.N; })
+        .Add("radiative_ns", [](const R& r) { return static_cast<float>(r.lifetimeNs); })
+        .Add("effective_ns", [](const R& r) { return static_cast<float>(r.lifetimeNs); })
+        .Add("yield", [](const R&) { return 1.0f; })
+        .Dict();
+}
+
+/// The term values of vibrational level v of the upper (1) or lower (2) state of a band system of
+/// any multiplicity: every level that exists (nuclear-spin weight above 0), in order of J.
+py::dict MultipletLevels(const database::MultipletEntry& entry, int state, int v) {
+    const database::MultipletSystemData& data = entry.data;
+    const auto& constants = state == 1 ? data.upper : data.lower;
+    const auto c = constants.find(v);
+    if (c == constants.end())
+        throw std::invalid_argument(entry.name + " " + entry.SystemLabel() + " has no vibrational level v = " +
+                                    std::to_string(v) + " of its " + (state == 1 ? "upper" : "lower") + " state");
+    const StateDescription& description = data.description.State(state);
+    const database::StateLevels ladder(database::EngineStateOf(description), c->second,
+                                       data.twoJMax + (state == 1 ? 0 : 2));
+    std::vector<database::RotationalLevel> rows;
+    for (const database::RotationalLevel& l : ladder.Levels())
+        if (database::LevelNuclearWeight(data.description, description, l) > 0.0) rows.push_back(l);
+    using R = database::RotationalLevel;
+    return ColumnsOf<R>(rows)
+        .Add("N", [](const R& l) { return l.N; })
+        .Add("J", [](const R& l) { return l.twoJ / 2.0; })
+        .Add("F", [](const R& l) { return l.F; })
+        .Add("parity", [](const R& l) { return ParityText(l.parity); })
+        .Add("term_cm-1", [](const R& l) { return l.energy; })
+        .Dict();
+}
+
 py::dict Lines(Database& self, int entry, int vUp, int vLow) {
+    if (const auto multiplet = self.Multiplet(entry)) return MultipletLines(*multiplet, vUp, vLow);
     using R = database::LineRow;
     const auto rows = RowsOf(self, entry, [&](DatabaseState& db) { return database::BandLineRows(db, vUp, vLow); });
     return ColumnsOf<R>(rows)
@@ -187,6 +280,7 @@ py::dict Lines(Database& self, int entry, int vUp, int vLow) {
 }
 
 py::dict Lifetimes(Database& self, int entry) {
+    if (const auto multiplet = self.Multiplet(entry)) return MultipletLifetimes(*multiplet);
     using R = database::LifetimeRow;
     const auto rows = RowsOf(self, entry, [](DatabaseState& db) { return database::LevelLifetimeRows(db); });
     // NaN where the level does not exist (the command line leaves the fields empty).
@@ -202,6 +296,7 @@ py::dict Lifetimes(Database& self, int entry) {
 }
 
 py::dict Levels(Database& self, int entry, int state, int v) {
+    if (const auto multiplet = self.Multiplet(entry)) return MultipletLevels(*multiplet, state, v);
     using R = database::TermRow;
     const auto rows = RowsOf(self, entry, [&](DatabaseState& db) { return database::LevelTermRows(db, state, v); });
     return ColumnsOf<R>(rows)

@@ -16,7 +16,8 @@ def test_systems_equal_the_command_line(db):
 
 
 @pytest.mark.parametrize("molecule,system,band", [("OH", "(A-X)", (0, 0)), ("OH", "(A-X)", (1, 0)),
-                                                  ("NO", "(A-X)", (0, 1)), ("CH", "(A-X)", (0, 0))])
+                                                  ("NO", "(A-X)", (0, 1)), ("CH", "(A-X)", (0, 0)),
+                                                  ("N2", "(C-B)", (0, 0)), ("C2", "(d-a)", (0, 1))])
 def test_lines_equal_the_command_line(db, molecule, system, band):
     entry = db.entry(molecule, system)
     lines = db.lines(entry, band)
@@ -27,6 +28,8 @@ def test_lines_equal_the_command_line(db, molecule, system, band):
         column = [r[name] for r in rows]
         if lines.dtype[name].kind == "U":
             assert list(lines[name]) == column, name
+        elif "F_up" in lines.dtype.names:  # a triplet system: double precision, printed to 4 decimals or 6 digits
+            np.testing.assert_allclose(lines[name], np.array(column, dtype=float), rtol=1e-5, atol=6e-5, err_msg=name)
         else:  # the command line writes each stored value with every digit it holds
             np.testing.assert_array_equal(lines[name], np.array(column, dtype=lines.dtype[name]), err_msg=name)
 
@@ -64,6 +67,27 @@ def test_lifetimes_equal_the_command_line(db, oh):
     for name in table.dtype.names:
         expected = np.array([r[name] if r[name] != "" else "nan" for r in rows], dtype=table.dtype[name])
         np.testing.assert_array_equal(table[name], expected, err_msg=name)
+
+
+def test_triplet_lifetimes_and_levels(db):
+    # N2 C-B: the lifetimes of velmora-cli, and every line of (0,0) the difference of the term
+    # values of the levels it joins (F, J and e/f of both), the 14N2 weights 6 and 3 alone.
+    n2 = db.entry("N2", "(C-B)")
+    table = db.lifetimes(n2)
+    rows = cli_rows("lifetimes", "--entry", n2)
+    assert len(table) == len(rows) > 100
+    for name in table.dtype.names:
+        np.testing.assert_allclose(table[name], np.array([r[name] for r in rows], dtype=float), rtol=1e-6,
+                                   err_msg=name)
+    upper = {(r["J"], r["F"], r["parity"]): r["term_cm-1"] for r in db.levels(n2, "upper", 0)}
+    lower = {(r["J"], r["F"], r["parity"]): r["term_cm-1"] for r in db.levels(n2, "lower", 0)}
+    assert {r[1] for r in upper} == {1, 2, 3} and {r[2] for r in lower} == {"e", "f"}
+    lines = db.lines(n2, (0, 0))
+    assert set(lines["nuclear_weight"]) == {3.0, 6.0}
+    for line in lines:
+        up = upper[(line["J_up"], line["F_up"], line["parity_up"])]
+        low = lower[(line["J_low"], line["F_low"], line["parity_low"])]
+        assert abs(up - low - line["position_cm-1"]) < 1e-6, line
 
 
 @pytest.mark.parametrize("call,message", [

@@ -113,5 +113,3 @@ def test_a_triplet_system_simulates_and_fits_as_the_command_line_does(db, tmp_pa
     assert y[x > 337.144 + 0.03].max() < 0.01 * y.max()
     result = velmora.fit(db, n2, x, y + 1.0, conditions=velmora.Conditions(**{**options, "temperature": 1000}))
     assert abs(result.values["t"] - 1500) < max(2 * result.uncertainties["t"], 1.0)
-    with pytest.raises(ValueError, match="any multiplicity"):
-        db.lines(n2, band=(0, 0))

@@ -108,7 +108,9 @@ class Database:
     def lines(self, entry, band=None):
         """Every line of band ``(v_up, v_low)``: positions (cm-1), Hönl-London factors,
         transition probabilities, emission and absorption coefficients and the e/f parities of
-        the upper and lower levels, as ``velmora-cli lines`` writes them. For a line list
+        the upper and lower levels, as ``velmora-cli lines`` writes them; for a band system of
+        any multiplicity its columns (branch names P1, Q2, PQ12 ..., F, N, J and e/f of both
+        levels, position, Hönl-London factor, Einstein A, nuclear-spin weight). For a line list
         (:meth:`line_list`) every kept line with its energies, degeneracies, Einstein A,
         pressure broadening and level labels; ``band`` is not used."""
         if isinstance(entry, LineList):
@@ -122,6 +124,13 @@ class Database:
             raise InputError("lines of a catalogue entry need band=(v_up, v_low)")
         v_up, v_low = band
         c = self._native.lines(entry, int(v_up), int(v_low))
+        if "F_up" in c:  # a band system of any multiplicity, as velmora-cli lines writes it
+            return _table(c, [
+                ("v_up", "i4"), ("v_low", "i4"), ("branch", "U8"), ("F_up", "i4"), ("F_low", "i4"),
+                ("N_up", "i4"), ("J_up", "f8"), ("N_low", "i4"), ("J_low", "f8"), ("parity_up", "U1"),
+                ("parity_low", "U1"), ("position_cm-1", "f8"), ("hl_factor", "f8"), ("einstein_A_s-1", "f8"),
+                ("nuclear_weight", "f8"),
+            ])
         return _table(c, [
             ("v_up", "i4"), ("v_low", "i4"), ("branch", "i4"), ("name_b", "U8"), ("name_a", "U8"),
             ("N_low", "i4"), ("J_low", "f8"), ("position_cm-1", "f4"), ("hl_factor", "f4"),
@@ -145,12 +154,14 @@ class Database:
 
     def levels(self, entry, state, v):
         """Term values (cm-1) of vibrational level ``v`` of the ``"upper"`` or ``"lower"`` state:
-        rotational row N, J, spin component F (1, 2), e/f parity and term value on the system's
-        energy zero."""
+        rotational row N, J, spin component F (1, 2; 1..3 for a triplet), e/f parity and term
+        value on the system's energy zero (for a band system of any multiplicity in double
+        precision, the levels of nuclear-spin weight 0 left out)."""
         if state not in _STATES:
             raise InputError(f"state {state!r} is not 'upper' or 'lower'")
         c = self._native.levels(entry, _STATES[state], int(v))
-        return _table(c, [("N", "i4"), ("J", "f8"), ("F", "i4"), ("parity", "U1"), ("term_cm-1", "f4")])
+        term = "f8" if c["term_cm-1"].dtype == np.float64 else "f4"
+        return _table(c, [("N", "i4"), ("J", "f8"), ("F", "i4"), ("parity", "U1"), ("term_cm-1", term)])
 
 
 def _native(db):

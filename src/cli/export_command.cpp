@@ -7,6 +7,7 @@
 #include "common/number_format.h"
 #include "database/line_list_export.h"
 #include "database/line_list_files.h"
+#include "database/multiplet_catalogue.h"
 
 namespace velmora::cli {
 
@@ -24,9 +25,15 @@ int RunExport(const std::vector<std::string>& words, std::ostream& out, std::ost
     if (!(uncertainty > 0.0)) throw std::invalid_argument("option --uncertainty: must be above 0 cm-1");
     DatabaseState db;
     OpenDatabase(args, db);
-    const int entry = EntryOption(args, db);
-    Shell quiet;
-    database::ExportedLineList list = database::CollectLineList(db, entry, quiet);
+    database::ExportedLineList list;
+    if (const int k = MultipletEntryOption(args, db); k >= 0) {
+        list =
+            database::CollectMultipletLineList(database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)]);
+    } else {
+        const int entry = EntryOption(args, db);
+        Shell quiet;
+        list = database::CollectLineList(db, entry, quiet);
+    }
     list.uncertainty = uncertainty;
     const database::Isotopologue& iso = list.isotopologue;
     if (!iso.identified)

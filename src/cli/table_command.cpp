@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "cli/database_options.h"
+#include "cli/multiplet_output.h"
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "program/band_system.h"
@@ -16,12 +17,13 @@ namespace {
 
 int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
     const Args args(words, {"classic"});
-    RejectUnknownOptions(args,
-                         {"data", "entry", "kind", "quantity", "band", "nomenclature", "units", "out", "classic"});
+    RejectUnknownOptions(
+        args, {"data", "entry", "kind", "quantity", "band", "nomenclature", "units", "out", "classic", "state"});
     if (!args.Has("out")) throw std::invalid_argument("option --out FILE.csv is required");
     const std::string kind = args.Get("kind", "vibrational");
-    if (kind != "vibrational" && kind != "rotational")
-        throw std::invalid_argument("option --kind: \"" + Excerpt(kind) + "\" is neither vibrational nor rotational");
+    if (kind != "vibrational" && kind != "rotational" && kind != "terms")
+        throw std::invalid_argument("option --kind: \"" + Excerpt(kind) +
+                                    "\" is not one of vibrational, rotational, terms");
     const int quantity = args.Integer("quantity", 1);
     if (quantity < 1 || quantity > 6) throw std::invalid_argument("option --quantity must be 1..6");
     const std::string nomenclature = args.Get("nomenclature", "a");
@@ -38,6 +40,32 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
 
     AppState app;
     OpenDatabase(args, app.db);
+    if (const int k = MultipletEntryOption(args, app.db); k >= 0) {
+        // A band system of any multiplicity: its own tables, with a column per branch and lower
+        // parity or per spin component and parity.
+        if (args.Has("classic"))
+            throw std::invalid_argument(
+                "option --classic: the earlier layout has the fixed branch columns of a doublet system");
+        MultipletTableRequest request;
+        request.kind = kind;
+        request.quantity = quantity;
+        request.caseA = nomenclature == "a";
+        request.units = units;
+        const std::string state = args.Get("state", "upper");
+        if (state != "upper" && state != "lower")
+            throw std::invalid_argument("option --state: \"" + Excerpt(state) + "\" is neither upper nor lower");
+        request.upperState = state == "upper";
+        std::tie(request.vUp, request.vLow) = args.Has("band") ? BandOption(args) : std::pair<int, int>{0, 0};
+        const auto [rows, columns] = SaveMultipletTable(
+            database::MultipletEntriesOf(app.db.AppPath)[static_cast<std::size_t>(k)], request, args.Get("out"));
+        out << "Database table written to " << args.Get("out") << " (" << rows << " rows, " << columns
+            << " value columns)\n";
+        return 0;
+    }
+    if (kind == "terms")
+        throw std::invalid_argument(
+            "option --kind terms: term-value tables are written for the band systems of any multiplicity");
+    if (args.Has("state")) throw std::invalid_argument("option --state: only term-value tables (--kind terms) take it");
     const int entry = EntryOption(args, app.db);
     program::SelectBandSystem(app, entry);
 
@@ -58,9 +86,12 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
 
 const bool registered = RegisterCommand(
     {"table",
-     "table --entry N --kind vibrational|rotational --quantity 1..6 [--band VUP,VLOW] [--nomenclature a|b] "
-     "[--units K] [--classic] --out FILE.csv [--data DIR]  saves a database table as the program does (--classic: "
-     "the earlier layout, without column names in rotational tables and with zeros for missing values)",
+     "table --entry N --kind vibrational|rotational|terms --quantity 1..6 [--band VUP,VLOW] [--nomenclature a|b] "
+     "[--units K] [--state upper|lower] [--classic] --out FILE.csv [--data DIR]  saves a database table as the "
+     "program does (--classic: the earlier layout, without column names in rotational tables and with zeros for "
+     "missing values). Band systems of any multiplicity: quantities 3 (Einstein A), 4 (positions), 5 (Hönl-London "
+     "factors) and, rotational, 6 (lifetimes of v'), one column per branch and lower e/f; --kind terms: the term "
+     "values of v' (--state upper) or v'' (lower) of --band, one column per spin component F1.. and e/f",
      &RunTable});
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "database/band_loader.h"
 #include "database/line_positions.h"
 #include "database/line_rows.h"
+#include "database/multiplet_band.h"
 #include "database/nuclear_spin.h"
 #include "database/state_descriptions.h"
 #include "database/system_precompute.h"
@@ -39,9 +40,60 @@ int NuclearSpinOfLevel(const ExportedLineList& list, const StateDescription& sta
                                               TwiceJ(level.N, level.F), level.parity == 'e'));
 }
 
+/// A line as it is collected: the keys of its levels, its emission (in any unit common to the
+/// lines of its upper level) and the line itself.
+struct CollectedLine {
+    LevelKey up, low;
+    double emission = 0.0;
+    ExportedLine line;
+};
+
+/// Puts the collected levels and lines into the list: energies from the lowest level of the lower
+/// state, ids in order of energy, and each line's A its share of its upper level's emission over
+/// the level's radiative lifetime, so that the A out of a level sum to 1 / lifetime; a level
+/// without a lifetime keeps emission × absoluteFactor. The lines in order of wavenumber.
+void FinishLineList(ExportedLineList& list, const std::map<LevelKey, ExportedLevel>& levels,
+                    const std::vector<CollectedLine>& lines, double absoluteFactor) {
+    std::map<LevelKey, double> levelEmission;
+    for (const CollectedLine& p : lines) levelEmission[p.up] += p.emission;
+    double zero = 0.0;
+    bool first = true;
+    for (const auto& [key, l] : levels)
+        if (l.state == 2 && (first || l.energy < zero)) zero = l.energy, first = false;
+    std::vector<std::pair<LevelKey, ExportedLevel>> sorted(levels.begin(), levels.end());
+    for (auto& [key, l] : sorted) l.energy -= zero;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return a.second.energy < b.second.energy; });
+    std::map<LevelKey, int> ids;
+    list.levels.clear();
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        ExportedLevel& l = sorted[i].second;
+        l.id = static_cast<int>(i) + 1;
+        ids[sorted[i].first] = l.id;
+        list.levels.push_back(l);
+    }
+    list.lines.clear();
+    for (const CollectedLine& p : lines) {
+        ExportedLine line = p.line;
+        line.upper = ids.at(p.up);
+        line.lower = ids.at(p.low);
+        const ExportedLevel& up = list.levels[static_cast<std::size_t>(line.upper - 1)];
+        line.nu = up.energy - list.levels[static_cast<std::size_t>(line.lower - 1)].energy;
+        // The line's share of its level's decay rate 1 / tau; a level the lifetimes do not hold
+        // (its lifetime above ten reference lifetimes) keeps the A of the absolute units.
+        const double sum = levelEmission.at(p.up);
+        line.A = up.lifetime > 0.0 && sum > 0.0 ? p.emission / sum / (up.lifetime * 1e-9) : p.emission * absoluteFactor;
+        list.lines.push_back(line);
+    }
+    std::sort(list.lines.begin(), list.lines.end(), [](const ExportedLine& a, const ExportedLine& b) {
+        return std::tie(a.nu, a.upper, a.lower) < std::tie(b.nu, b.upper, b.lower);
+    });
+}
+
 }  // namespace
 
 NuclearSpinWeights ExchangeWeights(const ExportedLineList& list) {
+    if (list.catalogueWeights) return *list.catalogueWeights;
     const Isotopologue& iso = list.isotopologue;
     // Nuclei not identified: the populations' ratio of 2 : 1.
     return iso.identified && iso.Homonuclear() ? IdenticalNucleiWeights(iso.atoms[0].twiceSpin)
@@ -81,13 +133,7 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
     const int branches = cat.LambdaFactor(entry) > 1.0f ? 24 : 12;
 
     std::map<LevelKey, ExportedLevel> levels;
-    std::map<LevelKey, double> levelEmission;  // sum of the emission coefficients leaving a level
-    struct Pending {
-        LevelKey up, low;
-        double emission = 0.0;
-        ExportedLine line;
-    };
-    std::vector<Pending> lines;
+    std::vector<CollectedLine> lines;
     auto level = [&](int s, int v, int row, int F, int block, const TermTable& terms) {
         const LevelKey key{s, v, row, F, lambda[s] == 0 ? 0 : block};
         auto [it, added] = levels.try_emplace(key);
@@ -116,51 +162,87 @@ ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell) {
                 for (int N = 0; N <= LastLineRow(db); ++N) {
                     if (!(L(4, b, N) > 0.0f)) continue;  // no line
                     const LineLevels lv = BranchLevels(db, entry, b, N);
-                    Pending p;
+                    CollectedLine p;
                     p.up = level(1, vUp, lv.upRow, lv.upF, lv.upBlock, db.UpperTerm);
                     p.low = level(2, vLow, lv.lowRow, lv.lowF, lv.lowBlock, db.LowerTerm);
                     levels[p.up].lifetime = db.UpperLevelData(vUp, UpperComponent(lambda[1], lv), lv.upRow);
                     p.emission = L(1, b, N);
-                    levelEmission[p.up] += p.emission;
                     p.line.branch = cat.BranchName(0, b > 12 ? b - 12 : b);
                     p.line.vUp = vUp, p.line.vLow = vLow;
                     lines.push_back(p);
                 }
         }
+    FinishLineList(list, levels, lines, db.LineUnitFactor[0]);
+    return list;
+}
 
-    // Energies from the lowest lower-state level; ids in order of energy.
-    double zero = 0.0;
-    bool first = true;
-    for (const auto& [key, l] : levels)
-        if (l.state == 2 && (first || l.energy < zero)) zero = l.energy, first = false;
-    for (auto& [key, l] : levels) {
-        l.energy -= zero;
-        list.levels.push_back(l);
-    }
-    std::stable_sort(list.levels.begin(), list.levels.end(),
-                     [](const ExportedLevel& a, const ExportedLevel& b) { return a.energy < b.energy; });
-    std::map<LevelKey, int> ids;
-    for (std::size_t i = 0; i < list.levels.size(); ++i) {
-        ExportedLevel& l = list.levels[i];
-        l.id = static_cast<int>(i) + 1;
-        ids[LevelKey{l.state, l.v, l.N, l.F, l.lambda == 0 ? 0 : (l.parity == 'e' ? 1 : 2)}] = l.id;
-    }
-    for (Pending& p : lines) {
-        ExportedLine& line = p.line;
-        line.upper = ids.at(p.up);
-        line.lower = ids.at(p.low);
-        const ExportedLevel& up = list.levels[static_cast<std::size_t>(line.upper - 1)];
-        line.nu = up.energy - list.levels[static_cast<std::size_t>(line.lower - 1)].energy;
-        // The line's share of its level's decay rate 1 / tau; a level the lifetimes do not hold
-        // (its lifetime above ten reference lifetimes) keeps the A of the absolute units.
-        const double sum = levelEmission.at(p.up);
-        line.A = up.lifetime > 0.0 && sum > 0.0 ? p.emission / sum / (up.lifetime * 1e-9)
-                                                : p.emission * db.LineUnitFactor[0];
-        list.lines.push_back(line);
-    }
-    std::sort(list.lines.begin(), list.lines.end(), [](const ExportedLine& a, const ExportedLine& b) {
-        return std::tie(a.nu, a.upper, a.lower) < std::tie(b.nu, b.upper, b.lower);
-    });
+ExportedLineList CollectMultipletLineList(const MultipletEntry& entry) {
+    const MultipletSystem system = BuildMultipletSystem(entry.data);
+    const SystemDescription& d = system.description;
+    ExportedLineList list;
+    list.molecule = entry.name;
+    list.system = " " + entry.SystemLabel();
+    list.hitranMolecule = d.molecule.hitranMolecule;
+    list.hitranIsotopologue = d.molecule.hitranIsotopologue;
+    list.isotopologue = IdentifyIsotopologue(entry.name, entry.mass);
+    list.homonuclearWeights = d.molecule.nuclearSpin.homonuclear;
+    if (list.homonuclearWeights)
+        list.catalogueWeights =
+            NuclearSpinWeights{d.molecule.nuclearSpin.symmetric, d.molecule.nuclearSpin.antisymmetric};
+    // Ω differs between the spin components of every state of a multiplet (and of any Π state).
+    list.lambdaDoubled = d.upper.lambda >= 1 || d.lower.lambda >= 1 || d.upper.twoS >= 2 || d.lower.twoS >= 2;
+
+    using LevelId = std::tuple<int, int, int, int>;  // v, 2J, F, parity
+    std::map<LevelId, double> lifetimes;             // ns
+    for (const LevelLifetime& l : RadiativeLifetimes(system))
+        lifetimes[{l.v, l.level.twoJ, l.level.F, l.level.parity == Parity::f ? 1 : 0}] = l.lifetimeNs;
+
+    std::map<LevelKey, ExportedLevel> levels;
+    auto level = [&](int s, int v, const LineLevel& at) {
+        const int block = at.parity == Parity::f ? 1 : 0;
+        const LevelKey key{s, v, at.twoJ, at.F, block};
+        auto [it, added] = levels.try_emplace(key);
+        if (added) {
+            const StateDescription& state = d.State(s);
+            const StateLevels& ladder = (s == 1 ? system.upper : system.lower).at(v);
+            const RotationalLevel* r = ladder.Find(at.twoJ, at.F, at.parity);
+            ExportedLevel& l = it->second;
+            l.state = s;
+            l.v = v;
+            l.N = at.N;
+            l.F = at.F;
+            l.J = at.twoJ / 2.0;
+            l.lambda = state.lambda;
+            l.parity = at.parity == Parity::e ? 'e' : 'f';
+            l.totalParity = TotalParity(at.twoJ, at.parity) > 0 ? '+' : '-';
+            l.energy = at.energy;
+            l.label = s == 1 ? entry.upperLabel : entry.lowerLabel;
+            // Σ and Ω of the case (a) function that dominates the level's eigenvector.
+            if (r != nullptr) {
+                const CaseAFunction& f = r->basis[static_cast<std::size_t>(DominantComponent(*r))];
+                l.sigma = f.twoSigma / 2.0;
+                l.omega = f.twoOmega / 2.0;
+                l.nuclearSpin = static_cast<int>(std::lround(LevelNuclearWeight(d, state, *r)));
+            }
+            if (s == 1) {
+                const auto known = lifetimes.find({v, at.twoJ, at.F, block});
+                if (known != lifetimes.end()) l.lifetime = known->second;
+            }
+        }
+        return key;
+    };
+    std::vector<CollectedLine> lines;
+    for (const auto& [band, lineSet] : system.bands)
+        for (const MultipletLine& line : lineSet.lines) {
+            CollectedLine p;
+            p.up = level(1, band.first, line.upper);
+            p.low = level(2, band.second, line.lower);
+            p.emission = line.einsteinA;
+            p.line.branch = BranchNameOf(d, line);
+            p.line.vUp = band.first, p.line.vLow = band.second;
+            lines.push_back(p);
+        }
+    FinishLineList(list, levels, lines, 1.0);
     return list;
 }
 

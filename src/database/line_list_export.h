@@ -18,12 +18,14 @@
 //     so that the A of the lines leaving a level sum to 1 / lifetime of `lifetimes`.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/services.h"
 #include "database/database_state.h"
 #include "database/isotopologue.h"
+#include "database/multiplet_catalogue.h"
 #include "database/nuclear_spin.h"
 
 namespace velmora::database {
@@ -38,7 +40,7 @@ struct ExportedLevel {
     int state = 2;           ///< electronic state: 1 upper, 2 lower
     int v = 0;
     int N = 0;                        ///< Hund's case (b) row
-    int F = 1;                        ///< spin component 1 (F1) or 2 (F2)
+    int F = 1;                        ///< spin component F1 .. F(2S + 1)
     int lambda = 0;                   ///< Λ
     double sigma = 0.5, omega = 0.5;  ///< nominal case (a) labels Σ and Ω = Λ + Σ
     std::string label;                ///< electronic state label ("X", "A" ...)
@@ -58,13 +60,16 @@ struct ExportedLine {
 
 /// The line list of one band system.
 struct ExportedLineList {
-    std::string molecule;               ///< as the catalogue shows it ("OH", "N2+")
-    std::string system;                 ///< " (A-X)"
-    Isotopologue isotopologue;          ///< told from the molecule's name and the catalogue's mass
-    int hitranMolecule = 0;             ///< HITRAN's molecule number (0: not a HITRAN molecule)
-    int hitranIsotopologue = 0;         ///< HITRAN's isotopologue number of it
-    bool homonuclearWeights = false;    ///< two identical nuclei: ortho and para levels
-    bool lambdaDoubled = false;         ///< one of the states has Λ >= 1
+    std::string molecule;             ///< as the catalogue shows it ("OH", "N2+")
+    std::string system;               ///< " (A-X)"
+    Isotopologue isotopologue;        ///< told from the molecule's name and the catalogue's mass
+    int hitranMolecule = 0;           ///< HITRAN's molecule number (0: not a HITRAN molecule)
+    int hitranIsotopologue = 0;       ///< HITRAN's isotopologue number of it
+    bool homonuclearWeights = false;  ///< two identical nuclei: ortho and para levels
+    bool lambdaDoubled = false;       ///< Ω differs between levels: a Π (Δ) or a triplet state
+    /// The weights of the symmetric and antisymmetric levels as the catalogue gives them (band
+    /// systems of any multiplicity); none: those of the identified nuclei.
+    std::optional<NuclearSpinWeights> catalogueWeights;
     double uncertainty = 0.01;          ///< cm-1, of every energy (the .states unc column)
     std::vector<ExportedLevel> levels;  ///< by id - 1
     std::vector<ExportedLine> lines;    ///< in order of increasing position
@@ -78,12 +83,20 @@ struct ExportedLineList {
 };
 
 /// The weights of the levels symmetric and antisymmetric under the exchange of the nuclei of a
-/// list with homonuclear weights: those of its identified nuclei, else 2 and 1.
+/// list with homonuclear weights: the catalogue's, else those of its identified nuclei, else 2
+/// and 1.
 NuclearSpinWeights ExchangeWeights(const ExportedLineList& list);
 
 /// Collects the line list of catalogue entry `entry`: runs the pre-computation of the system
 /// (which fixes the absolute units of A and the lifetimes) and loads every band. Throws what the
 /// pre-computation and the band loader throw.
 ExportedLineList CollectLineList(DatabaseState& db, int entry, Shell& shell);
+
+/// Collects the line list of a band system of any multiplicity: every line of every band of its
+/// effective-Hamiltonian system (the lines `lines` lists, after the weak-line cut-off), with the
+/// levels they join. Σ and Ω of a level are those of the case (a) function that dominates its
+/// eigenvector; g_ns is the catalogue's weight of the level's exchange symmetry; A out of an
+/// upper level sum to 1 / lifetime of `lifetimes`, which counts every line before the cut-off.
+ExportedLineList CollectMultipletLineList(const MultipletEntry& entry);
 
 }  // namespace velmora::database

@@ -142,8 +142,14 @@ void WriteDefinition(const ExportedLineList& list, const std::string& prefix, At
     item("1", "No. of quanta cases");
     item("Hund-a", "Quantum case label");
     item(std::to_string(std::size(kQuanta)), "No. of quanta defined");
+    int components = 2;
+    for (const ExportedLevel& l : list.levels) components = std::max(components, l.F);
     for (const QuantumLabel& q : kQuanta) {
-        item(q.name, "Quantum label");
+        // The spin-component label names every component a list holds (F1/F2/F3 for a triplet).
+        std::string name = q.name;
+        if (name == "F1/F2")
+            for (int F = 3; F <= components; ++F) name += "/F" + std::to_string(F);
+        item(name, "Quantum label");
         item(q.format, "Format quantum label");
         item(q.description, "Description quantum label");
     }
@@ -171,10 +177,11 @@ std::string OmegaLabel(double omega) {
 /// Branch letter of a change of N or J by -2..+2.
 char BranchLetter(int delta) { return delta >= -2 && delta <= 2 ? "OPQRS"[delta + 2] : '?'; }
 
-/// Global quanta of a level (A15). Class 3, diatomic molecules with a doublet Π state, when
-/// either state has Λ >= 1: electronic state, Ω and v (7X, A1, A3, 2X, I2). Class 2, diatomic
-/// molecules with different electronic levels, for Σ-Σ systems, whose Ω is 1/2 throughout:
-/// electronic state and v (12X, A1, I2).
+/// Global quanta of a level (A15). Class 3, diatomic molecules with a doublet Π state, when Ω
+/// differs between the levels of a state (either state has Λ >= 1, or is a triplet; a triplet
+/// writes its Ω 0, 1, 2 in the same A3 field): electronic state, Ω and v (7X, A1, A3, 2X, I2).
+/// Class 2, diatomic molecules with different electronic levels, for doublet Σ-Σ systems, whose
+/// Ω is 1/2 throughout: electronic state and v (12X, A1, I2).
 std::string GlobalQuanta(const ExportedLevel& l, bool withOmega) {
     if (withOmega) return Right(l.label, 8) + Right(OmegaLabel(l.omega), 3) + "  " + Printf("%2d", l.v);
     return Right(l.label, 13) + Printf("%2d", l.v);

@@ -137,6 +137,11 @@ private:
             const auto w = Words(value);
             if (w.size() != 2) Fail("nuclear_spin is the weights of the symmetric and antisymmetric levels");
             d.molecule.nuclearSpin = {true, Number(w[0]), Number(w[1])};
+        } else if (key == "hitran") {
+            const auto w = Words(value);
+            if (w.size() != 2) Fail("hitran is HITRAN's molecule and isotopologue numbers");
+            d.molecule.hitranMolecule = Whole(w[0], 1, 999);
+            d.molecule.hitranIsotopologue = Whole(w[1], 1, 99);
         } else if (key == "max_J") {
             e.data.twoJMax = 2 * Whole(value, 1, 200);
         } else if (key == "approximate") {

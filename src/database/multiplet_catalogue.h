@@ -8,7 +8,8 @@
 //   line 1       title; line 2 format (1)
 //   constants =  the names of the constants of a level line (T_v B D H L A A_D A_H lambda ...)
 //   [system]     starts an entry; then code, name, title, mass (u), nuclear_spin (weights of the
-//                symmetric and antisymmetric levels; absent: heteronuclear), max_J (last upper J),
+//                symmetric and antisymmetric levels; absent: heteronuclear), hitran (HITRAN's
+//                molecule and isotopologue numbers; absent: not a HITRAN molecule), max_J (last upper J),
 //                approximate (yes/no), upper/lower = label Λ 2S reflection(+ - 0) g/u(g u 0)
 //                labels(a b 0), level = <state label> <v> <constants>, band = <v'> <v''> <A s-1>
 #pragma once

@@ -70,9 +70,12 @@ struct BandSystemModel {
     int vUpMax = 0, vLowMax = 0;    ///< highest vibrational level of the upper and lower state
     int upperLambda = 0;            ///< Λ of the upper state: its lowest rotational row
     int upperComponents = 2;        ///< 2 when the upper state has Λ = 0, else 4; 6 for a triplet
-    int branches = 12;         ///< branches per band: 12, or 24 with a second parity set (triplets: up to kMaxBranches)
-    bool levelFiles = false;   ///< per-level lifetime files exist (the yields follow the conditions)
-    Array1<int> lastUpperRow;  ///< (v'): last rotational row of the upper level
+    int branches = 12;        ///< branches per band: 12, or 24 with a second parity set (triplets: up to kMaxBranches)
+    bool levelFiles = false;  ///< per-level lifetime files exist (the yields follow the conditions)
+    /// A band is drawn when any of its lines reaches the range, however far its origin lies from
+    /// it; else the catalogue's band filter (origin within 350 Å of the range) applies first.
+    bool bandsByLines = false;
+    Array1<int> lastUpperRow;      ///< (v'): last rotational row of the upper level
     BranchTable emissionBranches;  ///< the branch table when the upper state is populated
     BranchTable lowerBranches;     ///< the branch table when the lower state is populated
 

@@ -312,7 +312,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
     // The bands each level draws from.
     auto bandOf = [&](int vPop, int j) -> const ModelBand& { return emission ? m.Band(vPop, j) : m.Band(j, vPop); };
     auto contributes = [&](const ModelBand& band) {
-        return !band.lines.empty() && BandMayContribute(band.origin, start, end, c.unit);
+        return !band.lines.empty() && (m.bandsByLines || BandMayContribute(band.origin, start, end, c.unit));
     };
     std::vector<double> positions;
     for (std::size_t k = 0; k < pop.Levels(); ++k) {

@@ -205,6 +205,7 @@ template <typename Io, typename Model>
 void ModelFields(Io& io, Model& m) {
     io.Into(m.entry), io.Into(m.molecularMass), io.Into(m.lineUnitFactor), io.Into(m.vUpMax), io.Into(m.vLowMax);
     io.Into(m.upperLambda), io.Into(m.upperComponents), io.Into(m.branches), io.Into(m.levelFiles);
+    io.Into(m.bandsByLines);
     io.Into(m.emissionBranches), io.Into(m.lowerBranches), io.Into(m.einsteinAFactor);
     io.Array(m.lastUpperRow);
     io.Array(m.lifetime), io.Array(m.effectiveLifetime), io.Array(m.quenchRate), io.Array(m.baseYield);

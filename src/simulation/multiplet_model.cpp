@@ -41,6 +41,10 @@ BandSystemModel BuildMultipletModel(const database::MultipletSystem& system, dou
     m.upperLambda = d.upper.lambda;
     m.upperComponents = componentsUp;
     m.levelFiles = false;
+    // The bands of these systems reach the visible and the near infrared, where a band spans far
+    // more than 350 Å about its origin (N2 B-A near 1 µm: 350 Å is about 300 cm-1): a band is
+    // drawn whenever one of its lines reaches the range.
+    m.bandsByLines = true;
     int lastRow = 0;
     m.lastUpperRow.Resize(0, m.vUpMax);
     for (const auto& [v, levels] : system.upper) lastRow = std::max(lastRow, m.lastUpperRow(v) = LastRow(levels));

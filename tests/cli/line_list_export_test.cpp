@@ -8,6 +8,7 @@
 #include <map>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 #include "cli/cli_fixture.h"
 #include "common/number_format.h"
@@ -406,6 +407,136 @@ TEST(CliExport, HitranRecordsByTheBook) {
         }
         if (c.omega) {
             EXPECT_GT(floored, 1000);  // OH: lines from X levels above about 33 000 cm-1
+        }
+    }
+}
+
+/// Pearson correlation of two spectra of the same grid.
+double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    const double n = static_cast<double>(a.size());
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        sa += a[i], sb += b[i], saa += a[i] * a[i], sbb += b[i] * b[i], sab += a[i] * b[i];
+    return (sab - sa * sb / n) / std::sqrt((saa - sa * sa / n) * (sbb - sb * sb / n));
+}
+
+std::vector<double> Intensities(const std::filesystem::path& mod) {
+    std::vector<double> y;
+    for (const std::string& line : Lines(mod)) y.push_back(Val(line.substr(line.find(',') + 1)));
+    return y;
+}
+
+// The triplet systems: every upper level's A values against `lifetimes`, the lines of each band
+// against `lines`, g = g_ns (2J + 1) with the nuclear-spin weights of the folder READMEs (14N2: 6
+// on the levels symmetric under exchange, 3 on the others; 12C2: only symmetric levels), Ω in the
+// states and the HITRAN records, and the spectrum of the list read back against `simulate`.
+TEST(CliExport, TripletListsKeepTheLinesLifetimesAndSpinWeightsOfTheirSystem) {
+    const struct {
+        const char *molecule, *system, *slug;
+        int symmetric, antisymmetric;
+        std::string start, end;  // an emission window, nm (air)
+        int hitran;              // HITRAN's molecule number (0: not in HITRAN)
+    } cases[] = {{"N2", "(C-B)", "14N2", 6, 3, "335", "338", 22},
+                 {"N2", "(B-A)", "14N2", 6, 3, "1040", "1052", 22},  // (0,0) among (4,5), (5,6) ...
+                 {"C2", "(d-a)", "12C2", 1, 0, "505", "517", 0}};
+    // g/u of the states (symmetric levels: total parity + in g states, - in u states).
+    const std::map<std::string, bool> gerade = {{"C", false}, {"B", true}, {"A", false}, {"d", true}, {"a", false}};
+    testing::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.molecule) + " " + c.system);
+        const auto [data, entry] = Shipped(c.molecule, c.system);
+        const std::string prefix = (dir / c.slug).string() + "__" + std::to_string(entry);
+        Result r = Export(data, entry, "exomol", prefix);
+        ASSERT_EQ(r.code, 0) << r.err;
+        const ExoMolFiles files(prefix);
+        ASSERT_GT(files.trans.size(), 1000u);
+        std::map<std::string, int> gns;
+        const auto labels = files.def.All("Irreducible representation label");
+        const auto weights = files.def.All("Nuclear spin degeneracy");
+        for (std::size_t i = 0; i < labels.size(); ++i) gns[labels[i]] = std::stoi(weights[i]);
+        EXPECT_EQ(gns, (std::map<std::string, int>{{"Sigma+g", c.symmetric},
+                                                   {"Sigma-g", c.antisymmetric},
+                                                   {"Sigma+u", c.antisymmetric},
+                                                   {"Sigma-u", c.symmetric}}));
+        EXPECT_EQ(files.def.All("Quantum label").back(), "F1/F2/F3");
+
+        const std::string upper = files.states.at(files.trans.front().up).q.at("State");
+        for (const auto& [id, s] : files.states) {
+            const bool symmetric = (s.q.at("+/-") == "+") == gerade.at(s.q.at("State"));
+            EXPECT_EQ(s.g, (symmetric ? c.symmetric : c.antisymmetric) * static_cast<int>(2 * s.J + 1)) << id;
+            const std::string F = s.q.at("F1/F2/F3");
+            EXPECT_TRUE(F == "F1" || F == "F2" || F == "F3") << F;
+            // Integer J; Ω of the dominant case (a) function: 0..2 for the 3Π states, 0 or 1 for A 3Σ.
+            EXPECT_EQ(s.J, std::round(s.J)) << id;
+            const double omega = std::stod(s.q.at("Omega"));
+            EXPECT_TRUE(omega == 0 || omega == 1 || (omega == 2 && s.q.at("Lambda") == "1")) << id;
+            EXPECT_LE(omega, s.J) << id;
+        }
+
+        // Σ A out of every upper level = 1 / lifetime, for every level `lifetimes` lists (component
+        // F for e levels, F + 3 for f levels), to the five digits of the A in the .trans file.
+        std::map<std::string, double> sumA;
+        std::map<std::pair<std::string, std::string>, std::size_t> perBand;
+        for (const Transition& t : files.trans) {
+            const State &up = files.states.at(t.up), &low = files.states.at(t.low);
+            ASSERT_EQ(up.q.at("State"), upper);
+            const int component = std::stoi(up.q.at("F1/F2/F3").substr(1)) + (up.q.at("e/f") == "f" ? 3 : 0);
+            sumA[up.q.at("v") + "," + std::to_string(component) + "," + up.q.at("N")] += t.A;
+            ++perBand[{up.q.at("v"), low.q.at("v")}];
+        }
+        r = RunCli({"lifetimes", "--data", data, "--entry", std::to_string(entry)});
+        ASSERT_EQ(r.code, 0) << r.err;
+        ASSERT_EQ(r.lines.size() - 1, sumA.size());
+        for (std::size_t i = 1; i < r.lines.size(); ++i) {
+            const auto f = testing::CommaFields(r.lines[i]);
+            const std::string key = f[0] + "," + f[1] + "," + f[2];
+            ASSERT_TRUE(sumA.count(key)) << r.lines[i];
+            EXPECT_NEAR(sumA[key] * Val(f[3]) * 1e-9, 1.0, 5e-5) << r.lines[i];
+        }
+        // The bands of v' = 0 and 1: as many lines as `lines` lists.
+        for (const auto& [band, count] : perBand) {
+            if (std::stoi(band.first) > 1) continue;
+            r = RunCli(
+                {"lines", "--data", data, "--entry", std::to_string(entry), "--band", band.first + "," + band.second});
+            ASSERT_EQ(r.code, 0) << r.err;
+            EXPECT_EQ(r.lines.size() - 1, count) << band.first << "," << band.second;
+        }
+
+        // Read back as a line list: the spectrum of the system, point by point.
+        std::vector<std::vector<double>> spectra;
+        for (const std::vector<std::string>& source : {std::vector<std::string>{"--entry", std::to_string(entry)},
+                                                       std::vector<std::string>{"--line-list", prefix + ".def"}}) {
+            std::vector<std::string> args = {
+                "simulate", "--data",       data,      "--out",         (dir / "s.mod").string(),
+                "--units",  "nm-air",       "--start", c.start,         "--end",
+                c.end,      "--resolution", "0.05",    "--temperature", "2500"};
+            args.insert(args.end(), source.begin(), source.end());
+            r = RunCli(args);
+            ASSERT_EQ(r.code, 0) << r.err;
+            spectra.push_back(Intensities(dir / "s.mod"));
+        }
+        ASSERT_EQ(spectra[0].size(), spectra[1].size());
+        EXPECT_GE(Correlation(spectra[0], spectra[1]), 0.99999);
+
+        // HITRAN records in the layout of class 3, whose global quanta carry Ω: Ω, v, J and e/f of
+        // both levels.
+        r = Export(data, entry, "hitran", prefix);
+        ASSERT_EQ(r.code, 0) << r.err;
+        const auto records = Lines(prefix + ".par");
+        ASSERT_EQ(records.size(), files.trans.size());
+        for (std::size_t k = 0; k < records.size(); k += 97) {
+            const HitranRecord h(records[k]);
+            EXPECT_EQ(h.molecule, c.hitran);
+            EXPECT_EQ(h.isotopologue, c.hitran ? 1 : 0);
+            const State &up = files.states.at(files.trans[k].up), &low = files.states.at(files.trans[k].low);
+            for (const auto& [global, local, s] :
+                 {std::tuple{h.globalUp, h.localUp, up}, std::tuple{h.globalLow, h.localLow, low}}) {
+                EXPECT_EQ(Trim(global.substr(0, 8)), s.q.at("State"));
+                EXPECT_EQ(std::stod(global.substr(8, 3)), std::stod(s.q.at("Omega")));
+                EXPECT_EQ(std::stoi(global.substr(13)), std::stoi(s.q.at("v")));
+                EXPECT_EQ(std::stod(local.substr(4, 5)), s.J);
+                EXPECT_EQ(local.substr(9, 1), s.q.at("e/f"));
+            }
         }
     }
 }

@@ -342,8 +342,8 @@ TEST(CliTripletSystems, LinesLifetimesAndSpectraFollowTheFolderData) {
 
     // A command that takes the doublet systems only names the system; beyond the last entry the
     // catalogue's range covers the triplet systems too.
-    r = RunCli({"table", "--data", VELMORA_DATA_DIR, "--entry", n2cb, "--kind", "rotational", "--quantity", "4",
-                "--band", "0,0", "--out", (dir / "t.csv").string()});
+    r = RunCli({"lif-lines", "--data", VELMORA_DATA_DIR, "--entry", n2cb, "--range", "29000:30000", "--temperatures",
+                "300:2000"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("N2 (C-B)) is a band system of any multiplicity"), std::string::npos) << r.err;
     r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", std::to_string(std::stoi(c2) + 1), "--out",

@@ -13,6 +13,7 @@
 #include "database/line_list_files.h"
 #include "database/line_positions.h"
 #include "database/line_rows.h"
+#include "database/multiplet_catalogue.h"
 #include "database/state_descriptions.h"
 
 namespace velmora::database {
@@ -94,6 +95,29 @@ TEST(LineListExport, EveryShippedSystemListsTheLinesOfItsBandsAndTheirASumToTheL
             ++levels;
         }
         EXPECT_EQ(levels, static_cast<int>(upper.size()));
+    }
+}
+
+TEST(LineListExport, TheAOfTripletListsSumToTheLifetimes) {
+    // Every band system of any multiplicity: the A out of each upper level sum to 1 / tau of its
+    // lifetime (the files keep five digits of A: tests/cli).
+    const auto entries = MultipletEntriesOf(std::string(VELMORA_DATA_DIR) + "/");
+    ASSERT_EQ(entries.size(), 3u);
+    for (const MultipletEntry& e : entries) {
+        SCOPED_TRACE(e.name + " " + e.SystemLabel());
+        const ExportedLineList list = CollectMultipletLineList(e);
+        std::map<std::tuple<int, int, int, char>, double> decay;  // (v', 2J', F', e/f) -> sum of A
+        for (const ExportedLine& t : list.lines) {
+            const ExportedLevel& up = list.levels[static_cast<std::size_t>(t.upper - 1)];
+            decay[{up.v, static_cast<int>(std::lround(2 * up.J)), up.F, up.parity}] += t.A;
+        }
+        const std::vector<LevelLifetime> lifetimes = RadiativeLifetimes(BuildMultipletSystem(e.data));
+        EXPECT_EQ(lifetimes.size(), decay.size());
+        for (const LevelLifetime& l : lifetimes) {
+            const auto it = decay.find({l.v, l.level.twoJ, l.level.F, l.level.parity == Parity::e ? 'e' : 'f'});
+            ASSERT_NE(it, decay.end()) << "v' " << l.v << " 2J' " << l.level.twoJ;
+            EXPECT_NEAR(it->second * l.lifetimeNs * 1e-9, 1.0, 1e-6) << "v' " << l.v << " 2J' " << l.level.twoJ;
+        }
     }
 }
 

@@ -33,11 +33,12 @@ TEST(MultipletFile, TheTripletEntriesCarryTheFolderConstantsAndBandCoefficients)
         const char *upper, *lower;  ///< levels tables
         int lambdaUp, lambdaLow;
         double symmetric, antisymmetric;
+        int hitran;                         ///< HITRAN's molecule number (14N2: 22, isotopologue 1)
         std::vector<int> withoutConstants;  ///< upper levels whose rows are empty
     };
-    const Expected expected[] = {{"N2_CB", "levels_C.csv", "levels_B.csv", 1, 1, 6, 3, {}},
-                                 {"N2_BA", "levels_B.csv", "levels_A.csv", 1, 0, 6, 3, {}},
-                                 {"C2_DA", "levels_d.csv", "levels_a.csv", 1, 1, 1, 0, {6, 11}}};
+    const Expected expected[] = {{"N2_CB", "levels_C.csv", "levels_B.csv", 1, 1, 6, 3, 22, {}},
+                                 {"N2_BA", "levels_B.csv", "levels_A.csv", 1, 0, 6, 3, 22, {}},
+                                 {"C2_DA", "levels_d.csv", "levels_a.csv", 1, 1, 1, 0, 0, {6, 11}}};
     ASSERT_EQ(entries.size(), std::size(expected));
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const Expected& x = expected[k];
@@ -50,6 +51,8 @@ TEST(MultipletFile, TheTripletEntriesCarryTheFolderConstantsAndBandCoefficients)
         EXPECT_NE(d.upper.inversion, d.lower.inversion) << x.folder;
         EXPECT_EQ(d.molecule.nuclearSpin.symmetric, x.symmetric) << x.folder;
         EXPECT_EQ(d.molecule.nuclearSpin.antisymmetric, x.antisymmetric) << x.folder;
+        EXPECT_EQ(d.molecule.hitranMolecule, x.hitran) << x.folder;
+        EXPECT_EQ(d.molecule.hitranIsotopologue, x.hitran ? 1 : 0) << x.folder;
         const database::MultipletSystemData folder =
             velmora::testing::CuratedSystem(d, x.folder, x.upper, x.lower, e.data.twoJMax);
         for (const auto& [states, tables] : {std::pair{&e.data.upper, &folder.upper}, {&e.data.lower, &folder.lower}})

@@ -72,6 +72,7 @@ std::string MultipletFile(const std::vector<EntryDefinition>& entries, const std
             << kEol << "mass = " << Number(e.mass) << kEol;
         if (e.nuclearSpin == 1)
             out << "nuclear_spin = " << Number(e.symmetricWeight) << ' ' << Number(e.antisymmetricWeight) << kEol;
+        if (e.hitranMolecule > 0) out << "hitran = " << e.hitranMolecule << ' ' << e.hitranIsotopologue << kEol;
         out << "max_J = " << e.maxJ << kEol << "approximate = " << (e.approximate ? "yes" : "no") << kEol;
         out << "upper = " << StateLine(e.upper) << kEol << "lower = " << StateLine(e.lower) << kEol;
         const std::vector<bool> upper = WriteLevels(out, e.upper, source, sourceName);
