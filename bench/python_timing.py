@@ -3,11 +3,16 @@
 1. One simulate() call on the conditions of the C++ benchmark BM_Simulate_OH_Gaussian (OH A-X,
    2800-3400 Å, 3000 K, 1 Å Gaussian), to set against that benchmark: the difference is the
    cost of the Python call, the thermal populations and the copies into NumPy arrays.
-2. Fits of N synthetic OH spectra (default 200) as one batch: serially, with 2 threads and on
+2. One simulate() of the grid of BM_Simulate_OH_MillionPoints (OH A-X v' = 0 alone, 2800-3400 Å,
+   3000 K, a 0.0042 Å Gaussian: 10^6 points), set against that benchmark run in process by the
+   simulation_bench program given with --bench (build/bench/simulation_bench), with the ratio.
+3. Fits of N synthetic OH spectra (default 200) as one batch: serially, with 2 threads and on
    a LocalCluster of 2 worker processes, in spectra per second.
 """
 import argparse
+import json
 import statistics
+import subprocess
 import time
 
 import numpy as np
@@ -26,6 +31,29 @@ def simulate_timing(db, oh, repeats):
         wall.append(time.perf_counter() - t0)
         cpu.append(time.process_time() - c0)
     return statistics.median(wall) * 1e3, statistics.median(cpu) * 1e3
+
+
+def million_timing(db, oh, repeats):
+    c = velmora.Conditions(start=2800, end=3400, temperature=3000, resolution=0.0042)
+    x, _ = velmora.simulate(db, oh, c, {0: 1.0})
+    wall, cpu = [], []
+    for _ in range(repeats):
+        t0, c0 = time.perf_counter(), time.process_time()
+        velmora.simulate(db, oh, c, {0: 1.0})
+        wall.append(time.perf_counter() - t0)
+        cpu.append(time.process_time() - c0)
+    return statistics.median(wall) * 1e3, statistics.median(cpu) * 1e3, x.size
+
+
+def in_process_million(bench):
+    """The medians of BM_Simulate_OH_MillionPoints in ms (wall, CPU), run by the benchmark program."""
+    out = subprocess.run([bench, "--benchmark_filter=BM_Simulate_OH_MillionPoints$", "--benchmark_format=json",
+                          "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true"],
+                         check=True, capture_output=True, text=True).stdout
+    rows = json.loads(out)["benchmarks"]
+    median = next(r for r in rows if r.get("aggregate_name") == "median")
+    unit = {"ms": 1.0, "us": 1e-3, "ns": 1e-6, "s": 1e3}[median["time_unit"]]
+    return median["real_time"] * unit, median["cpu_time"] * unit
 
 
 def spectra_set(db, oh, conditions, n):
@@ -68,6 +96,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--spectra", type=int, default=200, help="fits per batch (0: simulate only)")
     parser.add_argument("--repeats", type=int, default=200)
+    parser.add_argument("--million-repeats", type=int, default=20, help="simulations of the million-point grid")
+    parser.add_argument("--bench", help="the simulation_bench program, for the in-process million-point time")
     parser.add_argument("--range", type=float, nargs=2, default=(3060, 3130), help="fitted range, Å")
     parser.add_argument("--resolution", type=float, default=0.5, help="instrumental FWHM of the spectra, Å")
     args = parser.parse_args()
@@ -75,6 +105,14 @@ def main():
     oh = db.entry("OH", "(A-X)")
     wall, cpu = simulate_timing(db, oh, args.repeats)
     print(f"simulate OH 2800-3400 Å 3000 K: median {wall:.3f} ms wall, {cpu:.3f} ms CPU per call")
+    if args.million_repeats > 0:
+        wall, cpu, points = million_timing(db, oh, args.million_repeats)
+        print(f"simulate OH v'=0 on {points} points: median {wall:.2f} ms wall, {cpu:.2f} ms CPU")
+        if args.bench:
+            # On a shared machine the CPU times are the figures to compare.
+            native_wall, native_cpu = in_process_million(args.bench)
+            print(f"  in process: {native_wall:.2f} ms wall, {native_cpu:.2f} ms CPU; "
+                  f"Python / in process {wall / native_wall:.2f} (wall), {cpu / native_cpu:.2f} (CPU)")
     if args.spectra < 1:
         return
     rates, points = batch_timing(db, oh, args.spectra, *args.range, args.resolution)

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <functional>
 #include <map>
 #include <memory>
@@ -50,6 +53,7 @@
 #include "simulation/line_set_simulation.h"
 #include "simulation/multiplet_model.h"
 #include "simulation/simulate.h"
+#include "simulation/spectrum_arrays.h"
 
 namespace py = pybind11;
 
@@ -76,7 +80,8 @@ public:
     /// (what the yields depend on), built on first use and shared afterwards.
     fit::FitSystem System(int entry, const SimulationConditions& c) {
         // A band system of any multiplicity follows the entries of VELMORA.SYS.
-        if (database::MultipletIndex(catalogue_.cat, database::MultipletEntriesOf(catalogue_.AppPath), entry) < 0)
+        if (entry <= catalogue_.cat.CatalogueCount ||
+            database::MultipletIndex(catalogue_.cat, database::MultipletEntriesOf(catalogue_.AppPath), entry) < 0)
             database::CheckEntry(catalogue_.cat, entry);
         const Key key{entry, c.pressure, simulation::StoredValue(c.quenching), c.quenchingRate};
         std::lock_guard<std::mutex> lock(mutex_);
@@ -124,6 +129,115 @@ py::array_t<T> Adopt(std::vector<T>&& v) {
     auto* owned = new std::vector<T>(std::move(v));
     py::capsule free(owned, [](void* p) { delete static_cast<std::vector<T>*>(p); });
     return py::array_t<T>(static_cast<py::ssize_t>(owned->size()), owned->data(), free);
+}
+
+/// Large result buffers handed back by NumPy when their arrays go, kept for the next results: a
+/// buffer of fresh memory costs a page fault and a cleared page every 4 KiB as it is first
+/// written, which at a million points takes longer than the simulation's own point loops. At most
+/// kKept buffers and kKeptBytes together are held; under AddressSanitizer none, so that a read
+/// through a freed buffer is reported rather than served by the next result.
+class BufferPool {
+public:
+    static constexpr std::size_t kSmallest = std::size_t{1} << 15;  ///< doubles; smaller ones from malloc
+    static constexpr std::size_t kKept = 8;
+    static constexpr std::size_t kKeptBytes = std::size_t{64} << 20;
+
+    struct Block {
+        double* data;
+        std::size_t capacity;
+    };
+
+    static BufferPool& Shared() {
+        static BufferPool* pool = new BufferPool;  // never destroyed: arrays may outlive static destructors
+        return *pool;
+    }
+
+    /// A block of at least n doubles, uninitialised: a kept one no more than twice as large, else new.
+    Block Take(std::size_t n) {
+        if (n >= kSmallest && kPooled) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            auto best = kept_.end();
+            for (auto it = kept_.begin(); it != kept_.end(); ++it)
+                if (it->capacity >= n && it->capacity <= 2 * n &&
+                    (best == kept_.end() || it->capacity < best->capacity))
+                    best = it;
+            if (best != kept_.end()) {
+                const Block b = *best;
+                keptBytes_ -= b.capacity * sizeof(double);
+                kept_.erase(best);
+                return b;
+            }
+        }
+        return {new double[n], n};
+    }
+
+    /// Takes a block back (kept while there is room, the oldest kept freed first to make room).
+    void Give(Block b) {
+        if (b.capacity >= kSmallest && kPooled && b.capacity * sizeof(double) <= kKeptBytes) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            while (!kept_.empty() && (kept_.size() >= kKept || keptBytes_ + b.capacity * sizeof(double) > kKeptBytes)) {
+                keptBytes_ -= kept_.front().capacity * sizeof(double);
+                delete[] kept_.front().data;
+                kept_.erase(kept_.begin());
+            }
+            kept_.push_back(b);
+            keptBytes_ += b.capacity * sizeof(double);
+            return;
+        }
+        delete[] b.data;
+    }
+
+private:
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool kPooled = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    static constexpr bool kPooled = false;
+#else
+    static constexpr bool kPooled = true;
+#endif
+#else
+    static constexpr bool kPooled = true;
+#endif
+    std::mutex mutex_;
+    std::vector<Block> kept_;
+    std::size_t keptBytes_ = 0;
+};
+
+/// A buffer of n doubles left uninitialised, for a loop that writes every element.
+struct Buffer {
+    explicit Buffer(std::size_t n) : block(BufferPool::Shared().Take(n)), size(n) {}
+    Buffer(Buffer&& other) noexcept : block(other.block), size(other.size) { other.block.data = nullptr; }
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+    Buffer& operator=(Buffer&&) = delete;
+    ~Buffer() {
+        if (block.data) BufferPool::Shared().Give(block);
+    }
+    double* Data() { return block.data; }
+    BufferPool::Block block;
+    std::size_t size;
+};
+
+/// A NumPy array that takes over a buffer: no copy, and the buffer given back with the array.
+py::array_t<double> Adopt(Buffer&& b) {
+    auto* owned = new BufferPool::Block(b.block);
+    b.block.data = nullptr;
+    py::capsule free(owned, [](void* p) {
+        const auto* block = static_cast<BufferPool::Block*>(p);
+        BufferPool::Shared().Give(*block);
+        delete block;
+    });
+    return py::array_t<double>(static_cast<py::ssize_t>(b.size), owned->data, free);
+}
+
+/// The grid positions and total of a spectrum as buffers of doubles, each written in one pass.
+std::pair<Buffer, Buffer> SpectrumArrays(const simulation::Spectrum& s) {
+    const auto n = static_cast<std::size_t>(s.grid.Points());
+    std::pair<Buffer, Buffer> xy{Buffer(n), Buffer(n)};
+    simulation::GridPositions(s.grid, xy.first.Data());
+    simulation::ActiveArrayKernels().widen(xy.second.Data(), s.total.Data(), n, 1.0);
+    return xy;
 }
 
 /// A read-only NumPy view of a vector inside a Python object (a result): no copy; the array holds
@@ -509,9 +623,9 @@ populations::Populations PopulationsOf(const fit::FitSystem& system, const Simul
 
 py::tuple Simulate(Database& db, int entry, const SimulationConditions& c,
                    std::optional<std::map<int, double>> vibrational, double minPopulation, bool perLevel) {
-    simulation::Spectrum s;
-    std::vector<double> x, y;
-    std::vector<std::vector<double>> levelTraces;
+    std::optional<std::pair<Buffer, Buffer>> xy;
+    std::vector<int> levelNumbers;
+    std::vector<Buffer> levelTraces;
     {
         // The simulation and the arrays it fills, all without the GIL; NumPy then adopts them.
         py::gil_scoped_release release;
@@ -519,22 +633,22 @@ py::tuple Simulate(Database& db, int entry, const SimulationConditions& c,
         const fit::FitSystem system = db.System(entry, c);
         const populations::Populations pop =
             PopulationsOf(system, c, vibrational ? &*vibrational : nullptr, minPopulation);
-        s = simulation::Simulate(*system.model, c, pop);
-        const int n = s.grid.Points();
-        x.resize(static_cast<std::size_t>(n)), y.resize(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = s.grid.X(i);
-        std::copy(s.total.Data(), s.total.Data() + n, y.begin());
+        const simulation::Spectrum s = simulation::Simulate(*system.model, c, pop);
+        xy.emplace(SpectrumArrays(s));
         // Each level weighted by its population, so that the levels add up to the total.
+        const auto n = static_cast<std::size_t>(s.grid.Points());
         for (std::size_t k = 0; perLevel && k < s.levels.size(); ++k) {
-            std::vector<double>& level = levelTraces.emplace_back(static_cast<std::size_t>(n));
-            for (int i = 0; i < n; ++i)
-                level[static_cast<std::size_t>(i)] = pop.weights[k] * s.bands(static_cast<int>(k) + 1, i);
+            Buffer& level = levelTraces.emplace_back(n);
+            simulation::ActiveArrayKernels().widen(level.Data(), &s.bands(static_cast<int>(k) + 1, 0), n,
+                                                   pop.weights[k]);
         }
+        levelNumbers = s.levels;
     }
-    if (!perLevel) return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)));
+    if (!perLevel) return py::make_tuple(Adopt(std::move(xy->first)), Adopt(std::move(xy->second)));
     py::dict levels;
-    for (std::size_t k = 0; k < s.levels.size(); ++k) levels[py::int_(s.levels[k])] = Adopt(std::move(levelTraces[k]));
-    return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)), levels);
+    for (std::size_t k = 0; k < levelNumbers.size(); ++k)
+        levels[py::int_(levelNumbers[k])] = Adopt(std::move(levelTraces[k]));
+    return py::make_tuple(Adopt(std::move(xy->first)), Adopt(std::move(xy->second)), levels);
 }
 
 using LineListHandle = std::shared_ptr<database::ImportedLineList>;
@@ -580,16 +694,12 @@ py::dict LineListLifetimes(const LineListHandle& list) {
 }
 
 py::tuple SimulateLineList(const LineListHandle& list, const SimulationConditions& c) {
-    std::vector<double> x, y;
+    std::optional<std::pair<Buffer, Buffer>> xy;
     {
         py::gil_scoped_release release;
-        const simulation::Spectrum s = simulation::SimulateLineSet(*list, c);
-        const int n = s.grid.Points();
-        x.resize(static_cast<std::size_t>(n)), y.resize(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = s.grid.X(i);
-        std::copy(s.total.Data(), s.total.Data() + n, y.begin());
+        xy.emplace(SpectrumArrays(simulation::SimulateLineSet(*list, c)));
     }
-    return py::make_tuple(Adopt(std::move(x)), Adopt(std::move(y)));
+    return py::make_tuple(Adopt(std::move(xy->first)), Adopt(std::move(xy->second)));
 }
 
 std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::array::forcecast>& a, const char* name) {
@@ -1031,6 +1141,15 @@ using simulation::SimulationConditions;
 
 PYBIND11_MODULE(_velmora, m) {
     m.doc() = "Native part of the velmora module: database, simulation and fits of diatomic spectra";
+#ifdef __GLIBC__
+    // A simulation's level traces and totals (megabytes on a fine grid) are freed when it
+    // returns. By default the allocator hands such blocks back to the system at once, and the
+    // next simulation pays a page fault and a cleared page every 4 KiB again, which on a million
+    // points costs as much as the simulation itself; blocks up to 32 MiB are taken from the heap
+    // and up to 64 MiB of free heap is kept for the next call instead.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
 
     static py::exception<fit::FitInputError> inputError(m, "InputError", PyExc_ValueError);
     static py::exception<fit::FitConvergenceError> convergenceError(m, "ConvergenceError", PyExc_RuntimeError);

@@ -124,7 +124,8 @@ public:
         const std::uint64_t n = Value<std::uint64_t>();
         if (n > Left() / sizeof(T)) throw std::runtime_error("truncated");
         v.resize(n);
-        std::memcpy(v.data(), Take(n * sizeof(T)), n * sizeof(T));
+        const auto* from = Take(n * sizeof(T));
+        if (n > 0) std::memcpy(v.data(), from, n * sizeof(T));  // an empty vector's data() may be null
     }
     template <typename T, int R>
     void Array(BoundedArray<T, R>& a) {
@@ -137,7 +138,8 @@ public:
         }
         if (total > Left() / sizeof(T)) throw std::runtime_error("truncated");
         std::apply([&](auto... bound) { a.Resize(bound...); }, b);
-        std::memcpy(a.Data(), Take(total * sizeof(T)), total * sizeof(T));
+        const auto* from = Take(total * sizeof(T));
+        if (total > 0) std::memcpy(a.Data(), from, total * sizeof(T));
     }
     bool AtEnd() const { return p_ == end_; }
 

@@ -12,6 +12,7 @@
 #include "simulation/binned_lines.h"
 #include "simulation/line_list.h"
 #include "simulation/saturated_lines.h"
+#include "simulation/spectrum_arrays.h"
 #include "simulation/spectrum_total.h"
 
 namespace velmora::simulation {
@@ -246,6 +247,30 @@ std::vector<LoopCase> Cases() {
                          return out;
                      },
                      1e-7, true});
+
+    // The arrays handed to Python: the grid's own positions and the points widened (times a
+    // level's population), both exactly.
+    cases.push_back({"grid positions and widened points",
+                     [=](bool wide, int count) {
+                         const ArrayKernels& k = builds(wide, ActiveArrayKernels(), BaselineArrayKernels());
+                         const std::vector<float> v = levels(count)[2];
+                         std::vector<double> out(3 * static_cast<std::size_t>(count));
+                         k.positions(out.data(), count, 2799.9998779296875, 0.0042f, 7);
+                         k.widen(out.data() + count, v.data(), v.size(), 1.0);
+                         k.widen(out.data() + 2 * count, v.data(), v.size(), 0.3);
+                         return out;
+                     },
+                     [=](int count) {
+                         SpectralGrid grid;
+                         grid.start = 2799.9998779296875, grid.gridWidth = 0.0042f, grid.pointsPerWidth = 7;
+                         std::vector<double> out;
+                         for (int i = 0; i < count; ++i) out.push_back(grid.X(i));
+                         const std::vector<float> v = levels(count)[2];
+                         for (float x : v) out.push_back(x);
+                         for (float x : v) out.push_back(0.3 * x);
+                         return out;
+                     },
+                     0.0, true});
 
     // Air: the vacuum wavelength over the index of standard air (Edlén 1966), σ in µm-1, to the
     // single precision in which the program holds the index.
