@@ -153,7 +153,9 @@ void AddImage(TIFF* t, MemoryFile& m, int number, SpectrumFrame& out) {
         Tiff().GetField(t, TIFFTAG_TILEWIDTH, &tw);
         Tiff().GetField(t, TIFFTAG_TILELENGTH, &th);
         const tmsize_t size = Tiff().TileSize(t);
-        if (tw == 0 || th == 0 || size < static_cast<tmsize_t>(std::size_t{tw} * th * bytes))
+        // A tile larger than the largest frame is a damaged header: refuse it before its buffer.
+        if (tw == 0 || th == 0 || std::size_t{tw} * th > static_cast<std::size_t>(kMaxFramePixels) ||
+            size < static_cast<tmsize_t>(std::size_t{tw} * th * bytes))
             Refuse(m, where + "tiles of " + std::to_string(tw) + " x " + std::to_string(th) + " pixels in " +
                           std::to_string(size) + " bytes");
         std::vector<unsigned char> tile(static_cast<std::size_t>(size));
