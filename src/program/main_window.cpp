@@ -108,11 +108,12 @@ bool MDIVelmora_Load(AppState& app, const std::string& version) {
 
 namespace {
 
-/// CmbTransition for a system of VELMORA.SYS; the range follows the new system when
-/// `followRange`.
-bool SelectDoubletEntry(AppState& app, int entry, bool followRange) {
+/// Runs `select`: a bad database file or an entry it refuses is shown to the user and gives
+/// false, the system selected before staying selected.
+template <class Select>
+bool Selected(AppState& app, Select&& select) {
     try {
-        SelectBandSystem(app, entry);
+        select();
     } catch (const FileError& e) {
         app.dialogs->ShowMessage(e.what());
         return false;
@@ -120,6 +121,13 @@ bool SelectDoubletEntry(AppState& app, int entry, bool followRange) {
         app.dialogs->ShowMessage(e.what());
         return false;
     }
+    return true;
+}
+
+/// CmbTransition for a system of VELMORA.SYS; the range follows the new system when
+/// `followRange`.
+bool SelectDoubletEntry(AppState& app, int entry, bool followRange) {
+    if (!Selected(app, [&] { SelectBandSystem(app, entry); })) return false;
     // SelectBandSystem has reset the populated state for the new system.
     populations::PreparePopulationsWindow(app);
 
@@ -147,15 +155,7 @@ bool SelectMultipletEntry(AppState& app, int entry) {
     if (!app.db.SystemLoaded &&
         !SelectDoubletEntry(app, std::clamp(app.db.systemEntry, 1, app.db.cat.CatalogueCount), false))
         return false;
-    try {
-        SelectMultipletSystem(app, entry);
-    } catch (const FileError& e) {
-        app.dialogs->ShowMessage(e.what());
-        return false;
-    } catch (const std::invalid_argument& e) {
-        app.dialogs->ShowMessage(e.what());
-        return false;
-    }
+    if (!Selected(app, [&] { SelectMultipletSystem(app, entry); })) return false;
     ShowMultipletTable(app);
     FollowMultipletRange(app);
     simulation::UpdateConditionView(app.sim, SelectedMass(app));
