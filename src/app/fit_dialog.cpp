@@ -33,6 +33,13 @@ namespace velmora::app {
 
 namespace {
 
+/// The axis unit of a fit's spectrum as it was fitted (not the unit shown since), and its label
+/// on a chart.
+std::string AxisUnitOf(const fit::FitResult& r) {
+    return fit::ParameterUnit(fit::ParameterKind::Shift, r.conditions.unit);
+}
+std::string AxisLabel(const fit::FitResult& r) { return "x (" + AxisUnitOf(r) + ")"; }
+
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.trimmed().toStdString(); }
 
@@ -253,22 +260,16 @@ void FitDialog::PlotBoltzmann() {
 void FitDialog::IdentifySpecies() {
     // The catalogue is copied for the worker, which touches no program state.
     auto catalogue = std::make_shared<const DatabaseState>(app_.db);
-    const std::string axis = fit::ParameterUnit(fit::ParameterKind::Shift, Unit());
-    Start(
-        tr("Fitting, then trying every band system on the residual…"),
-        [catalogue, axis](const fit::FitRequest& request, Outcome& out) {
-            out.result = fit::FitSpectrum(request);
-            out.search = fit::IdentifySpecies(request, *out.result, *catalogue);
-            out.status =
-                out.search->candidates.empty()
-                    ? tr("No other band system has lines in the fitted range")
-                    : tr("Best candidate for the residual: %1").arg(Q(fit::CandidateLines(*out.search, axis).front()));
-        });
+    Start(tr("Fitting, then trying every band system on the residual…"),
+          [catalogue](const fit::FitRequest& request, Outcome& out) {
+              out.result = fit::FitSpectrum(request);
+              out.search = fit::IdentifySpecies(request, *out.result, *catalogue);
+              out.status = out.search->candidates.empty()
+                               ? tr("No other band system has lines in the fitted range")
+                               : tr("Best candidate for the residual: %1")
+                                     .arg(Q(fit::CandidateLines(*out.search, AxisUnitOf(*out.result)).front()));
+          });
 }
-
-simulation::AxisUnit FitDialog::Unit() const { return app_.sim.conditions.unit; }
-
-std::string FitDialog::AxisLabel() const { return "x (" + fit::ParameterUnit(fit::ParameterKind::Shift, Unit()) + ")"; }
 
 void FitDialog::SaveResults() {
     if (result_ && files_) program::CmdFitSaveResults_Click(app_, *files_, *result_);
@@ -286,7 +287,7 @@ void FitDialog::PrintResult() {
     if (!result_ || !print_) return;
     const std::vector<std::string> report = fit::ResultLines(*result_);
     const fit::FitResult result = *result_;
-    const std::string axis = AxisLabel();
+    const std::string axis = AxisLabel(result);
     const auto detail = static_cast<fit::ComponentDetail>(components_->currentIndex());
     print_(tr("Fit"), [&](Canvas& page) { display::DrawFitPage(page, result, axis, detail, report); });
 }
@@ -294,7 +295,7 @@ void FitDialog::PrintResult() {
 void FitDialog::ShowView() {
     if (!result_) return;
     if (!fitView_) fitView_ = new FitView(this);
-    fitView_->Show(*result_, AxisLabel(), static_cast<fit::ComponentDetail>(components_->currentIndex()));
+    fitView_->Show(*result_, AxisLabel(*result_), static_cast<fit::ComponentDetail>(components_->currentIndex()));
 }
 
 FitView::FitView(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -387,12 +388,10 @@ void FitDialog::Finish(Outcome out) {
         ShowResult();
         if (fitView_ && fitView_->isVisible()) ShowView();
     }
-    if (out.search) {
+    if (out.search && result_) {
         // A suggestion with its evidence, never added to the fit.
         QString text = warnings_->toPlainText() + "\n\n" + tr("Band systems tried on the residual, best first:");
-        for (const std::string& line :
-             fit::CandidateLines(*out.search, fit::ParameterUnit(fit::ParameterKind::Shift, Unit())))
-            text += "\n" + Q(line);
+        for (const std::string& line : fit::CandidateLines(*out.search, AxisUnitOf(*result_))) text += "\n" + Q(line);
         warnings_->setPlainText(text);
     }
     if (out.plot) {

@@ -55,6 +55,8 @@ class FitView final : public QWidget {
 public:
     explicit FitView(QWidget* parent);
     void Show(const fit::FitResult& result, const std::string& axisLabel, fit::ComponentDetail detail);
+    /// The label of the x axis of the charts shown.
+    const std::string& AxisLabel() const { return axisLabel_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -117,10 +119,6 @@ private:
     void ShowResult();
     void Finish(Outcome out);
     void Join();
-
-    /// The axis unit of the program and its label on a chart.
-    simulation::AxisUnit Unit() const;
-    std::string AxisLabel() const;
 
     AppState& app_;
     program::KeyValueStore& store_;

@@ -1233,7 +1233,8 @@ void MDIVelmora::RunSimulation() {
     if (lineLookup_) lineLookup_->AfterSimulation();
     bar_->setValue(0);
     ShowEmptySimulationStatus(*this, app_);
-    if (!app_.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(app_.sim.SimTitle));
+    if (const std::string title = simulation::SimulationTitle(app_.sim.result); !title.empty())
+        simulation_->setWindowTitle(QStr(title));
 }
 
 void MDIVelmora::ShowFitDialog() {
@@ -1615,7 +1616,8 @@ void MDIVelmora::Refresh(ViewGroups groups) {
         populations_->ShowState(a);
         Offer(populations_, true, program::PopulationEditingRefusal(a));
     }
-    if (!a.sim.SimTitle.empty()) simulation_->setWindowTitle(QStr(a.sim.SimTitle));
+    if (const std::string title = simulation::SimulationTitle(a.sim.result); !title.empty())
+        simulation_->setWindowTitle(QStr(title));
     for (QWidget* w :
          {static_cast<QWidget*>(database_), static_cast<QWidget*>(populations_), static_cast<QWidget*>(simulation_)})
         if (QMdiSubWindow* sub = subWindowOf(w)) sub->setWindowTitle(w->windowTitle());

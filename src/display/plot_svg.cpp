@@ -6,6 +6,7 @@
 #include "display/plot_draw.h"
 #include "display/plot_frame.h"
 #include "display/svg_canvas.h"
+#include "simulation/condition_view.h"
 
 namespace velmora::display {
 
@@ -31,14 +32,14 @@ void DrawPlotDocument(PlotView s, SvgDocument& doc, int widthPixels, int heightP
 
 std::string PlotSvg(PlotView s, int widthPixels, int heightPixels) {
     SvgDocument doc(widthPixels, heightPixels, PaletteColor(s.plot.BackColorIndex));
-    doc.SetTitle(s.sim.SimTitle);
+    doc.SetTitle(simulation::SimulationTitle(s.sim.result));
     DrawPlotDocument(s, doc, widthPixels, heightPixels);
     return doc.Markup();
 }
 
 void WritePlotSvg(PlotView s, const std::filesystem::path& path, int widthPixels, int heightPixels) {
     SvgDocument doc(widthPixels, heightPixels, PaletteColor(s.plot.BackColorIndex));
-    doc.SetTitle(s.sim.SimTitle);
+    doc.SetTitle(simulation::SimulationTitle(s.sim.result));
     try {
         DrawPlotDocument(s, doc, widthPixels, heightPixels);
     } catch (const std::runtime_error& e) {

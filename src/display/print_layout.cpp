@@ -96,13 +96,7 @@ std::string PrintedValue(PlotView s, double value) {
 }  // namespace
 
 std::string SpectrumPageTitle(PlotView s) {
-    const Catalogue& cat = s.db.cat;
-    const int systemEntry = s.db.systemEntry;
-    std::string title = "Simulation   ";
-    if (cat.MoleculeName.Contains(systemEntry))
-        title = "Simulation   " + cat.MoleculeName(systemEntry) + cat.SystemLabel(systemEntry);
-    const int kind = simulation::StoredValue(simulation::ShownConditions(s.sim).kind);
-    if (cat.KindName.Contains(kind)) title += "  " + cat.KindName(kind);
+    std::string title = simulation::SimulationTitle(s.sim.result);
     const ExperimentState& e = s.exp;
     if (ExperimentShown(s) && e.ExpCurrent >= 0 && e.ExpCurrent < static_cast<int>(e.ExpFiles.size()))
         title += "          Exp. spectra: " + e.ExpFiles[static_cast<std::size_t>(e.ExpCurrent)].Title;
@@ -114,22 +108,23 @@ namespace {
 /// A number as the page prints it: seven significant digits.
 std::string Number(double value) { return Trim(Str(static_cast<float>(value))); }
 
+/// A temperature of the populations, or "as edited".
+std::string TemperatureOrEdited(const std::optional<double>& t) {
+    return t ? Number(*t) + " K" : std::string("as edited");
+}
+
 /// "Temperature 3000 K (thermalized system)", or the temperatures of the edited populations of
 /// the levels simulated.
-std::string TemperatureLine(PlotView s, const simulation::Spectrum& result) {
-    const PopulationState& pop = s.pop;
-    if (pop.ThermalFlag == 1) return "Temperature " + Number(result.conditions.temperature) + " K (thermalized system)";
-    std::string line = "Populations not thermalized: vibrational ";
-    line += s.popwin.VibrationalMode == DistributionMode::Thermal ? Number(pop.TVib) + " K" : std::string("as edited");
-    line += "; rotational";
+std::string TemperatureLine(const simulation::Spectrum& result) {
+    const simulation::PopulationTemperatures& t = result.temperatures;
+    if (t.thermal) return "Temperature " + Number(result.conditions.temperature) + " K (thermalized system)";
+    std::string line =
+        "Populations not thermalized: vibrational " + TemperatureOrEdited(t.vibrational) + "; rotational";
     const bool upper = simulation::PopulatedState(result.conditions.kind) == ElectronicState::Upper;
     const std::string prime = upper ? "'" : "''";
-    for (int k = 1; k <= static_cast<int>(result.levels.size()); ++k) {
-        const int v = result.levels[static_cast<std::size_t>(k - 1)];
-        const bool thermal = pop.TRot.Contains(v) && pop.TRot(v) >= 0.0f;
-        line += (k > 1 ? ", v" : " v") + prime + "=" + std::to_string(v) + " " +
-                (thermal ? Number(pop.TRot(v)) + " K" : std::string("as edited"));
-    }
+    for (std::size_t k = 0; k < result.levels.size(); ++k)
+        line += (k > 0 ? ", v" : " v") + prime + "=" + std::to_string(result.levels[k]) + " " +
+                TemperatureOrEdited(k < t.rotational.size() ? t.rotational[k] : std::nullopt);
     return line;
 }
 
@@ -142,7 +137,7 @@ std::vector<std::string> SpectrumPageConditions(PlotView s) {
     const std::string unit = simulation::AxisUnitName(c.unit);
     std::vector<std::string> lines;
     lines.push_back("Range " + Number(c.start) + " to " + Number(c.end) + " " + unit + "    " +
-                    TemperatureLine(s, result));
+                    TemperatureLine(result));
 
     const int shape = simulation::StoredValue(c.lineshape);
     std::string instrument = "Lineshape " + (shape <= 3 ? cat.LineshapeName.ValueAt(shape)

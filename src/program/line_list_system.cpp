@@ -63,6 +63,7 @@ void CalculateLineListSimulation(AppState& app) {
         sim.LblAbsoluteCaption.clear();
         if (c.kind == SpectrumKind::Absorption && c.absorptionUnit != AbsorptionUnit::Relative)
             sim.SimAbsolute = AbsorptionInUnit(CrossSection(s, 1.0, c), c);
+        s.system = LineListTitle(list);
         sim.result = std::move(s);
     } catch (const std::exception& e) {
         app.ui->SetBusy(false);
@@ -72,7 +73,6 @@ void CalculateLineListSimulation(AppState& app) {
         return;
     }
     app.ui->SetBusy(false);
-    sim.SimTitle = "Simulation   " + LineListTitle(list);
     app.plot.PlotReady = true;
     app.RequestRedraw();
 }

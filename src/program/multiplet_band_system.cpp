@@ -62,6 +62,7 @@ void CalculateMultipletSimulation(AppState& app) {
         sim.LblAbsoluteCaption.clear();
         if (c.kind == SpectrumKind::Absorption && c.absorptionUnit != AbsorptionUnit::Relative)
             sim.SimAbsolute = AbsorptionInUnit(CrossSection(s, system.model, c), c);
+        s.system = system.Title() + "  " + app.db.cat.KindName.ValueAt(StoredValue(c.kind));
         sim.result = std::move(s);
     } catch (const std::exception& e) {
         app.ui->SetBusy(false);
@@ -71,7 +72,6 @@ void CalculateMultipletSimulation(AppState& app) {
         return;
     }
     app.ui->SetBusy(false);
-    sim.SimTitle = "Simulation   " + system.Title() + "  " + app.db.cat.KindName.ValueAt(StoredValue(c.kind));
     app.plot.PlotReady = true;
     app.RequestRedraw();
 }

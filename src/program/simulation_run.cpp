@@ -36,6 +36,20 @@ private:
     Shell& shell_;
 };
 
+/// How the populations of the levels simulated were given: thermal, or the vibrational
+/// temperature (none when the levels' populations were edited) and each level's rotational one.
+PopulationTemperatures TemperaturesOf(const AppState& app, const std::vector<int>& levels) {
+    const PopulationState& pop = app.pop;
+    PopulationTemperatures t;
+    t.thermal = pop.ThermalFlag == 1;
+    if (t.thermal) return t;
+    if (app.popwin.VibrationalMode == DistributionMode::Thermal) t.vibrational = pop.TVib;
+    for (const int v : levels)
+        t.rotational.push_back(pop.TRot.Contains(v) && pop.TRot(v) >= 0.0 ? std::optional<double>(pop.TRot(v))
+                                                                          : std::nullopt);
+    return t;
+}
+
 /// Forgets the results of the previous run (nothing valid to draw or save).
 void ClearResults(SimulationState& sim) {
     sim.result = Spectrum();
@@ -121,6 +135,10 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
         const std::shared_ptr<const BandSystemModel> m = model();
         Spectrum spectrum = Simulate(*m, c, populations::SelectedPopulations(pop), sim.widths, plan.grid, options);
         StoreAbsoluteAbsorption(sim, spectrum, *m);
+        const Catalogue& cat = app.db.cat;
+        spectrum.system = cat.MoleculeName.ValueAt(app.db.systemEntry) + cat.SystemLabel.ValueAt(app.db.systemEntry) +
+                          "  " + cat.KindName.ValueAt(StoredValue(c.kind));
+        spectrum.temperatures = TemperaturesOf(app, spectrum.levels);
         sim.result = std::move(spectrum);
     } catch (const std::exception& e) {
         // A data file that cannot be read (named in the message) or a band outside the system.
@@ -132,10 +150,7 @@ void Run(AppState& app, ModelSource&& model, const BandLoader& load) {
     app.plot.PlotReady = true;
     app.RequestRedraw();
 
-    const Catalogue& cat = app.db.cat;
     const int systemEntry = app.db.systemEntry;
-    sim.SimTitle = "Simulation   " + cat.MoleculeName.ValueAt(systemEntry) + cat.SystemLabel.ValueAt(systemEntry) +
-                   "  " + cat.KindName.ValueAt(StoredValue(c.kind));
 
     // The database view shows the band it showed before.
     if (app.db.SystemLoaded) {

@@ -49,6 +49,12 @@ std::string LoadSlitFile(SimulationState& sim, const std::string& path, double m
 /// True when a simulated spectrum exists (the results of the last complete run).
 inline bool HasSimulation(const SimulationState& sim) { return !sim.result.total.Empty(); }
 
+/// The title of the plot window and the drawn plot: "Simulation   " and the system the last
+/// spectrum simulated; empty before the first.
+inline std::string SimulationTitle(const Spectrum& s) {
+    return s.system.empty() ? std::string() : "Simulation   " + s.system;
+}
+
 /// The conditions of what the plot shows: the last spectrum's, or the conditions in force before
 /// the first simulation.
 inline const SimulationConditions& ShownConditions(const SimulationState& sim) {

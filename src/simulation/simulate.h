@@ -13,6 +13,8 @@
 // total beyond single precision as std::range_error.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "populations/selected_populations.h"
@@ -25,12 +27,26 @@
 
 namespace velmora::simulation {
 
+/// How the populations of a spectrum were given: thermal at the temperature of the conditions,
+/// or a vibrational temperature and per level a rotational one, each absent where the
+/// populations were edited by hand.
+struct PopulationTemperatures {
+    bool thermal = true;
+    std::optional<double> vibrational;              ///< K
+    std::vector<std::optional<double>> rotational;  ///< K, per selected level
+};
+
 /// A simulated spectrum: one trace per selected vibrational level and their weighted total, with
-/// the conditions it was simulated under.
+/// what it was simulated under, so that whatever shows, prints or saves it states the conditions
+/// of the spectrum and not those set since.
 struct Spectrum {
     /// The conditions of the simulation, the range in increasing order in single precision as
     /// the grid holds it.
     SimulationConditions conditions;
+    /// The band system simulated as titles name it ("OH(A-X)  Emission", a line list's title);
+    /// empty where the simulation was not told.
+    std::string system;
+    PopulationTemperatures temperatures;
     Broadening widths;  ///< the widths and shifts of the shared line profile
     SpectralGrid grid;
     std::vector<int> levels;      ///< the selected vibrational levels of the populated state

@@ -66,7 +66,6 @@ struct SimulationState {
     std::vector<double> SimAbsolute;
     std::string LblAbsoluteCaption;  ///< the peak (or the lowest transmittance) of SimAbsolute
     int MaxPoints = 0;               ///< the point budget per level of the last simulation
-    std::string SimTitle;
 
     /// The band system as the simulation reads it, built at the first simulation after a
     /// band-system selection and shared by the simulations that follow.

@@ -869,6 +869,16 @@ TEST_F(Desktop, TheFitDialogRunsOnAWorkerCancelsAppliesAndRemembersItsGrid) {
     dialog->findChild<QPushButton*>("CmdFitCopy")->click();
     const QString report = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(report.contains("misfit: r = ") && report.contains("Durbin")) << report.toStdString();
+    // The charts of the fit keep the unit it was fitted in when the axis unit changes after it.
+    auto* units = Find<QComboBox>(*w, "CmbUnits");
+    units->setCurrentIndex(3);
+    emit units->activated(3);
+    ASSERT_EQ(app.sim.conditions.unit, simulation::AxisUnit::NanometreVacuum);
+    dialog->findChild<QPushButton*>("CmdFitView")->click();
+    ASSERT_NE(dialog->findChild<FitView*>("frmFitView"), nullptr);
+    EXPECT_EQ(dialog->findChild<FitView*>("frmFitView")->AxisLabel(), "x (\u00C5)");
+    units->setCurrentIndex(0);
+    emit units->activated(0);
 
     dialog->findChild<QPushButton*>("CmdFitApply")->click();
     EXPECT_NEAR(app.pop.Temperature, truth, 0.02 * truth);

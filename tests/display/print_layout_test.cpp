@@ -21,6 +21,7 @@ AppState Simulated() {
     s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::AxisUnit::Wavenumber;
     s.sim.conditions.kind = simulation::SpectrumKind::Emission;
     MakeSimulation(s, 3000, 3100, 10, {1.0}, [](int, double) { return 1.0; });
+    s.sim.result.system = "OH (A-X)  Emission";
     return s;
 }
 
@@ -92,10 +93,14 @@ TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
     c.predissociationBroadening = true;
     c.temperature = 2500.0;
     s.sim.result.widths.totalWidth = 0.62f;
-    // Conditions changed since then do not enter the page.
+    // Conditions, populations and the band system changed since then do not enter the page.
     s.sim.conditions.resolution = 2.0;
     s.sim.conditions.lineshape = simulation::Lineshape::Lorentzian;
     s.sim.conditions.temperature = 300.0;
+    s.sim.conditions.kind = simulation::SpectrumKind::Absorption;
+    s.pop.ThermalFlag = 0;
+    s.db.cat.MoleculeName(1) = "CH";
+    EXPECT_EQ(SpectrumPageTitle(s), "Simulation   OH (A-X)  Emission");
     auto lines = SpectrumPageConditions(s);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "Range 3000 to 3100 cm-1    Temperature 2500 K (thermalized system)");
@@ -104,10 +109,7 @@ TEST(SpectrumPage, ConditionsSayWhatWasSimulated) {
               "predissociation broadening: total width 0.62 cm-1    Pressure 0 Torr");
 
     // Edited populations give the temperatures of each level; the file shown its corrections.
-    s.pop.ThermalFlag = 0;
-    s.pop.TVib = 1800.0f;
-    s.pop.TRot.Resize(0, 1);
-    s.pop.TRot(0) = -1.0f;
+    s.sim.result.temperatures = {false, 1800.0, {std::nullopt}};
     MakeExperiment(s, 3000, 3100, 20, [](double) { return 30.0; });
     s.exp.Baseline = 2.0f;
     s.exp.WavelengthCorrection = -0.25f;

@@ -113,7 +113,7 @@ AppState GoldenSimulation() {
     AppState s;
     MakeCatalogue(s, 0, 1, 20, 2, 2);
     s.sim.conditions.unit = s.sim.result.conditions.unit = simulation::AxisUnit::AngstromVacuum;
-    s.sim.SimTitle = "Simulation   OH (A-X)  Emission";
+    s.sim.result.system = "OH (A-X)  Emission";
     MakeSimulation(s, 3050, 3150, 400, {0.6, 0.3, 0.1}, [](int k, double x) { return Lines(k, x, 3050, 3150); });
     MakeExperiment(s, 3050, 3150, 200, [](double x) { return 40.0 * std::exp(-std::pow((x - 3100.0) / 8.0, 2)); });
     for (int i = 0; i <= 200; ++i) s.exp.Residual(i) = static_cast<float>(5.0 * std::sin(0.1 * i));

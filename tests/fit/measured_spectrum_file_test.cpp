@@ -123,6 +123,17 @@ TEST(MeasuredSpectrumFile, EveryUnitAndLayoutGivesTheSameTemperature) {
         }
         EXPECT_NEAR(r.Value("t"), reference, 1e-6 * reference);
     }
+    // Fitted on an nm axis (the same instrument width, 0.025 nm), read from Å and from nm: the
+    // axis is the Å axis divided by 10, and so is every position the fit compares.
+    static testing::FitFixture oh("OH", "(A-X)");
+    for (const char* name : {"vacuum.txt", "nm-vacuum.txt"}) {
+        SCOPED_TRACE(std::string("on an nm axis: ") + name);
+        const int unit = name[0] == 'n' ? kNmVacuum : kAuto;
+        FitRequest r = testing::Request(
+            {oh.system}, ReadMeasuredSpectrum((dir / name).string(), {unit, kNmVacuum, 0, 0}), 0.025, 1500.0);
+        r.conditions.unit = simulation::AxisUnit::NanometreVacuum;
+        EXPECT_NEAR(FitSpectrum(r).Value("t"), reference, 1e-6 * reference);
+    }
 }
 
 TEST(MeasuredSpectrumFile, AColumnOfUncertaintiesIsUsedOnlyWhenNamedAndThenAsInverseSquareWeights) {

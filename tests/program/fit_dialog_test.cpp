@@ -224,7 +224,7 @@ TEST(FitDialog, TheSystemOnTheScreenIsFittedAnOpenedLineListOrASystemOfAnyMultip
     EXPECT_NEAR(app.sim.conditions.temperature, result.Value("t"), 0.5);
     ASSERT_TRUE(app.sim.LineList);
     EXPECT_TRUE(simulation::HasSimulation(app.sim));
-    EXPECT_NE(app.sim.SimTitle.find("16O-1H__OH"), std::string::npos);
+    EXPECT_NE(app.sim.result.system.find("16O-1H__OH"), std::string::npos);
     // A system of any multiplicity in its place: fitted with the populations of its own levels.
     CloseLineList(app);
     SelectMultipletSystem(app, app.db.cat.CatalogueCount + 1);

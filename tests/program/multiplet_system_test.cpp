@@ -97,7 +97,7 @@ TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimula
     EXPECT_NEAR(s.grid.X(edge), 337.144, 0.02);
     EXPECT_GT(s.grid.X(top), 337.144 - 0.1);
     EXPECT_LE(s.grid.X(top), s.grid.X(edge));
-    EXPECT_NE(app.sim.SimTitle.find("N2 (C-B)"), std::string::npos) << app.sim.SimTitle;
+    EXPECT_NE(app.sim.result.system.find("N2 (C-B)"), std::string::npos) << app.sim.result.system;
 
     // Absorption and LIF excitation from B v = 0 draw the same band.
     for (const SpectrumKind kind : {SpectrumKind::Absorption, SpectrumKind::LifExcitation}) {
@@ -126,7 +126,7 @@ TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimula
                 AssignmentRefusal(app).empty());
     CalculateSimulation(app);
     EXPECT_TRUE(app.plot.PlotReady);
-    EXPECT_NE(app.sim.SimTitle.find("OH (A-X)"), std::string::npos) << app.sim.SimTitle;
+    EXPECT_NE(app.sim.result.system.find("OH (A-X)"), std::string::npos) << app.sim.result.system;
 }
 
 TEST(MultipletSystems, TheStoredEntryRestoresTheSystemAndItsRangeAtStartUp) {

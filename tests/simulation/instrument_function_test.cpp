@@ -162,7 +162,7 @@ TEST(InstrumentConvolution, TrapezoidFoldedWithACollisionalLorentzian) {
     testing::Choose(t.app, "lineshape", StoredValue(Lineshape::Trapezoid));
     testing::Type(t.app, "top", "0.4");
     t.Run();
-    ASSERT_TRUE(t.app.plot.PlotReady) << t.app.sim.SimTitle;
+    ASSERT_TRUE(t.app.plot.PlotReady) << t.app.sim.result.system;
     // The convolution at x, integrated numerically in the test: the trapezoid of FWHM 1 and top
     // 0.4 (base 1.6, height 1) against the Lorentzian of HWHM 0.4.
     const double W = 0.02, g = 0.4;

@@ -247,7 +247,7 @@ TEST(LineListImport, TheProgramSimulatesAnOpenedListInPlaceOfItsSystem) {
     program::CalculateSimulation(app);
     EXPECT_TRUE(HasSimulation(app.sim));
     EXPECT_GT(app.sim.result.linesDrawn, 100);
-    EXPECT_NE(app.sim.SimTitle.find("HITRAN molecule 13 isotopologue 1"), std::string::npos);
+    EXPECT_NE(app.sim.result.system.find("HITRAN molecule 13 isotopologue 1"), std::string::npos);
     // Four-wave mixing is not drawn from a list: the program says so and keeps no result.
     app.sim.conditions.kind = SpectrumKind::FourWaveMixing;
     program::CalculateSimulation(app);

@@ -291,7 +291,10 @@ TEST(Driver, ReversedRangeIsExchangedAndTheZoomReapplied) {
     EXPECT_FLOAT_EQ(t.app.plot.ViewRight, 32300.0f);
     EXPECT_EQ(shell.redraws, 1);  // once, after the spectrum is complete
     EXPECT_FALSE(shell.busy);
-    EXPECT_EQ(t.app.sim.SimTitle, "Simulation   XY (A-X)  Emission");
+    EXPECT_EQ(simulation::SimulationTitle(t.app.sim.result), "Simulation   XY (A-X)  Emission");
+    // The spectrum keeps how its populations were given: edited by hand, one level.
+    EXPECT_FALSE(t.app.sim.result.temperatures.thermal);
+    EXPECT_EQ(t.app.sim.result.temperatures.rotational.size(), t.app.sim.result.levels.size());
     // Progress once per band (one populated level, three other levels), never beyond 100 %.
     ASSERT_EQ(shell.progress.size(), 3u);
     EXPECT_DOUBLE_EQ(shell.progress.front(), 0.0);
