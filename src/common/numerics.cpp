@@ -15,17 +15,25 @@ int FindIndex(const Array1<float>& X, float x, int lo, int hi) {
     return lo;
 }
 
-float AirIndex(float vacuumAngstrom) {
-    if (vacuumAngstrom == 0.0f) return 1.0f;
-    const double sigma = 1.0 / (static_cast<double>(vacuumAngstrom) * 0.0001);  // 1/um
-    const double s2 = static_cast<float>(sigma * sigma);
-    return static_cast<float>(1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2)));
+double AirIndex(double vacuumAngstrom) {
+    if (vacuumAngstrom == 0.0) return 1.0;
+    const double sigma = 1.0 / (vacuumAngstrom * 0.0001);  // 1/um
+    const double s2 = sigma * sigma;
+    return 1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2));
+}
+
+double VacuumFromAir(double airAngstrom) {
+    // vacuum = air n(vacuum): dn/dλ is about 1E-8 per Å, so each step gains about 1E-8 relative;
+    // three steps from n(air) reach the rounding of a double.
+    double vacuum = airAngstrom * AirIndex(airAngstrom);
+    for (int i = 0; i < 3; ++i) vacuum = airAngstrom * AirIndex(vacuum);
+    return vacuum;
 }
 
 double WavenumberToAxis(double nu, int units) {
     if (units == 3) return nu;
     const double vacuum = 1E8 / nu;  // Å
-    const double wavelength = IsAirUnit(units) ? vacuum / AirIndex(static_cast<float>(vacuum)) : vacuum;
+    const double wavelength = IsAirUnit(units) ? vacuum / AirIndex(vacuum) : vacuum;
     return units >= 4 ? wavelength / 10.0 : wavelength;
 }
 
@@ -33,7 +41,7 @@ double AxisToWavenumber(double x, int units) {
     if (units == 3) return x;
     if (x == 0.0) return 0.0;
     double angstrom = units >= 4 ? 10.0 * x : x;
-    if (IsAirUnit(units)) angstrom *= AirIndex(static_cast<float>(angstrom));
+    if (IsAirUnit(units)) angstrom = VacuumFromAir(angstrom);
     return 1E8 / angstrom;
 }
 

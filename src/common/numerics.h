@@ -13,7 +13,13 @@ namespace velmora {
 int FindIndex(const Array1<float>& X, float x, int lo, int hi);
 
 /// Refractive index of standard air (Edlen 1966) at a vacuum wavelength in angstrom; 1 for 0.
-float AirIndex(float vacuumAngstrom);
+/// Evaluated in double precision: n - 1 is about 3E-4, so a single-precision n would move air
+/// wavelengths in steps of 1.2E-7 of themselves (0.4 mÅ, 0.004 cm-1 in the ultraviolet).
+double AirIndex(double vacuumAngstrom);
+
+/// Vacuum wavelength (Å) of an air wavelength (Å): the inverse of dividing by n_air of the vacuum
+/// wavelength, solved by fixed-point iteration to the last digit.
+double VacuumFromAir(double airAngstrom);
 
 /// A wavenumber (cm-1) in an axis unit: 1 Å in vacuum, 2 Å in air (vacuum wavelength divided by
 /// n_air of itself), 3 cm-1 (unchanged), 4 nm in vacuum, 5 nm in air.

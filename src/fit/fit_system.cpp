@@ -21,8 +21,7 @@ namespace {
 
 using simulation::AxisUnit;
 
-/// Wavenumber (cm-1) of an axis position; air wavelengths take n_air at themselves (an error of
-/// order 1E-7, far below what a line weight needs).
+/// Wavenumber (cm-1) of an axis position.
 double AxisWavenumber(double x, AxisUnit unit) {
     switch (unit) {
         case AxisUnit::Wavenumber:
@@ -32,9 +31,9 @@ double AxisWavenumber(double x, AxisUnit unit) {
         case AxisUnit::NanometreVacuum:
             return 1E7 / x;
         case AxisUnit::AngstromAir:
-            return 1E8 / (x * AirIndex(static_cast<float>(x)));
+            return 1E8 / VacuumFromAir(x);
         case AxisUnit::NanometreAir:
-            return 1E7 / (x * AirIndex(static_cast<float>(10.0 * x)));
+            return 1E8 / VacuumFromAir(10.0 * x);
     }
     return x;
 }
@@ -245,10 +244,7 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     // The widths vary continuously in a fit: the profile stays a Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
-    if (!keepGrid)
-        grid = simulation::PlanGrid(static_cast<float>(start_), static_cast<float>(end_), widths.totalWidth,
-                                    pointsPerWidth_, 1)
-                   .grid;
+    if (!keepGrid) grid = simulation::PlanGrid(start_, end_, widths.totalWidth, pointsPerWidth_, 1).grid;
     return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit),
                                   squareRoot, simulation::ProfileMethod::Convolved);
 }

@@ -41,10 +41,9 @@ namespace {
 #pragma omp simd
             for (std::size_t i = 0; i < n; ++i) {
                 const double vacuum = 1E8 / lines[i].nu;
-                const double sigma = 1.0 / (static_cast<double>(static_cast<float>(vacuum)) * 0.0001);
-                const double s2 = static_cast<float>(sigma * sigma);
-                const float index =
-                    static_cast<float>(1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2)));
+                const double sigma = 1.0 / (vacuum * 0.0001);
+                const double s2 = sigma * sigma;
+                const double index = 1.0 + 1e-8 * (8342.13 + 2406030.0 / (130.0 - s2) + 15997.0 / (38.9 - s2));
                 x[i] = vacuum / index / perAngstrom + shift;
             }
             return;

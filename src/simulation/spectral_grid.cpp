@@ -7,14 +7,14 @@
 
 namespace velmora::simulation {
 
-GridPlan PlanGrid(float start, float end, float width, int pointsPerWidth, int levels) {
+GridPlan PlanGrid(double start, double end, float width, int pointsPerWidth, int levels) {
     GridPlan plan;
     plan.maxPoints = kPointBudget / std::max(levels, 1);
     SpectralGrid& g = plan.grid;
     g.start = start;
     g.gridWidth = width;
     g.pointsPerWidth = pointsPerWidth;
-    const double span = std::fabs(static_cast<double>(end) - start);
+    const double span = std::fabs(end - start);
     const double n = span * pointsPerWidth / width;
     if (n <= plan.maxPoints) {
         g.last = RoundHalfEven(n);

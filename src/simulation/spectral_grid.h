@@ -9,7 +9,7 @@ inline constexpr int kPointBudget = 1000000;
 
 /// Point i (0..last) lies at start + i × gridWidth / pointsPerWidth, in axis units.
 struct SpectralGrid {
-    double start = 0.0;      ///< axis position of point 0, single precision as the range is held
+    double start = 0.0;      ///< axis position of point 0 (a simulation's range is held in single precision)
     float gridWidth = 1.0f;  ///< the FWHM the step is based on
     int pointsPerWidth = 7;
     int last = 0;  ///< index of the last point
@@ -29,6 +29,6 @@ struct GridPlan {
 /// The grid over start..end (start <= end) with pointsPerWidth points per FWHM `width`, for
 /// `levels` selected vibrational levels (at least 1). A grid finer than the budget allows gets
 /// the finest step the budget allows and spans the whole range.
-GridPlan PlanGrid(float start, float end, float width, int pointsPerWidth, int levels);
+GridPlan PlanGrid(double start, double end, float width, int pointsPerWidth, int levels);
 
 }  // namespace velmora::simulation

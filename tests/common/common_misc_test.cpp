@@ -54,13 +54,26 @@ TEST(BoundedArray, ExplicitLowerBounds) {
     EXPECT_EQ(g(3500), 0.0f);
 }
 
-TEST(AirIndex, EdlenAt3000Angstrom) {
+TEST(AirIndex, EdlenInDoublePrecisionAndItsExactInverse) {
     // sigma = 3.333 per micrometre; n - 1 = 2.91e-4 for standard air.
-    const float n = AirIndex(3000.0f);
-    EXPECT_NEAR(n, 1.000291f, 1e-6f);
-    EXPECT_EQ(AirIndex(0.0f), 1.0f);
+    EXPECT_NEAR(AirIndex(3000.0), 1.000291, 1e-6);
+    EXPECT_EQ(AirIndex(0.0), 1.0);
     // Visible: n - 1 near 2.78e-4 at 6000 Å (standard tables).
-    EXPECT_NEAR(AirIndex(6000.0f) - 1.0f, 2.77e-4f, 0.02e-4f);
+    EXPECT_NEAR(AirIndex(6000.0) - 1.0, 2.77e-4, 0.02e-4);
+    // Air wavelengths 0.01 mÅ apart stay apart (a single-precision index moved them in 0.4 mÅ
+    // steps), and air -> vacuum -> air returns every one to the rounding of a double.
+    double previous = 0.0;
+    for (int i = 0; i <= 200; ++i) {
+        const double air = 3089.0 + 1e-5 * i;
+        const double vacuum = ConvertAxisValue(air, 2, 1);
+        EXPECT_NEAR(vacuum / AirIndex(vacuum), air, 4e-16 * air) << air;
+        EXPECT_NEAR(ConvertAxisValue(vacuum, 1, 2), air, 4e-16 * air) << air;
+        EXPECT_NEAR(ConvertAxisValue(air / 10.0, 5, 4), vacuum / 10.0, 4e-16 * vacuum) << air;
+        if (i > 0) {
+            EXPECT_NEAR(vacuum - previous, 1e-5 * AirIndex(vacuum), 1e-9);
+        }
+        previous = vacuum;
+    }
 }
 
 TEST(AxisUnits, OneLineInEveryUnit) {
