@@ -175,9 +175,9 @@ void BM_Simulate_OH_Voigt(benchmark::State& state) {
 }
 /// The Voigt's binned lines always summed directly (0) or always by FFT (1).
 void BM_Simulate_OH_Voigt_Method(benchmark::State& state) {
-    RunSimulate(state, simulation::Lineshape::Voigt,
-                state.range(0) == 0 ? simulation::ProfileMethod::ConvolvedDirectly
-                                    : simulation::ProfileMethod::ConvolvedByFft);
+    RunSimulate(
+        state, simulation::Lineshape::Voigt,
+        state.range(0) == 0 ? simulation::ProfileMethod::ConvolvedDirectly : simulation::ProfileMethod::ConvolvedByFft);
 }
 /// The least work of BM_Simulate_OH_Gaussian's method: the lines of the same bands in the range
 /// read from the model (their positions and strengths, all levels in one list) and binned at
