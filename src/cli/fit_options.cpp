@@ -157,7 +157,9 @@ fit::FitRequest FitRequestFromOptions(const Args& args, bool spectrumFiles) {
         if (!IsNumeric(e) || Val(e) != static_cast<int>(Val(e)))
             throw std::invalid_argument("option --entry: \"" + Excerpt(e) + "\" is not a catalogue entry number");
         const int entry = static_cast<int>(Val(e));
-        if (database::MultipletIndex(db.cat, database::MultipletEntriesOf(db.AppPath), entry) < 0)
+        // MULTIPLET.SYS is read only for entry numbers past those of VELMORA.SYS.
+        if (entry <= db.cat.CatalogueCount ||
+            database::MultipletIndex(db.cat, database::MultipletEntriesOf(db.AppPath), entry) < 0)
             database::CheckEntry(db.cat, entry);
         r.systems.push_back(fit::LoadFitSystem(db, entry, r.conditions));
     }

@@ -317,6 +317,8 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
     for (std::size_t k = 0; k < pop.Levels(); ++k) {
         const int vPop = pop.levels[k];
         std::vector<DrawnLine>& out = list.levels[k];
+        std::array<BranchRows, kMaxBranches + 1> rows;
+        int rowsOfUpper = -1;  // the upper level `rows` was built for
         std::size_t most = 0;
         for (int j = 0; j <= nOther; ++j)
             if (contributes(bandOf(vPop, j))) most += bandOf(vPop, j).lines.size();
@@ -328,30 +330,33 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             const ModelBand& band = m.Band(vUp, vLow);
             if (!contributes(band) || !ReachesRange(band, c.unit, lineShift, start, end)) continue;
             const double w = window[static_cast<std::size_t>(std::min(vUp, m.vUpMax))];
-            // What depends only on the levels a branch joins, looked up once per band and
-            // component.
-            std::array<BranchRows, kMaxComponents + 1> upper, lower;
-            for (std::size_t comp = 0; comp < upper.size(); ++comp) {
-                const int cp = static_cast<int>(comp);
-                upper[comp] = {0,
-                               RowOf(yields, vUp, cp),
-                               RowOf(m.lifetime, vUp, cp),
-                               RowOf(m.computedLifetime, vUp, cp),
-                               RowOf(m.effectiveLifetime, vUp, cp),
-                               filtered ? RowOf(filter, vUp, cp) : LevelRow{},
-                               RowOf(rot, vPop, cp),
-                               {}};
-                lower[comp].lowerPopulation = RowOf(rot, vPop, cp);
-            }
-            std::array<BranchRows, kMaxBranches + 1> rows;
-            auto of = [](const std::array<BranchRows, kMaxComponents + 1>& rowsOf, int comp) {
-                return comp >= 0 && comp <= kMaxComponents ? rowsOf[static_cast<std::size_t>(comp)] : BranchRows{};
-            };
-            const std::size_t lastBranch = static_cast<std::size_t>(std::clamp(m.branches, 24, kMaxBranches));
-            for (std::size_t b = 1; b <= lastBranch; ++b) {
-                rows[b] = of(upper, branches.upper[b]);
-                rows[b].deltaN = branches.deltaN[b];
-                rows[b].lowerPopulation = of(lower, branches.lower[b]).lowerPopulation;
+            // What depends only on the levels a branch joins, looked up once per upper level and
+            // component: in emission every band of a level shares it.
+            if (vUp != rowsOfUpper) {
+                rowsOfUpper = vUp;
+                std::array<BranchRows, kMaxComponents + 1> upper, lower;
+                for (std::size_t comp = 0; comp < upper.size(); ++comp) {
+                    const int cp = static_cast<int>(comp);
+                    upper[comp] = {0,
+                                   RowOf(yields, vUp, cp),
+                                   RowOf(m.lifetime, vUp, cp),
+                                   RowOf(m.computedLifetime, vUp, cp),
+                                   RowOf(m.effectiveLifetime, vUp, cp),
+                                   filtered ? RowOf(filter, vUp, cp) : LevelRow{},
+                                   RowOf(rot, vPop, cp),
+                                   {}};
+                    lower[comp].lowerPopulation = RowOf(rot, vPop, cp);
+                }
+                rows.fill(BranchRows{});
+                auto of = [](const std::array<BranchRows, kMaxComponents + 1>& rowsOf, int comp) {
+                    return comp >= 0 && comp <= kMaxComponents ? rowsOf[static_cast<std::size_t>(comp)] : BranchRows{};
+                };
+                const std::size_t lastBranch = static_cast<std::size_t>(std::clamp(m.branches, 24, kMaxBranches));
+                for (std::size_t b = 1; b <= lastBranch; ++b) {
+                    rows[b] = of(upper, branches.upper[b]);
+                    rows[b].deltaN = branches.deltaN[b];
+                    rows[b].lowerPopulation = of(lower, branches.lower[b]).lowerPopulation;
+                }
             }
             positions.resize(band.lines.size());
             ActivePositionKernels().positions(band.lines.data(), band.lines.size(), c.unit, lineShift,
