@@ -6,6 +6,7 @@
 #include "common/number_format.h"
 #include "display/plot_draw.h"
 #include "experiment/comparison.h"
+#include "populations/selected_populations.h"
 #include "simulation/condition_view.h"
 #include "table/table_model.h"
 
@@ -118,7 +119,14 @@ std::string Number(double value) { return Trim(Str(static_cast<float>(value))); 
 /// the levels simulated.
 std::string TemperatureLine(PlotView s, const simulation::Spectrum& result) {
     const PopulationState& pop = s.pop;
-    if (pop.ThermalFlag == 1) return "Temperature " + Number(result.conditions.temperature) + " K (thermalized system)";
+    const std::string thermal = "Temperature " + Number(result.conditions.temperature) + " K (thermalized system)";
+    if (pop.ThermalFlag == 1) return thermal;
+    if (s.sim.Multiplet) {
+        // A system of any multiplicity draws its edited populations, or thermal ones before any edit.
+        const auto& edited = s.sim.MultipletEdited;
+        const bool drawn = edited && edited->state == simulation::PopulatedState(result.conditions.kind);
+        return drawn ? "Populations not thermalized: rotational distributions as edited or loaded" : thermal;
+    }
     std::string line = "Populations not thermalized: vibrational ";
     line += s.popwin.VibrationalMode == DistributionMode::Thermal ? Number(pop.TVib) + " K" : std::string("as edited");
     line += "; rotational";

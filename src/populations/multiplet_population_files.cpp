@@ -26,7 +26,8 @@ std::vector<std::string> Fields(std::string_view line) {
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = line.find(',', start);
-        out.push_back(Trim(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
+        out.push_back(
+            Trim(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
         if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
@@ -54,7 +55,8 @@ std::string MultipletRotationalHeader(int twoS) {
     const int n = twoS + 1;
     std::string header = "J";
     for (const char* parity : {"e", "f"})
-        for (int F = 1; F <= n; ++F) header += n == 1 ? std::string(", ") + parity : ", F" + std::to_string(F) + " " + parity;
+        for (int F = 1; F <= n; ++F)
+            header += n == 1 ? std::string(", ") + parity : ", F" + std::to_string(F) + " " + parity;
     return header;
 }
 
@@ -118,8 +120,9 @@ void ReadMultipletRotational(const StateDescription& state, const database::Stat
         if (levels.OfJ(twoJ).second == 0)
             throw FileError::At(path, lineNumber, "the state has no level of J = " + fields[0]);
         if (const auto [at, fresh] = lineOfJ.emplace(twoJ, lineNumber); !fresh)
-            throw FileError::At(path, lineNumber,
-                                "J = " + fields[0] + " is given again (first on line " + std::to_string(at->second) + ")");
+            throw FileError::At(
+                path, lineNumber,
+                "J = " + fields[0] + " is given again (first on line " + std::to_string(at->second) + ")");
         for (int c = 1; c <= columns; ++c) {
             const std::string& field = fields[static_cast<std::size_t>(c)];
             double p = 0;

@@ -7,6 +7,7 @@
 #include <iomanip>
 #include <set>
 
+#include "display/print_layout.h"
 #include "experiment/spectrum_list.h"
 #include "fit/fit_spectrum.h"
 #include "populations/population_files.h"
@@ -342,6 +343,12 @@ TEST(MultipletPopulations, AnEditedLevelRemovesExactlyItsLines) {
     EXPECT_FALSE(ofLevel.empty());
     EXPECT_EQ(vanished, ofLevel);
     EXPECT_GT(kept, 100u);
+    // The printed page says what was drawn.
+    p.Simulated();
+    bool said = false;
+    for (const std::string& line : display::SpectrumPageConditions(p.app))
+        said = said || line.find("as edited or loaded") != std::string::npos;
+    EXPECT_TRUE(said);
     EXPECT_THROW(SetMultipletLevelPopulation(p.app, 0, 1, database::Parity::e, 0, 1.0), std::invalid_argument);
     EXPECT_THROW(SetMultipletLevelPopulation(p.app, 0, 1, database::Parity::e, 20, -1.0), std::invalid_argument);
     // Thermalised again, the system draws its thermal populations.
