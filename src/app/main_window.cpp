@@ -1522,7 +1522,8 @@ void MDIVelmora::Refresh(ViewGroups groups) {
     if (groups.Has(G::Range)) title("FrmRange", captions.FrmRange);
     if (groups.Has(G::Conditions)) {
         SetChecked(check("ChkThermal"), a.pop.ThermalFlag == 1);
-        Offer(find("ChkThermal"), true, program::PopulationEditingRefusal(a));
+        // Every system simulates thermal populations when thermalised, edited ones otherwise.
+        Offer(find("ChkThermal"), true, std::string());
     }
     if (groups.Has(G::Instrument)) {
         title("FrameInstrumental", captions.FrameInstrumental);

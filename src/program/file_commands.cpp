@@ -13,6 +13,7 @@
 #include "populations/population_files.h"
 #include "populations/populations_window.h"
 #include "program/condition_events.h"
+#include "program/multiplet_band_system.h"
 #include "simulation/condition_view.h"
 #include "simulation/conditions.h"
 #include "simulation/simulation_files.h"
@@ -162,6 +163,7 @@ bool mnuOpenSpectra_Click(AppState& app, FileChooser& chooser) {
 
 bool mnuOpenPopulation_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::OpenRotational);
+    if (app.sim.Multiplet) return LoadMultipletRotational(app, path);
     if (!populations::LoadRotationalDistribution(app, path)) return false;
     app.popwin.RotationalMode = DistributionMode::NonThermal;
     app.popwin.TxtTRotationalEnabled = false;
@@ -200,6 +202,7 @@ bool mnuSaveSpectra_Click(AppState& app, FileChooser& chooser) {
 
 bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::SaveRotational);
+    if (app.sim.Multiplet) return SaveMultipletRotational(app, path);
     return populations::SaveRotationalDistribution(app, path);
 }
 

@@ -7,9 +7,13 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "common/numerics.h"
+#include "common/services.h"
 #include "database/multiplet_catalogue.h"
+#include "populations/multiplet_population_files.h"
+#include "populations/population_files.h"
 #include "program/line_list_system.h"
 #include "program/system_range.h"
 #include "simulation/absolute_absorption.h"
@@ -35,11 +39,16 @@ void SelectMultipletSystem(AppState& app, int entry) {
         throw std::invalid_argument("entry " + std::to_string(entry) + " is not in the catalogue (1.." +
                                     std::to_string(app.db.cat.CatalogueCount + static_cast<int>(entries.size())) + ")");
     app.sim.Multiplet = BuildMultipletBandSystem(entries[static_cast<std::size_t>(k)], entry);
+    app.sim.MultipletEdited.reset();
     app.sim.LineList.reset();
     app.sim.result = Spectrum();
     app.plot.PlotReady = false;
     app.shell.DataReady = true;
 }
+
+namespace {
+bool HoldsEdits(const AppState& app);
+}  // namespace
 
 void CalculateMultipletSimulation(AppState& app) {
     SimulationState& sim = app.sim;
@@ -50,7 +59,7 @@ void CalculateMultipletSimulation(AppState& app) {
     try {
         if (c.start > c.end) std::swap(c.start, c.end);
         UpdateConditionView(sim, system.catalogue.mass);
-        const populations::Populations pop = MultipletPopulations(system, c);
+        const populations::Populations pop = MultipletSimulationPopulations(app);
         const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), sim.widths.totalWidth,
                                        PointsPerWidth(c.density), static_cast<int>(pop.Levels()));
         sim.MaxPoints = plan.maxPoints;
@@ -63,6 +72,11 @@ void CalculateMultipletSimulation(AppState& app) {
         if (c.kind == SpectrumKind::Absorption && c.absorptionUnit != AbsorptionUnit::Relative)
             sim.SimAbsolute = AbsorptionInUnit(CrossSection(s, system.model, c), c);
         s.system = system.Title() + "  " + app.db.cat.KindName.ValueAt(StoredValue(c.kind));
+        if (app.pop.ThermalFlag != 1 && HoldsEdits(app)) {
+            // Edited or loaded rotational distributions: no temperature describes them.
+            s.temperatures.thermal = false;
+            s.temperatures.rotational.assign(s.levels.size(), std::nullopt);
+        }
         sim.result = std::move(s);
     } catch (const std::exception& e) {
         app.ui->SetBusy(false);
@@ -138,10 +152,122 @@ double SelectedMass(const AppState& app) {
 }
 
 std::string PopulationEditingRefusal(const AppState& app) {
+    // The rotational populations of any multiplet system are edited level by level and through
+    // its rotational distribution files; the window's histograms draw the doublet components.
     if (!app.sim.Multiplet) return "";
-    return "The populations of " + app.sim.Multiplet->Title() +
-           " are thermal at the temperature of the conditions: the populations window edits those of the doublet "
-           "systems only";
+    return "The populations window draws the four components of a doublet state; the rotational populations of " +
+           app.sim.Multiplet->Title() + " are edited through its rotational distribution files (Load population)";
+}
+
+namespace {
+
+/// The state the kind of the conditions populates and its levels.
+struct PopulatedLevels {
+    ElectronicState state;
+    const StateDescription* description;
+    const std::map<int, database::StateLevels>* levels;
+};
+
+PopulatedLevels PopulatedOf(const AppState& app) {
+    const database::MultipletSystem& s = app.sim.Multiplet->system;
+    const ElectronicState state = PopulatedState(app.sim.conditions.kind);
+    const bool upper = state == ElectronicState::Upper;
+    return {state, upper ? &s.description.upper : &s.description.lower, upper ? &s.upper : &s.lower};
+}
+
+/// True when edited populations of the state the kind populates exist.
+bool HoldsEdits(const AppState& app) {
+    return app.sim.MultipletEdited && app.sim.MultipletEdited->state == PopulatedState(app.sim.conditions.kind);
+}
+
+/// The populations to edit: a copy of the edited ones, or the thermal ones at the temperature of
+/// the conditions.
+populations::Populations EditablePopulations(const AppState& app) {
+    return HoldsEdits(app) ? *app.sim.MultipletEdited : MultipletPopulations(*app.sim.Multiplet, app.sim.conditions);
+}
+
+/// Stores edited populations; the simulation draws them from now on.
+void StoreEdits(AppState& app, populations::Populations p) {
+    app.sim.MultipletEdited = std::make_shared<const populations::Populations>(std::move(p));
+    app.pop.ThermalFlag = 0;
+}
+
+/// The vibrational level typed in an input box, within 0..vmax; `fallback` otherwise.
+int LevelAnswer(const std::string& answer, int vmax, int fallback) {
+    if (!IsNumeric(answer)) return fallback;
+    const double v = std::nearbyint(Val(answer));
+    return v < 0.0 || v > vmax ? fallback : static_cast<int>(v);
+}
+
+int LastLevel(const PopulatedLevels& p) { return p.levels->empty() ? 0 : p.levels->rbegin()->first; }
+
+}  // namespace
+
+populations::Populations MultipletSimulationPopulations(const AppState& app) {
+    if (app.pop.ThermalFlag == 1 || !HoldsEdits(app))
+        return MultipletPopulations(*app.sim.Multiplet, app.sim.conditions);
+    return *app.sim.MultipletEdited;
+}
+
+void SetMultipletLevelPopulation(AppState& app, int v, int F, database::Parity parity, int twoJ, double population) {
+    if (!app.sim.Multiplet) throw std::invalid_argument("no band system of any multiplicity is selected");
+    const PopulatedLevels p = PopulatedOf(app);
+    const auto at = p.levels->find(v);
+    const database::RotationalLevel* level = at == p.levels->end() ? nullptr : at->second.Find(twoJ, F, parity);
+    const std::string name = "F" + std::to_string(F) + (parity == database::Parity::f ? " f" : " e") +
+                             " J = " + std::to_string(twoJ / 2) + (twoJ % 2 ? ".5" : "") +
+                             " of v = " + std::to_string(v);
+    if (!level) throw std::invalid_argument("the populated state has no level " + name);
+    if (!(population >= 0.0) || !std::isfinite(population))
+        throw std::invalid_argument("the population of " + name + " must be a number of 0 or more");
+    populations::Populations edited = EditablePopulations(app);
+    const int c = level->F + (level->parity == database::Parity::f ? p.description->twoS + 1 : 0);
+    if (!edited.rotational.Contains(v, c, level->N))
+        throw std::invalid_argument("the level " + name + " lies beyond the levels simulated");
+    edited.rotational(v, c, level->N) = population;
+    StoreEdits(app, std::move(edited));
+}
+
+bool SaveMultipletRotational(AppState& app, const std::string& path) {
+    if (path.empty() || !app.sim.Multiplet) return false;
+    const PopulatedLevels p = PopulatedOf(app);
+    const auto answer = app.dialogs->InputBox("VIBRATIONAL LEVEL TO SAVE: ", " Input on vibrational populations",
+                                              Trim(Str(app.pop.SelV)));
+    if (!answer) return false;
+    const int v = LevelAnswer(*answer, LastLevel(p), std::clamp(app.pop.SelV, 0, LastLevel(p)));
+    const auto at = p.levels->find(v);
+    try {
+        if (at == p.levels->end())
+            throw FileError::In(path, "vibrational level " + std::to_string(v) + " has no levels");
+        populations::WriteMultipletRotational(*p.description, at->second,
+                                              MultipletSimulationPopulations(app).rotational, v, path);
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    return true;
+}
+
+bool LoadMultipletRotational(AppState& app, const std::string& path) {
+    if (path.empty() || !app.sim.Multiplet) return false;
+    if (!populations::CheckPopulationExtension(*app.dialogs, path, true)) return false;
+    const PopulatedLevels p = PopulatedOf(app);
+    const auto answer = app.dialogs->InputBox(
+        "LOAD ROTATIONAL POPULATION IN VIBRATIONAL LEVEL:  ", " Populations dialog", Trim(Str(app.pop.SelV)));
+    if (!answer || answer->empty()) return false;
+    const int v = LevelAnswer(*answer, LastLevel(p), std::clamp(app.pop.SelV, 0, LastLevel(p)));
+    populations::Populations edited = EditablePopulations(app);
+    try {
+        const auto at = p.levels->find(v);
+        if (at == p.levels->end())
+            throw FileError::In(path, "vibrational level " + std::to_string(v) + " has no levels");
+        populations::ReadMultipletRotational(*p.description, at->second, edited.rotational, v, path);
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    StoreEdits(app, std::move(edited));
+    return true;
 }
 
 std::string TableQuantityRefusal(const AppState& app) {

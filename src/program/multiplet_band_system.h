@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "database/effective_hamiltonian.h"
+#include "populations/selected_populations.h"
 #include "state/app_state.h"
 
 namespace velmora::program {
@@ -44,6 +46,30 @@ double SelectedMass(const AppState& app);
 /// Why the populations window cannot edit the populations of the selected system (empty when
 /// it can): a multiplet system draws thermal populations at the temperature of the conditions.
 std::string PopulationEditingRefusal(const AppState& app);
+
+/// The populations the next simulation of the selected multiplet system draws: while the system
+/// is thermalised, or before any level was edited for the state the kind of spectrum populates,
+/// the thermal populations at the temperature of the conditions; otherwise the edited ones.
+populations::Populations MultipletSimulationPopulations(const AppState& app);
+
+/// Sets the population of one rotational level (v, F, parity, J = twoJ/2) of the state the kind
+/// populates; every other level keeps its population (the level is not renormalised, so only
+/// the lines of that level change). The populations start thermal at the temperature of the
+/// conditions and the system stops being thermalised. Throws std::invalid_argument for a level
+/// the state does not have or a population that is negative or not finite.
+void SetMultipletLevelPopulation(AppState& app, int v, int F, database::Parity parity, int twoJ, double population);
+
+/// "Save population" → "Rotational distribution" for the selected multiplet system: asks which
+/// vibrational level to save (the level shown by default) and writes its rotational
+/// distribution (populations/multiplet_population_files.h). True when written; a failure is
+/// shown in a message naming the file.
+bool SaveMultipletRotational(AppState& app, const std::string& path);
+
+/// "Load population" → "Rotational distribution" for the selected multiplet system: checks the
+/// extension, asks for the level to load into and reads the file into it; the system stops
+/// being thermalised. A damaged or mismatched file is shown in a message naming the file and
+/// the line and changes nothing. True when read.
+bool LoadMultipletRotational(AppState& app, const std::string& path);
 
 /// Why the table's quantity, units and nomenclature lists do not apply to the selected system
 /// (empty when they do): the table of a multiplet system shows its quantities together.

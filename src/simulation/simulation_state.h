@@ -23,6 +23,9 @@ struct MultipletBandSystem;
 namespace database {
 struct ImportedLineList;
 }  // namespace database
+namespace populations {
+struct Populations;
+}  // namespace populations
 
 /// Captions the program computes from the conditions; the shell copies them into the controls.
 struct ConditionCaptions {
@@ -76,6 +79,10 @@ struct SimulationState {
     /// A catalogue band system of any multiplicity (program/multiplet_band_system.h), simulated
     /// in place of the database's system while it is set.
     std::shared_ptr<const simulation::MultipletBandSystem> Multiplet;
+    /// Its edited (or loaded) populations of the populated state, drawn while the system is not
+    /// thermalised; empty until a level is edited (the populations are then thermal at the
+    /// temperature of the conditions).
+    std::shared_ptr<const populations::Populations> MultipletEdited;
 };
 
 }  // namespace velmora

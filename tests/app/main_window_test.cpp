@@ -197,11 +197,13 @@ TEST_F(Desktop, ATripletSystemFromTheListShowsItsTableAndIsRestoredAtTheNextStar
     for (int c = 0; c < grid->columnCount(); ++c) width += grid->columnWidth(c);
     EXPECT_LT(width, 1000);  // pixels: no column squeezed, the table no wider than a screen
     // What does not apply is disabled and says why.
-    for (const char* name : {"CmbQuantity", "CmbDatabaseUnits", "ChkThermal", "ChkShowAssignment"}) {
+    for (const char* name : {"CmbQuantity", "CmbDatabaseUnits", "ChkShowAssignment"}) {
         auto* c = Find<QWidget>(*w, name);
         EXPECT_FALSE(c->isEnabled()) << name;
         EXPECT_TRUE(c->toolTip().contains("N2 (C-B)")) << name;
     }
+    // Loaded or edited populations are drawn until the system is thermalised again.
+    EXPECT_TRUE(Find<QWidget>(*w, "ChkThermal")->isEnabled());
     EXPECT_FALSE(w->populationsWindow()->isEnabled());
     w->close();
 

@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <fstream>
 #include <iomanip>
+#include <set>
 
+#include "display/print_layout.h"
 #include "experiment/spectrum_list.h"
 #include "fit/fit_spectrum.h"
+#include "populations/population_files.h"
+#include "populations/population_model.h"
 #include "program/file_commands.h"
 #include "program/fit_dialog.h"
 #include "program/line_lookup.h"
@@ -16,6 +20,7 @@
 #include "program/simulation_run.h"
 #include "program/startup.h"
 #include "simulation/condition_view.h"
+#include "simulation/line_list.h"
 #include "simulation/multiplet_simulation.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
@@ -262,6 +267,141 @@ TEST(MultipletSystems, TheTableShowsTermValuesPerComponentAndLinesPerBranch) {
     ASSERT_TRUE(CmbTransition_Click(app, 1));
     EXPECT_FALSE(MultipletTable_Click(app, "CmbUpper", 0));
     EXPECT_NE(app.table.Caption.find("OH"), std::string::npos) << app.table.Caption;
+}
+
+/// N2 C-B emission over 300..345 nm (the whole (0,0) band) at 2000 K, thermalised.
+struct N2Populations : Program {
+    testing::TempDir dir;
+    N2Populations() {
+        EXPECT_TRUE(CmbTransition_Click(app, kN2CB));
+        N2HeadConditions(app, 0.05);
+        app.sim.conditions.start = 300.0, app.sim.conditions.end = 345.0;
+        app.pop.ThermalFlag = 1;
+    }
+    std::vector<float> Simulated() {
+        CalculateSimulation(app);
+        EXPECT_TRUE(app.plot.PlotReady) << (dialogs.messages.empty() ? "" : dialogs.messages.back());
+        return std::vector<float>(app.sim.result.total.begin(), app.sim.result.total.end());
+    }
+};
+
+TEST(MultipletPopulations, AThermalFileReadBackGivesTheThermalSpectrumBitForBit) {
+    N2Populations p;
+    const std::vector<float> thermal = p.Simulated();
+    const std::string path = (p.dir / "c_v0.rot").string();
+    p.dialogs.inputs = {std::string("0"), std::string("0")};
+    ASSERT_TRUE(SaveMultipletRotational(p.app, path));
+    // The documented layout: the column line, then one line per J from J = 0 (F2 and F3 of
+    // J = 0 and F3 of J = 1 do not exist and are written 0).
+    const std::string text = testing::ReadFile(path);
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "J, F1 e, F2 e, F3 e, F1 f, F2 f, F3 f");
+    EXPECT_NE(text.find("\r\n0, "), std::string::npos);
+    ASSERT_TRUE(LoadMultipletRotational(p.app, path)) << p.dialogs.messages.back();
+    EXPECT_EQ(p.app.pop.ThermalFlag, 0);
+    ASSERT_TRUE(p.app.sim.MultipletEdited);
+    EXPECT_EQ(p.Simulated(), thermal);
+}
+
+TEST(MultipletPopulations, AnEditedLevelRemovesExactlyItsLines) {
+    N2Populations p;
+    const simulation::MultipletBandSystem& system = *p.app.sim.Multiplet;
+    const simulation::SimulationConditions& c = p.app.sim.conditions;
+    const auto lines = [&](const populations::Populations& pop) {
+        return simulation::BuildLineList(system.model, c, pop, 0.0, c.start, c.end).levels;
+    };
+    const auto before = lines(MultipletSimulationPopulations(p.app));
+    // F2 f at J = 10 of C v' = 0 emptied.
+    SetMultipletLevelPopulation(p.app, 0, 2, database::Parity::f, 20, 0.0);
+    EXPECT_EQ(p.app.pop.ThermalFlag, 0);
+    const auto after = lines(MultipletSimulationPopulations(p.app));
+    // The lines of that level as the band's own line list gives them (its lower N and branch).
+    std::multiset<std::pair<int, int>> ofLevel;  // (lower N, ΔN)
+    for (const database::MultipletLine& l : system.system.bands.at({0, 0}).lines)
+        if (l.upper.twoJ == 20 && l.upper.F == 2 && l.upper.parity == database::Parity::f)
+            ofLevel.insert({l.lower.N, l.upper.N - l.lower.N});
+    ASSERT_EQ(before.size(), after.size());
+    std::multiset<std::pair<int, int>> vanished;
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < before.size(); ++k) {
+        std::size_t j = 0;
+        for (const simulation::DrawnLine& l : before[k]) {
+            const simulation::BranchTable& t = system.model.emissionBranches;
+            const bool ofEdited = l.vUp == 0 && t.upper[l.b] == 5 && l.N + t.deltaN[l.b] == 10;
+            if (j < after[k].size() && after[k][j].x == l.x && after[k][j].b == l.b && after[k][j].vLow == l.vLow) {
+                EXPECT_FALSE(ofEdited && after[k][j].weight > 0) << "a line of the emptied level is still drawn";
+                if (!ofEdited) {
+                    EXPECT_EQ(after[k][j].weight, l.weight);
+                }
+                if (ofEdited && l.vLow == 0) vanished.insert({l.N, t.deltaN[l.b]});
+                ++j, ++kept;
+            } else {
+                ASSERT_TRUE(ofEdited) << "a line of another level went missing";
+                if (l.vLow == 0) vanished.insert({l.N, t.deltaN[l.b]});
+            }
+        }
+    }
+    EXPECT_FALSE(ofLevel.empty());
+    EXPECT_EQ(vanished, ofLevel);
+    EXPECT_GT(kept, 100u);
+    // The printed page says what was drawn.
+    p.Simulated();
+    bool said = false;
+    for (const std::string& line : display::SpectrumPageConditions(p.app))
+        said = said || line.find("rotational v'=0 as edited") != std::string::npos;
+    EXPECT_TRUE(said);
+    EXPECT_THROW(SetMultipletLevelPopulation(p.app, 0, 1, database::Parity::e, 0, 1.0), std::invalid_argument);
+    EXPECT_THROW(SetMultipletLevelPopulation(p.app, 0, 1, database::Parity::e, 20, -1.0), std::invalid_argument);
+    // Thermalised again, the system draws its thermal populations.
+    p.app.pop.ThermalFlag = 1;
+    EXPECT_EQ(lines(MultipletSimulationPopulations(p.app)).front().size(), before.front().size());
+}
+
+TEST(MultipletPopulations, DamagedOrMismatchedFilesAreRefusedNamingTheLine) {
+    N2Populations p;
+    const std::string header = "J, F1 e, F2 e, F3 e, F1 f, F2 f, F3 f\r\n";
+    const struct {
+        std::string text, line, problem;
+    } cases[] = {
+        {"0.5  , 0.250000  , 0.500000   \r\n", "line 1", "not those of this state"},  // a doublet file
+        {header + "1, 0, 0.1, 0.1, 0, 0.1, 0.1\r\n2, 0.1, 0.1\r\n", "line 3", "3 fields"},
+        {header + "1, 0, 0.1, 0.1, 0, x, 0.1\r\n", "line 2", "\"x\" in column 6"},
+        {header + "1, 0, 0.1, 0.1, 0, -2, 0.1\r\n", "line 2", "not a population"},
+        {header + "1.5, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1\r\n", "line 2", "no level of J = 1.5"},
+        {header + "1, 0, 0.1, 0.1, 0, 0.1, 0.1\r\n\r\n1, 0, 0.1, 0.1, 0, 0.1, 0.1\r\n", "line 4", "first on line 2"},
+        {header + "0, 0.1, 0, 0.2, 0, 0, 0.2\r\n", "line 2", "does not have"},
+        {header + "0, 0, 0, 0, 0, 0, 0\r\n", "c.rot", "no population"},
+    };
+    for (const auto& e : cases) {
+        const std::string path = (p.dir / "c.rot").string();
+        std::ofstream(path, std::ios::binary) << e.text;
+        p.dialogs.inputs = {std::string("0")};
+        p.dialogs.messages.clear();
+        EXPECT_FALSE(LoadMultipletRotational(p.app, path)) << e.text;
+        ASSERT_EQ(p.dialogs.messages.size(), 1u) << e.text;
+        const std::string& m = p.dialogs.messages[0];
+        for (const std::string& part : {path, e.line, e.problem}) EXPECT_NE(m.find(part), std::string::npos) << m;
+        EXPECT_FALSE(p.app.sim.MultipletEdited) << "a refused file changed the populations";
+        EXPECT_EQ(p.app.pop.ThermalFlag, 1);
+    }
+}
+
+TEST(MultipletPopulations, DoubletFilesReadAndWriteAsBefore) {
+    // OH A-X: the stored file of A 2Σ+ v' = 0 at 1000 K in the doublet layout (J, F1 e, F2 f)
+    // is written again byte for byte, and read back into the level it writes the same bytes.
+    Program p;
+    testing::TempDir dir;
+    ASSERT_FALSE(p.app.sim.Multiplet);
+    const std::string stored = std::string(VELMORA_SOURCE_DIR) + "/tests/data/program/oh_a_v0_1000K.rot";
+    populations::RebuildLevelThermal(p.app.pop, p.app.db, 0, 1000.0);
+    const std::string expected = testing::ReadFile(stored);
+    ASSERT_FALSE(expected.empty());
+    p.dialogs.inputs = {std::string("0"), std::string("0"), std::string("0")};
+    ASSERT_TRUE(populations::SaveRotationalDistribution(p.app, (dir / "v0.rot").string()));
+    EXPECT_EQ(testing::ReadFile(dir / "v0.rot"), expected);
+    populations::RebuildLevelThermal(p.app.pop, p.app.db, 0, 300.0);
+    ASSERT_TRUE(populations::LoadRotationalDistribution(p.app, stored));
+    ASSERT_TRUE(populations::SaveRotationalDistribution(p.app, (dir / "again.rot").string()));
+    EXPECT_EQ(testing::ReadFile(dir / "again.rot"), expected);
 }
 
 }  // namespace
