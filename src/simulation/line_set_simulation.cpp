@@ -213,24 +213,26 @@ UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, c
     return out;
 }
 
+float LineSetGridWidth(const database::ImportedLineList& list, const SimulationConditions& c,
+                       const Broadening& widths) {
+    if (!c.collisionalBroadening || !(c.temperature > 0.0)) return widths.totalWidth;
+    const double pSelf = SelfPressure(list, c);
+    double narrowest = std::numeric_limits<double>::infinity();
+    for (const database::ListedLine& l : list.lines) {
+        const double w = OwnCollisionalWidth(l, c, pSelf);
+        if (w < narrowest) narrowest = w;
+    }
+    if (!std::isfinite(narrowest)) return widths.totalWidth;
+    return std::min(widths.totalWidth, GroupBroadening(c, list.mass, narrowest, widths).totalWidth);
+}
+
 Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
                          const SimulationOptions& options) {
     CheckConditions(conditions);
     SimulationConditions c = conditions;
     if (c.start > c.end) std::swap(c.start, c.end);
     const Broadening widths = ComputeBroadening(c, list.mass);
-    // The grid follows the narrowest profile the lines take.
-    float planWidth = widths.totalWidth;
-    if (c.collisionalBroadening && c.temperature > 0.0) {
-        const double pSelf = SelfPressure(list, c);
-        double narrowest = std::numeric_limits<double>::infinity();
-        for (const database::ListedLine& l : list.lines) {
-            const double w = OwnCollisionalWidth(l, c, pSelf);
-            if (w < narrowest) narrowest = w;
-        }
-        if (std::isfinite(narrowest))
-            planWidth = std::min(planWidth, GroupBroadening(c, list.mass, narrowest, widths).totalWidth);
-    }
+    const float planWidth = LineSetGridWidth(list, c, widths);
     const GridPlan plan =
         PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), planWidth, PointsPerWidth(c.density), 1);
     Spectrum s = SimulateLineSet(list, c, widths, plan.grid, options);

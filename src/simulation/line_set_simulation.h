@@ -74,6 +74,10 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
 Broadening GroupBroadening(const SimulationConditions& c, double mass, double collisionalWidth,
                            const Broadening& widths);
 
+/// The FWHM a line list's grid is planned on: the narrowest profile its lines take (the
+/// conditions' total width, or a narrower one of a line's own collisional width).
+float LineSetGridWidth(const database::ImportedLineList& list, const SimulationConditions& c, const Broadening& widths);
+
 /// The upper levels (indices into list.levels) with an emission line inside start..end, in
 /// increasing order, and the emission lines of each of them at unit population: weight A, the
 /// photons per second of one molecule in the level, so that the populations of a thermal
