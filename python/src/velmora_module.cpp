@@ -39,6 +39,7 @@
 #include "experiment/spectrum_files.h"
 #include "experiment/spectrum_formats.h"
 #include "experiment/spectrum_units.h"
+#include "fit/boltzmann_plot.h"
 #include "fit/fit_errors.h"
 #include "fit/fit_report.h"
 #include "fit/fit_spectrum.h"
@@ -1414,6 +1415,44 @@ PYBIND11_MODULE(_velmora, m) {
               const auto [settings, how] = call(free, start, bounds, options);
               auto [result, search] = Identify(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
               return py::make_tuple(std::move(result), CandidateList(search), search.outside);
+          });
+
+    m.def("_boltzmann",
+          [call](Database& db, const std::vector<FitEntry>& entries,
+                 const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
+                 const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
+                 const std::vector<std::string>& free, const std::map<std::string, double>& start,
+                 const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
+                 const py::dict& options, int v) {
+              const auto [settings, how] = call(free, start, bounds, options);
+              fit::FitRequest r = FitRequestOf(x, y, sigma, settings, c, how);
+              fit::BoltzmannPlot plot;
+              {
+                  py::gil_scoped_release release;
+                  AddSystems(db, entries, r);
+                  plot = fit::FitBoltzmannPlot(r, v);
+              }
+              py::dict o;
+              std::vector<int> component, row;
+              std::vector<double> J, energy, g, population, sigmaN, lnPerG, lnSigma;
+              std::vector<bool> used;
+              for (const fit::BoltzmannLevel& l : plot.levels) {
+                  component.push_back(l.component), row.push_back(l.row), J.push_back(l.J);
+                  energy.push_back(l.energy), g.push_back(l.degeneracy), population.push_back(l.population);
+                  sigmaN.push_back(l.sigma), lnPerG.push_back(l.lnPerG), lnSigma.push_back(l.lnSigma);
+                  used.push_back(l.used);
+              }
+              o["system"] = plot.system;
+              o["v"] = plot.v;
+              o["component"] = component, o["N"] = row, o["J"] = J, o["energy"] = energy, o["g"] = g;
+              o["population"] = population, o["population_sigma"] = sigmaN;
+              o["ln_n_over_g"] = lnPerG, o["ln_sigma"] = lnSigma, o["used"] = used;
+              o["intercept"] = plot.intercept, o["slope"] = plot.slope, o["slope_sigma"] = plot.slopeSigma;
+              o["temperature"] = plot.temperature, o["temperature_sigma"] = plot.temperatureSigma;
+              o["reduced_chi_square"] = plot.reducedChiSquare;
+              o["warnings"] = plot.warnings;
+              o["spectrum_fit"] = std::move(plot.spectrumFit);
+              return o;
           });
 
     m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("axis_units"), py::arg("x_unit"),

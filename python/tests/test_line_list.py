@@ -82,6 +82,34 @@ def test_a_line_list_fit_from_python_equals_the_command_lines(db, exported, tmp_
     assert rows[0]["status"] == "fitted" and rows[0]["t"] == r.values["t"]
 
 
+def test_a_boltzmann_plot_from_python_equals_the_command_lines(exported, db, tmp_path):
+    # The emission of the HITRAN list at 2000 K: the command line's CSV and Python's plot agree.
+    path = exported / "oh.par"
+    mod = tmp_path / "emission.mod"
+    run_cli("simulate", "--line-list", path, "--start", 3080, "--end", 3100, "--temperature", 2000,
+            "--resolution", 0.08, "--out", mod)
+    out = tmp_path / "plot.csv"
+    run_cli("boltzmann", "--line-list", path, "--spectrum", mod, "--resolution", 0.08, "--set", "t=1500",
+            "--out", out)
+    with open(out) as f:
+        text = f.read().splitlines()
+    rows = list(csv.DictReader(text[:-1]))
+    T, sigma = map(float, re.search(r"T = (\S+) ± (\S+) K", text[-1]).groups())
+    x, y = velmora.read_spectrum(mod)[:2]
+    plot = velmora.boltzmann(db, db.line_list(path), x, y,
+                             conditions=velmora.Conditions(start=3080, end=3100, resolution=0.08), start={"t": 1500})
+    assert plot.temperature == pytest.approx(T, rel=1e-9) and plot.temperature_sigma == pytest.approx(sigma, rel=1e-9)
+    assert abs(plot.temperature - 2000) < max(3 * plot.temperature_sigma, 0.5)
+    assert len(rows) == len(plot.energy)
+    for row, e, ln, used in zip(rows, plot.energy, plot.ln_n_over_g, plot.used):
+        assert float(row["energy_cm-1"]) == pytest.approx(e, rel=1e-9)
+        assert (row["used"] == "1") == used
+        if used:
+            assert float(row["ln_N_over_g"]) == pytest.approx(ln, rel=1e-9, abs=1e-12)
+    with pytest.raises(velmora.InputError, match="one band system"):
+        velmora.boltzmann(db, [1, 2], x, y)
+
+
 def cli_error(*args):
     """Exit code and standard error of a velmora-cli run."""
     cli = os.environ.get("VELMORA_CLI")

@@ -31,6 +31,7 @@ __all__ = [
     "LifImage",
     "LineList",
     "Spectrum",
+    "boltzmann",
     "fit",
     "fit_frame",
     "identify",
@@ -250,6 +251,39 @@ def fit(db, entries, x, y, *, sigma=None, free=("t", "scale", "baseline"), start
     return _velmora._fit(*_fit_arguments(
         db, entries, x, y, sigma, free, start, bounds, conditions, weighting, exclude, convention, limit_to_range,
         source, max_iterations, scan_points, starts, bootstrap, seed, threads, profile, components))
+
+
+BoltzmannPlot = collections.namedtuple(
+    "BoltzmannPlot", "system v levels energy ln_n_over_g ln_sigma used temperature temperature_sigma intercept "
+    "slope slope_sigma reduced_chi_square spectrum_fit warnings")
+BoltzmannPlot.__doc__ = (
+    "A Boltzmann plot: energy (E' above the lowest upper level, cm-1) and ln(N/g) of every upper level with "
+    "its σ, used (in the straight line), the line's temperature ± σ, intercept and slope (1/cm-1), and "
+    "levels, a dict of arrays (component, N, J, energy, g, population, population_sigma, ln_n_over_g, "
+    "ln_sigma, used) as velmora-cli boltzmann --out writes them.")
+
+
+def boltzmann(db, entry, x, y, *, v=0, sigma=None, free=("t", "scale", "baseline"), start=None, bounds=None,
+              conditions=None, weighting=None, exclude=(), convention="photons", limit_to_range=False,
+              source="spectrum", max_iterations=100, scan_points=12, threads=0):
+    """The Boltzmann plot of the upper rotational levels of v' = ``v`` from an emission spectrum
+    ``(x, y)``, the computation of ``velmora-cli boltzmann``: the spectrum is fitted (the options
+    of :func:`fit`), then the population N of every upper level with lines in the range is fitted
+    on its own, and the straight line ln(N/g) = a - E/(kT) gives T ± σ. ``entry`` is one catalogue
+    entry or a line list (:meth:`Database.line_list`), whose upper levels are one set (``v`` = 0),
+    each drawn with the lines of its Einstein A values. Returns a :data:`BoltzmannPlot`; raises
+    InputError for a spectrum that is not emission of one system, levels the instrument does not
+    separate or fewer than 3 levels determined well enough for a line."""
+    if not (isinstance(entry, LineList) or np.ndim(entry) == 0):
+        raise InputError("entry: a Boltzmann plot takes one band system")
+    args = _fit_arguments(db, entry, x, y, sigma, free, start, bounds, conditions, weighting, exclude, convention,
+                          limit_to_range, source, max_iterations, scan_points, 0, 0, 1, threads, (), "systems")
+    p = _velmora._boltzmann(*args, int(v))
+    levels = {k: np.asarray(p[k]) for k in ("component", "N", "J", "energy", "g", "population", "population_sigma",
+                                            "ln_n_over_g", "ln_sigma", "used")}
+    return BoltzmannPlot(p["system"], p["v"], levels, levels["energy"], levels["ln_n_over_g"], levels["ln_sigma"],
+                         levels["used"].astype(bool), p["temperature"], p["temperature_sigma"], p["intercept"],
+                         p["slope"], p["slope_sigma"], p["reduced_chi_square"], p["spectrum_fit"], list(p["warnings"]))
 
 
 Identification = collections.namedtuple("Identification", "result candidates outside")

@@ -1,6 +1,7 @@
 #include "database/line_list_import.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -176,6 +177,17 @@ Definition ReadDefinition(const std::string& path) {
     return d;
 }
 
+/// The chemical formula of an ExoMol iso-slug: "16O-1H" is OH, "12C2" is C2.
+std::string FormulaOfSlug(std::string_view slug) {
+    std::string formula;
+    for (std::size_t p = 0; p < slug.size();) {
+        while (p < slug.size() && std::isdigit(static_cast<unsigned char>(slug[p]))) ++p;  // mass number
+        while (p < slug.size() && slug[p] != '-') formula += slug[p++];                    // element, count
+        if (p < slug.size()) ++p;
+    }
+    return formula;
+}
+
 /// One level of the .states file.
 struct StateRecord {
     double energy = 0.0;
@@ -328,6 +340,14 @@ double HitranMass(int molecule, int isotopologue) {
     return 0.0;
 }
 
+/// Chemical formula of a HITRAN diatomic molecule: "OH", "N2".
+std::string HitranFormula(int molecule, int isotopologue) {
+    for (const HitranIsotopologue& h : kHitranDiatomics)
+        if (h.molecule == molecule && h.isotopologue == isotopologue)
+            return std::string(h.a) == h.b ? std::string(h.a) + "2" : std::string(h.a) + h.b;
+    return {};
+}
+
 /// HITRAN's isotopologue digit: 1..9, 0 for the tenth, A, B ... beyond.
 int HitranIsotopologueNumber(char c) {
     if (c >= '1' && c <= '9') return c - '0';
@@ -374,6 +394,7 @@ ImportedLineList ReadExoMol(const std::string& prefix, const WavenumberWindow& w
     const Definition d = ReadDefinition(list.path);
     list.mass = d.mass;
     list.name = fs::path(prefix).filename().string();
+    list.molecule = FormulaOfSlug(d.slug.empty() ? list.name.substr(0, list.name.find("__")) : d.slug);
     std::vector<StateRecord> states = ReadStates(prefix + ".states", d, list);
     if (fs::exists(prefix + ".pf")) list.partitionTable = ReadPartitionFunction(prefix + ".pf");
     // The default pressure broadening of the .def, cm-1/bar, as HITRAN's cm-1/atm.
@@ -417,6 +438,7 @@ ImportedLineList ReadHitran(const std::string& path, const WavenumberWindow& win
     ImportedLineList list;
     list.path = path;
     list.format = "HITRAN";
+    list.lineShifts = true;
     list.window = window;
     RecordReader in(path);
     int molecule = 0, isotopologue = 0;
@@ -444,6 +466,7 @@ ImportedLineList ReadHitran(const std::string& path, const WavenumberWindow& win
                 throw in.Error("HITRAN molecule " + std::to_string(molecule) + " isotopologue " + std::to_string(iso) +
                                " is not a diatomic molecule the program knows");
             list.name = "HITRAN molecule " + std::to_string(molecule) + " isotopologue " + std::to_string(iso);
+            list.molecule = HitranFormula(molecule, isotopologue);
         } else if (static_cast<int>(m) != molecule || iso != isotopologue) {
             throw in.Error("molecule " + std::to_string(static_cast<int>(m)) + " isotopologue " + std::to_string(iso) +
                            " follows molecule " + std::to_string(molecule) + " isotopologue " +

@@ -59,10 +59,14 @@ struct ListedLine {
 
 /// A line list read from files, the band system of a simulation.
 struct ImportedLineList {
-    std::string path;                 ///< the file named (.def or .par)
-    std::string format;               ///< "ExoMol" or "HITRAN"
-    std::string name;                 ///< "16O-1H__MYLIST", "HITRAN molecule 13 isotopologue 1"
-    double mass = 0.0;                ///< u, of the Doppler width
+    std::string path;      ///< the file named (.def or .par)
+    std::string format;    ///< "ExoMol" or "HITRAN"
+    std::string name;      ///< "16O-1H__MYLIST", "HITRAN molecule 13 isotopologue 1"
+    std::string molecule;  ///< chemical formula, "OH", "N2": the self-broadening partner
+    double mass = 0.0;     ///< u, of the Doppler width
+    /// True when the records give each line's pressure shift (HITRAN's air shift); ExoMol files
+    /// give none.
+    bool lineShifts = false;
     std::vector<ListedLevel> levels;  ///< the levels the kept lines join
     std::vector<ListedLine> lines;    ///< in order of increasing ν
     /// (T K, Q) of the .pf file, increasing T; empty without one.

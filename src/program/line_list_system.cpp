@@ -54,8 +54,8 @@ void CalculateLineListSimulation(AppState& app) {
     try {
         if (c.start > c.end) std::swap(c.start, c.end);
         UpdateConditionView(sim, list.mass);
-        const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), sim.widths.totalWidth,
-                                       PointsPerWidth(c.density), 1);
+        const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end),
+                                       LineSetGridWidth(list, c, sim.widths), PointsPerWidth(c.density), 1);
         sim.MaxPoints = plan.maxPoints;
         Spectrum s = SimulateLineSet(list, c, sim.widths, plan.grid);
         s.gridCoarsened = plan.overBudget;

@@ -36,13 +36,40 @@ DrawnLine Drawn(const database::ListedLine& l, double x, double weight, double t
     return d;
 }
 
-}  // namespace
+/// Axis positions of a list's lines: the shift of the conditions, or with the list's own shifts
+/// the Doppler shift and each line's delta_air p (see the header).
+class LinePlacer {
+public:
+    LinePlacer(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift)
+        : unit_(c.unit), base_(lineShift) {
+        if (!(list.lineShifts && c.collisionalShift)) return;
+        const Broadening b = ComputeBroadening(c, list.mass);
+        own_ = true;
+        base_ = c.dopplerShift ? b.dopplerShift : 0.0f;
+        const double nuC = RangeCentreWavenumber(c);
+        // A shift to higher wavenumber is one to shorter wavelength.
+        if (!IsWavelength(c.unit))
+            perShift_ = c.pressure / 760.0;
+        else if (nuC != 0.0)
+            perShift_ = -WidthToAxis(c.pressure / 760.0, nuC, c.unit);
+    }
+    double X(const database::ListedLine& l) const {
+        const double x = AxisPosition(l.nu, unit_) + base_;
+        return own_ ? x + perShift_ * l.deltaAir : x;
+    }
 
-LineList LineSetLines(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift,
-                      double start, double end) {
-    CheckKind(c);
-    LineList out;
-    out.levels.resize(1);
+private:
+    AxisUnit unit_;
+    double base_;
+    bool own_ = false;
+    double perShift_ = 0.0;  ///< axis shift per cm-1/atm of delta_air
+};
+
+/// Calls keep(line, drawn) for every line of the list inside start..end with its intensity for
+/// the conditions.
+template <typename Keep>
+void ForEachLine(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift, double start,
+                 double end, Keep keep) {
     const double c2T = kSecondRadiationConstant / c.temperature;
     const bool emission = c.kind == SpectrumKind::Emission;
     const std::vector<double> lifetimes = database::LevelLifetimes(list);
@@ -57,11 +84,11 @@ LineList LineSetLines(const database::ImportedLineList& list, const SimulationCo
     } else {
         Q = list.PartitionFunction(c.temperature);
     }
-    if (!(Q > 0.0)) return out;
+    if (!(Q > 0.0)) return;
 
-    std::vector<DrawnLine>& lines = out.levels[0];
+    const LinePlacer placer(list, c, lineShift);
     for (const database::ListedLine& l : list.lines) {
-        const double x = AxisPosition(l.nu, c.unit) + lineShift;
+        const double x = placer.X(l);
         if (!(start < x && x < end)) continue;
         const double tau = lifetimes[l.upper];
         double weight = 0.0;
@@ -77,9 +104,80 @@ LineList LineSetLines(const database::ImportedLineList& list, const SimulationCo
                          GateFactor(tau, c.gate, c.gateDelay, c.gateWidth);
         }
         if (!(weight > 0.0)) continue;
-        lines.push_back(Drawn(l, x, weight, tau));
+        keep(l, Drawn(l, x, weight, tau));
     }
+}
+
+}  // namespace
+
+LineList LineSetLines(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift,
+                      double start, double end) {
+    CheckKind(c);
+    LineList out;
+    out.levels.resize(1);
+    ForEachLine(list, c, lineShift, start, end,
+                [&](const database::ListedLine&, const DrawnLine& d) { out.levels[0].push_back(d); });
     return out;
+}
+
+double SelfPressure(const database::ImportedLineList& list, const SimulationConditions& c) {
+    double fraction = 0.0;
+    for (const auto& [partner, x] : c.composition.partners)
+        if (!list.molecule.empty() && partner == list.molecule) fraction += x;
+    return std::clamp(fraction, 0.0, 1.0) * c.pressure / 760.0;
+}
+
+double OwnCollisionalWidth(const database::ListedLine& line, const SimulationConditions& c, double selfPressure) {
+    if (!(line.gammaAir > 0.0f || line.gammaSelf > 0.0f)) return std::numeric_limits<double>::quiet_NaN();
+    const double air = line.gammaAir > 0.0f ? line.gammaAir : line.gammaSelf;
+    const double self = line.gammaSelf > 0.0f ? line.gammaSelf : air;
+    const double p = c.pressure / 760.0, pSelf = std::clamp(selfPressure, 0.0, p);
+    // HWHM at 296 K per atm, scaled to T; twice that is the FWHM.
+    return 2.0 * std::pow(296.0 / c.temperature, static_cast<double>(line.nAir)) * (air * (p - pSelf) + self * pSelf);
+}
+
+std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& list, const SimulationConditions& c,
+                                           double lineShift, double start, double end) {
+    CheckKind(c);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<WidthGroup> groups;
+    WidthGroup shared{nan, {}};  // the lines of the conditions' width, in the list's order
+    std::vector<std::pair<double, DrawnLine>> own;
+    const double pSelf = SelfPressure(list, c);
+    ForEachLine(list, c, lineShift, start, end, [&](const database::ListedLine& l, const DrawnLine& d) {
+        const double w = c.collisionalBroadening ? OwnCollisionalWidth(l, c, pSelf) : nan;
+        if (std::isnan(w))
+            shared.lines.push_back(d);
+        else
+            own.emplace_back(w, d);
+    });
+    if (!shared.lines.empty()) groups.push_back(std::move(shared));
+    std::stable_sort(own.begin(), own.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Widths within the tolerance of the group's middle width join it.
+    for (std::size_t k = 0; k < own.size();) {
+        const double lo = own[k].first, top = lo * (1.0 + 2.0 * kSharedWidthTolerance);
+        std::size_t e = k;
+        while (e < own.size() && own[e].first <= top) ++e;
+        WidthGroup& g = groups.emplace_back();
+        g.collisionalWidth = 0.5 * (lo + own[e - 1].first);
+        g.lines.reserve(e - k);
+        for (; k < e; ++k) g.lines.push_back(own[k].second);
+    }
+    return groups;
+}
+
+Broadening GroupBroadening(const SimulationConditions& c, double mass, double collisionalWidth,
+                           const Broadening& widths) {
+    if (std::isnan(collisionalWidth)) return widths;
+    // The conditions' collisional width B1 (300 / T)^B2 p made the group's own.
+    SimulationConditions g = c;
+    g.collisionalBroadening = true;
+    g.collisionalBroad1 = c.pressure > 0.0 ? collisionalWidth * 760.0 / c.pressure : 0.0;
+    g.collisionalBroad2 = 0.0;
+    Broadening b = ComputeBroadening(g, mass, widths);
+    b.lineShift = widths.lineShift;
+    b.collisionalShift = widths.collisionalShift;
+    return b;
 }
 
 double LowestUpperEnergy(const database::ImportedLineList& list) {
@@ -94,11 +192,12 @@ UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, c
                                        double lineShift, double start, double end) {
     CheckKind(c);
     const std::vector<double> lifetimes = database::LevelLifetimes(list);
+    const LinePlacer placer(list, c, lineShift);
     // Slot of each upper level among the levels returned, -1 until a line in the range is met.
     std::vector<long long> slot(list.levels.size(), -1);
     std::vector<std::uint32_t> order;
     for (const database::ListedLine& l : list.lines) {
-        const double x = AxisPosition(l.nu, c.unit) + lineShift;
+        const double x = placer.X(l);
         if (start < x && x < end && l.A > 0.0 && slot[l.upper] < 0) slot[l.upper] = 0, order.push_back(l.upper);
     }
     std::sort(order.begin(), order.end());
@@ -107,11 +206,24 @@ UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, c
     out.lines.resize(order.size());
     for (std::size_t k = 0; k < order.size(); ++k) slot[order[k]] = static_cast<long long>(k);
     for (const database::ListedLine& l : list.lines) {
-        const double x = AxisPosition(l.nu, c.unit) + lineShift;
+        const double x = placer.X(l);
         if (!(start < x && x < end) || !(l.A > 0.0)) continue;
         out.lines[static_cast<std::size_t>(slot[l.upper])].push_back(Drawn(l, x, l.A, lifetimes[l.upper]));
     }
     return out;
+}
+
+float LineSetGridWidth(const database::ImportedLineList& list, const SimulationConditions& c,
+                       const Broadening& widths) {
+    if (!c.collisionalBroadening || !(c.temperature > 0.0)) return widths.totalWidth;
+    const double pSelf = SelfPressure(list, c);
+    double narrowest = std::numeric_limits<double>::infinity();
+    for (const database::ListedLine& l : list.lines) {
+        const double w = OwnCollisionalWidth(l, c, pSelf);
+        if (w < narrowest) narrowest = w;
+    }
+    if (!std::isfinite(narrowest)) return widths.totalWidth;
+    return std::min(widths.totalWidth, GroupBroadening(c, list.mass, narrowest, widths).totalWidth);
 }
 
 Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
@@ -120,8 +232,9 @@ Spectrum SimulateLineSet(const database::ImportedLineList& list, const Simulatio
     SimulationConditions c = conditions;
     if (c.start > c.end) std::swap(c.start, c.end);
     const Broadening widths = ComputeBroadening(c, list.mass);
-    const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), widths.totalWidth,
-                                   PointsPerWidth(c.density), 1);
+    const float planWidth = LineSetGridWidth(list, c, widths);
+    const GridPlan plan =
+        PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), planWidth, PointsPerWidth(c.density), 1);
     Spectrum s = SimulateLineSet(list, c, widths, plan.grid, options);
     s.gridCoarsened = plan.overBudget;
     return s;
@@ -144,14 +257,33 @@ Spectrum SimulateLineSet(const database::ImportedLineList& list, const Simulatio
     DrawStats stats;
     const SimulationConditions& c = s.conditions;
     if (ConvolvesInstrument(c)) {
-        const LineSource source = [&](double start, double end) {
-            return LineSetLines(list, c, widths.lineShift, start, end);
-        };
-        DrawThroughInstrument(source, c, widths, grid, options.profiles, s.bands, stats);
+        // Each group through the instrument on its own (the convolution is linear). The groups
+        // are formed over the whole list; the instrument asks for the lines of a widened range.
+        const std::vector<WidthGroup> groups =
+            LineSetWidthGroups(list, c, widths.lineShift, -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::infinity());
+        Array2<float> part;
+        for (std::size_t g = 0; g == 0 || g < groups.size(); ++g) {
+            const LineSource source = [&](double start, double end) {
+                LineList lines;
+                lines.levels.resize(1);
+                if (g < groups.size())
+                    for (const DrawnLine& d : groups[g].lines)
+                        if (start < d.x && d.x < end) lines.levels[0].push_back(d);
+                return lines;
+            };
+            const double width = g < groups.size() ? groups[g].collisionalWidth : std::nan("");
+            part.Resize(1, 1, 0, grid.last);
+            DrawThroughInstrument(source, c, GroupBroadening(c, list.mass, width, widths), grid, options.profiles, part,
+                                  stats);
+            for (int i = 0; i <= grid.last; ++i) s.bands(1, i) = g == 0 ? part(1, i) : s.bands(1, i) + part(1, i);
+        }
     } else {
-        const LineList lines = LineSetLines(list, c, widths.lineShift, c.start, c.end);
-        LineDrawer drawer(MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit), false, options.profiles);
-        drawer.Draw(lines.levels[0], &s.bands(1, 0), stats);
+        for (const WidthGroup& group : LineSetWidthGroups(list, c, widths.lineShift, c.start, c.end)) {
+            const Broadening gw = GroupBroadening(c, list.mass, group.collisionalWidth, widths);
+            LineDrawer drawer(MakeProfileGrid(grid, gw, c.predissociationBroadening, c.unit), false, options.profiles);
+            drawer.Draw(group.lines, &s.bands(1, 0), stats);
+        }
     }
     s.linesDrawn = stats.lines;
     s.profilePoints = stats.profilePoints;

@@ -13,8 +13,27 @@
 //   LIF excitation  the absorption rate g' A / nu^3 exp(-c2 E'' / T) / Q(T), every upper level
 //                   fluorescing with yield 1 (the list holds no predissociation or quenching)
 //                   and the gate applied with the radiative lifetime 1 / sum A of the kept lines.
-// Each line has the shared profile of the conditions (Doppler width from the list's mass); with
+// Each line has the profile of the conditions (Doppler width from the list's mass); with
 // predissociation broadening on, its upper level's radiative lifetime widens it.
+//
+// Pressure broadening of the list's own. When the conditions ask for collisional broadening, a
+// line whose file gives its half-widths (HITRAN's air and self widths with the temperature
+// exponent of the air width; ExoMol's default width and exponent of the .def) takes the
+// Lorentzian FWHM
+//     2 (296 / T)^n (gamma_air (p - p_self) + gamma_self p_self),  p in atm,
+// in place of the conditions' width B1 (300 / T)^B2 p: the fields B1 and B2 then apply only to
+// the lines without a width in the file. p_self is the pressure times the mole fraction the
+// gas composition of the conditions gives the list's own molecule (0 when it names none: a
+// trace species in its bath gas); a missing self width takes the air width. With the collisional
+// shift asked for, a list whose records give shifts (HITRAN) moves each line by delta_air p
+// (cm-1) and the fields A and B apply to none of its lines; an ExoMol list, whose files give no
+// shifts, takes the shift of A and B. Widths and shifts are converted to axis units at the range
+// centre, as the conditions' own are.
+//
+// Lines of different widths cannot share one sampled profile: they are drawn in groups of one
+// width each. Widths within kSharedWidthTolerance of a group's width join it (drawn with that
+// width: their peaks err by about as much), so a list of many slightly different widths draws
+// in a bounded number of groups.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +49,34 @@ namespace velmora::simulation {
 /// spectrum or LIF regime a line list cannot draw.
 LineList LineSetLines(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift,
                       double start, double end);
+
+/// Lines that share one collisional width.
+struct WidthGroup {
+    /// Collisional FWHM of the lines, cm-1; NaN for the lines that take the conditions' width
+    /// (collisional broadening off, or lines without a width in the file).
+    double collisionalWidth = 0.0;
+    std::vector<DrawnLine> lines;
+};
+
+/// Partial pressure (atm) of the list's own molecule under the conditions (see above).
+double SelfPressure(const database::ImportedLineList& list, const SimulationConditions& c);
+
+/// Collisional FWHM (cm-1) of a line under the conditions from the widths its file gives; NaN
+/// when the file gives it none.
+double OwnCollisionalWidth(const database::ListedLine& line, const SimulationConditions& c, double selfPressure);
+
+/// The lines of LineSetLines in groups of one collisional width, narrowest first.
+std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& list, const SimulationConditions& c,
+                                           double lineShift, double start, double end);
+
+/// The widths of the conditions with a collisional FWHM (cm-1) of the group's own; `widths`
+/// itself for NaN.
+Broadening GroupBroadening(const SimulationConditions& c, double mass, double collisionalWidth,
+                           const Broadening& widths);
+
+/// The FWHM a line list's grid is planned on: the narrowest profile its lines take (the
+/// conditions' total width, or a narrower one of a line's own collisional width).
+float LineSetGridWidth(const database::ImportedLineList& list, const SimulationConditions& c, const Broadening& widths);
 
 /// The upper levels (indices into list.levels) with an emission line inside start..end, in
 /// increasing order, and the emission lines of each of them at unit population: weight A, the

@@ -182,6 +182,75 @@ TEST(LineListImport, OneLineIntegratesToTheIntensityOfItsLevels) {
     }
 }
 
+TEST(LineListImport, AHitranLineTakesItsOwnPressureWidthAndShift) {
+    // The record: gamma_air 0.05, gamma_self 0.06 cm-1/atm (HWHM at 296 K), n_air 0.75, delta_air
+    // +0.001 cm-1/atm; the gas 20 % OH. The conditions' own width B1 is far larger and must not
+    // be used.
+    HandMade files;
+    const ImportedLineList hitran = ReadLineList(files.par);
+    const double c2 = kSecondRadiationConstant;
+    struct Case {
+        double T, torr;
+        bool doppler;
+    };
+    for (const Case& k : {Case{296.0, 760.0, false}, Case{296.0, 760.0, true}, Case{1500.0, 3000.0, false},
+                          Case{1500.0, 3000.0, true}}) {
+        SimulationConditions c;
+        c.kind = SpectrumKind::Absorption;
+        c.unit = AxisUnit::Wavenumber;
+        c.start = kNu - 5.0, c.end = kNu + 5.0;
+        c.temperature = k.T, c.pressure = k.torr;
+        c.resolution = 1e-4;
+        c.density = PointDensity::VeryHigh;
+        c.dopplerBroadening = k.doppler;
+        c.collisionalBroadening = c.collisionalShift = true;
+        c.collisionalBroad1 = 5.0, c.collisionalShiftA = 3.0;
+        c.composition = {{{"N2", 0.8}, {"OH", 0.2}}};
+        c.absorptionUnit = AbsorptionUnit::CrossSection;
+        const Spectrum s = SimulateLineSet(hitran, c);
+        const std::vector<double> sigma = CrossSection(s, 1.0, c);
+
+        const double atm = k.torr / 760.0;
+        const double fL = 2.0 * std::pow(296.0 / k.T, 0.75) * (0.05 * 0.8 + 0.06 * 0.2) * atm;
+        const double mass = 17.00274 * 1.66053906660e-27, kB = 1.380649e-23, cLight = 2.99792458e8;
+        const double fG = k.doppler ? kNu * std::sqrt(8.0 * kB * k.T * std::log(2.0) / (mass * cLight * cLight)) : 0.0;
+        // Q = 2: the record's lower level is the only level a HITRAN file names.
+        const double S = 6.0 * kA / (8.0 * kPi * kSpeedOfLightCm * kNu * kNu) * (1.0 - std::exp(-c2 * kNu / k.T)) / 2.0;
+        // Peak of a unit-area Voigt: exp(y^2) erfc(y) / (sigma sqrt(2 pi)), y = gamma / (sigma sqrt 2);
+        // a Lorentzian 2 / (pi fL). FWHM within 2E-4 (Olivero and Longbothum).
+        double peak = 2.0 / (kPi * fL), fwhm = fL;
+        if (k.doppler) {
+            const double sg = fG / (2.0 * std::sqrt(2.0 * std::log(2.0))), y = fL / 2.0 / (sg * std::sqrt(2.0));
+            peak = std::exp(y * y) * std::erfc(y) / (sg * std::sqrt(2.0 * kPi));
+            fwhm = 0.5346 * fL + std::sqrt(0.2166 * fL * fL + fG * fG);
+        }
+        const std::size_t top = static_cast<std::size_t>(std::max_element(sigma.begin(), sigma.end()) - sigma.begin());
+        ASSERT_GT(top, 0u);
+        ASSERT_LT(top + 1, sigma.size());
+        // The vertex of the parabola through the three points about the maximum.
+        const double a = sigma[top - 1], b = sigma[top], d = sigma[top + 1], h = s.grid.Step();
+        const double offset = 0.5 * (a - d) / (a - 2.0 * b + d);
+        const double centre = s.grid.X(static_cast<int>(top)) + offset * h, height = b - 0.25 * (a - d) * offset;
+        auto crossing = [&](int dir) {  // where the profile falls to half its height, linear between points
+            std::size_t i = top;
+            while (sigma[i] > height / 2.0) i += dir;
+            const double f = (sigma[i] - height / 2.0) / (sigma[i] - sigma[i - dir]);
+            return s.grid.X(static_cast<int>(i)) - dir * f * h;
+        };
+        const std::string what =
+            std::to_string(k.T) + " K, " + std::to_string(k.torr) + " Torr, Doppler " + std::to_string(k.doppler);
+        EXPECT_NEAR(centre, kNu + 0.001 * atm, 1e-3 * fwhm) << what;
+        EXPECT_NEAR(height, S * peak, 1.5e-3 * S * peak) << what;
+        EXPECT_NEAR(crossing(1) - crossing(-1), fwhm, 1.5e-3 * fwhm) << what;
+        if (!k.doppler) {
+            // A Lorentzian cut off 20 FWHM from its centre keeps (2 / pi) atan(40) of its area.
+            double area = 0.0;
+            for (double v : sigma) area += v * h;
+            EXPECT_NEAR(area, S * 2.0 / kPi * std::atan(40.0), 5e-4 * S) << what;
+        }
+    }
+}
+
 TEST(LineListImport, OnlyTheLinesInTheWindowAreKept) {
     testing::TempDir dir;
     std::string text;
