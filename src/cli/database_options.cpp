@@ -7,6 +7,7 @@
 #include "common/number_format.h"
 #include "database/catalogue.h"
 #include "database/multiplet_catalogue.h"
+#include "simulation/multiplet_simulation.h"
 
 namespace velmora::cli {
 
@@ -50,6 +51,11 @@ std::pair<int, int> BandOption(const Args& args) {
         Val(low) != static_cast<int>(Val(low)))
         throw std::invalid_argument("option --band: \"" + Excerpt(text) + "\" is not two whole numbers VUP,VLOW");
     return {static_cast<int>(Val(up)), static_cast<int>(Val(low))};
+}
+
+std::string MultipletLineLabel(const simulation::MultipletBandSystem& system, int vUp, int vLow, int branch, int N) {
+    return "(" + std::to_string(vUp) + "-" + std::to_string(vLow) + ") " +
+           simulation::MultipletBranchName(system, branch) + "(" + std::to_string(N) + ")";
 }
 
 std::string LineLabel(const Catalogue& cat, int vUp, int vLow, int branch, int N) {

@@ -7,6 +7,10 @@
 #include "cli/commands.h"
 #include "database/database_state.h"
 
+namespace velmora::simulation {
+struct MultipletBandSystem;
+}
+
 namespace velmora::cli {
 
 /// Reads the catalogue of the database folder of --data (default: data/ beside the program).
@@ -25,6 +29,9 @@ std::pair<int, int> BandOption(const Args& args);
 
 /// A line as the LIF commands name it: "(v'-v'') branch(N)", the branch by its case (b) name.
 std::string LineLabel(const Catalogue& cat, int vUp, int vLow, int branch, int N);
+/// The same label for a line of a band system of any multiplicity: "(0-0) P1 e(5)", the branch
+/// with the parity of its lower levels where the state has both, and the lower N.
+std::string MultipletLineLabel(const simulation::MultipletBandSystem& system, int vUp, int vLow, int branch, int N);
 
 /// A stored single-precision value as CSV text: up to 7 significant digits, no leading blank.
 std::string CsvNumber(float value);

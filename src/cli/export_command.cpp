@@ -27,8 +27,9 @@ int RunExport(const std::vector<std::string>& words, std::ostream& out, std::ost
     OpenDatabase(args, db);
     database::ExportedLineList list;
     if (const int k = MultipletEntryOption(args, db); k >= 0) {
-        list =
-            database::CollectMultipletLineList(database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)]);
+        const database::MultipletEntry m = database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)];
+        database::RequireAbsoluteScale(m, "A line list with Einstein A (s-1) and intensities (cm/molecule)");
+        list = database::CollectMultipletLineList(m);
     } else {
         const int entry = EntryOption(args, db);
         Shell quiet;

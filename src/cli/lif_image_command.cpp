@@ -65,7 +65,8 @@ int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::o
     fit::LifImageRequest q;
     q.conditions = ConditionsFromOptions(args);
     q.conditions.kind = simulation::SpectrumKind::LifExcitation;
-    q.system = fit::LoadFitSystem(db, EntryOption(args, db), q.conditions);
+    q.system = fit::LoadFitSystem(
+        db, MultipletEntryOption(args, db) >= 0 ? args.Integer("entry", 0) : EntryOption(args, db), q.conditions);
     q.lines = NumberList(args, "lines");
     q.images = ReadImages(NameList(args, "images"), q.lines.size());
     if (args.Has("backgrounds")) q.backgrounds = ReadImages(NameList(args, "backgrounds"), 1);
@@ -96,8 +97,10 @@ int RunLifImage(const std::vector<std::string>& words, std::ostream& out, std::o
     for (std::size_t k = 0; k < r.lines.size(); ++k) {
         const fit::LifImageLine& l = r.lines[k];
         out << "line " << k + 1 << ": laser at " << Significant(l.laser, 10) << ", "
-            << LineLabel(db.cat, l.vUp, l.vLow, l.branch, l.N) << " at " << Significant(l.position, 10) << "; "
-            << q.images[k].source << ", read noise " << Significant(r.noise[k], 3) << " counts\n";
+            << (q.system.multiplet ? MultipletLineLabel(*q.system.multiplet, l.vUp, l.vLow, l.branch, l.N)
+                                   : LineLabel(db.cat, l.vUp, l.vLow, l.branch, l.N))
+            << " at " << Significant(l.position, 10) << "; " << q.images[k].source << ", read noise "
+            << Significant(r.noise[k], 3) << " counts\n";
     }
     if (r.lines.size() >= 2)
         out << "ratio line 1 / line 2: " << Significant(r.lines[0].signal.front() / r.lines[1].signal.front(), 4)

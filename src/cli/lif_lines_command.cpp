@@ -12,8 +12,10 @@
 #include "populations/population_model.h"
 #include "program/band_system.h"
 #include "program/condition_events.h"
+#include "program/multiplet_band_system.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
+#include "simulation/multiplet_simulation.h"
 #include "simulation/thermometry.h"
 
 namespace velmora::cli {
@@ -47,19 +49,27 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
     app.dialogs = &dialogs;
     program::MemoryStore firstRun;
     program::StartUp(app, firstRun, DataFolder(args));
-    const int entry = EntryOption(args, app.db);
-    app.db.systemEntry = entry;
+    const bool multiplet = MultipletEntryOption(args, app.db) >= 0;
+    const int entry = multiplet ? args.Integer("entry", 0) : EntryOption(args, app.db);
+    if (!multiplet) app.db.systemEntry = entry;
     // An excitation scan over --range, whatever --kind, --start and --end say.
     simulation::SimulationConditions conditions = ConditionsFromOptions(args);
     conditions.kind = simulation::SpectrumKind::LifExcitation;
     conditions.start = start;
     conditions.end = end;
     SetSimulationOptions(app, args, conditions);
-    program::SelectBandSystem(app, entry);
+    if (multiplet)
+        program::SelectMultipletSystem(app, entry);
+    else
+        program::SelectBandSystem(app, entry);
 
-    const auto model = program::CurrentModel(app.sim, app.db);
+    // A multiplet system: its own model, the thermal populations of its lower levels.
+    const std::shared_ptr<const simulation::MultipletBandSystem> system = app.sim.Multiplet;
+    const auto model = system ? std::shared_ptr<const simulation::BandSystemModel>(system, &system->model)
+                              : program::CurrentModel(app.sim, app.db);
     const simulation::SimulationConditions scanned = app.sim.conditions;
-    const simulation::PopulationsAt populationsAt = [&app](double T) {
+    const simulation::PopulationsAt populationsAt = [&app, system](double T) {
+        if (system) return simulation::ThermalMultipletPopulations(system->system, ElectronicState::Lower, T);
         program::SetConditionValue(app, simulation::Field("temperature"), T);
         populations::PreparePopulations(app.pop, app.db);
         return populations::SelectedPopulations(app.pop);
@@ -70,7 +80,8 @@ int RunLifLines(const std::vector<std::string>& words, std::ostream& out, std::o
 
     const Catalogue& cat = app.db.cat;
     auto label = [&](const simulation::ThermometryLine& line) {
-        return LineLabel(cat, line.vUp, line.vLow, line.b, line.N);
+        return system ? MultipletLineLabel(*system, line.vUp, line.vLow, line.b, line.N)
+                      : LineLabel(cat, line.vUp, line.vLow, line.b, line.N);
     };
     // The lines: position, label and the signal at each temperature (relative units).
     out << "position,line";

@@ -29,9 +29,11 @@ int RunLifetimes(const std::vector<std::string>& words, std::ostream& out, std::
     DatabaseState db;
     OpenDatabase(args, db);
     if (const int k = MultipletEntryOption(args, db); k >= 0) {
+        const database::MultipletEntry m = database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)];
+        database::RequireAbsoluteScale(m, "Radiative lifetimes and fluorescence yields");
         if (args.Has("composition"))
             throw std::invalid_argument("option --composition: this system holds no quenching data");
-        WriteMultipletLifetimes(database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)], out);
+        WriteMultipletLifetimes(m, out);
         return 0;
     }
     const int entry = EntryOption(args, db);

@@ -16,7 +16,7 @@ namespace velmora::cli {
 
 namespace {
 
-int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostream&) {
+int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Args args(words, {"absolute"});
     RejectUnknownOptions(args, {"data", "entry", "band", "absolute", "line-list", "line-window"});
     if (const auto path = LineListOption(args)) {
@@ -26,10 +26,15 @@ int RunLines(const std::vector<std::string>& words, std::ostream& out, std::ostr
     DatabaseState db;
     OpenDatabase(args, db);
     if (const int k = MultipletEntryOption(args, db); k >= 0) {
-        if (args.Has("absolute"))
+        const database::MultipletEntry m = database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)];
+        if (args.Has("absolute")) {
+            database::RequireAbsoluteScale(m, "--absolute (Einstein A in s-1, oscillator strengths)");
             throw std::invalid_argument("option --absolute: the lines of this system always give the Einstein A (s-1)");
+        }
         const auto [vUp, vLow] = BandOption(args);
-        WriteMultipletLines(database::MultipletEntriesOf(db.AppPath)[static_cast<std::size_t>(k)], vUp, vLow, out);
+        WriteMultipletLines(m, vUp, vLow, out);
+        if (const std::string why = m.NoAbsoluteScale(); !why.empty())
+            err << "Note: the Einstein A column is empty: " << why << "\n";
         return 0;
     }
     const int entry = EntryOption(args, db);

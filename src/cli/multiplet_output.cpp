@@ -59,7 +59,12 @@ void WriteMultipletLines(const database::MultipletEntry& entry, int vUp, int vLo
            "einstein_A_s-1,nuclear_weight\n";
     for (const database::MultipletLine& l : system.bands.at({vUp, vLow}).lines) {
         char numbers[96];
-        std::snprintf(numbers, sizeof numbers, "%.4f,%.6g,%.6g,%g", l.nu, l.honlLondon, l.einsteinA, l.nuclearWeight);
+        // Without an absolute scale the coefficients are relative: the column stays, empty.
+        if (entry.data.description.absoluteScale)
+            std::snprintf(numbers, sizeof numbers, "%.4f,%.6g,%.6g,%g", l.nu, l.honlLondon, l.einsteinA,
+                          l.nuclearWeight);
+        else
+            std::snprintf(numbers, sizeof numbers, "%.4f,%.6g,,%g", l.nu, l.honlLondon, l.nuclearWeight);
         out << vUp << ',' << vLow << ',' << database::BranchNameOf(system.description, l) << ',' << l.upper.F << ','
             << l.lower.F << ',' << l.upper.N << ',' << HalfInteger(l.upper.twoJ) << ',' << l.lower.N << ','
             << HalfInteger(l.lower.twoJ) << ',' << ParityLetter(l.upper.parity) << ',' << ParityLetter(l.lower.parity)

@@ -34,6 +34,9 @@ int RunSystems(const std::vector<std::string>& words, std::ostream& out, std::os
     for (int i = 1; i <= cat.CatalogueCount; ++i)
         if (const std::string why = database::NoAbsoluteScale(cat, i); !why.empty())
             err << "Note: entry " << i << ": " << why << "\n";
+    for (std::size_t k = 0; k < multiplets.size(); ++k)
+        if (const std::string why = multiplets[k].NoAbsoluteScale(); !why.empty())
+            err << "Note: entry " << cat.CatalogueCount + 1 + static_cast<int>(k) << ": " << why << "\n";
     return 0;
 }
 

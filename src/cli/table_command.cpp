@@ -56,8 +56,10 @@ int RunTable(const std::vector<std::string>& words, std::ostream& out, std::ostr
             throw std::invalid_argument("option --state: \"" + Excerpt(state) + "\" is neither upper nor lower");
         request.upperState = state == "upper";
         std::tie(request.vUp, request.vLow) = args.Has("band") ? BandOption(args) : std::pair<int, int>{0, 0};
-        const auto [rows, columns] = SaveMultipletTable(
-            database::MultipletEntriesOf(app.db.AppPath)[static_cast<std::size_t>(k)], request, args.Get("out"));
+        const database::MultipletEntry m = database::MultipletEntriesOf(app.db.AppPath)[static_cast<std::size_t>(k)];
+        if (quantity == 3 || (quantity == 6 && kind != "terms"))
+            database::RequireAbsoluteScale(m, quantity == 3 ? "Einstein A (s-1)" : "Radiative lifetimes");
+        const auto [rows, columns] = SaveMultipletTable(m, request, args.Get("out"));
         out << "Database table written to " << args.Get("out") << " (" << rows << " rows, " << columns
             << " value columns)\n";
         return 0;

@@ -4,9 +4,11 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::database {
 
@@ -147,6 +149,9 @@ private:
         } else if (key == "approximate") {
             if (value != "yes" && value != "no") Fail("approximate is yes or no");
             e.approximate = value == "yes";
+        } else if (key == "absolute_scale") {
+            if (value != "lifetime" && value != "none") Fail("absolute_scale is lifetime or none");
+            d.absoluteScale = value == "lifetime";
         } else if (key == "upper") {
             d.upper = State(value, e.upperLabel);
         } else if (key == "lower") {
@@ -189,6 +194,15 @@ private:
 };
 
 }  // namespace
+
+std::string MultipletEntry::NoAbsoluteScale() const {
+    return data.description.absoluteScale ? std::string() : NoAbsoluteScaleText(name + " " + SystemLabel(), upperLabel);
+}
+
+void RequireAbsoluteScale(const MultipletEntry& entry, const std::string& what) {
+    const std::string why = entry.NoAbsoluteScale();
+    if (!why.empty()) throw std::invalid_argument(what + " cannot be given: " + why);
+}
 
 std::vector<MultipletEntry> ParseMultipletCatalogue(const std::string& text, const std::string& name) {
     return Reader(name).Parse(text);

@@ -35,7 +35,14 @@ struct MultipletEntry {
     MultipletSystemData data;
     /// "(C-B)": the system label of titles and messages, as the catalogue writes its systems'.
     std::string SystemLabel() const { return "(" + upperLabel + "-" + lowerLabel + ")"; }
+    /// Empty for a system with an absolute scale; else why it has none, in the words
+    /// NoAbsoluteScale gives for the other entries.
+    std::string NoAbsoluteScale() const;
 };
+
+/// Throws std::invalid_argument "<what> cannot be given: <NoAbsoluteScale>" for a system
+/// without an absolute scale.
+void RequireAbsoluteScale(const MultipletEntry& entry, const std::string& what);
 
 /// The entries of `path`; none when the file does not exist (a database without such systems).
 /// Throws FileError naming the file, the line and the problem of a bad file.

@@ -213,12 +213,15 @@ SystemDescription ImpliedDescription(const Catalogue& cat, int i) {
     return d;
 }
 
-std::string NoAbsoluteScale(const Catalogue& cat, int i) {
-    if (DescriptionOf(cat, i).absoluteScale) return {};
-    return cat.MoleculeName.ValueAt(i) + cat.SystemLabel.ValueAt(i) +
-           " has no absolute scale: the radiative lifetime of " + cat.StateLabel.ValueAt(1, i) +
+std::string NoAbsoluteScaleText(const std::string& system, const std::string& upperLabel) {
+    return system + " has no absolute scale: the radiative lifetime of " + upperLabel +
            " v' = 0 is not known (nor any band Einstein coefficient or transition moment), so its band strengths "
            "are relative only";
+}
+
+std::string NoAbsoluteScale(const Catalogue& cat, int i) {
+    if (DescriptionOf(cat, i).absoluteScale) return {};
+    return NoAbsoluteScaleText(cat.MoleculeName.ValueAt(i) + cat.SystemLabel.ValueAt(i), cat.StateLabel.ValueAt(1, i));
 }
 
 void RequireAbsoluteScale(const Catalogue& cat, int i, const std::string& what) {

@@ -36,6 +36,9 @@ StateDescription StateOf(const Catalogue& cat, int s, int i);
 /// messages that refuse an
 /// absolute quantity.
 std::string NoAbsoluteScale(const Catalogue& cat, int i);
+/// The text of NoAbsoluteScale for a system named `system` ("CF (A-X)") whose upper state is
+/// labelled `upperLabel`.
+std::string NoAbsoluteScaleText(const std::string& system, const std::string& upperLabel);
 /// Throws std::invalid_argument "<what> cannot be given: <NoAbsoluteScale>" for a
 /// system without one.
 void RequireAbsoluteScale(const Catalogue& cat, int i, const std::string& what);

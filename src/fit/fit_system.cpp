@@ -62,9 +62,12 @@ const char* ConventionName(IntensityConvention c) {
 FitSystem LoadFitSystem(const DatabaseState& catalogue, int entry, const simulation::SimulationConditions& c) {
     if (entry > catalogue.cat.CatalogueCount) {
         const auto multiplets = database::MultipletEntriesOf(catalogue.AppPath);
-        if (const int k = database::MultipletIndex(catalogue.cat, multiplets, entry); k >= 0)
-            return MakeFitSystem(simulation::BuildMultipletBandSystem(multiplets[static_cast<std::size_t>(k)], entry),
-                                 catalogue);
+        if (const int k = database::MultipletIndex(catalogue.cat, multiplets, entry); k >= 0) {
+            auto system = simulation::BuildMultipletBandSystem(multiplets[static_cast<std::size_t>(k)], entry);
+            if (const std::string why = simulation::AbsoluteScaleRefusal(system->model, c); !why.empty())
+                throw FitInputError(why);
+            return MakeFitSystem(std::move(system), catalogue);
+        }
     }
     if (entry < 1 || entry > catalogue.cat.CatalogueCount)
         throw FitInputError("band system " + std::to_string(entry) + " is not in the catalogue (1.." +

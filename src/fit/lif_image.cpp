@@ -88,6 +88,12 @@ std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const Simulati
     std::vector<LifImageLine> lines;
     const double w = LaserWidth(conditions);
     const int kind = simulation::StoredValue(simulation::SpectrumKind::LifExcitation);
+    // Thermal populations of the lower state: a multiplet system's from its own levels.
+    const auto thermal = [&](double t) {
+        return system.multiplet
+                   ? simulation::ThermalMultipletPopulations(system.multiplet->system, ElectronicState::Lower, t)
+                   : populations::ThermalPopulations(*system.database, kind, t, 1e-5f);
+    };
     for (std::size_t k = 0; k < lasers.size(); ++k) {
         LifImageLine line;
         line.laser = lasers[k];
@@ -100,9 +106,7 @@ std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const Simulati
         double strongest = 0.0;
         SimulationConditions near = c;
         near.start = lasers[k] - w, near.end = lasers[k] + w;
-        for (const simulation::ThermometryLine& t : simulation::LineSignalsAt(
-                 *system.model, near,
-                 [&](double t) { return populations::ThermalPopulations(*system.database, kind, t, 1e-5f); }, tMid))
+        for (const simulation::ThermometryLine& t : simulation::LineSignalsAt(*system.model, near, thermal, tMid))
             if (t.signal[0] > strongest)
                 strongest = t.signal[0], line.position = t.x, line.vUp = t.vUp, line.vLow = t.vLow, line.branch = t.b,
                 line.N = t.N;
@@ -113,8 +117,7 @@ std::vector<LifImageLine> LifLineSignals(const FitSystem& system, const Simulati
         // populations (the total times its peak / 100), at every temperature.
         for (double t : T) {
             c.temperature = t;
-            const simulation::Spectrum s = simulation::Simulate(
-                *system.model, c, populations::ThermalPopulations(*system.database, kind, t, 1e-5f));
+            const simulation::Spectrum s = simulation::Simulate(*system.model, c, thermal(t));
             const double u = (lasers[k] - s.grid.start) / s.grid.Step();
             const int i = std::clamp(static_cast<int>(u), 0, std::max(s.grid.last - 1, 0));
             const double a = std::clamp(u - i, 0.0, 1.0);

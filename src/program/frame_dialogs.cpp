@@ -186,11 +186,16 @@ void SaveLifImageDialog(const LifImageDialogState& d, KeyValueStore& store) {
 
 fit::LifImageRequest LifImageRequestFromDialog(AppState& app, const LifImageDialogState& d) {
     fit::LifImageRequest q;
-    const auto model = CurrentModel(app.sim, app.db);
-    if (!model) throw fit::FitInputError("no band system is selected");
     q.conditions = app.sim.conditions;
     q.conditions.kind = simulation::SpectrumKind::LifExcitation;
-    q.system = fit::MakeFitSystem(model, app.db);
+    if (app.sim.Multiplet) {
+        // The selected multiplet system, not the doublet system beneath it.
+        q.system = fit::MakeFitSystem(app.sim.Multiplet, app.db);
+    } else {
+        const auto model = CurrentModel(app.sim, app.db);
+        if (!model) throw fit::FitInputError("no band system is selected");
+        q.system = fit::MakeFitSystem(model, app.db);
+    }
     q.lines = Numbers(d.lines, "lines");
     if (q.lines.size() < 2) throw fit::FitInputError("lines: give the laser positions of two or more lines");
     const std::vector<std::string> images = Items(d.images, ";");

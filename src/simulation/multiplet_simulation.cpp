@@ -10,6 +10,7 @@ std::shared_ptr<const MultipletBandSystem> BuildMultipletBandSystem(const databa
     s->system = database::BuildMultipletSystem(entry.data);
     s->model = BuildMultipletModel(s->system, entry.mass);
     s->model.entry = catalogueEntry;
+    s->model.noAbsoluteScale = entry.NoAbsoluteScale();
     return s;
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/errors.h"
 #include "common/text_writer.h"
+#include "database/state_descriptions.h"
 
 namespace velmora::table {
 
@@ -114,7 +115,7 @@ void WriteLines(const database::MultipletSystem& system, const std::string& titl
         const MultipletLine& l = *n.line;
         rows.push_back({n.branch, HalfInteger(l.lower.twoJ), std::to_string(l.lower.N),
                         std::string(1, ParityLetter(l.lower.parity)), Fixed(l.nu, 4), Fixed(l.honlLondon, 4),
-                        Scientific(l.einsteinA)});
+                        system.description.absoluteScale ? Scientific(l.einsteinA) : kDashes});
     }
     SetGrid(t, {"Branch", "J''", "N''", "e/f''", "Position", "Honl-London", "Einstein A"}, std::move(rows),
             {kNameWidth, kLabelWidth, kLabelWidth, kLabelWidth, kValueWidth, kValueWidth, kValueWidth});
@@ -122,6 +123,9 @@ void WriteLines(const database::MultipletSystem& system, const std::string& titl
 
 void WriteBandCoefficients(const database::MultipletSystem& system, const std::string& title, TableState& t) {
     t.Caption = title + "  band Einstein coefficients A(v', v'') (s-1); rows v'', columns v'";
+    // Relative strengths only: the coefficients are nominal and not shown.
+    if (!system.description.absoluteScale)
+        return SayMissing(t, database::NoAbsoluteScaleText(title, "the upper state"));
     int vUpMax = -1, vLowMax = -1;
     for (const auto& [key, band] : system.bands)
         vUpMax = std::max(vUpMax, key.first), vLowMax = std::max(vLowMax, key.second);

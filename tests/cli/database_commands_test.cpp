@@ -210,45 +210,88 @@ TEST(CliDatabaseCommands, BadRequestsAreExplained) {
 }
 
 TEST(CliDatabaseCommands, ASystemWithoutAbsoluteScaleRefusesEveryAbsoluteRequestNamingTheLifetime) {
+    // CF A-X (a doublet entry) and NH A-X (a triplet entry): the same refusals, the same words.
     const std::string data = VELMORA_DATA_DIR;
     const Result systems = RunCli({"systems", "--data", data});
     ASSERT_EQ(systems.code, 0) << systems.err;
+    struct System {
+        std::string name, range, lifRange, rotational;  // ranges in Å and cm-1, a rotational quantity
+    };
+    for (const System& s : {System{"CF", "2300:2350", "2320:2330", "4"}, System{"NH", "3350:3370", "3355:3365", "4"}}) {
+        std::string entry;
+        for (const std::string& line : systems.lines)
+            if (line.find("," + s.name + ",(A-X),") != std::string::npos) entry = line.substr(0, line.find(','));
+        ASSERT_FALSE(entry.empty()) << s.name;
+        EXPECT_NE(systems.err.find("entry " + entry + ": " + s.name + " (A-X) has no absolute scale"),
+                  std::string::npos)
+            << systems.err;
+        const std::string missing = "the radiative lifetime of A v' = 0 is not known";
+        const std::string out = ::testing::TempDir() + "no_scale_refused";
+        const std::string start = s.range.substr(0, 4), end = s.range.substr(5);
+        const std::vector<std::vector<std::string>> refused = {
+            {"lifetimes", "--entry", entry},
+            {"lifetimes", "--entry", entry, "--composition", "N2=1", "--pressure", "760"},
+            {"lines", "--entry", entry, "--band", "0,0", "--absolute"},
+            {"export", "--entry", entry, "--format", "exomol", "--out", out},
+            {"export", "--entry", entry, "--format", "hitran", "--out", out},
+            {"table", "--entry", entry, "--kind", "vibrational", "--quantity", s.name == "CF" ? "1" : "3", "--out",
+             out + ".csv"},
+            {"table", "--entry", entry, "--kind", "rotational", "--quantity", "6", "--out", out + ".csv"},
+            {"lif-lines", "--entry", entry, "--range", s.lifRange, "--temperatures", "300:2000", "--composition",
+             "N2=1", "--pressure", "760"},
+            {"simulate", "--entry", entry, "--kind", "absorption", "--absorption-units", "cross-section", "--start",
+             start, "--end", end, "--out", out + ".mod"},
+            {"simulate", "--entry", entry, "--kind", "lif", "--gate", "resolved", "--start", start, "--end", end,
+             "--out", out + ".mod"},
+        };
+        for (std::vector<std::string> args : refused) {
+            args.insert(args.end(), {"--data", data});
+            const Result r = RunCli(args);
+            EXPECT_EQ(r.code, 1) << s.name << " " << args[0] << " " << r.err;
+            EXPECT_NE(r.err.find(missing), std::string::npos) << s.name << " " << args[0] << ": " << r.err;
+            EXPECT_EQ(r.out, "") << s.name << " " << args[0];
+        }
+        // The relative quantities: lines, positions and Honl-London factors, relative spectra,
+        // LIF excitation lines.
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+                 {"lines", "--entry", entry, "--band", "0,0", "--data", data},
+                 {"table", "--entry", entry, "--kind", "rotational", "--quantity", s.rotational, "--band", "0,1",
+                  "--out", out + ".csv", "--data", data},
+                 {"simulate", "--entry", entry, "--start", start, "--end", end, "--out", out + ".mod", "--data", data},
+                 {"simulate", "--entry", entry, "--kind", "cubic", "--start", start, "--end", end, "--out",
+                  out + ".mod", "--data", data},
+                 {"lif-lines", "--entry", entry, "--range", s.lifRange, "--temperatures", "300:2000", "--data",
+                  data}}) {
+            const Result r = RunCli(args);
+            EXPECT_EQ(r.code, 0) << s.name << " " << args[0] << " " << r.err;
+        }
+    }
+}
+
+TEST(CliLines, NHBandsSitAtTheOriginsAndQBranchEdgesOfTheFolderReadme) {
+    // Without fine structure every Q line of N'' = 1 lies at ν0 + 2(B' - B'') - 4(D' - D''): the
+    // README's Q-branch edges (cm-1, to their last digit), and the lines carry no Einstein A (relative only).
+    const Result systems = RunCli({"systems", "--data", VELMORA_DATA_DIR});
     std::string entry;
     for (const std::string& line : systems.lines)
-        if (line.find(",CF,(A-X),") != std::string::npos) entry = line.substr(0, line.find(','));
+        if (line.find(",NH,(A-X),") != std::string::npos) entry = line.substr(0, line.find(','));
     ASSERT_FALSE(entry.empty());
-    EXPECT_NE(systems.err.find("entry " + entry + ": CF (A-X) has no absolute scale"), std::string::npos);
-    const std::string missing = "the radiative lifetime of A v' = 0 is not known";
-    const std::string out = ::testing::TempDir() + "cf_refused";
-    const std::vector<std::vector<std::string>> refused = {
-        {"lifetimes", "--entry", entry},
-        {"lifetimes", "--entry", entry, "--composition", "N2=1", "--pressure", "760"},
-        {"lines", "--entry", entry, "--band", "0,0", "--absolute"},
-        {"export", "--entry", entry, "--format", "exomol", "--out", out},
-        {"export", "--entry", entry, "--format", "hitran", "--out", out},
-        {"table", "--entry", entry, "--kind", "vibrational", "--quantity", "1", "--out", out + ".csv"},
-        {"table", "--entry", entry, "--kind", "rotational", "--quantity", "6", "--out", out + ".csv"},
-        {"lif-lines", "--entry", entry, "--range", "2320:2330", "--temperatures", "300:2000", "--composition", "N2=1",
-         "--pressure", "760"},
-        {"simulate", "--entry", entry, "--kind", "absorption", "--absorption-units", "cross-section", "--start", "2300",
-         "--end", "2350", "--out", out + ".mod"},
-    };
-    for (std::vector<std::string> args : refused) {
-        args.insert(args.end(), {"--data", data});
-        const Result r = RunCli(args);
-        EXPECT_EQ(r.code, 1) << args[0] << " " << r.err;
-        EXPECT_NE(r.err.find(missing), std::string::npos) << args[0] << ": " << r.err;
-        EXPECT_EQ(r.out, "") << args[0];
-    }
-    // The relative quantities: lines, positions and Honl-London factors, a relative spectrum.
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"lines", "--entry", entry, "--band", "0,0", "--data", data},
-                                               {"table", "--entry", entry, "--kind", "rotational", "--quantity", "4",
-                                                "--band", "0,1", "--out", out + ".csv", "--data", data},
-                                               {"simulate", "--entry", entry, "--start", "2300", "--end", "2350",
-                                                "--out", out + ".mod", "--data", data}}) {
-        const Result r = RunCli(args);
-        EXPECT_EQ(r.code, 0) << args[0] << " " << r.err;
+    const std::pair<std::string, double> edges[] = {
+        {"0,0", 29776.66}, {"1,1", 29684.89}, {"2,2", 29552.63}, {"1,0", 32809.17}, {"2,1", 32520.20}};
+    for (const auto& [band, edge] : edges) {
+        const Result r = RunCli({"lines", "--data", VELMORA_DATA_DIR, "--entry", entry, "--band", band});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.err.find("the Einstein A column is empty"), std::string::npos) << r.err;
+        int found = 0;
+        for (std::size_t i = 1; i < r.lines.size(); ++i) {
+            const auto f = testing::CommaFields(r.lines[i]);
+            ASSERT_EQ(f.size(), 15u) << r.lines[i];
+            EXPECT_EQ(f[13], "") << r.lines[i];
+            if (f[2].front() != 'Q' || f[7] != "1") continue;
+            EXPECT_NEAR(Val(f[11]), edge, 0.01) << band << " " << r.lines[i];
+            ++found;
+        }
+        EXPECT_GT(found, 0) << band;
     }
 }
 

@@ -340,13 +340,14 @@ TEST(CliTripletSystems, LinesLifetimesAndSpectraFollowTheFolderData) {
         EXPECT_LT(peak, b.hi + 0.05) << b.entry;
     }
 
-    // A command that takes the doublet systems only names the system; beyond the last entry the
-    // catalogue's range covers the triplet systems too.
-    r = RunCli({"lif-lines", "--data", VELMORA_DATA_DIR, "--entry", n2cb, "--range", "29000:30000", "--temperatures",
-                "300:2000"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("N2 (C-B)) is a band system of any multiplicity"), std::string::npos) << r.err;
-    r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", std::to_string(std::stoi(c2) + 1), "--out",
+    // LIF excitation lines of a triplet system, labelled by branch, lower parity and N''; beyond
+    // the last entry (NH A-X follows C2 d-a) the catalogue's range covers the triplet systems too.
+    r = RunCli({"lif-lines", "--data", VELMORA_DATA_DIR, "--entry", n2cb, "--range", "3365:3372", "--temperatures",
+                "300:2000", "--steps", "3"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find(",(0-0) R1 e(7),"), std::string::npos) << r.out;
+    const std::string last = std::to_string(std::stoi(c2) + 1);
+    r = RunCli({"simulate", "--data", VELMORA_DATA_DIR, "--entry", std::to_string(std::stoi(last) + 1), "--out",
                 (dir / "x.mod").string()});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("is not in the catalogue (1.." + std::to_string(std::stoi(c2) - 3) + ")"), std::string::npos)

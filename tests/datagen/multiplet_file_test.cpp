@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "build_config.h"
 #include "common/errors.h"
 #include "database/curated_tables.h"
 #include "database/multiplet_catalogue.h"
 #include "datagen_support.h"
+#include "system_model.h"
 
 namespace velmora::datagen {
 namespace {
@@ -35,10 +38,12 @@ TEST(MultipletFile, TheTripletEntriesCarryTheFolderConstantsAndBandCoefficients)
         double symmetric, antisymmetric;
         int hitran;                         ///< HITRAN's molecule number (14N2: 22, isotopologue 1)
         std::vector<int> withoutConstants;  ///< upper levels whose rows are empty
+        bool absoluteScale = true;          ///< false: bands from computed Franck-Condon factors
     };
     const Expected expected[] = {{"N2_CB", "levels_C.csv", "levels_B.csv", 1, 1, 6, 3, 22, {}},
                                  {"N2_BA", "levels_B.csv", "levels_A.csv", 1, 0, 6, 3, 22, {}},
-                                 {"C2_DA", "levels_d.csv", "levels_a.csv", 1, 1, 1, 0, 0, {6, 11}}};
+                                 {"C2_DA", "levels_d.csv", "levels_a.csv", 1, 1, 1, 0, 0, {6, 11}},
+                                 {"NH_AX", "levels_A.csv", "levels_X.csv", 1, 0, 1, 1, 0, {}, false}};
     ASSERT_EQ(entries.size(), std::size(expected));
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const Expected& x = expected[k];
@@ -48,7 +53,8 @@ TEST(MultipletFile, TheTripletEntriesCarryTheFolderConstantsAndBandCoefficients)
         EXPECT_EQ(d.lower.twoS, 2) << x.folder;
         EXPECT_EQ(d.upper.lambda, x.lambdaUp) << x.folder;
         EXPECT_EQ(d.lower.lambda, x.lambdaLow) << x.folder;
-        EXPECT_NE(d.upper.inversion, d.lower.inversion) << x.folder;
+        EXPECT_EQ(d.upper.inversion == d.lower.inversion, d.upper.inversion == Inversion::None) << x.folder;
+        EXPECT_EQ(d.absoluteScale, x.absoluteScale) << x.folder;
         EXPECT_EQ(d.molecule.nuclearSpin.symmetric, x.symmetric) << x.folder;
         EXPECT_EQ(d.molecule.nuclearSpin.antisymmetric, x.antisymmetric) << x.folder;
         EXPECT_EQ(d.molecule.hitranMolecule, x.hitran) << x.folder;
@@ -73,6 +79,22 @@ TEST(MultipletFile, TheTripletEntriesCarryTheFolderConstantsAndBandCoefficients)
                                            {got.q, c.q}})
                     EXPECT_EQ(a, b) << x.folder << " v = " << v;
             }
+        if (!x.absoluteScale) {
+            // A unit moment: A / (k ν³) is the Franck-Condon factor, nearly 1 for the Δv = 0 bands
+            // of NH (r_e 1.0370 and 1.0362 Å), and the factors out of a level sum to at most 1.
+            std::map<int, double> sums;
+            for (const auto& [band, A] : e.data.bandA) {
+                const double nu = e.data.upper.at(band.first).T - e.data.lower.at(band.second).T;
+                const double q = A / (kEinsteinFactor * nu * nu * nu);
+                sums[band.first] += q;
+                if (band.first == band.second) {
+                    EXPECT_GT(q, 0.99) << x.folder << " v = " << band.first;
+                }
+            }
+            ASSERT_EQ(sums.size(), 3u);
+            for (const auto& [v, sum] : sums) EXPECT_LE(sum, 1.0 + 1e-6) << x.folder << " v' = " << v;
+            continue;
+        }
         // Every band whose two levels have constants, with the folder's coefficient.
         std::size_t bands = 0;
         for (const auto& [band, A] : folder.bandA) {
@@ -95,7 +117,10 @@ TEST(MultipletFile, AnEntryTheEngineCannotTakeIsRefusedWithItsLine) {
     const std::pair<std::string, std::string> cases[] = {
         {head + states, "catalogue.cfg, line 1: the entry has no \"max_J\" setting"},
         {head + states + "max_J = 60\nbands = FCF\n",
-         "catalogue.cfg, line 1: a multiplet entry takes its band strengths from A_band rows"},
+         "catalogue.cfg, line 1: a multiplet entry takes its band strengths from A_band rows, or without an absolute "
+         "scale (bands = none) from computed Franck-Condon factors"},
+        {head + states + "max_J = 60\nbands = none\nabsolute_scale = none\n",
+         "catalogue.cfg, line 1: the entry has no \"reduced_mass\" setting"},
         {head + "upper = C 3Pi_u equilibrium C 0-4\nupper_labels = case_b\nupper_origin = 1\n" +
              "lower = B 3Pi_g levels levels_B.csv 0-17\nlower_labels = case_b\nnuclear_spin = 6 3\nmax_J = 60\n",
          "catalogue.cfg, line 6: a multiplet entry takes its states from levels tables"},

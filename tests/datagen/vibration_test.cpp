@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "franck_condon.h"
+
 namespace velmora::datagen {
 namespace {
 
@@ -91,6 +93,25 @@ TEST(FranckCondon, DisplacedHarmonicOscillatorsFollowThePoissonLaw) {
         EXPECT_NEAR(o * o, std::exp(-S) * std::pow(S, n) / factorial, 1e-5) << n;
     }
     EXPECT_NEAR(sum, 1.0, 1e-4);
+}
+
+TEST(FranckCondon, FactorsFromEquilibriumConstantsObeyTheSumRuleAndTheHarmonicLimit) {
+    // Σ_v'' q(v', v'') = 1 over a complete lower set (NH A and X of Huber-Herzberg, X to v'' = 9),
+    // and two harmonic states of equal we and Be (no anharmonicity, no vibration-rotation term)
+    // have the same potential: q = δ(v', v'').
+    const VibrationalConstants nhA{"A", 3231.2, 98.6, 0, 16.6745, 0.7454}, nhX{"X", 3282.27, 78.35, 0, 16.6993, 0.6490};
+    const auto q = EquilibriumFranckCondon(nhA, nhX, 0.940160, 3, 10);
+    for (std::size_t a = 0; a < q.size(); ++a) {
+        double sum = 0;
+        for (double f : q[a]) sum += f;
+        EXPECT_NEAR(sum, 1.0, 1e-4) << "v' = " << a;
+    }
+    const VibrationalConstants h{"H", 2000, 0, 0, 10, 0};
+    const auto same = EquilibriumFranckCondon(h, h, 1.0, 3, 3);
+    for (std::size_t a = 0; a < 3; ++a)
+        for (std::size_t b = 0; b < 3; ++b) EXPECT_NEAR(same[a][b], a == b ? 1.0 : 0.0, 1e-6) << a << "," << b;
+    // Constants that turn over before the levels asked for give no potential.
+    EXPECT_THROW(EquilibriumFranckCondon({"Y", 1000, 100, 0, 1, 0}, h, 1.0, 6, 3), std::runtime_error);
 }
 
 TEST(Polynomial, LeastSquaresRecoversAnExactCubic) {

@@ -74,7 +74,7 @@ TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimula
 
     N2HeadConditions(app, 0.01);
     const std::vector<std::string> items = TransitionItems(app);
-    ASSERT_EQ(items.size(), 18u);
+    ASSERT_EQ(items.size(), 19u);
     EXPECT_EQ(items[kN2CB - 1], "N2 (C-B)");
     EXPECT_EQ(items[kN2BA - 1], "N2 (B-A)");
     EXPECT_EQ(items[kC2da - 1], "C2 (d-a)");

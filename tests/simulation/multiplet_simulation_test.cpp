@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "../database/curated_tables.h"
+#include "common/physical_constants.h"
 #include "simulation/line_list.h"
 #include "simulation/multiplet_model.h"
 #include "simulation/simulate.h"
@@ -104,6 +107,48 @@ TEST(MultipletSimulation, TheWeakLineCutOffLosesLessThanItsShareOfTheSpectrum) {
     ActivePositionKernels().positions(band.lines.data(), band.lines.size(), AxisUnit::NanometreAir, 0.25, x.data());
     for (std::size_t i = 0; i < x.size(); ++i)
         ASSERT_EQ(x[i], AxisPosition(band.lines[i].nu, AxisUnit::NanometreAir) + 0.25) << i;
+}
+
+TEST(MultipletSimulation, LifExcitationAndFourWaveMixingFollowTheAbsorptionStrengthsOfTheLines) {
+    // The lines of the N2 C-B (0,0) band out of B v'' = 0 at 1500 K, each compared with the
+    // database line at its position: linear LIF excitation (total integration, yield 1) goes as
+    // S N'', four-wave mixing as S^4 N''^2, with S = A (2J' + 1) / ((2J'' + 1) ν^3) from the
+    // line's Einstein A and N'' = g_ns (2J'' + 1) exp(-c2 E''/T) computed here.
+    const auto data = testing::CuratedSystem(testing::TripletSystem(1, 1, Inversion::Ungerade, 6, 3), "N2_CB",
+                                             "levels_C.csv", "levels_B.csv", 2 * 40);
+    const database::MultipletSystem system = database::BuildMultipletSystem(data);
+    const BandSystemModel model = BuildMultipletModel(system, 28.006148);
+    const double T = 1500;
+    populations::Populations low = ThermalMultipletPopulations(system, ElectronicState::Lower, T);
+    low.levels = {0}, low.weights = {1.0};
+    std::map<float, const database::MultipletLine*> byPosition;
+    std::set<float> shared;
+    for (const database::MultipletLine& l : system.bands.at({0, 0}).lines)
+        if (!byPosition.emplace(static_cast<float>(l.nu), &l).second) shared.insert(static_cast<float>(l.nu));
+    SimulationConditions c;
+    c.unit = AxisUnit::Wavenumber, c.start = 29400, c.end = 29700, c.temperature = T;
+    for (SpectrumKind kind : {SpectrumKind::LifExcitation, SpectrumKind::FourWaveMixing}) {
+        c.kind = kind;
+        const LineList list = BuildLineList(model, c, low, 0.0, c.start, c.end);
+        ASSERT_EQ(list.levels.size(), 1u);
+        const int power = kind == SpectrumKind::LifExcitation ? 1 : 2;
+        double ratio = 0;
+        int compared = 0;
+        for (const DrawnLine& d : list.levels[0]) {
+            const float x = static_cast<float>(d.x);
+            const auto it = byPosition.find(x);
+            if (d.vUp != 0 || d.vLow != 0 || it == byPosition.end() || shared.count(x)) continue;
+            const database::MultipletLine& l = *it->second;
+            const double S = l.einsteinA * (l.upper.twoJ + 1.0) / ((l.lower.twoJ + 1.0) * std::pow(l.nu, 3));
+            const double N =
+                l.nuclearWeight * (l.lower.twoJ + 1.0) * std::exp(-kSecondRadiationConstant * l.lower.energy / T);
+            const double expected = power == 1 ? S * N : std::pow(S, 4) * N * N;
+            if (ratio == 0) ratio = d.weight / expected;
+            EXPECT_NEAR(d.weight / expected / ratio, 1.0, 1e-4) << d.x;
+            ++compared;
+        }
+        EXPECT_GT(compared, 200);
+    }
 }
 
 }  // namespace

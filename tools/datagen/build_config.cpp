@@ -317,8 +317,13 @@ private:
             for (const StateDefinition* s : {&e.upper, &e.lower})
                 if (s->equilibrium)
                     throw FileError::At(name_, s->line, "a multiplet entry takes its states from levels tables");
-            if (e.bands != "A_band" || !e.absoluteScale)
-                throw FileError::At(name_, e.line, "a multiplet entry takes its band strengths from A_band rows");
+            // Without an absolute scale: Franck-Condon factors of the equilibrium constants times a
+            // unit moment.
+            if (e.absoluteScale ? e.bands != "A_band" : e.bands != "none")
+                throw FileError::At(name_, e.line,
+                                    "a multiplet entry takes its band strengths from A_band rows, or without an "
+                                    "absolute scale (bands = none) from computed Franck-Condon factors");
+            if (!e.absoluteScale) need(e.reducedMass > 0, "reduced_mass");
         } else {
             need(e.reducedMass > 0, "reduced_mass");
             need(!e.nmaxrot.empty(), "nmaxrot");
