@@ -47,7 +47,7 @@ void SelectMultipletSystem(AppState& app, int entry) {
 }
 
 namespace {
-bool HoldsEdits(const AppState& app);
+bool DrawsEdits(const AppState& app);
 }  // namespace
 
 void CalculateMultipletSimulation(AppState& app) {
@@ -72,7 +72,7 @@ void CalculateMultipletSimulation(AppState& app) {
         if (c.kind == SpectrumKind::Absorption && c.absorptionUnit != AbsorptionUnit::Relative)
             sim.SimAbsolute = AbsorptionInUnit(CrossSection(s, system.model, c), c);
         s.system = system.Title() + "  " + app.db.cat.KindName.ValueAt(StoredValue(c.kind));
-        if (app.pop.ThermalFlag != 1 && HoldsEdits(app)) {
+        if (DrawsEdits(app)) {
             // Edited or loaded rotational distributions: no temperature describes them.
             s.temperatures.thermal = false;
             s.temperatures.rotational.assign(s.levels.size(), std::nullopt);
@@ -180,6 +180,9 @@ bool HoldsEdits(const AppState& app) {
     return app.sim.MultipletEdited && app.sim.MultipletEdited->state == PopulatedState(app.sim.conditions.kind);
 }
 
+/// True when the simulation draws edited populations rather than thermal ones.
+bool DrawsEdits(const AppState& app) { return app.pop.ThermalFlag != 1 && HoldsEdits(app); }
+
 /// The populations to edit: a copy of the edited ones, or the thermal ones at the temperature of
 /// the conditions.
 populations::Populations EditablePopulations(const AppState& app) {
@@ -204,9 +207,7 @@ int LastLevel(const PopulatedLevels& p) { return p.levels->empty() ? 0 : p.level
 }  // namespace
 
 populations::Populations MultipletSimulationPopulations(const AppState& app) {
-    if (app.pop.ThermalFlag == 1 || !HoldsEdits(app))
-        return MultipletPopulations(*app.sim.Multiplet, app.sim.conditions);
-    return *app.sim.MultipletEdited;
+    return DrawsEdits(app) ? *app.sim.MultipletEdited : MultipletPopulations(*app.sim.Multiplet, app.sim.conditions);
 }
 
 void SetMultipletLevelPopulation(AppState& app, int v, int F, database::Parity parity, int twoJ, double population) {
