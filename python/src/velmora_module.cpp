@@ -703,7 +703,10 @@ py::tuple SimulateLineList(const LineListHandle& list, const SimulationCondition
     return py::make_tuple(Adopt(std::move(xy->first)), Adopt(std::move(xy->second)));
 }
 
-std::vector<double> Vector(const py::array_t<double, py::array::c_style | py::array::forcecast>& a, const char* name) {
+/// A one-dimensional array of numbers as NumPy hands it over (converted to C-ordered doubles).
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+std::vector<double> Vector(const Doubles& a, const char* name) {
     if (a.ndim() != 1) throw std::invalid_argument(std::string(name) + " must be a one-dimensional array");
     return std::vector<double>(a.data(), a.data() + a.size());
 }
@@ -762,18 +765,14 @@ fit::FitRequest FitRequestOf(const fit::FitSettings& settings, const SimulationC
 }
 
 /// The request of a fit of points from Python.
-fit::FitRequest FitRequestOf(const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-                             const py::array_t<double, py::array::c_style | py::array::forcecast>& y,
-                             const py::object& sigma, const fit::FitSettings& settings, const SimulationConditions& c,
-                             const FitCall& call) {
+fit::FitRequest FitRequestOf(const Doubles& x, const Doubles& y, const py::object& sigma,
+                             const fit::FitSettings& settings, const SimulationConditions& c, const FitCall& call) {
     const std::string& source = call.source;
     fit::FitRequest r = FitRequestOf(settings, c, call);
     r.spectrum.source = source;
     r.spectrum.x = Vector(x, "x");
     r.spectrum.y = Vector(y, "y");
-    if (!sigma.is_none())
-        r.spectrum.sigma =
-            Vector(sigma.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "sigma");
+    if (!sigma.is_none()) r.spectrum.sigma = Vector(sigma.cast<Doubles>(), "sigma");
     if (r.spectrum.x.size() != r.spectrum.y.size())
         throw fit::FitInputError(source + ": x has " + std::to_string(r.spectrum.x.size()) + " points, y " +
                                  std::to_string(r.spectrum.y.size()));
@@ -870,14 +869,13 @@ experiment::SpectrumFrame FrameOfArrays(const py::object& x, const py::object& p
     f.source = source;
     std::copy(pixels.data(), pixels.data() + pixels.size(), f.pixels.begin());
     if (!x.is_none()) {
-        f.axis = Vector(x.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "x");
+        f.axis = Vector(x.cast<Doubles>(), "x");
         if (static_cast<int>(f.axis.size()) != columns)
             throw fit::FitInputError(source + ": " + std::to_string(f.axis.size()) + " x for " +
                                      std::to_string(columns) + " columns");
     }
     if (!positions.is_none()) {
-        f.positions =
-            Vector(positions.cast<py::array_t<double, py::array::c_style | py::array::forcecast>>(), "positions");
+        f.positions = Vector(positions.cast<Doubles>(), "positions");
         if (static_cast<int>(f.positions.size()) != rows)
             throw fit::FitInputError(source + ": " + std::to_string(f.positions.size()) + " positions for " +
                                      std::to_string(rows) + " rows");
@@ -1395,65 +1393,59 @@ PYBIND11_MODULE(_velmora, m) {
         c.profile = o["profile"].cast<std::vector<std::string>>();
         return std::make_pair(settings, c);
     };
-    m.def("_fit",
-          [call](Database& db, const std::vector<FitEntry>& entries,
-                 const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-                 const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
-                 const std::vector<std::string>& free, const std::map<std::string, double>& start,
-                 const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
-                 const py::dict& options) {
-              const auto [settings, how] = call(free, start, bounds, options);
-              return Fit(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
-          });
-    m.def("_identify",
-          [call](Database& db, const std::vector<FitEntry>& entries,
-                 const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-                 const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
-                 const std::vector<std::string>& free, const std::map<std::string, double>& start,
-                 const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
-                 const py::dict& options) {
-              const auto [settings, how] = call(free, start, bounds, options);
-              auto [result, search] = Identify(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
-              return py::make_tuple(std::move(result), CandidateList(search), search.outside);
-          });
+    m.def("_fit", [call](Database& db, const std::vector<FitEntry>& entries, const Doubles& x, const Doubles& y,
+                         const py::object& sigma, const std::vector<std::string>& free,
+                         const std::map<std::string, double>& start,
+                         const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
+                         const py::dict& options) {
+        const auto [settings, how] = call(free, start, bounds, options);
+        return Fit(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
+    });
+    m.def("_identify", [call](Database& db, const std::vector<FitEntry>& entries, const Doubles& x, const Doubles& y,
+                              const py::object& sigma, const std::vector<std::string>& free,
+                              const std::map<std::string, double>& start,
+                              const std::map<std::string, std::pair<double, double>>& bounds,
+                              const SimulationConditions& c, const py::dict& options) {
+        const auto [settings, how] = call(free, start, bounds, options);
+        auto [result, search] = Identify(db, entries, FitRequestOf(x, y, sigma, settings, c, how));
+        return py::make_tuple(std::move(result), CandidateList(search), search.outside);
+    });
 
-    m.def("_boltzmann",
-          [call](Database& db, const std::vector<FitEntry>& entries,
-                 const py::array_t<double, py::array::c_style | py::array::forcecast>& x,
-                 const py::array_t<double, py::array::c_style | py::array::forcecast>& y, const py::object& sigma,
-                 const std::vector<std::string>& free, const std::map<std::string, double>& start,
-                 const std::map<std::string, std::pair<double, double>>& bounds, const SimulationConditions& c,
-                 const py::dict& options, int v) {
-              const auto [settings, how] = call(free, start, bounds, options);
-              fit::FitRequest r = FitRequestOf(x, y, sigma, settings, c, how);
-              fit::BoltzmannPlot plot;
-              {
-                  py::gil_scoped_release release;
-                  AddSystems(db, entries, r);
-                  plot = fit::FitBoltzmannPlot(r, v);
-              }
-              py::dict o;
-              std::vector<int> component, row;
-              std::vector<double> J, energy, g, population, sigmaN, lnPerG, lnSigma;
-              std::vector<bool> used;
-              for (const fit::BoltzmannLevel& l : plot.levels) {
-                  component.push_back(l.component), row.push_back(l.row), J.push_back(l.J);
-                  energy.push_back(l.energy), g.push_back(l.degeneracy), population.push_back(l.population);
-                  sigmaN.push_back(l.sigma), lnPerG.push_back(l.lnPerG), lnSigma.push_back(l.lnSigma);
-                  used.push_back(l.used);
-              }
-              o["system"] = plot.system;
-              o["v"] = plot.v;
-              o["component"] = component, o["N"] = row, o["J"] = J, o["energy"] = energy, o["g"] = g;
-              o["population"] = population, o["population_sigma"] = sigmaN;
-              o["ln_n_over_g"] = lnPerG, o["ln_sigma"] = lnSigma, o["used"] = used;
-              o["intercept"] = plot.intercept, o["slope"] = plot.slope, o["slope_sigma"] = plot.slopeSigma;
-              o["temperature"] = plot.temperature, o["temperature_sigma"] = plot.temperatureSigma;
-              o["reduced_chi_square"] = plot.reducedChiSquare;
-              o["warnings"] = plot.warnings;
-              o["spectrum_fit"] = std::move(plot.spectrumFit);
-              return o;
-          });
+    m.def("_boltzmann", [call](Database& db, const std::vector<FitEntry>& entries, const Doubles& x, const Doubles& y,
+                               const py::object& sigma, const std::vector<std::string>& free,
+                               const std::map<std::string, double>& start,
+                               const std::map<std::string, std::pair<double, double>>& bounds,
+                               const SimulationConditions& c, const py::dict& options, int v) {
+        const auto [settings, how] = call(free, start, bounds, options);
+        fit::FitRequest r = FitRequestOf(x, y, sigma, settings, c, how);
+        fit::BoltzmannPlot plot;
+        {
+            py::gil_scoped_release release;
+            AddSystems(db, entries, r);
+            plot = fit::FitBoltzmannPlot(r, v);
+        }
+        py::dict o;
+        std::vector<int> component, row;
+        std::vector<double> J, energy, g, population, sigmaN, lnPerG, lnSigma;
+        std::vector<bool> used;
+        for (const fit::BoltzmannLevel& l : plot.levels) {
+            component.push_back(l.component), row.push_back(l.row), J.push_back(l.J);
+            energy.push_back(l.energy), g.push_back(l.degeneracy), population.push_back(l.population);
+            sigmaN.push_back(l.sigma), lnPerG.push_back(l.lnPerG), lnSigma.push_back(l.lnSigma);
+            used.push_back(l.used);
+        }
+        o["system"] = plot.system;
+        o["v"] = plot.v;
+        o["component"] = component, o["N"] = row, o["J"] = J, o["energy"] = energy, o["g"] = g;
+        o["population"] = population, o["population_sigma"] = sigmaN;
+        o["ln_n_over_g"] = lnPerG, o["ln_sigma"] = lnSigma, o["used"] = used;
+        o["intercept"] = plot.intercept, o["slope"] = plot.slope, o["slope_sigma"] = plot.slopeSigma;
+        o["temperature"] = plot.temperature, o["temperature_sigma"] = plot.temperatureSigma;
+        o["reduced_chi_square"] = plot.reducedChiSquare;
+        o["warnings"] = plot.warnings;
+        o["spectrum_fit"] = std::move(plot.spectrumFit);
+        return o;
+    });
 
     m.def("_read_spectrum", &ReadSpectrum, py::arg("path"), py::arg("reader"), py::arg("axis_units"), py::arg("x_unit"),
           py::arg("column"), py::arg("sigma_column"));
