@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "common/number_format.h"
 #include "common/numerics.h"
 #include "common/text_writer.h"
 #include "simulation/multiplet_model.h"
@@ -12,8 +13,6 @@
 namespace velmora::cli {
 
 namespace {
-
-std::string HalfInteger(int twice) { return std::to_string(twice / 2) + (twice % 2 ? ".5" : ""); }
 
 char ParityLetter(database::Parity p) { return p == database::Parity::e ? 'e' : 'f'; }
 

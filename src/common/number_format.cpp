@@ -466,4 +466,6 @@ std::size_t Utf8Length(std::string_view text) {
     return n;
 }
 
+std::string HalfInteger(int twice) { return std::to_string(twice / 2) + (twice % 2 ? ".5" : ""); }
+
 }  // namespace velmora

@@ -45,6 +45,10 @@ bool ParseDecimal(std::string_view text, double& value);
 /// True when the whole text, apart from surrounding blanks, is one decimal number.
 bool IsNumeric(std::string_view text);
 
+/// A half-integer quantum number held as twice its value (J, Ω), as tables and files write it:
+/// HalfInteger(21) = "10.5", HalfInteger(20) = "10".
+std::string HalfInteger(int twice);
+
 /// Trims blanks and tabs at both ends.
 std::string Trim(std::string_view text);
 

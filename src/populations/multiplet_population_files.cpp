@@ -18,9 +18,6 @@ namespace {
 /// Largest rotational file read (six columns of a few hundred J are some tens of kilobytes).
 constexpr std::uintmax_t kMaxFileBytes = 16u << 20;
 
-/// J as the files write it: a whole number, or one with ".5".
-std::string JText(int twoJ) { return twoJ % 2 == 0 ? std::to_string(twoJ / 2) : std::to_string(twoJ / 2) + ".5"; }
-
 std::vector<std::string> Fields(std::string_view line) {
     std::vector<std::string> out;
     std::size_t start = 0;
@@ -69,7 +66,7 @@ void WriteMultipletRotational(const StateDescription& state, const database::Sta
     const int twoJMin = levels.Levels().front().twoJ, twoJMax = levels.Levels().back().twoJ;
     char number[40];
     for (int twoJ = twoJMin; twoJ <= twoJMax; twoJ += 2) {
-        std::string line = JText(twoJ);
+        std::string line = HalfInteger(twoJ);
         for (int c = 1; c <= columns; ++c) {
             const database::RotationalLevel* l = LevelAt(levels, state.twoS, twoJ, c);
             const double p = l ? rotational.ValueAt(v, c, l->N) : 0.0;

@@ -216,8 +216,7 @@ void SetMultipletLevelPopulation(AppState& app, int v, int F, database::Parity p
     const auto at = p.levels->find(v);
     const database::RotationalLevel* level = at == p.levels->end() ? nullptr : at->second.Find(twoJ, F, parity);
     const std::string name = "F" + std::to_string(F) + (parity == database::Parity::f ? " f" : " e") +
-                             " J = " + std::to_string(twoJ / 2) + (twoJ % 2 ? ".5" : "") +
-                             " of v = " + std::to_string(v);
+                             " J = " + HalfInteger(twoJ) + " of v = " + std::to_string(v);
     if (!level) throw std::invalid_argument("the populated state has no level " + name);
     if (!(population >= 0.0) || !std::isfinite(population))
         throw std::invalid_argument("the population of " + name + " must be a number of 0 or more");

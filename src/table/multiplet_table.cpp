@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/number_format.h"
 #include "common/text_writer.h"
 #include "database/state_descriptions.h"
 
@@ -22,8 +23,6 @@ constexpr const char* kDashes = "-----";
 /// Widths (twips) of the label column and of a value column: a term value "123456.7890" or a
 /// position, a Hönl-London factor and an Einstein A in a 10-point font.
 constexpr int kLabelWidth = 900, kValueWidth = 1300, kNameWidth = 1000;
-
-std::string HalfInteger(int twice) { return std::to_string(twice / 2) + (twice % 2 ? ".5" : ""); }
 
 char ParityLetter(Parity p) { return p == Parity::e ? 'e' : 'f'; }
 
