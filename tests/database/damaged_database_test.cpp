@@ -51,7 +51,7 @@ struct Damage {
 
 TEST(DamagedDatabase, EveryDamagedFileIsRefusedNamingItsFileAndLine) {
     testing::TempDir copy;
-    std::filesystem::copy(VELMORA_DATA_DIR, copy.path(), std::filesystem::copy_options::recursive);
+    testing::CopyDatabase(VELMORA_DATA_DIR, copy.path());
     auto erase = [](int n) { return [n](Lines& l) { l.erase(l.begin() + n - 1); }; };
     auto repeat = [](int n) {
         return [n](Lines& l) { l.insert(l.begin() + n - 1, l[static_cast<std::size_t>(n - 1)]); };

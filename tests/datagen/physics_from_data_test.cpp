@@ -162,7 +162,7 @@ DatabaseState Open(const fs::path& folder) {
 
 /// The database folder with entries a and b (1-based) of VELMORA.SYS swapped.
 void WriteSwappedCatalogue(const fs::path& from, const fs::path& to, int a, int b) {
-    fs::copy(from, to, fs::copy_options::recursive);
+    velmora::testing::CopyDatabase(from, to);
     std::vector<std::string> lines = velmora::testing::CrLfLines(ReadFile(from / "VELMORA.SYS"));
     constexpr std::size_t kFirstEntryLine = 3;  // after the title, the sizes and the headings
     std::swap(lines.at(kFirstEntryLine + a - 1), lines.at(kFirstEntryLine + b - 1));
@@ -212,7 +212,7 @@ TEST(PhysicsFromData, WithoutStatesSysTheCatalogueKeepsThePhysicsItCanStateItsel
     // same molecule name (N2+ and CO+ for the codes N2P and COP), and N2+ the same nuclear-spin
     // weights.
     TempDir dir;
-    fs::copy(testing::CommittedData(), dir / "data", fs::copy_options::recursive);
+    velmora::testing::CopyDatabase(testing::CommittedData(), dir / "data");
     fs::remove(dir / "data" / database::kStateDescriptionsFile);
     DatabaseState described = Open(testing::CommittedData()), implied = Open(dir / "data");
     int compared = 0;

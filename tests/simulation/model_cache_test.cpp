@@ -28,8 +28,7 @@ struct CacheFolders {
     ModelCacheSettings settings;
 
     CacheFolders() {
-        fs::copy(VELMORA_DATA_DIR, data, fs::copy_options::recursive);
-        fs::remove_all(data / "cache");
+        testing::CopyDatabase(VELMORA_DATA_DIR, data);
         settings.folders = {(dir / "cache").string()};
     }
 

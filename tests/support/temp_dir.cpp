@@ -20,6 +20,13 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
+void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::filesystem::create_directories(to);
+    for (const auto& entry : std::filesystem::directory_iterator(from))
+        if (entry.path().filename() != "cache")
+            std::filesystem::copy(entry.path(), to / entry.path().filename(), std::filesystem::copy_options::recursive);
+}
+
 std::filesystem::path TempDir::Write(std::string_view name, std::string_view content) const {
     const auto p = path_ / name;
     std::filesystem::create_directories(p.parent_path());

@@ -25,6 +25,10 @@ private:
     std::filesystem::path path_;
 };
 
+/// Copies a database folder without its model cache folder, which other tests running at the
+/// same time may be writing (a cache file renamed into place mid-copy would stop the copy).
+void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path& to);
+
 /// Reads a whole file as bytes.
 std::string ReadFile(const std::filesystem::path& path);
 
