@@ -111,6 +111,24 @@ TEST(CliFit, EveryFailureHasItsMessageAndExitCode) {
     }
 }
 
+// The catalogue of multiplet systems is read only for its own entries: when it is damaged, fits
+// of the ordinary entries go on, and a fit of a multiplet entry names the file and line.
+TEST(CliFit, ADamagedMultipletCatalogueStopsOnlyTheFitsOfItsOwnEntries) {
+    OHSpectra s;
+    const std::string good = s.Noisy("good.txt", 3);
+    testing::TempDir copy;
+    testing::CopyDatabase(VELMORA_DATA_DIR, copy.path());
+    copy.Write("MULTIPLET.SYS", "VELmora band systems of any multiplicity\n7\n");
+    std::vector<std::string> args = FitArgs({"--spectrum", good});
+    args[2] = copy.path().string();
+    const Result ordinary = RunCli(args);
+    EXPECT_EQ(ordinary.code, 0) << ordinary.err;
+    args[4] = "16";
+    const Result multiplet = RunCli(args);
+    EXPECT_EQ(multiplet.code, 1);
+    EXPECT_NE(multiplet.err.find("MULTIPLET.SYS, line 2"), std::string::npos) << multiplet.err;
+}
+
 TEST(CliFit, ABatchFitsEveryGoodFileAndTwoJobsWriteExactlyWhatOneJobWrites) {
     OHSpectra s;
     for (int k = 0; k < 4; ++k) s.Noisy("b" + std::to_string(k) + ".txt", 10 + static_cast<std::uint32_t>(k));
