@@ -29,8 +29,8 @@ struct Populated {
 Populated PopulatedOf(const AppState& app) {
     const simulation::MultipletBandSystem& m = *app.sim.Multiplet;
     const bool upper = PopulatedState(app.sim.conditions.kind) == ElectronicState::Upper;
-    return {upper ? &m.system.description.upper : &m.system.description.lower, upper ? &m.system.upper : &m.system.lower,
-            upper ? &m.catalogue.upperLabel : &m.catalogue.lowerLabel};
+    return {upper ? &m.system.description.upper : &m.system.description.lower,
+            upper ? &m.system.upper : &m.system.lower, upper ? &m.catalogue.upperLabel : &m.catalogue.lowerLabel};
 }
 
 /// A spin component: F and parity, and its index c in the population arrays (F for e, F + 2S + 1
@@ -49,7 +49,8 @@ std::vector<Component> ComponentsOf(const Populated& p) {
         for (int F = 1; F <= n; ++F) {
             bool any = false;
             for (const auto& [v, levels] : *p.levels)
-                for (const database::RotationalLevel& l : levels.Levels()) any = any || (l.F == F && l.parity == parity);
+                for (const database::RotationalLevel& l : levels.Levels())
+                    any = any || (l.F == F && l.parity == parity);
             if (any) out.push_back({F, parity, F + (parity == database::Parity::f ? n : 0)});
         }
     return out;
