@@ -610,11 +610,11 @@ populations::Populations PopulationsOf(const fit::FitSystem& system, const Simul
                                        const std::map<int, double>* vibrational, double minPopulation) {
     const int kind = simulation::StoredValue(c.kind);
     if (system.multiplet) {
-        if (vibrational)
-            throw std::invalid_argument(system.label +
-                                        ": vibrational populations of their own are not available for "
-                                        "a band system of any multiplicity (thermal populations only)");
-        return simulation::MultipletPopulations(*system.multiplet, c);
+        // Every vibrational level of a multiplet state is simulated; chosen ones keep their
+        // thermal rotational distributions at the conditions' temperature.
+        populations::Populations thermal = simulation::MultipletPopulations(*system.multiplet, c);
+        if (!vibrational) return thermal;
+        return simulation::WithVibrationalPopulations(*system.multiplet, std::move(thermal), *vibrational);
     }
     if (vibrational) return populations::LevelPopulations(*system.database, kind, *vibrational, c.temperature);
     if (!(minPopulation >= 0.0 && minPopulation <= 0.1))

@@ -45,12 +45,19 @@ def test_per_level_spectra_equal_the_independent_columns_and_add_up(db, oh, tmp_
     np.testing.assert_allclose(sum(levels.values()), y, atol=1e-4)
 
 
-def test_given_vibrational_populations_select_the_levels(db, oh):
-    c = velmora.Conditions(temperature=3000, start=2800, end=3300)
-    x, y, levels = velmora.simulate(db, oh, c, populations={1: 1.0}, per_level=True)
+@pytest.mark.parametrize("system, window", [("OH", (2800, 3300)), ("N2 (C-B)", (3100, 3400))])
+def test_given_vibrational_populations_select_the_levels(db, oh, system, window):
+    entry = oh if system == "OH" else db.entry("N2", "(C-B)")
+    c = velmora.Conditions(temperature=3000, start=window[0], end=window[1])
+    x, y, levels = velmora.simulate(db, entry, c, populations={1: 1.0}, per_level=True)
     assert list(levels) == [1] and y.max() == pytest.approx(100.0)
+    # Three times the population of v = 1 weighs its spectrum three times against v = 0.
+    _, _, even = velmora.simulate(db, entry, c, populations={0: 1.0, 1: 1.0}, per_level=True)
+    _, _, tripled = velmora.simulate(db, entry, c, populations={0: 1.0, 1: 3.0}, per_level=True)
+    assert even[0].sum() > 0 and even[1].sum() > 0
+    assert tripled[1].sum() / tripled[0].sum() == pytest.approx(3.0 * even[1].sum() / even[0].sum(), rel=1e-6)
     with pytest.raises(velmora.InputError, match="v = 40"):
-        velmora.simulate(db, oh, c, populations={40: 1.0})
+        velmora.simulate(db, entry, c, populations={40: 1.0})
 
 
 def test_conditions_have_the_command_line_defaults_and_read_back():

@@ -14,6 +14,7 @@
 #include "common/number_format.h"
 #include "display/plot_frame.h"
 #include "populations/populations_window.h"
+#include "program/multiplet_populations_window.h"
 
 namespace velmora::app {
 
@@ -310,6 +311,10 @@ void PopulationsWindow::RedrawHistograms(AppState& app) {
 }
 
 void PopulationsWindow::ShowState(const AppState& app) {
+    if (app.sim.Multiplet) {
+        ShowMultiplet(app);
+        return;
+    }
     const PopulationsWindowState& w = app.popwin;
     const PopulationState& pop = app.pop;
     setWindowTitle(QStr(w.Caption));
@@ -322,6 +327,7 @@ void PopulationsWindow::ShowState(const AppState& app) {
     SetEditText(txtSetTemperature, w.TxtSetTemperature);
     SetEditText(txtSpinCombination, pop.TxtSpinCombination);
     SetEditText(txtMinPopVib, w.TxtMinPopVib);
+    OfferDoubletControls("");
     txtTRotational->setEnabled(w.TxtTRotationalEnabled);
     txtTVibrational->setEnabled(w.TxtTVibrationalEnabled);
     txtSpinCombination->setEnabled(w.TxtSpinCombinationEnabled);
@@ -338,19 +344,51 @@ void PopulationsWindow::ShowState(const AppState& app) {
     lblVib2->setText(QStr(w.LblVib2));
     lblRot1->setText(QStr(w.LblRot1));
     lblRot2->setText(QStr(w.LblRot2));
+    ShowGrid(w.Grid, {80, 120, 125}, 1);
+}
 
+void PopulationsWindow::ShowMultiplet(const AppState& app) {
+    const program::MultipletPopulationsView w = program::MultipletPopulationsWindow(app);
+    setWindowTitle(QStr(w.caption));
+    SetComboItems(cmbVibLevel, w.levelItems, w.levelIndex);
+    SetComboItems(cmbStructure, w.componentItems, w.componentIndex);
+    SetComboIndex(cmbRotational, static_cast<int>(w.rotationalMode));
+    OfferDoubletControls(w.refusal);
+    {
+        // The table is the one page that applies.
+        const QSignalBlocker b(tabs);
+        tabs->setCurrentIndex(populations::kTableTab);
+    }
+    gridPop->setToolTip(QStr(w.status));
+    ShowGrid(w.grid, {60, 50, 125}, 2);
+}
+
+void PopulationsWindow::OfferDoubletControls(const std::string& refusal) {
+    const QString tip = QStr(refusal);
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{cmbVibrational, txtTRotational, txtTVibrational, txtSetTemperature,
+                                         txtSpinCombination, txtMinPopVib, cmdInitialize}) {
+        c->setEnabled(refusal.empty());
+        c->setToolTip(tip);
+    }
+    tabs->setTabEnabled(populations::kVibrationalTab, refusal.empty());
+    tabs->setTabEnabled(populations::kRotationalTab, refusal.empty());
+    tabs->setTabToolTip(populations::kVibrationalTab, refusal.empty() ? "Vibrational histogram" : tip);
+    tabs->setTabToolTip(populations::kRotationalTab, refusal.empty() ? "Rotational histogram" : tip);
+    if (refusal.empty()) gridPop->setToolTip(QString());
+}
+
+void PopulationsWindow::ShowGrid(const PopulationGrid& grid, const std::array<int, 3>& widths, int labelColumns) {
     // The table of levels; cells of levels not above the minimum population in red.
     // Not while a cell is being edited (its editor has the focus).
     if (QWidget* f = QApplication::focusWidget(); f && f != gridPop && gridPop->isAncestorOf(f)) return;
-    if (w.Grid.Cells == shown_.Cells && w.Grid.Red == shown_.Red && gridPop->rowCount() > 0) return;
-    shown_ = w.Grid;
+    if (grid.Cells == shown_.Cells && grid.Red == shown_.Red && gridPop->rowCount() > 0) return;
+    shown_ = grid;
     const QSignalBlocker block(gridPop);
-    const auto& cells = w.Grid.Cells;
+    const auto& cells = grid.Cells;
     gridPop->setRowCount(static_cast<int>(cells.size()));
     gridPop->setColumnCount(3);
-    gridPop->setColumnWidth(0, 80);
-    gridPop->setColumnWidth(1, 120);
-    gridPop->setColumnWidth(2, 125);
+    for (int c = 0; c < 3; ++c) gridPop->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
     QFont bold = gridPop->font();
     bold.setBold(true);
     for (int r = 0; r < static_cast<int>(cells.size()); ++r) {
@@ -358,13 +396,13 @@ void PopulationsWindow::ShowState(const AppState& app) {
             const auto& row = cells[static_cast<std::size_t>(r)];
             auto* item = new QTableWidgetItem(c < static_cast<int>(row.size()) ? QStr(row[static_cast<std::size_t>(c)])
                                                                                : QString());
-            if (r == 0 || c == 0) {
+            if (r == 0 || c < labelColumns) {
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
                 item->setFont(bold);
                 item->setBackground(palette().button());
             } else {
-                item->setForeground(w.Grid.Red[static_cast<std::size_t>(r)] ? QColor(ToQColor(PaletteColor(4)))
-                                                                            : QColor(Qt::black));
+                item->setForeground(grid.Red[static_cast<std::size_t>(r)] ? QColor(ToQColor(PaletteColor(4)))
+                                                                          : QColor(Qt::black));
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             }
             gridPop->setItem(r, c, item);

@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QWidget>
+#include <array>
+#include <string>
 
 #include "app/picture_box.h"
 #include "state/app_state.h"
@@ -96,6 +98,14 @@ public:
     QLabel *lblVib1 = nullptr, *lblVib2 = nullptr, *lblRot1 = nullptr, *lblRot2 = nullptr;
 
 private:
+    /// The window while a band system of any multiplicity is selected: one component of one
+    /// level in the table, the controls of the doublet histograms disabled.
+    void ShowMultiplet(const AppState& app);
+    /// Enables the vibrational and histogram controls, or disables them with the reason.
+    void OfferDoubletControls(const std::string& refusal);
+    /// Copies a three-column table; its first `labelColumns` columns are not typed in.
+    void ShowGrid(const PopulationGrid& grid, const std::array<int, 3>& widths, int labelColumns);
+
     PopulationGrid shown_;  ///< the table as last copied
 };
 

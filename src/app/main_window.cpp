@@ -64,6 +64,7 @@
 #include "program/line_list_system.h"
 #include "program/main_window.h"
 #include "program/multiplet_band_system.h"
+#include "program/multiplet_populations_window.h"
 #include "program/settings.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
@@ -1074,9 +1075,17 @@ void MDIVelmora::WirePopulationsWindow() {
         connect(c, &QComboBox::activated, this,
                 [this, handler](int i) { Event([&] { return handler(i), kPopulationGroups; }); });
     };
-    combo(p->cmbVibLevel, [&a](int i) { populations::CmbVibLevel_Click(a, i); });
-    combo(p->cmbStructure, [&a](int i) { populations::CmbStructure_Click(a, i); });
-    combo(p->cmbRotational, [&a](int i) { populations::CmbRotational_Click(a, i); });
+    // While a system of any multiplicity is selected, the level, component and rotational lists
+    // and the table edit its populations.
+    combo(p->cmbVibLevel, [&a](int i) {
+        a.sim.Multiplet ? program::MultipletLevel_Click(a, i) : populations::CmbVibLevel_Click(a, i);
+    });
+    combo(p->cmbStructure, [&a](int i) {
+        a.sim.Multiplet ? program::MultipletComponent_Click(a, i) : populations::CmbStructure_Click(a, i);
+    });
+    combo(p->cmbRotational, [&a](int i) {
+        a.sim.Multiplet ? program::MultipletRotational_Click(a, i) : populations::CmbRotational_Click(a, i);
+    });
     combo(p->cmbVibrational, [&a](int i) { populations::CmbVibrational_Click(a, i); });
     connect(p->cmdInitialize, &QPushButton::clicked, this,
             [this] { Event([&] { return populations::CmdInitialize_Click(app_), kPopulationGroups; }); });
@@ -1090,10 +1099,16 @@ void MDIVelmora::WirePopulationsWindow() {
         if (i == populations::kRotationalTab) p->picRotational->setFocus();
     });
     connect(p->gridPop, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        const int v = item->row() - 1, column = item->column();
+        const int row = item->row(), column = item->column();
         const std::string t = S(item->text());
         populations_->ForgetTable();
-        Event([&] { return populations::CommitGridEdit(app_, v, column, t), kPopulationGroups; });
+        Event([&] {
+            if (app_.sim.Multiplet)
+                program::CommitMultipletGridEdit(app_, row, t);
+            else
+                populations::CommitGridEdit(app_, row - 1, column, t);
+            return kPopulationGroups;
+        });
     });
     auto mouse = [this](PictureBox* pic, void (*handler)(populations::PopulationsView, double, double, bool)) {
         connect(pic, &PictureBox::MouseMoved, this,
@@ -1613,10 +1628,7 @@ void MDIVelmora::Refresh(ViewGroups groups) {
     }
 
     // Child windows.
-    if (groups.Has(G::Populations)) {
-        populations_->ShowState(a);
-        Offer(populations_, true, program::PopulationEditingRefusal(a));
-    }
+    if (groups.Has(G::Populations)) populations_->ShowState(a);
     if (const std::string title = simulation::SimulationTitle(a.sim.result); !title.empty())
         simulation_->setWindowTitle(QStr(title));
     for (QWidget* w :

@@ -1,5 +1,6 @@
 #include "populations/multiplet_population_files.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -149,6 +150,61 @@ void ReadMultipletRotational(const StateDescription& state, const database::Stat
         for (int N = rotational.Lo(2); N <= rotational.Hi(2); ++N) rotational(v, c, N) = 0.0;
     const double scale = std::fabs(sum - 1.0) > 1e-6 ? 1.0 / sum : 1.0;
     for (const auto& [key, p] : read) rotational(v, key.first, key.second) = scale == 1.0 ? p : p * scale;
+}
+
+void WriteMultipletVibrational(const std::vector<int>& levels, const std::map<int, double>& weights,
+                               const std::string& path) {
+    if (levels.empty()) throw FileError::In(path, "the state has no vibrational levels");
+    AtomicTextWriter out(path);
+    char line[64];
+    for (const int v : levels) {
+        const auto at = weights.find(v);
+        std::snprintf(line, sizeof line, "%d,  %.17g", v, at == weights.end() ? 0.0 : at->second);
+        out.WriteLine(line);
+    }
+    out.Commit();
+}
+
+std::map<int, double> ReadMultipletVibrational(const std::vector<int>& levels, const std::string& path) {
+    const std::string text = ReadFileText(path, kMaxFileBytes);
+    std::map<int, double> read;
+    std::map<int, int> lineOfV;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (Trim(line).empty()) continue;
+        const std::vector<std::string> fields = Fields(line);
+        if (fields.size() != 2)
+            throw FileError::At(path, lineNumber,
+                                std::to_string(fields.size()) + " fields where v and its population belong");
+        double v = 0;
+        if (!ParseNumber(fields[0], v) || v != std::floor(v) || v < 0 || v > 1000)
+            throw FileError::At(path, lineNumber, "\"" + Excerpt(fields[0]) + "\" is not a vibrational level");
+        const int level = static_cast<int>(v);
+        if (std::find(levels.begin(), levels.end(), level) == levels.end())
+            throw FileError::At(path, lineNumber, "the state has no vibrational level v = " + fields[0]);
+        if (const auto [at, fresh] = lineOfV.emplace(level, lineNumber); !fresh)
+            throw FileError::At(
+                path, lineNumber,
+                "v = " + fields[0] + " is given again (first on line " + std::to_string(at->second) + ")");
+        double p = 0;
+        if (!ParseNumber(fields[1], p) || !std::isfinite(p) || p < 0)
+            throw FileError::At(path, lineNumber,
+                                "\"" + Excerpt(fields[1]) + "\" is not a population (a number of 0 or more)");
+        read[level] = p;
+    }
+    double sum = 0;
+    for (const auto& [v, p] : read) sum += p;
+    if (!(sum > 0)) throw FileError::In(path, "the file holds no population");
+    if (std::fabs(sum - 1.0) > 1e-6)
+        for (auto& [v, p] : read) p /= sum;
+    return read;
 }
 
 }  // namespace velmora::populations

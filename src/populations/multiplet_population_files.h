@@ -11,7 +11,9 @@
 // numbers that were written.
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "common/bounded_array.h"
 #include "database/effective_hamiltonian.h"
@@ -37,5 +39,21 @@ void WriteMultipletRotational(const StateDescription& state, const database::Sta
 /// 1 (within 1e-6) is normalised; a file that holds no population at all is refused.
 void ReadMultipletRotational(const StateDescription& state, const database::StateLevels& levels,
                              Array3<double>& rotational, int v, const std::string& path);
+
+// Vibrational distribution files (.vib) of the populated state: the doublet layout, one line
+// "v,  population" per vibrational level of the state in increasing v, no column line; the
+// populations are relative (they sum to 1 as written) and carry 17 significant digits.
+
+/// Writes the relative population of every level of `levels` (a level not in `weights` is
+/// written 0); the target is replaced only when the file is complete. Throws FileError.
+void WriteMultipletVibrational(const std::vector<int>& levels, const std::map<int, double>& weights,
+                               const std::string& path);
+
+/// Reads a vibrational distribution for a state whose levels are `levels`: v -> population,
+/// normalised to a sum of 1, levels the file does not list 0. A line that is not "v, population",
+/// a v the state does not have or one given twice, a population that is not a number, negative
+/// or not finite, and a file that holds no population are refused with FileError naming the
+/// file (and the line).
+std::map<int, double> ReadMultipletVibrational(const std::vector<int>& levels, const std::string& path);
 
 }  // namespace velmora::populations

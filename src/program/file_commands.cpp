@@ -174,6 +174,7 @@ bool mnuOpenPopulation_Click(AppState& app, FileChooser& chooser) {
 
 bool mnuOpenVibrationalPopulation_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::OpenVibrational);
+    if (app.sim.Multiplet) return LoadMultipletVibrational(app, path);
     if (!populations::LoadVibrationalDistribution(app, path)) return false;
     app.popwin.VibrationalMode = DistributionMode::NonThermal;
     app.popwin.TxtTVibrationalEnabled = false;
@@ -208,6 +209,7 @@ bool mnuSavePopulation_Click(AppState& app, FileChooser& chooser) {
 
 bool mnuSaveVibrationalPopulation_Click(AppState& app, FileChooser& chooser) {
     const std::string path = Choose(app, chooser, FileKind::SaveVibrational);
+    if (app.sim.Multiplet) return SaveMultipletVibrational(app, path);
     return populations::SaveVibrationalDistribution(app, path);
 }
 

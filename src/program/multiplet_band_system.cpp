@@ -151,14 +151,6 @@ double SelectedMass(const AppState& app) {
     return app.sim.Multiplet ? app.sim.Multiplet->catalogue.mass : app.db.cat.MolecularMass.ValueAt(app.db.systemEntry);
 }
 
-std::string PopulationEditingRefusal(const AppState& app) {
-    // The rotational populations of any multiplet system are edited level by level and through
-    // its rotational distribution files; the window's histograms draw the doublet components.
-    if (!app.sim.Multiplet) return "";
-    return "The populations window draws the four components of a doublet state; the rotational populations of " +
-           app.sim.Multiplet->Title() + " are edited through its rotational distribution files (Load population)";
-}
-
 namespace {
 
 /// The state the kind of the conditions populates and its levels.
@@ -183,11 +175,9 @@ bool HoldsEdits(const AppState& app) {
 /// True when the simulation draws edited populations rather than thermal ones.
 bool DrawsEdits(const AppState& app) { return app.pop.ThermalFlag != 1 && HoldsEdits(app); }
 
-/// The populations to edit: a copy of the edited ones, or the thermal ones at the temperature of
-/// the conditions.
-populations::Populations EditablePopulations(const AppState& app) {
-    return HoldsEdits(app) ? *app.sim.MultipletEdited : MultipletPopulations(*app.sim.Multiplet, app.sim.conditions);
-}
+/// The populations to edit: those the simulation draws. Edits kept from before the system was
+/// thermalised again are not taken up: an edit starts from the thermal populations shown.
+populations::Populations EditablePopulations(const AppState& app) { return MultipletSimulationPopulations(app); }
 
 /// Stores edited populations; the simulation draws them from now on.
 void StoreEdits(AppState& app, populations::Populations p) {
@@ -228,6 +218,28 @@ void SetMultipletLevelPopulation(AppState& app, int v, int F, database::Parity p
     StoreEdits(app, std::move(edited));
 }
 
+bool MultipletLevelEdited(const AppState& app, int v) {
+    if (!app.sim.Multiplet || !DrawsEdits(app)) return false;
+    const Array3<double>& edited = app.sim.MultipletEdited->rotational;
+    const populations::Populations thermal = MultipletPopulations(*app.sim.Multiplet, app.sim.conditions);
+    if (!thermal.rotational.Contains(v, 1, 0)) return false;
+    for (int c = thermal.rotational.Lo(1); c <= thermal.rotational.Hi(1); ++c)
+        for (int N = thermal.rotational.Lo(2); N <= thermal.rotational.Hi(2); ++N)
+            if (edited.ValueAt(v, c, N) != thermal.rotational(v, c, N)) return true;
+    return false;
+}
+
+void ResetMultipletLevel(AppState& app, int v) {
+    if (!app.sim.Multiplet || !DrawsEdits(app)) return;
+    populations::Populations edited = *app.sim.MultipletEdited;
+    const populations::Populations thermal = MultipletPopulations(*app.sim.Multiplet, app.sim.conditions);
+    if (!thermal.rotational.Contains(v, 1, 0)) return;
+    for (int c = thermal.rotational.Lo(1); c <= thermal.rotational.Hi(1); ++c)
+        for (int N = thermal.rotational.Lo(2); N <= thermal.rotational.Hi(2); ++N)
+            edited.rotational(v, c, N) = thermal.rotational(v, c, N);
+    StoreEdits(app, std::move(edited));
+}
+
 bool SaveMultipletRotational(AppState& app, const std::string& path) {
     if (path.empty() || !app.sim.Multiplet) return false;
     const PopulatedLevels p = PopulatedOf(app);
@@ -264,6 +276,49 @@ bool LoadMultipletRotational(AppState& app, const std::string& path) {
         populations::ReadMultipletRotational(*p.description, at->second, edited.rotational, v, path);
     } catch (const FileError& e) {
         app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    StoreEdits(app, std::move(edited));
+    return true;
+}
+
+namespace {
+
+std::vector<int> LevelNumbers(const PopulatedLevels& p) {
+    std::vector<int> levels;
+    for (const auto& [v, l] : *p.levels) levels.push_back(v);
+    return levels;
+}
+
+}  // namespace
+
+bool SaveMultipletVibrational(AppState& app, const std::string& path) {
+    if (path.empty() || !app.sim.Multiplet) return false;
+    const populations::Populations drawn = MultipletSimulationPopulations(app);
+    std::map<int, double> weights;
+    for (std::size_t k = 0; k < drawn.Levels(); ++k) weights[drawn.levels[k]] = drawn.weights[k];
+    try {
+        populations::WriteMultipletVibrational(LevelNumbers(PopulatedOf(app)), weights, path);
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    }
+    return true;
+}
+
+bool LoadMultipletVibrational(AppState& app, const std::string& path) {
+    if (path.empty() || !app.sim.Multiplet) return false;
+    if (!populations::CheckPopulationExtension(*app.dialogs, path, false)) return false;
+    populations::Populations edited;
+    try {
+        const std::map<int, double> weights =
+            populations::ReadMultipletVibrational(LevelNumbers(PopulatedOf(app)), path);
+        edited = WithVibrationalPopulations(*app.sim.Multiplet, EditablePopulations(app), weights);
+    } catch (const FileError& e) {
+        app.dialogs->ShowMessage(e.what());
+        return false;
+    } catch (const std::invalid_argument& e) {
+        app.dialogs->ShowMessage(FileError::In(path, e.what()).what());
         return false;
     }
     StoreEdits(app, std::move(edited));

@@ -43,10 +43,6 @@ int SelectedEntry(const AppState& app);
 /// The molecular mass (u) of the selected band system, the one the Doppler widths take.
 double SelectedMass(const AppState& app);
 
-/// Why the populations window cannot edit the populations of the selected system (empty when
-/// it can): a multiplet system draws thermal populations at the temperature of the conditions.
-std::string PopulationEditingRefusal(const AppState& app);
-
 /// The populations the next simulation of the selected multiplet system draws: while the system
 /// is thermalised, or before any level was edited for the state the kind of spectrum populates,
 /// the thermal populations at the temperature of the conditions; otherwise the edited ones.
@@ -59,6 +55,15 @@ populations::Populations MultipletSimulationPopulations(const AppState& app);
 /// the state does not have or a population that is negative or not finite.
 void SetMultipletLevelPopulation(AppState& app, int v, int F, database::Parity parity, int twoJ, double population);
 
+/// True when the simulation draws the rotational distribution of level v of the populated state
+/// as edited or loaded rather than thermal at the temperature of the conditions.
+bool MultipletLevelEdited(const AppState& app, int v);
+
+/// Puts level v of the populated state back to its thermal rotational distribution at the
+/// temperature of the conditions; the other levels keep theirs. Nothing happens while no edits
+/// are drawn.
+void ResetMultipletLevel(AppState& app, int v);
+
 /// "Save population" → "Rotational distribution" for the selected multiplet system: asks which
 /// vibrational level to save (the level shown by default) and writes its rotational
 /// distribution (populations/multiplet_population_files.h). True when written; a failure is
@@ -70,6 +75,18 @@ bool SaveMultipletRotational(AppState& app, const std::string& path);
 /// being thermalised. A damaged or mismatched file is shown in a message naming the file and
 /// the line and changes nothing. True when read.
 bool LoadMultipletRotational(AppState& app, const std::string& path);
+
+/// "Save population" → "Vibrational distribution" for the selected multiplet system: writes the
+/// relative population of every vibrational level of the populated state as the next simulation
+/// draws it (populations/multiplet_population_files.h). True when written; a failure is shown in
+/// a message naming the file.
+bool SaveMultipletVibrational(AppState& app, const std::string& path);
+
+/// "Load population" → "Vibrational distribution" for the selected multiplet system: checks the
+/// extension and reads the file; the levels keep their rotational distributions and the system
+/// stops being thermalised. A damaged or mismatched file is shown in a message naming the file
+/// and the line and changes nothing. True when read.
+bool LoadMultipletVibrational(AppState& app, const std::string& path);
 
 /// Why the table's quantity, units and nomenclature lists do not apply to the selected system
 /// (empty when they do): the table of a multiplet system shows its quantities together.

@@ -7,6 +7,7 @@
 // the six (triplet) components at the temperature of the conditions (multiplet_model.h).
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "database/multiplet_catalogue.h"
@@ -32,6 +33,13 @@ std::shared_ptr<const MultipletBandSystem> BuildMultipletBandSystem(const databa
 
 /// Thermal populations of the state the conditions' kind populates, at their temperature.
 populations::Populations MultipletPopulations(const MultipletBandSystem& system, const SimulationConditions& c);
+
+/// `base` with chosen vibrational populations of its state (v -> relative population,
+/// renormalised to a sum of 1; a level given 0 or not given is not simulated), each level
+/// keeping its rotational distribution. Throws std::invalid_argument for a level the state does
+/// not have, a population that is negative or not finite, or when none is above 0.
+populations::Populations WithVibrationalPopulations(const MultipletBandSystem& system, populations::Populations base,
+                                                    const std::map<int, double>& vibrational);
 
 /// The name of branch b of the model (ΔN form, branch_names.h), with the e/f parity of its lower
 /// levels where the state is a Λ doublet ("P1 e").

@@ -48,6 +48,7 @@
 #include "common/number_format.h"
 #include "experiment/spectrum_frame.h"
 #include "fit/lif_image.h"
+#include "populations/populations_window.h"
 #include "program/simulation_run.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
@@ -204,7 +205,30 @@ TEST_F(Desktop, ATripletSystemFromTheListShowsItsTableAndIsRestoredAtTheNextStar
     }
     // Loaded or edited populations are drawn until the system is thermalised again.
     EXPECT_TRUE(Find<QWidget>(*w, "ChkThermal")->isEnabled());
-    EXPECT_FALSE(w->populationsWindow()->isEnabled());
+    // The populations window edits one of the six components at a time in a three-column table;
+    // the histograms and vibrational controls of the doublet window say why they do not apply.
+    PopulationsWindow* pops = w->populationsWindow();
+    EXPECT_TRUE(pops->isEnabled());
+    ASSERT_EQ(pops->cmbStructure->count(), 6);
+    EXPECT_EQ(pops->cmbStructure->itemText(5), "F3 f");
+    EXPECT_FALSE(pops->tabs->isTabEnabled(populations::kRotationalTab));
+    EXPECT_TRUE(pops->tabs->tabToolTip(populations::kRotationalTab).contains("N2 (C-B)"));
+    EXPECT_FALSE(pops->txtTRotational->isEnabled());
+    pops->cmbStructure->setCurrentIndex(4);
+    emit pops->cmbStructure->activated(4);
+    QTableWidget* table = pops->gridPop;
+    ASSERT_EQ(table->columnCount(), 3);
+    int row = 1;
+    while (row < table->rowCount() && table->item(row, 0)->text() != "10") ++row;
+    ASSERT_LT(row, table->rowCount());
+    EXPECT_FALSE(table->item(row, 1)->flags() & Qt::ItemIsEditable);
+    table->item(row, 2)->setText("0");  // F2 f J = 10 of C v' = 0 emptied, as typed in the cell
+    EXPECT_EQ(table->item(row, 2)->text(), "0");
+    EXPECT_EQ(w->State().pop.ThermalFlag, 0);
+    EXPECT_FALSE(Find<QCheckBox>(*w, "ChkThermal")->isChecked());
+    EXPECT_EQ(pops->cmbRotational->currentText(), "Non-thermal");
+    emit pops->cmbRotational->activated(0);  // back to thermal
+    EXPECT_NE(table->item(row, 2)->text(), "0");
     w->close();
 
     auto again = Open();
@@ -215,7 +239,8 @@ TEST_F(Desktop, ATripletSystemFromTheListShowsItsTableAndIsRestoredAtTheNextStar
     list->setCurrentIndex(0);
     emit list->activated(0);
     EXPECT_TRUE(Find<QWidget>(*again, "CmbQuantity")->isEnabled());
-    EXPECT_TRUE(again->populationsWindow()->isEnabled());
+    EXPECT_TRUE(again->populationsWindow()->tabs->isTabEnabled(populations::kRotationalTab));
+    EXPECT_TRUE(again->populationsWindow()->txtTRotational->isEnabled());
 }
 
 TEST_F(Desktop, ARangeWithoutLinesOfTheNewSystemMovesToItsStrongestBand) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iomanip>
 #include <set>
@@ -17,6 +18,7 @@
 #include "program/line_lookup.h"
 #include "program/main_window.h"
 #include "program/multiplet_band_system.h"
+#include "program/multiplet_populations_window.h"
 #include "program/simulation_run.h"
 #include "program/startup.h"
 #include "simulation/condition_view.h"
@@ -85,7 +87,7 @@ TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimula
     EXPECT_EQ(SelectedEntry(app), kN2CB);
     EXPECT_EQ(app.db.systemEntry, 1);                      // the doublet system beneath stays loaded
     EXPECT_NEAR(SelectedMass(app), 2 * 14.0030740, 1e-5);  // 14N2
-    for (const std::string& why : {PopulationEditingRefusal(app), TableQuantityRefusal(app), AssignmentRefusal(app)})
+    for (const std::string& why : {TableQuantityRefusal(app), AssignmentRefusal(app)})
         EXPECT_NE(why.find("N2 (C-B)"), std::string::npos) << why;
 
     // The (0,0) band heads of the folder's table (air): P1 337.092, P2 337.116, P3 337.144 nm,
@@ -127,8 +129,7 @@ TEST(MultipletSystems, TheListOffersThemAfterTheDoubletSystemsAndTheWindowSimula
     ASSERT_TRUE(CmbTransition_Click(app, 1));
     EXPECT_FALSE(app.sim.Multiplet);
     EXPECT_EQ(SelectedEntry(app), 1);
-    EXPECT_TRUE(PopulationEditingRefusal(app).empty() && TableQuantityRefusal(app).empty() &&
-                AssignmentRefusal(app).empty());
+    EXPECT_TRUE(TableQuantityRefusal(app).empty() && AssignmentRefusal(app).empty());
     CalculateSimulation(app);
     EXPECT_TRUE(app.plot.PlotReady);
     EXPECT_NE(app.sim.result.system.find("OH (A-X)"), std::string::npos) << app.sim.result.system;
@@ -402,6 +403,131 @@ TEST(MultipletPopulations, DoubletFilesReadAndWriteAsBefore) {
     ASSERT_TRUE(populations::LoadRotationalDistribution(p.app, stored));
     ASSERT_TRUE(populations::SaveRotationalDistribution(p.app, (dir / "again.rot").string()));
     EXPECT_EQ(testing::ReadFile(dir / "again.rot"), expected);
+}
+
+/// The table row of J = twoJ/2 in the component the window shows (0 when there is none).
+int RowOfJ(const MultipletPopulationsView& w, int twoJ) {
+    for (std::size_t r = 1; r < w.grid.Cells.size(); ++r)
+        if (w.grid.Cells[r][0] == HalfInteger(twoJ)) return static_cast<int>(r);
+    return 0;
+}
+
+TEST(MultipletPopulations, TheWindowEditsOneComponentOfOneLevelAsTheCoreDoes) {
+    N2Populations p, q;
+    AppState& app = p.app;
+    const std::vector<float> thermal = p.Simulated();
+    MultipletPopulationsView w = MultipletPopulationsWindow(app);
+    EXPECT_EQ(w.componentItems, (std::vector<std::string>{"F1 e", "F2 e", "F3 e", "F1 f", "F2 f", "F3 f"}));
+    EXPECT_EQ(w.levelItems, (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    EXPECT_EQ(w.grid.Cells[0], (std::vector<std::string>{"J", "N", "Population"}));
+    EXPECT_EQ(w.rotationalMode, DistributionMode::Thermal);
+    // The thermal populations of all six components of C v' = 0 add up to 1.
+    double sum = 0.0;
+    for (int k = 0; k < 6; ++k) {
+        MultipletComponent_Click(app, k);
+        w = MultipletPopulationsWindow(app);
+        for (std::size_t r = 1; r < w.grid.Cells.size(); ++r) sum += std::stod(w.grid.Cells[r][2]);
+    }
+    EXPECT_NEAR(sum, 1.0, 1e-5);
+    // Within F2 f the populations follow (2J + 1) exp(-c2 E / T) of the term values (J = 10 and
+    // 12 have the same nuclear-spin weight).
+    MultipletComponent_Click(app, 4);
+    w = MultipletPopulationsWindow(app);
+    const int r10 = RowOfJ(w, 20), r12 = RowOfJ(w, 24);
+    ASSERT_GT(r10, 0);
+    ASSERT_GT(r12, 0);
+    const database::StateLevels& c0 = app.sim.Multiplet->system.upper.at(0);
+    const double dE = c0.Find(24, 2, database::Parity::f)->energy - c0.Find(20, 2, database::Parity::f)->energy;
+    EXPECT_NEAR(std::stod(w.grid.Cells[r12][2]) / std::stod(w.grid.Cells[r10][2]),
+                25.0 / 21.0 * std::exp(-1.438776877 * dE / 2000.0), 1e-5);
+
+    // F2 f J = 10 emptied in the table draws what the same edit in the core draws.
+    ASSERT_TRUE(CommitMultipletGridEdit(app, r10, " 0 "));
+    SetMultipletLevelPopulation(q.app, 0, 2, database::Parity::f, 20, 0.0);
+    const std::vector<float> edited = p.Simulated();
+    EXPECT_EQ(edited, q.Simulated());
+    EXPECT_NE(edited, thermal);
+    w = MultipletPopulationsWindow(app);
+    EXPECT_EQ(w.grid.Cells[static_cast<std::size_t>(r10)][2], "0");
+    EXPECT_EQ(w.rotationalMode, DistributionMode::NonThermal);
+    EXPECT_EQ(app.pop.ThermalFlag, 0);
+    // Refused entries say which level and change nothing.
+    const auto held = app.sim.MultipletEdited;
+    for (const char* text : {"x", "-1", ""}) {
+        p.dialogs.messages.clear();
+        EXPECT_FALSE(CommitMultipletGridEdit(app, r12, text)) << text;
+        ASSERT_EQ(p.dialogs.messages.size(), 1u) << text;
+        EXPECT_NE(p.dialogs.messages[0].find("F2 f J = 12 of v = 0"), std::string::npos) << p.dialogs.messages[0];
+        EXPECT_EQ(app.sim.MultipletEdited, held);
+    }
+    EXPECT_FALSE(CommitMultipletGridEdit(app, static_cast<int>(w.grid.Cells.size()), "1"));
+    // Another level is still thermal; "Thermal" puts the edited one back, bit for bit.
+    MultipletLevel_Click(app, 1);
+    EXPECT_EQ(MultipletPopulationsWindow(app).levelIndex, 1);
+    EXPECT_EQ(MultipletPopulationsWindow(app).rotationalMode, DistributionMode::Thermal);
+    MultipletLevel_Click(app, 0);
+    MultipletRotational_Click(app, 0);
+    EXPECT_EQ(MultipletPopulationsWindow(app).rotationalMode, DistributionMode::Thermal);
+    EXPECT_EQ(p.Simulated(), thermal);
+    // After "Thermalized system" an edit starts from the thermal populations shown, not from
+    // edits made before.
+    ASSERT_TRUE(CommitMultipletGridEdit(app, r10, "0"));
+    app.pop.ThermalFlag = 1;
+    const std::string shown = MultipletPopulationsWindow(app).grid.Cells[static_cast<std::size_t>(r10)][2];
+    EXPECT_NE(shown, "0");
+    ASSERT_TRUE(CommitMultipletGridEdit(app, r12, "0.001"));
+    EXPECT_EQ(MultipletPopulationsWindow(app).grid.Cells[static_cast<std::size_t>(r10)][2], shown);
+}
+
+TEST(MultipletPopulations, VibrationalFilesSetTheLevelsAndDamagedOnesAreRefused) {
+    N2Populations p;
+    AppState& app = p.app;
+    const std::string path = (p.dir / "c.vib").string();
+    // The thermal distribution as written: one "v,  population" line per level of C, adding up to 1.
+    ASSERT_TRUE(SaveMultipletVibrational(app, path));
+    std::ifstream written(path);
+    double sum = 0.0;
+    int v = -1, lines = 0;
+    for (std::string line; std::getline(written, line); ++lines) {
+        ASSERT_EQ(line.find(",  "), line.find(',')) << line;
+        EXPECT_EQ(std::stoi(line), ++v);
+        sum += std::stod(line.substr(line.find(',') + 1));
+    }
+    EXPECT_EQ(lines, 5);
+    EXPECT_NEAR(sum, 1.0, 1e-12);
+    const struct {
+        std::string text, line, problem;
+    } cases[] = {
+        {"0,  0.5\r\n1,  0.5\r\n0,  0.5\r\n", "line 3", "first on line 1"},
+        {"0,  0.5\r\n7,  0.5\r\n", "line 2", "no vibrational level v = 7"},
+        {"0,  x\r\n", "line 1", "not a population"},
+        {"0,  -1\r\n", "line 1", "not a population"},
+        {"0.5,  1\r\n", "line 1", "not a vibrational level"},
+        {"0,  1,  2\r\n", "line 1", "3 fields"},
+        {"0,  0\r\n1,  0\r\n", "c.vib", "no population"},
+    };
+    for (const auto& e : cases) {
+        std::ofstream(path, std::ios::binary) << e.text;
+        p.dialogs.messages.clear();
+        EXPECT_FALSE(LoadMultipletVibrational(app, path)) << e.text;
+        ASSERT_EQ(p.dialogs.messages.size(), 1u) << e.text;
+        for (const std::string& part : {path, e.line, e.problem})
+            EXPECT_NE(p.dialogs.messages[0].find(part), std::string::npos) << p.dialogs.messages[0];
+        EXPECT_FALSE(app.sim.MultipletEdited) << "a refused file changed the populations";
+        EXPECT_EQ(app.pop.ThermalFlag, 1);
+    }
+    // v' = 1 alone, read through the File menu, keeps the rotational edit of that level.
+    app.sim.conditions.start = 310.0, app.sim.conditions.end = 320.0;
+    SetMultipletLevelPopulation(app, 1, 2, database::Parity::f, 20, 0.0);
+    std::ofstream(path, std::ios::binary) << "0,  0\r\n1,  3\r\n";
+    testing::ScriptedChooser chooser;
+    chooser.paths = {path};
+    ASSERT_TRUE(mnuOpenVibrationalPopulation_Click(app, chooser)) << p.dialogs.messages.back();
+    p.Simulated();
+    EXPECT_EQ(app.sim.result.levels, std::vector<int>{1});
+    EXPECT_TRUE(MultipletLevelEdited(app, 1));
+    ASSERT_TRUE(SaveMultipletVibrational(app, path));
+    EXPECT_EQ(testing::ReadFile(path), "0,  0\r\n1,  1\r\n2,  0\r\n3,  0\r\n4,  0\r\n");
 }
 
 }  // namespace
