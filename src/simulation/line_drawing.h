@@ -90,8 +90,9 @@ private:
     double half_ = 0.0;  ///< half window of a line without lifetime width, grid steps
     int core_ = 0;       ///< offsets -core..core lie inside every shared line's window
     std::optional<ProfileKernel> kernel_;
-    std::vector<TermRing> rings_;                                       ///< of the kernel's terms, from the centre out
-    std::array<const float*, ProfileKernel::kMaxTerms> termOrigins_{};  ///< T_k(0) of each term
+    std::vector<TermRing> rings_;   ///< the loops over the kernel's terms, from the centre out
+    std::vector<float> ringTerms_;  ///< [k][m + reach]: T_k(m) where m's ring has term k, else 0
+    std::array<const float*, ProfileKernel::kMaxTerms> termOrigins_{};  ///< T_k(0) of ringTerms_
     double multiplyAdds_ = 0.0;             ///< of the direct sums of one line over its window
     int edgePoints_ = 0;                    ///< points of a window beyond the core, drawn directly in an FFT
     bool fastSaturated_ = false;            ///< saturated lines drawn by DrawSaturatedLine

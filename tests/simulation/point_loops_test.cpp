@@ -365,5 +365,29 @@ TEST(PointLoops, BothBuildsGiveTheScalarReferenceOnSpansOfAnyLength) {
     }
 }
 
+// Terms that are zero where their ring leaves them out let rings be drawn merged into fewer,
+// wider loops: the sums must be the fine rings' ones, bit for bit, in both builds.
+TEST(PointLoops, RingsMergedOverZeroTermsGiveTheSameBits) {
+    const std::vector<TermRing> fine{{3, -1, 4}, {2, 4, 11}, {1, 11, 20}};
+    TestKernel padded;
+    for (int k = 0; k < 3; ++k)
+        for (int m = -20; m <= 20; ++m)
+            if (k >= (std::abs(m) <= 4 ? 3 : std::abs(m) <= 11 ? 2 : 1))
+                padded.values[static_cast<std::size_t>(k * 41 + m + 20)] = 0.0f;
+    for (const bool wide : {false, true})
+        for (const std::vector<TermRing>& merged :
+             {std::vector<TermRing>{{3, -1, 11}, {1, 11, 20}}, std::vector<TermRing>{{3, -1, 20}},
+              std::vector<TermRing>{{3, -1, 4}, {2, 4, 20}}})
+            for (int count : {1, 3, 7, 13, 29, 61}) {
+                const BinnedKernels& build = wide ? ActiveBinnedKernels() : BaselineBinnedKernels();
+                const std::vector<BinnedLine> lines = TestBinned(count);
+                std::vector<float> a(static_cast<std::size_t>(count) + 60, 0.5f), b(a);
+                build.add(a.data(), lines.data(), lines.size(), padded.origins.data(), fine.data(), 3);
+                build.add(b.data(), lines.data(), lines.size(), padded.origins.data(), merged.data(),
+                          static_cast<int>(merged.size()));
+                EXPECT_EQ(a, b) << "wide " << wide << ", " << merged.size() << " rings, " << count << " points";
+            }
+}
+
 }  // namespace
 }  // namespace velmora::simulation
