@@ -3,7 +3,10 @@
 // whole and through a wavenumber window that keeps 1 % of the lines. Each benchmark reports the
 // lines kept and the peak resident memory of the process after it (a high-water mark: the
 // windowed reads run first, so that their figure is theirs), against the size of the files.
-// Last, the absorption spectrum of 10^4 lines drawn from the list.
+// Last, the absorption spectrum of 10^4 lines drawn from the list, once with the conditions'
+// widths and once (the HITRAN records) with each line's own pressure width, 40 different ones
+// as a J-dependent broadening gives, drawn in groups of one width; each reports the time per line
+// drawn, to compare with that of the shipped systems (simulation_bench: time / lines_drawn).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -56,8 +59,8 @@ public:
             std::fprintf(trans, "%12ld %12ld %10.4E %15.6f\n", up, low, 1e3 + k % 1000, nu);
             std::fprintf(
                 par,
-                "131%12.6f 1.000E-20 1.000E+03.05000.060%10.4f0.750.000000%15s%15s%15ld%15ld000000%12s %7.1f%7.1f\n",
-                nu, 1.5 * low, "A 0", "X 0", up, low, "", 6.0, 2.0);
+                "131%12.6f 1.000E-20 1.000E+03.0%03ld0.060%10.4f0.750.000000%15s%15s%15ld%15ld000000%12s %7.1f%7.1f\n",
+                nu, 300 + 10 * (low % 40), 1.5 * low, "A 0", "X 0", up, low, "", 6.0, 2.0);
         }
         std::fclose(trans);
         std::fclose(par);
@@ -104,23 +107,30 @@ void BM_ExoMolWhole(benchmark::State& state) {
 }
 void BM_HitranWhole(benchmark::State& state) { Read(state, Lists().hitran, {}); }
 
-void BM_SimulateFromList(benchmark::State& state) {
-    const database::ImportedLineList list = database::ReadLineList(Lists().exomol, {19000.0, 19150.0});
+void Simulate(benchmark::State& state, const std::string& path, bool ownWidths) {
+    const database::ImportedLineList list = database::ReadLineList(path, {19000.0, 19150.0});
     simulation::SimulationConditions c;
     c.kind = simulation::SpectrumKind::Absorption;
     c.unit = simulation::AxisUnit::Wavenumber;
     c.start = 19000.0, c.end = 19150.0;
     c.temperature = 2000.0;
     c.resolution = 0.05;
+    c.collisionalBroadening = ownWidths;
+    c.pressure = ownWidths ? 760.0 : 0.0;
     int drawn = 0;
     for (auto _ : state) drawn = simulation::SimulateLineSet(list, c).linesDrawn;
     state.counters["lines"] = drawn;
+    state.counters["s_per_line"] =
+        benchmark::Counter(drawn, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
+void BM_SimulateFromList(benchmark::State& state) { Simulate(state, Lists().exomol, false); }
+void BM_SimulateFromListOwnWidths(benchmark::State& state) { Simulate(state, Lists().hitran, true); }
 
 BENCHMARK(BM_ExoMolWindowed)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_HitranWindowed)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ExoMolWhole)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_HitranWhole)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SimulateFromList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SimulateFromListOwnWidths)->Unit(benchmark::kMillisecond);
 
 }  // namespace

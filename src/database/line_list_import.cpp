@@ -33,6 +33,35 @@ double ImportedLineList::PartitionFunction(double T) const {
     return q;
 }
 
+namespace {
+
+int TwiceJ(float J) { return static_cast<int>(std::lround(2.0 * J)); }
+long long JPairKey(int twiceLower, int twiceUpper) {
+    return static_cast<long long>(twiceLower) * (1 << 20) + twiceUpper;
+}
+
+}  // namespace
+
+bool ListBroadener::Find(float jLower, float jUpper, Width& w) const {
+    if (jLower < 0.0f) return false;
+    const int lower = TwiceJ(jLower);
+    if (jUpper >= 0.0f)
+        if (const auto p = byJPair.find(JPairKey(lower, TwiceJ(jUpper))); p != byJPair.end())
+            return w = p->second, true;
+    if (const auto p = byLowerJ.find(lower); p != byLowerJ.end()) return w = p->second, true;
+    if (topLowerJ >= 0 && lower > topLowerJ) return w = byLowerJ.at(topLowerJ), true;
+    return false;
+}
+
+const ListBroadener* ImportedLineList::BroadenerOf(const std::string& partner) const {
+    for (const ListBroadener& b : broadeners)
+        if (b.partner == partner) return &b;
+    if (partner == "N2" || partner == "O2" || partner == "Ar")
+        for (const ListBroadener& b : broadeners)
+            if (b.partner == "air") return &b;
+    return nullptr;
+}
+
 std::vector<double> LevelLifetimes(const ImportedLineList& list) {
     std::vector<double> sum(list.levels.size(), 0.0);
     for (const ListedLine& l : list.lines) sum[l.upper] += l.A;
@@ -277,6 +306,68 @@ std::vector<std::string> TransitionFiles(const std::string& prefix) {
     return files;
 }
 
+/// A rotational quantum number of a broadening record: a whole or half-integer 0 or above.
+int BroadeningJ(const RecordReader& in, std::string_view text, const char* what) {
+    const double J = Number(in, text, what);
+    if (J < 0.0 || 2.0 * J != std::floor(2.0 * J) || J > 1e5)
+        throw in.Error(std::string(what) + " \"" + Excerpt(TrimView(text)) + "\" is not a whole or half-integer J");
+    return static_cast<int>(std::lround(2.0 * J));
+}
+
+/// Reads an ExoMol broadening file of one partner (see the header).
+ListBroadener ReadBroadening(const std::string& path, const std::string& partner) {
+    ListBroadener b;
+    b.partner = partner;
+    b.path = path;
+    RecordReader in(path);
+    for (std::string_view r; in.Next(r);) {
+        Fields f(r);
+        const std::string_view code = f.Next();
+        if (code.empty()) continue;
+        if (code != "a0" && code != "a1")
+            throw in.Error("broadening code \"" + Excerpt(code) +
+                           "\" is not one the program reads (a0: by J'', a1: by J'' and J')");
+        ListBroadener::Width w;
+        const double gamma = Number(in, f.Next(), "half-width"), n = Number(in, f.Next(), "temperature exponent");
+        if (gamma < 0.0) throw in.Error("half-width below 0");
+        // cm-1/bar as cm-1/atm.
+        w.gamma = static_cast<float>(gamma * 1.01325);
+        w.n = static_cast<float>(n);
+        const int lower = BroadeningJ(in, f.Next(), "J''");
+        if (code == "a0") {
+            if (!b.byLowerJ.emplace(lower, w).second) throw in.Error("J'' is listed twice");
+            b.topLowerJ = std::max(b.topLowerJ, lower);
+        } else {
+            const int upper = BroadeningJ(in, f.Next(), "J'");
+            if (std::abs(upper - lower) > 2) throw in.Error("J' and J'' differ by more than 1");
+            if (!b.byJPair.emplace(JPairKey(lower, upper), w).second) throw in.Error("J'' and J' are listed twice");
+        }
+        if (!f.Next().empty()) throw in.Error("the record holds more fields than its code " + std::string(code));
+    }
+    if (b.byLowerJ.empty() && b.byJPair.empty()) throw FileError::In(path, "holds no broadening record");
+    return b;
+}
+
+/// The broadening files of a set: SLUG__PARTNER.broad or PREFIX__PARTNER.broad beside it, by
+/// partner (a file of the prefix before one of the iso-slug), in order of the partner's name.
+std::vector<ListBroadener> ReadBroadeners(const std::string& prefix, const std::string& slug) {
+    const fs::path p(prefix);
+    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    std::map<std::string, std::string> files;  // partner -> file
+    std::error_code ec;
+    for (const std::string& stem : {slug + "__", p.filename().string() + "__"}) {
+        for (const auto& e : fs::directory_iterator(dir, ec)) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind(stem, 0) != 0 || e.path().extension() != ".broad") continue;
+            const std::string partner = name.substr(stem.size(), name.size() - stem.size() - 6);
+            if (!partner.empty() && partner.find("__") == std::string::npos) files[partner] = e.path().string();
+        }
+    }
+    std::vector<ListBroadener> out;
+    for (const auto& [partner, file] : files) out.push_back(ReadBroadening(file, partner));
+    return out;
+}
+
 /// The level index of state `id` in the list, adding the level the first time.
 std::uint32_t KeepLevel(std::vector<StateRecord>& states, std::uint64_t id, ImportedLineList& list) {
     StateRecord& s = states[id];
@@ -394,7 +485,9 @@ ImportedLineList ReadExoMol(const std::string& prefix, const WavenumberWindow& w
     const Definition d = ReadDefinition(list.path);
     list.mass = d.mass;
     list.name = fs::path(prefix).filename().string();
-    list.molecule = FormulaOfSlug(d.slug.empty() ? list.name.substr(0, list.name.find("__")) : d.slug);
+    const std::string slug = d.slug.empty() ? list.name.substr(0, list.name.find("__")) : d.slug;
+    list.molecule = FormulaOfSlug(slug);
+    list.broadeners = ReadBroadeners(prefix, slug);
     std::vector<StateRecord> states = ReadStates(prefix + ".states", d, list);
     if (fs::exists(prefix + ".pf")) list.partitionTable = ReadPartitionFunction(prefix + ".pf");
     // The default pressure broadening of the .def, cm-1/bar, as HITRAN's cm-1/atm.

@@ -12,6 +12,16 @@
 // self half-widths at 296 K and 1 atm, temperature exponent and air shift; ExoMol: the default
 // half-width and exponent of the .def).
 //
+// ExoMol broadening files. Next to the set, files ISO-SLUG__PARTNER.broad (or PREFIX__PARTNER.broad)
+// give the pressure broadening by one collision partner ("H2", "He", "air" ...): records of a
+// code, the Lorentzian half-width gamma_ref (cm-1/bar at 296 K and 1 bar), its temperature
+// exponent n and the rotational quanta the code names, blank-separated:
+//     a0  gamma_ref  n  J''         the lines of lower-state J''
+//     a1  gamma_ref  n  J''  J'     the lines between J'' and J'
+// A line takes its a1 record, else its a0 record, else, above the highest J'' of the a0 records,
+// that J'''s record (the widths level off with J); else the default width of the .def file. How
+// the widths of the partners combine under a gas composition is in line_set_simulation.h.
+//
 // Thermal populations follow from the levels alone: a level of energy E and degeneracy g holds
 // g exp(-c2 E / T) / Q(T) of the molecules, one temperature for rotation, vibration and
 // electronic excitation. Q(T) is the .pf file's value (linear between its temperatures) within
@@ -23,6 +33,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace velmora::database {
@@ -57,6 +68,23 @@ struct ListedLine {
     double UpperEnergy() const { return lowerEnergy + nu; }
 };
 
+/// The pressure broadening of a list's lines by one collision partner (an ExoMol .broad file).
+struct ListBroadener {
+    std::string partner;  ///< the partner the file names: "H2", "He", "air"
+    std::string path;
+    struct Width {
+        float gamma = 0.0f;  ///< HWHM, cm-1/atm at 296 K
+        float n = 0.0f;      ///< temperature exponent
+    };
+    std::unordered_map<int, Width> byLowerJ;       ///< a0 records by 2J''
+    std::unordered_map<long long, Width> byJPair;  ///< a1 records by 2J'' * 2^20 + 2J'
+    int topLowerJ = -1;                            ///< 2J'' of the highest a0 record, -1 without one
+
+    /// The width of a line between lower J'' and upper J' (-1 where unknown), see the header
+    /// comment; false when the file gives the line none.
+    bool Find(float jLower, float jUpper, Width& w) const;
+};
+
 /// A line list read from files, the band system of a simulation.
 struct ImportedLineList {
     std::string path;      ///< the file named (.def or .par)
@@ -67,6 +95,8 @@ struct ImportedLineList {
     /// True when the records give each line's pressure shift (HITRAN's air shift); ExoMol files
     /// give none.
     bool lineShifts = false;
+    /// ExoMol: the broadening files of the set, by partner (none for HITRAN).
+    std::vector<ListBroadener> broadeners;
     std::vector<ListedLevel> levels;  ///< the levels the kept lines join
     std::vector<ListedLine> lines;    ///< in order of increasing ν
     /// (T K, Q) of the .pf file, increasing T; empty without one.
@@ -79,6 +109,9 @@ struct ImportedLineList {
 
     /// Partition function at T (K), see the header comment.
     double PartitionFunction(double T) const;
+    /// The broadening file of a partner of the gas (a chemical formula): the partner's own, else
+    /// for N2, O2 and Ar the "air" file; null without one.
+    const ListBroadener* BroadenerOf(const std::string& partner) const;
 };
 
 /// Reads a line list: an ExoMol set named by its .def file (or by any of its files, or by the

@@ -20,6 +20,14 @@ std::vector<SystemTracer::Component> SystemTracer::ComponentTraces(const SystemV
     SystemTrace whole;
     Trace(v, whole);  // the area every component is divided by, as the total is
     const Lines& lines = LinesFor(v);
+    if (!lines.groups.empty()) {
+        // A line list is one band of unnamed branches: its one component is the whole spectrum,
+        // its lines drawn in their width groups.
+        grid = whole.grid;
+        std::vector<Component> out;
+        out.push_back({0, 0, 0, {}, whole.total});
+        return out;
+    }
     simulation::LineDrawer drawer = Drawer(v, lines.list.squareRoot, grid);
     // The lines of each band, and of each branch of it; free populations weigh each level's lines.
     std::map<std::tuple<int, int, int>, std::vector<simulation::DrawnLine>> groups;
@@ -27,7 +35,8 @@ std::vector<SystemTracer::Component> SystemTracer::ComponentTraces(const SystemV
         for (simulation::DrawnLine line : lines.list.levels[k]) {
             if (!v.populations.empty()) line.weight *= v.populations[k];
             groups[{line.vUp, line.vLow, 0}].push_back(line);
-            if (branches) groups[{line.vUp, line.vLow, line.b}].push_back(line);
+            // A line without a branch (a line list's) belongs to its band only.
+            if (branches && line.b > 0) groups[{line.vUp, line.vLow, line.b}].push_back(line);
         }
     const Catalogue* cat = system_.database ? &system_.database->cat : nullptr;
     const std::size_t points = static_cast<std::size_t>(grid.Points());

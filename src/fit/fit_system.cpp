@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <map>
 
 #include "common/number_format.h"
 #include "common/numerics.h"
@@ -210,8 +212,20 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     simulation::SimulationConditions c = conditions_;
     c.temperature = v.rotationalT;
     const double lineShift = simulation::ComputeBroadening(c, MolecularMass()).lineShift;
+    lines_.groups.clear();
     if (system_.lineList) {
-        lines_.list = simulation::LineSetLines(*system_.lineList, c, lineShift, start_, end_);
+        // Lines of collisional widths of their own are drawn in groups of one width, each with its
+        // profile; a list whose lines all take the conditions' width keeps one level of them.
+        std::vector<simulation::WidthGroup> groups =
+            simulation::LineSetWidthGroups(*system_.lineList, c, lineShift, start_, end_);
+        lines_.list.levels.assign(1, {});
+        if (groups.size() == 1 && std::isnan(groups[0].collisionalWidth)) {
+            lines_.list.levels[0] = std::move(groups[0].lines);
+        } else if (!groups.empty()) {
+            for (const simulation::WidthGroup& g : groups)
+                lines_.list.levels[0].insert(lines_.list.levels[0].end(), g.lines.begin(), g.lines.end());
+            lines_.groups = std::move(groups);
+        }
     } else {
         selected_ = pop_->Rotational(levels_, v.rotationalT);
         lines_.list = simulation::BuildLineList(*system_.model, c, selected_, lineShift, start_, end_);
@@ -223,6 +237,12 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
             if (convention_ == IntensityConvention::Energy)
                 line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
             if (thermal) line.weight *= weights[k];
+        }
+    for (simulation::WidthGroup& g : lines_.groups)  // a line list's one level
+        for (simulation::DrawnLine& line : g.lines) {
+            if (convention_ == IntensityConvention::Energy)
+                line.weight *= AxisWavenumber(line.x - lineShift, c.unit) / nuCentre;
+            if (thermal) line.weight *= weights[0];
         }
     if (thermal) {
         // One level of every line, weighted: the lines are drawn once.
@@ -237,9 +257,8 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     return lines_;
 }
 
-simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid,
-                                            bool keepGrid) const {
-    simulation::SimulationConditions c = conditions_;
+simulation::Broadening SystemTracer::WidthsOf(const SystemValues& v, simulation::SimulationConditions& c) const {
+    c = conditions_;
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
     simulation::CheckConditions(c);
@@ -247,6 +266,13 @@ simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRo
     // The widths vary continuously in a fit: the profile stays a Voigt while both parts
     // are present, instead of becoming the pure profile when one part is small.
     if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
+    return widths;
+}
+
+simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid,
+                                            bool keepGrid) const {
+    simulation::SimulationConditions c;
+    const simulation::Broadening widths = WidthsOf(v, c);
     if (!keepGrid) grid = simulation::PlanGrid(start_, end_, widths.totalWidth, pointsPerWidth_, 1).grid;
     return simulation::LineDrawer(simulation::MakeProfileGrid(grid, widths, c.predissociationBroadening, c.unit),
                                   squareRoot, simulation::ProfileMethod::Convolved);
@@ -260,11 +286,65 @@ simulation::LineDrawer& SystemTracer::KeptDrawer(const SystemValues& v, bool squ
     if (!d.drawer || d.gauss != v.gauss || d.lorentz != v.lorentz || d.squareRoot != squareRoot ||
         (followsT && d.temperature != v.rotationalT)) {
         d.drawer.reset();
+        d.groups.clear();
         d.drawer.emplace(Drawer(v, squareRoot, d.grid));
         d.gauss = v.gauss, d.lorentz = v.lorentz, d.temperature = v.rotationalT, d.squareRoot = squareRoot;
     }
     grid = d.grid;
     return *d.drawer;
+}
+
+std::vector<simulation::LineDrawer> SystemTracer::GroupDrawers(const SystemValues& v,
+                                                               const std::vector<simulation::WidthGroup>& groups,
+                                                               simulation::SpectralGrid& grid, bool keepGrid) const {
+    // Each group's collisional width in place of the conditions', the fitted instrument widths
+    // added to it as they add to the collisional width of a catalogue system.
+    simulation::SimulationConditions c;
+    const simulation::Broadening widths = WidthsOf(v, c);
+    std::vector<simulation::Broadening> own;
+    float narrowest = std::numeric_limits<float>::infinity();
+    for (const simulation::WidthGroup& g : groups) {
+        simulation::Broadening b = simulation::GroupBroadening(c, MolecularMass(), g.collisionalWidth, widths);
+        if (b.lorentzWidth > 0.0f && b.gaussWidthSq > 0.0f) b.profile = simulation::Lineshape::Voigt;
+        narrowest = std::min(narrowest, b.totalWidth);
+        own.push_back(b);
+    }
+    if (!keepGrid) grid = simulation::PlanGrid(start_, end_, narrowest, pointsPerWidth_, 1).grid;
+    std::vector<simulation::LineDrawer> drawers;
+    drawers.reserve(own.size());
+    for (const simulation::Broadening& b : own)
+        drawers.emplace_back(simulation::MakeProfileGrid(grid, b, c.predissociationBroadening, c.unit), false,
+                             simulation::ProfileMethod::Convolved);
+    return drawers;
+}
+
+void SystemTracer::DrawGroups(const std::vector<simulation::WidthGroup>& groups,
+                              std::vector<simulation::LineDrawer>& drawers, float* out, simulation::DrawStats& stats) {
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        if (!groups[g].lines.empty()) drawers[g].Draw(groups[g].lines, out, stats);
+}
+
+std::vector<simulation::LineDrawer>& SystemTracer::KeptGroupDrawers(const SystemValues& v,
+                                                                    const std::vector<simulation::WidthGroup>& groups,
+                                                                    simulation::SpectralGrid& grid) {
+    KeptDrawerState& d = drawer_;
+    std::vector<double> widths;
+    for (const simulation::WidthGroup& g : groups) widths.push_back(g.collisionalWidth);
+    // NaN, the conditions' width, matches NaN.
+    const auto same = [](const std::vector<double>& a, const std::vector<double>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); });
+    };
+    if (d.groups.empty() || d.gauss != v.gauss || d.lorentz != v.lorentz || d.temperature != v.rotationalT ||
+        !same(d.groupWidths, widths)) {
+        d.drawer.reset();
+        d.groups.clear();
+        d.groups = GroupDrawers(v, groups, d.grid);
+        d.groupWidths = std::move(widths);
+        d.gauss = v.gauss, d.lorentz = v.lorentz, d.temperature = v.rotationalT, d.squareRoot = false;
+    }
+    grid = d.grid;
+    return d.groups;
 }
 
 std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
@@ -284,14 +364,17 @@ std::vector<std::vector<simulation::DrawnLine>> SystemTracer::LevelLines(int v,
         simulation::UpperLevelLines upper =
             simulation::LineSetUpperLevelLines(*system_.lineList, c, lineShift, start_, end_);
         std::vector<std::vector<simulation::DrawnLine>> lines;
+        levelWidths_.clear();
         for (const auto& level : levels) {
             const auto at = std::lower_bound(upper.levels.begin(), upper.levels.end(),
                                              static_cast<std::uint32_t>(std::max(level.second, 0)));
             std::vector<simulation::DrawnLine>& out = lines.emplace_back();
+            std::vector<double>& widths = levelWidths_.emplace_back();
             if (v != 0 || level.first != 0 || at == upper.levels.end() ||
                 *at != static_cast<std::uint32_t>(level.second))
                 continue;
             out = std::move(upper.lines[static_cast<std::size_t>(at - upper.levels.begin())]);
+            widths = std::move(upper.widths[static_cast<std::size_t>(at - upper.levels.begin())]);
             convention(out);
         }
         return lines;
@@ -330,8 +413,47 @@ double SystemTracer::MolecularMass() const {
     return system_.lineList ? system_.lineList->mass : system_.model->molecularMass;
 }
 
+std::vector<std::vector<float>> SystemTracer::OwnWidthLevelSpectra(
+    const std::vector<std::vector<simulation::DrawnLine>>& lines, const SystemValues& values,
+    simulation::SpectralGrid& grid) {
+    // The lines of every level in groups of one width, as the spectrum of the fit draws them:
+    // widths within kSharedWidthTolerance share the group of their logarithm's bin.
+    const double bin = 2.0 * simulation::kSharedWidthTolerance;
+    auto key = [&](double w) {
+        return std::isnan(w) ? std::numeric_limits<long long>::min() : std::llround(std::log(w) / bin);
+    };
+    std::map<long long, simulation::WidthGroup> byWidth;
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        for (double w : levelWidths_[k])
+            if (!byWidth.count(key(w)))
+                byWidth[key(w)].collisionalWidth = std::isnan(w) ? w : std::exp(static_cast<double>(key(w)) * bin);
+    std::vector<simulation::WidthGroup> groups;
+    std::map<long long, std::size_t> slot;
+    for (auto& [k, g] : byWidth) slot[k] = groups.size(), groups.push_back(std::move(g));
+    std::vector<simulation::LineDrawer> drawers = GroupDrawers(values, groups, grid);
+    std::vector<std::vector<float>> spectra;
+    simulation::DrawStats stats;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        std::vector<float>& out = spectra.emplace_back(static_cast<std::size_t>(grid.Points()), 0.0f);
+        for (auto& g : groups) g.lines.clear();
+        for (std::size_t i = 0; i < lines[k].size(); ++i)
+            groups[slot.at(key(levelWidths_[k][i]))].lines.push_back(lines[k][i]);
+        DrawGroups(groups, drawers, out.data(), stats);
+    }
+    return spectra;
+}
+
 std::vector<std::vector<float>> SystemTracer::LevelSpectra(const std::vector<std::vector<simulation::DrawnLine>>& lines,
                                                            const SystemValues& values, simulation::SpectralGrid& grid) {
+    // The lines of a line list's levels with widths of their own (LevelLines kept them).
+    bool own = system_.lineList && levelWidths_.size() == lines.size();
+    for (std::size_t k = 0; own && k < lines.size(); ++k) own = levelWidths_[k].size() == lines[k].size();
+    if (own) {
+        own = false;
+        for (const auto& w : levelWidths_)
+            own = own || std::any_of(w.begin(), w.end(), [](double x) { return !std::isnan(x); });
+        if (own) return OwnWidthLevelSpectra(lines, values, grid);
+    }
     simulation::LineDrawer drawer = Drawer(values, false, grid);
     std::vector<std::vector<float>> spectra;
     simulation::DrawStats stats;
@@ -354,16 +476,32 @@ void SystemTracer::Trace(const SystemValues& v, SystemTrace& t, const simulation
     }
     const Lines& lines = LinesFor(v);
     std::optional<simulation::LineDrawer> onGrid;
-    if (grid) {
-        t.grid = *grid;
+    std::vector<simulation::LineDrawer> groupsOnGrid;
+    simulation::LineDrawer* drawer = nullptr;
+    std::vector<simulation::LineDrawer>* groupDrawers = nullptr;
+    if (grid) t.grid = *grid;
+    if (!lines.groups.empty()) {
+        // A line list's one level in groups of one collisional width.
+        if (grid) {
+            groupsOnGrid = GroupDrawers(v, lines.groups, t.grid, true);
+            groupDrawers = &groupsOnGrid;
+        } else {
+            groupDrawers = &KeptGroupDrawers(v, lines.groups, t.grid);
+        }
+    } else if (grid) {
         onGrid.emplace(Drawer(v, lines.list.squareRoot, t.grid, true));
+        drawer = &*onGrid;
+    } else {
+        drawer = &KeptDrawer(v, lines.list.squareRoot, t.grid);
     }
-    simulation::LineDrawer& drawer = grid ? *onGrid : KeptDrawer(v, lines.list.squareRoot, t.grid);
     const std::size_t points = static_cast<std::size_t>(t.grid.Points());
     simulation::DrawStats stats;
     auto draw = [&](const std::vector<simulation::DrawnLine>& list, std::vector<float>& out) {
         out.assign(points, 0.0f);
-        if (!list.empty()) drawer.Draw(list, out.data(), stats);
+        if (groupDrawers)
+            DrawGroups(lines.groups, *groupDrawers, out.data(), stats);
+        else if (!list.empty())
+            drawer->Draw(list, out.data(), stats);
         return WindowArea(t.grid, out, windowStart_, windowEnd_);
     };
     ++evaluations_;

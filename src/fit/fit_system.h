@@ -20,6 +20,7 @@
 #include "simulation/conditions.h"
 #include "simulation/line_drawing.h"
 #include "simulation/line_list.h"
+#include "simulation/line_set_simulation.h"
 #include "simulation/multiplet_simulation.h"
 #include "simulation/spectral_grid.h"
 
@@ -49,7 +50,9 @@ struct FitSystem {
     std::shared_ptr<const simulation::MultipletBandSystem> multiplet;
     /// A line list read from files in place of a model (line_set_simulation.h): every level
     /// thermal at the one temperature of the fit, p = g exp(-c2 E / T) / Q(T), drawn as one
-    /// level (v = 0); model and populations are null.
+    /// level (v = 0); model and populations are null. With collisional broadening on, lines with
+    /// pressure widths of their own are drawn in groups of one width at the fitted temperature,
+    /// the fitted instrument widths added to each (as to a catalogue system's collisional width).
     std::shared_ptr<const database::ImportedLineList> lineList;
     std::string label;  ///< molecule and system, "OH (A-X)"
     std::shared_ptr<TraceCache> traces;
@@ -184,6 +187,10 @@ private:
         double rotationalT = -1.0, vibrationalT = -1.0;
         std::vector<double> populations;
         simulation::LineList list;
+        /// A line list whose lines take collisional widths of their own: its lines (all of them
+        /// also in list.levels[0]) in groups of one width; empty when every line takes the
+        /// conditions' width.
+        std::vector<simulation::WidthGroup> groups;
     };
     const Lines& LinesFor(const SystemValues& v);
     /// The line drawer of the instrument widths of v and its grid over the range (`grid` as it
@@ -193,8 +200,26 @@ private:
     /// The drawer of the last widths (and temperature where the widths follow it), made again
     /// only when they change.
     simulation::LineDrawer& KeptDrawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid);
+    /// The instrument and molecular widths of v for the conditions; `c` receives the conditions
+    /// they were computed for.
+    simulation::Broadening WidthsOf(const SystemValues& v, simulation::SimulationConditions& c) const;
+    /// The drawers of the width groups of a line list at the values, one per group, on a grid
+    /// planned on the narrowest width (`grid` as it is with `keepGrid`).
+    std::vector<simulation::LineDrawer> GroupDrawers(const SystemValues& v,
+                                                     const std::vector<simulation::WidthGroup>& g,
+                                                     simulation::SpectralGrid& grid, bool keepGrid = false) const;
+    /// The group drawers of the last widths and temperature, made again only when they change.
+    std::vector<simulation::LineDrawer>& KeptGroupDrawers(const SystemValues& v,
+                                                          const std::vector<simulation::WidthGroup>& groups,
+                                                          simulation::SpectralGrid& grid);
+    /// Adds the lines of every group, each with its own drawer, onto out.
+    static void DrawGroups(const std::vector<simulation::WidthGroup>& groups,
+                           std::vector<simulation::LineDrawer>& drawers, float* out, simulation::DrawStats& stats);
 
     double MolecularMass() const;
+    /// LevelSpectra of a line list's levels whose lines have widths of their own.
+    std::vector<std::vector<float>> OwnWidthLevelSpectra(const std::vector<std::vector<simulation::DrawnLine>>& lines,
+                                                         const SystemValues& values, simulation::SpectralGrid& grid);
 
     FitSystem system_;
     simulation::SimulationConditions conditions_;
@@ -212,8 +237,13 @@ private:
         bool squareRoot = false;
         simulation::SpectralGrid grid;
         std::optional<simulation::LineDrawer> drawer;
+        /// Of a line list's width groups: their drawers and the widths they were made for.
+        std::vector<simulation::LineDrawer> groups;
+        std::vector<double> groupWidths;
     } drawer_;
     int evaluations_ = 0;
+    /// The own collisional widths of the lines LevelLines gave last (a line list's), per level.
+    std::vector<std::vector<double>> levelWidths_;
 };
 
 }  // namespace velmora::fit

@@ -136,6 +136,28 @@ double OwnCollisionalWidth(const database::ListedLine& line, const SimulationCon
     return 2.0 * std::pow(296.0 / c.temperature, static_cast<double>(line.nAir)) * (air * (p - pSelf) + self * pSelf);
 }
 
+double OwnCollisionalWidth(const database::ImportedLineList& list, const database::ListedLine& line,
+                           const SimulationConditions& c, double selfPressure) {
+    if (list.broadeners.empty()) return OwnCollisionalWidth(line, c, selfPressure);
+    const float jLower = list.levels[line.lower].J, jUpper = list.levels[line.upper].J;
+    double covered = 0.0, sum = 0.0;
+    for (const auto& [partner, x] : c.composition.partners) {
+        const database::ListBroadener* b = list.BroadenerOf(partner);
+        database::ListBroadener::Width w;
+        if (!b || !b->Find(jLower, jUpper, w)) continue;
+        covered += x;
+        sum += x * w.gamma * std::pow(296.0 / c.temperature, static_cast<double>(w.n));
+    }
+    const double rest = std::max(0.0, 1.0 - covered);
+    if (rest > 0.0 && line.gammaAir > 0.0f)
+        sum += rest * line.gammaAir * std::pow(296.0 / c.temperature, static_cast<double>(line.nAir));
+    else if (covered > 0.0)
+        sum /= covered;  // no default width: the partners with widths stand for the whole gas
+    else
+        return std::numeric_limits<double>::quiet_NaN();
+    return 2.0 * sum * c.pressure / 760.0;
+}
+
 std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& list, const SimulationConditions& c,
                                            double lineShift, double start, double end) {
     CheckKind(c);
@@ -145,7 +167,7 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
     std::vector<std::pair<double, DrawnLine>> own;
     const double pSelf = SelfPressure(list, c);
     ForEachLine(list, c, lineShift, start, end, [&](const database::ListedLine& l, const DrawnLine& d) {
-        const double w = c.collisionalBroadening ? OwnCollisionalWidth(l, c, pSelf) : nan;
+        const double w = c.collisionalBroadening ? OwnCollisionalWidth(list, l, c, pSelf) : nan;
         if (std::isnan(w))
             shared.lines.push_back(d);
         else
@@ -204,11 +226,16 @@ UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, c
     UpperLevelLines out;
     out.levels = order;
     out.lines.resize(order.size());
+    out.widths.resize(order.size());
     for (std::size_t k = 0; k < order.size(); ++k) slot[order[k]] = static_cast<long long>(k);
+    const double pSelf = SelfPressure(list, c);
     for (const database::ListedLine& l : list.lines) {
         const double x = placer.X(l);
         if (!(start < x && x < end) || !(l.A > 0.0)) continue;
-        out.lines[static_cast<std::size_t>(slot[l.upper])].push_back(Drawn(l, x, l.A, lifetimes[l.upper]));
+        const std::size_t k = static_cast<std::size_t>(slot[l.upper]);
+        out.lines[k].push_back(Drawn(l, x, l.A, lifetimes[l.upper]));
+        out.widths[k].push_back(c.collisionalBroadening ? OwnCollisionalWidth(list, l, c, pSelf)
+                                                        : std::numeric_limits<double>::quiet_NaN());
     }
     return out;
 }
@@ -218,9 +245,34 @@ float LineSetGridWidth(const database::ImportedLineList& list, const SimulationC
     if (!c.collisionalBroadening || !(c.temperature > 0.0)) return widths.totalWidth;
     const double pSelf = SelfPressure(list, c);
     double narrowest = std::numeric_limits<double>::infinity();
-    for (const database::ListedLine& l : list.lines) {
-        const double w = OwnCollisionalWidth(l, c, pSelf);
+    auto take = [&](const database::ListedLine& l) {
+        const double w = OwnCollisionalWidth(list, l, c, pSelf);
         if (w < narrowest) narrowest = w;
+    };
+    if (ConvolvesInstrument(c)) {
+        // The groups through the instrument are those of the whole list.
+        for (const database::ListedLine& l : list.lines) take(l);
+    } else {
+        // The lines drawn: those placed strictly inside the range. Their wavenumbers lie in the
+        // range's, widened by one span for the shifts (far smaller); the lines are in order of
+        // wavenumber, so only that stretch of them is looked at.
+        const double lo = std::min(c.start, c.end), hi = std::max(c.start, c.end), span = hi - lo;
+        const bool wavelength = IsWavelength(c.unit);  // the axis runs against the wavenumber
+        // Whether a line lies before (at lower wavenumber than) the widened range, or beyond it.
+        auto before = [&](const database::ListedLine& l) {
+            const double x = AxisPosition(l.nu, c.unit);
+            return wavelength ? x > hi + span : x < lo - span;
+        };
+        auto beyond = [&](const database::ListedLine& l) {
+            const double x = AxisPosition(l.nu, c.unit);
+            return wavelength ? x < lo - span : x > hi + span;
+        };
+        const LinePlacer placer(list, c, widths.lineShift);
+        auto l = std::partition_point(list.lines.begin(), list.lines.end(), before);
+        for (; l != list.lines.end() && !beyond(*l); ++l) {
+            const double x = placer.X(*l);
+            if (lo < x && x < hi) take(*l);
+        }
     }
     if (!std::isfinite(narrowest)) return widths.totalWidth;
     return std::min(widths.totalWidth, GroupBroadening(c, list.mass, narrowest, widths).totalWidth);

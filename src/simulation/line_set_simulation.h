@@ -30,6 +30,13 @@
 // shifts, takes the shift of A and B. Widths and shifts are converted to axis units at the range
 // centre, as the conditions' own are.
 //
+// An ExoMol list with broadening files (line_list_import.h) takes, per line, the FWHM
+//     2 p [ sum_i x_i gamma_i (296 / T)^n_i + (1 - sum_i x_i) gamma_def (296 / T)^n_def ],
+// the sum over the partners of the gas composition (mole fractions x_i) whose file gives the line
+// a width (an "air" file serves N2, O2 and Ar), the rest of the gas at the .def default width and
+// exponent; without a default, the partners with widths stand for the whole gas (the sum divided
+// by sum_i x_i), and a line no file and no default covers takes the conditions' width.
+//
 // Lines of different widths cannot share one sampled profile: they are drawn in groups of one
 // width each. Widths within kSharedWidthTolerance of a group's width join it (drawn with that
 // width: their peaks err by about as much), so a list of many slightly different widths draws
@@ -65,6 +72,10 @@ double SelfPressure(const database::ImportedLineList& list, const SimulationCond
 /// when the file gives it none.
 double OwnCollisionalWidth(const database::ListedLine& line, const SimulationConditions& c, double selfPressure);
 
+/// The same for a line of `list`, with the list's broadening files where it has them.
+double OwnCollisionalWidth(const database::ImportedLineList& list, const database::ListedLine& line,
+                           const SimulationConditions& c, double selfPressure);
+
 /// The lines of LineSetLines in groups of one collisional width, narrowest first.
 std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& list, const SimulationConditions& c,
                                            double lineShift, double start, double end);
@@ -85,6 +96,9 @@ float LineSetGridWidth(const database::ImportedLineList& list, const SimulationC
 struct UpperLevelLines {
     std::vector<std::uint32_t> levels;
     std::vector<std::vector<DrawnLine>> lines;  ///< per level
+    /// Per level, each line's own collisional FWHM (cm-1, OwnCollisionalWidth) when the
+    /// conditions ask for collisional broadening; NaN for a line of the conditions' width.
+    std::vector<std::vector<double>> widths;
 };
 UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, const SimulationConditions& c,
                                        double lineShift, double start, double end);

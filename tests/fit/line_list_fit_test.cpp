@@ -1,7 +1,8 @@
 // Fits with a line list read from files as the band system: the OH A-X export read back in both
 // formats gives the temperature the catalogue system's fit gives on the same spectrum, the
-// parameters a line list cannot have are refused, and the Boltzmann plot of a hand-made list
-// gives back the temperature its spectrum was drawn at.
+// parameters a line list cannot have are refused, the Boltzmann plot of a hand-made list gives
+// back the temperature its spectrum was drawn at, and a list whose lines have pressure widths of
+// their own is fitted with those widths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "fit/boltzmann_plot.h"
 #include "fit/fit_errors.h"
 #include "fit/synthetic_spectra.h"
+#include "simulation/line_set_simulation.h"
 #include "support/temp_dir.h"
 
 namespace velmora::fit {
@@ -177,6 +179,89 @@ TEST(LineListFit, TheBoltzmannPlotOfAHandMadeListGivesBackTheTemperatureOfItsSpe
     }
     EXPECT_EQ(plot.levels.size(), RotorList::kJMax + 1u);
     EXPECT_GT(used, 25);
+}
+
+/// The rigid-rotor band of RotorList as HITRAN records of 14N2, each line with an air width of
+/// its own that falls with J'' (0.09 - 0.0015 J'' cm-1/atm, n = 0.75), or with the width fields
+/// blank.
+std::string RotorRecords(const RotorList& list, bool widths) {
+    std::string par;
+    char r[200];
+    for (const RotorList::Line& l : list.lines) {
+        const double gamma = 0.09 - 0.0015 * l.jLow;
+        std::snprintf(r, sizeof r, "22%c%12.6f%10.3E%10.3E%5.4f%5.3f%10.4f%4.2f%8.6f", '1', l.nu, 1e-25, l.A, gamma,
+                      gamma, RotorList::Lower(l.jLow), 0.75, 0.0);
+        std::string s = r;
+        s.erase(35, 1);  // F5.4 without its leading 0
+        if (!widths) s.replace(35, 10, 10, ' '), s.replace(55, 4, 4, ' ');
+        char local[40];
+        std::snprintf(local, sizeof local, "    %5.1f      ", static_cast<double>(l.jUp));
+        std::string quanta = std::string(30, ' ') + local;
+        std::snprintf(local, sizeof local, "    %5.1f      ", static_cast<double>(l.jLow));
+        quanta += local;
+        std::snprintf(local, sizeof local, "%7.1f%7.1f", RotorList::G(l.jUp), RotorList::G(l.jLow));
+        par += s + quanta + "000000" + std::string(12, ' ') + " " + local + "\n";
+    }
+    return par;
+}
+
+TEST(LineListFit, OwnPressureWidthsOfTheLinesGiveBackTheTemperatureTheConditionsWidthBiases) {
+    const RotorList rotor;
+    auto read = [&](const char* name, bool widths) {
+        return std::make_shared<const database::ImportedLineList>(
+            database::ReadLineList(rotor.dir.Write(name, RotorRecords(rotor, widths)).string()));
+    };
+    const auto own = read("own.par", true), none = read("none.par", false);
+    ASSERT_EQ(own->lines.size(), rotor.lines.size());
+    // Emission at 1500 K and 15 atm in vacuum angstroms: Lorentzian widths of 0.04-0.09 A next
+    // to the instrument's Gaussian of 0.1 A. The points are the grid of the simulation.
+    constexpr double T = 1500.0, x0 = 3321.0, step = 1.0 / 64.0, gauss = 0.0625;
+    constexpr int n = 2400, perWidth = 4;
+    simulation::SimulationConditions c;
+    c.temperature = T;
+    c.resolution = gauss;
+    c.pressure = 15.0 * 760.0;
+    c.collisionalBroadening = true;
+    c.collisionalBroad1 = 2.0 * 0.06, c.collisionalBroad2 = 0.75;  // the lists' mean width, for the blank list
+    c.start = x0 - 10.0, c.end = x0 + n * step + 10.0;
+    simulation::SpectralGrid grid;
+    grid.start = x0 - step;
+    grid.gridWidth = static_cast<float>(perWidth * step);
+    grid.pointsPerWidth = perWidth;
+    grid.last = n + 1;
+    const simulation::Spectrum s =
+        simulation::SimulateLineSet(*own, c, simulation::ComputeBroadening(c, own->mass), grid);
+    ASSERT_GT(simulation::LineSetWidthGroups(*own, c, 0.0, c.start, c.end).size(), 30u);  // widths of their own
+    std::vector<double> y(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) y[static_cast<std::size_t>(i)] = s.total(i + 1);
+    const double peak = *std::max_element(y.begin(), y.end());
+    for (double& v : y) v *= 1000.0 / peak;
+    testing::Truth t;
+    GaussianDeviate noise(5);
+    const MeasuredSpectrum m = testing::Measure({y}, t, x0, step, noise);
+    auto request = [&](const std::shared_ptr<const database::ImportedLineList>& list, double width) {
+        FitRequest r = testing::Request({MakeFitSystem(list)}, m, width, 1000.0);
+        r.conditions.pressure = c.pressure;
+        r.conditions.collisionalBroadening = true;
+        r.conditions.collisionalBroad1 = c.collisionalBroad1, r.conditions.collisionalBroad2 = c.collisionalBroad2;
+        r.settings.free = {"t", "scale", "gauss"};
+        return r;
+    };
+    auto fit = [&](const std::shared_ptr<const database::ImportedLineList>& list) {
+        return FitSpectrum(request(list, 1.3 * gauss));
+    };
+    const FitResult withOwn = fit(own);
+    EXPECT_NEAR(withOwn.Value("t"), T, 1e-4 * T);
+    EXPECT_NEAR(withOwn.Value("gauss"), gauss, 1e-4 * gauss);
+    // The Boltzmann plot draws each level's lines with their widths too: at this pressure its
+    // levels' lines blend (about 10 K off with one shared width drawn right), but it is far from
+    // the 170 K the conditions' width leaves.
+    const double plotError = std::abs(FitBoltzmannPlot(request(own, gauss), 0).temperature - T);
+    EXPECT_LT(plotError, 0.02 * T);
+    EXPECT_LT(plotError, 0.25 * std::abs(FitBoltzmannPlot(request(none, gauss), 0).temperature - T));
+    // The same lines all at the conditions' width: the widths' fall with J is read as temperature.
+    const FitResult withConditions = fit(none);
+    EXPECT_GT(std::abs(withConditions.Value("t") - T), 0.02 * T) << withConditions.Value("t");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -287,6 +288,16 @@ TEST(LineListImport, DamagedFilesAreRefusedWithFileAndLineNamed) {
         {"NaN A", "two.par", "", "two.par, line 1: Einstein A \"NaN\" is not a finite number"},
         {"two isotopologues", "two.par", "", "two.par, line 2: molecule 13 isotopologue 2 follows"},
         {"unknown molecule", "two.par", "", "HITRAN molecule 2 isotopologue 1 is not a diatomic molecule"},
+        {"unknown broadening code", "16O-1H__H2.broad", "a0 0.07 0.5 0.5\nm0 0.07 0.5 1\n",
+         "16O-1H__H2.broad, line 2: broadening code \"m0\" is not one the program reads"},
+        {"a1 without J'", "16O-1H__H2.broad", "a1 0.07 0.5 2\n",
+         "16O-1H__H2.broad, line 1: the record ends before its J'"},
+        {"negative width", "16O-1H__He.broad", "a0 -0.07 0.5 1\n", "16O-1H__He.broad, line 1: half-width below 0"},
+        {"J not a half-integer", "16O-1H__He.broad", "a0 0.07 0.5 1.3\n", "J'' \"1.3\" is not a whole or half-integer"},
+        {"exponent not a number", "X__TWO__air.broad", "\na0 0.07 x 1\n",
+         "X__TWO__air.broad, line 2: temperature exponent \"x\" is not a finite number"},
+        {"J'' twice", "16O-1H__air.broad", "a0 0.07 0.5 1\na0 0.06 0.5 1\n", "line 2: J'' is listed twice"},
+        {"empty broadening file", "16O-1H__air.broad", "\n", "16O-1H__air.broad: holds no broadening record"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -305,6 +316,87 @@ TEST(LineListImport, DamagedFilesAreRefusedWithFileAndLineNamed) {
         const std::string message = testing::FileErrorMessage([&] { ReadLineList(path); });
         EXPECT_NE(message.find(k.message), std::string::npos) << message;
     }
+}
+
+TEST(LineListImport, ExoMolBroadeningFilesWidenEachLineByThePartnersOfTheGasAndItsJ) {
+    // Lower levels J'' = 0.5 .. 3.5 (ids 1-4), upper levels J' = 0.5 .. 4.5 (ids 5-9); the lines
+    // (J', J'') = (1.5, 0.5), (2.5, 1.5), (0.5, 1.5), (3.5, 2.5). Default width 0.05 cm-1/bar,
+    // exponent 0.6; H2 by J'' (0.5, 1.5) and for the pair (1.5, 2.5); He at J'' = 0.5 only; air.
+    testing::TempDir dir;
+    dir.Write("16O-1H__BR.def",
+              "EXOMOL.def  # ID\n16O-1H  # Iso-slug\nBR  # Isotopologue dataset name\n"
+              "17.002740 2.8E-26  # Isotopologue mass (Da) and (kg)\n0  # Lifetime availability (1=yes, 0=no)\n"
+              "0  # Lande g-factor availability (1=yes, 0=no)\n0  # Uncertainty availability (1=yes, 0=no)\n"
+              "0.0500  # Default value of Lorentzian half-width for all lines (in cm-1/bar)\n"
+              "0.600  # Default value of temperature exponent for all lines\n");
+    std::string states;
+    for (int k = 0; k < 4; ++k)
+        states += std::to_string(k + 1) + " " + std::to_string(10.0 * k * k) + " 2 " + std::to_string(k + 0.5) + " X\n";
+    for (int k = 0; k < 5; ++k)
+        states += std::to_string(k + 5) + " " + std::to_string(30000.0 + 9.0 * k * k) + " 2 " +
+                  std::to_string(k + 0.5) + " A\n";
+    dir.Write("16O-1H__BR.states", states);
+    dir.Write("16O-1H__BR.trans", "6 1 1.0E+06\n7 2 1.0E+06\n5 2 1.0E+06\n8 3 1.0E+06\n");
+    dir.Write("16O-1H__H2.broad", "a0 0.0700 0.500 0.5\na0   0.0650  0.480   1.5\na1 0.0500 0.400 1.5 2.5\n");
+    dir.Write("16O-1H__He.broad", "a0 0.0300 0.300 0.5\n");
+    dir.Write("16O-1H__BR__air.broad", "a0 0.0600 0.700 0.5\n");
+    const ImportedLineList list = ReadLineList((dir / "16O-1H__BR.def").string());
+    ASSERT_EQ(list.broadeners.size(), 3u);
+    ASSERT_EQ(list.lines.size(), 4u);
+
+    struct Width {
+        double gamma, n;  // cm-1/bar HWHM at 296 K
+    };
+    const Width def{0.05, 0.6}, h2Low{0.07, 0.5}, h2High{0.065, 0.48}, h2Pair{0.05, 0.4}, he{0.03, 0.3}, air{0.06, 0.7};
+    struct Expected {
+        float jUp, jLow;
+        Width h2, he, air;  // the records each line takes: its own, or that of the highest J''
+    };
+    const Expected lines[] = {{1.5f, 0.5f, h2Low, he, air},
+                              {2.5f, 1.5f, h2Pair, he, air},
+                              {0.5f, 1.5f, h2High, he, air},
+                              {3.5f, 2.5f, h2High, he, air}};
+    struct Gas {
+        database::GasComposition gas;
+        double h2, he, air;  // fractions that take each file; the rest takes the default
+    };
+    const Gas gases[] = {{{{{"H2", 0.7}, {"He", 0.2}, {"CO", 0.1}}}, 0.7, 0.2, 0.0},
+                         {{{{"N2", 0.75}, {"O2", 0.2}, {"H2", 0.05}}}, 0.05, 0.0, 0.95},
+                         {{}, 0.0, 0.0, 0.0}};
+    for (const Gas& g : gases)
+        for (double T : {296.0, 1800.0}) {
+            SimulationConditions c;
+            c.kind = SpectrumKind::Absorption;
+            c.unit = AxisUnit::Wavenumber;
+            c.start = 29000.0, c.end = 31000.0;
+            c.temperature = T, c.pressure = 2.0 * 760.0;
+            c.collisionalBroadening = true;
+            c.composition = g.gas;
+            std::vector<double> expected;
+            for (const Expected& e : lines) {
+                auto term = [&](const Width& w, double x) { return x * w.gamma * std::pow(296.0 / T, w.n); };
+                const double rest = 1.0 - g.h2 - g.he - g.air;
+                // HWHM per bar as per atm, times 2 p for the FWHM.
+                const double fwhm =
+                    2.0 * 2.0 * 1.01325 * (term(e.h2, g.h2) + term(e.he, g.he) + term(e.air, g.air) + term(def, rest));
+                expected.push_back(fwhm);
+                const auto line = std::find_if(list.lines.begin(), list.lines.end(), [&](const auto& l) {
+                    return list.levels[l.upper].J == e.jUp && list.levels[l.lower].J == e.jLow;
+                });
+                ASSERT_NE(line, list.lines.end());
+                EXPECT_NEAR(OwnCollisionalWidth(list, *line, c, 0.0), fwhm, 1e-6 * fwhm)
+                    << e.jUp << " " << e.jLow << " at " << T << " K";
+            }
+            // The simulation draws each line with its width: one group per distinct width.
+            std::sort(expected.begin(), expected.end());
+            expected.erase(std::unique(expected.begin(), expected.end(),
+                                       [](double a, double b) { return std::abs(a - b) < 1e-9 * b; }),
+                           expected.end());
+            const std::vector<WidthGroup> groups = LineSetWidthGroups(list, c, 0.0, c.start, c.end);
+            ASSERT_EQ(groups.size(), expected.size());
+            for (std::size_t k = 0; k < groups.size(); ++k)
+                EXPECT_NEAR(groups[k].collisionalWidth, expected[k], 1e-6 * expected[k]);
+        }
 }
 
 TEST(LineListImport, TheProgramSimulatesAnOpenedListInPlaceOfItsSystem) {
