@@ -186,9 +186,16 @@ bool BandMayContribute(double originCm, double start, double end, AxisUnit unit)
 
 namespace {
 
-/// Whether any line of a band lies inside (start, end) of the axis: its lowest and highest
+/// Whether any line of a band may lie inside (start, end) of the axis: its lowest and highest
 /// wavenumber bound the positions of all its lines, the axis being monotonic in the wavenumber.
+/// False only for bands without a line there.
 bool ReachesRange(const ModelBand& band, AxisUnit unit, double shift, double start, double end) {
+    // A band whose origin lies inside the range has its lines there too, all but always; its
+    // lines are taken one by one against the range, so the test of all of them is spared.
+    if (band.origin > 0.0) {
+        const double origin = AxisPosition(band.origin, unit) + shift;
+        if (start < origin && origin < end) return true;
+    }
     float lo = band.lines.front().nu, hi = lo;
     const ModelLine* lines = band.lines.data();
 #pragma omp simd reduction(min : lo) reduction(max : hi)
