@@ -58,22 +58,35 @@ void BM_TripletModel_N2CB(benchmark::State& state) {
 }
 BENCHMARK(BM_TripletModel_N2CB)->Unit(benchmark::kMillisecond);
 
-void BM_TripletSimulate_N2CB_3000K(benchmark::State& state) {
+void SimulateN2CB(benchmark::State& state, simulation::ProfileMethod method) {
     const database::MultipletSystem system = database::BuildMultipletSystem(N2CB());
     const auto model = simulation::BuildMultipletModel(system, 28.006148);
     const auto pop = simulation::ThermalMultipletPopulations(system, ElectronicState::Upper, 3000);
     simulation::SimulationConditions c;
     c.kind = simulation::SpectrumKind::Emission, c.unit = simulation::AxisUnit::NanometreAir;
     c.start = 300, c.end = 420, c.resolution = 0.1, c.temperature = 3000;
-    int drawn = 0;
+    simulation::SimulationOptions options;
+    options.profiles = method;
+    int drawn = 0, points = 0;
     for (auto _ : state) {
-        const auto spectrum = simulation::Simulate(model, c, pop);
+        const auto spectrum = simulation::Simulate(model, c, pop, options);
         benchmark::DoNotOptimize(spectrum.peak);
-        drawn = spectrum.linesDrawn;
+        drawn = spectrum.linesDrawn, points = spectrum.grid.Points();
     }
-    state.SetLabel(std::to_string(drawn) + " lines drawn");
+    state.SetLabel(std::to_string(drawn) + " lines drawn, " + std::to_string(points) + " points");
+}
+
+void BM_TripletSimulate_N2CB_3000K(benchmark::State& state) {
+    SimulateN2CB(state, simulation::ProfileMethod::Convolved);
 }
 BENCHMARK(BM_TripletSimulate_N2CB_3000K)->Unit(benchmark::kMillisecond);
+
+// The same with the binned lines always summed directly (0) or always by FFT (1).
+void BM_TripletSimulate_N2CB_3000K_Method(benchmark::State& state) {
+    SimulateN2CB(state, state.range(0) == 0 ? simulation::ProfileMethod::ConvolvedDirectly
+                                            : simulation::ProfileMethod::ConvolvedByFft);
+}
+BENCHMARK(BM_TripletSimulate_N2CB_3000K_Method)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One fit of a 2000-point window of N2 C-B (the (0,0) band at 337 nm, 0.02 Å apart) for the
 // temperature, scale, baseline, axis shift and Gaussian width, the system loaded from the

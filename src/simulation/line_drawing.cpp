@@ -61,6 +61,55 @@ std::vector<TermRing> MergedRings(const std::vector<TermRing>& rings, int window
     return merged;
 }
 
+/// Bytes of work space a thread keeps (a level of about a million lines).
+constexpr std::size_t kKeptSpaceBytes = std::size_t{64} << 20;
+
+}  // namespace
+
+struct DrawSpace {
+    std::vector<LineShape> shapes;         ///< the shapes of the lines drawn on their own
+    std::vector<double> halves;            ///< the half windows of the lines
+    std::unique_ptr<BinnedLine[]> binned;  ///< the lines of the shared profile
+    std::size_t binnedCapacity = 0;
+
+    std::size_t Bytes() const {
+        return shapes.capacity() * sizeof(LineShape) + halves.capacity() * sizeof(double) +
+               binnedCapacity * sizeof(BinnedLine);
+    }
+};
+
+namespace {
+
+/// The work space each thread keeps from one drawing to the next, so that a simulation repeated
+/// on a thread allocates none; lent to one drawing at a time (a drawing that finds it lent uses
+/// a space of its own).
+struct ThreadSpace {
+    DrawSpace space;
+    bool lent = false;
+};
+thread_local ThreadSpace threadSpace;
+
+class LentSpace {
+public:
+    LentSpace() {
+        if (threadSpace.lent) return;
+        threadSpace.lent = thread_ = true;
+        space_ = std::move(threadSpace.space);
+    }
+    ~LentSpace() {
+        if (!thread_) return;
+        threadSpace.lent = false;
+        if (space_.Bytes() <= kKeptSpaceBytes) threadSpace.space = std::move(space_);
+    }
+    LentSpace(const LentSpace&) = delete;
+    LentSpace& operator=(const LentSpace&) = delete;
+    DrawSpace& operator*() { return space_; }
+
+private:
+    DrawSpace space_;
+    bool thread_ = false;
+};
+
 }  // namespace
 
 LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations)
@@ -121,15 +170,16 @@ int LineDrawer::FftLength() {
     return fftLength_;
 }
 
-void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines) {
+void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines, DrawSpace& space) {
     SharedWindow w;
     w.grid = grid_;
     w.sharedWidth = shared_.f;
     w.tolerance = kSharedWidthTolerance * shared_.f;
     w.half = half_;
     w.reach = kernel_ ? kernel_->Reach() : 0;
-    halves_.resize(lines.size());
-    ActiveBinnedKernels().halfWindows(lines.data(), lines.size(), w, halves_.data());
+    std::vector<double>& halves = space.halves;
+    halves.resize(lines.size());
+    ActiveBinnedKernels().halfWindows(lines.data(), lines.size(), w, halves.data());
 }
 
 void LineDrawer::DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor) {
@@ -167,36 +217,40 @@ void LineDrawer::PrepareSpectra() {
 }
 
 void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats) {
+    LentSpace lent;
+    DrawSpace& space = *lent;
     if (!kernel_) {
         // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
-        shapes_.clear();
-        shapes_.reserve(lines.size());
+        std::vector<LineShape>& shapes = space.shapes;
+        shapes.clear();
+        shapes.reserve(lines.size());
         double strongest = 0.0;
         for (const DrawnLine& line : lines) {
-            shapes_.push_back(MakeLineShape(grid_, line.x, line.lifetime));
+            shapes.push_back(MakeLineShape(grid_, line.x, line.lifetime));
             if (line.saturation > 0.0f)
-                strongest = std::max(strongest, SaturatedPeak(shapes_.back(), line.saturation, line.weight));
+                strongest = std::max(strongest, SaturatedPeak(shapes.back(), line.saturation, line.weight));
         }
         for (std::size_t k = 0; k < lines.size(); ++k)
-            DrawOwn(lines[k], shapes_[k], out, stats, kSaturatedWingTolerance * strongest);
+            DrawOwn(lines[k], shapes[k], out, stats, kSaturatedWingTolerance * strongest);
         return;
     }
     const ProfileKernel& kernel = *kernel_;
     const int terms = kernel.Terms(), reach = kernel.Reach(), last = grid_.nPoints;
 
     // The lines of a width of their own first, then the others binned.
-    SharedHalfWindows(lines);
+    SharedHalfWindows(lines, space);
     for (std::size_t k = 0; k < lines.size(); ++k)
-        if (std::isnan(halves_[k])) DrawOwn(lines[k], MakeLineShape(grid_, lines[k].x, lines[k].lifetime), out, stats);
+        if (std::isnan(space.halves[k]))
+            DrawOwn(lines[k], MakeLineShape(grid_, lines[k].x, lines[k].lifetime), out, stats);
     SharedWindow w;
     w.grid = grid_;
     w.reach = reach;
-    if (binnedCapacity_ < lines.size()) {
-        binned_.reset(new BinnedLine[lines.size()]);
-        binnedCapacity_ = lines.size();
+    if (space.binnedCapacity < lines.size()) {
+        space.binned.reset(new BinnedLine[lines.size()]);
+        space.binnedCapacity = lines.size();
     }
     const BinnedKernels& kernels = ActiveBinnedKernels();
-    const BinCounts counts = kernels.bin(lines.data(), halves_.data(), lines.size(), w, binned_.get());
+    const BinCounts counts = kernels.bin(lines.data(), space.halves.data(), lines.size(), w, space.binned.get());
     stats.lines += static_cast<int>(counts.lines);
     stats.profilePoints += counts.profilePoints;
     const std::size_t count = counts.lines;
@@ -206,7 +260,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
                        (method_ == ProfileMethod::Convolved &&
                         FftIsCheaper(count, terms, multiplyAdds_, edgePoints_, grid_.nPoints + 2 * core_ + 1));
     if (core_ < 1 || !byFft) {
-        kernels.add(out, binned_.get(), count, termOrigins_.data(), rings_.data(), static_cast<int>(rings_.size()));
+        kernels.add(out, space.binned.get(), count, termOrigins_.data(), rings_.data(),
+                    static_cast<int>(rings_.size()));
         return;
     }
 
@@ -222,7 +277,7 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     double* sums = sums_.get();
     std::fill(sums, sums + L * static_cast<std::size_t>(terms), 0.0);
     for (std::size_t l = 0; l < count; ++l) {
-        const BinnedLine& b = binned_[l];
+        const BinnedLine& b = space.binned[l];
         // The terms of the line: weight (-t)^k.
         double c[ProfileKernel::kMaxTerms];
         double power = b.weight;

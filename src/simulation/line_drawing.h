@@ -59,6 +59,9 @@ struct DrawStats {
     int fftLevels = 0;            ///< levels whose binned lines were convolved by FFT
 };
 
+/// The work space of one level's lines (line_drawing.cpp).
+struct DrawSpace;
+
 /// Draws lines onto the grid of one simulation. Holds the sampled shared profile (and, once
 /// needed, its spectrum): make one per simulation and draw every level with it.
 class LineDrawer {
@@ -77,9 +80,9 @@ public:
 private:
     /// floor: the signal where the wings of a line saturated by the laser end.
     void DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor = 0.0);
-    /// Half windows (grid steps) of lines drawn with the shared profile into halves_: each line's
-    /// own, whose cut-off follows its Lorentzian share; NaN for a line of a width of its own.
-    void SharedHalfWindows(const std::vector<DrawnLine>& lines);
+    /// Half windows (grid steps) of lines drawn with the shared profile into space.halves: each
+    /// line's own, whose cut-off follows its Lorentzian share; NaN for a line of a width of its own.
+    void SharedHalfWindows(const std::vector<DrawnLine>& lines, DrawSpace& space);
     void PrepareSpectra();
     int FftLength();
 
@@ -93,14 +96,10 @@ private:
     std::vector<TermRing> rings_;   ///< the loops over the kernel's terms, from the centre out
     std::vector<float> ringTerms_;  ///< [k][m + reach]: T_k(m) where m's ring has term k, else 0
     std::array<const float*, ProfileKernel::kMaxTerms> termOrigins_{};  ///< T_k(0) of ringTerms_
-    double multiplyAdds_ = 0.0;             ///< of the direct sums of one line over its window
-    int edgePoints_ = 0;                    ///< points of a window beyond the core, drawn directly in an FFT
-    bool fastSaturated_ = false;            ///< saturated lines drawn by DrawSaturatedLine
-    GaussianReach gaussianReach_;           ///< of saturated lines, kept from line to line
-    std::vector<LineShape> shapes_;         ///< the shapes of one level's lines drawn on their own
-    std::vector<double> halves_;            ///< the half windows of one level's lines
-    std::unique_ptr<BinnedLine[]> binned_;  ///< one level's lines of the shared profile
-    std::size_t binnedCapacity_ = 0;
+    double multiplyAdds_ = 0.0;    ///< of the direct sums of one line over its window
+    int edgePoints_ = 0;           ///< points of a window beyond the core, drawn directly in an FFT
+    bool fastSaturated_ = false;   ///< saturated lines drawn by DrawSaturatedLine
+    GaussianReach gaussianReach_;  ///< of saturated lines, kept from line to line
 
     // Convolution by FFT: transform length (once needed) and the spectra of the kernel's terms
     // (core only).

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "common/numerics.h"
 #include "simulation/detection_filter.h"
@@ -185,9 +186,16 @@ bool BandMayContribute(double originCm, double start, double end, AxisUnit unit)
 
 namespace {
 
-/// Whether any line of a band lies inside (start, end) of the axis: its lowest and highest
+/// Whether any line of a band may lie inside (start, end) of the axis: its lowest and highest
 /// wavenumber bound the positions of all its lines, the axis being monotonic in the wavenumber.
+/// False only for bands without a line there.
 bool ReachesRange(const ModelBand& band, AxisUnit unit, double shift, double start, double end) {
+    // A band whose origin lies inside the range has its lines there too, all but always; its
+    // lines are taken one by one against the range, so the test of all of them is spared.
+    if (band.origin > 0.0) {
+        const double origin = AxisPosition(band.origin, unit) + shift;
+        if (start < origin && origin < end) return true;
+    }
     float lo = band.lines.front().nu, hi = lo;
     const ModelLine* lines = band.lines.data();
 #pragma omp simd reduction(min : lo) reduction(max : hi)
@@ -199,22 +207,89 @@ bool ReachesRange(const ModelBand& band, AxisUnit unit, double shift, double sta
     return std::max(a, b) > start && std::min(a, b) < end;
 }
 
+/// What the emission lines of one upper vibrational level read of it, per rotational row
+/// 0..lastRow of each component: the product yield × population (in double precision, as the
+/// weight of a line is formed) and the lifetime with predissociation. Built once per upper level,
+/// so that a line reads one product where it would look up and multiply two values of bounded
+/// rows.
+class EmissionLevel {
+public:
+    /// One branch: the rows of its upper component, read at N + ΔN.
+    struct Branch {
+        const double* product = nullptr;
+        const float* effective = nullptr;
+        int deltaN = 0;
+    };
+
+    void Build(const std::array<BranchRows, kMaxBranches + 1>& rows, std::size_t lastBranch) {
+        int last = -1;
+        for (std::size_t b = 1; b <= lastBranch; ++b)
+            last = std::max({last, rows[b].yield.hi, rows[b].upperPopulation.hi, rows[b].effective.hi});
+        lastRow_ = last;
+        const std::size_t width = static_cast<std::size_t>(last + 1);
+        // Branches that read the same rows (of one upper component) share a segment; segment 0
+        // stays zero, for branches without a level.
+        std::size_t segments = 1;
+        for (std::size_t b = 1; b <= lastBranch; ++b) {
+            std::size_t segment = 0;
+            for (std::size_t a = 1; a < b && segment == 0; ++a)
+                if (SameUpper(rows[a], rows[b])) segment = branchSegment_[a];
+            branchSegment_[b] = segment != 0 ? segment : segments++;
+        }
+        products_.assign(width * segments, 0.0);
+        effective_.assign(width * segments, 0.0f);
+        branches_.fill(Branch{products_.data(), effective_.data(), 0});
+        std::size_t filled = 0;
+        for (std::size_t b = 1; b <= lastBranch; ++b) {
+            const BranchRows& r = rows[b];
+            const std::size_t segment = branchSegment_[b];
+            double* product = products_.data() + segment * width;
+            float* effective = effective_.data() + segment * width;
+            if (segment > filled) {  // segments are numbered in the order of their first branch
+                filled = segment;
+                for (int N = 0; N <= last; ++N) {
+                    product[N] = static_cast<double>(r.yield.At(N)) * r.upperPopulation.At(N);
+                    effective[N] = r.effective.At(N);
+                }
+            }
+            branches_[b] = {product, effective, r.deltaN};
+        }
+    }
+
+    const Branch& Of(int b) const { return branches_[static_cast<std::size_t>(b)]; }
+    int LastRow() const { return lastRow_; }
+
+private:
+    static bool SameUpper(const BranchRows& a, const BranchRows& b) {
+        return a.yield.values == b.yield.values && a.upperPopulation.values == b.upperPopulation.values &&
+               a.effective.values == b.effective.values;
+    }
+
+    std::vector<double> products_;
+    std::vector<float> effective_;
+    std::array<Branch, kMaxBranches + 1> branches_{};
+    std::array<std::size_t, kMaxBranches + 1> branchSegment_{};
+    int lastRow_ = -1;
+};
+
 /// The emission lines of a band inside (start, end): yield × population of the upper level ×
 /// emission coefficient.
-[[gnu::noinline]] void AppendEmission(const ModelBand& band, const double* positions,
-                                      const std::array<BranchRows, kMaxBranches + 1>& rows, double start, double end,
-                                      int vUp, int vLow, std::vector<DrawnLine>& out) {
+[[gnu::noinline]] void AppendEmission(const ModelBand& band, const double* positions, const EmissionLevel& level,
+                                      double start, double end, int vUp, int vLow, std::vector<DrawnLine>& out) {
+    if (level.LastRow() < 0) return;  // no upper row has a level
+    const auto lastRow = static_cast<unsigned>(level.LastRow());
+    const ModelLine* lines = band.lines.data();
     for (std::size_t i = 0; i < band.lines.size(); ++i) {
         const double x = positions[i];
         if (!(start < x && x < end)) continue;
-        const ModelLine& line = band.lines[i];
-        const BranchRows& level = rows[static_cast<std::size_t>(line.b)];
-        const int nUp = line.N + level.deltaN;
-        if (nUp < 0) continue;
-        const double S = line.emission;
-        const double weight = static_cast<double>(level.yield.At(nUp)) * level.upperPopulation.At(nUp) * S;
+        const ModelLine& line = lines[i];
+        const EmissionLevel::Branch& branch = level.Of(line.b);
+        // Rows below 0 wrap to beyond the last one: neither has a level.
+        const auto nUp = static_cast<unsigned>(line.N + branch.deltaN);
+        if (nUp > lastRow) continue;
+        const double weight = branch.product[nUp] * static_cast<double>(line.emission);
         if (weight == 0.0) continue;
-        out.push_back({x, weight, line.emission, level.effective.At(nUp), 0.0f, static_cast<std::int16_t>(vUp),
+        out.push_back({x, weight, line.emission, branch.effective[nUp], 0.0f, static_cast<std::int16_t>(vUp),
                        static_cast<std::int16_t>(vLow), line.b, line.N});
     }
 }
@@ -282,7 +357,43 @@ struct LineIntensity {
 LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, const populations::Populations& pop,
                        double lineShift, double start, double end, const Progress& progress) {
     LineList list;
+    BuildLineListInto(list, m, c, pop, lineShift, start, end, progress);
+    return list;
+}
+
+namespace {
+
+/// The list each thread keeps between simulations, and whether it is lent.
+struct ThreadLineList {
+    LineList list;
+    bool lent = false;
+};
+thread_local ThreadLineList threadList;
+
+/// Bytes of line storage a kept list may hold (about 1.5 million lines).
+constexpr std::size_t kKeptListBytes = std::size_t{64} << 20;
+
+}  // namespace
+
+KeptLineList::KeptLineList() {
+    if (threadList.lent) return;  // a simulation within a simulation: a list of its own
+    threadList.lent = thread_ = true;
+    list_ = std::move(threadList.list);
+}
+
+KeptLineList::~KeptLineList() {
+    if (!thread_) return;
+    threadList.lent = false;
+    std::size_t bytes = 0;
+    for (const std::vector<DrawnLine>& level : list_.levels) bytes += level.capacity() * sizeof(DrawnLine);
+    if (bytes <= kKeptListBytes) threadList.list = std::move(list_);
+}
+
+void BuildLineListInto(LineList& list, const BandSystemModel& m, const SimulationConditions& c,
+                       const populations::Populations& pop, double lineShift, double start, double end,
+                       const Progress& progress) {
     list.levels.resize(pop.Levels());
+    for (std::vector<DrawnLine>& level : list.levels) level.clear();
     list.squareRoot = c.kind == SpectrumKind::LifExcitation && c.lifRegime == LifRegime::PartiallySaturated;
     list.rateEquations = c.kind == SpectrumKind::LifExcitation && c.lifRegime == LifRegime::RateEquations;
 
@@ -314,6 +425,7 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
         return !band.lines.empty() && (m.bandsByLines || BandMayContribute(band.origin, start, end, c.unit));
     };
     std::vector<double> positions;
+    EmissionLevel emissionLevel;
     for (std::size_t k = 0; k < pop.Levels(); ++k) {
         const int vPop = pop.levels[k];
         std::vector<DrawnLine>& out = list.levels[k];
@@ -357,12 +469,13 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
                     rows[b].deltaN = branches.deltaN[b];
                     rows[b].lowerPopulation = of(lower, branches.lower[b]).lowerPopulation;
                 }
+                if (emission) emissionLevel.Build(rows, lastBranch);
             }
             positions.resize(band.lines.size());
             ActivePositionKernels().positions(band.lines.data(), band.lines.size(), c.unit, lineShift,
                                               positions.data());
             if (emission) {
-                AppendEmission(band, positions.data(), rows, start, end, vUp, vLow, out);
+                AppendEmission(band, positions.data(), emissionLevel, start, end, vUp, vLow, out);
                 continue;
             }
             for (std::size_t i = 0; i < band.lines.size(); ++i) {
@@ -383,7 +496,6 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
             }
         }
     }
-    return list;
 }
 
 }  // namespace velmora::simulation

@@ -95,5 +95,26 @@ bool BandMayContribute(double originCm, double start, double end, AxisUnit unit)
 LineList BuildLineList(const BandSystemModel& model, const SimulationConditions& c,
                        const populations::Populations& populations, double lineShift, double start, double end,
                        const Progress& progress = {});
+/// As BuildLineList, into `list`, whose per-level storage is reused: a simulation repeated with a
+/// kept list allocates nothing once the list has grown to its size.
+void BuildLineListInto(LineList& list, const BandSystemModel& model, const SimulationConditions& c,
+                       const populations::Populations& populations, double lineShift, double start, double end,
+                       const Progress& progress = {});
+
+/// A line list kept on the calling thread for reuse by the next simulation there (empty when the
+/// thread's list is lent already); given back, it keeps its storage for the next one unless it
+/// holds more than a few tens of megabytes.
+class KeptLineList {
+public:
+    KeptLineList();
+    ~KeptLineList();
+    KeptLineList(const KeptLineList&) = delete;
+    KeptLineList& operator=(const KeptLineList&) = delete;
+    LineList& operator*() { return list_; }
+
+private:
+    LineList list_;
+    bool thread_ = false;  ///< the thread's list, given back at the end
+};
 
 }  // namespace velmora::simulation

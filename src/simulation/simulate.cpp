@@ -97,8 +97,9 @@ Spectrum Simulate(const BandSystemModel& model, const SimulationConditions& cond
         BuildTotal(s);
         return s;
     }
-    const LineList lines =
-        BuildLineList(model, conditions, populations, widths.lineShift, start, end, options.progress);
+    KeptLineList kept;
+    LineList& lines = *kept;
+    BuildLineListInto(lines, model, conditions, populations, widths.lineShift, start, end, options.progress);
     LineDrawer drawer(MakeProfileGrid(grid, widths, conditions.predissociationBroadening, conditions.unit),
                       lines.squareRoot, options.profiles, lines.rateEquations);
     for (int k = 1; k <= levels; ++k) drawer.Draw(lines.levels[static_cast<std::size_t>(k - 1)], &s.bands(k, 0), stats);

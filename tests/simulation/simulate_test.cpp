@@ -311,6 +311,37 @@ TEST(Simulate, TwoThreadsOnOneModelGiveWhatOneThreadGives) {
     EXPECT_TRUE(sameB);
 }
 
+// A thread keeps the line list and drawing space of one simulation for the next: nothing of a
+// larger simulation before it, or of the simulation it runs within (here from the progress
+// report), may reach a spectrum.
+TEST(Simulate, ASimulationAfterALargerOneOrWithinAnotherGivesWhatItGivesOnAFreshThread) {
+    ShippedSystem sys("OH", "(A-X)");
+    const populations::Populations hot = sys.Thermal(SpectrumKind::Emission, 3000);
+    const populations::Populations cold = sys.Thermal(SpectrumKind::Emission, 300);
+    SimulationConditions small, large;
+    small.start = 3080, small.end = 3100, small.temperature = 300;
+    large.start = 2800, large.end = 3400;
+    auto same = [](const Spectrum& s, const Spectrum& t) {
+        return s.linesDrawn == t.linesDrawn &&
+               std::equal(s.total.begin(), s.total.end(), t.total.begin(), t.total.end()) &&
+               std::equal(s.bands.begin(), s.bands.end(), t.bands.begin(), t.bands.end());
+    };
+    Spectrum alone, largeAlone;
+    std::thread([&] { alone = Simulate(*sys.model, small, cold); }).join();
+    std::thread([&] { largeAlone = Simulate(*sys.model, large, hot); }).join();
+
+    const Spectrum before = Simulate(*sys.model, large, hot);
+    EXPECT_TRUE(same(Simulate(*sys.model, small, cold), alone));
+    Spectrum inner;
+    SimulationOptions options;
+    options.progress = [&](double) {
+        if (inner.linesDrawn == 0) inner = Simulate(*sys.model, small, cold);
+    };
+    EXPECT_TRUE(same(Simulate(*sys.model, large, hot, options), largeAlone));
+    EXPECT_TRUE(same(inner, alone));
+    EXPECT_TRUE(same(before, largeAlone));
+}
+
 TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
     ShippedSystem sys("OH", "(A-X)");
     EXPECT_EQ(program::CurrentModel(sys.app.sim, sys.app.db), sys.model);
