@@ -1,6 +1,7 @@
 #include "database/line_list_import.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -56,7 +57,9 @@ bool ListBroadener::Find(float jLower, float jUpper, Width& w) const {
 const ListBroadener* ImportedLineList::BroadenerOf(const std::string& partner) const {
     for (const ListBroadener& b : broadeners)
         if (b.partner == partner) return &b;
-    if (partner == "N2" || partner == "O2" || partner == "Ar")
+    // A broadening file for air serves each of air's main gases.
+    static const std::array<std::string_view, 3> kAirGases = {"N2", "O2", "Ar"};
+    if (std::find(kAirGases.begin(), kAirGases.end(), partner) != kAirGases.end())
         for (const ListBroadener& b : broadeners)
             if (b.partner == "air") return &b;
     return nullptr;
