@@ -262,6 +262,21 @@ TEST(LineListFit, OwnPressureWidthsOfTheLinesGiveBackTheTemperatureTheConditions
     // The same lines all at the conditions' width: the widths' fall with J is read as temperature.
     const FitResult withConditions = fit(none);
     EXPECT_GT(std::abs(withConditions.Value("t") - T), 0.02 * T) << withConditions.Value("t");
+    // Components asked for down to branches: a list's lines carry no branch, so its one band is
+    // the whole of its part of the model, once (it was drawn twice).
+    for (const auto& list : {own, none}) {
+        FitRequest r = request(list, 1.3 * gauss);
+        r.options.components = ComponentDetail::Branches;
+        const FitResult f = FitSpectrum(r);
+        ASSERT_FALSE(f.components.empty());
+        const std::vector<double>& part = f.parts[0];
+        const double top = *std::max_element(part.begin(), part.end());
+        for (std::size_t i = 0; i < part.size(); i += 97) {
+            double sum = 0.0;
+            for (const FitComponent& k : f.components) sum += k.values[i];
+            EXPECT_NEAR(sum, part[i], 1e-5 * top) << i;
+        }
+    }
 }
 
 }  // namespace
