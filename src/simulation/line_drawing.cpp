@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/numerics.h"
+#include "simulation/thread_kept.h"
 #include "simulation/wide_builds.h"
 
 namespace velmora::simulation {
@@ -61,9 +62,6 @@ std::vector<TermRing> MergedRings(const std::vector<TermRing>& rings, int window
     return merged;
 }
 
-/// Bytes of work space a thread keeps (a level of about a million lines).
-constexpr std::size_t kKeptSpaceBytes = std::size_t{64} << 20;
-
 }  // namespace
 
 struct DrawSpace {
@@ -77,40 +75,6 @@ struct DrawSpace {
                binnedCapacity * sizeof(BinnedLine);
     }
 };
-
-namespace {
-
-/// The work space each thread keeps from one drawing to the next, so that a simulation repeated
-/// on a thread allocates none; lent to one drawing at a time (a drawing that finds it lent uses
-/// a space of its own).
-struct ThreadSpace {
-    DrawSpace space;
-    bool lent = false;
-};
-thread_local ThreadSpace threadSpace;
-
-class LentSpace {
-public:
-    LentSpace() {
-        if (threadSpace.lent) return;
-        threadSpace.lent = thread_ = true;
-        space_ = std::move(threadSpace.space);
-    }
-    ~LentSpace() {
-        if (!thread_) return;
-        threadSpace.lent = false;
-        if (space_.Bytes() <= kKeptSpaceBytes) threadSpace.space = std::move(space_);
-    }
-    LentSpace(const LentSpace&) = delete;
-    LentSpace& operator=(const LentSpace&) = delete;
-    DrawSpace& operator*() { return space_; }
-
-private:
-    DrawSpace space_;
-    bool thread_ = false;
-};
-
-}  // namespace
 
 LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations)
     : grid_(grid), squareRoot_(squareRoot), method_(method) {
@@ -217,8 +181,8 @@ void LineDrawer::PrepareSpectra() {
 }
 
 void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats) {
-    LentSpace lent;
-    DrawSpace& space = *lent;
+    ThreadKept<DrawSpace> kept;  // a drawing repeated on a thread allocates nothing
+    DrawSpace& space = *kept;
     if (!kernel_) {
         // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
         std::vector<LineShape>& shapes = space.shapes;

@@ -361,32 +361,10 @@ LineList BuildLineList(const BandSystemModel& m, const SimulationConditions& c, 
     return list;
 }
 
-namespace {
-
-/// The list each thread keeps between simulations, and whether it is lent.
-struct ThreadLineList {
-    LineList list;
-    bool lent = false;
-};
-thread_local ThreadLineList threadList;
-
-/// Bytes of line storage a kept list may hold (about 1.5 million lines).
-constexpr std::size_t kKeptListBytes = std::size_t{64} << 20;
-
-}  // namespace
-
-KeptLineList::KeptLineList() {
-    if (threadList.lent) return;  // a simulation within a simulation: a list of its own
-    threadList.lent = thread_ = true;
-    list_ = std::move(threadList.list);
-}
-
-KeptLineList::~KeptLineList() {
-    if (!thread_) return;
-    threadList.lent = false;
+std::size_t LineList::Bytes() const {
     std::size_t bytes = 0;
-    for (const std::vector<DrawnLine>& level : list_.levels) bytes += level.capacity() * sizeof(DrawnLine);
-    if (bytes <= kKeptListBytes) threadList.list = std::move(list_);
+    for (const std::vector<DrawnLine>& level : levels) bytes += level.capacity() * sizeof(DrawnLine);
+    return bytes;
 }
 
 void BuildLineListInto(LineList& list, const BandSystemModel& m, const SimulationConditions& c,

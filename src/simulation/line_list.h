@@ -3,6 +3,7 @@
 // fluorescence conditions (yield, gate, detection window, LIF regime).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "populations/selected_populations.h"
 #include "simulation/band_system_model.h"
 #include "simulation/conditions.h"
+#include "simulation/thread_kept.h"
 
 namespace velmora::simulation {
 
@@ -34,6 +36,9 @@ struct LineList {
     std::vector<std::vector<DrawnLine>> levels;
     bool squareRoot = false;     ///< partially saturated LIF: a line adds weight × sqrt(S × profile)
     bool rateEquations = false;  ///< LIF by rate equations: a line saturates with its profile
+
+    /// Bytes of line storage held (capacity, not size).
+    std::size_t Bytes() const;
 };
 
 /// Receives the progress of a long step in percent.
@@ -101,20 +106,7 @@ void BuildLineListInto(LineList& list, const BandSystemModel& model, const Simul
                        const populations::Populations& populations, double lineShift, double start, double end,
                        const Progress& progress = {});
 
-/// A line list kept on the calling thread for reuse by the next simulation there (empty when the
-/// thread's list is lent already); given back, it keeps its storage for the next one unless it
-/// holds more than a few tens of megabytes.
-class KeptLineList {
-public:
-    KeptLineList();
-    ~KeptLineList();
-    KeptLineList(const KeptLineList&) = delete;
-    KeptLineList& operator=(const KeptLineList&) = delete;
-    LineList& operator*() { return list_; }
-
-private:
-    LineList list_;
-    bool thread_ = false;  ///< the thread's list, given back at the end
-};
+/// A line list kept on the calling thread for reuse by the next simulation there.
+using KeptLineList = ThreadKept<LineList>;
 
 }  // namespace velmora::simulation
