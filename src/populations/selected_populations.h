@@ -2,6 +2,7 @@
 // the populated state with their relative weights, and the rotational distributions.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -36,5 +37,12 @@ Populations ThermalPopulations(const DatabaseState& db, int kind, double T, floa
 /// when none is above 0.
 Populations LevelPopulations(const DatabaseState& db, int kind, const std::map<int, double>& vibrational,
                              double rotationalT);
+
+/// Sets p's levels and weights to the chosen vibrational levels (v -> relative population) whose
+/// population is above 0, renormalised to a sum of 1. Throws std::invalid_argument for a level
+/// that hasLevel refuses (the message names the state's levels 0..vMax), or a population that is
+/// negative, not finite, or when none is above 0.
+void ChooseVibrationalLevels(Populations& p, const std::map<int, double>& vibrational,
+                             const std::function<bool(int v)>& hasLevel, int vMax);
 
 }  // namespace velmora::populations

@@ -1,11 +1,5 @@
 #include "simulation/multiplet_simulation.h"
 
-#include <cmath>
-#include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
-
 namespace velmora::simulation {
 
 std::shared_ptr<const MultipletBandSystem> BuildMultipletBandSystem(const database::MultipletEntry& entry,
@@ -28,25 +22,8 @@ populations::Populations WithVibrationalPopulations(const MultipletBandSystem& s
                                                     const std::map<int, double>& vibrational) {
     const auto& levels = base.state == ElectronicState::Upper ? system.system.upper : system.system.lower;
     const int vMax = levels.empty() ? -1 : levels.rbegin()->first;
-    std::vector<int> chosen;
-    std::vector<double> weights;
-    double sum = 0.0;
-    for (const auto& [v, weight] : vibrational) {
-        if (!levels.count(v))
-            throw std::invalid_argument("population of v = " + std::to_string(v) + ": the populated state has v 0.." +
-                                        std::to_string(vMax));
-        if (!std::isfinite(weight) || weight < 0.0)
-            throw std::invalid_argument("population of v = " + std::to_string(v) +
-                                        " must be a finite number, 0 or more");
-        if (weight == 0.0) continue;
-        chosen.push_back(v);
-        weights.push_back(weight);
-        sum += weight;
-    }
-    if (sum <= 0.0) throw std::invalid_argument("populations: no vibrational level has a population above 0");
-    for (double& w : weights) w /= sum;
-    base.levels = std::move(chosen);
-    base.weights = std::move(weights);
+    populations::ChooseVibrationalLevels(
+        base, vibrational, [&levels](int v) { return levels.count(v) > 0; }, vMax);
     return base;
 }
 
