@@ -32,6 +32,23 @@ std::vector<std::string> Fields(std::string_view line) {
     return out;
 }
 
+/// Calls row(lineNumber, line, fields) for every line of text that is not blank (a carriage
+/// return before its newline dropped), with the line's comma-separated fields.
+template <class Row>
+void ForEachRow(const std::string& text, Row&& row) {
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!Trim(line).empty()) row(lineNumber, line, Fields(line));
+    }
+}
+
 /// A field as a number: the whole field must be one.
 bool ParseNumber(const std::string& text, double& value) {
     if (text.empty()) return false;
@@ -88,24 +105,14 @@ void ReadMultipletRotational(const StateDescription& state, const database::Stat
     std::map<std::pair<int, int>, double> read;
     std::map<int, int> lineOfJ;
     bool headerSeen = false;
-    int lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (Trim(line).empty()) continue;
-        const std::vector<std::string> fields = Fields(line);
+    ForEachRow(text, [&](int lineNumber, std::string_view line, const std::vector<std::string>& fields) {
         if (!headerSeen) {
             if (fields != Fields(header))
                 throw FileError::At(path, lineNumber,
                                     "the columns \"" + Excerpt(line) + "\" are not those of this state (\"" + header +
                                         "\"): the file belongs to another state or is not a rotational distribution");
             headerSeen = true;
-            continue;
+            return;
         }
         if (static_cast<int>(fields.size()) != columns + 1)
             throw FileError::At(path, lineNumber,
@@ -140,7 +147,7 @@ void ReadMultipletRotational(const StateDescription& state, const database::Stat
                 throw FileError::At(path, lineNumber, "J = " + fields[0] + " lies beyond the levels simulated");
             read[{c, l->N}] = p;
         }
-    }
+    });
     if (!headerSeen) throw FileError::In(path, "the file is empty");
     double sum = 0;
     for (const auto& [key, p] : read) sum += p;
@@ -169,17 +176,7 @@ std::map<int, double> ReadMultipletVibrational(const std::vector<int>& levels, c
     const std::string text = ReadFileText(path, kMaxFileBytes);
     std::map<int, double> read;
     std::map<int, int> lineOfV;
-    int lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (Trim(line).empty()) continue;
-        const std::vector<std::string> fields = Fields(line);
+    ForEachRow(text, [&](int lineNumber, std::string_view, const std::vector<std::string>& fields) {
         if (fields.size() != 2)
             throw FileError::At(path, lineNumber,
                                 std::to_string(fields.size()) + " fields where v and its population belong");
@@ -198,7 +195,7 @@ std::map<int, double> ReadMultipletVibrational(const std::vector<int>& levels, c
             throw FileError::At(path, lineNumber,
                                 "\"" + Excerpt(fields[1]) + "\" is not a population (a number of 0 or more)");
         read[level] = p;
-    }
+    });
     double sum = 0;
     for (const auto& [v, p] : read) sum += p;
     if (!(sum > 0)) throw FileError::In(path, "the file holds no population");
