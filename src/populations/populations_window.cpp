@@ -95,16 +95,12 @@ double BarValue(const PopulationState& pop, int x) {
 
 /// Factor from an edit-table value to a bar height in percent.
 float ComputeRotScale(const PopulationState& pop) {
-    if (pop.StructMode == StructureMode::AllOfN) return pop.HistMax > 0.0f ? 100.0f / pop.HistMax : 100.0f;
-    const float m = pop.RowMax[static_cast<std::size_t>(std::clamp(pop.SelF, 1, 2))];
-    return m > 0.0f ? 100.0f / m : 100.0f;
+    if (pop.StructMode == StructureMode::AllOfN) return BarHeightScale(pop.HistMax);
+    return BarHeightScale(pop.RowMax[static_cast<std::size_t>(std::clamp(pop.SelF, 1, 2))]);
 }
 
 /// Last row on the rotational axis: SldRotLimit percent of the rows of the level.
-int AxisLastRow(PopulationsView app) {
-    const int limit = std::clamp(app.popwin.SldRotLimit, 1, 100);
-    return std::max(1, static_cast<int>(std::lround(app.pop.NRotDisp * limit / 100.0)));
-}
+int AxisLastRow(PopulationsView app) { return RotationalAxisEnd(app.pop.NRotDisp, app.popwin.SldRotLimit); }
 
 /// First and last bar of the rotational histogram (rows, or N in the combined view).
 std::pair<int, int> RotationalBars(PopulationsView app) {
@@ -196,8 +192,33 @@ int ComponentColor(int slot) {
 HistogramScale VibrationalScale(PopulationsView app) { return {-0.5, 115.0, MaxVib(app) + 0.5, -11.5}; }
 
 HistogramScale RotationalScale(PopulationsView app) {
-    const double top = 1.15 * std::clamp(app.popwin.SldRotYMax, 1, 100);
-    return {-0.5, top, AxisLastRow(app) + 0.5, -0.1 * top};
+    return RotationalAxisScale(AxisLastRow(app), app.popwin.SldRotYMax);
+}
+
+int RotationalAxisEnd(int lastBar, int limitPercent) {
+    return std::max(1, static_cast<int>(std::lround(lastBar * std::clamp(limitPercent, 1, 100) / 100.0)));
+}
+
+HistogramScale RotationalAxisScale(int axisEnd, int yMaxPercent) {
+    const double top = 1.15 * std::clamp(yMaxPercent, 1, 100);
+    return {-0.5, top, axisEnd + 0.5, -0.1 * top};
+}
+
+int BarAt(double x, int first, int last) { return std::clamp(static_cast<int>(std::lround(x)), first, last); }
+
+float BarHeightScale(float tallest) { return tallest > 0.0f ? 100.0f / tallest : 100.0f; }
+
+void DrawRotationalAxis(Canvas& c, const HistogramScale& s, int first, int axisEnd, const std::string& widest,
+                        const std::function<std::string(int)>& label, const std::string& name, Rgb fore) {
+    c.Line(s.left, 0.0, s.right, 0.0, fore);
+    c.SetFontSize(8);
+    const int step = std::max(1, static_cast<int>(std::ceil(1.5 * c.TextWidth(widest))));
+    for (int x = first - first % step; x <= axisEnd; x += step) {
+        if (x < first) continue;
+        const std::string text = label(x);
+        c.Text(x - c.TextWidth(text) / 2, -0.01 * s.top, text, fore);
+    }
+    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 0.01 * s.top, name, fore);
 }
 
 void PreparePopulationsWindow(PopulationsView app) {
@@ -311,17 +332,10 @@ void DrawRotationalHistogram(PopulationsView app, Canvas& c) {
         }
         if (x == w.EditedRotBar && bottom > 0.0) c.Box(x - 0.5, 0.0, x + 0.5, bottom, PaletteColor(4), false);
     }
-    c.Line(s.left, 0.0, s.right, 0.0, fore);
-    c.SetFontSize(8);
     const bool byN = pop.StructMode == StructureMode::AllOfN;
-    const std::string widest = byN ? "000" : "00.5";
-    const int step = std::max(1, static_cast<int>(std::ceil(1.5 * c.TextWidth(widest))));
-    for (int x = first - first % step; x <= AxisLastRow(app); x += step) {
-        if (x < first) continue;
-        const std::string label = byN ? std::to_string(x) : Format(x + 0.5, "#0.0");
-        c.Text(x - c.TextWidth(label) / 2, -0.01 * s.top, label, fore);
-    }
-    c.Text(s.left + 0.02 * (s.right - s.left), s.top - 0.01 * s.top, byN ? "N" : "J", fore);
+    DrawRotationalAxis(
+        c, s, first, AxisLastRow(app), byN ? "000" : "00.5",
+        [byN](int x) { return byN ? std::to_string(x) : Format(x + 0.5, "#0.0"); }, byN ? "N" : "J", fore);
     UpdateRotationalStatus(app);
 }
 
@@ -345,7 +359,7 @@ void PicRotational_Mouse(PopulationsView app, double x, double y, bool leftButto
     if (!PopulationsReady(app)) return;
     PopulationState& pop = app.pop;
     PopulationsWindowState& w = app.popwin;
-    const int r = std::clamp(static_cast<int>(std::lround(x)), 0, pop.NRotDisp);
+    const int r = BarAt(x, 0, pop.NRotDisp);
     w.RotCursor = static_cast<float>(r);
     if (leftButton) {
         if (w.RotationalMode != DistributionMode::NonThermal) CmbRotational_Click(app, 1);

@@ -8,6 +8,7 @@
 // J = r + 1/2 (components 1 and 3 are F1 at N = r, components 2 and 4 F2 at N = r + 1).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -50,6 +51,22 @@ struct HistogramScale {
 };
 HistogramScale VibrationalScale(PopulationsView app);
 HistogramScale RotationalScale(PopulationsView app);
+
+// The rotational histogram's axis, bar scale and hit-testing, shared by every histogram of
+// rotational levels (bar b stands at x = b).
+/// Last bar on the axis: `limitPercent` (SldRotLimit) percent of bars 0..lastBar, at least 1.
+int RotationalAxisEnd(int lastBar, int limitPercent);
+/// User coordinates of a rotational histogram whose axis ends at bar `axisEnd`; heights in
+/// percent of full scale, the top at 115 % of `yMaxPercent` (SldRotYMax).
+HistogramScale RotationalAxisScale(int axisEnd, int yMaxPercent);
+/// The bar under x: the nearest one within first..last.
+int BarAt(double x, int first, int last);
+/// Factor from a population to a bar height in percent: the tallest bar is full scale (100).
+float BarHeightScale(float tallest);
+/// Draws the base line of a rotational histogram, the label of every bar from `first` to
+/// `axisEnd` that leaves room for `widest`, and the axis name in the upper left corner.
+void DrawRotationalAxis(Canvas& c, const HistogramScale& s, int first, int axisEnd, const std::string& widest,
+                        const std::function<std::string(int)>& label, const std::string& name, Rgb fore);
 
 // Mouse on the histograms, in their user coordinates; `leftButton` while the left button is down.
 void PicVibrational_Mouse(PopulationsView app, double x, double y, bool leftButton);
