@@ -40,6 +40,10 @@ void SelectMultipletSystem(AppState& app, int entry) {
                                     std::to_string(app.db.cat.CatalogueCount + static_cast<int>(entries.size())) + ")");
     app.sim.Multiplet = BuildMultipletBandSystem(entries[static_cast<std::size_t>(k)], entry);
     app.sim.MultipletEdited.reset();
+    // The populations window starts at the thermal populations of the conditions.
+    app.pop.TxtTRotational = Trim(Str(static_cast<float>(app.sim.conditions.temperature)));
+    app.popwin.EditedRotBar = -1;
+    app.popwin.RotCursor = 0.0f;
     app.sim.LineList.reset();
     app.sim.result = Spectrum();
     app.plot.PlotReady = false;
@@ -237,6 +241,42 @@ void ResetMultipletLevel(AppState& app, int v) {
     for (int c = thermal.rotational.Lo(1); c <= thermal.rotational.Hi(1); ++c)
         for (int N = thermal.rotational.Lo(2); N <= thermal.rotational.Hi(2); ++N)
             edited.rotational(v, c, N) = thermal.rotational(v, c, N);
+    StoreEdits(app, std::move(edited));
+}
+
+populations::Populations MultipletThermalPopulations(const AppState& app, double temperatureK) {
+    return ThermalMultipletPopulations(app.sim.Multiplet->system, PopulatedState(app.sim.conditions.kind),
+                                       temperatureK);
+}
+
+void SetMultipletLevelThermal(AppState& app, int v, double temperatureK, int component) {
+    if (!app.sim.Multiplet) throw std::invalid_argument("no band system of any multiplicity is selected");
+    if (!PopulatedOf(app).levels->count(v))
+        throw std::invalid_argument("the populated state has no vibrational level v = " + std::to_string(v));
+    if (!(temperatureK > 0.0) || !std::isfinite(temperatureK))
+        throw std::invalid_argument("the rotational temperature of v = " + std::to_string(v) +
+                                    " must be a number of kelvin above 0");
+    // The whole level at the temperature of the conditions is the thermal level itself.
+    if (component == 0 && temperatureK == app.sim.conditions.temperature) {
+        if (DrawsEdits(app)) ResetMultipletLevel(app, v);
+        return;
+    }
+    const populations::Populations thermal = MultipletThermalPopulations(app, temperatureK);
+    populations::Populations edited = EditablePopulations(app);
+    Array3<double>& r = edited.rotational;
+    const Array3<double>& t = thermal.rotational;
+    if (!r.Contains(v, r.Lo(1), r.Lo(2)))
+        throw std::invalid_argument("the level v = " + std::to_string(v) + " lies beyond the levels simulated");
+    double sum = 0.0;
+    for (int c = r.Lo(1); c <= r.Hi(1); ++c)
+        for (int N = r.Lo(2); N <= r.Hi(2); ++N) {
+            if (component == 0 || c == component) r(v, c, N) = t.ValueAt(v, c, N);
+            sum += r(v, c, N);
+        }
+    // One component set: the level is normalised again, as the thermal distribution is.
+    if (component != 0 && sum > 0.0)
+        for (int c = r.Lo(1); c <= r.Hi(1); ++c)
+            for (int N = r.Lo(2); N <= r.Hi(2); ++N) r(v, c, N) /= sum;
     StoreEdits(app, std::move(edited));
 }
 

@@ -64,6 +64,17 @@ bool MultipletLevelEdited(const AppState& app, int v);
 /// are drawn.
 void ResetMultipletLevel(AppState& app, int v);
 
+/// Gives level v of the populated state its thermal rotational distribution at `temperatureK`:
+/// every component (`component` 0), the level's populations adding up to 1; or component
+/// `component` alone (F, or F + 2S + 1 for the f levels) with the shape of that distribution,
+/// after which the level is normalised to a sum of 1. The other levels keep theirs, and the
+/// system stops being thermalised. Throws std::invalid_argument for a level the state does not
+/// have or a temperature that is not above 0 K.
+void SetMultipletLevelThermal(AppState& app, int v, double temperatureK, int component = 0);
+
+/// The thermal populations of the state the kind populates at `temperatureK`.
+populations::Populations MultipletThermalPopulations(const AppState& app, double temperatureK);
+
 /// "Save population" → "Rotational distribution" for the selected multiplet system: asks which
 /// vibrational level to save (the level shown by default) and writes its rotational
 /// distribution (populations/multiplet_population_files.h). True when written; a failure is

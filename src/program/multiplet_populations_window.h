@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/canvas.h"
+#include "populations/populations_window.h"
 #include "populations/populations_window_state.h"
 #include "state/app_state.h"
 
@@ -28,8 +30,12 @@ struct MultipletPopulationsView {
     std::vector<std::string> componentItems;
     int componentIndex = 0;
     DistributionMode rotationalMode = DistributionMode::Thermal;
-    std::string status;   ///< what the table shows, and where its populations come from
-    std::string refusal;  ///< why the window's vibrational and histogram controls do not apply
+    std::string status;                                ///< what the table shows, and where its populations come from
+    std::string refusal;                               ///< why the window's vibrational controls do not apply
+    std::string spinFactorRefusal;                     ///< why the spin-orbit combination factor does not apply
+    std::string rotationalTemperature;                 ///< TxtTRotational: the temperature of the level shown
+    std::string setTemperature;                        ///< TxtSetTemperature
+    std::string rotationalStatus1, rotationalStatus2;  ///< LblRot1, LblRot2: the bar under the cursor
     PopulationGrid grid;
 };
 
@@ -52,5 +58,31 @@ void MultipletRotational_Click(AppState& app, int index);
 /// population or a row without a level is refused with a message naming the level, and nothing
 /// changes. True when the population was set.
 bool CommitMultipletGridEdit(AppState& app, int row, std::string_view text);
+
+// The rotational histogram of the component shown: bar b is the level at row b + 1 of the
+// table, its height the population in percent of the component's largest (the axis, scale and
+// hit-testing of the doublet histogram).
+populations::HistogramScale MultipletRotationalScale(const AppState& app);
+void DrawMultipletRotationalHistogram(const AppState& app, Canvas& c);
+/// Mouse on the histogram, in its user coordinates: the bar under x is the cursor; with the
+/// left button its level's population becomes the height y (0 below the axis), through
+/// SetMultipletLevelPopulation.
+void MultipletRotational_Mouse(AppState& app, double x, double y, bool leftButton);
+/// Keys on the histogram tab: Left/Right move the cursor (wrapping), Up/Down raise or lower
+/// the bar under it by 1 % of full scale (0.1 % with `fine`).
+void MultipletHistogram_KeyDown(AppState& app, populations::HistogramKey key, bool fine);
+
+/// TxtTRotational: a temperature above 0 K puts the level shown back to its thermal rotational
+/// distribution at that temperature (every component; the level's share of the state is kept).
+/// Other text is refused with a message naming the level and changes nothing. Returns the text
+/// the box shows.
+std::string MultipletTRotational_Change(AppState& app, std::string_view text);
+/// TxtSetTemperature: a temperature above 0 K gives the component shown the thermal shape at
+/// that temperature; the level is then normalised to a sum of 1 (as for a doublet component).
+/// Other text is refused with a message naming the component and level, and the box shows "300".
+std::string MultipletSetTemperature_Change(AppState& app, std::string_view text);
+/// CmdInitialize: empties the component shown of the level shown (to draw it anew); the other
+/// components keep their populations.
+void MultipletInitialize_Click(AppState& app);
 
 }  // namespace velmora::program

@@ -13,6 +13,7 @@
 #include "fit/fit_spectrum.h"
 #include "populations/population_files.h"
 #include "populations/population_model.h"
+#include "populations/populations_window.h"
 #include "program/file_commands.h"
 #include "program/fit_dialog.h"
 #include "program/line_lookup.h"
@@ -24,6 +25,7 @@
 #include "simulation/condition_view.h"
 #include "simulation/line_list.h"
 #include "simulation/multiplet_simulation.h"
+#include "support/recording_canvas.h"
 #include "support/scripted_chooser.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
@@ -477,6 +479,129 @@ TEST(MultipletPopulations, TheWindowEditsOneComponentOfOneLevelAsTheCoreDoes) {
     EXPECT_NE(shown, "0");
     ASSERT_TRUE(CommitMultipletGridEdit(app, r12, "0.001"));
     EXPECT_EQ(MultipletPopulationsWindow(app).grid.Cells[static_cast<std::size_t>(r10)][2], shown);
+}
+
+TEST(MultipletPopulations, TheHistogramAndTheTemperatureBoxesEditTheLevelShownAsTheCoreDoes) {
+    N2Populations p, q;
+    AppState& app = p.app;
+    const std::vector<float> thermal = p.Simulated();
+    const database::StateLevels& c0 = app.sim.Multiplet->system.upper.at(0);
+    constexpr auto e = database::Parity::e, f = database::Parity::f;
+    // Population of (F, parity, J = twoJ/2) of C v' = 0 as drawn; component F + 3 for f.
+    auto population = [&](const AppState& a, int F, database::Parity parity, int twoJ) {
+        return MultipletSimulationPopulations(a).rotational(0, F + (parity == f ? 3 : 0), c0.Find(twoJ, F, parity)->N);
+    };
+    auto tallestF2f = [&](const AppState& a) {
+        double top = 0.0;
+        for (const database::RotationalLevel& l : c0.Levels())
+            if (l.F == 2 && l.parity == f) top = std::max(top, population(a, 2, f, l.twoJ));
+        return top;
+    };
+    auto boltzmann = [&](int F1, database::Parity p1, int twoJ1, int F2, database::Parity p2, int twoJ2, double T) {
+        const double dE = c0.Find(twoJ2, F2, p2)->energy - c0.Find(twoJ1, F1, p1)->energy;
+        return (twoJ2 + 1.0) / (twoJ1 + 1.0) * std::exp(-1.438776877 * dE / T);
+    };
+    MultipletComponent_Click(app, 4);  // F2 f
+    const MultipletPopulationsView w = MultipletPopulationsWindow(app);
+    const int b10 = RowOfJ(w, 20) - 1, b12 = RowOfJ(w, 24) - 1;  // bar b is table row b + 1
+    ASSERT_GE(b10, 0);
+    ASSERT_GE(b12, 0);
+
+    // The thermal histogram: one bar per populated level, the tallest at full scale.
+    testing::RecordingCanvas canvas;
+    DrawMultipletRotationalHistogram(app, canvas);
+    const auto bars = canvas.Of(testing::Primitive::FilledBox);
+    std::size_t populated = 0;
+    for (std::size_t r = 1; r < w.grid.Cells.size(); ++r) populated += std::stod(w.grid.Cells[r][2]) > 0.0;
+    EXPECT_EQ(bars.size(), populated);
+    double top = 0.0;
+    for (const auto& b : bars) top = std::max(top, b.y2);
+    EXPECT_NEAR(top, 100.0, 1e-4);
+
+    // Moving without the button only moves the cursor; a drag to half height sets half the
+    // tallest population, and a drag below the axis 0; both draw as the same core edits.
+    const double tallest = tallestF2f(app);
+    MultipletRotational_Mouse(app, b10 + 0.3, 50.0, false);
+    EXPECT_FALSE(app.sim.MultipletEdited);
+    EXPECT_NE(MultipletPopulationsWindow(app).rotationalStatus1.find("F2 f J = 10 of v = 0"), std::string::npos);
+    MultipletRotational_Mouse(app, b10 - 0.2, 50.0, true);
+    EXPECT_NEAR(population(app, 2, f, 20), 0.5 * tallest, 1e-6 * tallest);
+    MultipletRotational_Mouse(app, b12, -3.0, true);
+    EXPECT_EQ(population(app, 2, f, 24), 0.0);
+    SetMultipletLevelPopulation(q.app, 0, 2, f, 20, population(app, 2, f, 20));
+    SetMultipletLevelPopulation(q.app, 0, 2, f, 24, 0.0);
+    EXPECT_EQ(p.Simulated(), q.Simulated());
+    EXPECT_EQ(MultipletPopulationsWindow(app).rotationalMode, DistributionMode::NonThermal);
+    // Up on the rotational tab raises the bar under the cursor by 1 % of full scale.
+    app.pop.intTabPop = populations::kRotationalTab;
+    MultipletHistogram_KeyDown(app, populations::HistogramKey::Up, false);
+    EXPECT_NEAR(population(app, 2, f, 24), 0.01 * tallestF2f(app), 1e-6 * tallest);
+
+    // A typed rotational temperature makes the whole level thermal at it: within a component
+    // and across components of one J and parity (same nuclear-spin weight), Boltzmann factors
+    // of the term values; the level adds up to 1; the other levels stay as they were.
+    EXPECT_EQ(MultipletTRotational_Change(app, "1234"), "1234");
+    EXPECT_NEAR(population(app, 2, f, 24) / population(app, 2, f, 20), boltzmann(2, f, 20, 2, f, 24, 1234.0), 1e-5);
+    EXPECT_NEAR(population(app, 3, e, 20) / population(app, 1, e, 20), boltzmann(1, e, 20, 3, e, 20, 1234.0), 1e-5);
+    double sum = 0.0;
+    const Array3<double> drawn = MultipletSimulationPopulations(app).rotational;
+    for (int c = 1; c <= 6; ++c)
+        for (int N = drawn.Lo(2); N <= drawn.Hi(2); ++N) sum += drawn(0, c, N);
+    EXPECT_NEAR(sum, 1.0, 1e-5);
+    EXPECT_FALSE(MultipletLevelEdited(app, 1));
+    MultipletPopulationsView shown = MultipletPopulationsWindow(app);
+    EXPECT_EQ(shown.rotationalMode, DistributionMode::Thermal);
+    EXPECT_NE(shown.status.find("thermal at 1234 K"), std::string::npos) << shown.status;
+    EXPECT_EQ(shown.rotationalTemperature, "1234");
+
+    // Refused entries name the level and change nothing.
+    const struct {
+        std::string (*box)(AppState&, std::string_view);
+        const char* text;
+        const char* named;
+        const char* answer;
+    } refused[] = {
+        {MultipletTRotational_Change, "x", "v = 0", "1234"},
+        {MultipletTRotational_Change, "-5", "v = 0", "1234"},
+        {MultipletTRotational_Change, "0", "v = 0", "1234"},
+        {MultipletSetTemperature_Change, "x", "F2 f of v = 0", "300"},
+        {MultipletSetTemperature_Change, "0", "F2 f of v = 0", "300"},
+    };
+    for (const auto& r : refused) {
+        const auto held = app.sim.MultipletEdited;
+        p.dialogs.messages.clear();
+        EXPECT_EQ(r.box(app, r.text), r.answer) << r.text;
+        ASSERT_EQ(p.dialogs.messages.size(), 1u) << r.text;
+        EXPECT_NE(p.dialogs.messages[0].find(r.named), std::string::npos) << p.dialogs.messages[0];
+        EXPECT_EQ(app.sim.MultipletEdited, held) << r.text;
+    }
+
+    // "Set temperature to" gives the component shown the shape at its temperature; the other
+    // components keep theirs, and the level is normalised again.
+    EXPECT_EQ(MultipletSetTemperature_Change(app, "800"), "800");
+    EXPECT_NEAR(population(app, 2, f, 24) / population(app, 2, f, 20), boltzmann(2, f, 20, 2, f, 24, 800.0), 1e-5);
+    EXPECT_NEAR(population(app, 3, e, 20) / population(app, 1, e, 20), boltzmann(1, e, 20, 3, e, 20, 1234.0), 1e-5);
+    EXPECT_EQ(MultipletPopulationsWindow(app).rotationalMode, DistributionMode::NonThermal);
+    // Initialize empties the component shown and nothing else.
+    const double f1e = population(app, 1, e, 20);
+    MultipletInitialize_Click(app);
+    EXPECT_EQ(tallestF2f(app), 0.0);
+    EXPECT_EQ(population(app, 1, e, 20), f1e);
+    // The temperature of the conditions typed in the box puts the level back, bit for bit.
+    EXPECT_EQ(MultipletTRotational_Change(app, "2000"), "2000");
+    EXPECT_EQ(p.Simulated(), thermal);
+
+    // A doublet system brings back the doublet histogram; the multiplet handlers do nothing.
+    ASSERT_TRUE(CmbTransition_Click(app, 1));
+    ASSERT_FALSE(app.sim.Multiplet);
+    EXPECT_TRUE(MultipletPopulationsWindow(app).caption.empty());
+    MultipletRotational_Mouse(app, 3.0, 50.0, true);
+    EXPECT_EQ(app.popwin.RotationalMode, DistributionMode::Thermal);
+    populations::PicRotational_Mouse(app, 3.0, 50.0, true);
+    EXPECT_EQ(app.popwin.RotationalMode, DistributionMode::NonThermal);
+    EXPECT_EQ(app.pop.TRot(app.pop.SelV), -1.0f);
+    EXPECT_EQ(populations::TxtTRotational_Change(app, "1500"), "1500");
+    EXPECT_EQ(app.pop.TRotAll, 1500.0f);
 }
 
 TEST(MultipletPopulations, VibrationalFilesSetTheLevelsAndDamagedOnesAreRefused) {
