@@ -306,6 +306,15 @@ PopulationsWindow::PopulationsWindow(QWidget* parent) : QWidget(parent) {
 }
 
 void PopulationsWindow::RedrawHistograms(AppState& app) {
+    if (app.sim.Multiplet) {
+        // Only the rotational histogram applies; the vibrational one is left empty.
+        picVibrational->Render([&](Canvas& c) {
+            c.SetBackColor(PaletteColor(app.plot.BackColorIndex));
+            c.Clear();
+        });
+        picRotational->Render([&](Canvas& c) { program::DrawMultipletRotationalHistogram(app, c); });
+        return;
+    }
     picVibrational->Render([&](Canvas& c) { populations::DrawVibrationalHistogram(app, c); });
     picRotational->Render([&](Canvas& c) { populations::DrawRotationalHistogram(app, c); });
 }
@@ -327,7 +336,9 @@ void PopulationsWindow::ShowState(const AppState& app) {
     SetEditText(txtSetTemperature, w.TxtSetTemperature);
     SetEditText(txtSpinCombination, pop.TxtSpinCombination);
     SetEditText(txtMinPopVib, w.TxtMinPopVib);
-    OfferDoubletControls("");
+    OfferDoubletControls("", "");
+    for (QWidget* c : std::initializer_list<QWidget*>{txtTRotational, txtSetTemperature, cmdInitialize})
+        c->setToolTip(QString());
     txtTRotational->setEnabled(w.TxtTRotationalEnabled);
     txtTVibrational->setEnabled(w.TxtTVibrationalEnabled);
     txtSpinCombination->setEnabled(w.TxtSpinCombinationEnabled);
@@ -353,29 +364,42 @@ void PopulationsWindow::ShowMultiplet(const AppState& app) {
     SetComboItems(cmbVibLevel, w.levelItems, w.levelIndex);
     SetComboItems(cmbStructure, w.componentItems, w.componentIndex);
     SetComboIndex(cmbRotational, static_cast<int>(w.rotationalMode));
-    OfferDoubletControls(w.refusal);
+    OfferDoubletControls(w.refusal, w.spinFactorRefusal);
+    SetEditText(txtTRotational, w.rotationalTemperature);
+    SetEditText(txtSetTemperature, w.setTemperature);
+    txtTRotational->setEnabled(true);
+    txtTRotational->setToolTip("The level shown, every component thermal at this temperature");
+    txtSetTemperature->setToolTip("The component shown given the thermal shape at this temperature");
+    cmdInitialize->setToolTip("Empties the component shown, to draw it anew");
     {
-        // The table is the one page that applies.
+        const QSignalBlocker b1(sldRotLimit), b2(sldRotYMax);
+        sldRotLimit->setValue(app.popwin.SldRotLimit);
+        sldRotYMax->setValue(app.popwin.SldRotYMax);
+    }
+    if (tabs->currentIndex() == populations::kVibrationalTab) {
         const QSignalBlocker b(tabs);
         tabs->setCurrentIndex(populations::kTableTab);
     }
+    lblRot1->setText(QStr(w.rotationalStatus1));
+    lblRot2->setText(QStr(w.rotationalStatus2));
     gridPop->setToolTip(QStr(w.status));
     ShowGrid(w.grid, {60, 50, 125}, 2);
 }
 
-void PopulationsWindow::OfferDoubletControls(const std::string& refusal) {
-    const QString tip = QStr(refusal);
-    for (QWidget* c :
-         std::initializer_list<QWidget*>{cmbVibrational, txtTRotational, txtTVibrational, txtSetTemperature,
-                                         txtSpinCombination, txtMinPopVib, cmdInitialize}) {
-        c->setEnabled(refusal.empty());
+void PopulationsWindow::OfferDoubletControls(const std::string& vibrational, const std::string& spinFactor) {
+    const QString tip = QStr(vibrational);
+    for (QWidget* c : std::initializer_list<QWidget*>{cmbVibrational, txtTVibrational, txtMinPopVib}) {
+        c->setEnabled(vibrational.empty());
         c->setToolTip(tip);
     }
-    tabs->setTabEnabled(populations::kVibrationalTab, refusal.empty());
-    tabs->setTabEnabled(populations::kRotationalTab, refusal.empty());
-    tabs->setTabToolTip(populations::kVibrationalTab, refusal.empty() ? "Vibrational histogram" : tip);
-    tabs->setTabToolTip(populations::kRotationalTab, refusal.empty() ? "Rotational histogram" : tip);
-    if (refusal.empty()) gridPop->setToolTip(QString());
+    txtSpinCombination->setEnabled(spinFactor.empty());
+    txtSpinCombination->setToolTip(QStr(spinFactor));
+    for (QWidget* c : std::initializer_list<QWidget*>{txtSetTemperature, cmdInitialize}) c->setEnabled(true);
+    tabs->setTabEnabled(populations::kVibrationalTab, vibrational.empty());
+    tabs->setTabEnabled(populations::kRotationalTab, true);
+    tabs->setTabToolTip(populations::kVibrationalTab, vibrational.empty() ? "Vibrational histogram" : tip);
+    tabs->setTabToolTip(populations::kRotationalTab, "Rotational histogram");
+    if (vibrational.empty()) gridPop->setToolTip(QString());
 }
 
 void PopulationsWindow::ShowGrid(const PopulationGrid& grid, const std::array<int, 3>& widths, int labelColumns) {

@@ -99,10 +99,11 @@ public:
 
 private:
     /// The window while a band system of any multiplicity is selected: one component of one
-    /// level in the table, the controls of the doublet histograms disabled.
+    /// level in the table and the rotational histogram, the vibrational controls disabled.
     void ShowMultiplet(const AppState& app);
-    /// Enables the vibrational and histogram controls, or disables them with the reason.
-    void OfferDoubletControls(const std::string& refusal);
+    /// Enables the vibrational controls and the spin-orbit combination factor, or disables
+    /// them with the reason (empty: enabled).
+    void OfferDoubletControls(const std::string& vibrational, const std::string& spinFactor);
     /// Copies a three-column table; its first `labelColumns` columns are not typed in.
     void ShowGrid(const PopulationGrid& grid, const std::array<int, 3>& widths, int labelColumns);
 

@@ -1066,9 +1066,16 @@ void MDIVelmora::WirePopulationsWindow() {
             },
             false);
     };
-    text(p->txtTRotational, [&a](std::string_view t) { return populations::TxtTRotational_Change(a, t); });
+    // While a system of any multiplicity is selected, the rotational boxes, Initialize and the
+    // rotational histogram act on the level and component shown.
+    text(p->txtTRotational, [&a](std::string_view t) {
+        return a.sim.Multiplet ? program::MultipletTRotational_Change(a, t) : populations::TxtTRotational_Change(a, t);
+    });
     text(p->txtTVibrational, [&a](std::string_view t) { return populations::TxtTVibrational_Change(a, t); });
-    text(p->txtSetTemperature, [&a](std::string_view t) { return populations::TxtSetTemperature_Change(a, t); });
+    text(p->txtSetTemperature, [&a](std::string_view t) {
+        return a.sim.Multiplet ? program::MultipletSetTemperature_Change(a, t)
+                               : populations::TxtSetTemperature_Change(a, t);
+    });
     text(p->txtSpinCombination, [&a](std::string_view t) { return populations::TxtSpinCombination_Change(a, t); });
     text(p->txtMinPopVib, [&a](std::string_view t) { return populations::TxtMinPopVib_Change(a, t); });
     auto combo = [this](QComboBox* c, std::function<void(int)> handler) {
@@ -1087,8 +1094,12 @@ void MDIVelmora::WirePopulationsWindow() {
         a.sim.Multiplet ? program::MultipletRotational_Click(a, i) : populations::CmbRotational_Click(a, i);
     });
     combo(p->cmbVibrational, [&a](int i) { populations::CmbVibrational_Click(a, i); });
-    connect(p->cmdInitialize, &QPushButton::clicked, this,
-            [this] { Event([&] { return populations::CmdInitialize_Click(app_), kPopulationGroups; }); });
+    connect(p->cmdInitialize, &QPushButton::clicked, this, [this] {
+        Event([&] {
+            app_.sim.Multiplet ? program::MultipletInitialize_Click(app_) : populations::CmdInitialize_Click(app_);
+            return kPopulationGroups;
+        });
+    });
     connect(p->sldRotLimit, &QSlider::valueChanged, this,
             [this](int v) { Event([&] { return populations::SldRotLimit_Change(app_, v), kPopulationGroups; }); });
     connect(p->sldRotYMax, &QSlider::valueChanged, this,
@@ -1110,23 +1121,28 @@ void MDIVelmora::WirePopulationsWindow() {
             return kPopulationGroups;
         });
     });
-    auto mouse = [this](PictureBox* pic, void (*handler)(populations::PopulationsView, double, double, bool)) {
+    auto mouse = [this](PictureBox* pic, std::function<void(double, double, bool)> handler) {
         connect(pic, &PictureBox::MouseMoved, this,
                 [this, handler](double x, double y, Qt::MouseButtons b, Qt::KeyboardModifiers) {
-                    handler(app_, x, y, b & Qt::LeftButton);
+                    handler(x, y, b & Qt::LeftButton);
                     Refresh(kPopulationGroups);
                 });
         connect(pic, &PictureBox::MousePressed, this,
                 [this, handler](double x, double y, Qt::MouseButton b, Qt::KeyboardModifiers) {
                     if (b != Qt::LeftButton) return;
-                    handler(app_, x, y, true);
+                    handler(x, y, true);
                     Refresh(kPopulationGroups);
                 });
         connect(pic, &PictureBox::Resized, this, [this] { RedrawHistograms(); });
         pic->installEventFilter(this);
     };
-    mouse(p->picVibrational, &populations::PicVibrational_Mouse);
-    mouse(p->picRotational, &populations::PicRotational_Mouse);
+    mouse(p->picVibrational, [&a](double x, double y, bool left) {
+        if (!a.sim.Multiplet) populations::PicVibrational_Mouse(a, x, y, left);
+    });
+    mouse(p->picRotational, [&a](double x, double y, bool left) {
+        a.sim.Multiplet ? program::MultipletRotational_Mouse(a, x, y, left)
+                        : populations::PicRotational_Mouse(a, x, y, left);
+    });
 }
 
 bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
@@ -1167,7 +1183,11 @@ bool MDIVelmora::eventFilter(QObject* watched, QEvent* event) {
                 default:
                     return false;
             }
-            Event([&] { return populations::Histogram_KeyDown(app_, k, fine), kPopulationGroups; });
+            Event([&] {
+                app_.sim.Multiplet ? program::MultipletHistogram_KeyDown(app_, k, fine)
+                                   : populations::Histogram_KeyDown(app_, k, fine);
+                return kPopulationGroups;
+            });
             return true;
         }
     }

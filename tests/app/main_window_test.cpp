@@ -205,15 +205,20 @@ TEST_F(Desktop, ATripletSystemFromTheListShowsItsTableAndIsRestoredAtTheNextStar
     }
     // Loaded or edited populations are drawn until the system is thermalised again.
     EXPECT_TRUE(Find<QWidget>(*w, "ChkThermal")->isEnabled());
-    // The populations window edits one of the six components at a time in a three-column table;
-    // the histograms and vibrational controls of the doublet window say why they do not apply.
+    // The populations window edits one of the six components at a time in a three-column table
+    // and the rotational histogram; the vibrational controls and the spin-orbit combination
+    // factor of the doublet window say why they do not apply.
     PopulationsWindow* pops = w->populationsWindow();
     EXPECT_TRUE(pops->isEnabled());
     ASSERT_EQ(pops->cmbStructure->count(), 6);
     EXPECT_EQ(pops->cmbStructure->itemText(5), "F3 f");
-    EXPECT_FALSE(pops->tabs->isTabEnabled(populations::kRotationalTab));
-    EXPECT_TRUE(pops->tabs->tabToolTip(populations::kRotationalTab).contains("N2 (C-B)"));
-    EXPECT_FALSE(pops->txtTRotational->isEnabled());
+    EXPECT_TRUE(pops->tabs->isTabEnabled(populations::kRotationalTab));
+    EXPECT_FALSE(pops->tabs->isTabEnabled(populations::kVibrationalTab));
+    EXPECT_TRUE(pops->tabs->tabToolTip(populations::kVibrationalTab).contains("N2 (C-B)"));
+    EXPECT_FALSE(pops->txtSpinCombination->isEnabled());
+    EXPECT_TRUE(pops->txtSpinCombination->toolTip().contains("N2 (C-B)"));
+    EXPECT_TRUE(pops->txtTRotational->isEnabled());
+    EXPECT_TRUE(pops->cmdInitialize->isEnabled());
     pops->cmbStructure->setCurrentIndex(4);
     emit pops->cmbStructure->activated(4);
     QTableWidget* table = pops->gridPop;
@@ -228,7 +233,17 @@ TEST_F(Desktop, ATripletSystemFromTheListShowsItsTableAndIsRestoredAtTheNextStar
     EXPECT_FALSE(Find<QCheckBox>(*w, "ChkThermal")->isChecked());
     EXPECT_EQ(pops->cmbRotational->currentText(), "Non-thermal");
     emit pops->cmbRotational->activated(0);  // back to thermal
+    const QString thermal = table->item(row, 2)->text();
+    EXPECT_NE(thermal, "0");
+    // A press on the histogram's bar of J = 10 (bar b is table row b + 1) below the axis empties
+    // the level; a rotational temperature typed makes the level thermal at it.
+    emit pops->picRotational->MousePressed(row - 1, -1.0, Qt::LeftButton, {});
+    EXPECT_EQ(table->item(row, 2)->text(), "0");
+    pops->txtTRotational->setText("1500");
+    emit pops->txtTRotational->textEdited("1500");
     EXPECT_NE(table->item(row, 2)->text(), "0");
+    EXPECT_NE(table->item(row, 2)->text(), thermal);
+    EXPECT_EQ(pops->cmbRotational->currentText(), "Thermal");
     w->close();
 
     auto again = Open();
