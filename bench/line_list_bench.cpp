@@ -6,7 +6,8 @@
 // Last, the absorption spectrum of 10^4 lines drawn from the list, once with the conditions'
 // widths and once (the HITRAN records) with each line's own pressure width, 40 different ones
 // as a J-dependent broadening gives, drawn in groups of one width; each reports the time per line
-// drawn, to compare with that of the shipped systems (simulation_bench: time / lines_drawn).
+// drawn, to compare with that of the shipped systems (simulation_bench: time / lines_drawn); and
+// the same two lists as a fit evaluates them, a new temperature each time (so the widths follow).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "database/line_list_import.h"
+#include "fit/fit_system.h"
 #include "simulation/line_set_simulation.h"
 
 namespace {
@@ -107,8 +109,7 @@ void BM_ExoMolWhole(benchmark::State& state) {
 }
 void BM_HitranWhole(benchmark::State& state) { Read(state, Lists().hitran, {}); }
 
-void Simulate(benchmark::State& state, const std::string& path, bool ownWidths) {
-    const database::ImportedLineList list = database::ReadLineList(path, {19000.0, 19150.0});
+simulation::SimulationConditions ListConditions(bool ownWidths) {
     simulation::SimulationConditions c;
     c.kind = simulation::SpectrumKind::Absorption;
     c.unit = simulation::AxisUnit::Wavenumber;
@@ -117,6 +118,12 @@ void Simulate(benchmark::State& state, const std::string& path, bool ownWidths) 
     c.resolution = 0.05;
     c.collisionalBroadening = ownWidths;
     c.pressure = ownWidths ? 760.0 : 0.0;
+    return c;
+}
+
+void Simulate(benchmark::State& state, const std::string& path, bool ownWidths) {
+    const database::ImportedLineList list = database::ReadLineList(path, {19000.0, 19150.0});
+    const simulation::SimulationConditions c = ListConditions(ownWidths);
     int drawn = 0;
     for (auto _ : state) drawn = simulation::SimulateLineSet(list, c).linesDrawn;
     state.counters["lines"] = drawn;
@@ -126,11 +133,37 @@ void Simulate(benchmark::State& state, const std::string& path, bool ownWidths) 
 void BM_SimulateFromList(benchmark::State& state) { Simulate(state, Lists().exomol, false); }
 void BM_SimulateFromListOwnWidths(benchmark::State& state) { Simulate(state, Lists().hitran, true); }
 
+void FitEvaluation(benchmark::State& state, const std::string& path, bool ownWidths) {
+    auto list = std::make_shared<const database::ImportedLineList>(database::ReadLineList(path, {19000.0, 19150.0}));
+    const simulation::SimulationConditions c = ListConditions(ownWidths);
+    fit::FitSystem system = fit::MakeFitSystem(list);
+    system.traces.reset();  // every evaluation drawn
+    fit::SystemTracer tracer(system, c, c.start, c.end, c.start, c.end, fit::IntensityConvention::PhotonCounts, false,
+                             simulation::PointsPerWidth(c.density));
+    fit::SystemValues v;
+    v.gauss = c.resolution;
+    v.rotationalT = v.vibrationalT = c.temperature;
+    fit::SystemTrace t;
+    for (auto _ : state) {
+        v.rotationalT += 1e-3;  // a fit's next trial temperature
+        tracer.Trace(v, t);
+        benchmark::DoNotOptimize(t.total.data());
+    }
+    const int drawn = static_cast<int>(list->lines.size());
+    state.counters["lines"] = drawn;
+    state.counters["s_per_line"] =
+        benchmark::Counter(drawn, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+void BM_FitEvaluationFromList(benchmark::State& state) { FitEvaluation(state, Lists().exomol, false); }
+void BM_FitEvaluationFromListOwnWidths(benchmark::State& state) { FitEvaluation(state, Lists().hitran, true); }
+
 BENCHMARK(BM_ExoMolWindowed)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_HitranWindowed)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ExoMolWhole)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_HitranWhole)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SimulateFromList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SimulateFromListOwnWidths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitEvaluationFromList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitEvaluationFromListOwnWidths)->Unit(benchmark::kMillisecond);
 
 }  // namespace

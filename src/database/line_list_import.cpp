@@ -45,6 +45,7 @@ long long JPairKey(int twiceLower, int twiceUpper) {
 
 bool ListBroadener::Find(float jLower, float jUpper, Width& w) const {
     if (jLower < 0.0f) return false;
+    if (aboveJMax && jLower > jMax) return w = above, true;  // the .def's values above its Jmax
     const int lower = TwiceJ(jLower);
     if (jUpper >= 0.0f)
         if (const auto p = byJPair.find(JPairKey(lower, TwiceJ(jUpper))); p != byJPair.end())
@@ -162,11 +163,21 @@ std::uint64_t Id(const RecordReader& in, std::string_view text, const char* what
 // ---- ExoMol --------------------------------------------------------------------------------
 
 /// What the reader takes from the .def file.
+/// One broadener of the .def file: its label (the partner), file, Jmax with the values above it,
+/// and the quanta each code's records give, in the order of their columns.
+struct DefinedBroadener {
+    std::string label, file;
+    double jMax = -1.0;                                                   ///< -1: not given
+    double gammaAbovePerBar = -1.0, nAbove = -1.0;                        ///< for J'' > Jmax; -1: not given
+    std::vector<std::pair<std::string, std::vector<std::string>>> codes;  ///< code, quanta
+};
+
 struct Definition {
     std::string slug, dataset;
     double mass = 0.0;
     bool uncertainty = false, lifetime = false, lande = false;
     double defaultWidthPerBar = 0.0, defaultExponent = 0.0;
+    std::vector<DefinedBroadener> broadeners;
 };
 
 bool Describes(std::string_view comment, std::string_view key) { return comment.find(key) != std::string_view::npos; }
@@ -203,6 +214,30 @@ Definition ReadDefinition(const std::string& path) {
             d.defaultWidthPerBar = Number(in, first, "default Lorentzian half-width");
         else if (Describes(comment, "Default value of temperature exponent"))
             d.defaultExponent = Number(in, first, "default temperature exponent");
+        else if (Describes(comment, "Label for a particular broadener"))
+            d.broadeners.push_back({std::string(first), "", -1.0, -1.0, -1.0, {}});
+        else if (!d.broadeners.empty()) {
+            // The fields of the broadener labelled last.
+            DefinedBroadener& b = d.broadeners.back();
+            auto nonNegative = [&](const char* what) {
+                const double x = Number(in, first, what);
+                if (x < 0.0) throw in.Error(std::string(what) + " below 0");
+                return x;
+            };
+            if (Describes(comment, "Filename of particular broadener") ||
+                Describes(comment, "Filename for a particular broadener"))
+                b.file = std::string(first);
+            else if (Describes(comment, "Maximum J for which pressure broadening"))
+                b.jMax = nonNegative("maximum J of the broadening");
+            else if (Describes(comment, "Value of Lorentzian half-width for J"))
+                b.gammaAbovePerBar = nonNegative("half-width above Jmax");
+            else if (Describes(comment, "Value of temperature exponent for lines with J"))
+                b.nAbove = Number(in, first, "temperature exponent above Jmax");
+            else if (Describes(comment, "A code that defines this set of quantum numbers"))
+                b.codes.emplace_back(std::string(first), std::vector<std::string>());
+            else if (Describes(comment, "Defined quantum number") && !b.codes.empty())
+                b.codes.back().second.emplace_back(first);
+        }
     }
     if (in.Line() == 0) throw FileError::In(path, "is empty");
     if (!haveMass) throw FileError::In(path, "has no \"Isotopologue mass (Da) and (kg)\" line");
@@ -317,11 +352,53 @@ int BroadeningJ(const RecordReader& in, std::string_view text, const char* what)
     return static_cast<int>(std::lround(2.0 * J));
 }
 
-/// Reads an ExoMol broadening file of one partner (see the header).
-ListBroadener ReadBroadening(const std::string& path, const std::string& partner) {
+/// Which of J'' (0) and J' (1) each column of a code's quanta holds: J'' then J' unless the .def
+/// declares the code's quanta.
+std::vector<int> QuantaColumns(const std::string& code, const DefinedBroadener* declared, const std::string& def) {
+    const std::size_t count = code == "a0" ? 1 : 2;
+    std::vector<int> columns = {0, 1};
+    columns.resize(count);
+    if (!declared) return columns;
+    for (const auto& [name, quanta] : declared->codes) {
+        if (name != code || quanta.empty()) continue;
+        const std::string of = "broadening code " + code + " of " + declared->label;
+        if (quanta.size() != count)
+            throw FileError::In(def, of + " defines " + std::to_string(quanta.size()) + " quantum numbers, not " +
+                                         std::to_string(count));
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string& q = quanta[k];
+            if (q == "J\"" || q == "J''")
+                columns[k] = 0;
+            else if (q == "J'")
+                columns[k] = 1;
+            else
+                throw FileError::In(
+                    def, of + " defines quantum number \"" + Excerpt(q) + "\": the program reads J\" and J'");
+        }
+        if (count == 2 && columns[0] == columns[1]) throw FileError::In(def, of + " defines one J twice");
+        if (count == 1 && columns[0] != 0) throw FileError::In(def, of + " defines J', not J\"");
+    }
+    return columns;
+}
+
+/// Reads an ExoMol broadening file of one partner (see the header), its quanta in the order the
+/// .def declares (`declared`: the .def's entry of the file, null for one it does not name).
+ListBroadener ReadBroadening(const std::string& path, const std::string& partner, const DefinedBroadener* declared,
+                             const std::string& def) {
     ListBroadener b;
     b.partner = partner;
     b.path = path;
+    if (declared && declared->jMax >= 0.0) {
+        b.jMax = static_cast<float>(declared->jMax);
+        if (declared->gammaAbovePerBar >= 0.0) {
+            // cm-1/bar as cm-1/atm; an exponent not given is 0 (no temperature dependence).
+            b.aboveJMax = true;
+            b.above.gamma = static_cast<float>(declared->gammaAbovePerBar * 1.01325);
+            b.above.n = static_cast<float>(std::max(declared->nAbove, 0.0));
+        }
+    }
+    const std::vector<int> a1 = QuantaColumns("a1", declared, def);
+    QuantaColumns("a0", declared, def);  // checks what the .def declares of a0
     RecordReader in(path);
     for (std::string_view r; in.Next(r);) {
         Fields f(r);
@@ -336,14 +413,15 @@ ListBroadener ReadBroadening(const std::string& path, const std::string& partner
         // cm-1/bar as cm-1/atm.
         w.gamma = static_cast<float>(gamma * 1.01325);
         w.n = static_cast<float>(n);
-        const int lower = BroadeningJ(in, f.Next(), "J''");
         if (code == "a0") {
+            const int lower = BroadeningJ(in, f.Next(), "J''");
             if (!b.byLowerJ.emplace(lower, w).second) throw in.Error("J'' is listed twice");
             b.topLowerJ = std::max(b.topLowerJ, lower);
         } else {
-            const int upper = BroadeningJ(in, f.Next(), "J'");
-            if (std::abs(upper - lower) > 2) throw in.Error("J' and J'' differ by more than 1");
-            if (!b.byJPair.emplace(JPairKey(lower, upper), w).second) throw in.Error("J'' and J' are listed twice");
+            int J[2] = {0, 0};  // 2J'', 2J'
+            for (const int column : a1) J[column] = BroadeningJ(in, f.Next(), column == 0 ? "J''" : "J'");
+            if (std::abs(J[1] - J[0]) > 2) throw in.Error("J' and J'' differ by more than 1");
+            if (!b.byJPair.emplace(JPairKey(J[0], J[1]), w).second) throw in.Error("J'' and J' are listed twice");
         }
         if (!f.Next().empty()) throw in.Error("the record holds more fields than its code " + std::string(code));
     }
@@ -351,23 +429,34 @@ ListBroadener ReadBroadening(const std::string& path, const std::string& partner
     return b;
 }
 
-/// The broadening files of a set: SLUG__PARTNER.broad or PREFIX__PARTNER.broad beside it, by
-/// partner (a file of the prefix before one of the iso-slug), in order of the partner's name.
-std::vector<ListBroadener> ReadBroadeners(const std::string& prefix, const std::string& slug) {
+/// The broadening files of a set: those the .def names, read from beside it (one that is not
+/// there is left out: its lines take the default width), and SLUG__PARTNER.broad or
+/// PREFIX__PARTNER.broad beside it for the other partners (a file of the prefix before one of
+/// the iso-slug); in order of the partner's name.
+std::vector<ListBroadener> ReadBroadeners(const std::string& prefix, const std::string& slug, const Definition& d) {
     const fs::path p(prefix);
     const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    std::map<std::string, std::string> files;  // partner -> file
+    std::map<std::string, std::pair<std::string, const DefinedBroadener*>> files;  // partner -> file, entry
     std::error_code ec;
     for (const std::string& stem : {slug + "__", p.filename().string() + "__"}) {
         for (const auto& e : fs::directory_iterator(dir, ec)) {
             const std::string name = e.path().filename().string();
             if (name.rfind(stem, 0) != 0 || e.path().extension() != ".broad") continue;
             const std::string partner = name.substr(stem.size(), name.size() - stem.size() - 6);
-            if (!partner.empty() && partner.find("__") == std::string::npos) files[partner] = e.path().string();
+            if (!partner.empty() && partner.find("__") == std::string::npos)
+                files[partner] = {e.path().string(), nullptr};
         }
     }
+    for (const DefinedBroadener& b : d.broadeners) {
+        if (b.label.empty()) continue;
+        if (!b.file.empty() && fs::exists(dir / b.file))
+            files[b.label] = {(dir / b.file).string(), &b};
+        else if (const auto named = files.find(b.label); named != files.end())
+            named->second.second = &b;
+    }
     std::vector<ListBroadener> out;
-    for (const auto& [partner, file] : files) out.push_back(ReadBroadening(file, partner));
+    for (const auto& [partner, file] : files)
+        out.push_back(ReadBroadening(file.first, partner, file.second, prefix + ".def"));
     return out;
 }
 
@@ -490,7 +579,7 @@ ImportedLineList ReadExoMol(const std::string& prefix, const WavenumberWindow& w
     list.name = fs::path(prefix).filename().string();
     const std::string slug = d.slug.empty() ? list.name.substr(0, list.name.find("__")) : d.slug;
     list.molecule = FormulaOfSlug(slug);
-    list.broadeners = ReadBroadeners(prefix, slug);
+    list.broadeners = ReadBroadeners(prefix, slug, d);
     std::vector<StateRecord> states = ReadStates(prefix + ".states", d, list);
     if (fs::exists(prefix + ".pf")) list.partitionTable = ReadPartitionFunction(prefix + ".pf");
     // The default pressure broadening of the .def, cm-1/bar, as HITRAN's cm-1/atm.

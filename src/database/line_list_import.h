@@ -18,9 +18,15 @@
 // exponent n and the rotational quanta the code names, blank-separated:
 //     a0  gamma_ref  n  J''         the lines of lower-state J''
 //     a1  gamma_ref  n  J''  J'     the lines between J'' and J'
-// A line takes its a1 record, else its a0 record, else, above the highest J'' of the a0 records,
-// that J'''s record (the widths level off with J); else the default width of the .def file. How
-// the widths of the partners combine under a gas composition is in line_set_simulation.h.
+// The .def file may describe each broadener: its label (the partner), the file's name, the
+// maximum J'' of its records (Jmax), the half-width and exponent of the lines above Jmax, and for
+// each code the quantum numbers its records give, in the order of their columns (J" J' or
+// J' J"). A line with J'' above the .def's Jmax takes the .def's values for it; else its a1
+// record, else its a0 record, else, above the highest J'' of the a0 records, that J'''s record
+// (the widths level off with J); else the default width of the .def file. Files the .def names
+// are read from beside it (one that is not there is left out: its lines take the default); the
+// files found by their names serve the partners the .def does not name. How the widths of the
+// partners combine under a gas composition is in line_set_simulation.h.
 //
 // Thermal populations follow from the levels alone: a level of energy E and degeneracy g holds
 // g exp(-c2 E / T) / Q(T) of the molecules, one temperature for rotation, vibration and
@@ -79,6 +85,11 @@ struct ListBroadener {
     std::unordered_map<int, Width> byLowerJ;       ///< a0 records by 2J''
     std::unordered_map<long long, Width> byJPair;  ///< a1 records by 2J'' * 2^20 + 2J'
     int topLowerJ = -1;                            ///< 2J'' of the highest a0 record, -1 without one
+    /// The .def's maximum J'' of the file (-1: not given) and, where it gives them, the values
+    /// of the lines above it.
+    float jMax = -1.0f;
+    bool aboveJMax = false;
+    Width above;
 
     /// The width of a line between lower J'' and upper J' (-1 where unknown), see the header
     /// comment; false when the file gives the line none.

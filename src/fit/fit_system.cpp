@@ -257,16 +257,23 @@ const SystemTracer::Lines& SystemTracer::LinesFor(const SystemValues& v) {
     return lines_;
 }
 
+namespace {
+
+/// The widths vary continuously in a fit: the profile stays a Voigt while both parts are
+/// present, instead of becoming the pure profile when one part is small.
+simulation::Broadening FitProfile(simulation::Broadening widths) {
+    if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
+    return widths;
+}
+
+}  // namespace
+
 simulation::Broadening SystemTracer::WidthsOf(const SystemValues& v, simulation::SimulationConditions& c) const {
     c = conditions_;
     c.temperature = v.rotationalT;
     SetInstrument(c, v.gauss, v.lorentz);
     simulation::CheckConditions(c);
-    simulation::Broadening widths = simulation::ComputeBroadening(c, MolecularMass());
-    // The widths vary continuously in a fit: the profile stays a Voigt while both parts
-    // are present, instead of becoming the pure profile when one part is small.
-    if (widths.lorentzWidth > 0.0f && widths.gaussWidthSq > 0.0f) widths.profile = simulation::Lineshape::Voigt;
-    return widths;
+    return FitProfile(simulation::ComputeBroadening(c, MolecularMass()));
 }
 
 simulation::LineDrawer SystemTracer::Drawer(const SystemValues& v, bool squareRoot, simulation::SpectralGrid& grid,
@@ -304,8 +311,8 @@ std::vector<simulation::LineDrawer> SystemTracer::GroupDrawers(const SystemValue
     std::vector<simulation::Broadening> own;
     float narrowest = std::numeric_limits<float>::infinity();
     for (const simulation::WidthGroup& g : groups) {
-        simulation::Broadening b = simulation::GroupBroadening(c, MolecularMass(), g.collisionalWidth, widths);
-        if (b.lorentzWidth > 0.0f && b.gaussWidthSq > 0.0f) b.profile = simulation::Lineshape::Voigt;
+        const simulation::Broadening b =
+            FitProfile(simulation::GroupBroadening(c, MolecularMass(), g.collisionalWidth, widths));
         narrowest = std::min(narrowest, b.totalWidth);
         own.push_back(b);
     }
@@ -417,8 +424,8 @@ std::vector<std::vector<float>> SystemTracer::OwnWidthLevelSpectra(
     const std::vector<std::vector<simulation::DrawnLine>>& lines, const SystemValues& values,
     simulation::SpectralGrid& grid) {
     // The lines of every level in groups of one width, as the spectrum of the fit draws them:
-    // widths within kSharedWidthTolerance share the group of their logarithm's bin.
-    const double bin = 2.0 * simulation::kSharedWidthTolerance;
+    // widths within kOwnWidthTolerance share the group of their logarithm's bin.
+    const double bin = 2.0 * simulation::kOwnWidthTolerance;
     auto key = [&](double w) {
         return std::isnan(w) ? std::numeric_limits<long long>::min() : std::llround(std::log(w) / bin);
     };

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <unordered_map>
 
 #include "common/physical_constants.h"
 #include "simulation/instrument_convolution.h"
@@ -127,35 +129,96 @@ double SelfPressure(const database::ImportedLineList& list, const SimulationCond
     return std::clamp(fraction, 0.0, 1.0) * c.pressure / 760.0;
 }
 
+namespace {
+
+/// (296 / T)^n for the exponents of a list's lines: a list holds few distinct exponents, and a
+/// power per line would cost as much as drawing it.
+class TemperatureFactors {
+public:
+    explicit TemperatureFactors(double T) : ratio_(296.0 / T) {}
+    double operator()(float n) {
+        if (n == lastN_) return last_;
+        const auto at = std::find_if(known_.begin(), known_.end(), [n](const auto& k) { return k.first == n; });
+        if (at != known_.end()) {
+            lastN_ = n, last_ = at->second;
+        } else {
+            lastN_ = n, last_ = std::pow(ratio_, static_cast<double>(n));
+            if (known_.size() < 64) known_.emplace_back(n, last_);
+        }
+        return last_;
+    }
+
+private:
+    double ratio_;
+    float lastN_ = std::numeric_limits<float>::quiet_NaN();
+    double last_ = 1.0;
+    std::vector<std::pair<float, double>> known_;
+};
+
+/// The collisional FWHM of each line of a list under the conditions (see the header).
+class OwnWidths {
+public:
+    OwnWidths(const database::ImportedLineList& list, const SimulationConditions& c, double selfPressure)
+        : list_(list),
+          p_(c.pressure / 760.0),
+          pSelf_(std::clamp(selfPressure, 0.0, c.pressure / 760.0)),
+          factor_(c.temperature) {
+        for (const auto& [partner, x] : c.composition.partners) partners_.push_back({list.BroadenerOf(partner), x});
+        partnerFactors_.assign(partners_.size(), TemperatureFactors(c.temperature));
+    }
+
+    /// From the line's own half-widths alone.
+    double OfRecord(const database::ListedLine& line) {
+        if (!(line.gammaAir > 0.0f || line.gammaSelf > 0.0f)) return std::numeric_limits<double>::quiet_NaN();
+        const double air = line.gammaAir > 0.0f ? line.gammaAir : line.gammaSelf;
+        const double self = line.gammaSelf > 0.0f ? line.gammaSelf : air;
+        // HWHM at 296 K per atm, scaled to T; twice that is the FWHM.
+        return 2.0 * factor_(line.nAir) * (air * (p_ - pSelf_) + self * pSelf_);
+    }
+
+    /// With the list's broadening files where it has them.
+    double operator()(const database::ListedLine& line) {
+        if (list_.broadeners.empty()) return OfRecord(line);
+        const float jLower = list_.levels[line.lower].J, jUpper = list_.levels[line.upper].J;
+        double covered = 0.0, sum = 0.0;
+        for (std::size_t i = 0; i < partners_.size(); ++i) {
+            database::ListBroadener::Width w;
+            if (!partners_[i].file || !partners_[i].file->Find(jLower, jUpper, w)) continue;
+            covered += partners_[i].x;
+            sum += partners_[i].x * w.gamma * partnerFactors_[i](w.n);
+        }
+        const double rest = std::max(0.0, 1.0 - covered);
+        if (rest > 0.0 && line.gammaAir > 0.0f)
+            sum += rest * line.gammaAir * factor_(line.nAir);
+        else if (covered > 0.0)
+            sum /= covered;  // no default width: the partners with widths stand for the whole gas
+        else
+            return std::numeric_limits<double>::quiet_NaN();
+        return 2.0 * sum * p_;
+    }
+
+private:
+    struct Partner {
+        const database::ListBroadener* file;
+        double x;
+    };
+    const database::ImportedLineList& list_;
+    double p_, pSelf_;
+    TemperatureFactors factor_;
+    std::vector<Partner> partners_;
+    std::vector<TemperatureFactors> partnerFactors_;
+};
+
+}  // namespace
+
 double OwnCollisionalWidth(const database::ListedLine& line, const SimulationConditions& c, double selfPressure) {
-    if (!(line.gammaAir > 0.0f || line.gammaSelf > 0.0f)) return std::numeric_limits<double>::quiet_NaN();
-    const double air = line.gammaAir > 0.0f ? line.gammaAir : line.gammaSelf;
-    const double self = line.gammaSelf > 0.0f ? line.gammaSelf : air;
-    const double p = c.pressure / 760.0, pSelf = std::clamp(selfPressure, 0.0, p);
-    // HWHM at 296 K per atm, scaled to T; twice that is the FWHM.
-    return 2.0 * std::pow(296.0 / c.temperature, static_cast<double>(line.nAir)) * (air * (p - pSelf) + self * pSelf);
+    static const database::ImportedLineList kNone;
+    return OwnWidths(kNone, c, selfPressure).OfRecord(line);
 }
 
 double OwnCollisionalWidth(const database::ImportedLineList& list, const database::ListedLine& line,
                            const SimulationConditions& c, double selfPressure) {
-    if (list.broadeners.empty()) return OwnCollisionalWidth(line, c, selfPressure);
-    const float jLower = list.levels[line.lower].J, jUpper = list.levels[line.upper].J;
-    double covered = 0.0, sum = 0.0;
-    for (const auto& [partner, x] : c.composition.partners) {
-        const database::ListBroadener* b = list.BroadenerOf(partner);
-        database::ListBroadener::Width w;
-        if (!b || !b->Find(jLower, jUpper, w)) continue;
-        covered += x;
-        sum += x * w.gamma * std::pow(296.0 / c.temperature, static_cast<double>(w.n));
-    }
-    const double rest = std::max(0.0, 1.0 - covered);
-    if (rest > 0.0 && line.gammaAir > 0.0f)
-        sum += rest * line.gammaAir * std::pow(296.0 / c.temperature, static_cast<double>(line.nAir));
-    else if (covered > 0.0)
-        sum /= covered;  // no default width: the partners with widths stand for the whole gas
-    else
-        return std::numeric_limits<double>::quiet_NaN();
-    return 2.0 * sum * c.pressure / 760.0;
+    return OwnWidths(list, c, selfPressure)(line);
 }
 
 std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& list, const SimulationConditions& c,
@@ -163,27 +226,62 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
     CheckKind(c);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     std::vector<WidthGroup> groups;
-    WidthGroup shared{nan, {}};  // the lines of the conditions' width, in the list's order
-    std::vector<std::pair<double, DrawnLine>> own;
-    const double pSelf = SelfPressure(list, c);
+    WidthGroup shared{nan, nan, {}};  // the lines of the conditions' width, in the list's order
+    // A list's widths take few distinct values: each line keeps the slot of its width.
+    struct BitsHash {
+        std::size_t operator()(double w) const {
+            std::uint64_t bits;
+            std::memcpy(&bits, &w, sizeof bits);
+            return static_cast<std::size_t>((bits ^ (bits >> 29)) * 0x9E3779B97F4A7C15ull >> 16);
+        }
+    };
+    std::unordered_map<double, std::uint32_t, BitsHash> slotOf;
+    std::vector<double> widths;  // by slot
+    std::vector<DrawnLine> own;
+    std::vector<std::uint32_t> slots;  // of each line of `own`
+    OwnWidths ownWidth(list, c, SelfPressure(list, c));
+    double lastWidth = nan;
+    std::uint32_t lastSlot = 0;
     ForEachLine(list, c, lineShift, start, end, [&](const database::ListedLine& l, const DrawnLine& d) {
-        const double w = c.collisionalBroadening ? OwnCollisionalWidth(list, l, c, pSelf) : nan;
-        if (std::isnan(w))
+        const double w = c.collisionalBroadening ? ownWidth(l) : nan;
+        if (std::isnan(w)) {
             shared.lines.push_back(d);
-        else
-            own.emplace_back(w, d);
+            return;
+        }
+        if (w != lastWidth) {
+            const auto at = slotOf.try_emplace(w, static_cast<std::uint32_t>(widths.size())).first;
+            if (at->second == widths.size()) widths.push_back(w);
+            lastWidth = w, lastSlot = at->second;
+        }
+        own.push_back(d);
+        slots.push_back(lastSlot);
     });
     if (!shared.lines.empty()) groups.push_back(std::move(shared));
-    std::stable_sort(own.begin(), own.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    // Widths within the tolerance of the group's middle width join it.
-    for (std::size_t k = 0; k < own.size();) {
-        const double lo = own[k].first, top = lo * (1.0 + 2.0 * kSharedWidthTolerance);
+    // The slots in order of width; the lines by it (each width's in the list's order).
+    std::vector<std::uint32_t> order(widths.size());
+    for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return widths[a] < widths[b]; });
+    std::vector<std::size_t> first(widths.size() + 1, 0);  // by rank: the first line of the width
+    std::vector<std::uint32_t> rankOf(widths.size());
+    for (std::uint32_t r = 0; r < order.size(); ++r) rankOf[order[r]] = r;
+    for (const std::uint32_t slot : slots) ++first[rankOf[slot] + 1];
+    for (std::size_t r = 1; r < first.size(); ++r) first[r] += first[r - 1];
+    std::vector<DrawnLine> sorted(own.size());
+    {
+        std::vector<std::size_t> next(first.begin(), first.end() - 1);
+        for (std::size_t i = 0; i < own.size(); ++i) sorted[next[rankOf[slots[i]]]++] = own[i];
+    }
+    // Widths within the tolerance of the group's middle width join it, narrowest first.
+    for (std::size_t k = 0; k < order.size();) {
+        const double lo = widths[order[k]], top = lo * (1.0 + 2.0 * kOwnWidthTolerance);
         std::size_t e = k;
-        while (e < own.size() && own[e].first <= top) ++e;
+        while (e < order.size() && widths[order[e]] <= top) ++e;
         WidthGroup& g = groups.emplace_back();
-        g.collisionalWidth = 0.5 * (lo + own[e - 1].first);
-        g.lines.reserve(e - k);
-        for (; k < e; ++k) g.lines.push_back(own[k].second);
+        g.collisionalWidth = 0.5 * (lo + widths[order[e - 1]]);
+        g.narrowest = lo;
+        g.lines.assign(sorted.begin() + static_cast<std::ptrdiff_t>(first[k]),
+                       sorted.begin() + static_cast<std::ptrdiff_t>(first[e]));
+        k = e;
     }
     return groups;
 }
@@ -228,14 +326,13 @@ UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, c
     out.lines.resize(order.size());
     out.widths.resize(order.size());
     for (std::size_t k = 0; k < order.size(); ++k) slot[order[k]] = static_cast<long long>(k);
-    const double pSelf = SelfPressure(list, c);
+    OwnWidths own(list, c, SelfPressure(list, c));
     for (const database::ListedLine& l : list.lines) {
         const double x = placer.X(l);
         if (!(start < x && x < end) || !(l.A > 0.0)) continue;
         const std::size_t k = static_cast<std::size_t>(slot[l.upper]);
         out.lines[k].push_back(Drawn(l, x, l.A, lifetimes[l.upper]));
-        out.widths[k].push_back(c.collisionalBroadening ? OwnCollisionalWidth(list, l, c, pSelf)
-                                                        : std::numeric_limits<double>::quiet_NaN());
+        out.widths[k].push_back(c.collisionalBroadening ? own(l) : std::numeric_limits<double>::quiet_NaN());
     }
     return out;
 }
@@ -243,10 +340,10 @@ UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, c
 float LineSetGridWidth(const database::ImportedLineList& list, const SimulationConditions& c,
                        const Broadening& widths) {
     if (!c.collisionalBroadening || !(c.temperature > 0.0)) return widths.totalWidth;
-    const double pSelf = SelfPressure(list, c);
+    OwnWidths own(list, c, SelfPressure(list, c));
     double narrowest = std::numeric_limits<double>::infinity();
     auto take = [&](const database::ListedLine& l) {
-        const double w = OwnCollisionalWidth(list, l, c, pSelf);
+        const double w = own(l);
         if (w < narrowest) narrowest = w;
     };
     if (ConvolvesInstrument(c)) {

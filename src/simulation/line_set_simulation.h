@@ -38,9 +38,10 @@
 // by sum_i x_i), and a line no file and no default covers takes the conditions' width.
 //
 // Lines of different widths cannot share one sampled profile: they are drawn in groups of one
-// width each. Widths within kSharedWidthTolerance of a group's width join it (drawn with that
-// width: their peaks err by about as much), so a list of many slightly different widths draws
-// in a bounded number of groups.
+// width each. Widths within kOwnWidthTolerance of a group's width join it, drawn with that
+// width: a profile's relative change is at most its width's, so every point of such a line errs
+// by less than 1e-6 of its peak. (A list's widths take few distinct values, each its own group:
+// tabulated half-widths of four decimals lie 1e-3 or more apart.)
 #pragma once
 
 #include <cstdint>
@@ -58,10 +59,14 @@ LineList LineSetLines(const database::ImportedLineList& list, const SimulationCo
                       double start, double end);
 
 /// Lines that share one collisional width.
+/// Relative half-span of the collisional widths that share one group.
+inline constexpr double kOwnWidthTolerance = 5e-7;
+
 struct WidthGroup {
     /// Collisional FWHM of the lines, cm-1; NaN for the lines that take the conditions' width
     /// (collisional broadening off, or lines without a width in the file).
     double collisionalWidth = 0.0;
+    double narrowest = 0.0;  ///< the narrowest collisional FWHM of the group's lines (NaN as above)
     std::vector<DrawnLine> lines;
 };
 

@@ -1,6 +1,7 @@
 // Line lists read from files as a band system: the OH A-X export read back in both formats
 // simulates the spectrum of the catalogue system; one hand-made line integrates to its closed-form
-// intensity; damaged files are refused with the file and line named.
+// intensity; damaged files are refused with the file and line named; lines of their own widths
+// are drawn as each alone with its exact width draws.
 #include "database/line_list_import.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "shipped_system.h"
 #include "simulation/absolute_absorption.h"
 #include "simulation/condition_view.h"
+#include "simulation/line_drawing.h"
 #include "simulation/line_set_simulation.h"
 #include "support/file_error.h"
 #include "support/temp_dir.h"
@@ -323,12 +325,23 @@ TEST(LineListImport, ExoMolBroadeningFilesWidenEachLineByThePartnersOfTheGasAndI
     // (J', J'') = (1.5, 0.5), (2.5, 1.5), (0.5, 1.5), (3.5, 2.5). Default width 0.05 cm-1/bar,
     // exponent 0.6; H2 by J'' (0.5, 1.5) and for the pair (1.5, 2.5); He at J'' = 0.5 only; air.
     testing::TempDir dir;
-    dir.Write("16O-1H__BR.def",
-              "EXOMOL.def  # ID\n16O-1H  # Iso-slug\nBR  # Isotopologue dataset name\n"
-              "17.002740 2.8E-26  # Isotopologue mass (Da) and (kg)\n0  # Lifetime availability (1=yes, 0=no)\n"
-              "0  # Lande g-factor availability (1=yes, 0=no)\n0  # Uncertainty availability (1=yes, 0=no)\n"
-              "0.0500  # Default value of Lorentzian half-width for all lines (in cm-1/bar)\n"
-              "0.600  # Default value of temperature exponent for all lines\n");
+    dir.Write(
+        "16O-1H__BR.def",
+        "EXOMOL.def  # ID\n16O-1H  # Iso-slug\nBR  # Isotopologue dataset name\n"
+        "17.002740 2.8E-26  # Isotopologue mass (Da) and (kg)\n0  # Lifetime availability (1=yes, 0=no)\n"
+        "0  # Lande g-factor availability (1=yes, 0=no)\n0  # Uncertainty availability (1=yes, 0=no)\n"
+        "0.0500  # Default value of Lorentzian half-width for all lines (in cm-1/bar)\n"
+        "0.600  # Default value of temperature exponent for all lines\n"
+        "1  # No. of pressure broadeners available\n"
+        "H2  # Label for a particular broadener\nH2_by_J.broad  # Filename of particular broadener\n"
+        "1.5  # Maximum J for which pressure broadening parameters provided\n"
+        "0.0400  # Value of Lorentzian half-width for J\" > Jmax\n"
+        "0.350  # Value of temperature exponent for lines with J\" > Jmax\n"
+        "2  # Number of defined quantum number sets\n"
+        "a0  # A code that defines this set of quantum numbers\n2  # No. of lines in the broad that contain this code\n"
+        "1  # No. of quantum numbers defined\nJ\"  # Defined quantum number\n"
+        "a1  # A code that defines this set of quantum numbers\n1  # No. of lines in the broad that contain this code\n"
+        "2  # No. of quantum numbers defined\nJ'  # Defined quantum number\nJ\"  # Defined quantum number\n");
     std::string states;
     for (int k = 0; k < 4; ++k)
         states += std::to_string(k + 1) + " " + std::to_string(10.0 * k * k) + " 2 " + std::to_string(k + 0.5) + " X\n";
@@ -337,7 +350,8 @@ TEST(LineListImport, ExoMolBroadeningFilesWidenEachLineByThePartnersOfTheGasAndI
                   std::to_string(k + 0.5) + " A\n";
     dir.Write("16O-1H__BR.states", states);
     dir.Write("16O-1H__BR.trans", "6 1 1.0E+06\n7 2 1.0E+06\n5 2 1.0E+06\n8 3 1.0E+06\n");
-    dir.Write("16O-1H__H2.broad", "a0 0.0700 0.500 0.5\na0   0.0650  0.480   1.5\na1 0.0500 0.400 1.5 2.5\n");
+    // The .def names the H2 file and gives its a1 records as J' J''.
+    dir.Write("H2_by_J.broad", "a0 0.0700 0.500 0.5\na0   0.0650  0.480   1.5\na1 0.0500 0.400 2.5 1.5\n");
     dir.Write("16O-1H__He.broad", "a0 0.0300 0.300 0.5\n");
     dir.Write("16O-1H__BR__air.broad", "a0 0.0600 0.700 0.5\n");
     const ImportedLineList list = ReadLineList((dir / "16O-1H__BR.def").string());
@@ -347,15 +361,17 @@ TEST(LineListImport, ExoMolBroadeningFilesWidenEachLineByThePartnersOfTheGasAndI
     struct Width {
         double gamma, n;  // cm-1/bar HWHM at 296 K
     };
-    const Width def{0.05, 0.6}, h2Low{0.07, 0.5}, h2High{0.065, 0.48}, h2Pair{0.05, 0.4}, he{0.03, 0.3}, air{0.06, 0.7};
+    const Width def{0.05, 0.6}, h2Low{0.07, 0.5}, h2High{0.065, 0.48}, h2Pair{0.05, 0.4}, he{0.03, 0.3}, air{0.06, 0.7},
+        h2AboveJmax{0.04, 0.35};
     struct Expected {
         float jUp, jLow;
-        Width h2, he, air;  // the records each line takes: its own, or that of the highest J''
+        Width h2, he, air;  // the records each line takes: its own, that of the highest J'', or
+                            // above the .def's Jmax its values
     };
     const Expected lines[] = {{1.5f, 0.5f, h2Low, he, air},
                               {2.5f, 1.5f, h2Pair, he, air},
                               {0.5f, 1.5f, h2High, he, air},
-                              {3.5f, 2.5f, h2High, he, air}};
+                              {3.5f, 2.5f, h2AboveJmax, he, air}};
     struct Gas {
         database::GasComposition gas;
         double h2, he, air;  // fractions that take each file; the rest takes the default
@@ -397,6 +413,59 @@ TEST(LineListImport, ExoMolBroadeningFilesWidenEachLineByThePartnersOfTheGasAndI
             for (std::size_t k = 0; k < groups.size(); ++k)
                 EXPECT_NEAR(groups[k].collisionalWidth, expected[k], 1e-6 * expected[k]);
         }
+}
+
+TEST(LineListImport, LinesOfTheirOwnWidthsDrawAsEachLineWithItsExactWidth) {
+    // HITRAN lines 0.3 cm-1 apart with (gamma_air, gamma_self) of five kinds: three whose widths
+    // agree at a self fraction of 1/6 (0.0002 more air width for 0.001 less self width) to the
+    // rounding of their float fields, and two of their own.
+    const double pairs[5][2] = {{0.0500, 0.060}, {0.0502, 0.059}, {0.0504, 0.058}, {0.0700, 0.060}, {0.0300, 0.060}};
+    std::string text;
+    for (int k = 0; k < 40; ++k) {
+        std::string r = HitranRecord(1000.0 + 0.3 * k, 10.0 + k, 50.0 * k);
+        char g[16];
+        std::snprintf(g, sizeof g, "%5.4f", pairs[k % 5][0]);
+        r.replace(35, 5, g + 1);  // ".0502"
+        std::snprintf(g, sizeof g, "%5.3f", pairs[k % 5][1]);
+        r.replace(40, 5, g);
+        text += r + "\n";
+    }
+    testing::TempDir dir;
+    const ImportedLineList list = ReadLineList(dir.Write("own.par", text).string());
+    ASSERT_EQ(list.lines.size(), 40u);
+    SimulationConditions c;
+    c.kind = SpectrumKind::Emission;
+    c.unit = AxisUnit::Wavenumber;
+    c.start = 999.0, c.end = 1013.0;
+    c.temperature = 1000.0, c.pressure = 760.0;
+    c.resolution = 0.02;
+    c.collisionalBroadening = true;
+    c.composition = database::GasComposition{{{"OH", 1.0 / 6.0}, {"N2", 5.0 / 6.0}}};
+    const Spectrum s = SimulateLineSet(list, c);
+    ASSERT_EQ(LineSetWidthGroups(list, c, s.widths.lineShift, c.start, c.end).size(), 3u);
+
+    // Each line alone, drawn with the FWHM its own fields give.
+    const LineList lines = LineSetLines(list, c, s.widths.lineShift, c.start, c.end);
+    ASSERT_EQ(lines.levels[0].size(), list.lines.size());
+    std::vector<float> exact(static_cast<std::size_t>(s.grid.last) + 1, 0.0f);
+    DrawStats stats;
+    for (std::size_t k = 0; k < list.lines.size(); ++k) {
+        const double fwhm = 2.0 * std::pow(296.0 / c.temperature, 0.75) *
+                            (list.lines[k].gammaAir * 5.0 / 6.0 + list.lines[k].gammaSelf / 6.0);
+        LineDrawer drawer(MakeProfileGrid(s.grid, GroupBroadening(c, list.mass, fwhm, s.widths), false, c.unit), false,
+                          SimulationOptions().profiles);
+        drawer.Draw({lines.levels[0][k]}, exact.data(), stats);
+    }
+    // The spectrum is scaled to 100 at its peak: both compared at unit peak.
+    const float peak = *std::max_element(exact.begin(), exact.end());
+    float drawnPeak = 0.0f;
+    for (int i = 1; i < s.grid.last; ++i) drawnPeak = std::max(drawnPeak, s.bands(1, i));
+    ASSERT_GT(peak, 0.0f);
+    double worst = 0.0;
+    for (int i = 1; i < s.grid.last; ++i)
+        worst =
+            std::max(worst, std::abs(double(s.bands(1, i)) / drawnPeak - exact[static_cast<std::size_t>(i)] / peak));
+    EXPECT_LT(worst, 1e-6);
 }
 
 TEST(LineListImport, TheProgramSimulatesAnOpenedListInPlaceOfItsSystem) {
