@@ -17,6 +17,8 @@
 // components of a Π or Δ lower level: its squared moments are halved.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "database/effective_hamiltonian.h"
@@ -41,8 +43,29 @@ struct BandLine {
     double honlLondon = 0;
 };
 
+/// What the factors read of the levels of one vibrational level, in the order of its levels: the
+/// total parity and the eigenvector on the signed functions |Λ Σ Ω> of the state (slot
+/// (Λ < 0 ? 2S + 1 : 0) + (2Σ + 2S)/2). It depends on the level alone, so it is formed once for
+/// all the bands that share the vibrational level.
+struct LevelProjections {
+    static constexpr int kSlots = 8;  ///< 2 (2S + 1), 2S <= 3
+    std::vector<int> parity;
+    std::vector<std::array<double, kSlots>> slots;
+    /// 1 for the levels whose lines are wanted (all, unless cleared): as upper levels, the
+    /// others give no line.
+    std::vector<std::uint8_t> wanted;
+
+    LevelProjections() = default;
+    explicit LevelProjections(const StateLevels& levels);
+};
+
 /// Every line between the levels of two vibrational levels whose factor exceeds `minimum`, in
 /// order of J', then J''.
 std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& lower, double minimum = 0.0);
+/// The same with the projections of both (those of `upper` and `lower`), and only from the upper
+/// levels they mark wanted.
+std::vector<BandLine> BandLines(const StateLevels& upper, const LevelProjections& upperProjections,
+                                const StateLevels& lower, const LevelProjections& lowerProjections,
+                                double minimum = 0.0);
 
 }  // namespace velmora::database
