@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "database/exact_strengths.h"
 
@@ -138,19 +139,39 @@ LevelProjections::LevelProjections(const StateLevels& levels) {
     wanted.assign(n, 1);
 }
 
+SlotDipoles::SlotDipoles(const ElectronicState& su, const ElectronicState& sl, int twoJMax) : twoJMax_(twoJMax) {
+    const Slots up = SlotsOf(su), down = SlotsOf(sl);
+    const double reflected = (Reflection(su) + Reflection(sl)) % 2 == 0 ? 1.0 : -1.0;
+    matrices_.assign(static_cast<std::size_t>(3 * (std::max(twoJMax, 0) / 2 + 1)), Matrix{});
+    for (int twoJu = su.twoS % 2; twoJu <= twoJMax; twoJu += 2)
+        for (int twoJl = twoJu - 2; twoJl <= twoJu + 2; twoJl += 2) {
+            if (twoJl < 0) continue;
+            Matrix& dipole = matrices_[static_cast<std::size_t>(3 * (twoJu / 2) + (twoJl - twoJu + 2) / 2)];
+            for (int a = 0; a < up.count; ++a)
+                for (int b = 0; b < down.count; ++b) {
+                    if (up.twoSigma[a] != down.twoSigma[b] || std::abs(up.lambda[a] - down.lambda[b]) > 1) continue;
+                    const double electronic = up.lambda[a] >= 0 && down.lambda[b] >= 0 ? 1.0 : reflected;
+                    dipole[a][b] = electronic * Rotation(twoJu, twoJl, up.twoOmega[a], down.twoOmega[b]);
+                }
+        }
+}
+
 std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& lower, double minimum) {
     if (TransitionMomentOf(upper.State(), lower.State()) == TransitionMoment::forbidden || upper.Levels().empty())
         return {};
-    return BandLines(upper, LevelProjections(upper), lower, LevelProjections(lower), minimum);
+    return BandLines(upper, LevelProjections(upper), lower, LevelProjections(lower),
+                     SlotDipoles(upper.State(), lower.State(), upper.Levels().back().twoJ), minimum);
 }
 
 std::vector<BandLine> BandLines(const StateLevels& upper, const LevelProjections& upperProjections,
-                                const StateLevels& lower, const LevelProjections& lowerProjections, double minimum) {
+                                const StateLevels& lower, const LevelProjections& lowerProjections,
+                                const SlotDipoles& dipoles, double minimum) {
     std::vector<BandLine> lines;
     const ElectronicState &su = upper.State(), &sl = lower.State();
     if (TransitionMomentOf(su, sl) == TransitionMoment::forbidden || upper.Levels().empty()) return lines;
+    if (upper.Levels().back().twoJ > dipoles.TwoJMax())
+        throw std::invalid_argument("the dipoles of the states end below the last upper level");
     const Slots up = SlotsOf(su), down = SlotsOf(sl);
-    const double reflected = (Reflection(su) + Reflection(sl)) % 2 == 0 ? 1.0 : -1.0;
     const double halve = su.lambda == 0 && sl.lambda > 0 ? 0.5 : 1.0;
     const std::vector<SlotVector>& upSlots = upperProjections.slots;
     const std::vector<SlotVector>& lowSlots = lowerProjections.slots;
@@ -164,15 +185,7 @@ std::vector<BandLine> BandLines(const StateLevels& upper, const LevelProjections
         for (int twoJl = twoJu - 2; twoJl <= twoJu + 2; twoJl += 2) {
             const auto [firstLow, nLow] = lower.OfJ(twoJl);
             if (nLow == 0) continue;
-            // The dipole between the slots: equal Σ, |ΔΛ| ≤ 1, (−1)^(J' − Ω') (J' 1 J''; −Ω' q Ω'')
-            // with the electronic factor of the reflected pair.
-            std::array<SlotVector, Slots::kMax> dipole{};
-            for (int a = 0; a < up.count; ++a)
-                for (int b = 0; b < down.count; ++b) {
-                    if (up.twoSigma[a] != down.twoSigma[b] || std::abs(up.lambda[a] - down.lambda[b]) > 1) continue;
-                    const double electronic = up.lambda[a] >= 0 && down.lambda[b] >= 0 ? 1.0 : reflected;
-                    dipole[a][b] = electronic * Rotation(twoJu, twoJl, up.twoOmega[a], down.twoOmega[b]);
-                }
+            const SlotDipoles::Matrix& dipole = dipoles.Of(twoJu, twoJl);
             const std::size_t offset = static_cast<std::size_t>(firstLow - lower.Levels().data());
             std::array<SlotVector, 2 * kMaxBlock> projected{};  // the dipole applied to each lower level
             for (int k = 0; k < nLow; ++k) {

@@ -51,15 +51,18 @@ LevelProjections UpperProjections(const SystemDescription& system, const StateLe
 
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& up, const StateLevels& low,
                                  double bandA, double minimum) {
-    return BuildMultipletBand(system, up, UpperProjections(system, up), low, LevelProjections(low), bandA, minimum);
+    const int twoJMax = up.Levels().empty() ? 0 : up.Levels().back().twoJ;
+    return BuildMultipletBand(system, up, UpperProjections(system, up), low, LevelProjections(low),
+                              SlotDipoles(up.State(), low.State(), twoJMax), bandA, minimum);
 }
 
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& up,
                                  const LevelProjections& upperProjections, const StateLevels& low,
-                                 const LevelProjections& lowerProjections, double bandA, double minimum) {
+                                 const LevelProjections& lowerProjections, const SlotDipoles& dipoles, double bandA,
+                                 double minimum) {
     MultipletBand band;
     band.bandA = bandA;
-    const std::vector<BandLine> lines = BandLines(up, upperProjections, low, lowerProjections, minimum);
+    const std::vector<BandLine> lines = BandLines(up, upperProjections, low, lowerProjections, dipoles, minimum);
     band.lines.reserve(lines.size());
     for (const BandLine& l : lines) {
         const double weight = LevelNuclearWeight(system, system.upper, *l.upper);

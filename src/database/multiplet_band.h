@@ -69,10 +69,11 @@ MultipletBand BuildMultipletBand(const SystemDescription& system, const StateCon
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& upper, const StateLevels& lower,
                                  double bandA, double minimum = 1e-9);
 /// The same with the projections of the levels (UpperProjections, LevelProjections of `lower`),
-/// formed once per vibrational level.
+/// formed once per vibrational level, and the dipoles of the two states, formed once per system.
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& upper,
                                  const LevelProjections& upperProjections, const StateLevels& lower,
-                                 const LevelProjections& lowerProjections, double bandA, double minimum = 1e-9);
+                                 const LevelProjections& lowerProjections, const SlotDipoles& dipoles, double bandA,
+                                 double minimum = 1e-9);
 /// The projections of the upper levels of a system, those of nuclear-spin weight 0 (which have no
 /// lines) marked unwanted.
 LevelProjections UpperProjections(const SystemDescription& system, const StateLevels& upper);

@@ -62,12 +62,13 @@ MultipletSystem BuildMultipletSystem(const MultipletSystemData& data, double min
     for (const auto& [v, levels] : system.upper)
         upperProjections.emplace(v, UpperProjections(system.description, levels));
     for (const auto& [v, levels] : system.lower) lowerProjections.emplace(v, LevelProjections(levels));
+    const SlotDipoles dipoles(up, low, data.twoJMax);
     const int twoS = data.description.upper.twoS;
     for (const auto& [band, a] : data.bandA) {
         const auto u = system.upper.find(band.first), l = system.lower.find(band.second);
         if (u == system.upper.end() || l == system.lower.end()) continue;
         MultipletBand lines = BuildMultipletBand(system.description, u->second, upperProjections.at(band.first),
-                                                 l->second, lowerProjections.at(band.second), a, minimum);
+                                                 l->second, lowerProjections.at(band.second), dipoles, a, minimum);
         std::vector<double>& emission = system.upperEmission[band.first];
         for (const MultipletLine& line : lines.lines) {
             const std::size_t slot = UpperLevelSlot(twoS, line.upper);
