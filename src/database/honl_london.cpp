@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "database/exact_strengths.h"
 
@@ -96,7 +97,7 @@ namespace {
 // (Λ < 0 ? 2S + 1 : 0) + (2Σ + 2S)/2, so that the dipole between two levels is a bilinear form
 // of their coefficients on the slots.
 struct Slots {
-    static constexpr int kMax = 2 * 4;  // 2 (2S + 1), 2S ≤ 3
+    static constexpr int kMax = LevelProjections::kSlots;
     int count = 0;
     std::array<int, kMax> lambda{}, twoSigma{}, twoOmega{};
 };
@@ -125,42 +126,66 @@ SlotVector OnSlots(const ElectronicState& st, const Expanded& level) {
 
 }  // namespace
 
-std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& lower, double minimum) {
-    std::vector<BandLine> lines;
-    const ElectronicState &su = upper.State(), &sl = lower.State();
-    if (TransitionMomentOf(su, sl) == TransitionMoment::forbidden || upper.Levels().empty()) return lines;
+LevelProjections::LevelProjections(const StateLevels& levels) {
+    const ElectronicState& st = levels.State();
+    const std::size_t n = levels.Levels().size();
+    parity.reserve(n);
+    slots.reserve(n);
+    for (const RotationalLevel& level : levels.Levels()) {
+        const Expanded e = Expand(st, level);
+        parity.push_back(e.parity);
+        slots.push_back(OnSlots(st, e));
+    }
+    wanted.assign(n, 1);
+}
+
+SlotDipoles::SlotDipoles(const ElectronicState& su, const ElectronicState& sl, int twoJMax) : twoJMax_(twoJMax) {
     const Slots up = SlotsOf(su), down = SlotsOf(sl);
     const double reflected = (Reflection(su) + Reflection(sl)) % 2 == 0 ? 1.0 : -1.0;
-    const double halve = su.lambda == 0 && sl.lambda > 0 ? 0.5 : 1.0;
-    std::vector<Expanded> low;
-    std::vector<SlotVector> lowSlots;
-    low.reserve(lower.Levels().size());
-    lowSlots.reserve(lower.Levels().size());
-    for (const RotationalLevel& l : lower.Levels()) {
-        low.push_back(Expand(sl, l));
-        lowSlots.push_back(OnSlots(sl, low.back()));
-    }
-    for (int twoJu = su.twoS % 2; twoJu <= upper.Levels().back().twoJ; twoJu += 2) {
-        const auto [first, nUp] = upper.OfJ(twoJu);
-        if (nUp == 0) continue;
-        std::array<Expanded, 2 * kMaxBlock> expanded{};
-        std::array<SlotVector, 2 * kMaxBlock> upSlots{};
-        for (int i = 0; i < nUp; ++i) {
-            expanded[i] = Expand(su, first[i]);
-            upSlots[i] = OnSlots(su, expanded[i]);
-        }
+    matrices_.assign(static_cast<std::size_t>(3 * (std::max(twoJMax, 0) / 2 + 1)), Matrix{});
+    for (int twoJu = su.twoS % 2; twoJu <= twoJMax; twoJu += 2)
         for (int twoJl = twoJu - 2; twoJl <= twoJu + 2; twoJl += 2) {
-            const auto [firstLow, nLow] = lower.OfJ(twoJl);
-            if (nLow == 0) continue;
-            // The dipole between the slots: equal Σ, |ΔΛ| ≤ 1, (−1)^(J' − Ω') (J' 1 J''; −Ω' q Ω'')
-            // with the electronic factor of the reflected pair.
-            std::array<SlotVector, Slots::kMax> dipole{};
+            if (twoJl < 0) continue;
+            Matrix& dipole = matrices_[static_cast<std::size_t>(3 * (twoJu / 2) + (twoJl - twoJu + 2) / 2)];
             for (int a = 0; a < up.count; ++a)
                 for (int b = 0; b < down.count; ++b) {
                     if (up.twoSigma[a] != down.twoSigma[b] || std::abs(up.lambda[a] - down.lambda[b]) > 1) continue;
                     const double electronic = up.lambda[a] >= 0 && down.lambda[b] >= 0 ? 1.0 : reflected;
                     dipole[a][b] = electronic * Rotation(twoJu, twoJl, up.twoOmega[a], down.twoOmega[b]);
                 }
+        }
+}
+
+std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& lower, double minimum) {
+    if (TransitionMomentOf(upper.State(), lower.State()) == TransitionMoment::forbidden || upper.Levels().empty())
+        return {};
+    return BandLines(upper, LevelProjections(upper), lower, LevelProjections(lower),
+                     SlotDipoles(upper.State(), lower.State(), upper.Levels().back().twoJ), minimum);
+}
+
+std::vector<BandLine> BandLines(const StateLevels& upper, const LevelProjections& upperProjections,
+                                const StateLevels& lower, const LevelProjections& lowerProjections,
+                                const SlotDipoles& dipoles, double minimum) {
+    std::vector<BandLine> lines;
+    const ElectronicState &su = upper.State(), &sl = lower.State();
+    if (TransitionMomentOf(su, sl) == TransitionMoment::forbidden || upper.Levels().empty()) return lines;
+    if (upper.Levels().back().twoJ > dipoles.TwoJMax())
+        throw std::invalid_argument("the dipoles of the states end below the last upper level");
+    const Slots up = SlotsOf(su), down = SlotsOf(sl);
+    const double halve = su.lambda == 0 && sl.lambda > 0 ? 0.5 : 1.0;
+    const std::vector<SlotVector>& upSlots = upperProjections.slots;
+    const std::vector<SlotVector>& lowSlots = lowerProjections.slots;
+    for (int twoJu = su.twoS % 2; twoJu <= upper.Levels().back().twoJ; twoJu += 2) {
+        const auto [first, nUp] = upper.OfJ(twoJu);
+        if (nUp == 0) continue;
+        const std::size_t upOffset = static_cast<std::size_t>(first - upper.Levels().data());
+        bool any = false;
+        for (int i = 0; i < nUp; ++i) any = any || upperProjections.wanted[upOffset + i] != 0;
+        if (!any) continue;
+        for (int twoJl = twoJu - 2; twoJl <= twoJu + 2; twoJl += 2) {
+            const auto [firstLow, nLow] = lower.OfJ(twoJl);
+            if (nLow == 0) continue;
+            const SlotDipoles::Matrix& dipole = dipoles.Of(twoJu, twoJl);
             const std::size_t offset = static_cast<std::size_t>(firstLow - lower.Levels().data());
             std::array<SlotVector, 2 * kMaxBlock> projected{};  // the dipole applied to each lower level
             for (int k = 0; k < nLow; ++k) {
@@ -168,14 +193,16 @@ std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& low
                 for (int a = 0; a < up.count; ++a)
                     for (int b = 0; b < down.count; ++b) projected[k][a] += dipole[a][b] * lk[b];
             }
-            for (int i = 0; i < nUp; ++i)
+            for (int i = 0; i < nUp; ++i) {
+                if (!upperProjections.wanted[upOffset + i]) continue;
                 for (int k = 0; k < nLow; ++k) {
-                    if (expanded[i].parity == low[offset + k].parity) continue;
+                    if (upperProjections.parity[upOffset + i] == lowerProjections.parity[offset + k]) continue;
                     double amplitude = 0;
-                    for (int a = 0; a < up.count; ++a) amplitude += upSlots[i][a] * projected[k][a];
+                    for (int a = 0; a < up.count; ++a) amplitude += upSlots[upOffset + i][a] * projected[k][a];
                     const double s = halve * (twoJu + 1.0) * (twoJl + 1.0) * amplitude * amplitude;
                     if (s > minimum) lines.push_back({first + i, firstLow + k, s});
                 }
+            }
         }
     }
     return lines;

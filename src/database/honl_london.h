@@ -17,6 +17,8 @@
 // components of a Π or Δ lower level: its squared moments are halved.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "database/effective_hamiltonian.h"
@@ -41,8 +43,49 @@ struct BandLine {
     double honlLondon = 0;
 };
 
+/// What the factors read of the levels of one vibrational level, in the order of its levels: the
+/// total parity and the eigenvector on the signed functions |Λ Σ Ω> of the state (slot
+/// (Λ < 0 ? 2S + 1 : 0) + (2Σ + 2S)/2). It depends on the level alone, so it is formed once for
+/// all the bands that share the vibrational level.
+struct LevelProjections {
+    static constexpr int kSlots = 8;  ///< 2 (2S + 1), 2S <= 3
+    std::vector<int> parity;
+    std::vector<std::array<double, kSlots>> slots;
+    /// 1 for the levels whose lines are wanted (all, unless cleared): as upper levels, the
+    /// others give no line.
+    std::vector<std::uint8_t> wanted;
+
+    LevelProjections() = default;
+    explicit LevelProjections(const StateLevels& levels);
+};
+
+/// The dipole between the signed functions of an upper and a lower state, (−1)^(J' − Ω')
+/// (J' 1 J''; −Ω' q Ω'') for equal Σ and |ΔΛ| <= 1 with the electronic factor of the reflected
+/// pair, for every J' up to twoJMax/2 and J'' = J' − 1, J', J' + 1. It depends on the two states
+/// alone, so it is formed once for all the bands of a system.
+class SlotDipoles {
+public:
+    using Matrix = std::array<std::array<double, LevelProjections::kSlots>, LevelProjections::kSlots>;
+
+    SlotDipoles(const ElectronicState& upper, const ElectronicState& lower, int twoJMax);
+    /// The matrix of J' = twoJu/2 and J'' = twoJl/2 (|ΔJ| <= 1, twoJu <= twoJMax).
+    const Matrix& Of(int twoJu, int twoJl) const {
+        return matrices_[static_cast<std::size_t>(3 * (twoJu / 2) + (twoJl - twoJu + 2) / 2)];
+    }
+    int TwoJMax() const { return twoJMax_; }
+
+private:
+    int twoJMax_ = -1;
+    std::vector<Matrix> matrices_;
+};
+
 /// Every line between the levels of two vibrational levels whose factor exceeds `minimum`, in
 /// order of J', then J''.
 std::vector<BandLine> BandLines(const StateLevels& upper, const StateLevels& lower, double minimum = 0.0);
+/// The same with the projections of both (those of `upper` and `lower`), and only from the upper
+/// levels they mark wanted; `dipoles` of the two states, up to the last upper J at least.
+std::vector<BandLine> BandLines(const StateLevels& upper, const LevelProjections& upperProjections,
+                                const StateLevels& lower, const LevelProjections& lowerProjections,
+                                const SlotDipoles& dipoles, double minimum = 0.0);
 
 }  // namespace velmora::database

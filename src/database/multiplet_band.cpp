@@ -42,11 +42,27 @@ MultipletBand BuildMultipletBand(const SystemDescription& system, const StateCon
     return BuildMultipletBand(system, up, low, bandA, minimum);
 }
 
+LevelProjections UpperProjections(const SystemDescription& system, const StateLevels& upper) {
+    LevelProjections p(upper);
+    for (std::size_t i = 0; i < upper.Levels().size(); ++i)
+        p.wanted[i] = LevelNuclearWeight(system, system.upper, upper.Levels()[i]) != 0.0 ? 1 : 0;
+    return p;
+}
+
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& up, const StateLevels& low,
                                  double bandA, double minimum) {
+    const int twoJMax = up.Levels().empty() ? 0 : up.Levels().back().twoJ;
+    return BuildMultipletBand(system, up, UpperProjections(system, up), low, LevelProjections(low),
+                              SlotDipoles(up.State(), low.State(), twoJMax), bandA, minimum);
+}
+
+MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& up,
+                                 const LevelProjections& upperProjections, const StateLevels& low,
+                                 const LevelProjections& lowerProjections, const SlotDipoles& dipoles, double bandA,
+                                 double minimum) {
     MultipletBand band;
     band.bandA = bandA;
-    const std::vector<BandLine> lines = BandLines(up, low, minimum);
+    const std::vector<BandLine> lines = BandLines(up, upperProjections, low, lowerProjections, dipoles, minimum);
     band.lines.reserve(lines.size());
     for (const BandLine& l : lines) {
         const double weight = LevelNuclearWeight(system, system.upper, *l.upper);

@@ -12,6 +12,7 @@
 
 #include "database/branch_names.h"
 #include "database/effective_hamiltonian.h"
+#include "database/honl_london.h"
 #include "database/nuclear_spin.h"
 #include "database/state_description.h"
 
@@ -67,6 +68,15 @@ MultipletBand BuildMultipletBand(const SystemDescription& system, const StateCon
 /// states), so that the levels of each v are computed once for all bands of a system.
 MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& upper, const StateLevels& lower,
                                  double bandA, double minimum = 1e-9);
+/// The same with the projections of the levels (UpperProjections, LevelProjections of `lower`),
+/// formed once per vibrational level, and the dipoles of the two states, formed once per system.
+MultipletBand BuildMultipletBand(const SystemDescription& system, const StateLevels& upper,
+                                 const LevelProjections& upperProjections, const StateLevels& lower,
+                                 const LevelProjections& lowerProjections, const SlotDipoles& dipoles, double bandA,
+                                 double minimum = 1e-9);
+/// The projections of the upper levels of a system, those of nuclear-spin weight 0 (which have no
+/// lines) marked unwanted.
+LevelProjections UpperProjections(const SystemDescription& system, const StateLevels& upper);
 
 /// The name of a line's branch (ΔN form; the letter alone between singlets).
 std::string BranchNameOf(const SystemDescription& system, const MultipletLine& line);

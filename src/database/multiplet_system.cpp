@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <tuple>
 
 #include "common/physical_constants.h"
@@ -56,11 +57,18 @@ MultipletSystem BuildMultipletSystem(const MultipletSystemData& data, double min
     const ElectronicState up = EngineStateOf(data.description.upper), low = EngineStateOf(data.description.lower);
     for (const auto& [v, c] : data.upper) system.upper.emplace(v, StateLevels(up, c, data.twoJMax));
     for (const auto& [v, c] : data.lower) system.lower.emplace(v, StateLevels(low, c, data.twoJMax + 2));
+    // The projections of each vibrational level's levels, formed once for all its bands.
+    std::map<int, LevelProjections> upperProjections, lowerProjections;
+    for (const auto& [v, levels] : system.upper)
+        upperProjections.emplace(v, UpperProjections(system.description, levels));
+    for (const auto& [v, levels] : system.lower) lowerProjections.emplace(v, LevelProjections(levels));
+    const SlotDipoles dipoles(up, low, data.twoJMax);
     const int twoS = data.description.upper.twoS;
     for (const auto& [band, a] : data.bandA) {
         const auto u = system.upper.find(band.first), l = system.lower.find(band.second);
         if (u == system.upper.end() || l == system.lower.end()) continue;
-        MultipletBand lines = BuildMultipletBand(system.description, u->second, l->second, a, minimum);
+        MultipletBand lines = BuildMultipletBand(system.description, u->second, upperProjections.at(band.first),
+                                                 l->second, lowerProjections.at(band.second), dipoles, a, minimum);
         std::vector<double>& emission = system.upperEmission[band.first];
         for (const MultipletLine& line : lines.lines) {
             const std::size_t slot = UpperLevelSlot(twoS, line.upper);

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include "curated_tables.h"
@@ -96,6 +97,11 @@ TEST(HonlLondon, TheLinesOfEveryLevelSumToItsDegeneracy) {
     EXPECT_EQ(TransitionMomentOf(State(2, 2), State(0, 2)), TransitionMoment::forbidden);
     EXPECT_EQ(TransitionMomentOf(State(1, 2), State(0, 2)), TransitionMoment::perpendicular);
     EXPECT_EQ(TransitionMomentOf(State(1, 1), State(1, 1)), TransitionMoment::parallel);
+    // Dipoles formed for fewer J than the upper levels reach are refused, not read past their end.
+    const StateLevels up(State(1, 2), pi3, 20), low(State(1, 2), pi3i, 22);
+    EXPECT_THROW(
+        BandLines(up, LevelProjections(up), low, LevelProjections(low), SlotDipoles(up.State(), low.State(), 10)),
+        std::invalid_argument);
 }
 
 TEST(HonlLondon, CaseALimitGivesTheSymmetricTopFactorsOfEachSubband) {
