@@ -130,11 +130,11 @@ LevelProjections::LevelProjections(const StateLevels& levels) {
     const ElectronicState& st = levels.State();
     const std::size_t n = levels.Levels().size();
     parity.reserve(n);
-    slots.reserve(n);
+    onSlots.reserve(n);
     for (const RotationalLevel& level : levels.Levels()) {
         const Expanded e = Expand(st, level);
         parity.push_back(e.parity);
-        slots.push_back(OnSlots(st, e));
+        onSlots.push_back(OnSlots(st, e));
     }
     wanted.assign(n, 1);
 }
@@ -173,8 +173,8 @@ std::vector<BandLine> BandLines(const StateLevels& upper, const LevelProjections
         throw std::invalid_argument("the dipoles of the states end below the last upper level");
     const Slots up = SlotsOf(su), down = SlotsOf(sl);
     const double halve = su.lambda == 0 && sl.lambda > 0 ? 0.5 : 1.0;
-    const std::vector<SlotVector>& upSlots = upperProjections.slots;
-    const std::vector<SlotVector>& lowSlots = lowerProjections.slots;
+    const std::vector<SlotVector>& upSlots = upperProjections.onSlots;
+    const std::vector<SlotVector>& lowSlots = lowerProjections.onSlots;
     for (int twoJu = su.twoS % 2; twoJu <= upper.Levels().back().twoJ; twoJu += 2) {
         const auto [first, nUp] = upper.OfJ(twoJu);
         if (nUp == 0) continue;

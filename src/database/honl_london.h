@@ -50,7 +50,7 @@ struct BandLine {
 struct LevelProjections {
     static constexpr int kSlots = 8;  ///< 2 (2S + 1), 2S <= 3
     std::vector<int> parity;
-    std::vector<std::array<double, kSlots>> slots;
+    std::vector<std::array<double, kSlots>> onSlots;
     /// 1 for the levels whose lines are wanted (all, unless cleared): as upper levels, the
     /// others give no line.
     std::vector<std::uint8_t> wanted;
