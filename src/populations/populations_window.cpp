@@ -206,6 +206,11 @@ HistogramScale RotationalAxisScale(int axisEnd, int yMaxPercent) {
 
 int BarAt(double x, int first, int last) { return std::clamp(static_cast<int>(std::lround(x)), first, last); }
 
+int StepBar(int bar, HistogramKey key, int first, int last) {
+    bar += key == HistogramKey::Left ? -1 : 1;
+    return bar < first ? last : bar > last ? first : bar;
+}
+
 float BarHeightScale(float tallest) { return tallest > 0.0f ? 100.0f / tallest : 100.0f; }
 
 void DrawRotationalAxis(Canvas& c, const HistogramScale& s, int first, int axisEnd, const std::string& widest,
@@ -417,10 +422,7 @@ void Histogram_KeyDown(PopulationsView app, HistogramKey key, bool fine) {
         const int vmax = MaxVib(app);
         int v = static_cast<int>(w.VibCursor);
         if (key == HistogramKey::Left || key == HistogramKey::Right) {
-            v += key == HistogramKey::Left ? -1 : 1;
-            if (v < 0) v = vmax;
-            if (v > vmax) v = 0;
-            PicVibrational_Mouse(app, v, 0.0, false);
+            PicVibrational_Mouse(app, StepBar(v, key, 0, vmax), 0.0, false);
         } else {
             NormalizeVibrational(app);
             const double h = app.pop.PopVib(std::clamp(v, 0, vmax)) / w.VibScale * 100.0;
@@ -430,10 +432,7 @@ void Histogram_KeyDown(PopulationsView app, HistogramKey key, bool fine) {
         const auto [first, last] = RotationalBars(app);
         int r = static_cast<int>(w.RotCursor);
         if (key == HistogramKey::Left || key == HistogramKey::Right) {
-            r += key == HistogramKey::Left ? -1 : 1;
-            if (r < first) r = last;
-            if (r > last) r = first;
-            PicRotational_Mouse(app, r, 0.0, false);
+            PicRotational_Mouse(app, StepBar(r, key, first, last), 0.0, false);
         } else {
             r = std::clamp(r, first, last);
             w.RotScale = ComputeRotScale(app.pop);

@@ -61,6 +61,8 @@ int RotationalAxisEnd(int lastBar, int limitPercent);
 HistogramScale RotationalAxisScale(int axisEnd, int yMaxPercent);
 /// The bar under x: the nearest one within first..last.
 int BarAt(double x, int first, int last);
+/// The bar one step left (Left) or right (any other key) of `bar`, wrapping around first..last.
+int StepBar(int bar, HistogramKey key, int first, int last);
 /// Factor from a population to a bar height in percent: the tallest bar is full scale (100).
 float BarHeightScale(float tallest);
 /// Draws the base line of a rotational histogram, the label of every bar from `first` to

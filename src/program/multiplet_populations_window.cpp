@@ -323,10 +323,7 @@ void MultipletHistogram_KeyDown(AppState& app, populations::HistogramKey key, bo
     int bar = populations::BarAt(app.popwin.RotCursor, 0, last);
     using populations::HistogramKey;
     if (key == HistogramKey::Left || key == HistogramKey::Right) {
-        bar += key == HistogramKey::Left ? -1 : 1;
-        if (bar < 0) bar = last;
-        if (bar > last) bar = 0;
-        MultipletRotational_Mouse(app, bar, 0.0, false);
+        MultipletRotational_Mouse(app, populations::StepBar(bar, key, 0, last), 0.0, false);
     } else {
         const double step = fine ? 0.1 : 1.0;
         MultipletRotational_Mouse(app, bar, s.Value(bar) * s.Scale() + (key == HistogramKey::Up ? step : -step), true);
