@@ -1,5 +1,6 @@
 #include "simulation/voigt_profile.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -54,6 +55,49 @@ double VoigtProfile(double d, double gaussFwhm, double lorentzFwhm) {
     const double sigma = gaussFwhm / std::sqrt(8.0 * std::log(2.0));
     const double scale = 1.0 / (sigma * std::sqrt(2.0));
     return Faddeeva({d * scale, gamma * scale}).real() * scale / std::sqrt(kPi);
+}
+
+void VoigtProfiles(const double* d, std::size_t n, double gaussFwhm, double lorentzFwhm, double* out) {
+    const double gamma = 0.5 * lorentzFwhm;
+    if (!(gaussFwhm > 0.0)) {
+        for (std::size_t i = 0; i < n; ++i) out[i] = gamma / (kPi * (d[i] * d[i] + gamma * gamma));
+        return;
+    }
+    const Expansion& e = TheExpansion();
+    const double sigma = gaussFwhm / std::sqrt(8.0 * std::log(2.0));
+    const double scale = 1.0 / (sigma * std::sqrt(2.0));
+    const double y = gamma * scale, L = e.L, rootPi = std::sqrt(kPi), norm = scale / rootPi;
+    // w(x + iy) with den = L - iz = (L + y) - ix, Z = (L + iz) / den; for real x, |Z| <= 1.
+    // Blocks of points run the Horner recurrence side by side: each point's chain of 32 complex
+    // multiply-adds is latency-bound alone, a block's chains are independent.
+    constexpr std::size_t kBlock = 8;
+    for (std::size_t i0 = 0; i0 < n; i0 += kBlock) {
+        const std::size_t m = std::min(kBlock, n - i0);
+        double zr[kBlock], zi[kBlock], ur[kBlock], ui[kBlock], pr[kBlock], pi[kBlock];
+        for (std::size_t b = 0; b < kBlock; ++b) {
+            const double x = b < m ? std::fabs(d[i0 + b]) * scale : 0.0;
+            // 1 / den = ((L + y) + ix) / |den|^2; Z = (L + iz) conj(den) / |den|^2.
+            const double a = L + y, inverse = 1.0 / (a * a + x * x);
+            ur[b] = a * inverse, ui[b] = x * inverse;
+            zr[b] = ((L - y) * a - x * x) * inverse;
+            zi[b] = ((L - y) * x + x * a) * inverse;
+            pr[b] = e.a[kTerms - 1], pi[b] = 0.0;
+        }
+        for (int k = kTerms - 2; k >= 0; --k) {
+            const double ak = e.a[static_cast<std::size_t>(k)];
+            for (std::size_t b = 0; b < kBlock; ++b) {
+                const double r = pr[b] * zr[b] - pi[b] * zi[b] + ak;
+                pi[b] = pr[b] * zi[b] + pi[b] * zr[b];
+                pr[b] = r;
+            }
+        }
+        for (std::size_t b = 0; b < m; ++b) {
+            // Re w = 2 Re(p / den^2) + Re(1 / den) / sqrt(pi).
+            const double u2r = ur[b] * ur[b] - ui[b] * ui[b], u2i = 2.0 * ur[b] * ui[b];
+            const double w = 2.0 * (pr[b] * u2r - pi[b] * u2i) + ur[b] / rootPi;
+            out[i0 + b] = w * norm;
+        }
+    }
 }
 
 }  // namespace velmora::simulation
