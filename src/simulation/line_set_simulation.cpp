@@ -1,6 +1,7 @@
 #include "simulation/line_set_simulation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -236,42 +237,37 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
         }
     };
     std::unordered_map<double, std::uint32_t, BitsHash> slotOf;
-    std::vector<double> widths;  // by slot
-    std::vector<DrawnLine> own;
-    std::vector<std::uint32_t> slots;  // of each line of `own`
+    std::vector<double> widths;                  // by slot
+    std::vector<std::vector<DrawnLine>> bySlot;  // the lines of each width, in the list's order
+    // The slots of the widths met last, by a few bits of their hash: a line's width is most
+    // often one of those of the lines before it, and this costs less than the map.
+    struct Recent {
+        double width = std::numeric_limits<double>::quiet_NaN();
+        std::uint32_t slot = 0;
+    };
+    std::array<Recent, 64> recent{};
     OwnWidths ownWidth(list, c, SelfPressure(list, c));
-    double lastWidth = nan;
-    std::uint32_t lastSlot = 0;
     ForEachLine(list, c, lineShift, start, end, [&](const database::ListedLine& l, const DrawnLine& d) {
         const double w = c.collisionalBroadening ? ownWidth(l) : nan;
         if (std::isnan(w)) {
             shared.lines.push_back(d);
             return;
         }
-        if (w != lastWidth) {
+        Recent& r = recent[BitsHash()(w) & (recent.size() - 1)];
+        if (!(r.width == w)) {
             const auto at = slotOf.try_emplace(w, static_cast<std::uint32_t>(widths.size())).first;
-            if (at->second == widths.size()) widths.push_back(w);
-            lastWidth = w, lastSlot = at->second;
+            if (at->second == widths.size()) widths.push_back(w), bySlot.emplace_back();
+            r = {w, at->second};
         }
-        own.push_back(d);
-        slots.push_back(lastSlot);
+        bySlot[r.slot].push_back(d);
     });
     if (!shared.lines.empty()) groups.push_back(std::move(shared));
-    // The slots in order of width; the lines by it (each width's in the list's order).
+    // The slots in order of width.
     std::vector<std::uint32_t> order(widths.size());
     for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
     std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return widths[a] < widths[b]; });
-    std::vector<std::size_t> first(widths.size() + 1, 0);  // by rank: the first line of the width
-    std::vector<std::uint32_t> rankOf(widths.size());
-    for (std::uint32_t r = 0; r < order.size(); ++r) rankOf[order[r]] = r;
-    for (const std::uint32_t slot : slots) ++first[rankOf[slot] + 1];
-    for (std::size_t r = 1; r < first.size(); ++r) first[r] += first[r - 1];
-    std::vector<DrawnLine> sorted(own.size());
-    {
-        std::vector<std::size_t> next(first.begin(), first.end() - 1);
-        for (std::size_t i = 0; i < own.size(); ++i) sorted[next[rankOf[slots[i]]]++] = own[i];
-    }
-    // Widths within the tolerance of the group's middle width join it, narrowest first.
+    // Widths within the tolerance of the group's middle width join it, narrowest first, the
+    // lines of each width after those of the narrower ones.
     for (std::size_t k = 0; k < order.size();) {
         const double lo = widths[order[k]], top = lo * (1.0 + 2.0 * kOwnWidthTolerance);
         std::size_t e = k;
@@ -279,8 +275,15 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
         WidthGroup& g = groups.emplace_back();
         g.collisionalWidth = 0.5 * (lo + widths[order[e - 1]]);
         g.narrowest = lo;
-        g.lines.assign(sorted.begin() + static_cast<std::ptrdiff_t>(first[k]),
-                       sorted.begin() + static_cast<std::ptrdiff_t>(first[e]));
+        if (e == k + 1) {
+            g.lines = std::move(bySlot[order[k]]);
+        } else {
+            std::size_t count = 0;
+            for (std::size_t j = k; j < e; ++j) count += bySlot[order[j]].size();
+            g.lines.reserve(count);
+            for (std::size_t j = k; j < e; ++j)
+                g.lines.insert(g.lines.end(), bySlot[order[j]].begin(), bySlot[order[j]].end());
+        }
         k = e;
     }
     return groups;

@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "simulation/voigt_profile.h"
+
 namespace velmora::simulation {
 
 namespace {
@@ -39,8 +41,14 @@ double VoigtRemainderBound(const LineShape& s, double step, int terms) {
 void InterpolateTerms(const LineShape& s, double step, int reach, int terms, float* values) {
     const std::size_t K = static_cast<std::size_t>(terms), width = 2 * static_cast<std::size_t>(reach) + 1;
     std::vector<double> t(K), inverse(K * K, 0.0), vandermonde(K * K);
-    for (std::size_t j = 0; j < K; ++j) {
+    // The nodes symmetric about 0 to the last bit (t_{K-1-j} = -t_j), so that the samples at
+    // offset -m are those at m in reverse order.
+    for (std::size_t j = 0; j < K / 2; ++j) {
         t[j] = 0.5 * std::cos((2.0 * j + 1.0) * 3.14159265358979323846 / (2.0 * K));
+        t[K - 1 - j] = -t[j];
+    }
+    if (K % 2 == 1) t[K / 2] = 0.0;
+    for (std::size_t j = 0; j < K; ++j) {
         for (std::size_t k = 0; k < K; ++k) vandermonde[j * K + k] = std::pow(-t[j], static_cast<double>(k));
         inverse[j * K + j] = 1.0;
     }
@@ -66,12 +74,22 @@ void InterpolateTerms(const LineShape& s, double step, int reach, int terms, flo
             }
         }
     }
-    std::vector<double> samples(K);
+    // The profile is even: p((-m - t_j) h) = p((m - t_{K-1-j}) h). The samples of the offsets
+    // 0..reach, [m][j], all evaluated in one call; those of -m read in reverse.
+    const std::size_t offsets = static_cast<std::size_t>(reach) + 1;
+    std::vector<double> distances(offsets * K), samples(offsets * K), reversed(K);
+    for (std::size_t m = 0; m < offsets; ++m)
+        for (std::size_t j = 0; j < K; ++j) distances[m * K + j] = (static_cast<double>(m) - t[j]) * step;
+    VoigtProfiles(distances.data(), distances.size(), VoigtGaussWidth(s), VoigtLorentzWidth(s), samples.data());
     for (int m = -reach; m <= reach; ++m) {
-        for (std::size_t j = 0; j < K; ++j) samples[j] = ProfileValue(s, (m - t[j]) * step);
+        const double* at = &samples[static_cast<std::size_t>(std::abs(m)) * K];
+        if (m < 0) {
+            for (std::size_t j = 0; j < K; ++j) reversed[j] = at[K - 1 - j];
+            at = reversed.data();
+        }
         for (std::size_t k = 0; k < K; ++k) {
             double c = 0.0;
-            for (std::size_t j = 0; j < K; ++j) c += inverse[k * K + j] * samples[j];
+            for (std::size_t j = 0; j < K; ++j) c += inverse[k * K + j] * at[j];
             values[k * width + static_cast<std::size_t>(m + reach)] = static_cast<float>(c);
         }
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "simulation/lineshapes.h"
 #include "simulation/profile_kernel.h"
@@ -94,6 +95,28 @@ TEST(VoigtProfile, HasUnitAreaAndThePureLimits) {
         EXPECT_NEAR(VoigtProfile(x, 1.0, 1e-7), gauss, 1e-6);
         EXPECT_NEAR(VoigtProfile(x, 0.0, 1.0), 0.5 / (kPi * (x * x + 0.25)), 1e-12);
         EXPECT_NEAR(VoigtProfile(x, 1e-7, 1.0), 0.5 / (kPi * (x * x + 0.25)), 1e-6);
+    }
+}
+
+TEST(VoigtProfile, ManyPointsAtOnceAsOneByOne) {
+    // From the core to the far wing, on both sides, a count that leaves a partial block; the
+    // pure Lorentzian by its closed form.
+    for (double ratio : {0.0, 0.01, 0.5, 3.0, 100.0}) {
+        SCOPED_TRACE(ratio);
+        const double fG = ratio == 0.0 ? 0.0 : 1.0, fL = ratio == 0.0 ? 1.0 : ratio;
+        std::vector<double> d, out(37);
+        for (int i = 0; i < 37; ++i) d.push_back((i % 2 ? -1.0 : 1.0) * 0.013 * i * i);
+        VoigtProfiles(d.data(), d.size(), fG, fL, out.data());
+        std::vector<double> mirrored(d.size()), mirror(d.size());
+        for (std::size_t i = 0; i < d.size(); ++i) mirror[i] = -d[i];
+        VoigtProfiles(mirror.data(), mirror.size(), fG, fL, mirrored.data());
+        const double peak = VoigtProfile(0.0, fG, fL);
+        for (std::size_t i = 0; i < d.size(); ++i) {
+            SCOPED_TRACE(d[i]);
+            const double expected = fG == 0.0 ? 0.5 / (kPi * (d[i] * d[i] + 0.25)) : VoigtProfile(d[i], fG, fL);
+            EXPECT_NEAR(out[i], expected, 1e-13 * peak);
+            EXPECT_EQ(out[i], mirrored[i]);  // even to the last bit
+        }
     }
 }
 
