@@ -173,11 +173,19 @@ void BM_Simulate_OH_Gaussian(benchmark::State& state) {
 void BM_Simulate_OH_Voigt(benchmark::State& state) {
     RunSimulate(state, simulation::Lineshape::Voigt, simulation::ProfileMethod::Convolved);
 }
-/// The Voigt's binned lines always summed directly (0) or always by FFT (1).
+/// The binned lines always summed directly (0), always by FFT (1) or directly ring by ring, each
+/// ring clipped to each line's window (2).
+simulation::ProfileMethod MethodOf(const benchmark::State& state) {
+    constexpr simulation::ProfileMethod methods[] = {simulation::ProfileMethod::ConvolvedDirectly,
+                                                     simulation::ProfileMethod::ConvolvedByFft,
+                                                     simulation::ProfileMethod::ConvolvedByRings};
+    return methods[state.range(0)];
+}
 void BM_Simulate_OH_Voigt_Method(benchmark::State& state) {
-    RunSimulate(
-        state, simulation::Lineshape::Voigt,
-        state.range(0) == 0 ? simulation::ProfileMethod::ConvolvedDirectly : simulation::ProfileMethod::ConvolvedByFft);
+    RunSimulate(state, simulation::Lineshape::Voigt, MethodOf(state));
+}
+void BM_Simulate_OH_Gaussian_Method(benchmark::State& state) {
+    RunSimulate(state, simulation::Lineshape::Gaussian, MethodOf(state));
 }
 /// The least work of BM_Simulate_OH_Gaussian's method: the lines of the same bands in the range
 /// read from the model (their positions and strengths, all levels in one list) and binned at
@@ -339,7 +347,8 @@ BENCHMARK(BM_WriteSimulation_126001Points)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian_Floor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Simulate_OH_Voigt_Method)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_Voigt_Method)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Simulate_OH_Gaussian_Method)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_MillionPoints)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Gaussian_PerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Simulate_OH_Voigt_PerLine)->Unit(benchmark::kMillisecond);

@@ -86,6 +86,15 @@ template <std::size_t... k>
     for (int m = from; m <= to; ++m) out[m] += ((c[k] * T[k][m]) + ...);
 }
 
+/// As AddTerms over whole vectors of kRunVector points: to - from + 1 a multiple of it.
+template <std::size_t... k>
+[[gnu::always_inline]] inline void AddTermVectors(float* out, int from, int to, const float* const* T, const float* c,
+                                                  std::index_sequence<k...>) {
+    for (int v = from; v <= to; v += kRunVector)
+#pragma omp simd
+        for (int m = v; m < v + kRunVector; ++m) out[m] += ((c[k] * T[k][m]) + ...);
+}
+
 /// The point loop of a build: AddTerms for N terms.
 struct BaselinePoints {
     template <int N>
@@ -94,43 +103,95 @@ struct BaselinePoints {
     }
 };
 
-/// Draws every line ring by ring; the centre ring has K terms, the outer rings fewer.
+/// The loop of whole vectors: AddTermVectors for N terms.
+struct VectorPoints {
+    template <int N>
+    [[gnu::always_inline]] static void Add(float* out, int from, int to, const float* const* T, const float* c) {
+        AddTermVectors(out, from, to, T, c, std::make_index_sequence<N>());
+    }
+};
+
+/// Points::Add for `terms` terms of a line's K (0 adds nothing).
+template <typename Points, int K>
+[[gnu::always_inline]] inline void AddSome(int terms, float* o, int from, int to, const float* const* T,
+                                           const float* c) {
+    switch (terms) {
+        case 0:
+            return;
+        case 1:
+            return Points::template Add<1>(o, from, to, T, c);
+        case 2:
+            return Points::template Add<std::min(2, K)>(o, from, to, T, c);
+        case 3:
+            return Points::template Add<std::min(3, K)>(o, from, to, T, c);
+        case 4:
+            return Points::template Add<std::min(4, K)>(o, from, to, T, c);
+        case 5:
+            return Points::template Add<std::min(5, K)>(o, from, to, T, c);
+        case 6:
+            return Points::template Add<std::min(6, K)>(o, from, to, T, c);
+        case 7:
+            return Points::template Add<std::min(7, K)>(o, from, to, T, c);
+        default:
+            return Points::template Add<K>(o, from, to, T, c);
+    }
+}
+
+/// The terms of a line: weight (-t)^k.
+template <int K>
+[[gnu::always_inline]] inline void LineTerms(const BinnedLine& b, float* c) {
+    double power = b.weight;
+    for (int k = 0; k < K; ++k, power *= -b.t) c[k] = static_cast<float>(power);
+}
+
+/// Draws one line ring by ring (o at its nearest point); the centre ring has K terms, the outer
+/// rings fewer.
+template <typename Points, int K>
+[[gnu::always_inline]] inline void RingLine(float* o, const BinnedLine& b, const float* c, const float* const* terms,
+                                            const TermRing* rings, int ringCount) {
+    const int centre = rings[0].outer;
+    if (std::max(-centre, b.lo) <= std::min(centre, b.hi))
+        Points::template Add<K>(o, std::max(-centre, b.lo), std::min(centre, b.hi), terms, c);
+    for (int r = 1; r < ringCount; ++r) {
+        auto part = [&](int from, int to) __attribute__((always_inline)) {
+            from = std::max(from, b.lo), to = std::min(to, b.hi);
+            if (to < from) return;
+            AddSome<Points, K>(rings[r].terms, o, from, to, terms, c);
+        };
+        part(-rings[r].outer, -rings[r].inner - 1);
+        part(rings[r].inner + 1, rings[r].outer);
+    }
+}
+
+/// Draws every line ring by ring.
 template <typename Points, int K>
 [[gnu::always_inline]] inline void RingPoints(float* out, const BinnedLine* lines, std::size_t count,
                                               const float* const* terms, const TermRing* rings, int ringCount) {
     for (std::size_t l = 0; l < count; ++l) {
         const BinnedLine& b = lines[l];
-        // The terms of the line: weight (-t)^k.
         float c[K];
-        double power = b.weight;
-        for (int k = 0; k < K; ++k, power *= -b.t) c[k] = static_cast<float>(power);
+        LineTerms<K>(b, c);
+        RingLine<Points, K>(out + b.j, b, c, terms, rings, ringCount);
+    }
+}
+
+/// Draws every line by the runs of a plan, or ring by ring where they do not fit it.
+template <typename Points, int K>
+[[gnu::always_inline]] inline void RunPoints(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& p) {
+    for (std::size_t l = 0; l < count; ++l) {
+        const BinnedLine& b = lines[l];
+        float c[K];
+        LineTerms<K>(b, c);
         float* o = out + b.j;
-        const int centre = rings[0].outer;
-        if (std::max(-centre, b.lo) <= std::min(centre, b.hi))
-            Points::template Add<K>(o, std::max(-centre, b.lo), std::min(centre, b.hi), terms, c);
-        for (int r = 1; r < ringCount; ++r) {
-            auto part = [&](int from, int to) __attribute__((always_inline)) {
-                from = std::max(from, b.lo), to = std::min(to, b.hi);
-                if (to < from) return;
-                switch (rings[r].terms) {
-                    case 1:
-                        return Points::template Add<1>(o, from, to, terms, c);
-                    case 2:
-                        return Points::template Add<std::min(2, K)>(o, from, to, terms, c);
-                    case 3:
-                        return Points::template Add<std::min(3, K)>(o, from, to, terms, c);
-                    case 4:
-                        return Points::template Add<std::min(4, K)>(o, from, to, terms, c);
-                    case 5:
-                        return Points::template Add<std::min(5, K)>(o, from, to, terms, c);
-                    case 6:
-                        return Points::template Add<std::min(6, K)>(o, from, to, terms, c);
-                    default:
-                        return Points::template Add<std::min(7, K)>(o, from, to, terms, c);
-                }
-            };
-            part(-rings[r].outer, -rings[r].inner - 1);
-            part(rings[r].inner + 1, rings[r].outer);
+        if (b.j + p.from < p.first || b.j + p.to > p.last || b.lo > -p.inner || b.hi < p.inner) {
+            RingLine<Points, K>(o, b, c, p.ringTerms, p.rings, p.ringCount);
+            continue;
+        }
+        for (int r = 0; r < p.runCount; ++r)
+            AddSome<VectorPoints, K>(p.runs[r].terms, o, p.runs[r].from, p.runs[r].to, p.runTerms, c);
+        if (p.edgeTerms > 0) {
+            if (b.lo < -p.inner) AddSome<Points, K>(p.edgeTerms, o, b.lo, -p.inner - 1, p.ringTerms, c);
+            if (b.hi > p.inner) AddSome<Points, K>(p.edgeTerms, o, p.inner + 1, b.hi, p.ringTerms, c);
         }
     }
 }
@@ -159,6 +220,30 @@ template <typename Points>
     }
 }
 
+/// RunPoints for the kernel's number of terms, 1..8.
+template <typename Points>
+[[gnu::always_inline]] inline void AddRunLines(float* out, const BinnedLine* lines, std::size_t count,
+                                               const RunPlan& p) {
+    switch (p.rings[0].terms) {
+        case 1:
+            return RunPoints<Points, 1>(out, lines, count, p);
+        case 2:
+            return RunPoints<Points, 2>(out, lines, count, p);
+        case 3:
+            return RunPoints<Points, 3>(out, lines, count, p);
+        case 4:
+            return RunPoints<Points, 4>(out, lines, count, p);
+        case 5:
+            return RunPoints<Points, 5>(out, lines, count, p);
+        case 6:
+            return RunPoints<Points, 6>(out, lines, count, p);
+        case 7:
+            return RunPoints<Points, 7>(out, lines, count, p);
+        default:
+            return RunPoints<Points, 8>(out, lines, count, p);
+    }
+}
+
 [[gnu::always_inline]] inline void MultiplyAddPoints(double* product, const double* a, const double* b,
                                                      std::size_t count) {
 #pragma omp simd
@@ -180,10 +265,13 @@ void AddBaseline(float* out, const BinnedLine* lines, std::size_t count, const f
                  const TermRing* rings, int ringCount) {
     AddLines<BaselinePoints>(out, lines, count, terms, rings, ringCount);
 }
+void AddRunsBaseline(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan) {
+    AddRunLines<BaselinePoints>(out, lines, count, plan);
+}
 void MultiplyAddBaseline(double* product, const double* a, const double* b, std::size_t count) {
     MultiplyAddPoints(product, a, b, count);
 }
-constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline, MultiplyAddBaseline};
+constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline, AddRunsBaseline, MultiplyAddBaseline};
 
 #ifdef VELMORA_WIDE_BUILDS
 // AVX2 without FMA: every product and sum rounded as in the baseline build.
@@ -200,10 +288,13 @@ constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline,
                                      const TermRing* rings, int ringCount) {
     AddLines<BaselinePoints>(out, lines, count, terms, rings, ringCount);
 }
+[[gnu::target("avx2")]] void AddRunsWide(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan) {
+    AddRunLines<BaselinePoints>(out, lines, count, plan);
+}
 [[gnu::target("avx2")]] void MultiplyAddWide(double* product, const double* a, const double* b, std::size_t count) {
     MultiplyAddPoints(product, a, b, count);
 }
-constexpr BinnedKernels kWide{HalfWindowsWide, BinWide, AddWide, MultiplyAddWide};
+constexpr BinnedKernels kWide{HalfWindowsWide, BinWide, AddWide, AddRunsWide, MultiplyAddWide};
 const BinnedKernels& Choose() { return RunsWideBuilds() ? kWide : kBaseline; }
 #else
 const BinnedKernels& Choose() { return kBaseline; }

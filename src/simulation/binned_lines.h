@@ -26,6 +26,34 @@ struct TermRing {
     int terms = 0, inner = -1, outer = -1;
 };
 
+/// Points of a vector of the runs below (the widest build's single-precision vector).
+inline constexpr int kRunVector = 8;
+
+/// Offsets from..to from a line's nearest point, a whole number of vectors, drawn with the terms
+/// 0..terms-1.
+struct TermRun {
+    int terms = 0, from = 0, to = -1;
+};
+
+/// The direct sums of a kernel as runs of whole vectors: a line adds its terms over the same
+/// offsets from..to as every other line (no clipping, no points left over from a vector), from a
+/// table that is zero beyond |m| = inner and wherever a ring leaves a term out; its own points
+/// beyond |m| = inner, up to its window's ends, follow one by one from the rings' table. A line
+/// whose window does not cover -inner..inner or whose runs would leave first..last is drawn ring
+/// by ring.
+struct RunPlan {
+    const TermRun* runs = nullptr;
+    int runCount = 0;
+    int from = 0, to = -1;                    ///< offsets the runs span
+    int inner = -1;                           ///< the runs' terms are zero beyond it
+    int edgeTerms = 0;                        ///< most terms any offset beyond inner needs
+    const float* const* runTerms = nullptr;   ///< T_k(0) of the runs' table
+    const float* const* ringTerms = nullptr;  ///< T_k(0) of the rings' table
+    const TermRing* rings = nullptr;
+    int ringCount = 0;
+    int first = 1, last = 0;  ///< grid points a line may write
+};
+
 /// The constants of the shared profile that decide a line's half window.
 struct SharedWindow {
     ProfileGrid grid;
@@ -55,6 +83,9 @@ struct BinnedKernels {
     /// of m giving the terms; terms[k] points at T_k(0).
     void (*add)(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
                 const TermRing* rings, int ringCount);
+    /// As add, the lines drawn by the runs of a plan: the same sums, bit for bit (the terms the
+    /// runs add beyond a ring's are exact zeros).
+    void (*addRuns)(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan);
     /// product[q] += a[q] b[q] for complex values stored as (real, imaginary) pairs, q < count,
     /// multiplied as (ar br − ai bi, ar bi + ai br).
     void (*multiplyAdd)(double* product, const double* a, const double* b, std::size_t count);

@@ -94,6 +94,7 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
         // split into rings of equal term counts, from the centre out; a ring narrower than a few
         // vectors joins the one inside it (more terms than needed cost less than a call).
         const int terms = kernel_->Terms();
+        const int reach = kernel_->Reach();
         rings_ = {{terms, -1, kernel_->TermReach(terms - 1)}};
         for (int n = terms - 1; n >= 1; --n) {
             const int outer = kernel_->TermReach(n - 1);
@@ -113,19 +114,90 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
         // The terms as the rings use them: zero where a ring leaves a term out and beyond the last
         // ring. Rings may then be merged into fewer, wider ones that add exact zeros for the
         // terms left out: every point's sum stays the one of its own ring, bit for bit.
-        const int reach = kernel_->Reach();
         const std::size_t width = 2 * static_cast<std::size_t>(reach) + 1;
+        std::vector<int> need(static_cast<std::size_t>(reach) + 1, 0);
         ringTerms_.assign(static_cast<std::size_t>(terms) * width, 0.0f);
         for (const TermRing& ring : rings_)
-            for (int m = ring.inner + 1; m <= std::min(ring.outer, reach); ++m)
+            for (int m = ring.inner + 1; m <= std::min(ring.outer, reach); ++m) {
+                need[static_cast<std::size_t>(std::max(m, 0))] = ring.terms;
                 for (int k = 0; k < ring.terms; ++k)
                     for (const int offset : {-m, m})
                         ringTerms_[static_cast<std::size_t>(k) * width + static_cast<std::size_t>(offset + reach)] =
                             kernel_->Term(k)[offset + reach];
+            }
         for (int k = 0; k < terms; ++k)
             termOrigins_[static_cast<std::size_t>(k)] = &ringTerms_[static_cast<std::size_t>(k) * width] + reach;
         rings_ = MergedRings(rings_, window);
+        PlanRuns(need);
     }
+}
+
+void LineDrawer::PlanRuns(const std::vector<int>& need) {
+    // The runs cover -inner..inner, the offsets inside every shared line's window where a term is
+    // not zero, in vectors of kVector points. Of the kVector ways to lay the vectors over them,
+    // each grouped into runs at the least cost, the cheapest is taken: a vector costs its terms'
+    // multiply-adds, a run about kRunCost more (its loop and the choice of its term count).
+    constexpr int kVector = kRunVector;
+    constexpr double kRunCost = 32.0;
+    int extent = -1;
+    for (std::size_t m = 0; m < need.size(); ++m)
+        if (need[m] > 0) extent = static_cast<int>(m);
+    const int inner = std::min(core_, extent);
+    if (inner < 0) return;
+    edgeTerms_ = 0;
+    for (std::size_t m = static_cast<std::size_t>(inner) + 1; m < need.size(); ++m)
+        edgeTerms_ = std::max(edgeTerms_, need[m]);
+    auto chunkTerms = [&](int from) {
+        int n = 0;
+        for (int m = std::max(from, -inner); m <= std::min(from + kVector - 1, inner); ++m)
+            n = std::max(n, need[static_cast<std::size_t>(std::abs(m))]);
+        return n;
+    };
+    // Vectors from `start` grouped into runs of the terms of their most needing vector: the least
+    // cost over the groupings, as in MergedRings.
+    auto layout = [&](int start, std::vector<TermRun>& runs) {
+        const std::size_t n = static_cast<std::size_t>((inner - start + kVector) / kVector);
+        std::vector<int> terms(n);
+        for (std::size_t q = 0; q < n; ++q) terms[q] = chunkTerms(start + static_cast<int>(q) * kVector);
+        std::vector<double> best(n + 1, 0.0);
+        std::vector<std::size_t> from(n + 1, 0);
+        for (std::size_t e = 1; e <= n; ++e) {
+            best[e] = std::numeric_limits<double>::infinity();
+            int most = 0;
+            for (std::size_t f = e; f-- > 0;) {
+                most = std::max(most, terms[f]);
+                const double c = best[f] + kVector * static_cast<double>(most * (e - f)) + (most > 0 ? kRunCost : 0.0);
+                if (c < best[e]) best[e] = c, from[e] = f;
+            }
+        }
+        runs.clear();
+        for (std::size_t e = n; e > 0; e = from[e]) {
+            const int most = *std::max_element(terms.begin() + static_cast<std::ptrdiff_t>(from[e]),
+                                               terms.begin() + static_cast<std::ptrdiff_t>(e));
+            runs.insert(runs.begin(),
+                        {most, start + static_cast<int>(from[e]) * kVector, start + static_cast<int>(e) * kVector - 1});
+        }
+        return best[n];
+    };
+    double bestCost = std::numeric_limits<double>::infinity();
+    std::vector<TermRun> runs;
+    for (int start = -inner - kVector + 1; start <= -inner; ++start)
+        if (const double cost = layout(start, runs); cost < bestCost) {
+            bestCost = cost, runs_ = runs;
+            runsFrom_ = start, runsTo_ = runs.back().to;
+        }
+    std::erase_if(runs_, [](const TermRun& r) { return r.terms == 0; });
+    // The rings' terms within -inner..inner, zero beyond.
+    const int terms = kernel_->Terms();
+    const std::size_t width = static_cast<std::size_t>(runsTo_ - runsFrom_ + 1);
+    runTerms_.assign(static_cast<std::size_t>(terms) * width, 0.0f);
+    for (int k = 0; k < terms; ++k) {
+        float* row = &runTerms_[static_cast<std::size_t>(k) * width];
+        for (int m = -inner; m <= inner; ++m)
+            row[static_cast<std::size_t>(m - runsFrom_)] = termOrigins_[static_cast<std::size_t>(k)][m];
+        runOrigins_[static_cast<std::size_t>(k)] = row - runsFrom_;
+    }
+    runsInner_ = inner;
 }
 
 int LineDrawer::FftLength() {
@@ -224,8 +296,23 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
                        (method_ == ProfileMethod::Convolved &&
                         FftIsCheaper(count, terms, multiplyAdds_, edgePoints_, grid_.nPoints + 2 * core_ + 1));
     if (core_ < 1 || !byFft) {
-        kernels.add(out, space.binned.get(), count, termOrigins_.data(), rings_.data(),
-                    static_cast<int>(rings_.size()));
+        if (runsInner_ < 0 || method_ == ProfileMethod::ConvolvedByRings) {
+            kernels.add(out, space.binned.get(), count, termOrigins_.data(), rings_.data(),
+                        static_cast<int>(rings_.size()));
+            return;
+        }
+        RunPlan plan;
+        plan.runs = runs_.data();
+        plan.runCount = static_cast<int>(runs_.size());
+        plan.from = runsFrom_, plan.to = runsTo_;
+        plan.inner = runsInner_;
+        plan.edgeTerms = edgeTerms_;
+        plan.runTerms = runOrigins_.data();
+        plan.ringTerms = termOrigins_.data();
+        plan.rings = rings_.data();
+        plan.ringCount = static_cast<int>(rings_.size());
+        plan.first = 1, plan.last = last - 1;
+        kernels.addRuns(out, space.binned.get(), count, plan);
         return;
     }
 

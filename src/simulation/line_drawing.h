@@ -36,6 +36,9 @@ enum class ProfileMethod {
     /// cost (to measure the two).
     ConvolvedDirectly,
     ConvolvedByFft,
+    /// As ConvolvedDirectly, each line's sums clipped ring by ring to its window rather than run
+    /// over whole vectors (the same bits, more slowly: to compare the two).
+    ConvolvedByRings,
 };
 
 /// True for the methods that bin the lines of the shared profile.
@@ -84,6 +87,8 @@ private:
     /// line's own, whose cut-off follows its Lorentzian share; NaN for a line of a width of its own.
     void SharedHalfWindows(const std::vector<DrawnLine>& lines, DrawSpace& space);
     void PrepareSpectra();
+    /// Lays the direct sums out in runs of whole vectors; need[m]: the terms offset m needs.
+    void PlanRuns(const std::vector<int>& need);
     int FftLength();
 
     ProfileGrid grid_;
@@ -96,6 +101,12 @@ private:
     std::vector<TermRing> rings_;   ///< the loops over the kernel's terms, from the centre out
     std::vector<float> ringTerms_;  ///< [k][m + reach]: T_k(m) where m's ring has term k, else 0
     std::array<const float*, ProfileKernel::kMaxTerms> termOrigins_{};  ///< T_k(0) of ringTerms_
+    std::vector<TermRun> runs_;    ///< the direct sums in whole vectors (binned_lines.h)
+    std::vector<float> runTerms_;  ///< [k][m - runs' first offset]: ringTerms_ within the runs' inner
+    std::array<const float*, ProfileKernel::kMaxTerms> runOrigins_{};  ///< T_k(0) of runTerms_
+    int runsFrom_ = 0, runsTo_ = -1;                                   ///< offsets the runs span
+    int runsInner_ = -1;           ///< runTerms_ is zero beyond it; no runs when negative
+    int edgeTerms_ = 0;            ///< most terms an offset beyond runsInner_ needs
     double multiplyAdds_ = 0.0;    ///< of the direct sums of one line over its window
     int edgePoints_ = 0;           ///< points of a window beyond the core, drawn directly in an FFT
     bool fastSaturated_ = false;   ///< saturated lines drawn by DrawSaturatedLine

@@ -102,6 +102,55 @@ TEST(LineDrawer, BinnedLinesMatchLineByLineDrawingDirectlyAndByFft) {
     }
 }
 
+TEST(LineDrawer, WholeVectorSumsGiveTheRingsBitsAndTheExactVoigtFromGaussianToLorentzian) {
+    // Voigt instruments of Gaussian to Lorentzian width ratios 0.01..100, lines spread over 1500
+    // steps and 30 beyond both ends (their windows clipped by the grid), summed directly: over
+    // whole vectors the same bits as ring by ring, and every point within the expansion's
+    // remainder of the lines' exact profiles summed one by one.
+    for (const double ratio : {0.01, 0.1, 0.5, 1.0, 2.0, 10.0, 100.0}) {
+        SCOPED_TRACE(::testing::Message() << "fG / fL " << ratio);
+        const double fG = 0.3 * ratio / (1.0 + ratio), fL = 0.3 / (1.0 + ratio);
+        ProfileGrid g;
+        g.totalWidth = VoigtWidth(fL, fG * fG);
+        g.lorentzWidth = fL, g.gaussWidthSq = fG * fG, g.lorentzFraction = fL / g.totalWidth;
+        g.profileKind = Lineshape::Voigt;
+        g.Xini = 3000.0, g.gridWidth = g.totalWidth, g.pointsPerWidth = 7, g.step = g.gridWidth / 7, g.nPoints = 1500;
+        std::mt19937 random(11);
+        std::uniform_real_distribution<double> where(g.Xini - 30 * g.step, g.Xini + (g.nPoints + 30) * g.step);
+        std::uniform_real_distribution<double> strength(0.1, 1.0);
+        std::vector<DrawnLine> lines(400);
+        for (DrawnLine& line : lines) line.x = where(random), line.weight = strength(random);
+        // Some lines on and half a step from grid points, where t is 0 or ±1/2.
+        for (int k = 0; k < 6; ++k) lines[static_cast<std::size_t>(k)].x = g.Xini + (100 + 0.5 * k) * g.step;
+
+        std::vector<float> runs(static_cast<std::size_t>(g.nPoints) + 1), rings(runs);
+        DrawStats stats;
+        LineDrawer direct(g, false, ProfileMethod::ConvolvedDirectly);
+        ASSERT_TRUE(direct.Convolves());
+        direct.Draw(lines, runs.data(), stats);
+        LineDrawer(g, false, ProfileMethod::ConvolvedByRings).Draw(lines, rings.data(), stats);
+        EXPECT_EQ(runs, rings);
+
+        // Each line errs by at most the remainder bound of its own peak: summed over the lines
+        // whose windows cover a point, evaluated here with the exact Voigt.
+        const double peak = VoigtProfile(0.0, fG, fL);
+        std::vector<double> sum(runs.size(), 0.0), bound(runs.size(), 0.0);
+        for (const DrawnLine& line : lines) {
+            const LineShape s = MakeLineShape(g, line.x, 0.0);
+            for (int i = s.first; i <= s.last; ++i) {
+                sum[static_cast<std::size_t>(i)] += line.weight * VoigtProfile(g.Xini + i * g.step - line.x, fG, fL);
+                bound[static_cast<std::size_t>(i)] += line.weight * peak;
+            }
+        }
+        const double tolerance = kBinnedLineTolerance + 1e-6, largest = *std::max_element(sum.begin(), sum.end());
+        ASSERT_GT(largest, 0.0);
+        for (std::size_t i = 1; i + 1 < runs.size(); ++i)
+            ASSERT_NEAR(runs[i], sum[i], tolerance * bound[i] + 1e-6 * largest) << "point " << i;
+        EXPECT_EQ(runs.front(), 0.0f);
+        EXPECT_EQ(runs.back(), 0.0f);
+    }
+}
+
 TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfThePeak) {
     struct Case {
         const char* molecule;
