@@ -163,84 +163,67 @@ template <typename Points, int K>
     }
 }
 
-/// Draws every line ring by ring.
-template <typename Points, int K>
-[[gnu::always_inline]] inline void RingPoints(float* out, const BinnedLine* lines, std::size_t count,
-                                              const float* const* terms, const TermRing* rings, int ringCount) {
-    for (std::size_t l = 0; l < count; ++l) {
-        const BinnedLine& b = lines[l];
-        float c[K];
-        LineTerms<K>(b, c);
-        RingLine<Points, K>(out + b.j, b, c, terms, rings, ringCount);
-    }
-}
-
-/// Draws every line by the runs of a plan, or ring by ring where they do not fit it.
-template <typename Points, int K>
-[[gnu::always_inline]] inline void RunPoints(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& p) {
-    for (std::size_t l = 0; l < count; ++l) {
-        const BinnedLine& b = lines[l];
-        float c[K];
-        LineTerms<K>(b, c);
-        float* o = out + b.j;
-        if (b.j + p.from < p.first || b.j + p.to > p.last || b.lo > -p.inner || b.hi < p.inner) {
-            RingLine<Points, K>(o, b, c, p.ringTerms, p.rings, p.ringCount);
-            continue;
-        }
-        for (int r = 0; r < p.runCount; ++r)
-            AddSome<VectorPoints, K>(p.runs[r].terms, o, p.runs[r].from, p.runs[r].to, p.runTerms, c);
-        if (p.edgeTerms > 0) {
-            if (b.lo < -p.inner) AddSome<Points, K>(p.edgeTerms, o, b.lo, -p.inner - 1, p.ringTerms, c);
-            if (b.hi > p.inner) AddSome<Points, K>(p.edgeTerms, o, p.inner + 1, b.hi, p.ringTerms, c);
+/// Draws every line ring by ring (Lines<K> for a kernel of K terms).
+template <typename Points>
+struct RingPoints {
+    template <int K>
+    [[gnu::always_inline]] static void Lines(float* out, const BinnedLine* lines, std::size_t count,
+                                             const float* const* terms, const TermRing* rings, int ringCount) {
+        for (std::size_t l = 0; l < count; ++l) {
+            const BinnedLine& b = lines[l];
+            float c[K];
+            LineTerms<K>(b, c);
+            RingLine<Points, K>(out + b.j, b, c, terms, rings, ringCount);
         }
     }
-}
+};
 
-/// RingPoints for the kernel's number of terms, 1..8.
+/// Draws every line by the runs of a plan, or ring by ring where they do not fit it (Lines<K> for
+/// a kernel of K terms).
 template <typename Points>
-[[gnu::always_inline]] inline void AddLines(float* out, const BinnedLine* lines, std::size_t count,
-                                            const float* const* terms, const TermRing* rings, int ringCount) {
-    switch (rings[0].terms) {
-        case 1:
-            return RingPoints<Points, 1>(out, lines, count, terms, rings, ringCount);
-        case 2:
-            return RingPoints<Points, 2>(out, lines, count, terms, rings, ringCount);
-        case 3:
-            return RingPoints<Points, 3>(out, lines, count, terms, rings, ringCount);
-        case 4:
-            return RingPoints<Points, 4>(out, lines, count, terms, rings, ringCount);
-        case 5:
-            return RingPoints<Points, 5>(out, lines, count, terms, rings, ringCount);
-        case 6:
-            return RingPoints<Points, 6>(out, lines, count, terms, rings, ringCount);
-        case 7:
-            return RingPoints<Points, 7>(out, lines, count, terms, rings, ringCount);
-        default:
-            return RingPoints<Points, 8>(out, lines, count, terms, rings, ringCount);
+struct RunPoints {
+    template <int K>
+    [[gnu::always_inline]] static void Lines(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& p) {
+        for (std::size_t l = 0; l < count; ++l) {
+            const BinnedLine& b = lines[l];
+            float c[K];
+            LineTerms<K>(b, c);
+            float* o = out + b.j;
+            if (b.j + p.from < p.first || b.j + p.to > p.last || b.lo > -p.inner || b.hi < p.inner) {
+                RingLine<Points, K>(o, b, c, p.ringTerms, p.rings, p.ringCount);
+                continue;
+            }
+            for (int r = 0; r < p.runCount; ++r)
+                AddSome<VectorPoints, K>(p.runs[r].terms, o, p.runs[r].from, p.runs[r].to, p.runTerms, c);
+            if (p.edgeTerms > 0) {
+                if (b.lo < -p.inner) AddSome<Points, K>(p.edgeTerms, o, b.lo, -p.inner - 1, p.ringTerms, c);
+                if (b.hi > p.inner) AddSome<Points, K>(p.edgeTerms, o, p.inner + 1, b.hi, p.ringTerms, c);
+            }
+        }
     }
-}
+};
 
-/// RunPoints for the kernel's number of terms, 1..8.
-template <typename Points>
-[[gnu::always_inline]] inline void AddRunLines(float* out, const BinnedLine* lines, std::size_t count,
-                                               const RunPlan& p) {
-    switch (p.rings[0].terms) {
+/// Loop::Lines<K>(args...) for the kernel's number of terms K, 1..8: each count gets its own
+/// instance of the line loop, with the terms of a line held in registers.
+template <typename Loop, typename... Args>
+[[gnu::always_inline]] inline void ForKernelTerms(int terms, const Args&... args) {
+    switch (terms) {
         case 1:
-            return RunPoints<Points, 1>(out, lines, count, p);
+            return Loop::template Lines<1>(args...);
         case 2:
-            return RunPoints<Points, 2>(out, lines, count, p);
+            return Loop::template Lines<2>(args...);
         case 3:
-            return RunPoints<Points, 3>(out, lines, count, p);
+            return Loop::template Lines<3>(args...);
         case 4:
-            return RunPoints<Points, 4>(out, lines, count, p);
+            return Loop::template Lines<4>(args...);
         case 5:
-            return RunPoints<Points, 5>(out, lines, count, p);
+            return Loop::template Lines<5>(args...);
         case 6:
-            return RunPoints<Points, 6>(out, lines, count, p);
+            return Loop::template Lines<6>(args...);
         case 7:
-            return RunPoints<Points, 7>(out, lines, count, p);
+            return Loop::template Lines<7>(args...);
         default:
-            return RunPoints<Points, 8>(out, lines, count, p);
+            return Loop::template Lines<8>(args...);
     }
 }
 
@@ -263,10 +246,10 @@ BinCounts BinBaseline(const DrawnLine* lines, const double* halves, std::size_t 
 }
 void AddBaseline(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
                  const TermRing* rings, int ringCount) {
-    AddLines<BaselinePoints>(out, lines, count, terms, rings, ringCount);
+    ForKernelTerms<RingPoints<BaselinePoints>>(rings[0].terms, out, lines, count, terms, rings, ringCount);
 }
 void AddRunsBaseline(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan) {
-    AddRunLines<BaselinePoints>(out, lines, count, plan);
+    ForKernelTerms<RunPoints<BaselinePoints>>(plan.rings[0].terms, out, lines, count, plan);
 }
 void MultiplyAddBaseline(double* product, const double* a, const double* b, std::size_t count) {
     MultiplyAddPoints(product, a, b, count);
@@ -286,10 +269,10 @@ constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline,
 }
 [[gnu::target("avx2")]] void AddWide(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
                                      const TermRing* rings, int ringCount) {
-    AddLines<BaselinePoints>(out, lines, count, terms, rings, ringCount);
+    ForKernelTerms<RingPoints<BaselinePoints>>(rings[0].terms, out, lines, count, terms, rings, ringCount);
 }
 [[gnu::target("avx2")]] void AddRunsWide(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan) {
-    AddRunLines<BaselinePoints>(out, lines, count, plan);
+    ForKernelTerms<RunPoints<BaselinePoints>>(plan.rings[0].terms, out, lines, count, plan);
 }
 [[gnu::target("avx2")]] void MultiplyAddWide(double* product, const double* a, const double* b, std::size_t count) {
     MultiplyAddPoints(product, a, b, count);
