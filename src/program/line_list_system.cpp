@@ -54,10 +54,11 @@ void CalculateLineListSimulation(AppState& app) {
     try {
         if (c.start > c.end) std::swap(c.start, c.end);
         UpdateConditionView(sim, list.mass);
-        const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end),
-                                       LineSetGridWidth(list, c, sim.widths), PointsPerWidth(c.density), 1);
+        const LineSetPlan lines = PlanLineSet(list, c, sim.widths);
+        const GridPlan plan = PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), lines.gridWidth,
+                                       PointsPerWidth(c.density), 1);
         sim.MaxPoints = plan.maxPoints;
-        Spectrum s = SimulateLineSet(list, c, sim.widths, plan.grid);
+        Spectrum s = SimulateLineSet(list, c, sim.widths, plan.grid, lines.groups);
         s.gridCoarsened = plan.overBudget;
         sim.SimAbsolute.clear();
         sim.LblAbsoluteCaption.clear();

@@ -76,6 +76,65 @@ struct DrawSpace {
     }
 };
 
+struct LineDrawer::DirectSums {
+    ProfileKernel kernel;
+    std::vector<TermRing> rings;   ///< the loops over the kernel's terms, from the centre out
+    std::vector<float> ringTerms;  ///< [k][m + reach]: T_k(m) where m's ring has term k, else 0
+    std::array<const float*, ProfileKernel::kMaxTerms> termOrigins{};  ///< T_k(0) of ringTerms
+    std::vector<TermRun> runs;    ///< the direct sums in whole vectors (binned_lines.h)
+    std::vector<float> runTerms;  ///< [k][m - runs' first offset]: ringTerms within the runs' inner
+    std::array<const float*, ProfileKernel::kMaxTerms> runOrigins{};  ///< T_k(0) of runTerms
+    int runsFrom = 0, runsTo = -1;                                    ///< offsets the runs span
+    int runsInner = -1;         ///< runTerms is zero beyond it; no runs when negative
+    int edgeTerms = 0;          ///< most terms an offset beyond runsInner needs
+    double multiplyAdds = 0.0;  ///< of the direct sums of one line over its window
+    int edgePoints = 0;         ///< points of a window beyond the core, drawn directly in an FFT
+
+    /// The sums of a kernel for lines of windows of at most whole + 1 points each side, all of
+    /// them covering the core -core..core. The tables are read through the origins: the object
+    /// stays where it is built.
+    DirectSums(ProfileKernel sampled, int whole, int core);
+    DirectSums(const DirectSums&) = delete;
+    DirectSums& operator=(const DirectSums&) = delete;
+
+private:
+    /// Lays the direct sums out in runs of whole vectors; need[m]: the terms offset m needs.
+    void PlanRuns(const std::vector<int>& need, int core);
+};
+
+namespace {
+
+/// The direct sums of a shared profile on a grid, from those of the last profiles drawn on this
+/// thread when one has the same shape, step and window (a line list drawn in groups of its lines'
+/// own widths draws one profile per group, simulation after simulation): the same tables, bit
+/// for bit, without sampling the kernel and planning its runs again. Nothing when the profile
+/// cannot be expanded on the grid.
+std::shared_ptr<const LineDrawer::DirectSums> DirectSumsOf(const LineShape& shape, double step, int whole, int core) {
+    struct Kept {
+        double f, eta, gN, lN, step;
+        Lineshape kind;
+        int whole, core;
+        std::shared_ptr<const LineDrawer::DirectSums> sums;
+    };
+    constexpr std::size_t kKept = 64;
+    thread_local std::vector<Kept> kept;
+    thread_local std::size_t next = 0;  // the oldest entry once all are in use
+    for (const Kept& k : kept)
+        if (k.f == shape.f && k.eta == shape.eta && k.gN == shape.gN && k.lN == shape.lN && k.step == step &&
+            k.kind == shape.kind && k.whole == whole && k.core == core)
+            return k.sums;
+    std::optional<ProfileKernel> kernel = ProfileKernel::Sample(shape, step, whole + 2, kBinnedLineTolerance);
+    if (!kernel) return nullptr;
+    auto sums = std::make_shared<const LineDrawer::DirectSums>(std::move(*kernel), whole, core);
+    Kept made{shape.f, shape.eta, shape.gN, shape.lN, step, shape.kind, whole, core, std::move(sums)};
+    if (kept.size() < kKept) return kept.push_back(std::move(made)), kept.back().sums;
+    Kept& slot = kept[next];
+    next = (next + 1) % kKept;
+    return (slot = std::move(made)).sums;
+}
+
+}  // namespace
+
 LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod method, bool rateEquations)
     : grid_(grid), squareRoot_(squareRoot), method_(method) {
     shared_ = MakeLineShape(grid_, grid_.Xini, 0.0);
@@ -88,51 +147,52 @@ LineDrawer::LineDrawer(const ProfileGrid& grid, bool squareRoot, ProfileMethod m
     core_ = std::max(whole - 2, -1);
     fastSaturated_ = Bins(method) && rateEquations;
     if (Bins(method) && !squareRoot_ && !rateEquations && grid_.nPoints >= 2)
-        kernel_ = ProfileKernel::Sample(shared_, grid_.step, whole + 2, kBinnedLineTolerance);
-    if (kernel_) {
-        // Each line adds its terms over its window, n terms where n of them matter. The offsets
-        // split into rings of equal term counts, from the centre out; a ring narrower than a few
-        // vectors joins the one inside it (more terms than needed cost less than a call).
-        const int terms = kernel_->Terms();
-        const int reach = kernel_->Reach();
-        rings_ = {{terms, -1, kernel_->TermReach(terms - 1)}};
-        for (int n = terms - 1; n >= 1; --n) {
-            const int outer = kernel_->TermReach(n - 1);
-            if (outer - rings_.back().outer < 8)
-                rings_.back().outer = outer;
-            else
-                rings_.push_back({n, rings_.back().outer, outer});
-        }
-        // The work of a line: its rings' terms over its window (at most whole + 1 points each side).
-        const int window = whole + 1;
-        for (std::size_t r = 0; r < rings_.size(); ++r) {
-            const int outer = std::min(rings_[r].outer, window);
-            const int points = r == 0 ? 2 * outer + 1 : 2 * std::max(0, outer - rings_[r].inner);
-            multiplyAdds_ += static_cast<double>(rings_[r].terms) * points;
-        }
-        edgePoints_ = 2 * std::max(0, window - std::max(core_, 0));
-        // The terms as the rings use them: zero where a ring leaves a term out and beyond the last
-        // ring. Rings may then be merged into fewer, wider ones that add exact zeros for the
-        // terms left out: every point's sum stays the one of its own ring, bit for bit.
-        const std::size_t width = 2 * static_cast<std::size_t>(reach) + 1;
-        std::vector<int> need(static_cast<std::size_t>(reach) + 1, 0);
-        ringTerms_.assign(static_cast<std::size_t>(terms) * width, 0.0f);
-        for (const TermRing& ring : rings_)
-            for (int m = ring.inner + 1; m <= std::min(ring.outer, reach); ++m) {
-                need[static_cast<std::size_t>(std::max(m, 0))] = ring.terms;
-                for (int k = 0; k < ring.terms; ++k)
-                    for (const int offset : {-m, m})
-                        ringTerms_[static_cast<std::size_t>(k) * width + static_cast<std::size_t>(offset + reach)] =
-                            kernel_->Term(k)[offset + reach];
-            }
-        for (int k = 0; k < terms; ++k)
-            termOrigins_[static_cast<std::size_t>(k)] = &ringTerms_[static_cast<std::size_t>(k) * width] + reach;
-        rings_ = MergedRings(rings_, window);
-        PlanRuns(need);
-    }
+        direct_ = DirectSumsOf(shared_, grid_.step, whole, core_);
 }
 
-void LineDrawer::PlanRuns(const std::vector<int>& need) {
+LineDrawer::DirectSums::DirectSums(ProfileKernel sampled, int whole, int core) : kernel(std::move(sampled)) {
+    // Each line adds its terms over its window, n terms where n of them matter. The offsets
+    // split into rings of equal term counts, from the centre out; a ring narrower than a few
+    // vectors joins the one inside it (more terms than needed cost less than a call).
+    const int terms = kernel.Terms();
+    const int reach = kernel.Reach();
+    rings = {{terms, -1, kernel.TermReach(terms - 1)}};
+    for (int n = terms - 1; n >= 1; --n) {
+        const int outer = kernel.TermReach(n - 1);
+        if (outer - rings.back().outer < 8)
+            rings.back().outer = outer;
+        else
+            rings.push_back({n, rings.back().outer, outer});
+    }
+    // The work of a line: its rings' terms over its window (at most whole + 1 points each side).
+    const int window = whole + 1;
+    for (std::size_t r = 0; r < rings.size(); ++r) {
+        const int outer = std::min(rings[r].outer, window);
+        const int points = r == 0 ? 2 * outer + 1 : 2 * std::max(0, outer - rings[r].inner);
+        multiplyAdds += static_cast<double>(rings[r].terms) * points;
+    }
+    edgePoints = 2 * std::max(0, window - std::max(core, 0));
+    // The terms as the rings use them: zero where a ring leaves a term out and beyond the last
+    // ring. Rings may then be merged into fewer, wider ones that add exact zeros for the
+    // terms left out: every point's sum stays the one of its own ring, bit for bit.
+    const std::size_t width = 2 * static_cast<std::size_t>(reach) + 1;
+    std::vector<int> need(static_cast<std::size_t>(reach) + 1, 0);
+    ringTerms.assign(static_cast<std::size_t>(terms) * width, 0.0f);
+    for (const TermRing& ring : rings)
+        for (int m = ring.inner + 1; m <= std::min(ring.outer, reach); ++m) {
+            need[static_cast<std::size_t>(std::max(m, 0))] = ring.terms;
+            for (int k = 0; k < ring.terms; ++k)
+                for (const int offset : {-m, m})
+                    ringTerms[static_cast<std::size_t>(k) * width + static_cast<std::size_t>(offset + reach)] =
+                        kernel.Term(k)[offset + reach];
+        }
+    for (int k = 0; k < terms; ++k)
+        termOrigins[static_cast<std::size_t>(k)] = &ringTerms[static_cast<std::size_t>(k) * width] + reach;
+    rings = MergedRings(rings, window);
+    PlanRuns(need, core);
+}
+
+void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
     // The runs cover -inner..inner, the offsets inside every shared line's window where a term is
     // not zero, in vectors of kVector points. Of the kVector ways to lay the vectors over them,
     // each grouped into runs at the least cost, the cheapest is taken: a vector costs its terms'
@@ -142,11 +202,11 @@ void LineDrawer::PlanRuns(const std::vector<int>& need) {
     int extent = -1;
     for (std::size_t m = 0; m < need.size(); ++m)
         if (need[m] > 0) extent = static_cast<int>(m);
-    const int inner = std::min(core_, extent);
+    const int inner = std::min(core, extent);
     if (inner < 0) return;
-    edgeTerms_ = 0;
+    edgeTerms = 0;
     for (std::size_t m = static_cast<std::size_t>(inner) + 1; m < need.size(); ++m)
-        edgeTerms_ = std::max(edgeTerms_, need[m]);
+        edgeTerms = std::max(edgeTerms, need[m]);
     auto chunkTerms = [&](int from) {
         int n = 0;
         for (int m = std::max(from, -inner); m <= std::min(from + kVector - 1, inner); ++m)
@@ -155,7 +215,7 @@ void LineDrawer::PlanRuns(const std::vector<int>& need) {
     };
     // Vectors from `start` grouped into runs of the terms of their most needing vector: the least
     // cost over the groupings, as in MergedRings.
-    auto layout = [&](int start, std::vector<TermRun>& runs) {
+    auto layout = [&](int start, std::vector<TermRun>& laid) {
         const std::size_t n = static_cast<std::size_t>((inner - start + kVector) / kVector);
         std::vector<int> terms(n);
         for (std::size_t q = 0; q < n; ++q) terms[q] = chunkTerms(start + static_cast<int>(q) * kVector);
@@ -170,34 +230,34 @@ void LineDrawer::PlanRuns(const std::vector<int>& need) {
                 if (c < best[e]) best[e] = c, from[e] = f;
             }
         }
-        runs.clear();
+        laid.clear();
         for (std::size_t e = n; e > 0; e = from[e]) {
             const int most = *std::max_element(terms.begin() + static_cast<std::ptrdiff_t>(from[e]),
                                                terms.begin() + static_cast<std::ptrdiff_t>(e));
-            runs.insert(runs.begin(),
+            laid.insert(laid.begin(),
                         {most, start + static_cast<int>(from[e]) * kVector, start + static_cast<int>(e) * kVector - 1});
         }
         return best[n];
     };
     double bestCost = std::numeric_limits<double>::infinity();
-    std::vector<TermRun> runs;
+    std::vector<TermRun> laid;
     for (int start = -inner - kVector + 1; start <= -inner; ++start)
-        if (const double cost = layout(start, runs); cost < bestCost) {
-            bestCost = cost, runs_ = runs;
-            runsFrom_ = start, runsTo_ = runs.back().to;
+        if (const double cost = layout(start, laid); cost < bestCost) {
+            bestCost = cost, runs = laid;
+            runsFrom = start, runsTo = laid.back().to;
         }
-    std::erase_if(runs_, [](const TermRun& r) { return r.terms == 0; });
+    std::erase_if(runs, [](const TermRun& r) { return r.terms == 0; });
     // The rings' terms within -inner..inner, zero beyond.
-    const int terms = kernel_->Terms();
-    const std::size_t width = static_cast<std::size_t>(runsTo_ - runsFrom_ + 1);
-    runTerms_.assign(static_cast<std::size_t>(terms) * width, 0.0f);
+    const int terms = kernel.Terms();
+    const std::size_t width = static_cast<std::size_t>(runsTo - runsFrom + 1);
+    runTerms.assign(static_cast<std::size_t>(terms) * width, 0.0f);
     for (int k = 0; k < terms; ++k) {
-        float* row = &runTerms_[static_cast<std::size_t>(k) * width];
+        float* row = &runTerms[static_cast<std::size_t>(k) * width];
         for (int m = -inner; m <= inner; ++m)
-            row[static_cast<std::size_t>(m - runsFrom_)] = termOrigins_[static_cast<std::size_t>(k)][m];
-        runOrigins_[static_cast<std::size_t>(k)] = row - runsFrom_;
+            row[static_cast<std::size_t>(m - runsFrom)] = termOrigins[static_cast<std::size_t>(k)][m];
+        runOrigins[static_cast<std::size_t>(k)] = row - runsFrom;
     }
-    runsInner_ = inner;
+    runsInner = inner;
 }
 
 int LineDrawer::FftLength() {
@@ -212,7 +272,7 @@ void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines, DrawSpac
     w.sharedWidth = shared_.f;
     w.tolerance = kSharedWidthTolerance * shared_.f;
     w.half = half_;
-    w.reach = kernel_ ? kernel_->Reach() : 0;
+    w.reach = direct_ ? direct_->kernel.Reach() : 0;
     std::vector<double>& halves = space.halves;
     halves.resize(lines.size());
     ActiveBinnedKernels().halfWindows(lines.data(), lines.size(), w, halves.data());
@@ -234,7 +294,7 @@ void LineDrawer::DrawOwn(const DrawnLine& line, const LineShape& shape, float* o
 
 void LineDrawer::PrepareSpectra() {
     if (!termSpectra_.empty()) return;
-    const ProfileKernel& kernel = *kernel_;
+    const ProfileKernel& kernel = direct_->kernel;
     const int length = FftLength();
     const RealFft& fft = RealFft::OfLength(length);
     FftArray<double> term = AllocateReal(static_cast<std::size_t>(length));
@@ -255,7 +315,7 @@ void LineDrawer::PrepareSpectra() {
 void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats) {
     ThreadKept<DrawSpace> kept;  // a drawing repeated on a thread allocates nothing
     DrawSpace& space = *kept;
-    if (!kernel_) {
+    if (!direct_) {
         // Saturated wings are drawn down to kSaturatedWingTolerance of the strongest peak.
         std::vector<LineShape>& shapes = space.shapes;
         shapes.clear();
@@ -270,7 +330,8 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
             DrawOwn(lines[k], shapes[k], out, stats, kSaturatedWingTolerance * strongest);
         return;
     }
-    const ProfileKernel& kernel = *kernel_;
+    const DirectSums& d = *direct_;
+    const ProfileKernel& kernel = d.kernel;
     const int terms = kernel.Terms(), reach = kernel.Reach(), last = grid_.nPoints;
 
     // The lines of a width of their own first, then the others binned.
@@ -294,23 +355,23 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
 
     const bool byFft = method_ == ProfileMethod::ConvolvedByFft ||
                        (method_ == ProfileMethod::Convolved &&
-                        FftIsCheaper(count, terms, multiplyAdds_, edgePoints_, grid_.nPoints + 2 * core_ + 1));
+                        FftIsCheaper(count, terms, d.multiplyAdds, d.edgePoints, grid_.nPoints + 2 * core_ + 1));
     if (core_ < 1 || !byFft) {
-        if (runsInner_ < 0 || method_ == ProfileMethod::ConvolvedByRings) {
-            kernels.add(out, space.binned.get(), count, termOrigins_.data(), rings_.data(),
-                        static_cast<int>(rings_.size()));
+        if (d.runsInner < 0 || method_ == ProfileMethod::ConvolvedByRings) {
+            kernels.add(out, space.binned.get(), count, d.termOrigins.data(), d.rings.data(),
+                        static_cast<int>(d.rings.size()));
             return;
         }
         RunPlan plan;
-        plan.runs = runs_.data();
-        plan.runCount = static_cast<int>(runs_.size());
-        plan.from = runsFrom_, plan.to = runsTo_;
-        plan.inner = runsInner_;
-        plan.edgeTerms = edgeTerms_;
-        plan.runTerms = runOrigins_.data();
-        plan.ringTerms = termOrigins_.data();
-        plan.rings = rings_.data();
-        plan.ringCount = static_cast<int>(rings_.size());
+        plan.runs = d.runs.data();
+        plan.runCount = static_cast<int>(d.runs.size());
+        plan.from = d.runsFrom, plan.to = d.runsTo;
+        plan.inner = d.runsInner;
+        plan.edgeTerms = d.edgeTerms;
+        plan.runTerms = d.runOrigins.data();
+        plan.ringTerms = d.termOrigins.data();
+        plan.rings = d.rings.data();
+        plan.ringCount = static_cast<int>(d.rings.size());
         plan.first = 1, plan.last = last - 1;
         kernels.addRuns(out, space.binned.get(), count, plan);
         return;

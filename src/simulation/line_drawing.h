@@ -78,7 +78,12 @@ public:
     void Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats& stats);
 
     /// True when binned lines are convolved (the shared profile could be expanded on this grid).
-    bool Convolves() const { return kernel_.has_value(); }
+    bool Convolves() const { return direct_ != nullptr; }
+
+    /// What the binned lines of a shared profile are summed with: its sampled kernel and the
+    /// rings and runs of its terms (line_drawing.cpp). They depend on the profile, the grid step
+    /// and the window alone, and are kept per thread for the next drawers of the same ones.
+    struct DirectSums;
 
 private:
     /// floor: the signal where the wings of a line saturated by the laser end.
@@ -87,30 +92,17 @@ private:
     /// line's own, whose cut-off follows its Lorentzian share; NaN for a line of a width of its own.
     void SharedHalfWindows(const std::vector<DrawnLine>& lines, DrawSpace& space);
     void PrepareSpectra();
-    /// Lays the direct sums out in runs of whole vectors; need[m]: the terms offset m needs.
-    void PlanRuns(const std::vector<int>& need);
     int FftLength();
 
     ProfileGrid grid_;
     bool squareRoot_;
     ProfileMethod method_;
-    LineShape shared_;   ///< profile of a line without a width of its own
-    double half_ = 0.0;  ///< half window of a line without lifetime width, grid steps
-    int core_ = 0;       ///< offsets -core..core lie inside every shared line's window
-    std::optional<ProfileKernel> kernel_;
-    std::vector<TermRing> rings_;   ///< the loops over the kernel's terms, from the centre out
-    std::vector<float> ringTerms_;  ///< [k][m + reach]: T_k(m) where m's ring has term k, else 0
-    std::array<const float*, ProfileKernel::kMaxTerms> termOrigins_{};  ///< T_k(0) of ringTerms_
-    std::vector<TermRun> runs_;    ///< the direct sums in whole vectors (binned_lines.h)
-    std::vector<float> runTerms_;  ///< [k][m - runs' first offset]: ringTerms_ within the runs' inner
-    std::array<const float*, ProfileKernel::kMaxTerms> runOrigins_{};  ///< T_k(0) of runTerms_
-    int runsFrom_ = 0, runsTo_ = -1;                                   ///< offsets the runs span
-    int runsInner_ = -1;           ///< runTerms_ is zero beyond it; no runs when negative
-    int edgeTerms_ = 0;            ///< most terms an offset beyond runsInner_ needs
-    double multiplyAdds_ = 0.0;    ///< of the direct sums of one line over its window
-    int edgePoints_ = 0;           ///< points of a window beyond the core, drawn directly in an FFT
-    bool fastSaturated_ = false;   ///< saturated lines drawn by DrawSaturatedLine
-    GaussianReach gaussianReach_;  ///< of saturated lines, kept from line to line
+    LineShape shared_;                          ///< profile of a line without a width of its own
+    double half_ = 0.0;                         ///< half window of a line without lifetime width, grid steps
+    int core_ = 0;                              ///< offsets -core..core lie inside every shared line's window
+    std::shared_ptr<const DirectSums> direct_;  ///< none when the profile cannot be expanded
+    bool fastSaturated_ = false;                ///< saturated lines drawn by DrawSaturatedLine
+    GaussianReach gaussianReach_;               ///< of saturated lines, kept from line to line
 
     // Convolution by FFT: transform length (once needed) and the spectra of the kernel's terms
     // (core only).

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <unordered_map>
 
 #include "common/physical_constants.h"
@@ -56,6 +57,8 @@ public:
         else if (nuC != 0.0)
             perShift_ = -WidthToAxis(c.pressure / 760.0, nuC, c.unit);
     }
+    /// True when both place every line at the same position, to the bit.
+    bool operator==(const LinePlacer&) const = default;
     double X(const database::ListedLine& l) const {
         const double x = AxisPosition(l.nu, unit_) + base_;
         return own_ ? x + perShift_ * l.deltaAir : x;
@@ -68,11 +71,18 @@ private:
     double perShift_ = 0.0;  ///< axis shift per cm-1/atm of delta_air
 };
 
+/// Does nothing with a line.
+struct NoVisit {
+    void operator()(const database::ListedLine&, double) const {}
+};
+
 /// Calls keep(line, drawn) for every line of the list inside start..end with its intensity for
-/// the conditions.
-template <typename Keep>
-void ForEachLine(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift, double start,
-                 double end, Keep keep) {
+/// the conditions, after visit(line, x) for every line of the list with its axis position x.
+/// False, visiting no line, when the thermal populations are all 0 (a partition sum that is not
+/// positive).
+template <typename Keep, typename Visit = NoVisit>
+bool ForEachLine(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift, double start,
+                 double end, Keep keep, Visit visit = {}) {
     const double c2T = kSecondRadiationConstant / c.temperature;
     const bool emission = c.kind == SpectrumKind::Emission;
     const std::vector<double> lifetimes = database::LevelLifetimes(list);
@@ -87,11 +97,12 @@ void ForEachLine(const database::ImportedLineList& list, const SimulationConditi
     } else {
         Q = list.PartitionFunction(c.temperature);
     }
-    if (!(Q > 0.0)) return;
+    if (!(Q > 0.0)) return false;
 
     const LinePlacer placer(list, c, lineShift);
     for (const database::ListedLine& l : list.lines) {
         const double x = placer.X(l);
+        visit(l, x);
         if (!(start < x && x < end)) continue;
         const double tau = lifetimes[l.upper];
         double weight = 0.0;
@@ -109,6 +120,7 @@ void ForEachLine(const database::ImportedLineList& list, const SimulationConditi
         if (!(weight > 0.0)) continue;
         keep(l, Drawn(l, x, weight, tau));
     }
+    return true;
 }
 
 }  // namespace
@@ -222,11 +234,24 @@ double OwnCollisionalWidth(const database::ImportedLineList& list, const databas
     return OwnWidths(list, c, selfPressure)(line);
 }
 
-std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& list, const SimulationConditions& c,
-                                           double lineShift, double start, double end) {
+namespace {
+
+/// The lines a grid is planned on (LineSetGridWidth): all of the list, or those placed strictly
+/// inside lo..hi; and the narrowest collisional FWHM among them.
+struct GridLines {
+    bool all = false;
+    double lo = 0.0, hi = 0.0;
+    std::optional<LinePlacer> placer;  ///< when it places the lines otherwise than the drawing does
+    double narrowest = std::numeric_limits<double>::infinity();
+};
+
+/// LineSetWidthGroups; with `grid`, the narrowest width of its lines found on the way (each line's
+/// width evaluated once). False when the partition sum is not positive (no line visited).
+bool WidthGroups(const database::ImportedLineList& list, const SimulationConditions& c, double lineShift, double start,
+                 double end, GridLines* grid, std::vector<WidthGroup>& groups) {
     CheckKind(c);
+    groups.clear();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::vector<WidthGroup> groups;
     WidthGroup shared{nan, nan, {}};  // the lines of the conditions' width, in the list's order
     // A list's widths take few distinct values: each line keeps the slot of its width.
     struct BitsHash {
@@ -247,8 +272,22 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
     };
     std::array<Recent, 64> recent{};
     OwnWidths ownWidth(list, c, SelfPressure(list, c));
-    ForEachLine(list, c, lineShift, start, end, [&](const database::ListedLine& l, const DrawnLine& d) {
-        const double w = c.collisionalBroadening ? ownWidth(l) : nan;
+    // The width of the line visited last, when it is one of the grid's lines.
+    double gridWidth = nan;
+    bool gridLine = false;
+    const auto visit = [&](const database::ListedLine& l, double x) {
+        gridLine = false;
+        if (!grid) return;
+        if (!grid->all) {
+            const double at = grid->placer ? grid->placer->X(l) : x;
+            if (!(grid->lo < at && at < grid->hi)) return;
+        }
+        gridLine = true;
+        gridWidth = ownWidth(l);
+        if (gridWidth < grid->narrowest) grid->narrowest = gridWidth;
+    };
+    const auto keep = [&](const database::ListedLine& l, const DrawnLine& d) {
+        const double w = !c.collisionalBroadening ? nan : gridLine ? gridWidth : ownWidth(l);
         if (std::isnan(w)) {
             shared.lines.push_back(d);
             return;
@@ -260,7 +299,8 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
             r = {w, at->second};
         }
         bySlot[r.slot].push_back(d);
-    });
+    };
+    if (!ForEachLine(list, c, lineShift, start, end, keep, visit)) return false;
     if (!shared.lines.empty()) groups.push_back(std::move(shared));
     // The slots in order of width.
     std::vector<std::uint32_t> order(widths.size());
@@ -286,6 +326,15 @@ std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& lis
         }
         k = e;
     }
+    return true;
+}
+
+}  // namespace
+
+std::vector<WidthGroup> LineSetWidthGroups(const database::ImportedLineList& list, const SimulationConditions& c,
+                                           double lineShift, double start, double end) {
+    std::vector<WidthGroup> groups;
+    WidthGroups(list, c, lineShift, start, end, nullptr, groups);
     return groups;
 }
 
@@ -378,16 +427,64 @@ float LineSetGridWidth(const database::ImportedLineList& list, const SimulationC
     return std::min(widths.totalWidth, GroupBroadening(c, list.mass, narrowest, widths).totalWidth);
 }
 
+namespace {
+
+/// The conditions a line set is drawn under: those given, the range in increasing order at the
+/// precision of the grid's ends.
+SimulationConditions DrawnConditions(const SimulationConditions& conditions) {
+    SimulationConditions c = conditions;
+    const float a = static_cast<float>(conditions.start), b = static_cast<float>(conditions.end);
+    c.start = std::min(a, b);
+    c.end = std::max(a, b);
+    return c;
+}
+
+/// The groups a simulation draws under the drawn conditions `c`: through the instrument, those of
+/// the whole list (the instrument asks for the lines of a widened range); else those of the range.
+bool DrawnGroups(const database::ImportedLineList& list, const SimulationConditions& c, const Broadening& widths,
+                 GridLines* grid, std::vector<WidthGroup>& groups) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    const bool whole = ConvolvesInstrument(c);
+    return WidthGroups(list, c, widths.lineShift, whole ? -infinity : c.start, whole ? infinity : c.end, grid, groups);
+}
+
+}  // namespace
+
+LineSetPlan PlanLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
+                        const Broadening& widths) {
+    LineSetPlan plan;
+    const SimulationConditions drawn = DrawnConditions(conditions);
+    // The lines LineSetGridWidth looks at: all of the list through the instrument, else those
+    // placed inside the range (at the precision of the conditions, the drawing's at the grid's).
+    GridLines lines;
+    const bool own = conditions.collisionalBroadening && conditions.temperature > 0.0;
+    if (own) {
+        lines.all = ConvolvesInstrument(conditions);
+        lines.lo = std::min(conditions.start, conditions.end), lines.hi = std::max(conditions.start, conditions.end);
+        const LinePlacer placer(list, conditions, widths.lineShift);
+        if (!(placer == LinePlacer(list, drawn, widths.lineShift))) lines.placer = placer;
+    }
+    if (!DrawnGroups(list, drawn, widths, own ? &lines : nullptr, plan.groups)) {
+        plan.gridWidth = LineSetGridWidth(list, conditions, widths);  // no line is drawn
+        return plan;
+    }
+    plan.gridWidth =
+        std::isfinite(lines.narrowest)
+            ? std::min(widths.totalWidth, GroupBroadening(conditions, list.mass, lines.narrowest, widths).totalWidth)
+            : widths.totalWidth;
+    return plan;
+}
+
 Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
                          const SimulationOptions& options) {
     CheckConditions(conditions);
     SimulationConditions c = conditions;
     if (c.start > c.end) std::swap(c.start, c.end);
     const Broadening widths = ComputeBroadening(c, list.mass);
-    const float planWidth = LineSetGridWidth(list, c, widths);
+    const LineSetPlan lines = PlanLineSet(list, c, widths);
     const GridPlan plan =
-        PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), planWidth, PointsPerWidth(c.density), 1);
-    Spectrum s = SimulateLineSet(list, c, widths, plan.grid, options);
+        PlanGrid(static_cast<float>(c.start), static_cast<float>(c.end), lines.gridWidth, PointsPerWidth(c.density), 1);
+    Spectrum s = SimulateLineSet(list, c, widths, plan.grid, lines.groups, options);
     s.gridCoarsened = plan.overBudget;
     return s;
 }
@@ -395,12 +492,18 @@ Spectrum SimulateLineSet(const database::ImportedLineList& list, const Simulatio
 Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
                          const Broadening& widths, const SpectralGrid& grid, const SimulationOptions& options) {
     CheckConditions(conditions);
+    std::vector<WidthGroup> groups;
+    DrawnGroups(list, DrawnConditions(conditions), widths, nullptr, groups);
+    return SimulateLineSet(list, conditions, widths, grid, groups, options);
+}
+
+Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
+                         const Broadening& widths, const SpectralGrid& grid, const std::vector<WidthGroup>& groups,
+                         const SimulationOptions& options) {
+    CheckConditions(conditions);
     CheckKind(conditions);
     Spectrum s;
-    s.conditions = conditions;
-    const float a = static_cast<float>(conditions.start), b = static_cast<float>(conditions.end);
-    s.conditions.start = std::min(a, b);
-    s.conditions.end = std::max(a, b);
+    s.conditions = DrawnConditions(conditions);
     s.widths = widths;
     s.grid = grid;
     s.levels = {0};
@@ -411,9 +514,6 @@ Spectrum SimulateLineSet(const database::ImportedLineList& list, const Simulatio
     if (ConvolvesInstrument(c)) {
         // Each group through the instrument on its own (the convolution is linear). The groups
         // are formed over the whole list; the instrument asks for the lines of a widened range.
-        const std::vector<WidthGroup> groups =
-            LineSetWidthGroups(list, c, widths.lineShift, -std::numeric_limits<double>::infinity(),
-                               std::numeric_limits<double>::infinity());
         Array2<float> part;
         for (std::size_t g = 0; g == 0 || g < groups.size(); ++g) {
             const LineSource source = [&](double start, double end) {
@@ -431,7 +531,7 @@ Spectrum SimulateLineSet(const database::ImportedLineList& list, const Simulatio
             for (int i = 0; i <= grid.last; ++i) s.bands(1, i) = g == 0 ? part(1, i) : s.bands(1, i) + part(1, i);
         }
     } else {
-        for (const WidthGroup& group : LineSetWidthGroups(list, c, widths.lineShift, c.start, c.end)) {
+        for (const WidthGroup& group : groups) {
             const Broadening gw = GroupBroadening(c, list.mass, group.collisionalWidth, widths);
             LineDrawer drawer(MakeProfileGrid(grid, gw, c.predissociationBroadening, c.unit), false, options.profiles);
             drawer.Draw(group.lines, &s.bands(1, 0), stats);

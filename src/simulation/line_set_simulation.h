@@ -94,6 +94,16 @@ Broadening GroupBroadening(const SimulationConditions& c, double mass, double co
 /// conditions' total width, or a narrower one of a line's own collisional width).
 float LineSetGridWidth(const database::ImportedLineList& list, const SimulationConditions& c, const Broadening& widths);
 
+/// The groups a simulation of the list draws (those of the whole list when the instrument is
+/// convolved, else those of the range) and the grid width LineSetGridWidth gives, found together:
+/// each line's collisional width evaluated once.
+struct LineSetPlan {
+    std::vector<WidthGroup> groups;
+    float gridWidth = 0.0f;
+};
+LineSetPlan PlanLineSet(const database::ImportedLineList& list, const SimulationConditions& c,
+                        const Broadening& widths);
+
 /// The upper levels (indices into list.levels) with an emission line inside start..end, in
 /// increasing order, and the emission lines of each of them at unit population: weight A, the
 /// photons per second of one molecule in the level, so that the populations of a thermal
@@ -119,5 +129,10 @@ Spectrum SimulateLineSet(const database::ImportedLineList& list, const Simulatio
 /// The same with the widths and the grid given.
 Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
                          const Broadening& widths, const SpectralGrid& grid, const SimulationOptions& options = {});
+
+/// The same with the groups of PlanLineSet for these conditions and widths.
+Spectrum SimulateLineSet(const database::ImportedLineList& list, const SimulationConditions& conditions,
+                         const Broadening& widths, const SpectralGrid& grid, const std::vector<WidthGroup>& groups,
+                         const SimulationOptions& options = {});
 
 }  // namespace velmora::simulation

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "common/physical_constants.h"
@@ -466,6 +467,73 @@ TEST(LineListImport, LinesOfTheirOwnWidthsDrawAsEachLineWithItsExactWidth) {
         worst =
             std::max(worst, std::abs(double(s.bands(1, i)) / drawnPeak - exact[static_cast<std::size_t>(i)] / peak));
     EXPECT_LT(worst, 1e-6);
+}
+
+TEST(LineListImport, PlannedTogetherTheGroupsAndTheGridWidthAreThoseOfTheirOwnPasses) {
+    // HITRAN lines of air widths 0.03..0.07, the narrowest (0.01) on a line of A = 0, drawn by
+    // none but planned on, and one narrower still beyond the range, planned on through the
+    // instrument only; in cm-1, and in nm (air) with the lines' own shifts, where the drawing
+    // places the lines from the range at the precision of the grid.
+    std::string text;
+    auto add = [&](double nu, double A, double gammaAir) {
+        std::string r = HitranRecord(nu, A, 30.0);
+        char g[16];
+        std::snprintf(g, sizeof g, "%5.4f", gammaAir);
+        r.replace(35, 5, g + 1);
+        text += r + "\n";
+    };
+    for (int k = 0; k < 30; ++k) add(1000.0 + 0.3 * k, k == 7 ? 0.0 : 10.0 + k, k == 7 ? 0.01 : 0.03 + 0.01 * (k % 5));
+    add(1015.0, 10.0, 0.005);
+    testing::TempDir dir;
+    const ImportedLineList list = ReadLineList(dir.Write("planned.par", text).string());
+    ASSERT_EQ(list.lines.size(), 31u);
+    SimulationConditions base;
+    base.kind = SpectrumKind::Absorption;
+    base.unit = AxisUnit::Wavenumber;
+    base.start = 999.0, base.end = 1010.0;
+    base.temperature = 1000.0, base.pressure = 760.0;
+    base.resolution = 0.002;
+    base.collisionalBroadening = true;
+    SimulationConditions triangle = base, nm = base, narrow = base, off = base;
+    triangle.lineshape = Lineshape::Triangle;
+    nm.unit = AxisUnit::NanometreAir, nm.start = 9880.1, nm.end = 10010.3, nm.resolution = 0.02;
+    nm.collisionalShift = nm.dopplerShift = true;
+    // The conditions' own collisional width, which no line takes, wider: the lines' decide the grid.
+    narrow.resolution = 1e-3, narrow.collisionalBroad1 = 0.5;
+    off.collisionalBroadening = false;
+    for (const SimulationConditions* at : {&base, &triangle, &nm, &narrow, &off}) {
+        const SimulationConditions& c = *at;
+        SCOPED_TRACE(::testing::Message() << "unit " << StoredValue(c.unit) << " lineshape " << StoredValue(c.lineshape)
+                                          << " resolution " << c.resolution);
+        const Broadening widths = ComputeBroadening(c, list.mass);
+        const LineSetPlan plan = PlanLineSet(list, c, widths);
+        EXPECT_EQ(plan.gridWidth, LineSetGridWidth(list, c, widths));
+        // The groups the drawing forms itself, over its range at the grid's precision.
+        SimulationConditions drawn = c;
+        drawn.start = static_cast<float>(c.start), drawn.end = static_cast<float>(c.end);
+        const double inf = std::numeric_limits<double>::infinity();
+        const bool whole = c.lineshape == Lineshape::Triangle;
+        const std::vector<WidthGroup> groups =
+            LineSetWidthGroups(list, drawn, widths.lineShift, whole ? -inf : drawn.start, whole ? inf : drawn.end);
+        ASSERT_EQ(plan.groups.size(), groups.size());
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            const double a = plan.groups[g].narrowest, b = groups[g].narrowest;
+            EXPECT_TRUE(a == b || (std::isnan(a) && std::isnan(b))) << g;
+            ASSERT_EQ(plan.groups[g].lines.size(), groups[g].lines.size()) << g;
+            for (std::size_t k = 0; k < groups[g].lines.size(); ++k) {
+                EXPECT_EQ(plan.groups[g].lines[k].x, groups[g].lines[k].x);
+                EXPECT_EQ(plan.groups[g].lines[k].weight, groups[g].lines[k].weight);
+            }
+        }
+        if (at == &narrow) {
+            // The line of A = 0 is the narrowest the grid is planned on: narrower than any drawn.
+            float drawnNarrowest = widths.totalWidth;
+            for (const WidthGroup& g : groups)
+                drawnNarrowest =
+                    std::min(drawnNarrowest, GroupBroadening(c, list.mass, g.collisionalWidth, widths).totalWidth);
+            EXPECT_LT(plan.gridWidth, drawnNarrowest);
+        }
+    }
 }
 
 TEST(LineListImport, TheProgramSimulatesAnOpenedListInPlaceOfItsSystem) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <stdexcept>
@@ -149,6 +150,40 @@ TEST(LineDrawer, WholeVectorSumsGiveTheRingsBitsAndTheExactVoigtFromGaussianToLo
         EXPECT_EQ(runs.front(), 0.0f);
         EXPECT_EQ(runs.back(), 0.0f);
     }
+}
+
+TEST(LineDrawer, SumsKeptFromEarlierDrawersAreThoseOfTheirOwnProfile) {
+    // Profiles that differ in one thing at a time (the Lorentzian share at one total width, by
+    // little or enough to change the window's cut-off, the kind, the step), more of them than a thread keeps, drawn
+    // twice over on this thread: every drawing gives the bits of the same profile drawn on a fresh thread.
+    std::vector<ProfileGrid> grids;
+    for (int n = 0; n < 80; ++n) {
+        ProfileGrid g;
+        const double f = 0.3 * (1.0 + 0.01 * (n / 8));
+        const double share = std::array{0.0, 0.3, 0.301, 0.6}[n % 4];  // Lorentzian share fL / f
+        const double fL = share * f, fG = std::sqrt(std::max(f * (f - fL), 0.0));
+        g.totalWidth = f, g.lorentzWidth = fL, g.gaussWidthSq = fG * fG, g.lorentzFraction = share;
+        g.profileKind = share == 0.0 ? Lineshape::Gaussian : Lineshape::Voigt;
+        g.Xini = 3000.0, g.gridWidth = f, g.pointsPerWidth = n % 8 < 4 ? 7 : 14, g.step = f / g.pointsPerWidth;
+        g.nPoints = 600;
+        grids.push_back(g);
+    }
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> where(3000.0, 3000.0 + 600 * 0.3 / 14);
+    std::vector<DrawnLine> lines(50);
+    for (DrawnLine& line : lines) line.x = where(random), line.weight = 1.0;
+    auto draw = [&](const ProfileGrid& g) {
+        std::vector<float> out(static_cast<std::size_t>(g.nPoints) + 1);
+        DrawStats stats;
+        LineDrawer(g, false, ProfileMethod::ConvolvedDirectly).Draw(lines, out.data(), stats);
+        return out;
+    };
+    std::vector<std::vector<float>> alone;
+    for (const ProfileGrid& g : grids) std::thread([&] { alone.push_back(draw(g)); }).join();
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t n = 0; n < grids.size(); ++n) ASSERT_EQ(draw(grids[n]), alone[n]) << "profile " << n;
+    // Close Lorentzian shares give different bits (the test sees a wrong profile).
+    EXPECT_NE(alone[1], alone[2]);
 }
 
 TEST(Simulate, ConvolvedProfilesAgreeWithLineByLineEvaluationToOnePerMilleOfThePeak) {
