@@ -17,20 +17,24 @@ namespace velmora::simulation {
 namespace {
 
 /// True when the binned lines of a level cost less by FFT than summed directly. The costs, in
-/// nanoseconds as measured on a 2.3 GHz x86-64 core (lines spread over grids of 1000 to 100,000
-/// points, 0.03 to 3 lines a point, Gaussian, Voigt and Lorentzian kernels):
-///   directly: 3.5 per line (binning) and 0.14 per multiply-add of its rings' terms, twice that
-///     in the baseline build (four points a vector where the wide build has eight);
-///   by FFT: for each of terms + 1 transforms of length L, 0.23 L log2 L (with the zeroing and the
-///     products of the spectra; up to half as much again on lengths beyond the caches), and per
-///     line the binning and 1.2 per term and point of its window beyond the common core.
+/// nanoseconds as measured on a 2.6 GHz x86-64 core (OH, CN, NO and N2 levels of 400 to 14,000
+/// lines on grids of 1000 to 64,000 points, Gaussian, Voigt and Lorentzian kernels), binning left
+/// out since both need it:
+///   directly: 5 per line (its window's ends, one by one) and 0.055 per multiply-add of its
+///     terms over its window, twice that in the baseline build (four points a vector where the
+///     wide build has eight);
+///   by FFT: for each of terms + 1 transforms of length L, 0.18 L log2 L (with the zeroing and the
+///     products of the spectra), up to half as much again on lengths beyond the caches and five
+///     times as much on odd lengths (no real-input halving of the transform); per line 3 for
+///     its sums and 0.4 per term and point of its window beyond the common core.
 /// A direct multiply-add is a lane of a vector instruction, a transform's point several scalar
-/// operations: the direct sums win until lines are denser than about one per grid point.
+/// operations: the direct sums win until lines are several times denser than grid points.
 bool FftIsCheaper(std::size_t lines, int terms, double multiplyAdds, int edgePoints, int length) {
     const double n = static_cast<double>(lines), L = static_cast<double>(length);
-    const double direct = n * (3.5 + (RunsWideBuilds() ? 0.14 : 0.28) * multiplyAdds);
-    const double transform = 0.23 * (1.0 + L / 130000.0) * L * std::log2(L);
-    const double fft = (terms + 1.0) * transform + n * (3.5 + 1.2 * terms * edgePoints);
+    const double direct = n * (5.0 + (RunsWideBuilds() ? 0.055 : 0.11) * multiplyAdds);
+    const double odd = length % 2 != 0 ? 5.0 : 1.0;
+    const double transform = 0.18 * odd * (1.0 + L / 130000.0) * L * std::log2(L);
+    const double fft = (terms + 1.0) * transform + n * (3.0 + 0.4 * terms * edgePoints);
     return fft < direct;
 }
 
@@ -353,9 +357,9 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     const std::size_t count = counts.lines;
     if (count == 0) return;
 
-    const bool byFft = method_ == ProfileMethod::ConvolvedByFft ||
-                       (method_ == ProfileMethod::Convolved &&
-                        FftIsCheaper(count, terms, d.multiplyAdds, d.edgePoints, grid_.nPoints + 2 * core_ + 1));
+    const bool byFft =
+        method_ == ProfileMethod::ConvolvedByFft ||
+        (method_ == ProfileMethod::Convolved && FftIsCheaper(count, terms, d.multiplyAdds, d.edgePoints, FftLength()));
     if (core_ < 1 || !byFft) {
         if (d.runsInner < 0 || method_ == ProfileMethod::ConvolvedByRings) {
             kernels.add(out, space.binned.get(), count, d.termOrigins.data(), d.rings.data(),

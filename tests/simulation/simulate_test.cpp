@@ -89,6 +89,7 @@ TEST(LineDrawer, BinnedLinesMatchLineByLineDrawingDirectlyAndByFft) {
             LineDrawer(profile, false, ProfileMethod::Convolved).Draw(lines, unused.data(), chosen);
             EXPECT_EQ(chosen.fftLevels, count > 1000 && lineshape != Lineshape::Gaussian ? 1 : 0);
             const float peak = *std::max_element(exact.begin(), exact.end());
+            std::vector<float> direct;
             for (ProfileMethod method : {ProfileMethod::ConvolvedDirectly, ProfileMethod::ConvolvedByFft}) {
                 std::vector<float> binned(exact.size());
                 DrawStats binnedStats;
@@ -97,6 +98,13 @@ TEST(LineDrawer, BinnedLinesMatchLineByLineDrawingDirectlyAndByFft) {
                 EXPECT_EQ(binnedStats.profilePoints, exactStats.profilePoints);
                 for (std::size_t i = 0; i < exact.size(); ++i)
                     ASSERT_NEAR(binned[i], exact[i], 1e-3 * peak)
+                        << "lineshape " << StoredValue(lineshape) << " point " << i;
+                // The direct sums leave out the terms an offset's ring does not need, the FFT keeps
+                // every term over the common core: the choice between them moves a point by those
+                // terms (about 1E-5 of the peak here) and rounding, far less than the remainder.
+                if (direct.empty()) direct = binned;
+                for (std::size_t i = 0; i < exact.size(); ++i)
+                    ASSERT_NEAR(binned[i], direct[i], 2e-5 * peak)
                         << "lineshape " << StoredValue(lineshape) << " point " << i;
             }
         }
