@@ -138,6 +138,30 @@ std::string HitranRecord(double nu, double A, double lowerEnergy, int molecule =
     return s;
 }
 
+/// Collisionally broadened conditions in cm-1 at 1000 K and 760 Torr.
+SimulationConditions CollisionalConditions(SpectrumKind kind, double start, double end, double resolution) {
+    SimulationConditions c;
+    c.kind = kind;
+    c.unit = AxisUnit::Wavenumber;
+    c.start = start, c.end = end;
+    c.temperature = 1000.0, c.pressure = 760.0;
+    c.resolution = resolution;
+    c.collisionalBroadening = true;
+    return c;
+}
+
+/// A record with its air width (columns 36-40, ".0502") and, when given, its self width (41-45).
+std::string WithWidths(std::string r, double gammaAir, double gammaSelf = -1.0) {
+    char g[16];
+    std::snprintf(g, sizeof g, "%5.4f", gammaAir);
+    r.replace(35, 5, g + 1);
+    if (gammaSelf >= 0.0) {
+        std::snprintf(g, sizeof g, "%5.3f", gammaSelf);
+        r.replace(40, 5, g);
+    }
+    return r;
+}
+
 struct HandMade {
     testing::TempDir dir;
     std::string def, par;
@@ -423,24 +447,12 @@ TEST(LineListImport, LinesOfTheirOwnWidthsDrawAsEachLineWithItsExactWidth) {
     const double pairs[5][2] = {{0.0500, 0.060}, {0.0502, 0.059}, {0.0504, 0.058}, {0.0700, 0.060}, {0.0300, 0.060}};
     std::string text;
     for (int k = 0; k < 40; ++k) {
-        std::string r = HitranRecord(1000.0 + 0.3 * k, 10.0 + k, 50.0 * k);
-        char g[16];
-        std::snprintf(g, sizeof g, "%5.4f", pairs[k % 5][0]);
-        r.replace(35, 5, g + 1);  // ".0502"
-        std::snprintf(g, sizeof g, "%5.3f", pairs[k % 5][1]);
-        r.replace(40, 5, g);
-        text += r + "\n";
+        text += WithWidths(HitranRecord(1000.0 + 0.3 * k, 10.0 + k, 50.0 * k), pairs[k % 5][0], pairs[k % 5][1]) + "\n";
     }
     testing::TempDir dir;
     const ImportedLineList list = ReadLineList(dir.Write("own.par", text).string());
     ASSERT_EQ(list.lines.size(), 40u);
-    SimulationConditions c;
-    c.kind = SpectrumKind::Emission;
-    c.unit = AxisUnit::Wavenumber;
-    c.start = 999.0, c.end = 1013.0;
-    c.temperature = 1000.0, c.pressure = 760.0;
-    c.resolution = 0.02;
-    c.collisionalBroadening = true;
+    SimulationConditions c = CollisionalConditions(SpectrumKind::Emission, 999.0, 1013.0, 0.02);
     c.composition = database::GasComposition{{{"OH", 1.0 / 6.0}, {"N2", 5.0 / 6.0}}};
     const Spectrum s = SimulateLineSet(list, c);
     ASSERT_EQ(LineSetWidthGroups(list, c, s.widths.lineShift, c.start, c.end).size(), 3u);
@@ -476,24 +488,14 @@ TEST(LineListImport, PlannedTogetherTheGroupsAndTheGridWidthAreThoseOfTheirOwnPa
     // places the lines from the range at the precision of the grid.
     std::string text;
     auto add = [&](double nu, double A, double gammaAir) {
-        std::string r = HitranRecord(nu, A, 30.0);
-        char g[16];
-        std::snprintf(g, sizeof g, "%5.4f", gammaAir);
-        r.replace(35, 5, g + 1);
-        text += r + "\n";
+        text += WithWidths(HitranRecord(nu, A, 30.0), gammaAir) + "\n";
     };
     for (int k = 0; k < 30; ++k) add(1000.0 + 0.3 * k, k == 7 ? 0.0 : 10.0 + k, k == 7 ? 0.01 : 0.03 + 0.01 * (k % 5));
     add(1015.0, 10.0, 0.005);
     testing::TempDir dir;
     const ImportedLineList list = ReadLineList(dir.Write("planned.par", text).string());
     ASSERT_EQ(list.lines.size(), 31u);
-    SimulationConditions base;
-    base.kind = SpectrumKind::Absorption;
-    base.unit = AxisUnit::Wavenumber;
-    base.start = 999.0, base.end = 1010.0;
-    base.temperature = 1000.0, base.pressure = 760.0;
-    base.resolution = 0.002;
-    base.collisionalBroadening = true;
+    SimulationConditions base = CollisionalConditions(SpectrumKind::Absorption, 999.0, 1010.0, 0.002);
     SimulationConditions triangle = base, nm = base, narrow = base, off = base;
     triangle.lineshape = Lineshape::Triangle;
     nm.unit = AxisUnit::NanometreAir, nm.start = 9880.1, nm.end = 10010.3, nm.resolution = 0.02;
