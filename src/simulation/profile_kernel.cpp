@@ -122,26 +122,11 @@ std::optional<ProfileKernel> ProfileKernel::Sample(const LineShape& s, double st
     double g, l;
     Shares(s, g, l);
     if (g != 0.0 && l != 0.0) {
-        // The Voigt costs a Faddeeva evaluation per sample: the kernels of the last width sets
-        // are kept for the next levels, bands and simulations drawn at the same widths on this
-        // thread (a line list drawn in groups of its lines' own widths needs one per group).
-        struct Cached {
-            double f, eta, step, tolerance;
-            int reach;
-            ProfileKernel kernel;
-        };
-        constexpr std::size_t kKeptKernels = 64;
-        thread_local std::vector<Cached> kept;
-        thread_local std::size_t next = 0;  // the oldest entry once all are in use
-        for (const Cached& c : kept)
-            if (c.f == s.f && c.eta == s.eta && c.step == step && c.reach == reach && c.tolerance == tolerance)
-                return c.kernel;
+        // The Voigt has no handy derivatives: the polynomial through its values at Chebyshev
+        // points of t. A Faddeeva evaluation per sample: the line drawer keeps what it builds from
+        // a kernel per thread (line_drawing.cpp), so a kernel is sampled once per width set.
         InterpolateTerms(s, step, reach, terms, kernel.values_.data());
-        Cached made{s.f, s.eta, step, tolerance, reach, kernel.TrimmedReaches(s, tolerance)};
-        if (kept.size() < kKeptKernels) return kept.push_back(std::move(made)), kept.back().kernel;
-        Cached& slot = kept[next];
-        next = (next + 1) % kKeptKernels;
-        return (slot = std::move(made)).kernel;
+        return kernel.TrimmedReaches(s, tolerance);
     }
     const double sqrtA = std::sqrt(1.0 / (s.f * s.f * kGaussExponent));
     const double sqrtB = 2.0 / s.f;  // Lorentzian 1 / (1 + (sqrtB x)^2)
