@@ -88,9 +88,9 @@ struct LineDrawer::DirectSums {
     std::vector<TermRun> runs;    ///< the direct sums in whole vectors (binned_lines.h)
     std::vector<float> runTerms;  ///< [k][m - runs' first offset]: ringTerms within the runs' inner
     std::array<const float*, ProfileKernel::kMaxTerms> runOrigins{};  ///< T_k(0) of runTerms
-    int runsFrom = 0, runsTo = -1;                                    ///< offsets the runs span
-    int runsInner = -1;         ///< runTerms is zero beyond it; no runs when negative
-    int edgeTerms = 0;          ///< most terms an offset beyond runsInner needs
+    /// The runs over these tables, but for the grid points a line may write; no runs when its
+    /// inner is negative.
+    RunPlan plan;
     double multiplyAdds = 0.0;  ///< of the direct sums of one line over its window
     int edgePoints = 0;         ///< points of a window beyond the core, drawn directly in an FFT
 
@@ -208,9 +208,9 @@ void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
         if (need[m] > 0) extent = static_cast<int>(m);
     const int inner = std::min(core, extent);
     if (inner < 0) return;
-    edgeTerms = 0;
+    plan.edgeTerms = 0;
     for (std::size_t m = static_cast<std::size_t>(inner) + 1; m < need.size(); ++m)
-        edgeTerms = std::max(edgeTerms, need[m]);
+        plan.edgeTerms = std::max(plan.edgeTerms, need[m]);
     auto chunkTerms = [&](int from) {
         int n = 0;
         for (int m = std::max(from, -inner); m <= std::min(from + kVector - 1, inner); ++m)
@@ -248,20 +248,26 @@ void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
     for (int start = -inner - kVector + 1; start <= -inner; ++start)
         if (const double cost = layout(start, laid); cost < bestCost) {
             bestCost = cost, runs = laid;
-            runsFrom = start, runsTo = laid.back().to;
+            plan.from = start, plan.to = laid.back().to;
         }
     std::erase_if(runs, [](const TermRun& r) { return r.terms == 0; });
     // The rings' terms within -inner..inner, zero beyond.
     const int terms = kernel.Terms();
-    const std::size_t width = static_cast<std::size_t>(runsTo - runsFrom + 1);
+    const std::size_t width = static_cast<std::size_t>(plan.to - plan.from + 1);
     runTerms.assign(static_cast<std::size_t>(terms) * width, 0.0f);
     for (int k = 0; k < terms; ++k) {
         float* row = &runTerms[static_cast<std::size_t>(k) * width];
         for (int m = -inner; m <= inner; ++m)
-            row[static_cast<std::size_t>(m - runsFrom)] = termOrigins[static_cast<std::size_t>(k)][m];
-        runOrigins[static_cast<std::size_t>(k)] = row - runsFrom;
+            row[static_cast<std::size_t>(m - plan.from)] = termOrigins[static_cast<std::size_t>(k)][m];
+        runOrigins[static_cast<std::size_t>(k)] = row - plan.from;
     }
-    runsInner = inner;
+    plan.runs = runs.data();
+    plan.runCount = static_cast<int>(runs.size());
+    plan.inner = inner;
+    plan.runTerms = runOrigins.data();
+    plan.ringTerms = termOrigins.data();
+    plan.rings = rings.data();
+    plan.ringCount = static_cast<int>(rings.size());
 }
 
 int LineDrawer::FftLength() {
@@ -361,21 +367,12 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         method_ == ProfileMethod::ConvolvedByFft ||
         (method_ == ProfileMethod::Convolved && FftIsCheaper(count, terms, d.multiplyAdds, d.edgePoints, FftLength()));
     if (core_ < 1 || !byFft) {
-        if (d.runsInner < 0 || method_ == ProfileMethod::ConvolvedByRings) {
+        if (d.plan.inner < 0 || method_ == ProfileMethod::ConvolvedByRings) {
             kernels.add(out, space.binned.get(), count, d.termOrigins.data(), d.rings.data(),
                         static_cast<int>(d.rings.size()));
             return;
         }
-        RunPlan plan;
-        plan.runs = d.runs.data();
-        plan.runCount = static_cast<int>(d.runs.size());
-        plan.from = d.runsFrom, plan.to = d.runsTo;
-        plan.inner = d.runsInner;
-        plan.edgeTerms = d.edgeTerms;
-        plan.runTerms = d.runOrigins.data();
-        plan.ringTerms = d.termOrigins.data();
-        plan.rings = d.rings.data();
-        plan.ringCount = static_cast<int>(d.rings.size());
+        RunPlan plan = d.plan;
         plan.first = 1, plan.last = last - 1;
         kernels.addRuns(out, space.binned.get(), count, plan);
         return;
