@@ -3,11 +3,13 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace velmora::simulation {
 
@@ -41,6 +43,21 @@ FftArray<double> AllocateReal(std::size_t n) { return Allocate<double>(n); }
 FftArray<std::complex<double>> AllocateComplex(std::size_t n) { return Allocate<std::complex<double>>(n); }
 
 int RealFft::FastLength(int n) {
+    // Every fast length of an int, a few thousand, found once: a drawing asks for the length of
+    // each of its profiles, and trying the lengths from n one by one costs divisions by the
+    // dozen per length tried.
+    static const std::vector<int> kFast = [] {
+        std::vector<int> lengths;
+        const long long top = std::numeric_limits<int>::max();
+        for (long long a = 1; a <= top; a *= 2)
+            for (long long b = a; b <= top; b *= 3)
+                for (long long c = b; c <= top; c *= 5)
+                    for (long long d = c; d <= top; d *= 7) lengths.push_back(static_cast<int>(d));
+        std::sort(lengths.begin(), lengths.end());
+        return lengths;
+    }();
+    const auto at = std::lower_bound(kFast.begin(), kFast.end(), std::max(n, 1));
+    if (at != kFast.end()) return *at;
     for (int m = std::max(n, 1);; ++m) {
         int r = m;
         for (int p : {2, 3, 5, 7})
