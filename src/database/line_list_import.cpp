@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -71,6 +72,88 @@ std::vector<double> LevelLifetimes(const ImportedLineList& list) {
     for (const ListedLine& l : list.lines) sum[l.upper] += l.A;
     for (double& s : sum) s = s > 0.0 ? 1e9 / s : 0.0;
     return sum;
+}
+
+LineListCache& LineListCache::operator=(const LineListCache&) {
+    // The list assigned to holds new data: nothing kept for its old data is worth keeping.
+    const std::lock_guard<std::mutex> lock(mutex_);
+    sums_.reset();
+    values_ = {};
+    next_ = 0;
+    return *this;
+}
+
+std::shared_ptr<const ListedLevelSums> LineListCache::Sums(std::uint64_t fingerprint,
+                                                           const std::function<ListedLevelSums()>& find) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!sums_ || sums_->fingerprint != fingerprint) {
+        auto sums = std::make_shared<ListedLevelSums>(find());
+        sums->fingerprint = fingerprint;
+        sums_ = std::move(sums);
+    }
+    return sums_;
+}
+
+double LineListCache::AtTemperature(int what, std::uint64_t fingerprint, double T,
+                                    const std::function<double()>& find) const {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        for (const Value& v : values_)
+            if (v.what == what && v.fingerprint == fingerprint && v.T == T) return v.value;
+    }
+    // Found without the lock: another thread may find another value meanwhile.
+    const double value = find();
+    const std::lock_guard<std::mutex> lock(mutex_);
+    values_[next_] = {what, fingerprint, T, value};
+    next_ = (next_ + 1) % values_.size();
+    return value;
+}
+
+namespace {
+
+/// A fingerprint of a vector's items, order included, from the bits `bits` gives of each: four
+/// chains of multiplications over the items in turn, which the processor runs side by side.
+template <typename T, typename Bits>
+std::uint64_t Fingerprint(const std::vector<T>& items, Bits bits, std::uint64_t seed) {
+    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
+    auto step = [](std::uint64_t h, std::uint64_t x) { return ((h << 7 | h >> 57) ^ x) * kMix; };
+    std::uint64_t h[4] = {seed, seed + 1, seed + 2, seed + 3 + items.size()};
+    std::size_t i = 0;
+    for (; i + 4 <= items.size(); i += 4)
+        for (int k = 0; k < 4; ++k) h[k] = step(h[k], bits(items[i + k]));
+    for (; i < items.size(); ++i) h[0] = step(h[0], bits(items[i]));
+    return step(step(step(h[0], h[1]), h[2]), h[3]);
+}
+
+std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x); }
+std::uint64_t Bits(float x) { return std::bit_cast<std::uint32_t>(x); }
+
+}  // namespace
+
+std::shared_ptr<const ListedLevelSums> KeptLevelSums(const ImportedLineList& list) {
+    // The sums read the lines' upper levels and A and the levels' energies (and the emitting
+    // state's partition function their degeneracies).
+    const std::uint64_t lines = Fingerprint(
+        list.lines, [](const ListedLine& l) { return Bits(l.A) + (std::uint64_t{l.upper} << 1); }, 1);
+    const std::uint64_t fingerprint = Fingerprint(
+        list.levels, [](const ListedLevel& l) { return Bits(l.energy) ^ Bits(l.g) << 11; }, lines);
+    return list.derived.Sums(fingerprint, [&] {
+        ListedLevelSums s;
+        s.lifetimes = LevelLifetimes(list);
+        s.isUpper.assign(list.levels.size(), false);
+        for (const ListedLine& l : list.lines) s.isUpper[l.upper] = true;
+        for (std::size_t i = 0; i < list.levels.size(); ++i)
+            if (s.isUpper[i]) s.lowestUpper = std::min(s.lowestUpper, list.levels[i].energy);
+        return s;
+    });
+}
+
+double KeptPartitionFunction(const ImportedLineList& list, double T) {
+    const std::uint64_t table = Fingerprint(
+        list.partitionTable, [](const auto& p) { return Bits(p.first) ^ Bits(p.second) << 3; }, 2);
+    const std::uint64_t fingerprint = Fingerprint(
+        list.allLevels, [](const auto& l) { return Bits(l.first) ^ Bits(l.second) << 11; }, table);
+    return list.derived.AtTemperature(0, fingerprint, T, [&] { return list.PartitionFunction(T); });
 }
 
 namespace {

@@ -36,8 +36,12 @@
 // list; the lower state's levels that no record reaches are missed).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -96,6 +100,44 @@ struct ListBroadener {
     bool Find(float jLower, float jUpper, Width& w) const;
 };
 
+/// What a list's lines give its levels, the same in every simulation of the list.
+struct ListedLevelSums {
+    std::uint64_t fingerprint = 0;  ///< of the lines and levels they were found from
+    std::vector<double> lifetimes;  ///< LevelLifetimes
+    std::vector<bool> isUpper;      ///< per level: the upper level of a kept line
+    /// E'0, the lowest upper level (cm-1); infinity for a list without lines.
+    double lowestUpper = std::numeric_limits<double>::infinity();
+};
+
+/// Values found from a list's data and kept with the list (ImportedLineList::derived), each for
+/// a fingerprint of the data it came from: a use with another fingerprint (the data changed,
+/// in place or anew) finds it again. Copying a list copies none of them. Safe to use from several
+/// threads at once.
+class LineListCache {
+public:
+    LineListCache() = default;
+    LineListCache(const LineListCache&) {}
+    LineListCache& operator=(const LineListCache&);
+
+    /// The sums kept for `fingerprint`, else those `find` gives (and kept).
+    std::shared_ptr<const ListedLevelSums> Sums(std::uint64_t fingerprint,
+                                                const std::function<ListedLevelSums()>& find) const;
+    /// A value of the data of `fingerprint` at temperature T, `what` telling values apart: the
+    /// one kept, else the one `find` gives (kept with the few met last).
+    double AtTemperature(int what, std::uint64_t fingerprint, double T, const std::function<double()>& find) const;
+
+private:
+    struct Value {
+        int what = -1;
+        std::uint64_t fingerprint = 0;
+        double T = 0.0, value = 0.0;
+    };
+    mutable std::mutex mutex_;
+    mutable std::shared_ptr<const ListedLevelSums> sums_;
+    mutable std::array<Value, 8> values_{};
+    mutable std::size_t next_ = 0;
+};
+
 /// A line list read from files, the band system of a simulation.
 struct ImportedLineList {
     std::string path;      ///< the file named (.def or .par)
@@ -117,6 +159,7 @@ struct ImportedLineList {
     std::vector<std::pair<double, float>> allLevels;
     long long transitionsRead = 0;  ///< records read, kept or not
     WavenumberWindow window;        ///< the window the lines were kept in
+    LineListCache derived;          ///< what simulations find from the data above once
 
     /// Partition function at T (K), see the header comment.
     double PartitionFunction(double T) const;
@@ -140,5 +183,12 @@ ImportedLineList ReadHitran(const std::string& path, const WavenumberWindow& win
 /// Radiative lifetime (ns) of every upper level of a list as 1 / sum of the A of its kept lines,
 /// in the order of the levels (0 for a level no kept line leaves).
 std::vector<double> LevelLifetimes(const ImportedLineList& list);
+
+/// LevelLifetimes, the upper levels and E'0 of the list's lines and levels as they are now, found
+/// once and kept with the list (a pass over the lines checks that they are unchanged).
+std::shared_ptr<const ListedLevelSums> KeptLevelSums(const ImportedLineList& list);
+
+/// list.PartitionFunction(T), kept with the list for the temperatures met last.
+double KeptPartitionFunction(const ImportedLineList& list, double T);
 
 }  // namespace velmora::database

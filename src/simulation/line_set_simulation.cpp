@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
@@ -22,13 +23,6 @@ void CheckKind(const SimulationConditions& c) {
         throw ConditionError("a line list draws LIF excitation in the linear regime only");
     if (!(c.temperature > 0.0))
         throw ConditionError("the thermal populations of a line list need a temperature above 0 K");
-}
-
-/// Which levels of the list are the upper level of a kept line.
-std::vector<bool> UpperFlags(const database::ImportedLineList& list) {
-    std::vector<bool> isUpper(list.levels.size(), false);
-    for (const database::ListedLine& l : list.lines) isUpper[l.upper] = true;
-    return isUpper;
 }
 
 DrawnLine Drawn(const database::ListedLine& l, double x, double weight, double tau) {
@@ -60,7 +54,8 @@ public:
     /// True when both place every line at the same position, to the bit.
     bool operator==(const LinePlacer&) const = default;
     double X(const database::ListedLine& l) const {
-        const double x = AxisPosition(l.nu, unit_) + base_;
+        // On a wavenumber axis a line's position is its wavenumber (no call to convert it).
+        const double x = (unit_ == AxisUnit::Wavenumber ? l.nu : AxisPosition(l.nu, unit_)) + base_;
         return own_ ? x + perShift_ * l.deltaAir : x;
     }
 
@@ -85,19 +80,39 @@ bool ForEachLine(const database::ImportedLineList& list, const SimulationConditi
                  double end, Keep keep, Visit visit = {}) {
     const double c2T = kSecondRadiationConstant / c.temperature;
     const bool emission = c.kind == SpectrumKind::Emission;
-    const std::vector<double> lifetimes = database::LevelLifetimes(list);
+    const std::shared_ptr<const database::ListedLevelSums> sums = database::KeptLevelSums(list);
+    const std::vector<double>& lifetimes = sums->lifetimes;
 
     // The emitting state: energies from its lowest kept level, its own partition function.
     double lowestUpper = std::numeric_limits<double>::infinity(), Q = 0.0;
     if (emission) {
-        const std::vector<bool> isUpper = UpperFlags(list);
-        lowestUpper = LowestUpperEnergy(list);
-        for (std::size_t i = 0; i < list.levels.size(); ++i)
-            if (isUpper[i]) Q += list.levels[i].g * std::exp(-c2T * (list.levels[i].energy - lowestUpper));
+        lowestUpper = sums->lowestUpper;
+        Q = list.derived.AtTemperature(1, sums->fingerprint, c.temperature, [&] {
+            double q = 0.0;
+            for (std::size_t i = 0; i < list.levels.size(); ++i)
+                if (sums->isUpper[i]) q += list.levels[i].g * std::exp(-c2T * (list.levels[i].energy - lowestUpper));
+            return q;
+        });
     } else {
-        Q = list.PartitionFunction(c.temperature);
+        Q = database::KeptPartitionFunction(list, c.temperature);
     }
     if (!(Q > 0.0)) return false;
+
+    // exp(-c2 (E - E0) / T) of the populated level of a line (the upper one in emission, E0 =
+    // E'0; else the lower one, E0 = 0), found at the level's first line and shared by its others
+    // whose energy (E'' + nu in emission) is the level's to the bit: the argument is then the
+    // same double, so is the exp. A line whose energy differs in the last bits takes its own.
+    const double zero = emission ? lowestUpper : 0.0;
+    const double unknown = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> levelFactor(list.levels.size(), unknown);
+    auto boltzmann = [&](const database::ListedLine& l) {
+        const std::uint32_t level = emission ? l.upper : l.lower;
+        const double E = emission ? l.UpperEnergy() : l.lowerEnergy;
+        if (E != list.levels[level].energy) return std::exp(-c2T * (E - zero));
+        double& f = levelFactor[level];
+        if (std::isnan(f)) f = std::exp(-c2T * (E - zero));
+        return f;
+    };
 
     const LinePlacer placer(list, c, lineShift);
     for (const database::ListedLine& l : list.lines) {
@@ -108,13 +123,13 @@ bool ForEachLine(const database::ImportedLineList& list, const SimulationConditi
         double weight = 0.0;
         switch (c.kind) {
             case SpectrumKind::Emission:
-                weight = l.A * l.gUpper * std::exp(-c2T * (l.UpperEnergy() - lowestUpper)) / Q;
+                weight = l.A * l.gUpper * boltzmann(l) / Q;
                 break;
             case SpectrumKind::Absorption:
-                weight = l.gUpper * l.A / (l.nu * l.nu) * std::exp(-c2T * l.lowerEnergy) / Q;
+                weight = l.gUpper * l.A / (l.nu * l.nu) * boltzmann(l) / Q;
                 break;
             default:
-                weight = l.gUpper * l.A / (l.nu * l.nu * l.nu) * std::exp(-c2T * l.lowerEnergy) / Q *
+                weight = l.gUpper * l.A / (l.nu * l.nu * l.nu) * boltzmann(l) / Q *
                          GateFactor(tau, c.gate, c.gateDelay, c.gateWidth);
         }
         if (!(weight > 0.0)) continue;
@@ -352,18 +367,13 @@ Broadening GroupBroadening(const SimulationConditions& c, double mass, double co
     return b;
 }
 
-double LowestUpperEnergy(const database::ImportedLineList& list) {
-    const std::vector<bool> isUpper = UpperFlags(list);
-    double lowest = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < list.levels.size(); ++i)
-        if (isUpper[i]) lowest = std::min(lowest, list.levels[i].energy);
-    return lowest;
-}
+double LowestUpperEnergy(const database::ImportedLineList& list) { return database::KeptLevelSums(list)->lowestUpper; }
 
 UpperLevelLines LineSetUpperLevelLines(const database::ImportedLineList& list, const SimulationConditions& c,
                                        double lineShift, double start, double end) {
     CheckKind(c);
-    const std::vector<double> lifetimes = database::LevelLifetimes(list);
+    const std::shared_ptr<const database::ListedLevelSums> sums = database::KeptLevelSums(list);
+    const std::vector<double>& lifetimes = sums->lifetimes;
     const LinePlacer placer(list, c, lineShift);
     // Slot of each upper level among the levels returned, -1 until a line in the range is met.
     std::vector<long long> slot(list.levels.size(), -1);
