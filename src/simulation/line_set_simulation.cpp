@@ -66,6 +66,28 @@ private:
     double perShift_ = 0.0;  ///< axis shift per cm-1/atm of delta_air
 };
 
+using ListedLines = std::vector<database::ListedLine>;
+
+/// The stretch of a list's lines (in order of wavenumber) that a placement may put strictly
+/// inside lo..hi (axis units): those of wavenumbers in the range's, widened by one span for the
+/// shifts (far smaller).
+std::pair<ListedLines::const_iterator, ListedLines::const_iterator> LinesAbout(const database::ImportedLineList& list,
+                                                                               AxisUnit unit, double lo, double hi) {
+    const double span = hi - lo;
+    const bool wavelength = IsWavelength(unit);  // the axis runs against the wavenumber
+    // Whether a line lies before (at lower wavenumber than) the widened range, or beyond it.
+    auto before = [&](const database::ListedLine& l) {
+        const double x = AxisPosition(l.nu, unit);
+        return wavelength ? x > hi + span : x < lo - span;
+    };
+    auto beyond = [&](const database::ListedLine& l) {
+        const double x = AxisPosition(l.nu, unit);
+        return wavelength ? x < lo - span : x > hi + span;
+    };
+    const auto first = std::partition_point(list.lines.begin(), list.lines.end(), before);
+    return {first, std::partition_point(first, list.lines.end(), [&](const auto& l) { return !beyond(l); })};
+}
+
 /// Does nothing with a line.
 struct NoVisit {
     void operator()(const database::ListedLine&, double) const {}
@@ -277,8 +299,18 @@ bool WidthGroups(const database::ImportedLineList& list, const SimulationConditi
         }
     };
     std::unordered_map<double, std::uint32_t, BitsHash> slotOf;
-    std::vector<double> widths;                  // by slot
-    std::vector<std::vector<DrawnLine>> bySlot;  // the lines of each width, in the list's order
+    std::vector<double> widths;       // by slot
+    std::vector<std::size_t> counts;  // the lines of each slot
+    // The lines of widths of their own in the list's order with the slot of each, scattered into
+    // their groups at the end: each group's lines allocated once, at its size, and copied once.
+    std::vector<DrawnLine> kept;
+    std::vector<std::uint32_t> keptSlot;
+    {
+        // As many as the list has near the range (one allocation where the estimate holds).
+        const auto [first, last] = LinesAbout(list, c.unit, start, end);
+        (c.collisionalBroadening ? kept : shared.lines).reserve(static_cast<std::size_t>(last - first));
+        if (c.collisionalBroadening) keptSlot.reserve(kept.capacity());
+    }
     // The slots of the widths met last, by a few bits of their hash: a line's width is most
     // often one of those of the lines before it, and this costs less than the map.
     struct Recent {
@@ -310,10 +342,12 @@ bool WidthGroups(const database::ImportedLineList& list, const SimulationConditi
         Recent& r = recent[BitsHash()(w) & (recent.size() - 1)];
         if (!(r.width == w)) {
             const auto at = slotOf.try_emplace(w, static_cast<std::uint32_t>(widths.size())).first;
-            if (at->second == widths.size()) widths.push_back(w), bySlot.emplace_back();
+            if (at->second == widths.size()) widths.push_back(w), counts.push_back(0);
             r = {w, at->second};
         }
-        bySlot[r.slot].push_back(d);
+        kept.push_back(d);
+        keptSlot.push_back(r.slot);
+        ++counts[r.slot];
     };
     if (!ForEachLine(list, c, lineShift, start, end, keep, visit)) return false;
     if (!shared.lines.empty()) groups.push_back(std::move(shared));
@@ -323,6 +357,7 @@ bool WidthGroups(const database::ImportedLineList& list, const SimulationConditi
     std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return widths[a] < widths[b]; });
     // Widths within the tolerance of the group's middle width join it, narrowest first, the
     // lines of each width after those of the narrower ones.
+    std::vector<std::pair<std::size_t, std::size_t>> place(widths.size());  // by slot: group, first line
     for (std::size_t k = 0; k < order.size();) {
         const double lo = widths[order[k]], top = lo * (1.0 + 2.0 * kOwnWidthTolerance);
         std::size_t e = k;
@@ -330,17 +365,18 @@ bool WidthGroups(const database::ImportedLineList& list, const SimulationConditi
         WidthGroup& g = groups.emplace_back();
         g.collisionalWidth = 0.5 * (lo + widths[order[e - 1]]);
         g.narrowest = lo;
-        if (e == k + 1) {
-            g.lines = std::move(bySlot[order[k]]);
-        } else {
-            std::size_t count = 0;
-            for (std::size_t j = k; j < e; ++j) count += bySlot[order[j]].size();
-            g.lines.reserve(count);
-            for (std::size_t j = k; j < e; ++j)
-                g.lines.insert(g.lines.end(), bySlot[order[j]].begin(), bySlot[order[j]].end());
+        std::size_t count = 0;
+        for (std::size_t j = k; j < e; ++j) {
+            place[order[j]] = {groups.size() - 1, count};
+            count += counts[order[j]];
         }
+        g.lines.resize(count);
         k = e;
     }
+    // The groups are all made: where the next line of each slot goes.
+    std::vector<DrawnLine*> next(widths.size());
+    for (std::size_t s = 0; s < next.size(); ++s) next[s] = groups[place[s].first].lines.data() + place[s].second;
+    for (std::size_t i = 0; i < kept.size(); ++i) *next[keptSlot[i]]++ = kept[i];
     return true;
 }
 
@@ -412,23 +448,11 @@ float LineSetGridWidth(const database::ImportedLineList& list, const SimulationC
         // The groups through the instrument are those of the whole list.
         for (const database::ListedLine& l : list.lines) take(l);
     } else {
-        // The lines drawn: those placed strictly inside the range. Their wavenumbers lie in the
-        // range's, widened by one span for the shifts (far smaller); the lines are in order of
-        // wavenumber, so only that stretch of them is looked at.
-        const double lo = std::min(c.start, c.end), hi = std::max(c.start, c.end), span = hi - lo;
-        const bool wavelength = IsWavelength(c.unit);  // the axis runs against the wavenumber
-        // Whether a line lies before (at lower wavenumber than) the widened range, or beyond it.
-        auto before = [&](const database::ListedLine& l) {
-            const double x = AxisPosition(l.nu, c.unit);
-            return wavelength ? x > hi + span : x < lo - span;
-        };
-        auto beyond = [&](const database::ListedLine& l) {
-            const double x = AxisPosition(l.nu, c.unit);
-            return wavelength ? x < lo - span : x > hi + span;
-        };
+        // The lines drawn: those placed strictly inside the range.
+        const double lo = std::min(c.start, c.end), hi = std::max(c.start, c.end);
         const LinePlacer placer(list, c, widths.lineShift);
-        auto l = std::partition_point(list.lines.begin(), list.lines.end(), before);
-        for (; l != list.lines.end() && !beyond(*l); ++l) {
+        const auto [first, last] = LinesAbout(list, c.unit, lo, hi);
+        for (auto l = first; l != last; ++l) {
             const double x = placer.X(*l);
             if (lo < x && x < hi) take(*l);
         }

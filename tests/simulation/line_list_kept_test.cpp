@@ -68,8 +68,8 @@ std::vector<double> DirectWeights(const ImportedLineList& list, SpectrumKind kin
 
 std::vector<double> Weights(const ImportedLineList& list, SpectrumKind kind, double T) {
     std::vector<double> w;
-    for (const DrawnLine& d : LineSetLines(list, Conditions(kind, T), 0.0, 19800.0, 20200.0).levels[0])
-        w.push_back(d.weight);
+    const LineList lines = LineSetLines(list, Conditions(kind, T), 0.0, 19800.0, 20200.0);
+    for (const DrawnLine& d : lines.levels[0]) w.push_back(d.weight);
     return w;
 }
 
@@ -131,6 +131,31 @@ TEST(LineListKept, ThreadsSharingAListDrawWhatOneThreadDraws) {
         for (int i = 0; i <= expected.grid.last; ++i)
             ASSERT_EQ(spectra[k].total(i), expected.total(i)) << k << " " << i;
     }
+}
+
+TEST(LineListKept, TheWidthGroupsHoldTheLinesOfTheirWidthsInOrderOfWidthThenOfTheList) {
+    ImportedLineList list = SmallList();
+    // Two lines of one width, one within the tolerance of it, one of its own; the narrowest last.
+    const float gamma[] = {0.05f, 0.05f, 0.05f * (1.0f + 4e-7f), 0.03f};
+    for (std::size_t i = 0; i < list.lines.size(); ++i) list.lines[i].gammaAir = gamma[i], list.lines[i].nAir = 0.7f;
+    SimulationConditions c = Conditions(SpectrumKind::Absorption, 1000.0);
+    c.collisionalBroadening = true, c.pressure = 760.0;
+    const std::vector<DrawnLine> all = LineSetLines(list, c, 0.0, c.start, c.end).levels[0];
+    ASSERT_EQ(all.size(), list.lines.size());
+    std::vector<double> w;
+    for (const ListedLine& l : list.lines) w.push_back(OwnCollisionalWidth(list, l, c, SelfPressure(list, c)));
+    const std::vector<std::vector<std::size_t>> expected = {{3}, {0, 1, 2}};
+    const std::vector<WidthGroup> groups = LineSetWidthGroups(list, c, 0.0, c.start, c.end);
+    ASSERT_EQ(groups.size(), expected.size());
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        EXPECT_EQ(groups[g].narrowest, w[expected[g].front()]);
+        ASSERT_EQ(groups[g].lines.size(), expected[g].size());
+        for (std::size_t k = 0; k < expected[g].size(); ++k) {
+            EXPECT_EQ(groups[g].lines[k].x, all[expected[g][k]].x);
+            EXPECT_EQ(groups[g].lines[k].weight, all[expected[g][k]].weight);
+        }
+    }
+    EXPECT_EQ(groups[1].collisionalWidth, 0.5 * (w[0] + w[2]));
 }
 
 TEST(LineListKept, FastLengthsAreTheFirstLengthsWithoutPrimeFactorsAboveSeven) {
