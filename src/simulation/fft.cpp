@@ -47,14 +47,20 @@ int RealFft::FastLength(int n) {
     // each of its profiles, and trying the lengths from n one by one costs divisions by the
     // dozen per length tried.
     static const std::vector<int> kFast = [] {
-        std::vector<int> lengths;
+        // In increasing order as they are made: the next length is the least of 2, 3, 5 and 7
+        // times an earlier one, each factor moving on along the list (no sorting at start-up).
+        std::vector<int> lengths = {1};
+        constexpr long long factors[] = {2, 3, 5, 7};
+        std::size_t from[] = {0, 0, 0, 0};
         const long long top = std::numeric_limits<int>::max();
-        for (long long a = 1; a <= top; a *= 2)
-            for (long long b = a; b <= top; b *= 3)
-                for (long long c = b; c <= top; c *= 5)
-                    for (long long d = c; d <= top; d *= 7) lengths.push_back(static_cast<int>(d));
-        std::sort(lengths.begin(), lengths.end());
-        return lengths;
+        for (;;) {
+            long long next = top + 1;
+            for (std::size_t f = 0; f < 4; ++f) next = std::min(next, factors[f] * lengths[from[f]]);
+            if (next > top) return lengths;
+            lengths.push_back(static_cast<int>(next));
+            for (std::size_t f = 0; f < 4; ++f)
+                if (factors[f] * lengths[from[f]] == next) ++from[f];
+        }
     }();
     const auto at = std::lower_bound(kFast.begin(), kFast.end(), std::max(n, 1));
     if (at != kFast.end()) return *at;
