@@ -371,13 +371,16 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
         else
             kernels.addRuns(out, binned, count, plan);
     };
-    // The FFT pays only above a number of lines; when even all the shared lines are too few, the
-    // lines are binned and drawn a block at a time, so that a block's lines are still in the
-    // cache when they are drawn. The lines are added in the same order either way.
-    const bool direct = core_ < 1 || method_ == ProfileMethod::ConvolvedDirectly ||
-                        method_ == ProfileMethod::ConvolvedByRings ||
-                        (method_ == ProfileMethod::Convolved &&
-                         !FftIsCheaper(shared, terms, d.multiplyAdds, d.edgePoints, FftLength()));
+    // Whether `count` binned lines are drawn by FFT. The FFT pays only above a number of lines;
+    // when even all the shared lines are too few, the lines are binned and drawn a block at a
+    // time, so that a block's lines are still in the cache when they are drawn. The lines are
+    // added in the same order either way.
+    auto byFft = [&](std::size_t count) {
+        return core_ >= 1 && (method_ == ProfileMethod::ConvolvedByFft ||
+                              (method_ == ProfileMethod::Convolved &&
+                               FftIsCheaper(count, terms, d.multiplyAdds, d.edgePoints, FftLength())));
+    };
+    const bool direct = !byFft(shared);
     const std::size_t capacity = direct ? std::min(lines.size(), kBinnedBlock) : lines.size();
     if (space.binnedCapacity < capacity) {
         space.binned.reset(new BinnedLine[capacity]);
@@ -400,10 +403,7 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
     const std::size_t count = counts.lines;
     if (count == 0) return;
 
-    const bool byFft =
-        method_ == ProfileMethod::ConvolvedByFft ||
-        (method_ == ProfileMethod::Convolved && FftIsCheaper(count, terms, d.multiplyAdds, d.edgePoints, FftLength()));
-    if (core_ < 1 || !byFft) return drawDirectly(space.binned.get(), count);
+    if (!byFft(count)) return drawDirectly(space.binned.get(), count);
 
     // By FFT: the terms of every line summed at its nearest point, convolved with the core of the
     // kernel; the points beyond the core, where windows differ from line to line, directly. The
