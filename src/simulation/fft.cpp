@@ -3,6 +3,7 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -42,26 +43,41 @@ void FftFree::operator()(void* p) const { fftw_free(p); }
 FftArray<double> AllocateReal(std::size_t n) { return Allocate<double>(n); }
 FftArray<std::complex<double>> AllocateComplex(std::size_t n) { return Allocate<std::complex<double>>(n); }
 
-int RealFft::FastLength(int n) {
-    // Every fast length of an int, a few thousand, found once: a drawing asks for the length of
-    // each of its profiles, and trying the lengths from n one by one costs divisions by the
-    // dozen per length tried.
-    static const std::vector<int> kFast = [] {
-        // In increasing order as they are made: the next length is the least of 2, 3, 5 and 7
-        // times an earlier one, each factor moving on along the list (no sorting at start-up).
-        std::vector<int> lengths = {1};
+namespace {
+
+/// The first N fast lengths, the 2^a 3^b 5^c 7^d, in increasing order as they are made (the next is
+/// the least of 2, 3, 5 and 7 times an earlier one, each factor moving on along the list), and
+/// the length that would come next.
+template <std::size_t N>
+struct SmoothLengths {
+    std::array<int, N> lengths{};
+    long long next = 0;
+    constexpr SmoothLengths() {
+        lengths[0] = 1;
         constexpr long long factors[] = {2, 3, 5, 7};
         std::size_t from[] = {0, 0, 0, 0};
-        const long long top = std::numeric_limits<int>::max();
-        for (;;) {
-            long long next = top + 1;
-            for (std::size_t f = 0; f < 4; ++f) next = std::min(next, factors[f] * lengths[from[f]]);
-            if (next > top) return lengths;
-            lengths.push_back(static_cast<int>(next));
+        for (std::size_t count = 1; count <= N; ++count) {
+            next = factors[0] * lengths[from[0]];
+            for (std::size_t f = 1; f < 4; ++f) next = std::min(next, factors[f] * lengths[from[f]]);
+            if (count == N) break;
+            if (next > std::numeric_limits<int>::max()) throw "more fast lengths asked for than an int holds";
+            lengths[count] = static_cast<int>(next);
             for (std::size_t f = 0; f < 4; ++f)
                 if (factors[f] * lengths[from[f]] == next) ++from[f];
         }
-    }();
+    }
+};
+
+/// Every fast length of an int, made by the compiler: a process pays nothing for them at start-up.
+constexpr SmoothLengths<5911> kSmooth;
+static_assert(kSmooth.next > std::numeric_limits<int>::max(), "the table holds every 7-smooth int");
+constexpr const std::array<int, 5911>& kFast = kSmooth.lengths;
+
+}  // namespace
+
+int RealFft::FastLength(int n) {
+    // A drawing asks for the length of each of its profiles: a look-up, where trying the lengths
+    // from n one by one costs divisions by the dozen per length tried.
     const auto at = std::lower_bound(kFast.begin(), kFast.end(), std::max(n, 1));
     if (at != kFast.end()) return *at;
     for (int m = std::max(n, 1);; ++m) {
