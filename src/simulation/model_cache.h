@@ -34,7 +34,7 @@
 namespace velmora::simulation {
 
 /// Version of the file layout; raised whenever a stored field changes.
-inline constexpr std::uint32_t kModelCacheFormat = 3;
+inline constexpr std::uint32_t kModelCacheFormat = 4;
 
 /// Whether and where cache files are kept.
 struct ModelCacheSettings {
