@@ -253,15 +253,24 @@ void ReadModel(Reader& r, BandSystemModel& m) {
 }
 
 /// The files a system is read from: every file at the top of the database folder and every file
-/// below its molecule's folder, in name order.
-std::vector<fs::path> SystemFiles(const DatabaseState& db) {
-    std::vector<fs::path> files;
+/// below its molecule's folder, as paths relative to the database folder, in byte order.
+std::vector<std::string> SystemFiles(const DatabaseState& db) {
+    std::vector<std::string> files;
     std::error_code ec;
-    for (fs::directory_iterator it(db.AppPath, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) files.push_back(it->path());
-    const fs::path molecule = fs::path(db.AppPath) / db.cat.MoleculeCode(db.systemEntry);
+    const fs::path top(db.AppPath);
+    // The entries' paths are the folder's own path, a separator and the rest.
+    auto relative = [&](const fs::path& p) {
+        const std::string& s = p.native();
+        const std::string& base = top.native();
+        if (s.compare(0, base.size(), base) != 0) return p.lexically_relative(top).string();
+        const std::size_t from = s.find_first_not_of('/', base.size());
+        return from == std::string::npos ? std::string() : s.substr(from);
+    };
+    for (fs::directory_iterator it(top, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file(ec)) files.push_back(relative(it->path()));
+    const fs::path molecule = top / db.cat.MoleculeCode(db.systemEntry);
     for (fs::recursive_directory_iterator it(molecule, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) files.push_back(it->path());
+        if (it->is_regular_file(ec)) files.push_back(relative(it->path()));
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -325,9 +334,9 @@ std::uint64_t Key(const DatabaseState& db, float pressureTorr, const std::string
     h.AddValue(q.source), h.AddValue(q.rate), h.AddValue(q.temperature);
     for (const auto& [partner, fraction] : q.composition.partners) h.Add(partner), h.AddValue(fraction);
     std::vector<char> bytes;  // one buffer for every file
-    for (const fs::path& file : SystemFiles(db)) {
-        h.Add(file.lexically_relative(db.AppPath).string());
-        ReadFile(file, bytes);
+    for (const std::string& file : SystemFiles(db)) {
+        h.Add(file);
+        ReadFile(fs::path(db.AppPath) / file, bytes);
         h.Add(bytes.data(), bytes.size());
     }
     return h.Value();
