@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "database/catalogue.h"
 #include "support/temp_dir.h"
@@ -115,19 +116,23 @@ TEST(ModelCache, ASystemReadBackIsTheFreshOneAndAStaleOrDamagedFileIsRebuilt) {
     older.programVersion = "0.9.0";
     const std::size_t size = fs::file_size(f.File());
     struct Case {
-        const char* what;
+        std::string what;
         std::function<void()> spoil;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"truncated", [&] { fs::resize_file(f.File(), size / 2); }},
         {"header only", [&] { fs::resize_file(f.File(), 40); }},
         {"empty", [&] { fs::resize_file(f.File(), 0); }},
-        {"a byte of the payload flipped", [&] { Rewrite(f.File(), [](std::string& b) { b[b.size() / 2] ^= 0x10; }); }},
         {"a byte of the key flipped", [&] { Rewrite(f.File(), [](std::string& b) { b[17] ^= 0x01; }); }},
         {"a byte appended", [&] { Rewrite(f.File(), [](std::string& b) { b += '\0'; }); }},
         {"another format", [&] { Rewrite(f.File(), [](std::string& b) { b[8] ^= 0x02; }); }},
         {"another program version", [&] { f.Load(older); }},
     };
+    // A flipped byte of the payload anywhere: the first, one in each of four consecutive words (the
+    // checksum's interleaved lanes) and the last, in the short tail.
+    for (const std::size_t at : {std::size_t{40}, size / 2, size / 2 + 8, size / 2 + 16, size / 2 + 24, size - 1})
+        cases.push_back({"byte " + std::to_string(at) + " of the file flipped",
+                         [&f, at] { Rewrite(f.File(), [at](std::string& b) { b[at] ^= 0x10; }); }});
     for (const Case& c : cases) {
         c.spoil();
         ExpectSameSystem(f.Load(f.settings, &source), fresh);
