@@ -296,9 +296,10 @@ void ReadFile(const fs::path& path, std::vector<char>& bytes) {
     ::close(fd);
 }
 
-/// A cache file mapped into memory for reading (no copy of its bytes); empty when it cannot be.
-/// Cache files are replaced by renaming, never rewritten in place, so a mapped file keeps its
-/// bytes while another process writes the next one.
+/// A cache file mapped into memory for reading (no copy of its bytes), or read into memory where
+/// the file system cannot map it; empty when it cannot be read. Cache files are replaced by
+/// renaming, never rewritten in place, so a mapped file keeps its bytes while another process
+/// writes the next one.
 class MappedFile {
 public:
     explicit MappedFile(const fs::path& path) {
@@ -307,21 +308,23 @@ public:
         struct stat st {};
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
             void* at = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-            if (at != MAP_FAILED) data_ = static_cast<const char*>(at), size_ = static_cast<std::size_t>(st.st_size);
+            if (at != MAP_FAILED) mapped_ = static_cast<const char*>(at), size_ = static_cast<std::size_t>(st.st_size);
         }
         ::close(fd);
+        if (!mapped_) ReadFile(path, read_);
     }
     ~MappedFile() {
-        if (data_) ::munmap(const_cast<char*>(data_), size_);
+        if (mapped_) ::munmap(const_cast<char*>(mapped_), size_);
     }
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
-    const char* Data() const { return data_; }
-    std::size_t Size() const { return size_; }
+    const char* Data() const { return mapped_ ? mapped_ : read_.data(); }
+    std::size_t Size() const { return mapped_ ? size_ : read_.size(); }
 
 private:
-    const char* data_ = nullptr;
+    const char* mapped_ = nullptr;
     std::size_t size_ = 0;
+    std::vector<char> read_;  ///< the bytes, where the file could not be mapped
 };
 
 std::uint64_t Key(const DatabaseState& db, float pressureTorr, const std::string& version) {
