@@ -275,24 +275,42 @@ std::vector<std::string> SystemFiles(const DatabaseState& db) {
     return files;
 }
 
+/// A regular file open for reading, and its size; -1 for anything else. Opened without blocking,
+/// so that a named pipe in a file's place is refused rather than waited on (as the data readers
+/// refuse it); regular files read as usual.
+int OpenRegular(const fs::path& path, std::size_t& size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<std::size_t>(st.st_size);
+    return fd;
+}
+
+/// The `size` bytes of an open file into `bytes`, fewer when it ends sooner or fails.
+void ReadOpen(int fd, std::size_t size, std::vector<char>& bytes) {
+    bytes.resize(size);
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+}
+
 /// The bytes of a regular file into `bytes` (a buffer kept from file to file), read in one go;
 /// empty when it cannot be read.
 void ReadFile(const fs::path& path, std::vector<char>& bytes) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::size_t size = 0;
+    const int fd = OpenRegular(path, size);
     if (fd < 0) return;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
+    ReadOpen(fd, size, bytes);
     ::close(fd);
 }
 
@@ -303,15 +321,18 @@ void ReadFile(const fs::path& path, std::vector<char>& bytes) {
 class MappedFile {
 public:
     explicit MappedFile(const fs::path& path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            void* at = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-            if (at != MAP_FAILED) mapped_ = static_cast<const char*>(at), size_ = static_cast<std::size_t>(st.st_size);
+        std::size_t size = 0;
+        const int fd = OpenRegular(path, size);
+        if (fd < 0 || size == 0) {
+            if (fd >= 0) ::close(fd);
+            return;
         }
+        void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (at != MAP_FAILED)
+            mapped_ = static_cast<const char*>(at), size_ = size;
+        else
+            ReadOpen(fd, size, read_);
         ::close(fd);
-        if (!mapped_) ReadFile(path, read_);
     }
     ~MappedFile() {
         if (mapped_) ::munmap(const_cast<char*>(mapped_), size_);

@@ -4,6 +4,7 @@
 #include "simulation/model_cache.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,6 +142,14 @@ TEST(ModelCache, ASystemReadBackIsTheFreshOneAndAStaleOrDamagedFileIsRebuilt) {
         f.Load(f.settings, &source);
         EXPECT_EQ(source, ModelSource::Cache) << c.what;
     }
+
+    // A named pipe in the file's place is not waited on: the system is computed.
+    fs::remove(f.File());
+    ASSERT_EQ(::mkfifo(f.File().c_str(), 0600), 0);
+    ExpectSameSystem(f.Load(f.settings, &source), fresh);
+    EXPECT_EQ(source, ModelSource::Computed);
+    fs::remove(f.File());
+    f.Load(f.settings, &source);
 
     // A changed data file (a predissociation rate of v' = 0) gives its own system, not the stored one.
     Rewrite(f.data / "OH" / "OHAV0.DAT", [](std::string& b) {
