@@ -61,19 +61,34 @@ template <bool wavelength, bool perAngstrom>
     const double xini = w.grid.Xini, scale = w.grid.pointsPerWidth / w.grid.gridWidth;  // grid steps per axis unit
     const int last = w.grid.nPoints, reach = w.reach;
     BinCounts n;
-    for (std::size_t k = 0; k < count; ++k) {
-        const double half = halves[k];
-        if (std::isnan(half)) continue;
-        const double ic = (lines[k].x - xini) * scale;
-        BinnedLine& b = out[n.lines];
-        b.j = RoundIndex(ic);
-        b.t = ic - b.j;
-        b.weight = lines[k].weight;
-        b.lo = std::max({RoundIndex(ic - half), 1, b.j - reach}) - b.j;
-        b.hi = std::min({RoundIndex(ic + half), last - 1, b.j + reach}) - b.j;
-        if (b.hi < b.lo) continue;
-        ++n.lines;
-        n.profilePoints += b.hi - b.lo + 1;
+    // A chunk of lines at a time: their points and windows in vectors, then the lines that reach
+    // the grid kept in order. A line of a width of its own (NaN half window) is worked out with
+    // no window and left out.
+    constexpr std::size_t kChunk = 64;
+    int js[kChunk], los[kChunk], his[kChunk];
+    double ts[kChunk];
+    for (std::size_t from = 0; from < count; from += kChunk) {
+        const std::size_t m = std::min(kChunk, count - from);
+        const DrawnLine* chunk = lines + from;
+        const double* chunkHalves = halves + from;
+#pragma omp simd
+        for (std::size_t q = 0; q < m; ++q) {
+            const double half = chunkHalves[q] == chunkHalves[q] ? chunkHalves[q] : 0.0;
+            const double ic = (chunk[q].x - xini) * scale;
+            const int j = RoundIndex(ic);
+            js[q] = j;
+            ts[q] = ic - j;
+            los[q] = std::max(std::max(RoundIndex(ic - half), 1), j - reach) - j;
+            his[q] = std::min(std::min(RoundIndex(ic + half), last - 1), j + reach) - j;
+        }
+        for (std::size_t q = 0; q < m; ++q) {
+            if (std::isnan(chunkHalves[q]) || his[q] < los[q]) continue;
+            BinnedLine& b = out[n.lines];
+            b.j = js[q], b.lo = los[q], b.hi = his[q];
+            b.t = ts[q], b.weight = chunk[q].weight;
+            ++n.lines;
+            n.profilePoints += his[q] - los[q] + 1;
+        }
     }
     return n;
 }

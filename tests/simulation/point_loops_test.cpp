@@ -126,7 +126,9 @@ std::vector<LoopCase> Cases() {
                          const ProfileGrid g = TestGrid(200);
                          const std::vector<DrawnLine> lines = TestLines(g, count);
                          const SharedWindow w = TestWindow(g);
+                         // Every fifth line has a width of its own (no half window) and is left out.
                          std::vector<double> halves(lines.size(), 9.3), out;
+                         for (std::size_t k = 3; k < halves.size(); k += 5) halves[k] = std::nan("");
                          std::vector<BinnedLine> binned(lines.size());
                          const BinCounts n = builds(wide, ActiveBinnedKernels(), BaselineBinnedKernels())
                                                  .bin(lines.data(), halves.data(), lines.size(), w, binned.data());
@@ -140,7 +142,10 @@ std::vector<LoopCase> Cases() {
                          // within 1..198 and ±20 points.
                          const ProfileGrid g = TestGrid(200);
                          std::vector<double> out;
-                         for (const DrawnLine& l : TestLines(g, count)) {
+                         const std::vector<DrawnLine> lines = TestLines(g, count);
+                         for (std::size_t k = 0; k < lines.size(); ++k) {
+                             if (k % 5 == 3) continue;
+                             const DrawnLine& l = lines[k];
                              const double ic = (l.x - g.Xini) * 4.0;
                              const int j = static_cast<int>(std::nearbyint(ic));
                              const int lo = std::max({static_cast<int>(std::nearbyint(ic - 9.3)), 1, j - 20}) - j;
@@ -342,7 +347,7 @@ std::vector<LoopCase> Cases() {
 
 TEST(PointLoops, BothBuildsGiveTheScalarReferenceOnSpansOfAnyLength) {
     for (const LoopCase& c : Cases()) {
-        for (int count : {1, 3, 7, 13, 29, 61}) {
+        for (int count : {1, 3, 7, 13, 29, 61, 131}) {
             SCOPED_TRACE(c.name + ", " + std::to_string(count) + " points");
             const std::vector<double> reference = c.reference(count);
             const std::vector<double> baseline = c.run(false, count), active = c.run(true, count);
