@@ -39,18 +39,31 @@ std::string UnreadableFileProblem(const std::filesystem::path& path) {
     return KindProblem(st.st_mode);
 }
 
+int OpenRegularFile(const std::filesystem::path& path, struct stat& st, int& openError) {
+    st = {};
+    openError = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        openError = errno;
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 RegularFile::RegularFile(const std::filesystem::path& path) : name_(path.string()) {
     if (const std::string problem = UnreadableFileProblem(path); !problem.empty()) throw FileError::In(name_, problem);
-    // O_NONBLOCK: a FIFO put in the file's place after the check opens at once instead of
-    // waiting for a writer; the kind is then checked on what was opened.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd_ < 0) throw FileError::In(name_, "cannot be opened for reading (" + std::string(std::strerror(errno)) + ")");
-    if (::fstat(fd_, &opened_) != 0 || !KindProblem(opened_.st_mode).empty()) {
-        const std::string problem = KindProblem(opened_.st_mode);
-        ::close(fd_);
-        fd_ = -1;
-        throw FileError::In(name_, problem.empty() ? "cannot be examined" : problem);
+    int openError = 0;
+    fd_ = OpenRegularFile(path, opened_, openError);
+    if (fd_ < 0) {
+        if (openError != 0)
+            throw FileError::In(name_, "cannot be opened for reading (" + std::string(std::strerror(openError)) + ")");
+        throw FileError::In(name_, KindProblem(opened_.st_mode));
     }
+    // Reads of the open file wait for data as usual.
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 

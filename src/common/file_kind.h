@@ -22,6 +22,14 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = std::uintmax_t{64} << 20;
 /// end. Empty for a regular file or a symbolic link to one.
 std::string UnreadableFileProblem(const std::filesystem::path& path);
 
+/// Opens `path` read-only without blocking (a named pipe put in a file's place cannot stall the
+/// open) and checks the kind on the open descriptor, so that a FIFO or device renamed into the
+/// path between a check and the open is caught too. Returns the descriptor of a regular file,
+/// still non-blocking (which changes nothing for a regular file), with its status in `st`; -1
+/// otherwise, with `openError` the errno of a failed open and 0 when what was opened is not a
+/// regular file (its status then in `st`). Throws nothing.
+int OpenRegularFile(const std::filesystem::path& path, struct stat& st, int& openError);
+
 /// A regular file open for reading. The path is opened without blocking (a named pipe cannot
 /// stall the open) and the kind is checked on the open file, so that a FIFO or device renamed
 /// into its place between a check and the open is refused too. Every failure throws FileError

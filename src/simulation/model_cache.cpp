@@ -17,6 +17,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "common/file_kind.h"
 #include "common/text_writer.h"
 #include "database/catalogue.h"
 #include "database/system_precompute.h"
@@ -275,18 +276,12 @@ std::vector<std::string> SystemFiles(const DatabaseState& db) {
     return files;
 }
 
-/// A regular file open for reading, and its size; -1 for anything else. Opened without blocking,
-/// so that a named pipe in a file's place is refused rather than waited on (as the data readers
-/// refuse it); regular files read as usual.
+/// A regular file at `path` opened without blocking, its size in `size`; -1 when there is none.
 int OpenRegular(const fs::path& path, std::size_t& size) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return -1;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    size = static_cast<std::size_t>(st.st_size);
+    int openError = 0;
+    const int fd = OpenRegularFile(path, st, openError);
+    size = fd < 0 ? 0 : static_cast<std::size_t>(st.st_size);
     return fd;
 }
 
