@@ -230,11 +230,12 @@ public:
         // Branches that read the same rows (of one upper component) share a segment; segment 0
         // stays zero, for branches without a level.
         std::size_t segments = 1;
+        std::array<std::size_t, kMaxBranches + 1> opener{};  // the first branch of each segment
         for (std::size_t b = 1; b <= lastBranch; ++b) {
-            std::size_t segment = 0;
-            for (std::size_t a = 1; a < b && segment == 0; ++a)
-                if (SameUpper(rows[a], rows[b])) segment = branchSegment_[a];
-            branchSegment_[b] = segment != 0 ? segment : segments++;
+            std::size_t segment = 1;
+            while (segment < segments && !SameUpper(rows[opener[segment]], rows[b])) ++segment;
+            if (segment == segments) opener[segments++] = b;
+            branchSegment_[b] = segment;
         }
         products_.assign(width * segments, 0.0);
         effective_.assign(width * segments, 0.0f);
@@ -247,10 +248,14 @@ public:
             float* effective = effective_.data() + segment * width;
             if (segment > filled) {  // segments are numbered in the order of their first branch
                 filled = segment;
-                for (int N = 0; N <= last; ++N) {
-                    product[N] = static_cast<double>(r.yield.At(N)) * r.upperPopulation.At(N);
-                    effective[N] = r.effective.At(N);
-                }
+                // Zero wherever either row has no value (the segments start zeroed).
+                const LevelRow& y = r.yield;
+                const PopulationRow& p = r.upperPopulation;
+                const int hi = std::min({last, y.hi, p.hi});
+                for (int N = std::max({0, y.lo, p.lo}); N <= hi; ++N)
+                    product[N] = static_cast<double>(y.values[N - y.lo]) * p.values[N - p.lo];
+                const LevelRow& e = r.effective;
+                for (int N = std::max(0, e.lo); N <= std::min(last, e.hi); ++N) effective[N] = e.values[N - e.lo];
             }
             branches_[b] = {product, effective, r.deltaN};
         }
@@ -404,10 +409,12 @@ void BuildLineListInto(LineList& list, const BandSystemModel& m, const Simulatio
     };
     std::vector<double> positions;
     EmissionLevel emissionLevel;
+    // Rows beyond the model's branches stay empty; those up to them are set per upper level.
+    std::array<BranchRows, kMaxBranches + 1> rows;
+    const std::size_t lastBranch = static_cast<std::size_t>(std::clamp(m.branches, 24, kMaxBranches));
     for (std::size_t k = 0; k < pop.Levels(); ++k) {
         const int vPop = pop.levels[k];
         std::vector<DrawnLine>& out = list.levels[k];
-        std::array<BranchRows, kMaxBranches + 1> rows;
         int rowsOfUpper = -1;  // the upper level `rows` was built for
         std::size_t most = 0;
         for (int j = 0; j <= nOther; ++j)
@@ -437,11 +444,9 @@ void BuildLineListInto(LineList& list, const BandSystemModel& m, const Simulatio
                                    {}};
                     lower[comp].lowerPopulation = RowOf(rot, vPop, cp);
                 }
-                rows.fill(BranchRows{});
                 auto of = [](const std::array<BranchRows, kMaxComponents + 1>& rowsOf, int comp) {
                     return comp >= 0 && comp <= kMaxComponents ? rowsOf[static_cast<std::size_t>(comp)] : BranchRows{};
                 };
-                const std::size_t lastBranch = static_cast<std::size_t>(std::clamp(m.branches, 24, kMaxBranches));
                 for (std::size_t b = 1; b <= lastBranch; ++b) {
                     rows[b] = of(upper, branches.upper[b]);
                     rows[b].deltaN = branches.deltaN[b];
