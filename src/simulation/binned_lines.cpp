@@ -26,6 +26,8 @@ template <bool wavelength, bool perAngstrom>
                                                  double* halves) {
     // The line's own width and cut-off as MakeLineShape forms them for a line not widened by 2 %,
     // its lifetime width as LifetimeWidth gives it.
+    // Half windows are kept per thread under the constants read here (line_drawing.cpp): a
+    // constant read here must be one of them.
     const double lorentz = w.grid.lorentzWidth, gaussSq = w.grid.gaussWidthSq, shared = w.sharedWidth;
     const double total = w.grid.totalWidth, gridWidth = w.grid.gridWidth, perWidth = w.grid.pointsPerWidth;
     const double tolerance = w.tolerance, sharedHalf = w.half;

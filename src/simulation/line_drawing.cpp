@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/numerics.h"
+#include "simulation/line_memo.h"
 #include "simulation/thread_kept.h"
 #include "simulation/wide_builds.h"
 
@@ -280,6 +281,38 @@ int LineDrawer::FftLength() {
     return fftLength_;
 }
 
+namespace {
+
+/// What the half windows of lines depend on besides each line's position and lifetime.
+struct WindowConstants {
+    std::uint64_t lorentz, gaussSq, shared, total, gridWidth, tolerance, half;
+    int perWidth;
+    AxisUnit unit;
+    bool operator==(const WindowConstants&) const = default;
+};
+WindowConstants ConstantsOf(const SharedWindow& w) {
+    return {BitsOf(w.grid.lorentzWidth),
+            BitsOf(w.grid.gaussWidthSq),
+            BitsOf(w.sharedWidth),
+            BitsOf(w.grid.totalWidth),
+            BitsOf(w.grid.gridWidth),
+            BitsOf(w.tolerance),
+            BitsOf(w.half),
+            w.grid.pointsPerWidth,
+            w.grid.unit};
+}
+/// A line's position and lifetime.
+struct WindowInputs {
+    std::uint64_t x;
+    std::uint32_t lifetime;
+};
+std::uint64_t DifferingBits(const WindowInputs& a, const WindowInputs& b) {
+    return (a.x ^ b.x) | (a.lifetime ^ b.lifetime);
+}
+using HalfWindowMemo = LineMemo<WindowConstants, WindowInputs, double, 32>;
+
+}  // namespace
+
 void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines, DrawSpace& space) {
     SharedWindow w;
     w.grid = grid_;
@@ -289,7 +322,20 @@ void LineDrawer::SharedHalfWindows(const std::vector<DrawnLine>& lines, DrawSpac
     w.reach = direct_ ? direct_->kernel.Reach() : 0;
     std::vector<double>& halves = space.halves;
     halves.resize(lines.size());
-    ActiveBinnedKernels().halfWindows(lines.data(), lines.size(), w, halves.data());
+    const BinnedKernels& kernels = ActiveBinnedKernels();
+    // Without lifetime widths every line has the shared half window; with them each line's costs
+    // divisions and a root, and the half windows of lines drawn before are used again (the
+    // constants and every line's position and lifetime the same, bit for bit).
+    if (!w.grid.predissociation || lines.empty())
+        return kernels.halfWindows(lines.data(), lines.size(), w, halves.data());
+    const DrawnLine* drawn = lines.data();
+    double* out = halves.data();
+    HalfWindowMemo& memo = ThreadMemo<HalfWindowMemo>();
+    const WindowConstants constants = ConstantsOf(w);
+    auto inputs = [drawn](std::size_t k) { return WindowInputs{BitsOf(drawn[k].x), BitsOf(drawn[k].lifetime)}; };
+    if (memo.Find(constants, lines.size(), inputs, [out](std::size_t k, double kept) { out[k] = kept; })) return;
+    kernels.halfWindows(drawn, lines.size(), w, out);
+    memo.Keep(constants, lines.size(), inputs, out);
 }
 
 void LineDrawer::DrawOwn(const DrawnLine& line, const LineShape& shape, float* out, DrawStats& stats, double floor) {

@@ -8,6 +8,7 @@
 
 #include "common/numerics.h"
 #include "simulation/detection_filter.h"
+#include "simulation/line_memo.h"
 #include "simulation/rate_equations.h"
 #include "simulation/wide_builds.h"
 
@@ -299,6 +300,32 @@ private:
     }
 }
 
+/// A band's lines on an axis.
+struct BandAxis {
+    const ModelLine* lines = nullptr;
+    AxisUnit unit = AxisUnit::Wavenumber;
+    bool operator==(const BandAxis&) const = default;
+};
+using PositionMemo = LineMemo<BandAxis, std::uint32_t, double, 256>;
+
+/// x[i] = AxisPosition(lines[i].nu, unit) + shift, as the position loops give it. A wavelength
+/// costs divisions: the unshifted positions are kept per thread and used again while every
+/// wavenumber of the band is the same, bit for bit. The kept values are the loops' sums with −0,
+/// which leaves every value as it is, so adding the shift to them gives the loops' sums.
+void BandPositions(const ModelBand& band, AxisUnit unit, double shift, double* x) {
+    const std::size_t n = band.lines.size();
+    const ModelLine* lines = band.lines.data();
+    const PositionKernels& kernels = ActivePositionKernels();
+    if (unit == AxisUnit::Wavenumber || n == 0) return kernels.positions(lines, n, unit, shift, x);
+    PositionMemo& memo = ThreadMemo<PositionMemo>();
+    auto nuBits = [lines](std::size_t i) { return BitsOf(lines[i].nu); };
+    if (memo.Find({lines, unit}, n, nuBits, [x, shift](std::size_t i, double kept) { x[i] = kept + shift; })) return;
+    kernels.positions(lines, n, unit, -0.0, x);
+    memo.Keep({lines, unit}, n, nuBits, x);
+#pragma omp simd
+    for (std::size_t i = 0; i < n; ++i) x[i] += shift;
+}
+
 /// The intensity one line adds (its area), for the kind of spectrum and the LIF regime; 0 for a
 /// line that adds nothing.
 struct LineIntensity {
@@ -455,8 +482,7 @@ void BuildLineListInto(LineList& list, const BandSystemModel& m, const Simulatio
                 if (emission) emissionLevel.Build(rows, lastBranch);
             }
             positions.resize(band.lines.size());
-            ActivePositionKernels().positions(band.lines.data(), band.lines.size(), c.unit, lineShift,
-                                              positions.data());
+            BandPositions(band, c.unit, lineShift, positions.data());
             if (emission) {
                 AppendEmission(band, positions.data(), emissionLevel, start, end, vUp, vLow, out);
                 continue;

@@ -12,6 +12,7 @@
 
 #include "shipped_system.h"
 #include "simulation/condition_view.h"
+#include "simulation/line_memo.h"
 
 namespace velmora::simulation {
 namespace {
@@ -432,6 +433,75 @@ TEST(Simulate, ASimulationAfterALargerOneOrWithinAnotherGivesWhatItGivesOnAFresh
     EXPECT_TRUE(same(Simulate(*sys.model, large, hot, options), largeAlone));
     EXPECT_TRUE(same(inner, alone));
     EXPECT_TRUE(same(before, largeAlone));
+}
+
+// A memo of two line sets: the least recently used one makes room, and a set is found only
+// under its key with every input the same.
+TEST(LineMemo, FindsASetOnlyUnderItsKeyWithItsInputsAndDropsTheLeastRecentlyUsed) {
+    LineMemo<int, std::uint32_t, double, 2> memo;
+    const std::vector<std::uint32_t> a = {1, 2, 3}, b = {4, 5}, c = {6, 7, 8, 9};
+    auto of = [](const std::vector<std::uint32_t>& in) { return [&in](std::size_t i) { return in[i]; }; };
+    auto values = [](const std::vector<std::uint32_t>& in) {
+        std::vector<double> v;
+        for (std::uint32_t x : in) v.push_back(10.0 * x);
+        return v;
+    };
+    auto found = [&](int key, const std::vector<std::uint32_t>& in) {
+        std::vector<double> got(in.size());
+        const bool hit = memo.Find(key, in.size(), of(in), [&](std::size_t i, double v) { got[i] = v; });
+        return hit && got == values(in);
+    };
+    memo.Keep(1, a.size(), of(a), values(a).data());
+    memo.Keep(2, b.size(), of(b), values(b).data());
+    EXPECT_TRUE(found(1, a));  // a is now the more recently used
+    EXPECT_FALSE(found(2, a));
+    std::vector<std::uint32_t> changed = a;
+    changed[2] = 33;
+    EXPECT_FALSE(found(1, changed));
+    memo.Keep(3, c.size(), of(c), values(c).data());  // b makes room
+    EXPECT_TRUE(found(1, a));
+    EXPECT_TRUE(found(3, c));
+    EXPECT_FALSE(found(2, b));
+    EXPECT_EQ(memo.KeptLines(), a.size() + c.size());
+}
+
+// A thread keeps the axis positions of the bands' lines and the half windows of the lines drawn:
+// a simulation that follows others on another axis, with a shift, or on a model whose positions
+// or lifetimes were changed in place gives what it gives on a fresh thread.
+TEST(Simulate, PositionsAndWindowsKeptFromEarlierSimulationsFollowTheAxisShiftAndModel) {
+    ShippedSystem sys("OH", "(A-X)");
+    BandSystemModel model = *sys.model;
+    const populations::Populations pop = sys.Thermal(SpectrumKind::Emission, 3000);
+    SimulationConditions air, nm, shifted, wavenumber;
+    air.start = 3060, air.end = 3140;
+    nm = air, nm.unit = AxisUnit::NanometreVacuum, nm.start = 306.0, nm.end = 314.0;
+    shifted = air, shifted.dopplerShift = true, shifted.dopplerVelocity = 30.0;
+    wavenumber = air, wavenumber.unit = AxisUnit::Wavenumber, wavenumber.start = 31800, wavenumber.end = 32700;
+    auto fresh = [&](const SimulationConditions& c) {
+        Spectrum s;
+        std::thread([&] { s = Simulate(model, c, pop); }).join();
+        return s;
+    };
+    auto same = [](const Spectrum& s, const Spectrum& t) {
+        return s.linesDrawn == t.linesDrawn && s.linesDrawn > 0 &&
+               std::equal(s.total.begin(), s.total.end(), t.total.begin(), t.total.end()) &&
+               std::equal(s.bands.begin(), s.bands.end(), t.bands.begin(), t.bands.end());
+    };
+    for (const SimulationConditions* c : {&air, &nm, &shifted, &wavenumber, &air, &shifted})
+        EXPECT_TRUE(same(Simulate(model, *c, pop), fresh(*c)));
+
+    // The strongest line of band (0,0) moved by 2 cm-1 and its upper level made short-lived, in
+    // place: the same band, the same line list storage.
+    const Spectrum before = Simulate(model, air, pop);
+    ModelBand& band = model.bands(0, 0);
+    ModelLine& line = *std::max_element(band.lines.begin(), band.lines.end(),
+                                        [](const ModelLine& a, const ModelLine& b) { return a.emission < b.emission; });
+    line.nu += 2.0f;
+    const Spectrum moved = Simulate(model, air, pop);
+    EXPECT_FALSE(same(moved, before));
+    EXPECT_TRUE(same(moved, fresh(air)));
+    for (float& tau : model.effectiveLifetime) tau *= 1e-5f;
+    EXPECT_TRUE(same(Simulate(model, air, pop), fresh(air)));
 }
 
 TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
