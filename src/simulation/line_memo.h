@@ -28,11 +28,12 @@ inline std::uint64_t DifferingBits(std::uint64_t a, std::uint64_t b) { return a 
 
 /// Values of up to kEntries line sets under keys (compared with ==), each set's inputs kept to be
 /// compared with the next call's (DifferingBits(a, b) is zero for the same inputs). At most
-/// kMaxLines lines are kept in all: the least recently used sets make room.
+/// kMaxLines lines are kept in all (some 12 to 24 MB a thread): the least recently used sets
+/// make room.
 template <class Key, class Input, class Value, std::size_t kEntries>
 class LineMemo {
 public:
-    static constexpr std::size_t kMaxLines = std::size_t{1} << 21;
+    static constexpr std::size_t kMaxLines = std::size_t{1} << 20;
 
     /// Whether an entry holds `count` lines under `key` with inputs input(i). While the inputs
     /// are compared, use(i, value) is called with each line's kept value, in one pass: what it
