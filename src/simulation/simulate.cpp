@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -48,7 +49,12 @@ void BuildTotal(Spectrum& s) {
     if (s.peak != 0.0f) {
         const double scale = 100.0 / s.peak;
         finite = kernels.scale(s.total.Data(), n, scale);
-        kernels.scale(s.bands.Data(), s.bands.Size(), scale);
+        // The level traces are shown and saved, never summed again: single precision is
+        // enough for them, unless the scale itself is beyond it (a peak near the smallest float).
+        if (scale <= std::numeric_limits<float>::max())
+            kernels.scaleSingle(s.bands.Data(), s.bands.Size(), static_cast<float>(scale));
+        else
+            kernels.scale(s.bands.Data(), s.bands.Size(), scale);
     } else {
         finite = AllFinite(s.total);
     }

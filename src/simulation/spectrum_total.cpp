@@ -49,12 +49,18 @@ namespace {
     return bad == 0;
 }
 
+[[gnu::always_inline]] inline void ScaleSinglePoints(float* values, std::size_t count, float scale) {
+#pragma omp simd
+    for (std::size_t i = 0; i < count; ++i) values[i] *= scale;
+}
+
 float SumBaseline(float* total, const float* const* levels, const double* weights, std::size_t levelCount,
                   std::size_t count) {
     return SumPoints(total, levels, weights, levelCount, count);
 }
 bool ScaleBaseline(float* values, std::size_t count, double scale) { return ScalePoints(values, count, scale); }
-constexpr TotalKernels kBaseline{SumBaseline, ScaleBaseline};
+void ScaleSingleBaseline(float* values, std::size_t count, float scale) { ScaleSinglePoints(values, count, scale); }
+constexpr TotalKernels kBaseline{SumBaseline, ScaleBaseline, ScaleSingleBaseline};
 
 #ifdef VELMORA_WIDE_BUILDS
 [[gnu::target("avx2")]] float SumWide(float* total, const float* const* levels, const double* weights,
@@ -64,7 +70,10 @@ constexpr TotalKernels kBaseline{SumBaseline, ScaleBaseline};
 [[gnu::target("avx2")]] bool ScaleWide(float* values, std::size_t count, double scale) {
     return ScalePoints(values, count, scale);
 }
-constexpr TotalKernels kWide{SumWide, ScaleWide};
+[[gnu::target("avx2")]] void ScaleSingleWide(float* values, std::size_t count, float scale) {
+    ScaleSinglePoints(values, count, scale);
+}
+constexpr TotalKernels kWide{SumWide, ScaleWide, ScaleSingleWide};
 const TotalKernels& Choose() { return RunsWideBuilds() ? kWide : kBaseline; }
 #else
 const TotalKernels& Choose() { return kBaseline; }

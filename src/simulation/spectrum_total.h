@@ -15,6 +15,8 @@ struct TotalKernels {
                  std::size_t count);
     /// values[i] = values[i] × scale, in double precision; false when any result is not finite.
     bool (*scale)(float* values, std::size_t count, double scale);
+    /// values[i] = values[i] × scale, in single precision.
+    void (*scaleSingle)(float* values, std::size_t count, float scale);
 };
 
 /// The build for any processor of the architecture.

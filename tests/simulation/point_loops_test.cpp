@@ -237,11 +237,14 @@ std::vector<LoopCase> Cases() {
 
     cases.push_back({"scaling",
                      [=](bool wide, int count) {
-                         std::vector<float> v = levels(count)[1];
-                         const bool finite =
-                             builds(wide, ActiveTotalKernels(), BaselineTotalKernels()).scale(v.data(), v.size(), 37.5);
-                         std::vector<double> out = Doubles(v);
+                         // In double precision, then in single precision.
+                         const TotalKernels& k = builds(wide, ActiveTotalKernels(), BaselineTotalKernels());
+                         std::vector<float> v = levels(count)[1], w = v;
+                         const bool finite = k.scale(v.data(), v.size(), 37.5);
+                         k.scaleSingle(w.data(), w.size(), 37.5f);
+                         std::vector<double> out = Doubles(v), single = Doubles(w);
                          out.push_back(finite);
+                         out.insert(out.end(), single.begin(), single.end());
                          return out;
                      },
                      [=](int count) {
@@ -249,6 +252,7 @@ std::vector<LoopCase> Cases() {
                          const auto v = levels(count);
                          for (float x : v[1]) out.push_back(37.5 * x);
                          out.push_back(1.0);
+                         for (float x : v[1]) out.push_back(37.5 * x);
                          return out;
                      },
                      1e-7, true});

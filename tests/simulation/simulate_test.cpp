@@ -513,6 +513,16 @@ TEST(Simulate, ModelIsKeptUntilAnotherSystemIsSelectedAndConditionsAreChecked) {
     populations::Populations huge = sys.Thermal(SpectrumKind::Emission, 1000);
     for (double& w : huge.weights) w *= 1e300;
     EXPECT_THROW(Simulate(*sys.model, SimulationConditions{}, huge), std::range_error);
+    // A peak near the smallest float scales by more than single precision holds: the level
+    // traces still come to a peak of 100.
+    Spectrum tiny;
+    tiny.grid.last = 2;
+    tiny.levels = {0}, tiny.weights = {0.5};
+    tiny.bands.Resize(1, 1, 0, 2);
+    for (int i = 0; i <= 2; ++i) tiny.bands(1, i) = 4e-38f * static_cast<float>(i);
+    BuildTotal(tiny);
+    EXPECT_FLOAT_EQ(tiny.total(2), 100.0f);
+    EXPECT_FLOAT_EQ(tiny.bands(1, 2), 200.0f);
     program::SelectBandSystem(sys.app, sys.model->entry + 1);
     const auto other = program::CurrentModel(sys.app.sim, sys.app.db);
     EXPECT_NE(other, sys.model);
