@@ -95,8 +95,11 @@ int FitMany(const fit::FitRequest& request, const Args& args, const std::vector<
     std::mutex progress;
     std::size_t done = 0;
     BatchCsvProgress csv(args.Get("out"), files.size());
+    // The rows and the table of a batch hold the parameters, never the model's components.
+    fit::FitRequest each = request;
+    each.options.components = fit::ComponentDetail::Systems;
     const std::vector<fit::BatchRow> rows = fit::FitBatch(
-        request, files, {jobs, !args.Has("no-warm-start")}, [&](std::size_t index, const fit::BatchRow& row) {
+        each, files, {jobs, !args.Has("no-warm-start")}, [&](std::size_t index, const fit::BatchRow& row) {
             const std::lock_guard<std::mutex> lock(progress);
             err << "[" << ++done << "/" << files.size() << "] " << row.file
                 << (row.outcome == fit::BatchOutcome::Fitted ? " fitted" : " failed") << "\n";
