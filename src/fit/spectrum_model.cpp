@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "simulation/wide_builds.h"
-
 namespace velmora::fit {
 
 namespace {
@@ -17,66 +15,6 @@ bool SameValues(const SystemValues& a, const SystemValues& b) {
 
 }  // namespace
 
-namespace {
-
-/// The cubic through y(j-1..j+2) at s = (u - start) / h, as Interpolate forms it; points beyond
-/// the array count as 0, positions beyond the grid give 0.
-[[gnu::always_inline]] inline Sample CubicAt(const float* y, int n, double start, double h, double u) {
-    const double s = (u - start) / h;
-    if (n < 2 || !(s >= 0.0 && s <= n - 1.0)) return {};
-    const int j = std::min(static_cast<int>(s), n - 2);
-    const double t = s - j;
-    auto at = [&](int i) { return i >= 0 && i < n ? static_cast<double>(y[i]) : 0.0; };
-    const double ym = at(j - 1), y0 = at(j), y1 = at(j + 1), y2 = at(j + 2);
-    // Lagrange weights of the nodes -1, 0, 1, 2 at t, and their derivatives.
-    const double a = t + 1.0, b = t, c = t - 1.0, d = t - 2.0;
-    const double value = -b * c * d / 6.0 * ym + a * c * d / 2.0 * y0 - a * b * d / 2.0 * y1 + a * b * c / 6.0 * y2;
-    const double slope = -(c * d + b * d + b * c) / 6.0 * ym + (c * d + a * d + a * c) / 2.0 * y0 -
-                         (b * d + a * d + a * b) / 2.0 * y1 + (b * c + a * c + a * b) / 6.0 * y2;
-    return {value, slope / h};
-}
-
-[[gnu::always_inline]] inline void CubicPoints(const float* y, int n, double start, double h, const double* u,
-                                               std::size_t count, double* value, double* slope) {
-    if (slope) {
-        for (std::size_t i = 0; i < count; ++i) {
-            const Sample v = CubicAt(y, n, start, h, u[i]);
-            value[i] = v.value, slope[i] = v.slope;
-        }
-    } else {
-        for (std::size_t i = 0; i < count; ++i) value[i] = CubicAt(y, n, start, h, u[i]).value;
-    }
-}
-
-using CubicFunction = void (*)(const float*, int, double, double, const double*, std::size_t, double*, double*);
-
-void CubicBaseline(const float* y, int n, double start, double h, const double* u, std::size_t count, double* value,
-                   double* slope) {
-    CubicPoints(y, n, start, h, u, count, value, slope);
-}
-#ifdef VELMORA_WIDE_BUILDS
-[[gnu::target("avx2")]] void CubicWide(const float* y, int n, double start, double h, const double* u,
-                                       std::size_t count, double* value, double* slope) {
-    CubicPoints(y, n, start, h, u, count, value, slope);
-}
-#endif
-
-}  // namespace
-
-Sample Interpolate(const simulation::SpectralGrid& grid, const std::vector<float>& y, double u) {
-    return CubicAt(y.data(), static_cast<int>(y.size()), grid.start, grid.Step(), u);
-}
-
-void InterpolateAll(const simulation::SpectralGrid& grid, const std::vector<float>& y, const double* u,
-                    std::size_t count, double* value, double* slope) {
-#ifdef VELMORA_WIDE_BUILDS
-    static const CubicFunction cubic = simulation::RunsWideBuilds() ? CubicWide : CubicBaseline;
-#else
-    static const CubicFunction cubic = CubicBaseline;
-#endif
-    cubic(y.data(), static_cast<int>(y.size()), grid.start, grid.Step(), u, count, value, slope);
-}
-
 SpectrumModel::SpectrumModel(std::vector<SystemTracer> tracers, ParameterLayout layout,
                              const std::vector<Parameter>& table, FitPoints points)
     : tracers_(std::move(tracers)),
@@ -85,7 +23,8 @@ SpectrumModel::SpectrumModel(std::vector<SystemTracer> tracers, ParameterLayout 
       points_(std::move(points)),
       traceValues_(tracers_.size()),
       traces_(tracers_.size()),
-      traceValid_(tracers_.size(), false) {}
+      traceValid_(tracers_.size(), false),
+      cubic_(tracers_.size()) {}
 
 SystemValues SpectrumModel::ValuesOf(int s, const std::vector<double>& p) const {
     const ParameterLayout::System& L = layout_.systems[static_cast<std::size_t>(s)];
@@ -125,7 +64,7 @@ const std::vector<double>& SpectrumModel::InterpolatedAt(int s, const std::vecto
     if (!interpolatedValid_[k]) {
         S_[k].resize(n);
         slopes_[k].resize(n);
-        InterpolateAll(t.grid, t.total, u.data(), n, S_[k].data(), slopes_[k].data());
+        cubic_[k].At(t.grid, t.total, u, S_[k].data(), slopes_[k].data());
         interpolatedValid_[k] = true;
     }
     return S_[k];
@@ -189,7 +128,7 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
         tracers_[static_cast<std::size_t>(s)].Trace(changed, t, &traces_[static_cast<std::size_t>(s)].grid);
         const double scale = p[static_cast<std::size_t>(layout_.systems[static_cast<std::size_t>(s)].scale)];
         values_.resize(n);
-        InterpolateAll(t.grid, t.total, u.data(), n, values_.data());
+        cubic_[static_cast<std::size_t>(s)].At(t.grid, t.total, u, values_.data());
         for (std::size_t i = 0; i < n; ++i)
             J[i * nf + j] += scale * (values_[i] - S[static_cast<std::size_t>(s)][i]) / h;
     };
@@ -228,7 +167,7 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
                 const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
                 if (t.area > 0.0) {
                     values_.resize(n);
-                    InterpolateAll(t.grid, t.levels[level], u.data(), n, values_.data());
+                    cubic_[s].At(t.grid, t.levels[level], u, values_.data());
                     column(j, [&](std::size_t i) {
                         return scale * (values_[i] - S[s][i] * t.levelAreas[level]) / t.area;
                     });
@@ -305,7 +244,7 @@ void SpectrumModel::Curves(const std::vector<double>& p, const std::vector<doubl
     for (std::size_t s = 0; s < tracers_.size(); ++s) {
         const SystemTrace& t = TraceOf(static_cast<int>(s), p);
         const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
-        InterpolateAll(t.grid, t.total, u.data(), n, values.data());
+        cubic_[s].At(t.grid, t.total, u, values.data());
         for (std::size_t i = 0; i < n; ++i) {
             parts[s][i] = scale * values[i];
             model[i] += parts[s][i];
@@ -349,7 +288,7 @@ double SpectrumModel::SolveLinear(std::vector<double>& p) {
                 Column c;
                 c.system = static_cast<int>(s), c.level = static_cast<int>(k);
                 c.values.resize(n);
-                InterpolateAll(t.grid, t.levels[k], u.data(), n, c.values.data());
+                cubic_[s].At(t.grid, t.levels[k], u, c.values.data());
                 for (double& v : c.values) v /= t.levelAreas[k];
                 columns.push_back(std::move(c));
             }

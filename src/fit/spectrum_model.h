@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "fit/components.h"
+#include "fit/cubic_interpolation.h"
 #include "fit/fit_system.h"
 #include "fit/parameters.h"
 
@@ -40,20 +41,6 @@ struct ParameterLayout {
     std::vector<System> systems;
     int baseline = -1, slope = -1, shift = -1, stretch = -1, quadratic = -1, gauss = -1, lorentz = -1;
 };
-
-/// Value and derivative of an interpolated spectrum.
-struct Sample {
-    double value = 0.0, slope = 0.0;
-};
-
-/// The spectrum `y` on `grid` at axis position u by the four-point Lagrange cubic (0 beyond the
-/// grid), and its derivative with respect to u.
-Sample Interpolate(const simulation::SpectralGrid& grid, const std::vector<float>& y, double u);
-
-/// Interpolate at every u[i], i < count, into value[i] and (when not null) slope[i]: the same
-/// arithmetic in one loop, built for the baseline instruction set and for AVX2 (the same bits).
-void InterpolateAll(const simulation::SpectralGrid& grid, const std::vector<float>& y, const double* u,
-                    std::size_t count, double* value, double* slope = nullptr);
 
 /// The model of one fit over its systems and points. Keeps the spectra of the last values.
 class SpectrumModel {
@@ -123,6 +110,8 @@ private:
     std::vector<double> interpolatedU_;
     std::vector<bool> interpolatedValid_;
     SystemTrace changed_;
+    // The cubic's weights at the positions of the last evaluation, one set per system (its grid).
+    std::vector<CubicWeights> cubic_;
 };
 
 }  // namespace velmora::fit
