@@ -70,8 +70,8 @@ void CubicWeights::Prepare(const simulation::SpectralGrid& grid, std::size_t poi
     }
 }
 
-void CubicWeights::At(const simulation::SpectralGrid& grid, const std::vector<float>& y,
-                      const std::vector<double>& u, double* value, double* slope) {
+void CubicWeights::At(const simulation::SpectralGrid& grid, const std::vector<float>& y, const std::vector<double>& u,
+                      double* value, double* slope) {
     Prepare(grid, y.size(), u);
     const int n = static_cast<int>(points_);
     const float* v = y.data();

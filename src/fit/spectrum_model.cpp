@@ -76,6 +76,19 @@ double SpectrumModel::AxisPosition(const std::vector<double>& p, double x) const
            p[static_cast<std::size_t>(layout_.quadratic)] * d * d;
 }
 
+void SpectrumModel::AxisPositions(const std::vector<double>& p, const std::vector<double>& x,
+                                  std::vector<double>& u) const {
+    // AxisPosition at every x, the parameters read once.
+    const double shift = p[static_cast<std::size_t>(layout_.shift)],
+                 stretch = p[static_cast<std::size_t>(layout_.stretch)],
+                 quadratic = p[static_cast<std::size_t>(layout_.quadratic)], centre = points_.centre;
+    u.resize(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double d = x[i] - centre;
+        u[i] = x[i] - shift - stretch * d - quadratic * d * d;
+    }
+}
+
 double SpectrumModel::Step(int k, double value, double typical) const {
     const double h = 1e-3 * typical;
     return value + h > table_[static_cast<std::size_t>(k)].upper ? -h : h;
@@ -96,9 +109,9 @@ void SpectrumModel::Evaluate(const std::vector<double>& p, const std::vector<int
     u.resize(n), d.resize(n);
     const double b0 = p[static_cast<std::size_t>(layout_.baseline)], b1 = p[static_cast<std::size_t>(layout_.slope)];
     model.assign(n, 0.0);
+    AxisPositions(p, x, u);
     for (std::size_t i = 0; i < n; ++i) {
         d[i] = x[i] - points_.centre;
-        u[i] = AxisPosition(p, x[i]);
         model[i] = b0 + b1 * d[i];
     }
     // Each system's unit-area spectrum at the points (kept for the derivatives) and the sum of
@@ -240,7 +253,7 @@ void SpectrumModel::Curves(const std::vector<double>& p, const std::vector<doubl
         model[i] = p[static_cast<std::size_t>(layout_.baseline)] +
                    p[static_cast<std::size_t>(layout_.slope)] * (x[i] - points_.centre);
     std::vector<double> u(n), values(n);
-    for (std::size_t i = 0; i < n; ++i) u[i] = AxisPosition(p, x[i]);
+    AxisPositions(p, x, u);
     for (std::size_t s = 0; s < tracers_.size(); ++s) {
         const SystemTrace& t = TraceOf(static_cast<int>(s), p);
         const double scale = p[static_cast<std::size_t>(layout_.systems[s].scale)];
@@ -267,7 +280,7 @@ double SpectrumModel::SolveLinear(std::vector<double>& p) {
     const std::size_t n = points_.x.size();
     auto isFree = [&](int k) { return k >= 0 && table_[static_cast<std::size_t>(k)].free; };
     std::vector<double> fixedPart(n, 0.0), u(n);
-    for (std::size_t i = 0; i < n; ++i) u[i] = AxisPosition(p, points_.x[i]);
+    AxisPositions(p, points_.x, u);
 
     // The columns of the free linear parameters; what is fixed moves to the measured side.
     struct Column {

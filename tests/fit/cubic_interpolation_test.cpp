@@ -49,12 +49,12 @@ TEST(CubicInterpolation, KeptWeightsGiveInterpolateBitForBitAndFollowTheGridAndP
     std::vector<float> y;
     for (int k = 0; k < 15; ++k) y.push_back(static_cast<float>(std::sin(0.7 * k) + 1.5));
     same(GridOf(0.0, 1.0f, 15), y);
-    same(GridOf(0.3, 1.0f, 15), y);                                      // the grid moved
-    same(GridOf(0.3, 0.8f, 15), y);                                      // another step
+    same(GridOf(0.3, 1.0f, 15), y);                                            // the grid moved
+    same(GridOf(0.3, 0.8f, 15), y);                                            // another step
     same(GridOf(0.3, 0.8f, 3), std::vector<float>(y.begin(), y.begin() + 3));  // a shorter spectrum
     same(GridOf(0.3, 0.8f, 2), std::vector<float>(y.begin(), y.begin() + 2));
     same(GridOf(0.3, 0.8f, 1), std::vector<float>(y.begin(), y.begin() + 1));  // no cubic: zeros
-    for (double& x : u) x += 0.05;  // the positions moved
+    for (double& x : u) x += 0.05;                                             // the positions moved
     same(GridOf(0.3, 0.8f, 15), y);
     for (float& v : y) v *= -2.0f;  // another spectrum on the same grid and positions
     same(GridOf(0.3, 0.8f, 15), y);
