@@ -527,12 +527,21 @@ void SystemTracer::Trace(const SystemValues& v, SystemTrace& t, const simulation
             t.levelAreas.push_back(draw(lines.list.levels[k], t.levels[k]));
             t.area += v.populations[k] * t.levelAreas[k];
         }
-        for (std::size_t k = 0; k < levels_.size(); ++k)
-            for (std::size_t i = 0; i < points; ++i)
-                t.total[i] += static_cast<float>(v.populations[k] * t.levels[k][i]);
+        for (std::size_t k = 0; k < levels_.size(); ++k) {
+            float* total = t.total.data();
+            const float* level = t.levels[k].data();
+            const double population = v.populations[k];
+#pragma omp simd
+            for (std::size_t i = 0; i < points; ++i) total[i] += static_cast<float>(population * level[i]);
+        }
     }
-    if (t.area > 0.0)
-        for (float& y : t.total) y = static_cast<float>(y / t.area);
+    if (t.area > 0.0) {
+        // Divided, not multiplied by the reciprocal: the unit-area spectrum as it always was.
+        float* total = t.total.data();
+        const double area = t.area;
+#pragma omp simd
+        for (std::size_t i = 0; i < points; ++i) total[i] = static_cast<float>(total[i] / area);
+    }
     if (cached) system_.traces->Store(key, t);
 }
 
