@@ -6,6 +6,9 @@ namespace velmora::fit {
 
 namespace {
 
+/// Positions beyond this many are interpolated one by one: the weights of a million take 72 MB.
+constexpr std::size_t kMaxKeptPositions = std::size_t{1} << 20;
+
 /// The weights of the Lagrange cubic through the nodes -1, 0, 1, 2 at t, for its value and for
 /// its derivative (before the division by the node spacing).
 struct NodeWeights {
@@ -72,6 +75,14 @@ void CubicWeights::Prepare(const simulation::SpectralGrid& grid, std::size_t poi
 
 void CubicWeights::At(const simulation::SpectralGrid& grid, const std::vector<float>& y, const std::vector<double>& u,
                       double* value, double* slope) {
+    if (u.size() > kMaxKeptPositions) {  // the weights would take more memory than they save time
+        for (std::size_t i = 0; i < u.size(); ++i) {
+            const Sample s = Interpolate(grid, y, u[i]);
+            value[i] = s.value;
+            if (slope) slope[i] = s.slope;
+        }
+        return;
+    }
     Prepare(grid, y.size(), u);
     const int n = static_cast<int>(points_);
     const float* v = y.data();

@@ -25,7 +25,8 @@ Sample Interpolate(const simulation::SpectralGrid& grid, const std::vector<float
 class CubicWeights {
 public:
     /// Interpolate(grid, y, u[i]) into value[i] and (when not null) slope[i] for every i, bit for
-    /// bit, the weights worked out anew only for another grid, length of y or positions.
+    /// bit, the weights worked out anew only for another grid, length of y or positions (and not
+    /// kept at all for more than about a million positions).
     void At(const simulation::SpectralGrid& grid, const std::vector<float>& y, const std::vector<double>& u,
             double* value, double* slope = nullptr);
 
