@@ -64,6 +64,9 @@ std::vector<SystemTracer::Component> SystemTracer::ComponentTraces(const SystemV
 std::vector<FitComponent> SpectrumModel::Components(const std::vector<double>& p, const std::vector<double>& x,
                                                     bool branches, const std::vector<std::string>& systemLabels) {
     std::vector<FitComponent> out;
+    std::vector<double> u, values(x.size());
+    AxisPositions(p, x, u);
+    CubicWeights cubic;  // the components of a system share its grid
     for (std::size_t s = 0; s < tracers_.size(); ++s) {
         simulation::SpectralGrid grid;
         const std::vector<SystemTracer::Component> traces =
@@ -75,9 +78,10 @@ std::vector<FitComponent> SpectrumModel::Components(const std::vector<double>& p
             f.vUp = c.vUp, f.vLow = c.vLow, f.branch = c.branch;
             f.label = ComponentLabel(systemLabels[s], c.vUp, c.vLow, c.branchName);
             f.values.resize(x.size());
+            cubic.At(grid, c.y, u, values.data());
             bool reaches = false;  // lines only in the margins beyond the points add nothing to show
             for (std::size_t i = 0; i < x.size(); ++i) {
-                f.values[i] = scale * Interpolate(grid, c.y, AxisPosition(p, x[i])).value;
+                f.values[i] = scale * values[i];
                 reaches = reaches || f.values[i] != 0.0;
             }
             if (reaches) out.push_back(std::move(f));

@@ -9,13 +9,8 @@ namespace {
 /// Positions beyond this many are interpolated one by one: the weights of a million take 72 MB.
 constexpr std::size_t kMaxKeptPositions = std::size_t{1} << 20;
 
-/// The weights of the Lagrange cubic through the nodes -1, 0, 1, 2 at t, for its value and for
-/// its derivative (before the division by the node spacing).
-struct NodeWeights {
-    double value[4], slope[4];
-};
-
-NodeWeights WeightsAt(double t) {
+/// The weights of the Lagrange cubic through the nodes -1, 0, 1, 2 at t.
+CubicWeights::Weights WeightsAt(double t) {
     const double a = t + 1.0, b = t, c = t - 1.0, d = t - 2.0;
     return {{-b * c * d / 6.0, a * c * d / 2.0, a * b * d / 2.0, a * b * c / 6.0},
             {-(c * d + b * d + b * c) / 6.0, (c * d + a * d + a * c) / 2.0, (b * d + a * d + a * b) / 2.0,
@@ -53,7 +48,7 @@ Sample Interpolate(const simulation::SpectralGrid& grid, const std::vector<float
     if (j < 0) return {};
     double ym, y0, y1, y2;
     NodesAround(y.data(), n, j, ym, y0, y1, y2);
-    const NodeWeights w = WeightsAt(t);
+    const CubicWeights::Weights w = WeightsAt(t);
     return {Combine(w.value, ym, y0, y1, y2), Combine(w.slope, ym, y0, y1, y2) / h};
 }
 
@@ -67,9 +62,7 @@ void CubicWeights::Prepare(const simulation::SpectralGrid& grid, std::size_t poi
     for (std::size_t i = 0; i < u.size(); ++i) {
         double t = 0.0;
         node_[i] = NodeOf(u[i], start_, h, static_cast<int>(points), t);
-        const NodeWeights w = WeightsAt(node_[i] >= 0 ? t : 0.0);
-        std::copy(w.value, w.value + 4, weights_[i].value);
-        std::copy(w.slope, w.slope + 4, weights_[i].slope);
+        weights_[i] = WeightsAt(node_[i] >= 0 ? t : 0.0);
     }
 }
 

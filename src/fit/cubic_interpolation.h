@@ -30,17 +30,18 @@ public:
     void At(const simulation::SpectralGrid& grid, const std::vector<float>& y, const std::vector<double>& u,
             double* value, double* slope = nullptr);
 
-private:
-    /// The weights of the nodes j-1, j, j+1, j+2 of one position, for its value and its slope.
+    /// The weights of the nodes j-1, j, j+1, j+2 of one position, for its value and for its
+    /// slope (before the division by the node spacing).
     struct Weights {
         double value[4], slope[4];
     };
 
+private:
+    void Prepare(const simulation::SpectralGrid& grid, std::size_t points, const std::vector<double>& u);
+
     double start_ = 0.0, step_ = 0.0;
     std::size_t points_ = 0;
     bool prepared_ = false;
-
-    void Prepare(const simulation::SpectralGrid& grid, std::size_t points, const std::vector<double>& u);
     std::vector<double> u_;
     std::vector<int> node_;  ///< j of each position, -1 beyond the grid
     std::vector<Weights> weights_;

@@ -70,15 +70,9 @@ const std::vector<double>& SpectrumModel::InterpolatedAt(int s, const std::vecto
     return S_[k];
 }
 
-double SpectrumModel::AxisPosition(const std::vector<double>& p, double x) const {
-    const double d = x - points_.centre;
-    return x - p[static_cast<std::size_t>(layout_.shift)] - p[static_cast<std::size_t>(layout_.stretch)] * d -
-           p[static_cast<std::size_t>(layout_.quadratic)] * d * d;
-}
-
 void SpectrumModel::AxisPositions(const std::vector<double>& p, const std::vector<double>& x,
                                   std::vector<double>& u) const {
-    // AxisPosition at every x, the parameters read once.
+    // The measured axis less the shift, stretch and quadratic term about the points' centre.
     const double shift = p[static_cast<std::size_t>(layout_.shift)],
                  stretch = p[static_cast<std::size_t>(layout_.stretch)],
                  quadratic = p[static_cast<std::size_t>(layout_.quadratic)], centre = points_.centre;

@@ -90,8 +90,6 @@ public:
     int Evaluations() const;
 
 private:
-    /// The true axis position of a measured x.
-    double AxisPosition(const std::vector<double>& p, double x) const;
     /// The true axis positions u of the measured x.
     void AxisPositions(const std::vector<double>& p, const std::vector<double>& x, std::vector<double>& u) const;
     /// Forward-difference step of a temperature or width, pointing away from its upper bound.
