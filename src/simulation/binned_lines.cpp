@@ -103,13 +103,13 @@ template <std::size_t... k>
     for (int m = from; m <= to; ++m) out[m] += ((c[k] * T[k][m]) + ...);
 }
 
-/// As AddTerms over whole vectors of kRunVector points: to - from + 1 a multiple of it.
-template <std::size_t... k>
+/// As AddTerms over whole vectors of W points: to - from + 1 a multiple of it.
+template <int W, std::size_t... k>
 [[gnu::always_inline]] inline void AddTermVectors(float* out, int from, int to, const float* const* T, const float* c,
                                                   std::index_sequence<k...>) {
-    for (int v = from; v <= to; v += kRunVector)
+    for (int v = from; v <= to; v += W)
 #pragma omp simd
-        for (int m = v; m < v + kRunVector; ++m) out[m] += ((c[k] * T[k][m]) + ...);
+        for (int m = v; m < v + W; ++m) out[m] += ((c[k] * T[k][m]) + ...);
 }
 
 /// The point loop of a build: AddTerms for N terms.
@@ -120,11 +120,12 @@ struct BaselinePoints {
     }
 };
 
-/// The loop of whole vectors: AddTermVectors for N terms.
+/// The loop of whole vectors of W points: AddTermVectors for N terms.
+template <int W>
 struct VectorPoints {
     template <int N>
     [[gnu::always_inline]] static void Add(float* out, int from, int to, const float* const* T, const float* c) {
-        AddTermVectors(out, from, to, T, c, std::make_index_sequence<N>());
+        AddTermVectors<W>(out, from, to, T, c, std::make_index_sequence<N>());
     }
 };
 
@@ -195,9 +196,9 @@ struct RingPoints {
     }
 };
 
-/// Draws every line by the runs of a plan, or ring by ring where they do not fit it (Lines<K> for
-/// a kernel of K terms).
-template <typename Points>
+/// Draws every line by the runs of a plan, in vectors of W points, or ring by ring where they do
+/// not fit it (Lines<K> for a kernel of K terms).
+template <typename Points, int W>
 struct RunPoints {
     template <int K>
     [[gnu::always_inline]] static void Lines(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& p) {
@@ -211,7 +212,7 @@ struct RunPoints {
                 continue;
             }
             for (int r = 0; r < p.runCount; ++r)
-                AddSome<VectorPoints, K>(p.runs[r].terms, o, p.runs[r].from, p.runs[r].to, p.runTerms, c);
+                AddSome<VectorPoints<W>, K>(p.runs[r].terms, o, p.runs[r].from, p.runs[r].to, p.runTerms, c);
             if (p.edgeTerms > 0) {
                 if (b.lo < -p.inner) AddSome<Points, K>(p.edgeTerms, o, b.lo, -p.inner - 1, p.ringTerms, c);
                 if (b.hi > p.inner) AddSome<Points, K>(p.edgeTerms, o, p.inner + 1, b.hi, p.ringTerms, c);
@@ -266,12 +267,13 @@ void AddBaseline(float* out, const BinnedLine* lines, std::size_t count, const f
     ForKernelTerms<RingPoints<BaselinePoints>>(rings[0].terms, out, lines, count, terms, rings, ringCount);
 }
 void AddRunsBaseline(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan) {
-    ForKernelTerms<RunPoints<BaselinePoints>>(plan.rings[0].terms, out, lines, count, plan);
+    ForKernelTerms<RunPoints<BaselinePoints, kRunVector>>(plan.rings[0].terms, out, lines, count, plan);
 }
 void MultiplyAddBaseline(double* product, const double* a, const double* b, std::size_t count) {
     MultiplyAddPoints(product, a, b, count);
 }
-constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline, AddRunsBaseline, MultiplyAddBaseline};
+constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline,         AddBaseline,
+                                  AddRunsBaseline,     MultiplyAddBaseline, kRunVector};
 
 #ifdef VELMORA_WIDE_BUILDS
 // AVX2 without FMA: every product and sum rounded as in the baseline build.
@@ -289,15 +291,37 @@ constexpr BinnedKernels kBaseline{HalfWindowsBaseline, BinBaseline, AddBaseline,
     ForKernelTerms<RingPoints<BaselinePoints>>(rings[0].terms, out, lines, count, terms, rings, ringCount);
 }
 [[gnu::target("avx2")]] void AddRunsWide(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan) {
-    ForKernelTerms<RunPoints<BaselinePoints>>(plan.rings[0].terms, out, lines, count, plan);
+    ForKernelTerms<RunPoints<BaselinePoints, kRunVector>>(plan.rings[0].terms, out, lines, count, plan);
 }
 [[gnu::target("avx2")]] void MultiplyAddWide(double* product, const double* a, const double* b, std::size_t count) {
     MultiplyAddPoints(product, a, b, count);
 }
-constexpr BinnedKernels kWide{HalfWindowsWide, BinWide, AddWide, AddRunsWide, MultiplyAddWide};
-const BinnedKernels& Choose() { return RunsWideBuilds() ? kWide : kBaseline; }
+constexpr BinnedKernels kWide{HalfWindowsWide, BinWide, AddWide, AddRunsWide, MultiplyAddWide, kRunVector};
+
+// AVX-512 for the sums of the lines, in runs of sixteen points (one vector): on a processor that
+// has it, a line's window takes about half the vector instructions.
+constexpr int kWidestVector = 2 * kRunVector;
+#define VELMORA_WIDEST [[gnu::target("avx2,avx512f,prefer-vector-width=512")]]
+VELMORA_WIDEST void AddWidest(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
+                              const TermRing* rings, int ringCount) {
+    ForKernelTerms<RingPoints<BaselinePoints>>(rings[0].terms, out, lines, count, terms, rings, ringCount);
+}
+VELMORA_WIDEST void AddRunsWidest(float* out, const BinnedLine* lines, std::size_t count, const RunPlan& plan) {
+    ForKernelTerms<RunPoints<BaselinePoints, kWidestVector>>(plan.rings[0].terms, out, lines, count, plan);
+}
+#undef VELMORA_WIDEST
+constexpr BinnedKernels kWidest{HalfWindowsWide, BinWide, AddWidest, AddRunsWidest, MultiplyAddWide, kWidestVector};
+
+const BinnedKernels& Choose() { return RunsWidestBuilds() ? kWidest : RunsWideBuilds() ? kWide : kBaseline; }
+std::vector<const BinnedKernels*> Runnable() {
+    std::vector<const BinnedKernels*> builds{&kBaseline};
+    if (RunsWideBuilds()) builds.push_back(&kWide);
+    if (RunsWidestBuilds()) builds.push_back(&kWidest);
+    return builds;
+}
 #else
 const BinnedKernels& Choose() { return kBaseline; }
+std::vector<const BinnedKernels*> Runnable() { return {&kBaseline}; }
 #endif
 
 }  // namespace
@@ -308,5 +332,7 @@ const BinnedKernels& ActiveBinnedKernels() {
     static const BinnedKernels& active = Choose();
     return active;
 }
+
+std::vector<const BinnedKernels*> RunnableBinnedKernels() { return Runnable(); }
 
 }  // namespace velmora::simulation

@@ -1,11 +1,12 @@
 // Lines of the shared profile binned at grid points, and the point loops that bin and draw them
 // (see profile_kernel.h for the expansion): each line's half window from its own lifetime width,
 // its nearest grid point and offset, and the direct sums of its terms over its window. The loops
-// are built for the baseline instruction set and for AVX2 (wide_builds.h); both perform the same
-// operations in the same order and give the same bits.
+// are built for the baseline instruction set, for AVX2 and, for the sums, AVX-512 (wide_builds.h);
+// all perform the same operations in the same order and give the same bits.
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "simulation/line_list.h"
 #include "simulation/lineshapes.h"
@@ -26,11 +27,12 @@ struct TermRing {
     int terms = 0, inner = -1, outer = -1;
 };
 
-/// Points of a vector of the runs below (the widest build's single-precision vector).
+/// Points of a vector of the runs below in the baseline and AVX2 builds (AVX2's single-precision
+/// vector); the AVX-512 build lays its runs in vectors twice as wide.
 inline constexpr int kRunVector = 8;
 
-/// Offsets from..to from a line's nearest point, a whole number of vectors, drawn with the terms
-/// 0..terms-1.
+/// Offsets from..to from a line's nearest point, a whole number of vectors of the build that draws
+/// them, drawn with the terms 0..terms-1.
 struct TermRun {
     int terms = 0, from = 0, to = -1;
 };
@@ -89,11 +91,15 @@ struct BinnedKernels {
     /// product[q] += a[q] b[q] for complex values stored as (real, imaginary) pairs, q < count,
     /// multiplied as (ar br − ai bi, ar bi + ai br).
     void (*multiplyAdd)(double* product, const double* a, const double* b, std::size_t count);
+    /// Points of the vectors addRuns draws: a plan's runs must be whole numbers of them.
+    int runVector;
 };
 
 /// The build for any processor of the architecture.
 const BinnedKernels& BaselineBinnedKernels();
 /// The build this processor runs.
 const BinnedKernels& ActiveBinnedKernels();
+/// Every build this processor can run, the baseline first and the active one last.
+std::vector<const BinnedKernels*> RunnableBinnedKernels();
 
 }  // namespace velmora::simulation

@@ -203,10 +203,11 @@ LineDrawer::DirectSums::DirectSums(ProfileKernel sampled, int whole, int core) :
 
 void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
     // The runs cover -inner..inner, the offsets inside every shared line's window where a term is
-    // not zero, in vectors of kVector points. Of the kVector ways to lay the vectors over them,
-    // each grouped into runs at the least cost, the cheapest is taken: a vector costs its terms'
-    // multiply-adds, a run about kRunCost more (its loop and the choice of its term count).
-    constexpr int kVector = kRunVector;
+    // not zero, in vectors of `vector` points (those of the build that draws them). Of the
+    // `vector` ways to lay the vectors over them, each grouped into runs at the least cost, the
+    // cheapest is taken: a vector costs its terms' multiply-adds, a run about kRunCost more (its
+    // loop and the choice of its term count).
+    const int vector = ActiveBinnedKernels().runVector;
     constexpr double kRunCost = 32.0;
     int extent = -1;
     for (std::size_t m = 0; m < need.size(); ++m)
@@ -218,16 +219,16 @@ void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
         plan.edgeTerms = std::max(plan.edgeTerms, need[m]);
     auto chunkTerms = [&](int from) {
         int n = 0;
-        for (int m = std::max(from, -inner); m <= std::min(from + kVector - 1, inner); ++m)
+        for (int m = std::max(from, -inner); m <= std::min(from + vector - 1, inner); ++m)
             n = std::max(n, need[static_cast<std::size_t>(std::abs(m))]);
         return n;
     };
     // Vectors from `start` grouped into runs of the terms of their most needing vector: the least
     // cost over the groupings, as in MergedRings.
     auto layout = [&](int start, std::vector<TermRun>& laid) {
-        const std::size_t n = static_cast<std::size_t>((inner - start + kVector) / kVector);
+        const std::size_t n = static_cast<std::size_t>((inner - start + vector) / vector);
         std::vector<int> terms(n);
-        for (std::size_t q = 0; q < n; ++q) terms[q] = chunkTerms(start + static_cast<int>(q) * kVector);
+        for (std::size_t q = 0; q < n; ++q) terms[q] = chunkTerms(start + static_cast<int>(q) * vector);
         std::vector<double> best(n + 1, 0.0);
         std::vector<std::size_t> from(n + 1, 0);
         for (std::size_t e = 1; e <= n; ++e) {
@@ -235,7 +236,7 @@ void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
             int most = 0;
             for (std::size_t f = e; f-- > 0;) {
                 most = std::max(most, terms[f]);
-                const double c = best[f] + kVector * static_cast<double>(most * (e - f)) + (most > 0 ? kRunCost : 0.0);
+                const double c = best[f] + vector * static_cast<double>(most * (e - f)) + (most > 0 ? kRunCost : 0.0);
                 if (c < best[e]) best[e] = c, from[e] = f;
             }
         }
@@ -244,13 +245,13 @@ void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
             const int most = *std::max_element(terms.begin() + static_cast<std::ptrdiff_t>(from[e]),
                                                terms.begin() + static_cast<std::ptrdiff_t>(e));
             laid.insert(laid.begin(),
-                        {most, start + static_cast<int>(from[e]) * kVector, start + static_cast<int>(e) * kVector - 1});
+                        {most, start + static_cast<int>(from[e]) * vector, start + static_cast<int>(e) * vector - 1});
         }
         return best[n];
     };
     double bestCost = std::numeric_limits<double>::infinity();
     std::vector<TermRun> laid;
-    for (int start = -inner - kVector + 1; start <= -inner; ++start)
+    for (int start = -inner - vector + 1; start <= -inner; ++start)
         if (const double cost = layout(start, laid); cost < bestCost) {
             bestCost = cost, runs = laid;
             plan.from = start, plan.to = laid.back().to;

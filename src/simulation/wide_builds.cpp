@@ -11,4 +11,13 @@ bool RunsWideBuilds() {
 #endif
 }
 
+bool RunsWidestBuilds() {
+#ifdef VELMORA_WIDE_BUILDS
+    static const bool widest = RunsWideBuilds() && __builtin_cpu_supports("avx512f");
+    return widest;
+#else
+    return false;
+#endif
+}
+
 }  // namespace velmora::simulation

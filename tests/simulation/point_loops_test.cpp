@@ -398,5 +398,50 @@ TEST(PointLoops, RingsMergedOverZeroTermsGiveTheSameBits) {
             }
 }
 
+// Every build this processor runs (baseline, AVX2, AVX-512) draws binned lines by whole-vector
+// runs laid in its own vectors with the bits of the baseline's ring-by-ring sums: lines inside the
+// grid by the runs and their window ends, lines near the grid's ends ring by ring.
+TEST(PointLoops, EveryBuildDrawsRunsWithTheBitsOfTheRings) {
+    const std::vector<TermRing> rings{{3, -1, 4}, {2, 4, 11}, {1, 11, 20}};
+    TestKernel padded;  // each term zero where its ring leaves it out
+    for (int k = 0; k < 3; ++k)
+        for (int m = -20; m <= 20; ++m)
+            if (k >= (std::abs(m) <= 4 ? 3 : std::abs(m) <= 11 ? 2 : 1))
+                padded.values[static_cast<std::size_t>(k * 41 + m + 20)] = 0.0f;
+    constexpr int inner = 12, points = 200;
+    for (const BinnedKernels* build : RunnableBinnedKernels()) {
+        const int w = build->runVector;
+        SCOPED_TRACE(::testing::Message() << "vectors of " << w << " points");
+        // One run of 3 terms over whole vectors from -inner - 3 past inner; the table holds the
+        // terms within |m| <= inner, zero beyond.
+        const int from = -inner - 3, to = from + w * ((2 * inner + 3 + w) / w) - 1;
+        std::vector<float> table(3 * static_cast<std::size_t>(to - from + 1), 0.0f);
+        std::vector<const float*> origins;
+        for (int k = 0; k < 3; ++k) {
+            float* row = &table[static_cast<std::size_t>(k * (to - from + 1))];
+            for (int m = -inner; m <= inner; ++m) row[m - from] = padded.origins[static_cast<std::size_t>(k)][m];
+            origins.push_back(row - from);
+        }
+        const TermRun run{3, from, to};
+        RunPlan plan;
+        plan.runs = &run, plan.runCount = 1, plan.from = from, plan.to = to, plan.inner = inner;
+        plan.edgeTerms = 1, plan.runTerms = origins.data(), plan.ringTerms = padded.origins.data();
+        plan.rings = rings.data(), plan.ringCount = 3, plan.first = 1, plan.last = points - 2;
+        // Lines every 1.7 points, windows of 13 to 20 points each side, some too narrow for the runs.
+        std::vector<BinnedLine> lines;
+        for (int l = 0; l < 110; ++l) {
+            const int j = 2 + (17 * l) / 10, half = 13 + l % 8 - (l % 11 == 0 ? 3 : 0);
+            lines.push_back({j, std::max(-half, 1 - j), std::min(half, points - 2 - j), 0.45 - 0.009 * l, 1.0 + l % 5});
+        }
+        std::vector<float> byRuns(points, 0.25f), byRings(byRuns);
+        build->addRuns(byRuns.data(), lines.data(), lines.size(), plan);
+        BaselineBinnedKernels().add(byRings.data(), lines.data(), lines.size(), padded.origins.data(), rings.data(), 3);
+        EXPECT_EQ(byRuns, byRings);
+        std::vector<float> ringsOfBuild(points, 0.25f);
+        build->add(ringsOfBuild.data(), lines.data(), lines.size(), padded.origins.data(), rings.data(), 3);
+        EXPECT_EQ(ringsOfBuild, byRings);
+    }
+}
+
 }  // namespace
 }  // namespace velmora::simulation
