@@ -397,14 +397,17 @@ void LineDrawer::Draw(const std::vector<DrawnLine>& lines, float* out, DrawStats
 
     // The lines of a width of their own first, then the others binned.
     SharedHalfWindows(lines, space);
-    std::size_t shared = 0;  // the lines the shared profile may draw: at most these are binned
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        if (!std::isnan(space.halves[k])) {
-            ++shared;
-            continue;
-        }
-        DrawOwn(lines[k], MakeLineShape(grid_, lines[k].x, lines[k].lifetime), out, stats);
-    }
+    // The lines the shared profile may draw (at most these are binned), counted in vectors: most
+    // levels have no line of a width of its own.
+    const double* halves = space.halves.data();
+    const std::size_t n = lines.size();
+    std::size_t shared = 0;
+#pragma omp simd reduction(+ : shared)
+    for (std::size_t k = 0; k < n; ++k) shared += halves[k] == halves[k] ? 1 : 0;
+    if (shared < n)
+        for (std::size_t k = 0; k < n; ++k)
+            if (std::isnan(halves[k]))
+                DrawOwn(lines[k], MakeLineShape(grid_, lines[k].x, lines[k].lifetime), out, stats);
     SharedWindow w;
     w.grid = grid_;
     w.reach = reach;
