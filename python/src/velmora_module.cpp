@@ -11,9 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <functional>
 #include <map>
 #include <memory>
@@ -28,6 +25,7 @@
 
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "common/process_memory.h"
 #include "common/services.h"
 #include "database/catalogue.h"
 #include "database/line_list_import.h"
@@ -1140,15 +1138,10 @@ using simulation::SimulationConditions;
 
 PYBIND11_MODULE(_velmora, m) {
     m.doc() = "Native part of the velmora module: database, simulation and fits of diatomic spectra";
-#ifdef __GLIBC__
     // A simulation's level traces and totals (megabytes on a fine grid) are freed when it
-    // returns. By default the allocator hands such blocks back to the system at once, and the
-    // next simulation pays a page fault and a cleared page every 4 KiB again, which on a million
-    // points costs as much as the simulation itself; blocks up to 32 MiB are taken from the heap
-    // and up to 64 MiB of free heap is kept for the next call instead.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-#endif
+    // returns: kept by the allocator, the next simulation does not pay a page fault and a cleared
+    // page every 4 KiB again, which on a million points costs as much as the simulation itself.
+    KeepFreedMemory();
 
     static py::exception<fit::FitInputError> inputError(m, "InputError", PyExc_ValueError);
     static py::exception<fit::FitConvergenceError> convergenceError(m, "ConvergenceError", PyExc_RuntimeError);

@@ -14,6 +14,7 @@
 
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "common/process_memory.h"
 #include "program/condition_events.h"
 #include "program/startup.h"
 
@@ -33,6 +34,7 @@ std::string RawOptionValue(int argc, char** argv, std::string_view name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    velmora::KeepFreedMemory();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELMORA"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
