@@ -301,7 +301,11 @@ constexpr BinnedKernels kWide{HalfWindowsWide, BinWide, AddWide, AddRunsWide, Mu
 // AVX-512 for the sums of the lines, in runs of sixteen points (one vector): on a processor that
 // has it, a line's window takes about half the vector instructions.
 constexpr int kWidestVector = 2 * kRunVector;
+#if defined(__clang__)
+#define VELMORA_WIDEST [[gnu::target("avx2,avx512f")]]
+#else
 #define VELMORA_WIDEST [[gnu::target("avx2,avx512f,prefer-vector-width=512")]]
+#endif
 VELMORA_WIDEST void AddWidest(float* out, const BinnedLine* lines, std::size_t count, const float* const* terms,
                               const TermRing* rings, int ringCount) {
     ForKernelTerms<RingPoints<BaselinePoints>>(rings[0].terms, out, lines, count, terms, rings, ringCount);
