@@ -317,15 +317,8 @@ VELMORA_WIDEST void AddRunsWidest(float* out, const BinnedLine* lines, std::size
 constexpr BinnedKernels kWidest{HalfWindowsWide, BinWide, AddWidest, AddRunsWidest, MultiplyAddWide, kWidestVector};
 
 const BinnedKernels& Choose() { return RunsWidestBuilds() ? kWidest : RunsWideBuilds() ? kWide : kBaseline; }
-std::vector<const BinnedKernels*> Runnable() {
-    std::vector<const BinnedKernels*> builds{&kBaseline};
-    if (RunsWideBuilds()) builds.push_back(&kWide);
-    if (RunsWidestBuilds()) builds.push_back(&kWidest);
-    return builds;
-}
 #else
 const BinnedKernels& Choose() { return kBaseline; }
-std::vector<const BinnedKernels*> Runnable() { return {&kBaseline}; }
 #endif
 
 }  // namespace
@@ -337,6 +330,13 @@ const BinnedKernels& ActiveBinnedKernels() {
     return active;
 }
 
-std::vector<const BinnedKernels*> RunnableBinnedKernels() { return Runnable(); }
+std::vector<const BinnedKernels*> RunnableBinnedKernels() {
+    std::vector<const BinnedKernels*> builds{&kBaseline};
+#ifdef VELMORA_WIDE_BUILDS
+    if (RunsWideBuilds()) builds.push_back(&kWide);
+    if (RunsWidestBuilds()) builds.push_back(&kWidest);
+#endif
+    return builds;
+}
 
 }  // namespace velmora::simulation
