@@ -3,9 +3,10 @@
 # working copy of its seed corpus, under AddressSanitizer and UndefinedBehaviorSanitizer.
 #
 #   scripts/fuzz.sh          every target for a bounded time: FUZZ_SECONDS each, or by default
-#                            an equal share of FUZZ_TOTAL_SECONDS (300) for all of them; a crash
-#                            stops the script and leaves the input that caused it in
-#                            <build>/fuzz-artifacts/.
+#                            an equal share of FUZZ_TOTAL_SECONDS (300) for all of them, as many
+#                            targets at once as there are processors (FUZZ_JOBS); a crash stops
+#                            the script after the targets running with it and leaves the input
+#                            that caused it in <build>/fuzz-artifacts/.
 #   scripts/fuzz.sh --long   every target, one after another, to 10^6 executions (FUZZ_RUNS);
 #                            crashes do not stop the run. Ends with a table of executions,
 #                            coverage, crashes and seconds per target (also in
@@ -27,20 +28,42 @@ seconds="${FUZZ_SECONDS:-$(( total / ${#targets[@]} > 10 ? total / ${#targets[@]
 report="$build_dir/fuzz-long.txt"
 if [ "$long" = 1 ]; then printf '%-26s %12s %8s %8s %8s %8s\n' target executions cov ft crashes seconds >"$report"; fi
 failed=0
-for fuzzer in "${targets[@]}"; do
-  name="$(basename "$fuzzer")"
-  seeds="tests/fuzz/corpus/${name#fuzz_}"
-  work="$build_dir/fuzz-corpus/${name#fuzz_}"
+# The working corpus of a target: its seeds copied once, the inputs it finds kept between runs.
+corpus() {
+  local name="$1" seeds="tests/fuzz/corpus/${1#fuzz_}" work="$build_dir/fuzz-corpus/${1#fuzz_}"
   mkdir -p "$work"
   if [ -d "$seeds" ]; then cp -n "$seeds"/* "$work"/ 2>/dev/null || true; fi
-  if [ "$long" = 0 ]; then
-    echo "== $name: ${seconds} s"
-    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" 2>&1 |
-      grep -E '^(stat::|==|SUMMARY|Done|INFO: Seed)|ERROR|deadly|leak' || true
-    test "${PIPESTATUS[0]}" -eq 0
-    continue
-  fi
+  echo "$work"
+}
+if [ "$long" = 0 ]; then
+  # Each target runs on one processor: a group of targets runs at once, and each one's summary is
+  # printed when the group has finished.
+  jobs="${FUZZ_JOBS:-$(nproc)}"
+  for ((first = 0; first < ${#targets[@]}; first += jobs)); do
+    group=("${targets[@]:first:jobs}")
+    pids=()
+    for fuzzer in "${group[@]}"; do
+      name="$(basename "$fuzzer")"
+      work="$(corpus "$name")"
+      "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" >"$build_dir/fuzz-$name.log" 2>&1 &
+      pids+=($!)
+    done
+    for k in "${!group[@]}"; do
+      name="$(basename "${group[k]}")"
+      status=0
+      wait "${pids[k]}" || status=$?
+      echo "== $name: ${seconds} s"
+      grep -E '^(stat::|==|SUMMARY|Done|INFO: Seed)|ERROR|deadly|leak' "$build_dir/fuzz-$name.log" || true
+      if [ "$status" -ne 0 ]; then failed=1; fi
+    done
+    if [ "$failed" = 1 ]; then exit 1; fi
+  done
+  exit 0
+fi
+for fuzzer in "${targets[@]}"; do
+  name="$(basename "$fuzzer")"
+  work="$(corpus "$name")"
   echo "== $name: $runs executions"
   log="$build_dir/fuzz-long-$name.log"
   status=0
