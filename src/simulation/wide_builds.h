@@ -5,7 +5,8 @@
 // bits; a loop free to fuse multiplies and adds is built for AVX2 with FMA. The sums of binned lines
 // are built a third time, for AVX-512 (sixteen single-precision points a vector), again lane by lane
 // as the baseline. The processor's abilities choose the build when a loop is first used, through a
-// table of function pointers.
+// table of function pointers. On AArch64 the baseline build is already in NEON vectors (four
+// single-precision points), which every such processor has: it needs no second build.
 #pragma once
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
