@@ -30,23 +30,31 @@ if [ "$long" = 1 ]; then printf '%-26s %12s %8s %8s %8s %8s\n' target executions
 failed=0
 # The working corpus of a target: its seeds copied once, the inputs it finds kept between runs.
 corpus() {
-  local name="$1" seeds="tests/fuzz/corpus/${1#fuzz_}" work="$build_dir/fuzz-corpus/${1#fuzz_}"
+  local seeds="tests/fuzz/corpus/${1#fuzz_}" work="$build_dir/fuzz-corpus/${1#fuzz_}"
   mkdir -p "$work"
   if [ -d "$seeds" ]; then cp -n "$seeds"/* "$work"/ 2>/dev/null || true; fi
   echo "$work"
+}
+# One run of a target on its corpus, with the options given after it; its output to a log file.
+fuzz_one() {
+  local fuzzer="$1" log="$2"
+  shift 2
+  local name work
+  name="$(basename "$fuzzer")"
+  work="$(corpus "$name")"
+  "$fuzzer" "$@" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" >"$log" 2>&1
 }
 if [ "$long" = 0 ]; then
   # Each target runs on one processor: a group of targets runs at once, and each one's summary is
   # printed when the group has finished.
   jobs="${FUZZ_JOBS:-$(nproc)}"
+  if ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]]; then echo "FUZZ_JOBS must be a whole number above 0, not '$jobs'" >&2; exit 2; fi
   for ((first = 0; first < ${#targets[@]}; first += jobs)); do
     group=("${targets[@]:first:jobs}")
     pids=()
     for fuzzer in "${group[@]}"; do
-      name="$(basename "$fuzzer")"
-      work="$(corpus "$name")"
-      "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" >"$build_dir/fuzz-$name.log" 2>&1 &
+      fuzz_one "$fuzzer" "$build_dir/fuzz-$(basename "$fuzzer").log" -max_total_time="$seconds" &
       pids+=($!)
     done
     for k in "${!group[@]}"; do
@@ -63,13 +71,11 @@ if [ "$long" = 0 ]; then
 fi
 for fuzzer in "${targets[@]}"; do
   name="$(basename "$fuzzer")"
-  work="$(corpus "$name")"
   echo "== $name: $runs executions"
   log="$build_dir/fuzz-long-$name.log"
   status=0
   started="$(date +%s)"
-  "$fuzzer" -runs="$runs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$build_dir/fuzz-artifacts/$name-" "$work" >"$log" 2>&1 || status=$?
+  fuzz_one "$fuzzer" "$log" -runs="$runs" || status=$?
   executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
   cov="$(grep -oE ' cov: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || true)"
   ft="$(grep -oE ' ft: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || true)"
