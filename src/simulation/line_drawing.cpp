@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 #include <limits>
 #include <type_traits>
@@ -90,8 +91,11 @@ struct LineDrawer::DirectSums {
     std::vector<TermRing> rings;   ///< the loops over the kernel's terms, from the centre out
     std::vector<float> ringTerms;  ///< [k][m + reach]: T_k(m) where m's ring has term k, else 0
     std::array<const float*, ProfileKernel::kMaxTerms> termOrigins{};  ///< T_k(0) of ringTerms
-    std::vector<TermRun> runs;    ///< the direct sums in whole vectors (binned_lines.h)
-    std::vector<float> runTerms;  ///< [k][m - runs' first offset]: ringTerms within the runs' inner
+    std::vector<TermRun> runs;  ///< the direct sums in whole vectors (binned_lines.h)
+    /// [k][m - runs' first offset]: ringTerms within the runs' inner, from the first cache-line
+    /// boundary of the storage on (runTableStart floats in).
+    std::vector<float> runTerms;
+    std::size_t runTableStart = 0;
     std::array<const float*, ProfileKernel::kMaxTerms> runOrigins{};  ///< T_k(0) of runTerms
     /// The runs over these tables, but for the grid points a line may write; no runs when its
     /// inner is negative.
@@ -260,9 +264,15 @@ void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
     // The rings' terms within -inner..inner, zero beyond.
     const int terms = kernel.Terms();
     const std::size_t width = static_cast<std::size_t>(plan.to - plan.from + 1);
-    runTerms.assign(static_cast<std::size_t>(terms) * width, 0.0f);
+    // Each row starts on a cache line (the width is a whole number of vectors, of 8 or 16
+    // floats): a vector of the runs is then read in one access rather than split across two
+    // lines, which costs the wide sums about a fifth of their time.
+    constexpr std::size_t kLineFloats = 64 / sizeof(float);
+    runTerms.assign(static_cast<std::size_t>(terms) * width + kLineFloats - 1, 0.0f);
+    const auto address = reinterpret_cast<std::uintptr_t>(runTerms.data());
+    runTableStart = (kLineFloats - address / sizeof(float) % kLineFloats) % kLineFloats;
     for (int k = 0; k < terms; ++k) {
-        float* row = &runTerms[static_cast<std::size_t>(k) * width];
+        float* row = &runTerms[runTableStart + static_cast<std::size_t>(k) * width];
         for (int m = -inner; m <= inner; ++m)
             row[static_cast<std::size_t>(m - plan.from)] = termOrigins[static_cast<std::size_t>(k)][m];
         runOrigins[static_cast<std::size_t>(k)] = row - plan.from;
