@@ -1,8 +1,8 @@
 // A simulated spectrum as arrays of double precision, the form the Python module hands over: the
 // grid positions and the single-precision points widened, each written in one pass into memory
 // that need not be cleared first. The loops are built for the baseline instruction set and for
-// AVX2 (wide_builds.h); every value is one correctly rounded operation, so both builds give the
-// bits of SpectralGrid::X and of a plain conversion.
+// AVX2 with FMA (wide_builds.h); every value is correctly rounded, so both builds give the bits
+// of SpectralGrid::X and of a plain conversion.
 #pragma once
 
 #include <cstddef>

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "simulation/binned_lines.h"
+#include "simulation/conditions.h"
 #include "simulation/line_list.h"
 #include "simulation/saturated_lines.h"
 #include "simulation/spectrum_arrays.h"
@@ -372,6 +373,34 @@ TEST(PointLoops, BothBuildsGiveTheScalarReferenceOnSpansOfAnyLength) {
             }
         }
     }
+}
+
+// The active build forms the grid positions without dividing (a reciprocal and two exact
+// corrections): over many widths, starts and every point density, each position must still be
+// SpectralGrid::X to the bit, up to ten million points.
+TEST(PointLoops, GridPositionsWithoutDivisionKeepTheBitsOfTheGrid) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> mantissa(1.0, 2.0), where(-3000.0, 60000.0);
+    std::uniform_int_distribution<int> exponent(-16, 6);
+    std::vector<double> x;
+    long long wrong = 0;
+    for (PointDensity density :
+         {PointDensity::Low, PointDensity::Standard, PointDensity::High, PointDensity::VeryHigh}) {
+        for (int trial = 0; trial < 200; ++trial) {
+            SpectralGrid grid;
+            grid.start = static_cast<float>(where(random));
+            grid.gridWidth = static_cast<float>(std::ldexp(mantissa(random), exponent(random)));
+            grid.pointsPerWidth = PointsPerWidth(density);
+            // Short spans and the tops of long ones, where the products carry the most bits.
+            const int count = trial % 50 == 0 ? 10'000'000 : 2000 + trial;
+            x.resize(static_cast<std::size_t>(count));
+            ActiveArrayKernels().positions(x.data(), count, grid.start, grid.gridWidth, grid.pointsPerWidth);
+            for (int i = std::max(0, count - 5000); i < count; ++i)
+                wrong += x[static_cast<std::size_t>(i)] != grid.X(i);
+            for (int i = 0; i < std::min(count, 5000); ++i) wrong += x[static_cast<std::size_t>(i)] != grid.X(i);
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 // Terms that are zero where their ring leaves them out let rings be drawn merged into fewer,
