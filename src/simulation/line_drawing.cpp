@@ -93,9 +93,8 @@ struct LineDrawer::DirectSums {
     std::array<const float*, ProfileKernel::kMaxTerms> termOrigins{};  ///< T_k(0) of ringTerms
     std::vector<TermRun> runs;  ///< the direct sums in whole vectors (binned_lines.h)
     /// [k][m - runs' first offset]: ringTerms within the runs' inner, from the first cache-line
-    /// boundary of the storage on (runTableStart floats in).
+    /// boundary of the storage on.
     std::vector<float> runTerms;
-    std::size_t runTableStart = 0;
     std::array<const float*, ProfileKernel::kMaxTerms> runOrigins{};  ///< T_k(0) of runTerms
     /// The runs over these tables, but for the grid points a line may write; no runs when its
     /// inner is negative.
@@ -270,9 +269,9 @@ void LineDrawer::DirectSums::PlanRuns(const std::vector<int>& need, int core) {
     constexpr std::size_t kLineFloats = 64 / sizeof(float);
     runTerms.assign(static_cast<std::size_t>(terms) * width + kLineFloats - 1, 0.0f);
     const auto address = reinterpret_cast<std::uintptr_t>(runTerms.data());
-    runTableStart = (kLineFloats - address / sizeof(float) % kLineFloats) % kLineFloats;
+    const std::size_t lineStart = (kLineFloats - address / sizeof(float) % kLineFloats) % kLineFloats;
     for (int k = 0; k < terms; ++k) {
-        float* row = &runTerms[runTableStart + static_cast<std::size_t>(k) * width];
+        float* row = &runTerms[lineStart + static_cast<std::size_t>(k) * width];
         for (int m = -inner; m <= inner; ++m)
             row[static_cast<std::size_t>(m - plan.from)] = termOrigins[static_cast<std::size_t>(k)][m];
         runOrigins[static_cast<std::size_t>(k)] = row - plan.from;
