@@ -126,7 +126,7 @@ CompositionQuenching QuenchingRate(const StateQuenching& models, const GasCompos
     }
     const double radicalMass = MolarMass(models.molecule);
     const double density = pressureTorr * kPascalPerTorr / (kBoltzmannConstant * T) * 1e-6;  // cm-3
-    std::string missing, outside, zero;
+    std::string missing, outside, zero, unusable;
     for (const auto& [partner, x] : gas.partners) {
         const PartnerQuenching* m = models.Find(partner);
         if (!m) {
@@ -139,7 +139,14 @@ CompositionQuenching QuenchingRate(const StateQuenching& models, const GasCompos
                 (m->highestT > 0.0 ? Kelvin(m->lowestT) + " to " + Kelvin(m->highestT) : "from " + Kelvin(m->lowestT)) +
                 ")";
         if (m->form == QuenchingForm::Constant && m->c[0] == 0.0) zero += (zero.empty() ? "" : ", ") + partner;
-        q.rate += x * density * RateCoefficient(*m, T, radicalMass);
+        // Parameters far outside physical values (an exponent in the hundreds, say) overflow: such a
+        // partner is left out and named, rather than turning the whole rate into NaN or infinity.
+        const double k = RateCoefficient(*m, T, radicalMass);
+        if (!std::isfinite(k)) {
+            unusable += (unusable.empty() ? "" : ", ") + partner;
+            continue;
+        }
+        q.rate += x * density * k;
     }
     if (!missing.empty())
         q.warnings.push_back("no quenching model of " + state + " for " + missing + ": no quenching by them");
@@ -148,6 +155,9 @@ CompositionQuenching QuenchingRate(const StateQuenching& models, const GasCompos
                              " to no quenching (not a measured value)");
     if (!outside.empty())
         q.warnings.push_back(Kelvin(T) + " is outside the range of the " + state + " quenching model for " + outside);
+    if (!unusable.empty())
+        q.warnings.push_back("the " + state + " quenching model for " + unusable + " gives no finite rate at " +
+                             Kelvin(T) + ": no quenching by them");
     return q;
 }
 

@@ -127,6 +127,17 @@ TEST(QuenchingModels, PartnersWithoutModelAndTemperaturesOutsideTheRangeAreRepor
         QuenchingRate(Shipped().For("NO", "A"), ParseComposition("Ar=0.5,N2=rest"), 300, 1.0);
     ASSERT_EQ(no.warnings.size(), 1u);
     EXPECT_EQ(no.warnings[0], "the NO A quenching model sets Ar to no quenching (not a measured value)");
+    // A model whose parameters overflow (0 × T^334) is left out and named; the others still count.
+    StateQuenching overflowing = Shipped().For("OH", "A");
+    PartnerQuenching& n2 = overflowing.partners.front();
+    ASSERT_EQ(n2.partner, "N2");
+    n2.form = QuenchingForm::Arrhenius, n2.c = {0.0, 334.03, -381.0}, n2.lowestT = n2.highestT = 0.0;
+    const CompositionQuenching air = QuenchingRate(overflowing, ParseComposition("N2=0.79,O2=0.21"), 2000, kAtmosphere);
+    EXPECT_EQ(air.warnings,
+              std::vector<std::string>{
+                  "the OH A quenching model for N2 gives no finite rate at 2000 K: no quenching by them"});
+    EXPECT_NEAR(air.rate, 0.21 * QuenchingRate(overflowing, ParseComposition("O2=1"), 2000, kAtmosphere).rate,
+                1e-6 * air.rate);
     const CompositionQuenching od = QuenchingRate(Shipped().For("OD", "A"), gas, 300, kAtmosphere);
     EXPECT_EQ(od.rate, 0.0);
     EXPECT_EQ(od.warnings, std::vector<std::string>{"the database has no quenching model for OD A: no quenching"});
